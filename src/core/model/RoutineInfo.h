@@ -1,0 +1,88 @@
+#pragma once
+#include "model/KeyedMap.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quillon::model {
+
+// One source file named in the project file.
+class clsFileInfo {
+public:
+    const QString& FileType() const { return fileType_; }
+    void SetFileType(const QString& type) { fileType_ = UCase(type); } // "frm" reads back "FRM"
+
+    QString FilePath;  // full path as resolved from the project file
+    QString FileTitle; // name with extension
+    QString FileName;  // same as FileTitle; what the file list shows and sorts by
+
+private:
+    QString fileType_;
+};
+
+// One printable unit of a file: a procedure, or a pseudo-routine standing for the form
+// designer block, the form image, the declarations, a group of properties or a dependency
+// report. Shared by reference among every list that holds it.
+struct clsRoutineInfo {
+    QString RoutineName;
+    QString FilePath;
+    QString ModuleName;
+    QString UniqueKey;
+    qint32 lStartLine = 0;
+    qint32 lSigLine = 0;
+    qint32 lEndLine = 0;
+    QString RoutineKind;
+    QString SigLineText;
+    bool IsDeclarations = false;
+    bool IsDepPseudo = false;
+    QString ParentKey;
+    qint32 CommentLines = 0;
+    qint32 BlankLines = 0;
+    qint32 CodeLines = 0;
+};
+
+using RoutinePtr = std::shared_ptr<clsRoutineInfo>;
+using RoutineList = std::vector<RoutinePtr>;
+using FilePtr = std::shared_ptr<clsFileInfo>;
+using FileList = std::vector<FilePtr>;
+
+// Kind texts as stored in RoutineKind.
+namespace kind {
+inline const QString Layout = QStringLiteral("Layout");
+inline const QString Image = QStringLiteral("Image");
+inline const QString Declarations = QStringLiteral("Declarations");
+inline const QString Aggregate = QStringLiteral("Aggregate");
+inline const QString Dependency = QStringLiteral("Dependency");
+inline const QString Sub = QStringLiteral("Sub");
+inline const QString Function = QStringLiteral("Function");
+inline const QString PropertyGet = QStringLiteral("Property Get");
+inline const QString PropertyLet = QStringLiteral("Property Let");
+inline const QString PropertySet = QStringLiteral("Property Set");
+inline const QString Property = QStringLiteral("Property");
+} // namespace kind
+
+inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
+
+// The kind compared the way every test of it does: trimmed, upper-cased, against an
+// upper-case spelling such as "LAYOUT".
+bool KindIs(const clsRoutineInfo& routine, QLatin1StringView upperKind);
+bool IsPseudoRoutine(const clsRoutineInfo& routine);
+
+QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
+                      const QString& routineKind);
+// Sets UniqueKey from the record's own path, module, name and kind.
+void AssignUniqueKey(clsRoutineInfo& routine);
+QString DependencyKey(const clsRoutineInfo* routine);
+
+// "frmMain.frm|Private Sub Event Handler:cmdOK_Click". A dependency pseudo-routine shows the
+// signature of the routine its ParentKey names, found through findByKey.
+using RoutineLookup = std::function<RoutinePtr(const QString& uniqueKey)>;
+QString ListText(const clsRoutineInfo& routine, const RoutineLookup& findByKey = {});
+
+// The loaded project's routines by file path (case-insensitive), in project order.
+using RoutinesByFileMap = KeyedMap<RoutineList>;
+
+} // namespace quillon::model

@@ -1,0 +1,542 @@
+#include "model/RoutineParser.h"
+
+#include "model/TextPrimitives.h"
+
+#include <algorithm>
+
+namespace quillon::model {
+
+namespace {
+
+// Upper-cases and reduces every run of blanks to one blank (tabs are left alone).
+QString UpperCollapsed(QStringView text)
+{
+    const QString upper = UCase(text);
+    QString out;
+    out.reserve(upper.size());
+    bool lastBlank = false;
+    for (QChar c : upper) {
+        const bool blank = c.unicode() == u' ';
+        if (blank && lastBlank)
+            continue;
+        out.append(c);
+        lastBlank = blank;
+    }
+    return out;
+}
+
+const char* const kSignaturePrefixes[] = {
+    "PUBLIC STATIC SUB ",      "PRIVATE STATIC SUB ", "FRIEND STATIC SUB ", "STATIC SUB ",
+    "PUBLIC SUB ",             "PRIVATE SUB ",        "FRIEND SUB ",        "SUB ",
+    "PUBLIC STATIC FUNCTION ", "PRIVATE STATIC FUNCTION ", "FRIEND STATIC FUNCTION ", "STATIC FUNCTION ",
+    "PUBLIC FUNCTION ",        "PRIVATE FUNCTION ",   "FRIEND FUNCTION ",   "FUNCTION ",
+    "PUBLIC PROPERTY ",        "PRIVATE PROPERTY ",   "FRIEND PROPERTY ",   "PROPERTY ",
+};
+
+struct EventSuffix {
+    const char* suffix;
+    const char* label; // nullptr: an event name without a label of its own
+};
+const EventSuffix kEventSuffixes[] = {
+    {"_CLICK", "Click Event"},         {"_DBLCLICK", "DblClick Event"},   {"_CHANGE", "Change Event"},
+    {"_KEYPRESS", "KeyPress Event"},   {"_KEYDOWN", "KeyDown Event"},     {"_KEYUP", "KeyUp Event"},
+    {"_MOUSEDOWN", "MouseDown Event"}, {"_MOUSEUP", "MouseUp Event"},     {"_MOUSEMOVE", "MouseMove Event"},
+    {"_GOTFOCUS", "GotFocus Event"},   {"_LOSTFOCUS", "LostFocus Event"}, {"_LOAD", "Form Event"},
+    {"_UNLOAD", "Form Event"},         {"_RESIZE", "Form Event"},         {"_ACTIVATE", "Form Event"},
+    {"_DEACTIVATE", "Form Event"},     {"_TIMER", "Timer Event"},         {"_SCROLL", "Scroll Event"},
+    {"_DROPDOWN", "DropDown Event"},   {"_ITEMCHECK", "ItemCheck Event"}, {"_VALIDATE", "Validate Event"},
+    {"_INITIALIZE", "Class Event"},    {"_TERMINATE", "Class Event"},     {"_QUERYUNLOAD", nullptr},
+};
+
+const EventSuffix* MatchEventSuffix(QStringView name)
+{
+    const QString upper = UCase(Trim(name));
+    for (const EventSuffix& entry : kEventSuffixes) {
+        const QLatin1StringView suffix(entry.suffix);
+        if (upper.size() > suffix.size() && upper.endsWith(suffix))
+            return &entry;
+    }
+    return nullptr;
+}
+
+bool IsCommentLine(QStringView trimmed)
+{
+    return !trimmed.isEmpty() && trimmed[0] == QLatin1Char('\'');
+}
+
+bool EndsWithContinuation(QStringView line)
+{
+    return line.size() >= 2 && line.endsWith(QLatin1String(" _"));
+}
+
+RoutinePtr MakePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start,
+                      qint32 end)
+{
+    auto record = std::make_shared<clsRoutineInfo>();
+    record->RoutineName = kindText;
+    record->RoutineKind = kindText;
+    record->FilePath = path;
+    record->ModuleName = moduleName;
+    record->lStartLine = start;
+    record->lEndLine = end;
+    AssignUniqueKey(*record);
+    return record;
+}
+
+// A form or class header: the Attribute lines before the first procedure. Attribute lines
+// inside procedures (such as a default member's VB_UserMemId) belong to those procedures.
+qint32 LastHeaderAttributeLine(const QStringList& lines)
+{
+    qint32 last = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines[i];
+        if (IsProcedureStart(line))
+            break;
+        if (StartsWithUpper(Trim(line), QLatin1StringView("ATTRIBUTE ")))
+            last = qint32(i + 1);
+    }
+    return last;
+}
+
+} // namespace
+
+bool IsProcedureStart(QStringView line)
+{
+    const QStringView t = LTrim(line);
+    if (t.isEmpty())
+        return false;
+    const char16_t first = t[0].unicode();
+    // Every signature starts with P(ublic/rivate/roperty), F(riend/unction) or S(tatic/ub).
+    if (!(first == u'P' || first == u'p' || first == u'F' || first == u'f' || first == u'S' || first == u's'))
+        return false;
+    const QString text = UpperCollapsed(t);
+    for (const char* prefix : kSignaturePrefixes) {
+        if (text.startsWith(QLatin1StringView(prefix)))
+            return true;
+    }
+    return false;
+}
+
+QString ProcNameFromSignature(QStringView line)
+{
+    const QStringView trimmed = Trim(line);
+    if (trimmed.isEmpty())
+        return QString();
+    QString prepared = trimmed.toString();
+    prepared.replace(QLatin1String("("), QLatin1String(" ("));
+    // Collapse runs of blanks without changing case.
+    QString collapsed;
+    collapsed.reserve(prepared.size());
+    bool lastBlank = false;
+    for (QChar c : prepared) {
+        const bool blank = c.unicode() == u' ';
+        if (!(blank && lastBlank))
+            collapsed.append(c);
+        lastBlank = blank;
+    }
+    const QStringList words = collapsed.split(QLatin1Char(' '));
+    const qsizetype n = words.size();
+    QString name;
+    bool found = false;
+    for (qsizetype i = 0; i < n && !found; ++i) {
+        const QString& word = words[i];
+        if (EqualsNoCase(word, u"SUB") || EqualsNoCase(word, u"FUNCTION")) {
+            if (i + 1 < n) {
+                name = words[i + 1];
+                found = true;
+            }
+        } else if (EqualsNoCase(word, u"PROPERTY")) {
+            if (i + 2 < n
+                && (EqualsNoCase(words[i + 1], u"GET") || EqualsNoCase(words[i + 1], u"LET")
+                    || EqualsNoCase(words[i + 1], u"SET"))) {
+                name = words[i + 2];
+                found = true;
+            } else if (i + 1 < n) {
+                name = words[i + 1];
+                found = true;
+            }
+        }
+    }
+    if (!found)
+        return collapsed;
+    name = Trim(name).toString();
+    if (name.endsWith(QLatin1Char('(')))
+        name.chop(1);
+    return name;
+}
+
+QString KindFromSignature(QStringView line)
+{
+    const QString text = UCase(LTrim(line));
+    if (text.contains(QLatin1String("PROPERTY"))) {
+        if (text.contains(QLatin1String("PROPERTY GET")))
+            return kind::PropertyGet;
+        if (text.contains(QLatin1String("PROPERTY LET")))
+            return kind::PropertyLet;
+        if (text.contains(QLatin1String("PROPERTY SET")))
+            return kind::PropertySet;
+        return kind::Property;
+    }
+    if (text.contains(QLatin1String("FUNCTION")))
+        return kind::Function;
+    if (text.contains(QLatin1String("SUB")))
+        return kind::Sub;
+    return QString();
+}
+
+bool IsEndProcedureLine(QStringView line)
+{
+    const QStringView t = Trim(line);
+    return (t.size() == 7 && StartsWithUpper(t, QLatin1StringView("END SUB")))
+        || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END FUNCTION")))
+        || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END PROPERTY")));
+}
+
+QString ScopeAndKindText(QStringView signature)
+{
+    const QString s = UCase(Trim(signature));
+    QString scope = QStringLiteral("Public");
+    if (s.startsWith(QLatin1String("PRIVATE ")))
+        scope = QStringLiteral("Private");
+    else if (s.startsWith(QLatin1String("FRIEND ")))
+        scope = QStringLiteral("Friend");
+    const QString spaced = QLatin1Char(' ') + s;
+    QString kindText = kind::Sub;
+    if (spaced.endsWith(QLatin1String(" FUNCTION")) || spaced.contains(QLatin1String(" FUNCTION ")))
+        kindText = kind::Function;
+    else if (spaced.contains(QLatin1String(" PROPERTY GET")))
+        kindText = kind::PropertyGet;
+    else if (spaced.contains(QLatin1String(" PROPERTY LET")))
+        kindText = kind::PropertyLet;
+    else if (spaced.contains(QLatin1String(" PROPERTY SET")))
+        kindText = kind::PropertySet;
+    return scope + QLatin1Char(' ') + kindText;
+}
+
+bool IsEventHandlerName(QStringView name)
+{
+    return MatchEventSuffix(name) != nullptr;
+}
+
+QString EventLabel(QStringView name)
+{
+    const EventSuffix* match = MatchEventSuffix(name);
+    if (match && match->label)
+        return QString::fromLatin1(match->label);
+    return QStringLiteral("User Event");
+}
+
+QString ReadVbNameFromLines(const QStringList& lines)
+{
+    const qsizetype limit = std::min<qsizetype>(lines.size(), 300);
+    for (qsizetype i = 0; i < limit; ++i) {
+        const QStringView t = Trim(lines[i]);
+        if (!UCase(t).contains(QLatin1String("ATTRIBUTE VB_NAME")))
+            continue;
+        const qsizetype open = t.indexOf(QLatin1Char('"'));
+        if (open < 0)
+            continue;
+        const qsizetype close = t.indexOf(QLatin1Char('"'), open + 1);
+        if (close < 0)
+            continue;
+        return t.sliced(open + 1, close - open - 1).toString();
+    }
+    return QString();
+}
+
+QString ReadVbName(const QString& path, const SourceReader& reader)
+{
+    if (Trim(path).isEmpty() || !FileExists(path))
+        return QString();
+    const SourceFile file = reader.Read(path);
+    return file.ok ? ReadVbNameFromLines(file.lines) : QString();
+}
+
+QString ModuleNameOf(const QString& path, const QStringList& lines)
+{
+    const QString name = ReadVbNameFromLines(lines);
+    return name.isEmpty() ? FileBaseName(path) : name;
+}
+
+void CountRoutineLines(clsRoutineInfo& routine, const QStringList& lines)
+{
+    qint32 comments = 0;
+    qint32 blanks = 0;
+    qint32 code = 0;
+    bool continued = false;
+    const qint32 first = std::max<qint32>(routine.lStartLine, 1);
+    const qint32 last = std::min<qint32>(routine.lEndLine, qint32(lines.size()));
+    for (qint32 k = first; k <= last; ++k) {
+        const QString& line = lines[k - 1];
+        if (continued) {
+            continued = EndsWithContinuation(line);
+            continue;
+        }
+        const QStringView t = Trim(line);
+        if (t.isEmpty()) {
+            ++blanks;
+            continue;
+        }
+        if (IsCommentLine(t) || (t.size() == 3 && StartsWithUpper(t, QLatin1StringView("REM")))
+            || StartsWithUpper(t, QLatin1StringView("REM ")))
+            ++comments;
+        else
+            ++code;
+        continued = EndsWithContinuation(line);
+    }
+    routine.CommentLines = comments;
+    routine.BlankLines = blanks;
+    routine.CodeLines = code;
+}
+
+RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines)
+{
+    RoutineList result;
+    if (Trim(path).isEmpty())
+        return result;
+    const QString extension = UCase(FileExtension(path));
+    const bool isForm = extension == QLatin1String("FRM");
+    const bool isClass = extension == QLatin1String("CLS");
+    const QString moduleName = ModuleNameOf(path, lines);
+    const qint32 lineCount = qint32(lines.size());
+
+    const qint32 lastAttributeLine = (isForm || isClass) ? LastHeaderAttributeLine(lines) : 0;
+    const qint32 declStart = ((isForm || isClass) && lastAttributeLine > 0) ? lastAttributeLine + 1 : 1;
+
+    if (isForm && lastAttributeLine > 0) {
+        result.push_back(MakePseudo(path, moduleName, kind::Layout, 1, lastAttributeLine));
+        result.push_back(MakePseudo(path, moduleName, kind::Image, 1, lastAttributeLine));
+    }
+    RoutinePtr declarations = MakePseudo(path, moduleName, kind::Declarations, declStart, 0);
+    declarations->IsDeclarations = true;
+
+    auto trimmedAt = [&](qint32 lineNumber) { return Trim(lines[lineNumber - 1]); };
+
+    bool declarationsOpen = true;
+    RoutinePtr previous;
+    for (qint32 i = declStart; i <= lineCount; ++i) {
+        const QStringView t = trimmedAt(i);
+        if (t.isEmpty() || StartsWithUpper(t, QLatin1StringView("ATTRIBUTE")) || !IsProcedureStart(t))
+            continue;
+
+        if (declarationsOpen) {
+            qint32 end = 0;
+            for (qint32 k = i - 1; k >= declStart; --k) {
+                const QStringView line = trimmedAt(k);
+                if (!line.isEmpty() && !IsCommentLine(line)) {
+                    end = k;
+                    break;
+                }
+            }
+            // No declaration line at all: the record would only repeat the signature.
+            if (end > 0) {
+                declarations->lEndLine = end;
+                if (declarations->lEndLine >= declarations->lStartLine)
+                    result.push_back(declarations);
+            }
+            declarationsOpen = false;
+        }
+
+        if (previous) {
+            qint32 end = i - 1;
+            for (qint32 k = i - 1; k >= previous->lStartLine; --k) {
+                if (IsEndProcedureLine(lines[k - 1])) {
+                    end = k;
+                    break;
+                }
+            }
+            previous->lEndLine = end;
+        }
+
+        auto record = std::make_shared<clsRoutineInfo>();
+        record->FilePath = path;
+        record->ModuleName = moduleName;
+        record->RoutineName = ProcNameFromSignature(t);
+        if (IsEventHandlerName(record->RoutineName))
+            record->RoutineName = kEventHandlerPrefix + record->RoutineName;
+        record->RoutineKind = KindFromSignature(t);
+        if (!previous) {
+            qint32 start = i;
+            while (start - 1 >= declStart) {
+                const QStringView above = trimmedAt(start - 1);
+                if (above.isEmpty() || !IsCommentLine(above))
+                    break;
+                --start;
+            }
+            record->lStartLine = start;
+        } else {
+            record->lStartLine = previous->lEndLine + 1;
+        }
+        record->lSigLine = i;
+        record->SigLineText = lines[i - 1];
+        AssignUniqueKey(*record);
+        result.push_back(record);
+        previous = record;
+    }
+
+    if (previous)
+        previous->lEndLine = lineCount;
+    if (declarationsOpen) {
+        declarations->lEndLine = lineCount;
+        if (declarations->lEndLine >= declarations->lStartLine)
+            result.push_back(declarations);
+    }
+
+    for (const RoutinePtr& record : result) {
+        if (record->lEndLine >= record->lStartLine)
+            CountRoutineLines(*record, lines);
+    }
+    return result;
+}
+
+RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
+{
+    if (Trim(path).isEmpty() || !FileExists(path))
+        return {};
+    const SourceFile file = reader.Read(path);
+    if (report) {
+        report->readOk = file.ok;
+        report->error = file.error;
+        report->hasNul = file.hasNul;
+        report->lineCount = qint32(file.lines.size());
+    }
+    if (!file.ok)
+        return {};
+    return SplitLinesIntoRoutines(path, file.lines);
+}
+
+bool IsPropertyProcedure(const clsRoutineInfo* routine)
+{
+    if (!routine || routine->IsDeclarations)
+        return false;
+    for (const char* excluded : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "DEPENDENCY", "IMAGE", "EVENT HANDLER"}) {
+        if (KindIs(*routine, QLatin1StringView(excluded)))
+            return false;
+    }
+    const QString sig = UCase(Trim(routine->SigLineText));
+    const qsizetype at = sig.indexOf(QLatin1String("PROPERTY "));
+    if (at < 0)
+        return false;
+    const QStringView twelve = QStringView(sig).sliced(at, std::min<qsizetype>(12, sig.size() - at));
+    return twelve == u"PROPERTY GET" || twelve == u"PROPERTY LET" || twelve == u"PROPERTY SET";
+}
+
+bool IsSmallProperty(const clsRoutineInfo& routine)
+{
+    return routine.lStartLine > 0 && routine.lEndLine > 0 && UCase(Trim(routine.RoutineKind)).contains(QLatin1String("PROPERTY"))
+        && routine.lEndLine - routine.lStartLine + 1 <= kSmallPropertyLines;
+}
+
+namespace {
+struct AggregateSortKey {
+    QString name; // upper-cased, without a leading GET/LET/SET
+    int rank;
+};
+
+AggregateSortKey SortKeyOf(const clsRoutineInfo& routine)
+{
+    QString name = UCase(Trim(routine.RoutineName));
+    int rank = 9;
+    if (name.startsWith(QLatin1String("GET ")))
+        rank = 1;
+    else if (name.startsWith(QLatin1String("LET ")))
+        rank = 2;
+    else if (name.startsWith(QLatin1String("SET ")))
+        rank = 3;
+    if (rank != 9)
+        name = name.mid(4);
+    return {name, rank};
+}
+
+bool SortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
+{
+    const int byName = QString::compare(a.name, b.name, Qt::CaseSensitive);
+    if (byName != 0)
+        return byName > 0;
+    return a.rank > b.rank;
+}
+} // namespace
+
+RoutineList CollectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded,
+                                       const SourceReader& reader)
+{
+    RoutineList kept;
+    if (mode == 0 || Trim(path).isEmpty())
+        return kept;
+    RoutineList routines;
+    if (const RoutineList* found = loaded ? loaded->find(path) : nullptr)
+        routines = *found;
+    else
+        routines = SplitFileIntoRoutines(path, reader);
+    for (const RoutinePtr& routine : routines) {
+        if (!IsPropertyProcedure(routine.get()))
+            continue;
+        if (mode == 2 || (mode == 1 && IsSmallProperty(*routine)))
+            kept.push_back(routine);
+    }
+    // An exchange sort, not a stable one: members with equal names keep the order this
+    // sort gives them, which is the order printed pages and listings have always shown.
+    std::vector<AggregateSortKey> keys;
+    keys.reserve(kept.size());
+    for (const RoutinePtr& routine : kept)
+        keys.push_back(SortKeyOf(*routine));
+    for (size_t i = 0; i + 1 < kept.size(); ++i) {
+        for (size_t j = i + 1; j < kept.size(); ++j) {
+            if (SortsAfter(keys[i], keys[j])) {
+                std::swap(kept[i], kept[j]);
+                std::swap(keys[i], keys[j]);
+            }
+        }
+    }
+    return kept;
+}
+
+QString AggregateName(int mode)
+{
+    QString name = QStringLiteral("Let_Set_Get Properties");
+    if (mode == 1)
+        name += QStringLiteral(" (Small)");
+    else if (mode == 2)
+        name += QStringLiteral(" (All)");
+    return name;
+}
+
+int AggregateModeFromName(const QString& routineName)
+{
+    return UCase(Trim(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
+}
+
+RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
+{
+    auto record = std::make_shared<clsRoutineInfo>();
+    record->FilePath = path;
+    const QString vbName = ReadVbName(path, reader);
+    record->ModuleName = vbName.isEmpty() ? FileBaseName(path) : vbName;
+    record->RoutineName = AggregateName(mode);
+    record->RoutineKind = kind::Aggregate;
+    record->lSigLine = count;
+    AssignUniqueKey(*record);
+    return record;
+}
+
+std::vector<AggregateListingLine> BuildAggregateListing(const clsRoutineInfo& aggregate, const QStringList& fileLines,
+                                                        const RoutinesByFileMap* loaded, const SourceReader& reader)
+{
+    const int mode = AggregateModeFromName(aggregate.RoutineName);
+    std::vector<AggregateListingLine> out;
+    out.push_back({QStringLiteral(" Let_Set_Get Properties")
+                       + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
+                   false});
+    const qint32 lineCount = qint32(fileLines.size());
+    for (const RoutinePtr& member : CollectAggregateProperties(aggregate.FilePath, mode, loaded, reader)) {
+        out.push_back({QString(), false});
+        out.push_back({QStringLiteral(">>> ") + member->RoutineName, false});
+        const qint32 first = std::max<qint32>(member->lStartLine, 1);
+        const qint32 last = std::min<qint32>(member->lEndLine, lineCount);
+        for (qint32 k = first; k <= last; ++k)
+            out.push_back({fileLines[k - 1], true});
+    }
+    return out;
+}
+
+} // namespace quillon::model

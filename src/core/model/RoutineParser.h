@@ -1,0 +1,66 @@
+#pragma once
+#include "model/RoutineInfo.h"
+#include "model/SourceText.h"
+
+#include <QStringList>
+
+namespace quillon::model {
+
+// Signature-line tests.
+bool IsProcedureStart(QStringView line);
+QString ProcNameFromSignature(QStringView line);
+QString KindFromSignature(QStringView line);
+bool IsEndProcedureLine(QStringView line);
+QString ScopeAndKindText(QStringView signature);
+
+// Event-handler names: a name longer than one of the known event suffixes ("_CLICK",
+// "_LOAD", ...) and ending with it. EventLabel gives "Click Event", "Form Event", ... or
+// "User Event" for a name that matches no labelled suffix.
+bool IsEventHandlerName(QStringView name);
+QString EventLabel(QStringView name);
+
+QString ReadVbName(const QString& path, const SourceReader& reader = SourceReader::Default());
+QString ReadVbNameFromLines(const QStringList& lines);
+// The module name of a file: its VB_Name attribute, else the file name without extension.
+QString ModuleNameOf(const QString& path, const QStringList& lines);
+
+void CountRoutineLines(clsRoutineInfo& routine, const QStringList& lines);
+
+// What happened while a file was read for splitting.
+struct SplitReport {
+    bool readOk = false;
+    QString error;        // why the file could not be read
+    bool hasNul = false;  // NUL bytes: probably not a text file
+    qint32 lineCount = 0;
+};
+
+RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reader = SourceReader::Default(),
+                                  SplitReport* report = nullptr);
+// The same split over lines already in memory (line n is lines[n - 1]).
+RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines);
+
+// Aggregate pseudo-routine: a file's property procedures grouped onto one page.
+// Mode 0 none, 1 small properties only, 2 all properties.
+constexpr int kSmallPropertyLines = 6;
+bool IsPropertyProcedure(const clsRoutineInfo* routine);
+bool IsSmallProperty(const clsRoutineInfo& routine);
+// Takes the file's routines from `loaded` when it holds the path, else splits the file anew.
+RoutineList CollectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
+                                       const SourceReader& reader = SourceReader::Default());
+QString AggregateName(int mode);
+int AggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
+RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count,
+                               const SourceReader& reader = SourceReader::Default());
+
+// The text an Aggregate record prints: the heading, then per member an empty line, ">>> "
+// and its name, and its lines. countsStatements marks the member lines that go into the
+// statement statistics.
+struct AggregateListingLine {
+    QString text;
+    bool countsStatements = false;
+};
+std::vector<AggregateListingLine> BuildAggregateListing(const clsRoutineInfo& aggregate, const QStringList& fileLines,
+                                                        const RoutinesByFileMap* loaded = nullptr,
+                                                        const SourceReader& reader = SourceReader::Default());
+
+} // namespace quillon::model

@@ -1,0 +1,268 @@
+#include "model/SourceText.h"
+
+#include "model/CodePageTables.h"
+#include "model/DiagLog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon::model {
+
+struct CodePageRegistry {
+    std::vector<CodePage> pages;
+    std::vector<std::unordered_map<char16_t, unsigned char>> reverse;
+    CodePageRegistry()
+    {
+        pages.reserve(size_t(kCodePageTableCount));
+        for (int i = 0; i < kCodePageTableCount; ++i) {
+            pages.push_back(CodePage(&kCodePageTables[i]));
+            std::unordered_map<char16_t, unsigned char> map;
+            for (int b = 0; b < 128; ++b)
+                map.emplace(kCodePageTables[i].upper[b], static_cast<unsigned char>(0x80 + b));
+            reverse.push_back(std::move(map));
+        }
+    }
+    static const CodePageRegistry& Instance()
+    {
+        static const CodePageRegistry registry;
+        return registry;
+    }
+};
+
+const CodePage* CodePage::Find(const QString& name)
+{
+    QString wanted = name.trimmed().toLower();
+    if (wanted.startsWith(QStringLiteral("windows-")))
+        wanted = wanted.mid(8);
+    else if (wanted.startsWith(QStringLiteral("cp")))
+        wanted = wanted.mid(2);
+    for (const CodePage& page : CodePageRegistry::Instance().pages) {
+        if (QString::fromLatin1(page.table_->name).mid(8) == wanted)
+            return &page;
+    }
+    return nullptr;
+}
+
+const CodePage& CodePage::Default()
+{
+    static const CodePage* page = Find(QStringLiteral("windows-1252"));
+    return *page;
+}
+
+QStringList CodePage::Names()
+{
+    QStringList names;
+    for (const CodePage& page : CodePageRegistry::Instance().pages)
+        names << page.name();
+    return names;
+}
+
+QString CodePage::name() const
+{
+    return QString::fromLatin1(table_->name);
+}
+
+QString CodePage::Decode(QByteArrayView bytes) const
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char b = in[i];
+        out[i] = b < 0x80 ? QChar(b) : QChar(table_->upper[b - 0x80]);
+    }
+    return text;
+}
+
+QByteArray CodePage::Encode(QStringView text, bool* ok) const
+{
+    const auto& registry = CodePageRegistry::Instance();
+    const auto& reverse = registry.reverse[size_t(this - registry.pages.data())];
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    bool allMapped = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            bytes[i] = char(c);
+            continue;
+        }
+        const auto it = reverse.find(c);
+        if (it != reverse.end()) {
+            bytes[i] = char(it->second);
+        } else {
+            bytes[i] = '?';
+            allMapped = false;
+        }
+    }
+    if (ok)
+        *ok = allMapped;
+    return bytes;
+}
+
+bool IsValidUtf8(QByteArrayView bytes, bool* nonAscii)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    bool high = false;
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        high = true;
+        int extra;
+        char32_t value;
+        char32_t minimum;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            value = c & 0x1F;
+            minimum = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            value = c & 0x0F;
+            minimum = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            value = c & 0x07;
+            minimum = 0x10000;
+        } else {
+            if (nonAscii)
+                *nonAscii = true;
+            return false;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= n || (p[i + k] & 0xC0) != 0x80) {
+                if (nonAscii)
+                    *nonAscii = true;
+                return false;
+            }
+            value = (value << 6) | (p[i + k] & 0x3F);
+        }
+        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            if (nonAscii)
+                *nonAscii = true;
+            return false;
+        }
+        i += extra + 1;
+    }
+    if (nonAscii)
+        *nonAscii = high;
+    return true;
+}
+
+QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used)
+{
+    TextEncoding encoding;
+    encoding.codePage = &codePage;
+    const bool hasBom = bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF
+        && static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF;
+    QString text;
+    bool nonAscii = false;
+    if (hasBom && IsValidUtf8(bytes.sliced(3))) {
+        encoding.utf8 = true;
+        encoding.bom = true;
+        text = QString::fromUtf8(bytes.sliced(3));
+    } else if (IsValidUtf8(bytes, &nonAscii) && nonAscii) {
+        encoding.utf8 = true;
+        text = QString::fromUtf8(bytes);
+    } else {
+        text = codePage.Decode(bytes);
+    }
+    if (used)
+        *used = encoding;
+    return text;
+}
+
+QByteArray EncodeSourceText(QStringView text, const TextEncoding& encoding, bool* ok)
+{
+    if (encoding.utf8) {
+        if (ok)
+            *ok = true;
+        QByteArray bytes = encoding.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+        bytes += text.toUtf8();
+        return bytes;
+    }
+    const CodePage& page = encoding.codePage ? *encoding.codePage : CodePage::Default();
+    return page.Encode(text, ok);
+}
+
+QStringList SplitLines(QStringView text, bool* endsWithTerminator)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    const QChar* p = text.data();
+    qsizetype start = 0;
+    bool terminated = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.sliced(start, i - start).toString());
+        if (c == u'\r' && i + 1 < n && p[i + 1].unicode() == u'\n')
+            ++i;
+        start = i + 1;
+        terminated = true;
+    }
+    if (start < n) {
+        lines.append(text.sliced(start).toString());
+        terminated = false;
+    }
+    if (endsWithTerminator)
+        *endsWithTerminator = terminated && n > 0;
+    return lines;
+}
+
+SourceReader::SourceReader() : SourceReader(CodePage::Default(), &DiagLog::Default()) {}
+
+SourceReader::SourceReader(const CodePage& codePage, DiagLog* log) : codePage_(&codePage), log_(log) {}
+
+const SourceReader& SourceReader::Default()
+{
+    static const SourceReader reader;
+    return reader;
+}
+
+SourceFile SourceReader::Read(const QString& path) const
+{
+    SourceFile result;
+    if (log_)
+        log_->OpenInput(path);
+    auto fail = [&](int number, const QString& description) {
+        result.errorNumber = number;
+        result.error = description;
+        if (log_)
+            log_->FailedOpenInput(path, number, description);
+        return result;
+    };
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fail(EISDIR, QStringLiteral("it is a folder, not a file"));
+    if (info.exists() && info.size() > kMaxFileBytes)
+        return fail(EFBIG, QStringLiteral("it is too large to be a source file"));
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int number = errno;
+        return fail(number, number ? QString::fromLocal8Bit(std::strerror(number)) : file.errorString());
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int number = errno;
+        return fail(number, file.errorString());
+    }
+    result.hasNul = bytes.contains('\0');
+    const QString text = DecodeSourceBytes(bytes, *codePage_, &result.encoding);
+    bytes.clear();
+    result.lines = SplitLines(text);
+    result.ok = true;
+    return result;
+}
+
+} // namespace quillon::model

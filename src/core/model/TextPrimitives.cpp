@@ -1,0 +1,293 @@
+#include "model/TextPrimitives.h"
+
+#include <QFileInfo>
+
+namespace quillon::model {
+
+namespace {
+constexpr char16_t kBlank = u' ';
+constexpr char16_t kTab = u'\t';
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+bool IsLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+QChar Upper(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
+    return c.toUpper();
+}
+QChar Lower(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'A' && u <= u'Z') ? QChar(char16_t(u + 32)) : c;
+    return c.toLower();
+}
+qsizetype LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+}
+} // namespace
+
+QStringView LTrim(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].unicode() == kBlank)
+        ++i;
+    return text.sliced(i);
+}
+
+QStringView RTrim(QStringView text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1].unicode() == kBlank)
+        --n;
+    return text.first(n);
+}
+
+QStringView Trim(QStringView text)
+{
+    return RTrim(LTrim(text));
+}
+
+QString UCase(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* p = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        p[i] = Upper(text[i]);
+    return out;
+}
+
+QString LCase(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* p = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        p[i] = Lower(text[i]);
+    return out;
+}
+
+bool EqualsNoCase(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (Upper(a[i]) != Upper(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix)
+{
+    if (text.size() < upperPrefix.size())
+        return false;
+    for (qsizetype i = 0; i < upperPrefix.size(); ++i) {
+        if (Upper(text[i]) != QLatin1Char(upperPrefix[i]))
+            return false;
+    }
+    return true;
+}
+
+QString Quote(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+bool FileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QString FileNameOf(const QString& path)
+{
+    return path.mid(LastSeparator(path) + 1);
+}
+
+QString FileExtension(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+QString FileBaseName(const QString& path)
+{
+    const QString name = FileNameOf(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+bool IsRemStatement(QStringView text)
+{
+    const QString t = LCase(Trim(text));
+    if (!t.startsWith(QLatin1String("rem")))
+        return false;
+    return t.size() == 3 || t[3].unicode() == kTab || t[3].unicode() == kBlank;
+}
+
+bool IsAllDigits(QStringView text)
+{
+    const QStringView t = Trim(text);
+    if (t.isEmpty())
+        return false;
+    for (QChar c : t) {
+        if (!IsDigit(c))
+            return false;
+    }
+    return true;
+}
+
+bool IsIdentifier(QStringView text)
+{
+    const QStringView t = Trim(text);
+    if (t.isEmpty() || !(IsLetter(t[0]) || t[0] == QLatin1Char('_')))
+        return false;
+    for (QChar c : t.sliced(1)) {
+        if (!(IsLetter(c) || IsDigit(c) || c == QLatin1Char('_')))
+            return false;
+    }
+    return true;
+}
+
+QString StripLineLabel(QStringView text)
+{
+    const QStringView t = LTrim(text);
+    const qsizetype colon = t.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        const QStringView label = Trim(t.first(colon));
+        if (IsAllDigits(label) || IsIdentifier(label))
+            return LTrim(t.sliced(colon + 1)).toString();
+    }
+    return t.toString();
+}
+
+bool IsSingleLineIf(QStringView text)
+{
+    const QString t = LCase(Trim(text));
+    if (!t.startsWith(QLatin1String("if")) || t.size() < 4)
+        return false;
+    if (t[2].unicode() != kBlank && t[2].unicode() != kTab)
+        return false;
+    const qsizetype then = t.indexOf(QLatin1String(" then"));
+    if (then < 0)
+        return false;
+    return !Trim(QStringView(t).sliced(then + 5)).isEmpty();
+}
+
+int CountStatements(QStringView line)
+{
+    if (Trim(line).isEmpty())
+        return 0;
+    const QString stripped = StripLineLabel(Trim(line));
+    const QStringView text = Trim(stripped);
+    if (text.isEmpty())
+        return 0;
+    if (IsSingleLineIf(text))
+        return 1;
+
+    int count = 0;
+    qsizetype statementStart = 0;
+    auto close = [&](qsizetype end) {
+        const QStringView statement = text.sliced(statementStart, end - statementStart);
+        if (!Trim(statement).isEmpty() && !IsRemStatement(statement))
+            ++count;
+    };
+    bool inString = false;
+    bool inDate = false;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (inString) {
+            if (c == u'"') {
+                if (i + 1 < n && text[i + 1].unicode() == u'"')
+                    ++i;
+                else
+                    inString = false;
+            }
+        } else if (inDate) {
+            if (c == u'#')
+                inDate = false;
+        } else if (c == u'"') {
+            inString = true;
+        } else if (c == u'#') {
+            inDate = true;
+        } else if (c == u'\'') {
+            close(i);
+            return count;
+        } else if (c == u':') {
+            close(i);
+            statementStart = i + 1;
+        }
+    }
+    close(n);
+    return count;
+}
+
+void AddLineStatements(QStringView line, StatementCounter& counter)
+{
+    const QStringView t = Trim(line);
+    if (!t.isEmpty()) {
+        const bool comment = t[0] == QLatin1Char('\'') || StartsWithUpper(t, QLatin1StringView("REM"));
+        if (!comment && !counter.ContinuationPending)
+            counter.count += CountStatements(line);
+    }
+    counter.ContinuationPending = t.endsWith(QLatin1String(" _"));
+}
+
+QString MaskLiteralsAndComments(QStringView line)
+{
+    QString out = line.toString();
+    QChar* p = out.data();
+    const qsizetype n = out.size();
+    bool inString = false;
+    bool statementStart = true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i].unicode();
+        if (inString) {
+            p[i] = QChar(kBlank);
+            if (c == u'"') {
+                if (i + 1 < n && p[i + 1].unicode() == u'"') {
+                    p[i + 1] = QChar(kBlank);
+                    ++i;
+                } else {
+                    inString = false;
+                }
+            }
+            continue;
+        }
+        if (c == u'"') {
+            p[i] = QChar(kBlank);
+            inString = true;
+            statementStart = false;
+        } else if (c == u':') {
+            statementStart = true;
+        } else if (c == u'\'') {
+            for (qsizetype k = i; k < n; ++k)
+                p[k] = QChar(kBlank);
+            break;
+        } else if (statementStart && (c == u'r' || c == u'R') && i + 3 <= n
+                   && StartsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
+                   && (i + 3 == n || p[i + 3].unicode() == kTab || p[i + 3].unicode() == kBlank)) {
+            for (qsizetype k = i; k < n; ++k)
+                p[k] = QChar(kBlank);
+            break;
+        } else if (c != kBlank && c != kTab) {
+            statementStart = false;
+        }
+    }
+    return out;
+}
+
+} // namespace quillon::model

@@ -1,0 +1,39 @@
+#include "platform/Environment.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace quillon::platform {
+
+namespace {
+QString WithSlash(QString folder)
+{
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+} // namespace
+
+QString TempFolder()
+{
+    for (const char* name : {"TEMP", "TMPDIR"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return WithSlash(value);
+    }
+    return QStringLiteral("/tmp/");
+}
+
+QString AppDataFolder()
+{
+    const QString appData = qEnvironmentVariable("APPDATA");
+    if (!appData.isEmpty())
+        return WithSlash(appData);
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty())
+        return WithSlash(xdg);
+    return WithSlash(QDir::homePath() + QStringLiteral("/.config"));
+}
+
+} // namespace quillon::platform

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace quillon::platform {
+
+// Folder for temporary files: $TEMP, else $TMPDIR, else /tmp. Always ends with "/".
+QString TempFolder();
+
+// Per-user application data: $APPDATA when set, else the XDG config folder (~/.config).
+// Always ends with "/".
+QString AppDataFolder();
+
+} // namespace quillon::platform

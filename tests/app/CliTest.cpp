@@ -1,0 +1,178 @@
+#include "app/Cli.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using quillon::app::RunCli;
+using quillon::test::Fixture;
+
+namespace {
+
+struct CliRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+CliRun Cli(const QStringList& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunCli(args, out, err);
+    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
+}
+
+// A project with a form, a module in a subfolder, a class with properties and a missing file.
+QString WriteProject(const Fixture& fx)
+{
+    fx.writeLines("P/frmMain.frm", {
+        "VERSION 5.00",                          // 1
+        "Begin VB.Form frmMain",                 // 2
+        "End",                                   // 3
+        "Attribute VB_Name = \"frmMain\"",       // 4
+        "Option Explicit",                       // 5
+        "",                                      // 6
+        "' Closes the form",                     // 7
+        "Private Sub cmdOK_Click()",             // 8
+        "    Unload Me",                         // 9
+        "End Sub",                               // 10
+    });
+    fx.write("P/lib/modUtil.bas",
+             "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
+             "    Twice = n * 2 ' caf\xE9\nEnd Function\n");
+    fx.writeLines("P/clsBox.cls", {
+        "VERSION 1.0 CLASS",                     // 1
+        "Attribute VB_Name = \"clsBox\"",        // 2
+        "Private mW As Long",                    // 3
+        "Public Property Get Width() As Long",   // 4
+        "    Width = mW",                        // 5
+        "End Property",                          // 6
+        "Public Property Let Width(v As Long)",  // 7
+        "    If v < 0 Then v = 0",               // 8
+        "    If v > 100 Then v = 100",           // 9
+        "    mW = v",                            // 10
+        "    ' clamp done",                      // 11
+        "    Debug.Print v",                     // 12
+        "End Property",                          // 13
+    });
+    return fx.writeLines("P/Box.vbp", {"Type=Exe", "Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas",
+                                       "Form=frmMain.frm", "Module=modGone; gone.bas", "Startup=\"Sub Main\""});
+}
+
+TEST(Cli, FilesListsTypeNameAndPathInListOrder)
+{
+    Fixture fx;
+    const QString vbp = WriteProject(fx);
+    const CliRun run = Cli({"files", vbp});
+    EXPECT_EQ(run.code, 0);
+    const QString p = fx.path("P");
+    EXPECT_EQ(run.out, "FRM\tfrmMain.frm\t" + p + "/frmMain.frm\n"
+                       "BAS\tmodUtil.bas\t" + p + "/lib/modUtil.bas\n"
+                       "CLS\tclsBox.cls\t" + p + "/clsBox.cls\n");
+    EXPECT_EQ(run.err, "quillon: note: skipped \"Module=modGone; gone.bas\": no such file \"" + p + "/gone.bas\"\n");
+}
+
+TEST(Cli, RoutinesOfAProjectWithEachAggregateMode)
+{
+    Fixture fx;
+    const QString vbp = WriteProject(fx);
+    const QString routines =
+        "frmMain.frm\tLayout\tLayout\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
+        "frmMain.frm\tImage\tImage\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
+        "frmMain.frm\tDeclarations\tDeclarations\t5\t0\t5\t0\t0\t1\t\tfrmMain\n"
+        "frmMain.frm\tSub\tEvent Handler:cmdOK_Click\t7\t8\t10\t1\t0\t3\tPrivate Sub\tfrmMain\n"
+        "modUtil.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodUtil\n"
+        "modUtil.bas\tFunction\tTwice\t2\t2\t4\t0\t0\t3\tPublic Function\tmodUtil\n"
+        "clsBox.cls\tDeclarations\tDeclarations\t3\t0\t3\t0\t0\t1\t\tclsBox\n"
+        "clsBox.cls\tProperty Get\tWidth\t4\t4\t6\t0\t0\t3\tPublic Property Get\tclsBox\n"
+        "clsBox.cls\tProperty Let\tWidth\t7\t7\t13\t1\t0\t6\tPublic Property Let\tclsBox\n";
+    CliRun run = Cli({"routines", vbp});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, routines);
+    EXPECT_EQ(Cli({"routines", vbp, "--aggregate", "none"}).out, routines);
+
+    run = Cli({"routines", "--aggregate=small", vbp});
+    EXPECT_EQ(run.out, routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (Small)\t0\t1\t0\t0\t0\t0\t\tclsBox\n"
+                                  "clsBox.cls\tMEMBER\tWidth\t4\t6\n");
+    run = Cli({"routines", vbp, "--aggregate", "all"});
+    EXPECT_EQ(run.out, routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
+                                  "clsBox.cls\tMEMBER\tWidth\t4\t6\n"
+                                  "clsBox.cls\tMEMBER\tWidth\t7\t13\n");
+}
+
+TEST(Cli, RoutinesOfOneSourceFileAndTheCodePage)
+{
+    Fixture fx;
+    // "Attribute VB_Name = "modΑβ"" in Windows-1253, then one Sub.
+    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
+    CliRun run = Cli({"routines", path, "--codepage", "windows-1253"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
+                                         "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
+    run = Cli({"routines", path});
+    EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+}
+
+TEST(Cli, UsageErrorsExitTwoWithTheUsageOnStderr)
+{
+    Fixture fx;
+    const QString vbp = WriteProject(fx);
+    const QList<QStringList> bad = {
+        {},
+        {"frobnicate"},
+        {"files"},
+        {"files", vbp, vbp},
+        {"routines", vbp, "--aggregate", "some"},
+        {"routines", vbp, "--aggregate"},
+        {"routines", vbp, "--colour", "red"},
+        {"files", vbp, "--aggregate", "all"},
+        {"routines", vbp, "--codepage", "klingon"},
+    };
+    for (const QStringList& args : bad) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.startsWith("quillon: ")) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains("Usage: quillon SUBCOMMAND")) << qPrintable(args.join(' '));
+    }
+}
+
+TEST(Cli, UnreadableInputsExitOneWithOneLine)
+{
+    Fixture fx;
+    const QString noise = fx.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
+    const QStringList unreadable[] = {
+        {"files", fx.path("none.vbp")},
+        {"files", fx.path()},
+        {"routines", fx.path("none.vbp")},
+        {"routines", fx.path()},
+        {"routines", fx.path("none.bas")},
+        {"routines", "/proc/self/mem"},
+    };
+    for (const QStringList& args : unreadable) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count('\n'), 1) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.startsWith("quillon: cannot read \"" + args[1] + "\": ")) << qPrintable(run.err);
+    }
+    // A binary file is read as text with a warning, never a crash.
+    const CliRun run = Cli({"routines", noise});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.err.contains("looks like a binary file"));
+    EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
+}
+
+TEST(Cli, HelpAndVersion)
+{
+    CliRun run = Cli({"--help"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.contains("routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]"));
+    run = Cli({"--version"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
+}
+
+} // namespace
