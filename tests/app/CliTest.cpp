@@ -1,6 +1,9 @@
 #include "app/Cli.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -173,6 +176,57 @@ TEST(Cli, HelpAndVersion)
     run = Cli({"--version"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
+}
+
+} // namespace
+
+namespace {
+
+// The installed program, as a script runs it.
+struct Process {
+    int code;
+    QByteArray out;
+    QByteArray err;
+};
+
+Process RunQuillon(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUILLON_BINARY), args);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+TEST(QuillonProgram, ListsTheExampleProjectAndReportsItsMissingFile)
+{
+    const QString examples = QDir(QStringLiteral(QUILLON_EXAMPLES)).absolutePath();
+    const Process run = RunQuillon({"files", examples + "/inventory/Inventory.vbp"});
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    const QString inv = examples + "/inventory/";
+    // Forms, modules, classes, each by name ignoring case; the class named clsItem.cls in the
+    // project file is ClsItem.cls on disk, and modStrings lies outside the project folder.
+    EXPECT_EQ(QString::fromUtf8(run.out),
+              "FRM\tfrmItem.frm\t" + inv + "frmItem.frm\n"
+              "FRM\tfrmMain.frm\t" + inv + "frmMain.frm\n"
+              "FRM\tfrmSplash.frm\t" + inv + "frmSplash.frm\n"
+              "BAS\tmodData.bas\t" + inv + "modData.bas\n"
+              "BAS\tmodMain.bas\t" + inv + "modMain.bas\n"
+              "BAS\tmodReports.bas\t" + inv + "modules/modReports.bas\n"
+              "BAS\tmodStrings.bas\t" + examples + "/shared/modStrings.bas\n"
+              "CLS\tclsInventory.cls\t" + inv + "clsInventory.cls\n"
+              "CLS\tClsItem.cls\t" + inv + "ClsItem.cls\n");
+    EXPECT_EQ(QString::fromUtf8(run.err),
+              "quillon: note: skipped \"Module=modOld; modOld.bas\": no such file \"" + inv + "modOld.bas\"\n");
+}
+
+TEST(QuillonProgram, ExitCodes)
+{
+    EXPECT_EQ(RunQuillon({"--version"}).code, 0);
+    const Process usage = RunQuillon({});
+    EXPECT_EQ(usage.code, 2);
+    EXPECT_TRUE(usage.err.contains("Usage: quillon"));
+    EXPECT_EQ(RunQuillon({"routines", "/nonexistent/x.bas"}).code, 1);
 }
 
 } // namespace

@@ -8,18 +8,16 @@ namespace quillon::model {
 
 namespace {
 
-// Upper-cases and reduces every run of blanks to one blank (tabs are left alone).
-QString UpperCollapsed(QStringView text)
+// Reduces every run of blanks to one blank (tabs are left alone).
+QString CollapseBlanks(QStringView text)
 {
-    const QString upper = UCase(text);
     QString out;
-    out.reserve(upper.size());
+    out.reserve(text.size());
     bool lastBlank = false;
-    for (QChar c : upper) {
+    for (QChar c : text) {
         const bool blank = c.unicode() == u' ';
-        if (blank && lastBlank)
-            continue;
-        out.append(c);
+        if (!(blank && lastBlank))
+            out.append(c);
         lastBlank = blank;
     }
     return out;
@@ -109,7 +107,7 @@ bool IsProcedureStart(QStringView line)
     // Every signature starts with P(ublic/rivate/roperty), F(riend/unction) or S(tatic/ub).
     if (!(first == u'P' || first == u'p' || first == u'F' || first == u'f' || first == u'S' || first == u's'))
         return false;
-    const QString text = UpperCollapsed(t);
+    const QString text = UCase(CollapseBlanks(t));
     for (const char* prefix : kSignaturePrefixes) {
         if (text.startsWith(QLatin1StringView(prefix)))
             return true;
@@ -124,16 +122,7 @@ QString ProcNameFromSignature(QStringView line)
         return QString();
     QString prepared = trimmed.toString();
     prepared.replace(QLatin1String("("), QLatin1String(" ("));
-    // Collapse runs of blanks without changing case.
-    QString collapsed;
-    collapsed.reserve(prepared.size());
-    bool lastBlank = false;
-    for (QChar c : prepared) {
-        const bool blank = c.unicode() == u' ';
-        if (!(blank && lastBlank))
-            collapsed.append(c);
-        lastBlank = blank;
-    }
+    const QString collapsed = CollapseBlanks(prepared);
     const QStringList words = collapsed.split(QLatin1Char(' '));
     const qsizetype n = words.size();
     QString name;
