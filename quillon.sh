@@ -12,7 +12,7 @@ BUILD="$ROOT/build"
 ASAN_BUILD="$ROOT/build-asan"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev qpdf poppler-utils
+PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev qpdf poppler-utils
           fonts-liberation xvfb xauth)
 
 setup() {
