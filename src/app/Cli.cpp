@@ -1,10 +1,12 @@
 #include "app/Cli.h"
 
+#include "config/Session.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
+#include "platform/PrinterDefaults.h"
 
 #include <QFileInfo>
 
@@ -13,6 +15,8 @@
 namespace quillon::app {
 
 using namespace quillon::model;
+using quillon::config::Options;
+using quillon::config::Session;
 
 namespace {
 
@@ -200,6 +204,79 @@ int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
     return 0;
 }
 
+QString OptionsDump(const Session& session)
+{
+    QString text = session.ini.defaultPath() + QLatin1Char('\n');
+    QString section;
+    for (const Options::Entry& entry : session.options.Effective()) {
+        if (entry.spec->suffix != section) {
+            section = entry.spec->suffix;
+            text += QLatin1Char('[') + config::SectionName(section) + QStringLiteral("]\n");
+        }
+        text += entry.spec->key + QLatin1Char('=') + entry.value + QLatin1Char('\n');
+    }
+    text += QLatin1Char('[') + config::SectionName(QStringLiteral(":SuppressedMsgs")) + QStringLiteral("]\n");
+    const int count = session.messages.RestoreCount();
+    text += QStringLiteral("RestoreCount=") + QString::number(count) + QLatin1Char('\n');
+    for (int i = 0; i < count && i < session.messages.MenuCaptions().size(); ++i)
+        text += QStringLiteral("sMsg") + QString::number(i) + QLatin1Char('=') + session.messages.MenuCaptions()[i]
+            + QLatin1Char('\n');
+    return text;
+}
+
+int RunOptions(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
+{
+    const QStringList& words = args.positional;
+    if (words.isEmpty()) {
+        Write(out, OptionsDump(session));
+        return 0;
+    }
+    if (words[0] != QLatin1String("set") || words.size() != 4)
+        throw Usage{QStringLiteral("options takes no argument, or: set SECTION KEY VALUE")};
+    const config::OptionSpec* spec = Options::Find(words[1], words[2]);
+    if (!spec || !spec->loaded)
+        throw Usage{QStringLiteral("no option ") + Quote(words[2]) + QStringLiteral(" in section ") + Quote(words[1])};
+    // The value goes to the file as given; what it reads back as is shown.
+    session.ini.INIWrite(config::SectionName(spec->suffix), spec->key, words[3]);
+    session.options.Load();
+    const QString effective = session.options.Text(*spec);
+    Write(out, QLatin1Char('[') + config::SectionName(spec->suffix) + QStringLiteral("]\n") + spec->key
+                   + QLatin1Char('=') + effective + QLatin1Char('\n'));
+    if (effective != words[3].trimmed())
+        Note(err, Quote(words[3]) + QStringLiteral(" reads as ") + Quote(effective));
+    return 0;
+}
+
+int RunMessages(const Arguments& args, Session& session, std::ostream& out)
+{
+    const QStringList& words = args.positional;
+    config::modZRK_MsgBox& messages = session.messages;
+    if (words.isEmpty()) {
+        QString text;
+        for (int i = 0; i < messages.RestoreCount() && i < messages.MenuCaptions().size(); ++i)
+            text += QString::number(i) + QLatin1Char('\t') + messages.MenuCaptions()[i] + QLatin1Char('\n');
+        Write(out, text);
+        return 0;
+    }
+    if (words[0] != QLatin1String("restore") || words.size() != 2)
+        throw Usage{QStringLiteral("messages takes no argument, or: restore N|all")};
+    if (words[1] == QLatin1String("all")) {
+        while (messages.RestoreCount() > 0) {
+            Write(out, QStringLiteral("restored: ") + messages.MenuCaptions()[0] + QLatin1Char('\n'));
+            messages.DeleteRecord(0, true);
+        }
+        return 0;
+    }
+    bool ok = false;
+    const int index = words[1].toInt(&ok);
+    if (!ok || index < 0 || index >= messages.RestoreCount())
+        throw Usage{QStringLiteral("no hidden message ") + Quote(words[1]) + QStringLiteral(" (there are ")
+                    + QString::number(messages.RestoreCount()) + QLatin1Char(')')};
+    Write(out, QStringLiteral("restored: ") + messages.MenuCaptions()[index] + QLatin1Char('\n'));
+    messages.DeleteRecord(index, true);
+    return 0;
+}
+
 } // namespace
 
 QString UsageText()
@@ -212,14 +289,27 @@ QString UsageText()
         "      The project's source files in file-list order: type, name, path.\n"
         "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
         "      The routines of every file of a project, or of one source file.\n"
+        "  options\n"
+        "      The options file's path, then every option with its value, by section.\n"
+        "  options set SECTION KEY VALUE\n"
+        "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output).\n"
+        "  messages\n"
+        "      The hidden messages, numbered from 0.\n"
+        "  messages restore N|all\n"
+        "      Show hidden message N (or all of them) again.\n"
         "\n"
         "Options:\n"
         "  --aggregate MODE  also group property procedures: none (default), small\n"
         "                    (at most 6 lines each) or all\n"
-        "  --codepage NAME   code page of source files that are not UTF-8 (default\n"
-        "                    windows-1252): windows-874, windows-1250 ... windows-1258\n"
+        "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
+        "                    windows-1250 ... windows-1258 (default: the option\n"
+        "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
         "  --help            show this text\n"
         "  --version         show the version\n"
+        "\n"
+        "\n"
+        "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
+        "~/.config), creating it with every option at its default when it is missing.\n"
         "\n"
         "Exit status: 0 done, 1 an input could not be read, 2 a usage error.\n");
 }
@@ -242,10 +332,12 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
         return 0;
     }
 
-    QStringList valueOptions{QStringLiteral("codepage")};
+    QStringList valueOptions;
     if (command == QLatin1String("routines"))
-        valueOptions << QStringLiteral("aggregate");
-    else if (command != QLatin1String("files"))
+        valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
+    else if (command == QLatin1String("files"))
+        valueOptions << QStringLiteral("codepage");
+    else if (command != QLatin1String("options") && command != QLatin1String("messages"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
@@ -253,16 +345,38 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
     if (!parsed)
         return usageError(problem);
 
-    const CodePage* codePage = &CodePage::Default();
+    const CodePage* chosen = nullptr;
     if (parsed->options.contains(QStringLiteral("codepage"))) {
-        codePage = CodePage::Find(parsed->options.value(QStringLiteral("codepage")));
-        if (!codePage)
+        chosen = CodePage::Find(parsed->options.value(QStringLiteral("codepage")));
+        if (!chosen)
             return usageError(QStringLiteral("unknown code page ") + Quote(parsed->options.value(QStringLiteral("codepage")))
                               + QStringLiteral(" (known: ") + CodePage::Names().join(QStringLiteral(", "))
                               + QLatin1Char(')'));
     }
-    const SourceReader reader(*codePage, &DiagLog::Default());
+
+    platform::BatchMessageBox box;
+    platform::BuiltInPdfPrinterDefaults printer;
+    Session session(box, printer, &DiagLog::Default());
+    const config::OptionsFileStatus status = session.Start();
+    if (!status.usable)
+        Note(err, QStringLiteral("cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
+                      + status.error + QStringLiteral("; the defaults apply"));
+
     try {
+        if (command == QLatin1String("options"))
+            return RunOptions(*parsed, session, out, err);
+        if (command == QLatin1String("messages"))
+            return RunMessages(*parsed, session, out);
+        if (!chosen) {
+            const QString stored = session.options.Text(config::opt::CodePage);
+            chosen = CodePage::Find(stored);
+            if (!chosen) {
+                Note(err, QStringLiteral("the option \"Code Page\" names an unknown code page ") + Quote(stored)
+                              + QStringLiteral("; windows-1252 applies"));
+                chosen = &CodePage::Default();
+            }
+        }
+        const SourceReader reader(*chosen, &DiagLog::Default());
         if (command == QLatin1String("files"))
             return RunFiles(*parsed, reader, out, err);
         return RunRoutines(*parsed, reader, out, err);

@@ -37,3 +37,32 @@ QString AppDataFolder()
 }
 
 } // namespace quillon::platform
+
+#include <QCoreApplication>
+
+#include "platform/PrinterDefaults.h"
+
+namespace quillon::platform {
+
+QString ProgramFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QDir::currentPath();
+}
+
+PrinterDefaults BuiltInPdfWriterDefaults()
+{
+    PrinterDefaults defaults;
+    defaults.deviceName = QStringLiteral("Quillon PDF");
+    defaults.driverName = QStringLiteral("Quillon PDF Writer");
+    defaults.port = QStringLiteral("FILE:");
+    defaults.paperCode = 1;
+    defaults.orientationCode = 1;
+    defaults.fontName = QStringLiteral("Courier New");
+    defaults.fontSize = 10.0;
+    defaults.duplexCode = 1;
+    return defaults;
+}
+
+} // namespace quillon::platform

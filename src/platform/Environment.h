@@ -11,3 +11,11 @@ QString TempFolder();
 QString AppDataFolder();
 
 } // namespace quillon::platform
+
+namespace quillon::platform {
+
+// The folder the program runs from (without a trailing "/"); the current folder when no
+// application object exists.
+QString ProgramFolder();
+
+} // namespace quillon::platform

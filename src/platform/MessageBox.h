@@ -1,35 +1,93 @@
 #pragma once
+#include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <deque>
 #include <vector>
 
 namespace quillon::platform {
 
 enum class MsgIcon { None, Critical, Exclamation, Question, Information };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
 
-// Plain message boxes. The GUI shows a dialog; the command line writes to stderr;
-// tests record what would have been shown.
+// A request to the message box with freely captioned buttons, an optional text input and
+// the offer to hide the message in future. Callers fill it; the box answers in
+// ClickedButton, SuppressChoice and InputText.
+struct MsgBoxRequest {
+    QString MessageKey;
+    QString Title;
+    QString Icon = QStringLiteral("64"); // "?", "!", "I", "X"
+    QString Text;
+    std::array<QString, 5> Buttons;
+    int ButtonCount = 0;
+    bool AllowSuppress = false;
+    int SuppressChoice = 0; // 0 never, 1 this session only, 2 this and all future sessions
+    bool ShowInput = false;
+    QString InputLabel;
+    QString InputText;
+    QString Position;
+    QObject* Owner = nullptr;
+    bool ShowBrowse = false;
+    int ClickedButton = 0;
+    QString ClickText;
+    int RestoreCount = 0;
+
+    // The buttons that are shown: those whose trimmed caption is not empty.
+    bool IsButtonShown(int index) const;
+};
+
+// The program's way of talking to the user: plain message boxes and the box with free
+// buttons. The GUI shows dialogs; the command line answers by itself; tests script it.
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
-    virtual void ShowMessage(MsgIcon icon, const QString& title, const QString& text) = 0;
+    virtual MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text,
+                                  MsgButtons buttons = MsgButtons::Ok) = 0;
+    virtual void ShowRequest(MsgBoxRequest& request) = 0;
 };
 
-// Batch mode: every message goes to stderr as "TITLE: text" (line breaks kept).
+// Which button answers a message when nobody is there to click.
+//
+// The rule: the first button, except where the first button would abandon or delete work;
+// then the button that continues safely. Every message that is an exception is listed in
+// BatchAnswers.cpp, keyed by its message key (boxes with free buttons) or its title (plain
+// Yes/No questions), with the reason.
+int BatchButtonFor(const MsgBoxRequest& request);
+MsgResult BatchResultFor(const QString& title, MsgButtons buttons);
+
+// Batch mode (the command line): answers by the rule above, never hides a message, and
+// writes the title, the text and the answer to stderr.
 class BatchMessageBox : public IMessageBox {
 public:
-    void ShowMessage(MsgIcon icon, const QString& title, const QString& text) override;
+    MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons) override;
+    void ShowRequest(MsgBoxRequest& request) override;
 };
 
-// Tests: records every message in order.
+// Tests: answers from queues (the batch answer when a queue is empty) and records every
+// message in order.
 class ScriptedMessageBox : public IMessageBox {
 public:
     struct Shown {
-        MsgIcon icon;
+        MsgIcon icon = MsgIcon::None;
         QString title;
         QString text;
+        MsgButtons buttons = MsgButtons::Ok;
+        bool isRequest = false;
+        MsgBoxRequest request; // as the box received it
     };
-    void ShowMessage(MsgIcon icon, const QString& title, const QString& text) override;
+    struct RequestAnswer {
+        int button = 0;
+        int suppressChoice = 0;
+        QString inputText;
+    };
+    MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons) override;
+    void ShowRequest(MsgBoxRequest& request) override;
+
+    std::deque<MsgResult> results;
+    std::deque<RequestAnswer> answers;
     std::vector<Shown> shown;
 };
 

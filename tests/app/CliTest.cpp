@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -227,6 +228,94 @@ TEST(QuillonProgram, ExitCodes)
     EXPECT_EQ(usage.code, 2);
     EXPECT_TRUE(usage.err.contains("Usage: quillon"));
     EXPECT_EQ(RunQuillon({"routines", "/nonexistent/x.bas"}).code, 1);
+}
+
+} // namespace
+
+#include "model/DiagLog.h"
+
+namespace {
+
+// Each test gets an empty application-data folder of its own.
+class CliOptions : public ::testing::Test {
+protected:
+    Fixture fx;
+    QByteArray saved = qgetenv("APPDATA");
+    void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx.path("appdata"))); }
+    void TearDown() override { qputenv("APPDATA", saved); }
+    QString OptionsPath() const { return fx.path("appdata/Quillon/QLN.spi"); }
+};
+
+TEST_F(CliOptions, AnySubcommandCreatesTheOptionsFileWithEveryKey)
+{
+    const CliRun first = Cli({"options"});
+    ASSERT_EQ(first.code, 0) << qPrintable(first.err);
+    EXPECT_TRUE(first.out.startsWith(OptionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
+    for (const char* line : {"\n[Quillon:Output]\nDevice Name=Quillon PDF\n", "\nFont Size=10.000\n", "\nLeft=0.500\n",
+                             "\nComment Text=25600\n", "\nCode Page=windows-1252\n", "\n[Quillon:SuppressedMsgs]\nRestoreCount=0\n"}) {
+        EXPECT_TRUE(first.out.contains(QString::fromLatin1(line))) << line;
+    }
+    const QString file = QString::fromUtf8(quillon::test::ReadBytes(OptionsPath()));
+    EXPECT_TRUE(file.contains("[Quillon:Margins]\nLeft=0.500\nRight=0.500\nTop=1.000\nBottom=1.000\nBinder=0.750\n"));
+    const QString logText = QString::fromUtf8(quillon::test::ReadBytes(quillon::model::DiagLog::Default().path()));
+    EXPECT_TRUE(logText.contains(" | Open OUTPUT " + OptionsPath() + "\n"));
+
+    // A second run reads back the same values and leaves the file as it was.
+    EXPECT_EQ(Cli({"options"}).out, first.out);
+    EXPECT_EQ(QString::fromUtf8(quillon::test::ReadBytes(OptionsPath())), file);
+    // Even a usage error of a subcommand comes after the options are in place.
+    QFile::remove(OptionsPath());
+    EXPECT_EQ(Cli({"files"}).code, 2);
+    EXPECT_TRUE(QFile::exists(OptionsPath()));
+}
+
+TEST_F(CliOptions, SetWritesOneValueAndShowsWhatItReadsAs)
+{
+    CliRun run = Cli({"options", "set", "Output", "font size", "12"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
+    EXPECT_TRUE(QString::fromUtf8(quillon::test::ReadBytes(OptionsPath())).contains("\nFont Size=12\n"));
+
+    run = Cli({"options", "set", "Quillon:Output", "Aggregate", "all"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
+    EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
+
+    EXPECT_EQ(Cli({"options", "set", "Output", "Nope", "1"}).code, 2);
+    EXPECT_EQ(Cli({"options", "set", "Output", "Font Size"}).code, 2);
+    EXPECT_EQ(Cli({"options", "set", "ProjectInfo", "Version", "9"}).code, 2) << "written by the program only";
+    EXPECT_TRUE(Cli({"options"}).out.contains("\nFont Size=12.000\n"));
+}
+
+TEST_F(CliOptions, TheCodePageOptionAppliesUnlessTheCommandLineNamesOne)
+{
+    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\n");
+    ASSERT_EQ(Cli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
+    EXPECT_TRUE(Cli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
+    EXPECT_TRUE(Cli({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(Cli({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
+    const CliRun run = Cli({"routines", path});
+    EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    EXPECT_TRUE(run.err.contains("unknown code page \"ebcdic\"; windows-1252 applies"));
+}
+
+TEST_F(CliOptions, MessagesAreListedAndRestored)
+{
+    QDir().mkpath(fx.path("appdata/Quillon"));
+    fx.write("appdata/Quillon/QLN.spi",
+             "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
+             "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
+    // The session-only record ends with the run that made it.
+    CliRun run = Cli({"messages"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
+    run = Cli({"messages", "restore", "1"});
+    EXPECT_EQ(run.out, "restored: C (Click 1 - No) (Always)\n");
+    EXPECT_EQ(Cli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(Cli({"messages", "restore", "5"}).code, 2);
+    EXPECT_EQ(Cli({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(Cli({"messages"}).out, "");
+    EXPECT_TRUE(Cli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
 }
 
 } // namespace

@@ -1,0 +1,266 @@
+#include "config/Ini.h"
+
+#include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace quillon::config {
+
+using model::EqualsNoCase;
+
+namespace {
+
+QStringView TrimBlanksAndTabs(QStringView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    auto isSpace = [](QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t'; };
+    while (start < end && isSpace(text[start]))
+        ++start;
+    while (end > start && isSpace(text[end - 1]))
+        --end;
+    return text.sliced(start, end - start);
+}
+
+bool IsComment(QStringView trimmed)
+{
+    return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+}
+
+// The section name of a header line, or nullopt for any other line.
+std::optional<QString> HeaderName(const QString& line)
+{
+    const QStringView t = TrimBlanksAndTabs(line);
+    if (!t.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    const QStringView inner = close < 0 ? t.sliced(1) : t.sliced(1, close - 1);
+    return TrimBlanksAndTabs(inner).toString();
+}
+
+struct KeyLine {
+    QString key;
+    QString value;
+};
+
+std::optional<KeyLine> ParseKeyLine(const QString& line)
+{
+    const QStringView t = TrimBlanksAndTabs(line);
+    if (t.isEmpty() || IsComment(t))
+        return std::nullopt;
+    const qsizetype equals = t.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return KeyLine{t.toString(), QString()};
+    return KeyLine{TrimBlanksAndTabs(t.first(equals)).toString(), TrimBlanksAndTabs(t.sliced(equals + 1)).toString()};
+}
+
+QString OneLine(const QString& value)
+{
+    QString out = value;
+    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return out;
+}
+
+} // namespace
+
+IniDocument IniDocument::FromBytes(const QByteArray& bytes)
+{
+    IniDocument doc;
+    const QString text = model::DecodeSourceBytes(bytes, model::CodePage::Default(), &doc.encoding_);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    bool sawNewline = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        qsizetype end = i;
+        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        Line line{text.mid(start, end - start), text.mid(end, i + 1 - end)};
+        if (!sawNewline) {
+            doc.newline_ = line.eol;
+            sawNewline = true;
+        }
+        doc.lines_.push_back(std::move(line));
+        start = i + 1;
+    }
+    if (start < n)
+        doc.lines_.push_back({text.mid(start), QString()});
+    return doc;
+}
+
+QByteArray IniDocument::ToBytes() const
+{
+    QString text;
+    for (const Line& line : lines_)
+        text += line.text + line.eol;
+    bool ok = false;
+    QByteArray bytes = model::EncodeSourceText(text, encoding_, &ok);
+    if (!ok) {
+        // A value the file's code page cannot hold: the whole file moves to UTF-8, which
+        // holds everything the code page did.
+        model::TextEncoding utf8;
+        utf8.utf8 = true;
+        bytes = model::EncodeSourceText(text, utf8);
+    }
+    return bytes;
+}
+
+std::optional<std::pair<size_t, size_t>> IniDocument::SectionRange(const QString& section) const
+{
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const std::optional<QString> name = HeaderName(lines_[i].text);
+        if (!name || !EqualsNoCase(*name, section))
+            continue;
+        size_t end = i + 1;
+        while (end < lines_.size() && !HeaderName(lines_[end].text))
+            ++end;
+        return std::make_pair(i + 1, end);
+    }
+    return std::nullopt;
+}
+
+bool IniDocument::HasSection(const QString& section) const
+{
+    return SectionRange(section).has_value();
+}
+
+std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const
+{
+    const auto range = SectionRange(section);
+    if (!range)
+        return std::nullopt;
+    for (size_t i = range->first; i < range->second; ++i) {
+        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
+        if (entry && EqualsNoCase(entry->key, key))
+            return entry->value;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::pair<QString, QString>> IniDocument::Entries(const QString& section) const
+{
+    std::vector<std::pair<QString, QString>> entries;
+    const auto range = SectionRange(section);
+    if (!range)
+        return entries;
+    for (size_t i = range->first; i < range->second; ++i) {
+        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
+        if (entry && !entry->key.isEmpty())
+            entries.emplace_back(entry->key, entry->value);
+    }
+    return entries;
+}
+
+void IniDocument::SetValue(const QString& section, const QString& key, const QString& value)
+{
+    const QString clean = OneLine(value);
+    const auto range = SectionRange(section);
+    if (!range) {
+        if (!lines_.empty() && lines_.back().eol.isEmpty())
+            lines_.back().eol = newline_;
+        lines_.push_back({QLatin1Char('[') + section + QLatin1Char(']'), newline_});
+        lines_.push_back({key + QLatin1Char('=') + clean, newline_});
+        return;
+    }
+    size_t lastContent = range->first - 1; // the header itself when the body is empty
+    for (size_t i = range->first; i < range->second; ++i) {
+        const QString& text = lines_[i].text;
+        const std::optional<KeyLine> entry = ParseKeyLine(text);
+        if (entry && EqualsNoCase(entry->key, key)) {
+            // Keep the key as the file spells it, and any indentation before it.
+            const qsizetype equals = text.indexOf(QLatin1Char('='));
+            const QString keyPart = equals < 0 ? text : text.left(equals);
+            lines_[i].text = keyPart + QLatin1Char('=') + clean;
+            return;
+        }
+        if (!TrimBlanksAndTabs(text).isEmpty())
+            lastContent = i;
+    }
+    if (lines_[lastContent].eol.isEmpty())
+        lines_[lastContent].eol = newline_;
+    lines_.insert(lines_.begin() + qsizetype(lastContent + 1), Line{key + QLatin1Char('=') + clean, newline_});
+}
+
+IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log) {}
+
+IniDocument IniStore::Load(const QString& path) const
+{
+    QFile file(Resolve(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return IniDocument();
+    return IniDocument::FromBytes(file.readAll());
+}
+
+bool IniStore::Save(const IniDocument& document, const QString& path) const
+{
+    const QString target = Resolve(path);
+    if (target.isEmpty())
+        return false;
+    if (log_ && !QFileInfo::exists(target))
+        log_->OpenOutput(target);
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(document.ToBytes());
+    return file.commit();
+}
+
+QString IniStore::INIRead(const QString& section, const QString& key, const QString& defaultValue,
+                          const QString& path) const
+{
+    const std::optional<QString> value = Load(path).Value(section, key);
+    return (!value || value->isEmpty()) ? defaultValue : *value;
+}
+
+bool IniStore::INIWrite(const QString& section, const QString& key, const QString& value, const QString& path) const
+{
+    IniDocument document = Load(path);
+    document.SetValue(section, key, value);
+    return Save(document, path);
+}
+
+std::pair<QStringList, QStringList> IniStore::INIReadSection(const QString& section, const QString& path) const
+{
+    QStringList keys;
+    QStringList values;
+    for (auto& [key, value] : Load(path).Entries(section)) {
+        QString marked = key;
+        const qsizetype layout = marked.indexOf(QLatin1String(" Layout"));
+        if (layout >= 0)
+            marked.insert(layout + 1, QChar(1));
+        const qsizetype declarations = marked.indexOf(QLatin1String(" Declarations"));
+        if (declarations >= 0)
+            marked.insert(declarations + 1, QChar(2));
+        keys << marked;
+        values << value;
+    }
+    return {keys, values};
+}
+
+QString BoolToText(bool flag)
+{
+    return flag ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+bool TextToBool(const QString& text, bool defaultValue)
+{
+    const QString t = model::UCase(model::Trim(text));
+    for (const char* yes : {"TRUE", "T", "YES", "Y", "ON", "1", "-1"}) {
+        if (t == QLatin1String(yes))
+            return true;
+    }
+    for (const char* no : {"FALSE", "F", "NO", "N", "OFF", "0"}) {
+        if (t == QLatin1String(no))
+            return false;
+    }
+    return defaultValue;
+}
+
+} // namespace quillon::config

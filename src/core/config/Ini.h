@@ -1,0 +1,77 @@
+#pragma once
+#include "model/SourceText.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace quillon::model {
+class DiagLog;
+}
+
+namespace quillon::config {
+
+// An INI file in memory, kept line for line so that writing one value changes nothing else:
+// comments, unknown sections, order, spelling, line ends and encoding stay as they were.
+// Section and key names match ignoring case; the first matching section and key win.
+class IniDocument {
+public:
+    static IniDocument FromBytes(const QByteArray& bytes);
+    QByteArray ToBytes() const;
+
+    std::optional<QString> Value(const QString& section, const QString& key) const;
+    // Replaces the first matching key's value, adds the key at the end of its section, or
+    // adds the section at the end of the file.
+    void SetValue(const QString& section, const QString& key, const QString& value);
+    // The section's entries in file order: each non-empty, non-comment line split at its
+    // first "=" (a line without "=" is a key with an empty value).
+    std::vector<std::pair<QString, QString>> Entries(const QString& section) const;
+    bool HasSection(const QString& section) const;
+
+private:
+    struct Line {
+        QString text;
+        QString eol;
+    };
+    // Index of the first line of the first matching section's body and one past its last
+    // line; nullopt when the section is missing.
+    std::optional<std::pair<size_t, size_t>> SectionRange(const QString& section) const;
+
+    std::vector<Line> lines_;
+    model::TextEncoding encoding_;
+    QString newline_ = QStringLiteral("\n");
+};
+
+// Reads and writes INI files by path; an empty path means the default file (the options
+// file). Writes replace the file atomically: a temporary file in the same folder is renamed
+// over it, so a failure never leaves a half-written file.
+class IniStore {
+public:
+    IniStore(QString defaultPath, model::DiagLog* log);
+
+    const QString& defaultPath() const { return defaultPath_; }
+
+    IniDocument Load(const QString& path = QString()) const;
+    bool Save(const IniDocument& document, const QString& path = QString()) const;
+
+    QString INIRead(const QString& section, const QString& key, const QString& defaultValue,
+                    const QString& path = QString()) const;
+    bool INIWrite(const QString& section, const QString& key, const QString& value, const QString& path = QString()) const;
+    // Keys and values in file order. The first " Layout" in a key gets the character 1
+    // after its blank and the first " Declarations" the character 2, so that such entries
+    // sort before other names with the same start.
+    std::pair<QStringList, QStringList> INIReadSection(const QString& section, const QString& path = QString()) const;
+
+private:
+    QString Resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
+    QString defaultPath_;
+    model::DiagLog* log_;
+};
+
+QString BoolToText(bool flag);
+bool TextToBool(const QString& text, bool defaultValue);
+
+} // namespace quillon::config

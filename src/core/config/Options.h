@@ -1,0 +1,147 @@
+#pragma once
+#include "config/Ini.h"
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace quillon::platform {
+class IPrinterDefaults;
+}
+
+namespace quillon::config {
+
+inline const QString kProductName = QStringLiteral("Quillon");
+// The section name in the file: the product name followed by the suffix (":Output" ...).
+inline QString SectionName(const QString& suffix)
+{
+    return kProductName + suffix;
+}
+
+// The program's identification texts, also written to the ":ProjectInfo" section.
+QString VersionText();
+QString NoticeText();
+
+enum class OptionType { Text, Bool, Int16, Int32, Single, Aggregate, Color };
+
+// Where a default comes from when it is not a fixed text.
+enum class DynamicDefault {
+    None, ProgramFolder, PrinterDevice, PrinterDriver, PrinterPort, PaperSize, Orientation, FontName, FontSize,
+    IdeIndent, Version, Notice
+};
+
+enum class SaveRule { Always, WhilePrinterScope, Never };
+
+struct OptionSpec {
+    QString suffix; // ":Output"
+    QString key;    // "Font Size"
+    OptionType type;
+    QString defaultText;
+    DynamicDefault dynamicDefault = DynamicDefault::None;
+    bool loaded = true; // false: written on save, never read
+    SaveRule save = SaveRule::Always;
+};
+
+// Identifies one option: the section suffix and the key.
+struct OptionKey {
+    const char* suffix;
+    const char* key;
+};
+
+namespace opt {
+inline constexpr OptionKey ProjectFolder{":Folders", "ProjectFolder"};
+inline constexpr OptionKey VBPFolder{":Folders", "VBPFolder"};
+inline constexpr OptionKey OutputFolder{":Folders", "Output Folder"};
+inline constexpr OptionKey Mimic{":IDE", "Mimic"};
+inline constexpr OptionKey LongLine{":IDE", "Long Line"};
+inline constexpr OptionKey CodePage{":IDE", "Code Page"};
+inline constexpr OptionKey TabWidth{":IDE", "Tab Width"};
+inline constexpr OptionKey HighlightChains{":Highlighting", "HighlightChains"};
+inline constexpr OptionKey DeviceName{":Output", "Device Name"};
+inline constexpr OptionKey DriverName{":Output", "Driver Name"};
+inline constexpr OptionKey PrinterPort{":Output", "Printer Port"};
+inline constexpr OptionKey PaperSize{":Output", "Paper Size"};
+inline constexpr OptionKey PageOrientation{":Output", "Page Orientation"};
+inline constexpr OptionKey FontName{":Output", "Font Name"};
+inline constexpr OptionKey FontSize{":Output", "Font Size"};
+inline constexpr OptionKey GDISpoolSize{":Output", "GDISpoolSize"};
+inline constexpr OptionKey PrinterScope{":Output", "Printer Scope"};
+inline constexpr OptionKey Aggregate{":Output", "Aggregate"};
+inline constexpr OptionKey Brackets{":Output", "Brackets"};
+inline constexpr OptionKey Duplex{":Output", "Duplex"};
+inline constexpr OptionKey BindingEdge{":Output", "Binding Edge"};
+inline constexpr OptionKey CodeIndent{":Output", "Code Indent"};
+inline constexpr OptionKey WrapIndent{":Output", "Wrap Indent"};
+inline constexpr OptionKey MarginLeft{":Margins", "Left"};
+inline constexpr OptionKey MarginRight{":Margins", "Right"};
+inline constexpr OptionKey MarginTop{":Margins", "Top"};
+inline constexpr OptionKey MarginBottom{":Margins", "Bottom"};
+inline constexpr OptionKey MarginBinder{":Margins", "Binder"};
+inline constexpr OptionKey ColorDefaultNoteSeen{":Colors", "ColorDefaultNoteSeen"};
+inline constexpr OptionKey WrapCodeIndent{":DAWrapLineForm", "Wrap Code Indent"};
+inline constexpr OptionKey WhichIndent{":DAWrapLineForm", "Which Indent"};
+inline constexpr OptionKey SigWrap{":DAWrapLineForm", "Sig Wrap"};
+inline constexpr OptionKey Wrap2Sig{":DAWrapLineForm", "Wrap 2 Sig"};
+} // namespace opt
+
+// The ten highlight colours, index 0 to 9, in the order of their keys.
+inline constexpr int kColorCount = 10;
+extern const char* const kColorKeys[kColorCount];
+
+// Every option of the options file with its default, loaded in a fixed order and saved
+// back as one file write. Values are held as the text they are saved as (numbers parsed
+// and re-formatted, booleans as "True"/"False"), so what is shown, saved and read agree.
+class Options {
+public:
+    Options(IniStore& ini, const platform::IPrinterDefaults& printer);
+
+    static const std::vector<OptionSpec>& Table();
+    // Looks up a known option; the section may be given as "Output", ":Output" or
+    // "Quillon:Output", in any case.
+    static const OptionSpec* Find(const QString& section, const QString& key);
+
+    void Load();
+    bool Save() const;
+    void WriteProjectInfo() const;
+
+    QString Text(OptionKey key) const;
+    QString Text(const OptionSpec& spec) const;
+    bool Bool(OptionKey key) const;
+    int Int(OptionKey key) const;
+    float Single(OptionKey key) const;
+    // Stores a value, normalised as loading would (an unparsable number becomes the default).
+    void Set(OptionKey key, const QString& value);
+    void SetBool(OptionKey key, bool value) { Set(key, BoolToText(value)); }
+    void SetInt(OptionKey key, int value) { Set(key, QString::number(value)); }
+    void SetSingle(OptionKey key, float value) { Set(key, QString::number(double(value), 'f', 3)); }
+
+    int AggregateMode() const;   // 0 none, 1 small, 2 all
+    int IdeTabWidth() const;     // "Tab Width", 1..32, 4 when empty or not a number
+    int CodeIndentWidth() const; // the code indent printing uses
+    qint32 Color(int index) const;
+    qint32 WindowBackColor() const { return windowBackColor_; }
+
+    // Every loaded and saved option with its effective value, in table order.
+    struct Entry {
+        const OptionSpec* spec;
+        QString value;
+    };
+    std::vector<Entry> Effective() const;
+
+    IniStore& ini() const { return ini_; }
+
+private:
+    QString DefaultText(const OptionSpec& spec) const;
+    QString Normalise(const OptionSpec& spec, const QString& raw) const;
+    static QString Id(const QString& suffix, const QString& key);
+    const OptionSpec& SpecOf(OptionKey key) const;
+
+    IniStore& ini_;
+    const platform::IPrinterDefaults& printer_;
+    QHash<QString, QString> values_;
+    qint32 windowBackColor_ = 15793858;
+};
+
+} // namespace quillon::config

@@ -1,0 +1,62 @@
+#include "config/Session.h"
+
+#include "model/DiagLog.h"
+#include "platform/Environment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quillon::config {
+
+QString DefaultOptionsPath()
+{
+    return platform::AppDataFolder() + kProductName + QStringLiteral("/QLN.spi");
+}
+
+OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log)
+{
+    OptionsFileStatus status;
+    status.path = path;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        status.error = QStringLiteral("it is a folder");
+        return status;
+    }
+    if (!QDir().mkpath(info.absolutePath())) {
+        status.error = QStringLiteral("cannot create the folder ") + info.absolutePath();
+        return status;
+    }
+    if (!info.exists()) {
+        if (log)
+            log->OpenOutput(path);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            status.error = file.errorString();
+            return status;
+        }
+        status.created = true;
+    }
+    status.usable = QFileInfo(path).isWritable();
+    if (!status.usable)
+        status.error = QStringLiteral("it cannot be written");
+    return status;
+}
+
+Session::Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
+                 QString optionsPath)
+    : ini(std::move(optionsPath), log), options(ini, printer), messages(ini, box), box(box), log_(log)
+{
+}
+
+OptionsFileStatus Session::Start()
+{
+    const OptionsFileStatus status = PrepareOptionsFile(ini.defaultPath(), log_);
+    options.WriteProjectInfo();
+    options.Load();
+    options.Save();
+    messages.LoadAtStartup();
+    return status;
+}
+
+} // namespace quillon::config

@@ -1,0 +1,49 @@
+#pragma once
+#include "config/Ini.h"
+#include "config/Options.h"
+#include "config/ZrkMsgBox.h"
+
+namespace quillon::model {
+class DiagLog;
+}
+namespace quillon::platform {
+class IMessageBox;
+class IPrinterDefaults;
+} // namespace quillon::platform
+
+namespace quillon::config {
+
+// "QLN.spi" in the folder "Quillon" under the application-data folder.
+QString DefaultOptionsPath();
+
+struct OptionsFileStatus {
+    QString path;
+    bool created = false;
+    bool usable = false; // the file exists (or was just created) and can be written
+    QString error;
+};
+
+// Creates the options folder and an empty options file when they are missing; the creation
+// is logged as "Open OUTPUT " + path.
+OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log);
+
+// What every run of the program starts with: the options file prepared, the identification
+// texts written, every option loaded and saved back (so every key exists in the file), and
+// the hidden-message list reloaded.
+class Session {
+public:
+    Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
+            QString optionsPath = DefaultOptionsPath());
+
+    OptionsFileStatus Start();
+
+    IniStore ini;
+    Options options;
+    modZRK_MsgBox messages;
+    platform::IMessageBox& box;
+
+private:
+    model::DiagLog* log_;
+};
+
+} // namespace quillon::config
