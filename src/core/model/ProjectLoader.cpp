@@ -243,15 +243,19 @@ void Project::LoadProjectRoutines(const FileList* files)
             continue;
         SetStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
                   + QString::number(n));
-        SplitReport report;
-        RoutineList routines = SplitFileIntoRoutines(file.FilePath, *reader_, &report);
-        if (!report.readOk)
-            Notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.FilePath, report.error});
-        else if (report.hasNul)
-            Notes.push_back({ProjectNote::Kind::Binary, QString(), file.FilePath, QString()});
+        // Read once: the split and the API registration share the lines.
+        SourceFile source;
+        if (FileExists(file.FilePath)) {
+            source = reader_->Read(file.FilePath);
+            if (!source.ok)
+                Notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.FilePath, source.error});
+            else if (source.hasNul)
+                Notes.push_back({ProjectNote::Kind::Binary, QString(), file.FilePath, QString()});
+        }
+        RoutineList routines = source.ok ? SplitLinesIntoRoutines(file.FilePath, source.lines) : RoutineList();
         RoutinesByFile.insert(file.FilePath, routines);
         if (analysis)
-            analysis->RegisterApiDeclarations(file.FilePath);
+            analysis->RegisterApiDeclarations(file.FilePath, source.lines);
         const bool formOrClass = file.FileType() == QLatin1String("FRM") || file.FileType() == QLatin1String("CLS");
         for (const RoutinePtr& routine : routines) {
             allRoutines.push_back(routine);

@@ -25,7 +25,8 @@ public:
     virtual ~ILoadAnalysis() = default;
     virtual void PrepareSymbolTables(const FileList& files) {}
     virtual void BeginPhase1() {}
-    virtual void RegisterApiDeclarations(const QString& filePath) {}
+    // lines: the file's lines as phase 1 just read them.
+    virtual void RegisterApiDeclarations(const QString& filePath, const QStringList& lines) {}
     virtual void RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file) {}
     // Phase 2. Shows its progress through project.SetStatus and appends its final lines to
     // project.LoadStatusText.

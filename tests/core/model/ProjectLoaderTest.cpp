@@ -39,7 +39,10 @@ struct RecordingAnalysis : ILoadAnalysis {
         calls << QStringLiteral("symbols %1").arg(files.size());
     }
     void BeginPhase1() override { calls << QStringLiteral("begin"); }
-    void RegisterApiDeclarations(const QString& path) override { calls << QStringLiteral("api ") + FileNameOf(path); }
+    void RegisterApiDeclarations(const QString& path, const QStringList& lines) override
+    {
+        calls << QStringLiteral("api %1 %2").arg(FileNameOf(path)).arg(lines.size());
+    }
     void RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file) override
     {
         calls << QStringLiteral("event ") + file.FileName + QLatin1Char(' ') + routine->RoutineName;
@@ -159,9 +162,9 @@ TEST_F(ProjectLoaderTest, OpenLoadsEveryFileInListOrderAndCallsTheAnalysisInOrde
     ASSERT_EQ(project.OpenProject(vbp), Project::OpenOutcome::Loaded);
 
     EXPECT_EQ(project.ProjectPath, vbp);
-    EXPECT_EQ(analysis.calls, (QStringList{"symbols 3", "begin", "api frmA.frm", "event frmA.frm Layout",
+    EXPECT_EQ(analysis.calls, (QStringList{"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout",
                                            "event frmA.frm Image", "event frmA.frm Event Handler:Form_Load",
-                                           "api modMain.bas", "api clsB.cls", "event clsB.cls Go", "phase2 6",
+                                           "api modMain.bas 3", "api clsB.cls 3", "event clsB.cls Go", "phase2 6",
                                            "startup p.vbp"}));
     ASSERT_EQ(project.RoutinesByFile.size(), 3);
     EXPECT_EQ(project.RoutinesByFile.entries()[1].second.size(), 2u);

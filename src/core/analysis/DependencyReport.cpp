@@ -1,0 +1,337 @@
+#include "analysis/DependencyReport.h"
+
+#include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
+
+#include <algorithm>
+
+namespace quillon::analysis {
+
+using namespace quillon::model;
+
+// The keys a chain walk must not expand again: the routines on the path from the reported
+// routine down to here, and at each level the siblings of the routine on the path. Kept as a
+// chain of levels so that nothing is copied per entry.
+struct DependencyReporter::Scope {
+    QString key;
+    const QSet<QString>* siblings = nullptr;
+    const Scope* parent = nullptr;
+    bool contains(const QString& k) const
+    {
+        for (const Scope* s = this; s; s = s->parent) {
+            if (s->key == k || (s->siblings && s->siblings->contains(k)))
+                return true;
+        }
+        return false;
+    }
+};
+
+DependencyReporter::DependencyReporter(const modDep& index, int tabWidth)
+    : index_(index), tabWidth_(tabWidth), unit_(std::max(tabWidth, 0), QLatin1Char(' '))
+{
+}
+
+QString FileLetters(int counter)
+{
+    QString letters;
+    for (int n = counter; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+QString DependencyReporter::ChainEntry(const QString& key)
+{
+    const qsizetype bar = key.indexOf(QLatin1Char('|'));
+    QString fileKey = bar < 0 ? key : key.left(bar);
+    QString kindText;
+    QString name = bar < 0 ? QString() : key.mid(bar + 1);
+    if (const RoutinePtr routine = index_.RoutineFor(key)) {
+        fileKey = routine->FilePath + QLatin1Char('|') + routine->ModuleName;
+        kindText = routine->SigLineText.isEmpty() ? routine->RoutineKind : ScopeAndKindText(routine->SigLineText);
+        name = routine->RoutineName;
+    }
+    QString letter = legend_.value(fileKey);
+    if (letter.isEmpty()) {
+        letter = FileLetters(++letterCounter_);
+        legend_.insert(fileKey, letter);
+    }
+    QString entry = QStringLiteral("File ") + letter + QLatin1Char('|');
+    if (!kindText.isEmpty())
+        entry += kindText + QLatin1Char(' ');
+    return entry + name;
+}
+
+void DependencyReporter::AddApiLines(const QString& key, const QString& indent)
+{
+    const OrderedKeyList* apis = index_.ApiCalls(key);
+    if (!apis)
+        return;
+    for (const QString& api : apis->items()) {
+        const QString declaration = index_.DeclarationText(api);
+        const qsizetype first = declaration.indexOf(QLatin1Char('|'));
+        QString library;
+        if (first >= 0) {
+            const qsizetype second = declaration.indexOf(QLatin1Char('|'), first + 1);
+            library = second < 0 ? declaration.mid(first + 1) : declaration.mid(first + 1, second - first - 1);
+        }
+        QString line = indent + QStringLiteral("API: ") + api;
+        if (!library.isEmpty())
+            line += QStringLiteral(" (") + library + QLatin1Char(')');
+        report_ << line;
+    }
+}
+
+void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent,
+                              bool up, QSet<QString>& walked)
+{
+    if (depth > kChainDepthLimit) {
+        report_ << indent + QStringLiteral("[Chain truncated at ") + QString::number(kChainDepthLimit)
+                + QStringLiteral(" levels]");
+        return;
+    }
+    QSet<QString> siblings;
+    for (const QString& key : keys)
+        siblings.insert(UCase(Trim(key)));
+    const QString deeper = indent + unit_;
+    for (const QString& rawKey : keys) {
+        const QString k = UCase(Trim(rawKey));
+        if (visited.contains(k)) {
+            report_ << indent + ChainEntry(k) + QStringLiteral(" (recursive - children shown above)");
+            continue;
+        }
+        // A routine reached again by another path keeps the sub-chain it already showed:
+        // listing it under every path makes reports grow without bound.
+        if (walked.contains(k)) {
+            report_ << indent + ChainEntry(k) + QStringLiteral(" (children shown above)");
+            continue;
+        }
+        report_ << indent + ChainEntry(k);
+        const Scope within{k, &siblings, &visited};
+        const OrderedKeyList* next = up ? index_.Callers(k) : index_.Callees(k);
+        if (!next) {
+            if (const RoutinePtr routine = index_.RoutineFor(k)) {
+                if (index_.IsStartupRoutine(*routine))
+                    report_ << deeper + QStringLiteral("Program Startup");
+                else if (index_.IsEventHandler(*routine))
+                    report_ << deeper + index_.EventLabelOf(k);
+            }
+            if (!up)
+                AddApiLines(k, deeper);
+            continue;
+        }
+        if (next->isEmpty())
+            continue;
+        QStringList unvisited;
+        for (const QString& candidate : next->items()) {
+            if (!within.contains(UCase(Trim(candidate))))
+                unvisited << candidate;
+        }
+        if (!unvisited.isEmpty()) {
+            walked.insert(k);
+            Walk(unvisited, within, depth + 1, deeper, up, walked);
+        }
+        if (!up)
+            AddApiLines(k, deeper);
+    }
+}
+
+QStringList DependencyReporter::BuildDependencyReport(const clsRoutineInfo& routine)
+{
+    report_.clear();
+    legend_.clear();
+    letterCounter_ = 0;
+    const QString key = modDep::RoutineKey(routine);
+    const Scope root{key, nullptr, nullptr};
+
+    const OrderedKeyList* callees = index_.Callees(key);
+    if (callees && callees->items().contains(key))
+        report_ << QStringLiteral("RECURSIVE") << QString();
+
+    report_ << QStringLiteral("Called by:") << QString();
+    QStringList callers;
+    if (const OrderedKeyList* list = index_.Callers(key)) {
+        for (const QString& caller : list->items()) {
+            if (UCase(caller) != key)
+                callers << caller;
+        }
+    }
+    if (callers.isEmpty()) {
+        if (index_.IsStartupRoutine(routine))
+            report_ << unit_ + QStringLiteral("Program Startup");
+        else if (index_.IsEventHandler(routine))
+            report_ << unit_ + index_.EventLabelOf(key);
+        else
+            report_ << unit_ + QStringLiteral("None");
+    } else {
+        QSet<QString> walked;
+        Walk(callers, root, 1, unit_, true, walked);
+    }
+
+    report_ << QString() << QStringLiteral("Calls:") << QString();
+    QStringList down;
+    if (callees) {
+        for (const QString& callee : callees->items()) {
+            if (UCase(callee) != key)
+                down << callee;
+        }
+    }
+    if (down.isEmpty()) {
+        report_ << unit_ + QStringLiteral("None");
+    } else {
+        QSet<QString> walked;
+        Walk(down, root, 1, unit_, false, walked);
+    }
+    report_ << QString();
+
+    if (!legend_.isEmpty()) {
+        report_ << QStringLiteral("Files:");
+        for (const auto& [fileKey, letter] : legend_.entries())
+            report_ << unit_ + QStringLiteral("File ") + letter + QStringLiteral(" = ") + fileKey;
+    }
+    return ApplyReportMarkup(report_, tabWidth_);
+}
+
+QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth)
+{
+    const int divisor = tabWidth < 1 ? 1 : tabWidth;
+    enum class Kind { Entry, Boundary, Other };
+    const qsizetype n = plain.size();
+    std::vector<Kind> kinds(size_t(n), Kind::Other);
+    std::vector<int> levels(size_t(n), 0);
+    int maxLevel = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString& line = plain[i];
+        const QStringView t = Trim(line);
+        const bool heading = t == u"Calls:" || t == u"Called by:" || t == u"Files:";
+        if (t.isEmpty() || heading) {
+            kinds[size_t(i)] = Kind::Boundary;
+            continue;
+        }
+        const bool legendLine = t.startsWith(QLatin1String("File ")) && t.contains(QLatin1String(" = "));
+        if (t == u"RECURSIVE" || t == u"None" || legendLine)
+            continue;
+        qsizetype blanks = 0;
+        while (blanks < line.size() && line[blanks] == QLatin1Char(' '))
+            ++blanks;
+        kinds[size_t(i)] = Kind::Entry;
+        levels[size_t(i)] = int(blanks / divisor);
+        maxLevel = std::max(maxLevel, levels[size_t(i)]);
+    }
+
+    // nearest[j]: the level of the nearest entry of level <= j in the scan direction, or -1
+    // when a block boundary comes first. Two passes keep the markup linear in the report.
+    std::vector<int> nearest(size_t(maxLevel) + 1, -1);
+    std::vector<char> above(size_t(n), 0);
+    for (qsizetype i = 0; i < n; ++i) {
+        if (kinds[size_t(i)] == Kind::Boundary) {
+            std::fill(nearest.begin(), nearest.end(), -1);
+        } else if (kinds[size_t(i)] == Kind::Entry) {
+            const int v = levels[size_t(i)];
+            above[size_t(i)] = nearest[size_t(v)] == v;
+            for (int j = v; j <= maxLevel; ++j)
+                nearest[size_t(j)] = v;
+        }
+    }
+    std::fill(nearest.begin(), nearest.end(), -1);
+    QStringList out(plain);
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        if (kinds[size_t(i)] == Kind::Boundary) {
+            std::fill(nearest.begin(), nearest.end(), -1);
+            continue;
+        }
+        if (kinds[size_t(i)] != Kind::Entry)
+            continue;
+        const int v = levels[size_t(i)];
+        const bool below = nearest[size_t(v)] == v;
+        QString tags;
+        for (int j = 1; j < v; ++j)
+            tags += nearest[size_t(j)] == j ? QStringLiteral("[ZRK-V]") : QStringLiteral("[ZRK-X]");
+        const bool up = above[size_t(i)];
+        if (up && below)
+            tags += QStringLiteral("[ZRK-T]");
+        else if (up)
+            tags += QStringLiteral("[ZRK-L]");
+        else if (below)
+            tags += QStringLiteral("[ZRK-UL]");
+        else
+            tags += QStringLiteral("[ZRK-X]");
+        out[i] = tags + LTrim(plain[i]).toString();
+        for (int j = v; j <= maxLevel; ++j)
+            nearest[size_t(j)] = v;
+    }
+    return out;
+}
+
+bool IsIsolatedEventHandler(const modDep& index, const clsRoutineInfo& routine)
+{
+    if (!index.IsEventHandler(routine))
+        return false;
+    const QString key = modDep::RoutineKey(routine);
+    const OrderedKeyList* callees = index.Callees(key);
+    const OrderedKeyList* callers = index.Callers(key);
+    return (!callees || callees->isEmpty()) && (!callers || callers->isEmpty());
+}
+
+bool IsEligibleForReport(const modDep& index, const clsRoutineInfo& routine)
+{
+    if (routine.IsDeclarations || routine.IsDepPseudo)
+        return false;
+    for (const char* kind : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "IMAGE", "DEPENDENCY"}) {
+        if (KindIs(routine, QLatin1StringView(kind)))
+            return false;
+    }
+    // Indexed: the routine the index holds under this key is this one. A second routine of
+    // the same key (a Property Let beside its Get) was never scanned.
+    const RoutinePtr indexed = index.RoutineFor(modDep::RoutineKey(routine));
+    if (!indexed || indexed->UniqueKey != routine.UniqueKey)
+        return false;
+    return !IsIsolatedEventHandler(index, routine);
+}
+
+RoutinePtr MakeDependencyPseudoRoutine(const clsRoutineInfo& procedure)
+{
+    auto pseudo = std::make_shared<clsRoutineInfo>();
+    pseudo->RoutineKind = kind::Dependency;
+    pseudo->RoutineName = procedure.RoutineName + QStringLiteral("|Dep");
+    pseudo->FilePath = procedure.FilePath;
+    pseudo->ModuleName = procedure.ModuleName;
+    pseudo->IsDepPseudo = true;
+    pseudo->ParentKey = procedure.UniqueKey;
+    AssignUniqueKey(*pseudo);
+    return pseudo;
+}
+
+int AddDependencyReports(const modDep& index, RoutineList& list)
+{
+    const RoutineList snapshot = list;
+    int added = 0;
+    for (const RoutinePtr& routine : snapshot) {
+        if (routine && IsEligibleForReport(index, *routine)) {
+            list.push_back(MakeDependencyPseudoRoutine(*routine));
+            ++added;
+        }
+    }
+    return added;
+}
+
+int AddDependencyReportsToQueue(const modDep& index, RoutineList& queue)
+{
+    QSet<QString> present;
+    for (const RoutinePtr& routine : queue)
+        present.insert(routine->UniqueKey);
+    const RoutineList snapshot = queue;
+    int added = 0;
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+        if (!*it || !IsEligibleForReport(index, **it))
+            continue;
+        RoutinePtr pseudo = MakeDependencyPseudoRoutine(**it);
+        if (present.contains(pseudo->UniqueKey))
+            continue;
+        present.insert(pseudo->UniqueKey);
+        queue.push_back(pseudo);
+        ++added;
+    }
+    return added;
+}
+
+} // namespace quillon::analysis

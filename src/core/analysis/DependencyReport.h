@@ -1,0 +1,51 @@
+#pragma once
+#include "analysis/Dependencies.h"
+
+#include <QStringList>
+
+namespace quillon::analysis {
+
+inline constexpr int kChainDepthLimit = 40;
+
+// Builds the dependency report of a routine from the index: who calls it (chains of
+// callers), what it calls (chains of callees with their API calls), and the legend of the
+// files involved, with connector markup at the start of the chain lines.
+class DependencyReporter {
+public:
+    DependencyReporter(const modDep& index, int tabWidth);
+    QStringList BuildDependencyReport(const model::clsRoutineInfo& routine);
+
+private:
+    struct Scope;
+    void Walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up,
+              QSet<QString>& walked);
+    QString ChainEntry(const QString& key);
+    void AddApiLines(const QString& key, const QString& indent);
+
+    const modDep& index_;
+    int tabWidth_;
+    QString unit_;
+    QStringList report_;
+    model::KeyedMap<QString> legend_; // file key -> letter
+    int letterCounter_ = 0;
+};
+
+// Turns the indentation of a plain report into connector tags for the line printer.
+QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth);
+
+// 1 → "A" ... 26 → "Z", 27 → "AA", 52 → "AZ", 53 → "BA".
+QString FileLetters(int counter);
+
+bool IsIsolatedEventHandler(const modDep& index, const model::clsRoutineInfo& routine);
+// An indexed real procedure that is not an isolated event handler.
+bool IsEligibleForReport(const modDep& index, const model::clsRoutineInfo& routine);
+model::RoutinePtr MakeDependencyPseudoRoutine(const model::clsRoutineInfo& procedure);
+
+// Appends a dependency pseudo-routine for every eligible procedure of the list as it was
+// when called; returns how many were appended.
+int AddDependencyReports(const modDep& index, model::RoutineList& list);
+// The print queue's variant: walks the queue from its last entry to its first and appends a
+// pseudo-routine for each eligible procedure that has none in the queue yet.
+int AddDependencyReportsToQueue(const modDep& index, model::RoutineList& queue);
+
+} // namespace quillon::analysis

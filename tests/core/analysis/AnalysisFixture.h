@@ -1,0 +1,64 @@
+#pragma once
+#include "analysis/ProjectAnalysis.h"
+#include "model/DiagLog.h"
+#include "model/ProjectLoader.h"
+#include "support/TestSupport.h"
+
+#include <memory>
+
+namespace quillon::test {
+
+// A project written into a private folder and loaded with the analysis attached.
+class LoadedProject {
+public:
+    LoadedProject() : reader(model::CodePage::Default(), &log), project(reader), analysis(reader)
+    {
+        project.analysis = &analysis;
+    }
+    // files: relative path -> lines (CR LF); the project file names them in this order.
+    void Load(const std::vector<std::pair<QString, QStringList>>& files, const QStringList& extraVbpLines = {})
+    {
+        QStringList vbp{"Type=Exe"};
+        for (const auto& [path, lines] : files) {
+            fx.writeLines(path, lines);
+            const QString ext = model::UCase(model::FileExtension(path));
+            const QString base = model::FileBaseName(path);
+            if (ext == QLatin1String("FRM"))
+                vbp << QStringLiteral("Form=") + path;
+            else if (ext == QLatin1String("CLS"))
+                vbp << QStringLiteral("Class=") + base + QStringLiteral("; ") + path;
+            else
+                vbp << QStringLiteral("Module=") + base + QStringLiteral("; ") + path;
+        }
+        vbp << extraVbpLines;
+        vbpPath = fx.writeLines(QStringLiteral("p.vbp"), vbp);
+        project.OpenProject(vbpPath);
+    }
+    const analysis::modDep& dep() const { return analysis.dependencies; }
+    model::RoutinePtr Routine(const QString& key) const { return analysis.dependencies.RoutineFor(key); }
+
+    Fixture fx;
+    model::DiagLog log{QString()};
+    model::SourceReader reader;
+    model::Project project;
+    analysis::ProjectAnalysis analysis;
+    QString vbpPath;
+};
+
+// A module "name.bas" whose procedures are given as name -> body lines.
+inline std::pair<QString, QStringList> Module(const QString& name,
+                                              const std::vector<std::pair<QString, QStringList>>& procedures,
+                                              const QStringList& declarations = {})
+{
+    QStringList lines{QStringLiteral("Attribute VB_Name = \"") + name + QLatin1Char('"')};
+    lines << declarations;
+    for (const auto& [proc, body] : procedures) {
+        lines << QStringLiteral("Public Sub ") + proc + QStringLiteral("()");
+        for (const QString& line : body)
+            lines << QStringLiteral("    ") + line;
+        lines << QStringLiteral("End Sub");
+    }
+    return {name + QStringLiteral(".bas"), lines};
+}
+
+} // namespace quillon::test
