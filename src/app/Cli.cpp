@@ -1,5 +1,7 @@
 #include "app/Cli.h"
 
+#include "analysis/DependencyReport.h"
+#include "analysis/ProjectAnalysis.h"
 #include "config/Session.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
@@ -10,6 +12,7 @@
 
 #include <QFileInfo>
 
+#include <limits>
 #include <optional>
 
 namespace quillon::app {
@@ -204,6 +207,98 @@ int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
     return 0;
 }
 
+// Opens a project with its analysis for the analysis dumps.
+struct AnalysedProject {
+    explicit AnalysedProject(const SourceReader& reader) : project(reader), analysis(reader)
+    {
+        project.analysis = &analysis;
+    }
+    Project project;
+    analysis::ProjectAnalysis analysis;
+};
+
+QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
+{
+    if (args.positional.size() < minimum || args.positional.size() > maximum || !IsProjectFile(args.positional[0]))
+        throw Usage{QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
+    return args.positional[0];
+}
+
+int RunCalls(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+{
+    const QString path = ProjectArgument(args, "calls", 1, 1);
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+        return *failed;
+    const analysis::modDep& dep = loaded.analysis.dependencies;
+    const QChar tab = QLatin1Char('\t');
+    const QChar nl = QLatin1Char('\n');
+    QString text;
+    for (const auto& [key, routine] : dep.RoutineMap().entries())
+        text += QStringLiteral("ROUTINE") + tab + key + nl;
+    auto lists = [&](const char* label, const KeyedMap<analysis::OrderedKeyList>& map) {
+        for (const auto& entry : dep.RoutineMap().entries()) {
+            if (const analysis::OrderedKeyList* list = map.find(entry.first)) {
+                for (const QString& item : list->items())
+                    text += QString::fromLatin1(label) + tab + entry.first + tab + item + nl;
+            }
+        }
+    };
+    lists("CALLS", dep.CallsMap());
+    lists("CALLEDBY", dep.CalledByMap());
+    lists("API", dep.ApiCallMap());
+    for (const auto& [name, declaration] : dep.ApiDeclarationMap().entries())
+        text += QStringLiteral("DECLARE") + tab + name + tab + declaration + nl;
+    for (const auto& [key, label] : dep.EventLabelMap().entries())
+        text += QStringLiteral("EVENT") + tab + key + tab + label + nl;
+    text += QStringLiteral("STARTUP") + tab + dep.StartupKey() + nl;
+    Write(out, text);
+    return 0;
+}
+
+int RunReport(const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out,
+              std::ostream& err)
+{
+    const QString path = ProjectArgument(args, "report", 1, std::numeric_limits<qsizetype>::max());
+    int tabWidth = options.IdeTabWidth();
+    if (args.options.contains(QStringLiteral("tab-width"))) {
+        bool ok = false;
+        tabWidth = args.options.value(QStringLiteral("tab-width")).toInt(&ok);
+        if (!ok || tabWidth < 1 || tabWidth > 32)
+            throw Usage{QStringLiteral("--tab-width takes a number from 1 to 32")};
+    }
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+        return *failed;
+    const analysis::modDep& dep = loaded.analysis.dependencies;
+    RoutineList routines;
+    int code = 0;
+    if (args.positional.size() > 1) {
+        for (const QString& key : args.positional.mid(1)) {
+            const RoutinePtr routine = dep.RoutineFor(UCase(Trim(key)));
+            if (!routine) {
+                Note(err, QStringLiteral("no routine ") + Quote(key) + QStringLiteral(" in the dependency index"));
+                code = 1;
+                continue;
+            }
+            routines.push_back(routine);
+        }
+    } else {
+        for (const auto& [key, routine] : dep.RoutineMap().entries()) {
+            if (analysis::IsEligibleForReport(dep, *routine))
+                routines.push_back(routine);
+        }
+    }
+    analysis::DependencyReporter reporter(dep, tabWidth);
+    for (const RoutinePtr& routine : routines) {
+        QString text = QStringLiteral("=== ") + analysis::modDep::RoutineKey(*routine) + QLatin1Char('\n');
+        for (const QString& line : reporter.BuildDependencyReport(*routine))
+            text += line + QLatin1Char('\n');
+        Write(out, text);
+    }
+    return code;
+}
+
 QString OptionsDump(const Session& session)
 {
     QString text = session.ini.defaultPath() + QLatin1Char('\n');
@@ -289,6 +384,12 @@ QString UsageText()
         "      The project's source files in file-list order: type, name, path.\n"
         "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
         "      The routines of every file of a project, or of one source file.\n"
+        "  calls PROJECT.vbp [--codepage NAME]\n"
+        "      The dependency index: routines, calls, callers, API calls, Declare\n"
+        "      statements, event handlers and the start-up routine.\n"
+        "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
+        "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
+        "      every procedure that gets one, with their connector tags.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -301,6 +402,8 @@ QString UsageText()
         "Options:\n"
         "  --aggregate MODE  also group property procedures: none (default), small\n"
         "                    (at most 6 lines each) or all\n"
+        "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
+        "                    section IDE, 4 when empty)\n"
         "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
         "                    windows-1250 ... windows-1258 (default: the option\n"
         "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
@@ -335,8 +438,10 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
     QStringList valueOptions;
     if (command == QLatin1String("routines"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
-    else if (command == QLatin1String("files"))
+    else if (command == QLatin1String("files") || command == QLatin1String("calls"))
         valueOptions << QStringLiteral("codepage");
+    else if (command == QLatin1String("report"))
+        valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
     else if (command != QLatin1String("options") && command != QLatin1String("messages"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
@@ -379,6 +484,10 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
         const SourceReader reader(*chosen, &DiagLog::Default());
         if (command == QLatin1String("files"))
             return RunFiles(*parsed, reader, out, err);
+        if (command == QLatin1String("calls"))
+            return RunCalls(*parsed, reader, out, err);
+        if (command == QLatin1String("report"))
+            return RunReport(*parsed, reader, session.options, out, err);
         return RunRoutines(*parsed, reader, out, err);
     } catch (const Usage& usage) {
         return usageError(usage.problem);
