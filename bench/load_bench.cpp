@@ -1,10 +1,14 @@
-// Load benchmark: generates a synthetic VB6 project and times the headless part of
-// File | Open (reading, decoding, splitting every file into routines).
+// Load benchmark: generates synthetic VB6 projects and times the headless part of
+// File | Open: reading and splitting every file (phase 1) alone, and the whole load with the
+// analysis (symbol tables, phase 1 registrations, the phase 2 call scan).
 //
 //   quillon_bench_load [--lines N] [--files N] [--runs N] [--keep DIR]
 //
 // With --keep the project is written to DIR and left there (bench/run.sh times the
-// command line on it); otherwise it goes to a temporary folder that is removed.
+// command line on it); otherwise it goes to a temporary folder that is removed. After the
+// main project it times a project of one module with 20,000 routines, and the main project
+// at half its size to show how the time grows.
+#include "analysis/ProjectAnalysis.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 
@@ -43,6 +47,7 @@ void AppendProcedure(QByteArray& out, int fileIndex, int procIndex, int& lines)
         "                total = total - 1",
         "        End Select",
         "    Next i",
+        nullptr, // calls
         "    s = s & \"a:b\" & _",
         "        \" done\"",
         "    Debug.Print s ' trace",
@@ -53,11 +58,19 @@ void AppendProcedure(QByteArray& out, int fileIndex, int procIndex, int& lines)
         "End Function",
         "",
     };
+    const QByteArray previous = procIndex > 0
+        ? "Proc" + QByteArray::number(fileIndex) + "_" + QByteArray::number(procIndex - 1)
+        : "Proc" + QByteArray::number(fileIndex > 0 ? fileIndex - 1 : 0) + "_0";
     int slot = 0;
     for (const char* line : body) {
         if (!line) {
-            out += slot++ == 0 ? "Public Function " + name + "(ByVal n As Long) As Currency\r\n"
-                               : "    " + name + " = total\r\n";
+            if (slot == 0)
+                out += "Public Function " + name + "(ByVal n As Long) As Currency\r\n";
+            else if (slot == 1)
+                out += "    total = total + " + previous + "(n - 1): Call LogIt(s)\r\n";
+            else
+                out += "    " + name + " = total\r\n";
+            ++slot;
         } else {
             out += line;
             out += "\r\n";
@@ -104,6 +117,66 @@ int Generate(const QString& folder, int totalLines, int fileCount)
 
 } // namespace
 
+struct Timing {
+    double median = 0;
+    double best = 0;
+    qsizetype routines = 0;
+    qsizetype indexed = 0;
+};
+
+Timing TimeOpen(const QString& vbp, int runs, bool withAnalysis)
+{
+    DiagLog quietLog{QString()}; // the benchmark measures loading, not logging
+    const SourceReader reader(CodePage::Default(), &quietLog);
+    std::vector<double> seconds;
+    Timing timing;
+    for (int run = 0; run < runs; ++run) {
+        Project project(reader);
+        quillon::analysis::ProjectAnalysis analysis(reader);
+        if (withAnalysis)
+            project.analysis = &analysis;
+        QElapsedTimer timer;
+        timer.start();
+        project.OpenProject(vbp);
+        seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
+        timing.routines = 0;
+        for (const auto& entry : project.RoutinesByFile.entries())
+            timing.routines += qsizetype(entry.second.size());
+        timing.indexed = analysis.dependencies.RoutineMap().size();
+    }
+    std::sort(seconds.begin(), seconds.end());
+    timing.median = seconds[seconds.size() / 2];
+    timing.best = seconds.front();
+    return timing;
+}
+
+void Report(const char* what, int lines, const Timing& t, int runs)
+{
+    std::printf("%-44s median %.3f s, best %.3f s over %d runs; %lld routines, %lld indexed; %.0f lines/s\n", what,
+                t.median, t.best, runs, static_cast<long long>(t.routines), static_cast<long long>(t.indexed),
+                lines / t.median);
+}
+
+// One module with the given number of small routines, each calling the one before.
+int GenerateOneModule(const QString& folder, int routines)
+{
+    QDir().mkpath(folder);
+    QByteArray out = "Attribute VB_Name = \"modHuge\"\r\nOption Explicit\r\n";
+    int lines = 2;
+    for (int i = 0; i < routines; ++i) {
+        out += "' Step " + QByteArray::number(i) + "\r\nPublic Sub Step" + QByteArray::number(i) + "()\r\n";
+        out += "    If i > 0 Then Step" + QByteArray::number(i > 0 ? i - 1 : 0) + "\r\n    x = x + 1\r\nEnd Sub\r\n";
+        lines += 5;
+    }
+    QFile file(folder + QStringLiteral("/modHuge.bas"));
+    QFile project(folder + QStringLiteral("/Huge.vbp"));
+    if (!file.open(QIODevice::WriteOnly) || !project.open(QIODevice::WriteOnly))
+        return -1;
+    file.write(out);
+    project.write("Type=Exe\r\nModule=modHuge; modHuge.bas\r\n");
+    return lines;
+}
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -123,7 +196,7 @@ int main(int argc, char* argv[])
             keep = args[i + 1];
     }
     QTemporaryDir temp;
-    const QString folder = keep.isEmpty() ? temp.path() : keep;
+    const QString folder = keep.isEmpty() ? temp.path() + QStringLiteral("/main") : keep;
     const int lines = Generate(folder, totalLines, std::max(fileCount, 1));
     if (lines < 0) {
         std::fprintf(stderr, "cannot write the synthetic project to %s\n", qPrintable(folder));
@@ -132,25 +205,18 @@ int main(int argc, char* argv[])
     std::printf("synthetic project: %d lines in %d files (%s)\n", lines, fileCount, qPrintable(folder));
     if (runs <= 0)
         return 0;
+    const QString vbp = folder + QStringLiteral("/Synthetic.vbp");
+    Report("load, read and split only:", lines, TimeOpen(vbp, runs, false), runs);
+    Report("whole File | Open (with the analysis):", lines, TimeOpen(vbp, runs, true), runs);
 
-    DiagLog quietLog{QString()}; // the benchmark measures loading, not logging
-    const SourceReader reader(CodePage::Default(), &quietLog);
-    std::vector<double> seconds;
-    qsizetype routines = 0;
-    for (int run = 0; run < runs; ++run) {
-        Project project(reader);
-        QElapsedTimer timer;
-        timer.start();
-        project.OpenProject(folder + QStringLiteral("/Synthetic.vbp"));
-        seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
-        routines = 0;
-        for (const auto& entry : project.RoutinesByFile.entries())
-            routines += qsizetype(entry.second.size());
-    }
-    std::sort(seconds.begin(), seconds.end());
-    const double median = seconds[seconds.size() / 2];
-    std::printf("load (open, read, split): median %.3f s over %d runs, best %.3f s; %lld routines\n", median, runs,
-                seconds.front(), static_cast<long long>(routines));
-    std::printf("throughput: %.0f lines per second (median)\n", lines / median);
+    const QString half = temp.path() + QStringLiteral("/half");
+    const int halfLines = Generate(half, totalLines / 2, std::max(fileCount / 2, 1));
+    Report("whole File | Open, half the project:", halfLines, TimeOpen(half + QStringLiteral("/Synthetic.vbp"), runs, true),
+           runs);
+
+    const QString huge = temp.path() + QStringLiteral("/huge");
+    const int hugeLines = GenerateOneModule(huge, 20000);
+    Report("whole File | Open, 20,000 routines, 1 module:", hugeLines,
+           TimeOpen(huge + QStringLiteral("/Huge.vbp"), runs, true), runs);
     return 0;
 }

@@ -90,20 +90,20 @@ class CandidateList {
 public:
     void Add(QStringView name, bool dropStatementWords = false)
     {
-        const QString upper = UCase(Trim(name));
-        if (upper.isEmpty() || CallKeywords().contains(upper))
+        const QStringView trimmed = Trim(name);
+        if (trimmed.isEmpty())
+            return;
+        const QString upper = UCase(trimmed);
+        if (CallKeywords().contains(upper))
             return;
         if (dropStatementWords && StatementWords().contains(upper))
             return;
-        if (seen_.contains(upper))
+        // A line has a handful of candidates: a linear search beats a hash here.
+        if (names_.contains(upper))
             return;
-        seen_.insert(upper);
         names_.append(upper);
     }
     QStringList names_;
-
-private:
-    QSet<QString> seen_;
 };
 
 } // namespace
@@ -136,8 +136,10 @@ QString MaskForCallScan(QStringView line)
 QStringList CallCandidates(QStringView masked)
 {
     CandidateList list;
-    const QString upper = UCase(masked);
-    for (qsizetype at = upper.indexOf(QLatin1String("CALL ")); at >= 0; at = upper.indexOf(QLatin1String("CALL "), at + 1))
+    if (Trim(masked).isEmpty())
+        return list.names_;
+    const QLatin1StringView call("CALL ");
+    for (qsizetype at = IndexOfUpper(masked, call); at >= 0; at = IndexOfUpper(masked, call, at + 1))
         list.Add(LeadingIdentifier(masked, at + 5));
     for (qsizetype at = masked.indexOf(QLatin1Char('(')); at >= 0; at = masked.indexOf(QLatin1Char('('), at + 1))
         list.Add(IdentifierBefore(masked, at));
@@ -157,7 +159,8 @@ QStringList CallCandidates(QStringView masked)
         }
         start = colon + 1;
     }
-    for (qsizetype at = upper.indexOf(QLatin1String("SHELL ")); at >= 0; at = upper.indexOf(QLatin1String("SHELL "), at + 1))
+    const QLatin1StringView shell("SHELL ");
+    for (qsizetype at = IndexOfUpper(masked, shell); at >= 0; at = IndexOfUpper(masked, shell, at + 1))
         list.Add(LeadingIdentifier(masked, at + 6));
     return list.names_;
 }
@@ -242,7 +245,7 @@ void modDep::RegisterApiDeclarations(const QString& filePath, const QStringList*
     const QStringList& lines = knownLines ? *knownLines : FileLines(filePath);
     for (const QString& line : lines) {
         // Cheap test first: most lines hold no Declare at all.
-        if (!line.contains(QLatin1String("lib "), Qt::CaseInsensitive))
+        if (IndexOfUpper(line, QLatin1StringView("LIB ")) < 0)
             continue;
         if (const std::optional<ApiDeclaration> declaration = ParseDeclareLine(line)) {
             apiDeclarations_.insertIfAbsent(UCase(declaration->name), declaration->name + QLatin1Char('|')

@@ -220,7 +220,7 @@ QString ReadVbNameFromLines(const QStringList& lines)
     const qsizetype limit = std::min<qsizetype>(lines.size(), 300);
     for (qsizetype i = 0; i < limit; ++i) {
         const QStringView t = Trim(lines[i]);
-        if (!UCase(t).contains(QLatin1String("ATTRIBUTE VB_NAME")))
+        if (IndexOfUpper(t, QLatin1StringView("ATTRIBUTE VB_NAME")) < 0)
             continue;
         const qsizetype open = t.indexOf(QLatin1Char('"'));
         if (open < 0)

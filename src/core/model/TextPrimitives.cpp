@@ -98,6 +98,26 @@ bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix)
     return true;
 }
 
+qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from)
+{
+    const qsizetype n = upperNeedle.size();
+    if (n == 0)
+        return from <= text.size() ? from : -1;
+    const char16_t first = upperNeedle[0].unicode();
+    const char16_t firstLower = (first >= u'A' && first <= u'Z') ? char16_t(first + 32) : first;
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != first && c != firstLower && (c < 0x80 || Upper(text[i]).unicode() != first))
+            continue;
+        qsizetype k = 1;
+        while (k < n && Upper(text[i + k]) == QLatin1Char(upperNeedle[k]))
+            ++k;
+        if (k == n)
+            return i;
+    }
+    return -1;
+}
+
 QString Quote(const QString& text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');

@@ -15,6 +15,9 @@ QString LCase(QStringView text);
 // Case-insensitive equality and prefix tests on the upper-cased forms.
 bool EqualsNoCase(QStringView a, QStringView b);
 bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix); // prefix given upper-case
+// Position of the first occurrence of an upper-case needle in the upper-cased text, from
+// `from` on; -1 when there is none. Allocates nothing.
+qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from = 0);
 
 QString Quote(const QString& text);
 bool FileExists(const QString& path);

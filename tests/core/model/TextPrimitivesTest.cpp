@@ -28,6 +28,15 @@ TEST(TextPrimitives, UpperCasingKeepsTheLength)
     EXPECT_FALSE(EqualsNoCase(u"Sub", u"SUBS"));
 }
 
+TEST(TextPrimitives, IndexOfUpperMatchesTheUpperCasedText)
+{
+    EXPECT_EQ(IndexOfUpper(u"x = 1: cAlL Foo", QLatin1StringView("CALL ")), 7);
+    EXPECT_EQ(IndexOfUpper(u"Call a: Call b", QLatin1StringView("CALL "), 1), 8);
+    EXPECT_EQ(IndexOfUpper(u"Caller", QLatin1StringView("CALL ")), -1);
+    EXPECT_EQ(IndexOfUpper(u"CAL", QLatin1StringView("CALL ")), -1);
+    EXPECT_EQ(IndexOfUpper(QString::fromUtf8("é déclare"), QLatin1StringView("CLARE")), 4);
+}
+
 TEST(TextPrimitives, FileNameHelpersTakeEitherSeparator)
 {
     EXPECT_EQ(Quote(QStringLiteral("a b")), QStringLiteral("\"a b\""));
