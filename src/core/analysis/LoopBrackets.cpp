@@ -1,6 +1,11 @@
 #include "analysis/LoopBrackets.h"
 
+#include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
+#include "platform/Environment.h"
+
+#include <QSaveFile>
+#include <QTime>
 
 #include <algorithm>
 #include <array>
@@ -146,7 +151,8 @@ Classified Classify(QStringView key, Where where)
     return {};
 }
 
-// Builds the listing one physical line at a time and hands each finished line to the sink.
+// Builds the listing one physical line at a time and hands each finished line to the sink,
+// so that a file can be written without holding the whole listing.
 template <typename Sink>
 class BracketLister {
 public:
@@ -334,6 +340,39 @@ QStringList BuildBracketListing(const QStringList& fileLines, int firstLine, int
     auto collect = [&listing](const QString& line) { listing.append(line); };
     ListLines(fileLines, firstLine, lastLine, collect);
     return listing;
+}
+
+BracketListingFile WriteBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
+                                       model::DiagLog* log)
+{
+    const QString path = platform::TempFolder() + QStringLiteral("QLN_Bracket_")
+                         + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
+    if (log)
+        log->OpenOutput(path);
+
+    // QSaveFile replaces the file only on commit, so a failed run leaves no partial listing.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    int count = 0;
+    bool ok = true;
+    QByteArray bytes;
+    auto write = [&](const QString& line) {
+        if (!ok)
+            return;
+        bytes = line.toUtf8();
+        bytes += "\r\n";
+        ok = file.write(bytes) == bytes.size();
+        ++count;
+    };
+    ListLines(fileLines, firstLine, lastLine, write);
+    if (!ok) {
+        file.cancelWriting();
+        return {};
+    }
+    if (!file.commit())
+        return {};
+    return {path, count};
 }
 
 } // namespace quillon::analysis

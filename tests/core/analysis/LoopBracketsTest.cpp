@@ -1,10 +1,20 @@
 #include "analysis/LoopBrackets.h"
+#include "model/DiagLog.h"
+#include "platform/Environment.h"
+#include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
 using namespace quillon::analysis;
+using quillon::model::DiagLog;
+using quillon::test::Fixture;
+using quillon::test::ReadBytes;
 
 namespace {
 
@@ -17,6 +27,16 @@ QString Blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
 }
+
+// Points TEMP somewhere else for one test and puts it back afterwards.
+class TempOverride {
+public:
+    explicit TempOverride(const QString& folder) : saved_(qgetenv("TEMP")) { qputenv("TEMP", QFile::encodeName(folder)); }
+    ~TempOverride() { qputenv("TEMP", saved_); }
+
+private:
+    QByteArray saved_;
+};
 
 // ---------------------------------------------------------------------------------------------
 // Recognising statements
@@ -301,6 +321,61 @@ TEST(BracketLimits, FarIndentedOpenerIsNotRepeatedOnEveryLine)
     EXPECT_LT(total, 3 * indent + 5000 * (kMaxBracketColumn + 20));
     EXPECT_EQ(listing[1], Blanks(kMaxBracketColumn - 2) + QStringLiteral("[ZRK-T]Case 1"));
     EXPECT_EQ(listing.last(), Blanks(kMaxBracketColumn - 2) + QStringLiteral("[ZRK-L]End Select"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The listing file
+
+TEST(BracketFile, WritesCrLfUtf8AndCountsReportLines)
+{
+    Fixture fixture;
+    DiagLog log(fixture.path("diag.txt"));
+    const QStringList lines = {"Sub S()", "    For i = 1 To 2", "        s = \"\u00e9t\u00e9\"", "End Sub"};
+    const BracketListingFile file = WriteBracketListing(lines, 1, 4, &log);
+    ASSERT_FALSE(file.path.isEmpty());
+    EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::TempFolder());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^QLN_Bracket_\\d{6}\\.txt$")).match(QFileInfo(file.path).fileName()).hasMatch())
+        << file.path.toStdString();
+    EXPECT_EQ(file.lineCount, 5);
+    const QByteArray expected = "Sub S()\r\n"
+                                "  [ZRK-UL]For i = 1 To 2\r\n"
+                                "  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\n"
+                                "End Sub\r\n"
+                                "'*** Unbalanced block: FOR opened but never closed - missing Next ***\r\n";
+    EXPECT_EQ(ReadBytes(file.path), expected);
+    EXPECT_TRUE(ReadBytes(log.path()).contains("Open OUTPUT " + file.path.toUtf8()));
+    QFile::remove(file.path);
+}
+
+TEST(BracketFile, ReplacesAnEarlierListingCompletely)
+{
+    Fixture fixture;
+    TempOverride temp(fixture.path());
+    // Listings written in the same second share a name; a longer earlier one must not show
+    // through the new one.
+    const QTime now = QTime::currentTime();
+    for (int s = 0; s < 3; ++s) {
+        fixture.write(QStringLiteral("QLN_Bracket_") + now.addSecs(s).toString(QStringLiteral("hhmmss")) + ".txt",
+                      QByteArray(4096, 'x'));
+    }
+    const BracketListingFile file = WriteBracketListing({"x = 1"}, 1, 1, nullptr);
+    ASSERT_FALSE(file.path.isEmpty());
+    EXPECT_EQ(file.lineCount, 1);
+    EXPECT_EQ(ReadBytes(file.path), QByteArray("x = 1\r\n"));
+}
+
+TEST(BracketFile, FailureLeavesNothingBehind)
+{
+    Fixture fixture;
+    const QString missing = fixture.path("no/such/folder");
+    TempOverride temp(missing);
+    DiagLog log(fixture.path("diag.txt"));
+    const BracketListingFile file = WriteBracketListing({"    Do", "    Loop"}, 1, 2, &log);
+    EXPECT_TRUE(file.path.isEmpty());
+    EXPECT_EQ(file.lineCount, 0);
+    EXPECT_FALSE(QFileInfo::exists(fixture.path("no")));
+    // The attempt is still logged before the open.
+    EXPECT_TRUE(ReadBytes(log.path()).contains("Open OUTPUT " + QFile::encodeName(missing)));
 }
 
 } // namespace
