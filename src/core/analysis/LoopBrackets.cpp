@@ -1,0 +1,378 @@
+#include "analysis/LoopBrackets.h"
+
+#include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
+#include "platform/Environment.h"
+
+#include <QSaveFile>
+#include <QTime>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <initializer_list>
+
+namespace quillon::analysis {
+
+using model::LTrim;
+using model::RTrim;
+using model::Trim;
+
+namespace {
+
+constexpr int kMaxOpenBlocks = 20;
+
+const QLatin1StringView kOpenTag("[ZRK-UL]");
+const QLatin1StringView kMiddleTag("[ZRK-T]");
+const QLatin1StringView kCloseTag("[ZRK-L]");
+const QLatin1StringView kPassTag("[ZRK-V]");
+const QLatin1StringView kReportStart("'*** Unbalanced block: ");
+
+enum class Block { If, Select, Do, For, While };
+enum class Role { Plain, Opener, Middle, Closer };
+
+struct Classified {
+    Role role = Role::Plain;
+    Block block = Block::If;
+};
+
+// The first line of a continued statement is classified before its end is known: closers are
+// left for the statement's last line, and "If cond _" opens a block although its Then comes
+// later. At the statement's end the Then must be on the statement.
+enum class Where { ContinuedFirstLine, StatementEnd };
+
+QLatin1StringView KeywordName(Block block)
+{
+    switch (block) {
+    case Block::If: return QLatin1StringView("IF");
+    case Block::Select: return QLatin1StringView("SELECT");
+    case Block::Do: return QLatin1StringView("DO");
+    case Block::For: return QLatin1StringView("FOR");
+    case Block::While: return QLatin1StringView("WHILE");
+    }
+    return QLatin1StringView("?");
+}
+
+QLatin1StringView OpeningName(Block block)
+{
+    switch (block) {
+    case Block::If: return QLatin1StringView("If...Then");
+    case Block::Select: return QLatin1StringView("Select Case");
+    case Block::Do: return QLatin1StringView("Do");
+    case Block::For: return QLatin1StringView("For...To or For Each");
+    case Block::While: return QLatin1StringView("While");
+    }
+    return QLatin1StringView("opening keyword");
+}
+
+QLatin1StringView ClosingName(Block block)
+{
+    switch (block) {
+    case Block::If: return QLatin1StringView("End If");
+    case Block::Select: return QLatin1StringView("End Select");
+    case Block::Do: return QLatin1StringView("Loop");
+    case Block::For: return QLatin1StringView("Next");
+    case Block::While: return QLatin1StringView("Wend");
+    }
+    return QLatin1StringView("closing keyword");
+}
+
+// A report line: printed as a comment because it starts with a quote.
+QString Report(std::initializer_list<QAnyStringView> parts)
+{
+    QString out = kReportStart;
+    for (const QAnyStringView& part : parts)
+        out += part.toString();
+    return out;
+}
+
+int LeadingBlanks(QStringView line)
+{
+    return int(std::min<qsizetype>(line.size() - LTrim(line).size(), INT_MAX));
+}
+
+bool Continues(QStringView line)
+{
+    return RTrim(line).endsWith(QLatin1StringView(" _"));
+}
+
+// Upper-cased, left-trimmed code of the statement with literals and the comment blanked out.
+// Trailing blanks stay, so "Else ' note" is not equal to "ELSE".
+QString StatementKey(QStringView logical)
+{
+    const QString masked = model::MaskLiteralsAndComments(logical);
+    return model::UCase(LTrim(masked));
+}
+
+// A keyword followed by nothing or by a blank: "DO" and "DO WHILE" but not "DOEVENTS".
+bool IsWord(QStringView key, QLatin1StringView word)
+{
+    return key.startsWith(word) && (key.size() == word.size() || key[word.size()].unicode() == u' ');
+}
+
+Classified Classify(QStringView key, Where where)
+{
+    auto begins = [key](const char* prefix) { return key.startsWith(QLatin1StringView(prefix)); };
+    auto equals = [key](const char* word) { return key == QLatin1StringView(word); };
+    const bool atEnd = where == Where::StatementEnd;
+
+    if (begins("IF ")) {
+        const qsizetype then = key.indexOf(QLatin1StringView(" THEN"));
+        if (then >= 0) {
+            const QStringView after = Trim(key.sliced(then + 5));
+            if (after.isEmpty() || after == u"_")
+                return {Role::Opener, Block::If};
+        } else if (!atEnd) {
+            return {Role::Opener, Block::If};
+        }
+    }
+    if (begins("ELSE IF ") || begins("ELSEIF ") || equals("ELSE"))
+        return {Role::Middle, Block::If};
+    if (atEnd && (begins("END IF") || equals("ENDIF")))
+        return {Role::Closer, Block::If};
+    if (begins("SELECT CASE"))
+        return {Role::Opener, Block::Select};
+    if (begins("CASE ELSE") || begins("CASE ") || equals("CASE"))
+        return {Role::Middle, Block::Select};
+    if (atEnd && begins("END SELECT"))
+        return {Role::Closer, Block::Select};
+    if (IsWord(key, QLatin1StringView("DO")))
+        return {Role::Opener, Block::Do};
+    if (atEnd && IsWord(key, QLatin1StringView("LOOP")))
+        return {Role::Closer, Block::Do};
+    if (begins("FOR ")) // "FOR EACH " included
+        return {Role::Opener, Block::For};
+    if (atEnd && IsWord(key, QLatin1StringView("NEXT")))
+        return {Role::Closer, Block::For};
+    if (begins("WHILE "))
+        return {Role::Opener, Block::While};
+    if (atEnd && equals("WEND"))
+        return {Role::Closer, Block::While};
+    return {};
+}
+
+// Builds the listing one physical line at a time and hands each finished line to the sink,
+// so that a file can be written without holding the whole listing.
+template <typename Sink>
+class BracketLister {
+public:
+    explicit BracketLister(Sink& sink) : sink_(sink) {}
+
+    void AddLine(const QString& line)
+    {
+        const bool continues = Continues(line);
+        const bool first = !inStatement_;
+        if (first) {
+            logical_ = line;
+            statementBlanks_ = LeadingBlanks(line);
+            inStatement_ = true;
+        } else {
+            logical_.truncate(RTrim(logical_).size() - 2); // the previous line's " _"
+            logical_ += QLatin1Char(' ');
+            logical_ += LTrim(line);
+        }
+
+        if (continues) {
+            if (first)
+                Emit(Classify(StatementKey(logical_), Where::ContinuedFirstLine), line);
+            else
+                EmitPlain(line);
+            return;
+        }
+
+        const Classified found = Classify(StatementKey(logical_), Where::StatementEnd);
+        if (found.role == Role::Opener && !first)
+            EmitPlain(line); // drawn on the statement's first line already
+        else
+            Emit(found, line);
+        inStatement_ = false;
+        logical_.clear();
+    }
+
+    void Finish()
+    {
+        for (int k = 0; k < depth_; ++k) {
+            const Block block = stack_[k].block;
+            sink_(Report({KeywordName(block), QLatin1StringView(" opened but never closed - missing "),
+                          ClosingName(block), QLatin1StringView(" ***")}));
+        }
+        depth_ = 0;
+    }
+
+private:
+    struct Entry {
+        Block block;
+        int column;
+    };
+
+    static void BlanksTo(QString& out, int& position, int column)
+    {
+        if (column > position) {
+            out += QString(column - position, QLatin1Char(' '));
+            position = column;
+        }
+    }
+
+    static void AddPassTag(QString& out, int& position, int column)
+    {
+        const int target = std::max(column - 2, 0);
+        BlanksTo(out, position, target);
+        out += kPassTag;
+        position = target + 2;
+    }
+
+    // Pass-through tags for the blocks below the one this line belongs to.
+    void AddColumnPrefix(QString& out, int& position, int entries) const
+    {
+        for (int k = 0; k < entries; ++k)
+            AddPassTag(out, position, stack_[k].column);
+    }
+
+    // Index of the innermost open block of this kind, or -1.
+    int FindOpen(Block block) const
+    {
+        for (int k = depth_ - 1; k >= 0; --k) {
+            if (stack_[k].block == block)
+                return k;
+        }
+        return -1;
+    }
+
+    void Emit(Classified found, const QString& line)
+    {
+        switch (found.role) {
+        case Role::Opener: EmitOpener(found.block, line); break;
+        case Role::Middle: EmitMiddle(found.block, line); break;
+        case Role::Closer: EmitCloser(found.block, line); break;
+        case Role::Plain: EmitPlain(line); break;
+        }
+    }
+
+    void EmitOpener(Block block, const QString& line)
+    {
+        if (depth_ < kMaxOpenBlocks)
+            stack_[depth_++] = {block, std::min(statementBlanks_, kMaxBracketColumn)};
+        QString out;
+        int position = 0;
+        AddColumnPrefix(out, position, depth_ - 1);
+        BlanksTo(out, position, statementBlanks_ - 2);
+        out += kOpenTag;
+        out += LTrim(line);
+        sink_(out);
+    }
+
+    void EmitMiddle(Block block, const QString& line)
+    {
+        const int j = FindOpen(block);
+        if (j < 0) {
+            sink_(Report({LTrim(logical_), QLatin1StringView(" has no matching opening keyword ***")}));
+            EmitPlain(line);
+            return;
+        }
+        QString out;
+        int position = 0;
+        AddColumnPrefix(out, position, j);
+        BlanksTo(out, position, stack_[j].column - 2);
+        out += kMiddleTag;
+        out += LTrim(line);
+        sink_(out);
+    }
+
+    void EmitCloser(Block block, const QString& line)
+    {
+        const int j = FindOpen(block);
+        if (j < 0) {
+            sink_(Report({LTrim(logical_), QLatin1StringView(" has no matching "), OpeningName(block),
+                          QLatin1StringView(" ***")}));
+            EmitPlain(line);
+            return;
+        }
+        const int column = stack_[j].column;
+        depth_ = j; // blocks opened inside this one end with it
+        QString out;
+        int position = 0;
+        AddColumnPrefix(out, position, j);
+        BlanksTo(out, position, column - 2);
+        out += kCloseTag;
+        out += LTrim(line);
+        sink_(out);
+    }
+
+    // A block gets a pass-through tag only where the line is indented past the block's
+    // keyword; the tags replace blanks of the indentation so the text stays in its column.
+    void EmitPlain(const QString& line)
+    {
+        const int blanks = LeadingBlanks(line);
+        QString out;
+        int position = 0;
+        for (int k = 0; k < depth_; ++k) {
+            if (stack_[k].column < blanks)
+                AddPassTag(out, position, stack_[k].column);
+        }
+        out += QStringView(line).sliced(std::min(position, blanks));
+        sink_(out);
+    }
+
+    Sink& sink_;
+    std::array<Entry, kMaxOpenBlocks> stack_{};
+    int depth_ = 0;
+    bool inStatement_ = false;
+    QString logical_;
+    int statementBlanks_ = 0;
+};
+
+template <typename Sink>
+void ListLines(const QStringList& fileLines, int firstLine, int lastLine, Sink& sink)
+{
+    const qsizetype first = std::max(firstLine, 1);
+    const qsizetype last = std::min<qsizetype>(lastLine, fileLines.size());
+    BracketLister<Sink> lister(sink);
+    for (qsizetype n = first; n <= last; ++n)
+        lister.AddLine(fileLines[n - 1]);
+    lister.Finish();
+}
+
+} // namespace
+
+QStringList BuildBracketListing(const QStringList& fileLines, int firstLine, int lastLine)
+{
+    QStringList listing;
+    auto collect = [&listing](const QString& line) { listing.append(line); };
+    ListLines(fileLines, firstLine, lastLine, collect);
+    return listing;
+}
+
+BracketListingFile WriteBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
+                                       model::DiagLog* log)
+{
+    const QString path = platform::TempFolder() + QStringLiteral("QLN_Bracket_")
+                         + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
+    if (log)
+        log->OpenOutput(path);
+
+    // QSaveFile replaces the file only on commit, so a failed run leaves no partial listing.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    int count = 0;
+    bool ok = true;
+    QByteArray bytes;
+    auto write = [&](const QString& line) {
+        if (!ok)
+            return;
+        bytes = line.toUtf8();
+        bytes += "\r\n";
+        ok = file.write(bytes) == bytes.size();
+        ++count;
+    };
+    ListLines(fileLines, firstLine, lastLine, write);
+    if (!ok) {
+        file.cancelWriting();
+        return {};
+    }
+    if (!file.commit())
+        return {};
+    return {path, count};
+}
+
+} // namespace quillon::analysis
