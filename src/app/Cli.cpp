@@ -1,6 +1,7 @@
 #include "app/Cli.h"
 
 #include "analysis/DependencyReport.h"
+#include "analysis/LoopBrackets.h"
 #include "analysis/ProjectAnalysis.h"
 #include "config/Session.h"
 #include "model/DiagLog.h"
@@ -299,6 +300,37 @@ int RunReport(const Arguments& args, const SourceReader& reader, const Options& 
     return code;
 }
 
+int RunBrackets(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+{
+    const QStringList& words = args.positional;
+    if (words.size() != 1 && words.size() != 3)
+        throw Usage{QStringLiteral("brackets takes a source file and, optionally, FIRST and LAST line numbers")};
+    int first = 1;
+    int last = std::numeric_limits<int>::max();
+    if (words.size() == 3) {
+        bool okFirst = false;
+        bool okLast = false;
+        first = words[1].toInt(&okFirst);
+        last = words[2].toInt(&okLast);
+        if (!okFirst || !okLast || first < 1 || last < 1)
+            throw Usage{QStringLiteral("FIRST and LAST are line numbers from 1")};
+    }
+    const QString path = words[0];
+    const QFileInfo info(path);
+    if (info.isDir())
+        return CannotRead(err, path, QStringLiteral("it is a folder, not a file"));
+    if (!info.exists())
+        return CannotRead(err, path, QStringLiteral("no such file"));
+    const SourceFile file = reader.Read(info.absoluteFilePath());
+    if (!file.ok)
+        return CannotRead(err, path, file.error);
+    QString text;
+    for (const QString& line : analysis::BuildBracketListing(file.lines, first, last))
+        text += line + QLatin1Char('\n');
+    Write(out, text);
+    return 0;
+}
+
 QString OptionsDump(const Session& session)
 {
     QString text = session.ini.defaultPath() + QLatin1Char('\n');
@@ -390,6 +422,9 @@ QString UsageText()
         "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
         "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
         "      every procedure that gets one, with their connector tags.\n"
+        "  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
+        "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
+        "      lines when not given), with connector tags and unbalanced-block reports.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -438,7 +473,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
     QStringList valueOptions;
     if (command == QLatin1String("routines"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
-    else if (command == QLatin1String("files") || command == QLatin1String("calls"))
+    else if (command == QLatin1String("files") || command == QLatin1String("calls")
+             || command == QLatin1String("brackets"))
         valueOptions << QStringLiteral("codepage");
     else if (command == QLatin1String("report"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
@@ -486,6 +522,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
             return RunFiles(*parsed, reader, out, err);
         if (command == QLatin1String("calls"))
             return RunCalls(*parsed, reader, out, err);
+        if (command == QLatin1String("brackets"))
+            return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("report"))
             return RunReport(*parsed, reader, session.options, out, err);
         return RunRoutines(*parsed, reader, out, err);

@@ -319,3 +319,82 @@ TEST_F(CliOptions, MessagesAreListedAndRestored)
 }
 
 } // namespace
+
+namespace {
+
+QString WriteAnalysisProject(const Fixture& fx)
+{
+    fx.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
+                                 "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                                 "Public Sub Main()", "    Helper", "End Sub",
+                                 "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
+    fx.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
+                                    "    Call Helper", "End Sub"});
+    return fx.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
+}
+
+TEST(CliAnalysis, CallsDumpsTheIndexInItsOrder)
+{
+    Fixture fx;
+    const CliRun run = Cli({"calls", WriteAnalysisProject(fx)});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"
+                       "ROUTINE\tMODA|DECLARATIONS\n"
+                       "ROUTINE\tMODA|MAIN\n"
+                       "ROUTINE\tMODA|HELPER\n"
+                       "CALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\n"
+                       "CALLS\tMODA|MAIN\tMODA|HELPER\n"
+                       "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"
+                       "CALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
+                       "API\tMODA|HELPER\tGetTickCount\n"
+                       "DECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
+                       "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
+                       "STARTUP\tMODA|MAIN\n");
+}
+
+TEST(CliAnalysis, ReportsForKeysOrForEveryEligibleProcedure)
+{
+    Fixture fx;
+    const QString vbp = WriteAnalysisProject(fx);
+    const QString legendA = "File A = " + fx.path("A/modA.bas") + "|modA";
+    CliRun run = Cli({"report", vbp, "moda|helper", "--tab-width", "2"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "=== MODA|HELPER\nCalled by:\n\n"
+                       "[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
+                       "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n"
+                       "[ZRK-L]File B|Public Sub Main\n"
+                       "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n  None\n\nFiles:\n"
+                       "  File A = " + fx.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx.path("A/modA.bas") + "|modA\n");
+    // Every eligible procedure, in index order: the handler, Main and Helper.
+    run = Cli({"report", vbp});
+    EXPECT_EQ(run.out.count("=== "), 3);
+    EXPECT_TRUE(run.out.startsWith("=== FRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"));
+    EXPECT_TRUE(run.out.contains("\n=== MODA|MAIN\nCalled by:\n\n[ZRK-X]Program Startup\n\nCalls:\n\n"
+                                 "[ZRK-X]File A|Private Function Helper\n[ZRK-X][ZRK-X]API: GetTickCount (kernel32)\n"
+                                 "\nFiles:\n    " + legendA + "\n"));
+    run = Cli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out.count("=== "), 1);
+    EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
+    EXPECT_EQ(Cli({"report", vbp, "--tab-width", "0"}).code, 2);
+    EXPECT_EQ(Cli({"report", fx.path("A/modA.bas")}).code, 2);
+}
+
+TEST(CliAnalysis, BracketsListsARangeOfASourceFile)
+{
+    Fixture fx;
+    const QString path = fx.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
+                                                    "    End If", "End Sub"});
+    CliRun run = Cli({"brackets", path});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
+                       "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
+    run = Cli({"brackets", path, "2", "3"});
+    EXPECT_EQ(run.out, "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
+                       "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
+    EXPECT_EQ(Cli({"brackets", path, "2"}).code, 2);
+    EXPECT_EQ(Cli({"brackets", path, "x", "3"}).code, 2);
+    EXPECT_EQ(Cli({"brackets", fx.path("none.bas")}).code, 1);
+}
+
+} // namespace
