@@ -257,6 +257,19 @@ int RunCalls(const Arguments& args, const SourceReader& reader, std::ostream& ou
     return 0;
 }
 
+int RunSymbols(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+{
+    const QString path = ProjectArgument(args, "symbols", 1, 1);
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+        return *failed;
+    QString text;
+    for (const QString& line : loaded.analysis.symbols.DumpLines(loaded.project.ProjectFileList))
+        text += line + QLatin1Char('\n');
+    Write(out, text);
+    return 0;
+}
+
 int RunReport(const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out,
               std::ostream& err)
 {
@@ -416,6 +429,9 @@ QString UsageText()
         "      The project's source files in file-list order: type, name, path.\n"
         "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
         "      The routines of every file of a project, or of one source file.\n"
+        "  symbols PROJECT.vbp [--codepage NAME]\n"
+        "      The symbol tables: constants, globals, module variables and procedures\n"
+        "      per file, the project-wide sets, and the ByRef parameters per procedure.\n"
         "  calls PROJECT.vbp [--codepage NAME]\n"
         "      The dependency index: routines, calls, callers, API calls, Declare\n"
         "      statements, event handlers and the start-up routine.\n"
@@ -474,7 +490,7 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
     if (command == QLatin1String("routines"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
     else if (command == QLatin1String("files") || command == QLatin1String("calls")
-             || command == QLatin1String("brackets"))
+             || command == QLatin1String("brackets") || command == QLatin1String("symbols"))
         valueOptions << QStringLiteral("codepage");
     else if (command == QLatin1String("report"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
@@ -522,6 +538,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
             return RunFiles(*parsed, reader, out, err);
         if (command == QLatin1String("calls"))
             return RunCalls(*parsed, reader, out, err);
+        if (command == QLatin1String("symbols"))
+            return RunSymbols(*parsed, reader, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("report"))

@@ -233,6 +233,8 @@ TEST(QuillonProgram, ExitCodes)
 } // namespace
 
 #include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
+namespace model = quillon::model;
 
 namespace {
 
@@ -395,6 +397,29 @@ TEST(CliAnalysis, BracketsListsARangeOfASourceFile)
     EXPECT_EQ(Cli({"brackets", path, "2"}).code, 2);
     EXPECT_EQ(Cli({"brackets", path, "x", "3"}).code, 2);
     EXPECT_EQ(Cli({"brackets", fx.path("none.bas")}).code, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(CliAnalysis, SymbolsDumpsEachFileThenTheUnionsThenByRef)
+{
+    Fixture fx;
+    fx.writeLines("S/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long",
+                                 "Private mName$", "Public Sub Add(ByRef n As Long, ByVal s As String)", "End Sub",
+                                 "Private Function Peek() As Long", "End Function"});
+    fx.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
+    const QString vbp = fx.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
+    const CliRun run = Cli({"symbols", vbp});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    const QString a = model::UCase(fx.path("S/modA.bas"));
+    const QString b = model::UCase(fx.path("S/modB.bas"));
+    EXPECT_EQ(run.out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
+                       "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\n"
+                       "CONST\tmodB.bas\tMAX_ITEMS\nPROC\tmodB.bas\tADD\n"
+                       "ALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\nALLPROC\t\tPEEK\n"
+                       "BYREF\t" + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
 }
 
 } // namespace

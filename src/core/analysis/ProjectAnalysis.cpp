@@ -7,7 +7,10 @@ ProjectAnalysis::ProjectAnalysis(const model::SourceReader& reader) : reader_(&r
     dependencies.setReader(reader);
 }
 
-void ProjectAnalysis::PrepareSymbolTables(const model::FileList& files) {}
+void ProjectAnalysis::PrepareSymbolTables(const model::FileList& files)
+{
+    symbols.BuildSymbolTables(files, *reader_);
+}
 
 void ProjectAnalysis::BeginPhase1()
 {

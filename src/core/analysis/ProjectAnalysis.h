@@ -1,15 +1,18 @@
 #pragma once
 #include "analysis/Dependencies.h"
+#include "analysis/Symbols.h"
 #include "model/ProjectLoader.h"
 
 namespace quillon::analysis {
 
-// The analysis of the open project, joined to File | Open: the dependency index built
-// through the loader's phases. One per loaded project, owned beside the Project.
+// The analysis of the open project, joined to File | Open: the symbol tables built before
+// phase 1 and the dependency index built through the loader's phases. One per loaded
+// project, owned beside the Project.
 class ProjectAnalysis : public model::ILoadAnalysis {
 public:
     explicit ProjectAnalysis(const model::SourceReader& reader = model::SourceReader::Default());
 
+    modSymbols symbols;
     modDep dependencies;
 
     void PrepareSymbolTables(const model::FileList& files) override;
