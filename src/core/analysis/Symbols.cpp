@@ -11,6 +11,7 @@
 namespace quillon::analysis {
 
 using model::EqualsNoCase;
+using model::IndexOfUpper;
 using model::KeyedMap;
 using model::LTrim;
 using model::RTrim;
@@ -54,18 +55,6 @@ QStringView CutBefore(QStringView text, char16_t c)
 {
     const qsizetype i = text.indexOf(QChar(c));
     return i < 0 ? text : text.first(i);
-}
-
-// Position of an upper-case ASCII needle in text, compared case-insensitively; -1 when absent.
-// The needles are a few characters long, so the plain search stays linear in the text.
-qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle)
-{
-    const qsizetype last = text.size() - upperNeedle.size();
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (StartsWithUpper(text.sliced(i, upperNeedle.size()), upperNeedle))
-            return i;
-    }
-    return -1;
 }
 
 // The line without its trailing comment: the first "'" outside double quotes onwards.
