@@ -1,0 +1,115 @@
+#pragma once
+#include "platform/PrintSurface.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace quillon::platform {
+
+// A print surface for tests: it records every operation and measures text with a
+// monospaced model, so positions, colours and page breaks can be asserted exactly.
+//   width of a text  = characters × 12 × font size (a 10-point character is 120 twips)
+//   height of a text = line advance = 24 × font size
+// Sheets are Letter 12240 × 15840 or Legal 12240 × 20160 twips (swapped in landscape) with a
+// printable area 360 twips inside each edge; the device has 600 pixels per inch.
+class RecordingPrintSurface : public IPrintSurface {
+public:
+    struct Op {
+        enum class Kind { Text, Line, Box, Fill, NewPage, EndDocument };
+        Kind kind;
+        int page = 1; // pages started so far when the operation happened (1 before the first NewPage)
+        QString text;
+        double x = 0, y = 0, x2 = 0, y2 = 0;
+        quint32 color = 0;
+        bool bold = false;
+        double fontSize = 0;
+        QString fontName;
+        bool lineEnd = false;
+        int width = 0;
+        LineStyle style = LineStyle::Solid;
+    };
+
+    RecordingPrintSurface();
+
+    std::vector<PrinterInfo> printers;
+    QString defaultDevice;
+    bool supportsDuplex = true;
+    bool failEnd = false; // EndDocument reports failure
+
+    std::vector<Op> ops;
+    QString outputFile;
+
+    // Texts printed, in order; with page numbers when asked.
+    QStringList Texts() const;
+    QStringList TextsOnPage(int page) const;
+    // The printed text of each line: consecutive texts joined until a line end.
+    QStringList Lines() const;
+
+    std::vector<PrinterInfo> Printers() const override { return printers; }
+    QString DefaultDeviceName() const override { return defaultDevice; }
+    bool SelectDevice(const QString& deviceName) override;
+    PrinterInfo CurrentDevice() const override { return current_; }
+    void SetOutputFile(const QString& path) override { outputFile = path; }
+    bool IsFileTarget() const override { return current_.port == QLatin1String("FILE:"); }
+
+    void SetPaperCode(int code) override { paper_ = code == 5 ? 5 : 1; }
+    int PaperCode() const override { return paper_; }
+    void SetOrientationCode(int code) override { orientation_ = code == 2 ? 2 : 1; }
+    int OrientationCode() const override { return orientation_; }
+    void SetDuplexMode(int mode) override { duplex_ = supportsDuplex && (mode == 2 || mode == 3) ? mode : 1; }
+    int DuplexMode() const override { return duplex_; }
+
+    double PrintableWidth() const override { return SheetWidth() - 720; }
+    double PrintableHeight() const override { return SheetHeight() - 720; }
+    double SheetWidth() const override;
+    double SheetHeight() const override;
+    double PhysicalPageWidthPixels() const override { return SheetWidth() / 1440.0 * 600.0; }
+    double PhysicalPageHeightPixels() const override { return SheetHeight() / 1440.0 * 600.0; }
+    double PixelsPerInchX() const override { return 600; }
+    double PixelsPerInchY() const override { return 600; }
+
+    void SetFontName(const QString& name) override { fontName_ = name; }
+    QString FontName() const override { return fontName_; }
+    void SetFontSize(double points) override { fontSize_ = points; }
+    double FontSize() const override { return fontSize_; }
+    void SetBold(bool bold) override { bold_ = bold; }
+    bool Bold() const override { return bold_; }
+    void SaveFontStyle() override {}
+    void RestoreFontStyle() override {}
+
+    double TextWidth(QStringView text) const override { return double(text.size()) * 12.0 * fontSize_; }
+    double TextHeight(QStringView) const override { return 24.0 * fontSize_; }
+
+    double CurrentX() const override { return x_; }
+    double CurrentY() const override { return y_; }
+    void SetCurrentX(double x) override { x_ = x; }
+    void SetCurrentY(double y) override { y_ = y; }
+    void SetTextColor(quint32 rgb) override { color_ = rgb; }
+    void PrintText(QStringView text, bool lineEnd) override;
+
+    void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
+
+    void NewPage() override;
+    bool EndDocument() override;
+    int PagesStarted() const override { return page_; }
+
+private:
+    Op Base(Op::Kind kind) const;
+
+    PrinterInfo current_;
+    int paper_ = 1;
+    int orientation_ = 1;
+    int duplex_ = 1;
+    QString fontName_ = QStringLiteral("Courier New");
+    double fontSize_ = 10;
+    bool bold_ = false;
+    double x_ = 0;
+    double y_ = 0;
+    quint32 color_ = 0;
+    int page_ = 1;
+};
+
+} // namespace quillon::platform
