@@ -12,7 +12,8 @@ namespace {
 const QHash<QString, int>& RequestExceptions()
 {
     static const QHash<QString, int> table = {
-        // (none yet: "Uncompiled VBP Warning" has one button, "Close")
+        // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
+        {QStringLiteral("Long Line Action"), 1},
     };
     return table;
 }

@@ -1,0 +1,247 @@
+#include "print/Highlight.h"
+
+#include "analysis/Symbols.h"
+#include "model/TextPrimitives.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace quillon::print {
+
+using model::UCase;
+
+int SegmentPriority(int colourIndex)
+{
+    switch (colourIndex) {
+    case colour::Comment: return 900;
+    case colour::Literal: return 800;
+    case colour::LongLineBand: return 700;
+    case colour::ByRef: return 600;
+    case colour::Constant: return 500;
+    case colour::Global: return 400;
+    case colour::ModuleVariable: return 300;
+    case colour::ProcedureName: return 200;
+    case colour::Normal: return 100;
+    default: return 0;
+    }
+}
+
+QString ExpandTabs(QStringView line, int tabWidth)
+{
+    if (!line.contains(QLatin1Char('\t')))
+        return line.toString();
+    const int width = std::max(tabWidth, 1);
+    QString out;
+    out.reserve(line.size() + 16);
+    qsizetype column = 1;
+    for (QChar c : line) {
+        if (c == QLatin1Char('\t')) {
+            const qsizetype blanks = width - ((column - 1) % width);
+            out.append(QString(blanks, QLatin1Char(' ')));
+            column += blanks;
+        } else {
+            out.append(c);
+            ++column;
+        }
+    }
+    return out;
+}
+
+bool TakeTag(QStringView tag, QString& line)
+{
+    const qsizetype at = line.indexOf(tag);
+    if (at < 0)
+        return false;
+    line.remove(at, tag.size());
+    return true;
+}
+
+void AppendTag(bool found, QStringView tag, QString& line)
+{
+    if (found)
+        line.append(tag);
+}
+
+bool IsDependencyListing(const QString& filePath)
+{
+    const QString name = model::FileNameOf(filePath);
+    return name.startsWith(QLatin1String("QLN_DEP_"), Qt::CaseInsensitive)
+        && name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+}
+
+namespace {
+
+bool IsAsciiLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+
+bool IsIdentifierTail(QChar c)
+{
+    const char16_t u = c.unicode();
+    return IsAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
+}
+
+const QSet<QString>& BuiltInFunctions()
+{
+    static const QSet<QString> names = {
+        "LBOUND", "UBOUND", "LEFT", "LEFT$", "RIGHT", "RIGHT$", "MID", "MID$", "LEN", "LENB",
+        "TRIM", "TRIM$", "LTRIM", "LTRIM$", "RTRIM", "RTRIM$", "UCASE", "UCASE$", "LCASE", "LCASE$",
+        "SPACE", "SPACE$", "INSTR", "INSTRREV", "REPLACE", "SPLIT", "JOIN", "FORMAT", "FORMAT$",
+    };
+    return names;
+}
+
+// For lookups: a trailing type character and enclosing brackets go.
+QString LookupName(const QString& upper)
+{
+    QString name = upper;
+    if (!name.isEmpty() && QStringLiteral("%&!#$@").contains(name.back()))
+        name.chop(1);
+    if (name.size() >= 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
+    return name;
+}
+
+int NameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
+               int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
+{
+    const bool declared = previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
+        || ((previous == QLatin1String("LET") || previous == QLatin1String("GET") || previous == QLatin1String("SET"))
+            && beforePrevious == QLatin1String("PROPERTY"));
+    if (declared || BuiltInFunctions().contains(name))
+        return colour::ProcedureName;
+    const analysis::modSymbols* symbols = context.symbols;
+    if (!symbols)
+        return -1;
+    if (!skipRoutine && symbols->IsByRefParameter(context.filePath, context.routineName, name))
+        return colour::ByRef;
+    if (!skipModule && symbols->IsModuleVariable(context.filePath, name))
+        return colour::ModuleVariable;
+    if (symbols->IsGlobalVariable(name))
+        return colour::Global;
+    if (symbols->IsConstant(name))
+        return colour::Constant;
+    if (symbols->IsProcedureName(name) && analysis::IsProcedureReference(line, start, end, previous))
+        return colour::ProcedureName;
+    return -1;
+}
+
+std::vector<Segment> Normalise(std::vector<Segment> raw)
+{
+    std::stable_sort(raw.begin(), raw.end(), [](const Segment& a, const Segment& b) { return a.start < b.start; });
+    std::vector<int> bounds;
+    bounds.reserve(raw.size() * 2);
+    for (const Segment& s : raw) {
+        bounds.push_back(s.start);
+        bounds.push_back(s.end + 1);
+    }
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    if (bounds.size() < 2)
+        return {};
+    const size_t intervals = bounds.size() - 1;
+    std::vector<int> best(intervals, -1);
+    std::vector<int> bestPriority(intervals, -1);
+    for (const Segment& s : raw) {
+        const size_t first = size_t(std::lower_bound(bounds.begin(), bounds.end(), s.start) - bounds.begin());
+        const size_t last = size_t(std::lower_bound(bounds.begin(), bounds.end(), s.end + 1) - bounds.begin());
+        const int priority = SegmentPriority(s.colour);
+        for (size_t k = first; k < last; ++k) {
+            if (priority > bestPriority[k]) {
+                bestPriority[k] = priority;
+                best[k] = s.colour;
+            }
+        }
+    }
+    std::vector<Segment> out;
+    out.reserve(intervals);
+    for (size_t k = 0; k < intervals; ++k) {
+        if (best[k] >= 0)
+            out.push_back({bounds[k], bounds[k + 1] - 1, best[k]});
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightContext& context)
+{
+    if (context.tocPrint || line.isEmpty())
+        return {};
+    const int n = int(line.size());
+    std::vector<Segment> segments;
+    auto add = [&](int start, int end, int colourIndex) {
+        start = std::max(start, 1);
+        if (end >= start)
+            segments.push_back({start, end, colourIndex});
+    };
+    add(1, n, colour::Normal);
+
+    const bool dependencyListing = IsDependencyListing(context.filePath);
+    const bool skipRoutine = dependencyListing || context.isDeclarations || context.routineName.trimmed().isEmpty();
+    const bool skipModule = dependencyListing;
+
+    // Literals and the comment, then the names outside them.
+    int codeEnd = n; // 0-based index where the comment starts
+    std::vector<std::pair<int, int>> literals; // 0-based, inclusive
+    {
+        bool inLiteral = false;
+        int literalStart = 0;
+        for (int i = 0; i < n; ++i) {
+            const QChar c = line[i];
+            if (inLiteral) {
+                if (c == QLatin1Char('"')) {
+                    if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+                        ++i;
+                    } else {
+                        inLiteral = false;
+                        add(literalStart + 1, i + 1, colour::Literal);
+                        literals.push_back({literalStart, i});
+                    }
+                }
+            } else if (c == QLatin1Char('"')) {
+                inLiteral = true;
+                literalStart = i;
+            } else if (c == QLatin1Char('\'')) {
+                add(i + 1, n, colour::Comment);
+                codeEnd = i;
+                break;
+            }
+        }
+        if (inLiteral)
+            literals.push_back({literalStart, n - 1}); // unterminated: no colour, but no names either
+    }
+
+    QString previous;
+    QString beforePrevious;
+    size_t nextLiteral = 0;
+    int i = 0;
+    while (i < codeEnd) {
+        if (nextLiteral < literals.size() && i >= literals[nextLiteral].first) {
+            i = literals[nextLiteral].second + 1;
+            ++nextLiteral;
+            continue;
+        }
+        if (!IsAsciiLetter(line[i])) {
+            ++i;
+            continue;
+        }
+        int end = i + 1;
+        while (end < codeEnd && IsIdentifierTail(line[end]))
+            ++end;
+        const QString word = UCase(line.sliced(i, end - i));
+        const int found = NameColour(LookupName(word), previous, beforePrevious, line, i + 1, end, context,
+                                     skipRoutine, skipModule);
+        if (found >= 0)
+            add(i + 1, end, found);
+        beforePrevious = previous;
+        previous = word;
+        i = end;
+    }
+    return Normalise(std::move(segments));
+}
+
+} // namespace quillon::print

@@ -1,0 +1,84 @@
+#pragma once
+#include "print/PageSetup.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace quillon::model {
+struct clsRoutineInfo;
+class SourceReader;
+} // namespace quillon::model
+
+namespace quillon::print {
+
+// Connector columns of the current listing line (tree and bracket connectors), kept across
+// page breaks; a new page resets the line bookkeeping.
+struct ConnectorColumn {
+    int kind; // 0 none, 1 corner down (UL), 2 tee, 3 corner up (L), 4 vertical
+    double x; // from the left edge of the print box
+};
+struct ConnectorState {
+    std::vector<ConnectorColumn> columns;
+    double previousLineY = 0; // 0: no previous connector line on this page
+    double lineAdvance = 0;
+    static constexpr int kMaxColumns = 20;
+};
+
+// Counts kept per routine for the line statistics and the run summary.
+struct LineStatistics {
+    int printedLines = 0;
+    int blankLines = 0;
+    int wrappedLines = 0;
+    int statements = 0;
+    void Reset() { *this = LineStatistics(); }
+};
+
+// What a print run shares with the line printer and the page frame.
+struct PrintRunState {
+    int statusCode = 0;
+    int overLongLines = 0;
+    bool abort = false;
+    bool tocPrint = false;
+    LineStatistics stats;
+};
+
+// The frame of every page: title above the print box, footer below it, page numbers, the
+// binder offset on front sides and the blank back page of duplex runs.
+class PageFrame {
+public:
+    PageFrame(modProjectPrinterCalls& printer, PrintRunState& run);
+
+    QString HeaderTitle;
+    int PageNumber = 0;
+    bool FirstPageOfDocument = true;
+    QString TotalPagesText;
+    bool EstimateFlag = false;
+    double LinesPerPage = 1;
+    int EstimatedPages = 0;
+    double Top = 0;
+    double Left = 0;
+    double Bottom = 0;
+    bool ConnectorsInUse = false;
+    ConnectorState Connectors;
+    quint32 NormalTextColour = 0;
+
+    void StartPage();
+    void PrintFooter();
+    void PrintBlankPage();
+    void EndRoutine();
+    // The page count the footer shows while the routine prints; lines of a table of contents
+    // come from its file. imagePages: the form image's own count for an Image routine.
+    int EstimatePages(const model::clsRoutineInfo& routine, const model::SourceReader* reader = nullptr,
+                      int imagePages = 0);
+
+    platform::IPrintSurface& surface() const;
+    const PageGeometry& geometry() const;
+    const PageSetup& setup() const;
+
+private:
+    modProjectPrinterCalls& printer_;
+    PrintRunState& run_;
+};
+
+} // namespace quillon::print
