@@ -1,0 +1,51 @@
+#pragma once
+#include "config/ZrkMsgBox.h"
+#include "model/DiagLog.h"
+#include "platform/MessageBox.h"
+#include "platform/RecordingPrintSurface.h"
+#include "print/LinePrinter.h"
+#include "print/PageFrame.h"
+#include "print/PageSetup.h"
+#include "support/TestSupport.h"
+
+namespace quillon::test {
+
+// A page set-up on the recording surface (10-point characters are 120 × 240 twips; Letter
+// printable area 11520 × 15120), with the frame, the line printer and scripted messages.
+struct PrintBench {
+    platform::RecordingPrintSurface surface;
+    print::PageSetup setup;
+    print::modProjectPrinterCalls printer{surface, setup};
+    print::PrintRunState run;
+    print::PageFrame frame{printer, run};
+    Fixture fx;
+    model::DiagLog log{QString()};
+    config::IniStore ini{fx.path("QLN.spi"), &log};
+    platform::ScriptedMessageBox box;
+    config::modZRK_MsgBox messages{ini, box};
+    print::LinePrinter lines{frame, run, &messages};
+
+    PrintBench()
+    {
+        printer.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
+        for (int i = 0; i < 10; ++i)
+            lines.Colours[size_t(i)] = quint32(1000 + i); // recognisable stand-ins
+    }
+    const print::PageGeometry& Compute()
+    {
+        printer.ComputePageGeometry(true);
+        return printer.Geometry();
+    }
+    // The text operations of the surface, as "page|x|y|colour|text".
+    QStringList TextOps() const
+    {
+        QStringList out;
+        for (const auto& op : surface.ops) {
+            if (op.kind == platform::RecordingPrintSurface::Op::Kind::Text)
+                out << QStringLiteral("%1|%2|%3|%4|%5").arg(op.page).arg(op.x).arg(op.y).arg(op.color).arg(op.text);
+        }
+        return out;
+    }
+};
+
+} // namespace quillon::test
