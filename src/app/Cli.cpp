@@ -1,4 +1,6 @@
 #include "app/Cli.h"
+#include "app/CliSupport.h"
+#include "app/PrintCommands.h"
 
 #include "analysis/DependencyReport.h"
 #include "analysis/LoopBrackets.h"
@@ -23,53 +25,6 @@ using quillon::config::Options;
 using quillon::config::Session;
 
 namespace {
-
-struct Usage {
-    QString problem;
-};
-
-void Write(std::ostream& stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    stream.write(bytes.constData(), bytes.size());
-}
-
-// The command line after the subcommand: positional arguments and "--name value" options.
-struct Arguments {
-    QStringList positional;
-    QHash<QString, QString> options;
-};
-
-std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem)
-{
-    Arguments parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            parsed.positional << arg;
-            continue;
-        }
-        QString name = arg.mid(2);
-        QString value;
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0) {
-            value = name.mid(equals + 1);
-            name = name.left(equals);
-        } else if (valueOptions.contains(name)) {
-            if (i + 1 >= args.size()) {
-                problem = QStringLiteral("option --") + name + QStringLiteral(" needs a value");
-                return std::nullopt;
-            }
-            value = args[++i];
-        }
-        if (!valueOptions.contains(name)) {
-            problem = QStringLiteral("unknown option --") + name;
-            return std::nullopt;
-        }
-        parsed.options.insert(name, value);
-    }
-    return parsed;
-}
 
 QString RoutineLine(const clsRoutineInfo& r)
 {
@@ -99,36 +54,6 @@ QString FileRoutineLines(const QString& path, const RoutineList& routines, int a
             + QString::number(member->lStartLine) + tab + QString::number(member->lEndLine) + QLatin1Char('\n');
     }
     return text;
-}
-
-void Note(std::ostream& err, const QString& text)
-{
-    Write(err, QStringLiteral("quillon: note: ") + text + QLatin1Char('\n'));
-}
-
-int CannotRead(std::ostream& err, const QString& path, const QString& reason)
-{
-    Write(err, QStringLiteral("quillon: cannot read ") + Quote(path) + QStringLiteral(": ") + reason
-                   + QLatin1Char('\n'));
-    return 1;
-}
-
-bool IsProjectFile(const QString& path)
-{
-    return UCase(FileExtension(path)) == QLatin1String("VBP");
-}
-
-// Loads a project for a dump; nullopt (with the message written) when it cannot be read.
-std::optional<int> OpenForDump(Project& project, const QString& path, std::ostream& err)
-{
-    const Project::OpenOutcome outcome = project.OpenProject(path);
-    if (outcome != Project::OpenOutcome::Loaded)
-        return CannotRead(err, path, project.LastOpenError);
-    for (const ProjectNote& note : project.Notes)
-        Note(err, NoteText(note));
-    if (project.ProjectFileList.empty())
-        Note(err, Quote(path) + QStringLiteral(" names no source file that could be loaded"));
-    return std::nullopt;
 }
 
 int RunFiles(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
@@ -206,23 +131,6 @@ int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
     loaded.insert(absolute, routines);
     Write(out, FileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
     return 0;
-}
-
-// Opens a project with its analysis for the analysis dumps.
-struct AnalysedProject {
-    explicit AnalysedProject(const SourceReader& reader) : project(reader), analysis(reader)
-    {
-        project.analysis = &analysis;
-    }
-    Project project;
-    analysis::ProjectAnalysis analysis;
-};
-
-QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
-{
-    if (args.positional.size() < minimum || args.positional.size() > maximum || !IsProjectFile(args.positional[0]))
-        throw Usage{QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
-    return args.positional[0];
 }
 
 int RunCalls(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
@@ -441,6 +349,15 @@ QString UsageText()
         "  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
         "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
         "      lines when not given), with connector tags and unbalanced-block reports.\n"
+        "  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
+        "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n"
+        "  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
+        "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
+        "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
+        "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
+        "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
+        "      or to the Output Folder option's folder under a dated name. The page\n"
+        "      options hold for this run only.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -468,7 +385,12 @@ QString UsageText()
         "Exit status: 0 done, 1 an input could not be read, 2 a usage error.\n");
 }
 
-int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
+bool IsPrintingCommand(const QString& subcommand)
+{
+    return subcommand == QLatin1String("listing");
+}
+
+int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
 {
     auto usageError = [&](const QString& problem) {
         Write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + UsageText());
@@ -494,11 +416,16 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
         valueOptions << QStringLiteral("codepage");
     else if (command == QLatin1String("report"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
+    else if (command == QLatin1String("highlight"))
+        valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width") << QStringLiteral("project");
+    else if (command == QLatin1String("listing"))
+        valueOptions << ListingValueOptions();
     else if (command != QLatin1String("options") && command != QLatin1String("messages"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
-    const std::optional<Arguments> parsed = ParseArguments(args.mid(1), valueOptions, problem);
+    const std::optional<Arguments> parsed = ParseArguments(
+        args.mid(1), valueOptions, problem, command == QLatin1String("listing") ? ListingFlagOptions() : QStringList());
     if (!parsed)
         return usageError(problem);
 
@@ -512,8 +439,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
     }
 
     platform::BatchMessageBox box;
-    platform::BuiltInPdfPrinterDefaults printer;
-    Session session(box, printer, &DiagLog::Default());
+    platform::BuiltInPdfPrinterDefaults builtIn;
+    Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::Default());
     const config::OptionsFileStatus status = session.Start();
     if (!status.usable)
         Note(err, QStringLiteral("cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
@@ -540,6 +467,10 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err)
             return RunCalls(*parsed, reader, out, err);
         if (command == QLatin1String("symbols"))
             return RunSymbols(*parsed, reader, out, err);
+        if (command == QLatin1String("highlight"))
+            return RunHighlight(*parsed, session, reader, out, err);
+        if (command == QLatin1String("listing"))
+            return RunListing(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("report"))

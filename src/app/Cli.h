@@ -1,14 +1,32 @@
 #pragma once
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <ostream>
+
+namespace quillon::platform {
+class IPrintSurface;
+class IPrinterDefaults;
+} // namespace quillon::platform
 
 namespace quillon::app {
 
+// What the command line needs of the platform beyond QtCore: a print surface for the
+// printing subcommands and the current printer's defaults. The program gives the Qt
+// implementations; tests give recording ones.
+struct CliServices {
+    std::function<std::unique_ptr<platform::IPrintSurface>()> createPrintSurface;
+    const platform::IPrinterDefaults* printerDefaults = nullptr; // none: the built-in PDF writer's
+};
+
+// Subcommands that print, and so need a GUI application object.
+bool IsPrintingCommand(const QString& subcommand);
+
 // Runs one command line (the arguments after the program name). Dumps go to `out` as UTF-8;
 // usage errors, notes and messages go to `err`. Returns the process exit code:
-// 0 success, 1 an input that cannot be read, 2 a usage error.
-int RunCli(const QStringList& args, std::ostream& out, std::ostream& err);
+// 0 success, 1 an input that cannot be read or an output that cannot be written, 2 a usage error.
+int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services = {});
 
 QString UsageText();
 

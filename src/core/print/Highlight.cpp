@@ -63,6 +63,21 @@ void AppendTag(bool found, QStringView tag, QString& line)
         line.append(tag);
 }
 
+QString PrepareListingLine(QStringView line, int tabWidth)
+{
+    QString text = ExpandTabs(line, tabWidth);
+    for (const char* tag : {"[ZRK-N]", "[ZRK-M]", "[ZRK-B]"})
+        TakeTag(QString::fromLatin1(tag), text);
+    if (!text.contains(QLatin1String("[ZRK-")))
+        return text;
+    const QString trimmed = model::Trim(text).toString();
+    if (trimmed == QLatin1String("Files:") || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
+        return text;
+    for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]", "[ZRK-X]"})
+        text.replace(QString::fromLatin1(tag), QStringLiteral("  "));
+    return text;
+}
+
 bool IsDependencyListing(const QString& filePath)
 {
     const QString name = model::FileNameOf(filePath);

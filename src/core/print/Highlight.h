@@ -59,4 +59,8 @@ bool IsDependencyListing(const QString& filePath);
 // has no segments.
 std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightContext& context);
 
+// A listing line as the line printer colours it: tabs expanded, the page, bold and heading
+// tags taken off and the connector tags replaced by two blanks each.
+QString PrepareListingLine(QStringView line, int tabWidth);
+
 } // namespace quillon::print

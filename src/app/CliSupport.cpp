@@ -1,0 +1,89 @@
+#include "app/CliSupport.h"
+
+#include "model/TextPrimitives.h"
+
+#include <QFileInfo>
+
+namespace quillon::app {
+
+using namespace quillon::model;
+
+void Write(std::ostream& stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    stream.write(bytes.constData(), bytes.size());
+}
+
+void Note(std::ostream& err, const QString& text)
+{
+    Write(err, QStringLiteral("quillon: note: ") + text + QLatin1Char('\n'));
+}
+
+int CannotRead(std::ostream& err, const QString& path, const QString& reason)
+{
+    Write(err, QStringLiteral("quillon: cannot read ") + Quote(path) + QStringLiteral(": ") + reason
+                   + QLatin1Char('\n'));
+    return 1;
+}
+
+bool IsProjectFile(const QString& path)
+{
+    return UCase(FileExtension(path)) == QLatin1String("VBP");
+}
+
+std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
+                                        const QStringList& flagOptions)
+{
+    Arguments parsed;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString arg = args[i] == QLatin1String("-o") ? QStringLiteral("--output") : args[i];
+        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
+            parsed.positional << arg;
+            continue;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            value = name.mid(equals + 1);
+            name = name.left(equals);
+        } else if (flagOptions.contains(name)) {
+            parsed.options.insert(name, QString());
+            continue;
+        } else if (valueOptions.contains(name)) {
+            if (i + 1 >= args.size()) {
+                problem = QStringLiteral("option --") + name + QStringLiteral(" needs a value");
+                return std::nullopt;
+            }
+            value = args[++i];
+        }
+        if (!valueOptions.contains(name)) {
+            problem = QStringLiteral("unknown option --") + name;
+            return std::nullopt;
+        }
+        parsed.options.insert(name, value);
+    }
+    return parsed;
+}
+
+// Loads a project for a dump; nullopt (with the message written) when it cannot be read.
+std::optional<int> OpenForDump(Project& project, const QString& path, std::ostream& err)
+{
+    const Project::OpenOutcome outcome = project.OpenProject(path);
+    if (outcome != Project::OpenOutcome::Loaded)
+        return CannotRead(err, path, project.LastOpenError);
+    for (const ProjectNote& note : project.Notes)
+        Note(err, NoteText(note));
+    if (project.ProjectFileList.empty())
+        Note(err, Quote(path) + QStringLiteral(" names no source file that could be loaded"));
+    return std::nullopt;
+}
+
+QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
+{
+    if (args.positional.size() < minimum || args.positional.size() > maximum || !IsProjectFile(args.positional[0]))
+        throw Usage{QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
+    return args.positional[0];
+}
+
+} // namespace quillon::app

@@ -1,0 +1,51 @@
+#pragma once
+#include "analysis/ProjectAnalysis.h"
+#include "model/ProjectLoader.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <optional>
+#include <ostream>
+
+// What the subcommands share: argument parsing, output, messages and project loading.
+namespace quillon::app {
+
+// Thrown by a subcommand for a usage error; the caller prints it with the usage.
+struct Usage {
+    QString problem;
+};
+
+void Write(std::ostream& stream, const QString& text);
+void Note(std::ostream& err, const QString& text);
+// "quillon: cannot read "PATH": REASON" on stderr; returns the exit status 1.
+int CannotRead(std::ostream& err, const QString& path, const QString& reason);
+bool IsProjectFile(const QString& path);
+
+// The command line after the subcommand: positional arguments, "--name value" options and
+// "--name" flags ("-o" stands for "--output").
+struct Arguments {
+    QStringList positional;
+    QHash<QString, QString> options;
+    bool has(const QString& name) const { return options.contains(name); }
+    QString value(const QString& name) const { return options.value(name); }
+};
+std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
+                                        const QStringList& flagOptions = {});
+
+// A project loaded with its analysis.
+struct AnalysedProject {
+    explicit AnalysedProject(const model::SourceReader& reader) : project(reader), analysis(reader)
+    {
+        project.analysis = &analysis;
+    }
+    model::Project project;
+    analysis::ProjectAnalysis analysis;
+};
+
+// Loads a project for a dump; the exit status when it cannot be read (the message written).
+std::optional<int> OpenForDump(model::Project& project, const QString& path, std::ostream& err);
+// The project file argument of a subcommand (throws Usage).
+QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum);
+
+} // namespace quillon::app

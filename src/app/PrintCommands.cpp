@@ -1,0 +1,331 @@
+#include "app/PrintCommands.h"
+
+#include "analysis/Symbols.h"
+#include "config/Session.h"
+#include "model/DiagLog.h"
+#include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
+#include "platform/MessageBox.h"
+#include "platform/PrintSurface.h"
+#include "print/Highlight.h"
+#include "print/LinePrinter.h"
+#include "print/OutputFiles.h"
+#include "print/PageFrame.h"
+#include "print/PageSetup.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quillon::app {
+
+using namespace quillon::model;
+
+namespace {
+
+// The source file, its routines and the symbol tables it is coloured with: those of the
+// project when one is given, else of the file alone.
+struct SourceForPrint {
+    QString path;
+    QStringList lines;
+    RoutineList routines;
+    std::vector<int> routineOfLine; // index into routines, -1 for none
+    std::unique_ptr<AnalysedProject> project;
+    analysis::modSymbols ownSymbols;
+    const analysis::modSymbols* symbols = nullptr;
+};
+
+std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader, SourceForPrint& source,
+                              std::ostream& err)
+{
+    const QString given = args.positional[0];
+    const QFileInfo info(given);
+    if (info.isDir())
+        return CannotRead(err, given, QStringLiteral("it is a folder, not a file"));
+    if (!info.exists())
+        return CannotRead(err, given, QStringLiteral("no such file"));
+    source.path = info.absoluteFilePath();
+    SourceFile file = reader.Read(source.path);
+    if (!file.ok)
+        return CannotRead(err, given, file.error);
+    source.lines = std::move(file.lines);
+    if (args.has(QStringLiteral("project"))) {
+        const QString vbp = args.value(QStringLiteral("project"));
+        if (!IsProjectFile(vbp))
+            throw Usage{QStringLiteral("--project takes a project file (.vbp)")};
+        source.project = std::make_unique<AnalysedProject>(reader);
+        if (std::optional<int> failed = OpenForDump(source.project->project, vbp, err))
+            return failed;
+        source.symbols = &source.project->analysis.symbols;
+        if (const RoutineList* loaded = source.project->project.RoutinesByFile.find(source.path))
+            source.routines = *loaded;
+    } else {
+        auto file = std::make_shared<clsFileInfo>();
+        file->FilePath = source.path;
+        file->FileName = FileNameOf(source.path);
+        file->SetFileType(FileExtension(source.path));
+        source.ownSymbols.BuildSymbolTables({file}, reader);
+        source.symbols = &source.ownSymbols;
+    }
+    if (source.routines.empty())
+        source.routines = SplitLinesIntoRoutines(source.path, source.lines);
+    // The first routine in the file's order whose span holds a line is the one it prints in.
+    source.routineOfLine.assign(size_t(source.lines.size()) + 1, -1);
+    for (size_t r = 0; r < source.routines.size(); ++r) {
+        const clsRoutineInfo& routine = *source.routines[r];
+        if (routine.lStartLine < 1)
+            continue;
+        const qint32 last = std::min<qint32>(routine.lEndLine, qint32(source.lines.size()));
+        for (qint32 line = routine.lStartLine; line <= last; ++line) {
+            if (source.routineOfLine[size_t(line)] < 0)
+                source.routineOfLine[size_t(line)] = int(r);
+        }
+    }
+    return std::nullopt;
+}
+
+// A line in no routine's span is coloured as the declarations are.
+clsRoutineInfo DeclarationsStandIn(const QString& path)
+{
+    clsRoutineInfo routine;
+    routine.FilePath = path;
+    routine.RoutineName = kind::Declarations;
+    routine.RoutineKind = kind::Declarations;
+    routine.IsDeclarations = true;
+    return routine;
+}
+
+int TabWidthArgument(const Arguments& args, int fallback)
+{
+    if (!args.has(QStringLiteral("tab-width")))
+        return fallback;
+    bool ok = false;
+    const int width = args.value(QStringLiteral("tab-width")).toInt(&ok);
+    if (!ok || width < 1 || width > 32)
+        throw Usage{QStringLiteral("--tab-width takes a number from 1 to 32")};
+    return width;
+}
+
+// Answers the long-line question as the command line says; everything else as in batch mode.
+class ListingMessageBox : public platform::IMessageBox {
+public:
+    explicit ListingMessageBox(int longLineButton) : longLineButton_(longLineButton) {}
+    platform::MsgResult ShowMessage(platform::MsgIcon icon, const QString& title, const QString& text,
+                                    platform::MsgButtons buttons) override
+    {
+        return batch_.ShowMessage(icon, title, text, buttons);
+    }
+    void ShowRequest(platform::MsgBoxRequest& request) override
+    {
+        batch_.ShowRequest(request);
+        if (request.MessageKey == print::kLongLineKey)
+            request.ClickedButton = longLineButton_;
+    }
+
+private:
+    platform::BatchMessageBox batch_;
+    int longLineButton_;
+};
+
+double NumberArgument(const Arguments& args, const char* name, double low, double high)
+{
+    bool ok = false;
+    const double value = args.value(QString::fromLatin1(name)).toDouble(&ok);
+    if (!ok || value < low || value > high)
+        throw Usage{QStringLiteral("--") + QString::fromLatin1(name) + QStringLiteral(" takes a number from ")
+                    + QString::number(low) + QStringLiteral(" to ") + QString::number(high)};
+    return value;
+}
+
+void ApplyPageOptions(const Arguments& args, print::PageSetup& setup)
+{
+    if (args.has(QStringLiteral("paper"))) {
+        const QString paper = args.value(QStringLiteral("paper")).toLower();
+        if (paper != QLatin1String("letter") && paper != QLatin1String("legal"))
+            throw Usage{QStringLiteral("--paper takes letter or legal")};
+        setup.PaperSize = paper == QLatin1String("legal") ? QStringLiteral("Legal") : QStringLiteral("Letter");
+    }
+    if (args.has(QStringLiteral("orientation"))) {
+        const QString orientation = args.value(QStringLiteral("orientation")).toLower();
+        if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
+            throw Usage{QStringLiteral("--orientation takes portrait or landscape")};
+        setup.Orientation = orientation == QLatin1String("landscape") ? QStringLiteral("Landscape")
+                                                                       : QStringLiteral("Portrait");
+    }
+    if (args.has(QStringLiteral("font"))) {
+        if (args.value(QStringLiteral("font")).trimmed().isEmpty())
+            throw Usage{QStringLiteral("--font takes a font name")};
+        setup.FontName = args.value(QStringLiteral("font"));
+    }
+    if (args.has(QStringLiteral("size")))
+        setup.FontSize = NumberArgument(args, "size", 4, 72);
+    if (args.has(QStringLiteral("duplex")) && args.has(QStringLiteral("simplex")))
+        throw Usage{QStringLiteral("--duplex and --simplex exclude each other")};
+    if (args.has(QStringLiteral("duplex")))
+        setup.Duplex = true;
+    if (args.has(QStringLiteral("simplex")))
+        setup.Duplex = false;
+    if (args.has(QStringLiteral("binding")))
+        setup.BindingEdge = int(NumberArgument(args, "binding", 0, 6));
+    if (args.has(QStringLiteral("fold")))
+        setup.FoldingGuide = int(NumberArgument(args, "fold", 0, 4));
+    if (args.has(QStringLiteral("margins"))) {
+        const QStringList parts = args.value(QStringLiteral("margins")).split(QLatin1Char(','));
+        if (parts.size() != 5)
+            throw Usage{QStringLiteral("--margins takes five numbers: LEFT,RIGHT,TOP,BOTTOM,BINDER (inches)")};
+        for (int i = 0; i < 5; ++i) {
+            bool ok = false;
+            const double inches = parts[i].trimmed().toDouble(&ok);
+            if (!ok || inches < 0 || inches > 20)
+                throw Usage{QStringLiteral("--margins takes five numbers from 0 to 20 (inches)")};
+            setup.Margins[size_t(i)] = inches;
+        }
+        setup.WorkingLeft = setup.Margins[print::kLeft];
+        setup.WorkingRight = setup.Margins[print::kRight];
+    }
+}
+
+} // namespace
+
+QStringList ListingValueOptions()
+{
+    return {"output", "project", "printer", "paper", "orientation", "font", "size", "binding", "fold", "margins",
+            "long-lines", "codepage", "tab-width"};
+}
+
+QStringList ListingFlagOptions()
+{
+    return {"duplex", "simplex"};
+}
+
+int RunHighlight(const Arguments& args, config::Session& session, const SourceReader& reader, std::ostream& out,
+                 std::ostream& err)
+{
+    if (args.positional.size() != 1)
+        throw Usage{QStringLiteral("highlight takes one source file")};
+    const int tabWidth = TabWidthArgument(args, session.options.IdeTabWidth());
+    SourceForPrint source;
+    if (std::optional<int> failed = LoadSource(args, reader, source, err))
+        return *failed;
+    const clsRoutineInfo standIn = DeclarationsStandIn(source.path);
+    QString text;
+    for (qsizetype i = 0; i < source.lines.size(); ++i) {
+        const int index = source.routineOfLine[size_t(i + 1)];
+        const clsRoutineInfo& routine = index < 0 ? standIn : *source.routines[size_t(index)];
+        print::HighlightContext context;
+        context.symbols = source.symbols;
+        context.filePath = routine.FilePath;
+        context.routineName = routine.RoutineName;
+        context.isDeclarations = routine.IsDeclarations;
+        text += QString::number(i + 1) + QLatin1Char('\t');
+        const QString line = print::PrepareListingLine(source.lines[i], tabWidth);
+        QStringList parts;
+        for (const print::Segment& s : print::BuildHighlightSegments(line, context))
+            parts << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
+        text += parts.join(QLatin1Char(' ')) + QLatin1Char('\n');
+    }
+    Write(out, text);
+    return 0;
+}
+
+int RunListing(const Arguments& args, config::Session& session, const SourceReader& reader,
+               const CliServices& services, std::ostream& out, std::ostream& err)
+{
+    if (args.positional.size() != 1)
+        throw Usage{QStringLiteral("listing takes one source file")};
+    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+    ApplyPageOptions(args, setup);
+    setup.TabWidthSetting = TabWidthArgument(args, setup.TabWidthSetting);
+    int longLineButton = -1;
+    if (args.has(QStringLiteral("long-lines"))) {
+        const QString action = args.value(QStringLiteral("long-lines"));
+        const QStringList actions{"truncate", "wrap", "cancel"};
+        longLineButton = int(actions.indexOf(action));
+        if (longLineButton < 0)
+            throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
+    }
+    if (!services.createPrintSurface) {
+        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+        return 1;
+    }
+    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
+    print::modProjectPrinterCalls printer(*surface, setup);
+    const bool toFile = args.has(QStringLiteral("output"));
+    if (args.has(QStringLiteral("printer"))) {
+        if (!printer.SelectOutputDevice(args.value(QStringLiteral("printer")))) {
+            QStringList names;
+            for (const platform::PrinterInfo& info : surface->Printers())
+                names << info.deviceName;
+            throw Usage{QStringLiteral("no printer ") + Quote(args.value(QStringLiteral("printer")))
+                        + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
+        }
+    } else if (toFile) {
+        // -o asks for a PDF file: the built-in writer, whatever the default printer is.
+        for (const platform::PrinterInfo& info : surface->Printers()) {
+            if (info.port == QLatin1String("FILE:")) {
+                printer.SelectOutputDevice(info.deviceName);
+                break;
+            }
+        }
+    }
+    SourceForPrint source;
+    if (std::optional<int> failed = LoadSource(args, reader, source, err))
+        return *failed;
+
+    printer.ApplyPageSetup();
+    QString outputPath;
+    if (surface->IsFileTarget()) {
+        outputPath = toFile ? QFileInfo(args.value(QStringLiteral("output"))).absoluteFilePath()
+                            : QDir(session.options.Text(config::opt::OutputFolder))
+                                  .filePath(print::SuggestedOutputName(FileBaseName(source.path), printer.now()));
+        surface->SetOutputFile(outputPath);
+    } else if (toFile) {
+        throw Usage{QStringLiteral("-o writes a PDF file; ") + Quote(surface->CurrentDevice().deviceName)
+                    + QStringLiteral(" is a printer")};
+    }
+
+    print::PrintRunState run;
+    printer.ComputePageGeometry(true);
+    print::PageFrame frame(printer, run);
+    frame.NormalTextColour = quint32(session.options.Color(0));
+    ListingMessageBox fixedAnswers(longLineButton);
+    config::modZRK_MsgBox ownMessages(session.ini, fixedAnswers);
+    print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
+    for (int i = 0; i < 10; ++i)
+        printerLines.Colours[size_t(i)] = quint32(session.options.Color(i));
+    printerLines.Symbols = source.symbols;
+
+    clsRoutineInfo whole;
+    whole.FilePath = source.path;
+    whole.RoutineKind = kind::Sub;
+    whole.lStartLine = 1;
+    whole.lEndLine = qint32(source.lines.size());
+    frame.HeaderTitle = FileNameOf(source.path);
+    frame.PageNumber = 0;
+    frame.FirstPageOfDocument = true;
+    frame.EstimatePages(whole);
+    frame.StartPage();
+    const clsRoutineInfo standIn = DeclarationsStandIn(source.path);
+    for (qsizetype i = 0; i < source.lines.size(); ++i) {
+        const int index = source.routineOfLine[size_t(i + 1)];
+        const clsRoutineInfo& routine = index < 0 ? standIn : *source.routines[size_t(index)];
+        bool go = true;
+        printerLines.PrintSourceLine(source.lines[i], &routine, go);
+        if (!go)
+            break;
+    }
+    frame.EndRoutine();
+    const int pages = surface->PagesStarted();
+    if (!surface->EndDocument()) {
+        Write(err, QStringLiteral("quillon: cannot write ")
+                       + Quote(outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath)
+                       + QStringLiteral(": the output could not be completed\n"));
+        return 1;
+    }
+    if (run.abort)
+        Note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
+    Write(out, (outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath) + QStringLiteral("\t")
+                   + QString::number(pages) + QStringLiteral(" pages\n"));
+    return 0;
+}
+
+} // namespace quillon::app

@@ -1,0 +1,21 @@
+#pragma once
+#include "app/Cli.h"
+#include "app/CliSupport.h"
+
+namespace quillon::config {
+class Session;
+}
+
+namespace quillon::app {
+
+// quillon highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N]
+int RunHighlight(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+                 std::ostream& out, std::ostream& err);
+// quillon listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [page options]
+int RunListing(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+               const CliServices& services, std::ostream& out, std::ostream& err);
+
+QStringList ListingValueOptions();
+QStringList ListingFlagOptions();
+
+} // namespace quillon::app
