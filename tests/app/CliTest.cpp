@@ -423,3 +423,92 @@ TEST(CliAnalysis, SymbolsDumpsEachFileThenTheUnionsThenByRef)
 }
 
 } // namespace
+
+#include "platform/RecordingPrintSurface.h"
+
+namespace {
+
+TEST(CliPrint, HighlightDumpsTheSegmentsOfEveryLine)
+{
+    Fixture fx;
+    const QString path = fx.writeLines("H/modH.bas", {
+        "Attribute VB_Name = \"modH\"",      // 1
+        "Private mCount As Long",            // 2
+        "",                                  // 3
+        "Sub Add(ByRef n As Long)",          // 4
+        "\tn = n + mCount ' \"add\"",        // 5
+        "End Sub"});                         // 6
+    CliRun run = Cli({"highlight", path, "--tab-width", "2"});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, "1\t1-20:0 21-26:7\n"
+                       "2\t1-8:0 9-14:4 15-22:0\n"
+                       "3\t\n"
+                       "4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
+                       "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n"
+                       "6\t1-7:0\n");
+    // With another tab width the columns move.
+    EXPECT_TRUE(Cli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 "));
+    EXPECT_EQ(Cli({"highlight", path, "--tab-width", "99"}).code, 2);
+    EXPECT_EQ(Cli({"highlight", fx.path("none.bas")}).code, 1);
+}
+
+// Runs a printing command on a recording surface and hands back what it drew.
+CliRun ListingRun(const QStringList& args, std::vector<quillon::platform::RecordingPrintSurface::Op>& ops)
+{
+    std::shared_ptr<std::vector<quillon::platform::RecordingPrintSurface::Op>> sink =
+        std::make_shared<std::vector<quillon::platform::RecordingPrintSurface::Op>>();
+    struct Keeping : quillon::platform::RecordingPrintSurface {
+        std::shared_ptr<std::vector<Op>> sink;
+        ~Keeping() override { *sink = ops; }
+    };
+    quillon::app::CliServices services;
+    services.createPrintSurface = [sink] {
+        auto surface = std::make_unique<Keeping>();
+        surface->sink = sink;
+        return std::unique_ptr<quillon::platform::IPrintSurface>(std::move(surface));
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunCli(args, out, err, services);
+    ops = *sink;
+    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
+}
+
+TEST(CliPrint, ListingPrintsTheFileThroughTheFrame)
+{
+    Fixture fx;
+    QStringList lines{"Attribute VB_Name = \"modL\"", "Sub Main()"};
+    for (int i = 0; i < 120; ++i)
+        lines << QStringLiteral("    x = %1").arg(i);
+    lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\"" << "End Sub";
+    const QString path = fx.writeLines("modL.bas", lines);
+    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
+    const QString pdf = fx.path("out.pdf");
+    CliRun run = ListingRun({"listing", path, "-o", pdf, "--long-lines", "truncate"}, ops);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    QStringList texts;
+    int pages = 1;
+    for (const auto& op : ops) {
+        if (op.kind == quillon::platform::RecordingPrintSurface::Op::Kind::Text)
+            texts << op.text;
+        pages = std::max(pages, op.page);
+    }
+    EXPECT_EQ(run.out, pdf + "\t" + QString::number(pages) + " pages\n");
+    EXPECT_TRUE(texts.contains("modL.bas"));
+    EXPECT_TRUE(texts.contains("modL.bas (cont.)"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Page 1 of %1 (est)").arg(pages)));
+    EXPECT_TRUE(texts.contains(QStringLiteral("    x = 119")));
+    EXPECT_TRUE(texts.join("|").contains(" ..."));
+    EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
+
+    for (const QStringList& bad : QList<QStringList>{{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"},
+                                                    {"--duplex", "--simplex"}, {"--long-lines", "maybe"},
+                                                    {"--binding", "9"}, {"--size", "big"}}) {
+        EXPECT_EQ(ListingRun(QStringList{"listing", path, "-o", pdf} + bad, ops).code, 2) << qPrintable(bad.join(' '));
+    }
+    EXPECT_EQ(ListingRun({"listing", fx.path("none.bas"), "-o", pdf}, ops).code, 1);
+    EXPECT_EQ(ListingRun({"listing", path, "--printer", "Office Laser", "-o", pdf}, ops).code, 2)
+        << "-o needs a PDF target";
+}
+
+} // namespace
