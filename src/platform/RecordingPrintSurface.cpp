@@ -63,9 +63,10 @@ void RecordingPrintSurface::PrintText(QStringView text, bool lineEnd)
     }
 }
 
-void RecordingPrintSurface::DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::Record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width,
+                                   LineStyle style)
 {
-    Op op = Base(Op::Kind::Line);
+    Op op = Base(kind);
     op.x = x1;
     op.y = y1;
     op.x2 = x2;
@@ -74,30 +75,21 @@ void RecordingPrintSurface::DrawLine(double x1, double y1, double x2, double y2,
     op.width = width;
     op.style = style;
     ops.push_back(op);
+}
+
+void RecordingPrintSurface::DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+{
+    Record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
 }
 
 void RecordingPrintSurface::DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
-    Op op = Base(Op::Kind::Box);
-    op.x = x1;
-    op.y = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.color = rgb;
-    op.width = width;
-    op.style = style;
-    ops.push_back(op);
+    Record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
 }
 
 void RecordingPrintSurface::FillBox(double x1, double y1, double x2, double y2, quint32 rgb)
 {
-    Op op = Base(Op::Kind::Fill);
-    op.x = x1;
-    op.y = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.color = rgb;
-    ops.push_back(op);
+    Record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, LineStyle::Solid);
 }
 
 void RecordingPrintSurface::NewPage()

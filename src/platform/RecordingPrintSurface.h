@@ -98,6 +98,7 @@ public:
 
 private:
     Op Base(Op::Kind kind) const;
+    void Record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style);
 
     PrinterInfo current_;
     int paper_ = 1;

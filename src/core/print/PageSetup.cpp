@@ -41,29 +41,25 @@ bool BinderReducesWidth(int bindingEdge)
     return bindingEdge == 1 || bindingEdge == 5 || bindingEdge == 6;
 }
 
+QString TwelveHourTime(const QTime& time, bool seconds, QChar separator)
+{
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    QString text = QString::number(hour12) + separator + QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+    if (seconds)
+        text += separator + QStringLiteral("%1").arg(time.second(), 2, 10, QLatin1Char('0'));
+    return text + (time.hour() < 12 ? QStringLiteral(" am") : QStringLiteral(" pm"));
+}
+
 QString PrintDateText(const QDateTime& when)
 {
-    const QTime t = when.time();
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     const QDate d = when.date();
-    return QStringLiteral("%1/%2/%3 %4:%5 %6")
-        .arg(d.month())
-        .arg(d.day())
-        .arg(d.year() % 100, 2, 10, QLatin1Char('0'))
-        .arg(hour12)
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.hour() < 12 ? QStringLiteral("am") : QStringLiteral("pm"));
+    return QStringLiteral("%1/%2/%3 ").arg(d.month()).arg(d.day()).arg(d.year() % 100, 2, 10, QLatin1Char('0'))
+        + TwelveHourTime(when.time(), false);
 }
 
 QString RunStartTimeText(const QDateTime& when)
 {
-    const QTime t = when.time();
-    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
-    return QStringLiteral("%1:%2:%3 %4")
-        .arg(hour12)
-        .arg(t.minute(), 2, 10, QLatin1Char('0'))
-        .arg(t.second(), 2, 10, QLatin1Char('0'))
-        .arg(t.hour() < 12 ? QStringLiteral("am") : QStringLiteral("pm"));
+    return TwelveHourTime(when.time(), true);
 }
 
 MarginFit FitMarginsToSample(double left, double right, double available)

@@ -64,6 +64,8 @@ struct PageGeometry {
     QString RunStartTimeText;
 };
 
+// "h:nn am/pm" style clock texts: the hour without a leading zero, 12 for noon and midnight.
+QString TwelveHourTime(const QTime& time, bool seconds, QChar separator = QLatin1Char(':'));
 // "m/d/yy h:nn am/pm" and "h:nn:ss am/pm".
 QString PrintDateText(const QDateTime& when);
 QString RunStartTimeText(const QDateTime& when);

@@ -129,3 +129,18 @@ TEST(PageGeometryTest, TabWidthIsClamped)
 }
 
 } // namespace
+
+#include "print/OutputFiles.h"
+
+namespace {
+
+TEST(ClockTexts, TwelveHourClockAndTheSuggestedName)
+{
+    const QDateTime midnight(QDate(2026, 12, 6), QTime(0, 7, 3));
+    EXPECT_EQ(PrintDateText(midnight), QStringLiteral("12/6/26 12:07 am"));
+    EXPECT_EQ(RunStartTimeText(QDateTime(QDate(2026, 1, 2), QTime(12, 0, 0))), QStringLiteral("12:00:00 pm"));
+    EXPECT_EQ(SuggestedOutputName(QStringLiteral("Inventory"), QDateTime(QDate(2026, 3, 7), QTime(21, 4, 59))),
+              QStringLiteral("!2026-03-07 9.04.59 pm Inventory Program Documentation.pdf"));
+}
+
+} // namespace
