@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -356,6 +357,13 @@ QtPrintSurface::Face& QtPrintSurface::CurrentFace() const
     face->ascent = face->metrics.ascent();
     face->lineHeight = face->metrics.lineSpacing() > 0 ? face->metrics.lineSpacing() : face->metrics.height();
     face->hasReplacement = face->raw.isValid() ? face->raw.supportsCharacter(0xFFFD) : face->metrics.inFontUcs4(0xFFFD);
+    if (face->raw.isValid() && !style_.underline && !style_.strikeout) {
+        const QList<quint32> space = face->raw.glyphIndexesForString(QStringLiteral(" "));
+        if (space.size() == 1 && space.front() != 0 && face->raw.pathForGlyph(space.front()).isEmpty()) {
+            face->blankGlyph = space.front();
+            face->skipBlanks = true;
+        }
+    }
     faces_.push_back(std::move(face));
     face_ = faces_.back().get();
     return *face_;
@@ -563,6 +571,7 @@ bool QtPrintSurface::EnsureDocument()
         return false;
     }
     state_ = DocState::Open;
+    sheetPixels_ = printer_->paperRect(QPrinter::DevicePixel).size();
     return true;
 }
 
@@ -585,7 +594,7 @@ void QtPrintSurface::PrintText(QStringView text, bool lineEnd)
             const double topPx = ToPixelsY(y_);
             // Only text that can land on the sheet is drawn; far off it positions would
             // only overflow the writer's fixed-point arithmetic.
-            const double sheetH = printer_->paperRect(QPrinter::DevicePixel).height();
+            const double sheetH = sheetPixels_.height();
             if (topPx > -sheetH && topPx < 2 * sheetH) {
                 UseTextPen();
                 if (layout.shaped)
@@ -606,7 +615,7 @@ void QtPrintSurface::DrawGlyphs(Face& face, double xPx, double baselinePx)
 {
     if (!(std::isfinite(xPx) && std::isfinite(baselinePx)))
         return;
-    const double sheetW = printer_->paperRect(QPrinter::DevicePixel).width();
+    const double sheetW = sheetPixels_.width();
     const double low = -sheetW;
     const double high = 2 * sheetW;
     if (runFace_ != &face) {
@@ -619,9 +628,10 @@ void QtPrintSurface::DrawGlyphs(Face& face, double xPx, double baselinePx)
     positionBuffer_.clear();
     size_t kept = 0;
     double offset = 0;
+    const quint32 blank = face.skipBlanks ? face.blankGlyph : quint32(-1);
     for (size_t i = 0; i < glyphBuffer_.size(); ++i) {
         const double at = xPx + offset;
-        if (at >= low && at <= high) {
+        if (at >= low && at <= high && glyphBuffer_[i] != blank) {
             glyphBuffer_[kept++] = glyphBuffer_[i];
             positionBuffer_.emplace_back(offset, 0.0);
         }
@@ -643,7 +653,7 @@ void QtPrintSurface::DrawShaped(Face& face, const QString& visible, double xPx, 
         painter_->setFont(face.font);
         painterFont_ = &face;
     }
-    const double sheetW = printer_->paperRect(QPrinter::DevicePixel).width();
+    const double sheetW = sheetPixels_.width();
     double x = xPx;
     for (qsizetype begin = 0; begin < visible.size();) {
         const qsizetype end = ChunkEnd(visible, begin);

@@ -138,6 +138,10 @@ private:
         double ascent = 0;     // device pixels
         double lineHeight = 0; // device pixels
         bool hasReplacement = false;
+        // The space glyph, left out of the output when it has no ink and no line runs
+        // through it: it only moves the pen, and every byte of a page costs time.
+        quint32 blankGlyph = 0;
+        bool skipBlanks = false;
         std::array<std::unique_ptr<Glyphs[]>, 256> bmp; // lazily filled blocks of 256 characters
         QHash<char32_t, Glyphs> astral;
         std::vector<quint32> escapeGlyphs;
@@ -185,6 +189,7 @@ private:
     int duplex_ = 1;
     double dpiX_ = 0;
     double dpiY_ = 0;
+    QSizeF sheetPixels_; // of the open document
 
     FontStyle style_;
     FontStyle saved_;
