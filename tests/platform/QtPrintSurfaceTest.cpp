@@ -225,7 +225,15 @@ TEST(QtPrintSurfaceGeometry, PageSetUpReachesTheFile)
     pdf.surface.SetPaperCode(5);
     pdf.surface.SetOrientationCode(2);
     pdf.surface.PrintText(u"Legal landscape", true);
+    // The open document keeps its device and sheet; changes wait for the next one.
+    EXPECT_FALSE(pdf.surface.SelectDevice(kPdf));
+    pdf.surface.SetPaperCode(1);
+    pdf.surface.SetOrientationCode(1);
+    EXPECT_NEAR(pdf.surface.SheetWidth(), 20160, 0.5);
     ASSERT_TRUE(pdf.surface.EndDocument());
+    EXPECT_NEAR(pdf.surface.SheetWidth(), 12240, 0.5);
+    EXPECT_NEAR(pdf.surface.SheetHeight(), 15840, 0.5);
+    EXPECT_TRUE(pdf.surface.SelectDevice(kPdf));
     RUN_OR_SKIP(info, "pdfinfo", {pdf.file});
     EXPECT_TRUE(info->out.contains(QStringLiteral("1008 x 612 pts"))) << info->out.toStdString();
 }
@@ -382,6 +390,29 @@ TEST(QtPrintSurfaceText, TextThatNeedsShapingIsMeasuredAsItPrints)
     EXPECT_DOUBLE_EQ(surface.CurrentX(), width);
     surface.PrintText(u"caf\u00E9 \u0001", false);
     EXPECT_DOUBLE_EQ(surface.CurrentX(), width + surface.TextWidth(u"caf\u00E9 \uFFFD"));
+
+    // A listing line is left to right even when a run starts with Hebrew: the semicolon
+    // after the word stays on its right.
+    surface.SetCurrentX(0);
+    surface.SetCurrentY(2880);
+    surface.PrintText(hebrew + QStringLiteral(" ;"), true);
+    ASSERT_TRUE(surface.EndDocument());
+    RUN_OR_SKIP(boxes, "pdftotext", {QStringLiteral("-bbox"), pdf.file, QStringLiteral("-")});
+    double semicolonLeft = -1;
+    double hebrewRight = -1;
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    for (auto it = word.globalMatch(boxes->out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(2).toDouble() < 140)
+            continue; // the first lines
+        if (m.captured(4) == QLatin1String(";"))
+            semicolonLeft = m.captured(1).toDouble();
+        else if (m.captured(4).front().unicode() >= 0x5D0 && m.captured(4).front().unicode() <= 0x5EA)
+            hebrewRight = std::max(hebrewRight, m.captured(3).toDouble());
+    }
+    ASSERT_GT(semicolonLeft, 0) << boxes->out.toStdString();
+    ASSERT_GT(hebrewRight, 0) << boxes->out.toStdString();
+    EXPECT_GT(semicolonLeft, hebrewRight);
 }
 
 // ---- Documents -------------------------------------------------------------------------
@@ -403,6 +434,11 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfHighlightedTextMakeAValidPdf)
     s.PrintText(u" Main()", true);
     s.SetTextColor(Rgb(0, 128, 0));
     s.PrintText(u"' bell\u0007 han \u4E2D smile \U0001F600 end", true);
+    s.SetItalic(true);
+    s.SetUnderline(true);
+    s.PrintText(u"' underlined note", true);
+    s.SetItalic(false);
+    s.SetUnderline(false);
     // A solid green block: text colour and the top of the text at the current y.
     s.SetCurrentX(2880);
     s.SetCurrentY(4320);
@@ -430,6 +466,7 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfHighlightedTextMakeAValidPdf)
 
     RUN_OR_SKIP(text, "pdftotext", {QStringLiteral("-layout"), pdf.file, QStringLiteral("-")});
     const QStringList expected = {QStringLiteral("Sub Main()"), QStringLiteral("' bell<07> han <4E2D> smile <1F600> end"),
+                                  QStringLiteral("' underlined note"),
                                   QStringLiteral("Second page"), QStringLiteral("Third page")};
     qsizetype from = 0;
     for (const QString& piece : expected) {

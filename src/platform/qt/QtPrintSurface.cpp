@@ -182,10 +182,15 @@ void QtPrintSurface::ApplyDevice(const PrinterInfo& device)
 
 void QtPrintSurface::ApplyPageSetup()
 {
-    if (!outputFile_.isEmpty() && IsFileTarget()) {
-        printer_->setOutputFileName(outputFile_);
-        if (IsPdfWriter())
+    if (IsPdfWriter()) {
+        // An empty name would turn the writer back into a native printer; a document
+        // without a file is refused when it begins instead.
+        if (!outputFile_.isEmpty()) {
+            printer_->setOutputFileName(outputFile_);
             printer_->setOutputFormat(QPrinter::PdfFormat); // whatever the file name ends with
+        }
+    } else if (IsFileTarget()) {
+        printer_->setOutputFileName(outputFile_); // empty: the job goes to CUPS
     }
     printer_->setPageSize(QPageSize(paper_ == 5 ? QPageSize::Legal : QPageSize::Letter));
     printer_->setPageOrientation(orientation_ == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -476,7 +481,8 @@ QtPrintSurface::Layout QtPrintSurface::LayOut(QStringView text, bool collect) co
             break;
         default:
             out.shaped = true;
-            out.width = ShapedWidth(face, ShapedText(face, text));
+            out.visible = ShapedText(face, text);
+            out.width = ShapedWidth(face, out.visible);
             return out;
         }
         out.width += g.advance;
@@ -570,6 +576,9 @@ bool QtPrintSurface::EnsureDocument()
         state_ = DocState::Failed;
         return false;
     }
+    // Code reads left to right: a run with right-to-left words in it keeps its neutral
+    // characters where a left-to-right line puts them.
+    painter_->setLayoutDirection(Qt::LeftToRight);
     state_ = DocState::Open;
     sheetPixels_ = printer_->paperRect(QPrinter::DevicePixel).size();
     return true;
@@ -598,7 +607,7 @@ void QtPrintSurface::PrintText(QStringView text, bool lineEnd)
             if (topPx > -sheetH && topPx < 2 * sheetH) {
                 UseTextPen();
                 if (layout.shaped)
-                    DrawShaped(face, ShapedText(face, text), xPx, topPx + face.ascent);
+                    DrawShaped(face, layout.visible, xPx, topPx + face.ascent);
                 else
                     DrawGlyphs(face, xPx, topPx + face.ascent);
             }

@@ -50,6 +50,8 @@ public:
 
     std::vector<PrinterInfo> Printers() const override { return devices_; }
     QString DefaultDeviceName() const override { return defaultDevice_; }
+    // False for a name no device has, and while a document is open: a document goes to
+    // one device from its first page to its last.
     bool SelectDevice(const QString& deviceName) override;
     PrinterInfo CurrentDevice() const override { return device_; }
     void SetOutputFile(const QString& path) override;
@@ -155,6 +157,7 @@ private:
     struct Layout {
         bool shaped = false;
         double width = 0; // device pixels
+        QString visible;  // shaped: the text as it prints
     };
 
     void ApplyDevice(const PrinterInfo& device);
