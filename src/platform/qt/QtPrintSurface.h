@@ -57,6 +57,8 @@ public:
     void SetOutputFile(const QString& path) override;
     bool IsFileTarget() const override;
 
+    // The same paper, orientation and duplex mode go to every device chosen; a printer
+    // that cannot print two-sided answers 1.
     void SetPaperCode(int code) override;
     int PaperCode() const override { return paper_; }
     void SetOrientationCode(int code) override;
@@ -73,8 +75,10 @@ public:
     double PixelsPerInchX() const override { return dpiX_; }
     double PixelsPerInchY() const override { return dpiY_; }
 
+    // The family as given; fontconfig picks the face ("Courier New" is often Liberation Mono).
     void SetFontName(const QString& name) override;
     QString FontName() const override { return style_.family; }
+    // Sizes are kept between 1 and 1000 points; zero, negative and NaN sizes are ignored.
     void SetFontSize(double points) override;
     double FontSize() const override { return style_.points; }
     void SetBold(bool bold) override;
@@ -89,7 +93,10 @@ public:
     void SetStrikeout(bool strikeout);
     bool Strikeout() const { return style_.strikeout; }
 
+    // Measured with the printer's font metrics, as VisibleText prints, without kerning:
+    // printing a text moves x by exactly its TextWidth. A tab is one space wide.
     double TextWidth(QStringView text) const override;
+    // The line height of the current font, whatever the text.
     double TextHeight(QStringView text) const override;
 
     double CurrentX() const override { return x_; }
@@ -99,11 +106,17 @@ public:
     void SetTextColor(quint32 rgb) override { textColor_ = rgb; }
     void PrintText(QStringView text, bool lineEnd) override;
 
+    // Line widths count dots of a 300 dpi printer (1 to 100). Coordinates that are not
+    // finite draw nothing.
     void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
     void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
     void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
 
+    // Moves the cursor to the top-left of the new page.
     void NewPage() override;
+    // False when the document could not be started (no output file, a file that cannot be
+    // written), the printer reported an error, or the PDF written is empty or cut short.
+    // With nothing printed, a printer gets no job and a file gets a blank page.
     bool EndDocument() override;
     int PagesStarted() const override { return pages_; }
 
