@@ -1,0 +1,233 @@
+#pragma once
+#include "platform/PrintSurface.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPrinter;
+
+namespace quillon::platform {
+
+// The built-in PDF writer, offered on every machine whether or not CUPS has printers.
+inline constexpr char16_t kPdfWriterDeviceName[] = u"Quillon PDF";
+inline constexpr char16_t kPdfWriterDriverName[] = u"Quillon PDF Writer";
+inline constexpr char16_t kFilePort[] = u"FILE:";
+
+// The port a CUPS device URI stands for: usb: → "USB" + the rest, parallel: → "LPT" + the
+// rest, serial: → "COM" + the rest, socket:/ipp:/ipps:/lpd: → "IP_" + the host, file: and
+// cups-pdf: → "FILE:", anything else unchanged.
+QString PortFromDeviceUri(const QString& uri);
+
+// Printer name → device URI from the output of "lpstat -v" ("device for NAME: URI" lines).
+QHash<QString, QString> ParseLpstatDevices(const QString& output);
+
+// Every printer CUPS offers, then the built-in PDF writer; and the name of the system's
+// default printer, or of the PDF writer when there is none.
+std::vector<PrinterInfo> AvailablePrintDevices();
+QString DefaultPrintDeviceName();
+
+// The print surface on a real printer or the built-in PDF writer (QPrinter and QPainter).
+// Needs a QGuiApplication. The painter is begun on the first output of a document, so page
+// set-up can be changed freely until then; changes made while a document is open apply to
+// the next document.
+class QtPrintSurface : public IPrintSurface {
+public:
+    QtPrintSurface();
+    ~QtPrintSurface() override;
+    QtPrintSurface(const QtPrintSurface&) = delete;
+    QtPrintSurface& operator=(const QtPrintSurface&) = delete;
+
+    std::vector<PrinterInfo> Printers() const override { return devices_; }
+    QString DefaultDeviceName() const override { return defaultDevice_; }
+    // False for a name no device has, and while a document is open: a document goes to
+    // one device from its first page to its last.
+    bool SelectDevice(const QString& deviceName) override;
+    PrinterInfo CurrentDevice() const override { return device_; }
+    void SetOutputFile(const QString& path) override;
+    bool IsFileTarget() const override;
+
+    // The same paper, orientation and duplex mode go to every device chosen; a printer
+    // that cannot print two-sided answers 1.
+    void SetPaperCode(int code) override;
+    int PaperCode() const override { return paper_; }
+    void SetOrientationCode(int code) override;
+    int OrientationCode() const override { return orientation_; }
+    void SetDuplexMode(int mode) override;
+    int DuplexMode() const override;
+
+    double PrintableWidth() const override;
+    double PrintableHeight() const override;
+    double SheetWidth() const override;
+    double SheetHeight() const override;
+    double PhysicalPageWidthPixels() const override;
+    double PhysicalPageHeightPixels() const override;
+    double PixelsPerInchX() const override { return dpiX_; }
+    double PixelsPerInchY() const override { return dpiY_; }
+
+    // The family as given; fontconfig picks the face ("Courier New" is often Liberation Mono).
+    void SetFontName(const QString& name) override;
+    QString FontName() const override { return style_.family; }
+    // Sizes are kept between 1 and 1000 points; zero, negative and NaN sizes are ignored.
+    void SetFontSize(double points) override;
+    double FontSize() const override { return style_.points; }
+    void SetBold(bool bold) override;
+    bool Bold() const override { return style_.bold; }
+    void SaveFontStyle() override;
+    void RestoreFontStyle() override;
+    // The parts of the style SaveFontStyle keeps.
+    void SetItalic(bool italic);
+    bool Italic() const { return style_.italic; }
+    void SetUnderline(bool underline);
+    bool Underline() const { return style_.underline; }
+    void SetStrikeout(bool strikeout);
+    bool Strikeout() const { return style_.strikeout; }
+
+    // Measured with the printer's font metrics, as VisibleText prints, without kerning:
+    // printing a text moves x by exactly its TextWidth. A tab is one space wide.
+    double TextWidth(QStringView text) const override;
+    // The line height of the current font, whatever the text.
+    double TextHeight(QStringView text) const override;
+
+    double CurrentX() const override { return x_; }
+    double CurrentY() const override { return y_; }
+    void SetCurrentX(double x) override { x_ = x; }
+    void SetCurrentY(double y) override { y_ = y; }
+    void SetTextColor(quint32 rgb) override { textColor_ = rgb; }
+    void PrintText(QStringView text, bool lineEnd) override;
+
+    // Line widths count dots of a 300 dpi printer (1 to 100). Coordinates that are not
+    // finite draw nothing.
+    void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
+
+    // Moves the cursor to the top-left of the new page.
+    void NewPage() override;
+    // False when the document could not be started (no output file, a file that cannot be
+    // written), the printer reported an error, or the PDF written is empty or cut short.
+    // With nothing printed, a printer gets no job and a file gets a blank page.
+    bool EndDocument() override;
+    int PagesStarted() const override { return pages_; }
+
+    // What a text prints as in the current font: characters the font cannot show and
+    // control characters are replaced by U+FFFD, or by "<hex>" when the font lacks that too.
+    QString VisibleText(QStringView text) const;
+
+private:
+    struct FontStyle {
+        QString family = QStringLiteral("Courier New");
+        double points = 10.0;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        bool strikeout = false;
+    };
+
+    // How one character prints in one font.
+    struct Glyphs {
+        enum Kind : quint8 { Unknown, Direct, Escape, Shaped };
+        Kind kind = Unknown;
+        bool replaced = false; // the font cannot show it: prints as U+FFFD or "<hex>"
+        quint8 count = 0;   // Escape: glyphs in the face's escape pool
+        quint32 glyph = 0;  // Direct: the glyph; Escape: first entry in the pool
+        double advance = 0; // device pixels, all glyphs together
+    };
+
+    // One font at the printer's resolution with everything text output needs from it.
+    struct Face {
+        FontStyle style;
+        QFont font; // bound to the printer's resolution
+        QFontMetricsF metrics;
+        QRawFont raw;
+        double ascent = 0;     // device pixels
+        double lineHeight = 0; // device pixels
+        bool hasReplacement = false;
+        // The space glyph, left out of the output when it has no ink and no line runs
+        // through it: it only moves the pen, and every byte of a page costs time.
+        quint32 blankGlyph = 0;
+        bool skipBlanks = false;
+        std::array<std::unique_ptr<Glyphs[]>, 256> bmp; // lazily filled blocks of 256 characters
+        QHash<char32_t, Glyphs> astral;
+        std::vector<quint32> escapeGlyphs;
+        std::vector<double> escapeAdvances;
+
+        explicit Face(const QFont& f, const QFontMetricsF& m) : font(f), metrics(m) {}
+    };
+
+    // A text measured, and with collect, turned into glyphs in glyphBuffer_/advanceBuffer_;
+    // shaped when Qt has to lay it out instead.
+    struct Layout {
+        bool shaped = false;
+        double width = 0; // device pixels
+        QString visible;  // shaped: the text as it prints
+    };
+
+    void ApplyDevice(const PrinterInfo& device);
+    void ApplyPageSetup();
+    bool IsPdfWriter() const;
+    Face& CurrentFace() const;
+    const Glyphs& GlyphsFor(Face& face, char32_t ch) const;
+    Glyphs Classify(Face& face, char32_t ch) const;
+    QString Replacement(const Face& face, char32_t ch) const;
+    Layout LayOut(QStringView text, bool collect) const;
+    QString ShapedText(Face& face, QStringView text) const;
+    double ShapedWidth(Face& face, const QString& visible) const;
+    void FontChanged() { face_ = nullptr; }
+
+    bool EnsureDocument();
+    void UseTextPen();
+    void DrawShaped(Face& face, const QString& visible, double xPx, double baselinePx);
+    void DrawGlyphs(Face& face, double xPx, double baselinePx);
+    void SetLinePen(quint32 rgb, int width, LineStyle style);
+
+    double ToPixelsX(double twips) const { return twips * dpiX_ / 1440.0; }
+    double ToPixelsY(double twips) const { return twips * dpiY_ / 1440.0; }
+
+    std::vector<PrinterInfo> devices_;
+    QString defaultDevice_;
+    PrinterInfo device_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    QString outputFile_;
+    int paper_ = 1;
+    int orientation_ = 1;
+    int duplex_ = 1;
+    double dpiX_ = 0;
+    double dpiY_ = 0;
+    QSizeF sheetPixels_; // of the open document
+
+    FontStyle style_;
+    FontStyle saved_;
+    mutable std::vector<std::unique_ptr<Face>> faces_;
+    mutable Face* face_ = nullptr;
+
+    enum class DocState { Idle, Open, Failed };
+    DocState state_ = DocState::Idle;
+    int pages_ = 1;
+    double x_ = 0;
+    double y_ = 0;
+    quint32 textColor_ = 0;
+    bool textPenSet_ = false;
+    quint32 penColor_ = 0;
+    const Face* painterFont_ = nullptr;
+
+    // Scratch space reused by every text output, so printing a run allocates nothing.
+    mutable std::vector<quint32> glyphBuffer_;
+    mutable std::vector<double> advanceBuffer_;
+    std::vector<QPointF> positionBuffer_;
+    QGlyphRun run_;
+    const Face* runFace_ = nullptr;
+};
+
+} // namespace quillon::platform
