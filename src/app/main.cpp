@@ -1,18 +1,40 @@
 #include "app/Cli.h"
+#include "platform/qt/GuiStartup.h"
+#include "platform/qt/QtPrintSurface.h"
+#include "platform/qt/QtPrinterDefaults.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <iostream>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const bool printing = argc > 1 && quillon::app::IsPrintingCommand(QString::fromLocal8Bit(argv[1]));
+    // Printing needs fonts and printers, so a GUI application object, even with no display;
+    // everything else runs on a plain core application.
+    std::unique_ptr<QCoreApplication> app;
+    if (printing) {
+        quillon::platform::PrepareGuiEnvironment();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
     std::ios::sync_with_stdio(false);
+
+    quillon::app::CliServices services;
+    std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;
+    if (printing) {
+        printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
+        services.printerDefaults = printerDefaults.get();
+        services.createPrintSurface = [] { return std::make_unique<quillon::platform::QtPrintSurface>(); };
+    }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const int code = quillon::app::RunCli(args, std::cout, std::cerr);
+    const int code = quillon::app::RunCli(args, std::cout, std::cerr, services);
     std::cout.flush();
     return code;
 }

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -509,6 +511,49 @@ TEST(CliPrint, ListingPrintsTheFileThroughTheFrame)
     EXPECT_EQ(ListingRun({"listing", fx.path("none.bas"), "-o", pdf}, ops).code, 1);
     EXPECT_EQ(ListingRun({"listing", path, "--printer", "Office Laser", "-o", pdf}, ops).code, 2)
         << "-o needs a PDF target";
+}
+
+} // namespace
+
+namespace {
+
+QString ToolOutput(const QString& tool, const QStringList& args)
+{
+    QProcess process;
+    process.start(tool, args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST(QuillonProgram, ListingWritesAPdfWithItsFrame)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
+        GTEST_SKIP() << "poppler-utils are not installed";
+    }
+    Fixture fx;
+    QStringList lines{"Attribute VB_Name = \"modLong\"", "Sub Main()"};
+    for (int i = 0; i < 150; ++i)
+        lines << QStringLiteral("    total = total + %1 ' step %1").arg(i);
+    lines << "End Sub";
+    const QString source = fx.writeLines("modLong.bas", lines);
+    const QString pdf = fx.path("out.pdf");
+    const Process run = RunQuillon({"listing", source, "-o", pdf});
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    EXPECT_EQ(QString::fromUtf8(run.out), pdf + "\t4 pages\n");
+    EXPECT_TRUE(ToolOutput(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
+    const QString text = ToolOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    // The footer's count is an estimate from the lines and the page height; the pages are 4.
+    EXPECT_TRUE(text.contains(QRegularExpression("Page 1 of \\d+ \\(est\\)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Page 4 of ")));
+    for (const char* expected : {"modLong.bas", "modLong.bas (cont.)", "Version " QUILLON_VERSION,
+                                 "Printed with Quillon (c) 2026 Tandrel", "total = total + 149 ' step 149"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
+    EXPECT_TRUE(text.contains(QRegularExpression("\\d+/\\d+/\\d\\d \\d+:\\d\\d [ap]m"))) << "the print date";
+    const QString check = ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
+        EXPECT_TRUE(check.contains(QStringLiteral("No syntax or stream encoding errors"))) << qPrintable(check);
 }
 
 } // namespace
