@@ -552,8 +552,9 @@ TEST(QuillonProgram, ListingWritesAPdfWithItsFrame)
         EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
     EXPECT_TRUE(text.contains(QRegularExpression("\\d+/\\d+/\\d\\d \\d+:\\d\\d [ap]m"))) << "the print date";
     const QString check = ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
-    if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
+    if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
         EXPECT_TRUE(check.contains(QStringLiteral("No syntax or stream encoding errors"))) << qPrintable(check);
+    }
 }
 
 } // namespace
