@@ -358,6 +358,12 @@ QString UsageText()
         "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
         "      or to the Output Folder option's folder under a dated name. The page\n"
         "      options hold for this run only.\n"
+        "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
+        "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
+        "          [page options of listing]\n"
+        "      Document the project: every routine of every file (or of the files and\n"
+        "      routines named), with dependency reports and loop brackets when asked.\n"
+        "      --list prints the queue instead.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -387,7 +393,7 @@ QString UsageText()
 
 bool IsPrintingCommand(const QString& subcommand)
 {
-    return subcommand == QLatin1String("listing");
+    return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print");
 }
 
 int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
@@ -420,12 +426,16 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width") << QStringLiteral("project");
     else if (command == QLatin1String("listing"))
         valueOptions << ListingValueOptions();
+    else if (command == QLatin1String("print"))
+        valueOptions << PrintValueOptions();
     else if (command != QLatin1String("options") && command != QLatin1String("messages"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
     const std::optional<Arguments> parsed = ParseArguments(
-        args.mid(1), valueOptions, problem, command == QLatin1String("listing") ? ListingFlagOptions() : QStringList());
+        args.mid(1), valueOptions, problem,
+        command == QLatin1String("listing") ? ListingFlagOptions()
+                                            : command == QLatin1String("print") ? PrintFlagOptions() : QStringList());
     if (!parsed)
         return usageError(problem);
 
@@ -471,6 +481,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             return RunHighlight(*parsed, session, reader, out, err);
         if (command == QLatin1String("listing"))
             return RunListing(*parsed, session, reader, services, out, err);
+        if (command == QLatin1String("print"))
+            return RunPrint(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("report"))

@@ -12,8 +12,11 @@
 #include "print/OutputFiles.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "print/PrintRun.h"
+#include "print/ProcedureLists.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace quillon::app {
@@ -184,7 +187,180 @@ void ApplyPageOptions(const Arguments& args, print::PageSetup& setup)
     }
 }
 
+struct OutputChoice {
+    QString path; // empty for a printer
+};
+
+// The printer and the output file of a printing command: -o (the built-in PDF writer unless
+// --printer names another file target) or the default target; a PDF target without -o
+// writes into the Output Folder under the suggested name.
+OutputChoice ChooseOutput(const Arguments& args, const config::Session& session, print::modProjectPrinterCalls& printer,
+                          platform::IPrintSurface& surface, const QString& baseName)
+{
+    const bool toFile = args.has(QStringLiteral("output"));
+    if (args.has(QStringLiteral("printer"))) {
+        if (!printer.SelectOutputDevice(args.value(QStringLiteral("printer")))) {
+            QStringList names;
+            for (const platform::PrinterInfo& info : surface.Printers())
+                names << info.deviceName;
+            throw Usage{QStringLiteral("no printer ") + Quote(args.value(QStringLiteral("printer")))
+                        + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
+        }
+    } else if (toFile) {
+        for (const platform::PrinterInfo& info : surface.Printers()) {
+            if (info.port == QLatin1String("FILE:")) {
+                printer.SelectOutputDevice(info.deviceName);
+                break;
+            }
+        }
+    }
+    printer.ApplyPageSetup();
+    OutputChoice choice;
+    if (surface.IsFileTarget()) {
+        choice.path = toFile ? QFileInfo(args.value(QStringLiteral("output"))).absoluteFilePath()
+                             : QDir(session.options.Text(config::opt::OutputFolder))
+                                   .filePath(print::SuggestedOutputName(baseName, printer.now()));
+        surface.SetOutputFile(choice.path);
+    } else if (toFile) {
+        throw Usage{QStringLiteral("-o writes a PDF file; ") + Quote(surface.CurrentDevice().deviceName)
+                    + QStringLiteral(" is a printer")};
+    }
+    return choice;
+}
 } // namespace
+
+QStringList PrintValueOptions()
+{
+    QStringList options = ListingValueOptions();
+    options.removeAll(QStringLiteral("project"));
+    options << "files" << "routines" << "aggregate" << "spool";
+    return options;
+}
+
+QStringList PrintFlagOptions()
+{
+    return ListingFlagOptions() << "deps" << "only-deps" << "brackets" << "list";
+}
+
+int RunPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+             std::ostream& out, std::ostream& err)
+{
+    const QString vbp = ProjectArgument(args, "print", 1, 1);
+    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+    ApplyPageOptions(args, setup);
+    setup.TabWidthSetting = TabWidthArgument(args, setup.TabWidthSetting);
+    int aggregate = session.options.AggregateMode();
+    if (args.has(QStringLiteral("aggregate"))) {
+        const QStringList modes{"none", "small", "all"};
+        aggregate = int(modes.indexOf(args.value(QStringLiteral("aggregate"))));
+        if (aggregate < 0)
+            throw Usage{QStringLiteral("--aggregate takes none, small or all")};
+    }
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
+        return *failed;
+    const analysis::modDep& index = loaded.analysis.dependencies;
+
+    // The queue as the main window builds it: files, then procedures, then the queue.
+    platform::BatchMessageBox batch;
+    print::ProcedureLists lists(loaded.project, &index, &batch, reader);
+    lists.AggregateMode = aggregate;
+    if (args.has(QStringLiteral("files"))) {
+        const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (size_t i = 0; i < loaded.project.ProjectFileList.size(); ++i) {
+            for (const QString& name : names) {
+                if (EqualsNoCase(name.trimmed(), loaded.project.ProjectFileList[i]->FileName))
+                    lists.FileSelected[i] = true;
+            }
+        }
+    } else {
+        lists.IncludeAllFiles = true;
+    }
+    if (lists.FillProcedures() == 0) {
+        Write(err, QStringLiteral("quillon: no procedures to print\n"));
+        return 1;
+    }
+    QStringList keys;
+    if (args.has(QStringLiteral("routines")))
+        keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (print::ListRow& row : lists.Procedures) {
+        row.selected = keys.isEmpty();
+        for (const QString& key : keys) {
+            if (EqualsNoCase(UCase(Trim(key)), DependencyKey(row.routine.get())))
+                row.selected = true;
+        }
+    }
+    if (lists.BuildQueue() == 0) {
+        Write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
+        return 1;
+    }
+    if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
+        lists.SetDependencyReports(true);
+    if (args.has(QStringLiteral("only-deps")))
+        lists.KeepOnlyDependencyReports();
+    if (args.has(QStringLiteral("list"))) {
+        QString text;
+        for (const print::ListRow& row : lists.Queue) {
+            if (row.selected)
+                text += row.text + QLatin1Char('\n');
+        }
+        Write(out, text);
+        return 0;
+    }
+
+    if (!services.createPrintSurface) {
+        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+        return 1;
+    }
+    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
+    print::modProjectPrinterCalls chooser(*surface, setup);
+    const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
+
+    int longLineButton = -1;
+    if (args.has(QStringLiteral("long-lines"))) {
+        longLineButton = int(QStringList{"truncate", "wrap", "cancel"}.indexOf(args.value(QStringLiteral("long-lines"))));
+        if (longLineButton < 0)
+            throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
+    }
+    ListingMessageBox fixedAnswers(longLineButton);
+    config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
+    print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
+                               batch, &DiagLog::Default());
+    run.Index = &index;
+    run.Symbols = &loaded.analysis.symbols;
+    run.Brackets = args.has(QStringLiteral("brackets")) || session.options.Bool(config::opt::Brackets);
+    run.TabWidth = setup.TabWidthSetting;
+    run.OutputPath = output.path;
+    run.Reader = &reader;
+    run.Loaded = &loaded.project.RoutinesByFile;
+    QHash<QString, RoutinePtr> byKey;
+    for (const auto& [path, routines] : loaded.project.RoutinesByFile.entries()) {
+        for (const RoutinePtr& routine : routines)
+            byKey.insert(routine->UniqueKey, routine);
+    }
+    run.FindRoutine = [&byKey](const QString& key) { return byKey.value(key); };
+    QElapsedTimer sinceUpdate;
+    sinceUpdate.start();
+    QString lastProcedure;
+    run.Status = [&](const QString& text) {
+        // A few updates a second at most: a progress line per procedure, not per line.
+        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
+        if (procedure == lastProcedure || sinceUpdate.elapsed() < 250)
+            return;
+        lastProcedure = procedure;
+        sinceUpdate.restart();
+        Write(err, procedure + QLatin1Char('\n'));
+    };
+    const print::RunResult result = run.RunPrintQueue(lists.Queue);
+    if (!result.ok || result.routinesPrinted == 0) {
+        Write(err, QStringLiteral("quillon: nothing was printed\n"));
+        return 1;
+    }
+    Write(err, result.report + QLatin1Char('\n'));
+    Write(out, (output.path.isEmpty() ? surface->CurrentDevice().deviceName : output.path) + QLatin1Char('\t')
+                   + QString::number(result.pages) + QStringLiteral(" pages\n"));
+    return 0;
+}
 
 QStringList ListingValueOptions()
 {
@@ -249,39 +425,10 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     }
     std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
     print::modProjectPrinterCalls printer(*surface, setup);
-    const bool toFile = args.has(QStringLiteral("output"));
-    if (args.has(QStringLiteral("printer"))) {
-        if (!printer.SelectOutputDevice(args.value(QStringLiteral("printer")))) {
-            QStringList names;
-            for (const platform::PrinterInfo& info : surface->Printers())
-                names << info.deviceName;
-            throw Usage{QStringLiteral("no printer ") + Quote(args.value(QStringLiteral("printer")))
-                        + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
-        }
-    } else if (toFile) {
-        // -o asks for a PDF file: the built-in writer, whatever the default printer is.
-        for (const platform::PrinterInfo& info : surface->Printers()) {
-            if (info.port == QLatin1String("FILE:")) {
-                printer.SelectOutputDevice(info.deviceName);
-                break;
-            }
-        }
-    }
     SourceForPrint source;
     if (std::optional<int> failed = LoadSource(args, reader, source, err))
         return *failed;
-
-    printer.ApplyPageSetup();
-    QString outputPath;
-    if (surface->IsFileTarget()) {
-        outputPath = toFile ? QFileInfo(args.value(QStringLiteral("output"))).absoluteFilePath()
-                            : QDir(session.options.Text(config::opt::OutputFolder))
-                                  .filePath(print::SuggestedOutputName(FileBaseName(source.path), printer.now()));
-        surface->SetOutputFile(outputPath);
-    } else if (toFile) {
-        throw Usage{QStringLiteral("-o writes a PDF file; ") + Quote(surface->CurrentDevice().deviceName)
-                    + QStringLiteral(" is a printer")};
-    }
+    const QString outputPath = ChooseOutput(args, session, printer, *surface, FileBaseName(source.path)).path;
 
     print::PrintRunState run;
     printer.ComputePageGeometry(true);

@@ -15,7 +15,13 @@ int RunHighlight(const Arguments& args, config::Session& session, const model::S
 int RunListing(const Arguments& args, config::Session& session, const model::SourceReader& reader,
                const CliServices& services, std::ostream& out, std::ostream& err);
 
+// quillon print PROJECT.vbp [-o OUT.pdf] [selection] [page options] [--list]
+int RunPrint(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+             const CliServices& services, std::ostream& out, std::ostream& err);
+
 QStringList ListingValueOptions();
 QStringList ListingFlagOptions();
+QStringList PrintValueOptions();
+QStringList PrintFlagOptions();
 
 } // namespace quillon::app
