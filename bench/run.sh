@@ -18,3 +18,13 @@ done
 ROUTINES=$(wc -l <"$WORK/out.txt")
 printf 'quillon routines: %d lines, %d routine lines out, best of 5: %.3f s = %.0f lines per second\n' \
     "$LINES" "$ROUTINES" "$best" "$(awk -v l="$LINES" -v t="$best" 'BEGIN { printf "%.0f", l / t }')"
+
+# The main job end to end: document the whole synthetic project to a PDF (loading, queue,
+# highlighting, page frames, writing), with wall time and peak memory.
+echo "quillon print (whole project, built-in PDF writer):"
+TEMP="$WORK" APPDATA="$WORK" "$BUILD/bench/quillon_bench_measure" \
+    "$BUILD/src/app/quillon" print "$WORK/project/Synthetic.vbp" -o "$WORK/out.pdf" 2>&1 >/dev/null | grep measured
+printf '  %d source lines, %s\n' "$LINES" "$(pdfinfo "$WORK/out.pdf" 2>/dev/null | grep Pages | tr -s ' ')"
+
+# The line printer alone on the PDF writer.
+"$BUILD/bench/quillon_bench_print"
