@@ -3,7 +3,8 @@
 #   ./quillon.sh setup        install what a fresh Debian 12 machine lacks
 #   ./quillon.sh build        configure and build (build/)
 #   ./quillon.sh test         build and run every test, then again under ASan/UBSan (build-asan/)
-#   ./quillon.sh run [ARGS]   build if needed and run quillon (no ARGS: the bundled example)
+#   ./quillon.sh run [ARGS]   build if needed and run quillon (no ARGS: document the bundled
+#                             example into out/)
 #   ./quillon.sh bench        build and run the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -66,7 +67,10 @@ test_all() {
 run() {
     build
     if [ $# -eq 0 ]; then
-        set -- routines "$ROOT/examples/inventory/Inventory.vbp"
+        # The main job on the bundled example: its documentation with dependency reports.
+        mkdir -p "$ROOT/out"
+        "$BUILD/src/app/quillon" print "$ROOT/examples/inventory/Inventory.vbp" --deps -o "$ROOT/out/Inventory.pdf"
+        return
     fi
     "$BUILD/src/app/quillon" "$@"
 }
@@ -77,5 +81,5 @@ case "${1:-}" in
     test) test_all ;;
     run) shift; run "$@" ;;
     bench) build; "$ROOT/bench/run.sh" "$BUILD" ;;
-    *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
