@@ -296,9 +296,16 @@ bool IniStore::Save(const IniDocument& document, const QString& path) const
     if (log_ && !QFileInfo::exists(target))
         log_->OpenOutput(target);
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a file size limit) shows in what
+    // write() returns: a buffered flush inside commit() would let the cut file replace the
+    // whole one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    file.write(document.ToBytes());
+    const QByteArray bytes = document.ToBytes();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

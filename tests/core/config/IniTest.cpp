@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace quillon::config;
 using quillon::model::DiagLog;
 using quillon::test::Fixture;
@@ -95,6 +98,24 @@ TEST_F(IniTest, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("dir.ini")));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), original);
     EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary files left";
+}
+
+TEST_F(IniTest, AShortWriteNeverReplacesTheFile)
+{
+    // A file size limit cuts the write after a few bytes whoever runs the test, root included.
+    const QByteArray original = "[S]\nk=old\n";
+    fx.write("opts.ini", original);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool written = ini.INIWrite("S", "k", "a value that does not fit in eight bytes");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), original);
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"opts.ini"}) << "no temporary file left";
 }
 
 TEST_F(IniTest, ReadSectionMarksLayoutAndDeclarationsEntries)
