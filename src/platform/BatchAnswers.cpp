@@ -20,6 +20,7 @@ const QHash<QString, int>& RequestExceptions()
 
 const QHash<QString, MsgResult>& QuestionExceptions()
 {
+    // "Move print history?": Yes, the default, keeps a moved procedure's history with it.
     static const QHash<QString, MsgResult> table = {};
     return table;
 }

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QSet>
 
 namespace quillon::config {
 
@@ -160,32 +162,120 @@ std::vector<std::pair<QString, QString>> IniDocument::Entries(const QString& sec
 
 void IniDocument::SetValue(const QString& section, const QString& key, const QString& value)
 {
-    const QString clean = OneLine(value);
-    const auto range = SectionRange(section);
+    SetValues(section, {{key, value}});
+}
+
+void IniDocument::SetValues(const QString& section, const std::vector<std::pair<QString, QString>>& values)
+{
+    if (values.empty())
+        return;
+    auto range = SectionRange(section);
     if (!range) {
         if (!lines_.empty() && lines_.back().eol.isEmpty())
             lines_.back().eol = newline_;
         lines_.push_back({QLatin1Char('[') + section + QLatin1Char(']'), newline_});
-        lines_.push_back({key + QLatin1Char('=') + clean, newline_});
-        return;
+        range = std::make_pair(lines_.size(), lines_.size());
     }
-    size_t lastContent = range->first - 1; // the header itself when the body is empty
+    // The first line of each key in the section, and where new keys go: after the last
+    // line with content (the header itself when the body is empty).
+    QHash<QString, size_t> existing;
+    size_t lastContent = range->first - 1;
     for (size_t i = range->first; i < range->second; ++i) {
-        const QString& text = lines_[i].text;
-        const std::optional<KeyLine> entry = ParseKeyLine(text);
-        if (entry && EqualsNoCase(entry->key, key)) {
-            // Keep the key as the file spells it, and any indentation before it.
-            const qsizetype equals = text.indexOf(QLatin1Char('='));
-            const QString keyPart = equals < 0 ? text : text.left(equals);
-            lines_[i].text = keyPart + QLatin1Char('=') + clean;
-            return;
+        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
+        if (entry) {
+            const QString folded = model::UCase(entry->key);
+            if (!existing.contains(folded))
+                existing.insert(folded, i);
         }
-        if (!TrimBlanksAndTabs(text).isEmpty())
+        if (!TrimBlanksAndTabs(lines_[i].text).isEmpty())
             lastContent = i;
     }
+    std::vector<Line> added;
+    QHash<QString, size_t> addedIndex;
+    for (const auto& [key, value] : values) {
+        const QString clean = OneLine(value);
+        const QString folded = model::UCase(key);
+        const auto found = existing.constFind(folded);
+        if (found != existing.constEnd()) {
+            // Keep the key as the file spells it, and any indentation before it.
+            QString& text = lines_[*found].text;
+            const qsizetype equals = text.indexOf(QLatin1Char('='));
+            const QString keyPart = equals < 0 ? text : text.left(equals);
+            text = keyPart + QLatin1Char('=') + clean;
+            continue;
+        }
+        const auto pending = addedIndex.constFind(folded);
+        if (pending != addedIndex.constEnd()) {
+            Line& line = added[*pending];
+            line.text = line.text.left(line.text.indexOf(QLatin1Char('='))) + QLatin1Char('=') + clean;
+            continue;
+        }
+        addedIndex.insert(folded, added.size());
+        added.push_back({key + QLatin1Char('=') + clean, newline_});
+    }
+    if (added.empty())
+        return;
     if (lines_[lastContent].eol.isEmpty())
         lines_[lastContent].eol = newline_;
-    lines_.insert(lines_.begin() + qsizetype(lastContent + 1), Line{key + QLatin1Char('=') + clean, newline_});
+    lines_.insert(lines_.begin() + qsizetype(lastContent + 1), added.begin(), added.end());
+}
+
+qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& keys)
+{
+    QSet<QString> folded;
+    for (const QString& key : keys)
+        folded.insert(model::UCase(key));
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    bool inSection = false;
+    qsizetype removed = 0;
+    for (Line& line : lines_) {
+        if (const std::optional<QString> name = HeaderName(line.text)) {
+            inSection = EqualsNoCase(*name, section);
+        } else if (inSection) {
+            const std::optional<KeyLine> entry = ParseKeyLine(line.text);
+            if (entry && folded.contains(model::UCase(entry->key))) {
+                ++removed;
+                continue;
+            }
+        }
+        kept.push_back(std::move(line));
+    }
+    lines_ = std::move(kept);
+    return removed;
+}
+
+int IniDocument::RemoveSection(const QString& section)
+{
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    bool inSection = false;
+    int removed = 0;
+    for (Line& line : lines_) {
+        if (const std::optional<QString> name = HeaderName(line.text)) {
+            inSection = EqualsNoCase(*name, section);
+            if (inSection)
+                ++removed;
+        }
+        if (!inSection)
+            kept.push_back(std::move(line));
+    }
+    lines_ = std::move(kept);
+    return removed;
+}
+
+QStringList IniDocument::SectionNames() const
+{
+    QStringList names;
+    QSet<QString> seen;
+    for (const Line& line : lines_) {
+        const std::optional<QString> name = HeaderName(line.text);
+        if (name && !seen.contains(model::UCase(*name))) {
+            seen.insert(model::UCase(*name));
+            names << *name;
+        }
+    }
+    return names;
 }
 
 IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log) {}
@@ -206,9 +296,16 @@ bool IniStore::Save(const IniDocument& document, const QString& path) const
     if (log_ && !QFileInfo::exists(target))
         log_->OpenOutput(target);
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a file size limit) shows in what
+    // write() returns: a buffered flush inside commit() would let the cut file replace the
+    // whole one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    file.write(document.ToBytes());
+    const QByteArray bytes = document.ToBytes();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 
@@ -231,17 +328,46 @@ std::pair<QStringList, QStringList> IniStore::INIReadSection(const QString& sect
     QStringList keys;
     QStringList values;
     for (auto& [key, value] : Load(path).Entries(section)) {
-        QString marked = key;
-        const qsizetype layout = marked.indexOf(QLatin1String(" Layout"));
-        if (layout >= 0)
-            marked.insert(layout + 1, QChar(1));
-        const qsizetype declarations = marked.indexOf(QLatin1String(" Declarations"));
-        if (declarations >= 0)
-            marked.insert(declarations + 1, QChar(2));
-        keys << marked;
+        keys << MarkLayoutAndDeclarations(key);
         values << value;
     }
     return {keys, values};
+}
+
+bool IniStore::INIDeleteKey(const QString& section, const QString& key, const QString& path) const
+{
+    IniDocument document = Load(path);
+    if (document.RemoveKey(section, key) == 0)
+        return true;
+    return Save(document, path);
+}
+
+bool IniStore::INIDeleteSection(const QString& section, const QString& path) const
+{
+    IniDocument document = Load(path);
+    if (document.RemoveSection(section) == 0)
+        return true;
+    return Save(document, path);
+}
+
+QString MarkLayoutAndDeclarations(const QString& key)
+{
+    QString marked = key;
+    const qsizetype layout = marked.indexOf(QLatin1String(" Layout"));
+    if (layout >= 0)
+        marked.insert(layout + 1, QChar(1));
+    const qsizetype declarations = marked.indexOf(QLatin1String(" Declarations"));
+    if (declarations >= 0)
+        marked.insert(declarations + 1, QChar(2));
+    return marked;
+}
+
+QString WithoutLayoutAndDeclarationsMarks(const QString& key)
+{
+    QString clean = key;
+    clean.remove(QChar(1));
+    clean.remove(QChar(2));
+    return clean;
 }
 
 QString BoolToText(bool flag)

@@ -30,6 +30,19 @@ public:
     // first "=" (a line without "=" is a key with an empty value).
     std::vector<std::pair<QString, QString>> Entries(const QString& section) const;
     bool HasSection(const QString& section) const;
+    // Section names in file order, each once (spelled as first met).
+    QStringList SectionNames() const;
+
+    // Sets many values of one section in one pass, as SetValue would one by one: a large
+    // list costs one scan of the file, not one per value.
+    void SetValues(const QString& section, const std::vector<std::pair<QString, QString>>& values);
+    // Removes every line of these keys from every section of that name, so that no later
+    // duplicate comes to light; returns the number of lines removed.
+    qsizetype RemoveKeys(const QString& section, const QStringList& keys);
+    qsizetype RemoveKey(const QString& section, const QString& key) { return RemoveKeys(section, {key}); }
+    // Removes every section of that name: its header and every line up to the next section.
+    // Returns the number of sections removed.
+    int RemoveSection(const QString& section);
 
 private:
     struct Line {
@@ -64,12 +77,22 @@ public:
     // after its blank and the first " Declarations" the character 2, so that such entries
     // sort before other names with the same start.
     std::pair<QStringList, QStringList> INIReadSection(const QString& section, const QString& path = QString()) const;
+    // Delete a key, or a whole section, the way the profile functions do when given no
+    // value. True when the file was written (or there was nothing to delete).
+    bool INIDeleteKey(const QString& section, const QString& key, const QString& path = QString()) const;
+    bool INIDeleteSection(const QString& section, const QString& path = QString()) const;
 
 private:
     QString Resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
     QString defaultPath_;
     model::DiagLog* log_;
 };
+
+// A key as INIReadSection returns it: the character 1 after the blank of the first
+// " Layout" and the character 2 after the blank of the first " Declarations".
+QString MarkLayoutAndDeclarations(const QString& key);
+// The key without those characters (every character 1 and 2 removed).
+QString WithoutLayoutAndDeclarationsMarks(const QString& key);
 
 QString BoolToText(bool flag);
 bool TextToBool(const QString& text, bool defaultValue);

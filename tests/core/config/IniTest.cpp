@@ -3,8 +3,12 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace quillon::config;
 using quillon::model::DiagLog;
@@ -96,6 +100,24 @@ TEST_F(IniTest, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary files left";
 }
 
+TEST_F(IniTest, AShortWriteNeverReplacesTheFile)
+{
+    // A file size limit cuts the write after a few bytes whoever runs the test, root included.
+    const QByteArray original = "[S]\nk=old\n";
+    fx.write("opts.ini", original);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool written = ini.INIWrite("S", "k", "a value that does not fit in eight bytes");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), original);
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"opts.ini"}) << "no temporary file left";
+}
+
 TEST_F(IniTest, ReadSectionMarksLayoutAndDeclarationsEntries)
 {
     fx.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n"
@@ -105,6 +127,71 @@ TEST_F(IniTest, ReadSectionMarksLayoutAndDeclarationsEntries)
                                  QStringLiteral("modA \x01Layout Layout"), "bare", "modA Sub X"}));
     EXPECT_EQ(values, (QStringList{"3", "4", "5", "", "1|2"}));
     EXPECT_TRUE(ini.INIReadSection("Missing").first.isEmpty());
+}
+
+TEST_F(IniTest, SetValuesWritesWhatOneByOneWritesWould)
+{
+    const QByteArray original = "[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=1\r\nbeta=2\r\n\r\n[Tail]\r\nz=9";
+    IniDocument oneByOne = IniDocument::FromBytes(original);
+    IniDocument batch = IniDocument::FromBytes(original);
+    const std::vector<std::pair<QString, QString>> values = {
+        {"ALPHA", "10"}, {"gamma", "3"}, {"Delta", "4"}, {"GAMMA", "30"}, {"beta", "two\r\nlines"}};
+    for (const auto& [key, value] : values)
+        oneByOne.SetValue("list", key, value);
+    batch.SetValues("list", values);
+    EXPECT_EQ(batch.ToBytes(), oneByOne.ToBytes());
+    EXPECT_EQ(batch.ToBytes(), QByteArray("[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=10\r\nbeta=two  lines\r\n"
+                                          "gamma=30\r\nDelta=4\r\n\r\n[Tail]\r\nz=9"));
+
+    // A missing section is added at the end, after a last line that had no line end.
+    batch.SetValues("New", {{"a", "1"}, {"b", "2"}});
+    EXPECT_TRUE(batch.ToBytes().endsWith("z=9\r\n[New]\r\na=1\r\nb=2\r\n"));
+    batch.SetValues("Empty", {});
+    EXPECT_FALSE(batch.HasSection("Empty"));
+}
+
+TEST_F(IniTest, RemovedKeysDoNotResurfaceFromDuplicates)
+{
+    IniDocument doc = IniDocument::FromBytes("[L]\nk=1\nK = 2\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nk=5\nn=6\n");
+    EXPECT_EQ(doc.RemoveKeys("L", {"k", "missing"}), 3);
+    EXPECT_FALSE(doc.Value("L", "k").has_value());
+    EXPECT_EQ(doc.Value("Other", "k"), QStringLiteral("4"));
+    EXPECT_EQ(doc.ToBytes(), QByteArray("[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n"));
+    EXPECT_EQ(doc.RemoveKey("L", "nothing"), 0);
+}
+
+TEST_F(IniTest, RemovedSectionsTakeEveryLineUpToTheNextSection)
+{
+    IniDocument doc = IniDocument::FromBytes("top=1\n[A:TOC List]\nx=1\n\n; about B\n[B]\ny=2\n[a:toc list]\nz=3\n");
+    EXPECT_EQ(doc.SectionNames(), (QStringList{"A:TOC List", "B"}));
+    EXPECT_EQ(doc.RemoveSection("A:TOC LIST"), 2);
+    EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[B]\ny=2\n"));
+    EXPECT_EQ(doc.SectionNames(), QStringList{"B"});
+    EXPECT_EQ(doc.RemoveSection("A:TOC List"), 0);
+}
+
+TEST_F(IniTest, StoreDeletesKeysAndSectionsAndLeavesMissingFilesAlone)
+{
+    fx.write("opts.ini", "[S]\r\na=1\r\nb=2\r\n[T]\r\nc=3\r\n");
+    ASSERT_TRUE(ini.INIDeleteKey("s", "A"));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nb=2\r\n[T]\r\nc=3\r\n"));
+    ASSERT_TRUE(ini.INIDeleteSection("S"));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[T]\r\nc=3\r\n"));
+    const QString missing = fx.path("missing.ini");
+    EXPECT_TRUE(ini.INIDeleteKey("T", "c", missing));
+    EXPECT_TRUE(ini.INIDeleteSection("T", missing));
+    EXPECT_FALSE(QFileInfo::exists(missing)) << "nothing to delete writes nothing";
+}
+
+TEST(IniKeyMarks, LayoutAndDeclarationsMarksComeOffAgain)
+{
+    const QString key = QStringLiteral("frmA.frm|Public Sub Layout");
+    const QString marked = MarkLayoutAndDeclarations(key);
+    EXPECT_EQ(marked, QStringLiteral("frmA.frm|Public Sub \x01Layout"));
+    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(marked), key);
+    EXPECT_EQ(MarkLayoutAndDeclarations(QStringLiteral("m.bas|Public Sub Declarations")),
+              QStringLiteral("m.bas|Public Sub \x02" "Declarations"));
+    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
 }
 
 TEST(BoolTexts, LenientReading)

@@ -1,0 +1,119 @@
+#pragma once
+#include "print/TocRecord.h"
+#include "print/TocText.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+namespace quillon::config {
+class IniStore;
+}
+namespace quillon::model {
+class Project;
+}
+namespace quillon::platform {
+class IMessageBox;
+}
+
+// The table-of-contents list of a project: one record per printable routine with its kind,
+// its line counts and its last printing. It lives in its own profile file beside the
+// options file, one section per project, and outlives program runs.
+//
+// At project open: Open (creates the file, takes over a section still held in the options
+// file), then, after the load's first two phases, Index and CheckStaleKeys. Every printed
+// routine: RecordPrint. The table of contents: see TocText.h.
+namespace quillon::print {
+
+// "App.vbp:TOC List" for a project file App.vbp in any folder.
+QString TocSectionName(const QString& projectPath);
+// "<folder of the options file>/TOC-File-For-App.txt".
+QString TocListPath(const QString& optionsPath, const QString& projectPath);
+
+// What one printed routine adds to its record besides the date and pages. Only an Aggregate
+// page's counts are taken from the printing: its lines are the members' lines as printed.
+struct LineStatistics {
+    int counted = 0; // every printed line and wrapped piece
+    int blank = 0;
+    int wrapped = 0;
+};
+
+struct StaleKeyReport {
+    int examined = 0; // keys that no longer name a routine of the project
+    int asked = 0;
+    int moved = 0;
+    int deleted = 0;
+    bool saved = true; // false: the list file could not be written; it is unchanged
+};
+
+class TocList {
+public:
+    // options: the store of the options file; the list file lies in the same folder.
+    explicit TocList(const config::IniStore& options);
+
+    // Names the section and the file, creates an empty file when there is none, and moves
+    // the project's section out of the options file when it is still there. False (with
+    // LastError) when the file cannot be created or the section cannot be moved; the
+    // options file keeps a section it could not hand over.
+    bool Open(const QString& projectPath);
+    bool IsOpen() const { return !section_.isEmpty(); }
+    const QString& Section() const { return section_; }
+    const QString& Path() const { return path_; }
+    const QString& LastError() const { return lastError_; }
+
+    // The stored record, "N/A" for every missing field.
+    TocRecord ReadRecord(const QString& key) const;
+    bool WriteRecord(const QString& key, const TocRecord& record);
+    // Every entry as stored, in file order.
+    std::vector<TocEntry> Entries() const;
+
+    // The print history of one printed routine: fields 1 and 2 from the time the page
+    // geometry was computed and the page estimate with "D" or "S"; for an Aggregate page
+    // fields 3 to 6 from its line statistics; everything else as stored.
+    bool RecordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
+                     const LineStatistics* aggregateLines = nullptr);
+    // The same for a routine record; the table of contents itself records nothing (true).
+    bool RecordPrint(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey,
+                     const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines);
+    // A dependency report's counts, written when its text is produced: fields 3 to 7 become
+    // total, blank, the other lines, "0" and "Dependency".
+    bool RecordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
+
+    // The third load phase: every routine of the project gets its kind and line counts in
+    // its record (a routine new to the list a record of its own, never printed); a stored
+    // key that names no routine is left for CheckStaleKeys. Progress goes to the project's
+    // status as "Phase 3 of 3: Indexing procedure n of total" for the first, the last and
+    // every 25th key; the final text is appended to LoadStatusText. The file is written at
+    // most once.
+    bool Index(model::Project& project);
+
+    // Keys that no longer name a routine of the project are deleted. When such a record has
+    // a history and its procedure now lives in exactly one other file of the project, the
+    // user is asked ("Move print history?") whether the history moves with it.
+    StaleKeyReport CheckStaleKeys(const model::Project& project, platform::IMessageBox& box);
+
+private:
+    bool Fail(const QString& error);
+
+    const config::IniStore& options_;
+    QString section_;
+    QString path_;
+    QString lastError_;
+};
+
+// Moves a section of the options file into a list file, without the characters 1 and 2 in
+// its keys. The section leaves the options file only after the list file was written.
+bool MigrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
+                       QString* error = nullptr);
+
+struct TocMigration {
+    int sections = 0; // moved
+    int failed = 0;   // left in the options file
+    QString error;    // the first failure
+};
+// At start-up: every section of the options file whose name ends in ":TOC List" goes to
+// the list file of its project.
+TocMigration MigrateAllTocSections(const config::IniStore& options);
+
+} // namespace quillon::print

@@ -1,0 +1,293 @@
+#include "print/TocRecord.h"
+
+#include "config/Ini.h"
+#include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
+#include "print/PageSetup.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillon::print {
+
+using model::Trim;
+
+namespace {
+
+const QDate kSerialEpoch(1899, 12, 30);
+constexpr qint64 kSecondsPerDay = 86400;
+// Around 1 January 100 and 31 December 9999, the range the stored dates were ever allowed;
+// the exact bounds are checked on the date itself.
+constexpr double kBeforeFirstSerial = -657435.0;
+constexpr double kAfterLastSerial = 2958466.0;
+
+QString Stored(const QString& value)
+{
+    const QString t = Trim(value).toString();
+    return t.isEmpty() ? kNotAvailable : t;
+}
+
+bool Contains(const QString& text, const char* part)
+{
+    return text.contains(QLatin1String(part));
+}
+
+// Takes a leading word (whole, any case) off the text; true when it was there.
+bool TakeWord(QString& text, QLatin1StringView word)
+{
+    if (text.size() < word.size() || !text.startsWith(word, Qt::CaseInsensitive))
+        return false;
+    if (text.size() > word.size() && text[word.size()] != QLatin1Char(' '))
+        return false;
+    text = Trim(QStringView(text).sliced(word.size())).toString();
+    return true;
+}
+
+} // namespace
+
+TocRecord::TocRecord()
+{
+    fields_.fill(kNotAvailable);
+}
+
+TocRecord TocRecord::Parse(const QString& value)
+{
+    TocRecord record;
+    const QStringList parts = value.split(QLatin1Char('|'));
+    for (int i = 0; i < kTocFieldCount && i < parts.size(); ++i)
+        record.fields_[size_t(i)] = Stored(parts[i]);
+    return record;
+}
+
+QString TocRecord::Text() const
+{
+    QStringList parts;
+    for (const QString& f : fields_)
+        parts << f;
+    return parts.join(QLatin1Char('|'));
+}
+
+const QString& TocRecord::field(int n) const
+{
+    Q_ASSERT(n >= 1 && n <= kTocFieldCount);
+    return fields_[size_t(std::clamp(n, 1, kTocFieldCount) - 1)];
+}
+
+void TocRecord::setField(int n, const QString& value)
+{
+    if (n < 1 || n > kTocFieldCount)
+        return;
+    // A "|" inside a field would shift every field after it.
+    QString clean = value;
+    clean.replace(QLatin1Char('|'), QLatin1Char('/'));
+    fields_[size_t(n - 1)] = Stored(clean);
+}
+
+bool TocRecord::IsBlank() const
+{
+    for (const QString& f : fields_) {
+        if (f != kNotAvailable)
+            return false;
+    }
+    return true;
+}
+
+double DateSerial(const QDateTime& when)
+{
+    const qint64 days = kSerialEpoch.daysTo(when.date());
+    const double fraction = double(when.time().msecsSinceStartOfDay() / 1000) / double(kSecondsPerDay);
+    return days >= 0 ? double(days) + fraction : double(days) - fraction;
+}
+
+QString DateSerialText(const QDateTime& when)
+{
+    return QString::number(DateSerial(when), 'g', 15);
+}
+
+std::optional<QDateTime> DateFromSerial(double serial)
+{
+    if (!std::isfinite(serial) || serial <= kBeforeFirstSerial || serial >= kAfterLastSerial)
+        return std::nullopt;
+    const double whole = std::trunc(serial);
+    qint64 seconds = std::llround(std::fabs(serial - whole) * double(kSecondsPerDay));
+    QDate date = kSerialEpoch.addDays(qint64(whole));
+    if (seconds >= kSecondsPerDay) {
+        date = date.addDays(1);
+        seconds = 0;
+    }
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        return std::nullopt;
+    return QDateTime(date, QTime(0, 0).addSecs(int(seconds)));
+}
+
+std::optional<QDateTime> DateFromSerialText(const QString& text)
+{
+    QString t = Trim(text).toString();
+    if (t.isEmpty() || t == kNotAvailable)
+        return std::nullopt;
+    bool ok = false;
+    double serial = t.toDouble(&ok);
+    if (!ok && t.count(QLatin1Char(',')) == 1 && !t.contains(QLatin1Char('.')))
+        serial = t.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return DateFromSerial(serial);
+}
+
+QString TocDateText(const QDateTime& when)
+{
+    const QDate d = when.date();
+    return QStringLiteral("%1/%2/%3 ").arg(d.month()).arg(d.day()).arg(d.year() % 100, 2, 10, QLatin1Char('0'))
+        + TwelveHourTime(when.time(), true);
+}
+
+QString CountText(qint64 n)
+{
+    // Built by hand: the program's number texts must not follow the desktop's locale.
+    const QString digits = QString::number(n < 0 ? -(n + 1) + 1ull : quint64(n));
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += QLatin1Char(',');
+        out += digits[i];
+    }
+    return n < 0 ? QLatin1Char('-') + out : out;
+}
+
+QString CountFieldText(const QString& field)
+{
+    bool ok = false;
+    const qint64 n = Trim(field).toLongLong(&ok);
+    return ok ? CountText(n) : field;
+}
+
+QString FitColumn(const QString& part, qsizetype width)
+{
+    if (part.size() < width)
+        return part + QString(width - part.size(), QLatin1Char(' '));
+    return part + QLatin1Char(' ');
+}
+
+QString HistoryKey(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey)
+{
+    // While a dependency report prints, its path points at the report's text; the key stays
+    // with the file of the routine reported on.
+    if (routine.IsDepPseudo && findByKey) {
+        if (const model::RoutinePtr parent = findByKey(routine.ParentKey)) {
+            return model::FileNameOf(parent->FilePath) + QLatin1Char('|') + model::ScopeAndKindText(parent->SigLineText)
+                + QLatin1Char(' ') + routine.RoutineName;
+        }
+    }
+    return model::ListText(routine, findByKey);
+}
+
+bool HasHistory(const model::clsRoutineInfo& routine)
+{
+    return !(model::KindIs(routine, QLatin1StringView("TOC"))
+             || model::EqualsNoCase(Trim(routine.RoutineName), u"Table of Contents"));
+}
+
+std::optional<TocKey> ParseTocKey(const QString& key)
+{
+    const QString clean = config::WithoutLayoutAndDeclarationsMarks(key);
+    const qsizetype bar = clean.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return std::nullopt;
+    TocKey parts;
+    parts.file = Trim(QStringView(clean).first(bar)).toString();
+    parts.procedure = Trim(QStringView(clean).sliced(bar + 1)).toString();
+    if (parts.file.isEmpty() || parts.procedure.isEmpty())
+        return std::nullopt;
+    QString name = parts.procedure;
+    if (name.endsWith(QLatin1String("|Dep"))) {
+        parts.dependency = true;
+        name.chop(4);
+        name = Trim(name).toString();
+    }
+    for (const char* scope : {"Public", "Private", "Friend"}) {
+        if (TakeWord(name, QLatin1StringView(scope)))
+            break;
+    }
+    if (TakeWord(name, QLatin1StringView("Property"))) {
+        parts.kindWord = QStringLiteral("Property");
+        for (const char* which : {"Get", "Let", "Set"}) {
+            if (TakeWord(name, QLatin1StringView(which))) {
+                parts.kindWord += QLatin1Char(' ') + QLatin1String(which);
+                break;
+            }
+        }
+    } else if (TakeWord(name, QLatin1StringView("Sub"))) {
+        parts.kindWord = model::kind::Sub;
+    } else if (TakeWord(name, QLatin1StringView("Function"))) {
+        parts.kindWord = model::kind::Function;
+    }
+    parts.name = name;
+    return parts;
+}
+
+QString TocKindText(const QString& key)
+{
+    const QString clean = config::WithoutLayoutAndDeclarationsMarks(key);
+    const std::optional<TocKey> parts = ParseTocKey(clean);
+    // A well-formed key must name the pseudo-routine itself; a damaged one is judged by
+    // its text alone.
+    auto named = [&](const char* word) { return !parts || (!parts->dependency && parts->name == QLatin1String(word)); };
+    if (Contains(clean, "Sub Layout") && named("Layout"))
+        return model::kind::Layout;
+    if (Contains(clean, "Sub Declarations") && named("Declarations"))
+        return model::kind::Declarations;
+    if (Contains(clean, "Sub Image") && named("Image"))
+        return model::kind::Image;
+    if (Contains(clean, "Let_Set_Get"))
+        return model::kind::Aggregate;
+    if (Contains(clean, "Event Handler"))
+        return QStringLiteral("Event Handler");
+    if (Contains(clean, " Sub "))
+        return model::kind::Sub;
+    if (Contains(clean, " Function "))
+        return model::kind::Function;
+    for (const QString& property : {model::kind::PropertyLet, model::kind::PropertySet, model::kind::PropertyGet}) {
+        if (clean.contains(property))
+            return property;
+    }
+    return QStringLiteral("Unexpected Procedure Kind");
+}
+
+TocCategory CategoryOf(const TocKey& key)
+{
+    if (key.dependency)
+        return TocCategory::Dependency;
+    if (TocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kind::Image)
+        return TocCategory::Image;
+    const QString extension = model::UCase(model::FileExtension(key.file));
+    if (extension == QLatin1String("FRM"))
+        return TocCategory::Frm;
+    if (extension == QLatin1String("BAS"))
+        return TocCategory::Bas;
+    if (extension == QLatin1String("CLS"))
+        return TocCategory::Cls;
+    return TocCategory::Other;
+}
+
+QString CategoryTitle(TocCategory category, const QString& extension)
+{
+    switch (category) {
+    case TocCategory::Frm:
+        return QStringLiteral(".frm Files");
+    case TocCategory::Bas:
+        return QStringLiteral(".bas Files");
+    case TocCategory::Cls:
+        return QStringLiteral(".cls Files");
+    case TocCategory::Dependency:
+        return QStringLiteral("Dependency Reports");
+    case TocCategory::Image:
+        return QStringLiteral("Image Procedures");
+    case TocCategory::Other:
+        break;
+    }
+    return QLatin1Char('.') + extension + QStringLiteral(" Files");
+}
+
+} // namespace quillon::print

@@ -1,0 +1,357 @@
+#include "print/TocText.h"
+
+#include "config/Ini.h"
+#include "config/ZrkMsgBox.h"
+#include "model/DiagLog.h"
+#include "model/ProjectLoader.h"
+#include "model/TextPrimitives.h"
+#include "platform/Environment.h"
+#include "platform/MessageBox.h"
+#include "print/TableOfContents.h"
+#include "print/TocDirectory.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QTime>
+
+#include <algorithm>
+#include <array>
+
+namespace quillon::print {
+
+using model::EqualsNoCase;
+
+namespace {
+
+const QString kHeading = QStringLiteral("[ZRK-B]");
+const QString kKeepWithNext = QStringLiteral("[ZRK-M]");
+const QString kNewPage = QStringLiteral("[ZRK-N]");
+
+QString Blanks(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
+// The templates that fix the columns of the history and line-count lines.
+const qsizetype kHistoryWidth = (Blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
+const qsizetype kEntryTotalWidth = QStringLiteral("Line Count:  Total: x,xxx").size();
+const qsizetype kSummaryTotalWidth = QStringLiteral("Line Count:  Total: x,xxx  ").size();
+const qsizetype kBlankWidth = QStringLiteral("Blank: x,xxx  ").size();
+const qsizetype kCommentWidth = QStringLiteral("Comment: x,xxx  ").size();
+const qsizetype kRangeWidth = QStringLiteral("Print  Range:  m/d/yy h:mm:ss am  ").size();
+
+// Field 2: the page count followed by its duplex letter.
+struct Pages {
+    bool valid = false; // starts with a number
+    qint64 count = 0;
+    QString letter;
+};
+
+Pages ParsePages(const QString& field)
+{
+    Pages pages;
+    const QString t = model::Trim(field).toString();
+    qsizetype digits = 0;
+    while (digits < t.size() && digits < 18 && t[digits].isDigit() && t[digits].unicode() < 128)
+        ++digits;
+    if (digits == 0)
+        return pages;
+    pages.valid = true;
+    pages.count = t.left(digits).toLongLong();
+    pages.letter = model::Trim(QStringView(t).sliced(digits)).toString();
+    return pages;
+}
+
+qint64 StoredCount(const QString& field)
+{
+    bool ok = false;
+    const qint64 n = model::Trim(field).toLongLong(&ok);
+    return ok ? n : 0;
+}
+
+struct Totals {
+    QSet<QString> files; // upper-cased names
+    int procedures = 0;
+    int printed = 0;
+    int notPrinted = 0;
+    QDateTime earliest;
+    QDateTime latest;
+    qint64 pages = 0;
+    qint64 lines[4] = {0, 0, 0, 0}; // total, blank, comment, code
+    bool duplex = false;
+    bool simplex = false;
+    bool invalid = false;
+
+    void Add(const QString& file, const TocRecord& record)
+    {
+        files.insert(model::UCase(file));
+        ++procedures;
+        for (int i = 0; i < 4; ++i)
+            lines[i] += StoredCount(record.field(TocRecord::TotalLines + i));
+        const std::optional<QDateTime> when = DateFromSerialText(record.field(TocRecord::LastPrinted));
+        if (!when) {
+            ++notPrinted;
+            return;
+        }
+        ++printed;
+        if (!earliest.isValid() || *when < earliest)
+            earliest = *when;
+        if (!latest.isValid() || *when > latest)
+            latest = *when;
+        const Pages p = ParsePages(record.field(TocRecord::Pages));
+        pages += p.count;
+        const QString letter = model::UCase(p.letter);
+        if (letter == QLatin1String("D"))
+            duplex = true;
+        else if (letter == QLatin1String("S"))
+            simplex = true;
+        else
+            invalid = true;
+    }
+
+    QString DuplexSuffix() const
+    {
+        if (printed == 0)
+            return QString();
+        if (invalid)
+            return QStringLiteral(" (Invalid Flag)");
+        if (duplex && simplex)
+            return QStringLiteral(" (Both Duplex and Simplex)");
+        return duplex ? QStringLiteral(" (All Duplex)") : QStringLiteral(" (All Simplex)");
+    }
+};
+
+struct Item {
+    QString order; // the key as the profile reader returns it, for sorting
+    TocKey key;
+    QString kind;
+    TocRecord record;
+};
+
+bool IsUnheadedKind(const QString& kind)
+{
+    return kind == model::kind::Layout || kind == model::kind::Declarations || kind == model::kind::Image;
+}
+
+} // namespace
+
+bool AskSuppressTocNotes(config::modZRK_MsgBox& messages)
+{
+    config::Warning question;
+    question.key = QStringLiteral("TOC Notes");
+    question.title = QStringLiteral("TOC Notes Suppression");
+    question.icon = QStringLiteral("?");
+    question.text = QStringLiteral("Two notes appear at the end of the TOC summary.  Do ")
+        + QStringLiteral("you want to suppress printing of those notes? ");
+    question.buttons = {QStringLiteral("Yes"), QStringLiteral("No")};
+    return messages.Ask(question) == 0;
+}
+
+QString TocHistoryLine(const TocRecord& record)
+{
+    const QString& printed = record.field(TocRecord::LastPrinted);
+    const std::optional<QDateTime> when = DateFromSerialText(printed);
+    const QString date = when ? TocDateText(*when) : printed;
+    const QString& pagesField = record.field(TocRecord::Pages);
+    const Pages pages = ParsePages(pagesField);
+    const QString pagesText = pages.valid ? CountText(pages.count) + pages.letter : pagesField;
+    return FitColumn(Blanks(12) + QStringLiteral("Last Printed: ") + date, kHistoryWidth) + QStringLiteral("Total Pages: ")
+        + pagesText;
+}
+
+QString TocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
+                         bool summary)
+{
+    return Blanks(summary ? 6 : 12)
+        + FitColumn(QStringLiteral("Line Count:  Total: ") + CountFieldText(total),
+                    summary ? kSummaryTotalWidth : kEntryTotalWidth)
+        + FitColumn(QStringLiteral("Blank: ") + CountFieldText(blank), kBlankWidth)
+        + FitColumn(QStringLiteral("Comment: ") + CountFieldText(comment), kCommentWidth) + QStringLiteral("Code: ")
+        + CountFieldText(code);
+}
+
+QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
+                                 bool suppressNotes)
+{
+    std::vector<Item> items;
+    items.reserve(entries.size());
+    for (const TocEntry& entry : entries) {
+        std::optional<TocKey> key = ParseTocKey(entry.key);
+        if (!key)
+            continue;
+        const QString clean = key->file + QLatin1Char('|') + key->procedure;
+        items.push_back({config::MarkLayoutAndDeclarations(clean), std::move(*key), TocKindText(clean),
+                         TocRecord::Parse(entry.value)});
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0;
+    });
+
+    // Categories in print order: the five known ones, then one per unknown extension.
+    struct Group {
+        TocCategory category;
+        QString extension; // upper-case, for unknown extensions
+        std::vector<const Item*> items;
+    };
+    std::vector<Group> groups;
+    for (TocCategory c : {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency,
+                          TocCategory::Image})
+        groups.push_back({c, QString(), {}});
+    std::vector<Group> unknown;
+    std::array<Totals, 6> totals;
+    for (const Item& item : items) {
+        const TocCategory category = CategoryOf(item.key);
+        if (category == TocCategory::Other) {
+            const QString extension = model::UCase(model::FileExtension(item.key.file));
+            auto it = std::find_if(unknown.begin(), unknown.end(),
+                                   [&](const Group& g) { return g.extension == extension; });
+            if (it == unknown.end()) {
+                unknown.push_back({category, extension, {}});
+                it = unknown.end() - 1;
+            }
+            it->items.push_back(&item);
+        } else {
+            groups[size_t(category)].items.push_back(&item);
+            totals[size_t(category)].Add(item.key.file, item.record);
+        }
+        totals[5].Add(item.key.file, item.record);
+    }
+    std::sort(unknown.begin(), unknown.end(), [](const Group& a, const Group& b) { return a.extension < b.extension; });
+    groups.insert(groups.end(), unknown.begin(), unknown.end());
+
+    const TocDirectory directory(project);
+    QStringList lines;
+    bool firstCategory = true;
+    for (const Group& group : groups) {
+        if (group.items.empty())
+            continue;
+        const QString title = CategoryTitle(group.category, model::LCase(group.extension));
+        lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
+        firstCategory = false;
+        if (group.category == TocCategory::Other)
+            lines << QStringLiteral("*********** BAD EXTENSION ENCOUNTERED (") + group.extension
+                    + QStringLiteral(") ******************************");
+        QString file;
+        QString kind;
+        for (const Item* item : group.items) {
+            if (file.isNull() || !EqualsNoCase(file, item->key.file)) {
+                file = item->key.file;
+                kind.clear();
+                lines << kKeepWithNext + kHeading + Blanks(3) + file + QStringLiteral(" (")
+                        + directory.FolderOf(file) + QLatin1Char(')');
+            }
+            if (item->kind != kind) {
+                kind = item->kind;
+                if (!IsUnheadedKind(kind))
+                    lines << kKeepWithNext + kHeading + Blanks(6) + kind;
+            }
+            lines << kKeepWithNext + kHeading + Blanks(9) + item->key.procedure;
+            lines << TocHistoryLine(item->record);
+            const TocRecord& r = item->record;
+            lines << TocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
+                                      r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
+        }
+    }
+
+    lines << kNewPage + kHeading + QStringLiteral("Project Summary");
+    static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
+                                          "Image Procedures", "All Files  (Project Total)"};
+    for (int c = 0; c < 6; ++c) {
+        const Totals& t = totals[size_t(c)];
+        lines << QString();
+        lines << Blanks(3) + QLatin1String(titles[c]) + t.DuplexSuffix();
+        lines << Blanks(6) + QStringLiteral("Total Files: ") + CountText(t.files.size());
+        lines << Blanks(6) + QStringLiteral("Total Procedures: ") + CountText(t.procedures);
+        lines << Blanks(6) + QStringLiteral("Procedures Printed: ") + CountText(t.printed)
+                + QStringLiteral("   Procedures Not Yet Printed: ") + CountText(t.notPrinted);
+        if (t.printed > 0) {
+            lines << Blanks(6) + FitColumn(QStringLiteral("Print  Range:  ") + TocDateText(t.earliest), kRangeWidth)
+                    + QStringLiteral("to ") + TocDateText(t.latest);
+            lines << Blanks(6) + QStringLiteral("Total Pages:  ") + CountText(t.pages);
+            lines << TocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
+                                      QString::number(t.lines[2]), QString::number(t.lines[3]), true);
+        }
+    }
+    if (!suppressNotes) {
+        if (totals[5].notPrinted > 0) {
+            lines << QString();
+            lines << QStringLiteral("Note: Page count and date range exclude procedures not ")
+                    + QStringLiteral("printed yet.");
+        }
+        lines << QString();
+        lines << QStringLiteral("Note: The individual dependency reports for Property Let, Set or Get ")
+                + QStringLiteral("procedures");
+        lines << QStringLiteral("   are available whether or not you have selected the option to ")
+                + QStringLiteral("aggregate them.");
+        lines << QStringLiteral("   No Dependency report is available for the pseudo Aggregation ")
+                + QStringLiteral("procedure.");
+    }
+    return lines;
+}
+
+TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log)
+{
+    TocFile result;
+    const QString folder = platform::TempFolder();
+    // The time keeps the names in the order they were made; the unique part keeps two
+    // tables of contents written in the same second apart.
+    QTemporaryFile file(folder + QStringLiteral("QLN_TOC_") + QTime::currentTime().toString(QStringLiteral("hhmmss"))
+                        + QStringLiteral("_XXXXXX.txt"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        result.error = QStringLiteral("Cannot create the table of contents file in ") + folder + QStringLiteral(": ")
+            + file.errorString();
+        return result;
+    }
+    if (log)
+        log->OpenOutput(file.fileName());
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    // A short write can pass unnoticed through the buffer; the size on disk cannot.
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (!written || QFileInfo(file.fileName()).size() != bytes.size()) {
+        result.error = QStringLiteral("Cannot write the table of contents file ") + file.fileName()
+            + QStringLiteral(": ") + file.errorString();
+        file.remove();
+        return result;
+    }
+    result.path = file.fileName();
+    result.lineCount = int(lines.size());
+    return result;
+}
+
+model::RoutinePtr MakeTocRoutine(const TocFile& file)
+{
+    auto routine = std::make_shared<model::clsRoutineInfo>();
+    routine->RoutineName = QStringLiteral("Table of Contents");
+    routine->RoutineKind = QStringLiteral("TOC");
+    routine->FilePath = file.path;
+    routine->lStartLine = 1;
+    routine->lEndLine = file.lineCount;
+    model::AssignUniqueKey(*routine);
+    return routine;
+}
+
+TocFile PrepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
+                               bool suppressNotes, model::DiagLog* log)
+{
+    list.CheckStaleKeys(project, box);
+    const std::vector<TocEntry> entries = list.Entries();
+    const bool any = std::any_of(entries.begin(), entries.end(),
+                                 [](const TocEntry& e) { return ParseTocKey(e.key).has_value(); });
+    if (!any) {
+        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("Table of Contents"),
+                        QStringLiteral("No TOC data found."));
+        TocFile none;
+        none.noData = true;
+        return none;
+    }
+    return WriteTocFile(TableOfContentsLines(entries, project, suppressNotes), log);
+}
+
+} // namespace quillon::print

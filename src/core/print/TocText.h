@@ -1,0 +1,65 @@
+#pragma once
+#include "print/TocRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace quillon::config {
+class modZRK_MsgBox;
+}
+namespace quillon::model {
+class DiagLog;
+class Project;
+} // namespace quillon::model
+namespace quillon::platform {
+class IMessageBox;
+}
+
+// The printable table of contents: the entries of the list grouped by category, file and
+// kind, each with its last printing and line counts, then the project summary. The lines
+// carry the line printer's markup tags; printing them is the print run's business.
+namespace quillon::print {
+
+class TocList;
+
+// "Two notes appear at the end of the TOC summary..." through the suppressible message box.
+// True when the user wants the notes left out.
+bool AskSuppressTocNotes(config::modZRK_MsgBox& messages);
+
+// "            Last Printed: 3/7/26 2:05:09 pm       Total Pages: 12D"
+QString TocHistoryLine(const TocRecord& record);
+// The line counts under an entry (indent 12) or in the summary (indent 6, wider first column).
+QString TocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
+                         bool summary);
+
+// Every line of the table of contents for these entries (in any order; they are listed by
+// their keys as the profile reader returns them, ignoring case). Keys without "|" or with an
+// empty side are left out. project gives the folders shown beside the file names.
+QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
+                                 bool suppressNotes);
+
+struct TocFile {
+    QString path;      // empty when nothing was written
+    int lineCount = 0;
+    bool noData = false; // the list held no entries ("No TOC data found." was shown)
+    QString error;
+    bool ok() const { return !path.isEmpty(); }
+};
+
+// Writes the lines to a new file "QLN_TOC_<hhmmss>_<unique>.txt" in the temporary folder,
+// UTF-8 with CR LF line ends. The name never clashes with another table of contents being
+// written at the same second; a failed write leaves no file.
+TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
+
+// The pseudo-routine the print run prints the file as: "Table of Contents", kind "TOC",
+// lines 1 to the number of lines written.
+model::RoutinePtr MakeTocRoutine(const TocFile& file);
+
+// Everything before printing: stale keys checked again, "No TOC data found." when the list
+// is empty, the lines built and written.
+TocFile PrepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
+                               bool suppressNotes, model::DiagLog* log = nullptr);
+
+} // namespace quillon::print
