@@ -20,7 +20,12 @@ const QHash<QString, int>& RequestExceptions()
 
 const QHash<QString, MsgResult>& QuestionExceptions()
 {
-    static const QHash<QString, MsgResult> table = {};
+    // Answered Yes by the rule, which goes on printing: "GDI Spool Size Reached" (the next batch)
+    // and "Procedure Too Large - Continuing In New File" (the next part of the procedure).
+    static const QHash<QString, MsgResult> table = {
+        // "Yes" would print the form image on paper at the default printer, which a script never asked for.
+        {QStringLiteral("Form Image Exceeds GDI Spool Size"), MsgResult::No},
+    };
     return table;
 }
 
