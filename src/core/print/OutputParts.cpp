@@ -328,14 +328,11 @@ SuggestedNames::SuggestedNames(QString suggestedOutputName)
 
 QString SuggestedNames::ForOversizePart(int oversizePartNumber)
 {
-    if (oversizePartNumber <= 0) {
-        partBase_.clear();
+    if (oversizePartNumber <= 0)
         current_ = suggested_;
-        return current_;
-    }
-    if (oversizePartNumber == 1 || partBase_.isEmpty())
-        partBase_ = WithoutPdfExtension(suggested_);
-    current_ = partBase_ + QStringLiteral("_Part") + QString::number(oversizePartNumber) + QStringLiteral(".pdf");
+    else
+        current_ = WithoutPdfExtension(suggested_) + QStringLiteral("_Part") + QString::number(oversizePartNumber)
+            + QStringLiteral(".pdf");
     return current_;
 }
 

@@ -162,7 +162,7 @@ QString MergedOutputName(const QString& userOutputName);
 
 // The names the user is offered for the files of a run outside split mode: the suggested
 // output name, then for a routine too large for one file base + "_Part" + n + ".pdf", the
-// base taken from the name offered when the split began.
+// base being the suggested name without ".pdf" (never an earlier part's name).
 class SuggestedNames {
 public:
     explicit SuggestedNames(QString suggestedOutputName);
@@ -172,7 +172,6 @@ public:
 
 private:
     QString suggested_;
-    QString partBase_;
     QString current_;
 };
 

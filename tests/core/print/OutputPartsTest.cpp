@@ -979,6 +979,21 @@ TEST_F(CombineTest, AnErrorExitKeepsThePartsIntact)
     EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains(QStringLiteral("out of luck")));
 }
 
+TEST_F(CombineTest, AWarningThatNamesNoPartIsQuotedInTheMessage)
+{
+    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
+    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\"\necho 'WARNING: page tree repaired' >&2"));
+    PartCombiner combiner = Combiner(emptyFolder, QString());
+    const CombineResult result = combiner.Combine(list.Files(), user);
+    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.warnings.parts.isEmpty());
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("The combining tool warned:\r\n     WARNING: page tree repaired\r\n")));
+    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("Your output remains in 2 separate files:")));
+    EXPECT_EQ(FilesIn(out).size(), 2);
+}
+
 TEST_F(CombineTest, QpdfNotFoundNamesEveryPartAndKeepsThem)
 {
     MakeRun(QStringLiteral("Report.pdf"), {1, 2, 1});
