@@ -277,8 +277,10 @@ bool OversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInP
 bool AskContinueOversize(platform::IMessageBox& box, int partNumber)
 {
     const QString text =
-        QStringLiteral("Part ") + QString::number(partNumber) + QStringLiteral(" of the current procedure has been sent to file.")
-        + kCrLf + QStringLiteral("This procedure is too large to fit in a single file and is being split across multiple part files.")
+        QStringLiteral("Part ") + QString::number(partNumber)
+        + QStringLiteral(" of the current procedure has been sent to file.") + kCrLf
+        + QStringLiteral("This procedure is too large to fit in a single file and is being split across multiple part "
+                         "files.")
         + kCrLf + QStringLiteral("Press <Yes> to continue printing Part ") + QString::number(qint64(partNumber) + 1)
         + QStringLiteral(".  The suggested file name includes the part number to help you locate connected files.  You "
                          "may accept the suggested name or change it.")

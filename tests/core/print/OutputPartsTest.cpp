@@ -951,8 +951,8 @@ TEST_F(CombineTest, AWarningFailsTheCombineWhateverTheExitCode)
 {
     MakeRun(QStringLiteral("Report.pdf"), {1, 1});
     const QString part = list.Files()[1];
-    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\"\necho ") + ShellQuoted(QStringLiteral("WARNING: ") + part + QStringLiteral(": object 4 lost"))
-             + QStringLiteral(" >&2\nexit 3"));
+    const QString warning = QStringLiteral("WARNING: ") + part + QStringLiteral(": object 4 lost");
+    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\"\necho ") + ShellQuoted(warning) + QStringLiteral(" >&2\nexit 3"));
     PartCombiner combiner = Combiner(emptyFolder, QString());
     const CombineResult result = combiner.Combine(list.Files(), user);
     EXPECT_EQ(result.outcome, CombineOutcome::Failed);
