@@ -20,8 +20,16 @@ const QHash<QString, int>& RequestExceptions()
 
 const QHash<QString, MsgResult>& QuestionExceptions()
 {
-    // "Move print history?": Yes, the default, keeps a moved procedure's history with it.
-    static const QHash<QString, MsgResult> table = {};
+    // Answered Yes by the rule, which goes on working: "Move print history?" (keeps a moved
+    // procedure's history with it), "Duplex Unavailable" (prints simplex), "GDI Spool Size
+    // Reached" (the next batch) and "Procedure Too Large - Continuing In New File" (the next
+    // part of the procedure).
+    static const QHash<QString, MsgResult> table = {
+        // "Yes" would print the form image on paper at the default printer, which a script never asked for.
+        {QStringLiteral("Form Image Exceeds GDI Spool Size"), MsgResult::No},
+        // "Yes" ends the run so that the user can pick another target: a script keeps its target.
+        {QStringLiteral("Output Target Is Not .pdf"), MsgResult::No},
+    };
     return table;
 }
 

@@ -1,0 +1,379 @@
+#include "print/OutputCombine.h"
+
+#include "model/DiagLog.h"
+#include "platform/Environment.h"
+#include "platform/MessageBox.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/StatusSink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace quillon::print {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kIndent = QStringLiteral("     ");
+
+QString NameList(const QStringList& names)
+{
+    QString text;
+    for (const QString& name : names)
+        text += kCrLf + kIndent + name;
+    return text;
+}
+
+bool IsExecutableFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray ReadSmallFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.read(1 << 20);
+}
+
+bool LooksLikePdf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() > 0 && file.read(5) == "%PDF-";
+}
+
+// rename(2) replaces the target in one step, so the user's file is never missing.
+bool ReplaceFile(const QString& from, const QString& to, QString* error)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+QString Minutes(qint64 milliseconds)
+{
+    const qint64 minutes = std::max<qint64>(1, milliseconds / 60000);
+    return QString::number(minutes) + (minutes == 1 ? QStringLiteral(" minute") : QStringLiteral(" minutes"));
+}
+
+} // namespace
+
+QString FindCombineTool(const QString& programFolder, const QString& searchPath)
+{
+    if (!programFolder.isEmpty()) {
+        const QString folder = QDir::cleanPath(programFolder) + QLatin1Char('/');
+        for (const char* relative : {"qpdf Files/bin/qpdf", "qpdf", "qpdf/qpdf"}) {
+            const QString candidate = folder + QLatin1String(relative);
+            if (IsExecutableFile(candidate))
+                return QFileInfo(candidate).absoluteFilePath();
+        }
+    }
+    // Relative entries would run whatever "qpdf" the current folder holds.
+    for (const QString& entry : searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (!QDir::isAbsolutePath(entry))
+            continue;
+        const QString candidate = QDir::cleanPath(entry) + QStringLiteral("/qpdf");
+        if (IsExecutableFile(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
+QString ElapsedText(qint64 milliseconds)
+{
+    const qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
+    return QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+ToolWarnings FindToolWarnings(const QString& errorOutput, const QStringList& parts)
+{
+    ToolWarnings found;
+    // The longest names first, so that a name contained in another is not credited with its warnings.
+    QStringList byLength = parts;
+    std::stable_sort(byLength.begin(), byLength.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    for (QStringView line : QStringView(errorOutput).split(QLatin1Char('\n'))) {
+        const QString text = line.trimmed().toString();
+        if (!text.contains(QLatin1String("WARNING")))
+            continue;
+        found.lines << text;
+        for (const QString& part : byLength) {
+            if (text.contains(part)) {
+                if (!found.parts.contains(part))
+                    found.parts << part;
+                break;
+            }
+        }
+    }
+    // Page order, as the user will look for them.
+    QStringList ordered;
+    for (const QString& part : parts) {
+        if (found.parts.contains(part))
+            ordered << part;
+    }
+    found.parts = ordered;
+    return found;
+}
+
+QString ShellQuoted(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+PartCombiner::PartCombiner(platform::IProcessLauncher& launcher, platform::IMessageBox* box, platform::IStatusSink* status,
+                           model::DiagLog* log)
+    : programFolder(platform::ProgramFolder()), searchPath(qEnvironmentVariable("PATH")), launcher_(launcher), box_(box),
+      status_(status), log_(log)
+{
+}
+
+void PartCombiner::Status(const QString& text)
+{
+    if (status_)
+        status_->ShowStatus(text);
+}
+
+void PartCombiner::Log(const QString& text)
+{
+    if (log_)
+        log_->Write(text);
+}
+
+bool PartCombiner::WaitForParts(CombineResult& result)
+{
+    const qint64 start = waits.elapsedMs();
+    const int n = int(result.parts.size());
+    for (int i = 0; i < n; ++i) {
+        const QString& part = result.parts[i];
+        const QString ofN = QString::number(i + 1) + QStringLiteral(" of ") + QString::number(n);
+        bool ready = false;
+        for (int attempt = 1; attempt <= kPartTries; ++attempt) {
+            if (ReadableLength(part) > 0) {
+                ready = true;
+                break;
+            }
+            Status(QStringLiteral("Waiting for output file ") + ofN + QStringLiteral(" to be released by the printer driver")
+                   + QStringLiteral(" - elapsed ") + ElapsedText(waits.elapsedMs() - start));
+            if (attempt < kPartTries)
+                waits.pause(kPartPauseMs);
+        }
+        if (!ready)
+            result.missingParts << part;
+        Status(QStringLiteral("Checked output file ") + ofN);
+    }
+    return result.missingParts.isEmpty();
+}
+
+CombineResult& PartCombiner::Fail(CombineResult& result, const QStringList& reasons)
+{
+    if (result.outcome != CombineOutcome::Abandoned)
+        result.outcome = CombineOutcome::Failed;
+    const bool intact = result.missingParts.isEmpty() && result.warnings.lines.isEmpty();
+    QString text = QStringLiteral("The output part files could not be combined automatically.");
+    for (const QString& reason : reasons)
+        text += kCrLf + reason;
+    if (!result.missingParts.isEmpty())
+        text += kCrLf + QStringLiteral("These files are missing or empty:") + NameList(result.missingParts);
+    if (!result.warnings.parts.isEmpty()) {
+        text += kCrLf + QStringLiteral("The combining tool found damage in:") + NameList(result.warnings.parts);
+    } else if (!result.warnings.lines.isEmpty()) {
+        text += kCrLf + QStringLiteral("The combining tool warned:") + NameList(result.warnings.lines.mid(0, 10));
+    }
+    const QString n = QString::number(result.parts.size());
+    if (intact) {
+        text += kCrLf + QStringLiteral("Your output is complete and intact in ") + n + QStringLiteral(" separate files:")
+            + NameList(result.parts) + kCrLf + QStringLiteral("The files are continuous and can be combined manually.");
+    } else {
+        text += kCrLf + QStringLiteral("Your output remains in ") + n + QStringLiteral(" separate files:")
+            + NameList(result.parts) + kCrLf
+            + QStringLiteral("Check the files named above before combining the files manually.");
+    }
+    result.title = QStringLiteral("PDF Combine Failed");
+    result.text = text;
+    Log(QStringLiteral("PDF combine failed: ") + reasons.join(QLatin1Char(' ')));
+    if (box_)
+        box_->ShowMessage(platform::MsgIcon::Exclamation, result.title, result.text);
+    return result;
+}
+
+CombineResult PartCombiner::Combine(const QStringList& parts, const QString& userOutputName)
+{
+    CombineResult result;
+    for (const QString& part : parts)
+        result.parts << QFileInfo(part).absoluteFilePath();
+    result.outputFile = QFileInfo(userOutputName).absoluteFilePath();
+    if (result.parts.size() < 2)
+        return result;
+    if (!waits.pause || !waits.elapsedMs)
+        waits = OutputWaits::System();
+
+    if (!WaitForParts(result))
+        return Fail(result, {});
+
+    result.tool = FindCombineTool(programFolder, searchPath);
+    if (result.tool.isEmpty()) {
+        result.outcome = CombineOutcome::ToolNotFound;
+        result.title = QStringLiteral("PDF Combine Tool Not Found");
+        result.text = QStringLiteral("The PDF combining tool (qpdf) was not found in the Quillon program folder or on "
+                                     "the search path.")
+            + kCrLf + QStringLiteral("Your output is complete but remains in ") + QString::number(result.parts.size())
+            + QStringLiteral(" separate files:") + NameList(result.parts) + kCrLf
+            + QStringLiteral("Install qpdf (the Debian package \"qpdf\") or place it in the program folder to enable "
+                             "automatic combining, or combine the files manually.");
+        Log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
+            + QStringLiteral(" files"));
+        if (box_)
+            box_->ShowMessage(platform::MsgIcon::Exclamation, result.title, result.text);
+        return result;
+    }
+    for (const QString& part : result.parts) {
+        if (part.contains(QLatin1Char('\n')) || part.contains(QLatin1Char('\r')))
+            return Fail(result, {QStringLiteral("A file name holds a line break, which the combining tool cannot be given.")});
+    }
+
+    QString error;
+    const QString merged = ReserveUniqueFile(MergedOutputName(result.outputFile), &error);
+    if (merged.isEmpty())
+        return Fail(result, {QStringLiteral("The combined file could not be created: ") + error});
+    const QString argsFile = merged + QStringLiteral(".args.txt");
+    const QString script = merged + QStringLiteral(".run.sh");
+    const QString exitFile = merged + QStringLiteral(".exitcode");
+    const QString errorFile = merged + QStringLiteral(".stderr.txt");
+    const QStringList workFiles{argsFile, script, exitFile, exitFile + QStringLiteral(".tmp"), errorFile};
+    const auto removeWorkFiles = [&workFiles] {
+        for (const QString& file : workFiles)
+            QFile::remove(file);
+    };
+    removeWorkFiles();
+
+    QByteArray arguments = "--empty\n--pages\n";
+    for (const QString& part : result.parts)
+        arguments += QFile::encodeName(part) + '\n';
+    arguments += "--\n" + QFile::encodeName(merged) + '\n';
+    const QString command = ShellQuoted(result.tool) + QLatin1Char(' ') + ShellQuoted(QLatin1Char('@') + argsFile);
+    const QString scriptText = QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n")
+        + command + QStringLiteral(" >/dev/null 2>") + ShellQuoted(errorFile) + QLatin1Char('\n')
+        + QStringLiteral("status=$?\n")
+        // Written aside and renamed, so that the exit code is never read half-written.
+        + QStringLiteral("printf '%s\\n' \"$status\" >") + ShellQuoted(exitFile + QStringLiteral(".tmp"))
+        + QStringLiteral(" && mv -f ") + ShellQuoted(exitFile + QStringLiteral(".tmp")) + QLatin1Char(' ')
+        + ShellQuoted(exitFile) + QLatin1Char('\n');
+    if (!WriteWholeFile(argsFile, arguments, &error) || !WriteWholeFile(script, QFile::encodeName(scriptText), &error)) {
+        removeWorkFiles();
+        QFile::remove(merged);
+        return Fail(result, {QStringLiteral("The combining tool's work files could not be written: ") + error});
+    }
+    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    Log(QStringLiteral("PDF combine: ") + command);
+
+    const qint64 id = launcher_.Start(QStringLiteral("/bin/sh"), {script}, &error);
+    if (id == 0) {
+        removeWorkFiles();
+        QFile::remove(merged);
+        return Fail(result, {QStringLiteral("The combining tool could not be started: ") + error});
+    }
+
+    const qint64 start = waits.elapsedMs();
+    qint64 lastGrowth = start;
+    qint64 lastSize = -1;
+    bool ended = false;
+    bool abandoned = false;
+    for (;;) {
+        if (QFileInfo::exists(exitFile)) {
+            ended = true;
+            break;
+        }
+        if (!launcher_.IsRunning(id)) {
+            ended = QFileInfo::exists(exitFile); // it may have been written just before the end
+            break;
+        }
+        const qint64 now = waits.elapsedMs();
+        Status(QStringLiteral("Combining Temporary Output Files - elapsed ") + ElapsedText(now - start));
+        const qint64 size = QFileInfo(merged).size();
+        if (size != lastSize) {
+            lastSize = size;
+            lastGrowth = now;
+        } else if (now - lastGrowth >= kStallMs) {
+            abandoned = true;
+            break;
+        }
+        waits.pause(kPollMs);
+    }
+    if (abandoned)
+        launcher_.Stop(id);
+    else
+        launcher_.Release(id);
+
+    bool exitOk = false;
+    const int exitCode = QString::fromLatin1(ReadSmallFile(exitFile)).trimmed().toInt(&exitOk);
+    result.exitCode = ended && exitOk ? exitCode : -1;
+    const QString errorOutput = QString::fromLocal8Bit(ReadSmallFile(errorFile));
+    removeWorkFiles();
+    Log(QStringLiteral("PDF combine exit code ") + QString::number(result.exitCode));
+    if (!errorOutput.trimmed().isEmpty())
+        Log(QStringLiteral("PDF combine tool output: ") + errorOutput.trimmed());
+    result.warnings = FindToolWarnings(errorOutput, result.parts);
+
+    QStringList reasons;
+    if (abandoned) {
+        result.outcome = CombineOutcome::Abandoned;
+        reasons << QStringLiteral("The combining tool stopped making progress for ") + Minutes(kStallMs)
+                + QStringLiteral(" and was abandoned.");
+    } else if (!ended) {
+        reasons << QStringLiteral("The combining tool ended without reporting an exit status.");
+    } else if (result.exitCode != 0 && result.exitCode != 3) {
+        reasons << QStringLiteral("The combining tool ended with exit code ") + QString::number(result.exitCode)
+                + QLatin1Char('.');
+    } else if (!result.warnings.lines.isEmpty()) {
+        reasons << QStringLiteral("The combining tool warned about the input, so pages may be missing from the "
+                                  "combined file.");
+    } else if (!LooksLikePdf(merged)) {
+        reasons << QStringLiteral("The combined file is empty or not a PDF file.");
+    }
+    if (!reasons.isEmpty()) {
+        QFile::remove(merged);
+        return Fail(result, reasons);
+    }
+
+    if (!ReplaceFile(merged, result.outputFile, &error)) {
+        QFile::remove(merged);
+        return Fail(result, {QStringLiteral("The combined file could not be given the name ") + result.outputFile
+                             + QStringLiteral(": ") + error});
+    }
+    for (const QString& part : result.parts) {
+        if (part != result.outputFile && !QFile::remove(part) && QFileInfo::exists(part))
+            result.undeletedParts << part;
+    }
+    result.outcome = CombineOutcome::Combined;
+    result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:") + kCrLf
+        + result.outputFile;
+    if (!result.undeletedParts.isEmpty())
+        result.text += kCrLf + QStringLiteral("These part files could not be removed:") + NameList(result.undeletedParts);
+    Log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
+        + result.outputFile);
+    Status(result.text);
+    return result;
+}
+
+} // namespace quillon::print
