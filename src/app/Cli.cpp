@@ -364,6 +364,9 @@ QString UsageText()
         "      Document the project: every routine of every file (or of the files and\n"
         "      routines named), with dependency reports and loop brackets when asked.\n"
         "      --list prints the queue instead.\n"
+        "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
+        "      Print the table of contents with the print history and the project\n"
+        "      summary; --text writes its lines (tags included) to standard output.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -393,7 +396,8 @@ QString UsageText()
 
 bool IsPrintingCommand(const QString& subcommand)
 {
-    return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print");
+    return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print")
+        || subcommand == QLatin1String("toc");
 }
 
 int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
@@ -428,14 +432,18 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         valueOptions << ListingValueOptions();
     else if (command == QLatin1String("print"))
         valueOptions << PrintValueOptions();
+    else if (command == QLatin1String("toc"))
+        valueOptions << TocValueOptions();
     else if (command != QLatin1String("options") && command != QLatin1String("messages"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
     const std::optional<Arguments> parsed = ParseArguments(
         args.mid(1), valueOptions, problem,
-        command == QLatin1String("listing") ? ListingFlagOptions()
-                                            : command == QLatin1String("print") ? PrintFlagOptions() : QStringList());
+        command == QLatin1String("listing")   ? ListingFlagOptions()
+        : command == QLatin1String("print") ? PrintFlagOptions()
+        : command == QLatin1String("toc")   ? TocFlagOptions()
+                                            : QStringList());
     if (!parsed)
         return usageError(problem);
 
@@ -483,6 +491,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             return RunListing(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("print"))
             return RunPrint(*parsed, session, reader, services, out, err);
+        if (command == QLatin1String("toc"))
+            return RunToc(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("report"))

@@ -14,8 +14,11 @@
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/ProcedureLists.h"
+#include "print/TableOfContents.h"
+#include "print/TocText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -187,6 +190,20 @@ void ApplyPageOptions(const Arguments& args, print::PageSetup& setup)
     }
 }
 
+// Keeps the project's table of contents list with its load: the list opened, indexed as the
+// third load phase and cleared of stale keys.
+void WatchTableOfContents(model::Project& project, print::TocList& toc, platform::IMessageBox& box, std::ostream& err)
+{
+    project.RefreshTableOfContents = [&toc, &box, &err](model::Project& loaded) {
+        if (!toc.Open(loaded.ProjectPath)) {
+            Note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.LastError());
+            return;
+        }
+        toc.Index(loaded);
+        toc.CheckStaleKeys(loaded, box);
+    };
+}
+
 struct OutputChoice {
     QString path; // empty for a printer
 };
@@ -257,12 +274,14 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
             throw Usage{QStringLiteral("--aggregate takes none, small or all")};
     }
     AnalysedProject loaded(reader);
+    platform::BatchMessageBox batch;
+    print::TocList toc(session.ini);
+    WatchTableOfContents(loaded.project, toc, batch, err);
     if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
         return *failed;
     const analysis::modDep& index = loaded.analysis.dependencies;
 
     // The queue as the main window builds it: files, then procedures, then the queue.
-    platform::BatchMessageBox batch;
     print::ProcedureLists lists(loaded.project, &index, &batch, reader);
     lists.AggregateMode = aggregate;
     if (args.has(QStringLiteral("files"))) {
@@ -328,6 +347,9 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
                                batch, &DiagLog::Default());
     run.Index = &index;
     run.Symbols = &loaded.analysis.symbols;
+    print::TocListHistory history(toc);
+    if (toc.IsOpen())
+        run.History = &history;
     run.Brackets = args.has(QStringLiteral("brackets")) || session.options.Bool(config::opt::Brackets);
     run.TabWidth = setup.TabWidthSetting;
     run.OutputPath = output.path;
@@ -360,6 +382,70 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     Write(out, (output.path.isEmpty() ? surface->CurrentDevice().deviceName : output.path) + QLatin1Char('\t')
                    + QString::number(result.pages) + QStringLiteral(" pages\n"));
     return 0;
+}
+
+int RunToc(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+           std::ostream& out, std::ostream& err)
+{
+    const QString vbp = ProjectArgument(args, "toc", 1, 1);
+    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+    ApplyPageOptions(args, setup);
+    AnalysedProject loaded(reader);
+    platform::BatchMessageBox batch;
+    print::TocList toc(session.ini);
+    WatchTableOfContents(loaded.project, toc, batch, err);
+    if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
+        return *failed;
+    if (!toc.IsOpen())
+        return 1;
+    const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::AskSuppressTocNotes(session.messages);
+    const print::TocFile file = print::PrepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::Default());
+    if (!file.ok()) {
+        Write(err, QStringLiteral("quillon: ")
+                       + (file.noData ? QStringLiteral("No TOC data found.") : file.error) + QLatin1Char('\n'));
+        return 1;
+    }
+    struct RemoveAfter {
+        QString path;
+        ~RemoveAfter() { QFile::remove(path); }
+    } removeAfter{file.path};
+    if (args.has(QStringLiteral("text"))) {
+        const SourceFile lines = reader.Read(file.path);
+        QString text;
+        for (const QString& line : lines.lines)
+            text += line + QLatin1Char('\n');
+        Write(out, text);
+        return 0;
+    }
+    if (!services.createPrintSurface) {
+        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+        return 1;
+    }
+    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
+    print::modProjectPrinterCalls chooser(*surface, setup);
+    const OutputChoice output = ChooseOutput(args, session, chooser, *surface,
+                                             FileBaseName(vbp) + QStringLiteral(" TOC"));
+    print::modQLProcedures run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
+    run.OutputPath = output.path;
+    run.Reader = &reader;
+    const print::RunResult result = run.RunPrintQueue({{print::MakeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
+    if (!result.ok || result.routinesPrinted == 0) {
+        Write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
+        return 1;
+    }
+    Write(out, (output.path.isEmpty() ? surface->CurrentDevice().deviceName : output.path) + QLatin1Char('\t')
+                   + QString::number(result.pages) + QStringLiteral(" pages\n"));
+    return 0;
+}
+
+QStringList TocValueOptions()
+{
+    return {"output", "printer", "paper", "orientation", "font", "size", "binding", "fold", "margins", "codepage"};
+}
+
+QStringList TocFlagOptions()
+{
+    return ListingFlagOptions() << "text" << "no-notes";
 }
 
 QStringList ListingValueOptions()

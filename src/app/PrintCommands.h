@@ -19,6 +19,12 @@ int RunListing(const Arguments& args, config::Session& session, const model::Sou
 int RunPrint(const Arguments& args, config::Session& session, const model::SourceReader& reader,
              const CliServices& services, std::ostream& out, std::ostream& err);
 
+// quillon toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options]
+int RunToc(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+           const CliServices& services, std::ostream& out, std::ostream& err);
+
+QStringList TocValueOptions();
+QStringList TocFlagOptions();
 QStringList ListingValueOptions();
 QStringList ListingFlagOptions();
 QStringList PrintValueOptions();

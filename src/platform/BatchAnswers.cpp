@@ -14,6 +14,8 @@ const QHash<QString, int>& RequestExceptions()
     static const QHash<QString, int> table = {
         // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
         {QStringLiteral("Long Line Action"), 1},
+        // "Yes" would leave the notes out of the summary: "No" prints them (--no-notes says Yes).
+        {QStringLiteral("TOC Notes"), 1},
     };
     return table;
 }

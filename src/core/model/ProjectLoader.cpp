@@ -354,6 +354,8 @@ Project::OpenOutcome Project::OpenProject(const QString& vbpPath)
     RecordProjectSignature(ProjectPath);
     if (analysis)
         analysis->FindProgramStartup(ProjectPath);
+    if (RefreshTableOfContents)
+        RefreshTableOfContents(*this);
     LoadStatusText += kCrLf + QStringLiteral("Dependency Index Complete");
     SetStatus(LoadStatusText + kCrLf + kCrLf + kProjectLoadedText);
     return files ? OpenOutcome::Loaded : OpenOutcome::Unreadable;

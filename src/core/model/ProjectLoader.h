@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace quillon::platform {
@@ -64,6 +65,8 @@ public:
     platform::IStatusSink* status = nullptr;
     platform::IMessageBox* messages = nullptr;
     ILoadAnalysis* analysis = nullptr;
+    // Refreshes the table of contents list after a load (its third phase and stale keys).
+    std::function<void(Project&)> RefreshTableOfContents;
 
     const SourceReader& reader() const { return *reader_; }
     void setReader(const SourceReader& reader) { reader_ = &reader; }

@@ -25,12 +25,14 @@ struct ConnectorState {
     static constexpr int kMaxColumns = 20;
 };
 
-// Counts kept per routine for the line statistics and the run summary.
+// Counts kept per routine for the line statistics and the run summary. The counted lines are
+// the blank lines, the wrapped pieces and the statements of the printed lines.
 struct LineStatistics {
     int printedLines = 0;
     int blankLines = 0;
     int wrappedLines = 0;
     int statements = 0;
+    int Counted() const { return blankLines + wrappedLines + statements; }
     void Reset() { *this = LineStatistics(); }
 };
 

@@ -9,6 +9,8 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
+#include "print/TableOfContents.h"
+#include "print/TocRecord.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -163,7 +165,18 @@ void modQLProcedures::ReportInternalError(const clsRoutineInfo& routine, const Q
 
 QString modQLProcedures::HistoryKey(const clsRoutineInfo& routine) const
 {
-    return ListText(routine, FindRoutine ? FindRoutine : RoutineLookup());
+    return print::HistoryKey(routine, FindRoutine ? FindRoutine : RoutineLookup());
+}
+
+void TocListHistory::RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
+                                 const LineStatistics* aggregate)
+{
+    list_.RecordPrint(key, when, pages, duplex, aggregate);
+}
+
+void TocListHistory::RecordDependencyCounts(const QString& key, int total, int blank, int other)
+{
+    list_.RecordDependencyReport(key, total, blank, other);
 }
 
 void modQLProcedures::UpdateHistory(const clsRoutineInfo& routine)
@@ -355,7 +368,8 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
         if (!row.selected)
             continue;
         clsRoutineInfo& routine = *row.routine;
-        frame_.EstimatePages(routine, nullptr);
+        run_.tocPrint = KindIs(routine, QLatin1StringView("TOC"));
+        frame_.EstimatePages(routine, Reader);
         if (PrintRoutine(routine))
             ++routinesSent_;
     }

@@ -43,6 +43,20 @@ public:
     virtual void RecordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
 };
 
+class TocList;
+
+// The print history kept in the project's table of contents list.
+class TocListHistory : public IPrintHistory {
+public:
+    explicit TocListHistory(TocList& list) : list_(list) {}
+    void RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
+                     const LineStatistics* aggregate) override;
+    void RecordDependencyCounts(const QString& key, int total, int blank, int other) override;
+
+private:
+    TocList& list_;
+};
+
 // Counts of a run, for its completion report.
 struct RunResult {
     bool ok = false;

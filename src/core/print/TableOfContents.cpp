@@ -131,10 +131,10 @@ bool TocList::RecordPrint(const QString& key, const QDateTime& printedAt, int pa
     record.setField(TocRecord::Pages, QString::number(pageEstimate) + (duplex ? QLatin1Char('D') : QLatin1Char('S')));
     if (aggregateLines) {
         const LineStatistics& s = *aggregateLines;
-        record.setField(TocRecord::TotalLines, QString::number(s.counted));
-        record.setField(TocRecord::BlankLines, QString::number(s.blank));
-        record.setField(TocRecord::CommentLines, QString::number(s.wrapped));
-        record.setField(TocRecord::CodeLines, QString::number(s.counted - s.blank - s.wrapped));
+        record.setField(TocRecord::TotalLines, QString::number(s.Counted()));
+        record.setField(TocRecord::BlankLines, QString::number(s.blankLines));
+        record.setField(TocRecord::CommentLines, QString::number(s.wrappedLines));
+        record.setField(TocRecord::CodeLines, QString::number(s.Counted() - s.blankLines - s.wrappedLines));
     }
     return WriteRecord(key, record);
 }

@@ -24,20 +24,14 @@ class IMessageBox;
 // At project open: Open (creates the file, takes over a section still held in the options
 // file), then, after the load's first two phases, Index and CheckStaleKeys. Every printed
 // routine: RecordPrint. The table of contents: see TocText.h.
+#include "print/PageFrame.h"
+
 namespace quillon::print {
 
 // "App.vbp:TOC List" for a project file App.vbp in any folder.
 QString TocSectionName(const QString& projectPath);
 // "<folder of the options file>/TOC-File-For-App.txt".
 QString TocListPath(const QString& optionsPath, const QString& projectPath);
-
-// What one printed routine adds to its record besides the date and pages. Only an Aggregate
-// page's counts are taken from the printing: its lines are the members' lines as printed.
-struct LineStatistics {
-    int counted = 0; // every printed line and wrapped piece
-    int blank = 0;
-    int wrapped = 0;
-};
 
 struct StaleKeyReport {
     int examined = 0; // keys that no longer name a routine of the project

@@ -449,9 +449,9 @@ TEST_F(TocTest, AnAggregatePageTakesItsCountsFromThePrinting)
     EXPECT_EQ(key, QStringLiteral("clsA.cls|Public Sub Let_Set_Get Properties (All)"));
     Seed({{key, "N/A|N/A|1|1|1|1|Aggregate"}});
     LineStatistics lines;
-    lines.counted = 40;
-    lines.blank = 5;
-    lines.wrapped = 3;
+    lines.statements = 32; // counted: 32 + 5 + 3 = 40
+    lines.blankLines = 5;
+    lines.wrappedLines = 3;
     ASSERT_TRUE(list.RecordPrint(group, {}, At(2024, 1, 2, 9, 0, 0), 4, true, lines));
     EXPECT_EQ(Stored(key), QStringLiteral("45293.375|4D|40|5|3|32|Aggregate"));
 
