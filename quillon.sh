@@ -67,9 +67,11 @@ test_all() {
 run() {
     build
     if [ $# -eq 0 ]; then
-        # The main job on the bundled example: its documentation with dependency reports.
+        # The main job on the bundled example: its documentation with dependency reports,
+        # then its table of contents with the print history just made.
         mkdir -p "$ROOT/out"
         "$BUILD/src/app/quillon" print "$ROOT/examples/inventory/Inventory.vbp" --deps -o "$ROOT/out/Inventory.pdf"
+        "$BUILD/src/app/quillon" toc "$ROOT/examples/inventory/Inventory.vbp" -o "$ROOT/out/Inventory TOC.pdf"
         return
     fi
     "$BUILD/src/app/quillon" "$@"

@@ -558,3 +558,40 @@ TEST(QuillonProgram, ListingWritesAPdfWithItsFrame)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliOptions, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
+{
+    fx.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub",
+                                 "Sub Helper()", "    x = 1", "End Sub"});
+    fx.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
+    const QString vbp = fx.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
+    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
+
+    CliRun run = ListingRun({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"}, ops);
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
+                       "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
+    run = ListingRun({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}, ops);
+    EXPECT_EQ(run.out, "modA.bas|Public Sub Helper|Dep\n");
+    EXPECT_EQ(ListingRun({"print", vbp, "--routines", "moda|nope", "--list"}, ops).code, 1);
+
+    // Before any print the entries are unprinted; after one, Main has its history.
+    run = ListingRun({"toc", vbp, "--text"}, ops);
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    run = ListingRun({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx.path("doc.pdf")}, ops);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
+    run = ListingRun({"toc", vbp, "--text", "--no-notes"}, ops);
+    const qsizetype main = run.out.indexOf("Public Sub Main\n");
+    ASSERT_GE(main, 0) << qPrintable(run.out);
+    EXPECT_TRUE(run.out.mid(main).section('\n', 1, 1).contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D")))
+        << qPrintable(run.out.mid(main, 200));
+    EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
+    EXPECT_TRUE(run.out.contains("[ZRK-N]"));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
+}
+
+} // namespace
