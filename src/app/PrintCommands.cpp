@@ -353,6 +353,9 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     run.Brackets = args.has(QStringLiteral("brackets")) || session.options.Bool(config::opt::Brackets);
     run.TabWidth = setup.TabWidthSetting;
     run.OutputPath = output.path;
+    run.GdiSpoolSize = session.options.Int(config::opt::GDISpoolSize);
+    if (args.has(QStringLiteral("spool")))
+        run.GdiSpoolSize = int(NumberArgument(args, "spool", 0, 1000000000));
     run.Reader = &reader;
     run.Loaded = &loaded.project.RoutinesByFile;
     QHash<QString, RoutinePtr> byKey;

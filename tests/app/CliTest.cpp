@@ -595,3 +595,27 @@ TEST_F(CliOptions, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
 }
 
 } // namespace
+
+namespace {
+
+TEST(QuillonProgram, ASplitRunIsCombinedIntoOneFileWithTheSamePages)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
+        GTEST_SKIP() << "qpdf is not installed";
+    }
+    Fixture fx;
+    const QString vbp = QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath("inventory/Inventory.vbp");
+    const QString whole = fx.path("whole.pdf");
+    const QString split = fx.path("split.pdf");
+    const Process one = RunQuillon({"print", vbp, "--deps", "-o", whole});
+    ASSERT_EQ(one.code, 0) << one.err.constData();
+    const Process parts = RunQuillon({"print", vbp, "--deps", "--spool", "500", "-o", split});
+    ASSERT_EQ(parts.code, 0) << parts.err.constData();
+    EXPECT_TRUE(parts.err.contains("output part files were combined into:"));
+    const QString pagesWhole = ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), whole}).trimmed();
+    EXPECT_FALSE(pagesWhole.isEmpty());
+    EXPECT_EQ(ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), split}).trimmed(), pagesWhole);
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files), (QStringList{"split.pdf", "whole.pdf"})) << "no part is left";
+}
+
+} // namespace

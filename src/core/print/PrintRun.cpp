@@ -10,6 +10,8 @@
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
 #include "print/TableOfContents.h"
+#include "print/OutputCombine.h"
+#include "platform/ProcessLauncher.h"
 #include "print/TocRecord.h"
 
 #include <QFile>
@@ -228,11 +230,32 @@ bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const cls
     return true;
 }
 
+bool modQLProcedures::StartNextPart()
+{
+    pagesInEarlierParts_ += surface_.PagesStarted();
+    if (!surface_.EndDocument())
+        return false;
+    QString error;
+    const QString next = parts_.StartNext(&error);
+    if (next.isEmpty()) {
+        messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+                              QStringLiteral("The next output part could not be created: ") + error);
+        return false;
+    }
+    surface_.SetOutputFile(next);
+    SetStatus(TemporaryPartStatus(next));
+    printer_.ComputePageGeometry(false);
+    frame_.FirstPageOfDocument = true;
+    linesInPart_ = 0;
+    return true;
+}
+
 void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, clsRoutineInfo& routine,
-                                 const QString& title)
+                                 const QString& title, bool oversize)
 {
     statements_.Reset();
     for (int n = first; n <= last; ++n) {
+        const int pageBefore = frame_.PageNumber;
         SetStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + QString::number(routinesSent_ + 1)
                   + QStringLiteral(" of ") + QString::number(totalSelected_) + QStringLiteral(") line ")
                   + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
@@ -241,6 +264,18 @@ void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, 
         if (!go)
             break;
         AddLineStatements(lines[n - 1], statements_);
+        ++linesInPart_;
+        // A routine larger than a whole file goes on in the next part at an even page.
+        if (oversize && splitMode_ && n < last
+            && OversizeRoutineStopsHere(frame_.PageNumber != pageBefore, frame_.PageNumber, linesInPart_,
+                                        frame_.LinesPerPage, GdiSpoolSize)) {
+            frame_.PrintFooter();
+            if (!StartNextPart()) {
+                run_.abort = true;
+                break;
+            }
+            frame_.StartPage();
+        }
     }
     run_.stats.statements = statements_.count;
 }
@@ -309,12 +344,12 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
             } else {
                 frame_.ConnectorsInUse = true;
                 frame_.Connectors.lineAdvance = printer_.Geometry().CharHeight;
-                PrintLines(listing, 1, int(listing.size()), routine, title);
+                PrintLines(listing, 1, int(listing.size()), routine, title, oversize_);
             }
         } else {
             if (dependency)
                 frame_.Connectors.lineAdvance = printer_.Geometry().CharHeight;
-            PrintLines(lines, first, last, routine, title);
+            PrintLines(lines, first, last, routine, title, oversize_);
         }
     }
     frame_.EndRoutine();
@@ -360,6 +395,11 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
     loadedPath_.clear();
     routinesSent_ = 0;
     frame_.FirstPageOfDocument = true;
+    linesInPart_ = 0;
+    pagesInEarlierParts_ = 0;
+    splitMode_ = fileTarget && IsPdfPrinter(device.deviceName) && GdiSpoolSize >= 1 && !OutputPath.isEmpty();
+    if (splitMode_)
+        parts_.Begin(OutputPath);
     totalSelected_ = 0;
     for (const ListRow& row : queue)
         totalSelected_ += row.selected ? 1 : 0;
@@ -369,6 +409,22 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
             continue;
         clsRoutineInfo& routine = *row.routine;
         run_.tocPrint = KindIs(routine, QLatin1StringView("TOC"));
+        oversize_ = false;
+        if (splitMode_) {
+            SpoolRoutine spool;
+            spool.image = KindIs(routine, QLatin1StringView("IMAGE"));
+            spool.startLine = routine.lStartLine;
+            spool.endLine = routine.lEndLine;
+            SpoolCounters counters;
+            counters.spoolControl = true;
+            counters.splitMode = true;
+            counters.gdiSpoolSize = GdiSpoolSize;
+            counters.linesInPart = linesInPart_;
+            const SpoolDecision decision = DecideSpoolLimit(spool, counters);
+            if (decision.action == SpoolAction::NextTemporaryPart && !StartNextPart())
+                break;
+            oversize_ = decision.action == SpoolAction::StartOversize || decision.action == SpoolAction::ContinueOversize;
+        }
         frame_.EstimatePages(routine, Reader);
         if (PrintRoutine(routine))
             ++routinesSent_;
@@ -379,7 +435,7 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
         return result;
     }
 
-    result.pages = surface_.PagesStarted();
+    result.pages = pagesInEarlierParts_ + surface_.PagesStarted();
     result.routinesPrinted = routinesSent_;
     result.outputPath = fileTarget ? OutputPath : QString();
     if (!surface_.EndDocument()) {
@@ -399,6 +455,20 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
         return result;
     }
     SetStatus(QStringLiteral("Running File Integrity Test"));
+    QString combinedReport;
+    if (splitMode_ && parts_.HasTemporaryParts()) {
+        platform::ProcessLauncher launcher;
+        PartCombiner combiner(launcher, &messages_, nullptr, log_);
+        const CombineResult combine = combiner.Combine(parts_.Files(), OutputPath);
+        result.parts = int(parts_.Files().size());
+        result.combined = combine.Succeeded();
+        if (!combine.Succeeded()) {
+            result.report = combine.text;
+            batch_ = 0;
+            return result;
+        }
+        combinedReport = combine.text;
+    }
     if (fileTarget) {
         result.report = Plural(routinesSent_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
             + device.deviceName + QStringLiteral(").") + kCrLf + QStringLiteral("Find the file name")
@@ -408,6 +478,8 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
         result.report = QStringLiteral("Output of ") + Plural(routinesSent_, QStringLiteral("procedure"))
             + QStringLiteral(" sent to ") + device.deviceName + QStringLiteral(" completed.");
     }
+    if (!combinedReport.isEmpty())
+        result.report += kCrLf + combinedReport;
     result.ok = true;
     batch_ = 0;
     return result;

@@ -3,6 +3,7 @@
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
 #include "print/ProcedureLists.h"
+#include "print/OutputParts.h"
 #include "model/TextPrimitives.h"
 
 #include <QDateTime>
@@ -64,6 +65,8 @@ struct RunResult {
     int pages = 0;
     QString report;     // the completion report
     QString outputPath; // file targets
+    int parts = 1;      // output files written (combined into one when there were several)
+    bool combined = true;
 };
 
 // Turns the print queue into one document: checks the target, prepares duplex and the page
@@ -87,6 +90,9 @@ public:
     QString OutputPath;
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
     std::function<model::RoutinePtr(const QString&)> FindRoutine;
+    // The most printed lines one output file takes (0: no limit). A PDF target continues in
+    // temporary parts that are combined into OutputPath at the end.
+    int GdiSpoolSize = 0;
     // How source files are read, and the routines the load split (for property groups).
     const model::SourceReader* Reader = &model::SourceReader::Default();
     const model::RoutinesByFileMap* Loaded = nullptr;
@@ -111,7 +117,8 @@ private:
     bool PrepareOutputTarget(bool& fileTarget);
     const QStringList& LinesOf(const QString& path);
     void PrintLines(const QStringList& lines, int first, int last, model::clsRoutineInfo& routine,
-                    const QString& title);
+                    const QString& title, bool oversize = false);
+    bool StartNextPart();
     void SetStatus(const QString& text);
     void UpdateHistory(const model::clsRoutineInfo& routine);
     QString HistoryKey(const model::clsRoutineInfo& routine) const;
@@ -128,6 +135,11 @@ private:
     LinePrinter lines_;
 
     int batch_ = 0;
+    bool splitMode_ = false;
+    bool oversize_ = false; // the routine being printed is larger than a whole output file
+    qint64 linesInPart_ = 0;
+    int pagesInEarlierParts_ = 0;
+    TemporaryPartList parts_;
     int routinesSent_ = 0;
     int totalSelected_ = 0;
     QString loadedPath_;
