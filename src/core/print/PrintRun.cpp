@@ -181,6 +181,16 @@ void TocListHistory::RecordDependencyCounts(const QString& key, int total, int b
     list_.RecordDependencyReport(key, total, blank, other);
 }
 
+void TocListHistory::BeginRun()
+{
+    list_.BeginUpdates();
+}
+
+void TocListHistory::EndRun()
+{
+    list_.CommitUpdates();
+}
+
 void modQLProcedures::UpdateHistory(const clsRoutineInfo& routine)
 {
     if (!History || routine.RoutineName == QLatin1String("Table of Contents"))
@@ -388,6 +398,20 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
             return result;
     }
     ++batch_;
+    // The history of every routine printed is written once, however the run ends.
+    struct HistoryRun {
+        IPrintHistory* history;
+        explicit HistoryRun(IPrintHistory* h) : history(h)
+        {
+            if (history)
+                history->BeginRun();
+        }
+        ~HistoryRun()
+        {
+            if (history)
+                history->EndRun();
+        }
+    } historyRun(History);
     bool fileTarget = false;
     if (!PrepareOutputTarget(fileTarget))
         return result;

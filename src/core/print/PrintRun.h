@@ -42,6 +42,9 @@ public:
                              const LineStatistics* aggregate) = 0;
     // The line counts of a dependency report as written to its file.
     virtual void RecordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
+    // Around a run: the records may be kept in memory and written once at the end.
+    virtual void BeginRun() {}
+    virtual void EndRun() {}
 };
 
 class TocList;
@@ -53,6 +56,8 @@ public:
     void RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
                      const LineStatistics* aggregate) override;
     void RecordDependencyCounts(const QString& key, int total, int blank, int other) override;
+    void BeginRun() override;
+    void EndRun() override;
 
 private:
     TocList& list_;

@@ -95,10 +95,40 @@ bool TocList::Open(const QString& projectPath)
     return true;
 }
 
+void TocList::BeginUpdates()
+{
+    if (!IsOpen())
+        return;
+    pending_ = std::make_unique<PendingUpdates>();
+    for (const auto& [key, value] : options_.Load(path_).Entries(section_))
+        pending_->stored.insert(model::UCase(key), value);
+}
+
+bool TocList::CommitUpdates()
+{
+    if (!pending_)
+        return true;
+    const std::unique_ptr<PendingUpdates> updates = std::move(pending_);
+    if (updates->changes.empty())
+        return true;
+    config::IniDocument document = options_.Load(path_);
+    document.SetValues(section_, updates->changes);
+    if (!options_.Save(document, path_))
+        return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
+    return true;
+}
+
 TocRecord TocList::ReadRecord(const QString& key) const
 {
     if (!IsOpen())
         return TocRecord();
+    if (pending_) {
+        const QString folded = model::UCase(key);
+        const auto changed = pending_->changed.constFind(folded);
+        QString value = changed != pending_->changed.constEnd() ? pending_->changes[*changed].second
+                                                                : pending_->stored.value(folded);
+        return TocRecord::Parse(value.isEmpty() ? TocRecord().Text() : value);
+    }
     return TocRecord::Parse(options_.INIRead(section_, key, TocRecord().Text(), path_));
 }
 
@@ -108,6 +138,17 @@ bool TocList::WriteRecord(const QString& key, const TocRecord& record)
         return Fail(QStringLiteral("The table of contents list is not open."));
     if (model::Trim(key).isEmpty())
         return Fail(QStringLiteral("A record needs a key."));
+    if (pending_) {
+        const QString folded = model::UCase(key);
+        const auto changed = pending_->changed.constFind(folded);
+        if (changed != pending_->changed.constEnd()) {
+            pending_->changes[*changed].second = record.Text();
+        } else {
+            pending_->changed.insert(folded, pending_->changes.size());
+            pending_->changes.emplace_back(key, record.Text());
+        }
+        return true;
+    }
     if (!options_.INIWrite(section_, key, record.Text(), path_))
         return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
     return true;

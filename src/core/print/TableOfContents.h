@@ -26,6 +26,10 @@ class IMessageBox;
 // routine: RecordPrint. The table of contents: see TocText.h.
 #include "print/PageFrame.h"
 
+#include <QHash>
+
+#include <memory>
+
 namespace quillon::print {
 
 // "App.vbp:TOC List" for a project file App.vbp in any folder.
@@ -55,6 +59,12 @@ public:
     const QString& Section() const { return section_; }
     const QString& Path() const { return path_; }
     const QString& LastError() const { return lastError_; }
+
+    // During a print run every routine updates its record: the records are then read once
+    // and kept in memory until CommitUpdates writes them all in one pass, instead of
+    // rewriting the whole list file per routine.
+    void BeginUpdates();
+    bool CommitUpdates();
 
     // The stored record, "N/A" for every missing field.
     TocRecord ReadRecord(const QString& key) const;
@@ -90,7 +100,14 @@ public:
 private:
     bool Fail(const QString& error);
 
+    struct PendingUpdates {
+        QHash<QString, QString> stored;                  // upper-cased key -> value, as read
+        std::vector<std::pair<QString, QString>> changes; // in the order they were made
+        QHash<QString, size_t> changed;                  // upper-cased key -> index in changes
+    };
+
     const config::IniStore& options_;
+    std::unique_ptr<PendingUpdates> pending_;
     QString section_;
     QString path_;
     QString lastError_;

@@ -438,6 +438,24 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     EXPECT_EQ(Stored("bad"), QStringLiteral("45293.375|2D|N/A|N/A|N/A|N/A|N/A"));
 }
 
+TEST_F(TocTest, ARunKeepsItsRecordsInMemoryAndWritesThemOnce)
+{
+    ASSERT_TRUE(list.Open("App.vbp"));
+    Seed({{"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}});
+    list.BeginUpdates();
+    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub Main", At(2024, 1, 2, 9, 0, 0), 3, true));
+    ASSERT_TRUE(list.RecordPrint("MODA.BAS|public sub main", At(2024, 1, 2, 9, 0, 0), 4, true));
+    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub New", At(2024, 1, 2, 9, 0, 0), 1, false));
+    EXPECT_EQ(Stored("modA.bas|Public Sub Main"), QStringLiteral("N/A|N/A|5|1|1|3|Sub")) << "nothing written yet";
+    EXPECT_EQ(list.ReadRecord("modA.bas|Public Sub Main").Text(), QStringLiteral("45293.375|4D|5|1|1|3|Sub"));
+    ASSERT_TRUE(list.CommitUpdates());
+    EXPECT_EQ(Stored("modA.bas|Public Sub Main"), QStringLiteral("45293.375|4D|5|1|1|3|Sub"));
+    EXPECT_EQ(Stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|1S|N/A|N/A|N/A|N/A|N/A"));
+    // After the commit the list writes through again.
+    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub New", At(2024, 1, 2, 9, 0, 0), 2, false));
+    EXPECT_EQ(Stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|2S|N/A|N/A|N/A|N/A|N/A"));
+}
+
 TEST_F(TocTest, AnAggregatePageTakesItsCountsFromThePrinting)
 {
     ASSERT_TRUE(list.Open("App.vbp"));
