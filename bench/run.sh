@@ -26,5 +26,10 @@ TEMP="$WORK" APPDATA="$WORK" "$BUILD/bench/quillon_bench_measure" \
     "$BUILD/src/app/quillon" print "$WORK/project/Synthetic.vbp" -o "$WORK/out.pdf" 2>&1 >/dev/null | grep measured
 printf '  %d source lines, %s\n' "$LINES" "$(pdfinfo "$WORK/out.pdf" 2>/dev/null | grep Pages | tr -s ' ')"
 
+echo "quillon print, split into parts of 8,000 lines and combined with qpdf:"
+TEMP="$WORK" APPDATA="$WORK" "$BUILD/bench/quillon_bench_measure" \
+    "$BUILD/src/app/quillon" print "$WORK/project/Synthetic.vbp" --spool 8000 -o "$WORK/split.pdf" 2>&1 >/dev/null | grep measured
+printf '  %s\n' "$(pdfinfo "$WORK/split.pdf" 2>/dev/null | grep Pages | tr -s ' ')"
+
 # The line printer alone on the PDF writer.
 "$BUILD/bench/quillon_bench_print"
