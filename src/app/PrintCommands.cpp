@@ -204,6 +204,33 @@ void WatchTableOfContents(model::Project& project, print::TocList& toc, platform
     };
 }
 
+// The --long-lines answer as a button of the long-line question, -1 when not given.
+int LongLineButton(const Arguments& args)
+{
+    if (!args.has(QStringLiteral("long-lines")))
+        return -1;
+    const int button = int(QStringList{"truncate", "wrap", "cancel"}.indexOf(args.value(QStringLiteral("long-lines"))));
+    if (button < 0)
+        throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
+    return button;
+}
+
+std::unique_ptr<platform::IPrintSurface> CreateSurface(const CliServices& services, std::ostream& err)
+{
+    if (!services.createPrintSurface) {
+        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+        return nullptr;
+    }
+    return services.createPrintSurface();
+}
+
+// "OUTPUT<TAB>N pages": the file written, or the printer that got the job.
+void ReportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)
+{
+    Write(out, (path.isEmpty() ? surface.CurrentDevice().deviceName : path) + QLatin1Char('\t') + QString::number(pages)
+                   + QStringLiteral(" pages\n"));
+}
+
 struct OutputChoice {
     QString path; // empty for a printer
 };
@@ -327,20 +354,12 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
         return 0;
     }
 
-    if (!services.createPrintSurface) {
-        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+    const int longLineButton = LongLineButton(args);
+    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    if (!surface)
         return 1;
-    }
-    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
     print::modProjectPrinterCalls chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
-
-    int longLineButton = -1;
-    if (args.has(QStringLiteral("long-lines"))) {
-        longLineButton = int(QStringList{"truncate", "wrap", "cancel"}.indexOf(args.value(QStringLiteral("long-lines"))));
-        if (longLineButton < 0)
-            throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
-    }
     ListingMessageBox fixedAnswers(longLineButton);
     config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
     print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
@@ -382,8 +401,7 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
         return 1;
     }
     Write(err, result.report + QLatin1Char('\n'));
-    Write(out, (output.path.isEmpty() ? surface->CurrentDevice().deviceName : output.path) + QLatin1Char('\t')
-                   + QString::number(result.pages) + QStringLiteral(" pages\n"));
+    ReportOutput(out, output.path, *surface, result.pages);
     return 0;
 }
 
@@ -420,11 +438,9 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
         Write(out, text);
         return 0;
     }
-    if (!services.createPrintSurface) {
-        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    if (!surface)
         return 1;
-    }
-    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
     print::modProjectPrinterCalls chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface,
                                              FileBaseName(vbp) + QStringLiteral(" TOC"));
@@ -436,8 +452,7 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
         Write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
         return 1;
     }
-    Write(out, (output.path.isEmpty() ? surface->CurrentDevice().deviceName : output.path) + QLatin1Char('\t')
-                   + QString::number(result.pages) + QStringLiteral(" pages\n"));
+    ReportOutput(out, output.path, *surface, result.pages);
     return 0;
 }
 
@@ -500,19 +515,10 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     print::PageSetup setup = print::PageSetup::FromOptions(session.options);
     ApplyPageOptions(args, setup);
     setup.TabWidthSetting = TabWidthArgument(args, setup.TabWidthSetting);
-    int longLineButton = -1;
-    if (args.has(QStringLiteral("long-lines"))) {
-        const QString action = args.value(QStringLiteral("long-lines"));
-        const QStringList actions{"truncate", "wrap", "cancel"};
-        longLineButton = int(actions.indexOf(action));
-        if (longLineButton < 0)
-            throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
-    }
-    if (!services.createPrintSurface) {
-        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+    const int longLineButton = LongLineButton(args);
+    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    if (!surface)
         return 1;
-    }
-    std::unique_ptr<platform::IPrintSurface> surface = services.createPrintSurface();
     print::modProjectPrinterCalls printer(*surface, setup);
     SourceForPrint source;
     if (std::optional<int> failed = LoadSource(args, reader, source, err))
@@ -559,8 +565,7 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     }
     if (run.abort)
         Note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
-    Write(out, (outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath) + QStringLiteral("\t")
-                   + QString::number(pages) + QStringLiteral(" pages\n"));
+    ReportOutput(out, outputPath, *surface, pages);
     return 0;
 }
 
