@@ -47,7 +47,7 @@ QString FileRoutineLines(const QString& path, const RoutineList& routines, int a
     const RoutineList members = CollectAggregateProperties(path, aggregateMode, &loaded, reader);
     if (members.empty())
         return text;
-    text += RoutineLine(*MakeAggregateRecord(path, aggregateMode, qint32(members.size()), reader));
+    text += RoutineLine(*MakeAggregateRecord(path, members.front()->ModuleName, aggregateMode, qint32(members.size())));
     const QChar tab = QLatin1Char('\t');
     for (const RoutinePtr& member : members) {
         text += FileNameOf(member->FilePath) + tab + QStringLiteral("MEMBER") + tab + member->RoutineName + tab

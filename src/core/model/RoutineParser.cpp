@@ -497,10 +497,15 @@ int AggregateModeFromName(const QString& routineName)
 
 RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
 {
+    const QString vbName = ReadVbName(path, reader);
+    return MakeAggregateRecord(path, vbName.isEmpty() ? FileBaseName(path) : vbName, mode, count);
+}
+
+RoutinePtr MakeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
+{
     auto record = std::make_shared<clsRoutineInfo>();
     record->FilePath = path;
-    const QString vbName = ReadVbName(path, reader);
-    record->ModuleName = vbName.isEmpty() ? FileBaseName(path) : vbName;
+    record->ModuleName = moduleName;
     record->RoutineName = AggregateName(mode);
     record->RoutineKind = kind::Aggregate;
     record->lSigLine = count;

@@ -51,6 +51,8 @@ QString AggregateName(int mode);
 int AggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
 RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count,
                                const SourceReader& reader = SourceReader::Default());
+// The same for a file whose module name is known (from its routines): no second read.
+RoutinePtr MakeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count);
 
 // The text an Aggregate record prints: the heading, then per member an empty line, ">>> "
 // and its name, and its lines. countsStatements marks the member lines that go into the

@@ -31,29 +31,6 @@ QString Plural(int n, const QString& word)
 }
 } // namespace
 
-bool modQLProcedures::IsPdfPrinter(const QString& deviceName)
-{
-    return UCase(deviceName).contains(QLatin1String("PDF"));
-}
-
-bool modQLProcedures::IsFileTarget(const QString& deviceName, const QString& port)
-{
-    const QString upper = UCase(port);
-    return IsPdfPrinter(deviceName) || upper == QLatin1String("FILE:") || upper == QLatin1String("PORTPROMPT:");
-}
-
-bool modQLProcedures::IsPhysicalPort(const QString& port)
-{
-    const QString upper = UCase(Trim(port));
-    if (upper.isEmpty())
-        return false;
-    for (const char* prefix : {"USB", "LPT", "COM", "WSD-", "IP_", "\\\\"}) {
-        if (upper.startsWith(QLatin1String(prefix)))
-            return true;
-    }
-    return false;
-}
-
 modQLProcedures::modQLProcedures(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
                                  config::modZRK_MsgBox& warnings, platform::IMessageBox& messages, DiagLog* log)
     : surface_(surface), setup_(setup), options_(options), warnings_(warnings), messages_(messages), log_(log),
@@ -74,7 +51,7 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
 {
     run_.statusCode = 0;
     const platform::PrinterInfo device = surface_.CurrentDevice();
-    fileTarget = IsFileTarget(device.deviceName, device.port);
+    fileTarget = ClassifyOutputTarget(device).fileTarget;
     if (fileTarget) {
         // A file has no duplex unit: the blank back pages of a duplex run are kept for
         // whoever prints the file two-sided.
@@ -383,7 +360,8 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
     }
     printer_.ApplyPageSetup();
     const platform::PrinterInfo device = surface_.CurrentDevice();
-    if (!IsPdfPrinter(device.deviceName) && !IsPhysicalPort(device.port)) {
+    const OutputTarget target = ClassifyOutputTarget(device);
+    if (!target.pdfPrinter && !target.physicalPort) {
         const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
             + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
             + QStringLiteral("If a .pdf file output is selected, output that would ")
@@ -421,7 +399,7 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
     frame_.FirstPageOfDocument = true;
     linesInPart_ = 0;
     pagesInEarlierParts_ = 0;
-    splitMode_ = fileTarget && IsPdfPrinter(device.deviceName) && GdiSpoolSize >= 1 && !OutputPath.isEmpty();
+    splitMode_ = fileTarget && target.pdfPrinter && GdiSpoolSize >= 1 && !OutputPath.isEmpty();
     if (splitMode_)
         parts_.Begin(OutputPath);
     totalSelected_ = 0;

@@ -114,10 +114,6 @@ public:
     PageFrame& frame() { return frame_; }
     PrintRunState& runState() { return run_; }
 
-    static bool IsPdfPrinter(const QString& deviceName);
-    static bool IsFileTarget(const QString& deviceName, const QString& port);
-    static bool IsPhysicalPort(const QString& port);
-
 private:
     bool PrepareOutputTarget(bool& fileTarget);
     const QStringList& LinesOf(const QString& path);

@@ -64,7 +64,8 @@ int ProcedureLists::FillProcedures()
         if (AggregateMode != 0) {
             const RoutineList members = CollectAggregateProperties(path, AggregateMode, &project_.RoutinesByFile, *reader_);
             if (!members.empty())
-                Procedures.push_back({MakeAggregateRecord(path, AggregateMode, qint32(members.size()), *reader_), QString(), false});
+                Procedures.push_back({MakeAggregateRecord(path, members.front()->ModuleName, AggregateMode, qint32(members.size())),
+                                      QString(), false});
         }
     }
     if (count == 0) {
