@@ -11,7 +11,9 @@
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
+#include "platform/Environment.h"
 #include "platform/PrinterDefaults.h"
+#include "print/OutputParts.h"
 
 #include <QFileInfo>
 
@@ -325,6 +327,32 @@ int RunMessages(const Arguments& args, Session& session, std::ostream& out)
     return 0;
 }
 
+int RunSpool(const Arguments& args, Session& session, std::ostream& out)
+{
+    const QStringList& words = args.positional;
+    if (words.size() > 1 || (words.size() == 1 && words[0] != QLatin1String("estimate")))
+        throw Usage{QStringLiteral("spool takes no argument, or: estimate")};
+    if (words.isEmpty()) {
+        Write(out, QStringLiteral("GDISpoolSize\t") + QString::number(session.options.Int(config::opt::GDISpoolSize))
+                       + QLatin1Char('\n'));
+        return 0;
+    }
+    const QString temp = platform::TempFolder();
+    const print::SpoolReadings readings = print::ReadSpoolReadings(temp);
+    auto mib = [](const std::optional<qint64>& bytes) {
+        return bytes ? QString::number(*bytes / 1048576) : QStringLiteral("unknown");
+    };
+    print::GdiSpoolEstimator estimator(session.options, [&readings] { return readings; });
+    const QString note = estimator.RecalibrateAtStart(
+        {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()});
+    Write(out, QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
+                   + QStringLiteral("disk\t") + mib(readings.freeDiskBytes) + QStringLiteral(" MiB free in ") + temp
+                   + QLatin1Char('\n') + QStringLiteral("descriptors\t") + QString::number(readings.objectsInUse)
+                   + QLatin1Char('\n') + QStringLiteral("GDISpoolSize\t") + QString::number(estimator.Value())
+                   + QLatin1Char('\n') + (note.isEmpty() ? QString() : note + QLatin1Char('\n')));
+    return 0;
+}
+
 } // namespace
 
 QString UsageText()
@@ -360,13 +388,19 @@ QString UsageText()
         "      options hold for this run only.\n"
         "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
         "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
+        "          [--spool N]\n"
         "          [page options of listing]\n"
         "      Document the project: every routine of every file (or of the files and\n"
         "      routines named), with dependency reports and loop brackets when asked.\n"
-        "      --list prints the queue instead.\n"
+        "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
+        "      this run (0: one file, no parts).\n"
         "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
         "      Print the table of contents with the print history and the project\n"
         "      summary; --text writes its lines (tags included) to standard output.\n"
+        "  spool [estimate]\n"
+        "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
+        "      no limit); estimate measures the machine, stores a new value and tells\n"
+        "      when it moved a value that was in use.\n"
         "  options\n"
         "      The options file's path, then every option with its value, by section.\n"
         "  options set SECTION KEY VALUE\n"
@@ -434,7 +468,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         valueOptions << PrintValueOptions();
     else if (command == QLatin1String("toc"))
         valueOptions << TocValueOptions();
-    else if (command != QLatin1String("options") && command != QLatin1String("messages"))
+    else if (command != QLatin1String("options") && command != QLatin1String("messages")
+             && command != QLatin1String("spool"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
@@ -469,6 +504,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             return RunOptions(*parsed, session, out, err);
         if (command == QLatin1String("messages"))
             return RunMessages(*parsed, session, out);
+        if (command == QLatin1String("spool"))
+            return RunSpool(*parsed, session, out);
         if (!chosen) {
             const QString stored = session.options.Text(config::opt::CodePage);
             chosen = CodePage::Find(stored);

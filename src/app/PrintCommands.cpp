@@ -231,6 +231,17 @@ void ReportOutput(std::ostream& out, const QString& path, const platform::IPrint
                    + QStringLiteral(" pages\n"));
 }
 
+// One "OUTPUT<TAB>N pages" line per file the run left (batches and "_Part" files stay separate).
+void ReportOutputs(std::ostream& out, const print::RunResult& result, const platform::IPrintSurface& surface)
+{
+    if (result.files.empty()) {
+        ReportOutput(out, result.outputPath, surface, result.pages);
+        return;
+    }
+    for (const print::OutputDocument& file : result.files)
+        ReportOutput(out, file.path, surface, file.pages);
+}
+
 struct OutputChoice {
     QString path; // empty for a printer
 };
@@ -372,6 +383,7 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     run.Brackets = args.has(QStringLiteral("brackets")) || session.options.Bool(config::opt::Brackets);
     run.TabWidth = setup.TabWidthSetting;
     run.OutputPath = output.path;
+    run.ProjectName = FileBaseName(vbp);
     run.GdiSpoolSize = session.options.Int(config::opt::GDISpoolSize);
     if (args.has(QStringLiteral("spool")))
         run.GdiSpoolSize = int(NumberArgument(args, "spool", 0, 1000000000));
@@ -396,12 +408,16 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
         Write(err, procedure + QLatin1Char('\n'));
     };
     const print::RunResult result = run.RunPrintQueue(lists.Queue);
+    if (!result.report.isEmpty())
+        Write(err, result.report + QLatin1Char('\n'));
     if (!result.ok || result.routinesPrinted == 0) {
-        Write(err, QStringLiteral("quillon: nothing was printed\n"));
+        if (!result.status.isEmpty())
+            Write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
+        Write(err, result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
+                                               : QStringLiteral("quillon: the output could not be written as one file\n"));
         return 1;
     }
-    Write(err, result.report + QLatin1Char('\n'));
-    ReportOutput(out, output.path, *surface, result.pages);
+    ReportOutputs(out, result, *surface);
     return 0;
 }
 
@@ -446,6 +462,7 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
                                              FileBaseName(vbp) + QStringLiteral(" TOC"));
     print::modQLProcedures run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
     run.OutputPath = output.path;
+    run.ProjectName = FileBaseName(vbp) + QStringLiteral(" TOC");
     run.Reader = &reader;
     const print::RunResult result = run.RunPrintQueue({{print::MakeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
     if (!result.ok || result.routinesPrinted == 0) {

@@ -31,6 +31,8 @@ const QHash<QString, MsgResult>& QuestionExceptions()
         {QStringLiteral("Form Image Exceeds GDI Spool Size"), MsgResult::No},
         // "Yes" ends the run so that the user can pick another target: a script keeps its target.
         {QStringLiteral("Output Target Is Not .pdf"), MsgResult::No},
+        // "Yes" asks for the file name again, which a script that gave none would do forever.
+        {QStringLiteral("File Selection Cancelled"), MsgResult::No},
     };
     return table;
 }

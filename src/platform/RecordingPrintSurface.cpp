@@ -1,5 +1,7 @@
 #include "platform/RecordingPrintSurface.h"
 
+#include <QFile>
+
 namespace quillon::platform {
 
 RecordingPrintSurface::RecordingPrintSurface()
@@ -35,8 +37,10 @@ double RecordingPrintSurface::SheetHeight() const
     return orientation_ == 2 ? width : height;
 }
 
-RecordingPrintSurface::Op RecordingPrintSurface::Base(Op::Kind kind) const
+RecordingPrintSurface::Op RecordingPrintSurface::Base(Op::Kind kind)
 {
+    if (kind != Op::Kind::EndDocument)
+        OpenDocumentIfEnded();
     Op op;
     op.kind = kind;
     op.page = page_;
@@ -92,8 +96,18 @@ void RecordingPrintSurface::FillBox(double x1, double y1, double x2, double y2, 
     Record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, LineStyle::Solid);
 }
 
+void RecordingPrintSurface::OpenDocumentIfEnded()
+{
+    if (!ended_)
+        return;
+    ended_ = false;
+    ++page_;
+    documentStart_ = page_;
+}
+
 void RecordingPrintSurface::NewPage()
 {
+    OpenDocumentIfEnded();
     ++page_;
     ops.push_back(Base(Op::Kind::NewPage));
     x_ = 0;
@@ -103,6 +117,13 @@ void RecordingPrintSurface::NewPage()
 bool RecordingPrintSurface::EndDocument()
 {
     ops.push_back(Base(Op::Kind::EndDocument));
+    documents.push_back({outputFile, PagesStarted()});
+    if (writeFiles && !outputFile.isEmpty()) {
+        QFile file(outputFile);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write("recorded document of " + QByteArray::number(PagesStarted()) + " pages\n");
+    }
+    ended_ = true;
     return !failEnd;
 }
 

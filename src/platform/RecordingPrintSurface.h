@@ -39,6 +39,14 @@ public:
 
     std::vector<Op> ops;
     QString outputFile;
+    // One entry per ended document: the file it went to and its pages. With writeFiles set,
+    // ending a document also writes a small non-empty file under that name.
+    struct Document {
+        QString file;
+        int pages = 0;
+    };
+    std::vector<Document> documents;
+    bool writeFiles = false;
 
     // Texts printed, in order; with page numbers when asked.
     QStringList Texts() const;
@@ -94,10 +102,12 @@ public:
 
     void NewPage() override;
     bool EndDocument() override;
-    int PagesStarted() const override { return page_; }
+    // Pages of the current document (op.page keeps counting across documents).
+    int PagesStarted() const override { return page_ - documentStart_ + 1; }
 
 private:
-    Op Base(Op::Kind kind) const;
+    Op Base(Op::Kind kind);
+    void OpenDocumentIfEnded();
     void Record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style);
 
     PrinterInfo current_;
@@ -111,6 +121,8 @@ private:
     double y_ = 0;
     quint32 color_ = 0;
     int page_ = 1;
+    int documentStart_ = 1;
+    bool ended_ = false; // the next operation opens a new document on a new page
 };
 
 } // namespace quillon::platform

@@ -303,6 +303,27 @@ TEST_F(CliOptions, TheCodePageOptionAppliesUnlessTheCommandLineNamesOne)
     EXPECT_TRUE(run.err.contains("unknown code page \"ebcdic\"; windows-1252 applies"));
 }
 
+TEST_F(CliOptions, SpoolShowsTheLimitAndEstimateStoresANewOne)
+{
+    EXPECT_EQ(Cli({"spool"}).out, "GDISpoolSize\t0\n");
+    const CliRun first = Cli({"spool", "estimate"});
+    ASSERT_EQ(first.code, 0) << qPrintable(first.err);
+    const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << "no note when the old value was 0: " << qPrintable(first.out);
+    EXPECT_TRUE(lines[0].startsWith("memory\t"));
+    EXPECT_TRUE(lines[1].startsWith("disk\t"));
+    EXPECT_TRUE(lines[2].startsWith("descriptors\t"));
+    const int value = lines[3].section('\t', 1).toInt();
+    EXPECT_GE(value, 475);
+    EXPECT_LE(value, 7600);
+    EXPECT_EQ(Cli({"spool"}).out, "GDISpoolSize\t" + QString::number(value) + "\n") << "stored in the options file";
+
+    ASSERT_EQ(Cli({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
+    const CliRun moved = Cli({"spool", "estimate"});
+    EXPECT_TRUE(moved.out.contains("GDI Spool Size recalibrated from 9999 to ")) << qPrintable(moved.out);
+    EXPECT_EQ(Cli({"spool", "now"}).code, 2);
+}
+
 TEST_F(CliOptions, MessagesAreListedAndRestored)
 {
     QDir().mkpath(fx.path("appdata/Quillon"));

@@ -166,6 +166,37 @@ bool AskToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, 
         == platform::MsgResult::Yes;
 }
 
+GdiSpoolEstimator::GdiSpoolEstimator(config::Options& options, std::function<SpoolReadings()> readings)
+    : options_(options), readings_(std::move(readings))
+{
+}
+
+int GdiSpoolEstimator::Value() const
+{
+    return options_.Int(config::opt::GDISpoolSize);
+}
+
+bool GdiSpoolEstimator::Estimate(const SpoolFont& font)
+{
+    estimatedFor_ = font;
+    return StoreGdiSpoolSize(options_, EstimateGdiSpoolSize(readings_()));
+}
+
+QString GdiSpoolEstimator::RecalibrateAtStart(const SpoolFont& font)
+{
+    const int previous = Value();
+    Estimate(font);
+    return SpoolRecalibratedNote(previous, Value());
+}
+
+bool GdiSpoolEstimator::OfferReestimate(platform::IMessageBox& box, const SpoolFont& current)
+{
+    // Nothing was estimated for any font in this session: there is no change to tell about.
+    if (!estimatedFor_ || !AskToReestimate(box, *estimatedFor_, current))
+        return false;
+    return Estimate(current);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 qint64 ImageSpoolLines(double printableHeight, double charHeight, int imagePages)

@@ -79,6 +79,30 @@ struct SpoolFont {
 // estimate. True when the user wants a new estimate.
 bool AskToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, const SpoolFont& current);
 
+// The estimate over a session: made at program start, offered again before a print command
+// when the body font has changed since.
+class GdiSpoolEstimator {
+public:
+    GdiSpoolEstimator(config::Options& options, std::function<SpoolReadings()> readings);
+
+    // Estimates and stores a new value for the font; false when the options file could not be written.
+    bool Estimate(const SpoolFont& font);
+    // At program start: estimates and stores, and gives the note for the status text when a
+    // value that was in use moved (empty otherwise).
+    QString RecalibrateAtStart(const SpoolFont& font);
+    // Before a print command: asks when the font differs from the last estimate's and
+    // estimates again on Yes. True when a new value was stored.
+    bool OfferReestimate(platform::IMessageBox& box, const SpoolFont& current);
+
+    const std::optional<SpoolFont>& EstimatedFor() const { return estimatedFor_; }
+    int Value() const;
+
+private:
+    config::Options& options_;
+    std::function<SpoolReadings()> readings_;
+    std::optional<SpoolFont> estimatedFor_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Counting lines and parts
 

@@ -13,8 +13,10 @@
 #include "print/OutputCombine.h"
 #include "platform/ProcessLauncher.h"
 #include "print/TocRecord.h"
+#include "print/OutputFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
@@ -55,6 +57,27 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
     if (fileTarget) {
         // A file has no duplex unit: the blank back pages of a duplex run are kept for
         // whoever prints the file two-sided.
+        names_.emplace(SuggestedOutputName(ProjectName, now()));
+        const QString suggested = Suggest(names_->Current());
+        // The notice prepares the user for the save dialog; a caller that names the files
+        // itself (the command line) has no dialog to prepare for.
+        if (ChooseOutputFile)
+            warnings_.Ask(SuggestedFileNameNotice(suggested, ClassifyOutputTarget(device).pdfPrinter, bool(CopyToClipboard)));
+        OutputFileRequest request;
+        request.suggested = suggested;
+        request.batch = batch_;
+        request.previous = currentFile_;
+        batchFileReserved_ = !ChooseOutputFile && batch_ > 1;
+        if (ChooseOutputFile || batch_ > 1) {
+            const QString chosen = ChooseFile(request);
+            if (chosen.isEmpty()) {
+                run_.statusCode = 1;
+                return false;
+            }
+            OutputPath = chosen;
+        }
+        batchFile_ = OutputPath;
+        currentFile_ = OutputPath;
         if (!OutputPath.isEmpty())
             surface_.SetOutputFile(OutputPath);
         return true;
@@ -217,20 +240,95 @@ bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const cls
     return true;
 }
 
+QString modQLProcedures::Suggest(const QString& name)
+{
+    if (CopyToClipboard)
+        CopyToClipboard(name);
+    return name;
+}
+
+QString modQLProcedures::DerivedFile(const OutputFileRequest& request) const
+{
+    // Names nobody typed never take an existing file: ReserveUniqueFile picks a free one.
+    if (request.oversizePart > 0)
+        return ReserveUniqueFile(WithoutPdfExtension(batchFile_) + QStringLiteral("_Part")
+                                 + QString::number(request.oversizePart) + QStringLiteral(".pdf"));
+    const QString folder = QFileInfo(request.previous.isEmpty() ? OutputPath : request.previous).absolutePath();
+    return ReserveUniqueFile(folder + QLatin1Char('/') + FileNameOf(request.suggested));
+}
+
+QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
+{
+    for (;;) {
+        const QString chosen = ChooseOutputFile ? ChooseOutputFile(request) : DerivedFile(request);
+        if (!chosen.isEmpty())
+            return chosen;
+        if (!ChooseOutputFile)
+            return QString(); // the folder took no file: nothing to try again
+        const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
+            + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
+        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("File Selection Cancelled"), text,
+                                  platform::MsgButtons::YesNo)
+            != platform::MsgResult::Yes)
+            return QString();
+    }
+}
+
+bool modQLProcedures::EndCurrentDocument()
+{
+    documents_.push_back({currentFile_, surface_.PagesStarted()});
+    pagesDone_ += surface_.PagesStarted();
+    documentOpen_ = false;
+    if (surface_.EndDocument())
+        return true;
+    failed_ = true;
+    ReportPrinterError();
+    return false;
+}
+
 bool modQLProcedures::StartNextPart()
 {
-    pagesInEarlierParts_ += surface_.PagesStarted();
-    if (!surface_.EndDocument())
+    if (!EndCurrentDocument())
         return false;
+    // The part replaces the file it continues in the list of files that stay.
+    documents_.pop_back();
     QString error;
     const QString next = parts_.StartNext(&error);
     if (next.isEmpty()) {
+        failed_ = true;
         messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
                               QStringLiteral("The next output part could not be created: ") + error);
         return false;
     }
+    Suggest(next);
     surface_.SetOutputFile(next);
+    currentFile_ = next;
+    documentOpen_ = true;
     SetStatus(TemporaryPartStatus(next));
+    printer_.ComputePageGeometry(false);
+    frame_.FirstPageOfDocument = true;
+    linesInPart_ = 0;
+    return true;
+}
+
+bool modQLProcedures::StartNextOversizeFile()
+{
+    if (!EndCurrentDocument())
+        return false;
+    ++oversizePart_;
+    OutputFileRequest request;
+    request.suggested = Suggest(names_ ? names_->ForOversizePart(oversizePart_) : QString());
+    request.batch = batch_;
+    request.oversizePart = oversizePart_;
+    request.previous = currentFile_;
+    const QString next = ChooseFile(request);
+    if (next.isEmpty()) {
+        endStatus_ = kOversizeAbandonedStatus;
+        return false;
+    }
+    surface_.SetOutputFile(next);
+    currentFile_ = next;
+    documentOpen_ = true;
     printer_.ComputePageGeometry(false);
     frame_.FirstPageOfDocument = true;
     linesInPart_ = 0;
@@ -252,13 +350,21 @@ void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, 
             break;
         AddLineStatements(lines[n - 1], statements_);
         ++linesInPart_;
-        // A routine larger than a whole file goes on in the next part at an even page.
-        if (oversize && splitMode_ && n < last
+        // A routine larger than a whole file goes on in the next file at an even page.
+        if (oversize && spoolControl_ && n < last
             && OversizeRoutineStopsHere(frame_.PageNumber != pageBefore, frame_.PageNumber, linesInPart_,
                                         frame_.LinesPerPage, GdiSpoolSize)) {
-            frame_.PrintFooter();
-            if (!StartNextPart()) {
+            if (!splitMode_ && !AskContinueOversize(messages_, oversizePart_)) {
+                oversizeAbandoned_ = true;
+                endStatus_ = kOversizeAbandonedStatus;
                 run_.abort = true;
+                break;
+            }
+            frame_.PrintFooter();
+            if (!(splitMode_ ? StartNextPart() : StartNextOversizeFile())) {
+                oversizeAbandoned_ = !failed_;
+                run_.abort = true;
+                documentOpen_ = false;
                 break;
             }
             frame_.StartPage();
@@ -339,7 +445,9 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
             PrintLines(lines, first, last, routine, title, oversize_);
         }
     }
-    frame_.EndRoutine();
+    // A document that could not go on in its next file takes nothing more.
+    if (documentOpen_)
+        frame_.EndRoutine();
     UpdateHistory(routine);
     if (dependency) {
         // The report was written for this print only.
@@ -350,7 +458,29 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
     return true;
 }
 
+void modQLProcedures::ReportPrinterError()
+{
+    messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+                          QStringLiteral("Printing has terminated with error 0:  the output could not be completed")
+                              + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
+                              + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or")
+                              + kCrLf + QStringLiteral("    o  do not have permission to access the selected ")
+                              + QStringLiteral("drive/folder/file, or") + kCrLf
+                              + QStringLiteral("    o  changed the printer while the file selection ")
+                              + QStringLiteral("dialog was open.") + kCrLf
+                              + QStringLiteral("If none of the above apply or the selected output target ")
+                              + QStringLiteral("was a physical printer, some other unspecified printer ")
+                              + QStringLiteral("error occurred.") + kCrLf + kCrLf
+                              + QStringLiteral("Control will be returned to the main screen."));
+}
+
 RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
+{
+    std::vector<ListRow> copy = queue;
+    return RunPrintQueue(copy);
+}
+
+RunResult modQLProcedures::RunPrintQueue(std::vector<ListRow>& queue)
 {
     RunResult result;
     if (queue.empty()) {
@@ -358,24 +488,6 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
                               QStringLiteral("No routines are in the print queue."));
         return result;
     }
-    printer_.ApplyPageSetup();
-    const platform::PrinterInfo device = surface_.CurrentDevice();
-    const OutputTarget target = ClassifyOutputTarget(device);
-    if (!target.pdfPrinter && !target.physicalPort) {
-        const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
-            + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
-            + QStringLiteral("If a .pdf file output is selected, output that would ")
-            + QStringLiteral("otherwise exceed the GDI spool limit will be ")
-            + QStringLiteral("automatically continued in temporary files and then ")
-            + QStringLiteral("combined into the single file you name.  Otherwise, ")
-            + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
-            + QStringLiteral("Do you want to change the output target?");
-        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
-                                  text, platform::MsgButtons::YesNo)
-            == platform::MsgResult::Yes)
-            return result;
-    }
-    ++batch_;
     // The history of every routine printed is written once, however the run ends.
     struct HistoryRun {
         IPrintHistory* history;
@@ -390,73 +502,196 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
                 history->EndRun();
         }
     } historyRun(History);
-    bool fileTarget = false;
-    if (!PrepareOutputTarget(fileTarget))
-        return result;
-    printer_.ComputePageGeometry(batch_ == 1);
-    loadedPath_.clear();
+    runStart_ = now();
+    documents_.clear();
+    pagesDone_ = 0;
+    sentInRun_ = 0;
+    endStatus_.clear();
+    failed_ = false;
+    currentFile_.clear();
+    bool continuation = false;
+    for (;;) {
+        size_t processed = 0;
+        const BatchEnd end = RunBatch(queue, continuation, processed);
+        sentInRun_ += routinesSent_;
+        if (end == BatchEnd::NextBatch) {
+            // What this batch sent is unselected, so the next batch starts after it.
+            for (size_t i = 0; i < processed && i < queue.size(); ++i)
+                queue[i].selected = false;
+            continuation = true;
+            continue;
+        }
+        if (end == BatchEnd::Cancelled || end == BatchEnd::Failed) {
+            result.routinesPrinted = sentInRun_;
+            result.status = endStatus_;
+            batch_ = 0;
+            return result;
+        }
+        return FinishRun(result);
+    }
+}
+
+modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
+{
     routinesSent_ = 0;
-    frame_.FirstPageOfDocument = true;
-    linesInPart_ = 0;
-    pagesInEarlierParts_ = 0;
-    splitMode_ = fileTarget && target.pdfPrinter && GdiSpoolSize >= 1 && !OutputPath.isEmpty();
-    if (splitMode_)
-        parts_.Begin(OutputPath);
+    printer_.ApplyPageSetup();
+    const platform::PrinterInfo device = surface_.CurrentDevice();
+    target_ = ClassifyOutputTarget(device);
+    if (!continuation && !target_.pdfPrinter && !target_.physicalPort) {
+        const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
+            + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
+            + QStringLiteral("If a .pdf file output is selected, output that would ")
+            + QStringLiteral("otherwise exceed the GDI spool limit will be ")
+            + QStringLiteral("automatically continued in temporary files and then ")
+            + QStringLiteral("combined into the single file you name.  Otherwise, ")
+            + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
+            + QStringLiteral("Do you want to change the output target?");
+        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
+                                  text, platform::MsgButtons::YesNo)
+            == platform::MsgResult::Yes)
+            return BatchEnd::Cancelled;
+    }
+    ++batch_;
+    if (!PrepareOutputTarget(fileTarget_))
+        return BatchEnd::Cancelled;
+    printer_.ComputePageGeometry(batch_ == 1);
+    documentOpen_ = true;
+    spoolControl_ = fileTarget_ && GdiSpoolSize >= 1;
+    splitMode_ = spoolControl_ && target_.pdfPrinter && !OutputPath.isEmpty();
     totalSelected_ = 0;
     for (const ListRow& row : queue)
         totalSelected_ += row.selected ? 1 : 0;
+    if (splitMode_) {
+        parts_.Begin(OutputPath);
+        std::vector<SpoolRow> rows;
+        for (const ListRow& row : queue) {
+            SpoolRow spool;
+            spool.selected = row.selected;
+            spool.image = KindIs(*row.routine, QLatin1StringView("IMAGE"));
+            spool.startLine = row.routine->lStartLine;
+            spool.endLine = row.routine->lEndLine;
+            rows.push_back(spool);
+        }
+        if (ExpectsMultipleTemporaryFiles(EstimateParts(rows, GdiSpoolSize), GdiSpoolSize))
+            warnings_.Ask(MultipleTemporaryFilesNotice());
+    }
+    loadedPath_.clear();
+    frame_.FirstPageOfDocument = true;
+    linesInPart_ = 0;
+    oversizePart_ = 0;
 
-    for (const ListRow& row : queue) {
-        if (!row.selected)
+    for (size_t i = 0; i < queue.size(); ++i) {
+        const ListRow& row = queue[i];
+        if (!row.selected) {
+            processed = i + 1;
             continue;
+        }
         clsRoutineInfo& routine = *row.routine;
         run_.tocPrint = KindIs(routine, QLatin1StringView("TOC"));
         oversize_ = false;
-        if (splitMode_) {
+        oversizeAbandoned_ = false;
+        SpoolDecision decision;
+        const bool image = KindIs(routine, QLatin1StringView("IMAGE"));
+        if (spoolControl_ && !image) {
             SpoolRoutine spool;
-            spool.image = KindIs(routine, QLatin1StringView("IMAGE"));
             spool.startLine = routine.lStartLine;
             spool.endLine = routine.lEndLine;
             SpoolCounters counters;
             counters.spoolControl = true;
-            counters.splitMode = true;
+            counters.splitMode = splitMode_;
             counters.gdiSpoolSize = GdiSpoolSize;
             counters.linesInPart = linesInPart_;
-            const SpoolDecision decision = DecideSpoolLimit(spool, counters);
-            if (decision.action == SpoolAction::NextTemporaryPart && !StartNextPart())
+            decision = DecideSpoolLimit(spool, counters);
+            switch (decision.action) {
+            case SpoolAction::NextTemporaryPart:
+                if (!StartNextPart())
+                    return BatchEnd::Failed;
                 break;
-            oversize_ = decision.action == SpoolAction::StartOversize || decision.action == SpoolAction::ContinueOversize;
+            case SpoolAction::EndBatch:
+                if (!EndCurrentDocument())
+                    return BatchEnd::Failed;
+                if (AskNextBatch(messages_, 1, routinesSent_, totalSelected_))
+                    return BatchEnd::NextBatch;
+                endStatus_ = kBatchTerminatedStatus;
+                return BatchEnd::Terminated;
+            case SpoolAction::StartOversize:
+            case SpoolAction::ContinueOversize:
+                oversize_ = true;
+                if (!splitMode_ && oversizePart_ == 0) {
+                    // The routine fills files of its own: the file it starts in is its first part.
+                    oversizePart_ = 1;
+                    OutputFileRequest request;
+                    request.suggested = Suggest(names_ ? names_->ForOversizePart(1) : QString());
+                    request.batch = batch_;
+                    request.oversizePart = 1;
+                    request.previous = currentFile_;
+                    const QString first = ChooseFile(request);
+                    if (first.isEmpty()) {
+                        endStatus_ = kOversizeAbandonedStatus;
+                        return BatchEnd::Terminated;
+                    }
+                    // Nothing is in the current file yet: it is given up for the part's name,
+                    // and an empty file reserved under a derived name goes with it.
+                    if (first != currentFile_ && batchFileReserved_)
+                        QFile::remove(currentFile_);
+                    surface_.SetOutputFile(first);
+                    currentFile_ = first;
+                }
+                break;
+            default:
+                break;
+            }
         }
         frame_.EstimatePages(routine, Reader);
+        const qint64 linesBefore = linesInPart_;
         if (PrintRoutine(routine))
             ++routinesSent_;
+        processed = i + 1;
+        if (failed_)
+            return BatchEnd::Failed;
+        if (oversizeAbandoned_)
+            return BatchEnd::Terminated;
+        if (oversize_) {
+            // The next routine starts a file of its own.
+            oversizePart_ = 0;
+        } else if (spoolControl_) {
+            linesInPart_ = linesBefore + decision.routineLines;
+        }
     }
     if (totalSelected_ == 0) {
         messages_.ShowMessage(platform::MsgIcon::Exclamation, config::kProductName,
                               QStringLiteral("No procedures were selected to print."));
-        return result;
+        return BatchEnd::Cancelled;
     }
+    return BatchEnd::Finished;
+}
 
-    result.pages = pagesInEarlierParts_ + surface_.PagesStarted();
-    result.routinesPrinted = routinesSent_;
-    result.outputPath = fileTarget ? OutputPath : QString();
-    if (!surface_.EndDocument()) {
-        messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
-                              QStringLiteral("Printing has terminated with error 0:  the output could not be completed")
-                                  + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
-                                  + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or")
-                                  + kCrLf + QStringLiteral("    o  do not have permission to access the selected ")
-                                  + QStringLiteral("drive/folder/file, or") + kCrLf
-                                  + QStringLiteral("    o  changed the printer while the file selection ")
-                                  + QStringLiteral("dialog was open.") + kCrLf
-                                  + QStringLiteral("If none of the above apply or the selected output target ")
-                                  + QStringLiteral("was a physical printer, some other unspecified printer ")
-                                  + QStringLiteral("error occurred.") + kCrLf + kCrLf
-                                  + QStringLiteral("Control will be returned to the main screen."));
+RunResult modQLProcedures::FinishRun(RunResult result)
+{
+    const platform::PrinterInfo device = surface_.CurrentDevice();
+    if (documentOpen_ && !EndCurrentDocument()) {
         batch_ = 0;
+        result.routinesPrinted = sentInRun_;
         return result;
     }
+    result.pages = pagesDone_;
+    result.routinesPrinted = sentInRun_;
+    result.batches = batch_;
+    result.outputPath = fileTarget_ ? OutputPath : QString();
+    result.status = endStatus_;
+    if (fileTarget_)
+        result.files = documents_;
     SetStatus(QStringLiteral("Running File Integrity Test"));
+    if (!target_.pdfPrinter && fileTarget_) {
+        QString suffix;
+        const VerifyResult verified = VerifyOutput(currentFile_, target_, GdiSpoolSize, &warnings_, Waits, &suffix);
+        if (verified == VerifyResult::Empty) {
+            result.status += suffix;
+            run_.statusCode = 1;
+            batch_ = 0;
+            return result;
+        }
+    }
     QString combinedReport;
     if (splitMode_ && parts_.HasTemporaryParts()) {
         platform::ProcessLauncher launcher;
@@ -465,23 +700,37 @@ RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
         result.parts = int(parts_.Files().size());
         result.combined = combine.Succeeded();
         if (!combine.Succeeded()) {
+            // The parts stay: they are the output.
+            result.files.clear();
+            for (const QString& part : parts_.Files())
+                result.files.push_back({part, 0});
             result.report = combine.text;
             batch_ = 0;
             return result;
         }
+        // One file holds every page now.
+        result.files = {{OutputPath, result.pages}};
         combinedReport = combine.text;
     }
-    if (fileTarget) {
-        result.report = Plural(routinesSent_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
-            + device.deviceName + QStringLiteral(").") + kCrLf + QStringLiteral("Find the file name")
-            + QStringLiteral(" selected for the output and use a PDF/file ") + QStringLiteral("reader to open and print ")
-            + QStringLiteral("the ") + QStringLiteral("file as needed.");
+    const bool severalSets = batch_ > 1 || result.files.size() > 1;
+    if (fileTarget_) {
+        result.report = Plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
+            + device.deviceName + QStringLiteral(").");
+        if (batch_ > 1) {
+            result.report += kCrLf + QStringLiteral("    Starting at ") + TwelveHourTime(runStart_.time(), true) + kCrLf
+                + QStringLiteral("    Ending at ") + TwelveHourTime(now().time(), true);
+        }
+        result.report += kCrLf + QStringLiteral("Find the file name") + QStringLiteral(" selected for the output and use a PDF/file ")
+            + QStringLiteral("reader to open and print ") + (severalSets ? QStringLiteral("each ") : QStringLiteral("the "))
+            + QStringLiteral("file as needed.");
     } else {
-        result.report = QStringLiteral("Output of ") + Plural(routinesSent_, QStringLiteral("procedure"))
+        result.report = QStringLiteral("Output of ") + Plural(sentInRun_, QStringLiteral("procedure"))
             + QStringLiteral(" sent to ") + device.deviceName + QStringLiteral(" completed.");
     }
     if (!combinedReport.isEmpty())
         result.report += kCrLf + combinedReport;
+    if (!endStatus_.isEmpty())
+        result.report += kCrLf + endStatus_;
     result.ok = true;
     batch_ = 0;
     return result;

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quillon::analysis {
 class modDep;
@@ -63,15 +64,34 @@ private:
     TocList& list_;
 };
 
+// One file a run wrote (file targets) and its pages.
+struct OutputDocument {
+    QString path;
+    int pages = 0;
+};
+
 // Counts of a run, for its completion report.
 struct RunResult {
     bool ok = false;
-    int routinesPrinted = 0;
+    int routinesPrinted = 0; // over every batch
     int pages = 0;
     QString report;     // the completion report
-    QString outputPath; // file targets
+    QString status;     // why the run ended early ("Batch printing terminated", ...), or a failure suffix
+    QString outputPath; // file targets: the user's file (split parts are combined into it)
     int parts = 1;      // output files written (combined into one when there were several)
     bool combined = true;
+    int batches = 1;
+    // The files that stay on disk, in the order they were written: one per batch, plus the
+    // "_Part" files of routines larger than a whole file outside split mode.
+    std::vector<OutputDocument> files;
+};
+
+// What the run asks for when it needs the name of an output file (file targets).
+struct OutputFileRequest {
+    QString suggested;    // the suggested output name, or its "_Part" n form for an oversize routine
+    int batch = 1;        // 1 for the run's first file, more for later batches
+    int oversizePart = 0; // above 0: the next part of a routine larger than a whole file
+    QString previous;     // the file the last document went to; empty for the run's first file
 };
 
 // Turns the print queue into one document: checks the target, prepares duplex and the page
@@ -93,6 +113,15 @@ public:
     std::function<void(const QString&)> Status;
     // The file a file target writes; empty asks for none (a printer).
     QString OutputPath;
+    // Names the output files of a file target. Without it the first file is OutputPath and
+    // later ones are derived from it; an empty answer is a cancelled save dialog.
+    std::function<QString(const OutputFileRequest&)> ChooseOutputFile;
+    // Puts a suggested name where the user can paste it, when the platform has a clipboard.
+    std::function<void(const QString&)> CopyToClipboard;
+    // The project's name without folder and extension, for the suggested output name.
+    QString ProjectName;
+    // How the output verification waits for the driver to write the file.
+    OutputWaits Waits = OutputWaits::System();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
     std::function<model::RoutinePtr(const QString&)> FindRoutine;
     // The most printed lines one output file takes (0: no limit). A PDF target continues in
@@ -102,6 +131,8 @@ public:
     const model::SourceReader* Reader = &model::SourceReader::Default();
     const model::RoutinesByFileMap* Loaded = nullptr;
 
+    // Rows printed in a batch that ended at the spool limit are unselected before the next batch.
+    RunResult RunPrintQueue(std::vector<ListRow>& queue);
     RunResult RunPrintQueue(const std::vector<ListRow>& queue);
     // Prints one routine with its frame; false when it was not printed (and is not counted).
     bool PrintRoutine(model::clsRoutineInfo& routine);
@@ -115,7 +146,16 @@ public:
     PrintRunState& runState() { return run_; }
 
 private:
+    enum class BatchEnd { Finished, Cancelled, NextBatch, Terminated, Failed };
+    BatchEnd RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processedRows);
+    RunResult FinishRun(RunResult result);
     bool PrepareOutputTarget(bool& fileTarget);
+    QString ChooseFile(const OutputFileRequest& request);
+    QString DerivedFile(const OutputFileRequest& request) const;
+    QString Suggest(const QString& name);
+    bool EndCurrentDocument();
+    bool StartNextOversizeFile();
+    void ReportPrinterError();
     const QStringList& LinesOf(const QString& path);
     void PrintLines(const QStringList& lines, int first, int last, model::clsRoutineInfo& routine,
                     const QString& title, bool oversize = false);
@@ -136,12 +176,27 @@ private:
     LinePrinter lines_;
 
     int batch_ = 0;
-    bool splitMode_ = false;
-    bool oversize_ = false; // the routine being printed is larger than a whole output file
+    bool fileTarget_ = false;
+    OutputTarget target_;
+    bool spoolControl_ = false; // a file target with a GDI Spool Size: output files have a line limit
+    bool splitMode_ = false;    // ... and a PDF printer: the run continues in temporary parts
+    bool oversize_ = false;     // the routine being printed is larger than a whole output file
+    int oversizePart_ = 0;      // outside split mode: the "_Part" file the routine is in
+    bool oversizeAbandoned_ = false;
+    bool documentOpen_ = false;
+    bool failed_ = false;
     qint64 linesInPart_ = 0;
-    int pagesInEarlierParts_ = 0;
+    int pagesDone_ = 0; // pages of the documents already ended
     TemporaryPartList parts_;
+    std::optional<SuggestedNames> names_;
+    QString batchFile_;   // the file the current batch started in
+    bool batchFileReserved_ = false; // ... created empty under a derived name
+    QString currentFile_; // the file the current document goes to
+    std::vector<OutputDocument> documents_;
+    QDateTime runStart_;
+    QString endStatus_;
     int routinesSent_ = 0;
+    int sentInRun_ = 0;
     int totalSelected_ = 0;
     QString loadedPath_;
     QStringList loadedLines_;

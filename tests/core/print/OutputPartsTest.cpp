@@ -291,6 +291,46 @@ TEST(SpoolEstimateTest, ReestimateIsOfferedOnlyWhenTheFontChanged)
     EXPECT_EQ(box.shown[0].buttons, MsgButtons::YesNo);
 }
 
+TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont)
+{
+    Fixture fx;
+    DiagLog log{QString()};
+    IniStore ini(fx.path("QLN.spi"), &log);
+    FakePrinter printer;
+    quillon::config::Options options(ini, printer);
+    options.Load();
+    SpoolReadings machine;
+    machine.availableMemoryBytes = 4096LL * 1048576;
+    machine.freeDiskBytes = 100000LL * 1048576;
+    machine.objectsInUse = 400;
+    GdiSpoolEstimator estimator(options, [&machine] { return machine; });
+    const SpoolFont courier{QStringLiteral("Courier New"), 10};
+
+    EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "a value of 0 was not in use: no note";
+    EXPECT_EQ(estimator.Value(), 2280);
+
+    machine.objectsInUse = 2000; // Int(8000 / 4) × 0.95
+    EXPECT_EQ(estimator.RecalibrateAtStart(courier),
+              QStringLiteral("GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to restore a previous "
+                             "value as desired if you have been making manual adjustments."));
+    EXPECT_EQ(ini.INIRead(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
+    EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "an unchanged value adds nothing";
+
+    ScriptedMessageBox box;
+    EXPECT_FALSE(estimator.OfferReestimate(box, courier));
+    EXPECT_TRUE(box.shown.empty());
+    machine.objectsInUse = 400;
+    box.results = {MsgResult::Yes};
+    EXPECT_TRUE(estimator.OfferReestimate(box, {QStringLiteral("Consolas"), 10}));
+    EXPECT_EQ(estimator.Value(), 2280);
+    EXPECT_EQ(estimator.EstimatedFor()->name, QStringLiteral("Consolas"));
+    EXPECT_FALSE(estimator.OfferReestimate(box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
+    EXPECT_EQ(box.shown.size(), 1u);
+
+    GdiSpoolEstimator fresh(options, [&machine] { return machine; });
+    EXPECT_FALSE(fresh.OfferReestimate(box, courier)) << "nothing estimated in this session: nothing to compare";
+}
+
 // ---------------------------------------------------------------------------------------------
 // Lines and parts
 

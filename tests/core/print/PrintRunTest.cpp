@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,230 @@ TEST(PrintRunTest, DependencyReportsPrintFromATemporaryFileThatIsRemoved)
     EXPECT_FALSE(lines.join(QString()).contains(QStringLiteral("[ZRK")));
     EXPECT_EQ(pseudo->FilePath, path) << "the record gets its file back";
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_DEP_*"}).isEmpty()) << "the report file is gone";
+}
+
+// Files of a non-PDF file target: batches at the spool limit, "_Part" files for a routine
+// larger than a whole file, the names asked for and the verification of the last file.
+struct SpoolBench {
+    LoadedProject p;
+    quillon::platform::RecordingPrintSurface surface;
+    quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
+    quillon::config::IniStore ini{p.fx.path("QLN.spi"), &p.log};
+    quillon::config::Options options{ini, printerDefaults};
+    quillon::platform::ScriptedMessageBox box;
+    quillon::config::modZRK_MsgBox warnings{ini, box};
+    PageSetup setup;
+    std::unique_ptr<modQLProcedures> run;
+    std::vector<OutputFileRequest> requests;
+    QStringList answers; // file names the "save dialog" gives, in order; "" cancels
+    QStringList clipboard;
+    qint64 clock = 0;
+
+    SpoolBench()
+    {
+        QStringList ten, big;
+        for (int i = 0; i < 8; ++i)
+            ten << QStringLiteral("x = %1").arg(i);
+        for (int i = 0; i < 400; ++i)
+            big << QStringLiteral("y = %1").arg(i);
+        p.Load({Module("modL", {{"R1", ten}, {"R2", ten}, {"R3", ten}, {"R4", ten}, {"Big", big}})});
+        surface.printers.push_back({QStringLiteral("Text To File"), QStringLiteral("Generic Text"), QStringLiteral("FILE:")});
+        surface.SelectDevice(QStringLiteral("Text To File"));
+        surface.writeFiles = true;
+    }
+    RunResult Print(std::vector<ListRow>& queue, int spool)
+    {
+        run = std::make_unique<modQLProcedures>(surface, setup, options, warnings, box, &p.log);
+        run->Reader = &p.reader;
+        run->GdiSpoolSize = spool;
+        run->ProjectName = QStringLiteral("Stock");
+        run->now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
+        run->CopyToClipboard = [this](const QString& name) { clipboard << name; };
+        run->ChooseOutputFile = [this](const OutputFileRequest& request) {
+            requests.push_back(request);
+            return answers.isEmpty() ? p.fx.path(request.suggested) : answers.takeFirst();
+        };
+        run->Waits = {[this](int ms) { clock += ms; }, [this] { return clock; }};
+        return run->RunPrintQueue(queue);
+    }
+    std::vector<ListRow> Queue(const QStringList& names)
+    {
+        std::vector<ListRow> queue;
+        for (const QString& name : names) {
+            auto routine = p.Routine(QStringLiteral("MODL|") + name);
+            queue.push_back({routine, quillon::model::ListText(*routine), true});
+        }
+        return queue;
+    }
+    QStringList Titles() const
+    {
+        QStringList titles;
+        for (const Op& op : surface.ops) {
+            if (op.kind == Op::Kind::Text && op.bold && op.fontSize == 12 && !titles.contains(op.text))
+                titles << op.text;
+        }
+        return titles;
+    }
+    const quillon::platform::ScriptedMessageBox::Shown* Find(const QString& title) const
+    {
+        for (const auto& shown : box.shown) {
+            if (shown.title == title)
+                return &shown;
+        }
+        return nullptr;
+    }
+};
+
+TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSent)
+{
+    SpoolBench b;
+    std::vector<ListRow> queue = b.Queue({"R1", "R2", "R3", "R4"});
+    const RunResult result = b.Print(queue, 25); // two routines of 10 lines fit, a third does not
+    ASSERT_TRUE(result.ok) << result.report.toStdString();
+    const auto* reached = b.Find("GDI Spool Size Reached");
+    ASSERT_NE(reached, nullptr);
+    EXPECT_TRUE(reached->text.contains("Selected procedures 1 through 2 out of the total 4 selected procedures have been sent to file."));
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_EQ(result.batches, 2);
+    EXPECT_EQ(result.routinesPrinted, 4);
+    ASSERT_EQ(b.requests.size(), 2u) << "each batch asks for its own file";
+    EXPECT_EQ(b.requests[0].batch, 1);
+    EXPECT_EQ(b.requests[1].batch, 2);
+    EXPECT_EQ(b.requests[0].suggested, QStringLiteral("!2026-03-07 2.05.09 pm Stock Program Documentation.pdf"));
+    EXPECT_EQ(b.clipboard.first(), b.requests[0].suggested);
+    EXPECT_EQ(b.surface.documents.size(), 2u);
+    EXPECT_EQ(b.surface.documents[0].file, result.files[0].path);
+    EXPECT_FALSE(queue[0].selected) << "the first batch's rows are unselected for the next";
+    EXPECT_FALSE(queue[1].selected);
+    EXPECT_EQ(b.Titles(), (QStringList{"modL.bas|R1", "modL.bas|R2", "modL.bas|R3", "modL.bas|R4"}));
+    EXPECT_TRUE(result.report.startsWith("4 procedures sent to a file-based printer (Text To File).\r\n    Starting at 2:05:09 pm\r\n    Ending at 2:05:09 pm\r\n"));
+    EXPECT_TRUE(result.report.endsWith("reader to open and print each file as needed."));
+    // The second batch is a continuation: the target question is asked once.
+    int targetQuestions = 0;
+    for (const auto& shown : b.box.shown)
+        targetQuestions += shown.title == "Output Target Is Not .pdf" ? 1 : 0;
+    EXPECT_EQ(targetQuestions, 1);
+
+    SpoolBench no;
+    no.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::No};
+    std::vector<ListRow> again = no.Queue({"R1", "R2", "R3", "R4"});
+    const RunResult stopped = no.Print(again, 25);
+    EXPECT_TRUE(stopped.ok);
+    EXPECT_EQ(stopped.status, QStringLiteral("Batch printing terminated"));
+    EXPECT_EQ(stopped.routinesPrinted, 2);
+    EXPECT_EQ(no.surface.documents.size(), 1u) << "the ended batch is not ended twice";
+}
+
+TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
+{
+    SpoolBench b;
+    std::vector<ListRow> queue = b.Queue({"Big", "R1"});
+    const RunResult result = b.Print(queue, 150);
+    ASSERT_TRUE(result.ok) << result.report.toStdString();
+    ASSERT_GE(b.requests.size(), 3u);
+    EXPECT_EQ(b.requests[1].oversizePart, 1);
+    EXPECT_EQ(b.requests[1].suggested, QStringLiteral("!2026-03-07 2.05.09 pm Stock Program Documentation_Part1.pdf"));
+    EXPECT_EQ(b.requests[2].suggested, QStringLiteral("!2026-03-07 2.05.09 pm Stock Program Documentation_Part2.pdf"));
+    const auto* tooLarge = b.Find("Procedure Too Large - Continuing In New File");
+    ASSERT_NE(tooLarge, nullptr);
+    EXPECT_TRUE(tooLarge->text.startsWith("Part 1 of the current procedure has been sent to file."));
+    EXPECT_TRUE(tooLarge->text.contains("Press <Yes> to continue printing Part 2."));
+    // Every part but the last ends on an even page, so the parts print two-sided cleanly.
+    ASSERT_GE(b.surface.documents.size(), 3u);
+    for (size_t i = 0; i + 1 < b.surface.documents.size(); ++i)
+        EXPECT_EQ(b.surface.documents[i].pages % 2, 0) << i;
+    EXPECT_EQ(result.files.size(), b.surface.documents.size());
+    EXPECT_TRUE(result.files.front().path.endsWith("_Part1.pdf"));
+    EXPECT_EQ(result.routinesPrinted, 2);
+    EXPECT_TRUE(b.surface.Lines().contains("    y = 399")) << "the routine is printed to its end";
+    EXPECT_FALSE(QFileInfo::exists(b.p.fx.path("!2026-03-07 2.05.09 pm Stock Program Documentation.pdf")))
+        << "the first file's name was given up for the part's";
+
+    SpoolBench no;
+    no.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::No};
+    std::vector<ListRow> again = no.Queue({"Big", "R1"});
+    const RunResult abandoned = no.Print(again, 150);
+    EXPECT_EQ(abandoned.status, QStringLiteral("Oversize procedure split abandoned by user"));
+    EXPECT_EQ(no.surface.documents.size(), 1u);
+    EXPECT_FALSE(no.surface.Lines().contains("    y = 399"));
+    EXPECT_FALSE(no.Titles().contains("modL.bas|R1")) << "the run ends with the abandoned routine";
+}
+
+TEST(PrintRunSpoolTest, ACancelledSaveDialogCanBeTriedAgainOrEndsTheRun)
+{
+    SpoolBench b;
+    b.answers = {QString(), b.p.fx.path("chosen.pdf")};
+    b.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::Yes};
+    std::vector<ListRow> queue = b.Queue({"R1"});
+    const RunResult result = b.Print(queue, 0);
+    ASSERT_TRUE(result.ok);
+    const auto* cancelled = b.Find("File Selection Cancelled");
+    ASSERT_NE(cancelled, nullptr);
+    EXPECT_EQ(cancelled->text, QStringLiteral("The file save dialog was closed without selecting a file.\r\n\r\n"
+                                              "Click <Yes> to try again or <No> to abandon the print run."));
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files[0].path, b.p.fx.path("chosen.pdf"));
+
+    SpoolBench gaveUp;
+    gaveUp.answers = {QString()};
+    gaveUp.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::No};
+    std::vector<ListRow> again = gaveUp.Queue({"R1"});
+    EXPECT_FALSE(gaveUp.Print(again, 0).ok);
+    EXPECT_TRUE(gaveUp.surface.ops.empty()) << "nothing is printed without a file";
+}
+
+TEST(PrintRunSpoolTest, TheLastFileOfANonPdfTargetIsVerified)
+{
+    SpoolBench written;
+    std::vector<ListRow> queue = written.Queue({"R1"});
+    EXPECT_TRUE(written.Print(queue, 500).ok);
+    EXPECT_EQ(written.Find("Verify Output File"), nullptr);
+    EXPECT_EQ(written.Find("Bad Output File Notice"), nullptr);
+
+    SpoolBench renamed; // the driver wrote somewhere else
+    renamed.surface.writeFiles = false;
+    std::vector<ListRow> q2 = renamed.Queue({"R1"});
+    EXPECT_TRUE(renamed.Print(q2, 500).ok);
+    EXPECT_NE(renamed.Find("Verify Output File"), nullptr);
+
+    SpoolBench empty;
+    empty.surface.writeFiles = false;
+    const QString file = empty.p.fx.path("empty.pdf");
+    QFile(file).open(QIODevice::WriteOnly);
+    empty.answers = {file};
+    std::vector<ListRow> q3 = empty.Queue({"R1"});
+    const RunResult failed = empty.Print(q3, 500);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.status, QStringLiteral(" (Fail at 120)"));
+    EXPECT_NE(empty.Find("Bad Output File Notice"), nullptr);
+    EXPECT_EQ(empty.clock, 119 * 500) << "120 tries, 500 ms apart";
+
+    SpoolBench noLimit; // a GDI Spool Size of 0 checks nothing
+    noLimit.surface.writeFiles = false;
+    std::vector<ListRow> q4 = noLimit.Queue({"R1"});
+    EXPECT_TRUE(noLimit.Print(q4, 0).ok);
+    EXPECT_EQ(noLimit.Find("Verify Output File"), nullptr);
+}
+
+TEST(PrintRunSpoolTest, APdfRunThatNeedsPartsSaysSoAndNamesThemAfterTheUsersFile)
+{
+    SpoolBench b;
+    b.surface.SelectDevice(QStringLiteral("Recording PDF"));
+    b.answers = {b.p.fx.path("Docs.PDF")};
+    std::vector<ListRow> queue = b.Queue({"R1", "R2", "R3"});
+    const RunResult result = b.Print(queue, 25);
+    const auto* notice = b.Find("MULTIPLE TEMPORARY FILES EXPECTED");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->request.MessageKey, QStringLiteral("Multiple Temporary Files"));
+    EXPECT_EQ(b.Find("GDI Spool Size Reached"), nullptr) << "a PDF run never stops for a batch";
+    ASSERT_EQ(b.surface.documents.size(), 2u);
+    EXPECT_EQ(b.surface.documents[0].file, b.p.fx.path("Docs.PDF"));
+    EXPECT_EQ(b.surface.documents[1].file, b.p.fx.path("Docs_QLNTemp1.pdf"));
+    EXPECT_TRUE(b.clipboard.contains(b.p.fx.path("Docs_QLNTemp1.pdf")));
+    // The recorded parts are no PDF files: the combine fails and names both, which stay.
+    EXPECT_FALSE(result.ok);
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_TRUE(QFileInfo::exists(b.p.fx.path("Docs_QLNTemp1.pdf")));
 }
 
 } // namespace
