@@ -613,6 +613,20 @@ TEST_F(CliOptions, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
     EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
     EXPECT_TRUE(run.out.contains("[ZRK-N]"));
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
+
+    // A second run, simplex, of one routine of the other file: both histories show, and what
+    // was never printed keeps N/A and brings the note back.
+    run = ListingRun({"print", vbp, "--routines", "modb|other", "--simplex", "-o", fx.path("other.pdf")}, ops);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    run = ListingRun({"toc", vbp, "--text"}, ops);
+    const qsizetype other = run.out.indexOf("Public Sub Other\n");
+    ASSERT_GE(other, 0) << qPrintable(run.out);
+    EXPECT_TRUE(run.out.mid(other).section('\n', 1, 1).contains("Total Pages: 1S")) << qPrintable(run.out.mid(other, 200));
+    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1).contains("Total Pages: 2D"));
+    const qsizetype fileB = run.out.indexOf("modB.bas (");
+    ASSERT_GE(fileB, 0) << qPrintable(run.out);
+    EXPECT_TRUE(run.out.mid(fileB).section('\n', 2, 2).contains("Last Printed: N/A")) << qPrintable(run.out.mid(fileB, 300));
+    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
 }
 
 } // namespace

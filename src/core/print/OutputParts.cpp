@@ -542,8 +542,8 @@ FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& i
     const QString device = defaultDeviceSetting.section(QLatin1Char(','), 0, 0).trimmed();
     if (device.isEmpty() || device.compare(fileTargetDevice.trimmed(), Qt::CaseInsensitive) == 0) {
         box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Form Image Skipped"),
-                        QStringLiteral("The default printer could not be determined or is the same device as the file "
-                                       "target.  The form image will be skipped."));
+                        QStringLiteral("The Windows default printer could not be determined or is the same device as the "
+                                       "file target.  The form image will be skipped."));
         return {};
     }
     return {true, device};

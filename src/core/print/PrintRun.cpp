@@ -373,12 +373,45 @@ void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, 
     run_.stats.statements = statements_.count;
 }
 
+bool modQLProcedures::PrintImageRoutine(clsRoutineInfo& routine)
+{
+    SetStatus(QStringLiteral("Printing ") + FileNameOf(routine.FilePath) + QStringLiteral("|Image (Procedure ")
+              + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
+              + QLatin1Char(')'));
+    frame_.ConnectorsInUse = false;
+    frame_.HeaderTitle = FileNameOf(routine.FilePath) + QStringLiteral("|Image");
+    frame_.PageNumber = 0;
+    run_.abort = false;
+    if (!PrintImage || !PrintImage(routine))
+        return false;
+    // The next routine starts on a front side.
+    if (setup_.Duplex && frame_.PageNumber % 2 == 1 && !run_.abort)
+        frame_.PrintBlankPage();
+    frame_.EstimateFlag = false;
+    UpdateHistory(routine);
+    return true;
+}
+
+bool modQLProcedures::SendImageElsewhere(clsRoutineInfo& routine, const QString& fileDevice)
+{
+    const QString name = FileNameOf(routine.FilePath);
+    const FormImageRoute route = ChooseFormImageRoute(messages_, name, surface_.DefaultDeviceName(), fileDevice);
+    bool sent = false;
+    if (route.toDefaultPrinter) {
+        sent = PrintImageOnPrinter && PrintImageOnPrinter(routine, route.device);
+        if (!sent)
+            ReportDefaultPrinterNotSelected(messages_, route.device);
+    }
+    PrintOmittedOutputPage(frame_, name, sent);
+    return sent;
+}
+
 bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
 {
     if (Trim(routine.FilePath).isEmpty())
         return false;
     if (KindIs(routine, QLatin1StringView("IMAGE")))
-        return false; // form images print once the form image renderer exists
+        return PrintImageRoutine(routine);
     const QString originalPath = routine.FilePath;
     const bool dependency = KindIs(routine, QLatin1StringView("DEPENDENCY"));
     const bool toc = routine.RoutineName == QLatin1String("Table of Contents");
@@ -568,6 +601,9 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             SpoolRow spool;
             spool.selected = row.selected;
             spool.image = KindIs(*row.routine, QLatin1StringView("IMAGE"));
+            if (spool.image && row.selected)
+                spool.imageLines = ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight,
+                                                   ImagePages ? ImagePages(*row.routine) : 0);
             spool.startLine = row.routine->lStartLine;
             spool.endLine = row.routine->lEndLine;
             rows.push_back(spool);
@@ -592,8 +628,12 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
         oversizeAbandoned_ = false;
         SpoolDecision decision;
         const bool image = KindIs(routine, QLatin1StringView("IMAGE"));
-        if (spoolControl_ && !image) {
+        const int imagePages = image && ImagePages ? ImagePages(routine) : 0;
+        // Until a renderer is given, images print nothing and take no room in a file.
+        if (spoolControl_ && (!image || PrintImage)) {
             SpoolRoutine spool;
+            spool.image = image;
+            spool.imageLines = ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight, imagePages);
             spool.startLine = routine.lStartLine;
             spool.endLine = routine.lEndLine;
             SpoolCounters counters;
@@ -607,6 +647,13 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
                 if (!StartNextPart())
                     return BatchEnd::Failed;
                 break;
+            case SpoolAction::FormImageException:
+                // A drawing cannot be split across files: it goes to a printer or is left out,
+                // with a page in the file that says which.
+                if (SendImageElsewhere(routine, surface_.CurrentDevice().deviceName))
+                    ++routinesSent_;
+                processed = i + 1;
+                continue;
             case SpoolAction::EndBatch:
                 if (!EndCurrentDocument())
                     return BatchEnd::Failed;
@@ -642,7 +689,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
                 break;
             }
         }
-        frame_.EstimatePages(routine, Reader);
+        frame_.EstimatePages(routine, Reader, imagePages);
         const qint64 linesBefore = linesInPart_;
         if (PrintRoutine(routine))
             ++routinesSent_;

@@ -120,6 +120,12 @@ public:
     std::function<void(const QString&)> CopyToClipboard;
     // The project's name without folder and extension, for the suggested output name.
     QString ProjectName;
+    // Form images. PrintImage draws an "Image" routine on the run's surface and frame (false:
+    // nothing was printed); ImagePages counts its pages without drawing; PrintImageOnPrinter
+    // prints it as a job of its own on another device (false: the device could not be selected).
+    std::function<bool(model::clsRoutineInfo&)> PrintImage;
+    std::function<int(const model::clsRoutineInfo&)> ImagePages;
+    std::function<bool(model::clsRoutineInfo&, const QString& device)> PrintImageOnPrinter;
     // How the output verification waits for the driver to write the file.
     OutputWaits Waits = OutputWaits::System();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
@@ -156,6 +162,8 @@ private:
     bool EndCurrentDocument();
     bool StartNextOversizeFile();
     void ReportPrinterError();
+    bool PrintImageRoutine(model::clsRoutineInfo& routine);
+    bool SendImageElsewhere(model::clsRoutineInfo& routine, const QString& fileDevice);
     const QStringList& LinesOf(const QString& path);
     void PrintLines(const QStringList& lines, int first, int last, model::clsRoutineInfo& routine,
                     const QString& title, bool oversize = false);

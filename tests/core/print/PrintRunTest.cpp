@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/RecordingPrintSurface.h"
+#include "model/RoutineParser.h"
 #include "print/PrintRun.h"
 
 #include <QDir>
@@ -387,6 +388,122 @@ TEST(PrintRunSpoolTest, APdfRunThatNeedsPartsSaysSoAndNamesThemAfterTheUsersFile
     EXPECT_FALSE(result.ok);
     ASSERT_EQ(result.files.size(), 2u);
     EXPECT_TRUE(QFileInfo::exists(b.p.fx.path("Docs_QLNTemp1.pdf")));
+}
+
+// Form images go through the renderer hooks: their own status caption, the blank back page,
+// the history, and the exception for an image larger than a whole output file.
+struct ImageBench : SpoolBench {
+    int pagesDrawn = 2;
+    QStringList printedOn; // devices that got an image job of their own
+    bool printerSelectable = true;
+
+    ImageBench()
+    {
+        p.fx.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   Caption = \"A\"", "   ClientWidth = 4800",
+                                     "   ClientHeight = 3600", "End", "Attribute VB_Name = \"frmA\"", "Private Sub Form_Load()",
+                                     "End Sub"});
+    }
+    quillon::model::RoutinePtr Image()
+    {
+        const auto routines = quillon::model::SplitFileIntoRoutines(p.fx.path("frmA.frm"), p.reader);
+        for (const auto& routine : routines) {
+            if (quillon::model::KindIs(*routine, QLatin1StringView("IMAGE")))
+                return routine;
+        }
+        return nullptr;
+    }
+    RunResult PrintImages(std::vector<ListRow>& queue, int spool)
+    {
+        run = std::make_unique<modQLProcedures>(surface, setup, options, warnings, box, &p.log);
+        run->Reader = &p.reader;
+        run->GdiSpoolSize = spool;
+        run->OutputPath = p.fx.path("out.pdf");
+        run->Status = [this](const QString& text) { statuses << text; };
+        run->PrintImage = [this](quillon::model::clsRoutineInfo&) {
+            PageFrame& frame = run->frame();
+            for (int page = 1; page <= pagesDrawn; ++page) {
+                frame.HeaderTitle = QStringLiteral("frmA.frm|Image - Layer %1 of %2").arg(page).arg(pagesDrawn);
+                frame.StartPage();
+                surface.PrintText(u"drawing", true);
+                frame.PrintFooter();
+            }
+            return true;
+        };
+        run->ImagePages = [this](const quillon::model::clsRoutineInfo&) { return pagesDrawn; };
+        run->PrintImageOnPrinter = [this](quillon::model::clsRoutineInfo&, const QString& device) {
+            printedOn << device;
+            return printerSelectable;
+        };
+        return run->RunPrintQueue(queue);
+    }
+    QStringList statuses;
+};
+
+TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsCaptionAndBackPage)
+{
+    ImageBench b;
+    b.surface.SelectDevice(QStringLiteral("Recording PDF"));
+    b.setup.Duplex = true;
+    b.pagesDrawn = 3;
+    auto image = b.Image();
+    ASSERT_NE(image, nullptr);
+    std::vector<ListRow> queue{{image, QStringLiteral("frmA.frm|Image"), true}};
+    const auto r1 = b.p.Routine("MODL|R1");
+    queue.push_back({r1, quillon::model::ListText(*r1), true});
+    const RunResult result = b.PrintImages(queue, 0);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.routinesPrinted, 2);
+    EXPECT_TRUE(b.statuses.contains("Printing frmA.frm|Image (Procedure 1 of 2)"));
+    EXPECT_TRUE(b.surface.TextsOnPage(4).contains("(This Page Intentionally Left Blank)")) << "three pages, then the back";
+    EXPECT_TRUE(b.surface.TextsOnPage(5).contains("modL.bas|R1")) << "the next routine starts on a front side";
+
+    ImageBench none; // no renderer: the image prints nothing and is not counted
+    none.surface.SelectDevice(QStringLiteral("Recording PDF"));
+    std::vector<ListRow> q2{{none.Image(), QStringLiteral("frmA.frm|Image"), true}};
+    none.run = std::make_unique<modQLProcedures>(none.surface, none.setup, none.options, none.warnings, none.box, &none.p.log);
+    none.run->OutputPath = none.p.fx.path("none.pdf");
+    EXPECT_EQ(none.run->RunPrintQueue(q2).routinesPrinted, 0);
+}
+
+TEST(PrintRunImageTest, AnImageLargerThanAWholeFileGoesToTheDefaultPrinterOrIsSkipped)
+{
+    ImageBench b;
+    b.pagesDrawn = 4; // 4 pages of 63 lines: far beyond 100
+    b.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::Yes};
+    std::vector<ListRow> queue{{b.Image(), QStringLiteral("frmA.frm|Image"), true}};
+    const auto r1 = b.p.Routine("MODL|R1");
+    queue.push_back({r1, quillon::model::ListText(*r1), true});
+    const RunResult result = b.PrintImages(queue, 100);
+    ASSERT_TRUE(result.ok) << result.report.toStdString();
+    const auto* question = b.Find("Form Image Exceeds GDI Spool Size");
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(question->text.startsWith("The form image frmA.frm is estimated to exceed the GDI Spool Size limit by itself"));
+    EXPECT_EQ(b.printedOn, QStringList{"Recording PDF"}) << "the default printer, not the file target";
+    EXPECT_TRUE(b.surface.Texts().contains("A single page was omitted here - sent to the printer"));
+    EXPECT_TRUE(b.surface.Texts().contains("(frmA.frm)"));
+    EXPECT_FALSE(b.surface.Texts().contains("drawing")) << "the image never goes into the file";
+    EXPECT_EQ(result.routinesPrinted, 2);
+
+    ImageBench failing;
+    failing.pagesDrawn = 4;
+    failing.printerSelectable = false;
+    failing.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::Yes};
+    std::vector<ListRow> q2{{failing.Image(), QStringLiteral("frmA.frm|Image"), true}};
+    failing.PrintImages(q2, 100);
+    const auto* skipped = failing.Find("Form Image Skipped");
+    ASSERT_NE(skipped, nullptr);
+    EXPECT_EQ(skipped->text, QStringLiteral("The default printer Recording PDF could not be selected.  The form image will be skipped."));
+    EXPECT_TRUE(failing.surface.Texts().contains("A single page was omitted here - not sent to the printer"));
+
+    ImageBench sameDevice; // the default printer is the file target itself
+    sameDevice.pagesDrawn = 4;
+    sameDevice.surface.defaultDevice = QStringLiteral("Text To File");
+    sameDevice.box.results = {quillon::platform::MsgResult::No, quillon::platform::MsgResult::Yes};
+    std::vector<ListRow> q3{{sameDevice.Image(), QStringLiteral("frmA.frm|Image"), true}};
+    sameDevice.PrintImages(q3, 100);
+    ASSERT_NE(sameDevice.Find("Form Image Skipped"), nullptr);
+    EXPECT_TRUE(sameDevice.Find("Form Image Skipped")->text.startsWith("The Windows default printer could not be determined"));
+    EXPECT_TRUE(sameDevice.printedOn.isEmpty());
 }
 
 } // namespace
