@@ -32,13 +32,36 @@ QString IconName(MsgIcon icon)
     return QString();
 }
 
+void BatchMessageBox::Write(const QString& key, const QString& title, const QString& text, const QString& answer)
+{
+    QString line;
+    if (seen_.contains(key)) {
+        // A run can meet the same warning hundreds of times (every over-long line): the full
+        // text once is enough, then the line that tells this case apart.
+        QString own = text;
+        const qsizetype boilerplate = own.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
+        if (boilerplate >= 0)
+            own.truncate(boilerplate);
+        const QStringList lines = QString(own).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        line = title + QStringLiteral(" (again): ") + (lines.isEmpty() ? QString() : lines.last().trimmed()) + answer;
+    } else {
+        seen_.insert(key);
+        line = title + QStringLiteral(": ") + text + answer;
+    }
+    line += QLatin1Char('\n');
+    if (write)
+        write(line);
+    else
+        WriteErr(line);
+}
+
 MsgResult BatchMessageBox::ShowMessage(MsgIcon, const QString& title, const QString& text, MsgButtons buttons)
 {
     const MsgResult result = BatchResultFor(title, buttons);
     QString answer;
     if (buttons == MsgButtons::YesNo)
         answer = result == MsgResult::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
-    WriteErr(title + QStringLiteral(": ") + text + answer + QLatin1Char('\n'));
+    Write(title + QLatin1Char('\n') + text, title, text, answer);
     return result;
 }
 
@@ -48,8 +71,8 @@ void BatchMessageBox::ShowRequest(MsgBoxRequest& request)
     request.SuppressChoice = 0; // a script never hides a message for the user
     request.InputText = request.InputText.trimmed();
     const QString caption = request.Buttons[size_t(request.ClickedButton)];
-    WriteErr(request.Title + QStringLiteral(": ") + request.Text + QStringLiteral(" [answered ") + caption
-             + QStringLiteral("]\n"));
+    Write(request.MessageKey.isEmpty() ? request.Title + QLatin1Char('\n') + request.Text : request.MessageKey,
+          request.Title, request.Text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
 }
 
 MsgResult ScriptedMessageBox::ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons)

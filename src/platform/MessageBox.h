@@ -1,10 +1,12 @@
 #pragma once
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace quillon::platform {
@@ -64,6 +66,14 @@ class BatchMessageBox : public IMessageBox {
 public:
     MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons) override;
     void ShowRequest(MsgBoxRequest& request) override;
+
+    // Where the messages go (standard error unless replaced). A message met again is written
+    // as one line: its title, "(again)", the last line of its own text and the answer.
+    std::function<void(const QString&)> write;
+
+private:
+    void Write(const QString& key, const QString& title, const QString& text, const QString& answer);
+    QSet<QString> seen_;
 };
 
 // Tests: answers from queues (the batch answer when a queue is empty) and records every

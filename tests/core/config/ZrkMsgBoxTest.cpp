@@ -190,3 +190,33 @@ TEST(MsgBoxRequestTest, OnlyCaptionedButtonsAreShownAndBatchTakesTheFirst)
 }
 
 } // namespace
+
+namespace {
+
+TEST(BatchMessageBoxTest, AWarningMetAgainIsOneLineWithWhatTellsItApart)
+{
+    quillon::platform::BatchMessageBox box;
+    QStringList written;
+    box.write = [&written](const QString& text) { written << text; };
+    quillon::platform::MsgBoxRequest request;
+    request.MessageKey = "Long Line Action";
+    request.Title = "Long Line Action";
+    request.Buttons = {"Truncate", "Wrap", "Cancel", "", ""};
+    request.Text = "A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed";
+    box.ShowRequest(request);
+    request.Text = "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed";
+    box.ShowRequest(request);
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
+    EXPECT_EQ(written[1], "Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n");
+
+    // Plain messages are told apart by their text: a different one is written whole.
+    box.ShowMessage(quillon::platform::MsgIcon::Question, "Duplex Unavailable", "One", quillon::platform::MsgButtons::YesNo);
+    box.ShowMessage(quillon::platform::MsgIcon::Question, "Duplex Unavailable", "Two", quillon::platform::MsgButtons::YesNo);
+    box.ShowMessage(quillon::platform::MsgIcon::Question, "Duplex Unavailable", "Two", quillon::platform::MsgButtons::YesNo);
+    ASSERT_EQ(written.size(), 5);
+    EXPECT_EQ(written[3], "Duplex Unavailable: Two [answered Yes]\n");
+    EXPECT_EQ(written[4], "Duplex Unavailable (again): Two [answered Yes]\n");
+}
+
+} // namespace
