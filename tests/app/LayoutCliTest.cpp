@@ -1,4 +1,4 @@
-#include "app/Cli.h"
+#include "support/CliRun.h"
 #include "app/FormCommands.h"
 #include "support/TestSupport.h"
 
@@ -6,25 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-using quillon::app::RunCli;
+using quillon::test::CliRun;
 using quillon::test::Fixture;
 
 namespace {
 
-struct LayoutRun {
-    int code;
-    QString out;
-    QString err;
-};
+using LayoutRun = CliRun;
 
 LayoutRun Layout(const QStringList& args)
 {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCli(QStringList{QStringLiteral("layout")} + args, out, err);
-    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
+    return quillon::test::Cli(QStringList{QStringLiteral("layout")} + args);
 }
 
 // A button in a frame, a falling line, a timer and a two-level menu; the caption holds a
