@@ -70,6 +70,13 @@ protected:
     bool ReadForm(const QStringList& body) { return Read(FormFile(body)); }
     const FormLayout& layout() const { return formImage.Layout(); }
     const ControlRecord& control(int n) const { return formImage.Layout().Control(n); }
+    // Where control n lies: "LEFT,TOP WIDTHxHEIGHT at ABSLEFT,ABSTOP in PARENT layer LAYER".
+    QString Placed(int n) const
+    {
+        const ControlRecord& c = control(n);
+        return QStringLiteral("%1,%2 %3x%4 at %5,%6 in %7 layer %8")
+            .arg(c.Left).arg(c.Top).arg(c.Width).arg(c.Height).arg(c.AbsLeft).arg(c.AbsTop).arg(c.Parent).arg(c.Layer);
+    }
     // The single message shown, or a failure.
     QString OnlyMessage() const
     {
@@ -108,17 +115,10 @@ TEST_F(FormLayoutRead, FormControlsAndMenusOfAPlainForm)
     EXPECT_EQ(ok.TypeName, "VB.CommandButton");
     EXPECT_EQ(ok.Name, "cmdOK");
     EXPECT_EQ(ok.Index, -1);
-    EXPECT_EQ(ok.Left, 120);
-    EXPECT_EQ(ok.Top, 240);
-    EXPECT_EQ(ok.Width, 1215);
-    EXPECT_EQ(ok.Height, 375);
     EXPECT_EQ(ok.Caption, "OK");
     EXPECT_TRUE(ok.Visible);
     EXPECT_TRUE(ok.HasSize);
-    EXPECT_EQ(ok.Parent, -1);
-    EXPECT_EQ(ok.Layer, 1);
-    EXPECT_EQ(ok.AbsLeft, 120);
-    EXPECT_EQ(ok.AbsTop, 240);
+    EXPECT_EQ(Placed(1), "120,240 1215x375 at 120,240 in -1 layer 1");
     EXPECT_EQ(control(2).Caption, "Anna") << "a text box's Text stands for its caption";
     EXPECT_EQ(layout().Menu(1).Caption, "&File");
     EXPECT_EQ(formImage.UnclosedObjects(), 0);
@@ -146,20 +146,12 @@ TEST_F(FormLayoutRead, LineControlIsOrderedAndKeepsItsEndPointsAsWritten)
         Block("VB.Line linFall", {"X1              =   500", "X2              =   100", "Y1              =   300",
                                   "Y2              =   900"})
         + Block("VB.Line linFlat", {"X1 = 100", "X2 = 2100", "Y1 = 700", "Y2 = 700"})));
+    EXPECT_EQ(Placed(1), "100,300 400x600 at 100,300 in -1 layer 1");
+    EXPECT_TRUE(control(1).HasSize);
     const ControlRecord& fall = control(1);
-    EXPECT_EQ(fall.Left, 100);
-    EXPECT_EQ(fall.Width, 400);
-    EXPECT_EQ(fall.Top, 300);
-    EXPECT_EQ(fall.Height, 600);
-    EXPECT_TRUE(fall.HasSize);
-    EXPECT_EQ(fall.Layer, 1);
-    EXPECT_EQ(fall.X1, 500);
-    EXPECT_EQ(fall.X2, 100);
-    EXPECT_EQ(fall.Y1, 300);
-    EXPECT_EQ(fall.Y2, 900);
+    EXPECT_EQ(QList<qint32>({fall.X1, fall.Y1, fall.X2, fall.Y2}), QList<qint32>({500, 300, 100, 900}));
     // A horizontal line has no height and is still drawn.
-    EXPECT_EQ(control(2).Height, 0);
-    EXPECT_EQ(control(2).Width, 2000);
+    EXPECT_EQ(Placed(2), "100,700 2000x0 at 100,700 in -1 layer 1");
     EXPECT_TRUE(control(2).HasSize);
 }
 
@@ -182,13 +174,9 @@ TEST_F(FormLayoutRead, ContainersAddTheirOffsetsAndAreTheParents)
                              Box("VB.Frame fraInner", 200, 300, 2500, 1500, {},
                                  Box("VB.CommandButton cmdDeep", 50, 70, 600, 300)))
                          + Box("VB.CommandButton cmdTop", 3300, 100, 600, 300)));
-    EXPECT_EQ(control(2).Parent, 1);
-    EXPECT_EQ(control(3).Parent, 2);
-    EXPECT_EQ(control(4).Parent, -1);
-    EXPECT_EQ(control(3).AbsLeft, 50 + 200 + 120);
-    EXPECT_EQ(control(3).AbsTop, 70 + 300 + 100);
-    EXPECT_EQ(control(2).AbsLeft, 320);
-    EXPECT_EQ(control(4).AbsLeft, 3300);
+    EXPECT_EQ(Placed(2), "200,300 2500x1500 at 320,400 in 1 layer 1");
+    EXPECT_EQ(Placed(3), "50,70 600x300 at 370,470 in 2 layer 1");
+    EXPECT_EQ(Placed(4), "3300,100 600x300 at 3300,100 in -1 layer 1");
     EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 1, 3));
     EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 2, 3));
     EXPECT_FALSE(modFormImage_v2::IsAncestor(layout(), 3, 1));
@@ -260,17 +248,10 @@ TEST_F(FormLayoutRead, ControlArrayIndexAndNumbersAsVb6WritesThem)
     EXPECT_EQ(control(1).Index, 0);
     EXPECT_EQ(control(2).Index, 3);
     EXPECT_EQ(control(2).Name, control(1).Name);
-    const ControlRecord& numbers = control(3);
-    EXPECT_EQ(numbers.Left, 1200) << "halves round to the even number";
-    EXPECT_EQ(numbers.Top, 1202);
-    EXPECT_EQ(numbers.Width, 1000);
-    EXPECT_EQ(numbers.Height, 12);
-    EXPECT_EQ(numbers.Index, -2);
-    const ControlRecord& none = control(4);
-    EXPECT_EQ(none.Left, 0);
-    EXPECT_EQ(none.Top, 250);
-    EXPECT_EQ(none.Width, 7);
-    EXPECT_EQ(none.Height, 1);
+    // Halves round to the even number; text after the number does not count.
+    EXPECT_EQ(Placed(3), "1200,1202 1000x12 at 1200,1202 in -1 layer 1");
+    EXPECT_EQ(control(3).Index, -2);
+    EXPECT_EQ(Placed(4), "0,250 7x1 at 0,250 in -1 layer 2") << "on the second button";
 }
 
 TEST_F(FormLayoutRead, MenusThreeLevelsDeepWithSeparators)
@@ -370,9 +351,7 @@ TEST_F(FormLayoutRead, NestingUpToTheLimitReadsAndBeyondItFailsWithAMessage)
     for (const int depth : {60, 62}) {
         ASSERT_TRUE(ReadForm(NestedFrames(depth))) << depth << ": " << OnlyMessage().toStdString();
         ASSERT_EQ(layout().Form.ControlCount, depth);
-        EXPECT_EQ(control(depth).Parent, depth - 1);
-        EXPECT_EQ(control(depth).AbsLeft, 10 * depth);
-        EXPECT_EQ(control(depth).AbsTop, 20 * depth);
+        EXPECT_EQ(Placed(depth), QStringLiteral("10,20 5000x5000 at %1,%2 in %3 layer 1").arg(10 * depth).arg(20 * depth).arg(depth - 1));
         EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 1, depth));
         EXPECT_EQ(layout().Form.LayerCount, 1);
     }
