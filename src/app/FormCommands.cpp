@@ -16,15 +16,18 @@ namespace {
 class ErrorStreamMessageBox : public platform::IMessageBox {
 public:
     explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) {}
-    platform::MsgResult ShowMessage(platform::MsgIcon, const QString&, const QString& text,
+    platform::MsgResult ShowMessage(platform::MsgIcon, const QString& title, const QString& text,
                                     platform::MsgButtons buttons) override
     {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         Write(err_, QStringLiteral("quillon: ") + lines + QLatin1Char('\n'));
-        return buttons == platform::MsgButtons::YesNo ? platform::MsgResult::No : platform::MsgResult::Ok;
+        return platform::BatchResultFor(title, buttons);
     }
-    void ShowRequest(platform::MsgBoxRequest& request) override { request.ClickedButton = 0; }
+    void ShowRequest(platform::MsgBoxRequest& request) override
+    {
+        request.ClickedButton = platform::BatchButtonFor(request);
+    }
 
 private:
     std::ostream& err_;
