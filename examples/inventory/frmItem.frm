@@ -93,6 +93,16 @@ Begin VB.Form frmItem
             Top             =   1740
             Width           =   1455
          End
+         Begin VB.Label lblReorder 
+            Caption         =   "Below the reorder level"
+            ForeColor       =   &H000000C0&
+            Height          =   255
+            Left            =   240
+            TabIndex        =   12
+            Top             =   2010
+            Visible         =   0   'False
+            Width           =   4695
+         End
       End
    End
    Begin VB.CommandButton cmdOK 
@@ -192,6 +202,7 @@ End Sub
 
 ' Raised by clsItem while cmdOK_Click stores the new quantity
 Private Sub mItem_BelowReorderLevel(ByVal Quantity As Long, ByVal ReorderLevel As Long)
+    lblReorder.Visible = True
     MsgBox mItem.Name & ": only " & Quantity & " left (reorder level " & _
            ReorderLevel & ").", vbInformation, Caption
 End Sub

@@ -1,5 +1,6 @@
 #include "app/Cli.h"
 #include "app/CliSupport.h"
+#include "app/FormCommands.h"
 #include "app/PrintCommands.h"
 
 #include "analysis/DependencyReport.h"
@@ -128,7 +129,7 @@ int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
     if (!report.readOk)
         return CannotRead(err, path, report.error);
     if (report.hasNul)
-        Note(err, Quote(path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source"));
+        NoteBinary(err, path);
     RoutinesByFileMap loaded;
     loaded.insert(absolute, routines);
     Write(out, FileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
@@ -379,6 +380,10 @@ QString UsageText()
         "      lines when not given), with connector tags and unbalanced-block reports.\n"
         "  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
         "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n"
+        "  layout FORM.frm [--codepage NAME]\n"
+        "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
+        "      per control (position, size, container, layer, place on the form) and a\n"
+        "      MENU line per menu.\n"
         "  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
         "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
         "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
@@ -456,7 +461,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     if (command == QLatin1String("routines"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
     else if (command == QLatin1String("files") || command == QLatin1String("calls")
-             || command == QLatin1String("brackets") || command == QLatin1String("symbols"))
+             || command == QLatin1String("brackets") || command == QLatin1String("symbols")
+             || command == QLatin1String("layout"))
         valueOptions << QStringLiteral("codepage");
     else if (command == QLatin1String("report"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
@@ -532,6 +538,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             return RunToc(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
+        if (command == QLatin1String("layout"))
+            return RunLayout(*parsed, reader, out, err);
         if (command == QLatin1String("report"))
             return RunReport(*parsed, reader, session.options, out, err);
         return RunRoutines(*parsed, reader, out, err);

@@ -26,6 +26,11 @@ int CannotRead(std::ostream& err, const QString& path, const QString& reason)
     return 1;
 }
 
+void NoteBinary(std::ostream& err, const QString& path)
+{
+    Note(err, Quote(path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source"));
+}
+
 bool IsProjectFile(const QString& path)
 {
     return UCase(FileExtension(path)) == QLatin1String("VBP");

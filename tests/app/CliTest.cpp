@@ -1,4 +1,5 @@
 #include "app/Cli.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -12,23 +13,11 @@
 #include <sstream>
 
 using quillon::app::RunCli;
+using quillon::test::Cli;
+using quillon::test::CliRun;
 using quillon::test::Fixture;
 
 namespace {
-
-struct CliRun {
-    int code;
-    QString out;
-    QString err;
-};
-
-CliRun Cli(const QStringList& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCli(args, out, err);
-    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
-}
 
 // A project with a form, a module in a subfolder, a class with properties and a missing file.
 QString WriteProject(const Fixture& fx)

@@ -1,0 +1,54 @@
+#pragma once
+#include "formimage/FormLayout.h"
+
+#include <QString>
+
+namespace quillon::model {
+class SourceReader;
+}
+namespace quillon::platform {
+class IMessageBox;
+}
+
+namespace quillon::formimage {
+
+// Reads the layout block at the top of a form file (nested "Begin" ... "End" blocks of
+// property lines, up to the first "Attribute " line) into a FormLayout, with absolute
+// positions and layers computed. One reader can read many files; each reading replaces the
+// previous result.
+class modFormImagePrint {
+public:
+    // The reader and the message box are borrowed; without a message box nothing is shown
+    // (LastMessage still tells what would have been).
+    modFormImagePrint(const model::SourceReader& reader, platform::IMessageBox* messages);
+
+    // True when a layout block was read. On false Layout() is empty and LastMessage says why;
+    // the message box has shown that text, titled kMessageTitle.
+    bool ReadFormLayout(const QString& path);
+
+    const FormLayout& Layout() const { return layout_; }
+    const QString& LastMessage() const { return lastMessage_; }
+    // Objects still open when the file ended (a truncated file); their blocks never ended, so
+    // they are not drawn. 0 after a complete reading.
+    int UnclosedObjects() const { return unclosed_; }
+    // The file holds NUL bytes: most likely not a form file at all.
+    bool LooksBinary() const { return looksBinary_; }
+
+    static inline const QString kMessageTitle = QStringLiteral("Form Image");
+    // Objects nest at most this deep, the form included.
+    static constexpr int kMaxNesting = 63;
+    // Control and menu numbers are 16-bit.
+    static constexpr int kMaxObjects = 32767;
+
+private:
+    bool Fail(const QString& text);
+
+    const model::SourceReader& reader_;
+    platform::IMessageBox* messages_;
+    FormLayout layout_;
+    QString lastMessage_;
+    int unclosed_ = 0;
+    bool looksBinary_ = false;
+};
+
+} // namespace quillon::formimage

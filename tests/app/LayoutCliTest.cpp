@@ -1,0 +1,190 @@
+#include "support/CliRun.h"
+#include "app/FormCommands.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using quillon::test::CliRun;
+using quillon::test::Fixture;
+
+namespace {
+
+using LayoutRun = CliRun;
+
+LayoutRun Layout(const QStringList& args)
+{
+    return quillon::test::Cli(QStringList{QStringLiteral("layout")} + args);
+}
+
+// A button in a frame, a falling line, a timer and a two-level menu; the caption holds a
+// backslash and a TAB.
+QString WriteDumpForm(const Fixture& fx)
+{
+    return fx.writeLines("frmDump.frm", {
+        "VERSION 5.00",
+        "Begin VB.Form frmDump ",
+        "   Caption         =   \"Stock\\Levels\tnow\"",
+        "   ClientHeight    =   2000",
+        "   ClientWidth     =   3000",
+        "   Begin VB.Frame fraOuter ",
+        "      Caption         =   \"Outer\"",
+        "      Height          =   1500",
+        "      Left            =   100",
+        "      Top             =   200",
+        "      Width           =   2000",
+        "      Begin VB.CommandButton cmdGo ",
+        "         Caption         =   \"&Go \"\"now\"\"\"",
+        "         Height          =   300",
+        "         Index           =   2",
+        "         Left            =   50",
+        "         Top             =   60",
+        "         Visible         =   0   'False",
+        "         Width           =   800",
+        "      End",
+        "   End",
+        "   Begin VB.Line linSep ",
+        "      X1              =   900",
+        "      X2              =   100",
+        "      Y1              =   1800",
+        "      Y2              =   1800",
+        "   End",
+        "   Begin VB.Timer tmrPoll ",
+        "      Interval        =   500",
+        "      Left            =   2500",
+        "      Top             =   1700",
+        "   End",
+        "   Begin VB.Menu mnuFile ",
+        "      Caption         =   \"&File\"",
+        "      Begin VB.Menu mnuFileQuit ",
+        "         Caption         =   \"&Quit\"",
+        "         Visible         =   0   'False",
+        "      End",
+        "   End",
+        "End",
+        "Attribute VB_Name = \"frmDump\"",
+        "Option Explicit",
+    });
+}
+
+TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrder)
+{
+    Fixture fx;
+    const LayoutRun run = Layout({WriteDumpForm(fx)});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "FORM\tfrmDump\tStock\\\\Levels\\tnow\t3000\t2000\t1\t4\t2\t1\n"
+                       "CTRL\t1\tVB.Frame\tfraOuter\t-1\t100\t200\t2000\t1500\tOuter\t1\t1\t-1\t1\t100\t200\n"
+                       "CTRL\t2\tVB.CommandButton\tcmdGo\t2\t50\t60\t800\t300\t&Go \"now\"\t0\t1\t1\t1\t150\t260\n"
+                       "CTRL\t3\tVB.Line\tlinSep\t-1\t100\t1800\t800\t0\t\t1\t1\t-1\t1\t100\t1800\n"
+                       "CTRL\t4\tVB.Timer\ttmrPoll\t-1\t2500\t1700\t0\t0\t\t1\t0\t-1\t0\t2500\t1700\n"
+                       "MENU\t1\tmnuFile\t&File\t0\t1\n"
+                       "MENU\t2\tmnuFileQuit\t&Quit\t1\t0\n");
+}
+
+TEST(LayoutCli, EveryTextFieldIsEscaped)
+{
+    using quillon::app::EscapeField;
+    EXPECT_EQ(EscapeField("a\tb\rc\nd\\e"), "a\\tb\\rc\\nd\\\\e");
+    EXPECT_EQ(EscapeField("\\t"), "\\\\t") << "an escape already written stays readable as written";
+    EXPECT_EQ(EscapeField("plain"), "plain");
+
+    // Types, names and captions alike.
+    Fixture fx;
+    const QString path = fx.writeLines("frmOdd.frm", {"Begin VB.Form frm\\Odd", "   Caption = \"a\\b\"",
+                                                      "   Begin My\tLib.Grid grd\tOne ", "   End",
+                                                      "   Begin VB.Menu mnu\\Top ", "      Caption = \"x\ty\"",
+                                                      "   End", "End"});
+    const LayoutRun run = Layout({path});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "FORM\tfrm\\\\Odd\ta\\\\b\t0\t0\t1\t1\t1\t0\n"
+                       "CTRL\t1\tMy\\tLib.Grid\tgrd\\tOne\t-1\t0\t0\t0\t0\t\t1\t0\t-1\t0\t0\t0\n"
+                       "MENU\t1\tmnu\\\\Top\tx\\ty\t0\t1\n");
+}
+
+TEST(LayoutCli, TheCodePageOptionDecidesHowCaptionsRead)
+{
+    Fixture fx;
+    // "Ώρα" in Windows-1253.
+    const QString path = fx.write("frmGreek.frm", "Begin VB.Form frmGreek\r\n   Caption = \"\xBF\xF1\xE1\"\r\nEnd\r\n");
+    LayoutRun run = Layout({path, "--codepage", "windows-1253"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrmGreek\tΏρα\t0\t0\t0\t0\t0\t0\n"));
+    run = Layout({"--codepage=1252", path});
+    EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrmGreek\t¿ñá\t0\t0\t0\t0\t0\t0\n"));
+    EXPECT_EQ(Layout({path, "--codepage", "klingon"}).code, 2);
+}
+
+TEST(LayoutCli, FormsThatCannotBeReadExitWithTheMessage)
+{
+    Fixture fx;
+    const QString missing = fx.path("gone.frm");
+    LayoutRun run = Layout({missing});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "quillon: Form file not found:\n" + missing + "\n");
+
+    const QString module = fx.writeLines("modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "End Sub"});
+    run = Layout({module});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "quillon: No form layout block found in:\n" + module + "\n");
+
+    const QString binary = fx.write("junk.frm", QByteArray("\x00\x01\x02PK\x03\x04\xFF\xFE", 10).repeated(100));
+    run = Layout({binary});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
+                           + "\" holds NUL bytes: it looks like a binary file, not VB6 source\n");
+
+    QStringList deep{"Begin VB.Form frmDeep"};
+    for (int level = 1; level <= 64; ++level)
+        deep << QStringLiteral("Begin VB.PictureBox pic%1").arg(level);
+    const QString nested = fx.writeLines("frmDeep.frm", deep);
+    run = Layout({nested});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, "quillon: Form layout could not be read:\n" + nested
+                           + "\nLine 64: objects are nested more than 63 levels deep.\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(LayoutCli, ATruncatedFormIsDumpedWithANote)
+{
+    Fixture fx;
+    const QString path = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra",
+                                                      "      Left = 10", "      Width = 500"});
+    const LayoutRun run = Layout({path});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
+                       "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
+    EXPECT_EQ(run.err, "quillon: note: \"" + path
+                           + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
+}
+
+TEST(LayoutCli, UsageErrors)
+{
+    Fixture fx;
+    const QString path = WriteDumpForm(fx);
+    for (const QStringList& args : {QStringList{}, QStringList{path, path}, QStringList{path, "--tab-width", "4"}}) {
+        const LayoutRun run = Layout(args);
+        EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("Usage: quillon")) << args.join(' ').toStdString();
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(LayoutCli, TheExampleItemFormWithItsNestedAndHiddenControls)
+{
+    const QString path = QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath("inventory/frmItem.frm");
+    const LayoutRun run = Layout({path});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 14);
+    EXPECT_EQ(lines[0], "FORM\tfrmItem\tArticle\t5415\t3135\t0\t13\t0\t1");
+    // In the frame (at 0, 0) in the picture box (at 120, 120).
+    EXPECT_EQ(lines[3], "CTRL\t3\tVB.TextBox\ttxtName\t-1\t1320\t360\t3615\t315\t\t1\t1\t2\t1\t1440\t480");
+    EXPECT_EQ(lines[6], QString::fromUtf8("CTRL\t6\tVB.Label\tlblPrice\t-1\t240\t810\t1095\t255\t&Price (€):\t1\t1\t2\t1\t360\t930"));
+    EXPECT_EQ(lines[11],
+              "CTRL\t11\tVB.Label\tlblReorder\t-1\t240\t2010\t4695\t255\tBelow the reorder level\t0\t1\t2\t1\t360\t2130");
+}
+
+} // namespace
