@@ -21,7 +21,8 @@ using Op = quillon::platform::RecordingPrintSurface::Op;
 
 namespace {
 
-struct RunBench {
+// What every print run test needs: a project, the recording surface, options and scripted messages.
+struct BenchBase {
     LoadedProject p;
     quillon::platform::RecordingPrintSurface surface;
     quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
@@ -31,6 +32,9 @@ struct RunBench {
     quillon::config::modZRK_MsgBox warnings{ini, box};
     PageSetup setup;
     std::unique_ptr<modQLProcedures> run;
+};
+
+struct RunBench : BenchBase {
     QStringList statuses;
     QHash<QString, quillon::model::RoutinePtr> byKey;
 
@@ -168,16 +172,7 @@ TEST(PrintRunTest, DependencyReportsPrintFromATemporaryFileThatIsRemoved)
 
 // Files of a non-PDF file target: batches at the spool limit, "_Part" files for a routine
 // larger than a whole file, the names asked for and the verification of the last file.
-struct SpoolBench {
-    LoadedProject p;
-    quillon::platform::RecordingPrintSurface surface;
-    quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
-    quillon::config::IniStore ini{p.fx.path("QLN.spi"), &p.log};
-    quillon::config::Options options{ini, printerDefaults};
-    quillon::platform::ScriptedMessageBox box;
-    quillon::config::modZRK_MsgBox warnings{ini, box};
-    PageSetup setup;
-    std::unique_ptr<modQLProcedures> run;
+struct SpoolBench : BenchBase {
     std::vector<OutputFileRequest> requests;
     QStringList answers; // file names the "save dialog" gives, in order; "" cancels
     QStringList clipboard;
