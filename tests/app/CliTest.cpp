@@ -377,7 +377,7 @@ TEST(CliAnalysis, ReportsForKeysOrForEveryEligibleProcedure)
                        "[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
                        "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n"
                        "[ZRK-L]File B|Public Sub Main\n"
-                       "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n  None\n\nFiles:\n"
+                       "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n[ZRK-X]API: GetTickCount (kernel32)\n\nFiles:\n"
                        "  File A = " + fx.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx.path("A/modA.bas") + "|modA\n");
     // Every eligible procedure, in index order: the handler, Main and Helper.
     run = Cli({"report", vbp});

@@ -175,11 +175,18 @@ QStringList DependencyReporter::BuildDependencyReport(const clsRoutineInfo& rout
                 down << callee;
         }
     }
-    if (down.isEmpty()) {
+    // The routine's own API calls close its "Calls:" list as those of every routine below it
+    // close theirs: "None" above a routine that calls the API would misinform.
+    const OrderedKeyList* ownApis = index_.ApiCalls(key);
+    const bool callsApi = ownApis && !ownApis->items().isEmpty();
+    if (down.isEmpty() && !callsApi) {
         report_ << unit_ + QStringLiteral("None");
     } else {
-        QSet<QString> walked;
-        Walk(down, root, 1, unit_, false, walked);
+        if (!down.isEmpty()) {
+            QSet<QString> walked;
+            Walk(down, root, 1, unit_, false, walked);
+        }
+        AddApiLines(key, unit_);
     }
     report_ << QString();
 

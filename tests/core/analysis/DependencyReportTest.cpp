@@ -66,6 +66,24 @@ TEST(DependencyReportTest, StartupApiLinesAndTheLegend)
                            "Files:", legend}));
 }
 
+TEST(DependencyReportTest, TheRoutinesOwnApiCallsCloseItsCallsList)
+{
+    LoadedProject p;
+    p.Load({Module("modA", {{"Timer", {"t = GetTickCount()"}}, {"Both", {"Timer", "QueryPerformanceCounter c"}}},
+                   {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                    "Private Declare Function QueryPerformanceCounter Lib \"kernel32\" (c As Currency) As Long"})});
+    const QStringList timer = Report(p, "MODA|TIMER");
+    const qsizetype calls = timer.indexOf("Calls:");
+    ASSERT_GE(calls, 0);
+    EXPECT_EQ(timer.mid(calls, 4), (QStringList{"Calls:", "", "[ZRK-X]API: GetTickCount (kernel32)", ""}))
+        << "an API call is no \"None\"";
+    const QStringList both = Report(p, "MODA|BOTH");
+    const qsizetype bothCalls = both.indexOf("Calls:");
+    EXPECT_EQ(both.mid(bothCalls, 6),
+              (QStringList{"Calls:", "", "[ZRK-UL]File A|Public Sub Timer", "[ZRK-V][ZRK-X]API: GetTickCount (kernel32)",
+                           "[ZRK-L]API: QueryPerformanceCounter (kernel32)", ""}));
+}
+
 TEST(DependencyReportTest, NobodyCallsItOrOnlyItself)
 {
     LoadedProject p;
