@@ -265,6 +265,12 @@ QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
             return chosen;
         if (!ChooseOutputFile)
             return QString(); // the folder took no file: nothing to try again
+        if (tocRun_) {
+            messages_.ShowMessage(platform::MsgIcon::Information, QStringLiteral("No File Selection"),
+                                  QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
+                                                 "will now be cancelled."));
+            return QString();
+        }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
             + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
         if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("File Selection Cancelled"), text,
@@ -585,6 +591,9 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             return BatchEnd::Cancelled;
     }
     ++batch_;
+    tocRun_ = false;
+    for (const ListRow& row : queue)
+        tocRun_ = tocRun_ || KindIs(*row.routine, QLatin1StringView("TOC"));
     if (!PrepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.ComputePageGeometry(batch_ == 1);

@@ -192,6 +192,7 @@ private:
     int oversizePart_ = 0;      // outside split mode: the "_Part" file the routine is in
     bool oversizeAbandoned_ = false;
     bool documentOpen_ = false;
+    bool tocRun_ = false; // the table of contents: a cancelled file name ends it without asking
     bool failed_ = false;
     qint64 linesInPart_ = 0;
     int pagesDone_ = 0; // pages of the documents already ended

@@ -331,6 +331,25 @@ TEST(PrintRunSpoolTest, ACancelledSaveDialogCanBeTriedAgainOrEndsTheRun)
     EXPECT_TRUE(gaveUp.surface.ops.empty()) << "nothing is printed without a file";
 }
 
+TEST(PrintRunSpoolTest, ACancelledNameForTheTableOfContentsEndsItWithANotice)
+{
+    SpoolBench b;
+    b.answers = {QString()};
+    auto toc = std::make_shared<quillon::model::clsRoutineInfo>();
+    toc->FilePath = b.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"});
+    toc->RoutineName = QStringLiteral("Table of Contents");
+    toc->RoutineKind = QStringLiteral("TOC");
+    toc->lStartLine = 1;
+    toc->lEndLine = 2;
+    std::vector<ListRow> queue{{toc, QStringLiteral("Table of Contents"), true}};
+    EXPECT_FALSE(b.Print(queue, 0).ok);
+    ASSERT_NE(b.Find("No File Selection"), nullptr);
+    EXPECT_EQ(b.Find("No File Selection")->text,
+              QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file will now be cancelled."));
+    EXPECT_EQ(b.Find("File Selection Cancelled"), nullptr) << "no second chance for the table of contents";
+    EXPECT_TRUE(b.surface.ops.empty());
+}
+
 TEST(PrintRunSpoolTest, TheLastFileOfANonPdfTargetIsVerified)
 {
     SpoolBench written;
