@@ -58,6 +58,8 @@ public:
     virtual double FontSize() const = 0;
     virtual void SetBold(bool bold) = 0;
     virtual bool Bold() const = 0;
+    virtual void SetItalic(bool italic) = 0;
+    virtual bool Italic() const = 0;
     // Italic, underline, strikethrough and character set, kept and put back as one.
     virtual void SaveFontStyle() = 0;
     virtual void RestoreFontStyle() = 0;

@@ -46,6 +46,7 @@ RecordingPrintSurface::Op RecordingPrintSurface::Base(Op::Kind kind)
     op.page = page_;
     op.color = color_;
     op.bold = bold_;
+    op.italic = italic_;
     op.fontSize = fontSize_;
     op.fontName = fontName_;
     return op;

@@ -23,6 +23,7 @@ public:
         double x = 0, y = 0, x2 = 0, y2 = 0;
         quint32 color = 0;
         bool bold = false;
+        bool italic = false;
         double fontSize = 0;
         QString fontName;
         bool lineEnd = false;
@@ -83,6 +84,8 @@ public:
     double FontSize() const override { return fontSize_; }
     void SetBold(bool bold) override { bold_ = bold; }
     bool Bold() const override { return bold_; }
+    void SetItalic(bool italic) override { italic_ = italic; }
+    bool Italic() const override { return italic_; }
     void SaveFontStyle() override {}
     void RestoreFontStyle() override {}
 
@@ -117,6 +120,7 @@ private:
     QString fontName_ = QStringLiteral("Courier New");
     double fontSize_ = 10;
     bool bold_ = false;
+    bool italic_ = false;
     double x_ = 0;
     double y_ = 0;
     quint32 color_ = 0;

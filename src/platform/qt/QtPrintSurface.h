@@ -83,11 +83,11 @@ public:
     double FontSize() const override { return style_.points; }
     void SetBold(bool bold) override;
     bool Bold() const override { return style_.bold; }
+    void SetItalic(bool italic) override;
+    bool Italic() const override { return style_.italic; }
     void SaveFontStyle() override;
     void RestoreFontStyle() override;
-    // The parts of the style SaveFontStyle keeps.
-    void SetItalic(bool italic);
-    bool Italic() const { return style_.italic; }
+    // The other parts of the style SaveFontStyle keeps.
     void SetUnderline(bool underline);
     bool Underline() const { return style_.underline; }
     void SetStrikeout(bool strikeout);
