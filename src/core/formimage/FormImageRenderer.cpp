@@ -1,0 +1,1246 @@
+#include "formimage/FormImageRenderer.h"
+
+#include "formimage/FormLayoutReader.h"
+#include "model/RoutineInfo.h"
+#include "model/TextPrimitives.h"
+#include "platform/PrintSurface.h"
+#include "print/Highlight.h"
+#include "print/PageFrame.h"
+#include "print/PageSetup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace quillon::formimage {
+
+using platform::IPrintSurface;
+using platform::LineStyle;
+using platform::Rgb;
+
+namespace {
+
+constexpr double kTitleBarHeight = 420;
+constexpr double kMenuBarHeight = 360;
+constexpr double kSmallestName = 5.5;
+constexpr double kMarkerPoints = 7;
+constexpr double kListPoints = 9;
+constexpr double kListTitlePoints = 10;
+constexpr double kListTop = 60;
+constexpr double kListStroke = 180;  // connector stroke to an entry of a list
+constexpr double kMenuIndent = 360;  // per menu level
+constexpr double kSeparatorLength = 1200;
+
+constexpr quint32 kBlack = 0;
+constexpr quint32 kWhite = 0xFFFFFF;
+constexpr quint32 kTitleBarFill = Rgb(217, 217, 217);
+constexpr quint32 kMenuBarFill = Rgb(242, 242, 242);
+constexpr quint32 kContextInk = Rgb(140, 140, 140);
+constexpr quint32 kHiddenFill = Rgb(235, 235, 235);
+constexpr quint32 kNameInk = Rgb(40, 40, 40);
+constexpr quint32 kConnectorInk = Rgb(90, 90, 90);
+constexpr quint32 kSeparatorInk = Rgb(150, 150, 150);
+
+const QString kWindowButtons = QStringLiteral("_  []  X");
+
+struct Rect {
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+
+    double Width() const { return x2 - x1; }
+    double Height() const { return y2 - y1; }
+    bool Overlaps(const Rect& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+    bool Contains(const Rect& o, double margin) const
+    {
+        return o.x1 >= x1 + margin && o.x2 <= x2 - margin && o.y1 >= y1 + margin && o.y2 <= y2 - margin;
+    }
+    bool Contains(double x, double y) const { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
+    Rect Inflated(double m) const { return {x1 - m, y1 - m, x2 + m, y2 + m}; }
+};
+
+struct Segment {
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+
+    Rect Bounds() const { return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)}; }
+};
+
+// True when some point of the segment lies in the rectangle, edges included.
+bool Crosses(const Segment& s, const Rect& r)
+{
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = s.x2 - s.x1;
+    const double dy = s.y2 - s.y1;
+    auto clip = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0) {
+            if (t > t1)
+                return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0)
+                return false;
+            t1 = std::min(t1, t);
+        }
+        return true;
+    };
+    return clip(-dx, s.x1 - r.x1) && clip(dx, r.x2 - s.x1) && clip(-dy, s.y1 - r.y1) && clip(dy, r.y2 - s.y1);
+}
+
+double Turn(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+}
+
+bool Crosses(const Segment& a, const Segment& b)
+{
+    const double d1 = Turn(b.x1, b.y1, b.x2, b.y2, a.x1, a.y1);
+    const double d2 = Turn(b.x1, b.y1, b.x2, b.y2, a.x2, a.y2);
+    const double d3 = Turn(a.x1, a.y1, a.x2, a.y2, b.x1, b.y1);
+    const double d4 = Turn(a.x1, a.y1, a.x2, a.y2, b.x2, b.y2);
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+        return true;
+    // Touching or lying along each other.
+    auto on = [](const Segment& s, double x, double y, double turn) {
+        return turn == 0 && s.Bounds().Contains(x, y);
+    };
+    return on(b, a.x1, a.y1, d1) || on(b, a.x2, a.y2, d2) || on(a, b.x1, b.y1, d3) || on(a, b.x2, b.y2, d4);
+}
+
+// Rectangles and segments filed by the cells of a grid laid over the page, so that a test
+// only meets what lies near it: a crowded form asks thousands of such tests per name.
+// Whatever lies outside the grid is filed in its border cells.
+class SpatialGrid {
+public:
+    SpatialGrid(const Rect& area, int columns, int rows)
+        : area_(area), columns_(columns), rows_(rows), cells_(size_t(columns) * size_t(rows))
+    {
+        cellWidth_ = std::max(area.Width() / columns, 1.0);
+        cellHeight_ = std::max(area.Height() / rows, 1.0);
+    }
+
+    void Insert(int id, const Rect& bounds)
+    {
+        const Range r = RangeOf(bounds);
+        for (int row = r.row1; row <= r.row2; ++row) {
+            for (int column = r.column1; column <= r.column2; ++column)
+                cells_[size_t(row) * size_t(columns_) + size_t(column)].push_back(id);
+        }
+        if (size_t(id) >= seen_.size())
+            seen_.resize(size_t(id) + 1, 0);
+    }
+
+    // True when test(id) is true for some entry filed near bounds; each entry is tested once.
+    template <typename Test>
+    bool Any(const Rect& bounds, Test test) const
+    {
+        if (++stamp_ == 0) {
+            std::fill(seen_.begin(), seen_.end(), 0);
+            stamp_ = 1;
+        }
+        const Range r = RangeOf(bounds);
+        for (int row = r.row1; row <= r.row2; ++row) {
+            for (int column = r.column1; column <= r.column2; ++column) {
+                for (int id : cells_[size_t(row) * size_t(columns_) + size_t(column)]) {
+                    if (seen_[size_t(id)] == stamp_)
+                        continue;
+                    seen_[size_t(id)] = stamp_;
+                    if (test(id))
+                        return true;
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Range {
+        int column1, row1, column2, row2;
+    };
+    static int Cell(double offset, double size, int count)
+    {
+        const double cell = offset / size;
+        if (!(cell > 0)) // NaN too
+            return 0;
+        return cell >= count - 1 ? count - 1 : int(cell);
+    }
+    Range RangeOf(const Rect& b) const
+    {
+        return {Cell(b.x1 - area_.x1, cellWidth_, columns_), Cell(b.y1 - area_.y1, cellHeight_, rows_),
+                Cell(b.x2 - area_.x1, cellWidth_, columns_), Cell(b.y2 - area_.y1, cellHeight_, rows_)};
+    }
+
+    Rect area_;
+    int columns_;
+    int rows_;
+    double cellWidth_ = 1;
+    double cellHeight_ = 1;
+    std::vector<std::vector<int>> cells_;
+    mutable std::vector<quint32> seen_;
+    mutable quint32 stamp_ = 0;
+};
+
+QString TypeNameTail(const QString& typeName)
+{
+    return typeName.mid(typeName.lastIndexOf(QLatin1Char('.')) + 1);
+}
+
+// The longest start of text that fits width with "..." after it; the text itself when it
+// fits, empty when not even the dots do.
+QString Elide(IPrintSurface& s, const QString& text, double width)
+{
+    if (s.TextWidth(text) <= width)
+        return text;
+    const QString dots = QStringLiteral("...");
+    qsizetype low = 0;
+    qsizetype high = text.size() - 1;
+    while (low < high) {
+        const qsizetype middle = (low + high + 1) / 2;
+        if (s.TextWidth(QString(text.left(middle) + dots)) <= width)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low > 0 ? text.left(low) + dots : QString();
+}
+
+// The largest size, in half points from maximum down to the smallest readable one, at which
+// the text is no wider than width; 0 when none is.
+double FitPoints(IPrintSurface& s, const QString& text, double maximum, double width)
+{
+    for (int step = 0; maximum - 0.5 * step >= kSmallestName; ++step) {
+        const double points = maximum - 0.5 * step;
+        s.SetFontSize(points);
+        if (s.TextWidth(text) <= width)
+            return points;
+    }
+    return 0;
+}
+
+// How far each callout pass may go. Pass 1 keeps markers and leaders clear of everything;
+// later passes let markers sit inside containers, leaders cross controls and other leaders,
+// and the last lets markers lie over controls and the bars. No pass lets a marker cover a
+// name or another marker.
+struct CalloutPass {
+    double margin;
+    std::vector<double> leaderLengths;
+    bool markerInContainers;
+    bool markerOverControls;
+    bool markerOverBars;
+    bool markerOverLeaders;
+    bool leaderAcrossControls;
+    bool leaderAcrossLeaders;
+    bool leaderAcrossLabels;
+};
+
+const std::vector<CalloutPass>& CalloutPasses()
+{
+    static const std::vector<CalloutPass> passes{
+        {30, {480, 360, 280, 600, 760}, false, false, false, false, false, false, false},
+        {30, {480, 360, 280, 600, 760}, true, false, false, false, true, false, false},
+        {22, {200, 160, 120, 100}, true, false, false, false, true, true, false},
+        {30, {480, 360, 280, 600, 760, 1200}, true, true, true, true, true, true, true},
+    };
+    return passes;
+}
+
+// Where a leader may leave a control: a point of its box as fractions of its width and
+// height, the directions away from the box, and the unit steps to try, in order.
+struct Anchor {
+    double fx;
+    double fy;
+    int horizontal;
+    int vertical;
+    std::vector<std::pair<double, double>> steps;
+};
+
+std::vector<std::pair<double, double>> AnchorSteps(int horizontal, int vertical)
+{
+    constexpr double kDegree = 3.14159265358979323846 / 180.0;
+    std::vector<std::pair<double, double>> steps;
+    auto add = [&](double degrees) {
+        const double a = degrees * kDegree;
+        if (horizontal != 0 && vertical != 0)
+            steps.emplace_back(horizontal * std::cos(a), vertical * std::sin(a));
+        else if (horizontal != 0)
+            steps.emplace_back(horizontal * std::cos(a), std::sin(a));
+        else
+            steps.emplace_back(std::sin(a), vertical * std::cos(a));
+    };
+    if (horizontal != 0 && vertical != 0) {
+        add(45);
+        for (int k = 1; k <= 14; ++k) {
+            add(45 - 3 * k);
+            add(45 + 3 * k);
+        }
+    } else {
+        add(0);
+        for (int k = 1; k <= 21; ++k) {
+            add(3 * k);
+            add(-3 * k);
+        }
+    }
+    return steps;
+}
+
+const std::vector<Anchor>& Anchors()
+{
+    static const std::vector<Anchor> anchors = [] {
+        const struct {
+            double fx, fy;
+            int h, v;
+        } table[] = {{1, 0, 1, -1},    {0.75, 0, 0, -1}, {1, 0.25, 1, 0}, {0, 0, -1, -1}, {0.5, 0, 0, -1},
+                     {0.25, 0, 0, -1}, {1, 0.5, 1, 0},   {1, 0.75, 1, 0}, {1, 1, 1, 1},   {0.75, 1, 0, 1},
+                     {0.5, 1, 0, 1},   {0.25, 1, 0, 1},  {0, 1, -1, 1},   {0, 0.75, -1, 0}, {0, 0.5, -1, 0},
+                     {0, 0.25, -1, 0}};
+        std::vector<Anchor> list;
+        for (const auto& a : table)
+            list.push_back({a.fx, a.fy, a.h, a.v, AnchorSteps(a.h, a.v)});
+        return list;
+    }();
+    return anchors;
+}
+
+// A marker's rectangle at point p, on the side of p that faces away from the control.
+Rect MarkerAt(double px, double py, double dx, double dy, double width, double height)
+{
+    constexpr double kSide = 0.38; // about sin 22.5°: steeper than that counts as that side
+    const double left = dx > kSide ? px : dx < -kSide ? px - width : px - width / 2;
+    const double top = dy > kSide ? py : dy < -kSide ? py - height : py - height / 2;
+    return {left, top, left + width, top + height};
+}
+
+// Candidate marker places the passes may look at on one page. A crowded page whose markers
+// have run out of room would otherwise try every candidate of every pass for each of its
+// remaining callouts; past this many they go straight to the fallback places.
+constexpr long kCandidateBudget = 4000000;
+
+} // namespace
+
+// ---- Placement of the form -----------------------------------------------------------
+
+FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double printableHeight)
+{
+    FormPlacement place;
+    place.captionHeight = kTitleBarHeight + (form.HasMenuBar ? kMenuBarHeight : 0);
+    place.formHeight = place.captionHeight + double(form.ClientHeight);
+    if (form.ClientWidth <= 0 || place.formHeight <= 0 || !(printableWidth > 0) || !(printableHeight > 0))
+        return place;
+    place.scale = std::min(printableWidth / form.ClientWidth, printableHeight / place.formHeight);
+    place.x0 = (printableWidth - place.scale * form.ClientWidth) / 2;
+    place.y0 = 0;
+    place.valid = std::isfinite(place.scale) && place.scale > 0;
+    return place;
+}
+
+// ---- One layer's page, worked out before anything is drawn ----------------------------
+
+struct FormImageRenderer::LayerPlan {
+    enum class Shape { Line, Label, Frame, Box };
+    struct Item {
+        Rect box;
+        Segment line; // Shape::Line: the line as drawn
+        int control = 0;
+        bool context = false;
+        Shape shape = Shape::Box;
+        bool filled = false;
+        bool visible = true;
+        bool headerRow = false; // a grid tall enough to show its header row
+    };
+    struct Text {
+        QString text;
+        double x = 0;
+        double y = 0;
+        double points = 0;
+        bool bold = false;
+        bool italic = false;
+    };
+    // A name printed on the page, or a callout's marker with its leader.
+    struct Label {
+        Text text;
+        bool callout = false;
+        Segment leader;
+        Rect clear; // a frame's name breaks the frame's edge, as on the form
+        bool onEdge = false;
+    };
+
+    Rect form;
+    Rect titleBar;
+    Rect menuBar;
+    bool hasMenuBar = false;
+    std::vector<Text> frameTexts;
+    std::vector<Item> items;
+    std::vector<Label> labels;
+    std::vector<std::pair<int, QString>> callouts; // number and name text
+};
+
+class FormImageRenderer::LayerPlanner {
+public:
+    // below: the room under the print box that the footer takes.
+    LayerPlanner(IPrintSurface& surface, const FormLayout& layout, const FormPlacement& place, double width,
+                 double height, double below)
+        : s_(surface), layout_(layout), place_(place), page_{0, 0, width, height}, footer_(below)
+    {
+    }
+
+    LayerPlan Plan(int layer)
+    {
+        LayerPlan plan;
+        const Rect area = page_.Inflated(1440);
+        items_.emplace(area, 64, 64);
+        labels_.emplace(area, 64, 64);
+        leaders_.emplace(area, 64, 64);
+        placedLabels_.clear();
+        leaderLines_.clear();
+        blocked_.clear();
+        budget_ = kCandidateBudget;
+        slotCursor_ = 0;
+        plan_ = &plan;
+        PlanFrame();
+        BuildItems(layer);
+        PlaceNames();
+        s_.SetBold(false);
+        s_.SetItalic(false);
+        plan_ = nullptr;
+        return plan;
+    }
+
+private:
+    using Item = LayerPlan::Item;
+    using Shape = LayerPlan::Shape;
+
+    void AddLabel(const Rect& r)
+    {
+        labels_->Insert(int(placedLabels_.size()), r);
+        placedLabels_.push_back(r);
+    }
+    void AddLeader(const Segment& line)
+    {
+        leaders_->Insert(int(leaderLines_.size()), line.Bounds());
+        leaderLines_.push_back(line);
+    }
+    void AddFrameText(const QString& text, double x, double y, double points, bool bold)
+    {
+        s_.SetFontSize(points);
+        s_.SetBold(bold);
+        plan_->frameTexts.push_back({text, x, y, points, bold, false});
+        AddLabel({x, y, x + s_.TextWidth(text), y + s_.TextHeight(text)});
+    }
+
+    void PlanFrame()
+    {
+        const FormRecord& form = layout_.Form;
+        const double scale = place_.scale;
+        const double left = place_.x0;
+        const double top = place_.y0;
+        const double right = place_.PageX(form.ClientWidth);
+        plan_->form = {left, top, right, top + scale * place_.formHeight};
+        plan_->titleBar = {left, top, right, top + scale * kTitleBarHeight};
+        blocked_.push_back(plan_->titleBar);
+
+        const double titlePoints = std::clamp(scale * kTitleBarHeight * 0.6 / 20, 4.0, 10.0);
+        s_.SetFontSize(titlePoints);
+        s_.SetBold(false);
+        const double buttonsWidth = s_.TextWidth(kWindowButtons);
+        const double textTop = top + (scale * kTitleBarHeight - s_.TextHeight(u"X")) / 2;
+        const double buttonsLeft = right - scale * 80 - buttonsWidth;
+        const double titleLeft = left + scale * 80;
+        s_.SetBold(true);
+        // A caption longer than the bar is cut short rather than run over the buttons.
+        const QString title = Elide(s_, form.Caption.isEmpty() ? form.Name : form.Caption,
+                                    buttonsLeft - scale * 80 - titleLeft);
+        if (!title.isEmpty())
+            AddFrameText(title, titleLeft, textTop, titlePoints, true);
+        if (buttonsLeft >= left)
+            AddFrameText(kWindowButtons, buttonsLeft, textTop, titlePoints, false);
+
+        plan_->hasMenuBar = form.HasMenuBar;
+        if (!form.HasMenuBar)
+            return;
+        const double barTop = plan_->titleBar.y2;
+        plan_->menuBar = {left, barTop, right, barTop + scale * kMenuBarHeight};
+        blocked_.push_back(plan_->menuBar);
+        const double menuPoints = std::clamp(scale * kMenuBarHeight * 0.55 / 20, 4.0, 9.0);
+        s_.SetFontSize(menuPoints);
+        s_.SetBold(false);
+        const double menuTop = barTop + (scale * kMenuBarHeight - s_.TextHeight(u"X")) / 2;
+        double x = left + scale * 120;
+        for (const MenuRecord& menu : layout_.Menus) {
+            if (menu.Level != 0 || !menu.Visible || menu.Caption == QLatin1String("-"))
+                continue;
+            const QString caption = QString(menu.Caption).remove(QLatin1Char('&'));
+            const double width = s_.TextWidth(caption);
+            if (x + width > right)
+                break; // the bar is full; the menu tree lists them all
+            AddFrameText(caption, x, menuTop, menuPoints, false);
+            x += width + scale * 280;
+        }
+    }
+
+    // The line as the form draws it: from its own end points when the layout kept them,
+    // otherwise corner to corner of its box.
+    Segment LineOf(const ControlRecord& c, const Rect& box) const
+    {
+        const qint64 x1 = c.X1, y1 = c.Y1, x2 = c.X2, y2 = c.Y2;
+        const bool kept = std::min(x1, x2) == c.Left && std::llabs(x2 - x1) == qint64(c.Width)
+            && std::min(y1, y2) == c.Top && std::llabs(y2 - y1) == qint64(c.Height);
+        if (!kept)
+            return {box.x1, box.y1, box.x2, box.y2};
+        const double dx = double(c.AbsLeft) - double(c.Left);
+        const double dy = double(c.AbsTop) - double(c.Top);
+        return {place_.PageX(dx + double(x1)), place_.PageY(dy + double(y1)), place_.PageX(dx + double(x2)),
+                place_.PageY(dy + double(y2))};
+    }
+
+    Item MakeItem(int n, bool context) const
+    {
+        const ControlRecord& c = layout_.Control(n);
+        Item item;
+        const double ax1 = place_.PageX(c.AbsLeft);
+        const double ay1 = place_.PageY(c.AbsTop);
+        const double ax2 = place_.PageX(double(c.AbsLeft) + double(c.Width));
+        const double ay2 = place_.PageY(double(c.AbsTop) + double(c.Height));
+        item.box = {std::min(ax1, ax2), std::min(ay1, ay2), std::max(ax1, ax2), std::max(ay1, ay2)};
+        item.control = n;
+        item.context = context;
+        item.visible = c.Visible;
+        const QString tail = TypeNameTail(c.TypeName);
+        auto is = [&](const char16_t* name) { return model::EqualsNoCase(tail, name); };
+        item.shape = is(u"Line") ? Shape::Line : is(u"Label") ? Shape::Label : is(u"Frame") ? Shape::Frame : Shape::Box;
+        item.filled = item.shape == Shape::Box;
+        item.headerRow = item.shape == Shape::Box && c.TypeName.contains(QLatin1String("FlexGrid"), Qt::CaseInsensitive)
+            && item.box.Height() > 200;
+        if (item.shape == Shape::Line)
+            item.line = LineOf(c, item.box);
+        return item;
+    }
+
+    void AddItem(Item item)
+    {
+        const int id = int(plan_->items.size());
+        // Context boxes only surround what the page shows; names and markers keep to them as to
+        // any container.
+        items_->Insert(id, item.shape == Shape::Line && !item.context ? item.line.Bounds() : item.box);
+        plan_->items.push_back(std::move(item));
+    }
+
+    void BuildItems(int layer)
+    {
+        const int total = layout_.ControlTotal();
+        std::vector<char> listed(size_t(total) + 1, 0);
+        for (int n = 1; n <= total; ++n) {
+            const ControlRecord& c = layout_.Control(n);
+            if (c.HasSize && c.Layer == layer) {
+                AddItem(MakeItem(n, false));
+                listed[size_t(n)] = 1;
+            }
+        }
+        if (layer < 2)
+            return;
+        const size_t normal = plan_->items.size();
+        for (size_t k = 0; k < normal; ++k) {
+            int steps = total; // a Parent loop in a layout built by hand ends here
+            for (int p = layout_.Control(plan_->items[k].control).Parent; layout_.IsControl(p) && steps-- > 0;
+                 p = layout_.Control(p).Parent) {
+                const ControlRecord& c = layout_.Control(p);
+                if (!c.HasSize || c.Layer == layer || listed[size_t(p)])
+                    continue;
+                listed[size_t(p)] = 1;
+                AddItem(MakeItem(p, true));
+            }
+        }
+    }
+
+    static QString NameText(const ControlRecord& c)
+    {
+        QString text = c.Name;
+        if (c.Index >= 0)
+            text += QLatin1Char('(') + QString::number(c.Index) + QLatin1Char(')');
+        if (!c.Visible)
+            text += QStringLiteral("  (V=F)");
+        return text;
+    }
+
+    void PlaceNames()
+    {
+        const size_t count = plan_->items.size();
+        for (size_t k = 0; k < count; ++k) {
+            const Item& item = plan_->items[k];
+            if (item.context || item.shape == Shape::Line)
+                continue;
+            const QString text = NameText(layout_.Control(item.control));
+            const bool placed = item.shape == Shape::Frame ? PlaceOnFrameEdge(int(k), text) : PlaceInside(int(k), text);
+            if (!placed)
+                PlaceCallout(int(k), text);
+        }
+    }
+
+    // Free for a name: it covers no name or marker, lies wholly inside (20 twips in) every
+    // other control it touches, and no line or leader runs through it.
+    bool NameIsFree(const Rect& r, int self) const
+    {
+        if (labels_->Any(r, [&](int id) { return placedLabels_[size_t(id)].Overlaps(r); }))
+            return false;
+        const bool controlInTheWay = items_->Any(r, [&](int id) {
+            if (id == self)
+                return false;
+            const Item& other = plan_->items[size_t(id)];
+            if (other.shape == Shape::Line && !other.context)
+                return Crosses(other.line, r);
+            return other.box.Overlaps(r) && !other.box.Contains(r, 20);
+        });
+        if (controlInTheWay)
+            return false;
+        return !leaders_->Any(r, [&](int id) { return Crosses(leaderLines_[size_t(id)], r); });
+    }
+
+    void AddName(const QString& text, const Rect& r, double points, bool onEdge)
+    {
+        LayerPlan::Label label;
+        label.text = {text, r.x1, r.y1, points, false, onEdge};
+        label.onEdge = onEdge;
+        label.clear = {r.x1 - 20, r.y1, r.x2 + 20, r.y2};
+        plan_->labels.push_back(std::move(label));
+        AddLabel(r);
+    }
+
+    bool PlaceOnFrameEdge(int k, const QString& text)
+    {
+        const Rect box = plan_->items[size_t(k)].box;
+        const double room = box.Width() - 120;
+        s_.SetBold(false);
+        s_.SetItalic(true);
+        bool placed = false;
+        const double points = FitPoints(s_, text, 6.5, room);
+        if (points > 0) {
+            const double width = s_.TextWidth(text);
+            const double height = s_.TextHeight(text);
+            const Rect r{box.x1 + 60, box.y1 - 0.4 * height, box.x1 + 60 + width, box.y1 + 0.6 * height};
+            if (width <= room && NameIsFree(r, k)) {
+                AddName(text, r, points, true);
+                placed = true;
+            }
+        }
+        s_.SetItalic(false);
+        return placed;
+    }
+
+    bool PlaceInside(int k, const QString& text)
+    {
+        const Rect box = plan_->items[size_t(k)].box;
+        const double w = box.Width();
+        const double h = box.Height();
+        s_.SetBold(false);
+        const double points = FitPoints(s_, text, 7, w - 40);
+        if (points <= 0)
+            return false;
+        const double width = s_.TextWidth(text);
+        const double height = s_.TextHeight(text);
+        if (width + 20 > w || height + 20 > h)
+            return false;
+        static const double kVertical[] = {0, 0.2, -0.2, 0.32, -0.32};
+        static const double kHorizontal[] = {0, 0.15, -0.15, 0.3, -0.3};
+        const Rect inner = box.Inflated(-10);
+        for (double dy : kVertical) {
+            for (double dx : kHorizontal) {
+                const double x = box.x1 + (w - width) / 2 + dx * w;
+                const double y = box.y1 + (h - height) / 2 + dy * h;
+                const Rect r{x, y, x + width, y + height};
+                if (inner.Contains(r, 0) && NameIsFree(r, k)) {
+                    AddName(text, r, points, false);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    bool MarkerIsFree(const Rect& marker, const Segment& leader, const CalloutPass& pass, int self) const
+    {
+        if (!page_.Contains(marker, 0))
+            return false;
+        const Rect guard = marker.Inflated(pass.margin);
+        if (labels_->Any(guard, [&](int id) { return placedLabels_[size_t(id)].Overlaps(guard); }))
+            return false;
+        if (!pass.leaderAcrossLabels
+            && labels_->Any(leader.Bounds(), [&](int id) { return Crosses(leader, placedLabels_[size_t(id)]); }))
+            return false;
+        if (!pass.markerOverBars) {
+            for (const Rect& bar : blocked_) {
+                if (bar.Overlaps(guard))
+                    return false;
+            }
+        }
+        if (!pass.markerOverControls) {
+            const bool onControl = items_->Any(guard, [&](int id) {
+                const Item& other = plan_->items[size_t(id)];
+                if (other.shape == Shape::Line && !other.context)
+                    return Crosses(other.line, guard);
+                return other.box.Overlaps(guard) && !(pass.markerInContainers && other.box.Contains(guard, 0));
+            });
+            if (onControl)
+                return false;
+        }
+        if (!pass.markerOverLeaders
+            && leaders_->Any(guard, [&](int id) { return Crosses(leaderLines_[size_t(id)], guard); }))
+            return false;
+        if (!pass.leaderAcrossControls) {
+            const bool acrossControl = items_->Any(leader.Bounds(), [&](int id) {
+                if (id == self)
+                    return false;
+                const Item& other = plan_->items[size_t(id)];
+                if (other.shape == Shape::Line && !other.context)
+                    return Crosses(leader, other.line);
+                // A container the whole leader runs inside is not crossed.
+                return Crosses(leader, other.box)
+                    && !(other.box.Contains(leader.x1, leader.y1) && other.box.Contains(leader.x2, leader.y2));
+            });
+            if (acrossControl)
+                return false;
+        }
+        if (!pass.leaderAcrossLeaders
+            && leaders_->Any(leader.Bounds(), [&](int id) { return Crosses(leader, leaderLines_[size_t(id)]); }))
+            return false;
+        return true;
+    }
+
+    // A marker place free of names, markers and the bars, found without trying leaders: the
+    // print box in rows, first beside and below the form, then over it, then rows under the
+    // footer, which always come free. The places tried stay tried for the rest of the page.
+    Rect FallbackMarker(double width, double height)
+    {
+        const double stepX = std::max(height, 60.0);
+        const double stepY = height + 20;
+        const long columns = std::max(1L, long(page_.Width() / stepX));
+        const long rows = std::max(1L, long(page_.Height() / stepY));
+        const long inBox = columns * rows;
+        auto free = [&](const Rect& r) {
+            for (const Rect& bar : blocked_) {
+                if (bar.Overlaps(r))
+                    return false;
+            }
+            const Rect guard = r.Inflated(10);
+            return !labels_->Any(guard, [&](int id) { return placedLabels_[size_t(id)].Overlaps(guard); });
+        };
+        for (;; ++slotCursor_) {
+            const long round = slotCursor_ / inBox;
+            const long slot = slotCursor_ % inBox;
+            const double x = page_.x1 + double(slot % columns) * stepX;
+            const double y = round < 2 ? page_.y1 + double(slot / columns) * stepY
+                                       : page_.y2 + footer_ + double((slotCursor_ - 2 * inBox) / columns) * stepY;
+            const Rect r{x, y, x + width, y + height};
+            if (round < 2 && (!page_.Contains(r, 0) || r.Overlaps(plan_->form) != (round == 1)))
+                continue;
+            if (free(r))
+                return r;
+        }
+    }
+
+    // The first place the passes allow, in their order; false when none does (or the page
+    // has spent its budget of candidates).
+    bool SearchPasses(int k, double width, double height, Rect& marker, Segment& leader)
+    {
+        const Rect box = plan_->items[size_t(k)].box;
+        for (const CalloutPass& pass : CalloutPasses()) {
+            for (double length : pass.leaderLengths) {
+                for (const Anchor& anchor : Anchors()) {
+                    const double ax = box.x1 + anchor.fx * box.Width();
+                    const double ay = box.y1 + anchor.fy * box.Height();
+                    for (const auto& [dx, dy] : anchor.steps) {
+                        if (budget_ <= 0)
+                            return false;
+                        --budget_;
+                        marker = MarkerAt(ax + (length + 30) * dx, ay + (length + 30) * dy, dx, dy, width, height);
+                        leader = {ax + 8 * dx, ay + 8 * dy, ax + (length + 18) * dx, ay + (length + 18) * dy};
+                        if (MarkerIsFree(marker, leader, pass, k))
+                            return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+    void PlaceCallout(int k, const QString& text)
+    {
+        const int number = int(plan_->callouts.size()) + 1;
+        plan_->callouts.emplace_back(number, text);
+        const QString numberText = QString::number(number);
+        s_.SetFontSize(kMarkerPoints);
+        s_.SetBold(true);
+        const double width = s_.TextWidth(numberText);
+        const double height = s_.TextHeight(numberText);
+        s_.SetBold(false);
+
+        Rect marker;
+        Segment leader;
+        if (!SearchPasses(k, width, height, marker, leader)) {
+            marker = FallbackMarker(width, height);
+            leader = LeaderTo(plan_->items[size_t(k)].box, marker);
+        }
+        LayerPlan::Label label;
+        label.text = {numberText, marker.x1, marker.y1, kMarkerPoints, true, false};
+        label.callout = true;
+        label.leader = leader;
+        plan_->labels.push_back(std::move(label));
+        AddLabel(marker);
+        AddLeader(leader);
+    }
+
+    // From the control's anchor nearest the marker to the marker's nearest point.
+    static Segment LeaderTo(const Rect& box, const Rect& marker)
+    {
+        const double mx = (marker.x1 + marker.x2) / 2;
+        const double my = (marker.y1 + marker.y2) / 2;
+        double bestX = box.x2;
+        double bestY = box.y1;
+        double best = -1;
+        for (const Anchor& anchor : Anchors()) {
+            const double ax = box.x1 + anchor.fx * box.Width();
+            const double ay = box.y1 + anchor.fy * box.Height();
+            const double d = (ax - mx) * (ax - mx) + (ay - my) * (ay - my);
+            if (best < 0 || d < best) {
+                best = d;
+                bestX = ax;
+                bestY = ay;
+            }
+        }
+        return {bestX, bestY, std::clamp(bestX, marker.x1, marker.x2), std::clamp(bestY, marker.y1, marker.y2)};
+    }
+
+    IPrintSurface& s_;
+    const FormLayout& layout_;
+    const FormPlacement& place_;
+    Rect page_;
+    double footer_;
+    LayerPlan* plan_ = nullptr;
+    std::optional<SpatialGrid> items_;
+    std::optional<SpatialGrid> labels_;
+    std::optional<SpatialGrid> leaders_;
+    std::vector<Rect> placedLabels_;
+    std::vector<Segment> leaderLines_;
+    std::vector<Rect> blocked_;
+    long budget_ = kCandidateBudget;
+    long slotCursor_ = 0;
+};
+
+// ---- Lists after the layers: callouts and the menu tree -------------------------------
+
+namespace {
+
+// Where the entries of a list go: pages, and on each page columns of rows under a title.
+struct ListSlot {
+    int page = 0; // from 0
+    double x = 0; // the column's left edge, in the print box
+    double y = 0; // the row's top
+    bool lastInColumn = false;
+};
+
+struct CalloutList {
+    std::vector<QString> entries;
+    std::vector<ListSlot> slots;
+    int pages = 0;
+    double rowHeight = 0;
+    double titleHeight = 0;
+};
+
+CalloutList LayOutCallouts(IPrintSurface& s, const std::vector<std::pair<int, QString>>& callouts, double width,
+                           double height)
+{
+    CalloutList list;
+    if (callouts.empty())
+        return list;
+    s.SetBold(true);
+    s.SetFontSize(kListTitlePoints);
+    list.titleHeight = s.TextHeight(u"Callouts");
+    s.SetBold(false);
+    s.SetFontSize(kListPoints);
+    list.rowHeight = 1.4 * s.TextHeight(u"X");
+    constexpr double kTextIndent = 60 + kListStroke + 60;
+    constexpr double kColumnGap = 360;
+    double widest = 0;
+    for (const auto& [number, name] : callouts) {
+        list.entries.push_back(QString::number(number) + QStringLiteral(" - ") + name);
+        widest = std::max(widest, s.TextWidth(list.entries.back()));
+    }
+    double columnWidth = kTextIndent + widest + kColumnGap;
+    if (columnWidth > width) {
+        columnWidth = width;
+        for (QString& entry : list.entries)
+            entry = Elide(s, entry, width - kTextIndent);
+    }
+    const int columns = std::max(1, int(width / columnWidth));
+    const double firstRow = kListTop + list.titleHeight + 60;
+    const int rows = std::max(1, int((height - firstRow) / list.rowHeight));
+    const int perPage = columns * rows;
+    const int count = int(list.entries.size());
+    for (int k = 0; k < count; ++k) {
+        const int onPage = k % perPage;
+        ListSlot slot;
+        slot.page = k / perPage;
+        slot.x = (onPage / rows) * columnWidth;
+        slot.y = firstRow + (onPage % rows) * list.rowHeight;
+        slot.lastInColumn = onPage % rows == rows - 1 || k == count - 1;
+        list.slots.push_back(slot);
+    }
+    list.pages = (count + perPage - 1) / perPage;
+    return list;
+}
+
+struct MenuRows {
+    double rowHeight = 0;
+    int perPage = 1;
+    int pages = 0;
+};
+
+MenuRows LayOutMenuRows(IPrintSurface& s, int menus, double height)
+{
+    MenuRows rows;
+    s.SetBold(false);
+    s.SetFontSize(kListPoints);
+    rows.rowHeight = 1.45 * s.TextHeight(u"X");
+    rows.perPage = std::max(1, int((height - kListTop) / rows.rowHeight));
+    rows.pages = (menus + rows.perPage - 1) / rows.perPage;
+    return rows;
+}
+
+// Menu levels deeper than any form nests are drawn at this depth.
+constexpr int kDeepestMenu = 62;
+
+int DrawnLevel(const MenuRecord& menu)
+{
+    return std::clamp<int>(menu.Level, 0, kDeepestMenu);
+}
+
+} // namespace
+
+// ---- Orientation for the image ---------------------------------------------------------
+
+// Turns the page for the form when that prints it more than 2 % larger, and back afterwards.
+// Never when printing duplex: the turned sheets would not back each other. The other
+// orientation's print box is the one the page set-up really gives (its margins differ from
+// the turned box), and a device that cannot turn the page in the middle of a document gives
+// the same box again, so the form stays as it is.
+class FormImageRenderer::Orientation {
+public:
+    Orientation(print::modProjectPrinterCalls& printer, const FormRecord& form) : printer_(printer)
+    {
+        print::PageSetup& setup = printer.setup();
+        if (setup.Duplex)
+            return;
+        const print::PageGeometry& g = printer.Geometry();
+        const FormPlacement current = PlaceForm(form, g.PrintableWidth, g.PrintableHeight);
+        if (!current.valid)
+            return;
+        saved_ = setup.Orientation;
+        const bool landscape = model::UCase(model::Trim(setup.Orientation)) == QLatin1String("LANDSCAPE");
+        setup.Orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
+        printer.ComputePageGeometry(false);
+        switched_ = true;
+        const FormPlacement other = PlaceForm(form, printer.Geometry().PrintableWidth, printer.Geometry().PrintableHeight);
+        if (!(other.valid && current.scale * 1.02 < other.scale))
+            TurnBack();
+    }
+    ~Orientation() { TurnBack(); }
+    Orientation(const Orientation&) = delete;
+    Orientation& operator=(const Orientation&) = delete;
+
+private:
+    void TurnBack()
+    {
+        if (!switched_)
+            return;
+        switched_ = false;
+        printer_.setup().Orientation = saved_;
+        printer_.ComputePageGeometry(false);
+    }
+
+    print::modProjectPrinterCalls& printer_;
+    QString saved_;
+    bool switched_ = false;
+};
+
+// ---- The renderer -----------------------------------------------------------------------
+
+FormImageRenderer::FormImageRenderer(print::modProjectPrinterCalls& printer, print::PageFrame& frame,
+                                     const std::array<quint32, 10>& colours)
+    : printer_(printer), frame_(frame), colours_(colours)
+{
+}
+
+bool FormImageRenderer::PrintFormImage(const model::clsRoutineInfo& routine, const model::SourceReader& reader,
+                                       platform::IMessageBox* messages)
+{
+    modFormImagePrint form(reader, messages);
+    if (!form.ReadFormLayout(routine.FilePath))
+        return false;
+    return PrintFormImage(form.Layout(), routine.FilePath);
+}
+
+int FormImageRenderer::EstimateFormImagePages(const model::clsRoutineInfo& routine, const model::SourceReader& reader)
+{
+    modFormImagePrint form(reader, nullptr);
+    if (!form.ReadFormLayout(routine.FilePath))
+        return 0;
+    return EstimateFormImagePages(form.Layout());
+}
+
+int FormImageRenderer::EstimateFormImagePages(const FormLayout& layout)
+{
+    if (layout.Form.LayerCount <= 0)
+        return 0;
+    Orientation orientation(printer_, layout.Form);
+    const print::PageGeometry& g = printer_.Geometry();
+    const FormPlacement place = PlaceForm(layout.Form, g.PrintableWidth, g.PrintableHeight);
+    if (!place.valid)
+        return 0;
+    IPrintSurface& s = printer_.surface();
+    s.SetFontName(printer_.setup().FontName);
+    LayerPlanner planner(s, layout, place, g.PrintableWidth, g.PrintableHeight, 1.2 * g.FooterBandHeight);
+    int pages = 0;
+    for (int layer = 1; layer <= layout.Form.LayerCount; ++layer)
+        pages += 1 + CalloutPages(planner.Plan(layer));
+    pages += MenuTreePages(layout);
+    RestoreDrawingState();
+    return pages;
+}
+
+int FormImageRenderer::CalloutPages(const LayerPlan& plan) const
+{
+    const print::PageGeometry& g = printer_.Geometry();
+    return LayOutCallouts(printer_.surface(), plan.callouts, g.PrintableWidth, g.PrintableHeight).pages;
+}
+
+int FormImageRenderer::MenuTreePages(const FormLayout& layout) const
+{
+    return LayOutMenuRows(printer_.surface(), layout.MenuTotal(), printer_.Geometry().PrintableHeight).pages;
+}
+
+bool FormImageRenderer::PrintFormImage(const FormLayout& layout, const QString& filePath)
+{
+    if (layout.Form.LayerCount <= 0)
+        return false;
+    Orientation orientation(printer_, layout.Form);
+    const print::PageGeometry& g = printer_.Geometry();
+    const FormPlacement place = PlaceForm(layout.Form, g.PrintableWidth, g.PrintableHeight);
+    if (!place.valid)
+        return false;
+    IPrintSurface& s = printer_.surface();
+    s.SetFontName(printer_.setup().FontName);
+    LayerPlanner planner(s, layout, place, g.PrintableWidth, g.PrintableHeight, 1.2 * g.FooterBandHeight);
+    const QString base = model::FileNameOf(filePath) + QStringLiteral("|Image");
+    const int layers = layout.Form.LayerCount;
+    pageOpen_ = false;
+    for (int layer = 1; layer <= layers; ++layer) {
+        const QString heading =
+            base + QStringLiteral(" - Layer ") + QString::number(layer) + QStringLiteral(" of ") + QString::number(layers);
+        const LayerPlan plan = planner.Plan(layer);
+        BeginPage(heading);
+        DrawLayer(plan);
+        if (!plan.callouts.empty())
+            PrintCallouts(plan, heading + QStringLiteral(" - Callouts"));
+    }
+    if (layout.MenuTotal() > 0)
+        PrintMenuTree(layout, base + QStringLiteral(" - Menu Tree"));
+    frame_.EndRoutine();
+    pageOpen_ = false;
+    return true;
+}
+
+void FormImageRenderer::BeginPage(const QString& heading)
+{
+    if (pageOpen_)
+        frame_.PrintFooter();
+    frame_.HeaderTitle = heading;
+    frame_.StartPage();
+    pageOpen_ = true;
+}
+
+void FormImageRenderer::RestoreDrawingState()
+{
+    IPrintSurface& s = printer_.surface();
+    s.SetTextColor(kBlack);
+    s.SetFontName(printer_.setup().FontName);
+    s.SetFontSize(printer_.setup().FontSize);
+    s.SetBold(false);
+    s.SetItalic(false);
+}
+
+void FormImageRenderer::PrintAt(double x, double y, const QString& text, double points, bool bold, bool italic)
+{
+    IPrintSurface& s = printer_.surface();
+    s.SetFontSize(points);
+    s.SetBold(bold);
+    s.SetItalic(italic);
+    s.SetCurrentX(frame_.Left + x);
+    s.SetCurrentY(frame_.Top + y);
+    s.PrintText(text, false);
+}
+
+void FormImageRenderer::DrawLayer(const LayerPlan& plan)
+{
+    IPrintSurface& s = printer_.surface();
+    const double ox = frame_.Left;
+    const double oy = frame_.Top;
+    auto fill = [&](const Rect& r, quint32 colour) { s.FillBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour); };
+    auto box = [&](const Rect& r, quint32 colour, int width, LineStyle style) {
+        s.DrawBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour, width, style);
+    };
+    auto line = [&](const Segment& l, quint32 colour) {
+        s.DrawLine(ox + l.x1, oy + l.y1, ox + l.x2, oy + l.y2, colour, 1, LineStyle::Solid);
+    };
+    using Shape = LayerPlan::Shape;
+
+    // The bars first, so that the form's outline stays whole over them.
+    fill(plan.titleBar, kTitleBarFill);
+    if (plan.hasMenuBar)
+        fill(plan.menuBar, kMenuBarFill);
+    box(plan.form, kBlack, 2, LineStyle::Solid);
+    s.SetTextColor(kBlack);
+    for (const LayerPlan::Text& t : plan.frameTexts)
+        PrintAt(t.x, t.y, t.text, t.points, t.bold, t.italic);
+
+    for (const LayerPlan::Item& item : plan.items) {
+        if (item.context)
+            box(item.box, kContextInk, 1, LineStyle::Dotted);
+    }
+    for (const LayerPlan::Item& item : plan.items) {
+        if (!item.context && item.filled)
+            fill(item.box, item.visible ? kWhite : kHiddenFill);
+    }
+    for (const LayerPlan::Item& item : plan.items) {
+        if (item.context)
+            continue;
+        switch (item.shape) {
+        case Shape::Line:
+            line(item.line, kBlack);
+            break;
+        case Shape::Label:
+            box(item.box, kBlack, 1, LineStyle::Dashed);
+            break;
+        case Shape::Frame:
+        case Shape::Box:
+            box(item.box, kBlack, 1, LineStyle::Solid);
+            if (item.headerRow) {
+                const double y = item.box.y1 + std::min(160.0, 0.2 * item.box.Height());
+                line({item.box.x1, y, item.box.x2, y}, kBlack);
+            }
+            break;
+        }
+    }
+
+    s.SetTextColor(kNameInk);
+    for (const LayerPlan::Label& label : plan.labels) {
+        if (label.callout)
+            line(label.leader, kConnectorInk);
+        if (label.onEdge)
+            fill(label.clear, kWhite);
+        PrintAt(label.text.x, label.text.y, label.text.text, label.text.points, label.text.bold, label.text.italic);
+    }
+    RestoreDrawingState();
+}
+
+void FormImageRenderer::PrintCallouts(const LayerPlan& plan, const QString& heading)
+{
+    IPrintSurface& s = printer_.surface();
+    const print::PageGeometry& g = printer_.Geometry();
+    const CalloutList list = LayOutCallouts(s, plan.callouts, g.PrintableWidth, g.PrintableHeight);
+    int page = -1;
+    for (size_t k = 0; k < list.entries.size(); ++k) {
+        const ListSlot& slot = list.slots[k];
+        if (slot.page != page) {
+            if (page >= 0)
+                RestoreDrawingState();
+            BeginPage(heading);
+            page = slot.page;
+            s.SetTextColor(kBlack);
+            PrintAt(0, kListTop, QStringLiteral("Callouts"), kListTitlePoints, true, false);
+        }
+        const double x = frame_.Left + slot.x + 60;
+        const double top = frame_.Top + slot.y;
+        const double middle = top + list.rowHeight / 2;
+        s.DrawLine(x, top, x, slot.lastInColumn ? middle : top + list.rowHeight, kConnectorInk, 1, LineStyle::Solid);
+        s.DrawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
+        s.SetFontSize(kListPoints);
+        PrintAt(slot.x + 60 + kListStroke + 60, slot.y + (list.rowHeight - s.TextHeight(u"X")) / 2, list.entries[k],
+                kListPoints, false, false);
+    }
+    RestoreDrawingState();
+}
+
+void FormImageRenderer::PrintMenuTree(const FormLayout& layout, const QString& heading)
+{
+    IPrintSurface& s = printer_.surface();
+    const int total = layout.MenuTotal();
+    const MenuRows rows = LayOutMenuRows(s, total, printer_.Geometry().PrintableHeight);
+    const double textTop = (rows.rowHeight - s.TextHeight(u"X")) / 2;
+
+    // Whether each menu has a later sibling, found from the end: the first menu after it
+    // that is not deeper is of its own level.
+    std::vector<char> laterSibling(size_t(total) + 1, 0);
+    std::vector<int> open;
+    for (int m = total; m >= 1; --m) {
+        const int level = DrawnLevel(layout.Menu(m));
+        while (!open.empty() && open.back() > level)
+            open.pop_back();
+        laterSibling[size_t(m)] = !open.empty() && open.back() == level;
+        if (open.empty() || open.back() != level)
+            open.push_back(level);
+    }
+
+    // Per level, whether its vertical connector goes on below the current row.
+    std::vector<char> continues(kDeepestMenu + 2, 0);
+    for (int m = 1; m <= total; ++m) {
+        const int row = (m - 1) % rows.perPage;
+        if (row == 0) {
+            if (m > 1)
+                RestoreDrawingState();
+            BeginPage(heading);
+        }
+        const MenuRecord& menu = layout.Menu(m);
+        const int level = DrawnLevel(menu);
+        const double top = frame_.Top + kListTop + row * rows.rowHeight;
+        const double middle = top + rows.rowHeight / 2;
+        auto column = [&](int n) { return frame_.Left + (n - 1) * kMenuIndent + 120; };
+        for (int n = 1; n < level; ++n) {
+            if (continues[size_t(n)])
+                s.DrawLine(column(n), top, column(n), top + rows.rowHeight, kConnectorInk, 1, LineStyle::Solid);
+        }
+        if (level >= 1) {
+            const double x = column(level);
+            s.DrawLine(x, top, x, laterSibling[size_t(m)] ? top + rows.rowHeight : middle, kConnectorInk, 1,
+                       LineStyle::Solid);
+            s.DrawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
+        }
+        continues[size_t(level)] = laterSibling[size_t(m)];
+        std::fill(continues.begin() + level + 1, continues.end(), 0);
+
+        const double x = level * kMenuIndent;
+        if (menu.Caption == QLatin1String("-")) {
+            s.DrawLine(frame_.Left + x, middle, frame_.Left + x + kSeparatorLength, middle, kSeparatorInk, 1,
+                       LineStyle::Solid);
+            continue;
+        }
+        s.SetTextColor(kBlack);
+        PrintAt(x, kListTop + row * rows.rowHeight + textTop, menu.Caption, kListPoints, false, false);
+        s.SetCurrentX(s.CurrentX() + 160);
+        s.SetTextColor(colours_[size_t(print::colour::ProcedureName)]);
+        s.PrintText(QString(QLatin1Char('[') + menu.Name + QLatin1Char(']')), false);
+        if (!menu.Visible) {
+            s.SetTextColor(kBlack);
+            s.PrintText(u"  (hidden)", false);
+        }
+    }
+    RestoreDrawingState();
+}
+
+} // namespace quillon::formimage

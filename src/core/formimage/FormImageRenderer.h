@@ -1,0 +1,87 @@
+#pragma once
+#include "formimage/FormLayout.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+namespace quillon::model {
+struct clsRoutineInfo;
+class SourceReader;
+} // namespace quillon::model
+namespace quillon::platform {
+class IMessageBox;
+}
+namespace quillon::print {
+class modProjectPrinterCalls;
+class PageFrame;
+} // namespace quillon::print
+
+namespace quillon::formimage {
+
+// Where a form's picture goes in a print box: the form (title bar, menu bar and client area)
+// scaled as large as the box allows, centred across it and at its top. Lengths are twips;
+// page positions are relative to the print box's top-left corner.
+struct FormPlacement {
+    bool valid = false;        // false: the form has no area, or the box none, to draw in
+    double captionHeight = 0;  // title bar, plus the menu bar when there is one (form twips)
+    double formHeight = 0;     // caption height + client height (form twips)
+    double scale = 0;
+    double x0 = 0;             // the form's top-left corner on the page
+    double y0 = 0;
+
+    double PageX(double formX) const { return scale * formX + x0; }
+    double PageY(double clientY) const { return scale * (captionHeight + clientY) + y0; }
+};
+
+FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double printableHeight);
+
+// Prints the picture of a form: one page per layer with the form's frame, its controls and
+// their names, a callouts page after each layer whose names did not all fit, and the menu
+// tree. The page frame gives the pages their heading and footer; the caller resets its page
+// number and estimate before, as for any routine, and leaves the routine ended: the last page
+// gets the footer and, printing duplex, the blank back page.
+class FormImageRenderer {
+public:
+    // colours: the ten highlight colours; menu names print in the "Procedure Names" one.
+    FormImageRenderer(print::modProjectPrinterCalls& printer, print::PageFrame& frame,
+                      const std::array<quint32, 10>& colours);
+
+    // filePath names the form file; its name heads the pages. True when pages were printed:
+    // a form without a layer, without area or without a print box prints nothing.
+    bool PrintFormImage(const FormLayout& layout, const QString& filePath);
+    // Reads the routine's form file first; a file that cannot be read prints nothing (the
+    // reading has told the user why through messages).
+    bool PrintFormImage(const model::clsRoutineInfo& routine, const model::SourceReader& reader,
+                        platform::IMessageBox* messages);
+
+    // The pages PrintFormImage prints for the same layout and page set-up (without the blank
+    // back page of a duplex run), worked out without drawing; 0 when it prints none.
+    int EstimateFormImagePages(const FormLayout& layout);
+    // Reads the routine's form file silently: a file that cannot be read gives 0.
+    int EstimateFormImagePages(const model::clsRoutineInfo& routine, const model::SourceReader& reader);
+
+private:
+    class Orientation;
+    class LayerPlanner;
+    struct LayerPlan;
+
+    int CalloutPages(const LayerPlan& plan) const;
+    int MenuTreePages(const FormLayout& layout) const;
+    // Ends the page before (its footer) and starts the next under heading.
+    void BeginPage(const QString& heading);
+    void DrawLayer(const LayerPlan& plan);
+    void PrintCallouts(const LayerPlan& plan, const QString& heading);
+    void PrintMenuTree(const FormLayout& layout, const QString& heading);
+    // At (x, y) of the print box, in the current text colour.
+    void PrintAt(double x, double y, const QString& text, double points, bool bold, bool italic);
+    void RestoreDrawingState();
+
+    print::modProjectPrinterCalls& printer_;
+    print::PageFrame& frame_;
+    std::array<quint32, 10> colours_;
+    bool pageOpen_ = false;
+};
+
+} // namespace quillon::formimage
