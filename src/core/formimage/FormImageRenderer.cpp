@@ -946,7 +946,8 @@ public:
         setup.Orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
         printer.ComputePageGeometry(false);
         switched_ = true;
-        const FormPlacement other = PlaceForm(form, printer.Geometry().PrintableWidth, printer.Geometry().PrintableHeight);
+        const print::PageGeometry& turned = printer.Geometry();
+        const FormPlacement other = PlaceForm(form, turned.PrintableWidth, turned.PrintableHeight);
         if (!(other.valid && current.scale * 1.02 < other.scale))
             TurnBack();
     }
@@ -1041,8 +1042,8 @@ bool FormImageRenderer::PrintFormImage(const FormLayout& layout, const QString& 
     const int layers = layout.Form.LayerCount;
     pageOpen_ = false;
     for (int layer = 1; layer <= layers; ++layer) {
-        const QString heading =
-            base + QStringLiteral(" - Layer ") + QString::number(layer) + QStringLiteral(" of ") + QString::number(layers);
+        const QString heading = base + QStringLiteral(" - Layer ") + QString::number(layer) + QStringLiteral(" of ")
+            + QString::number(layers);
         const LayerPlan plan = planner.Plan(layer);
         BeginPage(heading);
         DrawLayer(plan);
