@@ -1052,7 +1052,7 @@ bool FormImageRenderer::PrintFormImage(const FormLayout& layout, const QString& 
     }
     if (layout.MenuTotal() > 0)
         PrintMenuTree(layout, base + QStringLiteral(" - Menu Tree"));
-    frame_.EndRoutine();
+    frame_.PrintFooter();
     pageOpen_ = false;
     return true;
 }

@@ -39,9 +39,9 @@ FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double pr
 
 // Prints the picture of a form: one page per layer with the form's frame, its controls and
 // their names, a callouts page after each layer whose names did not all fit, and the menu
-// tree. The page frame gives the pages their heading and footer; the caller resets its page
-// number and estimate before, as for any routine, and leaves the routine ended: the last page
-// gets the footer and, printing duplex, the blank back page.
+// tree. The page frame gives every page its heading and footer; the caller resets the frame's
+// page number and estimate before, as for any routine, and afterwards adds the blank back page
+// of a duplex run when the image ended on a front side.
 class FormImageRenderer {
 public:
     // colours: the ten highlight colours; menu names print in the "Procedure Names" one.
