@@ -399,6 +399,9 @@ QString UsageText()
         "      routines named), with dependency reports and loop brackets when asked.\n"
         "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
         "      this run (0: one file, no parts).\n"
+        "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
+        "      Print the picture of one form: a page per layer of overlapping controls,\n"
+        "      the callouts of names that do not fit, and the menu tree.\n"
         "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
         "      Print the table of contents with the print history and the project\n"
         "      summary; --text writes its lines (tags included) to standard output.\n"
@@ -436,7 +439,7 @@ QString UsageText()
 bool IsPrintingCommand(const QString& subcommand)
 {
     return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print")
-        || subcommand == QLatin1String("toc");
+        || subcommand == QLatin1String("toc") || subcommand == QLatin1String("image");
 }
 
 int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
@@ -474,6 +477,12 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         valueOptions << PrintValueOptions();
     else if (command == QLatin1String("toc"))
         valueOptions << TocValueOptions();
+    else if (command == QLatin1String("image")) {
+        valueOptions << ListingValueOptions();
+        valueOptions.removeAll(QStringLiteral("project"));
+        valueOptions.removeAll(QStringLiteral("tab-width"));
+        valueOptions.removeAll(QStringLiteral("long-lines"));
+    }
     else if (command != QLatin1String("options") && command != QLatin1String("messages")
              && command != QLatin1String("spool"))
         return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
@@ -481,7 +490,7 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     QString problem;
     const std::optional<Arguments> parsed = ParseArguments(
         args.mid(1), valueOptions, problem,
-        command == QLatin1String("listing")   ? ListingFlagOptions()
+        command == QLatin1String("listing") || command == QLatin1String("image") ? ListingFlagOptions()
         : command == QLatin1String("print") ? PrintFlagOptions()
         : command == QLatin1String("toc")   ? TocFlagOptions()
                                             : QStringList());
@@ -536,6 +545,8 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             return RunPrint(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("toc"))
             return RunToc(*parsed, session, reader, services, out, err);
+        if (command == QLatin1String("image"))
+            return RunImage(*parsed, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
             return RunBrackets(*parsed, reader, out, err);
         if (command == QLatin1String("layout"))

@@ -16,6 +16,7 @@
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
 #include "print/TocText.h"
+#include "formimage/FormImageRenderer.h"
 
 #include <QDir>
 #include <QFile>
@@ -231,6 +232,47 @@ void ReportOutput(std::ostream& out, const QString& path, const platform::IPrint
                    + QStringLiteral(" pages\n"));
 }
 
+std::array<quint32, 10> HighlightColours(const config::Options& options)
+{
+    std::array<quint32, 10> colours{};
+    for (int i = 0; i < 10; ++i)
+        colours[size_t(i)] = quint32(options.Color(i));
+    return colours;
+}
+
+// The "Image" pseudo-routine of a form file; null when the file has none.
+RoutinePtr FormImageRoutine(const QString& path, const SourceReader& reader)
+{
+    for (const RoutinePtr& routine : SplitFileIntoRoutines(path, reader)) {
+        if (KindIs(*routine, QLatin1StringView("IMAGE")))
+            return routine;
+    }
+    return nullptr;
+}
+
+// Prints one form image as a document of its own on the surface: the frame starts afresh,
+// the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
+// the output could not be completed.
+int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
+                       const clsRoutineInfo& routine, const SourceReader& reader, platform::IMessageBox* messages)
+{
+    print::modProjectPrinterCalls printer(surface, setup);
+    printer.ApplyPageSetup();
+    printer.ComputePageGeometry(true);
+    print::PrintRunState run;
+    print::PageFrame frame(printer, run);
+    frame.NormalTextColour = quint32(options.Color(0));
+    formimage::FormImageRenderer renderer(printer, frame, HighlightColours(options));
+    frame.HeaderTitle = FileNameOf(routine.FilePath) + QStringLiteral("|Image");
+    frame.PageNumber = 0;
+    frame.FirstPageOfDocument = true;
+    frame.EstimatePages(routine, &reader, renderer.EstimateFormImagePages(routine, reader));
+    if (!renderer.PrintFormImage(routine, reader, messages))
+        return -1;
+    const int pages = surface.PagesStarted();
+    return surface.EndDocument() ? pages : -2;
+}
+
 // One "OUTPUT<TAB>N pages" line per file the run left (batches and "_Part" files stay separate).
 void ReportOutputs(std::ostream& out, const print::RunResult& result, const platform::IPrintSurface& surface)
 {
@@ -395,6 +437,20 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
             byKey.insert(routine->UniqueKey, routine);
     }
     run.FindRoutine = [&byKey](const QString& key) { return byKey.value(key); };
+    formimage::FormImageRenderer images(run.printer(), run.frame(), HighlightColours(session.options));
+    run.PrintImage = [&](clsRoutineInfo& routine) { return images.PrintFormImage(routine, reader, &batch); };
+    run.ImagePages = [&](const clsRoutineInfo& routine) { return images.EstimateFormImagePages(routine, reader); };
+    // An image too large for any output file goes to the default printer as a job of its own.
+    run.PrintImageOnPrinter = [&](clsRoutineInfo& routine, const QString& device) {
+        std::unique_ptr<platform::IPrintSurface> other = services.createPrintSurface ? services.createPrintSurface() : nullptr;
+        if (!other || !other->SelectDevice(device))
+            return false;
+        print::PageSetup own = setup;
+        own.DeviceName = other->CurrentDevice().deviceName;
+        own.DriverName = other->CurrentDevice().driverName;
+        own.PrinterPort = other->CurrentDevice().port;
+        return PrintImageDocument(*other, own, session.options, routine, reader, &batch) >= 0;
+    };
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     QString lastProcedure;
@@ -582,6 +638,47 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     }
     if (run.abort)
         Note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
+    ReportOutput(out, outputPath, *surface, pages);
+    return 0;
+}
+
+int RunImage(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+             std::ostream& out, std::ostream& err)
+{
+    if (args.positional.size() != 1)
+        throw Usage{QStringLiteral("image takes one form file (.frm)")};
+    const QString given = args.positional[0];
+    const QFileInfo info(given);
+    if (info.isDir())
+        return CannotRead(err, given, QStringLiteral("it is a folder, not a file"));
+    if (!info.exists())
+        return CannotRead(err, given, QStringLiteral("no such file"));
+    const RoutinePtr image = FormImageRoutine(info.absoluteFilePath(), reader);
+    if (!image)
+        return CannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
+    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+    ApplyPageOptions(args, setup);
+    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    if (!surface)
+        return 1;
+    print::modProjectPrinterCalls printer(*surface, setup);
+    const QString outputPath = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath())).path;
+    // The reader's message goes to stderr as the command's own one line.
+    platform::ScriptedMessageBox quiet;
+    const int pages = PrintImageDocument(*surface, setup, session.options, *image, reader, &quiet);
+    if (pages == -2) {
+        Write(err, QStringLiteral("quillon: cannot write ")
+                       + Quote(outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath)
+                       + QStringLiteral(": the output could not be completed\n"));
+        return 1;
+    }
+    if (pages < 0) {
+        const QString why = quiet.shown.empty() ? QStringLiteral("the form has nothing to draw")
+                                                : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        Write(err, QStringLiteral("quillon: no form image printed for ") + Quote(given) + QStringLiteral(": ") + why
+                       + QLatin1Char('\n'));
+        return 1;
+    }
     ReportOutput(out, outputPath, *surface, pages);
     return 0;
 }

@@ -23,6 +23,10 @@ int RunPrint(const Arguments& args, config::Session& session, const model::Sourc
 int RunToc(const Arguments& args, config::Session& session, const model::SourceReader& reader,
            const CliServices& services, std::ostream& out, std::ostream& err);
 
+// quillon image FORM.frm [-o OUT.pdf] [page options]
+int RunImage(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+             const CliServices& services, std::ostream& out, std::ostream& err);
+
 QStringList TocValueOptions();
 QStringList TocFlagOptions();
 QStringList ListingValueOptions();

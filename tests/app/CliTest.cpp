@@ -486,6 +486,52 @@ CliRun ListingRun(const QStringList& args, std::vector<quillon::platform::Record
     return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
 }
 
+TEST(CliPrint, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
+{
+    Fixture fx;
+    const QString form = fx.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   Caption = \"Orders\"",
+                                                    "   ClientHeight = 3600", "   ClientWidth = 4800",
+                                                    "   Begin VB.CommandButton cmdGo", "      Caption = \"Go\"",
+                                                    "      Height = 375", "      Left = 120", "      Top = 120",
+                                                    "      Width = 1215", "      Index = 3", "   End",
+                                                    "   Begin VB.Menu mnuFile", "      Caption = \"&File\"", "   End", "End",
+                                                    "Attribute VB_Name = \"frmA\"", "Private Sub cmdGo_Click(Index As Integer)",
+                                                    "End Sub"});
+    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
+    auto texts = [&ops] {
+        QStringList all;
+        for (const auto& op : ops) {
+            if (op.kind == quillon::platform::RecordingPrintSurface::Op::Kind::Text)
+                all << op.text;
+        }
+        return all;
+    };
+    CliRun run = ListingRun({"image", form, "-o", fx.path("a.pdf")}, ops);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, fx.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
+    EXPECT_TRUE(texts().contains("frmA.frm|Image - Layer 1 of 1"));
+    EXPECT_TRUE(texts().contains("cmdGo(3)"));
+    EXPECT_TRUE(texts().contains("Orders"));
+    EXPECT_TRUE(texts().contains("frmA.frm|Image - Menu Tree (cont.)"));
+
+    const QString module = fx.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
+    run = ListingRun({"image", module, "-o", fx.path("b.pdf")}, ops);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
+    EXPECT_EQ(ListingRun({"image", fx.path("none.frm")}, ops).code, 1);
+    EXPECT_EQ(ListingRun({"image"}, ops).code, 2);
+
+    // The main job draws every form of the project where its Image routine stands in the queue.
+    const QString vbp = fx.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
+    run = ListingRun({"print", vbp, "-o", fx.path("p.pdf")}, ops);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    const QStringList printed = texts();
+    const qsizetype image = printed.indexOf("frmA.frm|Image - Layer 1 of 1");
+    ASSERT_GE(image, 0);
+    EXPECT_LT(printed.indexOf("frmA.frm|Layout"), image) << "in procedure-list order: Layout, Image, Declarations";
+    EXPECT_TRUE(run.err.contains("procedures sent to a file-based printer"));
+}
+
 TEST(CliPrint, ListingPrintsTheFileThroughTheFrame)
 {
     Fixture fx;

@@ -149,6 +149,7 @@ public:
     bool PrepareDependencyRoutine(model::clsRoutineInfo& pseudo, const model::clsRoutineInfo& parent);
 
     PageFrame& frame() { return frame_; }
+    modProjectPrinterCalls& printer() { return printer_; }
     PrintRunState& runState() { return run_; }
 
 private:
