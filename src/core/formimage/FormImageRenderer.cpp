@@ -342,6 +342,32 @@ FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double pr
     return place;
 }
 
+FormPlacement PlaceForm(const FormLayout& layout, double printableWidth, double printableHeight)
+{
+    const FormRecord& form = layout.Form;
+    // Controls often lie beyond the client area saved in the file (a form that opens
+    // maximized, or was shrunk in the designer after they were placed): the picture takes in
+    // what they cover, so nothing is drawn off the sheet or over the footer. Controls parked
+    // at negative positions are hidden on purpose and are left out of the picture.
+    double right = form.ClientWidth;
+    double bottom = form.ClientHeight;
+    for (const ControlRecord& c : layout.Controls) {
+        if (!c.HasSize || c.Layer <= 0 || c.AbsLeft < 0 || c.AbsTop < 0)
+            continue;
+        right = std::max(right, double(c.AbsLeft) + double(c.Width));
+        bottom = std::max(bottom, double(c.AbsTop) + double(c.Height));
+    }
+    FormPlacement place = PlaceForm(form, printableWidth, printableHeight);
+    if (!place.valid || (right <= form.ClientWidth && bottom <= form.ClientHeight))
+        return place;
+    const double scale = std::min(printableWidth / right, printableHeight / (place.captionHeight + bottom));
+    if (!(std::isfinite(scale) && scale > 0))
+        return place;
+    place.scale = scale;
+    place.x0 = (printableWidth - scale * right) / 2;
+    return place;
+}
+
 // ---- One layer's page, worked out before anything is drawn ----------------------------
 
 struct FormImageRenderer::LayerPlan {
@@ -540,7 +566,11 @@ private:
         for (int n = 1; n <= total; ++n) {
             const ControlRecord& c = layout_.Control(n);
             if (c.HasSize && c.Layer == layer) {
-                AddItem(MakeItem(n, false));
+                Item item = MakeItem(n, false);
+                // Parked out of sight (negative positions): not on the page either.
+                if (item.box.x2 < page_.x1 || item.box.y2 < place_.PageY(0) || item.box.x1 > page_.x2 || item.box.y1 > page_.y2)
+                    continue;
+                AddItem(std::move(item));
                 listed[size_t(n)] = 1;
             }
         }
@@ -932,7 +962,7 @@ int DrawnLevel(const MenuRecord& menu)
 // the same box again, so the form stays as it is.
 class FormImageRenderer::Orientation {
 public:
-    Orientation(print::modProjectPrinterCalls& printer, const FormRecord& form) : printer_(printer)
+    Orientation(print::modProjectPrinterCalls& printer, const FormLayout& form) : printer_(printer)
     {
         print::PageSetup& setup = printer.setup();
         if (setup.Duplex)
@@ -999,9 +1029,9 @@ int FormImageRenderer::EstimateFormImagePages(const FormLayout& layout)
 {
     if (layout.Form.LayerCount <= 0)
         return 0;
-    Orientation orientation(printer_, layout.Form);
+    Orientation orientation(printer_, layout);
     const print::PageGeometry& g = printer_.Geometry();
-    const FormPlacement place = PlaceForm(layout.Form, g.PrintableWidth, g.PrintableHeight);
+    const FormPlacement place = PlaceForm(layout, g.PrintableWidth, g.PrintableHeight);
     if (!place.valid)
         return 0;
     IPrintSurface& s = printer_.surface();
@@ -1030,9 +1060,9 @@ bool FormImageRenderer::PrintFormImage(const FormLayout& layout, const QString& 
 {
     if (layout.Form.LayerCount <= 0)
         return false;
-    Orientation orientation(printer_, layout.Form);
+    Orientation orientation(printer_, layout);
     const print::PageGeometry& g = printer_.Geometry();
-    const FormPlacement place = PlaceForm(layout.Form, g.PrintableWidth, g.PrintableHeight);
+    const FormPlacement place = PlaceForm(layout, g.PrintableWidth, g.PrintableHeight);
     if (!place.valid)
         return false;
     IPrintSurface& s = printer_.surface();

@@ -36,6 +36,9 @@ struct FormPlacement {
 };
 
 FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double printableHeight);
+// The same for a whole layout: when drawable controls reach beyond the client area the scale
+// takes them in as well (controls at negative positions excepted).
+FormPlacement PlaceForm(const FormLayout& layout, double printableWidth, double printableHeight);
 
 // Prints the picture of a form: one page per layer with the form's frame, its controls and
 // their names, a callouts page after each layer whose names did not all fit, and the menu

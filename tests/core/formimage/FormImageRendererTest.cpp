@@ -237,6 +237,29 @@ TEST(FormImageRendererTest, FormIsScaledToThePrintBoxAtItsTopAndCentredAcross)
     EXPECT_TRUE(AnyAt(tall.Ops(Kind::Box), 720 + gap, 2016, 720 + gap + s * 2000, 2016 + 11520));
 }
 
+TEST(FormImageRendererTest, ControlsBeyondTheClientAreaAreTakenInAndParkedOnesLeftOut)
+{
+    Form form(2000, 1000);
+    form.Button(QStringLiteral("cmdFar"), 3000, 2000, 1000, 500);
+    form.Button(QStringLiteral("cmdParked"), -20000, 100);
+    const FormLayout& layout = form.Done();
+    const FormPlacement place = PlaceForm(layout, 10080, 11520);
+    EXPECT_DOUBLE_EQ(place.scale, std::min(10080.0 / 4000, 11520.0 / (420 + 2500)));
+    EXPECT_NEAR(place.PageX(4000), 10080 - place.x0, 1e-6) << "the far button's edge and the form centred together";
+    EXPECT_DOUBLE_EQ(PlaceForm(layout.Form, 10080, 11520).scale, std::min(10080.0 / 2000, 11520.0 / 1420))
+        << "the form alone keeps its own scale";
+
+    Bench b(true); // duplex keeps the page upright, so the print box is the portrait one
+    ASSERT_TRUE(b.Print(layout));
+    for (const Op& box : b.Ops(Kind::Box)) {
+        EXPECT_GE(box.x, 720 - 1e-6);
+        EXPECT_LE(box.x2, 720 + 10080 + 1e-6);
+        EXPECT_LE(box.y2, 2016 + 11520 + 1e-6) << "nothing runs into the footer";
+    }
+    EXPECT_NE(b.Text(QStringLiteral("cmdFar")), nullptr);
+    EXPECT_EQ(b.Text(QStringLiteral("cmdParked")), nullptr);
+}
+
 TEST(FormImageRendererTest, WideFormTurnsThePageOnlyWhenThatEnlargesItAndNotPrintingDuplex)
 {
     Form wide = OneButton(12000, 3000);
