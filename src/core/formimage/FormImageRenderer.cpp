@@ -570,6 +570,12 @@ private:
                 // Parked out of sight (negative positions): not on the page either.
                 if (item.box.x2 < page_.x1 || item.box.y2 < place_.PageY(0) || item.box.x1 > page_.x2 || item.box.y1 > page_.y2)
                     continue;
+                // Partly parked: the page shows the part that lies on it.
+                if (item.shape != Shape::Line) {
+                    item.box.x1 = std::max(item.box.x1, page_.x1);
+                    item.box.x2 = std::min(item.box.x2, page_.x2);
+                    item.box.y2 = std::min(item.box.y2, page_.y2);
+                }
                 AddItem(std::move(item));
                 listed[size_t(n)] = 1;
             }

@@ -242,6 +242,7 @@ TEST(FormImageRendererTest, ControlsBeyondTheClientAreaAreTakenInAndParkedOnesLe
     Form form(2000, 1000);
     form.Button(QStringLiteral("cmdFar"), 3000, 2000, 1000, 500);
     form.Button(QStringLiteral("cmdParked"), -20000, 100);
+    form.Button(QStringLiteral("cmdHalfOut"), -600, 100, 1200, 495);
     const FormLayout& layout = form.Done();
     const FormPlacement place = PlaceForm(layout, 10080, 11520);
     EXPECT_DOUBLE_EQ(place.scale, std::min(10080.0 / 4000, 11520.0 / (420 + 2500)));
