@@ -17,6 +17,7 @@
 #include "print/TableOfContents.h"
 #include "print/TocText.h"
 #include "formimage/FormImageRenderer.h"
+#include "formimage/ProjectRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -232,14 +233,6 @@ void ReportOutput(std::ostream& out, const QString& path, const platform::IPrint
                    + QStringLiteral(" pages\n"));
 }
 
-std::array<quint32, 10> HighlightColours(const config::Options& options)
-{
-    std::array<quint32, 10> colours{};
-    for (int i = 0; i < 10; ++i)
-        colours[size_t(i)] = quint32(options.Color(i));
-    return colours;
-}
-
 // The "Image" pseudo-routine of a form file; null when the file has none.
 RoutinePtr FormImageRoutine(const QString& path, const SourceReader& reader)
 {
@@ -248,29 +241,6 @@ RoutinePtr FormImageRoutine(const QString& path, const SourceReader& reader)
             return routine;
     }
     return nullptr;
-}
-
-// Prints one form image as a document of its own on the surface: the frame starts afresh,
-// the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
-// the output could not be completed.
-int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
-                       const clsRoutineInfo& routine, const SourceReader& reader, platform::IMessageBox* messages)
-{
-    print::modProjectPrinterCalls printer(surface, setup);
-    printer.ApplyPageSetup();
-    printer.ComputePageGeometry(true);
-    print::PrintRunState run;
-    print::PageFrame frame(printer, run);
-    frame.NormalTextColour = quint32(options.Color(0));
-    formimage::FormImageRenderer renderer(printer, frame, HighlightColours(options));
-    frame.HeaderTitle = FileNameOf(routine.FilePath) + QStringLiteral("|Image");
-    frame.PageNumber = 0;
-    frame.FirstPageOfDocument = true;
-    frame.EstimatePages(routine, &reader, renderer.EstimateFormImagePages(routine, reader));
-    if (!renderer.PrintFormImage(routine, reader, messages))
-        return -1;
-    const int pages = surface.PagesStarted();
-    return surface.EndDocument() ? pages : -2;
 }
 
 // One "OUTPUT<TAB>N pages" line per file the run left (batches and "_Part" files stay separate).
@@ -417,40 +387,15 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
     print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
                                batch, &DiagLog::Default());
-    run.Index = &index;
-    run.Symbols = &loaded.analysis.symbols;
+    formimage::ProjectRunWiring wiring(run, loaded.project, loaded.analysis, setup, session.options, reader, &batch,
+                                       services.createPrintSurface);
     print::TocListHistory history(toc);
     if (toc.IsOpen())
         run.History = &history;
-    run.Brackets = args.has(QStringLiteral("brackets")) || session.options.Bool(config::opt::Brackets);
-    run.TabWidth = setup.TabWidthSetting;
+    run.Brackets = run.Brackets || args.has(QStringLiteral("brackets"));
     run.OutputPath = output.path;
-    run.ProjectName = FileBaseName(vbp);
-    run.GdiSpoolSize = session.options.Int(config::opt::GDISpoolSize);
     if (args.has(QStringLiteral("spool")))
         run.GdiSpoolSize = int(NumberArgument(args, "spool", 0, 1000000000));
-    run.Reader = &reader;
-    run.Loaded = &loaded.project.RoutinesByFile;
-    QHash<QString, RoutinePtr> byKey;
-    for (const auto& [path, routines] : loaded.project.RoutinesByFile.entries()) {
-        for (const RoutinePtr& routine : routines)
-            byKey.insert(routine->UniqueKey, routine);
-    }
-    run.FindRoutine = [&byKey](const QString& key) { return byKey.value(key); };
-    formimage::FormImageRenderer images(run.printer(), run.frame(), HighlightColours(session.options));
-    run.PrintImage = [&](clsRoutineInfo& routine) { return images.PrintFormImage(routine, reader, &batch); };
-    run.ImagePages = [&](const clsRoutineInfo& routine) { return images.EstimateFormImagePages(routine, reader); };
-    // An image too large for any output file goes to the default printer as a job of its own.
-    run.PrintImageOnPrinter = [&](clsRoutineInfo& routine, const QString& device) {
-        std::unique_ptr<platform::IPrintSurface> other = services.createPrintSurface ? services.createPrintSurface() : nullptr;
-        if (!other || !other->SelectDevice(device))
-            return false;
-        print::PageSetup own = setup;
-        own.DeviceName = other->CurrentDevice().deviceName;
-        own.DriverName = other->CurrentDevice().driverName;
-        own.PrinterPort = other->CurrentDevice().port;
-        return PrintImageDocument(*other, own, session.options, routine, reader, &batch) >= 0;
-    };
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     QString lastProcedure;
@@ -665,7 +610,7 @@ int RunImage(const Arguments& args, config::Session& session, const SourceReader
     const QString outputPath = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath())).path;
     // The reader's message goes to stderr as the command's own one line.
     platform::ScriptedMessageBox quiet;
-    const int pages = PrintImageDocument(*surface, setup, session.options, *image, reader, &quiet);
+    const int pages = formimage::PrintImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
         Write(err, QStringLiteral("quillon: cannot write ")
                        + Quote(outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath)
