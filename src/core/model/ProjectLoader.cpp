@@ -348,6 +348,8 @@ Project::OpenOutcome Project::OpenProject(const QString& vbpPath)
     RoutinesByFile.clear();
     std::optional<FileList> files = LoadVbpFiles(ProjectPath);
     ProjectFileList = files ? *files : FileList();
+    if (FilesListed)
+        FilesListed(*this);
     if (analysis)
         analysis->PrepareSymbolTables(ProjectFileList);
     LoadProjectRoutines(&ProjectFileList);

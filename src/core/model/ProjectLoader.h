@@ -67,6 +67,9 @@ public:
     ILoadAnalysis* analysis = nullptr;
     // Refreshes the table of contents list after a load (its third phase and stale keys).
     std::function<void(Project&)> RefreshTableOfContents;
+    // Called once the file list is read, before phase 1: the main window lists the files
+    // while their routines are still loading.
+    std::function<void(Project&)> FilesListed;
 
     const SourceReader& reader() const { return *reader_; }
     void setReader(const SourceReader& reader) { reader_ = &reader; }
