@@ -1,0 +1,168 @@
+#pragma once
+#include "analysis/ProjectAnalysis.h"
+#include "model/ProjectLoader.h"
+#include "platform/PrintSurface.h"
+#include "platform/StatusSink.h"
+#include "print/ProcedureLists.h"
+#include "print/TableOfContents.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace quillon::config {
+class Session;
+}
+namespace quillon::platform {
+class IMessageBox;
+}
+namespace quillon::print {
+class GdiSpoolEstimator;
+struct ListRow;
+} // namespace quillon::print
+
+namespace quillon::ui {
+
+// The main window: the project's files, the routines of the chosen files and the print
+// queue, with the menus that reach every command. It owns the loaded project, its analysis,
+// its table of contents list and the lists model; each command hands over to the core and
+// then refreshes the lists and the status line.
+class frmMain : public QMainWindow, private platform::IStatusSink {
+public:
+    using SurfaceFactory = std::function<std::unique_ptr<platform::IPrintSurface>()>;
+
+    // surfaces: a fresh print surface for each print run, printer choice and target caption.
+    frmMain(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces,
+            QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Dialogs, replaceable so that tests can answer them. An empty answer is a cancel.
+    // The project file, starting in folder.
+    std::function<QString(const QString& folder)> ChooseProjectFileDialog;
+    // The output file of the built-in PDF writer, starting in folder with the suggested name.
+    std::function<QString(const QString& folder, const QString& suggestedName)> ChooseSaveFileDialog;
+    // One of the printers (device names), current preselected.
+    std::function<QString(const std::vector<platform::PrinterInfo>& printers, const QString& current)>
+        ChoosePrinterDialog;
+    // Makes a device the user's default printer; false when the system refused.
+    std::function<bool(const QString& deviceName)> MakeSystemDefaultPrinter;
+
+    // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
+    // Help | Support, and File | Print | User Manual once the user confirmed the target.
+    std::function<void()> ShowAbout;
+    std::function<void()> DisplayUserManual;
+    std::function<void()> ShowSupport;
+    std::function<void()> PrintUserManual;
+
+    // The session's spool estimate, offered again before printing when the font changed.
+    print::GdiSpoolEstimator* SpoolEstimator = nullptr;
+
+    // File | Restore Messages: one entry per hidden message, filled by whoever owns the
+    // message box; hidden while it is empty.
+    QMenu* mnuRestoreMessages = nullptr;
+    void RefreshRestoreMenu();
+
+    // File | Open: the warning, the dialog, then the load.
+    void OpenProjectCommand();
+    // The load of a chosen project file (File | Open after the dialog). False when nothing
+    // was loaded: a load already running, or a file that does not exist.
+    bool OpenProject(const QString& vbpPath);
+
+    // The three cmdProcessSelection buttons: 0 fill the procedures, 1 build the queue, 2 print.
+    void ProcessSelection(int index);
+    // list: 0 files, 1 procedures, 2 print queue.
+    void SelectAll(int list);
+    void UnselectAll(int list);
+    void KeepOnlyDependencyReports();
+    void RefreshListButtons();
+    // false disables the lists and their buttons around long work; true enables them again.
+    void LockLists(bool enable);
+    void PrintTableOfContents();
+    void SelectDefaultPrinter();
+    void ConfirmPrintUserManual();
+    // F1: the status names the manual's section for the focused control, then the manual opens.
+    void HelpRequested();
+
+    void SetStatus(const QString& text);
+    const QString& StatusText() const { return statusText_; }
+
+    model::Project& project() { return project_; }
+    print::ProcedureLists& lists() { return *lists_; }
+    QPushButton* cmdProcessSelection(int index) const { return cmdProcessSelection_[size_t(index)]; }
+    QPushButton* cmdSelectAll(int list) const { return cmdSelectAll_[size_t(list)]; }
+    QPushButton* cmdUnselectAll(int list) const { return cmdUnselectAll_[size_t(list)]; }
+    QAction* action(const QString& objectName) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ShowStatus(const QString& text) override;
+
+    void BuildControls();
+    void BuildMenus();
+    QString ChooseProjectFile();
+    void PrepareForLoad();
+    void ShowFiles();
+    void ShowRows(QListWidget* list, const std::vector<print::ListRow>& rows);
+    void ReadSelection();
+    void FileSelectionChanged();
+    void QueueSelectionChanged();
+    void DependencyBoxChanged(bool checked);
+    void PrintQueue();
+    // Runs the print queue (or the table of contents) on a fresh surface; the status line
+    // gets the completion report.
+    void RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
+    void RefreshOutputTarget();
+    void AnimateIndexStatus();
+    void CodingStillToCome();
+
+    config::Session& session_;
+    platform::IMessageBox& box_;
+    SurfaceFactory surfaces_;
+
+    model::Project project_;
+    analysis::ProjectAnalysis analysis_;
+    print::TocList toc_;
+    std::unique_ptr<print::ProcedureLists> lists_;
+    bool loading_ = false;
+    bool printing_ = false;
+    bool showingRows_ = false; // the lists are being refilled: their selection signals mean nothing
+    bool includeAllFiles_ = false;
+    QString statusText_;
+    int indexTicks_ = 0;
+    QString targetDescription_;
+
+    QListWidget* lstFiles_ = nullptr;
+    QListWidget* lstProcedures_ = nullptr;
+    QListWidget* lstSelected_ = nullptr;
+    std::array<QPushButton*, 3> cmdProcessSelection_{};
+    std::array<QPushButton*, 3> cmdSelectAll_{};
+    std::array<QPushButton*, 3> cmdUnselectAll_{};
+    QGroupBox* fraDep_ = nullptr;
+    QCheckBox* chkDep_ = nullptr;
+    QPushButton* cmdDep_ = nullptr;
+    QPushButton* cmdKeepOnly_ = nullptr;
+    QLabel* lblSource_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QLabel* lblTarget_ = nullptr;
+    QPushButton* cmdExit_ = nullptr;
+    QTimer* tmrMain_ = nullptr;
+    QAction* mnuFileOpen_ = nullptr;
+    QAction* mnuPrintToc_ = nullptr;
+};
+
+} // namespace quillon::ui

@@ -1,0 +1,362 @@
+#include "ui/MainWindow.h"
+
+#include "config/Session.h"
+#include "platform/MessageBox.h"
+#include "platform/PrinterDefaults.h"
+#include "platform/RecordingPrintSurface.h"
+#include "platform/qt/QtPrintSurface.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace quillon;
+using platform::RecordingPrintSurface;
+using platform::ScriptedMessageBox;
+
+namespace {
+
+class WidgetApplication : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "MainWindowTest";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const ::testing::Environment* const kWidgets =
+    ::testing::AddGlobalTestEnvironment(new WidgetApplication);
+
+// A recording surface that hands its operations to the test when the run lets go of it.
+struct KeptSurface : RecordingPrintSurface {
+    std::vector<Op>* keep = nullptr;
+    ~KeptSurface() override
+    {
+        if (keep && !ops.empty())
+            *keep = ops;
+    }
+};
+
+// A window over a two-module project with one call between the modules, in a private folder.
+struct Bench {
+    test::Fixture fx;
+    ScriptedMessageBox box;
+    platform::BuiltInPdfPrinterDefaults defaults;
+    config::Session session{box, defaults, nullptr, fx.path("appdata/QLN.spi")};
+    std::vector<RecordingPrintSurface::Op> printed;
+    bool realPrinter = false;
+    std::unique_ptr<ui::frmMain> window;
+    QString vbp;
+
+    Bench()
+    {
+        session.Start();
+        session.options.Set(config::opt::DeviceName, QStringLiteral("Office Laser"));
+        session.options.Set(config::opt::VBPFolder, fx.path("start"));
+        session.options.Set(config::opt::OutputFolder, fx.path("out"));
+        fx.writeLines("proj/modA.bas", {"Attribute VB_Name = \"modA\"", "Option Explicit", "Public Sub Main()",
+                                        "    Helper", "End Sub", "Public Sub Helper()", "    Dim i As Integer",
+                                        "End Sub"});
+        fx.writeLines("proj/modB.bas", {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long",
+                                        "    Twice = n * 2", "    Helper", "End Function"});
+        vbp = fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modB; modB.bas", "Module=modA; modA.bas",
+                                              "Startup=\"Sub Main\""});
+        window = std::make_unique<ui::frmMain>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
+            if (realPrinter)
+                return std::make_unique<platform::QtPrintSurface>();
+            auto surface = std::make_unique<KeptSurface>();
+            surface->keep = &printed;
+            return surface;
+        });
+        window->ChooseProjectFileDialog = [this](const QString&) { return vbp; };
+    }
+
+    QListWidget* list(const char* name) const { return window->findChild<QListWidget*>(QLatin1String(name)); }
+    QStringList entries(const char* name, bool selectedOnly = false) const
+    {
+        QStringList texts;
+        for (int i = 0; i < list(name)->count(); ++i) {
+            if (!selectedOnly || list(name)->item(i)->isSelected())
+                texts << list(name)->item(i)->text();
+        }
+        return texts;
+    }
+    QCheckBox* chkDep() const { return window->findChild<QCheckBox*>(QStringLiteral("chkDep")); }
+    QString lastMessage() const { return box.shown.empty() ? QString() : box.shown.back().text; }
+    void select(const char* name, std::initializer_list<int> rows) const
+    {
+        for (int row : rows)
+            list(name)->item(row)->setSelected(true);
+    }
+    // Loaded, modA's three routines in the procedure list.
+    void fillModA()
+    {
+        window->OpenProjectCommand();
+        select("lstFiles", {0});
+        window->cmdProcessSelection(0)->click();
+    }
+};
+
+TEST(MainWindowTest, FileOpenWarnsAsksAndLoadsTheProject)
+{
+    Bench b;
+    EXPECT_EQ(b.window->windowTitle(), QStringLiteral("Quillon"));
+    EXPECT_EQ(b.window->StatusText(), QStringLiteral("Use menu File|Open to load a project .vbp file"));
+    EXPECT_FALSE(b.window->cmdSelectAll(0)->isEnabled()) << "an empty list has no selection buttons";
+    QString askedIn;
+    b.window->ChooseProjectFileDialog = [&](const QString& folder) {
+        askedIn = folder;
+        return b.vbp;
+    };
+    // A second File | Open arriving while the load lets events run does nothing.
+    bool secondOpenTried = false;
+    QTimer::singleShot(0, b.window.get(), [&] {
+        secondOpenTried = true;
+        b.window->OpenProjectCommand();
+    });
+    b.window->OpenProjectCommand();
+    EXPECT_TRUE(secondOpenTried);
+
+    ASSERT_EQ(b.box.shown.size(), 1u) << "one warning: the second open never started";
+    EXPECT_EQ(b.box.shown[0].request.Title, QStringLiteral("UNCOMPILED PROJECT WARNING"));
+    EXPECT_EQ(b.box.shown[0].request.MessageKey, QStringLiteral("Uncompiled VBP Warning"));
+    EXPECT_EQ(askedIn, b.fx.path("start"));
+    EXPECT_EQ(b.session.options.Text(config::opt::VBPFolder), b.fx.path("proj") + QLatin1Char('/'));
+    EXPECT_EQ(b.entries("lstFiles"), (QStringList{"modA.bas", "modB.bas"}));
+    EXPECT_EQ(b.window->findChild<QLabel*>(QStringLiteral("lblSource"))->text(), QStringLiteral("Source:") + b.vbp);
+    const QString status = b.window->StatusText();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("Phase 1 of 2: Loading file 2 of 2\r\n"))) << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral("\r\nDependency Index Complete\r\n\r\n"))) << status.toStdString();
+    EXPECT_TRUE(status.endsWith(model::Project::kProjectLoadedText));
+    EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
+    EXPECT_TRUE(b.chkDep()->isEnabled());
+    EXPECT_TRUE(b.window->action(QStringLiteral("mnuPrintToc"))->isEnabled());
+
+    // A file that is not there: the message, and the loaded project stays listed.
+    b.vbp = b.fx.path("proj/Gone.vbp");
+    b.window->OpenProjectCommand();
+    EXPECT_EQ(b.box.shown.back().title, QStringLiteral("No valid file"));
+    EXPECT_EQ(b.entries("lstFiles").size(), 2);
+}
+
+TEST(MainWindowTest, EachStepWithoutEntriesEndsWithItsMessage)
+{
+    Bench b;
+    b.window->ProcessSelection(0);
+    EXPECT_EQ(b.lastMessage(), QStringLiteral("No project files loaded."));
+    b.window->OpenProjectCommand();
+    b.window->ProcessSelection(1);
+    EXPECT_EQ(b.lastMessage(), QStringLiteral("No procedures have been loaded. Select modules first."));
+    b.window->ProcessSelection(0);
+    EXPECT_EQ(b.lastMessage(), QStringLiteral("No procedures found for the selected modules."));
+
+    b.select("lstFiles", {0});
+    b.window->ProcessSelection(0);
+    EXPECT_EQ(b.entries("lstProcedures"), (QStringList{"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main",
+                                                       "modA.bas|Public Sub Helper"}));
+    EXPECT_EQ(b.window->StatusText(), QStringLiteral("3 procedures added to the procedures list."));
+    // Nothing selected in the procedures: an empty queue and no Send.
+    b.window->ProcessSelection(1);
+    EXPECT_EQ(b.lastMessage(), QStringLiteral("No procedures were added to the print queue."));
+    EXPECT_TRUE(b.entries("lstSelected").isEmpty());
+    EXPECT_FALSE(b.window->cmdProcessSelection(2)->isEnabled());
+    // Choosing files again empties the procedure list until it is filled anew.
+    b.select("lstFiles", {1});
+    EXPECT_TRUE(b.entries("lstProcedures").isEmpty());
+    EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled());
+    b.window->ProcessSelection(1);
+    EXPECT_EQ(b.lastMessage(), QStringLiteral("No procedures available in the modules list."));
+}
+
+TEST(MainWindowTest, TheQueueHoldsOnlyTheLastSelection)
+{
+    Bench b;
+    b.fillModA();
+    b.select("lstProcedures", {1, 2});
+    b.window->cmdProcessSelection(1)->click();
+    EXPECT_EQ(b.window->StatusText(), QStringLiteral("2 procedures added to the print queue."));
+    b.window->UnselectAll(1);
+    b.select("lstProcedures", {2});
+    b.window->cmdProcessSelection(1)->click();
+    EXPECT_EQ(b.entries("lstSelected"), QStringList{"modA.bas|Public Sub Helper"});
+    EXPECT_EQ(b.entries("lstSelected", true), QStringList{"modA.bas|Public Sub Helper"});
+    EXPECT_EQ(b.window->StatusText(), QStringLiteral("1 procedure added to the print queue."));
+    EXPECT_TRUE(b.window->cmdProcessSelection(2)->isEnabled());
+    b.window->UnselectAll(2);
+    EXPECT_TRUE(b.entries("lstSelected", true).isEmpty());
+    b.window->SelectAll(2);
+    EXPECT_EQ(b.entries("lstSelected", true).size(), 1);
+}
+
+TEST(MainWindowTest, DependencyReportsFollowTheCheckBox)
+{
+    Bench b;
+    b.fillModA();
+    b.window->SelectAll(1);
+    b.window->ProcessSelection(1);
+    b.window->findChild<QPushButton*>(QStringLiteral("cmdKeepOnly"))->click();
+    EXPECT_TRUE(b.entries("lstSelected", true).isEmpty()) << "a queue without reports keeps nothing selected";
+
+    b.window->findChild<QPushButton*>(QStringLiteral("cmdDep"))->click();
+    EXPECT_TRUE(b.chkDep()->isChecked());
+    const QStringList reports = b.entries("lstSelected").filter(QStringLiteral("|Dep"));
+    EXPECT_TRUE(reports.contains(QStringLiteral("modA.bas|Public Sub Main|Dep"))) << reports.join(", ").toStdString();
+    EXPECT_EQ(b.entries("lstSelected", true), b.entries("lstSelected")) << "checking selects the whole queue";
+    EXPECT_FALSE(b.entries("lstProcedures").filter(QStringLiteral("|Dep")).isEmpty());
+    EXPECT_EQ(b.window->StatusText(), QString::number(b.entries("lstSelected").size())
+                                          + QStringLiteral(" procedures added to the print queue."));
+    b.window->KeepOnlyDependencyReports();
+    EXPECT_EQ(b.entries("lstSelected", true), reports);
+
+    b.chkDep()->setChecked(false);
+    EXPECT_TRUE(b.entries("lstSelected").filter(QStringLiteral("|Dep")).isEmpty());
+    EXPECT_TRUE(b.entries("lstProcedures").filter(QStringLiteral("|Dep")).isEmpty());
+    EXPECT_EQ(b.entries("lstSelected").size(), 3);
+}
+
+TEST(MainWindowTest, F1NamesTheManualSectionOfTheFocusedList)
+{
+    Bench b;
+    int manualOpened = 0;
+    b.window->DisplayUserManual = [&] { ++manualOpened; };
+    b.window->show();
+    const std::pair<const char*, const char*> cases[] = {
+        {"lstSelected", "F1 Help: See User Manual Section 2.1.3 - Print Queue"},
+        {"lstFiles", "F1 Help: See User Manual Section 2.1.1 - File List"},
+        {"lstProcedures", "F1 Help: See User Manual Section 2.1.2 - Procedure List"},
+        {"cmdExit", "F1 Help: See User Manual Table of Contents"},
+    };
+    for (const auto& [name, expected] : cases) {
+        QWidget* target = b.window->findChild<QWidget*>(QLatin1String(name));
+        target->setFocus();
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(target, &f1);
+        EXPECT_EQ(b.window->StatusText(), QLatin1String(expected));
+    }
+    EXPECT_EQ(manualOpened, 4);
+}
+
+TEST(MainWindowTest, SendPrintsTheSelectedQueueEntries)
+{
+    Bench b;
+    b.fillModA();
+    b.select("lstProcedures", {1, 2});
+    b.window->ProcessSelection(1);
+    b.list("lstSelected")->item(0)->setSelected(false);
+    b.window->cmdProcessSelection(2)->click();
+    EXPECT_EQ(b.window->StatusText(), QStringLiteral("Output of 1 procedure sent to Office Laser completed."));
+    QStringList texts;
+    for (const RecordingPrintSurface::Op& op : b.printed)
+        texts << op.text;
+    EXPECT_TRUE(texts.join(QString()).contains(QStringLiteral("Public Sub Helper()")));
+    EXPECT_FALSE(texts.join(QString()).contains(QStringLiteral("Public Sub Main()"))) << "unselected rows stay out";
+    EXPECT_TRUE(b.list("lstSelected")->isEnabled()) << "the lists are unlocked after the run";
+
+    // The project file changed on disk: a reload is asked for and nothing prints.
+    b.printed.clear();
+    b.fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modA; modA.bas"});
+    b.window->ProcessSelection(2);
+    EXPECT_EQ(b.box.shown.back().title, QStringLiteral("Reload required"));
+    EXPECT_TRUE(b.printed.empty());
+}
+
+TEST(MainWindowTest, TheBuiltInPdfWriterSavesWhereTheDialogSays)
+{
+    Bench b;
+    b.realPrinter = true;
+    b.session.options.Set(config::opt::DeviceName, QString::fromUtf16(platform::kPdfWriterDeviceName));
+    QString folderAsked, nameAsked;
+    const QString target = b.fx.write("out/Demo listing.pdf", QByteArray()); // the folder exists, the file is replaced
+    b.window->ChooseSaveFileDialog = [&](const QString& folder, const QString& name) {
+        folderAsked = folder;
+        nameAsked = name;
+        return target;
+    };
+    b.fillModA();
+    b.window->SelectAll(1);
+    b.window->ProcessSelection(1);
+    b.window->ProcessSelection(2);
+    EXPECT_EQ(folderAsked, b.fx.path("out"));
+    EXPECT_TRUE(nameAsked.endsWith(QStringLiteral(" Demo Program Documentation.pdf"))) << nameAsked.toStdString();
+    ASSERT_TRUE(QFile::exists(target)) << b.window->StatusText().toStdString();
+    EXPECT_TRUE(test::ReadBytes(target).startsWith("%PDF"));
+    EXPECT_TRUE(b.window->StatusText().startsWith(QStringLiteral("3 procedures sent to a file-based printer")))
+        << b.window->StatusText().toStdString();
+}
+
+TEST(MainWindowTest, ProjectTocAsksAboutTheNotesAndPrints)
+{
+    Bench b;
+    b.window->OpenProjectCommand();
+    b.window->action(QStringLiteral("mnuPrintToc"))->trigger();
+    bool asked = false;
+    for (const ScriptedMessageBox::Shown& shown : b.box.shown)
+        asked = asked || shown.request.Title == QStringLiteral("TOC Notes Suppression");
+    EXPECT_TRUE(asked);
+    QString printed;
+    for (const RecordingPrintSurface::Op& op : b.printed)
+        printed += op.text;
+    EXPECT_TRUE(printed.contains(QStringLiteral("modA.bas"))) << printed.toStdString();
+}
+
+TEST(MainWindowTest, ChoosingAPrinterStoresItAndTellsWhenTheSystemRefused)
+{
+    Bench b;
+    b.session.options.SetBool(config::opt::PrinterScope, true);
+    QStringList offered;
+    b.window->ChoosePrinterDialog = [&](const std::vector<platform::PrinterInfo>& printers, const QString&) {
+        for (const platform::PrinterInfo& p : printers)
+            offered << p.deviceName;
+        return QStringLiteral("recording pdf");
+    };
+    b.window->MakeSystemDefaultPrinter = [](const QString&) { return false; };
+    b.window->action(QStringLiteral("mnuSelectPrinter"))->trigger();
+    EXPECT_EQ(offered, (QStringList{"Recording PDF", "Office Laser"}));
+    EXPECT_EQ(b.box.shown.back().title, QStringLiteral("Default Printer Not Changed"));
+    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), QStringLiteral("Recording PDF"));
+    EXPECT_EQ(b.session.options.Text(config::opt::PrinterPort), QStringLiteral("FILE:"));
+    EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), QStringLiteral("Send Selected Procedures To Recording PDF"));
+
+    // A cancelled choice changes nothing.
+    b.window->ChoosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
+    b.window->SelectDefaultPrinter();
+    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), QStringLiteral("Recording PDF"));
+}
+
+TEST(MainWindowTest, MenuEntriesOfWorkNotYetBuilt)
+{
+    Bench b;
+    for (const char* name : {"mnuFileHeaderTemplate", "mnuProcHeaderTemplate"}) {
+        QAction* entry = b.window->action(QLatin1String(name));
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->text(), QStringLiteral("View/Edit Template"));
+        entry->trigger();
+        EXPECT_EQ(b.box.shown.back().title, QStringLiteral("Coding Still To Come"));
+        EXPECT_EQ(b.box.shown.back().text, QStringLiteral("Operations still to be coded"));
+    }
+    for (const char* name : {"mnuUserOptions", "mnuExecuteWrap", "mnuShrinkBlankLines", "mnuRestoreEdited"})
+        EXPECT_FALSE(b.window->action(QLatin1String(name))->isEnabled()) << name;
+    EXPECT_FALSE(b.window->mnuRestoreMessages->menuAction()->isVisible());
+    b.window->mnuRestoreMessages->addAction(QStringLiteral("Uncompiled VBP Warning"));
+    b.window->RefreshRestoreMenu();
+    EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
+}
+
+} // namespace
