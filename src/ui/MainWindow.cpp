@@ -172,7 +172,7 @@ void frmMain::BuildControls()
         auto* list = new QListWidget(central);
         list->setObjectName(listNames[size_t(i)]);
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setMinimumWidth(i == 0 ? 200 : 300);
+        list->setMinimumWidth(i == 0 ? 220 : 360);
         list->setMinimumHeight(300);
         label->setBuddy(list);
         column->addWidget(list, 1);
@@ -203,7 +203,7 @@ void frmMain::BuildControls()
         process->setMinimumHeight(34);
         cmdProcessSelection_[size_t(i)] = process;
         column->addWidget(process);
-        columns->addLayout(column, i == 0 ? 2 : 3);
+        columns->addLayout(column, i == 0 ? 1 : 3);
     }
     lstFiles_ = lists[0];
     lstProcedures_ = lists[1];
@@ -252,7 +252,7 @@ void frmMain::BuildControls()
     connect(cmdKeepOnly_, &QPushButton::clicked, this, [this] { KeepOnlyDependencyReports(); });
     connect(cmdExit_, &QPushButton::clicked, this, &QWidget::close);
     connect(tmrMain_, &QTimer::timeout, this, [this] { AnimateIndexStatus(); });
-    resize(1180, 720);
+    resize(1340, 760);
 }
 
 void frmMain::BuildMenus()
