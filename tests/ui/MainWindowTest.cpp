@@ -5,6 +5,7 @@
 #include "platform/PrinterDefaults.h"
 #include "platform/RecordingPrintSurface.h"
 #include "platform/qt/QtPrintSurface.h"
+#include "support/GuiTestApplication.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -26,23 +27,8 @@ using platform::ScriptedMessageBox;
 
 namespace {
 
-class WidgetApplication : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "MainWindowTest";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
 [[maybe_unused]] const ::testing::Environment* const kWidgets =
-    ::testing::AddGlobalTestEnvironment(new WidgetApplication);
+    ::testing::AddGlobalTestEnvironment(new test::GuiTestApplication<QApplication>);
 
 // A recording surface that hands its operations to the test when the run lets go of it.
 struct KeptSurface : RecordingPrintSurface {
