@@ -130,6 +130,7 @@ frmMain::frmMain(config::Session& session, platform::IMessageBox& box, SurfaceFa
 
     BuildControls();
     BuildMenus();
+    RestorePosition();
     RefreshOutputTarget();
     LockLists(true);
     SetStatus(QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file"));
@@ -749,7 +750,21 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     session_.options.SetBool(config::opt::ColorDefaultNoteSeen, true);
     session_.options.Save();
+    const QString section = config::SectionName(QStringLiteral(":MainForm"));
+    session_.ini.INIWrite(section, QStringLiteral("Top"), QString::number(pos().y()));
+    session_.ini.INIWrite(section, QStringLiteral("Left"), QString::number(pos().x()));
     event->accept();
+}
+
+void frmMain::RestorePosition()
+{
+    const QString section = config::SectionName(QStringLiteral(":MainForm"));
+    bool topOk = false;
+    bool leftOk = false;
+    const double top = session_.ini.INIRead(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
+    const double left = session_.ini.INIRead(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
+    if (topOk && leftOk)
+        move(int(left), int(top));
 }
 
 } // namespace quillon::ui

@@ -127,6 +127,8 @@ private:
     // gets the completion report.
     void RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
     void RefreshOutputTarget();
+    // The position the window had when it was last closed (":MainForm" Top and Left).
+    void RestorePosition();
     void AnimateIndexStatus();
     void CodingStillToCome();
 

@@ -345,4 +345,14 @@ TEST(MainWindowTest, MenuEntriesOfWorkNotYetBuilt)
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
 }
 
+TEST(MainWindowTest, ClosingRemembersThePositionAndTheColourNote)
+{
+    Bench b;
+    b.window->move(130, 90);
+    EXPECT_TRUE(b.window->close());
+    EXPECT_TRUE(b.session.options.Bool(config::opt::ColorDefaultNoteSeen));
+    ui::frmMain again(b.session, b.box, {});
+    EXPECT_EQ(again.pos(), QPoint(130, 90));
+}
+
 } // namespace
