@@ -1,0 +1,44 @@
+// A stand-in for a copy of the program, for the single-instance test:
+//   instance_probe IDENTIFIER [LIFETIME_MS]
+// The first copy prints "listening", then "activated" when a later copy asks it to come to
+// the front, and exits 0 (2 when its lifetime runs out first). A later copy prints "another
+// copy is running" and exits 3.
+#include "platform/qt/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+void Say(const char* line)
+{
+    std::fputs(line, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2)
+        return 64;
+    const int lifetimeMs = args.size() > 2 ? args[2].toInt() : 30000;
+    quillon::platform::SingleInstance guard(args[1]);
+    if (!guard.Ensure()) {
+        Say("another copy is running");
+        return 3;
+    }
+    Say("listening");
+    QObject::connect(&guard, &quillon::platform::SingleInstance::activationRequested, &app, [] {
+        Say("activated");
+        QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
+    });
+    QTimer::singleShot(lifetimeMs, [] {
+        Say("lifetime over");
+        QCoreApplication::exit(2);
+    });
+    return app.exec();
+}
