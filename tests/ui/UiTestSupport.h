@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -18,28 +17,31 @@ inline const ::testing::Environment* const kWidgetsApplication = UseApplication<
 
 // Runs `action` on the modal window once a modal loop has shown it (the test goes on to call
 // exec()). A dialog still open five seconds after the action is closed, so that a dialog
-// that refuses to close fails its test instead of hanging it.
+// that refuses to close fails its test instead of hanging it. Both timers belong to an
+// object that outlives them (the application, the dialog), so none is left behind.
 inline void OnModal(std::function<void(QWidget*)> action)
 {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
+    auto* poll = new QTimer(QCoreApplication::instance());
+    poll->setInterval(10);
     const QDeadlineTimer deadline(5000);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, deadline] {
+    QObject::connect(poll, &QTimer::timeout, [poll, action, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal && !deadline.hasExpired())
             return;
-        timer->stop();
-        timer->deleteLater();
+        poll->stop();
+        poll->deleteLater();
         if (!modal)
             return;
-        QPointer<QWidget> guard = modal;
-        action(modal);
-        QTimer::singleShot(5000, [guard] {
-            if (auto* dialog = qobject_cast<QDialog*>(guard.data()); dialog && dialog->isVisible())
+        auto* watchdog = new QTimer(modal);
+        watchdog->setSingleShot(true);
+        QObject::connect(watchdog, &QTimer::timeout, modal, [modal] {
+            if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
                 dialog->done(-1);
         });
+        watchdog->start(5000);
+        action(modal);
     });
-    timer->start();
+    poll->start();
 }
 
 // A click on a choice where a person clicks: its round mark at the left, not the middle of

@@ -32,13 +32,20 @@ int main(int argc, char** argv)
         return 3;
     }
     Say("listening");
-    QObject::connect(&guard, &quillon::platform::SingleInstance::activationRequested, &app, [] {
-        Say("activated");
-        QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
-    });
-    QTimer::singleShot(lifetimeMs, [] {
+    // Timers of its own rather than single shots, so that nothing is pending at the end.
+    QTimer lifetime;
+    lifetime.setSingleShot(true);
+    QObject::connect(&lifetime, &QTimer::timeout, &app, [] {
         Say("lifetime over");
         QCoreApplication::exit(2);
+    });
+    lifetime.start(lifetimeMs);
+    QTimer linger; // lets the answer reach the later copy before this one ends
+    linger.setSingleShot(true);
+    QObject::connect(&linger, &QTimer::timeout, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&guard, &quillon::platform::SingleInstance::activationRequested, &app, [&linger] {
+        Say("activated");
+        linger.start(100);
     });
     return app.exec();
 }
