@@ -1,6 +1,7 @@
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 
+#include "support/AppEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -24,22 +25,7 @@ using namespace quillon::platform;
 namespace {
 
 // QPainter on a QPrinter, fonts and the printer list all need the GUI application.
-class GuiApplication : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "QtPrintSurfaceTest";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-
-[[maybe_unused]] const ::testing::Environment* const kGui = ::testing::AddGlobalTestEnvironment(new GuiApplication);
+[[maybe_unused]] const ::testing::Environment* const kGui = quillon::test::UseApplication<QGuiApplication>();
 
 const QString kPdf = QStringLiteral("Quillon PDF");
 
