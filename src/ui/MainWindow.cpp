@@ -10,6 +10,8 @@
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TocText.h"
+#include "ui/RestoreMessagesMenu.h"
+#include "ui/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -268,8 +270,7 @@ void frmMain::BuildMenus()
     mnuFileOpen_ = add(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
     connect(mnuFileOpen_, &QAction::triggered, this, [this] { OpenProjectCommand(); });
     mnuRestoreMessages = file->addMenu(QStringLiteral("&Restore Messages"));
-    mnuRestoreMessages->setObjectName(QStringLiteral("mnuRestoreMessages"));
-    connect(file, &QMenu::aboutToShow, this, [this] { RefreshRestoreMenu(); });
+    restoreMenu_ = new RestoreMessagesMenu(mnuRestoreMessages, session_.messages, file, this);
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("mnuFilePrint"));
     connect(add(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
@@ -323,7 +324,6 @@ void frmMain::BuildMenus()
         if (ShowSupport)
             ShowSupport();
     });
-    RefreshRestoreMenu();
 }
 
 QAction* frmMain::action(const QString& objectName) const
@@ -333,7 +333,7 @@ QAction* frmMain::action(const QString& objectName) const
 
 void frmMain::RefreshRestoreMenu()
 {
-    mnuRestoreMessages->menuAction()->setVisible(!mnuRestoreMessages->actions().isEmpty());
+    restoreMenu_->Refresh();
 }
 
 void frmMain::CodingStillToCome()
@@ -764,7 +764,7 @@ void frmMain::RestorePosition()
     const double top = session_.ini.INIRead(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
     const double left = session_.ini.INIRead(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
     if (topOk && leftOk)
-        move(int(left), int(top));
+        move(KeptOnScreen(QPoint(int(left), int(top)), size(), AvailableScreenOf(this)));
 }
 
 } // namespace quillon::ui

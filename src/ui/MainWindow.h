@@ -35,6 +35,8 @@ struct ListRow;
 
 namespace quillon::ui {
 
+class RestoreMessagesMenu;
+
 // The main window: the project's files, the routines of the chosen files and the print
 // queue, with the menus that reach every command. It owns the loaded project, its analysis,
 // its table of contents list and the lists model; each command hands over to the core and
@@ -69,8 +71,8 @@ public:
     // The session's spool estimate, offered again before printing when the font changed.
     print::GdiSpoolEstimator* SpoolEstimator = nullptr;
 
-    // File | Restore Messages: one entry per hidden message, filled by whoever owns the
-    // message box; hidden while it is empty.
+    // File | Restore Messages: one entry per hidden message, hidden while there is none.
+    // Call the refresh after anything outside a message box may have hidden a message.
     QMenu* mnuRestoreMessages = nullptr;
     void RefreshRestoreMenu();
 
@@ -165,6 +167,7 @@ private:
     QTimer* tmrMain_ = nullptr;
     QAction* mnuFileOpen_ = nullptr;
     QAction* mnuPrintToc_ = nullptr;
+    RestoreMessagesMenu* restoreMenu_ = nullptr;
 };
 
 } // namespace quillon::ui

@@ -1,7 +1,7 @@
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 
-#include "support/GuiTestApplication.h"
+#include "support/AppEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -25,8 +25,7 @@ using namespace quillon::platform;
 namespace {
 
 // QPainter on a QPrinter, fonts and the printer list all need the GUI application.
-[[maybe_unused]] const ::testing::Environment* const kGui =
-    ::testing::AddGlobalTestEnvironment(new quillon::test::GuiTestApplication<QGuiApplication>);
+[[maybe_unused]] const ::testing::Environment* const kGui = quillon::test::UseApplication<QGuiApplication>();
 
 const QString kPdf = QStringLiteral("Quillon PDF");
 

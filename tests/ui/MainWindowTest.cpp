@@ -1,11 +1,12 @@
 #include "ui/MainWindow.h"
+#include "ui/WindowPlacement.h"
 
 #include "config/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/RecordingPrintSurface.h"
 #include "platform/qt/QtPrintSurface.h"
-#include "support/GuiTestApplication.h"
+#include "support/AppEnvironment.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -27,8 +28,7 @@ using platform::ScriptedMessageBox;
 
 namespace {
 
-[[maybe_unused]] const ::testing::Environment* const kWidgets =
-    ::testing::AddGlobalTestEnvironment(new test::GuiTestApplication<QApplication>);
+[[maybe_unused]] const ::testing::Environment* const kWidgets = test::UseApplication<QApplication>();
 
 // A recording surface that hands its operations to the test when the run lets go of it.
 struct KeptSurface : RecordingPrintSurface {
@@ -339,10 +339,13 @@ TEST(MainWindowTest, MenuEntriesOfWorkNotYetBuilt)
     }
     for (const char* name : {"mnuUserOptions", "mnuExecuteWrap", "mnuShrinkBlankLines", "mnuRestoreEdited"})
         EXPECT_FALSE(b.window->action(QLatin1String(name))->isEnabled()) << name;
+    // Hiding the File | Open warning puts it under File | Restore Messages.
     EXPECT_FALSE(b.window->mnuRestoreMessages->menuAction()->isVisible());
-    b.window->mnuRestoreMessages->addAction(QStringLiteral("Uncompiled VBP Warning"));
+    b.box.answers.push_back({0, 2, QString()});
+    b.window->OpenProjectCommand();
     b.window->RefreshRestoreMenu();
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
+    EXPECT_EQ(b.window->mnuRestoreMessages->actions().size(), 1);
 }
 
 TEST(MainWindowTest, ClosingRemembersThePositionAndTheColourNote)
@@ -351,8 +354,13 @@ TEST(MainWindowTest, ClosingRemembersThePositionAndTheColourNote)
     b.window->move(130, 90);
     EXPECT_TRUE(b.window->close());
     EXPECT_TRUE(b.session.options.Bool(config::opt::ColorDefaultNoteSeen));
+    const QString section = config::SectionName(QStringLiteral(":MainForm"));
+    EXPECT_EQ(b.session.ini.INIRead(section, QStringLiteral("Left"), QString()), QStringLiteral("130"));
+    EXPECT_EQ(b.session.ini.INIRead(section, QStringLiteral("Top"), QString()), QStringLiteral("90"));
+    // A position off the screen (a monitor since removed) comes back onto it.
+    b.session.ini.INIWrite(section, QStringLiteral("Left"), QStringLiteral("5000"));
     ui::frmMain again(b.session, b.box, {});
-    EXPECT_EQ(again.pos(), QPoint(130, 90));
+    EXPECT_TRUE(ui::AvailableScreenOf(&again).contains(again.pos()));
 }
 
 } // namespace

@@ -1,0 +1,126 @@
+#include "platform/qt/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace quillon::platform {
+
+namespace {
+
+const QByteArray kActivate = QByteArrayLiteral("ACTIVATE\n");
+const QByteArray kAnswer = QByteArrayLiteral("OK\n");
+
+QString UserName()
+{
+#ifdef Q_OS_UNIX
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+#endif
+    const QString name = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    return name.isEmpty() ? QStringLiteral("user") : name;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QString identifier, QObject* parent) : QObject(parent), identifier_(std::move(identifier)) {}
+
+SingleInstance::~SingleInstance()
+{
+    Release();
+}
+
+QString SingleInstance::ServerName(const QString& identifier)
+{
+    QString name = identifier + QLatin1Char('.') + UserName();
+    // The name becomes a file name in the temporary folder.
+    for (QChar& ch : name) {
+        if (!(ch.isLetterOrNumber() && ch.unicode() < 0x80) && !QStringLiteral(".-_{}").contains(ch))
+            ch = u'_';
+    }
+    return name;
+}
+
+bool SingleInstance::IsOwner() const
+{
+    return server_ && server_->isListening();
+}
+
+bool SingleInstance::Ensure()
+{
+    if (identifier_.isEmpty() || IsOwner())
+        return true;
+    const QString name = ServerName(identifier_);
+    // Two copies started at the same moment would both find no listener and the second
+    // would remove the first one's socket: the look and the listen go together. A lock left
+    // by a crashed copy is taken over (its process is gone).
+    QLockFile lock(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"));
+    // Past the wait the start goes on unguarded rather than not at all.
+    lock.tryLock(kConnectTimeoutMs + kAnswerTimeoutMs);
+    if (AskRunningCopy())
+        return false;
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // Nobody answered: whatever socket file is there was left by a copy that ended.
+    QLocalServer::removeServer(name);
+    if (!server_->listen(name)) {
+        qWarning("Quillon: the single-instance guard could not listen on %s: %s", qPrintable(name),
+                 qPrintable(server_->errorString()));
+        server_.reset();
+        return true;
+    }
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Accept);
+    return true;
+}
+
+bool SingleInstance::AskRunningCopy()
+{
+    QLocalSocket socket;
+    socket.connectToServer(ServerName(identifier_));
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    socket.write(kActivate);
+    socket.waitForBytesWritten(kAnswerTimeoutMs);
+    // A copy that is busy may answer late or not at all; it runs all the same.
+    socket.waitForReadyRead(kAnswerTimeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+void SingleInstance::Accept()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
+        Serve(socket);
+    }
+}
+
+void SingleInstance::Serve(QLocalSocket* socket)
+{
+    if (!socket->canReadLine())
+        return;
+    const QByteArray line = socket->readLine();
+    if (line == kActivate) {
+        socket->write(kAnswer);
+        socket->flush();
+        Q_EMIT activationRequested();
+    }
+    socket->disconnectFromServer();
+}
+
+void SingleInstance::Release()
+{
+    if (server_) {
+        server_->close();
+        server_.reset();
+    }
+}
+
+} // namespace quillon::platform

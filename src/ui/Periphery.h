@@ -1,0 +1,58 @@
+#pragma once
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace quillon::ui {
+
+// The program's own description of itself.
+QString ProgramDescription();
+
+// The start-up window: the program's title, version and notice, centred on the screen.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+
+    // Shows the window for `seconds` (none: not at all); it closes itself when the time is
+    // up.
+    void ShowFor(int seconds);
+    // Lets the rest of the time pass with events running, then closes the window; returns at
+    // once when it is not shown.
+    void Finish();
+
+private:
+    QTimer timer_;
+    QDeadlineTimer deadline_;
+};
+
+// The desktop's system information programs, in the order they are looked for.
+const QStringList& SystemInfoTools();
+// The first of them found on PATH (or in `folders` when given); empty when none is installed.
+QString FindSystemInfoTool(const QStringList& folders = {});
+
+// The About window: title, version, notice and description, "OK", and "System Info..."
+// that starts the system information program (hidden when there is none).
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget* parent = nullptr, const QString& systemInfoTool = FindSystemInfoTool());
+
+    QPushButton* SystemInfoButton() const { return systemInfo_; }
+
+public Q_SLOTS:
+    // Starts the system information program without waiting for it; false (with a message)
+    // when it could not be started.
+    bool StartSystemInfo();
+
+private:
+    QString tool_;
+    QPushButton* systemInfo_ = nullptr;
+};
+
+} // namespace quillon::ui

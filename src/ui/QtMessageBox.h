@@ -1,0 +1,31 @@
+#pragma once
+#include "platform/MessageBox.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace quillon::ui {
+
+// The program's message boxes on the desktop: plain notices and questions through the
+// platform's standard message box, requests through frmZRK_MsgBox.
+class QtMessageBox : public platform::IMessageBox {
+public:
+    // `owner`: the window the boxes are centred over when a request names none (the main
+    // window once it exists).
+    explicit QtMessageBox(QWidget* owner = nullptr) : owner_(owner) {}
+
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+    // The theme colour as stored ("Theme Color", red in the low byte); white until set.
+    void SetThemeColor(qint64 value) { theme_ = value; }
+    qint64 ThemeColor() const { return theme_; }
+
+    platform::MsgResult ShowMessage(platform::MsgIcon icon, const QString& title, const QString& text,
+                                    platform::MsgButtons buttons = platform::MsgButtons::Ok) override;
+    void ShowRequest(platform::MsgBoxRequest& request) override;
+
+private:
+    QPointer<QWidget> owner_;
+    qint64 theme_ = 0xFFFFFF;
+};
+
+} // namespace quillon::ui

@@ -1,0 +1,61 @@
+#include "ui/RestoreMessagesMenu.h"
+
+#include "config/ZrkMsgBox.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace quillon::ui {
+
+RestoreMessagesMenu::RestoreMessagesMenu(QMenu* menu, config::modZRK_MsgBox& messages, QMenu* fileMenu, QObject* parent)
+    : QObject(parent), menu_(menu), messages_(messages)
+{
+    menu_->setObjectName(QStringLiteral("mnuFileRestore"));
+    if (menu_->title().isEmpty())
+        menu_->setTitle(QStringLiteral("&Restore Messages"));
+    if (fileMenu)
+        connect(fileMenu, &QMenu::aboutToShow, this, &RestoreMessagesMenu::Refresh);
+    Refresh();
+}
+
+void RestoreMessagesMenu::Refresh()
+{
+    if (!menu_)
+        return;
+    // The engine keeps entry 0's caption after the last message is restored, and has no
+    // captions before the list is loaded: only the first RestoreCount captions of a loaded
+    // list are messages.
+    const int count = messages_.RestoreMenuVisible()
+        ? std::min<int>(messages_.RestoreCount(), int(messages_.MenuCaptions().size()))
+        : 0;
+    QList<QAction*> entries = menu_->actions();
+    // Entries are reused rather than rebuilt: Refresh runs from an entry's own click.
+    for (int i = 0; i < count; ++i) {
+        QAction* entry = i < entries.size() ? entries[i] : nullptr;
+        if (!entry) {
+            entry = menu_->addAction(QString());
+            entry->setObjectName(QStringLiteral("mnuFileRestoreMsg"));
+            connect(entry, &QAction::triggered, this, [this, entry] { Restore(entry->data().toInt()); });
+        }
+        entry->setData(i);
+        QString caption = messages_.MenuCaptions()[i];
+        entry->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+    }
+    for (qsizetype i = count; i < entries.size(); ++i) {
+        menu_->removeAction(entries[i]);
+        entries[i]->deleteLater();
+    }
+    menu_->menuAction()->setVisible(count > 0);
+}
+
+void RestoreMessagesMenu::Restore(int index)
+{
+    if (index < 0 || index >= messages_.RestoreCount() || index >= messages_.MenuCaptions().size())
+        return;
+    const QString record = messages_.MenuCaptions()[index];
+    messages_.DeleteRecord(index, true);
+    Refresh();
+    Q_EMIT messageRestored(record);
+}
+
+} // namespace quillon::ui

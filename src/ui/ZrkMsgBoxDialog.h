@@ -1,0 +1,85 @@
+#pragma once
+#include "platform/MessageBox.h"
+#include "ui/ZrkMsgBoxLayout.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quillon::ui {
+
+// The message box with suppressible messages: up to five freely captioned buttons, an
+// optional text input with "Browse...", and the choice to hide the message. Only a button
+// closes it; the button writes the answer (ClickedButton, SuppressChoice, InputText) back
+// into the request it was made for.
+class frmZRK_MsgBox : public QDialog {
+    Q_OBJECT
+public:
+    // `theme` paints the frames, labels, option buttons and the text box. The dialog is laid
+    // out and placed (by the request's Position, over `parent` when it has none) here.
+    frmZRK_MsgBox(platform::MsgBoxRequest& request, const QColor& theme, QWidget* parent = nullptr);
+
+    // The file-open dialog behind "Browse...": title, filter, start path in; the chosen path
+    // out (empty when cancelled).
+    using FileChooser = std::function<QString(QWidget* parent, const QString& title, const QString& filter,
+                                              const QString& start)>;
+    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+    QPushButton* Button(int index) const { return buttons_[size_t(index)]; }
+    QRadioButton* Option(int index) const { return options_[size_t(index)]; }
+    QLabel* TitleLabel() const { return title_; }
+    QLabel* MessageLabel() const { return message_; }
+    QLabel* IconLabel() const { return icon_; }
+    QGroupBox* InputFrame() const { return inputFrame_; }
+    QLabel* InputLabel() const { return inputLabel_; }
+    QLineEdit* InputBox() const { return inputBox_; }
+    QPushButton* BrowseButton() const { return browse_; }
+    QGroupBox* SuppressFrame() const { return suppressFrame_; }
+    // The layout in twips, and the resolution it was shown at.
+    const zrk::Layout& TwipsLayout() const { return layout_; }
+    double DpiX() const { return dpiX_; }
+    double DpiY() const { return dpiY_; }
+
+public Q_SLOTS:
+    // What a click on button `index` does; a hidden button does nothing.
+    void ClickButton(int index);
+    void Browse();
+    // Escape closes nothing.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Build(const QColor& theme);
+    void ApplyLayout();
+    void Place();
+
+    platform::MsgBoxRequest& request_;
+    FileChooser chooseFile_;
+    double dpiX_ = 96;
+    double dpiY_ = 96;
+    zrk::Layout layout_;
+    bool closingByButton_ = false;
+
+    QLabel* icon_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* message_ = nullptr;
+    std::array<QPushButton*, zrk::kButtonCount> buttons_{};
+    QGroupBox* inputFrame_ = nullptr;
+    QLabel* inputLabel_ = nullptr;
+    QLineEdit* inputBox_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    QGroupBox* suppressFrame_ = nullptr;
+    std::array<QRadioButton*, 3> options_{};
+};
+
+} // namespace quillon::ui

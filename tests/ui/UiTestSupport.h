@@ -1,0 +1,54 @@
+#pragma once
+#include "support/AppEnvironment.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace quillon::test {
+
+// Widgets need the application object for the whole test program.
+inline const ::testing::Environment* const kWidgetsApplication = UseApplication<QApplication>();
+
+// Runs `action` on the modal window once a modal loop has shown it (the test goes on to call
+// exec()). A dialog still open five seconds after the action is closed, so that a dialog
+// that refuses to close fails its test instead of hanging it. Both timers belong to an
+// object that outlives them (the application, the dialog), so none is left behind.
+inline void OnModal(std::function<void(QWidget*)> action)
+{
+    auto* poll = new QTimer(QCoreApplication::instance());
+    poll->setInterval(10);
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(poll, &QTimer::timeout, [poll, action, deadline] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && !deadline.hasExpired())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (!modal)
+            return;
+        auto* watchdog = new QTimer(modal);
+        watchdog->setSingleShot(true);
+        QObject::connect(watchdog, &QTimer::timeout, modal, [modal] {
+            if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+                dialog->done(-1);
+        });
+        watchdog->start(5000);
+        action(modal);
+    });
+    poll->start();
+}
+
+// A click on a choice where a person clicks: its round mark at the left, not the middle of
+// a wide row.
+inline void ClickChoice(QAbstractButton* choice)
+{
+    QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(8, choice->height() / 2));
+}
+
+} // namespace quillon::test
