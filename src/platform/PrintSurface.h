@@ -52,6 +52,9 @@ public:
     virtual double PixelsPerInchY() const = 0;
 
     // Font.
+    // Whether text can be printed in the named font (itself, or a stand-in the system
+    // declares for it, such as a metric-compatible family).
+    virtual bool HasFont(const QString& name) const { return !name.trimmed().isEmpty(); }
     virtual void SetFontName(const QString& name) = 0;
     virtual QString FontName() const = 0;
     virtual void SetFontSize(double points) = 0;

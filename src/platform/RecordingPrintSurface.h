@@ -78,9 +78,20 @@ public:
     double PixelsPerInchX() const override { return 600; }
     double PixelsPerInchY() const override { return 600; }
 
+    // Fonts the recording device knows; empty: any name.
+    QStringList fonts;
+    bool HasFont(const QString& name) const override
+    {
+        return fonts.isEmpty() ? IPrintSurface::HasFont(name) : fonts.contains(name.trimmed(), Qt::CaseInsensitive);
+    }
     void SetFontName(const QString& name) override { fontName_ = name; }
     QString FontName() const override { return fontName_; }
-    void SetFontSize(double points) override { fontSize_ = points; }
+    // Like a real device, no font has a size of 0 or below: the current one stays.
+    void SetFontSize(double points) override
+    {
+        if (points > 0 && points < 1e6)
+            fontSize_ = points;
+    }
     double FontSize() const override { return fontSize_; }
     void SetBold(bool bold) override { bold_ = bold; }
     bool Bold() const override { return bold_; }

@@ -134,6 +134,15 @@ TEST(ParseLpstatDevices, ReadsNameAndUriOfEachDeviceLine)
 
 // ---- Devices and page set-up -----------------------------------------------------------
 
+TEST(QtPrintSurfaceFonts, AStandInFamilyCountsAndANameNobodyKnowsDoesNot)
+{
+    QtPrintSurface surface;
+    EXPECT_TRUE(surface.HasFont(QStringLiteral("Liberation Mono")));
+    EXPECT_TRUE(surface.HasFont(QStringLiteral("Courier New"))) << "fonts-liberation stands in for it";
+    EXPECT_FALSE(surface.HasFont(QStringLiteral("Quillon Font That Is Nowhere")));
+    EXPECT_FALSE(surface.HasFont(QStringLiteral("  ")));
+}
+
 TEST(QtPrintSurfaceDevices, BuiltInPdfWriterIsListedLastAndSelectable)
 {
     QtPrintSurface surface;

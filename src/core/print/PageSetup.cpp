@@ -1,5 +1,7 @@
 #include "print/PageSetup.h"
 
+#include <cmath>
+
 #include "config/Options.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
@@ -227,6 +229,51 @@ QString modProjectPrinterCalls::OutputTargetDescription() const
     return setup_.DeviceName + QStringLiteral(" using ") + QLocale::c().toString(setup_.FontSize) + QStringLiteral(" point ")
         + setup_.FontName + QStringLiteral(" with the ") + setup_.Orientation + QStringLiteral(" orientation ")
         + (setup_.Duplex ? QStringLiteral("and printing Duplex.)") : QStringLiteral("and printing Simplex.)"));
+}
+
+void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& options, platform::IMessageBox& box)
+{
+    PageSetup& setup = printer.setup();
+    platform::IPrintSurface& surface = printer.surface();
+    const QString savedDevice = setup.DeviceName;
+    if (!printer.SelectOutputDevice(savedDevice)) {
+        const platform::PrinterInfo current = surface.CurrentDevice();
+        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Output Target Not Changed"),
+                        QStringLiteral("The outout target saved as being selected during the last session, ")
+                            + model::Quote(savedDevice) + QStringLiteral(", is not available.  The current output target ")
+                            + model::Quote(current.deviceName) + QStringLiteral(" remains as the default."));
+        setup.DeviceName = current.deviceName;
+        setup.DriverName = current.driverName;
+        setup.PrinterPort = current.port;
+        options.Set(config::opt::DeviceName, current.deviceName);
+        options.Set(config::opt::DriverName, current.driverName);
+        options.Set(config::opt::PrinterPort, current.port);
+    }
+    const QString currentFont = surface.FontName();
+    if (surface.HasFont(setup.FontName)) {
+        surface.SetFontName(setup.FontName);
+    } else {
+        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Font Not Changed"),
+                        QStringLiteral("The font saved as being selected during the last session, ")
+                            + model::Quote(setup.FontName) + QStringLiteral(", is not available.  The current font ")
+                            + model::Quote(currentFont) + QStringLiteral(" remains as the default."));
+        setup.FontName = currentFont;
+        options.Set(config::opt::FontName, currentFont);
+    }
+    const double currentSize = surface.FontSize();
+    surface.SetFontSize(setup.FontSize);
+    if (!(std::abs(surface.FontSize() - setup.FontSize) < 0.005)) {
+        const QLocale c = QLocale::c();
+        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Font Size Not Changed"),
+                        QStringLiteral("The font size saved as being selected during the last session, ")
+                            + model::Quote(c.toString(setup.FontSize, 'f', 2))
+                            + QStringLiteral(", is not available.  The current font size ")
+                            + model::Quote(c.toString(currentSize, 'f', 2)) + QStringLiteral(" remains as the default."));
+        surface.SetFontSize(currentSize);
+        setup.FontSize = currentSize;
+        options.Set(config::opt::FontSize, QString::number(currentSize, 'f', 3));
+    }
+    printer.ApplyPageSetup();
 }
 
 } // namespace quillon::print

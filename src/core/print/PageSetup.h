@@ -106,4 +106,10 @@ private:
     PageGeometry geometry_;
 };
 
+// At start-up: selects the output target, the font and its size kept from the last run.
+// What the device cannot take is told ("Output Target Not Changed", "Font Not Changed",
+// "Font Size Not Changed") and replaced, in the set-up and the options, by what it has.
+// The options are not saved here.
+void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& options, platform::IMessageBox& box);
+
 } // namespace quillon::print

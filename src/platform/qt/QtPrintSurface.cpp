@@ -1,5 +1,8 @@
 #include "platform/qt/QtPrintSurface.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+
 #include "platform/qt/QtPrintInternal.h"
 
 #include <QFile>
@@ -278,6 +281,21 @@ double QtPrintSurface::PhysicalPageHeightPixels() const
 }
 
 // ---- Fonts -----------------------------------------------------------------------------
+
+bool QtPrintSurface::HasFont(const QString& name) const
+{
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return false;
+    if (QFontDatabase::hasFamily(wanted))
+        return true;
+    // Fontconfig stands a metric-compatible family in for a missing one (Liberation Mono for
+    // "Courier New"); a name it knows nothing about falls back to the same default as a name
+    // that cannot exist.
+    const QString resolved = QFontInfo(QFont(wanted)).family();
+    const QString fallback = QFontInfo(QFont(QStringLiteral("Quillon No Such Font 7f3a"))).family();
+    return resolved.compare(fallback, Qt::CaseInsensitive) != 0;
+}
 
 void QtPrintSurface::SetFontName(const QString& name)
 {

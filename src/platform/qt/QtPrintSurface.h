@@ -76,6 +76,7 @@ public:
     double PixelsPerInchY() const override { return dpiY_; }
 
     // The family as given; fontconfig picks the face ("Courier New" is often Liberation Mono).
+    bool HasFont(const QString& name) const override;
     void SetFontName(const QString& name) override;
     QString FontName() const override { return style_.family; }
     // Sizes are kept between 1 and 1000 points; zero, negative and NaN sizes are ignored.

@@ -144,3 +144,52 @@ TEST(ClockTexts, TwelveHourClockAndTheSuggestedName)
 }
 
 } // namespace
+
+#include "config/Options.h"
+#include "platform/PrinterDefaults.h"
+
+namespace {
+
+TEST(RestorePrintingSetupTest, WhatTheDeviceCannotTakeIsToldAndReplaced)
+{
+    quillon::test::PrintBench b;
+    quillon::platform::BuiltInPdfPrinterDefaults defaults;
+    quillon::config::Options options(b.ini, defaults);
+    options.Load();
+    b.surface.fonts = {"Courier New", "Consolas"};
+    b.setup.DeviceName = "Gone Printer";
+    b.setup.FontName = "Wingdings 9";
+    b.setup.FontSize = -3;
+    quillon::print::RestorePrintingSetup(b.printer, options, b.box);
+    ASSERT_EQ(b.box.shown.size(), 3u);
+    EXPECT_EQ(b.box.shown[0].title, QStringLiteral("Output Target Not Changed"));
+    EXPECT_EQ(b.box.shown[0].text, QStringLiteral("The outout target saved as being selected during the last session, "
+                                                  "\"Gone Printer\", is not available.  The current output target "
+                                                  "\"Recording PDF\" remains as the default."));
+    EXPECT_EQ(b.box.shown[1].title, QStringLiteral("Font Not Changed"));
+    EXPECT_EQ(b.box.shown[1].text, QStringLiteral("The font saved as being selected during the last session, "
+                                                  "\"Wingdings 9\", is not available.  The current font \"Courier New\" "
+                                                  "remains as the default."));
+    EXPECT_EQ(b.box.shown[2].title, QStringLiteral("Font Size Not Changed"));
+    EXPECT_EQ(b.box.shown[2].text, QStringLiteral("The font size saved as being selected during the last session, "
+                                                  "\"-3.00\", is not available.  The current font size \"10.00\" "
+                                                  "remains as the default."));
+    EXPECT_EQ(b.setup.DeviceName, QStringLiteral("Recording PDF"));
+    EXPECT_EQ(options.Text(quillon::config::opt::DeviceName), QStringLiteral("Recording PDF"));
+    EXPECT_EQ(options.Text(quillon::config::opt::FontName), QStringLiteral("Courier New"));
+    EXPECT_EQ(b.setup.FontSize, 10);
+
+    quillon::test::PrintBench fine; // everything available: nothing to say
+    quillon::config::Options same(fine.ini, defaults);
+    same.Load();
+    fine.setup.DeviceName = "Office Laser";
+    fine.setup.FontName = "Consolas";
+    fine.setup.FontSize = 9;
+    quillon::print::RestorePrintingSetup(fine.printer, same, fine.box);
+    EXPECT_TRUE(fine.box.shown.empty());
+    EXPECT_EQ(fine.surface.CurrentDevice().deviceName, QStringLiteral("Office Laser"));
+    EXPECT_EQ(fine.surface.FontName(), QStringLiteral("Consolas"));
+    EXPECT_EQ(fine.surface.FontSize(), 9);
+}
+
+} // namespace
