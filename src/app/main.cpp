@@ -1,9 +1,11 @@
 #include "app/Cli.h"
+#include "app/DesktopMain.h"
 #include "platform/qt/GuiStartup.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <iostream>
@@ -11,6 +13,22 @@
 
 int main(int argc, char* argv[])
 {
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    if (quillon::app::IsDesktopStart(given)) {
+        // No subcommand: the desktop program, which needs a screen to show its window on.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            std::cerr << "quillon: no display to show the window on (set DISPLAY, or give a subcommand: "
+                         "quillon --help)\n";
+            return 1;
+        }
+        QApplication desktop(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+        return quillon::app::RunDesktop();
+    }
     const bool printing = argc > 1 && quillon::app::IsPrintingCommand(QString::fromLocal8Bit(argv[1]));
     // Printing needs fonts and printers, so a GUI application object, even with no display;
     // everything else runs on a plain core application.

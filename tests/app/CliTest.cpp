@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -215,10 +216,53 @@ TEST(QuillonProgram, ListsTheExampleProjectAndReportsItsMissingFile)
 TEST(QuillonProgram, ExitCodes)
 {
     EXPECT_EQ(RunQuillon({"--version"}).code, 0);
-    const Process usage = RunQuillon({});
+    const Process usage = RunQuillon({"nonsense"});
     EXPECT_EQ(usage.code, 2);
     EXPECT_TRUE(usage.err.contains("Usage: quillon"));
     EXPECT_EQ(RunQuillon({"routines", "/nonexistent/x.bas"}).code, 1);
+}
+
+// Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
+// hands over to the copy that runs and ends without a window.
+TEST(QuillonProgram, TheDesktopProgramRunsOnceAndNeedsAScreen)
+{
+    Fixture fx;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("APPDATA"), fx.path("appdata"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcess headless;
+    headless.setProcessEnvironment(env);
+    headless.start(QStringLiteral(QUILLON_BINARY), {});
+    ASSERT_TRUE(headless.waitForFinished(30000));
+    EXPECT_EQ(headless.exitCode(), 1);
+    EXPECT_TRUE(headless.readAllStandardError().contains("no display"));
+
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    // The first copy listens once its options are read; give it a moment.
+    QProcess second;
+    bool secondEnded = false;
+    for (int attempt = 0; attempt < 20 && !secondEnded; ++attempt) {
+        QThread::msleep(500);
+        ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().constData();
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
+        secondEnded = second.waitForFinished(5000);
+        if (!secondEnded) {
+            second.kill();
+            second.waitForFinished(5000);
+        }
+    }
+    EXPECT_TRUE(secondEnded) << "a second start ends promptly";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
+    first.kill();
+    first.waitForFinished(10000);
 }
 
 } // namespace

@@ -1,7 +1,12 @@
-// Draws the main window with a project loaded into a PNG, for the documentation's screenshot:
-//   quillon_window_snapshot PROJECT.vbp OUT.png
+// Draws the main window with a project loaded into a PNG, for the documentation's screenshot;
+// with two more names also the message box with its suppression frame and the splash window:
+//   quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png]
 // Runs headless (offscreen) unless a display is given; the options live in a private folder.
 #include "ui/MainWindow.h"
+#include "ui/Periphery.h"
+#include "ui/ZrkMsgBoxDialog.h"
+
+#include "config/ZrkMsgBox.h"
 
 #include "config/Session.h"
 #include "platform/MessageBox.h"
@@ -19,8 +24,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quillon_window_snapshot PROJECT.vbp OUT.png\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png]\n");
         return 2;
     }
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
@@ -47,6 +52,35 @@ int main(int argc, char** argv)
     window.ProcessSelection(1);
     app.processEvents();
     // A palette image keeps the file small enough to live in the repository.
-    const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-    return shot.save(QString::fromLocal8Bit(argv[2]), "PNG", 0) ? 0 : 1;
+    auto save = [](QWidget& widget, const char* path) {
+        const QImage shot = widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+        return shot.save(QString::fromLocal8Bit(path), "PNG", 0);
+    };
+    if (!save(window, argv[2]))
+        return 1;
+    if (argc == 3)
+        return 0;
+    // The warning most runs meet: a line too long for the page, with the offer to hide it.
+    quillon::platform::MsgBoxRequest request;
+    request.MessageKey = QStringLiteral("Long Line Action");
+    request.Title = QStringLiteral("Long Line Action");
+    request.Icon = QStringLiteral("?");
+    request.Text = quillon::config::modZRK_MsgBox::ComposeSuppressionText(
+        QStringLiteral("A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
+                       "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
+                       "printing this procedure\r\nLine Start - If ScaleHeight > lstItems.Top  ... aleHeight - lstItems.Top - 120"),
+        request.MessageKey);
+    request.Buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
+    request.ButtonCount = 3;
+    request.AllowSuppress = true;
+    quillon::ui::frmZRK_MsgBox dialog(request, quillon::ui::zrk::ThemeColor(session.options.WindowBackColor()), &window);
+    dialog.show();
+    app.processEvents();
+    if (!save(dialog, argv[3]))
+        return 1;
+    dialog.ClickButton(1);
+    quillon::ui::frmSplash splash;
+    splash.ShowFor(1);
+    app.processEvents();
+    return save(splash, argv[4]) ? 0 : 1;
 }

@@ -1,0 +1,156 @@
+#include "app/DesktopMain.h"
+
+#include "config/Session.h"
+#include "model/DiagLog.h"
+#include "model/StartUp.h"
+#include "platform/Environment.h"
+#include "platform/PrinterDefaults.h"
+#include "platform/qt/QtPrintSurface.h"
+#include "platform/qt/QtPrinterDefaults.h"
+#include "platform/qt/SingleInstance.h"
+#include "print/OutputParts.h"
+#include "print/PageSetup.h"
+#include "ui/MainWindow.h"
+#include "ui/Periphery.h"
+#include "ui/QtMessageBox.h"
+#include "ui/WindowPlacement.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QIcon>
+#include <QProcess>
+#include <QUrl>
+
+namespace quillon::app {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString ResourcesFolder()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/");
+}
+
+// Help | Display User Manual and F1: the desktop's PDF handler.
+void OpenManual(platform::IMessageBox& box, const QString& manual)
+{
+    if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+                        QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
+                            + QStringLiteral("A free PDF reader is available at:") + kCrLf
+                            + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
+    }
+}
+
+// File | Print | User Manual after the target was confirmed: a CUPS printer takes the file
+// directly; anything else (the built-in PDF writer) is handed to the PDF reader to print.
+void PrintManual(platform::IMessageBox& box, const QString& manual, const QString& device)
+{
+    const bool printed = device != platform::BuiltInPdfWriterDefaults().deviceName
+        && QProcess::execute(QStringLiteral("lp"), {QStringLiteral("-d"), device, manual}) == 0;
+    if (printed)
+        return;
+    box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Need Print Action"),
+                    QStringLiteral("Your default PDF reader is used to print the User Manual.  ")
+                        + QStringLiteral("Use your PDF reader's print function to complete the print process."));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+                        QStringLiteral("No PDF reader was found on this computer.") + kCrLf + kCrLf
+                            + QStringLiteral("A free PDF reader is available at:") + kCrLf
+                            + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
+    }
+}
+
+} // namespace
+
+bool IsDesktopStart(const QStringList& args)
+{
+    for (const QString& arg : args) {
+        if (!arg.startsWith(QLatin1Char('/')))
+            return false;
+    }
+    return true;
+}
+
+int RunDesktop()
+{
+    ui::QtMessageBox box;
+    platform::QtPrinterDefaults printerDefaults;
+    config::Session session(box, printerDefaults, &model::DiagLog::Default());
+    // The options file, its identification keys, every option loaded and saved back, and the
+    // hidden-message store.
+    session.Start();
+    box.SetThemeColor(session.options.WindowBackColor());
+    const QString manual = ResourcesFolder() + QStringLiteral("QLNUserManual.pdf");
+
+    platform::SingleInstance instance(model::kInstanceIdentifier);
+    if (!instance.Ensure())
+        return 0; // the running copy has been brought to the front
+
+    ui::frmMain window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
+    box.SetOwner(&window);
+    QObject::connect(&instance, &platform::SingleInstance::activationRequested, &window,
+                     [&window] { ui::BringToFront(&window); });
+    const QString iconPath = ResourcesFolder() + QStringLiteral("QLNIcon.ico");
+    if (QFileInfo::exists(iconPath)) {
+        QApplication::setWindowIcon(QIcon(iconPath));
+        window.setWindowIcon(QIcon(iconPath));
+    } else {
+        box.ShowMessage(platform::MsgIcon::Exclamation, config::kProductName,
+                        QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
+    }
+
+    ui::frmSplash splash;
+    splash.ShowFor(model::SplashSecondsFromCommandLine(QString(), box, [] { QApplication::beep(); }));
+    splash.Finish();
+
+    // The printing set-up of the last run, with what this machine cannot take replaced.
+    {
+        platform::QtPrintSurface surface;
+        print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+        print::modProjectPrinterCalls printer(surface, setup);
+        print::RestorePrintingSetup(printer, session.options, box);
+    }
+    session.options.Save();
+
+    print::GdiSpoolEstimator estimator(session.options, [] { return print::ReadSpoolReadings(platform::TempFolder()); });
+    const QString recalibrated = estimator.RecalibrateAtStart(
+        {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()});
+    window.SpoolEstimator = &estimator;
+
+    window.setWindowTitle(config::kProductName);
+    QString status = QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file");
+    if (!recalibrated.isEmpty())
+        status += kCrLf + kCrLf + recalibrated;
+    window.SetStatus(status);
+
+    window.ShowAbout = [&window] {
+        ui::frmAbout about(&window);
+        about.exec();
+    };
+    window.DisplayUserManual = [&box, manual] { OpenManual(box, manual); };
+    window.ShowSupport = [&box] {
+        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Support"),
+                        QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
+                                       "questions; the README beside the sources lists the command line.  Report "
+                                       "problems with the version (Help | About) and the project that shows them."));
+    };
+    window.PrintUserManual = [&box, &session, manual] {
+        PrintManual(box, manual, session.options.Text(config::opt::DeviceName));
+    };
+    window.show();
+    window.RefreshListButtons();
+    if (!session.options.Bool(config::opt::ColorDefaultNoteSeen)) {
+        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Default Colors"),
+                        QStringLiteral("The default highlight colors of printed listings have changed.  Comments, "
+                                       "constants, variables, procedure names and literals each have their own color; "
+                                       "see the user manual, section 4.1 Color Settings, to change them."));
+    }
+    const int code = QApplication::exec();
+    instance.Release();
+    return code;
+}
+
+} // namespace quillon::app
