@@ -655,6 +655,7 @@ void frmMain::RunQueue(std::vector<print::ListRow>& queue, const QString& runNam
             clipboard->setText(text);
     };
     run.Status = [this](const QString& text) { ShowStatus(text); };
+    run.StatusSink = this;
     const print::RunResult result = run.RunPrintQueue(queue);
     if (!result.report.isEmpty())
         SetStatus(result.report);

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QThread>
 
 #include <algorithm>
@@ -458,7 +461,19 @@ OutputWaits OutputWaits::System()
 {
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
-    return {[](int ms) { QThread::msleep(ulong(std::max(ms, 0))); }, [timer] { return timer->elapsed(); }};
+    // In a program with an event loop the window stays alive while the driver or qpdf works:
+    // pending events run between short sleeps until the pause is over.
+    auto pause = [](int ms) {
+        QDeadlineTimer until(std::max(ms, 0));
+        do {
+            if (QCoreApplication::instance())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            const qint64 left = until.remainingTime();
+            if (left > 0)
+                QThread::msleep(ulong(std::min<qint64>(left, 20)));
+        } while (!until.hasExpired());
+    };
+    return {pause, [timer] { return timer->elapsed(); }};
 }
 
 qint64 ReadableLength(const QString& path)

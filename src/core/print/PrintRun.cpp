@@ -751,7 +751,7 @@ RunResult modQLProcedures::FinishRun(RunResult result)
     QString combinedReport;
     if (splitMode_ && parts_.HasTemporaryParts()) {
         platform::ProcessLauncher launcher;
-        PartCombiner combiner(launcher, &messages_, nullptr, log_);
+        PartCombiner combiner(launcher, &messages_, StatusSink, log_);
         const CombineResult combine = combiner.Combine(parts_.Files(), OutputPath);
         result.parts = int(parts_.Files().size());
         result.combined = combine.Succeeded();

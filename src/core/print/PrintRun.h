@@ -29,6 +29,7 @@ class Project;
 namespace quillon::platform {
 class IMessageBox;
 class IPrintSurface;
+class IStatusSink;
 } // namespace quillon::platform
 
 namespace quillon::print {
@@ -126,6 +127,8 @@ public:
     std::function<bool(model::clsRoutineInfo&)> PrintImage;
     std::function<int(const model::clsRoutineInfo&)> ImagePages;
     std::function<bool(model::clsRoutineInfo&, const QString& device)> PrintImageOnPrinter;
+    // Where the combining step shows its waiting (the window's status line); may be null.
+    platform::IStatusSink* StatusSink = nullptr;
     // How the output verification waits for the driver to write the file.
     OutputWaits Waits = OutputWaits::System();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
