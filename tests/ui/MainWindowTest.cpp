@@ -13,6 +13,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QTest>
+#include <QFileInfo>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -285,6 +288,49 @@ TEST(MainWindowTest, TheBuiltInPdfWriterSavesWhereTheDialogSays)
     EXPECT_TRUE(test::ReadBytes(target).startsWith("%PDF"));
     EXPECT_TRUE(b.window->StatusText().startsWith(QStringLiteral("3 procedures sent to a file-based printer")))
         << b.window->StatusText().toStdString();
+}
+
+// The whole job as a new user does it, by clicks: open the example project, take every file
+// and every procedure with their dependency reports, send the queue to the built-in PDF
+// writer, then print the table of contents.
+TEST(MainWindowTest, TheWholeJobByClicksOnTheExampleProject)
+{
+    Bench b;
+    b.realPrinter = true;
+    b.session.options.Set(config::opt::DeviceName, QString::fromUtf16(platform::kPdfWriterDeviceName));
+    QDir(b.fx.path("out")).mkpath(QStringLiteral("."));
+    b.vbp = QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath(QStringLiteral("inventory/Inventory.vbp"));
+    QStringList saved;
+    b.window->ChooseSaveFileDialog = [&](const QString& folder, const QString& name) {
+        saved << QDir(folder).filePath(name);
+        return saved.back();
+    };
+    b.window->show();
+    b.window->action(QStringLiteral("mnuFileOpen"))->trigger();
+    ASSERT_EQ(b.list("lstFiles")->count(), 9) << b.window->StatusText().toStdString();
+    QTest::mouseClick(b.window->cmdSelectAll(0), Qt::LeftButton);
+    QTest::mouseClick(b.window->cmdProcessSelection(0), Qt::LeftButton);
+    const int procedures = b.list("lstProcedures")->count();
+    ASSERT_GT(procedures, 80) << "every routine of the nine files";
+    QTest::mouseClick(b.window->cmdSelectAll(1), Qt::LeftButton);
+    QTest::mouseClick(b.window->cmdProcessSelection(1), Qt::LeftButton);
+    ASSERT_TRUE(b.chkDep()->isEnabled()) << "a queue with entries offers the reports";
+    // On the box itself, not the middle of a widget wider than its caption.
+    QTest::mouseClick(b.chkDep(), Qt::LeftButton, {}, QPoint(6, b.chkDep()->height() / 2));
+    ASSERT_TRUE(b.chkDep()->isChecked());
+    const QStringList queued = b.entries("lstSelected", true);
+    EXPECT_GT(queued.filter(QStringLiteral("|Dep")).size(), 10) << "dependency reports joined the queue";
+    QTest::mouseClick(b.window->cmdProcessSelection(2), Qt::LeftButton);
+    ASSERT_EQ(saved.size(), 1) << b.window->StatusText().toStdString();
+    ASSERT_TRUE(QFile::exists(saved[0])) << b.window->StatusText().toStdString();
+    EXPECT_TRUE(test::ReadBytes(saved[0]).startsWith("%PDF"));
+    EXPECT_TRUE(b.window->StatusText().contains(QStringLiteral("procedures sent to a file-based printer")))
+        << b.window->StatusText().toStdString();
+
+    b.window->action(QStringLiteral("mnuPrintToc"))->trigger();
+    ASSERT_EQ(saved.size(), 2) << b.window->StatusText().toStdString();
+    EXPECT_TRUE(test::ReadBytes(saved[1]).startsWith("%PDF"));
+    EXPECT_GT(QFileInfo(saved[1]).size(), 1000);
 }
 
 TEST(MainWindowTest, ProjectTocAsksAboutTheNotesAndPrints)
