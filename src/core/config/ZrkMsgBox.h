@@ -20,6 +20,18 @@ struct Warning {
     QString inputText;
     bool showBrowse = false;
     QString position;
+
+    // A notice closed by its one "OK" button.
+    static Warning Notice(QString key, QString title, QString icon, QString text)
+    {
+        Warning notice;
+        notice.key = std::move(key);
+        notice.title = std::move(title);
+        notice.icon = std::move(icon);
+        notice.text = std::move(text);
+        notice.buttons = {QStringLiteral("OK")};
+        return notice;
+    }
 };
 
 // The message box with suppressible messages: the request record, the hidden-message list

@@ -331,12 +331,8 @@ void LinePrinter::LongLineAction(const QString& line, const model::clsRoutineInf
     }
     if (answer == 1) {
         if (!dependency && messages_) {
-            config::Warning warning;
-            warning.key = kWrapWarningKey;
-            warning.title = QStringLiteral("Wrap Warning");
-            warning.icon = QStringLiteral("I");
-            warning.text = WrapWarningText();
-            warning.buttons = {QStringLiteral("OK")};
+            const config::Warning warning =
+                config::Warning::Notice(kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), WrapWarningText());
             if (messages_->Ask(warning) != 0) {
                 Print(line, false, segments, flags);
                 return;

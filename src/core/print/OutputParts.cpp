@@ -249,12 +249,8 @@ bool ExpectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSiz
 
 config::Warning MultipleTemporaryFilesNotice()
 {
-    config::Warning notice;
-    notice.key = QStringLiteral("Multiple Temporary Files");
-    notice.title = QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED");
-    notice.icon = QStringLiteral("!");
-    notice.buttons = {QStringLiteral("OK")};
-    notice.text =
+    return config::Warning::Notice(QStringLiteral("Multiple Temporary Files"),
+                                   QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), QStringLiteral("!"),
         QStringLiteral("The selected output is expected to pass the GDI Spool Size, so it will be written to several "
                        "temporary files that are combined automatically into the file you name when the run completes.")
         + kCrLf + kCrLf
@@ -263,8 +259,7 @@ config::Warning MultipleTemporaryFilesNotice()
         + kCrLf + kCrLf
         + QStringLiteral("Form images are slow to render; a run with many of them takes a while.") + kCrLf + kCrLf
         + QStringLiteral("If the run is interrupted, the name of the latest temporary file is on the clipboard, so the "
-                         "files written so far are easy to find.");
-    return notice;
+                         "files written so far are easy to find."));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -374,11 +369,8 @@ QString SuggestedNames::ForOversizePart(int oversizePartNumber)
 
 config::Warning SuggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard)
 {
-    config::Warning notice;
-    notice.key = QStringLiteral("Suggested File Name");
-    notice.title = QStringLiteral("Suggested File Name");
-    notice.icon = QStringLiteral("I");
-    notice.buttons = {QStringLiteral("OK")};
+    config::Warning notice = config::Warning::Notice(QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"),
+                                                     QStringLiteral("I"), QString());
     notice.text = QStringLiteral("Quillon will ask for the output file name when printing starts.") + kCrLf + kCrLf
         + (onClipboard ? QStringLiteral("A suggested file name, copied to the clipboard, is:")
                        : QStringLiteral("A suggested file name is:"))
@@ -492,20 +484,15 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
     const QFileInfo info(outputFile);
     if (outputFile.isEmpty() || !info.exists() || info.isDir()) {
         if (messages) {
-            config::Warning notice;
-            notice.key = QStringLiteral("Verify Output File");
-            notice.title = QStringLiteral("Verify Output File");
-            notice.icon = QStringLiteral("I");
-            notice.buttons = {QStringLiteral("OK")};
-            notice.text =
+            messages->Ask(config::Warning::Notice(QStringLiteral("Verify Output File"), QStringLiteral("Verify Output File"),
+                                                  QStringLiteral("I"),
                 QStringLiteral("The GDI Spool size appears to have been exceeded.  This may be a false positive.  "
                                "Verification cannot be completed because it also appears as if you did not use the "
                                "suggested file name. Please verify that your output file opened correctly.")
                 + kCrLf
                 + QStringLiteral("If the file is corrupt or zero bytes, use menu Options to reduce the GDI Spool Size "
                                  "setting and rerun the print job.  If the file saved as expected it may be that your "
-                                 "device took more than a full minute to flush the GDI buffer to the selected file.");
-            messages->Ask(notice);
+                                 "device took more than a full minute to flush the GDI buffer to the selected file.")));
         }
         return VerifyResult::Missing;
     }
@@ -518,12 +505,8 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
     if (statusSuffix)
         *statusSuffix = kVerifyFailStatus;
     if (messages) {
-        config::Warning notice;
-        notice.key = QStringLiteral("Bad Output File Notice");
-        notice.title = QStringLiteral("Bad Output File Notice");
-        notice.icon = QStringLiteral("?");
-        notice.buttons = {QStringLiteral("OK")};
-        notice.text =
+        messages->Ask(config::Warning::Notice(QStringLiteral("Bad Output File Notice"),
+                                              QStringLiteral("Bad Output File Notice"), QStringLiteral("?"),
             QStringLiteral("Quillon could not verify your output file.  It reads as empty, which can mean the print run "
                            "failed - but this is often a false positive:  the printer driver may simply not have finished "
                            "writing the file by the time the check ran.")
@@ -533,8 +516,7 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
             + QStringLiteral("If it will not open, the run did fail.  The most likely causes are a GDI Spool Size set too "
                              "high for your device, or a device that needs more than a full minute to flush its buffer to "
                              "the file.  Use menu Options to reduce the GDI Spool Size, delete the unusable file yourself, "
-                             "and rerun the print job.");
-        messages->Ask(notice);
+                             "and rerun the print job.")));
     }
     return VerifyResult::Empty;
 }

@@ -92,13 +92,11 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
     surface_.SetDuplexMode(original);
     const bool simplexNow = surface_.DuplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
-        config::Warning w;
-        w.key = QStringLiteral("Printer Setting Warning");
-        w.title = QStringLiteral("Printer Setting Warning");
-        w.text = QStringLiteral("The output device ") + Quote(device.deviceName) + QStringLiteral(" is currently set to ")
-            + current + QStringLiteral(" printing but ") + chosen
-            + QStringLiteral(" printing was selected.  The device driver may not honor the change.");
-        w.buttons = {QStringLiteral("OK")};
+        const config::Warning w = config::Warning::Notice(
+            QStringLiteral("Printer Setting Warning"), QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
+            QStringLiteral("The output device ") + Quote(device.deviceName) + QStringLiteral(" is currently set to ") + current
+                + QStringLiteral(" printing but ") + chosen
+                + QStringLiteral(" printing was selected.  The device driver may not honor the change."));
         warnings_.Ask(w);
     };
     if (supported && setup_.Duplex) {
@@ -317,17 +315,38 @@ bool modQLProcedures::StartNextPart()
     return true;
 }
 
-bool modQLProcedures::StartNextOversizeFile()
+int modQLProcedures::ImagePagesOf(const clsRoutineInfo& routine)
 {
-    if (!EndCurrentDocument())
-        return false;
-    ++oversizePart_;
+    if (!ImagePages)
+        return 0;
+    // Counting reads and plans the whole form: the part estimate and the routine share it.
+    const auto known = imagePages_.find(&routine);
+    if (known != imagePages_.end())
+        return known->second;
+    return imagePages_[&routine] = ImagePages(routine);
+}
+
+qint64 modQLProcedures::ImageLinesOf(int imagePages) const
+{
+    return ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight, imagePages);
+}
+
+QString modQLProcedures::ChooseOversizeFile()
+{
     OutputFileRequest request;
     request.suggested = Suggest(names_ ? names_->ForOversizePart(oversizePart_) : QString());
     request.batch = batch_;
     request.oversizePart = oversizePart_;
     request.previous = currentFile_;
-    const QString next = ChooseFile(request);
+    return ChooseFile(request);
+}
+
+bool modQLProcedures::StartNextOversizeFile()
+{
+    if (!EndCurrentDocument())
+        return false;
+    ++oversizePart_;
+    const QString next = ChooseOversizeFile();
     if (next.isEmpty()) {
         endStatus_ = kOversizeAbandonedStatus;
         return false;
@@ -597,6 +616,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
     if (!PrepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.ComputePageGeometry(batch_ == 1);
+    imagePages_.clear(); // page counts hold for this batch's geometry
     documentOpen_ = true;
     spoolControl_ = fileTarget_ && GdiSpoolSize >= 1;
     splitMode_ = spoolControl_ && target_.pdfPrinter && !OutputPath.isEmpty();
@@ -611,8 +631,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             spool.selected = row.selected;
             spool.image = KindIs(*row.routine, QLatin1StringView("IMAGE"));
             if (spool.image && row.selected)
-                spool.imageLines = ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight,
-                                                   ImagePages ? ImagePages(*row.routine) : 0);
+                spool.imageLines = ImageLinesOf(ImagePagesOf(*row.routine));
             spool.startLine = row.routine->lStartLine;
             spool.endLine = row.routine->lEndLine;
             rows.push_back(spool);
@@ -637,12 +656,12 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
         oversizeAbandoned_ = false;
         SpoolDecision decision;
         const bool image = KindIs(routine, QLatin1StringView("IMAGE"));
-        const int imagePages = image && ImagePages ? ImagePages(routine) : 0;
+        const int imagePages = image ? ImagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
         if (spoolControl_ && (!image || PrintImage)) {
             SpoolRoutine spool;
             spool.image = image;
-            spool.imageLines = ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight, imagePages);
+            spool.imageLines = ImageLinesOf(imagePages);
             spool.startLine = routine.lStartLine;
             spool.endLine = routine.lEndLine;
             SpoolCounters counters;
@@ -676,12 +695,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
                 if (!splitMode_ && oversizePart_ == 0) {
                     // The routine fills files of its own: the file it starts in is its first part.
                     oversizePart_ = 1;
-                    OutputFileRequest request;
-                    request.suggested = Suggest(names_ ? names_->ForOversizePart(1) : QString());
-                    request.batch = batch_;
-                    request.oversizePart = 1;
-                    request.previous = currentFile_;
-                    const QString first = ChooseFile(request);
+                    const QString first = ChooseOversizeFile();
                     if (first.isEmpty()) {
                         endStatus_ = kOversizeAbandonedStatus;
                         return BatchEnd::Terminated;

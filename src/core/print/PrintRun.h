@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace quillon::analysis {
 class modDep;
@@ -165,6 +166,12 @@ private:
     QString Suggest(const QString& name);
     bool EndCurrentDocument();
     bool StartNextOversizeFile();
+    // The name of the file for part oversizePart_ of the routine being split.
+    QString ChooseOversizeFile();
+    // The pages ImagePages gives for an image, counted once per batch.
+    int ImagePagesOf(const model::clsRoutineInfo& routine);
+    // The lines an image of that many pages takes in an output file.
+    qint64 ImageLinesOf(int imagePages) const;
     void ReportPrinterError();
     bool PrintImageRoutine(model::clsRoutineInfo& routine);
     bool SendImageElsewhere(model::clsRoutineInfo& routine, const QString& fileDevice);
@@ -206,6 +213,7 @@ private:
     bool batchFileReserved_ = false; // ... created empty under a derived name
     QString currentFile_; // the file the current document goes to
     std::vector<OutputDocument> documents_;
+    std::unordered_map<const model::clsRoutineInfo*, int> imagePages_;
     QDateTime runStart_;
     QString endStatus_;
     int routinesSent_ = 0;
