@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <cerrno>
+
 namespace quillon::config {
 
 using model::EqualsNoCase;
@@ -69,6 +71,13 @@ QString OneLine(const QString& value)
 }
 
 } // namespace
+
+IniDocument IniDocument::Unreadable()
+{
+    IniDocument doc;
+    doc.unreadable_ = true;
+    return doc;
+}
 
 IniDocument IniDocument::FromBytes(const QByteArray& bytes)
 {
@@ -282,16 +291,17 @@ IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std:
 
 IniDocument IniStore::Load(const QString& path) const
 {
-    QFile file(Resolve(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return IniDocument();
-    return IniDocument::FromBytes(file.readAll());
+    // A FIFO in the options file's place must not stop the program: only regular files are read.
+    const model::FileBytes file = model::ReadRegularFile(Resolve(path));
+    if (file.ok)
+        return IniDocument::FromBytes(file.bytes);
+    return file.errorNumber == ENOENT ? IniDocument() : IniDocument::Unreadable();
 }
 
 bool IniStore::Save(const IniDocument& document, const QString& path) const
 {
     const QString target = Resolve(path);
-    if (target.isEmpty())
+    if (target.isEmpty() || document.IsUnreadable())
         return false;
     if (log_ && !QFileInfo::exists(target))
         log_->OpenOutput(target);

@@ -20,6 +20,10 @@ namespace quillon::config {
 class IniDocument {
 public:
     static IniDocument FromBytes(const QByteArray& bytes);
+    // What is loaded from a file that exists but cannot be read: empty, and never saved, so that
+    // a change made to it cannot replace the file's unseen contents.
+    static IniDocument Unreadable();
+    bool IsUnreadable() const { return unreadable_; }
     QByteArray ToBytes() const;
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
@@ -56,6 +60,7 @@ private:
     std::vector<Line> lines_;
     model::TextEncoding encoding_;
     QString newline_ = QStringLiteral("\n");
+    bool unreadable_ = false;
 };
 
 // Reads and writes INI files by path; an empty path means the default file (the options
@@ -67,7 +72,9 @@ public:
 
     const QString& defaultPath() const { return defaultPath_; }
 
+    // A missing file loads empty; one that exists but cannot be read loads as Unreadable().
     IniDocument Load(const QString& path = QString()) const;
+    // False when the file could not be written, or the document is Unreadable().
     bool Save(const IniDocument& document, const QString& path = QString()) const;
 
     QString INIRead(const QString& section, const QString& key, const QString& defaultValue,

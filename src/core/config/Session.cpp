@@ -23,6 +23,10 @@ OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log)
         status.error = QStringLiteral("it is a folder");
         return status;
     }
+    if (info.exists() && !info.isFile()) {
+        status.error = model::kNotARegularFile;
+        return status;
+    }
     if (!QDir().mkpath(info.absolutePath())) {
         status.error = QStringLiteral("cannot create the folder ") + info.absolutePath();
         return status;
@@ -37,9 +41,10 @@ OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log)
         }
         status.created = true;
     }
-    status.usable = QFileInfo(path).isWritable();
+    const QFileInfo file(path);
+    status.usable = file.isReadable() && file.isWritable();
     if (!status.usable)
-        status.error = QStringLiteral("it cannot be written");
+        status.error = file.isReadable() ? QStringLiteral("it cannot be written") : QStringLiteral("it cannot be read");
     return status;
 }
 

@@ -23,6 +23,9 @@ QString NoteText(const ProjectNote& note)
     switch (note.kind) {
     case ProjectNote::Kind::MissingFile:
         return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": no such file ") + Quote(note.path);
+    case ProjectNote::Kind::NotRegularFile:
+        return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": ") + Quote(note.path)
+            + QStringLiteral(" is ") + kNotARegularFile;
     case ProjectNote::Kind::WrongType:
         return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": not a .frm, .bas or .cls file");
     case ProjectNote::Kind::Duplicate:
@@ -197,6 +200,11 @@ std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
         const QString path = Resolve(folder, entryPath, listings);
         if (!FileExists(path)) {
             Notes.push_back({ProjectNote::Kind::MissingFile, line, path, QString()});
+            continue;
+        }
+        if (!QFileInfo(path).isFile()) {
+            // A FIFO or a device would block the load or never end; only regular files are read.
+            Notes.push_back({ProjectNote::Kind::NotRegularFile, line, path, QString()});
             continue;
         }
         const QString type = UCase(FileExtension(path));

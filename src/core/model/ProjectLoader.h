@@ -38,7 +38,7 @@ public:
 // Why an entry of the project file gave no source file, or what was odd about one that did.
 // Shown on the command line; the main window loads without these messages.
 struct ProjectNote {
-    enum class Kind { MissingFile, WrongType, Duplicate, Unreadable, Binary };
+    enum class Kind { MissingFile, NotRegularFile, WrongType, Duplicate, Unreadable, Binary };
     Kind kind;
     QString entry; // the project file line, trimmed (empty for notes about a loaded file)
     QString path;  // the resolved path

@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -229,37 +232,65 @@ const SourceReader& SourceReader::Default()
     return reader;
 }
 
+FileBytes ReadRegularFile(const QString& path, qint64 maxBytes)
+{
+    FileBytes result;
+    auto fail = [&](int number, const QString& description) {
+        result.errorNumber = number;
+        result.error = description;
+        return result;
+    };
+    // Opened without waiting, so that a FIFO or a terminal named like a source file is
+    // refused at once instead of blocking the program until someone writes to it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int number = errno;
+        return fail(number, QString::fromLocal8Bit(std::strerror(number)));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool folder = S_ISDIR(info.st_mode);
+        ::close(fd);
+        return folder ? fail(EISDIR, QStringLiteral("it is a folder, not a file"))
+                      : fail(ENODEV, kNotARegularFile);
+    }
+    if (maxBytes >= 0 && info.st_size > maxBytes) {
+        ::close(fd);
+        return fail(EFBIG, QStringLiteral("it is too large to be a source file"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(0, file.errorString());
+    }
+    errno = 0;
+    result.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int number = errno;
+        result.bytes.clear();
+        return fail(number, file.errorString());
+    }
+    result.ok = true;
+    return result;
+}
+
 SourceFile SourceReader::Read(const QString& path) const
 {
     SourceFile result;
     if (log_)
         log_->OpenInput(path);
-    auto fail = [&](int number, const QString& description) {
-        result.errorNumber = number;
-        result.error = description;
+    FileBytes file = ReadRegularFile(path, kMaxFileBytes);
+    if (!file.ok) {
+        result.errorNumber = file.errorNumber;
+        result.error = file.error;
         if (log_)
-            log_->FailedOpenInput(path, number, description);
+            log_->FailedOpenInput(path, file.errorNumber, file.error);
         return result;
-    };
-    const QFileInfo info(path);
-    if (info.isDir())
-        return fail(EISDIR, QStringLiteral("it is a folder, not a file"));
-    if (info.exists() && info.size() > kMaxFileBytes)
-        return fail(EFBIG, QStringLiteral("it is too large to be a source file"));
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int number = errno;
-        return fail(number, number ? QString::fromLocal8Bit(std::strerror(number)) : file.errorString());
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        const int number = errno;
-        return fail(number, file.errorString());
-    }
-    result.hasNul = bytes.contains('\0');
-    const QString text = DecodeSourceBytes(bytes, *codePage_, &result.encoding);
-    bytes.clear();
+    result.hasNul = file.bytes.contains('\0');
+    const QString text = DecodeSourceBytes(file.bytes, *codePage_, &result.encoding);
+    file.bytes.clear();
     result.lines = SplitLines(text);
     result.ok = true;
     return result;

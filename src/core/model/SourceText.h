@@ -49,6 +49,18 @@ QByteArray EncodeSourceText(QStringView text, const TextEncoding& encoding, bool
 // adds no empty line. *endsWithTerminator tells whether the text ended with one.
 QStringList SplitLines(QStringView text, bool* endsWithTerminator = nullptr);
 
+// A whole file's bytes. Only regular files are read: a FIFO, a device or a socket is refused
+// with kNotARegularFile, without waiting on it.
+struct FileBytes {
+    bool ok = false;
+    QByteArray bytes;
+    int errorNumber = 0; // the system's error number, 0 when unknown
+    QString error;       // why the file could not be read (empty when ok)
+};
+inline const QString kNotARegularFile = QStringLiteral("not a regular file");
+// maxBytes below 0: no limit.
+FileBytes ReadRegularFile(const QString& path, qint64 maxBytes = -1);
+
 struct SourceFile {
     bool ok = false;
     QString error;        // why the file could not be read (empty when ok)
