@@ -18,6 +18,8 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -288,7 +290,11 @@ int RunOptions(const Arguments& args, Session& session, std::ostream& out, std::
     if (!spec || !spec->loaded)
         throw Usage{QStringLiteral("no option ") + Quote(words[2]) + QStringLiteral(" in section ") + Quote(words[1])};
     // The value goes to the file as given; what it reads back as is shown.
-    session.ini.INIWrite(config::SectionName(spec->suffix), spec->key, words[3]);
+    if (!session.ini.INIWrite(config::SectionName(spec->suffix), spec->key, words[3])) {
+        Write(err, QStringLiteral("quillon: cannot write the options file ") + Quote(session.ini.defaultPath())
+                       + QStringLiteral(": the option was not changed\n"));
+        return 1;
+    }
     session.options.Load();
     const QString effective = session.options.Text(*spec);
     Write(out, QLatin1Char('[') + config::SectionName(spec->suffix) + QStringLiteral("]\n") + spec->key
@@ -328,7 +334,7 @@ int RunMessages(const Arguments& args, Session& session, std::ostream& out)
     return 0;
 }
 
-int RunSpool(const Arguments& args, Session& session, std::ostream& out)
+int RunSpool(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
 {
     const QStringList& words = args.positional;
     if (words.size() > 1 || (words.size() == 1 && words[0] != QLatin1String("estimate")))
@@ -344,8 +350,14 @@ int RunSpool(const Arguments& args, Session& session, std::ostream& out)
         return bytes ? QString::number(*bytes / 1048576) : QStringLiteral("unknown");
     };
     print::GdiSpoolEstimator estimator(session.options, [&readings] { return readings; });
-    const QString note = estimator.RecalibrateAtStart(
-        {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()});
+    const int previous = estimator.Value();
+    if (!estimator.Estimate(
+            {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()})) {
+        Write(err, QStringLiteral("quillon: cannot write the options file ") + Quote(session.ini.defaultPath())
+                       + QStringLiteral(": the estimate was not stored\n"));
+        return 1;
+    }
+    const QString note = print::SpoolRecalibratedNote(previous, estimator.Value());
     Write(out, QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
                    + QStringLiteral("disk\t") + mib(readings.freeDiskBytes) + QStringLiteral(" MiB free in ") + temp
                    + QLatin1Char('\n') + QStringLiteral("descriptors\t") + QString::number(readings.objectsInUse)
@@ -354,6 +366,16 @@ int RunSpool(const Arguments& args, Session& session, std::ostream& out)
     return 0;
 }
 
+} // namespace
+
+namespace {
+int UsageError(std::ostream& err, const QString& problem)
+{
+    Write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + UsageText());
+    return 2;
+}
+int RunCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
+               const CliServices& services, std::ostream& out, std::ostream& err);
 } // namespace
 
 QString UsageText()
@@ -444,12 +466,8 @@ bool IsPrintingCommand(const QString& subcommand)
 
 int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
 {
-    auto usageError = [&](const QString& problem) {
-        Write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + UsageText());
-        return 2;
-    };
     if (args.isEmpty())
-        return usageError(QStringLiteral("no subcommand given"));
+        return UsageError(err, QStringLiteral("no subcommand given"));
     const QString command = args[0];
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         Write(out, UsageText());
@@ -485,7 +503,7 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     }
     else if (command != QLatin1String("options") && command != QLatin1String("messages")
              && command != QLatin1String("spool"))
-        return usageError(QStringLiteral("unknown subcommand ") + Quote(command));
+        return UsageError(err, QStringLiteral("unknown subcommand ") + Quote(command));
 
     QString problem;
     const std::optional<Arguments> parsed = ParseArguments(
@@ -495,13 +513,13 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         : command == QLatin1String("toc")   ? TocFlagOptions()
                                             : QStringList());
     if (!parsed)
-        return usageError(problem);
+        return UsageError(err, problem);
 
     const CodePage* chosen = nullptr;
     if (parsed->options.contains(QStringLiteral("codepage"))) {
         chosen = CodePage::Find(parsed->options.value(QStringLiteral("codepage")));
         if (!chosen)
-            return usageError(QStringLiteral("unknown code page ") + Quote(parsed->options.value(QStringLiteral("codepage")))
+            return UsageError(err, QStringLiteral("unknown code page ") + Quote(parsed->options.value(QStringLiteral("codepage")))
                               + QStringLiteral(" (known: ") + CodePage::Names().join(QStringLiteral(", "))
                               + QLatin1Char(')'));
     }
@@ -510,17 +528,46 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::Default());
     const config::OptionsFileStatus status = session.Start();
-    if (!status.usable)
+    if (!status.usable) {
+        // What these commands show or record lives in that folder; the others can go on with
+        // the defaults.
+        const bool needsOptionsFile = command == QLatin1String("options") || command == QLatin1String("messages")
+            || command == QLatin1String("spool") || command == QLatin1String("toc")
+            || (command == QLatin1String("print") && !parsed->has(QStringLiteral("list")));
+        if (needsOptionsFile) {
+            Write(err, QStringLiteral("quillon: cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
+                           + status.error + QLatin1Char('\n'));
+            return 1;
+        }
         Note(err, QStringLiteral("cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
                       + status.error + QStringLiteral("; the defaults apply"));
+    }
 
+    const int code = RunCommand(command, *parsed, chosen, session, services, out, err);
+    out.flush();
+    if (!out) {
+        // A dump that did not arrive is a failure, whatever the command itself did.
+        const int number = errno;
+        Write(err, QStringLiteral("quillon: cannot write to standard output")
+                       + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
+                       + QLatin1Char('\n'));
+        return code == 2 ? 2 : 1;
+    }
+    return code;
+}
+
+namespace {
+
+int RunCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
+               const CliServices& services, std::ostream& out, std::ostream& err)
+{
     try {
         if (command == QLatin1String("options"))
-            return RunOptions(*parsed, session, out, err);
+            return RunOptions(args, session, out, err);
         if (command == QLatin1String("messages"))
-            return RunMessages(*parsed, session, out);
+            return RunMessages(args, session, out);
         if (command == QLatin1String("spool"))
-            return RunSpool(*parsed, session, out);
+            return RunSpool(args, session, out, err);
         if (!chosen) {
             const QString stored = session.options.Text(config::opt::CodePage);
             chosen = CodePage::Find(stored);
@@ -532,31 +579,33 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         }
         const SourceReader reader(*chosen, &DiagLog::Default());
         if (command == QLatin1String("files"))
-            return RunFiles(*parsed, reader, out, err);
+            return RunFiles(args, reader, out, err);
         if (command == QLatin1String("calls"))
-            return RunCalls(*parsed, reader, out, err);
+            return RunCalls(args, reader, out, err);
         if (command == QLatin1String("symbols"))
-            return RunSymbols(*parsed, reader, out, err);
+            return RunSymbols(args, reader, out, err);
         if (command == QLatin1String("highlight"))
-            return RunHighlight(*parsed, session, reader, out, err);
+            return RunHighlight(args, session, reader, out, err);
         if (command == QLatin1String("listing"))
-            return RunListing(*parsed, session, reader, services, out, err);
+            return RunListing(args, session, reader, services, out, err);
         if (command == QLatin1String("print"))
-            return RunPrint(*parsed, session, reader, services, out, err);
+            return RunPrint(args, session, reader, services, out, err);
         if (command == QLatin1String("toc"))
-            return RunToc(*parsed, session, reader, services, out, err);
+            return RunToc(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))
-            return RunImage(*parsed, session, reader, services, out, err);
+            return RunImage(args, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
-            return RunBrackets(*parsed, reader, out, err);
+            return RunBrackets(args, reader, out, err);
         if (command == QLatin1String("layout"))
-            return RunLayout(*parsed, reader, out, err);
+            return RunLayout(args, reader, out, err);
         if (command == QLatin1String("report"))
-            return RunReport(*parsed, reader, session.options, out, err);
-        return RunRoutines(*parsed, reader, out, err);
+            return RunReport(args, reader, session.options, out, err);
+        return RunRoutines(args, reader, out, err);
     } catch (const Usage& usage) {
-        return usageError(usage.problem);
+        return UsageError(err, usage.problem);
     }
 }
+
+} // namespace
 
 } // namespace quillon::app

@@ -26,6 +26,12 @@ int CannotRead(std::ostream& err, const QString& path, const QString& reason)
     return 1;
 }
 
+int CannotWrite(std::ostream& err, const QString& path, const QString& reason)
+{
+    Write(err, QStringLiteral("quillon: cannot write ") + Quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+    return 1;
+}
+
 void NoteBinary(std::ostream& err, const QString& path)
 {
     Note(err, Quote(path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source"));

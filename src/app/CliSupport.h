@@ -20,6 +20,8 @@ void Write(std::ostream& stream, const QString& text);
 void Note(std::ostream& err, const QString& text);
 // "quillon: cannot read "PATH": REASON" on stderr; returns the exit status 1.
 int CannotRead(std::ostream& err, const QString& path, const QString& reason);
+// "quillon: cannot write "PATH": REASON" on stderr; returns the exit status 1.
+int CannotWrite(std::ostream& err, const QString& path, const QString& reason);
 // The note for a file that holds NUL bytes: it is read all the same.
 void NoteBinary(std::ostream& err, const QString& path);
 bool IsProjectFile(const QString& path);

@@ -7,6 +7,7 @@
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
+#include "platform/ReplacementFile.h"
 #include "print/Highlight.h"
 #include "print/LinePrinter.h"
 #include "print/OutputFiles.h"
@@ -255,7 +256,8 @@ void ReportOutputs(std::ostream& out, const print::RunResult& result, const plat
 }
 
 struct OutputChoice {
-    QString path; // empty for a printer
+    QString path;  // empty for a printer
+    QString error; // why the file cannot be written there (empty when it can)
 };
 
 // The printer and the output file of a printing command: -o (the built-in PDF writer unless
@@ -288,6 +290,10 @@ OutputChoice ChooseOutput(const Arguments& args, const config::Session& session,
                              : QDir(session.options.Text(config::opt::OutputFolder))
                                    .filePath(print::SuggestedOutputName(baseName, printer.now()));
         surface.SetOutputFile(choice.path);
+        // Found out before anything is printed, not when the finished document cannot be saved.
+        platform::ReplacementFile probe;
+        if (!probe.Begin(choice.path, &choice.error) && choice.error.isEmpty())
+            choice.error = QStringLiteral("it cannot be created");
     } else if (toFile) {
         throw Usage{QStringLiteral("-o writes a PDF file; ") + Quote(surface.CurrentDevice().deviceName)
                     + QStringLiteral(" is a printer")};
@@ -383,6 +389,8 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
         return 1;
     print::modProjectPrinterCalls chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
+    if (!output.error.isEmpty())
+        return CannotWrite(err, output.path, output.error);
     ListingMessageBox fixedAnswers(longLineButton);
     config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
     print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
@@ -444,9 +452,9 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
         return 1;
     }
     struct RemoveAfter {
-        QString path;
-        ~RemoveAfter() { QFile::remove(path); }
-    } removeAfter{file.path};
+        const print::TocFile& file;
+        ~RemoveAfter() { print::RemoveTocFile(file); }
+    } removeAfter{file};
     if (args.has(QStringLiteral("text"))) {
         const SourceFile lines = reader.Read(file.path);
         QString text;
@@ -461,6 +469,8 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
     print::modProjectPrinterCalls chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface,
                                              FileBaseName(vbp) + QStringLiteral(" TOC"));
+    if (!output.error.isEmpty())
+        return CannotWrite(err, output.path, output.error);
     print::modQLProcedures run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
     run.OutputPath = output.path;
     run.ProjectName = FileBaseName(vbp) + QStringLiteral(" TOC");
@@ -541,7 +551,10 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     SourceForPrint source;
     if (std::optional<int> failed = LoadSource(args, reader, source, err))
         return *failed;
-    const QString outputPath = ChooseOutput(args, session, printer, *surface, FileBaseName(source.path)).path;
+    const OutputChoice output = ChooseOutput(args, session, printer, *surface, FileBaseName(source.path));
+    if (!output.error.isEmpty())
+        return CannotWrite(err, output.path, output.error);
+    const QString& outputPath = output.path;
 
     print::PrintRunState run;
     printer.ComputePageGeometry(true);
@@ -576,10 +589,8 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     frame.EndRoutine();
     const int pages = surface->PagesStarted();
     if (!surface->EndDocument()) {
-        Write(err, QStringLiteral("quillon: cannot write ")
-                       + Quote(outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath)
-                       + QStringLiteral(": the output could not be completed\n"));
-        return 1;
+        return CannotWrite(err, outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath,
+                           QStringLiteral("the output could not be completed"));
     }
     if (run.abort)
         Note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
@@ -607,15 +618,16 @@ int RunImage(const Arguments& args, config::Session& session, const SourceReader
     if (!surface)
         return 1;
     print::modProjectPrinterCalls printer(*surface, setup);
-    const QString outputPath = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath())).path;
+    const OutputChoice output = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath()));
+    if (!output.error.isEmpty())
+        return CannotWrite(err, output.path, output.error);
+    const QString& outputPath = output.path;
     // The reader's message goes to stderr as the command's own one line.
     platform::ScriptedMessageBox quiet;
     const int pages = formimage::PrintImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
-        Write(err, QStringLiteral("quillon: cannot write ")
-                       + Quote(outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath)
-                       + QStringLiteral(": the output could not be completed\n"));
-        return 1;
+        return CannotWrite(err, outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath,
+                           QStringLiteral("the output could not be completed"));
     }
     if (pages < 0) {
         const QString why = quiet.shown.empty() ? QStringLiteral("the form has nothing to draw")

@@ -1,5 +1,6 @@
 #include "app/Cli.h"
 #include "app/DesktopMain.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/qt/GuiStartup.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
@@ -8,11 +9,15 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <iostream>
 #include <memory>
 
 int main(int argc, char* argv[])
 {
+    // Ctrl+C or a kill while a document or its parts are being written removes the unfinished
+    // files and leaves the user's output as it was.
+    quillon::platform::InterruptCleanup::InstallHandlers();
     QStringList given;
     for (int i = 1; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
@@ -42,6 +47,9 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
     std::ios::sync_with_stdio(false);
+    // A reader that goes away (a closed pipe) is a failed write, told and reported in the exit
+    // status, not a silent death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
 
     quillon::app::CliServices services;
     std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;

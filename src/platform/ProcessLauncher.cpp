@@ -1,5 +1,7 @@
 #include "platform/ProcessLauncher.h"
 
+#include "platform/InterruptCleanup.h"
+
 #include <QProcess>
 
 #include <csignal>
@@ -46,6 +48,9 @@ qint64 ProcessLauncher::Start(const QString& program, const QStringList& argumen
         return 0;
     }
     const qint64 id = nextId_++;
+    // Its own process group does not hear the terminal's Ctrl+C: an interrupted program ends it.
+    groups_[id] = process->processId();
+    InterruptCleanup::TrackProcessGroup(groups_[id]);
     processes_.emplace(id, std::move(process));
     return id;
 }
@@ -75,6 +80,9 @@ void ProcessLauncher::Stop(qint64 id)
             process.waitForFinished(kStopGraceMs);
         }
     }
+    // The pid noted at the start: QProcess forgets it once the process has ended.
+    InterruptCleanup::ForgetProcessGroup(groups_[id]);
+    groups_.erase(id);
     processes_.erase(it);
 }
 

@@ -43,6 +43,7 @@ public:
 
 private:
     std::map<qint64, std::unique_ptr<QProcess>> processes_;
+    std::map<qint64, qint64> groups_; // id -> the pid that leads its process group
     qint64 nextId_ = 1;
 };
 

@@ -622,7 +622,7 @@ void frmMain::PrintTableOfContents()
     LockLists(false);
     std::vector<print::ListRow> queue{{print::MakeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
     RunQueue(queue, FileBaseName(project_.ProjectPath) + QStringLiteral(" TOC"), false);
-    QFile::remove(file.path);
+    print::RemoveTocFile(file);
     printing_ = false;
     LockLists(true);
 }

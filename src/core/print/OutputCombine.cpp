@@ -2,6 +2,7 @@
 
 #include "model/DiagLog.h"
 #include "platform/Environment.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/StatusSink.h"
@@ -261,6 +262,21 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
     const QString exitFile = merged + QStringLiteral(".exitcode");
     const QString errorFile = merged + QStringLiteral(".stderr.txt");
     const QStringList workFiles{argsFile, script, exitFile, exitFile + QStringLiteral(".tmp"), errorFile};
+    // An interrupted program removes them and the merged file, which stops being temporary only
+    // when it has become the user's file.
+    struct Tracked {
+        QStringList files;
+        explicit Tracked(QStringList all) : files(std::move(all))
+        {
+            for (const QString& file : files)
+                platform::InterruptCleanup::Track(file);
+        }
+        ~Tracked()
+        {
+            for (const QString& file : files)
+                platform::InterruptCleanup::Forget(file);
+        }
+    } tracked(workFiles + QStringList{merged});
     const auto removeWorkFiles = [&workFiles] {
         for (const QString& file : workFiles)
             QFile::remove(file);

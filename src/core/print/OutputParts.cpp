@@ -2,6 +2,7 @@
 
 #include "config/Options.h"
 #include "platform/MessageBox.h"
+#include "platform/InterruptCleanup.h"
 #include "print/PageFrame.h"
 
 #include <QDir>
@@ -15,7 +16,10 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace quillon::print {
@@ -412,16 +416,38 @@ QString ReserveUniqueFile(const QString& wanted, QString* error)
     return QString();
 }
 
-void TemporaryPartList::Begin(const QString& userOutputName)
+TemporaryPartList::~TemporaryPartList()
 {
+    Discard();
+}
+
+QString TemporaryPartList::Begin(const QString& userOutputName, QString* error)
+{
+    Discard();
     userOutputName_ = userOutputName;
-    files_ = QStringList{userOutputName};
     partNumber_ = 0;
+    if (userOutputName.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no output file has been named for this run");
+        return QString();
+    }
+    // Even the first part stays away from the user's file until the run is complete, so that a
+    // run that fails or is interrupted leaves the file as it was.
+    const QString first = ReserveUniqueFile(TemporaryPartName(userOutputName_, 0), error);
+    if (!first.isEmpty())
+        Add(first);
+    return first;
+}
+
+void TemporaryPartList::Add(const QString& part)
+{
+    files_ << part;
+    platform::InterruptCleanup::Track(part);
 }
 
 QString TemporaryPartList::StartNext(QString* error)
 {
-    if (userOutputName_.isEmpty()) {
+    if (files_.isEmpty()) {
         if (error)
             *error = QStringLiteral("no output file has been named for this run");
         return QString();
@@ -436,8 +462,39 @@ QString TemporaryPartList::StartNext(QString* error)
     if (name.isEmpty())
         return name;
     ++partNumber_;
-    files_ << name;
+    Add(name);
     return name;
+}
+
+bool TemporaryPartList::PublishSinglePart(QString* error)
+{
+    if (files_.size() != 1) {
+        if (error)
+            *error = QStringLiteral("the output is in ") + QString::number(files_.size()) + QStringLiteral(" parts");
+        return false;
+    }
+    if (std::rename(QFile::encodeName(files_.front()).constData(), QFile::encodeName(userOutputName_).constData())
+        != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    Release();
+    return true;
+}
+
+void TemporaryPartList::Release()
+{
+    for (const QString& part : std::as_const(files_))
+        platform::InterruptCleanup::Forget(part);
+    files_.clear();
+}
+
+void TemporaryPartList::Discard()
+{
+    for (const QString& part : std::as_const(files_))
+        QFile::remove(part);
+    Release();
 }
 
 QString TemporaryPartStatus(const QString& partName)

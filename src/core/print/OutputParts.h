@@ -208,13 +208,29 @@ config::Warning SuggestedFileNameNotice(const QString& name, bool pdfPrinter, bo
 // reason in *error when the folder cannot take it.
 QString ReserveUniqueFile(const QString& wanted, QString* error = nullptr);
 
-// The files of a split-mode run: the user's file first, then each temporary part.
+// The files of a split-mode run, in page order: base + "_QLNTemp0.pdf" (where the run begins),
+// then each temporary part. They are removed if the program is interrupted, and when the list
+// ends without Release() (a run that failed or was cancelled).
 class TemporaryPartList {
 public:
-    void Begin(const QString& userOutputName);
+    TemporaryPartList() = default;
+    ~TemporaryPartList();
+    TemporaryPartList(const TemporaryPartList&) = delete;
+    TemporaryPartList& operator=(const TemporaryPartList&) = delete;
+
+    // Starts the list for the user's file: reserves the first part and returns its name; empty
+    // with the reason in *error when it cannot be created.
+    QString Begin(const QString& userOutputName, QString* error = nullptr);
     // Names, reserves and appends the next part; empty with the reason in *error when it
     // cannot be created (the list is then unchanged).
     QString StartNext(QString* error = nullptr);
+    // A run that needed one part only: it becomes the user's file in one rename.
+    bool PublishSinglePart(QString* error = nullptr);
+    // The parts are combined and gone, or they stay as the output: they are no longer this
+    // list's to remove.
+    void Release();
+    // Removes every part (a run that did not complete).
+    void Discard();
 
     const QStringList& Files() const { return files_; }
     int PartNumber() const { return partNumber_; }
@@ -224,6 +240,8 @@ public:
     static constexpr int kMaxParts = 32767;
 
 private:
+    void Add(const QString& part);
+
     QString userOutputName_;
     QStringList files_;
     int partNumber_ = 0;

@@ -10,6 +10,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
 #include "print/TableOfContents.h"
+#include "platform/InterruptCleanup.h"
 #include "print/OutputCombine.h"
 #include "platform/ProcessLauncher.h"
 #include "print/TocRecord.h"
@@ -228,6 +229,7 @@ bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const cls
         return false;
     }
     file.close();
+    platform::InterruptCleanup::Track(file.fileName());
     if (History)
         History->RecordDependencyCounts(HistoryKey(pseudo), int(report.size()), blank, int(report.size()) - blank);
     pseudo.FilePath = file.fileName();
@@ -259,6 +261,12 @@ QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
 {
     for (;;) {
         const QString chosen = ChooseOutputFile ? ChooseOutputFile(request) : DerivedFile(request);
+        if (!chosen.isEmpty() && !ChooseOutputFile) {
+            // Reserved empty under a derived name: it is the run's until a document fills it.
+            DropReservedFile();
+            reservedFile_ = chosen;
+            platform::InterruptCleanup::Track(chosen);
+        }
         if (!chosen.isEmpty())
             return chosen;
         if (!ChooseOutputFile)
@@ -278,13 +286,28 @@ QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
     }
 }
 
+void modQLProcedures::DropReservedFile()
+{
+    if (reservedFile_.isEmpty())
+        return;
+    platform::InterruptCleanup::Forget(reservedFile_);
+    if (QFileInfo(reservedFile_).size() == 0)
+        QFile::remove(reservedFile_);
+    reservedFile_.clear();
+}
+
 bool modQLProcedures::EndCurrentDocument()
 {
     documents_.push_back({currentFile_, surface_.PagesStarted()});
     pagesDone_ += surface_.PagesStarted();
     documentOpen_ = false;
-    if (surface_.EndDocument())
+    if (surface_.EndDocument()) {
+        if (currentFile_ == reservedFile_) {
+            platform::InterruptCleanup::Forget(reservedFile_);
+            reservedFile_.clear();
+        }
         return true;
+    }
     failed_ = true;
     ReportPrinterError();
     return false;
@@ -510,6 +533,7 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
     if (dependency) {
         // The report was written for this print only.
         QFile::remove(routine.FilePath);
+        platform::InterruptCleanup::Forget(routine.FilePath);
         routine.FilePath = originalPath;
         loadedPath_.clear();
     }
@@ -580,6 +604,9 @@ RunResult modQLProcedures::RunPrintQueue(std::vector<ListRow>& queue)
             continue;
         }
         if (end == BatchEnd::Cancelled || end == BatchEnd::Failed) {
+            // Nothing of an unfinished split run is kept: the user's file stays as it was.
+            parts_.Discard();
+            DropReservedFile();
             result.routinesPrinted = sentInRun_;
             result.status = endStatus_;
             batch_ = 0;
@@ -624,7 +651,16 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
     for (const ListRow& row : queue)
         totalSelected_ += row.selected ? 1 : 0;
     if (splitMode_) {
-        parts_.Begin(OutputPath);
+        QString error;
+        const QString first = parts_.Begin(OutputPath, &error);
+        if (first.isEmpty()) {
+            failed_ = true;
+            messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+                                  QStringLiteral("The output file could not be created: ") + error);
+            return BatchEnd::Failed;
+        }
+        surface_.SetOutputFile(first);
+        currentFile_ = first;
         std::vector<SpoolRow> rows;
         for (const ListRow& row : queue) {
             SpoolRow spool;
@@ -740,6 +776,8 @@ RunResult modQLProcedures::FinishRun(RunResult result)
 {
     const platform::PrinterInfo device = surface_.CurrentDevice();
     if (documentOpen_ && !EndCurrentDocument()) {
+        parts_.Discard();
+        DropReservedFile();
         batch_ = 0;
         result.routinesPrinted = sentInRun_;
         return result;
@@ -774,13 +812,26 @@ RunResult modQLProcedures::FinishRun(RunResult result)
             result.files.clear();
             for (const QString& part : parts_.Files())
                 result.files.push_back({part, 0});
+            parts_.Release();
             result.report = combine.text;
             batch_ = 0;
             return result;
         }
+        parts_.Release();
         // One file holds every page now.
         result.files = {{OutputPath, result.pages}};
         combinedReport = combine.text;
+    } else if (splitMode_) {
+        QString error;
+        if (!parts_.PublishSinglePart(&error)) {
+            messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+                                  QStringLiteral("The output could not be given the name ") + OutputPath
+                                      + QStringLiteral(": ") + error);
+            parts_.Discard();
+            batch_ = 0;
+            return result;
+        }
+        result.files = {{OutputPath, result.pages}};
     }
     const bool severalSets = batch_ > 1 || result.files.size() > 1;
     if (fileTarget_) {

@@ -164,6 +164,8 @@ private:
     QString ChooseFile(const OutputFileRequest& request);
     QString DerivedFile(const OutputFileRequest& request) const;
     QString Suggest(const QString& name);
+    // Removes a derived file name reserved for a document that was never completed.
+    void DropReservedFile();
     bool EndCurrentDocument();
     bool StartNextOversizeFile();
     // The name of the file for part oversizePart_ of the routine being split.
@@ -212,6 +214,7 @@ private:
     QString batchFile_;   // the file the current batch started in
     bool batchFileReserved_ = false; // ... created empty under a derived name
     QString currentFile_; // the file the current document goes to
+    QString reservedFile_; // a derived name reserved (empty) for the current document
     std::vector<OutputDocument> documents_;
     std::unordered_map<const model::clsRoutineInfo*, int> imagePages_;
     QDateTime runStart_;

@@ -5,6 +5,7 @@
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "print/TableOfContents.h"
@@ -322,7 +323,16 @@ TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log)
     }
     result.path = file.fileName();
     result.lineCount = int(lines.size());
+    platform::InterruptCleanup::Track(result.path);
     return result;
+}
+
+void RemoveTocFile(const TocFile& file)
+{
+    if (file.path.isEmpty())
+        return;
+    QFile::remove(file.path);
+    platform::InterruptCleanup::Forget(file.path);
 }
 
 model::RoutinePtr MakeTocRoutine(const TocFile& file)

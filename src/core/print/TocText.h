@@ -52,6 +52,8 @@ struct TocFile {
 // UTF-8 with CR LF line ends. The name never clashes with another table of contents being
 // written at the same second; a failed write leaves no file.
 TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
+// Removes the file once it has been printed (an interrupted program removes it too).
+void RemoveTocFile(const TocFile& file);
 
 // The pseudo-routine the print run prints the file as: "Table of Contents", kind "TOC",
 // lines 1 to the number of lines written.

@@ -130,9 +130,11 @@ QtPrintSurface::QtPrintSurface()
 
 QtPrintSurface::~QtPrintSurface()
 {
-    // A document left open is finished rather than thrown away, as Qt would do.
+    // A document never ended is incomplete: it is thrown away and the file it was to replace
+    // stays as it was.
     if (painter_ && painter_->isActive())
         painter_->end();
+    output_.Discard();
 }
 
 bool QtPrintSurface::IsPdfWriter() const
@@ -586,11 +588,23 @@ bool QtPrintSurface::EnsureDocument()
         state_ = DocState::Failed;
         return false;
     }
+    if (IsFileTarget() && !outputFile_.isEmpty()) {
+        QString error;
+        if (!output_.Begin(outputFile_, &error)) {
+            qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
+            state_ = DocState::Failed;
+            return false;
+        }
+        printer_->setOutputFileName(output_.WorkPath());
+        if (IsPdfWriter())
+            printer_->setOutputFormat(QPrinter::PdfFormat);
+    }
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
         qWarning("%s: the document could not be started%s%s", qPrintable(device_.deviceName),
-                 IsFileTarget() ? " on " : "", IsFileTarget() ? qPrintable(printer_->outputFileName()) : "");
+                 IsFileTarget() ? " on " : "", IsFileTarget() ? qPrintable(outputFile_) : "");
         painter_.reset();
+        output_.Discard();
         state_ = DocState::Failed;
         return false;
     }
@@ -795,9 +809,14 @@ bool QtPrintSurface::EndDocument()
         const QPrinter::PrinterState printerState = printer_->printerState();
         if (printerState == QPrinter::Error || printerState == QPrinter::Aborted)
             ok = false;
-        if (ok && IsFileTarget() && !printer_->outputFileName().isEmpty())
-            ok = PdfFileComplete(printer_->outputFileName());
+        if (ok && output_.IsActive()) {
+            QString error;
+            ok = PdfFileComplete(output_.WorkPath()) && output_.Commit(&error);
+            if (!ok && !error.isEmpty())
+                qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
+        }
     }
+    output_.Discard(); // whatever was not committed
     painter_.reset();
     painterFont_ = nullptr;
     textPenSet_ = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/PrintSurface.h"
+#include "platform/ReplacementFile.h"
 
 #include <QColor>
 #include <QFont>
@@ -201,6 +202,8 @@ private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
     QString outputFile_;
+    // The document being written: it replaces outputFile_ only once it is complete.
+    ReplacementFile output_;
     int paper_ = 1;
     int orientation_ = 1;
     int duplex_ = 1;

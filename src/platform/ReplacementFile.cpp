@@ -1,0 +1,103 @@
+#include "platform/ReplacementFile.h"
+
+#include "platform/InterruptCleanup.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillon::platform {
+
+namespace {
+
+QString SystemError(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+} // namespace
+
+bool ReplacementFile::Begin(const QString& target, QString* error)
+{
+    Discard();
+    const QFileInfo info(target);
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        if (error)
+            *error = QStringLiteral("the folder \"") + folder + QStringLiteral("\" does not exist");
+        return false;
+    }
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString suffix;
+        for (int i = 0; i < 6; ++i)
+            suffix += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
+        const QString work = info.absoluteFilePath() + QStringLiteral(".part-") + suffix;
+        // Created exclusively with the usual permissions (0666 less the umask), as the
+        // target would have been.
+        const int fd = ::open(QFile::encodeName(work).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            workPath_ = work;
+            target_ = info.absoluteFilePath();
+            InterruptCleanup::Track(workPath_);
+            return true;
+        }
+        if (errno != EEXIST) {
+            if (error)
+                *error = SystemError(errno);
+            return false;
+        }
+    }
+    if (error)
+        *error = QStringLiteral("no free work file name beside it");
+    return false;
+}
+
+bool ReplacementFile::Commit(QString* error)
+{
+    if (workPath_.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("nothing was written");
+        return false;
+    }
+    const QByteArray work = QFile::encodeName(workPath_);
+    const QByteArray target = QFile::encodeName(target_);
+    int failure = 0;
+    const int fd = ::open(work.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0)
+        failure = errno;
+    if (fd >= 0)
+        ::close(fd);
+    struct stat existing {};
+    if (!failure && ::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::chmod(work.constData(), existing.st_mode & 07777);
+    if (!failure && ::rename(work.constData(), target.constData()) != 0)
+        failure = errno;
+    if (failure) {
+        if (error)
+            *error = SystemError(failure);
+        Discard();
+        return false;
+    }
+    InterruptCleanup::Forget(workPath_);
+    workPath_.clear();
+    return true;
+}
+
+void ReplacementFile::Discard()
+{
+    if (workPath_.isEmpty())
+        return;
+    ::unlink(QFile::encodeName(workPath_).constData());
+    InterruptCleanup::Forget(workPath_);
+    workPath_.clear();
+}
+
+} // namespace quillon::platform

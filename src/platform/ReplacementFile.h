@@ -1,0 +1,36 @@
+#pragma once
+#include <QString>
+
+namespace quillon::platform {
+
+// A file that takes the place of another only once it is complete: it is written under a work
+// name in the target's folder and renamed over the target in one step, so the target is
+// either the old file or the whole new one, never a half-written mix. Until then the work file
+// is removed if the program is interrupted, and when this object ends uncommitted.
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    ~ReplacementFile() { Discard(); }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Creates the empty work file beside the target. False with the reason when the folder
+    // cannot take it (missing, not writable).
+    bool Begin(const QString& target, QString* error = nullptr);
+    bool IsActive() const { return !workPath_.isEmpty(); }
+    const QString& WorkPath() const { return workPath_; }
+    const QString& Target() const { return target_; }
+
+    // Puts the work file's contents on disk, gives it the target's permissions when the target
+    // exists, and renames it over the target. False with the reason (the work file is removed
+    // and the target left as it was).
+    bool Commit(QString* error = nullptr);
+    // Removes the work file; the target stays as it was.
+    void Discard();
+
+private:
+    QString target_;
+    QString workPath_;
+};
+
+} // namespace quillon::platform
