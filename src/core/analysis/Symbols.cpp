@@ -428,14 +428,17 @@ void modSymbols::BuildSymbolTables(const model::FileList& files, const model::So
 
 void modSymbols::ScanFileSymbols(const QString& filePath, const model::SourceReader& reader)
 {
+    // A file that cannot be read has no lines and still gets its (empty) sets, so that later
+    // lookups for it find a container and answer "no". No message: the load reports files.
+    ScanFileSymbolLines(filePath, reader.Read(filePath).lines);
+}
+
+void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList& lines)
+{
     NameSet consts;
     NameSet globals;
     NameSet modVars;
     NameSet procedures;
-
-    // A file that cannot be read has no lines and still gets its (empty) sets, so that later
-    // lookups for it find a container and answer "no". No message: the load reports files.
-    const model::SourceFile file = reader.Read(filePath);
 
     bool inDeclarations = true;
     bool inEnum = false;
@@ -455,7 +458,7 @@ void modSymbols::ScanFileSymbols(const QString& filePath, const model::SourceRea
             AddVariableNames(text, modVars);
     };
 
-    for (const QString& raw : file.lines) {
+    for (const QString& raw : lines) {
         if (skipCommentContinuation) {
             // The editor treats lines after a comment ending in " _" as part of the comment.
             if (!LooksLikeCode(raw))

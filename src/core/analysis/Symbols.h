@@ -35,6 +35,8 @@ public:
     // Registers one file's four sets (replacing an earlier entry of the same path) and its
     // procedures' ByRef sets. Does not merge.
     void ScanFileSymbols(const QString& filePath, const model::SourceReader& reader = model::SourceReader::Default());
+    // The same scan over lines already in memory (line n is lines[n - 1]).
+    void ScanFileSymbolLines(const QString& filePath, const QStringList& lines);
     void Clear();
 
     // Queries (each normalizes the name first; absent container or key answers false).

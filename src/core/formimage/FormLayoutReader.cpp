@@ -324,6 +324,11 @@ bool modFormImagePrint::Fail(const QString& text)
     return false;
 }
 
+bool modFormImagePrint::FailReading(const QString& path, const QString& reason)
+{
+    return Fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
+}
+
 bool modFormImagePrint::ReadFormLayout(const QString& path)
 {
     layout_ = FormLayout();
@@ -332,23 +337,28 @@ bool modFormImagePrint::ReadFormLayout(const QString& path)
     looksBinary_ = false;
     if (!model::FileExists(path))
         return Fail(QStringLiteral("Form file not found:") + kCrLf + path);
-    auto cannotRead = [&](const QString& reason) {
-        return Fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
-    };
-
     const model::SourceFile file = reader_.Read(path);
     if (!file.ok)
-        return cannotRead(file.error);
+        return FailReading(path, file.error);
+    const bool read = ReadFormLayoutLines(path, file.lines);
     looksBinary_ = file.hasNul;
+    return read;
+}
 
+bool modFormImagePrint::ReadFormLayoutLines(const QString& path, const QStringList& lines)
+{
+    layout_ = FormLayout();
+    lastMessage_.clear();
+    unclosed_ = 0;
+    looksBinary_ = false;
     BlockWalker walker(layout_);
-    for (qsizetype n = 0; n < file.lines.size(); ++n) {
-        const QStringView line = Trim(file.lines[n]);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QStringView line = Trim(lines[n]);
         if (line.isEmpty())
             continue;
         const BlockWalker::Next next = walker.Line(line, int(n + 1));
         if (next == BlockWalker::Next::Failed)
-            return cannotRead(walker.problem);
+            return FailReading(path, walker.problem);
         if (next == BlockWalker::Next::Stop)
             break;
     }
@@ -356,7 +366,7 @@ bool modFormImagePrint::ReadFormLayout(const QString& path)
         return Fail(QStringLiteral("No form layout block found in:") + kCrLf + path);
 
     if (!modFormImage_v2::ComputeAbsolutePositions(layout_))
-        return cannotRead(QStringLiteral("a control lies too far from the form's corner to be placed."));
+        return FailReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
     modFormImage_v2::AssignLayers(layout_);
     layout_.Form.ControlCount = qint16(layout_.ControlTotal());
     layout_.Form.MenuCount = qint16(layout_.MenuTotal());

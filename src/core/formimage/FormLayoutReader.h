@@ -2,6 +2,7 @@
 #include "formimage/FormLayout.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace quillon::model {
 class SourceReader;
@@ -25,6 +26,9 @@ public:
     // True when a layout block was read. On false Layout() is empty and LastMessage says why;
     // the message box has shown that text, titled kMessageTitle.
     bool ReadFormLayout(const QString& path);
+    // The same reading over a file's lines already in memory; path only names the file in
+    // the messages.
+    bool ReadFormLayoutLines(const QString& path, const QStringList& lines);
 
     const FormLayout& Layout() const { return layout_; }
     const QString& LastMessage() const { return lastMessage_; }
@@ -42,6 +46,7 @@ public:
 
 private:
     bool Fail(const QString& text);
+    bool FailReading(const QString& path, const QString& reason);
 
     const model::SourceReader& reader_;
     platform::IMessageBox* messages_;
