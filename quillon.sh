@@ -6,19 +6,27 @@
 #   ./quillon.sh run [ARGS]   build if needed and run quillon (no ARGS: document the bundled
 #                             example into out/)
 #   ./quillon.sh bench        build and run the benchmarks
+#   ./quillon.sh fuzz [SECS]  fuzz every reader for SECS seconds each (default 60; build-fuzz/)
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
 BUILD="$ROOT/build"
 ASAN_BUILD="$ROOT/build-asan"
+FUZZ_BUILD="$ROOT/build-fuzz"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev qpdf poppler-utils
           fonts-liberation xvfb xauth)
 
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 setup() {
+    install_missing "${PACKAGES[@]}"
+}
+
+install_missing() { # packages...
     local missing=() p
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -77,11 +85,75 @@ run() {
     "$BUILD/src/app/quillon" "$@"
 }
 
+# Each target in fuzz/ runs for the given seconds, nproc at a time, from a corpus grown under
+# build-fuzz/corpus/ and seeded with the example project and fuzz/seeds/<target>/. A crash,
+# hang, leak or sanitizer report leaves its input in build-fuzz/crashes/ and fails the run.
+fuzz() { # [seconds]
+    local seconds=${1:-60}
+    case "$seconds" in '' | *[!0-9]*) echo "quillon.sh fuzz: seconds must be a whole number" >&2; return 2 ;; esac
+    setup
+    install_missing "${FUZZ_PACKAGES[@]}"
+    configure_and_build "$FUZZ_BUILD" -DCMAKE_CXX_COMPILER=clang++ -DQUILLON_FUZZ=ON -DQUILLON_TESTS=OFF
+    mkdir -p "$FUZZ_BUILD/crashes" "$FUZZ_BUILD/logs"
+    local targets=() t
+    for t in "$ROOT"/fuzz/fuzz_*.cpp; do
+        targets+=("$(basename "$t" .cpp)")
+    done
+    for t in "${targets[@]}"; do
+        local seeds="$FUZZ_BUILD/seeds/${t#fuzz_}"
+        rm -rf "$seeds"
+        mkdir -p "$seeds" "$FUZZ_BUILD/corpus/${t#fuzz_}"
+        find "$ROOT/examples" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.vbp' \) \
+            -exec cp {} "$seeds/" \;
+        if [ -d "$ROOT/fuzz/seeds/${t#fuzz_}" ]; then
+            cp "$ROOT/fuzz/seeds/${t#fuzz_}"/* "$seeds/"
+        fi
+    done
+    local running=0
+    for t in "${targets[@]}"; do
+        if [ "$running" -ge "$JOBS" ]; then
+            wait -n || true
+            running=$((running - 1))
+        fi
+        echo "quillon.sh fuzz: $t for ${seconds}s" >&2
+        (
+            cd "$FUZZ_BUILD/logs"
+            status=0
+            ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                "$FUZZ_BUILD/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+                -artifact_prefix="$FUZZ_BUILD/crashes/$t-" "$FUZZ_BUILD/corpus/${t#fuzz_}" "$FUZZ_BUILD/seeds/${t#fuzz_}" \
+                >"$FUZZ_BUILD/logs/$t.log" 2>&1 || status=$?
+            echo "$status" >"$FUZZ_BUILD/logs/$t.status"
+        ) &
+        running=$((running + 1))
+    done
+    wait
+    local failed=0 status rate
+    printf '%-18s %12s  %s\n' target exec/s result
+    for t in "${targets[@]}"; do
+        status=$(cat "$FUZZ_BUILD/logs/$t.status" 2>/dev/null || echo 1)
+        rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$FUZZ_BUILD/logs/$t.log" | tail -n 1)
+        if [ "$status" -eq 0 ]; then
+            printf '%-18s %12s  %s\n' "$t" "${rate:-?}" ok
+        else
+            failed=1
+            printf '%-18s %12s  %s\n' "$t" "${rate:-?}" "FAILED (exit $status): see build-fuzz/logs/$t.log"
+            grep -E '^(==[0-9]+==ERROR|SUMMARY|invariant failed|artifact_prefix|Test unit written)' \
+                "$FUZZ_BUILD/logs/$t.log" | head -n 6 | sed 's/^/    /'
+        fi
+    done
+    if [ "$failed" -ne 0 ]; then
+        echo "quillon.sh fuzz: crashing inputs are in build-fuzz/crashes/" >&2
+        return 1
+    fi
+}
+
 case "${1:-}" in
     setup) setup ;;
     build) build ;;
     test) test_all ;;
     run) shift; run "$@" ;;
     bench) build; "$ROOT/bench/run.sh" "$BUILD" ;;
-    *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    fuzz) shift; fuzz "$@" ;;
+    *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac

@@ -1,0 +1,54 @@
+// Loop brackets: a routine's lines rewritten with connector tags, plus the report lines for
+// unbalanced blocks.
+#include "FuzzSupport.h"
+
+#include "analysis/LoopBrackets.h"
+#include "model/TextPrimitives.h"
+
+using namespace quillon;
+
+namespace {
+
+const QLatin1StringView kReportStart("'*** Unbalanced block: ");
+
+// The text of a listing line without its connector tags and indentation.
+QString Stripped(QStringView line)
+{
+    QString text = line.toString();
+    for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]"})
+        text.remove(QLatin1StringView(tag));
+    return model::LTrim(text).toString();
+}
+
+void CheckListing(const QStringList& lines, int first, int last)
+{
+    const QStringList listing = analysis::BuildBracketListing(lines, first, last);
+    const qsizetype from = std::max(first, 1);
+    const qsizetype to = std::min<qsizetype>(last, lines.size());
+    // Each source line comes out once, in order, with its text kept; whatever else the
+    // listing holds is a report line. Tags sit in the indentation, at most as far right as
+    // the deepest column a block is drawn at.
+    qsizetype next = from;
+    for (const QString& out : listing) {
+        if (next <= to && Stripped(out) == Stripped(model::LTrim(lines[next - 1]))) {
+            FUZZ_CHECK(out.size() <= lines[next - 1].size() + analysis::kMaxBracketColumn + 21 * 8);
+            ++next;
+            continue;
+        }
+        FUZZ_CHECK(out.startsWith(kReportStart));
+    }
+    FUZZ_CHECK(next == std::max(to + 1, from));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+    const int count = int(lines.size());
+    CheckListing(lines, 1, count);
+    // A routine inside the file, as the printer asks for one: from the second line to the
+    // one before the last.
+    CheckListing(lines, 2, count - 1);
+    return 0;
+}

@@ -1,0 +1,67 @@
+// The call scan: each line masked (string contents and the comment blanked), its candidate
+// names, and the Declare statements.
+#include "FuzzSupport.h"
+
+#include "analysis/Dependencies.h"
+#include "model/TextPrimitives.h"
+
+using namespace quillon;
+using namespace quillon::analysis;
+
+namespace {
+
+bool IsNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' || u == u'%' || u == u'$' || u == u'&'
+        || u == u'!' || u == u'#' || u == u'@';
+}
+
+void CheckLine(const QString& line)
+{
+    const QString masked = MaskForCallScan(line);
+    // Masking keeps every column: a character stays or becomes a blank, and no quote or
+    // comment mark survives.
+    FUZZ_CHECK(masked.size() == line.size());
+    for (qsizetype i = 0; i < masked.size(); ++i)
+        FUZZ_CHECK(masked[i] == line[i] || masked[i] == QLatin1Char(' '));
+    FUZZ_CHECK(!masked.contains(QLatin1Char('"')) && !masked.contains(QLatin1Char('\'')));
+    FUZZ_CHECK(MaskForCallScan(masked) == masked);
+
+    const QString upperMasked = model::UCase(masked);
+    const QStringList candidates = CallCandidates(masked);
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        const QString& name = candidates[i];
+        FUZZ_CHECK(!name.isEmpty());
+        for (QChar c : name)
+            FUZZ_CHECK(IsNameCharacter(c));
+        FUZZ_CHECK(upperMasked.contains(name));
+        for (qsizetype j = 0; j < i; ++j)
+            FUZZ_CHECK(candidates[j] != name);
+    }
+
+    if (const std::optional<ApiDeclaration> declaration = ParseDeclareLine(line)) {
+        FUZZ_CHECK(!declaration->name.isEmpty() && !declaration->library.isEmpty() && !declaration->alias.isEmpty());
+        FUZZ_CHECK(line.contains(declaration->name) && line.contains(declaration->library)
+                   && line.contains(declaration->alias));
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+    for (const QString& line : lines)
+        CheckLine(line);
+
+    // The module's Declare statements registered as a load registers them.
+    modDep index;
+    index.BeginPhase1();
+    index.RegisterApiDeclarations(QStringLiteral("/fuzz/Module1.bas"), &lines);
+    for (const auto& [name, text] : index.ApiDeclarationMap().entries()) {
+        FUZZ_CHECK(name == model::UCase(name));
+        FUZZ_CHECK(index.DeclarationText(name) == text && text.count(QLatin1Char('|')) >= 2);
+    }
+    return 0;
+}

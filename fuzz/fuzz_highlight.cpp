@@ -1,0 +1,109 @@
+// Highlight segments of each line, with and without a symbol table, and the listing line as
+// the printer prepares it.
+#include "FuzzSupport.h"
+
+#include "analysis/Symbols.h"
+#include "print/Highlight.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace quillon;
+using namespace quillon::print;
+
+namespace {
+
+// A module whose names cover every symbol colour: the seeds use them.
+const char kModule[] = "Public Const MAXN = 10\r\n"
+                       "Public gCount As Long\r\n"
+                       "Private mName As String\r\n"
+                       "Sub DoIt(ByRef x As Long, ByVal y As Long)\r\n"
+                       "End Sub\r\n";
+
+struct Table {
+    QTemporaryDir dir;
+    QString path;
+    analysis::modSymbols symbols;
+    Table()
+    {
+        path = dir.filePath(QStringLiteral("Module1.bas"));
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(kModule) == qint64(sizeof kModule - 1));
+        file.close();
+        auto info = std::make_shared<model::clsFileInfo>();
+        info->FilePath = path;
+        symbols.BuildSymbolTables({info}, model::SourceReader(model::CodePage::Default(), nullptr));
+        FUZZ_CHECK(symbols.IsConstant(u"MAXN") && symbols.IsProcedureName(u"DoIt"));
+    }
+};
+
+const Table& SymbolTable()
+{
+    static const Table table;
+    return table;
+}
+
+void CheckSegments(QStringView line, const HighlightContext& context)
+{
+    const std::vector<Segment> segments = BuildHighlightSegments(line, context);
+    if (line.isEmpty()) {
+        FUZZ_CHECK(segments.empty());
+        return;
+    }
+    // The segments cover the line exactly, in order, without overlap; once the comment
+    // begins (at an apostrophe) it runs to the end; a literal runs from quote to quote.
+    FUZZ_CHECK(!segments.empty() && segments.front().start == 1 && segments.back().end == int(line.size()));
+    bool inComment = false;
+    int literalStart = 0;
+    for (size_t k = 0; k < segments.size(); ++k) {
+        const Segment& s = segments[k];
+        FUZZ_CHECK(s.start <= s.end && s.colour >= 0 && s.colour <= 9);
+        if (k > 0)
+            FUZZ_CHECK(s.start == segments[k - 1].end + 1);
+        if (inComment) {
+            FUZZ_CHECK(s.colour == colour::Comment);
+            continue;
+        }
+        if (s.colour == colour::Comment) {
+            FUZZ_CHECK(line[s.start - 1] == QLatin1Char('\''));
+            inComment = true;
+        }
+        const bool literal = s.colour == colour::Literal;
+        const bool literalBefore = k > 0 && segments[k - 1].colour == colour::Literal;
+        const bool literalAfter = k + 1 < segments.size() && segments[k + 1].colour == colour::Literal;
+        if (literal && !literalBefore)
+            literalStart = s.start;
+        if (literal && !literalAfter) {
+            FUZZ_CHECK(line[literalStart - 1] == QLatin1Char('"') && line[s.end - 1] == QLatin1Char('"'));
+            FUZZ_CHECK(s.end > literalStart);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const Table& table = SymbolTable();
+    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+
+    HighlightContext plain;
+    HighlightContext routine;
+    routine.symbols = &table.symbols;
+    routine.filePath = table.path;
+    routine.routineName = QStringLiteral("DoIt");
+    HighlightContext declarations = routine;
+    declarations.isDeclarations = true;
+    HighlightContext listing = routine;
+    listing.filePath = QStringLiteral("/tmp/QLN_DEP_MODULE1_DOIT.txt");
+
+    const int tabWidth = 1 + int(size % 32);
+    for (const QString& line : lines) {
+        for (const HighlightContext* context : {&plain, &routine, &declarations, &listing})
+            CheckSegments(line, *context);
+        const QString prepared = PrepareListingLine(line, tabWidth);
+        FUZZ_CHECK(!prepared.contains(QLatin1Char('\t')));
+        CheckSegments(prepared, routine);
+    }
+    return 0;
+}

@@ -1,0 +1,3 @@
+Sub Café()
+  s = "€ "
+End Sub

@@ -1,0 +1,3 @@
+Sub A()End Sub
+Sub B()
+End Sub

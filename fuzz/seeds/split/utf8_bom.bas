@@ -1,0 +1,3 @@
+﻿Sub Grüße()
+  MsgBox "€"
+End Sub
