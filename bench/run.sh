@@ -33,3 +33,6 @@ printf '  %s\n' "$(pdfinfo "$WORK/split.pdf" 2>/dev/null | grep Pages | tr -s ' 
 
 # The line printer alone on the PDF writer.
 "$BUILD/bench/quillon_bench_print"
+
+# Highlighting one very long line and indexing a large table of contents list.
+"$BUILD/bench/quillon_bench_print_scale"

@@ -17,13 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::print;
-using quillon::config::IniStore;
-using quillon::config::modZRK_MsgBox;
-using quillon::model::DiagLog;
-using quillon::platform::MsgButtons;
-using quillon::platform::MsgIcon;
 using quillon::platform::MsgResult;
-using quillon::platform::PrinterInfo;
 using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
 using quillon::test::PrintBench;
@@ -32,37 +26,25 @@ using quillon::test::ReadBytes;
 namespace {
 
 constexpr qint64 kMiB = 1048576;
-const QString kCrLf = QStringLiteral("\r\n");
+const QString kQpdf = QStandardPaths::findExecutable(QStringLiteral("qpdf"));
 
-// ---------------------------------------------------------------------------------------------
-// Helpers
-
-// A small valid PDF with the given number of empty Letter pages and an exact xref table.
-// badStartXref points the trailer's startxref at the wrong offset: a damage qpdf repairs
-// with warnings.
+// A small valid PDF of empty Letter pages with an exact xref table. badStartXref points the
+// trailer at the wrong offset: a damage qpdf repairs with warnings.
 QByteArray MinimalPdf(int pages, bool badStartXref = false)
 {
-    QList<QByteArray> objects;
-    QByteArray kids;
-    for (int i = 0; i < pages; ++i)
-        kids += QByteArray::number(3 + i) + " 0 R ";
-    objects << "<< /Type /Catalog /Pages 2 0 R >>";
-    objects << "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>";
-    for (int i = 0; i < pages; ++i)
+    QList<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>"};
+    for (int i = 0; i < pages; ++i) {
         objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>";
-    QByteArray out = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
+        objects[1].replace("] ", QByteArray::number(3 + i) + " 0 R ] ");
+    }
+    objects[1].replace("/Count 0", "/Count " + QByteArray::number(pages));
+    QByteArray out = "%PDF-1.4\n", xref = "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (int i = 0; i < objects.size(); ++i) {
-        offsets << out.size();
+        xref += QByteArray::number(out.size()).rightJustified(10, '0') + " 00000 n \n";
         out += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
-    const qsizetype xref = out.size();
-    out += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (qsizetype offset : offsets)
-        out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    out += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
-        + (badStartXref ? "9" : "") + QByteArray::number(xref) + "\n%%EOF\n";
-    return out;
+    return out + xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
+        + (badStartXref ? "9" : "") + QByteArray::number(out.size()) + "\n%%EOF\n";
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -72,720 +54,399 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-QString RealQpdf()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("qpdf"));
-}
-
 int PageCount(const QString& pdf)
 {
     QProcess qpdf;
-    qpdf.start(RealQpdf(), {QStringLiteral("--show-npages"), pdf});
-    if (!qpdf.waitForFinished(30000) || qpdf.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const int pages = QString::fromLatin1(qpdf.readAllStandardOutput()).trimmed().toInt(&ok);
-    return ok ? pages : -1;
+    qpdf.start(kQpdf, {QStringLiteral("--show-npages"), pdf});
+    return qpdf.waitForFinished(30000) && qpdf.exitCode() == 0 ? qpdf.readAllStandardOutput().trimmed().toInt() : -1;
 }
 
 // A clock that moves only when the code under test pauses.
 struct FakeClock {
     qint64 now = 0;
     int pauses = 0;
-    std::vector<int> pauseLengths;
-    std::function<void()> onPause;
+    std::function<void()> onPause = [] {};
     OutputWaits Waits()
     {
-        return {[this](int ms) {
-                    now += ms;
-                    ++pauses;
-                    pauseLengths.push_back(ms);
-                    if (onPause)
-                        onPause();
-                },
-                [this] { return now; }};
+        return {[this](int ms) { now += ms, ++pauses, onPause(); }, [this] { return now; }};
     }
 };
 
-struct RecordingStatus : quillon::platform::IStatusSink {
-    QStringList texts;
-    void ShowStatus(const QString& text) override { texts << text; }
-};
-
-// A launcher that runs nothing, for the paths where the tool must not or cannot run.
-struct FakeLauncher : quillon::platform::IProcessLauncher {
-    qint64 startId = 0;
-    QString startError = QStringLiteral("no shell");
-    bool running = false;
-    int starts = 0;
-    qint64 Start(const QString&, const QStringList&, QString* error) override
-    {
-        ++starts;
-        if (startId == 0 && error)
-            *error = startError;
-        return startId;
-    }
-    bool IsRunning(qint64) override { return running; }
-    void Stop(qint64) override { running = false; }
-    void Release(qint64) override {}
-};
-
-QStringList FilesIn(const QString& folder)
+// Messages as "title|text".
+QStringList Shown(const ScriptedMessageBox& box)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList out;
+    for (const auto& shown : box.shown)
+        out << shown.title + QLatin1Char('|') + shown.text;
+    return out;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Target classes
+// Target classes and the spool size estimate
 
 TEST(OutputTargetTest, PdfPrintersFilePortsPhysicalPortsAndTheRest)
 {
-    struct Case {
-        const char* device;
-        const char* port;
-        bool pdf, file, physical;
-        TargetClass cls;
-    };
-    const Case cases[] = {
-        {"Quillon PDF", "FILE:", true, true, false, TargetClass::PdfPrinter},
-        {"Microsoft Print to pdf", "PORTPROMPT:", true, true, false, TargetClass::PdfPrinter},
-        {"Writer PdF", "", true, true, false, TargetClass::PdfPrinter},
-        {"PDF on a wire", "USB001", true, true, true, TargetClass::PdfPrinter},
-        {"Office Laser", "file:", false, true, false, TargetClass::FilePort},
-        {"Office Laser", "PortPrompt:", false, true, false, TargetClass::FilePort},
-        {"Office Laser", "  usb001 ", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "LPT1:", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "COM3:", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "WSD-1c2b", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "IP_192.0.2.7", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "\\\\server\\laser", false, false, true, TargetClass::PhysicalPort},
-        {"Office Laser", "\\laser", false, false, false, TargetClass::Other},
-        {"Office Laser", "WSD", false, false, false, TargetClass::Other},
-        {"Office Laser", "IPP://host/queue", false, false, false, TargetClass::Other},
-        {"Office Laser", "   ", false, false, false, TargetClass::Other},
-        {"Office Laser", "NUL:", false, false, false, TargetClass::Other},
-    };
-    for (const Case& c : cases) {
-        const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(c.device), QString::fromLatin1(c.port));
-        SCOPED_TRACE(std::string(c.device) + " / " + c.port);
-        EXPECT_EQ(target.pdfPrinter, c.pdf);
-        EXPECT_EQ(target.fileTarget, c.file);
-        EXPECT_EQ(target.physicalPort, c.physical);
-        EXPECT_EQ(target.Class(), c.cls);
+    using enum TargetClass;
+    const std::tuple<const char*, const char*, bool, bool, bool, TargetClass> cases[] = {
+        // device, port: PDF printer, file target, physical port, class
+        {"Quillon PDF", "FILE:", true, true, false, PdfPrinter},   {"Microsoft Print to pdf", "PORTPROMPT:", true, true, false, PdfPrinter},
+        {"Writer PdF", "", true, true, false, PdfPrinter},         {"PDF on a wire", "USB001", true, true, true, PdfPrinter},
+        {"Office Laser", "file:", false, true, false, FilePort},   {"Office Laser", "PortPrompt:", false, true, false, FilePort},
+        {"Office Laser", "  usb001 ", false, false, true, PhysicalPort}, {"Office Laser", "LPT1:", false, false, true, PhysicalPort},
+        {"Office Laser", "COM3:", false, false, true, PhysicalPort}, {"Office Laser", "WSD-1c2b", false, false, true, PhysicalPort},
+        {"Office Laser", "IP_192.0.2.7", false, false, true, PhysicalPort}, {"Office Laser", "\\\\server\\laser", false, false, true, PhysicalPort},
+        {"Office Laser", "\\laser", false, false, false, Other},    {"Office Laser", "WSD", false, false, false, Other},
+        {"Office Laser", "IPP://host/queue", false, false, false, Other}, {"Office Laser", "   ", false, false, false, Other},
+        {"Office Laser", "NUL:", false, false, false, Other}};
+    for (const auto& [device, port, pdf, file, physical, cls] : cases) {
+        const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
+        EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.Class()),
+                  std::tuple(pdf, file, physical, cls)) << device << " / " << port;
     }
-    const PrinterInfo device{QStringLiteral("Office Laser"), QStringLiteral("PCL 6"), QStringLiteral("FILE:")};
-    EXPECT_EQ(ClassifyOutputTarget(device).Class(), TargetClass::FilePort);
+    EXPECT_EQ(ClassifyOutputTarget({QStringLiteral("Office Laser"), QStringLiteral("PCL 6"), QStringLiteral("FILE:")}).Class(), FilePort);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The spool size estimate
-
-SpoolReadings Readings(std::optional<qint64> memory, std::optional<qint64> disk, qint64 objects)
+TEST(SpoolEstimateTest, TheSmallestTermTruncatedAndNeverBelowTheFloor)
 {
-    SpoolReadings r;
-    r.availableMemoryBytes = memory;
-    r.freeDiskBytes = disk;
-    r.objectsInUse = objects;
-    return r;
-}
+    // Memory in KiB / 10, disk in whole MiB × 256, handles (10000 − objects) / 4: the smallest,
+    // truncated, times 0.95 and truncated again; never below 500 × 0.95. Unknown or negative
+    // memory and disk count as 512 MiB and 500 MiB, negative objects as none.
+    const std::pair<SpoolReadings, int> cases[] = {
+        {{4096 * kMiB, 1024 * 1024 * kMiB, 400}, 2280},     // Int(9600 / 4) = 2400
+        {{10 * kMiB, 1024 * kMiB, 0}, 972},                 // 1024
+        {{10 * kMiB + kMiB / 2, 1024 * kMiB, 0}, 1021},     // Int(1075.2) = 1075, Int(1021.25)
+        {{4096 * kMiB, 3 * kMiB + 900 * 1024, 0}, 729},     // 3.9 MiB counts as 3: 768
+        {{4096 * kMiB, 1024 * kMiB, 5000}, 1187},           // 1250
+        {{4096 * kMiB, 1024 * kMiB, 9000}, 475},            // 250, raised to 500
+        {{4096 * kMiB, 1024 * kMiB, 250000}, 475},          // the handle count stops at 0
+        {{0, 1024 * kMiB, 0}, 475}, {{4096 * kMiB, 0, 0}, 475},
+        {{std::nullopt, std::nullopt, 0}, 2375}, {{-1, -5, -40}, 2375}}; // the handle term 2500 stays smallest
+    for (const auto& [readings, estimate] : cases)
+        EXPECT_EQ(EstimateGdiSpoolSize(readings), estimate)
+            << readings.availableMemoryBytes.value_or(-99) << " " << readings.freeDiskBytes.value_or(-99) << " " << readings.objectsInUse;
 
-TEST(SpoolEstimateTest, FourGigabytesAndFourHundredObjectsGive2280)
-{
-    // The handle term Int(9600 / 4) = 2400 is the smallest; Int(2400 × 0.95) = 2280.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 1024 * 1024 * kMiB, 400)), 2280);
-}
+    const std::pair<const char*, std::optional<qint64>> meminfo[] = {
+        {"MemTotal:       16315000 kB\nMemFree:  1 kB\nMemAvailable:    4194304 kB\nBuffers: 2 kB\n", 4096 * kMiB},
+        {"MemTotal: 1 kB\nMemFree: 2 kB\n", std::nullopt}, {"MemAvailable: lots kB\n", std::nullopt},
+        {"MemAvailable: 77\n", 77}, {"MemAvailable: 99999999999999999 kB\n", std::nullopt}}; // no overflow
+    for (const auto& [text, bytes] : meminfo)
+        EXPECT_EQ(ParseMemAvailable(text), bytes) << text;
 
-TEST(SpoolEstimateTest, EachTermCanBeTheSmallestAndIsTruncated)
-{
-    // Memory: 10 MiB → 1024; 10.5 MiB → Int(1075.2) = 1075, then Int(1021.25) = 1021.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(10 * kMiB, 1024 * kMiB, 0)), 972);
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(10 * kMiB + kMiB / 2, 1024 * kMiB, 0)), 1021);
-    // Disk in whole MiB: 3.9 MiB counts as 3 → 768 → Int(729.6) = 729.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 3 * kMiB + 900 * 1024, 0)), 729);
-    // Handles: 10000 − 5000 = 5000 → 1250 → 1187.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 1024 * kMiB, 5000)), 1187);
-}
-
-TEST(SpoolEstimateTest, NeverBelowTheFloorWhateverTheMachineSays)
-{
-    // 9000 objects → 250, raised to 500 → 475.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 1024 * kMiB, 9000)), 475);
-    // More objects than the budget: the handle count stops at 0.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 1024 * kMiB, 250000)), 475);
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(0, 1024 * kMiB, 0)), 475);
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(4096 * kMiB, 0, 0)), 475);
-}
-
-TEST(SpoolEstimateTest, UnknownOrNonsenseReadingsFallBack)
-{
-    // Unknown memory and disk fall back to 512 MiB and 500 MiB; the handle term 2500 stays smallest.
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(std::nullopt, std::nullopt, 0)), 2375);
-    EXPECT_EQ(EstimateGdiSpoolSize(Readings(-1, -5, -40)), 2375);
-}
-
-TEST(SpoolEstimateTest, MemAvailableIsReadFromMeminfo)
-{
-    EXPECT_EQ(ParseMemAvailable("MemTotal:       16315000 kB\nMemFree:  1 kB\nMemAvailable:    4194304 kB\nBuffers: 2 kB\n"),
-              std::optional<qint64>(4096 * kMiB));
-    EXPECT_EQ(ParseMemAvailable("MemTotal: 1 kB\nMemFree: 2 kB\n"), std::nullopt);
-    EXPECT_EQ(ParseMemAvailable("MemAvailable: lots kB\n"), std::nullopt);
-    EXPECT_EQ(ParseMemAvailable("MemAvailable: 77\n"), std::optional<qint64>(77));
-    EXPECT_EQ(ParseMemAvailable("MemAvailable: 99999999999999999 kB\n"), std::nullopt) << "no overflow";
-}
-
-TEST(SpoolEstimateTest, ReadingsOfThisMachineCountOpenFiles)
-{
+    // This machine's readings: memory and disk known, and every open file counted.
     Fixture fx;
     const SpoolReadings before = ReadSpoolReadings(fx.path());
-    ASSERT_TRUE(before.availableMemoryBytes.has_value());
-    EXPECT_GT(*before.availableMemoryBytes, 0);
-    ASSERT_TRUE(before.freeDiskBytes.has_value());
-    EXPECT_GE(*before.freeDiskBytes, 0);
-    QFile a(fx.write("a.txt", "a"));
-    QFile b(fx.write("b.txt", "b"));
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ReadSpoolReadings(fx.path()).objectsInUse, before.objectsInUse + 2);
+    EXPECT_GT(before.availableMemoryBytes.value_or(-1), 0);
+    EXPECT_GE(before.freeDiskBytes.value_or(-1), 0);
+    std::vector<std::unique_ptr<QFile>> open;
+    for (int i = 0; i < 5; ++i) {
+        open.push_back(std::make_unique<QFile>(fx.write(QString::number(i), "x")));
+        ASSERT_TRUE(open.back()->open(QIODevice::ReadOnly));
+    }
+    EXPECT_GE(ReadSpoolReadings(fx.path()).objectsInUse, before.objectsInUse + 5);
     EXPECT_FALSE(ReadSpoolReadings(fx.path("no/such/folder")).freeDiskBytes.has_value());
-}
-
-TEST(SpoolEstimateTest, RecalibrationNoteOnlyWhenAValueInUseMoved)
-{
-    EXPECT_EQ(SpoolRecalibratedNote(0, 2280), QString());
-    EXPECT_EQ(SpoolRecalibratedNote(2280, 2280), QString());
-    EXPECT_EQ(SpoolRecalibratedNote(3000, 2280),
-              QStringLiteral("GDI Spool Size recalibrated from 3000 to 2280. Use File|User Options to restore a previous "
-                             "value as desired if you have been making manual adjustments."));
-}
-
-struct FakePrinter : quillon::platform::IPrinterDefaults {
-    quillon::platform::PrinterDefaults Current() const override { return quillon::platform::BuiltInPdfWriterDefaults(); }
-};
-
-TEST(SpoolEstimateTest, TheEstimateIsStoredInTheOptionsFile)
-{
-    Fixture fx;
-    DiagLog log{QString()};
-    IniStore ini(fx.path("QLN.spi"), &log);
-    FakePrinter printer;
-    quillon::config::Options options(ini, printer);
-    options.Load();
-    ASSERT_TRUE(StoreGdiSpoolSize(options, 2280));
-    EXPECT_EQ(ini.INIRead(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QStringLiteral("?")),
-              QStringLiteral("2280"));
-}
-
-TEST(SpoolEstimateTest, ReestimateIsOfferedOnlyWhenTheFontChanged)
-{
-    ScriptedMessageBox box;
-    const SpoolFont courier{QStringLiteral("Courier New"), 10};
-    EXPECT_FALSE(AskToReestimate(box, courier, {QStringLiteral(" courier new"), 10}));
-    EXPECT_TRUE(box.shown.empty()) << "the same font, written differently, asks nothing";
-
-    box.results = {MsgResult::Yes, MsgResult::No};
-    EXPECT_TRUE(AskToReestimate(box, courier, {QStringLiteral("Courier New"), 9.5}));
-    EXPECT_FALSE(AskToReestimate(box, courier, {QStringLiteral("Consolas"), 10}));
-    ASSERT_EQ(box.shown.size(), 2u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("GDI Spool Size"));
-    EXPECT_EQ(box.shown[0].icon, MsgIcon::Question);
-    EXPECT_EQ(box.shown[0].buttons, MsgButtons::YesNo);
 }
 
 TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont)
 {
-    Fixture fx;
-    DiagLog log{QString()};
-    IniStore ini(fx.path("QLN.spi"), &log);
-    FakePrinter printer;
-    quillon::config::Options options(ini, printer);
+    const QString note = QStringLiteral("GDI Spool Size recalibrated from 3000 to 2280. Use File|User Options to restore a "
+                                        "previous value as desired if you have been making manual adjustments.");
+    EXPECT_EQ(SpoolRecalibratedNote(3000, 2280), note);
+    EXPECT_EQ(SpoolRecalibratedNote(0, 2280), QString());
+    EXPECT_EQ(SpoolRecalibratedNote(2280, 2280), QString());
+
+    PrintBench b;
+    quillon::platform::BuiltInPdfPrinterDefaults printer;
+    quillon::config::Options options(b.ini, printer);
     options.Load();
-    SpoolReadings machine;
-    machine.availableMemoryBytes = 4096LL * 1048576;
-    machine.freeDiskBytes = 100000LL * 1048576;
-    machine.objectsInUse = 400;
+    SpoolReadings machine{4096 * kMiB, 100000 * kMiB, 400};
     GdiSpoolEstimator estimator(options, [&machine] { return machine; });
     const SpoolFont courier{QStringLiteral("Courier New"), 10};
-
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "a value of 0 was not in use: no note";
     EXPECT_EQ(estimator.Value(), 2280);
-
     machine.objectsInUse = 2000; // Int(8000 / 4) × 0.95
-    EXPECT_EQ(estimator.RecalibrateAtStart(courier),
-              QStringLiteral("GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to restore a previous "
-                             "value as desired if you have been making manual adjustments."));
-    EXPECT_EQ(ini.INIRead(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
+    EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString(note).replace("3000 to 2280", "2280 to 1900"));
+    EXPECT_EQ(b.ini.INIRead(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "an unchanged value adds nothing";
 
-    ScriptedMessageBox box;
-    EXPECT_FALSE(estimator.OfferReestimate(box, courier));
-    EXPECT_TRUE(box.shown.empty());
+    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral(" courier new"), 10})) << "the same font, written differently";
+    EXPECT_TRUE(b.box.shown.empty());
     machine.objectsInUse = 400;
-    box.results = {MsgResult::Yes};
-    EXPECT_TRUE(estimator.OfferReestimate(box, {QStringLiteral("Consolas"), 10}));
+    b.box.results = {MsgResult::Yes, MsgResult::No};
+    EXPECT_TRUE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10}));
     EXPECT_EQ(estimator.Value(), 2280);
     EXPECT_EQ(estimator.EstimatedFor()->name, QStringLiteral("Consolas"));
-    EXPECT_FALSE(estimator.OfferReestimate(box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
-    EXPECT_EQ(box.shown.size(), 1u);
-
+    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
+    machine.objectsInUse = 2000;
+    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 9.5})) << "a new size asks; No keeps the value";
+    EXPECT_EQ(estimator.Value(), 2280);
+    ASSERT_EQ(b.box.shown.size(), 2u);
+    EXPECT_EQ(std::tuple(b.box.shown[0].title, b.box.shown[0].icon, b.box.shown[0].buttons),
+              std::tuple("GDI Spool Size", quillon::platform::MsgIcon::Question, quillon::platform::MsgButtons::YesNo));
     GdiSpoolEstimator fresh(options, [&machine] { return machine; });
-    EXPECT_FALSE(fresh.OfferReestimate(box, courier)) << "nothing estimated in this session: nothing to compare";
+    EXPECT_FALSE(fresh.OfferReestimate(b.box, courier)) << "nothing estimated in this session: nothing to compare";
+    EXPECT_EQ(b.box.shown.size(), 2u);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Lines and parts
-
-TEST(PartEstimateTest, ImageLinesAreWholeLinesPerPageTimesPages)
-{
-    EXPECT_EQ(ImageSpoolLines(15120, 240, 3), 63 * 3);
-    EXPECT_EQ(ImageSpoolLines(15000, 240, 2), 62 * 2) << "62.5 lines per page count as 62";
-    EXPECT_EQ(ImageSpoolLines(15120, 240, 0), 63) << "a page count below 1 counts as 1";
-    EXPECT_EQ(ImageSpoolLines(100, 240, 4), 4) << "at least one line per page";
-    EXPECT_EQ(ImageSpoolLines(15120, 0, 2), 2);
-    // An absurd geometry gives a finite count instead of an undefined conversion.
-    EXPECT_EQ(ImageSpoolLines(1e300, 1e-300, 1), 1);
-    EXPECT_EQ(ImageSpoolLines(1e15, 1, 2), qint64(2e9));
-}
-
-SpoolRow Lines(qint64 start, qint64 end, bool selected = true)
-{
-    SpoolRow row;
-    row.startLine = start;
-    row.endLine = end;
-    row.selected = selected;
-    return row;
-}
-SpoolRow Image(qint64 lines)
-{
-    SpoolRow row;
-    row.image = true;
-    row.imageLines = lines;
-    return row;
-}
+// Lines, parts and the spool-limit decision
 
 TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
 {
-    auto parts = [](const std::vector<SpoolRow>& rows) {
-        const PartEstimate e = EstimateParts(rows, 1000);
-        return std::make_pair(e.parts, e.lastPartLines);
-    };
-    using P = std::pair<qint64, qint64>;
-    EXPECT_EQ(parts({}), P(1, 0));
-    EXPECT_EQ(parts({Lines(1, 400), Lines(1, 400)}), P(1, 800));
-    EXPECT_EQ(parts({Lines(1, 500), Lines(1, 500)}), P(1, 1000)) << "exactly the limit fits";
-    EXPECT_EQ(parts({Lines(1, 400), Lines(1, 700)}), P(2, 700));
-    EXPECT_EQ(parts({Lines(1, 400), Lines(1, 700, false), Lines(1, 500)}), P(1, 900)) << "unselected rows count nothing";
-    // One routine larger than a file: 2500 lines are 1000 + 1000 + 500.
-    EXPECT_EQ(parts({Lines(1, 2500)}), P(3, 500));
-    EXPECT_EQ(parts({Lines(1, 1000)}), P(1, 1000));
-    EXPECT_EQ(parts({Lines(1, 1001)}), P(2, 1));
-    EXPECT_EQ(parts({Lines(1, 2000)}), P(2, 1000));
-    // A part in progress closes before an oversize routine starts its own.
-    EXPECT_EQ(parts({Lines(1, 300), Lines(1, 2500)}), P(4, 500));
-    EXPECT_EQ(parts({Lines(1, 2500), Lines(1, 600)}), P(4, 600));
-}
+    const std::tuple<double, double, int, qint64> images[] = {
+        // printable height, character height, pages: whole lines per page times pages
+        {15120, 240, 3, 63 * 3}, {15000, 240, 2, 62 * 2}, {15120, 240, 0, 63}, // a page count below 1 counts as 1
+        {100, 240, 4, 4}, {15120, 0, 2, 2},                                     // at least one line per page
+        {1e300, 1e-300, 1, 1}, {1e15, 1, 2, qint64(2e9)}}; // an absurd geometry: a finite count
+    for (const auto& [height, character, pages, lines] : images)
+        EXPECT_EQ(ImageSpoolLines(height, character, pages), lines) << height << " / " << character << " × " << pages;
 
-TEST(PartEstimateTest, ImagesInvalidRangesAndHugeCounts)
-{
-    const PartEstimate image = EstimateParts({Lines(1, 500), Image(600)}, 1000);
-    EXPECT_EQ(image.parts, 2);
-    EXPECT_EQ(image.lastPartLines, 600);
-    const PartEstimate tooLarge = EstimateParts({Lines(1, 500), Image(1500)}, 1000);
-    EXPECT_EQ(tooLarge.parts, 1) << "an image larger than a file never goes into one";
-    EXPECT_EQ(tooLarge.lastPartLines, 500);
-    const PartEstimate backwards = EstimateParts({Lines(1, 500), Lines(900, 10)}, 1000);
-    EXPECT_EQ(backwards.parts, 1);
-    EXPECT_EQ(backwards.lastPartLines, 500);
-    const PartEstimate huge = EstimateParts({Lines(1, 2147483647), Lines(1, 2147483647)}, 500);
-    EXPECT_EQ(huge.parts, 2 * ((2147483647LL - 1) / 500 + 1));
-    EXPECT_EQ(huge.lastPartLines, 2147483647LL - 500 * ((2147483647LL - 1) / 500));
-}
-
-TEST(PartEstimateTest, NoSpoolSizeOrNoProjectMeansOnePartOfNothing)
-{
-    for (int gdi : {0, -5}) {
-        const PartEstimate e = EstimateParts({Lines(1, 5000)}, gdi);
-        EXPECT_EQ(e.parts, 1);
-        EXPECT_EQ(e.lastPartLines, 0);
+    const auto L = [](qint64 start, qint64 end, bool selected = true) { return SpoolRow{selected, false, 0, start, end}; };
+    const auto Image = [](qint64 lines) { return SpoolRow{true, true, lines}; };
+    constexpr qint64 kMax = 2147483647;
+    const std::tuple<std::vector<SpoolRow>, int, qint64, qint64> cases[] = {
+        // rows, GDI Spool Size: parts, lines in the last part
+        {{}, 1000, 1, 0}, {{L(1, 400), L(1, 400)}, 1000, 1, 800}, {{L(1, 500), L(1, 500)}, 1000, 1, 1000}, // exactly fits
+        {{L(1, 400), L(1, 700)}, 1000, 2, 700}, {{L(1, 400), L(1, 700, false), L(1, 500)}, 1000, 1, 900}, // unselected: nothing
+        // One routine larger than a file: 2500 lines are 1000 + 1000 + 500.
+        {{L(1, 2500)}, 1000, 3, 500}, {{L(1, 1000)}, 1000, 1, 1000}, {{L(1, 1001)}, 1000, 2, 1}, {{L(1, 2000)}, 1000, 2, 1000},
+        // A part in progress closes before an oversize routine starts its own.
+        {{L(1, 300), L(1, 2500)}, 1000, 4, 500}, {{L(1, 2500), L(1, 600)}, 1000, 4, 600},
+        {{L(1, 500), Image(600)}, 1000, 2, 600}, {{L(1, 500), Image(1500)}, 1000, 1, 500}, // too large for any file
+        {{L(1, 500), L(900, 10)}, 1000, 1, 500},
+        {{L(1, kMax), L(1, kMax)}, 500, 2 * ((kMax - 1) / 500 + 1), kMax - 500 * ((kMax - 1) / 500)},
+        {{L(1, 5000)}, 0, 1, 0}, {{L(1, 5000)}, -5, 1, 0}}; // no spool size: one part of nothing
+    for (const auto& [rows, gdi, parts, last] : cases) {
+        const PartEstimate e = EstimateParts(rows, gdi);
+        EXPECT_EQ(std::pair(e.parts, e.lastPartLines), std::pair(parts, last)) << rows.size() << " rows in " << gdi;
     }
-    const PartEstimate noProject = EstimateParts({Lines(1, 5000)}, 1000, false);
-    EXPECT_EQ(noProject.parts, 1);
-    EXPECT_EQ(noProject.lastPartLines, 0);
+    const PartEstimate noProject = EstimateParts({L(1, 5000)}, 1000, false);
+    EXPECT_EQ(std::pair(noProject.parts, noProject.lastPartLines), std::pair(qint64(1), qint64(0)));
+
+    const std::tuple<qint64, qint64, int, bool> multiple[] = {
+        {1, 850, 1000, false}, {1, 851, 1000, true}, // Int(0.85 × 1000) = 850 must be exceeded
+        {1, 425, 501, false}, {1, 426, 501, true}, {2, 1, 1000, true}, {1, 0, 0, false}}; // Int(425.85) = 425
+    for (const auto& [parts, last, gdi, expected] : multiple)
+        EXPECT_EQ(ExpectsMultipleTemporaryFiles({parts, last}, gdi), expected) << parts << " " << last << " " << gdi;
+    PrintBench b; // the notice is suppressible and can be hidden like every other
+    b.messages.LoadAtStartup();
+    b.box.answers.push_back({0, 2, QString()});
+    b.messages.Ask(MultipleTemporaryFilesNotice());
+    b.messages.Ask(MultipleTemporaryFilesNotice());
+    ASSERT_EQ(b.box.shown.size(), 1u) << "hidden after the first time";
+    EXPECT_EQ(b.box.shown[0].title, QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"));
+    EXPECT_EQ(b.box.shown[0].request.MessageKey, QStringLiteral("Multiple Temporary Files"));
 }
 
-TEST(PartEstimateTest, MultipleTemporaryFilesPastEightyFivePercentOrTwoParts)
+TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
 {
-    EXPECT_FALSE(ExpectsMultipleTemporaryFiles({1, 850}, 1000)) << "Int(0.85 × 1000) = 850 is not exceeded";
-    EXPECT_TRUE(ExpectsMultipleTemporaryFiles({1, 851}, 1000));
-    EXPECT_FALSE(ExpectsMultipleTemporaryFiles({1, 425}, 501)) << "Int(425.85) = 425";
-    EXPECT_TRUE(ExpectsMultipleTemporaryFiles({1, 426}, 501));
-    EXPECT_TRUE(ExpectsMultipleTemporaryFiles({2, 1}, 1000));
-    EXPECT_FALSE(ExpectsMultipleTemporaryFiles({1, 0}, 0));
-
-    // The notice is suppressible and can be hidden like every other.
-    Fixture fx;
-    DiagLog log{QString()};
-    IniStore ini(fx.path("QLN.spi"), &log);
-    ScriptedMessageBox box;
-    modZRK_MsgBox messages(ini, box);
-    messages.LoadAtStartup();
-    box.answers.push_back({0, 2, QString()});
-    messages.Ask(MultipleTemporaryFilesNotice());
-    messages.Ask(MultipleTemporaryFilesNotice());
-    ASSERT_EQ(box.shown.size(), 1u) << "hidden after the first time";
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"));
-    EXPECT_EQ(box.shown[0].request.MessageKey, QStringLiteral("Multiple Temporary Files"));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The spool-limit decision
-
-SpoolCounters Counters(qint64 linesInPart, bool splitMode, int gdi = 1000, bool control = true)
-{
-    SpoolCounters c;
-    c.spoolControl = control;
-    c.splitMode = splitMode;
-    c.gdiSpoolSize = gdi;
-    c.linesInPart = linesInPart;
-    return c;
-}
-SpoolRoutine Routine(qint64 start, qint64 end, qint64 lastPrinted = 0)
-{
-    SpoolRoutine r;
-    r.startLine = start;
-    r.endLine = end;
-    r.lastPrintedLine = lastPrinted;
-    return r;
-}
-SpoolRoutine ImageRoutine(qint64 lines)
-{
-    SpoolRoutine r;
-    r.image = true;
-    r.imageLines = lines;
-    return r;
-}
-
-TEST(SpoolDecisionTest, FitsEndsTheBatchOrStartsTheNextPart)
-{
-    SpoolDecision d = DecideSpoolLimit(Routine(11, 510), Counters(0, false));
-    EXPECT_EQ(d.action, SpoolAction::Print);
-    EXPECT_EQ(d.routineLines, 500);
-    EXPECT_EQ(DecideSpoolLimit(Routine(1, 500), Counters(500, false)).action, SpoolAction::Print) << "exactly full";
-    EXPECT_EQ(DecideSpoolLimit(Routine(1, 501), Counters(500, false)).action, SpoolAction::EndBatch);
-    EXPECT_EQ(DecideSpoolLimit(Routine(1, 501), Counters(500, true)).action, SpoolAction::NextTemporaryPart);
-    d = DecideSpoolLimit(ImageRoutine(600), Counters(500, true));
-    EXPECT_EQ(d.action, SpoolAction::NextTemporaryPart);
-    EXPECT_EQ(d.routineLines, 600);
-}
-
-TEST(SpoolDecisionTest, RoutinesAndImagesLargerThanAWholeFile)
-{
-    for (bool split : {false, true}) {
-        SCOPED_TRACE(split);
-        const SpoolDecision d = DecideSpoolLimit(Routine(1, 1500), Counters(0, split));
-        EXPECT_EQ(d.action, SpoolAction::StartOversize);
-        EXPECT_EQ(d.routineLines, 1500);
-        EXPECT_EQ(DecideSpoolLimit(Routine(1, 1500), Counters(200, split)).action,
-                  split ? SpoolAction::NextTemporaryPart : SpoolAction::EndBatch)
-            << "a part in progress is closed first";
-        EXPECT_EQ(DecideSpoolLimit(ImageRoutine(1200), Counters(0, split)).action, SpoolAction::FormImageException);
-        EXPECT_EQ(DecideSpoolLimit(ImageRoutine(1200), Counters(300, split)).action, SpoolAction::FormImageException)
-            << "no new file could take it either";
+    using enum SpoolAction;
+    // routine {image, image lines, start, end, last printed}, part {to a file, split mode,
+    // GDI Spool Size, lines in it}: the action and the lines the routine adds
+    const std::tuple<SpoolRoutine, SpoolCounters, SpoolAction, qint64> cases[] = {
+        {{false, 0, 11, 510}, {true, false, 1000, 0}, Print, 500}, {{false, 0, 1, 500}, {true, false, 1000, 500}, Print, 500},
+        {{false, 0, 1, 501}, {true, false, 1000, 500}, EndBatch, 501},
+        {{false, 0, 1, 501}, {true, true, 1000, 500}, NextTemporaryPart, 501},
+        {{true, 600}, {true, true, 1000, 500}, NextTemporaryPart, 600},
+        // Larger than a whole file: a part in progress is closed first.
+        {{false, 0, 1, 1500}, {true, false, 1000, 0}, StartOversize, 1500}, {{false, 0, 1, 1500}, {true, true, 1000, 0}, StartOversize, 1500},
+        {{false, 0, 1, 1500}, {true, false, 1000, 200}, EndBatch, 1500},
+        {{false, 0, 1, 1500}, {true, true, 1000, 200}, NextTemporaryPart, 1500},
+        // An image no new file could take either.
+        {{true, 1200}, {true, false, 1000, 0}, FormImageException, 1200}, {{true, 1200}, {true, true, 1000, 300}, FormImageException, 1200},
+        // A continued oversize routine counts from its last printed line.
+        {{false, 0, 1, 3000, 1800}, {true, true, 1000, 0}, ContinueOversize, 1200},
+        {{false, 0, 1, 3000, 2600}, {true, false, 1000, 0}, Print, 400},
+        // No spool control or no spool size never splits; the lines still count for the part.
+        {{false, 0, 1, 50000}, {true, true, 0, 900}, Print, 50000}, {{true, 50000}, {true, true, 0, 900}, Print, 50000},
+        {{false, 0, 1, 50000}, {false, true, 1000, 900}, Print, 50000},
+        {{false, 0, 10, 1}, {true, false, 1000, 999}, Print, 0}}; // a backwards range adds nothing
+    for (const auto& [routine, part, action, lines] : cases) {
+        const SpoolDecision d = DecideSpoolLimit(routine, part);
+        EXPECT_EQ(std::pair(d.action, d.routineLines), std::pair(action, lines))
+            << routine.startLine << "-" << routine.endLine << " image " << routine.imageLines << " after " << part.linesInPart;
     }
-}
+    // An oversize routine stops on an even page, just begun, when two more pages would not fit.
+    const std::tuple<bool, int, qint64, double, int, bool> stops[] = {
+        {true, 2, 900, 50, 1000, false}, {true, 2, 901, 50, 1000, true}, {true, 4, 880, 60.5, 1000, true},
+        {true, 3, 990, 50, 1000, false}, {false, 2, 990, 50, 1000, false}, {true, 2, 990, 50, 0, false}};
+    for (const auto& [begun, page, inPart, perPage, gdi, stop] : stops)
+        EXPECT_EQ(OversizeRoutineStopsHere(begun, page, inPart, perPage, gdi), stop) << begun << page << " " << inPart << " " << perPage;
 
-TEST(SpoolDecisionTest, AContinuedOversizeRoutineCountsFromItsLastPrintedLine)
-{
-    SpoolDecision d = DecideSpoolLimit(Routine(1, 3000, 1800), Counters(0, true));
-    EXPECT_EQ(d.action, SpoolAction::ContinueOversize);
-    EXPECT_EQ(d.routineLines, 1200);
-    d = DecideSpoolLimit(Routine(1, 3000, 2600), Counters(0, false));
-    EXPECT_EQ(d.action, SpoolAction::Print);
-    EXPECT_EQ(d.routineLines, 400);
-}
-
-TEST(SpoolDecisionTest, NoSpoolControlOrNoSpoolSizeNeverSplits)
-{
-    EXPECT_EQ(DecideSpoolLimit(Routine(1, 50000), Counters(900, true, 0)).action, SpoolAction::Print);
-    EXPECT_EQ(DecideSpoolLimit(ImageRoutine(50000), Counters(900, true, 0)).action, SpoolAction::Print);
-    EXPECT_EQ(DecideSpoolLimit(Routine(1, 50000), Counters(900, true, 1000, false)).action, SpoolAction::Print);
-    const SpoolDecision d = DecideSpoolLimit(Routine(1, 50000), Counters(900, true, 0));
-    EXPECT_EQ(d.routineLines, 50000) << "the lines still count for the part";
-    EXPECT_EQ(DecideSpoolLimit(Routine(10, 1), Counters(999, false)).routineLines, 0) << "a backwards range adds nothing";
-}
-
-TEST(SpoolDecisionTest, AnOversizeRoutineStopsOnAnEvenPageWhenTwoMorePagesWouldNotFit)
-{
-    EXPECT_FALSE(OversizeRoutineStopsHere(true, 2, 900, 50, 1000)) << "900 + 100 is not past 1000";
-    EXPECT_TRUE(OversizeRoutineStopsHere(true, 2, 901, 50, 1000));
-    EXPECT_TRUE(OversizeRoutineStopsHere(true, 4, 880, 60.5, 1000));
-    EXPECT_FALSE(OversizeRoutineStopsHere(true, 3, 990, 50, 1000)) << "odd pages never";
-    EXPECT_FALSE(OversizeRoutineStopsHere(false, 2, 990, 50, 1000)) << "only when a page has just begun";
-    EXPECT_FALSE(OversizeRoutineStopsHere(true, 2, 990, 50, 0));
-}
-
-TEST(SpoolDecisionTest, QuestionsAndWhatABatchRunAnswers)
-{
-    ScriptedMessageBox box;
+    ScriptedMessageBox box; // the questions, and what a batch run answers
     box.results = {MsgResult::No};
     EXPECT_FALSE(AskContinueOversize(box, 2));
     EXPECT_TRUE(AskContinueOversize(box, 3)) << "nobody there: continue";
-    ASSERT_EQ(box.shown.size(), 2u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("Procedure Too Large - Continuing In New File"));
-    const QStringList lines = box.shown[0].text.split(kCrLf);
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], QStringLiteral("Part 2 of the current procedure has been sent to file."));
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Press <Yes> to continue printing Part 3.  The suggested file name")));
-
-    box.shown.clear();
     box.results = {MsgResult::No};
     EXPECT_FALSE(AskNextBatch(box, 1, 7, 12));
     EXPECT_TRUE(AskNextBatch(box, 8, 12, 12)) << "nobody there: the next batch";
-    ASSERT_EQ(box.shown.size(), 2u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("GDI Spool Size Reached"));
-    const QStringList batch = box.shown[0].text.split(kCrLf);
+    ASSERT_EQ(box.shown.size(), 4u);
+    const QStringList oversize = Shown(box)[0].split("\r\n"), batch = Shown(box)[2].split("\r\n");
+    ASSERT_EQ(oversize.size(), 4);
+    EXPECT_EQ(oversize[0], "Procedure Too Large - Continuing In New File|Part 2 of the current procedure has been sent to file.");
+    EXPECT_TRUE(oversize[2].startsWith("Press <Yes> to continue printing Part 3.  The suggested file name"));
     ASSERT_EQ(batch.size(), 4);
-    EXPECT_EQ(batch[1], QStringLiteral("Selected procedures 1 through 7 out of the total 12 selected procedures have been "
-                                       "sent to file."));
-    EXPECT_EQ(batch[3], QStringLiteral("Press <No> to abandon further procedure printing."));
+    EXPECT_TRUE(batch[0].startsWith("GDI Spool Size Reached|"));
+    EXPECT_EQ(batch[1], "Selected procedures 1 through 7 out of the total 12 selected procedures have been sent to file.");
+    EXPECT_EQ(batch[3], "Press <No> to abandon further procedure printing.");
 }
 
 // ---------------------------------------------------------------------------------------------
 // Names
 
-TEST(OutputNamesTest, PdfEndingInAnyCaseIsReplacedByThePartSuffixes)
+TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
 {
     for (const char* user : {"/out/Report.PDF", "/out/Report.pdf", "/out/Report.Pdf", "/out/Report"}) {
-        SCOPED_TRACE(user);
-        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 1), QStringLiteral("/out/Report_QLNTemp1.pdf"));
-        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QStringLiteral("/out/Report_QLNTemp12.pdf"));
-        EXPECT_EQ(MergedOutputName(QString::fromLatin1(user)), QStringLiteral("/out/Report_QLNMerged.pdf"));
+        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 1), QStringLiteral("/out/Report_QLNTemp1.pdf")) << user;
+        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QStringLiteral("/out/Report_QLNTemp12.pdf")) << user;
+        EXPECT_EQ(MergedOutputName(QString::fromLatin1(user)), QStringLiteral("/out/Report_QLNMerged.pdf")) << user;
     }
     EXPECT_EQ(TemporaryPartName(QStringLiteral("Report.pdf.PDF"), 2), QStringLiteral("Report.pdf_QLNTemp2.pdf"));
     EXPECT_EQ(TemporaryPartName(QStringLiteral("Report.ps"), 2), QStringLiteral("Report.ps_QLNTemp2.pdf"));
     EXPECT_EQ(WithoutPdfExtension(QStringLiteral("a.pdfx")), QStringLiteral("a.pdfx"));
-}
 
-TEST(OutputNamesTest, OversizePartsKeepTheBaseOfTheFirstPart)
-{
-    const QString suggested =
-        SuggestedOutputName(QStringLiteral("Payroll"), QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)));
-    ASSERT_EQ(suggested, QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation.pdf"));
-    SuggestedNames names(suggested);
-    EXPECT_EQ(names.ForOversizePart(0), suggested);
-    EXPECT_EQ(names.ForOversizePart(1), QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation_Part1.pdf"));
-    EXPECT_EQ(names.ForOversizePart(2), QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation_Part2.pdf"));
-    EXPECT_EQ(names.Current(), QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation_Part2.pdf"));
-    EXPECT_EQ(names.ForOversizePart(0), suggested) << "the next routine is not split";
+    // Oversize parts keep the base of the first part; the next routine is not split.
+    const QString base = QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation");
+    ASSERT_EQ(SuggestedOutputName(QStringLiteral("Payroll"), QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))), base + ".pdf");
+    SuggestedNames names(base + ".pdf");
+    for (const auto& [part, name] : {std::pair{0, ".pdf"}, {1, "_Part1.pdf"}, {2, "_Part2.pdf"}, {0, ".pdf"}})
+        EXPECT_EQ(names.ForOversizePart(part), base + name) << part;
     SuggestedNames upper(QStringLiteral("/out/Listing.PDF"));
-    EXPECT_EQ(upper.ForOversizePart(1), QStringLiteral("/out/Listing_Part1.pdf"));
     EXPECT_EQ(upper.ForOversizePart(3), QStringLiteral("/out/Listing_Part3.pdf"));
-}
+    EXPECT_EQ(upper.Current(), QStringLiteral("/out/Listing_Part3.pdf"));
 
-TEST(OutputNamesTest, SuggestedFileNameNotice)
-{
     const auto notice = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), false, true);
-    EXPECT_EQ(notice.key, QStringLiteral("Suggested File Name"));
-    EXPECT_EQ(notice.icon, QStringLiteral("I"));
-    EXPECT_TRUE(notice.allowSuppress);
-    QStringList lines = notice.text.split(kCrLf);
-    EXPECT_EQ(lines.last(), QStringLiteral("     /out/a.pdf"));
-    EXPECT_EQ(lines[lines.size() - 2], QStringLiteral("A suggested file name, copied to the clipboard, is:"));
-    EXPECT_FALSE(notice.text.contains(QStringLiteral("temporary part files")));
-
+    EXPECT_EQ(std::tuple(notice.key, notice.icon, notice.allowSuppress), std::tuple("Suggested File Name", "I", true));
+    EXPECT_TRUE(notice.text.endsWith("\r\nA suggested file name, copied to the clipboard, is:\r\n     /out/a.pdf"));
+    EXPECT_FALSE(notice.text.contains("temporary part files"));
     const auto pdf = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), true, false);
-    EXPECT_TRUE(pdf.text.contains(QStringLiteral("temporary part files")));
-    EXPECT_TRUE(pdf.text.contains(QStringLiteral("A suggested file name is:\r\n     /out/a.pdf\r\n")));
-    EXPECT_FALSE(pdf.text.contains(QStringLiteral("clipboard")));
+    EXPECT_TRUE(pdf.text.contains("temporary part files"));
+    EXPECT_TRUE(pdf.text.contains("A suggested file name is:\r\n     /out/a.pdf\r\n"));
+    EXPECT_FALSE(pdf.text.contains("clipboard"));
 }
 
-TEST(OutputNamesTest, ReservingANameNeverTakesAnotherRunsFile)
+TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
 {
     Fixture fx;
     const QString wanted = fx.path("Report_QLNTemp1.pdf");
     EXPECT_EQ(ReserveUniqueFile(wanted), wanted);
-    EXPECT_TRUE(QFileInfo::exists(wanted));
-    EXPECT_EQ(QFileInfo(wanted).size(), 0);
-
+    EXPECT_EQ(QFileInfo(wanted).size(), 0) << "reserved empty";
     WriteFile(wanted, "another run's part");
-    const QString second = ReserveUniqueFile(wanted);
-    EXPECT_EQ(second, fx.path("Report_QLNTemp1 (2).pdf"));
+    EXPECT_EQ(ReserveUniqueFile(wanted), fx.path("Report_QLNTemp1 (2).pdf"));
     EXPECT_EQ(ReserveUniqueFile(wanted), fx.path("Report_QLNTemp1 (3).pdf"));
     EXPECT_EQ(ReadBytes(wanted), QByteArray("another run's part"));
-
     QString error;
     EXPECT_EQ(ReserveUniqueFile(fx.path("missing/folder/x.pdf"), &error), QString());
     EXPECT_FALSE(error.isEmpty());
-}
 
-TEST(OutputNamesTest, TemporaryPartsAreNamedReservedAndListed)
-{
-    Fixture fx;
-    const QString user = fx.path("Report.PDF");
+    // The temporary parts of a run: named after the user's file, reserved, listed in order.
     TemporaryPartList list;
-    QString error;
+    error.clear();
     EXPECT_EQ(list.StartNext(&error), QString()) << "no run has begun";
     EXPECT_FALSE(error.isEmpty());
-
+    const QString user = fx.path("Listing.PDF");
     list.Begin(user);
     EXPECT_FALSE(list.HasTemporaryParts());
-    EXPECT_EQ(list.StartNext(), fx.path("Report_QLNTemp1.pdf"));
-    WriteFile(fx.path("Report_QLNTemp2.pdf"), "keep");
+    EXPECT_EQ(list.StartNext(), fx.path("Listing_QLNTemp1.pdf"));
+    WriteFile(fx.path("Listing_QLNTemp2.pdf"), "keep");
     const QString second = list.StartNext();
-    EXPECT_TRUE(second.startsWith(fx.path("Report_QLNTemp2")));
-    EXPECT_TRUE(second.endsWith(QStringLiteral(".pdf")));
-    EXPECT_NE(second, fx.path("Report_QLNTemp2.pdf"));
-    EXPECT_EQ(ReadBytes(fx.path("Report_QLNTemp2.pdf")), QByteArray("keep"));
-    EXPECT_EQ(list.Files(), (QStringList{user, fx.path("Report_QLNTemp1.pdf"), second}));
-    EXPECT_EQ(list.PartNumber(), 2);
+    EXPECT_EQ(second, fx.path("Listing_QLNTemp2 (2).pdf"));
     EXPECT_TRUE(QFileInfo::exists(second));
-
-    TemporaryPartList nowhere;
-    nowhere.Begin(fx.path("gone/Report.pdf"));
+    EXPECT_EQ(ReadBytes(fx.path("Listing_QLNTemp2.pdf")), QByteArray("keep"));
+    EXPECT_EQ(list.Files(), (QStringList{user, fx.path("Listing_QLNTemp1.pdf"), second}));
+    EXPECT_EQ(list.PartNumber(), 2);
+    EXPECT_TRUE(list.HasTemporaryParts());
+    list.Begin(fx.path("gone/Report.pdf"));
     error.clear();
-    EXPECT_EQ(nowhere.StartNext(&error), QString());
+    EXPECT_EQ(list.StartNext(&error), QString());
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(nowhere.Files(), QStringList{fx.path("gone/Report.pdf")});
-    EXPECT_EQ(nowhere.PartNumber(), 0);
+    EXPECT_EQ(list.Files(), QStringList{fx.path("gone/Report.pdf")}) << "unchanged";
+    EXPECT_EQ(list.PartNumber(), 0);
 
-    const QStringList status = TemporaryPartStatus(second).split(kCrLf);
-    EXPECT_TRUE(status[0].startsWith(QStringLiteral("GDI Spool Size reached - output is continuing in a temporary file")));
+    const QStringList status = TemporaryPartStatus(second).split("\r\n");
+    EXPECT_TRUE(status[0].startsWith("GDI Spool Size reached - output is continuing in a temporary file"));
     EXPECT_EQ(status.last(), second);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Output verification
+// Output verification and form images larger than a file
 
-class VerifyOutputTest : public ::testing::Test {
-protected:
-    Fixture fx;
-    DiagLog log{QString()};
-    IniStore ini{fx.path("QLN.spi"), &log};
-    ScriptedMessageBox box;
-    modZRK_MsgBox messages{ini, box};
-    FakeClock clock;
-    const OutputTarget filePort = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("FILE:"));
-};
-
-TEST_F(VerifyOutputTest, OnlyFileTargetsThatAreNotPdfPrintersWithASpoolSize)
+TEST(VerifyOutputTest, OnlyFileTargetsThatAreNotPdfPrintersWithASpoolSize)
 {
-    const QString missing = fx.path("missing.prn");
+    const OutputTarget filePort = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("FILE:"));
     const OutputTarget pdf = ClassifyOutputTarget(QStringLiteral("Quillon PDF"), QStringLiteral("FILE:"));
     const OutputTarget laser = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("USB001"));
-    EXPECT_EQ(VerifyOutput(missing, filePort, 0, &messages, clock.Waits()), VerifyResult::NotChecked);
-    EXPECT_EQ(VerifyOutput(missing, pdf, 1000, &messages, clock.Waits()), VerifyResult::NotChecked);
-    EXPECT_EQ(VerifyOutput(missing, laser, 1000, &messages, clock.Waits()), VerifyResult::NotChecked);
-    EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(clock.pauses, 0);
-}
-
-TEST_F(VerifyOutputTest, AMissingFileIsToldWithoutWaiting)
-{
-    QString suffix;
-    EXPECT_EQ(VerifyOutput(fx.path("missing.prn"), filePort, 1000, &messages, clock.Waits(), &suffix), VerifyResult::Missing);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].request.MessageKey, QStringLiteral("Verify Output File"));
-    EXPECT_EQ(box.shown[0].request.Icon, QStringLiteral("I"));
-    EXPECT_TRUE(box.shown[0].text.startsWith(QStringLiteral("The GDI Spool size appears to have been exceeded.")));
-    EXPECT_EQ(suffix, QString());
-    EXPECT_EQ(clock.pauses, 0);
-}
-
-TEST_F(VerifyOutputTest, AnEmptyFileIsTriedOneHundredTwentyTimesThenFails)
-{
-    const QString empty = fx.write("out.prn", "");
-    QString suffix;
-    EXPECT_EQ(VerifyOutput(empty, filePort, 1000, &messages, clock.Waits(), &suffix), VerifyResult::Empty);
-    EXPECT_EQ(clock.pauses, 119);
-    EXPECT_EQ(clock.now, 119 * 500);
-    EXPECT_EQ(suffix, QStringLiteral(" (Fail at 120)"));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].request.MessageKey, QStringLiteral("Bad Output File Notice"));
-    EXPECT_EQ(box.shown[0].request.Icon, QStringLiteral("?"));
-}
-
-TEST_F(VerifyOutputTest, AFileThatFillsWhileWaitingIsVerified)
-{
-    const QString late = fx.write("late.prn", "");
-    clock.onPause = [&] {
-        if (clock.pauses == 3)
-            WriteFile(late, "%!PS");
-    };
-    QString suffix;
-    EXPECT_EQ(VerifyOutput(late, filePort, 1000, &messages, clock.Waits(), &suffix), VerifyResult::Verified);
-    EXPECT_EQ(clock.pauses, 3);
-    EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(suffix, QString());
-}
-
-// ---------------------------------------------------------------------------------------------
-// Form images larger than a file
-
-TEST(FormImageTest, TheDefaultPrinterOrASkip)
-{
-    ScriptedMessageBox box;
-    FormImageRoute route = ChooseFormImageRoute(box, QStringLiteral("frmMain"), QStringLiteral("Office Laser,winspool,Ne01:"),
-                                                QStringLiteral("Quillon PDF"));
-    EXPECT_FALSE(route.toDefaultPrinter) << "nobody there: never print on paper unasked";
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image Exceeds GDI Spool Size"));
-    EXPECT_TRUE(box.shown[0].text.startsWith(QStringLiteral("The form image frmMain is estimated to exceed the GDI Spool Size")));
-    EXPECT_TRUE(box.shown[0].text.endsWith(QStringLiteral("\r\nSend this form image to the default printer instead?")));
-
-    box.shown.clear();
-    box.results = {MsgResult::Yes};
-    route = ChooseFormImageRoute(box, QStringLiteral("frmMain"), QStringLiteral("Office Laser,winspool,Ne01:"),
-                                 QStringLiteral("Quillon PDF"));
-    EXPECT_TRUE(route.toDefaultPrinter);
-    EXPECT_EQ(route.device, QStringLiteral("Office Laser"));
-    EXPECT_EQ(box.shown.size(), 1u);
-
-    for (const char* defaultDevice : {"quillon pdf", "", ",winspool"}) {
-        SCOPED_TRACE(defaultDevice);
-        box.shown.clear();
-        box.results = {MsgResult::Yes};
-        route = ChooseFormImageRoute(box, QStringLiteral("frmMain"), QString::fromLatin1(defaultDevice),
-                                     QStringLiteral("Quillon PDF"));
-        EXPECT_FALSE(route.toDefaultPrinter);
-        ASSERT_EQ(box.shown.size(), 2u);
-        EXPECT_EQ(box.shown[1].title, QStringLiteral("Form Image Skipped"));
+    using enum VerifyResult;
+    const std::tuple<const char*, OutputTarget, int, VerifyResult, int, const char*> cases[] = {
+        // the file (late: filled at the third pause), target, spool size: result, pauses, the message
+        {"missing", filePort, 0, NotChecked, 0, ""}, {"missing", pdf, 1000, NotChecked, 0, ""},
+        {"missing", laser, 1000, NotChecked, 0, ""},
+        {"missing", filePort, 1000, Missing, 0, "Verify Output File|I|The GDI Spool size appears to have been exceeded."},
+        {"empty", filePort, 1000, Empty, 119, "Bad Output File Notice|?|"}, // 120 tries, 500 ms apart
+        {"late", filePort, 1000, Verified, 3, ""}};
+    for (const auto& [name, target, gdi, result, pauses, message] : cases) {
+        SCOPED_TRACE(testing::Message() << name << " " << gdi << " " << int(target.Class()));
+        PrintBench b;
+        FakeClock clock;
+        const QString file = QString::fromLatin1(name) == "missing" ? b.fx.path("missing.prn") : b.fx.write("out.prn", "");
+        clock.onPause = [&, late = QString::fromLatin1(name) == "late"] {
+            if (late && clock.pauses == 3)
+                WriteFile(file, "%!PS");
+        };
+        QString suffix;
+        EXPECT_EQ(VerifyOutput(file, target, gdi, &b.messages, clock.Waits(), &suffix), result);
+        EXPECT_EQ(std::pair(clock.pauses, clock.now), std::pair(pauses, qint64(pauses) * 500));
+        EXPECT_EQ(suffix, result == Empty ? QStringLiteral(" (Fail at 120)") : QString());
+        QStringList shown;
+        for (const auto& s : b.box.shown)
+            shown << s.request.MessageKey + "|" + s.request.Icon + "|" + s.text;
+        EXPECT_EQ(shown.size(), *message ? 1 : 0);
+        EXPECT_EQ(shown.join("").left(qstrlen(message)), QString::fromLatin1(message));
     }
-
-    box.shown.clear();
-    ReportDefaultPrinterNotSelected(box, QStringLiteral("Office Laser"));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text,
-              QStringLiteral("The default printer Office Laser could not be selected.  The form image will be skipped."));
 }
 
-TEST(FormImageTest, TheOmittedOutputPage)
+TEST(FormImageTest, TheDefaultPrinterOrASkipAndTheOmittedOutputPage)
 {
+    // default printer setting, answer: printed there, messages shown
+    const std::tuple<const char*, std::optional<MsgResult>, bool, int> cases[] = {
+        {"Office Laser,winspool,Ne01:", std::nullopt, false, 1}, // nobody there: never print on paper unasked
+        {"Office Laser,winspool,Ne01:", MsgResult::Yes, true, 1},  {"quillon pdf", MsgResult::Yes, false, 2},
+        {"", MsgResult::Yes, false, 2}, {",winspool", MsgResult::Yes, false, 2}};
+    for (const auto& [defaultDevice, answer, printed, messages] : cases) {
+        ScriptedMessageBox box;
+        if (answer)
+            box.results = {*answer};
+        const FormImageRoute route = ChooseFormImageRoute(box, QStringLiteral("frmMain"), QString::fromLatin1(defaultDevice),
+                                                          QStringLiteral("Quillon PDF"));
+        EXPECT_EQ(std::pair(route.toDefaultPrinter, route.device), std::pair(printed, printed ? "Office Laser" : QString()));
+        const QStringList shown = Shown(box);
+        ASSERT_EQ(shown.size(), messages) << defaultDevice;
+        EXPECT_TRUE(shown[0].startsWith("Form Image Exceeds GDI Spool Size|The form image frmMain is estimated to exceed"));
+        EXPECT_TRUE(shown[0].endsWith("\r\nSend this form image to the default printer instead?"));
+        EXPECT_TRUE(messages == 1 || shown[1].startsWith("Form Image Skipped|")) << defaultDevice;
+    }
+    ScriptedMessageBox box;
+    ReportDefaultPrinterNotSelected(box, QStringLiteral("Office Laser"));
+    EXPECT_EQ(Shown(box), QStringList{"Form Image Skipped|The default printer Office Laser could not be selected.  The "
+                                      "form image will be skipped."});
+
+    // The omitted output page: the notice in red bold at the top of the print box (2016), the
+    // image's name under it.
     PrintBench b;
-    const PageGeometry& g = b.Compute();
+    b.Compute();
     b.frame.NormalTextColour = 4242;
     PrintOmittedOutputPage(b.frame, QStringLiteral("frmMain.frm"), false);
-    using Op = quillon::platform::RecordingPrintSurface::Op;
-    std::vector<Op> texts;
-    for (const Op& op : b.surface.ops) {
-        if (op.kind == Op::Kind::Text && !op.text.isEmpty())
-            texts.push_back(op);
-    }
-    ASSERT_GE(texts.size(), 4u);
-    EXPECT_EQ(texts[0].text, QStringLiteral("Omitted Output Notice"));
-    const double top = g.HeaderBandHeight + g.MarginTwips[kTop];
-    EXPECT_EQ(texts[1].text, QStringLiteral("A single page was omitted here - not sent to the printer"));
-    EXPECT_EQ(texts[1].color, quillon::platform::Rgb(255, 0, 0));
-    EXPECT_TRUE(texts[1].bold);
-    EXPECT_EQ(texts[1].x, g.MarginTwips[kLeft]);
-    EXPECT_EQ(texts[1].y, top + g.CharHeight);
-    EXPECT_EQ(texts[2].text, QStringLiteral("(frmMain.frm)"));
-    EXPECT_EQ(texts[2].x, g.MarginTwips[kLeft]);
-    EXPECT_EQ(texts[2].y, top + 2 * g.CharHeight);
-    EXPECT_TRUE(texts[2].bold);
-    const QStringList printed = b.surface.Texts();
-    EXPECT_TRUE(printed.contains(QStringLiteral("Page 1 of 1"))) << "no (est) on the notice";
+    QStringList texts;
+    for (const auto& op : b.Of(PrintBench::Op::Kind::Text))
+        texts << (op.text.isEmpty() ? QString() : QStringLiteral("%1,%2 %3 %4 %5").arg(op.x).arg(op.y).arg(op.color).arg(op.bold).arg(op.text));
+    texts.removeAll(QString());
+    const QString red = QString::number(quillon::platform::Rgb(255, 0, 0));
+    ASSERT_GE(texts.size(), 3);
+    EXPECT_TRUE(texts[0].endsWith(" Omitted Output Notice"));
+    EXPECT_EQ(texts.mid(1, 2), (QStringList{"720,2256 " + red + " 1 A single page was omitted here - not sent to the printer",
+                                            "720,2496 " + red + " 1 (frmMain.frm)"}));
+    EXPECT_TRUE(b.surface.Texts().contains(QStringLiteral("Page 1 of 1"))) << "no (est) on the notice";
     EXPECT_FALSE(b.surface.Bold());
     EXPECT_EQ(b.surface.PagesStarted(), 1);
-
     PrintBench duplex;
     duplex.setup.Duplex = true;
     duplex.Compute();
@@ -798,103 +459,110 @@ TEST(FormImageTest, TheOmittedOutputPage)
 // ---------------------------------------------------------------------------------------------
 // Combining
 
-TEST(CombineToolTest, ProgramFolderFirstThenTheSearchPath)
+TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
 {
     Fixture fx;
-    const QString program = fx.path("program");
-    const QString bin = fx.path("bin");
-    QDir().mkpath(program + QStringLiteral("/qpdf"));
-    QDir().mkpath(program + QStringLiteral("/qpdf Files/bin"));
+    const QString program = fx.path("program"), bin = fx.path("bin");
+    QDir().mkpath(program + "/qpdf");
+    QDir().mkpath(program + "/qpdf Files/bin");
     QDir().mkpath(bin);
     auto tool = [](const QString& path, bool executable) {
         WriteFile(path, "#!/bin/sh\n");
         QFile::setPermissions(path, executable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner : QFileDevice::ReadOwner);
     };
-    tool(bin + QStringLiteral("/qpdf"), true);
-    const QString path = QStringLiteral("relative:") + fx.path("empty") + QLatin1Char(':') + bin;
-    EXPECT_EQ(FindCombineTool(program, path), bin + QStringLiteral("/qpdf")) << "a folder named qpdf is not the tool";
-    tool(program + QStringLiteral("/qpdf/qpdf"), true);
-    EXPECT_EQ(FindCombineTool(program, path), program + QStringLiteral("/qpdf/qpdf"));
-    tool(program + QStringLiteral("/qpdf Files/bin/qpdf"), false);
-    EXPECT_EQ(FindCombineTool(program, path), program + QStringLiteral("/qpdf/qpdf")) << "not executable";
-    tool(program + QStringLiteral("/qpdf Files/bin/qpdf"), true);
-    EXPECT_EQ(FindCombineTool(program + QLatin1Char('/'), path), program + QStringLiteral("/qpdf Files/bin/qpdf"));
+    tool(bin + "/qpdf", true);
+    const QString path = "relative:" + fx.path("empty") + ":" + bin;
+    EXPECT_EQ(FindCombineTool(program, path), bin + "/qpdf") << "a folder named qpdf is not the tool";
+    tool(program + "/qpdf/qpdf", true);
+    EXPECT_EQ(FindCombineTool(program, path), program + "/qpdf/qpdf") << "the program folder first";
+    tool(program + "/qpdf Files/bin/qpdf", false);
+    EXPECT_EQ(FindCombineTool(program, path), program + "/qpdf/qpdf") << "not executable";
+    tool(program + "/qpdf Files/bin/qpdf", true);
+    EXPECT_EQ(FindCombineTool(program + "/", path), program + "/qpdf Files/bin/qpdf");
     EXPECT_EQ(FindCombineTool(QString(), QString()), QString()) << "no folder at all looks nowhere";
     EXPECT_EQ(FindCombineTool(fx.path("empty"), QString()), QString());
-}
 
-TEST(CombineToolTest, WarningsAreCreditedToTheRightPart)
-{
-    const QStringList parts{QStringLiteral("/o/Report"), QStringLiteral("/o/Report_QLNTemp1.pdf"),
-                            QStringLiteral("/o/Report_QLNTemp10.pdf")};
-    const ToolWarnings w = FindToolWarnings(QStringLiteral("WARNING: /o/Report_QLNTemp10.pdf: file is damaged\n"
-                                                           "qpdf: operation succeeded\n"
-                                                           "WARNING: /o/Report_QLNTemp1.pdf (offset 9): xref not found\n"
-                                                           "WARNING: something else\n"),
+    const QStringList parts{"/o/Report", "/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"};
+    const ToolWarnings w = FindToolWarnings("WARNING: /o/Report_QLNTemp10.pdf: file is damaged\nqpdf: operation succeeded\n"
+                                            "WARNING: /o/Report_QLNTemp1.pdf (offset 9): xref not found\nWARNING: something else\n",
                                             parts);
-    EXPECT_EQ(w.parts, (QStringList{QStringLiteral("/o/Report_QLNTemp1.pdf"), QStringLiteral("/o/Report_QLNTemp10.pdf")}));
+    EXPECT_EQ(w.parts, (QStringList{"/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"}));
     EXPECT_EQ(w.lines.size(), 3);
-    EXPECT_TRUE(FindToolWarnings(QStringLiteral("qpdf: done\n"), parts).lines.isEmpty());
+    EXPECT_TRUE(FindToolWarnings("qpdf: done\n", parts).lines.isEmpty());
     EXPECT_EQ(ElapsedText(0), QStringLiteral("00:00"));
     EXPECT_EQ(ElapsedText(187999), QStringLiteral("03:07"));
-    EXPECT_EQ(ShellQuoted(QStringLiteral("it's $x")), QStringLiteral("'it'\\''s $x'"));
+    EXPECT_EQ(ShellQuoted("it's $x"), QStringLiteral("'it'\\''s $x'"));
 }
+
+// A launcher that runs nothing: the tool cannot start (id 0) or is gone at once.
+struct FakeLauncher : quillon::platform::IProcessLauncher {
+    qint64 startId = 0;
+    int starts = 0;
+    qint64 Start(const QString&, const QStringList&, QString* error) override
+    {
+        ++starts;
+        if (!startId && error)
+            *error = QStringLiteral("no shell");
+        return startId;
+    }
+    bool IsRunning(qint64) override { return false; }
+    void Stop(qint64) override {}
+    void Release(qint64) override {}
+};
 
 // A split-mode run's files in a private folder: the user's file and its temporary parts,
 // each a real PDF of the given page count.
-class CombineTest : public ::testing::Test {
+class CombineTest : public ::testing::Test, public quillon::platform::IStatusSink {
 protected:
     Fixture fx;
-    DiagLog log{fx.path("diag.txt")};
+    quillon::model::DiagLog log{fx.path("diag.txt")};
     ScriptedMessageBox box;
-    RecordingStatus status;
+    QStringList statuses;
     quillon::platform::ProcessLauncher launcher;
-    QString out;
-    QString emptyFolder;
-    QString user;
+    FakeLauncher fake;
+    FakeClock clock;
+    QString out, tools = fx.path("program"), user;
     TemporaryPartList list;
 
     void SetUp() override
     {
-        if (RealQpdf().isEmpty())
+        if (kQpdf.isEmpty())
             GTEST_SKIP() << "qpdf is not installed";
-        out = fx.path("out");
-        emptyFolder = fx.path("program");
-        QDir().mkpath(out);
-        QDir().mkpath(emptyFolder);
     }
+    void ShowStatus(const QString& text) override { statuses << text; }
 
     // pages[i] pages in file i; damaged: the index of a part written with a bad xref pointer.
-    void MakeRun(const QString& userName, const std::vector<int>& pages, int damaged = -1)
+    void MakeRun(const QString& userName, const std::vector<int>& pages, int damaged = -1, const QString& folder = "out")
     {
-        user = out + QLatin1Char('/') + userName;
+        out = fx.path(folder);
+        QDir().mkpath(out);
+        QDir().mkpath(tools);
+        QFile::remove(tools + "/qpdf");
+        box.shown.clear();
+        user = out + "/" + userName;
         list.Begin(user);
         WriteFile(user, MinimalPdf(pages[0], damaged == 0));
-        for (size_t i = 1; i < pages.size(); ++i) {
-            const QString part = list.StartNext();
-            ASSERT_FALSE(part.isEmpty());
-            WriteFile(part, MinimalPdf(pages[i], damaged == int(i)));
-        }
+        for (size_t i = 1; i < pages.size(); ++i)
+            WriteFile(list.StartNext(), MinimalPdf(pages[i], damaged == int(i)));
     }
-
-    PartCombiner Combiner(const QString& programFolder, const QString& path)
+    // A stand-in for qpdf in the program folder, running the given shell lines ("%Q": the real
+    // qpdf with the arguments given, "%1": the second file of the run).
+    QString FakeTool(QString body)
     {
-        PartCombiner combiner(launcher, &box, &status, &log);
-        combiner.programFolder = programFolder;
-        combiner.searchPath = path;
-        return combiner;
+        WriteFile(tools + "/qpdf", "#!/bin/sh\n" + body.replace("%Q", ShellQuoted(kQpdf) + " \"$@\"").replace("%1", list.Files()[1]).toUtf8());
+        QFile::setPermissions(tools + "/qpdf", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return tools + "/qpdf";
     }
-    QString RealQpdfFolder() const { return QFileInfo(RealQpdf()).absolutePath(); }
-
-    // A stand-in for qpdf in the program folder, running the given shell lines.
-    QString FakeTool(const QString& body)
+    // The real launcher unless the fake is asked for; qpdf on the search path unless pathless.
+    CombineResult Combine(bool pathless = false, bool useFake = false, bool fakeClock = false)
     {
-        const QString tool = emptyFolder + QStringLiteral("/qpdf");
-        WriteFile(tool, ("#!/bin/sh\n" + body + "\n").toUtf8());
-        QFile::setPermissions(tool, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        return tool;
+        PartCombiner combiner(useFake ? static_cast<quillon::platform::IProcessLauncher&>(fake) : launcher, &box, this, &log);
+        combiner.programFolder = tools;
+        combiner.searchPath = pathless ? QString() : QFileInfo(kQpdf).absolutePath();
+        if (fakeClock)
+            combiner.waits = clock.Waits();
+        return combiner.Combine(list.Files(), user);
     }
-
     std::map<QString, QByteArray> Snapshot() const
     {
         std::map<QString, QByteArray> files;
@@ -902,241 +570,157 @@ protected:
             files[file] = ReadBytes(file);
         return files;
     }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (const QString& file : list.Files())
+            names << QFileInfo(file).fileName();
+        return names;
+    }
 };
 
-TEST_F(CombineTest, ThreePartsBecomeTheUsersFileAndThePartsAreGone)
+TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
 {
     // Blanks, quotes, "%", "(", "$" and "!" must reach qpdf unchanged through the script.
-    MakeRun(QStringLiteral("Report (final) 100% 'a' $HOME!.PDF"), {1, 2, 3});
-    const QStringList files = list.Files();
-    PartCombiner combiner = Combiner(emptyFolder, RealQpdfFolder());
-    const CombineResult result = combiner.Combine(files, user);
-
+    MakeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
+    CombineResult result = Combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(PageCount(user), 6);
-    EXPECT_EQ(FilesIn(out), QStringList{QFileInfo(user).fileName()}) << "no part, merged or work file is left";
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user).fileName()})
+        << "no part, merged or work file is left";
     EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(status.texts.last(), QStringLiteral("3 output part files were combined into:\r\n") + user);
-    EXPECT_TRUE(status.texts.contains(QStringLiteral("Checked output file 3 of 3")));
-    EXPECT_EQ(result.text, status.texts.last());
-}
+    EXPECT_EQ(statuses.last(), "3 output part files were combined into:\r\n" + user);
+    EXPECT_TRUE(statuses.contains("Checked output file 3 of 3"));
+    EXPECT_EQ(result.text, statuses.last());
 
-TEST_F(CombineTest, TheArgumentsFileListsEveryPartThenTheMergedName)
-{
-    MakeRun(QStringLiteral("Listing.PDF"), {1, 1, 1});
+    // The arguments file lists every part, then the merged name; the program folder comes first.
+    MakeRun("Listing.PDF", {1, 1, 1}, -1, "args");
     const QString seen = fx.path("seen-args.txt");
-    const QString tool = FakeTool(QStringLiteral("cp \"${1#@}\" ") + ShellQuoted(seen) + QStringLiteral("\nexec ")
-                                  + ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\""));
-    PartCombiner combiner = Combiner(emptyFolder, RealQpdfFolder());
-    const CombineResult result = combiner.Combine(list.Files(), user);
+    const QString tool = FakeTool("cp \"${1#@}\" " + ShellQuoted(seen) + "\nexec %Q");
+    result = Combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(result.tool, tool) << "the program folder comes before the search path";
-    const QStringList expected{QStringLiteral("--empty"), QStringLiteral("--pages"), user,
-                               out + QStringLiteral("/Listing_QLNTemp1.pdf"), out + QStringLiteral("/Listing_QLNTemp2.pdf"),
-                               QStringLiteral("--"), out + QStringLiteral("/Listing_QLNMerged.pdf"), QString()};
-    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split(QLatin1Char('\n')), expected);
+    EXPECT_EQ(result.tool, tool);
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", user, out + "/Listing_QLNTemp1.pdf",
+                                                                          out + "/Listing_QLNTemp2.pdf", "--",
+                                                                          out + "/Listing_QLNMerged.pdf", ""}));
     EXPECT_EQ(PageCount(user), 3);
-    EXPECT_EQ(FilesIn(out), QStringList{QStringLiteral("Listing.PDF")});
-}
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Listing.PDF"});
 
-TEST_F(CombineTest, AMergedFileLeftByAnotherRunIsNeverOverwritten)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 2});
-    const QString old = out + QStringLiteral("/Report_QLNMerged.pdf");
-    WriteFile(old, "another run");
-    PartCombiner combiner = Combiner(emptyFolder, RealQpdfFolder());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(PageCount(user), 3);
-    EXPECT_EQ(ReadBytes(old), QByteArray("another run"));
-    EXPECT_EQ(FilesIn(out), (QStringList{QStringLiteral("Report.pdf"), QStringLiteral("Report_QLNMerged.pdf")}));
-}
-
-TEST_F(CombineTest, ExitCodeThreeWithoutWarningsIsSuccess)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {2, 1});
-    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\" || exit 9\nexit 3"));
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    const CombineResult result = combiner.Combine(list.Files(), user);
+    // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
+    MakeRun("Report.pdf", {1, 2}, -1, "kept");
+    WriteFile(out + "/Report_QLNMerged.pdf", "another run");
+    FakeTool("%Q || exit 9\nexit 3");
+    result = Combine(true);
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
     EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(PageCount(user), 3);
-    EXPECT_EQ(FilesIn(out), QStringList{QStringLiteral("Report.pdf")});
-}
+    EXPECT_EQ(ReadBytes(out + "/Report_QLNMerged.pdf"), QByteArray("another run"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNMerged.pdf"}));
 
-TEST_F(CombineTest, ADamagedPartThatQpdfWarnsAboutFailsTheCombineAndKeepsEveryPart)
-{
-    MakeRun(QStringLiteral("Report.PDF"), {1, 3, 2}, 1);
-    const auto before = Snapshot();
-    PartCombiner combiner = Combiner(emptyFolder, RealQpdfFolder());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_TRUE(result.exitCode == 0 || result.exitCode == 3) << "qpdf repaired it and called it a success";
-    EXPECT_EQ(result.warnings.parts, QStringList{list.Files()[1]});
-    EXPECT_EQ(Snapshot(), before) << "every part, the user's file too, is untouched";
-    EXPECT_EQ(FilesIn(out).size(), 3) << "no merged or work file is left";
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("PDF Combine Failed"));
-    const QString& text = box.shown[0].text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("The output part files could not be combined automatically.")));
-    EXPECT_TRUE(text.contains(QStringLiteral("damage in:\r\n     ") + list.Files()[1] + kCrLf));
-    for (const QString& part : list.Files())
-        EXPECT_TRUE(text.contains(QStringLiteral("\r\n     ") + part)) << part.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("intact"))) << "a damaged part is not intact";
-}
-
-TEST_F(CombineTest, AWarningFailsTheCombineWhateverTheExitCode)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
-    const QString part = list.Files()[1];
-    const QString warning = QStringLiteral("WARNING: ") + part + QStringLiteral(": object 4 lost");
-    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\"\necho ") + ShellQuoted(warning) + QStringLiteral(" >&2\nexit 3"));
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.warnings.parts, QStringList{part});
-    EXPECT_EQ(PageCount(user), 1) << "the user's file is still the first part";
-    EXPECT_TRUE(QFileInfo::exists(part));
-    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/Report_QLNMerged.pdf")));
-}
-
-TEST_F(CombineTest, AnErrorExitKeepsThePartsIntact)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
-    FakeTool(QStringLiteral("echo 'qpdf: out of luck' >&2\nexit 2"));
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.exitCode, 2);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("The combining tool ended with exit code 2.")));
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("Your output is complete and intact in 2 separate files:")));
-    EXPECT_TRUE(box.shown[0].text.endsWith(QStringLiteral("The files are continuous and can be combined manually.")));
-    EXPECT_EQ(FilesIn(out).size(), 2);
-    EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains(QStringLiteral("out of luck")));
-}
-
-TEST_F(CombineTest, AWarningThatNamesNoPartIsQuotedInTheMessage)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
-    FakeTool(ShellQuoted(RealQpdf()) + QStringLiteral(" \"$@\"\necho 'WARNING: page tree repaired' >&2"));
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.warnings.parts.isEmpty());
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("The combining tool warned:\r\n     WARNING: page tree repaired\r\n")));
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("Your output remains in 2 separate files:")));
-    EXPECT_EQ(FilesIn(out).size(), 2);
-}
-
-TEST_F(CombineTest, QpdfNotFoundNamesEveryPartAndKeepsThem)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 2, 1});
-    const auto before = Snapshot();
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::ToolNotFound);
-    EXPECT_EQ(Snapshot(), before);
-    EXPECT_EQ(FilesIn(out).size(), 3);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("PDF Combine Tool Not Found"));
-    QString names;
-    for (const QString& part : list.Files())
-        names += QStringLiteral("\r\n     ") + part;
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("Your output is complete but remains in 3 separate files:") + names
-                                           + kCrLf));
-}
-
-TEST_F(CombineTest, AMissingPartIsWaitedForThenNamedAndNothingRuns)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1, 1});
-    QFile::remove(list.Files()[1]);
-    FakeLauncher fake;
-    FakeClock clock;
-    PartCombiner combiner(fake, &box, &status, &log);
-    combiner.programFolder = emptyFolder;
-    combiner.searchPath = RealQpdfFolder();
-    combiner.waits = clock.Waits();
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.missingParts, QStringList{list.Files()[1]});
-    EXPECT_EQ(fake.starts, 0);
-    EXPECT_EQ(clock.pauses, 119);
-    EXPECT_EQ(clock.now, 119 * 250);
-    EXPECT_TRUE(status.texts.contains(
-        QStringLiteral("Waiting for output file 2 of 3 to be released by the printer driver - elapsed 00:29")));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("These files are missing or empty:\r\n     ") + list.Files()[1]));
-    EXPECT_FALSE(box.shown[0].text.contains(QStringLiteral("intact")));
-    EXPECT_EQ(FilesIn(out).size(), 2);
-}
-
-TEST_F(CombineTest, AToolThatCannotStartOrEndsWithoutAStatusIsAFailure)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
-    FakeLauncher fake;
-    PartCombiner combiner(fake, &box, &status, &log);
-    combiner.programFolder = emptyFolder;
-    combiner.searchPath = RealQpdfFolder();
-    CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("The combining tool could not be started: no shell")));
-    EXPECT_EQ(FilesIn(out).size(), 2) << "work files and the merged file are removed";
-
-    fake.startId = 7; // started, and gone at once without writing its exit code
-    box.shown.clear();
-    result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.exitCode, -1);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("ended without reporting an exit status")));
-    EXPECT_EQ(FilesIn(out).size(), 2);
-}
-
-TEST_F(CombineTest, AStalledToolIsAbandonedAfterAMinuteWithoutGrowth)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {1, 1});
-    FakeTool(QStringLiteral("exec sleep 300"));
-    FakeClock clock;
-    const QString merged = out + QStringLiteral("/Report_QLNMerged.pdf");
-    // The merged file grows for the first 20 simulated seconds, which holds the stall timer off.
-    clock.onPause = [&] {
-        if (clock.pauses % 50 == 0 && clock.now <= 20000) {
-            QFile file(merged);
-            if (file.open(QIODevice::Append))
-                file.write("x");
-        }
-    };
-    PartCombiner combiner = Combiner(emptyFolder, QString());
-    combiner.waits = clock.Waits();
-    const CombineResult result = combiner.Combine(list.Files(), user);
-    EXPECT_EQ(result.outcome, CombineOutcome::Abandoned);
-    EXPECT_GE(clock.now, 20000 + 60000);
-    EXPECT_LT(clock.now, 20000 + 60000 + 5000);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains(
-        QStringLiteral("The combining tool stopped making progress for 1 minute and was abandoned.")));
-    EXPECT_TRUE(box.shown[0].text.contains(QStringLiteral("Your output is complete and intact in 2 separate files:")));
-    EXPECT_TRUE(status.texts.contains(QStringLiteral("Combining Temporary Output Files - elapsed 01:00")));
-    EXPECT_EQ(FilesIn(out), (QStringList{QStringLiteral("Report.pdf"), QStringLiteral("Report_QLNTemp1.pdf")}));
-    EXPECT_EQ(PageCount(user), 1);
-}
-
-TEST_F(CombineTest, OneFileHasNothingToCombine)
-{
-    MakeRun(QStringLiteral("Report.pdf"), {2});
-    PartCombiner combiner = Combiner(emptyFolder, RealQpdfFolder());
-    const CombineResult result = combiner.Combine(list.Files(), user);
+    MakeRun("Report.pdf", {2}, -1, "one"); // one file has nothing to combine
+    result = Combine();
     EXPECT_EQ(result.outcome, CombineOutcome::NothingToCombine);
     EXPECT_FALSE(result.Succeeded());
     EXPECT_TRUE(box.shown.empty());
     EXPECT_EQ(PageCount(user), 2);
+}
+
+TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
+{
+    const QString intact = "Your output is complete and intact in 2 separate files:";
+    struct Failure {
+        std::vector<int> pages;
+        int damaged;
+        const char* tool; // a stand-in's shell lines; nullptr: the real qpdf on the path; "": no qpdf at all
+        CombineOutcome outcome;
+        std::pair<int, int> exitCodes;
+        QStringList warned, says; // warned: "%1", the second file; says: in "title|text"; "%N": every file named
+    };
+    const Failure failures[] = {
+        // qpdf repairs a damaged part and calls it a success
+        {{1, 3, 2}, 1, nullptr, CombineOutcome::Failed, {0, 3}, {"%1"},
+         {"PDF Combine Failed|The output part files could not be combined automatically.", "damage in:\r\n     %1\r\n",
+          "remains in 3 separate files:%N"}},
+        {{1, 1}, -1, "%Q\necho 'WARNING: %1: object 4 lost' >&2\nexit 3", CombineOutcome::Failed, {3, 3}, {"%1"},
+         {"damage in:\r\n     %1\r\n"}}, // a warning whatever the exit code
+        {{1, 1}, -1, "%Q\necho 'WARNING: page tree repaired' >&2", CombineOutcome::Failed, {0, 0}, {},
+         {"The combining tool warned:\r\n     WARNING: page tree repaired\r\n", "Your output remains in 2 separate files:%N"}},
+        {{1, 1}, -1, "echo 'qpdf: out of luck' >&2\nexit 2", CombineOutcome::Failed, {2, 2}, {},
+         {"The combining tool ended with exit code 2.", intact + "%N", "The files are continuous and can be combined manually."}},
+        {{1, 2, 1}, -1, "", CombineOutcome::ToolNotFound, {-1, -1}, {},
+         {"PDF Combine Tool Not Found|", "Your output is complete but remains in 3 separate files:%N\r\n"}}};
+    int n = 0;
+    for (const Failure& f : failures) {
+        SCOPED_TRACE(f.tool ? f.tool : "damaged");
+        MakeRun("Report.PDF", f.pages, f.damaged, QString::number(++n));
+        if (f.tool && *f.tool)
+            FakeTool(f.tool);
+        const auto before = Snapshot();
+        const CombineResult result = Combine(f.tool != nullptr);
+        EXPECT_EQ(result.outcome, f.outcome);
+        EXPECT_TRUE(result.exitCode == f.exitCodes.first || result.exitCode == f.exitCodes.second) << result.exitCode;
+        EXPECT_EQ(result.warnings.parts, QStringList(f.warned).replaceInStrings("%1", list.Files()[1]));
+        EXPECT_EQ(Snapshot(), before) << "every part, the user's file too, is untouched";
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), Names()) << "no merged or work file is left";
+        ASSERT_EQ(box.shown.size(), 1u);
+        const QString shown = Shown(box)[0];
+        for (const QString& text : f.says)
+            EXPECT_TRUE(shown.contains(QString(text).replace("%1", list.Files()[1]).replace("%N", "\r\n     " + list.Files().join("\r\n     "))))
+                << text.toStdString() << "\n" << shown.toStdString();
+        EXPECT_EQ(shown.contains("intact"), f.says.join("").contains(intact)) << "a damaged part is not intact";
+    }
+    EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains("out of luck"));
+}
+
+TEST_F(CombineTest, AMissingPartIsWaitedForThenNamedAndNothingRuns)
+{
+    MakeRun("Report.pdf", {1, 1, 1});
+    QFile::remove(list.Files()[1]);
+    const CombineResult result = Combine(false, true, true);
+    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
+    EXPECT_EQ(result.missingParts, QStringList{list.Files()[1]});
+    EXPECT_EQ(fake.starts, 0);
+    EXPECT_EQ(std::pair(clock.pauses, clock.now), std::pair(119, qint64(119 * 250)));
+    EXPECT_TRUE(statuses.contains("Waiting for output file 2 of 3 to be released by the printer driver - elapsed 00:29"));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains("These files are missing or empty:\r\n     " + list.Files()[1]));
+    EXPECT_FALSE(box.shown[0].text.contains("intact"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(CombineTest, AToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
+{
+    MakeRun("Report.pdf", {1, 1});
+    for (const auto& [id, reason] : {std::pair{0, "The combining tool could not be started: no shell"},
+                                     {7, "The combining tool ended without reporting an exit status."}}) {
+        fake.startId = id;
+        box.shown.clear();
+        const CombineResult result = Combine(false, true);
+        EXPECT_EQ(std::pair(result.outcome, result.exitCode), std::pair(CombineOutcome::Failed, -1));
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_TRUE(box.shown[0].text.contains(QString::fromLatin1(reason))) << box.shown[0].text.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files), Names()) << "work files and the merged file are removed";
+    }
+
+    // The merged file grows for the first 20 simulated seconds, which holds the stall timer off.
+    MakeRun("Report.pdf", {1, 1}, -1, "stalled");
+    FakeTool("exec sleep 300");
+    clock.onPause = [&] {
+        QFile file(out + "/Report_QLNMerged.pdf");
+        if (clock.pauses % 50 == 0 && clock.now <= 20000 && file.open(QIODevice::Append))
+            file.write("x");
+    };
+    const CombineResult result = Combine(true, false, true);
+    EXPECT_EQ(result.outcome, CombineOutcome::Abandoned);
+    EXPECT_GE(clock.now, 20000 + 60000);
+    EXPECT_LT(clock.now, 20000 + 60000 + 5000);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains("The combining tool stopped making progress for 1 minute and was abandoned."));
+    EXPECT_TRUE(box.shown[0].text.contains("Your output is complete and intact in 2 separate files:"));
+    EXPECT_TRUE(statuses.contains("Combining Temporary Output Files - elapsed 01:00"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp1.pdf"}));
+    EXPECT_EQ(PageCount(user), 1);
 }
 
 } // namespace

@@ -13,7 +13,6 @@ namespace {
 void PrintPages(PrintBench& b, int pages)
 {
     b.frame.HeaderTitle = QStringLiteral("modMain.bas|Public Sub Main");
-    b.frame.PageNumber = 0;
     b.frame.StartPage();
     for (int p = 2; p <= pages; ++p) {
         b.frame.PrintFooter();
@@ -22,6 +21,16 @@ void PrintPages(PrintBench& b, int pages)
     b.frame.EndRoutine();
 }
 
+const Op* FindText(const PrintBench& b, const QString& text)
+{
+    for (const Op& op : b.surface.ops) {
+        if (op.kind == Op::Kind::Text && op.text == text)
+            return &op;
+    }
+    return nullptr;
+}
+
+// Letter with the default margins: the print box is 10080 × 11520 twips from (720, 2016).
 TEST(PageFrameTest, TitleContinuesOnLaterPagesAndTheFooterHasEveryText)
 {
     PrintBench b;
@@ -30,125 +39,102 @@ TEST(PageFrameTest, TitleContinuesOnLaterPagesAndTheFooterHasEveryText)
     b.frame.EstimateFlag = true;
     PrintPages(b, 2);
     const QStringList page1 = b.surface.TextsOnPage(1).mid(1); // after the line advance measured by the geometry
-    const QStringList page2 = b.surface.TextsOnPage(2);
     EXPECT_EQ(page1.first(), QStringLiteral("modMain.bas|Public Sub Main"));
-    EXPECT_EQ(page2.first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
-    for (const QString& text : {QStringLiteral("3/7/26 2:05 pm"), QStringLiteral("Page 1 of 2 (est)"),
-                                QStringLiteral("Version " QUILLON_VERSION), QStringLiteral("Printed with Quillon (c) 2026 Tandrel")})
-        EXPECT_TRUE(page1.contains(text)) << qPrintable(text);
-    EXPECT_TRUE(page2.contains(QStringLiteral("Page 2 of 2 (est)")));
+    EXPECT_EQ(b.surface.TextsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
+    for (const char* text : {"3/7/26 2:05 pm", "Page 1 of 2 (est)", "Version " QUILLON_VERSION, "Printed with Quillon (c) 2026 Tandrel"})
+        EXPECT_TRUE(page1.contains(QString::fromLatin1(text))) << text;
+    EXPECT_TRUE(b.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
     EXPECT_FALSE(b.frame.EstimateFlag) << "the end of the routine clears the estimate";
-    // The first page of the document asks the surface for no new page.
-    int newPages = 0;
-    for (const Op& op : b.surface.ops)
-        newPages += op.kind == Op::Kind::NewPage ? 1 : 0;
-    EXPECT_EQ(newPages, 1);
+    EXPECT_EQ(b.surface.PagesStarted(), 2) << "the first page of the document asks for no new page";
 
-    // Header centred above the print box, footer at its bottom.
-    const PageGeometry& g = b.printer.Geometry();
+    // The title, 12 points bold, is centred in the header band; the footer sits under the box.
     const Op& title = b.surface.ops[1];
     EXPECT_EQ(title.fontSize, 12);
     EXPECT_TRUE(title.bold);
-    EXPECT_DOUBLE_EQ(title.y, b.frame.Top - 2 * g.HeaderBandHeight / 3);
-    EXPECT_DOUBLE_EQ(title.x, 720 + (g.PrintableWidth - 27 * 12 * 12) / 2);
-    for (const Op& op : b.surface.ops) {
-        if (op.kind == Op::Kind::Text && op.text == QStringLiteral("3/7/26 2:05 pm")) {
-            EXPECT_EQ(op.y, b.frame.Top + g.PrintableHeight);
-            EXPECT_EQ(op.fontSize, 8);
-        }
-    }
+    EXPECT_EQ(title.x, 720 + (10080 - 27 * 144) / 2);
+    EXPECT_EQ(title.y, 2016 - 384);
+    const Op* date = FindText(b, QStringLiteral("3/7/26 2:05 pm"));
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(date->y, 2016 + 11520);
+    EXPECT_EQ(date->fontSize, 8);
 }
 
 TEST(PageFrameTest, DuplexAddsABlankBackPageAfterAnOddPage)
 {
-    PrintBench duplex;
-    duplex.setup.Duplex = true;
-    duplex.Compute();
-    PrintPages(duplex, 3);
-    EXPECT_EQ(duplex.surface.PagesStarted(), 4);
-    const QStringList last = duplex.surface.TextsOnPage(4);
-    ASSERT_TRUE(last.contains(QStringLiteral("(This Page Intentionally Left Blank)")));
-    EXPECT_TRUE(last.contains(QStringLiteral("Page 4 of ")));
-    for (const Op& op : duplex.surface.ops) {
-        if (op.kind == Op::Kind::Text && op.text == QStringLiteral("(This Page Intentionally Left Blank)")) {
-            const PageGeometry& g = duplex.printer.Geometry();
-            EXPECT_DOUBLE_EQ(op.x, duplex.frame.Left + (g.PrintableWidth - 36 * 120) / 2);
-            EXPECT_DOUBLE_EQ(op.y, duplex.frame.Top + (g.PrintableHeight - 240) / 2);
-        }
+    const std::tuple<bool, bool, int, int> cases[] = {
+        // duplex, abandoned, pages printed, pages started
+        {true, false, 3, 4}, {true, false, 2, 2}, {false, false, 3, 3}, {true, true, 3, 3}};
+    for (const auto& [duplex, abandoned, pages, started] : cases) {
+        PrintBench b;
+        b.setup.Duplex = duplex;
+        b.Compute();
+        b.run.abort = abandoned;
+        PrintPages(b, pages);
+        EXPECT_EQ(b.surface.PagesStarted(), started) << duplex << abandoned << pages;
     }
-
-    PrintBench simplex;
-    simplex.Compute();
-    PrintPages(simplex, 3);
-    EXPECT_EQ(simplex.surface.PagesStarted(), 3);
-
-    PrintBench aborted;
-    aborted.setup.Duplex = true;
-    aborted.Compute();
-    aborted.run.abort = true;
-    PrintPages(aborted, 3);
-    EXPECT_EQ(aborted.surface.PagesStarted(), 3) << "an abandoned run adds no blank page";
+    PrintBench b;
+    b.setup.Duplex = true;
+    b.Compute();
+    PrintPages(b, 1);
+    EXPECT_TRUE(b.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of ")));
+    const Op* blank = FindText(b, QStringLiteral("(This Page Intentionally Left Blank)"));
+    ASSERT_NE(blank, nullptr);
+    EXPECT_EQ(blank->page, 2);
+    EXPECT_EQ(blank->x, 720 + (10080 - 36 * 120) / 2);
+    EXPECT_EQ(blank->y, 2016 + (11520 - 240) / 2);
 }
 
 TEST(PageFrameTest, BinderOffsetOnTheFrontSidesOfDuplexSheetsOnly)
 {
-    PrintBench b;
-    b.setup.Duplex = true;
-    b.setup.BindingEdge = 1;
-    b.Compute();
-    std::vector<double> lefts;
-    b.frame.StartPage();
-    lefts.push_back(b.frame.Left);
-    for (int p = 2; p <= 4; ++p) {
-        b.frame.StartPage();
-        lefts.push_back(b.frame.Left);
+    const std::tuple<bool, int, std::vector<double>, double> cases[] = {
+        // duplex, binding edge, Left of pages 1 to 4, Top of page 1
+        {true, 1, {720 + 1080, 720, 720 + 1080, 720}, 2016},
+        {true, 2, {720, 720, 720, 720}, 2016 + 1080},
+        {false, 1, {720, 720, 720, 720}, 2016},
+    };
+    for (const auto& [duplex, edge, lefts, top] : cases) {
+        PrintBench b;
+        b.setup.Duplex = duplex;
+        b.setup.BindingEdge = edge;
+        b.Compute();
+        std::vector<double> seen;
+        double firstTop = 0;
+        for (int p = 1; p <= 4; ++p) {
+            b.frame.StartPage();
+            seen.push_back(b.frame.Left);
+            firstTop = p == 1 ? b.frame.Top : firstTop;
+        }
+        EXPECT_EQ(seen, lefts) << duplex << " edge " << edge;
+        EXPECT_EQ(firstTop, top) << duplex << " edge " << edge;
     }
-    EXPECT_EQ(lefts, (std::vector<double>{720 + 1080, 720, 720 + 1080, 720}));
-
-    PrintBench top;
-    top.setup.Duplex = true;
-    top.setup.BindingEdge = 2;
-    top.Compute();
-    top.frame.StartPage();
-    EXPECT_EQ(top.frame.Left, 720);
-    EXPECT_EQ(top.frame.Top, 576 + 1440 + 1080);
-
-    PrintBench simplex;
-    simplex.setup.BindingEdge = 1;
-    simplex.Compute();
-    simplex.frame.StartPage();
-    EXPECT_EQ(simplex.frame.Left, 720) << "no offset without duplex";
 }
 
 TEST(PageFrameTest, PageEstimates)
 {
-    PrintBench b;
-    b.setup.Margins[kTop] = 0;
-    b.setup.Margins[kBottom] = 0;
-    b.Compute();
-    ASSERT_DOUBLE_EQ(b.printer.Geometry().PrintableHeight, 60 * 240);
-    quillon::model::clsRoutineInfo routine;
-    routine.lStartLine = 1;
-    routine.lEndLine = 125;
-    EXPECT_EQ(b.frame.EstimatePages(routine), 3);
-    EXPECT_EQ(b.frame.TotalPagesText, QStringLiteral("3"));
-    EXPECT_TRUE(b.frame.EstimateFlag);
-    routine.lEndLine = 120;
-    EXPECT_EQ(b.frame.EstimatePages(routine), 2);
-    b.setup.Duplex = true;
-    routine.lEndLine = 125;
-    EXPECT_EQ(b.frame.EstimatePages(routine), 4);
-    routine.RoutineKind = QStringLiteral("Image");
-    EXPECT_EQ(b.frame.EstimatePages(routine, nullptr, 5), 6) << "the image's own count, then the duplex rule";
-
+    const std::tuple<bool, const char*, int, int, int> cases[] = {
+        // duplex, kind, lines, the image's own pages, estimate; 60 lines per page
+        {false, "Sub", 125, 0, 3}, {false, "Sub", 120, 0, 2}, {true, "Sub", 125, 0, 4}, {true, "Sub", 119, 0, 2},
+        {true, "Image", 125, 5, 6}, {false, "Image", 125, 5, 5}, {false, "Image", 125, 0, 3}};
+    for (const auto& [duplex, kind, lines, imagePages, pages] : cases) {
+        PrintBench b;
+        b.setup.Margins[kTop] = b.setup.Margins[kBottom] = 0;
+        b.setup.Duplex = duplex;
+        b.Compute();
+        quillon::model::clsRoutineInfo routine;
+        routine.RoutineKind = QString::fromLatin1(kind);
+        routine.lStartLine = 1;
+        routine.lEndLine = lines;
+        EXPECT_EQ(b.frame.EstimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
+        EXPECT_EQ(b.frame.TotalPagesText, QString::number(pages));
+        EXPECT_TRUE(b.frame.EstimateFlag);
+    }
     PrintBench tiny;
-    tiny.setup.Margins[kTop] = 5.0;
-    tiny.setup.Margins[kBottom] = 5.0;
+    tiny.setup.Margins[kTop] = tiny.setup.Margins[kBottom] = 5.0;
     tiny.Compute();
     quillon::model::clsRoutineInfo one;
     one.lStartLine = 1;
     one.lEndLine = 3;
-    tiny.frame.EstimatePages(one);
+    EXPECT_EQ(tiny.frame.EstimatePages(one), 3);
     EXPECT_EQ(tiny.frame.LinesPerPage, 1) << "less than one line of room counts as one";
 }
 

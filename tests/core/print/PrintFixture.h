@@ -13,6 +13,7 @@ namespace quillon::test {
 // A page set-up on the recording surface (10-point characters are 120 × 240 twips; Letter
 // printable area 11520 × 15120), with the frame, the line printer and scripted messages.
 struct PrintBench {
+    using Op = platform::RecordingPrintSurface::Op;
     platform::RecordingPrintSurface surface;
     print::PageSetup setup;
     print::modProjectPrinterCalls printer{surface, setup};
@@ -36,13 +37,13 @@ struct PrintBench {
         printer.ComputePageGeometry(true);
         return printer.Geometry();
     }
-    // The text operations of the surface, as "page|x|y|colour|text".
-    QStringList TextOps() const
+    // The recorded operations of one kind; texts optionally only those equal to `text`.
+    std::vector<Op> Of(Op::Kind kind, const QString& text = QString()) const
     {
-        QStringList out;
-        for (const auto& op : surface.ops) {
-            if (op.kind == platform::RecordingPrintSurface::Op::Kind::Text)
-                out << QStringLiteral("%1|%2|%3|%4|%5").arg(op.page).arg(op.x).arg(op.y).arg(op.color).arg(op.text);
+        std::vector<Op> out;
+        for (const Op& op : surface.ops) {
+            if (op.kind == kind && (text.isNull() || op.text == text))
+                out.push_back(op);
         }
         return out;
     }
