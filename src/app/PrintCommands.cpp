@@ -115,25 +115,11 @@ int TabWidthArgument(const Arguments& args, int fallback)
 }
 
 // Answers the long-line question as the command line says; everything else as in batch mode.
-class ListingMessageBox : public platform::IMessageBox {
-public:
-    explicit ListingMessageBox(int longLineButton) : longLineButton_(longLineButton) {}
-    platform::MsgResult ShowMessage(platform::MsgIcon icon, const QString& title, const QString& text,
-                                    platform::MsgButtons buttons) override
-    {
-        return batch_.ShowMessage(icon, title, text, buttons);
-    }
-    void ShowRequest(platform::MsgBoxRequest& request) override
-    {
-        batch_.ShowRequest(request);
-        if (request.MessageKey == print::kLongLineKey)
-            request.ClickedButton = longLineButton_;
-    }
-
-private:
-    platform::BatchMessageBox batch_;
-    int longLineButton_;
-};
+void GiveLongLineAnswer(platform::BatchMessageBox& box, int longLineButton)
+{
+    if (longLineButton >= 0)
+        box.givenAnswers.insert(print::kLongLineKey, longLineButton);
+}
 
 double NumberArgument(const Arguments& args, const char* name, double low, double high)
 {
@@ -391,7 +377,8 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
     if (!output.error.isEmpty())
         return CannotWrite(err, output.path, output.error);
-    ListingMessageBox fixedAnswers(longLineButton);
+    platform::BatchMessageBox fixedAnswers;
+    GiveLongLineAnswer(fixedAnswers, longLineButton);
     config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
     print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
                                batch, &DiagLog::Default());
@@ -560,7 +547,8 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     printer.ComputePageGeometry(true);
     print::PageFrame frame(printer, run);
     frame.NormalTextColour = quint32(session.options.Color(0));
-    ListingMessageBox fixedAnswers(longLineButton);
+    platform::BatchMessageBox fixedAnswers;
+    GiveLongLineAnswer(fixedAnswers, longLineButton);
     config::modZRK_MsgBox ownMessages(session.ini, fixedAnswers);
     print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
     for (int i = 0; i < 10; ++i)

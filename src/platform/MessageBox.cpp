@@ -67,7 +67,10 @@ MsgResult BatchMessageBox::ShowMessage(MsgIcon, const QString& title, const QStr
 
 void BatchMessageBox::ShowRequest(MsgBoxRequest& request)
 {
-    request.ClickedButton = BatchButtonFor(request);
+    const int given = givenAnswers.value(request.MessageKey, -1);
+    request.ClickedButton = given >= 0 && size_t(given) < request.Buttons.size() && !request.Buttons[size_t(given)].isEmpty()
+        ? given
+        : BatchButtonFor(request);
     request.SuppressChoice = 0; // a script never hides a message for the user
     request.InputText = request.InputText.trimmed();
     const QString caption = request.Buttons[size_t(request.ClickedButton)];

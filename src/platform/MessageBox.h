@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -70,6 +71,8 @@ public:
     // Where the messages go (standard error unless replaced). A message met again is written
     // as one line: its title, "(again)", the last line of its own text and the answer.
     std::function<void(const QString&)> write;
+    // Answers given beforehand (on the command line), by message key: the button's index.
+    QHash<QString, int> givenAnswers;
 
 private:
     void Write(const QString& key, const QString& title, const QString& text, const QString& answer);
