@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <csignal>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace quillon::test {
 
 Fixture::Fixture() = default;
@@ -34,6 +40,48 @@ QString Fixture::writeLines(const QString& relative, const QStringList& lines, c
         bytes += eol;
     }
     return write(relative, bytes);
+}
+
+ObeyFilePermissions::ObeyFilePermissions()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return;
+    saved_[0] = data[0].effective;
+    saved_[1] = data[1].effective;
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    changed_ = ::syscall(SYS_capset, &header, data) == 0;
+}
+
+ObeyFilePermissions::~ObeyFilePermissions()
+{
+    if (!changed_)
+        return;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    ::syscall(SYS_capget, &header, data);
+    data[0].effective = saved_[0];
+    data[1].effective = saved_[1];
+    ::syscall(SYS_capset, &header, data);
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    saved_ = (long long)limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(saved_);
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 QByteArray ReadBytes(const QString& path)

@@ -28,6 +28,33 @@ private:
     QTemporaryDir dir_;
 };
 
+// For the life of this object the calling thread obeys file permissions even when it runs as
+// root (the tests do in CI): "permission denied" paths are then tested there too.
+class ObeyFilePermissions {
+public:
+    ObeyFilePermissions();
+    ~ObeyFilePermissions();
+    ObeyFilePermissions(const ObeyFilePermissions&) = delete;
+    ObeyFilePermissions& operator=(const ObeyFilePermissions&) = delete;
+
+private:
+    unsigned saved_[2] = {};
+    bool changed_ = false;
+};
+
+// While this lives, writing a file past `bytes` fails (and SIGXFSZ is ignored), for root too:
+// the way to make a write fail on the very file a test then checks.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    long long saved_ = -1;
+};
+
 QByteArray ReadBytes(const QString& path);
 QByteArray Cp1252(const QString& text);
 

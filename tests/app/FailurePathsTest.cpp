@@ -1,0 +1,353 @@
+// The command line where a user's files or a script's trust are at stake: unusable options
+// files, outputs that cannot be written, interrupted and failed combining, hostile inputs.
+#include "support/CliRun.h"
+#include "support/TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quillon::test;
+
+namespace {
+
+const QString kInventory = QStringLiteral(QUILLON_EXAMPLES "/inventory/Inventory.vbp");
+
+// Each test has application-data and temporary folders of its own.
+class FailurePaths : public ::testing::Test {
+protected:
+    Fixture fx;
+    QByteArray savedAppData = qgetenv("APPDATA");
+    void SetUp() override { UseAppData(fx.path("appdata")); }
+    void TearDown() override { qputenv("APPDATA", savedAppData); }
+    void UseAppData(const QString& folder) { qputenv("APPDATA", QFile::encodeName(folder)); }
+
+    QString WriteProject(const QString& folder)
+    {
+        fx.writeLines(folder + "/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    x = 1", "End Sub"});
+        return fx.writeLines(folder + "/App.vbp", {"Module=modA; modA.bas"});
+    }
+
+    QProcessEnvironment Environment(const QString& extraPath = QString()) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("APPDATA", fx.path("appdata"));
+        env.insert("TEMP", fx.path("temp"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!extraPath.isEmpty())
+            env.insert("PATH", extraPath + ":" + env.value("PATH"));
+        QDir().mkpath(fx.path("temp"));
+        return env;
+    }
+
+    // A stand-in for qpdf, found on the search path before the real one.
+    QString FakeCombineTool(const QByteArray& body)
+    {
+        const QString tool = fx.write("tools/qpdf", "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(tool, QFile::permissions(tool) | QFileDevice::ExeOwner);
+        return fx.path("tools");
+    }
+};
+
+bool Ended(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+TEST_F(FailurePaths, AnUnusableOptionsFileStopsTheCommandsThatNeedItAndNamesIt)
+{
+    const QString vbp = WriteProject("P");
+    struct Case {
+        const char* name;
+        std::function<QString(const QString&)> spoil; // makes the folder unusable, returns the reason
+    };
+    const std::vector<Case> cases = {
+        {"folder", [&](const QString& appData) {
+             QDir().mkpath(appData + "/Quillon/QLN.spi");
+             return QStringLiteral("it is a folder");
+         }},
+        {"fifo", [&](const QString& appData) {
+             QDir().mkpath(appData + "/Quillon");
+             ::mkfifo(QFile::encodeName(appData + "/Quillon/QLN.spi").constData(), 0600);
+             return QStringLiteral("not a regular file");
+         }},
+        {"no folder", [&](const QString& appData) {
+             fx.write(QDir(fx.path()).relativeFilePath(appData), "a file where the folder should be");
+             return "cannot create the folder " + appData + "/Quillon";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString appData = fx.path(QStringLiteral("appdata-") + c.name);
+        const QString reason = c.spoil(appData);
+        UseAppData(appData);
+        const QString path = appData + "/Quillon/QLN.spi";
+        for (const QStringList& args : {QStringList{"options"}, QStringList{"options", "set", "Output", "Duplex", "True"},
+                                        QStringList{"messages"}, QStringList{"spool", "estimate"},
+                                        QStringList{"toc", vbp, "--text"}, QStringList{"print", vbp, "-o", fx.path("o.pdf")}}) {
+            const CliRun run = Cli(args);
+            EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
+            EXPECT_EQ(run.err, "quillon: cannot use the options file \"" + path + "\": " + reason + "\n");
+            EXPECT_TRUE(run.out.isEmpty());
+        }
+        EXPECT_FALSE(QFileInfo::exists(fx.path("o.pdf")));
+        // A dump needs no stored option: it goes on with the defaults.
+        const CliRun dump = Cli({"files", vbp});
+        EXPECT_EQ(dump.code, 0);
+        EXPECT_TRUE(dump.err.startsWith("quillon: note: cannot use the options file \"" + path + "\": " + reason
+                                        + "; the defaults apply\n"));
+    }
+}
+
+TEST_F(FailurePaths, AnOptionThatCannotBeStoredIsAFailureAndTheFileStaysWhole)
+{
+    ASSERT_EQ(Cli({"options"}).code, 0);
+    const QString path = fx.path("appdata/Quillon/QLN.spi");
+    const QByteArray before = ReadBytes(path);
+    ASSERT_GT(before.size(), 200);
+    const QString cannot = "quillon: cannot write the options file \"" + path + "\": ";
+    FileSizeLimit small(100);
+    const CliRun set = Cli({"options", "set", "Output", "Duplex", "True"});
+    EXPECT_EQ(set.code, 1);
+    EXPECT_TRUE(set.err.endsWith(cannot + "the option was not changed\n")) << qPrintable(set.err);
+    const CliRun spool = Cli({"spool", "estimate"});
+    EXPECT_EQ(spool.code, 1);
+    EXPECT_TRUE(spool.err.endsWith(cannot + "the estimate was not stored\n")) << qPrintable(spool.err);
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
+{
+    const QString vbp = WriteProject("P");
+    const QString empty = fx.writeLines("E/Empty.vbp", {"Type=Exe"});
+    const QString missing = fx.path("missing/doc.pdf");
+    struct Case {
+        QStringList args;
+        QString error; // the last line on stderr
+    };
+    const std::vector<Case> cases = {
+        {{"print", vbp, "--files", "other.bas"}, "quillon: no procedures to print"},
+        {{"print", vbp, "--routines", "modA|Nope"}, "quillon: no procedures were added to the print queue"},
+        {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx.path("missing")
+                                            + "\" does not exist"},
+        {{"toc", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx.path("missing")
+                                          + "\" does not exist"},
+        {{"listing", fx.path("P/modA.bas"), "-o", "/proc/quillon.pdf"},
+         "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory"},
+        {{"toc", empty, "--text"}, "quillon: No TOC data found."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.args.join(' ')));
+        const CliRun run = Cli(c.args);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.endsWith(c.error + "\n")) << qPrintable(run.err.right(300));
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(fx.path("missing")));
+}
+
+// Standard output that cannot take the dump: a full disk, a reader that went away.
+TEST_F(FailurePaths, AFailedWriteToStandardOutputIsAFailure)
+{
+    const QProcessEnvironment env = Environment();
+    QStringList envList = env.toStringList();
+    std::vector<QByteArray> envBytes;
+    for (const QString& entry : envList)
+        envBytes.push_back(entry.toLocal8Bit());
+    std::vector<char*> envp;
+    for (QByteArray& entry : envBytes)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"full disk", "No space left on device"}, Case{"closed pipe", "Broken pipe"}}) {
+        SCOPED_TRACE(c.name);
+        int output = -1;
+        if (std::string(c.name) == "full disk") {
+            output = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+        } else {
+            int ends[2];
+            ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+            ::close(ends[0]); // nobody will ever read
+            output = ends[1];
+        }
+        ASSERT_GE(output, 0);
+        const QByteArray errPath = QFile::encodeName(fx.path("stderr.txt"));
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, output, 1);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QByteArray program = QUILLON_BINARY;
+        QByteArray files = "files";
+        QByteArray project = QFile::encodeName(kInventory);
+        char* argv[] = {program.data(), files.data(), project.data(), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, program.constData(), &actions, nullptr, argv, envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(output);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_TRUE(ReadBytes(fx.path("stderr.txt"))
+                        .endsWith(QByteArray("quillon: cannot write to standard output: ") + c.reason + "\n"))
+            << ReadBytes(fx.path("stderr.txt")).constData();
+    }
+}
+
+// Interrupted while qpdf combines the parts: the parts, the work files, the reports in the
+// temporary folder and the tool itself are gone; the user's earlier document is untouched.
+TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
+{
+    const QString tools = FakeCombineTool("echo $$ > \"$QUILLON_TEST_READY.tmp\" && mv \"$QUILLON_TEST_READY.tmp\" "
+                                          "\"$QUILLON_TEST_READY\"\nexec sleep 600");
+    for (const auto& [signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        const QString out = fx.write(QStringLiteral("out%1/doc.pdf").arg(signal), "the earlier documentation");
+        const QString ready = fx.path(QStringLiteral("ready%1").arg(signal));
+        QProcessEnvironment env = Environment(tools);
+        env.insert("QUILLON_TEST_READY", ready);
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.start(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--deps", "--spool", "500", "-o", out});
+        ASSERT_TRUE(run.waitForStarted());
+        const QDeadlineTimer deadline(60000);
+        while (!QFileInfo::exists(ready) && run.state() == QProcess::Running && !deadline.hasExpired())
+            run.waitForFinished(20);
+        ASSERT_TRUE(QFileInfo::exists(ready)) << run.readAllStandardError().constData();
+        const pid_t tool = pid_t(ReadBytes(ready).trimmed().toInt());
+        ASSERT_GT(tool, 1);
+        ::kill(pid_t(run.processId()), signal);
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(run.exitCode(), code);
+        EXPECT_EQ(QDir(QFileInfo(out).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
+        EXPECT_EQ(ReadBytes(out), "the earlier documentation");
+        EXPECT_EQ(QDir(fx.path("temp")).entryList({"QLN_*"}, QDir::Files), QStringList());
+        const QDeadlineTimer ending(10000);
+        while (!Ended(tool) && !ending.hasExpired())
+            QThread::msleep(10);
+        EXPECT_TRUE(Ended(tool)) << "the combining tool was ended";
+        ::kill(tool, SIGKILL);
+    }
+}
+
+// qpdf fails, or says it succeeded without writing anything: the run fails, the parts stay as
+// the output and are named, and the user's earlier document is untouched.
+TEST_F(FailurePaths, AFailedCombineKeepsThePartsAndExitsOne)
+{
+    struct Case {
+        QByteArray tool;
+        QString reason;
+    };
+    for (const Case& c : {Case{"exit 2", "The combining tool ended with exit code 2."},
+                          Case{"exit 0", "The combined file is empty or not a PDF file."}}) {
+        SCOPED_TRACE(c.tool.constData());
+        const QString folder = fx.path("out-" + QString::fromLatin1(c.tool).replace(' ', '-'));
+        const QString out = fx.write(QDir(fx.path()).relativeFilePath(folder) + "/doc.pdf", "earlier");
+        const Process run = RunProgram(QStringLiteral(QUILLON_BINARY),
+                                       {"print", kInventory, "--deps", "--spool", "500", "-o", out},
+                                       Environment(FakeCombineTool(c.tool)));
+        EXPECT_EQ(run.code, 1);
+        const QString err = QString::fromUtf8(run.err);
+        EXPECT_TRUE(err.contains("PDF Combine Failed")) << qPrintable(err.right(500));
+        EXPECT_TRUE(err.contains(c.reason));
+        EXPECT_EQ(ReadBytes(out), "earlier");
+        const QStringList parts = QDir(folder).entryList({"doc_QLNTemp*.pdf"}, QDir::Files, QDir::Name);
+        ASSERT_GE(parts.size(), 2);
+        for (const QString& part : parts) {
+            EXPECT_TRUE(err.contains(folder + "/" + part)) << "named: " << qPrintable(part);
+            EXPECT_TRUE(ReadBytes(folder + "/" + part).startsWith("%PDF-"));
+        }
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), parts.size() + 1) << "no work file is left";
+    }
+}
+
+// FIFOs and devices named by a project or on the command line are refused at once.
+TEST_F(FailurePaths, FifosAndDevicesNeverBlockAReader)
+{
+    const QString vbp = WriteProject("P");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fx.path("P/pipe.bas")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", fx.path("P/zero.bas")));
+    fx.writeLines("P/App.vbp", {"Module=modA; modA.bas", "Module=Pipe; pipe.bas", "Module=Zero; zero.bas"});
+    const QString notes = "quillon: note: skipped \"Module=Pipe; pipe.bas\": \"" + fx.path("P/pipe.bas")
+        + "\" is not a regular file\nquillon: note: skipped \"Module=Zero; zero.bas\": \"" + fx.path("P/zero.bas")
+        + "\" is not a regular file\n";
+    for (const char* command : {"routines", "symbols", "calls"}) {
+        SCOPED_TRACE(command);
+        const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {command, vbp}, Environment(), 20000);
+        EXPECT_EQ(run.code, 0);
+        EXPECT_EQ(QString::fromUtf8(run.err), notes);
+        EXPECT_TRUE(run.out.contains("MODA") || run.out.contains("modA")) << run.out.constData();
+    }
+    for (const char* file : {"P/pipe.bas", "P/zero.bas"}) {
+        const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {"routines", fx.path(file)}, Environment(), 20000);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(QString::fromUtf8(run.err), "quillon: cannot read \"" + fx.path(file) + "\": not a regular file\n");
+    }
+}
+
+TEST_F(FailurePaths, UnreadableProjectsAndSourcesAreToldByName)
+{
+    const QString vbp = WriteProject("P");
+    fx.writeLines("P/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub B()", "End Sub"});
+    fx.writeLines("P/App.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas"});
+    QFile::setPermissions(fx.path("P/modB.bas"), QFileDevice::Permissions());
+    const QString locked = fx.writeLines("L/Locked.vbp", {"Module=modA; ..\\P\\modA.bas"});
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    ObeyFilePermissions asUser;
+    const CliRun source = Cli({"routines", vbp});
+    EXPECT_EQ(source.code, 0);
+    EXPECT_EQ(source.err, "quillon: note: cannot read \"" + fx.path("P/modB.bas") + "\": Permission denied\n");
+    EXPECT_TRUE(source.out.startsWith("modA.bas\tDeclarations"));
+    const CliRun project = Cli({"files", locked});
+    EXPECT_EQ(project.code, 1);
+    EXPECT_EQ(project.err, "quillon: cannot read \"" + locked + "\": Permission denied\n");
+}
+
+// Files saved with CR alone and names beyond ASCII, in the code page the project was written in.
+TEST_F(FailurePaths, CrOnlyFilesAndNonAsciiNames)
+{
+    fx.writeLines(QString::fromUtf8("P/Módulo.bas"), {"Attribute VB_Name = \"Modulo\"", "Sub Uno()", "End Sub"}, "\r");
+    fx.writeLines(QString::fromUtf8("P/Fórm.frm"),
+                  {"VERSION 5.00", "Begin VB.Form frmF", "   Caption = \"Año\"", "   ClientWidth = 3000",
+                   "   ClientHeight = 2000", "End", "Attribute VB_Name = \"frmF\"", "Private Sub Form_Load()",
+                   "End Sub"},
+                  "\r");
+    const QString vbp = fx.writeLines("P/Cr.vbp", {QString::fromUtf8("Form=Fórm.frm"), QString::fromUtf8("Module=Modulo; Módulo.bas")}, "\r");
+    CliRun run = Cli({"files", vbp});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QString::fromUtf8("FRM\tFórm.frm\t") + fx.path(QString::fromUtf8("P/Fórm.frm"))
+                           + QString::fromUtf8("\nBAS\tMódulo.bas\t") + fx.path(QString::fromUtf8("P/Módulo.bas")) + "\n");
+    run = Cli({"routines", vbp});
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Módulo.bas\tSub\tUno\t2\t2\t3\t"))) << qPrintable(run.out);
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Fórm.frm\tSub\tEvent Handler:Form_Load\t8\t8\t9\t"))) << qPrintable(run.out);
+    run = Cli({"layout", fx.path(QString::fromUtf8("P/Fórm.frm"))});
+    EXPECT_TRUE(run.out.startsWith(QString::fromUtf8("FORM\tfrmF\tAño\t3000\t2000\t"))) << qPrintable(run.out);
+
+    // A Cyrillic name in a project written in windows-1251.
+    fx.write(QString::fromUtf8("C/Модуль.bas"), "Attribute VB_Name = \"Mod\"\r\nSub A()\r\nEnd Sub\r\n");
+    const QString cyrillic = fx.write("C/C.vbp", "Module=Mod; \xCC\xEE\xE4\xF3\xEB\xFC.bas\r\n");
+    run = Cli({"files", cyrillic, "--codepage", "windows-1251"});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QString::fromUtf8("BAS\tМодуль.bas\t") + fx.path(QString::fromUtf8("C/Модуль.bas")) + "\n");
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "platform/InterruptCleanup.h"
+#include "platform/ReplacementFile.h"
+#include "support/TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quillon::platform;
+using quillon::test::Fixture;
+using quillon::test::ReadBytes;
+
+namespace {
+
+// A process that has ended (gone, or a zombie nobody has reaped yet).
+bool Ended(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+struct SignalCase {
+    int signal;
+    int exitCode;
+};
+
+class InterruptTest : public ::testing::TestWithParam<SignalCase> {};
+
+// In a child process: unfinished files and a helper's process group are tracked, one file is
+// finished (forgotten), then the signal arrives.
+TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSignal)
+{
+    Fixture fx;
+    const QString unfinished = fx.write("doc.pdf.part-abc", "half");
+    const QString finished = fx.write("doc.pdf", "whole");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InterruptCleanup::InstallHandlers();
+        const pid_t helper = ::fork();
+        if (helper == 0) {
+            ::setpgid(0, 0);
+            for (;;)
+                ::pause();
+        }
+        ::setpgid(helper, helper);
+        InterruptCleanup::TrackProcessGroup(helper);
+        InterruptCleanup::Track(unfinished);
+        InterruptCleanup::Track(finished);
+        InterruptCleanup::Forget(finished);
+        const bool ok = InterruptCleanup::IsTracked(unfinished) && !InterruptCleanup::IsTracked(finished);
+        if (::write(ready[1], &helper, sizeof helper) != sizeof helper || !ok)
+            ::_exit(99);
+        ::raise(GetParam().signal);
+        ::_exit(98);
+    }
+    ::close(ready[1]);
+    pid_t helper = 0;
+    ASSERT_EQ(::read(ready[0], &helper, sizeof helper), ssize_t(sizeof helper));
+    ::close(ready[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
+    EXPECT_FALSE(QFileInfo::exists(unfinished));
+    EXPECT_EQ(ReadBytes(finished), "whole");
+    const QDeadlineTimer deadline(10000);
+    while (!Ended(helper) && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_TRUE(Ended(helper)) << "the helper's process group was ended";
+    ::kill(helper, SIGKILL);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest,
+                         ::testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}));
+
+TEST(ReplacementFileTest, TheTargetIsTheOldFileUntilCommitThenTheWholeNewOne)
+{
+    Fixture fx;
+    const QString target = fx.write("out.pdf", "old");
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    {
+        ReplacementFile file;
+        ASSERT_TRUE(file.Begin(target));
+        EXPECT_TRUE(InterruptCleanup::IsTracked(file.WorkPath()));
+        EXPECT_EQ(QFileInfo(file.WorkPath()).absolutePath(), fx.path()) << "beside its target";
+        fx.write(QFileInfo(file.WorkPath()).fileName(), "new");
+        EXPECT_EQ(ReadBytes(target), "old");
+        const QString work = file.WorkPath();
+        ASSERT_TRUE(file.Commit());
+        EXPECT_FALSE(QFileInfo::exists(work));
+        EXPECT_FALSE(InterruptCleanup::IsTracked(work));
+    }
+    EXPECT_EQ(ReadBytes(target), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "the target's permissions are kept";
+
+    // Discarded explicitly or by going out of scope: the target stays, the work file goes.
+    QString work;
+    {
+        ReplacementFile file;
+        ASSERT_TRUE(file.Begin(target));
+        work = file.WorkPath();
+        fx.write(QFileInfo(work).fileName(), "never");
+    }
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_FALSE(InterruptCleanup::IsTracked(work));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
+}
+
+TEST(ReplacementFileTest, AFolderThatCannotTakeTheFileIsToldAtTheStart)
+{
+    Fixture fx;
+    QString error;
+    ReplacementFile file;
+    EXPECT_FALSE(file.Begin(fx.path("missing/out.pdf"), &error));
+    EXPECT_EQ(error, "the folder \"" + fx.path("missing") + "\" does not exist");
+    fx.write("locked/keep.txt", "x");
+    QFile::setPermissions(fx.path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    {
+        quillon::test::ObeyFilePermissions asUser;
+        EXPECT_FALSE(file.Begin(fx.path("locked/out.pdf"), &error));
+    }
+    EXPECT_EQ(error, "Permission denied");
+    EXPECT_FALSE(file.IsActive());
+    EXPECT_EQ(QDir(fx.path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
+}
+
+} // namespace
