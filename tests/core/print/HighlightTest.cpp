@@ -9,70 +9,50 @@ using namespace quillon::print;
 
 namespace {
 
-// Segments as "start-end:colour", 1-based and inclusive.
-QString Highlight(const QString& line, const HighlightContext& context = HighlightContext())
-{
-    QStringList parts;
-    for (const Segment& s : BuildHighlightSegments(line, context))
-        parts << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
-    return parts.join(QLatin1Char(' '));
-}
-
-struct Case {
-    const char* line;
-    const char* segments;
-};
-
-TEST(HighlightTest, WithoutSymbols)
-{
-    const Case cases[] = {
-        {"x = \"it's\" ' note \"q\"", "1-4:0 5-10:7 11-11:0 12-21:1"},
-        {"s = \"a\"\"b\"", "1-4:0 5-10:7"},
-        {"s = \"open ' no comment", "1-22:0"}, // unterminated: no colour, and the apostrophe is hidden
-        {"' all comment", "1-13:1"},
-        {"x = \"\"", "1-4:0 5-6:7"},
-        {"", ""},
-        {"Public Function Total(ByVal n As Long) As Long", "1-16:0 17-21:6 22-46:0"},
-        {"Property Get Value() As Long", "1-13:0 14-18:6 19-28:0"},
-        {"Get Value", "1-9:0"}, // GET without PROPERTY before it
-        {"y = Left$(s, 2) & Ucase(t)", "1-4:0 5-8:6 9-18:0 19-23:6 24-26:0"},
-        {"Left(\"x\") Left(\"x\") ", "1-4:6 5-5:0 6-8:7 9-10:0 11-14:6 15-15:0 16-18:7 19-20:0"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Highlight(QString::fromLatin1(c.line)), QString::fromLatin1(c.segments)) << c.line;
-    EXPECT_GT(SegmentPriority(colour::Comment), SegmentPriority(colour::Literal));
-    EXPECT_GT(SegmentPriority(colour::ByRef), SegmentPriority(colour::Constant));
-    EXPECT_GT(SegmentPriority(colour::ProcedureName), SegmentPriority(colour::Normal));
-}
-
-TEST(HighlightTest, SymbolsByPrecedenceAndCallContext)
+TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
 {
     quillon::test::Fixture fx;
     quillon::model::DiagLog log{QString()};
-    const quillon::model::SourceReader reader(quillon::model::CodePage::Default(), &log);
     const QString path = fx.writeLines("modA.bas", {"Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
                                                     "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"});
     auto file = std::make_shared<quillon::model::clsFileInfo>();
     file->FilePath = path;
     file->FileName = QStringLiteral("modA.bas");
     quillon::analysis::modSymbols symbols;
-    symbols.BuildSymbolTables({file}, reader);
+    symbols.BuildSymbolTables({file}, quillon::model::SourceReader(quillon::model::CodePage::Default(), &log));
 
-    HighlightContext in{&symbols, path, QStringLiteral("Add")};
+    const HighlightContext plain, in{&symbols, path, QStringLiteral("Add")};
     HighlightContext declarations = in, listing = in, toc = in;
     declarations.isDeclarations = true;
     listing.filePath = QStringLiteral("/tmp/qln_dep_MODA_ADD.TXT"); // skips the routine's and the module's names
     toc.tocPrint = true;
-    const std::tuple<HighlightContext, const char*, const char*> cases[] = {
-        {in, "n = MAX + gTotal + mName: Helper", "1-1:5 2-4:0 5-7:2 8-10:0 11-16:3 17-19:0 20-24:4 25-26:0 27-32:6"},
-        {in, "Helper = 1: y = Helper: Call Helper", "1-29:0 30-35:6"}, // only the Call is a call
-        {declarations, "n = mName", "1-4:0 5-9:4"},                      // no ByRef rule
-        {listing, "n = mName + gTotal", "1-12:0 13-18:3"},
-        {toc, "n = MAX + gTotal + mName: Helper", ""},
+    // Segments as "start-end:colour", 1-based and inclusive.
+    const std::tuple<const HighlightContext*, const char*, const char*> cases[] = {
+        {&plain, "x = \"it's\" ' note \"q\"", "1-4:0 5-10:7 11-11:0 12-21:1"},
+        {&plain, "s = \"a\"\"b\"", "1-4:0 5-10:7"},
+        {&plain, "s = \"open ' no comment", "1-22:0"}, // unterminated: no colour, and the apostrophe is hidden
+        {&plain, "' all comment", "1-13:1"}, {&plain, "x = \"\"", "1-4:0 5-6:7"}, {&plain, "", ""},
+        {&plain, "Public Function Total(ByVal n As Long) As Long", "1-16:0 17-21:6 22-46:0"},
+        {&plain, "Property Get Value() As Long", "1-13:0 14-18:6 19-28:0"},
+        {&plain, "Get Value", "1-9:0"}, // GET without PROPERTY before it
+        {&plain, "y = Left$(s, 2) & Ucase(t)", "1-4:0 5-8:6 9-18:0 19-23:6 24-26:0"},
+        {&plain, "Left(\"x\") Left(\"x\") ", "1-4:6 5-5:0 6-8:7 9-10:0 11-14:6 15-15:0 16-18:7 19-20:0"},
+        // ByRef parameter, constant, global, module variable, call
+        {&in, "n = MAX + gTotal + mName: Helper", "1-1:5 2-4:0 5-7:2 8-10:0 11-16:3 17-19:0 20-24:4 25-26:0 27-32:6"},
+        {&in, "Helper = 1: y = Helper: Call Helper", "1-29:0 30-35:6"}, // only the Call is a call
+        {&declarations, "n = mName", "1-4:0 5-9:4"},                      // no ByRef rule
+        {&listing, "n = mName + gTotal", "1-12:0 13-18:3"},
+        {&toc, "n = MAX + gTotal + mName: Helper", ""},
     };
-    for (const auto& [context, text, segments] : cases)
-        EXPECT_EQ(Highlight(QString::fromLatin1(text), context), QString::fromLatin1(segments)) << text;
-
+    for (const auto& [context, line, expected] : cases) {
+        QStringList segments;
+        for (const Segment& s : BuildHighlightSegments(QString::fromLatin1(line), *context))
+            segments << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
+        EXPECT_EQ(segments.join(' '), QString::fromLatin1(expected)) << line;
+    }
+    EXPECT_GT(SegmentPriority(colour::Comment), SegmentPriority(colour::Literal));
+    EXPECT_GT(SegmentPriority(colour::ByRef), SegmentPriority(colour::Constant));
+    EXPECT_GT(SegmentPriority(colour::ProcedureName), SegmentPriority(colour::Normal));
     for (const auto& [name, listingFile] : {std::pair{"/tmp/QLN_DEP_M_A.TXT", true}, {"/tmp/qln_dep_m_a.txt", true},
                                             {"/tmp/QLN_DEP_M_A.bas", false}, {"/tmp/XQLN_DEP_M_A.TXT", false}})
         EXPECT_EQ(IsDependencyListing(QString::fromLatin1(name)), listingFile) << name;

@@ -71,7 +71,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
     };
     for (const auto& [text, lowest, width, piece] : breaks) {
         const WrapBreak found = FindBreak(text, lowest, width, [](int n) { return 120.0 * n; });
-        EXPECT_EQ(std::pair(found.pieceLength, found.restStart), std::pair(piece, piece)) << QString::fromUtf16(text).toStdString();
+        EXPECT_EQ(std::tuple(found.pieceLength, found.restStart), std::tuple(piece, piece)) << QString::fromUtf16(text).toStdString();
     }
 }
 

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::print;
-using quillon::test::LoadedProject;
-using quillon::test::Module;
 
 namespace {
 
@@ -21,23 +19,26 @@ QStringList Texts(const std::vector<ListRow>& rows, bool selectedOnly = false)
 }
 
 struct Lists {
-    LoadedProject p;
+    quillon::test::LoadedProject p;
     quillon::platform::ScriptedMessageBox box;
     std::unique_ptr<ProcedureLists> lists;
     Lists()
     {
-        p.Load({Module("modA", {{"Main", {"Helper"}}, {"Helper", {}}}),
+        p.Load({quillon::test::Module("modA", {{"Main", {"Helper"}}, {"Helper", {}}}),
                 {"clsP.cls", {"Attribute VB_Name = \"clsP\"", "Public Property Get Size() As Long", "End Property",
                               "Public Property Let Size(v As Long)", "End Property"}}});
         lists = std::make_unique<ProcedureLists>(p.project, &p.dep(), &box, p.reader);
     }
+    QString LastMessage() const { return box.shown.empty() ? QString() : box.shown.back().text; }
 };
 
-TEST(ProcedureListsTest, FillingTheProcedureListFromTheSelectedFiles)
+TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesAndTheQueueFromTheSecondSelection)
 {
     Lists l;
     EXPECT_EQ(l.lists->FillProcedures(), 0) << "no file selected";
-    EXPECT_EQ(l.box.shown.back().text, QStringLiteral("No procedures found for the selected modules."));
+    EXPECT_EQ(l.LastMessage(), QStringLiteral("No procedures found for the selected modules."));
+    EXPECT_EQ(l.lists->BuildQueue(), 0);
+    EXPECT_EQ(l.LastMessage(), QStringLiteral("No procedures have been loaded. Select modules first."));
     l.lists->FileSelected = {true, true}; // modA.bas, clsP.cls
     l.lists->AggregateMode = 2;
     EXPECT_EQ(l.lists->FillProcedures(), 5);
@@ -46,17 +47,8 @@ TEST(ProcedureListsTest, FillingTheProcedureListFromTheSelectedFiles)
                            "clsP.cls|Public Property Get Size", "clsP.cls|Public Property Let Size",
                            "clsP.cls|Public Sub Let_Set_Get Properties (All)"}));
     EXPECT_EQ(l.lists->StatusLine, QStringLiteral("5 procedures added to the procedures list."));
-    // The routines are the load's own records, shared.
-    EXPECT_EQ(l.lists->Procedures[1].routine.get(), l.p.Routine("MODA|MAIN").get());
-}
+    EXPECT_EQ(l.lists->Procedures[1].routine.get(), l.p.Routine("MODA|MAIN").get()) << "the load's own records, shared";
 
-TEST(ProcedureListsTest, TheQueueHoldsTheSecondSelectionOnly)
-{
-    Lists l;
-    EXPECT_EQ(l.lists->BuildQueue(), 0);
-    EXPECT_EQ(l.box.shown.back().text, QStringLiteral("No procedures have been loaded. Select modules first."));
-    l.lists->FileSelected = {true, false};
-    l.lists->FillProcedures();
     l.lists->Procedures[1].selected = true;
     EXPECT_EQ(l.lists->BuildQueue(), 1);
     l.lists->Procedures[1].selected = false;
@@ -65,12 +57,11 @@ TEST(ProcedureListsTest, TheQueueHoldsTheSecondSelectionOnly)
     EXPECT_EQ(Texts(l.lists->Queue, true), QStringList{"modA.bas|Public Sub Helper"});
     EXPECT_TRUE(l.lists->SendEnabled);
     EXPECT_EQ(l.lists->StatusLine, QStringLiteral("1 procedure added to the print queue."));
-
     l.lists->Procedures[2].selected = false;
     EXPECT_EQ(l.lists->BuildQueue(), 0);
     EXPECT_TRUE(l.lists->Queue.empty());
     EXPECT_FALSE(l.lists->SendEnabled);
-    EXPECT_EQ(l.box.shown.back().text, QStringLiteral("No procedures were added to the print queue."));
+    EXPECT_EQ(l.LastMessage(), QStringLiteral("No procedures were added to the print queue."));
 }
 
 TEST(ProcedureListsTest, DependencyReportsComeAndGo)
@@ -87,12 +78,10 @@ TEST(ProcedureListsTest, DependencyReportsComeAndGo)
     l.lists->SetDependencyReports(true);
     l.lists->SetDependencyReports(true);
     // The Property Let shares its key with the Get, which the index holds: it gets no report.
-    EXPECT_EQ(Texts(l.lists->Procedures).filter("|Dep"),
-              (QStringList{"modA.bas|Public Sub Main|Dep", "modA.bas|Public Sub Helper|Dep",
-                           "clsP.cls|Public Property Get Size|Dep"}));
-    EXPECT_EQ(Texts(l.lists->Queue).filter("|Dep"),
-              (QStringList{"clsP.cls|Public Property Get Size|Dep", "modA.bas|Public Sub Helper|Dep",
-                           "modA.bas|Public Sub Main|Dep"}))
+    EXPECT_EQ(Texts(l.lists->Procedures).filter("|Dep"), (QStringList{"modA.bas|Public Sub Main|Dep", "modA.bas|Public Sub Helper|Dep",
+                                                                      "clsP.cls|Public Property Get Size|Dep"}));
+    EXPECT_EQ(Texts(l.lists->Queue).filter("|Dep"), (QStringList{"clsP.cls|Public Property Get Size|Dep", "modA.bas|Public Sub Helper|Dep",
+                                                                 "modA.bas|Public Sub Main|Dep"}))
         << "the queue adds them walking backwards";
     l.lists->KeepOnlyDependencyReports();
     EXPECT_EQ(Texts(l.lists->Queue, true).size(), 3);

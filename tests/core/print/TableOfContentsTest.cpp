@@ -32,23 +32,21 @@ QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 
-// Writes past a few bytes fail while this lives, for whoever runs the tests (root included):
-// the way to make the list file unwritable without touching permissions.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = 8;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
+// Runs `step` while writes past 8 bytes fail, for whoever runs the tests (root included): the
+// way to make a file unwritable without touching permissions.
+template <typename Step>
+auto WithTinyFileSizeLimit(Step step)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const auto result = step();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return result;
+}
 
 ino_t Inode(const QString& path)
 {
@@ -163,7 +161,7 @@ TEST_F(TocTest, OpenMovesTheProjectsSectionOutOfTheOptionsFileWithoutOrderingCha
                                         "m.bas|Public Sub \x01Layout Helper=1\n[Other.VBP:toc list]\nx.bas|Public Sub Y=2\n"
                                         "[Quillon:Colors]\nNormal Text=0\n"));
     const TocMigration moved = MigrateAllTocSections(options);
-    EXPECT_EQ(std::pair(moved.sections, moved.failed), std::pair(2, 0));
+    EXPECT_EQ(std::tuple(moved.sections, moved.failed), std::tuple(2, 0));
     EXPECT_EQ(ReadBytes(options.defaultPath()), QByteArray("[Quillon:Output]\nDuplex=True\n[Quillon:Colors]\nNormal Text=0\n"));
     EXPECT_EQ(ReadBytes(fx.path("opts/TOC-File-For-Third.txt")), QByteArray("[Third.vbp:TOC List]\nm.bas|Public Sub Layout Helper=1\n"));
     EXPECT_EQ(ReadBytes(fx.path("opts/TOC-File-For-Other.txt")), QByteArray("[Other.VBP:toc list]\nx.bas|Public Sub Y=2\n"));
@@ -180,7 +178,7 @@ TEST_F(TocTest, ASectionThatCannotBeMovedStaysAndAnUnwritableFolderFailsClearly)
     EXPECT_FALSE(list.Open("App.vbp"));
     EXPECT_TRUE(list.LastError().contains("TOC-File-For-App.txt")) << list.LastError().toStdString();
     const TocMigration all = MigrateAllTocSections(options);
-    EXPECT_EQ(std::pair(all.sections, all.failed), std::pair(0, 1));
+    EXPECT_EQ(std::tuple(all.sections, all.failed), std::tuple(0, 1));
     EXPECT_FALSE(all.error.isEmpty());
     EXPECT_EQ(ReadBytes(options.defaultPath()), original);
 
@@ -506,13 +504,10 @@ TEST_F(StaleKeyTest, AListThatCannotBeWrittenStaysAsItWas)
 {
     Seed({{"modA.bas|Public Sub Gone", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"modA.bas|Public Sub Go", "1|1D"}});
     const QByteArray before = ReadBytes(ListPath());
-    StaleKeyReport report;
-    bool indexed = true;
-    {
-        FileSizeLimit limit;
-        report = list.CheckStaleKeys(project, box);
-        indexed = list.Index(project);
-    }
+    const auto [report, indexed] = WithTinyFileSizeLimit([&] {
+        const StaleKeyReport checked = list.CheckStaleKeys(project, box);
+        return std::pair(checked, list.Index(project));
+    });
     EXPECT_EQ(std::tuple(report.examined, report.saved, report.deleted, indexed), std::tuple(1, false, 0, false));
     EXPECT_TRUE(list.LastError().startsWith("Cannot write the table of contents list")) << list.LastError().toStdString();
     EXPECT_EQ(ReadBytes(ListPath()), before);
@@ -550,7 +545,7 @@ protected:
         // m: a heading kept with what follows, in bold; t: the indent of a routine's details.
         const QString m = "[ZRK-M][ZRK-B]", t(12, QLatin1Char(' ')), folder = " (" + fx.path("P") + ")";
         const QString never = t + "Last Printed: N/A                     Total Pages: N/A";
-        return {"[ZRK-B].frm Files", m + "   frmMain.frm" + folder,
+        return QStringList{"[ZRK-B].frm Files", m + "   frmMain.frm" + folder,
                 m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
                 t + "Last Printed: 12/31/23 11:59:59 pm    Total Pages: 3S",
                 t + "Line Count:  Total: 4    Blank: 0      Comment: 1      Code: 3",
@@ -573,29 +568,29 @@ protected:
                 "[ZRK-N][ZRK-B].txt Files", "*********** BAD EXTENSION ENCOUNTERED (TXT) ******************************",
                 m + "   readme.txt" + folder, m + "      Sub", m + "         Public Sub Odd", never,
                 t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A",
-                "[ZRK-N][ZRK-B]Project Summary",
-                "", "   .frm Files (Both Duplex and Simplex)", "      Total Files: 1", "      Total Procedures: 4",
-                "      Procedures Printed: 2   Procedures Not Yet Printed: 2",
-                "      Print  Range:  12/31/23 11:59:59 pm to 1/2/24 9:00:00 am", "      Total Pages:  4",
-                "      Line Count:  Total: 15     Blank: 0      Comment: 1      Code: 14",
-                "", "   .bas Files (All Duplex)", "      Total Files: 1", "      Total Procedures: 2",
-                "      Procedures Printed: 1   Procedures Not Yet Printed: 1",
-                "      Print  Range:  3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "      Total Pages:  1,234",
-                "      Line Count:  Total: 12,350 Blank: 6      Comment: 41     Code: 12,303",
-                "", "   .cls Files", "      Total Files: 0", "      Total Procedures: 0",
-                "      Procedures Printed: 0   Procedures Not Yet Printed: 0",
-                "", "   Dependency Reports (All Duplex)", "      Total Files: 1", "      Total Procedures: 1",
-                "      Procedures Printed: 1   Procedures Not Yet Printed: 0",
-                "      Print  Range:  1/2/24 9:00:00 am  to 1/2/24 9:00:00 am", "      Total Pages:  1",
-                "      Line Count:  Total: 10     Blank: 2      Comment: 8      Code: 0",
-                "", "   Image Procedures (All Duplex)", "      Total Files: 1", "      Total Procedures: 1",
-                "      Procedures Printed: 1   Procedures Not Yet Printed: 0",
-                "      Print  Range:  3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "      Total Pages:  2",
-                "      Line Count:  Total: 6      Blank: 0      Comment: 0      Code: 6",
-                "", "   All Files  (Project Total) (Both Duplex and Simplex)", "      Total Files: 3", "      Total Procedures: 9",
-                "      Procedures Printed: 5   Procedures Not Yet Printed: 4",
-                "      Print  Range:  12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "      Total Pages:  1,241",
-                "      Line Count:  Total: 12,381 Blank: 8      Comment: 50     Code: 12,323"};
+                "[ZRK-N][ZRK-B]Project Summary"}
+            // a summary block: files, procedures, printed and not yet printed, then the range,
+            // the pages and the line counts of what was printed
+            << Summary(".frm Files (Both Duplex and Simplex)", "1", "4", "2   Procedures Not Yet Printed: 2",
+                       "12/31/23 11:59:59 pm to 1/2/24 9:00:00 am", "4", "15     Blank: 0      Comment: 1      Code: 14")
+            << Summary(".bas Files (All Duplex)", "1", "2", "1   Procedures Not Yet Printed: 1",
+                       "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "1,234", "12,350 Blank: 6      Comment: 41     Code: 12,303")
+            << Summary(".cls Files", "0", "0", "0   Procedures Not Yet Printed: 0")
+            << Summary("Dependency Reports (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
+                       "1/2/24 9:00:00 am  to 1/2/24 9:00:00 am", "1", "10     Blank: 2      Comment: 8      Code: 0")
+            << Summary("Image Procedures (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
+                       "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "2", "6      Blank: 0      Comment: 0      Code: 6")
+            << Summary("All Files  (Project Total) (Both Duplex and Simplex)", "3", "9", "5   Procedures Not Yet Printed: 4",
+                       "12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "1,241", "12,381 Blank: 8      Comment: 50     Code: 12,323");
+    }
+    static QStringList Summary(const QString& title, const QString& files, const QString& procedures, const QString& printed,
+                               const QString& range = {}, const QString& pages = {}, const QString& counts = {})
+    {
+        QStringList lines{"", "   " + title, "      Total Files: " + files, "      Total Procedures: " + procedures,
+                          "      Procedures Printed: " + printed};
+        if (!range.isEmpty())
+            lines << "      Print  Range:  " + range << "      Total Pages:  " + pages << "      Line Count:  Total: " + counts;
+        return lines;
     }
 };
 
@@ -651,7 +646,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwn)
     const quillon::model::RoutinePtr routine = MakeTocRoutine(first);
     EXPECT_EQ(QStringList({routine->RoutineName, routine->RoutineKind, routine->FilePath}),
               QStringList({"Table of Contents", "TOC", first.path}));
-    EXPECT_EQ(std::pair(routine->lStartLine, routine->lEndLine), std::pair(1, 3));
+    EXPECT_EQ(std::tuple(routine->lStartLine, routine->lEndLine), std::tuple(1, 3));
     EXPECT_FALSE(HasHistory(*routine));
     QFile::remove(first.path);
     QFile::remove(second.path);
@@ -661,11 +656,7 @@ TEST_F(TocTest, AContentsFileThatCannotBeWrittenLeavesNothing)
 {
     const QDir temp(qEnvironmentVariable("TEMP"));
     const QStringList before = temp.entryList({"QLN_TOC_*"}, QDir::Files);
-    TocFile file;
-    {
-        FileSizeLimit limit;
-        file = WriteTocFile({"a line longer than eight bytes"});
-    }
+    TocFile file = WithTinyFileSizeLimit([] { return WriteTocFile({"a line longer than eight bytes"}); });
     EXPECT_FALSE(file.ok());
     EXPECT_TRUE(file.error.startsWith("Cannot write the table of contents file")) << file.error.toStdString();
     EXPECT_EQ(temp.entryList({"QLN_TOC_*"}, QDir::Files), before);
