@@ -36,3 +36,6 @@ printf '  %s\n' "$(pdfinfo "$WORK/split.pdf" 2>/dev/null | grep Pages | tr -s ' 
 
 # Highlighting one very long line and indexing a large table of contents list.
 "$BUILD/bench/quillon_bench_print_scale"
+
+# Form images: thousands of stacked controls, a caption line of megabytes, thousands of callouts.
+"$BUILD/bench/quillon_bench_formimage"

@@ -8,12 +8,12 @@
 #include "print/PageSetup.h"
 #include "support/TestSupport.h"
 
+#include <QPointF>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 using namespace quillon::formimage;
 using quillon::platform::LineStyle;
@@ -24,34 +24,14 @@ using Kind = Op::Kind;
 
 namespace {
 
-// Also notes the orientation each form outline (the only box of width 2) was drawn in.
-class TurningSurface : public RecordingPrintSurface {
-public:
-    std::vector<int> outlineOrientations;
-    void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override
-    {
-        if (width == 2)
-            outlineOrientations.push_back(OrientationCode());
-        RecordingPrintSurface::DrawBox(x1, y1, x2, y2, rgb, width, style);
-    }
-};
-
-std::array<quint32, 10> StandInColours() // index i is 1000 + i
-{
-    std::array<quint32, 10> colours{};
-    for (size_t i = 0; i < colours.size(); ++i)
-        colours[i] = quint32(1000 + i);
-    return colours;
-}
-
 // Letter portrait on the recording surface: print box 10080 × 11520 twips at (720, 2016).
 struct Bench {
-    TurningSurface surface;
+    RecordingPrintSurface surface;
     quillon::print::PageSetup setup;
     quillon::print::modProjectPrinterCalls printer{surface, setup};
     quillon::print::PrintRunState run;
     quillon::print::PageFrame frame{printer, run};
-    std::array<quint32, 10> colours = StandInColours();
+    std::array<quint32, 10> colours{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009};
     FormImageRenderer renderer{printer, frame, colours};
 
     explicit Bench(bool duplex = false)
@@ -63,13 +43,14 @@ struct Bench {
     bool Print(const FormLayout& layout)
     {
         frame.PageNumber = 0;
-        return renderer.PrintFormImage(layout, QStringLiteral("C:\\Project\\Main.frm"));
+        return renderer.PrintFormImage(layout, "C:\\Project\\Main.frm");
     }
     std::vector<Op> Ops(Kind kind, int page = 0) const
     {
         std::vector<Op> out;
-        std::copy_if(surface.ops.begin(), surface.ops.end(), std::back_inserter(out),
-                     [&](const Op& op) { return op.kind == kind && (page == 0 || op.page == page); });
+        for (const Op& op : surface.ops)
+            if (op.kind == kind && (page == 0 || op.page == page))
+                out.push_back(op);
         return out;
     }
     const Op* Text(const QString& text) const
@@ -84,54 +65,37 @@ struct Bench {
         QStringList out;
         for (const Op& op : Ops(Kind::Text))
             if (op.bold && op.fontSize == 12)
-                out << QString::number(op.page) + QLatin1Char(':') + op.text;
+                out << QString::number(op.page) + ':' + op.text;
         return out;
     }
-    // The names and markers of a page: texts under 8 points.
-    std::vector<Op> SmallTexts(int page) const
+    // What shows on paper: pages and everything but the empty texts that measure the line advance.
+    long Drawn() const
     {
-        std::vector<Op> out;
-        for (const Op& op : Ops(Kind::Text, page))
-            if (!op.text.isEmpty() && op.fontSize < 8)
-                out.push_back(op);
-        return out;
+        return std::count_if(surface.ops.begin(), surface.ops.end(), [](const Op& op) { return op.kind != Kind::Text || !op.text.isEmpty(); });
     }
+    int Footers() const { return int(surface.Texts().filter("Printed with Quillon").size()); }
 };
 
 // A form built by hand, as the layout reader leaves it.
 class Form {
 public:
-    Form(int width, int height, const QString& caption = QStringLiteral("Main"))
+    explicit Form(int width = 4800, int height = 3600, const QString& caption = "Main")
     {
-        layout_.Form = {QStringLiteral("frmMain"), caption, width, height, false, 0, 0, 0};
+        layout_.Form = {"frmMain", caption, width, height, false, 0, 0, 0};
     }
-    int Add(const QString& type, const QString& name, int left, int top, int width, int height, int parent = -1)
+    int Add(const QString& name, int left, int top, int width = 1200, int height = 495, const QString& type = "VB.CommandButton",
+            int parent = -1)
     {
         ControlRecord c;
-        c.TypeName = type;
-        c.Name = name;
-        c.Left = left;
-        c.Top = top;
-        c.Width = width;
-        c.Height = height;
-        c.Parent = qint16(parent);
-        c.HasSize = width >= 1 && height >= 1;
+        c.TypeName = type, c.Name = name, c.Left = left, c.Top = top, c.Width = width, c.Height = height;
+        c.Parent = qint16(parent), c.HasSize = width >= 1 && height >= 1;
         layout_.Controls.push_back(c);
         return layout_.ControlTotal();
     }
-    int Button(const QString& name, int left, int top, int width = 1200, int height = 495, int parent = -1)
-    {
-        return Add(QStringLiteral("VB.CommandButton"), name, left, top, width, height, parent);
-    }
     void Line(const QString& name, int x1, int y1, int x2, int y2)
     {
-        ControlRecord& c = (*this)[Add(QStringLiteral("VB.Line"), name, std::min(x1, x2), std::min(y1, y2),
-                                       std::abs(x2 - x1), std::abs(y2 - y1))];
-        c.X1 = x1;
-        c.Y1 = y1;
-        c.X2 = x2;
-        c.Y2 = y2;
-        c.HasSize = true;
+        ControlRecord& c = (*this)[Add(name, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1), "VB.Line")];
+        c.X1 = x1, c.Y1 = y1, c.X2 = x2, c.Y2 = y2, c.HasSize = true;
     }
     void Menu(const QString& name, const QString& caption, int level, bool visible = true)
     {
@@ -150,6 +114,14 @@ private:
     FormLayout layout_;
 };
 
+Form OneButton(int width = 4800, int height = 3600)
+{
+    Form form(width, height);
+    form.Add("cmdOK", 240, 240);
+    return form;
+}
+
+
 struct Box {
     double x1, y1, x2, y2;
     bool Overlaps(const Box& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
@@ -160,258 +132,254 @@ Box TextBox(const Op& op) // under the recording surface's metrics
     return {op.x, op.y, op.x + op.text.size() * 12.0 * op.fontSize, op.y + 24.0 * op.fontSize};
 }
 
-// Pairs of texts whose rectangles overlap, as "a / b".
-QStringList OverlappingTexts(std::vector<Op> texts)
+double Distance(double x, double y, const Box& r)
 {
-    std::sort(texts.begin(), texts.end(), [](const Op& a, const Op& b) { return a.x < b.x; });
+    return std::hypot(std::max({r.x1 - x, 0.0, x - r.x2}), std::max({r.y1 - y, 0.0, y - r.y2}));
+}
+
+// Pairs of texts whose rectangles overlap, as "a / b".
+QStringList OverlappingTexts(const std::vector<Op>& texts)
+{
     QStringList pairs;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        for (size_t j = i + 1; j < texts.size() && texts[j].x < TextBox(texts[i]).x2; ++j) {
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = i + 1; j < texts.size(); ++j)
             if (TextBox(texts[i]).Overlaps(TextBox(texts[j])))
-                pairs << texts[i].text + QStringLiteral(" / ") + texts[j].text;
-        }
-    }
+                pairs << texts[i].text + " / " + texts[j].text;
     return pairs;
 }
 
-bool At(const Op& op, double x1, double y1, double x2, double y2)
+// What is drawn with exactly these corners (page twips), in order: "fill COLOUR", "STYLE box WIDTH
+// COLOUR", "line COLOUR", colours in hex with red in the low byte, "pN " before those not on page 1.
+QString DrawnAt(const Bench& b, double x1, double y1, double x2, double y2)
 {
-    return std::abs(op.x - x1) < 1e-6 && std::abs(op.y - y1) < 1e-6 && std::abs(op.x2 - x2) < 1e-6
-        && std::abs(op.y2 - y2) < 1e-6;
-}
-
-bool AnyAt(const std::vector<Op>& ops, double x1, double y1, double x2, double y2)
-{
-    return std::any_of(ops.begin(), ops.end(), [&](const Op& op) { return At(op, x1, y1, x2, y2); });
-}
-
-// Page positions of form-client positions of a form without a menu bar.
-struct Mapping {
-    double left, top, s, x0;
-    Mapping(const Bench& b, const FormLayout& layout)
-    {
-        const quillon::print::PageGeometry& g = b.printer.Geometry();
-        const FormPlacement place = PlaceForm(layout.Form, g.PrintableWidth, g.PrintableHeight);
-        left = b.frame.Left;
-        top = b.frame.Top;
-        s = place.scale;
-        x0 = place.x0;
+    const char* const styles[] = {"solid", "dashed", "dotted", "dash-dot"};
+    QStringList out;
+    for (const Op& op : b.surface.ops) {
+        if (op.kind == Kind::Text || std::abs(op.x - x1) > 1e-6 || std::abs(op.y - y1) > 1e-6 || std::abs(op.x2 - x2) > 1e-6
+            || std::abs(op.y2 - y2) > 1e-6)
+            continue;
+        const QString colour = QString::number(op.color, 16);
+        const QString page = op.page == 1 ? QString() : QStringLiteral("p%1 ").arg(op.page);
+        if (op.kind == Kind::Fill)
+            out << page + "fill " + colour;
+        else if (op.kind == Kind::Box)
+            out << page + styles[int(op.style)] + QStringLiteral(" box %1 ").arg(op.width) + colour;
+        else
+            out << page + "line " + colour;
     }
-    double X(double x) const { return left + x0 + s * x; }
-    double Y(double y) const { return top + s * (420 + y); }
-};
-
-Form OneButton(int width = 4800, int height = 3600)
+    return out.join(", ");
+}
+// The same in form twips of a 4800 × 3600 form without a menu bar, which fills the print box's
+// width: 2.1 page twips to the form's twip from the box's corner (720, 2016), the client area
+// under the 420-twip title bar.
+double X(double x) { return 720 + 2.1 * x; }
+double Y(double y) { return 2016 + 2.1 * (420 + y); }
+QString DrawnOnForm(const Bench& b, double x1, double y1, double x2, double y2)
 {
-    Form form(width, height);
-    form.Button(QStringLiteral("cmdOK"), 240, 240);
-    return form;
+    return DrawnAt(b, X(x1), Y(y1), X(x2), Y(y2));
 }
 
-TEST(FormImageRendererTest, FormIsScaledToThePrintBoxAtItsTopAndCentredAcross)
+TEST(FormImageRendererTest, TheFormFillsThePrintBoxAtItsTopCentredAcrossWithWhatLiesBeyondItsClientArea)
 {
     Bench b;
-    Form form = OneButton(4800, 3600);
-    const FormLayout& layout = form.Done();
-    const FormPlacement place = PlaceForm(layout.Form, 10080, 11520);
-    EXPECT_EQ(place.formHeight, 4020);
-    EXPECT_DOUBLE_EQ(place.scale, std::min(10080.0 / 4800, 11520.0 / 4020));
-    ASSERT_TRUE(b.Print(layout));
+    Form form = OneButton();
+    ASSERT_TRUE(b.Print(form.Done()));
     EXPECT_EQ(b.Headings(), QStringList{"1:Main.frm|Image - Layer 1 of 1"});
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Box), 720, 2016, 720 + 10080, 2016 + 2.1 * 4020));
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Fill), 720, 2016, 720 + 10080, 2016 + 2.1 * 420)); // title bar
-    const Op* caption = b.Text(QStringLiteral("Main"));
-    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(DrawnOnForm(b, 0, -420, 4800, 0), "fill d9d9d9") << "the title bar";
+    EXPECT_EQ(DrawnOnForm(b, 0, -420, 4800, 3600), "solid box 2 0") << "the outline";
+    const Op* caption = b.Text("Main");
+    const Op* buttons = b.Text("_  []  X");
+    ASSERT_TRUE(caption && buttons);
     EXPECT_TRUE(caption->bold);
-    EXPECT_DOUBLE_EQ(caption->x, 720 + 2.1 * 80);
-    const Op* buttons = b.Text(QStringLiteral("_  []  X"));
-    ASSERT_NE(buttons, nullptr);
-    EXPECT_NEAR(TextBox(*buttons).x2, 720 + 10080 - 2.1 * 80, 1e-6);
+    EXPECT_DOUBLE_EQ(caption->x, X(80));
+    EXPECT_NEAR(TextBox(*buttons).x2, X(4800 - 80), 1e-6);
 
     // A tall form is limited by the height and centred across.
     Bench tall;
     Form narrow = OneButton(2000, 6000);
     ASSERT_TRUE(tall.Print(narrow.Done()));
     const double s = 11520.0 / 6420;
-    const double gap = (10080 - s * 2000) / 2;
-    EXPECT_TRUE(AnyAt(tall.Ops(Kind::Box), 720 + gap, 2016, 720 + gap + s * 2000, 2016 + 11520));
+    EXPECT_EQ(DrawnAt(tall, 720 + (10080 - s * 2000) / 2, 2016, 720 + (10080 + s * 2000) / 2, 2016 + 11520), "solid box 2 0");
+
+    // A button beyond the client area (to 4000 across, 2500 down) sets the scale, 2.52; one parked
+    // far out is left out; one half out to the left is cut at the print box.
+    Bench duplex(true); // keeps the page upright
+    Form small(2000, 1000);
+    small.Add("cmdFar", 3000, 2000, 1000, 500);
+    small.Add("cmdParked", -20000, 100);
+    small.Add("cmdHalfOut", -600, 100);
+    ASSERT_TRUE(duplex.Print(small.Done()));
+    EXPECT_EQ(DrawnAt(duplex, 720, 2016, 720 + 2.52 * 2000, 2016 + 2.52 * 1420), "solid box 2 0");
+    EXPECT_EQ(DrawnAt(duplex, 720 + 2.52 * 3000, 2016 + 2.52 * 2420, 10800, 2016 + 2.52 * 2920), "fill ffffff, solid box 1 0");
+    EXPECT_EQ(DrawnAt(duplex, 720, 2016 + 2.52 * 520, 720 + 2.52 * 600, 2016 + 2.52 * 1015), "fill ffffff, solid box 1 0");
+    EXPECT_EQ(duplex.Ops(Kind::Box).size(), 3u);
+    EXPECT_EQ(duplex.Text("cmdParked"), nullptr);
 }
 
-TEST(FormImageRendererTest, ControlsBeyondTheClientAreaAreTakenInAndParkedOnesLeftOut)
+// A form without area, without anything drawable or without a print box prints nothing.
+TEST(FormImageRendererTest, EstimateEqualsThePagesPrintedAndThePageTurnsOnlyWhenThatEnlargesTheForm)
 {
-    Form form(2000, 1000);
-    form.Button(QStringLiteral("cmdFar"), 3000, 2000, 1000, 500);
-    form.Button(QStringLiteral("cmdParked"), -20000, 100);
-    form.Button(QStringLiteral("cmdHalfOut"), -600, 100, 1200, 495);
-    const FormLayout& layout = form.Done();
-    const FormPlacement place = PlaceForm(layout, 10080, 11520);
-    EXPECT_DOUBLE_EQ(place.scale, std::min(10080.0 / 4000, 11520.0 / (420 + 2500)));
-    EXPECT_NEAR(place.PageX(4000), 10080 - place.x0, 1e-6) << "the far button's edge and the form centred together";
-    EXPECT_DOUBLE_EQ(PlaceForm(layout.Form, 10080, 11520).scale, std::min(10080.0 / 2000, 11520.0 / 1420))
-        << "the form alone keeps its own scale";
-
-    Bench b(true); // duplex keeps the page upright, so the print box is the portrait one
-    ASSERT_TRUE(b.Print(layout));
-    for (const Op& box : b.Ops(Kind::Box)) {
-        EXPECT_GE(box.x, 720 - 1e-6);
-        EXPECT_LE(box.x2, 720 + 10080 + 1e-6);
-        EXPECT_LE(box.y2, 2016 + 11520 + 1e-6) << "nothing runs into the footer";
-    }
-    EXPECT_NE(b.Text(QStringLiteral("cmdFar")), nullptr);
-    EXPECT_EQ(b.Text(QStringLiteral("cmdParked")), nullptr);
-}
-
-TEST(FormImageRendererTest, WideFormTurnsThePageOnlyWhenThatEnlargesItAndNotPrintingDuplex)
-{
+    Form plain = OneButton();
+    Form layered = OneButton();
+    for (int i = 0; i < 4; ++i)
+        layered.Add("cmdStack" + QString::number(i), 260 + 20 * i, 240);
+    Form menus = OneButton();
+    for (int i = 0; i < 200; ++i)
+        menus.Menu("mnuItem" + QString::number(i), "Item", i % 3);
     Form wide = OneButton(12000, 3000);
-    const FormLayout& layout = wide.Done();
-    Bench b;
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.surface.outlineOrientations, std::vector<int>{2});
-    EXPECT_EQ(b.surface.OrientationCode(), 1);
-    EXPECT_EQ(b.setup.Orientation, QStringLiteral("Portrait"));
-    EXPECT_DOUBLE_EQ(b.printer.Geometry().PrintableWidth, 10080);
-
-    Bench duplex(true);
-    ASSERT_TRUE(duplex.Print(layout));
-    EXPECT_EQ(duplex.surface.outlineOrientations, std::vector<int>{1});
-    // Its page has its footer; the back page is the print run's.
-    EXPECT_EQ(duplex.surface.PagesStarted(), 1);
-    EXPECT_EQ(duplex.surface.Texts().filter(QStringLiteral("Printed with Quillon")).size(), 1);
-
-    // The set-up's landscape box would print 4800 × 3600 smaller: the margins are not turned.
-    Bench same;
-    Form form = OneButton();
-    ASSERT_TRUE(same.Print(form.Done()));
-    EXPECT_EQ(same.surface.outlineOrientations, std::vector<int>{1});
+    Form tiny(14000, 3000);
+    tiny.Add("picTiny", 2400, 1800, 30, 30, "VB.PictureBox");
+    Form zeroWidth = OneButton(0, 3600);
+    Form noHeight = OneButton(4800, -420);
+    Form nothingDrawable;
+    nothingDrawable.Add("tmrTick", 100, 100, 0, 0, "VB.Timer");
+    nothingDrawable.Menu("mnuFile", "&File", 0);
+    const struct {
+        const char* what;
+        Form* form;
+        bool duplex;
+        int pages;
+        bool turned; // for the layer pages
+        bool noPrintBox = false;
+    } cases[] = {
+        {"one button: the set-up's landscape box (its margins are not turned) prints it smaller", &plain, false, 1, false},
+        {"five stacked buttons, a page per layer", &layered, false, 5, false},
+        {"a page for the layer and 36 menus a page", &menus, false, 1 + 6, false},
+        {"a wide form", &wide, false, 1, true},
+        {"a wide form printed duplex", &wide, true, 1, false},
+        {"a wide form with a callouts page", &tiny, false, 2, true},
+        {"no width", &zeroWidth, false, 0, false},
+        {"no height", &noHeight, false, 0, false},
+        {"nothing drawable", &nothingDrawable, false, 0, false},
+        {"margins wider than the sheet", &plain, false, 0, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b(c.duplex);
+        if (c.noPrintBox) {
+            b.setup.WorkingLeft = b.setup.WorkingRight = 5;
+            b.printer.ComputePageGeometry(true);
+        }
+        const FormLayout& layout = c.form->Done();
+        EXPECT_EQ(b.renderer.EstimateFormImagePages(layout), c.pages);
+        EXPECT_EQ(b.surface.OrientationCode(), 1) << "turned back after the estimate";
+        EXPECT_EQ(b.Drawn(), 0);
+        EXPECT_EQ(b.Print(layout), c.pages > 0);
+        EXPECT_EQ(b.Drawn() == 0, c.pages == 0);
+        EXPECT_EQ(b.surface.PagesStarted(), std::max(c.pages, 1));
+        EXPECT_EQ(b.frame.PageNumber, c.pages);
+        EXPECT_EQ(b.Footers(), c.pages);
+        double widest = 0; // of the outlines: wider than the portrait box only on a turned page
+        for (const Op& op : b.Ops(Kind::Box))
+            widest = op.width == 2 ? std::max(widest, op.x2 - op.x) : widest;
+        EXPECT_EQ(widest > 10080 + 1e-6, c.turned);
+        EXPECT_EQ(b.surface.OrientationCode(), 1);
+        EXPECT_EQ(b.setup.Orientation, "Portrait");
+    }
 }
 
-TEST(FormImageRendererTest, ControlsAreFilledOutlinedAndNamedByTheirType)
+TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
 {
     Bench b;
-    Form form(4800, 3600);
-    form.Button(QStringLiteral("cmdOK"), 240, 240);
-    form[form.Button(QStringLiteral("cmdHidden"), 240, 960, 2000)].Visible = false;
-    form[form.Button(QStringLiteral("cmdArr"), 240, 1680, 1500)].Index = 3;
-    form.Add(QStringLiteral("VB.Label"), QStringLiteral("lblInfo"), 2760, 240, 1800, 300);
-    form.Add(QStringLiteral("VB.Frame"), QStringLiteral("fraOpts"), 2760, 960, 1800, 1200);
-    form.Line(QStringLiteral("linRise"), 4500, 2400, 2800, 3300);
-    form[form.Add(QStringLiteral("VB.Line"), QStringLiteral("linBox"), 3000, 100, 800, 40)].HasSize = true;
-    form.Add(QStringLiteral("MSFlexGridLib.MSFlexGrid"), QStringLiteral("grdData"), 240, 2400, 2000, 1000);
-    const FormLayout& layout = form.Done();
-    ASSERT_EQ(layout.Form.LayerCount, 1);
-    ASSERT_TRUE(b.Print(layout));
-    const Mapping m(b, layout);
-    auto opsAt = [&](Kind kind, int x, int y, int w, int h) {
-        std::vector<Op> out;
-        for (const Op& op : b.Ops(kind))
-            if (At(op, m.X(x), m.Y(y), m.X(x + w), m.Y(y + h)))
-                out.push_back(op);
-        return out;
+    Form form;
+    form.Add("cmdOK", 240, 240);
+    form[form.Add("cmdHidden", 240, 960, 2000)].Visible = false;
+    form[form.Add("cmdArr", 240, 1680, 1500)].Index = 3;
+    form.Add("lblInfo", 2760, 240, 1800, 300, "VB.Label");
+    form.Add("fraOpts", 2760, 960, 1800, 1200, "VB.Frame");
+    form.Line("linRise", 4500, 2400, 2800, 3300);
+    form[form.Add("linBox", 3000, 100, 800, 40, "VB.Line")].HasSize = true;
+    form.Add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
+    ASSERT_EQ(form.Done().Form.LayerCount, 1);
+    ASSERT_TRUE(b.Print(form.Done()));
+    const struct {
+        double x1, y1, x2, y2; // form twips
+        const char* drawn;
+    } drawn[] = {
+        {240, 240, 1440, 735, "fill ffffff, solid box 1 0"},
+        {240, 960, 2240, 1455, "fill ebebeb, solid box 1 0"}, // hidden
+        {2760, 240, 4560, 540, "dashed box 1 0"},              // label
+        {2760, 960, 4560, 2160, "solid box 1 0"},              // frame
+        {4500, 2400, 2800, 3300, "line 0"},                    // between its own end points
+        {3000, 100, 3800, 140, "line 0"},                      // without them corner to corner
+        {240, 2400 + 160 / 2.1, 2240, 2400 + 160 / 2.1, "line 0"}, // the grid's header row, 160 twips down
     };
-    ASSERT_EQ(opsAt(Kind::Fill, 240, 240, 1200, 495).size(), 1u);
-    EXPECT_EQ(opsAt(Kind::Fill, 240, 240, 1200, 495)[0].color, 0xFFFFFFu);
-    ASSERT_EQ(opsAt(Kind::Fill, 240, 960, 2000, 495).size(), 1u);
-    EXPECT_EQ(opsAt(Kind::Fill, 240, 960, 2000, 495)[0].color, Rgb(235, 235, 235));
-    EXPECT_TRUE(opsAt(Kind::Fill, 2760, 240, 1800, 300).empty());  // label
-    EXPECT_TRUE(opsAt(Kind::Fill, 2760, 960, 1800, 1200).empty()); // frame
-    ASSERT_EQ(opsAt(Kind::Box, 2760, 240, 1800, 300).size(), 1u);
-    EXPECT_EQ(opsAt(Kind::Box, 2760, 240, 1800, 300)[0].style, LineStyle::Dashed);
-    ASSERT_EQ(opsAt(Kind::Box, 2760, 960, 1800, 1200).size(), 1u);
-    EXPECT_EQ(opsAt(Kind::Box, 2760, 960, 1800, 1200)[0].style, LineStyle::Solid);
-
-    EXPECT_NE(b.Text(QStringLiteral("cmdHidden  (V=F)")), nullptr);
-    EXPECT_NE(b.Text(QStringLiteral("cmdArr(3)")), nullptr);
-    EXPECT_NE(b.Text(QStringLiteral("lblInfo")), nullptr);
-    const Op* ok = b.Text(QStringLiteral("cmdOK"));
+    for (const auto& d : drawn)
+        EXPECT_EQ(DrawnOnForm(b, d.x1, d.y1, d.x2, d.y2), d.drawn) << d.x1 << ',' << d.y1;
+    for (const char* name : {"cmdHidden  (V=F)", "cmdArr(3)", "lblInfo", "grdData"})
+        EXPECT_NE(b.Text(name), nullptr) << name;
+    EXPECT_EQ(b.Text("linRise"), nullptr) << "lines have no names";
+    const Op* ok = b.Text("cmdOK");
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->color, Rgb(40, 40, 40));
     EXPECT_DOUBLE_EQ(ok->fontSize, 7);
-    EXPECT_NEAR((TextBox(*ok).x1 + TextBox(*ok).x2) / 2, m.X(240 + 600), 1e-6); // centred
-    EXPECT_NEAR((TextBox(*ok).y1 + TextBox(*ok).y2) / 2, m.Y(240 + 247.5), 1e-6);
+    EXPECT_NEAR((TextBox(*ok).x1 + TextBox(*ok).x2) / 2, X(240 + 600), 1e-6); // centred
+    EXPECT_NEAR((TextBox(*ok).y1 + TextBox(*ok).y2) / 2, Y(240 + 247.5), 1e-6);
     // A frame's name sits on its top edge in italics, on a gap cleared in the edge.
-    const Op* frame = b.Text(QStringLiteral("fraOpts"));
+    const Op* frame = b.Text("fraOpts");
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->italic);
     EXPECT_DOUBLE_EQ(frame->fontSize, 6.5);
-    EXPECT_DOUBLE_EQ(frame->x, m.X(2760) + 60);
-    EXPECT_DOUBLE_EQ(frame->y, m.Y(960) - 0.4 * 24 * 6.5);
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Fill), frame->x - 20, frame->y, TextBox(*frame).x2 + 20, TextBox(*frame).y2));
-
-    // Lines run between their own end points, or corner to corner without them; no names.
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Line), m.X(4500), m.Y(2400), m.X(2800), m.Y(3300)));
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Line), m.X(3000), m.Y(100), m.X(3800), m.Y(140)));
-    EXPECT_EQ(b.Text(QStringLiteral("linRise")), nullptr);
-    // The grid's header row lies 160 twips down its box, which is over 800 twips high.
-    EXPECT_TRUE(AnyAt(b.Ops(Kind::Line), m.X(240), m.Y(2400) + 160, m.X(2240), m.Y(2400) + 160));
+    EXPECT_DOUBLE_EQ(frame->x, X(2760) + 60);
+    EXPECT_DOUBLE_EQ(frame->y, Y(960) - 0.4 * 24 * 6.5);
+    EXPECT_EQ(DrawnAt(b, frame->x - 20, frame->y, TextBox(*frame).x2 + 20, TextBox(*frame).y2), "fill ffffff");
     // Black ink, the body font and no italics afterwards.
     EXPECT_FALSE(b.surface.Italic() || b.surface.Bold());
     EXPECT_DOUBLE_EQ(b.surface.FontSize(), 10);
 }
 
-TEST(FormImageRendererTest, NamesShrinkToFitButNotBelowFiveAndAHalfPoints)
+TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLayer)
 {
     Bench b;
-    Form form(4800, 3600);
-    // 11 characters: 924 twips at 7 points; the room is 400 · 2.1 − 40 = 800 twips.
-    form.Button(QStringLiteral("cmdNarrowOK"), 240, 240, 400);
+    Form form;
+    // 11 characters: 924 twips at 7 points; the room is 400 · 2.1 − 40 = 800 twips, 792 at 6 points.
+    form.Add("cmdNarrowOK", 240, 240, 400);
     // The room for 9 characters at 5.5 points (594 twips) is 300 · 2.1 − 40 = 590.
-    form.Button(QStringLiteral("cmdNarrow"), 240, 1240, 300);
+    form.Add("cmdNarrow", 240, 1240, 300);
+    form.Add("picTiny", 2400, 1800, 60, 60, "VB.PictureBox");
     ASSERT_TRUE(b.Print(form.Done()));
-    ASSERT_NE(b.Text(QStringLiteral("cmdNarrowOK")), nullptr);
-    EXPECT_DOUBLE_EQ(b.Text(QStringLiteral("cmdNarrowOK"))->fontSize, 6);
-    EXPECT_EQ(b.Text(QStringLiteral("cmdNarrow")), nullptr);
-    EXPECT_NE(b.Text(QStringLiteral("1 - cmdNarrow")), nullptr);
-}
+    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
+    ASSERT_NE(b.Text("cmdNarrowOK"), nullptr);
+    EXPECT_DOUBLE_EQ(b.Text("cmdNarrowOK")->fontSize, 6);
+    EXPECT_FALSE(b.surface.TextsOnPage(1).contains("cmdNarrow"));
+    EXPECT_FALSE(b.surface.TextsOnPage(1).contains("picTiny"));
 
-TEST(FormImageRendererTest, SmallControlGetsCalloutListedOnTheCalloutsPage)
-{
-    Bench b;
-    Form form = OneButton();
-    const int tiny = form.Add(QStringLiteral("VB.PictureBox"), QStringLiteral("picTiny"), 2400, 1800, 60, 60);
-    const FormLayout& layout = form.Done();
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.Headings(),
-              (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
-    EXPECT_FALSE(b.surface.TextsOnPage(1).contains(QStringLiteral("picTiny")));
-    const Op* marker = b.Text(QStringLiteral("1"));
+    // picTiny's marker: bold on the layer's page, clear of the control, its leader running from 8
+    // twips off the control to 12 twips short of the marker.
+    const Op* marker = b.Text("2");
     ASSERT_NE(marker, nullptr);
     EXPECT_EQ(marker->page, 1);
     EXPECT_TRUE(marker->bold);
-
-    // The leader runs from 8 twips off the control to 12 twips short of the marker.
-    const Mapping m(b, layout);
-    const ControlRecord& c = layout.Control(tiny);
-    const Box control{m.X(c.AbsLeft), m.Y(c.AbsTop), m.X(c.AbsLeft + 60), m.Y(c.AbsTop + 60)};
+    const Box control{X(2400), Y(1800), X(2460), Y(1860)};
     EXPECT_FALSE(TextBox(*marker).Overlaps(control));
     std::vector<Op> leaders;
     for (const Op& op : b.Ops(Kind::Line, 1))
         if (op.color == Rgb(90, 90, 90))
             leaders.push_back(op);
-    ASSERT_EQ(leaders.size(), 1u);
-    auto distance = [](double x, double y, const Box& r) {
-        return std::hypot(std::max({r.x1 - x, 0.0, x - r.x2}), std::max({r.y1 - y, 0.0, y - r.y2}));
-    };
-    EXPECT_NEAR(distance(leaders[0].x, leaders[0].y, control), 8, 1e-6);
-    EXPECT_NEAR(distance(leaders[0].x2, leaders[0].y2, TextBox(*marker)), 12, 1.0);
+    ASSERT_EQ(leaders.size(), 2u);
+    const Op& leader = *std::min_element(leaders.begin(), leaders.end(), [&](const Op& p, const Op& q) {
+        return Distance(p.x2, p.y2, TextBox(*marker)) < Distance(q.x2, q.y2, TextBox(*marker));
+    });
+    EXPECT_NEAR(Distance(leader.x, leader.y, control), 8, 1e-6);
+    EXPECT_NEAR(Distance(leader.x2, leader.y2, TextBox(*marker)), 12, 1.0);
 
-    const Op* title = b.Text(QStringLiteral("Callouts"));
+    const Op* title = b.Text("Callouts");
     ASSERT_NE(title, nullptr);
     EXPECT_TRUE(title->bold);
     EXPECT_DOUBLE_EQ(title->fontSize, 10);
-    EXPECT_DOUBLE_EQ(title->x, b.frame.Left);
-    EXPECT_DOUBLE_EQ(title->y, b.frame.Top + 60);
-    const Op* entry = b.Text(QStringLiteral("1 - picTiny"));
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->page, 2);
-    EXPECT_DOUBLE_EQ(entry->fontSize, 9);
+    EXPECT_EQ(QPointF(title->x, title->y), QPointF(b.frame.Left, b.frame.Top + 60));
+    for (const char* entry : {"1 - cmdNarrow", "2 - picTiny"}) {
+        ASSERT_NE(b.Text(entry), nullptr) << entry;
+        EXPECT_EQ(b.Text(entry)->page, 2);
+        EXPECT_DOUBLE_EQ(b.Text(entry)->fontSize, 9);
+    }
 }
 
 // Small controls, some overlapping, in a frame and out.
 Form CrowdedForm(int count, int seed)
 {
     Form form(9000, 7000);
-    const int frame = form.Add(QStringLiteral("VB.Frame"), QStringLiteral("fraAll"), 4500, 300, 4200, 6400);
+    const int frame = form.Add("fraAll", 4500, 300, 4200, 6400, "VB.Frame");
     unsigned state = unsigned(seed);
     auto next = [&](int range) {
         state = state * 1103515245u + 12345u;
@@ -423,31 +391,35 @@ Form CrowdedForm(int count, int seed)
         const int height = 60 + next(400);
         const int left = inFrame ? 100 + next(3800) : next(4200);
         const int top = inFrame ? 200 + next(5800) : next(6600);
-        form.Add(i % 7 == 0 ? QStringLiteral("VB.Label") : QStringLiteral("VB.TextBox"),
-                 QStringLiteral("txtField") + QString::number(i), left, top, width, height, inFrame ? frame : -1);
+        form.Add("txtField" + QString::number(i), left, top, width, height, i % 7 == 0 ? "VB.Label" : "VB.TextBox", inFrame ? frame : -1);
     }
     return form;
 }
 
-TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsShown)
+TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsShownOnce)
 {
     Bench b;
     Form form = CrowdedForm(260, 7);
     const FormLayout& layout = form.Done();
     ASSERT_GE(layout.Form.LayerCount, 2);
+    const int estimate = b.renderer.EstimateFormImagePages(layout);
     ASSERT_TRUE(b.Print(layout));
+    EXPECT_EQ(b.surface.PagesStarted(), estimate);
     std::map<int, QStringList> shown; // by layer: names printed and names listed as callouts
     int markers = 0;
     int layer = 0;
     for (const QString& heading : b.Headings()) {
         const int page = heading.section(QLatin1Char(':'), 0, 0).toInt();
-        if (heading.contains(QStringLiteral(" - Callouts"))) {
-            for (const QString& text : b.surface.TextsOnPage(page).filter(QStringLiteral(" - ")))
-                shown[layer] << text.section(QStringLiteral(" - "), 1);
+        if (heading.contains(" - Callouts")) {
+            for (const QString& text : b.surface.TextsOnPage(page).filter(" - "))
+                shown[layer] << text.section(" - ", 1);
             continue;
         }
         ++layer;
-        const std::vector<Op> texts = b.SmallTexts(page);
+        std::vector<Op> texts; // the names and markers: texts under 8 points
+        for (const Op& op : b.Ops(Kind::Text, page))
+            if (!op.text.isEmpty() && op.fontSize < 8)
+                texts.push_back(op);
         EXPECT_EQ(OverlappingTexts(texts), QStringList()) << "page " << page;
         for (const Op& op : texts) {
             markers += op.bold ? 1 : 0;
@@ -461,221 +433,133 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
         EXPECT_EQ(shown[c.Layer].count(c.Name), 1) << c.Name.toStdString();
 }
 
-TEST(FormImageRendererTest, OverlappingButtonsGoOnTwoLayersWithTheirContainerDottedOnTheSecond)
+TEST(FormImageRendererTest, CalloutsBeyondOnePagesColumnGoOnInFurtherColumns)
 {
-    Bench b;
-    Form form(4800, 3600);
-    const int frame = form.Add(QStringLiteral("VB.Frame"), QStringLiteral("fraBox"), 240, 240, 4000, 3000);
-    form.Button(QStringLiteral("cmdFirst"), 200, 300, 1500, 600, frame);
-    form.Button(QStringLiteral("cmdSecond"), 300, 400, 1500, 600, frame);
-    const FormLayout& layout = form.Done();
-    ASSERT_EQ(layout.Form.LayerCount, 2);
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.Headings(),
-              (QStringList{"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
-    EXPECT_EQ(b.surface.TextsOnPage(1).filter(QStringLiteral("cmd")), QStringList{"cmdFirst"});
-    EXPECT_EQ(b.surface.TextsOnPage(2).filter(QStringLiteral("cmd")), QStringList{"cmdSecond"});
-    EXPECT_FALSE(b.surface.TextsOnPage(2).contains(QStringLiteral("fraBox")));
-    const Mapping m(b, layout);
-    std::vector<Op> dotted;
-    for (const Op& op : b.Ops(Kind::Box))
-        if (op.style == LineStyle::Dotted)
-            dotted.push_back(op);
-    ASSERT_EQ(dotted.size(), 1u);
-    EXPECT_EQ(dotted[0].page, 2);
-    EXPECT_EQ(dotted[0].color, Rgb(140, 140, 140));
-    EXPECT_TRUE(At(dotted[0], m.X(240), m.Y(240), m.X(4240), m.Y(3240)));
-}
-
-TEST(FormImageRendererTest, MenuTreeIndentsByLevelWithSeparatorsAsGrayLines)
-{
-    Bench b;
-    Form form = OneButton();
-    form.Menu(QStringLiteral("mnuFile"), QStringLiteral("&File"), 0);
-    form.Menu(QStringLiteral("mnuOpen"), QStringLiteral("&Open"), 1);
-    form.Menu(QStringLiteral("mnuSep"), QStringLiteral("-"), 1);
-    form.Menu(QStringLiteral("mnuExit"), QStringLiteral("E&xit"), 1);
-    form.Menu(QStringLiteral("mnuSecret"), QStringLiteral("Secret"), 1, false);
-    form.Menu(QStringLiteral("mnuHelp"), QStringLiteral("&Help"), 0);
-    const FormLayout& layout = form.Done();
-    EXPECT_EQ(PlaceForm(layout.Form, 10080, 11520).captionHeight, 780);
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
-    // The menu bar: top-level captions without their access keys, left to right.
-    ASSERT_TRUE(b.Text(QStringLiteral("File")) && b.Text(QStringLiteral("Help")));
-    EXPECT_LT(b.Text(QStringLiteral("File"))->x, b.Text(QStringLiteral("Help"))->x);
-
-    const Op* file = b.Text(QStringLiteral("&File"));
-    const Op* open = b.Text(QStringLiteral("&Open"));
-    const Op* exit = b.Text(QStringLiteral("E&xit"));
-    ASSERT_TRUE(file && open && exit);
-    EXPECT_EQ(file->page, 2);
-    EXPECT_DOUBLE_EQ(file->x, b.frame.Left);
-    EXPECT_DOUBLE_EQ(open->x, b.frame.Left + 360);
-    EXPECT_EQ(file->color, 0u);
-    const Op* name = b.Text(QStringLiteral("[mnuFile]"));
-    ASSERT_NE(name, nullptr);
-    EXPECT_EQ(name->color, 1006u); // "Procedure Names"
-    EXPECT_DOUBLE_EQ(name->x, TextBox(*file).x2 + 160);
-    const QStringList tree = b.surface.TextsOnPage(2);
-    EXPECT_EQ(tree.indexOf(QStringLiteral("  (hidden)")), tree.indexOf(QStringLiteral("[mnuSecret]")) + 1);
-    EXPECT_FALSE(tree.contains(QStringLiteral("-")));
-
-    std::vector<Op> separators;
-    std::vector<Op> connectors;
-    for (const Op& op : b.Ops(Kind::Line, 2)) {
-        if (op.color == Rgb(150, 150, 150))
-            separators.push_back(op);
-        if (op.color == Rgb(90, 90, 90))
-            connectors.push_back(op);
-    }
-    ASSERT_EQ(separators.size(), 1u);
-    EXPECT_DOUBLE_EQ(separators[0].x, b.frame.Left + 360);
-    EXPECT_DOUBLE_EQ(separators[0].x2 - separators[0].x, 1200);
-    EXPECT_TRUE(separators[0].y > open->y && separators[0].y < exit->y);
-    // One vertical connector runs down the File items, ending at the middle of the last one.
-    double lowest = 0;
-    for (const Op& op : connectors)
-        lowest = op.x == op.x2 ? std::max(lowest, op.y2) : lowest;
-    EXPECT_GT(lowest, b.Text(QStringLiteral("Secret"))->y);
-    EXPECT_LT(lowest, b.Text(QStringLiteral("&Help"))->y);
-}
-
-TEST(FormImageRendererTest, EstimateEqualsThePagesPrinted)
-{
-    auto check = [](Form form, int atLeast, const char* what) {
-        Bench b;
-        const FormLayout& layout = form.Done();
-        const int estimate = b.renderer.EstimateFormImagePages(layout);
-        EXPECT_EQ(b.surface.OrientationCode(), 1) << what;
-        ASSERT_TRUE(b.Print(layout)) << what;
-        EXPECT_EQ(b.surface.PagesStarted(), estimate) << what;
-        EXPECT_EQ(b.frame.PageNumber, estimate) << what;
-        EXPECT_EQ(b.surface.Texts().filter(QStringLiteral("Printed with Quillon")).size(), estimate) << what;
-        EXPECT_GE(estimate, atLeast) << what;
-    };
-    check(OneButton(), 1, "plain");
-    Form layered = OneButton();
-    for (int i = 0; i < 4; ++i)
-        layered.Button(QStringLiteral("cmdStack") + QString::number(i), 260 + 20 * i, 240);
-    check(layered, 5, "layers");
-    Form menus = OneButton();
-    for (int i = 0; i < 200; ++i)
-        menus.Menu(QStringLiteral("mnuItem") + QString::number(i), QStringLiteral("Item"), i % 3);
-    check(menus, 1 + 6, "menus");
-    Form wide(14000, 3000);
-    wide.Add(QStringLiteral("VB.PictureBox"), QStringLiteral("picTiny"), 2400, 1800, 30, 30);
-    check(wide, 2, "turned");
-    check(CrowdedForm(300, 3), 3, "crowded");
-
-    // Callouts beyond one page's column go on in further columns.
     Bench b;
     Form grid(30000, 20000);
     for (int i = 0; i < 400; ++i)
-        grid.Add(QStringLiteral("VB.TextBox"), QStringLiteral("t") + QString::number(i), (i % 20) * 1500,
-                 (i / 20) * 1000, 600, 285);
+        grid.Add("t" + QString::number(i), (i % 20) * 1500, (i / 20) * 1000, 600, 285, "VB.TextBox");
     const int estimate = b.renderer.EstimateFormImagePages(grid.Done());
     ASSERT_TRUE(b.Print(grid.Done()));
     EXPECT_EQ(b.surface.PagesStarted(), estimate);
     std::set<double> columns;
     QStringList listed;
     for (const Op& op : b.Ops(Kind::Text))
-        if (op.page >= 2 && op.fontSize == 9 && op.text.contains(QStringLiteral(" - "))) {
+        if (op.page >= 2 && op.fontSize == 9 && op.text.contains(" - ")) {
             listed << op.text;
             columns.insert(op.x);
         }
     ASSERT_EQ(listed.size(), 400);
-    EXPECT_EQ(listed.last(), QStringLiteral("400 - t399"));
+    EXPECT_EQ(listed.last(), "400 - t399");
     EXPECT_GT(columns.size(), 1u);
 }
 
-TEST(FormImageRendererTest, FiveThousandControlsKeepTheirMarkersApartWhenThePageRunsOutOfRoom)
+TEST(FormImageRendererTest, OverlappingButtonsGoOnTwoLayersWithTheirContainerDottedOnTheSecond)
 {
     Bench b;
-    Form form(60000, 40000);
-    const int frame = form.Add(QStringLiteral("VB.Frame"), QStringLiteral("fraAll"), 100, 100, 59000, 39000);
-    for (int i = 0; i < 5000; ++i)
-        form.Add(i % 5 == 0 ? QStringLiteral("VB.Label") : QStringLiteral("VB.TextBox"),
-                 QStringLiteral("txtCell") + QString::number(i), 200 + (i % 80) * 720, 200 + (i / 80) * 600, 600,
-                 285, i % 2 == 0 ? frame : -1);
-    const FormLayout& layout = form.Done();
-    const int estimate = b.renderer.EstimateFormImagePages(layout);
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.surface.PagesStarted(), estimate);
-    const QRegularExpression layerPage(QStringLiteral("Layer \\d+ of \\d+( \\(cont\\.\\))?$"));
-    for (const QString& heading : b.Headings().filter(layerPage)) {
-        const int page = heading.section(QLatin1Char(':'), 0, 0).toInt();
-        std::vector<Op> texts;
-        for (const Op& op : b.Ops(Kind::Text, page))
-            if (!op.text.isEmpty() && op.fontSize < 12) // with the footer
-                texts.push_back(op);
-        EXPECT_GT(texts.size(), 2000u);
-        EXPECT_EQ(OverlappingTexts(texts), QStringList()) << "page " << page;
-    }
+    Form form;
+    const int frame = form.Add("fraBox", 240, 240, 4000, 3000, "VB.Frame");
+    form.Add("cmdFirst", 200, 300, 1500, 600, "VB.CommandButton", frame);
+    form.Add("cmdSecond", 300, 400, 1500, 600, "VB.CommandButton", frame);
+    ASSERT_TRUE(b.Print(form.Done()));
+    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
+    EXPECT_EQ(b.surface.TextsOnPage(1).filter("cmd"), QStringList{"cmdFirst"});
+    EXPECT_EQ(b.surface.TextsOnPage(2).filter("cmd"), QStringList{"cmdSecond"});
+    EXPECT_FALSE(b.surface.TextsOnPage(2).contains("fraBox"));
+    EXPECT_EQ(DrawnOnForm(b, 240, 240, 4240, 3240), "solid box 1 0, p2 dotted box 1 8c8c8c");
 }
 
-TEST(FormImageRendererTest, DegenerateFormsPrintNothingAndAwkwardOnesPrintWithoutHarm)
+TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGreyLines)
 {
-    Form zeroWidth = OneButton(0, 3600);
-    Form noHeight = OneButton(4800, -420);
-    Form nothingDrawable(4800, 3600);
-    nothingDrawable.Add(QStringLiteral("VB.Timer"), QStringLiteral("tmrTick"), 100, 100, 0, 0);
-    nothingDrawable.Menu(QStringLiteral("mnuFile"), QStringLiteral("&File"), 0);
-    for (Form* form : {&zeroWidth, &noHeight, &nothingDrawable}) {
-        Bench b;
-        const size_t before = b.surface.ops.size();
-        EXPECT_EQ(b.renderer.EstimateFormImagePages(form->Done()), 0);
-        EXPECT_FALSE(b.Print(form->Done()));
-        EXPECT_EQ(b.surface.ops.size(), before);
-    }
-    Bench noBox; // margins wider than the sheet
-    noBox.setup.WorkingLeft = noBox.setup.WorkingRight = 5;
-    noBox.printer.ComputePageGeometry(true);
+    Bench b;
     Form form = OneButton();
-    EXPECT_FALSE(noBox.Print(form.Done()));
+    form.Menu("mnuFile", "&File", 0);
+    form.Menu("mnuOpen", "&Open", 1);
+    form.Menu("mnuSep", "-", 1);
+    form.Menu("mnuExit", "E&xit", 1);
+    form.Menu("mnuSecret", "Secret", 1, false);
+    form.Menu("mnuHelp", "&Help", 0);
+    ASSERT_TRUE(b.Print(form.Done()));
+    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
+    // The 360-twip menu bar under the title bar; its captions without their access keys, in order.
+    EXPECT_EQ(DrawnOnForm(b, 0, 0, 4800, 360), "fill f2f2f2");
+    EXPECT_EQ(DrawnOnForm(b, 0, -420, 4800, 360 + 3600), "solid box 2 0");
+    ASSERT_TRUE(b.Text("File") && b.Text("Help"));
+    EXPECT_LT(b.Text("File")->x, b.Text("Help")->x);
 
+    const Op* file = b.Text("&File");
+    const Op* open = b.Text("&Open");
+    const Op* exit = b.Text("E&xit");
+    const Op* name = b.Text("[mnuFile]");
+    ASSERT_TRUE(file && open && exit && name);
+    EXPECT_EQ(file->page, 2);
+    EXPECT_DOUBLE_EQ(file->x, b.frame.Left);
+    EXPECT_DOUBLE_EQ(open->x, b.frame.Left + 360);
+    EXPECT_EQ(file->color, 0u);
+    EXPECT_EQ(name->color, 1006u); // "Procedure Names"
+    EXPECT_DOUBLE_EQ(name->x, TextBox(*file).x2 + 160);
+    const QStringList tree = b.surface.TextsOnPage(2);
+    EXPECT_EQ(tree.indexOf("  (hidden)"), tree.indexOf("[mnuSecret]") + 1);
+    EXPECT_FALSE(tree.contains("-"));
+
+    std::vector<Op> separators;
+    double lowest = 0; // of the vertical connectors
+    for (const Op& op : b.Ops(Kind::Line, 2)) {
+        if (op.color == Rgb(150, 150, 150))
+            separators.push_back(op);
+        if (op.color == Rgb(90, 90, 90) && op.x == op.x2)
+            lowest = std::max(lowest, op.y2);
+    }
+    ASSERT_EQ(separators.size(), 1u);
+    EXPECT_EQ(separators[0].x, b.frame.Left + 360);
+    EXPECT_EQ(separators[0].x2, b.frame.Left + 360 + 1200);
+    EXPECT_TRUE(separators[0].y > open->y && separators[0].y < exit->y);
+    // The File items' connector ends at the middle of the last one.
+    EXPECT_GT(lowest, b.Text("Secret")->y);
+    EXPECT_LT(lowest, b.Text("&Help")->y);
+}
+
+TEST(FormImageRendererTest, AwkwardFormsPrintWithoutHarm)
+{
     Bench b;
     Form awkward(4800, 3600, QString());
-    awkward.Button(QStringLiteral("cmdFar"), 2000000000, -2000000000);
-    awkward.Button(QString(100000, QLatin1Char('N')), 240, 240);
-    awkward.Button(QString(), 240, 1000);
-    awkward.Button(QStringLiteral("cmdHuge"), -1000000, -1000000, 2000000000, 2000000000);
-    awkward.Line(QStringLiteral("linFlat"), 0, 3000, 4800, 3000);
+    awkward.Add("cmdFar", 2000000000, -2000000000);
+    awkward.Add(QString(100000, QLatin1Char('N')), 240, 240);
+    awkward.Add(QString(), 240, 1000);
+    awkward.Add("cmdHuge", -1000000, -1000000, 2000000000, 2000000000);
+    awkward.Line("linFlat", 0, 3000, 4800, 3000);
     const FormLayout& layout = awkward.Done();
     const int estimate = b.renderer.EstimateFormImagePages(layout);
     ASSERT_TRUE(b.Print(layout));
     EXPECT_EQ(b.surface.PagesStarted(), estimate);
-    EXPECT_NE(b.Text(QStringLiteral("frmMain")), nullptr); // no caption: the form's name
-    EXPECT_FALSE(b.surface.Texts().filter(QRegularExpression(QStringLiteral("^\\d - NNNN"))).isEmpty());
+    EXPECT_NE(b.Text("frmMain"), nullptr) << "no caption: the form's name";
+    EXPECT_FALSE(b.surface.Texts().filter(QRegularExpression("^\\d - NNNN.*\\.\\.\\.$")).isEmpty()) << "the long name cut short";
 }
 
 TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
 {
     quillon::test::Fixture fx;
     quillon::model::clsRoutineInfo routine;
-    routine.RoutineKind = quillon::model::kind::Image;
-    routine.FilePath = fx.writeLines(
-        QStringLiteral("frmOrder.frm"),
-        {"VERSION 5.00", "Begin VB.Form frmOrder", "   Caption = \"Order\"", "   ClientHeight = 3600",
-         "   ClientWidth = 4800", "   Begin VB.CommandButton cmdOK", "      Height = 495", "      Left = 240",
-         "      Top = 240", "      Width = 1200", "   End", "End", "Attribute VB_Name = \"frmOrder\""});
+    routine.FilePath = fx.writeLines("frmOrder.frm", {"VERSION 5.00", "Begin VB.Form frmOrder", "Caption = \"Order\"", "ClientHeight = 3600",
+                                                      "ClientWidth = 4800", "Begin VB.CommandButton cmdOK", "Height = 495", "Left = 240",
+                                                      "Top = 240", "Width = 1200", "End", "End", "Attribute VB_Name = \"frmOrder\""});
     const quillon::model::SourceReader& reader = quillon::model::SourceReader::Default();
     quillon::platform::ScriptedMessageBox box;
     Bench b;
     EXPECT_EQ(b.renderer.EstimateFormImagePages(routine, reader), 1);
     ASSERT_TRUE(b.renderer.PrintFormImage(routine, reader, &box));
     EXPECT_EQ(b.Headings(), QStringList{"1:frmOrder.frm|Image - Layer 1 of 1"});
-    EXPECT_NE(b.Text(QStringLiteral("Order")), nullptr);
-    EXPECT_NE(b.Text(QStringLiteral("cmdOK")), nullptr);
+    EXPECT_TRUE(b.Text("Order") && b.Text("cmdOK"));
 
-    // A missing file: the estimate says nothing, printing tells the user once.
-    routine.FilePath = fx.path(QStringLiteral("missing.frm"));
+    // A missing file: the estimate says nothing, printing tells the user once and prints nothing.
+    routine.FilePath = fx.path("missing.frm");
     Bench missing;
     EXPECT_EQ(missing.renderer.EstimateFormImagePages(routine, reader), 0);
     EXPECT_TRUE(box.shown.empty());
     EXPECT_FALSE(missing.renderer.PrintFormImage(routine, reader, &box));
     ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
+    EXPECT_EQ(box.shown[0].title, "Form Image");
+    EXPECT_EQ(missing.Drawn(), 0);
 }
 
 } // namespace

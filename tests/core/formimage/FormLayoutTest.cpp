@@ -3,10 +3,11 @@
 #include "platform/MessageBox.h"
 #include "support/TestSupport.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace quillon::formimage;
 using quillon::model::CodePage;
@@ -21,37 +22,39 @@ namespace {
 QStringList Block(const QString& header, const QStringList& properties, const QStringList& children = {})
 {
     QStringList lines{QStringLiteral("Begin ") + header};
-    for (const QString& property : properties)
-        lines << QStringLiteral("   ") + property;
-    for (const QString& child : children)
-        lines << QStringLiteral("   ") + child;
-    lines << QStringLiteral("End");
-    return lines;
+    for (const QString& line : properties + children)
+        lines << QStringLiteral("   ") + line;
+    return lines << QStringLiteral("End");
 }
 
 // A control block with its position and size first.
 QStringList Box(const QString& header, int left, int top, int width, int height, const QStringList& more = {},
                 const QStringList& children = {})
 {
-    QStringList properties{QStringLiteral("Height          =   %1").arg(height),
-                           QStringLiteral("Left            =   %1").arg(left),
-                           QStringLiteral("Top             =   %1").arg(top),
-                           QStringLiteral("Width           =   %1").arg(width)};
-    return Block(header, properties + more, children);
+    return Block(header,
+                 QStringList{QStringLiteral("Height          =   %1").arg(height), QStringLiteral("Left            =   %1").arg(left),
+                             QStringLiteral("Top             =   %1").arg(top), QStringLiteral("Width           =   %1").arg(width)}
+                     + more,
+                 children);
 }
 
 // A whole form file: the header lines, the form block holding `body`, then code.
-QStringList FormFile(const QStringList& body, const QStringList& formProperties = {})
+QStringList FormFile(const QStringList& body)
 {
-    QStringList properties{"Caption         =   \"Test form\"", "ClientHeight    =   3000",
-                           "ClientLeft      =   60", "ClientWidth     =   4000"};
     QStringList lines{"VERSION 5.00", "Object = \"{5E9E78A0-531B-11CF-91F6-C2863C385E30}#1.0#0\"; \"MSFLXGRD.OCX\""};
-    lines << Block(QStringLiteral("VB.Form frmTest "), properties + formProperties, body);
-    lines << "Attribute VB_Name = \"frmTest\"" << "Option Explicit" << "Private Sub Form_Load()" << "End Sub";
-    return lines;
+    lines << Block(QStringLiteral("VB.Form frmTest "), {"Caption         =   \"Test form\"", "ClientHeight    =   3000",
+                                                        "ClientLeft      =   60", "ClientWidth     =   4000"}, body);
+    // What follows the first Attribute line is code (or junk), never objects.
+    return lines << "Attribute VB_Name = \"frmTest\"" << Box("VB.Label lblInCode", 0, 0, 100, 100) << "Private Sub Form_Load()"
+                 << "End Sub";
 }
 
-// `depth` frames, each inside the previous one, 10 twips in from its corner.
+QByteArray Bytes(const QStringList& lines)
+{
+    return quillon::test::Cp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// `depth` frames, each inside the previous one, 10 twips across and 20 down from its corner.
 QStringList NestedFrames(int depth)
 {
     QStringList lines;
@@ -60,33 +63,39 @@ QStringList NestedFrames(int depth)
     return lines;
 }
 
+// One line for the form ("NAME "CAPTION" WIDTHxHEIGHT, counts of controls, menus and layers,
+// [menubar] [open UNCLOSED]"), one per control ("TYPE NAME(INDEX) LEFT,TOP WIDTHxHEIGHT
+// [@ABSLEFT,ABSTOP in PARENT] LLAYER [hidden] [ends X1,Y1 X2,Y2] ["CAPTION"]", the parts in brackets
+// when they say more than the rest) and one per menu.
+QStringList Described(const modFormImagePrint& reader)
+{
+    const FormRecord& f = reader.Layout().Form;
+    QStringList out{QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7").arg(f.Name, f.Caption).arg(f.ClientWidth).arg(f.ClientHeight)
+                        .arg(f.ControlCount).arg(f.MenuCount).arg(f.LayerCount)
+                    + (f.HasMenuBar ? " menubar" : "")
+                    + (reader.UnclosedObjects() ? QStringLiteral(" open %1").arg(reader.UnclosedObjects()) : QString())};
+    for (const ControlRecord& c : reader.Layout().Controls) {
+        QString line = c.TypeName + ' ' + c.Name + (c.Index != -1 ? QStringLiteral("(%1)").arg(c.Index) : QString())
+            + QStringLiteral(" %1,%2 %3x%4").arg(c.Left).arg(c.Top).arg(c.Width).arg(c.Height);
+        if (c.Parent != -1 || c.AbsLeft != c.Left || c.AbsTop != c.Top)
+            line += QStringLiteral(" @%1,%2 in %3").arg(c.AbsLeft).arg(c.AbsTop).arg(c.Parent);
+        line += QStringLiteral(" L%1").arg(c.Layer) + (c.Visible ? "" : " hidden");
+        if (c.X1 || c.Y1 || c.X2 || c.Y2)
+            line += QStringLiteral(" ends %1,%2 %3,%4").arg(c.X1).arg(c.Y1).arg(c.X2).arg(c.Y2);
+        out << line + (c.Caption.isEmpty() ? QString() : " \"" + c.Caption + '"');
+    }
+    for (const MenuRecord& m : reader.Layout().Menus)
+        out << QStringLiteral("menu %1 \"%2\" level %3").arg(m.Name, m.Caption).arg(m.Level) + (m.Visible ? "" : " hidden");
+    return out;
+}
+
 class FormLayoutRead : public ::testing::Test {
 protected:
-    bool Read(const QStringList& lines)
+    bool Read(const QByteArray& bytes)
     {
-        path = fx.writeLines(QStringLiteral("frmTest.frm"), lines);
+        path = fx.write(QStringLiteral("frmTest.frm"), bytes);
         return formImage.ReadFormLayout(path);
     }
-    bool ReadForm(const QStringList& body) { return Read(FormFile(body)); }
-    const FormLayout& layout() const { return formImage.Layout(); }
-    const ControlRecord& control(int n) const { return formImage.Layout().Control(n); }
-    // Where control n lies: "LEFT,TOP WIDTHxHEIGHT at ABSLEFT,ABSTOP in PARENT layer LAYER".
-    QString Placed(int n) const
-    {
-        const ControlRecord& c = control(n);
-        return QStringLiteral("%1,%2 %3x%4 at %5,%6 in %7 layer %8")
-            .arg(c.Left).arg(c.Top).arg(c.Width).arg(c.Height).arg(c.AbsLeft).arg(c.AbsTop).arg(c.Parent).arg(c.Layer);
-    }
-    // The single message shown, or a failure.
-    QString OnlyMessage() const
-    {
-        if (box.shown.size() != 1)
-            return QStringLiteral("%1 messages shown").arg(box.shown.size());
-        EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
-        EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
-        return box.shown[0].text;
-    }
-
     Fixture fx;
     QString path;
     ScriptedMessageBox box;
@@ -94,433 +103,245 @@ protected:
     modFormImagePrint formImage{reader, &box};
 };
 
-TEST_F(FormLayoutRead, FormControlsAndMenusOfAPlainForm)
+// One reader reads every case in turn: each reading starts afresh.
+TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
 {
-    ASSERT_TRUE(ReadForm(Box("VB.CommandButton cmdOK", 120, 240, 1215, 375,
-                             {"Caption         =   \"OK\"", "BackColor       =   &H8000000F&", "TabIndex        =   3"})
-                         + Box("VB.TextBox txtName", 120, 720, 2000, 315, {"Text            =   \"Anna\""})
-                         + Block("VB.Menu mnuFile", {"Caption         =   \"&File\""})));
+    const QString form = QStringLiteral("frmTest \"Test form\" 4000x3000 ");
+    const QString longCaption(70000, QLatin1Char('W'));
+    const struct {
+        const char* rule;
+        QStringList file;
+        QStringList expected;
+    } cases[] = {
+        {"a plain form; a text box's Text stands for its caption",
+         FormFile(Box("VB.CommandButton cmdOK", 120, 240, 1215, 375, {"Caption         =   \"OK\"", "BackColor = &H8000000F&"})
+                  + Box("VB.TextBox txtName", 120, 720, 2000, 315, {"Text            =   \"Anna\""})
+                  + Block("VB.Menu mnuFile", {"Caption         =   \"&File\""})),
+         {form + "c2 m1 L1 menubar", "VB.CommandButton cmdOK 120,240 1215x375 L1 \"OK\"",
+          "VB.TextBox txtName 120,720 2000x315 L1 \"Anna\"", "menu mnuFile \"&File\" level 0"}},
+        {"nothing is read after the form's block",
+         QStringList{"VERSION 5.00"} + Block("VB.Form frmB", {}, Box("VB.Label lblA", 0, 0, 100, 100))
+             + Box("VB.Label lblLate", 0, 0, 100, 100),
+         {"frmB \"\" 0x0 c1 m0 L1", "VB.Label lblA 0,0 100x100 L1"}},
+        {"a line's box from its end points, which are kept as written; a flat line is drawn",
+         FormFile(Block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})
+                  + Block("VB.Line linFlat", {"X1 = 100", "X2 = 2100", "Y1 = 700", "Y2 = 700"})),
+         {form + "c2 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900",
+          "VB.Line linFlat 100,700 2000x0 L1 ends 100,700 2100,700"}},
+        {"controls without area get no layer",
+         FormFile(Box("VB.Timer tmrTick", 4320, 1920, 0, 0) + Box("VB.Label lblThin", 0, 0, 1, 0)
+                  + Box("VB.Label lblDot", 0, 0, 1, 1) + Box("VB.Label lblBack", 0, 0, -100, 50)),
+         {form + "c4 m0 L1", "VB.Timer tmrTick 4320,1920 0x0 L0", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1",
+          "VB.Label lblBack 0,0 -100x50 L0"}},
+        {"containers add their offsets, are the parents and share the layer of what they hold",
+         FormFile(Box("VB.PictureBox picOuter", 120, 100, 3000, 2000, {},
+                      Box("VB.Frame fraInner", 200, 300, 2500, 1500, {}, Box("VB.CommandButton cmdDeep", 50, 70, 600, 300)))
+                  + Box("VB.CommandButton cmdTop", 3300, 100, 600, 300)),
+         {form + "c4 m0 L1", "VB.PictureBox picOuter 120,100 3000x2000 L1", "VB.Frame fraInner 200,300 2500x1500 @320,400 in 1 L1",
+          "VB.CommandButton cmdDeep 50,70 600x300 @370,470 in 2 L1", "VB.CommandButton cmdTop 3300,100 600x300 L1"}},
+        {"covering more than half of the smaller control opens a layer; exactly half does not",
+         FormFile(Box("VB.CommandButton cmdA", 0, 0, 1000, 500) + Box("VB.CommandButton cmdB", 400, 0, 1000, 500)
+                  + Box("VB.CommandButton cmdC", 0, 250, 1000, 500)
+                  + Box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, Box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))),
+         {form + "c5 m0 L2", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
+          "VB.CommandButton cmdC 0,250 1000x500 L1", "VB.Frame fraBox 2000,0 1500x1500 L1",
+          "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1"}},
+        {"what a container on a later layer holds starts on that layer",
+         FormFile(Box("VB.Frame fraA", 0, 0, 2000, 2000)
+                  + Box("VB.Frame fraB", 100, 100, 2000, 2000, {}, Box("VB.CommandButton cmdIn", 10, 10, 500, 300))
+                  + Box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
+         {form + "c4 m0 L2", "VB.Frame fraA 0,0 2000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
+          "VB.CommandButton cmdIn 10,10 500x300 @110,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
+        {"hidden controls and what they hold are layered after the visible ones",
+         FormFile(Box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
+                  + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})
+                  + Box("VB.Frame fraHidden", 3000, 0, 1000, 1000, {"Visible = 0"}, Box("VB.Label lblIn", 10, 10, 500, 300))),
+         {form + "c4 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1",
+          "VB.Frame fraHidden 3000,0 1000x1000 L1 hidden", "VB.Label lblIn 10,10 500x300 @3010,10 in 3 L1"}},
+        {"array indexes; numbers round half to even, take E and D exponents and ignore what follows",
+         FormFile(Box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
+                  + Box("VB.CommandButton cmdAction", 0, 200, 100, 100, {"Index           =   3"})
+                  + Block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
+                  + Block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
+         {form + "c4 m0 L2", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.CommandButton cmdAction(3) 0,200 100x100 L1",
+          "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1", "VB.Label lblNone 0,250 7x1 L2"}},
+        {"menus nest three deep, with separators and hidden entries, and are no controls",
+         FormFile(Box("VB.CommandButton cmdOK", 0, 0, 100, 100)
+                  + Block("VB.Menu mnuFile", {"Caption = \"&File\""},
+                          Block("VB.Menu mnuOpen", {"Caption = \"&Open\""})
+                              + Block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, Block("VB.Menu mnuItem", {"Caption = \"one\"", "Index = 0"}))
+                              + Block("VB.Menu mnuSep", {"Caption = \"-\""}) + Block("VB.Menu mnuExit", {"Caption = \"E&xit\"", "Visible = 0"}))
+                  + Block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
+         {form + "c1 m7 L1 menubar", "VB.CommandButton cmdOK 0,0 100x100 L1", "menu mnuFile \"&File\" level 0",
+          "menu mnuOpen \"&Open\" level 1", "menu mnuRecent \"Recent\" level 1", "menu mnuItem \"one\" level 2",
+          "menu mnuSep \"-\" level 1", "menu mnuExit \"E&xit\" level 1 hidden", "menu mnuHelp \"&Help\" level 0"}},
+        {"only a visible, captioned top-level menu makes a menu bar",
+         FormFile(Block("VB.Menu mnuSep", {"Caption = \"-\""})
+                  + Block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, Block("VB.Menu mnuIn", {"Caption = \"In\""}))),
+         {form + "c0 m3 L0", "menu mnuSep \"-\" level 0", "menu mnuHidden \"&Popup\" level 0 hidden", "menu mnuIn \"In\" level 1"}},
+        {"property groups, nested, change nothing of their control and begin no object",
+         FormFile(Block("VB.Label lblTitle",
+                        {"Caption         =   \"Title\"", "BeginProperty Font ", "   Name            =   \"Arial\"", "   Left = 9999",
+                         "   Caption = \"font\"", "EndProperty", "BeginProperty ListImages {2C247F25-8591-11D1-B16A-00C0F0283628} ",
+                         "   BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} ", "      Begin VB.Label lblFake ",
+                         "      Width = 5", "      End", "   EndProperty", "   Visible = 0", "EndProperty", "Height = 495", "Left = 240",
+                         "Top = 360", "Width = 4455"})),
+         {form + "c1 m0 L1", "VB.Label lblTitle 240,360 4455x495 L1 \"Title\""}},
+        {"quoted captions: doubled quotes, a missing closing quote, bare words, empty, \"=\", tabs and backslashes",
+         FormFile(Block("VB.Label lblQuote", {"Caption = \"Say \"\"Hi\"\" to \"\"Bob\"\"\""}) + Block("VB.Label lblOpen", {"Caption = \"open"})
+                  + Block("VB.Label lblBare", {"Caption = bare words"}) + Block("VB.Label lblEmpty", {"Caption = \"\""})
+                  + Block("VB.Label lblEquals", {"Caption = \"a = b\""}) + Block("VB.Label lblTab", {"Caption = \"x\ty\\z\""})),
+         {form + "c6 m0 L0", "VB.Label lblQuote 0,0 0x0 L0 \"Say \"Hi\" to \"Bob\"\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"",
+          "VB.Label lblBare 0,0 0x0 L0 \"bare words\"", "VB.Label lblEmpty 0,0 0x0 L0", "VB.Label lblEquals 0,0 0x0 L0 \"a = b\"",
+          "VB.Label lblTab 0,0 0x0 L0 \"x\ty\\z\""}},
+        {"each control stacked on the others opens a layer of its own",
+         FormFile(Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 0"})
+                  + Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 1"})
+                  + Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 2"})),
+         {form + "c3 m0 L3", "VB.CommandButton cmdPile(0) 100,100 1000x400 L1", "VB.CommandButton cmdPile(1) 100,100 1000x400 L2",
+          "VB.CommandButton cmdPile(2) 100,100 1000x400 L3"}},
+        {"a file cut off inside a frame: what was read stands, blocks never ended are not drawn",
+         QStringList{"VERSION 5.00", "Begin VB.Form frmCut", "Begin VB.CommandButton cmdA", "Width = 500", "Height = 500", "End",
+                     "Begin VB.Frame fraCut", "Left = 600", "Width = 1000", "Height = 1000", "Begin VB.CommandButton cmdIn",
+                     "Left = 10", "Width = 200", "Height = 200"},
+         {"frmCut \"\" 0x0 c3 m0 L1 open 3", "VB.CommandButton cmdA 0,0 500x500 L1", "VB.Frame fraCut 600,0 1000x1000 L0",
+          "VB.CommandButton cmdIn 10,0 200x200 @610,0 in 2 L0"}},
+        {"a very long line is read whole",
+         FormFile(Block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
+         {form + "c1 m0 L1", "VB.Label lblLong 0,0 10x10 L1 \"" + longCaption + "\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        ASSERT_TRUE(Read(Bytes(c.file))) << formImage.LastMessage().toStdString();
+        EXPECT_EQ(Described(formImage), c.expected);
+        EXPECT_FALSE(formImage.LooksBinary());
+    }
     EXPECT_TRUE(box.shown.empty());
-    const FormRecord& form = layout().Form;
-    EXPECT_EQ(form.Name, "frmTest");
-    EXPECT_EQ(form.Caption, "Test form");
-    EXPECT_EQ(form.ClientWidth, 4000);
-    EXPECT_EQ(form.ClientHeight, 3000);
-    EXPECT_TRUE(form.HasMenuBar);
-    EXPECT_EQ(form.ControlCount, 2);
-    EXPECT_EQ(form.MenuCount, 1);
-    EXPECT_EQ(form.LayerCount, 1);
-
-    const ControlRecord& ok = control(1);
-    EXPECT_EQ(ok.TypeName, "VB.CommandButton");
-    EXPECT_EQ(ok.Name, "cmdOK");
-    EXPECT_EQ(ok.Index, -1);
-    EXPECT_EQ(ok.Caption, "OK");
-    EXPECT_TRUE(ok.Visible);
-    EXPECT_TRUE(ok.HasSize);
-    EXPECT_EQ(Placed(1), "120,240 1215x375 at 120,240 in -1 layer 1");
-    EXPECT_EQ(control(2).Caption, "Anna") << "a text box's Text stands for its caption";
-    EXPECT_EQ(layout().Menu(1).Caption, "&File");
-    EXPECT_EQ(formImage.UnclosedObjects(), 0);
 }
 
-TEST_F(FormLayoutRead, ReadingStopsAtTheFirstAttributeLineAndAfterTheFormEnds)
+TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
 {
-    QStringList lines = FormFile(Box("VB.Label lblA", 0, 0, 100, 100));
-    // Lines past the form's block are code (or junk) and never objects.
-    lines << Box("VB.Label lblAfterAttribute", 0, 0, 100, 100);
-    ASSERT_TRUE(Read(lines));
-    EXPECT_EQ(layout().Form.ControlCount, 1);
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 37) % 256);
+    const QString cannot = QStringLiteral("Form layout could not be read:\r\n%1\r\n");
+    const QString noBlock = QStringLiteral("No form layout block found in:\r\n%1");
+    const struct {
+        QByteArray bytes;
+        QString message;
+        bool binary = false;
+        qint64 size = 0; // grown to this size (sparse) after writing
+        bool locked = false; // no permission to read it
+    } cases[] = {
+        {Bytes(FormFile(NestedFrames(63))), cannot + "Line 318: objects are nested more than 63 levels deep."},
+        {Bytes(FormFile(Block("VB.Label lblBig", {"Left = 99999999999"}))), cannot + "Line 9: the value of Left is out of range: 99999999999"},
+        {Bytes(FormFile(Block("VB.Label lblBig", {"Index = 40000"}))), cannot + "Line 9: the value of Index is out of range: 40000"},
+        {Bytes(FormFile(Block("VB.Label lblBig", {"Width = 1E400"}))), cannot + "Line 9: the value of Width is out of range: 1E400"},
+        {Bytes(FormFile(Block("VB.Line linLong", {"X1 = -2000000000", "X2 = 2000000000"}))), cannot + "Line 11: the line linLong is too long to be drawn."},
+        // Each value fits, their sum on the form does not.
+        {Bytes(FormFile(Box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, Box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
+         cannot + "a control lies too far from the form's corner to be placed."},
+        {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", false, SourceReader::kMaxFileBytes + 1},
+        {Bytes(FormFile({})), cannot + "Permission denied", false, 0, true},
+        {Bytes({"Attribute VB_Name = \"modA\"", "Begin VB.Form frmLate", "End"}), noBlock},
+        {QByteArray(), noBlock},
+        {Bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
+        {binary, noBlock, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        ASSERT_TRUE(Read(Bytes(FormFile(Box("VB.Label lblBefore", 0, 0, 100, 100)))));
+        path = fx.write(QStringLiteral("bad.frm"), c.bytes);
+        if (c.size) {
+            ASSERT_TRUE(QFile::resize(path, c.size));
+        }
+        if (c.locked)
+            QFile::setPermissions(path, QFileDevice::Permissions());
+        box.shown.clear();
+        {
+            std::optional<quillon::test::ObeyFilePermissions> obey; // also as root
+            if (c.locked)
+                obey.emplace();
+            EXPECT_FALSE(formImage.ReadFormLayout(path));
+        }
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
+        EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(box.shown[0].text, c.message.arg(path));
+        EXPECT_EQ(formImage.LastMessage(), c.message.arg(path));
+        EXPECT_EQ(formImage.LooksBinary(), c.binary);
+        EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
+    }
+    // One level less nests deep enough.
+    ASSERT_TRUE(Read(Bytes(FormFile(NestedFrames(62)))));
+    EXPECT_EQ(Described(formImage).last(), "VB.Frame fra62 10,20 5000x5000 @620,1240 in 61 L1");
+    EXPECT_TRUE(modFormImage_v2::IsAncestor(formImage.Layout(), 1, 62));
 
-    QStringList noAttributes{"VERSION 5.00"};
-    noAttributes << Block("VB.Form frmB", {}, Box("VB.Label lblA", 0, 0, 100, 100))
-                 << Box("VB.Label lblAfterEnd", 0, 0, 100, 100);
-    ASSERT_TRUE(Read(noAttributes));
-    EXPECT_EQ(layout().Form.Name, "frmB");
-    EXPECT_EQ(layout().Form.ControlCount, 1);
-}
-
-TEST_F(FormLayoutRead, LineControlIsOrderedAndKeepsItsEndPointsAsWritten)
-{
-    ASSERT_TRUE(ReadForm(
-        Block("VB.Line linFall", {"X1              =   500", "X2              =   100", "Y1              =   300",
-                                  "Y2              =   900"})
-        + Block("VB.Line linFlat", {"X1 = 100", "X2 = 2100", "Y1 = 700", "Y2 = 700"})));
-    EXPECT_EQ(Placed(1), "100,300 400x600 at 100,300 in -1 layer 1");
-    EXPECT_TRUE(control(1).HasSize);
-    const ControlRecord& fall = control(1);
-    EXPECT_EQ(QList<qint32>({fall.X1, fall.Y1, fall.X2, fall.Y2}), QList<qint32>({500, 300, 100, 900}));
-    // A horizontal line has no height and is still drawn.
-    EXPECT_EQ(Placed(2), "100,700 2000x0 at 100,700 in -1 layer 1");
-    EXPECT_TRUE(control(2).HasSize);
-}
-
-TEST_F(FormLayoutRead, ControlsWithoutAreaAreNeitherLayeredNorDrawn)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.Timer tmrTick", 4320, 1920, 0, 0) + Box("VB.Label lblThin", 0, 0, 1, 0)
-                         + Box("VB.Label lblDot", 0, 0, 1, 1) + Box("VB.Label lblBack", 0, 0, -100, 50)));
-    EXPECT_FALSE(control(1).HasSize);
-    EXPECT_EQ(control(1).Layer, 0);
-    EXPECT_FALSE(control(2).HasSize);
-    EXPECT_TRUE(control(3).HasSize);
-    EXPECT_EQ(control(3).Layer, 1);
-    EXPECT_FALSE(control(4).HasSize);
-    EXPECT_EQ(control(4).Layer, 0);
-}
-
-TEST_F(FormLayoutRead, ContainersAddTheirOffsetsAndAreTheParents)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.PictureBox picOuter", 120, 100, 3000, 2000, {},
-                             Box("VB.Frame fraInner", 200, 300, 2500, 1500, {},
-                                 Box("VB.CommandButton cmdDeep", 50, 70, 600, 300)))
-                         + Box("VB.CommandButton cmdTop", 3300, 100, 600, 300)));
-    EXPECT_EQ(Placed(2), "200,300 2500x1500 at 320,400 in 1 layer 1");
-    EXPECT_EQ(Placed(3), "50,70 600x300 at 370,470 in 2 layer 1");
-    EXPECT_EQ(Placed(4), "3300,100 600x300 at 3300,100 in -1 layer 1");
-    EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 1, 3));
-    EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 2, 3));
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(layout(), 3, 1));
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(layout(), 4, 3));
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(layout(), 3, 3)) << "a control is not its own ancestor";
-    // Everything nested lies within its containers: one layer.
-    EXPECT_EQ(layout().Form.LayerCount, 1);
-}
-
-TEST_F(FormLayoutRead, OverlapBeyondHalfOfTheSmallerControlOpensANewLayer)
-{
-    // cmdB covers 60 % of cmdA; cmdC covers cmdA by exactly half, which is not more than half.
-    ASSERT_TRUE(ReadForm(Box("VB.CommandButton cmdA", 0, 0, 1000, 500)
-                         + Box("VB.CommandButton cmdB", 400, 0, 1000, 500)
-                         + Box("VB.CommandButton cmdC", 0, 250, 1000, 500)
-                         + Box("VB.Frame fraBox", 2000, 0, 1500, 1500, {},
-                               Box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))));
-    EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(layout(), 1, 2), 0.6f);
-    EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(layout(), 2, 1), 0.6f);
-    EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(layout(), 1, 3), 0.5f);
-    EXPECT_EQ(control(1).Layer, 1);
-    EXPECT_EQ(control(2).Layer, 2);
-    EXPECT_EQ(control(3).Layer, 1);
-    // The button fills most of its frame, yet they share a layer.
-    EXPECT_GT(modFormImage_v2::OverlapRatio(layout(), 4, 5), 0.5f);
-    EXPECT_EQ(control(4).Layer, 1);
-    EXPECT_EQ(control(5).Layer, 1);
-    EXPECT_EQ(layout().Form.LayerCount, 2);
-}
-
-TEST_F(FormLayoutRead, ControlsOfAContainerOnALaterLayerStartOnItsLayer)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.Frame fraA", 0, 0, 2000, 2000)
-                         + Box("VB.Frame fraB", 100, 100, 2000, 2000, {},
-                               Box("VB.CommandButton cmdIn", 10, 10, 500, 300))
-                         + Box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)));
-    EXPECT_EQ(control(2).Layer, 2);
-    EXPECT_EQ(control(3).Layer, 2) << "inside a layer-2 frame although nothing of layer 1 is in the way";
-    EXPECT_EQ(control(4).Layer, 1);
-}
-
-TEST_F(FormLayoutRead, HiddenControlsAndTheirContentsAreLayeredAfterTheVisibleOnes)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
-                         + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})
-                         + Box("VB.Frame fraHidden", 3000, 0, 1000, 1000, {"Visible = 0"},
-                               Box("VB.Label lblInside", 10, 10, 500, 300))));
-    EXPECT_FALSE(control(1).Visible);
-    EXPECT_TRUE(control(2).Visible);
-    EXPECT_TRUE(control(4).Visible) << "its own Visible is untouched by the frame's";
-    EXPECT_FALSE(modFormImage_v2::IsEffectivelyVisible(layout(), 1));
-    EXPECT_TRUE(modFormImage_v2::IsEffectivelyVisible(layout(), 2));
-    EXPECT_FALSE(modFormImage_v2::IsEffectivelyVisible(layout(), 3));
-    EXPECT_FALSE(modFormImage_v2::IsEffectivelyVisible(layout(), 4)) << "hidden through its frame";
-    // The visible button takes layer 1 although the hidden one comes first in the file.
-    EXPECT_EQ(control(2).Layer, 1);
-    EXPECT_EQ(control(1).Layer, 2);
-    EXPECT_EQ(control(3).Layer, 1);
-    EXPECT_EQ(control(4).Layer, 1);
-}
-
-TEST_F(FormLayoutRead, ControlArrayIndexAndNumbersAsVb6WritesThem)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
-                         + Box("VB.CommandButton cmdAction", 0, 200, 100, 100, {"Index           =   3"})
-                         + Block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3",
-                                                        "Height = 12abc", "Index = -2.5"})
-                         + Block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})));
-    EXPECT_EQ(control(1).Index, 0);
-    EXPECT_EQ(control(2).Index, 3);
-    EXPECT_EQ(control(2).Name, control(1).Name);
-    // Halves round to the even number; text after the number does not count.
-    EXPECT_EQ(Placed(3), "1200,1202 1000x12 at 1200,1202 in -1 layer 1");
-    EXPECT_EQ(control(3).Index, -2);
-    EXPECT_EQ(Placed(4), "0,250 7x1 at 0,250 in -1 layer 2") << "on the second button";
-}
-
-TEST_F(FormLayoutRead, MenusThreeLevelsDeepWithSeparators)
-{
-    ASSERT_TRUE(ReadForm(
-        Box("VB.CommandButton cmdOK", 0, 0, 100, 100)
-        + Block("VB.Menu mnuFile", {"Caption = \"&File\""},
-                Block("VB.Menu mnuFileOpen", {"Caption = \"&Open\""})
-                    + Block("VB.Menu mnuFileRecent", {"Caption = \"Recent\""},
-                            Block("VB.Menu mnuFileRecentItem", {"Caption = \"one\"", "Index = 0"}))
-                    + Block("VB.Menu mnuFileSep", {"Caption = \"-\""})
-                    + Block("VB.Menu mnuFileExit", {"Caption = \"E&xit\"", "Visible = 0"}))
-        + Block("VB.Menu mnuHelp", {"Caption = \"&Help\""})));
-    const FormLayout& l = layout();
-    ASSERT_EQ(l.Form.MenuCount, 7);
-    EXPECT_EQ(l.Form.ControlCount, 1) << "menus are not controls";
-    const QList<int> levels{0, 1, 1, 2, 1, 1, 0};
-    for (int m = 1; m <= 7; ++m)
-        EXPECT_EQ(l.Menu(m).Level, levels[m - 1]) << m;
-    EXPECT_EQ(l.Menu(4).Name, "mnuFileRecentItem");
-    EXPECT_EQ(l.Menu(5).Caption, "-");
-    EXPECT_FALSE(l.Menu(6).Visible);
-    EXPECT_TRUE(l.Form.HasMenuBar);
-
-    EXPECT_TRUE(modFormImage_v2::MenuHasSubItems(l, 1, 1));
-    EXPECT_TRUE(modFormImage_v2::MenuHasSubItems(l, 3, 2));
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 2, 2)) << "the next entry is of level 1";
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 4, 3));
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 6, 1)) << "a menu-bar entry follows";
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 7, 1)) << "the last menu";
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 0, 1));
-    EXPECT_FALSE(modFormImage_v2::MenuHasSubItems(l, 99, 1));
-}
-
-TEST_F(FormLayoutRead, OnlyAVisibleCaptionedTopLevelMenuMakesAMenuBar)
-{
-    ASSERT_TRUE(ReadForm(Block("VB.Menu mnuSep", {"Caption = \"-\""})
-                         + Block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"},
-                                 Block("VB.Menu mnuPopupItem", {"Caption = \"Item\""}))));
-    EXPECT_FALSE(layout().Form.HasMenuBar);
-    EXPECT_FALSE(layout().Menu(2).Visible);
-    EXPECT_TRUE(layout().Menu(3).Visible);
-}
-
-TEST_F(FormLayoutRead, PropertyGroupsChangeNothingOfTheirControl)
-{
-    ASSERT_TRUE(ReadForm(Block(
-        "VB.Label lblTitle",
-        {"Caption         =   \"Title\"", "BeginProperty Font ", "   Name            =   \"Arial\"",
-         "   Size            =   18", "   Left = 9999", "   Caption = \"font\"", "EndProperty",
-         "BeginProperty ListImages {2C247F25-8591-11D1-B16A-00C0F0283628} ", "   NumListImages   =   1",
-         "   BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} ", "      Begin VB.Label lblFake ",
-         "      Width = 5", "      End", "   EndProperty", "   Visible = 0", "EndProperty", "Height          =   495",
-         "Left            =   240", "Top             =   360", "Width           =   4455"})));
-    ASSERT_EQ(layout().Form.ControlCount, 1) << "no object begins inside a property group";
-    const ControlRecord& title = control(1);
-    EXPECT_EQ(title.Name, "lblTitle");
-    EXPECT_EQ(title.Caption, "Title");
-    EXPECT_EQ(title.Left, 240);
-    EXPECT_EQ(title.Width, 4455);
-    EXPECT_TRUE(title.Visible);
-    EXPECT_EQ(formImage.UnclosedObjects(), 0) << "the group's \"End\" closed nothing";
-}
-
-TEST_F(FormLayoutRead, QuotedCaptions)
-{
-    ASSERT_TRUE(ReadForm(Block("VB.Label lblQuote", {"Caption = \"Say \"\"Hi\"\" to \"\"Bob\"\"\""})
-                         + Block("VB.Label lblOpen", {"Caption = \"no closing quote"})
-                         + Block("VB.Label lblBare", {"Caption = bare words"})
-                         + Block("VB.Label lblEmpty", {"Caption = \"\""})
-                         + Block("VB.Label lblEquals", {"Caption = \"a = b\""})
-                         + Block("VB.Label lblTab", {"Caption = \"x\ty\\z\""})));
-    EXPECT_EQ(control(1).Caption, "Say \"Hi\" to \"Bob\"");
-    EXPECT_EQ(control(2).Caption, "no closing quote");
-    EXPECT_EQ(control(3).Caption, "bare words");
-    EXPECT_EQ(control(4).Caption, "");
-    EXPECT_EQ(control(5).Caption, "a = b");
-    EXPECT_EQ(control(6).Caption, "x\ty\\z");
+    for (const QString& missing : {fx.path(QStringLiteral("gone.frm")), fx.path()}) { // a folder is no form file
+        box.shown.clear();
+        EXPECT_FALSE(formImage.ReadFormLayout(missing));
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, "Form file not found:\r\n" + missing);
+    }
 }
 
 TEST_F(FormLayoutRead, CaptionsInTheReadersCodePage)
 {
     // "Καλημέρα" in Windows-1253.
-    const QByteArray greek = "VERSION 5.00\r\nBegin VB.Form frmGreek\r\n   Caption = \"\xCA\xE1\xEB\xE7\xEC\xDD\xF1\xE1\"\r\n"
-                             "End\r\nAttribute VB_Name = \"frmGreek\"\r\n";
-    const QString file = fx.write(QStringLiteral("greek.frm"), greek);
+    path = fx.write(QStringLiteral("greek.frm"), "VERSION 5.00\r\nBegin VB.Form frmGreek\r\n   Caption = \"\xCA\xE1\xEB\xE7\xEC\xDD\xF1\xE1\"\r\nEnd\r\n");
     const SourceReader greekReader(*CodePage::Find(QStringLiteral("windows-1253")), nullptr);
-    modFormImagePrint greekImage(greekReader, &box);
-    ASSERT_TRUE(greekImage.ReadFormLayout(file));
-    EXPECT_EQ(greekImage.Layout().Form.Caption, QString::fromUtf8("Καλημέρα"));
-    ASSERT_TRUE(formImage.ReadFormLayout(file));
-    EXPECT_EQ(layout().Form.Caption, QString::fromUtf8("ÊáëçìÝñá")) << "the same bytes in Windows-1252";
+    modFormImagePrint greek(greekReader, &box);
+    ASSERT_TRUE(greek.ReadFormLayout(path));
+    EXPECT_EQ(greek.Layout().Form.Caption, QString::fromUtf8("Καλημέρα"));
+    ASSERT_TRUE(formImage.ReadFormLayout(path));
+    EXPECT_EQ(formImage.Layout().Form.Caption, QString::fromUtf8("ÊáëçìÝñá")) << "the same bytes in Windows-1252";
 }
 
-TEST_F(FormLayoutRead, NestingUpToTheLimitReadsAndBeyondItFailsWithAMessage)
+// A layout built by hand: 1 a hidden frame holding 2, which holds 3; 4 covers 60 % of 1; 5 is
+// empty; 6 and 7 are 60000 twips square, past 32 bits in area. Menus of levels 0 1 1 2 1 1 0.
+TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
 {
-    for (const int depth : {60, 62}) {
-        ASSERT_TRUE(ReadForm(NestedFrames(depth))) << depth << ": " << OnlyMessage().toStdString();
-        ASSERT_EQ(layout().Form.ControlCount, depth);
-        EXPECT_EQ(Placed(depth), QStringLiteral("10,20 5000x5000 at %1,%2 in %3 layer 1").arg(10 * depth).arg(20 * depth).arg(depth - 1));
-        EXPECT_TRUE(modFormImage_v2::IsAncestor(layout(), 1, depth));
-        EXPECT_EQ(layout().Form.LayerCount, 1);
+    FormLayout l;
+    auto add = [&](int left, int top, int width, int height, int parent, bool visible = true) {
+        ControlRecord c;
+        c.AbsLeft = left, c.AbsTop = top, c.Width = width, c.Height = height;
+        c.Parent = qint16(parent), c.Visible = visible, c.HasSize = width > 0 && height > 0;
+        l.Controls.push_back(c);
+    };
+    add(0, 0, 1000, 1000, -1, false), add(100, 100, 400, 400, 1), add(150, 150, 100, 100, 2), add(400, 0, 1000, 1000, -1);
+    add(0, 0, 0, 500, -1), add(0, 0, 60000, 60000, -1), add(0, 0, 60000, 60000, -1);
+    for (int level : {0, 1, 1, 2, 1, 1, 0})
+        l.Menus.push_back({QString(), QString(), qint16(level), true});
+    const struct {
+        char query; // Ancestor(a, b), Visible(a), Overlap(a, b), Menu has sub-items(a, level b)
+        int a, b;
+        double expected;
+    } cases[] = {
+        {'A', 1, 3, 1}, {'A', 2, 3, 1}, {'A', 3, 1, 0}, {'A', 3, 3, 0}, {'A', 4, 3, 0}, {'A', -1, 1, 0},
+        {'V', 2, 0, 0}, {'V', 1, 0, 0}, {'V', 4, 0, 1}, {'V', 0, 0, 0}, {'V', 8, 0, 0},
+        {'O', 1, 4, 0.6}, {'O', 4, 1, 0.6}, {'O', 6, 7, 1}, {'O', 1, 5, 0}, {'O', 0, 1, 0}, {'O', 1, 8, 0},
+        {'M', 1, 1, 1}, {'M', 3, 2, 1}, {'M', 2, 2, 0}, {'M', 4, 3, 0}, {'M', 6, 1, 0}, {'M', 7, 1, 0}, {'M', 0, 1, 0}, {'M', 99, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
+        switch (c.query) {
+        case 'A': EXPECT_EQ(modFormImage_v2::IsAncestor(l, c.a, c.b), c.expected != 0); break;
+        case 'V': EXPECT_EQ(modFormImage_v2::IsEffectivelyVisible(l, c.a), c.expected != 0); break;
+        case 'O': EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(l, c.a, c.b), float(c.expected)); break;
+        default: EXPECT_EQ(modFormImage_v2::MenuHasSubItems(l, c.a, c.b), c.expected != 0); break;
+        }
     }
-    // The form and 62 frames fill the 63 places. The form's properties end on line 7 and
-    // frame k opens on line 8 + 5 (k - 1): the 63rd on line 318.
-    for (const int depth : {63, 64}) {
-        box.shown.clear();
-        EXPECT_FALSE(ReadForm(NestedFrames(depth))) << depth;
-        EXPECT_EQ(OnlyMessage(), "Form layout could not be read:\r\n" + path
-                                     + "\r\nLine 318: objects are nested more than 63 levels deep.");
-        EXPECT_TRUE(layout().Controls.empty());
-        EXPECT_TRUE(layout().Form.Name.isEmpty());
-    }
-}
-
-TEST_F(FormLayoutRead, MissingFileAndFilesWithoutALayoutBlock)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.Label lblA", 0, 0, 100, 100)));
-    const QString missing = fx.path(QStringLiteral("gone.frm"));
-    EXPECT_FALSE(formImage.ReadFormLayout(missing));
-    EXPECT_EQ(OnlyMessage(), "Form file not found:\r\n" + missing);
-    EXPECT_EQ(formImage.LastMessage(), "Form file not found:\r\n" + missing);
-    EXPECT_TRUE(layout().Controls.empty()) << "the earlier result is gone";
-
-    EXPECT_FALSE(formImage.ReadFormLayout(fx.path()));
-    EXPECT_EQ(box.shown.back().text, "Form file not found:\r\n" + fx.path()) << "a folder is no form file";
-
-    for (const QStringList& lines : {QStringList{"Attribute VB_Name = \"modA\"", "Begin VB.Form frmLate", "End"},
-                                     QStringList{}, QStringList{"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}}) {
-        box.shown.clear();
-        EXPECT_FALSE(Read(lines));
-        EXPECT_EQ(OnlyMessage(), "No form layout block found in:\r\n" + path);
-    }
-}
-
-TEST_F(FormLayoutRead, BinaryAndTruncatedFiles)
-{
-    QByteArray binary;
-    for (int i = 0; i < 4096; ++i)
-        binary += char((i * 37) % 256);
-    path = fx.write(QStringLiteral("binary.frm"), binary);
-    EXPECT_FALSE(formImage.ReadFormLayout(path));
-    EXPECT_TRUE(formImage.LooksBinary());
-    EXPECT_EQ(OnlyMessage(), "No form layout block found in:\r\n" + path);
-
-    // Cut off inside a frame: what was read stands, the open blocks are counted.
-    QStringList truncated = FormFile(Box("VB.CommandButton cmdA", 0, 0, 500, 500)
-                                     + Box("VB.Frame fraCut", 600, 0, 1000, 1000, {},
-                                           Box("VB.CommandButton cmdIn", 10, 10, 200, 200)));
-    qsizetype cut = truncated.size();
-    while (cut > 0 && truncated[cut - 1].trimmed() != "Width           =   200")
-        --cut;
-    truncated = truncated.mid(0, cut);
-    box.shown.clear();
-    ASSERT_TRUE(Read(truncated));
-    EXPECT_TRUE(box.shown.empty());
-    EXPECT_FALSE(formImage.LooksBinary());
-    EXPECT_EQ(formImage.UnclosedObjects(), 3);
-    EXPECT_EQ(layout().Form.ControlCount, 3);
-    EXPECT_TRUE(control(1).HasSize);
-    EXPECT_FALSE(control(3).HasSize) << "its block never ended";
-    EXPECT_EQ(control(3).AbsLeft, 610);
-}
-
-TEST_F(FormLayoutRead, AFileTooLargeForSourceIsRefusedWithTheReason)
-{
-    // A sparse file past the reader's size limit takes no disk space.
-    path = fx.write(QStringLiteral("huge.frm"), "Begin VB.Form frmHuge\r\n");
-    ASSERT_TRUE(QFile::resize(path, SourceReader::kMaxFileBytes + 1));
-    EXPECT_FALSE(formImage.ReadFormLayout(path));
-    EXPECT_EQ(OnlyMessage(), "Form layout could not be read:\r\n" + path + "\r\nit is too large to be a source file");
-}
-
-TEST_F(FormLayoutRead, AFileWithoutReadPermissionIsRefusedWithTheReason)
-{
-    path = fx.writeLines(QStringLiteral("locked.frm"), FormFile({}));
-    QFile::setPermissions(path, QFileDevice::Permissions());
-    QFile probe(path);
-    if (probe.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "permissions do not keep this user from reading (root)";
-    EXPECT_FALSE(formImage.ReadFormLayout(path));
-    EXPECT_EQ(OnlyMessage(), "Form layout could not be read:\r\n" + path + "\r\nPermission denied");
-}
-
-TEST_F(FormLayoutRead, ValuesOutOfRangeFailWithTheLine)
-{
-    const QStringList cases[] = {{"Left = 99999999999"}, {"Index = 40000"}, {"Width = 1E400"}};
-    for (const QStringList& properties : cases) {
-        box.shown.clear();
-        EXPECT_FALSE(ReadForm(Block("VB.Label lblBig", properties)));
-        EXPECT_EQ(OnlyMessage(), "Form layout could not be read:\r\n" + path + "\r\nLine 9: the value of "
-                                     + properties[0].section(' ', 0, 0) + " is out of range: "
-                                     + properties[0].section(' ', 2));
-    }
-    box.shown.clear();
-    EXPECT_FALSE(ReadForm(Block("VB.Line linLong", {"X1 = -2000000000", "X2 = 2000000000"})));
-    EXPECT_TRUE(OnlyMessage().endsWith("Line 11: the line linLong is too long to be drawn."));
-
-    // Each value fits, their sum on the form does not.
-    box.shown.clear();
-    EXPECT_FALSE(ReadForm(Box("VB.Frame fraFar", 2000000000, 0, 100, 100, {},
-                              Box("VB.Label lblFar", 2000000000, 0, 100, 100))));
-    EXPECT_TRUE(OnlyMessage().endsWith("a control lies too far from the form's corner to be placed."));
-}
-
-TEST_F(FormLayoutRead, AVeryLongLineIsReadWhole)
-{
-    const QString caption(3 * 1024 * 1024, QLatin1Char('W'));
-    ASSERT_TRUE(ReadForm(Block("VB.Label lblLong", {"Caption = \"" + caption + "\"", "Width = 10", "Height = 10"})));
-    EXPECT_EQ(control(1).Caption.size(), caption.size());
-    EXPECT_TRUE(control(1).HasSize);
-}
-
-TEST_F(FormLayoutRead, EachReadingReplacesThePreviousResult)
-{
-    ASSERT_TRUE(ReadForm(Box("VB.Label lblA", 0, 0, 100, 100) + Box("VB.Label lblB", 0, 0, 100, 100)
-                         + Block("VB.Menu mnuA", {"Caption = \"A\""})));
-    EXPECT_EQ(layout().Form.LayerCount, 2);
-    ASSERT_TRUE(Read(QStringList{"Begin VB.Form frmOther", "End"}));
-    EXPECT_EQ(layout().Form.Name, "frmOther");
-    EXPECT_TRUE(layout().Controls.empty());
-    EXPECT_TRUE(layout().Menus.empty());
-    EXPECT_FALSE(layout().Form.HasMenuBar);
-    EXPECT_EQ(layout().Form.LayerCount, 0);
-}
-
-TEST_F(FormLayoutRead, FiveThousandStackedControlsReadQuickly)
-{
-    QStringList body;
-    for (int i = 0; i < 5000; ++i)
-        body << Box(QStringLiteral("VB.CommandButton cmdPile"), 100, 100, 1000, 400, {QStringLiteral("Index = %1").arg(i)});
-    QElapsedTimer timer;
-    timer.start();
-    ASSERT_TRUE(ReadForm(body));
-    // Compared with every control of every layer, as a plain scan would, this takes minutes.
-    EXPECT_LT(timer.elapsed(), 15000);
-    EXPECT_EQ(layout().Form.ControlCount, 5000);
-    EXPECT_EQ(layout().Form.LayerCount, 5000);
-    EXPECT_EQ(control(5000).Layer, 5000);
-}
-
-// Layouts built by hand, as the form image's own tests will.
-TEST(FormLayoutQueries, NumbersOutsideTheLayoutAndLargeOrEmptyRectangles)
-{
-    FormLayout layout;
-    ControlRecord big;
-    big.Width = 60000;
-    big.Height = 60000;
-    big.HasSize = true;
-    ControlRecord empty = big;
-    empty.Width = 0;
-    layout.Controls = {big, big, empty};
-    // 60000 × 60000 twips is past 32 bits.
-    EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(layout, 1, 2), 1.0f);
-    EXPECT_EQ(modFormImage_v2::OverlapRatio(layout, 1, 3), 0.0f);
-    EXPECT_EQ(modFormImage_v2::OverlapRatio(layout, 0, 1), 0.0f);
-    EXPECT_EQ(modFormImage_v2::OverlapRatio(layout, 1, 4), 0.0f);
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(layout, -1, 1));
-    EXPECT_FALSE(modFormImage_v2::IsEffectivelyVisible(layout, 0));
-    EXPECT_FALSE(modFormImage_v2::IsEffectivelyVisible(layout, 4));
-
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.
-    layout.Controls[0].Parent = 2;
-    layout.Controls[1].Parent = 1;
-    EXPECT_TRUE(modFormImage_v2::IsAncestor(layout, 2, 1));
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(layout, 3, 1));
-    EXPECT_TRUE(modFormImage_v2::IsEffectivelyVisible(layout, 1));
-    modFormImage_v2::AssignLayers(layout);
-    EXPECT_EQ(layout.Form.LayerCount, 1) << "each is the other's ancestor";
+    l.Controls.resize(2);
+    l.Controls[0].Parent = 2;
+    l.Controls[1].Parent = 1;
+    l.Controls[0].Visible = true;
+    EXPECT_TRUE(modFormImage_v2::IsAncestor(l, 2, 1));
+    EXPECT_FALSE(modFormImage_v2::IsAncestor(l, 3, 1));
+    EXPECT_TRUE(modFormImage_v2::IsEffectivelyVisible(l, 1));
+    EXPECT_TRUE(modFormImage_v2::ComputeAbsolutePositions(l));
+    modFormImage_v2::AssignLayers(l);
+    EXPECT_EQ(l.Form.LayerCount, 1) << "each is the other's ancestor";
 }
 
 } // namespace
