@@ -63,13 +63,18 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
 void frmSplash::ShowFor(int seconds)
 {
-    if (seconds <= 0)
+    ShowFor(std::chrono::seconds(seconds));
+}
+
+void frmSplash::ShowFor(std::chrono::milliseconds time)
+{
+    if (time <= std::chrono::milliseconds::zero())
         return;
     CentreWindow(this);
     show();
     raise();
-    deadline_ = QDeadlineTimer(std::chrono::seconds(seconds));
-    timer_.start(std::chrono::seconds(seconds));
+    deadline_ = QDeadlineTimer(time);
+    timer_.start(time);
 }
 
 void frmSplash::Finish()

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
+
 class QLabel;
 class QPushButton;
 
@@ -19,9 +21,10 @@ class frmSplash : public QWidget {
 public:
     explicit frmSplash(QWidget* parent = nullptr);
 
-    // Shows the window for `seconds` (none: not at all); it closes itself when the time is
-    // up.
+    // Shows the window for `seconds` (or `time`; none: not at all); it closes itself when the
+    // time is up.
     void ShowFor(int seconds);
+    void ShowFor(std::chrono::milliseconds time);
     // Lets the rest of the time pass with events running, then closes the window; returns at
     // once when it is not shown.
     void Finish();

@@ -9,19 +9,14 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace quillon::config;
-using quillon::model::DiagLog;
-using quillon::platform::ScriptedMessageBox;
-using quillon::test::Fixture;
 using quillon::ui::frmZRK_MsgBox;
-using quillon::ui::QtMessageBox;
 using quillon::ui::RestoreMessagesMenu;
 
 namespace {
@@ -29,8 +24,7 @@ namespace {
 Warning MakeWarning(const QString& key)
 {
     Warning w;
-    w.key = key;
-    w.title = key;
+    w.key = w.title = key;
     w.text = QStringLiteral("Go on?");
     w.buttons = QStringList{"Yes", "No"};
     return w;
@@ -44,12 +38,24 @@ QStringList Texts(const QMenu& menu)
     return texts;
 }
 
+// Counts the requests that reach the real dialog.
+class CountingBox : public quillon::ui::QtMessageBox {
+public:
+    void ShowRequest(quillon::platform::MsgBoxRequest& request) override
+    {
+        ++requests;
+        QtMessageBox::ShowRequest(request);
+    }
+    int requests = 0;
+};
+
 class RestoreMenuTest : public ::testing::Test {
 protected:
-    Fixture fx;
-    DiagLog log{QString()};
+    quillon::test::Fixture fx;
+    quillon::model::DiagLog log{QString()};
     IniStore ini{fx.path("QLN.spi"), &log};
-    ScriptedMessageBox box;
+    quillon::platform::ScriptedMessageBox box;
+    CountingBox dialogBox;
 
     modZRK_MsgBox NewRun(quillon::platform::IMessageBox& with)
     {
@@ -62,36 +68,35 @@ protected:
 TEST_F(RestoreMenuTest, EachHiddenMessageIsAnEntryAndClickingOneRestoresIt)
 {
     modZRK_MsgBox engine = NewRun(box);
+    QMenu menu;
+    RestoreMessagesMenu helper(&menu, engine);
+    EXPECT_FALSE(menu.menuAction()->isVisible()) << "nothing hidden yet";
+    helper.Restore(0); // a stale click changes nothing
+    EXPECT_EQ(engine.RestoreCount(), 0);
+
     box.answers.push_back({0, 2, QString()});
     engine.Ask(MakeWarning("Duplex Warning"));
     box.answers.push_back({1, 1, QString()});
     engine.Ask(MakeWarning("Long Line Warning"));
-
-    QMenu menu;
-    RestoreMessagesMenu helper(&menu, engine);
+    helper.Refresh();
     QSignalSpy restored(&helper, &RestoreMessagesMenu::messageRestored);
-    EXPECT_EQ(menu.objectName(), QStringLiteral("mnuFileRestore"));
-    EXPECT_EQ(menu.title(), QStringLiteral("&Restore Messages"));
+    EXPECT_EQ(menu.objectName(), "mnuFileRestore");
+    EXPECT_EQ(menu.title(), "&Restore Messages");
     EXPECT_TRUE(menu.menuAction()->isVisible());
-    EXPECT_EQ(Texts(menu), (QStringList{"Duplex Warning (Click 0 - Yes) (Always)",
-                                        "Long Line Warning (Click 1 - No) (Session)"}));
+    EXPECT_EQ(Texts(menu), (QStringList{"Duplex Warning (Click 0 - Yes) (Always)", "Long Line Warning (Click 1 - No) (Session)"}));
 
     menu.actions()[0]->trigger();
     ASSERT_EQ(restored.count(), 1);
-    EXPECT_EQ(restored[0][0].toString(), QStringLiteral("Duplex Warning (Click 0 - Yes) (Always)"));
+    EXPECT_EQ(restored[0][0].toString(), "Duplex Warning (Click 0 - Yes) (Always)");
     EXPECT_EQ(engine.RestoreCount(), 1);
-    EXPECT_EQ(ini.INIRead("Quillon:SuppressedMsgs", "sMsg0", " "), QStringLiteral("Long Line Warning (Click 1 - No) (Session)"));
+    EXPECT_EQ(ini.INIRead("Quillon:SuppressedMsgs", "sMsg0", " "), "Long Line Warning (Click 1 - No) (Session)");
     EXPECT_EQ(Texts(menu), QStringList{"Long Line Warning (Click 1 - No) (Session)"});
-    EXPECT_TRUE(menu.menuAction()->isVisible());
-
     // The restored warning is shown again; the other is still answered by itself.
     const size_t shownBefore = box.shown.size();
     box.answers.push_back({1, 0, QString()});
     EXPECT_EQ(engine.Ask(MakeWarning("Duplex Warning")), 1);
-    EXPECT_EQ(box.shown.size(), shownBefore + 1);
     EXPECT_EQ(engine.Ask(MakeWarning("Long Line Warning")), 1);
     EXPECT_EQ(box.shown.size(), shownBefore + 1);
-
     // Restoring the only hidden message hides the menu entry.
     menu.actions()[0]->trigger();
     EXPECT_EQ(engine.RestoreCount(), 0);
@@ -105,10 +110,9 @@ TEST_F(RestoreMenuTest, TheListIsReadAtStartAndRefreshedWhenTheFileMenuOpens)
                         "sMsg1=Kept (Click 1 - No) (Always)\n");
     modZRK_MsgBox engine = NewRun(box);
     QMenu fileMenu;
-    QMenu* restoreMenu = fileMenu.addMenu(QStringLiteral("&Restore Messages"));
+    QMenu* restoreMenu = fileMenu.addMenu("&Restore Messages");
     RestoreMessagesMenu helper(restoreMenu, engine, &fileMenu);
     EXPECT_EQ(Texts(*restoreMenu), QStringList{"Kept (Click 1 - No) (Always)"});
-
     // A message hidden during the run (its caption with an "&" shown as it is).
     box.answers.push_back({0, 2, QString()});
     engine.Ask(MakeWarning("Save & Exit"));
@@ -116,63 +120,33 @@ TEST_F(RestoreMenuTest, TheListIsReadAtStartAndRefreshedWhenTheFileMenuOpens)
     Q_EMIT fileMenu.aboutToShow();
     EXPECT_EQ(Texts(*restoreMenu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - Yes) (Always)"}));
     for (const QAction* entry : restoreMenu->actions())
-        EXPECT_EQ(entry->objectName(), QStringLiteral("mnuFileRestoreMsg"));
+        EXPECT_EQ(entry->objectName(), "mnuFileRestoreMsg");
 }
-
-TEST_F(RestoreMenuTest, AnEmptyListHidesTheEntry)
-{
-    modZRK_MsgBox engine = NewRun(box);
-    QMenu menu(QStringLiteral("&Restore Messages"));
-    RestoreMessagesMenu helper(&menu, engine);
-    EXPECT_FALSE(menu.menuAction()->isVisible());
-    EXPECT_TRUE(menu.actions().isEmpty());
-    // A stale click (an index no longer there) changes nothing.
-    helper.Restore(0);
-    EXPECT_EQ(engine.RestoreCount(), 0);
-}
-
-// Counts the requests that reach the real dialog.
-class CountingBox : public QtMessageBox {
-public:
-    void ShowRequest(quillon::platform::MsgBoxRequest& request) override
-    {
-        ++requests;
-        QtMessageBox::ShowRequest(request);
-    }
-    int requests = 0;
-};
 
 TEST_F(RestoreMenuTest, HidingThroughTheDialogAndRestoringThroughTheMenu)
 {
-    CountingBox dialogBox;
     modZRK_MsgBox engine = NewRun(dialogBox);
     QMenu menu;
     RestoreMessagesMenu helper(&menu, engine);
-
-    quillon::test::OnModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        quillon::test::ClickChoice(dialog->Option(2));
-        QTest::mouseClick(dialog->Button(1), Qt::LeftButton);
-    });
+    auto answer = [](int choice, int button) {
+        quillon::test::OnModal([=](QWidget* modal) {
+            auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            quillon::test::ClickChoice(dialog->Option(choice));
+            QTest::mouseClick(dialog->Button(button), Qt::LeftButton);
+        });
+    };
+    answer(2, 1);
     EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 1);
-    EXPECT_EQ(dialogBox.requests, 1);
-    EXPECT_EQ(ini.INIRead("Quillon:SuppressedMsgs", "sMsg0", " "),
-              QStringLiteral("Mimic IDE Requirements (Click 1 - No) (Always)"));
+    EXPECT_EQ(ini.INIRead("Quillon:SuppressedMsgs", "sMsg0", " "), "Mimic IDE Requirements (Click 1 - No) (Always)");
     helper.Refresh();
     EXPECT_EQ(Texts(menu), QStringList{"Mimic IDE Requirements (Click 1 - No) (Always)"});
-
-    // Hidden: answered without the dialog.
-    EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 1);
+    EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 1) << "hidden: answered without the dialog";
     EXPECT_EQ(dialogBox.requests, 1);
 
     menu.actions()[0]->trigger();
     EXPECT_FALSE(menu.menuAction()->isVisible());
-    quillon::test::OnModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        QTest::mouseClick(dialog->Button(0), Qt::LeftButton);
-    });
+    answer(0, 0);
     EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 0);
     EXPECT_EQ(dialogBox.requests, 2);
 }

@@ -1,5 +1,4 @@
 #include "ui/QtMessageBox.h"
-#include "ui/WindowPlacement.h"
 #include "ui/ZrkMsgBoxDialog.h"
 #include "ui/ZrkMsgBoxLayout.h"
 
@@ -12,7 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -25,102 +23,80 @@ using quillon::test::OnModal;
 
 namespace {
 
-zrk::LayoutInput Captions(std::initializer_list<std::pair<int, int>> slotAndWidth, int messageHeight = 2000)
+QString R(const QRect& r)
 {
-    zrk::LayoutInput input;
-    for (const auto& [slot, width] : slotAndWidth)
-        input.captionWidths[size_t(slot)] = width;
-    input.messageHeight = messageHeight;
-    return input;
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
-// The space between two buttons side by side.
-int Gap(const QRect& left, const QRect& right)
+// The layout in twips: the client size, the message, each shown button, then the frames shown.
+QString Described(const zrk::Layout& l)
 {
-    return right.left() - left.right() - 1;
+    QString out = QStringLiteral("client %1x%2 message ").arg(l.client.width()).arg(l.client.height()) + R(l.message);
+    for (size_t i = 0; i < l.buttons.size(); ++i)
+        out += l.buttons[i].isEmpty() ? QString() : QStringLiteral(" button%1 ").arg(i) + R(l.buttons[i]);
+    if (!l.inputFrame.isEmpty())
+        out += " input " + R(l.inputFrame) + " label " + R(l.inputLabel) + " box " + R(l.inputBox)
+            + (l.browse.isEmpty() ? QString() : " browse " + R(l.browse));
+    if (!l.suppressFrame.isEmpty())
+        out += " suppress " + R(l.suppressFrame) + " options " + R(l.options[0]) + ' ' + R(l.options[1]) + ' ' + R(l.options[2]);
+    return out + QStringLiteral(" (%1 shown)").arg(l.shownButtons);
 }
 
-TEST(ZrkLayout, ButtonsAreTheCaptionPlus420AndAtLeast1590)
+TEST(ZrkLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBetween)
 {
-    EXPECT_EQ(zrk::ButtonWidth(0), 1590);
-    EXPECT_EQ(zrk::ButtonWidth(1170), 1590);
-    EXPECT_EQ(zrk::ButtonWidth(1171), 1591);
-    EXPECT_EQ(zrk::ButtonWidth(3000), 3420);
-}
-
-TEST(ZrkLayout, ShownButtonsSit210ApartInACentredRow)
-{
-    const zrk::Layout two = zrk::LayOut(Captions({{0, 300}, {1, 2500}}));
-    EXPECT_EQ(two.shownButtons, 2);
-    EXPECT_EQ(two.buttons[0].width(), 1590);
-    EXPECT_EQ(two.buttons[1].width(), 2920);
-    EXPECT_EQ(Gap(two.buttons[0], two.buttons[1]), 210);
-    EXPECT_TRUE(two.buttons[2].isEmpty());
-    EXPECT_EQ(two.client.width(), 8800);
-    EXPECT_NEAR(two.buttons[0].left(), two.client.width() - two.buttons[1].right() - 1, 1);
-
-    // Slots left empty between captions leave no hole in the row.
-    const zrk::Layout gapped = zrk::LayOut(Captions({{0, 100}, {3, 100}}));
-    EXPECT_EQ(Gap(gapped.buttons[0], gapped.buttons[3]), 210);
-
-    // Five wide buttons widen the dialog, not the message.
-    const zrk::Layout wide = zrk::LayOut(Captions({{0, 3000}, {1, 3000}, {2, 3000}, {3, 3000}, {4, 3000}}));
-    EXPECT_EQ(wide.client.width(), 5 * 3420 + 4 * 210 + 2 * 210);
-    EXPECT_EQ(wide.buttons[0].left(), 210);
-    EXPECT_EQ(wide.message, QRect(2006, 430, 6750, 2000));
-}
-
-TEST(ZrkLayout, TheButtonsGoBelowTheTallerOfMessageAndIcon)
-{
-    const zrk::Layout tall = zrk::LayOut(Captions({{0, 100}}, 3000));
-    EXPECT_EQ(tall.buttons[0].top(), 430 + 3000 + 210);
-    const zrk::Layout shortText = zrk::LayOut(Captions({{0, 100}}, 200));
-    EXPECT_EQ(shortText.buttons[0].top(), shortText.icon.bottom() + 1 + 210);
-    EXPECT_EQ(shortText.client.height(), shortText.buttons[0].bottom() + 1 + 210);
-}
-
-TEST(ZrkLayout, FramesStackBetweenMessageAndButtons)
-{
-    zrk::LayoutInput input = Captions({{0, 100}});
-    const zrk::Layout plain = zrk::LayOut(input);
-    EXPECT_TRUE(plain.inputFrame.isEmpty());
-    EXPECT_TRUE(plain.suppressFrame.isEmpty());
-
-    input.showInput = true;
-    input.showBrowse = true;
-    input.allowSuppress = true;
-    const zrk::Layout full = zrk::LayOut(input);
-    EXPECT_GT(full.inputFrame.top(), full.message.bottom());
-    EXPECT_GT(full.suppressFrame.top(), full.inputFrame.bottom());
-    EXPECT_GT(full.buttons[0].top(), full.suppressFrame.bottom());
-    // The input box starts 210 in and ends 210 before "Browse...".
-    EXPECT_EQ(full.inputBox.left(), 210);
-    EXPECT_EQ(Gap(full.inputBox, full.browse), 210);
-    EXPECT_LE(full.browse.right() + 1, full.inputFrame.width());
-    // The three choices one below the other, inside the frame.
-    EXPECT_LT(full.options[0].bottom(), full.options[1].top());
-    EXPECT_LT(full.options[1].bottom(), full.options[2].top());
-    EXPECT_LE(full.options[2].bottom(), full.suppressFrame.height());
-
-    input.showBrowse = false;
-    const zrk::Layout noBrowse = zrk::LayOut(input);
-    EXPECT_TRUE(noBrowse.browse.isEmpty());
-    EXPECT_EQ(noBrowse.inputBox.right() + 1, noBrowse.inputFrame.width() - 210);
+    const std::pair<int, int> widths[] = {{0, 1590}, {1170, 1590}, {1171, 1591}, {3000, 3420}}; // caption, button
+    for (const auto& [caption, width] : widths)
+        EXPECT_EQ(zrk::ButtonWidth(caption), width) << caption;
+    const struct {
+        const char* rule;
+        std::vector<std::pair<int, int>> captions; // slot, text width
+        int messageHeight;
+        bool input, browse, suppress;
+        QString expected;
+    } cases[] = {
+        {"a short caption takes the least width, a long one 420 more; 210 between them, the row centred",
+         {{0, 300}, {1, 2500}}, 2000, false, false, false,
+         "client 8800x3345 message 2006,430 6750x2000 button0 2040,2640 1590x495 button1 3840,2640 2920x495 (2 shown)"},
+        {"empty slots leave no hole in the row", {{0, 100}, {3, 100}}, 2000, false, false, false,
+         "client 8800x3345 message 2006,430 6750x2000 button0 2705,2640 1590x495 button3 4505,2640 1590x495 (2 shown)"},
+        {"five wide buttons widen the dialog, not the message", {{0, 3000}, {1, 3000}, {2, 3000}, {3, 3000}, {4, 3000}}, 2000,
+         false, false, false,
+         "client 18360x3345 message 2006,430 6750x2000 button0 210,2640 3420x495 button1 3840,2640 3420x495 button2 7470,2640 3420x495"
+         " button3 11100,2640 3420x495 button4 14730,2640 3420x495 (5 shown)"},
+        {"a tall message pushes the buttons down", {{0, 100}}, 3000, false, false, false,
+         "client 8800x4345 message 2006,430 6750x3000 button0 3605,3640 1590x495 (1 shown)"},
+        {"under a short message the icon sets their place", {{0, 100}}, 200, false, false, false,
+         "client 8800x2065 message 2006,430 6750x200 button0 3605,1360 1590x495 (1 shown)"},
+        {"the input frame, with the box 210 in and 210 before Browse..., then the hiding frame's three choices",
+         {{0, 100}}, 2000, true, true, true,
+         "client 8800x6090 message 2006,430 6750x2000 button0 3605,5385 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
+         " box 210,480 6160x345 browse 6580,450 1590x405 suppress 210,3885 8380x1290 options 210,300 7960x285 210,600 7960x285"
+         " 210,900 7960x285 (1 shown)"},
+        {"without Browse... the box runs to 210 before the frame's edge", {{0, 100}}, 2000, true, false, false,
+         "client 8800x4590 message 2006,430 6750x2000 button0 3605,3885 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
+         " box 210,480 7960x345 (1 shown)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        zrk::LayoutInput input;
+        for (const auto& [slot, width] : c.captions)
+            input.captionWidths[size_t(slot)] = width;
+        input.messageHeight = c.messageHeight;
+        input.showInput = c.input;
+        input.showBrowse = c.browse;
+        input.allowSuppress = c.suppress;
+        EXPECT_EQ(Described(zrk::LayOut(input)), c.expected);
+    }
 }
 
 TEST(ZrkLayout, IconsColoursAndCaptions)
 {
-    EXPECT_EQ(zrk::IconForCode("?"), MsgIcon::Question);
-    EXPECT_EQ(zrk::IconForCode("!"), MsgIcon::Exclamation);
-    EXPECT_EQ(zrk::IconForCode("i"), MsgIcon::Information);
-    EXPECT_EQ(zrk::IconForCode("X"), MsgIcon::Critical);
-    // The reset value is the information symbol's number.
-    EXPECT_EQ(zrk::IconForCode("64"), MsgIcon::Information);
-    EXPECT_EQ(zrk::IconForCode("Z"), MsgIcon::None);
-
+    const std::pair<const char*, MsgIcon> icons[] = {{"?", MsgIcon::Question}, {"!", MsgIcon::Exclamation}, {"i", MsgIcon::Information},
+                                                     {"X", MsgIcon::Critical}, {"64", MsgIcon::Information}, {"Z", MsgIcon::None}};
+    for (const auto& [code, icon] : icons)
+        EXPECT_EQ(zrk::IconForCode(code), icon) << code;
     EXPECT_EQ(zrk::ThemeColor(15793858), QColor(194, 254, 240)); // red in the low byte
     EXPECT_EQ(zrk::ThemeColor(-1), QColor(Qt::white));
-
     // Captions are measured as shown: without the access-key mark.
     EXPECT_EQ(zrk::ShownCaption("&Yes"), QStringLiteral("Yes"));
     EXPECT_EQ(zrk::ShownCaption("Save && Exit"), QStringLiteral("Save & Exit"));
@@ -129,21 +105,19 @@ TEST(ZrkLayout, IconsColoursAndCaptions)
 TEST(ZrkPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
 {
     const QRect screen(0, 0, 1920, 1080);
-    const QSize size(600, 300);
-    const auto at = [&](const char* rule, const QRect& owner = QRect()) {
-        return zrk::DialogPosition(rule, size, screen, owner, 96, 96);
+    const struct {
+        const char* rule;
+        QRect owner;
+        QPoint expected;
+    } cases[] = {
+        {"", {}, {660, 390}}, {"", {500, 400, 800, 500}, {600, 500}}, {"", {1800, 900, 400, 200}, {1320, 780}}, // owner at the edge
+        {"abc|def", {}, {660, 390}}, {"12", {}, {660, 390}}, {"1|2|3", {}, {660, 390}}, {"MIDDLE", {}, {660, 390}},
+        {"top of screen", {}, {660, 0}}, {"BOTTOM", {}, {660, 780}}, {"1440|2880", {}, {192, 96}}, // top|left, 1440 twips an inch
+        {"-500|-20", {}, {0, 0}}, {"99999|99999", {}, {1320, 780}},
     };
-    EXPECT_EQ(at(""), QPoint(660, 390));
-    EXPECT_EQ(at("", QRect(500, 400, 800, 500)), QPoint(600, 500));
-    EXPECT_EQ(at("", QRect(1800, 900, 400, 200)), QPoint(1320, 780)); // owner at the edge
-    for (const char* unknown : {"abc|def", "12", "1|2|3", "MIDDLE"})
-        EXPECT_EQ(at(unknown), QPoint(660, 390)) << unknown;
-    EXPECT_EQ(at("top of screen"), QPoint(660, 0));
-    EXPECT_EQ(at("BOTTOM"), QPoint(660, 780));
-    EXPECT_EQ(at("1440|2880"), QPoint(192, 96)); // top|left, an inch is 1440 twips
-    EXPECT_EQ(at("-500|-20"), QPoint(0, 0));
-    EXPECT_EQ(at("99999|99999"), QPoint(1320, 780));
-    EXPECT_EQ(zrk::DialogPosition("0|0", size, QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
+    for (const auto& c : cases)
+        EXPECT_EQ(zrk::DialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
+    EXPECT_EQ(zrk::DialogPosition("0|0", QSize(600, 300), QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
     EXPECT_EQ(zrk::DialogPosition("", QSize(2000, 1200), screen, QRect(), 96, 96), QPoint(0, 0));
 }
 
@@ -160,50 +134,37 @@ MsgBoxRequest YesNoRequest()
     return request;
 }
 
-TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidths)
+// The offscreen screen shows 96 pixels to the inch: 15 twips a pixel.
+TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsAndALongMessageGrowsTheDialog)
 {
     MsgBoxRequest request = YesNoRequest();
     request.Buttons[3] = QStringLiteral("   "); // blank captions count as none
-    const QString longCaption = QStringLiteral("Continue with the printer's own default font and size instead");
-    request.Buttons[4] = longCaption;
+    request.Buttons[4] = QStringLiteral("Continue with the printer's own default font and size instead");
     frmZRK_MsgBox dialog(request, Qt::white);
-    const double dpiX = dialog.DpiX();
-    EXPECT_TRUE(dialog.Button(0)->isVisibleTo(&dialog));
-    EXPECT_TRUE(dialog.Button(1)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.Button(2)->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.Button(3)->isVisibleTo(&dialog));
-    EXPECT_TRUE(dialog.Button(4)->isVisibleTo(&dialog));
-    EXPECT_EQ(dialog.TwipsLayout().shownButtons, 3);
-
-    // Short captions get the least width, a long one its text and 420 twips more.
-    EXPECT_EQ(dialog.Button(0)->width(), TwipsToPixels(1590, dpiX));
-    EXPECT_EQ(dialog.Button(1)->width(), TwipsToPixels(1590, dpiX));
-    const int text = dialog.Button(4)->fontMetrics().horizontalAdvance(longCaption);
-    EXPECT_GT(text + TwipsToPixels(420, dpiX), TwipsToPixels(1590, dpiX)) << "the caption should be long";
-    EXPECT_NEAR(dialog.Button(4)->width(), text + TwipsToPixels(420, dpiX), 1);
-    EXPECT_NEAR(Gap(dialog.Button(0)->geometry(), dialog.Button(1)->geometry()), TwipsToPixels(210, dpiX), 1);
-    EXPECT_NEAR(Gap(dialog.Button(1)->geometry(), dialog.Button(4)->geometry()), TwipsToPixels(210, dpiX), 1);
-
-    EXPECT_GE(dialog.width(), TwipsToPixels(8800, dpiX) - 1);
-    EXPECT_EQ(dialog.MessageLabel()->width(), TwipsToPixels(6750, dpiX));
+    ASSERT_EQ(dialog.DpiX(), 96);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(dialog.Button(i)->isVisibleTo(&dialog), i != 2 && i != 3) << i;
+    EXPECT_EQ(dialog.Button(0)->width(), 106);
+    EXPECT_EQ(dialog.Button(1)->width(), 106);
+    const int text = dialog.Button(4)->fontMetrics().horizontalAdvance(request.Buttons[4]);
+    ASSERT_GT(text + 28, 106) << "the caption should be long";
+    EXPECT_NEAR(dialog.Button(4)->width(), text + 28, 1);
+    EXPECT_NEAR(dialog.Button(1)->x() - dialog.Button(0)->geometry().right() - 1, 14, 1);
+    EXPECT_NEAR(dialog.Button(4)->x() - dialog.Button(1)->geometry().right() - 1, 14, 1);
+    EXPECT_EQ(dialog.MessageLabel()->geometry(), QRect(134, 29, 450, dialog.MessageLabel()->height()));
     EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("First line\nSecond line"));
     EXPECT_FALSE(dialog.IconLabel()->pixmap().isNull());
-}
 
-TEST(ZrkDialog, ALongMessageGrowsTheLabelAndPushesTheButtonsDown)
-{
-    MsgBoxRequest shortRequest = YesNoRequest();
     MsgBoxRequest longRequest = YesNoRequest();
     longRequest.Text = QStringLiteral("A sentence that goes on for a while. ").repeated(40);
-    frmZRK_MsgBox shortDialog(shortRequest, Qt::white);
     frmZRK_MsgBox longDialog(longRequest, Qt::white);
-    EXPECT_GT(longDialog.MessageLabel()->height(), 4 * shortDialog.MessageLabel()->height());
-    EXPECT_EQ(longDialog.MessageLabel()->width(), shortDialog.MessageLabel()->width());
+    EXPECT_GT(longDialog.MessageLabel()->height(), 4 * dialog.MessageLabel()->height());
+    EXPECT_EQ(longDialog.MessageLabel()->width(), 450);
     EXPECT_GT(longDialog.Button(0)->y(), longDialog.MessageLabel()->geometry().bottom());
-    EXPECT_GT(longDialog.height(), shortDialog.height());
+    EXPECT_GT(longDialog.height(), dialog.height());
 }
 
-TEST(ZrkDialog, FramesFollowTheRequest)
+TEST(ZrkDialog, FramesFollowTheRequestInTheThemeColour)
 {
     MsgBoxRequest plain = YesNoRequest();
     frmZRK_MsgBox plainDialog(plain, Qt::white);
@@ -211,9 +172,7 @@ TEST(ZrkDialog, FramesFollowTheRequest)
     EXPECT_FALSE(plainDialog.InputFrame()->isVisibleTo(&plainDialog));
 
     MsgBoxRequest full = YesNoRequest();
-    full.AllowSuppress = true;
-    full.ShowInput = true;
-    full.ShowBrowse = true;
+    full.AllowSuppress = full.ShowInput = full.ShowBrowse = true;
     full.InputLabel = QStringLiteral("Output Folder:");
     full.InputText = QStringLiteral("  /home/user/docs  ");
     frmZRK_MsgBox fullDialog(full, QColor(194, 254, 240));
@@ -226,19 +185,19 @@ TEST(ZrkDialog, FramesFollowTheRequest)
     EXPECT_TRUE(fullDialog.BrowseButton()->isVisibleTo(&fullDialog));
     EXPECT_EQ(fullDialog.BrowseButton()->text(), QStringLiteral("Browse..."));
     EXPECT_LT(fullDialog.InputBox()->geometry().right(), fullDialog.BrowseButton()->x());
-    // The theme colour behind the frames, labels, choices and the text box.
-    EXPECT_EQ(fullDialog.MessageLabel()->palette().color(QPalette::Window), QColor(194, 254, 240));
-    EXPECT_TRUE(fullDialog.MessageLabel()->autoFillBackground());
+    for (QWidget* painted : std::initializer_list<QWidget*>{fullDialog.MessageLabel(), fullDialog.InputBox(), fullDialog.Option(2)}) {
+        EXPECT_EQ(painted->palette().color(QPalette::Window), QColor(194, 254, 240)) << painted->objectName().toStdString();
+        EXPECT_TRUE(painted->autoFillBackground());
+    }
 
-    MsgBoxRequest noBrowse = full;
-    noBrowse.ShowBrowse = false;
-    noBrowse.InputLabel.clear();
-    frmZRK_MsgBox noBrowseDialog(noBrowse, Qt::white);
-    EXPECT_FALSE(noBrowseDialog.BrowseButton()->isVisibleTo(&noBrowseDialog));
-    EXPECT_EQ(noBrowseDialog.InputLabel()->text(), QStringLiteral("File Path:"));
+    full.ShowBrowse = false;
+    full.InputLabel.clear();
+    frmZRK_MsgBox noBrowse(full, Qt::white);
+    EXPECT_FALSE(noBrowse.BrowseButton()->isVisibleTo(&noBrowse));
+    EXPECT_EQ(noBrowse.InputLabel()->text(), QStringLiteral("File Path:"));
 }
 
-TEST(ZrkDialog, OnlyAButtonClosesIt)
+TEST(ZrkDialog, OnlyAButtonClosesItAndWritesTheAnswerBack)
 {
     MsgBoxRequest request = YesNoRequest();
     request.InputText = QStringLiteral("  kept  ");
@@ -246,42 +205,34 @@ TEST(ZrkDialog, OnlyAButtonClosesIt)
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.close());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    // A hidden button's slot does nothing either.
-    dialog.ClickButton(3);
+    dialog.ClickButton(3); // a hidden button's slot does nothing either
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(request.ClickedButton, -1);
-
     QTest::mouseClick(dialog.Button(1), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(request.ClickedButton, 1);
     EXPECT_EQ(request.SuppressChoice, 0);
     EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
-}
 
-TEST(ZrkDialog, TheClickedButtonChoiceAndInputGoBackIntoTheRequest)
-{
-    MsgBoxRequest request = YesNoRequest();
+    // Shown modally through the desktop message box: the choice and the trimmed input go back.
+    request = YesNoRequest();
     request.Buttons[2] = QStringLiteral("Cancel");
-    request.AllowSuppress = true;
-    request.ShowInput = true;
-    request.InputText = QStringLiteral("old");
+    request.AllowSuppress = request.ShowInput = true;
     bool escapeIgnored = false;
     OnModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        escapeIgnored = dialog->isVisible();
-        quillon::test::ClickChoice(dialog->Option(2));
-        dialog->InputBox()->setText(QStringLiteral("  /tmp/new name.txt  "));
-        QTest::mouseClick(dialog->Button(2), Qt::LeftButton);
+        auto* shown = qobject_cast<frmZRK_MsgBox*>(modal);
+        ASSERT_NE(shown, nullptr);
+        QTest::keyClick(shown, Qt::Key_Escape);
+        escapeIgnored = shown->isVisible();
+        quillon::test::ClickChoice(shown->Option(2));
+        shown->InputBox()->setText(QStringLiteral("  /tmp/new name.txt  "));
+        QTest::mouseClick(shown->Button(2), Qt::LeftButton);
     });
-    QtMessageBox box;
-    box.ShowRequest(request);
+    QtMessageBox().ShowRequest(request);
     EXPECT_TRUE(escapeIgnored);
     EXPECT_EQ(request.ClickedButton, 2);
     EXPECT_EQ(request.SuppressChoice, 2);
@@ -291,67 +242,54 @@ TEST(ZrkDialog, TheClickedButtonChoiceAndInputGoBackIntoTheRequest)
 TEST(ZrkDialog, BrowsePutsTheChosenFileIntoTheInputBox)
 {
     MsgBoxRequest request = YesNoRequest();
-    request.ShowInput = true;
-    request.ShowBrowse = true;
+    request.ShowInput = request.ShowBrowse = true;
     request.InputText = QStringLiteral("/projects/old/App.vbp");
     frmZRK_MsgBox dialog(request, Qt::white);
-    QString title, filter, start;
+    QStringList asked; // title, filter, start folder
     QString answer = QStringLiteral("/projects/new/App.vbp");
-    dialog.SetFileChooser([&](QWidget*, const QString& t, const QString& f, const QString& s) {
-        title = t;
-        filter = f;
-        start = s;
+    dialog.SetFileChooser([&](QWidget*, const QString& title, const QString& filter, const QString& start) {
+        asked = QStringList{title, filter, start};
         return answer;
     });
     dialog.show();
     QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
-    EXPECT_EQ(title, QStringLiteral("Locate the file"));
-    EXPECT_EQ(filter, QStringLiteral("All Files (*.*)"));
-    EXPECT_EQ(start, QStringLiteral("/projects/old"));
+    EXPECT_EQ(asked, (QStringList{"Locate the file", "All Files (*.*)", "/projects/old"}));
     EXPECT_EQ(dialog.InputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
-    // Cancelling keeps what was there.
-    answer.clear();
+    answer.clear(); // cancelled: what was there stays
     QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.InputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
     EXPECT_TRUE(dialog.isVisible());
 }
 
-// What the standard box showed, and the button that answers it.
-struct SeenMessage {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-void AnswerNextMessage(QMessageBox::StandardButton answer, SeenMessage* seen)
-{
-    OnModal([answer, seen](QWidget* modal) {
-        auto* message = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(message, nullptr);
-        *seen = {message->windowTitle(), message->text(), message->icon()};
-        ASSERT_NE(message->button(answer), nullptr);
-        QTest::mouseClick(message->button(answer), Qt::LeftButton);
-    });
-}
-
 TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
 {
-    QtMessageBox box;
-    SeenMessage seen;
-    AnswerNextMessage(QMessageBox::No, &seen);
-    EXPECT_EQ(box.ShowMessage(MsgIcon::Question, "GDI Spool Size", "Re-estimate?\r\nNow.", MsgButtons::YesNo),
-              MsgResult::No);
-    EXPECT_EQ(seen.title, QStringLiteral("GDI Spool Size"));
-    EXPECT_EQ(seen.text, QStringLiteral("Re-estimate?\nNow."));
-    EXPECT_EQ(seen.icon, QMessageBox::Question);
-
-    AnswerNextMessage(QMessageBox::Yes, &seen);
-    EXPECT_EQ(box.ShowMessage(MsgIcon::Critical, "Error", "Bad", MsgButtons::YesNo), MsgResult::Yes);
-    EXPECT_EQ(seen.icon, QMessageBox::Critical);
-
-    AnswerNextMessage(QMessageBox::Ok, &seen);
-    EXPECT_EQ(box.ShowMessage(MsgIcon::Exclamation, "Note", "Look"), MsgResult::Ok);
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    const struct {
+        MsgIcon icon;
+        MsgButtons buttons;
+        QMessageBox::StandardButton answer;
+        MsgResult result;
+        QMessageBox::Icon shown;
+    } cases[] = {
+        {MsgIcon::Question, MsgButtons::YesNo, QMessageBox::No, MsgResult::No, QMessageBox::Question},
+        {MsgIcon::Critical, MsgButtons::YesNo, QMessageBox::Yes, MsgResult::Yes, QMessageBox::Critical},
+        {MsgIcon::Exclamation, MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok, QMessageBox::Warning},
+        {MsgIcon::Information, MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok, QMessageBox::Information},
+    };
+    for (const auto& c : cases) {
+        QStringList seen; // title, text
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        OnModal([&](QWidget* modal) {
+            auto* message = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(message, nullptr);
+            seen = QStringList{message->windowTitle(), message->text()};
+            icon = message->icon();
+            ASSERT_NE(message->button(c.answer), nullptr);
+            QTest::mouseClick(message->button(c.answer), Qt::LeftButton);
+        });
+        EXPECT_EQ(QtMessageBox().ShowMessage(c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
+        EXPECT_EQ(seen, (QStringList{"GDI Spool Size", "Re-estimate?\nNow."}));
+        EXPECT_EQ(icon, c.shown);
+    }
 }
 
 } // namespace

@@ -13,8 +13,7 @@
 namespace {
 void Say(const char* line)
 {
-    std::fputs(line, stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line);
     std::fflush(stdout);
 }
 } // namespace
@@ -25,7 +24,6 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2)
         return 64;
-    const int lifetimeMs = args.size() > 2 ? args[2].toInt() : 30000;
     quillon::platform::SingleInstance guard(args[1]);
     if (!guard.Ensure()) {
         Say("another copy is running");
@@ -39,7 +37,7 @@ int main(int argc, char** argv)
         Say("lifetime over");
         QCoreApplication::exit(2);
     });
-    lifetime.start(lifetimeMs);
+    lifetime.start(args.size() > 2 ? args[2].toInt() : 30000);
     QTimer linger; // lets the answer reach the later copy before this one ends
     linger.setSingleShot(true);
     QObject::connect(&linger, &QTimer::timeout, &app, [] { QCoreApplication::exit(0); });
