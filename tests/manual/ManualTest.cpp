@@ -4,87 +4,49 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QStringList>
 
 #include <gtest/gtest.h>
-
-#include <utility>
-#include <vector>
 
 namespace {
 
 const QString kPdf = QStringLiteral(QUILLON_MANUAL_PDF);
-const QString kChapters = QStringLiteral(QUILLON_MANUAL_SOURCES);
 
 // The sections that the main window's F1 help and the options window's focus help name, as
 // the status line writes them after "Section ".
-const std::vector<std::pair<QString, QString>> kHelpSections = {
-    {"2.1.1", "File List"},
-    {"2.1.2", "Procedure List"},
-    {"2.1.3", "Print Queue"},
-    {"4.1", "Color Settings"},
-    {"4.2.1", "Printer Scope"},
-    {"4.2.2", "Printer Selection"},
-    {"4.2.3", "Page Size"},
-    {"4.2.4", "Page Orientation"},
-    {"4.2.5", "Font Name and Size"},
-    {"4.2.6", "GDI Spool Limit"},
-    {"4.2.7", "Duplex Printing"},
-    {"4.2.8", "Aggregate Options"},
-    {"4.2.9", "Bracket Options"},
-    {"4.3", "Margin Settings"},
-    {"4.4", "Bind Edge"},
-    {"4.5", "Fold Options"},
-    {"4.6.1", "IDE Settings"},
-    {"4.6.2", "Typical Longest Code Line"},
+const QStringList kHelpSections = {
+    "2.1.1 File List",         "2.1.2 Procedure List", "2.1.3 Print Queue",        "4.1 Color Settings",  "4.2.1 Printer Scope",
+    "4.2.2 Printer Selection", "4.2.3 Page Size",      "4.2.4 Page Orientation",   "4.2.5 Font Name and Size",
+    "4.2.6 GDI Spool Limit",   "4.2.7 Duplex Printing", "4.2.8 Aggregate Options", "4.2.9 Bracket Options",
+    "4.3 Margin Settings",     "4.4 Bind Edge",        "4.5 Fold Options",         "4.6.1 IDE Settings",
+    "4.6.2 Typical Longest Code Line",
 };
 
-QStringList ChapterFiles()
+QFileInfoList Chapters()
 {
-    QStringList files;
-    for (const QFileInfo& info : QDir(kChapters).entryInfoList({QStringLiteral("*.md")}, QDir::Files, QDir::Name))
-        files << info.absoluteFilePath();
-    return files;
+    return QDir(QStringLiteral(QUILLON_MANUAL_SOURCES)).entryInfoList({"*.md"}, QDir::Files, QDir::Name);
 }
 
 QString ManualSource()
 {
     QString text;
-    for (const QString& path : ChapterFiles()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            text += QString::fromUtf8(file.readAll()) + QLatin1Char('\n');
-    }
+    for (const QFileInfo& chapter : Chapters())
+        if (QFile file(chapter.absoluteFilePath()); file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll()) + '\n';
     return text;
 }
 
-struct ToolRun {
-    bool ran = false;
-    int code = -1;
-    QString out;
-};
-
-ToolRun RunProgram(const QString& program, const QStringList& args)
+// The standard output of a program that ran to its end with status 0; empty otherwise.
+QString Output(const QString& program, const QStringList& args)
 {
     QProcess process;
     process.start(program, args);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.ran = true;
-    run.code = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    return run;
-}
-
-QString Collapsed(QString text)
-{
-    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // "quillon NAME" for every subcommand line of the usage ("  files PROJECT.vbp ...",
@@ -93,25 +55,15 @@ QString Collapsed(QString text)
 QStringList SubcommandForms(const QString& usage)
 {
     QStringList forms;
-    bool inSubcommands = false;
-    const QRegularExpression line(QStringLiteral("^  ([a-z][a-z-]*)((?: [a-z]+)*)((?: \\[[a-z]+\\])?)(?: |$)"));
-    for (const QString& text : usage.split(QLatin1Char('\n'))) {
-        if (text == QLatin1String("Subcommands:")) {
-            inSubcommands = true;
-            continue;
-        }
-        if (!text.isEmpty() && !text.startsWith(QLatin1Char(' ')))
-            inSubcommands = false;
-        if (!inSubcommands)
-            continue;
+    const QRegularExpression line("^  ([a-z][a-z-]*)((?: [a-z]+)*)((?: \\[[a-z]+\\])?)(?: |$)");
+    const QString subcommands = usage.section("\nSubcommands:\n", 1).section(QRegularExpression("\n(?=[^ \n])"), 0, 0);
+    for (const QString& text : subcommands.split('\n')) {
         const QRegularExpressionMatch match = line.match(text);
         if (!match.hasMatch())
             continue;
-        const QString form = QStringLiteral("quillon ") + match.captured(1) + match.captured(2);
-        forms << form;
-        QString optional = match.captured(3).trimmed();
-        if (!optional.isEmpty())
-            forms << form + QLatin1Char(' ') + optional.mid(1, optional.size() - 2);
+        forms << "quillon " + match.captured(1) + match.captured(2);
+        if (const QString optional = match.captured(3).trimmed(); !optional.isEmpty())
+            forms << forms.last() + ' ' + optional.mid(1, optional.size() - 2);
     }
     return forms;
 }
@@ -119,117 +71,72 @@ QStringList SubcommandForms(const QString& usage)
 QStringList OptionNames(const QString& usage)
 {
     QStringList names;
-    const QRegularExpression option(QStringLiteral("(?<![A-Za-z0-9-])--[a-z][a-z-]*[a-z]"));
-    for (auto it = option.globalMatch(usage); it.hasNext();) {
-        const QString name = it.next().captured(0);
-        if (!names.contains(name))
-            names << name;
-    }
+    for (auto it = QRegularExpression("(?<![A-Za-z0-9-])--[a-z][a-z-]*[a-z]").globalMatch(usage); it.hasNext();)
+        names << it.next().captured(0);
+    names.removeDuplicates();
     return names;
 }
 
 bool Mentions(const QString& text, const QString& phrase)
 {
-    const QRegularExpression pattern(QStringLiteral("(?<![A-Za-z0-9-])") + QRegularExpression::escape(phrase)
-                                     + QStringLiteral("(?![A-Za-z0-9-])"));
-    return pattern.match(text).hasMatch();
+    return text.contains(QRegularExpression("(?<![A-Za-z0-9-])" + QRegularExpression::escape(phrase) + "(?![A-Za-z0-9-])"));
 }
 
-TEST(UserManual, LiesBesideTheProgramAsAPdf)
+TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChapters)
 {
-    EXPECT_EQ(QFileInfo(kPdf).absolutePath(),
-              QFileInfo(QStringLiteral(QUILLON_BINARY)).absolutePath() + QStringLiteral("/Resources"));
+    EXPECT_EQ(QFileInfo(kPdf).absolutePath(), QFileInfo(QUILLON_BINARY).absolutePath() + "/Resources");
     QFile file(kPdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << kPdf.toStdString();
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_TRUE(bytes.right(32).trimmed().endsWith("%%EOF"));
-}
-
-TEST(UserManual, IsRenderedFromTheCurrentChapters)
-{
-    const QStringList chapters = ChapterFiles();
-    ASSERT_GE(chapters.size(), 1);
-    const QDateTime rendered = QFileInfo(kPdf).lastModified();
-    for (const QString& chapter : chapters)
-        EXPECT_GE(rendered, QFileInfo(chapter).lastModified()) << chapter.toStdString() << " is newer than the PDF";
-}
-
-TEST(UserManual, IsLetterSizeWithTitleAndPages)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+    ASSERT_FALSE(Chapters().isEmpty());
+    for (const QFileInfo& chapter : Chapters())
+        EXPECT_GE(QFileInfo(kPdf).lastModified(), chapter.lastModified()) << chapter.fileName().toStdString() << " is newer";
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
-    const ToolRun info = RunProgram(QStringLiteral("pdfinfo"), {kPdf});
-    ASSERT_TRUE(info.ran);
-    ASSERT_EQ(info.code, 0);
-    EXPECT_TRUE(info.out.contains(QRegularExpression(QStringLiteral("Title:\\s+Quillon User Manual\\n"))));
-    EXPECT_TRUE(info.out.contains(QRegularExpression(QStringLiteral("Page size:\\s+612 x 792 pts"))));
-    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)\\n")).match(info.out);
-    ASSERT_TRUE(pages.hasMatch());
-    EXPECT_GE(pages.captured(1).toInt(), 10);
+    const QString info = Output("pdfinfo", {kPdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Quillon User Manual\\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+612 x 792 pts")));
+    EXPECT_GE(QRegularExpression("Pages:\\s+(\\d+)\\n").match(info).captured(1).toInt(), 10);
 }
 
-TEST(UserManual, HasAHeadingForEverySectionTheHelpNames)
+TEST(UserManual, HasAHeadingForEverySectionTheHelpNamesAndThePdfHoldsThem)
 {
     const QString source = ManualSource();
-    for (const auto& [number, title] : kHelpSections) {
-        const QRegularExpression heading(QStringLiteral("^#{1,4} ") + QRegularExpression::escape(number + QLatin1Char(' ') + title)
-                                             + QStringLiteral("\\s*$"),
-                                         QRegularExpression::MultilineOption);
-        EXPECT_TRUE(heading.match(source).hasMatch()) << "no heading " << number.toStdString() << " " << title.toStdString();
-    }
-}
-
-TEST(UserManual, PdfTextHoldsEverySectionTheHelpNames)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    for (const QString& section : kHelpSections)
+        EXPECT_TRUE(source.contains(QRegularExpression("^#{1,4} " + QRegularExpression::escape(section) + "\\s*$",
+                                                       QRegularExpression::MultilineOption)))
+            << "no heading " << section.toStdString();
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
-    const ToolRun text = RunProgram(QStringLiteral("pdftotext"), {kPdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.ran);
-    ASSERT_EQ(text.code, 0);
-    const QString pdf = Collapsed(text.out);
-    EXPECT_TRUE(pdf.contains(QStringLiteral("Quillon User Manual")));
-    EXPECT_TRUE(pdf.contains(QStringLiteral("Contents")));
-    for (const auto& [number, title] : kHelpSections)
-        EXPECT_TRUE(pdf.contains(number + QLatin1Char(' ') + title)) << number.toStdString() << " " << title.toStdString();
-    for (const QString& form : {QStringLiteral("quillon print"), QStringLiteral("quillon toc")})
-        EXPECT_TRUE(pdf.contains(form)) << form.toStdString();
+    const QString pdf = Output("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
+    for (const QString& text : kHelpSections + QStringList{"Quillon User Manual", "Contents", "quillon print", "quillon toc"})
+        EXPECT_TRUE(pdf.contains(text)) << text.toStdString();
 }
 
 TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
 {
-    const ToolRun help = RunProgram(QStringLiteral(QUILLON_BINARY), {QStringLiteral("--help")});
-    ASSERT_TRUE(help.ran);
-    ASSERT_EQ(help.code, 0);
-    const QStringList forms = SubcommandForms(help.out);
+    // The parsing finds new subcommands and options, as the usage writes them.
+    const QString sample = "Usage: quillon SUBCOMMAND [ARGUMENTS]\n\nSubcommands:\n  files PROJECT.vbp [--codepage NAME]\n      The files.\n"
+                           "  sort PROJECT.vbp [--by-name]\n      A new one.\n  messages restore N|all\n      Again.\n  spool [estimate]\n"
+                           "      Spool.\n\nOptions:\n  --help            show this text\n";
+    EXPECT_EQ(SubcommandForms(sample),
+              (QStringList{"quillon files", "quillon sort", "quillon messages restore", "quillon spool", "quillon spool estimate"}));
+    EXPECT_EQ(OptionNames(sample), (QStringList{"--codepage", "--by-name", "--help"}));
+    EXPECT_FALSE(Mentions("use --only-deps", "--deps"));
+    EXPECT_TRUE(Mentions("use `--deps`", "--deps"));
+
+    const QString help = Output(QUILLON_BINARY, {"--help"});
+    const QStringList forms = SubcommandForms(help);
     // The usage names well over ten subcommands; far fewer means the parsing lost them.
-    ASSERT_GE(forms.size(), 15) << help.out.toStdString();
-    ASSERT_TRUE(forms.contains(QStringLiteral("quillon options set")));
-    ASSERT_TRUE(forms.contains(QStringLiteral("quillon spool estimate")));
-    const QStringList options = OptionNames(help.out);
+    ASSERT_GE(forms.size(), 15) << help.toStdString();
+    ASSERT_TRUE(forms.contains("quillon options set") && forms.contains("quillon spool estimate"));
+    const QStringList options = OptionNames(help);
     ASSERT_GE(options.size(), 20);
-
     const QString source = ManualSource();
-    for (const QString& form : forms)
+    for (const QString& form : forms + options)
         EXPECT_TRUE(Mentions(source, form)) << "the manual does not describe " << form.toStdString();
-    for (const QString& option : options)
-        EXPECT_TRUE(Mentions(source, option)) << "the manual does not describe " << option.toStdString();
-}
-
-TEST(UserManual, HelpParsingFindsNewSubcommandsAndOptions)
-{
-    const QString usage = QStringLiteral(
-        "Usage: quillon SUBCOMMAND [ARGUMENTS]\n\nSubcommands:\n"
-        "  files PROJECT.vbp [--codepage NAME]\n      The files.\n"
-        "  sort PROJECT.vbp [--by-name]\n      A new one.\n"
-        "  messages restore N|all\n      Again.\n"
-        "  spool [estimate]\n      Spool.\n"
-        "\nOptions:\n  --help            show this text\n");
-    EXPECT_EQ(SubcommandForms(usage), (QStringList{"quillon files", "quillon sort", "quillon messages restore",
-                                                   "quillon spool", "quillon spool estimate"}));
-    EXPECT_EQ(OptionNames(usage), (QStringList{"--codepage", "--by-name", "--help"}));
-    EXPECT_FALSE(Mentions(QStringLiteral("use --only-deps"), QStringLiteral("--deps")));
-    EXPECT_TRUE(Mentions(QStringLiteral("use `--deps`"), QStringLiteral("--deps")));
 }
 
 } // namespace
