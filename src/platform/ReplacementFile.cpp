@@ -26,7 +26,19 @@ QString SystemError(int number)
 bool ReplacementFile::Begin(const QString& target, QString* error)
 {
     Discard();
-    const QFileInfo info(target);
+    direct_ = false;
+    QFileInfo info(target);
+    struct stat existing {};
+    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode)) {
+            // A device or a FIFO is written as it is: renaming a file over it would replace it.
+            direct_ = true;
+            workPath_ = target_ = info.absoluteFilePath();
+            return true;
+        }
+        // Through a link to its file, which is replaced and keeps the link.
+        info = QFileInfo(info.canonicalFilePath());
+    }
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir()) {
         if (error)
@@ -67,6 +79,10 @@ bool ReplacementFile::Commit(QString* error)
             *error = QStringLiteral("nothing was written");
         return false;
     }
+    if (direct_) {
+        workPath_.clear();
+        return true;
+    }
     const QByteArray work = QFile::encodeName(workPath_);
     const QByteArray target = QFile::encodeName(target_);
     int failure = 0;
@@ -93,6 +109,8 @@ bool ReplacementFile::Commit(QString* error)
 
 void ReplacementFile::Discard()
 {
+    if (direct_)
+        workPath_.clear();
     if (workPath_.isEmpty())
         return;
     ::unlink(QFile::encodeName(workPath_).constData());

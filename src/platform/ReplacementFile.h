@@ -6,7 +6,9 @@ namespace quillon::platform {
 // A file that takes the place of another only once it is complete: it is written under a work
 // name in the target's folder and renamed over the target in one step, so the target is
 // either the old file or the whole new one, never a half-written mix. Until then the work file
-// is removed if the program is interrupted, and when this object ends uncommitted.
+// is removed if the program is interrupted, and when this object ends uncommitted. A target
+// that is a device or a FIFO is written in place; one reached through a link is replaced where
+// the link points.
 class ReplacementFile {
 public:
     ReplacementFile() = default;
@@ -18,6 +20,8 @@ public:
     // cannot take it (missing, not writable).
     bool Begin(const QString& target, QString* error = nullptr);
     bool IsActive() const { return !workPath_.isEmpty(); }
+    // The target is a device or a FIFO, written in place (and not to be read back).
+    bool IsDirect() const { return direct_; }
     const QString& WorkPath() const { return workPath_; }
     const QString& Target() const { return target_; }
 
@@ -31,6 +35,7 @@ public:
 private:
     QString target_;
     QString workPath_;
+    bool direct_ = false; // the target is a device or a FIFO: written in place
 };
 
 } // namespace quillon::platform

@@ -280,6 +280,25 @@ TEST_F(FailurePaths, AFailedCombineKeepsThePartsAndExitsOne)
     }
 }
 
+// A FIFO named as the output of a split run gets the whole document; nothing is renamed over it.
+TEST_F(FailurePaths, AnOutputThatIsNoRegularFileIsWrittenNotReplaced)
+{
+    const QString pipe = fx.path("doc.pdf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess reader;
+    reader.setStandardOutputFile(fx.path("received.pdf"));
+    reader.start("cat", {pipe});
+    const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--spool", "500", "-o", pipe},
+                                   Environment());
+    reader.waitForFinished();
+    EXPECT_EQ(run.code, 0) << run.err.constData();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(ReadBytes(fx.path("received.pdf")).startsWith("%PDF-"));
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files | QDir::System), (QStringList{"doc.pdf", "received.pdf"}));
+}
+
 // FIFOs and devices named by a project or on the command line are refused at once.
 TEST_F(FailurePaths, FifosAndDevicesNeverBlockAReader)
 {

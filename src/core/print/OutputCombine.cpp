@@ -226,6 +226,13 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
     result.outputFile = QFileInfo(userOutputName).absoluteFilePath();
     if (result.parts.size() < 2)
         return result;
+    // The merged file is renamed over the user's file: a device or a FIFO in its place is
+    // never replaced, and a link keeps pointing at the new document.
+    const QString replaceable = ReplaceablePath(result.outputFile);
+    if (replaceable.isEmpty())
+        return Fail(result, {QStringLiteral("The output ") + result.outputFile
+                             + QStringLiteral(" is not a file the combined file can replace.")});
+    result.outputFile = replaceable;
     if (!waits.pause || !waits.elapsedMs)
         waits = OutputWaits::System();
 

@@ -345,6 +345,14 @@ QString WithoutPdfExtension(const QString& name)
     return EndsWithPdf(name) ? name.left(name.size() - 4) : name;
 }
 
+QString ReplaceablePath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() || path.isEmpty() ? QString() : info.absoluteFilePath();
+    return info.isFile() ? info.canonicalFilePath() : QString();
+}
+
 QString TemporaryPartName(const QString& userOutputName, int partNumber)
 {
     return WithoutPdfExtension(userOutputName) + QStringLiteral("_QLNTemp") + QString::number(partNumber)
@@ -424,11 +432,12 @@ TemporaryPartList::~TemporaryPartList()
 QString TemporaryPartList::Begin(const QString& userOutputName, QString* error)
 {
     Discard();
-    userOutputName_ = userOutputName;
+    userOutputName_ = ReplaceablePath(userOutputName);
     partNumber_ = 0;
-    if (userOutputName.isEmpty()) {
+    if (userOutputName_.isEmpty()) {
         if (error)
-            *error = QStringLiteral("no output file has been named for this run");
+            *error = userOutputName.isEmpty() ? QStringLiteral("no output file has been named for this run")
+                                              : QStringLiteral("it is not a file that can be replaced");
         return QString();
     }
     // Even the first part stays away from the user's file until the run is complete, so that a

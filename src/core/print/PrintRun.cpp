@@ -645,7 +645,10 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
     printer_.ComputePageGeometry(batch_ == 1);
     imagePages_.clear(); // page counts hold for this batch's geometry
     documentOpen_ = true;
-    spoolControl_ = fileTarget_ && GdiSpoolSize >= 1;
+    // Parts and batches end in files beside the output: a device or a FIFO named as output
+    // gets the whole document in one piece instead, and nothing is renamed over it.
+    const bool streamOutput = !OutputPath.isEmpty() && ReplaceablePath(OutputPath).isEmpty();
+    spoolControl_ = fileTarget_ && GdiSpoolSize >= 1 && !streamOutput;
     splitMode_ = spoolControl_ && target_.pdfPrinter && !OutputPath.isEmpty();
     totalSelected_ = 0;
     for (const ListRow& row : queue)

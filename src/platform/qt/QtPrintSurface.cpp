@@ -811,7 +811,7 @@ bool QtPrintSurface::EndDocument()
             ok = false;
         if (ok && output_.IsActive()) {
             QString error;
-            ok = PdfFileComplete(output_.WorkPath()) && output_.Commit(&error);
+            ok = (output_.IsDirect() || PdfFileComplete(output_.WorkPath())) && output_.Commit(&error);
             if (!ok && !error.isEmpty())
                 qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
         }
