@@ -7,313 +7,167 @@
 using namespace quillon::model;
 using quillon::test::Fixture;
 
+// Records are built with designated initializers that name only the fields a case uses.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 // "Kind|Name|start|sig|end|comments|blanks|code" per record, for exact comparisons.
 QStringList Summary(const RoutineList& routines)
 {
     QStringList out;
-    for (const RoutinePtr& r : routines) {
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
-                   .arg(r->RoutineKind, r->RoutineName)
-                   .arg(r->lStartLine)
-                   .arg(r->lSigLine)
-                   .arg(r->lEndLine)
-                   .arg(r->CommentLines)
-                   .arg(r->BlankLines)
-                   .arg(r->CodeLines);
-    }
+    for (const RoutinePtr& r : routines)
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(r->RoutineKind, r->RoutineName).arg(r->lStartLine).arg(r->lSigLine)
+                   .arg(r->lEndLine).arg(r->CommentLines).arg(r->BlankLines).arg(r->CodeLines);
     return out;
 }
 
-const QStringList kClassHeader = {
-    "VERSION 1.0 CLASS",
-    "BEGIN",
-    "  MultiUse = -1  'True",
-    "END",
-    "Attribute VB_Name = \"clsItem\"",
-    "Attribute VB_GlobalNameSpace = False",
-    "Attribute VB_Creatable = True",
-};
+const QStringList kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END",
+                                  "Attribute VB_Name = \"clsItem\"", "Attribute VB_GlobalNameSpace = False",
+                                  "Attribute VB_Creatable = True"};
 
-TEST(SignatureTests, IsProcedureStart)
+// Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
+using Reading = QString (*)(QStringView);
+QString YesNo(bool flag)
 {
-    for (const char* yes : {"Sub Main()", "  Public Sub X()", "Private   Static  Function F()", "friend sub f()",
-                            "PROPERTY Get Value()", "Public Property Let Value(v)", "Static Sub S()",
-                            "Static Function F()", "Private Property Set Obj(o)"}) {
-        EXPECT_TRUE(IsProcedureStart(QString::fromLatin1(yes))) << yes;
+    return flag ? "yes" : "no";
+}
+
+TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
+{
+    const Reading start = [](QStringView t) { return YesNo(IsProcedureStart(t)); }, end = [](QStringView t) { return YesNo(IsEndProcedureLine(t)); },
+                  handler = [](QStringView t) { return YesNo(IsEventHandlerName(t)); }, name = ProcNameFromSignature, kind = KindFromSignature,
+                  scope = ScopeAndKindText, label = EventLabel;
+    const struct { Reading read; const char* text; const char* expected; } cases[] = {
+        {start, "Sub Main()", "yes"}, {start, "  Public Sub X()", "yes"}, {start, "Private   Static  Function F()", "yes"}, {start, "friend sub f()", "yes"},
+        {start, "PROPERTY Get Value()", "yes"}, {start, "Public Property Let Value(v)", "yes"}, {start, "Static Sub S()", "yes"},
+        {start, "Static Function F()", "yes"}, {start, "Private Property Set Obj(o)", "yes"}, {start, "", "no"}, {start, "   ", "no"},
+        {start, "' Sub Main()", "no"}, {start, "Rem Sub Main()", "no"}, {start, "REM", "no"}, {start, "Public Static Property Get X()", "no"},
+        {start, "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "no"}, {start, "Public Event Changed()", "no"},
+        {start, "Event Changed()", "no"}, {start, "Private\tSub X()", "no"}, {start, "Sub", "no"}, {start, "Subtotal = 1", "no"},
+        {start, "End Sub", "no"}, {start, "Dim Sub1 As Long", "no"},
+        // "Public Function" alone has no blank after the keyword to match "FUNCTION *".
+        {start, "Public Function", "no"}, {start, "Public Function ", "yes"},
+        {end, "  end sub  ", "yes"}, {end, "End Function", "yes"}, {end, "END PROPERTY", "yes"}, {end, "End Sub ' done", "no"},
+        {end, "End  Sub", "no"}, {end, "\tEnd Sub", "no"}, {end, "End If", "no"},
+        {handler, "cmdOK_Click", "yes"}, {handler, "Form_QueryUnload", "yes"}, {handler, "_Click", "no"}, {handler, "DoClick", "no"},
+        {name, "Public Property Get Value() As Long", "Value"}, {name, "Private Function Fmt$(ByVal x As Long)", "Fmt$"},
+        {name, "Sub   Main ()", "Main"}, {name, "Public Property Value()", "Value"}, {name, "Property Get", "Get"},
+        // A keyword that is the last word is passed over; with no name the prepared text is returned.
+        {name, "Public  Sub", "Public Sub"}, {name, "Sub Function()", "Function"}, {name, "   ", ""},
+        // The kind is searched for anywhere in the line.
+        {kind, "Public Property Get X()", "Property Get"}, {kind, "Property Let X(v)", "Property Let"}, {kind, "Property Set X(v)", "Property Set"},
+        {kind, "Private Sub SetPropertyValue()", "Property"}, {kind, "Public Sub SubmitForm()", "Sub"}, {kind, "Sub DoFunctionKeys()", "Function"},
+        {kind, "Sub X() ' property of the form", "Property"}, {kind, "Dim x", ""},
+        {scope, "Private Sub cmdOK_Click()", "Private Sub"}, {scope, "  Friend Function Total() As Long", "Friend Function"},
+        {scope, "Static Function F()", "Public Function"}, {scope, "Private Sub FunctionKey()", "Private Sub"},
+        {scope, "Public Property Let Value(v)", "Public Property Let"}, {scope, "Property Set Obj(o)", "Public Property Set"},
+        {scope, "Private Sub SetPropertyValue()", "Private Sub"}, {scope, "Private Property Get Value() ' Function x", "Private Function"},
+        {scope, "", "Public Sub"}, {label, "cmdOK_Click", "Click Event"}, {label, "lst_DblClick", "DblClick Event"}, {label, "Form_Load", "Form Event"},
+        {label, "Form_Unload", "Form Event"}, {label, "Form_Deactivate", "Form Event"}, {label, "txt_KeyUp", "KeyUp Event"},
+        {label, "Class_Terminate", "Class Event"}, {label, "tmr_Timer", "Timer Event"}, {label, "Form_QueryUnload", "User Event"},
+        {label, "DoClick", "User Event"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].read(QString::fromLatin1(cases[i].text)), QString::fromLatin1(cases[i].expected)) << "row " << i << ": " << cases[i].text;
+}
+
+TEST(SplitFile, RecordsOfEachShapeOfFile)
+{
+    const struct { const char* path; QStringList lines; QStringList records; const char* module; } cases[] = {
+        {"/p/modMath.bas", {"Attribute VB_Name = \"modMath\"", "Option Explicit", "", "' Adds", "Public Function Add()", "End Function"},
+         {"Declarations|Declarations|1|0|2|0|0|2", "Function|Add|4|5|6|1|0|2"}, "modMath"},
+        // A form starts with Layout and Image records over its header.
+        {"/p/frmMain.frm", {"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Main\"", "End", "Attribute VB_Name = \"frmMain\"",
+                            "Attribute VB_Exposed = False", "Option Explicit", "", "Private Sub Form_Load()", "    Caption = \"x\"", "End Sub"},
+         {"Layout|Layout|1|0|6|0|0|6", "Image|Image|1|0|6|0|0|6", "Declarations|Declarations|7|0|7|0|0|1", "Sub|Event Handler:Form_Load|9|9|11|0|0|3"},
+         "frmMain"},
+        // Procedure-level attributes do not hide the procedures above them.
+        {"/p/clsItem.cls", kClassHeader + QStringList{"Option Explicit", "Private mName As String", "Private attributeLocation As Long", "",
+             "Public Property Get Name() As String", "Attribute Name.VB_UserMemId = 0", "    Name = mName", "End Property", "Public Sub Reset()",
+             "    attributeLocation = 1", "End Sub", "Public Property Get Item() As Variant", "Attribute Item.VB_UserMemId = -4", "End Property"},
+         {"Declarations|Declarations|8|0|10|0|0|3", "Property Get|Name|12|12|15|0|0|4", "Sub|Reset|16|16|18|0|0|3", "Property Get|Item|19|19|21|0|0|3"},
+         "clsItem"},
+        // "AttributeX" is no header line.
+        {"/p/frmA.frm", {"Attribute VB_Name = \"frmA\"", "AttributeX", "Sub A()", "End Sub"},
+         {"Layout|Layout|1|0|1|0|0|1", "Image|Image|1|0|1|0|0|1", "Declarations|Declarations|2|0|2|0|0|1", "Sub|A|3|3|4|0|0|2"}, "frmA"},
+        // Empty declarations are not listed: the signature comes first, only comments come
+        // before it, or a class header ends right before it.
+        {"/p/a.bas", {"Sub A()", "End Sub"}, {"Sub|A|1|1|2|0|0|2"}, "a"},
+        {"/p/b.bas", {"' file header", "", "' about A", "Sub A()", "End Sub"}, {"Sub|A|3|4|5|1|0|2"}, "b"},
+        {"/p/c.cls", kClassHeader + QStringList{"Private Sub Class_Initialize()", "End Sub"}, {"Sub|Event Handler:Class_Initialize|8|8|9|0|0|2"}, "clsItem"},
+        // A closing line with a comment does not close.
+        {"/p/a.bas", {"Sub A()", "    x = 1", "End Sub ' done", "", "' about B", "Sub B()", "End Sub"}, {"Sub|A|1|1|5|1|1|3", "Sub|B|6|6|7|0|0|2"}, "a"},
+        // Later procedures start right after the previous end and keep the trailing blanks.
+        {"/p/a.bas", {"Option Explicit", "", "Sub A()", "End Sub", "", "' about B", "", "' more", "Function B()", "End Function", "", ""},
+         {"Declarations|Declarations|1|0|1|0|0|1", "Sub|A|3|3|4|0|0|2", "Function|B|5|9|12|2|4|2"}, "a"},
+        // The header comment block stops at blank, Rem and tabbed lines; the Declarations end at
+        // the last line that is neither empty nor a comment.
+        {"/p/a.bas", {"Dim x", "' not mine", "", "\t' tabbed", "' mine", "' mine too", "Sub A()", "End Sub"},
+         {"Declarations|Declarations|1|0|4|1|1|2", "Sub|A|5|7|8|2|0|2"}, "a"},
+        {"/p/b.bas", {"Dim x", "Rem mine?", "Sub A()", "End Sub"}, {"Declarations|Declarations|1|0|2|1|0|1", "Sub|A|3|3|4|0|0|2"}, "b"},
+        // Files without procedures; a form without Attribute lines has no Layout.
+        {"/p/a.bas", {"Option Explicit", "Public X As Long", "", "' end"}, {"Declarations|Declarations|1|0|4|1|1|2"}, "a"},
+        {"/p/f.frm", {"VERSION 5.00", "Attribute VB_Name = \"f\""}, {"Layout|Layout|1|0|2|0|0|2", "Image|Image|1|0|2|0|0|2"}, "f"},
+        {"/p/empty.bas", {}, {}, ""}, {"/p/g.frm", {"VERSION 5.00", "Begin VB.Form g", "End"}, {"Declarations|Declarations|1|0|3|0|0|3"}, "g"},
+        // A Static Property line is no signature, so it stays inside the first procedure.
+        {"/p/a.cls", {"Private Sub SetPropertyValue()", "End Sub", "Public Static Property Get X()", "End Property", "Private Sub cmdOK_Click()", "End Sub"},
+         {"Property|SetPropertyValue|1|1|4|0|0|4", "Sub|Event Handler:cmdOK_Click|5|5|6|0|0|2"}, "a"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << cases[i].path);
+        const RoutineList routines = SplitLinesIntoRoutines(QString::fromLatin1(cases[i].path), cases[i].lines);
+        EXPECT_EQ(Summary(routines), cases[i].records);
+        for (const RoutinePtr& r : routines) {
+            EXPECT_EQ(r->ModuleName, QString::fromLatin1(cases[i].module));
+            EXPECT_EQ(r->IsDeclarations, r->RoutineKind == kind::Declarations);
+        }
     }
-    for (const char* no : {"", "   ", "' Sub Main()", "Rem Sub Main()", "REM", "Public Static Property Get X()",
-                           "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Public Event Changed()",
-                           "Event Changed()", "Private\tSub X()", "Sub", "Subtotal = 1", "End Sub", "Dim Sub1 As Long",
-                           "Public Function"}) {
-        EXPECT_FALSE(IsProcedureStart(QString::fromLatin1(no))) << no;
+    const RoutineList math = SplitLinesIntoRoutines("/p/modMath.bas", cases[0].lines);
+    EXPECT_EQ(math[1]->SigLineText + " " + math[1]->UniqueKey, "Public Function Add() /p/modMath.bas|modMath|Function|Add");
+    EXPECT_EQ(SplitLinesIntoRoutines("/p/frmMain.frm", cases[1].lines)[0]->UniqueKey, "/p/frmMain.frm|frmMain|Layout|Layout");
+}
+
+TEST(CountLines, ContinuationsCommentsBlanksAndTheModuleName)
+{
+    // The comment ending in " _" swallows the following line, as a continued comment does;
+    // spans past the end are clipped.
+    const QStringList lines = {"x = 1 & _", "    2 & _", "    3", "Rem", "REM note", "Remark = 1", "   ", "' c _", "y = 2"};
+    const struct { int start, end, code, comments, blanks; } cases[] = {{1, 9, 2, 3, 1}, {8, 400, 0, 1, 0}};
+    for (const auto& c : cases) {
+        clsRoutineInfo r{.lStartLine = c.start, .lEndLine = c.end};
+        CountRoutineLines(r, lines);
+        EXPECT_EQ(QList<int>({r.CodeLines, r.CommentLines, r.BlankLines}), QList<int>({c.code, c.comments, c.blanks}));
     }
-    // "Public Function" alone has no blank after the keyword to match "FUNCTION *".
-    EXPECT_TRUE(IsProcedureStart(u"Public Function "));
-}
-
-TEST(SignatureTests, ProcNameFromSignature)
-{
-    EXPECT_EQ(ProcNameFromSignature(u"Public Property Get Value() As Long"), QStringLiteral("Value"));
-    EXPECT_EQ(ProcNameFromSignature(u"Private Function Fmt$(ByVal x As Long)"), QStringLiteral("Fmt$"));
-    EXPECT_EQ(ProcNameFromSignature(u"Sub   Main ()"), QStringLiteral("Main"));
-    EXPECT_EQ(ProcNameFromSignature(u"Public Property Value()"), QStringLiteral("Value"));
-    EXPECT_EQ(ProcNameFromSignature(u"Property Get"), QStringLiteral("Get"));
-    // A keyword that is the last word is passed over; with no name the prepared text is returned.
-    EXPECT_EQ(ProcNameFromSignature(u"Public  Sub"), QStringLiteral("Public Sub"));
-    EXPECT_EQ(ProcNameFromSignature(u"Sub Function()"), QStringLiteral("Function"));
-    EXPECT_EQ(ProcNameFromSignature(u"   "), QString());
-}
-
-TEST(SignatureTests, KindFromSignatureSearchesTheWholeLine)
-{
-    EXPECT_EQ(KindFromSignature(u"Public Property Get X()"), QStringLiteral("Property Get"));
-    EXPECT_EQ(KindFromSignature(u"Property Let X(v)"), QStringLiteral("Property Let"));
-    EXPECT_EQ(KindFromSignature(u"Property Set X(v)"), QStringLiteral("Property Set"));
-    EXPECT_EQ(KindFromSignature(u"Private Sub SetPropertyValue()"), QStringLiteral("Property"));
-    EXPECT_EQ(KindFromSignature(u"Public Sub SubmitForm()"), QStringLiteral("Sub"));
-    EXPECT_EQ(KindFromSignature(u"Sub DoFunctionKeys()"), QStringLiteral("Function"));
-    EXPECT_EQ(KindFromSignature(u"Sub X() ' property of the form"), QStringLiteral("Property"));
-    EXPECT_EQ(KindFromSignature(u"Dim x"), QString());
-}
-
-TEST(SignatureTests, ScopeAndKindText)
-{
-    EXPECT_EQ(ScopeAndKindText(u"Private Sub cmdOK_Click()"), QStringLiteral("Private Sub"));
-    EXPECT_EQ(ScopeAndKindText(u"  Friend Function Total() As Long"), QStringLiteral("Friend Function"));
-    EXPECT_EQ(ScopeAndKindText(u"Static Function F()"), QStringLiteral("Public Function"));
-    EXPECT_EQ(ScopeAndKindText(u"Private Sub FunctionKey()"), QStringLiteral("Private Sub"));
-    EXPECT_EQ(ScopeAndKindText(u"Public Property Let Value(v)"), QStringLiteral("Public Property Let"));
-    EXPECT_EQ(ScopeAndKindText(u"Property Set Obj(o)"), QStringLiteral("Public Property Set"));
-    EXPECT_EQ(ScopeAndKindText(u"Private Sub SetPropertyValue()"), QStringLiteral("Private Sub"));
-    EXPECT_EQ(ScopeAndKindText(u"Private Property Get Value() ' Function x"), QStringLiteral("Private Function"));
-    EXPECT_EQ(ScopeAndKindText(u""), QStringLiteral("Public Sub"));
-}
-
-TEST(SignatureTests, EndProcedureLines)
-{
-    EXPECT_TRUE(IsEndProcedureLine(u"  end sub  "));
-    EXPECT_TRUE(IsEndProcedureLine(u"End Function"));
-    EXPECT_TRUE(IsEndProcedureLine(u"END PROPERTY"));
-    EXPECT_FALSE(IsEndProcedureLine(u"End Sub ' done"));
-    EXPECT_FALSE(IsEndProcedureLine(u"End  Sub"));
-    EXPECT_FALSE(IsEndProcedureLine(u"\tEnd Sub"));
-    EXPECT_FALSE(IsEndProcedureLine(u"End If"));
-}
-
-TEST(EventHandlerNames, SuffixesAndLabels)
-{
-    EXPECT_TRUE(IsEventHandlerName(u"cmdOK_Click"));
-    EXPECT_EQ(EventLabel(u"cmdOK_Click"), QStringLiteral("Click Event"));
-    EXPECT_EQ(EventLabel(u"lst_DblClick"), QStringLiteral("DblClick Event"));
-    EXPECT_EQ(EventLabel(u"Form_Load"), QStringLiteral("Form Event"));
-    EXPECT_EQ(EventLabel(u"Form_Unload"), QStringLiteral("Form Event"));
-    EXPECT_EQ(EventLabel(u"Form_Deactivate"), QStringLiteral("Form Event"));
-    EXPECT_EQ(EventLabel(u"txt_KeyUp"), QStringLiteral("KeyUp Event"));
-    EXPECT_EQ(EventLabel(u"Class_Terminate"), QStringLiteral("Class Event"));
-    EXPECT_EQ(EventLabel(u"tmr_Timer"), QStringLiteral("Timer Event"));
-    EXPECT_TRUE(IsEventHandlerName(u"Form_QueryUnload"));
-    EXPECT_EQ(EventLabel(u"Form_QueryUnload"), QStringLiteral("User Event"));
-    EXPECT_FALSE(IsEventHandlerName(u"_Click"));
-    EXPECT_FALSE(IsEventHandlerName(u"DoClick"));
-    EXPECT_EQ(EventLabel(u"DoClick"), QStringLiteral("User Event"));
-}
-
-TEST(SplitFile, ModuleWithHeaderCommentAndBlankLine)
-{
-    const QStringList lines = {"Attribute VB_Name = \"modMath\"", "Option Explicit", "", "' Adds",
-                               "Public Function Add()", "End Function"};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/modMath.bas", lines);
-    EXPECT_EQ(Summary(routines), (QStringList{"Declarations|Declarations|1|0|2|0|0|2", "Function|Add|4|5|6|1|0|2"}));
-    EXPECT_TRUE(routines[0]->IsDeclarations);
-    EXPECT_EQ(routines[1]->SigLineText, QStringLiteral("Public Function Add()"));
-    EXPECT_EQ(routines[1]->ModuleName, QStringLiteral("modMath"));
-    EXPECT_EQ(routines[1]->UniqueKey, QStringLiteral("/p/modMath.bas|modMath|Function|Add"));
-}
-
-TEST(SplitFile, FormStartsWithLayoutAndImageOverTheHeader)
-{
-    const QStringList lines = {
-        "VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Main\"", "End",
-        "Attribute VB_Name = \"frmMain\"", "Attribute VB_Exposed = False", "Option Explicit", "",
-        "Private Sub Form_Load()", "    Caption = \"x\"", "End Sub"};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/frmMain.frm", lines);
-    EXPECT_EQ(Summary(routines), (QStringList{"Layout|Layout|1|0|6|0|0|6", "Image|Image|1|0|6|0|0|6",
-                                              "Declarations|Declarations|7|0|7|0|0|1",
-                                              "Sub|Event Handler:Form_Load|9|9|11|0|0|3"}));
-    EXPECT_EQ(routines[0]->UniqueKey, QStringLiteral("/p/frmMain.frm|frmMain|Layout|Layout"));
-}
-
-TEST(SplitFile, ProcedureLevelAttributesDoNotHideTheProceduresAboveThem)
-{
-    QStringList lines = kClassHeader;
-    lines << "Option Explicit"                          // 8
-          << "Private mName As String"                  // 9
-          << "Private attributeLocation As Long"        // 10
-          << ""                                         // 11
-          << "Public Property Get Name() As String"     // 12
-          << "Attribute Name.VB_UserMemId = 0"          // 13
-          << "    Name = mName"                         // 14
-          << "End Property"                             // 15
-          << "Public Sub Reset()"                       // 16
-          << "    attributeLocation = 1"                // 17
-          << "End Sub"                                  // 18
-          << "Public Property Get Item() As Variant"    // 19
-          << "Attribute Item.VB_UserMemId = -4"         // 20
-          << "End Property";                            // 21
-    const RoutineList routines = SplitLinesIntoRoutines("/p/clsItem.cls", lines);
-    EXPECT_EQ(Summary(routines),
-              (QStringList{"Declarations|Declarations|8|0|10|0|0|3", "Property Get|Name|12|12|15|0|0|4",
-                           "Sub|Reset|16|16|18|0|0|3", "Property Get|Item|19|19|21|0|0|3"}));
-}
-
-TEST(SplitFile, AttributeWordWithoutBlankIsNotAHeaderLine)
-{
-    const QStringList lines = {"Attribute VB_Name = \"frmA\"", "AttributeX", "Sub A()", "End Sub"};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/frmA.frm", lines);
-    EXPECT_EQ(Summary(routines).first(), QStringLiteral("Layout|Layout|1|0|1|0|0|1"));
-}
-
-TEST(SplitFile, EmptyDeclarationsAreNotListed)
-{
-    // The signature is the first line: no declaration line, no Declarations record.
-    RoutineList routines = SplitLinesIntoRoutines("/p/a.bas", {"Sub A()", "End Sub"});
-    EXPECT_EQ(Summary(routines), QStringList{"Sub|A|1|1|2|0|0|2"});
-    // Only comments and blanks before the first procedure: the same.
-    routines = SplitLinesIntoRoutines("/p/b.bas", {"' file header", "", "' about A", "Sub A()", "End Sub"});
-    EXPECT_EQ(Summary(routines), QStringList{"Sub|A|3|4|5|1|0|2"});
-    // A class whose header ends right before its first procedure.
-    QStringList cls = kClassHeader;
-    cls << "Private Sub Class_Initialize()" << "End Sub";
-    routines = SplitLinesIntoRoutines("/p/c.cls", cls);
-    EXPECT_EQ(Summary(routines), QStringList{"Sub|Event Handler:Class_Initialize|8|8|9|0|0|2"});
-}
-
-TEST(SplitFile, ClosingLineWithCommentIsNotAClosingLine)
-{
-    const QStringList lines = {"Sub A()", "    x = 1", "End Sub ' done", "", "' about B", "Sub B()", "End Sub"};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/a.bas", lines);
-    EXPECT_EQ(Summary(routines), (QStringList{"Sub|A|1|1|5|1|1|3", "Sub|B|6|6|7|0|0|2"}));
-}
-
-TEST(SplitFile, LaterProceduresStartRightAfterThePreviousEnd)
-{
-    const QStringList lines = {"Option Explicit", "", "Sub A()", "End Sub", "", "' about B", "", "' more",
-                               "Function B()", "End Function", "", ""};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/a.bas", lines);
-    EXPECT_EQ(Summary(routines), (QStringList{"Declarations|Declarations|1|0|1|0|0|1", "Sub|A|3|3|4|0|0|2",
-                                              "Function|B|5|9|12|2|4|2"}));
-}
-
-TEST(SplitFile, HeaderCommentBlockStopsAtBlankRemAndTabbedLines)
-{
-    const QStringList lines = {"Dim x", "' not mine", "", "\t' tabbed", "' mine", "' mine too", "Sub A()", "End Sub"};
-    RoutineList routines = SplitLinesIntoRoutines("/p/a.bas", lines);
-    EXPECT_EQ(Summary(routines).last(), QStringLiteral("Sub|A|5|7|8|2|0|2"));
-    // The Declarations end at the last line that is neither empty nor a comment.
-    EXPECT_EQ(Summary(routines).first(), QStringLiteral("Declarations|Declarations|1|0|4|1|1|2"));
-    routines = SplitLinesIntoRoutines("/p/b.bas", {"Dim x", "Rem mine?", "Sub A()", "End Sub"});
-    EXPECT_EQ(Summary(routines).last(), QStringLiteral("Sub|A|3|3|4|0|0|2"));
-}
-
-TEST(SplitFile, FilesWithoutProcedures)
-{
-    RoutineList routines = SplitLinesIntoRoutines("/p/a.bas", {"Option Explicit", "Public X As Long", "", "' end"});
-    EXPECT_EQ(Summary(routines), QStringList{"Declarations|Declarations|1|0|4|1|1|2"});
-    routines = SplitLinesIntoRoutines("/p/f.frm", {"VERSION 5.00", "Attribute VB_Name = \"f\""});
-    EXPECT_EQ(Summary(routines), (QStringList{"Layout|Layout|1|0|2|0|0|2", "Image|Image|1|0|2|0|0|2"}));
-    EXPECT_TRUE(SplitLinesIntoRoutines("/p/empty.bas", {}).empty());
-    // A form without Attribute lines has no Layout: everything is declarations.
-    routines = SplitLinesIntoRoutines("/p/g.frm", {"VERSION 5.00", "Begin VB.Form g", "End"});
-    EXPECT_EQ(Summary(routines), QStringList{"Declarations|Declarations|1|0|3|0|0|3"});
-}
-
-TEST(SplitFile, KindsNamesAndStaticProperties)
-{
-    const QStringList lines = {"Private Sub SetPropertyValue()", "End Sub", "Public Static Property Get X()",
-                               "End Property", "Private Sub cmdOK_Click()", "End Sub"};
-    const RoutineList routines = SplitLinesIntoRoutines("/p/a.cls", lines);
-    // The Static Property line is no signature, so it stays inside the first procedure.
-    EXPECT_EQ(Summary(routines),
-              (QStringList{"Property|SetPropertyValue|1|1|4|0|0|4", "Sub|Event Handler:cmdOK_Click|5|5|6|0|0|2"}));
-    EXPECT_EQ(routines[0]->ModuleName, QStringLiteral("a")) << "no VB_Name: the file's base name";
-}
-
-TEST(CountLines, ContinuationsCommentsAndBlanks)
-{
-    clsRoutineInfo r;
-    r.lStartLine = 1;
-    r.lEndLine = 9;
-    const QStringList lines = {"x = 1 & _", "    2 & _", "    3", "Rem", "REM note", "Remark = 1", "   ",
-                               "' c _", "y = 2"};
-    CountRoutineLines(r, lines);
-    // The comment ending in " _" swallows the following line, as a continued comment does.
-    EXPECT_EQ(r.CodeLines, 2);
-    EXPECT_EQ(r.CommentLines, 3);
-    EXPECT_EQ(r.BlankLines, 1);
-    r.lStartLine = 8;
-    r.lEndLine = 400; // spans past the end are clipped
-    CountRoutineLines(r, lines);
-    EXPECT_EQ(r.CommentLines + r.CodeLines + r.BlankLines, 1);
-}
-
-TEST(ReadVbNameTest, LooksAtTheFirst300LinesOnly)
-{
-    QStringList lines(299, QStringLiteral("' filler"));
-    lines << "Attribute VB_Name = \"modLate\"";
-    EXPECT_EQ(ReadVbNameFromLines(lines), QStringLiteral("modLate"));
-    lines.insert(0, QStringLiteral("' one more"));
-    EXPECT_EQ(ReadVbNameFromLines(lines), QString());
-    EXPECT_EQ(ReadVbNameFromLines({"attribute vb_name = noquote", "  ATTRIBUTE VB_NAME = \"m2\""}),
-              QStringLiteral("m2"));
+    // The VB_Name attribute counts within the first 300 lines only, and in quotes.
+    QStringList header(299, QStringLiteral("' filler"));
+    header << "Attribute VB_Name = \"modLate\"";
+    EXPECT_EQ(ReadVbNameFromLines(header), "modLate");
+    EXPECT_EQ(ReadVbNameFromLines(QStringList{"' one more"} + header), QString());
+    EXPECT_EQ(ReadVbNameFromLines({"attribute vb_name = noquote", "  ATTRIBUTE VB_NAME = \"m2\""}), "m2");
     EXPECT_EQ(ReadVbNameFromLines({"Attribute VB_Name = \"open"}), QString());
 }
 
-TEST(SplitFileFromDisk, LineEndsAndEncodings)
+TEST(SplitFileFromDisk, LineEndsEncodingsAndFilesThatCannotBeSplit)
 {
     Fixture fx;
-    const QString lf = fx.write("lf.bas", "Attribute VB_Name = \"modLf\"\nSub A()\n  x = \"caf\xC3\xA9\"\nEnd Sub\n");
-    const QString cr = fx.write("cr.bas", "Sub A()\r  x = 1\rEnd Sub\r\rSub B()\rEnd Sub");
-    const QString crlf = fx.write("crlf.bas", "' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n");
-    RoutineList routines = SplitFileIntoRoutines(lf);
-    EXPECT_EQ(Summary(routines), (QStringList{"Declarations|Declarations|1|0|1|0|0|1", "Sub|A|2|2|4|0|0|3"}));
-    EXPECT_EQ(routines[0]->ModuleName, QStringLiteral("modLf"));
-    EXPECT_EQ(Summary(SplitFileIntoRoutines(cr)), (QStringList{"Sub|A|1|1|3|0|0|3", "Sub|B|4|5|6|0|1|2"}));
-    routines = SplitFileIntoRoutines(crlf);
-    EXPECT_EQ(Summary(routines), QStringList{"Sub|A|1|2|3|1|0|2"});
-}
-
-TEST(SplitFileFromDisk, MissingUnreadableBinaryAndHugeInput)
-{
-    Fixture fx;
-    EXPECT_TRUE(SplitFileIntoRoutines(fx.path("none.bas")).empty());
-    EXPECT_TRUE(SplitFileIntoRoutines(QStringLiteral("  ")).empty());
+    const struct { QByteArray bytes; QStringList records; } cases[] = {
+        {"Attribute VB_Name = \"modLf\"\nSub A()\n  x = \"caf\xC3\xA9\"\nEnd Sub\n", {"Declarations|Declarations|1|0|1|0|0|1", "Sub|A|2|2|4|0|0|3"}},
+        {"Sub A()\r  x = 1\rEnd Sub\r\rSub B()\rEnd Sub", {"Sub|A|1|1|3|0|0|3", "Sub|B|4|5|6|0|1|2"}},
+        {"' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n", {"Sub|A|1|2|3|1|0|2"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Summary(SplitFileIntoRoutines(fx.write("m.bas", c.bytes))), c.records) << c.bytes.toStdString();
+    EXPECT_EQ(SplitFileIntoRoutines(fx.path("m.bas")).front()->ModuleName, "m");
     SplitReport report;
-    EXPECT_TRUE(SplitFileIntoRoutines(fx.path(), SourceReader::Default(), &report).empty());
-
-    QByteArray binary;
-    for (int i = 0; i < 70000; ++i)
-        binary += char((i * 7919) % 256);
-    const QString bin = fx.write("bin.bas", binary);
-    report = SplitReport();
-    SplitFileIntoRoutines(bin, SourceReader::Default(), &report);
-    EXPECT_TRUE(report.readOk);
-    EXPECT_TRUE(report.hasNul);
-
-    // A 6 MB line (blanks and a signature-like start) and 40,000 lines: no limit, no crash.
-    QByteArray huge = "Sub A()\r\nPublic" + QByteArray(6 * 1024 * 1024, ' ') + "Sub B()\r\n";
-    for (int i = 0; i < 40000; ++i)
-        huge += "x = 1\r\n";
-    const RoutineList routines = SplitFileIntoRoutines(fx.write("huge.bas", huge));
-    ASSERT_EQ(routines.size(), 2u);
-    EXPECT_EQ(routines[1]->RoutineName, QStringLiteral("B"));
-    EXPECT_EQ(routines[1]->lEndLine, 40002);
-    EXPECT_EQ(routines[1]->CodeLines, 40001);
-
+    for (const QString& path : {fx.path("none.bas"), QStringLiteral("  "), fx.path()}) {
+        EXPECT_TRUE(SplitFileIntoRoutines(path, SourceReader::Default(), &report).empty()) << path.toStdString();
+        EXPECT_FALSE(report.readOk);
+    }
+    SplitFileIntoRoutines(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)), SourceReader::Default(), &report);
+    EXPECT_TRUE(report.readOk && report.hasNul);
     QStringList lines{"stale"};
-    EXPECT_EQ(ReadFileToArray(fx.path("huge.bas"), lines), 40002);
-    EXPECT_EQ(lines.size(), 40002);
+    EXPECT_EQ(ReadFileToArray(fx.write("r.bas", "a\r\nb\nc"), lines), 3);
+    EXPECT_EQ(lines, (QStringList{"a", "b", "c"}));
     EXPECT_EQ(ReadFileToArray(fx.path("none.bas"), lines), 0);
 }
 

@@ -2,12 +2,13 @@
 #include "platform/MessageBox.h"
 #include "support/TestSupport.h"
 
-#include <QRegularExpression>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 using namespace quillon::model;
 using quillon::platform::MsgIcon;
+using quillon::platform::IconName;
 using quillon::platform::ScriptedMessageBox;
 
 namespace {
@@ -21,111 +22,69 @@ protected:
     int Seconds(const QString& commandLine) { return SplashSecondsFromCommandLine(commandLine, box, beep); }
 };
 
-TEST_F(SwitchTest, SplashSecondsAreLimitedToZeroToSixty)
+TEST_F(SwitchTest, SplashSecondsFromTheSwitchAnywhereInAnyCase)
 {
-    EXPECT_EQ(Seconds("/DT[0]"), 0);
-    EXPECT_EQ(Seconds("/DT[75]"), 60);
-    EXPECT_EQ(Seconds("/DT[60]"), 60);
-    EXPECT_EQ(Seconds("/DT[-3]"), 0);
-    EXPECT_EQ(Seconds("/DT[25]"), 25);
-    // Halves go to the even neighbour.
-    EXPECT_EQ(Seconds("/DT[6.5]"), 6);
-    EXPECT_EQ(Seconds("/DT[7.5]"), 8);
-    EXPECT_EQ(Seconds("/DT[2.7]"), 3);
+    // Limited to 0..60 with halves going to the even neighbour; 10 without the switch.
+    const struct { const char* commandLine; int seconds; } cases[] = {
+        {"/DT[0]", 0}, {"/DT[75]", 60}, {"/DT[60]", 60}, {"/DT[-3]", 0}, {"/DT[25]", 25}, {"/DT[6.5]", 6},
+        {"/DT[7.5]", 8}, {"/DT[2.7]", 3}, {"/dt[5]", 5}, {"project.vbp /Dt[7] /other", 7}, {"garbage", 10},
+        {"/DT 5", 10}, {"DT[5]", 10},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Seconds(c.commandLine), c.seconds) << c.commandLine;
     EXPECT_TRUE(box.shown.empty());
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(SwitchTest, TheCommandLineIsUpperCasedAndSearchedAnywhere)
+TEST_F(SwitchTest, AnEmptyCommandLineReadsTheProcessArgumentsAfterTheProgramName)
 {
-    EXPECT_EQ(Seconds("/dt[5]"), 5);
-    EXPECT_EQ(Seconds("project.vbp /Dt[7] /other"), 7);
-    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(Seconds(QString()), 10) << "no application object: no arguments";
+    int argc = 3;
+    char program[] = "/DT[3]", other[] = "x", given[] = "/dt[7]";
+    char* argv[] = {program, other, given, nullptr};
+    const QCoreApplication app(argc, argv);
+    EXPECT_EQ(Seconds(QString()), 7);
+    EXPECT_EQ(Seconds(QStringLiteral("/DT[9]")), 9) << "a command line of its own wins";
 }
 
-TEST_F(SwitchTest, WithoutTheSwitchTheDefaultHolds)
+TEST_F(SwitchTest, FlagsBracketTextsAndMalformedSwitches)
 {
-    // A command line of its own is given, so the test program's arguments are not read.
-    EXPECT_EQ(Seconds("garbage"), 10);
-    EXPECT_EQ(Seconds("/DT 5"), 10);
-    EXPECT_EQ(Seconds("DT[5]"), 10);
-    EXPECT_TRUE(box.shown.empty());
-}
-
-TEST_F(SwitchTest, AnEmptyCommandLineReadsTheProcessArguments)
-{
-    // No application object: no arguments, so the switch is absent.
-    EXPECT_EQ(Seconds(QString()), 10);
-    EXPECT_TRUE(box.shown.empty());
-}
-
-// Each complaint beeps once and shows one box; nothing is set.
-TEST_F(SwitchTest, MalformedSwitchesAreReportedAndSetNothing)
-{
-    const QString lead = QStringLiteral("A command line switch parse command has been issued.  The switch string parameter ");
-    struct Case {
-        const char* switchText;
-        const char* commandLine;
-        MsgIcon icon;
-        QString text;
-    };
-    const Case cases[] = {
-        {"/DT[", "/DT[5", MsgIcon::None,
+    // A flag is present; a bracket gives its upper-cased text and number. A switch without its
+    // slash or its closing bracket is reported, with one beep and one box, and sets nothing.
+    const QString lead = "A command line switch parse command has been issued.  The switch string parameter ";
+    const struct { const char *switchText, *commandLine; bool present; std::optional<QString> text; std::optional<double> value; MsgIcon icon;
+                   QString complaint; } cases[] = {
+        {"/QUIET", "a /quiet b", true, {}, {}, MsgIcon::None, ""}, {"/DT[", "/dt[ab7c]", false, "AB7C", 7.0, MsgIcon::None, ""},
+        {"/DT[", "/DT[]", false, "", 0.0, MsgIcon::None, ""},
+        {"/DT[", "/DT[5", false, {}, {}, MsgIcon::None,
          lead + "\"/DT[\" is not followed by a closing bracket.  No command line parameter change accepted."},
-        {"DT[", "DT[5]", MsgIcon::Critical,
+        {"DT[", "DT[5]", false, {}, {}, MsgIcon::Critical,
          lead + "\"DT[\" is missing the beginning forward slash.  No command line parameter change accepted.  "},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine);
         box.shown.clear();
         beeps = 0;
         const CommandLineSwitch found = ParseCommandLineSwitch(c.switchText, c.commandLine, box, beep);
-        EXPECT_FALSE(found.present);
-        EXPECT_FALSE(found.value.has_value());
-        EXPECT_FALSE(found.text.has_value());
-        EXPECT_EQ(beeps, 1);
-        ASSERT_EQ(box.shown.size(), 1u);
-        EXPECT_EQ(box.shown[0].icon, c.icon);
-        EXPECT_EQ(box.shown[0].title, QStringLiteral("Command Line Switch Error"));
-        EXPECT_EQ(box.shown[0].text, c.text);
+        EXPECT_EQ(found.present, c.present);
+        EXPECT_EQ(found.text, c.text);
+        EXPECT_EQ(found.value, c.value);
+        EXPECT_EQ(beeps, c.complaint.isEmpty() ? 0 : 1);
+        ASSERT_EQ(box.shown.size(), c.complaint.isEmpty() ? 0u : 1u);
+        for (const auto& shown : box.shown)
+            EXPECT_EQ(QStringList({IconName(shown.icon), shown.title, shown.text}),
+                      QStringList({IconName(c.icon), "Command Line Switch Error", c.complaint}));
     }
     // Without its closing bracket the start-up window keeps its 10 seconds.
     EXPECT_EQ(Seconds("/DT[5"), 10);
 }
 
-TEST_F(SwitchTest, FlagsAndBracketTexts)
-{
-    const CommandLineSwitch flag = ParseCommandLineSwitch("/QUIET", "a /quiet b", box, beep);
-    EXPECT_TRUE(flag.present);
-    EXPECT_FALSE(flag.value.has_value());
-
-    const CommandLineSwitch bracket = ParseCommandLineSwitch("/DT[", "/dt[ab7c]", box, beep);
-    EXPECT_EQ(bracket.text, QStringLiteral("AB7C"));
-    EXPECT_EQ(bracket.value, 7.0);
-
-    const CommandLineSwitch empty = ParseCommandLineSwitch("/DT[", "/DT[]", box, beep);
-    EXPECT_EQ(empty.text, QString());
-    EXPECT_EQ(empty.value, 0.0);
-    EXPECT_TRUE(box.shown.empty());
-}
-
 TEST(SwitchNumber, SurplusSignsAndPointsAreDropped)
 {
-    EXPECT_EQ(SwitchNumber("-3"), -3.0);
-    EXPECT_EQ(SwitchNumber("+-5"), 5.0);
-    EXPECT_EQ(SwitchNumber("5-"), 5.0);
-    EXPECT_EQ(SwitchNumber("1.2.3"), 1.23);
-    EXPECT_EQ(SwitchNumber("x-1y2"), -12.0);
-    EXPECT_EQ(SwitchNumber("abc"), 0.0);
-    EXPECT_EQ(SwitchNumber("-"), 0.0);
-    EXPECT_EQ(SwitchNumber("."), 0.0);
-}
-
-TEST(InstanceIdentifier, HasTheProgramPrefixAndAGuidShapedPart)
-{
-    static const QRegularExpression shape(
-        QStringLiteral("^Tandrel\\.Quillon\\.\\{[A-Za-z0-9]{8}-[A-Za-z0-9]{4}-[A-Za-z0-9]{4}-[A-Za-z0-9]{4}-[A-Za-z0-9]{12}\\}$"));
-    EXPECT_TRUE(shape.match(kInstanceIdentifier).hasMatch()) << kInstanceIdentifier.toStdString();
+    const struct { const char* text; double value; } cases[] = {
+        {"-3", -3.0}, {"+-5", 5.0}, {"5-", 5.0}, {"1.2.3", 1.23}, {"x-1y2", -12.0}, {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SwitchNumber(c.text), c.value) << c.text;
 }
 
 } // namespace
