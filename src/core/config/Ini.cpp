@@ -22,7 +22,9 @@ QStringView TrimBlanksAndTabs(QStringView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
-    auto isSpace = [](QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t'; };
+    // A byte order mark inside the text (one more after the mark that starts the file) counts
+    // as blank, so that it hides no section header or key.
+    auto isSpace = [](QChar c) { return c.unicode() == u' ' || c.unicode() == u'\t' || c.unicode() == 0xFEFF; };
     while (start < end && isSpace(text[start]))
         ++start;
     while (end > start && isSpace(text[end - 1]))

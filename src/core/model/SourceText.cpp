@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -160,6 +161,16 @@ bool IsValidUtf8(QByteArrayView bytes, bool* nonAscii)
     return true;
 }
 
+namespace {
+// QString::fromUtf8 drops a byte order mark at the start of what it decodes, so a second mark
+// after the one taken off would be lost and the text would no longer write back byte for byte.
+QString DecodeUtf8KeepingMarks(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+} // namespace
+
 QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used)
 {
     TextEncoding encoding;
@@ -171,10 +182,10 @@ QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEn
     if (hasBom && IsValidUtf8(bytes.sliced(3))) {
         encoding.utf8 = true;
         encoding.bom = true;
-        text = QString::fromUtf8(bytes.sliced(3));
+        text = DecodeUtf8KeepingMarks(bytes.sliced(3));
     } else if (IsValidUtf8(bytes, &nonAscii) && nonAscii) {
         encoding.utf8 = true;
-        text = QString::fromUtf8(bytes);
+        text = DecodeUtf8KeepingMarks(bytes);
     } else {
         text = codePage.Decode(bytes);
     }

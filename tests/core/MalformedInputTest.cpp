@@ -1,0 +1,96 @@
+// Inputs that once crashed, hung or lost bytes in a reader, each with what the reader must
+// give now.
+#include "config/Ini.h"
+#include "model/SourceText.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillon;
+
+namespace {
+
+enum class Reader {
+    Source, // decoded and split into lines; is the text written back to the same bytes?
+    Ini,    // [S] k=v set in the file; the bytes written
+};
+
+struct MalformedCase {
+    const char* name;
+    Reader reader;
+    QByteArray input;
+    QString expected;
+};
+
+void PrintTo(const MalformedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Characters outside printable ASCII as \xHH (bytes) or \uHHHH (text), so that outcomes read.
+QString Visible(QStringView text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F)
+            out += c;
+        else
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+QString Visible(const QByteArray& bytes)
+{
+    QString out;
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        if (u >= 0x20 && u < 0x7F)
+            out += QLatin1Char(b);
+        else
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+QString Outcome(Reader reader, const QByteArray& input)
+{
+    switch (reader) {
+    case Reader::Source: {
+        model::TextEncoding used;
+        const QString text = model::DecodeSourceBytes(input, model::CodePage::Default(), &used);
+        const QStringList lines = model::SplitLines(text);
+        const bool same = model::EncodeSourceText(text, used) == input;
+        return QStringLiteral("%1 lines, line 1 \"%2\", %3").arg(lines.size()).arg(Visible(lines.value(0)),
+                                                                                  same ? "same bytes" : "bytes changed");
+    }
+    case Reader::Ini: {
+        config::IniDocument document = config::IniDocument::FromBytes(input);
+        document.SetValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+        return Visible(document.ToBytes());
+    }
+    }
+    return QString();
+}
+
+class MalformedInputTest : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedInputTest, GivesAClearOutcome)
+{
+    EXPECT_EQ(Outcome(GetParam().reader, GetParam().input), GetParam().expected);
+}
+
+const MalformedCase kCases[] = {
+    // A byte order mark repeated after the first one is text: dropping it changed the file
+    // when a value was written back.
+    {"SecondByteOrderMarkStays", Reader::Source, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFSub A()\r\nEnd Sub\r\n"),
+     QStringLiteral("2 lines, line 1 \"\\ufeffSub A()\", same bytes")},
+    // In an INI file it is blank besides: the first header is still found.
+    {"SecondByteOrderMarkStaysInAnIniFile", Reader::Ini, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=old\r\n"),
+     QStringLiteral("\\xef\\xbb\\xbf\\xef\\xbb\\xbf[S]\\x0d\\x0ak=v\\x0d\\x0a")},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, MalformedInputTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+
+} // namespace
