@@ -1,5 +1,6 @@
 // Inputs that once crashed, hung or lost bytes in a reader, each with what the reader must
 // give now.
+#include "analysis/Dependencies.h"
 #include "config/Ini.h"
 #include "model/SourceText.h"
 #include "support/TestSupport.h"
@@ -13,6 +14,7 @@ namespace {
 enum class Reader {
     Source, // decoded and split into lines; is the text written back to the same bytes?
     Ini,    // [S] k=v set in the file; the bytes written
+    Calls,  // the call candidates of each line
 };
 
 struct MalformedCase {
@@ -69,6 +71,12 @@ QString Outcome(Reader reader, const QByteArray& input)
         document.SetValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
         return Visible(document.ToBytes());
     }
+    case Reader::Calls: {
+        QStringList out;
+        for (const QString& line : model::SplitLines(QString::fromLatin1(input)))
+            out << analysis::CallCandidates(analysis::MaskForCallScan(line)).join(QLatin1Char(' '));
+        return out.join(QStringLiteral(" | "));
+    }
     }
     return QString();
 }
@@ -88,6 +96,11 @@ const MalformedCase kCases[] = {
     // In an INI file it is blank besides: the first header is still found.
     {"SecondByteOrderMarkStaysInAnIniFile", Reader::Ini, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=old\r\n"),
      QStringLiteral("\\xef\\xbb\\xbf\\xef\\xbb\\xbf[S]\\x0d\\x0ak=v\\x0d\\x0a")},
+    // Past the first sixteen names a set finds the repeated ones (a line of thousands of
+    // calls was quadratic).
+    {"RepeatedCallsPastSixteenNamesCountOnce", Reader::Calls,
+     QByteArray("x = a1(a2(a3(a4(a5(a6(a7(a8(a9(b1(b2(b3(b4(b5(b6(b7(b8(A1(b8(b9(b9(0"),
+     QStringLiteral("A1 A2 A3 A4 A5 A6 A7 A8 A9 B1 B2 B3 B4 B5 B6 B7 B8 B9 X")},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, MalformedInputTest, ::testing::ValuesIn(kCases),

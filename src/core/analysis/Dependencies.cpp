@@ -98,12 +98,25 @@ public:
             return;
         if (dropStatementWords && StatementWords().contains(upper))
             return;
-        // A line has a handful of candidates: a linear search beats a hash here.
-        if (names_.contains(upper))
-            return;
+        // A line has a handful of candidates and a linear search beats a hash there; a
+        // hostile line with thousands would make it quadratic, so past a few the set takes over.
+        if (names_.size() < kLinearLimit) {
+            if (names_.contains(upper))
+                return;
+        } else {
+            if (seen_.isEmpty())
+                seen_ = QSet<QString>(names_.cbegin(), names_.cend());
+            if (seen_.contains(upper))
+                return;
+            seen_.insert(upper);
+        }
         names_.append(upper);
     }
     QStringList names_;
+
+private:
+    static constexpr qsizetype kLinearLimit = 16;
+    QSet<QString> seen_;
 };
 
 } // namespace
