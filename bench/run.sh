@@ -39,3 +39,6 @@ printf '  %s\n' "$(pdfinfo "$WORK/split.pdf" 2>/dev/null | grep Pages | tr -s ' 
 
 # Form images: thousands of stacked controls, a caption line of megabytes, thousands of callouts.
 "$BUILD/bench/quillon_bench_formimage"
+
+# Hostile inputs: one line of a hundred thousand calls, a form of thousands of stacked controls.
+"$BUILD/bench/quillon_bench_hostile"

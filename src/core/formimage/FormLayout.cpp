@@ -110,7 +110,7 @@ bool ComputeAbsolutePositions(FormLayout& layout)
     return true;
 }
 
-void AssignLayers(FormLayout& layout)
+bool AssignLayers(FormLayout& layout)
 {
     layout.Form.LayerCount = 0;
     for (ControlRecord& c : layout.Controls)
@@ -118,9 +118,11 @@ void AssignLayers(FormLayout& layout)
     // The controls placed on each layer so far (index = layer), so that a control is only
     // compared with those of the layers it tries: a form of thousands of controls stays quick.
     std::vector<std::vector<int>> onLayer(1);
+    qint64 comparisons = 0;
     auto conflicts = [&](int i, int layer) {
         if (layer >= int(onLayer.size()))
             return false;
+        comparisons += qint64(onLayer[size_t(layer)].size());
         for (int j : onLayer[size_t(layer)]) {
             if (OverlapRatio(layout, i, j) > 0.5f && !IsAncestor(layout, i, j) && !IsAncestor(layout, j, i))
                 return true;
@@ -132,22 +134,27 @@ void AssignLayers(FormLayout& layout)
         int layer = 1;
         if (layout.IsControl(c.Parent) && layout.Control(c.Parent).Layer > 1)
             layer = layout.Control(c.Parent).Layer;
-        while (conflicts(i, layer))
+        while (conflicts(i, layer)) {
+            if (comparisons > kMaxLayerComparisons)
+                return false;
             ++layer;
+        }
         c.Layer = qint16(layer);
         if (layer >= int(onLayer.size()))
             onLayer.resize(size_t(layer) + 1);
         onLayer[size_t(layer)].push_back(i);
         layout.Form.LayerCount = qint16(std::max<int>(layout.Form.LayerCount, layer));
+        return comparisons <= kMaxLayerComparisons;
     };
     // Visible controls first, so that hidden ones do not push them off the first layers.
     for (int pass = 0; pass < 2; ++pass) {
         const bool visiblePass = pass == 0;
         for (int i = 1; i <= layout.ControlTotal(); ++i) {
-            if (layout.Control(i).HasSize && IsEffectivelyVisible(layout, i) == visiblePass)
-                place(i);
+            if (layout.Control(i).HasSize && IsEffectivelyVisible(layout, i) == visiblePass && !place(i))
+                return false;
         }
     }
+    return true;
 }
 
 } // namespace quillon::formimage::modFormImage_v2

@@ -87,7 +87,12 @@ bool MenuHasSubItems(const FormLayout& layout, int m, int level);
 bool ComputeAbsolutePositions(FormLayout& layout);
 // Spreads the drawable controls over layers so that no two controls of one layer cover each
 // other by more than half (a container and what it holds may share a layer); sets LayerCount.
-void AssignLayers(FormLayout& layout);
+// Each control takes the first layer it fits, which costs a comparison with every control
+// already there; false, with the layers left incomplete, when that would take more than
+// kMaxLayerComparisons: many thousands of controls lying on one another, or on one layer,
+// would otherwise keep the reading busy for minutes.
+bool AssignLayers(FormLayout& layout);
+inline constexpr qint64 kMaxLayerComparisons = 32LL * 1024 * 1024;
 
 } // namespace modFormImage_v2
 

@@ -367,7 +367,9 @@ bool modFormImagePrint::ReadFormLayoutLines(const QString& path, const QStringLi
 
     if (!modFormImage_v2::ComputeAbsolutePositions(layout_))
         return FailReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
-    modFormImage_v2::AssignLayers(layout_);
+    if (!modFormImage_v2::AssignLayers(layout_))
+        return FailReading(path, QStringLiteral("its controls are too many, or lie on one another too often, to be "
+                                                "drawn layer by layer."));
     layout_.Form.ControlCount = qint16(layout_.ControlTotal());
     layout_.Form.MenuCount = qint16(layout_.MenuTotal());
     unclosed_ = walker.OpenObjects();
