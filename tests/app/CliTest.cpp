@@ -1,735 +1,493 @@
-#include "app/Cli.h"
+#include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QThread>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <sys/stat.h>
 
-using quillon::app::RunCli;
-using quillon::test::Cli;
-using quillon::test::CliRun;
-using quillon::test::Fixture;
+using namespace quillon::test;
+using Op = quillon::platform::RecordingPrintSurface::Op;
 
 namespace {
 
-// A project with a form, a module in a subfolder, a class with properties and a missing file.
-QString WriteProject(const Fixture& fx)
-{
-    fx.writeLines("P/frmMain.frm", {
-        "VERSION 5.00",                          // 1
-        "Begin VB.Form frmMain",                 // 2
-        "End",                                   // 3
-        "Attribute VB_Name = \"frmMain\"",       // 4
-        "Option Explicit",                       // 5
-        "",                                      // 6
-        "' Closes the form",                     // 7
-        "Private Sub cmdOK_Click()",             // 8
-        "    Unload Me",                         // 9
-        "End Sub",                               // 10
-    });
-    fx.write("P/lib/modUtil.bas",
-             "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
-             "    Twice = n * 2 ' caf\xE9\nEnd Function\n");
-    fx.writeLines("P/clsBox.cls", {
-        "VERSION 1.0 CLASS",                     // 1
-        "Attribute VB_Name = \"clsBox\"",        // 2
-        "Private mW As Long",                    // 3
-        "Public Property Get Width() As Long",   // 4
-        "    Width = mW",                        // 5
-        "End Property",                          // 6
-        "Public Property Let Width(v As Long)",  // 7
-        "    If v < 0 Then v = 0",               // 8
-        "    If v > 100 Then v = 100",           // 9
-        "    mW = v",                            // 10
-        "    ' clamp done",                      // 11
-        "    Debug.Print v",                     // 12
-        "End Property",                          // 13
-    });
-    return fx.writeLines("P/Box.vbp", {"Type=Exe", "Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas",
-                                       "Form=frmMain.frm", "Module=modGone; gone.bas", "Startup=\"Sub Main\""});
-}
+const QString kExamples = QDir(QStringLiteral(QUILLON_EXAMPLES)).absolutePath();
 
-TEST(Cli, FilesListsTypeNameAndPathInListOrder)
-{
-    Fixture fx;
-    const QString vbp = WriteProject(fx);
-    const CliRun run = Cli({"files", vbp});
-    EXPECT_EQ(run.code, 0);
-    const QString p = fx.path("P");
-    EXPECT_EQ(run.out, "FRM\tfrmMain.frm\t" + p + "/frmMain.frm\n"
-                       "BAS\tmodUtil.bas\t" + p + "/lib/modUtil.bas\n"
-                       "CLS\tclsBox.cls\t" + p + "/clsBox.cls\n");
-    EXPECT_EQ(run.err, "quillon: note: skipped \"Module=modGone; gone.bas\": no such file \"" + p + "/gone.bas\"\n");
-}
-
-TEST(Cli, RoutinesOfAProjectWithEachAggregateMode)
-{
-    Fixture fx;
-    const QString vbp = WriteProject(fx);
-    const QString routines =
-        "frmMain.frm\tLayout\tLayout\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
-        "frmMain.frm\tImage\tImage\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
-        "frmMain.frm\tDeclarations\tDeclarations\t5\t0\t5\t0\t0\t1\t\tfrmMain\n"
-        "frmMain.frm\tSub\tEvent Handler:cmdOK_Click\t7\t8\t10\t1\t0\t3\tPrivate Sub\tfrmMain\n"
-        "modUtil.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodUtil\n"
-        "modUtil.bas\tFunction\tTwice\t2\t2\t4\t0\t0\t3\tPublic Function\tmodUtil\n"
-        "clsBox.cls\tDeclarations\tDeclarations\t3\t0\t3\t0\t0\t1\t\tclsBox\n"
-        "clsBox.cls\tProperty Get\tWidth\t4\t4\t6\t0\t0\t3\tPublic Property Get\tclsBox\n"
-        "clsBox.cls\tProperty Let\tWidth\t7\t7\t13\t1\t0\t6\tPublic Property Let\tclsBox\n";
-    CliRun run = Cli({"routines", vbp});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, routines);
-    EXPECT_EQ(Cli({"routines", vbp, "--aggregate", "none"}).out, routines);
-
-    run = Cli({"routines", "--aggregate=small", vbp});
-    EXPECT_EQ(run.out, routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (Small)\t0\t1\t0\t0\t0\t0\t\tclsBox\n"
-                                  "clsBox.cls\tMEMBER\tWidth\t4\t6\n");
-    run = Cli({"routines", vbp, "--aggregate", "all"});
-    EXPECT_EQ(run.out, routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
-                                  "clsBox.cls\tMEMBER\tWidth\t4\t6\n"
-                                  "clsBox.cls\tMEMBER\tWidth\t7\t13\n");
-}
-
-TEST(Cli, RoutinesOfOneSourceFileAndTheCodePage)
-{
-    Fixture fx;
-    // "Attribute VB_Name = "modΑβ"" in Windows-1253, then one Sub.
-    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
-    CliRun run = Cli({"routines", path, "--codepage", "windows-1253"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
-                                         "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
-    run = Cli({"routines", path});
-    EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-}
-
-TEST(Cli, UsageErrorsExitTwoWithTheUsageOnStderr)
-{
-    Fixture fx;
-    const QString vbp = WriteProject(fx);
-    const QList<QStringList> bad = {
-        {},
-        {"frobnicate"},
-        {"files"},
-        {"files", vbp, vbp},
-        {"routines", vbp, "--aggregate", "some"},
-        {"routines", vbp, "--aggregate"},
-        {"routines", vbp, "--colour", "red"},
-        {"files", vbp, "--aggregate", "all"},
-        {"routines", vbp, "--codepage", "klingon"},
-    };
-    for (const QStringList& args : bad) {
-        const CliRun run = Cli(args);
-        EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.startsWith("quillon: ")) << qPrintable(run.err);
-        EXPECT_TRUE(run.err.contains("Usage: quillon SUBCOMMAND")) << qPrintable(args.join(' '));
-    }
-}
-
-TEST(Cli, UnreadableInputsExitOneWithOneLine)
-{
-    Fixture fx;
-    const QString noise = fx.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
-    const QStringList unreadable[] = {
-        {"files", fx.path("none.vbp")},
-        {"files", fx.path()},
-        {"routines", fx.path("none.vbp")},
-        {"routines", fx.path()},
-        {"routines", fx.path("none.bas")},
-        {"routines", "/proc/self/mem"},
-    };
-    for (const QStringList& args : unreadable) {
-        const CliRun run = Cli(args);
-        EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_EQ(run.err.count('\n'), 1) << qPrintable(run.err);
-        EXPECT_TRUE(run.err.startsWith("quillon: cannot read \"" + args[1] + "\": ")) << qPrintable(run.err);
-    }
-    // A binary file is read as text with a warning, never a crash.
-    const CliRun run = Cli({"routines", noise});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_TRUE(run.err.contains("looks like a binary file"));
-    EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
-}
-
-TEST(Cli, HelpAndVersion)
-{
-    CliRun run = Cli({"--help"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_TRUE(run.out.contains("routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]"));
-    run = Cli({"--version"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
-}
-
-} // namespace
-
-namespace {
-
-// The installed program, as a script runs it.
-struct Process {
-    int code;
-    QByteArray out;
-    QByteArray err;
-};
-
-Process RunQuillon(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUILLON_BINARY), args);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
-
-TEST(QuillonProgram, ListsTheExampleProjectAndReportsItsMissingFile)
-{
-    const QString examples = QDir(QStringLiteral(QUILLON_EXAMPLES)).absolutePath();
-    const Process run = RunQuillon({"files", examples + "/inventory/Inventory.vbp"});
-    ASSERT_EQ(run.code, 0) << run.err.constData();
-    const QString inv = examples + "/inventory/";
-    // Forms, modules, classes, each by name ignoring case; the class named clsItem.cls in the
-    // project file is ClsItem.cls on disk, and modStrings lies outside the project folder.
-    EXPECT_EQ(QString::fromUtf8(run.out),
-              "FRM\tfrmItem.frm\t" + inv + "frmItem.frm\n"
-              "FRM\tfrmMain.frm\t" + inv + "frmMain.frm\n"
-              "FRM\tfrmSplash.frm\t" + inv + "frmSplash.frm\n"
-              "BAS\tmodData.bas\t" + inv + "modData.bas\n"
-              "BAS\tmodMain.bas\t" + inv + "modMain.bas\n"
-              "BAS\tmodReports.bas\t" + inv + "modules/modReports.bas\n"
-              "BAS\tmodStrings.bas\t" + examples + "/shared/modStrings.bas\n"
-              "CLS\tclsInventory.cls\t" + inv + "clsInventory.cls\n"
-              "CLS\tClsItem.cls\t" + inv + "ClsItem.cls\n");
-    EXPECT_EQ(QString::fromUtf8(run.err),
-              "quillon: note: skipped \"Module=modOld; modOld.bas\": no such file \"" + inv + "modOld.bas\"\n");
-}
-
-TEST(QuillonProgram, ExitCodes)
-{
-    EXPECT_EQ(RunQuillon({"--version"}).code, 0);
-    const Process usage = RunQuillon({"nonsense"});
-    EXPECT_EQ(usage.code, 2);
-    EXPECT_TRUE(usage.err.contains("Usage: quillon"));
-    EXPECT_EQ(RunQuillon({"routines", "/nonexistent/x.bas"}).code, 1);
-}
-
-// Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
-// hands over to the copy that runs and ends without a window.
-TEST(QuillonProgram, TheDesktopProgramRunsOnceAndNeedsAScreen)
-{
-    Fixture fx;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("APPDATA"), fx.path("appdata"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    QProcess headless;
-    headless.setProcessEnvironment(env);
-    headless.start(QStringLiteral(QUILLON_BINARY), {});
-    ASSERT_TRUE(headless.waitForFinished(30000));
-    EXPECT_EQ(headless.exitCode(), 1);
-    EXPECT_TRUE(headless.readAllStandardError().contains("no display"));
-
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QProcess first;
-    first.setProcessEnvironment(env);
-    first.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
-    ASSERT_TRUE(first.waitForStarted(10000));
-    // The first copy listens once its options are read; give it a moment.
-    QProcess second;
-    bool secondEnded = false;
-    for (int attempt = 0; attempt < 20 && !secondEnded; ++attempt) {
-        QThread::msleep(500);
-        ASSERT_EQ(first.state(), QProcess::Running) << first.readAllStandardError().constData();
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
-        secondEnded = second.waitForFinished(5000);
-        if (!secondEnded) {
-            second.kill();
-            second.waitForFinished(5000);
-        }
-    }
-    EXPECT_TRUE(secondEnded) << "a second start ends promptly";
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
-    first.kill();
-    first.waitForFinished(10000);
-}
-
-} // namespace
-
-#include "model/DiagLog.h"
-#include "model/TextPrimitives.h"
-namespace model = quillon::model;
-
-namespace {
-
-// Each test gets an empty application-data folder of its own.
-class CliOptions : public ::testing::Test {
+// Each test has an application-data folder of its own, so the options start at their defaults.
+class CliTest : public ::testing::Test {
 protected:
     Fixture fx;
     QByteArray saved = qgetenv("APPDATA");
     void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx.path("appdata"))); }
     void TearDown() override { qputenv("APPDATA", saved); }
     QString OptionsPath() const { return fx.path("appdata/Quillon/QLN.spi"); }
+    CliRun Run(const QStringList& args, std::vector<Op>* drawn = nullptr) { return quillon::test::Cli(args, drawn); }
+
+    // A form, a class with properties and a module whose function the others call.
+    QString WriteProject()
+    {
+        fx.writeLines("P/frmMain.frm", {"VERSION 5.00", "Begin VB.Form frmMain", "End", "Attribute VB_Name = \"frmMain\"",
+                                        "Option Explicit", "", "' Closes the form", "Private Sub cmdOK_Click()",
+                                        "    Unload Me", "End Sub"});
+        fx.write("P/lib/modUtil.bas", "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
+                                      "    Twice = n * 2 ' caf\xE9\nEnd Function\n");
+        fx.writeLines("P/clsBox.cls", {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long",
+                                       "Public Property Get Width() As Long", "    Width = mW", "End Property",
+                                       "Public Property Let Width(v As Long)", "    If v < 0 Then v = 0",
+                                       "    If v > 100 Then v = 100", "    mW = v", "    ' clamp done", "    Debug.Print v",
+                                       "End Property"});
+        return fx.writeLines("P/Box.vbp", {"Type=Exe", "Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas",
+                                           "Form=frmMain.frm", "Module=modGone; gone.bas", "Startup=\"Sub Main\""});
+    }
+    QString WriteAnalysisProject()
+    {
+        fx.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
+                                     "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                                     "Public Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
+                                     "    Helper = GetTickCount()", "End Function"});
+        fx.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
+                                        "    Call Helper", "End Sub"});
+        return fx.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
+    }
 };
 
-TEST_F(CliOptions, AnySubcommandCreatesTheOptionsFileWithEveryKey)
+QStringList Texts(const std::vector<Op>& ops)
 {
-    const CliRun first = Cli({"options"});
-    ASSERT_EQ(first.code, 0) << qPrintable(first.err);
-    EXPECT_TRUE(first.out.startsWith(OptionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
-    for (const char* line : {"\n[Quillon:Output]\nDevice Name=Quillon PDF\n", "\nFont Size=10.000\n", "\nLeft=0.500\n",
-                             "\nComment Text=25600\n", "\nCode Page=windows-1252\n", "\n[Quillon:SuppressedMsgs]\nRestoreCount=0\n"}) {
-        EXPECT_TRUE(first.out.contains(QString::fromLatin1(line))) << line;
+    QStringList texts;
+    for (const Op& op : ops) {
+        if (op.kind == Op::Kind::Text)
+            texts << op.text;
     }
-    const QString file = QString::fromUtf8(quillon::test::ReadBytes(OptionsPath()));
-    EXPECT_TRUE(file.contains("[Quillon:Margins]\nLeft=0.500\nRight=0.500\nTop=1.000\nBottom=1.000\nBinder=0.750\n"));
-    const QString logText = QString::fromUtf8(quillon::test::ReadBytes(quillon::model::DiagLog::Default().path()));
-    EXPECT_TRUE(logText.contains(" | Open OUTPUT " + OptionsPath() + "\n"));
-
-    // A second run reads back the same values and leaves the file as it was.
-    EXPECT_EQ(Cli({"options"}).out, first.out);
-    EXPECT_EQ(QString::fromUtf8(quillon::test::ReadBytes(OptionsPath())), file);
-    // Even a usage error of a subcommand comes after the options are in place.
-    QFile::remove(OptionsPath());
-    EXPECT_EQ(Cli({"files"}).code, 2);
-    EXPECT_TRUE(QFile::exists(OptionsPath()));
+    return texts;
 }
 
-TEST_F(CliOptions, SetWritesOneValueAndShowsWhatItReadsAs)
+TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
 {
-    CliRun run = Cli({"options", "set", "Output", "font size", "12"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
-    EXPECT_TRUE(QString::fromUtf8(quillon::test::ReadBytes(OptionsPath())).contains("\nFont Size=12\n"));
-
-    run = Cli({"options", "set", "Quillon:Output", "Aggregate", "all"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
-    EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
-
-    EXPECT_EQ(Cli({"options", "set", "Output", "Nope", "1"}).code, 2);
-    EXPECT_EQ(Cli({"options", "set", "Output", "Font Size"}).code, 2);
-    EXPECT_EQ(Cli({"options", "set", "ProjectInfo", "Version", "9"}).code, 2) << "written by the program only";
-    EXPECT_TRUE(Cli({"options"}).out.contains("\nFont Size=12.000\n"));
+    const CliRun run = Run({"files", kExamples + "/inventory/Inventory.vbp"});
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    const QString inv = kExamples + "/inventory/";
+    // Forms, modules, classes, each by name ignoring case; clsItem.cls of the project file is
+    // ClsItem.cls on disk; modReports is written "modules\modReports.bas", modStrings lies outside.
+    EXPECT_EQ(run.out, "FRM\tfrmItem.frm\t" + inv + "frmItem.frm\nFRM\tfrmMain.frm\t" + inv
+                           + "frmMain.frm\nFRM\tfrmSplash.frm\t" + inv + "frmSplash.frm\nBAS\tmodData.bas\t" + inv
+                           + "modData.bas\nBAS\tmodMain.bas\t" + inv + "modMain.bas\nBAS\tmodReports.bas\t" + inv
+                           + "modules/modReports.bas\nBAS\tmodStrings.bas\t" + kExamples
+                           + "/shared/modStrings.bas\nCLS\tclsInventory.cls\t" + inv + "clsInventory.cls\nCLS\tClsItem.cls\t"
+                           + inv + "ClsItem.cls\n");
+    EXPECT_EQ(run.err, "quillon: note: skipped \"Module=modOld; modOld.bas\": no such file \"" + inv + "modOld.bas\"\n");
 }
 
-TEST_F(CliOptions, TheCodePageOptionAppliesUnlessTheCommandLineNamesOne)
+TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
 {
-    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\n");
-    ASSERT_EQ(Cli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
-    EXPECT_TRUE(Cli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
-    EXPECT_TRUE(Cli({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-    ASSERT_EQ(Cli({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
-    const CliRun run = Cli({"routines", path});
+    const QString vbp = WriteProject();
+    const QString routines = "frmMain.frm\tLayout\tLayout\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
+                             "frmMain.frm\tImage\tImage\t1\t0\t4\t0\t0\t4\t\tfrmMain\n"
+                             "frmMain.frm\tDeclarations\tDeclarations\t5\t0\t5\t0\t0\t1\t\tfrmMain\n"
+                             "frmMain.frm\tSub\tEvent Handler:cmdOK_Click\t7\t8\t10\t1\t0\t3\tPrivate Sub\tfrmMain\n"
+                             "modUtil.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodUtil\n"
+                             "modUtil.bas\tFunction\tTwice\t2\t2\t4\t0\t0\t3\tPublic Function\tmodUtil\n"
+                             "clsBox.cls\tDeclarations\tDeclarations\t3\t0\t3\t0\t0\t1\t\tclsBox\n"
+                             "clsBox.cls\tProperty Get\tWidth\t4\t4\t6\t0\t0\t3\tPublic Property Get\tclsBox\n"
+                             "clsBox.cls\tProperty Let\tWidth\t7\t7\t13\t1\t0\t6\tPublic Property Let\tclsBox\n";
+    const std::pair<QStringList, QString> cases[] = {
+        {{"routines", vbp}, routines},
+        {{"routines", vbp, "--aggregate", "none"}, routines},
+        {{"routines", "--aggregate=small", vbp},
+         routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (Small)\t0\t1\t0\t0\t0\t0\t\tclsBox\n"
+                    "clsBox.cls\tMEMBER\tWidth\t4\t6\n"},
+        {{"routines", vbp, "--aggregate", "all"},
+         routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
+                    "clsBox.cls\tMEMBER\tWidth\t4\t6\nclsBox.cls\tMEMBER\tWidth\t7\t13\n"},
+    };
+    for (const auto& [args, out] : cases) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.code, 0);
+        EXPECT_EQ(run.out, out) << qPrintable(args.join(' '));
+    }
+}
+
+// "Attribute VB_Name = "modΑβ"" in Windows-1253: the command line names the code page, else
+// the option does, else (or when the option names none known) windows-1252 applies.
+TEST_F(CliTest, OneSourceFileInTheCodePageOfTheCommandLineOrTheOption)
+{
+    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
+    CliRun run = Run({"routines", path, "--codepage", "windows-1253"});
+    EXPECT_EQ(run.out, QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
+                                         "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
+    EXPECT_TRUE(Run({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(Run({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
+    EXPECT_TRUE(Run({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
+    EXPECT_TRUE(Run({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(Run({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
+    run = Run({"routines", path});
     EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
     EXPECT_TRUE(run.err.contains("unknown code page \"ebcdic\"; windows-1252 applies"));
 }
 
-TEST_F(CliOptions, SpoolShowsTheLimitAndEstimateStoresANewOne)
+TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
 {
-    EXPECT_EQ(Cli({"spool"}).out, "GDISpoolSize\t0\n");
-    const CliRun first = Cli({"spool", "estimate"});
+    const QString vbp = WriteProject();
+    const QString bas = fx.path("P/lib/modUtil.bas");
+    const QList<QStringList> bad = {
+        {}, {"frobnicate"}, {"files"}, {"files", vbp, vbp}, {"files", vbp, "--aggregate", "all"},
+        {"routines", vbp, "--aggregate", "some"}, {"routines", vbp, "--aggregate"}, {"routines", vbp, "--colour", "red"},
+        {"routines", vbp, "--codepage", "klingon"}, {"options", "set", "Output", "Nope", "1"},
+        {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"}, {"spool", "now"},
+        {"messages", "restore", "5"}, {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"},
+        {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"}, {"image"},
+        {"listing", bas, "--printer", "Office Laser", "-o", fx.path("o.pdf")}, // -o needs a PDF target
+    };
+    QList<QStringList> all = bad;
+    for (const QStringList& option : QList<QStringList>{{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"},
+                                                        {"--duplex", "--simplex"}, {"--long-lines", "maybe"},
+                                                        {"--binding", "9"}, {"--size", "big"}})
+        all << QStringList{"listing", bas, "-o", fx.path("o.pdf")} + option;
+    for (const QStringList& args : all) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.startsWith("quillon: ")) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains("Usage: quillon SUBCOMMAND")) << qPrintable(args.join(' '));
+    }
+    EXPECT_FALSE(QFile::exists(fx.path("o.pdf")));
+}
+
+TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
+{
+    for (const QStringList& args : QList<QStringList>{
+             {"files", fx.path("none.vbp")}, {"files", fx.path()}, {"routines", fx.path("none.vbp")},
+             {"routines", fx.path()}, {"routines", fx.path("none.bas")}, {"routines", "/proc/self/mem"},
+             {"brackets", fx.path("none.bas")}, {"highlight", fx.path("none.bas")}, {"image", fx.path("none.frm")},
+             {"listing", fx.path("none.bas"), "-o", fx.path("o.pdf")}}) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(run.err.count('\n'), 1) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.startsWith("quillon: cannot read \"" + args[1] + "\": ")) << qPrintable(run.err);
+    }
+    // A binary file is read as text with a warning, never a crash; a module is no form.
+    const QString noise = fx.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
+    CliRun run = Run({"routines", noise});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.err.contains("looks like a binary file"));
+    EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
+    run = Run({"image", noise, "-o", fx.path("b.pdf")});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
+}
+
+TEST_F(CliTest, HelpAndVersion)
+{
+    CliRun run = Run({"--help"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.contains("routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]"));
+    run = Run({"--version"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
+}
+
+TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
+{
+    // Even a usage error comes after the options are in place.
+    EXPECT_EQ(Run({"files"}).code, 2);
+    ASSERT_TRUE(QFile::exists(OptionsPath()));
+    const CliRun first = Run({"options"});
+    ASSERT_EQ(first.code, 0) << qPrintable(first.err);
+    EXPECT_TRUE(first.out.startsWith(OptionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
+    for (const char* line : {"\n[Quillon:Output]\nDevice Name=Quillon PDF\n", "\nFont Size=10.000\n", "\nLeft=0.500\n",
+                             "\nComment Text=25600\n", "\nCode Page=windows-1252\n", "\n[Quillon:SuppressedMsgs]\nRestoreCount=0\n"})
+        EXPECT_TRUE(first.out.contains(QString::fromLatin1(line))) << line;
+    const QByteArray file = ReadBytes(OptionsPath());
+    EXPECT_TRUE(file.contains("[Quillon:Margins]\nLeft=0.500\nRight=0.500\nTop=1.000\nBottom=1.000\nBinder=0.750\n"));
+    EXPECT_TRUE(ReadBytes(quillon::model::DiagLog::Default().path()).contains(" | Open OUTPUT " + OptionsPath().toUtf8() + "\n"));
+    EXPECT_EQ(Run({"options"}).out, first.out);
+    EXPECT_EQ(ReadBytes(OptionsPath()), file) << "a second run leaves the file as it was";
+
+    // One value is written as given and shown as it reads back.
+    CliRun run = Run({"options", "set", "Output", "font size", "12"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
+    EXPECT_TRUE(ReadBytes(OptionsPath()).contains("\nFont Size=12\n"));
+    run = Run({"options", "set", "Quillon:Output", "Aggregate", "all"});
+    EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
+    EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
+    EXPECT_TRUE(Run({"options"}).out.contains("\nFont Size=12.000\n"));
+}
+
+TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
+{
+    EXPECT_EQ(Run({"spool"}).out, "GDISpoolSize\t0\n");
+    const CliRun first = Run({"spool", "estimate"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);
     const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << "no note when the old value was 0: " << qPrintable(first.out);
-    EXPECT_TRUE(lines[0].startsWith("memory\t"));
-    EXPECT_TRUE(lines[1].startsWith("disk\t"));
-    EXPECT_TRUE(lines[2].startsWith("descriptors\t"));
+    EXPECT_TRUE(lines[0].startsWith("memory\t") && lines[1].startsWith("disk\t") && lines[2].startsWith("descriptors\t"));
     const int value = lines[3].section('\t', 1).toInt();
     EXPECT_GE(value, 475);
     EXPECT_LE(value, 7600);
-    EXPECT_EQ(Cli({"spool"}).out, "GDISpoolSize\t" + QString::number(value) + "\n") << "stored in the options file";
-
-    ASSERT_EQ(Cli({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
-    const CliRun moved = Cli({"spool", "estimate"});
-    EXPECT_TRUE(moved.out.contains("GDI Spool Size recalibrated from 9999 to ")) << qPrintable(moved.out);
-    EXPECT_EQ(Cli({"spool", "now"}).code, 2);
+    EXPECT_EQ(Run({"spool"}).out, "GDISpoolSize\t" + QString::number(value) + "\n") << "stored in the options file";
+    ASSERT_EQ(Run({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
+    EXPECT_TRUE(Run({"spool", "estimate"}).out.contains("GDI Spool Size recalibrated from 9999 to "));
 }
 
-TEST_F(CliOptions, MessagesAreListedAndRestored)
+TEST_F(CliTest, MessagesAreListedAndRestored)
 {
-    QDir().mkpath(fx.path("appdata/Quillon"));
-    fx.write("appdata/Quillon/QLN.spi",
-             "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
-             "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
-    // The session-only record ends with the run that made it.
-    CliRun run = Cli({"messages"});
+    fx.write("appdata/Quillon/QLN.spi", "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
+                                        "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
+    // The session-only record ended with the run that made it.
+    EXPECT_EQ(Run({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
+    EXPECT_EQ(Run({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
+    EXPECT_EQ(Run({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(Run({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(Run({"messages"}).out, "");
+    EXPECT_TRUE(Run({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
+}
+
+TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
+{
+    const QString vbp = WriteAnalysisProject();
+    EXPECT_EQ(Run({"calls", vbp}).out,
+              "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nROUTINE\tMODA|DECLARATIONS\nROUTINE\tMODA|MAIN\n"
+              "ROUTINE\tMODA|HELPER\nCALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\nCALLS\tMODA|MAIN\tMODA|HELPER\n"
+              "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nCALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
+              "API\tMODA|HELPER\tGetTickCount\nDECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
+              "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
+              "STARTUP\tMODA|MAIN\n");
+    CliRun run = Run({"report", vbp, "moda|helper", "--tab-width", "2"});
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
-    run = Cli({"messages", "restore", "1"});
-    EXPECT_EQ(run.out, "restored: C (Click 1 - No) (Always)\n");
-    EXPECT_EQ(Cli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(Cli({"messages", "restore", "5"}).code, 2);
-    EXPECT_EQ(Cli({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(Cli({"messages"}).out, "");
-    EXPECT_TRUE(Cli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
-}
-
-} // namespace
-
-namespace {
-
-QString WriteAnalysisProject(const Fixture& fx)
-{
-    fx.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
-                                 "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                                 "Public Sub Main()", "    Helper", "End Sub",
-                                 "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
-    fx.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
-                                    "    Call Helper", "End Sub"});
-    return fx.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
-}
-
-TEST(CliAnalysis, CallsDumpsTheIndexInItsOrder)
-{
-    Fixture fx;
-    const CliRun run = Cli({"calls", WriteAnalysisProject(fx)});
-    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"
-                       "ROUTINE\tMODA|DECLARATIONS\n"
-                       "ROUTINE\tMODA|MAIN\n"
-                       "ROUTINE\tMODA|HELPER\n"
-                       "CALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\n"
-                       "CALLS\tMODA|MAIN\tMODA|HELPER\n"
-                       "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"
-                       "CALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
-                       "API\tMODA|HELPER\tGetTickCount\n"
-                       "DECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
-                       "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
-                       "STARTUP\tMODA|MAIN\n");
-}
-
-TEST(CliAnalysis, ReportsForKeysOrForEveryEligibleProcedure)
-{
-    Fixture fx;
-    const QString vbp = WriteAnalysisProject(fx);
-    const QString legendA = "File A = " + fx.path("A/modA.bas") + "|modA";
-    CliRun run = Cli({"report", vbp, "moda|helper", "--tab-width", "2"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "=== MODA|HELPER\nCalled by:\n\n"
-                       "[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
-                       "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n"
-                       "[ZRK-L]File B|Public Sub Main\n"
+    EXPECT_EQ(run.out, "=== MODA|HELPER\nCalled by:\n\n[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
+                       "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n[ZRK-L]File B|Public Sub Main\n"
                        "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n[ZRK-X]API: GetTickCount (kernel32)\n\nFiles:\n"
                        "  File A = " + fx.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx.path("A/modA.bas") + "|modA\n");
-    // Every eligible procedure, in index order: the handler, Main and Helper.
-    run = Cli({"report", vbp});
+    // Every eligible procedure, in index order: the handler, Main and Helper; the option's indent.
+    run = Run({"report", vbp});
     EXPECT_EQ(run.out.count("=== "), 3);
     EXPECT_TRUE(run.out.startsWith("=== FRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"));
     EXPECT_TRUE(run.out.contains("\n=== MODA|MAIN\nCalled by:\n\n[ZRK-X]Program Startup\n\nCalls:\n\n"
                                  "[ZRK-X]File A|Private Function Helper\n[ZRK-X][ZRK-X]API: GetTickCount (kernel32)\n"
-                                 "\nFiles:\n    " + legendA + "\n"));
-    run = Cli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
+                                 "\nFiles:\n    File A = " + fx.path("A/modA.bas") + "|modA\n"));
+    run = Run({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out.count("=== "), 1);
     EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
-    EXPECT_EQ(Cli({"report", vbp, "--tab-width", "0"}).code, 2);
-    EXPECT_EQ(Cli({"report", fx.path("A/modA.bas")}).code, 2);
 }
 
-TEST(CliAnalysis, BracketsListsARangeOfASourceFile)
+TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
 {
-    Fixture fx;
-    const QString path = fx.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
-                                                    "    End If", "End Sub"});
-    CliRun run = Cli({"brackets", path});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
-                       "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
-    run = Cli({"brackets", path, "2", "3"});
-    EXPECT_EQ(run.out, "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
-                       "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
-    EXPECT_EQ(Cli({"brackets", path, "2"}).code, 2);
-    EXPECT_EQ(Cli({"brackets", path, "x", "3"}).code, 2);
-    EXPECT_EQ(Cli({"brackets", fx.path("none.bas")}).code, 1);
-}
-
-} // namespace
-
-namespace {
-
-TEST(CliAnalysis, SymbolsDumpsEachFileThenTheUnionsThenByRef)
-{
-    Fixture fx;
     fx.writeLines("S/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long",
                                  "Private mName$", "Public Sub Add(ByRef n As Long, ByVal s As String)", "End Sub",
                                  "Private Function Peek() As Long", "End Function"});
     fx.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
     const QString vbp = fx.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
-    const CliRun run = Cli({"symbols", vbp});
+    const QString a = quillon::model::UCase(fx.path("S/modA.bas"));
+    const QString b = quillon::model::UCase(fx.path("S/modB.bas"));
+    EXPECT_EQ(Run({"symbols", vbp}).out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
+                                         "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
+                                         "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"
+                                         "ALLPROC\t\tPEEK\nBYREF\t" + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
+
+    const QString loop = fx.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
+                                                    "    End If", "End Sub"});
+    EXPECT_EQ(Run({"brackets", loop}).out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
+                                           "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
+    EXPECT_EQ(Run({"brackets", loop, "2", "3"}).out,
+              "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
+              "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
+
+    const QString path = fx.writeLines("H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "",
+                                                      "Sub Add(ByRef n As Long)", "\tn = n + mCount ' \"add\"", "End Sub"});
+    const CliRun run = Run({"highlight", path, "--tab-width", "2"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    const QString a = model::UCase(fx.path("S/modA.bas"));
-    const QString b = model::UCase(fx.path("S/modB.bas"));
-    EXPECT_EQ(run.out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
-                       "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\n"
-                       "CONST\tmodB.bas\tMAX_ITEMS\nPROC\tmodB.bas\tADD\n"
-                       "ALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\nALLPROC\t\tPEEK\n"
-                       "BYREF\t" + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
+    EXPECT_EQ(run.out, "1\t1-20:0 21-26:7\n2\t1-8:0 9-14:4 15-22:0\n3\t\n4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
+                       "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n6\t1-7:0\n");
+    EXPECT_TRUE(Run({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
 }
 
-} // namespace
-
-#include "platform/RecordingPrintSurface.h"
-
-namespace {
-
-TEST(CliPrint, HighlightDumpsTheSegmentsOfEveryLine)
+TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
 {
-    Fixture fx;
-    const QString path = fx.writeLines("H/modH.bas", {
-        "Attribute VB_Name = \"modH\"",      // 1
-        "Private mCount As Long",            // 2
-        "",                                  // 3
-        "Sub Add(ByRef n As Long)",          // 4
-        "\tn = n + mCount ' \"add\"",        // 5
-        "End Sub"});                         // 6
-    CliRun run = Cli({"highlight", path, "--tab-width", "2"});
-    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, "1\t1-20:0 21-26:7\n"
-                       "2\t1-8:0 9-14:4 15-22:0\n"
-                       "3\t\n"
-                       "4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
-                       "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n"
-                       "6\t1-7:0\n");
-    // With another tab width the columns move.
-    EXPECT_TRUE(Cli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 "));
-    EXPECT_EQ(Cli({"highlight", path, "--tab-width", "99"}).code, 2);
-    EXPECT_EQ(Cli({"highlight", fx.path("none.bas")}).code, 1);
-}
-
-// Runs a printing command on a recording surface and hands back what it drew.
-CliRun ListingRun(const QStringList& args, std::vector<quillon::platform::RecordingPrintSurface::Op>& ops)
-{
-    std::shared_ptr<std::vector<quillon::platform::RecordingPrintSurface::Op>> sink =
-        std::make_shared<std::vector<quillon::platform::RecordingPrintSurface::Op>>();
-    struct Keeping : quillon::platform::RecordingPrintSurface {
-        std::shared_ptr<std::vector<Op>> sink;
-        ~Keeping() override { *sink = ops; }
-    };
-    quillon::app::CliServices services;
-    services.createPrintSurface = [sink] {
-        auto surface = std::make_unique<Keeping>();
-        surface->sink = sink;
-        return std::unique_ptr<quillon::platform::IPrintSurface>(std::move(surface));
-    };
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCli(args, out, err, services);
-    ops = *sink;
-    return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
-}
-
-TEST(CliPrint, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
-{
-    Fixture fx;
     const QString form = fx.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   Caption = \"Orders\"",
                                                     "   ClientHeight = 3600", "   ClientWidth = 4800",
                                                     "   Begin VB.CommandButton cmdGo", "      Caption = \"Go\"",
                                                     "      Height = 375", "      Left = 120", "      Top = 120",
                                                     "      Width = 1215", "      Index = 3", "   End",
                                                     "   Begin VB.Menu mnuFile", "      Caption = \"&File\"", "   End", "End",
-                                                    "Attribute VB_Name = \"frmA\"", "Private Sub cmdGo_Click(Index As Integer)",
-                                                    "End Sub"});
-    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
-    auto texts = [&ops] {
-        QStringList all;
-        for (const auto& op : ops) {
-            if (op.kind == quillon::platform::RecordingPrintSurface::Op::Kind::Text)
-                all << op.text;
-        }
-        return all;
-    };
-    CliRun run = ListingRun({"image", form, "-o", fx.path("a.pdf")}, ops);
+                                                    "Attribute VB_Name = \"frmA\"",
+                                                    "Private Sub cmdGo_Click(Index As Integer)", "End Sub"});
+    std::vector<Op> ops;
+    CliRun run = Run({"image", form, "-o", fx.path("a.pdf")}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, fx.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
-    EXPECT_TRUE(texts().contains("frmA.frm|Image - Layer 1 of 1"));
-    EXPECT_TRUE(texts().contains("cmdGo(3)"));
-    EXPECT_TRUE(texts().contains("Orders"));
-    EXPECT_TRUE(texts().contains("frmA.frm|Image - Menu Tree (cont.)"));
+    for (const char* text : {"frmA.frm|Image - Layer 1 of 1", "cmdGo(3)", "Orders", "frmA.frm|Image - Menu Tree (cont.)"})
+        EXPECT_TRUE(Texts(ops).contains(text)) << text;
 
-    const QString module = fx.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
-    run = ListingRun({"image", module, "-o", fx.path("b.pdf")}, ops);
-    EXPECT_EQ(run.code, 1);
-    EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
-    EXPECT_EQ(ListingRun({"image", fx.path("none.frm")}, ops).code, 1);
-    EXPECT_EQ(ListingRun({"image"}, ops).code, 2);
-
-    // The main job draws every form of the project where its Image routine stands in the queue.
+    // The main job draws every form where its Image routine stands in the queue.
+    fx.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
     const QString vbp = fx.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
-    run = ListingRun({"print", vbp, "-o", fx.path("p.pdf")}, ops);
+    run = Run({"print", vbp, "-o", fx.path("p.pdf")}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    const QStringList printed = texts();
+    const QStringList printed = Texts(ops);
     const qsizetype image = printed.indexOf("frmA.frm|Image - Layer 1 of 1");
     ASSERT_GE(image, 0);
     EXPECT_LT(printed.indexOf("frmA.frm|Layout"), image) << "in procedure-list order: Layout, Image, Declarations";
     EXPECT_TRUE(run.err.contains("procedures sent to a file-based printer"));
 }
 
-TEST(CliPrint, ListingPrintsTheFileThroughTheFrame)
+TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
 {
-    Fixture fx;
     QStringList lines{"Attribute VB_Name = \"modL\"", "Sub Main()"};
     for (int i = 0; i < 120; ++i)
         lines << QStringLiteral("    x = %1").arg(i);
     lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\"" << "End Sub";
     const QString path = fx.writeLines("modL.bas", lines);
-    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
+    std::vector<Op> ops;
     const QString pdf = fx.path("out.pdf");
-    CliRun run = ListingRun({"listing", path, "-o", pdf, "--long-lines", "truncate"}, ops);
+    const CliRun run = Run({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    QStringList texts;
     int pages = 1;
-    for (const auto& op : ops) {
-        if (op.kind == quillon::platform::RecordingPrintSurface::Op::Kind::Text)
-            texts << op.text;
+    for (const Op& op : ops)
         pages = std::max(pages, op.page);
-    }
     EXPECT_EQ(run.out, pdf + "\t" + QString::number(pages) + " pages\n");
-    EXPECT_TRUE(texts.contains("modL.bas"));
-    EXPECT_TRUE(texts.contains("modL.bas (cont.)"));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Page 1 of %1 (est)").arg(pages)));
-    EXPECT_TRUE(texts.contains(QStringLiteral("    x = 119")));
-    EXPECT_TRUE(texts.join("|").contains(" ..."));
+    const QStringList texts = Texts(ops);
+    for (const QString& text : {QStringLiteral("modL.bas"), QStringLiteral("modL.bas (cont.)"),
+                                QStringLiteral("Page 1 of %1 (est)").arg(pages), QStringLiteral("    x = 119")})
+        EXPECT_TRUE(texts.contains(text)) << qPrintable(text);
+    EXPECT_TRUE(texts.join("|").contains(" ...")) << "truncated, as asked";
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
-
-    for (const QStringList& bad : QList<QStringList>{{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"},
-                                                    {"--duplex", "--simplex"}, {"--long-lines", "maybe"},
-                                                    {"--binding", "9"}, {"--size", "big"}}) {
-        EXPECT_EQ(ListingRun(QStringList{"listing", path, "-o", pdf} + bad, ops).code, 2) << qPrintable(bad.join(' '));
-    }
-    EXPECT_EQ(ListingRun({"listing", fx.path("none.bas"), "-o", pdf}, ops).code, 1);
-    EXPECT_EQ(ListingRun({"listing", path, "--printer", "Office Laser", "-o", pdf}, ops).code, 2)
-        << "-o needs a PDF target";
 }
 
-} // namespace
+TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
+{
+    fx.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()",
+                                 "    x = 1", "End Sub"});
+    fx.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
+    const QString vbp = fx.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
+    CliRun run = Run({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
+    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
+                       "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
+    EXPECT_EQ(Run({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
 
-namespace {
+    // Unprinted entries bring the note; a duplex print of modA gives Main its history.
+    EXPECT_TRUE(Run({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    run = Run({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx.path("doc.pdf")});
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
+    run = Run({"toc", vbp, "--text", "--no-notes"});
+    const QString main = run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1);
+    EXPECT_TRUE(main.contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D"))) << qPrintable(main);
+    EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
+    EXPECT_TRUE(run.out.contains("[ZRK-N]"));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
+
+    // A simplex print of the other file: both histories show; what was never printed keeps N/A.
+    ASSERT_EQ(Run({"print", vbp, "--routines", "modb|other", "--simplex", "-o", fx.path("other.pdf")}).code, 0);
+    run = Run({"toc", vbp, "--text"});
+    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Other\n")).section('\n', 1, 1).contains("Total Pages: 1S"));
+    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1).contains("Total Pages: 2D"));
+    EXPECT_TRUE(run.out.mid(run.out.indexOf("modB.bas (")).section('\n', 2, 2).contains("Last Printed: N/A"));
+    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
+}
+
+// ------------------------------------------------------------------------------------------
+// The program itself, as a script runs it
 
 QString ToolOutput(const QString& tool, const QStringList& args)
 {
-    QProcess process;
-    process.start(tool, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const Process run = RunProgram(tool, args);
+    return run.code < 0 ? QString() : QString::fromUtf8(run.out);
 }
 
-TEST(QuillonProgram, ListingWritesAPdfWithItsFrame)
+TEST_F(CliTest, TheProgramWritesAPdfListingWithItsFrameAndExitStatuses)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
-        GTEST_SKIP() << "poppler-utils are not installed";
+    for (const char* tool : {"pdftotext", "pdfinfo", "qpdf"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (./quillon.sh setup installs it)";
     }
-    Fixture fx;
     QStringList lines{"Attribute VB_Name = \"modLong\"", "Sub Main()"};
     for (int i = 0; i < 150; ++i)
         lines << QStringLiteral("    total = total + %1 ' step %1").arg(i);
     lines << "End Sub";
     const QString source = fx.writeLines("modLong.bas", lines);
     const QString pdf = fx.path("out.pdf");
-    const Process run = RunQuillon({"listing", source, "-o", pdf});
+    const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {"listing", source, "-o", pdf});
     ASSERT_EQ(run.code, 0) << run.err.constData();
     EXPECT_EQ(QString::fromUtf8(run.out), pdf + "\t4 pages\n");
-    EXPECT_TRUE(ToolOutput(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
-    const QString text = ToolOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    // The footer's count is an estimate from the lines and the page height; the pages are 4.
+    EXPECT_TRUE(ToolOutput("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
+    const QString text = ToolOutput("pdftotext", {pdf, "-"});
+    // The footer's count is an estimate from the lines and the page height.
     EXPECT_TRUE(text.contains(QRegularExpression("Page 1 of \\d+ \\(est\\)")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Page 4 of ")));
-    for (const char* expected : {"modLong.bas", "modLong.bas (cont.)", "Version " QUILLON_VERSION,
+    for (const char* expected : {"Page 4 of ", "modLong.bas", "modLong.bas (cont.)", "Version " QUILLON_VERSION,
                                  "Printed with Quillon (c) 2026 Tandrel", "total = total + 149 ' step 149"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
     EXPECT_TRUE(text.contains(QRegularExpression("\\d+/\\d+/\\d\\d \\d+:\\d\\d [ap]m"))) << "the print date";
-    const QString check = ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
-    if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
-        EXPECT_TRUE(check.contains(QStringLiteral("No syntax or stream encoding errors"))) << qPrintable(check);
-    }
+    EXPECT_TRUE(ToolOutput("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
+
+    EXPECT_EQ(RunProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
+    EXPECT_EQ(RunProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
 }
 
-} // namespace
-
-namespace {
-
-TEST_F(CliOptions, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
+TEST_F(CliTest, ASplitRunIsCombinedIntoOneFileWithTheSamePages)
 {
-    fx.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub",
-                                 "Sub Helper()", "    x = 1", "End Sub"});
-    fx.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
-    const QString vbp = fx.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
-    std::vector<quillon::platform::RecordingPrintSurface::Op> ops;
-
-    CliRun run = ListingRun({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"}, ops);
-    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
-                       "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
-    run = ListingRun({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}, ops);
-    EXPECT_EQ(run.out, "modA.bas|Public Sub Helper|Dep\n");
-    EXPECT_EQ(ListingRun({"print", vbp, "--routines", "moda|nope", "--list"}, ops).code, 1);
-
-    // Before any print the entries are unprinted; after one, Main has its history.
-    run = ListingRun({"toc", vbp, "--text"}, ops);
-    EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
-    run = ListingRun({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx.path("doc.pdf")}, ops);
-    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
-    run = ListingRun({"toc", vbp, "--text", "--no-notes"}, ops);
-    const qsizetype main = run.out.indexOf("Public Sub Main\n");
-    ASSERT_GE(main, 0) << qPrintable(run.out);
-    EXPECT_TRUE(run.out.mid(main).section('\n', 1, 1).contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D")))
-        << qPrintable(run.out.mid(main, 200));
-    EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
-    EXPECT_TRUE(run.out.contains("[ZRK-N]"));
-    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
-
-    // A second run, simplex, of one routine of the other file: both histories show, and what
-    // was never printed keeps N/A and brings the note back.
-    run = ListingRun({"print", vbp, "--routines", "modb|other", "--simplex", "-o", fx.path("other.pdf")}, ops);
-    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    run = ListingRun({"toc", vbp, "--text"}, ops);
-    const qsizetype other = run.out.indexOf("Public Sub Other\n");
-    ASSERT_GE(other, 0) << qPrintable(run.out);
-    EXPECT_TRUE(run.out.mid(other).section('\n', 1, 1).contains("Total Pages: 1S")) << qPrintable(run.out.mid(other, 200));
-    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1).contains("Total Pages: 2D"));
-    const qsizetype fileB = run.out.indexOf("modB.bas (");
-    ASSERT_GE(fileB, 0) << qPrintable(run.out);
-    EXPECT_TRUE(run.out.mid(fileB).section('\n', 2, 2).contains("Last Printed: N/A")) << qPrintable(run.out.mid(fileB, 300));
-    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
-}
-
-} // namespace
-
-namespace {
-
-TEST(QuillonProgram, ASplitRunIsCombinedIntoOneFileWithTheSamePages)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
-        GTEST_SKIP() << "qpdf is not installed";
-    }
-    Fixture fx;
-    const QString vbp = QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath("inventory/Inventory.vbp");
+    if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
+        GTEST_SKIP() << "qpdf is not installed (./quillon.sh setup installs it)";
+    const QString vbp = kExamples + "/inventory/Inventory.vbp";
     const QString whole = fx.path("whole.pdf");
     const QString split = fx.path("split.pdf");
-    const Process one = RunQuillon({"print", vbp, "--deps", "-o", whole});
+    const Process one = RunProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "-o", whole});
     ASSERT_EQ(one.code, 0) << one.err.constData();
-    const Process parts = RunQuillon({"print", vbp, "--deps", "--spool", "500", "-o", split});
+    const Process parts = RunProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--spool", "500", "-o", split});
     ASSERT_EQ(parts.code, 0) << parts.err.constData();
     EXPECT_TRUE(parts.err.contains("output part files were combined into:"));
-    const QString pagesWhole = ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), whole}).trimmed();
-    EXPECT_FALSE(pagesWhole.isEmpty());
-    EXPECT_EQ(ToolOutput(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), split}).trimmed(), pagesWhole);
+    const QString pages = ToolOutput("qpdf", {"--show-npages", whole}).trimmed();
+    EXPECT_FALSE(pages.isEmpty());
+    EXPECT_EQ(ToolOutput("qpdf", {"--show-npages", split}).trimmed(), pages);
     EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files), (QStringList{"split.pdf", "whole.pdf"})) << "no part is left";
+}
+
+// Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
+// hands over to the copy that runs and ends without a window.
+TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("APPDATA", fx.path("appdata"));
+    env.insert("TMPDIR", fx.path()); // where the first copy's socket appears
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    const Process headless = RunProgram(QStringLiteral(QUILLON_BINARY), {}, env, 30000);
+    EXPECT_EQ(headless.code, 1);
+    EXPECT_TRUE(headless.err.contains("no display"));
+
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    // The first copy is ready once it listens on its socket.
+    const QDeadlineTimer deadline(30000);
+    auto listening = [&] {
+        for (const QString& name : QDir(fx.path()).entryList(QDir::System)) {
+            struct stat info {};
+            if (::stat(QFile::encodeName(fx.path(name)).constData(), &info) == 0 && S_ISSOCK(info.st_mode))
+                return true;
+        }
+        return false;
+    };
+    while (!listening() && first.state() == QProcess::Running && !deadline.hasExpired())
+        first.waitForFinished(20);
+    ASSERT_TRUE(listening()) << first.readAllStandardError().constData();
+    const Process second = RunProgram(QStringLiteral(QUILLON_BINARY), {"/DT[0]"}, env, 20000);
+    EXPECT_EQ(second.code, 0) << "a second start ends promptly";
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
+    first.kill();
+    first.waitForFinished(10000);
 }
 
 } // namespace

@@ -23,49 +23,20 @@ LayoutRun Layout(const QStringList& args)
 QString WriteDumpForm(const Fixture& fx)
 {
     return fx.writeLines("frmDump.frm", {
-        "VERSION 5.00",
-        "Begin VB.Form frmDump ",
-        "   Caption         =   \"Stock\\Levels\tnow\"",
-        "   ClientHeight    =   2000",
-        "   ClientWidth     =   3000",
-        "   Begin VB.Frame fraOuter ",
-        "      Caption         =   \"Outer\"",
-        "      Height          =   1500",
-        "      Left            =   100",
-        "      Top             =   200",
-        "      Width           =   2000",
-        "      Begin VB.CommandButton cmdGo ",
-        "         Caption         =   \"&Go \"\"now\"\"\"",
-        "         Height          =   300",
-        "         Index           =   2",
-        "         Left            =   50",
-        "         Top             =   60",
-        "         Visible         =   0   'False",
-        "         Width           =   800",
-        "      End",
-        "   End",
-        "   Begin VB.Line linSep ",
-        "      X1              =   900",
-        "      X2              =   100",
-        "      Y1              =   1800",
-        "      Y2              =   1800",
-        "   End",
-        "   Begin VB.Timer tmrPoll ",
-        "      Interval        =   500",
-        "      Left            =   2500",
-        "      Top             =   1700",
-        "   End",
-        "   Begin VB.Menu mnuFile ",
-        "      Caption         =   \"&File\"",
-        "      Begin VB.Menu mnuFileQuit ",
-        "         Caption         =   \"&Quit\"",
-        "         Visible         =   0   'False",
-        "      End",
-        "   End",
-        "End",
-        "Attribute VB_Name = \"frmDump\"",
-        "Option Explicit",
-    });
+        "VERSION 5.00", "Begin VB.Form frmDump ", "   Caption         =   \"Stock\\Levels\tnow\"",
+        "   ClientHeight    =   2000", "   ClientWidth     =   3000", "   Begin VB.Frame fraOuter ",
+        "      Caption         =   \"Outer\"", "      Height          =   1500", "      Left            =   100",
+        "      Top             =   200", "      Width           =   2000", "      Begin VB.CommandButton cmdGo ",
+        "         Caption         =   \"&Go \"\"now\"\"\"", "         Height          =   300",
+        "         Index           =   2", "         Left            =   50", "         Top             =   60",
+        "         Visible         =   0   'False", "         Width           =   800", "      End", "   End",
+        "   Begin VB.Line linSep ", "      X1              =   900", "      X2              =   100",
+        "      Y1              =   1800", "      Y2              =   1800", "   End", "   Begin VB.Timer tmrPoll ",
+        "      Interval        =   500", "      Left            =   2500", "      Top             =   1700",
+        "   End", "   Begin VB.Menu mnuFile ", "      Caption         =   \"&File\"",
+        "      Begin VB.Menu mnuFileQuit ", "         Caption         =   \"&Quit\"",
+        "         Visible         =   0   'False", "      End", "   End", "End", "Attribute VB_Name = \"frmDump\"",
+        "Option Explicit"});
 }
 
 TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrder)
@@ -86,21 +57,29 @@ TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrder)
 TEST(LayoutCli, EveryTextFieldIsEscaped)
 {
     using quillon::app::EscapeField;
-    EXPECT_EQ(EscapeField("a\tb\rc\nd\\e"), "a\\tb\\rc\\nd\\\\e");
-    EXPECT_EQ(EscapeField("\\t"), "\\\\t") << "an escape already written stays readable as written";
-    EXPECT_EQ(EscapeField("plain"), "plain");
-
-    // Types, names and captions alike.
+    for (const auto& [raw, escaped] : {std::pair{"a\tb\rc\nd\\e", "a\\tb\\rc\\nd\\\\e"},
+                                       std::pair{"\\t", "\\\\t"}, // an escape already written stays readable
+                                       std::pair{"plain", "plain"}})
+        EXPECT_EQ(EscapeField(QString::fromLatin1(raw)), QString::fromLatin1(escaped));
+    // Types, names and captions alike; a file that ends inside its block is dumped with a note.
     Fixture fx;
     const QString path = fx.writeLines("frmOdd.frm", {"Begin VB.Form frm\\Odd", "   Caption = \"a\\b\"",
                                                       "   Begin My\tLib.Grid grd\tOne ", "   End",
                                                       "   Begin VB.Menu mnu\\Top ", "      Caption = \"x\ty\"",
                                                       "   End", "End"});
-    const LayoutRun run = Layout({path});
+    LayoutRun run = Layout({path});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "FORM\tfrm\\\\Odd\ta\\\\b\t0\t0\t1\t1\t1\t0\n"
                        "CTRL\t1\tMy\\tLib.Grid\tgrd\\tOne\t-1\t0\t0\t0\t0\t\t1\t0\t-1\t0\t0\t0\n"
                        "MENU\t1\tmnu\\\\Top\tx\\ty\t0\t1\n");
+    const QString cut = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra", "      Left = 10",
+                                                     "      Width = 500"});
+    run = Layout({cut});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
+                       "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
+    EXPECT_EQ(run.err, "quillon: note: \"" + cut
+                           + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
 }
 
 TEST(LayoutCli, TheCodePageOptionDecidesHowCaptionsRead)
@@ -108,63 +87,36 @@ TEST(LayoutCli, TheCodePageOptionDecidesHowCaptionsRead)
     Fixture fx;
     // "Ώρα" in Windows-1253.
     const QString path = fx.write("frmGreek.frm", "Begin VB.Form frmGreek\r\n   Caption = \"\xBF\xF1\xE1\"\r\nEnd\r\n");
-    LayoutRun run = Layout({path, "--codepage", "windows-1253"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrmGreek\tΏρα\t0\t0\t0\t0\t0\t0\n"));
-    run = Layout({"--codepage=1252", path});
-    EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrmGreek\t¿ñá\t0\t0\t0\t0\t0\t0\n"));
-    EXPECT_EQ(Layout({path, "--codepage", "klingon"}).code, 2);
+    EXPECT_EQ(Layout({path, "--codepage", "windows-1253"}).out, QString::fromUtf8("FORM\tfrmGreek\tΏρα\t0\t0\t0\t0\t0\t0\n"));
+    EXPECT_EQ(Layout({"--codepage=1252", path}).out, QString::fromUtf8("FORM\tfrmGreek\t¿ñá\t0\t0\t0\t0\t0\t0\n"));
 }
 
-TEST(LayoutCli, FormsThatCannotBeReadExitWithTheMessage)
+TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
 {
     Fixture fx;
     const QString missing = fx.path("gone.frm");
-    LayoutRun run = Layout({missing});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "quillon: Form file not found:\n" + missing + "\n");
-
     const QString module = fx.writeLines("modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "End Sub"});
-    run = Layout({module});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "quillon: No form layout block found in:\n" + module + "\n");
-
     const QString binary = fx.write("junk.frm", QByteArray("\x00\x01\x02PK\x03\x04\xFF\xFE", 10).repeated(100));
-    run = Layout({binary});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
-                           + "\" holds NUL bytes: it looks like a binary file, not VB6 source\n");
-
     QStringList deep{"Begin VB.Form frmDeep"};
     for (int level = 1; level <= 64; ++level)
         deep << QStringLiteral("Begin VB.PictureBox pic%1").arg(level);
     const QString nested = fx.writeLines("frmDeep.frm", deep);
-    run = Layout({nested});
-    EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.err, "quillon: Form layout could not be read:\n" + nested
-                           + "\nLine 64: objects are nested more than 63 levels deep.\n");
-    EXPECT_EQ(run.out, "");
-}
-
-TEST(LayoutCli, ATruncatedFormIsDumpedWithANote)
-{
-    Fixture fx;
-    const QString path = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra",
-                                                      "      Left = 10", "      Width = 500"});
-    const LayoutRun run = Layout({path});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
-                       "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
-    EXPECT_EQ(run.err, "quillon: note: \"" + path
-                           + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
-}
-
-TEST(LayoutCli, UsageErrors)
-{
-    Fixture fx;
-    const QString path = WriteDumpForm(fx);
-    for (const QStringList& args : {QStringList{}, QStringList{path, path}, QStringList{path, "--tab-width", "4"}}) {
+    const std::pair<QString, QString> unreadable[] = {
+        {missing, "quillon: Form file not found:\n" + missing + "\n"},
+        {module, "quillon: No form layout block found in:\n" + module + "\n"},
+        {binary, "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
+                     + "\" holds NUL bytes: it looks like a binary file, not VB6 source\n"},
+        {nested, "quillon: Form layout could not be read:\n" + nested + "\nLine 64: objects are nested more than 63 levels deep.\n"},
+    };
+    for (const auto& [path, error] : unreadable) {
+        const LayoutRun run = Layout({path});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, error);
+    }
+    const QString form = WriteDumpForm(fx);
+    for (const QStringList& args : {QStringList{}, QStringList{form, form}, QStringList{form, "--tab-width", "4"},
+                                    QStringList{form, "--codepage", "klingon"}}) {
         const LayoutRun run = Layout(args);
         EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("Usage: quillon")) << args.join(' ').toStdString();
@@ -174,8 +126,7 @@ TEST(LayoutCli, UsageErrors)
 
 TEST(LayoutCli, TheExampleItemFormWithItsNestedAndHiddenControls)
 {
-    const QString path = QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath("inventory/frmItem.frm");
-    const LayoutRun run = Layout({path});
+    const LayoutRun run = Layout({QDir(QStringLiteral(QUILLON_EXAMPLES)).absoluteFilePath("inventory/frmItem.frm")});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 14);
