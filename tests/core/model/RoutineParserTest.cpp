@@ -26,6 +26,66 @@ const QStringList kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1
                                   "Attribute VB_Name = \"clsItem\"", "Attribute VB_GlobalNameSpace = False",
                                   "Attribute VB_Creatable = True"};
 
+TEST(RoutineRecord, UniqueKeysDependencyKeysListTextsAndKinds)
+{
+    EXPECT_EQ(MakeUniqueKey("/p/a.bas", "modA", "Foo", ""), "/p/a.bas|modA|Foo");
+    EXPECT_EQ(MakeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
+    EXPECT_EQ(DependencyKey(nullptr), QString());
+    // The same routine name in two files differs in its unique key, not in its dependency key.
+    const struct { clsRoutineInfo r; QString unique, dependency, list; } cases[] = {
+        {{.RoutineName = "Foo|Dep", .FilePath = "/p/a.bas", .ModuleName = "modA", .RoutineKind = kind::Dependency},
+         "/p/a.bas|modA|Dependency|Foo|Dep", "MODA|FOO|DEP", "a.bas|Public Sub Foo|Dep"},
+        {{.RoutineName = "Trim2", .FilePath = "/p/one/util.bas", .ModuleName = "modUtil", .RoutineKind = "Function"},
+         "/p/one/util.bas|modUtil|Function|Trim2", "MODUTIL|TRIM2", "util.bas|Public Sub Trim2"},
+        {{.RoutineName = "Trim2", .FilePath = "/p/two/util.bas", .ModuleName = " MODUTIL ", .RoutineKind = "Function",
+          .SigLineText = "Friend Function Trim2()"},
+         "/p/two/util.bas| MODUTIL |Function|Trim2", "MODUTIL|TRIM2", "util.bas|Friend Function Trim2"},
+        {{.RoutineName = "Event Handler:cmdOK_Click", .FilePath = "C:\\P\\frmMain.frm", .ModuleName = "frmMain", .RoutineKind = "Sub",
+          .SigLineText = "Private Sub cmdOK_Click()"},
+         "C:\\P\\frmMain.frm|frmMain|Sub|Event Handler:cmdOK_Click", "FRMMAIN|EVENT HANDLER:CMDOK_CLICK",
+         "frmMain.frm|Private Sub Event Handler:cmdOK_Click"},
+    };
+    for (auto c : cases) {
+        AssignUniqueKey(c.r);
+        EXPECT_EQ(QStringList({c.r.UniqueKey, DependencyKey(&c.r), ListText(c.r)}), QStringList({c.unique, c.dependency, c.list}));
+    }
+    // A dependency report shows the signature of the routine it reports on, when it can be found.
+    auto parent = std::make_shared<clsRoutineInfo>(clsRoutineInfo{
+        .FilePath = "/p/modMain.bas", .UniqueKey = "/p/modMain.bas|modMain|Function|Total", .SigLineText = "Friend Function Total() As Long"});
+    const clsRoutineInfo dep{.RoutineName = "Total|Dep", .FilePath = parent->FilePath, .IsDepPseudo = true, .ParentKey = parent->UniqueKey};
+    EXPECT_EQ(ListText(dep, [&](const QString& key) { return key == parent->UniqueKey ? parent : RoutinePtr(); }),
+              "modMain.bas|Friend Function Total|Dep");
+    EXPECT_EQ(ListText(dep), "modMain.bas|Public Sub Total|Dep");
+    EXPECT_TRUE(KindIs(clsRoutineInfo{.RoutineKind = " layout "}, QLatin1StringView("LAYOUT")));
+    EXPECT_TRUE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = " layout "}));
+    EXPECT_FALSE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = "Property Get"}));
+}
+
+TEST(FileListOrder, FormsModulesClassesThenOthersEachByUpperCasedName)
+{
+    // "_" sorts after the letters once names are upper-cased. Equal names keep the order the
+    // exchange sort gives: position 1 swaps with the later "a.bas", which carries the first
+    // util.bas past the second.
+    const struct { QStringList paths, sorted; } cases[] = {
+        {{"/p/b.bas", "/p/Z.frm", "/p/a.cls", "/p/A.frm"}, {"/p/A.frm", "/p/Z.frm", "/p/b.bas", "/p/a.cls"}},
+        {{"/p/x.ctl", "/p/m_b.bas", "/p/mA.bas", "/p/MZ.BAS", "/p/c.cls"}, {"/p/mA.bas", "/p/MZ.BAS", "/p/m_b.bas", "/p/c.cls", "/p/x.ctl"}},
+        {{"/one/util.bas", "/two/util.bas", "/p/a.bas"}, {"/p/a.bas", "/two/util.bas", "/one/util.bas"}}};
+    for (const auto& c : cases) {
+        FileList files;
+        for (const QString& path : c.paths) {
+            files.push_back(std::make_shared<clsFileInfo>());
+            files.back()->FilePath = path;
+            files.back()->SetFileType(FileExtension(path));
+            files.back()->FileTitle = files.back()->FileName = FileNameOf(path);
+        }
+        SortProjectFiles(files);
+        QStringList sorted;
+        for (const FilePtr& file : files)
+            sorted << file->FilePath;
+        EXPECT_EQ(sorted, c.sorted);
+    }
+}
+
 // Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
 using Reading = QString (*)(QStringView);
 QString YesNo(bool flag)
@@ -169,6 +229,88 @@ TEST(SplitFileFromDisk, LineEndsEncodingsAndFilesThatCannotBeSplit)
     EXPECT_EQ(ReadFileToArray(fx.write("r.bas", "a\r\nb\nc"), lines), 3);
     EXPECT_EQ(lines, (QStringList{"a", "b", "c"}));
     EXPECT_EQ(ReadFileToArray(fx.path("none.bas"), lines), 0);
+}
+
+QStringList MemberNames(const RoutineList& members)
+{
+    QStringList names;
+    for (const RoutinePtr& r : members)
+        names << r->RoutineKind + QLatin1Char(' ') + r->RoutineName;
+    return names;
+}
+
+// A class with small and large properties, in an order the sort has to change.
+const QStringList kBox = {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long",
+                          "' Width, small", "Public Property Get Width() As Long", "    Width = mW", "End Property",                  // 4..7
+                          "Public Property Let Width(v As Long)", "    mW = v", "End Property",                                      // 8..10
+                          "Public Property Get Area() As Long", "    Dim a As Long", "    a = mW", "    a = a * mW", "    If a < 0 Then a = 0",
+                          "    Area = a", "    ' done", "End Property",                                                               // 11..18: large
+                          "Public Sub Draw()", "End Sub", "Private Sub SetPropertyValue()", "End Sub", // kind Property, no Get/Let/Set
+                          "Public Property Set Owner(o As Object)", "End Property"};
+
+TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrder)
+{
+    Fixture fx;
+    const QString path = fx.writeLines("clsBox.cls", kBox);
+    const QString order = fx.writeLines("c.cls", {"Public Property Get B() As Long", "End Property", "Public Property Let B(v As Long)",
+                                                  "End Property", "Public Property Get A() As Long", "End Property"});
+    // The exchange sort is not stable: in mode 1 the two Width procedures change places when
+    // Owner is swapped to the front, in mode 2 they do not; Get B moves behind A in the first
+    // pass and then stays behind Let B.
+    const struct { QString path; int mode; QStringList members; } cases[] = {
+        {path, 0, {}}, {" ", 2, {}}, {path, 3, {}}, {path, 1, {"Property Set Owner", "Property Let Width", "Property Get Width"}},
+        {path, 2, {"Property Get Area", "Property Set Owner", "Property Get Width", "Property Let Width"}},
+        {order, 2, {"Property Get A", "Property Let B", "Property Get B"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(MemberNames(CollectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
+    // A loaded file's routines (found ignoring case) are used instead of reading the file.
+    RoutineList onlyArea = SplitFileIntoRoutines(path);
+    std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->RoutineName != QLatin1String("Area"); });
+    RoutinesByFileMap loaded;
+    loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
+    EXPECT_EQ(MemberNames(CollectAggregateProperties(path, 2, &loaded)), QStringList{"Property Get Area"});
+
+    // Small: a property kind of at most six lines, comments included, with a known start.
+    const struct { const char* kind; int start, end; bool small; } spans[] = {
+        {"Property Get", 10, 15, true}, {"Property Get", 10, 16, false}, {"Sub", 10, 12, false}, {"Property", 0, 12, false}};
+    for (const auto& s : spans)
+        EXPECT_EQ(IsSmallProperty(clsRoutineInfo{.lStartLine = s.start, .lEndLine = s.end, .RoutineKind = s.kind}), s.small) << s.kind << s.end;
+    // Only the first "PROPERTY " counts, and only in a procedure's signature.
+    const struct { const char* kind; const char* sig; bool declarations, property; } procedures[] = {
+        {"Property", "Private Sub SetPropertyValue()", false, false}, {"Property", "  friend property let X(v)", false, true},
+        {"Property", "Sub Property X() ' Property Get", false, false}, {"Property Get", "Public Property Get X()", true, false},
+        {"Aggregate", "Public Property Get X()", false, false}, {"Property Get", "Public Property Get X()", false, true}};
+    for (const auto& p : procedures) {
+        const clsRoutineInfo r{.RoutineKind = p.kind, .SigLineText = p.sig, .IsDeclarations = p.declarations};
+        EXPECT_EQ(IsPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
+    }
+    EXPECT_FALSE(IsPropertyProcedure(nullptr));
+}
+
+TEST(Aggregate, RecordNameAndListing)
+{
+    EXPECT_EQ(QStringList({AggregateName(0), AggregateName(1), AggregateName(2)}),
+              QStringList({"Let_Set_Get Properties", "Let_Set_Get Properties (Small)", "Let_Set_Get Properties (All)"}));
+    EXPECT_EQ(QList<int>({AggregateModeFromName(" let_set_get properties (all) "), AggregateModeFromName("Let_Set_Get Properties (Small)")}),
+              QList<int>({2, 1}));
+    Fixture fx;
+    const QString path = fx.writeLines("clsBox.cls", kBox);
+    const RoutinePtr record = MakeAggregateRecord(path, 1, 3);
+    EXPECT_EQ(QStringList({record->RoutineKind, record->ModuleName, record->SigLineText, record->UniqueKey}),
+              QStringList({"Aggregate", "clsBox", "", path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)"}));
+    EXPECT_EQ(QList<int>({record->lSigLine, record->lStartLine, record->lEndLine}), QList<int>({3, 0, 0}));
+    // The heading, then each member with its lines; a Get's span takes in the comment block
+    // above its signature.
+    QStringList texts;
+    int counted = 0;
+    for (const auto& line : BuildAggregateListing(*record, kBox)) {
+        texts << line.text;
+        counted += line.countsStatements ? 1 : 0;
+    }
+    EXPECT_EQ(texts, (QStringList{" Let_Set_Get Properties (<= 6 lines) ", "", ">>> Owner", "Public Property Set Owner(o As Object)", "End Property", "",
+                                  ">>> Width", "Public Property Let Width(v As Long)", "    mW = v", "End Property", "", ">>> Width", "' Width, small",
+                                  "Public Property Get Width() As Long", "    Width = mW", "End Property"}));
+    EXPECT_EQ(counted, 2 + 3 + 4);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "model/DiagLog.h"
 #include "model/SourceText.h"
+#include "model/TextPrimitives.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>
@@ -7,28 +8,28 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 using namespace quillon::model;
 using quillon::test::Fixture;
 using quillon::test::ReadBytes;
 
 namespace {
 
-QByteArray AllBytes()
-{
+const QByteArray kAllBytes = [] {
     QByteArray bytes(256, '\0');
-    for (int b = 0; b < 256; ++b)
-        bytes[b] = char(b);
+    std::iota(bytes.begin(), bytes.end(), char(0));
     return bytes;
-}
+}();
 
 TEST(CodePage, EveryByteIsOneCharacterAndBackAndUndefinedBytesKeepACharacterOfTheirOwn)
 {
     ASSERT_GE(CodePage::Names().size(), 10);
     for (const QString& name : CodePage::Names()) {
-        const QString text = CodePage::Find(name)->Decode(AllBytes());
+        const QString text = CodePage::Find(name)->Decode(kAllBytes);
         EXPECT_EQ(text.size() + text.toUcs4().size(), 512) << "one character, no surrogate pair, per byte: " << name.toStdString();
         bool ok = false;
-        EXPECT_EQ(CodePage::Find(name)->Encode(text, &ok), AllBytes()) << name.toStdString();
+        EXPECT_EQ(CodePage::Find(name)->Encode(text, &ok), kAllBytes) << name.toStdString();
         EXPECT_TRUE(ok);
     }
     const struct { const char* page; QByteArray bytes; QString text; } cases[] = {
@@ -46,7 +47,7 @@ TEST(CodePage, EveryByteIsOneCharacterAndBackAndUndefinedBytesKeepACharacterOfTh
     EXPECT_FALSE(ok);
 }
 
-TEST(DecodeSource, Utf8OnlyForABomOrValidNonAsciiTextAndEveryFileRoundTrips)
+TEST(DecodeSource, Utf8OnlyForABomOrValidNonAsciiTextEveryFileRoundTripsAndLinesEndAtCrLfCrOrLf)
 {
     // A lone 0xE9 is not UTF-8; overlong forms, encoded surrogates, values past U+10FFFF and
     // cut sequences neither.
@@ -56,29 +57,27 @@ TEST(DecodeSource, Utf8OnlyForABomOrValidNonAsciiTextAndEveryFileRoundTrips)
         {"s = \"a\x01\"\r\n' \x80\x81\x8D", QString::fromUtf8("s = \"a\x01\"\r\n' €\u0081\u008D"), false, false},
         {"\xC0\xAF", QString::fromUtf8("À¯"), false, false}, {"\xED\xA0\x80", QString::fromUtf8("í\u00A0€"), false, false},
         {"\xF4\x90\x80\x80", QString::fromUtf8("ô\u0090€€"), false, false}, {"abc\xE2\x82", QString::fromUtf8("abcâ‚"), false, false},
-        {"\xF0\x9F\x98\x80", QString::fromUtf8("😀"), true, false}, {AllBytes(), CodePage::Default().Decode(AllBytes()), false, false},
-    };
+        {"\xF0\x9F\x98\x80", QString::fromUtf8("😀"), true, false}};
     for (const auto& c : cases) {
         TextEncoding used;
         EXPECT_EQ(DecodeSourceBytes(c.bytes, CodePage::Default(), &used), c.text) << c.bytes.toStdString();
         EXPECT_EQ(std::pair(used.utf8, used.bom), std::pair(c.utf8, c.bom)) << c.bytes.toStdString();
         EXPECT_EQ(EncodeSourceText(c.text, used), c.bytes) << c.bytes.toStdString();
     }
-}
-
-TEST(SplitLines, EndsLinesAtCrLfCrOrLfAndIgnoresAFinalTerminator)
-{
-    const struct { const char16_t* text; QStringList lines; bool terminated; } cases[] = {
+    TextEncoding used;
+    EXPECT_EQ(EncodeSourceText(DecodeSourceBytes(kAllBytes, CodePage::Default(), &used), used), kAllBytes);
+    // Lines end at CR LF, CR or LF; a final terminator adds no empty line.
+    const struct { const char16_t* text; QStringList lines; bool terminated; } splits[] = {
         {u"a\r\nb\rc\nd", {"a", "b", "c", "d"}, false}, {u"a\r\n", {"a"}, true}, {u"a\n\n", {"a", ""}, true},
         {u"a\r\r\n", {"a", ""}, true}, {u"\n", {""}, true}, {u"", {}, false}, {u"\n\r", {"", ""}, true}};
-    for (const auto& c : cases) {
+    for (const auto& c : splits) {
         bool terminated = !c.terminated;
         EXPECT_EQ(SplitLines(c.text, &terminated), c.lines) << QString::fromUtf16(c.text).toStdString();
         EXPECT_EQ(terminated, c.terminated) << QString::fromUtf16(c.text).toStdString();
     }
 }
 
-TEST(SourceReader, ReadsLogsAndReportsFailures)
+TEST(SourceReader, ReadsLogsAndReportsFailuresAndTheLogIsKeptSmall)
 {
     Fixture fx;
     DiagLog log(fx.path("diag.txt"));
@@ -102,18 +101,81 @@ TEST(SourceReader, ReadsLogsAndReportsFailures)
     EXPECT_TRUE(entries[0].endsWith(QStringLiteral("| OPEN INPUT ") + good));
     EXPECT_TRUE(entries[2].contains(QStringLiteral("| FAILED OPEN INPUT: ") + fx.path() + QStringLiteral(" | ")));
     EXPECT_TRUE(entries[4].contains(QStringLiteral("| FAILED OPEN INPUT: ") + fx.path("missing.bas") + " | 2 | "));
-}
-
-TEST(DiagLogTest, LivesInTheTemporaryFolderAndAnOversizedLogIsMovedAside)
-{
+    // The default log lives in the temporary folder; an oversized log is moved aside first.
     EXPECT_EQ(DiagLog::DefaultPath(), QString::fromLocal8Bit(qgetenv("TEMP")) + QStringLiteral("/VB6_Text DiagLog.txt"));
-    Fixture fx;
     const QString path = fx.write("log.txt", "x");
     QFile(path).resize(DiagLog::kMaxBytes + 1); // sparse: only the size counts
     DiagLog(path).Write(QStringLiteral("entry"));
     EXPECT_EQ(QFileInfo(path + QStringLiteral(".old")).size(), DiagLog::kMaxBytes + 1);
     EXPECT_TRUE(ReadBytes(path).endsWith(" | entry\n"));
     EXPECT_LT(QFileInfo(path).size(), 100);
+}
+
+// Each primitive as text in, text out ("yes"/"no" for the tests, the number for the count),
+// so that one table holds the cases of all of them.
+using Reading = QString (*)(QStringView);
+QString YesNo(bool flag)
+{
+    return flag ? "yes" : "no";
+}
+
+TEST(TextPrimitives, EachPrimitiveOnItsCases)
+{
+    const Reading trim = [](QStringView t) { return Trim(t).toString(); }, ltrim = [](QStringView t) { return LTrim(t).toString(); },
+                  rtrim = [](QStringView t) { return RTrim(t).toString(); }, quote = [](QStringView t) { return Quote(t.toString()); },
+                  name = [](QStringView t) { return FileNameOf(t.toString()); }, ext = [](QStringView t) { return FileExtension(t.toString()); },
+                  base = [](QStringView t) { return FileBaseName(t.toString()); }, rem = [](QStringView t) { return YesNo(IsRemStatement(t)); },
+                  digits = [](QStringView t) { return YesNo(IsAllDigits(t)); }, ident = [](QStringView t) { return YesNo(IsIdentifier(t)); },
+                  oneLineIf = [](QStringView t) { return YesNo(IsSingleLineIf(t)); }, mask = MaskLiteralsAndComments, label = StripLineLabel,
+                  count = [](QStringView t) { return QString::number(CountStatements(t)); };
+    const struct { Reading read; const char16_t* text; const char16_t* expected; } cases[] = {
+        // Blanks are trimmed, tabs never; upper-casing keeps the length.
+        {trim, u"  a b  ", u"a b"}, {trim, u"\ta\t", u"\ta\t"}, {trim, u"    ", u""}, {ltrim, u"  a ", u"a "}, {rtrim, u"  a ", u"  a"},
+        {UCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quote, u"a b", u"\"a b\""},
+        {name, u"C:\\P\\frmMain.frm", u"frmMain.frm"}, {name, u"/p/sub\\x.bas", u"x.bas"}, {name, u"plain.bas", u"plain.bas"},
+        {ext, u"/p/a.b/Mod.Bas", u"Bas"}, {ext, u"/p/noext", u""}, {base, u"/p/v1.2/mod.x.bas", u"mod.x"}, {base, u"C:\\p\\noext", u"noext"},
+        {rem, u"  Rem", u"yes"}, {rem, u"REM note", u"yes"}, {rem, u"rem\tnote", u"yes"}, {rem, u"Remark = 1", u"no"},
+        {digits, u" 100 ", u"yes"}, {digits, u"", u"no"}, {digits, u"1a", u"no"}, {ident, u"_x1", u"yes"}, {ident, u"1x", u"no"}, {ident, u"é", u"no"},
+        {oneLineIf, u"If a Then b", u"yes"}, {oneLineIf, u"If a Then ' comment", u"yes"}, {oneLineIf, u"if\ta then b", u"yes"},
+        {oneLineIf, u"If a Then", u"no"}, {oneLineIf, u"If a Then   ", u"no"}, {oneLineIf, u"IfDone = True", u"no"}, {oneLineIf, u"If", u"no"},
+        {label, u"Else: x = 1", u"x = 1"}, {label, u"x = a: y = b", u"x = a: y = b"}, {label, u"  100   Print x", u"100   Print x"},
+        {label, u"  100:   Print x", u"Print x"},
+        // Literals, comments and Rem statements become blanks of the same length.
+        {mask, u"s = \"For x\" ' Next", u"s =               "}, {mask, u"a = \"x\"\"y\": b", u"a =       : b"},
+        {mask, u"x = 1: Rem For", u"x = 1:        "}, {mask, u"\tREM", u"\t   "}, {mask, u"Remove x", u"Remove x"}, {mask, u"x Rem y", u"x Rem y"},
+        {mask, u"t = \"open", u"t =      "},
+        {count, u"x = 1: y = 2 ' set both", u"2"}, {count, u"Label1:", u"0"}, {count, u"s = \"a:b\"", u"1"}, {count, u"s = \"a\"\":\"\"b\": t = 1", u"2"},
+        {count, u"d = #1:02#: e = 3", u"2"}, {count, u"If a Then b = 1: c = 2", u"1"}, {count, u"Rem x = 1", u"0"}, {count, u"x = 1: Rem note", u"1"},
+        {count, u"   ", u"0"}, {count, u"' only a comment", u"0"}, {count, u"a = 1:: b = 2:", u"2"}, {count, u"10 x = 1", u"1"},
+        {count, u"s = \"unterminated: x", u"1"},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].read(cases[i].text), QString::fromUtf16(cases[i].expected)) << "row " << i;
+    EXPECT_TRUE(EqualsNoCase(u"Sub", u"SUB"));
+    EXPECT_FALSE(EqualsNoCase(u"Sub", u"SUBS"));
+    const struct { const char16_t* text; const char* needle; qsizetype from, at; } searches[] = {
+        {u"x = 1: cAlL Foo", "CALL ", 0, 7}, {u"Call a: Call b", "CALL ", 1, 8}, {u"Caller", "CALL ", 0, -1}, {u"CAL", "CALL ", 0, -1},
+        {u"é déclare", "CLARE", 0, 4}};
+    for (const auto& s : searches)
+        EXPECT_EQ(IndexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
+}
+
+TEST(TextPrimitives, FileExistsIsFalseForFoldersAndStatementsAreCountedAcrossLines)
+{
+    Fixture fx;
+    EXPECT_TRUE(FileExists(fx.write("a.bas", "x")));
+    for (const QString& path : {fx.path(), fx.path("none.bas"), QString()})
+        EXPECT_FALSE(FileExists(path)) << path.toStdString();
+    // A comment ending in " _" continues onto the next line; a line beginning REM is a comment here.
+    const struct { const char16_t* line; int total; bool pending; } steps[] = {
+        {u"a = 1 & _", 1, true}, {u"b", 1, false}, {u"c = 2", 2, false}, {u"' note _", 2, true}, {u"d = 3", 2, false}, {u"REMOVE = 1", 2, false}};
+    StatementCounter counter;
+    for (const auto& step : steps) {
+        AddLineStatements(step.line, counter);
+        EXPECT_EQ(std::pair(counter.count, counter.ContinuationPending), std::pair(step.total, step.pending)) << QString::fromUtf16(step.line).toStdString();
+    }
+    counter.Reset();
+    EXPECT_EQ(std::pair(counter.count, counter.ContinuationPending), std::pair(0, false));
 }
 
 } // namespace

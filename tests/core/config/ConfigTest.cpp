@@ -1,0 +1,407 @@
+#include "config/Options.h"
+#include "config/ZrkMsgBox.h"
+#include "model/DiagLog.h"
+#include "platform/PrinterDefaults.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace quillon::config;
+using namespace quillon::platform;
+using quillon::model::DiagLog;
+using quillon::test::Fixture;
+using quillon::test::ReadBytes;
+
+namespace {
+
+Warning MimicWarning()
+{
+    Warning w = Warning::Notice("Mimic IDE Requirements", "Mimic Requirement Issue", "!", "Continue?");
+    w.buttons = QStringList{"Yes", "No"};
+    return w;
+}
+
+// One test's options file in a private folder, and what reads and writes it.
+class ConfigTest : public ::testing::Test {
+protected:
+    struct FakePrinter : IPrinterDefaults {
+        PrinterDefaults current = BuiltInPdfWriterDefaults();
+        PrinterDefaults Current() const override { return current; }
+    };
+    Fixture fx;
+    DiagLog log{fx.path("diag.txt")};
+    IniStore ini{fx.path("opts.ini"), &log};
+    FakePrinter printer;
+    ScriptedMessageBox box;
+
+    QString FileText() { return QString::fromUtf8(ReadBytes(ini.defaultPath())); }
+    // The options as the program loads them, from `file` when it is given.
+    Options Loaded(const QByteArray& file)
+    {
+        if (!file.isNull())
+            fx.write("opts.ini", file);
+        Options options(ini, printer);
+        options.Load();
+        return options;
+    }
+    // A new run: a fresh message engine that reloads the hidden list, as the program does at start-up.
+    modZRK_MsgBox NewRun()
+    {
+        modZRK_MsgBox engine(ini, box);
+        engine.LoadAtStartup();
+        return engine;
+    }
+    // Shows the warning with the user's answer queued: the button and the hiding choice
+    // (0 never, 1 this session, 2 always).
+    int Answer(modZRK_MsgBox& engine, int button, int suppress, const Warning& warning = MimicWarning())
+    {
+        box.answers.push_back({button, suppress, QString()});
+        return engine.Ask(warning);
+    }
+    QString Stored(int i) { return ini.INIRead("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
+};
+using IniTest = ConfigTest;
+using OptionsTest = ConfigTest;
+using ZrkTest = ConfigTest;
+
+TEST_F(IniTest, NamesMatchIgnoringCaseTheFirstMatchWinsAndEmptyValuesReadAsTheDefault)
+{
+    fx.write("opts.ini", "[Quillon:Output]\r\nFont Size = 12 \r\nfont size=99\r\n[QUILLON:OUTPUT]\r\nExtra=1\r\n[S]\nEmpty=\nBlank=   \n");
+    const struct { const char *section, *key, *value; } cases[] = {
+        {"quillon:output", "FONT SIZE", "12"}, {"Quillon:Output", "Extra", "default"}, {"Quillon:Other", "Font Size", "default"},
+        {"S", "Empty", "default"}, {"S", "Blank", "default"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.INIRead(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
+    EXPECT_EQ(ini.INIRead("Quillon:Output", "Font Size", "10", fx.path("missing.ini")), QStringLiteral("10"));
+    const QString huge(600000, QLatin1Char('x'));
+    ASSERT_TRUE(ini.INIWrite("S", "Huge", huge));
+    EXPECT_EQ(ini.INIRead("S", "Huge", QString()), huge);
+}
+
+TEST_F(IniTest, WritingOneValueKeepsEverythingElseAsItWas)
+{
+    QByteArray expected = "; my notes\r\n[Other]\r\nkeep = this \r\n\r\n[Quillon:Output]\r\n  Font Size=12\r\n; inline note\r\nDuplex=True\r\n"
+                          "\r\n[Tail]\r\nx=1\r\n";
+    fx.write("opts.ini", expected);
+    // A new key goes at the end of its section, before the blank line that ends it; a new
+    // section at the end of the file.
+    const struct { const char *section, *key, *value, *before, *after; } steps[] = {
+        {"quillon:output", "font size", "14.000", "  Font Size=12", "  Font Size=14.000"},
+        {"Quillon:Output", "Brackets", "False", "Duplex=True\r\n\r\n", "Duplex=True\r\nBrackets=False\r\n\r\n"},
+        {"New", "k", "v", "x=1\r\n", "x=1\r\n[New]\r\nk=v\r\n"}};
+    for (const auto& s : steps) {
+        ASSERT_TRUE(ini.INIWrite(s.section, s.key, s.value));
+        EXPECT_EQ(ReadBytes(ini.defaultPath()), expected.replace(s.before, s.after)) << s.key;
+    }
+    // A new file, an unterminated last line, and a value that holds line ends.
+    ASSERT_TRUE(ini.INIWrite("A", "k", "v", fx.path("new.ini")));
+    EXPECT_EQ(ReadBytes(fx.path("new.ini")), QByteArray("[A]\nk=v\n"));
+    EXPECT_TRUE(ReadBytes(log.path()).contains("Open OUTPUT " + fx.path("new.ini").toUtf8()));
+    const QString other = fx.write("other.ini", "[A]\nk=1");
+    ASSERT_TRUE(ini.INIWrite("A", "j", "2", other));
+    ASSERT_TRUE(ini.INIWrite("A", "bad", "line one\r\nline two", other));
+    EXPECT_EQ(ReadBytes(other), QByteArray("[A]\nk=1\nj=2\nbad=line one  line two\n"));
+}
+
+TEST_F(IniTest, TheFileKeepsItsEncodingUntilAValueNeedsUtf8AndDeletesWriteTheRest)
+{
+    fx.write("opts.ini", "[S]\r\nname=caf\xE9\r\n");
+    EXPECT_EQ(ini.INIRead("S", "name", QString()), QString::fromUtf8("café"));
+    ASSERT_TRUE(ini.INIWrite("S", "other", QString::fromUtf8("naïve")));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xE9\r\nother=na\xEFve\r\n"));
+    ASSERT_TRUE(ini.INIWrite("S", "greek", QString::fromUtf8("αβ")));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\nother=na\xC3\xAFve\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
+    EXPECT_EQ(ini.INIRead("S", "name", QString()), QString::fromUtf8("café"));
+    // Deleting a key or a section writes the file without it; nothing to delete writes nothing.
+    ASSERT_TRUE(ini.INIDeleteKey("s", "OTHER"));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
+    ASSERT_TRUE(ini.INIDeleteSection("S") && ini.INIDeleteKey("T", "c", fx.path("missing.ini")) && ini.INIDeleteSection("T", fx.path("missing.ini")));
+    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray());
+    EXPECT_FALSE(QFileInfo::exists(fx.path("missing.ini")));
+}
+
+TEST_F(IniTest, AFailedWriteLeavesTheFileWholeAndNothingBehind)
+{
+    const QByteArray original = "[S]\nk=old\n";
+    const QString path = fx.write("opts.ini", original);
+    {
+        // The write of this very file is cut after a few bytes, root included.
+        const quillon::test::FileSizeLimit limit(8);
+        EXPECT_FALSE(ini.INIWrite("S", "k", "a value that does not fit in eight bytes"));
+    }
+    EXPECT_EQ(ReadBytes(path), original);
+    {
+        // A folder that takes no new file: the replacement cannot be made beside the file.
+        QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const quillon::test::ObeyFilePermissions obey;
+        EXPECT_FALSE(ini.INIWrite("S", "k", "new"));
+        QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EXPECT_EQ(ReadBytes(path), original);
+    // A folder standing where the file should be is not replaced; a missing folder is not made.
+    QDir().mkpath(fx.path("dir.ini"));
+    EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("dir.ini")));
+    EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("no/such/folder/x.ini")));
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (QStringList{"diag.txt", "dir.ini", "opts.ini"}))
+        << "no temporary file left";
+}
+
+TEST_F(IniTest, SectionsAndKeysAreReadSetAndRemovedInBulk)
+{
+    fx.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
+                         "modA Sub X= 1|2 \n[Next]\nz=1\n");
+    const auto [keys, values] = ini.INIReadSection("quillon:toc list");
+    EXPECT_EQ(keys, (QStringList{"modA \x01Layout", "modA \x02" "Declarations", "modA \x01Layout Layout", "bare", "modA Sub X"}));
+    EXPECT_EQ(values, (QStringList{"3", "4", "5", "", "1|2"}));
+    EXPECT_TRUE(ini.INIReadSection("Missing").first.isEmpty());
+    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
+    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(MarkLayoutAndDeclarations("frmA.frm|Public Sub Layout")), "frmA.frm|Public Sub Layout");
+
+    // Many values at once, as one by one: a later value of the same key wins.
+    const QByteArray original = "[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=1\r\nbeta=2\r\n\r\n[Tail]\r\nz=9";
+    IniDocument batch = IniDocument::FromBytes(original);
+    batch.SetValues("list", {{"ALPHA", "10"}, {"gamma", "3"}, {"Delta", "4"}, {"GAMMA", "30"}, {"beta", "two\r\nlines"}});
+    EXPECT_EQ(batch.ToBytes(), QByteArray("[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=10\r\nbeta=two  lines\r\ngamma=30\r\nDelta=4\r\n\r\n[Tail]\r\nz=9"));
+    batch.SetValues("New", {{"a", "1"}, {"b", "2"}});
+    EXPECT_TRUE(batch.ToBytes().endsWith("z=9\r\n[New]\r\na=1\r\nb=2\r\n"));
+    batch.SetValues("Empty", {});
+    EXPECT_FALSE(batch.HasSection("Empty"));
+
+    // Removed keys do not resurface from duplicates; a removed section takes every line up to the next.
+    IniDocument doc = IniDocument::FromBytes("top=1\n[L]\nk=1\nK = 2\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nk=5\nn=6\n\n; about B\n[B]\ny=2\n");
+    EXPECT_EQ(doc.RemoveKeys("L", {"k", "missing"}), 3);
+    EXPECT_EQ(doc.RemoveKey("L", "nothing"), 0);
+    EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n\n; about B\n[B]\ny=2\n"));
+    EXPECT_EQ(doc.SectionNames(), (QStringList{"L", "Other", "B"}));
+    EXPECT_EQ(doc.RemoveSection("l"), 2);
+    EXPECT_EQ(doc.RemoveSection("L"), 0);
+    EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[Other]\nk=4\n[B]\ny=2\n"));
+}
+
+TEST(BoolTexts, LenientReading)
+{
+    EXPECT_EQ(BoolToText(true) + BoolToText(false), QStringLiteral("TrueFalse"));
+    for (const char* yes : {"True", " yes ", "on", "-1", "1", "T", "y"})
+        EXPECT_TRUE(TextToBool(QString::fromLatin1(yes), false)) << yes;
+    for (const char* no : {"False", "no", " OFF ", "0", "f", "N"})
+        EXPECT_FALSE(TextToBool(QString::fromLatin1(no), true)) << no;
+    for (const char* other : {"", "maybe", "2", "\tyes"}) {
+        EXPECT_FALSE(TextToBool(QString::fromLatin1(other), false)) << other;
+        EXPECT_TRUE(TextToBool(QString::fromLatin1(other), true)) << other;
+    }
+}
+
+TEST_F(OptionsTest, AFreshFileGetsEverySectionInOrderAndTheTargetOnlyWithThePrinterScope)
+{
+    ASSERT_TRUE(Loaded("").Save());
+    const QString text = FileText();
+    qsizetype at = 0;
+    for (const char* lines : {"[Quillon:Folders]\nProjectFolder=", "[Quillon:IDE]\nMimic=False\nLong Line=\nCode Page=windows-1252\nTab Width=\n",
+                              "[Quillon:Highlighting]\nHighlightChains=False\n", "[Quillon:Output]\nPaper Size=Letter\nPage Orientation=Portrait\n",
+                              "Font Size=10.000\nGDISpoolSize=0\n", "[Quillon:Margins]\nLeft=0.500\n", "[Quillon:Colors]\nColorDefaultNoteSeen=False\n",
+                              "[Quillon:DAWrapLineForm]\nWrap Code Indent=4\n", "[Quillon:ProjectInfo]\nVersion=Version ", "[Quillon:Support]\n"}) {
+        at = text.indexOf(QString::fromLatin1(lines), at);
+        EXPECT_GE(at, 0) << lines << " (in this order)";
+    }
+    EXPECT_FALSE(text.contains("Device Name"));
+    Options options = Loaded(QByteArray());
+    options.SetBool(opt::PrinterScope, true);
+    options.Save();
+    EXPECT_TRUE(FileText().contains("Device Name=Quillon PDF\nDriver Name=Quillon PDF Writer\nPrinter Port=FILE:\n"));
+}
+
+TEST_F(OptionsTest, ValuesRoundTripExceptTheCodeIndentAndAHandEditedFileKeepsItsComments)
+{
+    Options first = Loaded("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=12\n");
+    first.Set(opt::FontName, QStringLiteral("Liberation Mono"));
+    first.SetSingle(opt::FontSize, 9.5f);
+    first.Set(opt::Aggregate, QStringLiteral("Small"));
+    first.SetBool(opt::Brackets, true);
+    first.SetInt(opt::BindingEdge, 5);
+    first.SetSingle(opt::MarginBinder, 0.25f);
+    first.Set(OptionKey{":Colors", "Literal Text"}, QStringLiteral("123"));
+    first.SetInt(opt::CodeIndent, 8); // not the wrap form's indent: lost on the next load
+    ASSERT_TRUE(first.Save());
+    EXPECT_TRUE(FileText().startsWith("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=9.500\n"));
+    const Options second = Loaded(QByteArray());
+    for (const auto& entry : first.Effective()) {
+        const bool indent = entry.spec->key == QLatin1String("Code Indent") || entry.spec->key == QLatin1String("Wrap Indent");
+        EXPECT_EQ(second.Text(*entry.spec), indent ? QStringLiteral("4") : entry.value) << qPrintable(entry.spec->suffix + " " + entry.spec->key);
+    }
+    EXPECT_EQ(second.AggregateMode(), 1);
+    EXPECT_EQ(second.Color(7), 123);
+    EXPECT_FLOAT_EQ(second.Single(opt::FontSize), 9.5f);
+    Options third = Loaded(QByteArray());
+    third.SetInt(opt::WrapCodeIndent, 6);
+    third.Save();
+    EXPECT_EQ(Loaded(QByteArray()).CodeIndentWidth(), 6);
+}
+
+TEST_F(OptionsTest, LenientFallbackAndPrinterDefaultReading)
+{
+    const Options options = Loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Highlighting]\nHighlightChains=-1\n[Quillon:Output]\nFont Size=big\n"
+                                   "Aggregate=all\nBrackets=on\nDuplex=perhaps\nGDISpoolSize=99999\nBinding Edge=2.5\nFont Name=\n"
+                                   "[Quillon:Margins]\nLeft=0.25\n");
+    // Letters, an unknown spelling ("all" is not "All") and values out of 16-bit range fall
+    // back to the default; 2.5 rounds to even; empty reads as the default.
+    const struct { OptionKey key; const char* text; } cases[] = {
+        {opt::Mimic, "True"}, {opt::HighlightChains, "True"}, {opt::Brackets, "True"}, {opt::Duplex, "False"}, {opt::FontSize, "10.000"},
+        {opt::Aggregate, "None"}, {opt::GDISpoolSize, "0"}, {opt::BindingEdge, "2"}, {opt::FontName, "Courier New"}, {opt::MarginLeft, "0.250"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(options.Text(c.key), QString::fromLatin1(c.text)) << c.key.key;
+
+    printer.current.paperCode = 5;
+    printer.current.orientationCode = 2;
+    printer.current.fontName = QStringLiteral("Liberation Mono");
+    printer.current.fontSize = 8.25;
+    const Options fromPrinter = Loaded("");
+    EXPECT_EQ(QStringList({fromPrinter.Text(opt::PaperSize), fromPrinter.Text(opt::PageOrientation), fromPrinter.Text(opt::FontName),
+                           fromPrinter.Text(opt::FontSize)}),
+              QStringList({"Legal", "Landscape", "Liberation Mono", "8.250"}));
+}
+
+TEST_F(OptionsTest, TabWidthClampAndTheIndentDefaults)
+{
+    const std::pair<const char*, int> cases[] = {{"", 4}, {"0", 4}, {"40", 32}, {"abc", 4}, {"8", 8}, {"-3", 4}, {"32", 32}};
+    for (const auto& [stored, width] : cases) {
+        const Options options = Loaded(QByteArray("[Quillon:IDE]\nTab Width=") + stored + "\n");
+        EXPECT_EQ(QList<int>({options.IdeTabWidth(), options.CodeIndentWidth(), options.Int(opt::WrapCodeIndent)}), QList<int>({width, width, width}))
+            << stored;
+    }
+}
+
+TEST(OptionsTable, FindTakesAnySpellingOfTheSection)
+{
+    for (const char* section : {"Output", ":Output", "Quillon:Output", "quillon:output"})
+        EXPECT_EQ(Options::Find(section, "font size") ? Options::Find(section, "font size")->key : "not found", "Font Size") << section;
+    EXPECT_EQ(Options::Find("Output", "Nope"), nullptr);
+    EXPECT_EQ(Options::Find("Nope", "Font Size"), nullptr);
+}
+
+TEST_F(ZrkTest, TheHidingNoteIsComposedIntoTheText)
+{
+    modZRK_MsgBox engine = NewRun();
+    EXPECT_EQ(Answer(engine, 1, 0), 1);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text,
+              QStringLiteral("Continue?\r\n\r\nIf suppressed this message will be listed in File | Restore Messages as:\r\n"
+                             "         \"Mimic IDE Requirements\".  \r\n\r\nThe command button selected to close this message will be "
+                             "automatically used going forward each time this message would have been displayed.  If you are uncertain "
+                             "as to whether or not you want this response to always apply but still want to suppress the message, "
+                             "Quillon suggests you limit the suppression to \"This session only\"."));
+    EXPECT_EQ(engine.Request.ClickText, QStringLiteral("(Click 1 - No)"));
+    // "Never" stores nothing.
+    EXPECT_EQ(engine.RestoreCount(), 0);
+    EXPECT_FALSE(engine.RestoreMenuVisible());
+    Warning plain = MimicWarning();
+    plain.allowSuppress = false;
+    engine.Ask(plain);
+    EXPECT_EQ(box.shown.back().text, QStringLiteral("Continue?"));
+}
+
+TEST_F(ZrkTest, SessionHidingLastsTheRunAlwaysHidingSurvivesItAndHidingAgainReplacesTheRecord)
+{
+    const QString session = "Mimic IDE Requirements (Click 0 - Yes) (Session)";
+    modZRK_MsgBox engine = NewRun();
+    EXPECT_EQ(Answer(engine, 0, 1), 0);
+    EXPECT_EQ(QStringList({Stored(0)}) + engine.MenuCaptions(), QStringList({session, session}));
+    EXPECT_TRUE(engine.RestoreMenuVisible());
+    EXPECT_EQ(Answer(engine, 1, 0), 0) << "answered by itself for the rest of the run";
+    box.answers.clear();
+
+    modZRK_MsgBox next = NewRun();
+    EXPECT_EQ(next.RestoreCount(), 0);
+    EXPECT_FALSE(next.RestoreMenuVisible());
+    Warning other = MimicWarning();
+    other.key = "Duplex Warning";
+    Answer(next, 0, 1, other);
+    EXPECT_EQ(Answer(next, 1, 2), 1);
+    EXPECT_EQ(next.RestoreCount(), 2);
+
+    modZRK_MsgBox third = NewRun();
+    EXPECT_EQ(third.MenuCaptions(), QStringList{"Mimic IDE Requirements (Click 1 - No) (Always)"});
+    EXPECT_EQ(third.Ask(MimicWarning()), 1);
+    EXPECT_EQ(box.shown.size(), 3u) << "shown once in the first run and twice in the second";
+    // Restored, hidden for the session with another answer, then hidden for good from the next
+    // showing: the new record replaces the old one.
+    third.DeleteRecord(0, true);
+    Answer(third, 0, 1);
+    EXPECT_EQ(box.shown.size(), 4u) << "shown again once restored";
+    third.Request.MessageKey = MimicWarning().key;
+    third.ResetRequest();
+    third.Request.Buttons[0] = "Yes";
+    third.Request.SuppressChoice = 2;
+    third.Request.ClickedButton = 0;
+    third.SetClickText();
+    third.SaveSuppression();
+    EXPECT_EQ(third.MenuCaptions(), QStringList{"Mimic IDE Requirements (Click 0 - Yes) (Always)"});
+    EXPECT_EQ(QStringList({Stored(0), Stored(1)}), QStringList({"Mimic IDE Requirements (Click 0 - Yes) (Always)", " "}));
+}
+
+TEST_F(ZrkTest, StartUpDropsMalformedAndSessionRecordsKeysMatchInsideRecordsAndRestoringShiftsTheRest)
+{
+    fx.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
+                        "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\nsMsg5=B (Click 1 - No) (Always)\n");
+    modZRK_MsgBox engine = NewRun();
+    const QString wrap = "Long Line Wrap Warning (Click 2 - Abandon) (Always)";
+    EXPECT_EQ(engine.MenuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(engine.RestoreCount(), 3);
+    // A key contained in a record matches it, case-sensitively, and takes its text; an answer
+    // that cannot be read is 5, no button. (The key "C" alone would match "(Click".)
+    const struct { const char* key; bool suppressed; int answer; QString matched; } cases[] = {
+        {"Line Wrap", true, 2, wrap}, {"line wrap", false, 0, "line wrap"}, {"C (", true, 5, "C (Click x - Odd) (Always)"}};
+    for (const auto& c : cases) {
+        engine.Request.MessageKey = QString::fromLatin1(c.key);
+        EXPECT_EQ(engine.IsSuppressed(), c.suppressed) << c.key;
+        EXPECT_EQ(c.suppressed ? engine.StoredAnswer() : 0, c.answer) << c.key;
+        EXPECT_EQ(engine.Request.MessageKey, c.matched);
+    }
+    // Restoring shifts the later records down; out-of-range indexes change nothing; the
+    // last one restored hides the menu.
+    engine.DeleteRecord(1, true);
+    EXPECT_EQ(engine.MenuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(QStringList({Stored(1), Stored(2)}), QStringList({"B (Click 1 - No) (Always)", " "}));
+    engine.DeleteRecord(-1, true);
+    engine.DeleteRecord(2, true);
+    EXPECT_EQ(engine.RestoreCount(), 2);
+    engine.DeleteRecord(1, true);
+    ASSERT_TRUE(engine.RestoreMenuVisible());
+    engine.DeleteRecord(0, true);
+    EXPECT_FALSE(engine.RestoreMenuVisible());
+    EXPECT_EQ(engine.RestoreCount(), 0);
+}
+
+TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
+{
+    MsgBoxRequest request;
+    request.Buttons = {"Yes", "No", "  ", "", ""};
+    EXPECT_EQ(QList<bool>({request.IsButtonShown(0), request.IsButtonShown(1), request.IsButtonShown(2), request.IsButtonShown(3)}),
+              QList<bool>({true, true, false, false}));
+    EXPECT_EQ(BatchButtonFor(request), 0);
+    request.Buttons = {"", "Continue", "", "", ""};
+    EXPECT_EQ(BatchButtonFor(request), 1);
+    EXPECT_EQ(BatchResultFor("Any", MsgButtons::YesNo), MsgResult::Yes);
+
+    // The repeat tells the warnings apart by what differs; plain messages by their text.
+    BatchMessageBox box;
+    QStringList written;
+    box.write = [&written](const QString& text) { written << text; };
+    request.MessageKey = request.Title = "Long Line Action";
+    request.Buttons = {"Truncate", "Wrap", "Cancel", "", ""};
+    request.Text = "A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed";
+    box.ShowRequest(request);
+    request.Text = "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed";
+    box.ShowRequest(request);
+    for (const char* text : {"One", "Two", "Two"})
+        box.ShowMessage(MsgIcon::Question, "Duplex Unavailable", text, MsgButtons::YesNo);
+    ASSERT_EQ(written.size(), 5);
+    EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
+    EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n",
+                                           "Duplex Unavailable: One [answered Yes]\n", "Duplex Unavailable: Two [answered Yes]\n",
+                                           "Duplex Unavailable (again): Two [answered Yes]\n"}));
+}
+
+} // namespace
