@@ -22,7 +22,6 @@ inline const ::testing::Environment* const kWidgetsApplication = UseApplication<
 inline void OnModal(std::function<void(QWidget*)> action)
 {
     auto* poll = new QTimer(QCoreApplication::instance());
-    poll->setInterval(10);
     const QDeadlineTimer deadline(5000);
     QObject::connect(poll, &QTimer::timeout, [poll, action, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -32,16 +31,13 @@ inline void OnModal(std::function<void(QWidget*)> action)
         poll->deleteLater();
         if (!modal)
             return;
-        auto* watchdog = new QTimer(modal);
-        watchdog->setSingleShot(true);
-        QObject::connect(watchdog, &QTimer::timeout, modal, [modal] {
+        QTimer::singleShot(5000, modal, [modal] {
             if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
                 dialog->done(-1);
         });
-        watchdog->start(5000);
         action(modal);
     });
-    poll->start();
+    poll->start(10);
 }
 
 // A click on a choice where a person clicks: its round mark at the left, not the middle of

@@ -179,21 +179,17 @@ QString DrawnOnForm(const Bench& b, double x1, double y1, double x2, double y2)
     return DrawnAt(b, X(x1), Y(y1), X(x2), Y(y2));
 }
 
-TEST(FormImageRendererTest, TheFormFillsThePrintBoxAtItsTopCentredAcrossWithWhatLiesBeyondItsClientArea)
+// How a text was printed: "pPAGE POINTSpt [bold] [italic] COLOUR"; empty when it was not.
+QString Style(const Bench& b, const QString& text)
 {
-    Bench b;
-    Form form = OneButton();
-    ASSERT_TRUE(b.Print(form.Done()));
-    EXPECT_EQ(b.Headings(), QStringList{"1:Main.frm|Image - Layer 1 of 1"});
-    EXPECT_EQ(DrawnOnForm(b, 0, -420, 4800, 0), "fill d9d9d9") << "the title bar";
-    EXPECT_EQ(DrawnOnForm(b, 0, -420, 4800, 3600), "solid box 2 0") << "the outline";
-    const Op* caption = b.Text("Main");
-    const Op* buttons = b.Text("_  []  X");
-    ASSERT_TRUE(caption && buttons);
-    EXPECT_TRUE(caption->bold);
-    EXPECT_DOUBLE_EQ(caption->x, X(80));
-    EXPECT_NEAR(TextBox(*buttons).x2, X(4800 - 80), 1e-6);
+    const Op* op = b.Text(text);
+    return op ? QStringLiteral("p%1 %2pt%3%4 %5").arg(op->page).arg(op->fontSize).arg(op->bold ? " bold" : "", op->italic ? " italic" : "")
+                    .arg(op->color, 0, 16)
+              : QString();
+}
 
+TEST(FormImageRendererTest, ATallFormIsCentredAcrossAndWhatLiesBeyondItsClientAreaIsTakenIn)
+{
     // A tall form is limited by the height and centred across.
     Bench tall;
     Form narrow = OneButton(2000, 6000);
@@ -292,10 +288,21 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     form.Add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
     ASSERT_EQ(form.Done().Form.LayerCount, 1);
     ASSERT_TRUE(b.Print(form.Done()));
+    EXPECT_EQ(b.Headings(), QStringList{"1:Main.frm|Image - Layer 1 of 1"});
+    // The form fills the print box's width at its top; its caption 80 twips in, bold; the window
+    // buttons end 80 twips from the right.
+    const Op* caption = b.Text("Main");
+    const Op* buttons = b.Text("_  []  X");
+    ASSERT_TRUE(caption && buttons);
+    EXPECT_TRUE(caption->bold);
+    EXPECT_DOUBLE_EQ(caption->x, X(80));
+    EXPECT_NEAR(TextBox(*buttons).x2, X(4800 - 80), 1e-6);
     const struct {
         double x1, y1, x2, y2; // form twips
         const char* drawn;
     } drawn[] = {
+        {0, -420, 4800, 0, "fill d9d9d9"},         // the title bar
+        {0, -420, 4800, 3600, "solid box 2 0"},    // the outline
         {240, 240, 1440, 735, "fill ffffff, solid box 1 0"},
         {240, 960, 2240, 1455, "fill ebebeb, solid box 1 0"}, // hidden
         {2760, 240, 4560, 540, "dashed box 1 0"},              // label
@@ -306,20 +313,15 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     };
     for (const auto& d : drawn)
         EXPECT_EQ(DrawnOnForm(b, d.x1, d.y1, d.x2, d.y2), d.drawn) << d.x1 << ',' << d.y1;
-    for (const char* name : {"cmdHidden  (V=F)", "cmdArr(3)", "lblInfo", "grdData"})
-        EXPECT_NE(b.Text(name), nullptr) << name;
+    for (const char* name : {"cmdOK", "cmdHidden  (V=F)", "cmdArr(3)", "lblInfo", "grdData"})
+        EXPECT_EQ(Style(b, name), "p1 7pt 282828") << name;
     EXPECT_EQ(b.Text("linRise"), nullptr) << "lines have no names";
     const Op* ok = b.Text("cmdOK");
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->color, Rgb(40, 40, 40));
-    EXPECT_DOUBLE_EQ(ok->fontSize, 7);
     EXPECT_NEAR((TextBox(*ok).x1 + TextBox(*ok).x2) / 2, X(240 + 600), 1e-6); // centred
     EXPECT_NEAR((TextBox(*ok).y1 + TextBox(*ok).y2) / 2, Y(240 + 247.5), 1e-6);
     // A frame's name sits on its top edge in italics, on a gap cleared in the edge.
+    ASSERT_EQ(Style(b, "fraOpts"), "p1 6.5pt italic 282828");
     const Op* frame = b.Text("fraOpts");
-    ASSERT_NE(frame, nullptr);
-    EXPECT_TRUE(frame->italic);
-    EXPECT_DOUBLE_EQ(frame->fontSize, 6.5);
     EXPECT_DOUBLE_EQ(frame->x, X(2760) + 60);
     EXPECT_DOUBLE_EQ(frame->y, Y(960) - 0.4 * 24 * 6.5);
     EXPECT_EQ(DrawnAt(b, frame->x - 20, frame->y, TextBox(*frame).x2 + 20, TextBox(*frame).y2), "fill ffffff");
@@ -339,17 +341,14 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     form.Add("picTiny", 2400, 1800, 60, 60, "VB.PictureBox");
     ASSERT_TRUE(b.Print(form.Done()));
     EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
-    ASSERT_NE(b.Text("cmdNarrowOK"), nullptr);
-    EXPECT_DOUBLE_EQ(b.Text("cmdNarrowOK")->fontSize, 6);
+    EXPECT_EQ(Style(b, "cmdNarrowOK"), "p1 6pt 282828");
     EXPECT_FALSE(b.surface.TextsOnPage(1).contains("cmdNarrow"));
     EXPECT_FALSE(b.surface.TextsOnPage(1).contains("picTiny"));
 
     // picTiny's marker: bold on the layer's page, clear of the control, its leader running from 8
     // twips off the control to 12 twips short of the marker.
+    ASSERT_EQ(Style(b, "2"), "p1 7pt bold 282828");
     const Op* marker = b.Text("2");
-    ASSERT_NE(marker, nullptr);
-    EXPECT_EQ(marker->page, 1);
-    EXPECT_TRUE(marker->bold);
     const Box control{X(2400), Y(1800), X(2460), Y(1860)};
     EXPECT_FALSE(TextBox(*marker).Overlaps(control));
     std::vector<Op> leaders;
@@ -363,16 +362,10 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     EXPECT_NEAR(Distance(leader.x, leader.y, control), 8, 1e-6);
     EXPECT_NEAR(Distance(leader.x2, leader.y2, TextBox(*marker)), 12, 1.0);
 
-    const Op* title = b.Text("Callouts");
-    ASSERT_NE(title, nullptr);
-    EXPECT_TRUE(title->bold);
-    EXPECT_DOUBLE_EQ(title->fontSize, 10);
-    EXPECT_EQ(QPointF(title->x, title->y), QPointF(b.frame.Left, b.frame.Top + 60));
-    for (const char* entry : {"1 - cmdNarrow", "2 - picTiny"}) {
-        ASSERT_NE(b.Text(entry), nullptr) << entry;
-        EXPECT_EQ(b.Text(entry)->page, 2);
-        EXPECT_DOUBLE_EQ(b.Text(entry)->fontSize, 9);
-    }
+    ASSERT_EQ(Style(b, "Callouts"), "p2 10pt bold 0");
+    EXPECT_EQ(QPointF(b.Text("Callouts")->x, b.Text("Callouts")->y), QPointF(b.frame.Left, b.frame.Top + 60));
+    EXPECT_EQ(Style(b, "1 - cmdNarrow"), "p2 9pt 0");
+    EXPECT_EQ(Style(b, "2 - picTiny"), "p2 9pt 0");
 }
 
 // Small controls, some overlapping, in a frame and out.
@@ -487,17 +480,17 @@ TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGre
     ASSERT_TRUE(b.Text("File") && b.Text("Help"));
     EXPECT_LT(b.Text("File")->x, b.Text("Help")->x);
 
+    // The tree: captions in black, indented 360 twips a level, each name 160 twips after its caption
+    // in the "Procedure Names" colour (1006 = 3ee).
+    EXPECT_EQ(Style(b, "&File"), "p2 9pt 0");
+    EXPECT_EQ(Style(b, "[mnuFile]"), "p2 9pt 3ee");
     const Op* file = b.Text("&File");
     const Op* open = b.Text("&Open");
     const Op* exit = b.Text("E&xit");
-    const Op* name = b.Text("[mnuFile]");
-    ASSERT_TRUE(file && open && exit && name);
-    EXPECT_EQ(file->page, 2);
+    ASSERT_TRUE(file && open && exit);
     EXPECT_DOUBLE_EQ(file->x, b.frame.Left);
     EXPECT_DOUBLE_EQ(open->x, b.frame.Left + 360);
-    EXPECT_EQ(file->color, 0u);
-    EXPECT_EQ(name->color, 1006u); // "Procedure Names"
-    EXPECT_DOUBLE_EQ(name->x, TextBox(*file).x2 + 160);
+    EXPECT_DOUBLE_EQ(b.Text("[mnuFile]")->x, TextBox(*file).x2 + 160);
     const QStringList tree = b.surface.TextsOnPage(2);
     EXPECT_EQ(tree.indexOf("  (hidden)"), tree.indexOf("[mnuSecret]") + 1);
     EXPECT_FALSE(tree.contains("-"));
