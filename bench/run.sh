@@ -42,3 +42,6 @@ printf '  %s\n' "$(pdfinfo "$WORK/split.pdf" 2>/dev/null | grep Pages | tr -s ' 
 
 # Hostile inputs: one line of a hundred thousand calls, a form of thousands of stacked controls.
 "$BUILD/bench/quillon_bench_hostile"
+
+# Reading and analysing at scale: megabyte lines, long continuations, deep nesting, wide call graphs.
+"$BUILD/bench/quillon_bench_analysis_scale"

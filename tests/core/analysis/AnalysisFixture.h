@@ -11,10 +11,7 @@ namespace quillon::test {
 // A project written into a private folder and loaded with the analysis attached.
 class LoadedProject {
 public:
-    LoadedProject() : reader(model::CodePage::Default(), &log), project(reader), analysis(reader)
-    {
-        project.analysis = &analysis;
-    }
+    LoadedProject() : reader(model::CodePage::Default(), &log), project(reader), analysis(reader) { project.analysis = &analysis; }
     // files: relative path -> lines (CR LF); the project file names them in this order.
     void Load(const std::vector<std::pair<QString, QStringList>>& files, const QStringList& extraVbpLines = {})
     {
@@ -22,16 +19,10 @@ public:
         for (const auto& [path, lines] : files) {
             fx.writeLines(path, lines);
             const QString ext = model::UCase(model::FileExtension(path));
-            const QString base = model::FileBaseName(path);
-            if (ext == QLatin1String("FRM"))
-                vbp << QStringLiteral("Form=") + path;
-            else if (ext == QLatin1String("CLS"))
-                vbp << QStringLiteral("Class=") + base + QStringLiteral("; ") + path;
-            else
-                vbp << QStringLiteral("Module=") + base + QStringLiteral("; ") + path;
+            const QString entry = ext == QLatin1String("FRM") ? QString() : model::FileBaseName(path) + QStringLiteral("; ");
+            vbp << (ext == QLatin1String("FRM") ? "Form=" : ext == QLatin1String("CLS") ? "Class=" : "Module=") + entry + path;
         }
-        vbp << extraVbpLines;
-        vbpPath = fx.writeLines(QStringLiteral("p.vbp"), vbp);
+        vbpPath = fx.writeLines(QStringLiteral("p.vbp"), vbp + extraVbpLines);
         project.OpenProject(vbpPath);
     }
     const analysis::modDep& dep() const { return analysis.dependencies; }
@@ -46,12 +37,10 @@ public:
 };
 
 // A module "name.bas" whose procedures are given as name -> body lines.
-inline std::pair<QString, QStringList> Module(const QString& name,
-                                              const std::vector<std::pair<QString, QStringList>>& procedures,
+inline std::pair<QString, QStringList> Module(const QString& name, const std::vector<std::pair<QString, QStringList>>& procedures,
                                               const QStringList& declarations = {})
 {
-    QStringList lines{QStringLiteral("Attribute VB_Name = \"") + name + QLatin1Char('"')};
-    lines << declarations;
+    QStringList lines = QStringList{QStringLiteral("Attribute VB_Name = \"") + name + QLatin1Char('"')} + declarations;
     for (const auto& [proc, body] : procedures) {
         lines << QStringLiteral("Public Sub ") + proc + QStringLiteral("()");
         for (const QString& line : body)
