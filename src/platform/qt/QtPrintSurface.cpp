@@ -116,12 +116,15 @@ double ClampPixels(double value)
 
 } // namespace
 
-QtPrintSurface::QtPrintSurface()
+QtPrintSurface::QtPrintSurface(std::vector<PrinterInfo> printers, QString defaultDevice)
+    : devices_(std::move(printers)), defaultDevice_(std::move(defaultDevice))
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         qFatal("QtPrintSurface needs a QGuiApplication: printers and fonts come from the GUI platform");
-    devices_ = AvailablePrintDevices();
-    defaultDevice_ = DefaultPrintDeviceName();
+    if (devices_.empty() || devices_.back().deviceName != QStringView(kPdfWriterDeviceName))
+        devices_.push_back(internal::PdfWriterInfo());
+    if (defaultDevice_.isEmpty())
+        defaultDevice_ = QString::fromUtf16(kPdfWriterDeviceName);
     if (!SelectDevice(defaultDevice_)) {
         defaultDevice_ = QString::fromUtf16(kPdfWriterDeviceName);
         ApplyDevice(internal::PdfWriterInfo());

@@ -44,7 +44,10 @@ QString DefaultPrintDeviceName();
 // the next document.
 class QtPrintSurface : public IPrintSurface {
 public:
-    QtPrintSurface();
+    // The printers to offer (the built-in PDF writer is added last) and the default one (the
+    // writer when empty); the system's own unless a caller knows better (tests do).
+    explicit QtPrintSurface(std::vector<PrinterInfo> printers = AvailablePrintDevices(),
+                            QString defaultDevice = DefaultPrintDeviceName());
     ~QtPrintSurface() override;
     QtPrintSurface(const QtPrintSurface&) = delete;
     QtPrintSurface& operator=(const QtPrintSurface&) = delete;
