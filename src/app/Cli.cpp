@@ -455,7 +455,8 @@ QString UsageText()
         "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
         "~/.config), creating it with every option at its default when it is missing.\n"
         "\n"
-        "Exit status: 0 done, 1 an input could not be read, 2 a usage error.\n");
+        "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
+        "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
 }
 
 bool IsPrintingCommand(const QString& subcommand)
