@@ -221,15 +221,11 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
 
 TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
 {
-    QByteArray binary;
-    for (int i = 0; i < 4096; ++i)
-        binary += char((i * 37) % 256);
     const QString cannot = QStringLiteral("Form layout could not be read:\r\n%1\r\n");
     const QString noBlock = QStringLiteral("No form layout block found in:\r\n%1");
     const struct {
         QByteArray bytes;
         QString message;
-        bool binary = false;
         qint64 size = 0; // grown to this size (sparse) after writing
         bool locked = false; // no permission to read it
     } cases[] = {
@@ -241,12 +237,10 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         // Each value fits, their sum on the form does not.
         {Bytes(FormFile(Box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, Box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
          cannot + "a control lies too far from the form's corner to be placed."},
-        {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", false, SourceReader::kMaxFileBytes + 1},
-        {Bytes(FormFile({})), cannot + "Permission denied", false, 0, true},
-        {Bytes({"Attribute VB_Name = \"modA\"", "Begin VB.Form frmLate", "End"}), noBlock},
+        {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", SourceReader::kMaxFileBytes + 1},
+        {Bytes(FormFile({})), cannot + "Permission denied", 0, true},
         {QByteArray(), noBlock},
         {Bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
-        {binary, noBlock, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -269,7 +263,6 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(box.shown[0].text, c.message.arg(path));
         EXPECT_EQ(formImage.LastMessage(), c.message.arg(path));
-        EXPECT_EQ(formImage.LooksBinary(), c.binary);
         EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
     // One level less nests deep enough.
@@ -283,18 +276,6 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         ASSERT_EQ(box.shown.size(), 1u);
         EXPECT_EQ(box.shown[0].text, "Form file not found:\r\n" + missing);
     }
-}
-
-TEST_F(FormLayoutRead, CaptionsInTheReadersCodePage)
-{
-    // "Καλημέρα" in Windows-1253.
-    path = fx.write(QStringLiteral("greek.frm"), "VERSION 5.00\r\nBegin VB.Form frmGreek\r\n   Caption = \"\xCA\xE1\xEB\xE7\xEC\xDD\xF1\xE1\"\r\nEnd\r\n");
-    const SourceReader greekReader(*CodePage::Find(QStringLiteral("windows-1253")), nullptr);
-    modFormImagePrint greek(greekReader, &box);
-    ASSERT_TRUE(greek.ReadFormLayout(path));
-    EXPECT_EQ(greek.Layout().Form.Caption, QString::fromUtf8("Καλημέρα"));
-    ASSERT_TRUE(formImage.ReadFormLayout(path));
-    EXPECT_EQ(formImage.Layout().Form.Caption, QString::fromUtf8("ÊáëçìÝñá")) << "the same bytes in Windows-1252";
 }
 
 // A layout built by hand: 1 a hidden frame holding 2, which holds 3; 4 covers 60 % of 1; 5 is
