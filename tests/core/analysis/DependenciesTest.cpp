@@ -15,7 +15,7 @@ QStringList Items(const OrderedKeyList* list)
     return list ? list->items() : QStringList();
 }
 
-TEST(CallScan, MaskingCandidatesAndDeclares)
+TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgress)
 {
     EXPECT_EQ(MaskForCallScan(u"Msg = \"Call Foo\" ' Call Bar"), QStringLiteral("Msg =") + QString(22, QLatin1Char(' ')));
     EXPECT_EQ(MaskForCallScan(u"a = \"x\"\"y\" & b"), QStringLiteral("a =        & b"));
@@ -38,36 +38,6 @@ TEST(CallScan, MaskingCandidatesAndDeclares)
         EXPECT_EQ(parsed ? parsed->name + "|" + parsed->library + "|" + parsed->alias : QString(), QString::fromLatin1(d.parsed))
             << QString::fromUtf16(d.line).toStdString();
     }
-}
-
-TEST(DependencyIndex, ResolutionPrefersTheCallersModuleThenProjectOrder)
-{
-    LoadedProject p;
-    p.Load({Module("modA", {{"Run", {"x = Foo(1): Call Bar", "Run", "t = GetTickCount()"}}, {"Foo", {}}},
-                   {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long"}),
-            Module("modB", {{"Foo", {}}, {"Bar", {"Foo"}}, {"Msg", {"m = \"Call Run\" ' Call Run"}}, {"Wide", {"x = " + QString(300, '(')}}})});
-    const modDep& dep = p.dep();
-    EXPECT_EQ(Items(dep.Callees("MODA|RUN")), (QStringList{"MODB|BAR", "MODA|FOO"}));
-    EXPECT_EQ(Items(dep.Callees("MODB|BAR")), QStringList{"MODB|FOO"});
-    EXPECT_EQ(Items(dep.Callers("MODA|FOO")), QStringList{"MODA|RUN"});
-    EXPECT_EQ(dep.Callees("MODB|MSG"), nullptr);
-    EXPECT_EQ(Items(dep.ApiCalls("MODA|RUN")), QStringList{"GetTickCount"});
-    EXPECT_EQ(dep.DeclarationText("gettickcount"), QStringLiteral("GetTickCount|kernel32|GetTickCount"));
-    // Map order: Declarations and procedures of modA, then modB; the self-call left no edge.
-    QStringList keys;
-    for (const auto& entry : dep.RoutineMap().entries())
-        keys << entry.first;
-    EXPECT_EQ(keys, (QStringList{"MODA|DECLARATIONS", "MODA|RUN", "MODA|FOO", "MODB|DECLARATIONS", "MODB|FOO", "MODB|BAR", "MODB|MSG", "MODB|WIDE"}));
-    EXPECT_FALSE(Items(dep.Callers("MODA|RUN")).contains("MODA|RUN"));
-
-    // From a third module the first Foo in project order wins.
-    LoadedProject other;
-    other.Load({Module("modA", {{"Foo", {}}}), Module("modB", {{"Foo", {}}}), Module("modC", {{"Go", {"Foo"}}})});
-    EXPECT_EQ(Items(other.dep().Callees("MODC|GO")), QStringList{"MODA|FOO"});
-}
-
-TEST(DependencyIndex, EventHandlersStartupPropertiesAndProgress)
-{
     struct Status : quillon::platform::IStatusSink {
         QStringList shown;
         void ShowStatus(const QString& text) override { shown << text; }
@@ -76,16 +46,37 @@ TEST(DependencyIndex, EventHandlersStartupPropertiesAndProgress)
     p.project.status = &status;
     p.Load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "End Sub",
                              "Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)", "End Sub"}},
-            Module("modX", {{"Foo_Click", {}}, {"Main", {}}}), Module("modInit", {{"Main", {}}}),
+            Module("modA", {{"Run", {"x = Foo(1): Call Bar", "Run", "t = GetTickCount()"}}, {"Foo", {}}},
+                   {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long"}),
+            Module("modB", {{"Foo", {}}, {"Bar", {"Foo"}}, {"Msg", {"m = \"Call Run\" ' Call Run"}}, {"Wide", {"x = " + QString(300, '(')}}}),
+            Module("modC", {{"Go", {"Foo"}}}), Module("modX", {{"Foo_Click", {}}, {"Main", {}}}), Module("modInit", {{"Main", {}}}),
             {"clsV.cls", {"Attribute VB_Name = \"clsV\"", "Public Property Get Value() As Long", "    Value = Helper()", "End Property",
                           "Public Property Let Value(v As Long)", "    Other", "End Property", "Private Function Helper() As Long",
                           "End Function", "Private Sub Other()", "End Sub"}}},
            {"Startup=\"Sub Main\""});
     const modDep& dep = p.dep();
+    // The caller's own module first, then the first in project order; strings, comments and
+    // calls to itself are no edges.
+    EXPECT_EQ(Items(dep.Callees("MODA|RUN")), (QStringList{"MODB|BAR", "MODA|FOO"}));
+    EXPECT_EQ(Items(dep.Callees("MODB|BAR")), QStringList{"MODB|FOO"});
+    EXPECT_EQ(Items(dep.Callees("MODC|GO")), QStringList{"MODA|FOO"});
+    EXPECT_EQ(Items(dep.Callers("MODA|FOO")), (QStringList{"MODA|RUN", "MODC|GO"}));
+    EXPECT_EQ(dep.Callees("MODB|MSG"), nullptr);
+    EXPECT_EQ(dep.Callers("MODA|RUN"), nullptr);
+    EXPECT_EQ(Items(dep.ApiCalls("MODA|RUN")), QStringList{"GetTickCount"});
+    EXPECT_EQ(dep.DeclarationText("gettickcount"), QStringLiteral("GetTickCount|kernel32|GetTickCount"));
+    // Map order: the files in list order, each with its Declarations and procedures.
+    QStringList keys;
+    for (const auto& entry : dep.RoutineMap().entries())
+        keys << entry.first;
+    EXPECT_EQ(keys, (QStringList{"FRMMAIN|EVENT HANDLER:CMDOK_CLICK", "FRMMAIN|EVENT HANDLER:FORM_QUERYUNLOAD", "MODA|DECLARATIONS", "MODA|RUN",
+                                 "MODA|FOO", "MODB|DECLARATIONS", "MODB|FOO", "MODB|BAR", "MODB|MSG", "MODB|WIDE", "MODC|DECLARATIONS", "MODC|GO",
+                                 "MODINIT|DECLARATIONS", "MODINIT|MAIN", "MODX|DECLARATIONS", "MODX|EVENT HANDLER:FOO_CLICK", "MODX|MAIN", "CLSV|VALUE",
+                                 "CLSV|HELPER", "CLSV|OTHER"}));
+    // Forms and classes register their handlers with a label; a module's is a "User Event".
     EXPECT_EQ(dep.EventLabelOf("FRMMAIN|EVENT HANDLER:CMDOK_CLICK"), QStringLiteral("Click Event: frmMain.frm|Event Handler:cmdOK_Click"));
-    EXPECT_EQ(dep.EventLabelOf("frmMain|Event Handler:Form_QueryUnload"),
-              QStringLiteral("User Event: frmMain.frm|Event Handler:Form_QueryUnload"));
-    EXPECT_EQ(dep.EventLabelMap().size(), 2) << "only forms and classes register handlers";
+    EXPECT_EQ(dep.EventLabelOf("frmMain|Event Handler:Form_QueryUnload"), QStringLiteral("User Event: frmMain.frm|Event Handler:Form_QueryUnload"));
+    EXPECT_EQ(dep.EventLabelMap().size(), 2);
     EXPECT_EQ(dep.EventLabelOf("MODX|EVENT HANDLER:FOO_CLICK"), QStringLiteral("User Event"));
     EXPECT_TRUE(dep.IsEventHandler(*p.Routine("MODX|EVENT HANDLER:FOO_CLICK")));
     // The start-up routine is the first Main of a standard module in the sorted file list.
@@ -96,9 +87,8 @@ TEST(DependencyIndex, EventHandlersStartupPropertiesAndProgress)
     // A property's procedures share one key, and only the first is scanned.
     EXPECT_EQ(p.Routine("CLSV|VALUE")->RoutineKind, QStringLiteral("Property Get"));
     EXPECT_EQ(Items(dep.Callees("CLSV|VALUE")), QStringList{"CLSV|HELPER"});
-    EXPECT_TRUE(status.shown.contains("Phase 1 of 2: Loading file 4 of 4\r\nPhase 2 of 2: Scanning procedure 10 of 10"));
-    EXPECT_TRUE(p.project.LoadStatusText.endsWith(
-        "Phase 2 of 2: Scanning procedure 10 of 10\r\nBuilding Dependency Index.\r\nDependency Index Complete"));
+    EXPECT_TRUE(status.shown.contains("Phase 1 of 2: Loading file 7 of 7\r\nPhase 2 of 2: Scanning procedure 20 of 20"));
+    EXPECT_TRUE(p.project.LoadStatusText.endsWith("Phase 2 of 2: Scanning procedure 20 of 20\r\nBuilding Dependency Index.\r\nDependency Index Complete"));
 
     // Without a Main the key names modMain; with a form to start there is none.
     const struct { const char* startup; const char* key; } startups[] = {{"Startup=\"Sub Main\"", "MODMAIN|MAIN"}, {"Startup=\"frmMain\"", ""}};

@@ -14,26 +14,22 @@ QStringList Report(const LoadedProject& p, const QString& key, int tabWidth = 4)
     return DependencyReporter(p.dep(), tabWidth).BuildDependencyReport(*p.Routine(key));
 }
 
-TEST(ReportMarkup, ConnectorsFollowTheLevelsAndFilesAreLettered)
+TEST(DependencyReportTest, MarkupLettersAndTheReportsOfOneProject)
 {
     // A deeper entry between two siblings is passed over; "None" lines are not entries; eight
     // blanks are level 2 with a tab width of 4 and level 1 with 8.
-    const struct { QStringList plain; int tabWidth; QStringList marked; } cases[] = {
+    const struct { QStringList plain; int tabWidth; QStringList marked; } markups[] = {
         {{"Calls:", "", "    a", "        b", "        c", "    d", "", "    single", "", "    x", "    y", "    z", "", "Files:", "    File A = p|m"}, 4,
          {"Calls:", "", "[ZRK-UL]a", "[ZRK-V][ZRK-UL]b", "[ZRK-V][ZRK-L]c", "[ZRK-L]d", "", "[ZRK-X]single", "", "[ZRK-UL]x", "[ZRK-T]y",
           "[ZRK-L]z", "", "Files:", "    File A = p|m"}},
         {{"    a", "            deep", "    None", "    b"}, 4, {"[ZRK-UL]a", "[ZRK-V][ZRK-X][ZRK-X]deep", "    None", "[ZRK-L]b"}},
         {{"        e"}, 4, {"[ZRK-X][ZRK-X]e"}}, {{"        e"}, 8, {"[ZRK-X]e"}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ApplyReportMarkup(c.plain, c.tabWidth), c.marked);
+    for (const auto& m : markups)
+        EXPECT_EQ(ApplyReportMarkup(m.plain, m.tabWidth), m.marked);
     const std::pair<int, const char*> letters[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"}, {702, "ZZ"}};
     for (const auto& [counter, text] : letters)
         EXPECT_EQ(FileLetters(counter), QString::fromLatin1(text)) << counter;
-}
-
-TEST(DependencyReportTest, ReportsOfOneProject)
-{
     std::vector<std::pair<QString, QStringList>> chain;
     for (int i = 0; i < 45; ++i)
         chain.push_back({QStringLiteral("R%1").arg(i), {QStringLiteral("R%1").arg(i + 1)}});
@@ -82,7 +78,7 @@ TEST(DependencyReportTest, ReportsOfOneProject)
     }
 }
 
-TEST(DependencyReportTest, FilesAreLetteredInTheOrderTheyAppearAndKindsComeFromTheSignature)
+TEST(DependencyReportTest, FilesAreLetteredInTheOrderTheyAppearKindsComeFromTheSignatureAndReportsAreAdded)
 {
     std::vector<std::pair<QString, QStringList>> files;
     QStringList calls;
@@ -103,21 +99,18 @@ TEST(DependencyReportTest, FilesAreLetteredInTheOrderTheyAppearAndKindsComeFromT
         EXPECT_EQ(report.value(l.line), QString::fromLatin1(l.text)) << l.line;
     EXPECT_TRUE(report.contains(QStringLiteral("    File BA = ") + p.fx.path("m52.bas") + "|m52"));
     EXPECT_EQ(Report(p, "CLST|NAME")[6], QStringLiteral("[ZRK-X]File A|Public Function Total"));
-}
-
-TEST(DependencyPseudoRoutines, EligibilityAndBothWaysOfAdding)
-{
-    LoadedProject p;
-    p.Load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Work", "End Sub",
+    // Dependency reports as routines of their own: which routines get one, added to a list or to the queue.
+    LoadedProject q;
+    q.Load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Work", "End Sub",
                              "Private Sub cmdQuit_Click()", "End Sub"}},
             {"clsV.cls", {"Attribute VB_Name = \"clsV\"", "Public Property Get Value() As Long", "End Property",
                           "Public Property Let Value(v As Long)", "End Property"}},
             Module("modA", {{"Work", {}}})});
     quillon::model::RoutineList list;
-    for (const auto& entry : p.project.RoutinesByFile.entries())
+    for (const auto& entry : q.project.RoutinesByFile.entries())
         list.insert(list.end(), entry.second.begin(), entry.second.end());
     // Layout, Image, Declarations, the isolated cmdQuit_Click and the unscanned Property Let get no report.
-    EXPECT_EQ(AddDependencyReports(p.dep(), list), 3);
+    EXPECT_EQ(AddDependencyReports(q.dep(), list), 3);
     QStringList added;
     for (size_t i = list.size() - 3; i < list.size(); ++i)
         added << list[i]->RoutineName;
@@ -125,14 +118,14 @@ TEST(DependencyPseudoRoutines, EligibilityAndBothWaysOfAdding)
     const auto& pseudo = *list[list.size() - 2];
     EXPECT_EQ(pseudo.RoutineKind, QStringLiteral("Dependency"));
     EXPECT_TRUE(pseudo.IsDepPseudo);
-    EXPECT_EQ(pseudo.ParentKey, p.Routine("MODA|WORK")->UniqueKey);
-    EXPECT_EQ(pseudo.UniqueKey, p.fx.path("modA.bas") + "|modA|Dependency|Work|Dep");
-    EXPECT_TRUE(IsIsolatedEventHandler(p.dep(), *p.Routine("FRMMAIN|EVENT HANDLER:CMDQUIT_CLICK")));
+    EXPECT_EQ(pseudo.ParentKey, q.Routine("MODA|WORK")->UniqueKey);
+    EXPECT_EQ(pseudo.UniqueKey, q.fx.path("modA.bas") + "|modA|Dependency|Work|Dep");
+    EXPECT_TRUE(IsIsolatedEventHandler(q.dep(), *q.Routine("FRMMAIN|EVENT HANDLER:CMDQUIT_CLICK")));
 
     // The queue variant walks backwards and skips reports already queued.
-    quillon::model::RoutineList queue{p.Routine("MODA|WORK"), p.Routine("FRMMAIN|EVENT HANDLER:CMDOK_CLICK")};
-    EXPECT_EQ(AddDependencyReportsToQueue(p.dep(), queue), 2);
-    EXPECT_EQ(AddDependencyReportsToQueue(p.dep(), queue), 0);
+    quillon::model::RoutineList queue{q.Routine("MODA|WORK"), q.Routine("FRMMAIN|EVENT HANDLER:CMDOK_CLICK")};
+    EXPECT_EQ(AddDependencyReportsToQueue(q.dep(), queue), 2);
+    EXPECT_EQ(AddDependencyReportsToQueue(q.dep(), queue), 0);
     ASSERT_EQ(queue.size(), 4u);
     EXPECT_EQ(queue[2]->RoutineName + " " + queue[3]->RoutineName, QStringLiteral("Event Handler:cmdOK_Click|Dep Work|Dep"));
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTime>
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ const QString kNeverClosedFor = Unbalanced("FOR opened but never closed - missin
 const QStringList kPlain = {"    If a Then b = 1", "If a Then b = _", "  1", "    If x", "    s = \"Do\"", "    ' For i = 1 To 2", "\tDo",
                             "    Rem While x", "DoEvents", "Formula = 1", "While", "x = my_"};
 
-TEST(Brackets, ListingsOfBlocks)
+TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
 {
     const struct { QStringList lines, listing; } cases[] = {
         // Nothing opens a block here: a single-line If, also when continued; an If without Then;
@@ -110,10 +111,7 @@ TEST(Brackets, ListingsOfBlocks)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Listing(c.lines), c.listing) << c.lines.join(QStringLiteral(" / ")).left(200).toStdString();
-}
-
-TEST(Brackets, OnlyTwentyBlocksAreTracked)
-{
+    // Only twenty blocks are tracked.
     const QStringList listing = Listing(QStringList(22, QStringLiteral("Do")) + QStringList(22, QStringLiteral("Loop")));
     ASSERT_EQ(listing.size(), 44 + 2);
     const QString pass = QStringLiteral("[ZRK-V]");
@@ -124,41 +122,23 @@ TEST(Brackets, OnlyTwentyBlocksAreTracked)
     for (int k = 0; k < 20; ++k)
         EXPECT_EQ(listing[22 + k], pass.repeated(19 - k) + QStringLiteral("[ZRK-L]Loop")) << k;
     EXPECT_EQ(listing.mid(42), QStringList({Unbalanced("Loop has no matching Do"), "Loop", Unbalanced("Loop has no matching Do"), "Loop"}));
-}
-
-TEST(Brackets, TheRangeIsClampedAndStartsWithNoOpenBlocks)
-{
+    // The line range is clamped and starts with no open blocks.
     const QStringList lines = {"Sub S()", "    If a Then", "        x = 1", "    End If", "End Sub"};
     EXPECT_EQ(BuildBracketListing(lines, 3, 4), QStringList({"        x = 1", Unbalanced("End If has no matching If...Then"), "    End If"}));
     EXPECT_EQ(BuildBracketListing(lines, -5, 100).size(), 5);
     EXPECT_EQ(BuildBracketListing(lines, 2, 2), QStringList({"  [ZRK-UL]If a Then", Unbalanced("IF opened but never closed - missing End If")}));
     EXPECT_TRUE(BuildBracketListing(lines, 4, 3).isEmpty());
     EXPECT_TRUE(BuildBracketListing({}, 1, 10).isEmpty());
-}
-
-// Points TEMP somewhere else for one test and puts it back afterwards.
-class TempOverride {
-public:
-    explicit TempOverride(const QString& folder) : saved_(qgetenv("TEMP")) { qputenv("TEMP", QFile::encodeName(folder)); }
-    ~TempOverride() { qputenv("TEMP", saved_); }
-
-private:
-    QByteArray saved_;
-};
-
-TEST(BracketFile, WritesCrLfUtf8ReplacingAnEarlierListingCompletelyAndCountsReportLines)
-{
+    // The listing file: CR LF and UTF-8, the report lines counted, an earlier listing replaced completely.
     Fixture fx;
     DiagLog log(fx.path("diag.txt"));
-    BracketListingFile file;
-    {
-        // Listings written in the same second share a name; a longer earlier one must not show through.
-        TempOverride temp(fx.path());
-        for (int s = 0; s < 3; ++s)
-            fx.write("QLN_Bracket_" + QTime::currentTime().addSecs(s).toString("hhmmss") + ".txt", QByteArray(4096, 'x'));
-        file = WriteBracketListing({"Sub S()", "    For i = 1 To 2", "        s = \"\u00e9t\u00e9\"", "End Sub"}, 1, 4, &log);
-        EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::TempFolder());
-    }
+    const auto restoreTemp = qScopeGuard([saved = qgetenv("TEMP")] { qputenv("TEMP", saved); });
+    qputenv("TEMP", QFile::encodeName(fx.path()));
+    // Listings written in the same second share a name; a longer earlier one must not show through.
+    for (int s = 0; s < 3; ++s)
+        fx.write("QLN_Bracket_" + QTime::currentTime().addSecs(s).toString("hhmmss") + ".txt", QByteArray(4096, 'x'));
+    BracketListingFile file = WriteBracketListing({"Sub S()", "    For i = 1 To 2", "        s = \"\u00e9t\u00e9\"", "End Sub"}, 1, 4, &log);
+    EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::TempFolder());
     EXPECT_TRUE(QRegularExpression("^QLN_Bracket_\\d{6}\\.txt$").match(QFileInfo(file.path).fileName()).hasMatch()) << file.path.toStdString();
     EXPECT_EQ(file.lineCount, 5);
     EXPECT_EQ(ReadBytes(file.path), "Sub S()\r\n  [ZRK-UL]For i = 1 To 2\r\n  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\nEnd Sub\r\n"
@@ -167,7 +147,7 @@ TEST(BracketFile, WritesCrLfUtf8ReplacingAnEarlierListingCompletelyAndCountsRepo
 
     // A failure leaves nothing behind; the attempt is still logged before the open.
     const QString missing = fx.path("no/such/folder");
-    TempOverride temp(missing);
+    qputenv("TEMP", QFile::encodeName(missing));
     file = WriteBracketListing({"    Do", "    Loop"}, 1, 2, &log);
     EXPECT_TRUE(file.path.isEmpty());
     EXPECT_EQ(file.lineCount, 0);

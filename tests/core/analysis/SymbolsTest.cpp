@@ -21,15 +21,7 @@ QStringList Names(const KeyedMap<T>* map)
     return out;
 }
 
-FilePtr FileRecord(const QString& path)
-{
-    auto file = std::make_shared<clsFileInfo>();
-    file->FilePath = path;
-    file->FileName = FileNameOf(path);
-    return file;
-}
-
-TEST(SymbolNames, NormalizationValidityAndProcedureReferences)
+TEST(FileSymbols, NamesAndWhatAFileDeclares)
 {
     // One type suffix comes off first, then the brackets; tabs are not trimmed.
     const struct { const char16_t* name; const char* normalized; } names[] = {
@@ -58,10 +50,7 @@ TEST(SymbolNames, NormalizationValidityAndProcedureReferences)
     // Positions past either end are clamped, not read.
     EXPECT_TRUE(IsProcedureReference(u"Foo", -5, 99, QString()));
     EXPECT_FALSE(IsProcedureReference(u"x Foo", 99, 120, QString()));
-}
-
-TEST(FileSymbols, ConstantsGlobalsModuleVariablesAndProcedures)
-{
+    // What a file declares: constants, globals, module variables, procedures and ByRef parameters.
     const struct { QStringList lines, consts, globals, modVars, procs; } cases[] = {
         // Constant lists keep commas inside strings.
         {{"Public Const A = 1, B = \"x,y\"", "Const C As Long = 3, D(1) = 2, E$ = \"\"", "Private Const Q = \"it's\", R = 1 ' S = 2"},
@@ -109,10 +98,7 @@ TEST(FileSymbols, ConstantsGlobalsModuleVariablesAndProcedures)
         EXPECT_EQ(Names(symbols.FileProcedures().find("m.bas")), c.procs);
         EXPECT_EQ(symbols.ProcByRef().isEmpty(), c.procs.isEmpty()) << "declares are no procedures";
     }
-}
-
-TEST(FileSymbols, ByRefParametersPerProcedure)
-{
+    // ByRef parameters per procedure, keyed by the file's path and the name ignoring case.
     modSymbols symbols;
     symbols.ScanFileSymbolLines(QStringLiteral("C:\\P\\m.bas"),
                                 {"Private Sub Foo(ByRef a As Long, b As Long, ByVal c As Long)", "End Sub", "Property Get Value() As Long",
@@ -131,8 +117,9 @@ TEST(FileSymbols, ByRefParametersPerProcedure)
     EXPECT_FALSE(symbols.IsByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Bar"), u"a"));
 }
 
-TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildAndRegistersUnreadableFilesQuietly)
+TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQuietlyAndClassifies)
 {
+    const auto FileRecord = [](const QString& path) { auto file = std::make_shared<clsFileInfo>(); file->FilePath = path; return file; };
     Fixture fx;
     modSymbols symbols;
     const QString a = fx.writeLines("a.bas", {"Public Const Shared = 1", "Public G As Long", "Private M As Long", "Sub Work(ByRef r)", "End Sub"});
@@ -163,14 +150,8 @@ TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildAndRegistersUnreadableFile
                       + Names(symbols.FileProcedures().find(path)), QStringList()) << path.toStdString();
     }
     EXPECT_EQ(Names(symbols.FileModVars().find(bin)), QStringList{"TAIL"});
-}
-
-TEST(FileSymbols, ClassifyPrecedence)
-{
-    // ByRef parameters before module variables before globals, unless skipped; then constants
-    // and procedure names in the right context.
-    Fixture fx;
-    modSymbols symbols;
+    // Classifying: ByRef parameters before module variables before globals, unless skipped;
+    // then constants and procedure names in the right context.
     const QString c = fx.writeLines("c.bas", {"Private Item As Long", "Sub R(ByRef Item, ByRef Solo)", "End Sub"});
     const QString d = fx.writeLines("d.bas", {"Public Item As Long", "Public Const Item = 1, Both = 2", "Public Sub Item()", "Sub Both()", "Sub Helper()"});
     symbols.BuildSymbolTables({FileRecord(c), FileRecord(d)});

@@ -63,11 +63,8 @@ protected:
     }
     QString Stored(int i) { return ini.INIRead("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
 };
-using IniTest = ConfigTest;
-using OptionsTest = ConfigTest;
-using ZrkTest = ConfigTest;
 
-TEST_F(IniTest, NamesMatchIgnoringCaseTheFirstMatchWinsAndEmptyValuesReadAsTheDefault)
+TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
 {
     fx.write("opts.ini", "[Quillon:Output]\r\nFont Size = 12 \r\nfont size=99\r\n[QUILLON:OUTPUT]\r\nExtra=1\r\n[S]\nEmpty=\nBlank=   \n");
     const struct { const char *section, *key, *value; } cases[] = {
@@ -79,10 +76,7 @@ TEST_F(IniTest, NamesMatchIgnoringCaseTheFirstMatchWinsAndEmptyValuesReadAsTheDe
     const QString huge(600000, QLatin1Char('x'));
     ASSERT_TRUE(ini.INIWrite("S", "Huge", huge));
     EXPECT_EQ(ini.INIRead("S", "Huge", QString()), huge);
-}
-
-TEST_F(IniTest, WritingOneValueKeepsEverythingElseAsItWas)
-{
+    // Writing one value keeps everything else as it was.
     QByteArray expected = "; my notes\r\n[Other]\r\nkeep = this \r\n\r\n[Quillon:Output]\r\n  Font Size=12\r\n; inline note\r\nDuplex=True\r\n"
                           "\r\n[Tail]\r\nx=1\r\n";
     fx.write("opts.ini", expected);
@@ -104,10 +98,7 @@ TEST_F(IniTest, WritingOneValueKeepsEverythingElseAsItWas)
     ASSERT_TRUE(ini.INIWrite("A", "j", "2", other));
     ASSERT_TRUE(ini.INIWrite("A", "bad", "line one\r\nline two", other));
     EXPECT_EQ(ReadBytes(other), QByteArray("[A]\nk=1\nj=2\nbad=line one  line two\n"));
-}
-
-TEST_F(IniTest, TheFileKeepsItsEncodingUntilAValueNeedsUtf8AndDeletesWriteTheRest)
-{
+    // The file keeps its encoding until a value needs UTF-8.
     fx.write("opts.ini", "[S]\r\nname=caf\xE9\r\n");
     EXPECT_EQ(ini.INIRead("S", "name", QString()), QString::fromUtf8("café"));
     ASSERT_TRUE(ini.INIWrite("S", "other", QString::fromUtf8("naïve")));
@@ -121,10 +112,7 @@ TEST_F(IniTest, TheFileKeepsItsEncodingUntilAValueNeedsUtf8AndDeletesWriteTheRes
     ASSERT_TRUE(ini.INIDeleteSection("S") && ini.INIDeleteKey("T", "c", fx.path("missing.ini")) && ini.INIDeleteSection("T", fx.path("missing.ini")));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray());
     EXPECT_FALSE(QFileInfo::exists(fx.path("missing.ini")));
-}
-
-TEST_F(IniTest, AFailedWriteLeavesTheFileWholeAndNothingBehind)
-{
+    // A failed write leaves the file whole and nothing behind.
     const QByteArray original = "[S]\nk=old\n";
     const QString path = fx.write("opts.ini", original);
     {
@@ -145,11 +133,12 @@ TEST_F(IniTest, AFailedWriteLeavesTheFileWholeAndNothingBehind)
     QDir().mkpath(fx.path("dir.ini"));
     EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("dir.ini")));
     EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("no/such/folder/x.ini")));
-    EXPECT_EQ(QDir(fx.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (QStringList{"diag.txt", "dir.ini", "opts.ini"}))
+    EXPECT_EQ(QDir(fx.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
         << "no temporary file left";
 }
 
-TEST_F(IniTest, SectionsAndKeysAreReadSetAndRemovedInBulk)
+TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLeniently)
 {
     fx.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
                          "modA Sub X= 1|2 \n[Next]\nz=1\n");
@@ -179,10 +168,7 @@ TEST_F(IniTest, SectionsAndKeysAreReadSetAndRemovedInBulk)
     EXPECT_EQ(doc.RemoveSection("l"), 2);
     EXPECT_EQ(doc.RemoveSection("L"), 0);
     EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[Other]\nk=4\n[B]\ny=2\n"));
-}
-
-TEST(BoolTexts, LenientReading)
-{
+    // Boolean texts are read leniently.
     EXPECT_EQ(BoolToText(true) + BoolToText(false), QStringLiteral("TrueFalse"));
     for (const char* yes : {"True", " yes ", "on", "-1", "1", "T", "y"})
         EXPECT_TRUE(TextToBool(QString::fromLatin1(yes), false)) << yes;
@@ -194,7 +180,7 @@ TEST(BoolTexts, LenientReading)
     }
 }
 
-TEST_F(OptionsTest, AFreshFileGetsEverySectionInOrderAndTheTargetOnlyWithThePrinterScope)
+TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRoundTrip)
 {
     ASSERT_TRUE(Loaded("").Save());
     const QString text = FileText();
@@ -211,19 +197,14 @@ TEST_F(OptionsTest, AFreshFileGetsEverySectionInOrderAndTheTargetOnlyWithThePrin
     options.SetBool(opt::PrinterScope, true);
     options.Save();
     EXPECT_TRUE(FileText().contains("Device Name=Quillon PDF\nDriver Name=Quillon PDF Writer\nPrinter Port=FILE:\n"));
-}
-
-TEST_F(OptionsTest, ValuesRoundTripExceptTheCodeIndentAndAHandEditedFileKeepsItsComments)
-{
+    // Values round-trip, except the code indent; a hand-edited file keeps its comments.
     Options first = Loaded("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=12\n");
-    first.Set(opt::FontName, QStringLiteral("Liberation Mono"));
+    // The code indent is not the wrap form's indent: it is lost on the next load.
+    const std::pair<OptionKey, const char*> values[] = {{opt::FontName, "Liberation Mono"}, {opt::Aggregate, "Small"}, {opt::Brackets, "True"},
+                                                        {opt::BindingEdge, "5"}, {{":Colors", "Literal Text"}, "123"}, {opt::CodeIndent, "8"}};
+    for (const auto& [key, value] : values)
+        first.Set(key, value);
     first.SetSingle(opt::FontSize, 9.5f);
-    first.Set(opt::Aggregate, QStringLiteral("Small"));
-    first.SetBool(opt::Brackets, true);
-    first.SetInt(opt::BindingEdge, 5);
-    first.SetSingle(opt::MarginBinder, 0.25f);
-    first.Set(OptionKey{":Colors", "Literal Text"}, QStringLiteral("123"));
-    first.SetInt(opt::CodeIndent, 8); // not the wrap form's indent: lost on the next load
     ASSERT_TRUE(first.Save());
     EXPECT_TRUE(FileText().startsWith("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=9.500\n"));
     const Options second = Loaded(QByteArray());
@@ -240,7 +221,7 @@ TEST_F(OptionsTest, ValuesRoundTripExceptTheCodeIndentAndAHandEditedFileKeepsIts
     EXPECT_EQ(Loaded(QByteArray()).CodeIndentWidth(), 6);
 }
 
-TEST_F(OptionsTest, LenientFallbackAndPrinterDefaultReading)
+TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFindingAnOption)
 {
     const Options options = Loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Highlighting]\nHighlightChains=-1\n[Quillon:Output]\nFont Size=big\n"
                                    "Aggregate=all\nBrackets=on\nDuplex=perhaps\nGDISpoolSize=99999\nBinding Edge=2.5\nFont Name=\n"
@@ -261,27 +242,20 @@ TEST_F(OptionsTest, LenientFallbackAndPrinterDefaultReading)
     EXPECT_EQ(QStringList({fromPrinter.Text(opt::PaperSize), fromPrinter.Text(opt::PageOrientation), fromPrinter.Text(opt::FontName),
                            fromPrinter.Text(opt::FontSize)}),
               QStringList({"Legal", "Landscape", "Liberation Mono", "8.250"}));
-}
-
-TEST_F(OptionsTest, TabWidthClampAndTheIndentDefaults)
-{
-    const std::pair<const char*, int> cases[] = {{"", 4}, {"0", 4}, {"40", 32}, {"abc", 4}, {"8", 8}, {"-3", 4}, {"32", 32}};
-    for (const auto& [stored, width] : cases) {
-        const Options options = Loaded(QByteArray("[Quillon:IDE]\nTab Width=") + stored + "\n");
-        EXPECT_EQ(QList<int>({options.IdeTabWidth(), options.CodeIndentWidth(), options.Int(opt::WrapCodeIndent)}), QList<int>({width, width, width}))
-            << stored;
+    // The tab width is limited to 1..32, 4 otherwise, and the indents follow it.
+    const std::pair<const char*, int> widths[] = {{"", 4}, {"0", 4}, {"40", 32}, {"abc", 4}, {"8", 8}, {"-3", 4}, {"32", 32}};
+    for (const auto& [stored, width] : widths) {
+        const Options tabbed = Loaded(QByteArray("[Quillon:IDE]\nTab Width=") + stored + "\n");
+        EXPECT_EQ(QList<int>({tabbed.IdeTabWidth(), tabbed.CodeIndentWidth(), tabbed.Int(opt::WrapCodeIndent)}), QList<int>({width, width, width})) << stored;
     }
-}
-
-TEST(OptionsTable, FindTakesAnySpellingOfTheSection)
-{
+    // Options are found by any spelling of their section.
     for (const char* section : {"Output", ":Output", "Quillon:Output", "quillon:output"})
         EXPECT_EQ(Options::Find(section, "font size") ? Options::Find(section, "font size")->key : "not found", "Font Size") << section;
     EXPECT_EQ(Options::Find("Output", "Nope"), nullptr);
     EXPECT_EQ(Options::Find("Nope", "Font Size"), nullptr);
 }
 
-TEST_F(ZrkTest, TheHidingNoteIsComposedIntoTheText)
+TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAndRestoring)
 {
     modZRK_MsgBox engine = NewRun();
     EXPECT_EQ(Answer(engine, 1, 0), 1);
@@ -300,16 +274,13 @@ TEST_F(ZrkTest, TheHidingNoteIsComposedIntoTheText)
     plain.allowSuppress = false;
     engine.Ask(plain);
     EXPECT_EQ(box.shown.back().text, QStringLiteral("Continue?"));
-}
-
-TEST_F(ZrkTest, SessionHidingLastsTheRunAlwaysHidingSurvivesItAndHidingAgainReplacesTheRecord)
-{
+    // Hidden for this session: answered by itself for the rest of the run.
     const QString session = "Mimic IDE Requirements (Click 0 - Yes) (Session)";
-    modZRK_MsgBox engine = NewRun();
     EXPECT_EQ(Answer(engine, 0, 1), 0);
     EXPECT_EQ(QStringList({Stored(0)}) + engine.MenuCaptions(), QStringList({session, session}));
     EXPECT_TRUE(engine.RestoreMenuVisible());
-    EXPECT_EQ(Answer(engine, 1, 0), 0) << "answered by itself for the rest of the run";
+    EXPECT_EQ(Answer(engine, 1, 0), 0);
+    EXPECT_EQ(box.shown.size(), 3u);
     box.answers.clear();
 
     modZRK_MsgBox next = NewRun();
@@ -324,12 +295,12 @@ TEST_F(ZrkTest, SessionHidingLastsTheRunAlwaysHidingSurvivesItAndHidingAgainRepl
     modZRK_MsgBox third = NewRun();
     EXPECT_EQ(third.MenuCaptions(), QStringList{"Mimic IDE Requirements (Click 1 - No) (Always)"});
     EXPECT_EQ(third.Ask(MimicWarning()), 1);
-    EXPECT_EQ(box.shown.size(), 3u) << "shown once in the first run and twice in the second";
+    EXPECT_EQ(box.shown.size(), 5u) << "shown twice more in the second run, not in the third";
     // Restored, hidden for the session with another answer, then hidden for good from the next
     // showing: the new record replaces the old one.
     third.DeleteRecord(0, true);
     Answer(third, 0, 1);
-    EXPECT_EQ(box.shown.size(), 4u) << "shown again once restored";
+    EXPECT_EQ(box.shown.size(), 6u) << "shown again once restored";
     third.Request.MessageKey = MimicWarning().key;
     third.ResetRequest();
     third.Request.Buttons[0] = "Yes";
@@ -339,39 +310,37 @@ TEST_F(ZrkTest, SessionHidingLastsTheRunAlwaysHidingSurvivesItAndHidingAgainRepl
     third.SaveSuppression();
     EXPECT_EQ(third.MenuCaptions(), QStringList{"Mimic IDE Requirements (Click 0 - Yes) (Always)"});
     EXPECT_EQ(QStringList({Stored(0), Stored(1)}), QStringList({"Mimic IDE Requirements (Click 0 - Yes) (Always)", " "}));
-}
-
-TEST_F(ZrkTest, StartUpDropsMalformedAndSessionRecordsKeysMatchInsideRecordsAndRestoringShiftsTheRest)
-{
+    // A restart drops malformed and session records; keys match inside records; restoring shifts the rest.
     fx.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
-                        "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\nsMsg5=B (Click 1 - No) (Always)\n");
-    modZRK_MsgBox engine = NewRun();
+                        "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\n"
+                        "sMsg5=B (Click 1 - No) (Always)\n");
+    modZRK_MsgBox restarted = NewRun();
     const QString wrap = "Long Line Wrap Warning (Click 2 - Abandon) (Always)";
-    EXPECT_EQ(engine.MenuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
-    EXPECT_EQ(engine.RestoreCount(), 3);
+    EXPECT_EQ(restarted.MenuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(restarted.RestoreCount(), 3);
     // A key contained in a record matches it, case-sensitively, and takes its text; an answer
     // that cannot be read is 5, no button. (The key "C" alone would match "(Click".)
     const struct { const char* key; bool suppressed; int answer; QString matched; } cases[] = {
         {"Line Wrap", true, 2, wrap}, {"line wrap", false, 0, "line wrap"}, {"C (", true, 5, "C (Click x - Odd) (Always)"}};
     for (const auto& c : cases) {
-        engine.Request.MessageKey = QString::fromLatin1(c.key);
-        EXPECT_EQ(engine.IsSuppressed(), c.suppressed) << c.key;
-        EXPECT_EQ(c.suppressed ? engine.StoredAnswer() : 0, c.answer) << c.key;
-        EXPECT_EQ(engine.Request.MessageKey, c.matched);
+        restarted.Request.MessageKey = QString::fromLatin1(c.key);
+        EXPECT_EQ(restarted.IsSuppressed(), c.suppressed) << c.key;
+        EXPECT_EQ(c.suppressed ? restarted.StoredAnswer() : 0, c.answer) << c.key;
+        EXPECT_EQ(restarted.Request.MessageKey, c.matched);
     }
     // Restoring shifts the later records down; out-of-range indexes change nothing; the
     // last one restored hides the menu.
-    engine.DeleteRecord(1, true);
-    EXPECT_EQ(engine.MenuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
+    restarted.DeleteRecord(1, true);
+    EXPECT_EQ(restarted.MenuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
     EXPECT_EQ(QStringList({Stored(1), Stored(2)}), QStringList({"B (Click 1 - No) (Always)", " "}));
-    engine.DeleteRecord(-1, true);
-    engine.DeleteRecord(2, true);
-    EXPECT_EQ(engine.RestoreCount(), 2);
-    engine.DeleteRecord(1, true);
-    ASSERT_TRUE(engine.RestoreMenuVisible());
-    engine.DeleteRecord(0, true);
-    EXPECT_FALSE(engine.RestoreMenuVisible());
-    EXPECT_EQ(engine.RestoreCount(), 0);
+    restarted.DeleteRecord(-1, true);
+    restarted.DeleteRecord(2, true);
+    EXPECT_EQ(restarted.RestoreCount(), 2);
+    restarted.DeleteRecord(1, true);
+    ASSERT_TRUE(restarted.RestoreMenuVisible());
+    restarted.DeleteRecord(0, true);
+    EXPECT_FALSE(restarted.RestoreMenuVisible());
+    EXPECT_EQ(restarted.RestoreCount(), 0);
 }
 
 TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
@@ -384,24 +353,23 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
     request.Buttons = {"", "Continue", "", "", ""};
     EXPECT_EQ(BatchButtonFor(request), 1);
     EXPECT_EQ(BatchResultFor("Any", MsgButtons::YesNo), MsgResult::Yes);
-
     // The repeat tells the warnings apart by what differs; plain messages by their text.
     BatchMessageBox box;
     QStringList written;
     box.write = [&written](const QString& text) { written << text; };
     request.MessageKey = request.Title = "Long Line Action";
     request.Buttons = {"Truncate", "Wrap", "Cancel", "", ""};
-    request.Text = "A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed";
-    box.ShowRequest(request);
-    request.Text = "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed";
-    box.ShowRequest(request);
+    for (const char* text : {"A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed",
+                             "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed"}) {
+        request.Text = text;
+        box.ShowRequest(request);
+    }
     for (const char* text : {"One", "Two", "Two"})
         box.ShowMessage(MsgIcon::Question, "Duplex Unavailable", text, MsgButtons::YesNo);
     ASSERT_EQ(written.size(), 5);
     EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
-    EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n",
-                                           "Duplex Unavailable: One [answered Yes]\n", "Duplex Unavailable: Two [answered Yes]\n",
-                                           "Duplex Unavailable (again): Two [answered Yes]\n"}));
+    EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",
+                                           "Duplex Unavailable: Two [answered Yes]\n", "Duplex Unavailable (again): Two [answered Yes]\n"}));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
-#include "model/RoutineParser.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
 #include "support/TestSupport.h"
@@ -9,23 +8,20 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace quillon::model;
-using quillon::platform::IconName;
-using quillon::platform::MsgIcon;
+using namespace quillon::platform;
 using quillon::test::Fixture;
 
 namespace {
 
 // The load's status lines and analysis hooks, in the order they came.
-struct Recorder : quillon::platform::IStatusSink, ILoadAnalysis {
+struct Recorder : IStatusSink, ILoadAnalysis {
     QStringList status, calls;
     std::function<void()> onStatus;
     void ShowStatus(const QString& text) override { status << text; if (onStatus) onStatus(); }
     void PrepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
     void BeginPhase1() override { calls << "begin"; }
-    void RegisterApiDeclarations(const QString& path, const QStringList& lines) override { calls << QStringLiteral("api %1 %2").arg(FileNameOf(path)).arg(lines.size()); }
+    void RegisterApiDeclarations(const QString& file, const QStringList& lines) override { calls << "api " + FileNameOf(file) + QString(" %1").arg(lines.size()); }
     void RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file) override { calls << "event " + file.FileName + " " + routine->RoutineName; }
     void BuildDependencyIndex(const RoutineList& all, Project& project) override
     {
@@ -41,7 +37,7 @@ protected:
     DiagLog log{fx.path("diag.txt")};
     SourceReader reader{CodePage::Default(), &log};
     Project project{reader};
-    quillon::platform::ScriptedMessageBox messages;
+    ScriptedMessageBox messages;
     Recorder recorder;
 };
 
@@ -78,20 +74,18 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(notes, c.notes);
     }
-}
-
-TEST_F(ProjectLoaderTest, AmongSeveralCaseVariantsTheFirstInByteOrderWins)
-{
+    // Among several case variants on disk the first in byte order wins.
+    Fixture fx;
     fx.writeLines("P/util.bas", {"' lower"});
     fx.writeLines("P/Util.bas", {"' mixed"});
-    const struct { QString entry, resolved; } cases[] = {
+    const struct { QString entry, resolved; } entries[] = {
         {"UTIL.BAS", fx.path("P/Util.bas")}, {"util.bas", fx.path("P/util.bas")}, {"C:\\VB\\util.bas", "C:/VB/util.bas"},
         {".\\x\\..\\util.bas", fx.path("P/util.bas")}, {fx.path("P/UTIL.bas"), fx.path("P/Util.bas")}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ResolveProjectEntryPath(fx.path("P"), c.entry), c.resolved) << c.entry.toStdString();
+    for (const auto& e : entries)
+        EXPECT_EQ(ResolveProjectEntryPath(fx.path("P"), e.entry), e.resolved) << e.entry.toStdString();
 }
 
-TEST_F(ProjectLoaderTest, ProjectFilesThatGiveNoListOrNothingToLoad)
+TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
 {
     project.messages = &messages;
     EXPECT_EQ(project.LoadVbpFiles(fx.path("none.vbp")), std::nullopt);
@@ -114,10 +108,7 @@ TEST_F(ProjectLoaderTest, ProjectFilesThatGiveNoListOrNothingToLoad)
     ASSERT_EQ(project.Notes.size(), 1u);
     EXPECT_EQ(project.Notes[0].kind, ProjectNote::Kind::Binary);
     EXPECT_EQ(project.ProjectFileList.size(), 1u);
-}
-
-TEST_F(ProjectLoaderTest, OpenLoadsEveryFileInListOrderCallsTheAnalysisInOrderAndRefusesASecondLoadMeanwhile)
-{
+    // Open loads every file in list order, calls the analysis in order and refuses a second load meanwhile.
     fx.writeLines("P/modMain.bas", {"Attribute VB_Name = \"modMain\"", "Sub Main()", "End Sub"});
     fx.writeLines("P/frmA.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmA\"", "Private Sub Form_Load()", "End Sub"});
     fx.writeLines("P/clsB.cls", {"Attribute VB_Name = \"clsB\"", "Public Sub Go()", "End Sub"});
@@ -181,9 +172,9 @@ TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
     fx.write("p.vbp", "Type=OleDll\r\n");
     EXPECT_TRUE(project.ProjectChanged(vbp));
     EXPECT_EQ(IconName(messages.shown.back().icon) + "|" + messages.shown.back().title + "|" + messages.shown.back().text,
-              IconName(MsgIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\nReason: The project file has been edited "
-              "changing its length.\r\n\r\nPrinting requires the project file to be reloaded so procedure boundaries and counts are correct."
-              "\r\n\r\nPlease use File | Open to reload the project.");
+              IconName(MsgIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
+              "Reason: The project file has been edited changing its length.\r\n\r\nPrinting requires the project file to be reloaded so "
+              "procedure boundaries and counts are correct.\r\n\r\nPlease use File | Open to reload the project.");
 }
 
 } // namespace

@@ -26,7 +26,7 @@ const QStringList kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1
                                   "Attribute VB_Name = \"clsItem\"", "Attribute VB_GlobalNameSpace = False",
                                   "Attribute VB_Creatable = True"};
 
-TEST(RoutineRecord, UniqueKeysDependencyKeysListTextsAndKinds)
+TEST(RoutineRecord, KeysListTextsKindsAndTheOrderOfTheFileList)
 {
     EXPECT_EQ(MakeUniqueKey("/p/a.bas", "modA", "Foo", ""), "/p/a.bas|modA|Foo");
     EXPECT_EQ(MakeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
@@ -59,18 +59,14 @@ TEST(RoutineRecord, UniqueKeysDependencyKeysListTextsAndKinds)
     EXPECT_TRUE(KindIs(clsRoutineInfo{.RoutineKind = " layout "}, QLatin1StringView("LAYOUT")));
     EXPECT_TRUE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = " layout "}));
     EXPECT_FALSE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = "Property Get"}));
-}
-
-TEST(FileListOrder, FormsModulesClassesThenOthersEachByUpperCasedName)
-{
     // "_" sorts after the letters once names are upper-cased. Equal names keep the order the
     // exchange sort gives: position 1 swaps with the later "a.bas", which carries the first
     // util.bas past the second.
-    const struct { QStringList paths, sorted; } cases[] = {
+    const struct { QStringList paths, sorted; } orders[] = {
         {{"/p/b.bas", "/p/Z.frm", "/p/a.cls", "/p/A.frm"}, {"/p/A.frm", "/p/Z.frm", "/p/b.bas", "/p/a.cls"}},
         {{"/p/x.ctl", "/p/m_b.bas", "/p/mA.bas", "/p/MZ.BAS", "/p/c.cls"}, {"/p/mA.bas", "/p/MZ.BAS", "/p/m_b.bas", "/p/c.cls", "/p/x.ctl"}},
         {{"/one/util.bas", "/two/util.bas", "/p/a.bas"}, {"/p/a.bas", "/two/util.bas", "/one/util.bas"}}};
-    for (const auto& c : cases) {
+    for (const auto& c : orders) {
         FileList files;
         for (const QString& path : c.paths) {
             files.push_back(std::make_shared<clsFileInfo>());
@@ -132,7 +128,7 @@ TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
         EXPECT_EQ(cases[i].read(QString::fromLatin1(cases[i].text)), QString::fromLatin1(cases[i].expected)) << "row " << i << ": " << cases[i].text;
 }
 
-TEST(SplitFile, RecordsOfEachShapeOfFile)
+TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
 {
     const struct { const char* path; QStringList lines; QStringList records; const char* module; } cases[] = {
         {"/p/modMath.bas", {"Attribute VB_Name = \"modMath\"", "Option Explicit", "", "' Adds", "Public Function Add()", "End Function"},
@@ -186,15 +182,12 @@ TEST(SplitFile, RecordsOfEachShapeOfFile)
     const RoutineList math = SplitLinesIntoRoutines("/p/modMath.bas", cases[0].lines);
     EXPECT_EQ(math[1]->SigLineText + " " + math[1]->UniqueKey, "Public Function Add() /p/modMath.bas|modMath|Function|Add");
     EXPECT_EQ(SplitLinesIntoRoutines("/p/frmMain.frm", cases[1].lines)[0]->UniqueKey, "/p/frmMain.frm|frmMain|Layout|Layout");
-}
-
-TEST(CountLines, ContinuationsCommentsBlanksAndTheModuleName)
-{
+    // Line counts: a comment ending in " _" swallows the following line, as a continued comment does; spans past the end are clipped.
     // The comment ending in " _" swallows the following line, as a continued comment does;
     // spans past the end are clipped.
     const QStringList lines = {"x = 1 & _", "    2 & _", "    3", "Rem", "REM note", "Remark = 1", "   ", "' c _", "y = 2"};
-    const struct { int start, end, code, comments, blanks; } cases[] = {{1, 9, 2, 3, 1}, {8, 400, 0, 1, 0}};
-    for (const auto& c : cases) {
+    const struct { int start, end, code, comments, blanks; } spans[] = {{1, 9, 2, 3, 1}, {8, 400, 0, 1, 0}};
+    for (const auto& c : spans) {
         clsRoutineInfo r{.lStartLine = c.start, .lEndLine = c.end};
         CountRoutineLines(r, lines);
         EXPECT_EQ(QList<int>({r.CodeLines, r.CommentLines, r.BlankLines}), QList<int>({c.code, c.comments, c.blanks}));
@@ -206,17 +199,14 @@ TEST(CountLines, ContinuationsCommentsBlanksAndTheModuleName)
     EXPECT_EQ(ReadVbNameFromLines(QStringList{"' one more"} + header), QString());
     EXPECT_EQ(ReadVbNameFromLines({"attribute vb_name = noquote", "  ATTRIBUTE VB_NAME = \"m2\""}), "m2");
     EXPECT_EQ(ReadVbNameFromLines({"Attribute VB_Name = \"open"}), QString());
-}
-
-TEST(SplitFileFromDisk, LineEndsEncodingsAndFilesThatCannotBeSplit)
-{
+    // Files on disk: each kind of line end and encoding, and files that cannot be split.
     Fixture fx;
-    const struct { QByteArray bytes; QStringList records; } cases[] = {
+    const struct { QByteArray bytes; QStringList records; } files[] = {
         {"Attribute VB_Name = \"modLf\"\nSub A()\n  x = \"caf\xC3\xA9\"\nEnd Sub\n", {"Declarations|Declarations|1|0|1|0|0|1", "Sub|A|2|2|4|0|0|3"}},
         {"Sub A()\r  x = 1\rEnd Sub\r\rSub B()\rEnd Sub", {"Sub|A|1|1|3|0|0|3", "Sub|B|4|5|6|0|1|2"}},
         {"' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n", {"Sub|A|1|2|3|1|0|2"}}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Summary(SplitFileIntoRoutines(fx.write("m.bas", c.bytes))), c.records) << c.bytes.toStdString();
+    for (const auto& f : files)
+        EXPECT_EQ(Summary(SplitFileIntoRoutines(fx.write("m.bas", f.bytes))), f.records) << f.bytes.toStdString();
     EXPECT_EQ(SplitFileIntoRoutines(fx.path("m.bas")).front()->ModuleName, "m");
     SplitReport report;
     for (const QString& path : {fx.path("none.bas"), QStringLiteral("  "), fx.path()}) {
@@ -225,18 +215,10 @@ TEST(SplitFileFromDisk, LineEndsEncodingsAndFilesThatCannotBeSplit)
     }
     SplitFileIntoRoutines(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)), SourceReader::Default(), &report);
     EXPECT_TRUE(report.readOk && report.hasNul);
-    QStringList lines{"stale"};
-    EXPECT_EQ(ReadFileToArray(fx.write("r.bas", "a\r\nb\nc"), lines), 3);
-    EXPECT_EQ(lines, (QStringList{"a", "b", "c"}));
-    EXPECT_EQ(ReadFileToArray(fx.path("none.bas"), lines), 0);
-}
-
-QStringList MemberNames(const RoutineList& members)
-{
-    QStringList names;
-    for (const RoutinePtr& r : members)
-        names << r->RoutineKind + QLatin1Char(' ') + r->RoutineName;
-    return names;
+    QStringList read{"stale"};
+    EXPECT_EQ(ReadFileToArray(fx.write("r.bas", "a\r\nb\nc"), read), 3);
+    EXPECT_EQ(read, (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(ReadFileToArray(fx.path("none.bas"), read), 0);
 }
 
 // A class with small and large properties, in an order the sort has to change.
@@ -248,7 +230,7 @@ const QStringList kBox = {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"",
                           "Public Sub Draw()", "End Sub", "Private Sub SetPropertyValue()", "End Sub", // kind Property, no Get/Let/Set
                           "Public Property Set Owner(o As Object)", "End Property"};
 
-TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrder)
+TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAndItsListing)
 {
     Fixture fx;
     const QString path = fx.writeLines("clsBox.cls", kBox);
@@ -258,17 +240,19 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrder)
     // Owner is swapped to the front, in mode 2 they do not; Get B moves behind A in the first
     // pass and then stays behind Let B.
     const struct { QString path; int mode; QStringList members; } cases[] = {
-        {path, 0, {}}, {" ", 2, {}}, {path, 3, {}}, {path, 1, {"Property Set Owner", "Property Let Width", "Property Get Width"}},
-        {path, 2, {"Property Get Area", "Property Set Owner", "Property Get Width", "Property Let Width"}},
-        {order, 2, {"Property Get A", "Property Let B", "Property Get B"}}};
+        {path, 0, {}}, {" ", 2, {}}, {path, 3, {}},
+        {path, 1, {"Property Set|Owner|23|23|24|0|0|2", "Property Let|Width|8|8|10|0|0|3", "Property Get|Width|4|5|7|1|0|3"}},
+        {path, 2, {"Property Get|Area|11|11|18|1|0|7", "Property Set|Owner|23|23|24|0|0|2", "Property Get|Width|4|5|7|1|0|3",
+                   "Property Let|Width|8|8|10|0|0|3"}},
+        {order, 2, {"Property Get|A|5|5|6|0|0|2", "Property Let|B|3|3|4|0|0|2", "Property Get|B|1|1|2|0|0|2"}}};
     for (const auto& c : cases)
-        EXPECT_EQ(MemberNames(CollectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
+        EXPECT_EQ(Summary(CollectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
     // A loaded file's routines (found ignoring case) are used instead of reading the file.
     RoutineList onlyArea = SplitFileIntoRoutines(path);
     std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->RoutineName != QLatin1String("Area"); });
     RoutinesByFileMap loaded;
     loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
-    EXPECT_EQ(MemberNames(CollectAggregateProperties(path, 2, &loaded)), QStringList{"Property Get Area"});
+    EXPECT_EQ(Summary(CollectAggregateProperties(path, 2, &loaded)), QStringList{"Property Get|Area|11|11|18|1|0|7"});
 
     // Small: a property kind of at most six lines, comments included, with a known start.
     const struct { const char* kind; int start, end; bool small; } spans[] = {
@@ -285,16 +269,11 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrder)
         EXPECT_EQ(IsPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
     }
     EXPECT_FALSE(IsPropertyProcedure(nullptr));
-}
-
-TEST(Aggregate, RecordNameAndListing)
-{
+    // The record and its name, then the listing: the heading and each member with its lines.
     EXPECT_EQ(QStringList({AggregateName(0), AggregateName(1), AggregateName(2)}),
               QStringList({"Let_Set_Get Properties", "Let_Set_Get Properties (Small)", "Let_Set_Get Properties (All)"}));
     EXPECT_EQ(QList<int>({AggregateModeFromName(" let_set_get properties (all) "), AggregateModeFromName("Let_Set_Get Properties (Small)")}),
               QList<int>({2, 1}));
-    Fixture fx;
-    const QString path = fx.writeLines("clsBox.cls", kBox);
     const RoutinePtr record = MakeAggregateRecord(path, 1, 3);
     EXPECT_EQ(QStringList({record->RoutineKind, record->ModuleName, record->SigLineText, record->UniqueKey}),
               QStringList({"Aggregate", "clsBox", "", path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)"}));

@@ -16,20 +16,16 @@ using quillon::test::ReadBytes;
 
 namespace {
 
-const QByteArray kAllBytes = [] {
-    QByteArray bytes(256, '\0');
-    std::iota(bytes.begin(), bytes.end(), char(0));
-    return bytes;
-}();
-
-TEST(CodePage, EveryByteIsOneCharacterAndBackAndUndefinedBytesKeepACharacterOfTheirOwn)
+TEST(SourceText, CodePagesEncodingsAndTheReader)
 {
+    QByteArray allBytes(256, '\0');
+    std::iota(allBytes.begin(), allBytes.end(), char(0));
     ASSERT_GE(CodePage::Names().size(), 10);
     for (const QString& name : CodePage::Names()) {
-        const QString text = CodePage::Find(name)->Decode(kAllBytes);
+        const QString text = CodePage::Find(name)->Decode(allBytes);
         EXPECT_EQ(text.size() + text.toUcs4().size(), 512) << "one character, no surrogate pair, per byte: " << name.toStdString();
         bool ok = false;
-        EXPECT_EQ(CodePage::Find(name)->Encode(text, &ok), kAllBytes) << name.toStdString();
+        EXPECT_EQ(CodePage::Find(name)->Encode(text, &ok), allBytes) << name.toStdString();
         EXPECT_TRUE(ok);
     }
     const struct { const char* page; QByteArray bytes; QString text; } cases[] = {
@@ -45,27 +41,24 @@ TEST(CodePage, EveryByteIsOneCharacterAndBackAndUndefinedBytesKeepACharacterOfTh
     bool ok = true;
     EXPECT_EQ(CodePage::Default().Encode(QString::fromUtf8("aαb"), &ok), QByteArray("a?b"));
     EXPECT_FALSE(ok);
-}
-
-TEST(DecodeSource, Utf8OnlyForABomOrValidNonAsciiTextEveryFileRoundTripsAndLinesEndAtCrLfCrOrLf)
-{
-    // A lone 0xE9 is not UTF-8; overlong forms, encoded surrogates, values past U+10FFFF and
-    // cut sequences neither.
-    const struct { QByteArray bytes; QString text; bool utf8, bom; } cases[] = {
+    // A source file is UTF-8 only after a byte order mark or as valid non-ASCII text, and every
+    // file writes back byte for byte. A lone 0xE9 is not UTF-8; overlong forms, encoded
+    // surrogates, values past U+10FFFF and cut sequences neither.
+    const struct { QByteArray bytes; QString text; bool utf8, bom; } sources[] = {
         {"\xEF\xBB\xBFx = \"\xC3\xA9\"\n", QString::fromUtf8("x = \"é\"\n"), true, true},
         {"' caf\xC3\xA9\r\n", QString::fromUtf8("' café\r\n"), true, false}, {"' caf\xE9", QString::fromUtf8("' café"), false, false},
         {"s = \"a\x01\"\r\n' \x80\x81\x8D", QString::fromUtf8("s = \"a\x01\"\r\n' €\u0081\u008D"), false, false},
         {"\xC0\xAF", QString::fromUtf8("À¯"), false, false}, {"\xED\xA0\x80", QString::fromUtf8("í\u00A0€"), false, false},
         {"\xF4\x90\x80\x80", QString::fromUtf8("ô\u0090€€"), false, false}, {"abc\xE2\x82", QString::fromUtf8("abcâ‚"), false, false},
         {"\xF0\x9F\x98\x80", QString::fromUtf8("😀"), true, false}};
-    for (const auto& c : cases) {
+    for (const auto& c : sources) {
         TextEncoding used;
         EXPECT_EQ(DecodeSourceBytes(c.bytes, CodePage::Default(), &used), c.text) << c.bytes.toStdString();
         EXPECT_EQ(std::pair(used.utf8, used.bom), std::pair(c.utf8, c.bom)) << c.bytes.toStdString();
         EXPECT_EQ(EncodeSourceText(c.text, used), c.bytes) << c.bytes.toStdString();
     }
     TextEncoding used;
-    EXPECT_EQ(EncodeSourceText(DecodeSourceBytes(kAllBytes, CodePage::Default(), &used), used), kAllBytes);
+    EXPECT_EQ(EncodeSourceText(DecodeSourceBytes(allBytes, CodePage::Default(), &used), used), allBytes);
     // Lines end at CR LF, CR or LF; a final terminator adds no empty line.
     const struct { const char16_t* text; QStringList lines; bool terminated; } splits[] = {
         {u"a\r\nb\rc\nd", {"a", "b", "c", "d"}, false}, {u"a\r\n", {"a"}, true}, {u"a\n\n", {"a", ""}, true},
@@ -75,10 +68,7 @@ TEST(DecodeSource, Utf8OnlyForABomOrValidNonAsciiTextEveryFileRoundTripsAndLines
         EXPECT_EQ(SplitLines(c.text, &terminated), c.lines) << QString::fromUtf16(c.text).toStdString();
         EXPECT_EQ(terminated, c.terminated) << QString::fromUtf16(c.text).toStdString();
     }
-}
-
-TEST(SourceReader, ReadsLogsAndReportsFailuresAndTheLogIsKeptSmall)
-{
+    // The reader reads, logs and reports failures; the log is kept small.
     Fixture fx;
     DiagLog log(fx.path("diag.txt"));
     const SourceReader reader(CodePage::Default(), &log);
@@ -119,7 +109,7 @@ QString YesNo(bool flag)
     return flag ? "yes" : "no";
 }
 
-TEST(TextPrimitives, EachPrimitiveOnItsCases)
+TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {
     const Reading trim = [](QStringView t) { return Trim(t).toString(); }, ltrim = [](QStringView t) { return LTrim(t).toString(); },
                   rtrim = [](QStringView t) { return RTrim(t).toString(); }, quote = [](QStringView t) { return Quote(t.toString()); },
@@ -158,10 +148,7 @@ TEST(TextPrimitives, EachPrimitiveOnItsCases)
         {u"é déclare", "CLARE", 0, 4}};
     for (const auto& s : searches)
         EXPECT_EQ(IndexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
-}
-
-TEST(TextPrimitives, FileExistsIsFalseForFoldersAndStatementsAreCountedAcrossLines)
-{
+    // FileExists is false for folders.
     Fixture fx;
     EXPECT_TRUE(FileExists(fx.write("a.bas", "x")));
     for (const QString& path : {fx.path(), fx.path("none.bas"), QString()})

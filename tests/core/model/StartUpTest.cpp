@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::model;
-using quillon::platform::MsgIcon;
-using quillon::platform::IconName;
-using quillon::platform::ScriptedMessageBox;
+using namespace quillon::platform;
 
 namespace {
 
@@ -22,33 +20,22 @@ protected:
     int Seconds(const QString& commandLine) { return SplashSecondsFromCommandLine(commandLine, box, beep); }
 };
 
-TEST_F(SwitchTest, SplashSecondsFromTheSwitchAnywhereInAnyCase)
+TEST_F(SwitchTest, SplashSecondsFlagsBracketTextsNumbersAndMalformedSwitches)
 {
     // Limited to 0..60 with halves going to the even neighbour; 10 without the switch.
-    const struct { const char* commandLine; int seconds; } cases[] = {
-        {"/DT[0]", 0}, {"/DT[75]", 60}, {"/DT[60]", 60}, {"/DT[-3]", 0}, {"/DT[25]", 25}, {"/DT[6.5]", 6},
-        {"/DT[7.5]", 8}, {"/DT[2.7]", 3}, {"/dt[5]", 5}, {"project.vbp /Dt[7] /other", 7}, {"garbage", 10},
-        {"/DT 5", 10}, {"DT[5]", 10},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Seconds(c.commandLine), c.seconds) << c.commandLine;
-    EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(beeps, 0);
-}
-
-TEST_F(SwitchTest, AnEmptyCommandLineReadsTheProcessArgumentsAfterTheProgramName)
-{
-    EXPECT_EQ(Seconds(QString()), 10) << "no application object: no arguments";
+    const struct { const char* commandLine; int seconds; } lines[] = {
+        {"/DT[0]", 0}, {"/DT[75]", 60}, {"/DT[60]", 60}, {"/DT[-3]", 0}, {"/DT[25]", 25}, {"/DT[6.5]", 6}, {"/DT[7.5]", 8}, {"/DT[2.7]", 3},
+        {"/dt[5]", 5}, {"project.vbp /Dt[7] /other", 7}, {"garbage", 10}, {"/DT 5", 10}, {"DT[5]", 10}, {"", 10}};
+    for (const auto& l : lines)
+        EXPECT_EQ(Seconds(l.commandLine), l.seconds) << l.commandLine;
+    EXPECT_TRUE(box.shown.empty() && beeps == 0);
+    // An empty command line reads the process's arguments, after the program's own name.
     int argc = 3;
     char program[] = "/DT[3]", other[] = "x", given[] = "/dt[7]";
     char* argv[] = {program, other, given, nullptr};
     const QCoreApplication app(argc, argv);
     EXPECT_EQ(Seconds(QString()), 7);
     EXPECT_EQ(Seconds(QStringLiteral("/DT[9]")), 9) << "a command line of its own wins";
-}
-
-TEST_F(SwitchTest, FlagsBracketTextsAndMalformedSwitches)
-{
     // A flag is present; a bracket gives its upper-cased text and number. A switch without its
     // slash or its closing bracket is reported, with one beep and one box, and sets nothing.
     const QString lead = "A command line switch parse command has been issued.  The switch string parameter ";
@@ -56,11 +43,9 @@ TEST_F(SwitchTest, FlagsBracketTextsAndMalformedSwitches)
                    QString complaint; } cases[] = {
         {"/QUIET", "a /quiet b", true, {}, {}, MsgIcon::None, ""}, {"/DT[", "/dt[ab7c]", false, "AB7C", 7.0, MsgIcon::None, ""},
         {"/DT[", "/DT[]", false, "", 0.0, MsgIcon::None, ""},
-        {"/DT[", "/DT[5", false, {}, {}, MsgIcon::None,
-         lead + "\"/DT[\" is not followed by a closing bracket.  No command line parameter change accepted."},
+        {"/DT[", "/DT[5", false, {}, {}, MsgIcon::None, lead + "\"/DT[\" is not followed by a closing bracket.  No command line parameter change accepted."},
         {"DT[", "DT[5]", false, {}, {}, MsgIcon::Critical,
-         lead + "\"DT[\" is missing the beginning forward slash.  No command line parameter change accepted.  "},
-    };
+         lead + "\"DT[\" is missing the beginning forward slash.  No command line parameter change accepted.  "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine);
         box.shown.clear();
@@ -72,19 +57,15 @@ TEST_F(SwitchTest, FlagsBracketTextsAndMalformedSwitches)
         EXPECT_EQ(beeps, c.complaint.isEmpty() ? 0 : 1);
         ASSERT_EQ(box.shown.size(), c.complaint.isEmpty() ? 0u : 1u);
         for (const auto& shown : box.shown)
-            EXPECT_EQ(QStringList({IconName(shown.icon), shown.title, shown.text}),
-                      QStringList({IconName(c.icon), "Command Line Switch Error", c.complaint}));
+            EXPECT_EQ(QStringList({IconName(shown.icon), shown.title, shown.text}), QStringList({IconName(c.icon), "Command Line Switch Error", c.complaint}));
     }
     // Without its closing bracket the start-up window keeps its 10 seconds.
     EXPECT_EQ(Seconds("/DT[5"), 10);
-}
-
-TEST(SwitchNumber, SurplusSignsAndPointsAreDropped)
-{
-    const struct { const char* text; double value; } cases[] = {
-        {"-3", -3.0}, {"+-5", 5.0}, {"5-", 5.0}, {"1.2.3", 1.23}, {"x-1y2", -12.0}, {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SwitchNumber(c.text), c.value) << c.text;
+    // Surplus signs and points in the number are dropped.
+    const std::pair<const char*, double> numbers[] = {{"-3", -3.0}, {"+-5", 5.0}, {"5-", 5.0}, {"1.2.3", 1.23}, {"x-1y2", -12.0},
+                                                      {"abc", 0.0}, {"-", 0.0}, {".", 0.0}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(SwitchNumber(text), value) << text;
 }
 
 } // namespace
