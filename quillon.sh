@@ -89,8 +89,11 @@ run() {
 }
 
 # Each target in fuzz/ runs for the given seconds, nproc at a time, from a corpus grown under
-# build-fuzz/corpus/ and seeded with the example project and fuzz/seeds/<target>/. A crash,
-# hang, leak or sanitizer report leaves its input in build-fuzz/crashes/ and fails the run.
+# build-fuzz/corpus/ and seeded with the example project and fuzz/seeds/<target>/. Inputs
+# stay within 1 KB: ten times the executions of the example files' sizes, and still room for
+# deep nesting and long lines; fuzz/vb6.dict gives them the words the readers look for. A
+# crash, hang (10 s), leak or sanitizer report leaves its input in build-fuzz/crashes/ and
+# fails the run.
 fuzz() { # [seconds]
     local seconds=${1:-60}
     case "$seconds" in '' | *[!0-9]*) echo "quillon.sh fuzz: seconds must be a whole number" >&2; return 2 ;; esac
@@ -123,7 +126,8 @@ fuzz() { # [seconds]
             cd "$FUZZ_BUILD/logs"
             status=0
             ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-                "$FUZZ_BUILD/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+                "$FUZZ_BUILD/fuzz/$t" -max_total_time="$seconds" -max_len=1024 -dict="$ROOT/fuzz/vb6.dict" -timeout=10 -rss_limit_mb=2048 \
+                -print_final_stats=1 \
                 -artifact_prefix="$FUZZ_BUILD/crashes/$t-" "$FUZZ_BUILD/corpus/${t#fuzz_}" "$FUZZ_BUILD/seeds/${t#fuzz_}" \
                 >"$FUZZ_BUILD/logs/$t.log" 2>&1 || status=$?
             echo "$status" >"$FUZZ_BUILD/logs/$t.status"

@@ -40,6 +40,19 @@ void CheckListing(const QStringList& lines, int first, int last)
     FUZZ_CHECK(next == std::max(to + 1, from));
 }
 
+// The lines with their indentation a hundred times deeper: blocks drawn past the column
+// limit without inputs of that size.
+QStringList Deepened(const QStringList& lines)
+{
+    QStringList deep;
+    deep.reserve(lines.size());
+    for (const QString& line : lines) {
+        const qsizetype blanks = line.size() - model::LTrim(line).size();
+        deep << QString(blanks * 100, QLatin1Char(' ')).append(model::LTrim(line));
+    }
+    return deep;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -50,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A routine inside the file, as the printer asks for one: from the second line to the
     // one before the last.
     CheckListing(lines, 2, count - 1);
+    CheckListing(Deepened(lines), 1, count);
     return 0;
 }
