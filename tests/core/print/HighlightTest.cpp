@@ -15,11 +15,14 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
     quillon::model::DiagLog log{QString()};
     const QString path = fx.writeLines("modA.bas", {"Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
                                                     "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"});
-    auto file = std::make_shared<quillon::model::clsFileInfo>();
-    file->FilePath = path;
-    file->FileName = QStringLiteral("modA.bas");
+    quillon::model::FileList files;
+    for (const QString& name : {"modA.bas", "modB.bas"}) { // modB's global mName is hidden in modA by its own
+        files.push_back(std::make_shared<quillon::model::clsFileInfo>());
+        files.back()->FilePath = name == "modA.bas" ? path : fx.writeLines(name, {"Public mName As Long"});
+        files.back()->FileName = name;
+    }
     quillon::analysis::modSymbols symbols;
-    symbols.BuildSymbolTables({file}, quillon::model::SourceReader(quillon::model::CodePage::Default(), &log));
+    symbols.BuildSymbolTables(files, quillon::model::SourceReader(quillon::model::CodePage::Default(), &log));
 
     const HighlightContext plain, in{&symbols, path, QStringLiteral("Add")};
     HighlightContext declarations = in, listing = in, toc = in;
@@ -41,7 +44,7 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
         {&in, "n = MAX + gTotal + mName: Helper", "1-1:5 2-4:0 5-7:2 8-10:0 11-16:3 17-19:0 20-24:4 25-26:0 27-32:6"},
         {&in, "Helper = 1: y = Helper: Call Helper", "1-29:0 30-35:6"}, // only the Call is a call
         {&declarations, "n = mName", "1-4:0 5-9:4"},                      // no ByRef rule
-        {&listing, "n = mName + gTotal", "1-12:0 13-18:3"},
+        {&listing, "n = mName + gTotal", "1-4:0 5-9:3 10-12:0 13-18:3"}, // mName is modB's global there
         {&toc, "n = MAX + gTotal + mName: Helper", ""},
     };
     for (const auto& [context, line, expected] : cases) {

@@ -66,6 +66,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
         {u"aaa bbbbbbb\\ccccccccccccc", 0, 1800, 11},     // of a blank and a backslash the wider piece wins
         {u"aaaaaaaaaaa bbbbbbbbbbbbbbbb", 0, 1800, 12},   // after the blank, which stays on the piece
         {u"a bbbbbbbbbbbbbbbbbbbbbbb", 0, 1800, 15},      // a piece under half the width: hard break
+        {u"aaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 15}, {u"aaaaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 8}, // 720 and 960 of 1800
         {u"aaaaaaaaaaa bbbbbbbbbbbbbbbb", 12, 1800, 15},  // no break at or below the lowest column
         {u"short", 0, 1800, 5}, {u"wide", 0, 50, 1},      // at least one character
     };

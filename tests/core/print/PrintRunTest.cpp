@@ -209,6 +209,7 @@ TEST(PrintRunTest, ADeviceWithoutDuplexAsksAndPrintsSimplexWithoutTheBinder)
 TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSent)
 {
     Bench b(true);
+    b.box.results = {MsgResult::No, MsgResult::Yes, MsgResult::No}; // keep the target, go on once, then no more
     const RunResult result = b.Print(b.Queue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25); // two fit, a third not
     ASSERT_TRUE(result.ok) << result.report.toStdString();
     ASSERT_EQ(b.Shown("GDI Spool Size Reached").size(), 1);

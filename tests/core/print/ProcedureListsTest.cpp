@@ -85,6 +85,8 @@ TEST(ProcedureListsTest, DependencyReportsComeAndGo)
         << "the queue adds them walking backwards";
     l.lists->KeepOnlyDependencyReports();
     EXPECT_EQ(Texts(l.lists->Queue, true).size(), 3);
+    l.lists->BuildQueue(); // with the reports on, a new queue gets them too, selected
+    EXPECT_EQ(Texts(l.lists->Queue, true).filter("|Dep").size(), 3);
     l.lists->SetDependencyReports(false);
     EXPECT_TRUE(Texts(l.lists->Queue).filter("|Dep").isEmpty());
     EXPECT_TRUE(Texts(l.lists->Procedures).filter("|Dep").isEmpty());
