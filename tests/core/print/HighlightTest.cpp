@@ -16,7 +16,7 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
     const QString path = fx.writeLines("modA.bas", {"Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
                                                     "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"});
     quillon::model::FileList files;
-    for (const QString& name : {"modA.bas", "modB.bas"}) { // modB's global mName is hidden in modA by its own
+    for (const QString name : {"modA.bas", "modB.bas"}) { // modB's global mName is hidden in modA by its own
         files.push_back(std::make_shared<quillon::model::clsFileInfo>());
         files.back()->FilePath = name == "modA.bas" ? path : fx.writeLines(name, {"Public mName As Long"});
         files.back()->FileName = name;
