@@ -12,10 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace quillon::test;
@@ -60,14 +57,6 @@ protected:
     }
 };
 
-bool Ended(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-}
 
 TEST_F(FailurePaths, AnUnusableOptionsFileStopsTheCommandsThatNeedItAndNamesIt)
 {
@@ -161,54 +150,32 @@ TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
     EXPECT_FALSE(QFileInfo::exists(fx.path("missing")));
 }
 
-// Standard output that cannot take the dump: a full disk, a reader that went away.
+// Standard output that cannot take the dump: a full disk, a reader that went away. The dump is
+// larger than a pipe holds, so the reader is gone before it has been written.
 TEST_F(FailurePaths, AFailedWriteToStandardOutputIsAFailure)
 {
-    const QProcessEnvironment env = Environment();
-    QStringList envList = env.toStringList();
-    std::vector<QByteArray> envBytes;
-    for (const QString& entry : envList)
-        envBytes.push_back(entry.toLocal8Bit());
-    std::vector<char*> envp;
-    for (QByteArray& entry : envBytes)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    struct Case {
-        const char* name;
-        const char* reason;
-    };
-    for (const Case& c : {Case{"full disk", "No space left on device"}, Case{"closed pipe", "Broken pipe"}}) {
-        SCOPED_TRACE(c.name);
-        int output = -1;
-        if (std::string(c.name) == "full disk") {
-            output = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    QStringList lines{"Attribute VB_Name = \"modBig\""};
+    for (int i = 0; i < 1500; ++i)
+        lines << QStringLiteral("Sub Routine%1()").arg(i) << "End Sub";
+    const QString big = fx.writeLines("modBig.bas", lines);
+    for (const bool closedPipe : {false, true}) {
+        SCOPED_TRACE(closedPipe ? "closed pipe" : "full disk");
+        QProcess run;
+        QProcess reader; // takes nothing and ends at once
+        run.setProcessEnvironment(Environment());
+        if (closedPipe) {
+            run.setStandardOutputProcess(&reader);
+            reader.start("true");
         } else {
-            int ends[2];
-            ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
-            ::close(ends[0]); // nobody will ever read
-            output = ends[1];
+            run.setStandardOutputFile("/dev/full");
         }
-        ASSERT_GE(output, 0);
-        const QByteArray errPath = QFile::encodeName(fx.path("stderr.txt"));
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, output, 1);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        QByteArray program = QUILLON_BINARY;
-        QByteArray files = "files";
-        QByteArray project = QFile::encodeName(kInventory);
-        char* argv[] = {program.data(), files.data(), project.data(), nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, program.constData(), &actions, nullptr, argv, envp.data()), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(output);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 1);
-        EXPECT_TRUE(ReadBytes(fx.path("stderr.txt"))
-                        .endsWith(QByteArray("quillon: cannot write to standard output: ") + c.reason + "\n"))
-            << ReadBytes(fx.path("stderr.txt")).constData();
+        run.start(QStringLiteral(QUILLON_BINARY), {"routines", big});
+        ASSERT_TRUE(run.waitForFinished(30000));
+        reader.waitForFinished();
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << "not killed by SIGPIPE";
+        EXPECT_EQ(run.exitCode(), 1);
+        EXPECT_TRUE(run.readAllStandardError().endsWith(QByteArray("quillon: cannot write to standard output: ")
+                                                        + (closedPipe ? "Broken pipe" : "No space left on device") + "\n"));
     }
 }
 
@@ -242,9 +209,9 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
         EXPECT_EQ(ReadBytes(out), "the earlier documentation");
         EXPECT_EQ(QDir(fx.path("temp")).entryList({"QLN_*"}, QDir::Files), QStringList());
         const QDeadlineTimer ending(10000);
-        while (!Ended(tool) && !ending.hasExpired())
+        while (!ProcessEnded(tool) && !ending.hasExpired())
             QThread::msleep(10);
-        EXPECT_TRUE(Ended(tool)) << "the combining tool was ended";
+        EXPECT_TRUE(ProcessEnded(tool)) << "the combining tool was ended";
         ::kill(tool, SIGKILL);
     }
 }

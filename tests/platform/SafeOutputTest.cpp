@@ -17,19 +17,11 @@
 
 using namespace quillon::platform;
 using quillon::test::Fixture;
+using quillon::test::ProcessEnded;
 using quillon::test::ReadBytes;
 
 namespace {
 
-// A process that has ended (gone, or a zombie nobody has reaped yet).
-bool Ended(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
-}
 
 struct SignalCase {
     int signal;
@@ -79,9 +71,9 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
     EXPECT_FALSE(QFileInfo::exists(unfinished));
     EXPECT_EQ(ReadBytes(finished), "whole");
     const QDeadlineTimer deadline(10000);
-    while (!Ended(helper) && !deadline.hasExpired())
+    while (!ProcessEnded(helper) && !deadline.hasExpired())
         QThread::msleep(10);
-    EXPECT_TRUE(Ended(helper)) << "the helper's process group was ended";
+    EXPECT_TRUE(ProcessEnded(helper)) << "the helper's process group was ended";
     ::kill(helper, SIGKILL);
 }
 

@@ -92,6 +92,15 @@ QByteArray ReadBytes(const QString& path)
     return file.readAll();
 }
 
+bool ProcessEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
 QByteArray Cp1252(const QString& text)
 {
     bool ok = false;

@@ -56,6 +56,8 @@ private:
 };
 
 QByteArray ReadBytes(const QString& path);
+// The process has ended: it is gone, or a zombie nobody has reaped yet.
+bool ProcessEnded(qint64 pid);
 QByteArray Cp1252(const QString& text);
 
 } // namespace quillon::test
