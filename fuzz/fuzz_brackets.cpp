@@ -26,12 +26,12 @@ void CheckListing(const QStringList& lines, int first, int last)
     const qsizetype from = std::max(first, 1);
     const qsizetype to = std::min<qsizetype>(last, lines.size());
     // Each source line comes out once, in order, with its text kept; whatever else the
-    // listing holds is a report line. Tags sit in the indentation, at most as far right as
-    // the deepest column a block is drawn at.
+    // listing holds is a report line. Each tag of the twenty tracked blocks and the line's
+    // own adds at most the blanks up to the column limit, however deep the input is indented.
     qsizetype next = from;
     for (const QString& out : listing) {
         if (next <= to && Stripped(out) == Stripped(model::LTrim(lines[next - 1]))) {
-            FUZZ_CHECK(out.size() <= lines[next - 1].size() + analysis::kMaxBracketColumn + 21 * 8);
+            FUZZ_CHECK(out.size() <= lines[next - 1].size() + 21 * (analysis::kMaxBracketColumn + 8));
             ++next;
             continue;
         }

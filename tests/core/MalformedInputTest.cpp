@@ -96,6 +96,10 @@ const MalformedCase kCases[] = {
     // In an INI file it is blank besides: the first header is still found.
     {"SecondByteOrderMarkStaysInAnIniFile", Reader::Ini, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=old\r\n"),
      QStringLiteral("\\xef\\xbb\\xbf\\xef\\xbb\\xbf[S]\\x0d\\x0ak=v\\x0d\\x0a")},
+    // A file read in its code page reads the same after a write: when the value that kept
+    // its bytes from passing for UTF-8 is replaced, the file moves to UTF-8 ("Ã©" stays).
+    {"CodePageFileThatWouldPassForUtf8MovesToUtf8", Reader::Ini, QByteArray("[S]\r\nk=\xE9\r\nx=\xC3\xA9\r\n"),
+     QStringLiteral("[S]\\x0d\\x0ak=v\\x0d\\x0ax=\\xc3\\x83\\xc2\\xa9\\x0d\\x0a")},
     // Past the first sixteen names a set finds the repeated ones (a line of thousands of
     // calls was quadratic).
     {"RepeatedCallsPastSixteenNamesCountOnce", Reader::Calls,

@@ -115,9 +115,13 @@ QByteArray IniDocument::ToBytes() const
         text += line.text + line.eol;
     bool ok = false;
     QByteArray bytes = model::EncodeSourceText(text, encoding_, &ok);
+    bool nonAscii = false;
+    if (ok && !encoding_.utf8 && model::IsValidUtf8(bytes, &nonAscii) && nonAscii)
+        ok = false; // read again, these bytes would pass for UTF-8 and give other text
     if (!ok) {
-        // A value the file's code page cannot hold: the whole file moves to UTF-8, which
-        // holds everything the code page did.
+        // A value the file's code page cannot hold, or code page bytes that would be taken
+        // for UTF-8 once the value that kept them from it is gone: the whole file moves to
+        // UTF-8, which holds everything the code page did.
         model::TextEncoding utf8;
         utf8.utf8 = true;
         bytes = model::EncodeSourceText(text, utf8);
