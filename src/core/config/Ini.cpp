@@ -353,6 +353,8 @@ std::pair<QStringList, QStringList> IniStore::INIReadSection(const QString& sect
 bool IniStore::INIDeleteKey(const QString& section, const QString& key, const QString& path) const
 {
     IniDocument document = Load(path);
+    if (document.IsUnreadable())
+        return false;
     if (document.RemoveKey(section, key) == 0)
         return true;
     return Save(document, path);
@@ -361,6 +363,8 @@ bool IniStore::INIDeleteKey(const QString& section, const QString& key, const QS
 bool IniStore::INIDeleteSection(const QString& section, const QString& path) const
 {
     IniDocument document = Load(path);
+    if (document.IsUnreadable())
+        return false;
     if (document.RemoveSection(section) == 0)
         return true;
     return Save(document, path);

@@ -129,6 +129,15 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     EXPECT_EQ(ReadBytes(path), original);
+    {
+        // A file that cannot be read is never replaced by a change made to what was not read.
+        QFile::setPermissions(path, QFile::WriteOwner);
+        const quillon::test::ObeyFilePermissions obey;
+        EXPECT_FALSE(ini.INIWrite("S", "other", "new"));
+        EXPECT_FALSE(ini.INIDeleteKey("S", "k"));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    EXPECT_EQ(ReadBytes(path), original);
     // A folder standing where the file should be is not replaced; a missing folder is not made.
     QDir().mkpath(fx.path("dir.ini"));
     EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("dir.ini")));
