@@ -334,21 +334,22 @@ TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
     error.clear();
     EXPECT_EQ(list.StartNext(&error), QString()) << "no run has begun";
     EXPECT_FALSE(error.isEmpty());
-    const QString user = fx.path("Listing.PDF");
-    list.Begin(user);
+    EXPECT_EQ(list.Begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
     EXPECT_FALSE(list.HasTemporaryParts());
     EXPECT_EQ(list.StartNext(), fx.path("Listing_QLNTemp1.pdf"));
     WriteFile(fx.path("Listing_QLNTemp2.pdf"), "keep");
     const QString second = list.StartNext();
     EXPECT_EQ(second, fx.path("Listing_QLNTemp2 (2).pdf"));
     EXPECT_EQ(ReadBytes(fx.path("Listing_QLNTemp2.pdf")), QByteArray("keep"));
-    EXPECT_EQ(list.Files(), (QStringList{user, fx.path("Listing_QLNTemp1.pdf"), second}));
+    EXPECT_EQ(list.Files(), (QStringList{fx.path("Listing_QLNTemp0.pdf"), fx.path("Listing_QLNTemp1.pdf"), second}));
     EXPECT_EQ(std::tuple(list.PartNumber(), list.HasTemporaryParts()), std::tuple(2, true));
-    list.Begin(fx.path("gone/Report.pdf"));
+    EXPECT_EQ(list.Begin(fx.path("gone/Report.pdf"), &error), QString());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), QStringList{"Listing_QLNTemp2.pdf"}) << "an unfinished run's parts go";
     error.clear();
     EXPECT_EQ(list.StartNext(&error), QString());
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(std::tuple(list.Files(), list.PartNumber()), std::tuple(QStringList{fx.path("gone/Report.pdf")}, 0)) << "unchanged";
+    EXPECT_EQ(std::tuple(list.Files(), list.PartNumber()), std::tuple(QStringList(), 0));
 
     const QStringList status = TemporaryPartStatus(second).split("\r\n");
     EXPECT_TRUE(status[0].startsWith("GDI Spool Size reached - output is continuing in a temporary file"));
@@ -499,8 +500,9 @@ struct FakeLauncher : quillon::platform::IProcessLauncher {
     void Release(qint64) override {}
 };
 
-// A split-mode run's files in a private folder: the user's file and its temporary parts,
-// each a real PDF of the given page count.
+// A split-mode run's files in a private folder: the user's file from an earlier run and the
+// temporary parts, each a real PDF of the given page count.
+const QByteArray kEarlier = "the user's earlier file";
 class CombineTest : public ::testing::Test, public quillon::platform::IStatusSink {
 protected:
     Fixture fx;
@@ -529,8 +531,8 @@ protected:
         QFile::remove(tools + "/qpdf");
         box.shown.clear();
         user = out + "/" + userName;
-        list.Begin(user);
-        WriteFile(user, MinimalPdf(pages[0], damaged == 0));
+        WriteFile(user, kEarlier); // replaced by a complete combine only
+        WriteFile(list.Begin(user), MinimalPdf(pages[0], damaged == 0));
         for (size_t i = 1; i < pages.size(); ++i)
             WriteFile(list.StartNext(), MinimalPdf(pages[i], damaged == int(i)));
     }
@@ -554,14 +556,15 @@ protected:
     }
     std::map<QString, QByteArray> Snapshot() const
     {
-        std::map<QString, QByteArray> files;
+        std::map<QString, QByteArray> files{{user, ReadBytes(user)}};
         for (const QString& file : list.Files())
             files[file] = ReadBytes(file);
         return files;
     }
+    // The user's file and the parts, as the folder lists them.
     QStringList Names() const
     {
-        QStringList names;
+        QStringList names{QFileInfo(user).fileName()};
         for (const QString& file : list.Files())
             names << QFileInfo(file).fileName();
         return names;
@@ -590,9 +593,9 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
     result = Combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
     EXPECT_EQ(result.tool, tool);
-    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", user, out + "/Listing_QLNTemp1.pdf",
-                                                                          out + "/Listing_QLNTemp2.pdf", "--",
-                                                                          out + "/Listing_QLNMerged.pdf", ""}));
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", out + "/Listing_QLNTemp0.pdf",
+                                                                          out + "/Listing_QLNTemp1.pdf", out + "/Listing_QLNTemp2.pdf",
+                                                                          "--", out + "/Listing_QLNMerged.pdf", ""}));
     EXPECT_EQ(PageCount(user), 3);
     EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Listing.PDF"});
 
@@ -607,12 +610,13 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
     EXPECT_EQ(ReadBytes(out + "/Report_QLNMerged.pdf"), QByteArray("another run"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNMerged.pdf"}));
 
-    MakeRun("Report.pdf", {2}, -1, "one"); // one file has nothing to combine
+    MakeRun("Report.pdf", {2}, -1, "one"); // one part has nothing to combine: it becomes the user's file
     result = Combine();
-    EXPECT_EQ(result.outcome, CombineOutcome::NothingToCombine);
-    EXPECT_FALSE(result.Succeeded());
-    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(std::tuple(result.outcome, result.Succeeded(), box.shown.size(), ReadBytes(user)),
+              std::tuple(CombineOutcome::NothingToCombine, false, 0u, kEarlier));
+    EXPECT_TRUE(list.PublishSinglePart());
     EXPECT_EQ(PageCount(user), 2);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Report.pdf"});
 }
 
 TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
@@ -675,7 +679,7 @@ TEST_F(CombineTest, AMissingPartIsWaitedForThenNamedAndNothingRuns)
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_TRUE(box.shown[0].text.contains("These files are missing or empty:\r\n     " + list.Files()[1]));
     EXPECT_FALSE(box.shown[0].text.contains("intact"));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp0.pdf", "Report_QLNTemp2.pdf"}));
 }
 
 TEST_F(CombineTest, AToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
@@ -708,8 +712,8 @@ TEST_F(CombineTest, AToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
     EXPECT_TRUE(box.shown[0].text.contains("The combining tool stopped making progress for 1 minute and was abandoned."));
     EXPECT_TRUE(box.shown[0].text.contains("Your output is complete and intact in 2 separate files:"));
     EXPECT_TRUE(statuses.contains("Combining Temporary Output Files - elapsed 01:00"));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp1.pdf"}));
-    EXPECT_EQ(PageCount(user), 1);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), Names());
+    EXPECT_EQ(ReadBytes(user), kEarlier);
 }
 
 } // namespace

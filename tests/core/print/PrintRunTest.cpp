@@ -325,10 +325,11 @@ TEST(PrintRunSpoolTest, APdfRunThatNeedsPartsSaysSoAndNamesThemAfterTheUsersFile
     EXPECT_TRUE(b.Shown("GDI Spool Size Reached").isEmpty()) << "a PDF run never stops for a batch";
     ASSERT_EQ(b.surface.documents.size(), 2u);
     EXPECT_EQ(std::tuple(b.surface.documents[0].file, b.surface.documents[1].file),
-              std::tuple(b.p.fx.path("Docs.PDF"), b.p.fx.path("Docs_QLNTemp1.pdf")));
+              std::tuple(b.p.fx.path("Docs_QLNTemp0.pdf"), b.p.fx.path("Docs_QLNTemp1.pdf"))) << "even the first part is not the user's";
     EXPECT_TRUE(b.clipboard.contains(b.p.fx.path("Docs_QLNTemp1.pdf")));
     // The recorded parts are no PDF files: the combine fails and names both, which stay.
-    EXPECT_EQ(std::tuple(result.ok, result.files.size(), QFileInfo::exists(b.p.fx.path("Docs_QLNTemp1.pdf"))), std::tuple(false, 2u, true));
+    EXPECT_EQ(std::tuple(result.ok, result.files.size(), QFileInfo::exists(b.p.fx.path("Docs_QLNTemp1.pdf")),
+                         QFileInfo::exists(b.p.fx.path("Docs.PDF"))), std::tuple(false, 2u, true, false));
 }
 
 TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsCaptionAndBackPage)
