@@ -133,11 +133,10 @@ QtPrintSurface::QtPrintSurface(std::vector<PrinterInfo> printers, QString defaul
 
 QtPrintSurface::~QtPrintSurface()
 {
-    // A document never ended is incomplete: it is thrown away and the file it was to replace
-    // stays as it was.
+    // A document never ended is incomplete: output_ throws it away and the file it was to
+    // replace stays as it was.
     if (painter_ && painter_->isActive())
         painter_->end();
-    output_.Discard();
 }
 
 bool QtPrintSurface::IsPdfWriter() const
