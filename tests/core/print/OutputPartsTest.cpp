@@ -207,7 +207,7 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
         {{L(1, 300), L(1, 2500)}, 1000, 4, 500}, {{L(1, 2500), L(1, 600)}, 1000, 4, 600},
         {{L(1, 500), Image(600)}, 1000, 2, 600}, {{L(1, 500), Image(1500)}, 1000, 1, 500}, // too large for any file
         {{L(1, 500), L(900, 10)}, 1000, 1, 500},
-        {{L(1, kMax), L(1, kMax)}, 500, 2 * ((kMax - 1) / 500 + 1), kMax - 500 * ((kMax - 1) / 500)},
+        {{L(1, kMax), L(1, kMax)}, 500, 8589936, 147}, // 4,294,968 parts each, no overflow
         {{L(1, 5000)}, 0, 1, 0}, {{L(1, 5000)}, -5, 1, 0}}; // no spool size: one part of nothing
     for (const auto& [rows, gdi, parts, last] : cases) {
         const PartEstimate e = EstimateParts(rows, gdi);

@@ -38,11 +38,12 @@ TEST(PageFrameTest, TitleContinuesOnLaterPagesAndTheFooterHasEveryText)
     EXPECT_FALSE(b.frame.EstimateFlag) << "the end of the routine clears the estimate";
     EXPECT_EQ(b.surface.PagesStarted(), 2) << "the first page of the document asks for no new page";
 
-    // The title, 12 points bold, is centred in the header band; the footer sits under the box.
+    // The title (27 characters of 144 twips at 12 points, bold) is centred in the header band;
+    // the footer sits under the box.
     const Op& title = b.surface.ops[1];
-    EXPECT_EQ(std::tuple(title.x, title.y, title.fontSize, title.bold), std::tuple(720 + (10080 - 27 * 144) / 2, 2016 - 384, 12, true));
+    EXPECT_EQ(std::tuple(title.x, title.y, title.fontSize, title.bold), std::tuple(3816, 1632, 12, true));
     const Op date = b.Of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
-    EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(2016 + 11520, 8));
+    EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(13536, 8));
 }
 
 TEST(PageFrameTest, DuplexAddsABlankBackPageAfterAnOddPage)
@@ -60,7 +61,7 @@ TEST(PageFrameTest, DuplexAddsABlankBackPageAfterAnOddPage)
         if (started > pages) {
             EXPECT_TRUE(b.surface.TextsOnPage(started).contains("Page " + QString::number(started) + " of "));
             const Op blank = b.Of(Op::Kind::Text, QStringLiteral("(This Page Intentionally Left Blank)")).at(0);
-            EXPECT_EQ(std::tuple(blank.page, blank.x, blank.y), std::tuple(started, 720 + (10080 - 36 * 120) / 2, 2016 + (11520 - 240) / 2));
+            EXPECT_EQ(std::tuple(blank.page, blank.x, blank.y), std::tuple(started, 3600, 7656)) << "centred in the box";
         }
     }
 }
@@ -69,7 +70,7 @@ TEST(PageFrameTest, BinderOffsetOnTheFrontSidesOfDuplexSheetsOnly)
 {
     const std::tuple<bool, int, std::vector<double>, double> cases[] = {
         // duplex, binding edge, Left of pages 1 to 4, Top of page 1
-        {true, 1, {720 + 1080, 720, 720 + 1080, 720}, 2016}, {true, 2, {720, 720, 720, 720}, 2016 + 1080},
+        {true, 1, {1800, 720, 1800, 720}, 2016}, {true, 2, {720, 720, 720, 720}, 3096}, // the binder: 1080
         {false, 1, {720, 720, 720, 720}, 2016}};
     for (const auto& [duplex, edge, lefts, top] : cases) {
         PrintBench b;
