@@ -81,7 +81,6 @@ TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgres
     EXPECT_TRUE(dep.IsEventHandler(*p.Routine("MODX|EVENT HANDLER:FOO_CLICK")));
     // The start-up routine is the first Main of a standard module in the sorted file list.
     EXPECT_EQ(dep.StartupKey(), QStringLiteral("MODINIT|MAIN"));
-    EXPECT_EQ(dep.ProgramStartMarker(), QStringLiteral("PROGRAM START"));
     EXPECT_TRUE(dep.IsStartupRoutine(*p.Routine("MODINIT|MAIN")));
     EXPECT_FALSE(dep.IsStartupRoutine(*p.Routine("MODX|MAIN")));
     // A property's procedures share one key, and only the first is scanned.
