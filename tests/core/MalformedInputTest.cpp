@@ -1,5 +1,6 @@
-// Inputs that once crashed, hung or lost bytes in a reader, each with what the reader must
-// give now.
+// Inputs with which the checks of the fuzz targets in fuzz/, or a measurement at scale, found a
+// reader losing bytes, reading back other text or working quadratically, each with what the
+// reader must give now.
 #include "analysis/Dependencies.h"
 #include "config/Ini.h"
 #include "model/SourceText.h"
