@@ -641,6 +641,8 @@ TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
          {"The combining tool warned:\r\n     WARNING: page tree repaired\r\n", "Your output remains in 2 separate files:%N"}},
         {{1, 1}, -1, "echo 'qpdf: out of luck' >&2\nexit 2", CombineOutcome::Failed, {2, 2}, {},
          {"The combining tool ended with exit code 2.", intact + "%N", "The files are continuous and can be combined manually."}},
+        {{1, 1}, -1, "exit 0", CombineOutcome::Failed, {0, 0}, {}, {"The combined file is empty or not a PDF file.", intact}},
+        {{1, 1}, -1, "echo not a PDF >\"$(tail -n 1 \"${1#@}\")\"", CombineOutcome::Failed, {0, 0}, {}, {"empty or not a PDF file.", intact}},
         {{1, 2, 1}, -1, "", CombineOutcome::ToolNotFound, {-1, -1}, {},
          {"PDF Combine Tool Not Found|", "Your output is complete but remains in 3 separate files:%N\r\n"}}};
     int n = 0;
@@ -664,6 +666,41 @@ TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
         EXPECT_EQ(shown.contains("intact"), f.says.join("").contains(intact)) << "a damaged part is not intact";
     }
     EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains("out of luck"));
+}
+
+// The merged file cannot take the user's name, or the parts cannot be removed afterwards.
+TEST_F(CombineTest, ARenameOrARemovalThatFailsIsToldAndLosesNothing)
+{
+    MakeRun("Report.pdf", {1, 2});
+    FakeTool("%Q\nstatus=$?\nchmod a-w " + ShellQuoted(out) + "\nexit $status"); // the folder takes no new name
+    const auto before = Snapshot();
+    CombineResult result;
+    {
+        quillon::test::ObeyFilePermissions asUser;
+        result = Combine(true);
+    }
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains("The combined file could not be given the name " + user + ": Permission denied"));
+    EXPECT_EQ(Snapshot(), before);
+
+    // Parts in a folder that keeps its files: the combine stands, the leftovers are named.
+    MakeRun("Report.pdf", {1, 2}, -1, "kept");
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString moved = fx.path("moved/Report.pdf");
+    QDir().mkpath(fx.path("moved"));
+    {
+        quillon::test::ObeyFilePermissions asUser;
+        PartCombiner combiner(launcher, &box, this, &log);
+        combiner.searchPath = QFileInfo(kQpdf).absolutePath();
+        result = combiner.Combine(list.Files(), moved);
+    }
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(result.outcome, CombineOutcome::Combined);
+    EXPECT_EQ(PageCount(moved), 3);
+    EXPECT_EQ(result.undeletedParts, list.Files());
+    EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list.Files().join("\r\n     ")));
 }
 
 TEST_F(CombineTest, AMissingPartIsWaitedForThenNamedAndNothingRuns)
