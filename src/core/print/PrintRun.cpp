@@ -9,8 +9,8 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
-#include "print/TableOfContents.h"
 #include "platform/InterruptCleanup.h"
+#include "print/TableOfContents.h"
 #include "print/OutputCombine.h"
 #include "platform/ProcessLauncher.h"
 #include "print/TocRecord.h"
@@ -260,17 +260,19 @@ QString modQLProcedures::DerivedFile(const OutputFileRequest& request) const
 QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
 {
     for (;;) {
-        const QString chosen = ChooseOutputFile ? ChooseOutputFile(request) : DerivedFile(request);
-        if (!chosen.isEmpty() && !ChooseOutputFile) {
-            // Reserved empty under a derived name: it is the run's until a document fills it.
-            DropReservedFile();
-            reservedFile_ = chosen;
-            platform::InterruptCleanup::Track(chosen);
+        if (!ChooseOutputFile) {
+            const QString derived = DerivedFile(request);
+            if (!derived.isEmpty()) {
+                // Reserved empty under a derived name: it is the run's until a document fills it.
+                DropReservedFile();
+                reservedFile_ = derived;
+                platform::InterruptCleanup::Track(derived);
+            }
+            return derived; // empty: the folder took no file, nothing to try again
         }
+        const QString chosen = ChooseOutputFile(request);
         if (!chosen.isEmpty())
             return chosen;
-        if (!ChooseOutputFile)
-            return QString(); // the folder took no file: nothing to try again
         if (tocRun_) {
             messages_.ShowMessage(platform::MsgIcon::Information, QStringLiteral("No File Selection"),
                                   QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
@@ -284,6 +286,13 @@ QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
             != platform::MsgResult::Yes)
             return QString();
     }
+}
+
+void modQLProcedures::DiscardUnfinishedOutput()
+{
+    // Nothing of an unfinished split run is kept: the user's file stays as it was.
+    parts_.Discard();
+    DropReservedFile();
 }
 
 void modQLProcedures::DropReservedFile()
@@ -604,9 +613,7 @@ RunResult modQLProcedures::RunPrintQueue(std::vector<ListRow>& queue)
             continue;
         }
         if (end == BatchEnd::Cancelled || end == BatchEnd::Failed) {
-            // Nothing of an unfinished split run is kept: the user's file stays as it was.
-            parts_.Discard();
-            DropReservedFile();
+            DiscardUnfinishedOutput();
             result.routinesPrinted = sentInRun_;
             result.status = endStatus_;
             batch_ = 0;
@@ -779,8 +786,7 @@ RunResult modQLProcedures::FinishRun(RunResult result)
 {
     const platform::PrinterInfo device = surface_.CurrentDevice();
     if (documentOpen_ && !EndCurrentDocument()) {
-        parts_.Discard();
-        DropReservedFile();
+        DiscardUnfinishedOutput();
         batch_ = 0;
         result.routinesPrinted = sentInRun_;
         return result;

@@ -166,6 +166,8 @@ private:
     QString Suggest(const QString& name);
     // Removes a derived file name reserved for a document that was never completed.
     void DropReservedFile();
+    // A run that failed or was cancelled: its parts and its reserved file go.
+    void DiscardUnfinishedOutput();
     bool EndCurrentDocument();
     bool StartNextOversizeFile();
     // The name of the file for part oversizePart_ of the routine being split.
