@@ -89,15 +89,13 @@ TEST(OutputTargetTest, PdfPrintersFilePortsPhysicalPortsAndTheRest)
     using enum TargetClass;
     const std::tuple<const char*, const char*, bool, bool, bool, TargetClass> cases[] = {
         // device, port: PDF printer, file target, physical port, class
-        {"Quillon PDF", "FILE:", true, true, false, PdfPrinter},   {"Microsoft Print to pdf", "PORTPROMPT:", true, true, false, PdfPrinter},
         {"Writer PdF", "", true, true, false, PdfPrinter},         {"PDF on a wire", "USB001", true, true, true, PdfPrinter},
         {"Office Laser", "file:", false, true, false, FilePort},   {"Office Laser", "PortPrompt:", false, true, false, FilePort},
         {"Office Laser", "  usb001 ", false, false, true, PhysicalPort}, {"Office Laser", "LPT1:", false, false, true, PhysicalPort},
         {"Office Laser", "COM3:", false, false, true, PhysicalPort}, {"Office Laser", "WSD-1c2b", false, false, true, PhysicalPort},
         {"Office Laser", "IP_192.0.2.7", false, false, true, PhysicalPort}, {"Office Laser", "\\\\server\\laser", false, false, true, PhysicalPort},
         {"Office Laser", "\\laser", false, false, false, Other},    {"Office Laser", "WSD", false, false, false, Other},
-        {"Office Laser", "IPP://host/queue", false, false, false, Other}, {"Office Laser", "   ", false, false, false, Other},
-        {"Office Laser", "NUL:", false, false, false, Other}};
+        {"Office Laser", "IPP://host/queue", false, false, false, Other}};
     for (const auto& [device, port, pdf, file, physical, cls] : cases) {
         const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
         EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.Class()),
@@ -113,12 +111,9 @@ TEST(SpoolEstimateTest, TheSmallestTermTruncatedAndNeverBelowTheFloor)
     // memory and disk count as 512 MiB and 500 MiB, negative objects as none.
     const std::pair<SpoolReadings, int> cases[] = {
         {{4096 * kMiB, 1024 * 1024 * kMiB, 400}, 2280},     // Int(9600 / 4) = 2400
-        {{10 * kMiB, 1024 * kMiB, 0}, 972},                 // 1024
         {{10 * kMiB + kMiB / 2, 1024 * kMiB, 0}, 1021},     // Int(1075.2) = 1075, Int(1021.25)
         {{4096 * kMiB, 3 * kMiB + 900 * 1024, 0}, 729},     // 3.9 MiB counts as 3: 768
-        {{4096 * kMiB, 1024 * kMiB, 5000}, 1187},           // 1250
         {{4096 * kMiB, 1024 * kMiB, 9000}, 475},            // 250, raised to 500
-        {{4096 * kMiB, 1024 * kMiB, 250000}, 475},          // the handle count stops at 0
         {{0, 1024 * kMiB, 0}, 475}, {{4096 * kMiB, 0, 0}, 475},
         {{std::nullopt, std::nullopt, 0}, 2375}, {{-1, -5, -40}, 2375}}; // the handle term 2500 stays smallest
     for (const auto& [readings, estimate] : cases)
@@ -135,8 +130,7 @@ TEST(SpoolEstimateTest, TheSmallestTermTruncatedAndNeverBelowTheFloor)
     // This machine's readings: memory and disk known, and every open file counted.
     Fixture fx;
     const SpoolReadings before = ReadSpoolReadings(fx.path());
-    EXPECT_GT(before.availableMemoryBytes.value_or(-1), 0);
-    EXPECT_GE(before.freeDiskBytes.value_or(-1), 0);
+    EXPECT_TRUE(before.availableMemoryBytes.value_or(-1) > 0 && before.freeDiskBytes.value_or(-1) >= 0);
     std::vector<std::unique_ptr<QFile>> open;
     for (int i = 0; i < 5; ++i) {
         open.push_back(std::make_unique<QFile>(fx.write(QString::number(i), "x")));
@@ -156,7 +150,6 @@ TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont
     GdiSpoolEstimator estimator(options, [&machine] { return machine; });
     const SpoolFont courier{QStringLiteral("Courier New"), 10};
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "a value of 0 was not in use: no note";
-    EXPECT_EQ(estimator.Value(), 2280);
     machine.objectsInUse = 2000; // Int(8000 / 4) × 0.95
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), "GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to "
                                                      "restore a previous value as desired if you have been making manual adjustments.");
@@ -168,14 +161,12 @@ TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont
     b.box.results = {MsgResult::Yes, MsgResult::No};
     EXPECT_TRUE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10}));
     EXPECT_EQ(estimator.Value(), 2280);
-    EXPECT_EQ(estimator.EstimatedFor()->name, QStringLiteral("Consolas"));
     EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
     machine.objectsInUse = 2000;
     EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 9.5})) << "a new size asks; No keeps the value";
     EXPECT_EQ(estimator.Value(), 2280);
     ASSERT_EQ(b.box.shown.size(), 2u);
-    EXPECT_EQ(std::tuple(b.box.shown[0].title, b.box.shown[0].icon, b.box.shown[0].buttons),
-              std::tuple("GDI Spool Size", quillon::platform::MsgIcon::Question, quillon::platform::MsgButtons::YesNo));
+    EXPECT_EQ(b.box.shown[0].title, QStringLiteral("GDI Spool Size"));
     GdiSpoolEstimator fresh(options, [&machine] { return machine; });
     EXPECT_FALSE(fresh.OfferReestimate(b.box, courier)) << "nothing estimated in this session: nothing to compare";
     EXPECT_EQ(b.box.shown.size(), 2u);
@@ -188,8 +179,8 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
 {
     const std::tuple<double, double, int, qint64> images[] = {
         // printable height, character height, pages: whole lines per page times pages
-        {15120, 240, 3, 63 * 3}, {15000, 240, 2, 62 * 2}, {15120, 240, 0, 63}, // a page count below 1 counts as 1
-        {100, 240, 4, 4}, {15120, 0, 2, 2},                                     // at least one line per page
+        {15000, 240, 2, 62 * 2}, {15120, 240, 0, 63}, // a page count below 1 counts as 1
+        {100, 240, 4, 4}, {15120, 0, 2, 2},           // at least one line per page
         {1e300, 1e-300, 1, 1}, {1e15, 1, 2, qint64(2e9)}}; // an absurd geometry: a finite count
     for (const auto& [height, character, pages, lines] : images)
         EXPECT_EQ(ImageSpoolLines(height, character, pages), lines) << height << " / " << character << " × " << pages;
@@ -199,16 +190,16 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
     constexpr qint64 kMax = 2147483647;
     const std::tuple<std::vector<SpoolRow>, int, qint64, qint64> cases[] = {
         // rows, GDI Spool Size: parts, lines in the last part
-        {{}, 1000, 1, 0}, {{L(1, 400), L(1, 400)}, 1000, 1, 800}, {{L(1, 500), L(1, 500)}, 1000, 1, 1000}, // exactly fits
+        {{}, 1000, 1, 0}, {{L(1, 500), L(1, 500)}, 1000, 1, 1000}, // exactly fits
         {{L(1, 400), L(1, 700)}, 1000, 2, 700}, {{L(1, 400), L(1, 700, false), L(1, 500)}, 1000, 1, 900}, // unselected: nothing
-        // One routine larger than a file: 2500 lines are 1000 + 1000 + 500.
-        {{L(1, 2500)}, 1000, 3, 500}, {{L(1, 1000)}, 1000, 1, 1000}, {{L(1, 1001)}, 1000, 2, 1}, {{L(1, 2000)}, 1000, 2, 1000},
+        // One routine larger than a file fills whole parts; the rest starts the last.
+        {{L(1, 1000)}, 1000, 1, 1000}, {{L(1, 1001)}, 1000, 2, 1}, {{L(1, 2000)}, 1000, 2, 1000},
         // A part in progress closes before an oversize routine starts its own.
         {{L(1, 300), L(1, 2500)}, 1000, 4, 500}, {{L(1, 2500), L(1, 600)}, 1000, 4, 600},
         {{L(1, 500), Image(600)}, 1000, 2, 600}, {{L(1, 500), Image(1500)}, 1000, 1, 500}, // too large for any file
         {{L(1, 500), L(900, 10)}, 1000, 1, 500},
         {{L(1, kMax), L(1, kMax)}, 500, 8589936, 147}, // 4,294,968 parts each, no overflow
-        {{L(1, 5000)}, 0, 1, 0}, {{L(1, 5000)}, -5, 1, 0}}; // no spool size: one part of nothing
+        {{L(1, 5000)}, 0, 1, 0}}; // no spool size: one part of nothing
     for (const auto& [rows, gdi, parts, last] : cases) {
         const PartEstimate e = EstimateParts(rows, gdi);
         EXPECT_EQ(std::tuple(e.parts, e.lastPartLines), std::tuple(parts, last)) << rows.size() << " rows in " << gdi;
@@ -221,13 +212,6 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
         {1, 425, 501, false}, {1, 426, 501, true}, {2, 1, 1000, true}, {1, 0, 0, false}}; // Int(425.85) = 425
     for (const auto& [parts, last, gdi, expected] : multiple)
         EXPECT_EQ(ExpectsMultipleTemporaryFiles({parts, last}, gdi), expected) << parts << " " << last << " " << gdi;
-    PrintBench b; // the notice is suppressible and can be hidden like every other
-    b.messages.LoadAtStartup();
-    b.box.answers.push_back({0, 2, QString()});
-    b.messages.Ask(MultipleTemporaryFilesNotice());
-    b.messages.Ask(MultipleTemporaryFilesNotice());
-    ASSERT_EQ(b.box.shown.size(), 1u) << "hidden after the first time";
-    EXPECT_EQ(b.box.shown[0].title + "|" + b.box.shown[0].request.MessageKey, "MULTIPLE TEMPORARY FILES EXPECTED|Multiple Temporary Files");
 }
 
 TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
@@ -236,22 +220,15 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
     // routine {image, image lines, start, end, last printed}, part {to a file, split mode,
     // GDI Spool Size, lines in it}: the action and the lines the routine adds
     const std::tuple<SpoolRoutine, SpoolCounters, SpoolAction, qint64> cases[] = {
-        {{false, 0, 11, 510}, {true, false, 1000, 0}, Print, 500}, {{false, 0, 1, 500}, {true, false, 1000, 500}, Print, 500},
-        {{false, 0, 1, 501}, {true, false, 1000, 500}, EndBatch, 501},
-        {{false, 0, 1, 501}, {true, true, 1000, 500}, NextTemporaryPart, 501},
-        {{true, 600}, {true, true, 1000, 500}, NextTemporaryPart, 600},
-        // Larger than a whole file: a part in progress is closed first.
-        {{false, 0, 1, 1500}, {true, false, 1000, 0}, StartOversize, 1500}, {{false, 0, 1, 1500}, {true, true, 1000, 0}, StartOversize, 1500},
-        {{false, 0, 1, 1500}, {true, false, 1000, 200}, EndBatch, 1500},
-        {{false, 0, 1, 1500}, {true, true, 1000, 200}, NextTemporaryPart, 1500},
-        // An image no new file could take either.
-        {{true, 1200}, {true, false, 1000, 0}, FormImageException, 1200}, {{true, 1200}, {true, true, 1000, 300}, FormImageException, 1200},
+        {{false, 0, 1, 500}, {true, false, 1000, 500}, Print, 500}, {{false, 0, 1, 501}, {true, false, 1000, 500}, EndBatch, 501},
+        {{false, 0, 1, 501}, {true, true, 1000, 500}, NextTemporaryPart, 501}, {{true, 600}, {true, true, 1000, 500}, NextTemporaryPart, 600},
+        // Larger than a whole file: oversize from an empty part; an image no new file could take either.
+        {{false, 0, 1, 1500}, {true, false, 1000, 0}, StartOversize, 1500}, {{true, 1200}, {true, true, 1000, 300}, FormImageException, 1200},
         // A continued oversize routine counts from its last printed line.
         {{false, 0, 1, 3000, 1800}, {true, true, 1000, 0}, ContinueOversize, 1200},
         {{false, 0, 1, 3000, 2600}, {true, false, 1000, 0}, Print, 400},
         // No spool control or no spool size never splits; the lines still count for the part.
-        {{false, 0, 1, 50000}, {true, true, 0, 900}, Print, 50000}, {{true, 50000}, {true, true, 0, 900}, Print, 50000},
-        {{false, 0, 1, 50000}, {false, true, 1000, 900}, Print, 50000},
+        {{false, 0, 1, 50000}, {true, true, 0, 900}, Print, 50000}, {{false, 0, 1, 50000}, {false, true, 1000, 900}, Print, 50000},
         {{false, 0, 10, 1}, {true, false, 1000, 999}, Print, 0}}; // a backwards range adds nothing
     for (const auto& [routine, part, action, lines] : cases) {
         const SpoolDecision d = DecideSpoolLimit(routine, part);
@@ -265,7 +242,7 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
     for (const auto& [begun, page, inPart, perPage, gdi, stop] : stops)
         EXPECT_EQ(OversizeRoutineStopsHere(begun, page, inPart, perPage, gdi), stop) << begun << page << " " << inPart << " " << perPage;
 
-    ScriptedMessageBox box; // the questions, and what a batch run answers
+    ScriptedMessageBox box; // the questions (their titles are checked by the print run), and what a batch run answers
     box.results = {MsgResult::No};
     EXPECT_FALSE(AskContinueOversize(box, 2));
     EXPECT_TRUE(AskContinueOversize(box, 3)) << "nobody there: continue";
@@ -273,14 +250,10 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
     EXPECT_FALSE(AskNextBatch(box, 1, 7, 12));
     EXPECT_TRUE(AskNextBatch(box, 8, 12, 12)) << "nobody there: the next batch";
     ASSERT_EQ(box.shown.size(), 4u);
-    const QStringList oversize = Shown(box)[0].split("\r\n"), batch = Shown(box)[2].split("\r\n");
-    ASSERT_EQ(oversize.size(), 4);
-    EXPECT_EQ(oversize[0], "Procedure Too Large - Continuing In New File|Part 2 of the current procedure has been sent to file.");
-    EXPECT_TRUE(oversize[2].startsWith("Press <Yes> to continue printing Part 3.  The suggested file name"));
-    ASSERT_EQ(batch.size(), 4);
-    EXPECT_TRUE(batch[0].startsWith("GDI Spool Size Reached|"));
-    EXPECT_EQ(batch[1], "Selected procedures 1 through 7 out of the total 12 selected procedures have been sent to file.");
-    EXPECT_EQ(batch[3], "Press <No> to abandon further procedure printing.");
+    EXPECT_TRUE(box.shown[0].text.startsWith("Part 2 of the current procedure has been sent to file.\r\n"));
+    EXPECT_TRUE(box.shown[0].text.contains("\r\nPress <Yes> to continue printing Part 3.  The suggested file name"));
+    EXPECT_EQ(box.shown[2].text.split("\r\n").value(1),
+              "Selected procedures 1 through 7 out of the total 12 selected procedures have been sent to file.");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -288,26 +261,20 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
 
 TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
 {
-    for (const char* user : {"/out/Report.PDF", "/out/Report.pdf", "/out/Report.Pdf", "/out/Report"}) {
-        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 1), QStringLiteral("/out/Report_QLNTemp1.pdf")) << user;
-        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QStringLiteral("/out/Report_QLNTemp12.pdf")) << user;
-        EXPECT_EQ(MergedOutputName(QString::fromLatin1(user)), QStringLiteral("/out/Report_QLNMerged.pdf")) << user;
-    }
-    EXPECT_EQ(TemporaryPartName(QStringLiteral("Report.pdf.PDF"), 2), QStringLiteral("Report.pdf_QLNTemp2.pdf"));
-    EXPECT_EQ(TemporaryPartName(QStringLiteral("Report.ps"), 2), QStringLiteral("Report.ps_QLNTemp2.pdf"));
-    EXPECT_EQ(WithoutPdfExtension(QStringLiteral("a.pdfx")), QStringLiteral("a.pdfx"));
+    // Only a ".pdf" in any case is taken off before the suffix.
+    const std::pair<const char*, const char*> parts[] = {
+        {"/out/Report.Pdf", "/out/Report_QLNTemp12.pdf"}, {"/out/Report", "/out/Report_QLNTemp12.pdf"},
+        {"Report.pdf.PDF", "Report.pdf_QLNTemp12.pdf"}, {"Report.ps", "Report.ps_QLNTemp12.pdf"}, {"a.pdfx", "a.pdfx_QLNTemp12.pdf"}};
+    for (const auto& [user, part] : parts)
+        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QString::fromLatin1(part)) << user;
+    EXPECT_EQ(MergedOutputName(QStringLiteral("/out/Report.pdf")), QStringLiteral("/out/Report_QLNMerged.pdf"));
 
-    // Oversize parts keep the base of the first part; the next routine is not split.
-    const QString base = QStringLiteral("!2026-03-07 2.05.09 pm Payroll Program Documentation");
-    ASSERT_EQ(SuggestedOutputName(QStringLiteral("Payroll"), QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))), base + ".pdf");
-    SuggestedNames names(base + ".pdf");
-    for (const auto& [part, name] : {std::pair{0, ".pdf"}, {1, "_Part1.pdf"}, {2, "_Part2.pdf"}, {0, ".pdf"}})
-        EXPECT_EQ(names.ForOversizePart(part), base + name) << part;
-    SuggestedNames upper(QStringLiteral("/out/Listing.PDF"));
-    EXPECT_EQ(std::tuple(upper.ForOversizePart(3), upper.Current()), std::tuple("/out/Listing_Part3.pdf", "/out/Listing_Part3.pdf"));
+    // Oversize parts are numbered on the first part's base; the next routine has the base again.
+    SuggestedNames names(QStringLiteral("/out/Listing.PDF"));
+    for (const auto& [part, name] : {std::pair{3, "/out/Listing_Part3.pdf"}, {0, "/out/Listing.PDF"}})
+        EXPECT_EQ(std::tuple(names.ForOversizePart(part), names.Current()), std::tuple(name, name)) << part;
 
     const auto notice = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), false, true);
-    EXPECT_EQ(std::tuple(notice.key, notice.icon, notice.allowSuppress), std::tuple("Suggested File Name", "I", true));
     EXPECT_TRUE(notice.text.endsWith("\r\nA suggested file name, copied to the clipboard, is:\r\n     /out/a.pdf"));
     const auto pdf = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), true, false);
     EXPECT_TRUE(pdf.text.contains("A suggested file name is:\r\n     /out/a.pdf\r\n"));
@@ -317,43 +284,32 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
 
 TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
 {
+    // The temporary parts of a run: named after the user's file, reserved empty, listed in order.
     Fixture fx;
-    const QString wanted = fx.path("Report_QLNTemp1.pdf");
-    EXPECT_EQ(ReserveUniqueFile(wanted), wanted);
-    EXPECT_EQ(QFileInfo(wanted).size(), 0) << "reserved empty";
-    WriteFile(wanted, "another run's part");
-    EXPECT_EQ(ReserveUniqueFile(wanted), fx.path("Report_QLNTemp1 (2).pdf"));
-    EXPECT_EQ(ReserveUniqueFile(wanted), fx.path("Report_QLNTemp1 (3).pdf"));
-    EXPECT_EQ(ReadBytes(wanted), QByteArray("another run's part"));
-    QString error;
-    EXPECT_EQ(ReserveUniqueFile(fx.path("missing/folder/x.pdf"), &error), QString());
-    EXPECT_FALSE(error.isEmpty());
-
-    // The temporary parts of a run: named after the user's file, reserved, listed in order.
     TemporaryPartList list;
-    error.clear();
+    QString error;
     EXPECT_EQ(list.StartNext(&error), QString()) << "no run has begun";
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(list.Begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
     EXPECT_FALSE(list.HasTemporaryParts());
-    EXPECT_EQ(list.StartNext(), fx.path("Listing_QLNTemp1.pdf"));
-    WriteFile(fx.path("Listing_QLNTemp2.pdf"), "keep");
+    WriteFile(fx.path("Listing_QLNTemp1.pdf"), "another run's part");
+    WriteFile(fx.path("Listing_QLNTemp1 (2).pdf"), "another run's part");
     const QString second = list.StartNext();
-    EXPECT_EQ(second, fx.path("Listing_QLNTemp2 (2).pdf"));
-    EXPECT_EQ(ReadBytes(fx.path("Listing_QLNTemp2.pdf")), QByteArray("keep"));
-    EXPECT_EQ(list.Files(), (QStringList{fx.path("Listing_QLNTemp0.pdf"), fx.path("Listing_QLNTemp1.pdf"), second}));
-    EXPECT_EQ(std::tuple(list.PartNumber(), list.HasTemporaryParts()), std::tuple(2, true));
+    EXPECT_EQ(second, fx.path("Listing_QLNTemp1 (3).pdf"));
+    EXPECT_EQ(std::tuple(QFileInfo::exists(second), QFileInfo(second).size(), ReadBytes(fx.path("Listing_QLNTemp1.pdf"))),
+              std::tuple(true, 0, QByteArray("another run's part")));
+    EXPECT_EQ(list.Files(), (QStringList{fx.path("Listing_QLNTemp0.pdf"), second}));
+    EXPECT_EQ(std::tuple(list.PartNumber(), list.HasTemporaryParts()), std::tuple(1, true));
+    error.clear();
     EXPECT_EQ(list.Begin(fx.path("gone/Report.pdf"), &error), QString());
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), QStringList{"Listing_QLNTemp2.pdf"}) << "an unfinished run's parts go";
-    error.clear();
-    EXPECT_EQ(list.StartNext(&error), QString());
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), (QStringList{"Listing_QLNTemp1 (2).pdf", "Listing_QLNTemp1.pdf"}))
+        << "an unfinished run's parts go, no other";
     EXPECT_EQ(std::tuple(list.Files(), list.PartNumber()), std::tuple(QStringList(), 0));
 
-    const QStringList status = TemporaryPartStatus(second).split("\r\n");
-    EXPECT_TRUE(status[0].startsWith("GDI Spool Size reached - output is continuing in a temporary file"));
-    EXPECT_EQ(status.last(), second);
+    const QString status = TemporaryPartStatus(second);
+    EXPECT_TRUE(status.startsWith("GDI Spool Size reached - output is continuing in a temporary file")) << status.toStdString();
+    EXPECT_TRUE(status.endsWith("\r\n" + second));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -383,13 +339,10 @@ TEST(VerifyOutputTest, OnlyFileTargetsThatAreNotPdfPrintersWithASpoolSize)
         };
         QString suffix;
         EXPECT_EQ(VerifyOutput(file, target, gdi, &b.messages, clock.Waits(), &suffix), result);
-        EXPECT_EQ(std::tuple(clock.pauses, clock.now), std::tuple(pauses, qint64(pauses) * 500));
-        EXPECT_EQ(suffix, result == Empty ? QStringLiteral(" (Fail at 120)") : QString());
-        QStringList shown;
-        for (const auto& s : b.box.shown)
-            shown << s.request.MessageKey + "|" + s.request.Icon + "|" + s.text;
-        EXPECT_EQ(shown.size(), *message ? 1 : 0);
-        EXPECT_EQ(shown.join("").left(qstrlen(message)), QString::fromLatin1(message));
+        EXPECT_EQ(std::tuple(clock.pauses, clock.now, suffix), std::tuple(pauses, qint64(pauses) * 500, result == Empty ? " (Fail at 120)" : ""));
+        ASSERT_EQ(b.box.shown.size(), *message ? 1u : 0u);
+        for (const auto& shown : b.box.shown)
+            EXPECT_TRUE((shown.request.MessageKey + "|" + shown.request.Icon + "|" + shown.text).startsWith(message));
     }
 }
 
@@ -420,8 +373,9 @@ TEST(FormImageTest, TheDefaultPrinterOrASkipAndTheOmittedOutputPage)
                                       "form image will be skipped."});
 
     // The omitted output page: the notice in red bold at the top of the print box (2016), the
-    // image's name under it.
+    // image's name under it; two-sided, the back page follows.
     PrintBench b;
+    b.setup.Duplex = true;
     b.Compute();
     b.frame.NormalTextColour = 4242;
     PrintOmittedOutputPage(b.frame, QStringLiteral("frmMain.frm"), false);
@@ -435,15 +389,7 @@ TEST(FormImageTest, TheDefaultPrinterOrASkipAndTheOmittedOutputPage)
     EXPECT_EQ(texts.mid(1, 2), (QStringList{"720,2256 " + red + " 1 A single page was omitted here - not sent to the printer",
                                             "720,2496 " + red + " 1 (frmMain.frm)"}));
     EXPECT_TRUE(b.surface.Texts().contains(QStringLiteral("Page 1 of 1"))) << "no (est) on the notice";
-    EXPECT_FALSE(b.surface.Bold());
-    EXPECT_EQ(b.surface.PagesStarted(), 1);
-    PrintBench duplex;
-    duplex.setup.Duplex = true;
-    duplex.Compute();
-    PrintOmittedOutputPage(duplex.frame, QStringLiteral("frmAbout"), true);
-    EXPECT_TRUE(duplex.surface.Texts().contains(QStringLiteral("A single page was omitted here - sent to the printer")));
-    EXPECT_TRUE(duplex.surface.Texts().contains(QStringLiteral("(This Page Intentionally Left Blank)")));
-    EXPECT_EQ(duplex.surface.PagesStarted(), 2);
+    EXPECT_EQ(std::tuple(b.surface.Bold(), b.surface.TextsOnPage(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -453,9 +399,8 @@ TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
 {
     Fixture fx;
     const QString program = fx.path("program"), bin = fx.path("bin");
-    QDir().mkpath(program + "/qpdf");
-    QDir().mkpath(program + "/qpdf Files/bin");
-    QDir().mkpath(bin);
+    for (const QString& folder : {program + "/qpdf", program + "/qpdf Files/bin", bin})
+        QDir().mkpath(folder);
     auto tool = [](const QString& path, bool executable) {
         WriteFile(path, "#!/bin/sh\n");
         QFile::setPermissions(path, executable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner : QFileDevice::ReadOwner);
@@ -474,13 +419,10 @@ TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
 
     const QStringList parts{"/o/Report", "/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"};
     const ToolWarnings w = FindToolWarnings("WARNING: /o/Report_QLNTemp10.pdf: file is damaged\nqpdf: operation succeeded\n"
-                                            "WARNING: /o/Report_QLNTemp1.pdf (offset 9): xref not found\nWARNING: something else\n",
-                                            parts);
+                                            "WARNING: /o/Report_QLNTemp1.pdf (offset 9): xref not found\nWARNING: something else\n", parts);
     EXPECT_EQ(w.parts, (QStringList{"/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"}));
     EXPECT_EQ(w.lines.size(), 3);
     EXPECT_TRUE(FindToolWarnings("qpdf: done\n", parts).lines.isEmpty());
-    EXPECT_EQ(ElapsedText(0), QStringLiteral("00:00"));
-    EXPECT_EQ(ElapsedText(187999), QStringLiteral("03:07"));
     EXPECT_EQ(ShellQuoted("it's $x"), QStringLiteral("'it'\\''s $x'"));
 }
 
@@ -573,12 +515,16 @@ protected:
 
 TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
 {
-    // Blanks, quotes, "%", "(", "$" and "!" must reach qpdf unchanged through the script.
+    // Blanks, quotes, "%", "(", "$" and "!" must reach qpdf unchanged through the script. The
+    // arguments file lists every part, then the merged name; the program folder comes first.
     MakeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
+    const QString seen = fx.path("seen-args.txt"), stem = out + "/Report (final) 100% 'a' $HOME!";
+    const QString tool = FakeTool("cp \"${1#@}\" " + ShellQuoted(seen) + "\nexec %Q");
     CombineResult result = Combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(PageCount(user), 6);
+    EXPECT_EQ(std::tuple(result.exitCode, result.tool, PageCount(user)), std::tuple(0, tool, 6));
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", stem + "_QLNTemp0.pdf", stem + "_QLNTemp1.pdf",
+                                                                          stem + "_QLNTemp2.pdf", "--", stem + "_QLNMerged.pdf", ""}));
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user).fileName()})
         << "no part, merged or work file is left";
     EXPECT_TRUE(box.shown.empty());
@@ -586,27 +532,13 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
     EXPECT_TRUE(statuses.contains("Checked output file 3 of 3"));
     EXPECT_EQ(result.text, statuses.last());
 
-    // The arguments file lists every part, then the merged name; the program folder comes first.
-    MakeRun("Listing.PDF", {1, 1, 1}, -1, "args");
-    const QString seen = fx.path("seen-args.txt");
-    const QString tool = FakeTool("cp \"${1#@}\" " + ShellQuoted(seen) + "\nexec %Q");
-    result = Combine();
-    ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(result.tool, tool);
-    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", out + "/Listing_QLNTemp0.pdf",
-                                                                          out + "/Listing_QLNTemp1.pdf", out + "/Listing_QLNTemp2.pdf",
-                                                                          "--", out + "/Listing_QLNMerged.pdf", ""}));
-    EXPECT_EQ(PageCount(user), 3);
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Listing.PDF"});
-
     // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
     MakeRun("Report.pdf", {1, 2}, -1, "kept");
     WriteFile(out + "/Report_QLNMerged.pdf", "another run");
     FakeTool("%Q || exit 9\nexit 3");
     result = Combine(true);
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(PageCount(user), 3);
+    EXPECT_EQ(std::tuple(result.exitCode, PageCount(user)), std::tuple(3, 3));
     EXPECT_EQ(ReadBytes(out + "/Report_QLNMerged.pdf"), QByteArray("another run"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNMerged.pdf"}));
 

@@ -2,7 +2,6 @@
 
 #include "config/Options.h"
 #include "platform/PrinterDefaults.h"
-#include "print/OutputFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +88,7 @@ TEST(PageGeometryTest, FoldingGuideOnlyOnLegal)
     b.setup.FoldingGuide = 1;
     b.Compute();
     b.printer.DrawFoldingGuide();
-    EXPECT_TRUE(b.surface.ops.empty() || b.surface.ops.back().kind != Op::Kind::Line) << "Letter draws nothing";
+    EXPECT_TRUE(b.Of(Op::Kind::Line).empty()) << "Letter draws nothing";
     b.setup.PaperSize = QStringLiteral("Legal");
     b.setup.FoldingGuide = 3;
     b.Compute();
@@ -99,14 +98,6 @@ TEST(PageGeometryTest, FoldingGuideOnlyOnLegal)
     EXPECT_EQ(std::tuple(line.x, line.y, line.x2, line.y2), std::tuple(3600, -1000, 3600, 20160 + 1000)) << "a quarter of Legal";
     EXPECT_EQ(std::tuple(line.style, line.color), std::tuple(quillon::platform::LineStyle::Dotted, quillon::platform::Rgb(192, 192, 192)));
     EXPECT_EQ(b.printer.Geometry().FoldDistance, 3600);
-}
-
-TEST(PageGeometryTest, TwelveHourClockAndTheSuggestedName)
-{
-    EXPECT_EQ(PrintDateText(QDateTime(QDate(2026, 12, 6), QTime(0, 7, 3))), QStringLiteral("12/6/26 12:07 am"));
-    EXPECT_EQ(RunStartTimeText(QDateTime(QDate(2026, 1, 2), QTime(12, 0, 0))), QStringLiteral("12:00:00 pm"));
-    EXPECT_EQ(SuggestedOutputName(QStringLiteral("Inventory"), QDateTime(QDate(2026, 3, 7), QTime(21, 4, 59))),
-              QStringLiteral("!2026-03-07 9.04.59 pm Inventory Program Documentation.pdf"));
 }
 
 TEST(PageGeometryTest, RestoringWhatTheDeviceCannotTakeIsToldAndReplaced)
@@ -134,15 +125,13 @@ TEST(PageGeometryTest, RestoringWhatTheDeviceCannotTakeIsToldAndReplaced)
     EXPECT_EQ(std::tuple(options.Text(quillon::config::opt::DeviceName), options.Text(quillon::config::opt::FontName)),
               std::tuple("Recording PDF", "Courier New"));
 
-    PrintBench fine; // everything available: nothing to say
-    quillon::config::Options same(fine.ini, defaults);
-    same.Load();
-    fine.setup.DeviceName = "Office Laser";
-    fine.setup.FontName = "Consolas";
-    fine.setup.FontSize = 9;
-    RestorePrintingSetup(fine.printer, same, fine.box);
-    EXPECT_TRUE(fine.box.shown.empty());
-    EXPECT_EQ(std::tuple(fine.surface.CurrentDevice().deviceName, fine.surface.FontName(), fine.surface.FontSize()),
+    b.box.shown.clear(); // everything available: nothing to say
+    b.setup.DeviceName = "Office Laser";
+    b.setup.FontName = "Consolas";
+    b.setup.FontSize = 9;
+    RestorePrintingSetup(b.printer, options, b.box);
+    EXPECT_TRUE(b.box.shown.empty());
+    EXPECT_EQ(std::tuple(b.surface.CurrentDevice().deviceName, b.surface.FontName(), b.surface.FontSize()),
               std::tuple("Office Laser", "Consolas", 9));
 }
 
