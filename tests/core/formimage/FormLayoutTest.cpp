@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 using namespace quillon::formimage;
 using quillon::model::CodePage;
 using quillon::model::SourceReader;
@@ -113,68 +111,47 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
         QStringList file;
         QStringList expected;
     } cases[] = {
-        {"a plain form; a text box's Text stands for its caption",
-         FormFile(Box("VB.CommandButton cmdOK", 120, 240, 1215, 375, {"Caption         =   \"OK\"", "BackColor = &H8000000F&"})
-                  + Box("VB.TextBox txtName", 120, 720, 2000, 315, {"Text            =   \"Anna\""})
-                  + Block("VB.Menu mnuFile", {"Caption         =   \"&File\""})),
-         {form + "c2 m1 L1 menubar", "VB.CommandButton cmdOK 120,240 1215x375 L1 \"OK\"",
-          "VB.TextBox txtName 120,720 2000x315 L1 \"Anna\"", "menu mnuFile \"&File\" level 0"}},
         {"nothing is read after the form's block",
          QStringList{"VERSION 5.00"} + Block("VB.Form frmB", {}, Box("VB.Label lblA", 0, 0, 100, 100))
              + Box("VB.Label lblLate", 0, 0, 100, 100),
          {"frmB \"\" 0x0 c1 m0 L1", "VB.Label lblA 0,0 100x100 L1"}},
-        {"a line's box from its end points, which are kept as written; a flat line is drawn",
-         FormFile(Block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})
-                  + Block("VB.Line linFlat", {"X1 = 100", "X2 = 2100", "Y1 = 700", "Y2 = 700"})),
-         {form + "c2 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900",
-          "VB.Line linFlat 100,700 2000x0 L1 ends 100,700 2100,700"}},
+        {"a line's box from its end points, which are kept as written",
+         FormFile(Block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})),
+         {form + "c1 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900"}},
         {"controls without area get no layer",
-         FormFile(Box("VB.Timer tmrTick", 4320, 1920, 0, 0) + Box("VB.Label lblThin", 0, 0, 1, 0)
-                  + Box("VB.Label lblDot", 0, 0, 1, 1) + Box("VB.Label lblBack", 0, 0, -100, 50)),
-         {form + "c4 m0 L1", "VB.Timer tmrTick 4320,1920 0x0 L0", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1",
-          "VB.Label lblBack 0,0 -100x50 L0"}},
-        {"containers add their offsets, are the parents and share the layer of what they hold",
-         FormFile(Box("VB.PictureBox picOuter", 120, 100, 3000, 2000, {},
-                      Box("VB.Frame fraInner", 200, 300, 2500, 1500, {}, Box("VB.CommandButton cmdDeep", 50, 70, 600, 300)))
-                  + Box("VB.CommandButton cmdTop", 3300, 100, 600, 300)),
-         {form + "c4 m0 L1", "VB.PictureBox picOuter 120,100 3000x2000 L1", "VB.Frame fraInner 200,300 2500x1500 @320,400 in 1 L1",
-          "VB.CommandButton cmdDeep 50,70 600x300 @370,470 in 2 L1", "VB.CommandButton cmdTop 3300,100 600x300 L1"}},
-        {"covering more than half of the smaller control opens a layer; exactly half does not",
+         FormFile(Box("VB.Label lblThin", 0, 0, 1, 0) + Box("VB.Label lblDot", 0, 0, 1, 1)),
+         {form + "c2 m0 L1", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1"}},
+        {"covering more than half of the smaller control opens a layer, as many as it takes; exactly half, or a "
+         "container over what it holds, does not",
          FormFile(Box("VB.CommandButton cmdA", 0, 0, 1000, 500) + Box("VB.CommandButton cmdB", 400, 0, 1000, 500)
                   + Box("VB.CommandButton cmdC", 0, 250, 1000, 500)
-                  + Box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, Box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))),
-         {form + "c5 m0 L2", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
+                  + Box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, Box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))
+                  + Box("VB.CommandButton cmdD", 0, 0, 1000, 500)),
+         {form + "c6 m0 L3", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
           "VB.CommandButton cmdC 0,250 1000x500 L1", "VB.Frame fraBox 2000,0 1500x1500 L1",
-          "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1"}},
+          "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1", "VB.CommandButton cmdD 0,0 1000x500 L3"}},
         {"what a container on a later layer holds starts on that layer",
          FormFile(Box("VB.Frame fraA", 0, 0, 2000, 2000)
                   + Box("VB.Frame fraB", 100, 100, 2000, 2000, {}, Box("VB.CommandButton cmdIn", 10, 10, 500, 300))
                   + Box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
          {form + "c4 m0 L2", "VB.Frame fraA 0,0 2000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
           "VB.CommandButton cmdIn 10,10 500x300 @110,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
-        {"hidden controls and what they hold are layered after the visible ones",
+        {"hidden controls are layered after the visible ones",
          FormFile(Box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
-                  + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})
-                  + Box("VB.Frame fraHidden", 3000, 0, 1000, 1000, {"Visible = 0"}, Box("VB.Label lblIn", 10, 10, 500, 300))),
-         {form + "c4 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1",
-          "VB.Frame fraHidden 3000,0 1000x1000 L1 hidden", "VB.Label lblIn 10,10 500x300 @3010,10 in 3 L1"}},
-        {"array indexes; numbers round half to even, take E and D exponents and ignore what follows",
+                  + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
+         {form + "c2 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1"}},
+        {"an array index of 0; numbers round half to even, take E and D exponents and ignore what follows",
          FormFile(Box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
-                  + Box("VB.CommandButton cmdAction", 0, 200, 100, 100, {"Index           =   3"})
                   + Block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
                   + Block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
-         {form + "c4 m0 L2", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.CommandButton cmdAction(3) 0,200 100x100 L1",
-          "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1", "VB.Label lblNone 0,250 7x1 L2"}},
-        {"menus nest three deep, with separators and hidden entries, and are no controls",
-         FormFile(Box("VB.CommandButton cmdOK", 0, 0, 100, 100)
-                  + Block("VB.Menu mnuFile", {"Caption = \"&File\""},
-                          Block("VB.Menu mnuOpen", {"Caption = \"&Open\""})
-                              + Block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, Block("VB.Menu mnuItem", {"Caption = \"one\"", "Index = 0"}))
-                              + Block("VB.Menu mnuSep", {"Caption = \"-\""}) + Block("VB.Menu mnuExit", {"Caption = \"E&xit\"", "Visible = 0"}))
+         {form + "c3 m0 L1", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1",
+          "VB.Label lblNone 0,250 7x1 L1"}},
+        {"menus nest three deep and the next top-level one is back at level 0",
+         FormFile(Block("VB.Menu mnuFile", {"Caption = \"&File\""},
+                        Block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, Block("VB.Menu mnuItem", {"Caption = \"one\""})))
                   + Block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
-         {form + "c1 m7 L1 menubar", "VB.CommandButton cmdOK 0,0 100x100 L1", "menu mnuFile \"&File\" level 0",
-          "menu mnuOpen \"&Open\" level 1", "menu mnuRecent \"Recent\" level 1", "menu mnuItem \"one\" level 2",
-          "menu mnuSep \"-\" level 1", "menu mnuExit \"E&xit\" level 1 hidden", "menu mnuHelp \"&Help\" level 0"}},
+         {form + "c0 m4 L0 menubar", "menu mnuFile \"&File\" level 0", "menu mnuRecent \"Recent\" level 1",
+          "menu mnuItem \"one\" level 2", "menu mnuHelp \"&Help\" level 0"}},
         {"only a visible, captioned top-level menu makes a menu bar",
          FormFile(Block("VB.Menu mnuSep", {"Caption = \"-\""})
                   + Block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, Block("VB.Menu mnuIn", {"Caption = \"In\""}))),
@@ -187,19 +164,12 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
                          "      Width = 5", "      End", "   EndProperty", "   Visible = 0", "EndProperty", "Height = 495", "Left = 240",
                          "Top = 360", "Width = 4455"})),
          {form + "c1 m0 L1", "VB.Label lblTitle 240,360 4455x495 L1 \"Title\""}},
-        {"quoted captions: doubled quotes, a missing closing quote, bare words, empty, \"=\", tabs and backslashes",
-         FormFile(Block("VB.Label lblQuote", {"Caption = \"Say \"\"Hi\"\" to \"\"Bob\"\"\""}) + Block("VB.Label lblOpen", {"Caption = \"open"})
+        {"captions: a text box's Text, a missing closing quote, bare words, empty, \"=\"",
+         FormFile(Block("VB.TextBox txtName", {"Text = \"Anna\""}) + Block("VB.Label lblOpen", {"Caption = \"open"})
                   + Block("VB.Label lblBare", {"Caption = bare words"}) + Block("VB.Label lblEmpty", {"Caption = \"\""})
-                  + Block("VB.Label lblEquals", {"Caption = \"a = b\""}) + Block("VB.Label lblTab", {"Caption = \"x\ty\\z\""})),
-         {form + "c6 m0 L0", "VB.Label lblQuote 0,0 0x0 L0 \"Say \"Hi\" to \"Bob\"\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"",
-          "VB.Label lblBare 0,0 0x0 L0 \"bare words\"", "VB.Label lblEmpty 0,0 0x0 L0", "VB.Label lblEquals 0,0 0x0 L0 \"a = b\"",
-          "VB.Label lblTab 0,0 0x0 L0 \"x\ty\\z\""}},
-        {"each control stacked on the others opens a layer of its own",
-         FormFile(Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 0"})
-                  + Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 1"})
-                  + Box("VB.CommandButton cmdPile", 100, 100, 1000, 400, {"Index = 2"})),
-         {form + "c3 m0 L3", "VB.CommandButton cmdPile(0) 100,100 1000x400 L1", "VB.CommandButton cmdPile(1) 100,100 1000x400 L2",
-          "VB.CommandButton cmdPile(2) 100,100 1000x400 L3"}},
+                  + Block("VB.Label lblEquals", {"Caption = \"a = b\""})),
+         {form + "c5 m0 L0", "VB.TextBox txtName 0,0 0x0 L0 \"Anna\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"",
+          "VB.Label lblBare 0,0 0x0 L0 \"bare words\"", "VB.Label lblEmpty 0,0 0x0 L0", "VB.Label lblEquals 0,0 0x0 L0 \"a = b\""}},
         {"a file cut off inside a frame: what was read stands, blocks never ended are not drawn",
          QStringList{"VERSION 5.00", "Begin VB.Form frmCut", "Begin VB.CommandButton cmdA", "Width = 500", "Height = 500", "End",
                      "Begin VB.Frame fraCut", "Left = 600", "Width = 1000", "Height = 1000", "Begin VB.CommandButton cmdIn",
@@ -227,9 +197,7 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         QByteArray bytes;
         QString message;
         qint64 size = 0; // grown to this size (sparse) after writing
-        bool locked = false; // no permission to read it
     } cases[] = {
-        {Bytes(FormFile(NestedFrames(63))), cannot + "Line 318: objects are nested more than 63 levels deep."},
         {Bytes(FormFile(Block("VB.Label lblBig", {"Left = 99999999999"}))), cannot + "Line 9: the value of Left is out of range: 99999999999"},
         {Bytes(FormFile(Block("VB.Label lblBig", {"Index = 40000"}))), cannot + "Line 9: the value of Index is out of range: 40000"},
         {Bytes(FormFile(Block("VB.Label lblBig", {"Width = 1E400"}))), cannot + "Line 9: the value of Width is out of range: 1E400"},
@@ -238,8 +206,6 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         {Bytes(FormFile(Box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, Box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
          cannot + "a control lies too far from the form's corner to be placed."},
         {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", SourceReader::kMaxFileBytes + 1},
-        {Bytes(FormFile({})), cannot + "Permission denied", 0, true},
-        {QByteArray(), noBlock},
         {Bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
     };
     for (const auto& c : cases) {
@@ -249,15 +215,8 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         if (c.size) {
             ASSERT_TRUE(QFile::resize(path, c.size));
         }
-        if (c.locked)
-            QFile::setPermissions(path, QFileDevice::Permissions());
         box.shown.clear();
-        {
-            std::optional<quillon::test::ObeyFilePermissions> obey; // also as root
-            if (c.locked)
-                obey.emplace();
-            EXPECT_FALSE(formImage.ReadFormLayout(path));
-        }
+        EXPECT_FALSE(formImage.ReadFormLayout(path));
         ASSERT_EQ(box.shown.size(), 1u);
         EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
         EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
@@ -265,17 +224,10 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         EXPECT_EQ(formImage.LastMessage(), c.message.arg(path));
         EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
-    // One level less nests deep enough.
+    // 63 objects deep (the form and 62 frames) is as deep as a form may nest; each frame's
+    // offset adds to those of the frames around it.
     ASSERT_TRUE(Read(Bytes(FormFile(NestedFrames(62)))));
     EXPECT_EQ(Described(formImage).last(), "VB.Frame fra62 10,20 5000x5000 @620,1240 in 61 L1");
-    EXPECT_TRUE(modFormImage_v2::IsAncestor(formImage.Layout(), 1, 62));
-
-    for (const QString& missing : {fx.path(QStringLiteral("gone.frm")), fx.path()}) { // a folder is no form file
-        box.shown.clear();
-        EXPECT_FALSE(formImage.ReadFormLayout(missing));
-        ASSERT_EQ(box.shown.size(), 1u);
-        EXPECT_EQ(box.shown[0].text, "Form file not found:\r\n" + missing);
-    }
 }
 
 // A layout built by hand: 1 a hidden frame holding 2, which holds 3; 4 covers 60 % of 1; 5 is
@@ -298,10 +250,10 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
         int a, b;
         double expected;
     } cases[] = {
-        {'A', 1, 3, 1}, {'A', 2, 3, 1}, {'A', 3, 1, 0}, {'A', 3, 3, 0}, {'A', 4, 3, 0}, {'A', -1, 1, 0},
+        {'A', 1, 3, 1}, {'A', 2, 3, 1}, {'A', 3, 1, 0}, {'A', 3, 3, 0}, {'A', -1, 1, 0},
         {'V', 2, 0, 0}, {'V', 1, 0, 0}, {'V', 4, 0, 1}, {'V', 0, 0, 0}, {'V', 8, 0, 0},
-        {'O', 1, 4, 0.6}, {'O', 4, 1, 0.6}, {'O', 6, 7, 1}, {'O', 1, 5, 0}, {'O', 0, 1, 0}, {'O', 1, 8, 0},
-        {'M', 1, 1, 1}, {'M', 3, 2, 1}, {'M', 2, 2, 0}, {'M', 4, 3, 0}, {'M', 6, 1, 0}, {'M', 7, 1, 0}, {'M', 0, 1, 0}, {'M', 99, 1, 0},
+        {'O', 1, 4, 0.6}, {'O', 6, 7, 1}, {'O', 1, 5, 0}, {'O', 0, 1, 0}, {'O', 1, 8, 0},
+        {'M', 1, 1, 1}, {'M', 2, 2, 0}, {'M', 7, 1, 0}, {'M', 0, 1, 0}, {'M', 99, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
