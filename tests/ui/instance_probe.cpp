@@ -1,22 +1,13 @@
-// A stand-in for a copy of the program, for the single-instance test:
-//   instance_probe IDENTIFIER [LIFETIME_MS]
-// The first copy prints "listening", then "activated" when a later copy asks it to come to
-// the front, and exits 0 (2 when its lifetime runs out first). A later copy prints "another
-// copy is running" and exits 3.
+// A stand-in for a copy of the program that crashes, for the single-instance test:
+//   instance_probe IDENTIFIER
+// It takes the guard, prints "listening" and waits to be killed (it ends by itself, with 2,
+// after 30 seconds; with 3 at once when another copy holds the guard).
 #include "platform/qt/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 #include <cstdio>
-
-namespace {
-void Say(const char* line)
-{
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -25,25 +16,14 @@ int main(int argc, char** argv)
     if (args.size() < 2)
         return 64;
     quillon::platform::SingleInstance guard(args[1]);
-    if (!guard.Ensure()) {
-        Say("another copy is running");
+    if (!guard.Ensure())
         return 3;
-    }
-    Say("listening");
-    // Timers of its own rather than single shots, so that nothing is pending at the end.
+    std::printf("listening\n");
+    std::fflush(stdout);
+    // A timer of its own rather than a single shot, so that nothing is pending at the end.
     QTimer lifetime;
     lifetime.setSingleShot(true);
-    QObject::connect(&lifetime, &QTimer::timeout, &app, [] {
-        Say("lifetime over");
-        QCoreApplication::exit(2);
-    });
-    lifetime.start(args.size() > 2 ? args[2].toInt() : 30000);
-    QTimer linger; // lets the answer reach the later copy before this one ends
-    linger.setSingleShot(true);
-    QObject::connect(&linger, &QTimer::timeout, &app, [] { QCoreApplication::exit(0); });
-    QObject::connect(&guard, &quillon::platform::SingleInstance::activationRequested, &app, [&linger] {
-        Say("activated");
-        linger.start(100);
-    });
+    QObject::connect(&lifetime, &QTimer::timeout, &app, [] { QCoreApplication::exit(2); });
+    lifetime.start(30000);
     return app.exec();
 }
