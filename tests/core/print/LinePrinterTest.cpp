@@ -132,65 +132,51 @@ TEST(LinePrinterTest, ColoursBoldAndConnectors)
     EXPECT_TRUE(files.Of(Op::Kind::Line).empty());
 }
 
-TEST(LinePrinterTest, LongLinesTruncatedAfterTheQuestion)
+// One routine's long lines answered in turn: Truncate, Truncate (a bold line is asked about
+// too), Wrap and OK to the wrap warning, then Cancel.
+TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswered)
 {
     Listing b;
-    EXPECT_EQ(b.lines.TruncateToFit(QString(100, QLatin1Char('x'))), QString(79, QLatin1Char('x')) + QStringLiteral(" ..."));
-    b.box.answers = {{0, 0, QString()}, {0, 0, QString()}};
-    b.Print(LongLine());
-    b.Print(QStringLiteral("[ZRK-B]") + LongLine()); // a bold line goes through the same question
-    ASSERT_EQ(b.box.shown.size(), 2u);
+    b.box.answers = {{0, 0, QString()}, {0, 0, QString()}, {1, 0, QString()}, {0, 0, QString()}, {2, 0, QString()}};
+    const QString line = LongLine(), truncated = line.left(79) + " ...";
+    for (const QString& printed : {line, "[ZRK-B]" + line, line})
+        EXPECT_TRUE(b.Print(printed));
+    EXPECT_FALSE(b.Print(line));
+    ASSERT_EQ(b.box.shown.size(), 5u);
     EXPECT_EQ(b.box.shown[0].title, QStringLiteral("Long Line Action"));
     EXPECT_TRUE(b.box.shown[0].text.startsWith(
         QStringLiteral("A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
                        "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
                        "printing this procedure\r\nLine Start - x = word00000 word00001 word00 ...  word00011 word00012 word00013")));
     EXPECT_TRUE(b.box.shown[1].text.startsWith(QStringLiteral("Another (2) source line is too long")));
-    EXPECT_EQ(std::tuple(b.run.overLongLines, b.surface.Lines()[0]), std::tuple(2, LongLine().left(79) + " ..."));
-    ASSERT_EQ(b.Of(Op::Kind::Fill).size(), 2u) << "truncated lines get the long-line band";
+    EXPECT_EQ(b.box.shown[3].title, QStringLiteral("Wrap Warning"));
+    EXPECT_TRUE(b.box.shown[3].text.contains("at the optimum last space or backslash") && b.box.shown[3].text.contains("from this point"));
+    // 79 characters may go on a piece before the quote and " & _" would not fit: the last blank
+    // before column 80 ends the first piece and stays on it; the rest is indented by 8. Cancel
+    // ends the routine with a notice in the global colour and the start of the line.
+    const QString aborted = "Procedure print aborted by user because the next code line was too long.";
+    EXPECT_EQ(b.surface.Lines(), (QStringList{truncated, truncated, line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78), "", aborted,
+                                              ("LONG LINE START:  " + line).left(79) + " ..."}));
+    EXPECT_EQ(std::tuple(b.run.overLongLines, b.run.stats.wrappedLines, b.run.abort, b.Of(Op::Kind::Text, aborted).at(0).color),
+              std::tuple(4, 2, true, 1003u));
+    ASSERT_EQ(b.Of(Op::Kind::Fill).size(), 4u) << "truncated and wrapped lines get the long-line band";
     EXPECT_EQ(b.Of(Op::Kind::Fill)[0].color, 1008u);
+}
+
+TEST(LinePrinterTest, ADependencyListingWrapsWithoutAskingAndTooNarrowAPageLeavesTheEllipsis)
+{
+    Listing dep;
+    quillon::model::clsRoutineInfo report;
+    report.RoutineKind = QStringLiteral("Dependency");
+    report.FilePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
+    dep.Print(LongLine(), &report);
+    EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.Lines().size()), std::tuple(0u, 2));
 
     quillon::test::PrintBench narrow;
     narrow.setup.WorkingLeft = narrow.setup.WorkingRight = 5510.0 / 1440.0; // 500 twips wide
     narrow.Compute();
     narrow.frame.StartPage();
     EXPECT_EQ(narrow.lines.TruncateToFit(QStringLiteral("ABCDEF")), QStringLiteral(" ..."));
-}
-
-TEST(LinePrinterTest, WrapInPiecesWithTheContinuationIndent)
-{
-    Listing b;
-    b.box.answers = {{1, 0, QString()}, {0, 0, QString()}}; // Wrap, then OK to the wrap warning
-    const QString line = LongLine();
-    EXPECT_TRUE(b.Print(line));
-    ASSERT_EQ(b.box.shown.size(), 2u);
-    EXPECT_EQ(b.box.shown[1].title, QStringLiteral("Wrap Warning"));
-    EXPECT_TRUE(b.box.shown[1].text.contains(QStringLiteral("at the optimum last space or backslash")));
-    EXPECT_TRUE(b.box.shown[1].text.contains(QStringLiteral("from this point")));
-    // 79 characters may go on a piece before the quote and " & _" would not fit: the last
-    // blank before column 80 ends the first piece and stays on it.
-    EXPECT_EQ(b.surface.Lines(), (QStringList{line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78)}));
-    EXPECT_EQ(std::tuple(b.run.stats.wrappedLines, b.Of(Op::Kind::Fill).size()), std::tuple(2, 2u));
-
-    Listing dep; // a dependency listing wraps without asking
-    quillon::model::clsRoutineInfo report;
-    report.RoutineKind = QStringLiteral("Dependency");
-    report.FilePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
-    dep.Print(LongLine(), &report);
-    EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.Lines().size()), std::tuple(0u, 2));
-}
-
-TEST(LinePrinterTest, CancelAbandonsTheRoutine)
-{
-    Listing b;
-    b.box.answers = {{2, 0, QString()}};
-    EXPECT_FALSE(b.Print(LongLine()));
-    EXPECT_TRUE(b.run.abort);
-    const std::vector<Op> texts = b.Of(Op::Kind::Text);
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(std::tuple(texts[1].text, texts[1].color),
-              std::tuple("Procedure print aborted by user because the next code line was too long.", 1003u));
-    EXPECT_EQ(texts[2].text, (QStringLiteral("LONG LINE START:  ") + LongLine()).left(79) + QStringLiteral(" ..."));
 }
 
 } // namespace

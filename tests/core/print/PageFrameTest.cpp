@@ -90,13 +90,14 @@ TEST(PageFrameTest, BinderOffsetOnTheFrontSidesOfDuplexSheetsOnly)
 
 TEST(PageFrameTest, PageEstimates)
 {
-    const std::tuple<bool, const char*, int, int, int> cases[] = {
-        // duplex, kind, lines, the image's own pages, estimate; 60 lines per page
-        {false, "Sub", 125, 0, 3}, {false, "Sub", 120, 0, 2}, {true, "Sub", 125, 0, 4}, {true, "Sub", 119, 0, 2},
-        {true, "Image", 125, 5, 6}, {false, "Image", 125, 0, 3}};
-    for (const auto& [duplex, kind, lines, imagePages, pages] : cases) {
+    const std::tuple<bool, const char*, int, int, int, double> cases[] = {
+        // duplex, kind, lines, the image's own pages: estimate; without top and bottom margins 60 lines per page
+        {false, "Sub", 125, 0, 3, 0}, {false, "Sub", 120, 0, 2, 0}, {true, "Sub", 125, 0, 4, 0}, {true, "Sub", 119, 0, 2, 0},
+        {true, "Image", 125, 5, 6, 0}, {false, "Image", 125, 0, 3, 0},
+        {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
+    for (const auto& [duplex, kind, lines, imagePages, pages, margins] : cases) {
         PrintBench b;
-        b.setup.Margins[kTop] = b.setup.Margins[kBottom] = 0;
+        b.setup.Margins[kTop] = b.setup.Margins[kBottom] = margins;
         b.setup.Duplex = duplex;
         b.Compute();
         quillon::model::clsRoutineInfo routine;
@@ -106,14 +107,6 @@ TEST(PageFrameTest, PageEstimates)
         EXPECT_EQ(b.frame.EstimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
         EXPECT_EQ(std::tuple(b.frame.TotalPagesText, b.frame.EstimateFlag), std::tuple(QString::number(pages), true));
     }
-    PrintBench tiny;
-    tiny.setup.Margins[kTop] = tiny.setup.Margins[kBottom] = 5.0;
-    tiny.Compute();
-    quillon::model::clsRoutineInfo one;
-    one.lStartLine = 1;
-    one.lEndLine = 3;
-    EXPECT_EQ(tiny.frame.EstimatePages(one), 3);
-    EXPECT_EQ(tiny.frame.LinesPerPage, 1) << "less than one line of room counts as one";
 }
 
 } // namespace

@@ -54,14 +54,12 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesAndTheQueueFromTheS
     l.lists->Procedures[1].selected = false;
     l.lists->Procedures[2].selected = true;
     EXPECT_EQ(l.lists->BuildQueue(), 1);
-    EXPECT_EQ(Texts(l.lists->Queue, true), QStringList{"modA.bas|Public Sub Helper"});
-    EXPECT_TRUE(l.lists->SendEnabled);
-    EXPECT_EQ(l.lists->StatusLine, QStringLiteral("1 procedure added to the print queue."));
+    EXPECT_EQ(std::tuple(Texts(l.lists->Queue, true), l.lists->SendEnabled, l.lists->StatusLine),
+              std::tuple(QStringList{"modA.bas|Public Sub Helper"}, true, "1 procedure added to the print queue."));
     l.lists->Procedures[2].selected = false;
     EXPECT_EQ(l.lists->BuildQueue(), 0);
-    EXPECT_TRUE(l.lists->Queue.empty());
-    EXPECT_FALSE(l.lists->SendEnabled);
-    EXPECT_EQ(l.LastMessage(), QStringLiteral("No procedures were added to the print queue."));
+    EXPECT_EQ(std::tuple(l.lists->Queue.empty(), l.lists->SendEnabled, l.LastMessage()),
+              std::tuple(true, false, "No procedures were added to the print queue."));
 }
 
 TEST(ProcedureListsTest, DependencyReportsComeAndGo)
