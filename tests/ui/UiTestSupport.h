@@ -1,7 +1,6 @@
 #pragma once
 #include "support/AppEnvironment.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -38,13 +37,6 @@ inline void OnModal(std::function<void(QWidget*)> action)
         action(modal);
     });
     poll->start(10);
-}
-
-// A click on a choice where a person clicks: its round mark at the left, not the middle of
-// a wide row.
-inline void ClickChoice(QAbstractButton* choice)
-{
-    QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(8, choice->height() / 2));
 }
 
 } // namespace quillon::test

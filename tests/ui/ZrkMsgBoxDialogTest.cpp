@@ -49,42 +49,29 @@ TEST(ZrkLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBetween)
         EXPECT_EQ(zrk::ButtonWidth(caption), width) << caption;
     const struct {
         const char* rule;
-        std::vector<std::pair<int, int>> captions; // slot, text width
-        int messageHeight;
-        bool input, browse, suppress;
+        zrk::LayoutInput input; // each button's caption width, the message height, input, Browse..., hiding
         QString expected;
     } cases[] = {
-        {"a short caption takes the least width, a long one 420 more; 210 between them, the row centred",
-         {{0, 300}, {1, 2500}}, 2000, false, false, false,
+        {"a short caption takes the least width, a long one 420 more; 210 between them, the row centred", {{300, 2500}, 2000},
          "client 8800x3345 message 2006,430 6750x2000 button0 2040,2640 1590x495 button1 3840,2640 2920x495 (2 shown)"},
-        {"empty slots leave no hole in the row", {{0, 100}, {3, 100}}, 2000, false, false, false,
+        {"empty slots leave no hole in the row", {{100, {}, {}, 100}, 2000},
          "client 8800x3345 message 2006,430 6750x2000 button0 2705,2640 1590x495 button3 4505,2640 1590x495 (2 shown)"},
-        {"five wide buttons widen the dialog, not the message", {{0, 3000}, {1, 3000}, {2, 3000}, {3, 3000}, {4, 3000}}, 2000,
-         false, false, false,
+        {"five wide buttons widen the dialog, not the message", {{3000, 3000, 3000, 3000, 3000}, 2000},
          "client 18360x3345 message 2006,430 6750x2000 button0 210,2640 3420x495 button1 3840,2640 3420x495 button2 7470,2640 3420x495"
          " button3 11100,2640 3420x495 button4 14730,2640 3420x495 (5 shown)"},
-        {"under a short message the icon sets their place", {{0, 100}}, 200, false, false, false,
+        {"under a short message the icon sets their place", {{100}, 200},
          "client 8800x2065 message 2006,430 6750x200 button0 3605,1360 1590x495 (1 shown)"},
         {"the input frame, with the box 210 in and 210 before Browse..., then the hiding frame's three choices",
-         {{0, 100}}, 2000, true, true, true,
+         {{100}, 2000, true, true, true},
          "client 8800x6090 message 2006,430 6750x2000 button0 3605,5385 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
          " box 210,480 6160x345 browse 6580,450 1590x405 suppress 210,3885 8380x1290 options 210,300 7960x285 210,600 7960x285"
          " 210,900 7960x285 (1 shown)"},
-        {"without Browse... the box runs to 210 before the frame's edge", {{0, 100}}, 2000, true, false, false,
+        {"without Browse... the box runs to 210 before the frame's edge", {{100}, 2000, true},
          "client 8800x4590 message 2006,430 6750x2000 button0 3605,3885 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
          " box 210,480 7960x345 (1 shown)"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.rule);
-        zrk::LayoutInput input;
-        for (const auto& [slot, width] : c.captions)
-            input.captionWidths[size_t(slot)] = width;
-        input.messageHeight = c.messageHeight;
-        input.showInput = c.input;
-        input.showBrowse = c.browse;
-        input.allowSuppress = c.suppress;
-        EXPECT_EQ(Described(zrk::LayOut(input)), c.expected);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(Described(zrk::LayOut(c.input)), c.expected) << c.rule;
 }
 
 TEST(ZrkLayout, IconsColoursAndCaptions)
@@ -126,15 +113,15 @@ MsgBoxRequest YesNoRequest()
     request.Text = QStringLiteral("First line\r\nSecond line");
     request.Buttons[0] = QStringLiteral("Yes");
     request.Buttons[1] = QStringLiteral("No");
-    request.ButtonCount = 2;
     request.ClickedButton = -1;
     return request;
 }
 
 // The offscreen screen shows 96 pixels to the inch: 15 twips a pixel.
-TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsAndALongMessageGrowsTheDialog)
+TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesItAndALongMessageGrowsIt)
 {
     MsgBoxRequest request = YesNoRequest();
+    request.InputText = QStringLiteral("  kept  ");
     request.Buttons[3] = QStringLiteral("   "); // blank captions count as none
     request.Buttons[4] = QStringLiteral("Continue with the printer's own default font and size instead");
     frmZRK_MsgBox dialog(request, Qt::white);
@@ -145,11 +132,26 @@ TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsAndALongMessageGrowsThe
     const int text = dialog.Button(4)->fontMetrics().horizontalAdvance(request.Buttons[4]);
     ASSERT_GT(text + 28, 106) << "the caption should be long";
     EXPECT_NEAR(dialog.Button(4)->width(), text + 28, 1);
-    EXPECT_EQ(dialog.MessageLabel()->geometry(), QRect(134, 29, 450, dialog.MessageLabel()->height()));
     EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("First line\nSecond line"));
     EXPECT_FALSE(dialog.IconLabel()->pixmap().isNull());
     EXPECT_FALSE(dialog.SuppressFrame()->isVisibleTo(&dialog));
     EXPECT_FALSE(dialog.InputFrame()->isVisibleTo(&dialog));
+
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.close());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    dialog.ClickButton(3); // a hidden button's slot does nothing either
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(request.ClickedButton, -1);
+    QTest::mouseClick(dialog.Button(1), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(request.ClickedButton, 1);
+    EXPECT_EQ(request.SuppressChoice, 0);
+    EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
 
     MsgBoxRequest longRequest = YesNoRequest();
     longRequest.Text = QStringLiteral("A sentence that goes on for a while. ").repeated(40);
@@ -201,28 +203,6 @@ TEST(ZrkDialog, FramesFollowTheRequestInTheThemeColourBrowseFillsTheInputBoxAndA
     frmZRK_MsgBox noBrowse(full, Qt::white);
     EXPECT_FALSE(noBrowse.BrowseButton()->isVisibleTo(&noBrowse));
     EXPECT_EQ(noBrowse.InputLabel()->text(), QStringLiteral("File Path:"));
-}
-
-TEST(ZrkDialog, OnlyAShownButtonClosesIt)
-{
-    MsgBoxRequest request = YesNoRequest();
-    request.InputText = QStringLiteral("  kept  ");
-    frmZRK_MsgBox dialog(request, Qt::white);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.close());
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    dialog.ClickButton(3); // a hidden button's slot does nothing either
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(request.ClickedButton, -1);
-    QTest::mouseClick(dialog.Button(1), Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(request.ClickedButton, 1);
-    EXPECT_EQ(request.SuppressChoice, 0);
-    EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
 }
 
 TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
