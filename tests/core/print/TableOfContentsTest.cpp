@@ -121,22 +121,17 @@ const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()"
 // ---------------------------------------------------------------------------------------
 // The list file: names, creation, migration
 
-TEST_F(TocTest, TheListIsNamedAfterTheProjectFileInAnyFolder)
+TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFile)
 {
-    // The other tests open "App.vbp" and read the list at ListPath(); the migration opens a Windows path.
+    // The other tests open "App.vbp" and read the list at ListPath(); the migration below opens a Windows path.
     EXPECT_EQ(TocListPath(options.defaultPath(), "/elsewhere/My.App.vbp"), fx.path("opts/TOC-File-For-My.App.txt"));
     ASSERT_TRUE(list.Open(fx.path("anywhere/App.vbp"))) << list.LastError().toStdString();
-    EXPECT_EQ(std::tuple(list.Section(), QFileInfo::exists(ListPath()), QFileInfo(ListPath()).size()),
-              std::tuple("App.vbp:TOC List", true, 0)) << "created empty";
-    Seed({{"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}});
-    ASSERT_TRUE(list.Open("App.vbp"));
-    EXPECT_EQ(list.ReadRecord("MODA.BAS|Public Sub Main").field(TocRecord::TotalLines), QStringLiteral("5")) << "kept";
+    EXPECT_EQ(std::tuple(QFileInfo::exists(ListPath()), QFileInfo(ListPath()).size()), std::tuple(true, 0)) << "created empty";
     EXPECT_FALSE(list.Open(""));
     EXPECT_EQ(std::tuple(list.IsOpen(), list.LastError().isEmpty()), std::tuple(false, false));
-}
 
-TEST_F(TocTest, OpenMovesTheProjectsSectionOutOfTheOptionsFileWithoutOrderingCharacters)
-{
+    // Opening moves the project's section out of the options file without its ordering
+    // characters; what the list holds already stays.
     fx.write("opts/QLN.spi", QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[App.vbp:TOC List]\r\n"
                                         "frmA.frm|Public Sub \x01Layout=45000.5|3D|6|0|0|6|Layout\r\n"
                                         "frmA.frm|Public Sub \x02" "Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
@@ -224,13 +219,9 @@ TEST(TocFormatTest, RecordsDateSerialsCountsAndColumns)
                                                      {-12345, "-12,345"}, {LLONG_MIN, "-9,223,372,036,854,775,808"}};
     for (const auto& [n, text] : counts)
         EXPECT_EQ(CountText(n), QString::fromLatin1(text));
-    EXPECT_EQ(CountFieldText("N/A"), QStringLiteral("N/A"));
-    EXPECT_EQ(CountFieldText("12x"), QStringLiteral("12x"));
-    for (const auto& [part, fitted] : {std::pair{"abc", "abc  "}, {"abcde", "abcde "}, {"abcdefg", "abcdefg "}})
-        EXPECT_EQ(FitColumn(part, 5), QString::fromLatin1(fitted));
 
-    // A column never cuts a count, and a full column still leaves a blank before the next (the
-    // contents text holds the shorter counts and the history lines).
+    // A column never cuts a count (Total, Comment), and a full column (Blank) still leaves a
+    // blank before the next; the contents text holds padded columns, "N/A" and the history lines.
     EXPECT_EQ(TocLineCountLine("12345", "123456", "1234567", "9", false),
               QString(12, QLatin1Char(' ')) + "Line Count:  Total: 12,345 Blank: 123,456 Comment: 1,234,567 Code: 9");
 }
@@ -566,7 +557,7 @@ TEST_F(TocTextTest, EverythingPrintedUnknownDuplexLettersAndNoReadableKeys)
 // ---------------------------------------------------------------------------------------
 // The temporary file and the steps before printing
 
-TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwn)
+TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothing)
 {
     const QStringList lines = {"[ZRK-B].frm Files", QString::fromUtf8("   café.frm (/p)"), ""};
     const TocFile first = WriteTocFile(lines, &log), second = WriteTocFile(lines, &log);
@@ -586,10 +577,8 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwn)
     RemoveTocFile(first);
     RemoveTocFile(second);
     EXPECT_FALSE(QFileInfo::exists(first.path) || quillon::platform::InterruptCleanup::IsTracked(first.path));
-}
 
-TEST_F(TocTest, AContentsFileThatCannotBeWrittenLeavesNothing)
-{
+    // A file that cannot be written leaves nothing, nor does a missing temporary folder get made.
     const QDir temp(qEnvironmentVariable("TEMP"));
     const QStringList before = temp.entryList({"QLN_TOC_*"}, QDir::Files);
     TocFile file = WithTinyFileSizeLimit([] { return WriteTocFile({"a line longer than eight bytes"}); });
@@ -606,7 +595,7 @@ TEST_F(TocTest, AContentsFileThatCannotBeWrittenLeavesNothing)
     EXPECT_FALSE(QFileInfo::exists(fx.path("no")));
 }
 
-TEST_F(TocTest, PreparingTheContentsDropsStaleKeysAndWritesTheFile)
+TEST_F(TocTest, PreparingTheContentsDropsStaleKeysWritesTheFileAndAsksAboutTheNotes)
 {
     LoadProject({{"modA.bas", kModule}});
     ASSERT_TRUE(list.Open(project.ProjectPath));
@@ -626,14 +615,12 @@ TEST_F(TocTest, PreparingTheContentsDropsStaleKeysAndWritesTheFile)
     EXPECT_TRUE(text.startsWith("[ZRK-B].bas Files\r\n[ZRK-M][ZRK-B]   modA.bas ("));
     EXPECT_EQ(text.count("\r\n"), file.lineCount);
     QFile::remove(file.path);
-}
 
-TEST_F(TocTest, TheNotesQuestion)
-{
+    // The notes question: the first button suppresses them.
     quillon::config::modZRK_MsgBox messages(options, box);
     box.answers = {{0, 0, QString()}, {1, 0, QString()}};
     EXPECT_TRUE(AskSuppressTocNotes(messages));
-    EXPECT_FALSE(AskSuppressTocNotes(messages)) << "the first button suppresses";
+    EXPECT_FALSE(AskSuppressTocNotes(messages));
 }
 
 } // namespace
