@@ -49,11 +49,6 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
         EXPECT_EQ(TakeTag(tag::Bold, line), found);
         EXPECT_EQ(line, QString::fromLatin1(rest)); // the first occurrence only
     }
-    line = QStringLiteral("text[ZRK-N]");
-    EXPECT_TRUE(TakeTag(tag::NewPage, line));
-    AppendTag(true, tag::NewPage, line);
-    AppendTag(false, tag::Bold, line);
-    EXPECT_EQ(line, QStringLiteral("text[ZRK-N]"));
 
     const std::tuple<const char16_t*, int, const char*> tabs[] = {
         {u"ab\tc", 4, "ab  c"}, {u"\tx", 4, "    x"}, {u"abcd\tx\t", 4, "abcd    x   "}, {u"a\tb", 1, "a b"}};
