@@ -57,12 +57,12 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
          {"skipped \"Module=T; readme.txt\": not a .frm, .bas or .cls file", "skipped \"Module=W; C:\\Work\\w.bas\": no such file \"C:/Work/w.bas\"",
           "skipped \"Module=A2; .\\A.BAS\": \"ROOT/P/a.bas\" is already in the project",
           "skipped \"Module=A; a.bas\": \"ROOT/P/a.bas\" is already in the project"}},
-        // Names are compared upper-cased, so "_" comes after the letters. Equal names keep the
-        // order the exchange sort gives: the first swaps with the later a.bas, which carries it
-        // past the second util.bas.
-        {{"one/util.bas", "two/util.bas", "P/a.bas", "P/m_b.bas", "P/mA.bas"},
-         {"Module=U1; ..\\one\\util.bas", "Module=U2; ..\\two\\util.bas", "Module=A; a.bas", "Module=B; m_b.bas", "Module=M; mA.bas"},
-         {"ROOT/P/a.bas", "ROOT/P/mA.bas", "ROOT/P/m_b.bas", "ROOT/two/util.bas", "ROOT/one/util.bas"}, {}},
+        // Names are compared upper-cased, so "_" comes after the letters ("ma" before "m_b").
+        // Equal names keep the order the exchange sort gives: the first swaps with the later
+        // a.bas, which carries it past the second util.bas.
+        {{"one/util.bas", "two/util.bas", "P/a.bas", "P/m_b.bas", "P/ma.bas"},
+         {"Module=U1; ..\\one\\util.bas", "Module=U2; ..\\two\\util.bas", "Module=A; a.bas", "Module=B; m_b.bas", "Module=M; ma.bas"},
+         {"ROOT/P/a.bas", "ROOT/P/ma.bas", "ROOT/P/m_b.bas", "ROOT/two/util.bas", "ROOT/one/util.bas"}, {}},
     };
     for (const auto& c : cases) {
         Fixture fx;
