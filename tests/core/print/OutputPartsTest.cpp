@@ -290,18 +290,18 @@ TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(list.Begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
     EXPECT_FALSE(list.HasTemporaryParts());
-    WriteFile(fx.path("Listing_QLNTemp1.pdf"), "another run's part");
-    WriteFile(fx.path("Listing_QLNTemp1 (2).pdf"), "another run's part");
-    const QString second = list.StartNext();
-    EXPECT_EQ(second, fx.path("Listing_QLNTemp1 (3).pdf"));
+    for (const char* taken : {"Listing_QLNTemp1.pdf", "Listing_QLNTemp2.pdf", "Listing_QLNTemp2 (2).pdf"})
+        WriteFile(fx.path(taken), "another run's part");
+    const QString first = list.StartNext(), second = list.StartNext();
+    EXPECT_EQ(std::tuple(first, second), std::tuple(fx.path("Listing_QLNTemp1 (2).pdf"), fx.path("Listing_QLNTemp2 (3).pdf")));
     EXPECT_EQ(std::tuple(QFileInfo::exists(second), QFileInfo(second).size(), ReadBytes(fx.path("Listing_QLNTemp1.pdf"))),
               std::tuple(true, 0, QByteArray("another run's part")));
-    EXPECT_EQ(list.Files(), (QStringList{fx.path("Listing_QLNTemp0.pdf"), second}));
-    EXPECT_EQ(std::tuple(list.PartNumber(), list.HasTemporaryParts()), std::tuple(1, true));
+    EXPECT_EQ(list.Files(), (QStringList{fx.path("Listing_QLNTemp0.pdf"), first, second}));
+    EXPECT_EQ(std::tuple(list.PartNumber(), list.HasTemporaryParts()), std::tuple(2, true));
     error.clear();
     EXPECT_EQ(list.Begin(fx.path("gone/Report.pdf"), &error), QString());
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), (QStringList{"Listing_QLNTemp1 (2).pdf", "Listing_QLNTemp1.pdf"}))
+    EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), (QStringList{"Listing_QLNTemp1.pdf", "Listing_QLNTemp2 (2).pdf", "Listing_QLNTemp2.pdf"}))
         << "an unfinished run's parts go, no other";
     EXPECT_EQ(std::tuple(list.Files(), list.PartNumber()), std::tuple(QStringList(), 0));
 }
