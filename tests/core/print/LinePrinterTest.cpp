@@ -85,7 +85,7 @@ TEST(LinePrinterTest, NewPagesHeadingsAndEmptyLines)
     // handler lists (in any case), 6 for a file.
     const std::tuple<const char*, double, bool> headings[] = {
         {"Plain heading", 3.5, false}, {"Public Property Get Value", 3.5, true}, {"event handler list", 3.5, true},
-        {"C:\\VB\\a.bas (Module)", 5.5, true}};
+        {"C:\\VB\\a.bas (Module)", 5.5, true}, {"Public Sub Main", 5.5, false}};
     for (const auto& [line, rows, breaks] : headings) {
         Listing h;
         h.surface.SetCurrentY(h.frame.Bottom - rows * 240);
