@@ -68,15 +68,6 @@ QStringList SubcommandForms(const QString& usage)
     return forms;
 }
 
-QStringList OptionNames(const QString& usage)
-{
-    QStringList names;
-    for (auto it = QRegularExpression("(?<![A-Za-z0-9-])--[a-z][a-z-]*[a-z]").globalMatch(usage); it.hasNext();)
-        names << it.next().captured(0);
-    names.removeDuplicates();
-    return names;
-}
-
 bool Mentions(const QString& text, const QString& phrase)
 {
     return text.contains(QRegularExpression("(?<![A-Za-z0-9-])" + QRegularExpression::escape(phrase) + "(?![A-Za-z0-9-])"));
@@ -120,7 +111,10 @@ TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
     // after a subcommand and an optional word in brackets are part of its name.
     ASSERT_GE(forms.size(), 15) << help.toStdString();
     ASSERT_TRUE(forms.contains("quillon options set") && forms.contains("quillon spool estimate"));
-    const QStringList options = OptionNames(help);
+    QStringList options; // every "--name" of the usage
+    for (auto it = QRegularExpression("(?<![A-Za-z0-9-])--[a-z][a-z-]*[a-z]").globalMatch(help); it.hasNext();)
+        options << it.next().captured(0);
+    options.removeDuplicates();
     ASSERT_GE(options.size(), 20);
     const QString source = ManualSource();
     for (const QString& form : forms + options)

@@ -17,13 +17,6 @@ using quillon::test::Fixture;
 
 namespace {
 
-QString WriteTool(const Fixture& fx, const QString& name, const QByteArray& script)
-{
-    const QString path = fx.write(name, script);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
 // Centring and keeping on the screen are checked through the message box's positions.
 TEST(Placement, TwipsAtTheScreensResolution)
 {
@@ -78,10 +71,12 @@ TEST(About, TheSystemInfoButtonStartsTheFirstToolInstalledOrIsHidden)
 {
     Fixture fx;
     EXPECT_EQ(FindSystemInfoTool({fx.path()}), QString());
-    const QString kinfocenter = WriteTool(fx, "kinfocenter", "#!/bin/sh\n");
+    const QString kinfocenter = fx.write("kinfocenter", "#!/bin/sh\n");
+    QFile::setPermissions(kinfocenter, QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_EQ(FindSystemInfoTool({fx.path()}), kinfocenter);
     const QString marker = fx.path("started");
-    const QString hardinfo = WriteTool(fx, "hardinfo", "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    const QString hardinfo = fx.write("hardinfo", "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    QFile::setPermissions(hardinfo, QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_EQ(FindSystemInfoTool({fx.path()}), hardinfo) << "the first of the list that is installed";
 
     frmAbout without(nullptr, QString());

@@ -23,9 +23,7 @@ namespace {
 
 Warning MakeWarning(const QString& key)
 {
-    Warning w;
-    w.key = w.title = key;
-    w.text = QStringLiteral("Go on?");
+    Warning w = Warning::Notice(key, key, QStringLiteral("?"), QStringLiteral("Go on?"));
     w.buttons = QStringList{"Yes", "No"};
     return w;
 }
@@ -83,7 +81,6 @@ TEST_F(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndACli
     EXPECT_EQ(Texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Long Line Warning (Click 1 - No) (Session)"}));
     menu->actions()[1]->trigger();
     menu->actions()[0]->trigger();
-    EXPECT_EQ(engine.RestoreCount(), 0);
     EXPECT_FALSE(menu->menuAction()->isVisible());
     EXPECT_TRUE(Texts(*menu).isEmpty());
     helper.Restore(0);

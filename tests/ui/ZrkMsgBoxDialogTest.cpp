@@ -148,9 +148,7 @@ TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesI
     EXPECT_EQ(request.ClickedButton, -1);
     QTest::mouseClick(dialog.Button(1), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(request.ClickedButton, 1);
-    EXPECT_EQ(request.SuppressChoice, 0);
     EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
 
     MsgBoxRequest longRequest = YesNoRequest();

@@ -209,41 +209,37 @@ TEST(FormImageRendererTest, ATallFormIsCentredAcrossAndWhatLiesBeyondItsClientAr
 // A form without area, without anything drawable or without a print box prints nothing.
 TEST(FormImageRendererTest, EstimateEqualsThePagesPrintedAndThePageTurnsOnlyWhenThatEnlargesTheForm)
 {
-    Form plain = OneButton();
     Form menus = OneButton();
     for (int i = 0; i < 200; ++i)
         menus.Menu("mnuItem" + QString::number(i), "Item", i % 3);
-    Form wide = OneButton(12000, 3000);
-    Form zeroWidth = OneButton(0, 3600);
-    Form noHeight = OneButton(4800, -420);
     Form nothingDrawable;
     nothingDrawable.Add("tmrTick", 100, 100, 0, 0, "VB.Timer");
     nothingDrawable.Menu("mnuFile", "&File", 0);
-    const struct {
+    struct {
         const char* what;
-        Form* form;
+        Form form;
         bool duplex;
         int pages;
         bool turned; // for the layer pages
         bool noPrintBox = false;
     } cases[] = {
-        {"one button: the set-up's landscape box (its margins are not turned) prints it smaller", &plain, false, 1, false},
-        {"a page for the layer and 36 menus a page", &menus, false, 1 + 6, false},
-        {"a wide form", &wide, false, 1, true},
-        {"a wide form printed duplex", &wide, true, 1, false},
-        {"no width", &zeroWidth, false, 0, false},
-        {"no height", &noHeight, false, 0, false},
-        {"nothing drawable", &nothingDrawable, false, 0, false},
-        {"margins wider than the sheet", &plain, false, 0, false, true},
+        {"one button: the set-up's landscape box (its margins are not turned) prints it smaller", OneButton(), false, 1, false},
+        {"a page for the layer and 36 menus a page", menus, false, 1 + 6, false},
+        {"a wide form", OneButton(12000, 3000), false, 1, true},
+        {"a wide form printed duplex", OneButton(12000, 3000), true, 1, false},
+        {"no width", OneButton(0, 3600), false, 0, false},
+        {"no height", OneButton(4800, -420), false, 0, false},
+        {"nothing drawable", nothingDrawable, false, 0, false},
+        {"margins wider than the sheet", OneButton(), false, 0, false, true},
     };
-    for (const auto& c : cases) {
+    for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         Bench b(c.duplex);
         if (c.noPrintBox) {
             b.setup.WorkingLeft = b.setup.WorkingRight = 5;
             b.printer.ComputePageGeometry(true);
         }
-        const FormLayout& layout = c.form->Done();
+        const FormLayout& layout = c.form.Done();
         EXPECT_EQ(b.renderer.EstimateFormImagePages(layout), c.pages);
         EXPECT_EQ(b.surface.OrientationCode(), 1) << "turned back after the estimate";
         EXPECT_EQ(b.Drawn(), 0);
@@ -472,7 +468,6 @@ TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
     EXPECT_EQ(b.renderer.EstimateFormImagePages(routine, reader), 1);
     routine.FilePath = fx.path("missing.frm");
     EXPECT_EQ(b.renderer.EstimateFormImagePages(routine, reader), 0);
-    EXPECT_TRUE(box.shown.empty());
     EXPECT_FALSE(b.renderer.PrintFormImage(routine, reader, &box));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].title, "Form Image");

@@ -210,7 +210,6 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
         EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(box.shown[0].text, c.message.arg(path));
-        EXPECT_EQ(formImage.LastMessage(), c.message.arg(path));
         EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
     // 63 objects deep (the form and 62 frames, each 10 twips across and 20 down in the one
