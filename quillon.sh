@@ -160,7 +160,7 @@ case "${1:-}" in
     build) build ;;
     test) test_all ;;
     run) shift; run "$@" ;;
-    bench) build; "$ROOT/bench/run.sh" "$BUILD" ;;
+    bench) build; cmake --build "$BUILD" -j "$JOBS" --target benchmarks; "$ROOT/bench/run.sh" "$BUILD" ;;
     fuzz) shift; fuzz "$@" ;;
     *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
