@@ -53,7 +53,9 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
             segments << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
         EXPECT_EQ(segments.join(' '), QString::fromLatin1(expected)) << line;
     }
-    // A comment over a literal and a procedure name over plain text show in the rows above.
+    // A procedure name over plain text shows in the rows above; the rows never lay a literal over
+    // a comment, so where the two meet the comment's rank is checked directly.
+    EXPECT_GT(SegmentPriority(colour::Comment), SegmentPriority(colour::Literal));
     EXPECT_GT(SegmentPriority(colour::ByRef), SegmentPriority(colour::Constant));
     for (const auto& [name, listingFile] : {std::pair{"/tmp/QLN_DEP_M_A.TXT", true}, {"/tmp/qln_dep_m_a.txt", true},
                                             {"/tmp/QLN_DEP_M_A.bas", false}, {"/tmp/XQLN_DEP_M_A.TXT", false}})
