@@ -234,7 +234,7 @@ TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
     EXPECT_LE(value, 7600);
     EXPECT_EQ(Run({"spool"}).out, "GDISpoolSize\t" + QString::number(value) + "\n") << "stored in the options file";
     ASSERT_EQ(Run({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
-    EXPECT_TRUE(Run({"spool", "estimate"}).out.contains("GDI Spool Size recalibrated from 9999 to "));
+    EXPECT_TRUE(Run({"spool", "estimate"}).out.contains("\nGDI Spool Size recalibrated from 9999 to ")) << "the note last";
 }
 
 TEST_F(CliTest, MessagesAreListedAndRestored)
@@ -404,9 +404,11 @@ QString ToolOutput(const QString& tool, const QStringList& args)
     return run.code < 0 ? QString() : QString::fromUtf8(run.out);
 }
 
+// The frame's texts are checked on the recording surface (and the page frame's own tests); here
+// that the real program puts them into a real, valid PDF.
 TEST_F(CliTest, TheProgramWritesAPdfListingWithItsFrameAndExitStatuses)
 {
-    for (const char* tool : {"pdftotext", "pdfinfo", "qpdf"}) {
+    for (const char* tool : {"pdftotext", "qpdf"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             GTEST_SKIP() << tool << " is not installed (./quillon.sh setup installs it)";
     }
@@ -419,14 +421,10 @@ TEST_F(CliTest, TheProgramWritesAPdfListingWithItsFrameAndExitStatuses)
     const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {"listing", source, "-o", pdf});
     ASSERT_EQ(run.code, 0) << run.err.constData();
     EXPECT_EQ(QString::fromUtf8(run.out), pdf + "\t4 pages\n");
-    EXPECT_TRUE(ToolOutput("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+4\\n")));
+    EXPECT_EQ(ToolOutput("qpdf", {"--show-npages", pdf}).trimmed(), "4");
     const QString text = ToolOutput("pdftotext", {pdf, "-"});
-    // The footer's count is an estimate from the lines and the page height.
-    EXPECT_TRUE(text.contains(QRegularExpression("Page 1 of \\d+ \\(est\\)")));
-    for (const char* expected : {"Page 4 of ", "modLong.bas", "modLong.bas (cont.)", "Version " QUILLON_VERSION,
-                                 "Printed with Quillon (c) 2026 Tandrel", "total = total + 149 ' step 149"})
+    for (const char* expected : {"Page 4 of ", "modLong.bas (cont.)", "Printed with Quillon", "total = total + 149 ' step 149"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
-    EXPECT_TRUE(text.contains(QRegularExpression("\\d+/\\d+/\\d\\d \\d+:\\d\\d [ap]m"))) << "the print date";
     EXPECT_TRUE(ToolOutput("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
 
     EXPECT_EQ(RunProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
