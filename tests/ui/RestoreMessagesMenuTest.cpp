@@ -72,7 +72,7 @@ TEST_F(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndACli
     engine.Ask(MakeWarning("Long Line Warning"));
     EXPECT_EQ(menu->actions().size(), 1);
     Q_EMIT fileMenu.aboutToShow();
-    EXPECT_EQ(Texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - Yes) (Always)",
+    ASSERT_EQ(Texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - Yes) (Always)",
                                          "Long Line Warning (Click 1 - No) (Session)"}));
 
     menu->actions()[1]->trigger();

@@ -121,12 +121,12 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
          {form + "c6 m0 L3", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
           "VB.CommandButton cmdC 0,250 1000x500 L1", "VB.Frame fraBox 2000,0 1500x1500 L1",
           "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1", "VB.CommandButton cmdD 0,0 1000x500 L3"}},
-        {"what a container on a later layer holds starts on that layer",
-         FormFile(Box("VB.Frame fraA", 0, 0, 2000, 2000)
-                  + Box("VB.Frame fraB", 100, 100, 2000, 2000, {}, Box("VB.CommandButton cmdIn", 10, 10, 500, 300))
+        {"what a container on a later layer holds starts on that layer, though the first would have room",
+         FormFile(Box("VB.Frame fraA", 0, 0, 1000, 2000)
+                  + Box("VB.Frame fraB", 100, 100, 2000, 2000, {}, Box("VB.CommandButton cmdIn", 1400, 10, 500, 300))
                   + Box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
-         {form + "c4 m0 L2", "VB.Frame fraA 0,0 2000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
-          "VB.CommandButton cmdIn 10,10 500x300 @110,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
+         {form + "c4 m0 L2", "VB.Frame fraA 0,0 1000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
+          "VB.CommandButton cmdIn 1400,10 500x300 @1500,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
         {"hidden controls are layered after the visible ones",
          FormFile(Box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
                   + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
