@@ -362,6 +362,8 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
 }
 
+// The history's columns and notes are checked with the list itself; here that a print run of
+// the command line records it and the toc command shows it.
 TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
 {
     fx.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()",
@@ -374,25 +376,17 @@ TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
                        "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
     EXPECT_EQ(Run({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
 
-    // Unprinted entries bring the note; a duplex print of modA gives Main its history.
-    EXPECT_TRUE(Run({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
     run = Run({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx.path("doc.pdf")});
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
     run = Run({"toc", vbp, "--text", "--no-notes"});
     const QString main = run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1);
     EXPECT_TRUE(main.contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D"))) << qPrintable(main);
-    EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
-    EXPECT_TRUE(run.out.contains("[ZRK-N]"));
-    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
-
-    // A simplex print of the other file: both histories show; what was never printed keeps N/A.
-    ASSERT_EQ(Run({"print", vbp, "--routines", "modb|other", "--simplex", "-o", fx.path("other.pdf")}).code, 0);
-    run = Run({"toc", vbp, "--text"});
-    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Other\n")).section('\n', 1, 1).contains("Total Pages: 1S"));
-    EXPECT_TRUE(run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1).contains("Total Pages: 2D"));
     EXPECT_TRUE(run.out.mid(run.out.indexOf("modB.bas (")).section('\n', 2, 2).contains("Last Printed: N/A"));
-    EXPECT_TRUE(run.out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
+    // Without it the batch answer keeps the notes, and modB, never printed, brings this one.
+    EXPECT_TRUE(Run({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
 }
 
 // ------------------------------------------------------------------------------------------
