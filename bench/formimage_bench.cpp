@@ -13,6 +13,7 @@
 #include "platform/RecordingPrintSurface.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -160,15 +161,8 @@ bool DrawManyControls(int controls)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int controls = 5000;
-    int megabytes = 3;
-    const QStringList args = QCoreApplication::arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--controls"))
-            controls = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--caption-mb"))
-            megabytes = args[i + 1].toInt();
-    }
+    const int controls = bench::IntOption("--controls", 5000);
+    const int megabytes = bench::IntOption("--caption-mb", 3);
     QTemporaryDir dir;
     platform::ScriptedMessageBox box;
     formimage::modFormImagePrint reader(model::SourceReader::Default(), &box);

@@ -9,6 +9,7 @@
 #include "analysis/Dependencies.h"
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
+#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -64,15 +65,8 @@ bool ReadStackedForm(int controls)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int calls = 150000;
-    int controls = 32767;
-    const QStringList args = QCoreApplication::arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--calls"))
-            calls = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--controls"))
-            controls = args[i + 1].toInt();
-    }
+    const int calls = bench::IntOption("--calls", 150000);
+    const int controls = bench::IntOption("--controls", 32767);
     bool ok = ScanManyCalls(calls);
     ok = ReadStackedForm(controls) && ok;
     if (!ok)

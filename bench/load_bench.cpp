@@ -11,6 +11,7 @@
 #include "analysis/ProjectAnalysis.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
+#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -180,21 +181,10 @@ int GenerateOneModule(const QString& folder, int routines)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    int totalLines = 300000;
-    int fileCount = 400;
-    int runs = 5;
-    QString keep;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--lines"))
-            totalLines = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--files"))
-            fileCount = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--keep"))
-            keep = args[i + 1];
-    }
+    const int totalLines = quillon::bench::IntOption("--lines", 300000);
+    const int fileCount = quillon::bench::IntOption("--files", 400);
+    const int runs = quillon::bench::IntOption("--runs", 5);
+    const QString keep = quillon::bench::Option("--keep");
     QTemporaryDir temp;
     const QString folder = keep.isEmpty() ? temp.path() + QStringLiteral("/main") : keep;
     const int lines = Generate(folder, totalLines, std::max(fileCount, 1));

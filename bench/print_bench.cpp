@@ -10,6 +10,7 @@
 #include "print/LinePrinter.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "BenchOptions.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -56,15 +57,8 @@ int main(int argc, char* argv[])
 {
     platform::PrepareGuiEnvironment();
     QGuiApplication app(argc, argv);
-    int count = 100000;
-    QString keep;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--lines"))
-            count = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--keep"))
-            keep = args[i + 1];
-    }
+    const int count = bench::IntOption("--lines", 100000);
+    const QString keep = bench::Option("--keep");
     QTemporaryDir temp;
     const QStringList lines = SyntheticLines(count);
     const QString source = temp.filePath(QStringLiteral("modStock.bas"));

@@ -10,6 +10,7 @@
 #include "model/ProjectLoader.h"
 #include "print/Highlight.h"
 #include "print/TableOfContents.h"
+#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -89,15 +90,8 @@ bool IndexLargeList(int keys)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    int repeats = 200000;
-    int keys = 20000;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--repeats"))
-            repeats = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--keys"))
-            keys = args[i + 1].toInt();
-    }
+    const int repeats = bench::IntOption("--repeats", 200000);
+    const int keys = bench::IntOption("--keys", 20000);
     const bool highlighted = HighlightLongLine(repeats);
     const bool indexed = IndexLargeList(keys);
     return highlighted && indexed ? 0 : 1;
