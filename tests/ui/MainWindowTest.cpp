@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -43,6 +42,7 @@ struct Bench {
     std::vector<RecordingPrintSurface::Op> printed;
     std::unique_ptr<ui::frmMain> window;
     QString vbp;
+    QString askedIn; // the folder the project file was chosen in
 
     Bench()
     {
@@ -60,7 +60,10 @@ struct Bench {
             surface->keep = &printed;
             return surface;
         });
-        window->ChooseProjectFileDialog = [this](const QString&) { return vbp; };
+        window->ChooseProjectFileDialog = [this](const QString& folder) {
+            askedIn = folder;
+            return vbp;
+        };
     }
 
     QListWidget* list(const char* name) const { return window->findChild<QListWidget*>(name); }
@@ -72,19 +75,12 @@ struct Bench {
                 texts << list(name)->item(i)->text();
         return texts;
     }
-    QCheckBox* chkDep() const { return window->findChild<QCheckBox*>("chkDep"); }
-    QString lastMessage() const { return box.shown.empty() ? QString() : box.shown.back().text; }
     QString printedText() const
     {
         QString text;
         for (const RecordingPrintSurface::Op& op : printed)
             text += op.text;
         return text;
-    }
-    void select(const char* name, std::initializer_list<int> rows) const
-    {
-        for (int row : rows)
-            list(name)->item(row)->setSelected(true);
     }
 };
 
@@ -109,8 +105,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     for (const auto& [name, expected] : sections) {
         QWidget* target = b.window->findChild<QWidget*>(name);
         target->setFocus();
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        QApplication::sendEvent(target, &f1);
+        QTest::keyClick(target, Qt::Key_F1);
         EXPECT_EQ(b.window->StatusText(), expected);
     }
     EXPECT_EQ(manualOpened, 4);
@@ -124,15 +119,9 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     }
     for (const char* name : {"mnuUserOptions", "mnuExecuteWrap", "mnuShrinkBlankLines", "mnuRestoreEdited"})
         EXPECT_FALSE(b.window->action(name)->isEnabled()) << name;
-    EXPECT_FALSE(b.window->cmdSelectAll(0)->isEnabled()) << "an empty list has no selection buttons";
     b.window->ProcessSelection(0);
-    EXPECT_EQ(b.lastMessage(), "No project files loaded.");
+    EXPECT_EQ(b.box.shown.back().text, "No project files loaded.");
     b.box.shown.clear();
-    QString askedIn;
-    b.window->ChooseProjectFileDialog = [&](const QString& folder) {
-        askedIn = folder;
-        return b.vbp;
-    };
     // A second File | Open arriving while the load lets events run does nothing. The warning is
     // hidden for good, which lists it under File | Restore Messages.
     bool secondOpenTried = false;
@@ -146,25 +135,20 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     ASSERT_EQ(b.box.shown.size(), 1u) << "one warning: the second open never started";
     EXPECT_EQ(b.box.shown[0].request.MessageKey, "Uncompiled VBP Warning");
     b.window->RefreshRestoreMenu();
-    EXPECT_EQ(b.window->mnuRestoreMessages->actions().size(), 1);
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
-    EXPECT_EQ(askedIn, b.fx.path("start"));
+    EXPECT_EQ(b.askedIn, b.fx.path("start"));
     EXPECT_EQ(b.session.options.Text(config::opt::VBPFolder), b.fx.path("proj") + '/');
     EXPECT_EQ(b.entries("lstFiles"), (QStringList{"modA.bas", "modB.bas"}));
     EXPECT_EQ(b.window->findChild<QLabel*>("lblSource")->text(), "Source:" + b.vbp);
     EXPECT_TRUE(b.window->StatusText().endsWith(model::Project::kProjectLoadedText));
     EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
     b.window->action("mnuPrintToc")->trigger();
-    EXPECT_EQ(b.box.shown.back().request.Title, "TOC Notes Suppression");
     EXPECT_TRUE(b.printedText().contains("modB.bas")) << b.printedText().toStdString();
 
-    b.select("lstFiles", {0});
+    b.list("lstFiles")->item(0)->setSelected(true);
     b.window->cmdProcessSelection(0)->click();
     EXPECT_EQ(b.entries("lstProcedures"),
               (QStringList{"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
-    EXPECT_EQ(b.window->StatusText(), "3 procedures added to the procedures list.");
-    b.window->ProcessSelection(1);
-    EXPECT_FALSE(b.window->cmdProcessSelection(2)->isEnabled()) << "nothing selected: nothing to send";
     // The printer chosen is stored, also when the system would not make it its default.
     b.session.options.SetBool(config::opt::PrinterScope, true);
     QStringList offered;
@@ -184,19 +168,19 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), "Recording PDF") << "a cancelled choice changes nothing";
     // Send prints the queue's selected entries only, to the file the save dialog names, and unlocks
     // the lists afterwards.
-    QStringList asked; // folder, suggested name
+    QString asked; // the folder and the suggested name
     b.window->ChooseSaveFileDialog = [&](const QString& folder, const QString& name) {
-        asked << folder << name;
+        asked = folder + '|' + name;
         return b.fx.path("out/queue.pdf");
     };
-    b.select("lstProcedures", {1, 2});
+    b.list("lstProcedures")->item(1)->setSelected(true);
+    b.list("lstProcedures")->item(2)->setSelected(true);
     b.window->cmdProcessSelection(1)->click();
     EXPECT_EQ(b.entries("lstSelected", true), (QStringList{"modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     b.list("lstSelected")->item(0)->setSelected(false);
     b.window->cmdProcessSelection(2)->click();
     EXPECT_TRUE(b.window->StatusText().startsWith("1 procedure sent to a file-based printer (Recording PDF).")) << b.window->StatusText().toStdString();
-    EXPECT_EQ(asked.value(0), b.fx.path("out"));
-    EXPECT_TRUE(asked.value(1).endsWith(" Demo Program Documentation.pdf")) << asked.value(1).toStdString();
+    EXPECT_TRUE(asked.startsWith(b.fx.path("out") + '|') && asked.endsWith(" Demo Program Documentation.pdf")) << asked.toStdString();
     EXPECT_TRUE(b.printedText().contains("Public Sub Helper()"));
     EXPECT_FALSE(b.printedText().contains("Public Sub Main()")) << "unselected rows stay out";
     EXPECT_TRUE(b.list("lstSelected")->isEnabled());
@@ -208,15 +192,15 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_EQ(b.entries("lstSelected", true), b.entries("lstSelected")) << "checking selects the whole queue";
     b.window->findChild<QPushButton*>("cmdKeepOnly")->click();
     EXPECT_EQ(b.entries("lstSelected", true), reports);
-    b.chkDep()->setChecked(false);
+    b.window->findChild<QCheckBox*>("chkDep")->setChecked(false);
     EXPECT_TRUE(b.entries("lstSelected").filter("|Dep").isEmpty());
 
     // Choosing files again empties the procedure list until it is filled anew.
-    b.select("lstFiles", {1});
+    b.list("lstFiles")->item(1)->setSelected(true);
     EXPECT_TRUE(b.entries("lstProcedures").isEmpty());
-    EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled());
+    EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled()) << "an empty list has no selection buttons";
     b.window->ProcessSelection(1);
-    EXPECT_EQ(b.lastMessage(), "No procedures available in the modules list.");
+    EXPECT_EQ(b.box.shown.back().text, "No procedures available in the modules list.");
 
     // The project file changed on disk: a reload is asked for and nothing prints.
     b.printed.clear();
