@@ -1,7 +1,5 @@
-#include "analysis/Symbols.h"
-#include "model/DiagLog.h"
+#include "core/analysis/AnalysisFixture.h"
 #include "print/Highlight.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +9,11 @@ namespace {
 
 TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
 {
-    quillon::test::Fixture fx;
-    quillon::model::DiagLog log{QString()};
-    const QString path = fx.writeLines("modA.bas", {"Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
-                                                    "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"});
-    quillon::model::FileList files;
-    for (const QString name : {"modA.bas", "modB.bas"}) { // modB's global mName is hidden in modA by its own
-        files.push_back(std::make_shared<quillon::model::clsFileInfo>());
-        files.back()->FilePath = name == "modA.bas" ? path : fx.writeLines(name, {"Public mName As Long"});
-        files.back()->FileName = name;
-    }
-    quillon::analysis::modSymbols symbols;
-    symbols.BuildSymbolTables(files, quillon::model::SourceReader(quillon::model::CodePage::Default(), &log));
-
-    const HighlightContext plain, in{&symbols, path, QStringLiteral("Add")};
+    quillon::test::LoadedProject p; // modB's global mName is hidden in modA by its own
+    p.Load({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
+                          "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"}},
+            {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public mName As Long"}}});
+    const HighlightContext plain, in{&p.analysis.symbols, p.fx.path("modA.bas"), QStringLiteral("Add")};
     HighlightContext declarations = in, listing = in, toc = in;
     declarations.isDeclarations = true;
     listing.filePath = QStringLiteral("/tmp/qln_dep_MODA_ADD.TXT"); // skips the routine's and the module's names

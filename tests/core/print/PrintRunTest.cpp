@@ -130,24 +130,40 @@ struct Bench {
     }
 };
 
-TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPage)
+TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSided)
 {
     Bench b;
     b.askForFiles = false;
     const RunResult result = b.Print(b.Queue({"MODA|ONE", "-MODA|TWO", "MODA|THREE", "CLSP|SIZE"}));
-    EXPECT_EQ(std::tuple(result.ok, result.routinesPrinted), std::tuple(true, 3));
     EXPECT_EQ(b.Titles(true), (QStringList{"1:modA.bas|One", "2:modA.bas|Three", "3:clsP.cls|PROPERTY GET Size"}));
     EXPECT_TRUE(b.statuses.contains("Printing modA.bas|Three (Procedure 2 of 3) line 10 of 10"));
     EXPECT_TRUE(b.surface.TextsOnPage(2).contains("Page 1 of 1 (est)")) << "page numbers start again per routine";
-    EXPECT_EQ(result.report, "3 procedures sent to a file-based printer (Recording PDF).\r\nFind the file name selected for "
-                             "the output and use a PDF/file reader to open and print the file as needed.");
+    EXPECT_EQ(std::tuple(result.ok, result.report), std::tuple(true, "3 procedures sent to a file-based printer (Recording PDF).\r\nFind the file "
+                                                                     "name selected for the output and use a PDF/file reader to open and print the file as needed."));
 
     Bench duplex; // every routine starts on a front side; the blank back carries the frame before it
     duplex.askForFiles = false;
     duplex.setup.Duplex = true;
     duplex.Print(duplex.Queue({"MODA|ONE", "MODA|THREE"}));
     EXPECT_EQ(duplex.Titles(true), (QStringList{"1:modA.bas|One", "2:modA.bas|One (cont.)", "3:modA.bas|Three", "4:modA.bas|Three (cont.)"}));
-    EXPECT_TRUE(duplex.surface.TextsOnPage(4).contains("(This Page Intentionally Left Blank)"));
+
+    // A device without duplex asks, then prints simplex without the binder offset, or stops.
+    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+        Bench simplex;
+        simplex.surface.supportsDuplex = false;
+        ASSERT_TRUE(simplex.surface.SelectDevice("Office Laser"));
+        simplex.setup.DeviceName = "Office Laser";
+        simplex.setup.Duplex = true;
+        simplex.setup.BindingEdge = 1;
+        simplex.box.results.push_back(answer);
+        const RunResult asked = simplex.Print(simplex.Queue({"MODA|ONE"}));
+        EXPECT_EQ(simplex.Shown("Duplex Unavailable").filter("bind the output at the Left edge.").size(), 1);
+        EXPECT_EQ(asked.ok, answer == MsgResult::Yes);
+        if (answer == MsgResult::Yes) {
+            EXPECT_EQ(std::tuple(simplex.setup.Duplex, simplex.run->frame().Left, asked.report),
+                      std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
+        }
+    }
 }
 
 TEST(PrintRunTest, NothingToPrintAnInvalidRangeAndADependencyReport)
@@ -180,33 +196,14 @@ TEST(PrintRunTest, NothingToPrintAnInvalidRangeAndADependencyReport)
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_DEP_*"}).isEmpty()) << "the report file is gone";
 }
 
-TEST(PrintRunTest, ADeviceWithoutDuplexAsksAndPrintsSimplexWithoutTheBinder)
-{
-    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
-        Bench b;
-        b.surface.supportsDuplex = false;
-        ASSERT_TRUE(b.surface.SelectDevice("Office Laser"));
-        b.setup.DeviceName = "Office Laser";
-        b.setup.Duplex = true;
-        b.setup.BindingEdge = 1;
-        b.box.results.push_back(answer);
-        const RunResult result = b.Print(b.Queue({"MODA|ONE"}));
-        EXPECT_EQ(b.Shown("Duplex Unavailable").filter("bind the output at the Left edge.").size(), 1);
-        EXPECT_EQ(result.ok, answer == MsgResult::Yes);
-        if (answer == MsgResult::Yes) { // simplex, and no binder offset
-            EXPECT_EQ(std::tuple(b.setup.Duplex, b.run->frame().Left, result.report),
-                      std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
-        }
-    }
-}
-
-TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSent)
+TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentButAPdfRunGoesOnInParts)
 {
     Bench b(true);
     b.box.results = {MsgResult::No, MsgResult::Yes, MsgResult::No}; // keep the target, go on once, then no more
     const RunResult result = b.Print(b.Queue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25); // two fit, a third not
     ASSERT_TRUE(result.ok) << result.report.toStdString();
-    EXPECT_EQ(b.Shown("GDI Spool Size Reached").filter("procedures 1 through 2 out of the total 4 selected procedures").size(), 1);
+    EXPECT_EQ(b.Shown("GDI Spool Size Reached").filter("\r\nSelected procedures 1 through 2 out of the total 4 selected procedures have "
+                                                      "been sent to file.\r\n").size(), 1);
     EXPECT_EQ(std::tuple(result.files.size(), result.batches, result.routinesPrinted), std::tuple(2u, 2, 4));
     ASSERT_EQ(b.requests.size(), 2u) << "each batch asks for its own file";
     EXPECT_EQ(std::tuple(b.requests[0].batch, b.requests[1].batch, b.clipboard.first()), std::tuple(1, 2, b.requests[0].suggested));
@@ -222,6 +219,21 @@ TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSent)
     const RunResult stopped = no.Print(no.Queue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25);
     EXPECT_EQ(std::tuple(stopped.ok, stopped.status, stopped.routinesPrinted), std::tuple(true, "Batch printing terminated", 2));
     EXPECT_EQ(no.surface.documents.size(), 1u) << "the ended batch is not ended twice";
+
+    // A PDF run that needs parts says so and names them after the user's file.
+    Bench pdf(true);
+    pdf.surface.SelectDevice(QStringLiteral("Recording PDF"));
+    pdf.answers = {pdf.p.fx.path("Docs.PDF")};
+    const RunResult split = pdf.Print(pdf.Queue({"MODL|R1", "MODL|R2", "MODL|R3"}), 25);
+    EXPECT_EQ(pdf.Shown("MULTIPLE TEMPORARY FILES EXPECTED").size(), 1);
+    EXPECT_TRUE(pdf.Shown("GDI Spool Size Reached").isEmpty()) << "a PDF run never stops for a batch";
+    ASSERT_EQ(pdf.surface.documents.size(), 2u);
+    EXPECT_EQ(std::tuple(pdf.surface.documents[0].file, pdf.surface.documents[1].file),
+              std::tuple(pdf.p.fx.path("Docs_QLNTemp0.pdf"), pdf.p.fx.path("Docs_QLNTemp1.pdf"))) << "even the first part is not the user's";
+    EXPECT_TRUE(pdf.clipboard.contains(pdf.p.fx.path("Docs_QLNTemp1.pdf")));
+    // The recorded parts are no PDF files: the combine fails and names both, which stay.
+    EXPECT_EQ(std::tuple(split.ok, split.files.size(), QFileInfo::exists(pdf.p.fx.path("Docs_QLNTemp1.pdf")),
+                         QFileInfo::exists(pdf.p.fx.path("Docs.PDF"))), std::tuple(false, 2u, true, false));
 }
 
 TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
@@ -233,7 +245,9 @@ TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
     const QString base = QStringLiteral("!2026-03-07 2.05.09 pm Stock Program Documentation");
     EXPECT_EQ(std::tuple(b.requests[1].oversizePart, b.requests[1].suggested, b.requests[2].suggested),
               std::tuple(1, base + "_Part1.pdf", base + "_Part2.pdf"));
-    EXPECT_TRUE(b.Shown("Procedure Too Large - Continuing In New File").value(0).startsWith("Part 1 of the current procedure"));
+    const QString part = b.Shown("Procedure Too Large - Continuing In New File").value(0);
+    EXPECT_TRUE(part.startsWith("Part 1 of the current procedure has been sent to file.\r\n") && part.contains("continue printing Part 2.  "))
+        << part.toStdString();
     // Every part but the last ends on an even page, so the parts print two-sided cleanly.
     ASSERT_GE(b.surface.documents.size(), 3u);
     for (size_t i = 0; i + 1 < b.surface.documents.size(); ++i)
@@ -251,15 +265,14 @@ TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
     EXPECT_FALSE(no.Titles().contains("modL.bas|R1")) << "the run ends with the abandoned routine";
 }
 
-TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRun)
+TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFileOfANonPdfTargetIsVerified)
 {
     Bench b(true);
     b.answers = {QString(), b.p.fx.path("chosen.pdf")};
     b.box.results = {MsgResult::No, MsgResult::Yes};
     const RunResult result = b.Print(b.Queue({"MODL|R1"}));
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(b.Shown("File Selection Cancelled").size(), 1);
-    EXPECT_EQ(result.files.size() == 1 ? result.files[0].path : QString(), b.p.fx.path("chosen.pdf"));
+    EXPECT_EQ(std::tuple(result.ok, b.Shown("File Selection Cancelled").size(), result.files.size() == 1 ? result.files[0].path : QString()),
+              std::tuple(true, 1, b.p.fx.path("chosen.pdf")));
 
     Bench gaveUp(true);
     gaveUp.answers = {QString()};
@@ -274,12 +287,9 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRun)
     EXPECT_FALSE(toc.Print(rows).ok);
     EXPECT_EQ(toc.Shown("No File Selection").size(), 1);
     EXPECT_TRUE(toc.Shown("File Selection Cancelled").isEmpty() && toc.surface.ops.empty()) << "no second chance, nothing printed";
-}
 
-// Every outcome of the check itself is in VerifyOutputTest; the run checks its last file and
-// fails when the file stays empty.
-TEST(PrintRunSpoolTest, TheLastFileOfANonPdfTargetIsVerified)
-{
+    // Every outcome of the check itself is in VerifyOutputTest; the run checks its last file and
+    // fails when the file stays empty.
     Bench missing(true); // the driver wrote somewhere else
     missing.surface.writeFiles = false;
     EXPECT_TRUE(missing.Print(missing.Queue({"MODL|R1"}), 500).ok);
@@ -288,28 +298,11 @@ TEST(PrintRunSpoolTest, TheLastFileOfANonPdfTargetIsVerified)
     Bench empty(true); // an empty file named beforehand
     empty.surface.writeFiles = false;
     empty.answers = {empty.p.fx.write("empty.pdf", "")};
-    const RunResult result = empty.Print(empty.Queue({"MODL|R1"}), 500);
-    EXPECT_EQ(std::tuple(result.ok, result.status, empty.Shown("Bad Output File Notice").size()), std::tuple(false, " (Fail at 120)", 1));
+    const RunResult verified = empty.Print(empty.Queue({"MODL|R1"}), 500);
+    EXPECT_EQ(std::tuple(verified.ok, verified.status, empty.Shown("Bad Output File Notice").size()), std::tuple(false, " (Fail at 120)", 1));
 }
 
-TEST(PrintRunSpoolTest, APdfRunThatNeedsPartsSaysSoAndNamesThemAfterTheUsersFile)
-{
-    Bench b(true);
-    b.surface.SelectDevice(QStringLiteral("Recording PDF"));
-    b.answers = {b.p.fx.path("Docs.PDF")};
-    const RunResult result = b.Print(b.Queue({"MODL|R1", "MODL|R2", "MODL|R3"}), 25);
-    EXPECT_EQ(b.Shown("MULTIPLE TEMPORARY FILES EXPECTED").size(), 1);
-    EXPECT_TRUE(b.Shown("GDI Spool Size Reached").isEmpty()) << "a PDF run never stops for a batch";
-    ASSERT_EQ(b.surface.documents.size(), 2u);
-    EXPECT_EQ(std::tuple(b.surface.documents[0].file, b.surface.documents[1].file),
-              std::tuple(b.p.fx.path("Docs_QLNTemp0.pdf"), b.p.fx.path("Docs_QLNTemp1.pdf"))) << "even the first part is not the user's";
-    EXPECT_TRUE(b.clipboard.contains(b.p.fx.path("Docs_QLNTemp1.pdf")));
-    // The recorded parts are no PDF files: the combine fails and names both, which stay.
-    EXPECT_EQ(std::tuple(result.ok, result.files.size(), QFileInfo::exists(b.p.fx.path("Docs_QLNTemp1.pdf")),
-                         QFileInfo::exists(b.p.fx.path("Docs.PDF"))), std::tuple(false, 2u, true, false));
-}
-
-TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsCaptionAndBackPage)
+TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTheDefaultPrinterOrIsSkipped)
 {
     Bench b;
     b.setup.Duplex = true;
@@ -317,36 +310,33 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsCaptionAndBackPage
     const RunResult result = b.Print(b.Queue({"IMAGE", "MODL|R1"}));
     EXPECT_EQ(std::tuple(result.ok, result.routinesPrinted), std::tuple(true, 2));
     EXPECT_TRUE(b.statuses.contains("Printing frmA.frm|Image (Procedure 1 of 2)"));
-    EXPECT_TRUE(b.surface.TextsOnPage(4).contains("(This Page Intentionally Left Blank)")) << "three pages, then the back";
-    EXPECT_TRUE(b.surface.TextsOnPage(5).contains("modL.bas|R1")) << "the next routine starts on a front side";
+    EXPECT_TRUE(b.surface.TextsOnPage(5).contains("modL.bas|R1")) << "three pages, a back page, then the next routine on a front side";
 
     Bench none; // no renderer: the image prints nothing and is not counted
     none.renderer = false;
     EXPECT_EQ(none.Print(none.Queue({"IMAGE"})).routinesPrinted, 0);
-}
 
-TEST(PrintRunImageTest, AnImageLargerThanAWholeFileGoesToTheDefaultPrinterOrIsSkipped)
-{
-    // the default printer, and whether it can be selected: where the image went, whether it was
+    // An image larger than a whole file goes to the default printer or is skipped. The default
+    // printer, and whether it can be selected: where the image went, whether it was
     // skipped (and not counted), the page left in the file
     const std::tuple<const char*, bool, QStringList, bool, const char*> cases[] = {
         {"", true, {"Recording PDF"}, false, "A single page was omitted here - sent to the printer"},
         {"", false, {"Recording PDF"}, true, "A single page was omitted here - not sent to the printer"},
         {"Text To File", true, {}, true, "A single page was omitted here - not sent to the printer"}}; // the file target
     for (const auto& [defaultDevice, selectable, printedOn, skipped, omitted] : cases) {
-        Bench b(true);
-        b.imagePages = 4; // 4 pages of 63 lines: far beyond 100
-        b.printerSelectable = selectable;
+        Bench big(true);
+        big.imagePages = 4; // 4 pages of 63 lines: far beyond 100
+        big.printerSelectable = selectable;
         if (*defaultDevice)
-            b.surface.defaultDevice = QString::fromLatin1(defaultDevice);
-        b.box.results = {MsgResult::No, MsgResult::Yes};
-        const RunResult result = b.Print(b.Queue({"IMAGE", "MODL|R1"}), 100);
-        ASSERT_TRUE(result.ok) << result.report.toStdString();
-        EXPECT_EQ(b.Shown("Form Image Exceeds GDI Spool Size").filter(QRegularExpression("^The form image frmA.frm is estimated")).size(), 1);
-        EXPECT_EQ(b.printedOn, printedOn) << "the default printer, never the file target";
-        EXPECT_EQ(std::tuple(b.Shown("Form Image Skipped").size(), result.routinesPrinted), std::tuple(skipped ? 1 : 0, skipped ? 1 : 2));
-        EXPECT_TRUE(b.surface.Texts().contains(QString::fromLatin1(omitted)) && b.surface.Texts().contains("(frmA.frm)"));
-        EXPECT_FALSE(b.surface.Texts().contains("drawing")) << "the image never goes into the file";
+            big.surface.defaultDevice = QString::fromLatin1(defaultDevice);
+        big.box.results = {MsgResult::No, MsgResult::Yes};
+        const RunResult run = big.Print(big.Queue({"IMAGE", "MODL|R1"}), 100);
+        ASSERT_TRUE(run.ok) << run.report.toStdString();
+        EXPECT_EQ(big.Shown("Form Image Exceeds GDI Spool Size").filter(QRegularExpression("^The form image frmA.frm is estimated")).size(), 1);
+        EXPECT_EQ(big.printedOn, printedOn) << "the default printer, never the file target";
+        EXPECT_EQ(std::tuple(big.Shown("Form Image Skipped").size(), run.routinesPrinted), std::tuple(skipped ? 1 : 0, skipped ? 1 : 2));
+        EXPECT_TRUE(big.surface.Texts().contains(QString::fromLatin1(omitted)) && big.surface.Texts().contains("(frmA.frm)"));
+        EXPECT_FALSE(big.surface.Texts().contains("drawing")) << "the image never goes into the file";
     }
 }
 

@@ -32,7 +32,7 @@ struct Lists {
     QString LastMessage() const { return box.shown.empty() ? QString() : box.shown.back().text; }
 };
 
-TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesAndTheQueueFromTheSecondSelection)
+TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSecondSelectionAndDependencyReports)
 {
     Lists l;
     EXPECT_EQ(l.lists->FillProcedures(), 0) << "no file selected";
@@ -60,11 +60,8 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesAndTheQueueFromTheS
     EXPECT_EQ(l.lists->BuildQueue(), 0);
     EXPECT_EQ(std::tuple(l.lists->Queue.empty(), l.lists->SendEnabled, l.LastMessage()),
               std::tuple(true, false, "No procedures were added to the print queue."));
-}
 
-TEST(ProcedureListsTest, DependencyReportsComeAndGo)
-{
-    Lists l;
+    // Dependency reports come and go.
     l.lists->IncludeAllFiles = true;
     l.lists->FillProcedures();
     for (ListRow& row : l.lists->Procedures)
