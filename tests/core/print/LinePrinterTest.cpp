@@ -70,7 +70,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
     }
 }
 
-TEST(LinePrinterTest, NewPagesHeadingsAndEmptyLines)
+TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
     EXPECT_TRUE(b.Print(QStringLiteral("x = 1[ZRK-N]")));
@@ -90,15 +90,13 @@ TEST(LinePrinterTest, NewPagesHeadingsAndEmptyLines)
         h.Print(QStringLiteral("[ZRK-M]") + QString::fromLatin1(line));
         EXPECT_EQ(h.surface.PagesStarted(), breaks ? 2 : 1) << line << " with room for " << rows;
     }
-}
 
-TEST(LinePrinterTest, ColoursBoldAndConnectors)
-{
-    Listing b;
-    b.Print(QStringLiteral("x = \"a\" ' note"));
+    // Colours, bold and connectors.
+    Listing coloured;
+    coloured.Print(QStringLiteral("x = \"a\" ' note"));
     QStringList runs;
-    for (const Op& op : b.Of(Op::Kind::Text))
-        runs << QStringLiteral("%1|%2|%3").arg(op.x - b.frame.Left).arg(op.color).arg(op.text);
+    for (const Op& op : coloured.Of(Op::Kind::Text))
+        runs << QStringLiteral("%1|%2|%3").arg(op.x - coloured.frame.Left).arg(op.color).arg(op.text);
     EXPECT_EQ(runs.mid(0, 4), (QStringList{"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
 
     Listing bold; // one run in the normal colour

@@ -22,32 +22,30 @@ void PrintPages(PrintBench& b, int pages)
 }
 
 // Letter with the default margins: the print box is 10080 × 11520 twips from (720, 2016).
-TEST(PageFrameTest, TitleContinuesOnLaterPagesAndTheFooterHasEveryText)
+TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
 {
-    PrintBench b;
-    b.Compute();
-    b.frame.TotalPagesText = QStringLiteral("2");
-    b.frame.EstimateFlag = true;
-    PrintPages(b, 2);
-    const QStringList page1 = b.surface.TextsOnPage(1);
+    PrintBench one;
+    one.Compute();
+    one.frame.TotalPagesText = QStringLiteral("2");
+    one.frame.EstimateFlag = true;
+    PrintPages(one, 2);
+    const QStringList page1 = one.surface.TextsOnPage(1);
     for (const char* text : {"3/7/26 2:05 pm", "Page 1 of 2 (est)", "Version " QUILLON_VERSION, "Printed with Quillon (c) 2026 Tandrel"})
         EXPECT_TRUE(page1.contains(QString::fromLatin1(text))) << text;
-    EXPECT_EQ(b.surface.TextsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
-    EXPECT_TRUE(b.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
-    EXPECT_FALSE(b.frame.EstimateFlag) << "the end of the routine clears the estimate";
-    EXPECT_EQ(b.surface.PagesStarted(), 2) << "the first page of the document asks for no new page";
+    EXPECT_EQ(one.surface.TextsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
+    EXPECT_TRUE(one.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
+    EXPECT_FALSE(one.frame.EstimateFlag) << "the end of the routine clears the estimate";
+    EXPECT_EQ(one.surface.PagesStarted(), 2) << "the first page of the document asks for no new page";
 
     // The title (27 characters of 144 twips at 12 points, bold, after the line advance measured
     // by the geometry) is centred in the header band; the footer sits under the box.
-    const Op& title = b.surface.ops[1];
+    const Op& title = one.surface.ops[1];
     EXPECT_EQ(std::tuple(title.text, title.x, title.y, title.fontSize, title.bold),
               std::tuple("modMain.bas|Public Sub Main", 3816, 1632, 12, true));
-    const Op date = b.Of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
+    const Op date = one.Of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
     EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(13536, 8));
-}
 
-TEST(PageFrameTest, DuplexBackPagesBinderOffsetsAndPageEstimates)
-{
+    // Two-sided, an odd page gets a blank back page.
     const std::tuple<bool, bool, int, int> cases[] = {
         // duplex, abandoned, pages printed, pages started
         {true, false, 3, 4}, {true, false, 2, 2}, {false, false, 3, 3}, {true, true, 3, 3}};

@@ -19,8 +19,7 @@ TEST(PageGeometryTest, LetterWithEachBindingEdgeAndMarginsFittedAndChecked)
     EXPECT_EQ(b.surface.CurrentY(), 0) << "measuring the line advance leaves the cursor where it was";
 
     // The binder margin (0.75 inch) comes off the width for edges 1, 5 and 6, else off the height.
-    const std::tuple<int, double, double> edges[] = {
-        {0, 10080, 11520}, {1, 9000, 11520}, {3, 10080, 10440}, {5, 9000, 11520}, {6, 9000, 11520}, {2, 10080, 10440}};
+    const std::tuple<int, double, double> edges[] = {{0, 10080, 11520}, {1, 9000, 11520}, {3, 10080, 10440}, {5, 9000, 11520}, {6, 9000, 11520}};
     for (const auto& [edge, width, height] : edges) {
         b.setup.BindingEdge = edge;
         b.Compute();
@@ -58,7 +57,7 @@ TEST(PageGeometryTest, LetterWithEachBindingEdgeAndMarginsFittedAndChecked)
     EXPECT_EQ(b.surface.PaperCode(), 5) << "the device is put back as it was";
 }
 
-TEST(PageGeometryTest, FoldingGuideOnlyOnLegalPaperAndOrientationTextsAndTheDevice)
+TEST(PageGeometryTest, FoldingGuideOnlyOnLegalPaperOrientationTheDeviceAndWhatItCannotTakeOnRestoring)
 {
     PrintBench b;
     b.setup.FoldingGuide = 1;
@@ -88,11 +87,8 @@ TEST(PageGeometryTest, FoldingGuideOnlyOnLegalPaperAndOrientationTextsAndTheDevi
     EXPECT_EQ(b.setup.PrinterPort, QStringLiteral("FILE:"));
     EXPECT_EQ(b.printer.OutputTargetDescription(),
               QStringLiteral("Recording PDF using 10 point Courier New with the  landscape orientation and printing Simplex.)"));
-}
 
-TEST(PageGeometryTest, RestoringWhatTheDeviceCannotTakeIsToldAndReplaced)
-{
-    PrintBench b;
+    // Restoring what the device cannot take is told and replaced.
     quillon::platform::BuiltInPdfPrinterDefaults defaults;
     quillon::config::Options options(b.ini, defaults);
     options.Load();

@@ -130,7 +130,7 @@ struct Bench {
     }
 };
 
-TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSided)
+TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNothingToPrintAndADependencyReport)
 {
     Bench b;
     b.askForFiles = false;
@@ -164,11 +164,8 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSided)
                       std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
         }
     }
-}
 
-TEST(PrintRunTest, NothingToPrintAnInvalidRangeAndADependencyReport)
-{
-    Bench b;
+    // Nothing to print, then a routine with an invalid range.
     std::vector<ListRow> rows;
     EXPECT_FALSE(b.Print(rows).ok);
     EXPECT_EQ(b.box.shown.back().text, QStringLiteral("No routines are in the print queue."));
@@ -285,8 +282,8 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
     std::vector<ListRow> rows{{MakeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}),
                                QStringLiteral("Table of Contents"), true}};
     EXPECT_FALSE(toc.Print(rows).ok);
-    EXPECT_EQ(toc.Shown("No File Selection").size(), 1);
-    EXPECT_TRUE(toc.Shown("File Selection Cancelled").isEmpty() && toc.surface.ops.empty()) << "no second chance, nothing printed";
+    EXPECT_EQ(std::tuple(toc.Shown("No File Selection").size(), toc.Shown("File Selection Cancelled").size(), toc.surface.ops.size()),
+              std::tuple(1, 0, 0u)) << "a notice of its own, no second chance, nothing printed";
 
     // Every outcome of the check itself is in VerifyOutputTest; the run checks its last file and
     // fails when the file stays empty.
@@ -317,13 +314,16 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTh
     EXPECT_EQ(none.Print(none.Queue({"IMAGE"})).routinesPrinted, 0);
 
     // An image larger than a whole file goes to the default printer or is skipped. The default
-    // printer, and whether it can be selected: where the image went, whether it was
-    // skipped (and not counted), the page left in the file
-    const std::tuple<const char*, bool, QStringList, bool, const char*> cases[] = {
-        {"", true, {"Recording PDF"}, false, "A single page was omitted here - sent to the printer"},
-        {"", false, {"Recording PDF"}, true, "A single page was omitted here - not sent to the printer"},
-        {"Text To File", true, {}, true, "A single page was omitted here - not sent to the printer"}}; // the file target
-    for (const auto& [defaultDevice, selectable, printedOn, skipped, omitted] : cases) {
+    // printer, and whether it can be selected: where the image went, why it was skipped (and not
+    // counted), the page left in the file
+    const QString skipped = "  The form image will be skipped.";
+    const std::tuple<const char*, bool, QStringList, QString, const char*> cases[] = {
+        {"", true, {"Recording PDF"}, "", "A single page was omitted here - sent to the printer"},
+        {"", false, {"Recording PDF"}, "The default printer Recording PDF could not be selected." + skipped,
+         "A single page was omitted here - not sent to the printer"},
+        {"Text To File", true, {}, "The Windows default printer could not be determined or is the same device as the file target." + skipped,
+         "A single page was omitted here - not sent to the printer"}};
+    for (const auto& [defaultDevice, selectable, printedOn, skip, omitted] : cases) {
         Bench big(true);
         big.imagePages = 4; // 4 pages of 63 lines: far beyond 100
         big.printerSelectable = selectable;
@@ -334,7 +334,7 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTh
         ASSERT_TRUE(run.ok) << run.report.toStdString();
         EXPECT_EQ(big.Shown("Form Image Exceeds GDI Spool Size").filter(QRegularExpression("^The form image frmA.frm is estimated")).size(), 1);
         EXPECT_EQ(big.printedOn, printedOn) << "the default printer, never the file target";
-        EXPECT_EQ(std::tuple(big.Shown("Form Image Skipped").size(), run.routinesPrinted), std::tuple(skipped ? 1 : 0, skipped ? 1 : 2));
+        EXPECT_EQ(std::tuple(big.Shown("Form Image Skipped").join(""), run.routinesPrinted), std::tuple(skip, skip.isEmpty() ? 2 : 1));
         EXPECT_TRUE(big.surface.Texts().contains(QString::fromLatin1(omitted)) && big.surface.Texts().contains("(frmA.frm)"));
         EXPECT_FALSE(big.surface.Texts().contains("drawing")) << "the image never goes into the file";
     }

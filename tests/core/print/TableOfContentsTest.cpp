@@ -104,7 +104,7 @@ const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()"
 // ---------------------------------------------------------------------------------------
 // The list file: names, creation, migration
 
-TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFile)
+TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFileOrFailsClearly)
 {
     // The other tests open "App.vbp" and read the list at ListPath(); the migration below opens a Windows path.
     EXPECT_EQ(TocListPath(options.defaultPath(), "/elsewhere/My.App.vbp"), fx.path("opts/TOC-File-For-My.App.txt"));
@@ -138,12 +138,11 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
     const ino_t before = Inode(options.defaultPath()); // a write would replace the file
     EXPECT_EQ(MigrateAllTocSections(options).sections, 0);
     EXPECT_EQ(Inode(options.defaultPath()), before) << "nothing left to move: nothing written";
-}
 
-TEST_F(TocTest, ASectionThatCannotBeMovedStaysAndAnUnwritableFolderFailsClearly)
-{
+    // A section that cannot be moved stays; an unwritable folder fails clearly.
     const QByteArray original("[App.vbp:TOC List]\nm.bas|Public Sub A=1\n");
     fx.write("opts/QLN.spi", original);
+    QFile::remove(ListPath());
     QDir().mkpath(ListPath()); // a folder where the list file should be
     EXPECT_FALSE(list.Open("App.vbp"));
     EXPECT_TRUE(list.LastError().contains("TOC-File-For-App.txt")) << list.LastError().toStdString();
@@ -168,7 +167,6 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
     for (const auto& [value, text] : {std::pair{"", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"45000.5|12D", "45000.5|12D|N/A|N/A|N/A|N/A|N/A"},
                                       {"a|| c |d|e|f|g|extra|more", "a|N/A|c|d|e|f|g"}})
         EXPECT_EQ(TocRecord::Parse(value).Text(), QString::fromLatin1(text)) << value;
-    EXPECT_TRUE(TocRecord().IsBlank());
     TocRecord r = TocRecord::Parse("N/A|N/A|N/A|N/A|N/A|N/A|Sub");
     EXPECT_FALSE(r.IsBlank());
     r.setField(TocRecord::Pages, "");
@@ -177,9 +175,8 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
 
     // Days since 30 December 1899; before it the fraction still counts forward from midnight.
     const std::pair<QDateTime, const char*> serials[] = {
-        {At(1899, 12, 30), "0"}, {At(2024, 1, 2, 9), "45293.375"},
-        {At(2024, 3, 7, 14, 5, 9), "45358.5869097222"}, {At(1899, 12, 29, 6), "-1.25"}, {At(1850, 6, 15, 12, 30, 45), "-18095.5213541667"},
-        {At(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
+        {At(1899, 12, 30), "0"}, {At(2024, 1, 2, 9), "45293.375"}, {At(2024, 3, 7, 14, 5, 9), "45358.5869097222"},
+        {At(1899, 12, 29, 6), "-1.25"}, {At(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
     for (const auto& [when, serial] : serials) {
         EXPECT_EQ(DateSerialText(when), QString::fromLatin1(serial));
         EXPECT_EQ(DateFromSerialText(serial), when) << serial;
@@ -195,8 +192,7 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
     for (const auto& [when, text] : {std::pair{At(2005, 11, 23, 0, 0, 5), "11/23/05 12:00:05 am"},
                                      {At(2000, 12, 31, 12, 59, 59), "12/31/00 12:59:59 pm"}})
         EXPECT_EQ(TocDateText(when), QString::fromLatin1(text));
-    const std::pair<qint64, const char*> counts[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"},
-                                                     {-12345, "-12,345"}, {LLONG_MIN, "-9,223,372,036,854,775,808"}};
+    const std::pair<qint64, const char*> counts[] = {{999, "999"}, {1000, "1,000"}, {-12345, "-12,345"}, {LLONG_MIN, "-9,223,372,036,854,775,808"}};
     for (const auto& [n, text] : counts)
         EXPECT_EQ(CountText(n), QString::fromLatin1(text));
 
@@ -293,16 +289,24 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
 // ---------------------------------------------------------------------------------------
 // Indexing: the third load phase
 
-TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCounts)
+TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWritesOnlyWhatChanged)
 {
-    LoadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}});
+    QStringList big = {"Attribute VB_Name = \"modBig\"", "Option Explicit"};
+    for (int i = 1; i <= 29; ++i)
+        big << QStringLiteral("Sub S%1()").arg(i) << "End Sub";
+    LoadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}, {"modBig.bas", big}});
     Seed({
         {"modA.bas|Public Sub Main", "45293.375|3D|99|99|99|99|Sub"}, // printed before; counts out of date
         {"frmMain.frm|Public Sub \x01Layout", "45000|2S|N/A|N/A|N/A|N/A|N/A"}, // the mark reached the file once
         {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"},          // no such routine any more
         {"garbage", "x"},
     });
+    project.status = this;
+    const QString before = project.LoadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
     ASSERT_TRUE(list.Index(project)) << list.LastError().toStdString();
+    // 11 routines in frmMain and modA, 30 in modBig: the first, every 25th and the last are told.
+    EXPECT_EQ(statuses, (QStringList{before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
+    EXPECT_EQ(project.LoadStatusText, before + "41 of 41");
     ExpectStored({
         {"modA.bas|Public Sub Main", "45293.375|3D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", "N/A|N/A|3|0|0|3|Function"},
         // A property's Get and Let share the name; each keeps its own counts.
@@ -316,20 +320,7 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCounts)
         {"frmMain.frm|Public Sub Layout", "45000|2S|6|0|0|6|Layout"},
         // Keys naming nothing, and keys that cannot be read, are left as they were.
         {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"}, {"garbage", "x"}});
-    EXPECT_EQ(list.Entries().size(), 11u) << "the marked Layout key is gone: " << ListText().toStdString();
-}
-
-TEST_F(TocTest, IndexReportsItsProgressAndWritesOnlyWhatChanged)
-{
-    QStringList module = {"Attribute VB_Name = \"modBig\"", "Option Explicit"};
-    for (int i = 1; i <= 29; ++i)
-        module << QStringLiteral("Sub S%1()").arg(i) << "End Sub";
-    LoadProject({{"modBig.bas", module}});
-    project.status = this;
-    const QString before = project.LoadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
-    ASSERT_TRUE(list.Index(project));
-    EXPECT_EQ(statuses, (QStringList{before + "1 of 30", before + "25 of 30", before + "30 of 30"}));
-    EXPECT_EQ(project.LoadStatusText, before + "30 of 30");
+    EXPECT_EQ(list.Entries().size(), 11u + 30) << "the marked Layout key is gone: " << ListText().toStdString();
 
     // Nothing changed: the second run leaves the file alone (a write would replace it).
     const ino_t written = Inode(ListPath());
