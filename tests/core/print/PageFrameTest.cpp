@@ -34,8 +34,8 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         EXPECT_TRUE(page1.contains(QString::fromLatin1(text))) << text;
     EXPECT_EQ(one.surface.TextsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
     EXPECT_TRUE(one.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
-    EXPECT_FALSE(one.frame.EstimateFlag) << "the end of the routine clears the estimate";
-    EXPECT_EQ(one.surface.PagesStarted(), 2) << "the first page of the document asks for no new page";
+    // The end of the routine clears the estimate; the first page of the document asks for no new page.
+    EXPECT_EQ(std::tuple(one.frame.EstimateFlag, one.surface.PagesStarted()), std::tuple(false, 2));
 
     // The title (27 characters of 144 twips at 12 points, bold, after the line advance measured
     // by the geometry) is centred in the header band; the footer sits under the box.

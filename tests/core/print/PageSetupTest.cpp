@@ -72,6 +72,7 @@ TEST(PageGeometryTest, FoldingGuideOnlyOnLegalPaperOrientationTheDeviceAndWhatIt
     ASSERT_EQ(line.kind, Op::Kind::Line);
     EXPECT_EQ(std::tuple(line.x, line.y, line.x2, line.y2), std::tuple(3600, -1000, 3600, 20160 + 1000)) << "a quarter of Legal";
     EXPECT_EQ(std::tuple(line.style, line.color), std::tuple(quillon::platform::LineStyle::Dotted, quillon::platform::Rgb(192, 192, 192)));
+    EXPECT_EQ(b.printer.Geometry().FoldDistance, 3600) << "the geometry tells the same 2.5 inches";
 
     b.setup.PaperSize = QStringLiteral("legal ");
     b.setup.Orientation = QStringLiteral(" landscape");
