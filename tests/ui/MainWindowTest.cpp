@@ -143,6 +143,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_TRUE(b.window->StatusText().endsWith(model::Project::kProjectLoadedText));
     EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
     b.window->action("mnuPrintToc")->trigger();
+    EXPECT_EQ(b.box.shown.back().request.Title, "TOC Notes Suppression");
     EXPECT_TRUE(b.printedText().contains("modB.bas")) << b.printedText().toStdString();
 
     b.list("lstFiles")->item(0)->setSelected(true);
