@@ -166,6 +166,8 @@ TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
         SCOPED_TRACE(testing::Message() << "paper " << c.paper << " orientation " << c.orientation);
         surface.SetPaperCode(c.paper);
         surface.SetOrientationCode(c.orientation);
+        EXPECT_EQ(surface.PaperCode(), c.paper) << "page set-up reads the sheet back";
+        EXPECT_EQ(surface.OrientationCode(), c.orientation);
         EXPECT_NEAR(surface.SheetWidth(), c.width, 0.5);
         EXPECT_NEAR(surface.SheetHeight(), c.height, 0.5);
         EXPECT_NEAR(surface.PrintableWidth(), c.width, 0.5);

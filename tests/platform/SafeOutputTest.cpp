@@ -16,12 +16,9 @@
 #include <unistd.h>
 
 using namespace quillon::platform;
-using quillon::test::Fixture;
-using quillon::test::ProcessEnded;
-using quillon::test::ReadBytes;
+using namespace quillon::test;
 
 namespace {
-
 
 struct SignalCase {
     int signal;
@@ -108,7 +105,7 @@ TEST(ReplacementFileTest, TheWorkFileIsTrackedUntilCommittedAndAFolderThatCannot
     fx.write("locked/keep.txt", "x");
     QFile::setPermissions(fx.path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     {
-        quillon::test::ObeyFilePermissions asUser;
+        ObeyFilePermissions asUser;
         EXPECT_FALSE(file.Begin(fx.path("locked/out.pdf"), &error));
     }
     EXPECT_EQ(error, "Permission denied");
