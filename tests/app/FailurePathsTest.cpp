@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -195,10 +194,7 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
         EXPECT_EQ(QDir(QFileInfo(out).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
         EXPECT_EQ(ReadBytes(out), "the earlier documentation");
         EXPECT_EQ(QDir(fx.path("temp")).entryList({"QLN_*"}, QDir::Files), QStringList());
-        const QDeadlineTimer ending(10000);
-        while (!ProcessEnded(tool) && !ending.hasExpired())
-            QThread::msleep(10);
-        EXPECT_TRUE(ProcessEnded(tool)) << "the combining tool was ended";
+        EXPECT_TRUE(WaitForProcessEnd(tool, 10000)) << "the combining tool was ended";
         ::kill(tool, SIGKILL);
     }
 }

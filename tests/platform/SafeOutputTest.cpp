@@ -2,11 +2,9 @@
 #include "platform/ReplacementFile.h"
 #include "support/TestSupport.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -67,10 +65,7 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
     EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
     EXPECT_FALSE(QFileInfo::exists(unfinished));
     EXPECT_EQ(ReadBytes(finished), "whole");
-    const QDeadlineTimer deadline(10000);
-    while (!ProcessEnded(helper) && !deadline.hasExpired())
-        QThread::msleep(10);
-    EXPECT_TRUE(ProcessEnded(helper)) << "the helper's process group was ended";
+    EXPECT_TRUE(WaitForProcessEnd(helper, 10000)) << "the helper's process group was ended";
     ::kill(helper, SIGKILL);
 }
 

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
+#include <poll.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -92,13 +94,16 @@ QByteArray ReadBytes(const QString& path)
     return file.readAll();
 }
 
-bool ProcessEnded(qint64 pid)
+bool WaitForProcessEnd(qint64 pid, int timeoutMs)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+    // A process descriptor becomes readable when the process ends, with no polling loop.
+    const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
+    if (fd < 0)
+        return errno == ESRCH;
+    pollfd ended{fd, POLLIN, 0};
+    const int ready = ::poll(&ended, 1, timeoutMs);
+    ::close(fd);
+    return ready == 1;
 }
 
 QByteArray Cp1252(const QString& text)

@@ -56,8 +56,9 @@ private:
 };
 
 QByteArray ReadBytes(const QString& path);
-// The process has ended: it is gone, or a zombie nobody has reaped yet.
-bool ProcessEnded(qint64 pid);
+// Waits up to TIMEOUTMS for a process that is not our child to end (gone, or a zombie nobody
+// has reaped yet); false when it still runs.
+bool WaitForProcessEnd(qint64 pid, int timeoutMs);
 QByteArray Cp1252(const QString& text);
 
 } // namespace quillon::test
