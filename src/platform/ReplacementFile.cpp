@@ -23,6 +23,26 @@ QString SystemError(int number)
 
 } // namespace
 
+bool RenameOver(const QString& from, const QString& to, QString* error)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int failure = 0;
+    const int fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0)
+        failure = errno;
+    if (fd >= 0)
+        ::close(fd);
+    struct stat existing {};
+    if (!failure && ::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::chmod(source.constData(), existing.st_mode & 07777);
+    if (!failure && ::rename(source.constData(), target.constData()) != 0)
+        failure = errno;
+    if (failure && error)
+        *error = SystemError(failure);
+    return failure == 0;
+}
+
 bool ReplacementFile::Begin(const QString& target, QString* error)
 {
     Discard();
@@ -83,22 +103,7 @@ bool ReplacementFile::Commit(QString* error)
         workPath_.clear();
         return true;
     }
-    const QByteArray work = QFile::encodeName(workPath_);
-    const QByteArray target = QFile::encodeName(target_);
-    int failure = 0;
-    const int fd = ::open(work.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0)
-        failure = errno;
-    if (fd >= 0)
-        ::close(fd);
-    struct stat existing {};
-    if (!failure && ::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::chmod(work.constData(), existing.st_mode & 07777);
-    if (!failure && ::rename(work.constData(), target.constData()) != 0)
-        failure = errno;
-    if (failure) {
-        if (error)
-            *error = SystemError(failure);
+    if (!RenameOver(workPath_, target_, error)) {
         Discard();
         return false;
     }

@@ -3,6 +3,11 @@
 
 namespace quillon::platform {
 
+// Puts FROM on disk, gives it TO's permissions when TO is an existing file, and renames it over
+// TO in one step: TO is the old file or the whole new one, and keeps who may read it. False
+// with the reason, FROM and TO then as they were.
+bool RenameOver(const QString& from, const QString& to, QString* error = nullptr);
+
 // A file that takes the place of another only once it is complete: it is written under a work
 // name in the target's folder and renamed over the target in one step, so the target is
 // either the old file or the whole new one, never a half-written mix. Until then the work file

@@ -5,6 +5,7 @@
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ReplacementFile.h"
 #include "platform/StatusSink.h"
 
 #include <QDir>
@@ -13,9 +14,6 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace quillon::print {
 
@@ -60,15 +58,6 @@ bool LooksLikePdf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() > 0 && file.read(5) == "%PDF-";
-}
-
-// rename(2) replaces the target in one step, so the user's file is never missing.
-bool ReplaceFile(const QString& from, const QString& to, QString* error)
-{
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return true;
-    *error = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
 }
 
 QString Minutes(qint64 milliseconds)
@@ -379,7 +368,7 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         return Fail(result, reasons);
     }
 
-    if (!ReplaceFile(merged, result.outputFile, &error)) {
+    if (!platform::RenameOver(merged, result.outputFile, &error)) {
         QFile::remove(merged);
         return Fail(result, {QStringLiteral("The combined file could not be given the name ") + result.outputFile
                              + QStringLiteral(": ") + error});

@@ -3,6 +3,7 @@
 #include "config/Options.h"
 #include "platform/MessageBox.h"
 #include "platform/InterruptCleanup.h"
+#include "platform/ReplacementFile.h"
 #include "print/PageFrame.h"
 
 #include <QDir>
@@ -16,10 +17,7 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace quillon::print {
@@ -482,12 +480,8 @@ bool TemporaryPartList::PublishSinglePart(QString* error)
             *error = QStringLiteral("the output is in ") + QString::number(files_.size()) + QStringLiteral(" parts");
         return false;
     }
-    if (std::rename(QFile::encodeName(files_.front()).constData(), QFile::encodeName(userOutputName_).constData())
-        != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!platform::RenameOver(files_.front(), userOutputName_, error))
         return false;
-    }
     Release();
     return true;
 }

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace quillon::print;
 using quillon::platform::MsgResult;
 using quillon::platform::ScriptedMessageBox;
@@ -58,6 +60,13 @@ int PageCount(const QString& pdf)
     QProcess qpdf;
     qpdf.start(kQpdf, {QStringLiteral("--show-npages"), pdf});
     return qpdf.waitForFinished(30000) && qpdf.exitCode() == 0 ? qpdf.readAllStandardOutput().trimmed().toInt() : -1;
+}
+
+// The permission bits, as the file system keeps them.
+unsigned AccessBits(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 // A clock that moves only when the code under test pauses.
@@ -455,6 +464,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     MakeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
     const QString seen = fx.path("seen-args.txt"), stem = out + "/Report (final) 100% 'a' $HOME!";
     const QString tool = FakeTool("cp \"${1#@}\" " + ShellQuoted(seen) + "\nexec %Q");
+    QFile::setPermissions(user, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     CombineResult result = Combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
     EXPECT_EQ(std::tuple(result.exitCode, result.tool, PageCount(user)), std::tuple(0, tool, 6));
@@ -463,6 +473,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user).fileName()})
         << "no part, merged or work file is left";
     EXPECT_EQ(std::tuple(box.shown.empty(), result.text), std::tuple(true, "3 output part files were combined into:\r\n" + user));
+    EXPECT_EQ(AccessBits(user), 0640) << "the combined file keeps who may read the user's file";
     EXPECT_EQ(std::tuple(statuses.last(), statuses.contains("Checked output file 3 of 3")), std::tuple(result.text, true));
 
     // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
@@ -479,8 +490,9 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     result = Combine();
     EXPECT_EQ(std::tuple(result.outcome, result.Succeeded(), box.shown.size(), ReadBytes(user)),
               std::tuple(CombineOutcome::NothingToCombine, false, 0u, kEarlier));
+    QFile::setPermissions(user, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_TRUE(list.PublishSinglePart());
-    EXPECT_EQ(PageCount(user), 2);
+    EXPECT_EQ(std::tuple(PageCount(user), AccessBits(user)), std::tuple(2, 0600));
     EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Report.pdf"});
 
     // The merged file cannot take the user's name, or the parts cannot be removed afterwards.
