@@ -23,6 +23,14 @@ QString SystemError(int number)
 
 } // namespace
 
+QString ReplaceablePath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() || path.isEmpty() ? QString() : info.absoluteFilePath();
+    return info.isFile() ? info.canonicalFilePath() : QString();
+}
+
 bool RenameOver(const QString& from, const QString& to, QString* error)
 {
     const QByteArray source = QFile::encodeName(from);
@@ -47,18 +55,15 @@ bool ReplacementFile::Begin(const QString& target, QString* error)
 {
     Discard();
     direct_ = false;
-    QFileInfo info(target);
-    struct stat existing {};
-    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode)) {
-            // A device or a FIFO is written as it is: renaming a file over it would replace it.
-            direct_ = true;
-            workPath_ = target_ = info.absoluteFilePath();
-            return true;
-        }
-        // Through a link to its file, which is replaced and keeps the link.
-        info = QFileInfo(info.canonicalFilePath());
+    const QString replaceable = ReplaceablePath(target);
+    if (replaceable.isEmpty() && QFileInfo::exists(target)) {
+        // A device or a FIFO is written as it is: renaming a file over it would replace it.
+        direct_ = true;
+        workPath_ = target_ = QFileInfo(target).absoluteFilePath();
+        return true;
     }
+    // Through a link to its file, which is replaced and keeps the link.
+    const QFileInfo info(replaceable.isEmpty() ? target : replaceable);
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir()) {
         if (error)

@@ -3,6 +3,11 @@
 
 namespace quillon::platform {
 
+// Where a file that replaces PATH goes: the file itself for a regular file (through links),
+// the absolute path for a file that does not exist yet; empty for anything a rename must not
+// replace (a device, a FIFO, a folder, a link to nothing).
+QString ReplaceablePath(const QString& path);
+
 // Puts FROM on disk, gives it TO's permissions when TO is an existing file, and renames it over
 // TO in one step: TO is the old file or the whole new one, and keeps who may read it. False
 // with the reason, FROM and TO then as they were.

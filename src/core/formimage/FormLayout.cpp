@@ -134,11 +134,10 @@ bool AssignLayers(FormLayout& layout)
         int layer = 1;
         if (layout.IsControl(c.Parent) && layout.Control(c.Parent).Layer > 1)
             layer = layout.Control(c.Parent).Layer;
-        while (conflicts(i, layer)) {
-            if (comparisons > kMaxLayerComparisons)
-                return false;
+        // One control's search costs at most one comparison per control already placed, so
+        // checking the total once it has its layer overshoots the limit by little.
+        while (conflicts(i, layer))
             ++layer;
-        }
         c.Layer = qint16(layer);
         if (layer >= int(onLayer.size()))
             onLayer.resize(size_t(layer) + 1);

@@ -217,7 +217,7 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         return result;
     // The merged file is renamed over the user's file: a device or a FIFO in its place is
     // never replaced, and a link keeps pointing at the new document.
-    const QString replaceable = ReplaceablePath(result.outputFile);
+    const QString replaceable = platform::ReplaceablePath(result.outputFile);
     if (replaceable.isEmpty())
         return Fail(result, {QStringLiteral("The output ") + result.outputFile
                              + QStringLiteral(" is not a file the combined file can replace.")});

@@ -343,14 +343,6 @@ QString WithoutPdfExtension(const QString& name)
     return EndsWithPdf(name) ? name.left(name.size() - 4) : name;
 }
 
-QString ReplaceablePath(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return info.isSymLink() || path.isEmpty() ? QString() : info.absoluteFilePath();
-    return info.isFile() ? info.canonicalFilePath() : QString();
-}
-
 QString TemporaryPartName(const QString& userOutputName, int partNumber)
 {
     return WithoutPdfExtension(userOutputName) + QStringLiteral("_QLNTemp") + QString::number(partNumber)
@@ -430,7 +422,7 @@ TemporaryPartList::~TemporaryPartList()
 QString TemporaryPartList::Begin(const QString& userOutputName, QString* error)
 {
     Discard();
-    userOutputName_ = ReplaceablePath(userOutputName);
+    userOutputName_ = platform::ReplaceablePath(userOutputName);
     partNumber_ = 0;
     if (userOutputName_.isEmpty()) {
         if (error)

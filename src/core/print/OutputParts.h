@@ -179,10 +179,6 @@ inline const QString kBatchTerminatedStatus = QStringLiteral("Batch printing ter
 
 // The name without a final ".pdf" in any letter case; other names are kept whole.
 QString WithoutPdfExtension(const QString& name);
-// Where a file that replaces `path` goes: the file itself for a regular file (through links),
-// the absolute path for a file that does not exist yet; empty for anything a rename must not
-// replace (a device, a FIFO, a folder).
-QString ReplaceablePath(const QString& path);
 // base + "_QLNTemp" + n + ".pdf", base being the user's name without ".pdf".
 QString TemporaryPartName(const QString& userOutputName, int partNumber);
 // base + "_QLNMerged.pdf".

@@ -13,6 +13,7 @@
 #include "print/TableOfContents.h"
 #include "print/OutputCombine.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/ReplacementFile.h"
 #include "print/TocRecord.h"
 #include "print/OutputFiles.h"
 
@@ -654,7 +655,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
     documentOpen_ = true;
     // Parts and batches end in files beside the output: a device or a FIFO named as output
     // gets the whole document in one piece instead, and nothing is renamed over it.
-    const bool streamOutput = !OutputPath.isEmpty() && ReplaceablePath(OutputPath).isEmpty();
+    const bool streamOutput = !OutputPath.isEmpty() && platform::ReplaceablePath(OutputPath).isEmpty();
     spoolControl_ = fileTarget_ && GdiSpoolSize >= 1 && !streamOutput;
     splitMode_ = spoolControl_ && target_.pdfPrinter && !OutputPath.isEmpty();
     totalSelected_ = 0;
