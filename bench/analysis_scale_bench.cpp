@@ -9,7 +9,7 @@
 #include "analysis/DependencyReport.h"
 #include "analysis/LoopBrackets.h"
 #include "analysis/ProjectAnalysis.h"
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
@@ -93,7 +93,7 @@ int main(int argc, char* argv[])
         for (int i = 0; i < 40000; ++i)
             huge += "x = 1\r\n";
         const model::RoutineList routines = model::SplitFileIntoRoutines(Write(QStringLiteral("huge.bas"), huge));
-        const bool ok = routines.size() == 2 && routines[1]->RoutineName == QLatin1String("B") && routines[1]->lEndLine == 40002
+        const bool ok = routines.size() == 2 && routines[1]->RoutineName == QLatin1String("B") && routines[1]->endLine == 40002
             && routines[1]->CodeLines == 40001;
         return Check(ok, QStringLiteral("%1 routines").arg(routines.size()));
     });
@@ -141,7 +141,7 @@ int main(int argc, char* argv[])
         for (int i = 1; i < 200000; ++i)
             items += QStringLiteral(", v") + QString::number(i);
         const QString twoMegabytes(2 * 1024 * 1024, QLatin1Char(' '));
-        analysis::modSymbols symbols;
+        analysis::SymbolTable symbols;
         symbols.ScanFileSymbolLines(QStringLiteral("m.bas"),
                                     {items, "Dim" + twoMegabytes + "spaced", QStringLiteral("Public ").repeated(300000) + "Const Deep = 1",
                                      "Private Const C = \"" + QString(2 * 1024 * 1024, QLatin1Char(',')) + "\"", "' _",
@@ -164,7 +164,7 @@ int main(int argc, char* argv[])
         for (int i = 0; i < n; ++i)
             lines << QStringLiteral("Sub P%1(ByRef a, _").arg(i) << QStringLiteral("  ByRef  b)");
         lines << "Sub Wide(" + QStringLiteral("ByRef  w,  ").repeated(n) + ")";
-        analysis::modSymbols symbols;
+        analysis::SymbolTable symbols;
         symbols.ScanFileSymbolLines(QStringLiteral("m.bas"), lines);
         const auto* consts = symbols.FileConsts().find(QStringLiteral("m.bas"));
         const auto* procs = symbols.FileProcedures().find(QStringLiteral("m.bas"));

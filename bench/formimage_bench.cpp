@@ -34,7 +34,7 @@ double Seconds(const QElapsedTimer& timer)
 }
 
 // Reads `body` as the controls of a form file; the layout, or nullptr when the reading failed.
-const formimage::FormLayout* Read(formimage::modFormImagePrint& reader, const QTemporaryDir& dir, const QString& body,
+const formimage::FormLayout* Read(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body,
                                   double* seconds)
 {
     const QString path = dir.filePath(QStringLiteral("frmBench.frm"));
@@ -54,7 +54,7 @@ const formimage::FormLayout* Read(formimage::modFormImagePrint& reader, const QT
 
 // Each control on all the others: a layer each. A plain scan of every control of every layer
 // takes minutes at this size.
-bool ReadStackedControls(formimage::modFormImagePrint& reader, const QTemporaryDir& dir, int controls)
+bool ReadStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int controls)
 {
     QString body;
     for (int i = 0; i < controls; ++i)
@@ -68,7 +68,7 @@ bool ReadStackedControls(formimage::modFormImagePrint& reader, const QTemporaryD
     return layers == controls;
 }
 
-bool ReadLongCaption(formimage::modFormImagePrint& reader, const QTemporaryDir& dir, int megabytes)
+bool ReadLongCaption(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int megabytes)
 {
     const QString caption(megabytes * 1024 * 1024, QLatin1Char('W'));
     double seconds = 0;
@@ -112,12 +112,12 @@ bool DrawManyControls(int controls)
     for (int i = 0; i < controls; ++i)
         add(i % 5 == 0 ? QStringLiteral("VB.Label") : QStringLiteral("VB.TextBox"), QStringLiteral("txtCell%1").arg(i),
             200 + (i % 80) * 720, 200 + (i / 80) * 600, 600, 285, i % 2 == 0 ? 1 : -1);
-    formimage::modFormImage_v2::ComputeAbsolutePositions(layout);
-    formimage::modFormImage_v2::AssignLayers(layout);
+    formimage::placement::ComputeAbsolutePositions(layout);
+    formimage::placement::AssignLayers(layout);
 
     platform::RecordingPrintSurface surface;
     print::PageSetup setup;
-    print::modProjectPrinterCalls printer(surface, setup);
+    print::PrintDevice printer(surface, setup);
     print::PrintRunState run;
     print::PageFrame frame(printer, run);
     const std::array<quint32, 10> colours{};
@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     const int megabytes = bench::IntOption("--caption-mb", 3);
     QTemporaryDir dir;
     platform::ScriptedMessageBox box;
-    formimage::modFormImagePrint reader(model::SourceReader::Default(), &box);
+    formimage::FormLayoutReader reader(model::SourceReader::Default(), &box);
     bool ok = ReadStackedControls(reader, dir, controls);
     ok = ReadLongCaption(reader, dir, megabytes) && ok;
     ok = DrawManyControls(controls) && ok;

@@ -6,7 +6,7 @@
 //
 // Prints what each reader gave and how long it took; a result that is not what the reader
 // must give makes the exit status 1.
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
 #include "BenchOptions.h"
@@ -48,7 +48,7 @@ bool ReadStackedForm(int controls)
     }
     lines << QStringLiteral("End");
     const model::SourceReader reader(model::CodePage::Default(), nullptr);
-    formimage::modFormImagePrint form(reader, nullptr);
+    formimage::FormLayoutReader form(reader, nullptr);
     QElapsedTimer timer;
     timer.start();
     const bool read = form.ReadFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
@@ -57,7 +57,7 @@ bool ReadStackedForm(int controls)
                 read ? qPrintable(QStringLiteral("%1 layers").arg(form.Layout().Form.LayerCount))
                      : qPrintable(form.LastMessage().section(QStringLiteral("\r\n"), -1)),
                 seconds);
-    return read == (qint64(controls) * (controls - 1) / 2 <= formimage::modFormImage_v2::kMaxLayerComparisons);
+    return read == (qint64(controls) * (controls - 1) / 2 <= formimage::placement::kMaxLayerComparisons);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // and the line printer on the built-in PDF writer, the way `quillon listing` does.
 //
 //   quillon_bench_print [--lines N] [--keep OUT.pdf]
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "config/Options.h"
 #include "model/DiagLog.h"
 #include "platform/qt/GuiStartup.h"
@@ -70,16 +70,16 @@ int main(int argc, char* argv[])
     }
     model::DiagLog quiet{QString()};
     const model::SourceReader reader(model::CodePage::Default(), &quiet);
-    auto record = std::make_shared<model::clsFileInfo>();
+    auto record = std::make_shared<model::ProjectFile>();
     record->FilePath = source;
     record->FileName = QStringLiteral("modStock.bas");
-    analysis::modSymbols symbols;
+    analysis::SymbolTable symbols;
     symbols.BuildSymbolTables({record}, reader);
 
     platform::QtPrintSurface surface;
     print::PageSetup setup;
     setup.DeviceName = QString::fromUtf16(platform::kPdfWriterDeviceName);
-    print::modProjectPrinterCalls printer(surface, setup);
+    print::PrintDevice printer(surface, setup);
     printer.ApplyPageSetup();
     const QString pdf = keep.isEmpty() ? temp.filePath(QStringLiteral("bench.pdf")) : keep;
     surface.SetOutputFile(pdf);
@@ -93,11 +93,11 @@ int main(int argc, char* argv[])
     const std::array<quint32, 10> colours{0, 25600, 20660, 255, 13783040, 10485920, 8388736, 7874560, 16777113, 16777215};
     printerLines.Colours = colours;
     printerLines.Symbols = &symbols;
-    model::clsRoutineInfo routine;
+    model::Routine routine;
     routine.FilePath = source;
     routine.RoutineName = QStringLiteral("StockValue");
-    routine.lStartLine = 1;
-    routine.lEndLine = count;
+    routine.startLine = 1;
+    routine.endLine = count;
     frame.HeaderTitle = QStringLiteral("modStock.bas|Public Function StockValue");
     frame.EstimatePages(routine);
     frame.StartPage();

@@ -17,7 +17,7 @@ QString Stripped(QStringView line)
     QString text = line.toString();
     for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]"})
         text.remove(QLatin1StringView(tag));
-    return model::LTrim(text).toString();
+    return model::trimLeadingBlanks(text).toString();
 }
 
 void CheckListing(const QStringList& lines, int first, int last)
@@ -30,7 +30,7 @@ void CheckListing(const QStringList& lines, int first, int last)
     // own adds at most the blanks up to the column limit, however deep the input is indented.
     qsizetype next = from;
     for (const QString& out : listing) {
-        if (next <= to && Stripped(out) == Stripped(model::LTrim(lines[next - 1]))) {
+        if (next <= to && Stripped(out) == Stripped(model::trimLeadingBlanks(lines[next - 1]))) {
             FUZZ_CHECK(out.size() <= lines[next - 1].size() + 21 * (analysis::kMaxBracketColumn + 8));
             ++next;
             continue;
@@ -47,8 +47,8 @@ QStringList Deepened(const QStringList& lines)
     QStringList deep;
     deep.reserve(lines.size());
     for (const QString& line : lines) {
-        const qsizetype blanks = line.size() - model::LTrim(line).size();
-        deep << QString(blanks * 100, QLatin1Char(' ')).append(model::LTrim(line));
+        const qsizetype blanks = line.size() - model::trimLeadingBlanks(line).size();
+        deep << QString(blanks * 100, QLatin1Char(' ')).append(model::trimLeadingBlanks(line));
     }
     return deep;
 }

@@ -2,7 +2,7 @@
 // names, and the Declare statements.
 #include "FuzzSupport.h"
 
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 #include "model/TextPrimitives.h"
 
 using namespace quillon;
@@ -28,7 +28,7 @@ void CheckLine(const QString& line)
     FUZZ_CHECK(!masked.contains(QLatin1Char('"')) && !masked.contains(QLatin1Char('\'')));
     FUZZ_CHECK(MaskForCallScan(masked) == masked);
 
-    const QString upperMasked = model::UCase(masked);
+    const QString upperMasked = model::upperCase(masked);
     const QStringList candidates = CallCandidates(masked);
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString& name = candidates[i];
@@ -56,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckLine(line);
 
     // The module's Declare statements registered as a load registers them.
-    modDep index;
+    DependencyIndex index;
     index.BeginPhase1();
     index.RegisterApiDeclarations(QStringLiteral("/fuzz/Module1.bas"), &lines);
     for (const auto& [name, text] : index.ApiDeclarationMap().entries()) {
-        FUZZ_CHECK(name == model::UCase(name));
+        FUZZ_CHECK(name == model::upperCase(name));
         FUZZ_CHECK(index.DeclarationText(name) == text && text.count(QLatin1Char('|')) >= 2);
     }
     return 0;

@@ -11,8 +11,8 @@ namespace {
 
 void CheckLayout(const FormLayout& layout)
 {
-    FUZZ_CHECK(layout.ControlTotal() <= modFormImagePrint::kMaxObjects);
-    FUZZ_CHECK(layout.MenuTotal() <= modFormImagePrint::kMaxObjects);
+    FUZZ_CHECK(layout.ControlTotal() <= FormLayoutReader::kMaxObjects);
+    FUZZ_CHECK(layout.MenuTotal() <= FormLayoutReader::kMaxObjects);
     FUZZ_CHECK(layout.Form.ControlCount == layout.ControlTotal() && layout.Form.MenuCount == layout.MenuTotal());
     for (int i = 1; i <= layout.ControlTotal(); ++i) {
         const ControlRecord& c = layout.Control(i);
@@ -28,11 +28,11 @@ void CheckLayout(const FormLayout& layout)
             FUZZ_CHECK(c.Width >= 1 && c.Height >= 1);
         for (int j = 1; j < i; ++j) {
             const ControlRecord& other = layout.Control(j);
-            if (c.Layer == 0 || other.Layer != c.Layer || modFormImage_v2::IsAncestor(layout, i, j)
-                || modFormImage_v2::IsAncestor(layout, j, i))
+            if (c.Layer == 0 || other.Layer != c.Layer || placement::IsAncestor(layout, i, j)
+                || placement::IsAncestor(layout, j, i))
                 continue;
             // Controls that share a layer cover each other by half at most, unless one holds the other.
-            FUZZ_CHECK(modFormImage_v2::OverlapRatio(layout, i, j) <= 0.5f);
+            FUZZ_CHECK(placement::OverlapRatio(layout, i, j) <= 0.5f);
         }
     }
     for (int m = 1; m <= layout.MenuTotal(); ++m) {
@@ -48,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
     const model::SourceReader reader(model::CodePage::Default(), nullptr);
-    modFormImagePrint form(reader, nullptr);
+    FormLayoutReader form(reader, nullptr);
     const QString path = QStringLiteral("/fuzz/Form1.frm");
     if (form.ReadFormLayoutLines(path, lines)) {
         FUZZ_CHECK(form.LastMessage().isEmpty());
-        FUZZ_CHECK(form.UnclosedObjects() >= 0 && form.UnclosedObjects() <= modFormImagePrint::kMaxNesting);
+        FUZZ_CHECK(form.UnclosedObjects() >= 0 && form.UnclosedObjects() <= FormLayoutReader::kMaxNesting);
         CheckLayout(form.Layout());
     } else {
         // A failed reading says why, names the file and leaves nothing half read.

@@ -2,7 +2,7 @@
 // the printer prepares it.
 #include "FuzzSupport.h"
 
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "print/Highlight.h"
 
 #include <QFile>
@@ -23,21 +23,21 @@ const char kModule[] = "Public Const MAXN = 10\r\n"
 struct Table {
     QTemporaryDir dir;
     QString path;
-    analysis::modSymbols symbols;
+    analysis::SymbolTable symbols;
     Table()
     {
         path = dir.filePath(QStringLiteral("Module1.bas"));
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(kModule) == qint64(sizeof kModule - 1));
         file.close();
-        auto info = std::make_shared<model::clsFileInfo>();
+        auto info = std::make_shared<model::ProjectFile>();
         info->FilePath = path;
         symbols.BuildSymbolTables({info}, model::SourceReader(model::CodePage::Default(), nullptr));
         FUZZ_CHECK(symbols.IsConstant(u"MAXN") && symbols.IsProcedureName(u"DoIt"));
     }
 };
 
-const Table& SymbolTable()
+const Table& sharedSymbolTable()
 {
     static const Table table;
     return table;
@@ -84,7 +84,7 @@ void CheckSegments(QStringView line, const HighlightContext& context)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const Table& table = SymbolTable();
+    const Table& table = sharedSymbolTable();
     const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
 
     HighlightContext plain;

@@ -39,14 +39,14 @@ void CheckSplit(const QString& path, const QStringList& lines)
 {
     const RoutineList routines = SplitLinesIntoRoutines(path, lines);
     const qint32 lineCount = qint32(lines.size());
-    const clsRoutineInfo* declarations = nullptr;
-    const clsRoutineInfo* previous = nullptr;
+    const Routine* declarations = nullptr;
+    const Routine* previous = nullptr;
     for (const RoutinePtr& routine : routines) {
         FUZZ_CHECK(routine);
         FUZZ_CHECK(routine->FilePath == path);
-        FUZZ_CHECK(routine->lStartLine >= 1 && routine->lStartLine <= routine->lEndLine
-                   && routine->lEndLine <= lineCount);
-        const qint32 span = routine->lEndLine - routine->lStartLine + 1;
+        FUZZ_CHECK(routine->startLine >= 1 && routine->startLine <= routine->endLine
+                   && routine->endLine <= lineCount);
+        const qint32 span = routine->endLine - routine->startLine + 1;
         FUZZ_CHECK(routine->CommentLines >= 0 && routine->BlankLines >= 0 && routine->CodeLines >= 0);
         FUZZ_CHECK(routine->CommentLines + routine->BlankLines + routine->CodeLines <= span);
         if (routine->IsDeclarations) {
@@ -55,22 +55,22 @@ void CheckSplit(const QString& path, const QStringList& lines)
             continue;
         }
         if (IsPseudoRoutine(*routine)) {
-            FUZZ_CHECK(routine->lStartLine == 1 && !previous && !declarations);
+            FUZZ_CHECK(routine->startLine == 1 && !previous && !declarations);
             continue;
         }
         // Procedures follow one another without a gap or an overlap, each holding its
         // signature line.
-        FUZZ_CHECK(routine->lSigLine >= routine->lStartLine && routine->lSigLine <= routine->lEndLine);
-        FUZZ_CHECK(routine->SigLineText == lines[routine->lSigLine - 1]);
+        FUZZ_CHECK(routine->signatureLine >= routine->startLine && routine->signatureLine <= routine->endLine);
+        FUZZ_CHECK(routine->SigLineText == lines[routine->signatureLine - 1]);
         FUZZ_CHECK(IsProcedureStart(routine->SigLineText));
         if (previous)
-            FUZZ_CHECK(routine->lStartLine == previous->lEndLine + 1);
+            FUZZ_CHECK(routine->startLine == previous->endLine + 1);
         else if (declarations)
-            FUZZ_CHECK(declarations->lEndLine < routine->lStartLine);
+            FUZZ_CHECK(declarations->endLine < routine->startLine);
         previous = routine.get();
     }
     if (previous)
-        FUZZ_CHECK(previous->lEndLine == lineCount);
+        FUZZ_CHECK(previous->endLine == lineCount);
 
     // The property group of the file, read from the routines just split.
     RoutinesByFileMap loaded;

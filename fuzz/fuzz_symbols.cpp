@@ -1,7 +1,7 @@
 // The symbol scan: a file's constants, variables, procedures and ByRef parameters.
 #include "FuzzSupport.h"
 
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "model/TextPrimitives.h"
 
 using namespace quillon;
@@ -16,7 +16,7 @@ void CheckNames(const NameSet* set, const QString& upperText)
     for (const auto& [name, present] : set->entries()) {
         FUZZ_CHECK(present);
         FUZZ_CHECK(IsValidName(name));
-        FUZZ_CHECK(model::UCase(name) == name);
+        FUZZ_CHECK(model::upperCase(name) == name);
         FUZZ_CHECK(upperText.contains(name));
     }
 }
@@ -27,15 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
     const QString path = QStringLiteral("/fuzz/Module1.bas");
-    modSymbols symbols;
+    SymbolTable symbols;
     symbols.ScanFileSymbolLines(path, lines);
 
-    const QString upperText = model::UCase(lines.join(QLatin1Char('\n')));
+    const QString upperText = model::upperCase(lines.join(QLatin1Char('\n')));
     CheckNames(symbols.FileConsts().find(path), upperText);
     CheckNames(symbols.FileGlobals().find(path), upperText);
     CheckNames(symbols.FileModVars().find(path), upperText);
     CheckNames(symbols.FileProcedures().find(path), upperText);
-    const QString keyStart = model::UCase(path) + QLatin1Char('|');
+    const QString keyStart = model::upperCase(path) + QLatin1Char('|');
     for (const auto& [key, set] : symbols.ProcByRef().entries()) {
         FUZZ_CHECK(key.startsWith(keyStart) && key.size() > keyStart.size());
         CheckNames(&set, upperText);

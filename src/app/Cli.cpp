@@ -31,11 +31,11 @@ using quillon::config::Session;
 
 namespace {
 
-QString RoutineLine(const clsRoutineInfo& r)
+QString RoutineLine(const Routine& r)
 {
     const QChar tab = QLatin1Char('\t');
-    return FileNameOf(r.FilePath) + tab + r.RoutineKind + tab + r.RoutineName + tab + QString::number(r.lStartLine)
-        + tab + QString::number(r.lSigLine) + tab + QString::number(r.lEndLine) + tab
+    return FileNameOf(r.FilePath) + tab + r.RoutineKind + tab + r.RoutineName + tab + QString::number(r.startLine)
+        + tab + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab
         + QString::number(r.CommentLines) + tab + QString::number(r.BlankLines) + tab + QString::number(r.CodeLines)
         + tab + (r.SigLineText.isEmpty() ? QString() : ScopeAndKindText(r.SigLineText)) + tab + r.ModuleName
         + QLatin1Char('\n');
@@ -56,7 +56,7 @@ QString FileRoutineLines(const QString& path, const RoutineList& routines, int a
     const QChar tab = QLatin1Char('\t');
     for (const RoutinePtr& member : members) {
         text += FileNameOf(member->FilePath) + tab + QStringLiteral("MEMBER") + tab + member->RoutineName + tab
-            + QString::number(member->lStartLine) + tab + QString::number(member->lEndLine) + QLatin1Char('\n');
+            + QString::number(member->startLine) + tab + QString::number(member->endLine) + QLatin1Char('\n');
     }
     return text;
 }
@@ -144,7 +144,7 @@ int RunCalls(const Arguments& args, const SourceReader& reader, std::ostream& ou
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
         return *failed;
-    const analysis::modDep& dep = loaded.analysis.dependencies;
+    const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
     const QChar tab = QLatin1Char('\t');
     const QChar nl = QLatin1Char('\n');
     QString text;
@@ -197,12 +197,12 @@ int RunReport(const Arguments& args, const SourceReader& reader, const Options& 
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
         return *failed;
-    const analysis::modDep& dep = loaded.analysis.dependencies;
+    const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
     RoutineList routines;
     int code = 0;
     if (args.positional.size() > 1) {
         for (const QString& key : args.positional.mid(1)) {
-            const RoutinePtr routine = dep.RoutineFor(UCase(Trim(key)));
+            const RoutinePtr routine = dep.RoutineFor(upperCase(trimBlanks(key)));
             if (!routine) {
                 Note(err, QStringLiteral("no routine ") + Quote(key) + QStringLiteral(" in the dependency index"));
                 code = 1;
@@ -218,7 +218,7 @@ int RunReport(const Arguments& args, const SourceReader& reader, const Options& 
     }
     analysis::DependencyReporter reporter(dep, tabWidth);
     for (const RoutinePtr& routine : routines) {
-        QString text = QStringLiteral("=== ") + analysis::modDep::RoutineKey(*routine) + QLatin1Char('\n');
+        QString text = QStringLiteral("=== ") + analysis::DependencyIndex::RoutineKey(*routine) + QLatin1Char('\n');
         for (const QString& line : reporter.BuildDependencyReport(*routine))
             text += line + QLatin1Char('\n');
         Write(out, text);
@@ -290,7 +290,7 @@ int RunOptions(const Arguments& args, Session& session, std::ostream& out, std::
     if (!spec || !spec->loaded)
         throw Usage{QStringLiteral("no option ") + Quote(words[2]) + QStringLiteral(" in section ") + Quote(words[1])};
     // The value goes to the file as given; what it reads back as is shown.
-    if (!session.ini.INIWrite(config::SectionName(spec->suffix), spec->key, words[3])) {
+    if (!session.ini.write(config::SectionName(spec->suffix), spec->key, words[3])) {
         Write(err, QStringLiteral("quillon: cannot write the options file ") + Quote(session.ini.defaultPath())
                        + QStringLiteral(": the option was not changed\n"));
         return 1;
@@ -307,7 +307,7 @@ int RunOptions(const Arguments& args, Session& session, std::ostream& out, std::
 int RunMessages(const Arguments& args, Session& session, std::ostream& out)
 {
     const QStringList& words = args.positional;
-    config::modZRK_MsgBox& messages = session.messages;
+    config::SuppressibleMessages& messages = session.messages;
     if (words.isEmpty()) {
         QString text;
         for (int i = 0; i < messages.RestoreCount() && i < messages.MenuCaptions().size(); ++i)

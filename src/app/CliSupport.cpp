@@ -39,7 +39,7 @@ void NoteBinary(std::ostream& err, const QString& path)
 
 bool IsProjectFile(const QString& path)
 {
-    return UCase(FileExtension(path)) == QLatin1String("VBP");
+    return upperCase(FileExtension(path)) == QLatin1String("VBP");
 }
 
 std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,

@@ -37,7 +37,7 @@ QString ResourcesFolder()
 void OpenManual(platform::IMessageBox& box, const QString& manual)
 {
     if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
                         QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
                             + QStringLiteral("A free PDF reader is available at:") + kCrLf
                             + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
@@ -52,11 +52,11 @@ void PrintManual(platform::IMessageBox& box, const QString& manual, const QStrin
         && QProcess::execute(QStringLiteral("lp"), {QStringLiteral("-d"), device, manual}) == 0;
     if (printed)
         return;
-    box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Need Print Action"),
+    box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Need Print Action"),
                     QStringLiteral("Your default PDF reader is used to print the User Manual.  ")
                         + QStringLiteral("Use your PDF reader's print function to complete the print process."));
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
                         QStringLiteral("No PDF reader was found on this computer.") + kCrLf + kCrLf
                             + QStringLiteral("A free PDF reader is available at:") + kCrLf
                             + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
@@ -89,7 +89,7 @@ int RunDesktop()
     if (!instance.Ensure())
         return 0; // the running copy has been brought to the front
 
-    ui::frmMain window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
+    ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
     box.SetOwner(&window);
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &window,
                      [&window] { ui::BringToFront(&window); });
@@ -98,11 +98,11 @@ int RunDesktop()
         QApplication::setWindowIcon(QIcon(iconPath));
         window.setWindowIcon(QIcon(iconPath));
     } else {
-        box.ShowMessage(platform::MsgIcon::Exclamation, config::kProductName,
+        box.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
                         QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
     }
 
-    ui::frmSplash splash;
+    ui::SplashWindow splash;
     splash.ShowFor(model::SplashSecondsFromCommandLine(QString(), box, [] { QApplication::beep(); }));
     splash.Finish();
 
@@ -110,7 +110,7 @@ int RunDesktop()
     {
         platform::QtPrintSurface surface;
         print::PageSetup setup = print::PageSetup::FromOptions(session.options);
-        print::modProjectPrinterCalls printer(surface, setup);
+        print::PrintDevice printer(surface, setup);
         print::RestorePrintingSetup(printer, session.options, box);
     }
     session.options.Save();
@@ -127,12 +127,12 @@ int RunDesktop()
     window.SetStatus(status);
 
     window.ShowAbout = [&window] {
-        ui::frmAbout about(&window);
+        ui::AboutDialog about(&window);
         about.exec();
     };
     window.DisplayUserManual = [&box, manual] { OpenManual(box, manual); };
     window.ShowSupport = [&box] {
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Support"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
                         QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
                                        "questions; the README beside the sources lists the command line.  Report "
                                        "problems with the version (Help | About) and the project that shows them."));
@@ -143,7 +143,7 @@ int RunDesktop()
     window.show();
     window.RefreshListButtons();
     if (!session.options.Bool(config::opt::ColorDefaultNoteSeen)) {
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Default Colors"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Default Colors"),
                         QStringLiteral("The default highlight colors of printed listings have changed.  Comments, "
                                        "constants, variables, procedure names and literals each have their own color; "
                                        "see the user manual, section 4.1 Color Settings, to change them."));

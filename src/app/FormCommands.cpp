@@ -16,15 +16,15 @@ namespace {
 class ErrorStreamMessageBox : public platform::IMessageBox {
 public:
     explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) {}
-    platform::MsgResult ShowMessage(platform::MsgIcon, const QString& title, const QString& text,
-                                    platform::MsgButtons buttons) override
+    platform::MessageResult ShowMessage(platform::MessageIcon, const QString& title, const QString& text,
+                                    platform::MessageButtons buttons) override
     {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         Write(err_, QStringLiteral("quillon: ") + lines + QLatin1Char('\n'));
         return platform::BatchResultFor(title, buttons);
     }
-    void ShowRequest(platform::MsgBoxRequest& request) override
+    void ShowRequest(platform::MessageRequest& request) override
     {
         request.ClickedButton = platform::BatchButtonFor(request);
     }
@@ -90,7 +90,7 @@ int RunLayout(const Arguments& args, const model::SourceReader& reader, std::ost
         throw Usage{QStringLiteral("layout takes one form file")};
     const QString path = args.positional[0];
     ErrorStreamMessageBox box(err);
-    formimage::modFormImagePrint formImage(reader, &box);
+    formimage::FormLayoutReader formImage(reader, &box);
     const bool read = formImage.ReadFormLayout(path);
     if (formImage.LooksBinary())
         NoteBinary(err, path);

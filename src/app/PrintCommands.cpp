@@ -1,6 +1,6 @@
 #include "app/PrintCommands.h"
 
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "config/Session.h"
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
@@ -39,8 +39,8 @@ struct SourceForPrint {
     RoutineList routines;
     std::vector<int> routineOfLine; // index into routines, -1 for none
     std::unique_ptr<AnalysedProject> project;
-    analysis::modSymbols ownSymbols;
-    const analysis::modSymbols* symbols = nullptr;
+    analysis::SymbolTable ownSymbols;
+    const analysis::SymbolTable* symbols = nullptr;
 };
 
 std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader, SourceForPrint& source,
@@ -68,7 +68,7 @@ std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader,
         if (const RoutineList* loaded = source.project->project.RoutinesByFile.find(source.path))
             source.routines = *loaded;
     } else {
-        auto file = std::make_shared<clsFileInfo>();
+        auto file = std::make_shared<ProjectFile>();
         file->FilePath = source.path;
         file->FileName = FileNameOf(source.path);
         file->SetFileType(FileExtension(source.path));
@@ -80,11 +80,11 @@ std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader,
     // The first routine in the file's order whose span holds a line is the one it prints in.
     source.routineOfLine.assign(size_t(source.lines.size()) + 1, -1);
     for (size_t r = 0; r < source.routines.size(); ++r) {
-        const clsRoutineInfo& routine = *source.routines[r];
-        if (routine.lStartLine < 1)
+        const Routine& routine = *source.routines[r];
+        if (routine.startLine < 1)
             continue;
-        const qint32 last = std::min<qint32>(routine.lEndLine, qint32(source.lines.size()));
-        for (qint32 line = routine.lStartLine; line <= last; ++line) {
+        const qint32 last = std::min<qint32>(routine.endLine, qint32(source.lines.size()));
+        for (qint32 line = routine.startLine; line <= last; ++line) {
             if (source.routineOfLine[size_t(line)] < 0)
                 source.routineOfLine[size_t(line)] = int(r);
         }
@@ -93,9 +93,9 @@ std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader,
 }
 
 // A line in no routine's span is coloured as the declarations are.
-clsRoutineInfo DeclarationsStandIn(const QString& path)
+Routine DeclarationsStandIn(const QString& path)
 {
-    clsRoutineInfo routine;
+    Routine routine;
     routine.FilePath = path;
     routine.RoutineName = kind::Declarations;
     routine.RoutineKind = kind::Declarations;
@@ -249,7 +249,7 @@ struct OutputChoice {
 // The printer and the output file of a printing command: -o (the built-in PDF writer unless
 // --printer names another file target) or the default target; a PDF target without -o
 // writes into the Output Folder under the suggested name.
-OutputChoice ChooseOutput(const Arguments& args, const config::Session& session, print::modProjectPrinterCalls& printer,
+OutputChoice ChooseOutput(const Arguments& args, const config::Session& session, print::PrintDevice& printer,
                           platform::IPrintSurface& surface, const QString& baseName)
 {
     const bool toFile = args.has(QStringLiteral("output"));
@@ -321,7 +321,7 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     WatchTableOfContents(loaded.project, toc, batch, err);
     if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
         return *failed;
-    const analysis::modDep& index = loaded.analysis.dependencies;
+    const analysis::DependencyIndex& index = loaded.analysis.dependencies;
 
     // The queue as the main window builds it: files, then procedures, then the queue.
     print::ProcedureLists lists(loaded.project, &index, &batch, reader);
@@ -347,7 +347,7 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     for (print::ListRow& row : lists.Procedures) {
         row.selected = keys.isEmpty();
         for (const QString& key : keys) {
-            if (EqualsNoCase(UCase(Trim(key)), DependencyKey(row.routine.get())))
+            if (EqualsNoCase(upperCase(trimBlanks(key)), DependencyKey(row.routine.get())))
                 row.selected = true;
         }
     }
@@ -373,14 +373,14 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
     if (!surface)
         return 1;
-    print::modProjectPrinterCalls chooser(*surface, setup);
+    print::PrintDevice chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
     if (!output.error.isEmpty())
         return CannotWrite(err, output.path, output.error);
     platform::BatchMessageBox fixedAnswers;
     GiveLongLineAnswer(fixedAnswers, longLineButton);
-    config::modZRK_MsgBox ownWarnings(session.ini, fixedAnswers);
-    print::modQLProcedures run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
+    config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
+    print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
                                batch, &DiagLog::Default());
     formimage::ProjectRunWiring wiring(run, loaded.project, loaded.analysis, setup, session.options, reader, &batch,
                                        services.createPrintSurface);
@@ -453,12 +453,12 @@ int RunToc(const Arguments& args, config::Session& session, const SourceReader& 
     std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
     if (!surface)
         return 1;
-    print::modProjectPrinterCalls chooser(*surface, setup);
+    print::PrintDevice chooser(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, chooser, *surface,
                                              FileBaseName(vbp) + QStringLiteral(" TOC"));
     if (!output.error.isEmpty())
         return CannotWrite(err, output.path, output.error);
-    print::modQLProcedures run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
+    print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
     run.OutputPath = output.path;
     run.ProjectName = FileBaseName(vbp) + QStringLiteral(" TOC");
     run.Reader = &reader;
@@ -501,11 +501,11 @@ int RunHighlight(const Arguments& args, config::Session& session, const SourceRe
     SourceForPrint source;
     if (std::optional<int> failed = LoadSource(args, reader, source, err))
         return *failed;
-    const clsRoutineInfo standIn = DeclarationsStandIn(source.path);
+    const Routine standIn = DeclarationsStandIn(source.path);
     QString text;
     for (qsizetype i = 0; i < source.lines.size(); ++i) {
         const int index = source.routineOfLine[size_t(i + 1)];
-        const clsRoutineInfo& routine = index < 0 ? standIn : *source.routines[size_t(index)];
+        const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         print::HighlightContext context;
         context.symbols = source.symbols;
         context.filePath = routine.FilePath;
@@ -534,7 +534,7 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
     if (!surface)
         return 1;
-    print::modProjectPrinterCalls printer(*surface, setup);
+    print::PrintDevice printer(*surface, setup);
     SourceForPrint source;
     if (std::optional<int> failed = LoadSource(args, reader, source, err))
         return *failed;
@@ -549,26 +549,26 @@ int RunListing(const Arguments& args, config::Session& session, const SourceRead
     frame.NormalTextColour = quint32(session.options.Color(0));
     platform::BatchMessageBox fixedAnswers;
     GiveLongLineAnswer(fixedAnswers, longLineButton);
-    config::modZRK_MsgBox ownMessages(session.ini, fixedAnswers);
+    config::SuppressibleMessages ownMessages(session.ini, fixedAnswers);
     print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
     for (int i = 0; i < 10; ++i)
         printerLines.Colours[size_t(i)] = quint32(session.options.Color(i));
     printerLines.Symbols = source.symbols;
 
-    clsRoutineInfo whole;
+    Routine whole;
     whole.FilePath = source.path;
     whole.RoutineKind = kind::Sub;
-    whole.lStartLine = 1;
-    whole.lEndLine = qint32(source.lines.size());
+    whole.startLine = 1;
+    whole.endLine = qint32(source.lines.size());
     frame.HeaderTitle = FileNameOf(source.path);
     frame.PageNumber = 0;
     frame.FirstPageOfDocument = true;
     frame.EstimatePages(whole);
     frame.StartPage();
-    const clsRoutineInfo standIn = DeclarationsStandIn(source.path);
+    const Routine standIn = DeclarationsStandIn(source.path);
     for (qsizetype i = 0; i < source.lines.size(); ++i) {
         const int index = source.routineOfLine[size_t(i + 1)];
-        const clsRoutineInfo& routine = index < 0 ? standIn : *source.routines[size_t(index)];
+        const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         bool go = true;
         printerLines.PrintSourceLine(source.lines[i], &routine, go);
         if (!go)
@@ -605,7 +605,7 @@ int RunImage(const Arguments& args, config::Session& session, const SourceReader
     std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
     if (!surface)
         return 1;
-    print::modProjectPrinterCalls printer(*surface, setup);
+    print::PrintDevice printer(*surface, setup);
     const OutputChoice output = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath()));
     if (!output.error.isEmpty())
         return CannotWrite(err, output.path, output.error);

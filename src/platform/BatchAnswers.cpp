@@ -20,26 +20,26 @@ const QHash<QString, int>& RequestExceptions()
     return table;
 }
 
-const QHash<QString, MsgResult>& QuestionExceptions()
+const QHash<QString, MessageResult>& QuestionExceptions()
 {
     // Answered Yes by the rule, which goes on working: "Move print history?" (keeps a moved
     // procedure's history with it), "Duplex Unavailable" (prints simplex), "GDI Spool Size
     // Reached" (the next batch) and "Procedure Too Large - Continuing In New File" (the next
     // part of the procedure).
-    static const QHash<QString, MsgResult> table = {
+    static const QHash<QString, MessageResult> table = {
         // "Yes" would print the form image on paper at the default printer, which a script never asked for.
-        {QStringLiteral("Form Image Exceeds GDI Spool Size"), MsgResult::No},
+        {QStringLiteral("Form Image Exceeds GDI Spool Size"), MessageResult::No},
         // "Yes" ends the run so that the user can pick another target: a script keeps its target.
-        {QStringLiteral("Output Target Is Not .pdf"), MsgResult::No},
+        {QStringLiteral("Output Target Is Not .pdf"), MessageResult::No},
         // "Yes" asks for the file name again, which a script that gave none would do forever.
-        {QStringLiteral("File Selection Cancelled"), MsgResult::No},
+        {QStringLiteral("File Selection Cancelled"), MessageResult::No},
     };
     return table;
 }
 
 } // namespace
 
-int BatchButtonFor(const MsgBoxRequest& request)
+int BatchButtonFor(const MessageRequest& request)
 {
     const auto it = RequestExceptions().constFind(request.MessageKey);
     if (it != RequestExceptions().constEnd() && request.IsButtonShown(*it))
@@ -51,11 +51,11 @@ int BatchButtonFor(const MsgBoxRequest& request)
     return 0;
 }
 
-MsgResult BatchResultFor(const QString& title, MsgButtons buttons)
+MessageResult BatchResultFor(const QString& title, MessageButtons buttons)
 {
-    if (buttons == MsgButtons::Ok)
-        return MsgResult::Ok;
-    return QuestionExceptions().value(title, MsgResult::Yes);
+    if (buttons == MessageButtons::Ok)
+        return MessageResult::Ok;
+    return QuestionExceptions().value(title, MessageResult::Yes);
 }
 
 } // namespace quillon::platform

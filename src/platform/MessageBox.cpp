@@ -15,19 +15,19 @@ void WriteErr(const QString& text)
 }
 } // namespace
 
-bool MsgBoxRequest::IsButtonShown(int index) const
+bool MessageRequest::IsButtonShown(int index) const
 {
     return index >= 0 && index < int(Buttons.size()) && !Buttons[size_t(index)].trimmed().isEmpty();
 }
 
-QString IconName(MsgIcon icon)
+QString IconName(MessageIcon icon)
 {
     switch (icon) {
-    case MsgIcon::Critical: return QStringLiteral("critical");
-    case MsgIcon::Exclamation: return QStringLiteral("exclamation");
-    case MsgIcon::Question: return QStringLiteral("question");
-    case MsgIcon::Information: return QStringLiteral("information");
-    case MsgIcon::None: break;
+    case MessageIcon::Critical: return QStringLiteral("critical");
+    case MessageIcon::Exclamation: return QStringLiteral("exclamation");
+    case MessageIcon::Question: return QStringLiteral("question");
+    case MessageIcon::Information: return QStringLiteral("information");
+    case MessageIcon::None: break;
     }
     return QString();
 }
@@ -55,17 +55,17 @@ void BatchMessageBox::Write(const QString& key, const QString& title, const QStr
         WriteErr(line);
 }
 
-MsgResult BatchMessageBox::ShowMessage(MsgIcon, const QString& title, const QString& text, MsgButtons buttons)
+MessageResult BatchMessageBox::ShowMessage(MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    const MsgResult result = BatchResultFor(title, buttons);
+    const MessageResult result = BatchResultFor(title, buttons);
     QString answer;
-    if (buttons == MsgButtons::YesNo)
-        answer = result == MsgResult::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
+    if (buttons == MessageButtons::YesNo)
+        answer = result == MessageResult::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
     Write(title + QLatin1Char('\n') + text, title, text, answer);
     return result;
 }
 
-void BatchMessageBox::ShowRequest(MsgBoxRequest& request)
+void BatchMessageBox::ShowRequest(MessageRequest& request)
 {
     const int given = givenAnswers.value(request.MessageKey, -1);
     request.ClickedButton = given >= 0 && size_t(given) < request.Buttons.size() && !request.Buttons[size_t(given)].isEmpty()
@@ -78,7 +78,7 @@ void BatchMessageBox::ShowRequest(MsgBoxRequest& request)
           request.Title, request.Text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
 }
 
-MsgResult ScriptedMessageBox::ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons)
+MessageResult ScriptedMessageBox::ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
     Shown entry;
     entry.icon = icon;
@@ -88,12 +88,12 @@ MsgResult ScriptedMessageBox::ShowMessage(MsgIcon icon, const QString& title, co
     shown.push_back(entry);
     if (results.empty())
         return BatchResultFor(title, buttons);
-    const MsgResult result = results.front();
+    const MessageResult result = results.front();
     results.pop_front();
     return result;
 }
 
-void ScriptedMessageBox::ShowRequest(MsgBoxRequest& request)
+void ScriptedMessageBox::ShowRequest(MessageRequest& request)
 {
     Shown entry;
     entry.title = request.Title;

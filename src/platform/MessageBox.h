@@ -12,14 +12,14 @@
 
 namespace quillon::platform {
 
-enum class MsgIcon { None, Critical, Exclamation, Question, Information };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgResult { Ok, Yes, No };
+enum class MessageIcon { None, Critical, Exclamation, Question, Information };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageResult { Ok, Yes, No };
 
 // A request to the message box with freely captioned buttons, an optional text input and
 // the offer to hide the message in future. Callers fill it; the box answers in
 // ClickedButton, SuppressChoice and InputText.
-struct MsgBoxRequest {
+struct MessageRequest {
     QString MessageKey;
     QString Title;
     QString Icon = QStringLiteral("64"); // "?", "!", "I", "X"
@@ -47,9 +47,9 @@ struct MsgBoxRequest {
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
-    virtual MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text,
-                                  MsgButtons buttons = MsgButtons::Ok) = 0;
-    virtual void ShowRequest(MsgBoxRequest& request) = 0;
+    virtual MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text,
+                                  MessageButtons buttons = MessageButtons::Ok) = 0;
+    virtual void ShowRequest(MessageRequest& request) = 0;
 };
 
 // Which button answers a message when nobody is there to click.
@@ -58,15 +58,15 @@ public:
 // then the button that continues safely. Every message that is an exception is listed in
 // BatchAnswers.cpp, keyed by its message key (boxes with free buttons) or its title (plain
 // Yes/No questions), with the reason.
-int BatchButtonFor(const MsgBoxRequest& request);
-MsgResult BatchResultFor(const QString& title, MsgButtons buttons);
+int BatchButtonFor(const MessageRequest& request);
+MessageResult BatchResultFor(const QString& title, MessageButtons buttons);
 
 // Batch mode (the command line): answers by the rule above, never hides a message, and
 // writes the title, the text and the answer to stderr.
 class BatchMessageBox : public IMessageBox {
 public:
-    MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons) override;
-    void ShowRequest(MsgBoxRequest& request) override;
+    MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    void ShowRequest(MessageRequest& request) override;
 
     // Where the messages go (standard error unless replaced). A message met again is written
     // as one line: its title, "(again)", the last line of its own text and the answer.
@@ -84,26 +84,26 @@ private:
 class ScriptedMessageBox : public IMessageBox {
 public:
     struct Shown {
-        MsgIcon icon = MsgIcon::None;
+        MessageIcon icon = MessageIcon::None;
         QString title;
         QString text;
-        MsgButtons buttons = MsgButtons::Ok;
+        MessageButtons buttons = MessageButtons::Ok;
         bool isRequest = false;
-        MsgBoxRequest request; // as the box received it
+        MessageRequest request; // as the box received it
     };
     struct RequestAnswer {
         int button = 0;
         int suppressChoice = 0;
         QString inputText;
     };
-    MsgResult ShowMessage(MsgIcon icon, const QString& title, const QString& text, MsgButtons buttons) override;
-    void ShowRequest(MsgBoxRequest& request) override;
+    MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    void ShowRequest(MessageRequest& request) override;
 
-    std::deque<MsgResult> results;
+    std::deque<MessageResult> results;
     std::deque<RequestAnswer> answers;
     std::vector<Shown> shown;
 };
 
-QString IconName(MsgIcon icon);
+QString IconName(MessageIcon icon);
 
 } // namespace quillon::platform

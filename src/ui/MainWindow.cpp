@@ -42,9 +42,9 @@
 namespace quillon::ui {
 
 using namespace quillon::model;
-using platform::MsgButtons;
-using platform::MsgIcon;
-using platform::MsgResult;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::MessageResult;
 
 namespace {
 
@@ -104,7 +104,7 @@ QPushButton* Button(const QString& caption, const QString& name, QWidget* parent
 
 } // namespace
 
-frmMain::frmMain(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent)
+MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent)
     : QMainWindow(parent), session_(session), box_(box), surfaces_(std::move(surfaces)), toc_(session.ini)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -138,12 +138,12 @@ frmMain::frmMain(config::Session& session, platform::IMessageBox& box, SurfaceFa
     SetStatus(QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file"));
 }
 
-frmMain::~frmMain()
+MainWindow::~MainWindow()
 {
     project_.status = nullptr;
 }
 
-void frmMain::BuildControls()
+void MainWindow::BuildControls()
 {
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
@@ -258,7 +258,7 @@ void frmMain::BuildControls()
     resize(1340, 760);
 }
 
-void frmMain::BuildMenus()
+void MainWindow::BuildMenus()
 {
     auto add = [this](QMenu* menu, const QString& caption, const QString& name, bool enabled = true) {
         QAction* action = menu->addAction(caption);
@@ -326,26 +326,26 @@ void frmMain::BuildMenus()
     });
 }
 
-QAction* frmMain::action(const QString& objectName) const
+QAction* MainWindow::action(const QString& objectName) const
 {
     return findChild<QAction*>(objectName);
 }
 
-void frmMain::RefreshRestoreMenu()
+void MainWindow::RefreshRestoreMenu()
 {
     restoreMenu_->Refresh();
 }
 
-void frmMain::CodingStillToCome()
+void MainWindow::CodingStillToCome()
 {
-    box_.ShowMessage(MsgIcon::Information, QStringLiteral("Coding Still To Come"),
+    box_.ShowMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
                      QStringLiteral("Operations still to be coded"));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Status
 
-void frmMain::ShowStatus(const QString& text)
+void MainWindow::ShowStatus(const QString& text)
 {
     SetStatus(text);
     // The load runs on this thread: the label only repaints, and the timer only ticks, when
@@ -353,7 +353,7 @@ void frmMain::ShowStatus(const QString& text)
     QCoreApplication::processEvents();
 }
 
-void frmMain::SetStatus(const QString& text)
+void MainWindow::SetStatus(const QString& text)
 {
     statusText_ = text;
     QString shown = text;
@@ -361,7 +361,7 @@ void frmMain::SetStatus(const QString& text)
     lblStatus_->setText(shown);
 }
 
-void frmMain::AnimateIndexStatus()
+void MainWindow::AnimateIndexStatus()
 {
     const qsizetype at = statusText_.indexOf(kBuildingIndex);
     if (at < 0)
@@ -373,7 +373,7 @@ void frmMain::AnimateIndexStatus()
 // ---------------------------------------------------------------------------------------------
 // File | Open
 
-void frmMain::OpenProjectCommand()
+void MainWindow::OpenProjectCommand()
 {
     if (loading_)
         return;
@@ -392,11 +392,11 @@ void frmMain::OpenProjectCommand()
         OpenProject(path);
 }
 
-QString frmMain::ChooseProjectFile()
+QString MainWindow::ChooseProjectFile()
 {
     const QString folder = session_.options.Text(config::opt::VBPFolder);
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
-        box_.ShowMessage(MsgIcon::Critical, QStringLiteral("File Open Failure"),
+        box_.ShowMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
                          QStringLiteral("Unable to find or create the VBP directory ") + folder);
         return QString();
     }
@@ -408,7 +408,7 @@ QString frmMain::ChooseProjectFile()
     return chosen;
 }
 
-bool frmMain::OpenProject(const QString& vbpPath)
+bool MainWindow::OpenProject(const QString& vbpPath)
 {
     if (loading_ || printing_)
         return false;
@@ -432,7 +432,7 @@ bool frmMain::OpenProject(const QString& vbpPath)
 
 // Called by the load once the file list is read: the lists are emptied, the files shown, and
 // the lists stay locked until the routines are loaded.
-void frmMain::ShowFiles()
+void MainWindow::ShowFiles()
 {
     const QSignalBlocker blockDep(chkDep_);
     chkDep_->setChecked(false);
@@ -457,7 +457,7 @@ void frmMain::ShowFiles()
 // ---------------------------------------------------------------------------------------------
 // The lists
 
-void frmMain::ShowRows(QListWidget* list, const std::vector<print::ListRow>& rows)
+void MainWindow::ShowRows(QListWidget* list, const std::vector<print::ListRow>& rows)
 {
     showingRows_ = true;
     list->clear();
@@ -470,7 +470,7 @@ void frmMain::ShowRows(QListWidget* list, const std::vector<print::ListRow>& row
 }
 
 // The widgets' selections into the model, by each entry's item data.
-void frmMain::ReadSelection()
+void MainWindow::ReadSelection()
 {
     auto read = [](QListWidget* list, auto&& mark) {
         for (int row = 0; row < list->count(); ++row) {
@@ -492,7 +492,7 @@ void frmMain::ReadSelection()
     });
 }
 
-void frmMain::ProcessSelection(int index)
+void MainWindow::ProcessSelection(int index)
 {
     if (loading_ || printing_)
         return;
@@ -516,21 +516,21 @@ void frmMain::ProcessSelection(int index)
     RefreshListButtons();
 }
 
-void frmMain::SelectAll(int list)
+void MainWindow::SelectAll(int list)
 {
     QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->selectAll();
     RefreshListButtons();
 }
 
-void frmMain::UnselectAll(int list)
+void MainWindow::UnselectAll(int list)
 {
     QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->clearSelection();
     RefreshListButtons();
 }
 
-void frmMain::FileSelectionChanged()
+void MainWindow::FileSelectionChanged()
 {
     if (showingRows_)
         return;
@@ -540,7 +540,7 @@ void frmMain::FileSelectionChanged()
     RefreshListButtons();
 }
 
-void frmMain::QueueSelectionChanged()
+void MainWindow::QueueSelectionChanged()
 {
     if (showingRows_)
         return;
@@ -550,7 +550,7 @@ void frmMain::QueueSelectionChanged()
         chkDep_->setEnabled(true);
 }
 
-void frmMain::DependencyBoxChanged(bool checked)
+void MainWindow::DependencyBoxChanged(bool checked)
 {
     ReadSelection();
     lists_->SetDependencyReports(checked);
@@ -560,7 +560,7 @@ void frmMain::DependencyBoxChanged(bool checked)
     RefreshListButtons();
 }
 
-void frmMain::KeepOnlyDependencyReports()
+void MainWindow::KeepOnlyDependencyReports()
 {
     ReadSelection();
     lists_->KeepOnlyDependencyReports();
@@ -568,7 +568,7 @@ void frmMain::KeepOnlyDependencyReports()
     RefreshListButtons();
 }
 
-void frmMain::RefreshListButtons()
+void MainWindow::RefreshListButtons()
 {
     const bool locked = !lstFiles_->isEnabled();
     const std::array<QListWidget*, 3> lists{lstFiles_, lstProcedures_, lstSelected_};
@@ -583,7 +583,7 @@ void frmMain::RefreshListButtons()
     cmdProcessSelection_[2]->setEnabled(!locked && lists_->SendEnabled && lstSelected_->count() > 0);
 }
 
-void frmMain::LockLists(bool enable)
+void MainWindow::LockLists(bool enable)
 {
     for (QListWidget* list : {lstFiles_, lstProcedures_, lstSelected_})
         list->setEnabled(enable);
@@ -594,7 +594,7 @@ void frmMain::LockLists(bool enable)
 // ---------------------------------------------------------------------------------------------
 // Printing
 
-void frmMain::PrintQueue()
+void MainWindow::PrintQueue()
 {
     if (project_.ProjectChanged(project_.ProjectPath))
         return;
@@ -609,7 +609,7 @@ void frmMain::PrintQueue()
     LockLists(true);
 }
 
-void frmMain::PrintTableOfContents()
+void MainWindow::PrintTableOfContents()
 {
     if (loading_ || printing_)
         return;
@@ -627,15 +627,15 @@ void frmMain::PrintTableOfContents()
     LockLists(true);
 }
 
-void frmMain::RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory)
+void MainWindow::RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory)
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     if (!surface)
         return;
     print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
-    print::modProjectPrinterCalls printer(*surface, setup);
+    print::PrintDevice printer(*surface, setup);
     printer.ApplyPageSetup();
-    print::modQLProcedures run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::Default());
+    print::PrintRun run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::Default());
     formimage::ProjectRunWiring wiring(run, project_, analysis_, setup, session_.options, project_.reader(), &box_,
                                        surfaces_);
     run.ProjectName = runName;
@@ -663,13 +663,13 @@ void frmMain::RunQueue(std::vector<print::ListRow>& queue, const QString& runNam
         SetStatus(result.status);
 }
 
-void frmMain::RefreshOutputTarget()
+void MainWindow::RefreshOutputTarget()
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     QString device;
     if (surface) {
         print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
-        print::modProjectPrinterCalls printer(*surface, setup);
+        print::PrintDevice printer(*surface, setup);
         printer.ApplyPageSetup();
         device = surface->CurrentDevice().deviceName;
         targetDescription_ = printer.OutputTargetDescription();
@@ -678,7 +678,7 @@ void frmMain::RefreshOutputTarget()
     lblTarget_->setText(QStringLiteral("Send To Target ( ") + targetDescription_);
 }
 
-void frmMain::SelectDefaultPrinter()
+void MainWindow::SelectDefaultPrinter()
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     if (!surface || !ChoosePrinterDialog)
@@ -687,12 +687,12 @@ void frmMain::SelectDefaultPrinter()
     if (chosen.isEmpty())
         return;
     print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
-    print::modProjectPrinterCalls printer(*surface, setup);
+    print::PrintDevice printer(*surface, setup);
     if (!printer.SelectOutputDevice(chosen))
         return;
     if (session_.options.Bool(config::opt::PrinterScope)
         && !(MakeSystemDefaultPrinter && MakeSystemDefaultPrinter(setup.DeviceName)))
-        box_.ShowMessage(MsgIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
+        box_.ShowMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
                          QStringLiteral("The printer was selected for this program, but ")
                              + QStringLiteral("Windows did not accept changing the default printer."));
     session_.options.Set(config::opt::DeviceName, setup.DeviceName);
@@ -702,14 +702,14 @@ void frmMain::SelectDefaultPrinter()
     RefreshOutputTarget();
 }
 
-void frmMain::ConfirmPrintUserManual()
+void MainWindow::ConfirmPrintUserManual()
 {
     const QString text = targetDescription_ + kCrLf + kCrLf + QStringLiteral("Do you want to ")
         + QStringLiteral("continue to send the User Manual to this output target?  If not, ")
         + QStringLiteral("click <No> to exit and then use ") + Quote(QStringLiteral("File | Print | SelectDefaultPrinter"))
         + QStringLiteral(" to change the ") + QStringLiteral("output target.");
-    if (box_.ShowMessage(MsgIcon::Question, QStringLiteral("Confirm Output Target"), text, MsgButtons::YesNo)
-        == MsgResult::Yes
+    if (box_.ShowMessage(MessageIcon::Question, QStringLiteral("Confirm Output Target"), text, MessageButtons::YesNo)
+        == MessageResult::Yes
         && PrintUserManual)
         PrintUserManual();
 }
@@ -717,7 +717,7 @@ void frmMain::ConfirmPrintUserManual()
 // ---------------------------------------------------------------------------------------------
 // Keys and closing
 
-void frmMain::HelpRequested()
+void MainWindow::HelpRequested()
 {
     QWidget* focused = focusWidget();
     QString section = QStringLiteral("Table of Contents");
@@ -732,7 +732,7 @@ void frmMain::HelpRequested()
         DisplayUserManual();
 }
 
-void frmMain::keyPressEvent(QKeyEvent* event)
+void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
         HelpRequested();
@@ -742,7 +742,7 @@ void frmMain::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (loading_ || printing_) {
         // The work below the status line still holds the project and the surface.
@@ -752,18 +752,18 @@ void frmMain::closeEvent(QCloseEvent* event)
     session_.options.SetBool(config::opt::ColorDefaultNoteSeen, true);
     session_.options.Save();
     const QString section = config::SectionName(QStringLiteral(":MainForm"));
-    session_.ini.INIWrite(section, QStringLiteral("Top"), QString::number(pos().y()));
-    session_.ini.INIWrite(section, QStringLiteral("Left"), QString::number(pos().x()));
+    session_.ini.write(section, QStringLiteral("Top"), QString::number(pos().y()));
+    session_.ini.write(section, QStringLiteral("Left"), QString::number(pos().x()));
     event->accept();
 }
 
-void frmMain::RestorePosition()
+void MainWindow::RestorePosition()
 {
     const QString section = config::SectionName(QStringLiteral(":MainForm"));
     bool topOk = false;
     bool leftOk = false;
-    const double top = session_.ini.INIRead(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
-    const double left = session_.ini.INIRead(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
+    const double top = session_.ini.read(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
+    const double left = session_.ini.read(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
     if (topOk && leftOk)
         move(KeptOnScreen(QPoint(int(left), int(top)), size(), AvailableScreenOf(this)));
 }

@@ -41,14 +41,14 @@ class RestoreMessagesMenu;
 // queue, with the menus that reach every command. It owns the loaded project, its analysis,
 // its table of contents list and the lists model; each command hands over to the core and
 // then refreshes the lists and the status line.
-class frmMain : public QMainWindow, private platform::IStatusSink {
+class MainWindow : public QMainWindow, private platform::IStatusSink {
 public:
     using SurfaceFactory = std::function<std::unique_ptr<platform::IPrintSurface>()>;
 
     // surfaces: a fresh print surface for each print run, printer choice and target caption.
-    frmMain(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces,
+    MainWindow(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces,
             QWidget* parent = nullptr);
-    ~frmMain() override;
+    ~MainWindow() override;
 
     // Dialogs, replaceable so that tests can answer them. An empty answer is a cancel.
     // The project file, starting in folder.

@@ -49,7 +49,7 @@ QString ProgramDescription()
         + QStringLiteral("as provide specific Developer Aid tools to modify project code.");
 }
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(config::kProductName);
@@ -61,12 +61,12 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     connect(&timer_, &QTimer::timeout, this, &QWidget::close);
 }
 
-void frmSplash::ShowFor(int seconds)
+void SplashWindow::ShowFor(int seconds)
 {
     ShowFor(std::chrono::seconds(seconds));
 }
 
-void frmSplash::ShowFor(std::chrono::milliseconds time)
+void SplashWindow::ShowFor(std::chrono::milliseconds time)
 {
     if (time <= std::chrono::milliseconds::zero())
         return;
@@ -77,7 +77,7 @@ void frmSplash::ShowFor(std::chrono::milliseconds time)
     timer_.start(time);
 }
 
-void frmSplash::Finish()
+void SplashWindow::Finish()
 {
     if (!isVisible())
         return;
@@ -107,7 +107,7 @@ QString FindSystemInfoTool(const QStringList& folders)
     return QString();
 }
 
-frmAbout::frmAbout(QWidget* parent, const QString& systemInfoTool) : QDialog(parent), tool_(systemInfoTool)
+AboutDialog::AboutDialog(QWidget* parent, const QString& systemInfoTool) : QDialog(parent), tool_(systemInfoTool)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + config::kProductName);
@@ -128,14 +128,14 @@ frmAbout::frmAbout(QWidget* parent, const QString& systemInfoTool) : QDialog(par
     systemInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
     systemInfo_->setAutoDefault(false);
     systemInfo_->setVisible(!tool_.isEmpty());
-    connect(systemInfo_, &QPushButton::clicked, this, &frmAbout::StartSystemInfo);
+    connect(systemInfo_, &QPushButton::clicked, this, &AboutDialog::StartSystemInfo);
     buttons->addWidget(systemInfo_);
     layout->addLayout(buttons);
     adjustSize();
     CentreWindow(this, parent);
 }
 
-bool frmAbout::StartSystemInfo()
+bool AboutDialog::StartSystemInfo()
 {
     if (!tool_.isEmpty() && QProcess::startDetached(tool_, {}))
         return true;

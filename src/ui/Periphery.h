@@ -16,10 +16,10 @@ namespace quillon::ui {
 QString ProgramDescription();
 
 // The start-up window: the program's title, version and notice, centred on the screen.
-class frmSplash : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 
     // Shows the window for `seconds` (or `time`; none: not at all); it closes itself when the
     // time is up.
@@ -41,10 +41,10 @@ QString FindSystemInfoTool(const QStringList& folders = {});
 
 // The About window: title, version, notice and description, "OK", and "System Info..."
 // that starts the system information program (hidden when there is none).
-class frmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* parent = nullptr, const QString& systemInfoTool = FindSystemInfoTool());
+    explicit AboutDialog(QWidget* parent = nullptr, const QString& systemInfoTool = FindSystemInfoTool());
 
     QPushButton* SystemInfoButton() const { return systemInfo_; }
 

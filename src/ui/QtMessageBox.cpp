@@ -1,6 +1,6 @@
 #include "ui/QtMessageBox.h"
 
-#include "ui/ZrkMsgBoxDialog.h"
+#include "ui/SuppressibleMessageDialog.h"
 
 #include <QMessageBox>
 
@@ -8,39 +8,39 @@ namespace quillon::ui {
 
 namespace {
 
-QMessageBox::Icon StandardIcon(platform::MsgIcon icon)
+QMessageBox::Icon StandardIcon(platform::MessageIcon icon)
 {
     switch (icon) {
-    case platform::MsgIcon::Critical: return QMessageBox::Critical;
-    case platform::MsgIcon::Exclamation: return QMessageBox::Warning;
-    case platform::MsgIcon::Question: return QMessageBox::Question;
-    case platform::MsgIcon::Information: return QMessageBox::Information;
-    case platform::MsgIcon::None: break;
+    case platform::MessageIcon::Critical: return QMessageBox::Critical;
+    case platform::MessageIcon::Exclamation: return QMessageBox::Warning;
+    case platform::MessageIcon::Question: return QMessageBox::Question;
+    case platform::MessageIcon::Information: return QMessageBox::Information;
+    case platform::MessageIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-platform::MsgResult QtMessageBox::ShowMessage(platform::MsgIcon icon, const QString& title, const QString& text,
-                                              platform::MsgButtons buttons)
+platform::MessageResult QtMessageBox::ShowMessage(platform::MessageIcon icon, const QString& title, const QString& text,
+                                              platform::MessageButtons buttons)
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const bool question = buttons == platform::MsgButtons::YesNo;
+    const bool question = buttons == platform::MessageButtons::YesNo;
     QMessageBox box(StandardIcon(icon), title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     owner_);
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (!question)
-        return platform::MsgResult::Ok;
-    return answer == QMessageBox::Yes ? platform::MsgResult::Yes : platform::MsgResult::No;
+        return platform::MessageResult::Ok;
+    return answer == QMessageBox::Yes ? platform::MessageResult::Yes : platform::MessageResult::No;
 }
 
-void QtMessageBox::ShowRequest(platform::MsgBoxRequest& request)
+void QtMessageBox::ShowRequest(platform::MessageRequest& request)
 {
     QWidget* owner = qobject_cast<QWidget*>(request.Owner);
-    frmZRK_MsgBox dialog(request, zrk::ThemeColor(theme_), owner ? owner : owner_.data());
+    SuppressibleMessageDialog dialog(request, dialoglayout::ThemeColor(theme_), owner ? owner : owner_.data());
     dialog.exec();
 }
 

@@ -7,7 +7,7 @@
 namespace quillon::ui {
 
 // The program's message boxes on the desktop: plain notices and questions through the
-// platform's standard message box, requests through frmZRK_MsgBox.
+// platform's standard message box, requests through SuppressibleMessageDialog.
 class QtMessageBox : public platform::IMessageBox {
 public:
     // `owner`: the window the boxes are centred over when a request names none (the main
@@ -19,9 +19,9 @@ public:
     void SetThemeColor(qint64 value) { theme_ = value; }
     qint64 ThemeColor() const { return theme_; }
 
-    platform::MsgResult ShowMessage(platform::MsgIcon icon, const QString& title, const QString& text,
-                                    platform::MsgButtons buttons = platform::MsgButtons::Ok) override;
-    void ShowRequest(platform::MsgBoxRequest& request) override;
+    platform::MessageResult ShowMessage(platform::MessageIcon icon, const QString& title, const QString& text,
+                                    platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
+    void ShowRequest(platform::MessageRequest& request) override;
 
 private:
     QPointer<QWidget> owner_;

@@ -1,13 +1,13 @@
 #include "ui/RestoreMessagesMenu.h"
 
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 
 #include <QAction>
 #include <QMenu>
 
 namespace quillon::ui {
 
-RestoreMessagesMenu::RestoreMessagesMenu(QMenu* menu, config::modZRK_MsgBox& messages, QMenu* fileMenu, QObject* parent)
+RestoreMessagesMenu::RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu, QObject* parent)
     : QObject(parent), menu_(menu), messages_(messages)
 {
     menu_->setObjectName(QStringLiteral("mnuFileRestore"));

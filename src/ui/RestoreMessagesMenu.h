@@ -4,7 +4,7 @@
 #include <QPointer>
 
 namespace quillon::config {
-class modZRK_MsgBox;
+class SuppressibleMessages;
 }
 
 namespace quillon::ui {
@@ -18,7 +18,7 @@ class RestoreMessagesMenu : public QObject {
 public:
     // `fileMenu`, when given, refreshes the list each time it opens, so that messages hidden
     // since are there.
-    RestoreMessagesMenu(QMenu* menu, config::modZRK_MsgBox& messages, QMenu* fileMenu = nullptr,
+    RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu = nullptr,
                         QObject* parent = nullptr);
 
     QMenu* Menu() const { return menu_; }
@@ -34,7 +34,7 @@ Q_SIGNALS:
 
 private:
     QPointer<QMenu> menu_;
-    config::modZRK_MsgBox& messages_;
+    config::SuppressibleMessages& messages_;
 };
 
 } // namespace quillon::ui

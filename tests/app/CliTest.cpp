@@ -268,8 +268,8 @@ TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
                                  "Private Function Peek() As Long", "End Function"});
     fx.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
     const QString vbp = fx.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
-    const QString a = quillon::model::UCase(fx.path("S/modA.bas"));
-    const QString b = quillon::model::UCase(fx.path("S/modB.bas"));
+    const QString a = quillon::model::upperCase(fx.path("S/modA.bas"));
+    const QString b = quillon::model::upperCase(fx.path("S/modB.bas"));
     EXPECT_EQ(Run({"symbols", vbp}).out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
                                          "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
                                          "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"

@@ -1,7 +1,7 @@
 // Inputs with which the checks of the fuzz targets in fuzz/, or a measurement at scale, found a
 // reader losing bytes, reading back other text or working quadratically, each with what the
 // reader must give now.
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 #include "config/Ini.h"
 #include "model/SourceText.h"
 #include "support/TestSupport.h"

@@ -40,7 +40,7 @@ struct Bench {
     platform::BuiltInPdfPrinterDefaults defaults;
     config::Session session{box, defaults, nullptr, fx.path("appdata/QLN.spi")};
     std::vector<RecordingPrintSurface::Op> printed;
-    std::unique_ptr<ui::frmMain> window;
+    std::unique_ptr<ui::MainWindow> window;
     QString vbp;
     QString askedIn; // the folder the project file was chosen in
 
@@ -55,7 +55,7 @@ struct Bench {
         fx.writeLines("proj/modB.bas",
                       {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "    Helper", "End Function"});
         vbp = fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modB; modB.bas", "Module=modA; modA.bas", "Startup=\"Sub Main\""});
-        window = std::make_unique<ui::frmMain>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
+        window = std::make_unique<ui::MainWindow>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
             auto surface = std::make_unique<KeptSurface>();
             surface->keep = &printed;
             return surface;
@@ -221,10 +221,10 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_TRUE(b.window->close());
     EXPECT_TRUE(b.session.options.Bool(config::opt::ColorDefaultNoteSeen));
     const QString section = config::SectionName(":MainForm");
-    EXPECT_EQ(b.session.ini.INIRead(section, "Left", QString()), "130");
-    EXPECT_EQ(b.session.ini.INIRead(section, "Top", QString()), "90");
-    b.session.ini.INIWrite(section, "Left", "5000");
-    ui::frmMain again(b.session, b.box, {});
+    EXPECT_EQ(b.session.ini.read(section, "Left", QString()), "130");
+    EXPECT_EQ(b.session.ini.read(section, "Top", QString()), "90");
+    b.session.ini.write(section, "Left", "5000");
+    ui::MainWindow again(b.session, b.box, {});
     EXPECT_TRUE(ui::AvailableScreenOf(&again).contains(again.pos()));
 }
 

@@ -46,7 +46,7 @@ TEST(Placement, AWindowIsCentredOverItsOwnerAndAMinimisedOneBroughtBack)
 
 TEST(Splash, ShowsTheProgramsIdentityForItsTime)
 {
-    frmSplash splash;
+    SplashWindow splash;
     EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "Version " QUILLON_VERSION);
     splash.ShowFor(0);
     EXPECT_FALSE(splash.isVisible());
@@ -76,9 +76,9 @@ TEST(About, TheSystemInfoButtonStartsTheFirstToolInstalledOrIsHidden)
     QFile::setPermissions(hardinfo, QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_EQ(FindSystemInfoTool({fx.path()}), hardinfo) << "the first of the list that is installed";
 
-    frmAbout without(nullptr, QString());
+    AboutDialog without(nullptr, QString());
     EXPECT_FALSE(without.SystemInfoButton()->isVisibleTo(&without));
-    frmAbout with(nullptr, hardinfo);
+    AboutDialog with(nullptr, hardinfo);
     EXPECT_TRUE(with.SystemInfoButton()->isVisibleTo(&with));
     with.show();
     QTest::mouseClick(with.SystemInfoButton(), Qt::LeftButton);

@@ -1,6 +1,6 @@
 #include "ui/RestoreMessagesMenu.h"
 
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
@@ -28,7 +28,7 @@ QStringList Texts(const QMenu& menu)
 // messages hidden since listed when the File menu opens (an "&" of a caption shown as it is), and
 // a click on any entry restores that one; once none is left the entry hides, and a click left
 // over from an earlier list changes nothing. (That a restored message is asked again is
-// ConfigTest's; that the dialog hands its button and choice back, ZrkMsgBoxDialogTest's.)
+// ConfigTest's; that the dialog hands its button and choice back, SuppressibleMessageDialogTest's.)
 TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClickRestoresAnEntry)
 {
     quillon::test::Fixture fx;
@@ -37,7 +37,7 @@ TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClick
     quillon::model::DiagLog log{QString()};
     IniStore ini{fx.path("QLN.spi"), &log};
     quillon::platform::ScriptedMessageBox box;
-    modZRK_MsgBox engine(ini, box);
+    SuppressibleMessages engine(ini, box);
     engine.LoadAtStartup();
     QMenu fileMenu;
     QMenu* menu = fileMenu.addMenu("&Restore Messages");

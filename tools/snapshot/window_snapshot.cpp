@@ -4,9 +4,9 @@
 // Runs headless (offscreen) unless a display is given; the options live in a private folder.
 #include "ui/MainWindow.h"
 #include "ui/Periphery.h"
-#include "ui/ZrkMsgBoxDialog.h"
+#include "ui/SuppressibleMessageDialog.h"
 
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 
 #include "config/Session.h"
 #include "platform/MessageBox.h"
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     quillon::platform::BuiltInPdfPrinterDefaults defaults;
     quillon::config::Session session(box, defaults, nullptr, home.filePath(QStringLiteral("QLN.spi")));
     session.Start();
-    quillon::ui::frmMain window(session, box, [] { return std::make_unique<quillon::platform::QtPrintSurface>(); });
+    quillon::ui::MainWindow window(session, box, [] { return std::make_unique<quillon::platform::QtPrintSurface>(); });
     window.show();
     window.OpenProject(QString::fromLocal8Bit(argv[1]));
     // A typical moment: two files chosen, their routines listed, a few of them queued.
@@ -61,11 +61,11 @@ int main(int argc, char** argv)
     if (argc == 3)
         return 0;
     // The warning most runs meet: a line too long for the page, with the offer to hide it.
-    quillon::platform::MsgBoxRequest request;
+    quillon::platform::MessageRequest request;
     request.MessageKey = QStringLiteral("Long Line Action");
     request.Title = QStringLiteral("Long Line Action");
     request.Icon = QStringLiteral("?");
-    request.Text = quillon::config::modZRK_MsgBox::ComposeSuppressionText(
+    request.Text = quillon::config::SuppressibleMessages::ComposeSuppressionText(
         QStringLiteral("A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
                        "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
                        "printing this procedure\r\nLine Start - If ScaleHeight > lstItems.Top  ... aleHeight - lstItems.Top - 120"),
@@ -73,13 +73,13 @@ int main(int argc, char** argv)
     request.Buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
     request.ButtonCount = 3;
     request.AllowSuppress = true;
-    quillon::ui::frmZRK_MsgBox dialog(request, quillon::ui::zrk::ThemeColor(session.options.WindowBackColor()), &window);
+    quillon::ui::SuppressibleMessageDialog dialog(request, quillon::ui::dialoglayout::ThemeColor(session.options.WindowBackColor()), &window);
     dialog.show();
     app.processEvents();
     if (!save(dialog, argv[3]))
         return 1;
     dialog.ClickButton(1);
-    quillon::ui::frmSplash splash;
+    quillon::ui::SplashWindow splash;
     splash.ShowFor(1);
     app.processEvents();
     return save(splash, argv[4]) ? 0 : 1;

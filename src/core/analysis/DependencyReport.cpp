@@ -26,7 +26,7 @@ struct DependencyReporter::Scope {
     }
 };
 
-DependencyReporter::DependencyReporter(const modDep& index, int tabWidth)
+DependencyReporter::DependencyReporter(const DependencyIndex& index, int tabWidth)
     : index_(index), tabWidth_(tabWidth), unit_(std::max(tabWidth, 0), QLatin1Char(' '))
 {
 }
@@ -91,10 +91,10 @@ void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int
     }
     QSet<QString> siblings;
     for (const QString& key : keys)
-        siblings.insert(UCase(Trim(key)));
+        siblings.insert(upperCase(trimBlanks(key)));
     const QString deeper = indent + unit_;
     for (const QString& rawKey : keys) {
-        const QString k = UCase(Trim(rawKey));
+        const QString k = upperCase(trimBlanks(rawKey));
         if (visited.contains(k)) {
             report_ << indent + ChainEntry(k) + QStringLiteral(" (recursive - children shown above)");
             continue;
@@ -123,7 +123,7 @@ void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int
             continue;
         QStringList unvisited;
         for (const QString& candidate : next->items()) {
-            if (!within.contains(UCase(Trim(candidate))))
+            if (!within.contains(upperCase(trimBlanks(candidate))))
                 unvisited << candidate;
         }
         if (!unvisited.isEmpty()) {
@@ -135,12 +135,12 @@ void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int
     }
 }
 
-QStringList DependencyReporter::BuildDependencyReport(const clsRoutineInfo& routine)
+QStringList DependencyReporter::BuildDependencyReport(const Routine& routine)
 {
     report_.clear();
     legend_.clear();
     letterCounter_ = 0;
-    const QString key = modDep::RoutineKey(routine);
+    const QString key = DependencyIndex::RoutineKey(routine);
     const Scope root{key, nullptr, nullptr};
 
     const OrderedKeyList* callees = index_.Callees(key);
@@ -151,7 +151,7 @@ QStringList DependencyReporter::BuildDependencyReport(const clsRoutineInfo& rout
     QStringList callers;
     if (const OrderedKeyList* list = index_.Callers(key)) {
         for (const QString& caller : list->items()) {
-            if (UCase(caller) != key)
+            if (upperCase(caller) != key)
                 callers << caller;
         }
     }
@@ -171,7 +171,7 @@ QStringList DependencyReporter::BuildDependencyReport(const clsRoutineInfo& rout
     QStringList down;
     if (callees) {
         for (const QString& callee : callees->items()) {
-            if (UCase(callee) != key)
+            if (upperCase(callee) != key)
                 down << callee;
         }
     }
@@ -208,7 +208,7 @@ QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth)
     int maxLevel = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QString& line = plain[i];
-        const QStringView t = Trim(line);
+        const QStringView t = trimBlanks(line);
         const bool heading = t == u"Calls:" || t == u"Called by:" || t == u"Files:";
         if (t.isEmpty() || heading) {
             kinds[size_t(i)] = Kind::Boundary;
@@ -262,24 +262,24 @@ QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth)
             tags += QStringLiteral("[ZRK-UL]");
         else
             tags += QStringLiteral("[ZRK-X]");
-        out[i] = tags + LTrim(plain[i]).toString();
+        out[i] = tags + trimLeadingBlanks(plain[i]).toString();
         for (int j = v; j <= maxLevel; ++j)
             nearest[size_t(j)] = v;
     }
     return out;
 }
 
-bool IsIsolatedEventHandler(const modDep& index, const clsRoutineInfo& routine)
+bool IsIsolatedEventHandler(const DependencyIndex& index, const Routine& routine)
 {
     if (!index.IsEventHandler(routine))
         return false;
-    const QString key = modDep::RoutineKey(routine);
+    const QString key = DependencyIndex::RoutineKey(routine);
     const OrderedKeyList* callees = index.Callees(key);
     const OrderedKeyList* callers = index.Callers(key);
     return (!callees || callees->isEmpty()) && (!callers || callers->isEmpty());
 }
 
-bool IsEligibleForReport(const modDep& index, const clsRoutineInfo& routine)
+bool IsEligibleForReport(const DependencyIndex& index, const Routine& routine)
 {
     if (routine.IsDeclarations || routine.IsDepPseudo)
         return false;
@@ -289,15 +289,15 @@ bool IsEligibleForReport(const modDep& index, const clsRoutineInfo& routine)
     }
     // Indexed: the routine the index holds under this key is this one. A second routine of
     // the same key (a Property Let beside its Get) was never scanned.
-    const RoutinePtr indexed = index.RoutineFor(modDep::RoutineKey(routine));
+    const RoutinePtr indexed = index.RoutineFor(DependencyIndex::RoutineKey(routine));
     if (!indexed || indexed->UniqueKey != routine.UniqueKey)
         return false;
     return !IsIsolatedEventHandler(index, routine);
 }
 
-RoutinePtr MakeDependencyPseudoRoutine(const clsRoutineInfo& procedure)
+RoutinePtr MakeDependencyPseudoRoutine(const Routine& procedure)
 {
-    auto pseudo = std::make_shared<clsRoutineInfo>();
+    auto pseudo = std::make_shared<Routine>();
     pseudo->RoutineKind = kind::Dependency;
     pseudo->RoutineName = procedure.RoutineName + QStringLiteral("|Dep");
     pseudo->FilePath = procedure.FilePath;
@@ -308,7 +308,7 @@ RoutinePtr MakeDependencyPseudoRoutine(const clsRoutineInfo& procedure)
     return pseudo;
 }
 
-int AddDependencyReports(const modDep& index, RoutineList& list)
+int AddDependencyReports(const DependencyIndex& index, RoutineList& list)
 {
     const RoutineList snapshot = list;
     int added = 0;
@@ -321,7 +321,7 @@ int AddDependencyReports(const modDep& index, RoutineList& list)
     return added;
 }
 
-int AddDependencyReportsToQueue(const modDep& index, RoutineList& queue)
+int AddDependencyReportsToQueue(const DependencyIndex& index, RoutineList& queue)
 {
     QSet<QString> present;
     for (const RoutinePtr& routine : queue)

@@ -1,5 +1,5 @@
 #pragma once
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 
 #include <QStringList>
 
@@ -12,8 +12,8 @@ inline constexpr int kChainDepthLimit = 40;
 // files involved, with connector markup at the start of the chain lines.
 class DependencyReporter {
 public:
-    DependencyReporter(const modDep& index, int tabWidth);
-    QStringList BuildDependencyReport(const model::clsRoutineInfo& routine);
+    DependencyReporter(const DependencyIndex& index, int tabWidth);
+    QStringList BuildDependencyReport(const model::Routine& routine);
 
 private:
     struct Scope;
@@ -22,7 +22,7 @@ private:
     QString ChainEntry(const QString& key);
     void AddApiLines(const QString& key, const QString& indent);
 
-    const modDep& index_;
+    const DependencyIndex& index_;
     int tabWidth_;
     QString unit_;
     QStringList report_;
@@ -36,16 +36,16 @@ QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth);
 // 1 → "A" ... 26 → "Z", 27 → "AA", 52 → "AZ", 53 → "BA".
 QString FileLetters(int counter);
 
-bool IsIsolatedEventHandler(const modDep& index, const model::clsRoutineInfo& routine);
+bool IsIsolatedEventHandler(const DependencyIndex& index, const model::Routine& routine);
 // An indexed real procedure that is not an isolated event handler.
-bool IsEligibleForReport(const modDep& index, const model::clsRoutineInfo& routine);
-model::RoutinePtr MakeDependencyPseudoRoutine(const model::clsRoutineInfo& procedure);
+bool IsEligibleForReport(const DependencyIndex& index, const model::Routine& routine);
+model::RoutinePtr MakeDependencyPseudoRoutine(const model::Routine& procedure);
 
 // Appends a dependency pseudo-routine for every eligible procedure of the list as it was
 // when called; returns how many were appended.
-int AddDependencyReports(const modDep& index, model::RoutineList& list);
+int AddDependencyReports(const DependencyIndex& index, model::RoutineList& list);
 // The print queue's variant: walks the queue from its last entry to its first and appends a
 // pseudo-routine for each eligible procedure that has none in the queue yet.
-int AddDependencyReportsToQueue(const modDep& index, model::RoutineList& queue);
+int AddDependencyReportsToQueue(const DependencyIndex& index, model::RoutineList& queue);
 
 } // namespace quillon::analysis

@@ -14,9 +14,9 @@
 
 namespace quillon::analysis {
 
-using model::LTrim;
-using model::RTrim;
-using model::Trim;
+using model::trimLeadingBlanks;
+using model::trimTrailingBlanks;
+using model::trimBlanks;
 
 namespace {
 
@@ -88,12 +88,12 @@ QString Report(std::initializer_list<QAnyStringView> parts)
 
 int LeadingBlanks(QStringView line)
 {
-    return int(std::min<qsizetype>(line.size() - LTrim(line).size(), INT_MAX));
+    return int(std::min<qsizetype>(line.size() - trimLeadingBlanks(line).size(), INT_MAX));
 }
 
 bool Continues(QStringView line)
 {
-    return RTrim(line).endsWith(QLatin1StringView(" _"));
+    return trimTrailingBlanks(line).endsWith(QLatin1StringView(" _"));
 }
 
 // Upper-cased, left-trimmed code of the statement with literals and the comment blanked out.
@@ -101,7 +101,7 @@ bool Continues(QStringView line)
 QString StatementKey(QStringView logical)
 {
     const QString masked = model::MaskLiteralsAndComments(logical);
-    return model::UCase(LTrim(masked));
+    return model::upperCase(trimLeadingBlanks(masked));
 }
 
 // A keyword followed by nothing or by a blank: "DO" and "DO WHILE" but not "DOEVENTS".
@@ -119,7 +119,7 @@ Classified Classify(QStringView key, Where where)
     if (begins("IF ")) {
         const qsizetype then = key.indexOf(QLatin1StringView(" THEN"));
         if (then >= 0) {
-            const QStringView after = Trim(key.sliced(then + 5));
+            const QStringView after = trimBlanks(key.sliced(then + 5));
             if (after.isEmpty() || after == u"_")
                 return {Role::Opener, Block::If};
         } else if (!atEnd) {
@@ -167,9 +167,9 @@ public:
             statementBlanks_ = LeadingBlanks(line);
             inStatement_ = true;
         } else {
-            logical_.truncate(RTrim(logical_).size() - 2); // the previous line's " _"
+            logical_.truncate(trimTrailingBlanks(logical_).size() - 2); // the previous line's " _"
             logical_ += QLatin1Char(' ');
-            logical_ += LTrim(line);
+            logical_ += trimLeadingBlanks(line);
         }
 
         if (continues) {
@@ -257,7 +257,7 @@ private:
         AddColumnPrefix(out, position, depth_ - 1);
         BlanksTo(out, position, statementBlanks_ - 2);
         out += kOpenTag;
-        out += LTrim(line);
+        out += trimLeadingBlanks(line);
         sink_(out);
     }
 
@@ -265,7 +265,7 @@ private:
     {
         const int j = FindOpen(block);
         if (j < 0) {
-            sink_(Report({LTrim(logical_), QLatin1StringView(" has no matching opening keyword ***")}));
+            sink_(Report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching opening keyword ***")}));
             EmitPlain(line);
             return;
         }
@@ -274,7 +274,7 @@ private:
         AddColumnPrefix(out, position, j);
         BlanksTo(out, position, stack_[j].column - 2);
         out += kMiddleTag;
-        out += LTrim(line);
+        out += trimLeadingBlanks(line);
         sink_(out);
     }
 
@@ -282,7 +282,7 @@ private:
     {
         const int j = FindOpen(block);
         if (j < 0) {
-            sink_(Report({LTrim(logical_), QLatin1StringView(" has no matching "), OpeningName(block),
+            sink_(Report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), OpeningName(block),
                           QLatin1StringView(" ***")}));
             EmitPlain(line);
             return;
@@ -294,7 +294,7 @@ private:
         AddColumnPrefix(out, position, j);
         BlanksTo(out, position, column - 2);
         out += kCloseTag;
-        out += LTrim(line);
+        out += trimLeadingBlanks(line);
         sink_(out);
     }
 

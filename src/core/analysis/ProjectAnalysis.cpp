@@ -22,7 +22,7 @@ void ProjectAnalysis::RegisterApiDeclarations(const QString& filePath, const QSt
     dependencies.RegisterApiDeclarations(filePath, &lines);
 }
 
-void ProjectAnalysis::RegisterEventHandler(const model::RoutinePtr& routine, const model::clsFileInfo& file)
+void ProjectAnalysis::RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file)
 {
     dependencies.RegisterEventHandler(routine, file);
 }

@@ -1,6 +1,6 @@
 #pragma once
-#include "analysis/Dependencies.h"
-#include "analysis/Symbols.h"
+#include "analysis/DependencyIndex.h"
+#include "analysis/SymbolTable.h"
 #include "model/ProjectLoader.h"
 
 namespace quillon::analysis {
@@ -12,13 +12,13 @@ class ProjectAnalysis : public model::ILoadAnalysis {
 public:
     explicit ProjectAnalysis(const model::SourceReader& reader = model::SourceReader::Default());
 
-    modSymbols symbols;
-    modDep dependencies;
+    SymbolTable symbols;
+    DependencyIndex dependencies;
 
     void PrepareSymbolTables(const model::FileList& files) override;
     void BeginPhase1() override;
     void RegisterApiDeclarations(const QString& filePath, const QStringList& lines) override;
-    void RegisterEventHandler(const model::RoutinePtr& routine, const model::clsFileInfo& file) override;
+    void RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file) override;
     void BuildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project) override;
     void FindProgramStartup(const QString& projectPath) override;
 

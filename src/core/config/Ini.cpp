@@ -198,7 +198,7 @@ void IniDocument::SetValues(const QString& section, const std::vector<std::pair<
     for (size_t i = range->first; i < range->second; ++i) {
         const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
         if (entry) {
-            const QString folded = model::UCase(entry->key);
+            const QString folded = model::upperCase(entry->key);
             if (!existing.contains(folded))
                 existing.insert(folded, i);
         }
@@ -209,7 +209,7 @@ void IniDocument::SetValues(const QString& section, const std::vector<std::pair<
     QHash<QString, size_t> addedIndex;
     for (const auto& [key, value] : values) {
         const QString clean = OneLine(value);
-        const QString folded = model::UCase(key);
+        const QString folded = model::upperCase(key);
         const auto found = existing.constFind(folded);
         if (found != existing.constEnd()) {
             // Keep the key as the file spells it, and any indentation before it.
@@ -239,7 +239,7 @@ qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& key
 {
     QSet<QString> folded;
     for (const QString& key : keys)
-        folded.insert(model::UCase(key));
+        folded.insert(model::upperCase(key));
     std::vector<Line> kept;
     kept.reserve(lines_.size());
     bool inSection = false;
@@ -249,7 +249,7 @@ qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& key
             inSection = EqualsNoCase(*name, section);
         } else if (inSection) {
             const std::optional<KeyLine> entry = ParseKeyLine(line.text);
-            if (entry && folded.contains(model::UCase(entry->key))) {
+            if (entry && folded.contains(model::upperCase(entry->key))) {
                 ++removed;
                 continue;
             }
@@ -285,8 +285,8 @@ QStringList IniDocument::SectionNames() const
     QSet<QString> seen;
     for (const Line& line : lines_) {
         const std::optional<QString> name = HeaderName(line.text);
-        if (name && !seen.contains(model::UCase(*name))) {
-            seen.insert(model::UCase(*name));
+        if (name && !seen.contains(model::upperCase(*name))) {
+            seen.insert(model::upperCase(*name));
             names << *name;
         }
     }
@@ -325,21 +325,21 @@ bool IniStore::Save(const IniDocument& document, const QString& path) const
     return file.commit();
 }
 
-QString IniStore::INIRead(const QString& section, const QString& key, const QString& defaultValue,
+QString IniStore::read(const QString& section, const QString& key, const QString& defaultValue,
                           const QString& path) const
 {
     const std::optional<QString> value = Load(path).Value(section, key);
     return (!value || value->isEmpty()) ? defaultValue : *value;
 }
 
-bool IniStore::INIWrite(const QString& section, const QString& key, const QString& value, const QString& path) const
+bool IniStore::write(const QString& section, const QString& key, const QString& value, const QString& path) const
 {
     IniDocument document = Load(path);
     document.SetValue(section, key, value);
     return Save(document, path);
 }
 
-std::pair<QStringList, QStringList> IniStore::INIReadSection(const QString& section, const QString& path) const
+std::pair<QStringList, QStringList> IniStore::readSection(const QString& section, const QString& path) const
 {
     QStringList keys;
     QStringList values;
@@ -350,7 +350,7 @@ std::pair<QStringList, QStringList> IniStore::INIReadSection(const QString& sect
     return {keys, values};
 }
 
-bool IniStore::INIDeleteKey(const QString& section, const QString& key, const QString& path) const
+bool IniStore::deleteKey(const QString& section, const QString& key, const QString& path) const
 {
     IniDocument document = Load(path);
     if (document.IsUnreadable())
@@ -360,7 +360,7 @@ bool IniStore::INIDeleteKey(const QString& section, const QString& key, const QS
     return Save(document, path);
 }
 
-bool IniStore::INIDeleteSection(const QString& section, const QString& path) const
+bool IniStore::deleteSection(const QString& section, const QString& path) const
 {
     IniDocument document = Load(path);
     if (document.IsUnreadable())
@@ -397,7 +397,7 @@ QString BoolToText(bool flag)
 
 bool TextToBool(const QString& text, bool defaultValue)
 {
-    const QString t = model::UCase(model::Trim(text));
+    const QString t = model::upperCase(model::trimBlanks(text));
     for (const char* yes : {"TRUE", "T", "YES", "Y", "ON", "1", "-1"}) {
         if (t == QLatin1String(yes))
             return true;

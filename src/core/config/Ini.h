@@ -77,17 +77,17 @@ public:
     // False when the file could not be written, or the document is Unreadable().
     bool Save(const IniDocument& document, const QString& path = QString()) const;
 
-    QString INIRead(const QString& section, const QString& key, const QString& defaultValue,
+    QString read(const QString& section, const QString& key, const QString& defaultValue,
                     const QString& path = QString()) const;
-    bool INIWrite(const QString& section, const QString& key, const QString& value, const QString& path = QString()) const;
+    bool write(const QString& section, const QString& key, const QString& value, const QString& path = QString()) const;
     // Keys and values in file order. The first " Layout" in a key gets the character 1
     // after its blank and the first " Declarations" the character 2, so that such entries
     // sort before other names with the same start.
-    std::pair<QStringList, QStringList> INIReadSection(const QString& section, const QString& path = QString()) const;
+    std::pair<QStringList, QStringList> readSection(const QString& section, const QString& path = QString()) const;
     // Delete a key, or a whole section, the way the profile functions do when given no
     // value. True when the file was written (or there was nothing to delete).
-    bool INIDeleteKey(const QString& section, const QString& key, const QString& path = QString()) const;
-    bool INIDeleteSection(const QString& section, const QString& path = QString()) const;
+    bool deleteKey(const QString& section, const QString& key, const QString& path = QString()) const;
+    bool deleteSection(const QString& section, const QString& path = QString()) const;
 
 private:
     QString Resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
@@ -95,7 +95,7 @@ private:
     model::DiagLog* log_;
 };
 
-// A key as INIReadSection returns it: the character 1 after the blank of the first
+// A key as readSection returns it: the character 1 after the blank of the first
 // " Layout" and the character 2 after the blank of the first " Declarations".
 QString MarkLayoutAndDeclarations(const QString& key);
 // The key without those characters (every character 1 and 2 removed).

@@ -157,7 +157,7 @@ const OptionSpec* Options::Find(const QString& section, const QString& key)
 
 QString Options::Id(const QString& suffix, const QString& key)
 {
-    return model::UCase(suffix) + QLatin1Char('|') + model::UCase(key);
+    return model::upperCase(suffix) + QLatin1Char('|') + model::upperCase(key);
 }
 
 const OptionSpec& Options::SpecOf(OptionKey key) const

@@ -1,7 +1,7 @@
 #pragma once
 #include "config/Ini.h"
 #include "config/Options.h"
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 
 namespace quillon::model {
 class DiagLog;
@@ -39,7 +39,7 @@ public:
 
     IniStore ini;
     Options options;
-    modZRK_MsgBox messages;
+    SuppressibleMessages messages;
     platform::IMessageBox& box;
 
 private:

@@ -1,7 +1,7 @@
 #include "formimage/FormImageRenderer.h"
 
 #include "formimage/FormLayoutReader.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "print/Highlight.h"
@@ -968,7 +968,7 @@ int DrawnLevel(const MenuRecord& menu)
 // the same box again, so the form stays as it is.
 class FormImageRenderer::Orientation {
 public:
-    Orientation(print::modProjectPrinterCalls& printer, const FormLayout& form) : printer_(printer)
+    Orientation(print::PrintDevice& printer, const FormLayout& form) : printer_(printer)
     {
         print::PageSetup& setup = printer.setup();
         if (setup.Duplex)
@@ -978,7 +978,7 @@ public:
         if (!current.valid)
             return;
         saved_ = setup.Orientation;
-        const bool landscape = model::UCase(model::Trim(setup.Orientation)) == QLatin1String("LANDSCAPE");
+        const bool landscape = model::upperCase(model::trimBlanks(setup.Orientation)) == QLatin1String("LANDSCAPE");
         setup.Orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
         printer.ComputePageGeometry(false);
         switched_ = true;
@@ -1001,31 +1001,31 @@ private:
         printer_.ComputePageGeometry(false);
     }
 
-    print::modProjectPrinterCalls& printer_;
+    print::PrintDevice& printer_;
     QString saved_;
     bool switched_ = false;
 };
 
 // ---- The renderer -----------------------------------------------------------------------
 
-FormImageRenderer::FormImageRenderer(print::modProjectPrinterCalls& printer, print::PageFrame& frame,
+FormImageRenderer::FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame,
                                      const std::array<quint32, 10>& colours)
     : printer_(printer), frame_(frame), colours_(colours)
 {
 }
 
-bool FormImageRenderer::PrintFormImage(const model::clsRoutineInfo& routine, const model::SourceReader& reader,
+bool FormImageRenderer::PrintFormImage(const model::Routine& routine, const model::SourceReader& reader,
                                        platform::IMessageBox* messages)
 {
-    modFormImagePrint form(reader, messages);
+    FormLayoutReader form(reader, messages);
     if (!form.ReadFormLayout(routine.FilePath))
         return false;
     return PrintFormImage(form.Layout(), routine.FilePath);
 }
 
-int FormImageRenderer::EstimateFormImagePages(const model::clsRoutineInfo& routine, const model::SourceReader& reader)
+int FormImageRenderer::EstimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader)
 {
-    modFormImagePrint form(reader, nullptr);
+    FormLayoutReader form(reader, nullptr);
     if (!form.ReadFormLayout(routine.FilePath))
         return 0;
     return EstimateFormImagePages(form.Layout());

@@ -7,14 +7,14 @@
 #include <array>
 
 namespace quillon::model {
-struct clsRoutineInfo;
+struct Routine;
 class SourceReader;
 } // namespace quillon::model
 namespace quillon::platform {
 class IMessageBox;
 }
 namespace quillon::print {
-class modProjectPrinterCalls;
+class PrintDevice;
 class PageFrame;
 } // namespace quillon::print
 
@@ -48,7 +48,7 @@ FormPlacement PlaceForm(const FormLayout& layout, double printableWidth, double 
 class FormImageRenderer {
 public:
     // colours: the ten highlight colours; menu names print in the "Procedure Names" one.
-    FormImageRenderer(print::modProjectPrinterCalls& printer, print::PageFrame& frame,
+    FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame,
                       const std::array<quint32, 10>& colours);
 
     // filePath names the form file; its name heads the pages. True when pages were printed:
@@ -56,14 +56,14 @@ public:
     bool PrintFormImage(const FormLayout& layout, const QString& filePath);
     // Reads the routine's form file first; a file that cannot be read prints nothing (the
     // reading has told the user why through messages).
-    bool PrintFormImage(const model::clsRoutineInfo& routine, const model::SourceReader& reader,
+    bool PrintFormImage(const model::Routine& routine, const model::SourceReader& reader,
                         platform::IMessageBox* messages);
 
     // The pages PrintFormImage prints for the same layout and page set-up (without the blank
     // back page of a duplex run), worked out without drawing; 0 when it prints none.
     int EstimateFormImagePages(const FormLayout& layout);
     // Reads the routine's form file silently: a file that cannot be read gives 0.
-    int EstimateFormImagePages(const model::clsRoutineInfo& routine, const model::SourceReader& reader);
+    int EstimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader);
 
 private:
     class Orientation;
@@ -81,7 +81,7 @@ private:
     void PrintAt(double x, double y, const QString& text, double points, bool bold, bool italic);
     void RestoreDrawingState();
 
-    print::modProjectPrinterCalls& printer_;
+    print::PrintDevice& printer_;
     print::PageFrame& frame_;
     std::array<quint32, 10> colours_;
     bool pageOpen_ = false;

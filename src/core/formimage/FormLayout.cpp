@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace quillon::formimage::modFormImage_v2 {
+namespace quillon::formimage::placement {
 
 namespace {
 
@@ -156,4 +156,4 @@ bool AssignLayers(FormLayout& layout)
     return true;
 }
 
-} // namespace quillon::formimage::modFormImage_v2
+} // namespace quillon::formimage::placement

@@ -69,7 +69,7 @@ struct FormLayout {
 
 // The queries the form image asks of a layout, and the two steps that finish a reading.
 // Numbers that name no control or menu answer false (or 0) instead of failing.
-namespace modFormImage_v2 {
+namespace placement {
 
 // True when control a is in the Parent chain of control b.
 bool IsAncestor(const FormLayout& layout, int a, int b);
@@ -94,6 +94,6 @@ bool ComputeAbsolutePositions(FormLayout& layout);
 bool AssignLayers(FormLayout& layout);
 inline constexpr qint64 kMaxLayerComparisons = 32LL * 1024 * 1024;
 
-} // namespace modFormImage_v2
+} // namespace placement
 
 } // namespace quillon::formimage

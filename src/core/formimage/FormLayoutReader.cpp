@@ -13,7 +13,7 @@ namespace quillon::formimage {
 
 using model::EqualsNoCase;
 using model::StartsWithUpper;
-using model::Trim;
+using model::trimBlanks;
 
 namespace {
 
@@ -156,27 +156,27 @@ bool BlockWalker::Fail(const QString& why)
 
 bool BlockWalker::Push(Kind kind, int number)
 {
-    if (int(stack_.size()) >= modFormImagePrint::kMaxNesting)
+    if (int(stack_.size()) >= FormLayoutReader::kMaxNesting)
         return Fail(QStringLiteral("objects are nested more than ")
-                    + QString::number(modFormImagePrint::kMaxNesting) + QStringLiteral(" levels deep."));
+                    + QString::number(FormLayoutReader::kMaxNesting) + QStringLiteral(" levels deep."));
     stack_.push_back({kind, number});
     return true;
 }
 
 bool BlockWalker::BeginObject(QStringView text)
 {
-    text = Trim(text);
+    text = trimBlanks(text);
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
     const QStringView type = blank < 0 ? text : text.first(blank);
-    const QStringView name = blank < 0 ? QStringView() : Trim(text.sliced(blank + 1));
+    const QStringView name = blank < 0 ? QStringView() : trimBlanks(text.sliced(blank + 1));
     if (!found) {
         found = true;
         layout_.Form.Name = name.toString();
         return Push(Kind::Form, -1);
     }
     if (EqualsNoCase(type, u"VB.Menu")) {
-        if (layout_.MenuTotal() >= modFormImagePrint::kMaxObjects)
-            return Fail(QStringLiteral("the form has more than ") + QString::number(modFormImagePrint::kMaxObjects)
+        if (layout_.MenuTotal() >= FormLayoutReader::kMaxObjects)
+            return Fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
                         + QStringLiteral(" menus."));
         MenuRecord menu;
         menu.Name = name.toString();
@@ -185,8 +185,8 @@ bool BlockWalker::BeginObject(QStringView text)
         layout_.Menus.push_back(std::move(menu));
         return Push(Kind::Menu, layout_.MenuTotal());
     }
-    if (layout_.ControlTotal() >= modFormImagePrint::kMaxObjects)
-        return Fail(QStringLiteral("the form has more than ") + QString::number(modFormImagePrint::kMaxObjects)
+    if (layout_.ControlTotal() >= FormLayoutReader::kMaxObjects)
+        return Fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
                     + QStringLiteral(" controls."));
     ControlRecord control;
     control.TypeName = type.toString();
@@ -208,8 +208,8 @@ bool BlockWalker::Property(QStringView line)
     const qsizetype equals = line.indexOf(QLatin1Char('='));
     if (equals < 0 || stack_.empty())
         return true;
-    const QStringView name = Trim(line.first(equals));
-    const QStringView value = Trim(line.sliced(equals + 1));
+    const QStringView name = trimBlanks(line.first(equals));
+    const QStringView value = trimBlanks(line.sliced(equals + 1));
     auto is = [&](const char16_t* candidate) { return EqualsNoCase(name, candidate); };
     auto outOfRange = [&] {
         return Fail(QStringLiteral("the value of ") + name.toString() + QStringLiteral(" is out of range: ")
@@ -309,27 +309,27 @@ bool BlockWalker::EndObject()
 
 } // namespace
 
-modFormImagePrint::modFormImagePrint(const model::SourceReader& reader, platform::IMessageBox* messages)
+FormLayoutReader::FormLayoutReader(const model::SourceReader& reader, platform::IMessageBox* messages)
     : reader_(reader), messages_(messages)
 {
 }
 
-bool modFormImagePrint::Fail(const QString& text)
+bool FormLayoutReader::Fail(const QString& text)
 {
     layout_ = FormLayout();
     unclosed_ = 0;
     lastMessage_ = text;
     if (messages_)
-        messages_->ShowMessage(platform::MsgIcon::Exclamation, kMessageTitle, text);
+        messages_->ShowMessage(platform::MessageIcon::Exclamation, kMessageTitle, text);
     return false;
 }
 
-bool modFormImagePrint::FailReading(const QString& path, const QString& reason)
+bool FormLayoutReader::FailReading(const QString& path, const QString& reason)
 {
     return Fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
 }
 
-bool modFormImagePrint::ReadFormLayout(const QString& path)
+bool FormLayoutReader::ReadFormLayout(const QString& path)
 {
     layout_ = FormLayout();
     lastMessage_.clear();
@@ -345,7 +345,7 @@ bool modFormImagePrint::ReadFormLayout(const QString& path)
     return read;
 }
 
-bool modFormImagePrint::ReadFormLayoutLines(const QString& path, const QStringList& lines)
+bool FormLayoutReader::ReadFormLayoutLines(const QString& path, const QStringList& lines)
 {
     layout_ = FormLayout();
     lastMessage_.clear();
@@ -353,7 +353,7 @@ bool modFormImagePrint::ReadFormLayoutLines(const QString& path, const QStringLi
     looksBinary_ = false;
     BlockWalker walker(layout_);
     for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QStringView line = Trim(lines[n]);
+        const QStringView line = trimBlanks(lines[n]);
         if (line.isEmpty())
             continue;
         const BlockWalker::Next next = walker.Line(line, int(n + 1));
@@ -365,9 +365,9 @@ bool modFormImagePrint::ReadFormLayoutLines(const QString& path, const QStringLi
     if (!walker.found)
         return Fail(QStringLiteral("No form layout block found in:") + kCrLf + path);
 
-    if (!modFormImage_v2::ComputeAbsolutePositions(layout_))
+    if (!placement::ComputeAbsolutePositions(layout_))
         return FailReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
-    if (!modFormImage_v2::AssignLayers(layout_))
+    if (!placement::AssignLayers(layout_))
         return FailReading(path, QStringLiteral("its controls are too many, or lie on one another too often, to be "
                                                 "drawn layer by layer."));
     layout_.Form.ControlCount = qint16(layout_.ControlTotal());

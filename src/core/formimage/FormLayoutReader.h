@@ -17,11 +17,11 @@ namespace quillon::formimage {
 // property lines, up to the first "Attribute " line) into a FormLayout, with absolute
 // positions and layers computed. One reader can read many files; each reading replaces the
 // previous result.
-class modFormImagePrint {
+class FormLayoutReader {
 public:
     // The reader and the message box are borrowed; without a message box nothing is shown
     // (LastMessage still tells what would have been).
-    modFormImagePrint(const model::SourceReader& reader, platform::IMessageBox* messages);
+    FormLayoutReader(const model::SourceReader& reader, platform::IMessageBox* messages);
 
     // True when a layout block was read. On false Layout() is empty and LastMessage says why;
     // the message box has shown that text, titled kMessageTitle.

@@ -22,9 +22,9 @@ std::array<quint32, 10> HighlightColours(const config::Options& options)
 }
 
 int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
-                       const clsRoutineInfo& routine, const SourceReader& reader, platform::IMessageBox* messages)
+                       const Routine& routine, const SourceReader& reader, platform::IMessageBox* messages)
 {
-    print::modProjectPrinterCalls printer(surface, setup);
+    print::PrintDevice printer(surface, setup);
     printer.ApplyPageSetup();
     printer.ComputePageGeometry(true);
     print::PrintRunState run;
@@ -41,7 +41,7 @@ int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup
     return surface.EndDocument() ? pages : -2;
 }
 
-ProjectRunWiring::ProjectRunWiring(print::modQLProcedures& run, const Project& project,
+ProjectRunWiring::ProjectRunWiring(print::PrintRun& run, const Project& project,
                                    const analysis::ProjectAnalysis& analysis, print::PageSetup& setup,
                                    const config::Options& options, const SourceReader& reader,
                                    platform::IMessageBox* imageMessages,
@@ -61,14 +61,14 @@ ProjectRunWiring::ProjectRunWiring(print::modQLProcedures& run, const Project& p
             byKey_.insert(routine->UniqueKey, routine);
     }
     run.FindRoutine = [this](const QString& key) { return byKey_.value(key); };
-    run.PrintImage = [this, &reader, imageMessages](clsRoutineInfo& routine) {
+    run.PrintImage = [this, &reader, imageMessages](Routine& routine) {
         return images_.PrintFormImage(routine, reader, imageMessages);
     };
-    run.ImagePages = [this, &reader](const clsRoutineInfo& routine) {
+    run.ImagePages = [this, &reader](const Routine& routine) {
         return images_.EstimateFormImagePages(routine, reader);
     };
     run.PrintImageOnPrinter = [&setup, &options, &reader, imageMessages,
-                               otherPrinter = std::move(otherPrinter)](clsRoutineInfo& routine, const QString& device) {
+                               otherPrinter = std::move(otherPrinter)](Routine& routine, const QString& device) {
         std::unique_ptr<platform::IPrintSurface> other = otherPrinter ? otherPrinter() : nullptr;
         if (!other || !other->SelectDevice(device))
             return false;

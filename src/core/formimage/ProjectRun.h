@@ -1,6 +1,6 @@
 #pragma once
 #include "formimage/FormImageRenderer.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 
 #include <QHash>
 #include <QString>
@@ -24,7 +24,7 @@ class IMessageBox;
 class IPrintSurface;
 } // namespace quillon::platform
 namespace quillon::print {
-class modQLProcedures;
+class PrintRun;
 struct PageSetup;
 } // namespace quillon::print
 
@@ -39,7 +39,7 @@ std::array<quint32, 10> HighlightColours(const config::Options& options);
 // the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
 // the output could not be completed.
 int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
-                       const model::clsRoutineInfo& routine, const model::SourceReader& reader,
+                       const model::Routine& routine, const model::SourceReader& reader,
                        platform::IMessageBox* messages);
 
 // Joins a run to the project: the dependency index and symbols, the routines the load split,
@@ -48,7 +48,7 @@ int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup
 // for any output file). Lives as long as the run.
 class ProjectRunWiring {
 public:
-    ProjectRunWiring(print::modQLProcedures& run, const model::Project& project,
+    ProjectRunWiring(print::PrintRun& run, const model::Project& project,
                      const analysis::ProjectAnalysis& analysis, print::PageSetup& setup,
                      const config::Options& options, const model::SourceReader& reader,
                      platform::IMessageBox* imageMessages,

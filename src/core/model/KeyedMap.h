@@ -14,7 +14,7 @@ namespace quillon::model {
 template <typename T>
 class KeyedMap {
 public:
-    bool contains(const QString& key) const { return index_.contains(UCase(key)); }
+    bool contains(const QString& key) const { return index_.contains(upperCase(key)); }
     qsizetype size() const { return qsizetype(entries_.size()); }
     bool isEmpty() const { return entries_.empty(); }
     void clear()
@@ -26,7 +26,7 @@ public:
     // Adds the key, or replaces the value of an equal key in its original place.
     void insert(const QString& key, T value)
     {
-        const QString folded = UCase(key);
+        const QString folded = upperCase(key);
         const auto it = index_.constFind(folded);
         if (it != index_.constEnd()) {
             entries_[size_t(*it)].second = std::move(value);
@@ -45,12 +45,12 @@ public:
     }
     const T* find(const QString& key) const
     {
-        const auto it = index_.constFind(UCase(key));
+        const auto it = index_.constFind(upperCase(key));
         return it == index_.constEnd() ? nullptr : &entries_[size_t(*it)].second;
     }
     T* find(const QString& key)
     {
-        const auto it = index_.constFind(UCase(key));
+        const auto it = index_.constFind(upperCase(key));
         return it == index_.constEnd() ? nullptr : &entries_[size_t(*it)].second;
     }
     T value(const QString& key, T fallback = T()) const
@@ -60,13 +60,13 @@ public:
     }
     bool remove(const QString& key)
     {
-        const auto it = index_.constFind(UCase(key));
+        const auto it = index_.constFind(upperCase(key));
         if (it == index_.constEnd())
             return false;
         entries_.erase(entries_.begin() + *it);
         index_.clear();
         for (size_t i = 0; i < entries_.size(); ++i)
-            index_.insert(UCase(entries_[i].first), qsizetype(i));
+            index_.insert(upperCase(entries_[i].first), qsizetype(i));
         return true;
     }
 

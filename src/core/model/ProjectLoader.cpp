@@ -100,11 +100,11 @@ QString Resolve(const QString& projectFolder, const QString& entryPath, FolderLi
 QString EntryPathOf(const QString& trimmedLine)
 {
     if (trimmedLine.startsWith(QLatin1String("Form=")))
-        return Trim(QStringView(trimmedLine).sliced(5)).toString();
+        return trimBlanks(QStringView(trimmedLine).sliced(5)).toString();
     for (QLatin1StringView key : {QLatin1StringView("Module="), QLatin1StringView("Class=")}) {
         if (trimmedLine.startsWith(key)) {
             const qsizetype semicolon = trimmedLine.indexOf(QLatin1Char(';'));
-            return semicolon < 0 ? QString() : Trim(QStringView(trimmedLine).sliced(semicolon + 1)).toString();
+            return semicolon < 0 ? QString() : trimBlanks(QStringView(trimmedLine).sliced(semicolon + 1)).toString();
         }
     }
     return QString();
@@ -145,7 +145,7 @@ void SortProjectFiles(FileList& files)
     std::vector<Key> keys;
     keys.reserve(files.size());
     for (const FilePtr& file : files)
-        keys.push_back({TypeRank(file->FileType()), UCase(file->FileName)});
+        keys.push_back({TypeRank(file->FileType()), upperCase(file->FileName)});
     auto after = [](const Key& a, const Key& b) {
         if (a.rank != b.rank)
             return a.rank > b.rank;
@@ -193,7 +193,7 @@ std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
     FileList files;
     QHash<QString, bool> seen;
     for (const QString& rawLine : source.lines) {
-        const QString line = Trim(rawLine).toString();
+        const QString line = trimBlanks(rawLine).toString();
         const QString entryPath = EntryPathOf(line);
         if (entryPath.isEmpty())
             continue;
@@ -207,7 +207,7 @@ std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
             Notes.push_back({ProjectNote::Kind::NotRegularFile, line, path, QString()});
             continue;
         }
-        const QString type = UCase(FileExtension(path));
+        const QString type = upperCase(FileExtension(path));
         if (TypeRank(type) == 4) {
             Notes.push_back({ProjectNote::Kind::WrongType, line, path, QString()});
             continue;
@@ -217,7 +217,7 @@ std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
             continue;
         }
         seen.insert(path, true);
-        auto file = std::make_shared<clsFileInfo>();
+        auto file = std::make_shared<ProjectFile>();
         file->FilePath = path;
         file->SetFileType(type);
         file->FileTitle = FileNameOf(path);
@@ -246,8 +246,8 @@ void Project::LoadProjectRoutines(const FileList* files)
 
     const qsizetype n = qsizetype(list.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const clsFileInfo& file = *list[size_t(i)];
-        if (Trim(file.FilePath).isEmpty())
+        const ProjectFile& file = *list[size_t(i)];
+        if (trimBlanks(file.FilePath).isEmpty())
             continue;
         SetStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
                   + QString::number(n));
@@ -280,7 +280,7 @@ void Project::LoadProjectRoutines(const FileList* files)
 
 void Project::RecordProjectSignature(const QString& vbpPath)
 {
-    if (Trim(vbpPath).isEmpty() || !FileExists(vbpPath))
+    if (trimBlanks(vbpPath).isEmpty() || !FileExists(vbpPath))
         return;
     const QFileInfo info(vbpPath);
     RecordedProjectPath = vbpPath;
@@ -291,7 +291,7 @@ void Project::RecordProjectSignature(const QString& vbpPath)
 bool Project::ProjectChanged(const QString& vbpPath)
 {
     QString reason;
-    if (Trim(vbpPath).isEmpty()) {
+    if (trimBlanks(vbpPath).isEmpty()) {
         reason = QStringLiteral("A system error has occurred wherein the path and file name ")
             + QStringLiteral("of the project file has been erased from memory.  Try using ")
             + QStringLiteral("menu File|Open to reload the project file and continue the ")
@@ -328,7 +328,7 @@ bool Project::ProjectChanged(const QString& vbpPath)
             + QStringLiteral("Printing requires the project file to be reloaded so procedure ")
             + QStringLiteral("boundaries and counts are correct.") + kCrLf + kCrLf
             + QStringLiteral("Please use File | Open to reload the project.");
-        messages->ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("Reload required"), text);
+        messages->ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Reload required"), text);
     }
     return true;
 }
@@ -343,7 +343,7 @@ Project::OpenOutcome Project::OpenProject(const QString& vbpPath)
     ProjectPath = vbpPath.isEmpty() ? QString() : AbsoluteProjectPath(vbpPath);
     if (!FileExists(ProjectPath)) {
         if (messages)
-            messages->ShowMessage(platform::MsgIcon::Critical, QStringLiteral("No valid file"),
+            messages->ShowMessage(platform::MessageIcon::Critical, QStringLiteral("No valid file"),
                                   QStringLiteral("Selected file ") + Quote(ProjectPath.isEmpty() ? vbpPath : ProjectPath)
                                       + QStringLiteral(" does not exist."));
         LastOpenError = QFileInfo(ProjectPath).isDir() ? QStringLiteral("it is a folder, not a project file")

@@ -1,5 +1,5 @@
 #pragma once
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 
 #include <QDateTime>
@@ -28,7 +28,7 @@ public:
     virtual void BeginPhase1() {}
     // lines: the file's lines as phase 1 just read them.
     virtual void RegisterApiDeclarations(const QString& filePath, const QStringList& lines) {}
-    virtual void RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file) {}
+    virtual void RegisterEventHandler(const RoutinePtr& routine, const ProjectFile& file) {}
     // Phase 2. Shows its progress through project.SetStatus and appends its final lines to
     // project.LoadStatusText.
     virtual void BuildDependencyIndex(const RoutineList& allRoutines, Project& project) {}

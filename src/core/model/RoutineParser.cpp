@@ -48,7 +48,7 @@ const EventSuffix kEventSuffixes[] = {
 
 const EventSuffix* MatchEventSuffix(QStringView name)
 {
-    const QString upper = UCase(Trim(name));
+    const QString upper = upperCase(trimBlanks(name));
     for (const EventSuffix& entry : kEventSuffixes) {
         const QLatin1StringView suffix(entry.suffix);
         if (upper.size() > suffix.size() && upper.endsWith(suffix))
@@ -70,13 +70,13 @@ bool EndsWithContinuation(QStringView line)
 RoutinePtr MakePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start,
                       qint32 end)
 {
-    auto record = std::make_shared<clsRoutineInfo>();
+    auto record = std::make_shared<Routine>();
     record->RoutineName = kindText;
     record->RoutineKind = kindText;
     record->FilePath = path;
     record->ModuleName = moduleName;
-    record->lStartLine = start;
-    record->lEndLine = end;
+    record->startLine = start;
+    record->endLine = end;
     AssignUniqueKey(*record);
     return record;
 }
@@ -90,7 +90,7 @@ qint32 LastHeaderAttributeLine(const QStringList& lines)
         const QStringView line = lines[i];
         if (IsProcedureStart(line))
             break;
-        if (StartsWithUpper(Trim(line), QLatin1StringView("ATTRIBUTE ")))
+        if (StartsWithUpper(trimBlanks(line), QLatin1StringView("ATTRIBUTE ")))
             last = qint32(i + 1);
     }
     return last;
@@ -100,14 +100,14 @@ qint32 LastHeaderAttributeLine(const QStringList& lines)
 
 bool IsProcedureStart(QStringView line)
 {
-    const QStringView t = LTrim(line);
+    const QStringView t = trimLeadingBlanks(line);
     if (t.isEmpty())
         return false;
     const char16_t first = t[0].unicode();
     // Every signature starts with P(ublic/rivate/roperty), F(riend/unction) or S(tatic/ub).
     if (!(first == u'P' || first == u'p' || first == u'F' || first == u'f' || first == u'S' || first == u's'))
         return false;
-    const QString text = UCase(CollapseBlanks(t));
+    const QString text = upperCase(CollapseBlanks(t));
     for (const char* prefix : kSignaturePrefixes) {
         if (text.startsWith(QLatin1StringView(prefix)))
             return true;
@@ -117,7 +117,7 @@ bool IsProcedureStart(QStringView line)
 
 QString ProcNameFromSignature(QStringView line)
 {
-    const QStringView trimmed = Trim(line);
+    const QStringView trimmed = trimBlanks(line);
     if (trimmed.isEmpty())
         return QString();
     QString prepared = trimmed.toString();
@@ -148,7 +148,7 @@ QString ProcNameFromSignature(QStringView line)
     }
     if (!found)
         return collapsed;
-    name = Trim(name).toString();
+    name = trimBlanks(name).toString();
     if (name.endsWith(QLatin1Char('(')))
         name.chop(1);
     return name;
@@ -156,7 +156,7 @@ QString ProcNameFromSignature(QStringView line)
 
 QString KindFromSignature(QStringView line)
 {
-    const QString text = UCase(LTrim(line));
+    const QString text = upperCase(trimLeadingBlanks(line));
     if (text.contains(QLatin1String("PROPERTY"))) {
         if (text.contains(QLatin1String("PROPERTY GET")))
             return kind::PropertyGet;
@@ -175,7 +175,7 @@ QString KindFromSignature(QStringView line)
 
 bool IsEndProcedureLine(QStringView line)
 {
-    const QStringView t = Trim(line);
+    const QStringView t = trimBlanks(line);
     return (t.size() == 7 && StartsWithUpper(t, QLatin1StringView("END SUB")))
         || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END FUNCTION")))
         || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END PROPERTY")));
@@ -183,7 +183,7 @@ bool IsEndProcedureLine(QStringView line)
 
 QString ScopeAndKindText(QStringView signature)
 {
-    const QString s = UCase(Trim(signature));
+    const QString s = upperCase(trimBlanks(signature));
     QString scope = QStringLiteral("Public");
     if (s.startsWith(QLatin1String("PRIVATE ")))
         scope = QStringLiteral("Private");
@@ -219,7 +219,7 @@ QString ReadVbNameFromLines(const QStringList& lines)
 {
     const qsizetype limit = std::min<qsizetype>(lines.size(), 300);
     for (qsizetype i = 0; i < limit; ++i) {
-        const QStringView t = Trim(lines[i]);
+        const QStringView t = trimBlanks(lines[i]);
         if (IndexOfUpper(t, QLatin1StringView("ATTRIBUTE VB_NAME")) < 0)
             continue;
         const qsizetype open = t.indexOf(QLatin1Char('"'));
@@ -235,7 +235,7 @@ QString ReadVbNameFromLines(const QStringList& lines)
 
 QString ReadVbName(const QString& path, const SourceReader& reader)
 {
-    if (Trim(path).isEmpty() || !FileExists(path))
+    if (trimBlanks(path).isEmpty() || !FileExists(path))
         return QString();
     const SourceFile file = reader.Read(path);
     return file.ok ? ReadVbNameFromLines(file.lines) : QString();
@@ -247,21 +247,21 @@ QString ModuleNameOf(const QString& path, const QStringList& lines)
     return name.isEmpty() ? FileBaseName(path) : name;
 }
 
-void CountRoutineLines(clsRoutineInfo& routine, const QStringList& lines)
+void CountRoutineLines(Routine& routine, const QStringList& lines)
 {
     qint32 comments = 0;
     qint32 blanks = 0;
     qint32 code = 0;
     bool continued = false;
-    const qint32 first = std::max<qint32>(routine.lStartLine, 1);
-    const qint32 last = std::min<qint32>(routine.lEndLine, qint32(lines.size()));
+    const qint32 first = std::max<qint32>(routine.startLine, 1);
+    const qint32 last = std::min<qint32>(routine.endLine, qint32(lines.size()));
     for (qint32 k = first; k <= last; ++k) {
         const QString& line = lines[k - 1];
         if (continued) {
             continued = EndsWithContinuation(line);
             continue;
         }
-        const QStringView t = Trim(line);
+        const QStringView t = trimBlanks(line);
         if (t.isEmpty()) {
             ++blanks;
             continue;
@@ -281,9 +281,9 @@ void CountRoutineLines(clsRoutineInfo& routine, const QStringList& lines)
 RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines)
 {
     RoutineList result;
-    if (Trim(path).isEmpty())
+    if (trimBlanks(path).isEmpty())
         return result;
-    const QString extension = UCase(FileExtension(path));
+    const QString extension = upperCase(FileExtension(path));
     const bool isForm = extension == QLatin1String("FRM");
     const bool isClass = extension == QLatin1String("CLS");
     const QString moduleName = ModuleNameOf(path, lines);
@@ -299,7 +299,7 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
     RoutinePtr declarations = MakePseudo(path, moduleName, kind::Declarations, declStart, 0);
     declarations->IsDeclarations = true;
 
-    auto trimmedAt = [&](qint32 lineNumber) { return Trim(lines[lineNumber - 1]); };
+    auto trimmedAt = [&](qint32 lineNumber) { return trimBlanks(lines[lineNumber - 1]); };
 
     bool declarationsOpen = true;
     RoutinePtr previous;
@@ -319,8 +319,8 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
             }
             // No declaration line at all: the record would only repeat the signature.
             if (end > 0) {
-                declarations->lEndLine = end;
-                if (declarations->lEndLine >= declarations->lStartLine)
+                declarations->endLine = end;
+                if (declarations->endLine >= declarations->startLine)
                     result.push_back(declarations);
             }
             declarationsOpen = false;
@@ -328,16 +328,16 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
 
         if (previous) {
             qint32 end = i - 1;
-            for (qint32 k = i - 1; k >= previous->lStartLine; --k) {
+            for (qint32 k = i - 1; k >= previous->startLine; --k) {
                 if (IsEndProcedureLine(lines[k - 1])) {
                     end = k;
                     break;
                 }
             }
-            previous->lEndLine = end;
+            previous->endLine = end;
         }
 
-        auto record = std::make_shared<clsRoutineInfo>();
+        auto record = std::make_shared<Routine>();
         record->FilePath = path;
         record->ModuleName = moduleName;
         record->RoutineName = ProcNameFromSignature(t);
@@ -352,11 +352,11 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
                     break;
                 --start;
             }
-            record->lStartLine = start;
+            record->startLine = start;
         } else {
-            record->lStartLine = previous->lEndLine + 1;
+            record->startLine = previous->endLine + 1;
         }
-        record->lSigLine = i;
+        record->signatureLine = i;
         record->SigLineText = lines[i - 1];
         AssignUniqueKey(*record);
         result.push_back(record);
@@ -364,15 +364,15 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
     }
 
     if (previous)
-        previous->lEndLine = lineCount;
+        previous->endLine = lineCount;
     if (declarationsOpen) {
-        declarations->lEndLine = lineCount;
-        if (declarations->lEndLine >= declarations->lStartLine)
+        declarations->endLine = lineCount;
+        if (declarations->endLine >= declarations->startLine)
             result.push_back(declarations);
     }
 
     for (const RoutinePtr& record : result) {
-        if (record->lEndLine >= record->lStartLine)
+        if (record->endLine >= record->startLine)
             CountRoutineLines(*record, lines);
     }
     return result;
@@ -380,7 +380,7 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
 
 RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
 {
-    if (Trim(path).isEmpty() || !FileExists(path))
+    if (trimBlanks(path).isEmpty() || !FileExists(path))
         return {};
     const SourceFile file = reader.Read(path);
     if (report) {
@@ -394,7 +394,7 @@ RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reade
     return SplitLinesIntoRoutines(path, file.lines);
 }
 
-bool IsPropertyProcedure(const clsRoutineInfo* routine)
+bool IsPropertyProcedure(const Routine* routine)
 {
     if (!routine || routine->IsDeclarations)
         return false;
@@ -402,7 +402,7 @@ bool IsPropertyProcedure(const clsRoutineInfo* routine)
         if (KindIs(*routine, QLatin1StringView(excluded)))
             return false;
     }
-    const QString sig = UCase(Trim(routine->SigLineText));
+    const QString sig = upperCase(trimBlanks(routine->SigLineText));
     const qsizetype at = sig.indexOf(QLatin1String("PROPERTY "));
     if (at < 0)
         return false;
@@ -410,10 +410,10 @@ bool IsPropertyProcedure(const clsRoutineInfo* routine)
     return twelve == u"PROPERTY GET" || twelve == u"PROPERTY LET" || twelve == u"PROPERTY SET";
 }
 
-bool IsSmallProperty(const clsRoutineInfo& routine)
+bool IsSmallProperty(const Routine& routine)
 {
-    return routine.lStartLine > 0 && routine.lEndLine > 0 && UCase(Trim(routine.RoutineKind)).contains(QLatin1String("PROPERTY"))
-        && routine.lEndLine - routine.lStartLine + 1 <= kSmallPropertyLines;
+    return routine.startLine > 0 && routine.endLine > 0 && upperCase(trimBlanks(routine.RoutineKind)).contains(QLatin1String("PROPERTY"))
+        && routine.endLine - routine.startLine + 1 <= kSmallPropertyLines;
 }
 
 namespace {
@@ -422,9 +422,9 @@ struct AggregateSortKey {
     int rank;
 };
 
-AggregateSortKey SortKeyOf(const clsRoutineInfo& routine)
+AggregateSortKey SortKeyOf(const Routine& routine)
 {
-    QString name = UCase(Trim(routine.RoutineName));
+    QString name = upperCase(trimBlanks(routine.RoutineName));
     int rank = 9;
     if (name.startsWith(QLatin1String("GET ")))
         rank = 1;
@@ -450,7 +450,7 @@ RoutineList CollectAggregateProperties(const QString& path, int mode, const Rout
                                        const SourceReader& reader)
 {
     RoutineList kept;
-    if (mode == 0 || Trim(path).isEmpty())
+    if (mode == 0 || trimBlanks(path).isEmpty())
         return kept;
     RoutineList routines;
     if (const RoutineList* found = loaded ? loaded->find(path) : nullptr)
@@ -492,7 +492,7 @@ QString AggregateName(int mode)
 
 int AggregateModeFromName(const QString& routineName)
 {
-    return UCase(Trim(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
+    return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
 }
 
 RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
@@ -503,17 +503,17 @@ RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count, cons
 
 RoutinePtr MakeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
 {
-    auto record = std::make_shared<clsRoutineInfo>();
+    auto record = std::make_shared<Routine>();
     record->FilePath = path;
     record->ModuleName = moduleName;
     record->RoutineName = AggregateName(mode);
     record->RoutineKind = kind::Aggregate;
-    record->lSigLine = count;
+    record->signatureLine = count;
     AssignUniqueKey(*record);
     return record;
 }
 
-std::vector<AggregateListingLine> BuildAggregateListing(const clsRoutineInfo& aggregate, const QStringList& fileLines,
+std::vector<AggregateListingLine> BuildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
                                                         const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
     const int mode = AggregateModeFromName(aggregate.RoutineName);
@@ -525,8 +525,8 @@ std::vector<AggregateListingLine> BuildAggregateListing(const clsRoutineInfo& ag
     for (const RoutinePtr& member : CollectAggregateProperties(aggregate.FilePath, mode, loaded, reader)) {
         out.push_back({QString(), false});
         out.push_back({QStringLiteral(">>> ") + member->RoutineName, false});
-        const qint32 first = std::max<qint32>(member->lStartLine, 1);
-        const qint32 last = std::min<qint32>(member->lEndLine, lineCount);
+        const qint32 first = std::max<qint32>(member->startLine, 1);
+        const qint32 last = std::min<qint32>(member->endLine, lineCount);
         for (qint32 k = first; k <= last; ++k)
             out.push_back({fileLines[k - 1], true});
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 
 #include <QStringList>
@@ -24,7 +24,7 @@ QString ReadVbNameFromLines(const QStringList& lines);
 // The module name of a file: its VB_Name attribute, else the file name without extension.
 QString ModuleNameOf(const QString& path, const QStringList& lines);
 
-void CountRoutineLines(clsRoutineInfo& routine, const QStringList& lines);
+void CountRoutineLines(Routine& routine, const QStringList& lines);
 
 // What happened while a file was read for splitting.
 struct SplitReport {
@@ -42,8 +42,8 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
 // Aggregate pseudo-routine: a file's property procedures grouped onto one page.
 // Mode 0 none, 1 small properties only, 2 all properties.
 constexpr int kSmallPropertyLines = 6;
-bool IsPropertyProcedure(const clsRoutineInfo* routine);
-bool IsSmallProperty(const clsRoutineInfo& routine);
+bool IsPropertyProcedure(const Routine* routine);
+bool IsSmallProperty(const Routine& routine);
 // Takes the file's routines from `loaded` when it holds the path, else splits the file anew.
 RoutineList CollectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
                                        const SourceReader& reader = SourceReader::Default());
@@ -61,7 +61,7 @@ struct AggregateListingLine {
     QString text;
     bool countsStatements = false;
 };
-std::vector<AggregateListingLine> BuildAggregateListing(const clsRoutineInfo& aggregate, const QStringList& fileLines,
+std::vector<AggregateListingLine> BuildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
                                                         const RoutinesByFileMap* loaded = nullptr,
                                                         const SourceReader& reader = SourceReader::Default());
 

@@ -27,7 +27,7 @@ QString ProcessCommandLine()
 }
 
 // Both complaints name the switch and then say what is wrong with it.
-void Complain(platform::IMessageBox& box, const std::function<void()>& beep, platform::MsgIcon icon,
+void Complain(platform::IMessageBox& box, const std::function<void()>& beep, platform::MessageIcon icon,
               const QString& switchText, const QString& fault)
 {
     if (beep)
@@ -64,9 +64,9 @@ CommandLineSwitch ParseCommandLineSwitch(const QString& switchText, const QStrin
                                          platform::IMessageBox& box, const std::function<void()>& beep)
 {
     CommandLineSwitch result;
-    const QString searched = UCase(commandLine.isEmpty() ? ProcessCommandLine() : commandLine);
+    const QString searched = upperCase(commandLine.isEmpty() ? ProcessCommandLine() : commandLine);
     if (!switchText.startsWith(QLatin1Char('/'))) {
-        Complain(box, beep, platform::MsgIcon::Critical, switchText,
+        Complain(box, beep, platform::MessageIcon::Critical, switchText,
                  QStringLiteral(" is missing the beginning forward slash.  ")
                      + QStringLiteral("No command line parameter change accepted.  "));
         return result;
@@ -81,7 +81,7 @@ CommandLineSwitch ParseCommandLineSwitch(const QString& switchText, const QStrin
     const qsizetype open = searched.indexOf(QLatin1Char('['), at);
     const qsizetype close = searched.indexOf(QLatin1Char(']'), open + 1);
     if (close < 0) {
-        Complain(box, beep, platform::MsgIcon::None, switchText,
+        Complain(box, beep, platform::MessageIcon::None, switchText,
                  QStringLiteral(" is not followed by a closing bracket.  No command line ")
                      + QStringLiteral("parameter change accepted."));
         return result;

@@ -37,7 +37,7 @@ qsizetype LastSeparator(const QString& path)
 }
 } // namespace
 
-QStringView LTrim(QStringView text)
+QStringView trimLeadingBlanks(QStringView text)
 {
     qsizetype i = 0;
     while (i < text.size() && text[i].unicode() == kBlank)
@@ -45,7 +45,7 @@ QStringView LTrim(QStringView text)
     return text.sliced(i);
 }
 
-QStringView RTrim(QStringView text)
+QStringView trimTrailingBlanks(QStringView text)
 {
     qsizetype n = text.size();
     while (n > 0 && text[n - 1].unicode() == kBlank)
@@ -53,12 +53,12 @@ QStringView RTrim(QStringView text)
     return text.first(n);
 }
 
-QStringView Trim(QStringView text)
+QStringView trimBlanks(QStringView text)
 {
-    return RTrim(LTrim(text));
+    return trimTrailingBlanks(trimLeadingBlanks(text));
 }
 
-QString UCase(QStringView text)
+QString upperCase(QStringView text)
 {
     QString out(text.size(), Qt::Uninitialized);
     QChar* p = out.data();
@@ -67,7 +67,7 @@ QString UCase(QStringView text)
     return out;
 }
 
-QString LCase(QStringView text)
+QString lowerCase(QStringView text)
 {
     QString out(text.size(), Qt::Uninitialized);
     QChar* p = out.data();
@@ -151,7 +151,7 @@ QString FileBaseName(const QString& path)
 
 bool IsRemStatement(QStringView text)
 {
-    const QString t = LCase(Trim(text));
+    const QString t = lowerCase(trimBlanks(text));
     if (!t.startsWith(QLatin1String("rem")))
         return false;
     return t.size() == 3 || t[3].unicode() == kTab || t[3].unicode() == kBlank;
@@ -159,7 +159,7 @@ bool IsRemStatement(QStringView text)
 
 bool IsAllDigits(QStringView text)
 {
-    const QStringView t = Trim(text);
+    const QStringView t = trimBlanks(text);
     if (t.isEmpty())
         return false;
     for (QChar c : t) {
@@ -171,7 +171,7 @@ bool IsAllDigits(QStringView text)
 
 bool IsIdentifier(QStringView text)
 {
-    const QStringView t = Trim(text);
+    const QStringView t = trimBlanks(text);
     if (t.isEmpty() || !(IsLetter(t[0]) || t[0] == QLatin1Char('_')))
         return false;
     for (QChar c : t.sliced(1)) {
@@ -183,19 +183,19 @@ bool IsIdentifier(QStringView text)
 
 QString StripLineLabel(QStringView text)
 {
-    const QStringView t = LTrim(text);
+    const QStringView t = trimLeadingBlanks(text);
     const qsizetype colon = t.indexOf(QLatin1Char(':'));
     if (colon >= 0) {
-        const QStringView label = Trim(t.first(colon));
+        const QStringView label = trimBlanks(t.first(colon));
         if (IsAllDigits(label) || IsIdentifier(label))
-            return LTrim(t.sliced(colon + 1)).toString();
+            return trimLeadingBlanks(t.sliced(colon + 1)).toString();
     }
     return t.toString();
 }
 
 bool IsSingleLineIf(QStringView text)
 {
-    const QString t = LCase(Trim(text));
+    const QString t = lowerCase(trimBlanks(text));
     if (!t.startsWith(QLatin1String("if")) || t.size() < 4)
         return false;
     if (t[2].unicode() != kBlank && t[2].unicode() != kTab)
@@ -203,15 +203,15 @@ bool IsSingleLineIf(QStringView text)
     const qsizetype then = t.indexOf(QLatin1String(" then"));
     if (then < 0)
         return false;
-    return !Trim(QStringView(t).sliced(then + 5)).isEmpty();
+    return !trimBlanks(QStringView(t).sliced(then + 5)).isEmpty();
 }
 
 int CountStatements(QStringView line)
 {
-    if (Trim(line).isEmpty())
+    if (trimBlanks(line).isEmpty())
         return 0;
-    const QString stripped = StripLineLabel(Trim(line));
-    const QStringView text = Trim(stripped);
+    const QString stripped = StripLineLabel(trimBlanks(line));
+    const QStringView text = trimBlanks(stripped);
     if (text.isEmpty())
         return 0;
     if (IsSingleLineIf(text))
@@ -221,7 +221,7 @@ int CountStatements(QStringView line)
     qsizetype statementStart = 0;
     auto close = [&](qsizetype end) {
         const QStringView statement = text.sliced(statementStart, end - statementStart);
-        if (!Trim(statement).isEmpty() && !IsRemStatement(statement))
+        if (!trimBlanks(statement).isEmpty() && !IsRemStatement(statement))
             ++count;
     };
     bool inString = false;
@@ -257,7 +257,7 @@ int CountStatements(QStringView line)
 
 void AddLineStatements(QStringView line, StatementCounter& counter)
 {
-    const QStringView t = Trim(line);
+    const QStringView t = trimBlanks(line);
     if (!t.isEmpty()) {
         const bool comment = t[0] == QLatin1Char('\'') || StartsWithUpper(t, QLatin1StringView("REM"));
         if (!comment && !counter.ContinuationPending)

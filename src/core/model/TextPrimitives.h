@@ -7,11 +7,11 @@
 // length, because callers take column positions from upper-cased copies.
 namespace quillon::model {
 
-QStringView Trim(QStringView text);
-QStringView LTrim(QStringView text);
-QStringView RTrim(QStringView text);
-QString UCase(QStringView text);
-QString LCase(QStringView text);
+QStringView trimBlanks(QStringView text);
+QStringView trimLeadingBlanks(QStringView text);
+QStringView trimTrailingBlanks(QStringView text);
+QString upperCase(QStringView text);
+QString lowerCase(QStringView text);
 // Case-insensitive equality and prefix tests on the upper-cased forms.
 bool EqualsNoCase(QStringView a, QStringView b);
 bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix); // prefix given upper-case

@@ -1,6 +1,6 @@
 #include "print/Highlight.h"
 
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "model/TextPrimitives.h"
 
 #include <QSet>
@@ -9,7 +9,7 @@
 
 namespace quillon::print {
 
-using model::UCase;
+using model::upperCase;
 
 int SegmentPriority(int colourIndex)
 {
@@ -70,7 +70,7 @@ QString PrepareListingLine(QStringView line, int tabWidth)
         TakeTag(QString::fromLatin1(tag), text);
     if (!text.contains(QLatin1String("[ZRK-")))
         return text;
-    const QString trimmed = model::Trim(text).toString();
+    const QString trimmed = model::trimBlanks(text).toString();
     if (trimmed == QLatin1String("Files:") || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
         return text;
     for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]", "[ZRK-X]"})
@@ -128,7 +128,7 @@ int NameColour(const QString& name, const QString& previous, const QString& befo
             && beforePrevious == QLatin1String("PROPERTY"));
     if (declared || BuiltInFunctions().contains(name))
         return colour::ProcedureName;
-    const analysis::modSymbols* symbols = context.symbols;
+    const analysis::SymbolTable* symbols = context.symbols;
     if (!symbols)
         return -1;
     if (!skipRoutine && symbols->IsByRefParameter(context.filePath, context.routineName, name))
@@ -247,7 +247,7 @@ std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightCon
         int end = i + 1;
         while (end < codeEnd && IsIdentifierTail(line[end]))
             ++end;
-        const QString word = UCase(line.sliced(i, end - i));
+        const QString word = upperCase(line.sliced(i, end - i));
         const int found = NameColour(LookupName(word), previous, beforePrevious, line, i + 1, end, context,
                                      skipRoutine, skipModule);
         if (found >= 0)

@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace quillon::analysis {
-class modSymbols;
+class SymbolTable;
 }
 
 namespace quillon::print {
@@ -43,7 +43,7 @@ void AppendTag(bool found, QStringView tag, QString& line);
 
 // What the highlighter knows about the lines it colours.
 struct HighlightContext {
-    const analysis::modSymbols* symbols = nullptr; // none: only comments, literals, declarations, built-ins
+    const analysis::SymbolTable* symbols = nullptr; // none: only comments, literals, declarations, built-ins
     QString filePath;                              // the routine's file
     QString routineName;
     bool isDeclarations = false;

@@ -1,7 +1,7 @@
 #include "print/LinePrinter.h"
 
-#include "config/ZrkMsgBox.h"
-#include "model/RoutineInfo.h"
+#include "config/SuppressibleMessages.h"
+#include "model/Routine.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 
@@ -50,7 +50,7 @@ std::vector<Segment> SegmentsFromColours(const std::vector<int>& colours)
 
 QString LongLineQuestion(int count, const QString& line)
 {
-    QString start = model::Trim(line).toString();
+    QString start = model::trimBlanks(line).toString();
     while (start.startsWith(QLatin1String("[ZRK-"))) {
         const qsizetype close = start.indexOf(QLatin1Char(']'));
         if (close < 0)
@@ -79,7 +79,7 @@ QString WrapWarningText()
 
 } // namespace
 
-LinePrinter::LinePrinter(PageFrame& frame, PrintRunState& run, config::modZRK_MsgBox* messages)
+LinePrinter::LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages)
     : frame_(frame), run_(run), messages_(messages)
 {
 }
@@ -94,7 +94,7 @@ void LinePrinter::ProcessConnectorTags(QString& line)
     ConnectorState& state = frame_.Connectors;
     if (line.contains(QLatin1String("Calls:")) || line.contains(tag::Corner))
         state.previousLineY = 0;
-    const QStringView trimmed = model::Trim(line);
+    const QStringView trimmed = model::trimBlanks(line);
     if (trimmed == u"Files:" || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = ")))) {
         state.columns.clear();
         state.previousLineY = 0;
@@ -136,7 +136,7 @@ void LinePrinter::ProcessConnectorTags(QString& line)
     line = out;
 }
 
-void LinePrinter::PrintSourceLine(const QString& line, const model::clsRoutineInfo* routine, bool& continueFlag,
+void LinePrinter::PrintSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
                                   bool background)
 {
     QString text = ExpandTabs(line, frame_.geometry().IdeTabWidth);
@@ -301,7 +301,7 @@ QString LinePrinter::TruncateToFit(const QString& line) const
     return line.left(n - 1) + QStringLiteral(" ...");
 }
 
-void LinePrinter::LongLineAction(const QString& line, const model::clsRoutineInfo* routine, bool& continueFlag,
+void LinePrinter::LongLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
                                  const std::vector<Segment>& segments, const LineFlags& flags)
 {
     const bool dependency = routine && model::KindIs(*routine, QLatin1StringView("DEPENDENCY"));
@@ -374,7 +374,7 @@ void LinePrinter::Wrap(const QString& line, const std::vector<Segment>& segments
     const PageGeometry& g = frame_.geometry();
     const double printable = g.PrintableWidth;
     const double maximum = printable - Width(u"\" & _");
-    const int indent = int(line.size() - model::LTrim(line).size());
+    const int indent = int(line.size() - model::trimLeadingBlanks(line).size());
     int continuation = indent + frame_.setup().CodeIndent;
     // An indent so deep that nothing fits after it would never end the line: start at column 1.
     if (Width(QString(continuation + 1, QLatin1Char('X'))) > maximum)

@@ -8,10 +8,10 @@
 #include <vector>
 
 namespace quillon::config {
-class modZRK_MsgBox;
+class SuppressibleMessages;
 }
 namespace quillon::model {
-struct clsRoutineInfo;
+struct Routine;
 }
 
 namespace quillon::print {
@@ -46,14 +46,14 @@ WrapBreak FindBreak(QStringView text, int lowest, double maximumWidth, Measure m
 // the handling of lines too wide for the print box.
 class LinePrinter {
 public:
-    LinePrinter(PageFrame& frame, PrintRunState& run, config::modZRK_MsgBox* messages);
+    LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages);
 
     // Highlight colours 0..9 (24-bit, red in the low byte).
     std::array<quint32, 10> Colours{};
-    const analysis::modSymbols* Symbols = nullptr;
+    const analysis::SymbolTable* Symbols = nullptr;
 
     // One listing line; continueFlag becomes false when the user abandons the routine.
-    void PrintSourceLine(const QString& line, const model::clsRoutineInfo* routine, bool& continueFlag,
+    void PrintSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
                          bool background = false);
     // A line known to fit, without highlight colours.
     void PrintLine(QString line, bool background);
@@ -77,7 +77,7 @@ private:
     void NewPageKeepingConnectors();
     void FitOnPage(double rows);
     void DrawConnectors(const LineFlags& flags);
-    void LongLineAction(const QString& line, const model::clsRoutineInfo* routine, bool& continueFlag,
+    void LongLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
                         const std::vector<Segment>& segments, const LineFlags& flags);
     void Wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags);
     void AbandonNotice(const QString& line);
@@ -85,7 +85,7 @@ private:
 
     PageFrame& frame_;
     PrintRunState& run_;
-    config::modZRK_MsgBox* messages_;
+    config::SuppressibleMessages* messages_;
 };
 
 template <typename Measure>

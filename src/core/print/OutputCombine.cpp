@@ -203,7 +203,7 @@ CombineResult& PartCombiner::Fail(CombineResult& result, const QStringList& reas
     result.text = text;
     Log(QStringLiteral("PDF combine failed: ") + reasons.join(QLatin1Char(' ')));
     if (box_)
-        box_->ShowMessage(platform::MsgIcon::Exclamation, result.title, result.text);
+        box_->ShowMessage(platform::MessageIcon::Exclamation, result.title, result.text);
     return result;
 }
 
@@ -241,7 +241,7 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         Log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
             + QStringLiteral(" files"));
         if (box_)
-            box_->ShowMessage(platform::MsgIcon::Exclamation, result.title, result.text);
+            box_->ShowMessage(platform::MessageIcon::Exclamation, result.title, result.text);
         return result;
     }
     for (const QString& part : result.parts) {

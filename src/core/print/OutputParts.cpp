@@ -164,11 +164,11 @@ bool AskToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, 
     const bool sameName = estimatedFor.name.trimmed().compare(current.name.trimmed(), Qt::CaseInsensitive) == 0;
     if (sameName && estimatedFor.size == current.size)
         return false;
-    return box.ShowMessage(platform::MsgIcon::Question, QStringLiteral("GDI Spool Size"),
+    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size"),
                            QStringLiteral("Your font settings have changed since the GDI Spool Size was last estimated. "
                                           "Do you want to re-estimate the GDI Spool Size for the current font?"),
-                           platform::MsgButtons::YesNo)
-        == platform::MsgResult::Yes;
+                           platform::MessageButtons::YesNo)
+        == platform::MessageResult::Yes;
 }
 
 GdiSpoolEstimator::GdiSpoolEstimator(config::Options& options, std::function<SpoolReadings()> readings)
@@ -316,9 +316,9 @@ bool AskContinueOversize(platform::IMessageBox& box, int partNumber)
         + QStringLiteral(".  The suggested file name includes the part number to help you locate connected files.  You "
                          "may accept the suggested name or change it.")
         + kCrLf + QStringLiteral("Press <No> to abandon printing of the remaining parts of this procedure.");
-    return box.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Procedure Too Large - Continuing In New File"), text,
-                           platform::MsgButtons::YesNo)
-        == platform::MsgResult::Yes;
+    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Procedure Too Large - Continuing In New File"), text,
+                           platform::MessageButtons::YesNo)
+        == platform::MessageResult::Yes;
 }
 
 bool AskNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected)
@@ -331,9 +331,9 @@ bool AskNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int t
         + QStringLiteral("Press <Yes> to continue printing the next batch of selected procedures.  The procedures already "
                          "sent will be unselected and you will be asked for a new file name.")
         + kCrLf + QStringLiteral("Press <No> to abandon further procedure printing.");
-    return box.ShowMessage(platform::MsgIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
-                           platform::MsgButtons::YesNo)
-        == platform::MsgResult::Yes;
+    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
+                           platform::MessageButtons::YesNo)
+        == platform::MessageResult::Yes;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -529,7 +529,7 @@ qint64 ReadableLength(const QString& path)
 }
 
 VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
-                          config::modZRK_MsgBox* messages, const OutputWaits& waits, QString* statusSuffix)
+                          config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix)
 {
     if (gdiSpoolSize < 1 || !target.fileTarget || target.pdfPrinter)
         return VerifyResult::NotChecked;
@@ -584,13 +584,13 @@ FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& i
                          "file (a drawn image cannot be split across files the way a large procedure can).")
         + kCrLf + QStringLiteral("All other selected procedures will continue to be sent to the file.") + kCrLf
         + QStringLiteral("Send this form image to the default printer instead?");
-    if (box.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
-                        platform::MsgButtons::YesNo)
-        != platform::MsgResult::Yes)
+    if (box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
+                        platform::MessageButtons::YesNo)
+        != platform::MessageResult::Yes)
         return {};
     const QString device = defaultDeviceSetting.section(QLatin1Char(','), 0, 0).trimmed();
     if (device.isEmpty() || device.compare(fileTargetDevice.trimmed(), Qt::CaseInsensitive) == 0) {
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Form Image Skipped"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
                         QStringLiteral("The Windows default printer could not be determined or is the same device as the "
                                        "file target.  The form image will be skipped."));
         return {};
@@ -600,7 +600,7 @@ FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& i
 
 void ReportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device)
 {
-    box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Form Image Skipped"),
+    box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
                     QStringLiteral("The default printer ") + device
                         + QStringLiteral(" could not be selected.  The form image will be skipped."));
 }

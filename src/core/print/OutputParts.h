@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "platform/PrintSurface.h"
 
 #include <QByteArray>
@@ -281,7 +281,7 @@ inline const QString kVerifyFailStatus = QStringLiteral(" (Fail at 120)");
 // Checks the output file of a file target; messages may be null (nothing is shown).
 // *statusSuffix gets what is appended to the run's status.
 VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
-                          config::modZRK_MsgBox* messages, const OutputWaits& waits, QString* statusSuffix = nullptr);
+                          config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // A form image larger than a whole output file

@@ -1,7 +1,7 @@
 #include "print/PageFrame.h"
 
 #include "config/Options.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
@@ -10,7 +10,7 @@
 
 namespace quillon::print {
 
-PageFrame::PageFrame(modProjectPrinterCalls& printer, PrintRunState& run) : printer_(printer), run_(run) {}
+PageFrame::PageFrame(PrintDevice& printer, PrintRunState& run) : printer_(printer), run_(run) {}
 
 platform::IPrintSurface& PageFrame::surface() const
 {
@@ -104,7 +104,7 @@ void PageFrame::EndRoutine()
     EstimateFlag = false;
 }
 
-int PageFrame::EstimatePages(const model::clsRoutineInfo& routine, const model::SourceReader* reader, int imagePages)
+int PageFrame::EstimatePages(const model::Routine& routine, const model::SourceReader* reader, int imagePages)
 {
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
@@ -113,18 +113,18 @@ int PageFrame::EstimatePages(const model::clsRoutineInfo& routine, const model::
     LinesPerPage = g.CharHeight > 0 ? g.PrintableHeight / g.CharHeight : 1;
     if (LinesPerPage < 1)
         LinesPerPage = 1;
-    double lines = double(routine.lEndLine) - double(routine.lStartLine) + 1;
+    double lines = double(routine.endLine) - double(routine.startLine) + 1;
     const bool toc = model::KindIs(routine, QLatin1StringView("TOC"));
     if (toc && reader) {
         const model::SourceFile file = reader->Read(routine.FilePath);
-        const qsizetype last = std::min<qsizetype>(routine.lEndLine, file.lines.size());
+        const qsizetype last = std::min<qsizetype>(routine.endLine, file.lines.size());
         for (qsizetype i = 0; i < last; ++i) {
             QString text = file.lines[i];
             if (text.startsWith(QLatin1String("[ZRK-B] ")))
                 text.remove(0, 8);
             else if (text.startsWith(QLatin1String("[ZRK-B]")))
                 text.remove(0, 7);
-            if (s.TextWidth(model::Trim(text)) > g.PrintableWidth)
+            if (s.TextWidth(model::trimBlanks(text)) > g.PrintableWidth)
                 lines += 1;
         }
     }

@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace quillon::model {
-struct clsRoutineInfo;
+struct Routine;
 class SourceReader;
 } // namespace quillon::model
 
@@ -49,7 +49,7 @@ struct PrintRunState {
 // binder offset on front sides and the blank back page of duplex runs.
 class PageFrame {
 public:
-    PageFrame(modProjectPrinterCalls& printer, PrintRunState& run);
+    PageFrame(PrintDevice& printer, PrintRunState& run);
 
     QString HeaderTitle;
     int PageNumber = 0;
@@ -71,7 +71,7 @@ public:
     void EndRoutine();
     // The page count the footer shows while the routine prints; lines of a table of contents
     // come from its file. imagePages: the form image's own count for an Image routine.
-    int EstimatePages(const model::clsRoutineInfo& routine, const model::SourceReader* reader = nullptr,
+    int EstimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr,
                       int imagePages = 0);
 
     platform::IPrintSurface& surface() const;
@@ -79,7 +79,7 @@ public:
     const PageSetup& setup() const;
 
 private:
-    modProjectPrinterCalls& printer_;
+    PrintDevice& printer_;
     PrintRunState& run_;
 };
 

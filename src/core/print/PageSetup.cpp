@@ -93,25 +93,25 @@ MarginFit FitMarginsToSample(double left, double right, double available)
     return {left, right, excess <= 0};
 }
 
-modProjectPrinterCalls::modProjectPrinterCalls(IPrintSurface& surface, PageSetup& setup)
+PrintDevice::PrintDevice(IPrintSurface& surface, PageSetup& setup)
     : surface_(surface), setup_(setup)
 {
 }
 
-void modProjectPrinterCalls::ApplyPageSetup()
+void PrintDevice::ApplyPageSetup()
 {
     surface_.SetFontName(setup_.FontName);
     surface_.SetFontSize(setup_.FontSize);
-    if (!model::Trim(setup_.DeviceName).isEmpty())
-        surface_.SelectDevice(model::Trim(setup_.DeviceName).toString());
-    surface_.SetPaperCode(model::UCase(model::Trim(setup_.PaperSize)) == QLatin1String("LEGAL") ? 5 : 1);
-    surface_.SetOrientationCode(model::UCase(model::Trim(setup_.Orientation)) == QLatin1String("LANDSCAPE") ? 2 : 1);
+    if (!model::trimBlanks(setup_.DeviceName).isEmpty())
+        surface_.SelectDevice(model::trimBlanks(setup_.DeviceName).toString());
+    surface_.SetPaperCode(model::upperCase(model::trimBlanks(setup_.PaperSize)) == QLatin1String("LEGAL") ? 5 : 1);
+    surface_.SetOrientationCode(model::upperCase(model::trimBlanks(setup_.Orientation)) == QLatin1String("LANDSCAPE") ? 2 : 1);
     // Changing the device, paper or orientation may reset the font.
     surface_.SetFontName(setup_.FontName);
     surface_.SetFontSize(setup_.FontSize);
 }
 
-PageGeometry modProjectPrinterCalls::ComputePageGeometry(bool runStarting)
+PageGeometry PrintDevice::ComputePageGeometry(bool runStarting)
 {
     ApplyPageSetup();
     PageGeometry g;
@@ -152,7 +152,7 @@ PageGeometry modProjectPrinterCalls::ComputePageGeometry(bool runStarting)
     return g;
 }
 
-bool modProjectPrinterCalls::CheckMargins(double left, double right, double top, double bottom, double binder,
+bool PrintDevice::CheckMargins(double left, double right, double top, double bottom, double binder,
                                           int bindingEdge, double& printableWidth, platform::IMessageBox* messages)
 {
     const platform::PrinterInfo device = surface_.CurrentDevice();
@@ -176,7 +176,7 @@ bool modProjectPrinterCalls::CheckMargins(double left, double right, double top,
         return true;
     }
     if (messages) {
-        messages->ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Invalid Margins"),
+        messages->ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Invalid Margins"),
                               QStringLiteral("Your margins leave NO printable area on the selected ")
                                   + QStringLiteral("printer/page setup."));
     }
@@ -189,7 +189,7 @@ bool modProjectPrinterCalls::CheckMargins(double left, double right, double top,
     return false;
 }
 
-void modProjectPrinterCalls::DrawFoldingGuide()
+void PrintDevice::DrawFoldingGuide()
 {
     if (setup_.FoldingGuide == 0 || surface_.PaperCode() != 5)
         return;
@@ -213,7 +213,7 @@ void modProjectPrinterCalls::DrawFoldingGuide()
     }
 }
 
-bool modProjectPrinterCalls::SelectOutputDevice(const QString& deviceName)
+bool PrintDevice::SelectOutputDevice(const QString& deviceName)
 {
     if (!surface_.SelectDevice(deviceName))
         return false;
@@ -224,21 +224,21 @@ bool modProjectPrinterCalls::SelectOutputDevice(const QString& deviceName)
     return true;
 }
 
-QString modProjectPrinterCalls::OutputTargetDescription() const
+QString PrintDevice::OutputTargetDescription() const
 {
     return setup_.DeviceName + QStringLiteral(" using ") + QLocale::c().toString(setup_.FontSize) + QStringLiteral(" point ")
         + setup_.FontName + QStringLiteral(" with the ") + setup_.Orientation + QStringLiteral(" orientation ")
         + (setup_.Duplex ? QStringLiteral("and printing Duplex.)") : QStringLiteral("and printing Simplex.)"));
 }
 
-void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& options, platform::IMessageBox& box)
+void RestorePrintingSetup(PrintDevice& printer, config::Options& options, platform::IMessageBox& box)
 {
     PageSetup& setup = printer.setup();
     platform::IPrintSurface& surface = printer.surface();
     const QString savedDevice = setup.DeviceName;
     if (!printer.SelectOutputDevice(savedDevice)) {
         const platform::PrinterInfo current = surface.CurrentDevice();
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Output Target Not Changed"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Output Target Not Changed"),
                         QStringLiteral("The outout target saved as being selected during the last session, ")
                             + model::Quote(savedDevice) + QStringLiteral(", is not available.  The current output target ")
                             + model::Quote(current.deviceName) + QStringLiteral(" remains as the default."));
@@ -253,7 +253,7 @@ void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& opti
     if (surface.HasFont(setup.FontName)) {
         surface.SetFontName(setup.FontName);
     } else {
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Font Not Changed"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Font Not Changed"),
                         QStringLiteral("The font saved as being selected during the last session, ")
                             + model::Quote(setup.FontName) + QStringLiteral(", is not available.  The current font ")
                             + model::Quote(currentFont) + QStringLiteral(" remains as the default."));
@@ -264,7 +264,7 @@ void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& opti
     surface.SetFontSize(setup.FontSize);
     if (!(std::abs(surface.FontSize() - setup.FontSize) < 0.005)) {
         const QLocale c = QLocale::c();
-        box.ShowMessage(platform::MsgIcon::Information, QStringLiteral("Font Size Not Changed"),
+        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Font Size Not Changed"),
                         QStringLiteral("The font size saved as being selected during the last session, ")
                             + model::Quote(c.toString(setup.FontSize, 'f', 2))
                             + QStringLiteral(", is not available.  The current font size ")

@@ -80,9 +80,9 @@ struct MarginFit {
 MarginFit FitMarginsToSample(double left, double right, double available);
 
 // The page set-up applied to a print surface and the geometry it gives.
-class modProjectPrinterCalls {
+class PrintDevice {
 public:
-    modProjectPrinterCalls(platform::IPrintSurface& surface, PageSetup& setup);
+    PrintDevice(platform::IPrintSurface& surface, PageSetup& setup);
 
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
@@ -110,6 +110,6 @@ private:
 // What the device cannot take is told ("Output Target Not Changed", "Font Not Changed",
 // "Font Size Not Changed") and replaced, in the set-up and the options, by what it has.
 // The options are not saved here.
-void RestorePrintingSetup(modProjectPrinterCalls& printer, config::Options& options, platform::IMessageBox& box);
+void RestorePrintingSetup(PrintDevice& printer, config::Options& options, platform::IMessageBox& box);
 
 } // namespace quillon::print

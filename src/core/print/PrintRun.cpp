@@ -3,7 +3,7 @@
 #include "analysis/DependencyReport.h"
 #include "analysis/LoopBrackets.h"
 #include "config/Options.h"
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "platform/Environment.h"
@@ -35,8 +35,8 @@ QString Plural(int n, const QString& word)
 }
 } // namespace
 
-modQLProcedures::modQLProcedures(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-                                 config::modZRK_MsgBox& warnings, platform::IMessageBox& messages, DiagLog* log)
+PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
+                                 config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log)
     : surface_(surface), setup_(setup), options_(options), warnings_(warnings), messages_(messages), log_(log),
       printer_(surface, setup), frame_(printer_, run_), lines_(frame_, run_, &warnings)
 {
@@ -45,13 +45,13 @@ modQLProcedures::modQLProcedures(platform::IPrintSurface& surface, PageSetup& se
     frame_.NormalTextColour = lines_.Colours[0];
 }
 
-void modQLProcedures::SetStatus(const QString& text)
+void PrintRun::SetStatus(const QString& text)
 {
     if (Status)
         Status(text);
 }
 
-bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
+bool PrintRun::PrepareOutputTarget(bool& fileTarget)
 {
     run_.statusCode = 0;
     const platform::PrinterInfo device = surface_.CurrentDevice();
@@ -108,7 +108,7 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
     } else if (supported && !setup_.Duplex) {
         if (!simplexNow) {
             settingWarning(QStringLiteral("Duplex"), QStringLiteral("Simplex"));
-            messages_.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("Duplex Conflict"),
+            messages_.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Duplex Conflict"),
                                   QStringLiteral("The output device you have selected, ") + device.deviceName
                                       + QStringLiteral(", is currently set to Duplex printing but you have selected ")
                                       + QStringLiteral("Simplex.  The device driver may not honor the change."));
@@ -128,9 +128,9 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
             text += QStringLiteral("If you continue then printing will default ")
                 + QStringLiteral("to Simplex.  Do you want to continue printing?");
         }
-        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Duplex Unavailable"), text,
-                                  platform::MsgButtons::YesNo)
-            == platform::MsgResult::No) {
+        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
+                                  platform::MessageButtons::YesNo)
+            == platform::MessageResult::No) {
             run_.statusCode = 1;
             return false;
         }
@@ -140,7 +140,7 @@ bool modQLProcedures::PrepareOutputTarget(bool& fileTarget)
     return true;
 }
 
-const QStringList& modQLProcedures::LinesOf(const QString& path)
+const QStringList& PrintRun::LinesOf(const QString& path)
 {
     if (loadedPath_ != path.toLower()) {
         loadedPath_ = path.toLower();
@@ -150,13 +150,13 @@ const QStringList& modQLProcedures::LinesOf(const QString& path)
     return loadedLines_;
 }
 
-void modQLProcedures::ReportInternalError(const clsRoutineInfo& routine, const QString& reason)
+void PrintRun::ReportInternalError(const Routine& routine, const QString& reason)
 {
     const QString text = QStringLiteral("INTERNAL ERROR ") + config::kProductName + kCrLf + QStringLiteral("Reason: ")
         + reason + kCrLf + QStringLiteral("File: ") + routine.FilePath + kCrLf + QStringLiteral("Procedure: ")
         + routine.RoutineName + kCrLf + QStringLiteral("Kind: ") + routine.RoutineKind + kCrLf
-        + QStringLiteral("Start: ") + QString::number(routine.lStartLine) + QStringLiteral("  End: ")
-        + QString::number(routine.lEndLine);
+        + QStringLiteral("Start: ") + QString::number(routine.startLine) + QStringLiteral("  End: ")
+        + QString::number(routine.endLine);
     if (log_)
         log_->Write(QString(text).replace(kCrLf, QStringLiteral(" | ")));
     surface_.SetTextColor(platform::Rgb(255, 0, 0));
@@ -165,7 +165,7 @@ void modQLProcedures::ReportInternalError(const clsRoutineInfo& routine, const Q
     surface_.SetTextColor(lines_.Colours[colour::Normal]);
 }
 
-QString modQLProcedures::HistoryKey(const clsRoutineInfo& routine) const
+QString PrintRun::HistoryKey(const Routine& routine) const
 {
     return print::HistoryKey(routine, FindRoutine ? FindRoutine : RoutineLookup());
 }
@@ -191,7 +191,7 @@ void TocListHistory::EndRun()
     list_.CommitUpdates();
 }
 
-void modQLProcedures::UpdateHistory(const clsRoutineInfo& routine)
+void PrintRun::UpdateHistory(const Routine& routine)
 {
     if (!History || routine.RoutineName == QLatin1String("Table of Contents"))
         return;
@@ -200,7 +200,7 @@ void modQLProcedures::UpdateHistory(const clsRoutineInfo& routine)
                          aggregate ? &run_.stats : nullptr);
 }
 
-bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const clsRoutineInfo& parent)
+bool PrintRun::PrepareDependencyRoutine(Routine& pseudo, const Routine& parent)
 {
     if (!Index)
         return false;
@@ -210,9 +210,9 @@ bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const cls
         return false;
     int blank = 0;
     for (const QString& line : report)
-        blank += Trim(line).isEmpty() ? 1 : 0;
+        blank += trimBlanks(line).isEmpty() ? 1 : 0;
     // A unique name under the usual prefix: two reports never overwrite each other.
-    QString name = UCase(Trim(parent.ModuleName)) + QLatin1Char('_') + UCase(Trim(parent.RoutineName));
+    QString name = upperCase(trimBlanks(parent.ModuleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.RoutineName));
     for (const char* c : {":", "\\", "/", "|", " "})
         name.replace(QLatin1String(c), QLatin1String("_"));
     QTemporaryFile file(platform::TempFolder() + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
@@ -234,21 +234,21 @@ bool modQLProcedures::PrepareDependencyRoutine(clsRoutineInfo& pseudo, const cls
     if (History)
         History->RecordDependencyCounts(HistoryKey(pseudo), int(report.size()), blank, int(report.size()) - blank);
     pseudo.FilePath = file.fileName();
-    pseudo.lStartLine = 1;
-    pseudo.lSigLine = 1;
-    pseudo.lEndLine = qint32(report.size());
+    pseudo.startLine = 1;
+    pseudo.signatureLine = 1;
+    pseudo.endLine = qint32(report.size());
     pseudo.SigLineText = QStringLiteral("'Dependency Report");
     return true;
 }
 
-QString modQLProcedures::Suggest(const QString& name)
+QString PrintRun::Suggest(const QString& name)
 {
     if (CopyToClipboard)
         CopyToClipboard(name);
     return name;
 }
 
-QString modQLProcedures::DerivedFile(const OutputFileRequest& request) const
+QString PrintRun::DerivedFile(const OutputFileRequest& request) const
 {
     // Names nobody typed never take an existing file: ReserveUniqueFile picks a free one.
     if (request.oversizePart > 0)
@@ -258,7 +258,7 @@ QString modQLProcedures::DerivedFile(const OutputFileRequest& request) const
     return ReserveUniqueFile(folder + QLatin1Char('/') + FileNameOf(request.suggested));
 }
 
-QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
+QString PrintRun::ChooseFile(const OutputFileRequest& request)
 {
     for (;;) {
         if (!ChooseOutputFile) {
@@ -275,28 +275,28 @@ QString modQLProcedures::ChooseFile(const OutputFileRequest& request)
         if (!chosen.isEmpty())
             return chosen;
         if (tocRun_) {
-            messages_.ShowMessage(platform::MsgIcon::Information, QStringLiteral("No File Selection"),
+            messages_.ShowMessage(platform::MessageIcon::Information, QStringLiteral("No File Selection"),
                                   QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
                                                  "will now be cancelled."));
             return QString();
         }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
             + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
-        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("File Selection Cancelled"), text,
-                                  platform::MsgButtons::YesNo)
-            != platform::MsgResult::Yes)
+        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("File Selection Cancelled"), text,
+                                  platform::MessageButtons::YesNo)
+            != platform::MessageResult::Yes)
             return QString();
     }
 }
 
-void modQLProcedures::DiscardUnfinishedOutput()
+void PrintRun::DiscardUnfinishedOutput()
 {
     // Nothing of an unfinished split run is kept: the user's file stays as it was.
     parts_.Discard();
     DropReservedFile();
 }
 
-void modQLProcedures::DropReservedFile()
+void PrintRun::DropReservedFile()
 {
     if (reservedFile_.isEmpty())
         return;
@@ -306,7 +306,7 @@ void modQLProcedures::DropReservedFile()
     reservedFile_.clear();
 }
 
-bool modQLProcedures::EndCurrentDocument()
+bool PrintRun::EndCurrentDocument()
 {
     documents_.push_back({currentFile_, surface_.PagesStarted()});
     pagesDone_ += surface_.PagesStarted();
@@ -323,7 +323,7 @@ bool modQLProcedures::EndCurrentDocument()
     return false;
 }
 
-bool modQLProcedures::StartNextPart()
+bool PrintRun::StartNextPart()
 {
     if (!EndCurrentDocument())
         return false;
@@ -333,7 +333,7 @@ bool modQLProcedures::StartNextPart()
     const QString next = parts_.StartNext(&error);
     if (next.isEmpty()) {
         failed_ = true;
-        messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+        messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                               QStringLiteral("The next output part could not be created: ") + error);
         return false;
     }
@@ -348,7 +348,7 @@ bool modQLProcedures::StartNextPart()
     return true;
 }
 
-int modQLProcedures::ImagePagesOf(const clsRoutineInfo& routine)
+int PrintRun::ImagePagesOf(const Routine& routine)
 {
     if (!ImagePages)
         return 0;
@@ -359,12 +359,12 @@ int modQLProcedures::ImagePagesOf(const clsRoutineInfo& routine)
     return imagePages_[&routine] = ImagePages(routine);
 }
 
-qint64 modQLProcedures::ImageLinesOf(int imagePages) const
+qint64 PrintRun::ImageLinesOf(int imagePages) const
 {
     return ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight, imagePages);
 }
 
-QString modQLProcedures::ChooseOversizeFile()
+QString PrintRun::ChooseOversizeFile()
 {
     OutputFileRequest request;
     request.suggested = Suggest(names_ ? names_->ForOversizePart(oversizePart_) : QString());
@@ -374,7 +374,7 @@ QString modQLProcedures::ChooseOversizeFile()
     return ChooseFile(request);
 }
 
-bool modQLProcedures::StartNextOversizeFile()
+bool PrintRun::StartNextOversizeFile()
 {
     if (!EndCurrentDocument())
         return false;
@@ -393,7 +393,7 @@ bool modQLProcedures::StartNextOversizeFile()
     return true;
 }
 
-void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, clsRoutineInfo& routine,
+void PrintRun::PrintLines(const QStringList& lines, int first, int last, Routine& routine,
                                  const QString& title, bool oversize)
 {
     statements_.Reset();
@@ -431,7 +431,7 @@ void modQLProcedures::PrintLines(const QStringList& lines, int first, int last, 
     run_.stats.statements = statements_.count;
 }
 
-bool modQLProcedures::PrintImageRoutine(clsRoutineInfo& routine)
+bool PrintRun::PrintImageRoutine(Routine& routine)
 {
     SetStatus(QStringLiteral("Printing ") + FileNameOf(routine.FilePath) + QStringLiteral("|Image (Procedure ")
               + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
@@ -450,7 +450,7 @@ bool modQLProcedures::PrintImageRoutine(clsRoutineInfo& routine)
     return true;
 }
 
-bool modQLProcedures::SendImageElsewhere(clsRoutineInfo& routine, const QString& fileDevice)
+bool PrintRun::SendImageElsewhere(Routine& routine, const QString& fileDevice)
 {
     const QString name = FileNameOf(routine.FilePath);
     const FormImageRoute route = ChooseFormImageRoute(messages_, name, surface_.DefaultDeviceName(), fileDevice);
@@ -464,9 +464,9 @@ bool modQLProcedures::SendImageElsewhere(clsRoutineInfo& routine, const QString&
     return sent;
 }
 
-bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
+bool PrintRun::PrintRoutine(Routine& routine)
 {
-    if (Trim(routine.FilePath).isEmpty())
+    if (trimBlanks(routine.FilePath).isEmpty())
         return false;
     if (KindIs(routine, QLatin1StringView("IMAGE")))
         return PrintImageRoutine(routine);
@@ -515,8 +515,8 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
         return true;
     }
 
-    int first = routine.lStartLine;
-    int last = routine.lEndLine;
+    int first = routine.startLine;
+    int last = routine.endLine;
     if (first < 1 || last < 1 || last < first) {
         ReportInternalError(routine, QStringLiteral("Routine range invalid"));
     } else {
@@ -550,9 +550,9 @@ bool modQLProcedures::PrintRoutine(clsRoutineInfo& routine)
     return true;
 }
 
-void modQLProcedures::ReportPrinterError()
+void PrintRun::ReportPrinterError()
 {
-    messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+    messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                           QStringLiteral("Printing has terminated with error 0:  the output could not be completed")
                               + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
                               + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or")
@@ -566,17 +566,17 @@ void modQLProcedures::ReportPrinterError()
                               + QStringLiteral("Control will be returned to the main screen."));
 }
 
-RunResult modQLProcedures::RunPrintQueue(const std::vector<ListRow>& queue)
+RunResult PrintRun::RunPrintQueue(const std::vector<ListRow>& queue)
 {
     std::vector<ListRow> copy = queue;
     return RunPrintQueue(copy);
 }
 
-RunResult modQLProcedures::RunPrintQueue(std::vector<ListRow>& queue)
+RunResult PrintRun::RunPrintQueue(std::vector<ListRow>& queue)
 {
     RunResult result;
     if (queue.empty()) {
-        messages_.ShowMessage(platform::MsgIcon::Exclamation, config::kProductName,
+        messages_.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
                               QStringLiteral("No routines are in the print queue."));
         return result;
     }
@@ -624,7 +624,7 @@ RunResult modQLProcedures::RunPrintQueue(std::vector<ListRow>& queue)
     }
 }
 
-modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
+PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
 {
     routinesSent_ = 0;
     printer_.ApplyPageSetup();
@@ -639,9 +639,9 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             + QStringLiteral("combined into the single file you name.  Otherwise, ")
             + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
             + QStringLiteral("Do you want to change the output target?");
-        if (messages_.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
-                                  text, platform::MsgButtons::YesNo)
-            == platform::MsgResult::Yes)
+        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
+                                  text, platform::MessageButtons::YesNo)
+            == platform::MessageResult::Yes)
             return BatchEnd::Cancelled;
     }
     ++batch_;
@@ -666,7 +666,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
         const QString first = parts_.Begin(OutputPath, &error);
         if (first.isEmpty()) {
             failed_ = true;
-            messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+            messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                                   QStringLiteral("The output file could not be created: ") + error);
             return BatchEnd::Failed;
         }
@@ -679,8 +679,8 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             spool.image = KindIs(*row.routine, QLatin1StringView("IMAGE"));
             if (spool.image && row.selected)
                 spool.imageLines = ImageLinesOf(ImagePagesOf(*row.routine));
-            spool.startLine = row.routine->lStartLine;
-            spool.endLine = row.routine->lEndLine;
+            spool.startLine = row.routine->startLine;
+            spool.endLine = row.routine->endLine;
             rows.push_back(spool);
         }
         if (ExpectsMultipleTemporaryFiles(EstimateParts(rows, GdiSpoolSize), GdiSpoolSize))
@@ -697,7 +697,7 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             processed = i + 1;
             continue;
         }
-        clsRoutineInfo& routine = *row.routine;
+        Routine& routine = *row.routine;
         run_.tocPrint = KindIs(routine, QLatin1StringView("TOC"));
         oversize_ = false;
         oversizeAbandoned_ = false;
@@ -709,8 +709,8 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
             SpoolRoutine spool;
             spool.image = image;
             spool.imageLines = ImageLinesOf(imagePages);
-            spool.startLine = routine.lStartLine;
-            spool.endLine = routine.lEndLine;
+            spool.startLine = routine.startLine;
+            spool.endLine = routine.endLine;
             SpoolCounters counters;
             counters.spoolControl = true;
             counters.splitMode = splitMode_;
@@ -776,14 +776,14 @@ modQLProcedures::BatchEnd modQLProcedures::RunBatch(std::vector<ListRow>& queue,
         }
     }
     if (totalSelected_ == 0) {
-        messages_.ShowMessage(platform::MsgIcon::Exclamation, config::kProductName,
+        messages_.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
                               QStringLiteral("No procedures were selected to print."));
         return BatchEnd::Cancelled;
     }
     return BatchEnd::Finished;
 }
 
-RunResult modQLProcedures::FinishRun(RunResult result)
+RunResult PrintRun::FinishRun(RunResult result)
 {
     const platform::PrinterInfo device = surface_.CurrentDevice();
     if (documentOpen_ && !EndCurrentDocument()) {
@@ -834,7 +834,7 @@ RunResult modQLProcedures::FinishRun(RunResult result)
     } else if (splitMode_) {
         QString error;
         if (!parts_.PublishSinglePart(&error)) {
-            messages_.ShowMessage(platform::MsgIcon::Critical, QStringLiteral("Printer Error"),
+            messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                                   QStringLiteral("The output could not be given the name ") + OutputPath
                                       + QStringLiteral(": ") + error);
             parts_.Discard();

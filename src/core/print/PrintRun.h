@@ -16,12 +16,12 @@
 #include <unordered_map>
 
 namespace quillon::analysis {
-class modDep;
-class modSymbols;
+class DependencyIndex;
+class SymbolTable;
 } // namespace quillon::analysis
 namespace quillon::config {
 class Options;
-class modZRK_MsgBox;
+class SuppressibleMessages;
 } // namespace quillon::config
 namespace quillon::model {
 class DiagLog;
@@ -99,14 +99,14 @@ struct OutputFileRequest {
 // Turns the print queue into one document: checks the target, prepares duplex and the page
 // geometry, prints every selected routine with its own frame and page numbers, keeps the
 // line statistics and print history, and finishes with a completion report.
-class modQLProcedures {
+class PrintRun {
 public:
-    modQLProcedures(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-                    config::modZRK_MsgBox& warnings, platform::IMessageBox& messages, model::DiagLog* log);
+    PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
+                    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log);
 
     // Where the routines' names, calls and symbols come from.
-    const analysis::modDep* Index = nullptr;
-    const analysis::modSymbols* Symbols = nullptr;
+    const analysis::DependencyIndex* Index = nullptr;
+    const analysis::SymbolTable* Symbols = nullptr;
     IPrintHistory* History = nullptr;
     bool Brackets = false;
     int TabWidth = 4;
@@ -125,9 +125,9 @@ public:
     // Form images. PrintImage draws an "Image" routine on the run's surface and frame (false:
     // nothing was printed); ImagePages counts its pages without drawing; PrintImageOnPrinter
     // prints it as a job of its own on another device (false: the device could not be selected).
-    std::function<bool(model::clsRoutineInfo&)> PrintImage;
-    std::function<int(const model::clsRoutineInfo&)> ImagePages;
-    std::function<bool(model::clsRoutineInfo&, const QString& device)> PrintImageOnPrinter;
+    std::function<bool(model::Routine&)> PrintImage;
+    std::function<int(const model::Routine&)> ImagePages;
+    std::function<bool(model::Routine&, const QString& device)> PrintImageOnPrinter;
     // Where the combining step shows its waiting (the window's status line); may be null.
     platform::IStatusSink* StatusSink = nullptr;
     // How the output verification waits for the driver to write the file.
@@ -145,15 +145,15 @@ public:
     RunResult RunPrintQueue(std::vector<ListRow>& queue);
     RunResult RunPrintQueue(const std::vector<ListRow>& queue);
     // Prints one routine with its frame; false when it was not printed (and is not counted).
-    bool PrintRoutine(model::clsRoutineInfo& routine);
-    void ReportInternalError(const model::clsRoutineInfo& routine, const QString& reason);
+    bool PrintRoutine(model::Routine& routine);
+    void ReportInternalError(const model::Routine& routine, const QString& reason);
 
     // Writes a routine's dependency report to a temporary file and points the Dependency
     // pseudo-routine at it; false when there is nothing to print.
-    bool PrepareDependencyRoutine(model::clsRoutineInfo& pseudo, const model::clsRoutineInfo& parent);
+    bool PrepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
 
     PageFrame& frame() { return frame_; }
-    modProjectPrinterCalls& printer() { return printer_; }
+    PrintDevice& printer() { return printer_; }
     PrintRunState& runState() { return run_; }
 
 private:
@@ -173,27 +173,27 @@ private:
     // The name of the file for part oversizePart_ of the routine being split.
     QString ChooseOversizeFile();
     // The pages ImagePages gives for an image, counted once per batch.
-    int ImagePagesOf(const model::clsRoutineInfo& routine);
+    int ImagePagesOf(const model::Routine& routine);
     // The lines an image of that many pages takes in an output file.
     qint64 ImageLinesOf(int imagePages) const;
     void ReportPrinterError();
-    bool PrintImageRoutine(model::clsRoutineInfo& routine);
-    bool SendImageElsewhere(model::clsRoutineInfo& routine, const QString& fileDevice);
+    bool PrintImageRoutine(model::Routine& routine);
+    bool SendImageElsewhere(model::Routine& routine, const QString& fileDevice);
     const QStringList& LinesOf(const QString& path);
-    void PrintLines(const QStringList& lines, int first, int last, model::clsRoutineInfo& routine,
+    void PrintLines(const QStringList& lines, int first, int last, model::Routine& routine,
                     const QString& title, bool oversize = false);
     bool StartNextPart();
     void SetStatus(const QString& text);
-    void UpdateHistory(const model::clsRoutineInfo& routine);
-    QString HistoryKey(const model::clsRoutineInfo& routine) const;
+    void UpdateHistory(const model::Routine& routine);
+    QString HistoryKey(const model::Routine& routine) const;
 
     platform::IPrintSurface& surface_;
     PageSetup& setup_;
     const config::Options& options_;
-    config::modZRK_MsgBox& warnings_;
+    config::SuppressibleMessages& warnings_;
     platform::IMessageBox& messages_;
     model::DiagLog* log_;
-    modProjectPrinterCalls printer_;
+    PrintDevice printer_;
     PrintRunState run_;
     PageFrame frame_;
     LinePrinter lines_;
@@ -218,7 +218,7 @@ private:
     QString currentFile_; // the file the current document goes to
     QString reservedFile_; // a derived name reserved (empty) for the current document
     std::vector<OutputDocument> documents_;
-    std::unordered_map<const model::clsRoutineInfo*, int> imagePages_;
+    std::unordered_map<const model::Routine*, int> imagePages_;
     QDateTime runStart_;
     QString endStatus_;
     int routinesSent_ = 0;

@@ -9,7 +9,7 @@ namespace quillon::print {
 
 using namespace quillon::model;
 
-ProcedureLists::ProcedureLists(const Project& project, const analysis::modDep* index, platform::IMessageBox* messages,
+ProcedureLists::ProcedureLists(const Project& project, const analysis::DependencyIndex* index, platform::IMessageBox* messages,
                                const SourceReader& reader)
     : project_(project), index_(index), messages_(messages), reader_(&reader)
 {
@@ -33,19 +33,19 @@ QHash<QString, RoutinePtr> ProcedureLists::RoutinesByUniqueKey() const
     return byKey;
 }
 
-QString ProcedureLists::TextOf(const clsRoutineInfo& routine, const QHash<QString, RoutinePtr>& byKey) const
+QString ProcedureLists::TextOf(const Routine& routine, const QHash<QString, RoutinePtr>& byKey) const
 {
     return ListText(routine, [&byKey](const QString& key) { return byKey.value(key); });
 }
 
 int ProcedureLists::FillProcedures()
 {
-    auto warn = [this](platform::MsgIcon icon, const QString& text) {
+    auto warn = [this](platform::MessageIcon icon, const QString& text) {
         if (messages_)
             messages_->ShowMessage(icon, QStringLiteral("Quillon"), text);
     };
     if (project_.ProjectFileList.empty()) {
-        warn(platform::MsgIcon::Exclamation, QStringLiteral("No project files loaded."));
+        warn(platform::MessageIcon::Exclamation, QStringLiteral("No project files loaded."));
         return 0;
     }
     FileSelected.resize(project_.ProjectFileList.size(), false);
@@ -70,7 +70,7 @@ int ProcedureLists::FillProcedures()
     }
     if (count == 0) {
         Procedures.clear();
-        warn(platform::MsgIcon::Information, QStringLiteral("No procedures found for the selected modules."));
+        warn(platform::MessageIcon::Information, QStringLiteral("No procedures found for the selected modules."));
         return 0;
     }
     ProceduresFilled = true;
@@ -93,16 +93,16 @@ int ProcedureLists::FillProcedures()
 
 int ProcedureLists::BuildQueue()
 {
-    auto warn = [this](platform::MsgIcon icon, const QString& text) {
+    auto warn = [this](platform::MessageIcon icon, const QString& text) {
         if (messages_)
             messages_->ShowMessage(icon, QStringLiteral("Quillon"), text);
     };
     if (!ProceduresFilled) {
-        warn(platform::MsgIcon::Exclamation, QStringLiteral("No procedures have been loaded. Select modules first."));
+        warn(platform::MessageIcon::Exclamation, QStringLiteral("No procedures have been loaded. Select modules first."));
         return 0;
     }
     if (Procedures.empty()) {
-        warn(platform::MsgIcon::Exclamation, QStringLiteral("No procedures available in the modules list."));
+        warn(platform::MessageIcon::Exclamation, QStringLiteral("No procedures available in the modules list."));
         return 0;
     }
     Queue.clear();
@@ -112,7 +112,7 @@ int ProcedureLists::BuildQueue()
             Queue.push_back({row.routine, row.text, false});
     }
     if (Queue.empty()) {
-        warn(platform::MsgIcon::Information, QStringLiteral("No procedures were added to the print queue."));
+        warn(platform::MessageIcon::Information, QStringLiteral("No procedures were added to the print queue."));
         return 0;
     }
     for (ListRow& row : Queue)

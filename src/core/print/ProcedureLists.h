@@ -1,5 +1,5 @@
 #pragma once
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 
 #include <QHash>
@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace quillon::analysis {
-class modDep;
+class DependencyIndex;
 }
 namespace quillon::model {
 class Project;
@@ -33,7 +33,7 @@ struct ListRow {
 // model headless.
 class ProcedureLists {
 public:
-    ProcedureLists(const model::Project& project, const analysis::modDep* index, platform::IMessageBox* messages,
+    ProcedureLists(const model::Project& project, const analysis::DependencyIndex* index, platform::IMessageBox* messages,
                    const model::SourceReader& reader = model::SourceReader::Default());
 
     int AggregateMode = 0;
@@ -61,13 +61,13 @@ public:
 
 private:
     // List texts; a dependency report shows the signature of the routine it reports on.
-    QString TextOf(const model::clsRoutineInfo& routine, const QHash<QString, model::RoutinePtr>& byKey) const;
+    QString TextOf(const model::Routine& routine, const QHash<QString, model::RoutinePtr>& byKey) const;
     QHash<QString, model::RoutinePtr> RoutinesByUniqueKey() const;
     void AddReports(std::vector<ListRow>& rows, bool toQueue);
     void QueueStatus();
 
     const model::Project& project_;
-    const analysis::modDep* index_;
+    const analysis::DependencyIndex* index_;
     platform::IMessageBox* messages_;
     const model::SourceReader* reader_;
 };

@@ -30,7 +30,7 @@ std::vector<std::pair<QString, QString>> CleanEntries(const IniDocument& documen
 {
     std::vector<std::pair<QString, QString>> out;
     for (const auto& [key, value] : document.Entries(section)) {
-        const QString clean = model::Trim(WithoutLayoutAndDeclarationsMarks(key)).toString();
+        const QString clean = model::trimBlanks(WithoutLayoutAndDeclarationsMarks(key)).toString();
         if (!clean.isEmpty())
             out.emplace_back(clean, value);
     }
@@ -79,12 +79,12 @@ bool TocList::Open(const QString& projectPath)
     section_.clear();
     path_.clear();
     lastError_.clear();
-    if (model::FileNameOf(model::Trim(projectPath).toString()).isEmpty())
+    if (model::FileNameOf(model::trimBlanks(projectPath).toString()).isEmpty())
         return Fail(QStringLiteral("No project file is named."));
     if (options_.defaultPath().isEmpty())
         return Fail(QStringLiteral("The options file is not known, so the list has no folder."));
-    const QString section = TocSectionName(model::Trim(projectPath).toString());
-    const QString path = TocListPath(options_.defaultPath(), model::Trim(projectPath).toString());
+    const QString section = TocSectionName(model::trimBlanks(projectPath).toString());
+    const QString path = TocListPath(options_.defaultPath(), model::trimBlanks(projectPath).toString());
     if (!QFileInfo::exists(path) && !options_.Save(IniDocument(), path))
         return Fail(QStringLiteral("Cannot create the table of contents list ") + path);
     section_ = section;
@@ -101,7 +101,7 @@ void TocList::BeginUpdates()
         return;
     pending_ = std::make_unique<PendingUpdates>();
     for (const auto& [key, value] : options_.Load(path_).Entries(section_))
-        pending_->stored.insert(model::UCase(key), value);
+        pending_->stored.insert(model::upperCase(key), value);
 }
 
 bool TocList::CommitUpdates()
@@ -123,23 +123,23 @@ TocRecord TocList::ReadRecord(const QString& key) const
     if (!IsOpen())
         return TocRecord();
     if (pending_) {
-        const QString folded = model::UCase(key);
+        const QString folded = model::upperCase(key);
         const auto changed = pending_->changed.constFind(folded);
         QString value = changed != pending_->changed.constEnd() ? pending_->changes[*changed].second
                                                                 : pending_->stored.value(folded);
         return TocRecord::Parse(value.isEmpty() ? TocRecord().Text() : value);
     }
-    return TocRecord::Parse(options_.INIRead(section_, key, TocRecord().Text(), path_));
+    return TocRecord::Parse(options_.read(section_, key, TocRecord().Text(), path_));
 }
 
 bool TocList::WriteRecord(const QString& key, const TocRecord& record)
 {
     if (!IsOpen())
         return Fail(QStringLiteral("The table of contents list is not open."));
-    if (model::Trim(key).isEmpty())
+    if (model::trimBlanks(key).isEmpty())
         return Fail(QStringLiteral("A record needs a key."));
     if (pending_) {
-        const QString folded = model::UCase(key);
+        const QString folded = model::upperCase(key);
         const auto changed = pending_->changed.constFind(folded);
         if (changed != pending_->changed.constEnd()) {
             pending_->changes[*changed].second = record.Text();
@@ -149,7 +149,7 @@ bool TocList::WriteRecord(const QString& key, const TocRecord& record)
         }
         return true;
     }
-    if (!options_.INIWrite(section_, key, record.Text(), path_))
+    if (!options_.write(section_, key, record.Text(), path_))
         return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
     return true;
 }
@@ -180,7 +180,7 @@ bool TocList::RecordPrint(const QString& key, const QDateTime& printedAt, int pa
     return WriteRecord(key, record);
 }
 
-bool TocList::RecordPrint(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey,
+bool TocList::RecordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
                           const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines)
 {
     if (!HasHistory(routine))
@@ -298,14 +298,14 @@ StaleKeyReport TocList::CheckStaleKeys(const model::Project& project, platform::
         if (!record.IsBlank() && !group) {
             QString procedure = parts->procedure;
             if (parts->dependency)
-                procedure = model::Trim(QStringView(procedure).chopped(4)).toString();
+                procedure = model::trimBlanks(QStringView(procedure).chopped(4)).toString();
             const QStringList files = directory.FilesWithProcedure(procedure, parts->file);
             if (files.size() == 1) {
                 ++report.asked;
-                const platform::MsgResult answer =
-                    box.ShowMessage(platform::MsgIcon::Question, QStringLiteral("Move print history?"),
-                                    MoveQuestion(*parts, files.front()), platform::MsgButtons::YesNo);
-                if (answer == platform::MsgResult::Yes) {
+                const platform::MessageResult answer =
+                    box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Move print history?"),
+                                    MoveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
+                if (answer == platform::MessageResult::Yes) {
                     const QString newKey = files.front() + QLatin1Char('|') + parts->procedure;
                     // The history moves; counts already taken from the routine where it is
                     // now stay, being the newer.
@@ -371,7 +371,7 @@ TocMigration MigrateAllTocSections(const config::IniStore& options)
     for (const QString& section : optionsDocument.SectionNames()) {
         if (!section.endsWith(kSectionSuffix, Qt::CaseInsensitive))
             continue;
-        const QString projectFile = model::Trim(QStringView(section).chopped(kSectionSuffix.size())).toString();
+        const QString projectFile = model::trimBlanks(QStringView(section).chopped(kSectionSuffix.size())).toString();
         if (projectFile.isEmpty())
             continue;
         const QString listPath = ListPathForProjectName(options.defaultPath(), projectFile);

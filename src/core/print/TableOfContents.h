@@ -78,7 +78,7 @@ public:
     bool RecordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
                      const LineStatistics* aggregateLines = nullptr);
     // The same for a routine record; the table of contents itself records nothing (true).
-    bool RecordPrint(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey,
+    bool RecordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
                      const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines);
     // A dependency report's counts, written when its text is produced: fields 3 to 7 become
     // total, blank, the other lines, "0" and "Dependency".

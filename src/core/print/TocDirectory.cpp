@@ -20,7 +20,7 @@ QString FileAndName(const QString& file, const QString& name)
     return file + QLatin1Char('|') + name;
 }
 
-bool IsPropertyProcedure(const model::clsRoutineInfo& routine)
+bool IsPropertyProcedure(const model::Routine& routine)
 {
     return model::KindIs(routine, QLatin1StringView("PROPERTY GET"))
         || model::KindIs(routine, QLatin1StringView("PROPERTY LET"))
@@ -38,7 +38,7 @@ TocDirectory::TocDirectory(const model::Project& project) : projectFolder_(Folde
     for (const auto& [path, routines] : project.RoutinesByFile.entries()) {
         folders_.insertIfAbsent(model::FileNameOf(path), FolderOfPath(path));
         for (const model::RoutinePtr& routine : routines) {
-            if (!routine || model::Trim(routine->FilePath).isEmpty())
+            if (!routine || model::trimBlanks(routine->FilePath).isEmpty())
                 continue;
             const QString key = HistoryKey(*routine);
             const std::optional<TocKey> parts = ParseTocKey(key);
@@ -84,7 +84,7 @@ bool TocDirectory::Names(const TocKey& key) const
     if (key.dependency) {
         QString reported = key.procedure;
         reported.chop(4); // "|Dep"
-        return keys_.contains(FileAndName(key.file, model::Trim(reported).toString()));
+        return keys_.contains(FileAndName(key.file, model::trimBlanks(reported).toString()));
     }
     if (TocKindText(FileAndName(key.file, key.procedure)) == model::kind::Aggregate)
         return filesWithProperties_.contains(key.file);

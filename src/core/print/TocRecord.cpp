@@ -12,7 +12,7 @@
 
 namespace quillon::print {
 
-using model::Trim;
+using model::trimBlanks;
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr double kAfterLastSerial = 2958466.0;
 
 QString Stored(const QString& value)
 {
-    const QString t = Trim(value).toString();
+    const QString t = trimBlanks(value).toString();
     return t.isEmpty() ? kNotAvailable : t;
 }
 
@@ -41,7 +41,7 @@ bool TakeWord(QString& text, QLatin1StringView word)
         return false;
     if (text.size() > word.size() && text[word.size()] != QLatin1Char(' '))
         return false;
-    text = Trim(QStringView(text).sliced(word.size())).toString();
+    text = trimBlanks(QStringView(text).sliced(word.size())).toString();
     return true;
 }
 
@@ -124,7 +124,7 @@ std::optional<QDateTime> DateFromSerial(double serial)
 
 std::optional<QDateTime> DateFromSerialText(const QString& text)
 {
-    QString t = Trim(text).toString();
+    QString t = trimBlanks(text).toString();
     if (t.isEmpty() || t == kNotAvailable)
         return std::nullopt;
     bool ok = false;
@@ -159,7 +159,7 @@ QString CountText(qint64 n)
 QString CountFieldText(const QString& field)
 {
     bool ok = false;
-    const qint64 n = Trim(field).toLongLong(&ok);
+    const qint64 n = trimBlanks(field).toLongLong(&ok);
     return ok ? CountText(n) : field;
 }
 
@@ -170,7 +170,7 @@ QString FitColumn(const QString& part, qsizetype width)
     return part + QLatin1Char(' ');
 }
 
-QString HistoryKey(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey)
+QString HistoryKey(const model::Routine& routine, const model::RoutineLookup& findByKey)
 {
     // While a dependency report prints, its path points at the report's text; the key stays
     // with the file of the routine reported on.
@@ -183,10 +183,10 @@ QString HistoryKey(const model::clsRoutineInfo& routine, const model::RoutineLoo
     return model::ListText(routine, findByKey);
 }
 
-bool HasHistory(const model::clsRoutineInfo& routine)
+bool HasHistory(const model::Routine& routine)
 {
     return !(model::KindIs(routine, QLatin1StringView("TOC"))
-             || model::EqualsNoCase(Trim(routine.RoutineName), u"Table of Contents"));
+             || model::EqualsNoCase(trimBlanks(routine.RoutineName), u"Table of Contents"));
 }
 
 std::optional<TocKey> ParseTocKey(const QString& key)
@@ -196,15 +196,15 @@ std::optional<TocKey> ParseTocKey(const QString& key)
     if (bar < 0)
         return std::nullopt;
     TocKey parts;
-    parts.file = Trim(QStringView(clean).first(bar)).toString();
-    parts.procedure = Trim(QStringView(clean).sliced(bar + 1)).toString();
+    parts.file = trimBlanks(QStringView(clean).first(bar)).toString();
+    parts.procedure = trimBlanks(QStringView(clean).sliced(bar + 1)).toString();
     if (parts.file.isEmpty() || parts.procedure.isEmpty())
         return std::nullopt;
     QString name = parts.procedure;
     if (name.endsWith(QLatin1String("|Dep"))) {
         parts.dependency = true;
         name.chop(4);
-        name = Trim(name).toString();
+        name = trimBlanks(name).toString();
     }
     for (const char* scope : {"Public", "Private", "Friend"}) {
         if (TakeWord(name, QLatin1StringView(scope)))
@@ -261,7 +261,7 @@ TocCategory CategoryOf(const TocKey& key)
         return TocCategory::Dependency;
     if (TocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kind::Image)
         return TocCategory::Image;
-    const QString extension = model::UCase(model::FileExtension(key.file));
+    const QString extension = model::upperCase(model::FileExtension(key.file));
     if (extension == QLatin1String("FRM"))
         return TocCategory::Frm;
     if (extension == QLatin1String("BAS"))

@@ -1,5 +1,5 @@
 #pragma once
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 
 #include <QDateTime>
 #include <QString>
@@ -70,9 +70,9 @@ QString FitColumn(const QString& part, qsizetype width);
 // a blank, the name). A dependency report's pseudo-routine gives a key ending in "|Dep";
 // findByKey lets it show the signature of the routine it reports on. The report writer,
 // the print run and the table of contents all use this one key.
-QString HistoryKey(const model::clsRoutineInfo& routine, const model::RoutineLookup& findByKey = {});
+QString HistoryKey(const model::Routine& routine, const model::RoutineLookup& findByKey = {});
 // The table of contents pseudo-routine keeps no print history.
-bool HasHistory(const model::clsRoutineInfo& routine);
+bool HasHistory(const model::Routine& routine);
 
 // What a key names. The characters 1 and 2 that the profile reader puts into keys for
 // ordering are removed first.

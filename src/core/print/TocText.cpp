@@ -1,7 +1,7 @@
 #include "print/TocText.h"
 
 #include "config/Ini.h"
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
@@ -52,7 +52,7 @@ struct Pages {
 Pages ParsePages(const QString& field)
 {
     Pages pages;
-    const QString t = model::Trim(field).toString();
+    const QString t = model::trimBlanks(field).toString();
     qsizetype digits = 0;
     while (digits < t.size() && digits < 18 && t[digits].isDigit() && t[digits].unicode() < 128)
         ++digits;
@@ -60,14 +60,14 @@ Pages ParsePages(const QString& field)
         return pages;
     pages.valid = true;
     pages.count = t.left(digits).toLongLong();
-    pages.letter = model::Trim(QStringView(t).sliced(digits)).toString();
+    pages.letter = model::trimBlanks(QStringView(t).sliced(digits)).toString();
     return pages;
 }
 
 qint64 StoredCount(const QString& field)
 {
     bool ok = false;
-    const qint64 n = model::Trim(field).toLongLong(&ok);
+    const qint64 n = model::trimBlanks(field).toLongLong(&ok);
     return ok ? n : 0;
 }
 
@@ -86,7 +86,7 @@ struct Totals {
 
     void Add(const QString& file, const TocRecord& record)
     {
-        files.insert(model::UCase(file));
+        files.insert(model::upperCase(file));
         ++procedures;
         for (int i = 0; i < 4; ++i)
             lines[i] += StoredCount(record.field(TocRecord::TotalLines + i));
@@ -102,7 +102,7 @@ struct Totals {
             latest = *when;
         const Pages p = ParsePages(record.field(TocRecord::Pages));
         pages += p.count;
-        const QString letter = model::UCase(p.letter);
+        const QString letter = model::upperCase(p.letter);
         if (letter == QLatin1String("D"))
             duplex = true;
         else if (letter == QLatin1String("S"))
@@ -137,7 +137,7 @@ bool IsUnheadedKind(const QString& kind)
 
 } // namespace
 
-bool AskSuppressTocNotes(config::modZRK_MsgBox& messages)
+bool AskSuppressTocNotes(config::SuppressibleMessages& messages)
 {
     config::Warning question;
     question.key = QStringLiteral("TOC Notes");
@@ -204,7 +204,7 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     for (const Item& item : items) {
         const TocCategory category = CategoryOf(item.key);
         if (category == TocCategory::Other) {
-            const QString extension = model::UCase(model::FileExtension(item.key.file));
+            const QString extension = model::upperCase(model::FileExtension(item.key.file));
             auto it = std::find_if(unknown.begin(), unknown.end(),
                                    [&](const Group& g) { return g.extension == extension; });
             if (it == unknown.end()) {
@@ -227,7 +227,7 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     for (const Group& group : groups) {
         if (group.items.empty())
             continue;
-        const QString title = CategoryTitle(group.category, model::LCase(group.extension));
+        const QString title = CategoryTitle(group.category, model::lowerCase(group.extension));
         lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
         firstCategory = false;
         if (group.category == TocCategory::Other)
@@ -337,12 +337,12 @@ void RemoveTocFile(const TocFile& file)
 
 model::RoutinePtr MakeTocRoutine(const TocFile& file)
 {
-    auto routine = std::make_shared<model::clsRoutineInfo>();
+    auto routine = std::make_shared<model::Routine>();
     routine->RoutineName = QStringLiteral("Table of Contents");
     routine->RoutineKind = QStringLiteral("TOC");
     routine->FilePath = file.path;
-    routine->lStartLine = 1;
-    routine->lEndLine = file.lineCount;
+    routine->startLine = 1;
+    routine->endLine = file.lineCount;
     model::AssignUniqueKey(*routine);
     return routine;
 }
@@ -355,7 +355,7 @@ TocFile PrepareTableOfContents(TocList& list, const model::Project& project, pla
     const bool any = std::any_of(entries.begin(), entries.end(),
                                  [](const TocEntry& e) { return ParseTocKey(e.key).has_value(); });
     if (!any) {
-        box.ShowMessage(platform::MsgIcon::Exclamation, QStringLiteral("Table of Contents"),
+        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
                         QStringLiteral("No TOC data found."));
         TocFile none;
         none.noData = true;

@@ -7,7 +7,7 @@
 #include <vector>
 
 namespace quillon::config {
-class modZRK_MsgBox;
+class SuppressibleMessages;
 }
 namespace quillon::model {
 class DiagLog;
@@ -26,7 +26,7 @@ class TocList;
 
 // "Two notes appear at the end of the TOC summary..." through the suppressible message box.
 // True when the user wants the notes left out.
-bool AskSuppressTocNotes(config::modZRK_MsgBox& messages);
+bool AskSuppressTocNotes(config::SuppressibleMessages& messages);
 
 // "            Last Printed: 3/7/26 2:05:09 pm       Total Pages: 12D"
 QString TocHistoryLine(const TocRecord& record);

@@ -18,15 +18,15 @@ public:
         QStringList vbp{"Type=Exe"};
         for (const auto& [path, lines] : files) {
             fx.writeLines(path, lines);
-            const QString ext = model::UCase(model::FileExtension(path));
+            const QString ext = model::upperCase(model::FileExtension(path));
             const QString entry = ext == QLatin1String("FRM") ? QString() : model::FileBaseName(path) + QStringLiteral("; ");
             vbp << (ext == QLatin1String("FRM") ? "Form=" : ext == QLatin1String("CLS") ? "Class=" : "Module=") + entry + path;
         }
         vbpPath = fx.writeLines(QStringLiteral("p.vbp"), vbp + extraVbpLines);
         project.OpenProject(vbpPath);
     }
-    const analysis::modDep& dep() const { return analysis.dependencies; }
-    model::RoutinePtr Routine(const QString& key) const { return analysis.dependencies.RoutineFor(key); }
+    const analysis::DependencyIndex& dep() const { return analysis.dependencies; }
+    model::RoutinePtr routineFor(const QString& key) const { return analysis.dependencies.RoutineFor(key); }
 
     Fixture fx;
     model::DiagLog log{QString()};

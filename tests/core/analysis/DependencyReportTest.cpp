@@ -11,7 +11,7 @@ namespace {
 
 QStringList Report(const LoadedProject& p, const QString& key, int tabWidth = 4)
 {
-    return DependencyReporter(p.dep(), tabWidth).BuildDependencyReport(*p.Routine(key));
+    return DependencyReporter(p.dep(), tabWidth).BuildDependencyReport(*p.routineFor(key));
 }
 
 TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGetOne)

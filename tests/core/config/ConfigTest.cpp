@@ -1,5 +1,5 @@
 #include "config/Options.h"
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/PrinterDefaults.h"
 #include "support/TestSupport.h"
@@ -48,20 +48,20 @@ protected:
         return options;
     }
     // A new run: a fresh message engine that reloads the hidden list, as the program does at start-up.
-    modZRK_MsgBox NewRun()
+    SuppressibleMessages NewRun()
     {
-        modZRK_MsgBox engine(ini, box);
+        SuppressibleMessages engine(ini, box);
         engine.LoadAtStartup();
         return engine;
     }
     // Shows the warning with the user's answer queued: the button and the hiding choice
     // (0 never, 1 this session, 2 always).
-    int Answer(modZRK_MsgBox& engine, int button, int suppress, const Warning& warning = MimicWarning())
+    int Answer(SuppressibleMessages& engine, int button, int suppress, const Warning& warning = MimicWarning())
     {
         box.answers.push_back({button, suppress, QString()});
         return engine.Ask(warning);
     }
-    QString Stored(int i) { return ini.INIRead("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
+    QString Stored(int i) { return ini.read("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
 };
 
 TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
@@ -71,11 +71,11 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         {"quillon:output", "FONT SIZE", "12"}, {"Quillon:Output", "Extra", "default"}, {"Quillon:Other", "Font Size", "default"},
         {"S", "Blank", "default"}};
     for (const auto& c : cases)
-        EXPECT_EQ(ini.INIRead(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
-    EXPECT_EQ(ini.INIRead("Quillon:Output", "Font Size", "10", fx.path("missing.ini")), QStringLiteral("10"));
+        EXPECT_EQ(ini.read(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
+    EXPECT_EQ(ini.read("Quillon:Output", "Font Size", "10", fx.path("missing.ini")), QStringLiteral("10"));
     const QString huge(600000, QLatin1Char('x'));
-    ASSERT_TRUE(ini.INIWrite("S", "Huge", huge));
-    EXPECT_EQ(ini.INIRead("S", "Huge", QString()), huge);
+    ASSERT_TRUE(ini.write("S", "Huge", huge));
+    EXPECT_EQ(ini.read("S", "Huge", QString()), huge);
     // Writing one value keeps everything else as it was.
     QByteArray expected = "; my notes\r\n[Other]\r\nkeep = this \r\n\r\n[Quillon:Output]\r\n  Font Size=12\r\n; inline note\r\nDuplex=True\r\n"
                           "\r\n[Tail]\r\nx=1\r\n";
@@ -87,28 +87,28 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         {"Quillon:Output", "Brackets", "False", "Duplex=True\r\n\r\n", "Duplex=True\r\nBrackets=False\r\n\r\n"},
         {"New", "k", "v", "x=1\r\n", "x=1\r\n[New]\r\nk=v\r\n"}};
     for (const auto& s : steps) {
-        ASSERT_TRUE(ini.INIWrite(s.section, s.key, s.value));
+        ASSERT_TRUE(ini.write(s.section, s.key, s.value));
         EXPECT_EQ(ReadBytes(ini.defaultPath()), expected.replace(s.before, s.after)) << s.key;
     }
     // A new file, an unterminated last line, and a value that holds line ends.
-    ASSERT_TRUE(ini.INIWrite("A", "k", "v", fx.path("new.ini")));
+    ASSERT_TRUE(ini.write("A", "k", "v", fx.path("new.ini")));
     EXPECT_EQ(ReadBytes(fx.path("new.ini")), QByteArray("[A]\nk=v\n"));
     const QString other = fx.write("other.ini", "[A]\nk=1");
-    ASSERT_TRUE(ini.INIWrite("A", "j", "2", other));
-    ASSERT_TRUE(ini.INIWrite("A", "bad", "line one\r\nline two", other));
+    ASSERT_TRUE(ini.write("A", "j", "2", other));
+    ASSERT_TRUE(ini.write("A", "bad", "line one\r\nline two", other));
     EXPECT_EQ(ReadBytes(other), QByteArray("[A]\nk=1\nj=2\nbad=line one  line two\n"));
     // The file keeps its encoding until a value needs UTF-8.
     fx.write("opts.ini", "[S]\r\nname=caf\xE9\r\n");
-    EXPECT_EQ(ini.INIRead("S", "name", QString()), QString::fromUtf8("café"));
-    ASSERT_TRUE(ini.INIWrite("S", "other", QString::fromUtf8("naïve")));
+    EXPECT_EQ(ini.read("S", "name", QString()), QString::fromUtf8("café"));
+    ASSERT_TRUE(ini.write("S", "other", QString::fromUtf8("naïve")));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xE9\r\nother=na\xEFve\r\n"));
-    ASSERT_TRUE(ini.INIWrite("S", "greek", QString::fromUtf8("αβ")));
+    ASSERT_TRUE(ini.write("S", "greek", QString::fromUtf8("αβ")));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\nother=na\xC3\xAFve\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
-    EXPECT_EQ(ini.INIRead("S", "name", QString()), QString::fromUtf8("café"));
+    EXPECT_EQ(ini.read("S", "name", QString()), QString::fromUtf8("café"));
     // Deleting a key or a section writes the file without it; nothing to delete writes nothing.
-    ASSERT_TRUE(ini.INIDeleteKey("s", "OTHER"));
+    ASSERT_TRUE(ini.deleteKey("s", "OTHER"));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
-    ASSERT_TRUE(ini.INIDeleteSection("S") && ini.INIDeleteKey("T", "c", fx.path("missing.ini")) && ini.INIDeleteSection("T", fx.path("missing.ini")));
+    ASSERT_TRUE(ini.deleteSection("S") && ini.deleteKey("T", "c", fx.path("missing.ini")) && ini.deleteSection("T", fx.path("missing.ini")));
     EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray());
     EXPECT_FALSE(QFileInfo::exists(fx.path("missing.ini")));
     // A failed write leaves the file whole and nothing behind.
@@ -117,14 +117,14 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     {
         // The write of this very file is cut after a few bytes, root included.
         const quillon::test::FileSizeLimit limit(8);
-        EXPECT_FALSE(ini.INIWrite("S", "k", "a value that does not fit in eight bytes"));
+        EXPECT_FALSE(ini.write("S", "k", "a value that does not fit in eight bytes"));
     }
     EXPECT_EQ(ReadBytes(path), original);
     {
         // A folder that takes no new file: the replacement cannot be made beside the file.
         QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::ExeOwner);
         const quillon::test::ObeyFilePermissions obey;
-        EXPECT_FALSE(ini.INIWrite("S", "k", "new"));
+        EXPECT_FALSE(ini.write("S", "k", "new"));
         QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     EXPECT_EQ(ReadBytes(path), original);
@@ -132,15 +132,15 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         // A file that cannot be read is never replaced by a change made to what was not read.
         QFile::setPermissions(path, QFile::WriteOwner);
         const quillon::test::ObeyFilePermissions obey;
-        EXPECT_FALSE(ini.INIWrite("S", "other", "new"));
-        EXPECT_FALSE(ini.INIDeleteKey("S", "k"));
+        EXPECT_FALSE(ini.write("S", "other", "new"));
+        EXPECT_FALSE(ini.deleteKey("S", "k"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
     EXPECT_EQ(ReadBytes(path), original);
     // A folder standing where the file should be is not replaced; a missing folder is not made.
     QDir().mkpath(fx.path("dir.ini"));
-    EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("dir.ini")));
-    EXPECT_FALSE(ini.INIWrite("S", "k", "new", fx.path("no/such/folder/x.ini")));
+    EXPECT_FALSE(ini.write("S", "k", "new", fx.path("dir.ini")));
+    EXPECT_FALSE(ini.write("S", "k", "new", fx.path("no/such/folder/x.ini")));
     EXPECT_EQ(QDir(fx.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
         << "no temporary file left";
@@ -150,10 +150,10 @@ TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLe
 {
     fx.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
                          "modA Sub X= 1|2 \n[Next]\nz=1\n");
-    const auto [keys, values] = ini.INIReadSection("quillon:toc list");
+    const auto [keys, values] = ini.readSection("quillon:toc list");
     EXPECT_EQ(keys, (QStringList{"modA \x01Layout", "modA \x02" "Declarations", "modA \x01Layout Layout", "bare", "modA Sub X"}));
     EXPECT_EQ(values, (QStringList{"3", "4", "5", "", "1|2"}));
-    EXPECT_TRUE(ini.INIReadSection("Missing").first.isEmpty());
+    EXPECT_TRUE(ini.readSection("Missing").first.isEmpty());
     EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
     EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(MarkLayoutAndDeclarations("frmA.frm|Public Sub Layout")), "frmA.frm|Public Sub Layout");
 
@@ -261,7 +261,7 @@ TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFind
 
 TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAndRestoring)
 {
-    modZRK_MsgBox engine = NewRun();
+    SuppressibleMessages engine = NewRun();
     EXPECT_EQ(Answer(engine, 1, 0), 1);
     ASSERT_EQ(box.shown.size(), 1u);
     // The text, then where the hidden message will be listed under its key, then the advice.
@@ -298,7 +298,7 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     fx.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
                         "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\n"
                         "sMsg5=B (Click 1 - No) (Always)\n");
-    modZRK_MsgBox restarted = NewRun();
+    SuppressibleMessages restarted = NewRun();
     const QString wrap = "Long Line Wrap Warning (Click 2 - Abandon) (Always)";
     EXPECT_EQ(restarted.MenuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
     EXPECT_EQ(restarted.RestoreCount(), 3);
@@ -323,7 +323,7 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
 
 TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
 {
-    MsgBoxRequest request;
+    MessageRequest request;
     request.Buttons = {"Yes", "No", "  ", "", ""};
     EXPECT_EQ(QList<bool>({request.IsButtonShown(0), request.IsButtonShown(1), request.IsButtonShown(2), request.IsButtonShown(3)}),
               QList<bool>({true, true, false, false}));
@@ -342,7 +342,7 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
         box.ShowRequest(request);
     }
     for (const char* text : {"One", "Two", "Two"})
-        box.ShowMessage(MsgIcon::Question, "Duplex Unavailable", text, MsgButtons::YesNo);
+        box.ShowMessage(MessageIcon::Question, "Duplex Unavailable", text, MessageButtons::YesNo);
     ASSERT_EQ(written.size(), 5);
     EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
     EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",

@@ -1,6 +1,6 @@
 #include "formimage/FormImageRenderer.h"
 
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
 #include "platform/RecordingPrintSurface.h"
@@ -27,7 +27,7 @@ namespace {
 struct Bench {
     RecordingPrintSurface surface;
     quillon::print::PageSetup setup;
-    quillon::print::modProjectPrinterCalls printer{surface, setup};
+    quillon::print::PrintDevice printer{surface, setup};
     quillon::print::PrintRunState run;
     quillon::print::PageFrame frame{printer, run};
     std::array<quint32, 10> colours{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009};
@@ -103,8 +103,8 @@ public:
     ControlRecord& operator[](int n) { return layout_.Control(n); }
     const FormLayout& Done()
     {
-        modFormImage_v2::ComputeAbsolutePositions(layout_);
-        modFormImage_v2::AssignLayers(layout_);
+        placement::ComputeAbsolutePositions(layout_);
+        placement::AssignLayers(layout_);
         return layout_;
     }
 
@@ -431,7 +431,7 @@ TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGre
 TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
 {
     quillon::test::Fixture fx;
-    quillon::model::clsRoutineInfo routine;
+    quillon::model::Routine routine;
     routine.FilePath = fx.writeLines("frmOrder.frm", {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800",
                                                       "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
     const quillon::model::SourceReader& reader = quillon::model::SourceReader::Default();

@@ -10,7 +10,7 @@
 using namespace quillon::formimage;
 using quillon::model::CodePage;
 using quillon::model::SourceReader;
-using quillon::platform::MsgIcon;
+using quillon::platform::MessageIcon;
 using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
 
@@ -56,7 +56,7 @@ QByteArray Bytes(const QStringList& lines)
 // [menubar] [open UNCLOSED]"), one per control ("TYPE NAME(INDEX) LEFT,TOP WIDTHxHEIGHT
 // [@ABSLEFT,ABSTOP in PARENT] LLAYER [hidden] [ends X1,Y1 X2,Y2] ["CAPTION"]", the parts in brackets
 // when they say more than the rest) and one per menu.
-QStringList Described(const modFormImagePrint& reader)
+QStringList Described(const FormLayoutReader& reader)
 {
     const FormRecord& f = reader.Layout().Form;
     QStringList out{QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7").arg(f.Name, f.Caption).arg(f.ClientWidth).arg(f.ClientHeight)
@@ -89,7 +89,7 @@ protected:
     QString path;
     ScriptedMessageBox box;
     SourceReader reader{CodePage::Default(), nullptr};
-    modFormImagePrint formImage{reader, &box};
+    FormLayoutReader formImage{reader, &box};
 };
 
 // One reader reads every case in turn: each reading starts afresh.
@@ -205,7 +205,7 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         EXPECT_FALSE(formImage.ReadFormLayout(path));
         ASSERT_EQ(box.shown.size(), 1u);
         EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
-        EXPECT_EQ(box.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(box.shown[0].icon, MessageIcon::Exclamation);
         EXPECT_EQ(box.shown[0].text, c.message.arg(path));
         EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
@@ -246,10 +246,10 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
         switch (c.query) {
-        case 'A': EXPECT_EQ(modFormImage_v2::IsAncestor(l, c.a, c.b), c.expected != 0); break;
-        case 'V': EXPECT_EQ(modFormImage_v2::IsEffectivelyVisible(l, c.a), c.expected != 0); break;
-        case 'O': EXPECT_FLOAT_EQ(modFormImage_v2::OverlapRatio(l, c.a, c.b), float(c.expected)); break;
-        default: EXPECT_EQ(modFormImage_v2::MenuHasSubItems(l, c.a, c.b), c.expected != 0); break;
+        case 'A': EXPECT_EQ(placement::IsAncestor(l, c.a, c.b), c.expected != 0); break;
+        case 'V': EXPECT_EQ(placement::IsEffectivelyVisible(l, c.a), c.expected != 0); break;
+        case 'O': EXPECT_FLOAT_EQ(placement::OverlapRatio(l, c.a, c.b), float(c.expected)); break;
+        default: EXPECT_EQ(placement::MenuHasSubItems(l, c.a, c.b), c.expected != 0); break;
         }
     }
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.
@@ -257,11 +257,11 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     l.Controls[0].Parent = 2;
     l.Controls[1].Parent = 1;
     l.Controls[0].Visible = true;
-    EXPECT_TRUE(modFormImage_v2::IsAncestor(l, 2, 1));
-    EXPECT_FALSE(modFormImage_v2::IsAncestor(l, 3, 1));
-    EXPECT_TRUE(modFormImage_v2::IsEffectivelyVisible(l, 1));
-    EXPECT_TRUE(modFormImage_v2::ComputeAbsolutePositions(l));
-    modFormImage_v2::AssignLayers(l);
+    EXPECT_TRUE(placement::IsAncestor(l, 2, 1));
+    EXPECT_FALSE(placement::IsAncestor(l, 3, 1));
+    EXPECT_TRUE(placement::IsEffectivelyVisible(l, 1));
+    EXPECT_TRUE(placement::ComputeAbsolutePositions(l));
+    placement::AssignLayers(l);
     EXPECT_EQ(l.Form.LayerCount, 1) << "each is the other's ancestor";
 }
 

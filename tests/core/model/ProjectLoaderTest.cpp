@@ -22,7 +22,7 @@ struct Recorder : IStatusSink, ILoadAnalysis {
     void PrepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
     void BeginPhase1() override { calls << "begin"; }
     void RegisterApiDeclarations(const QString& file, const QStringList& lines) override { calls << "api " + FileNameOf(file) + QString(" %1").arg(lines.size()); }
-    void RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file) override { calls << "event " + file.FileName + " " + routine->RoutineName; }
+    void RegisterEventHandler(const RoutinePtr& routine, const ProjectFile& file) override { calls << "event " + file.FileName + " " + routine->RoutineName; }
     void BuildDependencyIndex(const RoutineList& all, Project& project) override
     {
         calls << QStringLiteral("phase2 %1").arg(all.size());
@@ -96,7 +96,7 @@ TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
     EXPECT_EQ(project.OpenProject(fx.path("none.vbp")), Project::OpenOutcome::Missing);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(QStringList({IconName(messages.shown[0].icon), messages.shown[0].title, messages.shown[0].text}),
-              QStringList({IconName(MsgIcon::Critical), "No valid file", "Selected file \"" + fx.path("none.vbp") + "\" does not exist."}));
+              QStringList({IconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx.path("none.vbp") + "\" does not exist."}));
     EXPECT_EQ(project.OpenProject(fx.path()), Project::OpenOutcome::Missing);
     EXPECT_EQ(project.LastOpenError, "it is a folder, not a project file");
     // An empty project loads nothing and leaves the loader ready for the next one; a binary
@@ -166,7 +166,7 @@ TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
     fx.write("p.vbp", "Type=OleDll\r\n");
     EXPECT_TRUE(project.ProjectChanged(vbp));
     EXPECT_EQ(IconName(messages.shown.back().icon) + "|" + messages.shown.back().title + "|" + messages.shown.back().text,
-              IconName(MsgIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
+              IconName(MessageIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
               "Reason: The project file has been edited changing its length.\r\n\r\nPrinting requires the project file to be reloaded so "
               "procedure boundaries and counts are correct.\r\n\r\nPlease use File | Open to reload the project.");
 }

@@ -17,8 +17,8 @@ QStringList Summary(const RoutineList& routines)
 {
     QStringList out;
     for (const RoutinePtr& r : routines)
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(r->RoutineKind, r->RoutineName).arg(r->lStartLine).arg(r->lSigLine)
-                   .arg(r->lEndLine).arg(r->CommentLines).arg(r->BlankLines).arg(r->CodeLines);
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(r->RoutineKind, r->RoutineName).arg(r->startLine).arg(r->signatureLine)
+                   .arg(r->endLine).arg(r->CommentLines).arg(r->BlankLines).arg(r->CodeLines);
     return out;
 }
 
@@ -32,7 +32,7 @@ TEST(RoutineRecord, KeysListTextsAndKinds)
     EXPECT_EQ(MakeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
     EXPECT_EQ(DependencyKey(nullptr), QString());
     // The same routine name in two files differs in its unique key, not in its dependency key.
-    const struct { clsRoutineInfo r; QString unique, dependency, list; } cases[] = {
+    const struct { Routine r; QString unique, dependency, list; } cases[] = {
         {{.RoutineName = "Foo|Dep", .FilePath = "/p/a.bas", .ModuleName = "modA", .RoutineKind = kind::Dependency},
          "/p/a.bas|modA|Dependency|Foo|Dep", "MODA|FOO|DEP", "a.bas|Public Sub Foo|Dep"},
         {{.RoutineName = "Trim2", .FilePath = "/p/one/util.bas", .ModuleName = "modUtil", .RoutineKind = "Function"},
@@ -50,13 +50,13 @@ TEST(RoutineRecord, KeysListTextsAndKinds)
         EXPECT_EQ(QStringList({c.r.UniqueKey, DependencyKey(&c.r), ListText(c.r)}), QStringList({c.unique, c.dependency, c.list}));
     }
     // A dependency report shows the signature of the routine it reports on, when it can be found.
-    auto parent = std::make_shared<clsRoutineInfo>(clsRoutineInfo{
+    auto parent = std::make_shared<Routine>(Routine{
         .FilePath = "/p/modMain.bas", .UniqueKey = "/p/modMain.bas|modMain|Function|Total", .SigLineText = "Friend Function Total() As Long"});
-    const clsRoutineInfo dep{.RoutineName = "Total|Dep", .FilePath = parent->FilePath, .IsDepPseudo = true, .ParentKey = parent->UniqueKey};
+    const Routine dep{.RoutineName = "Total|Dep", .FilePath = parent->FilePath, .IsDepPseudo = true, .ParentKey = parent->UniqueKey};
     EXPECT_EQ(ListText(dep, [&](const QString& key) { return key == parent->UniqueKey ? parent : RoutinePtr(); }),
               "modMain.bas|Friend Function Total|Dep");
-    EXPECT_TRUE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = " layout "}));
-    EXPECT_FALSE(IsPseudoRoutine(clsRoutineInfo{.RoutineKind = "Property Get"}));
+    EXPECT_TRUE(IsPseudoRoutine(Routine{.RoutineKind = " layout "}));
+    EXPECT_FALSE(IsPseudoRoutine(Routine{.RoutineKind = "Property Get"}));
 }
 
 // Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
@@ -155,7 +155,7 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
     const QStringList lines = {"x = 1 & _", "    2 & _", "    3", "Rem", "REM note", "Remark = 1", "   ", "' c _", "y = 2"};
     const struct { int start, end, code, comments, blanks; } spans[] = {{1, 9, 2, 3, 1}, {8, 400, 0, 1, 0}};
     for (const auto& c : spans) {
-        clsRoutineInfo r{.lStartLine = c.start, .lEndLine = c.end};
+        Routine r{.startLine = c.start, .endLine = c.end};
         CountRoutineLines(r, lines);
         EXPECT_EQ(QList<int>({r.CodeLines, r.CommentLines, r.BlankLines}), QList<int>({c.code, c.comments, c.blanks}));
     }
@@ -217,14 +217,14 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
     const struct { const char* kind; int start, end; bool small; } spans[] = {
         {"Property Get", 10, 15, true}, {"Property Get", 10, 16, false}, {"Sub", 10, 12, false}, {"Property", 0, 12, false}};
     for (const auto& s : spans)
-        EXPECT_EQ(IsSmallProperty(clsRoutineInfo{.lStartLine = s.start, .lEndLine = s.end, .RoutineKind = s.kind}), s.small) << s.kind << s.end;
+        EXPECT_EQ(IsSmallProperty(Routine{.startLine = s.start, .endLine = s.end, .RoutineKind = s.kind}), s.small) << s.kind << s.end;
     // Only the first "PROPERTY " counts, and only in a procedure's signature.
     const struct { const char* kind; const char* sig; bool declarations, property; } procedures[] = {
         {"Property", "Private Sub SetPropertyValue()", false, false}, {"Property", "  friend property let X(v)", false, true},
         {"Property", "Sub Property X() ' Property Get", false, false}, {"Property Get", "Public Property Get X()", true, false},
         {"Aggregate", "Public Property Get X()", false, false}, {"Property Get", "Public Property Get X()", false, true}};
     for (const auto& p : procedures) {
-        const clsRoutineInfo r{.RoutineKind = p.kind, .SigLineText = p.sig, .IsDeclarations = p.declarations};
+        const Routine r{.RoutineKind = p.kind, .SigLineText = p.sig, .IsDeclarations = p.declarations};
         EXPECT_EQ(IsPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
     }
     EXPECT_FALSE(IsPropertyProcedure(nullptr));

@@ -107,8 +107,8 @@ QString YesNo(bool flag)
 
 TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {
-    const Reading trim = [](QStringView t) { return Trim(t).toString(); }, ltrim = [](QStringView t) { return LTrim(t).toString(); },
-                  rtrim = [](QStringView t) { return RTrim(t).toString(); }, quote = [](QStringView t) { return Quote(t.toString()); },
+    const Reading trim = [](QStringView t) { return trimBlanks(t).toString(); }, ltrim = [](QStringView t) { return trimLeadingBlanks(t).toString(); },
+                  rtrim = [](QStringView t) { return trimTrailingBlanks(t).toString(); }, quote = [](QStringView t) { return Quote(t.toString()); },
                   name = [](QStringView t) { return FileNameOf(t.toString()); }, ext = [](QStringView t) { return FileExtension(t.toString()); },
                   base = [](QStringView t) { return FileBaseName(t.toString()); }, rem = [](QStringView t) { return YesNo(IsRemStatement(t)); },
                   digits = [](QStringView t) { return YesNo(IsAllDigits(t)); }, ident = [](QStringView t) { return YesNo(IsIdentifier(t)); },
@@ -117,7 +117,7 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
     const struct { Reading read; const char16_t* text; const char16_t* expected; } cases[] = {
         // Blanks are trimmed, tabs never; upper-casing keeps the length.
         {trim, u"  a b  ", u"a b"}, {trim, u"\ta\t", u"\ta\t"}, {trim, u"    ", u""}, {ltrim, u"  a ", u"a "}, {rtrim, u"  a ", u"  a"},
-        {UCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quote, u"a b", u"\"a b\""},
+        {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quote, u"a b", u"\"a b\""},
         {name, u"C:\\P\\frmMain.frm", u"frmMain.frm"}, {name, u"/p/sub\\x.bas", u"x.bas"}, {name, u"plain.bas", u"plain.bas"},
         {ext, u"/p/a.b/Mod.Bas", u"Bas"}, {ext, u"/p/noext", u""}, {base, u"/p/v1.2/mod.x.bas", u"mod.x"}, {base, u"C:\\p\\noext", u"noext"},
         {rem, u"  Rem", u"yes"}, {rem, u"REM note", u"yes"}, {rem, u"rem\tnote", u"yes"}, {rem, u"Remark = 1", u"no"},

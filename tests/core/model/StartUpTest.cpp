@@ -39,12 +39,12 @@ TEST_F(SwitchTest, SplashSecondsFlagsBracketTextsNumbersAndMalformedSwitches)
     // A flag is present; a bracket gives its upper-cased text and number. A switch without its
     // slash or its closing bracket is reported, with one beep and one box, and sets nothing.
     const QString lead = "A command line switch parse command has been issued.  The switch string parameter ";
-    const struct { const char *switchText, *commandLine; bool present; std::optional<QString> text; std::optional<double> value; MsgIcon icon;
+    const struct { const char *switchText, *commandLine; bool present; std::optional<QString> text; std::optional<double> value; MessageIcon icon;
                    QString complaint; } cases[] = {
-        {"/QUIET", "a /quiet b", true, {}, {}, MsgIcon::None, ""}, {"/DT[", "/dt[ab7c]", false, "AB7C", 7.0, MsgIcon::None, ""},
-        {"/DT[", "/DT[]", false, "", 0.0, MsgIcon::None, ""},
-        {"/DT[", "/DT[5", false, {}, {}, MsgIcon::None, lead + "\"/DT[\" is not followed by a closing bracket.  No command line parameter change accepted."},
-        {"DT[", "DT[5]", false, {}, {}, MsgIcon::Critical,
+        {"/QUIET", "a /quiet b", true, {}, {}, MessageIcon::None, ""}, {"/DT[", "/dt[ab7c]", false, "AB7C", 7.0, MessageIcon::None, ""},
+        {"/DT[", "/DT[]", false, "", 0.0, MessageIcon::None, ""},
+        {"/DT[", "/DT[5", false, {}, {}, MessageIcon::None, lead + "\"/DT[\" is not followed by a closing bracket.  No command line parameter change accepted."},
+        {"DT[", "DT[5]", false, {}, {}, MessageIcon::Critical,
          lead + "\"DT[\" is missing the beginning forward slash.  No command line parameter change accepted.  "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commandLine);

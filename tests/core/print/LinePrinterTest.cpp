@@ -1,5 +1,5 @@
 #include "core/print/PrintFixture.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ struct Listing : quillon::test::PrintBench {
         frame.StartPage();
         surface.ops.clear();
     }
-    bool Print(const QString& line, const quillon::model::clsRoutineInfo* routine = nullptr)
+    bool Print(const QString& line, const quillon::model::Routine* routine = nullptr)
     {
         bool go = true;
         lines.PrintSourceLine(line, routine, go);
@@ -155,7 +155,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
 
     // A dependency listing wraps without asking; too narrow a page leaves the ellipsis.
     Listing dep;
-    quillon::model::clsRoutineInfo report;
+    quillon::model::Routine report;
     report.RoutineKind = QStringLiteral("Dependency");
     report.FilePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
     dep.Print(LongLine(), &report);

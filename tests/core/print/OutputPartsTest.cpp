@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 
 using namespace quillon::print;
-using quillon::platform::MsgResult;
+using quillon::platform::MessageResult;
 using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
 using quillon::test::PrintBench;
@@ -129,12 +129,12 @@ TEST(SpoolEstimateTest, TheSmallestTermNeverBelowTheFloorRecalibratedAtStartAndR
     machine.objectsInUse = 2000; // Int(8000 / 4) × 0.95
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), "GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to "
                                                      "restore a previous value as desired if you have been making manual adjustments.");
-    EXPECT_EQ(b.ini.INIRead(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
+    EXPECT_EQ(b.ini.read(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
     EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "an unchanged value adds nothing";
 
     EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral(" courier new"), 10})) << "the same font, written differently";
     machine.objectsInUse = 400;
-    b.box.results = {MsgResult::Yes, MsgResult::No};
+    b.box.results = {MessageResult::Yes, MessageResult::No};
     EXPECT_TRUE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10}));
     EXPECT_EQ(estimator.Value(), 2280);
     EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
@@ -314,10 +314,10 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
 
     // A form image larger than a file goes to the default printer unless it is unknown or the
     // file target; the omitted output page stands in for it. The default printer setting, answer: printed there, messages shown
-    const std::tuple<const char*, std::optional<MsgResult>, bool, int> routes[] = {
+    const std::tuple<const char*, std::optional<MessageResult>, bool, int> routes[] = {
         {"Office Laser,winspool,Ne01:", std::nullopt, false, 1}, // nobody there: never print on paper unasked
-        {"Office Laser,winspool,Ne01:", MsgResult::Yes, true, 1},  {"quillon pdf", MsgResult::Yes, false, 2},
-        {"", MsgResult::Yes, false, 2}, {",winspool", MsgResult::Yes, false, 2}};
+        {"Office Laser,winspool,Ne01:", MessageResult::Yes, true, 1},  {"quillon pdf", MessageResult::Yes, false, 2},
+        {"", MessageResult::Yes, false, 2}, {",winspool", MessageResult::Yes, false, 2}};
     for (const auto& [defaultDevice, answer, printed, messages] : routes) {
         ScriptedMessageBox box;
         if (answer)

@@ -1,5 +1,5 @@
 #include "core/print/PrintFixture.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 
 #include <gtest/gtest.h>
 
@@ -94,10 +94,10 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         b.setup.Margins[kTop] = b.setup.Margins[kBottom] = margins;
         b.setup.Duplex = duplex;
         b.Compute();
-        quillon::model::clsRoutineInfo routine;
+        quillon::model::Routine routine;
         routine.RoutineKind = QString::fromLatin1(kind);
-        routine.lStartLine = 1;
-        routine.lEndLine = lines;
+        routine.startLine = 1;
+        routine.endLine = lines;
         EXPECT_EQ(b.frame.EstimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
         EXPECT_EQ(std::tuple(b.frame.TotalPagesText, b.frame.EstimateFlag), std::tuple(QString::number(pages), true));
     }

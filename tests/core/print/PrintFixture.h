@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/MessageBox.h"
 #include "platform/RecordingPrintSurface.h"
@@ -16,14 +16,14 @@ struct PrintBench {
     using Op = platform::RecordingPrintSurface::Op;
     platform::RecordingPrintSurface surface;
     print::PageSetup setup;
-    print::modProjectPrinterCalls printer{surface, setup};
+    print::PrintDevice printer{surface, setup};
     print::PrintRunState run;
     print::PageFrame frame{printer, run};
     Fixture fx;
     model::DiagLog log{QString()};
     config::IniStore ini{fx.path("QLN.spi"), &log};
     platform::ScriptedMessageBox box;
-    config::modZRK_MsgBox messages{ini, box};
+    config::SuppressibleMessages messages{ini, box};
     print::LinePrinter lines{frame, run, &messages};
 
     PrintBench()

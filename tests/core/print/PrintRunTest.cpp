@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::print;
-using quillon::platform::MsgResult;
+using quillon::platform::MessageResult;
 using quillon::test::Module;
 using Op = quillon::platform::RecordingPrintSurface::Op;
 
@@ -30,9 +30,9 @@ struct Bench {
     quillon::config::IniStore ini{p.fx.path("QLN.spi"), &p.log};
     quillon::config::Options options{ini, printerDefaults};
     quillon::platform::ScriptedMessageBox box;
-    quillon::config::modZRK_MsgBox warnings{ini, box};
+    quillon::config::SuppressibleMessages warnings{ini, box};
     PageSetup setup;
-    std::unique_ptr<modQLProcedures> run;
+    std::unique_ptr<PrintRun> run;
     std::vector<ListRow> queue;
     QHash<QString, quillon::model::RoutinePtr> byKey;
     std::vector<OutputFileRequest> requests;
@@ -66,7 +66,7 @@ struct Bench {
     {
         queue.clear();
         for (const char* key : keys) {
-            quillon::model::RoutinePtr routine = p.Routine(QString::fromLatin1(key + (*key == '-')));
+            quillon::model::RoutinePtr routine = p.routineFor(QString::fromLatin1(key + (*key == '-')));
             for (const auto& r : quillon::model::SplitFileIntoRoutines(p.fx.path("frmA.frm"), p.reader))
                 routine = QString::fromLatin1(key) == "IMAGE" && r->RoutineKind == "Image" ? r : routine;
             queue.push_back({routine, quillon::model::ListText(*routine), *key != '-'});
@@ -75,7 +75,7 @@ struct Bench {
     }
     RunResult Print(std::vector<ListRow>& rows, int spool = 0)
     {
-        run = std::make_unique<modQLProcedures>(surface, setup, options, warnings, box, &p.log);
+        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log);
         run->Index = &p.dep();
         run->Reader = &p.reader;
         run->GdiSpoolSize = spool;
@@ -92,7 +92,7 @@ struct Bench {
             };
         }
         if (renderer) {
-            run->PrintImage = [this](quillon::model::clsRoutineInfo&) {
+            run->PrintImage = [this](quillon::model::Routine&) {
                 for (int page = 1; page <= imagePages; ++page) {
                     run->frame().StartPage();
                     surface.PrintText(u"drawing", true);
@@ -100,9 +100,9 @@ struct Bench {
                 }
                 return true;
             };
-            run->ImagePages = [this](const quillon::model::clsRoutineInfo&) { return imagePages; };
+            run->ImagePages = [this](const quillon::model::Routine&) { return imagePages; };
         }
-        run->PrintImageOnPrinter = [this](quillon::model::clsRoutineInfo&, const QString& device) {
+        run->PrintImageOnPrinter = [this](quillon::model::Routine&, const QString& device) {
             printedOn << device;
             return printerSelectable;
         };
@@ -148,7 +148,7 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     EXPECT_EQ(duplex.Titles(true), (QStringList{"1:modA.bas|One", "2:modA.bas|One (cont.)", "3:modA.bas|Three", "4:modA.bas|Three (cont.)"}));
 
     // A device without duplex asks, then prints simplex without the binder offset, or stops.
-    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+    for (const MessageResult answer : {MessageResult::Yes, MessageResult::No}) {
         Bench simplex;
         simplex.surface.supportsDuplex = false;
         ASSERT_TRUE(simplex.surface.SelectDevice("Office Laser"));
@@ -158,8 +158,8 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
         simplex.box.results.push_back(answer);
         const RunResult asked = simplex.Print(simplex.Queue({"MODA|ONE"}));
         EXPECT_EQ(simplex.Shown("Duplex Unavailable").filter("bind the output at the Left edge.").size(), 1);
-        EXPECT_EQ(asked.ok, answer == MsgResult::Yes);
-        if (answer == MsgResult::Yes) {
+        EXPECT_EQ(asked.ok, answer == MessageResult::Yes);
+        if (answer == MessageResult::Yes) {
             EXPECT_EQ(std::tuple(simplex.setup.Duplex, simplex.run->frame().Left, asked.report),
                       std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
         }
@@ -172,8 +172,8 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     EXPECT_FALSE(b.Print(b.Queue({"-MODA|ONE"})).ok);
     EXPECT_EQ(b.box.shown.back().text, QStringLiteral("No procedures were selected to print."));
 
-    auto broken = std::make_shared<quillon::model::clsRoutineInfo>(*b.p.Routine("MODA|ONE"));
-    broken->lEndLine = 0;
+    auto broken = std::make_shared<quillon::model::Routine>(*b.p.routineFor("MODA|ONE"));
+    broken->endLine = 0;
     rows = {{broken, QStringLiteral("modA.bas|Public Sub One"), true}};
     b.Print(rows);
     const auto error = std::find_if(b.surface.ops.begin(), b.surface.ops.end(), [](const Op& op) { return op.text.startsWith("*** "); });
@@ -183,7 +183,7 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
                              + " | Procedure: One | Kind: Sub | Start: 2  End: 0", quillon::platform::Rgb(255, 0, 0)));
 
     Bench dep; // printed from a temporary file, which is removed
-    auto pseudo = quillon::analysis::MakeDependencyPseudoRoutine(*dep.p.Routine("MODA|THREE"));
+    auto pseudo = quillon::analysis::MakeDependencyPseudoRoutine(*dep.p.routineFor("MODA|THREE"));
     const QString path = pseudo->FilePath;
     rows = {{pseudo, QStringLiteral("modA.bas|Public Sub Three|Dep"), true}};
     dep.Print(rows);
@@ -196,7 +196,7 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
 TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentButAPdfRunGoesOnInParts)
 {
     Bench b(true);
-    b.box.results = {MsgResult::No, MsgResult::Yes, MsgResult::No}; // keep the target, go on once, then no more
+    b.box.results = {MessageResult::No, MessageResult::Yes, MessageResult::No}; // keep the target, go on once, then no more
     const RunResult result = b.Print(b.Queue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25); // two fit, a third not
     ASSERT_TRUE(result.ok) << result.report.toStdString();
     EXPECT_EQ(b.Shown("GDI Spool Size Reached").filter("\r\nSelected procedures 1 through 2 out of the total 4 selected procedures have "
@@ -212,7 +212,7 @@ TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentB
     EXPECT_EQ(b.Shown("Output Target Is Not .pdf").size(), 1) << "the second batch is a continuation";
 
     Bench no(true);
-    no.box.results = {MsgResult::No, MsgResult::No};
+    no.box.results = {MessageResult::No, MessageResult::No};
     const RunResult stopped = no.Print(no.Queue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25);
     EXPECT_EQ(std::tuple(stopped.ok, stopped.status, stopped.routinesPrinted), std::tuple(true, "Batch printing terminated", 2));
     EXPECT_EQ(no.surface.documents.size(), 1u) << "the ended batch is not ended twice";
@@ -255,7 +255,7 @@ TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
     EXPECT_FALSE(QFileInfo::exists(b.p.fx.path(base + ".pdf"))) << "the first file's name was given up for the part's";
 
     Bench no(true);
-    no.box.results = {MsgResult::No, MsgResult::No};
+    no.box.results = {MessageResult::No, MessageResult::No};
     const RunResult abandoned = no.Print(no.Queue({"MODL|BIG", "MODL|R1"}), 150);
     EXPECT_EQ(std::tuple(abandoned.status, no.surface.documents.size()), std::tuple("Oversize procedure split abandoned by user", 1u));
     EXPECT_FALSE(no.surface.Lines().contains("    y = 399"));
@@ -266,14 +266,14 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
 {
     Bench b(true);
     b.answers = {QString(), b.p.fx.path("chosen.pdf")};
-    b.box.results = {MsgResult::No, MsgResult::Yes};
+    b.box.results = {MessageResult::No, MessageResult::Yes};
     const RunResult result = b.Print(b.Queue({"MODL|R1"}));
     EXPECT_EQ(std::tuple(result.ok, b.Shown("File Selection Cancelled").size(), result.files.size() == 1 ? result.files[0].path : QString()),
               std::tuple(true, 1, b.p.fx.path("chosen.pdf")));
 
     Bench gaveUp(true);
     gaveUp.answers = {QString()};
-    gaveUp.box.results = {MsgResult::No, MsgResult::No};
+    gaveUp.box.results = {MessageResult::No, MessageResult::No};
     EXPECT_FALSE(gaveUp.Print(gaveUp.Queue({"MODL|R1"})).ok);
     EXPECT_TRUE(gaveUp.surface.ops.empty()) << "nothing is printed without a file";
 
@@ -329,7 +329,7 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTh
         big.printerSelectable = selectable;
         if (*defaultDevice)
             big.surface.defaultDevice = QString::fromLatin1(defaultDevice);
-        big.box.results = {MsgResult::No, MsgResult::Yes};
+        big.box.results = {MessageResult::No, MessageResult::Yes};
         const RunResult run = big.Print(big.Queue({"IMAGE", "MODL|R1"}), 100);
         ASSERT_TRUE(run.ok) << run.report.toStdString();
         EXPECT_EQ(big.Shown("Form Image Exceeds GDI Spool Size").filter(QRegularExpression("^The form image frmA.frm is estimated")).size(), 1);

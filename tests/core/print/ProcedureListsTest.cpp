@@ -47,7 +47,7 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSeco
                            "clsP.cls|Public Property Get Size", "clsP.cls|Public Property Let Size",
                            "clsP.cls|Public Sub Let_Set_Get Properties (All)"}));
     EXPECT_EQ(l.lists->StatusLine, QStringLiteral("5 procedures added to the procedures list."));
-    EXPECT_EQ(l.lists->Procedures[1].routine.get(), l.p.Routine("MODA|MAIN").get()) << "the load's own records, shared";
+    EXPECT_EQ(l.lists->Procedures[1].routine.get(), l.p.routineFor("MODA|MAIN").get()) << "the load's own records, shared";
 
     l.lists->Procedures[1].selected = true;
     EXPECT_EQ(l.lists->BuildQueue(), 1);

@@ -1,5 +1,5 @@
 #include "config/Ini.h"
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "platform/MessageBox.h"
@@ -17,11 +17,11 @@
 #include <sys/stat.h>
 
 using namespace quillon::print;
-using quillon::model::clsRoutineInfo;
+using quillon::model::Routine;
 using quillon::model::Project;
-using quillon::platform::MsgButtons;
-using quillon::platform::MsgIcon;
-using quillon::platform::MsgResult;
+using quillon::platform::MessageButtons;
+using quillon::platform::MessageIcon;
+using quillon::platform::MessageResult;
 using quillon::test::ReadBytes;
 
 namespace {
@@ -31,9 +31,9 @@ QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 
-clsRoutineInfo Routine(const char* path, const char* name, const char* kind, const char* signature = "")
+Routine makeRoutine(const char* path, const char* name, const char* kind, const char* signature = "")
 {
-    clsRoutineInfo r;
+    Routine r;
     r.FilePath = path;
     r.RoutineName = name;
     r.RoutineKind = kind;
@@ -63,7 +63,7 @@ protected:
 
     QString ListPath() const { return fx.path("opts/TOC-File-For-App.txt"); }
     QString ListText() const { return QString::fromUtf8(ReadBytes(ListPath())); }
-    QString Stored(const QString& key) const { return options.INIRead("App.vbp:TOC List", key, "(none)", ListPath()); }
+    QString Stored(const QString& key) const { return options.read("App.vbp:TOC List", key, "(none)", ListPath()); }
 
     // Writes the project's files under P/, loads them and opens the project's list.
     void LoadProject(const QList<std::pair<QString, QStringList>>& files)
@@ -253,7 +253,7 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     EXPECT_EQ(Stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|5S|N/A|N/A|N/A|N/A|N/A")) << "written through again";
 
     // An aggregate takes its counts from the printing; the contents keep no history.
-    const clsRoutineInfo group = Routine("/p/clsA.cls", "Let_Set_Get Properties (All)", "Aggregate");
+    const Routine group = makeRoutine("/p/clsA.cls", "Let_Set_Get Properties (All)", "Aggregate");
     Seed({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "N/A|N/A|1|1|1|1|Aggregate"}, {"clsA.cls|Public Sub Go", "N/A|N/A|7|1|2|4|Sub"}});
     LineStatistics lines;
     lines.statements = 32; // counted: 32 + 5 + 3 = 40
@@ -261,20 +261,20 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     lines.wrappedLines = 3;
     ASSERT_TRUE(list.RecordPrint(group, {}, At(2024, 1, 2, 9), 4, true, lines));
     // Any other routine keeps its stored counts whatever the printing counted.
-    ASSERT_TRUE(list.RecordPrint(Routine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, At(2024, 1, 2, 9), 2, false, lines));
+    ASSERT_TRUE(list.RecordPrint(makeRoutine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, At(2024, 1, 2, 9), 2, false, lines));
     ExpectStored({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"},
                   {"clsA.cls|Public Sub Go", "45293.375|2S|7|1|2|4|Sub"}});
 
-    const clsRoutineInfo toc = Routine("/tmp/QLN_TOC_1.txt", "Table of Contents", "TOC");
+    const Routine toc = makeRoutine("/tmp/QLN_TOC_1.txt", "Table of Contents", "TOC");
     const QString before = ListText();
     EXPECT_TRUE(list.RecordPrint(toc, {}, At(2024, 1, 2, 9), 2, false, lines));
     EXPECT_EQ(ListText(), before);
 
     // The report writer and the print run share the dependency report's record.
-    auto parent = std::make_shared<clsRoutineInfo>(Routine("/p/modA.bas", "Calc", "Function", "Private Function Calc(ByVal x As Long) As Long"));
+    auto parent = std::make_shared<Routine>(makeRoutine("/p/modA.bas", "Calc", "Function", "Private Function Calc(ByVal x As Long) As Long"));
     parent->ModuleName = "modA";
     quillon::model::AssignUniqueKey(*parent);
-    clsRoutineInfo report = Routine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", "Dependency"); // once produced
+    Routine report = makeRoutine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", "Dependency"); // once produced
     report.IsDepPseudo = true;
     report.ParentKey = parent->UniqueKey;
     auto lookup = [&](const QString& key) { return key == parent->UniqueKey ? parent : quillon::model::RoutinePtr(); };
@@ -304,7 +304,7 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
     project.status = this;
     const QString before = project.LoadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
     ASSERT_TRUE(list.Index(project)) << list.LastError().toStdString();
-    // 11 routines in frmMain and modA, 30 in modBig: the first, every 25th and the last are told.
+    // 11 routines in MainWindow and modA, 30 in modBig: the first, every 25th and the last are told.
     EXPECT_EQ(statuses, (QStringList{before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
     EXPECT_EQ(project.LoadStatusText, before + "41 of 41");
     ExpectStored({
@@ -356,7 +356,7 @@ TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotB
           {"modA.bas|Public Sub Let_Set_Get Properties (All)", "45000|2D|5|0|0|5|Aggregate"},
           {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"},
           {"modB.bas|Private Function Calc|Dep", "45000|1D|4|0|4|0|Dependency"}, {"garbage", "x"}});
-    box.results = {MsgResult::No}; // then no scripted answer: the box answers as the command line would (Yes)
+    box.results = {MessageResult::No}; // then no scripted answer: the box answers as the command line would (Yes)
     const StaleKeyReport report = list.CheckStaleKeys(project, box);
 
     ASSERT_EQ(box.shown.size(), 2u);
@@ -364,7 +364,7 @@ TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotB
     EXPECT_EQ(box.shown[0].text, "Quillon found a procedure named Moved" + moved + "print history as well?");
     EXPECT_EQ(box.shown[1].text, "Quillon found a dependency record for procedure Calc" + moved + "dependency print history as well?");
     for (const auto& shown : box.shown)
-        EXPECT_EQ(std::tuple(shown.title, shown.icon, shown.buttons), std::tuple("Move print history?", MsgIcon::Question, MsgButtons::YesNo));
+        EXPECT_EQ(std::tuple(shown.title, shown.icon, shown.buttons), std::tuple("Move print history?", MessageIcon::Question, MessageButtons::YesNo));
     ExpectStored({{"modB.bas|Public Sub Moved", "N/A|N/A|3|0|0|3|Sub"}, // No: untouched
                   {"modB.bas|Private Function Calc|Dep", "45000|1S|4|0|4|0|Dependency"}, // Yes: the history moves, the counts stay
                   {"modA.bas|Public Sub Moved", "(none)"}, {"modA.bas|Private Function Calc|Dep", "(none)"},
@@ -505,7 +505,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
 
     // Its routine (printed as the contents by the print run) covers every line and keeps no history.
     const quillon::model::RoutinePtr routine = MakeTocRoutine(first);
-    EXPECT_EQ(std::tuple(routine->FilePath, routine->lStartLine, routine->lEndLine, HasHistory(*routine)), std::tuple(first.path, 1, 3, false));
+    EXPECT_EQ(std::tuple(routine->FilePath, routine->startLine, routine->endLine, HasHistory(*routine)), std::tuple(first.path, 1, 3, false));
     // An interrupted program removes it until it has been printed and removed.
     EXPECT_TRUE(quillon::platform::InterruptCleanup::IsTracked(first.path));
     RemoveTocFile(first);
@@ -538,7 +538,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
     const TocFile none = PrepareTableOfContents(list, project, box, false);
     EXPECT_EQ(std::tuple(none.ok(), none.noData, list.Entries().empty()), std::tuple(false, true, true));
     ASSERT_EQ(box.shown.size(), 1u) << "the stale key goes without a question";
-    EXPECT_EQ(std::tuple(box.shown[0].icon, box.shown[0].text), std::tuple(MsgIcon::Exclamation, "No TOC data found."));
+    EXPECT_EQ(std::tuple(box.shown[0].icon, box.shown[0].text), std::tuple(MessageIcon::Exclamation, "No TOC data found."));
 
     ASSERT_TRUE(list.Index(project));
     Seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
@@ -551,7 +551,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
     QFile::remove(prepared.path);
 
     // The notes question: the first button suppresses them.
-    quillon::config::modZRK_MsgBox messages(options, box);
+    quillon::config::SuppressibleMessages messages(options, box);
     box.answers = {{0, 0, QString()}, {1, 0, QString()}};
     EXPECT_TRUE(AskSuppressTocNotes(messages));
     EXPECT_FALSE(AskSuppressTocNotes(messages));

@@ -1,6 +1,6 @@
 #pragma once
 #include "model/KeyedMap.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 
 #include <QHash>
@@ -29,12 +29,12 @@ private:
 // The dependency index: which routine calls which, which declared API functions each calls,
 // which routines are event handlers and the program's start-up routine. Keys are routine
 // keys (module and name, upper-cased, joined by "|").
-class modDep {
+class DependencyIndex {
 public:
     // Phase 1, per file: Declare statements, and event handlers of forms and classes.
     void BeginPhase1();
     void RegisterApiDeclarations(const QString& filePath, const QStringList* knownLines = nullptr);
-    void RegisterEventHandler(const model::RoutinePtr& routine, const model::clsFileInfo& file);
+    void RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file);
 
     // Phase 2: enters the indexed routines in project order and scans each for calls.
     // Progress goes to the project's status text when a project is given.
@@ -43,14 +43,14 @@ public:
     void FindProgramStartup(const QString& projectFilePath);
 
     // Queries.
-    static QString RoutineKey(const model::clsRoutineInfo& routine) { return model::DependencyKey(&routine); }
+    static QString RoutineKey(const model::Routine& routine) { return model::DependencyKey(&routine); }
     model::RoutinePtr RoutineFor(const QString& key) const;
     const OrderedKeyList* Callees(const QString& key) const;
     const OrderedKeyList* Callers(const QString& key) const;
     const OrderedKeyList* ApiCalls(const QString& key) const;
     QString DeclarationText(const QString& apiName) const;
-    bool IsStartupRoutine(const model::clsRoutineInfo& routine) const;
-    bool IsEventHandler(const model::clsRoutineInfo& routine) const;
+    bool IsStartupRoutine(const model::Routine& routine) const;
+    bool IsEventHandler(const model::Routine& routine) const;
     QString EventLabelOf(const QString& key) const;
     const QString& StartupKey() const { return startupKey_; }
     const QString& ProgramStartMarker() const { return programStartMarker_; }
@@ -64,7 +64,7 @@ public:
     const model::KeyedMap<QString>& EventLabelMap() const { return eventLabels_; }
 
     // Routines that get an entry in the routine map.
-    static bool IsIndexedKind(const model::clsRoutineInfo& routine);
+    static bool IsIndexedKind(const model::Routine& routine);
 
     void setReader(const model::SourceReader& reader) { reader_ = &reader; }
 

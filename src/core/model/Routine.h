@@ -10,10 +10,10 @@
 namespace quillon::model {
 
 // One source file named in the project file.
-class clsFileInfo {
+class ProjectFile {
 public:
     const QString& FileType() const { return fileType_; }
-    void SetFileType(const QString& type) { fileType_ = UCase(type); } // "frm" reads back "FRM"
+    void SetFileType(const QString& type) { fileType_ = upperCase(type); } // "frm" reads back "FRM"
 
     QString FilePath;  // full path as resolved from the project file
     QString FileTitle; // name with extension
@@ -26,14 +26,14 @@ private:
 // One printable unit of a file: a procedure, or a pseudo-routine standing for the form
 // designer block, the form image, the declarations, a group of properties or a dependency
 // report. Shared by reference among every list that holds it.
-struct clsRoutineInfo {
+struct Routine {
     QString RoutineName;
     QString FilePath;
     QString ModuleName;
     QString UniqueKey;
-    qint32 lStartLine = 0;
-    qint32 lSigLine = 0;
-    qint32 lEndLine = 0;
+    qint32 startLine = 0;
+    qint32 signatureLine = 0;
+    qint32 endLine = 0;
     QString RoutineKind;
     QString SigLineText;
     bool IsDeclarations = false;
@@ -44,9 +44,9 @@ struct clsRoutineInfo {
     qint32 CodeLines = 0;
 };
 
-using RoutinePtr = std::shared_ptr<clsRoutineInfo>;
+using RoutinePtr = std::shared_ptr<Routine>;
 using RoutineList = std::vector<RoutinePtr>;
-using FilePtr = std::shared_ptr<clsFileInfo>;
+using FilePtr = std::shared_ptr<ProjectFile>;
 using FileList = std::vector<FilePtr>;
 
 // Kind texts as stored in RoutineKind.
@@ -68,19 +68,19 @@ inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
 
 // The kind compared the way every test of it does: trimmed, upper-cased, against an
 // upper-case spelling such as "LAYOUT".
-bool KindIs(const clsRoutineInfo& routine, QLatin1StringView upperKind);
-bool IsPseudoRoutine(const clsRoutineInfo& routine);
+bool KindIs(const Routine& routine, QLatin1StringView upperKind);
+bool IsPseudoRoutine(const Routine& routine);
 
 QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
                       const QString& routineKind);
 // Sets UniqueKey from the record's own path, module, name and kind.
-void AssignUniqueKey(clsRoutineInfo& routine);
-QString DependencyKey(const clsRoutineInfo* routine);
+void AssignUniqueKey(Routine& routine);
+QString DependencyKey(const Routine* routine);
 
 // "frmMain.frm|Private Sub Event Handler:cmdOK_Click". A dependency pseudo-routine shows the
 // signature of the routine its ParentKey names, found through findByKey.
 using RoutineLookup = std::function<RoutinePtr(const QString& uniqueKey)>;
-QString ListText(const clsRoutineInfo& routine, const RoutineLookup& findByKey = {});
+QString ListText(const Routine& routine, const RoutineLookup& findByKey = {});
 
 // The loaded project's routines by file path (case-insensitive), in project order.
 using RoutinesByFileMap = KeyedMap<RoutineList>;

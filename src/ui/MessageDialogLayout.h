@@ -12,7 +12,7 @@
 
 // The arithmetic of the message box with suppressible messages, in twips, apart from any
 // window so that it can be checked on its own.
-namespace quillon::ui::zrk {
+namespace quillon::ui::dialoglayout {
 
 inline constexpr int kButtonCount = 5;
 inline constexpr int kButtonPadding = 420;
@@ -65,7 +65,7 @@ Layout LayOut(const LayoutInput& input);
 
 // "?" question, "!" exclamation, "I" information, "X" critical; the numeric codes of the
 // same symbols (32, 48, 64 (the reset value), 16) too. Anything else shows no symbol.
-platform::MsgIcon IconForCode(const QString& code);
+platform::MessageIcon IconForCode(const QString& code);
 
 // A colour value (red in the low byte) as a colour; a value outside 24 bits is white.
 QColor ThemeColor(qint64 value);
@@ -82,4 +82,4 @@ QString ShownCaption(const QString& caption);
 QPoint DialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
                       double dpiY);
 
-} // namespace quillon::ui::zrk
+} // namespace quillon::ui::dialoglayout

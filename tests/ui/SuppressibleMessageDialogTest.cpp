@@ -1,6 +1,6 @@
 #include "ui/QtMessageBox.h"
-#include "ui/ZrkMsgBoxDialog.h"
-#include "ui/ZrkMsgBoxLayout.h"
+#include "ui/SuppressibleMessageDialog.h"
+#include "ui/MessageDialogLayout.h"
 
 #include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
@@ -15,10 +15,10 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::ui;
-using quillon::platform::MsgBoxRequest;
-using quillon::platform::MsgButtons;
-using quillon::platform::MsgIcon;
-using quillon::platform::MsgResult;
+using quillon::platform::MessageRequest;
+using quillon::platform::MessageButtons;
+using quillon::platform::MessageIcon;
+using quillon::platform::MessageResult;
 using quillon::test::OnModal;
 
 namespace {
@@ -29,7 +29,7 @@ QString R(const QRect& r)
 }
 
 // The layout in twips: the client size, the message, each shown button, then the frames shown.
-QString Described(const zrk::Layout& l)
+QString Described(const dialoglayout::Layout& l)
 {
     QString out = QStringLiteral("client %1x%2 message ").arg(l.client.width()).arg(l.client.height()) + R(l.message);
     for (size_t i = 0; i < l.buttons.size(); ++i)
@@ -42,11 +42,11 @@ QString Described(const zrk::Layout& l)
     return out + QStringLiteral(" (%1 shown)").arg(l.shownButtons);
 }
 
-TEST(ZrkLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBetween)
+TEST(MessageDialogLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBetween)
 {
     const struct {
         const char* rule;
-        zrk::LayoutInput input; // each button's caption width, the message height, input, Browse..., hiding
+        dialoglayout::LayoutInput input; // each button's caption width, the message height, input, Browse..., hiding
         QString expected;
     } cases[] = {
         {"a short caption takes the least width, a long one 420 more; 210 between them, the row centred", {{300, 2500}, 2000},
@@ -66,22 +66,22 @@ TEST(ZrkLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBetween)
          " box 210,480 7960x345 (1 shown)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Described(zrk::LayOut(c.input)), c.expected) << c.rule;
+        EXPECT_EQ(Described(dialoglayout::LayOut(c.input)), c.expected) << c.rule;
 }
 
-TEST(ZrkLayout, IconsColoursAndCaptions)
+TEST(MessageDialogLayout, IconsColoursAndCaptions)
 {
-    const std::pair<const char*, MsgIcon> icons[] = {{"?", MsgIcon::Question}, {"!", MsgIcon::Exclamation}, {"i", MsgIcon::Information},
-                                                     {"X", MsgIcon::Critical}, {"64", MsgIcon::Information}, {"Z", MsgIcon::None}};
+    const std::pair<const char*, MessageIcon> icons[] = {{"?", MessageIcon::Question}, {"!", MessageIcon::Exclamation}, {"i", MessageIcon::Information},
+                                                     {"X", MessageIcon::Critical}, {"64", MessageIcon::Information}, {"Z", MessageIcon::None}};
     for (const auto& [code, icon] : icons)
-        EXPECT_EQ(zrk::IconForCode(code), icon) << code;
-    EXPECT_EQ(zrk::ThemeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
+        EXPECT_EQ(dialoglayout::IconForCode(code), icon) << code;
+    EXPECT_EQ(dialoglayout::ThemeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
     // Captions are measured as shown: without the access-key mark.
-    EXPECT_EQ(zrk::ShownCaption("&Yes"), QStringLiteral("Yes"));
-    EXPECT_EQ(zrk::ShownCaption("Save && Exit"), QStringLiteral("Save & Exit"));
+    EXPECT_EQ(dialoglayout::ShownCaption("&Yes"), QStringLiteral("Yes"));
+    EXPECT_EQ(dialoglayout::ShownCaption("Save && Exit"), QStringLiteral("Save & Exit"));
 }
 
-TEST(ZrkPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
+TEST(MessageDialogPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
 {
     const QRect screen(0, 0, 1920, 1080);
     const struct {
@@ -94,14 +94,14 @@ TEST(ZrkPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
         {"1440|2880", {}, {192, 96}}, {"-500|-20", {}, {0, 0}}, // top|left, 1440 twips an inch
     };
     for (const auto& c : cases)
-        EXPECT_EQ(zrk::DialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
-    EXPECT_EQ(zrk::DialogPosition("0|0", QSize(600, 300), QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
-    EXPECT_EQ(zrk::DialogPosition("", QSize(2000, 1200), screen, QRect(), 96, 96), QPoint(0, 0));
+        EXPECT_EQ(dialoglayout::DialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
+    EXPECT_EQ(dialoglayout::DialogPosition("0|0", QSize(600, 300), QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
+    EXPECT_EQ(dialoglayout::DialogPosition("", QSize(2000, 1200), screen, QRect(), 96, 96), QPoint(0, 0));
 }
 
-MsgBoxRequest YesNoRequest()
+MessageRequest YesNoRequest()
 {
-    MsgBoxRequest request;
+    MessageRequest request;
     request.Icon = QStringLiteral("?");
     request.Text = QStringLiteral("First line\r\nSecond line");
     request.Buttons = {"Yes", "No"};
@@ -110,13 +110,13 @@ MsgBoxRequest YesNoRequest()
 }
 
 // The offscreen screen shows 96 pixels to the inch: 15 twips a pixel.
-TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesItAndALongMessageGrowsIt)
+TEST(SuppressibleMessageDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesItAndALongMessageGrowsIt)
 {
-    MsgBoxRequest request = YesNoRequest();
+    MessageRequest request = YesNoRequest();
     request.InputText = QStringLiteral("  kept  ");
     request.Buttons[3] = QStringLiteral("   "); // blank captions count as none
     request.Buttons[4] = QStringLiteral("Continue with the printer's own default font and size instead");
-    frmZRK_MsgBox dialog(request, Qt::white);
+    SuppressibleMessageDialog dialog(request, Qt::white);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(dialog.Button(i)->isVisibleTo(&dialog), i != 2 && i != 3) << i;
     EXPECT_EQ(dialog.Button(0)->size(), QSize(106, 33)); // 1590 × 495 twips
@@ -143,25 +143,25 @@ TEST(ZrkDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesI
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
 
-    MsgBoxRequest longRequest = YesNoRequest();
+    MessageRequest longRequest = YesNoRequest();
     longRequest.Text = QStringLiteral("A sentence that goes on for a while. ").repeated(40);
-    frmZRK_MsgBox longDialog(longRequest, Qt::white);
+    SuppressibleMessageDialog longDialog(longRequest, Qt::white);
     EXPECT_GT(longDialog.MessageLabel()->height(), 4 * dialog.MessageLabel()->height());
     EXPECT_GT(longDialog.Button(0)->y(), longDialog.MessageLabel()->geometry().bottom());
 }
 
 // Through the desktop message box: the frames the request asks for, in the theme colour (red in
 // the low byte); the button, the choice clicked on its round mark and the input, trimmed, go back.
-TEST(ZrkDialog, FramesFollowTheRequestInTheThemeColourBrowseFillsTheInputBoxAndAButtonWritesTheAnswerBack)
+TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFillsTheInputBoxAndAButtonWritesTheAnswerBack)
 {
-    MsgBoxRequest full = YesNoRequest();
+    MessageRequest full = YesNoRequest();
     full.AllowSuppress = full.ShowInput = full.ShowBrowse = true;
     full.InputLabel = QStringLiteral("Output Folder:");
     full.InputText = QStringLiteral("  /home/user/docs  ");
     QtMessageBox box;
     box.SetThemeColor(15793858);
     OnModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<frmZRK_MsgBox*>(modal);
+        auto* dialog = qobject_cast<SuppressibleMessageDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_TRUE(dialog->SuppressFrame()->isVisibleTo(dialog));
         EXPECT_TRUE(dialog->Option(0)->isChecked());
@@ -201,16 +201,16 @@ TEST(ZrkDialog, FramesFollowTheRequestInTheThemeColourBrowseFillsTheInputBoxAndA
 TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
 {
     const struct {
-        MsgIcon icon;
-        MsgButtons buttons;
+        MessageIcon icon;
+        MessageButtons buttons;
         QMessageBox::StandardButton answer;
-        MsgResult result;
+        MessageResult result;
         QMessageBox::Icon shown;
     } cases[] = {
-        {MsgIcon::Question, MsgButtons::YesNo, QMessageBox::No, MsgResult::No, QMessageBox::Question},
-        {MsgIcon::Critical, MsgButtons::YesNo, QMessageBox::Yes, MsgResult::Yes, QMessageBox::Critical},
-        {MsgIcon::Exclamation, MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok, QMessageBox::Warning},
-        {MsgIcon::Information, MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok, QMessageBox::Information},
+        {MessageIcon::Question, MessageButtons::YesNo, QMessageBox::No, MessageResult::No, QMessageBox::Question},
+        {MessageIcon::Critical, MessageButtons::YesNo, QMessageBox::Yes, MessageResult::Yes, QMessageBox::Critical},
+        {MessageIcon::Exclamation, MessageButtons::Ok, QMessageBox::Ok, MessageResult::Ok, QMessageBox::Warning},
+        {MessageIcon::Information, MessageButtons::Ok, QMessageBox::Ok, MessageResult::Ok, QMessageBox::Information},
     };
     for (const auto& c : cases) {
         QStringList seen; // title, text, icon

@@ -1,6 +1,6 @@
 #pragma once
 #include "model/KeyedMap.h"
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 #include "model/SourceText.h"
 
 #include <QString>
@@ -26,7 +26,7 @@ bool IsProcedureReference(QStringView line, int start, int end, const QString& p
 
 enum class SymbolCategory { Normal, ByRefParameter, ModuleVariable, GlobalVariable, Constant, ProcedureName };
 
-class modSymbols {
+class SymbolTable {
 public:
     // Replaces every container; scans each file whose FilePath is not blank, in list order; then
     // merges the per-file sets into the project-wide ones.

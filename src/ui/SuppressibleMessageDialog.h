@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/MessageBox.h"
-#include "ui/ZrkMsgBoxLayout.h"
+#include "ui/MessageDialogLayout.h"
 
 #include <QColor>
 #include <QDialog>
@@ -20,12 +20,12 @@ namespace quillon::ui {
 // optional text input with "Browse...", and the choice to hide the message. Only a button
 // closes it; the button writes the answer (ClickedButton, SuppressChoice, InputText) back
 // into the request it was made for.
-class frmZRK_MsgBox : public QDialog {
+class SuppressibleMessageDialog : public QDialog {
     Q_OBJECT
 public:
     // `theme` paints the frames, labels, option buttons and the text box. The dialog is laid
     // out and placed (by the request's Position, over `parent` when it has none) here.
-    frmZRK_MsgBox(platform::MsgBoxRequest& request, const QColor& theme, QWidget* parent = nullptr);
+    SuppressibleMessageDialog(platform::MessageRequest& request, const QColor& theme, QWidget* parent = nullptr);
 
     // The file-open dialog behind "Browse...": title, filter, start path in; the chosen path
     // out (empty when cancelled).
@@ -44,7 +44,7 @@ public:
     QPushButton* BrowseButton() const { return browse_; }
     QGroupBox* SuppressFrame() const { return suppressFrame_; }
     // The layout in twips, and the resolution it was shown at.
-    const zrk::Layout& TwipsLayout() const { return layout_; }
+    const dialoglayout::Layout& TwipsLayout() const { return layout_; }
     double DpiX() const { return dpiX_; }
     double DpiY() const { return dpiY_; }
 
@@ -63,17 +63,17 @@ private:
     void ApplyLayout();
     void Place();
 
-    platform::MsgBoxRequest& request_;
+    platform::MessageRequest& request_;
     FileChooser chooseFile_;
     double dpiX_ = 96;
     double dpiY_ = 96;
-    zrk::Layout layout_;
+    dialoglayout::Layout layout_;
     bool closingByButton_ = false;
 
     QLabel* icon_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* message_ = nullptr;
-    std::array<QPushButton*, zrk::kButtonCount> buttons_{};
+    std::array<QPushButton*, dialoglayout::kButtonCount> buttons_{};
     QGroupBox* inputFrame_ = nullptr;
     QLabel* inputLabel_ = nullptr;
     QLineEdit* inputBox_ = nullptr;

@@ -1,4 +1,4 @@
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 #include "core/analysis/AnalysisFixture.h"
 #include "platform/StatusSink.h"
 
@@ -53,7 +53,7 @@ TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgres
                           "Public Property Let Value(v As Long)", "    Other", "End Property", "Private Function Helper() As Long",
                           "End Function", "Private Sub Other()", "End Sub"}}},
            {"Startup=\"Sub Main\""});
-    const modDep& dep = p.dep();
+    const DependencyIndex& dep = p.dep();
     // The caller's own module first, then the first in project order; strings, comments and
     // calls to itself are no edges.
     EXPECT_EQ(Items(dep.Callees("MODA|RUN")), (QStringList{"MODB|BAR", "MODA|FOO"}));
@@ -67,11 +67,11 @@ TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgres
     EXPECT_EQ(dep.EventLabelOf("frmMain|Event Handler:Form_QueryUnload"), QStringLiteral("User Event: frmMain.frm|Event Handler:Form_QueryUnload"));
     EXPECT_EQ(dep.EventLabelMap().size(), 2);
     EXPECT_EQ(dep.EventLabelOf("MODX|EVENT HANDLER:FOO_CLICK"), QStringLiteral("User Event"));
-    EXPECT_TRUE(dep.IsEventHandler(*p.Routine("MODX|EVENT HANDLER:FOO_CLICK")));
+    EXPECT_TRUE(dep.IsEventHandler(*p.routineFor("MODX|EVENT HANDLER:FOO_CLICK")));
     // The start-up routine is the first Main of a standard module in the sorted file list.
     EXPECT_EQ(dep.StartupKey(), QStringLiteral("MODINIT|MAIN"));
-    EXPECT_TRUE(dep.IsStartupRoutine(*p.Routine("MODINIT|MAIN")));
-    EXPECT_FALSE(dep.IsStartupRoutine(*p.Routine("MODX|MAIN")));
+    EXPECT_TRUE(dep.IsStartupRoutine(*p.routineFor("MODINIT|MAIN")));
+    EXPECT_FALSE(dep.IsStartupRoutine(*p.routineFor("MODX|MAIN")));
     // A property's procedures share one key, and only the first is scanned.
     EXPECT_EQ(Items(dep.Callees("CLSV|VALUE")), QStringList{"CLSV|HELPER"});
     EXPECT_TRUE(status.shown.contains("Phase 1 of 2: Loading file 7 of 7\r\nPhase 2 of 2: Scanning procedure 20 of 20"));

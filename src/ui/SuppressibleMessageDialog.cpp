@@ -1,4 +1,4 @@
-#include "ui/ZrkMsgBoxDialog.h"
+#include "ui/SuppressibleMessageDialog.h"
 
 #include "ui/WindowPlacement.h"
 
@@ -23,14 +23,14 @@ QString DefaultFileChooser(QWidget* parent, const QString& title, const QString&
     return QFileDialog::getOpenFileName(parent, title, start, filter);
 }
 
-QStyle::StandardPixmap StandardPixmapFor(platform::MsgIcon icon)
+QStyle::StandardPixmap StandardPixmapFor(platform::MessageIcon icon)
 {
     switch (icon) {
-    case platform::MsgIcon::Question: return QStyle::SP_MessageBoxQuestion;
-    case platform::MsgIcon::Exclamation: return QStyle::SP_MessageBoxWarning;
-    case platform::MsgIcon::Critical: return QStyle::SP_MessageBoxCritical;
-    case platform::MsgIcon::Information:
-    case platform::MsgIcon::None: break;
+    case platform::MessageIcon::Question: return QStyle::SP_MessageBoxQuestion;
+    case platform::MessageIcon::Exclamation: return QStyle::SP_MessageBoxWarning;
+    case platform::MessageIcon::Critical: return QStyle::SP_MessageBoxCritical;
+    case platform::MessageIcon::Information:
+    case platform::MessageIcon::None: break;
     }
     return QStyle::SP_MessageBoxInformation;
 }
@@ -46,7 +46,7 @@ void Paint(QWidget* widget, const QColor& theme)
 
 } // namespace
 
-frmZRK_MsgBox::frmZRK_MsgBox(platform::MsgBoxRequest& request, const QColor& theme, QWidget* parent)
+SuppressibleMessageDialog::SuppressibleMessageDialog(platform::MessageRequest& request, const QColor& theme, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), request_(request),
       chooseFile_(DefaultFileChooser)
 {
@@ -60,13 +60,13 @@ frmZRK_MsgBox::frmZRK_MsgBox(platform::MsgBoxRequest& request, const QColor& the
     Place();
 }
 
-void frmZRK_MsgBox::Build(const QColor& theme)
+void SuppressibleMessageDialog::Build(const QColor& theme)
 {
     icon_ = new QLabel(this);
     icon_->setObjectName(QStringLiteral("imgIcon"));
     icon_->setAlignment(Qt::AlignCenter);
-    const platform::MsgIcon symbol = zrk::IconForCode(request_.Icon);
-    if (symbol != platform::MsgIcon::None) {
+    const platform::MessageIcon symbol = dialoglayout::IconForCode(request_.Icon);
+    if (symbol != platform::MessageIcon::None) {
         const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
         icon_->setPixmap(style()->standardIcon(StandardPixmapFor(symbol), nullptr, this).pixmap(size, size));
     }
@@ -87,14 +87,14 @@ void frmZRK_MsgBox::Build(const QColor& theme)
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    for (int i = 0; i < zrk::kButtonCount; ++i) {
+    for (int i = 0; i < dialoglayout::kButtonCount; ++i) {
         QPushButton* button = new QPushButton(request_.Buttons[size_t(i)], this);
         button->setObjectName(QStringLiteral("cmdButton%1").arg(i));
         button->setVisible(request_.IsButtonShown(i));
         connect(button, &QPushButton::clicked, this, [this, i] { ClickButton(i); });
         buttons_[size_t(i)] = button;
     }
-    for (int i = 0; i < zrk::kButtonCount; ++i) {
+    for (int i = 0; i < dialoglayout::kButtonCount; ++i) {
         if (request_.IsButtonShown(i)) {
             buttons_[size_t(i)]->setDefault(true);
             buttons_[size_t(i)]->setFocus();
@@ -112,7 +112,7 @@ void frmZRK_MsgBox::Build(const QColor& theme)
     browse_->setObjectName(QStringLiteral("cmdBrowse"));
     browse_->setAutoDefault(false);
     browse_->setVisible(request_.ShowBrowse);
-    connect(browse_, &QPushButton::clicked, this, &frmZRK_MsgBox::Browse);
+    connect(browse_, &QPushButton::clicked, this, &SuppressibleMessageDialog::Browse);
     inputFrame_->setVisible(request_.ShowInput);
 
     suppressFrame_ = new QGroupBox(QStringLiteral("Hide this warning:"), this);
@@ -129,22 +129,22 @@ void frmZRK_MsgBox::Build(const QColor& theme)
         Paint(widget, theme);
 }
 
-void frmZRK_MsgBox::ApplyLayout()
+void SuppressibleMessageDialog::ApplyLayout()
 {
-    zrk::LayoutInput input;
-    for (int i = 0; i < zrk::kButtonCount; ++i) {
+    dialoglayout::LayoutInput input;
+    for (int i = 0; i < dialoglayout::kButtonCount; ++i) {
         if (request_.IsButtonShown(i)) {
             const QPushButton* button = buttons_[size_t(i)];
             input.captionWidths[size_t(i)] =
-                PixelsToTwips(button->fontMetrics().horizontalAdvance(zrk::ShownCaption(button->text())), dpiX_);
+                PixelsToTwips(button->fontMetrics().horizontalAdvance(dialoglayout::ShownCaption(button->text())), dpiX_);
         }
     }
-    const int messageWidth = TwipsToPixels(zrk::kMessageWidth, dpiX_);
+    const int messageWidth = TwipsToPixels(dialoglayout::kMessageWidth, dpiX_);
     input.messageHeight = PixelsToTwips(message_->heightForWidth(messageWidth), dpiY_);
     input.showInput = request_.ShowInput;
     input.showBrowse = request_.ShowBrowse;
     input.allowSuppress = request_.AllowSuppress;
-    layout_ = zrk::LayOut(input);
+    layout_ = dialoglayout::LayOut(input);
 
     const auto place = [this](QWidget* widget, const QRect& twips) {
         widget->setGeometry(TwipsToPixels(twips, dpiX_, dpiY_));
@@ -152,7 +152,7 @@ void frmZRK_MsgBox::ApplyLayout()
     place(icon_, layout_.icon);
     place(title_, layout_.title);
     place(message_, layout_.message);
-    for (int i = 0; i < zrk::kButtonCount; ++i) {
+    for (int i = 0; i < dialoglayout::kButtonCount; ++i) {
         if (request_.IsButtonShown(i))
             place(buttons_[size_t(i)], layout_.buttons[size_t(i)]);
     }
@@ -171,15 +171,15 @@ void frmZRK_MsgBox::ApplyLayout()
     setFixedSize(TwipsToPixels(layout_.client.width(), dpiX_), TwipsToPixels(layout_.client.height(), dpiY_));
 }
 
-void frmZRK_MsgBox::Place()
+void SuppressibleMessageDialog::Place()
 {
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     const QRect ownerArea = owner && owner->isVisible() ? owner->frameGeometry() : QRect();
-    move(zrk::DialogPosition(request_.Position, size(), AvailableScreenOf(owner ? owner : this), ownerArea, dpiX_,
+    move(dialoglayout::DialogPosition(request_.Position, size(), AvailableScreenOf(owner ? owner : this), ownerArea, dpiX_,
                              dpiY_));
 }
 
-void frmZRK_MsgBox::ClickButton(int index)
+void SuppressibleMessageDialog::ClickButton(int index)
 {
     if (!request_.IsButtonShown(index))
         return;
@@ -195,7 +195,7 @@ void frmZRK_MsgBox::ClickButton(int index)
     done(QDialog::Accepted);
 }
 
-void frmZRK_MsgBox::Browse()
+void SuppressibleMessageDialog::Browse()
 {
     const QString current = inputBox_->text().trimmed();
     const QString start = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
@@ -204,9 +204,9 @@ void frmZRK_MsgBox::Browse()
         inputBox_->setText(chosen);
 }
 
-void frmZRK_MsgBox::reject() {}
+void SuppressibleMessageDialog::reject() {}
 
-void frmZRK_MsgBox::closeEvent(QCloseEvent* event)
+void SuppressibleMessageDialog::closeEvent(QCloseEvent* event)
 {
     if (closingByButton_)
         event->accept();

@@ -1,4 +1,4 @@
-#include "ui/ZrkMsgBoxLayout.h"
+#include "ui/MessageDialogLayout.h"
 
 #include "ui/WindowPlacement.h"
 
@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace quillon::ui::zrk {
+namespace quillon::ui::dialoglayout {
 
 int ButtonWidth(int captionWidth)
 {
@@ -62,18 +62,18 @@ Layout LayOut(const LayoutInput& input)
     return layout;
 }
 
-platform::MsgIcon IconForCode(const QString& code)
+platform::MessageIcon IconForCode(const QString& code)
 {
     const QString c = code.trimmed().toUpper();
     if (c == QLatin1String("?") || c == QLatin1String("32"))
-        return platform::MsgIcon::Question;
+        return platform::MessageIcon::Question;
     if (c == QLatin1String("!") || c == QLatin1String("48"))
-        return platform::MsgIcon::Exclamation;
+        return platform::MessageIcon::Exclamation;
     if (c == QLatin1String("I") || c == QLatin1String("64"))
-        return platform::MsgIcon::Information;
+        return platform::MessageIcon::Information;
     if (c == QLatin1String("X") || c == QLatin1String("16"))
-        return platform::MsgIcon::Critical;
-    return platform::MsgIcon::None;
+        return platform::MessageIcon::Critical;
+    return platform::MessageIcon::None;
 }
 
 QColor ThemeColor(qint64 value)
@@ -123,4 +123,4 @@ QPoint DialogPosition(const QString& position, QSize size, const QRect& screen, 
     return KeptOnScreen(at, size, screen);
 }
 
-} // namespace quillon::ui::zrk
+} // namespace quillon::ui::dialoglayout

@@ -1,4 +1,4 @@
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 
 #include "model/TextPrimitives.h"
 
@@ -13,11 +13,11 @@ namespace quillon::analysis {
 using model::EqualsNoCase;
 using model::IndexOfUpper;
 using model::KeyedMap;
-using model::LTrim;
-using model::RTrim;
+using model::trimLeadingBlanks;
+using model::trimTrailingBlanks;
 using model::StartsWithUpper;
-using model::Trim;
-using model::UCase;
+using model::trimBlanks;
+using model::upperCase;
 
 namespace {
 
@@ -80,7 +80,7 @@ bool EndsInMarker(QStringView text)
 // would turn into an item of its own and swallow the name that follows it.
 QStringView WithoutMarker(QStringView text)
 {
-    return EndsInMarker(text) ? RTrim(text.chopped(1)) : text;
+    return EndsInMarker(text) ? trimTrailingBlanks(text.chopped(1)) : text;
 }
 
 // Tabs become blanks and every run of blanks one blank, in a single pass.
@@ -151,7 +151,7 @@ QStringView StripKeywords(QStringView text, Prefixes keywords)
         stripped = false;
         for (QLatin1StringView keyword : keywords) {
             if (StartsWithUpper(text, keyword)) {
-                text = Trim(text.sliced(keyword.size()));
+                text = trimBlanks(text.sliced(keyword.size()));
                 stripped = true;
                 break;
             }
@@ -227,7 +227,7 @@ void ForEachItem(QStringView text, Fn&& fn)
     bool inString = false;
     qsizetype begin = 0;
     auto emit = [&](qsizetype end) {
-        const QStringView item = Trim(text.sliced(begin, end - begin));
+        const QStringView item = trimBlanks(text.sliced(begin, end - begin));
         if (!item.isEmpty())
             fn(item);
     };
@@ -254,9 +254,9 @@ void AddConstantNames(QStringView text, NameSet& set)
     const qsizetype at = IndexOfUpper(text, QLatin1StringView("CONST"));
     if (at < 0)
         return;
-    ForEachItem(Trim(text.sliced(at + 5)), [&](QStringView item) {
-        item = Trim(CutBefore(item, u'='));
-        item = Trim(CutBeforeAs(item));
+    ForEachItem(trimBlanks(text.sliced(at + 5)), [&](QStringView item) {
+        item = trimBlanks(CutBefore(item, u'='));
+        item = trimBlanks(CutBeforeAs(item));
         item = CutBefore(item, kBlank);
         item = CutBefore(item, u'(');
         AddName(set, item);
@@ -273,18 +273,18 @@ void AddVariableNames(QStringView text, NameSet& set)
             break;
         }
     }
-    text = Trim(text);
+    text = trimBlanks(text);
     if (IsOneOfNoCase(FirstWord(text), kNonVariableWords))
         return;
     ForEachItem(text, [&](QStringView item) {
-        item = Trim(CutBefore(item, u'='));
-        item = Trim(CutBeforeAs(item));
+        item = trimBlanks(CutBefore(item, u'='));
+        item = trimBlanks(CutBeforeAs(item));
         // ParamArray and WithEvents need no blank after them; the trim that follows removes it.
         for (QLatin1StringView modifier : {QLatin1StringView("BYVAL "), QLatin1StringView("BYREF "),
                                            QLatin1StringView("OPTIONAL "), QLatin1StringView("PARAMARRAY"),
                                            QLatin1StringView("WITHEVENTS")}) {
             if (StartsWithUpper(item, modifier))
-                item = Trim(item.sliced(modifier.size()));
+                item = trimBlanks(item.sliced(modifier.size()));
         }
         item = CutBefore(item, kBlank);
         item = CutBefore(item, u'(');
@@ -304,15 +304,15 @@ QStringView ProcedureNameOf(QStringView text)
              || StartsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
              || StartsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
         rest = rest.sliced(12);
-    rest = Trim(rest);
+    rest = trimBlanks(rest);
     rest = rest.contains(QLatin1Char('(')) ? CutBefore(rest, u'(') : CutBefore(rest, kBlank);
-    return Trim(rest);
+    return trimBlanks(rest);
 }
 
 // Whether a line that follows a continued comment is code again, which ends the skipping.
 bool LooksLikeCode(QStringView line)
 {
-    const QStringView t = LTrim(line);
+    const QStringView t = trimLeadingBlanks(line);
     if (t.isEmpty() || t.front() == QLatin1Char('\''))
         return false;
     static const Prefixes kCodeWords = {
@@ -342,7 +342,7 @@ bool LooksLikeCode(QStringView line)
 
 QString ByRefKey(const QString& filePath, const QString& normalizedName)
 {
-    return UCase(Trim(filePath)) + QLatin1Char('|') + normalizedName;
+    return upperCase(trimBlanks(filePath)) + QLatin1Char('|') + normalizedName;
 }
 
 bool SetContains(const NameSet* set, QStringView name)
@@ -354,12 +354,12 @@ bool SetContains(const NameSet* set, QStringView name)
 
 QString NormalizeName(QStringView name)
 {
-    QStringView t = Trim(name);
+    QStringView t = trimBlanks(name);
     if (!t.isEmpty() && QStringView(u"%&!#$@").contains(t.back()))
         t.chop(1);
     if (t.size() >= 2 && t.front() == QLatin1Char('[') && t.back() == QLatin1Char(']'))
         t = t.sliced(1, t.size() - 2);
-    return UCase(Trim(t));
+    return upperCase(trimBlanks(t));
 }
 
 bool IsValidName(const QString& normalized)
@@ -404,7 +404,7 @@ bool IsProcedureReference(QStringView line, int start, int end, const QString& p
     return before < 0 || line[before] == QLatin1Char(':');
 }
 
-void modSymbols::Clear()
+void SymbolTable::Clear()
 {
     fileConsts_.clear();
     fileGlobals_.clear();
@@ -416,24 +416,24 @@ void modSymbols::Clear()
     procByRef_.clear();
 }
 
-void modSymbols::BuildSymbolTables(const model::FileList& files, const model::SourceReader& reader)
+void SymbolTable::BuildSymbolTables(const model::FileList& files, const model::SourceReader& reader)
 {
     Clear();
     for (const model::FilePtr& file : files) {
-        if (file && !Trim(file->FilePath).isEmpty())
+        if (file && !trimBlanks(file->FilePath).isEmpty())
             ScanFileSymbols(file->FilePath, reader);
     }
     Merge();
 }
 
-void modSymbols::ScanFileSymbols(const QString& filePath, const model::SourceReader& reader)
+void SymbolTable::ScanFileSymbols(const QString& filePath, const model::SourceReader& reader)
 {
     // A file that cannot be read has no lines and still gets its (empty) sets, so that later
     // lookups for it find a container and answer "no". No message: the load reports files.
     ScanFileSymbolLines(filePath, reader.Read(filePath).lines);
 }
 
-void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList& lines)
+void SymbolTable::ScanFileSymbolLines(const QString& filePath, const QStringList& lines)
 {
     NameSet consts;
     NameSet globals;
@@ -465,17 +465,17 @@ void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList&
                 continue;
             skipCommentContinuation = false;
         }
-        const bool commentLine = LTrim(raw).startsWith(QLatin1Char('\''));
-        const bool rawContinues = EndsInMarker(RTrim(raw));
+        const bool commentLine = trimLeadingBlanks(raw).startsWith(QLatin1Char('\''));
+        const bool rawContinues = EndsInMarker(trimTrailingBlanks(raw));
 
-        const QStringView text = Trim(CutComment(raw));
+        const QStringView text = trimBlanks(CutComment(raw));
         if (!text.isEmpty()) {
             const bool continues = EndsInMarker(text);
             if (inDeclarations && inEnum) {
                 if (StartsWithUpper(text, QLatin1StringView("END ENUM")))
                     inEnum = false;
                 else
-                    AddName(consts, CutBefore(Trim(CutBefore(text, u'=')), kBlank));
+                    AddName(consts, CutBefore(trimBlanks(CutBefore(text, u'=')), kBlank));
             } else if (inDeclarations && declarationContinued) {
                 declaration += QLatin1Char(' ');
                 declaration += WithoutMarker(text);
@@ -494,7 +494,7 @@ void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList&
                     header.clear();
                 }
             } else {
-                const QString u = UCase(text);
+                const QString u = upperCase(text);
                 if (IsProcedureHeader(u)) {
                     AddName(procedures, ProcedureNameOf(text));
                     if (continues) {
@@ -516,7 +516,7 @@ void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList&
                                    || IsModuleVariableDeclaration(u))) {
                         declarationContinued = true;
                         declaration = WithoutMarker(text).toString();
-                        declarationFirstLine = UCase(declaration);
+                        declarationFirstLine = upperCase(declaration);
                     } else {
                         registerDeclaration(u, text);
                     }
@@ -532,9 +532,9 @@ void modSymbols::ScanFileSymbolLines(const QString& filePath, const QStringList&
     fileProcedures_.insert(filePath, std::move(procedures));
 }
 
-void modSymbols::RegisterByRefParameters(QStringView header, const QString& filePath)
+void SymbolTable::RegisterByRefParameters(QStringView header, const QString& filePath)
 {
-    const QStringView code = Trim(CutComment(header));
+    const QStringView code = trimBlanks(CutComment(header));
     const QString spaced = SingleBlanked(code);
     const QList<QStringView> words = BlankSeparatedWords(spaced);
     QStringView nameWord;
@@ -581,12 +581,12 @@ void modSymbols::RegisterByRefParameters(QStringView header, const QString& file
     }
 }
 
-void modSymbols::Merge()
+void SymbolTable::Merge()
 {
     auto mergeInto = [](const KeyedMap<NameSet>& perFile, NameSet& all) {
         for (const auto& [path, set] : perFile.entries()) {
             for (const auto& [name, present] : set.entries()) {
-                const QString upper = UCase(name);
+                const QString upper = upperCase(name);
                 if (!upper.isEmpty())
                     all.insertIfAbsent(upper, true);
             }
@@ -597,42 +597,42 @@ void modSymbols::Merge()
     mergeInto(fileProcedures_, allProcedures_);
 }
 
-bool modSymbols::IsConstant(QStringView name) const
+bool SymbolTable::IsConstant(QStringView name) const
 {
     return SetContains(&allConsts_, name);
 }
 
-bool modSymbols::IsGlobalVariable(QStringView name) const
+bool SymbolTable::IsGlobalVariable(QStringView name) const
 {
     return SetContains(&allGlobals_, name);
 }
 
-bool modSymbols::IsModuleVariable(const QString& filePath, QStringView name) const
+bool SymbolTable::IsModuleVariable(const QString& filePath, QStringView name) const
 {
     return SetContains(fileModVars_.find(filePath), name);
 }
 
-bool modSymbols::IsByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const
+bool SymbolTable::IsByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const
 {
     return SetContains(procByRef_.find(ByRefKey(filePath, NormalizeName(routineName))), name);
 }
 
-bool modSymbols::IsProcedureName(QStringView name) const
+bool SymbolTable::IsProcedureName(QStringView name) const
 {
     return SetContains(&allProcedures_, name);
 }
 
-SymbolCategory modSymbols::Classify(QStringView line, int start, int end, const QString& previousWord,
+SymbolCategory SymbolTable::Classify(QStringView line, int start, int end, const QString& previousWord,
                                     const QString& filePath, const QString& routineName, bool skipByRef,
                                     bool skipModuleVars) const
 {
     const qsizetype first = std::clamp<qsizetype>(qsizetype(start) - 1, 0, line.size());
     const qsizetype last = std::clamp<qsizetype>(end, first, line.size());
     const QStringView identifier = line.sliced(first, last - first);
-    if (Trim(identifier).isEmpty())
+    if (trimBlanks(identifier).isEmpty())
         return SymbolCategory::Normal;
 
-    if (!skipByRef && !Trim(routineName).isEmpty() && IsByRefParameter(filePath, routineName, identifier))
+    if (!skipByRef && !trimBlanks(routineName).isEmpty() && IsByRefParameter(filePath, routineName, identifier))
         return SymbolCategory::ByRefParameter;
     if (!skipModuleVars && IsModuleVariable(filePath, identifier))
         return SymbolCategory::ModuleVariable;
@@ -645,7 +645,7 @@ SymbolCategory modSymbols::Classify(QStringView line, int start, int end, const 
     return SymbolCategory::Normal;
 }
 
-QStringList modSymbols::DumpLines(const model::FileList& files) const
+QStringList SymbolTable::DumpLines(const model::FileList& files) const
 {
     const QChar tab(kTab);
     QStringList out;
@@ -656,7 +656,7 @@ QStringList modSymbols::DumpLines(const model::FileList& files) const
             out << label + tab + where + tab + name;
     };
     for (const model::FilePtr& file : files) {
-        if (!file || Trim(file->FilePath).isEmpty())
+        if (!file || trimBlanks(file->FilePath).isEmpty())
             continue;
         dumpSet(QStringLiteral("CONST"), file->FileName, fileConsts_.find(file->FilePath));
         dumpSet(QStringLiteral("GLOBAL"), file->FileName, fileGlobals_.find(file->FilePath));

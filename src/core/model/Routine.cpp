@@ -1,16 +1,16 @@
-#include "model/RoutineInfo.h"
+#include "model/Routine.h"
 
 #include "model/RoutineParser.h"
 
 namespace quillon::model {
 
-bool KindIs(const clsRoutineInfo& routine, QLatin1StringView upperKind)
+bool KindIs(const Routine& routine, QLatin1StringView upperKind)
 {
-    const QStringView k = Trim(routine.RoutineKind);
+    const QStringView k = trimBlanks(routine.RoutineKind);
     return k.size() == upperKind.size() && StartsWithUpper(k, upperKind);
 }
 
-bool IsPseudoRoutine(const clsRoutineInfo& routine)
+bool IsPseudoRoutine(const Routine& routine)
 {
     for (const char* name : {"LAYOUT", "IMAGE", "DECLARATIONS", "AGGREGATE", "DEPENDENCY"}) {
         if (KindIs(routine, QLatin1StringView(name)))
@@ -28,19 +28,19 @@ QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const 
     return filePath + bar + moduleName + bar + routineKind + bar + routineName;
 }
 
-void AssignUniqueKey(clsRoutineInfo& routine)
+void AssignUniqueKey(Routine& routine)
 {
     routine.UniqueKey = MakeUniqueKey(routine.FilePath, routine.ModuleName, routine.RoutineName, routine.RoutineKind);
 }
 
-QString DependencyKey(const clsRoutineInfo* routine)
+QString DependencyKey(const Routine* routine)
 {
     if (!routine)
         return QString();
-    return UCase(Trim(routine->ModuleName)) + QLatin1Char('|') + UCase(Trim(routine->RoutineName));
+    return upperCase(trimBlanks(routine->ModuleName)) + QLatin1Char('|') + upperCase(trimBlanks(routine->RoutineName));
 }
 
-QString ListText(const clsRoutineInfo& routine, const RoutineLookup& findByKey)
+QString ListText(const Routine& routine, const RoutineLookup& findByKey)
 {
     QString signature = routine.SigLineText;
     if (routine.IsDepPseudo && findByKey) {

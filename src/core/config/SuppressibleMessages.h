@@ -37,11 +37,11 @@ struct Warning {
 // The message box with suppressible messages: the request record, the hidden-message list
 // stored in the options file (":SuppressedMsgs"), and the File | Restore Messages menu it
 // mirrors. One per run.
-class modZRK_MsgBox {
+class SuppressibleMessages {
 public:
-    modZRK_MsgBox(const IniStore& ini, platform::IMessageBox& box);
+    SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box);
 
-    platform::MsgBoxRequest Request;
+    platform::MessageRequest Request;
 
     void ResetRequest();
     bool IsSuppressed();

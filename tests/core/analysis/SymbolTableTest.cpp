@@ -1,4 +1,4 @@
-#include "analysis/Symbols.h"
+#include "analysis/SymbolTable.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -87,7 +87,7 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join(QStringLiteral(" / ")).left(120).toStdString());
-        modSymbols symbols;
+        SymbolTable symbols;
         symbols.ScanFileSymbolLines(QStringLiteral("m.bas"), c.lines);
         EXPECT_EQ(Names(symbols.FileConsts().find("m.bas")), c.consts);
         EXPECT_EQ(Names(symbols.FileGlobals().find("m.bas")), c.globals);
@@ -96,7 +96,7 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
         EXPECT_EQ(symbols.ProcByRef().isEmpty(), c.procs.isEmpty()) << "declares are no procedures";
     }
     // ByRef parameters per procedure, keyed by the file's path and the name ignoring case.
-    modSymbols symbols;
+    SymbolTable symbols;
     symbols.ScanFileSymbolLines(QStringLiteral("C:\\P\\m.bas"),
                                 {"Private Sub Foo(ByRef a As Long, b As Long, ByVal c As Long)", "End Sub", "Property Get Value() As Long",
                                  "End Property", "Property Let Value(ByVal v As Long)", "End Property", "Function Fmt$(ByRef arr() As Long, _",
@@ -115,9 +115,9 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
 
 TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQuietlyAndClassifies)
 {
-    const auto FileRecord = [](const QString& path) { auto file = std::make_shared<clsFileInfo>(); file->FilePath = path; return file; };
+    const auto FileRecord = [](const QString& path) { auto file = std::make_shared<ProjectFile>(); file->FilePath = path; return file; };
     Fixture fx;
-    modSymbols symbols;
+    SymbolTable symbols;
     const QString a = fx.writeLines("a.bas", {"Public Const Shared = 1", "Public G As Long", "Private M As Long", "Sub Work(ByRef r)", "End Sub"});
     const QString b = fx.writeLines("b.bas", {"Const Shared = 2, OnlyB = 3", "Dim M2", "Public Sub work()", "End Sub", "Sub Other()"});
     symbols.BuildSymbolTables({FileRecord(a), nullptr, FileRecord("  "), FileRecord(b)});

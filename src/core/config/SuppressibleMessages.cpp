@@ -1,4 +1,4 @@
-#include "config/ZrkMsgBox.h"
+#include "config/SuppressibleMessages.h"
 
 #include "config/Options.h"
 
@@ -8,40 +8,40 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
-modZRK_MsgBox::modZRK_MsgBox(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box) {}
+SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box) {}
 
-QString modZRK_MsgBox::Section() const
+QString SuppressibleMessages::Section() const
 {
     return SectionName(QStringLiteral(":SuppressedMsgs"));
 }
 
-int modZRK_MsgBox::RestoreCount() const
+int SuppressibleMessages::RestoreCount() const
 {
     bool ok = false;
-    const int count = ini_.INIRead(Section(), QStringLiteral("RestoreCount"), QStringLiteral("0")).trimmed().toInt(&ok);
+    const int count = ini_.read(Section(), QStringLiteral("RestoreCount"), QStringLiteral("0")).trimmed().toInt(&ok);
     return ok && count > 0 ? count : 0;
 }
 
-QString modZRK_MsgBox::ReadRecord(int index) const
+QString SuppressibleMessages::ReadRecord(int index) const
 {
-    return ini_.INIRead(Section(), RecordKey(index), QStringLiteral(" "));
+    return ini_.read(Section(), RecordKey(index), QStringLiteral(" "));
 }
 
-void modZRK_MsgBox::WriteRestoreCount(int count)
+void SuppressibleMessages::WriteRestoreCount(int count)
 {
-    ini_.INIWrite(Section(), QStringLiteral("RestoreCount"), QString::number(count));
+    ini_.write(Section(), QStringLiteral("RestoreCount"), QString::number(count));
     Request.RestoreCount = count;
     restoreMenuVisible_ = count > 0;
 }
 
-void modZRK_MsgBox::SetMenuEntry(int index, const QString& caption)
+void SuppressibleMessages::SetMenuEntry(int index, const QString& caption)
 {
     while (menuCaptions_.size() <= index)
         menuCaptions_.append(QString());
     menuCaptions_[index] = caption;
 }
 
-void modZRK_MsgBox::ResetRequest()
+void SuppressibleMessages::ResetRequest()
 {
     Request.Title.clear();
     Request.Text.clear();
@@ -55,7 +55,7 @@ void modZRK_MsgBox::ResetRequest()
         caption.clear();
 }
 
-bool modZRK_MsgBox::IsSuppressed()
+bool SuppressibleMessages::IsSuppressed()
 {
     const int count = RestoreCount();
     for (int i = 0; i < count && i < menuCaptions_.size(); ++i) {
@@ -67,7 +67,7 @@ bool modZRK_MsgBox::IsSuppressed()
     return false;
 }
 
-int modZRK_MsgBox::StoredAnswer() const
+int SuppressibleMessages::StoredAnswer() const
 {
     const qsizetype at = Request.MessageKey.indexOf(QLatin1String("(Click "));
     if (at < 0 || at + 7 >= Request.MessageKey.size())
@@ -76,7 +76,7 @@ int modZRK_MsgBox::StoredAnswer() const
     return digit.isDigit() && digit.unicode() < 0x80 ? digit.unicode() - u'0' : 5;
 }
 
-QString modZRK_MsgBox::ComposeSuppressionText(const QString& text, const QString& messageKey)
+QString SuppressibleMessages::ComposeSuppressionText(const QString& text, const QString& messageKey)
 {
     return text + kCrLf + kCrLf + QStringLiteral("If suppressed ")
         + QStringLiteral("this message will be listed in File | Restore Messages as:") + kCrLf
@@ -89,7 +89,7 @@ QString modZRK_MsgBox::ComposeSuppressionText(const QString& text, const QString
         + QStringLiteral("\"This session only\"") + QLatin1Char('.');
 }
 
-void modZRK_MsgBox::Show()
+void SuppressibleMessages::Show()
 {
     if (Request.AllowSuppress)
         Request.Text = ComposeSuppressionText(Request.Text, Request.MessageKey);
@@ -100,13 +100,13 @@ void modZRK_MsgBox::Show()
         Request.ClickedButton = 0;
 }
 
-void modZRK_MsgBox::SetClickText()
+void SuppressibleMessages::SetClickText()
 {
     Request.ClickText = QStringLiteral("(Click ") + QString::number(Request.ClickedButton) + QStringLiteral(" - ")
         + Request.Buttons[size_t(Request.ClickedButton)] + QLatin1Char(')');
 }
 
-void modZRK_MsgBox::SaveSuppression()
+void SuppressibleMessages::SaveSuppression()
 {
     int count = RestoreCount();
     QString record = Request.MessageKey + QLatin1Char(' ') + Request.ClickText;
@@ -126,29 +126,29 @@ void modZRK_MsgBox::SaveSuppression()
         }
     }
     count = RestoreCount() + 1;
-    ini_.INIWrite(Section(), RecordKey(count - 1), record);
+    ini_.write(Section(), RecordKey(count - 1), record);
     SetMenuEntry(count - 1, record);
     WriteRestoreCount(count);
 }
 
-void modZRK_MsgBox::DeleteRecord(int index, bool updateMenu)
+void SuppressibleMessages::DeleteRecord(int index, bool updateMenu)
 {
     int count = RestoreCount();
     if (index < 0 || index >= count)
         return;
     for (int i = index; i <= count - 2; ++i) {
-        ini_.INIWrite(Section(), RecordKey(i), ReadRecord(i + 1));
+        ini_.write(Section(), RecordKey(i), ReadRecord(i + 1));
         if (updateMenu && i + 1 < menuCaptions_.size())
             SetMenuEntry(i, menuCaptions_[i + 1]);
     }
     --count;
-    ini_.INIWrite(Section(), RecordKey(count), QString());
+    ini_.write(Section(), RecordKey(count), QString());
     if (count > 0 && updateMenu && menuCaptions_.size() > count)
         menuCaptions_.erase(menuCaptions_.begin() + count, menuCaptions_.end());
     WriteRestoreCount(count);
 }
 
-void modZRK_MsgBox::LoadAtStartup()
+void SuppressibleMessages::LoadAtStartup()
 {
     int count = RestoreCount();
     // Slots past the last stored key read as blank and would be dropped one by one as
@@ -165,7 +165,7 @@ void modZRK_MsgBox::LoadAtStartup()
     }
     if (present < count) {
         for (int i = present; i < count; ++i)
-            ini_.INIWrite(Section(), RecordKey(i), QString());
+            ini_.write(Section(), RecordKey(i), QString());
         count = present;
         WriteRestoreCount(count);
     }
@@ -184,7 +184,7 @@ void modZRK_MsgBox::LoadAtStartup()
     WriteRestoreCount(count);
 }
 
-int modZRK_MsgBox::Ask(const Warning& warning)
+int SuppressibleMessages::Ask(const Warning& warning)
 {
     Request.MessageKey = warning.key;
     if (IsSuppressed()) {

@@ -1,4 +1,4 @@
-#include "analysis/Dependencies.h"
+#include "analysis/DependencyIndex.h"
 
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
@@ -12,7 +12,7 @@ using namespace quillon::model;
 
 bool OrderedKeyList::append(const QString& text)
 {
-    const QString folded = UCase(text);
+    const QString folded = upperCase(text);
     if (seen_.contains(folded))
         return false;
     seen_.insert(folded);
@@ -90,10 +90,10 @@ class CandidateList {
 public:
     void Add(QStringView name, bool dropStatementWords = false)
     {
-        const QStringView trimmed = Trim(name);
+        const QStringView trimmed = trimBlanks(name);
         if (trimmed.isEmpty())
             return;
-        const QString upper = UCase(trimmed);
+        const QString upper = upperCase(trimmed);
         if (CallKeywords().contains(upper))
             return;
         if (dropStatementWords && StatementWords().contains(upper))
@@ -149,7 +149,7 @@ QString MaskForCallScan(QStringView line)
 QStringList CallCandidates(QStringView masked)
 {
     CandidateList list;
-    if (Trim(masked).isEmpty())
+    if (trimBlanks(masked).isEmpty())
         return list.names_;
     const QLatin1StringView call("CALL ");
     for (qsizetype at = IndexOfUpper(masked, call); at >= 0; at = IndexOfUpper(masked, call, at + 1))
@@ -163,7 +163,7 @@ QStringList CallCandidates(QStringView masked)
         qsizetype colon = masked.indexOf(QLatin1Char(':'), start);
         if (colon < 0)
             colon = masked.size();
-        const QStringView statement = LTrim(masked.sliced(start, colon - start));
+        const QStringView statement = trimLeadingBlanks(masked.sliced(start, colon - start));
         if (!statement.isEmpty()) {
             if (statement[0] == QLatin1Char('.'))
                 list.Add(LeadingIdentifier(statement, 1));
@@ -180,8 +180,8 @@ QStringList CallCandidates(QStringView masked)
 
 std::optional<ApiDeclaration> ParseDeclareLine(QStringView line)
 {
-    const QStringView t = Trim(line);
-    const QString u = UCase(t);
+    const QStringView t = trimBlanks(line);
+    const QString u = upperCase(t);
     if (!u.contains(QLatin1String(" LIB ")) || !u.contains(QLatin1String("DECLARE ")))
         return std::nullopt;
     const qsizetype function = u.indexOf(QLatin1String(" FUNCTION "));
@@ -194,7 +194,7 @@ std::optional<ApiDeclaration> ParseDeclareLine(QStringView line)
     if (nameEnd < 0)
         return std::nullopt;
     ApiDeclaration declaration;
-    declaration.name = Trim(t.sliced(nameStart, nameEnd - nameStart)).toString();
+    declaration.name = trimBlanks(t.sliced(nameStart, nameEnd - nameStart)).toString();
     if (declaration.name.isEmpty())
         return std::nullopt;
     const qsizetype lib = u.indexOf(QLatin1String(" LIB "));
@@ -217,7 +217,7 @@ std::optional<ApiDeclaration> ParseDeclareLine(QStringView line)
     return declaration;
 }
 
-bool modDep::IsIndexedKind(const clsRoutineInfo& routine)
+bool DependencyIndex::IsIndexedKind(const Routine& routine)
 {
     if (KindIs(routine, QLatin1StringView("DECLARATIONS")))
         return true;
@@ -230,7 +230,7 @@ bool modDep::IsIndexedKind(const clsRoutineInfo& routine)
     return true;
 }
 
-void modDep::BeginPhase1()
+void DependencyIndex::BeginPhase1()
 {
     apiDeclarations_.clear();
     apiCalls_.clear();
@@ -238,7 +238,7 @@ void modDep::BeginPhase1()
     fileLineCache_.clear();
 }
 
-const QStringList& modDep::FileLines(const QString& path)
+const QStringList& DependencyIndex::FileLines(const QString& path)
 {
     auto it = fileLineCache_.find(path);
     if (it == fileLineCache_.end()) {
@@ -253,7 +253,7 @@ const QStringList& modDep::FileLines(const QString& path)
     return *it;
 }
 
-void modDep::RegisterApiDeclarations(const QString& filePath, const QStringList* knownLines)
+void DependencyIndex::RegisterApiDeclarations(const QString& filePath, const QStringList* knownLines)
 {
     const QStringList& lines = knownLines ? *knownLines : FileLines(filePath);
     for (const QString& line : lines) {
@@ -261,14 +261,14 @@ void modDep::RegisterApiDeclarations(const QString& filePath, const QStringList*
         if (IndexOfUpper(line, QLatin1StringView("LIB ")) < 0)
             continue;
         if (const std::optional<ApiDeclaration> declaration = ParseDeclareLine(line)) {
-            apiDeclarations_.insertIfAbsent(UCase(declaration->name), declaration->name + QLatin1Char('|')
+            apiDeclarations_.insertIfAbsent(upperCase(declaration->name), declaration->name + QLatin1Char('|')
                                                                           + declaration->library + QLatin1Char('|')
                                                                           + declaration->alias);
         }
     }
 }
 
-void modDep::RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& file)
+void DependencyIndex::RegisterEventHandler(const RoutinePtr& routine, const ProjectFile& file)
 {
     if (!routine || !IsEventHandlerName(routine->RoutineName))
         return;
@@ -277,7 +277,7 @@ void modDep::RegisterEventHandler(const RoutinePtr& routine, const clsFileInfo& 
     eventLabels_.insertIfAbsent(RoutineKey(*routine), text);
 }
 
-void modDep::BuildDependencyIndex(const RoutineList& routines, Project* project)
+void DependencyIndex::BuildDependencyIndex(const RoutineList& routines, Project* project)
 {
     if (routines.empty())
         return;
@@ -292,7 +292,7 @@ void modDep::BuildDependencyIndex(const RoutineList& routines, Project* project)
         const QString key = RoutineKey(*routine);
         if (!routineMap_.insertIfAbsent(key, routine))
             continue;
-        const QString name = UCase(Trim(routine->RoutineName));
+        const QString name = upperCase(trimBlanks(routine->RoutineName));
         if (!firstKeyByName_.contains(name))
             firstKeyByName_.insert(name, key);
     }
@@ -312,7 +312,7 @@ void modDep::BuildDependencyIndex(const RoutineList& routines, Project* project)
     }
 }
 
-QString modDep::Resolve(const QString& moduleUpper, const QString& nameUpper) const
+QString DependencyIndex::Resolve(const QString& moduleUpper, const QString& nameUpper) const
 {
     const QString own = moduleUpper + QLatin1Char('|') + nameUpper;
     if (routineMap_.contains(own))
@@ -320,25 +320,25 @@ QString modDep::Resolve(const QString& moduleUpper, const QString& nameUpper) co
     return firstKeyByName_.value(nameUpper);
 }
 
-void modDep::AddEdge(const QString& caller, const QString& callee)
+void DependencyIndex::AddEdge(const QString& caller, const QString& callee)
 {
-    const QString from = UCase(Trim(caller));
-    const QString to = UCase(Trim(callee));
+    const QString from = upperCase(trimBlanks(caller));
+    const QString to = upperCase(trimBlanks(callee));
     if (from.isEmpty() || to.isEmpty() || from == to)
         return;
     Ensure(calls_, from).append(to);
     Ensure(calledBy_, to).append(from);
 }
 
-void modDep::ScanRoutine(const RoutinePtr& routine)
+void DependencyIndex::ScanRoutine(const RoutinePtr& routine)
 {
     const QStringList& lines = FileLines(routine->FilePath);
     if (lines.isEmpty())
         return;
     const QString caller = RoutineKey(*routine);
-    const QString module = UCase(Trim(routine->ModuleName));
-    const qint32 first = std::max<qint32>(routine->lStartLine, 1);
-    const qint32 last = std::min<qint32>(routine->lEndLine, qint32(lines.size()));
+    const QString module = upperCase(trimBlanks(routine->ModuleName));
+    const qint32 first = std::max<qint32>(routine->startLine, 1);
+    const qint32 last = std::min<qint32>(routine->endLine, qint32(lines.size()));
     for (qint32 k = first; k <= last; ++k) {
         const QString masked = MaskForCallScan(lines[k - 1]);
         for (const QString& candidate : CallCandidates(masked)) {
@@ -355,26 +355,26 @@ void modDep::ScanRoutine(const RoutinePtr& routine)
     }
 }
 
-void modDep::FindProgramStartup(const QString& projectFilePath)
+void DependencyIndex::FindProgramStartup(const QString& projectFilePath)
 {
     programStartMarker_ = QStringLiteral("PROGRAM START");
     startupKey_.clear();
-    if (Trim(projectFilePath).isEmpty() || !FileExists(projectFilePath))
+    if (trimBlanks(projectFilePath).isEmpty() || !FileExists(projectFilePath))
         return;
     const SourceFile file = reader_->Read(projectFilePath);
     for (const QString& line : file.lines) {
-        if (UCase(Trim(QStringView(line).left(8))) != QLatin1String("STARTUP="))
+        if (upperCase(trimBlanks(QStringView(line).left(8))) != QLatin1String("STARTUP="))
             continue;
         QString text = line.mid(8);
         text.remove(QLatin1Char('"'));
-        text = Trim(text).toString();
-        if (!UCase(QStringView(text).left(3)).startsWith(QLatin1String("SUB")))
+        text = trimBlanks(text).toString();
+        if (!upperCase(QStringView(text).left(3)).startsWith(QLatin1String("SUB")))
             return;
-        const QString name = UCase(Trim(QStringView(text).sliced(3)));
+        const QString name = upperCase(trimBlanks(QStringView(text).sliced(3)));
         // VB6 looks for the start-up Sub in any standard module, whatever its name.
         for (const auto& [key, routine] : routineMap_.entries()) {
-            if (UCase(FileExtension(routine->FilePath)) == QLatin1String("BAS")
-                && UCase(Trim(routine->RoutineName)) == name) {
+            if (upperCase(FileExtension(routine->FilePath)) == QLatin1String("BAS")
+                && upperCase(trimBlanks(routine->RoutineName)) == name) {
                 startupKey_ = key;
                 return;
             }
@@ -384,42 +384,42 @@ void modDep::FindProgramStartup(const QString& projectFilePath)
     }
 }
 
-RoutinePtr modDep::RoutineFor(const QString& key) const
+RoutinePtr DependencyIndex::RoutineFor(const QString& key) const
 {
     return routineMap_.value(key);
 }
 
-const OrderedKeyList* modDep::Callees(const QString& key) const
+const OrderedKeyList* DependencyIndex::Callees(const QString& key) const
 {
     return calls_.find(key);
 }
 
-const OrderedKeyList* modDep::Callers(const QString& key) const
+const OrderedKeyList* DependencyIndex::Callers(const QString& key) const
 {
     return calledBy_.find(key);
 }
 
-const OrderedKeyList* modDep::ApiCalls(const QString& key) const
+const OrderedKeyList* DependencyIndex::ApiCalls(const QString& key) const
 {
     return apiCalls_.find(key);
 }
 
-QString modDep::DeclarationText(const QString& apiName) const
+QString DependencyIndex::DeclarationText(const QString& apiName) const
 {
-    return apiDeclarations_.value(UCase(apiName));
+    return apiDeclarations_.value(upperCase(apiName));
 }
 
-bool modDep::IsStartupRoutine(const clsRoutineInfo& routine) const
+bool DependencyIndex::IsStartupRoutine(const Routine& routine) const
 {
     return !startupKey_.isEmpty() && EqualsNoCase(startupKey_, RoutineKey(routine));
 }
 
-bool modDep::IsEventHandler(const clsRoutineInfo& routine) const
+bool DependencyIndex::IsEventHandler(const Routine& routine) const
 {
-    return IsEventHandlerName(Trim(routine.RoutineName));
+    return IsEventHandlerName(trimBlanks(routine.RoutineName));
 }
 
-QString modDep::EventLabelOf(const QString& key) const
+QString DependencyIndex::EventLabelOf(const QString& key) const
 {
     return eventLabels_.value(key, QStringLiteral("User Event"));
 }
