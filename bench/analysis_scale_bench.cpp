@@ -30,7 +30,7 @@ bool gAllRight = true;
 
 // Runs one step, prints its figures and remembers a wrong result.
 template <class Step>
-void Measure(const char* what, Step step)
+void measure(const char* what, Step step)
 {
     QElapsedTimer timer;
     timer.start();
@@ -41,7 +41,7 @@ void Measure(const char* what, Step step)
     std::printf("%-58s %8.3f s  %s\n", what, seconds, qPrintable(result));
 }
 
-QString Write(const QString& name, const QByteArray& bytes)
+QString write(const QString& name, const QByteArray& bytes)
 {
     QFile file(gFolder->filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -49,7 +49,7 @@ QString Write(const QString& name, const QByteArray& bytes)
     return file.fileName();
 }
 
-QString Check(bool ok, const QString& figures)
+QString check(bool ok, const QString& figures)
 {
     return (ok ? QString() : QStringLiteral("WRONG: ")) + figures;
 }
@@ -57,7 +57,7 @@ QString Check(bool ok, const QString& figures)
 // A project of one module loaded with the analysis attached.
 struct Loaded {
     model::DiagLog log{QString()};
-    model::SourceReader reader{model::CodePage::Default(), &log};
+    model::SourceReader reader{model::CodePage::standard(), &log};
     model::Project project{reader};
     analysis::ProjectAnalysis analysis{reader};
     explicit Loaded(const QStringList& lines)
@@ -65,17 +65,17 @@ struct Loaded {
         QByteArray bytes;
         for (const QString& line : lines)
             bytes += line.toLatin1() + "\r\n";
-        Write(QStringLiteral("modBig.bas"), bytes);
+        write(QStringLiteral("modBig.bas"), bytes);
         project.analysis = &analysis;
-        project.OpenProject(Write(QStringLiteral("p.vbp"), "Type=Exe\r\nModule=modBig; modBig.bas\r\n"));
+        project.openProject(write(QStringLiteral("p.vbp"), "Type=Exe\r\nModule=modBig; modBig.bas\r\n"));
     }
-    QStringList Report(const QString& key) const
+    QStringList report(const QString& key) const
     {
-        return analysis::DependencyReporter(analysis.dependencies, 4).BuildDependencyReport(*analysis.dependencies.RoutineFor(key));
+        return analysis::DependencyReporter(analysis.dependencies, 4).buildDependencyReport(*analysis.dependencies.routineFor(key));
     }
 };
 
-QString Blanks(int n)
+QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
 }
@@ -88,74 +88,74 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     gFolder = &folder;
 
-    Measure("split: a 6 MB line and 40,000 more", [] {
+    measure("split: a 6 MB line and 40,000 more", [] {
         QByteArray huge = "Sub A()\r\nPublic" + QByteArray(6 * 1024 * 1024, ' ') + "Sub B()\r\n";
         for (int i = 0; i < 40000; ++i)
             huge += "x = 1\r\n";
-        const model::RoutineList routines = model::SplitFileIntoRoutines(Write(QStringLiteral("huge.bas"), huge));
-        const bool ok = routines.size() == 2 && routines[1]->RoutineName == QLatin1String("B") && routines[1]->endLine == 40002
-            && routines[1]->CodeLines == 40001;
-        return Check(ok, QStringLiteral("%1 routines").arg(routines.size()));
+        const model::RoutineList routines = model::splitFileIntoRoutines(write(QStringLiteral("huge.bas"), huge));
+        const bool ok = routines.size() == 2 && routines[1]->routineName == QLatin1String("B") && routines[1]->endLine == 40002
+            && routines[1]->codeLines == 40001;
+        return check(ok, QStringLiteral("%1 routines").arg(routines.size()));
     });
 
-    Measure("brackets: 300 nested If blocks", [] {
+    measure("brackets: 300 nested If blocks", [] {
         QStringList lines;
         for (int k = 0; k < 300; ++k)
-            lines << Blanks(2 * k) + QStringLiteral("If a Then");
+            lines << blanks(2 * k) + QStringLiteral("If a Then");
         for (int k = 299; k >= 0; --k)
-            lines << Blanks(2 * k) + QStringLiteral("End If");
-        const QStringList listing = analysis::BuildBracketListing(lines, 1, int(lines.size()));
+            lines << blanks(2 * k) + QStringLiteral("End If");
+        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
         // 20 blocks tracked: the 20 innermost End Ifs pair with them, the other 280 are reported.
         const bool ok = listing.size() == 600 + 280 && listing[319] == QLatin1String("[ZRK-L]End If");
-        return Check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
+        return check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
     });
 
-    Measure("brackets: a 2 MB line and 100,000 continued lines", [] {
+    measure("brackets: a 2 MB line and 100,000 continued lines", [] {
         const QString huge = QStringLiteral("    x = \"") + QString(2 * 1024 * 1024, QLatin1Char('a')) + QStringLiteral("\"");
         QStringList lines = {"  Do", huge};
         for (int k = 0; k < 100000; ++k)
             lines << QStringLiteral("      a = a + 1 + _");
         lines << QStringLiteral("      0") << QStringLiteral("  Loop");
-        const QStringList listing = analysis::BuildBracketListing(lines, 1, int(lines.size()));
+        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
         const bool ok = listing.size() == lines.size() && listing[1] == QStringLiteral("[ZRK-V]  ") + huge.mid(4)
             && listing.last() == QLatin1String("[ZRK-L]Loop");
-        return Check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
+        return check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
     });
 
-    Measure("brackets: an opener 2 MB to the right, 5,000 Cases", [] {
+    measure("brackets: an opener 2 MB to the right, 5,000 Cases", [] {
         const int indent = 2 * 1024 * 1024;
-        QStringList lines = {Blanks(indent) + QStringLiteral("Select Case x")};
+        QStringList lines = {blanks(indent) + QStringLiteral("Select Case x")};
         for (int k = 0; k < 5000; ++k)
             lines << QStringLiteral("Case 1");
         lines << QStringLiteral("End Select");
-        const QStringList listing = analysis::BuildBracketListing(lines, 1, int(lines.size()));
+        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
         qsizetype total = 0;
         for (const QString& line : listing)
             total += line.size();
         const bool ok = listing.size() == lines.size() && total < 3 * indent + 5000 * (analysis::kMaxBracketColumn + 20);
-        return Check(ok, QStringLiteral("%1 characters out").arg(total));
+        return check(ok, QStringLiteral("%1 characters out").arg(total));
     });
 
-    Measure("symbols: 2 MB lines of names, blanks, keywords, commas", [] {
+    measure("symbols: 2 MB lines of names, blanks, keywords, commas", [] {
         QString items = QStringLiteral("Dim v0");
         for (int i = 1; i < 200000; ++i)
             items += QStringLiteral(", v") + QString::number(i);
         const QString twoMegabytes(2 * 1024 * 1024, QLatin1Char(' '));
         analysis::SymbolTable symbols;
-        symbols.ScanFileSymbolLines(QStringLiteral("m.bas"),
+        symbols.scanFileSymbolLines(QStringLiteral("m.bas"),
                                     {items, "Dim" + twoMegabytes + "spaced", QStringLiteral("Public ").repeated(300000) + "Const Deep = 1",
                                      "Private Const C = \"" + QString(2 * 1024 * 1024, QLatin1Char(',')) + "\"", "' _",
                                      QString(2 * 1024 * 1024, QLatin1Char('x')), "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(200000) + ")"});
-        const auto* modVars = symbols.FileModVars().find(QStringLiteral("m.bas"));
-        const auto* consts = symbols.FileConsts().find(QStringLiteral("m.bas"));
-        const auto* wide = symbols.ProcByRef().find(QStringLiteral("M.BAS|WIDE"));
+        const auto* modVars = symbols.fileModVars().find(QStringLiteral("m.bas"));
+        const auto* consts = symbols.fileConsts().find(QStringLiteral("m.bas"));
+        const auto* wide = symbols.procByRef().find(QStringLiteral("M.BAS|WIDE"));
         const bool ok = modVars && modVars->size() == 200001 && consts && consts->size() == 2 && wide && wide->size() == 1
-            && !analysis::IsProcedureReference(twoMegabytes + "Foo" + twoMegabytes + "=", int(twoMegabytes.size()) + 1,
+            && !analysis::isProcedureReference(twoMegabytes + "Foo" + twoMegabytes + "=", int(twoMegabytes.size()) + 1,
                                                int(twoMegabytes.size()) + 3, QString());
-        return Check(ok, QStringLiteral("%1 module variables").arg(modVars ? modVars->size() : 0));
+        return check(ok, QStringLiteral("%1 module variables").arg(modVars ? modVars->size() : 0));
     });
 
-    Measure("symbols: 200,000 continued lines and headers", [] {
+    measure("symbols: 200,000 continued lines and headers", [] {
         const int n = 200000;
         QStringList lines{"Dim " + QStringLiteral("v,  ").repeated(n) + "last", "Public Const H0 = 0, _"};
         for (int i = 1; i < n; ++i)
@@ -165,27 +165,27 @@ int main(int argc, char* argv[])
             lines << QStringLiteral("Sub P%1(ByRef a, _").arg(i) << QStringLiteral("  ByRef  b)");
         lines << "Sub Wide(" + QStringLiteral("ByRef  w,  ").repeated(n) + ")";
         analysis::SymbolTable symbols;
-        symbols.ScanFileSymbolLines(QStringLiteral("m.bas"), lines);
-        const auto* consts = symbols.FileConsts().find(QStringLiteral("m.bas"));
-        const auto* procs = symbols.FileProcedures().find(QStringLiteral("m.bas"));
-        const auto* last = symbols.ProcByRef().find(QStringLiteral("M.BAS|P199999"));
+        symbols.scanFileSymbolLines(QStringLiteral("m.bas"), lines);
+        const auto* consts = symbols.fileConsts().find(QStringLiteral("m.bas"));
+        const auto* procs = symbols.fileProcedures().find(QStringLiteral("m.bas"));
+        const auto* last = symbols.procByRef().find(QStringLiteral("M.BAS|P199999"));
         const bool ok = consts && consts->size() == n + 1 && procs && procs->size() == n + 1 && last && last->size() == 2;
-        return Check(ok, QStringLiteral("%1 constants, %2 procedures").arg(consts ? consts->size() : 0).arg(procs ? procs->size() : 0));
+        return check(ok, QStringLiteral("%1 constants, %2 procedures").arg(consts ? consts->size() : 0).arg(procs ? procs->size() : 0));
     });
 
-    Measure("dependencies: 20,000 routines in a chain and a 2 MB line", [] {
+    measure("dependencies: 20,000 routines in a chain and a 2 MB line", [] {
         QStringList lines{"Attribute VB_Name = \"modBig\""};
         for (int i = 0; i < 20000; ++i)
             lines << QStringLiteral("Sub P%1()").arg(i) << QStringLiteral("    P%1").arg(i + 1) << QStringLiteral("End Sub");
         lines << "Sub Wide()" << QStringLiteral("    x = ") + QString(2 * 1024 * 1024, QLatin1Char('(')) << "End Sub";
         const Loaded p(lines);
         const auto& dep = p.analysis.dependencies;
-        const bool ok = dep.RoutineMap().size() == 20002 && dep.Callees(QStringLiteral("MODBIG|P19998"))
-            && dep.Callees(QStringLiteral("MODBIG|P19998"))->items() == QStringList{"MODBIG|P19999"} && !dep.Callees(QStringLiteral("MODBIG|P19999"));
-        return Check(ok, QStringLiteral("%1 routines indexed").arg(dep.RoutineMap().size()));
+        const bool ok = dep.routineMap().size() == 20002 && dep.callees(QStringLiteral("MODBIG|P19998"))
+            && dep.callees(QStringLiteral("MODBIG|P19998"))->items() == QStringList{"MODBIG|P19999"} && !dep.callees(QStringLiteral("MODBIG|P19999"));
+        return check(ok, QStringLiteral("%1 routines indexed").arg(dep.routineMap().size()));
     });
 
-    Measure("report: a hub calling 10,000 and a ring of 500", [] {
+    measure("report: a hub calling 10,000 and a ring of 500", [] {
         QStringList calls, lines{"Attribute VB_Name = \"modBig\""};
         for (int i = 0; i < 10000; ++i)
             calls << QStringLiteral("    Q%1").arg(i);
@@ -195,13 +195,13 @@ int main(int argc, char* argv[])
         for (int i = 0; i < 500; ++i)
             lines << QStringLiteral("Sub Z%1()").arg(i) << QStringLiteral("    Z%1").arg((i + 1) % 500) << "    Hub" << "End Sub";
         const Loaded p(lines);
-        const QStringList hub = p.Report(QStringLiteral("MODBIG|HUB"));
-        const QStringList ring = p.Report(QStringLiteral("MODBIG|Z0"));
+        const QStringList hub = p.report(QStringLiteral("MODBIG|HUB"));
+        const QStringList ring = p.report(QStringLiteral("MODBIG|Z0"));
         // Upwards the ring runs 40 levels deep and is cut; downwards too, while the hub, a
         // sibling of Z1, is expanded once at level 1 with its 10,000 callees.
         const bool ok = hub.filter(QStringLiteral("Public Sub Q")).size() == 10000 && ring.filter(QStringLiteral("[Chain truncated at 40 levels]")).size() == 2
             && ring.filter(QStringLiteral("Public Sub Q")).size() == 10000 && ring.size() < 10000 + 100;
-        return Check(ok, QStringLiteral("%1 and %2 report lines").arg(hub.size()).arg(ring.size()));
+        return check(ok, QStringLiteral("%1 and %2 report lines").arg(hub.size()).arg(ring.size()));
     });
 
     return gAllRight ? 0 : 1;

@@ -28,13 +28,9 @@ using Op = platform::RecordingPrintSurface::Op;
 
 namespace {
 
-double Seconds(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
 
 // Reads `body` as the controls of a form file; the layout, or nullptr when the reading failed.
-const formimage::FormLayout* Read(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body,
+const formimage::FormLayout* read(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body,
                                   double* seconds)
 {
     const QString path = dir.filePath(QStringLiteral("frmBench.frm"));
@@ -47,14 +43,14 @@ const formimage::FormLayout* Read(formimage::FormLayoutReader& reader, const QTe
     file.close();
     QElapsedTimer timer;
     timer.start();
-    const bool read = reader.ReadFormLayout(path);
-    *seconds = Seconds(timer);
-    return read ? &reader.Layout() : nullptr;
+    const bool read = reader.readFormLayout(path);
+    *seconds = bench::elapsedSeconds(timer);
+    return read ? &reader.layout() : nullptr;
 }
 
 // Each control on all the others: a layer each. A plain scan of every control of every layer
 // takes minutes at this size.
-bool ReadStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int controls)
+bool readStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int controls)
 {
     QString body;
     for (int i = 0; i < controls; ++i)
@@ -62,26 +58,26 @@ bool ReadStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDi
                                "Height = 400\r\nEnd\r\n")
                     .arg(i);
     double seconds = 0;
-    const formimage::FormLayout* layout = Read(reader, dir, body, &seconds);
-    const int layers = layout ? layout->Form.LayerCount : 0;
+    const formimage::FormLayout* layout = read(reader, dir, body, &seconds);
+    const int layers = layout ? layout->form.layerCount : 0;
     std::printf("read %d stacked controls: %d layers in %.3f s\n", controls, layers, seconds);
     return layers == controls;
 }
 
-bool ReadLongCaption(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int megabytes)
+bool readLongCaption(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int megabytes)
 {
     const QString caption(megabytes * 1024 * 1024, QLatin1Char('W'));
     double seconds = 0;
     const formimage::FormLayout* layout =
-        Read(reader, dir, "Begin VB.Label lblLong\r\nCaption = \"" + caption + "\"\r\nWidth = 10\r\nHeight = 10\r\nEnd\r\n", &seconds);
-    const qsizetype read = layout && layout->ControlTotal() == 1 ? layout->Control(1).Caption.size() : -1;
+        read(reader, dir, "Begin VB.Label lblLong\r\nCaption = \"" + caption + "\"\r\nWidth = 10\r\nHeight = 10\r\nEnd\r\n", &seconds);
+    const qsizetype read = layout && layout->controlTotal() == 1 ? layout->control(1).caption.size() : -1;
     std::printf("read a caption line of %d MB: %lld characters in %.3f s\n", megabytes, (long long)read, seconds);
     return read == caption.size();
 }
 
 // Pairs of names and markers on one page whose text rectangles overlap (the recording
 // surface's metrics), found by a sweep across.
-long OverlappingTexts(std::vector<Op> texts)
+long overlappingTexts(std::vector<Op> texts)
 {
     auto right = [](const Op& op) { return op.x + op.text.size() * 12.0 * op.fontSize; };
     std::sort(texts.begin(), texts.end(), [](const Op& a, const Op& b) { return a.x < b.x; });
@@ -98,22 +94,22 @@ long OverlappingTexts(std::vector<Op> texts)
 
 // A grid of small text boxes and labels, half of them in one frame, on a form far larger than
 // the page: most names do not fit and the page runs out of room for their markers.
-bool DrawManyControls(int controls)
+bool drawManyControls(int controls)
 {
     formimage::FormLayout layout;
-    layout.Form = {QStringLiteral("frmMain"), QStringLiteral("Main"), 60000, 40000, false, 0, 0, 0};
+    layout.form = {QStringLiteral("frmMain"), QStringLiteral("Main"), 60000, 40000, false, 0, 0, 0};
     auto add = [&](const QString& type, const QString& name, int left, int top, int width, int height, int parent) {
         formimage::ControlRecord c;
-        c.TypeName = type, c.Name = name, c.Left = left, c.Top = top, c.Width = width, c.Height = height;
-        c.Parent = qint16(parent), c.HasSize = true;
-        layout.Controls.push_back(c);
+        c.typeName = type, c.name = name, c.left = left, c.top = top, c.width = width, c.height = height;
+        c.parent = qint16(parent), c.hasSize = true;
+        layout.controls.push_back(c);
     };
     add(QStringLiteral("VB.Frame"), QStringLiteral("fraAll"), 100, 100, 59000, 39000, -1);
     for (int i = 0; i < controls; ++i)
         add(i % 5 == 0 ? QStringLiteral("VB.Label") : QStringLiteral("VB.TextBox"), QStringLiteral("txtCell%1").arg(i),
             200 + (i % 80) * 720, 200 + (i / 80) * 600, 600, 285, i % 2 == 0 ? 1 : -1);
-    formimage::placement::ComputeAbsolutePositions(layout);
-    formimage::placement::AssignLayers(layout);
+    formimage::placement::computeAbsolutePositions(layout);
+    formimage::placement::assignLayers(layout);
 
     platform::RecordingPrintSurface surface;
     print::PageSetup setup;
@@ -122,19 +118,19 @@ bool DrawManyControls(int controls)
     print::PageFrame frame(printer, run);
     const std::array<quint32, 10> colours{};
     formimage::FormImageRenderer renderer(printer, frame, colours);
-    printer.ComputePageGeometry(true);
+    printer.computePageGeometry(true);
     QElapsedTimer timer;
     timer.start();
-    const int estimate = renderer.EstimateFormImagePages(layout);
-    const double estimateSeconds = Seconds(timer);
+    const int estimate = renderer.estimateFormImagePages(layout);
+    const double estimateSeconds = bench::elapsedSeconds(timer);
     timer.restart();
-    const bool printed = renderer.PrintFormImage(layout, QStringLiteral("C:\\Project\\Main.frm"));
-    const double printSeconds = Seconds(timer);
+    const bool printed = renderer.printFormImage(layout, QStringLiteral("C:\\Project\\Main.frm"));
+    const double printSeconds = bench::elapsedSeconds(timer);
 
     // The layer pages: the names and markers on them and how many of those overlap.
     long overlapping = 0;
     size_t texts = 0;
-    for (int page = 1; page <= surface.PagesStarted(); ++page) {
+    for (int page = 1; page <= surface.pagesStarted(); ++page) {
         std::vector<Op> onPage;
         bool layerPage = false;
         for (const Op& op : surface.ops) {
@@ -146,14 +142,14 @@ bool DrawManyControls(int controls)
         }
         if (layerPage) {
             texts += onPage.size();
-            overlapping += OverlappingTexts(onPage);
+            overlapping += overlappingTexts(onPage);
         }
     }
     std::printf("draw %d controls: %d layers, %d pages (estimate %d in %.3f s), printed in %.3f s; %zu names and markers "
                 "on the layer pages, %ld overlapping\n",
-                controls, int(layout.Form.LayerCount), surface.PagesStarted(), estimate, estimateSeconds, printSeconds, texts,
+                controls, int(layout.form.layerCount), surface.pagesStarted(), estimate, estimateSeconds, printSeconds, texts,
                 overlapping);
-    return printed && estimate == surface.PagesStarted() && overlapping == 0;
+    return printed && estimate == surface.pagesStarted() && overlapping == 0;
 }
 
 } // namespace
@@ -161,14 +157,14 @@ bool DrawManyControls(int controls)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int controls = bench::IntOption("--controls", 5000);
-    const int megabytes = bench::IntOption("--caption-mb", 3);
+    const int controls = bench::intOption("--controls", 5000);
+    const int megabytes = bench::intOption("--caption-mb", 3);
     QTemporaryDir dir;
     platform::ScriptedMessageBox box;
-    formimage::FormLayoutReader reader(model::SourceReader::Default(), &box);
-    bool ok = ReadStackedControls(reader, dir, controls);
-    ok = ReadLongCaption(reader, dir, megabytes) && ok;
-    ok = DrawManyControls(controls) && ok;
+    formimage::FormLayoutReader reader(model::SourceReader::standard(), &box);
+    bool ok = readStackedControls(reader, dir, controls);
+    ok = readLongCaption(reader, dir, megabytes) && ok;
+    ok = drawManyControls(controls) && ok;
     if (!ok)
         std::printf("a result is not what it must be\n");
     return ok ? 0 : 1;

@@ -20,26 +20,22 @@ using namespace quillon;
 
 namespace {
 
-double Seconds(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
 
-bool ScanManyCalls(int calls)
+bool scanManyCalls(int calls)
 {
     QString line = QStringLiteral("x = ");
     for (int i = 0; i < calls; ++i)
         line += QStringLiteral("f%1(").arg(i);
     QElapsedTimer timer;
     timer.start();
-    const QStringList candidates = analysis::CallCandidates(analysis::MaskForCallScan(line));
+    const QStringList candidates = analysis::callCandidates(analysis::maskForCallScan(line));
     std::printf("call scan of one line of %d distinct calls (%lld characters): %lld names in %.3f s\n", calls,
-                (long long)line.size(), (long long)candidates.size(), Seconds(timer));
+                (long long)line.size(), (long long)candidates.size(), bench::elapsedSeconds(timer));
     return candidates.size() == calls + 1;
 }
 
 // The reading ends with its message instead of placing every control on a layer of its own.
-bool ReadStackedForm(int controls)
+bool readStackedForm(int controls)
 {
     QStringList lines{QStringLiteral("VERSION 5.00"), QStringLiteral("Begin VB.Form frmPile")};
     for (int i = 0; i < controls; ++i) {
@@ -47,15 +43,15 @@ bool ReadStackedForm(int controls)
               << QStringLiteral("Width = 1000") << QStringLiteral("Height = 400") << QStringLiteral("End");
     }
     lines << QStringLiteral("End");
-    const model::SourceReader reader(model::CodePage::Default(), nullptr);
+    const model::SourceReader reader(model::CodePage::standard(), nullptr);
     formimage::FormLayoutReader form(reader, nullptr);
     QElapsedTimer timer;
     timer.start();
-    const bool read = form.ReadFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
-    const double seconds = Seconds(timer);
+    const bool read = form.readFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
+    const double seconds = bench::elapsedSeconds(timer);
     std::printf("form of %d stacked labels: %s in %.3f s\n", controls,
-                read ? qPrintable(QStringLiteral("%1 layers").arg(form.Layout().Form.LayerCount))
-                     : qPrintable(form.LastMessage().section(QStringLiteral("\r\n"), -1)),
+                read ? qPrintable(QStringLiteral("%1 layers").arg(form.layout().form.layerCount))
+                     : qPrintable(form.lastMessage().section(QStringLiteral("\r\n"), -1)),
                 seconds);
     return read == (qint64(controls) * (controls - 1) / 2 <= formimage::placement::kMaxLayerComparisons);
 }
@@ -65,10 +61,10 @@ bool ReadStackedForm(int controls)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int calls = bench::IntOption("--calls", 150000);
-    const int controls = bench::IntOption("--controls", 32767);
-    bool ok = ScanManyCalls(calls);
-    ok = ReadStackedForm(controls) && ok;
+    const int calls = bench::intOption("--calls", 150000);
+    const int controls = bench::intOption("--controls", 32767);
+    bool ok = scanManyCalls(calls);
+    ok = readStackedForm(controls) && ok;
     if (!ok)
         std::printf("a result is not what it must be\n");
     return ok ? 0 : 1;

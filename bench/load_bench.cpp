@@ -29,7 +29,7 @@ namespace {
 
 // One procedure of about 25 lines with the usual mix: header comments, declarations,
 // loops, a continued line, strings with colons and quotes.
-void AppendProcedure(QByteArray& out, int fileIndex, int procIndex, int& lines)
+void appendProcedure(QByteArray& out, int fileIndex, int procIndex, int& lines)
 {
     const QByteArray name = "Proc" + QByteArray::number(fileIndex) + "_" + QByteArray::number(procIndex);
     const char* body[] = {
@@ -80,7 +80,7 @@ void AppendProcedure(QByteArray& out, int fileIndex, int procIndex, int& lines)
     }
 }
 
-int Generate(const QString& folder, int totalLines, int fileCount)
+int generate(const QString& folder, int totalLines, int fileCount)
 {
     QDir().mkpath(folder);
     QByteArray vbp = "Type=Exe\r\nStartup=\"Sub Main\"\r\n";
@@ -101,7 +101,7 @@ int Generate(const QString& folder, int totalLines, int fileCount)
         lines += 5;
         int proc = 0;
         while (lines < linesPerFile)
-            AppendProcedure(out, f, proc++, lines);
+            appendProcedure(out, f, proc++, lines);
         QFile file(folder + QLatin1Char('/') + QString::fromLatin1(fileName));
         if (!file.open(QIODevice::WriteOnly))
             return -1;
@@ -125,10 +125,10 @@ struct Timing {
     qsizetype indexed = 0;
 };
 
-Timing TimeOpen(const QString& vbp, int runs, bool withAnalysis)
+Timing timeOpen(const QString& vbp, int runs, bool withAnalysis)
 {
     DiagLog quietLog{QString()}; // the benchmark measures loading, not logging
-    const SourceReader reader(CodePage::Default(), &quietLog);
+    const SourceReader reader(CodePage::standard(), &quietLog);
     std::vector<double> seconds;
     Timing timing;
     for (int run = 0; run < runs; ++run) {
@@ -138,12 +138,12 @@ Timing TimeOpen(const QString& vbp, int runs, bool withAnalysis)
             project.analysis = &analysis;
         QElapsedTimer timer;
         timer.start();
-        project.OpenProject(vbp);
+        project.openProject(vbp);
         seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
         timing.routines = 0;
-        for (const auto& entry : project.RoutinesByFile.entries())
+        for (const auto& entry : project.routinesByFile.entries())
             timing.routines += qsizetype(entry.second.size());
-        timing.indexed = analysis.dependencies.RoutineMap().size();
+        timing.indexed = analysis.dependencies.routineMap().size();
     }
     std::sort(seconds.begin(), seconds.end());
     timing.median = seconds[seconds.size() / 2];
@@ -151,7 +151,7 @@ Timing TimeOpen(const QString& vbp, int runs, bool withAnalysis)
     return timing;
 }
 
-void Report(const char* what, int lines, const Timing& t, int runs)
+void report(const char* what, int lines, const Timing& t, int runs)
 {
     std::printf("%-44s median %.3f s, best %.3f s over %d runs; %lld routines, %lld indexed; %.0f lines/s\n", what,
                 t.median, t.best, runs, static_cast<long long>(t.routines), static_cast<long long>(t.indexed),
@@ -159,7 +159,7 @@ void Report(const char* what, int lines, const Timing& t, int runs)
 }
 
 // One module with the given number of small routines, each calling the one before.
-int GenerateOneModule(const QString& folder, int routines)
+int generateOneModule(const QString& folder, int routines)
 {
     QDir().mkpath(folder);
     QByteArray out = "Attribute VB_Name = \"modHuge\"\r\nOption Explicit\r\n";
@@ -181,13 +181,13 @@ int GenerateOneModule(const QString& folder, int routines)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const int totalLines = quillon::bench::IntOption("--lines", 300000);
-    const int fileCount = quillon::bench::IntOption("--files", 400);
-    const int runs = quillon::bench::IntOption("--runs", 5);
-    const QString keep = quillon::bench::Option("--keep");
+    const int totalLines = quillon::bench::intOption("--lines", 300000);
+    const int fileCount = quillon::bench::intOption("--files", 400);
+    const int runs = quillon::bench::intOption("--runs", 5);
+    const QString keep = quillon::bench::option("--keep");
     QTemporaryDir temp;
     const QString folder = keep.isEmpty() ? temp.path() + QStringLiteral("/main") : keep;
-    const int lines = Generate(folder, totalLines, std::max(fileCount, 1));
+    const int lines = generate(folder, totalLines, std::max(fileCount, 1));
     if (lines < 0) {
         std::fprintf(stderr, "cannot write the synthetic project to %s\n", qPrintable(folder));
         return 1;
@@ -196,17 +196,17 @@ int main(int argc, char* argv[])
     if (runs <= 0)
         return 0;
     const QString vbp = folder + QStringLiteral("/Synthetic.vbp");
-    Report("load, read and split only:", lines, TimeOpen(vbp, runs, false), runs);
-    Report("whole File | Open (with the analysis):", lines, TimeOpen(vbp, runs, true), runs);
+    report("load, read and split only:", lines, timeOpen(vbp, runs, false), runs);
+    report("whole File | Open (with the analysis):", lines, timeOpen(vbp, runs, true), runs);
 
     const QString half = temp.path() + QStringLiteral("/half");
-    const int halfLines = Generate(half, totalLines / 2, std::max(fileCount / 2, 1));
-    Report("whole File | Open, half the project:", halfLines, TimeOpen(half + QStringLiteral("/Synthetic.vbp"), runs, true),
+    const int halfLines = generate(half, totalLines / 2, std::max(fileCount / 2, 1));
+    report("whole File | Open, half the project:", halfLines, timeOpen(half + QStringLiteral("/Synthetic.vbp"), runs, true),
            runs);
 
     const QString huge = temp.path() + QStringLiteral("/huge");
-    const int hugeLines = GenerateOneModule(huge, 20000);
-    Report("whole File | Open, 20,000 routines, 1 module:", hugeLines,
-           TimeOpen(huge + QStringLiteral("/Huge.vbp"), runs, true), runs);
+    const int hugeLines = generateOneModule(huge, 20000);
+    report("whole File | Open, 20,000 routines, 1 module:", hugeLines,
+           timeOpen(huge + QStringLiteral("/Huge.vbp"), runs, true), runs);
     return 0;
 }

@@ -25,7 +25,7 @@ using namespace quillon;
 namespace {
 
 // Mixed code: declarations, comments, literals, calls, constants, module variables.
-QStringList SyntheticLines(int count)
+QStringList syntheticLines(int count)
 {
     const char* body[] = {
         "' Totals the stock for one location; returns the value in cents.",
@@ -55,12 +55,12 @@ QStringList SyntheticLines(int count)
 
 int main(int argc, char* argv[])
 {
-    platform::PrepareGuiEnvironment();
+    platform::prepareGuiEnvironment();
     QGuiApplication app(argc, argv);
-    const int count = bench::IntOption("--lines", 100000);
-    const QString keep = bench::Option("--keep");
+    const int count = bench::intOption("--lines", 100000);
+    const QString keep = bench::option("--keep");
     QTemporaryDir temp;
-    const QStringList lines = SyntheticLines(count);
+    const QStringList lines = syntheticLines(count);
     const QString source = temp.filePath(QStringLiteral("modStock.bas"));
     {
         QFile file(source);
@@ -69,45 +69,45 @@ int main(int argc, char* argv[])
         file.write(lines.join(QStringLiteral("\r\n")).toLatin1());
     }
     model::DiagLog quiet{QString()};
-    const model::SourceReader reader(model::CodePage::Default(), &quiet);
+    const model::SourceReader reader(model::CodePage::standard(), &quiet);
     auto record = std::make_shared<model::ProjectFile>();
-    record->FilePath = source;
-    record->FileName = QStringLiteral("modStock.bas");
+    record->filePath = source;
+    record->fileName = QStringLiteral("modStock.bas");
     analysis::SymbolTable symbols;
-    symbols.BuildSymbolTables({record}, reader);
+    symbols.buildSymbolTables({record}, reader);
 
     platform::QtPrintSurface surface;
     print::PageSetup setup;
-    setup.DeviceName = QString::fromUtf16(platform::kPdfWriterDeviceName);
+    setup.deviceName = QString::fromUtf16(platform::kPdfWriterDeviceName);
     print::PrintDevice printer(surface, setup);
-    printer.ApplyPageSetup();
+    printer.applyPageSetup();
     const QString pdf = keep.isEmpty() ? temp.filePath(QStringLiteral("bench.pdf")) : keep;
-    surface.SetOutputFile(pdf);
+    surface.setOutputFile(pdf);
 
     QElapsedTimer timer;
     timer.start();
     print::PrintRunState run;
-    printer.ComputePageGeometry(true);
+    printer.computePageGeometry(true);
     print::PageFrame frame(printer, run);
     print::LinePrinter printerLines(frame, run, nullptr);
     const std::array<quint32, 10> colours{0, 25600, 20660, 255, 13783040, 10485920, 8388736, 7874560, 16777113, 16777215};
-    printerLines.Colours = colours;
-    printerLines.Symbols = &symbols;
+    printerLines.colours = colours;
+    printerLines.symbols = &symbols;
     model::Routine routine;
-    routine.FilePath = source;
-    routine.RoutineName = QStringLiteral("StockValue");
+    routine.filePath = source;
+    routine.routineName = QStringLiteral("StockValue");
     routine.startLine = 1;
     routine.endLine = count;
-    frame.HeaderTitle = QStringLiteral("modStock.bas|Public Function StockValue");
-    frame.EstimatePages(routine);
-    frame.StartPage();
+    frame.headerTitle = QStringLiteral("modStock.bas|Public Function StockValue");
+    frame.estimatePages(routine);
+    frame.startPage();
     for (const QString& line : lines) {
         bool go = true;
-        printerLines.PrintSourceLine(line, &routine, go);
+        printerLines.printSourceLine(line, &routine, go);
     }
-    frame.EndRoutine();
-    const int pages = surface.PagesStarted();
-    const bool ok = surface.EndDocument();
+    frame.endRoutine();
+    const int pages = surface.pagesStarted();
+    const bool ok = surface.endDocument();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     std::printf("line printer on the PDF writer: %d lines, %d pages, %.2f s = %.0f lines per second; %s, %.1f MB\n",
                 count, pages, seconds, count / seconds, ok ? "written" : "FAILED",

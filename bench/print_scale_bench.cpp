@@ -24,21 +24,17 @@ using namespace quillon;
 
 namespace {
 
-double Seconds(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e9;
-}
 
 // `Left("x") ` repeated: four segments each (name, bracket, literal, the rest).
-bool HighlightLongLine(int repeats)
+bool highlightLongLine(int repeats)
 {
     QString line;
     for (int i = 0; i < repeats; ++i)
         line += QStringLiteral("Left(\"x\") ");
     QElapsedTimer timer;
     timer.start();
-    const std::vector<print::Segment> segments = print::BuildHighlightSegments(line, print::HighlightContext());
-    const double seconds = Seconds(timer);
+    const std::vector<print::Segment> segments = print::buildHighlightSegments(line, print::HighlightContext());
+    const double seconds = bench::elapsedSeconds(timer);
     const bool ok = segments.size() == size_t(repeats) * 4 && !segments.empty() && segments.back().end == int(line.size());
     std::printf("highlight one line of %lld characters: %zu segments in %.3f s%s\n", static_cast<long long>(line.size()),
                 segments.size(), seconds, ok ? "" : " - WRONG SEGMENTS");
@@ -47,7 +43,7 @@ bool HighlightLongLine(int repeats)
 
 // A small module beside a list of `keys` entries for routines that no longer exist: the
 // index keeps every stale entry, adds the module's own, and writes the list once.
-bool IndexLargeList(int keys)
+bool indexLargeList(int keys)
 {
     QTemporaryDir dir;
     const auto write = [&dir](const QString& name, const QByteArray& bytes) {
@@ -59,25 +55,25 @@ bool IndexLargeList(int keys)
         return false;
     model::DiagLog log{QString()};
     model::Project project;
-    if (project.OpenProject(dir.filePath(QStringLiteral("App.vbp"))) != model::Project::OpenOutcome::Loaded)
+    if (project.openProject(dir.filePath(QStringLiteral("App.vbp"))) != model::Project::OpenOutcome::Loaded)
         return false;
     config::IniStore options(dir.filePath(QStringLiteral("QLN.spi")), &log);
     print::TocList list(options);
-    if (!list.Open(project.ProjectPath))
+    if (!list.open(project.projectPath))
         return false;
     std::vector<std::pair<QString, QString>> stale;
     for (int i = 0; i < keys; ++i)
         stale.emplace_back(QStringLiteral("old%1.bas|Public Sub P%1").arg(i), QStringLiteral("45000|1S|1|0|0|1|Sub"));
     config::IniDocument doc;
-    doc.SetValues(print::TocSectionName(project.ProjectPath), stale);
-    if (!options.Save(doc, list.Path()))
+    doc.setValues(print::tocSectionName(project.projectPath), stale);
+    if (!options.save(doc, list.path()))
         return false;
 
     QElapsedTimer timer;
     timer.start();
-    const bool indexed = list.Index(project);
-    const double seconds = Seconds(timer);
-    const size_t entries = list.Entries().size();
+    const bool indexed = list.index(project);
+    const double seconds = bench::elapsedSeconds(timer);
+    const size_t entries = list.entries().size();
     // The module's Declarations and Main join the stale keys.
     const bool ok = indexed && entries == size_t(keys) + 2;
     std::printf("index a list of %d stale keys: %s, %zu entries in %.3f s%s\n", keys, indexed ? "written" : "FAILED",
@@ -90,9 +86,9 @@ bool IndexLargeList(int keys)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const int repeats = bench::IntOption("--repeats", 200000);
-    const int keys = bench::IntOption("--keys", 20000);
-    const bool highlighted = HighlightLongLine(repeats);
-    const bool indexed = IndexLargeList(keys);
+    const int repeats = bench::intOption("--repeats", 200000);
+    const int keys = bench::intOption("--keys", 20000);
+    const bool highlighted = highlightLongLine(repeats);
+    const bool indexed = indexLargeList(keys);
     return highlighted && indexed ? 0 : 1;
 }

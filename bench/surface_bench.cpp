@@ -23,7 +23,7 @@
 #include <vector>
 
 using quillon::platform::QtPrintSurface;
-using quillon::platform::Rgb;
+using quillon::platform::rgb;
 
 namespace {
 
@@ -35,11 +35,11 @@ struct Line {
     std::array<QString, kRunsPerLine> runs;
 };
 
-const std::array<quint32, kRunsPerLine> kColors = {Rgb(0, 0, 128), Rgb(0, 0, 0), Rgb(0, 0, 128),
-                                                   Rgb(0, 0, 0), Rgb(128, 0, 0), Rgb(0, 128, 0)};
+const std::array<quint32, kRunsPerLine> kColors = {rgb(0, 0, 128), rgb(0, 0, 0), rgb(0, 0, 128),
+                                                   rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0)};
 
 // A thousand distinct code-like lines, cut into runs of fixed lengths.
-std::vector<Line> MakeLines()
+std::vector<Line> makeLines()
 {
     static const char* const words[] = {"Dim", "As", "Long", "String", "If", "Then", "Else", "End", "Sub", "Function",
                                         "ByVal", "ByRef", "For", "Next", "Call", "Set", "Nothing", "x", "i", "Total",
@@ -65,36 +65,36 @@ std::vector<Line> MakeLines()
     return lines;
 }
 
-double Surface(const std::vector<Line>& lines, int count, const QString& file, int* pages)
+double surface(const std::vector<Line>& lines, int count, const QString& file, int* pages)
 {
     QElapsedTimer timer;
     timer.start();
     QtPrintSurface surface;
-    if (!surface.SelectDevice(QStringLiteral("Quillon PDF")))
+    if (!surface.selectDevice(QStringLiteral("Quillon PDF")))
         return -1;
-    surface.SetOutputFile(file);
-    surface.SetFontName(QStringLiteral("Courier New"));
-    surface.SetFontSize(10);
+    surface.setOutputFile(file);
+    surface.setFontName(QStringLiteral("Courier New"));
+    surface.setFontSize(10);
     double measured = 0;
     for (int n = 0; n < count; ++n) {
         if (n > 0 && n % kLinesPerPage == 0)
-            surface.NewPage();
+            surface.newPage();
         const Line& line = lines[size_t(n) % lines.size()];
         for (int r = 0; r < kRunsPerLine; ++r) {
             if (r < 5)
-                measured += surface.TextWidth(line.runs[r]);
-            surface.SetBold(r == 0);
-            surface.SetTextColor(kColors[r]);
-            surface.PrintText(line.runs[r], r == kRunsPerLine - 1);
+                measured += surface.textWidth(line.runs[r]);
+            surface.setBold(r == 0);
+            surface.setTextColor(kColors[r]);
+            surface.printText(line.runs[r], r == kRunsPerLine - 1);
         }
     }
-    *pages = surface.PagesStarted();
-    if (!surface.EndDocument() || measured <= 0)
+    *pages = surface.pagesStarted();
+    if (!surface.endDocument() || measured <= 0)
         return -1;
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-double Baseline(const std::vector<Line>& lines, int count, const QString& file, int* pages)
+double baseline(const std::vector<Line>& lines, int count, const QString& file, int* pages)
 {
     QElapsedTimer timer;
     timer.start();
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
 {
     int count = 100000;
     int runs = 3;
-    bool baseline = false;
+    bool unbuffered = false;
     QString keep;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines") && i + 1 < argc)
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
             runs = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--baseline"))
-            baseline = true;
+            unbuffered = true;
         else if (!std::strcmp(argv[i], "--keep") && i + 1 < argc)
             keep = QString::fromLocal8Bit(argv[++i]);
         else {
@@ -163,18 +163,18 @@ int main(int argc, char** argv)
     if (count <= 0 || runs <= 0)
         return 2;
 
-    quillon::platform::PrepareGuiEnvironment();
+    quillon::platform::prepareGuiEnvironment();
     QGuiApplication app(argc, argv);
     QTemporaryDir scratch;
     if (!scratch.isValid())
         return 1;
     const QString file = keep.isEmpty() ? scratch.filePath(QStringLiteral("bench.pdf")) : keep;
-    const std::vector<Line> lines = MakeLines();
+    const std::vector<Line> lines = makeLines();
 
     double best = -1;
     int pages = 0;
     for (int run = 0; run < runs; ++run) {
-        const double seconds = baseline ? Baseline(lines, count, file, &pages) : Surface(lines, count, file, &pages);
+        const double seconds = unbuffered ? baseline(lines, count, file, &pages) : surface(lines, count, file, &pages);
         if (seconds < 0) {
             std::fprintf(stderr, "printing failed\n");
             return 1;

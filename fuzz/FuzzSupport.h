@@ -21,15 +21,15 @@
 
 namespace quillon::fuzz {
 
-inline QByteArray Bytes(const uint8_t* data, size_t size)
+inline QByteArray bytes(const uint8_t* data, size_t size)
 {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
 // The lines of a source file with these bytes, as SourceReader::Read gives them.
-inline QStringList SourceLines(const QByteArray& bytes)
+inline QStringList sourceLines(const QByteArray& bytes)
 {
-    return model::SplitLines(model::DecodeSourceBytes(bytes, model::CodePage::Default()));
+    return model::splitLines(model::decodeSourceBytes(bytes, model::CodePage::standard()));
 }
 
 } // namespace quillon::fuzz

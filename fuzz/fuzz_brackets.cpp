@@ -12,7 +12,7 @@ namespace {
 const QLatin1StringView kReportStart("'*** Unbalanced block: ");
 
 // The text of a listing line without its connector tags and indentation.
-QString Stripped(QStringView line)
+QString stripped(QStringView line)
 {
     QString text = line.toString();
     for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]"})
@@ -20,9 +20,9 @@ QString Stripped(QStringView line)
     return model::trimLeadingBlanks(text).toString();
 }
 
-void CheckListing(const QStringList& lines, int first, int last)
+void checkListing(const QStringList& lines, int first, int last)
 {
-    const QStringList listing = analysis::BuildBracketListing(lines, first, last);
+    const QStringList listing = analysis::buildBracketListing(lines, first, last);
     const qsizetype from = std::max(first, 1);
     const qsizetype to = std::min<qsizetype>(last, lines.size());
     // Each source line comes out once, in order, with its text kept; whatever else the
@@ -30,7 +30,7 @@ void CheckListing(const QStringList& lines, int first, int last)
     // own adds at most the blanks up to the column limit, however deep the input is indented.
     qsizetype next = from;
     for (const QString& out : listing) {
-        if (next <= to && Stripped(out) == Stripped(model::trimLeadingBlanks(lines[next - 1]))) {
+        if (next <= to && stripped(out) == stripped(model::trimLeadingBlanks(lines[next - 1]))) {
             FUZZ_CHECK(out.size() <= lines[next - 1].size() + 21 * (analysis::kMaxBracketColumn + 8));
             ++next;
             continue;
@@ -42,7 +42,7 @@ void CheckListing(const QStringList& lines, int first, int last)
 
 // The lines with their indentation a hundred times deeper: blocks drawn past the column
 // limit without inputs of that size.
-QStringList Deepened(const QStringList& lines)
+QStringList deepened(const QStringList& lines)
 {
     QStringList deep;
     deep.reserve(lines.size());
@@ -57,12 +57,12 @@ QStringList Deepened(const QStringList& lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+    const QStringList lines = fuzz::sourceLines(fuzz::bytes(data, size));
     const int count = int(lines.size());
-    CheckListing(lines, 1, count);
+    checkListing(lines, 1, count);
     // A routine inside the file, as the printer asks for one: from the second line to the
     // one before the last.
-    CheckListing(lines, 2, count - 1);
-    CheckListing(Deepened(lines), 1, count);
+    checkListing(lines, 2, count - 1);
+    checkListing(deepened(lines), 1, count);
     return 0;
 }

@@ -10,37 +10,37 @@ using namespace quillon::analysis;
 
 namespace {
 
-bool IsNameCharacter(QChar c)
+bool isNameCharacter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' || u == u'%' || u == u'$' || u == u'&'
         || u == u'!' || u == u'#' || u == u'@';
 }
 
-void CheckLine(const QString& line)
+void checkLine(const QString& line)
 {
-    const QString masked = MaskForCallScan(line);
+    const QString masked = maskForCallScan(line);
     // Masking keeps every column: a character stays or becomes a blank, and no quote or
     // comment mark survives.
     FUZZ_CHECK(masked.size() == line.size());
     for (qsizetype i = 0; i < masked.size(); ++i)
         FUZZ_CHECK(masked[i] == line[i] || masked[i] == QLatin1Char(' '));
     FUZZ_CHECK(!masked.contains(QLatin1Char('"')) && !masked.contains(QLatin1Char('\'')));
-    FUZZ_CHECK(MaskForCallScan(masked) == masked);
+    FUZZ_CHECK(maskForCallScan(masked) == masked);
 
     const QString upperMasked = model::upperCase(masked);
-    const QStringList candidates = CallCandidates(masked);
+    const QStringList candidates = callCandidates(masked);
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString& name = candidates[i];
         FUZZ_CHECK(!name.isEmpty());
         for (QChar c : name)
-            FUZZ_CHECK(IsNameCharacter(c));
+            FUZZ_CHECK(isNameCharacter(c));
         FUZZ_CHECK(upperMasked.contains(name));
         for (qsizetype j = 0; j < i; ++j)
             FUZZ_CHECK(candidates[j] != name);
     }
 
-    if (const std::optional<ApiDeclaration> declaration = ParseDeclareLine(line)) {
+    if (const std::optional<ApiDeclaration> declaration = parseDeclareLine(line)) {
         FUZZ_CHECK(!declaration->name.isEmpty() && !declaration->library.isEmpty() && !declaration->alias.isEmpty());
         FUZZ_CHECK(line.contains(declaration->name) && line.contains(declaration->library)
                    && line.contains(declaration->alias));
@@ -51,17 +51,17 @@ void CheckLine(const QString& line)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+    const QStringList lines = fuzz::sourceLines(fuzz::bytes(data, size));
     for (const QString& line : lines)
-        CheckLine(line);
+        checkLine(line);
 
     // The module's Declare statements registered as a load registers them.
     DependencyIndex index;
-    index.BeginPhase1();
-    index.RegisterApiDeclarations(QStringLiteral("/fuzz/Module1.bas"), &lines);
-    for (const auto& [name, text] : index.ApiDeclarationMap().entries()) {
+    index.beginPhase1();
+    index.registerApiDeclarations(QStringLiteral("/fuzz/Module1.bas"), &lines);
+    for (const auto& [name, text] : index.apiDeclarationMap().entries()) {
         FUZZ_CHECK(name == model::upperCase(name));
-        FUZZ_CHECK(index.DeclarationText(name) == text && text.count(QLatin1Char('|')) >= 2);
+        FUZZ_CHECK(index.declarationText(name) == text && text.count(QLatin1Char('|')) >= 2);
     }
     return 0;
 }

@@ -9,36 +9,36 @@ using namespace quillon::formimage;
 
 namespace {
 
-void CheckLayout(const FormLayout& layout)
+void checkLayout(const FormLayout& layout)
 {
-    FUZZ_CHECK(layout.ControlTotal() <= FormLayoutReader::kMaxObjects);
-    FUZZ_CHECK(layout.MenuTotal() <= FormLayoutReader::kMaxObjects);
-    FUZZ_CHECK(layout.Form.ControlCount == layout.ControlTotal() && layout.Form.MenuCount == layout.MenuTotal());
-    for (int i = 1; i <= layout.ControlTotal(); ++i) {
-        const ControlRecord& c = layout.Control(i);
+    FUZZ_CHECK(layout.controlTotal() <= FormLayoutReader::kMaxObjects);
+    FUZZ_CHECK(layout.menuTotal() <= FormLayoutReader::kMaxObjects);
+    FUZZ_CHECK(layout.form.controlCount == layout.controlTotal() && layout.form.menuCount == layout.menuTotal());
+    for (int i = 1; i <= layout.controlTotal(); ++i) {
+        const ControlRecord& c = layout.control(i);
         // A container is numbered before what it holds.
-        FUZZ_CHECK(c.Parent == -1 || (c.Parent >= 1 && c.Parent < i));
-        const qint64 parentLeft = c.Parent == -1 ? 0 : layout.Control(c.Parent).AbsLeft;
-        const qint64 parentTop = c.Parent == -1 ? 0 : layout.Control(c.Parent).AbsTop;
-        FUZZ_CHECK(qint64(c.AbsLeft) == parentLeft + c.Left && qint64(c.AbsTop) == parentTop + c.Top);
-        FUZZ_CHECK(c.Layer >= 0 && c.Layer <= layout.Form.LayerCount);
+        FUZZ_CHECK(c.parent == -1 || (c.parent >= 1 && c.parent < i));
+        const qint64 parentLeft = c.parent == -1 ? 0 : layout.control(c.parent).absLeft;
+        const qint64 parentTop = c.parent == -1 ? 0 : layout.control(c.parent).absTop;
+        FUZZ_CHECK(qint64(c.absLeft) == parentLeft + c.left && qint64(c.absTop) == parentTop + c.top);
+        FUZZ_CHECK(c.layer >= 0 && c.layer <= layout.form.layerCount);
         // Every drawable control has a layer, and no other does.
-        FUZZ_CHECK((c.Layer > 0) == c.HasSize);
-        if (c.HasSize && c.TypeName.compare(QLatin1String("VB.Line"), Qt::CaseInsensitive) != 0)
-            FUZZ_CHECK(c.Width >= 1 && c.Height >= 1);
+        FUZZ_CHECK((c.layer > 0) == c.hasSize);
+        if (c.hasSize && c.typeName.compare(QLatin1String("VB.Line"), Qt::CaseInsensitive) != 0)
+            FUZZ_CHECK(c.width >= 1 && c.height >= 1);
         for (int j = 1; j < i; ++j) {
-            const ControlRecord& other = layout.Control(j);
-            if (c.Layer == 0 || other.Layer != c.Layer || placement::IsAncestor(layout, i, j)
-                || placement::IsAncestor(layout, j, i))
+            const ControlRecord& other = layout.control(j);
+            if (c.layer == 0 || other.layer != c.layer || placement::isAncestor(layout, i, j)
+                || placement::isAncestor(layout, j, i))
                 continue;
             // Controls that share a layer cover each other by half at most, unless one holds the other.
-            FUZZ_CHECK(placement::OverlapRatio(layout, i, j) <= 0.5f);
+            FUZZ_CHECK(placement::overlapRatio(layout, i, j) <= 0.5f);
         }
     }
-    for (int m = 1; m <= layout.MenuTotal(); ++m) {
+    for (int m = 1; m <= layout.menuTotal(); ++m) {
         // A menu is at most one level below the one before it.
-        const int level = layout.Menu(m).Level;
-        FUZZ_CHECK(level >= 0 && level <= (m == 1 ? 0 : layout.Menu(m - 1).Level + 1));
+        const int level = layout.menu(m).level;
+        FUZZ_CHECK(level >= 0 && level <= (m == 1 ? 0 : layout.menu(m - 1).level + 1));
     }
 }
 
@@ -46,19 +46,19 @@ void CheckLayout(const FormLayout& layout)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
-    const model::SourceReader reader(model::CodePage::Default(), nullptr);
+    const QStringList lines = fuzz::sourceLines(fuzz::bytes(data, size));
+    const model::SourceReader reader(model::CodePage::standard(), nullptr);
     FormLayoutReader form(reader, nullptr);
     const QString path = QStringLiteral("/fuzz/Form1.frm");
-    if (form.ReadFormLayoutLines(path, lines)) {
-        FUZZ_CHECK(form.LastMessage().isEmpty());
-        FUZZ_CHECK(form.UnclosedObjects() >= 0 && form.UnclosedObjects() <= FormLayoutReader::kMaxNesting);
-        CheckLayout(form.Layout());
+    if (form.readFormLayoutLines(path, lines)) {
+        FUZZ_CHECK(form.lastMessage().isEmpty());
+        FUZZ_CHECK(form.unclosedObjects() >= 0 && form.unclosedObjects() <= FormLayoutReader::kMaxNesting);
+        checkLayout(form.layout());
     } else {
         // A failed reading says why, names the file and leaves nothing half read.
-        FUZZ_CHECK(form.LastMessage().contains(path));
-        FUZZ_CHECK(form.Layout().ControlTotal() == 0 && form.Layout().MenuTotal() == 0);
-        FUZZ_CHECK(form.UnclosedObjects() == 0);
+        FUZZ_CHECK(form.lastMessage().contains(path));
+        FUZZ_CHECK(form.layout().controlTotal() == 0 && form.layout().menuTotal() == 0);
+        FUZZ_CHECK(form.unclosedObjects() == 0);
     }
     return 0;
 }

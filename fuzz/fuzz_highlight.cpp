@@ -31,9 +31,9 @@ struct Table {
         FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write(kModule) == qint64(sizeof kModule - 1));
         file.close();
         auto info = std::make_shared<model::ProjectFile>();
-        info->FilePath = path;
-        symbols.BuildSymbolTables({info}, model::SourceReader(model::CodePage::Default(), nullptr));
-        FUZZ_CHECK(symbols.IsConstant(u"MAXN") && symbols.IsProcedureName(u"DoIt"));
+        info->filePath = path;
+        symbols.buildSymbolTables({info}, model::SourceReader(model::CodePage::standard(), nullptr));
+        FUZZ_CHECK(symbols.isConstant(u"MAXN") && symbols.isProcedureName(u"DoIt"));
     }
 };
 
@@ -43,9 +43,9 @@ const Table& sharedSymbolTable()
     return table;
 }
 
-void CheckSegments(QStringView line, const HighlightContext& context)
+void checkSegments(QStringView line, const HighlightContext& context)
 {
-    const std::vector<Segment> segments = BuildHighlightSegments(line, context);
+    const std::vector<Segment> segments = buildHighlightSegments(line, context);
     if (line.isEmpty()) {
         FUZZ_CHECK(segments.empty());
         return;
@@ -85,7 +85,7 @@ void CheckSegments(QStringView line, const HighlightContext& context)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const Table& table = sharedSymbolTable();
-    const QStringList lines = fuzz::SourceLines(fuzz::Bytes(data, size));
+    const QStringList lines = fuzz::sourceLines(fuzz::bytes(data, size));
 
     HighlightContext plain;
     HighlightContext routine;
@@ -100,10 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int tabWidth = 1 + int(size % 32);
     for (const QString& line : lines) {
         for (const HighlightContext* context : {&plain, &routine, &declarations, &listing})
-            CheckSegments(line, *context);
-        const QString prepared = PrepareListingLine(line, tabWidth);
+            checkSegments(line, *context);
+        const QString prepared = prepareListingLine(line, tabWidth);
         FUZZ_CHECK(!prepared.contains(QLatin1Char('\t')));
-        CheckSegments(prepared, routine);
+        checkSegments(prepared, routine);
     }
     return 0;
 }

@@ -10,7 +10,7 @@ using namespace quillon::config;
 namespace {
 
 // What reading a value gives back after it was set: one line, blanks and tabs trimmed.
-QString AsReadBack(const QString& value)
+QString asReadBack(const QString& value)
 {
     QString text = value;
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -28,19 +28,19 @@ QString AsReadBack(const QString& value)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = fuzz::Bytes(data, size);
-    const IniDocument document = IniDocument::FromBytes(bytes);
+    const QByteArray bytes = fuzz::bytes(data, size);
+    const IniDocument document = IniDocument::fromBytes(bytes);
     // Nothing changed, nothing moves: the same bytes come back.
-    FUZZ_CHECK(document.ToBytes() == bytes);
+    FUZZ_CHECK(document.toBytes() == bytes);
 
-    const QStringList sections = document.SectionNames();
+    const QStringList sections = document.sectionNames();
     std::vector<std::vector<std::pair<QString, QString>>> entries;
     for (const QString& section : sections) {
-        FUZZ_CHECK(document.HasSection(section));
-        entries.push_back(document.Entries(section));
+        FUZZ_CHECK(document.hasSection(section));
+        entries.push_back(document.entries(section));
         for (const auto& [key, value] : entries.back()) {
             FUZZ_CHECK(!key.isEmpty());
-            FUZZ_CHECK(document.Value(section, key).has_value());
+            FUZZ_CHECK(document.value(section, key).has_value());
         }
     }
 
@@ -54,26 +54,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                                                           : QStringLiteral("Added Key");
 
     IniDocument changed = document;
-    changed.SetValue(section, key, value);
-    changed.SetValue(section, newKey, QStringLiteral(" second "));
-    const IniDocument reread = IniDocument::FromBytes(changed.ToBytes());
+    changed.setValue(section, key, value);
+    changed.setValue(section, newKey, QStringLiteral(" second "));
+    const IniDocument reread = IniDocument::fromBytes(changed.toBytes());
     for (const IniDocument* doc : {static_cast<const IniDocument*>(&changed), &reread}) {
-        FUZZ_CHECK(doc->Value(section, key) == AsReadBack(value));
-        FUZZ_CHECK(doc->Value(section, newKey) == QStringLiteral("second"));
+        FUZZ_CHECK(doc->value(section, key) == asReadBack(value));
+        FUZZ_CHECK(doc->value(section, newKey) == QStringLiteral("second"));
         // Writing one value changes no other section.
         for (qsizetype s = 0; s < sections.size(); ++s) {
             if (sections[s].compare(section, Qt::CaseInsensitive) != 0)
-                FUZZ_CHECK(doc->Entries(sections[s]) == entries[size_t(s)]);
+                FUZZ_CHECK(doc->entries(sections[s]) == entries[size_t(s)]);
         }
     }
 
     // Many values in one pass end as they would one by one.
     IniDocument together = document;
-    together.SetValues(section, {{key, value}, {newKey, QStringLiteral(" second ")}});
-    FUZZ_CHECK(together.ToBytes() == changed.ToBytes());
+    together.setValues(section, {{key, value}, {newKey, QStringLiteral(" second ")}});
+    FUZZ_CHECK(together.toBytes() == changed.toBytes());
 
-    changed.RemoveKey(section, key);
-    FUZZ_CHECK(!changed.Value(section, key).has_value());
-    FUZZ_CHECK(changed.RemoveSection(section) >= 1 && !changed.HasSection(section));
+    changed.removeKey(section, key);
+    FUZZ_CHECK(!changed.value(section, key).has_value());
+    FUZZ_CHECK(changed.removeSection(section) >= 1 && !changed.hasSection(section));
     return 0;
 }

@@ -9,17 +9,17 @@ using namespace quillon::model;
 
 namespace {
 
-void CheckDecoding(const QByteArray& bytes, QString& text, QStringList& lines)
+void checkDecoding(const QByteArray& bytes, QString& text, QStringList& lines)
 {
     TextEncoding used;
-    text = DecodeSourceBytes(bytes, CodePage::Default(), &used);
+    text = decodeSourceBytes(bytes, CodePage::standard(), &used);
     // Decoding is reversible: writing the text back gives the same bytes.
     bool ok = false;
-    FUZZ_CHECK(EncodeSourceText(text, used, &ok) == bytes);
+    FUZZ_CHECK(encodeSourceText(text, used, &ok) == bytes);
     FUZZ_CHECK(ok);
 
     bool terminated = false;
-    lines = SplitLines(text, &terminated);
+    lines = splitLines(text, &terminated);
     qsizetype terminators = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool crBeforeLf = text[i] == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
@@ -35,34 +35,34 @@ void CheckDecoding(const QByteArray& bytes, QString& text, QStringList& lines)
     FUZZ_CHECK(characters <= text.size());
 }
 
-void CheckSplit(const QString& path, const QStringList& lines)
+void checkSplit(const QString& path, const QStringList& lines)
 {
-    const RoutineList routines = SplitLinesIntoRoutines(path, lines);
+    const RoutineList routines = splitLinesIntoRoutines(path, lines);
     const qint32 lineCount = qint32(lines.size());
     const Routine* declarations = nullptr;
     const Routine* previous = nullptr;
     for (const RoutinePtr& routine : routines) {
         FUZZ_CHECK(routine);
-        FUZZ_CHECK(routine->FilePath == path);
+        FUZZ_CHECK(routine->filePath == path);
         FUZZ_CHECK(routine->startLine >= 1 && routine->startLine <= routine->endLine
                    && routine->endLine <= lineCount);
         const qint32 span = routine->endLine - routine->startLine + 1;
-        FUZZ_CHECK(routine->CommentLines >= 0 && routine->BlankLines >= 0 && routine->CodeLines >= 0);
-        FUZZ_CHECK(routine->CommentLines + routine->BlankLines + routine->CodeLines <= span);
-        if (routine->IsDeclarations) {
+        FUZZ_CHECK(routine->commentLines >= 0 && routine->blankLines >= 0 && routine->codeLines >= 0);
+        FUZZ_CHECK(routine->commentLines + routine->blankLines + routine->codeLines <= span);
+        if (routine->isDeclarations) {
             FUZZ_CHECK(!declarations && !previous);
             declarations = routine.get();
             continue;
         }
-        if (IsPseudoRoutine(*routine)) {
+        if (isPseudoRoutine(*routine)) {
             FUZZ_CHECK(routine->startLine == 1 && !previous && !declarations);
             continue;
         }
         // Procedures follow one another without a gap or an overlap, each holding its
         // signature line.
         FUZZ_CHECK(routine->signatureLine >= routine->startLine && routine->signatureLine <= routine->endLine);
-        FUZZ_CHECK(routine->SigLineText == lines[routine->signatureLine - 1]);
-        FUZZ_CHECK(IsProcedureStart(routine->SigLineText));
+        FUZZ_CHECK(routine->sigLineText == lines[routine->signatureLine - 1]);
+        FUZZ_CHECK(isProcedureStart(routine->sigLineText));
         if (previous)
             FUZZ_CHECK(routine->startLine == previous->endLine + 1);
         else if (declarations)
@@ -76,8 +76,8 @@ void CheckSplit(const QString& path, const QStringList& lines)
     RoutinesByFileMap loaded;
     loaded.insert(path, routines);
     for (int mode : {1, 2}) {
-        const RoutinePtr aggregate = MakeAggregateRecord(path, ModuleNameOf(path, lines), mode, 0);
-        const std::vector<AggregateListingLine> listing = BuildAggregateListing(*aggregate, lines, &loaded);
+        const RoutinePtr aggregate = makeAggregateRecord(path, moduleNameOf(path, lines), mode, 0);
+        const std::vector<AggregateListingLine> listing = buildAggregateListing(*aggregate, lines, &loaded);
         FUZZ_CHECK(!listing.empty() && !listing.front().countsStatements);
     }
 }
@@ -86,11 +86,11 @@ void CheckSplit(const QString& path, const QStringList& lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = fuzz::Bytes(data, size);
+    const QByteArray bytes = fuzz::bytes(data, size);
     QString text;
     QStringList lines;
-    CheckDecoding(bytes, text, lines);
+    checkDecoding(bytes, text, lines);
     for (const char* path : {"/fuzz/Module1.bas", "/fuzz/Class1.cls", "/fuzz/Form1.frm"})
-        CheckSplit(QString::fromLatin1(path), lines);
+        checkSplit(QString::fromLatin1(path), lines);
     return 0;
 }

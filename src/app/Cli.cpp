@@ -31,67 +31,67 @@ using quillon::config::Session;
 
 namespace {
 
-QString RoutineLine(const Routine& r)
+QString routineLine(const Routine& r)
 {
     const QChar tab = QLatin1Char('\t');
-    return FileNameOf(r.FilePath) + tab + r.RoutineKind + tab + r.RoutineName + tab + QString::number(r.startLine)
+    return fileNameOf(r.filePath) + tab + r.routineKind + tab + r.routineName + tab + QString::number(r.startLine)
         + tab + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab
-        + QString::number(r.CommentLines) + tab + QString::number(r.BlankLines) + tab + QString::number(r.CodeLines)
-        + tab + (r.SigLineText.isEmpty() ? QString() : ScopeAndKindText(r.SigLineText)) + tab + r.ModuleName
+        + QString::number(r.commentLines) + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines)
+        + tab + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
         + QLatin1Char('\n');
 }
 
-QString FileRoutineLines(const QString& path, const RoutineList& routines, int aggregateMode,
+QString fileRoutineLines(const QString& path, const RoutineList& routines, int aggregateMode,
                          const RoutinesByFileMap& loaded, const SourceReader& reader)
 {
     QString text;
     for (const RoutinePtr& routine : routines)
-        text += RoutineLine(*routine);
+        text += routineLine(*routine);
     if (aggregateMode == 0)
         return text;
-    const RoutineList members = CollectAggregateProperties(path, aggregateMode, &loaded, reader);
+    const RoutineList members = collectAggregateProperties(path, aggregateMode, &loaded, reader);
     if (members.empty())
         return text;
-    text += RoutineLine(*MakeAggregateRecord(path, members.front()->ModuleName, aggregateMode, qint32(members.size())));
+    text += routineLine(*makeAggregateRecord(path, members.front()->moduleName, aggregateMode, qint32(members.size())));
     const QChar tab = QLatin1Char('\t');
     for (const RoutinePtr& member : members) {
-        text += FileNameOf(member->FilePath) + tab + QStringLiteral("MEMBER") + tab + member->RoutineName + tab
+        text += fileNameOf(member->filePath) + tab + QStringLiteral("MEMBER") + tab + member->routineName + tab
             + QString::number(member->startLine) + tab + QString::number(member->endLine) + QLatin1Char('\n');
     }
     return text;
 }
 
-int RunFiles(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage{QStringLiteral("files takes one project file")};
     Project project(reader);
     const std::optional<FileList> files = [&]() -> std::optional<FileList> {
         const QString path = args.positional[0];
-        if (!FileExists(path))
+        if (!fileExists(path))
             return std::nullopt;
-        return project.LoadVbpFiles(QFileInfo(path).absoluteFilePath());
+        return project.loadVbpFiles(QFileInfo(path).absoluteFilePath());
     }();
     if (!files) {
         const QString path = args.positional[0];
-        return CannotRead(err, path,
-                          project.LastOpenError.isEmpty()
+        return cannotRead(err, path,
+                          project.lastOpenError.isEmpty()
                               ? (QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a project file")
                                                          : QStringLiteral("no such file"))
-                              : project.LastOpenError);
+                              : project.lastOpenError);
     }
-    for (const ProjectNote& note : project.Notes)
-        Note(err, NoteText(note));
+    for (const ProjectNote& projectNote : project.notes)
+        note(err, noteText(projectNote));
     QString text;
     for (const FilePtr& file : *files) {
-        text += file->FileType() + QLatin1Char('\t') + file->FileName + QLatin1Char('\t') + file->FilePath
+        text += file->fileType() + QLatin1Char('\t') + file->fileName + QLatin1Char('\t') + file->filePath
             + QLatin1Char('\n');
     }
-    Write(out, text);
+    write(out, text);
     return 0;
 }
 
-int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage{QStringLiteral("routines takes one project or source file")};
@@ -108,86 +108,86 @@ int RunRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
             throw Usage{QStringLiteral("--aggregate takes none, small or all")};
     }
     const QString path = args.positional[0];
-    if (IsProjectFile(path)) {
+    if (isProjectFile(path)) {
         Project project(reader);
-        if (std::optional<int> failed = OpenForDump(project, path, err))
+        if (std::optional<int> failed = openForDump(project, path, err))
             return *failed;
-        for (const FilePtr& file : project.ProjectFileList) {
-            const RoutineList* routines = project.RoutinesByFile.find(file->FilePath);
-            Write(out, FileRoutineLines(file->FilePath, routines ? *routines : RoutineList(), aggregateMode,
-                                        project.RoutinesByFile, reader));
+        for (const FilePtr& file : project.projectFileList) {
+            const RoutineList* routines = project.routinesByFile.find(file->filePath);
+            write(out, fileRoutineLines(file->filePath, routines ? *routines : RoutineList(), aggregateMode,
+                                        project.routinesByFile, reader));
         }
         return 0;
     }
 
     const QFileInfo info(path);
     if (info.isDir())
-        return CannotRead(err, path, QStringLiteral("it is a folder, not a file"));
+        return cannotRead(err, path, QStringLiteral("it is a folder, not a file"));
     if (!info.exists())
-        return CannotRead(err, path, QStringLiteral("no such file"));
+        return cannotRead(err, path, QStringLiteral("no such file"));
     const QString absolute = info.absoluteFilePath();
     SplitReport report;
-    const RoutineList routines = SplitFileIntoRoutines(absolute, reader, &report);
+    const RoutineList routines = splitFileIntoRoutines(absolute, reader, &report);
     if (!report.readOk)
-        return CannotRead(err, path, report.error);
+        return cannotRead(err, path, report.error);
     if (report.hasNul)
-        NoteBinary(err, path);
+        noteBinary(err, path);
     RoutinesByFileMap loaded;
     loaded.insert(absolute, routines);
-    Write(out, FileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
+    write(out, fileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
     return 0;
 }
 
-int RunCalls(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+int runCalls(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
-    const QString path = ProjectArgument(args, "calls", 1, 1);
+    const QString path = projectArgument(args, "calls", 1, 1);
     AnalysedProject loaded(reader);
-    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+    if (std::optional<int> failed = openForDump(loaded.project, path, err))
         return *failed;
     const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
     const QChar tab = QLatin1Char('\t');
     const QChar nl = QLatin1Char('\n');
     QString text;
-    for (const auto& [key, routine] : dep.RoutineMap().entries())
+    for (const auto& [key, routine] : dep.routineMap().entries())
         text += QStringLiteral("ROUTINE") + tab + key + nl;
     auto lists = [&](const char* label, const KeyedMap<analysis::OrderedKeyList>& map) {
-        for (const auto& entry : dep.RoutineMap().entries()) {
+        for (const auto& entry : dep.routineMap().entries()) {
             if (const analysis::OrderedKeyList* list = map.find(entry.first)) {
                 for (const QString& item : list->items())
                     text += QString::fromLatin1(label) + tab + entry.first + tab + item + nl;
             }
         }
     };
-    lists("CALLS", dep.CallsMap());
-    lists("CALLEDBY", dep.CalledByMap());
-    lists("API", dep.ApiCallMap());
-    for (const auto& [name, declaration] : dep.ApiDeclarationMap().entries())
+    lists("CALLS", dep.callsMap());
+    lists("CALLEDBY", dep.calledByMap());
+    lists("API", dep.apiCallMap());
+    for (const auto& [name, declaration] : dep.apiDeclarationMap().entries())
         text += QStringLiteral("DECLARE") + tab + name + tab + declaration + nl;
-    for (const auto& [key, label] : dep.EventLabelMap().entries())
+    for (const auto& [key, label] : dep.eventLabelMap().entries())
         text += QStringLiteral("EVENT") + tab + key + tab + label + nl;
-    text += QStringLiteral("STARTUP") + tab + dep.StartupKey() + nl;
-    Write(out, text);
+    text += QStringLiteral("STARTUP") + tab + dep.startupKey() + nl;
+    write(out, text);
     return 0;
 }
 
-int RunSymbols(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+int runSymbols(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
-    const QString path = ProjectArgument(args, "symbols", 1, 1);
+    const QString path = projectArgument(args, "symbols", 1, 1);
     AnalysedProject loaded(reader);
-    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+    if (std::optional<int> failed = openForDump(loaded.project, path, err))
         return *failed;
     QString text;
-    for (const QString& line : loaded.analysis.symbols.DumpLines(loaded.project.ProjectFileList))
+    for (const QString& line : loaded.analysis.symbols.dumpLines(loaded.project.projectFileList))
         text += line + QLatin1Char('\n');
-    Write(out, text);
+    write(out, text);
     return 0;
 }
 
-int RunReport(const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out,
+int runReport(const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out,
               std::ostream& err)
 {
-    const QString path = ProjectArgument(args, "report", 1, std::numeric_limits<qsizetype>::max());
-    int tabWidth = options.IdeTabWidth();
+    const QString path = projectArgument(args, "report", 1, std::numeric_limits<qsizetype>::max());
+    int tabWidth = options.ideTabWidth();
     if (args.options.contains(QStringLiteral("tab-width"))) {
         bool ok = false;
         tabWidth = args.options.value(QStringLiteral("tab-width")).toInt(&ok);
@@ -195,38 +195,38 @@ int RunReport(const Arguments& args, const SourceReader& reader, const Options& 
             throw Usage{QStringLiteral("--tab-width takes a number from 1 to 32")};
     }
     AnalysedProject loaded(reader);
-    if (std::optional<int> failed = OpenForDump(loaded.project, path, err))
+    if (std::optional<int> failed = openForDump(loaded.project, path, err))
         return *failed;
     const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
     RoutineList routines;
     int code = 0;
     if (args.positional.size() > 1) {
         for (const QString& key : args.positional.mid(1)) {
-            const RoutinePtr routine = dep.RoutineFor(upperCase(trimBlanks(key)));
+            const RoutinePtr routine = dep.routineFor(upperCase(trimBlanks(key)));
             if (!routine) {
-                Note(err, QStringLiteral("no routine ") + Quote(key) + QStringLiteral(" in the dependency index"));
+                note(err, QStringLiteral("no routine ") + quote(key) + QStringLiteral(" in the dependency index"));
                 code = 1;
                 continue;
             }
             routines.push_back(routine);
         }
     } else {
-        for (const auto& [key, routine] : dep.RoutineMap().entries()) {
-            if (analysis::IsEligibleForReport(dep, *routine))
+        for (const auto& [key, routine] : dep.routineMap().entries()) {
+            if (analysis::isEligibleForReport(dep, *routine))
                 routines.push_back(routine);
         }
     }
     analysis::DependencyReporter reporter(dep, tabWidth);
     for (const RoutinePtr& routine : routines) {
-        QString text = QStringLiteral("=== ") + analysis::DependencyIndex::RoutineKey(*routine) + QLatin1Char('\n');
-        for (const QString& line : reporter.BuildDependencyReport(*routine))
+        QString text = QStringLiteral("=== ") + analysis::DependencyIndex::routineKey(*routine) + QLatin1Char('\n');
+        for (const QString& line : reporter.buildDependencyReport(*routine))
             text += line + QLatin1Char('\n');
-        Write(out, text);
+        write(out, text);
     }
     return code;
 }
 
-int RunBrackets(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     const QStringList& words = args.positional;
     if (words.size() != 1 && words.size() != 3)
@@ -244,124 +244,124 @@ int RunBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
     const QString path = words[0];
     const QFileInfo info(path);
     if (info.isDir())
-        return CannotRead(err, path, QStringLiteral("it is a folder, not a file"));
+        return cannotRead(err, path, QStringLiteral("it is a folder, not a file"));
     if (!info.exists())
-        return CannotRead(err, path, QStringLiteral("no such file"));
-    const SourceFile file = reader.Read(info.absoluteFilePath());
+        return cannotRead(err, path, QStringLiteral("no such file"));
+    const SourceFile file = reader.read(info.absoluteFilePath());
     if (!file.ok)
-        return CannotRead(err, path, file.error);
+        return cannotRead(err, path, file.error);
     QString text;
-    for (const QString& line : analysis::BuildBracketListing(file.lines, first, last))
+    for (const QString& line : analysis::buildBracketListing(file.lines, first, last))
         text += line + QLatin1Char('\n');
-    Write(out, text);
+    write(out, text);
     return 0;
 }
 
-QString OptionsDump(const Session& session)
+QString optionsDump(const Session& session)
 {
     QString text = session.ini.defaultPath() + QLatin1Char('\n');
     QString section;
-    for (const Options::Entry& entry : session.options.Effective()) {
+    for (const Options::Entry& entry : session.options.effective()) {
         if (entry.spec->suffix != section) {
             section = entry.spec->suffix;
-            text += QLatin1Char('[') + config::SectionName(section) + QStringLiteral("]\n");
+            text += QLatin1Char('[') + config::sectionName(section) + QStringLiteral("]\n");
         }
         text += entry.spec->key + QLatin1Char('=') + entry.value + QLatin1Char('\n');
     }
-    text += QLatin1Char('[') + config::SectionName(QStringLiteral(":SuppressedMsgs")) + QStringLiteral("]\n");
-    const int count = session.messages.RestoreCount();
+    text += QLatin1Char('[') + config::sectionName(QStringLiteral(":SuppressedMsgs")) + QStringLiteral("]\n");
+    const int count = session.messages.restoreCount();
     text += QStringLiteral("RestoreCount=") + QString::number(count) + QLatin1Char('\n');
-    for (int i = 0; i < count && i < session.messages.MenuCaptions().size(); ++i)
-        text += QStringLiteral("sMsg") + QString::number(i) + QLatin1Char('=') + session.messages.MenuCaptions()[i]
+    for (int i = 0; i < count && i < session.messages.menuCaptions().size(); ++i)
+        text += QStringLiteral("sMsg") + QString::number(i) + QLatin1Char('=') + session.messages.menuCaptions()[i]
             + QLatin1Char('\n');
     return text;
 }
 
-int RunOptions(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
+int runOptions(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
 {
     const QStringList& words = args.positional;
     if (words.isEmpty()) {
-        Write(out, OptionsDump(session));
+        write(out, optionsDump(session));
         return 0;
     }
     if (words[0] != QLatin1String("set") || words.size() != 4)
         throw Usage{QStringLiteral("options takes no argument, or: set SECTION KEY VALUE")};
-    const config::OptionSpec* spec = Options::Find(words[1], words[2]);
+    const config::OptionSpec* spec = Options::find(words[1], words[2]);
     if (!spec || !spec->loaded)
-        throw Usage{QStringLiteral("no option ") + Quote(words[2]) + QStringLiteral(" in section ") + Quote(words[1])};
+        throw Usage{QStringLiteral("no option ") + quote(words[2]) + QStringLiteral(" in section ") + quote(words[1])};
     // The value goes to the file as given; what it reads back as is shown.
-    if (!session.ini.write(config::SectionName(spec->suffix), spec->key, words[3])) {
-        Write(err, QStringLiteral("quillon: cannot write the options file ") + Quote(session.ini.defaultPath())
+    if (!session.ini.write(config::sectionName(spec->suffix), spec->key, words[3])) {
+        write(err, QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
                        + QStringLiteral(": the option was not changed\n"));
         return 1;
     }
-    session.options.Load();
-    const QString effective = session.options.Text(*spec);
-    Write(out, QLatin1Char('[') + config::SectionName(spec->suffix) + QStringLiteral("]\n") + spec->key
+    session.options.load();
+    const QString effective = session.options.text(*spec);
+    write(out, QLatin1Char('[') + config::sectionName(spec->suffix) + QStringLiteral("]\n") + spec->key
                    + QLatin1Char('=') + effective + QLatin1Char('\n'));
     if (effective != words[3].trimmed())
-        Note(err, Quote(words[3]) + QStringLiteral(" reads as ") + Quote(effective));
+        note(err, quote(words[3]) + QStringLiteral(" reads as ") + quote(effective));
     return 0;
 }
 
-int RunMessages(const Arguments& args, Session& session, std::ostream& out)
+int runMessages(const Arguments& args, Session& session, std::ostream& out)
 {
     const QStringList& words = args.positional;
     config::SuppressibleMessages& messages = session.messages;
     if (words.isEmpty()) {
         QString text;
-        for (int i = 0; i < messages.RestoreCount() && i < messages.MenuCaptions().size(); ++i)
-            text += QString::number(i) + QLatin1Char('\t') + messages.MenuCaptions()[i] + QLatin1Char('\n');
-        Write(out, text);
+        for (int i = 0; i < messages.restoreCount() && i < messages.menuCaptions().size(); ++i)
+            text += QString::number(i) + QLatin1Char('\t') + messages.menuCaptions()[i] + QLatin1Char('\n');
+        write(out, text);
         return 0;
     }
     if (words[0] != QLatin1String("restore") || words.size() != 2)
         throw Usage{QStringLiteral("messages takes no argument, or: restore N|all")};
     if (words[1] == QLatin1String("all")) {
-        while (messages.RestoreCount() > 0) {
-            Write(out, QStringLiteral("restored: ") + messages.MenuCaptions()[0] + QLatin1Char('\n'));
-            messages.DeleteRecord(0, true);
+        while (messages.restoreCount() > 0) {
+            write(out, QStringLiteral("restored: ") + messages.menuCaptions()[0] + QLatin1Char('\n'));
+            messages.deleteRecord(0, true);
         }
         return 0;
     }
     bool ok = false;
     const int index = words[1].toInt(&ok);
-    if (!ok || index < 0 || index >= messages.RestoreCount())
-        throw Usage{QStringLiteral("no hidden message ") + Quote(words[1]) + QStringLiteral(" (there are ")
-                    + QString::number(messages.RestoreCount()) + QLatin1Char(')')};
-    Write(out, QStringLiteral("restored: ") + messages.MenuCaptions()[index] + QLatin1Char('\n'));
-    messages.DeleteRecord(index, true);
+    if (!ok || index < 0 || index >= messages.restoreCount())
+        throw Usage{QStringLiteral("no hidden message ") + quote(words[1]) + QStringLiteral(" (there are ")
+                    + QString::number(messages.restoreCount()) + QLatin1Char(')')};
+    write(out, QStringLiteral("restored: ") + messages.menuCaptions()[index] + QLatin1Char('\n'));
+    messages.deleteRecord(index, true);
     return 0;
 }
 
-int RunSpool(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
+int runSpool(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
 {
     const QStringList& words = args.positional;
     if (words.size() > 1 || (words.size() == 1 && words[0] != QLatin1String("estimate")))
         throw Usage{QStringLiteral("spool takes no argument, or: estimate")};
     if (words.isEmpty()) {
-        Write(out, QStringLiteral("GDISpoolSize\t") + QString::number(session.options.Int(config::opt::GDISpoolSize))
+        write(out, QStringLiteral("GDISpoolSize\t") + QString::number(session.options.integer(config::opt::GDISpoolSize))
                        + QLatin1Char('\n'));
         return 0;
     }
-    const QString temp = platform::TempFolder();
-    const print::SpoolReadings readings = print::ReadSpoolReadings(temp);
+    const QString temp = platform::tempFolder();
+    const print::SpoolReadings readings = print::readSpoolReadings(temp);
     auto mib = [](const std::optional<qint64>& bytes) {
         return bytes ? QString::number(*bytes / 1048576) : QStringLiteral("unknown");
     };
     print::GdiSpoolEstimator estimator(session.options, [&readings] { return readings; });
-    const int previous = estimator.Value();
-    if (!estimator.Estimate(
-            {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()})) {
-        Write(err, QStringLiteral("quillon: cannot write the options file ") + Quote(session.ini.defaultPath())
+    const int previous = estimator.value();
+    if (!estimator.estimate(
+            {session.options.text(config::opt::FontName), session.options.text(config::opt::FontSize).toDouble()})) {
+        write(err, QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
                        + QStringLiteral(": the estimate was not stored\n"));
         return 1;
     }
-    const QString note = print::SpoolRecalibratedNote(previous, estimator.Value());
-    Write(out, QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
+    const QString note = print::spoolRecalibratedNote(previous, estimator.value());
+    write(out, QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
                    + QStringLiteral("disk\t") + mib(readings.freeDiskBytes) + QStringLiteral(" MiB free in ") + temp
                    + QLatin1Char('\n') + QStringLiteral("descriptors\t") + QString::number(readings.objectsInUse)
-                   + QLatin1Char('\n') + QStringLiteral("GDISpoolSize\t") + QString::number(estimator.Value())
+                   + QLatin1Char('\n') + QStringLiteral("GDISpoolSize\t") + QString::number(estimator.value())
                    + QLatin1Char('\n') + (note.isEmpty() ? QString() : note + QLatin1Char('\n')));
     return 0;
 }
@@ -369,16 +369,16 @@ int RunSpool(const Arguments& args, Session& session, std::ostream& out, std::os
 } // namespace
 
 namespace {
-int UsageError(std::ostream& err, const QString& problem)
+int usageError(std::ostream& err, const QString& problem)
 {
-    Write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + UsageText());
+    write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + usageText());
     return 2;
 }
-int RunCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
+int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
                const CliServices& services, std::ostream& out, std::ostream& err);
 } // namespace
 
-QString UsageText()
+QString usageText()
 {
     return QStringLiteral(
         "Usage: quillon SUBCOMMAND [ARGUMENTS]\n"
@@ -459,23 +459,23 @@ QString UsageText()
         "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
 }
 
-bool IsPrintingCommand(const QString& subcommand)
+bool isPrintingCommand(const QString& subcommand)
 {
     return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print")
         || subcommand == QLatin1String("toc") || subcommand == QLatin1String("image");
 }
 
-int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
+int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
 {
     if (args.isEmpty())
-        return UsageError(err, QStringLiteral("no subcommand given"));
+        return usageError(err, QStringLiteral("no subcommand given"));
     const QString command = args[0];
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
-        Write(out, UsageText());
+        write(out, usageText());
         return 0;
     }
     if (command == QLatin1String("--version")) {
-        Write(out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
+        write(out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
         return 0;
     }
 
@@ -491,44 +491,44 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     else if (command == QLatin1String("highlight"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width") << QStringLiteral("project");
     else if (command == QLatin1String("listing"))
-        valueOptions << ListingValueOptions();
+        valueOptions << listingValueOptions();
     else if (command == QLatin1String("print"))
-        valueOptions << PrintValueOptions();
+        valueOptions << printValueOptions();
     else if (command == QLatin1String("toc"))
-        valueOptions << TocValueOptions();
+        valueOptions << tocValueOptions();
     else if (command == QLatin1String("image")) {
-        valueOptions << ListingValueOptions();
+        valueOptions << listingValueOptions();
         valueOptions.removeAll(QStringLiteral("project"));
         valueOptions.removeAll(QStringLiteral("tab-width"));
         valueOptions.removeAll(QStringLiteral("long-lines"));
     }
     else if (command != QLatin1String("options") && command != QLatin1String("messages")
              && command != QLatin1String("spool"))
-        return UsageError(err, QStringLiteral("unknown subcommand ") + Quote(command));
+        return usageError(err, QStringLiteral("unknown subcommand ") + quote(command));
 
     QString problem;
-    const std::optional<Arguments> parsed = ParseArguments(
+    const std::optional<Arguments> parsed = parseArguments(
         args.mid(1), valueOptions, problem,
-        command == QLatin1String("listing") || command == QLatin1String("image") ? ListingFlagOptions()
-        : command == QLatin1String("print") ? PrintFlagOptions()
-        : command == QLatin1String("toc")   ? TocFlagOptions()
+        command == QLatin1String("listing") || command == QLatin1String("image") ? listingFlagOptions()
+        : command == QLatin1String("print") ? printFlagOptions()
+        : command == QLatin1String("toc")   ? tocFlagOptions()
                                             : QStringList());
     if (!parsed)
-        return UsageError(err, problem);
+        return usageError(err, problem);
 
     const CodePage* chosen = nullptr;
     if (parsed->options.contains(QStringLiteral("codepage"))) {
-        chosen = CodePage::Find(parsed->options.value(QStringLiteral("codepage")));
+        chosen = CodePage::find(parsed->options.value(QStringLiteral("codepage")));
         if (!chosen)
-            return UsageError(err, QStringLiteral("unknown code page ") + Quote(parsed->options.value(QStringLiteral("codepage")))
-                              + QStringLiteral(" (known: ") + CodePage::Names().join(QStringLiteral(", "))
+            return usageError(err, QStringLiteral("unknown code page ") + quote(parsed->options.value(QStringLiteral("codepage")))
+                              + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", "))
                               + QLatin1Char(')'));
     }
 
     platform::BatchMessageBox box;
     platform::BuiltInPdfPrinterDefaults builtIn;
-    Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::Default());
-    const config::OptionsFileStatus status = session.Start();
+    Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
+    const config::OptionsFileStatus status = session.start();
     if (!status.usable) {
         // What these commands show or record lives in that folder; the others can go on with
         // the defaults.
@@ -536,20 +536,20 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             || command == QLatin1String("spool") || command == QLatin1String("toc")
             || (command == QLatin1String("print") && !parsed->has(QStringLiteral("list")));
         if (needsOptionsFile) {
-            Write(err, QStringLiteral("quillon: cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
+            write(err, QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
                            + status.error + QLatin1Char('\n'));
             return 1;
         }
-        Note(err, QStringLiteral("cannot use the options file ") + Quote(status.path) + QStringLiteral(": ")
+        note(err, QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
                       + status.error + QStringLiteral("; the defaults apply"));
     }
 
-    const int code = RunCommand(command, *parsed, chosen, session, services, out, err);
+    const int code = runCommand(command, *parsed, chosen, session, services, out, err);
     out.flush();
     if (!out) {
         // A dump that did not arrive is a failure, whatever the command itself did.
         const int number = errno;
-        Write(err, QStringLiteral("quillon: cannot write to standard output")
+        write(err, QStringLiteral("quillon: cannot write to standard output")
                        + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
                        + QLatin1Char('\n'));
         return code == 2 ? 2 : 1;
@@ -559,51 +559,51 @@ int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
 
 namespace {
 
-int RunCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
+int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
                const CliServices& services, std::ostream& out, std::ostream& err)
 {
     try {
         if (command == QLatin1String("options"))
-            return RunOptions(args, session, out, err);
+            return runOptions(args, session, out, err);
         if (command == QLatin1String("messages"))
-            return RunMessages(args, session, out);
+            return runMessages(args, session, out);
         if (command == QLatin1String("spool"))
-            return RunSpool(args, session, out, err);
+            return runSpool(args, session, out, err);
         if (!chosen) {
-            const QString stored = session.options.Text(config::opt::CodePage);
-            chosen = CodePage::Find(stored);
+            const QString stored = session.options.text(config::opt::CodePage);
+            chosen = CodePage::find(stored);
             if (!chosen) {
-                Note(err, QStringLiteral("the option \"Code Page\" names an unknown code page ") + Quote(stored)
+                note(err, QStringLiteral("the option \"Code Page\" names an unknown code page ") + quote(stored)
                               + QStringLiteral("; windows-1252 applies"));
-                chosen = &CodePage::Default();
+                chosen = &CodePage::standard();
             }
         }
-        const SourceReader reader(*chosen, &DiagLog::Default());
+        const SourceReader reader(*chosen, &DiagLog::standard());
         if (command == QLatin1String("files"))
-            return RunFiles(args, reader, out, err);
+            return runFiles(args, reader, out, err);
         if (command == QLatin1String("calls"))
-            return RunCalls(args, reader, out, err);
+            return runCalls(args, reader, out, err);
         if (command == QLatin1String("symbols"))
-            return RunSymbols(args, reader, out, err);
+            return runSymbols(args, reader, out, err);
         if (command == QLatin1String("highlight"))
-            return RunHighlight(args, session, reader, out, err);
+            return runHighlight(args, session, reader, out, err);
         if (command == QLatin1String("listing"))
-            return RunListing(args, session, reader, services, out, err);
+            return runListing(args, session, reader, services, out, err);
         if (command == QLatin1String("print"))
-            return RunPrint(args, session, reader, services, out, err);
+            return runPrint(args, session, reader, services, out, err);
         if (command == QLatin1String("toc"))
-            return RunToc(args, session, reader, services, out, err);
+            return runToc(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))
-            return RunImage(args, session, reader, services, out, err);
+            return runImage(args, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))
-            return RunBrackets(args, reader, out, err);
+            return runBrackets(args, reader, out, err);
         if (command == QLatin1String("layout"))
-            return RunLayout(args, reader, out, err);
+            return runLayout(args, reader, out, err);
         if (command == QLatin1String("report"))
-            return RunReport(args, reader, session.options, out, err);
-        return RunRoutines(args, reader, out, err);
+            return runReport(args, reader, session.options, out, err);
+        return runRoutines(args, reader, out, err);
     } catch (const Usage& usage) {
-        return UsageError(err, usage.problem);
+        return usageError(err, usage.problem);
     }
 }
 

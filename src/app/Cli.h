@@ -21,13 +21,13 @@ struct CliServices {
 };
 
 // Subcommands that print, and so need a GUI application object.
-bool IsPrintingCommand(const QString& subcommand);
+bool isPrintingCommand(const QString& subcommand);
 
 // Runs one command line (the arguments after the program name). Dumps go to `out` as UTF-8;
 // usage errors, notes and messages go to `err`. Returns the process exit code:
 // 0 success, 1 an input that cannot be read or an output that cannot be written, 2 a usage error.
-int RunCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services = {});
+int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services = {});
 
-QString UsageText();
+QString usageText();
 
 } // namespace quillon::app

@@ -8,41 +8,41 @@ namespace quillon::app {
 
 using namespace quillon::model;
 
-void Write(std::ostream& stream, const QString& text)
+void write(std::ostream& stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     stream.write(bytes.constData(), bytes.size());
 }
 
-void Note(std::ostream& err, const QString& text)
+void note(std::ostream& err, const QString& text)
 {
-    Write(err, QStringLiteral("quillon: note: ") + text + QLatin1Char('\n'));
+    write(err, QStringLiteral("quillon: note: ") + text + QLatin1Char('\n'));
 }
 
-int CannotRead(std::ostream& err, const QString& path, const QString& reason)
+int cannotRead(std::ostream& err, const QString& path, const QString& reason)
 {
-    Write(err, QStringLiteral("quillon: cannot read ") + Quote(path) + QStringLiteral(": ") + reason
+    write(err, QStringLiteral("quillon: cannot read ") + quote(path) + QStringLiteral(": ") + reason
                    + QLatin1Char('\n'));
     return 1;
 }
 
-int CannotWrite(std::ostream& err, const QString& path, const QString& reason)
+int cannotWrite(std::ostream& err, const QString& path, const QString& reason)
 {
-    Write(err, QStringLiteral("quillon: cannot write ") + Quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+    write(err, QStringLiteral("quillon: cannot write ") + quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
     return 1;
 }
 
-void NoteBinary(std::ostream& err, const QString& path)
+void noteBinary(std::ostream& err, const QString& path)
 {
-    Note(err, Quote(path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source"));
+    note(err, quote(path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source"));
 }
 
-bool IsProjectFile(const QString& path)
+bool isProjectFile(const QString& path)
 {
-    return upperCase(FileExtension(path)) == QLatin1String("VBP");
+    return upperCase(fileExtension(path)) == QLatin1String("VBP");
 }
 
-std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
+std::optional<Arguments> parseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
                                         const QStringList& flagOptions)
 {
     Arguments parsed;
@@ -78,21 +78,21 @@ std::optional<Arguments> ParseArguments(const QStringList& args, const QStringLi
 }
 
 // Loads a project for a dump; nullopt (with the message written) when it cannot be read.
-std::optional<int> OpenForDump(Project& project, const QString& path, std::ostream& err)
+std::optional<int> openForDump(Project& project, const QString& path, std::ostream& err)
 {
-    const Project::OpenOutcome outcome = project.OpenProject(path);
+    const Project::OpenOutcome outcome = project.openProject(path);
     if (outcome != Project::OpenOutcome::Loaded)
-        return CannotRead(err, path, project.LastOpenError);
-    for (const ProjectNote& note : project.Notes)
-        Note(err, NoteText(note));
-    if (project.ProjectFileList.empty())
-        Note(err, Quote(path) + QStringLiteral(" names no source file that could be loaded"));
+        return cannotRead(err, path, project.lastOpenError);
+    for (const ProjectNote& projectNote : project.notes)
+        note(err, noteText(projectNote));
+    if (project.projectFileList.empty())
+        note(err, quote(path) + QStringLiteral(" names no source file that could be loaded"));
     return std::nullopt;
 }
 
-QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
+QString projectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
 {
-    if (args.positional.size() < minimum || args.positional.size() > maximum || !IsProjectFile(args.positional[0]))
+    if (args.positional.size() < minimum || args.positional.size() > maximum || !isProjectFile(args.positional[0]))
         throw Usage{QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
     return args.positional[0];
 }

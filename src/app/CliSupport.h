@@ -16,15 +16,15 @@ struct Usage {
     QString problem;
 };
 
-void Write(std::ostream& stream, const QString& text);
-void Note(std::ostream& err, const QString& text);
+void write(std::ostream& stream, const QString& text);
+void note(std::ostream& err, const QString& text);
 // "quillon: cannot read "PATH": REASON" on stderr; returns the exit status 1.
-int CannotRead(std::ostream& err, const QString& path, const QString& reason);
+int cannotRead(std::ostream& err, const QString& path, const QString& reason);
 // "quillon: cannot write "PATH": REASON" on stderr; returns the exit status 1.
-int CannotWrite(std::ostream& err, const QString& path, const QString& reason);
+int cannotWrite(std::ostream& err, const QString& path, const QString& reason);
 // The note for a file that holds NUL bytes: it is read all the same.
-void NoteBinary(std::ostream& err, const QString& path);
-bool IsProjectFile(const QString& path);
+void noteBinary(std::ostream& err, const QString& path);
+bool isProjectFile(const QString& path);
 
 // The command line after the subcommand: positional arguments, "--name value" options and
 // "--name" flags ("-o" stands for "--output").
@@ -34,7 +34,7 @@ struct Arguments {
     bool has(const QString& name) const { return options.contains(name); }
     QString value(const QString& name) const { return options.value(name); }
 };
-std::optional<Arguments> ParseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
+std::optional<Arguments> parseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
                                         const QStringList& flagOptions = {});
 
 // A project loaded with its analysis.
@@ -48,8 +48,8 @@ struct AnalysedProject {
 };
 
 // Loads a project for a dump; the exit status when it cannot be read (the message written).
-std::optional<int> OpenForDump(model::Project& project, const QString& path, std::ostream& err);
+std::optional<int> openForDump(model::Project& project, const QString& path, std::ostream& err);
 // The project file argument of a subcommand (throws Usage).
-QString ProjectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum);
+QString projectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum);
 
 } // namespace quillon::app

@@ -28,16 +28,16 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString ResourcesFolder()
+QString resourcesFolder()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/");
 }
 
 // Help | Display User Manual and F1: the desktop's PDF handler.
-void OpenManual(platform::IMessageBox& box, const QString& manual)
+void openManual(platform::IMessageBox& box, const QString& manual)
 {
     if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
                         QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
                             + QStringLiteral("A free PDF reader is available at:") + kCrLf
                             + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
@@ -46,17 +46,17 @@ void OpenManual(platform::IMessageBox& box, const QString& manual)
 
 // File | Print | User Manual after the target was confirmed: a CUPS printer takes the file
 // directly; anything else (the built-in PDF writer) is handed to the PDF reader to print.
-void PrintManual(platform::IMessageBox& box, const QString& manual, const QString& device)
+void printManual(platform::IMessageBox& box, const QString& manual, const QString& device)
 {
-    const bool printed = device != platform::BuiltInPdfWriterDefaults().deviceName
+    const bool printed = device != platform::builtInPdfWriterDefaults().deviceName
         && QProcess::execute(QStringLiteral("lp"), {QStringLiteral("-d"), device, manual}) == 0;
     if (printed)
         return;
-    box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Need Print Action"),
+    box.showMessage(platform::MessageIcon::Information, QStringLiteral("Need Print Action"),
                     QStringLiteral("Your default PDF reader is used to print the User Manual.  ")
                         + QStringLiteral("Use your PDF reader's print function to complete the print process."));
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
                         QStringLiteral("No PDF reader was found on this computer.") + kCrLf + kCrLf
                             + QStringLiteral("A free PDF reader is available at:") + kCrLf
                             + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
@@ -65,7 +65,7 @@ void PrintManual(platform::IMessageBox& box, const QString& manual, const QStrin
 
 } // namespace
 
-bool IsDesktopStart(const QStringList& args)
+bool isDesktopStart(const QStringList& args)
 {
     for (const QString& arg : args) {
         if (!arg.startsWith(QLatin1Char('/')))
@@ -74,82 +74,82 @@ bool IsDesktopStart(const QStringList& args)
     return true;
 }
 
-int RunDesktop()
+int runDesktop()
 {
     ui::QtMessageBox box;
     platform::QtPrinterDefaults printerDefaults;
-    config::Session session(box, printerDefaults, &model::DiagLog::Default());
+    config::Session session(box, printerDefaults, &model::DiagLog::standard());
     // The options file, its identification keys, every option loaded and saved back, and the
     // hidden-message store.
-    session.Start();
-    box.SetThemeColor(session.options.WindowBackColor());
-    const QString manual = ResourcesFolder() + QStringLiteral("QLNUserManual.pdf");
+    session.start();
+    box.setThemeColor(session.options.windowBackColor());
+    const QString manual = resourcesFolder() + QStringLiteral("QLNUserManual.pdf");
 
     platform::SingleInstance instance(model::kInstanceIdentifier);
-    if (!instance.Ensure())
+    if (!instance.ensure())
         return 0; // the running copy has been brought to the front
 
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
-    box.SetOwner(&window);
+    box.setOwner(&window);
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, &window,
-                     [&window] { ui::BringToFront(&window); });
-    const QString iconPath = ResourcesFolder() + QStringLiteral("QLNIcon.ico");
+                     [&window] { ui::bringToFront(&window); });
+    const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
     if (QFileInfo::exists(iconPath)) {
         QApplication::setWindowIcon(QIcon(iconPath));
         window.setWindowIcon(QIcon(iconPath));
     } else {
-        box.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
+        box.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
                         QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
     }
 
     ui::SplashWindow splash;
-    splash.ShowFor(model::SplashSecondsFromCommandLine(QString(), box, [] { QApplication::beep(); }));
-    splash.Finish();
+    splash.showFor(model::splashSecondsFromCommandLine(QString(), box, [] { QApplication::beep(); }));
+    splash.finish();
 
     // The printing set-up of the last run, with what this machine cannot take replaced.
     {
         platform::QtPrintSurface surface;
-        print::PageSetup setup = print::PageSetup::FromOptions(session.options);
+        print::PageSetup setup = print::PageSetup::fromOptions(session.options);
         print::PrintDevice printer(surface, setup);
-        print::RestorePrintingSetup(printer, session.options, box);
+        print::restorePrintingSetup(printer, session.options, box);
     }
-    session.options.Save();
+    session.options.save();
 
-    print::GdiSpoolEstimator estimator(session.options, [] { return print::ReadSpoolReadings(platform::TempFolder()); });
-    const QString recalibrated = estimator.RecalibrateAtStart(
-        {session.options.Text(config::opt::FontName), session.options.Text(config::opt::FontSize).toDouble()});
-    window.SpoolEstimator = &estimator;
+    print::GdiSpoolEstimator estimator(session.options, [] { return print::readSpoolReadings(platform::tempFolder()); });
+    const QString recalibrated = estimator.recalibrateAtStart(
+        {session.options.text(config::opt::FontName), session.options.text(config::opt::FontSize).toDouble()});
+    window.spoolEstimator = &estimator;
 
     window.setWindowTitle(config::kProductName);
     QString status = QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file");
     if (!recalibrated.isEmpty())
         status += kCrLf + kCrLf + recalibrated;
-    window.SetStatus(status);
+    window.setStatus(status);
 
-    window.ShowAbout = [&window] {
+    window.showAbout = [&window] {
         ui::AboutDialog about(&window);
         about.exec();
     };
-    window.DisplayUserManual = [&box, manual] { OpenManual(box, manual); };
-    window.ShowSupport = [&box] {
-        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
+    window.displayUserManual = [&box, manual] { openManual(box, manual); };
+    window.showSupport = [&box] {
+        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
                         QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
                                        "questions; the README beside the sources lists the command line.  Report "
                                        "problems with the version (Help | About) and the project that shows them."));
     };
-    window.PrintUserManual = [&box, &session, manual] {
-        PrintManual(box, manual, session.options.Text(config::opt::DeviceName));
+    window.printUserManual = [&box, &session, manual] {
+        printManual(box, manual, session.options.text(config::opt::DeviceName));
     };
     window.show();
-    window.RefreshListButtons();
-    if (!session.options.Bool(config::opt::ColorDefaultNoteSeen)) {
-        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Default Colors"),
+    window.refreshListButtons();
+    if (!session.options.boolean(config::opt::ColorDefaultNoteSeen)) {
+        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Default Colors"),
                         QStringLiteral("The default highlight colors of printed listings have changed.  Comments, "
                                        "constants, variables, procedure names and literals each have their own color; "
                                        "see the user manual, section 4.1 Color Settings, to change them."));
     }
     const int code = QApplication::exec();
-    instance.Release();
+    instance.release();
     return code;
 }
 

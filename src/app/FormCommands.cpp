@@ -6,7 +6,7 @@
 namespace quillon::app {
 
 using formimage::ControlRecord;
-using model::Quote;
+using model::quote;
 using formimage::FormLayout;
 using formimage::MenuRecord;
 
@@ -16,59 +16,59 @@ namespace {
 class ErrorStreamMessageBox : public platform::IMessageBox {
 public:
     explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) {}
-    platform::MessageResult ShowMessage(platform::MessageIcon, const QString& title, const QString& text,
+    platform::MessageResult showMessage(platform::MessageIcon, const QString& title, const QString& text,
                                     platform::MessageButtons buttons) override
     {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        Write(err_, QStringLiteral("quillon: ") + lines + QLatin1Char('\n'));
-        return platform::BatchResultFor(title, buttons);
+        write(err_, QStringLiteral("quillon: ") + lines + QLatin1Char('\n'));
+        return platform::batchResultFor(title, buttons);
     }
-    void ShowRequest(platform::MessageRequest& request) override
+    void showRequest(platform::MessageRequest& request) override
     {
-        request.ClickedButton = platform::BatchButtonFor(request);
+        request.clickedButton = platform::batchButtonFor(request);
     }
 
 private:
     std::ostream& err_;
 };
 
-QString Flag(bool value)
+QString flag(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-QString Fields(const QStringList& fields)
+QString fields(const QStringList& fields)
 {
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QString LayoutDump(const FormLayout& layout)
+QString layoutDump(const FormLayout& layout)
 {
-    const formimage::FormRecord& form = layout.Form;
-    QString text = Fields({QStringLiteral("FORM"), EscapeField(form.Name), EscapeField(form.Caption),
-                           QString::number(form.ClientWidth), QString::number(form.ClientHeight),
-                           Flag(form.HasMenuBar), QString::number(form.ControlCount),
-                           QString::number(form.MenuCount), QString::number(form.LayerCount)});
-    for (int n = 1; n <= layout.ControlTotal(); ++n) {
-        const ControlRecord& c = layout.Control(n);
-        text += Fields({QStringLiteral("CTRL"), QString::number(n), EscapeField(c.TypeName), EscapeField(c.Name),
-                        QString::number(c.Index), QString::number(c.Left), QString::number(c.Top),
-                        QString::number(c.Width), QString::number(c.Height), EscapeField(c.Caption), Flag(c.Visible),
-                        Flag(c.HasSize), QString::number(c.Parent), QString::number(c.Layer),
-                        QString::number(c.AbsLeft), QString::number(c.AbsTop)});
+    const formimage::FormRecord& form = layout.form;
+    QString text = fields({QStringLiteral("FORM"), escapeField(form.name), escapeField(form.caption),
+                           QString::number(form.clientWidth), QString::number(form.clientHeight),
+                           flag(form.hasMenuBar), QString::number(form.controlCount),
+                           QString::number(form.menuCount), QString::number(form.layerCount)});
+    for (int n = 1; n <= layout.controlTotal(); ++n) {
+        const ControlRecord& c = layout.control(n);
+        text += fields({QStringLiteral("CTRL"), QString::number(n), escapeField(c.typeName), escapeField(c.name),
+                        QString::number(c.index), QString::number(c.left), QString::number(c.top),
+                        QString::number(c.width), QString::number(c.height), escapeField(c.caption), flag(c.visible),
+                        flag(c.hasSize), QString::number(c.parent), QString::number(c.layer),
+                        QString::number(c.absLeft), QString::number(c.absTop)});
     }
-    for (int n = 1; n <= layout.MenuTotal(); ++n) {
-        const MenuRecord& m = layout.Menu(n);
-        text += Fields({QStringLiteral("MENU"), QString::number(n), EscapeField(m.Name), EscapeField(m.Caption),
-                        QString::number(m.Level), Flag(m.Visible)});
+    for (int n = 1; n <= layout.menuTotal(); ++n) {
+        const MenuRecord& m = layout.menu(n);
+        text += fields({QStringLiteral("MENU"), QString::number(n), escapeField(m.name), escapeField(m.caption),
+                        QString::number(m.level), flag(m.visible)});
     }
     return text;
 }
 
 } // namespace
 
-QString EscapeField(const QString& text)
+QString escapeField(const QString& text)
 {
     QString escaped;
     escaped.reserve(text.size());
@@ -84,23 +84,23 @@ QString EscapeField(const QString& text)
     return escaped;
 }
 
-int RunLayout(const Arguments& args, const model::SourceReader& reader, std::ostream& out, std::ostream& err)
+int runLayout(const Arguments& args, const model::SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage{QStringLiteral("layout takes one form file")};
     const QString path = args.positional[0];
     ErrorStreamMessageBox box(err);
     formimage::FormLayoutReader formImage(reader, &box);
-    const bool read = formImage.ReadFormLayout(path);
-    if (formImage.LooksBinary())
-        NoteBinary(err, path);
+    const bool read = formImage.readFormLayout(path);
+    if (formImage.looksBinary())
+        noteBinary(err, path);
     if (!read)
         return 1;
-    if (formImage.UnclosedObjects() > 0)
-        Note(err, Quote(path) + QStringLiteral(": the file ends inside the layout block (")
-                      + QString::number(formImage.UnclosedObjects())
+    if (formImage.unclosedObjects() > 0)
+        note(err, quote(path) + QStringLiteral(": the file ends inside the layout block (")
+                      + QString::number(formImage.unclosedObjects())
                       + QStringLiteral(" object(s) not closed); it looks truncated"));
-    Write(out, LayoutDump(formImage.Layout()));
+    write(out, layoutDump(formImage.layout()));
     return 0;
 }
 

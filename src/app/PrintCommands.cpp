@@ -43,40 +43,40 @@ struct SourceForPrint {
     const analysis::SymbolTable* symbols = nullptr;
 };
 
-std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader, SourceForPrint& source,
+std::optional<int> loadSource(const Arguments& args, const SourceReader& reader, SourceForPrint& source,
                               std::ostream& err)
 {
     const QString given = args.positional[0];
     const QFileInfo info(given);
     if (info.isDir())
-        return CannotRead(err, given, QStringLiteral("it is a folder, not a file"));
+        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
     if (!info.exists())
-        return CannotRead(err, given, QStringLiteral("no such file"));
+        return cannotRead(err, given, QStringLiteral("no such file"));
     source.path = info.absoluteFilePath();
-    SourceFile file = reader.Read(source.path);
+    SourceFile file = reader.read(source.path);
     if (!file.ok)
-        return CannotRead(err, given, file.error);
+        return cannotRead(err, given, file.error);
     source.lines = std::move(file.lines);
     if (args.has(QStringLiteral("project"))) {
         const QString vbp = args.value(QStringLiteral("project"));
-        if (!IsProjectFile(vbp))
+        if (!isProjectFile(vbp))
             throw Usage{QStringLiteral("--project takes a project file (.vbp)")};
         source.project = std::make_unique<AnalysedProject>(reader);
-        if (std::optional<int> failed = OpenForDump(source.project->project, vbp, err))
+        if (std::optional<int> failed = openForDump(source.project->project, vbp, err))
             return failed;
         source.symbols = &source.project->analysis.symbols;
-        if (const RoutineList* loaded = source.project->project.RoutinesByFile.find(source.path))
+        if (const RoutineList* loaded = source.project->project.routinesByFile.find(source.path))
             source.routines = *loaded;
     } else {
         auto file = std::make_shared<ProjectFile>();
-        file->FilePath = source.path;
-        file->FileName = FileNameOf(source.path);
-        file->SetFileType(FileExtension(source.path));
-        source.ownSymbols.BuildSymbolTables({file}, reader);
+        file->filePath = source.path;
+        file->fileName = fileNameOf(source.path);
+        file->setFileType(fileExtension(source.path));
+        source.ownSymbols.buildSymbolTables({file}, reader);
         source.symbols = &source.ownSymbols;
     }
     if (source.routines.empty())
-        source.routines = SplitLinesIntoRoutines(source.path, source.lines);
+        source.routines = splitLinesIntoRoutines(source.path, source.lines);
     // The first routine in the file's order whose span holds a line is the one it prints in.
     source.routineOfLine.assign(size_t(source.lines.size()) + 1, -1);
     for (size_t r = 0; r < source.routines.size(); ++r) {
@@ -93,17 +93,17 @@ std::optional<int> LoadSource(const Arguments& args, const SourceReader& reader,
 }
 
 // A line in no routine's span is coloured as the declarations are.
-Routine DeclarationsStandIn(const QString& path)
+Routine declarationsStandIn(const QString& path)
 {
     Routine routine;
-    routine.FilePath = path;
-    routine.RoutineName = kind::Declarations;
-    routine.RoutineKind = kind::Declarations;
-    routine.IsDeclarations = true;
+    routine.filePath = path;
+    routine.routineName = kind::Declarations;
+    routine.routineKind = kind::Declarations;
+    routine.isDeclarations = true;
     return routine;
 }
 
-int TabWidthArgument(const Arguments& args, int fallback)
+int tabWidthArgument(const Arguments& args, int fallback)
 {
     if (!args.has(QStringLiteral("tab-width")))
         return fallback;
@@ -115,13 +115,13 @@ int TabWidthArgument(const Arguments& args, int fallback)
 }
 
 // Answers the long-line question as the command line says; everything else as in batch mode.
-void GiveLongLineAnswer(platform::BatchMessageBox& box, int longLineButton)
+void giveLongLineAnswer(platform::BatchMessageBox& box, int longLineButton)
 {
     if (longLineButton >= 0)
         box.givenAnswers.insert(print::kLongLineKey, longLineButton);
 }
 
-double NumberArgument(const Arguments& args, const char* name, double low, double high)
+double numberArgument(const Arguments& args, const char* name, double low, double high)
 {
     bool ok = false;
     const double value = args.value(QString::fromLatin1(name)).toDouble(&ok);
@@ -131,38 +131,38 @@ double NumberArgument(const Arguments& args, const char* name, double low, doubl
     return value;
 }
 
-void ApplyPageOptions(const Arguments& args, print::PageSetup& setup)
+void applyPageOptions(const Arguments& args, print::PageSetup& setup)
 {
     if (args.has(QStringLiteral("paper"))) {
         const QString paper = args.value(QStringLiteral("paper")).toLower();
         if (paper != QLatin1String("letter") && paper != QLatin1String("legal"))
             throw Usage{QStringLiteral("--paper takes letter or legal")};
-        setup.PaperSize = paper == QLatin1String("legal") ? QStringLiteral("Legal") : QStringLiteral("Letter");
+        setup.paperSize = paper == QLatin1String("legal") ? QStringLiteral("Legal") : QStringLiteral("Letter");
     }
     if (args.has(QStringLiteral("orientation"))) {
         const QString orientation = args.value(QStringLiteral("orientation")).toLower();
         if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
             throw Usage{QStringLiteral("--orientation takes portrait or landscape")};
-        setup.Orientation = orientation == QLatin1String("landscape") ? QStringLiteral("Landscape")
+        setup.orientation = orientation == QLatin1String("landscape") ? QStringLiteral("Landscape")
                                                                        : QStringLiteral("Portrait");
     }
     if (args.has(QStringLiteral("font"))) {
         if (args.value(QStringLiteral("font")).trimmed().isEmpty())
             throw Usage{QStringLiteral("--font takes a font name")};
-        setup.FontName = args.value(QStringLiteral("font"));
+        setup.fontName = args.value(QStringLiteral("font"));
     }
     if (args.has(QStringLiteral("size")))
-        setup.FontSize = NumberArgument(args, "size", 4, 72);
+        setup.fontSize = numberArgument(args, "size", 4, 72);
     if (args.has(QStringLiteral("duplex")) && args.has(QStringLiteral("simplex")))
         throw Usage{QStringLiteral("--duplex and --simplex exclude each other")};
     if (args.has(QStringLiteral("duplex")))
-        setup.Duplex = true;
+        setup.duplex = true;
     if (args.has(QStringLiteral("simplex")))
-        setup.Duplex = false;
+        setup.duplex = false;
     if (args.has(QStringLiteral("binding")))
-        setup.BindingEdge = int(NumberArgument(args, "binding", 0, 6));
+        setup.bindingEdge = int(numberArgument(args, "binding", 0, 6));
     if (args.has(QStringLiteral("fold")))
-        setup.FoldingGuide = int(NumberArgument(args, "fold", 0, 4));
+        setup.foldingGuide = int(numberArgument(args, "fold", 0, 4));
     if (args.has(QStringLiteral("margins"))) {
         const QStringList parts = args.value(QStringLiteral("margins")).split(QLatin1Char(','));
         if (parts.size() != 5)
@@ -172,29 +172,29 @@ void ApplyPageOptions(const Arguments& args, print::PageSetup& setup)
             const double inches = parts[i].trimmed().toDouble(&ok);
             if (!ok || inches < 0 || inches > 20)
                 throw Usage{QStringLiteral("--margins takes five numbers from 0 to 20 (inches)")};
-            setup.Margins[size_t(i)] = inches;
+            setup.margins[size_t(i)] = inches;
         }
-        setup.WorkingLeft = setup.Margins[print::kLeft];
-        setup.WorkingRight = setup.Margins[print::kRight];
+        setup.workingLeft = setup.margins[print::kLeft];
+        setup.workingRight = setup.margins[print::kRight];
     }
 }
 
 // Keeps the project's table of contents list with its load: the list opened, indexed as the
 // third load phase and cleared of stale keys.
-void WatchTableOfContents(model::Project& project, print::TocList& toc, platform::IMessageBox& box, std::ostream& err)
+void watchTableOfContents(model::Project& project, print::TocList& toc, platform::IMessageBox& box, std::ostream& err)
 {
-    project.RefreshTableOfContents = [&toc, &box, &err](model::Project& loaded) {
-        if (!toc.Open(loaded.ProjectPath)) {
-            Note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.LastError());
+    project.refreshTableOfContents = [&toc, &box, &err](model::Project& loaded) {
+        if (!toc.open(loaded.projectPath)) {
+            note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
             return;
         }
-        toc.Index(loaded);
-        toc.CheckStaleKeys(loaded, box);
+        toc.index(loaded);
+        toc.checkStaleKeys(loaded, box);
     };
 }
 
 // The --long-lines answer as a button of the long-line question, -1 when not given.
-int LongLineButton(const Arguments& args)
+int givenLongLineButton(const Arguments& args)
 {
     if (!args.has(QStringLiteral("long-lines")))
         return -1;
@@ -204,41 +204,41 @@ int LongLineButton(const Arguments& args)
     return button;
 }
 
-std::unique_ptr<platform::IPrintSurface> CreateSurface(const CliServices& services, std::ostream& err)
+std::unique_ptr<platform::IPrintSurface> createSurface(const CliServices& services, std::ostream& err)
 {
     if (!services.createPrintSurface) {
-        Write(err, QStringLiteral("quillon: printing is not available in this build\n"));
+        write(err, QStringLiteral("quillon: printing is not available in this build\n"));
         return nullptr;
     }
     return services.createPrintSurface();
 }
 
 // "OUTPUT<TAB>N pages": the file written, or the printer that got the job.
-void ReportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)
+void reportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)
 {
-    Write(out, (path.isEmpty() ? surface.CurrentDevice().deviceName : path) + QLatin1Char('\t') + QString::number(pages)
+    write(out, (path.isEmpty() ? surface.currentDevice().deviceName : path) + QLatin1Char('\t') + QString::number(pages)
                    + QStringLiteral(" pages\n"));
 }
 
 // The "Image" pseudo-routine of a form file; null when the file has none.
-RoutinePtr FormImageRoutine(const QString& path, const SourceReader& reader)
+RoutinePtr formImageRoutine(const QString& path, const SourceReader& reader)
 {
-    for (const RoutinePtr& routine : SplitFileIntoRoutines(path, reader)) {
-        if (KindIs(*routine, QLatin1StringView("IMAGE")))
+    for (const RoutinePtr& routine : splitFileIntoRoutines(path, reader)) {
+        if (kindIs(*routine, QLatin1StringView("IMAGE")))
             return routine;
     }
     return nullptr;
 }
 
 // One "OUTPUT<TAB>N pages" line per file the run left (batches and "_Part" files stay separate).
-void ReportOutputs(std::ostream& out, const print::RunResult& result, const platform::IPrintSurface& surface)
+void reportOutputs(std::ostream& out, const print::RunResult& result, const platform::IPrintSurface& surface)
 {
     if (result.files.empty()) {
-        ReportOutput(out, result.outputPath, surface, result.pages);
+        reportOutput(out, result.outputPath, surface, result.pages);
         return;
     }
     for (const print::OutputDocument& file : result.files)
-        ReportOutput(out, file.path, surface, file.pages);
+        reportOutput(out, file.path, surface, file.pages);
 }
 
 struct OutputChoice {
@@ -249,66 +249,66 @@ struct OutputChoice {
 // The printer and the output file of a printing command: -o (the built-in PDF writer unless
 // --printer names another file target) or the default target; a PDF target without -o
 // writes into the Output Folder under the suggested name.
-OutputChoice ChooseOutput(const Arguments& args, const config::Session& session, print::PrintDevice& printer,
+OutputChoice chooseOutput(const Arguments& args, const config::Session& session, print::PrintDevice& printer,
                           platform::IPrintSurface& surface, const QString& baseName)
 {
     const bool toFile = args.has(QStringLiteral("output"));
     if (args.has(QStringLiteral("printer"))) {
-        if (!printer.SelectOutputDevice(args.value(QStringLiteral("printer")))) {
+        if (!printer.selectOutputDevice(args.value(QStringLiteral("printer")))) {
             QStringList names;
-            for (const platform::PrinterInfo& info : surface.Printers())
+            for (const platform::PrinterInfo& info : surface.printers())
                 names << info.deviceName;
-            throw Usage{QStringLiteral("no printer ") + Quote(args.value(QStringLiteral("printer")))
+            throw Usage{QStringLiteral("no printer ") + quote(args.value(QStringLiteral("printer")))
                         + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
         }
     } else if (toFile) {
-        for (const platform::PrinterInfo& info : surface.Printers()) {
+        for (const platform::PrinterInfo& info : surface.printers()) {
             if (info.port == QLatin1String("FILE:")) {
-                printer.SelectOutputDevice(info.deviceName);
+                printer.selectOutputDevice(info.deviceName);
                 break;
             }
         }
     }
-    printer.ApplyPageSetup();
+    printer.applyPageSetup();
     OutputChoice choice;
-    if (surface.IsFileTarget()) {
+    if (surface.isFileTarget()) {
         choice.path = toFile ? QFileInfo(args.value(QStringLiteral("output"))).absoluteFilePath()
-                             : QDir(session.options.Text(config::opt::OutputFolder))
-                                   .filePath(print::SuggestedOutputName(baseName, printer.now()));
-        surface.SetOutputFile(choice.path);
+                             : QDir(session.options.text(config::opt::OutputFolder))
+                                   .filePath(print::suggestedOutputName(baseName, printer.now()));
+        surface.setOutputFile(choice.path);
         // Found out before anything is printed, not when the finished document cannot be saved.
         platform::ReplacementFile probe;
-        if (!probe.Begin(choice.path, &choice.error) && choice.error.isEmpty())
+        if (!probe.begin(choice.path, &choice.error) && choice.error.isEmpty())
             choice.error = QStringLiteral("it cannot be created");
     } else if (toFile) {
-        throw Usage{QStringLiteral("-o writes a PDF file; ") + Quote(surface.CurrentDevice().deviceName)
+        throw Usage{QStringLiteral("-o writes a PDF file; ") + quote(surface.currentDevice().deviceName)
                     + QStringLiteral(" is a printer")};
     }
     return choice;
 }
 } // namespace
 
-QStringList PrintValueOptions()
+QStringList printValueOptions()
 {
-    QStringList options = ListingValueOptions();
+    QStringList options = listingValueOptions();
     options.removeAll(QStringLiteral("project"));
     options << "files" << "routines" << "aggregate" << "spool";
     return options;
 }
 
-QStringList PrintFlagOptions()
+QStringList printFlagOptions()
 {
-    return ListingFlagOptions() << "deps" << "only-deps" << "brackets" << "list";
+    return listingFlagOptions() << "deps" << "only-deps" << "brackets" << "list";
 }
 
-int RunPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+int runPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
              std::ostream& out, std::ostream& err)
 {
-    const QString vbp = ProjectArgument(args, "print", 1, 1);
-    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
-    ApplyPageOptions(args, setup);
-    setup.TabWidthSetting = TabWidthArgument(args, setup.TabWidthSetting);
-    int aggregate = session.options.AggregateMode();
+    const QString vbp = projectArgument(args, "print", 1, 1);
+    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    applyPageOptions(args, setup);
+    setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
+    int aggregate = session.options.aggregateMode();
     if (args.has(QStringLiteral("aggregate"))) {
         const QStringList modes{"none", "small", "all"};
         aggregate = int(modes.indexOf(args.value(QStringLiteral("aggregate"))));
@@ -318,275 +318,275 @@ int RunPrint(const Arguments& args, config::Session& session, const SourceReader
     AnalysedProject loaded(reader);
     platform::BatchMessageBox batch;
     print::TocList toc(session.ini);
-    WatchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
+    watchTableOfContents(loaded.project, toc, batch, err);
+    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
         return *failed;
     const analysis::DependencyIndex& index = loaded.analysis.dependencies;
 
     // The queue as the main window builds it: files, then procedures, then the queue.
     print::ProcedureLists lists(loaded.project, &index, &batch, reader);
-    lists.AggregateMode = aggregate;
+    lists.aggregateMode = aggregate;
     if (args.has(QStringLiteral("files"))) {
         const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-        for (size_t i = 0; i < loaded.project.ProjectFileList.size(); ++i) {
+        for (size_t i = 0; i < loaded.project.projectFileList.size(); ++i) {
             for (const QString& name : names) {
-                if (EqualsNoCase(name.trimmed(), loaded.project.ProjectFileList[i]->FileName))
-                    lists.FileSelected[i] = true;
+                if (equalsNoCase(name.trimmed(), loaded.project.projectFileList[i]->fileName))
+                    lists.fileSelected[i] = true;
             }
         }
     } else {
-        lists.IncludeAllFiles = true;
+        lists.includeAllFiles = true;
     }
-    if (lists.FillProcedures() == 0) {
-        Write(err, QStringLiteral("quillon: no procedures to print\n"));
+    if (lists.fillProcedures() == 0) {
+        write(err, QStringLiteral("quillon: no procedures to print\n"));
         return 1;
     }
     QStringList keys;
     if (args.has(QStringLiteral("routines")))
         keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (print::ListRow& row : lists.Procedures) {
+    for (print::ListRow& row : lists.procedures) {
         row.selected = keys.isEmpty();
         for (const QString& key : keys) {
-            if (EqualsNoCase(upperCase(trimBlanks(key)), DependencyKey(row.routine.get())))
+            if (equalsNoCase(upperCase(trimBlanks(key)), dependencyKey(row.routine.get())))
                 row.selected = true;
         }
     }
-    if (lists.BuildQueue() == 0) {
-        Write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
+    if (lists.buildQueue() == 0) {
+        write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
         return 1;
     }
     if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
-        lists.SetDependencyReports(true);
+        lists.setDependencyReports(true);
     if (args.has(QStringLiteral("only-deps")))
-        lists.KeepOnlyDependencyReports();
+        lists.keepOnlyDependencyReports();
     if (args.has(QStringLiteral("list"))) {
         QString text;
-        for (const print::ListRow& row : lists.Queue) {
+        for (const print::ListRow& row : lists.queue) {
             if (row.selected)
                 text += row.text + QLatin1Char('\n');
         }
-        Write(out, text);
+        write(out, text);
         return 0;
     }
 
-    const int longLineButton = LongLineButton(args);
-    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    const int longLineButton = givenLongLineButton(args);
+    std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
     print::PrintDevice chooser(*surface, setup);
-    const OutputChoice output = ChooseOutput(args, session, chooser, *surface, FileBaseName(vbp));
+    const OutputChoice output = chooseOutput(args, session, chooser, *surface, fileBaseName(vbp));
     if (!output.error.isEmpty())
-        return CannotWrite(err, output.path, output.error);
+        return cannotWrite(err, output.path, output.error);
     platform::BatchMessageBox fixedAnswers;
-    GiveLongLineAnswer(fixedAnswers, longLineButton);
+    giveLongLineAnswer(fixedAnswers, longLineButton);
     config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
     print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
-                               batch, &DiagLog::Default());
+                               batch, &DiagLog::standard());
     formimage::ProjectRunWiring wiring(run, loaded.project, loaded.analysis, setup, session.options, reader, &batch,
                                        services.createPrintSurface);
     print::TocListHistory history(toc);
-    if (toc.IsOpen())
-        run.History = &history;
-    run.Brackets = run.Brackets || args.has(QStringLiteral("brackets"));
-    run.OutputPath = output.path;
+    if (toc.isOpen())
+        run.history = &history;
+    run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
+    run.outputPath = output.path;
     if (args.has(QStringLiteral("spool")))
-        run.GdiSpoolSize = int(NumberArgument(args, "spool", 0, 1000000000));
+        run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     QString lastProcedure;
-    run.Status = [&](const QString& text) {
+    run.status = [&](const QString& text) {
         // A few updates a second at most: a progress line per procedure, not per line.
         const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
         if (procedure == lastProcedure || sinceUpdate.elapsed() < 250)
             return;
         lastProcedure = procedure;
         sinceUpdate.restart();
-        Write(err, procedure + QLatin1Char('\n'));
+        write(err, procedure + QLatin1Char('\n'));
     };
-    const print::RunResult result = run.RunPrintQueue(lists.Queue);
+    const print::RunResult result = run.runPrintQueue(lists.queue);
     if (!result.report.isEmpty())
-        Write(err, result.report + QLatin1Char('\n'));
+        write(err, result.report + QLatin1Char('\n'));
     if (!result.ok || result.routinesPrinted == 0) {
         if (!result.status.isEmpty())
-            Write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
-        Write(err, result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
+            write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
+        write(err, result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
                                                : QStringLiteral("quillon: the output could not be written as one file\n"));
         return 1;
     }
-    ReportOutputs(out, result, *surface);
+    reportOutputs(out, result, *surface);
     return 0;
 }
 
-int RunToc(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+int runToc(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
            std::ostream& out, std::ostream& err)
 {
-    const QString vbp = ProjectArgument(args, "toc", 1, 1);
-    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
-    ApplyPageOptions(args, setup);
+    const QString vbp = projectArgument(args, "toc", 1, 1);
+    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    applyPageOptions(args, setup);
     AnalysedProject loaded(reader);
     platform::BatchMessageBox batch;
     print::TocList toc(session.ini);
-    WatchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = OpenForDump(loaded.project, vbp, err))
+    watchTableOfContents(loaded.project, toc, batch, err);
+    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
         return *failed;
-    if (!toc.IsOpen())
+    if (!toc.isOpen())
         return 1;
-    const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::AskSuppressTocNotes(session.messages);
-    const print::TocFile file = print::PrepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::Default());
+    const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
+    const print::TocFile file = print::prepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::standard());
     if (!file.ok()) {
-        Write(err, QStringLiteral("quillon: ")
+        write(err, QStringLiteral("quillon: ")
                        + (file.noData ? QStringLiteral("No TOC data found.") : file.error) + QLatin1Char('\n'));
         return 1;
     }
     struct RemoveAfter {
         const print::TocFile& file;
-        ~RemoveAfter() { print::RemoveTocFile(file); }
+        ~RemoveAfter() { print::removeTocFile(file); }
     } removeAfter{file};
     if (args.has(QStringLiteral("text"))) {
-        const SourceFile lines = reader.Read(file.path);
+        const SourceFile lines = reader.read(file.path);
         QString text;
         for (const QString& line : lines.lines)
             text += line + QLatin1Char('\n');
-        Write(out, text);
+        write(out, text);
         return 0;
     }
-    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
     print::PrintDevice chooser(*surface, setup);
-    const OutputChoice output = ChooseOutput(args, session, chooser, *surface,
-                                             FileBaseName(vbp) + QStringLiteral(" TOC"));
+    const OutputChoice output = chooseOutput(args, session, chooser, *surface,
+                                             fileBaseName(vbp) + QStringLiteral(" TOC"));
     if (!output.error.isEmpty())
-        return CannotWrite(err, output.path, output.error);
-    print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::Default());
-    run.OutputPath = output.path;
-    run.ProjectName = FileBaseName(vbp) + QStringLiteral(" TOC");
-    run.Reader = &reader;
-    const print::RunResult result = run.RunPrintQueue({{print::MakeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
+        return cannotWrite(err, output.path, output.error);
+    print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::standard());
+    run.outputPath = output.path;
+    run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
+    run.reader = &reader;
+    const print::RunResult result = run.runPrintQueue({{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
     if (!result.ok || result.routinesPrinted == 0) {
-        Write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
+        write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
         return 1;
     }
-    ReportOutput(out, output.path, *surface, result.pages);
+    reportOutput(out, output.path, *surface, result.pages);
     return 0;
 }
 
-QStringList TocValueOptions()
+QStringList tocValueOptions()
 {
     return {"output", "printer", "paper", "orientation", "font", "size", "binding", "fold", "margins", "codepage"};
 }
 
-QStringList TocFlagOptions()
+QStringList tocFlagOptions()
 {
-    return ListingFlagOptions() << "text" << "no-notes";
+    return listingFlagOptions() << "text" << "no-notes";
 }
 
-QStringList ListingValueOptions()
+QStringList listingValueOptions()
 {
     return {"output", "project", "printer", "paper", "orientation", "font", "size", "binding", "fold", "margins",
             "long-lines", "codepage", "tab-width"};
 }
 
-QStringList ListingFlagOptions()
+QStringList listingFlagOptions()
 {
     return {"duplex", "simplex"};
 }
 
-int RunHighlight(const Arguments& args, config::Session& session, const SourceReader& reader, std::ostream& out,
+int runHighlight(const Arguments& args, config::Session& session, const SourceReader& reader, std::ostream& out,
                  std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage{QStringLiteral("highlight takes one source file")};
-    const int tabWidth = TabWidthArgument(args, session.options.IdeTabWidth());
+    const int tabWidth = tabWidthArgument(args, session.options.ideTabWidth());
     SourceForPrint source;
-    if (std::optional<int> failed = LoadSource(args, reader, source, err))
+    if (std::optional<int> failed = loadSource(args, reader, source, err))
         return *failed;
-    const Routine standIn = DeclarationsStandIn(source.path);
+    const Routine standIn = declarationsStandIn(source.path);
     QString text;
     for (qsizetype i = 0; i < source.lines.size(); ++i) {
         const int index = source.routineOfLine[size_t(i + 1)];
         const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         print::HighlightContext context;
         context.symbols = source.symbols;
-        context.filePath = routine.FilePath;
-        context.routineName = routine.RoutineName;
-        context.isDeclarations = routine.IsDeclarations;
+        context.filePath = routine.filePath;
+        context.routineName = routine.routineName;
+        context.isDeclarations = routine.isDeclarations;
         text += QString::number(i + 1) + QLatin1Char('\t');
-        const QString line = print::PrepareListingLine(source.lines[i], tabWidth);
+        const QString line = print::prepareListingLine(source.lines[i], tabWidth);
         QStringList parts;
-        for (const print::Segment& s : print::BuildHighlightSegments(line, context))
+        for (const print::Segment& s : print::buildHighlightSegments(line, context))
             parts << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
         text += parts.join(QLatin1Char(' ')) + QLatin1Char('\n');
     }
-    Write(out, text);
+    write(out, text);
     return 0;
 }
 
-int RunListing(const Arguments& args, config::Session& session, const SourceReader& reader,
+int runListing(const Arguments& args, config::Session& session, const SourceReader& reader,
                const CliServices& services, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage{QStringLiteral("listing takes one source file")};
-    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
-    ApplyPageOptions(args, setup);
-    setup.TabWidthSetting = TabWidthArgument(args, setup.TabWidthSetting);
-    const int longLineButton = LongLineButton(args);
-    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    applyPageOptions(args, setup);
+    setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
+    const int longLineButton = givenLongLineButton(args);
+    std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
     print::PrintDevice printer(*surface, setup);
     SourceForPrint source;
-    if (std::optional<int> failed = LoadSource(args, reader, source, err))
+    if (std::optional<int> failed = loadSource(args, reader, source, err))
         return *failed;
-    const OutputChoice output = ChooseOutput(args, session, printer, *surface, FileBaseName(source.path));
+    const OutputChoice output = chooseOutput(args, session, printer, *surface, fileBaseName(source.path));
     if (!output.error.isEmpty())
-        return CannotWrite(err, output.path, output.error);
+        return cannotWrite(err, output.path, output.error);
     const QString& outputPath = output.path;
 
     print::PrintRunState run;
-    printer.ComputePageGeometry(true);
+    printer.computePageGeometry(true);
     print::PageFrame frame(printer, run);
-    frame.NormalTextColour = quint32(session.options.Color(0));
+    frame.normalTextColour = quint32(session.options.color(0));
     platform::BatchMessageBox fixedAnswers;
-    GiveLongLineAnswer(fixedAnswers, longLineButton);
+    giveLongLineAnswer(fixedAnswers, longLineButton);
     config::SuppressibleMessages ownMessages(session.ini, fixedAnswers);
     print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
     for (int i = 0; i < 10; ++i)
-        printerLines.Colours[size_t(i)] = quint32(session.options.Color(i));
-    printerLines.Symbols = source.symbols;
+        printerLines.colours[size_t(i)] = quint32(session.options.color(i));
+    printerLines.symbols = source.symbols;
 
     Routine whole;
-    whole.FilePath = source.path;
-    whole.RoutineKind = kind::Sub;
+    whole.filePath = source.path;
+    whole.routineKind = kind::Sub;
     whole.startLine = 1;
     whole.endLine = qint32(source.lines.size());
-    frame.HeaderTitle = FileNameOf(source.path);
-    frame.PageNumber = 0;
-    frame.FirstPageOfDocument = true;
-    frame.EstimatePages(whole);
-    frame.StartPage();
-    const Routine standIn = DeclarationsStandIn(source.path);
+    frame.headerTitle = fileNameOf(source.path);
+    frame.pageNumber = 0;
+    frame.firstPageOfDocument = true;
+    frame.estimatePages(whole);
+    frame.startPage();
+    const Routine standIn = declarationsStandIn(source.path);
     for (qsizetype i = 0; i < source.lines.size(); ++i) {
         const int index = source.routineOfLine[size_t(i + 1)];
         const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         bool go = true;
-        printerLines.PrintSourceLine(source.lines[i], &routine, go);
+        printerLines.printSourceLine(source.lines[i], &routine, go);
         if (!go)
             break;
     }
-    frame.EndRoutine();
-    const int pages = surface->PagesStarted();
-    if (!surface->EndDocument()) {
-        return CannotWrite(err, outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath,
+    frame.endRoutine();
+    const int pages = surface->pagesStarted();
+    if (!surface->endDocument()) {
+        return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
                            QStringLiteral("the output could not be completed"));
     }
     if (run.abort)
-        Note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
-    ReportOutput(out, outputPath, *surface, pages);
+        note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
+    reportOutput(out, outputPath, *surface, pages);
     return 0;
 }
 
-int RunImage(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+int runImage(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
              std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
@@ -594,37 +594,37 @@ int RunImage(const Arguments& args, config::Session& session, const SourceReader
     const QString given = args.positional[0];
     const QFileInfo info(given);
     if (info.isDir())
-        return CannotRead(err, given, QStringLiteral("it is a folder, not a file"));
+        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
     if (!info.exists())
-        return CannotRead(err, given, QStringLiteral("no such file"));
-    const RoutinePtr image = FormImageRoutine(info.absoluteFilePath(), reader);
+        return cannotRead(err, given, QStringLiteral("no such file"));
+    const RoutinePtr image = formImageRoutine(info.absoluteFilePath(), reader);
     if (!image)
-        return CannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
-    print::PageSetup setup = print::PageSetup::FromOptions(session.options);
-    ApplyPageOptions(args, setup);
-    std::unique_ptr<platform::IPrintSurface> surface = CreateSurface(services, err);
+        return cannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
+    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    applyPageOptions(args, setup);
+    std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
     print::PrintDevice printer(*surface, setup);
-    const OutputChoice output = ChooseOutput(args, session, printer, *surface, FileBaseName(info.filePath()));
+    const OutputChoice output = chooseOutput(args, session, printer, *surface, fileBaseName(info.filePath()));
     if (!output.error.isEmpty())
-        return CannotWrite(err, output.path, output.error);
+        return cannotWrite(err, output.path, output.error);
     const QString& outputPath = output.path;
     // The reader's message goes to stderr as the command's own one line.
     platform::ScriptedMessageBox quiet;
-    const int pages = formimage::PrintImageDocument(*surface, setup, session.options, *image, reader, &quiet);
+    const int pages = formimage::printImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
-        return CannotWrite(err, outputPath.isEmpty() ? surface->CurrentDevice().deviceName : outputPath,
+        return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
                            QStringLiteral("the output could not be completed"));
     }
     if (pages < 0) {
         const QString why = quiet.shown.empty() ? QStringLiteral("the form has nothing to draw")
                                                 : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        Write(err, QStringLiteral("quillon: no form image printed for ") + Quote(given) + QStringLiteral(": ") + why
+        write(err, QStringLiteral("quillon: no form image printed for ") + quote(given) + QStringLiteral(": ") + why
                        + QLatin1Char('\n'));
         return 1;
     }
-    ReportOutput(out, outputPath, *surface, pages);
+    reportOutput(out, outputPath, *surface, pages);
     return 0;
 }
 

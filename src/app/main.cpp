@@ -17,11 +17,11 @@ int main(int argc, char* argv[])
 {
     // Ctrl+C or a kill while a document or its parts are being written removes the unfinished
     // files and leaves the user's output as it was.
-    quillon::platform::InterruptCleanup::InstallHandlers();
+    quillon::platform::InterruptCleanup::installHandlers();
     QStringList given;
     for (int i = 1; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
-    if (quillon::app::IsDesktopStart(given)) {
+    if (quillon::app::isDesktopStart(given)) {
         // No subcommand: the desktop program, which needs a screen to show its window on.
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
             && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -32,14 +32,14 @@ int main(int argc, char* argv[])
         QApplication desktop(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
         QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
-        return quillon::app::RunDesktop();
+        return quillon::app::runDesktop();
     }
-    const bool printing = argc > 1 && quillon::app::IsPrintingCommand(QString::fromLocal8Bit(argv[1]));
+    const bool printing = argc > 1 && quillon::app::isPrintingCommand(QString::fromLocal8Bit(argv[1]));
     // Printing needs fonts and printers, so a GUI application object, even with no display;
     // everything else runs on a plain core application.
     std::unique_ptr<QCoreApplication> app;
     if (printing) {
-        quillon::platform::PrepareGuiEnvironment();
+        quillon::platform::prepareGuiEnvironment();
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const int code = quillon::app::RunCli(args, std::cout, std::cerr, services);
+    const int code = quillon::app::runCli(args, std::cout, std::cerr, services);
     std::cout.flush();
     return code;
 }

@@ -9,7 +9,7 @@ namespace {
 // Messages whose first button would abandon or delete work, with the button that continues
 // safely instead. Every message not listed here is answered with its first button
 // (plain questions: Yes).
-const QHash<QString, int>& RequestExceptions()
+const QHash<QString, int>& requestExceptions()
 {
     static const QHash<QString, int> table = {
         // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
@@ -20,7 +20,7 @@ const QHash<QString, int>& RequestExceptions()
     return table;
 }
 
-const QHash<QString, MessageResult>& QuestionExceptions()
+const QHash<QString, MessageResult>& questionExceptions()
 {
     // Answered Yes by the rule, which goes on working: "Move print history?" (keeps a moved
     // procedure's history with it), "Duplex Unavailable" (prints simplex), "GDI Spool Size
@@ -39,23 +39,23 @@ const QHash<QString, MessageResult>& QuestionExceptions()
 
 } // namespace
 
-int BatchButtonFor(const MessageRequest& request)
+int batchButtonFor(const MessageRequest& request)
 {
-    const auto it = RequestExceptions().constFind(request.MessageKey);
-    if (it != RequestExceptions().constEnd() && request.IsButtonShown(*it))
+    const auto it = requestExceptions().constFind(request.messageKey);
+    if (it != requestExceptions().constEnd() && request.isButtonShown(*it))
         return *it;
-    for (int i = 0; i < int(request.Buttons.size()); ++i) {
-        if (request.IsButtonShown(i))
+    for (int i = 0; i < int(request.buttons.size()); ++i) {
+        if (request.isButtonShown(i))
             return i;
     }
     return 0;
 }
 
-MessageResult BatchResultFor(const QString& title, MessageButtons buttons)
+MessageResult batchResultFor(const QString& title, MessageButtons buttons)
 {
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
-    return QuestionExceptions().value(title, MessageResult::Yes);
+    return questionExceptions().value(title, MessageResult::Yes);
 }
 
 } // namespace quillon::platform

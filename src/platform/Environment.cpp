@@ -6,7 +6,7 @@
 namespace quillon::platform {
 
 namespace {
-QString WithSlash(QString folder)
+QString withSlash(QString folder)
 {
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (!folder.endsWith(QLatin1Char('/')))
@@ -15,25 +15,25 @@ QString WithSlash(QString folder)
 }
 } // namespace
 
-QString TempFolder()
+QString tempFolder()
 {
     for (const char* name : {"TEMP", "TMPDIR"}) {
         const QString value = qEnvironmentVariable(name);
         if (!value.isEmpty())
-            return WithSlash(value);
+            return withSlash(value);
     }
     return QStringLiteral("/tmp/");
 }
 
-QString AppDataFolder()
+QString appDataFolder()
 {
     const QString appData = qEnvironmentVariable("APPDATA");
     if (!appData.isEmpty())
-        return WithSlash(appData);
+        return withSlash(appData);
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!xdg.isEmpty())
-        return WithSlash(xdg);
-    return WithSlash(QDir::homePath() + QStringLiteral("/.config"));
+        return withSlash(xdg);
+    return withSlash(QDir::homePath() + QStringLiteral("/.config"));
 }
 
 } // namespace quillon::platform
@@ -44,14 +44,14 @@ QString AppDataFolder()
 
 namespace quillon::platform {
 
-QString ProgramFolder()
+QString programFolder()
 {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QDir::currentPath();
 }
 
-PrinterDefaults BuiltInPdfWriterDefaults()
+PrinterDefaults builtInPdfWriterDefaults()
 {
     PrinterDefaults defaults;
     defaults.deviceName = QStringLiteral("Quillon PDF");

@@ -4,11 +4,11 @@
 namespace quillon::platform {
 
 // Folder for temporary files: $TEMP, else $TMPDIR, else /tmp. Always ends with "/".
-QString TempFolder();
+QString tempFolder();
 
 // Per-user application data: $APPDATA when set, else the XDG config folder (~/.config).
 // Always ends with "/".
-QString AppDataFolder();
+QString appDataFolder();
 
 } // namespace quillon::platform
 
@@ -16,6 +16,6 @@ namespace quillon::platform {
 
 // The folder the program runs from (without a trailing "/"); the current folder when no
 // application object exists.
-QString ProgramFolder();
+QString programFolder();
 
 } // namespace quillon::platform

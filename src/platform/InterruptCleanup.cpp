@@ -26,13 +26,13 @@ std::atomic<pid_t> groups[kGroups] = {};
 
 // Track and Forget are called from the program's threads; the mutex only orders them among
 // themselves (the handler never takes it).
-std::mutex& Lock()
+std::mutex& lock()
 {
     static std::mutex lock;
     return lock;
 }
 
-Chunk* ChunkAt(int index, bool create)
+Chunk* chunkAt(int index, bool create)
 {
     Chunk* chunk = chunks[index].load();
     if (chunk || !create)
@@ -43,10 +43,10 @@ Chunk* ChunkAt(int index, bool create)
 }
 
 template <class Visit>
-void ForEachSlot(bool create, Visit visit)
+void forEachSlot(bool create, Visit visit)
 {
     for (int c = 0; c < kChunks; ++c) {
-        Chunk* chunk = ChunkAt(c, create);
+        Chunk* chunk = chunkAt(c, create);
         if (!chunk)
             return;
         for (std::atomic<char*>& slot : chunk->slots) {
@@ -56,9 +56,9 @@ void ForEachSlot(bool create, Visit visit)
     }
 }
 
-void OnSignal(int signal)
+void onSignal(int signal)
 {
-    ForEachSlot(false, [](std::atomic<char*>& slot) {
+    forEachSlot(false, [](std::atomic<char*>& slot) {
         // Taken, not just read: an entry being forgotten at this moment is then left alone.
         if (char* path = slot.exchange(nullptr))
             ::unlink(path);
@@ -74,15 +74,15 @@ void OnSignal(int signal)
 
 } // namespace
 
-void Track(const QString& path)
+void track(const QString& path)
 {
     if (path.isEmpty())
         return;
     const QByteArray encoded = QFile::encodeName(path);
-    std::lock_guard<std::mutex> guard(Lock());
+    std::lock_guard<std::mutex> guard(lock());
     char* copy = ::strdup(encoded.constData());
     bool stored = false;
-    ForEachSlot(true, [&](std::atomic<char*>& slot) {
+    forEachSlot(true, [&](std::atomic<char*>& slot) {
         char* expected = nullptr;
         stored = slot.compare_exchange_strong(expected, copy);
         return stored;
@@ -91,11 +91,11 @@ void Track(const QString& path)
         std::free(copy); // every slot in use: the file is simply not cleaned up
 }
 
-void Forget(const QString& path)
+void forget(const QString& path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    std::lock_guard<std::mutex> guard(Lock());
-    ForEachSlot(false, [&](std::atomic<char*>& slot) {
+    std::lock_guard<std::mutex> guard(lock());
+    forEachSlot(false, [&](std::atomic<char*>& slot) {
         char* current = slot.load();
         if (!current || std::strcmp(current, encoded.constData()) != 0)
             return false;
@@ -105,12 +105,12 @@ void Forget(const QString& path)
     });
 }
 
-bool IsTracked(const QString& path)
+bool isTracked(const QString& path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    std::lock_guard<std::mutex> guard(Lock());
+    std::lock_guard<std::mutex> guard(lock());
     bool found = false;
-    ForEachSlot(false, [&](std::atomic<char*>& slot) {
+    forEachSlot(false, [&](std::atomic<char*>& slot) {
         const char* current = slot.load();
         found = current && std::strcmp(current, encoded.constData()) == 0;
         return found;
@@ -118,7 +118,7 @@ bool IsTracked(const QString& path)
     return found;
 }
 
-void TrackProcessGroup(qint64 pid)
+void trackProcessGroup(qint64 pid)
 {
     for (std::atomic<pid_t>& group : groups) {
         pid_t expected = 0;
@@ -127,7 +127,7 @@ void TrackProcessGroup(qint64 pid)
     }
 }
 
-void ForgetProcessGroup(qint64 pid)
+void forgetProcessGroup(qint64 pid)
 {
     for (std::atomic<pid_t>& group : groups) {
         pid_t expected = pid_t(pid);
@@ -136,10 +136,10 @@ void ForgetProcessGroup(qint64 pid)
     }
 }
 
-void InstallHandlers()
+void installHandlers()
 {
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     // Both signals are held while the handler runs, so a second one cannot cut the cleanup short.
     sigaddset(&action.sa_mask, SIGINT);

@@ -15,17 +15,17 @@ namespace quillon::platform {
 namespace InterruptCleanup {
 
 // Adds a file that is deleted if the program is interrupted before Forget(path).
-void Track(const QString& path);
+void track(const QString& path);
 // The file is finished, kept as output or already deleted: an interruption leaves it alone.
-void Forget(const QString& path);
-bool IsTracked(const QString& path);
+void forget(const QString& path);
+bool isTracked(const QString& path);
 
 // A helper's process group (its leader's pid), ended with SIGTERM on interruption.
-void TrackProcessGroup(qint64 pid);
-void ForgetProcessGroup(qint64 pid);
+void trackProcessGroup(qint64 pid);
+void forgetProcessGroup(qint64 pid);
 
 // Installs the SIGINT and SIGTERM handlers. Idempotent.
-void InstallHandlers();
+void installHandlers();
 
 } // namespace InterruptCleanup
 
@@ -33,15 +33,15 @@ void InstallHandlers();
 class TrackedFile {
 public:
     TrackedFile() = default;
-    explicit TrackedFile(QString path) : path_(std::move(path)) { InterruptCleanup::Track(path_); }
-    ~TrackedFile() { Release(); }
+    explicit TrackedFile(QString path) : path_(std::move(path)) { InterruptCleanup::track(path_); }
+    ~TrackedFile() { release(); }
     TrackedFile(const TrackedFile&) = delete;
     TrackedFile& operator=(const TrackedFile&) = delete;
     // Stops tracking (the file is kept or was removed by its owner).
-    void Release()
+    void release()
     {
         if (!path_.isEmpty())
-            InterruptCleanup::Forget(path_);
+            InterruptCleanup::forget(path_);
         path_.clear();
     }
     const QString& path() const { return path_; }

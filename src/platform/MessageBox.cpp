@@ -5,7 +5,7 @@
 namespace quillon::platform {
 
 namespace {
-void WriteErr(const QString& text)
+void writeErr(const QString& text)
 {
     QString body = text;
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -15,12 +15,12 @@ void WriteErr(const QString& text)
 }
 } // namespace
 
-bool MessageRequest::IsButtonShown(int index) const
+bool MessageRequest::isButtonShown(int index) const
 {
-    return index >= 0 && index < int(Buttons.size()) && !Buttons[size_t(index)].trimmed().isEmpty();
+    return index >= 0 && index < int(buttons.size()) && !buttons[size_t(index)].trimmed().isEmpty();
 }
 
-QString IconName(MessageIcon icon)
+QString iconName(MessageIcon icon)
 {
     switch (icon) {
     case MessageIcon::Critical: return QStringLiteral("critical");
@@ -32,7 +32,7 @@ QString IconName(MessageIcon icon)
     return QString();
 }
 
-void BatchMessageBox::Write(const QString& key, const QString& title, const QString& text, const QString& answer)
+void BatchMessageBox::report(const QString& key, const QString& title, const QString& text, const QString& answer)
 {
     QString line;
     if (seen_.contains(key)) {
@@ -52,33 +52,33 @@ void BatchMessageBox::Write(const QString& key, const QString& title, const QStr
     if (write)
         write(line);
     else
-        WriteErr(line);
+        writeErr(line);
 }
 
-MessageResult BatchMessageBox::ShowMessage(MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult BatchMessageBox::showMessage(MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    const MessageResult result = BatchResultFor(title, buttons);
+    const MessageResult result = batchResultFor(title, buttons);
     QString answer;
     if (buttons == MessageButtons::YesNo)
         answer = result == MessageResult::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
-    Write(title + QLatin1Char('\n') + text, title, text, answer);
+    report(title + QLatin1Char('\n') + text, title, text, answer);
     return result;
 }
 
-void BatchMessageBox::ShowRequest(MessageRequest& request)
+void BatchMessageBox::showRequest(MessageRequest& request)
 {
-    const int given = givenAnswers.value(request.MessageKey, -1);
-    request.ClickedButton = given >= 0 && size_t(given) < request.Buttons.size() && !request.Buttons[size_t(given)].isEmpty()
+    const int given = givenAnswers.value(request.messageKey, -1);
+    request.clickedButton = given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
         ? given
-        : BatchButtonFor(request);
-    request.SuppressChoice = 0; // a script never hides a message for the user
-    request.InputText = request.InputText.trimmed();
-    const QString caption = request.Buttons[size_t(request.ClickedButton)];
-    Write(request.MessageKey.isEmpty() ? request.Title + QLatin1Char('\n') + request.Text : request.MessageKey,
-          request.Title, request.Text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
+        : batchButtonFor(request);
+    request.suppressChoice = 0; // a script never hides a message for the user
+    request.inputText = request.inputText.trimmed();
+    const QString caption = request.buttons[size_t(request.clickedButton)];
+    report(request.messageKey.isEmpty() ? request.title + QLatin1Char('\n') + request.text : request.messageKey,
+          request.title, request.text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
 }
 
-MessageResult ScriptedMessageBox::ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
     Shown entry;
     entry.icon = icon;
@@ -87,29 +87,29 @@ MessageResult ScriptedMessageBox::ShowMessage(MessageIcon icon, const QString& t
     entry.buttons = buttons;
     shown.push_back(entry);
     if (results.empty())
-        return BatchResultFor(title, buttons);
+        return batchResultFor(title, buttons);
     const MessageResult result = results.front();
     results.pop_front();
     return result;
 }
 
-void ScriptedMessageBox::ShowRequest(MessageRequest& request)
+void ScriptedMessageBox::showRequest(MessageRequest& request)
 {
     Shown entry;
-    entry.title = request.Title;
-    entry.text = request.Text;
+    entry.title = request.title;
+    entry.text = request.text;
     entry.isRequest = true;
     entry.request = request;
     shown.push_back(entry);
-    RequestAnswer answer{BatchButtonFor(request), 0, request.InputText};
+    RequestAnswer answer{batchButtonFor(request), 0, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();
     }
-    request.ClickedButton = answer.button;
-    request.SuppressChoice = answer.suppressChoice;
-    if (request.ShowInput)
-        request.InputText = answer.inputText.trimmed();
+    request.clickedButton = answer.button;
+    request.suppressChoice = answer.suppressChoice;
+    if (request.showInput)
+        request.inputText = answer.inputText.trimmed();
 }
 
 } // namespace quillon::platform

@@ -20,26 +20,26 @@ enum class MessageResult { Ok, Yes, No };
 // the offer to hide the message in future. Callers fill it; the box answers in
 // ClickedButton, SuppressChoice and InputText.
 struct MessageRequest {
-    QString MessageKey;
-    QString Title;
-    QString Icon = QStringLiteral("64"); // "?", "!", "I", "X"
-    QString Text;
-    std::array<QString, 5> Buttons;
-    int ButtonCount = 0;
-    bool AllowSuppress = false;
-    int SuppressChoice = 0; // 0 never, 1 this session only, 2 this and all future sessions
-    bool ShowInput = false;
-    QString InputLabel;
-    QString InputText;
-    QString Position;
-    QObject* Owner = nullptr;
-    bool ShowBrowse = false;
-    int ClickedButton = 0;
-    QString ClickText;
-    int RestoreCount = 0;
+    QString messageKey;
+    QString title;
+    QString icon = QStringLiteral("64"); // "?", "!", "I", "X"
+    QString text;
+    std::array<QString, 5> buttons;
+    int buttonCount = 0;
+    bool allowSuppress = false;
+    int suppressChoice = 0; // 0 never, 1 this session only, 2 this and all future sessions
+    bool showInput = false;
+    QString inputLabel;
+    QString inputText;
+    QString position;
+    QObject* owner = nullptr;
+    bool showBrowse = false;
+    int clickedButton = 0;
+    QString clickText;
+    int restoreCount = 0;
 
     // The buttons that are shown: those whose trimmed caption is not empty.
-    bool IsButtonShown(int index) const;
+    bool isButtonShown(int index) const;
 };
 
 // The program's way of talking to the user: plain message boxes and the box with free
@@ -47,9 +47,9 @@ struct MessageRequest {
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
-    virtual MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text,
+    virtual MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text,
                                   MessageButtons buttons = MessageButtons::Ok) = 0;
-    virtual void ShowRequest(MessageRequest& request) = 0;
+    virtual void showRequest(MessageRequest& request) = 0;
 };
 
 // Which button answers a message when nobody is there to click.
@@ -58,15 +58,15 @@ public:
 // then the button that continues safely. Every message that is an exception is listed in
 // BatchAnswers.cpp, keyed by its message key (boxes with free buttons) or its title (plain
 // Yes/No questions), with the reason.
-int BatchButtonFor(const MessageRequest& request);
-MessageResult BatchResultFor(const QString& title, MessageButtons buttons);
+int batchButtonFor(const MessageRequest& request);
+MessageResult batchResultFor(const QString& title, MessageButtons buttons);
 
 // Batch mode (the command line): answers by the rule above, never hides a message, and
 // writes the title, the text and the answer to stderr.
 class BatchMessageBox : public IMessageBox {
 public:
-    MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
-    void ShowRequest(MessageRequest& request) override;
+    MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    void showRequest(MessageRequest& request) override;
 
     // Where the messages go (standard error unless replaced). A message met again is written
     // as one line: its title, "(again)", the last line of its own text and the answer.
@@ -75,7 +75,7 @@ public:
     QHash<QString, int> givenAnswers;
 
 private:
-    void Write(const QString& key, const QString& title, const QString& text, const QString& answer);
+    void report(const QString& key, const QString& title, const QString& text, const QString& answer);
     QSet<QString> seen_;
 };
 
@@ -96,14 +96,14 @@ public:
         int suppressChoice = 0;
         QString inputText;
     };
-    MessageResult ShowMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
-    void ShowRequest(MessageRequest& request) override;
+    MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    void showRequest(MessageRequest& request) override;
 
     std::deque<MessageResult> results;
     std::deque<RequestAnswer> answers;
     std::vector<Shown> shown;
 };
 
-QString IconName(MessageIcon icon);
+QString iconName(MessageIcon icon);
 
 } // namespace quillon::platform

@@ -23,77 +23,77 @@ public:
     virtual ~IPrintSurface() = default;
 
     // Devices.
-    virtual std::vector<PrinterInfo> Printers() const = 0;
-    virtual QString DefaultDeviceName() const = 0;
-    virtual bool SelectDevice(const QString& deviceName) = 0; // case-insensitive; false leaves the device
-    virtual PrinterInfo CurrentDevice() const = 0;
+    virtual std::vector<PrinterInfo> printers() const = 0;
+    virtual QString defaultDeviceName() const = 0;
+    virtual bool selectDevice(const QString& deviceName) = 0; // case-insensitive; false leaves the device
+    virtual PrinterInfo currentDevice() const = 0;
     // Where a file target (a PDF writer) writes; ignored by devices that print on paper.
-    virtual void SetOutputFile(const QString& path) = 0;
-    virtual bool IsFileTarget() const = 0;
+    virtual void setOutputFile(const QString& path) = 0;
+    virtual bool isFileTarget() const = 0;
 
     // Page set-up: paper 1 Letter, 5 Legal; orientation 1 portrait, 2 landscape;
     // duplex 1 simplex, 2 and 3 two-sided.
-    virtual void SetPaperCode(int code) = 0;
-    virtual int PaperCode() const = 0;
-    virtual void SetOrientationCode(int code) = 0;
-    virtual int OrientationCode() const = 0;
-    virtual void SetDuplexMode(int mode) = 0;
-    virtual int DuplexMode() const = 0;
+    virtual void setPaperCode(int code) = 0;
+    virtual int paperCode() const = 0;
+    virtual void setOrientationCode(int code) = 0;
+    virtual int orientationCode() const = 0;
+    virtual void setDuplexMode(int mode) = 0;
+    virtual int duplexMode() const = 0;
 
     // Geometry of the chosen device and paper.
-    virtual double PrintableWidth() const = 0;
-    virtual double PrintableHeight() const = 0;
-    virtual double SheetWidth() const = 0;
-    virtual double SheetHeight() const = 0;
+    virtual double printableWidth() const = 0;
+    virtual double printableHeight() const = 0;
+    virtual double sheetWidth() const = 0;
+    virtual double sheetHeight() const = 0;
     // The physical page in device pixels and the pixels per inch; 0 when the device cannot say.
-    virtual double PhysicalPageWidthPixels() const = 0;
-    virtual double PhysicalPageHeightPixels() const = 0;
-    virtual double PixelsPerInchX() const = 0;
-    virtual double PixelsPerInchY() const = 0;
+    virtual double physicalPageWidthPixels() const = 0;
+    virtual double physicalPageHeightPixels() const = 0;
+    virtual double pixelsPerInchX() const = 0;
+    virtual double pixelsPerInchY() const = 0;
 
     // Font.
     // Whether text can be printed in the named font (itself, or a stand-in the system
     // declares for it, such as a metric-compatible family).
-    virtual bool HasFont(const QString& name) const { return !name.trimmed().isEmpty(); }
-    virtual void SetFontName(const QString& name) = 0;
-    virtual QString FontName() const = 0;
-    virtual void SetFontSize(double points) = 0;
-    virtual double FontSize() const = 0;
-    virtual void SetBold(bool bold) = 0;
-    virtual bool Bold() const = 0;
-    virtual void SetItalic(bool italic) = 0;
-    virtual bool Italic() const = 0;
+    virtual bool hasFont(const QString& name) const { return !name.trimmed().isEmpty(); }
+    virtual void setFontName(const QString& name) = 0;
+    virtual QString fontName() const = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual double fontSize() const = 0;
+    virtual void setBold(bool bold) = 0;
+    virtual bool bold() const = 0;
+    virtual void setItalic(bool italic) = 0;
+    virtual bool italic() const = 0;
     // Italic, underline, strikethrough and character set, kept and put back as one.
-    virtual void SaveFontStyle() = 0;
-    virtual void RestoreFontStyle() = 0;
+    virtual void saveFontStyle() = 0;
+    virtual void restoreFontStyle() = 0;
 
     // Text metrics in the current font, as the device will print it.
-    virtual double TextWidth(QStringView text) const = 0;
-    virtual double TextHeight(QStringView text) const = 0;
+    virtual double textWidth(QStringView text) const = 0;
+    virtual double textHeight(QStringView text) const = 0;
 
     // Cursor and output.
-    virtual double CurrentX() const = 0;
-    virtual double CurrentY() const = 0;
-    virtual void SetCurrentX(double x) = 0;
-    virtual void SetCurrentY(double y) = 0;
-    virtual void SetTextColor(quint32 rgb) = 0;
-    virtual void PrintText(QStringView text, bool lineEnd) = 0;
+    virtual double currentX() const = 0;
+    virtual double currentY() const = 0;
+    virtual void setCurrentX(double x) = 0;
+    virtual void setCurrentY(double y) = 0;
+    virtual void setTextColor(quint32 rgb) = 0;
+    virtual void printText(QStringView text, bool lineEnd) = 0;
 
     // Drawing; the cursor is not moved.
-    virtual void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
-    virtual void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
-    virtual void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) = 0;
+    virtual void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
+    virtual void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
+    virtual void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) = 0;
 
     // Document.
-    virtual void NewPage() = 0;
+    virtual void newPage() = 0;
     // Finishes the document; false when it could not be completed (the file cannot be
     // written, the device refused the job).
-    virtual bool EndDocument() = 0;
-    virtual int PagesStarted() const = 0;
+    virtual bool endDocument() = 0;
+    virtual int pagesStarted() const = 0;
 };
 
 // Red in the low byte, as colour values are stored.
-inline constexpr quint32 Rgb(int red, int green, int blue)
+inline constexpr quint32 rgb(int red, int green, int blue)
 {
     return quint32(red & 0xFF) | (quint32(green & 0xFF) << 8) | (quint32(blue & 0xFF) << 16);
 }

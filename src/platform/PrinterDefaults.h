@@ -18,15 +18,15 @@ struct PrinterDefaults {
 class IPrinterDefaults {
 public:
     virtual ~IPrinterDefaults() = default;
-    virtual PrinterDefaults Current() const = 0;
+    virtual PrinterDefaults current() const = 0;
 };
 
 // The built-in PDF writer, which needs no printer at all.
-PrinterDefaults BuiltInPdfWriterDefaults();
+PrinterDefaults builtInPdfWriterDefaults();
 
 class BuiltInPdfPrinterDefaults : public IPrinterDefaults {
 public:
-    PrinterDefaults Current() const override { return BuiltInPdfWriterDefaults(); }
+    PrinterDefaults current() const override { return builtInPdfWriterDefaults(); }
 };
 
 } // namespace quillon::platform

@@ -15,7 +15,7 @@ constexpr int kStopGraceMs = 2000;
 
 // Signals the process group the helper leads. A pid of 0 or 1 would address our own group or
 // every process, so those are never signalled.
-void SignalGroup(qint64 pid, int signal)
+void signalGroup(qint64 pid, int signal)
 {
     if (pid > 1)
         ::kill(-pid_t(pid), signal);
@@ -27,10 +27,10 @@ ProcessLauncher::ProcessLauncher() = default;
 ProcessLauncher::~ProcessLauncher()
 {
     while (!processes_.empty())
-        Stop(processes_.begin()->first);
+        stop(processes_.begin()->first);
 }
 
-qint64 ProcessLauncher::Start(const QString& program, const QStringList& arguments, QString* error)
+qint64 ProcessLauncher::start(const QString& program, const QStringList& arguments, QString* error)
 {
     auto process = std::make_unique<QProcess>();
     process->setProgram(program);
@@ -50,12 +50,12 @@ qint64 ProcessLauncher::Start(const QString& program, const QStringList& argumen
     const qint64 id = nextId_++;
     // Its own process group does not hear the terminal's Ctrl+C: an interrupted program ends it.
     groups_[id] = process->processId();
-    InterruptCleanup::TrackProcessGroup(groups_[id]);
+    InterruptCleanup::trackProcessGroup(groups_[id]);
     processes_.emplace(id, std::move(process));
     return id;
 }
 
-bool ProcessLauncher::IsRunning(qint64 id)
+bool ProcessLauncher::isRunning(qint64 id)
 {
     const auto it = processes_.find(id);
     if (it == processes_.end())
@@ -65,7 +65,7 @@ bool ProcessLauncher::IsRunning(qint64 id)
     return it->second->state() != QProcess::NotRunning;
 }
 
-void ProcessLauncher::Stop(qint64 id)
+void ProcessLauncher::stop(qint64 id)
 {
     const auto it = processes_.find(id);
     if (it == processes_.end())
@@ -74,26 +74,26 @@ void ProcessLauncher::Stop(qint64 id)
     process.waitForFinished(0);
     if (process.state() != QProcess::NotRunning) {
         const qint64 pid = process.processId();
-        SignalGroup(pid, SIGTERM);
+        signalGroup(pid, SIGTERM);
         if (!process.waitForFinished(kStopGraceMs)) {
-            SignalGroup(pid, SIGKILL);
+            signalGroup(pid, SIGKILL);
             process.waitForFinished(kStopGraceMs);
         }
     }
     // The pid noted at the start: QProcess forgets it once the process has ended.
-    InterruptCleanup::ForgetProcessGroup(groups_[id]);
+    InterruptCleanup::forgetProcessGroup(groups_[id]);
     groups_.erase(id);
     processes_.erase(it);
 }
 
-void ProcessLauncher::Release(qint64 id)
+void ProcessLauncher::release(qint64 id)
 {
     // A process being released has normally just finished its work: give it the moment it
     // needs to exit before stopping it.
     const auto it = processes_.find(id);
     if (it != processes_.end() && it->second->state() != QProcess::NotRunning)
         it->second->waitForFinished(kStopGraceMs);
-    Stop(id);
+    stop(id);
 }
 
 } // namespace quillon::platform

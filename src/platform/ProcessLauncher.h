@@ -17,14 +17,14 @@ public:
     virtual ~IProcessLauncher() = default;
     // Starts the program with no input and its output discarded. Returns an id above 0, or 0
     // with the reason in *error when it could not be started.
-    virtual qint64 Start(const QString& program, const QStringList& arguments, QString* error) = 0;
+    virtual qint64 start(const QString& program, const QStringList& arguments, QString* error) = 0;
     // False once the process has ended (or the id is unknown).
-    virtual bool IsRunning(qint64 id) = 0;
+    virtual bool isRunning(qint64 id) = 0;
     // Ends the process and the processes it started, then forgets it.
-    virtual void Stop(qint64 id) = 0;
+    virtual void stop(qint64 id) = 0;
     // Forgets a process that has ended or is ending; one still running after a short grace
     // is stopped first.
-    virtual void Release(qint64 id) = 0;
+    virtual void release(qint64 id) = 0;
 };
 
 // The system's processes through QProcess. Each one runs in a process group of its own, so
@@ -36,10 +36,10 @@ public:
     ProcessLauncher(const ProcessLauncher&) = delete;
     ProcessLauncher& operator=(const ProcessLauncher&) = delete;
 
-    qint64 Start(const QString& program, const QStringList& arguments, QString* error) override;
-    bool IsRunning(qint64 id) override;
-    void Stop(qint64 id) override;
-    void Release(qint64 id) override;
+    qint64 start(const QString& program, const QStringList& arguments, QString* error) override;
+    bool isRunning(qint64 id) override;
+    void stop(qint64 id) override;
+    void release(qint64 id) override;
 
 private:
     std::map<qint64, std::unique_ptr<QProcess>> processes_;

@@ -6,15 +6,15 @@ namespace quillon::platform {
 
 RecordingPrintSurface::RecordingPrintSurface()
 {
-    printers = {{QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
+    installedPrinters = {{QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
                 {QStringLiteral("Office Laser"), QStringLiteral("Laser 9000"), QStringLiteral("IP_10.0.0.9")}};
-    defaultDevice = printers.front().deviceName;
-    current_ = printers.front();
+    defaultDevice = installedPrinters.front().deviceName;
+    current_ = installedPrinters.front();
 }
 
-bool RecordingPrintSurface::SelectDevice(const QString& deviceName)
+bool RecordingPrintSurface::selectDevice(const QString& deviceName)
 {
-    for (const PrinterInfo& printer : printers) {
+    for (const PrinterInfo& printer : installedPrinters) {
         if (printer.deviceName.compare(deviceName.trimmed(), Qt::CaseInsensitive) == 0) {
             current_ = printer;
             return true;
@@ -23,24 +23,24 @@ bool RecordingPrintSurface::SelectDevice(const QString& deviceName)
     return false;
 }
 
-double RecordingPrintSurface::SheetWidth() const
+double RecordingPrintSurface::sheetWidth() const
 {
     const double width = 12240;
     const double height = paper_ == 5 ? 20160 : 15840;
     return orientation_ == 2 ? height : width;
 }
 
-double RecordingPrintSurface::SheetHeight() const
+double RecordingPrintSurface::sheetHeight() const
 {
     const double width = 12240;
     const double height = paper_ == 5 ? 20160 : 15840;
     return orientation_ == 2 ? width : height;
 }
 
-RecordingPrintSurface::Op RecordingPrintSurface::Base(Op::Kind kind)
+RecordingPrintSurface::Op RecordingPrintSurface::base(Op::Kind kind)
 {
     if (kind != Op::Kind::EndDocument)
-        OpenDocumentIfEnded();
+        openDocumentIfEnded();
     Op op;
     op.kind = kind;
     op.page = page_;
@@ -52,9 +52,9 @@ RecordingPrintSurface::Op RecordingPrintSurface::Base(Op::Kind kind)
     return op;
 }
 
-void RecordingPrintSurface::PrintText(QStringView text, bool lineEnd)
+void RecordingPrintSurface::printText(QStringView text, bool lineEnd)
 {
-    Op op = Base(Op::Kind::Text);
+    Op op = base(Op::Kind::Text);
     op.text = text.toString();
     op.x = x_;
     op.y = y_;
@@ -62,16 +62,16 @@ void RecordingPrintSurface::PrintText(QStringView text, bool lineEnd)
     ops.push_back(op);
     if (lineEnd) {
         x_ = 0;
-        y_ += TextHeight(u"X");
+        y_ += textHeight(u"X");
     } else {
-        x_ += TextWidth(text);
+        x_ += textWidth(text);
     }
 }
 
-void RecordingPrintSurface::Record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width,
+void RecordingPrintSurface::record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width,
                                    LineStyle style)
 {
-    Op op = Base(kind);
+    Op op = base(kind);
     op.x = x1;
     op.y = y1;
     op.x2 = x2;
@@ -82,22 +82,22 @@ void RecordingPrintSurface::Record(Op::Kind kind, double x1, double y1, double x
     ops.push_back(op);
 }
 
-void RecordingPrintSurface::DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
-    Record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
+    record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
 }
 
-void RecordingPrintSurface::DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
-    Record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
+    record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
 }
 
-void RecordingPrintSurface::FillBox(double x1, double y1, double x2, double y2, quint32 rgb)
+void RecordingPrintSurface::fillBox(double x1, double y1, double x2, double y2, quint32 rgb)
 {
-    Record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, LineStyle::Solid);
+    record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, LineStyle::Solid);
 }
 
-void RecordingPrintSurface::OpenDocumentIfEnded()
+void RecordingPrintSurface::openDocumentIfEnded()
 {
     if (!ended_)
         return;
@@ -106,29 +106,29 @@ void RecordingPrintSurface::OpenDocumentIfEnded()
     documentStart_ = page_;
 }
 
-void RecordingPrintSurface::NewPage()
+void RecordingPrintSurface::newPage()
 {
-    OpenDocumentIfEnded();
+    openDocumentIfEnded();
     ++page_;
-    ops.push_back(Base(Op::Kind::NewPage));
+    ops.push_back(base(Op::Kind::NewPage));
     x_ = 0;
     y_ = 0;
 }
 
-bool RecordingPrintSurface::EndDocument()
+bool RecordingPrintSurface::endDocument()
 {
-    ops.push_back(Base(Op::Kind::EndDocument));
-    documents.push_back({outputFile, PagesStarted()});
+    ops.push_back(base(Op::Kind::EndDocument));
+    documents.push_back({outputFile, pagesStarted()});
     if (writeFiles && !outputFile.isEmpty()) {
         QFile file(outputFile);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write("recorded document of " + QByteArray::number(PagesStarted()) + " pages\n");
+            file.write("recorded document of " + QByteArray::number(pagesStarted()) + " pages\n");
     }
     ended_ = true;
     return !failEnd;
 }
 
-QStringList RecordingPrintSurface::Texts() const
+QStringList RecordingPrintSurface::texts() const
 {
     QStringList texts;
     for (const Op& op : ops) {
@@ -138,7 +138,7 @@ QStringList RecordingPrintSurface::Texts() const
     return texts;
 }
 
-QStringList RecordingPrintSurface::TextsOnPage(int page) const
+QStringList RecordingPrintSurface::textsOnPage(int page) const
 {
     QStringList texts;
     for (const Op& op : ops) {
@@ -148,7 +148,7 @@ QStringList RecordingPrintSurface::TextsOnPage(int page) const
     return texts;
 }
 
-QStringList RecordingPrintSurface::Lines() const
+QStringList RecordingPrintSurface::lines() const
 {
     QStringList lines;
     QString current;

@@ -33,7 +33,7 @@ public:
 
     RecordingPrintSurface();
 
-    std::vector<PrinterInfo> printers;
+    std::vector<PrinterInfo> installedPrinters;
     QString defaultDevice;
     bool supportsDuplex = true;
     bool failEnd = false; // EndDocument reports failure
@@ -50,79 +50,79 @@ public:
     bool writeFiles = false;
 
     // Texts printed, in order; with page numbers when asked.
-    QStringList Texts() const;
-    QStringList TextsOnPage(int page) const;
+    QStringList texts() const;
+    QStringList textsOnPage(int page) const;
     // The printed text of each line: consecutive texts joined until a line end.
-    QStringList Lines() const;
+    QStringList lines() const;
 
-    std::vector<PrinterInfo> Printers() const override { return printers; }
-    QString DefaultDeviceName() const override { return defaultDevice; }
-    bool SelectDevice(const QString& deviceName) override;
-    PrinterInfo CurrentDevice() const override { return current_; }
-    void SetOutputFile(const QString& path) override { outputFile = path; }
-    bool IsFileTarget() const override { return current_.port == QLatin1String("FILE:"); }
+    std::vector<PrinterInfo> printers() const override { return installedPrinters; }
+    QString defaultDeviceName() const override { return defaultDevice; }
+    bool selectDevice(const QString& deviceName) override;
+    PrinterInfo currentDevice() const override { return current_; }
+    void setOutputFile(const QString& path) override { outputFile = path; }
+    bool isFileTarget() const override { return current_.port == QLatin1String("FILE:"); }
 
-    void SetPaperCode(int code) override { paper_ = code == 5 ? 5 : 1; }
-    int PaperCode() const override { return paper_; }
-    void SetOrientationCode(int code) override { orientation_ = code == 2 ? 2 : 1; }
-    int OrientationCode() const override { return orientation_; }
-    void SetDuplexMode(int mode) override { duplex_ = supportsDuplex && (mode == 2 || mode == 3) ? mode : 1; }
-    int DuplexMode() const override { return duplex_; }
+    void setPaperCode(int code) override { paper_ = code == 5 ? 5 : 1; }
+    int paperCode() const override { return paper_; }
+    void setOrientationCode(int code) override { orientation_ = code == 2 ? 2 : 1; }
+    int orientationCode() const override { return orientation_; }
+    void setDuplexMode(int mode) override { duplex_ = supportsDuplex && (mode == 2 || mode == 3) ? mode : 1; }
+    int duplexMode() const override { return duplex_; }
 
-    double PrintableWidth() const override { return SheetWidth() - 720; }
-    double PrintableHeight() const override { return SheetHeight() - 720; }
-    double SheetWidth() const override;
-    double SheetHeight() const override;
-    double PhysicalPageWidthPixels() const override { return SheetWidth() / 1440.0 * 600.0; }
-    double PhysicalPageHeightPixels() const override { return SheetHeight() / 1440.0 * 600.0; }
-    double PixelsPerInchX() const override { return 600; }
-    double PixelsPerInchY() const override { return 600; }
+    double printableWidth() const override { return sheetWidth() - 720; }
+    double printableHeight() const override { return sheetHeight() - 720; }
+    double sheetWidth() const override;
+    double sheetHeight() const override;
+    double physicalPageWidthPixels() const override { return sheetWidth() / 1440.0 * 600.0; }
+    double physicalPageHeightPixels() const override { return sheetHeight() / 1440.0 * 600.0; }
+    double pixelsPerInchX() const override { return 600; }
+    double pixelsPerInchY() const override { return 600; }
 
     // Fonts the recording device knows; empty: any name.
     QStringList fonts;
-    bool HasFont(const QString& name) const override
+    bool hasFont(const QString& name) const override
     {
-        return fonts.isEmpty() ? IPrintSurface::HasFont(name) : fonts.contains(name.trimmed(), Qt::CaseInsensitive);
+        return fonts.isEmpty() ? IPrintSurface::hasFont(name) : fonts.contains(name.trimmed(), Qt::CaseInsensitive);
     }
-    void SetFontName(const QString& name) override { fontName_ = name; }
-    QString FontName() const override { return fontName_; }
+    void setFontName(const QString& name) override { fontName_ = name; }
+    QString fontName() const override { return fontName_; }
     // Like a real device, no font has a size of 0 or below: the current one stays.
-    void SetFontSize(double points) override
+    void setFontSize(double points) override
     {
         if (points > 0 && points < 1e6)
             fontSize_ = points;
     }
-    double FontSize() const override { return fontSize_; }
-    void SetBold(bool bold) override { bold_ = bold; }
-    bool Bold() const override { return bold_; }
-    void SetItalic(bool italic) override { italic_ = italic; }
-    bool Italic() const override { return italic_; }
-    void SaveFontStyle() override {}
-    void RestoreFontStyle() override {}
+    double fontSize() const override { return fontSize_; }
+    void setBold(bool bold) override { bold_ = bold; }
+    bool bold() const override { return bold_; }
+    void setItalic(bool italic) override { italic_ = italic; }
+    bool italic() const override { return italic_; }
+    void saveFontStyle() override {}
+    void restoreFontStyle() override {}
 
-    double TextWidth(QStringView text) const override { return double(text.size()) * 12.0 * fontSize_; }
-    double TextHeight(QStringView) const override { return 24.0 * fontSize_; }
+    double textWidth(QStringView text) const override { return double(text.size()) * 12.0 * fontSize_; }
+    double textHeight(QStringView) const override { return 24.0 * fontSize_; }
 
-    double CurrentX() const override { return x_; }
-    double CurrentY() const override { return y_; }
-    void SetCurrentX(double x) override { x_ = x; }
-    void SetCurrentY(double y) override { y_ = y; }
-    void SetTextColor(quint32 rgb) override { color_ = rgb; }
-    void PrintText(QStringView text, bool lineEnd) override;
+    double currentX() const override { return x_; }
+    double currentY() const override { return y_; }
+    void setCurrentX(double x) override { x_ = x; }
+    void setCurrentY(double y) override { y_ = y; }
+    void setTextColor(quint32 rgb) override { color_ = rgb; }
+    void printText(QStringView text, bool lineEnd) override;
 
-    void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
-    void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
-    void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
+    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
 
-    void NewPage() override;
-    bool EndDocument() override;
+    void newPage() override;
+    bool endDocument() override;
     // Pages of the current document (op.page keeps counting across documents).
-    int PagesStarted() const override { return page_ - documentStart_ + 1; }
+    int pagesStarted() const override { return page_ - documentStart_ + 1; }
 
 private:
-    Op Base(Op::Kind kind);
-    void OpenDocumentIfEnded();
-    void Record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style);
+    Op base(Op::Kind kind);
+    void openDocumentIfEnded();
+    void record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style);
 
     PrinterInfo current_;
     int paper_ = 1;

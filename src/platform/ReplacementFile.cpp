@@ -16,14 +16,14 @@ namespace quillon::platform {
 
 namespace {
 
-QString SystemError(int number)
+QString systemError(int number)
 {
     return QString::fromLocal8Bit(std::strerror(number));
 }
 
 } // namespace
 
-QString ReplaceablePath(const QString& path)
+QString replaceablePath(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -31,7 +31,7 @@ QString ReplaceablePath(const QString& path)
     return info.isFile() ? info.canonicalFilePath() : QString();
 }
 
-bool RenameOver(const QString& from, const QString& to, QString* error)
+bool renameOver(const QString& from, const QString& to, QString* error)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
@@ -47,15 +47,15 @@ bool RenameOver(const QString& from, const QString& to, QString* error)
     if (!failure && ::rename(source.constData(), target.constData()) != 0)
         failure = errno;
     if (failure && error)
-        *error = SystemError(failure);
+        *error = systemError(failure);
     return failure == 0;
 }
 
-bool ReplacementFile::Begin(const QString& target, QString* error)
+bool ReplacementFile::begin(const QString& target, QString* error)
 {
-    Discard();
+    discard();
     direct_ = false;
-    const QString replaceable = ReplaceablePath(target);
+    const QString replaceable = replaceablePath(target);
     if (replaceable.isEmpty() && QFileInfo::exists(target)) {
         // A device or a FIFO is written as it is: renaming a file over it would replace it.
         direct_ = true;
@@ -83,12 +83,12 @@ bool ReplacementFile::Begin(const QString& target, QString* error)
             ::close(fd);
             workPath_ = work;
             target_ = info.absoluteFilePath();
-            InterruptCleanup::Track(workPath_);
+            InterruptCleanup::track(workPath_);
             return true;
         }
         if (errno != EEXIST) {
             if (error)
-                *error = SystemError(errno);
+                *error = systemError(errno);
             return false;
         }
     }
@@ -97,7 +97,7 @@ bool ReplacementFile::Begin(const QString& target, QString* error)
     return false;
 }
 
-bool ReplacementFile::Commit(QString* error)
+bool ReplacementFile::commit(QString* error)
 {
     if (workPath_.isEmpty()) {
         if (error)
@@ -108,23 +108,23 @@ bool ReplacementFile::Commit(QString* error)
         workPath_.clear();
         return true;
     }
-    if (!RenameOver(workPath_, target_, error)) {
-        Discard();
+    if (!renameOver(workPath_, target_, error)) {
+        discard();
         return false;
     }
-    InterruptCleanup::Forget(workPath_);
+    InterruptCleanup::forget(workPath_);
     workPath_.clear();
     return true;
 }
 
-void ReplacementFile::Discard()
+void ReplacementFile::discard()
 {
     if (direct_)
         workPath_.clear();
     if (workPath_.isEmpty())
         return;
     ::unlink(QFile::encodeName(workPath_).constData());
-    InterruptCleanup::Forget(workPath_);
+    InterruptCleanup::forget(workPath_);
     workPath_.clear();
 }
 

@@ -6,12 +6,12 @@ namespace quillon::platform {
 // Where a file that replaces PATH goes: the file itself for a regular file (through links),
 // the absolute path for a file that does not exist yet; empty for anything a rename must not
 // replace (a device, a FIFO, a folder, a link to nothing).
-QString ReplaceablePath(const QString& path);
+QString replaceablePath(const QString& path);
 
 // Puts FROM on disk, gives it TO's permissions when TO is an existing file, and renames it over
 // TO in one step: TO is the old file or the whole new one, and keeps who may read it. False
 // with the reason, FROM and TO then as they were.
-bool RenameOver(const QString& from, const QString& to, QString* error = nullptr);
+bool renameOver(const QString& from, const QString& to, QString* error = nullptr);
 
 // A file that takes the place of another only once it is complete: it is written under a work
 // name in the target's folder and renamed over the target in one step, so the target is
@@ -22,25 +22,25 @@ bool RenameOver(const QString& from, const QString& to, QString* error = nullptr
 class ReplacementFile {
 public:
     ReplacementFile() = default;
-    ~ReplacementFile() { Discard(); }
+    ~ReplacementFile() { discard(); }
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Creates the empty work file beside the target. False with the reason when the folder
     // cannot take it (missing, not writable).
-    bool Begin(const QString& target, QString* error = nullptr);
-    bool IsActive() const { return !workPath_.isEmpty(); }
+    bool begin(const QString& target, QString* error = nullptr);
+    bool isActive() const { return !workPath_.isEmpty(); }
     // The target is a device or a FIFO, written in place (and not to be read back).
-    bool IsDirect() const { return direct_; }
-    const QString& WorkPath() const { return workPath_; }
-    const QString& Target() const { return target_; }
+    bool isDirect() const { return direct_; }
+    const QString& workPath() const { return workPath_; }
+    const QString& target() const { return target_; }
 
     // Puts the work file's contents on disk, gives it the target's permissions when the target
     // exists, and renames it over the target. False with the reason (the work file is removed
     // and the target left as it was).
-    bool Commit(QString* error = nullptr);
+    bool commit(QString* error = nullptr);
     // Removes the work file; the target stays as it was.
-    void Discard();
+    void discard();
 
 private:
     QString target_;

@@ -8,7 +8,7 @@ namespace quillon::platform {
 class IStatusSink {
 public:
     virtual ~IStatusSink() = default;
-    virtual void ShowStatus(const QString& text) = 0;
+    virtual void showStatus(const QString& text) = 0;
 };
 
 } // namespace quillon::platform

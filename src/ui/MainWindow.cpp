@@ -50,19 +50,19 @@ namespace {
 
 const QString kBuildingIndex = QStringLiteral("Building Dependency Index");
 
-QString ChooseProjectFileWithDialog(QWidget* parent, const QString& folder)
+QString chooseProjectFileWithDialog(QWidget* parent, const QString& folder)
 {
     return QFileDialog::getOpenFileName(parent, QString(), folder, QStringLiteral("Visual Basic Project Files(*.VBP)"));
 }
 
-QString ChooseSaveFileWithDialog(QWidget* parent, const QString& folder, const QString& suggested)
+QString chooseSaveFileWithDialog(QWidget* parent, const QString& folder, const QString& suggested)
 {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Print Output As"), QDir(folder).filePath(suggested),
                                         QStringLiteral("PDF Files (*.pdf)"));
 }
 
 // A plain list of the devices with OK and Cancel; the device name chosen, or empty.
-QString ChoosePrinterWithDialog(QWidget* parent, const std::vector<platform::PrinterInfo>& printers,
+QString choosePrinterWithDialog(QWidget* parent, const std::vector<platform::PrinterInfo>& printers,
                                 const QString& current)
 {
     QDialog dialog(parent);
@@ -73,7 +73,7 @@ QString ChoosePrinterWithDialog(QWidget* parent, const std::vector<platform::Pri
     for (const platform::PrinterInfo& printer : printers) {
         auto* item = new QListWidgetItem(printer.deviceName + QStringLiteral("  (") + printer.port + QLatin1Char(')'), list);
         item->setData(Qt::UserRole, printer.deviceName);
-        if (EqualsNoCase(printer.deviceName, current))
+        if (equalsNoCase(printer.deviceName, current))
             list->setCurrentItem(item);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -88,14 +88,14 @@ QString ChoosePrinterWithDialog(QWidget* parent, const std::vector<platform::Pri
     return list->currentItem()->data(Qt::UserRole).toString();
 }
 
-bool SetCupsDefaultPrinter(const QString& deviceName)
+bool setCupsDefaultPrinter(const QString& deviceName)
 {
     QProcess lpoptions;
     lpoptions.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), deviceName});
     return lpoptions.waitForFinished(5000) && lpoptions.exitStatus() == QProcess::NormalExit && lpoptions.exitCode() == 0;
 }
 
-QPushButton* Button(const QString& caption, const QString& name, QWidget* parent)
+QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
@@ -112,30 +112,30 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     project_.status = this;
     project_.messages = &box_;
     project_.analysis = &analysis_;
-    project_.RefreshTableOfContents = [this](Project& loaded) {
-        if (!toc_.Open(loaded.ProjectPath))
+    project_.refreshTableOfContents = [this](Project& loaded) {
+        if (!toc_.open(loaded.projectPath))
             return; // printing then finds no table of contents data and says so
-        toc_.Index(loaded);
-        toc_.CheckStaleKeys(loaded, box_);
+        toc_.index(loaded);
+        toc_.checkStaleKeys(loaded, box_);
     };
-    project_.FilesListed = [this](Project&) { ShowFiles(); };
+    project_.filesListed = [this](Project&) { showFiles(); };
     lists_ = std::make_unique<print::ProcedureLists>(project_, &analysis_.dependencies, &box_);
 
-    ChooseProjectFileDialog = [this](const QString& folder) { return ChooseProjectFileWithDialog(this, folder); };
-    ChooseSaveFileDialog = [this](const QString& folder, const QString& name) {
-        return ChooseSaveFileWithDialog(this, folder, name);
+    chooseProjectFileDialog = [this](const QString& folder) { return chooseProjectFileWithDialog(this, folder); };
+    chooseSaveFileDialog = [this](const QString& folder, const QString& name) {
+        return chooseSaveFileWithDialog(this, folder, name);
     };
-    ChoosePrinterDialog = [this](const std::vector<platform::PrinterInfo>& printers, const QString& current) {
-        return ChoosePrinterWithDialog(this, printers, current);
+    choosePrinterDialog = [this](const std::vector<platform::PrinterInfo>& printers, const QString& current) {
+        return choosePrinterWithDialog(this, printers, current);
     };
-    MakeSystemDefaultPrinter = SetCupsDefaultPrinter;
+    makeSystemDefaultPrinter = setCupsDefaultPrinter;
 
-    BuildControls();
-    BuildMenus();
-    RestorePosition();
-    RefreshOutputTarget();
-    LockLists(true);
-    SetStatus(QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file"));
+    buildControls();
+    buildMenus();
+    restorePosition();
+    refreshOutputTarget();
+    lockLists(true);
+    setStatus(QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file"));
 }
 
 MainWindow::~MainWindow()
@@ -143,7 +143,7 @@ MainWindow::~MainWindow()
     project_.status = nullptr;
 }
 
-void MainWindow::BuildControls()
+void MainWindow::buildControls()
 {
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
@@ -181,8 +181,8 @@ void MainWindow::BuildControls()
         column->addWidget(list, 1);
         lists[size_t(i)] = list;
         auto* pair = new QHBoxLayout;
-        cmdSelectAll_[size_t(i)] = Button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), central);
-        cmdUnselectAll_[size_t(i)] = Button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), central);
+        cmdSelectAll_[size_t(i)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), central);
+        cmdUnselectAll_[size_t(i)] = button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), central);
         for (QPushButton* b : {cmdSelectAll_[size_t(i)], cmdUnselectAll_[size_t(i)]}) {
             b->setProperty("index", i);
             pair->addWidget(b);
@@ -194,14 +194,14 @@ void MainWindow::BuildControls()
             auto* dep = new QGridLayout(fraDep_);
             chkDep_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), fraDep_);
             chkDep_->setObjectName(QStringLiteral("chkDep"));
-            cmdDep_ = Button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
-            cmdKeepOnly_ = Button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
+            cmdDep_ = button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
+            cmdKeepOnly_ = button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
             dep->addWidget(chkDep_, 0, 0, 1, 2);
             dep->addWidget(cmdDep_, 1, 0);
             dep->addWidget(cmdKeepOnly_, 1, 1);
             column->addWidget(fraDep_);
         }
-        auto* process = Button(processCaptions[size_t(i)], QStringLiteral("cmdProcessSelection"), central);
+        auto* process = button(processCaptions[size_t(i)], QStringLiteral("cmdProcessSelection"), central);
         process->setProperty("index", i);
         process->setMinimumHeight(34);
         cmdProcessSelection_[size_t(i)] = process;
@@ -229,7 +229,7 @@ void MainWindow::BuildControls()
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().lineSpacing() * 6 + 10);
     lblStatus_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bottom->addWidget(lblStatus_, 1);
-    cmdExit_ = Button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), central);
+    cmdExit_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), central);
     cmdExit_->setMinimumWidth(90);
     bottom->addWidget(cmdExit_, 0, Qt::AlignBottom);
     outer->addLayout(bottom);
@@ -240,25 +240,25 @@ void MainWindow::BuildControls()
     tmrMain_->setInterval(400);
 
     for (int i = 0; i < 3; ++i) {
-        connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this, [this, i] { ProcessSelection(i); });
-        connect(cmdSelectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { SelectAll(i); });
-        connect(cmdUnselectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { UnselectAll(i); });
+        connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this, [this, i] { processSelection(i); });
+        connect(cmdSelectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { selectAll(i); });
+        connect(cmdUnselectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { unselectAll(i); });
     }
-    connect(lstFiles_, &QListWidget::itemSelectionChanged, this, [this] { FileSelectionChanged(); });
-    connect(lstProcedures_, &QListWidget::itemSelectionChanged, this, [this] { RefreshListButtons(); });
-    connect(lstSelected_, &QListWidget::itemSelectionChanged, this, [this] { QueueSelectionChanged(); });
-    connect(chkDep_, &QCheckBox::toggled, this, [this](bool checked) { DependencyBoxChanged(checked); });
+    connect(lstFiles_, &QListWidget::itemSelectionChanged, this, [this] { fileSelectionChanged(); });
+    connect(lstProcedures_, &QListWidget::itemSelectionChanged, this, [this] { refreshListButtons(); });
+    connect(lstSelected_, &QListWidget::itemSelectionChanged, this, [this] { queueSelectionChanged(); });
+    connect(chkDep_, &QCheckBox::toggled, this, [this](bool checked) { dependencyBoxChanged(checked); });
     connect(cmdDep_, &QPushButton::clicked, this, [this] {
         chkDep_->toggle();
         lstSelected_->setFocus();
     });
-    connect(cmdKeepOnly_, &QPushButton::clicked, this, [this] { KeepOnlyDependencyReports(); });
+    connect(cmdKeepOnly_, &QPushButton::clicked, this, [this] { keepOnlyDependencyReports(); });
     connect(cmdExit_, &QPushButton::clicked, this, &QWidget::close);
-    connect(tmrMain_, &QTimer::timeout, this, [this] { AnimateIndexStatus(); });
+    connect(tmrMain_, &QTimer::timeout, this, [this] { animateIndexStatus(); });
     resize(1340, 760);
 }
 
-void MainWindow::BuildMenus()
+void MainWindow::buildMenus()
 {
     auto add = [this](QMenu* menu, const QString& caption, const QString& name, bool enabled = true) {
         QAction* action = menu->addAction(caption);
@@ -268,17 +268,17 @@ void MainWindow::BuildMenus()
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileOpen_ = add(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
-    connect(mnuFileOpen_, &QAction::triggered, this, [this] { OpenProjectCommand(); });
+    connect(mnuFileOpen_, &QAction::triggered, this, [this] { openProjectCommand(); });
     mnuRestoreMessages = file->addMenu(QStringLiteral("&Restore Messages"));
     restoreMenu_ = new RestoreMessagesMenu(mnuRestoreMessages, session_.messages, file, this);
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("mnuFilePrint"));
     connect(add(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
-            &QAction::triggered, this, [this] { SelectDefaultPrinter(); });
+            &QAction::triggered, this, [this] { selectDefaultPrinter(); });
     mnuPrintToc_ = add(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
-    connect(mnuPrintToc_, &QAction::triggered, this, [this] { PrintTableOfContents(); });
+    connect(mnuPrintToc_, &QAction::triggered, this, [this] { printTableOfContents(); });
     connect(add(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered, this,
-            [this] { ConfirmPrintUserManual(); });
+            [this] { confirmPrintUserManual(); });
     // The options dialog is not built yet.
     add(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions"), false);
     file->addSeparator();
@@ -290,11 +290,11 @@ void MainWindow::BuildMenus()
     add(aids, QStringLiteral("Restore Edited File/Procedure"), QStringLiteral("mnuRestoreEdited"), false);
     QMenu* fileHeader = aids->addMenu(QStringLiteral("Insert &File Header"));
     connect(add(fileHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuFileHeaderTemplate")),
-            &QAction::triggered, this, [this] { CodingStillToCome(); });
+            &QAction::triggered, this, [this] { codingStillToCome(); });
     add(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader"), false);
     QMenu* procHeader = aids->addMenu(QStringLiteral("Insert Procedure &Header"));
     connect(add(procHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuProcHeaderTemplate")),
-            &QAction::triggered, this, [this] { CodingStillToCome(); });
+            &QAction::triggered, this, [this] { codingStillToCome(); });
     add(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
     add(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
@@ -312,17 +312,17 @@ void MainWindow::BuildMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     connect(add(help, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout")), &QAction::triggered, this, [this] {
-        if (ShowAbout)
-            ShowAbout();
+        if (showAbout)
+            showAbout();
     });
     connect(add(help, QStringLiteral("&Display User Manual"), QStringLiteral("mnuHelpManual")), &QAction::triggered,
             this, [this] {
-                if (DisplayUserManual)
-                    DisplayUserManual();
+                if (displayUserManual)
+                    displayUserManual();
             });
     connect(add(help, QStringLiteral("&Support"), QStringLiteral("mnuHelpSupport")), &QAction::triggered, this, [this] {
-        if (ShowSupport)
-            ShowSupport();
+        if (showSupport)
+            showSupport();
     });
 }
 
@@ -331,29 +331,29 @@ QAction* MainWindow::action(const QString& objectName) const
     return findChild<QAction*>(objectName);
 }
 
-void MainWindow::RefreshRestoreMenu()
+void MainWindow::refreshRestoreMenu()
 {
-    restoreMenu_->Refresh();
+    restoreMenu_->refresh();
 }
 
-void MainWindow::CodingStillToCome()
+void MainWindow::codingStillToCome()
 {
-    box_.ShowMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
+    box_.showMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
                      QStringLiteral("Operations still to be coded"));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Status
 
-void MainWindow::ShowStatus(const QString& text)
+void MainWindow::showStatus(const QString& text)
 {
-    SetStatus(text);
+    setStatus(text);
     // The load runs on this thread: the label only repaints, and the timer only ticks, when
     // pending events get their turn.
     QCoreApplication::processEvents();
 }
 
-void MainWindow::SetStatus(const QString& text)
+void MainWindow::setStatus(const QString& text)
 {
     statusText_ = text;
     QString shown = text;
@@ -361,19 +361,19 @@ void MainWindow::SetStatus(const QString& text)
     lblStatus_->setText(shown);
 }
 
-void MainWindow::AnimateIndexStatus()
+void MainWindow::animateIndexStatus()
 {
     const qsizetype at = statusText_.indexOf(kBuildingIndex);
     if (at < 0)
         return;
     ++indexTicks_;
-    SetStatus(statusText_.left(at) + kBuildingIndex + QLatin1Char(' ') + QString::number(indexTicks_));
+    setStatus(statusText_.left(at) + kBuildingIndex + QLatin1Char(' ') + QString::number(indexTicks_));
 }
 
 // ---------------------------------------------------------------------------------------------
 // File | Open
 
-void MainWindow::OpenProjectCommand()
+void MainWindow::openProjectCommand()
 {
     if (loading_)
         return;
@@ -385,30 +385,30 @@ void MainWindow::OpenProjectCommand()
         + QStringLiteral("Quillon may respond unexpectedly, including failing without ")
         + QStringLiteral("notice or silently providing invalid results.");
     warning.buttons = {QStringLiteral("Close")};
-    session_.messages.Ask(warning);
+    session_.messages.ask(warning);
     // A cancelled dialog leaves the loaded project as it was, printable without a reload.
-    const QString path = ChooseProjectFile();
+    const QString path = chooseProjectFile();
     if (!path.isEmpty())
-        OpenProject(path);
+        openProject(path);
 }
 
-QString MainWindow::ChooseProjectFile()
+QString MainWindow::chooseProjectFile()
 {
-    const QString folder = session_.options.Text(config::opt::VBPFolder);
+    const QString folder = session_.options.text(config::opt::VBPFolder);
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
-        box_.ShowMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
                          QStringLiteral("Unable to find or create the VBP directory ") + folder);
         return QString();
     }
-    const QString chosen = ChooseProjectFileDialog ? ChooseProjectFileDialog(folder) : QString();
+    const QString chosen = chooseProjectFileDialog ? chooseProjectFileDialog(folder) : QString();
     if (chosen.isEmpty())
         return QString();
-    session_.options.Set(config::opt::VBPFolder, QFileInfo(chosen).absolutePath() + QLatin1Char('/'));
-    session_.options.Save();
+    session_.options.set(config::opt::VBPFolder, QFileInfo(chosen).absolutePath() + QLatin1Char('/'));
+    session_.options.save();
     return chosen;
 }
 
-bool MainWindow::OpenProject(const QString& vbpPath)
+bool MainWindow::openProject(const QString& vbpPath)
 {
     if (loading_ || printing_)
         return false;
@@ -416,48 +416,48 @@ bool MainWindow::OpenProject(const QString& vbpPath)
     mnuFileOpen_->setEnabled(false);
     indexTicks_ = 0;
     tmrMain_->start();
-    const Project::OpenOutcome outcome = project_.OpenProject(vbpPath);
+    const Project::OpenOutcome outcome = project_.openProject(vbpPath);
     tmrMain_->stop();
     loading_ = false;
     mnuFileOpen_->setEnabled(true);
     if (outcome == Project::OpenOutcome::Missing || outcome == Project::OpenOutcome::Busy) {
-        LockLists(true);
+        lockLists(true);
         return false;
     }
     // The lists model starts afresh over the new file list; its status text continues the load's.
-    lists_->ProgramStatus = statusText_;
-    LockLists(true);
+    lists_->programStatus = statusText_;
+    lockLists(true);
     return true;
 }
 
 // Called by the load once the file list is read: the lists are emptied, the files shown, and
 // the lists stay locked until the routines are loaded.
-void MainWindow::ShowFiles()
+void MainWindow::showFiles()
 {
     const QSignalBlocker blockDep(chkDep_);
     chkDep_->setChecked(false);
     lists_ = std::make_unique<print::ProcedureLists>(project_, &analysis_.dependencies, &box_, project_.reader());
-    lists_->AggregateMode = session_.options.AggregateMode();
+    lists_->aggregateMode = session_.options.aggregateMode();
     includeAllFiles_ = false;
     showingRows_ = true;
     lstFiles_->clear();
     lstProcedures_->clear();
     lstSelected_->clear();
-    for (size_t i = 0; i < project_.ProjectFileList.size(); ++i) {
-        auto* item = new QListWidgetItem(project_.ProjectFileList[i]->FileName, lstFiles_);
+    for (size_t i = 0; i < project_.projectFileList.size(); ++i) {
+        auto* item = new QListWidgetItem(project_.projectFileList[i]->fileName, lstFiles_);
         item->setData(Qt::UserRole, int(i + 1));
-        item->setToolTip(project_.ProjectFileList[i]->FilePath);
+        item->setToolTip(project_.projectFileList[i]->filePath);
     }
     showingRows_ = false;
-    lblSource_->setText(QStringLiteral("Source:") + project_.ProjectPath);
+    lblSource_->setText(QStringLiteral("Source:") + project_.projectPath);
     mnuPrintToc_->setEnabled(true);
-    LockLists(false);
+    lockLists(false);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The lists
 
-void MainWindow::ShowRows(QListWidget* list, const std::vector<print::ListRow>& rows)
+void MainWindow::showRows(QListWidget* list, const std::vector<print::ListRow>& rows)
 {
     showingRows_ = true;
     list->clear();
@@ -470,7 +470,7 @@ void MainWindow::ShowRows(QListWidget* list, const std::vector<print::ListRow>& 
 }
 
 // The widgets' selections into the model, by each entry's item data.
-void MainWindow::ReadSelection()
+void MainWindow::readSelection()
 {
     auto read = [](QListWidget* list, auto&& mark) {
         for (int row = 0; row < list->count(); ++row) {
@@ -479,96 +479,96 @@ void MainWindow::ReadSelection()
         }
     };
     read(lstFiles_, [this](size_t i, bool on) {
-        if (i < lists_->FileSelected.size())
-            lists_->FileSelected[i] = on;
+        if (i < lists_->fileSelected.size())
+            lists_->fileSelected[i] = on;
     });
     read(lstProcedures_, [this](size_t i, bool on) {
-        if (i < lists_->Procedures.size())
-            lists_->Procedures[i].selected = on;
+        if (i < lists_->procedures.size())
+            lists_->procedures[i].selected = on;
     });
     read(lstSelected_, [this](size_t i, bool on) {
-        if (i < lists_->Queue.size())
-            lists_->Queue[i].selected = on;
+        if (i < lists_->queue.size())
+            lists_->queue[i].selected = on;
     });
 }
 
-void MainWindow::ProcessSelection(int index)
+void MainWindow::processSelection(int index)
 {
     if (loading_ || printing_)
         return;
-    ReadSelection();
+    readSelection();
     if (index == 0) {
-        lists_->IncludeAllFiles = includeAllFiles_;
-        const int added = lists_->FillProcedures();
-        ShowRows(lstProcedures_, lists_->Procedures);
+        lists_->includeAllFiles = includeAllFiles_;
+        const int added = lists_->fillProcedures();
+        showRows(lstProcedures_, lists_->procedures);
         if (added > 0)
-            SetStatus(lists_->StatusLine);
+            setStatus(lists_->statusLine);
     } else if (index == 1) {
-        const bool hadProcedures = lists_->ProceduresFilled && !lists_->Procedures.empty();
-        const int queued = lists_->BuildQueue();
+        const bool hadProcedures = lists_->proceduresFilled && !lists_->procedures.empty();
+        const int queued = lists_->buildQueue();
         if (hadProcedures)
-            ShowRows(lstSelected_, lists_->Queue);
+            showRows(lstSelected_, lists_->queue);
         if (queued > 0)
-            SetStatus(lists_->StatusLine);
+            setStatus(lists_->statusLine);
     } else if (index == 2) {
-        PrintQueue();
+        printQueue();
     }
-    RefreshListButtons();
+    refreshListButtons();
 }
 
-void MainWindow::SelectAll(int list)
+void MainWindow::selectAll(int list)
 {
     QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->selectAll();
-    RefreshListButtons();
+    refreshListButtons();
 }
 
-void MainWindow::UnselectAll(int list)
+void MainWindow::unselectAll(int list)
 {
     QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->clearSelection();
-    RefreshListButtons();
+    refreshListButtons();
 }
 
-void MainWindow::FileSelectionChanged()
+void MainWindow::fileSelectionChanged()
 {
     if (showingRows_)
         return;
     // A new choice of files makes the procedure list stale until it is filled again.
-    lists_->Procedures.clear();
-    ShowRows(lstProcedures_, lists_->Procedures);
-    RefreshListButtons();
+    lists_->procedures.clear();
+    showRows(lstProcedures_, lists_->procedures);
+    refreshListButtons();
 }
 
-void MainWindow::QueueSelectionChanged()
+void MainWindow::queueSelectionChanged()
 {
     if (showingRows_)
         return;
-    ReadSelection();
-    RefreshListButtons();
+    readSelection();
+    refreshListButtons();
     if (lstSelected_->count() > 0)
         chkDep_->setEnabled(true);
 }
 
-void MainWindow::DependencyBoxChanged(bool checked)
+void MainWindow::dependencyBoxChanged(bool checked)
 {
-    ReadSelection();
-    lists_->SetDependencyReports(checked);
-    ShowRows(lstProcedures_, lists_->Procedures);
-    ShowRows(lstSelected_, lists_->Queue);
-    SetStatus(lists_->StatusLine);
-    RefreshListButtons();
+    readSelection();
+    lists_->setDependencyReports(checked);
+    showRows(lstProcedures_, lists_->procedures);
+    showRows(lstSelected_, lists_->queue);
+    setStatus(lists_->statusLine);
+    refreshListButtons();
 }
 
-void MainWindow::KeepOnlyDependencyReports()
+void MainWindow::keepOnlyDependencyReports()
 {
-    ReadSelection();
-    lists_->KeepOnlyDependencyReports();
-    ShowRows(lstSelected_, lists_->Queue);
-    RefreshListButtons();
+    readSelection();
+    lists_->keepOnlyDependencyReports();
+    showRows(lstSelected_, lists_->queue);
+    refreshListButtons();
 }
 
-void MainWindow::RefreshListButtons()
+void MainWindow::refreshListButtons()
 {
     const bool locked = !lstFiles_->isEnabled();
     const std::array<QListWidget*, 3> lists{lstFiles_, lstProcedures_, lstSelected_};
@@ -580,144 +580,144 @@ void MainWindow::RefreshListButtons()
     // Each step is offered once the list it works on has entries.
     cmdProcessSelection_[0]->setEnabled(!locked && lstFiles_->count() > 0);
     cmdProcessSelection_[1]->setEnabled(!locked && lstProcedures_->count() > 0);
-    cmdProcessSelection_[2]->setEnabled(!locked && lists_->SendEnabled && lstSelected_->count() > 0);
+    cmdProcessSelection_[2]->setEnabled(!locked && lists_->sendEnabled && lstSelected_->count() > 0);
 }
 
-void MainWindow::LockLists(bool enable)
+void MainWindow::lockLists(bool enable)
 {
     for (QListWidget* list : {lstFiles_, lstProcedures_, lstSelected_})
         list->setEnabled(enable);
-    fraDep_->setEnabled(enable && !project_.ProjectFileList.empty());
-    RefreshListButtons();
+    fraDep_->setEnabled(enable && !project_.projectFileList.empty());
+    refreshListButtons();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Printing
 
-void MainWindow::PrintQueue()
+void MainWindow::printQueue()
 {
-    if (project_.ProjectChanged(project_.ProjectPath))
+    if (project_.projectChanged(project_.projectPath))
         return;
     printing_ = true;
-    LockLists(false);
-    if (SpoolEstimator)
-        SpoolEstimator->OfferReestimate(box_, {session_.options.Text(config::opt::FontName),
-                                               session_.options.Text(config::opt::FontSize).toDouble()});
-    RunQueue(lists_->Queue, FileBaseName(project_.ProjectPath), true);
-    ShowRows(lstSelected_, lists_->Queue); // a batch run unselects what it sent
+    lockLists(false);
+    if (spoolEstimator)
+        spoolEstimator->offerReestimate(box_, {session_.options.text(config::opt::FontName),
+                                               session_.options.text(config::opt::FontSize).toDouble()});
+    runQueue(lists_->queue, fileBaseName(project_.projectPath), true);
+    showRows(lstSelected_, lists_->queue); // a batch run unselects what it sent
     printing_ = false;
-    LockLists(true);
+    lockLists(true);
 }
 
-void MainWindow::PrintTableOfContents()
+void MainWindow::printTableOfContents()
 {
     if (loading_ || printing_)
         return;
-    const bool suppressNotes = print::AskSuppressTocNotes(session_.messages);
+    const bool suppressNotes = print::askSuppressTocNotes(session_.messages);
     const print::TocFile file =
-        print::PrepareTableOfContents(toc_, project_, box_, suppressNotes, &DiagLog::Default());
+        print::prepareTableOfContents(toc_, project_, box_, suppressNotes, &DiagLog::standard());
     if (!file.ok())
         return;
     printing_ = true;
-    LockLists(false);
-    std::vector<print::ListRow> queue{{print::MakeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
-    RunQueue(queue, FileBaseName(project_.ProjectPath) + QStringLiteral(" TOC"), false);
-    print::RemoveTocFile(file);
+    lockLists(false);
+    std::vector<print::ListRow> queue{{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
+    runQueue(queue, fileBaseName(project_.projectPath) + QStringLiteral(" TOC"), false);
+    print::removeTocFile(file);
     printing_ = false;
-    LockLists(true);
+    lockLists(true);
 }
 
-void MainWindow::RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory)
+void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory)
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     if (!surface)
         return;
-    print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
+    print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
     print::PrintDevice printer(*surface, setup);
-    printer.ApplyPageSetup();
-    print::PrintRun run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::Default());
+    printer.applyPageSetup();
+    print::PrintRun run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::standard());
     formimage::ProjectRunWiring wiring(run, project_, analysis_, setup, session_.options, project_.reader(), &box_,
                                        surfaces_);
-    run.ProjectName = runName;
+    run.projectName = runName;
     print::TocListHistory history(toc_);
-    if (withHistory && toc_.IsOpen())
-        run.History = &history;
-    if (surface->IsFileTarget()) {
-        const QString folder = session_.options.Text(config::opt::OutputFolder);
-        run.OutputPath = QDir(folder).filePath(print::SuggestedOutputName(runName, printer.now()));
-        run.ChooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
+    if (withHistory && toc_.isOpen())
+        run.history = &history;
+    if (surface->isFileTarget()) {
+        const QString folder = session_.options.text(config::opt::OutputFolder);
+        run.outputPath = QDir(folder).filePath(print::suggestedOutputName(runName, printer.now()));
+        run.chooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
             const QString from = request.previous.isEmpty() ? folder : QFileInfo(request.previous).absolutePath();
-            return ChooseSaveFileDialog ? ChooseSaveFileDialog(from, FileNameOf(request.suggested)) : QString();
+            return chooseSaveFileDialog ? chooseSaveFileDialog(from, fileNameOf(request.suggested)) : QString();
         };
     }
-    run.CopyToClipboard = [](const QString& text) {
+    run.copyToClipboard = [](const QString& text) {
         if (QClipboard* clipboard = QGuiApplication::clipboard())
             clipboard->setText(text);
     };
-    run.Status = [this](const QString& text) { ShowStatus(text); };
-    run.StatusSink = this;
-    const print::RunResult result = run.RunPrintQueue(queue);
+    run.status = [this](const QString& text) { showStatus(text); };
+    run.statusSink = this;
+    const print::RunResult result = run.runPrintQueue(queue);
     if (!result.report.isEmpty())
-        SetStatus(result.report);
+        setStatus(result.report);
     else if (!result.status.isEmpty())
-        SetStatus(result.status);
+        setStatus(result.status);
 }
 
-void MainWindow::RefreshOutputTarget()
+void MainWindow::refreshOutputTarget()
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     QString device;
     if (surface) {
-        print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
+        print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
         print::PrintDevice printer(*surface, setup);
-        printer.ApplyPageSetup();
-        device = surface->CurrentDevice().deviceName;
-        targetDescription_ = printer.OutputTargetDescription();
+        printer.applyPageSetup();
+        device = surface->currentDevice().deviceName;
+        targetDescription_ = printer.outputTargetDescription();
     }
     cmdProcessSelection_[2]->setText(QStringLiteral("Send Selected Procedures To ") + device);
     lblTarget_->setText(QStringLiteral("Send To Target ( ") + targetDescription_);
 }
 
-void MainWindow::SelectDefaultPrinter()
+void MainWindow::selectDefaultPrinter()
 {
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
-    if (!surface || !ChoosePrinterDialog)
+    if (!surface || !choosePrinterDialog)
         return;
-    const QString chosen = ChoosePrinterDialog(surface->Printers(), session_.options.Text(config::opt::DeviceName));
+    const QString chosen = choosePrinterDialog(surface->printers(), session_.options.text(config::opt::DeviceName));
     if (chosen.isEmpty())
         return;
-    print::PageSetup setup = print::PageSetup::FromOptions(session_.options);
+    print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
     print::PrintDevice printer(*surface, setup);
-    if (!printer.SelectOutputDevice(chosen))
+    if (!printer.selectOutputDevice(chosen))
         return;
-    if (session_.options.Bool(config::opt::PrinterScope)
-        && !(MakeSystemDefaultPrinter && MakeSystemDefaultPrinter(setup.DeviceName)))
-        box_.ShowMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
+    if (session_.options.boolean(config::opt::PrinterScope)
+        && !(makeSystemDefaultPrinter && makeSystemDefaultPrinter(setup.deviceName)))
+        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
                          QStringLiteral("The printer was selected for this program, but ")
                              + QStringLiteral("Windows did not accept changing the default printer."));
-    session_.options.Set(config::opt::DeviceName, setup.DeviceName);
-    session_.options.Set(config::opt::DriverName, setup.DriverName);
-    session_.options.Set(config::opt::PrinterPort, setup.PrinterPort);
-    session_.options.Save();
-    RefreshOutputTarget();
+    session_.options.set(config::opt::DeviceName, setup.deviceName);
+    session_.options.set(config::opt::DriverName, setup.driverName);
+    session_.options.set(config::opt::PrinterPort, setup.printerPort);
+    session_.options.save();
+    refreshOutputTarget();
 }
 
-void MainWindow::ConfirmPrintUserManual()
+void MainWindow::confirmPrintUserManual()
 {
     const QString text = targetDescription_ + kCrLf + kCrLf + QStringLiteral("Do you want to ")
         + QStringLiteral("continue to send the User Manual to this output target?  If not, ")
-        + QStringLiteral("click <No> to exit and then use ") + Quote(QStringLiteral("File | Print | SelectDefaultPrinter"))
+        + QStringLiteral("click <No> to exit and then use ") + quote(QStringLiteral("File | Print | SelectDefaultPrinter"))
         + QStringLiteral(" to change the ") + QStringLiteral("output target.");
-    if (box_.ShowMessage(MessageIcon::Question, QStringLiteral("Confirm Output Target"), text, MessageButtons::YesNo)
+    if (box_.showMessage(MessageIcon::Question, QStringLiteral("Confirm Output Target"), text, MessageButtons::YesNo)
         == MessageResult::Yes
-        && PrintUserManual)
-        PrintUserManual();
+        && printUserManual)
+        printUserManual();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keys and closing
 
-void MainWindow::HelpRequested()
+void MainWindow::helpRequested()
 {
     QWidget* focused = focusWidget();
     QString section = QStringLiteral("Table of Contents");
@@ -727,15 +727,15 @@ void MainWindow::HelpRequested()
         section = QStringLiteral("Section 2.1.2 - Procedure List");
     else if (focused == lstSelected_)
         section = QStringLiteral("Section 2.1.3 - Print Queue");
-    SetStatus(QStringLiteral("F1 Help: See User Manual ") + section);
-    if (DisplayUserManual)
-        DisplayUserManual();
+    setStatus(QStringLiteral("F1 Help: See User Manual ") + section);
+    if (displayUserManual)
+        displayUserManual();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1) {
-        HelpRequested();
+        helpRequested();
         event->accept();
         return;
     }
@@ -749,23 +749,23 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    session_.options.SetBool(config::opt::ColorDefaultNoteSeen, true);
-    session_.options.Save();
-    const QString section = config::SectionName(QStringLiteral(":MainForm"));
+    session_.options.setBool(config::opt::ColorDefaultNoteSeen, true);
+    session_.options.save();
+    const QString section = config::sectionName(QStringLiteral(":MainForm"));
     session_.ini.write(section, QStringLiteral("Top"), QString::number(pos().y()));
     session_.ini.write(section, QStringLiteral("Left"), QString::number(pos().x()));
     event->accept();
 }
 
-void MainWindow::RestorePosition()
+void MainWindow::restorePosition()
 {
-    const QString section = config::SectionName(QStringLiteral(":MainForm"));
+    const QString section = config::sectionName(QStringLiteral(":MainForm"));
     bool topOk = false;
     bool leftOk = false;
     const double top = session_.ini.read(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
     const double left = session_.ini.read(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
     if (topOk && leftOk)
-        move(KeptOnScreen(QPoint(int(left), int(top)), size(), AvailableScreenOf(this)));
+        move(keptOnScreen(QPoint(int(left), int(top)), size(), availableScreenOf(this)));
 }
 
 } // namespace quillon::ui

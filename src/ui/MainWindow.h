@@ -52,53 +52,53 @@ public:
 
     // Dialogs, replaceable so that tests can answer them. An empty answer is a cancel.
     // The project file, starting in folder.
-    std::function<QString(const QString& folder)> ChooseProjectFileDialog;
+    std::function<QString(const QString& folder)> chooseProjectFileDialog;
     // The output file of the built-in PDF writer, starting in folder with the suggested name.
-    std::function<QString(const QString& folder, const QString& suggestedName)> ChooseSaveFileDialog;
+    std::function<QString(const QString& folder, const QString& suggestedName)> chooseSaveFileDialog;
     // One of the printers (device names), current preselected.
     std::function<QString(const std::vector<platform::PrinterInfo>& printers, const QString& current)>
-        ChoosePrinterDialog;
+        choosePrinterDialog;
     // Makes a device the user's default printer; false when the system refused.
-    std::function<bool(const QString& deviceName)> MakeSystemDefaultPrinter;
+    std::function<bool(const QString& deviceName)> makeSystemDefaultPrinter;
 
     // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
     // Help | Support, and File | Print | User Manual once the user confirmed the target.
-    std::function<void()> ShowAbout;
-    std::function<void()> DisplayUserManual;
-    std::function<void()> ShowSupport;
-    std::function<void()> PrintUserManual;
+    std::function<void()> showAbout;
+    std::function<void()> displayUserManual;
+    std::function<void()> showSupport;
+    std::function<void()> printUserManual;
 
     // The session's spool estimate, offered again before printing when the font changed.
-    print::GdiSpoolEstimator* SpoolEstimator = nullptr;
+    print::GdiSpoolEstimator* spoolEstimator = nullptr;
 
     // File | Restore Messages: one entry per hidden message, hidden while there is none.
     // Call the refresh after anything outside a message box may have hidden a message.
     QMenu* mnuRestoreMessages = nullptr;
-    void RefreshRestoreMenu();
+    void refreshRestoreMenu();
 
     // File | Open: the warning, the dialog, then the load.
-    void OpenProjectCommand();
+    void openProjectCommand();
     // The load of a chosen project file (File | Open after the dialog). False when nothing
     // was loaded: a load already running, or a file that does not exist.
-    bool OpenProject(const QString& vbpPath);
+    bool openProject(const QString& vbpPath);
 
     // The three cmdProcessSelection buttons: 0 fill the procedures, 1 build the queue, 2 print.
-    void ProcessSelection(int index);
+    void processSelection(int index);
     // list: 0 files, 1 procedures, 2 print queue.
-    void SelectAll(int list);
-    void UnselectAll(int list);
-    void KeepOnlyDependencyReports();
-    void RefreshListButtons();
+    void selectAll(int list);
+    void unselectAll(int list);
+    void keepOnlyDependencyReports();
+    void refreshListButtons();
     // false disables the lists and their buttons around long work; true enables them again.
-    void LockLists(bool enable);
-    void PrintTableOfContents();
-    void SelectDefaultPrinter();
-    void ConfirmPrintUserManual();
+    void lockLists(bool enable);
+    void printTableOfContents();
+    void selectDefaultPrinter();
+    void confirmPrintUserManual();
     // F1: the status names the manual's section for the focused control, then the manual opens.
-    void HelpRequested();
+    void helpRequested();
 
-    void SetStatus(const QString& text);
-    const QString& StatusText() const { return statusText_; }
+    void setStatus(const QString& text);
+    const QString& statusText() const { return statusText_; }
 
     model::Project& project() { return project_; }
     print::ProcedureLists& lists() { return *lists_; }
@@ -112,27 +112,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void ShowStatus(const QString& text) override;
+    void showStatus(const QString& text) override;
 
-    void BuildControls();
-    void BuildMenus();
-    QString ChooseProjectFile();
-    void PrepareForLoad();
-    void ShowFiles();
-    void ShowRows(QListWidget* list, const std::vector<print::ListRow>& rows);
-    void ReadSelection();
-    void FileSelectionChanged();
-    void QueueSelectionChanged();
-    void DependencyBoxChanged(bool checked);
-    void PrintQueue();
+    void buildControls();
+    void buildMenus();
+    QString chooseProjectFile();
+    void prepareForLoad();
+    void showFiles();
+    void showRows(QListWidget* list, const std::vector<print::ListRow>& rows);
+    void readSelection();
+    void fileSelectionChanged();
+    void queueSelectionChanged();
+    void dependencyBoxChanged(bool checked);
+    void printQueue();
     // Runs the print queue (or the table of contents) on a fresh surface; the status line
     // gets the completion report.
-    void RunQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
-    void RefreshOutputTarget();
+    void runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
+    void refreshOutputTarget();
     // The position the window had when it was last closed (":MainForm" Top and Left).
-    void RestorePosition();
-    void AnimateIndexStatus();
-    void CodingStillToCome();
+    void restorePosition();
+    void animateIndexStatus();
+    void codingStillToCome();
 
     config::Session& session_;
     platform::IMessageBox& box_;

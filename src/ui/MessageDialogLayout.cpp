@@ -8,12 +8,12 @@
 
 namespace quillon::ui::dialoglayout {
 
-int ButtonWidth(int captionWidth)
+int buttonWidth(int captionWidth)
 {
     return std::max(captionWidth + kButtonPadding, kMinButtonWidth);
 }
 
-Layout LayOut(const LayoutInput& input)
+Layout layOut(const LayoutInput& input)
 {
     Layout layout;
     int rowWidth = 0;
@@ -21,7 +21,7 @@ Layout LayOut(const LayoutInput& input)
     for (int i = 0; i < kButtonCount; ++i) {
         if (!input.captionWidths[size_t(i)])
             continue;
-        widths[size_t(i)] = ButtonWidth(*input.captionWidths[size_t(i)]);
+        widths[size_t(i)] = buttonWidth(*input.captionWidths[size_t(i)]);
         rowWidth += (layout.shownButtons > 0 ? kButtonGap : 0) + widths[size_t(i)];
         ++layout.shownButtons;
     }
@@ -62,7 +62,7 @@ Layout LayOut(const LayoutInput& input)
     return layout;
 }
 
-platform::MessageIcon IconForCode(const QString& code)
+platform::MessageIcon iconForCode(const QString& code)
 {
     const QString c = code.trimmed().toUpper();
     if (c == QLatin1String("?") || c == QLatin1String("32"))
@@ -76,14 +76,14 @@ platform::MessageIcon IconForCode(const QString& code)
     return platform::MessageIcon::None;
 }
 
-QColor ThemeColor(qint64 value)
+QColor themeColor(qint64 value)
 {
     if (value < 0 || value > 0xFFFFFF)
         return QColor(Qt::white);
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-QString ShownCaption(const QString& caption)
+QString shownCaption(const QString& caption)
 {
     QString shown;
     for (qsizetype i = 0; i < caption.size(); ++i) {
@@ -98,7 +98,7 @@ QString ShownCaption(const QString& caption)
     return shown;
 }
 
-QPoint DialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
+QPoint dialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
                       double dpiY)
 {
     const QString rule = position.trimmed().toUpper();
@@ -115,12 +115,12 @@ QPoint DialogPosition(const QString& position, QSize size, const QRect& screen, 
         const double top = parts.size() == 2 ? parts[0].trimmed().toDouble(&topOk) : 0;
         const double left = parts.size() == 2 ? parts[1].trimmed().toDouble(&leftOk) : 0;
         if (topOk && leftOk)
-            at = QPoint(screen.x() + TwipsToPixels(int(std::clamp(left, 0.0, 1e8)), dpiX),
-                        screen.y() + TwipsToPixels(int(std::clamp(top, 0.0, 1e8)), dpiY));
+            at = QPoint(screen.x() + twipsToPixels(int(std::clamp(left, 0.0, 1e8)), dpiX),
+                        screen.y() + twipsToPixels(int(std::clamp(top, 0.0, 1e8)), dpiY));
         else
-            at = CentredIn(size, owner.isEmpty() ? screen : owner);
+            at = centredIn(size, owner.isEmpty() ? screen : owner);
     }
-    return KeptOnScreen(at, size, screen);
+    return keptOnScreen(at, size, screen);
 }
 
 } // namespace quillon::ui::dialoglayout

@@ -33,7 +33,7 @@ inline constexpr int kOptionHeight = 285;
 inline constexpr int kSuppressFrameHeight = 1290;
 
 // A button's width for the width of its caption's text.
-int ButtonWidth(int captionWidth);
+int buttonWidth(int captionWidth);
 
 struct LayoutInput {
     // The width of each shown button's caption text; nullopt for a button that is hidden.
@@ -61,25 +61,25 @@ struct Layout {
 // Top to bottom: heading and message beside the icon, the input frame, the hiding frame,
 // then the row of buttons centred at the bottom. The dialog widens for a row of wide
 // buttons; the message keeps its width.
-Layout LayOut(const LayoutInput& input);
+Layout layOut(const LayoutInput& input);
 
 // "?" question, "!" exclamation, "I" information, "X" critical; the numeric codes of the
 // same symbols (32, 48, 64 (the reset value), 16) too. Anything else shows no symbol.
-platform::MessageIcon IconForCode(const QString& code);
+platform::MessageIcon iconForCode(const QString& code);
 
 // A colour value (red in the low byte) as a colour; a value outside 24 bits is white.
-QColor ThemeColor(qint64 value);
+QColor themeColor(qint64 value);
 
 // A caption as it is shown: a single "&" marks the access key and is not drawn, "&&" is one
 // "&".
-QString ShownCaption(const QString& caption);
+QString shownCaption(const QString& caption);
 
 // Where the dialog's top-left corner goes, in pixels. `position`: empty (or anything not
 // understood) centres over `owner`, or over the screen when `owner` is empty; a text
 // beginning "TOP" or "BOT" puts it at the top or the bottom of the screen, centred across;
 // "top|left" in twips puts it there, negatives taken as 0. The dialog always stays on the
 // screen.
-QPoint DialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
+QPoint dialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
                       double dpiY);
 
 } // namespace quillon::ui::dialoglayout

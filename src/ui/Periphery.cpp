@@ -16,7 +16,7 @@ namespace quillon::ui {
 
 namespace {
 
-QLabel* AddLabel(QVBoxLayout* layout, const QString& name, const QString& text, int pointSizeDelta, bool bold)
+QLabel* addLabel(QVBoxLayout* layout, const QString& name, const QString& text, int pointSizeDelta, bool bold)
 {
     QLabel* label = new QLabel(text);
     label->setObjectName(name);
@@ -31,16 +31,16 @@ QLabel* AddLabel(QVBoxLayout* layout, const QString& name, const QString& text, 
 }
 
 // The title, version and notice that both windows show.
-void AddIdentity(QVBoxLayout* layout)
+void addIdentity(QVBoxLayout* layout)
 {
-    AddLabel(layout, QStringLiteral("lblTitle"), config::kProductName, 8, true);
-    AddLabel(layout, QStringLiteral("lblVersion"), config::VersionText(), 0, false);
-    AddLabel(layout, QStringLiteral("lblNotice"), config::NoticeText(), 0, false);
+    addLabel(layout, QStringLiteral("lblTitle"), config::kProductName, 8, true);
+    addLabel(layout, QStringLiteral("lblVersion"), config::versionText(), 0, false);
+    addLabel(layout, QStringLiteral("lblNotice"), config::noticeText(), 0, false);
 }
 
 } // namespace
 
-QString ProgramDescription()
+QString programDescription()
 {
     return QStringLiteral("Read a project *.vbp file, show all included ")
         + QStringLiteral(".bas, .frm and .cls files and print any or all procedures from ")
@@ -55,29 +55,29 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     setWindowTitle(config::kProductName);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(48, 32, 48, 32);
-    AddIdentity(layout);
+    addIdentity(layout);
     adjustSize();
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &QWidget::close);
 }
 
-void SplashWindow::ShowFor(int seconds)
+void SplashWindow::showFor(int seconds)
 {
-    ShowFor(std::chrono::seconds(seconds));
+    showFor(std::chrono::seconds(seconds));
 }
 
-void SplashWindow::ShowFor(std::chrono::milliseconds time)
+void SplashWindow::showFor(std::chrono::milliseconds time)
 {
     if (time <= std::chrono::milliseconds::zero())
         return;
-    CentreWindow(this);
+    centreWindow(this);
     show();
     raise();
     deadline_ = QDeadlineTimer(time);
     timer_.start(time);
 }
 
-void SplashWindow::Finish()
+void SplashWindow::finish()
 {
     if (!isVisible())
         return;
@@ -90,16 +90,16 @@ void SplashWindow::Finish()
     close();
 }
 
-const QStringList& SystemInfoTools()
+const QStringList& systemInfoTools()
 {
     static const QStringList tools{QStringLiteral("gnome-system-monitor"), QStringLiteral("hardinfo"),
                                    QStringLiteral("kinfocenter")};
     return tools;
 }
 
-QString FindSystemInfoTool(const QStringList& folders)
+QString findSystemInfoTool(const QStringList& folders)
 {
-    for (const QString& tool : SystemInfoTools()) {
+    for (const QString& tool : systemInfoTools()) {
         const QString path = QStandardPaths::findExecutable(tool, folders);
         if (!path.isEmpty())
             return path;
@@ -112,8 +112,8 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& systemInfoTool) : QDial
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + config::kProductName);
     auto* layout = new QVBoxLayout(this);
-    AddIdentity(layout);
-    QLabel* description = AddLabel(layout, QStringLiteral("lblDescription"), ProgramDescription(), 0, false);
+    addIdentity(layout);
+    QLabel* description = addLabel(layout, QStringLiteral("lblDescription"), programDescription(), 0, false);
     description->setWordWrap(true);
     description->setMinimumWidth(360);
 
@@ -128,14 +128,14 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& systemInfoTool) : QDial
     systemInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
     systemInfo_->setAutoDefault(false);
     systemInfo_->setVisible(!tool_.isEmpty());
-    connect(systemInfo_, &QPushButton::clicked, this, &AboutDialog::StartSystemInfo);
+    connect(systemInfo_, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
     buttons->addWidget(systemInfo_);
     layout->addLayout(buttons);
     adjustSize();
-    CentreWindow(this, parent);
+    centreWindow(this, parent);
 }
 
-bool AboutDialog::StartSystemInfo()
+bool AboutDialog::startSystemInfo()
 {
     if (!tool_.isEmpty() && QProcess::startDetached(tool_, {}))
         return true;

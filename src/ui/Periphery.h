@@ -13,7 +13,7 @@ class QPushButton;
 namespace quillon::ui {
 
 // The program's own description of itself.
-QString ProgramDescription();
+QString programDescription();
 
 // The start-up window: the program's title, version and notice, centred on the screen.
 class SplashWindow : public QWidget {
@@ -23,11 +23,11 @@ public:
 
     // Shows the window for `seconds` (or `time`; none: not at all); it closes itself when the
     // time is up.
-    void ShowFor(int seconds);
-    void ShowFor(std::chrono::milliseconds time);
+    void showFor(int seconds);
+    void showFor(std::chrono::milliseconds time);
     // Lets the rest of the time pass with events running, then closes the window; returns at
     // once when it is not shown.
-    void Finish();
+    void finish();
 
 private:
     QTimer timer_;
@@ -35,23 +35,23 @@ private:
 };
 
 // The desktop's system information programs, in the order they are looked for.
-const QStringList& SystemInfoTools();
+const QStringList& systemInfoTools();
 // The first of them found on PATH (or in `folders` when given); empty when none is installed.
-QString FindSystemInfoTool(const QStringList& folders = {});
+QString findSystemInfoTool(const QStringList& folders = {});
 
 // The About window: title, version, notice and description, "OK", and "System Info..."
 // that starts the system information program (hidden when there is none).
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent = nullptr, const QString& systemInfoTool = FindSystemInfoTool());
+    explicit AboutDialog(QWidget* parent = nullptr, const QString& systemInfoTool = findSystemInfoTool());
 
-    QPushButton* SystemInfoButton() const { return systemInfo_; }
+    QPushButton* systemInfoButton() const { return systemInfo_; }
 
 public Q_SLOTS:
     // Starts the system information program without waiting for it; false (with a message)
     // when it could not be started.
-    bool StartSystemInfo();
+    bool startSystemInfo();
 
 private:
     QString tool_;

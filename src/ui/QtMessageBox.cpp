@@ -8,7 +8,7 @@ namespace quillon::ui {
 
 namespace {
 
-QMessageBox::Icon StandardIcon(platform::MessageIcon icon)
+QMessageBox::Icon standardIcon(platform::MessageIcon icon)
 {
     switch (icon) {
     case platform::MessageIcon::Critical: return QMessageBox::Critical;
@@ -22,13 +22,13 @@ QMessageBox::Icon StandardIcon(platform::MessageIcon icon)
 
 } // namespace
 
-platform::MessageResult QtMessageBox::ShowMessage(platform::MessageIcon icon, const QString& title, const QString& text,
+platform::MessageResult QtMessageBox::showMessage(platform::MessageIcon icon, const QString& title, const QString& text,
                                               platform::MessageButtons buttons)
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const bool question = buttons == platform::MessageButtons::YesNo;
-    QMessageBox box(StandardIcon(icon), title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+    QMessageBox box(standardIcon(icon), title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     owner_);
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
@@ -37,10 +37,10 @@ platform::MessageResult QtMessageBox::ShowMessage(platform::MessageIcon icon, co
     return answer == QMessageBox::Yes ? platform::MessageResult::Yes : platform::MessageResult::No;
 }
 
-void QtMessageBox::ShowRequest(platform::MessageRequest& request)
+void QtMessageBox::showRequest(platform::MessageRequest& request)
 {
-    QWidget* owner = qobject_cast<QWidget*>(request.Owner);
-    SuppressibleMessageDialog dialog(request, dialoglayout::ThemeColor(theme_), owner ? owner : owner_.data());
+    QWidget* owner = qobject_cast<QWidget*>(request.owner);
+    SuppressibleMessageDialog dialog(request, dialoglayout::themeColor(theme_), owner ? owner : owner_.data());
     dialog.exec();
 }
 

@@ -14,14 +14,14 @@ public:
     // window once it exists).
     explicit QtMessageBox(QWidget* owner = nullptr) : owner_(owner) {}
 
-    void SetOwner(QWidget* owner) { owner_ = owner; }
+    void setOwner(QWidget* owner) { owner_ = owner; }
     // The theme colour as stored ("Theme Color", red in the low byte); white until set.
-    void SetThemeColor(qint64 value) { theme_ = value; }
-    qint64 ThemeColor() const { return theme_; }
+    void setThemeColor(qint64 value) { theme_ = value; }
+    qint64 themeColor() const { return theme_; }
 
-    platform::MessageResult ShowMessage(platform::MessageIcon icon, const QString& title, const QString& text,
+    platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text,
                                     platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
-    void ShowRequest(platform::MessageRequest& request) override;
+    void showRequest(platform::MessageRequest& request) override;
 
 private:
     QPointer<QWidget> owner_;

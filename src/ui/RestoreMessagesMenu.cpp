@@ -14,19 +14,19 @@ RestoreMessagesMenu::RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessag
     if (menu_->title().isEmpty())
         menu_->setTitle(QStringLiteral("&Restore Messages"));
     if (fileMenu)
-        connect(fileMenu, &QMenu::aboutToShow, this, &RestoreMessagesMenu::Refresh);
-    Refresh();
+        connect(fileMenu, &QMenu::aboutToShow, this, &RestoreMessagesMenu::refresh);
+    refresh();
 }
 
-void RestoreMessagesMenu::Refresh()
+void RestoreMessagesMenu::refresh()
 {
     if (!menu_)
         return;
     // The engine keeps entry 0's caption after the last message is restored, and has no
     // captions before the list is loaded: only the first RestoreCount captions of a loaded
     // list are messages.
-    const int count = messages_.RestoreMenuVisible()
-        ? std::min<int>(messages_.RestoreCount(), int(messages_.MenuCaptions().size()))
+    const int count = messages_.restoreMenuVisible()
+        ? std::min<int>(messages_.restoreCount(), int(messages_.menuCaptions().size()))
         : 0;
     QList<QAction*> entries = menu_->actions();
     // Entries are reused rather than rebuilt: Refresh runs from an entry's own click.
@@ -35,10 +35,10 @@ void RestoreMessagesMenu::Refresh()
         if (!entry) {
             entry = menu_->addAction(QString());
             entry->setObjectName(QStringLiteral("mnuFileRestoreMsg"));
-            connect(entry, &QAction::triggered, this, [this, entry] { Restore(entry->data().toInt()); });
+            connect(entry, &QAction::triggered, this, [this, entry] { restore(entry->data().toInt()); });
         }
         entry->setData(i);
-        QString caption = messages_.MenuCaptions()[i];
+        QString caption = messages_.menuCaptions()[i];
         entry->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
     }
     for (qsizetype i = count; i < entries.size(); ++i) {
@@ -48,13 +48,13 @@ void RestoreMessagesMenu::Refresh()
     menu_->menuAction()->setVisible(count > 0);
 }
 
-void RestoreMessagesMenu::Restore(int index)
+void RestoreMessagesMenu::restore(int index)
 {
-    if (index < 0 || index >= messages_.RestoreCount() || index >= messages_.MenuCaptions().size())
+    if (index < 0 || index >= messages_.restoreCount() || index >= messages_.menuCaptions().size())
         return;
-    const QString record = messages_.MenuCaptions()[index];
-    messages_.DeleteRecord(index, true);
-    Refresh();
+    const QString record = messages_.menuCaptions()[index];
+    messages_.deleteRecord(index, true);
+    refresh();
     Q_EMIT messageRestored(record);
 }
 

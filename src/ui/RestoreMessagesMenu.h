@@ -21,13 +21,13 @@ public:
     RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu = nullptr,
                         QObject* parent = nullptr);
 
-    QMenu* Menu() const { return menu_; }
+    QMenu* menu() const { return menu_; }
 
 public Q_SLOTS:
     // Rebuilds the entries from the list; call after anything that may hide a message.
-    void Refresh();
+    void refresh();
     // What clicking entry `index` does.
-    void Restore(int index);
+    void restore(int index);
 
 Q_SIGNALS:
     void messageRestored(const QString& record);

@@ -31,27 +31,27 @@ public:
     // out (empty when cancelled).
     using FileChooser = std::function<QString(QWidget* parent, const QString& title, const QString& filter,
                                               const QString& start)>;
-    void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
-    QPushButton* Button(int index) const { return buttons_[size_t(index)]; }
-    QRadioButton* Option(int index) const { return options_[size_t(index)]; }
-    QLabel* TitleLabel() const { return title_; }
-    QLabel* MessageLabel() const { return message_; }
-    QLabel* IconLabel() const { return icon_; }
-    QGroupBox* InputFrame() const { return inputFrame_; }
-    QLabel* InputLabel() const { return inputLabel_; }
-    QLineEdit* InputBox() const { return inputBox_; }
-    QPushButton* BrowseButton() const { return browse_; }
-    QGroupBox* SuppressFrame() const { return suppressFrame_; }
+    QPushButton* button(int index) const { return buttons_[size_t(index)]; }
+    QRadioButton* option(int index) const { return options_[size_t(index)]; }
+    QLabel* titleLabel() const { return title_; }
+    QLabel* messageLabel() const { return message_; }
+    QLabel* iconLabel() const { return icon_; }
+    QGroupBox* inputFrame() const { return inputFrame_; }
+    QLabel* inputLabel() const { return inputLabel_; }
+    QLineEdit* inputBox() const { return inputBox_; }
+    QPushButton* browseButton() const { return browse_; }
+    QGroupBox* suppressFrame() const { return suppressFrame_; }
     // The layout in twips, and the resolution it was shown at.
-    const dialoglayout::Layout& TwipsLayout() const { return layout_; }
-    double DpiX() const { return dpiX_; }
-    double DpiY() const { return dpiY_; }
+    const dialoglayout::Layout& twipsLayout() const { return layout_; }
+    double dpiX() const { return dpiX_; }
+    double dpiY() const { return dpiY_; }
 
 public Q_SLOTS:
     // What a click on button `index` does; a hidden button does nothing.
-    void ClickButton(int index);
-    void Browse();
+    void clickButton(int index);
+    void browse();
     // Escape closes nothing.
     void reject() override;
 
@@ -59,9 +59,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Build(const QColor& theme);
-    void ApplyLayout();
-    void Place();
+    void build(const QColor& theme);
+    void applyLayout();
+    void place();
 
     platform::MessageRequest& request_;
     FileChooser chooseFile_;

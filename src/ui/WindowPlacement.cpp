@@ -9,35 +9,35 @@
 
 namespace quillon::ui {
 
-int TwipsToPixels(int twips, double dpi)
+int twipsToPixels(int twips, double dpi)
 {
     return int(std::lround(double(twips) * dpi / kTwipsPerInch));
 }
 
-int PixelsToTwips(int pixels, double dpi)
+int pixelsToTwips(int pixels, double dpi)
 {
     return dpi > 0 ? int(std::lround(double(pixels) * kTwipsPerInch / dpi)) : 0;
 }
 
-QRect TwipsToPixels(const QRect& twips, double dpiX, double dpiY)
+QRect twipsToPixels(const QRect& twips, double dpiX, double dpiY)
 {
-    return QRect(TwipsToPixels(twips.x(), dpiX), TwipsToPixels(twips.y(), dpiY), TwipsToPixels(twips.width(), dpiX),
-                 TwipsToPixels(twips.height(), dpiY));
+    return QRect(twipsToPixels(twips.x(), dpiX), twipsToPixels(twips.y(), dpiY), twipsToPixels(twips.width(), dpiX),
+                 twipsToPixels(twips.height(), dpiY));
 }
 
-QPoint CentredIn(QSize size, const QRect& area)
+QPoint centredIn(QSize size, const QRect& area)
 {
     return QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
-QPoint KeptOnScreen(QPoint topLeft, QSize size, const QRect& screen)
+QPoint keptOnScreen(QPoint topLeft, QSize size, const QRect& screen)
 {
     const int x = std::max(screen.left(), std::min(topLeft.x(), screen.left() + screen.width() - size.width()));
     const int y = std::max(screen.top(), std::min(topLeft.y(), screen.top() + screen.height() - size.height()));
     return QPoint(x, y);
 }
 
-QRect AvailableScreenOf(const QWidget* window)
+QRect availableScreenOf(const QWidget* window)
 {
     QScreen* screen = window ? window->screen() : nullptr;
     if (!screen)
@@ -45,17 +45,17 @@ QRect AvailableScreenOf(const QWidget* window)
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-void CentreWindow(QWidget* window, const QWidget* owner)
+void centreWindow(QWidget* window, const QWidget* owner)
 {
     if (!window)
         return;
-    const QRect screen = AvailableScreenOf(owner ? owner : window);
+    const QRect screen = availableScreenOf(owner ? owner : window);
     const QRect area = owner && owner->isVisible() ? owner->frameGeometry() : screen;
     const QSize size = window->frameGeometry().size();
-    window->move(KeptOnScreen(CentredIn(size, area), size, screen));
+    window->move(keptOnScreen(centredIn(size, area), size, screen));
 }
 
-void BringToFront(QWidget* window)
+void bringToFront(QWidget* window)
 {
     if (!window)
         return;

@@ -10,23 +10,23 @@ namespace quillon::ui {
 // Lengths are given in twips (1440 to the inch) and shown at the screen's logical
 // resolution.
 inline constexpr int kTwipsPerInch = 1440;
-int TwipsToPixels(int twips, double dpi);
-int PixelsToTwips(int pixels, double dpi);
-QRect TwipsToPixels(const QRect& twips, double dpiX, double dpiY);
+int twipsToPixels(int twips, double dpi);
+int pixelsToTwips(int pixels, double dpi);
+QRect twipsToPixels(const QRect& twips, double dpiX, double dpiY);
 
 // The top-left corner that puts a window of `size` in the middle of `area`.
-QPoint CentredIn(QSize size, const QRect& area);
+QPoint centredIn(QSize size, const QRect& area);
 // `topLeft` moved as little as needed for a window of `size` to lie within `screen`; a
 // window larger than the screen starts at its top-left corner.
-QPoint KeptOnScreen(QPoint topLeft, QSize size, const QRect& screen);
+QPoint keptOnScreen(QPoint topLeft, QSize size, const QRect& screen);
 
 // The available area of the screen that shows `window` (the primary screen before it is
 // placed).
-QRect AvailableScreenOf(const QWidget* window);
+QRect availableScreenOf(const QWidget* window);
 // Centres a top-level window over `owner` (over the screen when there is none), kept on
 // the screen.
-void CentreWindow(QWidget* window, const QWidget* owner = nullptr);
+void centreWindow(QWidget* window, const QWidget* owner = nullptr);
 // Restores a window from its minimised state, shows it, raises it and gives it the focus.
-void BringToFront(QWidget* window);
+void bringToFront(QWidget* window);
 
 } // namespace quillon::ui

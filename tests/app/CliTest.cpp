@@ -21,28 +21,28 @@ const QString kExamples = QDir(QStringLiteral(QUILLON_EXAMPLES)).absolutePath();
 // Each test has an application-data folder of its own, so the options start at their defaults.
 class CliTest : public ::testing::Test {
 protected:
-    Fixture fx;
-    QByteArray saved = qgetenv("APPDATA");
-    void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx.path("appdata"))); }
-    void TearDown() override { qputenv("APPDATA", saved); }
-    QString OptionsPath() const { return fx.path("appdata/Quillon/QLN.spi"); }
-    CliRun Run(const QStringList& args, std::vector<Op>* drawn = nullptr) { return quillon::test::Cli(args, drawn); }
+    Fixture fx_;
+    QByteArray saved_ = qgetenv("APPDATA");
+    void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx_.path("appdata"))); }
+    void TearDown() override { qputenv("APPDATA", saved_); }
+    QString optionsPath() const { return fx_.path("appdata/Quillon/QLN.spi"); }
+    CliRun runCli(const QStringList& args, std::vector<Op>* drawn = nullptr) { return quillon::test::cli(args, drawn); }
 
     // A module and a class with properties.
-    QString WriteProject()
+    QString writeProject()
     {
-        fx.write("P/lib/modUtil.bas", "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
+        fx_.write("P/lib/modUtil.bas", "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
                                       "    Twice = n * 2\nEnd Function\n");
-        fx.writeLines("P/clsBox.cls", {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long",
+        fx_.writeLines("P/clsBox.cls", {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long",
                                        "Public Property Get Width() As Long", "    Width = mW", "End Property",
                                        "Public Property Let Width(v As Long)", "    If v < 0 Then v = 0",
                                        "    If v > 100 Then v = 100", "    mW = v", "    ' clamp done", "    Debug.Print v",
                                        "End Property"});
-        return fx.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
+        return fx_.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
     }
 };
 
-QStringList Texts(const std::vector<Op>& ops)
+QStringList textsOf(const std::vector<Op>& ops)
 {
     QStringList texts;
     for (const Op& op : ops) {
@@ -54,7 +54,7 @@ QStringList Texts(const std::vector<Op>& ops)
 
 TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
 {
-    const CliRun run = Run({"files", kExamples + "/inventory/Inventory.vbp"});
+    const CliRun run = runCli({"files", kExamples + "/inventory/Inventory.vbp"});
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     const QString inv = kExamples + "/inventory/";
     // Forms, modules, classes, each by name ignoring case; clsItem.cls of the project file is
@@ -70,7 +70,7 @@ TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
 
 TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
 {
-    const QString vbp = WriteProject();
+    const QString vbp = writeProject();
     const QString routines = "modUtil.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodUtil\n"
                              "modUtil.bas\tFunction\tTwice\t2\t2\t4\t0\t0\t3\tPublic Function\tmodUtil\n"
                              "clsBox.cls\tDeclarations\tDeclarations\t3\t0\t3\t0\t0\t1\t\tclsBox\n"
@@ -87,7 +87,7 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
                     "clsBox.cls\tMEMBER\tWidth\t4\t6\nclsBox.cls\tMEMBER\tWidth\t7\t13\n"},
     };
     for (const auto& [args, out] : cases) {
-        const CliRun run = Run(args);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.code, 0);
         EXPECT_EQ(run.out, out) << qPrintable(args.join(' '));
     }
@@ -97,24 +97,24 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
 // the option does, else (or when the option names none known) windows-1252 applies.
 TEST_F(CliTest, OneSourceFileInTheCodePageOfTheCommandLineOrTheOption)
 {
-    const QString path = fx.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
-    CliRun run = Run({"routines", path, "--codepage", "windows-1253"});
+    const QString path = fx_.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
+    CliRun run = runCli({"routines", path, "--codepage", "windows-1253"});
     EXPECT_EQ(run.out, QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
                                          "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
-    EXPECT_TRUE(Run({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-    ASSERT_EQ(Run({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
-    EXPECT_TRUE(Run({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
-    EXPECT_TRUE(Run({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-    ASSERT_EQ(Run({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
-    run = Run({"routines", path});
+    EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(runCli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
+    EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
+    EXPECT_TRUE(runCli({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(runCli({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
+    run = runCli({"routines", path});
     EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
     EXPECT_TRUE(run.err.contains("unknown code page \"ebcdic\"; windows-1252 applies"));
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
 {
-    const QString vbp = WriteProject();
-    const QString bas = fx.path("P/lib/modUtil.bas");
+    const QString vbp = writeProject();
+    const QString bas = fx_.path("P/lib/modUtil.bas");
     const QList<QStringList> bad = {
         {}, {"frobnicate"}, {"files"}, {"files", vbp, vbp}, {"files", vbp, "--aggregate", "all"},
         {"routines", vbp, "--aggregate", "some"}, {"routines", vbp, "--aggregate"}, {"routines", vbp, "--colour", "red"},
@@ -122,53 +122,53 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
         {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"}, {"spool", "now"},
         {"messages", "restore", "5"}, {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"},
         {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"}, {"image"},
-        {"listing", bas, "--printer", "Office Laser", "-o", fx.path("o.pdf")}, // -o needs a PDF target
+        {"listing", bas, "--printer", "Office Laser", "-o", fx_.path("o.pdf")}, // -o needs a PDF target
     };
     QList<QStringList> all = bad;
     for (const QStringList& option : QList<QStringList>{{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"},
                                                         {"--duplex", "--simplex"}, {"--long-lines", "maybe"},
                                                         {"--binding", "9"}, {"--size", "big"}})
-        all << QStringList{"listing", bas, "-o", fx.path("o.pdf")} + option;
+        all << QStringList{"listing", bas, "-o", fx_.path("o.pdf")} + option;
     for (const QStringList& args : all) {
-        const CliRun run = Run(args);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.startsWith("quillon: ")) << qPrintable(run.err);
         EXPECT_TRUE(run.err.contains("Usage: quillon SUBCOMMAND")) << qPrintable(args.join(' '));
     }
-    EXPECT_FALSE(QFile::exists(fx.path("o.pdf")));
+    EXPECT_FALSE(QFile::exists(fx_.path("o.pdf")));
 }
 
 TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
 {
     for (const QStringList& args : QList<QStringList>{
-             {"files", fx.path("none.vbp")}, {"files", fx.path()}, {"routines", fx.path("none.vbp")},
-             {"routines", fx.path()}, {"routines", fx.path("none.bas")}, {"routines", "/proc/self/mem"},
-             {"brackets", fx.path("none.bas")}, {"highlight", fx.path("none.bas")}, {"image", fx.path("none.frm")},
-             {"listing", fx.path("none.bas"), "-o", fx.path("o.pdf")}}) {
-        const CliRun run = Run(args);
+             {"files", fx_.path("none.vbp")}, {"files", fx_.path()}, {"routines", fx_.path("none.vbp")},
+             {"routines", fx_.path()}, {"routines", fx_.path("none.bas")}, {"routines", "/proc/self/mem"},
+             {"brackets", fx_.path("none.bas")}, {"highlight", fx_.path("none.bas")}, {"image", fx_.path("none.frm")},
+             {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_EQ(run.err.count('\n'), 1) << qPrintable(run.err);
         EXPECT_TRUE(run.err.startsWith("quillon: cannot read \"" + args[1] + "\": ")) << qPrintable(run.err);
     }
     // A binary file is read as text with a warning, never a crash; a module is no form.
-    const QString noise = fx.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
-    CliRun run = Run({"routines", noise});
+    const QString noise = fx_.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
+    CliRun run = runCli({"routines", noise});
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(run.err.contains("looks like a binary file"));
     EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
-    run = Run({"image", noise, "-o", fx.path("b.pdf")});
+    run = runCli({"image", noise, "-o", fx_.path("b.pdf")});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
 }
 
 TEST_F(CliTest, HelpAndVersion)
 {
-    CliRun run = Run({"--help"});
+    CliRun run = runCli({"--help"});
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(run.out.contains("routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]"));
-    run = Run({"--version"});
+    run = runCli({"--version"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
 }
@@ -176,86 +176,86 @@ TEST_F(CliTest, HelpAndVersion)
 TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
 {
     // Even a usage error comes after the options are in place.
-    EXPECT_EQ(Run({"files"}).code, 2);
-    ASSERT_TRUE(QFile::exists(OptionsPath()));
-    const CliRun first = Run({"options"});
+    EXPECT_EQ(runCli({"files"}).code, 2);
+    ASSERT_TRUE(QFile::exists(optionsPath()));
+    const CliRun first = runCli({"options"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);
-    EXPECT_TRUE(first.out.startsWith(OptionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
+    EXPECT_TRUE(first.out.startsWith(optionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
     EXPECT_TRUE(first.out.contains("\n[Quillon:Output]\nDevice Name=Quillon PDF\n")) << "the values in effect";
-    const QByteArray file = ReadBytes(OptionsPath());
+    const QByteArray file = readBytes(optionsPath());
     EXPECT_TRUE(file.contains("[Quillon:Margins]\nLeft=0.500\nRight=0.500\nTop=1.000\nBottom=1.000\nBinder=0.750\n"));
-    EXPECT_TRUE(ReadBytes(quillon::model::DiagLog::Default().path()).contains(" | Open OUTPUT " + OptionsPath().toUtf8() + "\n"));
-    EXPECT_EQ(Run({"options"}).out, first.out);
-    EXPECT_EQ(ReadBytes(OptionsPath()), file) << "a second run leaves the file as it was";
+    EXPECT_TRUE(readBytes(quillon::model::DiagLog::standard().path()).contains(" | Open OUTPUT " + optionsPath().toUtf8() + "\n"));
+    EXPECT_EQ(runCli({"options"}).out, first.out);
+    EXPECT_EQ(readBytes(optionsPath()), file) << "a second run leaves the file as it was";
 
     // One value is written as given and shown as it reads back.
-    CliRun run = Run({"options", "set", "Output", "font size", "12"});
+    CliRun run = runCli({"options", "set", "Output", "font size", "12"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
-    EXPECT_TRUE(ReadBytes(OptionsPath()).contains("\nFont Size=12\n"));
-    run = Run({"options", "set", "Quillon:Output", "Aggregate", "all"});
+    EXPECT_TRUE(readBytes(optionsPath()).contains("\nFont Size=12\n"));
+    run = runCli({"options", "set", "Quillon:Output", "Aggregate", "all"});
     EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
     EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
-    EXPECT_TRUE(Run({"options"}).out.contains("\nFont Size=12.000\n"));
+    EXPECT_TRUE(runCli({"options"}).out.contains("\nFont Size=12.000\n"));
 }
 
 TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
 {
-    EXPECT_EQ(Run({"spool"}).out, "GDISpoolSize\t0\n");
-    const CliRun first = Run({"spool", "estimate"});
+    EXPECT_EQ(runCli({"spool"}).out, "GDISpoolSize\t0\n");
+    const CliRun first = runCli({"spool", "estimate"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);
     const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << "no note when the old value was 0: " << qPrintable(first.out);
     EXPECT_TRUE(lines[0].startsWith("memory\t") && lines[1].startsWith("disk\t") && lines[2].startsWith("descriptors\t"));
     EXPECT_GE(lines[3].section("GDISpoolSize\t", 1).toInt(), 475) << "an estimate, never below the floor";
-    EXPECT_EQ(Run({"spool"}).out, lines[3] + "\n") << "stored in the options file";
-    ASSERT_EQ(Run({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
-    EXPECT_TRUE(Run({"spool", "estimate"}).out.contains("\nGDI Spool Size recalibrated from 9999 to ")) << "the note last";
+    EXPECT_EQ(runCli({"spool"}).out, lines[3] + "\n") << "stored in the options file";
+    ASSERT_EQ(runCli({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
+    EXPECT_TRUE(runCli({"spool", "estimate"}).out.contains("\nGDI Spool Size recalibrated from 9999 to ")) << "the note last";
 }
 
 TEST_F(CliTest, MessagesAreListedAndRestored)
 {
-    fx.write("appdata/Quillon/QLN.spi", "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
                                         "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
     // The session-only record ended with the run that made it.
-    EXPECT_EQ(Run({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
-    EXPECT_EQ(Run({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
-    EXPECT_EQ(Run({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(Run({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(Run({"messages"}).out, "");
-    EXPECT_TRUE(Run({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
+    EXPECT_EQ(runCli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
+    EXPECT_EQ(runCli({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
+    EXPECT_EQ(runCli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(runCli({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(runCli({"messages"}).out, "");
+    EXPECT_TRUE(runCli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
 }
 
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 {
-    fx.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
+    fx_.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
                                  "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
                                  "Public Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
                                  "    Helper = GetTickCount()", "End Function"});
-    fx.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
+    fx_.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
                                     "    Call Helper", "End Sub"});
-    const QString vbp = fx.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
-    EXPECT_EQ(Run({"calls", vbp}).out,
+    const QString vbp = fx_.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
+    EXPECT_EQ(runCli({"calls", vbp}).out,
               "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nROUTINE\tMODA|DECLARATIONS\nROUTINE\tMODA|MAIN\n"
               "ROUTINE\tMODA|HELPER\nCALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\nCALLS\tMODA|MAIN\tMODA|HELPER\n"
               "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nCALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
               "API\tMODA|HELPER\tGetTickCount\nDECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
               "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
               "STARTUP\tMODA|MAIN\n");
-    CliRun run = Run({"report", vbp, "moda|helper", "--tab-width", "2"});
+    CliRun run = runCli({"report", vbp, "moda|helper", "--tab-width", "2"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "=== MODA|HELPER\nCalled by:\n\n[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
                        "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n[ZRK-L]File B|Public Sub Main\n"
                        "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n[ZRK-X]API: GetTickCount (kernel32)\n\nFiles:\n"
-                       "  File A = " + fx.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx.path("A/modA.bas") + "|modA\n");
+                       "  File A = " + fx_.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx_.path("A/modA.bas") + "|modA\n");
     // Every eligible procedure, in index order: the handler, Main and Helper; the option's indent.
-    run = Run({"report", vbp});
+    run = runCli({"report", vbp});
     EXPECT_EQ(run.out.count("=== "), 3);
     EXPECT_TRUE(run.out.startsWith("=== FRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"));
     EXPECT_TRUE(run.out.contains("\n=== MODA|MAIN\nCalled by:\n\n[ZRK-X]Program Startup\n\nCalls:\n\n"
                                  "[ZRK-X]File A|Private Function Helper\n[ZRK-X][ZRK-X]API: GetTickCount (kernel32)\n"
-                                 "\nFiles:\n    File A = " + fx.path("A/modA.bas") + "|modA\n"));
-    run = Run({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
+                                 "\nFiles:\n    File A = " + fx_.path("A/modA.bas") + "|modA\n"));
+    run = runCli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out.count("=== "), 1);
     EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
@@ -263,53 +263,53 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 
 TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
 {
-    fx.writeLines("S/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long",
+    fx_.writeLines("S/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long",
                                  "Private mName$", "Public Sub Add(ByRef n As Long, ByVal s As String)", "End Sub",
                                  "Private Function Peek() As Long", "End Function"});
-    fx.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
-    const QString vbp = fx.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
-    const QString a = quillon::model::upperCase(fx.path("S/modA.bas"));
-    const QString b = quillon::model::upperCase(fx.path("S/modB.bas"));
-    EXPECT_EQ(Run({"symbols", vbp}).out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
+    fx_.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
+    const QString vbp = fx_.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
+    const QString a = quillon::model::upperCase(fx_.path("S/modA.bas"));
+    const QString b = quillon::model::upperCase(fx_.path("S/modB.bas"));
+    EXPECT_EQ(runCli({"symbols", vbp}).out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
                                          "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
                                          "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"
                                          "ALLPROC\t\tPEEK\nBYREF\t" + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
 
-    const QString loop = fx.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
+    const QString loop = fx_.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
                                                     "    End If", "End Sub"});
-    EXPECT_EQ(Run({"brackets", loop}).out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
+    EXPECT_EQ(runCli({"brackets", loop}).out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
                                            "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
-    EXPECT_EQ(Run({"brackets", loop, "2", "3"}).out,
+    EXPECT_EQ(runCli({"brackets", loop, "2", "3"}).out,
               "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
               "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
 
-    const QString path = fx.writeLines("H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "",
+    const QString path = fx_.writeLines("H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "",
                                                       "Sub Add(ByRef n As Long)", "\tn = n + mCount ' \"add\"", "End Sub"});
-    const CliRun run = Run({"highlight", path, "--tab-width", "2"});
+    const CliRun run = runCli({"highlight", path, "--tab-width", "2"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, "1\t1-20:0 21-26:7\n2\t1-8:0 9-14:4 15-22:0\n3\t\n4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
                        "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n6\t1-7:0\n");
-    EXPECT_TRUE(Run({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
+    EXPECT_TRUE(runCli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
 }
 
 TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
 {
-    const QString form = fx.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600",
+    const QString form = fx_.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600",
                                                     "   ClientWidth = 4800", "   Begin VB.CommandButton cmdGo",
                                                     "      Height = 375", "      Width = 1215", "   End", "   Begin VB.Menu mnuFile",
                                                     "      Caption = \"&File\"", "   End", "End", "Attribute VB_Name = \"frmA\""});
     std::vector<Op> ops;
-    CliRun run = Run({"image", form, "-o", fx.path("a.pdf")}, &ops);
+    CliRun run = runCli({"image", form, "-o", fx_.path("a.pdf")}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, fx.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
-    EXPECT_TRUE(Texts(ops).contains("cmdGo")) << "the form drawn";
+    EXPECT_EQ(run.out, fx_.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
+    EXPECT_TRUE(textsOf(ops).contains("cmdGo")) << "the form drawn";
 
     // The main job draws every form where its Image routine stands in the queue.
-    fx.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
-    const QString vbp = fx.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
-    run = Run({"print", vbp, "-o", fx.path("p.pdf")}, &ops);
+    fx_.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
+    const QString vbp = fx_.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
+    run = runCli({"print", vbp, "-o", fx_.path("p.pdf")}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    const QStringList printed = Texts(ops);
+    const QStringList printed = textsOf(ops);
     const qsizetype image = printed.indexOf("frmA.frm|Image - Layer 1 of 1");
     ASSERT_GE(image, 0);
     EXPECT_LT(printed.indexOf("frmA.frm|Layout"), image) << "in procedure-list order: Layout, Image, Declarations";
@@ -322,14 +322,14 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     for (int i = 0; i < 120; ++i)
         lines << QStringLiteral("    x = %1").arg(i);
     lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\"" << "End Sub";
-    const QString path = fx.writeLines("modL.bas", lines);
+    const QString path = fx_.writeLines("modL.bas", lines);
     std::vector<Op> ops;
-    const QString pdf = fx.path("out.pdf");
-    const CliRun run = Run({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &ops);
+    const QString pdf = fx_.path("out.pdf");
+    const CliRun run = runCli({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
     EXPECT_EQ(ops.back().page, 3) << "the pages drawn";
-    const QStringList texts = Texts(ops);
+    const QStringList texts = textsOf(ops);
     EXPECT_TRUE(texts.contains("modL.bas (cont.)")) << "in the frame";
     EXPECT_TRUE(texts.contains("    x = 119"));
     EXPECT_TRUE(texts.join("|").contains(" ...")) << "truncated, as asked";
@@ -340,35 +340,35 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
 // the command line records it and the toc command shows it.
 TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
 {
-    fx.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()",
+    fx_.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()",
                                  "    x = 1", "End Sub"});
-    fx.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
-    const QString vbp = fx.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
-    CliRun run = Run({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
+    fx_.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
+    const QString vbp = fx_.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
+    CliRun run = runCli({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
                        "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
-    EXPECT_EQ(Run({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
+    EXPECT_EQ(runCli({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
 
-    run = Run({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx.path("doc.pdf")});
+    run = runCli({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx_.path("doc.pdf")});
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
-    run = Run({"toc", vbp, "--text", "--no-notes"});
+    run = runCli({"toc", vbp, "--text", "--no-notes"});
     const QString main = run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1);
     EXPECT_TRUE(main.contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D"))) << qPrintable(main);
     EXPECT_TRUE(run.out.mid(run.out.indexOf("modB.bas (")).section('\n', 2, 2).contains("Last Printed: N/A"));
     EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
     // Without it the batch answer keeps the notes, and modB, never printed, brings this one.
-    EXPECT_TRUE(Run({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    EXPECT_TRUE(runCli({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
 }
 
 // ------------------------------------------------------------------------------------------
 // The program itself, as a script runs it
 
-QString ToolOutput(const QString& tool, const QStringList& args)
+QString toolOutput(const QString& tool, const QStringList& args)
 {
-    const Process run = RunProgram(tool, args);
+    const Process run = runProgram(tool, args);
     return run.code < 0 ? QString() : QString::fromUtf8(run.out);
 }
 
@@ -385,31 +385,31 @@ TEST_F(CliTest, TheProgramWritesAPdfListingCombinesASplitRunAndExitsWithItsStatu
     for (int i = 0; i < 150; ++i)
         lines << QStringLiteral("    total = total + %1 ' step %1").arg(i);
     lines << "End Sub";
-    const QString source = fx.writeLines("modLong.bas", lines);
-    const QString pdf = fx.path("out.pdf");
-    const Process run = RunProgram(QStringLiteral(QUILLON_BINARY), {"listing", source, "-o", pdf});
+    const QString source = fx_.writeLines("modLong.bas", lines);
+    const QString pdf = fx_.path("out.pdf");
+    const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"listing", source, "-o", pdf});
     ASSERT_EQ(run.code, 0) << run.err.constData();
     EXPECT_EQ(QString::fromUtf8(run.out), pdf + "\t4 pages\n");
-    EXPECT_EQ(ToolOutput("qpdf", {"--show-npages", pdf}).trimmed(), "4");
-    const QString text = ToolOutput("pdftotext", {pdf, "-"});
+    EXPECT_EQ(toolOutput("qpdf", {"--show-npages", pdf}).trimmed(), "4");
+    const QString text = toolOutput("pdftotext", {pdf, "-"});
     for (const char* expected : {"Page 4 of ", "modLong.bas (cont.)", "Printed with Quillon", "total = total + 149 ' step 149"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
-    EXPECT_TRUE(ToolOutput("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
+    EXPECT_TRUE(toolOutput("qpdf", {"--check", pdf}).contains("No syntax or stream encoding errors"));
 
     const QString vbp = kExamples + "/inventory/Inventory.vbp";
-    const Process one = RunProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "-o", fx.path("whole.pdf")});
+    const Process one = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "-o", fx_.path("whole.pdf")});
     ASSERT_EQ(one.code, 0) << one.err.constData();
-    const Process parts = RunProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--spool", "500", "-o", fx.path("split.pdf")});
+    const Process parts = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--spool", "500", "-o", fx_.path("split.pdf")});
     ASSERT_EQ(parts.code, 0) << parts.err.constData();
     EXPECT_TRUE(parts.err.contains("output part files were combined into:"));
-    const QString pages = ToolOutput("qpdf", {"--show-npages", fx.path("whole.pdf")}).trimmed();
+    const QString pages = toolOutput("qpdf", {"--show-npages", fx_.path("whole.pdf")}).trimmed();
     EXPECT_FALSE(pages.isEmpty());
-    EXPECT_EQ(ToolOutput("qpdf", {"--show-npages", fx.path("split.pdf")}).trimmed(), pages);
-    EXPECT_EQ(QDir(fx.path()).entryList(QDir::Files), (QStringList{"modLong.bas", "out.pdf", "split.pdf", "whole.pdf"}))
+    EXPECT_EQ(toolOutput("qpdf", {"--show-npages", fx_.path("split.pdf")}).trimmed(), pages);
+    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files), (QStringList{"modLong.bas", "out.pdf", "split.pdf", "whole.pdf"}))
         << "no part is left";
 
-    EXPECT_EQ(RunProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
-    EXPECT_EQ(RunProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
+    EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
+    EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
 }
 
 // Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
@@ -417,12 +417,12 @@ TEST_F(CliTest, TheProgramWritesAPdfListingCombinesASplitRunAndExitsWithItsStatu
 TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("APPDATA", fx.path("appdata"));
-    env.insert("TMPDIR", fx.path()); // where the first copy's socket appears
+    env.insert("APPDATA", fx_.path("appdata"));
+    env.insert("TMPDIR", fx_.path()); // where the first copy's socket appears
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
-    const Process headless = RunProgram(QStringLiteral(QUILLON_BINARY), {}, env, 30000);
+    const Process headless = runProgram(QStringLiteral(QUILLON_BINARY), {}, env, 30000);
     EXPECT_EQ(headless.code, 1);
     EXPECT_TRUE(headless.err.contains("no display"));
 
@@ -434,11 +434,11 @@ TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
     // The first copy is ready once it listens on its socket, the one entry of TMPDIR that is
     // neither file nor folder.
     const QDeadlineTimer deadline(30000);
-    const auto listening = [&] { return !QDir(fx.path()).entryList(QDir::System).isEmpty(); };
+    const auto listening = [&] { return !QDir(fx_.path()).entryList(QDir::System).isEmpty(); };
     while (!listening() && first.state() == QProcess::Running && !deadline.hasExpired())
         first.waitForFinished(20);
     ASSERT_TRUE(listening()) << first.readAllStandardError().constData();
-    const Process second = RunProgram(QStringLiteral(QUILLON_BINARY), {"/DT[0]"}, env, 20000);
+    const Process second = runProgram(QStringLiteral(QUILLON_BINARY), {"/DT[0]"}, env, 20000);
     EXPECT_EQ(second.code, 0) << "a second start ends promptly";
     EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
     first.kill();

@@ -11,15 +11,15 @@ namespace {
 
 using LayoutRun = CliRun;
 
-LayoutRun Layout(const QStringList& args)
+LayoutRun layout(const QStringList& args)
 {
-    return quillon::test::Cli(QStringList{QStringLiteral("layout")} + args);
+    return quillon::test::cli(QStringList{QStringLiteral("layout")} + args);
 }
 
 // A button in a frame, a falling line, a timer and a two-level menu; the form's name and
 // caption, a control's type and name and a menu's name and caption hold backslashes and TABs.
 // The frame's caption is "Ώρα" in Windows-1253 ("¿ñá" in Windows-1252).
-QString WriteDumpForm(const Fixture& fx)
+QString writeDumpForm(const Fixture& fx)
 {
     return fx.writeLines("frmDump.frm", {
         "VERSION 5.00", "Begin VB.Form frm\\Dump ", "   Caption         =   \"Stock\\Levels\tnow\"",
@@ -41,7 +41,7 @@ QString WriteDumpForm(const Fixture& fx)
 TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrderInTheCodePageAsked)
 {
     Fixture fx;
-    const LayoutRun run = Layout({WriteDumpForm(fx), "--codepage", "windows-1253"});
+    const LayoutRun run = layout({writeDumpForm(fx), "--codepage", "windows-1253"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrm\\\\Dump\tStock\\\\Levels\\tnow\t3000\t2000\t1\t4\t2\t1\n"
@@ -55,17 +55,17 @@ TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrderInTheCodePageAsked)
 
 TEST(LayoutCli, EveryTextFieldIsEscaped)
 {
-    using quillon::app::EscapeField;
+    using quillon::app::escapeField;
     for (const auto& [raw, escaped] : {std::pair{"a\tb\rc\nd\\e", "a\\tb\\rc\\nd\\\\e"},
                                        std::pair{"\\t", "\\\\t"}, // an escape already written stays readable
                                        std::pair{"plain", "plain"}})
-        EXPECT_EQ(EscapeField(QString::fromLatin1(raw)), QString::fromLatin1(escaped));
+        EXPECT_EQ(escapeField(QString::fromLatin1(raw)), QString::fromLatin1(escaped));
     // The dump above shows every text field escaped; a file that ends inside its block is
     // dumped with a note.
     Fixture fx;
     const QString cut = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra", "      Left = 10",
                                                      "      Width = 500"});
-    const LayoutRun run = Layout({cut});
+    const LayoutRun run = layout({cut});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
                        "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
@@ -89,14 +89,14 @@ TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
         {nested, "quillon: Form layout could not be read:\n" + nested + "\nLine 64: objects are nested more than 63 levels deep.\n"},
     };
     for (const auto& [path, error] : unreadable) {
-        const LayoutRun run = Layout({path});
+        const LayoutRun run = layout({path});
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, error);
     }
-    const QString form = WriteDumpForm(fx);
+    const QString form = writeDumpForm(fx);
     for (const QStringList& args : {QStringList{form, form}, QStringList{form, "--tab-width", "4"}}) {
-        const LayoutRun run = Layout(args);
+        const LayoutRun run = layout(args);
         EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("Usage: quillon")) << args.join(' ').toStdString();
         EXPECT_EQ(run.out, "");

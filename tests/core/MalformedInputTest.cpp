@@ -31,7 +31,7 @@ void PrintTo(const MalformedCase& c, std::ostream* os)
 }
 
 // Characters outside printable ASCII as \xHH (bytes) or \uHHHH (text), so that outcomes read.
-QString Visible(QStringView text)
+QString visible(QStringView text)
 {
     QString out;
     for (QChar c : text) {
@@ -43,7 +43,7 @@ QString Visible(QStringView text)
     return out;
 }
 
-QString Visible(const QByteArray& bytes)
+QString visible(const QByteArray& bytes)
 {
     QString out;
     for (char b : bytes) {
@@ -56,26 +56,26 @@ QString Visible(const QByteArray& bytes)
     return out;
 }
 
-QString Outcome(Reader reader, const QByteArray& input)
+QString outcome(Reader reader, const QByteArray& input)
 {
     switch (reader) {
     case Reader::Source: {
         model::TextEncoding used;
-        const QString text = model::DecodeSourceBytes(input, model::CodePage::Default(), &used);
-        const QStringList lines = model::SplitLines(text);
-        const bool same = model::EncodeSourceText(text, used) == input;
-        return QStringLiteral("%1 lines, line 1 \"%2\", %3").arg(lines.size()).arg(Visible(lines.value(0)),
+        const QString text = model::decodeSourceBytes(input, model::CodePage::standard(), &used);
+        const QStringList lines = model::splitLines(text);
+        const bool same = model::encodeSourceText(text, used) == input;
+        return QStringLiteral("%1 lines, line 1 \"%2\", %3").arg(lines.size()).arg(visible(lines.value(0)),
                                                                                   same ? "same bytes" : "bytes changed");
     }
     case Reader::Ini: {
-        config::IniDocument document = config::IniDocument::FromBytes(input);
-        document.SetValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
-        return Visible(document.ToBytes());
+        config::IniDocument document = config::IniDocument::fromBytes(input);
+        document.setValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+        return visible(document.toBytes());
     }
     case Reader::Calls: {
         QStringList out;
-        for (const QString& line : model::SplitLines(QString::fromLatin1(input)))
-            out << analysis::CallCandidates(analysis::MaskForCallScan(line)).join(QLatin1Char(' '));
+        for (const QString& line : model::splitLines(QString::fromLatin1(input)))
+            out << analysis::callCandidates(analysis::maskForCallScan(line)).join(QLatin1Char(' '));
         return out.join(QStringLiteral(" | "));
     }
     }
@@ -86,7 +86,7 @@ class MalformedInputTest : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedInputTest, GivesAClearOutcome)
 {
-    EXPECT_EQ(Outcome(GetParam().reader, GetParam().input), GetParam().expected);
+    EXPECT_EQ(outcome(GetParam().reader, GetParam().input), GetParam().expected);
 }
 
 const MalformedCase kCases[] = {

@@ -25,22 +25,22 @@ const QStringList kHelpSections = {
     "4.6.2 Typical Longest Code Line",
 };
 
-QFileInfoList Chapters()
+QFileInfoList chapters()
 {
     return QDir(QStringLiteral(QUILLON_MANUAL_SOURCES)).entryInfoList({"*.md"}, QDir::Files, QDir::Name);
 }
 
-QString ManualSource()
+QString manualSource()
 {
     QString text;
-    for (const QFileInfo& chapter : Chapters())
+    for (const QFileInfo& chapter : chapters())
         if (QFile file(chapter.absoluteFilePath()); file.open(QIODevice::ReadOnly))
             text += QString::fromUtf8(file.readAll()) + '\n';
     return text;
 }
 
 // The standard output of a program that ran to its end with status 0; empty otherwise.
-QString Output(const QString& program, const QStringList& args)
+QString output(const QString& program, const QStringList& args)
 {
     QProcess process;
     process.start(program, args);
@@ -52,7 +52,7 @@ QString Output(const QString& program, const QStringList& args)
 // "quillon NAME" for every subcommand line of the usage ("  files PROJECT.vbp ...",
 // "  options set SECTION KEY VALUE"), and "quillon NAME WORD" for an optional literal word
 // ("  spool [estimate]").
-QStringList SubcommandForms(const QString& usage)
+QStringList subcommandForms(const QString& usage)
 {
     QStringList forms;
     const QRegularExpression line("^  ([a-z][a-z-]*)((?: [a-z]+)*)((?: \\[[a-z]+\\])?)(?: |$)");
@@ -75,28 +75,28 @@ TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChaptersWithE
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_TRUE(bytes.right(32).trimmed().endsWith("%%EOF"));
-    for (const QFileInfo& chapter : Chapters())
+    for (const QFileInfo& chapter : chapters())
         EXPECT_GE(QFileInfo(kPdf).lastModified(), chapter.lastModified()) << chapter.fileName().toStdString() << " is newer";
-    const QString source = ManualSource();
+    const QString source = manualSource();
     for (const QString& section : kHelpSections)
         EXPECT_TRUE(source.contains(QRegularExpression("^#{1,4} " + QRegularExpression::escape(section) + "\\s*$",
                                                        QRegularExpression::MultilineOption)))
             << "no heading " << section.toStdString();
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
-    const QString info = Output("pdfinfo", {kPdf});
+    const QString info = output("pdfinfo", {kPdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Quillon User Manual\\n"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+612 x 792 pts")));
     EXPECT_GE(QRegularExpression("Pages:\\s+(\\d+)\\n").match(info).captured(1).toInt(), 10);
-    const QString pdf = Output("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
+    const QString pdf = output("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
     for (const QString& text : kHelpSections + QStringList{"Quillon User Manual", "Contents", "quillon print", "quillon toc"})
         EXPECT_TRUE(pdf.contains(text)) << text.toStdString();
 }
 
 TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
 {
-    const QString help = Output(QUILLON_BINARY, {"--help"});
-    const QStringList forms = SubcommandForms(help);
+    const QString help = output(QUILLON_BINARY, {"--help"});
+    const QStringList forms = subcommandForms(help);
     // The usage names well over ten subcommands; far fewer means the parsing lost them. Words
     // after a subcommand and an optional word in brackets are part of its name.
     ASSERT_GE(forms.size(), 15) << help.toStdString();
@@ -106,7 +106,7 @@ TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
         options << it.next().captured(0);
     options.removeDuplicates();
     ASSERT_GE(options.size(), 20);
-    const QString source = ManualSource();
+    const QString source = manualSource();
     // A longer option ("--only-deps") does not count as a mention of a shorter one ("--deps").
     for (const QString& form : forms + options)
         EXPECT_TRUE(source.contains(QRegularExpression("(?<![A-Za-z0-9-])" + QRegularExpression::escape(form) + "(?![A-Za-z0-9-])")))

@@ -28,7 +28,7 @@ using namespace quillon::platform;
 namespace {
 
 // QPainter on a QPrinter, fonts and the printer list all need the GUI application.
-[[maybe_unused]] const ::testing::Environment* const kGui = quillon::test::UseApplication<QGuiApplication>();
+[[maybe_unused]] const ::testing::Environment* const kGui = quillon::test::useApplication<QGuiApplication>();
 
 const QString kPdf = QStringLiteral("Quillon PDF");
 
@@ -40,26 +40,26 @@ struct PdfSurface {
 
     PdfSurface()
     {
-        EXPECT_TRUE(surface.SelectDevice(kPdf));
-        surface.SetOutputFile(file);
+        EXPECT_TRUE(surface.selectDevice(kPdf));
+        surface.setOutputFile(file);
     }
 };
 
 using quillon::test::Process;
-using quillon::test::RunProgram;
+using quillon::test::runProgram;
 
 // Runs a command-line tool; the test is skipped when the tool is not installed.
 #define RUN_OR_SKIP(var, program, ...)                                          \
     if (QStandardPaths::findExecutable(QStringLiteral(program)).isEmpty())     \
         GTEST_SKIP() << program " is not installed";                          \
-    const Process var = RunProgram(QStringLiteral(program), __VA_ARGS__);
+    const Process var = runProgram(QStringLiteral(program), __VA_ARGS__);
 
 // The words of "pdftotext -bbox" output, in points.
 struct Word {
     double left, top, right;
     QString text;
 };
-std::vector<Word> Words(const QByteArray& bboxHtml)
+std::vector<Word> wordsIn(const QByteArray& bboxHtml)
 {
     std::vector<Word> words;
     const QRegularExpression word(
@@ -72,13 +72,13 @@ std::vector<Word> Words(const QByteArray& bboxHtml)
 }
 
 // Renders the first page to an image at 72 pixels per inch (one pixel = 20 twips).
-QImage RenderFirstPage(const QString& pdf, const QString& prefix)
+QImage renderFirstPage(const QString& pdf, const QString& prefix)
 {
-    const Process run = RunProgram(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), pdf, prefix});
+    const Process run = runProgram(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), pdf, prefix});
     return run.code == 0 ? QImage(prefix + QStringLiteral(".ppm")) : QImage();
 }
 
-QRgb PixelAtTwips(const QImage& image, double x, double y)
+QRgb pixelAtTwips(const QImage& image, double x, double y)
 {
     return image.pixel(int(x / 20.0), int(y / 20.0));
 }
@@ -104,53 +104,53 @@ TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
         {"", ""},
     };
     for (const auto& [uri, port] : cases)
-        EXPECT_EQ(PortFromDeviceUri(uri), port) << qPrintable(uri);
+        EXPECT_EQ(portFromDeviceUri(uri), port) << qPrintable(uri);
 }
 
 TEST(ParseLpstatDevices, ReadsNameAndUriOfEachDeviceLine)
 {
-    const QHash<QString, QString> uris = ParseLpstatDevices(QStringLiteral(
+    const QHash<QString, QString> uris = parseLpstatDevices(QStringLiteral(
         "system default destination: Office\ndevice for Office: ipp://printer.local:631/ipp/print\n"
         "device for PDF: cups-pdf:/\r\ndevice for Label_Printer: usb://Zebra/ZD420?serial=X1\ngarbage line\n"));
     EXPECT_EQ(uris, (QHash<QString, QString>{{"Office", "ipp://printer.local:631/ipp/print"},
                                              {"PDF", "cups-pdf:/"},
                                              {"Label_Printer", "usb://Zebra/ZD420?serial=X1"}}));
-    EXPECT_TRUE(ParseLpstatDevices(QString()).isEmpty());
+    EXPECT_TRUE(parseLpstatDevices(QString()).isEmpty());
 }
 
 TEST(QtPrintSurfaceDevices, TheSystemsPrintersThenTheBuiltInWriterWhichIsTheDefaultWithoutOthers)
 {
     const PrinterInfo office{"Office", "HP LaserJet", "IP_printer.local"};
     QtPrintSurface withPrinters({office}, QStringLiteral("Office"));
-    const std::vector<PrinterInfo> printers = withPrinters.Printers();
+    const std::vector<PrinterInfo> printers = withPrinters.printers();
     ASSERT_EQ(printers.size(), 2u);
     EXPECT_EQ(printers[0].deviceName, "Office");
     EXPECT_EQ(printers[1].deviceName, kPdf);
     EXPECT_EQ(printers[1].driverName, QStringLiteral("Quillon PDF Writer"));
     EXPECT_EQ(printers[1].port, QStringLiteral("FILE:"));
-    EXPECT_EQ(withPrinters.CurrentDevice().deviceName, "Office");
-    EXPECT_FALSE(withPrinters.IsFileTarget());
-    EXPECT_TRUE(withPrinters.SelectDevice(QStringLiteral("quillon pdf")));
-    EXPECT_EQ(withPrinters.CurrentDevice().deviceName, kPdf);
-    EXPECT_TRUE(withPrinters.IsFileTarget());
-    EXPECT_FALSE(withPrinters.SelectDevice(QStringLiteral("No Such Printer")));
-    EXPECT_EQ(withPrinters.CurrentDevice().deviceName, kPdf);
+    EXPECT_EQ(withPrinters.currentDevice().deviceName, "Office");
+    EXPECT_FALSE(withPrinters.isFileTarget());
+    EXPECT_TRUE(withPrinters.selectDevice(QStringLiteral("quillon pdf")));
+    EXPECT_EQ(withPrinters.currentDevice().deviceName, kPdf);
+    EXPECT_TRUE(withPrinters.isFileTarget());
+    EXPECT_FALSE(withPrinters.selectDevice(QStringLiteral("No Such Printer")));
+    EXPECT_EQ(withPrinters.currentDevice().deviceName, kPdf);
 
     QtPrintSurface alone({}, QString());
-    EXPECT_EQ(alone.Printers().size(), 1u);
-    EXPECT_EQ(alone.DefaultDeviceName(), kPdf);
-    EXPECT_EQ(alone.CurrentDevice().deviceName, kPdf);
+    EXPECT_EQ(alone.printers().size(), 1u);
+    EXPECT_EQ(alone.defaultDeviceName(), kPdf);
+    EXPECT_EQ(alone.currentDevice().deviceName, kPdf);
 }
 
 TEST(QtPrintSurfaceDevices, FontsAndTheDefaultsOfTheDefaultPrinter)
 {
     QtPrintSurface surface;
-    EXPECT_TRUE(surface.HasFont(QStringLiteral("Liberation Mono")));
-    EXPECT_TRUE(surface.HasFont(QStringLiteral("Courier New"))) << "fonts-liberation stands in for it";
-    EXPECT_FALSE(surface.HasFont(QStringLiteral("Quillon Font That Is Nowhere")));
-    EXPECT_FALSE(surface.HasFont(QStringLiteral("  ")));
-    const PrinterDefaults defaults = QtPrinterDefaults().Current();
-    EXPECT_EQ(defaults.deviceName, surface.DefaultDeviceName());
+    EXPECT_TRUE(surface.hasFont(QStringLiteral("Liberation Mono")));
+    EXPECT_TRUE(surface.hasFont(QStringLiteral("Courier New"))) << "fonts-liberation stands in for it";
+    EXPECT_FALSE(surface.hasFont(QStringLiteral("Quillon Font That Is Nowhere")));
+    EXPECT_FALSE(surface.hasFont(QStringLiteral("  ")));
+    const PrinterDefaults defaults = QtPrinterDefaults().current();
+    EXPECT_EQ(defaults.deviceName, surface.defaultDeviceName());
     EXPECT_EQ(defaults.fontName, QStringLiteral("Courier New"));
     EXPECT_EQ(defaults.fontSize, 10.0);
 }
@@ -164,40 +164,40 @@ TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
     };
     for (const Case& c : {Case{1, 1, 12240, 15840}, Case{5, 1, 12240, 20160}, Case{1, 2, 15840, 12240}, Case{5, 2, 20160, 12240}}) {
         SCOPED_TRACE(testing::Message() << "paper " << c.paper << " orientation " << c.orientation);
-        surface.SetPaperCode(c.paper);
-        surface.SetOrientationCode(c.orientation);
-        EXPECT_EQ(surface.PaperCode(), c.paper) << "page set-up reads the sheet back";
-        EXPECT_EQ(surface.OrientationCode(), c.orientation);
-        EXPECT_NEAR(surface.SheetWidth(), c.width, 0.5);
-        EXPECT_NEAR(surface.SheetHeight(), c.height, 0.5);
-        EXPECT_NEAR(surface.PrintableWidth(), c.width, 0.5);
-        EXPECT_NEAR(surface.PrintableHeight(), c.height, 0.5);
-        EXPECT_EQ(std::tuple(surface.PhysicalPageWidthPixels(), surface.PhysicalPageHeightPixels()),
+        surface.setPaperCode(c.paper);
+        surface.setOrientationCode(c.orientation);
+        EXPECT_EQ(surface.paperCode(), c.paper) << "page set-up reads the sheet back";
+        EXPECT_EQ(surface.orientationCode(), c.orientation);
+        EXPECT_NEAR(surface.sheetWidth(), c.width, 0.5);
+        EXPECT_NEAR(surface.sheetHeight(), c.height, 0.5);
+        EXPECT_NEAR(surface.printableWidth(), c.width, 0.5);
+        EXPECT_NEAR(surface.printableHeight(), c.height, 0.5);
+        EXPECT_EQ(std::tuple(surface.physicalPageWidthPixels(), surface.physicalPageHeightPixels()),
                   std::tuple(c.width / 1440 * 1200, c.height / 1440 * 1200)) << "the PDF writer's 1200 pixels an inch";
     }
-    surface.SetPaperCode(9); // unknown codes mean Letter
-    EXPECT_EQ(surface.PaperCode(), 1);
+    surface.setPaperCode(9); // unknown codes mean Letter
+    EXPECT_EQ(surface.paperCode(), 1);
     for (int mode : {2, 3, 1}) {
-        surface.SetDuplexMode(mode);
-        EXPECT_EQ(surface.DuplexMode(), 1) << "the PDF writer is one-sided, asked for " << mode;
+        surface.setDuplexMode(mode);
+        EXPECT_EQ(surface.duplexMode(), 1) << "the PDF writer is one-sided, asked for " << mode;
     }
 }
 
 TEST(QtPrintSurfaceGeometry, PageSetUpReachesTheFile)
 {
     PdfSurface pdf;
-    pdf.surface.SetPaperCode(5);
-    pdf.surface.SetOrientationCode(2);
-    pdf.surface.PrintText(u"Legal landscape", true);
+    pdf.surface.setPaperCode(5);
+    pdf.surface.setOrientationCode(2);
+    pdf.surface.printText(u"Legal landscape", true);
     // The open document keeps its device and sheet; changes wait for the next one.
-    EXPECT_FALSE(pdf.surface.SelectDevice(kPdf));
-    pdf.surface.SetPaperCode(1);
-    pdf.surface.SetOrientationCode(1);
-    EXPECT_NEAR(pdf.surface.SheetWidth(), 20160, 0.5);
-    ASSERT_TRUE(pdf.surface.EndDocument());
-    EXPECT_NEAR(pdf.surface.SheetWidth(), 12240, 0.5);
-    EXPECT_NEAR(pdf.surface.SheetHeight(), 15840, 0.5);
-    EXPECT_TRUE(pdf.surface.SelectDevice(kPdf));
+    EXPECT_FALSE(pdf.surface.selectDevice(kPdf));
+    pdf.surface.setPaperCode(1);
+    pdf.surface.setOrientationCode(1);
+    EXPECT_NEAR(pdf.surface.sheetWidth(), 20160, 0.5);
+    ASSERT_TRUE(pdf.surface.endDocument());
+    EXPECT_NEAR(pdf.surface.sheetWidth(), 12240, 0.5);
+    EXPECT_NEAR(pdf.surface.sheetHeight(), 15840, 0.5);
+    EXPECT_TRUE(pdf.surface.selectDevice(kPdf));
     RUN_OR_SKIP(info, "pdfinfo", {pdf.file});
     EXPECT_TRUE(info.out.contains("1008 x 612 pts")) << info.out.constData();
 }
@@ -207,38 +207,38 @@ TEST(QtPrintSurfaceGeometry, PageSetUpReachesTheFile)
 TEST(QtPrintSurfaceText, CourierNewMeasuresAsAMonospacedTenPointFont)
 {
     QtPrintSurface surface({}, QString());
-    surface.SetFontName(QStringLiteral("Courier New"));
-    surface.SetFontSize(10);
-    const double x = surface.TextWidth(u"X");
-    EXPECT_DOUBLE_EQ(surface.TextWidth(u"XX"), 2 * x);
-    EXPECT_DOUBLE_EQ(surface.TextWidth(u"il"), surface.TextWidth(u"WM"));
-    EXPECT_NEAR(surface.TextWidth(QString(80, QLatin1Char('X'))), 80 * 0.6 * 200, 80 * 0.6 * 200 * 0.03);
-    EXPECT_EQ(surface.TextWidth(u""), 0);
-    surface.SetFontSize(20);
-    EXPECT_NEAR(surface.TextWidth(u"X"), 2 * x, 2 * x * 0.01);
-    surface.SetFontSize(10.5);
-    surface.SetFontSize(0); // ignored, as is NaN
-    surface.SetFontSize(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_DOUBLE_EQ(surface.FontSize(), 10.5);
+    surface.setFontName(QStringLiteral("Courier New"));
+    surface.setFontSize(10);
+    const double x = surface.textWidth(u"X");
+    EXPECT_DOUBLE_EQ(surface.textWidth(u"XX"), 2 * x);
+    EXPECT_DOUBLE_EQ(surface.textWidth(u"il"), surface.textWidth(u"WM"));
+    EXPECT_NEAR(surface.textWidth(QString(80, QLatin1Char('X'))), 80 * 0.6 * 200, 80 * 0.6 * 200 * 0.03);
+    EXPECT_EQ(surface.textWidth(u""), 0);
+    surface.setFontSize(20);
+    EXPECT_NEAR(surface.textWidth(u"X"), 2 * x, 2 * x * 0.01);
+    surface.setFontSize(10.5);
+    surface.setFontSize(0); // ignored, as is NaN
+    surface.setFontSize(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_DOUBLE_EQ(surface.fontSize(), 10.5);
 
     // Settings outlive a change of device and paper; a saved style comes back without
     // touching bold or size.
-    surface.SetBold(true);
-    const double width = surface.TextWidth(u"End Sub");
-    surface.SetPaperCode(5);
-    ASSERT_TRUE(surface.SelectDevice(kPdf));
-    EXPECT_EQ(surface.FontName(), QStringLiteral("Courier New"));
-    EXPECT_DOUBLE_EQ(surface.TextWidth(u"End Sub"), width);
-    surface.SetItalic(true);
-    surface.SetUnderline(true);
-    surface.SaveFontStyle();
-    surface.SetItalic(false);
-    surface.SetUnderline(false);
-    surface.SetStrikeout(true);
-    surface.SetFontSize(14);
-    surface.RestoreFontStyle();
-    EXPECT_TRUE(surface.Italic() && surface.Underline() && !surface.Strikeout() && surface.Bold());
-    EXPECT_EQ(surface.FontSize(), 14);
+    surface.setBold(true);
+    const double width = surface.textWidth(u"End Sub");
+    surface.setPaperCode(5);
+    ASSERT_TRUE(surface.selectDevice(kPdf));
+    EXPECT_EQ(surface.fontName(), QStringLiteral("Courier New"));
+    EXPECT_DOUBLE_EQ(surface.textWidth(u"End Sub"), width);
+    surface.setItalic(true);
+    surface.setUnderline(true);
+    surface.saveFontStyle();
+    surface.setItalic(false);
+    surface.setUnderline(false);
+    surface.setStrikeout(true);
+    surface.setFontSize(14);
+    surface.restoreFontStyle();
+    EXPECT_TRUE(surface.italic() && surface.underline() && !surface.strikeout() && surface.bold());
+    EXPECT_EQ(surface.fontSize(), 14);
 }
 
 // Proportional text takes the room in the PDF that its measured width says.
@@ -246,17 +246,17 @@ TEST(QtPrintSurfaceText, ProportionalTextTakesTheWidthItWasMeasuredAt)
 {
     PdfSurface pdf;
     QtPrintSurface& surface = pdf.surface;
-    surface.SetFontName(QStringLiteral("Liberation Sans"));
-    surface.SetFontSize(11);
-    EXPECT_LT(surface.TextWidth(u"iiii"), surface.TextWidth(u"WWWW"));
+    surface.setFontName(QStringLiteral("Liberation Sans"));
+    surface.setFontSize(11);
+    EXPECT_LT(surface.textWidth(u"iiii"), surface.textWidth(u"WWWW"));
     const QString text = QStringLiteral("WWWWWWWWWW iiiiiiiiii MMMMMMMMMM");
-    const double measured = surface.TextWidth(text);
-    surface.SetCurrentX(720);
-    surface.SetCurrentY(720);
-    surface.PrintText(text, true);
-    ASSERT_TRUE(surface.EndDocument());
+    const double measured = surface.textWidth(text);
+    surface.setCurrentX(720);
+    surface.setCurrentY(720);
+    surface.printText(text, true);
+    ASSERT_TRUE(surface.endDocument());
     RUN_OR_SKIP(boxes, "pdftotext", {QStringLiteral("-bbox"), pdf.file, QStringLiteral("-")});
-    const std::vector<Word> words = Words(boxes.out);
+    const std::vector<Word> words = wordsIn(boxes.out);
     ASSERT_FALSE(words.empty());
     const double left = words.front().left;
     const double right = words.back().right;
@@ -268,21 +268,21 @@ TEST(QtPrintSurfaceText, LineEndMovesDownOneTextHeightAndBackToTheMargin)
 {
     PdfSurface pdf;
     QtPrintSurface& surface = pdf.surface;
-    const double height = surface.TextHeight(u"X");
+    const double height = surface.textHeight(u"X");
     ASSERT_GT(height, 10 * 20); // at least the 10 points of the font
     EXPECT_LT(height, 10 * 20 * 1.5);
-    surface.SetCurrentX(720);
-    surface.SetCurrentY(1440);
-    surface.PrintText(u"Dim a", false);
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), 720 + surface.TextWidth(u"Dim a"));
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 1440);
-    surface.PrintText(u" As Long", true);
-    EXPECT_EQ(surface.CurrentX(), 0);
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 1440 + height);
-    surface.PrintText(u"", true);
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 1440 + 2 * height);
-    surface.SetFontSize(20);
-    EXPECT_NEAR(surface.TextHeight(u"X"), 2 * height, 2 * height * 0.02);
+    surface.setCurrentX(720);
+    surface.setCurrentY(1440);
+    surface.printText(u"Dim a", false);
+    EXPECT_DOUBLE_EQ(surface.currentX(), 720 + surface.textWidth(u"Dim a"));
+    EXPECT_DOUBLE_EQ(surface.currentY(), 1440);
+    surface.printText(u" As Long", true);
+    EXPECT_EQ(surface.currentX(), 0);
+    EXPECT_DOUBLE_EQ(surface.currentY(), 1440 + height);
+    surface.printText(u"", true);
+    EXPECT_DOUBLE_EQ(surface.currentY(), 1440 + 2 * height);
+    surface.setFontSize(20);
+    EXPECT_NEAR(surface.textHeight(u"X"), 2 * height, 2 * height * 0.02);
 }
 
 // ---- Characters the font cannot show ---------------------------------------------------
@@ -290,47 +290,47 @@ TEST(QtPrintSurfaceText, LineEndMovesDownOneTextHeightAndBackToTheMargin)
 TEST(QtPrintSurfaceText, UnprintableCharactersBecomeHexEscapesOrTheFontsReplacementGlyph)
 {
     QtPrintSurface surface({}, QString());
-    surface.SetFontName(QStringLiteral("Courier New")); // Liberation Mono here: no U+FFFD
+    surface.setFontName(QStringLiteral("Courier New")); // Liberation Mono here: no U+FFFD
     const char16_t lone[] = {0xD800, u'z', 0};
     const std::pair<const char16_t*, const char16_t*> escaped[] = {
         {u"a\u0001b", u"a<01>b"}, {u"\U0001F600!", u"<1F600>!"}, {u"x\ty", u"x y"}, {u"\u007F\r\n", u"<7F><0D><0A>"},
         {u"\u4E2D", u"<4E2D>"}, {lone, u"<D800>z"}, {u"Caf\u00E9 \u20AC", u"Caf\u00E9 \u20AC"}};
     for (const auto& [text, visible] : escaped) {
-        EXPECT_EQ(surface.VisibleText(text), QString::fromUtf16(visible));
-        EXPECT_DOUBLE_EQ(surface.TextWidth(text), surface.TextWidth(visible)) << "measured as printed";
+        EXPECT_EQ(surface.visibleText(text), QString::fromUtf16(visible));
+        EXPECT_DOUBLE_EQ(surface.textWidth(text), surface.textWidth(visible)) << "measured as printed";
     }
-    surface.SetFontName(QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(surface.VisibleText(u"a\u0001b\u4E2D"), QStringLiteral("a\uFFFDb\uFFFD"));
-    EXPECT_DOUBLE_EQ(surface.TextWidth(u"\u0001"), surface.TextWidth(u"\uFFFD"));
-    EXPECT_GT(surface.TextWidth(u"\u0001"), 0);
+    surface.setFontName(QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(surface.visibleText(u"a\u0001b\u4E2D"), QStringLiteral("a\uFFFDb\uFFFD"));
+    EXPECT_DOUBLE_EQ(surface.textWidth(u"\u0001"), surface.textWidth(u"\uFFFD"));
+    EXPECT_GT(surface.textWidth(u"\u0001"), 0);
 }
 
 TEST(QtPrintSurfaceText, TextThatNeedsShapingIsMeasuredAsItPrints)
 {
     PdfSurface pdf;
     QtPrintSurface& surface = pdf.surface;
-    surface.SetFontName(QStringLiteral("DejaVu Sans"));
+    surface.setFontName(QStringLiteral("DejaVu Sans"));
     // A combining accent sits on its letter instead of taking a place of its own.
-    EXPECT_NEAR(surface.TextWidth(u"e\u0301"), surface.TextWidth(u"e"), 1.0);
+    EXPECT_NEAR(surface.textWidth(u"e\u0301"), surface.textWidth(u"e"), 1.0);
     const QString hebrew = QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
-    EXPECT_EQ(surface.VisibleText(hebrew), hebrew);
-    const double width = surface.TextWidth(hebrew);
+    EXPECT_EQ(surface.visibleText(hebrew), hebrew);
+    const double width = surface.textWidth(hebrew);
     EXPECT_GT(width, 0);
-    surface.PrintText(hebrew, false);
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), width);
-    surface.PrintText(u"caf\u00E9 \u0001", false);
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), width + surface.TextWidth(u"caf\u00E9 \uFFFD"));
+    surface.printText(hebrew, false);
+    EXPECT_DOUBLE_EQ(surface.currentX(), width);
+    surface.printText(u"caf\u00E9 \u0001", false);
+    EXPECT_DOUBLE_EQ(surface.currentX(), width + surface.textWidth(u"caf\u00E9 \uFFFD"));
 
     // A listing line is left to right even when a run starts with Hebrew: the semicolon
     // after the word stays on its right.
-    surface.SetCurrentX(0);
-    surface.SetCurrentY(2880);
-    surface.PrintText(hebrew + QStringLiteral(" ;"), true);
-    ASSERT_TRUE(surface.EndDocument());
+    surface.setCurrentX(0);
+    surface.setCurrentY(2880);
+    surface.printText(hebrew + QStringLiteral(" ;"), true);
+    ASSERT_TRUE(surface.endDocument());
     RUN_OR_SKIP(boxes, "pdftotext", {QStringLiteral("-bbox"), pdf.file, QStringLiteral("-")});
     double semicolonLeft = -1;
     double hebrewRight = -1;
-    for (const Word& word : Words(boxes.out)) {
+    for (const Word& word : wordsIn(boxes.out)) {
         if (word.top < 140)
             continue; // the first lines
         if (word.text == QLatin1String(";"))
@@ -349,32 +349,32 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfTextAndShapesMakeAValidPdf)
 {
     PdfSurface pdf;
     QtPrintSurface& s = pdf.surface;
-    s.SetFontName(QStringLiteral("Courier New"));
-    s.SetFontSize(10);
+    s.setFontName(QStringLiteral("Courier New"));
+    s.setFontSize(10);
 
-    s.SetCurrentX(1440);
-    s.SetCurrentY(1440);
-    s.PrintText(u"Sub", false);
-    s.PrintText(u" Main()", true);
-    s.PrintText(u"' bell\u0007 han \u4E2D smile \U0001F600 end", true);
+    s.setCurrentX(1440);
+    s.setCurrentY(1440);
+    s.printText(u"Sub", false);
+    s.printText(u" Main()", true);
+    s.printText(u"' bell\u0007 han \u4E2D smile \U0001F600 end", true);
     // A solid green block: text colour and the top of the text at the current y.
-    s.SetCurrentX(2880);
-    s.SetCurrentY(4320);
-    s.SetTextColor(Rgb(0, 160, 0));
-    s.PrintText(u"\u2588\u2588\u2588\u2588", true);
-    s.FillBox(1440, 7200, 2880, 8640, Rgb(255, 0, 0));
+    s.setCurrentX(2880);
+    s.setCurrentY(4320);
+    s.setTextColor(rgb(0, 160, 0));
+    s.printText(u"\u2588\u2588\u2588\u2588", true);
+    s.fillBox(1440, 7200, 2880, 8640, rgb(255, 0, 0));
     for (LineStyle style : {LineStyle::Solid, LineStyle::Dashed, LineStyle::Dotted, LineStyle::DashDot})
-        s.DrawLine(1440, 9000 + 200 * int(style), 8000, 9000 + 200 * int(style), Rgb(0, 0, 255), 3, style);
-    EXPECT_EQ(s.CurrentY(), 4320 + s.TextHeight(u"X")) << "drawing does not move the cursor";
+        s.drawLine(1440, 9000 + 200 * int(style), 8000, 9000 + 200 * int(style), rgb(0, 0, 255), 3, style);
+    EXPECT_EQ(s.currentY(), 4320 + s.textHeight(u"X")) << "drawing does not move the cursor";
 
-    s.NewPage();
-    EXPECT_EQ(s.CurrentX(), 0);
-    EXPECT_EQ(s.CurrentY(), 0);
-    s.PrintText(u"Second page", true);
-    s.NewPage();
-    s.PrintText(u"Third page", true);
-    EXPECT_EQ(s.PagesStarted(), 3);
-    ASSERT_TRUE(s.EndDocument());
+    s.newPage();
+    EXPECT_EQ(s.currentX(), 0);
+    EXPECT_EQ(s.currentY(), 0);
+    s.printText(u"Second page", true);
+    s.newPage();
+    s.printText(u"Third page", true);
+    EXPECT_EQ(s.pagesStarted(), 3);
+    ASSERT_TRUE(s.endDocument());
 
     RUN_OR_SKIP(info, "pdfinfo", {pdf.file});
     EXPECT_TRUE(QString::fromUtf8(info.out).contains(QRegularExpression(QStringLiteral("Pages:\\s+3\n")))) << info.out.constData();
@@ -390,16 +390,16 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfTextAndShapesMakeAValidPdf)
     RUN_OR_SKIP(check, "qpdf", {QStringLiteral("--check"), pdf.file});
     EXPECT_EQ(check.code, 0) << check.out.constData();
 
-    const QImage page = RenderFirstPage(pdf.file, pdf.dir.path(QStringLiteral("page1")));
+    const QImage page = renderFirstPage(pdf.file, pdf.dir.path(QStringLiteral("page1")));
     if (page.isNull())
         GTEST_SKIP() << "pdftoppm could not render the page";
-    const double lineHeight = s.TextHeight(u"X");
-    const double blockWidth = s.TextWidth(u"\u2588");
-    EXPECT_EQ(PixelAtTwips(page, 2880 + blockWidth * 2, 4320 + lineHeight / 2), qRgb(0, 160, 0));
-    EXPECT_EQ(PixelAtTwips(page, 2880 + blockWidth * 2, 4320 - lineHeight / 2), qRgb(255, 255, 255))
+    const double lineHeight = s.textHeight(u"X");
+    const double blockWidth = s.textWidth(u"\u2588");
+    EXPECT_EQ(pixelAtTwips(page, 2880 + blockWidth * 2, 4320 + lineHeight / 2), qRgb(0, 160, 0));
+    EXPECT_EQ(pixelAtTwips(page, 2880 + blockWidth * 2, 4320 - lineHeight / 2), qRgb(255, 255, 255))
         << "text hangs below the current y";
-    EXPECT_EQ(PixelAtTwips(page, 2160, 7920), qRgb(255, 0, 0));
-    EXPECT_EQ(PixelAtTwips(page, 4000, 9000), qRgb(0, 0, 255));
+    EXPECT_EQ(pixelAtTwips(page, 2160, 7920), qRgb(255, 0, 0));
+    EXPECT_EQ(pixelAtTwips(page, 4000, 9000), qRgb(0, 0, 255));
 }
 
 TEST(QtPrintSurfaceDocument, AnEmptyDocumentAndABreakBeforeAnyOutput)
@@ -407,11 +407,11 @@ TEST(QtPrintSurfaceDocument, AnEmptyDocumentAndABreakBeforeAnyOutput)
     for (const bool breakFirst : {false, true}) {
         PdfSurface pdf;
         if (breakFirst) {
-            pdf.surface.NewPage();
-            pdf.surface.PrintText(u"after the break", true);
+            pdf.surface.newPage();
+            pdf.surface.printText(u"after the break", true);
         }
-        EXPECT_EQ(pdf.surface.PagesStarted(), breakFirst ? 2 : 1);
-        ASSERT_TRUE(pdf.surface.EndDocument());
+        EXPECT_EQ(pdf.surface.pagesStarted(), breakFirst ? 2 : 1);
+        ASSERT_TRUE(pdf.surface.endDocument());
         RUN_OR_SKIP(pages, "qpdf", {QStringLiteral("--show-npages"), pdf.file});
         EXPECT_EQ(pages.out.trimmed(), breakFirst ? "2" : "1") << "an empty document still writes its file";
     }
@@ -426,12 +426,12 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
     auto onlyTheOutput = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.pdf"}; };
     {
         QtPrintSurface surface({}, QString());
-        surface.SetOutputFile(out);
-        surface.PrintText(u"half a document", true);
-        EXPECT_EQ(quillon::test::ReadBytes(out), "the earlier document");
+        surface.setOutputFile(out);
+        surface.printText(u"half a document", true);
+        EXPECT_EQ(quillon::test::readBytes(out), "the earlier document");
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "written beside it";
     } // never ended: thrown away
-    EXPECT_EQ(quillon::test::ReadBytes(out), "the earlier document");
+    EXPECT_EQ(quillon::test::readBytes(out), "the earlier document");
     EXPECT_TRUE(onlyTheOutput());
 
     QtPrintSurface surface({}, QString());
@@ -440,24 +440,24 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
         std::optional<quillon::test::FileSizeLimit> full;
         if (bad == out)
             full.emplace(2000); // every write past it fails, as on a full disk
-        surface.SetOutputFile(bad);
-        surface.PrintText(u"lost", true);
-        surface.DrawLine(0, 0, 1440, 1440, 0, 1, LineStyle::Solid);
-        surface.NewPage();
-        EXPECT_EQ(surface.PagesStarted(), 2);
-        EXPECT_FALSE(surface.EndDocument());
+        surface.setOutputFile(bad);
+        surface.printText(u"lost", true);
+        surface.drawLine(0, 0, 1440, 1440, 0, 1, LineStyle::Solid);
+        surface.newPage();
+        EXPECT_EQ(surface.pagesStarted(), 2);
+        EXPECT_FALSE(surface.endDocument());
     }
-    EXPECT_EQ(quillon::test::ReadBytes(out), "the earlier document");
+    EXPECT_EQ(quillon::test::readBytes(out), "the earlier document");
     EXPECT_TRUE(onlyTheOutput());
-    surface.SetOutputFile(QString());
-    surface.PrintText(u"nowhere to go", true);
-    EXPECT_FALSE(surface.EndDocument()) << "no output file named";
+    surface.setOutputFile(QString());
+    surface.printText(u"nowhere to go", true);
+    EXPECT_FALSE(surface.endDocument()) << "no output file named";
 
     ::chmod(QFile::encodeName(out).constData(), 0640);
-    surface.SetOutputFile(out);
-    surface.PrintText(u"written", true);
-    EXPECT_TRUE(surface.EndDocument());
-    EXPECT_TRUE(quillon::test::ReadBytes(out).startsWith("%PDF-"));
+    surface.setOutputFile(out);
+    surface.printText(u"written", true);
+    EXPECT_TRUE(surface.endDocument());
+    EXPECT_TRUE(quillon::test::readBytes(out).startsWith("%PDF-"));
     struct stat info {};
     ::stat(QFile::encodeName(out).constData(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file keeps its permissions";
@@ -472,24 +472,24 @@ TEST(QtPrintSurfaceDocument, HugeLinesAndWildCoordinatesKeepThePdfValid)
     QString huge;
     for (int i = 0; i < 2000; ++i)
         huge += QStringLiteral("Dim x As \u0001\u05D0e\u0301 ");
-    const double width = s.TextWidth(huge);
+    const double width = s.textWidth(huge);
     EXPECT_GT(width, 1e5);
-    s.PrintText(huge, false);
-    EXPECT_NEAR(s.CurrentX(), width, width * 1e-12);
-    s.SetCurrentX(0);
-    s.PrintText(QString(30000, QLatin1Char('X')), true);
-    s.SetCurrentY(-1e9);
-    s.PrintText(u"far above", true);
-    s.SetCurrentY(std::numeric_limits<double>::quiet_NaN());
-    s.PrintText(u"nowhere", true);
+    s.printText(huge, false);
+    EXPECT_NEAR(s.currentX(), width, width * 1e-12);
+    s.setCurrentX(0);
+    s.printText(QString(30000, QLatin1Char('X')), true);
+    s.setCurrentY(-1e9);
+    s.printText(u"far above", true);
+    s.setCurrentY(std::numeric_limits<double>::quiet_NaN());
+    s.printText(u"nowhere", true);
     const double inf = std::numeric_limits<double>::infinity();
-    s.DrawLine(0, 0, inf, 100, 0, 1, LineStyle::Solid);
-    s.DrawBox(-1e12, -1e12, 1e12, 1e12, Rgb(1, 2, 3), 1000, LineStyle::Dotted);
-    s.FillBox(std::numeric_limits<double>::quiet_NaN(), 0, 100, 100, 0);
-    s.SetCurrentY(2000);
-    s.SetCurrentX(0);
-    s.PrintText(u"still here", true);
-    ASSERT_TRUE(s.EndDocument());
+    s.drawLine(0, 0, inf, 100, 0, 1, LineStyle::Solid);
+    s.drawBox(-1e12, -1e12, 1e12, 1e12, rgb(1, 2, 3), 1000, LineStyle::Dotted);
+    s.fillBox(std::numeric_limits<double>::quiet_NaN(), 0, 100, 100, 0);
+    s.setCurrentY(2000);
+    s.setCurrentX(0);
+    s.printText(u"still here", true);
+    ASSERT_TRUE(s.endDocument());
     RUN_OR_SKIP(check, "qpdf", {QStringLiteral("--check"), pdf.file});
     EXPECT_EQ(check.code, 0) << check.out.constData();
     RUN_OR_SKIP(text, "pdftotext", {pdf.file, QStringLiteral("-")});

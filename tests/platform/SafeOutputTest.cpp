@@ -37,7 +37,7 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        InterruptCleanup::InstallHandlers();
+        InterruptCleanup::installHandlers();
         const pid_t helper = ::fork();
         if (helper == 0) {
             ::setpgid(0, 0);
@@ -45,11 +45,11 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
                 ::pause();
         }
         ::setpgid(helper, helper);
-        InterruptCleanup::TrackProcessGroup(helper);
-        InterruptCleanup::Track(unfinished);
-        InterruptCleanup::Track(finished);
-        InterruptCleanup::Forget(finished);
-        const bool ok = InterruptCleanup::IsTracked(unfinished) && !InterruptCleanup::IsTracked(finished);
+        InterruptCleanup::trackProcessGroup(helper);
+        InterruptCleanup::track(unfinished);
+        InterruptCleanup::track(finished);
+        InterruptCleanup::forget(finished);
+        const bool ok = InterruptCleanup::isTracked(unfinished) && !InterruptCleanup::isTracked(finished);
         if (::write(ready[1], &helper, sizeof helper) != sizeof helper || !ok)
             ::_exit(99);
         ::raise(GetParam().signal);
@@ -64,8 +64,8 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), GetParam().exitCode);
     EXPECT_FALSE(QFileInfo::exists(unfinished));
-    EXPECT_EQ(ReadBytes(finished), "whole");
-    EXPECT_TRUE(WaitForProcessEnd(helper, 10000)) << "the helper's process group was ended";
+    EXPECT_EQ(readBytes(finished), "whole");
+    EXPECT_TRUE(waitForProcessEnd(helper, 10000)) << "the helper's process group was ended";
     ::kill(helper, SIGKILL);
 }
 
@@ -79,32 +79,32 @@ TEST(ReplacementFileTest, TheWorkFileIsTrackedUntilCommittedAndAFolderThatCannot
     Fixture fx;
     const QString target = fx.write("out.pdf", "old");
     ReplacementFile file;
-    ASSERT_TRUE(file.Begin(target));
-    const QString work = file.WorkPath();
-    EXPECT_TRUE(InterruptCleanup::IsTracked(work));
+    ASSERT_TRUE(file.begin(target));
+    const QString work = file.workPath();
+    EXPECT_TRUE(InterruptCleanup::isTracked(work));
     fx.write(QFileInfo(work).fileName(), "new");
-    ASSERT_TRUE(file.Commit());
-    EXPECT_FALSE(InterruptCleanup::IsTracked(work) || QFileInfo::exists(work));
-    EXPECT_EQ(ReadBytes(target), "new");
+    ASSERT_TRUE(file.commit());
+    EXPECT_FALSE(InterruptCleanup::isTracked(work) || QFileInfo::exists(work));
+    EXPECT_EQ(readBytes(target), "new");
     // A FIFO is written in place: nothing is renamed over it or removed.
     const QString pipe = fx.path("pipe.pdf");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    ASSERT_TRUE(file.Begin(pipe));
-    EXPECT_TRUE(file.IsDirect() && file.WorkPath() == pipe);
-    file.Discard();
+    ASSERT_TRUE(file.begin(pipe));
+    EXPECT_TRUE(file.isDirect() && file.workPath() == pipe);
+    file.discard();
     EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
 
     QString error;
-    EXPECT_FALSE(file.Begin(fx.path("missing/out.pdf"), &error));
+    EXPECT_FALSE(file.begin(fx.path("missing/out.pdf"), &error));
     EXPECT_EQ(error, "the folder \"" + fx.path("missing") + "\" does not exist");
     fx.write("locked/keep.txt", "x");
     QFile::setPermissions(fx.path("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     {
         ObeyFilePermissions asUser;
-        EXPECT_FALSE(file.Begin(fx.path("locked/out.pdf"), &error));
+        EXPECT_FALSE(file.begin(fx.path("locked/out.pdf"), &error));
     }
     EXPECT_EQ(error, "Permission denied");
-    EXPECT_FALSE(file.IsActive());
+    EXPECT_FALSE(file.isActive());
     EXPECT_EQ(QDir(fx.path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
 }
 

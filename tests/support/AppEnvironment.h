@@ -25,7 +25,7 @@ private:
 
 // Registers the application object; call once per test program, at namespace scope.
 template <class App>
-const ::testing::Environment* UseApplication()
+const ::testing::Environment* useApplication()
 {
     return ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment<App>);
 }

@@ -21,7 +21,7 @@ struct CliRun {
 
 // The command line in this process; printing commands draw on a recording surface whose
 // operations land in *drawn.
-inline CliRun Cli(const QStringList& args, std::vector<platform::RecordingPrintSurface::Op>* drawn = nullptr)
+inline CliRun cli(const QStringList& args, std::vector<platform::RecordingPrintSurface::Op>* drawn = nullptr)
 {
     using Op = platform::RecordingPrintSurface::Op;
     auto sink = std::make_shared<std::vector<Op>>();
@@ -37,7 +37,7 @@ inline CliRun Cli(const QStringList& args, std::vector<platform::RecordingPrintS
     };
     std::ostringstream out;
     std::ostringstream err;
-    const int code = app::RunCli(args, out, err, services);
+    const int code = app::runCli(args, out, err, services);
     if (drawn)
         *drawn = *sink;
     return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
@@ -49,7 +49,7 @@ struct Process {
     QByteArray out;
     QByteArray err;
 };
-inline Process RunProgram(const QString& program, const QStringList& args,
+inline Process runProgram(const QString& program, const QStringList& args,
                           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
                           int timeoutMs = 60000)
 {

@@ -38,7 +38,7 @@ QString Fixture::writeLines(const QString& relative, const QStringList& lines, c
 {
     QByteArray bytes;
     for (const QString& line : lines) {
-        bytes += Cp1252(line);
+        bytes += cp1252(line);
         bytes += eol;
     }
     return write(relative, bytes);
@@ -86,7 +86,7 @@ FileSizeLimit::~FileSizeLimit()
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-QByteArray ReadBytes(const QString& path)
+QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -94,7 +94,7 @@ QByteArray ReadBytes(const QString& path)
     return file.readAll();
 }
 
-bool WaitForProcessEnd(qint64 pid, int timeoutMs)
+bool waitForProcessEnd(qint64 pid, int timeoutMs)
 {
     // A process descriptor becomes readable when the process ends, with no polling loop.
     const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
@@ -106,10 +106,10 @@ bool WaitForProcessEnd(qint64 pid, int timeoutMs)
     return ready == 1;
 }
 
-QByteArray Cp1252(const QString& text)
+QByteArray cp1252(const QString& text)
 {
     bool ok = false;
-    QByteArray bytes = model::CodePage::Default().Encode(text, &ok);
+    QByteArray bytes = model::CodePage::standard().encode(text, &ok);
     if (!ok)
         qFatal("fixture text not representable in windows-1252");
     return bytes;

@@ -55,10 +55,10 @@ private:
     long long saved_ = -1;
 };
 
-QByteArray ReadBytes(const QString& path);
+QByteArray readBytes(const QString& path);
 // Waits up to TIMEOUTMS for a process that is not our child to end (gone, or a zombie nobody
 // has reaped yet); false when it still runs.
-bool WaitForProcessEnd(qint64 pid, int timeoutMs);
-QByteArray Cp1252(const QString& text);
+bool waitForProcessEnd(qint64 pid, int timeoutMs);
+QByteArray cp1252(const QString& text);
 
 } // namespace quillon::test

@@ -46,10 +46,10 @@ struct Bench {
 
     Bench()
     {
-        session.Start();
-        session.options.Set(config::opt::DeviceName, "Office Laser");
-        session.options.Set(config::opt::VBPFolder, fx.path("start"));
-        session.options.Set(config::opt::OutputFolder, fx.path("out"));
+        session.start();
+        session.options.set(config::opt::DeviceName, "Office Laser");
+        session.options.set(config::opt::VBPFolder, fx.path("start"));
+        session.options.set(config::opt::OutputFolder, fx.path("out"));
         fx.writeLines("proj/modA.bas", {"Attribute VB_Name = \"modA\"", "Option Explicit", "Public Sub Main()", "    Helper", "End Sub",
                                         "Public Sub Helper()", "    Dim i As Integer", "End Sub"});
         fx.writeLines("proj/modB.bas",
@@ -60,7 +60,7 @@ struct Bench {
             surface->keep = &printed;
             return surface;
         });
-        window->ChooseProjectFileDialog = [this](const QString& folder) {
+        window->chooseProjectFileDialog = [this](const QString& folder) {
             askedIn = folder;
             return vbp;
         };
@@ -94,7 +94,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     Bench b;
     // F1 names the manual's section of the focused list, and opens the manual.
     int manualOpened = 0;
-    b.window->DisplayUserManual = [&] { ++manualOpened; };
+    b.window->displayUserManual = [&] { ++manualOpened; };
     b.window->show();
     const std::pair<const char*, const char*> sections[] = {
         {"lstSelected", "F1 Help: See User Manual Section 2.1.3 - Print Queue"},
@@ -106,7 +106,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
         QWidget* target = b.window->findChild<QWidget*>(name);
         target->setFocus();
         QTest::keyClick(target, Qt::Key_F1);
-        EXPECT_EQ(b.window->StatusText(), expected);
+        EXPECT_EQ(b.window->statusText(), expected);
     }
     EXPECT_EQ(manualOpened, 4);
     // Entries of work not yet built.
@@ -119,7 +119,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     }
     for (const char* name : {"mnuUserOptions", "mnuExecuteWrap", "mnuShrinkBlankLines", "mnuRestoreEdited"})
         EXPECT_FALSE(b.window->action(name)->isEnabled()) << name;
-    b.window->ProcessSelection(0);
+    b.window->processSelection(0);
     EXPECT_EQ(b.box.shown.back().text, "No project files loaded.");
     b.box.shown.clear();
     // A second File | Open arriving while the load lets events run does nothing. The warning is
@@ -127,23 +127,23 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     bool secondOpenTried = false;
     QTimer::singleShot(0, b.window.get(), [&] {
         secondOpenTried = true;
-        b.window->OpenProjectCommand();
+        b.window->openProjectCommand();
     });
     b.box.answers.push_back({0, 2, QString()});
-    b.window->OpenProjectCommand();
+    b.window->openProjectCommand();
     EXPECT_TRUE(secondOpenTried);
     ASSERT_EQ(b.box.shown.size(), 1u) << "one warning: the second open never started";
-    EXPECT_EQ(b.box.shown[0].request.MessageKey, "Uncompiled VBP Warning");
-    b.window->RefreshRestoreMenu();
+    EXPECT_EQ(b.box.shown[0].request.messageKey, "Uncompiled VBP Warning");
+    b.window->refreshRestoreMenu();
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
     EXPECT_EQ(b.askedIn, b.fx.path("start"));
-    EXPECT_EQ(b.session.options.Text(config::opt::VBPFolder), b.fx.path("proj") + '/');
+    EXPECT_EQ(b.session.options.text(config::opt::VBPFolder), b.fx.path("proj") + '/');
     EXPECT_EQ(b.entries("lstFiles"), (QStringList{"modA.bas", "modB.bas"}));
     EXPECT_EQ(b.window->findChild<QLabel*>("lblSource")->text(), "Source:" + b.vbp);
-    EXPECT_TRUE(b.window->StatusText().endsWith(model::Project::kProjectLoadedText));
+    EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText));
     EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
     b.window->action("mnuPrintToc")->trigger();
-    EXPECT_EQ(b.box.shown.back().request.Title, "TOC Notes Suppression");
+    EXPECT_EQ(b.box.shown.back().request.title, "TOC Notes Suppression");
     EXPECT_TRUE(b.printedText().contains("modB.bas")) << b.printedText().toStdString();
 
     b.list("lstFiles")->item(0)->setSelected(true);
@@ -151,26 +151,26 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_EQ(b.entries("lstProcedures"),
               (QStringList{"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     // The printer chosen is stored, also when the system would not make it its default.
-    b.session.options.SetBool(config::opt::PrinterScope, true);
+    b.session.options.setBool(config::opt::PrinterScope, true);
     QStringList offered;
-    b.window->ChoosePrinterDialog = [&](const std::vector<platform::PrinterInfo>& printers, const QString&) {
+    b.window->choosePrinterDialog = [&](const std::vector<platform::PrinterInfo>& printers, const QString&) {
         for (const platform::PrinterInfo& p : printers)
             offered << p.deviceName;
         return QStringLiteral("recording pdf");
     };
-    b.window->MakeSystemDefaultPrinter = [](const QString&) { return false; };
+    b.window->makeSystemDefaultPrinter = [](const QString&) { return false; };
     b.window->action("mnuSelectPrinter")->trigger();
     EXPECT_EQ(offered, (QStringList{"Recording PDF", "Office Laser"}));
     EXPECT_EQ(b.box.shown.back().title, "Default Printer Not Changed");
-    EXPECT_EQ(b.session.options.Text(config::opt::PrinterPort), "FILE:");
+    EXPECT_EQ(b.session.options.text(config::opt::PrinterPort), "FILE:");
     EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), "Send Selected Procedures To Recording PDF");
-    b.window->ChoosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
-    b.window->SelectDefaultPrinter();
-    EXPECT_EQ(b.session.options.Text(config::opt::DeviceName), "Recording PDF") << "a cancelled choice changes nothing";
+    b.window->choosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
+    b.window->selectDefaultPrinter();
+    EXPECT_EQ(b.session.options.text(config::opt::DeviceName), "Recording PDF") << "a cancelled choice changes nothing";
     // Send prints the queue's selected entries only, to the file the save dialog names, and unlocks
     // the lists afterwards.
     QString asked; // the folder and the suggested name
-    b.window->ChooseSaveFileDialog = [&](const QString& folder, const QString& name) {
+    b.window->chooseSaveFileDialog = [&](const QString& folder, const QString& name) {
         asked = folder + '|' + name;
         return b.fx.path("out/queue.pdf");
     };
@@ -180,7 +180,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_EQ(b.entries("lstSelected", true), (QStringList{"modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     b.list("lstSelected")->item(0)->setSelected(false);
     b.window->cmdProcessSelection(2)->click();
-    EXPECT_TRUE(b.window->StatusText().startsWith("1 procedure sent to a file-based printer (Recording PDF).")) << b.window->StatusText().toStdString();
+    EXPECT_TRUE(b.window->statusText().startsWith("1 procedure sent to a file-based printer (Recording PDF).")) << b.window->statusText().toStdString();
     EXPECT_TRUE(asked.startsWith(b.fx.path("out") + '|') && asked.endsWith(" Demo Program Documentation.pdf")) << asked.toStdString();
     EXPECT_TRUE(b.printedText().contains("Public Sub Helper()"));
     EXPECT_FALSE(b.printedText().contains("Public Sub Main()")) << "unselected rows stay out";
@@ -200,18 +200,18 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.list("lstFiles")->item(1)->setSelected(true);
     EXPECT_TRUE(b.entries("lstProcedures").isEmpty());
     EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled()) << "an empty list has no selection buttons";
-    b.window->ProcessSelection(1);
+    b.window->processSelection(1);
     EXPECT_EQ(b.box.shown.back().text, "No procedures available in the modules list.");
 
     // The project file changed on disk: a reload is asked for and nothing prints.
     b.printed.clear();
     b.fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modA; modA.bas"});
-    b.window->ProcessSelection(2);
+    b.window->processSelection(2);
     EXPECT_EQ(b.box.shown.back().title, "Reload required");
     EXPECT_TRUE(b.printed.empty());
     // A file that is not there: the message, and the loaded project stays listed.
     b.vbp = b.fx.path("proj/Gone.vbp");
-    b.window->OpenProjectCommand();
+    b.window->openProjectCommand();
     EXPECT_EQ(b.box.shown.back().title, "No valid file");
     EXPECT_EQ(b.entries("lstFiles").size(), 2);
 
@@ -219,13 +219,13 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     // screen (a monitor since removed) comes back onto it.
     b.window->move(130, 90);
     EXPECT_TRUE(b.window->close());
-    EXPECT_TRUE(b.session.options.Bool(config::opt::ColorDefaultNoteSeen));
-    const QString section = config::SectionName(":MainForm");
+    EXPECT_TRUE(b.session.options.boolean(config::opt::ColorDefaultNoteSeen));
+    const QString section = config::sectionName(":MainForm");
     EXPECT_EQ(b.session.ini.read(section, "Left", QString()), "130");
     EXPECT_EQ(b.session.ini.read(section, "Top", QString()), "90");
     b.session.ini.write(section, "Left", "5000");
     ui::MainWindow again(b.session, b.box, {});
-    EXPECT_TRUE(ui::AvailableScreenOf(&again).contains(again.pos()));
+    EXPECT_TRUE(ui::availableScreenOf(&again).contains(again.pos()));
 }
 
 } // namespace

@@ -16,7 +16,7 @@ using quillon::ui::RestoreMessagesMenu;
 
 namespace {
 
-QStringList Texts(const QMenu& menu)
+QStringList texts(const QMenu& menu)
 {
     QStringList texts;
     for (const QAction* action : menu.actions())
@@ -38,29 +38,29 @@ TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClick
     IniStore ini{fx.path("QLN.spi"), &log};
     quillon::platform::ScriptedMessageBox box;
     SuppressibleMessages engine(ini, box);
-    engine.LoadAtStartup();
+    engine.loadAtStartup();
     QMenu fileMenu;
     QMenu* menu = fileMenu.addMenu("&Restore Messages");
     RestoreMessagesMenu helper(menu, engine, &fileMenu);
     QSignalSpy restored(&helper, &RestoreMessagesMenu::messageRestored);
-    EXPECT_EQ(Texts(*menu), QStringList{"Kept (Click 1 - No) (Always)"});
+    EXPECT_EQ(texts(*menu), QStringList{"Kept (Click 1 - No) (Always)"});
     box.answers.push_back({0, 2, QString()});
-    engine.Ask(Warning::Notice("Save & Exit", "Save & Exit", "?", "Go on?"));
+    engine.ask(Warning::notice("Save & Exit", "Save & Exit", "?", "Go on?"));
     box.answers.push_back({0, 1, QString()});
-    engine.Ask(Warning::Notice("Long Line Warning", "Long Line Warning", "?", "Go on?"));
+    engine.ask(Warning::notice("Long Line Warning", "Long Line Warning", "?", "Go on?"));
     Q_EMIT fileMenu.aboutToShow();
-    ASSERT_EQ(Texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - OK) (Always)",
+    ASSERT_EQ(texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - OK) (Always)",
                                          "Long Line Warning (Click 0 - OK) (Session)"}));
 
     menu->actions()[1]->trigger();
     ASSERT_EQ(restored.count(), 1);
     EXPECT_EQ(restored[0][0].toString(), "Save & Exit (Click 0 - OK) (Always)");
-    EXPECT_EQ(Texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));
+    EXPECT_EQ(texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));
     menu->actions()[1]->trigger();
     menu->actions()[0]->trigger();
     EXPECT_FALSE(menu->menuAction()->isVisible());
-    EXPECT_TRUE(Texts(*menu).isEmpty());
-    helper.Restore(0);
+    EXPECT_TRUE(texts(*menu).isEmpty());
+    helper.restore(0);
     EXPECT_EQ(restored.count(), 3);
 }
 

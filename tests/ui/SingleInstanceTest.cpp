@@ -27,33 +27,33 @@ TEST(SingleInstance, ACrashedCopyBlocksNothingALaterCopyActivatesTheFirstAndRele
     ASSERT_EQ(crashed.readLine().trimmed(), "listening");
     crashed.kill();
     ASSERT_TRUE(crashed.waitForFinished(10000));
-    ASSERT_TRUE(QFileInfo::exists(QDir::tempPath() + '/' + SingleInstance::ServerName(id))) << "the killed copy left its socket";
+    ASSERT_TRUE(QFileInfo::exists(QDir::tempPath() + '/' + SingleInstance::serverName(id))) << "the killed copy left its socket";
     SingleInstance first(id);
-    EXPECT_TRUE(first.Ensure());
-    EXPECT_TRUE(first.IsOwner());
+    EXPECT_TRUE(first.ensure());
+    EXPECT_TRUE(first.isOwner());
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
     SingleInstance second(id);
-    EXPECT_FALSE(second.Ensure());
+    EXPECT_FALSE(second.ensure());
     EXPECT_TRUE(activated.wait());
-    first.Release();
-    EXPECT_FALSE(first.IsOwner());
+    first.release();
+    EXPECT_FALSE(first.isOwner());
     SingleInstance next(id);
-    EXPECT_TRUE(next.Ensure());
-    EXPECT_TRUE(next.IsOwner());
+    EXPECT_TRUE(next.ensure());
+    EXPECT_TRUE(next.isOwner());
 }
 
 TEST(SingleInstance, NoIdentifierGuardsNothing)
 {
     SingleInstance a{QString()};
     SingleInstance b{QString()};
-    EXPECT_TRUE(a.Ensure());
-    EXPECT_TRUE(b.Ensure());
-    EXPECT_FALSE(a.IsOwner());
+    EXPECT_TRUE(a.ensure());
+    EXPECT_TRUE(b.ensure());
+    EXPECT_FALSE(a.isOwner());
 }
 
 TEST(SingleInstance, TheSocketNameCarriesTheUserAndIsOneFileName)
 {
-    const QString name = SingleInstance::ServerName("Tandrel.Quillon.{a/b c}");
+    const QString name = SingleInstance::serverName("Tandrel.Quillon.{a/b c}");
     EXPECT_TRUE(name.startsWith("Tandrel.Quillon.{a_b_c}."));
     EXPECT_GT(name.size(), QString("Tandrel.Quillon.{a_b_c}.").size());
 }

@@ -19,26 +19,26 @@ using quillon::platform::MessageRequest;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
-using quillon::test::OnModal;
+using quillon::test::onModal;
 
 namespace {
 
-QString R(const QRect& r)
+QString r(const QRect& r)
 {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 // The layout in twips: the client size, the message, each shown button, then the frames shown.
-QString Described(const dialoglayout::Layout& l)
+QString described(const dialoglayout::Layout& l)
 {
-    QString out = QStringLiteral("client %1x%2 message ").arg(l.client.width()).arg(l.client.height()) + R(l.message);
+    QString out = QStringLiteral("client %1x%2 message ").arg(l.client.width()).arg(l.client.height()) + r(l.message);
     for (size_t i = 0; i < l.buttons.size(); ++i)
-        out += l.buttons[i].isEmpty() ? QString() : QStringLiteral(" button%1 ").arg(i) + R(l.buttons[i]);
+        out += l.buttons[i].isEmpty() ? QString() : QStringLiteral(" button%1 ").arg(i) + r(l.buttons[i]);
     if (!l.inputFrame.isEmpty())
-        out += " input " + R(l.inputFrame) + " label " + R(l.inputLabel) + " box " + R(l.inputBox)
-            + (l.browse.isEmpty() ? QString() : " browse " + R(l.browse));
+        out += " input " + r(l.inputFrame) + " label " + r(l.inputLabel) + " box " + r(l.inputBox)
+            + (l.browse.isEmpty() ? QString() : " browse " + r(l.browse));
     if (!l.suppressFrame.isEmpty())
-        out += " suppress " + R(l.suppressFrame) + " options " + R(l.options[0]) + ' ' + R(l.options[1]) + ' ' + R(l.options[2]);
+        out += " suppress " + r(l.suppressFrame) + " options " + r(l.options[0]) + ' ' + r(l.options[1]) + ' ' + r(l.options[2]);
     return out + QStringLiteral(" (%1 shown)").arg(l.shownButtons);
 }
 
@@ -66,7 +66,7 @@ TEST(MessageDialogLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBet
          " box 210,480 7960x345 (1 shown)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Described(dialoglayout::LayOut(c.input)), c.expected) << c.rule;
+        EXPECT_EQ(described(dialoglayout::layOut(c.input)), c.expected) << c.rule;
 }
 
 TEST(MessageDialogLayout, IconsColoursAndCaptions)
@@ -74,11 +74,11 @@ TEST(MessageDialogLayout, IconsColoursAndCaptions)
     const std::pair<const char*, MessageIcon> icons[] = {{"?", MessageIcon::Question}, {"!", MessageIcon::Exclamation}, {"i", MessageIcon::Information},
                                                      {"X", MessageIcon::Critical}, {"64", MessageIcon::Information}, {"Z", MessageIcon::None}};
     for (const auto& [code, icon] : icons)
-        EXPECT_EQ(dialoglayout::IconForCode(code), icon) << code;
-    EXPECT_EQ(dialoglayout::ThemeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
+        EXPECT_EQ(dialoglayout::iconForCode(code), icon) << code;
+    EXPECT_EQ(dialoglayout::themeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
     // Captions are measured as shown: without the access-key mark.
-    EXPECT_EQ(dialoglayout::ShownCaption("&Yes"), QStringLiteral("Yes"));
-    EXPECT_EQ(dialoglayout::ShownCaption("Save && Exit"), QStringLiteral("Save & Exit"));
+    EXPECT_EQ(dialoglayout::shownCaption("&Yes"), QStringLiteral("Yes"));
+    EXPECT_EQ(dialoglayout::shownCaption("Save && Exit"), QStringLiteral("Save & Exit"));
 }
 
 TEST(MessageDialogPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
@@ -94,41 +94,41 @@ TEST(MessageDialogPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
         {"1440|2880", {}, {192, 96}}, {"-500|-20", {}, {0, 0}}, // top|left, 1440 twips an inch
     };
     for (const auto& c : cases)
-        EXPECT_EQ(dialoglayout::DialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
-    EXPECT_EQ(dialoglayout::DialogPosition("0|0", QSize(600, 300), QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
-    EXPECT_EQ(dialoglayout::DialogPosition("", QSize(2000, 1200), screen, QRect(), 96, 96), QPoint(0, 0));
+        EXPECT_EQ(dialoglayout::dialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
+    EXPECT_EQ(dialoglayout::dialogPosition("0|0", QSize(600, 300), QRect(1920, 0, 1280, 1024), QRect(), 96, 96), QPoint(1920, 0));
+    EXPECT_EQ(dialoglayout::dialogPosition("", QSize(2000, 1200), screen, QRect(), 96, 96), QPoint(0, 0));
 }
 
-MessageRequest YesNoRequest()
+MessageRequest yesNoRequest()
 {
     MessageRequest request;
-    request.Icon = QStringLiteral("?");
-    request.Text = QStringLiteral("First line\r\nSecond line");
-    request.Buttons = {"Yes", "No"};
-    request.ClickedButton = -1;
+    request.icon = QStringLiteral("?");
+    request.text = QStringLiteral("First line\r\nSecond line");
+    request.buttons = {"Yes", "No"};
+    request.clickedButton = -1;
     return request;
 }
 
 // The offscreen screen shows 96 pixels to the inch: 15 twips a pixel.
 TEST(SuppressibleMessageDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyAShownButtonClosesItAndALongMessageGrowsIt)
 {
-    MessageRequest request = YesNoRequest();
-    request.InputText = QStringLiteral("  kept  ");
-    request.Buttons[3] = QStringLiteral("   "); // blank captions count as none
-    request.Buttons[4] = QStringLiteral("Continue with the printer's own default font and size instead");
+    MessageRequest request = yesNoRequest();
+    request.inputText = QStringLiteral("  kept  ");
+    request.buttons[3] = QStringLiteral("   "); // blank captions count as none
+    request.buttons[4] = QStringLiteral("Continue with the printer's own default font and size instead");
     SuppressibleMessageDialog dialog(request, Qt::white);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(dialog.Button(i)->isVisibleTo(&dialog), i != 2 && i != 3) << i;
-    EXPECT_EQ(dialog.Button(0)->size(), QSize(106, 33)); // 1590 × 495 twips
-    const int text = dialog.Button(4)->fontMetrics().horizontalAdvance(request.Buttons[4]);
+        EXPECT_EQ(dialog.button(i)->isVisibleTo(&dialog), i != 2 && i != 3) << i;
+    EXPECT_EQ(dialog.button(0)->size(), QSize(106, 33)); // 1590 × 495 twips
+    const int text = dialog.button(4)->fontMetrics().horizontalAdvance(request.buttons[4]);
     ASSERT_GT(text + 28, 106) << "the caption should be long";
-    EXPECT_NEAR(dialog.Button(4)->width(), text + 28, 1);
-    EXPECT_EQ(dialog.MessageLabel()->text(), QStringLiteral("First line\nSecond line"));
-    EXPECT_FALSE(dialog.IconLabel()->pixmap().isNull());
-    EXPECT_FALSE(dialog.SuppressFrame()->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.InputFrame()->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.BrowseButton()->isVisibleTo(dialog.InputFrame()));
-    EXPECT_EQ(dialog.InputLabel()->text(), QStringLiteral("File Path:"));
+    EXPECT_NEAR(dialog.button(4)->width(), text + 28, 1);
+    EXPECT_EQ(dialog.messageLabel()->text(), QStringLiteral("First line\nSecond line"));
+    EXPECT_FALSE(dialog.iconLabel()->pixmap().isNull());
+    EXPECT_FALSE(dialog.suppressFrame()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.inputFrame()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.browseButton()->isVisibleTo(dialog.inputFrame()));
+    EXPECT_EQ(dialog.inputLabel()->text(), QStringLiteral("File Path:"));
 
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -136,40 +136,40 @@ TEST(SuppressibleMessageDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyASh
     EXPECT_FALSE(dialog.close());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    dialog.ClickButton(3); // a hidden button's slot does nothing either
+    dialog.clickButton(3); // a hidden button's slot does nothing either
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(request.ClickedButton, -1);
-    QTest::mouseClick(dialog.Button(1), Qt::LeftButton);
+    EXPECT_EQ(request.clickedButton, -1);
+    QTest::mouseClick(dialog.button(1), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(request.InputText, QStringLiteral("  kept  ")); // no input box: nothing written back
+    EXPECT_EQ(request.inputText, QStringLiteral("  kept  ")); // no input box: nothing written back
 
-    MessageRequest longRequest = YesNoRequest();
-    longRequest.Text = QStringLiteral("A sentence that goes on for a while. ").repeated(40);
+    MessageRequest longRequest = yesNoRequest();
+    longRequest.text = QStringLiteral("A sentence that goes on for a while. ").repeated(40);
     SuppressibleMessageDialog longDialog(longRequest, Qt::white);
-    EXPECT_GT(longDialog.MessageLabel()->height(), 4 * dialog.MessageLabel()->height());
-    EXPECT_GT(longDialog.Button(0)->y(), longDialog.MessageLabel()->geometry().bottom());
+    EXPECT_GT(longDialog.messageLabel()->height(), 4 * dialog.messageLabel()->height());
+    EXPECT_GT(longDialog.button(0)->y(), longDialog.messageLabel()->geometry().bottom());
 }
 
 // Through the desktop message box: the frames the request asks for, in the theme colour (red in
 // the low byte); the button, the choice clicked on its round mark and the input, trimmed, go back.
 TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFillsTheInputBoxAndAButtonWritesTheAnswerBack)
 {
-    MessageRequest full = YesNoRequest();
-    full.AllowSuppress = full.ShowInput = full.ShowBrowse = true;
-    full.InputLabel = QStringLiteral("Output Folder:");
-    full.InputText = QStringLiteral("  /home/user/docs  ");
+    MessageRequest full = yesNoRequest();
+    full.allowSuppress = full.showInput = full.showBrowse = true;
+    full.inputLabel = QStringLiteral("Output Folder:");
+    full.inputText = QStringLiteral("  /home/user/docs  ");
     QtMessageBox box;
-    box.SetThemeColor(15793858);
-    OnModal([](QWidget* modal) {
+    box.setThemeColor(15793858);
+    onModal([](QWidget* modal) {
         auto* dialog = qobject_cast<SuppressibleMessageDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->SuppressFrame()->isVisibleTo(dialog));
-        EXPECT_TRUE(dialog->Option(0)->isChecked());
-        EXPECT_TRUE(dialog->InputFrame()->isVisibleTo(dialog));
-        EXPECT_EQ(dialog->InputLabel()->text(), QStringLiteral("Output Folder:"));
-        EXPECT_EQ(dialog->InputBox()->text(), QStringLiteral("/home/user/docs"));
-        EXPECT_TRUE(dialog->BrowseButton()->isVisibleTo(dialog));
-        for (QWidget* painted : std::initializer_list<QWidget*>{dialog->MessageLabel(), dialog->InputBox(), dialog->Option(2)}) {
+        EXPECT_TRUE(dialog->suppressFrame()->isVisibleTo(dialog));
+        EXPECT_TRUE(dialog->option(0)->isChecked());
+        EXPECT_TRUE(dialog->inputFrame()->isVisibleTo(dialog));
+        EXPECT_EQ(dialog->inputLabel()->text(), QStringLiteral("Output Folder:"));
+        EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/home/user/docs"));
+        EXPECT_TRUE(dialog->browseButton()->isVisibleTo(dialog));
+        for (QWidget* painted : std::initializer_list<QWidget*>{dialog->messageLabel(), dialog->inputBox(), dialog->option(2)}) {
             EXPECT_EQ(painted->palette().color(QPalette::Window), QColor(194, 254, 240)) << painted->objectName().toStdString();
             EXPECT_TRUE(painted->autoFillBackground());
         }
@@ -177,25 +177,25 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
         // cancelled, it leaves the box as it was.
         QStringList asked; // title, filter, start folder
         QString answer = QStringLiteral("/projects/new/App.vbp");
-        dialog->SetFileChooser([&](QWidget*, const QString& title, const QString& filter, const QString& start) {
+        dialog->setFileChooser([&](QWidget*, const QString& title, const QString& filter, const QString& start) {
             asked = QStringList{title, filter, start};
             return answer;
         });
-        QTest::mouseClick(dialog->BrowseButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
         EXPECT_EQ(asked, (QStringList{"Locate the file", "All Files (*.*)", "/home/user"}));
-        EXPECT_EQ(dialog->InputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
+        EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
         answer.clear();
-        QTest::mouseClick(dialog->BrowseButton(), Qt::LeftButton);
-        EXPECT_EQ(dialog->InputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
+        QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
         EXPECT_TRUE(dialog->isVisible());
-        dialog->InputBox()->setText(QStringLiteral("  /tmp/new name.txt  "));
-        QTest::mouseClick(dialog->Option(2), Qt::LeftButton, {}, QPoint(8, dialog->Option(2)->height() / 2));
-        QTest::mouseClick(dialog->Button(1), Qt::LeftButton);
+        dialog->inputBox()->setText(QStringLiteral("  /tmp/new name.txt  "));
+        QTest::mouseClick(dialog->option(2), Qt::LeftButton, {}, QPoint(8, dialog->option(2)->height() / 2));
+        QTest::mouseClick(dialog->button(1), Qt::LeftButton);
     });
-    box.ShowRequest(full);
-    EXPECT_EQ(full.ClickedButton, 1);
-    EXPECT_EQ(full.SuppressChoice, 2);
-    EXPECT_EQ(full.InputText, QStringLiteral("/tmp/new name.txt"));
+    box.showRequest(full);
+    EXPECT_EQ(full.clickedButton, 1);
+    EXPECT_EQ(full.suppressChoice, 2);
+    EXPECT_EQ(full.inputText, QStringLiteral("/tmp/new name.txt"));
 }
 
 TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
@@ -214,14 +214,14 @@ TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
     };
     for (const auto& c : cases) {
         QStringList seen; // title, text, icon
-        OnModal([&](QWidget* modal) {
+        onModal([&](QWidget* modal) {
             auto* message = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(message, nullptr);
             seen = QStringList{message->windowTitle(), message->text(), QString::number(message->icon())};
             ASSERT_NE(message->button(c.answer), nullptr);
             QTest::mouseClick(message->button(c.answer), Qt::LeftButton);
         });
-        EXPECT_EQ(QtMessageBox().ShowMessage(c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
+        EXPECT_EQ(QtMessageBox().showMessage(c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
         EXPECT_EQ(seen, (QStringList{"GDI Spool Size", "Re-estimate?\nNow.", QString::number(c.shown)}));
     }
 }

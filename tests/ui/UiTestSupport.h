@@ -12,13 +12,13 @@
 namespace quillon::test {
 
 // Widgets need the application object for the whole test program.
-inline const ::testing::Environment* const kWidgetsApplication = UseApplication<QApplication>();
+inline const ::testing::Environment* const kWidgetsApplication = useApplication<QApplication>();
 
 // Runs `action` on the modal window once a modal loop has shown it (the test goes on to call
 // exec()). A dialog still open five seconds after the action is closed, so that a dialog
 // that refuses to close fails its test instead of hanging it. Both timers belong to an
 // object that outlives them (the application, the dialog), so none is left behind.
-inline void OnModal(std::function<void(QWidget*)> action)
+inline void onModal(std::function<void(QWidget*)> action)
 {
     auto* poll = new QTimer(QCoreApplication::instance());
     const QDeadlineTimer deadline(5000);

@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     if (args.size() < 2)
         return 64;
     quillon::platform::SingleInstance guard(args[1]);
-    if (!guard.Ensure())
+    if (!guard.ensure())
         return 3;
     std::printf("listening\n");
     std::fflush(stdout);

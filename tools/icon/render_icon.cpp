@@ -11,7 +11,7 @@
 
 namespace {
 
-QImage DrawIcon(int size)
+QImage drawIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -69,12 +69,12 @@ int main(int argc, char* argv[])
         return 2;
     }
     QImageWriter ico(QString::fromLocal8Bit(argv[1]), "ico");
-    if (!ico.write(DrawIcon(64))) {
+    if (!ico.write(drawIcon(64))) {
         std::fprintf(stderr, "render_icon: %s\n", qPrintable(ico.errorString()));
         return 1;
     }
     QImageWriter png(QString::fromLocal8Bit(argv[2]), "png");
-    if (!png.write(DrawIcon(256))) {
+    if (!png.write(drawIcon(256))) {
         std::fprintf(stderr, "render_icon: %s\n", qPrintable(png.errorString()));
         return 1;
     }

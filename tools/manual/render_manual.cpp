@@ -44,20 +44,20 @@ struct Heading {
     int page; // 0-based page of the body document
 };
 
-void Fail(const QString& text, int code)
+void fail(const QString& text, int code)
 {
     std::fprintf(stderr, "render_manual: %s\n", qPrintable(text));
     std::exit(code);
 }
 
-qreal Points(qreal points)
+qreal points(qreal points)
 {
     return points * kResolution / 72.0;
 }
 
 // Body text in the serif face, headings in the sans face, code (blocks and inline) in the
 // monospaced face on a light band; tables get thin ruled cells.
-void Style(QTextDocument& doc)
+void style(QTextDocument& doc)
 {
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         const QTextBlockFormat blockFormat = block.blockFormat();
@@ -75,14 +75,14 @@ void Style(QTextDocument& doc)
             };
             QTextBlockFormat format = blockFormat;
             format.setBackground(QColor(0xF0, 0xF0, 0xF0));
-            format.setLeftMargin(Points(8));
-            format.setTopMargin(isCode(block.previous()) ? 0 : Points(3));
-            format.setBottomMargin(isCode(block.next()) ? 0 : Points(7));
+            format.setLeftMargin(points(8));
+            format.setTopMargin(isCode(block.previous()) ? 0 : points(3));
+            format.setBottomMargin(isCode(block.next()) ? 0 : points(7));
             cursor.setBlockFormat(format);
         } else if (level > 0) {
             QTextBlockFormat format = blockFormat;
-            format.setTopMargin(Points(level == 1 ? 0 : level == 2 ? 14 : 10));
-            format.setBottomMargin(Points(level == 1 ? 14 : 5));
+            format.setTopMargin(points(level == 1 ? 0 : level == 2 ? 14 : 10));
+            format.setBottomMargin(points(level == 1 ? 14 : 5));
             if (level == 1 && block != doc.begin())
                 format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             cursor.setBlockFormat(format);
@@ -91,7 +91,7 @@ void Style(QTextDocument& doc)
             QTextBlockFormat format = blockFormat;
             format.setTopMargin(0);
             const bool listEnds = block.textList() && block.next().textList() != block.textList();
-            format.setBottomMargin(cursor.currentTable() ? 0 : block.textList() && !listEnds ? Points(2) : Points(5));
+            format.setBottomMargin(cursor.currentTable() ? 0 : block.textList() && !listEnds ? points(2) : points(5));
             cursor.setBlockFormat(format);
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -125,15 +125,15 @@ void Style(QTextDocument& doc)
         if (!table)
             continue;
         QTextTableFormat format = table->format();
-        format.setBorder(Points(0.6));
+        format.setBorder(points(0.6));
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(QColor(0x99, 0x99, 0x99));
         format.setBorderCollapse(true);
-        format.setCellPadding(Points(1.5));
+        format.setCellPadding(points(1.5));
         format.setCellSpacing(0);
         format.setWidth(QTextLength(QTextLength::PercentageLength, 99.5));
-        format.setTopMargin(Points(2));
-        format.setBottomMargin(Points(8));
+        format.setTopMargin(points(2));
+        format.setBottomMargin(points(8));
         table->setFormat(format);
         for (int column = 0; column < table->columns(); ++column) {
             QTextTableCell cell = table->cellAt(0, column);
@@ -144,7 +144,7 @@ void Style(QTextDocument& doc)
     }
 }
 
-std::vector<Heading> Headings(const QTextDocument& doc, qreal pageHeight)
+std::vector<Heading> headingsOf(const QTextDocument& doc, qreal pageHeight)
 {
     std::vector<Heading> headings;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
@@ -161,12 +161,12 @@ std::vector<Heading> Headings(const QTextDocument& doc, qreal pageHeight)
 
 // The contents list as a document of its own: a borderless table, the headings on the
 // left, their page numbers aligned on the right.
-void FillContents(QTextDocument& contents, const std::vector<Heading>& headings, int firstBodyPage)
+void fillContents(QTextDocument& contents, const std::vector<Heading>& headings, int firstBodyPage)
 {
     contents.clear();
     QTextCursor cursor(&contents);
     QTextBlockFormat titleFormat;
-    titleFormat.setBottomMargin(Points(12));
+    titleFormat.setBottomMargin(points(12));
     QTextCharFormat titleChars;
     titleChars.setFontFamilies({kHeadingFamily});
     titleChars.setFontWeight(QFont::Bold);
@@ -181,7 +181,7 @@ void FillContents(QTextDocument& contents, const std::vector<Heading>& headings,
     tableFormat.setBorder(0);
     tableFormat.setBorderStyle(QTextFrameFormat::BorderStyle_None);
     tableFormat.setCellSpacing(0);
-    tableFormat.setCellPadding(Points(1));
+    tableFormat.setCellPadding(points(1));
     tableFormat.setWidth(QTextLength(QTextLength::PercentageLength, 100));
     tableFormat.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 90),
                                            QTextLength(QTextLength::PercentageLength, 10)});
@@ -194,8 +194,8 @@ void FillContents(QTextDocument& contents, const std::vector<Heading>& headings,
         if (heading.level == 1)
             chars.setFontWeight(QFont::Bold);
         QTextBlockFormat left;
-        left.setLeftMargin(Points(14) * (heading.level - 1));
-        left.setTopMargin(heading.level == 1 && row > 0 ? Points(7) : 0);
+        left.setLeftMargin(points(14) * (heading.level - 1));
+        left.setTopMargin(heading.level == 1 && row > 0 ? points(7) : 0);
         QTextCursor cell = table->cellAt(row, 0).firstCursorPosition();
         cell.setBlockFormat(left);
         cell.insertText(heading.text, chars);
@@ -208,7 +208,7 @@ void FillContents(QTextDocument& contents, const std::vector<Heading>& headings,
     }
 }
 
-void DrawPages(QPainter& painter, QTextDocument& doc, QPdfWriter& writer, const QSizeF& body, int firstPageNumber,
+void drawPages(QPainter& painter, QTextDocument& doc, QPdfWriter& writer, const QSizeF& body, int firstPageNumber,
                int totalPages, bool newPageFirst)
 {
     const int pages = doc.pageCount();
@@ -226,19 +226,19 @@ void DrawPages(QPainter& painter, QTextDocument& doc, QPdfWriter& writer, const 
         doc.documentLayout()->draw(&painter, context);
         painter.restore();
 
-        const qreal rule = body.height() + Points(10);
-        painter.setPen(QPen(QColor(0x99, 0x99, 0x99), Points(0.5)));
+        const qreal rule = body.height() + points(10);
+        painter.setPen(QPen(QColor(0x99, 0x99, 0x99), points(0.5)));
         painter.drawLine(QPointF(0, rule), QPointF(body.width(), rule));
         painter.setPen(Qt::black);
         painter.setFont(footerFont);
-        const QRectF footer(0, rule + Points(3), body.width(), Points(14));
+        const QRectF footer(0, rule + points(3), body.width(), points(14));
         painter.drawText(footer, Qt::AlignLeft | Qt::AlignTop, kTitle);
         painter.drawText(footer, Qt::AlignRight | Qt::AlignTop,
                          QStringLiteral("Page %1 of %2").arg(firstPageNumber + page).arg(totalPages));
     }
 }
 
-void DrawTitlePage(QPainter& painter, const QSizeF& area, const QString& version)
+void drawTitlePage(QPainter& painter, const QSizeF& area, const QString& version)
 {
     const QColor ink(0x1F, 0x3A, 0x5F);
     QFont big(kHeadingFamily);
@@ -252,18 +252,18 @@ void DrawTitlePage(QPainter& painter, const QSizeF& area, const QString& version
     const qreal top = area.height() * 0.30;
     painter.setPen(ink);
     painter.setFont(big);
-    painter.drawText(QRectF(0, top, area.width(), Points(56)), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Quillon"));
+    painter.drawText(QRectF(0, top, area.width(), points(56)), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Quillon"));
     painter.setFont(sub);
-    painter.drawText(QRectF(0, top + Points(60), area.width(), Points(30)), Qt::AlignHCenter | Qt::AlignTop,
+    painter.drawText(QRectF(0, top + points(60), area.width(), points(30)), Qt::AlignHCenter | Qt::AlignTop,
                      QStringLiteral("User Manual"));
-    painter.setPen(QPen(ink, Points(1.5)));
-    painter.drawLine(QPointF(area.width() * 0.25, top + Points(100)), QPointF(area.width() * 0.75, top + Points(100)));
+    painter.setPen(QPen(ink, points(1.5)));
+    painter.drawLine(QPointF(area.width() * 0.25, top + points(100)), QPointF(area.width() * 0.75, top + points(100)));
     painter.setPen(Qt::black);
     painter.setFont(small);
-    painter.drawText(QRectF(0, top + Points(115), area.width(), Points(60)), Qt::AlignHCenter | Qt::AlignTop,
+    painter.drawText(QRectF(0, top + points(115), area.width(), points(60)), Qt::AlignHCenter | Qt::AlignTop,
                      QStringLiteral("Documentation and Developer Aids for Visual Basic 6 projects"));
     if (!version.isEmpty())
-        painter.drawText(QRectF(0, top + Points(140), area.width(), Points(20)), Qt::AlignHCenter | Qt::AlignTop,
+        painter.drawText(QRectF(0, top + points(140), area.width(), points(20)), Qt::AlignHCenter | Qt::AlignTop,
                          QStringLiteral("Version ") + version);
 }
 
@@ -285,18 +285,18 @@ int main(int argc, char* argv[])
         else if (args[i] == QLatin1String("--version") && i + 1 < args.size())
             version = args[++i];
         else if (args[i].startsWith(QLatin1String("--")))
-            Fail(QStringLiteral("unknown option ") + args[i], 2);
+            fail(QStringLiteral("unknown option ") + args[i], 2);
         else
             chapters << args[i];
     }
     if (output.isEmpty() || chapters.isEmpty())
-        Fail(QStringLiteral("usage: render_manual --output OUT.pdf [--version TEXT] CHAPTER.md..."), 2);
+        fail(QStringLiteral("usage: render_manual --output OUT.pdf [--version TEXT] CHAPTER.md..."), 2);
 
     QString markdown;
     for (const QString& chapter : chapters) {
         QFile file(chapter);
         if (!file.open(QIODevice::ReadOnly))
-            Fail(QStringLiteral("cannot read ") + chapter + QStringLiteral(": ") + file.errorString(), 1);
+            fail(QStringLiteral("cannot read ") + chapter + QStringLiteral(": ") + file.errorString(), 1);
         markdown += QString::fromUtf8(file.readAll()) + QStringLiteral("\n\n");
     }
 
@@ -312,7 +312,7 @@ int main(int argc, char* argv[])
         writer.setTitle(kTitle);
         writer.setCreator(QStringLiteral("Quillon"));
         const QRect paint = writer.pageLayout().paintRectPixels(kResolution);
-        const QSizeF body(paint.width(), paint.height() - Points(30));
+        const QSizeF body(paint.width(), paint.height() - points(30));
 
         QTextDocument doc;
         doc.documentLayout()->setPaintDevice(&writer);
@@ -321,15 +321,15 @@ int main(int argc, char* argv[])
         doc.setDefaultFont(bodyFont);
         doc.setDocumentMargin(0);
         doc.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
-        Style(doc);
+        style(doc);
         // A little room at the top and bottom of every page, so that the bands behind code
         // never reach over the page's edge into the page before or after.
         QTextFrameFormat root = doc.rootFrame()->frameFormat();
-        root.setTopMargin(Points(6));
-        root.setBottomMargin(Points(6));
+        root.setTopMargin(points(6));
+        root.setBottomMargin(points(6));
         doc.rootFrame()->setFrameFormat(root);
         doc.setPageSize(body);
-        const std::vector<Heading> headings = Headings(doc, body.height());
+        const std::vector<Heading> headings = headingsOf(doc, body.height());
 
         QTextDocument contents;
         contents.documentLayout()->setPaintDevice(&writer);
@@ -338,22 +338,22 @@ int main(int argc, char* argv[])
         contents.setPageSize(body);
         // Page numbers do not change the contents list's length: lay it out once to count
         // its pages, then again with the body's real first page.
-        FillContents(contents, headings, 0);
+        fillContents(contents, headings, 0);
         const int contentsPages = contents.pageCount();
         const int firstBodyPage = 1 + contentsPages; // after the title page, 0-based
-        FillContents(contents, headings, firstBodyPage);
+        fillContents(contents, headings, firstBodyPage);
         const int totalPages = firstBodyPage + doc.pageCount();
 
         QPainter painter;
         if (!painter.begin(&writer))
-            Fail(QStringLiteral("cannot write ") + output, 1);
-        DrawTitlePage(painter, body, version);
-        DrawPages(painter, contents, writer, body, 2, totalPages, true);
-        DrawPages(painter, doc, writer, body, firstBodyPage + 1, totalPages, true);
+            fail(QStringLiteral("cannot write ") + output, 1);
+        drawTitlePage(painter, body, version);
+        drawPages(painter, contents, writer, body, 2, totalPages, true);
+        drawPages(painter, doc, writer, body, firstBodyPage + 1, totalPages, true);
         painter.end();
     }
     QFile::remove(output);
     if (QFileInfo(partial).size() == 0 || !QFile::rename(partial, output))
-        Fail(QStringLiteral("cannot write ") + output, 1);
+        fail(QStringLiteral("cannot write ") + output, 1);
     return 0;
 }

@@ -37,19 +37,19 @@ int main(int argc, char** argv)
     box.write = [](const QString&) {};
     quillon::platform::BuiltInPdfPrinterDefaults defaults;
     quillon::config::Session session(box, defaults, nullptr, home.filePath(QStringLiteral("QLN.spi")));
-    session.Start();
+    session.start();
     quillon::ui::MainWindow window(session, box, [] { return std::make_unique<quillon::platform::QtPrintSurface>(); });
     window.show();
-    window.OpenProject(QString::fromLocal8Bit(argv[1]));
+    window.openProject(QString::fromLocal8Bit(argv[1]));
     // A typical moment: two files chosen, their routines listed, a few of them queued.
     auto* files = window.findChild<QListWidget*>(QStringLiteral("lstFiles"));
     for (int row = 0; row < files->count() && row < 2; ++row)
         files->item(row)->setSelected(true);
-    window.ProcessSelection(0);
+    window.processSelection(0);
     auto* procedures = window.findChild<QListWidget*>(QStringLiteral("lstProcedures"));
     for (int row = 1; row < procedures->count() && row < 5; ++row)
         procedures->item(row)->setSelected(true);
-    window.ProcessSelection(1);
+    window.processSelection(1);
     app.processEvents();
     // A palette image keeps the file small enough to live in the repository.
     auto save = [](QWidget& widget, const char* path) {
@@ -62,25 +62,25 @@ int main(int argc, char** argv)
         return 0;
     // The warning most runs meet: a line too long for the page, with the offer to hide it.
     quillon::platform::MessageRequest request;
-    request.MessageKey = QStringLiteral("Long Line Action");
-    request.Title = QStringLiteral("Long Line Action");
-    request.Icon = QStringLiteral("?");
-    request.Text = quillon::config::SuppressibleMessages::ComposeSuppressionText(
+    request.messageKey = QStringLiteral("Long Line Action");
+    request.title = QStringLiteral("Long Line Action");
+    request.icon = QStringLiteral("?");
+    request.text = quillon::config::SuppressibleMessages::composeSuppressionText(
         QStringLiteral("A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
                        "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
                        "printing this procedure\r\nLine Start - If ScaleHeight > lstItems.Top  ... aleHeight - lstItems.Top - 120"),
-        request.MessageKey);
-    request.Buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
-    request.ButtonCount = 3;
-    request.AllowSuppress = true;
-    quillon::ui::SuppressibleMessageDialog dialog(request, quillon::ui::dialoglayout::ThemeColor(session.options.WindowBackColor()), &window);
+        request.messageKey);
+    request.buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
+    request.buttonCount = 3;
+    request.allowSuppress = true;
+    quillon::ui::SuppressibleMessageDialog dialog(request, quillon::ui::dialoglayout::themeColor(session.options.windowBackColor()), &window);
     dialog.show();
     app.processEvents();
     if (!save(dialog, argv[3]))
         return 1;
-    dialog.ClickButton(1);
+    dialog.clickButton(1);
     quillon::ui::SplashWindow splash;
-    splash.ShowFor(1);
+    splash.showFor(1);
     app.processEvents();
     return save(splash, argv[4]) ? 0 : 1;
 }

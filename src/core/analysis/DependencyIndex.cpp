@@ -23,7 +23,7 @@ bool OrderedKeyList::append(const QString& text)
 namespace {
 
 template <typename T>
-T& Ensure(KeyedMap<T>& map, const QString& key)
+T& ensure(KeyedMap<T>& map, const QString& key)
 {
     if (T* found = map.find(key))
         return *found;
@@ -31,41 +31,41 @@ T& Ensure(KeyedMap<T>& map, const QString& key)
     return *map.find(key);
 }
 
-bool IsIdentifierChar(QChar c)
+bool isIdentifierChar(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'_' || u == u'%'
         || u == u'$' || u == u'&' || u == u'!' || u == u'#' || u == u'@';
 }
 
-bool IsBlankOrTab(QChar c)
+bool isBlankOrTab(QChar c)
 {
     return c.unicode() == u' ' || c.unicode() == u'\t';
 }
 
-QStringView LeadingIdentifier(QStringView text, qsizetype from)
+QStringView leadingIdentifier(QStringView text, qsizetype from)
 {
     qsizetype i = from;
-    while (i < text.size() && IsBlankOrTab(text[i]))
+    while (i < text.size() && isBlankOrTab(text[i]))
         ++i;
     const qsizetype start = i;
-    while (i < text.size() && IsIdentifierChar(text[i]))
+    while (i < text.size() && isIdentifierChar(text[i]))
         ++i;
     return text.sliced(start, i - start);
 }
 
-QStringView IdentifierBefore(QStringView text, qsizetype position)
+QStringView identifierBefore(QStringView text, qsizetype position)
 {
     qsizetype end = position;
-    while (end > 0 && IsBlankOrTab(text[end - 1]))
+    while (end > 0 && isBlankOrTab(text[end - 1]))
         --end;
     qsizetype start = end;
-    while (start > 0 && IsIdentifierChar(text[start - 1]))
+    while (start > 0 && isIdentifierChar(text[start - 1]))
         --start;
     return text.sliced(start, end - start);
 }
 
-const QSet<QString>& CallKeywords()
+const QSet<QString>& callKeywords()
 {
     static const QSet<QString> words = {
         "IF", "THEN", "ELSE", "ELSEIF", "END", "FOR", "NEXT", "DO", "LOOP", "WHILE", "WEND",
@@ -76,7 +76,7 @@ const QSet<QString>& CallKeywords()
     return words;
 }
 
-const QSet<QString>& StatementWords()
+const QSet<QString>& statementWords()
 {
     static const QSet<QString> words = {
         "IF", "ELSEIF", "ELSE", "FOR", "NEXT", "DO", "LOOP", "WHILE", "WEND", "SELECT", "CASE",
@@ -88,31 +88,31 @@ const QSet<QString>& StatementWords()
 
 class CandidateList {
 public:
-    void Add(QStringView name, bool dropStatementWords = false)
+    void add(QStringView name, bool dropStatementWords = false)
     {
         const QStringView trimmed = trimBlanks(name);
         if (trimmed.isEmpty())
             return;
         const QString upper = upperCase(trimmed);
-        if (CallKeywords().contains(upper))
+        if (callKeywords().contains(upper))
             return;
-        if (dropStatementWords && StatementWords().contains(upper))
+        if (dropStatementWords && statementWords().contains(upper))
             return;
         // A line has a handful of candidates and a linear search beats a hash there; a
         // hostile line with thousands would make it quadratic, so past a few the set takes over.
-        if (names_.size() < kLinearLimit) {
-            if (names_.contains(upper))
+        if (names.size() < kLinearLimit) {
+            if (names.contains(upper))
                 return;
         } else {
             if (seen_.isEmpty())
-                seen_ = QSet<QString>(names_.cbegin(), names_.cend());
+                seen_ = QSet<QString>(names.cbegin(), names.cend());
             if (seen_.contains(upper))
                 return;
             seen_.insert(upper);
         }
-        names_.append(upper);
+        names.append(upper);
     }
-    QStringList names_;
+    QStringList names;
 
 private:
     static constexpr qsizetype kLinearLimit = 16;
@@ -121,7 +121,7 @@ private:
 
 } // namespace
 
-QString MaskForCallScan(QStringView line)
+QString maskForCallScan(QStringView line)
 {
     QString out(line.size(), QLatin1Char(' '));
     bool inString = false;
@@ -146,18 +146,18 @@ QString MaskForCallScan(QStringView line)
     return out;
 }
 
-QStringList CallCandidates(QStringView masked)
+QStringList callCandidates(QStringView masked)
 {
     CandidateList list;
     if (trimBlanks(masked).isEmpty())
-        return list.names_;
+        return list.names;
     const QLatin1StringView call("CALL ");
-    for (qsizetype at = IndexOfUpper(masked, call); at >= 0; at = IndexOfUpper(masked, call, at + 1))
-        list.Add(LeadingIdentifier(masked, at + 5));
+    for (qsizetype at = indexOfUpper(masked, call); at >= 0; at = indexOfUpper(masked, call, at + 1))
+        list.add(leadingIdentifier(masked, at + 5));
     for (qsizetype at = masked.indexOf(QLatin1Char('(')); at >= 0; at = masked.indexOf(QLatin1Char('('), at + 1))
-        list.Add(IdentifierBefore(masked, at));
+        list.add(identifierBefore(masked, at));
     for (qsizetype at = masked.indexOf(QLatin1Char('.')); at >= 0; at = masked.indexOf(QLatin1Char('.'), at + 1))
-        list.Add(LeadingIdentifier(masked, at + 1));
+        list.add(leadingIdentifier(masked, at + 1));
     qsizetype start = 0;
     while (start <= masked.size()) {
         qsizetype colon = masked.indexOf(QLatin1Char(':'), start);
@@ -166,19 +166,19 @@ QStringList CallCandidates(QStringView masked)
         const QStringView statement = trimLeadingBlanks(masked.sliced(start, colon - start));
         if (!statement.isEmpty()) {
             if (statement[0] == QLatin1Char('.'))
-                list.Add(LeadingIdentifier(statement, 1));
+                list.add(leadingIdentifier(statement, 1));
             else
-                list.Add(LeadingIdentifier(statement, 0), true);
+                list.add(leadingIdentifier(statement, 0), true);
         }
         start = colon + 1;
     }
     const QLatin1StringView shell("SHELL ");
-    for (qsizetype at = IndexOfUpper(masked, shell); at >= 0; at = IndexOfUpper(masked, shell, at + 1))
-        list.Add(LeadingIdentifier(masked, at + 6));
-    return list.names_;
+    for (qsizetype at = indexOfUpper(masked, shell); at >= 0; at = indexOfUpper(masked, shell, at + 1))
+        list.add(leadingIdentifier(masked, at + 6));
+    return list.names;
 }
 
-std::optional<ApiDeclaration> ParseDeclareLine(QStringView line)
+std::optional<ApiDeclaration> parseDeclareLine(QStringView line)
 {
     const QStringView t = trimBlanks(line);
     const QString u = upperCase(t);
@@ -217,20 +217,20 @@ std::optional<ApiDeclaration> ParseDeclareLine(QStringView line)
     return declaration;
 }
 
-bool DependencyIndex::IsIndexedKind(const Routine& routine)
+bool DependencyIndex::isIndexedKind(const Routine& routine)
 {
-    if (KindIs(routine, QLatin1StringView("DECLARATIONS")))
+    if (kindIs(routine, QLatin1StringView("DECLARATIONS")))
         return true;
-    if (routine.IsDeclarations || routine.IsDepPseudo)
+    if (routine.isDeclarations || routine.isDepPseudo)
         return false;
     for (const char* kind : {"LAYOUT", "AGGREGATE", "IMAGE"}) {
-        if (KindIs(routine, QLatin1StringView(kind)))
+        if (kindIs(routine, QLatin1StringView(kind)))
             return false;
     }
     return true;
 }
 
-void DependencyIndex::BeginPhase1()
+void DependencyIndex::beginPhase1()
 {
     apiDeclarations_.clear();
     apiCalls_.clear();
@@ -238,13 +238,13 @@ void DependencyIndex::BeginPhase1()
     fileLineCache_.clear();
 }
 
-const QStringList& DependencyIndex::FileLines(const QString& path)
+const QStringList& DependencyIndex::fileLines(const QString& path)
 {
     auto it = fileLineCache_.find(path);
     if (it == fileLineCache_.end()) {
         QStringList lines;
-        if (FileExists(path)) {
-            SourceFile file = reader_->Read(path);
+        if (fileExists(path)) {
+            SourceFile file = reader_->read(path);
             if (file.ok)
                 lines = std::move(file.lines);
         }
@@ -253,14 +253,14 @@ const QStringList& DependencyIndex::FileLines(const QString& path)
     return *it;
 }
 
-void DependencyIndex::RegisterApiDeclarations(const QString& filePath, const QStringList* knownLines)
+void DependencyIndex::registerApiDeclarations(const QString& filePath, const QStringList* knownLines)
 {
-    const QStringList& lines = knownLines ? *knownLines : FileLines(filePath);
+    const QStringList& lines = knownLines ? *knownLines : fileLines(filePath);
     for (const QString& line : lines) {
         // Cheap test first: most lines hold no Declare at all.
-        if (IndexOfUpper(line, QLatin1StringView("LIB ")) < 0)
+        if (indexOfUpper(line, QLatin1StringView("LIB ")) < 0)
             continue;
-        if (const std::optional<ApiDeclaration> declaration = ParseDeclareLine(line)) {
+        if (const std::optional<ApiDeclaration> declaration = parseDeclareLine(line)) {
             apiDeclarations_.insertIfAbsent(upperCase(declaration->name), declaration->name + QLatin1Char('|')
                                                                           + declaration->library + QLatin1Char('|')
                                                                           + declaration->alias);
@@ -268,16 +268,16 @@ void DependencyIndex::RegisterApiDeclarations(const QString& filePath, const QSt
     }
 }
 
-void DependencyIndex::RegisterEventHandler(const RoutinePtr& routine, const ProjectFile& file)
+void DependencyIndex::registerEventHandler(const RoutinePtr& routine, const ProjectFile& file)
 {
-    if (!routine || !IsEventHandlerName(routine->RoutineName))
+    if (!routine || !isEventHandlerName(routine->routineName))
         return;
-    const QString text = EventLabel(routine->RoutineName) + QStringLiteral(": ") + file.FileTitle + QLatin1Char('|')
-        + routine->RoutineName;
-    eventLabels_.insertIfAbsent(RoutineKey(*routine), text);
+    const QString text = eventLabel(routine->routineName) + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|')
+        + routine->routineName;
+    eventLabels_.insertIfAbsent(routineKey(*routine), text);
 }
 
-void DependencyIndex::BuildDependencyIndex(const RoutineList& routines, Project* project)
+void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project* project)
 {
     if (routines.empty())
         return;
@@ -287,12 +287,12 @@ void DependencyIndex::BuildDependencyIndex(const RoutineList& routines, Project*
     calledBy_.clear();
     fileLineCache_.clear();
     for (const RoutinePtr& routine : routines) {
-        if (!routine || !IsIndexedKind(*routine))
+        if (!routine || !isIndexedKind(*routine))
             continue;
-        const QString key = RoutineKey(*routine);
+        const QString key = routineKey(*routine);
         if (!routineMap_.insertIfAbsent(key, routine))
             continue;
-        const QString name = upperCase(trimBlanks(routine->RoutineName));
+        const QString name = upperCase(trimBlanks(routine->routineName));
         if (!firstKeyByName_.contains(name))
             firstKeyByName_.insert(name, key);
     }
@@ -300,19 +300,19 @@ void DependencyIndex::BuildDependencyIndex(const RoutineList& routines, Project*
     const QString total = QString::number(n);
     for (qsizetype i = 0; i < n; ++i) {
         if (project && project->status) {
-            project->SetStatus(project->LoadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
+            project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
                                + QString::number(i + 1) + QStringLiteral(" of ") + total);
         }
-        ScanRoutine(routineMap_.entries()[size_t(i)].second);
+        scanRoutine(routineMap_.entries()[size_t(i)].second);
     }
     if (project) {
-        project->LoadStatusText += kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ") + total
+        project->loadStatusText += kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ") + total
             + QStringLiteral(" of ") + total + kCrLf + QStringLiteral("Building Dependency Index.");
-        project->SetStatus(project->LoadStatusText);
+        project->setStatus(project->loadStatusText);
     }
 }
 
-QString DependencyIndex::Resolve(const QString& moduleUpper, const QString& nameUpper) const
+QString DependencyIndex::resolve(const QString& moduleUpper, const QString& nameUpper) const
 {
     const QString own = moduleUpper + QLatin1Char('|') + nameUpper;
     if (routineMap_.contains(own))
@@ -320,48 +320,48 @@ QString DependencyIndex::Resolve(const QString& moduleUpper, const QString& name
     return firstKeyByName_.value(nameUpper);
 }
 
-void DependencyIndex::AddEdge(const QString& caller, const QString& callee)
+void DependencyIndex::addEdge(const QString& caller, const QString& callee)
 {
     const QString from = upperCase(trimBlanks(caller));
     const QString to = upperCase(trimBlanks(callee));
     if (from.isEmpty() || to.isEmpty() || from == to)
         return;
-    Ensure(calls_, from).append(to);
-    Ensure(calledBy_, to).append(from);
+    ensure(calls_, from).append(to);
+    ensure(calledBy_, to).append(from);
 }
 
-void DependencyIndex::ScanRoutine(const RoutinePtr& routine)
+void DependencyIndex::scanRoutine(const RoutinePtr& routine)
 {
-    const QStringList& lines = FileLines(routine->FilePath);
+    const QStringList& lines = fileLines(routine->filePath);
     if (lines.isEmpty())
         return;
-    const QString caller = RoutineKey(*routine);
-    const QString module = upperCase(trimBlanks(routine->ModuleName));
+    const QString caller = routineKey(*routine);
+    const QString module = upperCase(trimBlanks(routine->moduleName));
     const qint32 first = std::max<qint32>(routine->startLine, 1);
     const qint32 last = std::min<qint32>(routine->endLine, qint32(lines.size()));
     for (qint32 k = first; k <= last; ++k) {
-        const QString masked = MaskForCallScan(lines[k - 1]);
-        for (const QString& candidate : CallCandidates(masked)) {
-            const QString callee = Resolve(module, candidate);
+        const QString masked = maskForCallScan(lines[k - 1]);
+        for (const QString& candidate : callCandidates(masked)) {
+            const QString callee = resolve(module, candidate);
             if (!callee.isEmpty()) {
-                AddEdge(caller, callee);
+                addEdge(caller, callee);
                 continue;
             }
             if (const QString* declaration = apiDeclarations_.find(candidate)) {
                 const qsizetype bar = declaration->indexOf(QLatin1Char('|'));
-                Ensure(apiCalls_, caller).append(bar < 0 ? *declaration : declaration->left(bar));
+                ensure(apiCalls_, caller).append(bar < 0 ? *declaration : declaration->left(bar));
             }
         }
     }
 }
 
-void DependencyIndex::FindProgramStartup(const QString& projectFilePath)
+void DependencyIndex::findProgramStartup(const QString& projectFilePath)
 {
     programStartMarker_ = QStringLiteral("PROGRAM START");
     startupKey_.clear();
-    if (trimBlanks(projectFilePath).isEmpty() || !FileExists(projectFilePath))
+    if (trimBlanks(projectFilePath).isEmpty() || !fileExists(projectFilePath))
         return;
-    const SourceFile file = reader_->Read(projectFilePath);
+    const SourceFile file = reader_->read(projectFilePath);
     for (const QString& line : file.lines) {
         if (upperCase(trimBlanks(QStringView(line).left(8))) != QLatin1String("STARTUP="))
             continue;
@@ -373,8 +373,8 @@ void DependencyIndex::FindProgramStartup(const QString& projectFilePath)
         const QString name = upperCase(trimBlanks(QStringView(text).sliced(3)));
         // VB6 looks for the start-up Sub in any standard module, whatever its name.
         for (const auto& [key, routine] : routineMap_.entries()) {
-            if (upperCase(FileExtension(routine->FilePath)) == QLatin1String("BAS")
-                && upperCase(trimBlanks(routine->RoutineName)) == name) {
+            if (upperCase(fileExtension(routine->filePath)) == QLatin1String("BAS")
+                && upperCase(trimBlanks(routine->routineName)) == name) {
                 startupKey_ = key;
                 return;
             }
@@ -384,42 +384,42 @@ void DependencyIndex::FindProgramStartup(const QString& projectFilePath)
     }
 }
 
-RoutinePtr DependencyIndex::RoutineFor(const QString& key) const
+RoutinePtr DependencyIndex::routineFor(const QString& key) const
 {
     return routineMap_.value(key);
 }
 
-const OrderedKeyList* DependencyIndex::Callees(const QString& key) const
+const OrderedKeyList* DependencyIndex::callees(const QString& key) const
 {
     return calls_.find(key);
 }
 
-const OrderedKeyList* DependencyIndex::Callers(const QString& key) const
+const OrderedKeyList* DependencyIndex::callers(const QString& key) const
 {
     return calledBy_.find(key);
 }
 
-const OrderedKeyList* DependencyIndex::ApiCalls(const QString& key) const
+const OrderedKeyList* DependencyIndex::apiCalls(const QString& key) const
 {
     return apiCalls_.find(key);
 }
 
-QString DependencyIndex::DeclarationText(const QString& apiName) const
+QString DependencyIndex::declarationText(const QString& apiName) const
 {
     return apiDeclarations_.value(upperCase(apiName));
 }
 
-bool DependencyIndex::IsStartupRoutine(const Routine& routine) const
+bool DependencyIndex::isStartupRoutine(const Routine& routine) const
 {
-    return !startupKey_.isEmpty() && EqualsNoCase(startupKey_, RoutineKey(routine));
+    return !startupKey_.isEmpty() && equalsNoCase(startupKey_, routineKey(routine));
 }
 
-bool DependencyIndex::IsEventHandler(const Routine& routine) const
+bool DependencyIndex::isEventHandler(const Routine& routine) const
 {
-    return IsEventHandlerName(trimBlanks(routine.RoutineName));
+    return isEventHandlerName(trimBlanks(routine.routineName));
 }
 
-QString DependencyIndex::EventLabelOf(const QString& key) const
+QString DependencyIndex::eventLabelOf(const QString& key) const
 {
     return eventLabels_.value(key, QStringLiteral("User Event"));
 }

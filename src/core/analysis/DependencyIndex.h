@@ -32,49 +32,49 @@ private:
 class DependencyIndex {
 public:
     // Phase 1, per file: Declare statements, and event handlers of forms and classes.
-    void BeginPhase1();
-    void RegisterApiDeclarations(const QString& filePath, const QStringList* knownLines = nullptr);
-    void RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file);
+    void beginPhase1();
+    void registerApiDeclarations(const QString& filePath, const QStringList* knownLines = nullptr);
+    void registerEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file);
 
     // Phase 2: enters the indexed routines in project order and scans each for calls.
     // Progress goes to the project's status text when a project is given.
-    void BuildDependencyIndex(const model::RoutineList& routines, model::Project* project = nullptr);
+    void buildDependencyIndex(const model::RoutineList& routines, model::Project* project = nullptr);
 
-    void FindProgramStartup(const QString& projectFilePath);
+    void findProgramStartup(const QString& projectFilePath);
 
     // Queries.
-    static QString RoutineKey(const model::Routine& routine) { return model::DependencyKey(&routine); }
-    model::RoutinePtr RoutineFor(const QString& key) const;
-    const OrderedKeyList* Callees(const QString& key) const;
-    const OrderedKeyList* Callers(const QString& key) const;
-    const OrderedKeyList* ApiCalls(const QString& key) const;
-    QString DeclarationText(const QString& apiName) const;
-    bool IsStartupRoutine(const model::Routine& routine) const;
-    bool IsEventHandler(const model::Routine& routine) const;
-    QString EventLabelOf(const QString& key) const;
-    const QString& StartupKey() const { return startupKey_; }
-    const QString& ProgramStartMarker() const { return programStartMarker_; }
+    static QString routineKey(const model::Routine& routine) { return model::dependencyKey(&routine); }
+    model::RoutinePtr routineFor(const QString& key) const;
+    const OrderedKeyList* callees(const QString& key) const;
+    const OrderedKeyList* callers(const QString& key) const;
+    const OrderedKeyList* apiCalls(const QString& key) const;
+    QString declarationText(const QString& apiName) const;
+    bool isStartupRoutine(const model::Routine& routine) const;
+    bool isEventHandler(const model::Routine& routine) const;
+    QString eventLabelOf(const QString& key) const;
+    const QString& startupKey() const { return startupKey_; }
+    const QString& programStartMarker() const { return programStartMarker_; }
 
     // Containers in insertion order, for the command line's dump.
-    const model::KeyedMap<model::RoutinePtr>& RoutineMap() const { return routineMap_; }
-    const model::KeyedMap<OrderedKeyList>& CallsMap() const { return calls_; }
-    const model::KeyedMap<OrderedKeyList>& CalledByMap() const { return calledBy_; }
-    const model::KeyedMap<OrderedKeyList>& ApiCallMap() const { return apiCalls_; }
-    const model::KeyedMap<QString>& ApiDeclarationMap() const { return apiDeclarations_; }
-    const model::KeyedMap<QString>& EventLabelMap() const { return eventLabels_; }
+    const model::KeyedMap<model::RoutinePtr>& routineMap() const { return routineMap_; }
+    const model::KeyedMap<OrderedKeyList>& callsMap() const { return calls_; }
+    const model::KeyedMap<OrderedKeyList>& calledByMap() const { return calledBy_; }
+    const model::KeyedMap<OrderedKeyList>& apiCallMap() const { return apiCalls_; }
+    const model::KeyedMap<QString>& apiDeclarationMap() const { return apiDeclarations_; }
+    const model::KeyedMap<QString>& eventLabelMap() const { return eventLabels_; }
 
     // Routines that get an entry in the routine map.
-    static bool IsIndexedKind(const model::Routine& routine);
+    static bool isIndexedKind(const model::Routine& routine);
 
     void setReader(const model::SourceReader& reader) { reader_ = &reader; }
 
 private:
-    const QStringList& FileLines(const QString& path);
-    void ScanRoutine(const model::RoutinePtr& routine);
-    QString Resolve(const QString& moduleUpper, const QString& nameUpper) const;
-    void AddEdge(const QString& caller, const QString& callee);
+    const QStringList& fileLines(const QString& path);
+    void scanRoutine(const model::RoutinePtr& routine);
+    QString resolve(const QString& moduleUpper, const QString& nameUpper) const;
+    void addEdge(const QString& caller, const QString& callee);
 
-    const model::SourceReader* reader_ = &model::SourceReader::Default();
+    const model::SourceReader* reader_ = &model::SourceReader::standard();
     model::KeyedMap<model::RoutinePtr> routineMap_;
     QHash<QString, QString> firstKeyByName_; // upper-cased routine name -> first key in map order
     model::KeyedMap<OrderedKeyList> calls_;
@@ -89,15 +89,15 @@ private:
 
 // Masks a code line for the call scan: string contents and the trailing comment become
 // blanks, every other character stays in place.
-QString MaskForCallScan(QStringView line);
+QString maskForCallScan(QStringView line);
 // The candidate names of a masked line, upper-cased, distinct, in the order of the five passes.
-QStringList CallCandidates(QStringView masked);
+QStringList callCandidates(QStringView masked);
 // Parses a Declare statement: name, library and alias, or nothing.
 struct ApiDeclaration {
     QString name;
     QString library;
     QString alias;
 };
-std::optional<ApiDeclaration> ParseDeclareLine(QStringView line);
+std::optional<ApiDeclaration> parseDeclareLine(QStringView line);
 
 } // namespace quillon::analysis

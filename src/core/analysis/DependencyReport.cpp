@@ -31,7 +31,7 @@ DependencyReporter::DependencyReporter(const DependencyIndex& index, int tabWidt
 {
 }
 
-QString FileLetters(int counter)
+QString fileLetters(int counter)
 {
     QString letters;
     for (int n = counter; n > 0; n = (n - 1) / 26)
@@ -39,20 +39,20 @@ QString FileLetters(int counter)
     return letters;
 }
 
-QString DependencyReporter::ChainEntry(const QString& key)
+QString DependencyReporter::chainEntry(const QString& key)
 {
     const qsizetype bar = key.indexOf(QLatin1Char('|'));
     QString fileKey = bar < 0 ? key : key.left(bar);
     QString kindText;
     QString name = bar < 0 ? QString() : key.mid(bar + 1);
-    if (const RoutinePtr routine = index_.RoutineFor(key)) {
-        fileKey = routine->FilePath + QLatin1Char('|') + routine->ModuleName;
-        kindText = routine->SigLineText.isEmpty() ? routine->RoutineKind : ScopeAndKindText(routine->SigLineText);
-        name = routine->RoutineName;
+    if (const RoutinePtr routine = index_.routineFor(key)) {
+        fileKey = routine->filePath + QLatin1Char('|') + routine->moduleName;
+        kindText = routine->sigLineText.isEmpty() ? routine->routineKind : scopeAndKindText(routine->sigLineText);
+        name = routine->routineName;
     }
     QString letter = legend_.value(fileKey);
     if (letter.isEmpty()) {
-        letter = FileLetters(++letterCounter_);
+        letter = fileLetters(++letterCounter_);
         legend_.insert(fileKey, letter);
     }
     QString entry = QStringLiteral("File ") + letter + QLatin1Char('|');
@@ -61,13 +61,13 @@ QString DependencyReporter::ChainEntry(const QString& key)
     return entry + name;
 }
 
-void DependencyReporter::AddApiLines(const QString& key, const QString& indent)
+void DependencyReporter::addApiLines(const QString& key, const QString& indent)
 {
-    const OrderedKeyList* apis = index_.ApiCalls(key);
+    const OrderedKeyList* apis = index_.apiCalls(key);
     if (!apis)
         return;
     for (const QString& api : apis->items()) {
-        const QString declaration = index_.DeclarationText(api);
+        const QString declaration = index_.declarationText(api);
         const qsizetype first = declaration.indexOf(QLatin1Char('|'));
         QString library;
         if (first >= 0) {
@@ -81,7 +81,7 @@ void DependencyReporter::AddApiLines(const QString& key, const QString& indent)
     }
 }
 
-void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent,
+void DependencyReporter::walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent,
                               bool up, QSet<QString>& walked)
 {
     if (depth > kChainDepthLimit) {
@@ -96,27 +96,27 @@ void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int
     for (const QString& rawKey : keys) {
         const QString k = upperCase(trimBlanks(rawKey));
         if (visited.contains(k)) {
-            report_ << indent + ChainEntry(k) + QStringLiteral(" (recursive - children shown above)");
+            report_ << indent + chainEntry(k) + QStringLiteral(" (recursive - children shown above)");
             continue;
         }
         // A routine reached again by another path keeps the sub-chain it already showed:
         // listing it under every path makes reports grow without bound.
         if (walked.contains(k)) {
-            report_ << indent + ChainEntry(k) + QStringLiteral(" (children shown above)");
+            report_ << indent + chainEntry(k) + QStringLiteral(" (children shown above)");
             continue;
         }
-        report_ << indent + ChainEntry(k);
+        report_ << indent + chainEntry(k);
         const Scope within{k, &siblings, &visited};
-        const OrderedKeyList* next = up ? index_.Callers(k) : index_.Callees(k);
+        const OrderedKeyList* next = up ? index_.callers(k) : index_.callees(k);
         if (!next) {
-            if (const RoutinePtr routine = index_.RoutineFor(k)) {
-                if (index_.IsStartupRoutine(*routine))
+            if (const RoutinePtr routine = index_.routineFor(k)) {
+                if (index_.isStartupRoutine(*routine))
                     report_ << deeper + QStringLiteral("Program Startup");
-                else if (index_.IsEventHandler(*routine))
-                    report_ << deeper + index_.EventLabelOf(k);
+                else if (index_.isEventHandler(*routine))
+                    report_ << deeper + index_.eventLabelOf(k);
             }
             if (!up)
-                AddApiLines(k, deeper);
+                addApiLines(k, deeper);
             continue;
         }
         if (next->isEmpty())
@@ -128,43 +128,43 @@ void DependencyReporter::Walk(const QStringList& keys, const Scope& visited, int
         }
         if (!unvisited.isEmpty()) {
             walked.insert(k);
-            Walk(unvisited, within, depth + 1, deeper, up, walked);
+            walk(unvisited, within, depth + 1, deeper, up, walked);
         }
         if (!up)
-            AddApiLines(k, deeper);
+            addApiLines(k, deeper);
     }
 }
 
-QStringList DependencyReporter::BuildDependencyReport(const Routine& routine)
+QStringList DependencyReporter::buildDependencyReport(const Routine& routine)
 {
     report_.clear();
     legend_.clear();
     letterCounter_ = 0;
-    const QString key = DependencyIndex::RoutineKey(routine);
+    const QString key = DependencyIndex::routineKey(routine);
     const Scope root{key, nullptr, nullptr};
 
-    const OrderedKeyList* callees = index_.Callees(key);
+    const OrderedKeyList* callees = index_.callees(key);
     if (callees && callees->items().contains(key))
         report_ << QStringLiteral("RECURSIVE") << QString();
 
     report_ << QStringLiteral("Called by:") << QString();
     QStringList callers;
-    if (const OrderedKeyList* list = index_.Callers(key)) {
+    if (const OrderedKeyList* list = index_.callers(key)) {
         for (const QString& caller : list->items()) {
             if (upperCase(caller) != key)
                 callers << caller;
         }
     }
     if (callers.isEmpty()) {
-        if (index_.IsStartupRoutine(routine))
+        if (index_.isStartupRoutine(routine))
             report_ << unit_ + QStringLiteral("Program Startup");
-        else if (index_.IsEventHandler(routine))
-            report_ << unit_ + index_.EventLabelOf(key);
+        else if (index_.isEventHandler(routine))
+            report_ << unit_ + index_.eventLabelOf(key);
         else
             report_ << unit_ + QStringLiteral("None");
     } else {
         QSet<QString> walked;
-        Walk(callers, root, 1, unit_, true, walked);
+        walk(callers, root, 1, unit_, true, walked);
     }
 
     report_ << QString() << QStringLiteral("Calls:") << QString();
@@ -177,16 +177,16 @@ QStringList DependencyReporter::BuildDependencyReport(const Routine& routine)
     }
     // The routine's own API calls close its "Calls:" list as those of every routine below it
     // close theirs: "None" above a routine that calls the API would misinform.
-    const OrderedKeyList* ownApis = index_.ApiCalls(key);
+    const OrderedKeyList* ownApis = index_.apiCalls(key);
     const bool callsApi = ownApis && !ownApis->items().isEmpty();
     if (down.isEmpty() && !callsApi) {
         report_ << unit_ + QStringLiteral("None");
     } else {
         if (!down.isEmpty()) {
             QSet<QString> walked;
-            Walk(down, root, 1, unit_, false, walked);
+            walk(down, root, 1, unit_, false, walked);
         }
-        AddApiLines(key, unit_);
+        addApiLines(key, unit_);
     }
     report_ << QString();
 
@@ -195,10 +195,10 @@ QStringList DependencyReporter::BuildDependencyReport(const Routine& routine)
         for (const auto& [fileKey, letter] : legend_.entries())
             report_ << unit_ + QStringLiteral("File ") + letter + QStringLiteral(" = ") + fileKey;
     }
-    return ApplyReportMarkup(report_, tabWidth_);
+    return applyReportMarkup(report_, tabWidth_);
 }
 
-QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth)
+QStringList applyReportMarkup(const QStringList& plain, int tabWidth)
 {
     const int divisor = tabWidth < 1 ? 1 : tabWidth;
     enum class Kind { Entry, Boundary, Other };
@@ -269,72 +269,72 @@ QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth)
     return out;
 }
 
-bool IsIsolatedEventHandler(const DependencyIndex& index, const Routine& routine)
+bool isIsolatedEventHandler(const DependencyIndex& index, const Routine& routine)
 {
-    if (!index.IsEventHandler(routine))
+    if (!index.isEventHandler(routine))
         return false;
-    const QString key = DependencyIndex::RoutineKey(routine);
-    const OrderedKeyList* callees = index.Callees(key);
-    const OrderedKeyList* callers = index.Callers(key);
+    const QString key = DependencyIndex::routineKey(routine);
+    const OrderedKeyList* callees = index.callees(key);
+    const OrderedKeyList* callers = index.callers(key);
     return (!callees || callees->isEmpty()) && (!callers || callers->isEmpty());
 }
 
-bool IsEligibleForReport(const DependencyIndex& index, const Routine& routine)
+bool isEligibleForReport(const DependencyIndex& index, const Routine& routine)
 {
-    if (routine.IsDeclarations || routine.IsDepPseudo)
+    if (routine.isDeclarations || routine.isDepPseudo)
         return false;
     for (const char* kind : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "IMAGE", "DEPENDENCY"}) {
-        if (KindIs(routine, QLatin1StringView(kind)))
+        if (kindIs(routine, QLatin1StringView(kind)))
             return false;
     }
     // Indexed: the routine the index holds under this key is this one. A second routine of
     // the same key (a Property Let beside its Get) was never scanned.
-    const RoutinePtr indexed = index.RoutineFor(DependencyIndex::RoutineKey(routine));
-    if (!indexed || indexed->UniqueKey != routine.UniqueKey)
+    const RoutinePtr indexed = index.routineFor(DependencyIndex::routineKey(routine));
+    if (!indexed || indexed->uniqueKey != routine.uniqueKey)
         return false;
-    return !IsIsolatedEventHandler(index, routine);
+    return !isIsolatedEventHandler(index, routine);
 }
 
-RoutinePtr MakeDependencyPseudoRoutine(const Routine& procedure)
+RoutinePtr makeDependencyPseudoRoutine(const Routine& procedure)
 {
     auto pseudo = std::make_shared<Routine>();
-    pseudo->RoutineKind = kind::Dependency;
-    pseudo->RoutineName = procedure.RoutineName + QStringLiteral("|Dep");
-    pseudo->FilePath = procedure.FilePath;
-    pseudo->ModuleName = procedure.ModuleName;
-    pseudo->IsDepPseudo = true;
-    pseudo->ParentKey = procedure.UniqueKey;
-    AssignUniqueKey(*pseudo);
+    pseudo->routineKind = kind::Dependency;
+    pseudo->routineName = procedure.routineName + QStringLiteral("|Dep");
+    pseudo->filePath = procedure.filePath;
+    pseudo->moduleName = procedure.moduleName;
+    pseudo->isDepPseudo = true;
+    pseudo->parentKey = procedure.uniqueKey;
+    assignUniqueKey(*pseudo);
     return pseudo;
 }
 
-int AddDependencyReports(const DependencyIndex& index, RoutineList& list)
+int addDependencyReports(const DependencyIndex& index, RoutineList& list)
 {
     const RoutineList snapshot = list;
     int added = 0;
     for (const RoutinePtr& routine : snapshot) {
-        if (routine && IsEligibleForReport(index, *routine)) {
-            list.push_back(MakeDependencyPseudoRoutine(*routine));
+        if (routine && isEligibleForReport(index, *routine)) {
+            list.push_back(makeDependencyPseudoRoutine(*routine));
             ++added;
         }
     }
     return added;
 }
 
-int AddDependencyReportsToQueue(const DependencyIndex& index, RoutineList& queue)
+int addDependencyReportsToQueue(const DependencyIndex& index, RoutineList& queue)
 {
     QSet<QString> present;
     for (const RoutinePtr& routine : queue)
-        present.insert(routine->UniqueKey);
+        present.insert(routine->uniqueKey);
     const RoutineList snapshot = queue;
     int added = 0;
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-        if (!*it || !IsEligibleForReport(index, **it))
+        if (!*it || !isEligibleForReport(index, **it))
             continue;
-        RoutinePtr pseudo = MakeDependencyPseudoRoutine(**it);
-        if (present.contains(pseudo->UniqueKey))
+        RoutinePtr pseudo = makeDependencyPseudoRoutine(**it);
+        if (present.contains(pseudo->uniqueKey))
             continue;
-        present.insert(pseudo->UniqueKey);
+        present.insert(pseudo->uniqueKey);
         queue.push_back(pseudo);
         ++added;
     }

@@ -13,14 +13,14 @@ inline constexpr int kChainDepthLimit = 40;
 class DependencyReporter {
 public:
     DependencyReporter(const DependencyIndex& index, int tabWidth);
-    QStringList BuildDependencyReport(const model::Routine& routine);
+    QStringList buildDependencyReport(const model::Routine& routine);
 
 private:
     struct Scope;
-    void Walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up,
+    void walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up,
               QSet<QString>& walked);
-    QString ChainEntry(const QString& key);
-    void AddApiLines(const QString& key, const QString& indent);
+    QString chainEntry(const QString& key);
+    void addApiLines(const QString& key, const QString& indent);
 
     const DependencyIndex& index_;
     int tabWidth_;
@@ -31,21 +31,21 @@ private:
 };
 
 // Turns the indentation of a plain report into connector tags for the line printer.
-QStringList ApplyReportMarkup(const QStringList& plain, int tabWidth);
+QStringList applyReportMarkup(const QStringList& plain, int tabWidth);
 
 // 1 → "A" ... 26 → "Z", 27 → "AA", 52 → "AZ", 53 → "BA".
-QString FileLetters(int counter);
+QString fileLetters(int counter);
 
-bool IsIsolatedEventHandler(const DependencyIndex& index, const model::Routine& routine);
+bool isIsolatedEventHandler(const DependencyIndex& index, const model::Routine& routine);
 // An indexed real procedure that is not an isolated event handler.
-bool IsEligibleForReport(const DependencyIndex& index, const model::Routine& routine);
-model::RoutinePtr MakeDependencyPseudoRoutine(const model::Routine& procedure);
+bool isEligibleForReport(const DependencyIndex& index, const model::Routine& routine);
+model::RoutinePtr makeDependencyPseudoRoutine(const model::Routine& procedure);
 
 // Appends a dependency pseudo-routine for every eligible procedure of the list as it was
 // when called; returns how many were appended.
-int AddDependencyReports(const DependencyIndex& index, model::RoutineList& list);
+int addDependencyReports(const DependencyIndex& index, model::RoutineList& list);
 // The print queue's variant: walks the queue from its last entry to its first and appends a
 // pseudo-routine for each eligible procedure that has none in the queue yet.
-int AddDependencyReportsToQueue(const DependencyIndex& index, model::RoutineList& queue);
+int addDependencyReportsToQueue(const DependencyIndex& index, model::RoutineList& queue);
 
 } // namespace quillon::analysis

@@ -41,7 +41,7 @@ struct Classified {
 // later. At the statement's end the Then must be on the statement.
 enum class Where { ContinuedFirstLine, StatementEnd };
 
-QLatin1StringView KeywordName(Block block)
+QLatin1StringView keywordName(Block block)
 {
     switch (block) {
     case Block::If: return QLatin1StringView("IF");
@@ -53,7 +53,7 @@ QLatin1StringView KeywordName(Block block)
     return QLatin1StringView("?");
 }
 
-QLatin1StringView OpeningName(Block block)
+QLatin1StringView openingName(Block block)
 {
     switch (block) {
     case Block::If: return QLatin1StringView("If...Then");
@@ -65,7 +65,7 @@ QLatin1StringView OpeningName(Block block)
     return QLatin1StringView("opening keyword");
 }
 
-QLatin1StringView ClosingName(Block block)
+QLatin1StringView closingName(Block block)
 {
     switch (block) {
     case Block::If: return QLatin1StringView("End If");
@@ -78,7 +78,7 @@ QLatin1StringView ClosingName(Block block)
 }
 
 // A report line: printed as a comment because it starts with a quote.
-QString Report(std::initializer_list<QAnyStringView> parts)
+QString report(std::initializer_list<QAnyStringView> parts)
 {
     QString out = kReportStart;
     for (const QAnyStringView& part : parts)
@@ -86,31 +86,31 @@ QString Report(std::initializer_list<QAnyStringView> parts)
     return out;
 }
 
-int LeadingBlanks(QStringView line)
+int leadingBlanks(QStringView line)
 {
     return int(std::min<qsizetype>(line.size() - trimLeadingBlanks(line).size(), INT_MAX));
 }
 
-bool Continues(QStringView line)
+bool isContinued(QStringView line)
 {
     return trimTrailingBlanks(line).endsWith(QLatin1StringView(" _"));
 }
 
 // Upper-cased, left-trimmed code of the statement with literals and the comment blanked out.
 // Trailing blanks stay, so "Else ' note" is not equal to "ELSE".
-QString StatementKey(QStringView logical)
+QString statementKey(QStringView logical)
 {
-    const QString masked = model::MaskLiteralsAndComments(logical);
+    const QString masked = model::maskLiteralsAndComments(logical);
     return model::upperCase(trimLeadingBlanks(masked));
 }
 
 // A keyword followed by nothing or by a blank: "DO" and "DO WHILE" but not "DOEVENTS".
-bool IsWord(QStringView key, QLatin1StringView word)
+bool isWord(QStringView key, QLatin1StringView word)
 {
     return key.startsWith(word) && (key.size() == word.size() || key[word.size()].unicode() == u' ');
 }
 
-Classified Classify(QStringView key, Where where)
+Classified classify(QStringView key, Where where)
 {
     auto begins = [key](const char* prefix) { return key.startsWith(QLatin1StringView(prefix)); };
     auto equals = [key](const char* word) { return key == QLatin1StringView(word); };
@@ -136,13 +136,13 @@ Classified Classify(QStringView key, Where where)
         return {Role::Middle, Block::Select};
     if (atEnd && begins("END SELECT"))
         return {Role::Closer, Block::Select};
-    if (IsWord(key, QLatin1StringView("DO")))
+    if (isWord(key, QLatin1StringView("DO")))
         return {Role::Opener, Block::Do};
-    if (atEnd && IsWord(key, QLatin1StringView("LOOP")))
+    if (atEnd && isWord(key, QLatin1StringView("LOOP")))
         return {Role::Closer, Block::Do};
     if (begins("FOR ")) // "FOR EACH " included
         return {Role::Opener, Block::For};
-    if (atEnd && IsWord(key, QLatin1StringView("NEXT")))
+    if (atEnd && isWord(key, QLatin1StringView("NEXT")))
         return {Role::Closer, Block::For};
     if (begins("WHILE "))
         return {Role::Opener, Block::While};
@@ -158,13 +158,13 @@ class BracketLister {
 public:
     explicit BracketLister(Sink& sink) : sink_(sink) {}
 
-    void AddLine(const QString& line)
+    void addLine(const QString& line)
     {
-        const bool continues = Continues(line);
+        const bool continues = isContinued(line);
         const bool first = !inStatement_;
         if (first) {
             logical_ = line;
-            statementBlanks_ = LeadingBlanks(line);
+            statementBlanks_ = leadingBlanks(line);
             inStatement_ = true;
         } else {
             logical_.truncate(trimTrailingBlanks(logical_).size() - 2); // the previous line's " _"
@@ -174,27 +174,27 @@ public:
 
         if (continues) {
             if (first)
-                Emit(Classify(StatementKey(logical_), Where::ContinuedFirstLine), line);
+                emit(classify(statementKey(logical_), Where::ContinuedFirstLine), line);
             else
-                EmitPlain(line);
+                emitPlain(line);
             return;
         }
 
-        const Classified found = Classify(StatementKey(logical_), Where::StatementEnd);
+        const Classified found = classify(statementKey(logical_), Where::StatementEnd);
         if (found.role == Role::Opener && !first)
-            EmitPlain(line); // drawn on the statement's first line already
+            emitPlain(line); // drawn on the statement's first line already
         else
-            Emit(found, line);
+            emit(found, line);
         inStatement_ = false;
         logical_.clear();
     }
 
-    void Finish()
+    void finish()
     {
         for (int k = 0; k < depth_; ++k) {
             const Block block = stack_[k].block;
-            sink_(Report({KeywordName(block), QLatin1StringView(" opened but never closed - missing "),
-                          ClosingName(block), QLatin1StringView(" ***")}));
+            sink_(report({keywordName(block), QLatin1StringView(" opened but never closed - missing "),
+                          closingName(block), QLatin1StringView(" ***")}));
         }
         depth_ = 0;
     }
@@ -205,7 +205,7 @@ private:
         int column;
     };
 
-    static void BlanksTo(QString& out, int& position, int column)
+    static void blanksTo(QString& out, int& position, int column)
     {
         if (column > position) {
             out += QString(column - position, QLatin1Char(' '));
@@ -213,23 +213,23 @@ private:
         }
     }
 
-    static void AddPassTag(QString& out, int& position, int column)
+    static void addPassTag(QString& out, int& position, int column)
     {
         const int target = std::max(column - 2, 0);
-        BlanksTo(out, position, target);
+        blanksTo(out, position, target);
         out += kPassTag;
         position = target + 2;
     }
 
     // Pass-through tags for the blocks below the one this line belongs to.
-    void AddColumnPrefix(QString& out, int& position, int entries) const
+    void addColumnPrefix(QString& out, int& position, int entries) const
     {
         for (int k = 0; k < entries; ++k)
-            AddPassTag(out, position, stack_[k].column);
+            addPassTag(out, position, stack_[k].column);
     }
 
     // Index of the innermost open block of this kind, or -1.
-    int FindOpen(Block block) const
+    int findOpen(Block block) const
     {
         for (int k = depth_ - 1; k >= 0; --k) {
             if (stack_[k].block == block)
@@ -238,61 +238,61 @@ private:
         return -1;
     }
 
-    void Emit(Classified found, const QString& line)
+    void emit(Classified found, const QString& line)
     {
         switch (found.role) {
-        case Role::Opener: EmitOpener(found.block, line); break;
-        case Role::Middle: EmitMiddle(found.block, line); break;
-        case Role::Closer: EmitCloser(found.block, line); break;
-        case Role::Plain: EmitPlain(line); break;
+        case Role::Opener: emitOpener(found.block, line); break;
+        case Role::Middle: emitMiddle(found.block, line); break;
+        case Role::Closer: emitCloser(found.block, line); break;
+        case Role::Plain: emitPlain(line); break;
         }
     }
 
-    void EmitOpener(Block block, const QString& line)
+    void emitOpener(Block block, const QString& line)
     {
         if (depth_ < kMaxOpenBlocks)
             stack_[depth_++] = {block, std::min(statementBlanks_, kMaxBracketColumn)};
         QString out;
         int position = 0;
-        AddColumnPrefix(out, position, depth_ - 1);
-        BlanksTo(out, position, statementBlanks_ - 2);
+        addColumnPrefix(out, position, depth_ - 1);
+        blanksTo(out, position, statementBlanks_ - 2);
         out += kOpenTag;
         out += trimLeadingBlanks(line);
         sink_(out);
     }
 
-    void EmitMiddle(Block block, const QString& line)
+    void emitMiddle(Block block, const QString& line)
     {
-        const int j = FindOpen(block);
+        const int j = findOpen(block);
         if (j < 0) {
-            sink_(Report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching opening keyword ***")}));
-            EmitPlain(line);
+            sink_(report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching opening keyword ***")}));
+            emitPlain(line);
             return;
         }
         QString out;
         int position = 0;
-        AddColumnPrefix(out, position, j);
-        BlanksTo(out, position, stack_[j].column - 2);
+        addColumnPrefix(out, position, j);
+        blanksTo(out, position, stack_[j].column - 2);
         out += kMiddleTag;
         out += trimLeadingBlanks(line);
         sink_(out);
     }
 
-    void EmitCloser(Block block, const QString& line)
+    void emitCloser(Block block, const QString& line)
     {
-        const int j = FindOpen(block);
+        const int j = findOpen(block);
         if (j < 0) {
-            sink_(Report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), OpeningName(block),
+            sink_(report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), openingName(block),
                           QLatin1StringView(" ***")}));
-            EmitPlain(line);
+            emitPlain(line);
             return;
         }
         const int column = stack_[j].column;
         depth_ = j; // blocks opened inside this one end with it
         QString out;
         int position = 0;
-        AddColumnPrefix(out, position, j);
-        BlanksTo(out, position, column - 2);
+        addColumnPrefix(out, position, j);
+        blanksTo(out, position, column - 2);
         out += kCloseTag;
         out += trimLeadingBlanks(line);
         sink_(out);
@@ -300,14 +300,14 @@ private:
 
     // A block gets a pass-through tag only where the line is indented past the block's
     // keyword; the tags replace blanks of the indentation so the text stays in its column.
-    void EmitPlain(const QString& line)
+    void emitPlain(const QString& line)
     {
-        const int blanks = LeadingBlanks(line);
+        const int blanks = leadingBlanks(line);
         QString out;
         int position = 0;
         for (int k = 0; k < depth_; ++k) {
             if (stack_[k].column < blanks)
-                AddPassTag(out, position, stack_[k].column);
+                addPassTag(out, position, stack_[k].column);
         }
         out += QStringView(line).sliced(std::min(position, blanks));
         sink_(out);
@@ -322,33 +322,33 @@ private:
 };
 
 template <typename Sink>
-void ListLines(const QStringList& fileLines, int firstLine, int lastLine, Sink& sink)
+void listLines(const QStringList& fileLines, int firstLine, int lastLine, Sink& sink)
 {
     const qsizetype first = std::max(firstLine, 1);
     const qsizetype last = std::min<qsizetype>(lastLine, fileLines.size());
     BracketLister<Sink> lister(sink);
     for (qsizetype n = first; n <= last; ++n)
-        lister.AddLine(fileLines[n - 1]);
-    lister.Finish();
+        lister.addLine(fileLines[n - 1]);
+    lister.finish();
 }
 
 } // namespace
 
-QStringList BuildBracketListing(const QStringList& fileLines, int firstLine, int lastLine)
+QStringList buildBracketListing(const QStringList& fileLines, int firstLine, int lastLine)
 {
     QStringList listing;
     auto collect = [&listing](const QString& line) { listing.append(line); };
-    ListLines(fileLines, firstLine, lastLine, collect);
+    listLines(fileLines, firstLine, lastLine, collect);
     return listing;
 }
 
-BracketListingFile WriteBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
+BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
                                        model::DiagLog* log)
 {
-    const QString path = platform::TempFolder() + QStringLiteral("QLN_Bracket_")
+    const QString path = platform::tempFolder() + QStringLiteral("QLN_Bracket_")
                          + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
     if (log)
-        log->OpenOutput(path);
+        log->openOutput(path);
 
     // QSaveFile replaces the file only on commit, so a failed run leaves no partial listing.
     QSaveFile file(path);
@@ -365,7 +365,7 @@ BracketListingFile WriteBracketListing(const QStringList& fileLines, int firstLi
         ok = file.write(bytes) == bytes.size();
         ++count;
     };
-    ListLines(fileLines, firstLine, lastLine, write);
+    listLines(fileLines, firstLine, lastLine, write);
     if (!ok) {
         file.cancelWriting();
         return {};

@@ -25,7 +25,7 @@ inline constexpr int kMaxBracketColumn = 1023;
 //
 // Only 20 nested blocks are tracked; deeper openers are drawn but not remembered. A block
 // whose opener is indented by more than kMaxBracketColumn blanks is drawn at that column.
-QStringList BuildBracketListing(const QStringList& fileLines, int firstLine, int lastLine);
+QStringList buildBracketListing(const QStringList& fileLines, int firstLine, int lastLine);
 
 struct BracketListingFile {
     QString path; // empty on failure
@@ -36,7 +36,7 @@ struct BracketListingFile {
 // file of that name), UTF-8 with CR LF after every line; logs "Open OUTPUT " first when a
 // log is given. Returns the path and the number of lines written. A failure leaves no
 // partial file and returns an empty path and 0.
-BracketListingFile WriteBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
+BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
                                        model::DiagLog* log);
 
 } // namespace quillon::analysis

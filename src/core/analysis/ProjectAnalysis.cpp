@@ -7,34 +7,34 @@ ProjectAnalysis::ProjectAnalysis(const model::SourceReader& reader) : reader_(&r
     dependencies.setReader(reader);
 }
 
-void ProjectAnalysis::PrepareSymbolTables(const model::FileList& files)
+void ProjectAnalysis::prepareSymbolTables(const model::FileList& files)
 {
-    symbols.BuildSymbolTables(files, *reader_);
+    symbols.buildSymbolTables(files, *reader_);
 }
 
-void ProjectAnalysis::BeginPhase1()
+void ProjectAnalysis::beginPhase1()
 {
-    dependencies.BeginPhase1();
+    dependencies.beginPhase1();
 }
 
-void ProjectAnalysis::RegisterApiDeclarations(const QString& filePath, const QStringList& lines)
+void ProjectAnalysis::registerApiDeclarations(const QString& filePath, const QStringList& lines)
 {
-    dependencies.RegisterApiDeclarations(filePath, &lines);
+    dependencies.registerApiDeclarations(filePath, &lines);
 }
 
-void ProjectAnalysis::RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file)
+void ProjectAnalysis::registerEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file)
 {
-    dependencies.RegisterEventHandler(routine, file);
+    dependencies.registerEventHandler(routine, file);
 }
 
-void ProjectAnalysis::BuildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project)
+void ProjectAnalysis::buildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project)
 {
-    dependencies.BuildDependencyIndex(allRoutines, &project);
+    dependencies.buildDependencyIndex(allRoutines, &project);
 }
 
-void ProjectAnalysis::FindProgramStartup(const QString& projectPath)
+void ProjectAnalysis::findProgramStartup(const QString& projectPath)
 {
-    dependencies.FindProgramStartup(projectPath);
+    dependencies.findProgramStartup(projectPath);
 }
 
 } // namespace quillon::analysis

@@ -10,17 +10,17 @@ namespace quillon::analysis {
 // project, owned beside the Project.
 class ProjectAnalysis : public model::ILoadAnalysis {
 public:
-    explicit ProjectAnalysis(const model::SourceReader& reader = model::SourceReader::Default());
+    explicit ProjectAnalysis(const model::SourceReader& reader = model::SourceReader::standard());
 
     SymbolTable symbols;
     DependencyIndex dependencies;
 
-    void PrepareSymbolTables(const model::FileList& files) override;
-    void BeginPhase1() override;
-    void RegisterApiDeclarations(const QString& filePath, const QStringList& lines) override;
-    void RegisterEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file) override;
-    void BuildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project) override;
-    void FindProgramStartup(const QString& projectPath) override;
+    void prepareSymbolTables(const model::FileList& files) override;
+    void beginPhase1() override;
+    void registerApiDeclarations(const QString& filePath, const QStringList& lines) override;
+    void registerEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file) override;
+    void buildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project) override;
+    void findProgramStartup(const QString& projectPath) override;
 
 private:
     const model::SourceReader* reader_;

@@ -10,12 +10,12 @@
 
 namespace quillon::analysis {
 
-using model::EqualsNoCase;
-using model::IndexOfUpper;
+using model::equalsNoCase;
+using model::indexOfUpper;
 using model::KeyedMap;
 using model::trimLeadingBlanks;
 using model::trimTrailingBlanks;
-using model::StartsWithUpper;
+using model::startsWithUpper;
 using model::trimBlanks;
 using model::upperCase;
 
@@ -39,26 +39,26 @@ const Prefixes kPublicNonVariableWords = {
     QLatin1StringView("SUB"),   QLatin1StringView("FUNCTION"), QLatin1StringView("PROPERTY"),
 };
 
-bool IsOneOf(QStringView word, Prefixes words)
+bool isOneOf(QStringView word, Prefixes words)
 {
     return std::any_of(words.begin(), words.end(), [&](QLatin1StringView w) { return word == w; });
 }
 
-bool IsOneOfNoCase(QStringView word, Prefixes words)
+bool isOneOfNoCase(QStringView word, Prefixes words)
 {
     return std::any_of(words.begin(), words.end(), [&](QLatin1StringView w) {
-        return word.size() == w.size() && StartsWithUpper(word, w);
+        return word.size() == w.size() && startsWithUpper(word, w);
     });
 }
 
-QStringView CutBefore(QStringView text, char16_t c)
+QStringView cutBefore(QStringView text, char16_t c)
 {
     const qsizetype i = text.indexOf(QChar(c));
     return i < 0 ? text : text.first(i);
 }
 
 // The line without its trailing comment: the first "'" outside double quotes onwards.
-QStringView CutComment(QStringView line)
+QStringView cutComment(QStringView line)
 {
     bool inString = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -71,20 +71,20 @@ QStringView CutComment(QStringView line)
     return line;
 }
 
-bool EndsInMarker(QStringView text)
+bool endsInMarker(QStringView text)
 {
     return !text.isEmpty() && text.back() == QLatin1Char('_');
 }
 
 // A continued declaration is joined without its markers: a marker left in the joined text
 // would turn into an item of its own and swallow the name that follows it.
-QStringView WithoutMarker(QStringView text)
+QStringView withoutMarker(QStringView text)
 {
-    return EndsInMarker(text) ? trimTrailingBlanks(text.chopped(1)) : text;
+    return endsInMarker(text) ? trimTrailingBlanks(text.chopped(1)) : text;
 }
 
 // Tabs become blanks and every run of blanks one blank, in a single pass.
-QString SingleBlanked(QStringView text)
+QString singleBlanked(QStringView text)
 {
     QString out;
     out.reserve(text.size());
@@ -100,13 +100,13 @@ QString SingleBlanked(QStringView text)
     return out;
 }
 
-QList<QStringView> BlankSeparatedWords(QStringView text)
+QList<QStringView> blankSeparatedWords(QStringView text)
 {
     return text.split(QChar(kBlank), Qt::SkipEmptyParts);
 }
 
 // The first and second blank-separated words, without splitting the rest of a long line.
-void FirstTwoWords(QStringView u, QStringView& first, QStringView& second)
+void firstTwoWords(QStringView u, QStringView& first, QStringView& second)
 {
     first = second = QStringView();
     QStringView* target = &first;
@@ -123,11 +123,11 @@ void FirstTwoWords(QStringView u, QStringView& first, QStringView& second)
     }
 }
 
-QStringView FirstWord(QStringView u)
+QStringView firstWord(QStringView u)
 {
     QStringView first;
     QStringView second;
-    FirstTwoWords(u, first, second);
+    firstTwoWords(u, first, second);
     return first;
 }
 
@@ -144,13 +144,13 @@ const Prefixes kProcedureScopeKeywords = {
 };
 
 // Removes leading scope keywords (compared case-insensitively) as long as there are any.
-QStringView StripKeywords(QStringView text, Prefixes keywords)
+QStringView stripKeywords(QStringView text, Prefixes keywords)
 {
     bool stripped = true;
     while (stripped) {
         stripped = false;
         for (QLatin1StringView keyword : keywords) {
-            if (StartsWithUpper(text, keyword)) {
+            if (startsWithUpper(text, keyword)) {
                 text = trimBlanks(text.sliced(keyword.size()));
                 stripped = true;
                 break;
@@ -162,46 +162,46 @@ QStringView StripKeywords(QStringView text, Prefixes keywords)
 
 // Line classification; u is the trimmed, upper-cased text of a line.
 
-bool IsConstantDeclaration(QStringView u)
+bool isConstantDeclaration(QStringView u)
 {
-    return FirstWord(StripKeywords(u, kScopeKeywords)) == QLatin1StringView("CONST");
+    return firstWord(stripKeywords(u, kScopeKeywords)) == QLatin1StringView("CONST");
 }
 
 const Prefixes kGlobalWords = {QLatin1StringView("GLOBAL"), QLatin1StringView("PUBLIC"), QLatin1StringView("FRIEND")};
 const Prefixes kModuleWords = {QLatin1StringView("PRIVATE"), QLatin1StringView("DIM"), QLatin1StringView("FRIEND"),
                                QLatin1StringView("STATIC")};
 
-bool IsGlobalDeclaration(QStringView u)
+bool isGlobalDeclaration(QStringView u)
 {
     QStringView first, second;
-    FirstTwoWords(u, first, second);
-    return IsOneOf(first, kGlobalWords) && !IsOneOf(second, kNonVariableWords);
+    firstTwoWords(u, first, second);
+    return isOneOf(first, kGlobalWords) && !isOneOf(second, kNonVariableWords);
 }
 
-bool IsModuleVariableDeclaration(QStringView u)
+bool isModuleVariableDeclaration(QStringView u)
 {
     QStringView first, second;
-    FirstTwoWords(u, first, second);
-    return IsOneOf(first, kModuleWords) && !IsOneOf(second, kNonVariableWords);
+    firstTwoWords(u, first, second);
+    return isOneOf(first, kModuleWords) && !isOneOf(second, kNonVariableWords);
 }
 
-bool IsPublicNonVariableDeclaration(QStringView u)
+bool isPublicNonVariableDeclaration(QStringView u)
 {
     QStringView first, second;
-    FirstTwoWords(u, first, second);
-    return IsOneOf(first, kGlobalWords) && IsOneOf(second, kPublicNonVariableWords);
+    firstTwoWords(u, first, second);
+    return isOneOf(first, kGlobalWords) && isOneOf(second, kPublicNonVariableWords);
 }
 
-bool IsEnumStart(QStringView u)
+bool isEnumStart(QStringView u)
 {
-    return StripKeywords(u, kScopeKeywords).startsWith(QLatin1StringView("ENUM "));
+    return stripKeywords(u, kScopeKeywords).startsWith(QLatin1StringView("ENUM "));
 }
 
-bool IsProcedureHeader(QStringView u)
+bool isProcedureHeader(QStringView u)
 {
     if (u.startsWith(QLatin1StringView("ATTRIBUTE")))
         return false;
-    const QStringView rest = StripKeywords(u, kProcedureScopeKeywords);
+    const QStringView rest = stripKeywords(u, kProcedureScopeKeywords);
     for (QLatin1StringView start : {QLatin1StringView("PROPERTY SET"), QLatin1StringView("PROPERTY LET"),
                                     QLatin1StringView("PROPERTY GET"), QLatin1StringView("FUNCTION "),
                                     QLatin1StringView("SUB ")}) {
@@ -213,16 +213,16 @@ bool IsProcedureHeader(QStringView u)
 
 // Names from declarations.
 
-void AddName(NameSet& set, QStringView raw)
+void addName(NameSet& set, QStringView raw)
 {
-    const QString name = NormalizeName(raw);
-    if (IsValidName(name))
+    const QString name = normalizeName(raw);
+    if (isValidName(name))
         set.insertIfAbsent(name, true);
 }
 
 // Items of a declaration list: commas inside double quotes do not split.
 template <typename Fn>
-void ForEachItem(QStringView text, Fn&& fn)
+void forEachItem(QStringView text, Fn&& fn)
 {
     bool inString = false;
     qsizetype begin = 0;
@@ -243,74 +243,74 @@ void ForEachItem(QStringView text, Fn&& fn)
     emit(text.size());
 }
 
-QStringView CutBeforeAs(QStringView item)
+QStringView cutBeforeAs(QStringView item)
 {
-    const qsizetype i = IndexOfUpper(item, QLatin1StringView(" AS "));
+    const qsizetype i = indexOfUpper(item, QLatin1StringView(" AS "));
     return i < 0 ? item : item.first(i);
 }
 
-void AddConstantNames(QStringView text, NameSet& set)
+void addConstantNames(QStringView text, NameSet& set)
 {
-    const qsizetype at = IndexOfUpper(text, QLatin1StringView("CONST"));
+    const qsizetype at = indexOfUpper(text, QLatin1StringView("CONST"));
     if (at < 0)
         return;
-    ForEachItem(trimBlanks(text.sliced(at + 5)), [&](QStringView item) {
-        item = trimBlanks(CutBefore(item, u'='));
-        item = trimBlanks(CutBeforeAs(item));
-        item = CutBefore(item, kBlank);
-        item = CutBefore(item, u'(');
-        AddName(set, item);
+    forEachItem(trimBlanks(text.sliced(at + 5)), [&](QStringView item) {
+        item = trimBlanks(cutBefore(item, u'='));
+        item = trimBlanks(cutBeforeAs(item));
+        item = cutBefore(item, kBlank);
+        item = cutBefore(item, u'(');
+        addName(set, item);
     });
 }
 
-void AddVariableNames(QStringView text, NameSet& set)
+void addVariableNames(QStringView text, NameSet& set)
 {
     for (QLatin1StringView keyword : {QLatin1StringView("PUBLIC "), QLatin1StringView("PRIVATE "),
                                       QLatin1StringView("FRIEND "), QLatin1StringView("GLOBAL "),
                                       QLatin1StringView("DIM "), QLatin1StringView("STATIC ")}) {
-        if (StartsWithUpper(text, keyword)) {
+        if (startsWithUpper(text, keyword)) {
             text = text.sliced(keyword.size());
             break;
         }
     }
     text = trimBlanks(text);
-    if (IsOneOfNoCase(FirstWord(text), kNonVariableWords))
+    if (isOneOfNoCase(firstWord(text), kNonVariableWords))
         return;
-    ForEachItem(text, [&](QStringView item) {
-        item = trimBlanks(CutBefore(item, u'='));
-        item = trimBlanks(CutBeforeAs(item));
+    forEachItem(text, [&](QStringView item) {
+        item = trimBlanks(cutBefore(item, u'='));
+        item = trimBlanks(cutBeforeAs(item));
         // ParamArray and WithEvents need no blank after them; the trim that follows removes it.
         for (QLatin1StringView modifier : {QLatin1StringView("BYVAL "), QLatin1StringView("BYREF "),
                                            QLatin1StringView("OPTIONAL "), QLatin1StringView("PARAMARRAY"),
                                            QLatin1StringView("WITHEVENTS")}) {
-            if (StartsWithUpper(item, modifier))
+            if (startsWithUpper(item, modifier))
                 item = trimBlanks(item.sliced(modifier.size()));
         }
-        item = CutBefore(item, kBlank);
-        item = CutBefore(item, u'(');
-        AddName(set, item);
+        item = cutBefore(item, kBlank);
+        item = cutBefore(item, u'(');
+        addName(set, item);
     });
 }
 
 // The procedure's name from its header as written.
-QStringView ProcedureNameOf(QStringView text)
+QStringView procedureNameOf(QStringView text)
 {
-    QStringView rest = StripKeywords(text, kProcedureScopeKeywords);
-    if (StartsWithUpper(rest, QLatin1StringView("SUB ")))
+    QStringView rest = stripKeywords(text, kProcedureScopeKeywords);
+    if (startsWithUpper(rest, QLatin1StringView("SUB ")))
         rest = rest.sliced(4);
-    else if (StartsWithUpper(rest, QLatin1StringView("FUNCTION ")))
+    else if (startsWithUpper(rest, QLatin1StringView("FUNCTION ")))
         rest = rest.sliced(9);
-    else if (StartsWithUpper(rest, QLatin1StringView("PROPERTY GET"))
-             || StartsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
-             || StartsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
+    else if (startsWithUpper(rest, QLatin1StringView("PROPERTY GET"))
+             || startsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
+             || startsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
         rest = rest.sliced(12);
     rest = trimBlanks(rest);
-    rest = rest.contains(QLatin1Char('(')) ? CutBefore(rest, u'(') : CutBefore(rest, kBlank);
+    rest = rest.contains(QLatin1Char('(')) ? cutBefore(rest, u'(') : cutBefore(rest, kBlank);
     return trimBlanks(rest);
 }
 
 // Whether a line that follows a continued comment is code again, which ends the skipping.
-bool LooksLikeCode(QStringView line)
+bool looksLikeCode(QStringView line)
 {
     const QStringView t = trimLeadingBlanks(line);
     if (t.isEmpty() || t.front() == QLatin1Char('\''))
@@ -328,7 +328,7 @@ bool LooksLikeCode(QStringView line)
         QLatin1StringView("RESUME"),   QLatin1StringView("GOTO"),
     };
     for (QLatin1StringView word : kCodeWords) {
-        if (!StartsWithUpper(t, word))
+        if (!startsWithUpper(t, word))
             continue;
         if (t.size() == word.size())
             return true;
@@ -336,23 +336,23 @@ bool LooksLikeCode(QStringView line)
         if (after == kBlank || after == kTab || after == u':' || after == u'(' || after == u'.')
             return true;
     }
-    return IndexOfUpper(t, QLatin1StringView(" AS ")) >= 0 || t.contains(QLatin1Char('='))
+    return indexOfUpper(t, QLatin1StringView(" AS ")) >= 0 || t.contains(QLatin1Char('='))
         || t.contains(QLatin1Char('('));
 }
 
-QString ByRefKey(const QString& filePath, const QString& normalizedName)
+QString byRefKey(const QString& filePath, const QString& normalizedName)
 {
     return upperCase(trimBlanks(filePath)) + QLatin1Char('|') + normalizedName;
 }
 
-bool SetContains(const NameSet* set, QStringView name)
+bool setContains(const NameSet* set, QStringView name)
 {
-    return set && set->contains(NormalizeName(name));
+    return set && set->contains(normalizeName(name));
 }
 
 } // namespace
 
-QString NormalizeName(QStringView name)
+QString normalizeName(QStringView name)
 {
     QStringView t = trimBlanks(name);
     if (!t.isEmpty() && QStringView(u"%&!#$@").contains(t.back()))
@@ -362,7 +362,7 @@ QString NormalizeName(QStringView name)
     return upperCase(trimBlanks(t));
 }
 
-bool IsValidName(const QString& normalized)
+bool isValidName(const QString& normalized)
 {
     static const QSet<QString> kReserved = {
         // statements and declaration words
@@ -383,7 +383,7 @@ bool IsValidName(const QString& normalized)
     return !kReserved.contains(normalized);
 }
 
-bool IsProcedureReference(QStringView line, int start, int end, const QString& previousWord)
+bool isProcedureReference(QStringView line, int start, int end, const QString& previousWord)
 {
     const qsizetype n = line.size();
     // 0-based: the identifier spans [start - 1, end - 1]; out-of-range positions are clamped.
@@ -404,7 +404,7 @@ bool IsProcedureReference(QStringView line, int start, int end, const QString& p
     return before < 0 || line[before] == QLatin1Char(':');
 }
 
-void SymbolTable::Clear()
+void SymbolTable::clear()
 {
     fileConsts_.clear();
     fileGlobals_.clear();
@@ -416,24 +416,24 @@ void SymbolTable::Clear()
     procByRef_.clear();
 }
 
-void SymbolTable::BuildSymbolTables(const model::FileList& files, const model::SourceReader& reader)
+void SymbolTable::buildSymbolTables(const model::FileList& files, const model::SourceReader& reader)
 {
-    Clear();
+    clear();
     for (const model::FilePtr& file : files) {
-        if (file && !trimBlanks(file->FilePath).isEmpty())
-            ScanFileSymbols(file->FilePath, reader);
+        if (file && !trimBlanks(file->filePath).isEmpty())
+            scanFileSymbols(file->filePath, reader);
     }
-    Merge();
+    merge();
 }
 
-void SymbolTable::ScanFileSymbols(const QString& filePath, const model::SourceReader& reader)
+void SymbolTable::scanFileSymbols(const QString& filePath, const model::SourceReader& reader)
 {
     // A file that cannot be read has no lines and still gets its (empty) sets, so that later
     // lookups for it find a container and answer "no". No message: the load reports files.
-    ScanFileSymbolLines(filePath, reader.Read(filePath).lines);
+    scanFileSymbolLines(filePath, reader.read(filePath).lines);
 }
 
-void SymbolTable::ScanFileSymbolLines(const QString& filePath, const QStringList& lines)
+void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList& lines)
 {
     NameSet consts;
     NameSet globals;
@@ -450,35 +450,35 @@ void SymbolTable::ScanFileSymbolLines(const QString& filePath, const QStringList
     bool skipCommentContinuation = false;
 
     auto registerDeclaration = [&](QStringView u, QStringView text) {
-        if (IsConstantDeclaration(u))
-            AddConstantNames(text, consts);
-        else if (IsGlobalDeclaration(u))
-            AddVariableNames(text, globals);
-        else if (IsModuleVariableDeclaration(u))
-            AddVariableNames(text, modVars);
+        if (isConstantDeclaration(u))
+            addConstantNames(text, consts);
+        else if (isGlobalDeclaration(u))
+            addVariableNames(text, globals);
+        else if (isModuleVariableDeclaration(u))
+            addVariableNames(text, modVars);
     };
 
     for (const QString& raw : lines) {
         if (skipCommentContinuation) {
             // The editor treats lines after a comment ending in " _" as part of the comment.
-            if (!LooksLikeCode(raw))
+            if (!looksLikeCode(raw))
                 continue;
             skipCommentContinuation = false;
         }
         const bool commentLine = trimLeadingBlanks(raw).startsWith(QLatin1Char('\''));
-        const bool rawContinues = EndsInMarker(trimTrailingBlanks(raw));
+        const bool rawContinues = endsInMarker(trimTrailingBlanks(raw));
 
-        const QStringView text = trimBlanks(CutComment(raw));
+        const QStringView text = trimBlanks(cutComment(raw));
         if (!text.isEmpty()) {
-            const bool continues = EndsInMarker(text);
+            const bool continues = endsInMarker(text);
             if (inDeclarations && inEnum) {
-                if (StartsWithUpper(text, QLatin1StringView("END ENUM")))
+                if (startsWithUpper(text, QLatin1StringView("END ENUM")))
                     inEnum = false;
                 else
-                    AddName(consts, CutBefore(trimBlanks(CutBefore(text, u'=')), kBlank));
+                    addName(consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
             } else if (inDeclarations && declarationContinued) {
                 declaration += QLatin1Char(' ');
-                declaration += WithoutMarker(text);
+                declaration += withoutMarker(text);
                 if (!continues) {
                     registerDeclaration(declarationFirstLine, declaration);
                     declarationContinued = false;
@@ -489,33 +489,33 @@ void SymbolTable::ScanFileSymbolLines(const QString& filePath, const QStringList
                 header += QLatin1Char(' ');
                 header += text;
                 if (!continues) {
-                    RegisterByRefParameters(header, filePath);
+                    registerByRefParameters(header, filePath);
                     headerContinued = false;
                     header.clear();
                 }
             } else {
                 const QString u = upperCase(text);
-                if (IsProcedureHeader(u)) {
-                    AddName(procedures, ProcedureNameOf(text));
+                if (isProcedureHeader(u)) {
+                    addName(procedures, procedureNameOf(text));
                     if (continues) {
                         header = text.toString();
                         headerContinued = true;
                     } else {
-                        RegisterByRefParameters(text, filePath);
+                        registerByRefParameters(text, filePath);
                     }
                     // Below the first procedure only headers matter: variables declared there
                     // are local.
                     inDeclarations = false;
                 } else if (inDeclarations) {
-                    if (IsEnumStart(u)) {
+                    if (isEnumStart(u)) {
                         inEnum = true;
-                    } else if (IsPublicNonVariableDeclaration(u)) {
+                    } else if (isPublicNonVariableDeclaration(u)) {
                         // Public Type, Enum, Declare, Event or procedure: no variable
                     } else if (continues
-                               && (IsConstantDeclaration(u) || IsGlobalDeclaration(u)
-                                   || IsModuleVariableDeclaration(u))) {
+                               && (isConstantDeclaration(u) || isGlobalDeclaration(u)
+                                   || isModuleVariableDeclaration(u))) {
                         declarationContinued = true;
-                        declaration = WithoutMarker(text).toString();
+                        declaration = withoutMarker(text).toString();
                         declarationFirstLine = upperCase(declaration);
                     } else {
                         registerDeclaration(u, text);
@@ -532,17 +532,17 @@ void SymbolTable::ScanFileSymbolLines(const QString& filePath, const QStringList
     fileProcedures_.insert(filePath, std::move(procedures));
 }
 
-void SymbolTable::RegisterByRefParameters(QStringView header, const QString& filePath)
+void SymbolTable::registerByRefParameters(QStringView header, const QString& filePath)
 {
-    const QStringView code = trimBlanks(CutComment(header));
-    const QString spaced = SingleBlanked(code);
-    const QList<QStringView> words = BlankSeparatedWords(spaced);
+    const QStringView code = trimBlanks(cutComment(header));
+    const QString spaced = singleBlanked(code);
+    const QList<QStringView> words = blankSeparatedWords(spaced);
     QStringView nameWord;
     for (qsizetype i = 0; i < words.size(); ++i) {
         qsizetype at = -1;
-        if (EqualsNoCase(words[i], u"SUB") || EqualsNoCase(words[i], u"FUNCTION"))
+        if (equalsNoCase(words[i], u"SUB") || equalsNoCase(words[i], u"FUNCTION"))
             at = i + 1;
-        else if (EqualsNoCase(words[i], u"PROPERTY"))
+        else if (equalsNoCase(words[i], u"PROPERTY"))
             at = i + 2; // past GET, LET or SET
         else
             continue;
@@ -550,7 +550,7 @@ void SymbolTable::RegisterByRefParameters(QStringView header, const QString& fil
             nameWord = words[at];
         break;
     }
-    const QString name = NormalizeName(CutBefore(nameWord, u'('));
+    const QString name = normalizeName(cutBefore(nameWord, u'('));
     if (name.isEmpty())
         return;
 
@@ -560,28 +560,28 @@ void SymbolTable::RegisterByRefParameters(QStringView header, const QString& fil
         return; // no parameter list, or "()": no set at all
     const QStringView parameters = code.sliced(open + 1, close - open - 1);
 
-    const QString key = ByRefKey(filePath, name);
+    const QString key = byRefKey(filePath, name);
     NameSet* set = procByRef_.find(key);
     if (!set) {
         procByRef_.insert(key, NameSet());
         set = procByRef_.find(key);
     }
 
-    const QString spacedParameters = SingleBlanked(parameters);
-    const QList<QStringView> parts = BlankSeparatedWords(spacedParameters);
+    const QString spacedParameters = singleBlanked(parameters);
+    const QList<QStringView> parts = blankSeparatedWords(spacedParameters);
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (!EqualsNoCase(parts[i], u"BYREF"))
+        if (!equalsNoCase(parts[i], u"BYREF"))
             continue;
         QStringView parameter = parts[i + 1];
         while (!parameter.isEmpty()
                && (parameter.back() == QLatin1Char(',') || parameter.back() == QLatin1Char(')')
                    || parameter.back() == QLatin1Char('(')))
             parameter.chop(1);
-        AddName(*set, parameter);
+        addName(*set, parameter);
     }
 }
 
-void SymbolTable::Merge()
+void SymbolTable::merge()
 {
     auto mergeInto = [](const KeyedMap<NameSet>& perFile, NameSet& all) {
         for (const auto& [path, set] : perFile.entries()) {
@@ -597,32 +597,32 @@ void SymbolTable::Merge()
     mergeInto(fileProcedures_, allProcedures_);
 }
 
-bool SymbolTable::IsConstant(QStringView name) const
+bool SymbolTable::isConstant(QStringView name) const
 {
-    return SetContains(&allConsts_, name);
+    return setContains(&allConsts_, name);
 }
 
-bool SymbolTable::IsGlobalVariable(QStringView name) const
+bool SymbolTable::isGlobalVariable(QStringView name) const
 {
-    return SetContains(&allGlobals_, name);
+    return setContains(&allGlobals_, name);
 }
 
-bool SymbolTable::IsModuleVariable(const QString& filePath, QStringView name) const
+bool SymbolTable::isModuleVariable(const QString& filePath, QStringView name) const
 {
-    return SetContains(fileModVars_.find(filePath), name);
+    return setContains(fileModVars_.find(filePath), name);
 }
 
-bool SymbolTable::IsByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const
+bool SymbolTable::isByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const
 {
-    return SetContains(procByRef_.find(ByRefKey(filePath, NormalizeName(routineName))), name);
+    return setContains(procByRef_.find(byRefKey(filePath, normalizeName(routineName))), name);
 }
 
-bool SymbolTable::IsProcedureName(QStringView name) const
+bool SymbolTable::isProcedureName(QStringView name) const
 {
-    return SetContains(&allProcedures_, name);
+    return setContains(&allProcedures_, name);
 }
 
-SymbolCategory SymbolTable::Classify(QStringView line, int start, int end, const QString& previousWord,
+SymbolCategory SymbolTable::classify(QStringView line, int start, int end, const QString& previousWord,
                                     const QString& filePath, const QString& routineName, bool skipByRef,
                                     bool skipModuleVars) const
 {
@@ -632,20 +632,20 @@ SymbolCategory SymbolTable::Classify(QStringView line, int start, int end, const
     if (trimBlanks(identifier).isEmpty())
         return SymbolCategory::Normal;
 
-    if (!skipByRef && !trimBlanks(routineName).isEmpty() && IsByRefParameter(filePath, routineName, identifier))
+    if (!skipByRef && !trimBlanks(routineName).isEmpty() && isByRefParameter(filePath, routineName, identifier))
         return SymbolCategory::ByRefParameter;
-    if (!skipModuleVars && IsModuleVariable(filePath, identifier))
+    if (!skipModuleVars && isModuleVariable(filePath, identifier))
         return SymbolCategory::ModuleVariable;
-    if (IsGlobalVariable(identifier))
+    if (isGlobalVariable(identifier))
         return SymbolCategory::GlobalVariable;
-    if (IsConstant(identifier))
+    if (isConstant(identifier))
         return SymbolCategory::Constant;
-    if (IsProcedureName(identifier) && IsProcedureReference(line, start, end, previousWord))
+    if (isProcedureName(identifier) && isProcedureReference(line, start, end, previousWord))
         return SymbolCategory::ProcedureName;
     return SymbolCategory::Normal;
 }
 
-QStringList SymbolTable::DumpLines(const model::FileList& files) const
+QStringList SymbolTable::dumpLines(const model::FileList& files) const
 {
     const QChar tab(kTab);
     QStringList out;
@@ -656,12 +656,12 @@ QStringList SymbolTable::DumpLines(const model::FileList& files) const
             out << label + tab + where + tab + name;
     };
     for (const model::FilePtr& file : files) {
-        if (!file || trimBlanks(file->FilePath).isEmpty())
+        if (!file || trimBlanks(file->filePath).isEmpty())
             continue;
-        dumpSet(QStringLiteral("CONST"), file->FileName, fileConsts_.find(file->FilePath));
-        dumpSet(QStringLiteral("GLOBAL"), file->FileName, fileGlobals_.find(file->FilePath));
-        dumpSet(QStringLiteral("MODVAR"), file->FileName, fileModVars_.find(file->FilePath));
-        dumpSet(QStringLiteral("PROC"), file->FileName, fileProcedures_.find(file->FilePath));
+        dumpSet(QStringLiteral("CONST"), file->fileName, fileConsts_.find(file->filePath));
+        dumpSet(QStringLiteral("GLOBAL"), file->fileName, fileGlobals_.find(file->filePath));
+        dumpSet(QStringLiteral("MODVAR"), file->fileName, fileModVars_.find(file->filePath));
+        dumpSet(QStringLiteral("PROC"), file->fileName, fileProcedures_.find(file->filePath));
     }
     dumpSet(QStringLiteral("ALLCONST"), QString(), &allConsts_);
     dumpSet(QStringLiteral("ALLGLOBAL"), QString(), &allGlobals_);

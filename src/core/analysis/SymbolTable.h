@@ -16,13 +16,13 @@ using NameSet = model::KeyedMap<bool>; // normalized names, insertion order
 
 // Trims; drops one trailing type suffix (% & ! # $ @); drops the brackets of "[name]"; trims
 // again; upper-cases.
-QString NormalizeName(QStringView name);
+QString normalizeName(QStringView name);
 // Whether a normalized name may enter a name set: not empty, no "." or ":", starts with A-Z or
 // "_", and no reserved word or type name.
-bool IsValidName(const QString& normalized);
+bool isValidName(const QString& normalized);
 // Call-context test for a procedure name found in a code line; start and end are 1-based
 // positions of the identifier in line; previousWord is the previous identifier, upper-cased.
-bool IsProcedureReference(QStringView line, int start, int end, const QString& previousWord);
+bool isProcedureReference(QStringView line, int start, int end, const QString& previousWord);
 
 enum class SymbolCategory { Normal, ByRefParameter, ModuleVariable, GlobalVariable, Constant, ProcedureName };
 
@@ -30,48 +30,48 @@ class SymbolTable {
 public:
     // Replaces every container; scans each file whose FilePath is not blank, in list order; then
     // merges the per-file sets into the project-wide ones.
-    void BuildSymbolTables(const model::FileList& files,
-                           const model::SourceReader& reader = model::SourceReader::Default());
+    void buildSymbolTables(const model::FileList& files,
+                           const model::SourceReader& reader = model::SourceReader::standard());
     // Registers one file's four sets (replacing an earlier entry of the same path) and its
     // procedures' ByRef sets. Does not merge.
-    void ScanFileSymbols(const QString& filePath, const model::SourceReader& reader = model::SourceReader::Default());
+    void scanFileSymbols(const QString& filePath, const model::SourceReader& reader = model::SourceReader::standard());
     // The same scan over lines already in memory (line n is lines[n - 1]).
-    void ScanFileSymbolLines(const QString& filePath, const QStringList& lines);
-    void Clear();
+    void scanFileSymbolLines(const QString& filePath, const QStringList& lines);
+    void clear();
 
     // Queries (each normalizes the name first; absent container or key answers false).
-    bool IsConstant(QStringView name) const;
-    bool IsGlobalVariable(QStringView name) const;
-    bool IsModuleVariable(const QString& filePath, QStringView name) const;
-    bool IsByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const;
-    bool IsProcedureName(QStringView name) const;
+    bool isConstant(QStringView name) const;
+    bool isGlobalVariable(QStringView name) const;
+    bool isModuleVariable(const QString& filePath, QStringView name) const;
+    bool isByRefParameter(const QString& filePath, const QString& routineName, QStringView name) const;
+    bool isProcedureName(QStringView name) const;
 
     // The lookup precedence used by the line printer: ByRef set of the routine, module variables
     // of the file, globals, constants, procedure names (with IsProcedureReference), else Normal.
     // skipByRef / skipModuleVars: the caller's flags for report listings and declarations.
-    SymbolCategory Classify(QStringView line, int start, int end, const QString& previousWord,
+    SymbolCategory classify(QStringView line, int start, int end, const QString& previousWord,
                             const QString& filePath, const QString& routineName, bool skipByRef,
                             bool skipModuleVars) const;
 
     // Containers, for the command line's dump.
-    const model::KeyedMap<NameSet>& FileConsts() const { return fileConsts_; }
-    const model::KeyedMap<NameSet>& FileGlobals() const { return fileGlobals_; }
-    const model::KeyedMap<NameSet>& FileModVars() const { return fileModVars_; }
-    const model::KeyedMap<NameSet>& FileProcedures() const { return fileProcedures_; }
-    const NameSet& AllConsts() const { return allConsts_; }
-    const NameSet& AllGlobals() const { return allGlobals_; }
-    const NameSet& AllProcedures() const { return allProcedures_; }
-    const model::KeyedMap<NameSet>& ProcByRef() const { return procByRef_; }
+    const model::KeyedMap<NameSet>& fileConsts() const { return fileConsts_; }
+    const model::KeyedMap<NameSet>& fileGlobals() const { return fileGlobals_; }
+    const model::KeyedMap<NameSet>& fileModVars() const { return fileModVars_; }
+    const model::KeyedMap<NameSet>& fileProcedures() const { return fileProcedures_; }
+    const NameSet& allConsts() const { return allConsts_; }
+    const NameSet& allGlobals() const { return allGlobals_; }
+    const NameSet& allProcedures() const { return allProcedures_; }
+    const model::KeyedMap<NameSet>& procByRef() const { return procByRef_; }
 
     // The lines of the command line's `quillon symbols` dump, TAB-separated, without line ends:
     // "CONST|GLOBAL|MODVAR|PROC <file name> NAME" per file of files, then
     // "ALLCONST|ALLGLOBAL|ALLPROC <empty> NAME", then "BYREF <key> NAME" (an empty set gives one
     // line with an empty name).
-    QStringList DumpLines(const model::FileList& files) const;
+    QStringList dumpLines(const model::FileList& files) const;
 
 private:
-    void RegisterByRefParameters(QStringView header, const QString& filePath);
-    void Merge();
+    void registerByRefParameters(QStringView header, const QString& filePath);
+    void merge();
 
     model::KeyedMap<NameSet> fileConsts_;
     model::KeyedMap<NameSet> fileGlobals_;

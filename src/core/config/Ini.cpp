@@ -14,11 +14,11 @@
 
 namespace quillon::config {
 
-using model::EqualsNoCase;
+using model::equalsNoCase;
 
 namespace {
 
-QStringView TrimBlanksAndTabs(QStringView text)
+QStringView trimBlanksAndTabs(QStringView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -32,20 +32,20 @@ QStringView TrimBlanksAndTabs(QStringView text)
     return text.sliced(start, end - start);
 }
 
-bool IsComment(QStringView trimmed)
+bool isComment(QStringView trimmed)
 {
     return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
 }
 
 // The section name of a header line, or nullopt for any other line.
-std::optional<QString> HeaderName(const QString& line)
+std::optional<QString> headerName(const QString& line)
 {
-    const QStringView t = TrimBlanksAndTabs(line);
+    const QStringView t = trimBlanksAndTabs(line);
     if (!t.startsWith(QLatin1Char('[')))
         return std::nullopt;
     const qsizetype close = t.indexOf(QLatin1Char(']'));
     const QStringView inner = close < 0 ? t.sliced(1) : t.sliced(1, close - 1);
-    return TrimBlanksAndTabs(inner).toString();
+    return trimBlanksAndTabs(inner).toString();
 }
 
 struct KeyLine {
@@ -53,18 +53,18 @@ struct KeyLine {
     QString value;
 };
 
-std::optional<KeyLine> ParseKeyLine(const QString& line)
+std::optional<KeyLine> parseKeyLine(const QString& line)
 {
-    const QStringView t = TrimBlanksAndTabs(line);
-    if (t.isEmpty() || IsComment(t))
+    const QStringView t = trimBlanksAndTabs(line);
+    if (t.isEmpty() || isComment(t))
         return std::nullopt;
     const qsizetype equals = t.indexOf(QLatin1Char('='));
     if (equals < 0)
         return KeyLine{t.toString(), QString()};
-    return KeyLine{TrimBlanksAndTabs(t.first(equals)).toString(), TrimBlanksAndTabs(t.sliced(equals + 1)).toString()};
+    return KeyLine{trimBlanksAndTabs(t.first(equals)).toString(), trimBlanksAndTabs(t.sliced(equals + 1)).toString()};
 }
 
-QString OneLine(const QString& value)
+QString oneLine(const QString& value)
 {
     QString out = value;
     out.replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -74,17 +74,17 @@ QString OneLine(const QString& value)
 
 } // namespace
 
-IniDocument IniDocument::Unreadable()
+IniDocument IniDocument::unreadable()
 {
     IniDocument doc;
     doc.unreadable_ = true;
     return doc;
 }
 
-IniDocument IniDocument::FromBytes(const QByteArray& bytes)
+IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
     IniDocument doc;
-    const QString text = model::DecodeSourceBytes(bytes, model::CodePage::Default(), &doc.encoding_);
+    const QString text = model::decodeSourceBytes(bytes, model::CodePage::standard(), &doc.encoding_);
     const qsizetype n = text.size();
     qsizetype start = 0;
     bool sawNewline = false;
@@ -108,15 +108,15 @@ IniDocument IniDocument::FromBytes(const QByteArray& bytes)
     return doc;
 }
 
-QByteArray IniDocument::ToBytes() const
+QByteArray IniDocument::toBytes() const
 {
     QString text;
     for (const Line& line : lines_)
         text += line.text + line.eol;
     bool ok = false;
-    QByteArray bytes = model::EncodeSourceText(text, encoding_, &ok);
+    QByteArray bytes = model::encodeSourceText(text, encoding_, &ok);
     bool nonAscii = false;
-    if (ok && !encoding_.utf8 && model::IsValidUtf8(bytes, &nonAscii) && nonAscii)
+    if (ok && !encoding_.utf8 && model::isValidUtf8(bytes, &nonAscii) && nonAscii)
         ok = false; // read again, these bytes would pass for UTF-8 and give other text
     if (!ok) {
         // A value the file's code page cannot hold, or code page bytes that would be taken
@@ -124,67 +124,67 @@ QByteArray IniDocument::ToBytes() const
         // UTF-8, which holds everything the code page did.
         model::TextEncoding utf8;
         utf8.utf8 = true;
-        bytes = model::EncodeSourceText(text, utf8);
+        bytes = model::encodeSourceText(text, utf8);
     }
     return bytes;
 }
 
-std::optional<std::pair<size_t, size_t>> IniDocument::SectionRange(const QString& section) const
+std::optional<std::pair<size_t, size_t>> IniDocument::sectionRange(const QString& section) const
 {
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const std::optional<QString> name = HeaderName(lines_[i].text);
-        if (!name || !EqualsNoCase(*name, section))
+        const std::optional<QString> name = headerName(lines_[i].text);
+        if (!name || !equalsNoCase(*name, section))
             continue;
         size_t end = i + 1;
-        while (end < lines_.size() && !HeaderName(lines_[end].text))
+        while (end < lines_.size() && !headerName(lines_[end].text))
             ++end;
         return std::make_pair(i + 1, end);
     }
     return std::nullopt;
 }
 
-bool IniDocument::HasSection(const QString& section) const
+bool IniDocument::hasSection(const QString& section) const
 {
-    return SectionRange(section).has_value();
+    return sectionRange(section).has_value();
 }
 
-std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
-    const auto range = SectionRange(section);
+    const auto range = sectionRange(section);
     if (!range)
         return std::nullopt;
     for (size_t i = range->first; i < range->second; ++i) {
-        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
-        if (entry && EqualsNoCase(entry->key, key))
+        const std::optional<KeyLine> entry = parseKeyLine(lines_[i].text);
+        if (entry && equalsNoCase(entry->key, key))
             return entry->value;
     }
     return std::nullopt;
 }
 
-std::vector<std::pair<QString, QString>> IniDocument::Entries(const QString& section) const
+std::vector<std::pair<QString, QString>> IniDocument::entries(const QString& section) const
 {
     std::vector<std::pair<QString, QString>> entries;
-    const auto range = SectionRange(section);
+    const auto range = sectionRange(section);
     if (!range)
         return entries;
     for (size_t i = range->first; i < range->second; ++i) {
-        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
+        const std::optional<KeyLine> entry = parseKeyLine(lines_[i].text);
         if (entry && !entry->key.isEmpty())
             entries.emplace_back(entry->key, entry->value);
     }
     return entries;
 }
 
-void IniDocument::SetValue(const QString& section, const QString& key, const QString& value)
+void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
-    SetValues(section, {{key, value}});
+    setValues(section, {{key, value}});
 }
 
-void IniDocument::SetValues(const QString& section, const std::vector<std::pair<QString, QString>>& values)
+void IniDocument::setValues(const QString& section, const std::vector<std::pair<QString, QString>>& values)
 {
     if (values.empty())
         return;
-    auto range = SectionRange(section);
+    auto range = sectionRange(section);
     if (!range) {
         if (!lines_.empty() && lines_.back().eol.isEmpty())
             lines_.back().eol = newline_;
@@ -196,19 +196,19 @@ void IniDocument::SetValues(const QString& section, const std::vector<std::pair<
     QHash<QString, size_t> existing;
     size_t lastContent = range->first - 1;
     for (size_t i = range->first; i < range->second; ++i) {
-        const std::optional<KeyLine> entry = ParseKeyLine(lines_[i].text);
+        const std::optional<KeyLine> entry = parseKeyLine(lines_[i].text);
         if (entry) {
             const QString folded = model::upperCase(entry->key);
             if (!existing.contains(folded))
                 existing.insert(folded, i);
         }
-        if (!TrimBlanksAndTabs(lines_[i].text).isEmpty())
+        if (!trimBlanksAndTabs(lines_[i].text).isEmpty())
             lastContent = i;
     }
     std::vector<Line> added;
     QHash<QString, size_t> addedIndex;
     for (const auto& [key, value] : values) {
-        const QString clean = OneLine(value);
+        const QString clean = oneLine(value);
         const QString folded = model::upperCase(key);
         const auto found = existing.constFind(folded);
         if (found != existing.constEnd()) {
@@ -235,7 +235,7 @@ void IniDocument::SetValues(const QString& section, const std::vector<std::pair<
     lines_.insert(lines_.begin() + qsizetype(lastContent + 1), added.begin(), added.end());
 }
 
-qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& keys)
+qsizetype IniDocument::removeKeys(const QString& section, const QStringList& keys)
 {
     QSet<QString> folded;
     for (const QString& key : keys)
@@ -245,10 +245,10 @@ qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& key
     bool inSection = false;
     qsizetype removed = 0;
     for (Line& line : lines_) {
-        if (const std::optional<QString> name = HeaderName(line.text)) {
-            inSection = EqualsNoCase(*name, section);
+        if (const std::optional<QString> name = headerName(line.text)) {
+            inSection = equalsNoCase(*name, section);
         } else if (inSection) {
-            const std::optional<KeyLine> entry = ParseKeyLine(line.text);
+            const std::optional<KeyLine> entry = parseKeyLine(line.text);
             if (entry && folded.contains(model::upperCase(entry->key))) {
                 ++removed;
                 continue;
@@ -260,15 +260,15 @@ qsizetype IniDocument::RemoveKeys(const QString& section, const QStringList& key
     return removed;
 }
 
-int IniDocument::RemoveSection(const QString& section)
+int IniDocument::removeSection(const QString& section)
 {
     std::vector<Line> kept;
     kept.reserve(lines_.size());
     bool inSection = false;
     int removed = 0;
     for (Line& line : lines_) {
-        if (const std::optional<QString> name = HeaderName(line.text)) {
-            inSection = EqualsNoCase(*name, section);
+        if (const std::optional<QString> name = headerName(line.text)) {
+            inSection = equalsNoCase(*name, section);
             if (inSection)
                 ++removed;
         }
@@ -279,12 +279,12 @@ int IniDocument::RemoveSection(const QString& section)
     return removed;
 }
 
-QStringList IniDocument::SectionNames() const
+QStringList IniDocument::sectionNames() const
 {
     QStringList names;
     QSet<QString> seen;
     for (const Line& line : lines_) {
-        const std::optional<QString> name = HeaderName(line.text);
+        const std::optional<QString> name = headerName(line.text);
         if (name && !seen.contains(model::upperCase(*name))) {
             seen.insert(model::upperCase(*name));
             names << *name;
@@ -295,29 +295,29 @@ QStringList IniDocument::SectionNames() const
 
 IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log) {}
 
-IniDocument IniStore::Load(const QString& path) const
+IniDocument IniStore::load(const QString& path) const
 {
     // A FIFO in the options file's place must not stop the program: only regular files are read.
-    const model::FileBytes file = model::ReadRegularFile(Resolve(path));
+    const model::FileBytes file = model::readRegularFile(resolve(path));
     if (file.ok)
-        return IniDocument::FromBytes(file.bytes);
-    return file.errorNumber == ENOENT ? IniDocument() : IniDocument::Unreadable();
+        return IniDocument::fromBytes(file.bytes);
+    return file.errorNumber == ENOENT ? IniDocument() : IniDocument::unreadable();
 }
 
-bool IniStore::Save(const IniDocument& document, const QString& path) const
+bool IniStore::save(const IniDocument& document, const QString& path) const
 {
-    const QString target = Resolve(path);
-    if (target.isEmpty() || document.IsUnreadable())
+    const QString target = resolve(path);
+    if (target.isEmpty() || document.isUnreadable())
         return false;
     if (log_ && !QFileInfo::exists(target))
-        log_->OpenOutput(target);
+        log_->openOutput(target);
     QSaveFile file(target);
     // Unbuffered, so that a short write (a full disk, a file size limit) shows in what
     // write() returns: a buffered flush inside commit() would let the cut file replace the
     // whole one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    const QByteArray bytes = document.ToBytes();
+    const QByteArray bytes = document.toBytes();
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -328,23 +328,23 @@ bool IniStore::Save(const IniDocument& document, const QString& path) const
 QString IniStore::read(const QString& section, const QString& key, const QString& defaultValue,
                           const QString& path) const
 {
-    const std::optional<QString> value = Load(path).Value(section, key);
+    const std::optional<QString> value = load(path).value(section, key);
     return (!value || value->isEmpty()) ? defaultValue : *value;
 }
 
 bool IniStore::write(const QString& section, const QString& key, const QString& value, const QString& path) const
 {
-    IniDocument document = Load(path);
-    document.SetValue(section, key, value);
-    return Save(document, path);
+    IniDocument document = load(path);
+    document.setValue(section, key, value);
+    return save(document, path);
 }
 
 std::pair<QStringList, QStringList> IniStore::readSection(const QString& section, const QString& path) const
 {
     QStringList keys;
     QStringList values;
-    for (auto& [key, value] : Load(path).Entries(section)) {
-        keys << MarkLayoutAndDeclarations(key);
+    for (auto& [key, value] : load(path).entries(section)) {
+        keys << markLayoutAndDeclarations(key);
         values << value;
     }
     return {keys, values};
@@ -352,25 +352,25 @@ std::pair<QStringList, QStringList> IniStore::readSection(const QString& section
 
 bool IniStore::deleteKey(const QString& section, const QString& key, const QString& path) const
 {
-    IniDocument document = Load(path);
-    if (document.IsUnreadable())
+    IniDocument document = load(path);
+    if (document.isUnreadable())
         return false;
-    if (document.RemoveKey(section, key) == 0)
+    if (document.removeKey(section, key) == 0)
         return true;
-    return Save(document, path);
+    return save(document, path);
 }
 
 bool IniStore::deleteSection(const QString& section, const QString& path) const
 {
-    IniDocument document = Load(path);
-    if (document.IsUnreadable())
+    IniDocument document = load(path);
+    if (document.isUnreadable())
         return false;
-    if (document.RemoveSection(section) == 0)
+    if (document.removeSection(section) == 0)
         return true;
-    return Save(document, path);
+    return save(document, path);
 }
 
-QString MarkLayoutAndDeclarations(const QString& key)
+QString markLayoutAndDeclarations(const QString& key)
 {
     QString marked = key;
     const qsizetype layout = marked.indexOf(QLatin1String(" Layout"));
@@ -382,7 +382,7 @@ QString MarkLayoutAndDeclarations(const QString& key)
     return marked;
 }
 
-QString WithoutLayoutAndDeclarationsMarks(const QString& key)
+QString withoutLayoutAndDeclarationsMarks(const QString& key)
 {
     QString clean = key;
     clean.remove(QChar(1));
@@ -390,12 +390,12 @@ QString WithoutLayoutAndDeclarationsMarks(const QString& key)
     return clean;
 }
 
-QString BoolToText(bool flag)
+QString boolToText(bool flag)
 {
     return flag ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-bool TextToBool(const QString& text, bool defaultValue)
+bool textToBool(const QString& text, bool defaultValue)
 {
     const QString t = model::upperCase(model::trimBlanks(text));
     for (const char* yes : {"TRUE", "T", "YES", "Y", "ON", "1", "-1"}) {

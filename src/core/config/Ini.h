@@ -19,34 +19,34 @@ namespace quillon::config {
 // Section and key names match ignoring case; the first matching section and key win.
 class IniDocument {
 public:
-    static IniDocument FromBytes(const QByteArray& bytes);
+    static IniDocument fromBytes(const QByteArray& bytes);
     // What is loaded from a file that exists but cannot be read: empty, and never saved, so that
     // a change made to it cannot replace the file's unseen contents.
-    static IniDocument Unreadable();
-    bool IsUnreadable() const { return unreadable_; }
-    QByteArray ToBytes() const;
+    static IniDocument unreadable();
+    bool isUnreadable() const { return unreadable_; }
+    QByteArray toBytes() const;
 
-    std::optional<QString> Value(const QString& section, const QString& key) const;
+    std::optional<QString> value(const QString& section, const QString& key) const;
     // Replaces the first matching key's value, adds the key at the end of its section, or
     // adds the section at the end of the file.
-    void SetValue(const QString& section, const QString& key, const QString& value);
+    void setValue(const QString& section, const QString& key, const QString& value);
     // The section's entries in file order: each non-empty, non-comment line split at its
     // first "=" (a line without "=" is a key with an empty value).
-    std::vector<std::pair<QString, QString>> Entries(const QString& section) const;
-    bool HasSection(const QString& section) const;
+    std::vector<std::pair<QString, QString>> entries(const QString& section) const;
+    bool hasSection(const QString& section) const;
     // Section names in file order, each once (spelled as first met).
-    QStringList SectionNames() const;
+    QStringList sectionNames() const;
 
     // Sets many values of one section in one pass, as SetValue would one by one: a large
     // list costs one scan of the file, not one per value.
-    void SetValues(const QString& section, const std::vector<std::pair<QString, QString>>& values);
+    void setValues(const QString& section, const std::vector<std::pair<QString, QString>>& values);
     // Removes every line of these keys from every section of that name, so that no later
     // duplicate comes to light; returns the number of lines removed.
-    qsizetype RemoveKeys(const QString& section, const QStringList& keys);
-    qsizetype RemoveKey(const QString& section, const QString& key) { return RemoveKeys(section, {key}); }
+    qsizetype removeKeys(const QString& section, const QStringList& keys);
+    qsizetype removeKey(const QString& section, const QString& key) { return removeKeys(section, {key}); }
     // Removes every section of that name: its header and every line up to the next section.
     // Returns the number of sections removed.
-    int RemoveSection(const QString& section);
+    int removeSection(const QString& section);
 
 private:
     struct Line {
@@ -55,7 +55,7 @@ private:
     };
     // Index of the first line of the first matching section's body and one past its last
     // line; nullopt when the section is missing.
-    std::optional<std::pair<size_t, size_t>> SectionRange(const QString& section) const;
+    std::optional<std::pair<size_t, size_t>> sectionRange(const QString& section) const;
 
     std::vector<Line> lines_;
     model::TextEncoding encoding_;
@@ -73,9 +73,9 @@ public:
     const QString& defaultPath() const { return defaultPath_; }
 
     // A missing file loads empty; one that exists but cannot be read loads as Unreadable().
-    IniDocument Load(const QString& path = QString()) const;
+    IniDocument load(const QString& path = QString()) const;
     // False when the file could not be written, or the document is Unreadable().
-    bool Save(const IniDocument& document, const QString& path = QString()) const;
+    bool save(const IniDocument& document, const QString& path = QString()) const;
 
     QString read(const QString& section, const QString& key, const QString& defaultValue,
                     const QString& path = QString()) const;
@@ -90,18 +90,18 @@ public:
     bool deleteSection(const QString& section, const QString& path = QString()) const;
 
 private:
-    QString Resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
+    QString resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
     QString defaultPath_;
     model::DiagLog* log_;
 };
 
 // A key as readSection returns it: the character 1 after the blank of the first
 // " Layout" and the character 2 after the blank of the first " Declarations".
-QString MarkLayoutAndDeclarations(const QString& key);
+QString markLayoutAndDeclarations(const QString& key);
 // The key without those characters (every character 1 and 2 removed).
-QString WithoutLayoutAndDeclarationsMarks(const QString& key);
+QString withoutLayoutAndDeclarationsMarks(const QString& key);
 
-QString BoolToText(bool flag);
-bool TextToBool(const QString& text, bool defaultValue);
+QString boolToText(bool flag);
+bool textToBool(const QString& text, bool defaultValue);
 
 } // namespace quillon::config

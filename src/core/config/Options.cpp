@@ -14,12 +14,12 @@ const char* const kColorKeys[kColorCount] = {
     "Procedure ByRef Variables", "Procedure Names", "Literal Text", "Too Long Line BackColor", "Theme Color",
 };
 
-QString VersionText()
+QString versionText()
 {
     return QStringLiteral("Version " QUILLON_VERSION);
 }
 
-QString NoticeText()
+QString noticeText()
 {
     return QStringLiteral("(c) 2026 Tandrel");
 }
@@ -28,14 +28,14 @@ namespace {
 
 constexpr qint32 kColorLimit = 16777215;
 
-qint32 Rgb(int a, int b, int c)
+qint32 rgb(int a, int b, int c)
 {
     return 65536 * a + 256 * b + c;
 }
 
 // The text-to-number conversion of the given width: whole numbers, or decimals rounded to
 // the nearest (even) whole number; nullopt when the text is no number or out of range.
-std::optional<qint64> ParseWhole(const QString& text, qint64 low, qint64 high)
+std::optional<qint64> parseWhole(const QString& text, qint64 low, qint64 high)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
@@ -53,7 +53,7 @@ std::optional<qint64> ParseWhole(const QString& text, qint64 low, qint64 high)
     return value;
 }
 
-std::optional<float> ParseSingle(const QString& text)
+std::optional<float> parseSingle(const QString& text)
 {
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
@@ -62,12 +62,12 @@ std::optional<float> ParseSingle(const QString& text)
     return float(d);
 }
 
-QString FormatSingle(float value)
+QString formatSingle(float value)
 {
     return QString::number(double(value), 'f', 3);
 }
 
-std::vector<OptionSpec> BuildTable()
+std::vector<OptionSpec> buildTable()
 {
     using T = OptionType;
     using D = DynamicDefault;
@@ -106,8 +106,8 @@ std::vector<OptionSpec> BuildTable()
     add(":Margins", "Binder", T::Single, "0.750");
     add(":Colors", "ColorDefaultNoteSeen", T::Bool, "False");
     const qint32 colorDefaults[kColorCount] = {
-        0, Rgb(0, 100, 0), Rgb(0, 80, 180), 255, Rgb(210, 80, 0), Rgb(160, 0, 160), Rgb(128, 0, 128),
-        Rgb(120, 40, 0), Rgb(255, 255, 153), 16777215,
+        0, rgb(0, 100, 0), rgb(0, 80, 180), 255, rgb(210, 80, 0), rgb(160, 0, 160), rgb(128, 0, 128),
+        rgb(120, 40, 0), rgb(255, 255, 153), 16777215,
     };
     for (int i = 0; i < kColorCount; ++i) {
         const qint32 def = (colorDefaults[i] < 0 || colorDefaults[i] > kColorLimit) ? 0 : colorDefaults[i];
@@ -131,84 +131,84 @@ std::vector<OptionSpec> BuildTable()
 
 Options::Options(IniStore& ini, const platform::IPrinterDefaults& printer) : ini_(ini), printer_(printer)
 {
-    for (const OptionSpec& spec : Table())
-        values_.insert(Id(spec.suffix, spec.key), Normalise(spec, DefaultText(spec)));
+    for (const OptionSpec& spec : table())
+        values_.insert(id(spec.suffix, spec.key), normalise(spec, defaultText(spec)));
 }
 
-const std::vector<OptionSpec>& Options::Table()
+const std::vector<OptionSpec>& Options::table()
 {
-    static const std::vector<OptionSpec> table = BuildTable();
+    static const std::vector<OptionSpec> table = buildTable();
     return table;
 }
 
-const OptionSpec* Options::Find(const QString& section, const QString& key)
+const OptionSpec* Options::find(const QString& section, const QString& key)
 {
     QString suffix = section.trimmed();
     if (suffix.startsWith(kProductName, Qt::CaseInsensitive))
         suffix = suffix.mid(kProductName.size());
     if (!suffix.startsWith(QLatin1Char(':')))
         suffix.prepend(QLatin1Char(':'));
-    for (const OptionSpec& spec : Table()) {
-        if (model::EqualsNoCase(spec.suffix, suffix) && model::EqualsNoCase(spec.key, key.trimmed()))
+    for (const OptionSpec& spec : table()) {
+        if (model::equalsNoCase(spec.suffix, suffix) && model::equalsNoCase(spec.key, key.trimmed()))
             return &spec;
     }
     return nullptr;
 }
 
-QString Options::Id(const QString& suffix, const QString& key)
+QString Options::id(const QString& suffix, const QString& key)
 {
     return model::upperCase(suffix) + QLatin1Char('|') + model::upperCase(key);
 }
 
-const OptionSpec& Options::SpecOf(OptionKey key) const
+const OptionSpec& Options::specOf(OptionKey key) const
 {
-    const OptionSpec* spec = Find(QString::fromLatin1(key.suffix), QString::fromLatin1(key.key));
+    const OptionSpec* spec = find(QString::fromLatin1(key.suffix), QString::fromLatin1(key.key));
     Q_ASSERT(spec);
     return *spec;
 }
 
-QString Options::DefaultText(const OptionSpec& spec) const
+QString Options::defaultText(const OptionSpec& spec) const
 {
     switch (spec.dynamicDefault) {
     case DynamicDefault::None: return spec.defaultText;
-    case DynamicDefault::ProgramFolder: return platform::ProgramFolder();
-    case DynamicDefault::PrinterDevice: return printer_.Current().deviceName;
-    case DynamicDefault::PrinterDriver: return printer_.Current().driverName;
-    case DynamicDefault::PrinterPort: return printer_.Current().port;
+    case DynamicDefault::ProgramFolder: return platform::programFolder();
+    case DynamicDefault::PrinterDevice: return printer_.current().deviceName;
+    case DynamicDefault::PrinterDriver: return printer_.current().driverName;
+    case DynamicDefault::PrinterPort: return printer_.current().port;
     case DynamicDefault::PaperSize:
-        return printer_.Current().paperCode == 1 ? QStringLiteral("Letter") : QStringLiteral("Legal");
+        return printer_.current().paperCode == 1 ? QStringLiteral("Letter") : QStringLiteral("Legal");
     case DynamicDefault::Orientation:
-        return printer_.Current().orientationCode == 1 ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
-    case DynamicDefault::FontName: return printer_.Current().fontName;
-    case DynamicDefault::FontSize: return FormatSingle(float(printer_.Current().fontSize));
-    case DynamicDefault::IdeIndent: return QString::number(IdeTabWidth());
-    case DynamicDefault::Version: return VersionText();
-    case DynamicDefault::Notice: return NoticeText();
+        return printer_.current().orientationCode == 1 ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
+    case DynamicDefault::FontName: return printer_.current().fontName;
+    case DynamicDefault::FontSize: return formatSingle(float(printer_.current().fontSize));
+    case DynamicDefault::IdeIndent: return QString::number(ideTabWidth());
+    case DynamicDefault::Version: return versionText();
+    case DynamicDefault::Notice: return noticeText();
     }
     return spec.defaultText;
 }
 
-QString Options::Normalise(const OptionSpec& spec, const QString& raw) const
+QString Options::normalise(const OptionSpec& spec, const QString& raw) const
 {
     auto whole = [&](qint64 low, qint64 high) {
-        for (const QString& candidate : {raw, DefaultText(spec)}) {
-            if (const auto value = ParseWhole(candidate, low, high))
+        for (const QString& candidate : {raw, defaultText(spec)}) {
+            if (const auto value = parseWhole(candidate, low, high))
                 return QString::number(*value);
         }
         return QStringLiteral("0");
     };
     switch (spec.type) {
     case OptionType::Text: return raw;
-    case OptionType::Bool: return BoolToText(TextToBool(raw, false));
+    case OptionType::Bool: return boolToText(textToBool(raw, false));
     case OptionType::Int16: return whole(-32768, 32767);
     case OptionType::Int32:
     case OptionType::Color: return whole(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     case OptionType::Single:
-        for (const QString& candidate : {raw, DefaultText(spec)}) {
-            if (const auto value = ParseSingle(candidate))
-                return FormatSingle(*value);
+        for (const QString& candidate : {raw, defaultText(spec)}) {
+            if (const auto value = parseSingle(candidate))
+                return formatSingle(*value);
         }
-        return FormatSingle(0.0f);
+        return formatSingle(0.0f);
     case OptionType::Aggregate:
         // Compared exactly: "all" is not "All".
         for (const char* word : {"None", "Small", "All"}) {
@@ -220,85 +220,85 @@ QString Options::Normalise(const OptionSpec& spec, const QString& raw) const
     return raw;
 }
 
-void Options::Load()
+void Options::load()
 {
-    const IniDocument doc = ini_.Load();
-    for (const OptionSpec& spec : Table()) {
+    const IniDocument doc = ini_.load();
+    for (const OptionSpec& spec : table()) {
         QString raw;
         if (spec.loaded)
-            raw = doc.Value(SectionName(spec.suffix), spec.key).value_or(QString());
+            raw = doc.value(sectionName(spec.suffix), spec.key).value_or(QString());
         if (raw.isEmpty())
-            raw = DefaultText(spec);
-        values_.insert(Id(spec.suffix, spec.key), Normalise(spec, raw));
+            raw = defaultText(spec);
+        values_.insert(id(spec.suffix, spec.key), normalise(spec, raw));
     }
     // The wrap form's indent is loaded last and is the code indent from then on.
-    values_.insert(Id(":Output", "Code Indent"), Text(opt::WrapCodeIndent));
-    values_.insert(Id(":Output", "Wrap Indent"), Text(opt::WrapCodeIndent));
-    const QString theme = doc.Value(SectionName(":Colors"), "Theme Color").value_or(QString());
-    windowBackColor_ = qint32(ParseWhole(theme.isEmpty() ? QStringLiteral("15793858") : theme,
+    values_.insert(id(":Output", "Code Indent"), text(opt::WrapCodeIndent));
+    values_.insert(id(":Output", "Wrap Indent"), text(opt::WrapCodeIndent));
+    const QString theme = doc.value(sectionName(":Colors"), "Theme Color").value_or(QString());
+    windowBackColor_ = qint32(parseWhole(theme.isEmpty() ? QStringLiteral("15793858") : theme,
                                          std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())
                                   .value_or(15793858));
 }
 
-bool Options::Save() const
+bool Options::save() const
 {
-    IniDocument doc = ini_.Load();
-    const bool scope = Bool(opt::PrinterScope);
-    for (const OptionSpec& spec : Table()) {
+    IniDocument doc = ini_.load();
+    const bool scope = boolean(opt::PrinterScope);
+    for (const OptionSpec& spec : table()) {
         if (spec.save == SaveRule::Never || (spec.save == SaveRule::WhilePrinterScope && !scope))
             continue;
-        QString value = values_.value(Id(spec.suffix, spec.key));
+        QString value = values_.value(id(spec.suffix, spec.key));
         if (spec.suffix == QLatin1String(":Output") && spec.key == QLatin1String("Wrap Indent"))
-            value = Text(opt::CodeIndent);
-        doc.SetValue(SectionName(spec.suffix), spec.key, value);
+            value = text(opt::CodeIndent);
+        doc.setValue(sectionName(spec.suffix), spec.key, value);
     }
-    return ini_.Save(doc);
+    return ini_.save(doc);
 }
 
-void Options::WriteProjectInfo() const
+void Options::writeProjectInfo() const
 {
-    IniDocument doc = ini_.Load();
-    doc.SetValue(SectionName(":ProjectInfo"), "Version", VersionText());
-    doc.SetValue(SectionName(":ProjectInfo"), "Copyright", NoticeText());
-    ini_.Save(doc);
+    IniDocument doc = ini_.load();
+    doc.setValue(sectionName(":ProjectInfo"), "Version", versionText());
+    doc.setValue(sectionName(":ProjectInfo"), "Copyright", noticeText());
+    ini_.save(doc);
 }
 
-QString Options::Text(OptionKey key) const
+QString Options::text(OptionKey key) const
 {
-    return values_.value(Id(QString::fromLatin1(key.suffix), QString::fromLatin1(key.key)));
+    return values_.value(id(QString::fromLatin1(key.suffix), QString::fromLatin1(key.key)));
 }
 
-QString Options::Text(const OptionSpec& spec) const
+QString Options::text(const OptionSpec& spec) const
 {
-    return values_.value(Id(spec.suffix, spec.key));
+    return values_.value(id(spec.suffix, spec.key));
 }
 
-bool Options::Bool(OptionKey key) const
+bool Options::boolean(OptionKey key) const
 {
-    return Text(key) == QLatin1String("True");
+    return text(key) == QLatin1String("True");
 }
 
-int Options::Int(OptionKey key) const
+int Options::integer(OptionKey key) const
 {
-    return Text(key).toInt();
+    return text(key).toInt();
 }
 
-float Options::Single(OptionKey key) const
+float Options::single(OptionKey key) const
 {
-    return Text(key).toFloat();
+    return text(key).toFloat();
 }
 
-void Options::Set(OptionKey key, const QString& value)
+void Options::set(OptionKey key, const QString& value)
 {
-    const OptionSpec& spec = SpecOf(key);
-    values_.insert(Id(spec.suffix, spec.key), Normalise(spec, value.trimmed().isEmpty() ? DefaultText(spec) : value));
+    const OptionSpec& spec = specOf(key);
+    values_.insert(id(spec.suffix, spec.key), normalise(spec, value.trimmed().isEmpty() ? defaultText(spec) : value));
     if (spec.suffix == QLatin1String(":DAWrapLineForm") && spec.key == QLatin1String("Wrap Code Indent"))
-        values_.insert(Id(":Output", "Code Indent"), Text(key));
+        values_.insert(id(":Output", "Code Indent"), text(key));
 }
 
-int Options::AggregateMode() const
+int Options::aggregateMode() const
 {
-    const QString word = Text(opt::Aggregate);
+    const QString word = text(opt::Aggregate);
     if (word == QLatin1String("Small"))
         return 1;
     if (word == QLatin1String("All"))
@@ -306,32 +306,32 @@ int Options::AggregateMode() const
     return 0;
 }
 
-int Options::IdeTabWidth() const
+int Options::ideTabWidth() const
 {
-    const QString raw = values_.value(Id(":IDE", "Tab Width"));
-    const std::optional<qint64> value = ParseWhole(raw, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    const QString raw = values_.value(id(":IDE", "Tab Width"));
+    const std::optional<qint64> value = parseWhole(raw, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     if (!value || *value < 1)
         return 4;
     return *value > 32 ? 32 : int(*value);
 }
 
-int Options::CodeIndentWidth() const
+int Options::codeIndentWidth() const
 {
-    return Int(opt::CodeIndent);
+    return integer(opt::CodeIndent);
 }
 
-qint32 Options::Color(int index) const
+qint32 Options::color(int index) const
 {
     if (index < 0 || index >= kColorCount)
         return 0;
-    return qint32(Text(OptionKey{":Colors", kColorKeys[index]}).toLongLong());
+    return qint32(text(OptionKey{":Colors", kColorKeys[index]}).toLongLong());
 }
 
-std::vector<Options::Entry> Options::Effective() const
+std::vector<Options::Entry> Options::effective() const
 {
     std::vector<Entry> entries;
-    for (const OptionSpec& spec : Table())
-        entries.push_back({&spec, values_.value(Id(spec.suffix, spec.key))});
+    for (const OptionSpec& spec : table())
+        entries.push_back({&spec, values_.value(id(spec.suffix, spec.key))});
     return entries;
 }
 

@@ -15,14 +15,14 @@ namespace quillon::config {
 
 inline const QString kProductName = QStringLiteral("Quillon");
 // The section name in the file: the product name followed by the suffix (":Output" ...).
-inline QString SectionName(const QString& suffix)
+inline QString sectionName(const QString& suffix)
 {
     return kProductName + suffix;
 }
 
 // The program's identification texts, also written to the ":ProjectInfo" section.
-QString VersionText();
-QString NoticeText();
+QString versionText();
+QString noticeText();
 
 enum class OptionType { Text, Bool, Int16, Int32, Single, Aggregate, Color };
 
@@ -97,46 +97,46 @@ class Options {
 public:
     Options(IniStore& ini, const platform::IPrinterDefaults& printer);
 
-    static const std::vector<OptionSpec>& Table();
+    static const std::vector<OptionSpec>& table();
     // Looks up a known option; the section may be given as "Output", ":Output" or
     // "Quillon:Output", in any case.
-    static const OptionSpec* Find(const QString& section, const QString& key);
+    static const OptionSpec* find(const QString& section, const QString& key);
 
-    void Load();
-    bool Save() const;
-    void WriteProjectInfo() const;
+    void load();
+    bool save() const;
+    void writeProjectInfo() const;
 
-    QString Text(OptionKey key) const;
-    QString Text(const OptionSpec& spec) const;
-    bool Bool(OptionKey key) const;
-    int Int(OptionKey key) const;
-    float Single(OptionKey key) const;
+    QString text(OptionKey key) const;
+    QString text(const OptionSpec& spec) const;
+    bool boolean(OptionKey key) const;
+    int integer(OptionKey key) const;
+    float single(OptionKey key) const;
     // Stores a value, normalised as loading would (an unparsable number becomes the default).
-    void Set(OptionKey key, const QString& value);
-    void SetBool(OptionKey key, bool value) { Set(key, BoolToText(value)); }
-    void SetInt(OptionKey key, int value) { Set(key, QString::number(value)); }
-    void SetSingle(OptionKey key, float value) { Set(key, QString::number(double(value), 'f', 3)); }
+    void set(OptionKey key, const QString& value);
+    void setBool(OptionKey key, bool value) { set(key, boolToText(value)); }
+    void setInt(OptionKey key, int value) { set(key, QString::number(value)); }
+    void setSingle(OptionKey key, float value) { set(key, QString::number(double(value), 'f', 3)); }
 
-    int AggregateMode() const;   // 0 none, 1 small, 2 all
-    int IdeTabWidth() const;     // "Tab Width", 1..32, 4 when empty or not a number
-    int CodeIndentWidth() const; // the code indent printing uses
-    qint32 Color(int index) const;
-    qint32 WindowBackColor() const { return windowBackColor_; }
+    int aggregateMode() const;   // 0 none, 1 small, 2 all
+    int ideTabWidth() const;     // "Tab Width", 1..32, 4 when empty or not a number
+    int codeIndentWidth() const; // the code indent printing uses
+    qint32 color(int index) const;
+    qint32 windowBackColor() const { return windowBackColor_; }
 
     // Every loaded and saved option with its effective value, in table order.
     struct Entry {
         const OptionSpec* spec;
         QString value;
     };
-    std::vector<Entry> Effective() const;
+    std::vector<Entry> effective() const;
 
     IniStore& ini() const { return ini_; }
 
 private:
-    QString DefaultText(const OptionSpec& spec) const;
-    QString Normalise(const OptionSpec& spec, const QString& raw) const;
-    static QString Id(const QString& suffix, const QString& key);
-    const OptionSpec& SpecOf(OptionKey key) const;
+    QString defaultText(const OptionSpec& spec) const;
+    QString normalise(const OptionSpec& spec, const QString& raw) const;
+    static QString id(const QString& suffix, const QString& key);
+    const OptionSpec& specOf(OptionKey key) const;
 
     IniStore& ini_;
     const platform::IPrinterDefaults& printer_;

@@ -9,12 +9,12 @@
 
 namespace quillon::config {
 
-QString DefaultOptionsPath()
+QString defaultOptionsPath()
 {
-    return platform::AppDataFolder() + kProductName + QStringLiteral("/QLN.spi");
+    return platform::appDataFolder() + kProductName + QStringLiteral("/QLN.spi");
 }
 
-OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log)
+OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log)
 {
     OptionsFileStatus status;
     status.path = path;
@@ -33,7 +33,7 @@ OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log)
     }
     if (!info.exists()) {
         if (log)
-            log->OpenOutput(path);
+            log->openOutput(path);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
             status.error = file.errorString();
@@ -54,13 +54,13 @@ Session::Session(platform::IMessageBox& box, const platform::IPrinterDefaults& p
 {
 }
 
-OptionsFileStatus Session::Start()
+OptionsFileStatus Session::start()
 {
-    const OptionsFileStatus status = PrepareOptionsFile(ini.defaultPath(), log_);
-    options.WriteProjectInfo();
-    options.Load();
-    options.Save();
-    messages.LoadAtStartup();
+    const OptionsFileStatus status = prepareOptionsFile(ini.defaultPath(), log_);
+    options.writeProjectInfo();
+    options.load();
+    options.save();
+    messages.loadAtStartup();
     return status;
 }
 

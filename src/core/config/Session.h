@@ -14,7 +14,7 @@ class IPrinterDefaults;
 namespace quillon::config {
 
 // "QLN.spi" in the folder "Quillon" under the application-data folder.
-QString DefaultOptionsPath();
+QString defaultOptionsPath();
 
 struct OptionsFileStatus {
     QString path;
@@ -25,7 +25,7 @@ struct OptionsFileStatus {
 
 // Creates the options folder and an empty options file when they are missing; the creation
 // is logged as "Open OUTPUT " + path.
-OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log);
+OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log);
 
 // What every run of the program starts with: the options file prepared, the identification
 // texts written, every option loaded and saved back (so every key exists in the file), and
@@ -33,9 +33,9 @@ OptionsFileStatus PrepareOptionsFile(const QString& path, model::DiagLog* log);
 class Session {
 public:
     Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
-            QString optionsPath = DefaultOptionsPath());
+            QString optionsPath = defaultOptionsPath());
 
-    OptionsFileStatus Start();
+    OptionsFileStatus start();
 
     IniStore ini;
     Options options;

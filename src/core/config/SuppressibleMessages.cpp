@@ -10,73 +10,73 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box) {}
 
-QString SuppressibleMessages::Section() const
+QString SuppressibleMessages::section() const
 {
-    return SectionName(QStringLiteral(":SuppressedMsgs"));
+    return sectionName(QStringLiteral(":SuppressedMsgs"));
 }
 
-int SuppressibleMessages::RestoreCount() const
+int SuppressibleMessages::restoreCount() const
 {
     bool ok = false;
-    const int count = ini_.read(Section(), QStringLiteral("RestoreCount"), QStringLiteral("0")).trimmed().toInt(&ok);
+    const int count = ini_.read(section(), QStringLiteral("RestoreCount"), QStringLiteral("0")).trimmed().toInt(&ok);
     return ok && count > 0 ? count : 0;
 }
 
-QString SuppressibleMessages::ReadRecord(int index) const
+QString SuppressibleMessages::readRecord(int index) const
 {
-    return ini_.read(Section(), RecordKey(index), QStringLiteral(" "));
+    return ini_.read(section(), recordKey(index), QStringLiteral(" "));
 }
 
-void SuppressibleMessages::WriteRestoreCount(int count)
+void SuppressibleMessages::writeRestoreCount(int count)
 {
-    ini_.write(Section(), QStringLiteral("RestoreCount"), QString::number(count));
-    Request.RestoreCount = count;
+    ini_.write(section(), QStringLiteral("RestoreCount"), QString::number(count));
+    request.restoreCount = count;
     restoreMenuVisible_ = count > 0;
 }
 
-void SuppressibleMessages::SetMenuEntry(int index, const QString& caption)
+void SuppressibleMessages::setMenuEntry(int index, const QString& caption)
 {
     while (menuCaptions_.size() <= index)
         menuCaptions_.append(QString());
     menuCaptions_[index] = caption;
 }
 
-void SuppressibleMessages::ResetRequest()
+void SuppressibleMessages::resetRequest()
 {
-    Request.Title.clear();
-    Request.Text.clear();
-    Request.InputLabel.clear();
-    Request.InputText.clear();
-    Request.ShowInput = false;
-    Request.AllowSuppress = false;
-    Request.ShowBrowse = false;
-    Request.Icon = QStringLiteral("64");
-    for (QString& caption : Request.Buttons)
+    request.title.clear();
+    request.text.clear();
+    request.inputLabel.clear();
+    request.inputText.clear();
+    request.showInput = false;
+    request.allowSuppress = false;
+    request.showBrowse = false;
+    request.icon = QStringLiteral("64");
+    for (QString& caption : request.buttons)
         caption.clear();
 }
 
-bool SuppressibleMessages::IsSuppressed()
+bool SuppressibleMessages::isSuppressed()
 {
-    const int count = RestoreCount();
+    const int count = restoreCount();
     for (int i = 0; i < count && i < menuCaptions_.size(); ++i) {
-        if (menuCaptions_[i].contains(Request.MessageKey)) {
-            Request.MessageKey = menuCaptions_[i];
+        if (menuCaptions_[i].contains(request.messageKey)) {
+            request.messageKey = menuCaptions_[i];
             return true;
         }
     }
     return false;
 }
 
-int SuppressibleMessages::StoredAnswer() const
+int SuppressibleMessages::storedAnswer() const
 {
-    const qsizetype at = Request.MessageKey.indexOf(QLatin1String("(Click "));
-    if (at < 0 || at + 7 >= Request.MessageKey.size())
+    const qsizetype at = request.messageKey.indexOf(QLatin1String("(Click "));
+    if (at < 0 || at + 7 >= request.messageKey.size())
         return 5;
-    const QChar digit = Request.MessageKey[at + 7];
+    const QChar digit = request.messageKey[at + 7];
     return digit.isDigit() && digit.unicode() < 0x80 ? digit.unicode() - u'0' : 5;
 }
 
-QString SuppressibleMessages::ComposeSuppressionText(const QString& text, const QString& messageKey)
+QString SuppressibleMessages::composeSuppressionText(const QString& text, const QString& messageKey)
 {
     return text + kCrLf + kCrLf + QStringLiteral("If suppressed ")
         + QStringLiteral("this message will be listed in File | Restore Messages as:") + kCrLf
@@ -89,30 +89,30 @@ QString SuppressibleMessages::ComposeSuppressionText(const QString& text, const 
         + QStringLiteral("\"This session only\"") + QLatin1Char('.');
 }
 
-void SuppressibleMessages::Show()
+void SuppressibleMessages::show()
 {
-    if (Request.AllowSuppress)
-        Request.Text = ComposeSuppressionText(Request.Text, Request.MessageKey);
-    Request.SuppressChoice = 0;
-    Request.InputText = Request.InputText.trimmed();
-    box_.ShowRequest(Request);
-    if (Request.ClickedButton < 0 || Request.ClickedButton > 4)
-        Request.ClickedButton = 0;
+    if (request.allowSuppress)
+        request.text = composeSuppressionText(request.text, request.messageKey);
+    request.suppressChoice = 0;
+    request.inputText = request.inputText.trimmed();
+    box_.showRequest(request);
+    if (request.clickedButton < 0 || request.clickedButton > 4)
+        request.clickedButton = 0;
 }
 
-void SuppressibleMessages::SetClickText()
+void SuppressibleMessages::setClickText()
 {
-    Request.ClickText = QStringLiteral("(Click ") + QString::number(Request.ClickedButton) + QStringLiteral(" - ")
-        + Request.Buttons[size_t(Request.ClickedButton)] + QLatin1Char(')');
+    request.clickText = QStringLiteral("(Click ") + QString::number(request.clickedButton) + QStringLiteral(" - ")
+        + request.buttons[size_t(request.clickedButton)] + QLatin1Char(')');
 }
 
-void SuppressibleMessages::SaveSuppression()
+void SuppressibleMessages::saveSuppression()
 {
-    int count = RestoreCount();
-    QString record = Request.MessageKey + QLatin1Char(' ') + Request.ClickText;
-    if (Request.SuppressChoice == 1)
+    int count = restoreCount();
+    QString record = request.messageKey + QLatin1Char(' ') + request.clickText;
+    if (request.suppressChoice == 1)
         record += QStringLiteral(" (Session)");
-    else if (Request.SuppressChoice == 2)
+    else if (request.suppressChoice == 2)
         record += QStringLiteral(" (Always)");
     else
         return;
@@ -120,42 +120,42 @@ void SuppressibleMessages::SaveSuppression()
     const QString prefix = (paren < 0 ? record : record.left(paren)).trimmed();
     // Only existing records are searched: the slot past the last one holds no record.
     for (int i = 0; i < count; ++i) {
-        if (ReadRecord(i).contains(prefix)) {
-            DeleteRecord(i, true);
+        if (readRecord(i).contains(prefix)) {
+            deleteRecord(i, true);
             break;
         }
     }
-    count = RestoreCount() + 1;
-    ini_.write(Section(), RecordKey(count - 1), record);
-    SetMenuEntry(count - 1, record);
-    WriteRestoreCount(count);
+    count = restoreCount() + 1;
+    ini_.write(section(), recordKey(count - 1), record);
+    setMenuEntry(count - 1, record);
+    writeRestoreCount(count);
 }
 
-void SuppressibleMessages::DeleteRecord(int index, bool updateMenu)
+void SuppressibleMessages::deleteRecord(int index, bool updateMenu)
 {
-    int count = RestoreCount();
+    int count = restoreCount();
     if (index < 0 || index >= count)
         return;
     for (int i = index; i <= count - 2; ++i) {
-        ini_.write(Section(), RecordKey(i), ReadRecord(i + 1));
+        ini_.write(section(), recordKey(i), readRecord(i + 1));
         if (updateMenu && i + 1 < menuCaptions_.size())
-            SetMenuEntry(i, menuCaptions_[i + 1]);
+            setMenuEntry(i, menuCaptions_[i + 1]);
     }
     --count;
-    ini_.write(Section(), RecordKey(count), QString());
+    ini_.write(section(), recordKey(count), QString());
     if (count > 0 && updateMenu && menuCaptions_.size() > count)
         menuCaptions_.erase(menuCaptions_.begin() + count, menuCaptions_.end());
-    WriteRestoreCount(count);
+    writeRestoreCount(count);
 }
 
-void SuppressibleMessages::LoadAtStartup()
+void SuppressibleMessages::loadAtStartup()
 {
-    int count = RestoreCount();
+    int count = restoreCount();
     // Slots past the last stored key read as blank and would be dropped one by one as
     // malformed; dropping them at once gives the same list without a write per slot.
-    const IniDocument doc = ini_.Load();
+    const IniDocument doc = ini_.load();
     int present = 0;
-    for (const auto& [key, value] : doc.Entries(Section())) {
+    for (const auto& [key, value] : doc.entries(section())) {
         if (key.startsWith(QLatin1String("sMsg"), Qt::CaseInsensitive)) {
             bool ok = false;
             const int n = key.mid(4).toInt(&ok);
@@ -165,49 +165,49 @@ void SuppressibleMessages::LoadAtStartup()
     }
     if (present < count) {
         for (int i = present; i < count; ++i)
-            ini_.write(Section(), RecordKey(i), QString());
+            ini_.write(section(), recordKey(i), QString());
         count = present;
-        WriteRestoreCount(count);
+        writeRestoreCount(count);
     }
     menuCaptions_ = QStringList{QString()};
     int i = 0;
     while (i < count) {
-        const QString record = ReadRecord(i);
+        const QString record = readRecord(i);
         if (record.contains(QLatin1String("(Session)")) || !record.contains(QLatin1String("(Click"))) {
-            DeleteRecord(i, false);
-            count = RestoreCount();
+            deleteRecord(i, false);
+            count = restoreCount();
             continue;
         }
-        SetMenuEntry(i, record);
+        setMenuEntry(i, record);
         ++i;
     }
-    WriteRestoreCount(count);
+    writeRestoreCount(count);
 }
 
-int SuppressibleMessages::Ask(const Warning& warning)
+int SuppressibleMessages::ask(const Warning& warning)
 {
-    Request.MessageKey = warning.key;
-    if (IsSuppressed()) {
-        Request.ClickedButton = StoredAnswer();
-        return Request.ClickedButton;
+    request.messageKey = warning.key;
+    if (isSuppressed()) {
+        request.clickedButton = storedAnswer();
+        return request.clickedButton;
     }
-    ResetRequest();
-    Request.Position = warning.position;
-    Request.Icon = warning.icon;
-    Request.Title = warning.title;
-    Request.Text = warning.text;
+    resetRequest();
+    request.position = warning.position;
+    request.icon = warning.icon;
+    request.title = warning.title;
+    request.text = warning.text;
     for (int i = 0; i < 5 && i < warning.buttons.size(); ++i)
-        Request.Buttons[size_t(i)] = warning.buttons[i];
-    Request.ButtonCount = int(std::min<qsizetype>(warning.buttons.size(), 5));
-    Request.AllowSuppress = warning.allowSuppress;
-    Request.ShowInput = warning.showInput;
-    Request.InputLabel = warning.showInput ? warning.inputLabel : QString();
-    Request.InputText = warning.showInput ? warning.inputText : QString();
-    Request.ShowBrowse = warning.showBrowse;
-    Show();
-    SetClickText();
-    SaveSuppression();
-    return Request.ClickedButton;
+        request.buttons[size_t(i)] = warning.buttons[i];
+    request.buttonCount = int(std::min<qsizetype>(warning.buttons.size(), 5));
+    request.allowSuppress = warning.allowSuppress;
+    request.showInput = warning.showInput;
+    request.inputLabel = warning.showInput ? warning.inputLabel : QString();
+    request.inputText = warning.showInput ? warning.inputText : QString();
+    request.showBrowse = warning.showBrowse;
+    show();
+    setClickText();
+    saveSuppression();
+    return request.clickedButton;
 }
 
 } // namespace quillon::config

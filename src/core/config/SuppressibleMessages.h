@@ -22,7 +22,7 @@ struct Warning {
     QString position;
 
     // A notice closed by its one "OK" button.
-    static Warning Notice(QString key, QString title, QString icon, QString text)
+    static Warning notice(QString key, QString title, QString icon, QString text)
     {
         Warning notice;
         notice.key = std::move(key);
@@ -41,37 +41,37 @@ class SuppressibleMessages {
 public:
     SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box);
 
-    platform::MessageRequest Request;
+    platform::MessageRequest request;
 
-    void ResetRequest();
-    bool IsSuppressed();
-    int StoredAnswer() const;
+    void resetRequest();
+    bool isSuppressed();
+    int storedAnswer() const;
     // Shows the request (with the hiding note composed into the text when hiding is allowed).
-    void Show();
-    void SetClickText();
-    void SaveSuppression();
-    void DeleteRecord(int index, bool updateMenu);
-    void LoadAtStartup();
+    void show();
+    void setClickText();
+    void saveSuppression();
+    void deleteRecord(int index, bool updateMenu);
+    void loadAtStartup();
 
     // The whole sequence for one warning: a hidden warning is answered with its stored
     // button; otherwise the box is shown and the choice to hide it saved. Returns the
     // button index (5 for a stored answer that cannot be read).
-    int Ask(const Warning& warning);
+    int ask(const Warning& warning);
 
     // The menu mirror: one caption per hidden message, and whether "&Restore Messages"
     // is visible.
-    const QStringList& MenuCaptions() const { return menuCaptions_; }
-    bool RestoreMenuVisible() const { return restoreMenuVisible_; }
-    int RestoreCount() const;
+    const QStringList& menuCaptions() const { return menuCaptions_; }
+    bool restoreMenuVisible() const { return restoreMenuVisible_; }
+    int restoreCount() const;
 
-    static QString ComposeSuppressionText(const QString& text, const QString& messageKey);
+    static QString composeSuppressionText(const QString& text, const QString& messageKey);
 
 private:
-    QString Section() const;
-    QString RecordKey(int index) const { return QStringLiteral("sMsg") + QString::number(index); }
-    QString ReadRecord(int index) const;
-    void WriteRestoreCount(int count);
-    void SetMenuEntry(int index, const QString& caption);
+    QString section() const;
+    QString recordKey(int index) const { return QStringLiteral("sMsg") + QString::number(index); }
+    QString readRecord(int index) const;
+    void writeRestoreCount(int count);
+    void setMenuEntry(int index, const QString& caption);
 
     const IniStore& ini_;
     platform::IMessageBox& box_;

@@ -18,7 +18,7 @@ namespace quillon::formimage {
 
 using platform::IPrintSurface;
 using platform::LineStyle;
-using platform::Rgb;
+using platform::rgb;
 
 namespace {
 
@@ -35,13 +35,13 @@ constexpr double kSeparatorLength = 1200;
 
 constexpr quint32 kBlack = 0;
 constexpr quint32 kWhite = 0xFFFFFF;
-constexpr quint32 kTitleBarFill = Rgb(217, 217, 217);
-constexpr quint32 kMenuBarFill = Rgb(242, 242, 242);
-constexpr quint32 kContextInk = Rgb(140, 140, 140);
-constexpr quint32 kHiddenFill = Rgb(235, 235, 235);
-constexpr quint32 kNameInk = Rgb(40, 40, 40);
-constexpr quint32 kConnectorInk = Rgb(90, 90, 90);
-constexpr quint32 kSeparatorInk = Rgb(150, 150, 150);
+constexpr quint32 kTitleBarFill = rgb(217, 217, 217);
+constexpr quint32 kMenuBarFill = rgb(242, 242, 242);
+constexpr quint32 kContextInk = rgb(140, 140, 140);
+constexpr quint32 kHiddenFill = rgb(235, 235, 235);
+constexpr quint32 kNameInk = rgb(40, 40, 40);
+constexpr quint32 kConnectorInk = rgb(90, 90, 90);
+constexpr quint32 kSeparatorInk = rgb(150, 150, 150);
 
 const QString kWindowButtons = QStringLiteral("_  []  X");
 
@@ -51,15 +51,15 @@ struct Rect {
     double x2 = 0;
     double y2 = 0;
 
-    double Width() const { return x2 - x1; }
-    double Height() const { return y2 - y1; }
-    bool Overlaps(const Rect& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
-    bool Contains(const Rect& o, double margin) const
+    double width() const { return x2 - x1; }
+    double height() const { return y2 - y1; }
+    bool overlaps(const Rect& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+    bool contains(const Rect& o, double margin) const
     {
         return o.x1 >= x1 + margin && o.x2 <= x2 - margin && o.y1 >= y1 + margin && o.y2 <= y2 - margin;
     }
-    bool Contains(double x, double y) const { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
-    Rect Inflated(double m) const { return {x1 - m, y1 - m, x2 + m, y2 + m}; }
+    bool contains(double x, double y) const { return x >= x1 && x <= x2 && y >= y1 && y <= y2; }
+    Rect inflated(double m) const { return {x1 - m, y1 - m, x2 + m, y2 + m}; }
 };
 
 struct Segment {
@@ -68,11 +68,11 @@ struct Segment {
     double x2 = 0;
     double y2 = 0;
 
-    Rect Bounds() const { return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)}; }
+    Rect bounds() const { return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)}; }
 };
 
 // True when some point of the segment lies in the rectangle, edges included.
-bool Crosses(const Segment& s, const Rect& r)
+bool crosses(const Segment& s, const Rect& r)
 {
     double t0 = 0;
     double t1 = 1;
@@ -96,22 +96,22 @@ bool Crosses(const Segment& s, const Rect& r)
     return clip(-dx, s.x1 - r.x1) && clip(dx, r.x2 - s.x1) && clip(-dy, s.y1 - r.y1) && clip(dy, r.y2 - s.y1);
 }
 
-double Turn(double ax, double ay, double bx, double by, double cx, double cy)
+double turn(double ax, double ay, double bx, double by, double cx, double cy)
 {
     return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
 }
 
-bool Crosses(const Segment& a, const Segment& b)
+bool crosses(const Segment& a, const Segment& b)
 {
-    const double d1 = Turn(b.x1, b.y1, b.x2, b.y2, a.x1, a.y1);
-    const double d2 = Turn(b.x1, b.y1, b.x2, b.y2, a.x2, a.y2);
-    const double d3 = Turn(a.x1, a.y1, a.x2, a.y2, b.x1, b.y1);
-    const double d4 = Turn(a.x1, a.y1, a.x2, a.y2, b.x2, b.y2);
+    const double d1 = turn(b.x1, b.y1, b.x2, b.y2, a.x1, a.y1);
+    const double d2 = turn(b.x1, b.y1, b.x2, b.y2, a.x2, a.y2);
+    const double d3 = turn(a.x1, a.y1, a.x2, a.y2, b.x1, b.y1);
+    const double d4 = turn(a.x1, a.y1, a.x2, a.y2, b.x2, b.y2);
     if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
         return true;
     // Touching or lying along each other.
     auto on = [](const Segment& s, double x, double y, double turn) {
-        return turn == 0 && s.Bounds().Contains(x, y);
+        return turn == 0 && s.bounds().contains(x, y);
     };
     return on(b, a.x1, a.y1, d1) || on(b, a.x2, a.y2, d2) || on(a, b.x1, b.y1, d3) || on(a, b.x2, b.y2, d4);
 }
@@ -124,13 +124,13 @@ public:
     SpatialGrid(const Rect& area, int columns, int rows)
         : area_(area), columns_(columns), rows_(rows), cells_(size_t(columns) * size_t(rows))
     {
-        cellWidth_ = std::max(area.Width() / columns, 1.0);
-        cellHeight_ = std::max(area.Height() / rows, 1.0);
+        cellWidth_ = std::max(area.width() / columns, 1.0);
+        cellHeight_ = std::max(area.height() / rows, 1.0);
     }
 
-    void Insert(int id, const Rect& bounds)
+    void insert(int id, const Rect& bounds)
     {
-        const Range r = RangeOf(bounds);
+        const Range r = rangeOf(bounds);
         for (int row = r.row1; row <= r.row2; ++row) {
             for (int column = r.column1; column <= r.column2; ++column)
                 cells_[size_t(row) * size_t(columns_) + size_t(column)].push_back(id);
@@ -141,13 +141,13 @@ public:
 
     // True when test(id) is true for some entry filed near bounds; each entry is tested once.
     template <typename Test>
-    bool Any(const Rect& bounds, Test test) const
+    bool any(const Rect& bounds, Test test) const
     {
         if (++stamp_ == 0) {
             std::fill(seen_.begin(), seen_.end(), 0);
             stamp_ = 1;
         }
-        const Range r = RangeOf(bounds);
+        const Range r = rangeOf(bounds);
         for (int row = r.row1; row <= r.row2; ++row) {
             for (int column = r.column1; column <= r.column2; ++column) {
                 for (int id : cells_[size_t(row) * size_t(columns_) + size_t(column)]) {
@@ -166,17 +166,17 @@ private:
     struct Range {
         int column1, row1, column2, row2;
     };
-    static int Cell(double offset, double size, int count)
+    static int cell(double offset, double size, int count)
     {
         const double cell = offset / size;
         if (!(cell > 0)) // NaN too
             return 0;
         return cell >= count - 1 ? count - 1 : int(cell);
     }
-    Range RangeOf(const Rect& b) const
+    Range rangeOf(const Rect& b) const
     {
-        return {Cell(b.x1 - area_.x1, cellWidth_, columns_), Cell(b.y1 - area_.y1, cellHeight_, rows_),
-                Cell(b.x2 - area_.x1, cellWidth_, columns_), Cell(b.y2 - area_.y1, cellHeight_, rows_)};
+        return {cell(b.x1 - area_.x1, cellWidth_, columns_), cell(b.y1 - area_.y1, cellHeight_, rows_),
+                cell(b.x2 - area_.x1, cellWidth_, columns_), cell(b.y2 - area_.y1, cellHeight_, rows_)};
     }
 
     Rect area_;
@@ -189,23 +189,23 @@ private:
     mutable quint32 stamp_ = 0;
 };
 
-QString TypeNameTail(const QString& typeName)
+QString typeNameTail(const QString& typeName)
 {
     return typeName.mid(typeName.lastIndexOf(QLatin1Char('.')) + 1);
 }
 
 // The longest start of text that fits width with "..." after it; the text itself when it
 // fits, empty when not even the dots do.
-QString Elide(IPrintSurface& s, const QString& text, double width)
+QString elide(IPrintSurface& s, const QString& text, double width)
 {
-    if (s.TextWidth(text) <= width)
+    if (s.textWidth(text) <= width)
         return text;
     const QString dots = QStringLiteral("...");
     qsizetype low = 0;
     qsizetype high = text.size() - 1;
     while (low < high) {
         const qsizetype middle = (low + high + 1) / 2;
-        if (s.TextWidth(QString(text.left(middle) + dots)) <= width)
+        if (s.textWidth(QString(text.left(middle) + dots)) <= width)
             low = middle;
         else
             high = middle - 1;
@@ -215,12 +215,12 @@ QString Elide(IPrintSurface& s, const QString& text, double width)
 
 // The largest size, in half points from maximum down to the smallest readable one, at which
 // the text is no wider than width; 0 when none is.
-double FitPoints(IPrintSurface& s, const QString& text, double maximum, double width)
+double fitPoints(IPrintSurface& s, const QString& text, double maximum, double width)
 {
     for (int step = 0; maximum - 0.5 * step >= kSmallestName; ++step) {
         const double points = maximum - 0.5 * step;
-        s.SetFontSize(points);
-        if (s.TextWidth(text) <= width)
+        s.setFontSize(points);
+        if (s.textWidth(text) <= width)
             return points;
     }
     return 0;
@@ -242,7 +242,7 @@ struct CalloutPass {
     bool leaderAcrossLabels;
 };
 
-const std::vector<CalloutPass>& CalloutPasses()
+const std::vector<CalloutPass>& calloutPasses()
 {
     static const std::vector<CalloutPass> passes{
         {30, {480, 360, 280, 600, 760}, false, false, false, false, false, false, false},
@@ -263,7 +263,7 @@ struct Anchor {
     std::vector<std::pair<double, double>> steps;
 };
 
-std::vector<std::pair<double, double>> AnchorSteps(int horizontal, int vertical)
+std::vector<std::pair<double, double>> anchorSteps(int horizontal, int vertical)
 {
     constexpr double kDegree = 3.14159265358979323846 / 180.0;
     std::vector<std::pair<double, double>> steps;
@@ -292,7 +292,7 @@ std::vector<std::pair<double, double>> AnchorSteps(int horizontal, int vertical)
     return steps;
 }
 
-const std::vector<Anchor>& Anchors()
+const std::vector<Anchor>& anchors()
 {
     static const std::vector<Anchor> anchors = [] {
         const struct {
@@ -304,14 +304,14 @@ const std::vector<Anchor>& Anchors()
                      {0, 0.25, -1, 0}};
         std::vector<Anchor> list;
         for (const auto& a : table)
-            list.push_back({a.fx, a.fy, a.h, a.v, AnchorSteps(a.h, a.v)});
+            list.push_back({a.fx, a.fy, a.h, a.v, anchorSteps(a.h, a.v)});
         return list;
     }();
     return anchors;
 }
 
 // A marker's rectangle at point p, on the side of p that faces away from the control.
-Rect MarkerAt(double px, double py, double dx, double dy, double width, double height)
+Rect markerAt(double px, double py, double dx, double dy, double width, double height)
 {
     constexpr double kSide = 0.38; // about sin 22.5°: steeper than that counts as that side
     const double left = dx > kSide ? px : dx < -kSide ? px - width : px - width / 2;
@@ -328,37 +328,37 @@ constexpr long kCandidateBudget = 4000000;
 
 // ---- Placement of the form -----------------------------------------------------------
 
-FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double printableHeight)
+FormPlacement placeForm(const FormRecord& form, double printableWidth, double printableHeight)
 {
     FormPlacement place;
-    place.captionHeight = kTitleBarHeight + (form.HasMenuBar ? kMenuBarHeight : 0);
-    place.formHeight = place.captionHeight + double(form.ClientHeight);
-    if (form.ClientWidth <= 0 || place.formHeight <= 0 || !(printableWidth > 0) || !(printableHeight > 0))
+    place.captionHeight = kTitleBarHeight + (form.hasMenuBar ? kMenuBarHeight : 0);
+    place.formHeight = place.captionHeight + double(form.clientHeight);
+    if (form.clientWidth <= 0 || place.formHeight <= 0 || !(printableWidth > 0) || !(printableHeight > 0))
         return place;
-    place.scale = std::min(printableWidth / form.ClientWidth, printableHeight / place.formHeight);
-    place.x0 = (printableWidth - place.scale * form.ClientWidth) / 2;
+    place.scale = std::min(printableWidth / form.clientWidth, printableHeight / place.formHeight);
+    place.x0 = (printableWidth - place.scale * form.clientWidth) / 2;
     place.y0 = 0;
     place.valid = std::isfinite(place.scale) && place.scale > 0;
     return place;
 }
 
-FormPlacement PlaceForm(const FormLayout& layout, double printableWidth, double printableHeight)
+FormPlacement placeForm(const FormLayout& layout, double printableWidth, double printableHeight)
 {
-    const FormRecord& form = layout.Form;
+    const FormRecord& form = layout.form;
     // Controls often lie beyond the client area saved in the file (a form that opens
     // maximized, or was shrunk in the designer after they were placed): the picture takes in
     // what they cover, so nothing is drawn off the sheet or over the footer. Controls parked
     // at negative positions are hidden on purpose and are left out of the picture.
-    double right = form.ClientWidth;
-    double bottom = form.ClientHeight;
-    for (const ControlRecord& c : layout.Controls) {
-        if (!c.HasSize || c.Layer <= 0 || c.AbsLeft < 0 || c.AbsTop < 0)
+    double right = form.clientWidth;
+    double bottom = form.clientHeight;
+    for (const ControlRecord& c : layout.controls) {
+        if (!c.hasSize || c.layer <= 0 || c.absLeft < 0 || c.absTop < 0)
             continue;
-        right = std::max(right, double(c.AbsLeft) + double(c.Width));
-        bottom = std::max(bottom, double(c.AbsTop) + double(c.Height));
+        right = std::max(right, double(c.absLeft) + double(c.width));
+        bottom = std::max(bottom, double(c.absTop) + double(c.height));
     }
-    FormPlacement place = PlaceForm(form, printableWidth, printableHeight);
-    if (!place.valid || (right <= form.ClientWidth && bottom <= form.ClientHeight))
+    FormPlacement place = placeForm(form, printableWidth, printableHeight);
+    if (!place.valid || (right <= form.clientWidth && bottom <= form.clientHeight))
         return place;
     const double scale = std::min(printableWidth / right, printableHeight / (place.captionHeight + bottom));
     if (!(std::isfinite(scale) && scale > 0))
@@ -418,10 +418,10 @@ public:
     {
     }
 
-    LayerPlan Plan(int layer)
+    LayerPlan plan(int layer)
     {
         LayerPlan plan;
-        const Rect area = page_.Inflated(1440);
+        const Rect area = page_.inflated(1440);
         items_.emplace(area, 64, 64);
         labels_.emplace(area, 64, 64);
         leaders_.emplace(area, 64, 64);
@@ -431,11 +431,11 @@ public:
         budget_ = kCandidateBudget;
         slotCursor_ = 0;
         plan_ = &plan;
-        PlanFrame();
-        BuildItems(layer);
-        PlaceNames();
-        s_.SetBold(false);
-        s_.SetItalic(false);
+        planFrame();
+        buildItems(layer);
+        placeNames();
+        s_.setBold(false);
+        s_.setItalic(false);
         plan_ = nullptr;
         return plan;
     }
@@ -444,131 +444,131 @@ private:
     using Item = LayerPlan::Item;
     using Shape = LayerPlan::Shape;
 
-    void AddLabel(const Rect& r)
+    void addLabel(const Rect& r)
     {
-        labels_->Insert(int(placedLabels_.size()), r);
+        labels_->insert(int(placedLabels_.size()), r);
         placedLabels_.push_back(r);
     }
-    void AddLeader(const Segment& line)
+    void addLeader(const Segment& line)
     {
-        leaders_->Insert(int(leaderLines_.size()), line.Bounds());
+        leaders_->insert(int(leaderLines_.size()), line.bounds());
         leaderLines_.push_back(line);
     }
-    void AddFrameText(const QString& text, double x, double y, double points, bool bold)
+    void addFrameText(const QString& text, double x, double y, double points, bool bold)
     {
-        s_.SetFontSize(points);
-        s_.SetBold(bold);
+        s_.setFontSize(points);
+        s_.setBold(bold);
         plan_->frameTexts.push_back({text, x, y, points, bold, false});
-        AddLabel({x, y, x + s_.TextWidth(text), y + s_.TextHeight(text)});
+        addLabel({x, y, x + s_.textWidth(text), y + s_.textHeight(text)});
     }
 
-    void PlanFrame()
+    void planFrame()
     {
-        const FormRecord& form = layout_.Form;
+        const FormRecord& form = layout_.form;
         const double scale = place_.scale;
         const double left = place_.x0;
         const double top = place_.y0;
-        const double right = place_.PageX(form.ClientWidth);
+        const double right = place_.pageX(form.clientWidth);
         plan_->form = {left, top, right, top + scale * place_.formHeight};
         plan_->titleBar = {left, top, right, top + scale * kTitleBarHeight};
         blocked_.push_back(plan_->titleBar);
 
         const double titlePoints = std::clamp(scale * kTitleBarHeight * 0.6 / 20, 4.0, 10.0);
-        s_.SetFontSize(titlePoints);
-        s_.SetBold(false);
-        const double buttonsWidth = s_.TextWidth(kWindowButtons);
-        const double textTop = top + (scale * kTitleBarHeight - s_.TextHeight(u"X")) / 2;
+        s_.setFontSize(titlePoints);
+        s_.setBold(false);
+        const double buttonsWidth = s_.textWidth(kWindowButtons);
+        const double textTop = top + (scale * kTitleBarHeight - s_.textHeight(u"X")) / 2;
         const double buttonsLeft = right - scale * 80 - buttonsWidth;
         const double titleLeft = left + scale * 80;
-        s_.SetBold(true);
+        s_.setBold(true);
         // A caption longer than the bar is cut short rather than run over the buttons.
-        const QString title = Elide(s_, form.Caption.isEmpty() ? form.Name : form.Caption,
+        const QString title = elide(s_, form.caption.isEmpty() ? form.name : form.caption,
                                     buttonsLeft - scale * 80 - titleLeft);
         if (!title.isEmpty())
-            AddFrameText(title, titleLeft, textTop, titlePoints, true);
+            addFrameText(title, titleLeft, textTop, titlePoints, true);
         if (buttonsLeft >= left)
-            AddFrameText(kWindowButtons, buttonsLeft, textTop, titlePoints, false);
+            addFrameText(kWindowButtons, buttonsLeft, textTop, titlePoints, false);
 
-        plan_->hasMenuBar = form.HasMenuBar;
-        if (!form.HasMenuBar)
+        plan_->hasMenuBar = form.hasMenuBar;
+        if (!form.hasMenuBar)
             return;
         const double barTop = plan_->titleBar.y2;
         plan_->menuBar = {left, barTop, right, barTop + scale * kMenuBarHeight};
         blocked_.push_back(plan_->menuBar);
         const double menuPoints = std::clamp(scale * kMenuBarHeight * 0.55 / 20, 4.0, 9.0);
-        s_.SetFontSize(menuPoints);
-        s_.SetBold(false);
-        const double menuTop = barTop + (scale * kMenuBarHeight - s_.TextHeight(u"X")) / 2;
+        s_.setFontSize(menuPoints);
+        s_.setBold(false);
+        const double menuTop = barTop + (scale * kMenuBarHeight - s_.textHeight(u"X")) / 2;
         double x = left + scale * 120;
-        for (const MenuRecord& menu : layout_.Menus) {
-            if (menu.Level != 0 || !menu.Visible || menu.Caption == QLatin1String("-"))
+        for (const MenuRecord& menu : layout_.menus) {
+            if (menu.level != 0 || !menu.visible || menu.caption == QLatin1String("-"))
                 continue;
-            const QString caption = QString(menu.Caption).remove(QLatin1Char('&'));
-            const double width = s_.TextWidth(caption);
+            const QString caption = QString(menu.caption).remove(QLatin1Char('&'));
+            const double width = s_.textWidth(caption);
             if (x + width > right)
                 break; // the bar is full; the menu tree lists them all
-            AddFrameText(caption, x, menuTop, menuPoints, false);
+            addFrameText(caption, x, menuTop, menuPoints, false);
             x += width + scale * 280;
         }
     }
 
     // The line as the form draws it: from its own end points when the layout kept them,
     // otherwise corner to corner of its box.
-    Segment LineOf(const ControlRecord& c, const Rect& box) const
+    Segment lineOf(const ControlRecord& c, const Rect& box) const
     {
-        const qint64 x1 = c.X1, y1 = c.Y1, x2 = c.X2, y2 = c.Y2;
-        const bool kept = std::min(x1, x2) == c.Left && std::llabs(x2 - x1) == qint64(c.Width)
-            && std::min(y1, y2) == c.Top && std::llabs(y2 - y1) == qint64(c.Height);
+        const qint64 x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
+        const bool kept = std::min(x1, x2) == c.left && std::llabs(x2 - x1) == qint64(c.width)
+            && std::min(y1, y2) == c.top && std::llabs(y2 - y1) == qint64(c.height);
         if (!kept)
             return {box.x1, box.y1, box.x2, box.y2};
-        const double dx = double(c.AbsLeft) - double(c.Left);
-        const double dy = double(c.AbsTop) - double(c.Top);
-        return {place_.PageX(dx + double(x1)), place_.PageY(dy + double(y1)), place_.PageX(dx + double(x2)),
-                place_.PageY(dy + double(y2))};
+        const double dx = double(c.absLeft) - double(c.left);
+        const double dy = double(c.absTop) - double(c.top);
+        return {place_.pageX(dx + double(x1)), place_.pageY(dy + double(y1)), place_.pageX(dx + double(x2)),
+                place_.pageY(dy + double(y2))};
     }
 
-    Item MakeItem(int n, bool context) const
+    Item makeItem(int n, bool context) const
     {
-        const ControlRecord& c = layout_.Control(n);
+        const ControlRecord& c = layout_.control(n);
         Item item;
-        const double ax1 = place_.PageX(c.AbsLeft);
-        const double ay1 = place_.PageY(c.AbsTop);
-        const double ax2 = place_.PageX(double(c.AbsLeft) + double(c.Width));
-        const double ay2 = place_.PageY(double(c.AbsTop) + double(c.Height));
+        const double ax1 = place_.pageX(c.absLeft);
+        const double ay1 = place_.pageY(c.absTop);
+        const double ax2 = place_.pageX(double(c.absLeft) + double(c.width));
+        const double ay2 = place_.pageY(double(c.absTop) + double(c.height));
         item.box = {std::min(ax1, ax2), std::min(ay1, ay2), std::max(ax1, ax2), std::max(ay1, ay2)};
         item.control = n;
         item.context = context;
-        item.visible = c.Visible;
-        const QString tail = TypeNameTail(c.TypeName);
-        auto is = [&](const char16_t* name) { return model::EqualsNoCase(tail, name); };
+        item.visible = c.visible;
+        const QString tail = typeNameTail(c.typeName);
+        auto is = [&](const char16_t* name) { return model::equalsNoCase(tail, name); };
         item.shape = is(u"Line") ? Shape::Line : is(u"Label") ? Shape::Label : is(u"Frame") ? Shape::Frame : Shape::Box;
         item.filled = item.shape == Shape::Box;
-        item.headerRow = item.shape == Shape::Box && c.TypeName.contains(QLatin1String("FlexGrid"), Qt::CaseInsensitive)
-            && item.box.Height() > 200;
+        item.headerRow = item.shape == Shape::Box && c.typeName.contains(QLatin1String("FlexGrid"), Qt::CaseInsensitive)
+            && item.box.height() > 200;
         if (item.shape == Shape::Line)
-            item.line = LineOf(c, item.box);
+            item.line = lineOf(c, item.box);
         return item;
     }
 
-    void AddItem(Item item)
+    void addItem(Item item)
     {
         const int id = int(plan_->items.size());
         // Context boxes only surround what the page shows; names and markers keep to them as to
         // any container.
-        items_->Insert(id, item.shape == Shape::Line && !item.context ? item.line.Bounds() : item.box);
+        items_->insert(id, item.shape == Shape::Line && !item.context ? item.line.bounds() : item.box);
         plan_->items.push_back(std::move(item));
     }
 
-    void BuildItems(int layer)
+    void buildItems(int layer)
     {
-        const int total = layout_.ControlTotal();
+        const int total = layout_.controlTotal();
         std::vector<char> listed(size_t(total) + 1, 0);
         for (int n = 1; n <= total; ++n) {
-            const ControlRecord& c = layout_.Control(n);
-            if (c.HasSize && c.Layer == layer) {
-                Item item = MakeItem(n, false);
+            const ControlRecord& c = layout_.control(n);
+            if (c.hasSize && c.layer == layer) {
+                Item item = makeItem(n, false);
                 // Parked out of sight (negative positions): not on the page either.
-                if (item.box.x2 < page_.x1 || item.box.y2 < place_.PageY(0) || item.box.x1 > page_.x2 || item.box.y1 > page_.y2)
+                if (item.box.x2 < page_.x1 || item.box.y2 < place_.pageY(0) || item.box.x1 > page_.x2 || item.box.y1 > page_.y2)
                     continue;
                 // Partly parked: the page shows the part that lies on it.
                 if (item.shape != Shape::Line) {
@@ -576,7 +576,7 @@ private:
                     item.box.x2 = std::min(item.box.x2, page_.x2);
                     item.box.y2 = std::min(item.box.y2, page_.y2);
                 }
-                AddItem(std::move(item));
+                addItem(std::move(item));
                 listed[size_t(n)] = 1;
             }
         }
@@ -585,114 +585,114 @@ private:
         const size_t normal = plan_->items.size();
         for (size_t k = 0; k < normal; ++k) {
             int steps = total; // a Parent loop in a layout built by hand ends here
-            for (int p = layout_.Control(plan_->items[k].control).Parent; layout_.IsControl(p) && steps-- > 0;
-                 p = layout_.Control(p).Parent) {
-                const ControlRecord& c = layout_.Control(p);
-                if (!c.HasSize || c.Layer == layer || listed[size_t(p)])
+            for (int p = layout_.control(plan_->items[k].control).parent; layout_.isControl(p) && steps-- > 0;
+                 p = layout_.control(p).parent) {
+                const ControlRecord& c = layout_.control(p);
+                if (!c.hasSize || c.layer == layer || listed[size_t(p)])
                     continue;
                 listed[size_t(p)] = 1;
-                AddItem(MakeItem(p, true));
+                addItem(makeItem(p, true));
             }
         }
     }
 
-    static QString NameText(const ControlRecord& c)
+    static QString nameText(const ControlRecord& c)
     {
-        QString text = c.Name;
-        if (c.Index >= 0)
-            text += QLatin1Char('(') + QString::number(c.Index) + QLatin1Char(')');
-        if (!c.Visible)
+        QString text = c.name;
+        if (c.index >= 0)
+            text += QLatin1Char('(') + QString::number(c.index) + QLatin1Char(')');
+        if (!c.visible)
             text += QStringLiteral("  (V=F)");
         return text;
     }
 
-    void PlaceNames()
+    void placeNames()
     {
         const size_t count = plan_->items.size();
         for (size_t k = 0; k < count; ++k) {
             const Item& item = plan_->items[k];
             if (item.context || item.shape == Shape::Line)
                 continue;
-            const QString text = NameText(layout_.Control(item.control));
-            const bool placed = item.shape == Shape::Frame ? PlaceOnFrameEdge(int(k), text) : PlaceInside(int(k), text);
+            const QString text = nameText(layout_.control(item.control));
+            const bool placed = item.shape == Shape::Frame ? placeOnFrameEdge(int(k), text) : placeInside(int(k), text);
             if (!placed)
-                PlaceCallout(int(k), text);
+                placeCallout(int(k), text);
         }
     }
 
     // Free for a name: it covers no name or marker, lies wholly inside (20 twips in) every
     // other control it touches, and no line or leader runs through it.
-    bool NameIsFree(const Rect& r, int self) const
+    bool nameIsFree(const Rect& r, int self) const
     {
-        if (labels_->Any(r, [&](int id) { return placedLabels_[size_t(id)].Overlaps(r); }))
+        if (labels_->any(r, [&](int id) { return placedLabels_[size_t(id)].overlaps(r); }))
             return false;
-        const bool controlInTheWay = items_->Any(r, [&](int id) {
+        const bool controlInTheWay = items_->any(r, [&](int id) {
             if (id == self)
                 return false;
             const Item& other = plan_->items[size_t(id)];
             if (other.shape == Shape::Line && !other.context)
-                return Crosses(other.line, r);
-            return other.box.Overlaps(r) && !other.box.Contains(r, 20);
+                return crosses(other.line, r);
+            return other.box.overlaps(r) && !other.box.contains(r, 20);
         });
         if (controlInTheWay)
             return false;
-        return !leaders_->Any(r, [&](int id) { return Crosses(leaderLines_[size_t(id)], r); });
+        return !leaders_->any(r, [&](int id) { return crosses(leaderLines_[size_t(id)], r); });
     }
 
-    void AddName(const QString& text, const Rect& r, double points, bool onEdge)
+    void addName(const QString& text, const Rect& r, double points, bool onEdge)
     {
         LayerPlan::Label label;
         label.text = {text, r.x1, r.y1, points, false, onEdge};
         label.onEdge = onEdge;
         label.clear = {r.x1 - 20, r.y1, r.x2 + 20, r.y2};
         plan_->labels.push_back(std::move(label));
-        AddLabel(r);
+        addLabel(r);
     }
 
-    bool PlaceOnFrameEdge(int k, const QString& text)
+    bool placeOnFrameEdge(int k, const QString& text)
     {
         const Rect box = plan_->items[size_t(k)].box;
-        const double room = box.Width() - 120;
-        s_.SetBold(false);
-        s_.SetItalic(true);
+        const double room = box.width() - 120;
+        s_.setBold(false);
+        s_.setItalic(true);
         bool placed = false;
-        const double points = FitPoints(s_, text, 6.5, room);
+        const double points = fitPoints(s_, text, 6.5, room);
         if (points > 0) {
-            const double width = s_.TextWidth(text);
-            const double height = s_.TextHeight(text);
+            const double width = s_.textWidth(text);
+            const double height = s_.textHeight(text);
             const Rect r{box.x1 + 60, box.y1 - 0.4 * height, box.x1 + 60 + width, box.y1 + 0.6 * height};
-            if (width <= room && NameIsFree(r, k)) {
-                AddName(text, r, points, true);
+            if (width <= room && nameIsFree(r, k)) {
+                addName(text, r, points, true);
                 placed = true;
             }
         }
-        s_.SetItalic(false);
+        s_.setItalic(false);
         return placed;
     }
 
-    bool PlaceInside(int k, const QString& text)
+    bool placeInside(int k, const QString& text)
     {
         const Rect box = plan_->items[size_t(k)].box;
-        const double w = box.Width();
-        const double h = box.Height();
-        s_.SetBold(false);
-        const double points = FitPoints(s_, text, 7, w - 40);
+        const double w = box.width();
+        const double h = box.height();
+        s_.setBold(false);
+        const double points = fitPoints(s_, text, 7, w - 40);
         if (points <= 0)
             return false;
-        const double width = s_.TextWidth(text);
-        const double height = s_.TextHeight(text);
+        const double width = s_.textWidth(text);
+        const double height = s_.textHeight(text);
         if (width + 20 > w || height + 20 > h)
             return false;
         static const double kVertical[] = {0, 0.2, -0.2, 0.32, -0.32};
         static const double kHorizontal[] = {0, 0.15, -0.15, 0.3, -0.3};
-        const Rect inner = box.Inflated(-10);
+        const Rect inner = box.inflated(-10);
         for (double dy : kVertical) {
             for (double dx : kHorizontal) {
                 const double x = box.x1 + (w - width) / 2 + dx * w;
                 const double y = box.y1 + (h - height) / 2 + dy * h;
                 const Rect r{x, y, x + width, y + height};
-                if (inner.Contains(r, 0) && NameIsFree(r, k)) {
-                    AddName(text, r, points, false);
+                if (inner.contains(r, 0) && nameIsFree(r, k)) {
+                    addName(text, r, points, false);
                     return true;
                 }
             }
@@ -700,51 +700,51 @@ private:
         return false;
     }
 
-    bool MarkerIsFree(const Rect& marker, const Segment& leader, const CalloutPass& pass, int self) const
+    bool markerIsFree(const Rect& marker, const Segment& leader, const CalloutPass& pass, int self) const
     {
-        if (!page_.Contains(marker, 0))
+        if (!page_.contains(marker, 0))
             return false;
-        const Rect guard = marker.Inflated(pass.margin);
-        if (labels_->Any(guard, [&](int id) { return placedLabels_[size_t(id)].Overlaps(guard); }))
+        const Rect guard = marker.inflated(pass.margin);
+        if (labels_->any(guard, [&](int id) { return placedLabels_[size_t(id)].overlaps(guard); }))
             return false;
         if (!pass.leaderAcrossLabels
-            && labels_->Any(leader.Bounds(), [&](int id) { return Crosses(leader, placedLabels_[size_t(id)]); }))
+            && labels_->any(leader.bounds(), [&](int id) { return crosses(leader, placedLabels_[size_t(id)]); }))
             return false;
         if (!pass.markerOverBars) {
             for (const Rect& bar : blocked_) {
-                if (bar.Overlaps(guard))
+                if (bar.overlaps(guard))
                     return false;
             }
         }
         if (!pass.markerOverControls) {
-            const bool onControl = items_->Any(guard, [&](int id) {
+            const bool onControl = items_->any(guard, [&](int id) {
                 const Item& other = plan_->items[size_t(id)];
                 if (other.shape == Shape::Line && !other.context)
-                    return Crosses(other.line, guard);
-                return other.box.Overlaps(guard) && !(pass.markerInContainers && other.box.Contains(guard, 0));
+                    return crosses(other.line, guard);
+                return other.box.overlaps(guard) && !(pass.markerInContainers && other.box.contains(guard, 0));
             });
             if (onControl)
                 return false;
         }
         if (!pass.markerOverLeaders
-            && leaders_->Any(guard, [&](int id) { return Crosses(leaderLines_[size_t(id)], guard); }))
+            && leaders_->any(guard, [&](int id) { return crosses(leaderLines_[size_t(id)], guard); }))
             return false;
         if (!pass.leaderAcrossControls) {
-            const bool acrossControl = items_->Any(leader.Bounds(), [&](int id) {
+            const bool acrossControl = items_->any(leader.bounds(), [&](int id) {
                 if (id == self)
                     return false;
                 const Item& other = plan_->items[size_t(id)];
                 if (other.shape == Shape::Line && !other.context)
-                    return Crosses(leader, other.line);
+                    return crosses(leader, other.line);
                 // A container the whole leader runs inside is not crossed.
-                return Crosses(leader, other.box)
-                    && !(other.box.Contains(leader.x1, leader.y1) && other.box.Contains(leader.x2, leader.y2));
+                return crosses(leader, other.box)
+                    && !(other.box.contains(leader.x1, leader.y1) && other.box.contains(leader.x2, leader.y2));
             });
             if (acrossControl)
                 return false;
         }
         if (!pass.leaderAcrossLeaders
-            && leaders_->Any(leader.Bounds(), [&](int id) { return Crosses(leader, leaderLines_[size_t(id)]); }))
+            && leaders_->any(leader.bounds(), [&](int id) { return crosses(leader, leaderLines_[size_t(id)]); }))
             return false;
         return true;
     }
@@ -752,20 +752,20 @@ private:
     // A marker place free of names, markers and the bars, found without trying leaders: the
     // print box in rows, first beside and below the form, then over it, then rows under the
     // footer, which always come free. The places tried stay tried for the rest of the page.
-    Rect FallbackMarker(double width, double height)
+    Rect fallbackMarker(double width, double height)
     {
         const double stepX = std::max(height, 60.0);
         const double stepY = height + 20;
-        const long columns = std::max(1L, long(page_.Width() / stepX));
-        const long rows = std::max(1L, long(page_.Height() / stepY));
+        const long columns = std::max(1L, long(page_.width() / stepX));
+        const long rows = std::max(1L, long(page_.height() / stepY));
         const long inBox = columns * rows;
         auto free = [&](const Rect& r) {
             for (const Rect& bar : blocked_) {
-                if (bar.Overlaps(r))
+                if (bar.overlaps(r))
                     return false;
             }
-            const Rect guard = r.Inflated(10);
-            return !labels_->Any(guard, [&](int id) { return placedLabels_[size_t(id)].Overlaps(guard); });
+            const Rect guard = r.inflated(10);
+            return !labels_->any(guard, [&](int id) { return placedLabels_[size_t(id)].overlaps(guard); });
         };
         for (;; ++slotCursor_) {
             const long round = slotCursor_ / inBox;
@@ -774,7 +774,7 @@ private:
             const double y = round < 2 ? page_.y1 + double(slot / columns) * stepY
                                        : page_.y2 + footer_ + double((slotCursor_ - 2 * inBox) / columns) * stepY;
             const Rect r{x, y, x + width, y + height};
-            if (round < 2 && (!page_.Contains(r, 0) || r.Overlaps(plan_->form) != (round == 1)))
+            if (round < 2 && (!page_.contains(r, 0) || r.overlaps(plan_->form) != (round == 1)))
                 continue;
             if (free(r))
                 return r;
@@ -783,21 +783,21 @@ private:
 
     // The first place the passes allow, in their order; false when none does (or the page
     // has spent its budget of candidates).
-    bool SearchPasses(int k, double width, double height, Rect& marker, Segment& leader)
+    bool searchPasses(int k, double width, double height, Rect& marker, Segment& leader)
     {
         const Rect box = plan_->items[size_t(k)].box;
-        for (const CalloutPass& pass : CalloutPasses()) {
+        for (const CalloutPass& pass : calloutPasses()) {
             for (double length : pass.leaderLengths) {
-                for (const Anchor& anchor : Anchors()) {
-                    const double ax = box.x1 + anchor.fx * box.Width();
-                    const double ay = box.y1 + anchor.fy * box.Height();
+                for (const Anchor& anchor : anchors()) {
+                    const double ax = box.x1 + anchor.fx * box.width();
+                    const double ay = box.y1 + anchor.fy * box.height();
                     for (const auto& [dx, dy] : anchor.steps) {
                         if (budget_ <= 0)
                             return false;
                         --budget_;
-                        marker = MarkerAt(ax + (length + 30) * dx, ay + (length + 30) * dy, dx, dy, width, height);
+                        marker = markerAt(ax + (length + 30) * dx, ay + (length + 30) * dy, dx, dy, width, height);
                         leader = {ax + 8 * dx, ay + 8 * dy, ax + (length + 18) * dx, ay + (length + 18) * dy};
-                        if (MarkerIsFree(marker, leader, pass, k))
+                        if (markerIsFree(marker, leader, pass, k))
                             return true;
                     }
                 }
@@ -806,43 +806,43 @@ private:
         return false;
     }
 
-    void PlaceCallout(int k, const QString& text)
+    void placeCallout(int k, const QString& text)
     {
         const int number = int(plan_->callouts.size()) + 1;
         plan_->callouts.emplace_back(number, text);
         const QString numberText = QString::number(number);
-        s_.SetFontSize(kMarkerPoints);
-        s_.SetBold(true);
-        const double width = s_.TextWidth(numberText);
-        const double height = s_.TextHeight(numberText);
-        s_.SetBold(false);
+        s_.setFontSize(kMarkerPoints);
+        s_.setBold(true);
+        const double width = s_.textWidth(numberText);
+        const double height = s_.textHeight(numberText);
+        s_.setBold(false);
 
         Rect marker;
         Segment leader;
-        if (!SearchPasses(k, width, height, marker, leader)) {
-            marker = FallbackMarker(width, height);
-            leader = LeaderTo(plan_->items[size_t(k)].box, marker);
+        if (!searchPasses(k, width, height, marker, leader)) {
+            marker = fallbackMarker(width, height);
+            leader = leaderTo(plan_->items[size_t(k)].box, marker);
         }
         LayerPlan::Label label;
         label.text = {numberText, marker.x1, marker.y1, kMarkerPoints, true, false};
         label.callout = true;
         label.leader = leader;
         plan_->labels.push_back(std::move(label));
-        AddLabel(marker);
-        AddLeader(leader);
+        addLabel(marker);
+        addLeader(leader);
     }
 
     // From the control's anchor nearest the marker to the marker's nearest point.
-    static Segment LeaderTo(const Rect& box, const Rect& marker)
+    static Segment leaderTo(const Rect& box, const Rect& marker)
     {
         const double mx = (marker.x1 + marker.x2) / 2;
         const double my = (marker.y1 + marker.y2) / 2;
         double bestX = box.x2;
         double bestY = box.y1;
         double best = -1;
-        for (const Anchor& anchor : Anchors()) {
-            const double ax = box.x1 + anchor.fx * box.Width();
-            const double ay = box.y1 + anchor.fy * box.Height();
+        for (const Anchor& anchor : anchors()) {
+            const double ax = box.x1 + anchor.fx * box.width();
+            const double ay = box.y1 + anchor.fy * box.height();
             const double d = (ax - mx) * (ax - mx) + (ay - my) * (ay - my);
             if (best < 0 || d < best) {
                 best = d;
@@ -889,30 +889,30 @@ struct CalloutList {
     double titleHeight = 0;
 };
 
-CalloutList LayOutCallouts(IPrintSurface& s, const std::vector<std::pair<int, QString>>& callouts, double width,
+CalloutList layOutCallouts(IPrintSurface& s, const std::vector<std::pair<int, QString>>& callouts, double width,
                            double height)
 {
     CalloutList list;
     if (callouts.empty())
         return list;
-    s.SetBold(true);
-    s.SetFontSize(kListTitlePoints);
-    list.titleHeight = s.TextHeight(u"Callouts");
-    s.SetBold(false);
-    s.SetFontSize(kListPoints);
-    list.rowHeight = 1.4 * s.TextHeight(u"X");
+    s.setBold(true);
+    s.setFontSize(kListTitlePoints);
+    list.titleHeight = s.textHeight(u"Callouts");
+    s.setBold(false);
+    s.setFontSize(kListPoints);
+    list.rowHeight = 1.4 * s.textHeight(u"X");
     constexpr double kTextIndent = 60 + kListStroke + 60;
     constexpr double kColumnGap = 360;
     double widest = 0;
     for (const auto& [number, name] : callouts) {
         list.entries.push_back(QString::number(number) + QStringLiteral(" - ") + name);
-        widest = std::max(widest, s.TextWidth(list.entries.back()));
+        widest = std::max(widest, s.textWidth(list.entries.back()));
     }
     double columnWidth = kTextIndent + widest + kColumnGap;
     if (columnWidth > width) {
         columnWidth = width;
         for (QString& entry : list.entries)
-            entry = Elide(s, entry, width - kTextIndent);
+            entry = elide(s, entry, width - kTextIndent);
     }
     const int columns = std::max(1, int(width / columnWidth));
     const double firstRow = kListTop + list.titleHeight + 60;
@@ -938,12 +938,12 @@ struct MenuRows {
     int pages = 0;
 };
 
-MenuRows LayOutMenuRows(IPrintSurface& s, int menus, double height)
+MenuRows layOutMenuRows(IPrintSurface& s, int menus, double height)
 {
     MenuRows rows;
-    s.SetBold(false);
-    s.SetFontSize(kListPoints);
-    rows.rowHeight = 1.45 * s.TextHeight(u"X");
+    s.setBold(false);
+    s.setFontSize(kListPoints);
+    rows.rowHeight = 1.45 * s.textHeight(u"X");
     rows.perPage = std::max(1, int((height - kListTop) / rows.rowHeight));
     rows.pages = (menus + rows.perPage - 1) / rows.perPage;
     return rows;
@@ -952,9 +952,9 @@ MenuRows LayOutMenuRows(IPrintSurface& s, int menus, double height)
 // Menu levels deeper than any form nests are drawn at this depth.
 constexpr int kDeepestMenu = 62;
 
-int DrawnLevel(const MenuRecord& menu)
+int drawnLevel(const MenuRecord& menu)
 {
-    return std::clamp<int>(menu.Level, 0, kDeepestMenu);
+    return std::clamp<int>(menu.level, 0, kDeepestMenu);
 }
 
 } // namespace
@@ -971,34 +971,34 @@ public:
     Orientation(print::PrintDevice& printer, const FormLayout& form) : printer_(printer)
     {
         print::PageSetup& setup = printer.setup();
-        if (setup.Duplex)
+        if (setup.duplex)
             return;
-        const print::PageGeometry& g = printer.Geometry();
-        const FormPlacement current = PlaceForm(form, g.PrintableWidth, g.PrintableHeight);
+        const print::PageGeometry& g = printer.geometry();
+        const FormPlacement current = placeForm(form, g.printableWidth, g.printableHeight);
         if (!current.valid)
             return;
-        saved_ = setup.Orientation;
-        const bool landscape = model::upperCase(model::trimBlanks(setup.Orientation)) == QLatin1String("LANDSCAPE");
-        setup.Orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
-        printer.ComputePageGeometry(false);
+        saved_ = setup.orientation;
+        const bool landscape = model::upperCase(model::trimBlanks(setup.orientation)) == QLatin1String("LANDSCAPE");
+        setup.orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
+        printer.computePageGeometry(false);
         switched_ = true;
-        const print::PageGeometry& turned = printer.Geometry();
-        const FormPlacement other = PlaceForm(form, turned.PrintableWidth, turned.PrintableHeight);
+        const print::PageGeometry& turned = printer.geometry();
+        const FormPlacement other = placeForm(form, turned.printableWidth, turned.printableHeight);
         if (!(other.valid && current.scale * 1.02 < other.scale))
-            TurnBack();
+            turnBack();
     }
-    ~Orientation() { TurnBack(); }
+    ~Orientation() { turnBack(); }
     Orientation(const Orientation&) = delete;
     Orientation& operator=(const Orientation&) = delete;
 
 private:
-    void TurnBack()
+    void turnBack()
     {
         if (!switched_)
             return;
         switched_ = false;
-        printer_.setup().Orientation = saved_;
-        printer_.ComputePageGeometry(false);
+        printer_.setup().orientation = saved_;
+        printer_.computePageGeometry(false);
     }
 
     print::PrintDevice& printer_;
@@ -1014,126 +1014,126 @@ FormImageRenderer::FormImageRenderer(print::PrintDevice& printer, print::PageFra
 {
 }
 
-bool FormImageRenderer::PrintFormImage(const model::Routine& routine, const model::SourceReader& reader,
+bool FormImageRenderer::printFormImage(const model::Routine& routine, const model::SourceReader& reader,
                                        platform::IMessageBox* messages)
 {
     FormLayoutReader form(reader, messages);
-    if (!form.ReadFormLayout(routine.FilePath))
+    if (!form.readFormLayout(routine.filePath))
         return false;
-    return PrintFormImage(form.Layout(), routine.FilePath);
+    return printFormImage(form.layout(), routine.filePath);
 }
 
-int FormImageRenderer::EstimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader)
+int FormImageRenderer::estimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader)
 {
     FormLayoutReader form(reader, nullptr);
-    if (!form.ReadFormLayout(routine.FilePath))
+    if (!form.readFormLayout(routine.filePath))
         return 0;
-    return EstimateFormImagePages(form.Layout());
+    return estimateFormImagePages(form.layout());
 }
 
-int FormImageRenderer::EstimateFormImagePages(const FormLayout& layout)
+int FormImageRenderer::estimateFormImagePages(const FormLayout& layout)
 {
-    if (layout.Form.LayerCount <= 0)
+    if (layout.form.layerCount <= 0)
         return 0;
     Orientation orientation(printer_, layout);
-    const print::PageGeometry& g = printer_.Geometry();
-    const FormPlacement place = PlaceForm(layout, g.PrintableWidth, g.PrintableHeight);
+    const print::PageGeometry& g = printer_.geometry();
+    const FormPlacement place = placeForm(layout, g.printableWidth, g.printableHeight);
     if (!place.valid)
         return 0;
     IPrintSurface& s = printer_.surface();
-    s.SetFontName(printer_.setup().FontName);
-    LayerPlanner planner(s, layout, place, g.PrintableWidth, g.PrintableHeight, 1.2 * g.FooterBandHeight);
+    s.setFontName(printer_.setup().fontName);
+    LayerPlanner planner(s, layout, place, g.printableWidth, g.printableHeight, 1.2 * g.footerBandHeight);
     int pages = 0;
-    for (int layer = 1; layer <= layout.Form.LayerCount; ++layer)
-        pages += 1 + CalloutPages(planner.Plan(layer));
-    pages += MenuTreePages(layout);
-    RestoreDrawingState();
+    for (int layer = 1; layer <= layout.form.layerCount; ++layer)
+        pages += 1 + calloutPages(planner.plan(layer));
+    pages += menuTreePages(layout);
+    restoreDrawingState();
     return pages;
 }
 
-int FormImageRenderer::CalloutPages(const LayerPlan& plan) const
+int FormImageRenderer::calloutPages(const LayerPlan& plan) const
 {
-    const print::PageGeometry& g = printer_.Geometry();
-    return LayOutCallouts(printer_.surface(), plan.callouts, g.PrintableWidth, g.PrintableHeight).pages;
+    const print::PageGeometry& g = printer_.geometry();
+    return layOutCallouts(printer_.surface(), plan.callouts, g.printableWidth, g.printableHeight).pages;
 }
 
-int FormImageRenderer::MenuTreePages(const FormLayout& layout) const
+int FormImageRenderer::menuTreePages(const FormLayout& layout) const
 {
-    return LayOutMenuRows(printer_.surface(), layout.MenuTotal(), printer_.Geometry().PrintableHeight).pages;
+    return layOutMenuRows(printer_.surface(), layout.menuTotal(), printer_.geometry().printableHeight).pages;
 }
 
-bool FormImageRenderer::PrintFormImage(const FormLayout& layout, const QString& filePath)
+bool FormImageRenderer::printFormImage(const FormLayout& layout, const QString& filePath)
 {
-    if (layout.Form.LayerCount <= 0)
+    if (layout.form.layerCount <= 0)
         return false;
     Orientation orientation(printer_, layout);
-    const print::PageGeometry& g = printer_.Geometry();
-    const FormPlacement place = PlaceForm(layout, g.PrintableWidth, g.PrintableHeight);
+    const print::PageGeometry& g = printer_.geometry();
+    const FormPlacement place = placeForm(layout, g.printableWidth, g.printableHeight);
     if (!place.valid)
         return false;
     IPrintSurface& s = printer_.surface();
-    s.SetFontName(printer_.setup().FontName);
-    LayerPlanner planner(s, layout, place, g.PrintableWidth, g.PrintableHeight, 1.2 * g.FooterBandHeight);
-    const QString base = model::FileNameOf(filePath) + QStringLiteral("|Image");
-    const int layers = layout.Form.LayerCount;
+    s.setFontName(printer_.setup().fontName);
+    LayerPlanner planner(s, layout, place, g.printableWidth, g.printableHeight, 1.2 * g.footerBandHeight);
+    const QString base = model::fileNameOf(filePath) + QStringLiteral("|Image");
+    const int layers = layout.form.layerCount;
     pageOpen_ = false;
     for (int layer = 1; layer <= layers; ++layer) {
         const QString heading = base + QStringLiteral(" - Layer ") + QString::number(layer) + QStringLiteral(" of ")
             + QString::number(layers);
-        const LayerPlan plan = planner.Plan(layer);
-        BeginPage(heading);
-        DrawLayer(plan);
+        const LayerPlan plan = planner.plan(layer);
+        beginPage(heading);
+        drawLayer(plan);
         if (!plan.callouts.empty())
-            PrintCallouts(plan, heading + QStringLiteral(" - Callouts"));
+            printCallouts(plan, heading + QStringLiteral(" - Callouts"));
     }
-    if (layout.MenuTotal() > 0)
-        PrintMenuTree(layout, base + QStringLiteral(" - Menu Tree"));
-    frame_.PrintFooter();
+    if (layout.menuTotal() > 0)
+        printMenuTree(layout, base + QStringLiteral(" - Menu Tree"));
+    frame_.printFooter();
     pageOpen_ = false;
     return true;
 }
 
-void FormImageRenderer::BeginPage(const QString& heading)
+void FormImageRenderer::beginPage(const QString& heading)
 {
     if (pageOpen_)
-        frame_.PrintFooter();
-    frame_.HeaderTitle = heading;
-    frame_.StartPage();
+        frame_.printFooter();
+    frame_.headerTitle = heading;
+    frame_.startPage();
     pageOpen_ = true;
 }
 
-void FormImageRenderer::RestoreDrawingState()
+void FormImageRenderer::restoreDrawingState()
 {
     IPrintSurface& s = printer_.surface();
-    s.SetTextColor(kBlack);
-    s.SetFontName(printer_.setup().FontName);
-    s.SetFontSize(printer_.setup().FontSize);
-    s.SetBold(false);
-    s.SetItalic(false);
+    s.setTextColor(kBlack);
+    s.setFontName(printer_.setup().fontName);
+    s.setFontSize(printer_.setup().fontSize);
+    s.setBold(false);
+    s.setItalic(false);
 }
 
-void FormImageRenderer::PrintAt(double x, double y, const QString& text, double points, bool bold, bool italic)
+void FormImageRenderer::printAt(double x, double y, const QString& text, double points, bool bold, bool italic)
 {
     IPrintSurface& s = printer_.surface();
-    s.SetFontSize(points);
-    s.SetBold(bold);
-    s.SetItalic(italic);
-    s.SetCurrentX(frame_.Left + x);
-    s.SetCurrentY(frame_.Top + y);
-    s.PrintText(text, false);
+    s.setFontSize(points);
+    s.setBold(bold);
+    s.setItalic(italic);
+    s.setCurrentX(frame_.left + x);
+    s.setCurrentY(frame_.top + y);
+    s.printText(text, false);
 }
 
-void FormImageRenderer::DrawLayer(const LayerPlan& plan)
+void FormImageRenderer::drawLayer(const LayerPlan& plan)
 {
     IPrintSurface& s = printer_.surface();
-    const double ox = frame_.Left;
-    const double oy = frame_.Top;
-    auto fill = [&](const Rect& r, quint32 colour) { s.FillBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour); };
+    const double ox = frame_.left;
+    const double oy = frame_.top;
+    auto fill = [&](const Rect& r, quint32 colour) { s.fillBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour); };
     auto box = [&](const Rect& r, quint32 colour, int width, LineStyle style) {
-        s.DrawBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour, width, style);
+        s.drawBox(ox + r.x1, oy + r.y1, ox + r.x2, oy + r.y2, colour, width, style);
     };
     auto line = [&](const Segment& l, quint32 colour) {
-        s.DrawLine(ox + l.x1, oy + l.y1, ox + l.x2, oy + l.y2, colour, 1, LineStyle::Solid);
+        s.drawLine(ox + l.x1, oy + l.y1, ox + l.x2, oy + l.y2, colour, 1, LineStyle::Solid);
     };
     using Shape = LayerPlan::Shape;
 
@@ -1142,9 +1142,9 @@ void FormImageRenderer::DrawLayer(const LayerPlan& plan)
     if (plan.hasMenuBar)
         fill(plan.menuBar, kMenuBarFill);
     box(plan.form, kBlack, 2, LineStyle::Solid);
-    s.SetTextColor(kBlack);
+    s.setTextColor(kBlack);
     for (const LayerPlan::Text& t : plan.frameTexts)
-        PrintAt(t.x, t.y, t.text, t.points, t.bold, t.italic);
+        printAt(t.x, t.y, t.text, t.points, t.bold, t.italic);
 
     for (const LayerPlan::Item& item : plan.items) {
         if (item.context)
@@ -1168,65 +1168,65 @@ void FormImageRenderer::DrawLayer(const LayerPlan& plan)
         case Shape::Box:
             box(item.box, kBlack, 1, LineStyle::Solid);
             if (item.headerRow) {
-                const double y = item.box.y1 + std::min(160.0, 0.2 * item.box.Height());
+                const double y = item.box.y1 + std::min(160.0, 0.2 * item.box.height());
                 line({item.box.x1, y, item.box.x2, y}, kBlack);
             }
             break;
         }
     }
 
-    s.SetTextColor(kNameInk);
+    s.setTextColor(kNameInk);
     for (const LayerPlan::Label& label : plan.labels) {
         if (label.callout)
             line(label.leader, kConnectorInk);
         if (label.onEdge)
             fill(label.clear, kWhite);
-        PrintAt(label.text.x, label.text.y, label.text.text, label.text.points, label.text.bold, label.text.italic);
+        printAt(label.text.x, label.text.y, label.text.text, label.text.points, label.text.bold, label.text.italic);
     }
-    RestoreDrawingState();
+    restoreDrawingState();
 }
 
-void FormImageRenderer::PrintCallouts(const LayerPlan& plan, const QString& heading)
+void FormImageRenderer::printCallouts(const LayerPlan& plan, const QString& heading)
 {
     IPrintSurface& s = printer_.surface();
-    const print::PageGeometry& g = printer_.Geometry();
-    const CalloutList list = LayOutCallouts(s, plan.callouts, g.PrintableWidth, g.PrintableHeight);
+    const print::PageGeometry& g = printer_.geometry();
+    const CalloutList list = layOutCallouts(s, plan.callouts, g.printableWidth, g.printableHeight);
     int page = -1;
     for (size_t k = 0; k < list.entries.size(); ++k) {
         const ListSlot& slot = list.slots[k];
         if (slot.page != page) {
             if (page >= 0)
-                RestoreDrawingState();
-            BeginPage(heading);
+                restoreDrawingState();
+            beginPage(heading);
             page = slot.page;
-            s.SetTextColor(kBlack);
-            PrintAt(0, kListTop, QStringLiteral("Callouts"), kListTitlePoints, true, false);
+            s.setTextColor(kBlack);
+            printAt(0, kListTop, QStringLiteral("Callouts"), kListTitlePoints, true, false);
         }
-        const double x = frame_.Left + slot.x + 60;
-        const double top = frame_.Top + slot.y;
+        const double x = frame_.left + slot.x + 60;
+        const double top = frame_.top + slot.y;
         const double middle = top + list.rowHeight / 2;
-        s.DrawLine(x, top, x, slot.lastInColumn ? middle : top + list.rowHeight, kConnectorInk, 1, LineStyle::Solid);
-        s.DrawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
-        s.SetFontSize(kListPoints);
-        PrintAt(slot.x + 60 + kListStroke + 60, slot.y + (list.rowHeight - s.TextHeight(u"X")) / 2, list.entries[k],
+        s.drawLine(x, top, x, slot.lastInColumn ? middle : top + list.rowHeight, kConnectorInk, 1, LineStyle::Solid);
+        s.drawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
+        s.setFontSize(kListPoints);
+        printAt(slot.x + 60 + kListStroke + 60, slot.y + (list.rowHeight - s.textHeight(u"X")) / 2, list.entries[k],
                 kListPoints, false, false);
     }
-    RestoreDrawingState();
+    restoreDrawingState();
 }
 
-void FormImageRenderer::PrintMenuTree(const FormLayout& layout, const QString& heading)
+void FormImageRenderer::printMenuTree(const FormLayout& layout, const QString& heading)
 {
     IPrintSurface& s = printer_.surface();
-    const int total = layout.MenuTotal();
-    const MenuRows rows = LayOutMenuRows(s, total, printer_.Geometry().PrintableHeight);
-    const double textTop = (rows.rowHeight - s.TextHeight(u"X")) / 2;
+    const int total = layout.menuTotal();
+    const MenuRows rows = layOutMenuRows(s, total, printer_.geometry().printableHeight);
+    const double textTop = (rows.rowHeight - s.textHeight(u"X")) / 2;
 
     // Whether each menu has a later sibling, found from the end: the first menu after it
     // that is not deeper is of its own level.
     std::vector<char> laterSibling(size_t(total) + 1, 0);
     std::vector<int> open;
     for (int m = total; m >= 1; --m) {
-        const int level = DrawnLevel(layout.Menu(m));
+        const int level = drawnLevel(layout.menu(m));
         while (!open.empty() && open.back() > level)
             open.pop_back();
         laterSibling[size_t(m)] = !open.empty() && open.back() == level;
@@ -1240,44 +1240,44 @@ void FormImageRenderer::PrintMenuTree(const FormLayout& layout, const QString& h
         const int row = (m - 1) % rows.perPage;
         if (row == 0) {
             if (m > 1)
-                RestoreDrawingState();
-            BeginPage(heading);
+                restoreDrawingState();
+            beginPage(heading);
         }
-        const MenuRecord& menu = layout.Menu(m);
-        const int level = DrawnLevel(menu);
-        const double top = frame_.Top + kListTop + row * rows.rowHeight;
+        const MenuRecord& menu = layout.menu(m);
+        const int level = drawnLevel(menu);
+        const double top = frame_.top + kListTop + row * rows.rowHeight;
         const double middle = top + rows.rowHeight / 2;
-        auto column = [&](int n) { return frame_.Left + (n - 1) * kMenuIndent + 120; };
+        auto column = [&](int n) { return frame_.left + (n - 1) * kMenuIndent + 120; };
         for (int n = 1; n < level; ++n) {
             if (continues[size_t(n)])
-                s.DrawLine(column(n), top, column(n), top + rows.rowHeight, kConnectorInk, 1, LineStyle::Solid);
+                s.drawLine(column(n), top, column(n), top + rows.rowHeight, kConnectorInk, 1, LineStyle::Solid);
         }
         if (level >= 1) {
             const double x = column(level);
-            s.DrawLine(x, top, x, laterSibling[size_t(m)] ? top + rows.rowHeight : middle, kConnectorInk, 1,
+            s.drawLine(x, top, x, laterSibling[size_t(m)] ? top + rows.rowHeight : middle, kConnectorInk, 1,
                        LineStyle::Solid);
-            s.DrawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
+            s.drawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
         }
         continues[size_t(level)] = laterSibling[size_t(m)];
         std::fill(continues.begin() + level + 1, continues.end(), 0);
 
         const double x = level * kMenuIndent;
-        if (menu.Caption == QLatin1String("-")) {
-            s.DrawLine(frame_.Left + x, middle, frame_.Left + x + kSeparatorLength, middle, kSeparatorInk, 1,
+        if (menu.caption == QLatin1String("-")) {
+            s.drawLine(frame_.left + x, middle, frame_.left + x + kSeparatorLength, middle, kSeparatorInk, 1,
                        LineStyle::Solid);
             continue;
         }
-        s.SetTextColor(kBlack);
-        PrintAt(x, kListTop + row * rows.rowHeight + textTop, menu.Caption, kListPoints, false, false);
-        s.SetCurrentX(s.CurrentX() + 160);
-        s.SetTextColor(colours_[size_t(print::colour::ProcedureName)]);
-        s.PrintText(QString(QLatin1Char('[') + menu.Name + QLatin1Char(']')), false);
-        if (!menu.Visible) {
-            s.SetTextColor(kBlack);
-            s.PrintText(u"  (hidden)", false);
+        s.setTextColor(kBlack);
+        printAt(x, kListTop + row * rows.rowHeight + textTop, menu.caption, kListPoints, false, false);
+        s.setCurrentX(s.currentX() + 160);
+        s.setTextColor(colours_[size_t(print::colour::ProcedureName)]);
+        s.printText(QString(QLatin1Char('[') + menu.name + QLatin1Char(']')), false);
+        if (!menu.visible) {
+            s.setTextColor(kBlack);
+            s.printText(u"  (hidden)", false);
         }
     }
-    RestoreDrawingState();
+    restoreDrawingState();
 }
 
 } // namespace quillon::formimage

@@ -31,14 +31,14 @@ struct FormPlacement {
     double x0 = 0;             // the form's top-left corner on the page
     double y0 = 0;
 
-    double PageX(double formX) const { return scale * formX + x0; }
-    double PageY(double clientY) const { return scale * (captionHeight + clientY) + y0; }
+    double pageX(double formX) const { return scale * formX + x0; }
+    double pageY(double clientY) const { return scale * (captionHeight + clientY) + y0; }
 };
 
-FormPlacement PlaceForm(const FormRecord& form, double printableWidth, double printableHeight);
+FormPlacement placeForm(const FormRecord& form, double printableWidth, double printableHeight);
 // The same for a whole layout: when drawable controls reach beyond the client area the scale
 // takes them in as well (controls at negative positions excepted).
-FormPlacement PlaceForm(const FormLayout& layout, double printableWidth, double printableHeight);
+FormPlacement placeForm(const FormLayout& layout, double printableWidth, double printableHeight);
 
 // Prints the picture of a form: one page per layer with the form's frame, its controls and
 // their names, a callouts page after each layer whose names did not all fit, and the menu
@@ -53,33 +53,33 @@ public:
 
     // filePath names the form file; its name heads the pages. True when pages were printed:
     // a form without a layer, without area or without a print box prints nothing.
-    bool PrintFormImage(const FormLayout& layout, const QString& filePath);
+    bool printFormImage(const FormLayout& layout, const QString& filePath);
     // Reads the routine's form file first; a file that cannot be read prints nothing (the
     // reading has told the user why through messages).
-    bool PrintFormImage(const model::Routine& routine, const model::SourceReader& reader,
+    bool printFormImage(const model::Routine& routine, const model::SourceReader& reader,
                         platform::IMessageBox* messages);
 
     // The pages PrintFormImage prints for the same layout and page set-up (without the blank
     // back page of a duplex run), worked out without drawing; 0 when it prints none.
-    int EstimateFormImagePages(const FormLayout& layout);
+    int estimateFormImagePages(const FormLayout& layout);
     // Reads the routine's form file silently: a file that cannot be read gives 0.
-    int EstimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader);
+    int estimateFormImagePages(const model::Routine& routine, const model::SourceReader& reader);
 
 private:
     class Orientation;
     class LayerPlanner;
     struct LayerPlan;
 
-    int CalloutPages(const LayerPlan& plan) const;
-    int MenuTreePages(const FormLayout& layout) const;
+    int calloutPages(const LayerPlan& plan) const;
+    int menuTreePages(const FormLayout& layout) const;
     // Ends the page before (its footer) and starts the next under heading.
-    void BeginPage(const QString& heading);
-    void DrawLayer(const LayerPlan& plan);
-    void PrintCallouts(const LayerPlan& plan, const QString& heading);
-    void PrintMenuTree(const FormLayout& layout, const QString& heading);
+    void beginPage(const QString& heading);
+    void drawLayer(const LayerPlan& plan);
+    void printCallouts(const LayerPlan& plan, const QString& heading);
+    void printMenuTree(const FormLayout& layout, const QString& heading);
     // At (x, y) of the print box, in the current text colour.
-    void PrintAt(double x, double y, const QString& text, double points, bool bold, bool italic);
-    void RestoreDrawingState();
+    void printAt(double x, double y, const QString& text, double points, bool bold, bool italic);
+    void restoreDrawingState();
 
     print::PrintDevice& printer_;
     print::PageFrame& frame_;

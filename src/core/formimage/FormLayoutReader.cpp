@@ -11,8 +11,8 @@
 
 namespace quillon::formimage {
 
-using model::EqualsNoCase;
-using model::StartsWithUpper;
+using model::equalsNoCase;
+using model::startsWithUpper;
 using model::trimBlanks;
 
 namespace {
@@ -20,14 +20,14 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // Rounds to the nearest whole number, a half to the even one.
-double RoundHalfEven(double x)
+double roundHalfEven(double x)
 {
     if (std::fabs(x - std::trunc(x)) == 0.5)
         return 2.0 * std::round(x / 2.0);
     return std::round(x);
 }
 
-bool IsDigit(QChar c)
+bool isDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
@@ -35,17 +35,17 @@ bool IsDigit(QChar c)
 // The number a property value starts with ("3  'Fixed Dialog" is 3, "-1  'True" is -1, a
 // value without digits 0), rounded to a whole number. Digits with an optional sign, decimal
 // part and exponent (E, or D as VB6 also writes it). Not finite for an absurd exponent.
-double LeadingNumber(QStringView value)
+double leadingNumber(QStringView value)
 {
     const qsizetype n = value.size();
     qsizetype i = 0;
     if (i < n && (value[i] == QLatin1Char('+') || value[i] == QLatin1Char('-')))
         ++i;
     qsizetype digits = 0;
-    for (; i < n && IsDigit(value[i]); ++i)
+    for (; i < n && isDigit(value[i]); ++i)
         ++digits;
     if (i < n && value[i] == QLatin1Char('.')) {
-        for (++i; i < n && IsDigit(value[i]); ++i)
+        for (++i; i < n && isDigit(value[i]); ++i)
             ++digits;
     }
     if (digits == 0)
@@ -55,19 +55,19 @@ double LeadingNumber(QStringView value)
         qsizetype j = i + 1;
         if (j < n && (value[j] == QLatin1Char('+') || value[j] == QLatin1Char('-')))
             ++j;
-        if (j < n && IsDigit(value[j])) {
-            while (j < n && IsDigit(value[j]))
+        if (j < n && isDigit(value[j])) {
+            while (j < n && isDigit(value[j]))
                 ++j;
             end = j;
         }
     }
     QString text = value.first(end).toString();
     text.replace(QLatin1Char('d'), QLatin1Char('e')).replace(QLatin1Char('D'), QLatin1Char('e'));
-    return RoundHalfEven(text.toDouble());
+    return roundHalfEven(text.toDouble());
 }
 
 template <typename Int>
-std::optional<Int> Whole(double number)
+std::optional<Int> whole(double number)
 {
     if (!std::isfinite(number) || number < double(std::numeric_limits<Int>::min())
         || number > double(std::numeric_limits<Int>::max()))
@@ -76,7 +76,7 @@ std::optional<Int> Whole(double number)
 }
 
 // A quoted value without its quotes, each doubled quote made single; other values as they are.
-QString Unquote(QStringView value)
+QString unquote(QStringView value)
 {
     if (!value.startsWith(QLatin1Char('"')))
         return value.toString();
@@ -93,10 +93,10 @@ public:
     explicit BlockWalker(FormLayout& layout) : layout_(layout) {}
 
     enum class Next { More, Stop, Failed };
-    Next Line(QStringView line, int lineNumber);
+    Next line(QStringView line, int lineNumber);
 
     bool found = false;
-    int OpenObjects() const { return int(stack_.size()); }
+    int openObjects() const { return int(stack_.size()); }
     QString problem; // why the walk failed
 
 private:
@@ -106,11 +106,11 @@ private:
         int number;
     };
 
-    bool BeginObject(QStringView text);
-    bool EndObject();
-    bool Property(QStringView line);
-    bool Push(Kind kind, int number);
-    bool Fail(const QString& why);
+    bool beginObject(QStringView text);
+    bool endObject();
+    bool property(QStringView line);
+    bool push(Kind kind, int number);
+    bool fail(const QString& why);
 
     FormLayout& layout_;
     std::vector<Entry> stack_;
@@ -118,52 +118,52 @@ private:
     int lineNumber_ = 0;
 };
 
-BlockWalker::Next BlockWalker::Line(QStringView line, int lineNumber)
+BlockWalker::Next BlockWalker::line(QStringView line, int lineNumber)
 {
     lineNumber_ = lineNumber;
     // Property groups (fonts, images, ...) have their own name and size lines that must not
     // be taken for the control's.
     if (skipDepth_ > 0) {
-        if (StartsWithUpper(line, QLatin1StringView("BEGINPROPERTY")))
+        if (startsWithUpper(line, QLatin1StringView("BEGINPROPERTY")))
             ++skipDepth_;
-        else if (StartsWithUpper(line, QLatin1StringView("ENDPROPERTY")))
+        else if (startsWithUpper(line, QLatin1StringView("ENDPROPERTY")))
             --skipDepth_;
         return Next::More;
     }
-    if (StartsWithUpper(line, QLatin1StringView("BEGINPROPERTY"))) {
+    if (startsWithUpper(line, QLatin1StringView("BEGINPROPERTY"))) {
         skipDepth_ = 1;
         return Next::More;
     }
-    if (StartsWithUpper(line, QLatin1StringView("ATTRIBUTE ")))
+    if (startsWithUpper(line, QLatin1StringView("ATTRIBUTE ")))
         return Next::Stop;
-    if (StartsWithUpper(line, QLatin1StringView("BEGIN ")))
-        return BeginObject(line.sliced(6)) ? Next::More : Next::Failed;
-    if (EqualsNoCase(line, u"END")) {
-        if (!EndObject())
+    if (startsWithUpper(line, QLatin1StringView("BEGIN ")))
+        return beginObject(line.sliced(6)) ? Next::More : Next::Failed;
+    if (equalsNoCase(line, u"END")) {
+        if (!endObject())
             return Next::Failed;
         return stack_.empty() && found ? Next::Stop : Next::More;
     }
-    if (found && !Property(line))
+    if (found && !property(line))
         return Next::Failed;
     return Next::More;
 }
 
-bool BlockWalker::Fail(const QString& why)
+bool BlockWalker::fail(const QString& why)
 {
     problem = QStringLiteral("Line ") + QString::number(lineNumber_) + QStringLiteral(": ") + why;
     return false;
 }
 
-bool BlockWalker::Push(Kind kind, int number)
+bool BlockWalker::push(Kind kind, int number)
 {
     if (int(stack_.size()) >= FormLayoutReader::kMaxNesting)
-        return Fail(QStringLiteral("objects are nested more than ")
+        return fail(QStringLiteral("objects are nested more than ")
                     + QString::number(FormLayoutReader::kMaxNesting) + QStringLiteral(" levels deep."));
     stack_.push_back({kind, number});
     return true;
 }
 
-bool BlockWalker::BeginObject(QStringView text)
+bool BlockWalker::beginObject(QStringView text)
 {
     text = trimBlanks(text);
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
@@ -171,53 +171,53 @@ bool BlockWalker::BeginObject(QStringView text)
     const QStringView name = blank < 0 ? QStringView() : trimBlanks(text.sliced(blank + 1));
     if (!found) {
         found = true;
-        layout_.Form.Name = name.toString();
-        return Push(Kind::Form, -1);
+        layout_.form.name = name.toString();
+        return push(Kind::Form, -1);
     }
-    if (EqualsNoCase(type, u"VB.Menu")) {
-        if (layout_.MenuTotal() >= FormLayoutReader::kMaxObjects)
-            return Fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
+    if (equalsNoCase(type, u"VB.Menu")) {
+        if (layout_.menuTotal() >= FormLayoutReader::kMaxObjects)
+            return fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
                         + QStringLiteral(" menus."));
         MenuRecord menu;
-        menu.Name = name.toString();
+        menu.name = name.toString();
         for (const Entry& entry : stack_)
-            menu.Level += entry.kind == Kind::Menu ? 1 : 0;
-        layout_.Menus.push_back(std::move(menu));
-        return Push(Kind::Menu, layout_.MenuTotal());
+            menu.level += entry.kind == Kind::Menu ? 1 : 0;
+        layout_.menus.push_back(std::move(menu));
+        return push(Kind::Menu, layout_.menuTotal());
     }
-    if (layout_.ControlTotal() >= FormLayoutReader::kMaxObjects)
-        return Fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
+    if (layout_.controlTotal() >= FormLayoutReader::kMaxObjects)
+        return fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
                     + QStringLiteral(" controls."));
     ControlRecord control;
-    control.TypeName = type.toString();
-    control.Name = name.toString();
+    control.typeName = type.toString();
+    control.name = name.toString();
     for (auto entry = stack_.rbegin(); entry != stack_.rend(); ++entry) {
         if (entry->kind == Kind::Form)
             break;
         if (entry->kind == Kind::Control) {
-            control.Parent = qint16(entry->number);
+            control.parent = qint16(entry->number);
             break;
         }
     }
-    layout_.Controls.push_back(std::move(control));
-    return Push(Kind::Control, layout_.ControlTotal());
+    layout_.controls.push_back(std::move(control));
+    return push(Kind::Control, layout_.controlTotal());
 }
 
-bool BlockWalker::Property(QStringView line)
+bool BlockWalker::property(QStringView line)
 {
     const qsizetype equals = line.indexOf(QLatin1Char('='));
     if (equals < 0 || stack_.empty())
         return true;
     const QStringView name = trimBlanks(line.first(equals));
     const QStringView value = trimBlanks(line.sliced(equals + 1));
-    auto is = [&](const char16_t* candidate) { return EqualsNoCase(name, candidate); };
+    auto is = [&](const char16_t* candidate) { return equalsNoCase(name, candidate); };
     auto outOfRange = [&] {
-        return Fail(QStringLiteral("the value of ") + name.toString() + QStringLiteral(" is out of range: ")
+        return fail(QStringLiteral("the value of ") + name.toString() + QStringLiteral(" is out of range: ")
                     + value.toString());
     };
     // Sets a 32-bit field (and a second one, when given) from the value.
     auto setLength = [&](qint32& field, qint32* also = nullptr) {
-        const std::optional<qint32> number = Whole<qint32>(LeadingNumber(value));
+        const std::optional<qint32> number = whole<qint32>(leadingNumber(value));
         if (!number)
             return outOfRange();
         field = *number;
@@ -228,80 +228,80 @@ bool BlockWalker::Property(QStringView line)
 
     const Entry top = stack_.back();
     if (top.kind == Kind::Form) {
-        FormRecord& form = layout_.Form;
+        FormRecord& form = layout_.form;
         if (is(u"Caption"))
-            form.Caption = Unquote(value);
+            form.caption = unquote(value);
         else if (is(u"ClientWidth"))
-            return setLength(form.ClientWidth);
+            return setLength(form.clientWidth);
         else if (is(u"ClientHeight"))
-            return setLength(form.ClientHeight);
+            return setLength(form.clientHeight);
         return true;
     }
     if (top.kind == Kind::Menu) {
-        MenuRecord& menu = layout_.Menus[size_t(top.number - 1)];
+        MenuRecord& menu = layout_.menus[size_t(top.number - 1)];
         if (is(u"Caption"))
-            menu.Caption = Unquote(value);
+            menu.caption = unquote(value);
         else if (is(u"Visible"))
-            menu.Visible = LeadingNumber(value) != 0.0;
+            menu.visible = leadingNumber(value) != 0.0;
         return true;
     }
-    ControlRecord& control = layout_.Control(top.number);
+    ControlRecord& control = layout_.control(top.number);
     if (is(u"Left"))
-        return setLength(control.Left);
+        return setLength(control.left);
     if (is(u"X1"))
-        return setLength(control.Left, &control.X1);
+        return setLength(control.left, &control.x1);
     if (is(u"Top"))
-        return setLength(control.Top);
+        return setLength(control.top);
     if (is(u"Y1"))
-        return setLength(control.Top, &control.Y1);
+        return setLength(control.top, &control.y1);
     if (is(u"Width"))
-        return setLength(control.Width);
+        return setLength(control.width);
     if (is(u"X2"))
-        return setLength(control.Width, &control.X2);
+        return setLength(control.width, &control.x2);
     if (is(u"Height"))
-        return setLength(control.Height);
+        return setLength(control.height);
     if (is(u"Y2"))
-        return setLength(control.Height, &control.Y2);
+        return setLength(control.height, &control.y2);
     if (is(u"Caption") || is(u"Text")) {
-        control.Caption = Unquote(value);
+        control.caption = unquote(value);
     } else if (is(u"Visible")) {
-        control.Visible = LeadingNumber(value) != 0.0;
+        control.visible = leadingNumber(value) != 0.0;
     } else if (is(u"Index")) {
-        const std::optional<qint16> index = Whole<qint16>(LeadingNumber(value));
+        const std::optional<qint16> index = whole<qint16>(leadingNumber(value));
         if (!index)
             return outOfRange();
-        control.Index = *index;
+        control.index = *index;
     }
     return true;
 }
 
-bool BlockWalker::EndObject()
+bool BlockWalker::endObject()
 {
     if (stack_.empty())
         return true;
     const Entry top = stack_.back();
     if (top.kind == Kind::Control) {
-        ControlRecord& c = layout_.Control(top.number);
-        if (EqualsNoCase(c.TypeName, u"VB.Line")) {
+        ControlRecord& c = layout_.control(top.number);
+        if (equalsNoCase(c.typeName, u"VB.Line")) {
             // Only the bounding box is kept here; X1..Y2 keep the direction.
-            if (c.Width < c.Left)
-                std::swap(c.Width, c.Left);
-            if (c.Height < c.Top)
-                std::swap(c.Height, c.Top);
-            const std::optional<qint32> width = Whole<qint32>(double(c.Width) - double(c.Left));
-            const std::optional<qint32> height = Whole<qint32>(double(c.Height) - double(c.Top));
+            if (c.width < c.left)
+                std::swap(c.width, c.left);
+            if (c.height < c.top)
+                std::swap(c.height, c.top);
+            const std::optional<qint32> width = whole<qint32>(double(c.width) - double(c.left));
+            const std::optional<qint32> height = whole<qint32>(double(c.height) - double(c.top));
             if (!width || !height)
-                return Fail(QStringLiteral("the line ") + c.Name + QStringLiteral(" is too long to be drawn."));
-            c.Width = *width;
-            c.Height = *height;
-            c.HasSize = true;
+                return fail(QStringLiteral("the line ") + c.name + QStringLiteral(" is too long to be drawn."));
+            c.width = *width;
+            c.height = *height;
+            c.hasSize = true;
         } else {
-            c.HasSize = c.Width >= 1 && c.Height >= 1;
+            c.hasSize = c.width >= 1 && c.height >= 1;
         }
     } else if (top.kind == Kind::Menu) {
-        const MenuRecord& menu = layout_.Menus[size_t(top.number - 1)];
-        if (menu.Caption != QLatin1String("-") && menu.Level == 0 && menu.Visible)
-            layout_.Form.HasMenuBar = true;
+        const MenuRecord& menu = layout_.menus[size_t(top.number - 1)];
+        if (menu.caption != QLatin1String("-") && menu.level == 0 && menu.visible)
+            layout_.form.hasMenuBar = true;
     }
     stack_.pop_back();
     return true;
@@ -314,38 +314,38 @@ FormLayoutReader::FormLayoutReader(const model::SourceReader& reader, platform::
 {
 }
 
-bool FormLayoutReader::Fail(const QString& text)
+bool FormLayoutReader::fail(const QString& text)
 {
     layout_ = FormLayout();
     unclosed_ = 0;
     lastMessage_ = text;
     if (messages_)
-        messages_->ShowMessage(platform::MessageIcon::Exclamation, kMessageTitle, text);
+        messages_->showMessage(platform::MessageIcon::Exclamation, kMessageTitle, text);
     return false;
 }
 
-bool FormLayoutReader::FailReading(const QString& path, const QString& reason)
+bool FormLayoutReader::failReading(const QString& path, const QString& reason)
 {
-    return Fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
+    return fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
 }
 
-bool FormLayoutReader::ReadFormLayout(const QString& path)
+bool FormLayoutReader::readFormLayout(const QString& path)
 {
     layout_ = FormLayout();
     lastMessage_.clear();
     unclosed_ = 0;
     looksBinary_ = false;
-    if (!model::FileExists(path))
-        return Fail(QStringLiteral("Form file not found:") + kCrLf + path);
-    const model::SourceFile file = reader_.Read(path);
+    if (!model::fileExists(path))
+        return fail(QStringLiteral("Form file not found:") + kCrLf + path);
+    const model::SourceFile file = reader_.read(path);
     if (!file.ok)
-        return FailReading(path, file.error);
-    const bool read = ReadFormLayoutLines(path, file.lines);
+        return failReading(path, file.error);
+    const bool read = readFormLayoutLines(path, file.lines);
     looksBinary_ = file.hasNul;
     return read;
 }
 
-bool FormLayoutReader::ReadFormLayoutLines(const QString& path, const QStringList& lines)
+bool FormLayoutReader::readFormLayoutLines(const QString& path, const QStringList& lines)
 {
     layout_ = FormLayout();
     lastMessage_.clear();
@@ -356,23 +356,23 @@ bool FormLayoutReader::ReadFormLayoutLines(const QString& path, const QStringLis
         const QStringView line = trimBlanks(lines[n]);
         if (line.isEmpty())
             continue;
-        const BlockWalker::Next next = walker.Line(line, int(n + 1));
+        const BlockWalker::Next next = walker.line(line, int(n + 1));
         if (next == BlockWalker::Next::Failed)
-            return FailReading(path, walker.problem);
+            return failReading(path, walker.problem);
         if (next == BlockWalker::Next::Stop)
             break;
     }
     if (!walker.found)
-        return Fail(QStringLiteral("No form layout block found in:") + kCrLf + path);
+        return fail(QStringLiteral("No form layout block found in:") + kCrLf + path);
 
-    if (!placement::ComputeAbsolutePositions(layout_))
-        return FailReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
-    if (!placement::AssignLayers(layout_))
-        return FailReading(path, QStringLiteral("its controls are too many, or lie on one another too often, to be "
+    if (!placement::computeAbsolutePositions(layout_))
+        return failReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
+    if (!placement::assignLayers(layout_))
+        return failReading(path, QStringLiteral("its controls are too many, or lie on one another too often, to be "
                                                 "drawn layer by layer."));
-    layout_.Form.ControlCount = qint16(layout_.ControlTotal());
-    layout_.Form.MenuCount = qint16(layout_.MenuTotal());
-    unclosed_ = walker.OpenObjects();
+    layout_.form.controlCount = qint16(layout_.controlTotal());
+    layout_.form.menuCount = qint16(layout_.menuTotal());
+    unclosed_ = walker.openObjects();
     return true;
 }
 

@@ -25,18 +25,18 @@ public:
 
     // True when a layout block was read. On false Layout() is empty and LastMessage says why;
     // the message box has shown that text, titled kMessageTitle.
-    bool ReadFormLayout(const QString& path);
+    bool readFormLayout(const QString& path);
     // The same reading over a file's lines already in memory; path only names the file in
     // the messages.
-    bool ReadFormLayoutLines(const QString& path, const QStringList& lines);
+    bool readFormLayoutLines(const QString& path, const QStringList& lines);
 
-    const FormLayout& Layout() const { return layout_; }
-    const QString& LastMessage() const { return lastMessage_; }
+    const FormLayout& layout() const { return layout_; }
+    const QString& lastMessage() const { return lastMessage_; }
     // Objects still open when the file ended (a truncated file); their blocks never ended, so
     // they are not drawn. 0 after a complete reading.
-    int UnclosedObjects() const { return unclosed_; }
+    int unclosedObjects() const { return unclosed_; }
     // The file holds NUL bytes: most likely not a form file at all.
-    bool LooksBinary() const { return looksBinary_; }
+    bool looksBinary() const { return looksBinary_; }
 
     static inline const QString kMessageTitle = QStringLiteral("Form Image");
     // Objects nest at most this deep, the form included.
@@ -45,8 +45,8 @@ public:
     static constexpr int kMaxObjects = 32767;
 
 private:
-    bool Fail(const QString& text);
-    bool FailReading(const QString& path, const QString& reason);
+    bool fail(const QString& text);
+    bool failReading(const QString& path, const QString& reason);
 
     const model::SourceReader& reader_;
     platform::IMessageBox* messages_;

@@ -33,12 +33,12 @@ struct PageSetup;
 namespace quillon::formimage {
 
 // The ten highlight colours of the options.
-std::array<quint32, 10> HighlightColours(const config::Options& options);
+std::array<quint32, 10> highlightColours(const config::Options& options);
 
 // Prints one form image as a document of its own on the surface: the frame starts afresh,
 // the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
 // the output could not be completed.
-int PrintImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
+int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
                        const model::Routine& routine, const model::SourceReader& reader,
                        platform::IMessageBox* messages);
 

@@ -9,18 +9,18 @@ namespace quillon::model {
 
 DiagLog::DiagLog(QString filePath) : path_(std::move(filePath)) {}
 
-QString DiagLog::DefaultPath()
+QString DiagLog::defaultPath()
 {
-    return platform::TempFolder() + QStringLiteral("VB6_Text DiagLog.txt");
+    return platform::tempFolder() + QStringLiteral("VB6_Text DiagLog.txt");
 }
 
-DiagLog& DiagLog::Default()
+DiagLog& DiagLog::standard()
 {
-    static DiagLog log(DefaultPath());
+    static DiagLog log(defaultPath());
     return log;
 }
 
-void DiagLog::Write(const QString& entry)
+void DiagLog::write(const QString& entry)
 {
     if (path_.isEmpty())
         return;
@@ -40,9 +40,9 @@ void DiagLog::Write(const QString& entry)
     file.write(line.toUtf8());
 }
 
-void DiagLog::FailedOpenInput(const QString& path, int errorNumber, const QString& description)
+void DiagLog::failedOpenInput(const QString& path, int errorNumber, const QString& description)
 {
-    Write(QStringLiteral("FAILED OPEN INPUT: ") + path + QStringLiteral(" | ") + QString::number(errorNumber)
+    write(QStringLiteral("FAILED OPEN INPUT: ") + path + QStringLiteral(" | ") + QString::number(errorNumber)
           + QStringLiteral(" | ") + description);
 }
 

@@ -10,13 +10,13 @@ public:
     explicit DiagLog(QString filePath);
 
     // The process-wide log in the temporary folder (TEMP, TMPDIR or /tmp), resolved on first use.
-    static DiagLog& Default();
-    static QString DefaultPath();
+    static DiagLog& standard();
+    static QString defaultPath();
 
-    void Write(const QString& entry);
-    void OpenInput(const QString& path) { Write(QStringLiteral("OPEN INPUT ") + path); }
-    void OpenOutput(const QString& path) { Write(QStringLiteral("Open OUTPUT ") + path); }
-    void FailedOpenInput(const QString& path, int errorNumber, const QString& description);
+    void write(const QString& entry);
+    void openInput(const QString& path) { write(QStringLiteral("OPEN INPUT ") + path); }
+    void openOutput(const QString& path) { write(QStringLiteral("Open OUTPUT ") + path); }
+    void failedOpenInput(const QString& path, int errorNumber, const QString& description);
 
     const QString& path() const { return path_; }
 

@@ -18,23 +18,23 @@ namespace quillon::model {
 const QString Project::kProjectLoadedText = QStringLiteral("Project loaded.  Select one or more files to ")
     + QStringLiteral("add included procedures to the procedures list");
 
-QString NoteText(const ProjectNote& note)
+QString noteText(const ProjectNote& note)
 {
     switch (note.kind) {
     case ProjectNote::Kind::MissingFile:
-        return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": no such file ") + Quote(note.path);
+        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": no such file ") + quote(note.path);
     case ProjectNote::Kind::NotRegularFile:
-        return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": ") + Quote(note.path)
+        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": ") + quote(note.path)
             + QStringLiteral(" is ") + kNotARegularFile;
     case ProjectNote::Kind::WrongType:
-        return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": not a .frm, .bas or .cls file");
+        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": not a .frm, .bas or .cls file");
     case ProjectNote::Kind::Duplicate:
-        return QStringLiteral("skipped ") + Quote(note.entry) + QStringLiteral(": ") + Quote(note.path)
+        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": ") + quote(note.path)
             + QStringLiteral(" is already in the project");
     case ProjectNote::Kind::Unreadable:
-        return QStringLiteral("cannot read ") + Quote(note.path) + QStringLiteral(": ") + note.detail;
+        return QStringLiteral("cannot read ") + quote(note.path) + QStringLiteral(": ") + note.detail;
     case ProjectNote::Kind::Binary:
-        return Quote(note.path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source");
+        return quote(note.path) + QStringLiteral(" holds NUL bytes: it looks like a binary file, not VB6 source");
     }
     return QString();
 }
@@ -44,7 +44,7 @@ namespace {
 class FolderListings {
 public:
     // Entries of a folder sorted by the bytes of their names.
-    const QStringList& EntriesOf(const QString& folder)
+    const QStringList& entriesOf(const QString& folder)
     {
         auto it = cache_.find(folder);
         if (it != cache_.end())
@@ -60,14 +60,14 @@ private:
     QHash<QString, QStringList> cache_;
 };
 
-QString MatchIgnoringCase(const QString& path, FolderListings& listings)
+QString matchIgnoringCase(const QString& path, FolderListings& listings)
 {
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString current = QStringLiteral("/");
     for (const QString& part : parts) {
-        const QStringList& entries = listings.EntriesOf(current);
+        const QStringList& entries = listings.entriesOf(current);
         const auto match = std::find_if(entries.begin(), entries.end(),
-                                        [&](const QString& entry) { return EqualsNoCase(entry, part); });
+                                        [&](const QString& entry) { return equalsNoCase(entry, part); });
         if (match == entries.end())
             return path;
         current += *match;
@@ -77,27 +77,27 @@ QString MatchIgnoringCase(const QString& path, FolderListings& listings)
     return current;
 }
 
-bool IsDriveLetterPath(const QString& path)
+bool isDriveLetterPath(const QString& path)
 {
     return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].unicode() < 0x80 && path[0].isLetter();
 }
 
-QString Resolve(const QString& projectFolder, const QString& entryPath, FolderListings& listings)
+QString resolve(const QString& projectFolder, const QString& entryPath, FolderListings& listings)
 {
     QString path = entryPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (IsDriveLetterPath(path))
+    if (isDriveLetterPath(path))
         return path; // a Windows drive cannot exist here: the file is reported missing
     if (!path.startsWith(QLatin1Char('/')))
         path = projectFolder + QLatin1Char('/') + path;
     path = QDir::cleanPath(path);
     if (QFileInfo::exists(path))
         return path;
-    return MatchIgnoringCase(path, listings);
+    return matchIgnoringCase(path, listings);
 }
 
 // Where a project file line names a source file, the path it gives; empty otherwise.
-QString EntryPathOf(const QString& trimmedLine)
+QString entryPathOf(const QString& trimmedLine)
 {
     if (trimmedLine.startsWith(QLatin1String("Form=")))
         return trimBlanks(QStringView(trimmedLine).sliced(5)).toString();
@@ -110,7 +110,7 @@ QString EntryPathOf(const QString& trimmedLine)
     return QString();
 }
 
-int TypeRank(const QString& fileType)
+int typeRank(const QString& fileType)
 {
     if (fileType == QLatin1String("FRM"))
         return 1;
@@ -121,7 +121,7 @@ int TypeRank(const QString& fileType)
     return 4;
 }
 
-QString AbsoluteProjectPath(const QString& path)
+QString absoluteProjectPath(const QString& path)
 {
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -130,13 +130,13 @@ QString AbsoluteProjectPath(const QString& path)
 
 } // namespace
 
-QString ResolveProjectEntryPath(const QString& projectFolder, const QString& entryPath)
+QString resolveProjectEntryPath(const QString& projectFolder, const QString& entryPath)
 {
     FolderListings listings;
-    return Resolve(projectFolder, entryPath, listings);
+    return resolve(projectFolder, entryPath, listings);
 }
 
-void SortProjectFiles(FileList& files)
+void sortProjectFiles(FileList& files)
 {
     struct Key {
         int rank;
@@ -145,7 +145,7 @@ void SortProjectFiles(FileList& files)
     std::vector<Key> keys;
     keys.reserve(files.size());
     for (const FilePtr& file : files)
-        keys.push_back({TypeRank(file->FileType()), upperCase(file->FileName)});
+        keys.push_back({typeRank(file->fileType()), upperCase(file->fileName)});
     auto after = [](const Key& a, const Key& b) {
         if (a.rank != b.rank)
             return a.rank > b.rank;
@@ -165,27 +165,27 @@ void SortProjectFiles(FileList& files)
 
 Project::Project(const SourceReader& reader) : reader_(&reader) {}
 
-void Project::SetStatus(const QString& text)
+void Project::setStatus(const QString& text)
 {
     if (!status)
         return;
     try {
-        status->ShowStatus(text);
+        status->showStatus(text);
     } catch (...) {
         // A status display that fails must not stop a load.
     }
 }
 
-std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
+std::optional<FileList> Project::loadVbpFiles(const QString& vbpPath)
 {
-    if (!FileExists(vbpPath)) {
-        LastOpenError = QFileInfo(vbpPath).isDir() ? QStringLiteral("it is a folder, not a project file")
+    if (!fileExists(vbpPath)) {
+        lastOpenError = QFileInfo(vbpPath).isDir() ? QStringLiteral("it is a folder, not a project file")
                                                    : QStringLiteral("no such file");
         return std::nullopt;
     }
-    const SourceFile source = reader_->Read(vbpPath);
+    const SourceFile source = reader_->read(vbpPath);
     if (!source.ok) {
-        LastOpenError = source.error;
+        lastOpenError = source.error;
         return std::nullopt;
     }
     const QString folder = QFileInfo(vbpPath).absolutePath();
@@ -194,101 +194,101 @@ std::optional<FileList> Project::LoadVbpFiles(const QString& vbpPath)
     QHash<QString, bool> seen;
     for (const QString& rawLine : source.lines) {
         const QString line = trimBlanks(rawLine).toString();
-        const QString entryPath = EntryPathOf(line);
+        const QString entryPath = entryPathOf(line);
         if (entryPath.isEmpty())
             continue;
-        const QString path = Resolve(folder, entryPath, listings);
-        if (!FileExists(path)) {
-            Notes.push_back({ProjectNote::Kind::MissingFile, line, path, QString()});
+        const QString path = resolve(folder, entryPath, listings);
+        if (!fileExists(path)) {
+            notes.push_back({ProjectNote::Kind::MissingFile, line, path, QString()});
             continue;
         }
         if (!QFileInfo(path).isFile()) {
             // A FIFO or a device would block the load or never end; only regular files are read.
-            Notes.push_back({ProjectNote::Kind::NotRegularFile, line, path, QString()});
+            notes.push_back({ProjectNote::Kind::NotRegularFile, line, path, QString()});
             continue;
         }
-        const QString type = upperCase(FileExtension(path));
-        if (TypeRank(type) == 4) {
-            Notes.push_back({ProjectNote::Kind::WrongType, line, path, QString()});
+        const QString type = upperCase(fileExtension(path));
+        if (typeRank(type) == 4) {
+            notes.push_back({ProjectNote::Kind::WrongType, line, path, QString()});
             continue;
         }
         if (seen.contains(path)) {
-            Notes.push_back({ProjectNote::Kind::Duplicate, line, path, QString()});
+            notes.push_back({ProjectNote::Kind::Duplicate, line, path, QString()});
             continue;
         }
         seen.insert(path, true);
         auto file = std::make_shared<ProjectFile>();
-        file->FilePath = path;
-        file->SetFileType(type);
-        file->FileTitle = FileNameOf(path);
-        file->FileName = file->FileTitle;
+        file->filePath = path;
+        file->setFileType(type);
+        file->fileTitle = fileNameOf(path);
+        file->fileName = file->fileTitle;
         files.push_back(file);
     }
-    SortProjectFiles(files);
+    sortProjectFiles(files);
     return files;
 }
 
-void Project::LoadProjectRoutines(const FileList* files)
+void Project::loadProjectRoutines(const FileList* files)
 {
-    if (LoadBusy)
+    if (loadBusy)
         return;
-    LoadBusy = true;
+    loadBusy = true;
     if (!files || files->empty()) {
-        LoadBusy = false;
+        loadBusy = false;
         return;
     }
     // Work on a copy of the list: a status update may let another command replace it.
     const FileList list = *files;
     RoutineList allRoutines;
-    RoutinesByFile.clear();
+    routinesByFile.clear();
     if (analysis)
-        analysis->BeginPhase1();
+        analysis->beginPhase1();
 
     const qsizetype n = qsizetype(list.size());
     for (qsizetype i = 0; i < n; ++i) {
         const ProjectFile& file = *list[size_t(i)];
-        if (trimBlanks(file.FilePath).isEmpty())
+        if (trimBlanks(file.filePath).isEmpty())
             continue;
-        SetStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
+        setStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
                   + QString::number(n));
         // Read once: the split and the API registration share the lines.
         SourceFile source;
-        if (FileExists(file.FilePath)) {
-            source = reader_->Read(file.FilePath);
+        if (fileExists(file.filePath)) {
+            source = reader_->read(file.filePath);
             if (!source.ok)
-                Notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.FilePath, source.error});
+                notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.filePath, source.error});
             else if (source.hasNul)
-                Notes.push_back({ProjectNote::Kind::Binary, QString(), file.FilePath, QString()});
+                notes.push_back({ProjectNote::Kind::Binary, QString(), file.filePath, QString()});
         }
-        RoutineList routines = source.ok ? SplitLinesIntoRoutines(file.FilePath, source.lines) : RoutineList();
-        RoutinesByFile.insert(file.FilePath, routines);
+        RoutineList routines = source.ok ? splitLinesIntoRoutines(file.filePath, source.lines) : RoutineList();
+        routinesByFile.insert(file.filePath, routines);
         if (analysis)
-            analysis->RegisterApiDeclarations(file.FilePath, source.lines);
-        const bool formOrClass = file.FileType() == QLatin1String("FRM") || file.FileType() == QLatin1String("CLS");
+            analysis->registerApiDeclarations(file.filePath, source.lines);
+        const bool formOrClass = file.fileType() == QLatin1String("FRM") || file.fileType() == QLatin1String("CLS");
         for (const RoutinePtr& routine : routines) {
             allRoutines.push_back(routine);
             if (analysis && formOrClass)
-                analysis->RegisterEventHandler(routine, file);
+                analysis->registerEventHandler(routine, file);
         }
     }
-    LoadStatusText = QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(n) + QStringLiteral(" of ")
+    loadStatusText = QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(n) + QStringLiteral(" of ")
         + QString::number(n);
     if (analysis && !allRoutines.empty())
-        analysis->BuildDependencyIndex(allRoutines, *this);
-    LoadBusy = false;
+        analysis->buildDependencyIndex(allRoutines, *this);
+    loadBusy = false;
 }
 
-void Project::RecordProjectSignature(const QString& vbpPath)
+void Project::recordProjectSignature(const QString& vbpPath)
 {
-    if (trimBlanks(vbpPath).isEmpty() || !FileExists(vbpPath))
+    if (trimBlanks(vbpPath).isEmpty() || !fileExists(vbpPath))
         return;
     const QFileInfo info(vbpPath);
-    RecordedProjectPath = vbpPath;
-    RecordedProjectLength = info.size();
-    RecordedProjectTime = info.lastModified();
+    recordedProjectPath = vbpPath;
+    recordedProjectLength = info.size();
+    recordedProjectTime = info.lastModified();
 }
 
-bool Project::ProjectChanged(const QString& vbpPath)
+bool Project::projectChanged(const QString& vbpPath)
 {
     QString reason;
     if (trimBlanks(vbpPath).isEmpty()) {
@@ -298,23 +298,23 @@ bool Project::ProjectChanged(const QString& vbpPath)
             + QStringLiteral("activity that was interrupted.  If the problem continues to ")
             + QStringLiteral("occur, please use menu Help|About for contact information ")
             + QStringLiteral("to advise the program author.");
-    } else if (!FileExists(vbpPath)) {
+    } else if (!fileExists(vbpPath)) {
         reason = QStringLiteral("The project file no longer exists or has been moved to ")
             + QStringLiteral("a new location");
-    } else if (!EqualsNoCase(vbpPath, RecordedProjectPath)) {
+    } else if (!equalsNoCase(vbpPath, recordedProjectPath)) {
         reason = QStringLiteral("The name of the project file has changed or it no longer ")
             + QStringLiteral("exists or has been moved to a new location");
-    } else if (!RecordedProjectTime.isValid() && RecordedProjectLength == 0) {
+    } else if (!recordedProjectTime.isValid() && recordedProjectLength == 0) {
         reason = QStringLiteral("A system error has occurred wherein the length ")
             + QStringLiteral("of the project file has not been captured.  Please use menu ")
             + QStringLiteral("Help|About for contact information to advise the program author.");
     } else {
         const QFileInfo info(vbpPath);
-        if (info.size() != RecordedProjectLength) {
+        if (info.size() != recordedProjectLength) {
             reason = QStringLiteral("The project file has been edited changing its length.");
         } else {
-            const qint64 drift = RecordedProjectTime.isValid()
-                ? std::llabs(info.lastModified().msecsTo(RecordedProjectTime))
+            const qint64 drift = recordedProjectTime.isValid()
+                ? std::llabs(info.lastModified().msecsTo(recordedProjectTime))
                 : std::numeric_limits<qint64>::max();
             if (drift > 2000)
                 reason = QStringLiteral("The project file has been edited and saved with a new edit date.");
@@ -328,52 +328,52 @@ bool Project::ProjectChanged(const QString& vbpPath)
             + QStringLiteral("Printing requires the project file to be reloaded so procedure ")
             + QStringLiteral("boundaries and counts are correct.") + kCrLf + kCrLf
             + QStringLiteral("Please use File | Open to reload the project.");
-        messages->ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Reload required"), text);
+        messages->showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Reload required"), text);
     }
     return true;
 }
 
-Project::OpenOutcome Project::OpenProject(const QString& vbpPath)
+Project::OpenOutcome Project::openProject(const QString& vbpPath)
 {
     // A second open arriving while a load lets events run must not pull the file list
     // out from under the first.
-    if (LoadBusy)
+    if (loadBusy)
         return OpenOutcome::Busy;
-    LastOpenError.clear();
-    ProjectPath = vbpPath.isEmpty() ? QString() : AbsoluteProjectPath(vbpPath);
-    if (!FileExists(ProjectPath)) {
+    lastOpenError.clear();
+    projectPath = vbpPath.isEmpty() ? QString() : absoluteProjectPath(vbpPath);
+    if (!fileExists(projectPath)) {
         if (messages)
-            messages->ShowMessage(platform::MessageIcon::Critical, QStringLiteral("No valid file"),
-                                  QStringLiteral("Selected file ") + Quote(ProjectPath.isEmpty() ? vbpPath : ProjectPath)
+            messages->showMessage(platform::MessageIcon::Critical, QStringLiteral("No valid file"),
+                                  QStringLiteral("Selected file ") + quote(projectPath.isEmpty() ? vbpPath : projectPath)
                                       + QStringLiteral(" does not exist."));
-        LastOpenError = QFileInfo(ProjectPath).isDir() ? QStringLiteral("it is a folder, not a project file")
+        lastOpenError = QFileInfo(projectPath).isDir() ? QStringLiteral("it is a folder, not a project file")
                                                        : QStringLiteral("no such file");
         return OpenOutcome::Missing;
     }
 
-    Notes.clear();
-    LoadStatusText.clear();
-    RoutinesByFile.clear();
-    std::optional<FileList> files = LoadVbpFiles(ProjectPath);
-    ProjectFileList = files ? *files : FileList();
-    if (FilesListed)
-        FilesListed(*this);
+    notes.clear();
+    loadStatusText.clear();
+    routinesByFile.clear();
+    std::optional<FileList> files = loadVbpFiles(projectPath);
+    projectFileList = files ? *files : FileList();
+    if (filesListed)
+        filesListed(*this);
     if (analysis)
-        analysis->PrepareSymbolTables(ProjectFileList);
-    LoadProjectRoutines(&ProjectFileList);
-    RecordProjectSignature(ProjectPath);
+        analysis->prepareSymbolTables(projectFileList);
+    loadProjectRoutines(&projectFileList);
+    recordProjectSignature(projectPath);
     if (analysis)
-        analysis->FindProgramStartup(ProjectPath);
-    if (RefreshTableOfContents)
-        RefreshTableOfContents(*this);
-    LoadStatusText += kCrLf + QStringLiteral("Dependency Index Complete");
-    SetStatus(LoadStatusText + kCrLf + kCrLf + kProjectLoadedText);
+        analysis->findProgramStartup(projectPath);
+    if (refreshTableOfContents)
+        refreshTableOfContents(*this);
+    loadStatusText += kCrLf + QStringLiteral("Dependency Index Complete");
+    setStatus(loadStatusText + kCrLf + kCrLf + kProjectLoadedText);
     return files ? OpenOutcome::Loaded : OpenOutcome::Unreadable;
 }
 
-qint32 ReadFileToArray(const QString& path, QStringList& lines, const SourceReader& reader)
+qint32 readFileToArray(const QString& path, QStringList& lines, const SourceReader& reader)
 {
-    const SourceFile file = reader.Read(path);
+    const SourceFile file = reader.read(path);
     lines.clear();
     if (!file.ok)
         return 0;

@@ -4,22 +4,22 @@
 
 namespace quillon::model {
 
-bool KindIs(const Routine& routine, QLatin1StringView upperKind)
+bool kindIs(const Routine& routine, QLatin1StringView upperKind)
 {
-    const QStringView k = trimBlanks(routine.RoutineKind);
-    return k.size() == upperKind.size() && StartsWithUpper(k, upperKind);
+    const QStringView k = trimBlanks(routine.routineKind);
+    return k.size() == upperKind.size() && startsWithUpper(k, upperKind);
 }
 
-bool IsPseudoRoutine(const Routine& routine)
+bool isPseudoRoutine(const Routine& routine)
 {
     for (const char* name : {"LAYOUT", "IMAGE", "DECLARATIONS", "AGGREGATE", "DEPENDENCY"}) {
-        if (KindIs(routine, QLatin1StringView(name)))
+        if (kindIs(routine, QLatin1StringView(name)))
             return true;
     }
     return false;
 }
 
-QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
+QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
                       const QString& routineKind)
 {
     const QChar bar = QLatin1Char('|');
@@ -28,27 +28,27 @@ QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const 
     return filePath + bar + moduleName + bar + routineKind + bar + routineName;
 }
 
-void AssignUniqueKey(Routine& routine)
+void assignUniqueKey(Routine& routine)
 {
-    routine.UniqueKey = MakeUniqueKey(routine.FilePath, routine.ModuleName, routine.RoutineName, routine.RoutineKind);
+    routine.uniqueKey = makeUniqueKey(routine.filePath, routine.moduleName, routine.routineName, routine.routineKind);
 }
 
-QString DependencyKey(const Routine* routine)
+QString dependencyKey(const Routine* routine)
 {
     if (!routine)
         return QString();
-    return upperCase(trimBlanks(routine->ModuleName)) + QLatin1Char('|') + upperCase(trimBlanks(routine->RoutineName));
+    return upperCase(trimBlanks(routine->moduleName)) + QLatin1Char('|') + upperCase(trimBlanks(routine->routineName));
 }
 
-QString ListText(const Routine& routine, const RoutineLookup& findByKey)
+QString listText(const Routine& routine, const RoutineLookup& findByKey)
 {
-    QString signature = routine.SigLineText;
-    if (routine.IsDepPseudo && findByKey) {
-        if (const RoutinePtr parent = findByKey(routine.ParentKey))
-            signature = parent->SigLineText;
+    QString signature = routine.sigLineText;
+    if (routine.isDepPseudo && findByKey) {
+        if (const RoutinePtr parent = findByKey(routine.parentKey))
+            signature = parent->sigLineText;
     }
-    return FileNameOf(routine.FilePath) + QLatin1Char('|') + ScopeAndKindText(signature) + QLatin1Char(' ')
-        + routine.RoutineName;
+    return fileNameOf(routine.filePath) + QLatin1Char('|') + scopeAndKindText(signature) + QLatin1Char(' ')
+        + routine.routineName;
 }
 
 } // namespace quillon::model

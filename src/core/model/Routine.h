@@ -12,12 +12,12 @@ namespace quillon::model {
 // One source file named in the project file.
 class ProjectFile {
 public:
-    const QString& FileType() const { return fileType_; }
-    void SetFileType(const QString& type) { fileType_ = upperCase(type); } // "frm" reads back "FRM"
+    const QString& fileType() const { return fileType_; }
+    void setFileType(const QString& type) { fileType_ = upperCase(type); } // "frm" reads back "FRM"
 
-    QString FilePath;  // full path as resolved from the project file
-    QString FileTitle; // name with extension
-    QString FileName;  // same as FileTitle; what the file list shows and sorts by
+    QString filePath;  // full path as resolved from the project file
+    QString fileTitle; // name with extension
+    QString fileName;  // same as FileTitle; what the file list shows and sorts by
 
 private:
     QString fileType_;
@@ -27,21 +27,21 @@ private:
 // designer block, the form image, the declarations, a group of properties or a dependency
 // report. Shared by reference among every list that holds it.
 struct Routine {
-    QString RoutineName;
-    QString FilePath;
-    QString ModuleName;
-    QString UniqueKey;
+    QString routineName;
+    QString filePath;
+    QString moduleName;
+    QString uniqueKey;
     qint32 startLine = 0;
     qint32 signatureLine = 0;
     qint32 endLine = 0;
-    QString RoutineKind;
-    QString SigLineText;
-    bool IsDeclarations = false;
-    bool IsDepPseudo = false;
-    QString ParentKey;
-    qint32 CommentLines = 0;
-    qint32 BlankLines = 0;
-    qint32 CodeLines = 0;
+    QString routineKind;
+    QString sigLineText;
+    bool isDeclarations = false;
+    bool isDepPseudo = false;
+    QString parentKey;
+    qint32 commentLines = 0;
+    qint32 blankLines = 0;
+    qint32 codeLines = 0;
 };
 
 using RoutinePtr = std::shared_ptr<Routine>;
@@ -68,19 +68,19 @@ inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
 
 // The kind compared the way every test of it does: trimmed, upper-cased, against an
 // upper-case spelling such as "LAYOUT".
-bool KindIs(const Routine& routine, QLatin1StringView upperKind);
-bool IsPseudoRoutine(const Routine& routine);
+bool kindIs(const Routine& routine, QLatin1StringView upperKind);
+bool isPseudoRoutine(const Routine& routine);
 
-QString MakeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
+QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
                       const QString& routineKind);
 // Sets UniqueKey from the record's own path, module, name and kind.
-void AssignUniqueKey(Routine& routine);
-QString DependencyKey(const Routine* routine);
+void assignUniqueKey(Routine& routine);
+QString dependencyKey(const Routine* routine);
 
 // "frmMain.frm|Private Sub Event Handler:cmdOK_Click". A dependency pseudo-routine shows the
 // signature of the routine its ParentKey names, found through findByKey.
 using RoutineLookup = std::function<RoutinePtr(const QString& uniqueKey)>;
-QString ListText(const Routine& routine, const RoutineLookup& findByKey = {});
+QString listText(const Routine& routine, const RoutineLookup& findByKey = {});
 
 // The loaded project's routines by file path (case-insensitive), in project order.
 using RoutinesByFileMap = KeyedMap<RoutineList>;

@@ -9,7 +9,7 @@ namespace quillon::model {
 namespace {
 
 // Reduces every run of blanks to one blank (tabs are left alone).
-QString CollapseBlanks(QStringView text)
+QString collapseBlanks(QStringView text)
 {
     QString out;
     out.reserve(text.size());
@@ -46,7 +46,7 @@ const EventSuffix kEventSuffixes[] = {
     {"_INITIALIZE", "Class Event"},    {"_TERMINATE", "Class Event"},     {"_QUERYUNLOAD", nullptr},
 };
 
-const EventSuffix* MatchEventSuffix(QStringView name)
+const EventSuffix* matchEventSuffix(QStringView name)
 {
     const QString upper = upperCase(trimBlanks(name));
     for (const EventSuffix& entry : kEventSuffixes) {
@@ -57,40 +57,40 @@ const EventSuffix* MatchEventSuffix(QStringView name)
     return nullptr;
 }
 
-bool IsCommentLine(QStringView trimmed)
+bool isCommentLine(QStringView trimmed)
 {
     return !trimmed.isEmpty() && trimmed[0] == QLatin1Char('\'');
 }
 
-bool EndsWithContinuation(QStringView line)
+bool endsWithContinuation(QStringView line)
 {
     return line.size() >= 2 && line.endsWith(QLatin1String(" _"));
 }
 
-RoutinePtr MakePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start,
+RoutinePtr makePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start,
                       qint32 end)
 {
     auto record = std::make_shared<Routine>();
-    record->RoutineName = kindText;
-    record->RoutineKind = kindText;
-    record->FilePath = path;
-    record->ModuleName = moduleName;
+    record->routineName = kindText;
+    record->routineKind = kindText;
+    record->filePath = path;
+    record->moduleName = moduleName;
     record->startLine = start;
     record->endLine = end;
-    AssignUniqueKey(*record);
+    assignUniqueKey(*record);
     return record;
 }
 
 // A form or class header: the Attribute lines before the first procedure. Attribute lines
 // inside procedures (such as a default member's VB_UserMemId) belong to those procedures.
-qint32 LastHeaderAttributeLine(const QStringList& lines)
+qint32 lastHeaderAttributeLine(const QStringList& lines)
 {
     qint32 last = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringView line = lines[i];
-        if (IsProcedureStart(line))
+        if (isProcedureStart(line))
             break;
-        if (StartsWithUpper(trimBlanks(line), QLatin1StringView("ATTRIBUTE ")))
+        if (startsWithUpper(trimBlanks(line), QLatin1StringView("ATTRIBUTE ")))
             last = qint32(i + 1);
     }
     return last;
@@ -98,7 +98,7 @@ qint32 LastHeaderAttributeLine(const QStringList& lines)
 
 } // namespace
 
-bool IsProcedureStart(QStringView line)
+bool isProcedureStart(QStringView line)
 {
     const QStringView t = trimLeadingBlanks(line);
     if (t.isEmpty())
@@ -107,7 +107,7 @@ bool IsProcedureStart(QStringView line)
     // Every signature starts with P(ublic/rivate/roperty), F(riend/unction) or S(tatic/ub).
     if (!(first == u'P' || first == u'p' || first == u'F' || first == u'f' || first == u'S' || first == u's'))
         return false;
-    const QString text = upperCase(CollapseBlanks(t));
+    const QString text = upperCase(collapseBlanks(t));
     for (const char* prefix : kSignaturePrefixes) {
         if (text.startsWith(QLatin1StringView(prefix)))
             return true;
@@ -115,29 +115,29 @@ bool IsProcedureStart(QStringView line)
     return false;
 }
 
-QString ProcNameFromSignature(QStringView line)
+QString procNameFromSignature(QStringView line)
 {
     const QStringView trimmed = trimBlanks(line);
     if (trimmed.isEmpty())
         return QString();
     QString prepared = trimmed.toString();
     prepared.replace(QLatin1String("("), QLatin1String(" ("));
-    const QString collapsed = CollapseBlanks(prepared);
+    const QString collapsed = collapseBlanks(prepared);
     const QStringList words = collapsed.split(QLatin1Char(' '));
     const qsizetype n = words.size();
     QString name;
     bool found = false;
     for (qsizetype i = 0; i < n && !found; ++i) {
         const QString& word = words[i];
-        if (EqualsNoCase(word, u"SUB") || EqualsNoCase(word, u"FUNCTION")) {
+        if (equalsNoCase(word, u"SUB") || equalsNoCase(word, u"FUNCTION")) {
             if (i + 1 < n) {
                 name = words[i + 1];
                 found = true;
             }
-        } else if (EqualsNoCase(word, u"PROPERTY")) {
+        } else if (equalsNoCase(word, u"PROPERTY")) {
             if (i + 2 < n
-                && (EqualsNoCase(words[i + 1], u"GET") || EqualsNoCase(words[i + 1], u"LET")
-                    || EqualsNoCase(words[i + 1], u"SET"))) {
+                && (equalsNoCase(words[i + 1], u"GET") || equalsNoCase(words[i + 1], u"LET")
+                    || equalsNoCase(words[i + 1], u"SET"))) {
                 name = words[i + 2];
                 found = true;
             } else if (i + 1 < n) {
@@ -154,7 +154,7 @@ QString ProcNameFromSignature(QStringView line)
     return name;
 }
 
-QString KindFromSignature(QStringView line)
+QString kindFromSignature(QStringView line)
 {
     const QString text = upperCase(trimLeadingBlanks(line));
     if (text.contains(QLatin1String("PROPERTY"))) {
@@ -173,15 +173,15 @@ QString KindFromSignature(QStringView line)
     return QString();
 }
 
-bool IsEndProcedureLine(QStringView line)
+bool isEndProcedureLine(QStringView line)
 {
     const QStringView t = trimBlanks(line);
-    return (t.size() == 7 && StartsWithUpper(t, QLatin1StringView("END SUB")))
-        || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END FUNCTION")))
-        || (t.size() == 12 && StartsWithUpper(t, QLatin1StringView("END PROPERTY")));
+    return (t.size() == 7 && startsWithUpper(t, QLatin1StringView("END SUB")))
+        || (t.size() == 12 && startsWithUpper(t, QLatin1StringView("END FUNCTION")))
+        || (t.size() == 12 && startsWithUpper(t, QLatin1StringView("END PROPERTY")));
 }
 
-QString ScopeAndKindText(QStringView signature)
+QString scopeAndKindText(QStringView signature)
 {
     const QString s = upperCase(trimBlanks(signature));
     QString scope = QStringLiteral("Public");
@@ -202,25 +202,25 @@ QString ScopeAndKindText(QStringView signature)
     return scope + QLatin1Char(' ') + kindText;
 }
 
-bool IsEventHandlerName(QStringView name)
+bool isEventHandlerName(QStringView name)
 {
-    return MatchEventSuffix(name) != nullptr;
+    return matchEventSuffix(name) != nullptr;
 }
 
-QString EventLabel(QStringView name)
+QString eventLabel(QStringView name)
 {
-    const EventSuffix* match = MatchEventSuffix(name);
+    const EventSuffix* match = matchEventSuffix(name);
     if (match && match->label)
         return QString::fromLatin1(match->label);
     return QStringLiteral("User Event");
 }
 
-QString ReadVbNameFromLines(const QStringList& lines)
+QString readVbNameFromLines(const QStringList& lines)
 {
     const qsizetype limit = std::min<qsizetype>(lines.size(), 300);
     for (qsizetype i = 0; i < limit; ++i) {
         const QStringView t = trimBlanks(lines[i]);
-        if (IndexOfUpper(t, QLatin1StringView("ATTRIBUTE VB_NAME")) < 0)
+        if (indexOfUpper(t, QLatin1StringView("ATTRIBUTE VB_NAME")) < 0)
             continue;
         const qsizetype open = t.indexOf(QLatin1Char('"'));
         if (open < 0)
@@ -233,21 +233,21 @@ QString ReadVbNameFromLines(const QStringList& lines)
     return QString();
 }
 
-QString ReadVbName(const QString& path, const SourceReader& reader)
+QString readVbName(const QString& path, const SourceReader& reader)
 {
-    if (trimBlanks(path).isEmpty() || !FileExists(path))
+    if (trimBlanks(path).isEmpty() || !fileExists(path))
         return QString();
-    const SourceFile file = reader.Read(path);
-    return file.ok ? ReadVbNameFromLines(file.lines) : QString();
+    const SourceFile file = reader.read(path);
+    return file.ok ? readVbNameFromLines(file.lines) : QString();
 }
 
-QString ModuleNameOf(const QString& path, const QStringList& lines)
+QString moduleNameOf(const QString& path, const QStringList& lines)
 {
-    const QString name = ReadVbNameFromLines(lines);
-    return name.isEmpty() ? FileBaseName(path) : name;
+    const QString name = readVbNameFromLines(lines);
+    return name.isEmpty() ? fileBaseName(path) : name;
 }
 
-void CountRoutineLines(Routine& routine, const QStringList& lines)
+void countRoutineLines(Routine& routine, const QStringList& lines)
 {
     qint32 comments = 0;
     qint32 blanks = 0;
@@ -258,7 +258,7 @@ void CountRoutineLines(Routine& routine, const QStringList& lines)
     for (qint32 k = first; k <= last; ++k) {
         const QString& line = lines[k - 1];
         if (continued) {
-            continued = EndsWithContinuation(line);
+            continued = endsWithContinuation(line);
             continue;
         }
         const QStringView t = trimBlanks(line);
@@ -266,38 +266,38 @@ void CountRoutineLines(Routine& routine, const QStringList& lines)
             ++blanks;
             continue;
         }
-        if (IsCommentLine(t) || (t.size() == 3 && StartsWithUpper(t, QLatin1StringView("REM")))
-            || StartsWithUpper(t, QLatin1StringView("REM ")))
+        if (isCommentLine(t) || (t.size() == 3 && startsWithUpper(t, QLatin1StringView("REM")))
+            || startsWithUpper(t, QLatin1StringView("REM ")))
             ++comments;
         else
             ++code;
-        continued = EndsWithContinuation(line);
+        continued = endsWithContinuation(line);
     }
-    routine.CommentLines = comments;
-    routine.BlankLines = blanks;
-    routine.CodeLines = code;
+    routine.commentLines = comments;
+    routine.blankLines = blanks;
+    routine.codeLines = code;
 }
 
-RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines)
+RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines)
 {
     RoutineList result;
     if (trimBlanks(path).isEmpty())
         return result;
-    const QString extension = upperCase(FileExtension(path));
+    const QString extension = upperCase(fileExtension(path));
     const bool isForm = extension == QLatin1String("FRM");
     const bool isClass = extension == QLatin1String("CLS");
-    const QString moduleName = ModuleNameOf(path, lines);
+    const QString moduleName = moduleNameOf(path, lines);
     const qint32 lineCount = qint32(lines.size());
 
-    const qint32 lastAttributeLine = (isForm || isClass) ? LastHeaderAttributeLine(lines) : 0;
+    const qint32 lastAttributeLine = (isForm || isClass) ? lastHeaderAttributeLine(lines) : 0;
     const qint32 declStart = ((isForm || isClass) && lastAttributeLine > 0) ? lastAttributeLine + 1 : 1;
 
     if (isForm && lastAttributeLine > 0) {
-        result.push_back(MakePseudo(path, moduleName, kind::Layout, 1, lastAttributeLine));
-        result.push_back(MakePseudo(path, moduleName, kind::Image, 1, lastAttributeLine));
+        result.push_back(makePseudo(path, moduleName, kind::Layout, 1, lastAttributeLine));
+        result.push_back(makePseudo(path, moduleName, kind::Image, 1, lastAttributeLine));
     }
-    RoutinePtr declarations = MakePseudo(path, moduleName, kind::Declarations, declStart, 0);
-    declarations->IsDeclarations = true;
+    RoutinePtr declarations = makePseudo(path, moduleName, kind::Declarations, declStart, 0);
+    declarations->isDeclarations = true;
 
     auto trimmedAt = [&](qint32 lineNumber) { return trimBlanks(lines[lineNumber - 1]); };
 
@@ -305,14 +305,14 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
     RoutinePtr previous;
     for (qint32 i = declStart; i <= lineCount; ++i) {
         const QStringView t = trimmedAt(i);
-        if (t.isEmpty() || StartsWithUpper(t, QLatin1StringView("ATTRIBUTE")) || !IsProcedureStart(t))
+        if (t.isEmpty() || startsWithUpper(t, QLatin1StringView("ATTRIBUTE")) || !isProcedureStart(t))
             continue;
 
         if (declarationsOpen) {
             qint32 end = 0;
             for (qint32 k = i - 1; k >= declStart; --k) {
                 const QStringView line = trimmedAt(k);
-                if (!line.isEmpty() && !IsCommentLine(line)) {
+                if (!line.isEmpty() && !isCommentLine(line)) {
                     end = k;
                     break;
                 }
@@ -329,7 +329,7 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
         if (previous) {
             qint32 end = i - 1;
             for (qint32 k = i - 1; k >= previous->startLine; --k) {
-                if (IsEndProcedureLine(lines[k - 1])) {
+                if (isEndProcedureLine(lines[k - 1])) {
                     end = k;
                     break;
                 }
@@ -338,17 +338,17 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
         }
 
         auto record = std::make_shared<Routine>();
-        record->FilePath = path;
-        record->ModuleName = moduleName;
-        record->RoutineName = ProcNameFromSignature(t);
-        if (IsEventHandlerName(record->RoutineName))
-            record->RoutineName = kEventHandlerPrefix + record->RoutineName;
-        record->RoutineKind = KindFromSignature(t);
+        record->filePath = path;
+        record->moduleName = moduleName;
+        record->routineName = procNameFromSignature(t);
+        if (isEventHandlerName(record->routineName))
+            record->routineName = kEventHandlerPrefix + record->routineName;
+        record->routineKind = kindFromSignature(t);
         if (!previous) {
             qint32 start = i;
             while (start - 1 >= declStart) {
                 const QStringView above = trimmedAt(start - 1);
-                if (above.isEmpty() || !IsCommentLine(above))
+                if (above.isEmpty() || !isCommentLine(above))
                     break;
                 --start;
             }
@@ -357,8 +357,8 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
             record->startLine = previous->endLine + 1;
         }
         record->signatureLine = i;
-        record->SigLineText = lines[i - 1];
-        AssignUniqueKey(*record);
+        record->sigLineText = lines[i - 1];
+        assignUniqueKey(*record);
         result.push_back(record);
         previous = record;
     }
@@ -373,16 +373,16 @@ RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines
 
     for (const RoutinePtr& record : result) {
         if (record->endLine >= record->startLine)
-            CountRoutineLines(*record, lines);
+            countRoutineLines(*record, lines);
     }
     return result;
 }
 
-RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
+RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
 {
-    if (trimBlanks(path).isEmpty() || !FileExists(path))
+    if (trimBlanks(path).isEmpty() || !fileExists(path))
         return {};
-    const SourceFile file = reader.Read(path);
+    const SourceFile file = reader.read(path);
     if (report) {
         report->readOk = file.ok;
         report->error = file.error;
@@ -391,18 +391,18 @@ RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reade
     }
     if (!file.ok)
         return {};
-    return SplitLinesIntoRoutines(path, file.lines);
+    return splitLinesIntoRoutines(path, file.lines);
 }
 
-bool IsPropertyProcedure(const Routine* routine)
+bool isPropertyProcedure(const Routine* routine)
 {
-    if (!routine || routine->IsDeclarations)
+    if (!routine || routine->isDeclarations)
         return false;
     for (const char* excluded : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "DEPENDENCY", "IMAGE", "EVENT HANDLER"}) {
-        if (KindIs(*routine, QLatin1StringView(excluded)))
+        if (kindIs(*routine, QLatin1StringView(excluded)))
             return false;
     }
-    const QString sig = upperCase(trimBlanks(routine->SigLineText));
+    const QString sig = upperCase(trimBlanks(routine->sigLineText));
     const qsizetype at = sig.indexOf(QLatin1String("PROPERTY "));
     if (at < 0)
         return false;
@@ -410,9 +410,9 @@ bool IsPropertyProcedure(const Routine* routine)
     return twelve == u"PROPERTY GET" || twelve == u"PROPERTY LET" || twelve == u"PROPERTY SET";
 }
 
-bool IsSmallProperty(const Routine& routine)
+bool isSmallProperty(const Routine& routine)
 {
-    return routine.startLine > 0 && routine.endLine > 0 && upperCase(trimBlanks(routine.RoutineKind)).contains(QLatin1String("PROPERTY"))
+    return routine.startLine > 0 && routine.endLine > 0 && upperCase(trimBlanks(routine.routineKind)).contains(QLatin1String("PROPERTY"))
         && routine.endLine - routine.startLine + 1 <= kSmallPropertyLines;
 }
 
@@ -422,9 +422,9 @@ struct AggregateSortKey {
     int rank;
 };
 
-AggregateSortKey SortKeyOf(const Routine& routine)
+AggregateSortKey sortKeyOf(const Routine& routine)
 {
-    QString name = upperCase(trimBlanks(routine.RoutineName));
+    QString name = upperCase(trimBlanks(routine.routineName));
     int rank = 9;
     if (name.startsWith(QLatin1String("GET ")))
         rank = 1;
@@ -437,7 +437,7 @@ AggregateSortKey SortKeyOf(const Routine& routine)
     return {name, rank};
 }
 
-bool SortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
+bool sortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
 {
     const int byName = QString::compare(a.name, b.name, Qt::CaseSensitive);
     if (byName != 0)
@@ -446,7 +446,7 @@ bool SortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
 }
 } // namespace
 
-RoutineList CollectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded,
+RoutineList collectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded,
                                        const SourceReader& reader)
 {
     RoutineList kept;
@@ -456,11 +456,11 @@ RoutineList CollectAggregateProperties(const QString& path, int mode, const Rout
     if (const RoutineList* found = loaded ? loaded->find(path) : nullptr)
         routines = *found;
     else
-        routines = SplitFileIntoRoutines(path, reader);
+        routines = splitFileIntoRoutines(path, reader);
     for (const RoutinePtr& routine : routines) {
-        if (!IsPropertyProcedure(routine.get()))
+        if (!isPropertyProcedure(routine.get()))
             continue;
-        if (mode == 2 || (mode == 1 && IsSmallProperty(*routine)))
+        if (mode == 2 || (mode == 1 && isSmallProperty(*routine)))
             kept.push_back(routine);
     }
     // An exchange sort, not a stable one: members with equal names keep the order this
@@ -468,10 +468,10 @@ RoutineList CollectAggregateProperties(const QString& path, int mode, const Rout
     std::vector<AggregateSortKey> keys;
     keys.reserve(kept.size());
     for (const RoutinePtr& routine : kept)
-        keys.push_back(SortKeyOf(*routine));
+        keys.push_back(sortKeyOf(*routine));
     for (size_t i = 0; i + 1 < kept.size(); ++i) {
         for (size_t j = i + 1; j < kept.size(); ++j) {
-            if (SortsAfter(keys[i], keys[j])) {
+            if (sortsAfter(keys[i], keys[j])) {
                 std::swap(kept[i], kept[j]);
                 std::swap(keys[i], keys[j]);
             }
@@ -480,7 +480,7 @@ RoutineList CollectAggregateProperties(const QString& path, int mode, const Rout
     return kept;
 }
 
-QString AggregateName(int mode)
+QString aggregateName(int mode)
 {
     QString name = QStringLiteral("Let_Set_Get Properties");
     if (mode == 1)
@@ -490,41 +490,41 @@ QString AggregateName(int mode)
     return name;
 }
 
-int AggregateModeFromName(const QString& routineName)
+int aggregateModeFromName(const QString& routineName)
 {
     return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
 }
 
-RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
+RoutinePtr makeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
 {
-    const QString vbName = ReadVbName(path, reader);
-    return MakeAggregateRecord(path, vbName.isEmpty() ? FileBaseName(path) : vbName, mode, count);
+    const QString vbName = readVbName(path, reader);
+    return makeAggregateRecord(path, vbName.isEmpty() ? fileBaseName(path) : vbName, mode, count);
 }
 
-RoutinePtr MakeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
+RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
 {
     auto record = std::make_shared<Routine>();
-    record->FilePath = path;
-    record->ModuleName = moduleName;
-    record->RoutineName = AggregateName(mode);
-    record->RoutineKind = kind::Aggregate;
+    record->filePath = path;
+    record->moduleName = moduleName;
+    record->routineName = aggregateName(mode);
+    record->routineKind = kind::Aggregate;
     record->signatureLine = count;
-    AssignUniqueKey(*record);
+    assignUniqueKey(*record);
     return record;
 }
 
-std::vector<AggregateListingLine> BuildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
+std::vector<AggregateListingLine> buildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
                                                         const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
-    const int mode = AggregateModeFromName(aggregate.RoutineName);
+    const int mode = aggregateModeFromName(aggregate.routineName);
     std::vector<AggregateListingLine> out;
     out.push_back({QStringLiteral(" Let_Set_Get Properties")
                        + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
                    false});
     const qint32 lineCount = qint32(fileLines.size());
-    for (const RoutinePtr& member : CollectAggregateProperties(aggregate.FilePath, mode, loaded, reader)) {
+    for (const RoutinePtr& member : collectAggregateProperties(aggregate.filePath, mode, loaded, reader)) {
         out.push_back({QString(), false});
-        out.push_back({QStringLiteral(">>> ") + member->RoutineName, false});
+        out.push_back({QStringLiteral(">>> ") + member->routineName, false});
         const qint32 first = std::max<qint32>(member->startLine, 1);
         const qint32 last = std::min<qint32>(member->endLine, lineCount);
         for (qint32 k = first; k <= last; ++k)

@@ -7,24 +7,24 @@
 namespace quillon::model {
 
 // Signature-line tests.
-bool IsProcedureStart(QStringView line);
-QString ProcNameFromSignature(QStringView line);
-QString KindFromSignature(QStringView line);
-bool IsEndProcedureLine(QStringView line);
-QString ScopeAndKindText(QStringView signature);
+bool isProcedureStart(QStringView line);
+QString procNameFromSignature(QStringView line);
+QString kindFromSignature(QStringView line);
+bool isEndProcedureLine(QStringView line);
+QString scopeAndKindText(QStringView signature);
 
 // Event-handler names: a name longer than one of the known event suffixes ("_CLICK",
 // "_LOAD", ...) and ending with it. EventLabel gives "Click Event", "Form Event", ... or
 // "User Event" for a name that matches no labelled suffix.
-bool IsEventHandlerName(QStringView name);
-QString EventLabel(QStringView name);
+bool isEventHandlerName(QStringView name);
+QString eventLabel(QStringView name);
 
-QString ReadVbName(const QString& path, const SourceReader& reader = SourceReader::Default());
-QString ReadVbNameFromLines(const QStringList& lines);
+QString readVbName(const QString& path, const SourceReader& reader = SourceReader::standard());
+QString readVbNameFromLines(const QStringList& lines);
 // The module name of a file: its VB_Name attribute, else the file name without extension.
-QString ModuleNameOf(const QString& path, const QStringList& lines);
+QString moduleNameOf(const QString& path, const QStringList& lines);
 
-void CountRoutineLines(Routine& routine, const QStringList& lines);
+void countRoutineLines(Routine& routine, const QStringList& lines);
 
 // What happened while a file was read for splitting.
 struct SplitReport {
@@ -34,25 +34,25 @@ struct SplitReport {
     qint32 lineCount = 0;
 };
 
-RoutineList SplitFileIntoRoutines(const QString& path, const SourceReader& reader = SourceReader::Default(),
+RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader = SourceReader::standard(),
                                   SplitReport* report = nullptr);
 // The same split over lines already in memory (line n is lines[n - 1]).
-RoutineList SplitLinesIntoRoutines(const QString& path, const QStringList& lines);
+RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines);
 
 // Aggregate pseudo-routine: a file's property procedures grouped onto one page.
 // Mode 0 none, 1 small properties only, 2 all properties.
 constexpr int kSmallPropertyLines = 6;
-bool IsPropertyProcedure(const Routine* routine);
-bool IsSmallProperty(const Routine& routine);
+bool isPropertyProcedure(const Routine* routine);
+bool isSmallProperty(const Routine& routine);
 // Takes the file's routines from `loaded` when it holds the path, else splits the file anew.
-RoutineList CollectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
-                                       const SourceReader& reader = SourceReader::Default());
-QString AggregateName(int mode);
-int AggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
-RoutinePtr MakeAggregateRecord(const QString& path, int mode, qint32 count,
-                               const SourceReader& reader = SourceReader::Default());
+RoutineList collectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
+                                       const SourceReader& reader = SourceReader::standard());
+QString aggregateName(int mode);
+int aggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
+RoutinePtr makeAggregateRecord(const QString& path, int mode, qint32 count,
+                               const SourceReader& reader = SourceReader::standard());
 // The same for a file whose module name is known (from its routines): no second read.
-RoutinePtr MakeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count);
+RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count);
 
 // The text an Aggregate record prints: the heading, then per member an empty line, ">>> "
 // and its name, and its lines. countsStatements marks the member lines that go into the
@@ -61,8 +61,8 @@ struct AggregateListingLine {
     QString text;
     bool countsStatements = false;
 };
-std::vector<AggregateListingLine> BuildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
+std::vector<AggregateListingLine> buildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
                                                         const RoutinesByFileMap* loaded = nullptr,
-                                                        const SourceReader& reader = SourceReader::Default());
+                                                        const SourceReader& reader = SourceReader::standard());
 
 } // namespace quillon::model

@@ -31,37 +31,37 @@ struct CodePageRegistry {
             reverse.push_back(std::move(map));
         }
     }
-    static const CodePageRegistry& Instance()
+    static const CodePageRegistry& instance()
     {
         static const CodePageRegistry registry;
         return registry;
     }
 };
 
-const CodePage* CodePage::Find(const QString& name)
+const CodePage* CodePage::find(const QString& name)
 {
     QString wanted = name.trimmed().toLower();
     if (wanted.startsWith(QStringLiteral("windows-")))
         wanted = wanted.mid(8);
     else if (wanted.startsWith(QStringLiteral("cp")))
         wanted = wanted.mid(2);
-    for (const CodePage& page : CodePageRegistry::Instance().pages) {
+    for (const CodePage& page : CodePageRegistry::instance().pages) {
         if (QString::fromLatin1(page.table_->name).mid(8) == wanted)
             return &page;
     }
     return nullptr;
 }
 
-const CodePage& CodePage::Default()
+const CodePage& CodePage::standard()
 {
-    static const CodePage* page = Find(QStringLiteral("windows-1252"));
+    static const CodePage* page = find(QStringLiteral("windows-1252"));
     return *page;
 }
 
-QStringList CodePage::Names()
+QStringList CodePage::names()
 {
     QStringList names;
-    for (const CodePage& page : CodePageRegistry::Instance().pages)
+    for (const CodePage& page : CodePageRegistry::instance().pages)
         names << page.name();
     return names;
 }
@@ -71,7 +71,7 @@ QString CodePage::name() const
     return QString::fromLatin1(table_->name);
 }
 
-QString CodePage::Decode(QByteArrayView bytes) const
+QString CodePage::decode(QByteArrayView bytes) const
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -83,9 +83,9 @@ QString CodePage::Decode(QByteArrayView bytes) const
     return text;
 }
 
-QByteArray CodePage::Encode(QStringView text, bool* ok) const
+QByteArray CodePage::encode(QStringView text, bool* ok) const
 {
-    const auto& registry = CodePageRegistry::Instance();
+    const auto& registry = CodePageRegistry::instance();
     const auto& reverse = registry.reverse[size_t(this - registry.pages.data())];
     QByteArray bytes(text.size(), Qt::Uninitialized);
     bool allMapped = true;
@@ -108,7 +108,7 @@ QByteArray CodePage::Encode(QStringView text, bool* ok) const
     return bytes;
 }
 
-bool IsValidUtf8(QByteArrayView bytes, bool* nonAscii)
+bool isValidUtf8(QByteArrayView bytes, bool* nonAscii)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
@@ -164,14 +164,14 @@ bool IsValidUtf8(QByteArrayView bytes, bool* nonAscii)
 namespace {
 // QString::fromUtf8 drops a byte order mark at the start of what it decodes, so a second mark
 // after the one taken off would be lost and the text would no longer write back byte for byte.
-QString DecodeUtf8KeepingMarks(QByteArrayView bytes)
+QString decodeUtf8KeepingMarks(QByteArrayView bytes)
 {
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 } // namespace
 
-QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used)
+QString decodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used)
 {
     TextEncoding encoding;
     encoding.codePage = &codePage;
@@ -179,22 +179,22 @@ QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEn
         && static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF;
     QString text;
     bool nonAscii = false;
-    if (hasBom && IsValidUtf8(bytes.sliced(3))) {
+    if (hasBom && isValidUtf8(bytes.sliced(3))) {
         encoding.utf8 = true;
         encoding.bom = true;
-        text = DecodeUtf8KeepingMarks(bytes.sliced(3));
-    } else if (IsValidUtf8(bytes, &nonAscii) && nonAscii) {
+        text = decodeUtf8KeepingMarks(bytes.sliced(3));
+    } else if (isValidUtf8(bytes, &nonAscii) && nonAscii) {
         encoding.utf8 = true;
-        text = DecodeUtf8KeepingMarks(bytes);
+        text = decodeUtf8KeepingMarks(bytes);
     } else {
-        text = codePage.Decode(bytes);
+        text = codePage.decode(bytes);
     }
     if (used)
         *used = encoding;
     return text;
 }
 
-QByteArray EncodeSourceText(QStringView text, const TextEncoding& encoding, bool* ok)
+QByteArray encodeSourceText(QStringView text, const TextEncoding& encoding, bool* ok)
 {
     if (encoding.utf8) {
         if (ok)
@@ -203,11 +203,11 @@ QByteArray EncodeSourceText(QStringView text, const TextEncoding& encoding, bool
         bytes += text.toUtf8();
         return bytes;
     }
-    const CodePage& page = encoding.codePage ? *encoding.codePage : CodePage::Default();
-    return page.Encode(text, ok);
+    const CodePage& page = encoding.codePage ? *encoding.codePage : CodePage::standard();
+    return page.encode(text, ok);
 }
 
-QStringList SplitLines(QStringView text, bool* endsWithTerminator)
+QStringList splitLines(QStringView text, bool* endsWithTerminator)
 {
     QStringList lines;
     const qsizetype n = text.size();
@@ -233,17 +233,17 @@ QStringList SplitLines(QStringView text, bool* endsWithTerminator)
     return lines;
 }
 
-SourceReader::SourceReader() : SourceReader(CodePage::Default(), &DiagLog::Default()) {}
+SourceReader::SourceReader() : SourceReader(CodePage::standard(), &DiagLog::standard()) {}
 
 SourceReader::SourceReader(const CodePage& codePage, DiagLog* log) : codePage_(&codePage), log_(log) {}
 
-const SourceReader& SourceReader::Default()
+const SourceReader& SourceReader::standard()
 {
     static const SourceReader reader;
     return reader;
 }
 
-FileBytes ReadRegularFile(const QString& path, qint64 maxBytes)
+FileBytes readRegularFile(const QString& path, qint64 maxBytes)
 {
     FileBytes result;
     auto fail = [&](int number, const QString& description) {
@@ -286,23 +286,23 @@ FileBytes ReadRegularFile(const QString& path, qint64 maxBytes)
     return result;
 }
 
-SourceFile SourceReader::Read(const QString& path) const
+SourceFile SourceReader::read(const QString& path) const
 {
     SourceFile result;
     if (log_)
-        log_->OpenInput(path);
-    FileBytes file = ReadRegularFile(path, kMaxFileBytes);
+        log_->openInput(path);
+    FileBytes file = readRegularFile(path, kMaxFileBytes);
     if (!file.ok) {
         result.errorNumber = file.errorNumber;
         result.error = file.error;
         if (log_)
-            log_->FailedOpenInput(path, file.errorNumber, file.error);
+            log_->failedOpenInput(path, file.errorNumber, file.error);
         return result;
     }
     result.hasNul = file.bytes.contains('\0');
-    const QString text = DecodeSourceBytes(file.bytes, *codePage_, &result.encoding);
+    const QString text = decodeSourceBytes(file.bytes, *codePage_, &result.encoding);
     file.bytes.clear();
-    result.lines = SplitLines(text);
+    result.lines = splitLines(text);
     result.ok = true;
     return result;
 }

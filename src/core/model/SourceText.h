@@ -14,14 +14,14 @@ struct CodePageTable;
 class CodePage {
 public:
     // Accepts "windows-1252", "cp1252" or "1252" (any case); nullptr for an unknown name.
-    static const CodePage* Find(const QString& name);
-    static const CodePage& Default(); // windows-1252
-    static QStringList Names();
+    static const CodePage* find(const QString& name);
+    static const CodePage& standard(); // windows-1252
+    static QStringList names();
 
     QString name() const;
-    QString Decode(QByteArrayView bytes) const;
+    QString decode(QByteArrayView bytes) const;
     // Characters the code page cannot hold become "?" and clear *ok.
-    QByteArray Encode(QStringView text, bool* ok = nullptr) const;
+    QByteArray encode(QStringView text, bool* ok = nullptr) const;
 
 private:
     explicit CodePage(const CodePageTable* table) : table_(table) {}
@@ -38,16 +38,16 @@ struct TextEncoding {
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF); *nonAscii tells whether any byte was 0x80 or above.
-bool IsValidUtf8(QByteArrayView bytes, bool* nonAscii = nullptr);
+bool isValidUtf8(QByteArrayView bytes, bool* nonAscii = nullptr);
 
 // Decodes a whole source file: UTF-8 when it starts with a byte order mark (dropped) or is
 // valid UTF-8 holding non-ASCII bytes; the code page otherwise.
-QString DecodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used = nullptr);
-QByteArray EncodeSourceText(QStringView text, const TextEncoding& encoding, bool* ok = nullptr);
+QString decodeSourceBytes(QByteArrayView bytes, const CodePage& codePage, TextEncoding* used = nullptr);
+QByteArray encodeSourceText(QStringView text, const TextEncoding& encoding, bool* ok = nullptr);
 
 // Splits text into lines. A line ends at CR LF, at CR or at LF; a terminator at the very end
 // adds no empty line. *endsWithTerminator tells whether the text ended with one.
-QStringList SplitLines(QStringView text, bool* endsWithTerminator = nullptr);
+QStringList splitLines(QStringView text, bool* endsWithTerminator = nullptr);
 
 // A whole file's bytes. Only regular files are read: a FIFO, a device or a socket is refused
 // with kNotARegularFile, without waiting on it.
@@ -59,7 +59,7 @@ struct FileBytes {
 };
 inline const QString kNotARegularFile = QStringLiteral("not a regular file");
 // maxBytes below 0: no limit.
-FileBytes ReadRegularFile(const QString& path, qint64 maxBytes = -1);
+FileBytes readRegularFile(const QString& path, qint64 maxBytes = -1);
 
 struct SourceFile {
     bool ok = false;
@@ -76,9 +76,9 @@ public:
     SourceReader();
     SourceReader(const CodePage& codePage, DiagLog* log);
 
-    static const SourceReader& Default();
+    static const SourceReader& standard();
 
-    SourceFile Read(const QString& path) const;
+    SourceFile read(const QString& path) const;
 
     const CodePage& codePage() const { return *codePage_; }
     DiagLog* log() const { return log_; }

@@ -16,7 +16,7 @@ namespace {
 const QString kSwitchErrorTitle = QStringLiteral("Command Line Switch Error");
 
 // The process's command line without the program's own name, as the switch is searched in.
-QString ProcessCommandLine()
+QString processCommandLine()
 {
     if (!QCoreApplication::instance())
         return QString();
@@ -27,19 +27,19 @@ QString ProcessCommandLine()
 }
 
 // Both complaints name the switch and then say what is wrong with it.
-void Complain(platform::IMessageBox& box, const std::function<void()>& beep, platform::MessageIcon icon,
+void complain(platform::IMessageBox& box, const std::function<void()>& beep, platform::MessageIcon icon,
               const QString& switchText, const QString& fault)
 {
     if (beep)
         beep();
-    box.ShowMessage(icon, kSwitchErrorTitle,
+    box.showMessage(icon, kSwitchErrorTitle,
                     QStringLiteral("A command line switch parse command has been issued.  ")
-                        + QStringLiteral("The switch string parameter ") + Quote(switchText) + fault);
+                        + QStringLiteral("The switch string parameter ") + quote(switchText) + fault);
 }
 
 } // namespace
 
-double SwitchNumber(const QString& text)
+double switchNumber(const QString& text)
 {
     QString number;
     bool point = false;
@@ -60,13 +60,13 @@ double SwitchNumber(const QString& text)
     return ok ? value : 0.0;
 }
 
-CommandLineSwitch ParseCommandLineSwitch(const QString& switchText, const QString& commandLine,
+CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QString& commandLine,
                                          platform::IMessageBox& box, const std::function<void()>& beep)
 {
     CommandLineSwitch result;
-    const QString searched = upperCase(commandLine.isEmpty() ? ProcessCommandLine() : commandLine);
+    const QString searched = upperCase(commandLine.isEmpty() ? processCommandLine() : commandLine);
     if (!switchText.startsWith(QLatin1Char('/'))) {
-        Complain(box, beep, platform::MessageIcon::Critical, switchText,
+        complain(box, beep, platform::MessageIcon::Critical, switchText,
                  QStringLiteral(" is missing the beginning forward slash.  ")
                      + QStringLiteral("No command line parameter change accepted.  "));
         return result;
@@ -81,20 +81,20 @@ CommandLineSwitch ParseCommandLineSwitch(const QString& switchText, const QStrin
     const qsizetype open = searched.indexOf(QLatin1Char('['), at);
     const qsizetype close = searched.indexOf(QLatin1Char(']'), open + 1);
     if (close < 0) {
-        Complain(box, beep, platform::MessageIcon::None, switchText,
+        complain(box, beep, platform::MessageIcon::None, switchText,
                  QStringLiteral(" is not followed by a closing bracket.  No command line ")
                      + QStringLiteral("parameter change accepted."));
         return result;
     }
     result.text = searched.mid(open + 1, close - open - 1);
-    result.value = SwitchNumber(*result.text);
+    result.value = switchNumber(*result.text);
     return result;
 }
 
-int SplashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
+int splashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
                                  const std::function<void()>& beep)
 {
-    const CommandLineSwitch found = ParseCommandLineSwitch(QStringLiteral("/DT["), commandLine, box, beep);
+    const CommandLineSwitch found = parseCommandLineSwitch(QStringLiteral("/DT["), commandLine, box, beep);
     if (!found.value)
         return kDefaultSplashSeconds;
     const double limited = std::clamp(*found.value, 0.0, double(kMaxSplashSeconds));

@@ -28,17 +28,17 @@ struct CommandLineSwitch {
 // Looks for `switchText` (upper-case, e.g. "/DT[") in the upper-cased command line; an
 // empty `commandLine` means the process's own arguments. A switch without its leading "/"
 // or a bracket without its closing "]" is reported through `box` (after `beep`).
-CommandLineSwitch ParseCommandLineSwitch(const QString& switchText, const QString& commandLine,
+CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QString& commandLine,
                                          platform::IMessageBox& box, const std::function<void()>& beep = {});
 
 // The number in a switch's brackets: every character but digits, "+", "-" and "." dropped,
 // then every sign but a leading one and every decimal point but the first; 0 when no
 // digits are left.
-double SwitchNumber(const QString& text);
+double switchNumber(const QString& text);
 
 // The start-up window's time from "/DT[seconds]": 10 without the switch, else the number
 // limited to 0..60 and rounded to a whole number.
-int SplashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
+int splashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
                                  const std::function<void()>& beep = {});
 
 } // namespace quillon::model

@@ -8,30 +8,30 @@ namespace {
 constexpr char16_t kBlank = u' ';
 constexpr char16_t kTab = u'\t';
 
-bool IsDigit(QChar c)
+bool isDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
-bool IsLetter(QChar c)
+bool isLetter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
 }
-QChar Upper(QChar c)
+QChar upper(QChar c)
 {
     const char16_t u = c.unicode();
     if (u < 0x80)
         return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
     return c.toUpper();
 }
-QChar Lower(QChar c)
+QChar lower(QChar c)
 {
     const char16_t u = c.unicode();
     if (u < 0x80)
         return (u >= u'A' && u <= u'Z') ? QChar(char16_t(u + 32)) : c;
     return c.toLower();
 }
-qsizetype LastSeparator(const QString& path)
+qsizetype lastSeparator(const QString& path)
 {
     return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
@@ -63,7 +63,7 @@ QString upperCase(QStringView text)
     QString out(text.size(), Qt::Uninitialized);
     QChar* p = out.data();
     for (qsizetype i = 0; i < text.size(); ++i)
-        p[i] = Upper(text[i]);
+        p[i] = upper(text[i]);
     return out;
 }
 
@@ -72,33 +72,33 @@ QString lowerCase(QStringView text)
     QString out(text.size(), Qt::Uninitialized);
     QChar* p = out.data();
     for (qsizetype i = 0; i < text.size(); ++i)
-        p[i] = Lower(text[i]);
+        p[i] = lower(text[i]);
     return out;
 }
 
-bool EqualsNoCase(QStringView a, QStringView b)
+bool equalsNoCase(QStringView a, QStringView b)
 {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i]))
+        if (upper(a[i]) != upper(b[i]))
             return false;
     }
     return true;
 }
 
-bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix)
+bool startsWithUpper(QStringView text, QLatin1StringView upperPrefix)
 {
     if (text.size() < upperPrefix.size())
         return false;
     for (qsizetype i = 0; i < upperPrefix.size(); ++i) {
-        if (Upper(text[i]) != QLatin1Char(upperPrefix[i]))
+        if (upper(text[i]) != QLatin1Char(upperPrefix[i]))
             return false;
     }
     return true;
 }
 
-qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from)
+qsizetype indexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from)
 {
     const qsizetype n = upperNeedle.size();
     if (n == 0)
@@ -107,10 +107,10 @@ qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetyp
     const char16_t firstLower = (first >= u'A' && first <= u'Z') ? char16_t(first + 32) : first;
     for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c != first && c != firstLower && (c < 0x80 || Upper(text[i]).unicode() != first))
+        if (c != first && c != firstLower && (c < 0x80 || upper(text[i]).unicode() != first))
             continue;
         qsizetype k = 1;
-        while (k < n && Upper(text[i + k]) == QLatin1Char(upperNeedle[k]))
+        while (k < n && upper(text[i + k]) == QLatin1Char(upperNeedle[k]))
             ++k;
         if (k == n)
             return i;
@@ -118,12 +118,12 @@ qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetyp
     return -1;
 }
 
-QString Quote(const QString& text)
+QString quote(const QString& text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-bool FileExists(const QString& path)
+bool fileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -131,25 +131,25 @@ bool FileExists(const QString& path)
     return info.exists() && !info.isDir();
 }
 
-QString FileNameOf(const QString& path)
+QString fileNameOf(const QString& path)
 {
-    return path.mid(LastSeparator(path) + 1);
+    return path.mid(lastSeparator(path) + 1);
 }
 
-QString FileExtension(const QString& path)
+QString fileExtension(const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
-QString FileBaseName(const QString& path)
+QString fileBaseName(const QString& path)
 {
-    const QString name = FileNameOf(path);
+    const QString name = fileNameOf(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
 
-bool IsRemStatement(QStringView text)
+bool isRemStatement(QStringView text)
 {
     const QString t = lowerCase(trimBlanks(text));
     if (!t.startsWith(QLatin1String("rem")))
@@ -157,43 +157,43 @@ bool IsRemStatement(QStringView text)
     return t.size() == 3 || t[3].unicode() == kTab || t[3].unicode() == kBlank;
 }
 
-bool IsAllDigits(QStringView text)
+bool isAllDigits(QStringView text)
 {
     const QStringView t = trimBlanks(text);
     if (t.isEmpty())
         return false;
     for (QChar c : t) {
-        if (!IsDigit(c))
+        if (!isDigit(c))
             return false;
     }
     return true;
 }
 
-bool IsIdentifier(QStringView text)
+bool isIdentifier(QStringView text)
 {
     const QStringView t = trimBlanks(text);
-    if (t.isEmpty() || !(IsLetter(t[0]) || t[0] == QLatin1Char('_')))
+    if (t.isEmpty() || !(isLetter(t[0]) || t[0] == QLatin1Char('_')))
         return false;
     for (QChar c : t.sliced(1)) {
-        if (!(IsLetter(c) || IsDigit(c) || c == QLatin1Char('_')))
+        if (!(isLetter(c) || isDigit(c) || c == QLatin1Char('_')))
             return false;
     }
     return true;
 }
 
-QString StripLineLabel(QStringView text)
+QString stripLineLabel(QStringView text)
 {
     const QStringView t = trimLeadingBlanks(text);
     const qsizetype colon = t.indexOf(QLatin1Char(':'));
     if (colon >= 0) {
         const QStringView label = trimBlanks(t.first(colon));
-        if (IsAllDigits(label) || IsIdentifier(label))
+        if (isAllDigits(label) || isIdentifier(label))
             return trimLeadingBlanks(t.sliced(colon + 1)).toString();
     }
     return t.toString();
 }
 
-bool IsSingleLineIf(QStringView text)
+bool isSingleLineIf(QStringView text)
 {
     const QString t = lowerCase(trimBlanks(text));
     if (!t.startsWith(QLatin1String("if")) || t.size() < 4)
@@ -206,22 +206,22 @@ bool IsSingleLineIf(QStringView text)
     return !trimBlanks(QStringView(t).sliced(then + 5)).isEmpty();
 }
 
-int CountStatements(QStringView line)
+int countStatements(QStringView line)
 {
     if (trimBlanks(line).isEmpty())
         return 0;
-    const QString stripped = StripLineLabel(trimBlanks(line));
+    const QString stripped = stripLineLabel(trimBlanks(line));
     const QStringView text = trimBlanks(stripped);
     if (text.isEmpty())
         return 0;
-    if (IsSingleLineIf(text))
+    if (isSingleLineIf(text))
         return 1;
 
     int count = 0;
     qsizetype statementStart = 0;
     auto close = [&](qsizetype end) {
         const QStringView statement = text.sliced(statementStart, end - statementStart);
-        if (!trimBlanks(statement).isEmpty() && !IsRemStatement(statement))
+        if (!trimBlanks(statement).isEmpty() && !isRemStatement(statement))
             ++count;
     };
     bool inString = false;
@@ -255,18 +255,18 @@ int CountStatements(QStringView line)
     return count;
 }
 
-void AddLineStatements(QStringView line, StatementCounter& counter)
+void addLineStatements(QStringView line, StatementCounter& counter)
 {
     const QStringView t = trimBlanks(line);
     if (!t.isEmpty()) {
-        const bool comment = t[0] == QLatin1Char('\'') || StartsWithUpper(t, QLatin1StringView("REM"));
-        if (!comment && !counter.ContinuationPending)
-            counter.count += CountStatements(line);
+        const bool comment = t[0] == QLatin1Char('\'') || startsWithUpper(t, QLatin1StringView("REM"));
+        if (!comment && !counter.continuationPending)
+            counter.count += countStatements(line);
     }
-    counter.ContinuationPending = t.endsWith(QLatin1String(" _"));
+    counter.continuationPending = t.endsWith(QLatin1String(" _"));
 }
 
-QString MaskLiteralsAndComments(QStringView line)
+QString maskLiteralsAndComments(QStringView line)
 {
     QString out = line.toString();
     QChar* p = out.data();
@@ -298,7 +298,7 @@ QString MaskLiteralsAndComments(QStringView line)
                 p[k] = QChar(kBlank);
             break;
         } else if (statementStart && (c == u'r' || c == u'R') && i + 3 <= n
-                   && StartsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
+                   && startsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
                    && (i + 3 == n || p[i + 3].unicode() == kTab || p[i + 3].unicode() == kBlank)) {
             for (qsizetype k = i; k < n; ++k)
                 p[k] = QChar(kBlank);

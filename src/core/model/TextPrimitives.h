@@ -13,37 +13,37 @@ QStringView trimTrailingBlanks(QStringView text);
 QString upperCase(QStringView text);
 QString lowerCase(QStringView text);
 // Case-insensitive equality and prefix tests on the upper-cased forms.
-bool EqualsNoCase(QStringView a, QStringView b);
-bool StartsWithUpper(QStringView text, QLatin1StringView upperPrefix); // prefix given upper-case
+bool equalsNoCase(QStringView a, QStringView b);
+bool startsWithUpper(QStringView text, QLatin1StringView upperPrefix); // prefix given upper-case
 // Position of the first occurrence of an upper-case needle in the upper-cased text, from
 // `from` on; -1 when there is none. Allocates nothing.
-qsizetype IndexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from = 0);
+qsizetype indexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetype from = 0);
 
-QString Quote(const QString& text);
-bool FileExists(const QString& path);
+QString quote(const QString& text);
+bool fileExists(const QString& path);
 // Text after the last "/" or "\" (the whole path when it has neither).
-QString FileNameOf(const QString& path);
-QString FileExtension(const QString& path);
-QString FileBaseName(const QString& path);
+QString fileNameOf(const QString& path);
+QString fileExtension(const QString& path);
+QString fileBaseName(const QString& path);
 
-bool IsRemStatement(QStringView text);
-bool IsAllDigits(QStringView text);
-bool IsIdentifier(QStringView text);
-QString StripLineLabel(QStringView text);
-bool IsSingleLineIf(QStringView text);
-int CountStatements(QStringView line);
-QString MaskLiteralsAndComments(QStringView line);
+bool isRemStatement(QStringView text);
+bool isAllDigits(QStringView text);
+bool isIdentifier(QStringView text);
+QString stripLineLabel(QStringView text);
+bool isSingleLineIf(QStringView text);
+int countStatements(QStringView line);
+QString maskLiteralsAndComments(QStringView line);
 
 // The running statement count of one routine. Clear it (Reset) before the routine's first line.
 struct StatementCounter {
-    bool ContinuationPending = false;
+    bool continuationPending = false;
     int count = 0;
-    void Reset()
+    void reset()
     {
-        ContinuationPending = false;
+        continuationPending = false;
         count = 0;
     }
 };
-void AddLineStatements(QStringView line, StatementCounter& counter);
+void addLineStatements(QStringView line, StatementCounter& counter);
 
 } // namespace quillon::model

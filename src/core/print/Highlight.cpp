@@ -11,7 +11,7 @@ namespace quillon::print {
 
 using model::upperCase;
 
-int SegmentPriority(int colourIndex)
+int segmentPriority(int colourIndex)
 {
     switch (colourIndex) {
     case colour::Comment: return 900;
@@ -27,7 +27,7 @@ int SegmentPriority(int colourIndex)
     }
 }
 
-QString ExpandTabs(QStringView line, int tabWidth)
+QString expandTabs(QStringView line, int tabWidth)
 {
     if (!line.contains(QLatin1Char('\t')))
         return line.toString();
@@ -48,7 +48,7 @@ QString ExpandTabs(QStringView line, int tabWidth)
     return out;
 }
 
-bool TakeTag(QStringView tag, QString& line)
+bool takeTag(QStringView tag, QString& line)
 {
     const qsizetype at = line.indexOf(tag);
     if (at < 0)
@@ -57,17 +57,17 @@ bool TakeTag(QStringView tag, QString& line)
     return true;
 }
 
-void AppendTag(bool found, QStringView tag, QString& line)
+void appendTag(bool found, QStringView tag, QString& line)
 {
     if (found)
         line.append(tag);
 }
 
-QString PrepareListingLine(QStringView line, int tabWidth)
+QString prepareListingLine(QStringView line, int tabWidth)
 {
-    QString text = ExpandTabs(line, tabWidth);
+    QString text = expandTabs(line, tabWidth);
     for (const char* tag : {"[ZRK-N]", "[ZRK-M]", "[ZRK-B]"})
-        TakeTag(QString::fromLatin1(tag), text);
+        takeTag(QString::fromLatin1(tag), text);
     if (!text.contains(QLatin1String("[ZRK-")))
         return text;
     const QString trimmed = model::trimBlanks(text).toString();
@@ -78,28 +78,28 @@ QString PrepareListingLine(QStringView line, int tabWidth)
     return text;
 }
 
-bool IsDependencyListing(const QString& filePath)
+bool isDependencyListing(const QString& filePath)
 {
-    const QString name = model::FileNameOf(filePath);
+    const QString name = model::fileNameOf(filePath);
     return name.startsWith(QLatin1String("QLN_DEP_"), Qt::CaseInsensitive)
         && name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
 }
 
 namespace {
 
-bool IsAsciiLetter(QChar c)
+bool isAsciiLetter(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
 }
 
-bool IsIdentifierTail(QChar c)
+bool isIdentifierTail(QChar c)
 {
     const char16_t u = c.unicode();
-    return IsAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
+    return isAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
 }
 
-const QSet<QString>& BuiltInFunctions()
+const QSet<QString>& builtInFunctions()
 {
     static const QSet<QString> names = {
         "LBOUND", "UBOUND", "LEFT", "LEFT$", "RIGHT", "RIGHT$", "MID", "MID$", "LEN", "LENB",
@@ -110,7 +110,7 @@ const QSet<QString>& BuiltInFunctions()
 }
 
 // For lookups: a trailing type character and enclosing brackets go.
-QString LookupName(const QString& upper)
+QString lookupName(const QString& upper)
 {
     QString name = upper;
     if (!name.isEmpty() && QStringLiteral("%&!#$@").contains(name.back()))
@@ -120,31 +120,31 @@ QString LookupName(const QString& upper)
     return name;
 }
 
-int NameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
+int nameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
                int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
 {
     const bool declared = previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
         || ((previous == QLatin1String("LET") || previous == QLatin1String("GET") || previous == QLatin1String("SET"))
             && beforePrevious == QLatin1String("PROPERTY"));
-    if (declared || BuiltInFunctions().contains(name))
+    if (declared || builtInFunctions().contains(name))
         return colour::ProcedureName;
     const analysis::SymbolTable* symbols = context.symbols;
     if (!symbols)
         return -1;
-    if (!skipRoutine && symbols->IsByRefParameter(context.filePath, context.routineName, name))
+    if (!skipRoutine && symbols->isByRefParameter(context.filePath, context.routineName, name))
         return colour::ByRef;
-    if (!skipModule && symbols->IsModuleVariable(context.filePath, name))
+    if (!skipModule && symbols->isModuleVariable(context.filePath, name))
         return colour::ModuleVariable;
-    if (symbols->IsGlobalVariable(name))
+    if (symbols->isGlobalVariable(name))
         return colour::Global;
-    if (symbols->IsConstant(name))
+    if (symbols->isConstant(name))
         return colour::Constant;
-    if (symbols->IsProcedureName(name) && analysis::IsProcedureReference(line, start, end, previous))
+    if (symbols->isProcedureName(name) && analysis::isProcedureReference(line, start, end, previous))
         return colour::ProcedureName;
     return -1;
 }
 
-std::vector<Segment> Normalise(std::vector<Segment> raw)
+std::vector<Segment> normalise(std::vector<Segment> raw)
 {
     std::stable_sort(raw.begin(), raw.end(), [](const Segment& a, const Segment& b) { return a.start < b.start; });
     std::vector<int> bounds;
@@ -163,7 +163,7 @@ std::vector<Segment> Normalise(std::vector<Segment> raw)
     for (const Segment& s : raw) {
         const size_t first = size_t(std::lower_bound(bounds.begin(), bounds.end(), s.start) - bounds.begin());
         const size_t last = size_t(std::lower_bound(bounds.begin(), bounds.end(), s.end + 1) - bounds.begin());
-        const int priority = SegmentPriority(s.colour);
+        const int priority = segmentPriority(s.colour);
         for (size_t k = first; k < last; ++k) {
             if (priority > bestPriority[k]) {
                 bestPriority[k] = priority;
@@ -182,7 +182,7 @@ std::vector<Segment> Normalise(std::vector<Segment> raw)
 
 } // namespace
 
-std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightContext& context)
+std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightContext& context)
 {
     if (context.tocPrint || line.isEmpty())
         return {};
@@ -195,7 +195,7 @@ std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightCon
     };
     add(1, n, colour::Normal);
 
-    const bool dependencyListing = IsDependencyListing(context.filePath);
+    const bool dependencyListing = isDependencyListing(context.filePath);
     const bool skipRoutine = dependencyListing || context.isDeclarations || context.routineName.trimmed().isEmpty();
     const bool skipModule = dependencyListing;
 
@@ -240,15 +240,15 @@ std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightCon
             ++nextLiteral;
             continue;
         }
-        if (!IsAsciiLetter(line[i])) {
+        if (!isAsciiLetter(line[i])) {
             ++i;
             continue;
         }
         int end = i + 1;
-        while (end < codeEnd && IsIdentifierTail(line[end]))
+        while (end < codeEnd && isIdentifierTail(line[end]))
             ++end;
         const QString word = upperCase(line.sliced(i, end - i));
-        const int found = NameColour(LookupName(word), previous, beforePrevious, line, i + 1, end, context,
+        const int found = nameColour(lookupName(word), previous, beforePrevious, line, i + 1, end, context,
                                      skipRoutine, skipModule);
         if (found >= 0)
             add(i + 1, end, found);
@@ -256,7 +256,7 @@ std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightCon
         previous = word;
         i = end;
     }
-    return Normalise(std::move(segments));
+    return normalise(std::move(segments));
 }
 
 } // namespace quillon::print

@@ -31,15 +31,15 @@ inline constexpr int LongLineBand = 8;
 inline constexpr int Theme = 9;
 } // namespace colour
 
-int SegmentPriority(int colourIndex);
+int segmentPriority(int colourIndex);
 
 // Each tab becomes the blanks up to the next tab stop; every other character advances one column.
-QString ExpandTabs(QStringView line, int tabWidth);
+QString expandTabs(QStringView line, int tabWidth);
 
 // The first occurrence of a tag is removed; true when it was there.
-bool TakeTag(QStringView tag, QString& line);
+bool takeTag(QStringView tag, QString& line);
 // Puts a taken tag back at the end of the line.
-void AppendTag(bool found, QStringView tag, QString& line);
+void appendTag(bool found, QStringView tag, QString& line);
 
 // What the highlighter knows about the lines it colours.
 struct HighlightContext {
@@ -51,16 +51,16 @@ struct HighlightContext {
 };
 
 // A dependency listing: a ".txt" file whose name begins "QLN_DEP_", compared ignoring case.
-bool IsDependencyListing(const QString& filePath);
+bool isDependencyListing(const QString& filePath);
 
 // The segments of one line, sorted and made non-overlapping: each elementary interval between
 // the segments' boundaries gets the colour of the highest-priority segment covering it.
 // Intervals of the same colour are not merged. An empty line, or a table-of-contents print,
 // has no segments.
-std::vector<Segment> BuildHighlightSegments(QStringView line, const HighlightContext& context);
+std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightContext& context);
 
 // A listing line as the line printer colours it: tabs expanded, the page, bold and heading
 // tags taken off and the connector tags replaced by two blanks each.
-QString PrepareListingLine(QStringView line, int tabWidth);
+QString prepareListingLine(QStringView line, int tabWidth);
 
 } // namespace quillon::print

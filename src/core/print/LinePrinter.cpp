@@ -13,7 +13,7 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-int HeadingRoom(const QString& text)
+int headingRoom(const QString& text)
 {
     if (text.contains(QLatin1String(":\\")) && text.contains(QLatin1Char('(')))
         return 6;
@@ -26,7 +26,7 @@ int HeadingRoom(const QString& text)
 }
 
 // Colour of each column, from the segments (columns outside every segment: normal text).
-std::vector<int> ColumnColours(const std::vector<Segment>& segments, int length)
+std::vector<int> columnColours(const std::vector<Segment>& segments, int length)
 {
     std::vector<int> colours(size_t(std::max(length, 0)), colour::Normal);
     for (const Segment& s : segments) {
@@ -36,7 +36,7 @@ std::vector<int> ColumnColours(const std::vector<Segment>& segments, int length)
     return colours;
 }
 
-std::vector<Segment> SegmentsFromColours(const std::vector<int>& colours)
+std::vector<Segment> segmentsFromColours(const std::vector<int>& colours)
 {
     std::vector<Segment> segments;
     for (size_t i = 0; i < colours.size(); ++i) {
@@ -48,7 +48,7 @@ std::vector<Segment> SegmentsFromColours(const std::vector<int>& colours)
     return segments;
 }
 
-QString LongLineQuestion(int count, const QString& line)
+QString longLineQuestion(int count, const QString& line)
 {
     QString start = model::trimBlanks(line).toString();
     while (start.startsWith(QLatin1String("[ZRK-"))) {
@@ -67,7 +67,7 @@ QString LongLineQuestion(int count, const QString& line)
         + QStringLiteral("Line Start - ") + start.left(30) + QStringLiteral(" ... ") + start.right(30);
 }
 
-QString WrapWarningText()
+QString wrapWarningText()
 {
     return QStringLiteral("Wrapped lines do not follow the IDE convention of continuing a line with \" _\".  ")
         + QStringLiteral("The first line and each continuation line break at the optimum last space or backslash ")
@@ -84,14 +84,14 @@ LinePrinter::LinePrinter(PageFrame& frame, PrintRunState& run, config::Suppressi
 {
 }
 
-double LinePrinter::Width(QStringView text) const
+double LinePrinter::width(QStringView text) const
 {
-    return frame_.surface().TextWidth(text);
+    return frame_.surface().textWidth(text);
 }
 
-void LinePrinter::ProcessConnectorTags(QString& line)
+void LinePrinter::processConnectorTags(QString& line)
 {
-    ConnectorState& state = frame_.Connectors;
+    ConnectorState& state = frame_.connectors;
     if (line.contains(QLatin1String("Calls:")) || line.contains(tag::Corner))
         state.previousLineY = 0;
     const QStringView trimmed = model::trimBlanks(line);
@@ -120,11 +120,11 @@ void LinePrinter::ProcessConnectorTags(QString& line)
         for (const auto& [text, kind] : kinds) {
             if (QStringView(line).sliced(open).startsWith(*text)) {
                 if (int(state.columns.size()) < ConnectorState::kMaxColumns)
-                    state.columns.push_back({kind, Width(out)});
+                    state.columns.push_back({kind, width(out)});
                 out += QStringLiteral("  ");
                 i = open + text->size();
                 matched = true;
-                frame_.ConnectorsInUse = true;
+                frame_.connectorsInUse = true;
                 break;
             }
         }
@@ -136,86 +136,86 @@ void LinePrinter::ProcessConnectorTags(QString& line)
     line = out;
 }
 
-void LinePrinter::PrintSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
+void LinePrinter::printSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
                                   bool background)
 {
-    QString text = ExpandTabs(line, frame_.geometry().IdeTabWidth);
+    QString text = expandTabs(line, frame_.geometry().ideTabWidth);
     if (text.isEmpty()) {
         ++run_.stats.blankLines;
-        frame_.surface().PrintText(u"", true);
+        frame_.surface().printText(u"", true);
         return;
     }
     LineFlags flags;
-    flags.newPage = TakeTag(tag::NewPage, text);
-    flags.heading = TakeTag(tag::Heading, text);
-    flags.bold = TakeTag(tag::Bold, text);
-    ProcessConnectorTags(text);
+    flags.newPage = takeTag(tag::NewPage, text);
+    flags.heading = takeTag(tag::Heading, text);
+    flags.bold = takeTag(tag::Bold, text);
+    processConnectorTags(text);
     HighlightContext context;
-    context.symbols = Symbols;
+    context.symbols = symbols;
     context.tocPrint = run_.tocPrint;
     if (routine) {
-        context.filePath = routine->FilePath;
-        context.routineName = routine->RoutineName;
-        context.isDeclarations = routine->IsDeclarations;
+        context.filePath = routine->filePath;
+        context.routineName = routine->routineName;
+        context.isDeclarations = routine->isDeclarations;
     }
-    const std::vector<Segment> segments = BuildHighlightSegments(text, context);
-    if (Width(text) <= frame_.geometry().PrintableWidth)
-        Print(text, background, segments, flags);
+    const std::vector<Segment> segments = buildHighlightSegments(text, context);
+    if (width(text) <= frame_.geometry().printableWidth)
+        print(text, background, segments, flags);
     else
-        LongLineAction(text, routine, continueFlag, segments, flags);
+        longLineAction(text, routine, continueFlag, segments, flags);
 }
 
-void LinePrinter::PrintLine(QString line, bool background)
+void LinePrinter::printLine(QString line, bool background)
 {
     LineFlags flags;
-    flags.newPage = TakeTag(tag::NewPage, line);
-    flags.bold = TakeTag(tag::Bold, line);
-    flags.heading = TakeTag(tag::Heading, line);
-    Print(line, background, {}, flags);
+    flags.newPage = takeTag(tag::NewPage, line);
+    flags.bold = takeTag(tag::Bold, line);
+    flags.heading = takeTag(tag::Heading, line);
+    print(line, background, {}, flags);
 }
 
-void LinePrinter::NewPageKeepingConnectors()
+void LinePrinter::newPageKeepingConnectors()
 {
-    const std::vector<ConnectorColumn> saved = frame_.Connectors.columns;
-    frame_.PrintFooter();
-    frame_.StartPage();
-    frame_.Connectors.columns = saved;
+    const std::vector<ConnectorColumn> saved = frame_.connectors.columns;
+    frame_.printFooter();
+    frame_.startPage();
+    frame_.connectors.columns = saved;
 }
 
-void LinePrinter::FitOnPage(double rows)
+void LinePrinter::fitOnPage(double rows)
 {
-    if (frame_.surface().CurrentY() + rows * frame_.geometry().CharHeight > frame_.Bottom)
-        NewPageKeepingConnectors();
+    if (frame_.surface().currentY() + rows * frame_.geometry().charHeight > frame_.bottom)
+        newPageKeepingConnectors();
 }
 
-void LinePrinter::Print(const QString& text, bool background, const std::vector<Segment>& segments,
+void LinePrinter::print(const QString& text, bool background, const std::vector<Segment>& segments,
                         const LineFlags& flags)
 {
     platform::IPrintSurface& s = frame_.surface();
     const PageGeometry& g = frame_.geometry();
     if (flags.newPage) {
-        frame_.PrintFooter();
-        frame_.StartPage();
+        frame_.printFooter();
+        frame_.startPage();
     }
     if (flags.heading)
-        FitOnPage(HeadingRoom(text));
-    FitOnPage(1);
-    const double y0 = s.CurrentY();
+        fitOnPage(headingRoom(text));
+    fitOnPage(1);
+    const double y0 = s.currentY();
     if (background)
-        s.FillBox(frame_.Left, y0, frame_.Left + g.PrintableWidth, y0 + g.CharHeight, Colours[colour::LongLineBand]);
-    s.SetCurrentY(y0);
-    s.SetCurrentX(frame_.Left);
+        s.fillBox(frame_.left, y0, frame_.left + g.printableWidth, y0 + g.charHeight, colours[colour::LongLineBand]);
+    s.setCurrentY(y0);
+    s.setCurrentX(frame_.left);
     ++run_.stats.printedLines;
     if (flags.bold) {
-        s.SetBold(true);
-        s.SetTextColor(Colours[colour::Normal]);
-        s.PrintText(text, true);
-        s.SetBold(false);
+        s.setBold(true);
+        s.setTextColor(colours[colour::Normal]);
+        s.printText(text, true);
+        s.setBold(false);
         return;
     }
     if (segments.empty()) {
-        s.SetTextColor(Colours[colour::Normal]);
-        s.PrintText(text, true);
+        s.setTextColor(colours[colour::Normal]);
+        s.printText(text, true);
         return;
     }
     const int length = int(text.size());
@@ -226,34 +226,34 @@ void LinePrinter::Print(const QString& text, bool background, const std::vector<
         if (end < segment.start)
             continue;
         const int index = segment.colour == colour::LongLineBand ? colour::Normal : segment.colour;
-        s.SetTextColor(Colours[size_t(std::clamp(index, 0, 9))]);
-        s.PrintText(QStringView(text).sliced(segment.start - 1, end - segment.start + 1), false);
+        s.setTextColor(colours[size_t(std::clamp(index, 0, 9))]);
+        s.printText(QStringView(text).sliced(segment.start - 1, end - segment.start + 1), false);
     }
-    DrawConnectors(flags);
-    s.PrintText(u"", true);
+    drawConnectors(flags);
+    s.printText(u"", true);
 }
 
-void LinePrinter::DrawConnectors(const LineFlags& flags)
+void LinePrinter::drawConnectors(const LineFlags& flags)
 {
-    ConnectorState& state = frame_.Connectors;
+    ConnectorState& state = frame_.connectors;
     if (state.columns.empty())
         return;
     platform::IPrintSurface& s = frame_.surface();
-    const double x0 = s.CurrentX();
-    const double top = s.CurrentY();
+    const double x0 = s.currentX();
+    const double top = s.currentY();
     if (state.previousLineY > 0 && top > state.previousLineY)
         state.lineAdvance = top - state.previousLineY;
     if (state.lineAdvance <= 0)
-        state.lineAdvance = frame_.geometry().LineAdvance;
+        state.lineAdvance = frame_.geometry().lineAdvance;
     const double height = state.lineAdvance;
     const double middle = top + height / 2;
     const double bottom = top + height;
-    const double twoBlanks = Width(u"  ");
-    const quint32 ink = Colours[colour::Normal];
+    const double twoBlanks = width(u"  ");
+    const quint32 ink = colours[colour::Normal];
     const size_t count = state.columns.size();
     for (size_t i = 0; i < count; ++i) {
         const ConnectorColumn& column = state.columns[i];
-        const double left = frame_.Left + column.x;
+        const double left = frame_.left + column.x;
         const double centre = left + twoBlanks / 2;
         const double right = left + twoBlanks;
         int kind = column.kind;
@@ -263,36 +263,36 @@ void LinePrinter::DrawConnectors(const LineFlags& flags)
             kind = !flags.lastPiece ? 4 : (column.kind == 4 ? 4 : 3);
         switch (kind) {
         case 1:
-            s.DrawLine(centre, middle, centre, bottom, ink, 3, platform::LineStyle::Solid);
-            s.DrawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, middle, centre, bottom, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
             break;
         case 2:
-            s.DrawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid);
-            s.DrawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
             break;
         case 3:
-            s.DrawLine(centre, top, centre, middle, ink, 3, platform::LineStyle::Solid);
-            s.DrawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, top, centre, middle, ink, 3, platform::LineStyle::Solid);
+            s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
             break;
-        case 4: s.DrawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid); break;
+        case 4: s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid); break;
         default: break;
         }
     }
     state.previousLineY = top;
-    s.SetCurrentX(x0);
-    s.SetCurrentY(top);
+    s.setCurrentX(x0);
+    s.setCurrentY(top);
 }
 
-QString LinePrinter::TruncateToFit(const QString& line) const
+QString LinePrinter::truncateToFit(const QString& line) const
 {
-    const double available = frame_.geometry().PrintableWidth - Width(u" ...");
+    const double available = frame_.geometry().printableWidth - width(u" ...");
     const int length = int(line.size());
     // The first n whose prefix reaches the available width; widths grow with n.
     int low = 1;
     int high = std::max(length, 1);
     while (low < high) {
         const int mid = (low + high) / 2;
-        if (Width(QStringView(line).left(mid)) >= available)
+        if (width(QStringView(line).left(mid)) >= available)
             high = mid;
         else
             low = mid + 1;
@@ -301,85 +301,85 @@ QString LinePrinter::TruncateToFit(const QString& line) const
     return line.left(n - 1) + QStringLiteral(" ...");
 }
 
-void LinePrinter::LongLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
+void LinePrinter::longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
                                  const std::vector<Segment>& segments, const LineFlags& flags)
 {
-    const bool dependency = routine && model::KindIs(*routine, QLatin1StringView("DEPENDENCY"));
+    const bool dependency = routine && model::kindIs(*routine, QLatin1StringView("DEPENDENCY"));
     int answer = 1;
     if (!dependency && messages_) {
-        messages_->Request.MessageKey = kLongLineKey;
-        if (messages_->IsSuppressed()) {
-            answer = messages_->StoredAnswer();
+        messages_->request.messageKey = kLongLineKey;
+        if (messages_->isSuppressed()) {
+            answer = messages_->storedAnswer();
         } else {
             ++run_.overLongLines;
             config::Warning question;
             question.key = kLongLineKey;
             question.title = QStringLiteral("Long Line Action");
             question.icon = QStringLiteral("!");
-            question.text = LongLineQuestion(run_.overLongLines, line);
+            question.text = longLineQuestion(run_.overLongLines, line);
             question.buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel")};
-            answer = messages_->Ask(question);
+            answer = messages_->ask(question);
         }
     }
     if (answer == 0) {
-        const QString cut = TruncateToFit(line);
-        std::vector<int> colours = ColumnColours(segments, int(line.size()));
+        const QString cut = truncateToFit(line);
+        std::vector<int> colours = columnColours(segments, int(line.size()));
         colours.resize(size_t(std::max<qsizetype>(cut.size() - 4, 0)));
         colours.insert(colours.end(), 4, colour::Normal);
-        Print(cut, true, SegmentsFromColours(colours), flags);
+        print(cut, true, segmentsFromColours(colours), flags);
         return;
     }
     if (answer == 1) {
         if (!dependency && messages_) {
             const config::Warning warning =
-                config::Warning::Notice(kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), WrapWarningText());
-            if (messages_->Ask(warning) != 0) {
-                Print(line, false, segments, flags);
+                config::Warning::notice(kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), wrapWarningText());
+            if (messages_->ask(warning) != 0) {
+                print(line, false, segments, flags);
                 return;
             }
         }
-        Wrap(line, segments, flags);
+        wrap(line, segments, flags);
         return;
     }
-    AbandonNotice(line);
+    abandonNotice(line);
     continueFlag = false;
 }
 
-void LinePrinter::AbandonNotice(const QString& line)
+void LinePrinter::abandonNotice(const QString& line)
 {
     platform::IPrintSurface& s = frame_.surface();
     run_.abort = true;
-    s.SetTextColor(Colours[colour::Global]);
-    s.PrintText(u"", true);
-    FitOnPage(1);
-    s.SetCurrentX(frame_.Left);
-    s.PrintText(QStringLiteral("Procedure print aborted by user because the ") + QStringLiteral("next code line was too long."),
+    s.setTextColor(colours[colour::Global]);
+    s.printText(u"", true);
+    fitOnPage(1);
+    s.setCurrentX(frame_.left);
+    s.printText(QStringLiteral("Procedure print aborted by user because the ") + QStringLiteral("next code line was too long."),
                 true);
-    FitOnPage(1);
-    s.SetCurrentX(frame_.Left);
-    s.PrintText(TruncateToFit(QStringLiteral("LONG LINE START:  ") + line), true);
+    fitOnPage(1);
+    s.setCurrentX(frame_.left);
+    s.printText(truncateToFit(QStringLiteral("LONG LINE START:  ") + line), true);
 }
 
-void LinePrinter::WrapAndPrint(QString line)
+void LinePrinter::wrapAndPrint(QString line)
 {
     LineFlags flags;
-    flags.newPage = TakeTag(tag::NewPage, line);
-    flags.heading = TakeTag(tag::Heading, line);
-    flags.bold = TakeTag(tag::Bold, line);
-    Wrap(line, {}, flags);
+    flags.newPage = takeTag(tag::NewPage, line);
+    flags.heading = takeTag(tag::Heading, line);
+    flags.bold = takeTag(tag::Bold, line);
+    wrap(line, {}, flags);
 }
 
-void LinePrinter::Wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags)
+void LinePrinter::wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags)
 {
     const PageGeometry& g = frame_.geometry();
-    const double printable = g.PrintableWidth;
-    const double maximum = printable - Width(u"\" & _");
+    const double printable = g.printableWidth;
+    const double maximum = printable - width(u"\" & _");
     const int indent = int(line.size() - model::trimLeadingBlanks(line).size());
-    int continuation = indent + frame_.setup().CodeIndent;
+    int continuation = indent + frame_.setup().codeIndent;
     // An indent so deep that nothing fits after it would never end the line: start at column 1.
-    if (Width(QString(continuation + 1, QLatin1Char('X'))) > maximum)
+    if (width(QString(continuation + 1, QLatin1Char('X'))) > maximum)
         continuation = 0;
-    const std::vector<int> colours = ColumnColours(segments, int(line.size()));
+    const std::vector<int> colours = columnColours(segments, int(line.size()));
 
     // The remaining text is `pad` blanks followed by the line from index `from`.
     int pad = 0;
@@ -388,12 +388,12 @@ void LinePrinter::Wrap(const QString& line, const std::vector<Segment>& segments
     pieceFlags.wrappedPiece = true;
     while (true) {
         const QString rest = QString(pad, QLatin1Char(' ')) + line.mid(from);
-        auto measure = [&](int n) { return Width(QStringView(rest).left(n)); };
-        const bool last = Width(rest) <= printable;
+        auto measure = [&](int n) { return width(QStringView(rest).left(n)); };
+        const bool last = width(rest) <= printable;
         int pieceLength = int(rest.size());
         int restStart = pieceLength;
         if (!last) {
-            const WrapBreak found = FindBreak(rest, continuation, maximum, measure);
+            const WrapBreak found = findBreak(rest, continuation, maximum, measure);
             pieceLength = found.pieceLength;
             restStart = found.restStart;
             if (measure(pieceLength) > printable) {
@@ -411,7 +411,7 @@ void LinePrinter::Wrap(const QString& line, const std::vector<Segment>& segments
         for (int j = 0; j < pieceLength; ++j)
             pieceColours.push_back(j < pad ? colour::Normal : colours[size_t(from + j - pad)]);
         pieceFlags.lastPiece = last;
-        Print(rest.left(pieceLength), true, SegmentsFromColours(pieceColours), pieceFlags);
+        print(rest.left(pieceLength), true, segmentsFromColours(pieceColours), pieceFlags);
         ++run_.stats.wrappedLines;
         pieceFlags.newPage = false;
         pieceFlags.heading = false;

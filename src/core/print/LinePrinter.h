@@ -40,7 +40,7 @@ struct WrapBreak {
 // text: the remaining text; lowest: the lowest break column; measure(n): width of the first
 // n characters.
 template <typename Measure>
-WrapBreak FindBreak(QStringView text, int lowest, double maximumWidth, Measure measure);
+WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure);
 
 // Prints listing lines: tags, tab expansion, highlight colours, connectors, page breaks and
 // the handling of lines too wide for the print box.
@@ -49,20 +49,20 @@ public:
     LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages);
 
     // Highlight colours 0..9 (24-bit, red in the low byte).
-    std::array<quint32, 10> Colours{};
-    const analysis::SymbolTable* Symbols = nullptr;
+    std::array<quint32, 10> colours{};
+    const analysis::SymbolTable* symbols = nullptr;
 
     // One listing line; continueFlag becomes false when the user abandons the routine.
-    void PrintSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
+    void printSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
                          bool background = false);
     // A line known to fit, without highlight colours.
-    void PrintLine(QString line, bool background);
-    QString TruncateToFit(const QString& line) const;
+    void printLine(QString line, bool background);
+    QString truncateToFit(const QString& line) const;
     // An over-long line in pieces, each on the long-line band.
-    void WrapAndPrint(QString line);
+    void wrapAndPrint(QString line);
 
     // Replaces the connector tags by blanks and records their columns.
-    void ProcessConnectorTags(QString& line);
+    void processConnectorTags(QString& line);
 
     struct LineFlags {
         bool newPage = false;
@@ -73,15 +73,15 @@ public:
     };
 
 private:
-    void Print(const QString& text, bool background, const std::vector<Segment>& segments, const LineFlags& flags);
-    void NewPageKeepingConnectors();
-    void FitOnPage(double rows);
-    void DrawConnectors(const LineFlags& flags);
-    void LongLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
+    void print(const QString& text, bool background, const std::vector<Segment>& segments, const LineFlags& flags);
+    void newPageKeepingConnectors();
+    void fitOnPage(double rows);
+    void drawConnectors(const LineFlags& flags);
+    void longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
                         const std::vector<Segment>& segments, const LineFlags& flags);
-    void Wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags);
-    void AbandonNotice(const QString& line);
-    double Width(QStringView text) const;
+    void wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags);
+    void abandonNotice(const QString& line);
+    double width(QStringView text) const;
 
     PageFrame& frame_;
     PrintRunState& run_;
@@ -89,7 +89,7 @@ private:
 };
 
 template <typename Measure>
-WrapBreak FindBreak(QStringView text, int lowest, double maximumWidth, Measure measure)
+WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure)
 {
     const int n = int(text.size());
     // The largest prefix that fits (widths grow with the length, so a binary search finds it).

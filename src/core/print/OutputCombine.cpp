@@ -22,7 +22,7 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kIndent = QStringLiteral("     ");
 
-QString NameList(const QStringList& names)
+QString nameList(const QStringList& names)
 {
     QString text;
     for (const QString& name : names)
@@ -30,13 +30,13 @@ QString NameList(const QStringList& names)
     return text;
 }
 
-bool IsExecutableFile(const QString& path)
+bool isExecutableFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.isFile() && info.isExecutable();
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error)
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -46,7 +46,7 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error
     return true;
 }
 
-QByteArray ReadSmallFile(const QString& path)
+QByteArray readSmallFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -54,13 +54,13 @@ QByteArray ReadSmallFile(const QString& path)
     return file.read(1 << 20);
 }
 
-bool LooksLikePdf(const QString& path)
+bool looksLikePdf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() > 0 && file.read(5) == "%PDF-";
 }
 
-QString Minutes(qint64 milliseconds)
+QString minutes(qint64 milliseconds)
 {
     const qint64 minutes = std::max<qint64>(1, milliseconds / 60000);
     return QString::number(minutes) + (minutes == 1 ? QStringLiteral(" minute") : QStringLiteral(" minutes"));
@@ -68,13 +68,13 @@ QString Minutes(qint64 milliseconds)
 
 } // namespace
 
-QString FindCombineTool(const QString& programFolder, const QString& searchPath)
+QString findCombineTool(const QString& programFolder, const QString& searchPath)
 {
     if (!programFolder.isEmpty()) {
         const QString folder = QDir::cleanPath(programFolder) + QLatin1Char('/');
         for (const char* relative : {"qpdf Files/bin/qpdf", "qpdf", "qpdf/qpdf"}) {
             const QString candidate = folder + QLatin1String(relative);
-            if (IsExecutableFile(candidate))
+            if (isExecutableFile(candidate))
                 return QFileInfo(candidate).absoluteFilePath();
         }
     }
@@ -83,19 +83,19 @@ QString FindCombineTool(const QString& programFolder, const QString& searchPath)
         if (!QDir::isAbsolutePath(entry))
             continue;
         const QString candidate = QDir::cleanPath(entry) + QStringLiteral("/qpdf");
-        if (IsExecutableFile(candidate))
+        if (isExecutableFile(candidate))
             return candidate;
     }
     return QString();
 }
 
-QString ElapsedText(qint64 milliseconds)
+QString elapsedText(qint64 milliseconds)
 {
     const qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
     return QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-ToolWarnings FindToolWarnings(const QString& errorOutput, const QStringList& parts)
+ToolWarnings findToolWarnings(const QString& errorOutput, const QStringList& parts)
 {
     ToolWarnings found;
     // The longest names first, so that a name contained in another is not credited with its warnings.
@@ -124,7 +124,7 @@ ToolWarnings FindToolWarnings(const QString& errorOutput, const QStringList& par
     return found;
 }
 
-QString ShellQuoted(const QString& text)
+QString shellQuoted(const QString& text)
 {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
@@ -133,24 +133,24 @@ QString ShellQuoted(const QString& text)
 
 PartCombiner::PartCombiner(platform::IProcessLauncher& launcher, platform::IMessageBox* box, platform::IStatusSink* status,
                            model::DiagLog* log)
-    : programFolder(platform::ProgramFolder()), searchPath(qEnvironmentVariable("PATH")), launcher_(launcher), box_(box),
+    : programFolder(platform::programFolder()), searchPath(qEnvironmentVariable("PATH")), launcher_(launcher), box_(box),
       status_(status), log_(log)
 {
 }
 
-void PartCombiner::Status(const QString& text)
+void PartCombiner::status(const QString& text)
 {
     if (status_)
-        status_->ShowStatus(text);
+        status_->showStatus(text);
 }
 
-void PartCombiner::Log(const QString& text)
+void PartCombiner::log(const QString& text)
 {
     if (log_)
-        log_->Write(text);
+        log_->write(text);
 }
 
-bool PartCombiner::WaitForParts(CombineResult& result)
+bool PartCombiner::waitForParts(CombineResult& result)
 {
     const qint64 start = waits.elapsedMs();
     const int n = int(result.parts.size());
@@ -159,23 +159,23 @@ bool PartCombiner::WaitForParts(CombineResult& result)
         const QString ofN = QString::number(i + 1) + QStringLiteral(" of ") + QString::number(n);
         bool ready = false;
         for (int attempt = 1; attempt <= kPartTries; ++attempt) {
-            if (ReadableLength(part) > 0) {
+            if (readableLength(part) > 0) {
                 ready = true;
                 break;
             }
-            Status(QStringLiteral("Waiting for output file ") + ofN + QStringLiteral(" to be released by the printer driver")
-                   + QStringLiteral(" - elapsed ") + ElapsedText(waits.elapsedMs() - start));
+            status(QStringLiteral("Waiting for output file ") + ofN + QStringLiteral(" to be released by the printer driver")
+                   + QStringLiteral(" - elapsed ") + elapsedText(waits.elapsedMs() - start));
             if (attempt < kPartTries)
                 waits.pause(kPartPauseMs);
         }
         if (!ready)
             result.missingParts << part;
-        Status(QStringLiteral("Checked output file ") + ofN);
+        status(QStringLiteral("Checked output file ") + ofN);
     }
     return result.missingParts.isEmpty();
 }
 
-CombineResult& PartCombiner::Fail(CombineResult& result, const QStringList& reasons)
+CombineResult& PartCombiner::fail(CombineResult& result, const QStringList& reasons)
 {
     if (result.outcome != CombineOutcome::Abandoned)
         result.outcome = CombineOutcome::Failed;
@@ -184,30 +184,30 @@ CombineResult& PartCombiner::Fail(CombineResult& result, const QStringList& reas
     for (const QString& reason : reasons)
         text += kCrLf + reason;
     if (!result.missingParts.isEmpty())
-        text += kCrLf + QStringLiteral("These files are missing or empty:") + NameList(result.missingParts);
+        text += kCrLf + QStringLiteral("These files are missing or empty:") + nameList(result.missingParts);
     if (!result.warnings.parts.isEmpty()) {
-        text += kCrLf + QStringLiteral("The combining tool found damage in:") + NameList(result.warnings.parts);
+        text += kCrLf + QStringLiteral("The combining tool found damage in:") + nameList(result.warnings.parts);
     } else if (!result.warnings.lines.isEmpty()) {
-        text += kCrLf + QStringLiteral("The combining tool warned:") + NameList(result.warnings.lines.mid(0, 10));
+        text += kCrLf + QStringLiteral("The combining tool warned:") + nameList(result.warnings.lines.mid(0, 10));
     }
     const QString n = QString::number(result.parts.size());
     if (intact) {
         text += kCrLf + QStringLiteral("Your output is complete and intact in ") + n + QStringLiteral(" separate files:")
-            + NameList(result.parts) + kCrLf + QStringLiteral("The files are continuous and can be combined manually.");
+            + nameList(result.parts) + kCrLf + QStringLiteral("The files are continuous and can be combined manually.");
     } else {
         text += kCrLf + QStringLiteral("Your output remains in ") + n + QStringLiteral(" separate files:")
-            + NameList(result.parts) + kCrLf
+            + nameList(result.parts) + kCrLf
             + QStringLiteral("Check the files named above before combining the files manually.");
     }
     result.title = QStringLiteral("PDF Combine Failed");
     result.text = text;
-    Log(QStringLiteral("PDF combine failed: ") + reasons.join(QLatin1Char(' ')));
+    log(QStringLiteral("PDF combine failed: ") + reasons.join(QLatin1Char(' ')));
     if (box_)
-        box_->ShowMessage(platform::MessageIcon::Exclamation, result.title, result.text);
+        box_->showMessage(platform::MessageIcon::Exclamation, result.title, result.text);
     return result;
 }
 
-CombineResult PartCombiner::Combine(const QStringList& parts, const QString& userOutputName)
+CombineResult PartCombiner::combine(const QStringList& parts, const QString& userOutputName)
 {
     CombineResult result;
     for (const QString& part : parts)
@@ -217,42 +217,42 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         return result;
     // The merged file is renamed over the user's file: a device or a FIFO in its place is
     // never replaced, and a link keeps pointing at the new document.
-    const QString replaceable = platform::ReplaceablePath(result.outputFile);
+    const QString replaceable = platform::replaceablePath(result.outputFile);
     if (replaceable.isEmpty())
-        return Fail(result, {QStringLiteral("The output ") + result.outputFile
+        return fail(result, {QStringLiteral("The output ") + result.outputFile
                              + QStringLiteral(" is not a file the combined file can replace.")});
     result.outputFile = replaceable;
     if (!waits.pause || !waits.elapsedMs)
-        waits = OutputWaits::System();
+        waits = OutputWaits::system();
 
-    if (!WaitForParts(result))
-        return Fail(result, {});
+    if (!waitForParts(result))
+        return fail(result, {});
 
-    result.tool = FindCombineTool(programFolder, searchPath);
+    result.tool = findCombineTool(programFolder, searchPath);
     if (result.tool.isEmpty()) {
         result.outcome = CombineOutcome::ToolNotFound;
         result.title = QStringLiteral("PDF Combine Tool Not Found");
         result.text = QStringLiteral("The PDF combining tool (qpdf) was not found in the Quillon program folder or on "
                                      "the search path.")
             + kCrLf + QStringLiteral("Your output is complete but remains in ") + QString::number(result.parts.size())
-            + QStringLiteral(" separate files:") + NameList(result.parts) + kCrLf
+            + QStringLiteral(" separate files:") + nameList(result.parts) + kCrLf
             + QStringLiteral("Install qpdf (the Debian package \"qpdf\") or place it in the program folder to enable "
                              "automatic combining, or combine the files manually.");
-        Log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
+        log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
             + QStringLiteral(" files"));
         if (box_)
-            box_->ShowMessage(platform::MessageIcon::Exclamation, result.title, result.text);
+            box_->showMessage(platform::MessageIcon::Exclamation, result.title, result.text);
         return result;
     }
     for (const QString& part : result.parts) {
         if (part.contains(QLatin1Char('\n')) || part.contains(QLatin1Char('\r')))
-            return Fail(result, {QStringLiteral("A file name holds a line break, which the combining tool cannot be given.")});
+            return fail(result, {QStringLiteral("A file name holds a line break, which the combining tool cannot be given.")});
     }
 
     QString error;
-    const QString merged = ReserveUniqueFile(MergedOutputName(result.outputFile), &error);
+    const QString merged = reserveUniqueFile(mergedOutputName(result.outputFile), &error);
     if (merged.isEmpty())
-        return Fail(result, {QStringLiteral("The combined file could not be created: ") + error});
+        return fail(result, {QStringLiteral("The combined file could not be created: ") + error});
     const QString argsFile = merged + QStringLiteral(".args.txt");
     const QString script = merged + QStringLiteral(".run.sh");
     const QString exitFile = merged + QStringLiteral(".exitcode");
@@ -265,12 +265,12 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         explicit Tracked(QStringList all) : files(std::move(all))
         {
             for (const QString& file : files)
-                platform::InterruptCleanup::Track(file);
+                platform::InterruptCleanup::track(file);
         }
         ~Tracked()
         {
             for (const QString& file : files)
-                platform::InterruptCleanup::Forget(file);
+                platform::InterruptCleanup::forget(file);
         }
     } tracked(workFiles + QStringList{merged});
     const auto removeWorkFiles = [&workFiles] {
@@ -283,27 +283,27 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
     for (const QString& part : result.parts)
         arguments += QFile::encodeName(part) + '\n';
     arguments += "--\n" + QFile::encodeName(merged) + '\n';
-    const QString command = ShellQuoted(result.tool) + QLatin1Char(' ') + ShellQuoted(QLatin1Char('@') + argsFile);
+    const QString command = shellQuoted(result.tool) + QLatin1Char(' ') + shellQuoted(QLatin1Char('@') + argsFile);
     const QString scriptText = QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n")
-        + command + QStringLiteral(" >/dev/null 2>") + ShellQuoted(errorFile) + QLatin1Char('\n')
+        + command + QStringLiteral(" >/dev/null 2>") + shellQuoted(errorFile) + QLatin1Char('\n')
         + QStringLiteral("status=$?\n")
         // Written aside and renamed, so that the exit code is never read half-written.
-        + QStringLiteral("printf '%s\\n' \"$status\" >") + ShellQuoted(exitFile + QStringLiteral(".tmp"))
-        + QStringLiteral(" && mv -f ") + ShellQuoted(exitFile + QStringLiteral(".tmp")) + QLatin1Char(' ')
-        + ShellQuoted(exitFile) + QLatin1Char('\n');
-    if (!WriteWholeFile(argsFile, arguments, &error) || !WriteWholeFile(script, QFile::encodeName(scriptText), &error)) {
+        + QStringLiteral("printf '%s\\n' \"$status\" >") + shellQuoted(exitFile + QStringLiteral(".tmp"))
+        + QStringLiteral(" && mv -f ") + shellQuoted(exitFile + QStringLiteral(".tmp")) + QLatin1Char(' ')
+        + shellQuoted(exitFile) + QLatin1Char('\n');
+    if (!writeWholeFile(argsFile, arguments, &error) || !writeWholeFile(script, QFile::encodeName(scriptText), &error)) {
         removeWorkFiles();
         QFile::remove(merged);
-        return Fail(result, {QStringLiteral("The combining tool's work files could not be written: ") + error});
+        return fail(result, {QStringLiteral("The combining tool's work files could not be written: ") + error});
     }
     QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-    Log(QStringLiteral("PDF combine: ") + command);
+    log(QStringLiteral("PDF combine: ") + command);
 
-    const qint64 id = launcher_.Start(QStringLiteral("/bin/sh"), {script}, &error);
+    const qint64 id = launcher_.start(QStringLiteral("/bin/sh"), {script}, &error);
     if (id == 0) {
         removeWorkFiles();
         QFile::remove(merged);
-        return Fail(result, {QStringLiteral("The combining tool could not be started: ") + error});
+        return fail(result, {QStringLiteral("The combining tool could not be started: ") + error});
     }
 
     const qint64 start = waits.elapsedMs();
@@ -316,12 +316,12 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
             ended = true;
             break;
         }
-        if (!launcher_.IsRunning(id)) {
+        if (!launcher_.isRunning(id)) {
             ended = QFileInfo::exists(exitFile); // it may have been written just before the end
             break;
         }
         const qint64 now = waits.elapsedMs();
-        Status(QStringLiteral("Combining Temporary Output Files - elapsed ") + ElapsedText(now - start));
+        status(QStringLiteral("Combining Temporary Output Files - elapsed ") + elapsedText(now - start));
         const qint64 size = QFileInfo(merged).size();
         if (size != lastSize) {
             lastSize = size;
@@ -333,24 +333,24 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
         waits.pause(kPollMs);
     }
     if (abandoned)
-        launcher_.Stop(id);
+        launcher_.stop(id);
     else
-        launcher_.Release(id);
+        launcher_.release(id);
 
     bool exitOk = false;
-    const int exitCode = QString::fromLatin1(ReadSmallFile(exitFile)).trimmed().toInt(&exitOk);
+    const int exitCode = QString::fromLatin1(readSmallFile(exitFile)).trimmed().toInt(&exitOk);
     result.exitCode = ended && exitOk ? exitCode : -1;
-    const QString errorOutput = QString::fromLocal8Bit(ReadSmallFile(errorFile));
+    const QString errorOutput = QString::fromLocal8Bit(readSmallFile(errorFile));
     removeWorkFiles();
-    Log(QStringLiteral("PDF combine exit code ") + QString::number(result.exitCode));
+    log(QStringLiteral("PDF combine exit code ") + QString::number(result.exitCode));
     if (!errorOutput.trimmed().isEmpty())
-        Log(QStringLiteral("PDF combine tool output: ") + errorOutput.trimmed());
-    result.warnings = FindToolWarnings(errorOutput, result.parts);
+        log(QStringLiteral("PDF combine tool output: ") + errorOutput.trimmed());
+    result.warnings = findToolWarnings(errorOutput, result.parts);
 
     QStringList reasons;
     if (abandoned) {
         result.outcome = CombineOutcome::Abandoned;
-        reasons << QStringLiteral("The combining tool stopped making progress for ") + Minutes(kStallMs)
+        reasons << QStringLiteral("The combining tool stopped making progress for ") + minutes(kStallMs)
                 + QStringLiteral(" and was abandoned.");
     } else if (!ended) {
         reasons << QStringLiteral("The combining tool ended without reporting an exit status.");
@@ -360,17 +360,17 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
     } else if (!result.warnings.lines.isEmpty()) {
         reasons << QStringLiteral("The combining tool warned about the input, so pages may be missing from the "
                                   "combined file.");
-    } else if (!LooksLikePdf(merged)) {
+    } else if (!looksLikePdf(merged)) {
         reasons << QStringLiteral("The combined file is empty or not a PDF file.");
     }
     if (!reasons.isEmpty()) {
         QFile::remove(merged);
-        return Fail(result, reasons);
+        return fail(result, reasons);
     }
 
-    if (!platform::RenameOver(merged, result.outputFile, &error)) {
+    if (!platform::renameOver(merged, result.outputFile, &error)) {
         QFile::remove(merged);
-        return Fail(result, {QStringLiteral("The combined file could not be given the name ") + result.outputFile
+        return fail(result, {QStringLiteral("The combined file could not be given the name ") + result.outputFile
                              + QStringLiteral(": ") + error});
     }
     for (const QString& part : result.parts) {
@@ -381,10 +381,10 @@ CombineResult PartCombiner::Combine(const QStringList& parts, const QString& use
     result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:") + kCrLf
         + result.outputFile;
     if (!result.undeletedParts.isEmpty())
-        result.text += kCrLf + QStringLiteral("These part files could not be removed:") + NameList(result.undeletedParts);
-    Log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
+        result.text += kCrLf + QStringLiteral("These part files could not be removed:") + nameList(result.undeletedParts);
+    log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
         + result.outputFile);
-    Status(result.text);
+    status(result.text);
     return result;
 }
 

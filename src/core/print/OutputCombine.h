@@ -18,20 +18,20 @@ namespace quillon::print {
 // The combining tool (qpdf): in the program folder as "qpdf Files/bin/qpdf", "qpdf" or
 // "qpdf/qpdf", then in each absolute folder of searchPath (a PATH value). Empty when none of
 // them is an executable file.
-QString FindCombineTool(const QString& programFolder, const QString& searchPath);
+QString findCombineTool(const QString& programFolder, const QString& searchPath);
 
 // Minutes and seconds, two digits each: "03:07".
-QString ElapsedText(qint64 milliseconds);
+QString elapsedText(qint64 milliseconds);
 
 // The lines of the tool's error output that carry "WARNING", and which of the parts they name.
 struct ToolWarnings {
     QStringList lines;
     QStringList parts;
 };
-ToolWarnings FindToolWarnings(const QString& errorOutput, const QStringList& parts);
+ToolWarnings findToolWarnings(const QString& errorOutput, const QStringList& parts);
 
 // A text as one word for the POSIX shell, in single quotes.
-QString ShellQuoted(const QString& text);
+QString shellQuoted(const QString& text);
 
 enum class CombineOutcome {
     NothingToCombine, // fewer than two files: the output is already in the user's file
@@ -52,7 +52,7 @@ struct CombineResult {
     QStringList undeletedParts; // after a combine: parts that could not be removed
     QString title;              // the message shown, if any
     QString text;               // the message or, after a combine, the report
-    bool Succeeded() const { return outcome == CombineOutcome::Combined; }
+    bool succeeded() const { return outcome == CombineOutcome::Combined; }
 };
 
 // Merges the files of a split-mode run into the user's file with qpdf. The tool runs from a
@@ -67,7 +67,7 @@ public:
 
     QString programFolder; // where the tool is looked for first (the program's folder by default)
     QString searchPath;    // then these folders (PATH by default)
-    OutputWaits waits = OutputWaits::System();
+    OutputWaits waits = OutputWaits::system();
 
     static constexpr int kPartTries = 120;
     static constexpr int kPartPauseMs = 250;
@@ -75,13 +75,13 @@ public:
     static constexpr qint64 kStallMs = 60000;
 
     // parts: the user's file first, then the temporary parts, in page order.
-    CombineResult Combine(const QStringList& parts, const QString& userOutputName);
+    CombineResult combine(const QStringList& parts, const QString& userOutputName);
 
 private:
-    bool WaitForParts(CombineResult& result);
-    void Status(const QString& text);
-    void Log(const QString& text);
-    CombineResult& Fail(CombineResult& result, const QStringList& reasons);
+    bool waitForParts(CombineResult& result);
+    void status(const QString& text);
+    void log(const QString& text);
+    CombineResult& fail(CombineResult& result, const QStringList& reasons);
 
     platform::IProcessLauncher& launcher_;
     platform::IMessageBox* box_;

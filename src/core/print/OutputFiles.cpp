@@ -4,10 +4,10 @@
 
 namespace quillon::print {
 
-QString SuggestedOutputName(const QString& projectName, const QDateTime& when)
+QString suggestedOutputName(const QString& projectName, const QDateTime& when)
 {
     return QStringLiteral("!") + when.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
-        + TwelveHourTime(when.time(), true, QLatin1Char('.')) + QLatin1Char(' ') + projectName
+        + twelveHourTime(when.time(), true, QLatin1Char('.')) + QLatin1Char(' ') + projectName
         + QStringLiteral(" Program Documentation.pdf");
 }
 

@@ -32,13 +32,13 @@ constexpr qint64 kUnknownMemoryMiB = 512;
 constexpr qint64 kUnknownDiskMiB = 500;
 constexpr qint64 kHandleBudget = 10000;
 
-bool EndsWithPdf(const QString& name)
+bool endsWithPdf(const QString& name)
 {
     return name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
 }
 
 // "name.pdf" → ("name", ".pdf"); names without a suffix keep it empty.
-std::pair<QString, QString> SplitSuffix(const QString& fileName)
+std::pair<QString, QString> splitSuffix(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     if (dot <= 0)
@@ -46,7 +46,7 @@ std::pair<QString, QString> SplitSuffix(const QString& fileName)
     return {fileName.left(dot), fileName.mid(dot)};
 }
 
-bool CreateNew(const QString& path, QString* error)
+bool createNew(const QString& path, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -62,7 +62,7 @@ bool CreateNew(const QString& path, QString* error)
 
 // ---------------------------------------------------------------------------------------------
 
-TargetClass OutputTarget::Class() const
+TargetClass OutputTarget::targetClass() const
 {
     if (pdfPrinter)
         return TargetClass::PdfPrinter;
@@ -73,7 +73,7 @@ TargetClass OutputTarget::Class() const
     return TargetClass::Other;
 }
 
-OutputTarget ClassifyOutputTarget(const QString& deviceName, const QString& port)
+OutputTarget classifyOutputTarget(const QString& deviceName, const QString& port)
 {
     OutputTarget target;
     target.pdfPrinter = deviceName.contains(QLatin1String("PDF"), Qt::CaseInsensitive);
@@ -89,7 +89,7 @@ OutputTarget ClassifyOutputTarget(const QString& deviceName, const QString& port
 
 // ---------------------------------------------------------------------------------------------
 
-std::optional<qint64> ParseMemAvailable(const QByteArray& meminfo)
+std::optional<qint64> parseMemAvailable(const QByteArray& meminfo)
 {
     for (const QByteArray& line : meminfo.split('\n')) {
         if (!line.startsWith("MemAvailable:"))
@@ -109,12 +109,12 @@ std::optional<qint64> ParseMemAvailable(const QByteArray& meminfo)
     return std::nullopt;
 }
 
-SpoolReadings ReadSpoolReadings(const QString& tempFolder)
+SpoolReadings readSpoolReadings(const QString& tempFolder)
 {
     SpoolReadings readings;
     QFile meminfo(QStringLiteral("/proc/meminfo"));
     if (meminfo.open(QIODevice::ReadOnly))
-        readings.availableMemoryBytes = ParseMemAvailable(meminfo.readAll());
+        readings.availableMemoryBytes = parseMemAvailable(meminfo.readAll());
     const QStorageInfo storage(tempFolder);
     if (storage.isValid() && storage.isReady() && storage.bytesAvailable() >= 0)
         readings.freeDiskBytes = storage.bytesAvailable();
@@ -127,7 +127,7 @@ SpoolReadings ReadSpoolReadings(const QString& tempFolder)
     return readings;
 }
 
-int EstimateGdiSpoolSize(const SpoolReadings& readings)
+int estimateGdiSpoolSize(const SpoolReadings& readings)
 {
     qint64 memoryBytes = readings.availableMemoryBytes.value_or(-1);
     if (memoryBytes < 0)
@@ -143,7 +143,7 @@ int EstimateGdiSpoolSize(const SpoolReadings& readings)
     return int(size * 95 / 100);
 }
 
-QString SpoolRecalibratedNote(int previous, int estimate)
+QString spoolRecalibratedNote(int previous, int estimate)
 {
     if (previous == 0 || previous == estimate)
         return QString();
@@ -153,18 +153,18 @@ QString SpoolRecalibratedNote(int previous, int estimate)
                          "adjustments.");
 }
 
-bool StoreGdiSpoolSize(config::Options& options, int value)
+bool storeGdiSpoolSize(config::Options& options, int value)
 {
-    options.SetInt(config::opt::GDISpoolSize, value);
-    return options.Save();
+    options.setInt(config::opt::GDISpoolSize, value);
+    return options.save();
 }
 
-bool AskToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, const SpoolFont& current)
+bool askToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, const SpoolFont& current)
 {
     const bool sameName = estimatedFor.name.trimmed().compare(current.name.trimmed(), Qt::CaseInsensitive) == 0;
     if (sameName && estimatedFor.size == current.size)
         return false;
-    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size"),
+    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size"),
                            QStringLiteral("Your font settings have changed since the GDI Spool Size was last estimated. "
                                           "Do you want to re-estimate the GDI Spool Size for the current font?"),
                            platform::MessageButtons::YesNo)
@@ -176,35 +176,35 @@ GdiSpoolEstimator::GdiSpoolEstimator(config::Options& options, std::function<Spo
 {
 }
 
-int GdiSpoolEstimator::Value() const
+int GdiSpoolEstimator::value() const
 {
-    return options_.Int(config::opt::GDISpoolSize);
+    return options_.integer(config::opt::GDISpoolSize);
 }
 
-bool GdiSpoolEstimator::Estimate(const SpoolFont& font)
+bool GdiSpoolEstimator::estimate(const SpoolFont& font)
 {
     estimatedFor_ = font;
-    return StoreGdiSpoolSize(options_, EstimateGdiSpoolSize(readings_()));
+    return storeGdiSpoolSize(options_, estimateGdiSpoolSize(readings_()));
 }
 
-QString GdiSpoolEstimator::RecalibrateAtStart(const SpoolFont& font)
+QString GdiSpoolEstimator::recalibrateAtStart(const SpoolFont& font)
 {
-    const int previous = Value();
-    Estimate(font);
-    return SpoolRecalibratedNote(previous, Value());
+    const int previous = value();
+    estimate(font);
+    return spoolRecalibratedNote(previous, value());
 }
 
-bool GdiSpoolEstimator::OfferReestimate(platform::IMessageBox& box, const SpoolFont& current)
+bool GdiSpoolEstimator::offerReestimate(platform::IMessageBox& box, const SpoolFont& current)
 {
     // Nothing was estimated for any font in this session: there is no change to tell about.
-    if (!estimatedFor_ || !AskToReestimate(box, *estimatedFor_, current))
+    if (!estimatedFor_ || !askToReestimate(box, *estimatedFor_, current))
         return false;
-    return Estimate(current);
+    return estimate(current);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-qint64 ImageSpoolLines(double printableHeight, double charHeight, int imagePages)
+qint64 imageSpoolLines(double printableHeight, double charHeight, int imagePages)
 {
     double linesPerPage = charHeight > 0 ? printableHeight / charHeight : 1;
     // A nonsense geometry must not turn into an undefined conversion.
@@ -214,7 +214,7 @@ qint64 ImageSpoolLines(double printableHeight, double charHeight, int imagePages
     return qint64(std::floor(linesPerPage)) * std::max(imagePages, 1);
 }
 
-PartEstimate EstimateParts(const std::vector<SpoolRow>& rows, int gdiSpoolSize, bool haveProject)
+PartEstimate estimateParts(const std::vector<SpoolRow>& rows, int gdiSpoolSize, bool haveProject)
 {
     PartEstimate estimate;
     if (gdiSpoolSize < 1 || !haveProject)
@@ -242,16 +242,16 @@ PartEstimate EstimateParts(const std::vector<SpoolRow>& rows, int gdiSpoolSize, 
     return estimate;
 }
 
-bool ExpectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSize)
+bool expectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSize)
 {
     if (gdiSpoolSize < 1)
         return false;
     return estimate.parts >= 2 || estimate.lastPartLines > qint64(gdiSpoolSize) * 85 / 100;
 }
 
-config::Warning MultipleTemporaryFilesNotice()
+config::Warning multipleTemporaryFilesNotice()
 {
-    return config::Warning::Notice(QStringLiteral("Multiple Temporary Files"),
+    return config::Warning::notice(QStringLiteral("Multiple Temporary Files"),
                                    QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), QStringLiteral("!"),
         QStringLiteral("The selected output is expected to pass the GDI Spool Size, so it will be written to several "
                        "temporary files that are combined automatically into the file you name when the run completes.")
@@ -266,7 +266,7 @@ config::Warning MultipleTemporaryFilesNotice()
 
 // ---------------------------------------------------------------------------------------------
 
-SpoolDecision DecideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters& counters)
+SpoolDecision decideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters& counters)
 {
     SpoolDecision decision;
     const bool continuing = !routine.image && routine.lastPrintedLine > 0;
@@ -297,7 +297,7 @@ SpoolDecision DecideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters&
     return decision;
 }
 
-bool OversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
+bool oversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
                               int gdiSpoolSize)
 {
     if (!newPageBegun || gdiSpoolSize < 1 || pageNumber % 2 != 0)
@@ -305,7 +305,7 @@ bool OversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInP
     return double(linesInPart) + 2 * linesPerPage > double(gdiSpoolSize);
 }
 
-bool AskContinueOversize(platform::IMessageBox& box, int partNumber)
+bool askContinueOversize(platform::IMessageBox& box, int partNumber)
 {
     const QString text =
         QStringLiteral("Part ") + QString::number(partNumber)
@@ -316,12 +316,12 @@ bool AskContinueOversize(platform::IMessageBox& box, int partNumber)
         + QStringLiteral(".  The suggested file name includes the part number to help you locate connected files.  You "
                          "may accept the suggested name or change it.")
         + kCrLf + QStringLiteral("Press <No> to abandon printing of the remaining parts of this procedure.");
-    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Procedure Too Large - Continuing In New File"), text,
+    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("Procedure Too Large - Continuing In New File"), text,
                            platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
-bool AskNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected)
+bool askNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected)
 {
     const QString text =
         QStringLiteral("Your output to a file has reached the maximum allowed GDI Spool Size.") + kCrLf
@@ -331,27 +331,27 @@ bool AskNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int t
         + QStringLiteral("Press <Yes> to continue printing the next batch of selected procedures.  The procedures already "
                          "sent will be unselected and you will be asked for a new file name.")
         + kCrLf + QStringLiteral("Press <No> to abandon further procedure printing.");
-    return box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
+    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
                            platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
 // ---------------------------------------------------------------------------------------------
 
-QString WithoutPdfExtension(const QString& name)
+QString withoutPdfExtension(const QString& name)
 {
-    return EndsWithPdf(name) ? name.left(name.size() - 4) : name;
+    return endsWithPdf(name) ? name.left(name.size() - 4) : name;
 }
 
-QString TemporaryPartName(const QString& userOutputName, int partNumber)
+QString temporaryPartName(const QString& userOutputName, int partNumber)
 {
-    return WithoutPdfExtension(userOutputName) + QStringLiteral("_QLNTemp") + QString::number(partNumber)
+    return withoutPdfExtension(userOutputName) + QStringLiteral("_QLNTemp") + QString::number(partNumber)
         + QStringLiteral(".pdf");
 }
 
-QString MergedOutputName(const QString& userOutputName)
+QString mergedOutputName(const QString& userOutputName)
 {
-    return WithoutPdfExtension(userOutputName) + QStringLiteral("_QLNMerged.pdf");
+    return withoutPdfExtension(userOutputName) + QStringLiteral("_QLNMerged.pdf");
 }
 
 SuggestedNames::SuggestedNames(QString suggestedOutputName)
@@ -359,19 +359,19 @@ SuggestedNames::SuggestedNames(QString suggestedOutputName)
 {
 }
 
-QString SuggestedNames::ForOversizePart(int oversizePartNumber)
+QString SuggestedNames::forOversizePart(int oversizePartNumber)
 {
     if (oversizePartNumber <= 0)
         current_ = suggested_;
     else
-        current_ = WithoutPdfExtension(suggested_) + QStringLiteral("_Part") + QString::number(oversizePartNumber)
+        current_ = withoutPdfExtension(suggested_) + QStringLiteral("_Part") + QString::number(oversizePartNumber)
             + QStringLiteral(".pdf");
     return current_;
 }
 
-config::Warning SuggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard)
+config::Warning suggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard)
 {
-    config::Warning notice = config::Warning::Notice(QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"),
+    config::Warning notice = config::Warning::notice(QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"),
                                                      QStringLiteral("I"), QString());
     notice.text = QStringLiteral("Quillon will ask for the output file name when printing starts.") + kCrLf + kCrLf
         + (onClipboard ? QStringLiteral("A suggested file name, copied to the clipboard, is:")
@@ -386,10 +386,10 @@ config::Warning SuggestedFileNameNotice(const QString& name, bool pdfPrinter, bo
     return notice;
 }
 
-QString ReserveUniqueFile(const QString& wanted, QString* error)
+QString reserveUniqueFile(const QString& wanted, QString* error)
 {
     QString reason;
-    if (CreateNew(wanted, &reason))
+    if (createNew(wanted, &reason))
         return wanted;
     const QFileInfo info(wanted);
     // Anything but a name already taken (a missing or read-only folder) will not get better
@@ -399,11 +399,11 @@ QString ReserveUniqueFile(const QString& wanted, QString* error)
             *error = reason;
         return QString();
     }
-    const auto [stem, suffix] = SplitSuffix(info.fileName());
+    const auto [stem, suffix] = splitSuffix(info.fileName());
     const QString folder = info.path() + QLatin1Char('/');
     for (int n = 2; n <= 9999; ++n) {
         const QString candidate = folder + stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + suffix;
-        if (CreateNew(candidate, &reason))
+        if (createNew(candidate, &reason))
             return candidate;
         const QFileInfo taken(candidate);
         if (!taken.exists() && !taken.isSymLink())
@@ -416,13 +416,13 @@ QString ReserveUniqueFile(const QString& wanted, QString* error)
 
 TemporaryPartList::~TemporaryPartList()
 {
-    Discard();
+    discard();
 }
 
-QString TemporaryPartList::Begin(const QString& userOutputName, QString* error)
+QString TemporaryPartList::begin(const QString& userOutputName, QString* error)
 {
-    Discard();
-    userOutputName_ = platform::ReplaceablePath(userOutputName);
+    discard();
+    userOutputName_ = platform::replaceablePath(userOutputName);
     partNumber_ = 0;
     if (userOutputName_.isEmpty()) {
         if (error)
@@ -432,19 +432,19 @@ QString TemporaryPartList::Begin(const QString& userOutputName, QString* error)
     }
     // Even the first part stays away from the user's file until the run is complete, so that a
     // run that fails or is interrupted leaves the file as it was.
-    const QString first = ReserveUniqueFile(TemporaryPartName(userOutputName_, 0), error);
+    const QString first = reserveUniqueFile(temporaryPartName(userOutputName_, 0), error);
     if (!first.isEmpty())
-        Add(first);
+        add(first);
     return first;
 }
 
-void TemporaryPartList::Add(const QString& part)
+void TemporaryPartList::add(const QString& part)
 {
     files_ << part;
-    platform::InterruptCleanup::Track(part);
+    platform::InterruptCleanup::track(part);
 }
 
-QString TemporaryPartList::StartNext(QString* error)
+QString TemporaryPartList::startNext(QString* error)
 {
     if (files_.isEmpty()) {
         if (error)
@@ -457,42 +457,42 @@ QString TemporaryPartList::StartNext(QString* error)
                 + QString::number(kMaxParts) + QLatin1Char(')');
         return QString();
     }
-    const QString name = ReserveUniqueFile(TemporaryPartName(userOutputName_, partNumber_ + 1), error);
+    const QString name = reserveUniqueFile(temporaryPartName(userOutputName_, partNumber_ + 1), error);
     if (name.isEmpty())
         return name;
     ++partNumber_;
-    Add(name);
+    add(name);
     return name;
 }
 
-bool TemporaryPartList::PublishSinglePart(QString* error)
+bool TemporaryPartList::publishSinglePart(QString* error)
 {
     if (files_.size() != 1) {
         if (error)
             *error = QStringLiteral("the output is in ") + QString::number(files_.size()) + QStringLiteral(" parts");
         return false;
     }
-    if (!platform::RenameOver(files_.front(), userOutputName_, error))
+    if (!platform::renameOver(files_.front(), userOutputName_, error))
         return false;
-    Release();
+    release();
     return true;
 }
 
-void TemporaryPartList::Release()
+void TemporaryPartList::release()
 {
     for (const QString& part : std::as_const(files_))
-        platform::InterruptCleanup::Forget(part);
+        platform::InterruptCleanup::forget(part);
     files_.clear();
 }
 
-void TemporaryPartList::Discard()
+void TemporaryPartList::discard()
 {
     for (const QString& part : std::as_const(files_))
         QFile::remove(part);
-    Release();
+    release();
 }
 
-QString TemporaryPartStatus(const QString& partName)
+QString temporaryPartStatus(const QString& partName)
 {
     return QStringLiteral("GDI Spool Size reached - output is continuing in a temporary file that will be combined into "
                           "your selected file when the run completes.")
@@ -501,7 +501,7 @@ QString TemporaryPartStatus(const QString& partName)
 
 // ---------------------------------------------------------------------------------------------
 
-OutputWaits OutputWaits::System()
+OutputWaits OutputWaits::system()
 {
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
@@ -520,7 +520,7 @@ OutputWaits OutputWaits::System()
     return {pause, [timer] { return timer->elapsed(); }};
 }
 
-qint64 ReadableLength(const QString& path)
+qint64 readableLength(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -528,7 +528,7 @@ qint64 ReadableLength(const QString& path)
     return file.size();
 }
 
-VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
+VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
                           config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix)
 {
     if (gdiSpoolSize < 1 || !target.fileTarget || target.pdfPrinter)
@@ -536,7 +536,7 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
     const QFileInfo info(outputFile);
     if (outputFile.isEmpty() || !info.exists() || info.isDir()) {
         if (messages) {
-            messages->Ask(config::Warning::Notice(QStringLiteral("Verify Output File"), QStringLiteral("Verify Output File"),
+            messages->ask(config::Warning::notice(QStringLiteral("Verify Output File"), QStringLiteral("Verify Output File"),
                                                   QStringLiteral("I"),
                 QStringLiteral("The GDI Spool size appears to have been exceeded.  This may be a false positive.  "
                                "Verification cannot be completed because it also appears as if you did not use the "
@@ -549,7 +549,7 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
         return VerifyResult::Missing;
     }
     for (int attempt = 1; attempt <= kVerifyTries; ++attempt) {
-        if (ReadableLength(outputFile) > 0)
+        if (readableLength(outputFile) > 0)
             return VerifyResult::Verified;
         if (attempt < kVerifyTries && waits.pause)
             waits.pause(kVerifyPauseMs);
@@ -557,7 +557,7 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
     if (statusSuffix)
         *statusSuffix = kVerifyFailStatus;
     if (messages) {
-        messages->Ask(config::Warning::Notice(QStringLiteral("Bad Output File Notice"),
+        messages->ask(config::Warning::notice(QStringLiteral("Bad Output File Notice"),
                                               QStringLiteral("Bad Output File Notice"), QStringLiteral("?"),
             QStringLiteral("Quillon could not verify your output file.  It reads as empty, which can mean the print run "
                            "failed - but this is often a false positive:  the printer driver may simply not have finished "
@@ -575,7 +575,7 @@ VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target,
 
 // ---------------------------------------------------------------------------------------------
 
-FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
+FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
                                     const QString& defaultDeviceSetting, const QString& fileTargetDevice)
 {
     const QString question =
@@ -584,13 +584,13 @@ FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& i
                          "file (a drawn image cannot be split across files the way a large procedure can).")
         + kCrLf + QStringLiteral("All other selected procedures will continue to be sent to the file.") + kCrLf
         + QStringLiteral("Send this form image to the default printer instead?");
-    if (box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
+    if (box.showMessage(platform::MessageIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
                         platform::MessageButtons::YesNo)
         != platform::MessageResult::Yes)
         return {};
     const QString device = defaultDeviceSetting.section(QLatin1Char(','), 0, 0).trimmed();
     if (device.isEmpty() || device.compare(fileTargetDevice.trimmed(), Qt::CaseInsensitive) == 0) {
-        box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
+        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
                         QStringLiteral("The Windows default printer could not be determined or is the same device as the "
                                        "file target.  The form image will be skipped."));
         return {};
@@ -598,34 +598,34 @@ FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& i
     return {true, device};
 }
 
-void ReportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device)
+void reportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device)
 {
-    box.ShowMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
+    box.showMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
                     QStringLiteral("The default printer ") + device
                         + QStringLiteral(" could not be selected.  The form image will be skipped."));
 }
 
-void PrintOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sentToPrinter)
+void printOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sentToPrinter)
 {
-    frame.HeaderTitle = QStringLiteral("Omitted Output Notice");
-    frame.TotalPagesText = QStringLiteral("1");
-    frame.EstimateFlag = false;
-    frame.PageNumber = 0;
-    frame.StartPage();
+    frame.headerTitle = QStringLiteral("Omitted Output Notice");
+    frame.totalPagesText = QStringLiteral("1");
+    frame.estimateFlag = false;
+    frame.pageNumber = 0;
+    frame.startPage();
     platform::IPrintSurface& s = frame.surface();
-    s.SetCurrentX(frame.Left);
-    s.SetCurrentY(frame.Top + frame.geometry().CharHeight);
-    s.SetTextColor(platform::Rgb(255, 0, 0));
-    s.SetBold(true);
-    s.PrintText(QStringLiteral("A single page was omitted here - ")
+    s.setCurrentX(frame.left);
+    s.setCurrentY(frame.top + frame.geometry().charHeight);
+    s.setTextColor(platform::rgb(255, 0, 0));
+    s.setBold(true);
+    s.printText(QStringLiteral("A single page was omitted here - ")
                     + (sentToPrinter ? QStringLiteral("sent to") : QStringLiteral("not sent to"))
                     + QStringLiteral(" the printer"),
                 true);
-    s.SetCurrentX(frame.Left);
-    s.PrintText(QLatin1Char('(') + imageName + QLatin1Char(')'), true);
-    s.SetBold(false);
-    s.SetTextColor(frame.NormalTextColour);
-    frame.EndRoutine();
+    s.setCurrentX(frame.left);
+    s.printText(QLatin1Char('(') + imageName + QLatin1Char(')'), true);
+    s.setBold(false);
+    s.setTextColor(frame.normalTextColour);
+    frame.endRoutine();
 }
 
 } // namespace quillon::print

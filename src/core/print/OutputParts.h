@@ -32,13 +32,13 @@ struct OutputTarget {
     bool physicalPort = false; // the port begins with USB, LPT, COM, WSD-, IP_ or \\ (a share)
 
     // The first that holds of PDF printer, file port, physical port.
-    TargetClass Class() const;
+    TargetClass targetClass() const;
 };
 
-OutputTarget ClassifyOutputTarget(const QString& deviceName, const QString& port);
-inline OutputTarget ClassifyOutputTarget(const platform::PrinterInfo& printer)
+OutputTarget classifyOutputTarget(const QString& deviceName, const QString& port);
+inline OutputTarget classifyOutputTarget(const platform::PrinterInfo& printer)
 {
-    return ClassifyOutputTarget(printer.deviceName, printer.port);
+    return classifyOutputTarget(printer.deviceName, printer.port);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -54,20 +54,20 @@ struct SpoolReadings {
 
 // MemAvailable of /proc/meminfo, free space of the temporary folder's file system and the
 // entries of /proc/self/fd.
-SpoolReadings ReadSpoolReadings(const QString& tempFolder);
+SpoolReadings readSpoolReadings(const QString& tempFolder);
 // The "MemAvailable:" line of a /proc/meminfo text, in bytes.
-std::optional<qint64> ParseMemAvailable(const QByteArray& meminfo);
+std::optional<qint64> parseMemAvailable(const QByteArray& meminfo);
 
 // 95 % of the smallest of the memory, disk and handle terms, the size kept within 500..8000.
-int EstimateGdiSpoolSize(const SpoolReadings& readings);
+int estimateGdiSpoolSize(const SpoolReadings& readings);
 inline constexpr int kMinimumSpoolSize = 500;
 inline constexpr int kMaximumSpoolSize = 8000;
 
 // The start-up note when the estimate moved a value that was in use; empty when the previous
 // value was 0 or is unchanged.
-QString SpoolRecalibratedNote(int previous, int estimate);
+QString spoolRecalibratedNote(int previous, int estimate);
 // Stores the value in the options and writes the options file.
-bool StoreGdiSpoolSize(config::Options& options, int value);
+bool storeGdiSpoolSize(config::Options& options, int value);
 
 // The body font the last estimate was made for.
 struct SpoolFont {
@@ -77,7 +77,7 @@ struct SpoolFont {
 };
 // Before a print command: asks "GDI Spool Size" when the font has changed since the last
 // estimate. True when the user wants a new estimate.
-bool AskToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, const SpoolFont& current);
+bool askToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, const SpoolFont& current);
 
 // The estimate over a session: made at program start, offered again before a print command
 // when the body font has changed since.
@@ -86,16 +86,16 @@ public:
     GdiSpoolEstimator(config::Options& options, std::function<SpoolReadings()> readings);
 
     // Estimates and stores a new value for the font; false when the options file could not be written.
-    bool Estimate(const SpoolFont& font);
+    bool estimate(const SpoolFont& font);
     // At program start: estimates and stores, and gives the note for the status text when a
     // value that was in use moved (empty otherwise).
-    QString RecalibrateAtStart(const SpoolFont& font);
+    QString recalibrateAtStart(const SpoolFont& font);
     // Before a print command: asks when the font differs from the last estimate's and
     // estimates again on Yes. True when a new value was stored.
-    bool OfferReestimate(platform::IMessageBox& box, const SpoolFont& current);
+    bool offerReestimate(platform::IMessageBox& box, const SpoolFont& current);
 
-    const std::optional<SpoolFont>& EstimatedFor() const { return estimatedFor_; }
-    int Value() const;
+    const std::optional<SpoolFont>& estimatedFor() const { return estimatedFor_; }
+    int value() const;
 
 private:
     config::Options& options_;
@@ -107,7 +107,7 @@ private:
 // Counting lines and parts
 
 // Lines a form image counts for: whole lines per page (at least 1) times its pages (at least 1).
-qint64 ImageSpoolLines(double printableHeight, double charHeight, int imagePages);
+qint64 imageSpoolLines(double printableHeight, double charHeight, int imagePages);
 
 // One row of the print queue as the estimate sees it.
 struct SpoolRow {
@@ -123,11 +123,11 @@ struct PartEstimate {
 };
 // The output files the selected rows need. An image larger than a whole file counts 0 lines
 // (it never goes into the file); a range that ends before it starts counts 0.
-PartEstimate EstimateParts(const std::vector<SpoolRow>& rows, int gdiSpoolSize, bool haveProject = true);
+PartEstimate estimateParts(const std::vector<SpoolRow>& rows, int gdiSpoolSize, bool haveProject = true);
 
 // Before a split-mode run: two or more parts expected, or the last one past 85 % of the limit.
-bool ExpectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSize);
-config::Warning MultipleTemporaryFilesNotice();
+bool expectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSize);
+config::Warning multipleTemporaryFilesNotice();
 
 // ---------------------------------------------------------------------------------------------
 // The spool-limit decision before each routine
@@ -158,18 +158,18 @@ struct SpoolDecision {
     SpoolAction action = SpoolAction::Print;
     qint64 routineLines = 0; // what the routine adds to the part once printed
 };
-SpoolDecision DecideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters& counters);
+SpoolDecision decideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters& counters);
 
 // Inside an oversize routine, after a printed line: stop here (and go on in the next file)
 // when an even page has just begun and two more pages would pass the limit. linesInPart
 // counts the routine's lines sent to this file so far.
-bool OversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
+bool oversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
                               int gdiSpoolSize);
 
 // "Procedure Too Large - Continuing In New File": true to go on with part partNumber + 1.
-bool AskContinueOversize(platform::IMessageBox& box, int partNumber);
+bool askContinueOversize(platform::IMessageBox& box, int partNumber);
 // "GDI Spool Size Reached": true to unselect what was printed and print the next batch.
-bool AskNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected);
+bool askNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected);
 
 inline const QString kOversizeAbandonedStatus = QStringLiteral("Oversize procedure split abandoned by user");
 inline const QString kBatchTerminatedStatus = QStringLiteral("Batch printing terminated");
@@ -178,11 +178,11 @@ inline const QString kBatchTerminatedStatus = QStringLiteral("Batch printing ter
 // Output names
 
 // The name without a final ".pdf" in any letter case; other names are kept whole.
-QString WithoutPdfExtension(const QString& name);
+QString withoutPdfExtension(const QString& name);
 // base + "_QLNTemp" + n + ".pdf", base being the user's name without ".pdf".
-QString TemporaryPartName(const QString& userOutputName, int partNumber);
+QString temporaryPartName(const QString& userOutputName, int partNumber);
 // base + "_QLNMerged.pdf".
-QString MergedOutputName(const QString& userOutputName);
+QString mergedOutputName(const QString& userOutputName);
 
 // The names the user is offered for the files of a run outside split mode: the suggested
 // output name, then for a routine too large for one file base + "_Part" + n + ".pdf", the
@@ -191,8 +191,8 @@ class SuggestedNames {
 public:
     explicit SuggestedNames(QString suggestedOutputName);
     // oversizePartNumber 0: no routine is being split.
-    QString ForOversizePart(int oversizePartNumber);
-    const QString& Current() const { return current_; }
+    QString forOversizePart(int oversizePartNumber);
+    const QString& current() const { return current_; }
 
 private:
     QString suggested_;
@@ -201,12 +201,12 @@ private:
 
 // "Suggested File Name": the name offered for the output file; pdfPrinter adds how the
 // temporary parts work. onClipboard: the caller has put the name on a clipboard.
-config::Warning SuggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard);
+config::Warning suggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard);
 
 // Creates the file empty and exclusively, so that no other run can take the name: the wanted
 // name when it is free, else a unique one that keeps its stem and extension. Empty with the
 // reason in *error when the folder cannot take it.
-QString ReserveUniqueFile(const QString& wanted, QString* error = nullptr);
+QString reserveUniqueFile(const QString& wanted, QString* error = nullptr);
 
 // The files of a split-mode run, in page order: base + "_QLNTemp0.pdf" (where the run begins),
 // then each temporary part. They are removed if the program is interrupted, and when the list
@@ -220,27 +220,27 @@ public:
 
     // Starts the list for the user's file: reserves the first part and returns its name; empty
     // with the reason in *error when it cannot be created.
-    QString Begin(const QString& userOutputName, QString* error = nullptr);
+    QString begin(const QString& userOutputName, QString* error = nullptr);
     // Names, reserves and appends the next part; empty with the reason in *error when it
     // cannot be created (the list is then unchanged).
-    QString StartNext(QString* error = nullptr);
+    QString startNext(QString* error = nullptr);
     // A run that needed one part only: it becomes the user's file in one rename.
-    bool PublishSinglePart(QString* error = nullptr);
+    bool publishSinglePart(QString* error = nullptr);
     // The parts are combined and gone, or they stay as the output: they are no longer this
     // list's to remove.
-    void Release();
+    void release();
     // Removes every part (a run that did not complete).
-    void Discard();
+    void discard();
 
-    const QStringList& Files() const { return files_; }
-    int PartNumber() const { return partNumber_; }
-    const QString& UserOutputName() const { return userOutputName_; }
-    bool HasTemporaryParts() const { return files_.size() > 1; }
+    const QStringList& files() const { return files_; }
+    int partNumber() const { return partNumber_; }
+    const QString& userOutputName() const { return userOutputName_; }
+    bool hasTemporaryParts() const { return files_.size() > 1; }
 
     static constexpr int kMaxParts = 32767;
 
 private:
-    void Add(const QString& part);
+    void add(const QString& part);
 
     QString userOutputName_;
     QStringList files_;
@@ -248,7 +248,7 @@ private:
 };
 
 // The status text when the output continues in a temporary part.
-QString TemporaryPartStatus(const QString& partName);
+QString temporaryPartStatus(const QString& partName);
 
 // ---------------------------------------------------------------------------------------------
 // Waiting for files
@@ -259,11 +259,11 @@ QString TemporaryPartStatus(const QString& partName);
 struct OutputWaits {
     std::function<void(int)> pause;
     std::function<qint64()> elapsedMs;
-    static OutputWaits System();
+    static OutputWaits system();
 };
 
 // Opens the file for reading and gives its length; -1 when it does not exist or cannot be opened.
-qint64 ReadableLength(const QString& path);
+qint64 readableLength(const QString& path);
 
 // ---------------------------------------------------------------------------------------------
 // Verify output
@@ -280,7 +280,7 @@ inline const QString kVerifyFailStatus = QStringLiteral(" (Fail at 120)");
 
 // Checks the output file of a file target; messages may be null (nothing is shown).
 // *statusSuffix gets what is appended to the run's status.
-VerifyResult VerifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
+VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
                           config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix = nullptr);
 
 // ---------------------------------------------------------------------------------------------
@@ -293,13 +293,13 @@ struct FormImageRoute {
 // Asks "Form Image Exceeds GDI Spool Size"; on Yes finds the default printer (the part of
 // the default device setting before the first ","), and tells the user when there is none
 // or it is the file target itself.
-FormImageRoute ChooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
+FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
                                     const QString& defaultDeviceSetting, const QString& fileTargetDevice);
 // "Form Image Skipped" when the default printer cannot be selected.
-void ReportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device);
+void reportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device);
 
 // The page that stands in the file for the omitted image: page 1 of 1 of "Omitted Output
 // Notice", the notice in bold red, the footer and the duplex blank page when needed.
-void PrintOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sentToPrinter);
+void printOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sentToPrinter);
 
 } // namespace quillon::print

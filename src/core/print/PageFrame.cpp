@@ -19,7 +19,7 @@ platform::IPrintSurface& PageFrame::surface() const
 
 const PageGeometry& PageFrame::geometry() const
 {
-    return printer_.Geometry();
+    return printer_.geometry();
 }
 
 const PageSetup& PageFrame::setup() const
@@ -27,96 +27,96 @@ const PageSetup& PageFrame::setup() const
     return printer_.setup();
 }
 
-void PageFrame::StartPage()
+void PageFrame::startPage()
 {
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
-    if (!FirstPageOfDocument)
-        s.NewPage();
-    FirstPageOfDocument = false;
-    if (ConnectorsInUse) {
-        Connectors.columns.clear();
-        Connectors.previousLineY = 0;
-        Connectors.lineAdvance = g.CharHeight;
+    if (!firstPageOfDocument)
+        s.newPage();
+    firstPageOfDocument = false;
+    if (connectorsInUse) {
+        connectors.columns.clear();
+        connectors.previousLineY = 0;
+        connectors.lineAdvance = g.charHeight;
     }
-    ++PageNumber;
-    Top = g.HeaderBandHeight + g.MarginTwips[kTop];
-    Left = g.MarginTwips[kLeft];
-    if (setup().BindingEdge != 0 && setup().Duplex && PageNumber % 2 == 1) {
-        Top += g.BinderHeight;
-        Left += g.BinderWidth;
+    ++pageNumber;
+    top = g.headerBandHeight + g.marginTwips[kTop];
+    left = g.marginTwips[kLeft];
+    if (setup().bindingEdge != 0 && setup().duplex && pageNumber % 2 == 1) {
+        top += g.binderHeight;
+        left += g.binderWidth;
     }
-    printer_.DrawFoldingGuide();
+    printer_.drawFoldingGuide();
 
-    s.SetFontSize(1.2 * setup().FontSize);
-    s.SetBold(true);
-    s.SetTextColor(NormalTextColour);
-    Bottom = Top + g.PrintableHeight;
-    const QString title = HeaderTitle + (PageNumber > 1 ? QStringLiteral(" (cont.)") : QString());
-    s.SetCurrentY(Top - 2 * g.HeaderBandHeight / 3);
-    s.SetCurrentX(Left + (g.PrintableWidth - s.TextWidth(title)) / 2);
-    s.PrintText(title, true);
-    s.SetBold(false);
-    s.SetFontSize(setup().FontSize);
-    s.PrintText(u"", true);
+    s.setFontSize(1.2 * setup().fontSize);
+    s.setBold(true);
+    s.setTextColor(normalTextColour);
+    bottom = top + g.printableHeight;
+    const QString title = headerTitle + (pageNumber > 1 ? QStringLiteral(" (cont.)") : QString());
+    s.setCurrentY(top - 2 * g.headerBandHeight / 3);
+    s.setCurrentX(left + (g.printableWidth - s.textWidth(title)) / 2);
+    s.printText(title, true);
+    s.setBold(false);
+    s.setFontSize(setup().fontSize);
+    s.printText(u"", true);
 }
 
-void PageFrame::PrintFooter()
+void PageFrame::printFooter()
 {
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
-    s.SetCurrentY(Top + g.PrintableHeight);
-    s.SetFontSize(0.8 * setup().FontSize);
-    s.SetTextColor(NormalTextColour);
-    s.SetCurrentX(Left);
-    s.PrintText(g.PrintDateText, false);
-    QString pages = QStringLiteral("Page ") + QString::number(PageNumber) + QStringLiteral(" of ") + TotalPagesText;
-    if (EstimateFlag)
+    s.setCurrentY(top + g.printableHeight);
+    s.setFontSize(0.8 * setup().fontSize);
+    s.setTextColor(normalTextColour);
+    s.setCurrentX(left);
+    s.printText(g.printDateText, false);
+    QString pages = QStringLiteral("Page ") + QString::number(pageNumber) + QStringLiteral(" of ") + totalPagesText;
+    if (estimateFlag)
         pages += QStringLiteral(" (est)");
-    s.SetCurrentX(Left + (g.PrintableWidth - s.TextWidth(pages)) / 2);
-    s.PrintText(pages, false);
-    const QString version = config::VersionText();
-    s.SetCurrentX(Left + g.PrintableWidth - s.TextWidth(version));
-    s.PrintText(version, true);
-    const QString printedWith = QStringLiteral("Printed with Quillon ") + config::NoticeText();
-    s.SetCurrentX(Left + (g.PrintableWidth - s.TextWidth(printedWith)) / 2);
-    s.PrintText(printedWith, true);
-    s.SetFontSize(setup().FontSize);
+    s.setCurrentX(left + (g.printableWidth - s.textWidth(pages)) / 2);
+    s.printText(pages, false);
+    const QString version = config::versionText();
+    s.setCurrentX(left + g.printableWidth - s.textWidth(version));
+    s.printText(version, true);
+    const QString printedWith = QStringLiteral("Printed with Quillon ") + config::noticeText();
+    s.setCurrentX(left + (g.printableWidth - s.textWidth(printedWith)) / 2);
+    s.printText(printedWith, true);
+    s.setFontSize(setup().fontSize);
 }
 
-void PageFrame::PrintBlankPage()
+void PageFrame::printBlankPage()
 {
-    StartPage();
+    startPage();
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
     const QString notice = QStringLiteral("(This Page Intentionally Left Blank)");
-    s.SetCurrentY(Top + (g.PrintableHeight - s.TextHeight(notice)) / 2);
-    s.SetCurrentX(Left + (g.PrintableWidth - s.TextWidth(notice)) / 2);
-    s.PrintText(notice, true);
-    PrintFooter();
+    s.setCurrentY(top + (g.printableHeight - s.textHeight(notice)) / 2);
+    s.setCurrentX(left + (g.printableWidth - s.textWidth(notice)) / 2);
+    s.printText(notice, true);
+    printFooter();
 }
 
-void PageFrame::EndRoutine()
+void PageFrame::endRoutine()
 {
-    PrintFooter();
-    if (PageNumber % 2 == 1 && setup().Duplex && !run_.abort)
-        PrintBlankPage();
-    EstimateFlag = false;
+    printFooter();
+    if (pageNumber % 2 == 1 && setup().duplex && !run_.abort)
+        printBlankPage();
+    estimateFlag = false;
 }
 
-int PageFrame::EstimatePages(const model::Routine& routine, const model::SourceReader* reader, int imagePages)
+int PageFrame::estimatePages(const model::Routine& routine, const model::SourceReader* reader, int imagePages)
 {
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
-    s.SetFontName(setup().FontName);
-    s.SetFontSize(setup().FontSize);
-    LinesPerPage = g.CharHeight > 0 ? g.PrintableHeight / g.CharHeight : 1;
-    if (LinesPerPage < 1)
-        LinesPerPage = 1;
+    s.setFontName(setup().fontName);
+    s.setFontSize(setup().fontSize);
+    linesPerPage = g.charHeight > 0 ? g.printableHeight / g.charHeight : 1;
+    if (linesPerPage < 1)
+        linesPerPage = 1;
     double lines = double(routine.endLine) - double(routine.startLine) + 1;
-    const bool toc = model::KindIs(routine, QLatin1StringView("TOC"));
+    const bool toc = model::kindIs(routine, QLatin1StringView("TOC"));
     if (toc && reader) {
-        const model::SourceFile file = reader->Read(routine.FilePath);
+        const model::SourceFile file = reader->read(routine.filePath);
         const qsizetype last = std::min<qsizetype>(routine.endLine, file.lines.size());
         for (qsizetype i = 0; i < last; ++i) {
             QString text = file.lines[i];
@@ -124,24 +124,24 @@ int PageFrame::EstimatePages(const model::Routine& routine, const model::SourceR
                 text.remove(0, 8);
             else if (text.startsWith(QLatin1String("[ZRK-B]")))
                 text.remove(0, 7);
-            if (s.TextWidth(model::trimBlanks(text)) > g.PrintableWidth)
+            if (s.textWidth(model::trimBlanks(text)) > g.printableWidth)
                 lines += 1;
         }
     }
-    const double exact = lines / LinesPerPage;
+    const double exact = lines / linesPerPage;
     int pages = int(std::floor(exact));
     if (exact > pages)
         ++pages;
     if (toc)
         pages += 3;
-    if (model::KindIs(routine, QLatin1StringView("IMAGE")) && imagePages > 0)
+    if (model::kindIs(routine, QLatin1StringView("IMAGE")) && imagePages > 0)
         pages = imagePages;
-    if (setup().Duplex && pages % 2 == 1)
+    if (setup().duplex && pages % 2 == 1)
         ++pages;
-    EstimatedPages = pages;
-    TotalPagesText = QString::number(pages);
-    EstimateFlag = true;
-    run_.stats.Reset();
+    estimatedPages = pages;
+    totalPagesText = QString::number(pages);
+    estimateFlag = true;
+    run_.stats.reset();
     return pages;
 }
 

@@ -32,8 +32,8 @@ struct LineStatistics {
     int blankLines = 0;
     int wrappedLines = 0;
     int statements = 0;
-    int Counted() const { return blankLines + wrappedLines + statements; }
-    void Reset() { *this = LineStatistics(); }
+    int counted() const { return blankLines + wrappedLines + statements; }
+    void reset() { *this = LineStatistics(); }
 };
 
 // What a print run shares with the line printer and the page frame.
@@ -51,27 +51,27 @@ class PageFrame {
 public:
     PageFrame(PrintDevice& printer, PrintRunState& run);
 
-    QString HeaderTitle;
-    int PageNumber = 0;
-    bool FirstPageOfDocument = true;
-    QString TotalPagesText;
-    bool EstimateFlag = false;
-    double LinesPerPage = 1;
-    int EstimatedPages = 0;
-    double Top = 0;
-    double Left = 0;
-    double Bottom = 0;
-    bool ConnectorsInUse = false;
-    ConnectorState Connectors;
-    quint32 NormalTextColour = 0;
+    QString headerTitle;
+    int pageNumber = 0;
+    bool firstPageOfDocument = true;
+    QString totalPagesText;
+    bool estimateFlag = false;
+    double linesPerPage = 1;
+    int estimatedPages = 0;
+    double top = 0;
+    double left = 0;
+    double bottom = 0;
+    bool connectorsInUse = false;
+    ConnectorState connectors;
+    quint32 normalTextColour = 0;
 
-    void StartPage();
-    void PrintFooter();
-    void PrintBlankPage();
-    void EndRoutine();
+    void startPage();
+    void printFooter();
+    void printBlankPage();
+    void endRoutine();
     // The page count the footer shows while the routine prints; lines of a table of contents
     // come from its file. imagePages: the form image's own count for an Image routine.
-    int EstimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr,
+    int estimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr,
                       int imagePages = 0);
 
     platform::IPrintSurface& surface() const;

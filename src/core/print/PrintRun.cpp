@@ -29,7 +29,7 @@ using namespace quillon::model;
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString Plural(int n, const QString& word)
+QString plural(int n, const QString& word)
 {
     return QString::number(n) + QLatin1Char(' ') + word + (n == 1 ? QString() : QStringLiteral("s"));
 }
@@ -41,186 +41,186 @@ PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const con
       printer_(surface, setup), frame_(printer_, run_), lines_(frame_, run_, &warnings)
 {
     for (int i = 0; i < 10; ++i)
-        lines_.Colours[size_t(i)] = quint32(options.Color(i));
-    frame_.NormalTextColour = lines_.Colours[0];
+        lines_.colours[size_t(i)] = quint32(options.color(i));
+    frame_.normalTextColour = lines_.colours[0];
 }
 
-void PrintRun::SetStatus(const QString& text)
+void PrintRun::setStatus(const QString& text)
 {
-    if (Status)
-        Status(text);
+    if (status)
+        status(text);
 }
 
-bool PrintRun::PrepareOutputTarget(bool& fileTarget)
+bool PrintRun::prepareOutputTarget(bool& fileTarget)
 {
     run_.statusCode = 0;
-    const platform::PrinterInfo device = surface_.CurrentDevice();
-    fileTarget = ClassifyOutputTarget(device).fileTarget;
+    const platform::PrinterInfo device = surface_.currentDevice();
+    fileTarget = classifyOutputTarget(device).fileTarget;
     if (fileTarget) {
         // A file has no duplex unit: the blank back pages of a duplex run are kept for
         // whoever prints the file two-sided.
-        names_.emplace(SuggestedOutputName(ProjectName, now()));
-        const QString suggested = Suggest(names_->Current());
+        names_.emplace(suggestedOutputName(projectName, now()));
+        const QString suggested = suggest(names_->current());
         // The notice prepares the user for the save dialog; a caller that names the files
         // itself (the command line) has no dialog to prepare for.
-        if (ChooseOutputFile)
-            warnings_.Ask(SuggestedFileNameNotice(suggested, ClassifyOutputTarget(device).pdfPrinter, bool(CopyToClipboard)));
+        if (chooseOutputFile)
+            warnings_.ask(suggestedFileNameNotice(suggested, classifyOutputTarget(device).pdfPrinter, bool(copyToClipboard)));
         OutputFileRequest request;
         request.suggested = suggested;
         request.batch = batch_;
         request.previous = currentFile_;
-        batchFileReserved_ = !ChooseOutputFile && batch_ > 1;
-        if (ChooseOutputFile || batch_ > 1) {
-            const QString chosen = ChooseFile(request);
+        batchFileReserved_ = !chooseOutputFile && batch_ > 1;
+        if (chooseOutputFile || batch_ > 1) {
+            const QString chosen = chooseFile(request);
             if (chosen.isEmpty()) {
                 run_.statusCode = 1;
                 return false;
             }
-            OutputPath = chosen;
+            outputPath = chosen;
         }
-        batchFile_ = OutputPath;
-        currentFile_ = OutputPath;
-        if (!OutputPath.isEmpty())
-            surface_.SetOutputFile(OutputPath);
+        batchFile_ = outputPath;
+        currentFile_ = outputPath;
+        if (!outputPath.isEmpty())
+            surface_.setOutputFile(outputPath);
         return true;
     }
-    const int original = surface_.DuplexMode();
-    surface_.SetDuplexMode(2);
-    bool supported = surface_.DuplexMode() == 2;
+    const int original = surface_.duplexMode();
+    surface_.setDuplexMode(2);
+    bool supported = surface_.duplexMode() == 2;
     if (!supported) {
-        surface_.SetDuplexMode(3);
-        supported = surface_.DuplexMode() == 3;
+        surface_.setDuplexMode(3);
+        supported = surface_.duplexMode() == 3;
     }
-    surface_.SetDuplexMode(original);
-    const bool simplexNow = surface_.DuplexMode() == 1;
+    surface_.setDuplexMode(original);
+    const bool simplexNow = surface_.duplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
-        const config::Warning w = config::Warning::Notice(
+        const config::Warning w = config::Warning::notice(
             QStringLiteral("Printer Setting Warning"), QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
-            QStringLiteral("The output device ") + Quote(device.deviceName) + QStringLiteral(" is currently set to ") + current
+            QStringLiteral("The output device ") + quote(device.deviceName) + QStringLiteral(" is currently set to ") + current
                 + QStringLiteral(" printing but ") + chosen
                 + QStringLiteral(" printing was selected.  The device driver may not honor the change."));
-        warnings_.Ask(w);
+        warnings_.ask(w);
     };
-    if (supported && setup_.Duplex) {
+    if (supported && setup_.duplex) {
         if (simplexNow)
             settingWarning(QStringLiteral("Simplex"), QStringLiteral("Duplex"));
-        surface_.SetDuplexMode(3);
-    } else if (supported && !setup_.Duplex) {
+        surface_.setDuplexMode(3);
+    } else if (supported && !setup_.duplex) {
         if (!simplexNow) {
             settingWarning(QStringLiteral("Duplex"), QStringLiteral("Simplex"));
-            messages_.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Duplex Conflict"),
+            messages_.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Duplex Conflict"),
                                   QStringLiteral("The output device you have selected, ") + device.deviceName
                                       + QStringLiteral(", is currently set to Duplex printing but you have selected ")
                                       + QStringLiteral("Simplex.  The device driver may not honor the change."));
         }
-        surface_.SetDuplexMode(1);
-    } else if (!supported && setup_.Duplex) {
+        surface_.setDuplexMode(1);
+    } else if (!supported && setup_.duplex) {
         static const char* const edgeNames[] = {"None", "Left", "Top", "Top_Left", "Top_Right", "Left_Top", "Left_Bottom"};
         QString text = QStringLiteral("You have selected to print Duplex but the output device ")
             + QStringLiteral("you have selected,") + device.deviceName + QStringLiteral(" does not support ")
             + QStringLiteral("Duplex printing.  ");
-        if (setup_.BindingEdge != 0) {
+        if (setup_.bindingEdge != 0) {
             text += QStringLiteral("You have also elected to bind the output at the ")
-                + QString::fromLatin1(edgeNames[std::clamp(setup_.BindingEdge, 0, 6)]) + QStringLiteral(" edge.  If you ")
+                + QString::fromLatin1(edgeNames[std::clamp(setup_.bindingEdge, 0, 6)]) + QStringLiteral(" edge.  If you ")
                 + QStringLiteral("continue then printing will default to Simplex without a ")
                 + QStringLiteral("binding edge.  Do you want to continue printing?");
         } else {
             text += QStringLiteral("If you continue then printing will default ")
                 + QStringLiteral("to Simplex.  Do you want to continue printing?");
         }
-        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
+        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
                                   platform::MessageButtons::YesNo)
             == platform::MessageResult::No) {
             run_.statusCode = 1;
             return false;
         }
-        setup_.Duplex = false;
-        setup_.BindingEdge = 0;
+        setup_.duplex = false;
+        setup_.bindingEdge = 0;
     }
     return true;
 }
 
-const QStringList& PrintRun::LinesOf(const QString& path)
+const QStringList& PrintRun::linesOf(const QString& path)
 {
     if (loadedPath_ != path.toLower()) {
         loadedPath_ = path.toLower();
-        const SourceFile file = Reader->Read(path);
+        const SourceFile file = reader->read(path);
         loadedLines_ = file.ok ? file.lines : QStringList();
     }
     return loadedLines_;
 }
 
-void PrintRun::ReportInternalError(const Routine& routine, const QString& reason)
+void PrintRun::reportInternalError(const Routine& routine, const QString& reason)
 {
     const QString text = QStringLiteral("INTERNAL ERROR ") + config::kProductName + kCrLf + QStringLiteral("Reason: ")
-        + reason + kCrLf + QStringLiteral("File: ") + routine.FilePath + kCrLf + QStringLiteral("Procedure: ")
-        + routine.RoutineName + kCrLf + QStringLiteral("Kind: ") + routine.RoutineKind + kCrLf
+        + reason + kCrLf + QStringLiteral("File: ") + routine.filePath + kCrLf + QStringLiteral("Procedure: ")
+        + routine.routineName + kCrLf + QStringLiteral("Kind: ") + routine.routineKind + kCrLf
         + QStringLiteral("Start: ") + QString::number(routine.startLine) + QStringLiteral("  End: ")
         + QString::number(routine.endLine);
     if (log_)
-        log_->Write(QString(text).replace(kCrLf, QStringLiteral(" | ")));
-    surface_.SetTextColor(platform::Rgb(255, 0, 0));
-    surface_.SetCurrentX(frame_.Left);
-    surface_.PrintText(QStringLiteral("*** ") + QString(text).replace(kCrLf, QStringLiteral(" | ")), true);
-    surface_.SetTextColor(lines_.Colours[colour::Normal]);
+        log_->write(QString(text).replace(kCrLf, QStringLiteral(" | ")));
+    surface_.setTextColor(platform::rgb(255, 0, 0));
+    surface_.setCurrentX(frame_.left);
+    surface_.printText(QStringLiteral("*** ") + QString(text).replace(kCrLf, QStringLiteral(" | ")), true);
+    surface_.setTextColor(lines_.colours[colour::Normal]);
 }
 
-QString PrintRun::HistoryKey(const Routine& routine) const
+QString PrintRun::historyKey(const Routine& routine) const
 {
-    return print::HistoryKey(routine, FindRoutine ? FindRoutine : RoutineLookup());
+    return print::historyKey(routine, findRoutine ? findRoutine : RoutineLookup());
 }
 
-void TocListHistory::RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
+void TocListHistory::recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
                                  const LineStatistics* aggregate)
 {
-    list_.RecordPrint(key, when, pages, duplex, aggregate);
+    list_.recordPrint(key, when, pages, duplex, aggregate);
 }
 
-void TocListHistory::RecordDependencyCounts(const QString& key, int total, int blank, int other)
+void TocListHistory::recordDependencyCounts(const QString& key, int total, int blank, int other)
 {
-    list_.RecordDependencyReport(key, total, blank, other);
+    list_.recordDependencyReport(key, total, blank, other);
 }
 
-void TocListHistory::BeginRun()
+void TocListHistory::beginRun()
 {
-    list_.BeginUpdates();
+    list_.beginUpdates();
 }
 
-void TocListHistory::EndRun()
+void TocListHistory::endRun()
 {
-    list_.CommitUpdates();
+    list_.commitUpdates();
 }
 
-void PrintRun::UpdateHistory(const Routine& routine)
+void PrintRun::updateHistory(const Routine& routine)
 {
-    if (!History || routine.RoutineName == QLatin1String("Table of Contents"))
+    if (!history || routine.routineName == QLatin1String("Table of Contents"))
         return;
-    const bool aggregate = KindIs(routine, QLatin1StringView("AGGREGATE"));
-    History->RecordPrint(HistoryKey(routine), now(), frame_.EstimatedPages, setup_.Duplex,
+    const bool aggregate = kindIs(routine, QLatin1StringView("AGGREGATE"));
+    history->recordPrint(historyKey(routine), now(), frame_.estimatedPages, setup_.duplex,
                          aggregate ? &run_.stats : nullptr);
 }
 
-bool PrintRun::PrepareDependencyRoutine(Routine& pseudo, const Routine& parent)
+bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
 {
-    if (!Index)
+    if (!index)
         return false;
-    analysis::DependencyReporter reporter(*Index, TabWidth);
-    const QStringList report = reporter.BuildDependencyReport(parent);
+    analysis::DependencyReporter reporter(*index, tabWidth);
+    const QStringList report = reporter.buildDependencyReport(parent);
     if (report.isEmpty())
         return false;
     int blank = 0;
     for (const QString& line : report)
         blank += trimBlanks(line).isEmpty() ? 1 : 0;
     // A unique name under the usual prefix: two reports never overwrite each other.
-    QString name = upperCase(trimBlanks(parent.ModuleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.RoutineName));
+    QString name = upperCase(trimBlanks(parent.moduleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.routineName));
     for (const char* c : {":", "\\", "/", "|", " "})
         name.replace(QLatin1String(c), QLatin1String("_"));
-    QTemporaryFile file(platform::TempFolder() + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
+    QTemporaryFile file(platform::tempFolder() + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
     file.setAutoRemove(false);
     if (!file.open())
         return false;
     if (log_)
-        log_->OpenOutput(file.fileName());
+        log_->openOutput(file.fileName());
     QByteArray bytes;
     for (const QString& line : report)
         bytes += line.toUtf8() + "\r\n";
@@ -230,329 +230,329 @@ bool PrintRun::PrepareDependencyRoutine(Routine& pseudo, const Routine& parent)
         return false;
     }
     file.close();
-    platform::InterruptCleanup::Track(file.fileName());
-    if (History)
-        History->RecordDependencyCounts(HistoryKey(pseudo), int(report.size()), blank, int(report.size()) - blank);
-    pseudo.FilePath = file.fileName();
+    platform::InterruptCleanup::track(file.fileName());
+    if (history)
+        history->recordDependencyCounts(historyKey(pseudo), int(report.size()), blank, int(report.size()) - blank);
+    pseudo.filePath = file.fileName();
     pseudo.startLine = 1;
     pseudo.signatureLine = 1;
     pseudo.endLine = qint32(report.size());
-    pseudo.SigLineText = QStringLiteral("'Dependency Report");
+    pseudo.sigLineText = QStringLiteral("'Dependency Report");
     return true;
 }
 
-QString PrintRun::Suggest(const QString& name)
+QString PrintRun::suggest(const QString& name)
 {
-    if (CopyToClipboard)
-        CopyToClipboard(name);
+    if (copyToClipboard)
+        copyToClipboard(name);
     return name;
 }
 
-QString PrintRun::DerivedFile(const OutputFileRequest& request) const
+QString PrintRun::derivedFile(const OutputFileRequest& request) const
 {
     // Names nobody typed never take an existing file: ReserveUniqueFile picks a free one.
     if (request.oversizePart > 0)
-        return ReserveUniqueFile(WithoutPdfExtension(batchFile_) + QStringLiteral("_Part")
+        return reserveUniqueFile(withoutPdfExtension(batchFile_) + QStringLiteral("_Part")
                                  + QString::number(request.oversizePart) + QStringLiteral(".pdf"));
-    const QString folder = QFileInfo(request.previous.isEmpty() ? OutputPath : request.previous).absolutePath();
-    return ReserveUniqueFile(folder + QLatin1Char('/') + FileNameOf(request.suggested));
+    const QString folder = QFileInfo(request.previous.isEmpty() ? outputPath : request.previous).absolutePath();
+    return reserveUniqueFile(folder + QLatin1Char('/') + fileNameOf(request.suggested));
 }
 
-QString PrintRun::ChooseFile(const OutputFileRequest& request)
+QString PrintRun::chooseFile(const OutputFileRequest& request)
 {
     for (;;) {
-        if (!ChooseOutputFile) {
-            const QString derived = DerivedFile(request);
+        if (!chooseOutputFile) {
+            const QString derived = derivedFile(request);
             if (!derived.isEmpty()) {
                 // Reserved empty under a derived name: it is the run's until a document fills it.
-                DropReservedFile();
+                dropReservedFile();
                 reservedFile_ = derived;
-                platform::InterruptCleanup::Track(derived);
+                platform::InterruptCleanup::track(derived);
             }
             return derived; // empty: the folder took no file, nothing to try again
         }
-        const QString chosen = ChooseOutputFile(request);
+        const QString chosen = chooseOutputFile(request);
         if (!chosen.isEmpty())
             return chosen;
         if (tocRun_) {
-            messages_.ShowMessage(platform::MessageIcon::Information, QStringLiteral("No File Selection"),
+            messages_.showMessage(platform::MessageIcon::Information, QStringLiteral("No File Selection"),
                                   QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
                                                  "will now be cancelled."));
             return QString();
         }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
             + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
-        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("File Selection Cancelled"), text,
+        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("File Selection Cancelled"), text,
                                   platform::MessageButtons::YesNo)
             != platform::MessageResult::Yes)
             return QString();
     }
 }
 
-void PrintRun::DiscardUnfinishedOutput()
+void PrintRun::discardUnfinishedOutput()
 {
     // Nothing of an unfinished split run is kept: the user's file stays as it was.
-    parts_.Discard();
-    DropReservedFile();
+    parts_.discard();
+    dropReservedFile();
 }
 
-void PrintRun::DropReservedFile()
+void PrintRun::dropReservedFile()
 {
     if (reservedFile_.isEmpty())
         return;
-    platform::InterruptCleanup::Forget(reservedFile_);
+    platform::InterruptCleanup::forget(reservedFile_);
     if (QFileInfo(reservedFile_).size() == 0)
         QFile::remove(reservedFile_);
     reservedFile_.clear();
 }
 
-bool PrintRun::EndCurrentDocument()
+bool PrintRun::endCurrentDocument()
 {
-    documents_.push_back({currentFile_, surface_.PagesStarted()});
-    pagesDone_ += surface_.PagesStarted();
+    documents_.push_back({currentFile_, surface_.pagesStarted()});
+    pagesDone_ += surface_.pagesStarted();
     documentOpen_ = false;
-    if (surface_.EndDocument()) {
+    if (surface_.endDocument()) {
         if (currentFile_ == reservedFile_) {
-            platform::InterruptCleanup::Forget(reservedFile_);
+            platform::InterruptCleanup::forget(reservedFile_);
             reservedFile_.clear();
         }
         return true;
     }
     failed_ = true;
-    ReportPrinterError();
+    reportPrinterError();
     return false;
 }
 
-bool PrintRun::StartNextPart()
+bool PrintRun::startNextPart()
 {
-    if (!EndCurrentDocument())
+    if (!endCurrentDocument())
         return false;
     // The part replaces the file it continues in the list of files that stay.
     documents_.pop_back();
     QString error;
-    const QString next = parts_.StartNext(&error);
+    const QString next = parts_.startNext(&error);
     if (next.isEmpty()) {
         failed_ = true;
-        messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
+        messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                               QStringLiteral("The next output part could not be created: ") + error);
         return false;
     }
-    Suggest(next);
-    surface_.SetOutputFile(next);
+    suggest(next);
+    surface_.setOutputFile(next);
     currentFile_ = next;
     documentOpen_ = true;
-    SetStatus(TemporaryPartStatus(next));
-    printer_.ComputePageGeometry(false);
-    frame_.FirstPageOfDocument = true;
+    setStatus(temporaryPartStatus(next));
+    printer_.computePageGeometry(false);
+    frame_.firstPageOfDocument = true;
     linesInPart_ = 0;
     return true;
 }
 
-int PrintRun::ImagePagesOf(const Routine& routine)
+int PrintRun::imagePagesOf(const Routine& routine)
 {
-    if (!ImagePages)
+    if (!imagePages)
         return 0;
     // Counting reads and plans the whole form: the part estimate and the routine share it.
     const auto known = imagePages_.find(&routine);
     if (known != imagePages_.end())
         return known->second;
-    return imagePages_[&routine] = ImagePages(routine);
+    return imagePages_[&routine] = imagePages(routine);
 }
 
-qint64 PrintRun::ImageLinesOf(int imagePages) const
+qint64 PrintRun::imageLinesOf(int imagePages) const
 {
-    return ImageSpoolLines(printer_.Geometry().PrintableHeight, printer_.Geometry().CharHeight, imagePages);
+    return imageSpoolLines(printer_.geometry().printableHeight, printer_.geometry().charHeight, imagePages);
 }
 
-QString PrintRun::ChooseOversizeFile()
+QString PrintRun::chooseOversizeFile()
 {
     OutputFileRequest request;
-    request.suggested = Suggest(names_ ? names_->ForOversizePart(oversizePart_) : QString());
+    request.suggested = suggest(names_ ? names_->forOversizePart(oversizePart_) : QString());
     request.batch = batch_;
     request.oversizePart = oversizePart_;
     request.previous = currentFile_;
-    return ChooseFile(request);
+    return chooseFile(request);
 }
 
-bool PrintRun::StartNextOversizeFile()
+bool PrintRun::startNextOversizeFile()
 {
-    if (!EndCurrentDocument())
+    if (!endCurrentDocument())
         return false;
     ++oversizePart_;
-    const QString next = ChooseOversizeFile();
+    const QString next = chooseOversizeFile();
     if (next.isEmpty()) {
         endStatus_ = kOversizeAbandonedStatus;
         return false;
     }
-    surface_.SetOutputFile(next);
+    surface_.setOutputFile(next);
     currentFile_ = next;
     documentOpen_ = true;
-    printer_.ComputePageGeometry(false);
-    frame_.FirstPageOfDocument = true;
+    printer_.computePageGeometry(false);
+    frame_.firstPageOfDocument = true;
     linesInPart_ = 0;
     return true;
 }
 
-void PrintRun::PrintLines(const QStringList& lines, int first, int last, Routine& routine,
+void PrintRun::printLines(const QStringList& lines, int first, int last, Routine& routine,
                                  const QString& title, bool oversize)
 {
-    statements_.Reset();
+    statements_.reset();
     for (int n = first; n <= last; ++n) {
-        const int pageBefore = frame_.PageNumber;
-        SetStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + QString::number(routinesSent_ + 1)
+        const int pageBefore = frame_.pageNumber;
+        setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + QString::number(routinesSent_ + 1)
                   + QStringLiteral(" of ") + QString::number(totalSelected_) + QStringLiteral(") line ")
                   + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
         bool go = true;
-        lines_.PrintSourceLine(lines[n - 1], &routine, go);
+        lines_.printSourceLine(lines[n - 1], &routine, go);
         if (!go)
             break;
-        AddLineStatements(lines[n - 1], statements_);
+        addLineStatements(lines[n - 1], statements_);
         ++linesInPart_;
         // A routine larger than a whole file goes on in the next file at an even page.
         if (oversize && spoolControl_ && n < last
-            && OversizeRoutineStopsHere(frame_.PageNumber != pageBefore, frame_.PageNumber, linesInPart_,
-                                        frame_.LinesPerPage, GdiSpoolSize)) {
-            if (!splitMode_ && !AskContinueOversize(messages_, oversizePart_)) {
+            && oversizeRoutineStopsHere(frame_.pageNumber != pageBefore, frame_.pageNumber, linesInPart_,
+                                        frame_.linesPerPage, gdiSpoolSize)) {
+            if (!splitMode_ && !askContinueOversize(messages_, oversizePart_)) {
                 oversizeAbandoned_ = true;
                 endStatus_ = kOversizeAbandonedStatus;
                 run_.abort = true;
                 break;
             }
-            frame_.PrintFooter();
-            if (!(splitMode_ ? StartNextPart() : StartNextOversizeFile())) {
+            frame_.printFooter();
+            if (!(splitMode_ ? startNextPart() : startNextOversizeFile())) {
                 oversizeAbandoned_ = !failed_;
                 run_.abort = true;
                 documentOpen_ = false;
                 break;
             }
-            frame_.StartPage();
+            frame_.startPage();
         }
     }
     run_.stats.statements = statements_.count;
 }
 
-bool PrintRun::PrintImageRoutine(Routine& routine)
+bool PrintRun::printImageRoutine(Routine& routine)
 {
-    SetStatus(QStringLiteral("Printing ") + FileNameOf(routine.FilePath) + QStringLiteral("|Image (Procedure ")
+    setStatus(QStringLiteral("Printing ") + fileNameOf(routine.filePath) + QStringLiteral("|Image (Procedure ")
               + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
               + QLatin1Char(')'));
-    frame_.ConnectorsInUse = false;
-    frame_.HeaderTitle = FileNameOf(routine.FilePath) + QStringLiteral("|Image");
-    frame_.PageNumber = 0;
+    frame_.connectorsInUse = false;
+    frame_.headerTitle = fileNameOf(routine.filePath) + QStringLiteral("|Image");
+    frame_.pageNumber = 0;
     run_.abort = false;
-    if (!PrintImage || !PrintImage(routine))
+    if (!printImage || !printImage(routine))
         return false;
     // The next routine starts on a front side.
-    if (setup_.Duplex && frame_.PageNumber % 2 == 1 && !run_.abort)
-        frame_.PrintBlankPage();
-    frame_.EstimateFlag = false;
-    UpdateHistory(routine);
+    if (setup_.duplex && frame_.pageNumber % 2 == 1 && !run_.abort)
+        frame_.printBlankPage();
+    frame_.estimateFlag = false;
+    updateHistory(routine);
     return true;
 }
 
-bool PrintRun::SendImageElsewhere(Routine& routine, const QString& fileDevice)
+bool PrintRun::sendImageElsewhere(Routine& routine, const QString& fileDevice)
 {
-    const QString name = FileNameOf(routine.FilePath);
-    const FormImageRoute route = ChooseFormImageRoute(messages_, name, surface_.DefaultDeviceName(), fileDevice);
+    const QString name = fileNameOf(routine.filePath);
+    const FormImageRoute route = chooseFormImageRoute(messages_, name, surface_.defaultDeviceName(), fileDevice);
     bool sent = false;
     if (route.toDefaultPrinter) {
-        sent = PrintImageOnPrinter && PrintImageOnPrinter(routine, route.device);
+        sent = printImageOnPrinter && printImageOnPrinter(routine, route.device);
         if (!sent)
-            ReportDefaultPrinterNotSelected(messages_, route.device);
+            reportDefaultPrinterNotSelected(messages_, route.device);
     }
-    PrintOmittedOutputPage(frame_, name, sent);
+    printOmittedOutputPage(frame_, name, sent);
     return sent;
 }
 
-bool PrintRun::PrintRoutine(Routine& routine)
+bool PrintRun::printRoutine(Routine& routine)
 {
-    if (trimBlanks(routine.FilePath).isEmpty())
+    if (trimBlanks(routine.filePath).isEmpty())
         return false;
-    if (KindIs(routine, QLatin1StringView("IMAGE")))
-        return PrintImageRoutine(routine);
-    const QString originalPath = routine.FilePath;
-    const bool dependency = KindIs(routine, QLatin1StringView("DEPENDENCY"));
-    const bool toc = routine.RoutineName == QLatin1String("Table of Contents");
+    if (kindIs(routine, QLatin1StringView("IMAGE")))
+        return printImageRoutine(routine);
+    const QString originalPath = routine.filePath;
+    const bool dependency = kindIs(routine, QLatin1StringView("DEPENDENCY"));
+    const bool toc = routine.routineName == QLatin1String("Table of Contents");
     if (dependency) {
-        const RoutinePtr parent = FindRoutine ? FindRoutine(routine.ParentKey) : nullptr;
-        if (!parent || !PrepareDependencyRoutine(routine, *parent))
+        const RoutinePtr parent = findRoutine ? findRoutine(routine.parentKey) : nullptr;
+        if (!parent || !prepareDependencyRoutine(routine, *parent))
             return false;
     }
-    frame_.ConnectorsInUse = dependency;
-    lines_.Symbols = Symbols;
-    const bool brackets = Brackets && !dependency && !toc && !run_.tocPrint;
+    frame_.connectorsInUse = dependency;
+    lines_.symbols = symbols;
+    const bool brackets = brackets && !dependency && !toc && !run_.tocPrint;
 
     QString prefix;
     for (const char* kind : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
-        if (KindIs(routine, QLatin1StringView(kind)))
+        if (kindIs(routine, QLatin1StringView(kind)))
             prefix = QString::fromLatin1(kind) + QLatin1Char(' ');
     }
     const QString title = toc ? QStringLiteral("Table of Contents")
-                              : FileNameOf(originalPath) + QLatin1Char('|') + prefix + routine.RoutineName;
+                              : fileNameOf(originalPath) + QLatin1Char('|') + prefix + routine.routineName;
     if (toc) {
         routinesSent_ = 0;
-        frame_.FirstPageOfDocument = true;
+        frame_.firstPageOfDocument = true;
     }
-    frame_.HeaderTitle = title;
-    frame_.PageNumber = 0;
-    frame_.StartPage();
+    frame_.headerTitle = title;
+    frame_.pageNumber = 0;
+    frame_.startPage();
     run_.abort = false;
 
-    const QStringList& lines = LinesOf(routine.FilePath);
-    if (KindIs(routine, QLatin1StringView("AGGREGATE"))) {
-        statements_.Reset();
-        for (const AggregateListingLine& line : BuildAggregateListing(routine, lines, Loaded, *Reader)) {
+    const QStringList& lines = linesOf(routine.filePath);
+    if (kindIs(routine, QLatin1StringView("AGGREGATE"))) {
+        statements_.reset();
+        for (const AggregateListingLine& line : buildAggregateListing(routine, lines, loaded, *reader)) {
             bool go = true;
-            lines_.PrintSourceLine(line.text, &routine, go);
+            lines_.printSourceLine(line.text, &routine, go);
             if (!go)
                 break;
             if (line.countsStatements)
-                AddLineStatements(line.text, statements_);
+                addLineStatements(line.text, statements_);
         }
         run_.stats.statements = statements_.count;
-        frame_.EndRoutine();
-        UpdateHistory(routine);
+        frame_.endRoutine();
+        updateHistory(routine);
         return true;
     }
 
     int first = routine.startLine;
     int last = routine.endLine;
     if (first < 1 || last < 1 || last < first) {
-        ReportInternalError(routine, QStringLiteral("Routine range invalid"));
+        reportInternalError(routine, QStringLiteral("Routine range invalid"));
     } else {
         last = std::min<int>(last, int(lines.size()));
         if (brackets) {
-            const QStringList listing = analysis::BuildBracketListing(lines, first, last);
+            const QStringList listing = analysis::buildBracketListing(lines, first, last);
             if (listing.isEmpty()) {
-                ReportInternalError(routine, QStringLiteral("Bracket temporary file was empty"));
+                reportInternalError(routine, QStringLiteral("Bracket temporary file was empty"));
             } else {
-                frame_.ConnectorsInUse = true;
-                frame_.Connectors.lineAdvance = printer_.Geometry().CharHeight;
-                PrintLines(listing, 1, int(listing.size()), routine, title, oversize_);
+                frame_.connectorsInUse = true;
+                frame_.connectors.lineAdvance = printer_.geometry().charHeight;
+                printLines(listing, 1, int(listing.size()), routine, title, oversize_);
             }
         } else {
             if (dependency)
-                frame_.Connectors.lineAdvance = printer_.Geometry().CharHeight;
-            PrintLines(lines, first, last, routine, title, oversize_);
+                frame_.connectors.lineAdvance = printer_.geometry().charHeight;
+            printLines(lines, first, last, routine, title, oversize_);
         }
     }
     // A document that could not go on in its next file takes nothing more.
     if (documentOpen_)
-        frame_.EndRoutine();
-    UpdateHistory(routine);
+        frame_.endRoutine();
+    updateHistory(routine);
     if (dependency) {
         // The report was written for this print only.
-        QFile::remove(routine.FilePath);
-        platform::InterruptCleanup::Forget(routine.FilePath);
-        routine.FilePath = originalPath;
+        QFile::remove(routine.filePath);
+        platform::InterruptCleanup::forget(routine.filePath);
+        routine.filePath = originalPath;
         loadedPath_.clear();
     }
     return true;
 }
 
-void PrintRun::ReportPrinterError()
+void PrintRun::reportPrinterError()
 {
-    messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
+    messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                           QStringLiteral("Printing has terminated with error 0:  the output could not be completed")
                               + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
                               + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or")
@@ -566,17 +566,17 @@ void PrintRun::ReportPrinterError()
                               + QStringLiteral("Control will be returned to the main screen."));
 }
 
-RunResult PrintRun::RunPrintQueue(const std::vector<ListRow>& queue)
+RunResult PrintRun::runPrintQueue(const std::vector<ListRow>& queue)
 {
     std::vector<ListRow> copy = queue;
-    return RunPrintQueue(copy);
+    return runPrintQueue(copy);
 }
 
-RunResult PrintRun::RunPrintQueue(std::vector<ListRow>& queue)
+RunResult PrintRun::runPrintQueue(std::vector<ListRow>& queue)
 {
     RunResult result;
     if (queue.empty()) {
-        messages_.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
+        messages_.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
                               QStringLiteral("No routines are in the print queue."));
         return result;
     }
@@ -586,14 +586,14 @@ RunResult PrintRun::RunPrintQueue(std::vector<ListRow>& queue)
         explicit HistoryRun(IPrintHistory* h) : history(h)
         {
             if (history)
-                history->BeginRun();
+                history->beginRun();
         }
         ~HistoryRun()
         {
             if (history)
-                history->EndRun();
+                history->endRun();
         }
-    } historyRun(History);
+    } historyRun(history);
     runStart_ = now();
     documents_.clear();
     pagesDone_ = 0;
@@ -604,7 +604,7 @@ RunResult PrintRun::RunPrintQueue(std::vector<ListRow>& queue)
     bool continuation = false;
     for (;;) {
         size_t processed = 0;
-        const BatchEnd end = RunBatch(queue, continuation, processed);
+        const BatchEnd end = runBatch(queue, continuation, processed);
         sentInRun_ += routinesSent_;
         if (end == BatchEnd::NextBatch) {
             // What this batch sent is unselected, so the next batch starts after it.
@@ -614,22 +614,22 @@ RunResult PrintRun::RunPrintQueue(std::vector<ListRow>& queue)
             continue;
         }
         if (end == BatchEnd::Cancelled || end == BatchEnd::Failed) {
-            DiscardUnfinishedOutput();
+            discardUnfinishedOutput();
             result.routinesPrinted = sentInRun_;
             result.status = endStatus_;
             batch_ = 0;
             return result;
         }
-        return FinishRun(result);
+        return finishRun(result);
     }
 }
 
-PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
+PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
 {
     routinesSent_ = 0;
-    printer_.ApplyPageSetup();
-    const platform::PrinterInfo device = surface_.CurrentDevice();
-    target_ = ClassifyOutputTarget(device);
+    printer_.applyPageSetup();
+    const platform::PrinterInfo device = surface_.currentDevice();
+    target_ = classifyOutputTarget(device);
     if (!continuation && !target_.pdfPrinter && !target_.physicalPort) {
         const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
             + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
@@ -639,7 +639,7 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
             + QStringLiteral("combined into the single file you name.  Otherwise, ")
             + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
             + QStringLiteral("Do you want to change the output target?");
-        if (messages_.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
+        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
                                   text, platform::MessageButtons::YesNo)
             == platform::MessageResult::Yes)
             return BatchEnd::Cancelled;
@@ -647,47 +647,47 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
     ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
-        tocRun_ = tocRun_ || KindIs(*row.routine, QLatin1StringView("TOC"));
-    if (!PrepareOutputTarget(fileTarget_))
+        tocRun_ = tocRun_ || kindIs(*row.routine, QLatin1StringView("TOC"));
+    if (!prepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
-    printer_.ComputePageGeometry(batch_ == 1);
+    printer_.computePageGeometry(batch_ == 1);
     imagePages_.clear(); // page counts hold for this batch's geometry
     documentOpen_ = true;
     // Parts and batches end in files beside the output: a device or a FIFO named as output
     // gets the whole document in one piece instead, and nothing is renamed over it.
-    const bool streamOutput = !OutputPath.isEmpty() && platform::ReplaceablePath(OutputPath).isEmpty();
-    spoolControl_ = fileTarget_ && GdiSpoolSize >= 1 && !streamOutput;
-    splitMode_ = spoolControl_ && target_.pdfPrinter && !OutputPath.isEmpty();
+    const bool streamOutput = !outputPath.isEmpty() && platform::replaceablePath(outputPath).isEmpty();
+    spoolControl_ = fileTarget_ && gdiSpoolSize >= 1 && !streamOutput;
+    splitMode_ = spoolControl_ && target_.pdfPrinter && !outputPath.isEmpty();
     totalSelected_ = 0;
     for (const ListRow& row : queue)
         totalSelected_ += row.selected ? 1 : 0;
     if (splitMode_) {
         QString error;
-        const QString first = parts_.Begin(OutputPath, &error);
+        const QString first = parts_.begin(outputPath, &error);
         if (first.isEmpty()) {
             failed_ = true;
-            messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
+            messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
                                   QStringLiteral("The output file could not be created: ") + error);
             return BatchEnd::Failed;
         }
-        surface_.SetOutputFile(first);
+        surface_.setOutputFile(first);
         currentFile_ = first;
         std::vector<SpoolRow> rows;
         for (const ListRow& row : queue) {
             SpoolRow spool;
             spool.selected = row.selected;
-            spool.image = KindIs(*row.routine, QLatin1StringView("IMAGE"));
+            spool.image = kindIs(*row.routine, QLatin1StringView("IMAGE"));
             if (spool.image && row.selected)
-                spool.imageLines = ImageLinesOf(ImagePagesOf(*row.routine));
+                spool.imageLines = imageLinesOf(imagePagesOf(*row.routine));
             spool.startLine = row.routine->startLine;
             spool.endLine = row.routine->endLine;
             rows.push_back(spool);
         }
-        if (ExpectsMultipleTemporaryFiles(EstimateParts(rows, GdiSpoolSize), GdiSpoolSize))
-            warnings_.Ask(MultipleTemporaryFilesNotice());
+        if (expectsMultipleTemporaryFiles(estimateParts(rows, gdiSpoolSize), gdiSpoolSize))
+            warnings_.ask(multipleTemporaryFilesNotice());
     }
     loadedPath_.clear();
-    frame_.FirstPageOfDocument = true;
+    frame_.firstPageOfDocument = true;
     linesInPart_ = 0;
     oversizePart_ = 0;
 
@@ -698,41 +698,41 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
             continue;
         }
         Routine& routine = *row.routine;
-        run_.tocPrint = KindIs(routine, QLatin1StringView("TOC"));
+        run_.tocPrint = kindIs(routine, QLatin1StringView("TOC"));
         oversize_ = false;
         oversizeAbandoned_ = false;
         SpoolDecision decision;
-        const bool image = KindIs(routine, QLatin1StringView("IMAGE"));
-        const int imagePages = image ? ImagePagesOf(routine) : 0;
+        const bool image = kindIs(routine, QLatin1StringView("IMAGE"));
+        const int imagePages = image ? imagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
-        if (spoolControl_ && (!image || PrintImage)) {
+        if (spoolControl_ && (!image || printImage)) {
             SpoolRoutine spool;
             spool.image = image;
-            spool.imageLines = ImageLinesOf(imagePages);
+            spool.imageLines = imageLinesOf(imagePages);
             spool.startLine = routine.startLine;
             spool.endLine = routine.endLine;
             SpoolCounters counters;
             counters.spoolControl = true;
             counters.splitMode = splitMode_;
-            counters.gdiSpoolSize = GdiSpoolSize;
+            counters.gdiSpoolSize = gdiSpoolSize;
             counters.linesInPart = linesInPart_;
-            decision = DecideSpoolLimit(spool, counters);
+            decision = decideSpoolLimit(spool, counters);
             switch (decision.action) {
             case SpoolAction::NextTemporaryPart:
-                if (!StartNextPart())
+                if (!startNextPart())
                     return BatchEnd::Failed;
                 break;
             case SpoolAction::FormImageException:
                 // A drawing cannot be split across files: it goes to a printer or is left out,
                 // with a page in the file that says which.
-                if (SendImageElsewhere(routine, surface_.CurrentDevice().deviceName))
+                if (sendImageElsewhere(routine, surface_.currentDevice().deviceName))
                     ++routinesSent_;
                 processed = i + 1;
                 continue;
             case SpoolAction::EndBatch:
-                if (!EndCurrentDocument())
+                if (!endCurrentDocument())
                     return BatchEnd::Failed;
-                if (AskNextBatch(messages_, 1, routinesSent_, totalSelected_))
+                if (askNextBatch(messages_, 1, routinesSent_, totalSelected_))
                     return BatchEnd::NextBatch;
                 endStatus_ = kBatchTerminatedStatus;
                 return BatchEnd::Terminated;
@@ -742,7 +742,7 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
                 if (!splitMode_ && oversizePart_ == 0) {
                     // The routine fills files of its own: the file it starts in is its first part.
                     oversizePart_ = 1;
-                    const QString first = ChooseOversizeFile();
+                    const QString first = chooseOversizeFile();
                     if (first.isEmpty()) {
                         endStatus_ = kOversizeAbandonedStatus;
                         return BatchEnd::Terminated;
@@ -751,7 +751,7 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
                     // and an empty file reserved under a derived name goes with it.
                     if (first != currentFile_ && batchFileReserved_)
                         QFile::remove(currentFile_);
-                    surface_.SetOutputFile(first);
+                    surface_.setOutputFile(first);
                     currentFile_ = first;
                 }
                 break;
@@ -759,9 +759,9 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
                 break;
             }
         }
-        frame_.EstimatePages(routine, Reader, imagePages);
+        frame_.estimatePages(routine, reader, imagePages);
         const qint64 linesBefore = linesInPart_;
-        if (PrintRoutine(routine))
+        if (printRoutine(routine))
             ++routinesSent_;
         processed = i + 1;
         if (failed_)
@@ -776,18 +776,18 @@ PrintRun::BatchEnd PrintRun::RunBatch(std::vector<ListRow>& queue, bool continua
         }
     }
     if (totalSelected_ == 0) {
-        messages_.ShowMessage(platform::MessageIcon::Exclamation, config::kProductName,
+        messages_.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
                               QStringLiteral("No procedures were selected to print."));
         return BatchEnd::Cancelled;
     }
     return BatchEnd::Finished;
 }
 
-RunResult PrintRun::FinishRun(RunResult result)
+RunResult PrintRun::finishRun(RunResult result)
 {
-    const platform::PrinterInfo device = surface_.CurrentDevice();
-    if (documentOpen_ && !EndCurrentDocument()) {
-        DiscardUnfinishedOutput();
+    const platform::PrinterInfo device = surface_.currentDevice();
+    if (documentOpen_ && !endCurrentDocument()) {
+        discardUnfinishedOutput();
         batch_ = 0;
         result.routinesPrinted = sentInRun_;
         return result;
@@ -795,14 +795,14 @@ RunResult PrintRun::FinishRun(RunResult result)
     result.pages = pagesDone_;
     result.routinesPrinted = sentInRun_;
     result.batches = batch_;
-    result.outputPath = fileTarget_ ? OutputPath : QString();
+    result.outputPath = fileTarget_ ? outputPath : QString();
     result.status = endStatus_;
     if (fileTarget_)
         result.files = documents_;
-    SetStatus(QStringLiteral("Running File Integrity Test"));
+    setStatus(QStringLiteral("Running File Integrity Test"));
     if (!target_.pdfPrinter && fileTarget_) {
         QString suffix;
-        const VerifyResult verified = VerifyOutput(currentFile_, target_, GdiSpoolSize, &warnings_, Waits, &suffix);
+        const VerifyResult verified = verifyOutput(currentFile_, target_, gdiSpoolSize, &warnings_, waits, &suffix);
         if (verified == VerifyResult::Empty) {
             result.status += suffix;
             run_.statusCode = 1;
@@ -811,51 +811,51 @@ RunResult PrintRun::FinishRun(RunResult result)
         }
     }
     QString combinedReport;
-    if (splitMode_ && parts_.HasTemporaryParts()) {
+    if (splitMode_ && parts_.hasTemporaryParts()) {
         platform::ProcessLauncher launcher;
-        PartCombiner combiner(launcher, &messages_, StatusSink, log_);
-        const CombineResult combine = combiner.Combine(parts_.Files(), OutputPath);
-        result.parts = int(parts_.Files().size());
-        result.combined = combine.Succeeded();
-        if (!combine.Succeeded()) {
+        PartCombiner combiner(launcher, &messages_, statusSink, log_);
+        const CombineResult combine = combiner.combine(parts_.files(), outputPath);
+        result.parts = int(parts_.files().size());
+        result.combined = combine.succeeded();
+        if (!combine.succeeded()) {
             // The parts stay: they are the output.
             result.files.clear();
-            for (const QString& part : parts_.Files())
+            for (const QString& part : parts_.files())
                 result.files.push_back({part, 0});
-            parts_.Release();
+            parts_.release();
             result.report = combine.text;
             batch_ = 0;
             return result;
         }
-        parts_.Release();
+        parts_.release();
         // One file holds every page now.
-        result.files = {{OutputPath, result.pages}};
+        result.files = {{outputPath, result.pages}};
         combinedReport = combine.text;
     } else if (splitMode_) {
         QString error;
-        if (!parts_.PublishSinglePart(&error)) {
-            messages_.ShowMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                                  QStringLiteral("The output could not be given the name ") + OutputPath
+        if (!parts_.publishSinglePart(&error)) {
+            messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
+                                  QStringLiteral("The output could not be given the name ") + outputPath
                                       + QStringLiteral(": ") + error);
-            parts_.Discard();
+            parts_.discard();
             batch_ = 0;
             return result;
         }
-        result.files = {{OutputPath, result.pages}};
+        result.files = {{outputPath, result.pages}};
     }
     const bool severalSets = batch_ > 1 || result.files.size() > 1;
     if (fileTarget_) {
-        result.report = Plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
+        result.report = plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
             + device.deviceName + QStringLiteral(").");
         if (batch_ > 1) {
-            result.report += kCrLf + QStringLiteral("    Starting at ") + TwelveHourTime(runStart_.time(), true) + kCrLf
-                + QStringLiteral("    Ending at ") + TwelveHourTime(now().time(), true);
+            result.report += kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
+                + QStringLiteral("    Ending at ") + twelveHourTime(now().time(), true);
         }
         result.report += kCrLf + QStringLiteral("Find the file name") + QStringLiteral(" selected for the output and use a PDF/file ")
             + QStringLiteral("reader to open and print ") + (severalSets ? QStringLiteral("each ") : QStringLiteral("the "))
             + QStringLiteral("file as needed.");
     } else {
-        result.report = QStringLiteral("Output of ") + Plural(sentInRun_, QStringLiteral("procedure"))
+        result.report = QStringLiteral("Output of ") + plural(sentInRun_, QStringLiteral("procedure"))
             + QStringLiteral(" sent to ") + device.deviceName + QStringLiteral(" completed.");
     }
     if (!combinedReport.isEmpty())

@@ -41,13 +41,13 @@ public:
     virtual ~IPrintHistory() = default;
     // After a routine printed: when, its estimated pages and whether the run was duplex; for
     // an Aggregate group also its line statistics.
-    virtual void RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
+    virtual void recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
                              const LineStatistics* aggregate) = 0;
     // The line counts of a dependency report as written to its file.
-    virtual void RecordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
+    virtual void recordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
     // Around a run: the records may be kept in memory and written once at the end.
-    virtual void BeginRun() {}
-    virtual void EndRun() {}
+    virtual void beginRun() {}
+    virtual void endRun() {}
 };
 
 class TocList;
@@ -56,11 +56,11 @@ class TocList;
 class TocListHistory : public IPrintHistory {
 public:
     explicit TocListHistory(TocList& list) : list_(list) {}
-    void RecordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
+    void recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
                      const LineStatistics* aggregate) override;
-    void RecordDependencyCounts(const QString& key, int total, int blank, int other) override;
-    void BeginRun() override;
-    void EndRun() override;
+    void recordDependencyCounts(const QString& key, int total, int blank, int other) override;
+    void beginRun() override;
+    void endRun() override;
 
 private:
     TocList& list_;
@@ -105,52 +105,52 @@ public:
                     config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log);
 
     // Where the routines' names, calls and symbols come from.
-    const analysis::DependencyIndex* Index = nullptr;
-    const analysis::SymbolTable* Symbols = nullptr;
-    IPrintHistory* History = nullptr;
-    bool Brackets = false;
-    int TabWidth = 4;
+    const analysis::DependencyIndex* index = nullptr;
+    const analysis::SymbolTable* symbols = nullptr;
+    IPrintHistory* history = nullptr;
+    bool brackets = false;
+    int tabWidth = 4;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // The status caption ("Printing ... (Procedure i of n) line j of k").
-    std::function<void(const QString&)> Status;
+    std::function<void(const QString&)> status;
     // The file a file target writes; empty asks for none (a printer).
-    QString OutputPath;
+    QString outputPath;
     // Names the output files of a file target. Without it the first file is OutputPath and
     // later ones are derived from it; an empty answer is a cancelled save dialog.
-    std::function<QString(const OutputFileRequest&)> ChooseOutputFile;
+    std::function<QString(const OutputFileRequest&)> chooseOutputFile;
     // Puts a suggested name where the user can paste it, when the platform has a clipboard.
-    std::function<void(const QString&)> CopyToClipboard;
+    std::function<void(const QString&)> copyToClipboard;
     // The project's name without folder and extension, for the suggested output name.
-    QString ProjectName;
+    QString projectName;
     // Form images. PrintImage draws an "Image" routine on the run's surface and frame (false:
     // nothing was printed); ImagePages counts its pages without drawing; PrintImageOnPrinter
     // prints it as a job of its own on another device (false: the device could not be selected).
-    std::function<bool(model::Routine&)> PrintImage;
-    std::function<int(const model::Routine&)> ImagePages;
-    std::function<bool(model::Routine&, const QString& device)> PrintImageOnPrinter;
+    std::function<bool(model::Routine&)> printImage;
+    std::function<int(const model::Routine&)> imagePages;
+    std::function<bool(model::Routine&, const QString& device)> printImageOnPrinter;
     // Where the combining step shows its waiting (the window's status line); may be null.
-    platform::IStatusSink* StatusSink = nullptr;
+    platform::IStatusSink* statusSink = nullptr;
     // How the output verification waits for the driver to write the file.
-    OutputWaits Waits = OutputWaits::System();
+    OutputWaits waits = OutputWaits::system();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
-    std::function<model::RoutinePtr(const QString&)> FindRoutine;
+    std::function<model::RoutinePtr(const QString&)> findRoutine;
     // The most printed lines one output file takes (0: no limit). A PDF target continues in
     // temporary parts that are combined into OutputPath at the end.
-    int GdiSpoolSize = 0;
+    int gdiSpoolSize = 0;
     // How source files are read, and the routines the load split (for property groups).
-    const model::SourceReader* Reader = &model::SourceReader::Default();
-    const model::RoutinesByFileMap* Loaded = nullptr;
+    const model::SourceReader* reader = &model::SourceReader::standard();
+    const model::RoutinesByFileMap* loaded = nullptr;
 
     // Rows printed in a batch that ended at the spool limit are unselected before the next batch.
-    RunResult RunPrintQueue(std::vector<ListRow>& queue);
-    RunResult RunPrintQueue(const std::vector<ListRow>& queue);
+    RunResult runPrintQueue(std::vector<ListRow>& queue);
+    RunResult runPrintQueue(const std::vector<ListRow>& queue);
     // Prints one routine with its frame; false when it was not printed (and is not counted).
-    bool PrintRoutine(model::Routine& routine);
-    void ReportInternalError(const model::Routine& routine, const QString& reason);
+    bool printRoutine(model::Routine& routine);
+    void reportInternalError(const model::Routine& routine, const QString& reason);
 
     // Writes a routine's dependency report to a temporary file and points the Dependency
     // pseudo-routine at it; false when there is nothing to print.
-    bool PrepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
+    bool prepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
 
     PageFrame& frame() { return frame_; }
     PrintDevice& printer() { return printer_; }
@@ -158,34 +158,34 @@ public:
 
 private:
     enum class BatchEnd { Finished, Cancelled, NextBatch, Terminated, Failed };
-    BatchEnd RunBatch(std::vector<ListRow>& queue, bool continuation, size_t& processedRows);
-    RunResult FinishRun(RunResult result);
-    bool PrepareOutputTarget(bool& fileTarget);
-    QString ChooseFile(const OutputFileRequest& request);
-    QString DerivedFile(const OutputFileRequest& request) const;
-    QString Suggest(const QString& name);
+    BatchEnd runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processedRows);
+    RunResult finishRun(RunResult result);
+    bool prepareOutputTarget(bool& fileTarget);
+    QString chooseFile(const OutputFileRequest& request);
+    QString derivedFile(const OutputFileRequest& request) const;
+    QString suggest(const QString& name);
     // Removes a derived file name reserved for a document that was never completed.
-    void DropReservedFile();
+    void dropReservedFile();
     // A run that failed or was cancelled: its parts and its reserved file go.
-    void DiscardUnfinishedOutput();
-    bool EndCurrentDocument();
-    bool StartNextOversizeFile();
+    void discardUnfinishedOutput();
+    bool endCurrentDocument();
+    bool startNextOversizeFile();
     // The name of the file for part oversizePart_ of the routine being split.
-    QString ChooseOversizeFile();
+    QString chooseOversizeFile();
     // The pages ImagePages gives for an image, counted once per batch.
-    int ImagePagesOf(const model::Routine& routine);
+    int imagePagesOf(const model::Routine& routine);
     // The lines an image of that many pages takes in an output file.
-    qint64 ImageLinesOf(int imagePages) const;
-    void ReportPrinterError();
-    bool PrintImageRoutine(model::Routine& routine);
-    bool SendImageElsewhere(model::Routine& routine, const QString& fileDevice);
-    const QStringList& LinesOf(const QString& path);
-    void PrintLines(const QStringList& lines, int first, int last, model::Routine& routine,
+    qint64 imageLinesOf(int imagePages) const;
+    void reportPrinterError();
+    bool printImageRoutine(model::Routine& routine);
+    bool sendImageElsewhere(model::Routine& routine, const QString& fileDevice);
+    const QStringList& linesOf(const QString& path);
+    void printLines(const QStringList& lines, int first, int last, model::Routine& routine,
                     const QString& title, bool oversize = false);
-    bool StartNextPart();
-    void SetStatus(const QString& text);
-    void UpdateHistory(const model::Routine& routine);
-    QString HistoryKey(const model::Routine& routine) const;
+    bool startNextPart();
+    void setStatus(const QString& text);
+    void updateHistory(const model::Routine& routine);
+    QString historyKey(const model::Routine& routine) const;
 
     platform::IPrintSurface& surface_;
     PageSetup& setup_;

@@ -13,125 +13,125 @@ ProcedureLists::ProcedureLists(const Project& project, const analysis::Dependenc
                                const SourceReader& reader)
     : project_(project), index_(index), messages_(messages), reader_(&reader)
 {
-    FileSelected.assign(project.ProjectFileList.size(), false);
+    fileSelected.assign(project.projectFileList.size(), false);
 }
 
-bool ProcedureLists::IsDependencyText(const QString& text)
+bool ProcedureLists::isDependencyText(const QString& text)
 {
     return text.contains(QLatin1String("|DEP")) || text.contains(QLatin1String("|Dep"));
 }
 
-QHash<QString, RoutinePtr> ProcedureLists::RoutinesByUniqueKey() const
+QHash<QString, RoutinePtr> ProcedureLists::routinesByUniqueKey() const
 {
     QHash<QString, RoutinePtr> byKey;
-    for (const auto& [path, routines] : project_.RoutinesByFile.entries()) {
+    for (const auto& [path, routines] : project_.routinesByFile.entries()) {
         for (const RoutinePtr& r : routines)
-            byKey.insert(r->UniqueKey, r);
+            byKey.insert(r->uniqueKey, r);
     }
-    for (const ListRow& row : Procedures)
-        byKey.insert(row.routine->UniqueKey, row.routine);
+    for (const ListRow& row : procedures)
+        byKey.insert(row.routine->uniqueKey, row.routine);
     return byKey;
 }
 
-QString ProcedureLists::TextOf(const Routine& routine, const QHash<QString, RoutinePtr>& byKey) const
+QString ProcedureLists::textOf(const Routine& routine, const QHash<QString, RoutinePtr>& byKey) const
 {
-    return ListText(routine, [&byKey](const QString& key) { return byKey.value(key); });
+    return listText(routine, [&byKey](const QString& key) { return byKey.value(key); });
 }
 
-int ProcedureLists::FillProcedures()
+int ProcedureLists::fillProcedures()
 {
     auto warn = [this](platform::MessageIcon icon, const QString& text) {
         if (messages_)
-            messages_->ShowMessage(icon, QStringLiteral("Quillon"), text);
+            messages_->showMessage(icon, QStringLiteral("Quillon"), text);
     };
-    if (project_.ProjectFileList.empty()) {
+    if (project_.projectFileList.empty()) {
         warn(platform::MessageIcon::Exclamation, QStringLiteral("No project files loaded."));
         return 0;
     }
-    FileSelected.resize(project_.ProjectFileList.size(), false);
-    Procedures.clear();
+    fileSelected.resize(project_.projectFileList.size(), false);
+    procedures.clear();
     int count = 0;
-    for (size_t i = 0; i < project_.ProjectFileList.size(); ++i) {
-        if (!IncludeAllFiles && !FileSelected[i])
+    for (size_t i = 0; i < project_.projectFileList.size(); ++i) {
+        if (!includeAllFiles && !fileSelected[i])
             continue;
-        const QString& path = project_.ProjectFileList[i]->FilePath;
+        const QString& path = project_.projectFileList[i]->filePath;
         // The routines the load split; a file it did not split is split anew and not kept.
-        const RoutineList* loaded = project_.RoutinesByFile.find(path);
-        const RoutineList routines = loaded ? *loaded : SplitFileIntoRoutines(path, *reader_);
+        const RoutineList* loaded = project_.routinesByFile.find(path);
+        const RoutineList routines = loaded ? *loaded : splitFileIntoRoutines(path, *reader_);
         for (const RoutinePtr& routine : routines)
-            Procedures.push_back({routine, QString(), false});
+            procedures.push_back({routine, QString(), false});
         count += int(routines.size());
-        if (AggregateMode != 0) {
-            const RoutineList members = CollectAggregateProperties(path, AggregateMode, &project_.RoutinesByFile, *reader_);
+        if (aggregateMode != 0) {
+            const RoutineList members = collectAggregateProperties(path, aggregateMode, &project_.routinesByFile, *reader_);
             if (!members.empty())
-                Procedures.push_back({MakeAggregateRecord(path, members.front()->ModuleName, AggregateMode, qint32(members.size())),
+                procedures.push_back({makeAggregateRecord(path, members.front()->moduleName, aggregateMode, qint32(members.size())),
                                       QString(), false});
         }
     }
     if (count == 0) {
-        Procedures.clear();
+        procedures.clear();
         warn(platform::MessageIcon::Information, QStringLiteral("No procedures found for the selected modules."));
         return 0;
     }
-    ProceduresFilled = true;
-    const QHash<QString, RoutinePtr> byKey = RoutinesByUniqueKey();
-    for (ListRow& row : Procedures)
-        row.text = TextOf(*row.routine, byKey);
-    if (DependencyReports)
-        AddReports(Procedures, false);
+    proceduresFilled = true;
+    const QHash<QString, RoutinePtr> byKey = routinesByUniqueKey();
+    for (ListRow& row : procedures)
+        row.text = textOf(*row.routine, byKey);
+    if (dependencyReports)
+        addReports(procedures, false);
     const QString message = QString::number(count) + QStringLiteral(" procedure")
         + (count > 1 ? QStringLiteral("s") : QString()) + QStringLiteral(" added to the procedures list");
-    if (!DependencyReports) {
-        StatusLine = message + QLatin1Char('.');
+    if (!dependencyReports) {
+        statusLine = message + QLatin1Char('.');
     } else {
-        ProgramStatus = ProgramStatus + QStringLiteral("\r\n") + message
+        programStatus = programStatus + QStringLiteral("\r\n") + message
             + QStringLiteral(" now including all available Dependency Reports");
-        StatusLine = ProgramStatus;
+        statusLine = programStatus;
     }
     return count;
 }
 
-int ProcedureLists::BuildQueue()
+int ProcedureLists::buildQueue()
 {
     auto warn = [this](platform::MessageIcon icon, const QString& text) {
         if (messages_)
-            messages_->ShowMessage(icon, QStringLiteral("Quillon"), text);
+            messages_->showMessage(icon, QStringLiteral("Quillon"), text);
     };
-    if (!ProceduresFilled) {
+    if (!proceduresFilled) {
         warn(platform::MessageIcon::Exclamation, QStringLiteral("No procedures have been loaded. Select modules first."));
         return 0;
     }
-    if (Procedures.empty()) {
+    if (procedures.empty()) {
         warn(platform::MessageIcon::Exclamation, QStringLiteral("No procedures available in the modules list."));
         return 0;
     }
-    Queue.clear();
-    SendEnabled = false;
-    for (const ListRow& row : Procedures) {
+    queue.clear();
+    sendEnabled = false;
+    for (const ListRow& row : procedures) {
         if (row.selected)
-            Queue.push_back({row.routine, row.text, false});
+            queue.push_back({row.routine, row.text, false});
     }
-    if (Queue.empty()) {
+    if (queue.empty()) {
         warn(platform::MessageIcon::Information, QStringLiteral("No procedures were added to the print queue."));
         return 0;
     }
-    for (ListRow& row : Queue)
+    for (ListRow& row : queue)
         row.selected = true;
-    QueueStatus();
-    if (DependencyReports)
-        AddReports(Queue, true);
-    SendEnabled = true;
-    return int(Queue.size());
+    queueStatus();
+    if (dependencyReports)
+        addReports(queue, true);
+    sendEnabled = true;
+    return int(queue.size());
 }
 
-void ProcedureLists::QueueStatus()
+void ProcedureLists::queueStatus()
 {
-    const qsizetype n = qsizetype(Queue.size());
-    StatusLine = QString::number(n) + QStringLiteral(" procedure") + (n == 1 ? QString() : QStringLiteral("s"))
+    const qsizetype n = qsizetype(queue.size());
+    statusLine = QString::number(n) + QStringLiteral(" procedure") + (n == 1 ? QString() : QStringLiteral("s"))
         + QStringLiteral(" added to the print queue.");
 }
 
-void ProcedureLists::AddReports(std::vector<ListRow>& rows, bool toQueue)
+void ProcedureLists::addReports(std::vector<ListRow>& rows, bool toQueue)
 {
     if (!index_)
         return;
@@ -141,41 +141,41 @@ void ProcedureLists::AddReports(std::vector<ListRow>& rows, bool toQueue)
         routines.push_back(row.routine);
     const size_t before = routines.size();
     if (toQueue)
-        analysis::AddDependencyReportsToQueue(*index_, routines);
+        analysis::addDependencyReportsToQueue(*index_, routines);
     else
-        analysis::AddDependencyReports(*index_, routines);
+        analysis::addDependencyReports(*index_, routines);
     if (routines.size() == before)
         return;
-    const QHash<QString, RoutinePtr> byKey = RoutinesByUniqueKey();
+    const QHash<QString, RoutinePtr> byKey = routinesByUniqueKey();
     for (size_t i = before; i < routines.size(); ++i)
-        rows.push_back({routines[i], TextOf(*routines[i], byKey), toQueue});
+        rows.push_back({routines[i], textOf(*routines[i], byKey), toQueue});
 }
 
-void ProcedureLists::SetDependencyReports(bool on)
+void ProcedureLists::setDependencyReports(bool on)
 {
-    DependencyReports = on;
+    dependencyReports = on;
     if (on) {
         // Checked again: the procedure list's reports are made afresh, never twice.
-        Procedures.erase(std::remove_if(Procedures.begin(), Procedures.end(),
-                                        [](const ListRow& row) { return row.routine->IsDepPseudo; }),
-                         Procedures.end());
-        AddReports(Procedures, false);
-        AddReports(Queue, true);
-        for (ListRow& row : Queue)
+        procedures.erase(std::remove_if(procedures.begin(), procedures.end(),
+                                        [](const ListRow& row) { return row.routine->isDepPseudo; }),
+                         procedures.end());
+        addReports(procedures, false);
+        addReports(queue, true);
+        for (ListRow& row : queue)
             row.selected = true;
     } else {
-        for (std::vector<ListRow>* rows : {&Procedures, &Queue}) {
+        for (std::vector<ListRow>* rows : {&procedures, &queue}) {
             rows->erase(std::remove_if(rows->begin(), rows->end(),
-                                       [](const ListRow& row) { return IsDependencyText(row.text); }),
+                                       [](const ListRow& row) { return isDependencyText(row.text); }),
                         rows->end());
         }
     }
-    QueueStatus();
+    queueStatus();
 }
 
-void ProcedureLists::KeepOnlyDependencyReports()
+void ProcedureLists::keepOnlyDependencyReports()
 {
-    for (ListRow& row : Queue) {
+    for (ListRow& row : queue) {
         if (!row.text.endsWith(QLatin1String("|Dep")))
             row.selected = false;
     }

@@ -34,37 +34,37 @@ struct ListRow {
 class ProcedureLists {
 public:
     ProcedureLists(const model::Project& project, const analysis::DependencyIndex* index, platform::IMessageBox* messages,
-                   const model::SourceReader& reader = model::SourceReader::Default());
+                   const model::SourceReader& reader = model::SourceReader::standard());
 
-    int AggregateMode = 0;
-    bool IncludeAllFiles = false;
-    bool DependencyReports = false; // the dependency check box
+    int aggregateMode = 0;
+    bool includeAllFiles = false;
+    bool dependencyReports = false; // the dependency check box
 
-    std::vector<bool> FileSelected; // one per file of the project's file list
-    std::vector<ListRow> Procedures;
-    std::vector<ListRow> Queue;
-    bool SendEnabled = false;
-    QString StatusLine;
-    QString ProgramStatus; // the status text the load left, extended by the steps below
+    std::vector<bool> fileSelected; // one per file of the project's file list
+    std::vector<ListRow> procedures;
+    std::vector<ListRow> queue;
+    bool sendEnabled = false;
+    QString statusLine;
+    QString programStatus; // the status text the load left, extended by the steps below
 
     // "Add All Procedures from Selected File(s) to the Procedures List": the number added.
-    int FillProcedures();
+    int fillProcedures();
     // "Add All Selected Procedures to Print Queue": the number queued.
-    int BuildQueue();
+    int buildQueue();
     // The dependency check box: on adds the reports of the routines in the lists, off removes them.
-    void SetDependencyReports(bool on);
+    void setDependencyReports(bool on);
     // In the queue, unselects every entry that is not a dependency report.
-    void KeepOnlyDependencyReports();
+    void keepOnlyDependencyReports();
 
-    static bool IsDependencyText(const QString& text);
-    bool ProceduresFilled = false; // the procedure list has been filled at least once
+    static bool isDependencyText(const QString& text);
+    bool proceduresFilled = false; // the procedure list has been filled at least once
 
 private:
     // List texts; a dependency report shows the signature of the routine it reports on.
-    QString TextOf(const model::Routine& routine, const QHash<QString, model::RoutinePtr>& byKey) const;
-    QHash<QString, model::RoutinePtr> RoutinesByUniqueKey() const;
-    void AddReports(std::vector<ListRow>& rows, bool toQueue);
-    void QueueStatus();
+    QString textOf(const model::Routine& routine, const QHash<QString, model::RoutinePtr>& byKey) const;
+    QHash<QString, model::RoutinePtr> routinesByUniqueKey() const;
+    void addReports(std::vector<ListRow>& rows, bool toQueue);
+    void queueStatus();
 
     const model::Project& project_;
     const analysis::DependencyIndex* index_;

@@ -11,39 +11,39 @@
 namespace quillon::print {
 
 using config::IniDocument;
-using config::WithoutLayoutAndDeclarationsMarks;
+using config::withoutLayoutAndDeclarationsMarks;
 using model::kCrLf;
 
 namespace {
 
 const QString kSectionSuffix = QStringLiteral(":TOC List");
 
-QString ListPathForProjectName(const QString& optionsPath, const QString& projectFileName)
+QString listPathForProjectName(const QString& optionsPath, const QString& projectFileName)
 {
     return QFileInfo(optionsPath).absolutePath() + QStringLiteral("/TOC-File-For-")
-        + model::FileBaseName(projectFileName) + QStringLiteral(".txt");
+        + model::fileBaseName(projectFileName) + QStringLiteral(".txt");
 }
 
 // The entries of a section without the ordering characters in their keys; where cleaning
 // makes two keys equal, the later one wins, as writing them one by one would.
-std::vector<std::pair<QString, QString>> CleanEntries(const IniDocument& document, const QString& section)
+std::vector<std::pair<QString, QString>> cleanEntries(const IniDocument& document, const QString& section)
 {
     std::vector<std::pair<QString, QString>> out;
-    for (const auto& [key, value] : document.Entries(section)) {
-        const QString clean = model::trimBlanks(WithoutLayoutAndDeclarationsMarks(key)).toString();
+    for (const auto& [key, value] : document.entries(section)) {
+        const QString clean = model::trimBlanks(withoutLayoutAndDeclarationsMarks(key)).toString();
         if (!clean.isEmpty())
             out.emplace_back(clean, value);
     }
     return out;
 }
 
-QString IndexStatus(qsizetype n, qsizetype total)
+QString indexStatus(qsizetype n, qsizetype total)
 {
     return QStringLiteral("Phase 3 of 3: Indexing procedure ") + QString::number(n) + QStringLiteral(" of ")
         + QString::number(total);
 }
 
-QString MoveQuestion(const TocKey& key, const QString& newFile)
+QString moveQuestion(const TocKey& key, const QString& newFile)
 {
     const QString moved = QStringLiteral("It appears to have been moved from:") + kCrLf + QStringLiteral("  ") + key.file
         + kCrLf + QStringLiteral("to:") + kCrLf + QStringLiteral("  ") + newFile + kCrLf;
@@ -56,155 +56,155 @@ QString MoveQuestion(const TocKey& key, const QString& newFile)
 
 } // namespace
 
-QString TocSectionName(const QString& projectPath)
+QString tocSectionName(const QString& projectPath)
 {
-    return model::FileNameOf(projectPath) + kSectionSuffix;
+    return model::fileNameOf(projectPath) + kSectionSuffix;
 }
 
-QString TocListPath(const QString& optionsPath, const QString& projectPath)
+QString tocListPath(const QString& optionsPath, const QString& projectPath)
 {
-    return ListPathForProjectName(optionsPath, model::FileNameOf(projectPath));
+    return listPathForProjectName(optionsPath, model::fileNameOf(projectPath));
 }
 
 TocList::TocList(const config::IniStore& options) : options_(options) {}
 
-bool TocList::Fail(const QString& error)
+bool TocList::fail(const QString& error)
 {
     lastError_ = error;
     return false;
 }
 
-bool TocList::Open(const QString& projectPath)
+bool TocList::open(const QString& projectPath)
 {
     section_.clear();
     path_.clear();
     lastError_.clear();
-    if (model::FileNameOf(model::trimBlanks(projectPath).toString()).isEmpty())
-        return Fail(QStringLiteral("No project file is named."));
+    if (model::fileNameOf(model::trimBlanks(projectPath).toString()).isEmpty())
+        return fail(QStringLiteral("No project file is named."));
     if (options_.defaultPath().isEmpty())
-        return Fail(QStringLiteral("The options file is not known, so the list has no folder."));
-    const QString section = TocSectionName(model::trimBlanks(projectPath).toString());
-    const QString path = TocListPath(options_.defaultPath(), model::trimBlanks(projectPath).toString());
-    if (!QFileInfo::exists(path) && !options_.Save(IniDocument(), path))
-        return Fail(QStringLiteral("Cannot create the table of contents list ") + path);
+        return fail(QStringLiteral("The options file is not known, so the list has no folder."));
+    const QString section = tocSectionName(model::trimBlanks(projectPath).toString());
+    const QString path = tocListPath(options_.defaultPath(), model::trimBlanks(projectPath).toString());
+    if (!QFileInfo::exists(path) && !options_.save(IniDocument(), path))
+        return fail(QStringLiteral("Cannot create the table of contents list ") + path);
     section_ = section;
     path_ = path;
     QString error;
-    if (!MigrateTocSection(options_, section_, path_, &error))
-        return Fail(error);
+    if (!migrateTocSection(options_, section_, path_, &error))
+        return fail(error);
     return true;
 }
 
-void TocList::BeginUpdates()
+void TocList::beginUpdates()
 {
-    if (!IsOpen())
+    if (!isOpen())
         return;
     pending_ = std::make_unique<PendingUpdates>();
-    for (const auto& [key, value] : options_.Load(path_).Entries(section_))
+    for (const auto& [key, value] : options_.load(path_).entries(section_))
         pending_->stored.insert(model::upperCase(key), value);
 }
 
-bool TocList::CommitUpdates()
+bool TocList::commitUpdates()
 {
     if (!pending_)
         return true;
     const std::unique_ptr<PendingUpdates> updates = std::move(pending_);
     if (updates->changes.empty())
         return true;
-    config::IniDocument document = options_.Load(path_);
-    document.SetValues(section_, updates->changes);
-    if (!options_.Save(document, path_))
-        return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
+    config::IniDocument document = options_.load(path_);
+    document.setValues(section_, updates->changes);
+    if (!options_.save(document, path_))
+        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
     return true;
 }
 
-TocRecord TocList::ReadRecord(const QString& key) const
+TocRecord TocList::readRecord(const QString& key) const
 {
-    if (!IsOpen())
+    if (!isOpen())
         return TocRecord();
     if (pending_) {
         const QString folded = model::upperCase(key);
         const auto changed = pending_->changed.constFind(folded);
         QString value = changed != pending_->changed.constEnd() ? pending_->changes[*changed].second
                                                                 : pending_->stored.value(folded);
-        return TocRecord::Parse(value.isEmpty() ? TocRecord().Text() : value);
+        return TocRecord::parse(value.isEmpty() ? TocRecord().text() : value);
     }
-    return TocRecord::Parse(options_.read(section_, key, TocRecord().Text(), path_));
+    return TocRecord::parse(options_.read(section_, key, TocRecord().text(), path_));
 }
 
-bool TocList::WriteRecord(const QString& key, const TocRecord& record)
+bool TocList::writeRecord(const QString& key, const TocRecord& record)
 {
-    if (!IsOpen())
-        return Fail(QStringLiteral("The table of contents list is not open."));
+    if (!isOpen())
+        return fail(QStringLiteral("The table of contents list is not open."));
     if (model::trimBlanks(key).isEmpty())
-        return Fail(QStringLiteral("A record needs a key."));
+        return fail(QStringLiteral("A record needs a key."));
     if (pending_) {
         const QString folded = model::upperCase(key);
         const auto changed = pending_->changed.constFind(folded);
         if (changed != pending_->changed.constEnd()) {
-            pending_->changes[*changed].second = record.Text();
+            pending_->changes[*changed].second = record.text();
         } else {
             pending_->changed.insert(folded, pending_->changes.size());
-            pending_->changes.emplace_back(key, record.Text());
+            pending_->changes.emplace_back(key, record.text());
         }
         return true;
     }
-    if (!options_.write(section_, key, record.Text(), path_))
-        return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
+    if (!options_.write(section_, key, record.text(), path_))
+        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
     return true;
 }
 
-std::vector<TocEntry> TocList::Entries() const
+std::vector<TocEntry> TocList::entries() const
 {
     std::vector<TocEntry> entries;
-    if (!IsOpen())
+    if (!isOpen())
         return entries;
-    for (auto& [key, value] : options_.Load(path_).Entries(section_))
+    for (auto& [key, value] : options_.load(path_).entries(section_))
         entries.push_back({key, value});
     return entries;
 }
 
-bool TocList::RecordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
+bool TocList::recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
                           const LineStatistics* aggregateLines)
 {
-    TocRecord record = ReadRecord(key);
-    record.setField(TocRecord::LastPrinted, DateSerialText(printedAt));
+    TocRecord record = readRecord(key);
+    record.setField(TocRecord::LastPrinted, dateSerialText(printedAt));
     record.setField(TocRecord::Pages, QString::number(pageEstimate) + (duplex ? QLatin1Char('D') : QLatin1Char('S')));
     if (aggregateLines) {
         const LineStatistics& s = *aggregateLines;
-        record.setField(TocRecord::TotalLines, QString::number(s.Counted()));
+        record.setField(TocRecord::TotalLines, QString::number(s.counted()));
         record.setField(TocRecord::BlankLines, QString::number(s.blankLines));
         record.setField(TocRecord::CommentLines, QString::number(s.wrappedLines));
-        record.setField(TocRecord::CodeLines, QString::number(s.Counted() - s.blankLines - s.wrappedLines));
+        record.setField(TocRecord::CodeLines, QString::number(s.counted() - s.blankLines - s.wrappedLines));
     }
-    return WriteRecord(key, record);
+    return writeRecord(key, record);
 }
 
-bool TocList::RecordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
+bool TocList::recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
                           const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines)
 {
-    if (!HasHistory(routine))
+    if (!hasHistory(routine))
         return true;
-    const bool aggregate = model::KindIs(routine, QLatin1StringView("AGGREGATE"));
-    return RecordPrint(HistoryKey(routine, findByKey), printedAt, pageEstimate, duplex, aggregate ? &lines : nullptr);
+    const bool aggregate = model::kindIs(routine, QLatin1StringView("AGGREGATE"));
+    return recordPrint(historyKey(routine, findByKey), printedAt, pageEstimate, duplex, aggregate ? &lines : nullptr);
 }
 
-bool TocList::RecordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines)
+bool TocList::recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines)
 {
-    TocRecord record = ReadRecord(key);
+    TocRecord record = readRecord(key);
     record.setField(TocRecord::TotalLines, QString::number(totalLines));
     record.setField(TocRecord::BlankLines, QString::number(blankLines));
     record.setField(TocRecord::CommentLines, QString::number(otherLines));
     record.setField(TocRecord::CodeLines, QStringLiteral("0"));
     record.setField(TocRecord::Kind, model::kind::Dependency);
-    return WriteRecord(key, record);
+    return writeRecord(key, record);
 }
 
-bool TocList::Index(model::Project& project)
+bool TocList::index(model::Project& project)
 {
-    if (!IsOpen())
-        return Fail(QStringLiteral("The table of contents list is not open."));
-    IniDocument document = options_.Load(path_);
+    if (!isOpen())
+        return fail(QStringLiteral("The table of contents list is not open."));
+    IniDocument document = options_.load(path_);
 
     // Stored entries by their key without the ordering characters; the first of equal keys
     // is the one every reader sees.
@@ -213,13 +213,13 @@ bool TocList::Index(model::Project& project)
         QString value;
     };
     model::KeyedMap<Stored> stored;
-    for (auto& [key, value] : document.Entries(section_))
-        stored.insertIfAbsent(WithoutLayoutAndDeclarationsMarks(key), {key, value});
+    for (auto& [key, value] : document.entries(section_))
+        stored.insertIfAbsent(withoutLayoutAndDeclarationsMarks(key), {key, value});
 
     const TocDirectory directory(project);
     QStringList keys;
     model::KeyedMap<bool> listed;
-    for (const QString& key : directory.RoutineKeys()) {
+    for (const QString& key : directory.routineKeys()) {
         if (listed.insertIfAbsent(key, true))
             keys << key;
     }
@@ -234,29 +234,29 @@ bool TocList::Index(model::Project& project)
     for (qsizetype i = 0; i < total; ++i) {
         const qsizetype n = i + 1;
         if (n == 1 || n == total || n % 25 == 0)
-            project.SetStatus(project.LoadStatusText + kCrLf + IndexStatus(n, total));
-        const std::optional<TocKey> parts = ParseTocKey(keys[i]);
+            project.setStatus(project.loadStatusText + kCrLf + indexStatus(n, total));
+        const std::optional<TocKey> parts = parseTocKey(keys[i]);
         if (!parts)
             continue;
         const Stored* existing = stored.find(keys[i]);
-        TocRecord record = existing ? TocRecord::Parse(existing->value) : TocRecord();
-        const QString kindText = TocKindText(keys[i]);
-        if (const model::RoutinePtr routine = directory.Find(*parts)) {
-            const qint64 lines = qint64(routine->BlankLines) + routine->CommentLines + routine->CodeLines;
+        TocRecord record = existing ? TocRecord::parse(existing->value) : TocRecord();
+        const QString kindText = tocKindText(keys[i]);
+        if (const model::RoutinePtr routine = directory.find(*parts)) {
+            const qint64 lines = qint64(routine->blankLines) + routine->commentLines + routine->codeLines;
             if (lines >= 1) {
                 record.setField(TocRecord::TotalLines, QString::number(lines));
-                record.setField(TocRecord::BlankLines, QString::number(routine->BlankLines));
-                record.setField(TocRecord::CommentLines, QString::number(routine->CommentLines));
-                record.setField(TocRecord::CodeLines, QString::number(routine->CodeLines));
+                record.setField(TocRecord::BlankLines, QString::number(routine->blankLines));
+                record.setField(TocRecord::CommentLines, QString::number(routine->commentLines));
+                record.setField(TocRecord::CodeLines, QString::number(routine->codeLines));
                 record.setField(TocRecord::Kind, kindText);
             } else if (kindText == model::kind::Aggregate) {
                 record.setField(TocRecord::Kind, kindText);
             }
         }
-        const QString text = record.Text();
+        const QString text = record.text();
         if (!existing) {
             updates.emplace_back(keys[i], text);
-        } else if (const QString clean = WithoutLayoutAndDeclarationsMarks(existing->key); clean != existing->key) {
+        } else if (const QString clean = withoutLayoutAndDeclarationsMarks(existing->key); clean != existing->key) {
             // An ordering character that reached the file (lists written before) goes now.
             marked << existing->key;
             updates.emplace_back(clean, text);
@@ -264,60 +264,60 @@ bool TocList::Index(model::Project& project)
             updates.emplace_back(existing->key, text);
         }
     }
-    project.LoadStatusText += kCrLf + IndexStatus(total, total);
+    project.loadStatusText += kCrLf + indexStatus(total, total);
     if (updates.empty())
         return true;
-    document.RemoveKeys(section_, marked);
-    document.SetValues(section_, updates);
-    if (!options_.Save(document, path_))
-        return Fail(QStringLiteral("Cannot write the table of contents list ") + path_);
+    document.removeKeys(section_, marked);
+    document.setValues(section_, updates);
+    if (!options_.save(document, path_))
+        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
     return true;
 }
 
-StaleKeyReport TocList::CheckStaleKeys(const model::Project& project, platform::IMessageBox& box)
+StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::IMessageBox& box)
 {
     StaleKeyReport report;
-    if (!IsOpen())
+    if (!isOpen())
         return report;
-    IniDocument document = options_.Load(path_);
-    const std::vector<std::pair<QString, QString>> entries = document.Entries(section_);
+    IniDocument document = options_.load(path_);
+    const std::vector<std::pair<QString, QString>> entries = document.entries(section_);
     model::KeyedMap<QString> values;
     for (const auto& [key, value] : entries)
-        values.insertIfAbsent(WithoutLayoutAndDeclarationsMarks(key), value);
+        values.insertIfAbsent(withoutLayoutAndDeclarationsMarks(key), value);
 
     const TocDirectory directory(project);
     QStringList deleted;
     std::vector<std::pair<QString, QString>> moved;
     for (const auto& [key, value] : entries) {
-        const std::optional<TocKey> parts = ParseTocKey(key);
-        if (!parts || directory.Names(*parts))
+        const std::optional<TocKey> parts = parseTocKey(key);
+        if (!parts || directory.names(*parts))
             continue;
         ++report.examined;
-        const TocRecord record = TocRecord::Parse(value);
+        const TocRecord record = TocRecord::parse(value);
         const bool group = parts->procedure.contains(QLatin1String("Let_Set_Get"));
-        if (!record.IsBlank() && !group) {
+        if (!record.isBlank() && !group) {
             QString procedure = parts->procedure;
             if (parts->dependency)
                 procedure = model::trimBlanks(QStringView(procedure).chopped(4)).toString();
-            const QStringList files = directory.FilesWithProcedure(procedure, parts->file);
+            const QStringList files = directory.filesWithProcedure(procedure, parts->file);
             if (files.size() == 1) {
                 ++report.asked;
                 const platform::MessageResult answer =
-                    box.ShowMessage(platform::MessageIcon::Question, QStringLiteral("Move print history?"),
-                                    MoveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
+                    box.showMessage(platform::MessageIcon::Question, QStringLiteral("Move print history?"),
+                                    moveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
                 if (answer == platform::MessageResult::Yes) {
                     const QString newKey = files.front() + QLatin1Char('|') + parts->procedure;
                     // The history moves; counts already taken from the routine where it is
                     // now stay, being the newer.
                     TocRecord merged = record;
                     if (const QString* current = values.find(newKey)) {
-                        const TocRecord there = TocRecord::Parse(*current);
+                        const TocRecord there = TocRecord::parse(*current);
                         for (int f = TocRecord::TotalLines; f <= TocRecord::Kind; ++f) {
                             if (there.field(f) != kNotAvailable)
                                 merged.setField(f, there.field(f));
                         }
                     }
-                    moved.emplace_back(newKey, merged.Text());
+                    moved.emplace_back(newKey, merged.text());
                     ++report.moved;
                 }
             }
@@ -326,9 +326,9 @@ StaleKeyReport TocList::CheckStaleKeys(const model::Project& project, platform::
     }
     if (deleted.isEmpty())
         return report;
-    document.RemoveKeys(section_, deleted);
-    document.SetValues(section_, moved);
-    if (!options_.Save(document, path_)) {
+    document.removeKeys(section_, deleted);
+    document.setValues(section_, moved);
+    if (!options_.save(document, path_)) {
         report.saved = false;
         report.moved = 0;
         lastError_ = QStringLiteral("Cannot write the table of contents list ") + path_;
@@ -338,21 +338,21 @@ StaleKeyReport TocList::CheckStaleKeys(const model::Project& project, platform::
     return report;
 }
 
-bool MigrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
+bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
                        QString* error)
 {
-    IniDocument optionsDocument = options.Load();
-    if (!optionsDocument.HasSection(section))
+    IniDocument optionsDocument = options.load();
+    if (!optionsDocument.hasSection(section))
         return true;
-    IniDocument list = options.Load(listPath);
-    list.SetValues(section, CleanEntries(optionsDocument, section));
-    if (!options.Save(list, listPath)) {
+    IniDocument list = options.load(listPath);
+    list.setValues(section, cleanEntries(optionsDocument, section));
+    if (!options.save(list, listPath)) {
         if (error)
             *error = QStringLiteral("Cannot write the table of contents list ") + listPath;
         return false;
     }
-    optionsDocument.RemoveSection(section);
-    if (!options.Save(optionsDocument)) {
+    optionsDocument.removeSection(section);
+    if (!options.save(optionsDocument)) {
         if (error)
             *error = QStringLiteral("The section ") + section + QStringLiteral(" was copied to ") + listPath
                 + QStringLiteral(" but could not be removed from the options file ") + options.defaultPath();
@@ -361,33 +361,33 @@ bool MigrateTocSection(const config::IniStore& options, const QString& section, 
     return true;
 }
 
-TocMigration MigrateAllTocSections(const config::IniStore& options)
+TocMigration migrateAllTocSections(const config::IniStore& options)
 {
     TocMigration result;
     if (options.defaultPath().isEmpty())
         return result;
-    IniDocument optionsDocument = options.Load();
+    IniDocument optionsDocument = options.load();
     bool changed = false;
-    for (const QString& section : optionsDocument.SectionNames()) {
+    for (const QString& section : optionsDocument.sectionNames()) {
         if (!section.endsWith(kSectionSuffix, Qt::CaseInsensitive))
             continue;
         const QString projectFile = model::trimBlanks(QStringView(section).chopped(kSectionSuffix.size())).toString();
         if (projectFile.isEmpty())
             continue;
-        const QString listPath = ListPathForProjectName(options.defaultPath(), projectFile);
-        IniDocument list = options.Load(listPath);
-        list.SetValues(section, CleanEntries(optionsDocument, section));
-        if (!options.Save(list, listPath)) {
+        const QString listPath = listPathForProjectName(options.defaultPath(), projectFile);
+        IniDocument list = options.load(listPath);
+        list.setValues(section, cleanEntries(optionsDocument, section));
+        if (!options.save(list, listPath)) {
             ++result.failed;
             if (result.error.isEmpty())
                 result.error = QStringLiteral("Cannot write the table of contents list ") + listPath;
             continue;
         }
-        optionsDocument.RemoveSection(section);
+        optionsDocument.removeSection(section);
         changed = true;
         ++result.sections;
     }
-    if (changed && !options.Save(optionsDocument)) {
+    if (changed && !options.save(optionsDocument)) {
         result.failed += result.sections;
         result.sections = 0;
         if (result.error.isEmpty())

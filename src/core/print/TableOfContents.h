@@ -33,9 +33,9 @@ class IMessageBox;
 namespace quillon::print {
 
 // "App.vbp:TOC List" for a project file App.vbp in any folder.
-QString TocSectionName(const QString& projectPath);
+QString tocSectionName(const QString& projectPath);
 // "<folder of the options file>/TOC-File-For-App.txt".
-QString TocListPath(const QString& optionsPath, const QString& projectPath);
+QString tocListPath(const QString& optionsPath, const QString& projectPath);
 
 struct StaleKeyReport {
     int examined = 0; // keys that no longer name a routine of the project
@@ -54,35 +54,35 @@ public:
     // the project's section out of the options file when it is still there. False (with
     // LastError) when the file cannot be created or the section cannot be moved; the
     // options file keeps a section it could not hand over.
-    bool Open(const QString& projectPath);
-    bool IsOpen() const { return !section_.isEmpty(); }
-    const QString& Section() const { return section_; }
-    const QString& Path() const { return path_; }
-    const QString& LastError() const { return lastError_; }
+    bool open(const QString& projectPath);
+    bool isOpen() const { return !section_.isEmpty(); }
+    const QString& section() const { return section_; }
+    const QString& path() const { return path_; }
+    const QString& lastError() const { return lastError_; }
 
     // During a print run every routine updates its record: the records are then read once
     // and kept in memory until CommitUpdates writes them all in one pass, instead of
     // rewriting the whole list file per routine.
-    void BeginUpdates();
-    bool CommitUpdates();
+    void beginUpdates();
+    bool commitUpdates();
 
     // The stored record, "N/A" for every missing field.
-    TocRecord ReadRecord(const QString& key) const;
-    bool WriteRecord(const QString& key, const TocRecord& record);
+    TocRecord readRecord(const QString& key) const;
+    bool writeRecord(const QString& key, const TocRecord& record);
     // Every entry as stored, in file order.
-    std::vector<TocEntry> Entries() const;
+    std::vector<TocEntry> entries() const;
 
     // The print history of one printed routine: fields 1 and 2 from the time the page
     // geometry was computed and the page estimate with "D" or "S"; for an Aggregate page
     // fields 3 to 6 from its line statistics; everything else as stored.
-    bool RecordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
+    bool recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
                      const LineStatistics* aggregateLines = nullptr);
     // The same for a routine record; the table of contents itself records nothing (true).
-    bool RecordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
+    bool recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
                      const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines);
     // A dependency report's counts, written when its text is produced: fields 3 to 7 become
     // total, blank, the other lines, "0" and "Dependency".
-    bool RecordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
+    bool recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
 
     // The third load phase: every routine of the project gets its kind and line counts in
     // its record (a routine new to the list a record of its own, never printed); a stored
@@ -90,15 +90,15 @@ public:
     // status as "Phase 3 of 3: Indexing procedure n of total" for the first, the last and
     // every 25th key; the final text is appended to LoadStatusText. The file is written at
     // most once.
-    bool Index(model::Project& project);
+    bool index(model::Project& project);
 
     // Keys that no longer name a routine of the project are deleted. When such a record has
     // a history and its procedure now lives in exactly one other file of the project, the
     // user is asked ("Move print history?") whether the history moves with it.
-    StaleKeyReport CheckStaleKeys(const model::Project& project, platform::IMessageBox& box);
+    StaleKeyReport checkStaleKeys(const model::Project& project, platform::IMessageBox& box);
 
 private:
-    bool Fail(const QString& error);
+    bool fail(const QString& error);
 
     struct PendingUpdates {
         QHash<QString, QString> stored;                  // upper-cased key -> value, as read
@@ -115,7 +115,7 @@ private:
 
 // Moves a section of the options file into a list file, without the characters 1 and 2 in
 // its keys. The section leaves the options file only after the list file was written.
-bool MigrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
+bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
                        QString* error = nullptr);
 
 struct TocMigration {
@@ -125,6 +125,6 @@ struct TocMigration {
 };
 // At start-up: every section of the options file whose name ends in ":TOC List" goes to
 // the list file of its project.
-TocMigration MigrateAllTocSections(const config::IniStore& options);
+TocMigration migrateAllTocSections(const config::IniStore& options);
 
 } // namespace quillon::print

@@ -5,49 +5,49 @@
 
 namespace quillon::print {
 
-using model::EqualsNoCase;
+using model::equalsNoCase;
 
 namespace {
 
-QString FolderOfPath(const QString& path)
+QString folderOfPath(const QString& path)
 {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return cut < 0 ? QString() : path.left(cut);
 }
 
-QString FileAndName(const QString& file, const QString& name)
+QString fileAndName(const QString& file, const QString& name)
 {
     return file + QLatin1Char('|') + name;
 }
 
-bool IsPropertyProcedure(const model::Routine& routine)
+bool isPropertyProcedure(const model::Routine& routine)
 {
-    return model::KindIs(routine, QLatin1StringView("PROPERTY GET"))
-        || model::KindIs(routine, QLatin1StringView("PROPERTY LET"))
-        || model::KindIs(routine, QLatin1StringView("PROPERTY SET"));
+    return model::kindIs(routine, QLatin1StringView("PROPERTY GET"))
+        || model::kindIs(routine, QLatin1StringView("PROPERTY LET"))
+        || model::kindIs(routine, QLatin1StringView("PROPERTY SET"));
 }
 
 } // namespace
 
-TocDirectory::TocDirectory(const model::Project& project) : projectFolder_(FolderOfPath(project.ProjectPath))
+TocDirectory::TocDirectory(const model::Project& project) : projectFolder_(folderOfPath(project.projectPath))
 {
-    for (const model::FilePtr& file : project.ProjectFileList) {
+    for (const model::FilePtr& file : project.projectFileList) {
         if (file)
-            folders_.insertIfAbsent(model::FileNameOf(file->FilePath), FolderOfPath(file->FilePath));
+            folders_.insertIfAbsent(model::fileNameOf(file->filePath), folderOfPath(file->filePath));
     }
-    for (const auto& [path, routines] : project.RoutinesByFile.entries()) {
-        folders_.insertIfAbsent(model::FileNameOf(path), FolderOfPath(path));
+    for (const auto& [path, routines] : project.routinesByFile.entries()) {
+        folders_.insertIfAbsent(model::fileNameOf(path), folderOfPath(path));
         for (const model::RoutinePtr& routine : routines) {
-            if (!routine || model::trimBlanks(routine->FilePath).isEmpty())
+            if (!routine || model::trimBlanks(routine->filePath).isEmpty())
                 continue;
-            const QString key = HistoryKey(*routine);
-            const std::optional<TocKey> parts = ParseTocKey(key);
+            const QString key = historyKey(*routine);
+            const std::optional<TocKey> parts = parseTocKey(key);
             if (!parts)
                 continue;
-            const QString joined = FileAndName(parts->file, parts->procedure);
+            const QString joined = fileAndName(parts->file, parts->procedure);
             if (keys_.insertIfAbsent(joined, true))
                 routineKeys_ << joined;
-            const QString byName = FileAndName(parts->file, parts->name);
+            const QString byName = fileAndName(parts->file, parts->name);
             if (std::vector<Named>* list = byFileAndName_.find(byName))
                 list->push_back({routine, parts->kindWord});
             else
@@ -59,51 +59,51 @@ TocDirectory::TocDirectory(const model::Project& project) : projectFolder_(Folde
             }
             if (!files->contains(parts->file, Qt::CaseInsensitive))
                 files->append(parts->file);
-            if (IsPropertyProcedure(*routine))
+            if (isPropertyProcedure(*routine))
                 filesWithProperties_.insertIfAbsent(parts->file, true);
         }
     }
 }
 
-model::RoutinePtr TocDirectory::Find(const TocKey& key) const
+model::RoutinePtr TocDirectory::find(const TocKey& key) const
 {
     if (key.dependency)
         return nullptr;
-    const std::vector<Named>* list = byFileAndName_.find(FileAndName(key.file, key.name));
+    const std::vector<Named>* list = byFileAndName_.find(fileAndName(key.file, key.name));
     if (!list || list->empty())
         return nullptr;
     for (const Named& named : *list) {
-        if (EqualsNoCase(named.kindWord, key.kindWord))
+        if (equalsNoCase(named.kindWord, key.kindWord))
             return named.routine;
     }
     return list->front().routine;
 }
 
-bool TocDirectory::Names(const TocKey& key) const
+bool TocDirectory::names(const TocKey& key) const
 {
     if (key.dependency) {
         QString reported = key.procedure;
         reported.chop(4); // "|Dep"
-        return keys_.contains(FileAndName(key.file, model::trimBlanks(reported).toString()));
+        return keys_.contains(fileAndName(key.file, model::trimBlanks(reported).toString()));
     }
-    if (TocKindText(FileAndName(key.file, key.procedure)) == model::kind::Aggregate)
+    if (tocKindText(fileAndName(key.file, key.procedure)) == model::kind::Aggregate)
         return filesWithProperties_.contains(key.file);
-    return keys_.contains(FileAndName(key.file, key.procedure));
+    return keys_.contains(fileAndName(key.file, key.procedure));
 }
 
-QStringList TocDirectory::FilesWithProcedure(const QString& procedure, const QString& except) const
+QStringList TocDirectory::filesWithProcedure(const QString& procedure, const QString& except) const
 {
     QStringList out;
     if (const QStringList* files = filesByProcedure_.find(procedure)) {
         for (const QString& file : *files) {
-            if (!EqualsNoCase(file, except))
+            if (!equalsNoCase(file, except))
                 out << file;
         }
     }
     return out;
 }
 
-QString TocDirectory::FolderOf(const QString& fileName) const
+QString TocDirectory::folderOf(const QString& fileName) const
 {
     const QString* folder = folders_.find(fileName);
     return folder ? *folder : projectFolder_;

@@ -21,17 +21,17 @@ public:
     // The routine a key names by file and name. Where a property's Get, Let and Set share
     // the name, the key's kind word picks the one meant. Null for dependency reports: their
     // counts come from the report, not from the routine.
-    model::RoutinePtr Find(const TocKey& key) const;
+    model::RoutinePtr find(const TocKey& key) const;
     // Whether the key's file and procedure text still name a routine of the project. A
     // dependency report names one while the routine it reports on exists; a property group
     // while its file still has property procedures.
-    bool Names(const TocKey& key) const;
+    bool names(const TocKey& key) const;
     // The files, other than `except`, with a routine of this procedure text (scope, kind, name).
-    QStringList FilesWithProcedure(const QString& procedure, const QString& except) const;
+    QStringList filesWithProcedure(const QString& procedure, const QString& except) const;
     // The folder of a file of the project; the project's own folder for a file it does not list.
-    QString FolderOf(const QString& fileName) const;
+    QString folderOf(const QString& fileName) const;
     // The key of every routine of the project, in project order.
-    const QStringList& RoutineKeys() const { return routineKeys_; }
+    const QStringList& routineKeys() const { return routineKeys_; }
 
 private:
     struct Named {

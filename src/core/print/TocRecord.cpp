@@ -23,19 +23,19 @@ constexpr qint64 kSecondsPerDay = 86400;
 constexpr double kBeforeFirstSerial = -657435.0;
 constexpr double kAfterLastSerial = 2958466.0;
 
-QString Stored(const QString& value)
+QString stored(const QString& value)
 {
     const QString t = trimBlanks(value).toString();
     return t.isEmpty() ? kNotAvailable : t;
 }
 
-bool Contains(const QString& text, const char* part)
+bool contains(const QString& text, const char* part)
 {
     return text.contains(QLatin1String(part));
 }
 
 // Takes a leading word (whole, any case) off the text; true when it was there.
-bool TakeWord(QString& text, QLatin1StringView word)
+bool takeWord(QString& text, QLatin1StringView word)
 {
     if (text.size() < word.size() || !text.startsWith(word, Qt::CaseInsensitive))
         return false;
@@ -52,16 +52,16 @@ TocRecord::TocRecord()
     fields_.fill(kNotAvailable);
 }
 
-TocRecord TocRecord::Parse(const QString& value)
+TocRecord TocRecord::parse(const QString& value)
 {
     TocRecord record;
     const QStringList parts = value.split(QLatin1Char('|'));
     for (int i = 0; i < kTocFieldCount && i < parts.size(); ++i)
-        record.fields_[size_t(i)] = Stored(parts[i]);
+        record.fields_[size_t(i)] = stored(parts[i]);
     return record;
 }
 
-QString TocRecord::Text() const
+QString TocRecord::text() const
 {
     QStringList parts;
     for (const QString& f : fields_)
@@ -82,10 +82,10 @@ void TocRecord::setField(int n, const QString& value)
     // A "|" inside a field would shift every field after it.
     QString clean = value;
     clean.replace(QLatin1Char('|'), QLatin1Char('/'));
-    fields_[size_t(n - 1)] = Stored(clean);
+    fields_[size_t(n - 1)] = stored(clean);
 }
 
-bool TocRecord::IsBlank() const
+bool TocRecord::isBlank() const
 {
     for (const QString& f : fields_) {
         if (f != kNotAvailable)
@@ -94,19 +94,19 @@ bool TocRecord::IsBlank() const
     return true;
 }
 
-double DateSerial(const QDateTime& when)
+double dateSerial(const QDateTime& when)
 {
     const qint64 days = kSerialEpoch.daysTo(when.date());
     const double fraction = double(when.time().msecsSinceStartOfDay() / 1000) / double(kSecondsPerDay);
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
-QString DateSerialText(const QDateTime& when)
+QString dateSerialText(const QDateTime& when)
 {
-    return QString::number(DateSerial(when), 'g', 15);
+    return QString::number(dateSerial(when), 'g', 15);
 }
 
-std::optional<QDateTime> DateFromSerial(double serial)
+std::optional<QDateTime> dateFromSerial(double serial)
 {
     if (!std::isfinite(serial) || serial <= kBeforeFirstSerial || serial >= kAfterLastSerial)
         return std::nullopt;
@@ -122,7 +122,7 @@ std::optional<QDateTime> DateFromSerial(double serial)
     return QDateTime(date, QTime(0, 0).addSecs(int(seconds)));
 }
 
-std::optional<QDateTime> DateFromSerialText(const QString& text)
+std::optional<QDateTime> dateFromSerialText(const QString& text)
 {
     QString t = trimBlanks(text).toString();
     if (t.isEmpty() || t == kNotAvailable)
@@ -133,17 +133,17 @@ std::optional<QDateTime> DateFromSerialText(const QString& text)
         serial = t.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (!ok)
         return std::nullopt;
-    return DateFromSerial(serial);
+    return dateFromSerial(serial);
 }
 
-QString TocDateText(const QDateTime& when)
+QString tocDateText(const QDateTime& when)
 {
     const QDate d = when.date();
     return QStringLiteral("%1/%2/%3 ").arg(d.month()).arg(d.day()).arg(d.year() % 100, 2, 10, QLatin1Char('0'))
-        + TwelveHourTime(when.time(), true);
+        + twelveHourTime(when.time(), true);
 }
 
-QString CountText(qint64 n)
+QString countText(qint64 n)
 {
     // Built by hand: the program's number texts must not follow the desktop's locale.
     const QString digits = QString::number(n < 0 ? -(n + 1) + 1ull : quint64(n));
@@ -156,42 +156,42 @@ QString CountText(qint64 n)
     return n < 0 ? QLatin1Char('-') + out : out;
 }
 
-QString CountFieldText(const QString& field)
+QString countFieldText(const QString& field)
 {
     bool ok = false;
     const qint64 n = trimBlanks(field).toLongLong(&ok);
-    return ok ? CountText(n) : field;
+    return ok ? countText(n) : field;
 }
 
-QString FitColumn(const QString& part, qsizetype width)
+QString fitColumn(const QString& part, qsizetype width)
 {
     if (part.size() < width)
         return part + QString(width - part.size(), QLatin1Char(' '));
     return part + QLatin1Char(' ');
 }
 
-QString HistoryKey(const model::Routine& routine, const model::RoutineLookup& findByKey)
+QString historyKey(const model::Routine& routine, const model::RoutineLookup& findByKey)
 {
     // While a dependency report prints, its path points at the report's text; the key stays
     // with the file of the routine reported on.
-    if (routine.IsDepPseudo && findByKey) {
-        if (const model::RoutinePtr parent = findByKey(routine.ParentKey)) {
-            return model::FileNameOf(parent->FilePath) + QLatin1Char('|') + model::ScopeAndKindText(parent->SigLineText)
-                + QLatin1Char(' ') + routine.RoutineName;
+    if (routine.isDepPseudo && findByKey) {
+        if (const model::RoutinePtr parent = findByKey(routine.parentKey)) {
+            return model::fileNameOf(parent->filePath) + QLatin1Char('|') + model::scopeAndKindText(parent->sigLineText)
+                + QLatin1Char(' ') + routine.routineName;
         }
     }
-    return model::ListText(routine, findByKey);
+    return model::listText(routine, findByKey);
 }
 
-bool HasHistory(const model::Routine& routine)
+bool hasHistory(const model::Routine& routine)
 {
-    return !(model::KindIs(routine, QLatin1StringView("TOC"))
-             || model::EqualsNoCase(trimBlanks(routine.RoutineName), u"Table of Contents"));
+    return !(model::kindIs(routine, QLatin1StringView("TOC"))
+             || model::equalsNoCase(trimBlanks(routine.routineName), u"Table of Contents"));
 }
 
-std::optional<TocKey> ParseTocKey(const QString& key)
+std::optional<TocKey> parseTocKey(const QString& key)
 {
-    const QString clean = config::WithoutLayoutAndDeclarationsMarks(key);
+    const QString clean = config::withoutLayoutAndDeclarationsMarks(key);
     const qsizetype bar = clean.indexOf(QLatin1Char('|'));
     if (bar < 0)
         return std::nullopt;
@@ -207,46 +207,46 @@ std::optional<TocKey> ParseTocKey(const QString& key)
         name = trimBlanks(name).toString();
     }
     for (const char* scope : {"Public", "Private", "Friend"}) {
-        if (TakeWord(name, QLatin1StringView(scope)))
+        if (takeWord(name, QLatin1StringView(scope)))
             break;
     }
-    if (TakeWord(name, QLatin1StringView("Property"))) {
+    if (takeWord(name, QLatin1StringView("Property"))) {
         parts.kindWord = QStringLiteral("Property");
         for (const char* which : {"Get", "Let", "Set"}) {
-            if (TakeWord(name, QLatin1StringView(which))) {
+            if (takeWord(name, QLatin1StringView(which))) {
                 parts.kindWord += QLatin1Char(' ') + QLatin1String(which);
                 break;
             }
         }
-    } else if (TakeWord(name, QLatin1StringView("Sub"))) {
+    } else if (takeWord(name, QLatin1StringView("Sub"))) {
         parts.kindWord = model::kind::Sub;
-    } else if (TakeWord(name, QLatin1StringView("Function"))) {
+    } else if (takeWord(name, QLatin1StringView("Function"))) {
         parts.kindWord = model::kind::Function;
     }
     parts.name = name;
     return parts;
 }
 
-QString TocKindText(const QString& key)
+QString tocKindText(const QString& key)
 {
-    const QString clean = config::WithoutLayoutAndDeclarationsMarks(key);
-    const std::optional<TocKey> parts = ParseTocKey(clean);
+    const QString clean = config::withoutLayoutAndDeclarationsMarks(key);
+    const std::optional<TocKey> parts = parseTocKey(clean);
     // A well-formed key must name the pseudo-routine itself; a damaged one is judged by
     // its text alone.
     auto named = [&](const char* word) { return !parts || (!parts->dependency && parts->name == QLatin1String(word)); };
-    if (Contains(clean, "Sub Layout") && named("Layout"))
+    if (contains(clean, "Sub Layout") && named("Layout"))
         return model::kind::Layout;
-    if (Contains(clean, "Sub Declarations") && named("Declarations"))
+    if (contains(clean, "Sub Declarations") && named("Declarations"))
         return model::kind::Declarations;
-    if (Contains(clean, "Sub Image") && named("Image"))
+    if (contains(clean, "Sub Image") && named("Image"))
         return model::kind::Image;
-    if (Contains(clean, "Let_Set_Get"))
+    if (contains(clean, "Let_Set_Get"))
         return model::kind::Aggregate;
-    if (Contains(clean, "Event Handler"))
+    if (contains(clean, "Event Handler"))
         return QStringLiteral("Event Handler");
-    if (Contains(clean, " Sub "))
+    if (contains(clean, " Sub "))
         return model::kind::Sub;
-    if (Contains(clean, " Function "))
+    if (contains(clean, " Function "))
         return model::kind::Function;
     for (const QString& property : {model::kind::PropertyLet, model::kind::PropertySet, model::kind::PropertyGet}) {
         if (clean.contains(property))
@@ -255,13 +255,13 @@ QString TocKindText(const QString& key)
     return QStringLiteral("Unexpected Procedure Kind");
 }
 
-TocCategory CategoryOf(const TocKey& key)
+TocCategory categoryOf(const TocKey& key)
 {
     if (key.dependency)
         return TocCategory::Dependency;
-    if (TocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kind::Image)
+    if (tocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kind::Image)
         return TocCategory::Image;
-    const QString extension = model::upperCase(model::FileExtension(key.file));
+    const QString extension = model::upperCase(model::fileExtension(key.file));
     if (extension == QLatin1String("FRM"))
         return TocCategory::Frm;
     if (extension == QLatin1String("BAS"))
@@ -271,7 +271,7 @@ TocCategory CategoryOf(const TocKey& key)
     return TocCategory::Other;
 }
 
-QString CategoryTitle(TocCategory category, const QString& extension)
+QString categoryTitle(TocCategory category, const QString& extension)
 {
     switch (category) {
     case TocCategory::Frm:

@@ -24,12 +24,12 @@ public:
     TocRecord(); // every field "N/A"
     // A missing or empty field reads as "N/A"; fields after the seventh are dropped, so a
     // damaged value never spreads into the next record written.
-    static TocRecord Parse(const QString& value);
-    QString Text() const;
+    static TocRecord parse(const QString& value);
+    QString text() const;
 
     const QString& field(int n) const; // n = 1..7
     void setField(int n, const QString& value); // empty text is stored as "N/A"
-    bool IsBlank() const;                       // every field "N/A"
+    bool isBlank() const;                       // every field "N/A"
 
     bool operator==(const TocRecord& other) const = default;
 
@@ -47,32 +47,32 @@ struct TocEntry {
 // Dates are stored the way the original platform stored them, so that lists written before
 // stay readable: days since 30 December 1899 in decimal text, the time of day as the
 // fraction (before the epoch the fraction still counts forward from midnight). Whole seconds.
-double DateSerial(const QDateTime& when);
-QString DateSerialText(const QDateTime& when);
-std::optional<QDateTime> DateFromSerial(double serial);
+double dateSerial(const QDateTime& when);
+QString dateSerialText(const QDateTime& when);
+std::optional<QDateTime> dateFromSerial(double serial);
 // nullopt for "N/A", empty text, anything that is not a number, or a date outside the
 // years 100 to 9999. A decimal comma is accepted as well.
-std::optional<QDateTime> DateFromSerialText(const QString& text);
+std::optional<QDateTime> dateFromSerialText(const QString& text);
 // "m/d/yy h:mm:ss am/pm", as the table of contents prints dates.
-QString TocDateText(const QDateTime& when);
+QString tocDateText(const QDateTime& when);
 
 // "#,##0".
-QString CountText(qint64 n);
+QString countText(qint64 n);
 // A stored count formatted "#,##0"; "N/A" and anything else that is not a whole number
 // are shown as stored.
-QString CountFieldText(const QString& field);
+QString countFieldText(const QString& field);
 // A part of a line whose column width its template fixes: a shorter part is padded with
 // blanks; a part that fills the width or runs past it is kept whole and gets one blank, so
 // that a large number is never cut and never runs into the next column.
-QString FitColumn(const QString& part, qsizetype width);
+QString fitColumn(const QString& part, qsizetype width);
 
 // The key of a routine's record: its procedure-list text (file name, "|", scope and kind,
 // a blank, the name). A dependency report's pseudo-routine gives a key ending in "|Dep";
 // findByKey lets it show the signature of the routine it reports on. The report writer,
 // the print run and the table of contents all use this one key.
-QString HistoryKey(const model::Routine& routine, const model::RoutineLookup& findByKey = {});
+QString historyKey(const model::Routine& routine, const model::RoutineLookup& findByKey = {});
 // The table of contents pseudo-routine keeps no print history.
-bool HasHistory(const model::Routine& routine);
+bool hasHistory(const model::Routine& routine);
 
 // What a key names. The characters 1 and 2 that the profile reader puts into keys for
 // ordering are removed first.
@@ -85,19 +85,19 @@ struct TocKey {
 };
 // Splits at the first "|"; nullopt when there is none or either side is empty after
 // trimming blanks.
-std::optional<TocKey> ParseTocKey(const QString& key);
+std::optional<TocKey> parseTocKey(const QString& key);
 
 // "Layout", "Declarations", "Image", "Aggregate", "Event Handler", "Sub", "Function",
 // "Property Let", "Property Set", "Property Get" or "Unexpected Procedure Kind". The
 // pseudo-routine kinds need the name itself, not a name that starts with it: a
 // "Sub ImageRefresh" is a Sub.
-QString TocKindText(const QString& key);
+QString tocKindText(const QString& key);
 
 enum class TocCategory { Frm, Bas, Cls, Dependency, Image, Other };
 // Dependency reports and form images first, then by the file's extension.
-TocCategory CategoryOf(const TocKey& key);
+TocCategory categoryOf(const TocKey& key);
 // ".frm Files", ".bas Files", ".cls Files", "Dependency Reports", "Image Procedures";
 // Other gives "." + the extension + " Files".
-QString CategoryTitle(TocCategory category, const QString& extension = QString());
+QString categoryTitle(TocCategory category, const QString& extension = QString());
 
 } // namespace quillon::print

@@ -21,7 +21,7 @@
 
 namespace quillon::print {
 
-using model::EqualsNoCase;
+using model::equalsNoCase;
 
 namespace {
 
@@ -29,13 +29,13 @@ const QString kHeading = QStringLiteral("[ZRK-B]");
 const QString kKeepWithNext = QStringLiteral("[ZRK-M]");
 const QString kNewPage = QStringLiteral("[ZRK-N]");
 
-QString Blanks(int n)
+QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
 }
 
 // The templates that fix the columns of the history and line-count lines.
-const qsizetype kHistoryWidth = (Blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
+const qsizetype kHistoryWidth = (blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
 const qsizetype kEntryTotalWidth = QStringLiteral("Line Count:  Total: x,xxx").size();
 const qsizetype kSummaryTotalWidth = QStringLiteral("Line Count:  Total: x,xxx  ").size();
 const qsizetype kBlankWidth = QStringLiteral("Blank: x,xxx  ").size();
@@ -49,7 +49,7 @@ struct Pages {
     QString letter;
 };
 
-Pages ParsePages(const QString& field)
+Pages parsePages(const QString& field)
 {
     Pages pages;
     const QString t = model::trimBlanks(field).toString();
@@ -64,7 +64,7 @@ Pages ParsePages(const QString& field)
     return pages;
 }
 
-qint64 StoredCount(const QString& field)
+qint64 storedCount(const QString& field)
 {
     bool ok = false;
     const qint64 n = model::trimBlanks(field).toLongLong(&ok);
@@ -84,13 +84,13 @@ struct Totals {
     bool simplex = false;
     bool invalid = false;
 
-    void Add(const QString& file, const TocRecord& record)
+    void add(const QString& file, const TocRecord& record)
     {
         files.insert(model::upperCase(file));
         ++procedures;
         for (int i = 0; i < 4; ++i)
-            lines[i] += StoredCount(record.field(TocRecord::TotalLines + i));
-        const std::optional<QDateTime> when = DateFromSerialText(record.field(TocRecord::LastPrinted));
+            lines[i] += storedCount(record.field(TocRecord::TotalLines + i));
+        const std::optional<QDateTime> when = dateFromSerialText(record.field(TocRecord::LastPrinted));
         if (!when) {
             ++notPrinted;
             return;
@@ -100,7 +100,7 @@ struct Totals {
             earliest = *when;
         if (!latest.isValid() || *when > latest)
             latest = *when;
-        const Pages p = ParsePages(record.field(TocRecord::Pages));
+        const Pages p = parsePages(record.field(TocRecord::Pages));
         pages += p.count;
         const QString letter = model::upperCase(p.letter);
         if (letter == QLatin1String("D"))
@@ -111,7 +111,7 @@ struct Totals {
             invalid = true;
     }
 
-    QString DuplexSuffix() const
+    QString duplexSuffix() const
     {
         if (printed == 0)
             return QString();
@@ -130,14 +130,14 @@ struct Item {
     TocRecord record;
 };
 
-bool IsUnheadedKind(const QString& kind)
+bool isUnheadedKind(const QString& kind)
 {
     return kind == model::kind::Layout || kind == model::kind::Declarations || kind == model::kind::Image;
 }
 
 } // namespace
 
-bool AskSuppressTocNotes(config::SuppressibleMessages& messages)
+bool askSuppressTocNotes(config::SuppressibleMessages& messages)
 {
     config::Warning question;
     question.key = QStringLiteral("TOC Notes");
@@ -146,44 +146,44 @@ bool AskSuppressTocNotes(config::SuppressibleMessages& messages)
     question.text = QStringLiteral("Two notes appear at the end of the TOC summary.  Do ")
         + QStringLiteral("you want to suppress printing of those notes? ");
     question.buttons = {QStringLiteral("Yes"), QStringLiteral("No")};
-    return messages.Ask(question) == 0;
+    return messages.ask(question) == 0;
 }
 
-QString TocHistoryLine(const TocRecord& record)
+QString tocHistoryLine(const TocRecord& record)
 {
     const QString& printed = record.field(TocRecord::LastPrinted);
-    const std::optional<QDateTime> when = DateFromSerialText(printed);
-    const QString date = when ? TocDateText(*when) : printed;
+    const std::optional<QDateTime> when = dateFromSerialText(printed);
+    const QString date = when ? tocDateText(*when) : printed;
     const QString& pagesField = record.field(TocRecord::Pages);
-    const Pages pages = ParsePages(pagesField);
-    const QString pagesText = pages.valid ? CountText(pages.count) + pages.letter : pagesField;
-    return FitColumn(Blanks(12) + QStringLiteral("Last Printed: ") + date, kHistoryWidth) + QStringLiteral("Total Pages: ")
+    const Pages pages = parsePages(pagesField);
+    const QString pagesText = pages.valid ? countText(pages.count) + pages.letter : pagesField;
+    return fitColumn(blanks(12) + QStringLiteral("Last Printed: ") + date, kHistoryWidth) + QStringLiteral("Total Pages: ")
         + pagesText;
 }
 
-QString TocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
+QString tocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
                          bool summary)
 {
-    return Blanks(summary ? 6 : 12)
-        + FitColumn(QStringLiteral("Line Count:  Total: ") + CountFieldText(total),
+    return blanks(summary ? 6 : 12)
+        + fitColumn(QStringLiteral("Line Count:  Total: ") + countFieldText(total),
                     summary ? kSummaryTotalWidth : kEntryTotalWidth)
-        + FitColumn(QStringLiteral("Blank: ") + CountFieldText(blank), kBlankWidth)
-        + FitColumn(QStringLiteral("Comment: ") + CountFieldText(comment), kCommentWidth) + QStringLiteral("Code: ")
-        + CountFieldText(code);
+        + fitColumn(QStringLiteral("Blank: ") + countFieldText(blank), kBlankWidth)
+        + fitColumn(QStringLiteral("Comment: ") + countFieldText(comment), kCommentWidth) + QStringLiteral("Code: ")
+        + countFieldText(code);
 }
 
-QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
+QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
                                  bool suppressNotes)
 {
     std::vector<Item> items;
     items.reserve(entries.size());
     for (const TocEntry& entry : entries) {
-        std::optional<TocKey> key = ParseTocKey(entry.key);
+        std::optional<TocKey> key = parseTocKey(entry.key);
         if (!key)
             continue;
         const QString clean = key->file + QLatin1Char('|') + key->procedure;
-        items.push_back({config::MarkLayoutAndDeclarations(clean), std::move(*key), TocKindText(clean),
-                         TocRecord::Parse(entry.value)});
+        items.push_back({config::markLayoutAndDeclarations(clean), std::move(*key), tocKindText(clean),
+                         TocRecord::parse(entry.value)});
     }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
         return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0;
@@ -202,9 +202,9 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     std::vector<Group> unknown;
     std::array<Totals, 6> totals;
     for (const Item& item : items) {
-        const TocCategory category = CategoryOf(item.key);
+        const TocCategory category = categoryOf(item.key);
         if (category == TocCategory::Other) {
-            const QString extension = model::upperCase(model::FileExtension(item.key.file));
+            const QString extension = model::upperCase(model::fileExtension(item.key.file));
             auto it = std::find_if(unknown.begin(), unknown.end(),
                                    [&](const Group& g) { return g.extension == extension; });
             if (it == unknown.end()) {
@@ -214,9 +214,9 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
             it->items.push_back(&item);
         } else {
             groups[size_t(category)].items.push_back(&item);
-            totals[size_t(category)].Add(item.key.file, item.record);
+            totals[size_t(category)].add(item.key.file, item.record);
         }
-        totals[5].Add(item.key.file, item.record);
+        totals[5].add(item.key.file, item.record);
     }
     std::sort(unknown.begin(), unknown.end(), [](const Group& a, const Group& b) { return a.extension < b.extension; });
     groups.insert(groups.end(), unknown.begin(), unknown.end());
@@ -227,7 +227,7 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     for (const Group& group : groups) {
         if (group.items.empty())
             continue;
-        const QString title = CategoryTitle(group.category, model::lowerCase(group.extension));
+        const QString title = categoryTitle(group.category, model::lowerCase(group.extension));
         lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
         firstCategory = false;
         if (group.category == TocCategory::Other)
@@ -236,21 +236,21 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
         QString file;
         QString kind;
         for (const Item* item : group.items) {
-            if (file.isNull() || !EqualsNoCase(file, item->key.file)) {
+            if (file.isNull() || !equalsNoCase(file, item->key.file)) {
                 file = item->key.file;
                 kind.clear();
-                lines << kKeepWithNext + kHeading + Blanks(3) + file + QStringLiteral(" (")
-                        + directory.FolderOf(file) + QLatin1Char(')');
+                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (")
+                        + directory.folderOf(file) + QLatin1Char(')');
             }
             if (item->kind != kind) {
                 kind = item->kind;
-                if (!IsUnheadedKind(kind))
-                    lines << kKeepWithNext + kHeading + Blanks(6) + kind;
+                if (!isUnheadedKind(kind))
+                    lines << kKeepWithNext + kHeading + blanks(6) + kind;
             }
-            lines << kKeepWithNext + kHeading + Blanks(9) + item->key.procedure;
-            lines << TocHistoryLine(item->record);
+            lines << kKeepWithNext + kHeading + blanks(9) + item->key.procedure;
+            lines << tocHistoryLine(item->record);
             const TocRecord& r = item->record;
-            lines << TocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
+            lines << tocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
                                       r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
         }
     }
@@ -261,16 +261,16 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     for (int c = 0; c < 6; ++c) {
         const Totals& t = totals[size_t(c)];
         lines << QString();
-        lines << Blanks(3) + QLatin1String(titles[c]) + t.DuplexSuffix();
-        lines << Blanks(6) + QStringLiteral("Total Files: ") + CountText(t.files.size());
-        lines << Blanks(6) + QStringLiteral("Total Procedures: ") + CountText(t.procedures);
-        lines << Blanks(6) + QStringLiteral("Procedures Printed: ") + CountText(t.printed)
-                + QStringLiteral("   Procedures Not Yet Printed: ") + CountText(t.notPrinted);
+        lines << blanks(3) + QLatin1String(titles[c]) + t.duplexSuffix();
+        lines << blanks(6) + QStringLiteral("Total Files: ") + countText(t.files.size());
+        lines << blanks(6) + QStringLiteral("Total Procedures: ") + countText(t.procedures);
+        lines << blanks(6) + QStringLiteral("Procedures Printed: ") + countText(t.printed)
+                + QStringLiteral("   Procedures Not Yet Printed: ") + countText(t.notPrinted);
         if (t.printed > 0) {
-            lines << Blanks(6) + FitColumn(QStringLiteral("Print  Range:  ") + TocDateText(t.earliest), kRangeWidth)
-                    + QStringLiteral("to ") + TocDateText(t.latest);
-            lines << Blanks(6) + QStringLiteral("Total Pages:  ") + CountText(t.pages);
-            lines << TocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
+            lines << blanks(6) + fitColumn(QStringLiteral("Print  Range:  ") + tocDateText(t.earliest), kRangeWidth)
+                    + QStringLiteral("to ") + tocDateText(t.latest);
+            lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
+            lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
                                       QString::number(t.lines[2]), QString::number(t.lines[3]), true);
         }
     }
@@ -291,10 +291,10 @@ QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const mod
     return lines;
 }
 
-TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log)
+TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
 {
     TocFile result;
-    const QString folder = platform::TempFolder();
+    const QString folder = platform::tempFolder();
     // The time keeps the names in the order they were made; the unique part keeps two
     // tables of contents written in the same second apart.
     QTemporaryFile file(folder + QStringLiteral("QLN_TOC_") + QTime::currentTime().toString(QStringLiteral("hhmmss"))
@@ -306,7 +306,7 @@ TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log)
         return result;
     }
     if (log)
-        log->OpenOutput(file.fileName());
+        log->openOutput(file.fileName());
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
@@ -323,45 +323,45 @@ TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log)
     }
     result.path = file.fileName();
     result.lineCount = int(lines.size());
-    platform::InterruptCleanup::Track(result.path);
+    platform::InterruptCleanup::track(result.path);
     return result;
 }
 
-void RemoveTocFile(const TocFile& file)
+void removeTocFile(const TocFile& file)
 {
     if (file.path.isEmpty())
         return;
     QFile::remove(file.path);
-    platform::InterruptCleanup::Forget(file.path);
+    platform::InterruptCleanup::forget(file.path);
 }
 
-model::RoutinePtr MakeTocRoutine(const TocFile& file)
+model::RoutinePtr makeTocRoutine(const TocFile& file)
 {
     auto routine = std::make_shared<model::Routine>();
-    routine->RoutineName = QStringLiteral("Table of Contents");
-    routine->RoutineKind = QStringLiteral("TOC");
-    routine->FilePath = file.path;
+    routine->routineName = QStringLiteral("Table of Contents");
+    routine->routineKind = QStringLiteral("TOC");
+    routine->filePath = file.path;
     routine->startLine = 1;
     routine->endLine = file.lineCount;
-    model::AssignUniqueKey(*routine);
+    model::assignUniqueKey(*routine);
     return routine;
 }
 
-TocFile PrepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
+TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
                                bool suppressNotes, model::DiagLog* log)
 {
-    list.CheckStaleKeys(project, box);
-    const std::vector<TocEntry> entries = list.Entries();
+    list.checkStaleKeys(project, box);
+    const std::vector<TocEntry> entries = list.entries();
     const bool any = std::any_of(entries.begin(), entries.end(),
-                                 [](const TocEntry& e) { return ParseTocKey(e.key).has_value(); });
+                                 [](const TocEntry& e) { return parseTocKey(e.key).has_value(); });
     if (!any) {
-        box.ShowMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
                         QStringLiteral("No TOC data found."));
         TocFile none;
         none.noData = true;
         return none;
     }
-    return WriteTocFile(TableOfContentsLines(entries, project, suppressNotes), log);
+    return writeTocFile(tableOfContentsLines(entries, project, suppressNotes), log);
 }
 
 } // namespace quillon::print

@@ -26,18 +26,18 @@ class TocList;
 
 // "Two notes appear at the end of the TOC summary..." through the suppressible message box.
 // True when the user wants the notes left out.
-bool AskSuppressTocNotes(config::SuppressibleMessages& messages);
+bool askSuppressTocNotes(config::SuppressibleMessages& messages);
 
 // "            Last Printed: 3/7/26 2:05:09 pm       Total Pages: 12D"
-QString TocHistoryLine(const TocRecord& record);
+QString tocHistoryLine(const TocRecord& record);
 // The line counts under an entry (indent 12) or in the summary (indent 6, wider first column).
-QString TocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
+QString tocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
                          bool summary);
 
 // Every line of the table of contents for these entries (in any order; they are listed by
 // their keys as the profile reader returns them, ignoring case). Keys without "|" or with an
 // empty side are left out. project gives the folders shown beside the file names.
-QStringList TableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
+QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
                                  bool suppressNotes);
 
 struct TocFile {
@@ -51,17 +51,17 @@ struct TocFile {
 // Writes the lines to a new file "QLN_TOC_<hhmmss>_<unique>.txt" in the temporary folder,
 // UTF-8 with CR LF line ends. The name never clashes with another table of contents being
 // written at the same second; a failed write leaves no file.
-TocFile WriteTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
+TocFile writeTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
 // Removes the file once it has been printed (an interrupted program removes it too).
-void RemoveTocFile(const TocFile& file);
+void removeTocFile(const TocFile& file);
 
 // The pseudo-routine the print run prints the file as: "Table of Contents", kind "TOC",
 // lines 1 to the number of lines written.
-model::RoutinePtr MakeTocRoutine(const TocFile& file);
+model::RoutinePtr makeTocRoutine(const TocFile& file);
 
 // Everything before printing: stale keys checked again, "No TOC data found." when the list
 // is empty, the lines built and written.
-TocFile PrepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
+TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
                                bool suppressNotes, model::DiagLog* log = nullptr);
 
 } // namespace quillon::print

@@ -9,7 +9,7 @@
 
 namespace quillon::platform {
 
-void PrepareGuiEnvironment()
+void prepareGuiEnvironment()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -6,10 +6,10 @@
 // Helpers shared by the Qt printing sources; not part of the platform interface.
 namespace quillon::platform::internal {
 
-PrinterInfo PdfWriterInfo();
+PrinterInfo pdfWriterInfo();
 
 // QPrinter's duplex mode as a duplex code: 1 simplex, 2 long side, 3 short side.
-int DuplexCode(QPrinter::DuplexMode mode);
-QPrinter::DuplexMode DuplexModeFor(int code);
+int duplexCode(QPrinter::DuplexMode mode);
+QPrinter::DuplexMode duplexModeFor(int code);
 
 } // namespace quillon::platform::internal

@@ -31,13 +31,13 @@ constexpr double kTwipsPerPoint = 20.0;
 // resolution.
 constexpr qsizetype kShapedChunk = 1024;
 
-QColor ColorOf(quint32 rgb)
+QColor colorOf(quint32 rgb)
 {
     return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
 }
 
 // Characters that would move the pen, break the line or vanish rather than print.
-bool IsControl(char32_t ch)
+bool isControl(char32_t ch)
 {
     return (ch < 0x20 && ch != u'\t') || (ch >= 0x7F && ch <= 0x9F) || ch == 0x2028 || ch == 0x2029
         || (ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF;
@@ -46,7 +46,7 @@ bool IsControl(char32_t ch)
 // Characters that only print right when Qt shapes them with their neighbours: marks,
 // right-to-left text, joining scripts and invisible formatting. Everything else prints as
 // one glyph per character, which is what lets a run be drawn straight from cached glyphs.
-bool NeedsShaping(char32_t ch)
+bool needsShaping(char32_t ch)
 {
     switch (QChar::category(ch)) {
     case QChar::Mark_NonSpacing:
@@ -76,7 +76,7 @@ bool NeedsShaping(char32_t ch)
     }
 }
 
-char32_t NextCodePoint(QStringView text, qsizetype& i)
+char32_t nextCodePoint(QStringView text, qsizetype& i)
 {
     const char16_t unit = text[i].unicode();
     ++i;
@@ -85,7 +85,7 @@ char32_t NextCodePoint(QStringView text, qsizetype& i)
     return unit;
 }
 
-void AppendCodePoint(QString& out, char32_t ch)
+void appendCodePoint(QString& out, char32_t ch)
 {
     if (QChar::requiresSurrogates(ch)) {
         out += QChar(QChar::highSurrogate(ch));
@@ -97,7 +97,7 @@ void AppendCodePoint(QString& out, char32_t ch)
 
 // A PDF the writer finished has its end-of-file marker at the end; one cut short by a full
 // disk or a vanished folder does not.
-bool PdfFileComplete(const QString& path)
+bool pdfFileComplete(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
@@ -109,7 +109,7 @@ bool PdfFileComplete(const QString& path)
 }
 
 // Device pixel coordinates are kept far inside what the PDF writer can write as numbers.
-double ClampPixels(double value)
+double clampPixels(double value)
 {
     return std::clamp(value, -1.0e6, 1.0e6);
 }
@@ -122,12 +122,12 @@ QtPrintSurface::QtPrintSurface(std::vector<PrinterInfo> printers, QString defaul
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         qFatal("QtPrintSurface needs a QGuiApplication: printers and fonts come from the GUI platform");
     if (devices_.empty() || devices_.back().deviceName != QStringView(kPdfWriterDeviceName))
-        devices_.push_back(internal::PdfWriterInfo());
+        devices_.push_back(internal::pdfWriterInfo());
     if (defaultDevice_.isEmpty())
         defaultDevice_ = QString::fromUtf16(kPdfWriterDeviceName);
-    if (!SelectDevice(defaultDevice_)) {
+    if (!selectDevice(defaultDevice_)) {
         defaultDevice_ = QString::fromUtf16(kPdfWriterDeviceName);
-        ApplyDevice(internal::PdfWriterInfo());
+        applyDevice(internal::pdfWriterInfo());
     }
 }
 
@@ -139,17 +139,17 @@ QtPrintSurface::~QtPrintSurface()
         painter_->end();
 }
 
-bool QtPrintSurface::IsPdfWriter() const
+bool QtPrintSurface::isPdfWriter() const
 {
     return device_.deviceName == QStringView(kPdfWriterDeviceName);
 }
 
-bool QtPrintSurface::IsFileTarget() const
+bool QtPrintSurface::isFileTarget() const
 {
     return device_.port == QStringView(kFilePort);
 }
 
-bool QtPrintSurface::SelectDevice(const QString& deviceName)
+bool QtPrintSurface::selectDevice(const QString& deviceName)
 {
     // A document goes to one device from its first page to its last.
     if (state_ != DocState::Idle)
@@ -157,14 +157,14 @@ bool QtPrintSurface::SelectDevice(const QString& deviceName)
     const QString wanted = deviceName.trimmed();
     for (const PrinterInfo& device : devices_) {
         if (device.deviceName.compare(wanted, Qt::CaseInsensitive) == 0) {
-            ApplyDevice(device);
+            applyDevice(device);
             return true;
         }
     }
     return false;
 }
 
-void QtPrintSurface::ApplyDevice(const PrinterInfo& device)
+void QtPrintSurface::applyDevice(const PrinterInfo& device)
 {
     device_ = device;
     // Fonts are bound to the device's resolution; they are made again from the settings
@@ -175,118 +175,118 @@ void QtPrintSurface::ApplyDevice(const PrinterInfo& device)
     runFace_ = nullptr;
     run_ = QGlyphRun();
     painter_.reset();
-    if (IsPdfWriter()) {
+    if (isPdfWriter()) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer_->setOutputFormat(QPrinter::PdfFormat);
     } else {
         printer_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(device.deviceName), QPrinter::HighResolution);
     }
     printer_->setDocName(QStringLiteral("Quillon"));
-    ApplyPageSetup();
+    applyPageSetup();
     dpiX_ = printer_->logicalDpiX();
     dpiY_ = printer_->logicalDpiY();
 }
 
-void QtPrintSurface::ApplyPageSetup()
+void QtPrintSurface::applyPageSetup()
 {
-    if (IsPdfWriter()) {
+    if (isPdfWriter()) {
         // An empty name would turn the writer back into a native printer; a document
         // without a file is refused when it begins instead.
         if (!outputFile_.isEmpty()) {
             printer_->setOutputFileName(outputFile_);
             printer_->setOutputFormat(QPrinter::PdfFormat); // whatever the file name ends with
         }
-    } else if (IsFileTarget()) {
+    } else if (isFileTarget()) {
         printer_->setOutputFileName(outputFile_); // empty: the job goes to CUPS
     }
     printer_->setPageSize(QPageSize(paper_ == 5 ? QPageSize::Legal : QPageSize::Letter));
     printer_->setPageOrientation(orientation_ == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (IsPdfWriter()) {
+    if (isPdfWriter()) {
         // A PDF can be printed to its edges: the printable area is the whole sheet.
         printer_->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
         printer_->setDuplex(QPrinter::DuplexNone);
     } else {
         const QList<QPrinter::DuplexMode> supported = QPrinterInfo::printerInfo(device_.deviceName).supportedDuplexModes();
-        const QPrinter::DuplexMode wanted = internal::DuplexModeFor(duplex_);
+        const QPrinter::DuplexMode wanted = internal::duplexModeFor(duplex_);
         printer_->setDuplex(supported.contains(wanted) ? wanted : QPrinter::DuplexNone);
     }
 }
 
-void QtPrintSurface::SetOutputFile(const QString& path)
+void QtPrintSurface::setOutputFile(const QString& path)
 {
     outputFile_ = path;
     if (state_ == DocState::Idle)
-        ApplyPageSetup();
+        applyPageSetup();
 }
 
-void QtPrintSurface::SetPaperCode(int code)
+void QtPrintSurface::setPaperCode(int code)
 {
     paper_ = code == 5 ? 5 : 1;
     if (state_ == DocState::Idle)
-        ApplyPageSetup();
+        applyPageSetup();
 }
 
-void QtPrintSurface::SetOrientationCode(int code)
+void QtPrintSurface::setOrientationCode(int code)
 {
     orientation_ = code == 2 ? 2 : 1;
     if (state_ == DocState::Idle)
-        ApplyPageSetup();
+        applyPageSetup();
 }
 
-void QtPrintSurface::SetDuplexMode(int mode)
+void QtPrintSurface::setDuplexMode(int mode)
 {
     duplex_ = mode == 2 || mode == 3 ? mode : 1;
     if (state_ == DocState::Idle)
-        ApplyPageSetup();
+        applyPageSetup();
 }
 
-int QtPrintSurface::DuplexMode() const
+int QtPrintSurface::duplexMode() const
 {
     // The PDF writer makes one-sided documents whatever is asked; two-sided printing is
     // the business of whoever prints the file.
-    if (IsPdfWriter())
+    if (isPdfWriter())
         return 1;
-    return internal::DuplexCode(printer_->duplex());
+    return internal::duplexCode(printer_->duplex());
 }
 
-double QtPrintSurface::SheetWidth() const
+double QtPrintSurface::sheetWidth() const
 {
     return printer_->pageLayout().fullRect(QPageLayout::Point).width() * kTwipsPerPoint;
 }
 
-double QtPrintSurface::SheetHeight() const
+double QtPrintSurface::sheetHeight() const
 {
     return printer_->pageLayout().fullRect(QPageLayout::Point).height() * kTwipsPerPoint;
 }
 
-double QtPrintSurface::PrintableWidth() const
+double QtPrintSurface::printableWidth() const
 {
     return printer_->pageRect(QPrinter::Point).width() * kTwipsPerPoint;
 }
 
-double QtPrintSurface::PrintableHeight() const
+double QtPrintSurface::printableHeight() const
 {
     return printer_->pageRect(QPrinter::Point).height() * kTwipsPerPoint;
 }
 
-double QtPrintSurface::PhysicalPageWidthPixels() const
+double QtPrintSurface::physicalPageWidthPixels() const
 {
     // A PDF has no physical pixels: the sheet at the resolution text is laid out for.
-    if (IsPdfWriter())
-        return SheetWidth() / kTwipsPerInch * dpiX_;
+    if (isPdfWriter())
+        return sheetWidth() / kTwipsPerInch * dpiX_;
     return printer_->paperRect(QPrinter::DevicePixel).width();
 }
 
-double QtPrintSurface::PhysicalPageHeightPixels() const
+double QtPrintSurface::physicalPageHeightPixels() const
 {
-    if (IsPdfWriter())
-        return SheetHeight() / kTwipsPerInch * dpiY_;
+    if (isPdfWriter())
+        return sheetHeight() / kTwipsPerInch * dpiY_;
     return printer_->paperRect(QPrinter::DevicePixel).height();
 }
 
 // ---- Fonts -----------------------------------------------------------------------------
 
-bool QtPrintSurface::HasFont(const QString& name) const
+bool QtPrintSurface::hasFont(const QString& name) const
 {
     const QString wanted = name.trimmed();
     if (wanted.isEmpty())
@@ -301,58 +301,58 @@ bool QtPrintSurface::HasFont(const QString& name) const
     return resolved.compare(fallback, Qt::CaseInsensitive) != 0;
 }
 
-void QtPrintSurface::SetFontName(const QString& name)
+void QtPrintSurface::setFontName(const QString& name)
 {
     style_.family = name;
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SetFontSize(double points)
+void QtPrintSurface::setFontSize(double points)
 {
     if (!std::isfinite(points) || points <= 0)
         return; // no font has such a size; the current one stays
     style_.points = std::clamp(points, 1.0, 1000.0);
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SetBold(bool bold)
+void QtPrintSurface::setBold(bool bold)
 {
     style_.bold = bold;
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SetItalic(bool italic)
+void QtPrintSurface::setItalic(bool italic)
 {
     style_.italic = italic;
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SetUnderline(bool underline)
+void QtPrintSurface::setUnderline(bool underline)
 {
     style_.underline = underline;
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SetStrikeout(bool strikeout)
+void QtPrintSurface::setStrikeout(bool strikeout)
 {
     style_.strikeout = strikeout;
-    FontChanged();
+    fontChanged();
 }
 
-void QtPrintSurface::SaveFontStyle()
+void QtPrintSurface::saveFontStyle()
 {
     saved_ = style_;
 }
 
-void QtPrintSurface::RestoreFontStyle()
+void QtPrintSurface::restoreFontStyle()
 {
     style_.italic = saved_.italic;
     style_.underline = saved_.underline;
     style_.strikeout = saved_.strikeout;
-    FontChanged();
+    fontChanged();
 }
 
-QtPrintSurface::Face& QtPrintSurface::CurrentFace() const
+QtPrintSurface::Face& QtPrintSurface::currentFace() const
 {
     if (face_)
         return *face_;
@@ -396,23 +396,23 @@ QtPrintSurface::Face& QtPrintSurface::CurrentFace() const
     return *face_;
 }
 
-QString QtPrintSurface::Replacement(const Face& face, char32_t ch) const
+QString QtPrintSurface::replacement(const Face& face, char32_t ch) const
 {
     if (face.hasReplacement)
         return QString(QChar(0xFFFD));
     return QStringLiteral("<%1>").arg(uint(ch), 2, 16, QLatin1Char('0')).toUpper();
 }
 
-QtPrintSurface::Glyphs QtPrintSurface::Classify(Face& face, char32_t ch) const
+QtPrintSurface::Glyphs QtPrintSurface::classify(Face& face, char32_t ch) const
 {
     Glyphs out;
     const bool rawUsable = face.raw.isValid();
     // A tab has no glyph of its own; it prints as the space it stands for.
     const char32_t shown = ch == u'\t' ? u' ' : ch;
-    const bool present = !IsControl(ch) && (rawUsable ? face.raw.supportsCharacter(shown) : face.metrics.inFontUcs4(shown));
+    const bool present = !isControl(ch) && (rawUsable ? face.raw.supportsCharacter(shown) : face.metrics.inFontUcs4(shown));
     out.replaced = !present;
 
-    if (!rawUsable || (present && NeedsShaping(ch))) {
+    if (!rawUsable || (present && needsShaping(ch))) {
         out.kind = Glyphs::Shaped;
         return out;
     }
@@ -447,7 +447,7 @@ QtPrintSurface::Glyphs QtPrintSurface::Classify(Face& face, char32_t ch) const
         out.glyph = glyphOf(0xFFFD, &out.advance);
         return out;
     }
-    const QString escape = Replacement(face, ch);
+    const QString escape = replacement(face, ch);
     out.kind = Glyphs::Escape;
     out.glyph = quint32(face.escapeGlyphs.size());
     out.count = quint8(escape.size());
@@ -460,7 +460,7 @@ QtPrintSurface::Glyphs QtPrintSurface::Classify(Face& face, char32_t ch) const
     return out;
 }
 
-const QtPrintSurface::Glyphs& QtPrintSurface::GlyphsFor(Face& face, char32_t ch) const
+const QtPrintSurface::Glyphs& QtPrintSurface::glyphsFor(Face& face, char32_t ch) const
 {
     Glyphs* slot;
     if (ch < 0x10000) {
@@ -472,20 +472,20 @@ const QtPrintSurface::Glyphs& QtPrintSurface::GlyphsFor(Face& face, char32_t ch)
         slot = &face.astral[ch];
     }
     if (slot->kind == Glyphs::Unknown)
-        *slot = Classify(face, ch);
+        *slot = classify(face, ch);
     return *slot;
 }
 
-QtPrintSurface::Layout QtPrintSurface::LayOut(QStringView text, bool collect) const
+QtPrintSurface::Layout QtPrintSurface::layOut(QStringView text, bool collect) const
 {
-    Face& face = CurrentFace();
+    Face& face = currentFace();
     Layout out;
     if (collect) {
         glyphBuffer_.clear();
         advanceBuffer_.clear();
     }
     for (qsizetype i = 0; i < text.size();) {
-        const Glyphs& g = GlyphsFor(face, NextCodePoint(text, i));
+        const Glyphs& g = glyphsFor(face, nextCodePoint(text, i));
         switch (g.kind) {
         case Glyphs::Direct:
             if (collect) {
@@ -503,8 +503,8 @@ QtPrintSurface::Layout QtPrintSurface::LayOut(QStringView text, bool collect) co
             break;
         default:
             out.shaped = true;
-            out.visible = ShapedText(face, text);
-            out.width = ShapedWidth(face, out.visible);
+            out.visible = shapedText(face, text);
+            out.width = shapedWidth(face, out.visible);
             return out;
         }
         out.width += g.advance;
@@ -512,19 +512,19 @@ QtPrintSurface::Layout QtPrintSurface::LayOut(QStringView text, bool collect) co
     return out;
 }
 
-QString QtPrintSurface::ShapedText(Face& face, QStringView text) const
+QString QtPrintSurface::shapedText(Face& face, QStringView text) const
 {
     QString visible;
     visible.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const char32_t ch = NextCodePoint(text, i);
-        const Glyphs& g = GlyphsFor(face, ch);
+        const char32_t ch = nextCodePoint(text, i);
+        const Glyphs& g = glyphsFor(face, ch);
         if (g.replaced)
-            visible += Replacement(face, ch);
+            visible += replacement(face, ch);
         else if (ch == u'\t')
             visible += QLatin1Char(' ');
         else
-            AppendCodePoint(visible, ch);
+            appendCodePoint(visible, ch);
     }
     return visible;
 }
@@ -533,7 +533,7 @@ namespace {
 
 // The end of the piece of a shaped text starting at begin: never inside a surrogate pair,
 // never between a character and its marks.
-qsizetype ChunkEnd(const QString& text, qsizetype begin)
+qsizetype chunkEnd(const QString& text, qsizetype begin)
 {
     qsizetype end = std::min(text.size(), begin + kShapedChunk);
     while (end < text.size() && end > begin) {
@@ -548,35 +548,35 @@ qsizetype ChunkEnd(const QString& text, qsizetype begin)
 
 } // namespace
 
-double QtPrintSurface::ShapedWidth(Face& face, const QString& visible) const
+double QtPrintSurface::shapedWidth(Face& face, const QString& visible) const
 {
     double width = 0;
     for (qsizetype begin = 0; begin < visible.size();) {
-        const qsizetype end = ChunkEnd(visible, begin);
+        const qsizetype end = chunkEnd(visible, begin);
         width += face.metrics.horizontalAdvance(visible.mid(begin, end - begin));
         begin = end;
     }
     return width;
 }
 
-QString QtPrintSurface::VisibleText(QStringView text) const
+QString QtPrintSurface::visibleText(QStringView text) const
 {
-    return ShapedText(CurrentFace(), text);
+    return shapedText(currentFace(), text);
 }
 
-double QtPrintSurface::TextWidth(QStringView text) const
+double QtPrintSurface::textWidth(QStringView text) const
 {
-    return LayOut(text, false).width * kTwipsPerInch / dpiX_;
+    return layOut(text, false).width * kTwipsPerInch / dpiX_;
 }
 
-double QtPrintSurface::TextHeight(QStringView) const
+double QtPrintSurface::textHeight(QStringView) const
 {
-    return CurrentFace().lineHeight * kTwipsPerInch / dpiY_;
+    return currentFace().lineHeight * kTwipsPerInch / dpiY_;
 }
 
 // ---- Output ----------------------------------------------------------------------------
 
-bool QtPrintSurface::EnsureDocument()
+bool QtPrintSurface::ensureDocument()
 {
     if (state_ == DocState::Open)
         return true;
@@ -585,28 +585,28 @@ bool QtPrintSurface::EnsureDocument()
     pages_ = 1;
     painterFont_ = nullptr;
     textPenSet_ = false;
-    if (IsPdfWriter() && outputFile_.isEmpty()) {
+    if (isPdfWriter() && outputFile_.isEmpty()) {
         qWarning("Quillon PDF: no output file was named");
         state_ = DocState::Failed;
         return false;
     }
-    if (IsFileTarget() && !outputFile_.isEmpty()) {
+    if (isFileTarget() && !outputFile_.isEmpty()) {
         QString error;
-        if (!output_.Begin(outputFile_, &error)) {
+        if (!output_.begin(outputFile_, &error)) {
             qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
             state_ = DocState::Failed;
             return false;
         }
-        printer_->setOutputFileName(output_.WorkPath());
-        if (IsPdfWriter())
+        printer_->setOutputFileName(output_.workPath());
+        if (isPdfWriter())
             printer_->setOutputFormat(QPrinter::PdfFormat);
     }
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
         qWarning("%s: the document could not be started%s%s", qPrintable(device_.deviceName),
-                 IsFileTarget() ? " on " : "", IsFileTarget() ? qPrintable(outputFile_) : "");
+                 isFileTarget() ? " on " : "", isFileTarget() ? qPrintable(outputFile_) : "");
         painter_.reset();
-        output_.Discard();
+        output_.discard();
         state_ = DocState::Failed;
         return false;
     }
@@ -618,43 +618,43 @@ bool QtPrintSurface::EnsureDocument()
     return true;
 }
 
-void QtPrintSurface::UseTextPen()
+void QtPrintSurface::useTextPen()
 {
     if (textPenSet_ && penColor_ == textColor_)
         return;
-    painter_->setPen(ColorOf(textColor_));
+    painter_->setPen(colorOf(textColor_));
     penColor_ = textColor_;
     textPenSet_ = true;
 }
 
-void QtPrintSurface::PrintText(QStringView text, bool lineEnd)
+void QtPrintSurface::printText(QStringView text, bool lineEnd)
 {
     if (!text.isEmpty()) {
-        Face& face = CurrentFace();
-        const Layout layout = LayOut(text, true);
-        if (EnsureDocument()) {
-            const double xPx = ToPixelsX(x_);
-            const double topPx = ToPixelsY(y_);
+        Face& face = currentFace();
+        const Layout layout = layOut(text, true);
+        if (ensureDocument()) {
+            const double xPx = toPixelsX(x_);
+            const double topPx = toPixelsY(y_);
             // Only text that can land on the sheet is drawn; far off it positions would
             // only overflow the writer's fixed-point arithmetic.
             const double sheetH = sheetPixels_.height();
             if (topPx > -sheetH && topPx < 2 * sheetH) {
-                UseTextPen();
+                useTextPen();
                 if (layout.shaped)
-                    DrawShaped(face, layout.visible, xPx, topPx + face.ascent);
+                    drawShaped(face, layout.visible, xPx, topPx + face.ascent);
                 else
-                    DrawGlyphs(face, xPx, topPx + face.ascent);
+                    drawGlyphs(face, xPx, topPx + face.ascent);
             }
         }
         x_ += layout.width * kTwipsPerInch / dpiX_;
     }
     if (lineEnd) {
         x_ = 0;
-        y_ += TextHeight(text);
+        y_ += textHeight(text);
     }
 }
 
-void QtPrintSurface::DrawGlyphs(Face& face, double xPx, double baselinePx)
+void QtPrintSurface::drawGlyphs(Face& face, double xPx, double baselinePx)
 {
     if (!(std::isfinite(xPx) && std::isfinite(baselinePx)))
         return;
@@ -688,7 +688,7 @@ void QtPrintSurface::DrawGlyphs(Face& face, double xPx, double baselinePx)
     }
 }
 
-void QtPrintSurface::DrawShaped(Face& face, const QString& visible, double xPx, double baselinePx)
+void QtPrintSurface::drawShaped(Face& face, const QString& visible, double xPx, double baselinePx)
 {
     if (!(std::isfinite(xPx) && std::isfinite(baselinePx)))
         return;
@@ -699,7 +699,7 @@ void QtPrintSurface::DrawShaped(Face& face, const QString& visible, double xPx, 
     const double sheetW = sheetPixels_.width();
     double x = xPx;
     for (qsizetype begin = 0; begin < visible.size();) {
-        const qsizetype end = ChunkEnd(visible, begin);
+        const qsizetype end = chunkEnd(visible, begin);
         const QString piece = visible.mid(begin, end - begin);
         const double width = face.metrics.horizontalAdvance(piece);
         if (x + width >= -sheetW && x <= 2 * sheetW)
@@ -709,13 +709,13 @@ void QtPrintSurface::DrawShaped(Face& face, const QString& visible, double xPx, 
     }
 }
 
-void QtPrintSurface::SetLinePen(quint32 rgb, int width, LineStyle style)
+void QtPrintSurface::setLinePen(quint32 rgb, int width, LineStyle style)
 {
     // Line widths count printer dots of a 300 dpi printer: 1 is a hairline that still
     // prints, 3 a line that is plainly seen.
     const double units = std::clamp(width, 1, 100);
     const double widthPx = units * dpiX_ / 300.0;
-    QPen pen(ColorOf(rgb));
+    QPen pen(colorOf(rgb));
     pen.setWidthF(widthPx);
     pen.setJoinStyle(Qt::MiterJoin);
     // Dash lengths in points, whatever the line width: Qt counts them in line widths.
@@ -750,60 +750,60 @@ void QtPrintSurface::SetLinePen(quint32 rgb, int width, LineStyle style)
 
 namespace {
 
-bool Finite(double a, double b, double c, double d)
+bool finite(double a, double b, double c, double d)
 {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
 } // namespace
 
-void QtPrintSurface::DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void QtPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
-    if (!Finite(x1, y1, x2, y2) || !EnsureDocument())
+    if (!finite(x1, y1, x2, y2) || !ensureDocument())
         return;
-    SetLinePen(rgb, width, style);
-    painter_->drawLine(QPointF(ClampPixels(ToPixelsX(x1)), ClampPixels(ToPixelsY(y1))),
-                       QPointF(ClampPixels(ToPixelsX(x2)), ClampPixels(ToPixelsY(y2))));
+    setLinePen(rgb, width, style);
+    painter_->drawLine(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
+                       QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))));
 }
 
-void QtPrintSurface::DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void QtPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
-    if (!Finite(x1, y1, x2, y2) || !EnsureDocument())
+    if (!finite(x1, y1, x2, y2) || !ensureDocument())
         return;
-    SetLinePen(rgb, width, style);
-    painter_->drawRect(QRectF(QPointF(ClampPixels(ToPixelsX(x1)), ClampPixels(ToPixelsY(y1))),
-                              QPointF(ClampPixels(ToPixelsX(x2)), ClampPixels(ToPixelsY(y2))))
+    setLinePen(rgb, width, style);
+    painter_->drawRect(QRectF(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
+                              QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
                            .normalized());
 }
 
-void QtPrintSurface::FillBox(double x1, double y1, double x2, double y2, quint32 rgb)
+void QtPrintSurface::fillBox(double x1, double y1, double x2, double y2, quint32 rgb)
 {
-    if (!Finite(x1, y1, x2, y2) || !EnsureDocument())
+    if (!finite(x1, y1, x2, y2) || !ensureDocument())
         return;
-    painter_->fillRect(QRectF(QPointF(ClampPixels(ToPixelsX(x1)), ClampPixels(ToPixelsY(y1))),
-                              QPointF(ClampPixels(ToPixelsX(x2)), ClampPixels(ToPixelsY(y2))))
+    painter_->fillRect(QRectF(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
+                              QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
                            .normalized(),
-                       ColorOf(rgb));
+                       colorOf(rgb));
 }
 
-void QtPrintSurface::NewPage()
+void QtPrintSurface::newPage()
 {
     // A page break before anything was printed still begins the document first, so the
     // break gives a second page rather than being lost.
-    if (EnsureDocument() && !printer_->newPage())
+    if (ensureDocument() && !printer_->newPage())
         qWarning("%s: a new page could not be started", qPrintable(device_.deviceName));
     ++pages_;
     x_ = 0;
     y_ = 0;
 }
 
-bool QtPrintSurface::EndDocument()
+bool QtPrintSurface::endDocument()
 {
     if (state_ == DocState::Idle) {
         // Nothing was printed: a printer gets no job, a file is still written, blank.
-        if (!IsFileTarget())
+        if (!isFileTarget())
             return true;
-        EnsureDocument();
+        ensureDocument();
     }
     bool ok = state_ == DocState::Open;
     if (ok) {
@@ -811,19 +811,19 @@ bool QtPrintSurface::EndDocument()
         const QPrinter::PrinterState printerState = printer_->printerState();
         if (printerState == QPrinter::Error || printerState == QPrinter::Aborted)
             ok = false;
-        if (ok && output_.IsActive()) {
+        if (ok && output_.isActive()) {
             QString error;
-            ok = (output_.IsDirect() || PdfFileComplete(output_.WorkPath())) && output_.Commit(&error);
+            ok = (output_.isDirect() || pdfFileComplete(output_.workPath())) && output_.commit(&error);
             if (!ok && !error.isEmpty())
                 qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
         }
     }
-    output_.Discard(); // whatever was not committed
+    output_.discard(); // whatever was not committed
     painter_.reset();
     painterFont_ = nullptr;
     textPenSet_ = false;
     state_ = DocState::Idle;
-    ApplyPageSetup(); // what was changed while the document was open
+    applyPageSetup(); // what was changed while the document was open
     return ok;
 }
 

@@ -28,15 +28,15 @@ inline constexpr char16_t kFilePort[] = u"FILE:";
 // The port a CUPS device URI stands for: usb: → "USB" + the rest, parallel: → "LPT" + the
 // rest, serial: → "COM" + the rest, socket:/ipp:/ipps:/lpd: → "IP_" + the host, file: and
 // cups-pdf: → "FILE:", anything else unchanged.
-QString PortFromDeviceUri(const QString& uri);
+QString portFromDeviceUri(const QString& uri);
 
 // Printer name → device URI from the output of "lpstat -v" ("device for NAME: URI" lines).
-QHash<QString, QString> ParseLpstatDevices(const QString& output);
+QHash<QString, QString> parseLpstatDevices(const QString& output);
 
 // Every printer CUPS offers, then the built-in PDF writer; and the name of the system's
 // default printer, or of the PDF writer when there is none.
-std::vector<PrinterInfo> AvailablePrintDevices();
-QString DefaultPrintDeviceName();
+std::vector<PrinterInfo> availablePrintDevices();
+QString defaultPrintDeviceName();
 
 // The print surface on a real printer or the built-in PDF writer (QPrinter and QPainter).
 // Needs a QGuiApplication. The painter is begun on the first output of a document, so page
@@ -46,88 +46,88 @@ class QtPrintSurface : public IPrintSurface {
 public:
     // The printers to offer (the built-in PDF writer is added last) and the default one (the
     // writer when empty); the system's own unless a caller knows better (tests do).
-    explicit QtPrintSurface(std::vector<PrinterInfo> printers = AvailablePrintDevices(),
-                            QString defaultDevice = DefaultPrintDeviceName());
+    explicit QtPrintSurface(std::vector<PrinterInfo> printers = availablePrintDevices(),
+                            QString defaultDevice = defaultPrintDeviceName());
     ~QtPrintSurface() override;
     QtPrintSurface(const QtPrintSurface&) = delete;
     QtPrintSurface& operator=(const QtPrintSurface&) = delete;
 
-    std::vector<PrinterInfo> Printers() const override { return devices_; }
-    QString DefaultDeviceName() const override { return defaultDevice_; }
+    std::vector<PrinterInfo> printers() const override { return devices_; }
+    QString defaultDeviceName() const override { return defaultDevice_; }
     // False for a name no device has, and while a document is open: a document goes to
     // one device from its first page to its last.
-    bool SelectDevice(const QString& deviceName) override;
-    PrinterInfo CurrentDevice() const override { return device_; }
-    void SetOutputFile(const QString& path) override;
-    bool IsFileTarget() const override;
+    bool selectDevice(const QString& deviceName) override;
+    PrinterInfo currentDevice() const override { return device_; }
+    void setOutputFile(const QString& path) override;
+    bool isFileTarget() const override;
 
     // The same paper, orientation and duplex mode go to every device chosen; a printer
     // that cannot print two-sided answers 1.
-    void SetPaperCode(int code) override;
-    int PaperCode() const override { return paper_; }
-    void SetOrientationCode(int code) override;
-    int OrientationCode() const override { return orientation_; }
-    void SetDuplexMode(int mode) override;
-    int DuplexMode() const override;
+    void setPaperCode(int code) override;
+    int paperCode() const override { return paper_; }
+    void setOrientationCode(int code) override;
+    int orientationCode() const override { return orientation_; }
+    void setDuplexMode(int mode) override;
+    int duplexMode() const override;
 
-    double PrintableWidth() const override;
-    double PrintableHeight() const override;
-    double SheetWidth() const override;
-    double SheetHeight() const override;
-    double PhysicalPageWidthPixels() const override;
-    double PhysicalPageHeightPixels() const override;
-    double PixelsPerInchX() const override { return dpiX_; }
-    double PixelsPerInchY() const override { return dpiY_; }
+    double printableWidth() const override;
+    double printableHeight() const override;
+    double sheetWidth() const override;
+    double sheetHeight() const override;
+    double physicalPageWidthPixels() const override;
+    double physicalPageHeightPixels() const override;
+    double pixelsPerInchX() const override { return dpiX_; }
+    double pixelsPerInchY() const override { return dpiY_; }
 
     // The family as given; fontconfig picks the face ("Courier New" is often Liberation Mono).
-    bool HasFont(const QString& name) const override;
-    void SetFontName(const QString& name) override;
-    QString FontName() const override { return style_.family; }
+    bool hasFont(const QString& name) const override;
+    void setFontName(const QString& name) override;
+    QString fontName() const override { return style_.family; }
     // Sizes are kept between 1 and 1000 points; zero, negative and NaN sizes are ignored.
-    void SetFontSize(double points) override;
-    double FontSize() const override { return style_.points; }
-    void SetBold(bool bold) override;
-    bool Bold() const override { return style_.bold; }
-    void SetItalic(bool italic) override;
-    bool Italic() const override { return style_.italic; }
-    void SaveFontStyle() override;
-    void RestoreFontStyle() override;
+    void setFontSize(double points) override;
+    double fontSize() const override { return style_.points; }
+    void setBold(bool bold) override;
+    bool bold() const override { return style_.bold; }
+    void setItalic(bool italic) override;
+    bool italic() const override { return style_.italic; }
+    void saveFontStyle() override;
+    void restoreFontStyle() override;
     // The other parts of the style SaveFontStyle keeps.
-    void SetUnderline(bool underline);
-    bool Underline() const { return style_.underline; }
-    void SetStrikeout(bool strikeout);
-    bool Strikeout() const { return style_.strikeout; }
+    void setUnderline(bool underline);
+    bool underline() const { return style_.underline; }
+    void setStrikeout(bool strikeout);
+    bool strikeout() const { return style_.strikeout; }
 
     // Measured with the printer's font metrics, as VisibleText prints, without kerning:
     // printing a text moves x by exactly its TextWidth. A tab is one space wide.
-    double TextWidth(QStringView text) const override;
+    double textWidth(QStringView text) const override;
     // The line height of the current font, whatever the text.
-    double TextHeight(QStringView text) const override;
+    double textHeight(QStringView text) const override;
 
-    double CurrentX() const override { return x_; }
-    double CurrentY() const override { return y_; }
-    void SetCurrentX(double x) override { x_ = x; }
-    void SetCurrentY(double y) override { y_ = y; }
-    void SetTextColor(quint32 rgb) override { textColor_ = rgb; }
-    void PrintText(QStringView text, bool lineEnd) override;
+    double currentX() const override { return x_; }
+    double currentY() const override { return y_; }
+    void setCurrentX(double x) override { x_ = x; }
+    void setCurrentY(double y) override { y_ = y; }
+    void setTextColor(quint32 rgb) override { textColor_ = rgb; }
+    void printText(QStringView text, bool lineEnd) override;
 
     // Line widths count dots of a 300 dpi printer (1 to 100). Coordinates that are not
     // finite draw nothing.
-    void DrawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
-    void DrawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
-    void FillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
+    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
 
     // Moves the cursor to the top-left of the new page.
-    void NewPage() override;
+    void newPage() override;
     // False when the document could not be started (no output file, a file that cannot be
     // written), the printer reported an error, or the PDF written is empty or cut short.
     // With nothing printed, a printer gets no job and a file gets a blank page.
-    bool EndDocument() override;
-    int PagesStarted() const override { return pages_; }
+    bool endDocument() override;
+    int pagesStarted() const override { return pages_; }
 
     // What a text prints as in the current font: characters the font cannot show and
     // control characters are replaced by U+FFFD, or by "<hex>" when the font lacks that too.
-    QString VisibleText(QStringView text) const;
+    QString visibleText(QStringView text) const;
 
 private:
     struct FontStyle {
@@ -178,26 +178,26 @@ private:
         QString visible;  // shaped: the text as it prints
     };
 
-    void ApplyDevice(const PrinterInfo& device);
-    void ApplyPageSetup();
-    bool IsPdfWriter() const;
-    Face& CurrentFace() const;
-    const Glyphs& GlyphsFor(Face& face, char32_t ch) const;
-    Glyphs Classify(Face& face, char32_t ch) const;
-    QString Replacement(const Face& face, char32_t ch) const;
-    Layout LayOut(QStringView text, bool collect) const;
-    QString ShapedText(Face& face, QStringView text) const;
-    double ShapedWidth(Face& face, const QString& visible) const;
-    void FontChanged() { face_ = nullptr; }
+    void applyDevice(const PrinterInfo& device);
+    void applyPageSetup();
+    bool isPdfWriter() const;
+    Face& currentFace() const;
+    const Glyphs& glyphsFor(Face& face, char32_t ch) const;
+    Glyphs classify(Face& face, char32_t ch) const;
+    QString replacement(const Face& face, char32_t ch) const;
+    Layout layOut(QStringView text, bool collect) const;
+    QString shapedText(Face& face, QStringView text) const;
+    double shapedWidth(Face& face, const QString& visible) const;
+    void fontChanged() { face_ = nullptr; }
 
-    bool EnsureDocument();
-    void UseTextPen();
-    void DrawShaped(Face& face, const QString& visible, double xPx, double baselinePx);
-    void DrawGlyphs(Face& face, double xPx, double baselinePx);
-    void SetLinePen(quint32 rgb, int width, LineStyle style);
+    bool ensureDocument();
+    void useTextPen();
+    void drawShaped(Face& face, const QString& visible, double xPx, double baselinePx);
+    void drawGlyphs(Face& face, double xPx, double baselinePx);
+    void setLinePen(quint32 rgb, int width, LineStyle style);
 
-    double ToPixelsX(double twips) const { return twips * dpiX_ / 1440.0; }
-    double ToPixelsY(double twips) const { return twips * dpiY_ / 1440.0; }
+    double toPixelsX(double twips) const { return twips * dpiX_ / 1440.0; }
+    double toPixelsY(double twips) const { return twips * dpiY_ / 1440.0; }
 
     std::vector<PrinterInfo> devices_;
     QString defaultDevice_;

@@ -9,7 +9,7 @@ namespace quillon::platform {
 // Needs a QGuiApplication.
 class QtPrinterDefaults : public IPrinterDefaults {
 public:
-    PrinterDefaults Current() const override;
+    PrinterDefaults current() const override;
 };
 
 } // namespace quillon::platform

@@ -12,7 +12,7 @@
 
 namespace quillon::platform {
 
-QString PortFromDeviceUri(const QString& uri)
+QString portFromDeviceUri(const QString& uri)
 {
     const qsizetype colon = uri.indexOf(u':');
     if (colon <= 0)
@@ -35,7 +35,7 @@ QString PortFromDeviceUri(const QString& uri)
     return uri;
 }
 
-QHash<QString, QString> ParseLpstatDevices(const QString& output)
+QHash<QString, QString> parseLpstatDevices(const QString& output)
 {
     // CUPS printer names never contain white space, so the name ends at the first ": ".
     static const QRegularExpression line(QStringLiteral("^device for (\\S+?): *(\\S.*)$"));
@@ -50,7 +50,7 @@ QHash<QString, QString> ParseLpstatDevices(const QString& output)
 
 namespace {
 
-QString RunLpstat()
+QString runLpstat()
 {
     QProcess lpstat;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -71,12 +71,12 @@ QString RunLpstat()
 
 namespace internal {
 
-PrinterInfo PdfWriterInfo()
+PrinterInfo pdfWriterInfo()
 {
     return {QString::fromUtf16(kPdfWriterDeviceName), QString::fromUtf16(kPdfWriterDriverName), QString::fromUtf16(kFilePort)};
 }
 
-int DuplexCode(QPrinter::DuplexMode mode)
+int duplexCode(QPrinter::DuplexMode mode)
 {
     switch (mode) {
     case QPrinter::DuplexLongSide:
@@ -90,52 +90,52 @@ int DuplexCode(QPrinter::DuplexMode mode)
     return 1;
 }
 
-QPrinter::DuplexMode DuplexModeFor(int code)
+QPrinter::DuplexMode duplexModeFor(int code)
 {
     return code == 2 ? QPrinter::DuplexLongSide : code == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone;
 }
 
 } // namespace internal
 
-std::vector<PrinterInfo> AvailablePrintDevices()
+std::vector<PrinterInfo> availablePrintDevices()
 {
     std::vector<PrinterInfo> devices;
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     // The built-in writer's name has a space, which CUPS never allows, so the two cannot clash.
-    const QHash<QString, QString> uris = printers.isEmpty() ? QHash<QString, QString>() : ParseLpstatDevices(RunLpstat());
+    const QHash<QString, QString> uris = printers.isEmpty() ? QHash<QString, QString>() : parseLpstatDevices(runLpstat());
     for (const QPrinterInfo& printer : printers) {
         const QString uri = uris.value(printer.printerName());
-        devices.push_back({printer.printerName(), printer.makeAndModel(), uri.isEmpty() ? QString() : PortFromDeviceUri(uri)});
+        devices.push_back({printer.printerName(), printer.makeAndModel(), uri.isEmpty() ? QString() : portFromDeviceUri(uri)});
     }
-    devices.push_back(internal::PdfWriterInfo());
+    devices.push_back(internal::pdfWriterInfo());
     return devices;
 }
 
-QString DefaultPrintDeviceName()
+QString defaultPrintDeviceName()
 {
     const QString name = QPrinterInfo::defaultPrinterName();
     return name.isEmpty() ? QString::fromUtf16(kPdfWriterDeviceName) : name;
 }
 
-PrinterDefaults QtPrinterDefaults::Current() const
+PrinterDefaults QtPrinterDefaults::current() const
 {
-    const QString name = DefaultPrintDeviceName();
+    const QString name = defaultPrintDeviceName();
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
     if (name == QString::fromUtf16(kPdfWriterDeviceName) || info.isNull())
-        return BuiltInPdfWriterDefaults();
+        return builtInPdfWriterDefaults();
 
-    PrinterDefaults defaults = BuiltInPdfWriterDefaults(); // font and size
+    PrinterDefaults defaults = builtInPdfWriterDefaults(); // font and size
     defaults.deviceName = info.printerName();
     defaults.driverName = info.makeAndModel();
     defaults.port.clear();
-    for (const PrinterInfo& device : AvailablePrintDevices()) {
+    for (const PrinterInfo& device : availablePrintDevices()) {
         if (device.deviceName == name)
             defaults.port = device.port;
     }
     defaults.paperCode = info.defaultPageSize().id() == QPageSize::Letter ? 1 : 5;
     const QPrinter printer(info, QPrinter::HighResolution);
     defaults.orientationCode = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
-    defaults.duplexCode = internal::DuplexCode(info.defaultDuplexMode());
+    defaults.duplexCode = internal::duplexCode(info.defaultDuplexMode());
     return defaults;
 }
 

@@ -17,7 +17,7 @@ namespace {
 const QByteArray kActivate = QByteArrayLiteral("ACTIVATE\n");
 const QByteArray kAnswer = QByteArrayLiteral("OK\n");
 
-QString UserName()
+QString userName()
 {
 #ifdef Q_OS_UNIX
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name)
@@ -33,12 +33,12 @@ SingleInstance::SingleInstance(QString identifier, QObject* parent) : QObject(pa
 
 SingleInstance::~SingleInstance()
 {
-    Release();
+    release();
 }
 
-QString SingleInstance::ServerName(const QString& identifier)
+QString SingleInstance::serverName(const QString& identifier)
 {
-    QString name = identifier + QLatin1Char('.') + UserName();
+    QString name = identifier + QLatin1Char('.') + userName();
     // The name becomes a file name in the temporary folder.
     for (QChar& ch : name) {
         if (!(ch.isLetterOrNumber() && ch.unicode() < 0x80) && !QStringLiteral(".-_{}").contains(ch))
@@ -47,23 +47,23 @@ QString SingleInstance::ServerName(const QString& identifier)
     return name;
 }
 
-bool SingleInstance::IsOwner() const
+bool SingleInstance::isOwner() const
 {
     return server_ && server_->isListening();
 }
 
-bool SingleInstance::Ensure()
+bool SingleInstance::ensure()
 {
-    if (identifier_.isEmpty() || IsOwner())
+    if (identifier_.isEmpty() || isOwner())
         return true;
-    const QString name = ServerName(identifier_);
+    const QString name = serverName(identifier_);
     // Two copies started at the same moment would both find no listener and the second
     // would remove the first one's socket: the look and the listen go together. A lock left
     // by a crashed copy is taken over (its process is gone).
     QLockFile lock(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"));
     // Past the wait the start goes on unguarded rather than not at all.
     lock.tryLock(kConnectTimeoutMs + kAnswerTimeoutMs);
-    if (AskRunningCopy())
+    if (askRunningCopy())
         return false;
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -75,14 +75,14 @@ bool SingleInstance::Ensure()
         server_.reset();
         return true;
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Accept);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::accept);
     return true;
 }
 
-bool SingleInstance::AskRunningCopy()
+bool SingleInstance::askRunningCopy()
 {
     QLocalSocket socket;
-    socket.connectToServer(ServerName(identifier_));
+    socket.connectToServer(serverName(identifier_));
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
     socket.write(kActivate);
@@ -93,16 +93,16 @@ bool SingleInstance::AskRunningCopy()
     return true;
 }
 
-void SingleInstance::Accept()
+void SingleInstance::accept()
 {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Serve(socket); });
-        Serve(socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
+        serve(socket);
     }
 }
 
-void SingleInstance::Serve(QLocalSocket* socket)
+void SingleInstance::serve(QLocalSocket* socket)
 {
     if (!socket->canReadLine())
         return;
@@ -115,7 +115,7 @@ void SingleInstance::Serve(QLocalSocket* socket)
     socket->disconnectFromServer();
 }
 
-void SingleInstance::Release()
+void SingleInstance::release()
 {
     if (server_) {
         server_->close();

@@ -24,14 +24,14 @@ public:
     // True when this process may run: it is the first copy (it now listens), the identifier
     // is empty, or the guard could not be set up. False when another copy runs; that copy
     // has then been asked to activate its window.
-    bool Ensure();
+    bool ensure();
     // Stops listening; a later copy may start.
-    void Release();
-    bool IsOwner() const;
+    void release();
+    bool isOwner() const;
 
     // The socket's name: the identifier and the user's login name, so that two users of one
     // machine never block each other.
-    static QString ServerName(const QString& identifier);
+    static QString serverName(const QString& identifier);
 
     // How long a later copy waits for the first copy to connect and to answer.
     static constexpr int kConnectTimeoutMs = 1000;
@@ -42,9 +42,9 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    bool AskRunningCopy();
-    void Accept();
-    void Serve(QLocalSocket* socket);
+    bool askRunningCopy();
+    void accept();
+    void serve(QLocalSocket* socket);
 
     QString identifier_;
     std::unique_ptr<QLocalServer> server_;

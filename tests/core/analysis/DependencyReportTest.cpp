@@ -5,13 +5,13 @@
 
 using namespace quillon::analysis;
 using quillon::test::LoadedProject;
-using quillon::test::Module;
+using quillon::test::module;
 
 namespace {
 
-QStringList Report(const LoadedProject& p, const QString& key, int tabWidth = 4)
+QStringList reportOf(const LoadedProject& p, const QString& key, int tabWidth = 4)
 {
-    return DependencyReporter(p.dep(), tabWidth).BuildDependencyReport(*p.routineFor(key));
+    return DependencyReporter(p.dep(), tabWidth).buildDependencyReport(*p.routineFor(key));
 }
 
 TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGetOne)
@@ -26,22 +26,22 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
         {{"        e"}, 4, {"[ZRK-X][ZRK-X]e"}}, {{"        e"}, 8, {"[ZRK-X]e"}},
     };
     for (const auto& m : markups)
-        EXPECT_EQ(ApplyReportMarkup(m.plain, m.tabWidth), m.marked);
+        EXPECT_EQ(applyReportMarkup(m.plain, m.tabWidth), m.marked);
     const std::pair<int, const char*> letters[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"}, {702, "ZZ"}};
     for (const auto& [counter, text] : letters)
-        EXPECT_EQ(FileLetters(counter), QString::fromLatin1(text)) << counter;
+        EXPECT_EQ(fileLetters(counter), QString::fromLatin1(text)) << counter;
     std::vector<std::pair<QString, QStringList>> chain;
     for (int i = 0; i < 45; ++i)
         chain.push_back({QStringLiteral("R%1").arg(i), {QStringLiteral("R%1").arg(i + 1)}});
     LoadedProject p;
-    p.Load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Lonely", "End Sub",
+    p.load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Lonely", "End Sub",
                              "Private Sub cmdQuit_Click()", "End Sub"}},
-            Module("modA", {{"C", {"ticks = GetTickCount()"}}, {"Both", {"C", "QueryPerformanceCounter c"}}},
+            module("modA", {{"C", {"ticks = GetTickCount()"}}, {"Both", {"C", "QueryPerformanceCounter c"}}},
                    {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
                     "Private Declare Function QueryPerformanceCounter Lib \"kernel32\" (c As Currency) As Long"}),
-            Module("modC", {{"A", {"B"}}, {"B", {"C"}}, {"C", {"A"}}, {"S", {"T", "U"}}, {"T", {"U"}}, {"U", {}}, {"V", {"W", "X"}}, {"W", {"Y"}},
+            module("modC", {{"A", {"B"}}, {"B", {"C"}}, {"C", {"A"}}, {"S", {"T", "U"}}, {"T", {"U"}}, {"U", {}}, {"V", {"W", "X"}}, {"W", {"Y"}},
                             {"X", {"Y"}}, {"Y", {"Z"}}, {"Z", {}}}),
-            Module("modL", {{"Lonely", {}}, {"Again", {"Again"}}}), Module("modR", chain)});
+            module("modL", {{"Lonely", {}}, {"Again", {"Again"}}}), module("modR", chain)});
     const auto legend = [&](const QString& module) { return "    File A = " + p.fx.path(module + ".bas") + "|" + module; };
     // R0 calls R1 calls R2 ... calls R45: cut after R40; a tab width of 1 indents the legend by one.
     QStringList cut{"Calls:", ""};
@@ -65,15 +65,15 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
         {"MODR|R0", 1, "Calls:", cut},
     };
     for (const auto& c : cases) {
-        const QStringList report = Report(p, c.key, c.tabWidth);
+        const QStringList report = reportOf(p, c.key, c.tabWidth);
         EXPECT_EQ(report.mid(report.indexOf(c.from)), c.report) << c.key;
     }
     // Of the form's records only the handler that calls something gets a report of its own:
     // not its Layout and Image, nor a handler that calls nothing and is called by nothing.
-    quillon::model::RoutineList form = p.project.RoutinesByFile.entries().front().second;
+    quillon::model::RoutineList form = p.project.routinesByFile.entries().front().second;
     ASSERT_EQ(form.size(), 4u);
-    EXPECT_EQ(AddDependencyReports(p.dep(), form), 1);
-    EXPECT_EQ(form.back()->RoutineName, QStringLiteral("Event Handler:cmdOK_Click|Dep"));
+    EXPECT_EQ(addDependencyReports(p.dep(), form), 1);
+    EXPECT_EQ(form.back()->routineName, QStringLiteral("Event Handler:cmdOK_Click|Dep"));
 }
 
 } // namespace

@@ -14,21 +14,21 @@
 using namespace quillon::analysis;
 using quillon::model::DiagLog;
 using quillon::test::Fixture;
-using quillon::test::ReadBytes;
+using quillon::test::readBytes;
 
 namespace {
 
-QStringList Listing(const QStringList& lines)
+QStringList listingOf(const QStringList& lines)
 {
-    return BuildBracketListing(lines, 1, int(lines.size()));
+    return buildBracketListing(lines, 1, int(lines.size()));
 }
 
-QString Unbalanced(const QString& text)
+QString unbalanced(const QString& text)
 {
     return QStringLiteral("'*** Unbalanced block: ") + text + QStringLiteral(" ***");
 }
 
-const QString kNeverClosedFor = Unbalanced("FOR opened but never closed - missing Next");
+const QString kNeverClosedFor = unbalanced("FOR opened but never closed - missing Next");
 
 const QStringList kPlain = {"    If a Then b = 1", "If a Then b = _", "  1", "    If x", "    s = \"Do\"", "    ' For i = 1 To 2", "\tDo",
                             "    Rem While x", "DoEvents", "Formula = 1", "While", "x = my_"};
@@ -50,7 +50,7 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
         {{"    For Each c In items", "        NextItem = 1", "    Next c"},
          {"  [ZRK-UL]For Each c In items", "  [ZRK-V]    NextItem = 1", "  [ZRK-L]Next c"}},
         {{"    While x < 3", "        WhileCount = 1", "    Wend"}, {"  [ZRK-UL]While x < 3", "  [ZRK-V]    WhileCount = 1", "  [ZRK-L]Wend"}},
-        {{"    While x", "    Wend ' done"}, {"  [ZRK-UL]While x", "    Wend ' done", Unbalanced("WHILE opened but never closed - missing Wend")}},
+        {{"    While x", "    Wend ' done"}, {"  [ZRK-UL]While x", "    Wend ' done", unbalanced("WHILE opened but never closed - missing Wend")}},
         // Else stands alone to be a middle; ElseIf and "Else If" are middles too.
         {{"    If a Then", "    Else ' comment", "    ElseIf b Then", "        x = 2", "    Else If c Then", "    Else", "    End If"},
          {"  [ZRK-UL]If a Then", "    Else ' comment", "  [ZRK-T]ElseIf b Then", "  [ZRK-V]    x = 2", "  [ZRK-T]Else If c Then",
@@ -74,17 +74,17 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
           "      [ZRK-L]Next"}},
         // A closer or a middle without its opener is reported before the line, quoted as written.
         {{"    x = 1", "  Next i ' again", "Loop", "End Select", "Wend", "End If", "    Case 1", "Else"},
-         {"    x = 1", Unbalanced("Next i ' again has no matching For...To or For Each"), "  Next i ' again",
-          Unbalanced("Loop has no matching Do"), "Loop", Unbalanced("End Select has no matching Select Case"), "End Select",
-          Unbalanced("Wend has no matching While"), "Wend", Unbalanced("End If has no matching If...Then"), "End If",
-          Unbalanced("Case 1 has no matching opening keyword"), "    Case 1", Unbalanced("Else has no matching opening keyword"), "Else"}},
+         {"    x = 1", unbalanced("Next i ' again has no matching For...To or For Each"), "  Next i ' again",
+          unbalanced("Loop has no matching Do"), "Loop", unbalanced("End Select has no matching Select Case"), "End Select",
+          unbalanced("Wend has no matching While"), "Wend", unbalanced("End If has no matching If...Then"), "End If",
+          unbalanced("Case 1 has no matching opening keyword"), "    Case 1", unbalanced("Else has no matching opening keyword"), "Else"}},
         // A Do gives a Case no Select to belong to; the body line still passes the Do.
         {{"    Do", "        Case 2", "    Loop"},
-         {"  [ZRK-UL]Do", Unbalanced("Case 2 has no matching opening keyword"), "  [ZRK-V]    Case 2", "  [ZRK-L]Loop"}},
+         {"  [ZRK-UL]Do", unbalanced("Case 2 has no matching opening keyword"), "  [ZRK-V]    Case 2", "  [ZRK-L]Loop"}},
         // Unclosed blocks are listed from the outermost.
         {{"    For i = 1 To 2", "        Select Case i", "            Do"},
          {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-UL]Select Case i", "  [ZRK-V]  [ZRK-V]  [ZRK-UL]Do", kNeverClosedFor,
-          Unbalanced("SELECT opened but never closed - missing End Select"), Unbalanced("DO opened but never closed - missing Loop")}},
+          unbalanced("SELECT opened but never closed - missing End Select"), unbalanced("DO opened but never closed - missing Loop")}},
         // A closer ends the blocks opened inside its block; a middle finds its block under
         // others and leaves them open.
         {{"    If a Then", "        For i = 1 To 2", "            Do", "    End If", "    x = 1"},
@@ -99,7 +99,7 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
         {{"    Do", "        x = x + 1", "    Loop Until x > 5 And _", "        y < 2", "    z = 1"},
          {"  [ZRK-UL]Do", "  [ZRK-V]    x = x + 1", "    Loop Until x > 5 And _", "  [ZRK-L]y < 2", "    z = 1"}},
         // The report quotes the joined statement: one blank per joint, indentation and " _" gone.
-        {{"    Loop Until a _", "        Or b"}, {"    Loop Until a _", Unbalanced("Loop Until a Or b has no matching Do"), "        Or b"}},
+        {{"    Loop Until a _", "        Or b"}, {"    Loop Until a _", unbalanced("Loop Until a Or b has no matching Do"), "        Or b"}},
         // Continued lines inside a block are plain, however many.
         {{"    For i = 1 To 2", "        s = \"Next\" & _", "            Next & _", "            Loop", "    Next"},
          {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]    s = \"Next\" & _", "  [ZRK-V]        Next & _", "  [ZRK-V]        Loop", "  [ZRK-L]Next"}},
@@ -109,9 +109,9 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
           QString(kMaxBracketColumn - 2, ' ') + "[ZRK-L]End Select"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Listing(c.lines), c.listing) << c.lines.join(QStringLiteral(" / ")).left(200).toStdString();
+        EXPECT_EQ(listingOf(c.lines), c.listing) << c.lines.join(QStringLiteral(" / ")).left(200).toStdString();
     // Only twenty blocks are tracked.
-    const QStringList listing = Listing(QStringList(22, QStringLiteral("Do")) + QStringList(22, QStringLiteral("Loop")));
+    const QStringList listing = listingOf(QStringList(22, QStringLiteral("Do")) + QStringList(22, QStringLiteral("Loop")));
     ASSERT_EQ(listing.size(), 44 + 2);
     const QString pass = QStringLiteral("[ZRK-V]");
     // Openers past the twentieth are drawn below the nineteen blocks that stay under the top;
@@ -120,12 +120,12 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
         EXPECT_EQ(listing[k], pass.repeated(std::min(k, 19)) + QStringLiteral("[ZRK-UL]Do")) << k;
     for (int k = 0; k < 20; ++k)
         EXPECT_EQ(listing[22 + k], pass.repeated(19 - k) + QStringLiteral("[ZRK-L]Loop")) << k;
-    EXPECT_EQ(listing.mid(42), QStringList({Unbalanced("Loop has no matching Do"), "Loop", Unbalanced("Loop has no matching Do"), "Loop"}));
+    EXPECT_EQ(listing.mid(42), QStringList({unbalanced("Loop has no matching Do"), "Loop", unbalanced("Loop has no matching Do"), "Loop"}));
     // The line range is clamped and starts with no open blocks.
     const QStringList lines = {"Sub S()", "    If a Then", "        x = 1", "    End If", "End Sub"};
-    EXPECT_EQ(BuildBracketListing(lines, 3, 4), QStringList({"        x = 1", Unbalanced("End If has no matching If...Then"), "    End If"}));
-    EXPECT_EQ(BuildBracketListing(lines, -5, 100).size(), 5);
-    EXPECT_TRUE(BuildBracketListing(lines, 4, 3).isEmpty());
+    EXPECT_EQ(buildBracketListing(lines, 3, 4), QStringList({"        x = 1", unbalanced("End If has no matching If...Then"), "    End If"}));
+    EXPECT_EQ(buildBracketListing(lines, -5, 100).size(), 5);
+    EXPECT_TRUE(buildBracketListing(lines, 4, 3).isEmpty());
     // The listing file: CR LF and UTF-8, the report lines counted, an earlier listing replaced completely.
     Fixture fx;
     DiagLog log(fx.path("diag.txt"));
@@ -134,22 +134,22 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
     // Listings written in the same second share a name; a longer earlier one must not show through.
     for (int s = 0; s < 3; ++s)
         fx.write("QLN_Bracket_" + QTime::currentTime().addSecs(s).toString("hhmmss") + ".txt", QByteArray(4096, 'x'));
-    BracketListingFile file = WriteBracketListing({"Sub S()", "    For i = 1 To 2", "        s = \"\u00e9t\u00e9\"", "End Sub"}, 1, 4, &log);
-    EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::TempFolder());
+    BracketListingFile file = writeBracketListing({"Sub S()", "    For i = 1 To 2", "        s = \"\u00e9t\u00e9\"", "End Sub"}, 1, 4, &log);
+    EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::tempFolder());
     EXPECT_TRUE(QRegularExpression("^QLN_Bracket_\\d{6}\\.txt$").match(QFileInfo(file.path).fileName()).hasMatch()) << file.path.toStdString();
     EXPECT_EQ(file.lineCount, 5);
-    EXPECT_EQ(ReadBytes(file.path), "Sub S()\r\n  [ZRK-UL]For i = 1 To 2\r\n  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\nEnd Sub\r\n"
+    EXPECT_EQ(readBytes(file.path), "Sub S()\r\n  [ZRK-UL]For i = 1 To 2\r\n  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\nEnd Sub\r\n"
                                         + kNeverClosedFor.toUtf8() + "\r\n");
-    EXPECT_TRUE(ReadBytes(log.path()).contains("Open OUTPUT " + file.path.toUtf8()));
+    EXPECT_TRUE(readBytes(log.path()).contains("Open OUTPUT " + file.path.toUtf8()));
 
     // A failure leaves nothing behind; the attempt is still logged before the open.
     const QString missing = fx.path("no/such/folder");
     qputenv("TEMP", QFile::encodeName(missing));
-    file = WriteBracketListing({"    Do", "    Loop"}, 1, 2, &log);
+    file = writeBracketListing({"    Do", "    Loop"}, 1, 2, &log);
     EXPECT_TRUE(file.path.isEmpty());
     EXPECT_EQ(file.lineCount, 0);
     EXPECT_FALSE(QFileInfo::exists(fx.path("no")));
-    EXPECT_TRUE(ReadBytes(log.path()).contains("Open OUTPUT " + QFile::encodeName(missing)));
+    EXPECT_TRUE(readBytes(log.path()).contains("Open OUTPUT " + QFile::encodeName(missing)));
 }
 
 } // namespace

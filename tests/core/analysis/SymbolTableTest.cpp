@@ -13,7 +13,7 @@ namespace {
 
 // The keys of a name set or table in insertion order; none for a missing one.
 template <class T>
-QStringList Names(const KeyedMap<T>* map)
+QStringList namesOf(const KeyedMap<T>* map)
 {
     QStringList out;
     for (const auto& entry : map ? map->entries() : std::vector<std::pair<QString, T>>())
@@ -28,12 +28,12 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
         {u"  name$ ", "NAME"}, {u"n%%", "N%"}, {u"[Sub] ", "SUB"}, {u"[ a ]", "A"}, {u"[x]&", "X"}, {u"[x&]", "X&"},
         {u"[", "["}, {u"[]", ""}, {u"\tx", "\tX"}, {u"$", ""}};
     for (const auto& n : names)
-        EXPECT_EQ(NormalizeName(n.name), QString::fromLatin1(n.normalized)) << n.normalized;
+        EXPECT_EQ(normalizeName(n.name), QString::fromLatin1(n.normalized)) << n.normalized;
     for (const char* ok : {"A", "_X", "NAME", "VALUE", "DIMENSION", "A B", "X1"})
-        EXPECT_TRUE(IsValidName(QString::fromLatin1(ok))) << ok;
+        EXPECT_TRUE(isValidName(QString::fromLatin1(ok))) << ok;
     for (const char* bad : {"", "1A", "ME.X", "A:B", "[X", "\tX", "ATTRIBUTE", "WITHEVENTS", "NOTHING", "GET", "DECIMAL", "DATE", "OBJECT"})
-        EXPECT_FALSE(IsValidName(QString::fromLatin1(bad))) << bad;
-    EXPECT_FALSE(IsValidName(QStringLiteral("\u00C9T\u00C9"))); // letters beyond A-Z do not start a name
+        EXPECT_FALSE(isValidName(QString::fromLatin1(bad))) << bad;
+    EXPECT_FALSE(isValidName(QStringLiteral("\u00C9T\u00C9"))); // letters beyond A-Z do not start a name
 
     // Is the first "Foo" of the line a procedure reference, given the identifier before it?
     const struct { QString line; const char* previous; bool call; } references[] = {
@@ -42,11 +42,11 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     };
     for (const auto& r : references) {
         const int start = int(r.line.indexOf(QStringLiteral("Foo"))) + 1;
-        EXPECT_EQ(IsProcedureReference(r.line, start, start + 2, QString::fromLatin1(r.previous)), r.call) << r.line.toStdString();
+        EXPECT_EQ(isProcedureReference(r.line, start, start + 2, QString::fromLatin1(r.previous)), r.call) << r.line.toStdString();
     }
     // Positions past either end are clamped, not read.
-    EXPECT_TRUE(IsProcedureReference(u"Foo", -5, 99, QString()));
-    EXPECT_FALSE(IsProcedureReference(u"x Foo", 99, 120, QString()));
+    EXPECT_TRUE(isProcedureReference(u"Foo", -5, 99, QString()));
+    EXPECT_FALSE(isProcedureReference(u"x Foo", 99, 120, QString()));
     // What a file declares: constants, globals, module variables, procedures and ByRef parameters.
     const struct { QStringList lines, consts, globals, modVars, procs; } cases[] = {
         // Constant lists keep commas inside strings.
@@ -88,65 +88,65 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join(QStringLiteral(" / ")).left(120).toStdString());
         SymbolTable symbols;
-        symbols.ScanFileSymbolLines(QStringLiteral("m.bas"), c.lines);
-        EXPECT_EQ(Names(symbols.FileConsts().find("m.bas")), c.consts);
-        EXPECT_EQ(Names(symbols.FileGlobals().find("m.bas")), c.globals);
-        EXPECT_EQ(Names(symbols.FileModVars().find("m.bas")), c.modVars);
-        EXPECT_EQ(Names(symbols.FileProcedures().find("m.bas")), c.procs);
-        EXPECT_EQ(symbols.ProcByRef().isEmpty(), c.procs.isEmpty()) << "declares are no procedures";
+        symbols.scanFileSymbolLines(QStringLiteral("m.bas"), c.lines);
+        EXPECT_EQ(namesOf(symbols.fileConsts().find("m.bas")), c.consts);
+        EXPECT_EQ(namesOf(symbols.fileGlobals().find("m.bas")), c.globals);
+        EXPECT_EQ(namesOf(symbols.fileModVars().find("m.bas")), c.modVars);
+        EXPECT_EQ(namesOf(symbols.fileProcedures().find("m.bas")), c.procs);
+        EXPECT_EQ(symbols.procByRef().isEmpty(), c.procs.isEmpty()) << "declares are no procedures";
     }
     // ByRef parameters per procedure, keyed by the file's path and the name ignoring case.
     SymbolTable symbols;
-    symbols.ScanFileSymbolLines(QStringLiteral("C:\\P\\m.bas"),
+    symbols.scanFileSymbolLines(QStringLiteral("C:\\P\\m.bas"),
                                 {"Private Sub Foo(ByRef a As Long, b As Long, ByVal c As Long)", "End Sub", "Property Get Value() As Long",
                                  "End Property", "Property Let Value(ByVal v As Long)", "End Property", "Function Fmt$(ByRef arr() As Long, _",
                                  "  byref s$) As String", "End Function", "Sub Tail(x, ByRef)", "Sub NoList", "Sub Noted(ByRef q) ' (ByRef r)",
                                  "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(3) + ")"});
     // Get has "()" and gets no set; Let has a list without ByRef and gets an empty one.
     QStringList byRef;
-    for (const auto& [key, names] : symbols.ProcByRef().entries())
-        byRef << key + "=" + Names(&names).join(',');
+    for (const auto& [key, names] : symbols.procByRef().entries())
+        byRef << key + "=" + namesOf(&names).join(',');
     EXPECT_EQ(byRef, (QStringList{"C:\\P\\M.BAS|FOO=A", "C:\\P\\M.BAS|VALUE=", "C:\\P\\M.BAS|FMT=ARR,S", "C:\\P\\M.BAS|TAIL=", "C:\\P\\M.BAS|NOTED=Q",
                                   "C:\\P\\M.BAS|WIDE=W"}));
-    EXPECT_TRUE(symbols.IsByRefParameter(QStringLiteral(" c:\\p\\m.BAS"), QStringLiteral("Fmt$"), u"arr"));
-    EXPECT_FALSE(symbols.IsByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Foo"), u"b"));
-    EXPECT_FALSE(symbols.IsByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Bar"), u"a"));
+    EXPECT_TRUE(symbols.isByRefParameter(QStringLiteral(" c:\\p\\m.BAS"), QStringLiteral("Fmt$"), u"arr"));
+    EXPECT_FALSE(symbols.isByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Foo"), u"b"));
+    EXPECT_FALSE(symbols.isByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Bar"), u"a"));
 }
 
 TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQuietlyAndClassifies)
 {
-    const auto FileRecord = [](const QString& path) { auto file = std::make_shared<ProjectFile>(); file->FilePath = path; return file; };
+    const auto fileRecord = [](const QString& path) { auto file = std::make_shared<ProjectFile>(); file->filePath = path; return file; };
     Fixture fx;
     SymbolTable symbols;
     const QString a = fx.writeLines("a.bas", {"Public Const Shared = 1", "Public G As Long", "Private M As Long", "Sub Work(ByRef r)", "End Sub"});
     const QString b = fx.writeLines("b.bas", {"Const Shared = 2, OnlyB = 3", "Dim M2", "Public Sub work()", "End Sub", "Sub Other()"});
-    symbols.BuildSymbolTables({FileRecord(a), nullptr, FileRecord("  "), FileRecord(b)});
-    EXPECT_EQ(symbols.FileConsts().size(), 2);
-    EXPECT_TRUE(symbols.IsModuleVariable(a.toUpper(), u"m"));
-    EXPECT_FALSE(symbols.IsModuleVariable(b, u"M") || symbols.IsGlobalVariable(u"M"));
-    EXPECT_TRUE(symbols.IsConstant(u" onlyb& ") && symbols.IsProcedureName(u"[Other]"));
-    symbols.BuildSymbolTables({FileRecord(b)});
-    EXPECT_FALSE(symbols.FileConsts().contains(a) || symbols.IsGlobalVariable(u"G") || !symbols.ProcByRef().isEmpty());
+    symbols.buildSymbolTables({fileRecord(a), nullptr, fileRecord("  "), fileRecord(b)});
+    EXPECT_EQ(symbols.fileConsts().size(), 2);
+    EXPECT_TRUE(symbols.isModuleVariable(a.toUpper(), u"m"));
+    EXPECT_FALSE(symbols.isModuleVariable(b, u"M") || symbols.isGlobalVariable(u"M"));
+    EXPECT_TRUE(symbols.isConstant(u" onlyb& ") && symbols.isProcedureName(u"[Other]"));
+    symbols.buildSymbolTables({fileRecord(b)});
+    EXPECT_FALSE(symbols.fileConsts().contains(a) || symbols.isGlobalVariable(u"G") || !symbols.procByRef().isEmpty());
 
     // A folder, an unreadable file and a missing file get empty sets; a binary file is read
     // for what it holds.
     QDir().mkpath(fx.path("folder.bas"));
     const QString bin = fx.write("bin.bas", QByteArray("\0\x01\xFF\0\r\nDim Tail", 14));
     const QStringList unreadable{fx.path("folder.bas"), "/proc/self/mem", fx.path("missing.bas")};
-    symbols.BuildSymbolTables({FileRecord(unreadable[0]), FileRecord(unreadable[1]), FileRecord(unreadable[2]), FileRecord(bin)});
-    EXPECT_FALSE(symbols.IsModuleVariable(b, u"M2"));
-    EXPECT_EQ(symbols.FileModVars().size(), 4);
+    symbols.buildSymbolTables({fileRecord(unreadable[0]), fileRecord(unreadable[1]), fileRecord(unreadable[2]), fileRecord(bin)});
+    EXPECT_FALSE(symbols.isModuleVariable(b, u"M2"));
+    EXPECT_EQ(symbols.fileModVars().size(), 4);
     for (const QString& path : unreadable) {
-        ASSERT_TRUE(symbols.FileProcedures().contains(path)) << path.toStdString();
-        EXPECT_EQ(Names(symbols.FileConsts().find(path)) + Names(symbols.FileGlobals().find(path)) + Names(symbols.FileModVars().find(path))
-                      + Names(symbols.FileProcedures().find(path)), QStringList()) << path.toStdString();
+        ASSERT_TRUE(symbols.fileProcedures().contains(path)) << path.toStdString();
+        EXPECT_EQ(namesOf(symbols.fileConsts().find(path)) + namesOf(symbols.fileGlobals().find(path)) + namesOf(symbols.fileModVars().find(path))
+                      + namesOf(symbols.fileProcedures().find(path)), QStringList()) << path.toStdString();
     }
-    EXPECT_EQ(Names(symbols.FileModVars().find(bin)), QStringList{"TAIL"});
+    EXPECT_EQ(namesOf(symbols.fileModVars().find(bin)), QStringList{"TAIL"});
     // Classifying: ByRef parameters before module variables before globals, unless skipped;
     // then constants and procedure names in the right context.
     const QString c = fx.writeLines("c.bas", {"Private Item As Long", "Sub R(ByRef Item, ByRef Solo)", "End Sub"});
     const QString d = fx.writeLines("d.bas", {"Public Item As Long", "Public Const Item = 1, Both = 2", "Public Sub Item()", "Sub Both()", "Sub Helper()"});
-    symbols.BuildSymbolTables({FileRecord(c), FileRecord(d)});
+    symbols.buildSymbolTables({fileRecord(c), fileRecord(d)});
     const struct { QString line, id, file, routine; bool skipByRef, skipModVars; const char* previous; SymbolCategory category; } cases[] = {
         {"Call Item", "Item", c, "R", false, false, "CALL", SymbolCategory::ByRefParameter},
         {"Call Item", "Item", c, "R", true, false, "CALL", SymbolCategory::ModuleVariable},
@@ -161,10 +161,10 @@ TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQu
     };
     for (const auto& k : cases) {
         const int start = int(k.line.indexOf(k.id)) + 1;
-        EXPECT_EQ(symbols.Classify(k.line, start, start + int(k.id.size()) - 1, k.previous, k.file, k.routine, k.skipByRef, k.skipModVars),
+        EXPECT_EQ(symbols.classify(k.line, start, start + int(k.id.size()) - 1, k.previous, k.file, k.routine, k.skipByRef, k.skipModVars),
                   k.category) << k.line.toStdString() << " in " << k.routine.toStdString() << " of " << k.file.toStdString();
     }
-    EXPECT_EQ(symbols.Classify(u"Call Item", 40, 50, QString(), c, "R", false, false), SymbolCategory::Normal);
+    EXPECT_EQ(symbols.classify(u"Call Item", 40, 50, QString(), c, "R", false, false), SymbolCategory::Normal);
 }
 
 } // namespace

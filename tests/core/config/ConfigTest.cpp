@@ -13,13 +13,13 @@ using namespace quillon::config;
 using namespace quillon::platform;
 using quillon::model::DiagLog;
 using quillon::test::Fixture;
-using quillon::test::ReadBytes;
+using quillon::test::readBytes;
 
 namespace {
 
-Warning MimicWarning()
+Warning mimicWarning()
 {
-    Warning w = Warning::Notice("Mimic IDE Requirements", "Mimic Requirement Issue", "!", "Continue?");
+    Warning w = Warning::notice("Mimic IDE Requirements", "Mimic Requirement Issue", "!", "Continue?");
     w.buttons = QStringList{"Yes", "No"};
     return w;
 }
@@ -28,58 +28,58 @@ Warning MimicWarning()
 class ConfigTest : public ::testing::Test {
 protected:
     struct FakePrinter : IPrinterDefaults {
-        PrinterDefaults current = BuiltInPdfWriterDefaults();
-        PrinterDefaults Current() const override { return current; }
+        PrinterDefaults defaults = builtInPdfWriterDefaults();
+        PrinterDefaults current() const override { return defaults; }
     };
-    Fixture fx;
-    DiagLog log{fx.path("diag.txt")};
-    IniStore ini{fx.path("opts.ini"), &log};
-    FakePrinter printer;
-    ScriptedMessageBox box;
+    Fixture fx_;
+    DiagLog log_{fx_.path("diag.txt")};
+    IniStore ini_{fx_.path("opts.ini"), &log_};
+    FakePrinter printer_;
+    ScriptedMessageBox box_;
 
-    QString FileText() { return QString::fromUtf8(ReadBytes(ini.defaultPath())); }
+    QString fileText() { return QString::fromUtf8(readBytes(ini_.defaultPath())); }
     // The options as the program loads them, from `file` when it is given.
-    Options Loaded(const QByteArray& file)
+    Options loaded(const QByteArray& file)
     {
         if (!file.isNull())
-            fx.write("opts.ini", file);
-        Options options(ini, printer);
-        options.Load();
+            fx_.write("opts.ini", file);
+        Options options(ini_, printer_);
+        options.load();
         return options;
     }
     // A new run: a fresh message engine that reloads the hidden list, as the program does at start-up.
-    SuppressibleMessages NewRun()
+    SuppressibleMessages newRun()
     {
-        SuppressibleMessages engine(ini, box);
-        engine.LoadAtStartup();
+        SuppressibleMessages engine(ini_, box_);
+        engine.loadAtStartup();
         return engine;
     }
     // Shows the warning with the user's answer queued: the button and the hiding choice
     // (0 never, 1 this session, 2 always).
-    int Answer(SuppressibleMessages& engine, int button, int suppress, const Warning& warning = MimicWarning())
+    int answer(SuppressibleMessages& engine, int button, int suppress, const Warning& warning = mimicWarning())
     {
-        box.answers.push_back({button, suppress, QString()});
-        return engine.Ask(warning);
+        box_.answers.push_back({button, suppress, QString()});
+        return engine.ask(warning);
     }
-    QString Stored(int i) { return ini.read("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
+    QString stored(int i) { return ini_.read("Quillon:SuppressedMsgs", QStringLiteral("sMsg%1").arg(i), " "); }
 };
 
 TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
 {
-    fx.write("opts.ini", "[Quillon:Output]\r\nFont Size = 12 \r\nfont size=99\r\n[QUILLON:OUTPUT]\r\nExtra=1\r\n[S]\nBlank=   \n");
+    fx_.write("opts.ini", "[Quillon:Output]\r\nFont Size = 12 \r\nfont size=99\r\n[QUILLON:OUTPUT]\r\nExtra=1\r\n[S]\nBlank=   \n");
     const struct { const char *section, *key, *value; } cases[] = {
         {"quillon:output", "FONT SIZE", "12"}, {"Quillon:Output", "Extra", "default"}, {"Quillon:Other", "Font Size", "default"},
         {"S", "Blank", "default"}};
     for (const auto& c : cases)
-        EXPECT_EQ(ini.read(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
-    EXPECT_EQ(ini.read("Quillon:Output", "Font Size", "10", fx.path("missing.ini")), QStringLiteral("10"));
+        EXPECT_EQ(ini_.read(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
+    EXPECT_EQ(ini_.read("Quillon:Output", "Font Size", "10", fx_.path("missing.ini")), QStringLiteral("10"));
     const QString huge(600000, QLatin1Char('x'));
-    ASSERT_TRUE(ini.write("S", "Huge", huge));
-    EXPECT_EQ(ini.read("S", "Huge", QString()), huge);
+    ASSERT_TRUE(ini_.write("S", "Huge", huge));
+    EXPECT_EQ(ini_.read("S", "Huge", QString()), huge);
     // Writing one value keeps everything else as it was.
     QByteArray expected = "; my notes\r\n[Other]\r\nkeep = this \r\n\r\n[Quillon:Output]\r\n  Font Size=12\r\n; inline note\r\nDuplex=True\r\n"
                           "\r\n[Tail]\r\nx=1\r\n";
-    fx.write("opts.ini", expected);
+    fx_.write("opts.ini", expected);
     // A new key goes at the end of its section, before the blank line that ends it; a new
     // section at the end of the file.
     const struct { const char *section, *key, *value, *before, *after; } steps[] = {
@@ -87,110 +87,110 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         {"Quillon:Output", "Brackets", "False", "Duplex=True\r\n\r\n", "Duplex=True\r\nBrackets=False\r\n\r\n"},
         {"New", "k", "v", "x=1\r\n", "x=1\r\n[New]\r\nk=v\r\n"}};
     for (const auto& s : steps) {
-        ASSERT_TRUE(ini.write(s.section, s.key, s.value));
-        EXPECT_EQ(ReadBytes(ini.defaultPath()), expected.replace(s.before, s.after)) << s.key;
+        ASSERT_TRUE(ini_.write(s.section, s.key, s.value));
+        EXPECT_EQ(readBytes(ini_.defaultPath()), expected.replace(s.before, s.after)) << s.key;
     }
     // A new file, an unterminated last line, and a value that holds line ends.
-    ASSERT_TRUE(ini.write("A", "k", "v", fx.path("new.ini")));
-    EXPECT_EQ(ReadBytes(fx.path("new.ini")), QByteArray("[A]\nk=v\n"));
-    const QString other = fx.write("other.ini", "[A]\nk=1");
-    ASSERT_TRUE(ini.write("A", "j", "2", other));
-    ASSERT_TRUE(ini.write("A", "bad", "line one\r\nline two", other));
-    EXPECT_EQ(ReadBytes(other), QByteArray("[A]\nk=1\nj=2\nbad=line one  line two\n"));
+    ASSERT_TRUE(ini_.write("A", "k", "v", fx_.path("new.ini")));
+    EXPECT_EQ(readBytes(fx_.path("new.ini")), QByteArray("[A]\nk=v\n"));
+    const QString other = fx_.write("other.ini", "[A]\nk=1");
+    ASSERT_TRUE(ini_.write("A", "j", "2", other));
+    ASSERT_TRUE(ini_.write("A", "bad", "line one\r\nline two", other));
+    EXPECT_EQ(readBytes(other), QByteArray("[A]\nk=1\nj=2\nbad=line one  line two\n"));
     // The file keeps its encoding until a value needs UTF-8.
-    fx.write("opts.ini", "[S]\r\nname=caf\xE9\r\n");
-    EXPECT_EQ(ini.read("S", "name", QString()), QString::fromUtf8("café"));
-    ASSERT_TRUE(ini.write("S", "other", QString::fromUtf8("naïve")));
-    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xE9\r\nother=na\xEFve\r\n"));
-    ASSERT_TRUE(ini.write("S", "greek", QString::fromUtf8("αβ")));
-    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\nother=na\xC3\xAFve\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
-    EXPECT_EQ(ini.read("S", "name", QString()), QString::fromUtf8("café"));
+    fx_.write("opts.ini", "[S]\r\nname=caf\xE9\r\n");
+    EXPECT_EQ(ini_.read("S", "name", QString()), QString::fromUtf8("café"));
+    ASSERT_TRUE(ini_.write("S", "other", QString::fromUtf8("naïve")));
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xE9\r\nother=na\xEFve\r\n"));
+    ASSERT_TRUE(ini_.write("S", "greek", QString::fromUtf8("αβ")));
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\nother=na\xC3\xAFve\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
+    EXPECT_EQ(ini_.read("S", "name", QString()), QString::fromUtf8("café"));
     // Deleting a key or a section writes the file without it; nothing to delete writes nothing.
-    ASSERT_TRUE(ini.deleteKey("s", "OTHER"));
-    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
-    ASSERT_TRUE(ini.deleteSection("S") && ini.deleteKey("T", "c", fx.path("missing.ini")) && ini.deleteSection("T", fx.path("missing.ini")));
-    EXPECT_EQ(ReadBytes(ini.defaultPath()), QByteArray());
-    EXPECT_FALSE(QFileInfo::exists(fx.path("missing.ini")));
+    ASSERT_TRUE(ini_.deleteKey("s", "OTHER"));
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
+    ASSERT_TRUE(ini_.deleteSection("S") && ini_.deleteKey("T", "c", fx_.path("missing.ini")) && ini_.deleteSection("T", fx_.path("missing.ini")));
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray());
+    EXPECT_FALSE(QFileInfo::exists(fx_.path("missing.ini")));
     // A failed write leaves the file whole and nothing behind.
     const QByteArray original = "[S]\nk=old\n";
-    const QString path = fx.write("opts.ini", original);
+    const QString path = fx_.write("opts.ini", original);
     {
         // The write of this very file is cut after a few bytes, root included.
         const quillon::test::FileSizeLimit limit(8);
-        EXPECT_FALSE(ini.write("S", "k", "a value that does not fit in eight bytes"));
+        EXPECT_FALSE(ini_.write("S", "k", "a value that does not fit in eight bytes"));
     }
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(readBytes(path), original);
     {
         // A folder that takes no new file: the replacement cannot be made beside the file.
-        QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(fx_.path(), QFile::ReadOwner | QFile::ExeOwner);
         const quillon::test::ObeyFilePermissions obey;
-        EXPECT_FALSE(ini.write("S", "k", "new"));
-        QFile::setPermissions(fx.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_FALSE(ini_.write("S", "k", "new"));
+        QFile::setPermissions(fx_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(readBytes(path), original);
     {
         // A file that cannot be read is never replaced by a change made to what was not read.
         QFile::setPermissions(path, QFile::WriteOwner);
         const quillon::test::ObeyFilePermissions obey;
-        EXPECT_FALSE(ini.write("S", "other", "new"));
-        EXPECT_FALSE(ini.deleteKey("S", "k"));
+        EXPECT_FALSE(ini_.write("S", "other", "new"));
+        EXPECT_FALSE(ini_.deleteKey("S", "k"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
-    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(readBytes(path), original);
     // A folder standing where the file should be is not replaced; a missing folder is not made.
-    QDir().mkpath(fx.path("dir.ini"));
-    EXPECT_FALSE(ini.write("S", "k", "new", fx.path("dir.ini")));
-    EXPECT_FALSE(ini.write("S", "k", "new", fx.path("no/such/folder/x.ini")));
-    EXPECT_EQ(QDir(fx.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QDir().mkpath(fx_.path("dir.ini"));
+    EXPECT_FALSE(ini_.write("S", "k", "new", fx_.path("dir.ini")));
+    EXPECT_FALSE(ini_.write("S", "k", "new", fx_.path("no/such/folder/x.ini")));
+    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
         << "no temporary file left";
 }
 
 TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLeniently)
 {
-    fx.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
+    fx_.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
                          "modA Sub X= 1|2 \n[Next]\nz=1\n");
-    const auto [keys, values] = ini.readSection("quillon:toc list");
+    const auto [keys, values] = ini_.readSection("quillon:toc list");
     EXPECT_EQ(keys, (QStringList{"modA \x01Layout", "modA \x02" "Declarations", "modA \x01Layout Layout", "bare", "modA Sub X"}));
     EXPECT_EQ(values, (QStringList{"3", "4", "5", "", "1|2"}));
-    EXPECT_TRUE(ini.readSection("Missing").first.isEmpty());
-    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
-    EXPECT_EQ(WithoutLayoutAndDeclarationsMarks(MarkLayoutAndDeclarations("frmA.frm|Public Sub Layout")), "frmA.frm|Public Sub Layout");
+    EXPECT_TRUE(ini_.readSection("Missing").first.isEmpty());
+    EXPECT_EQ(withoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
+    EXPECT_EQ(withoutLayoutAndDeclarationsMarks(markLayoutAndDeclarations("frmA.frm|Public Sub Layout")), "frmA.frm|Public Sub Layout");
 
     // Many values at once, as one by one: a later value of the same key wins.
     const QByteArray original = "[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=1\r\nbeta=2\r\n\r\n[Tail]\r\nz=9";
-    IniDocument batch = IniDocument::FromBytes(original);
-    batch.SetValues("list", {{"ALPHA", "10"}, {"gamma", "3"}, {"Delta", "4"}, {"GAMMA", "30"}, {"beta", "two\r\nlines"}});
-    EXPECT_EQ(batch.ToBytes(), QByteArray("[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=10\r\nbeta=two  lines\r\ngamma=30\r\nDelta=4\r\n\r\n[Tail]\r\nz=9"));
-    batch.SetValues("New", {{"a", "1"}, {"b", "2"}});
-    EXPECT_TRUE(batch.ToBytes().endsWith("z=9\r\n[New]\r\na=1\r\nb=2\r\n"));
-    batch.SetValues("Empty", {});
-    EXPECT_FALSE(batch.HasSection("Empty"));
+    IniDocument batch = IniDocument::fromBytes(original);
+    batch.setValues("list", {{"ALPHA", "10"}, {"gamma", "3"}, {"Delta", "4"}, {"GAMMA", "30"}, {"beta", "two\r\nlines"}});
+    EXPECT_EQ(batch.toBytes(), QByteArray("[Other]\r\nk=1\r\n[List]\r\n; kept\r\n  Alpha=10\r\nbeta=two  lines\r\ngamma=30\r\nDelta=4\r\n\r\n[Tail]\r\nz=9"));
+    batch.setValues("New", {{"a", "1"}, {"b", "2"}});
+    EXPECT_TRUE(batch.toBytes().endsWith("z=9\r\n[New]\r\na=1\r\nb=2\r\n"));
+    batch.setValues("Empty", {});
+    EXPECT_FALSE(batch.hasSection("Empty"));
 
     // Removed keys do not resurface from duplicates; a removed section takes every line up to the next.
-    IniDocument doc = IniDocument::FromBytes("top=1\n[L]\nk=1\nK = 2\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nk=5\nn=6\n\n; about B\n[B]\ny=2\n");
-    EXPECT_EQ(doc.RemoveKeys("L", {"k", "missing"}), 3);
-    EXPECT_EQ(doc.RemoveKey("L", "nothing"), 0);
-    EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n\n; about B\n[B]\ny=2\n"));
-    EXPECT_EQ(doc.SectionNames(), (QStringList{"L", "Other", "B"}));
-    EXPECT_EQ(doc.RemoveSection("l"), 2);
-    EXPECT_EQ(doc.RemoveSection("L"), 0);
-    EXPECT_EQ(doc.ToBytes(), QByteArray("top=1\n[Other]\nk=4\n[B]\ny=2\n"));
+    IniDocument doc = IniDocument::fromBytes("top=1\n[L]\nk=1\nK = 2\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nk=5\nn=6\n\n; about B\n[B]\ny=2\n");
+    EXPECT_EQ(doc.removeKeys("L", {"k", "missing"}), 3);
+    EXPECT_EQ(doc.removeKey("L", "nothing"), 0);
+    EXPECT_EQ(doc.toBytes(), QByteArray("top=1\n[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n\n; about B\n[B]\ny=2\n"));
+    EXPECT_EQ(doc.sectionNames(), (QStringList{"L", "Other", "B"}));
+    EXPECT_EQ(doc.removeSection("l"), 2);
+    EXPECT_EQ(doc.removeSection("L"), 0);
+    EXPECT_EQ(doc.toBytes(), QByteArray("top=1\n[Other]\nk=4\n[B]\ny=2\n"));
     // Boolean texts are read leniently.
     for (const char* yes : {"True", " yes ", "on", "-1", "1", "T", "y"})
-        EXPECT_TRUE(TextToBool(QString::fromLatin1(yes), false)) << yes;
+        EXPECT_TRUE(textToBool(QString::fromLatin1(yes), false)) << yes;
     for (const char* no : {"False", "no", " OFF ", "0", "f", "N"})
-        EXPECT_FALSE(TextToBool(QString::fromLatin1(no), true)) << no;
+        EXPECT_FALSE(textToBool(QString::fromLatin1(no), true)) << no;
     for (const char* other : {"", "maybe", "2", "\tyes"}) {
-        EXPECT_FALSE(TextToBool(QString::fromLatin1(other), false)) << other;
-        EXPECT_TRUE(TextToBool(QString::fromLatin1(other), true)) << other;
+        EXPECT_FALSE(textToBool(QString::fromLatin1(other), false)) << other;
+        EXPECT_TRUE(textToBool(QString::fromLatin1(other), true)) << other;
     }
 }
 
 TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRoundTrip)
 {
-    ASSERT_TRUE(Loaded("").Save());
-    const QString text = FileText();
+    ASSERT_TRUE(loaded("").save());
+    const QString text = fileText();
     qsizetype at = 0;
     for (const char* lines : {"[Quillon:Folders]\nProjectFolder=", "[Quillon:IDE]\nMimic=False\nLong Line=\nCode Page=windows-1252\nTab Width=\n",
                               "[Quillon:Highlighting]\nHighlightChains=False\n", "[Quillon:Output]\nPaper Size=Letter\nPage Orientation=Portrait\n",
@@ -200,32 +200,32 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
         EXPECT_GE(at, 0) << lines << " (in this order)";
     }
     EXPECT_FALSE(text.contains("Device Name"));
-    Options options = Loaded(QByteArray());
-    options.SetBool(opt::PrinterScope, true);
-    options.Save();
-    EXPECT_TRUE(FileText().contains("Device Name=Quillon PDF\nDriver Name=Quillon PDF Writer\nPrinter Port=FILE:\n"));
+    Options options = loaded(QByteArray());
+    options.setBool(opt::PrinterScope, true);
+    options.save();
+    EXPECT_TRUE(fileText().contains("Device Name=Quillon PDF\nDriver Name=Quillon PDF Writer\nPrinter Port=FILE:\n"));
     // Values round-trip, except the code indent; a hand-edited file keeps its comments.
-    Options first = Loaded("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=12\n");
+    Options first = loaded("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=12\n");
     // The code indent is not the wrap form's indent: it is lost on the next load.
     const std::pair<OptionKey, const char*> values[] = {{opt::FontName, "Liberation Mono"}, {opt::Aggregate, "Small"}, {opt::Brackets, "True"},
                                                         {opt::BindingEdge, "5"}, {{":Colors", "Literal Text"}, "123"}, {opt::CodeIndent, "8"}};
     for (const auto& [key, value] : values)
-        first.Set(key, value);
-    first.SetSingle(opt::FontSize, 9.5f);
-    ASSERT_TRUE(first.Save());
-    EXPECT_TRUE(FileText().startsWith("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=9.500\n"));
-    const Options second = Loaded(QByteArray());
-    for (const auto& entry : first.Effective()) {
+        first.set(key, value);
+    first.setSingle(opt::FontSize, 9.5f);
+    ASSERT_TRUE(first.save());
+    EXPECT_TRUE(fileText().startsWith("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=9.500\n"));
+    const Options second = loaded(QByteArray());
+    for (const auto& entry : first.effective()) {
         const bool indent = entry.spec->key == QLatin1String("Code Indent") || entry.spec->key == QLatin1String("Wrap Indent");
-        EXPECT_EQ(second.Text(*entry.spec), indent ? QStringLiteral("4") : entry.value) << qPrintable(entry.spec->suffix + " " + entry.spec->key);
+        EXPECT_EQ(second.text(*entry.spec), indent ? QStringLiteral("4") : entry.value) << qPrintable(entry.spec->suffix + " " + entry.spec->key);
     }
-    EXPECT_EQ(second.AggregateMode(), 1);
-    EXPECT_EQ(second.Color(7), 123);
+    EXPECT_EQ(second.aggregateMode(), 1);
+    EXPECT_EQ(second.color(7), 123);
 }
 
 TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFindingAnOption)
 {
-    const Options options = Loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Output]\nFont Size=big\nDuplex=perhaps\nGDISpoolSize=99999\n"
+    const Options options = loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Output]\nFont Size=big\nDuplex=perhaps\nGDISpoolSize=99999\n"
                                    "Binding Edge=2.5\nFont Name=\n[Quillon:Margins]\nLeft=0.25\n");
     // Letters, a word that is no boolean and values out of 16-bit range fall back to the
     // default; 2.5 rounds to even; empty reads as the default.
@@ -233,116 +233,116 @@ TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFind
         {opt::Mimic, "True"}, {opt::Duplex, "False"}, {opt::FontSize, "10.000"}, {opt::GDISpoolSize, "0"}, {opt::BindingEdge, "2"},
         {opt::FontName, "Courier New"}, {opt::MarginLeft, "0.250"}};
     for (const auto& c : cases)
-        EXPECT_EQ(options.Text(c.key), QString::fromLatin1(c.text)) << c.key.key;
+        EXPECT_EQ(options.text(c.key), QString::fromLatin1(c.text)) << c.key.key;
 
-    printer.current.paperCode = 5;
-    printer.current.orientationCode = 2;
-    printer.current.fontName = QStringLiteral("Liberation Mono");
-    printer.current.fontSize = 8.25;
-    const Options fromPrinter = Loaded("");
-    EXPECT_EQ(QStringList({fromPrinter.Text(opt::PaperSize), fromPrinter.Text(opt::PageOrientation), fromPrinter.Text(opt::FontName),
-                           fromPrinter.Text(opt::FontSize)}),
+    printer_.defaults.paperCode = 5;
+    printer_.defaults.orientationCode = 2;
+    printer_.defaults.fontName = QStringLiteral("Liberation Mono");
+    printer_.defaults.fontSize = 8.25;
+    const Options fromPrinter = loaded("");
+    EXPECT_EQ(QStringList({fromPrinter.text(opt::PaperSize), fromPrinter.text(opt::PageOrientation), fromPrinter.text(opt::FontName),
+                           fromPrinter.text(opt::FontSize)}),
               QStringList({"Legal", "Landscape", "Liberation Mono", "8.250"}));
     // The tab width is limited to 1..32, 4 otherwise; the code indent follows it unless the
     // wrap form's indent is stored.
     const struct { const char* stored; int tab, indent; } widths[] = {
         {"", 4, 4}, {"0", 4, 4}, {"8", 8, 8}, {"32", 32, 32}, {"40", 32, 32}, {"8\n[Quillon:DAWrapLineForm]\nWrap Code Indent=6", 8, 6}};
     for (const auto& w : widths) {
-        const Options tabbed = Loaded(QByteArray("[Quillon:IDE]\nTab Width=") + w.stored + "\n");
-        EXPECT_EQ(QList<int>({tabbed.IdeTabWidth(), tabbed.CodeIndentWidth(), tabbed.Int(opt::WrapCodeIndent)}), QList<int>({w.tab, w.indent, w.indent}))
+        const Options tabbed = loaded(QByteArray("[Quillon:IDE]\nTab Width=") + w.stored + "\n");
+        EXPECT_EQ(QList<int>({tabbed.ideTabWidth(), tabbed.codeIndentWidth(), tabbed.integer(opt::WrapCodeIndent)}), QList<int>({w.tab, w.indent, w.indent}))
             << w.stored;
     }
     // Options are found by any spelling of their section.
     for (const char* section : {"Output", ":Output", "Quillon:Output", "quillon:output"})
-        EXPECT_EQ(Options::Find(section, "font size") ? Options::Find(section, "font size")->key : "not found", "Font Size") << section;
-    EXPECT_EQ(Options::Find("Output", "Nope"), nullptr);
-    EXPECT_EQ(Options::Find("Nope", "Font Size"), nullptr);
+        EXPECT_EQ(Options::find(section, "font size") ? Options::find(section, "font size")->key : "not found", "Font Size") << section;
+    EXPECT_EQ(Options::find("Output", "Nope"), nullptr);
+    EXPECT_EQ(Options::find("Nope", "Font Size"), nullptr);
 }
 
 TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAndRestoring)
 {
-    SuppressibleMessages engine = NewRun();
-    EXPECT_EQ(Answer(engine, 1, 0), 1);
-    ASSERT_EQ(box.shown.size(), 1u);
+    SuppressibleMessages engine = newRun();
+    EXPECT_EQ(answer(engine, 1, 0), 1);
+    ASSERT_EQ(box_.shown.size(), 1u);
     // The text, then where the hidden message will be listed under its key, then the advice.
-    EXPECT_TRUE(box.shown[0].text.startsWith("Continue?\r\n\r\nIf suppressed this message will be listed in File | Restore Messages as:\r\n"
+    EXPECT_TRUE(box_.shown[0].text.startsWith("Continue?\r\n\r\nIf suppressed this message will be listed in File | Restore Messages as:\r\n"
                                              "         \"Mimic IDE Requirements\".  \r\n\r\nThe command button selected to close this message"));
-    EXPECT_TRUE(box.shown[0].text.endsWith("Quillon suggests you limit the suppression to \"This session only\"."));
-    Warning plain = MimicWarning();
+    EXPECT_TRUE(box_.shown[0].text.endsWith("Quillon suggests you limit the suppression to \"This session only\"."));
+    Warning plain = mimicWarning();
     plain.allowSuppress = false;
-    engine.Ask(plain);
-    EXPECT_EQ(box.shown.back().text, QStringLiteral("Continue?"));
+    engine.ask(plain);
+    EXPECT_EQ(box_.shown.back().text, QStringLiteral("Continue?"));
     // Hidden for this session (the answer that hid nothing left no record): answered by itself
     // for the rest of the run.
     const QString session = "Mimic IDE Requirements (Click 0 - Yes) (Session)";
-    EXPECT_EQ(Answer(engine, 0, 1), 0);
-    EXPECT_EQ(QStringList({Stored(0)}) + engine.MenuCaptions(), QStringList({session, session}));
-    EXPECT_TRUE(engine.RestoreMenuVisible());
-    EXPECT_EQ(Answer(engine, 1, 0), 0);
-    EXPECT_EQ(box.shown.size(), 3u);
+    EXPECT_EQ(answer(engine, 0, 1), 0);
+    EXPECT_EQ(QStringList({stored(0)}) + engine.menuCaptions(), QStringList({session, session}));
+    EXPECT_TRUE(engine.restoreMenuVisible());
+    EXPECT_EQ(answer(engine, 1, 0), 0);
+    EXPECT_EQ(box_.shown.size(), 3u);
     // Hidden for good later on: the new record replaces the session's.
-    engine.Request.MessageKey = MimicWarning().key;
-    engine.ResetRequest();
-    engine.Request.Buttons[0] = "Yes";
-    engine.Request.SuppressChoice = 2;
-    engine.Request.ClickedButton = 0;
-    engine.SetClickText();
-    engine.SaveSuppression();
+    engine.request.messageKey = mimicWarning().key;
+    engine.resetRequest();
+    engine.request.buttons[0] = "Yes";
+    engine.request.suppressChoice = 2;
+    engine.request.clickedButton = 0;
+    engine.setClickText();
+    engine.saveSuppression();
     const QString always = "Mimic IDE Requirements (Click 0 - Yes) (Always)";
-    EXPECT_EQ(QStringList({Stored(0), Stored(1)}) + engine.MenuCaptions(), QStringList({always, " ", always}));
+    EXPECT_EQ(QStringList({stored(0), stored(1)}) + engine.menuCaptions(), QStringList({always, " ", always}));
     // Restored, it is asked again.
-    engine.DeleteRecord(0, true);
-    EXPECT_EQ(Answer(engine, 1, 0), 1);
-    EXPECT_EQ(box.shown.size(), 4u);
+    engine.deleteRecord(0, true);
+    EXPECT_EQ(answer(engine, 1, 0), 1);
+    EXPECT_EQ(box_.shown.size(), 4u);
     // A restart drops malformed and session records; keys match inside records; restoring shifts the rest.
-    fx.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
+    fx_.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
                         "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\n"
                         "sMsg5=B (Click 1 - No) (Always)\n");
-    SuppressibleMessages restarted = NewRun();
+    SuppressibleMessages restarted = newRun();
     const QString wrap = "Long Line Wrap Warning (Click 2 - Abandon) (Always)";
-    EXPECT_EQ(restarted.MenuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
-    EXPECT_EQ(restarted.RestoreCount(), 3);
+    EXPECT_EQ(restarted.menuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(restarted.restoreCount(), 3);
     // A key contained in a record matches it, case-sensitively, and takes its text; an answer
     // that cannot be read is 5, no button. (The key "C" alone would match "(Click".)
     const struct { const char* key; bool suppressed; int answer; QString matched; } cases[] = {
         {"Line Wrap", true, 2, wrap}, {"line wrap", false, 0, "line wrap"}, {"C (", true, 5, "C (Click x - Odd) (Always)"}};
     for (const auto& c : cases) {
-        restarted.Request.MessageKey = QString::fromLatin1(c.key);
-        EXPECT_EQ(restarted.IsSuppressed(), c.suppressed) << c.key;
-        EXPECT_EQ(c.suppressed ? restarted.StoredAnswer() : 0, c.answer) << c.key;
-        EXPECT_EQ(restarted.Request.MessageKey, c.matched);
+        restarted.request.messageKey = QString::fromLatin1(c.key);
+        EXPECT_EQ(restarted.isSuppressed(), c.suppressed) << c.key;
+        EXPECT_EQ(c.suppressed ? restarted.storedAnswer() : 0, c.answer) << c.key;
+        EXPECT_EQ(restarted.request.messageKey, c.matched);
     }
     // Restoring shifts the later records down; out-of-range indexes change nothing.
-    restarted.DeleteRecord(1, true);
-    EXPECT_EQ(restarted.MenuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
-    EXPECT_EQ(QStringList({Stored(1), Stored(2)}), QStringList({"B (Click 1 - No) (Always)", " "}));
-    restarted.DeleteRecord(-1, true);
-    restarted.DeleteRecord(2, true);
-    EXPECT_EQ(restarted.RestoreCount(), 2);
+    restarted.deleteRecord(1, true);
+    EXPECT_EQ(restarted.menuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(QStringList({stored(1), stored(2)}), QStringList({"B (Click 1 - No) (Always)", " "}));
+    restarted.deleteRecord(-1, true);
+    restarted.deleteRecord(2, true);
+    EXPECT_EQ(restarted.restoreCount(), 2);
 }
 
 TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
 {
     MessageRequest request;
-    request.Buttons = {"Yes", "No", "  ", "", ""};
-    EXPECT_EQ(QList<bool>({request.IsButtonShown(0), request.IsButtonShown(1), request.IsButtonShown(2), request.IsButtonShown(3)}),
+    request.buttons = {"Yes", "No", "  ", "", ""};
+    EXPECT_EQ(QList<bool>({request.isButtonShown(0), request.isButtonShown(1), request.isButtonShown(2), request.isButtonShown(3)}),
               QList<bool>({true, true, false, false}));
-    EXPECT_EQ(BatchButtonFor(request), 0);
-    request.Buttons = {"", "Continue", "", "", ""};
-    EXPECT_EQ(BatchButtonFor(request), 1);
+    EXPECT_EQ(batchButtonFor(request), 0);
+    request.buttons = {"", "Continue", "", "", ""};
+    EXPECT_EQ(batchButtonFor(request), 1);
     // The repeat tells the warnings apart by what differs; plain messages by their text.
     BatchMessageBox box;
     QStringList written;
     box.write = [&written](const QString& text) { written << text; };
-    request.MessageKey = request.Title = "Long Line Action";
-    request.Buttons = {"Truncate", "Wrap", "Cancel", "", ""};
+    request.messageKey = request.title = "Long Line Action";
+    request.buttons = {"Truncate", "Wrap", "Cancel", "", ""};
     for (const char* text : {"A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed",
                              "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed"}) {
-        request.Text = text;
-        box.ShowRequest(request);
+        request.text = text;
+        box.showRequest(request);
     }
     for (const char* text : {"One", "Two", "Two"})
-        box.ShowMessage(MessageIcon::Question, "Duplex Unavailable", text, MessageButtons::YesNo);
+        box.showMessage(MessageIcon::Question, "Duplex Unavailable", text, MessageButtons::YesNo);
     ASSERT_EQ(written.size(), 5);
     EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
     EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",

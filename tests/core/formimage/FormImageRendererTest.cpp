@@ -17,7 +17,7 @@
 
 using namespace quillon::formimage;
 using quillon::platform::RecordingPrintSurface;
-using quillon::platform::Rgb;
+using quillon::platform::rgb;
 using Op = RecordingPrintSurface::Op;
 using Kind = Op::Kind;
 
@@ -36,15 +36,15 @@ struct Bench {
     explicit Bench(bool duplex = false)
     {
         printer.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
-        setup.Duplex = duplex;
-        printer.ComputePageGeometry(true);
+        setup.duplex = duplex;
+        printer.computePageGeometry(true);
     }
-    bool Print(const FormLayout& layout)
+    bool print(const FormLayout& layout)
     {
-        frame.PageNumber = 0;
-        return renderer.PrintFormImage(layout, "C:\\Project\\Main.frm");
+        frame.pageNumber = 0;
+        return renderer.printFormImage(layout, "C:\\Project\\Main.frm");
     }
-    std::vector<Op> Ops(Kind kind, int page = 0) const
+    std::vector<Op> ops(Kind kind, int page = 0) const
     {
         std::vector<Op> out;
         for (const Op& op : surface.ops)
@@ -52,23 +52,23 @@ struct Bench {
                 out.push_back(op);
         return out;
     }
-    const Op* Text(const QString& text) const
+    const Op* text(const QString& text) const
     {
         for (const Op& op : surface.ops)
             if (op.kind == Kind::Text && op.text == text)
                 return &op;
         return nullptr;
     }
-    QStringList Headings() const // "page:title"
+    QStringList headings() const // "page:title"
     {
         QStringList out;
-        for (const Op& op : Ops(Kind::Text))
+        for (const Op& op : ops(Kind::Text))
             if (op.bold && op.fontSize == 12)
                 out << QString::number(op.page) + ':' + op.text;
         return out;
     }
     // What shows on paper: pages and everything but the empty texts that measure the line advance.
-    long Drawn() const
+    long drawn() const
     {
         return std::count_if(surface.ops.begin(), surface.ops.end(), [](const Op& op) { return op.kind != Kind::Text || !op.text.isEmpty(); });
     }
@@ -79,32 +79,32 @@ class Form {
 public:
     explicit Form(int width = 4800, int height = 3600, const QString& caption = "Main")
     {
-        layout_.Form = {"frmMain", caption, width, height, false, 0, 0, 0};
+        layout_.form = {"frmMain", caption, width, height, false, 0, 0, 0};
     }
-    int Add(const QString& name, int left, int top, int width = 1200, int height = 495, const QString& type = "VB.CommandButton",
+    int add(const QString& name, int left, int top, int width = 1200, int height = 495, const QString& type = "VB.CommandButton",
             int parent = -1)
     {
         ControlRecord c;
-        c.TypeName = type, c.Name = name, c.Left = left, c.Top = top, c.Width = width, c.Height = height;
-        c.Parent = qint16(parent), c.HasSize = width >= 1 && height >= 1;
-        layout_.Controls.push_back(c);
-        return layout_.ControlTotal();
+        c.typeName = type, c.name = name, c.left = left, c.top = top, c.width = width, c.height = height;
+        c.parent = qint16(parent), c.hasSize = width >= 1 && height >= 1;
+        layout_.controls.push_back(c);
+        return layout_.controlTotal();
     }
-    void Line(const QString& name, int x1, int y1, int x2, int y2)
+    void line(const QString& name, int x1, int y1, int x2, int y2)
     {
-        ControlRecord& c = (*this)[Add(name, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1), "VB.Line")];
-        c.X1 = x1, c.Y1 = y1, c.X2 = x2, c.Y2 = y2, c.HasSize = true;
+        ControlRecord& c = (*this)[add(name, std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1), "VB.Line")];
+        c.x1 = x1, c.y1 = y1, c.x2 = x2, c.y2 = y2, c.hasSize = true;
     }
-    void Menu(const QString& name, const QString& caption, int level, bool visible = true)
+    void menu(const QString& name, const QString& caption, int level, bool visible = true)
     {
-        layout_.Menus.push_back({name, caption, qint16(level), visible});
-        layout_.Form.HasMenuBar |= level == 0 && visible && caption != QLatin1String("-");
+        layout_.menus.push_back({name, caption, qint16(level), visible});
+        layout_.form.hasMenuBar |= level == 0 && visible && caption != QLatin1String("-");
     }
-    ControlRecord& operator[](int n) { return layout_.Control(n); }
-    const FormLayout& Done()
+    ControlRecord& operator[](int n) { return layout_.control(n); }
+    const FormLayout& done()
     {
-        placement::ComputeAbsolutePositions(layout_);
-        placement::AssignLayers(layout_);
+        placement::computeAbsolutePositions(layout_);
+        placement::assignLayers(layout_);
         return layout_;
     }
 
@@ -112,32 +112,32 @@ private:
     FormLayout layout_;
 };
 
-Form OneButton(int width = 4800, int height = 3600)
+Form oneButton(int width = 4800, int height = 3600)
 {
     Form form(width, height);
-    form.Add("cmdOK", 240, 240);
+    form.add("cmdOK", 240, 240);
     return form;
 }
 
 
 struct Box {
     double x1, y1, x2, y2;
-    bool Overlaps(const Box& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+    bool overlaps(const Box& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
 };
 
-Box TextBox(const Op& op) // under the recording surface's metrics
+Box textBox(const Op& op) // under the recording surface's metrics
 {
     return {op.x, op.y, op.x + op.text.size() * 12.0 * op.fontSize, op.y + 24.0 * op.fontSize};
 }
 
-double Distance(double x, double y, const Box& r)
+double distance(double x, double y, const Box& r)
 {
     return std::hypot(std::max({r.x1 - x, 0.0, x - r.x2}), std::max({r.y1 - y, 0.0, y - r.y2}));
 }
 
 // What is drawn with exactly these corners (page twips), in order: "fill COLOUR", "STYLE box WIDTH
 // COLOUR", "line COLOUR", colours in hex with red in the low byte, "pN " before those not on page 1.
-QString DrawnAt(const Bench& b, double x1, double y1, double x2, double y2)
+QString drawnAt(const Bench& b, double x1, double y1, double x2, double y2)
 {
     const char* const styles[] = {"solid", "dashed", "dotted", "dash-dot"};
     QStringList out;
@@ -159,13 +159,13 @@ QString DrawnAt(const Bench& b, double x1, double y1, double x2, double y2)
 // Page twips of a place on a 4800 × 3600 form, which fills the print box's width: 2.1 page twips
 // to the form's twip from the box's corner (720, 2016), the client area (or the menu bar) under
 // the 420-twip title bar.
-double X(double x) { return 720 + 2.1 * x; }
-double Y(double y) { return 2016 + 2.1 * (420 + y); }
+double x(double x) { return 720 + 2.1 * x; }
+double y(double y) { return 2016 + 2.1 * (420 + y); }
 
 // How a text was printed: "pPAGE POINTSpt [bold] [italic] COLOUR"; empty when it was not.
-QString Style(const Bench& b, const QString& text)
+QString style(const Bench& b, const QString& text)
 {
-    const Op* op = b.Text(text);
+    const Op* op = b.text(text);
     return op ? QStringLiteral("p%1 %2pt%3%4 %5").arg(op->page).arg(op->fontSize).arg(op->bold ? " bold" : "", op->italic ? " italic" : "")
                     .arg(op->color, 0, 16)
               : QString();
@@ -177,40 +177,40 @@ TEST(FormImageRendererTest, ATallFormIsCentredAcrossAndWhatLiesBeyondItsClientAr
     // shows its name.
     Bench tall;
     Form narrow(2000, 6000, QString());
-    narrow.Add("cmdOK", 240, 240);
-    ASSERT_TRUE(tall.Print(narrow.Done()));
+    narrow.add("cmdOK", 240, 240);
+    ASSERT_TRUE(tall.print(narrow.done()));
     const double s = 11520.0 / 6420;
-    EXPECT_EQ(DrawnAt(tall, 720 + (10080 - s * 2000) / 2, 2016, 720 + (10080 + s * 2000) / 2, 2016 + 11520), "solid box 2 0");
-    EXPECT_NE(tall.Text("frmMain"), nullptr);
+    EXPECT_EQ(drawnAt(tall, 720 + (10080 - s * 2000) / 2, 2016, 720 + (10080 + s * 2000) / 2, 2016 + 11520), "solid box 2 0");
+    EXPECT_NE(tall.text("frmMain"), nullptr);
 
     // A button beyond the client area (to 4000 across, 2500 down) sets the scale, 2.52; one parked
     // far out is left out; one half out to the left is cut at the print box.
     Bench duplex(true); // keeps the page upright
     Form small(2000, 1000);
-    small.Add("cmdFar", 3000, 2000, 1000, 500);
-    small.Add("cmdParked", -20000, 100);
-    small.Add("cmdHalfOut", -600, 100);
-    ASSERT_TRUE(duplex.Print(small.Done()));
-    EXPECT_EQ(DrawnAt(duplex, 720, 2016, 720 + 2.52 * 2000, 2016 + 2.52 * 1420), "solid box 2 0");
-    EXPECT_EQ(DrawnAt(duplex, 720 + 2.52 * 3000, 2016 + 2.52 * 2420, 10800, 2016 + 2.52 * 2920), "fill ffffff, solid box 1 0");
-    EXPECT_EQ(DrawnAt(duplex, 720, 2016 + 2.52 * 520, 720 + 2.52 * 600, 2016 + 2.52 * 1015), "fill ffffff, solid box 1 0");
-    EXPECT_EQ(duplex.Ops(Kind::Box).size(), 3u) << "the parked one is not drawn";
+    small.add("cmdFar", 3000, 2000, 1000, 500);
+    small.add("cmdParked", -20000, 100);
+    small.add("cmdHalfOut", -600, 100);
+    ASSERT_TRUE(duplex.print(small.done()));
+    EXPECT_EQ(drawnAt(duplex, 720, 2016, 720 + 2.52 * 2000, 2016 + 2.52 * 1420), "solid box 2 0");
+    EXPECT_EQ(drawnAt(duplex, 720 + 2.52 * 3000, 2016 + 2.52 * 2420, 10800, 2016 + 2.52 * 2920), "fill ffffff, solid box 1 0");
+    EXPECT_EQ(drawnAt(duplex, 720, 2016 + 2.52 * 520, 720 + 2.52 * 600, 2016 + 2.52 * 1015), "fill ffffff, solid box 1 0");
+    EXPECT_EQ(duplex.ops(Kind::Box).size(), 3u) << "the parked one is not drawn";
 }
 
 // A form without area, without anything drawable or without a print box prints nothing.
 TEST(FormImageRendererTest, EstimateEqualsThePagesPrintedAndThePageTurnsOnlyWhenThatEnlargesTheForm)
 {
-    Form menus = OneButton();
+    Form menus = oneButton();
     for (int i = 0; i < 200; ++i)
-        menus.Menu("mnuItem" + QString::number(i), "Item", i % 3);
+        menus.menu("mnuItem" + QString::number(i), "Item", i % 3);
     Form nothingDrawable;
-    nothingDrawable.Add("tmrTick", 100, 100, 0, 0, "VB.Timer");
-    nothingDrawable.Menu("mnuFile", "&File", 0);
+    nothingDrawable.add("tmrTick", 100, 100, 0, 0, "VB.Timer");
+    nothingDrawable.menu("mnuFile", "&File", 0);
     Form awkward; // a nameless button under one that reaches far off the sheet, one far away, a flat line
-    awkward.Add("cmdFar", 2000000000, -2000000000);
-    awkward.Add(QString(), 240, 1000);
-    awkward.Add("cmdHuge", -1000000, -1000000, 2000000000, 2000000000);
-    awkward.Line("linFlat", 0, 3000, 4800, 3000);
+    awkward.add("cmdFar", 2000000000, -2000000000);
+    awkward.add(QString(), 240, 1000);
+    awkward.add("cmdHuge", -1000000, -1000000, 2000000000, 2000000000);
+    awkward.line("linFlat", 0, 3000, 4800, 3000);
     struct {
         const char* what;
         Form form;
@@ -219,34 +219,34 @@ TEST(FormImageRendererTest, EstimateEqualsThePagesPrintedAndThePageTurnsOnlyWhen
         bool turned; // for the layer pages
         bool noPrintBox = false;
     } cases[] = {
-        {"one button: the set-up's landscape box (its margins are not turned) prints it smaller", OneButton(), false, 1, false},
+        {"one button: the set-up's landscape box (its margins are not turned) prints it smaller", oneButton(), false, 1, false},
         {"a page for the layer and 36 menus a page", menus, false, 1 + 6, false},
-        {"a wide form", OneButton(12000, 3000), false, 1, true},
-        {"a wide form printed duplex", OneButton(12000, 3000), true, 1, false},
-        {"no width", OneButton(0, 3600), false, 0, false},
-        {"no height", OneButton(4800, -420), false, 0, false},
+        {"a wide form", oneButton(12000, 3000), false, 1, true},
+        {"a wide form printed duplex", oneButton(12000, 3000), true, 1, false},
+        {"no width", oneButton(0, 3600), false, 0, false},
+        {"no height", oneButton(4800, -420), false, 0, false},
         {"nothing drawable", nothingDrawable, false, 0, false},
         {"awkward controls", awkward, false, 2, false},
-        {"margins wider than the sheet", OneButton(), false, 0, false, true},
+        {"margins wider than the sheet", oneButton(), false, 0, false, true},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         Bench b(c.duplex);
         if (c.noPrintBox) {
-            b.setup.WorkingLeft = b.setup.WorkingRight = 5;
-            b.printer.ComputePageGeometry(true);
+            b.setup.workingLeft = b.setup.workingRight = 5;
+            b.printer.computePageGeometry(true);
         }
-        const FormLayout& layout = c.form.Done();
-        EXPECT_EQ(b.renderer.EstimateFormImagePages(layout), c.pages);
-        EXPECT_EQ(b.Drawn(), 0);
-        EXPECT_EQ(b.Print(layout), c.pages > 0);
-        EXPECT_EQ(b.Drawn() == 0, c.pages == 0);
-        EXPECT_EQ(b.surface.PagesStarted(), std::max(c.pages, 1));
+        const FormLayout& layout = c.form.done();
+        EXPECT_EQ(b.renderer.estimateFormImagePages(layout), c.pages);
+        EXPECT_EQ(b.drawn(), 0);
+        EXPECT_EQ(b.print(layout), c.pages > 0);
+        EXPECT_EQ(b.drawn() == 0, c.pages == 0);
+        EXPECT_EQ(b.surface.pagesStarted(), std::max(c.pages, 1));
         double widest = 0; // of the outlines: wider than the portrait box only on a turned page
-        for (const Op& op : b.Ops(Kind::Box))
+        for (const Op& op : b.ops(Kind::Box))
             widest = op.width == 2 ? std::max(widest, op.x2 - op.x) : widest;
         EXPECT_EQ(widest > 10080 + 1e-6, c.turned);
-        EXPECT_EQ(b.surface.OrientationCode(), 1) << "turned back after the estimate and the print";
+        EXPECT_EQ(b.surface.orientationCode(), 1) << "turned back after the estimate and the print";
     }
 }
 
@@ -254,29 +254,29 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
 {
     Bench b;
     Form form;
-    form.Add("cmdOK", 240, 240);
-    form[form.Add("cmdHidden", 240, 960, 2000)].Visible = false;
-    form.Add("lblInfo", 2760, 240, 1800, 300, "VB.Label");
-    const int opts = form.Add("fraOpts", 2760, 960, 1800, 1200, "VB.Frame");
-    form.Add("cmdFirst", 100, 300, 1500, 600, "VB.CommandButton", opts);
-    form.Add("cmdSecond", 200, 400, 1500, 600, "VB.CommandButton", opts);
-    form.Line("linRise", 4500, 2400, 2800, 3300);
-    form[form.Add("linBox", 3000, 100, 800, 40, "VB.Line")].HasSize = true;
-    form.Add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
-    ASSERT_TRUE(b.Print(form.Done()));
+    form.add("cmdOK", 240, 240);
+    form[form.add("cmdHidden", 240, 960, 2000)].visible = false;
+    form.add("lblInfo", 2760, 240, 1800, 300, "VB.Label");
+    const int opts = form.add("fraOpts", 2760, 960, 1800, 1200, "VB.Frame");
+    form.add("cmdFirst", 100, 300, 1500, 600, "VB.CommandButton", opts);
+    form.add("cmdSecond", 200, 400, 1500, 600, "VB.CommandButton", opts);
+    form.line("linRise", 4500, 2400, 2800, 3300);
+    form[form.add("linBox", 3000, 100, 800, 40, "VB.Line")].hasSize = true;
+    form.add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
+    ASSERT_TRUE(b.print(form.done()));
     // Overlapping buttons go on two layers, the frame that holds them dotted, unnamed, on the second.
-    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
+    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
     // Every control by its name, lines by none.
     const QRegularExpression names("^(cmd|fra|lbl|lin|grd)");
-    EXPECT_EQ(b.surface.TextsOnPage(1).filter(names), (QStringList{"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
-    EXPECT_EQ(b.surface.TextsOnPage(2).filter(names), QStringList{"cmdSecond"});
+    EXPECT_EQ(b.surface.textsOnPage(1).filter(names), (QStringList{"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
+    EXPECT_EQ(b.surface.textsOnPage(2).filter(names), QStringList{"cmdSecond"});
     // The form fills the print box's width at its top; its caption 80 twips in, bold; the window
     // buttons end 80 twips from the right.
-    const Op* caption = b.Text("Main");
-    const Op* buttons = b.Text("_  []  X");
+    const Op* caption = b.text("Main");
+    const Op* buttons = b.text("_  []  X");
     ASSERT_TRUE(caption && caption->bold && buttons);
-    EXPECT_DOUBLE_EQ(caption->x, X(80));
-    EXPECT_NEAR(TextBox(*buttons).x2, X(4800 - 80), 1e-6);
+    EXPECT_DOUBLE_EQ(caption->x, x(80));
+    EXPECT_NEAR(textBox(*buttons).x2, x(4800 - 80), 1e-6);
     // What each kind of control is drawn as (the outline and a button's box: ATallForm...).
     const struct {
         double x1, y1, x2, y2; // form twips
@@ -291,20 +291,20 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
         {240, 2400 + 160 / 2.1, 2240, 2400 + 160 / 2.1, "line 0"}, // the grid's header row, 160 twips down
     };
     for (const auto& d : drawn)
-        EXPECT_EQ(DrawnAt(b, X(d.x1), Y(d.y1), X(d.x2), Y(d.y2)), d.drawn) << d.x1 << ',' << d.y1;
-    EXPECT_EQ(Style(b, "cmdOK"), "p1 7pt 282828");
-    const Op* ok = b.Text("cmdOK");
-    EXPECT_NEAR((TextBox(*ok).x1 + TextBox(*ok).x2) / 2, X(240 + 600), 1e-6); // centred
-    EXPECT_NEAR((TextBox(*ok).y1 + TextBox(*ok).y2) / 2, Y(240 + 247.5), 1e-6);
+        EXPECT_EQ(drawnAt(b, x(d.x1), y(d.y1), x(d.x2), y(d.y2)), d.drawn) << d.x1 << ',' << d.y1;
+    EXPECT_EQ(style(b, "cmdOK"), "p1 7pt 282828");
+    const Op* ok = b.text("cmdOK");
+    EXPECT_NEAR((textBox(*ok).x1 + textBox(*ok).x2) / 2, x(240 + 600), 1e-6); // centred
+    EXPECT_NEAR((textBox(*ok).y1 + textBox(*ok).y2) / 2, y(240 + 247.5), 1e-6);
     // A frame's name sits on its top edge in italics, on a gap cleared in the edge.
-    ASSERT_EQ(Style(b, "fraOpts"), "p1 6.5pt italic 282828");
-    const Op* frame = b.Text("fraOpts");
-    EXPECT_DOUBLE_EQ(frame->x, X(2760) + 60);
-    EXPECT_DOUBLE_EQ(frame->y, Y(960) - 0.4 * 24 * 6.5);
-    EXPECT_EQ(DrawnAt(b, frame->x - 20, frame->y, TextBox(*frame).x2 + 20, TextBox(*frame).y2), "fill ffffff");
+    ASSERT_EQ(style(b, "fraOpts"), "p1 6.5pt italic 282828");
+    const Op* frame = b.text("fraOpts");
+    EXPECT_DOUBLE_EQ(frame->x, x(2760) + 60);
+    EXPECT_DOUBLE_EQ(frame->y, y(960) - 0.4 * 24 * 6.5);
+    EXPECT_EQ(drawnAt(b, frame->x - 20, frame->y, textBox(*frame).x2 + 20, textBox(*frame).y2), "fill ffffff");
     // Black ink, the body font and no italics afterwards.
-    EXPECT_FALSE(b.surface.Italic() || b.surface.Bold());
-    EXPECT_DOUBLE_EQ(b.surface.FontSize(), 10);
+    EXPECT_FALSE(b.surface.italic() || b.surface.bold());
+    EXPECT_DOUBLE_EQ(b.surface.fontSize(), 10);
 }
 
 TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLayer)
@@ -312,33 +312,33 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     Bench b;
     Form form;
     // 11 characters: 924 twips at 7 points; the room is 400 · 2.1 − 40 = 800 twips, 792 at 6 points.
-    form.Add("cmdNarrowOK", 240, 240, 400);
+    form.add("cmdNarrowOK", 240, 240, 400);
     // The room for 9 characters at 5.5 points (594 twips) is 300 · 2.1 − 40 = 590.
-    form.Add("cmdNarrow", 240, 1240, 300);
-    form.Add("picTiny", 2400, 1800, 60, 60, "VB.PictureBox");
-    form.Add(QString(100000, QLatin1Char('N')), 2400, 600);
-    ASSERT_TRUE(b.Print(form.Done()));
-    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
-    EXPECT_EQ(Style(b, "cmdNarrowOK"), "p1 6pt 282828");
+    form.add("cmdNarrow", 240, 1240, 300);
+    form.add("picTiny", 2400, 1800, 60, 60, "VB.PictureBox");
+    form.add(QString(100000, QLatin1Char('N')), 2400, 600);
+    ASSERT_TRUE(b.print(form.done()));
+    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
+    EXPECT_EQ(style(b, "cmdNarrowOK"), "p1 6pt 282828");
 
     // picTiny's marker: bold on the layer's page, clear of the control, its leader running from 8
     // twips off the control to 12 twips short of the marker.
-    ASSERT_EQ(Style(b, "2"), "p1 7pt bold 282828");
-    const Op* marker = b.Text("2");
-    const Box control{X(2400), Y(1800), X(2460), Y(1860)};
-    EXPECT_FALSE(TextBox(*marker).Overlaps(control));
-    const std::vector<Op> lines = b.Ops(Kind::Line, 1);
+    ASSERT_EQ(style(b, "2"), "p1 7pt bold 282828");
+    const Op* marker = b.text("2");
+    const Box control{x(2400), y(1800), x(2460), y(1860)};
+    EXPECT_FALSE(textBox(*marker).overlaps(control));
+    const std::vector<Op> lines = b.ops(Kind::Line, 1);
     const auto leader = std::find_if(lines.begin(), lines.end(), [&](const Op& op) {
-        return op.color == Rgb(90, 90, 90) && std::abs(Distance(op.x, op.y, control) - 8) < 1e-6;
+        return op.color == rgb(90, 90, 90) && std::abs(distance(op.x, op.y, control) - 8) < 1e-6;
     });
     ASSERT_NE(leader, lines.end());
-    EXPECT_NEAR(Distance(leader->x2, leader->y2, TextBox(*marker)), 12, 1.0);
+    EXPECT_NEAR(distance(leader->x2, leader->y2, textBox(*marker)), 12, 1.0);
 
-    ASSERT_EQ(Style(b, "Callouts"), "p2 10pt bold 0");
-    EXPECT_EQ(QPointF(b.Text("Callouts")->x, b.Text("Callouts")->y), QPointF(b.frame.Left, b.frame.Top + 60));
-    EXPECT_EQ(Style(b, "1 - cmdNarrow"), "p2 9pt 0");
-    EXPECT_EQ(Style(b, "2 - picTiny"), "p2 9pt 0");
-    EXPECT_EQ(b.surface.TextsOnPage(2).filter(QRegularExpression("^3 - NNNN+\\.\\.\\.$")).size(), 1) << "a long name cut short";
+    ASSERT_EQ(style(b, "Callouts"), "p2 10pt bold 0");
+    EXPECT_EQ(QPointF(b.text("Callouts")->x, b.text("Callouts")->y), QPointF(b.frame.left, b.frame.top + 60));
+    EXPECT_EQ(style(b, "1 - cmdNarrow"), "p2 9pt 0");
+    EXPECT_EQ(style(b, "2 - picTiny"), "p2 9pt 0");
+    EXPECT_EQ(b.surface.textsOnPage(2).filter(QRegularExpression("^3 - NNNN+\\.\\.\\.$")).size(), 1) << "a long name cut short";
 }
 
 TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsShownOnce)
@@ -346,22 +346,22 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
     // 260 small controls of many sizes strewn over the form, some overlapping; every third in a frame.
     Bench b;
     Form form(9000, 7000);
-    const int frame = form.Add("fraAll", 4500, 300, 4200, 6400, "VB.Frame");
+    const int frame = form.add("fraAll", 4500, 300, 4200, 6400, "VB.Frame");
     for (int i = 0; i < 260; ++i)
-        form.Add("txtField" + QString::number(i), i * 397 % 4200, i * 233 % 6400, 80 + i * 53 % 700, 60 + i * 31 % 400,
+        form.add("txtField" + QString::number(i), i * 397 % 4200, i * 233 % 6400, 80 + i * 53 % 700, 60 + i * 31 % 400,
                  i % 7 == 0 ? "VB.Label" : "VB.TextBox", i % 3 == 0 ? frame : -1);
-    const FormLayout& layout = form.Done();
-    const int estimate = b.renderer.EstimateFormImagePages(layout);
-    ASSERT_TRUE(b.Print(layout));
-    EXPECT_EQ(b.surface.PagesStarted(), estimate);
+    const FormLayout& layout = form.done();
+    const int estimate = b.renderer.estimateFormImagePages(layout);
+    ASSERT_TRUE(b.print(layout));
+    EXPECT_EQ(b.surface.pagesStarted(), estimate);
     std::map<int, QStringList> shown; // by layer: names printed and names listed as callouts
     int markers = 0;
     int layer = 0;
     std::set<double> columns; // of the callouts lists
-    for (const QString& heading : b.Headings()) {
+    for (const QString& heading : b.headings()) {
         const int page = heading.section(QLatin1Char(':'), 0, 0).toInt();
         if (heading.contains(" - Callouts")) {
-            for (const Op& op : b.Ops(Kind::Text, page))
+            for (const Op& op : b.ops(Kind::Text, page))
                 if (op.text.contains(" - ") && op.fontSize == 9) {
                     shown[layer] << op.text.section(" - ", 1);
                     columns.insert(op.x);
@@ -370,61 +370,61 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
         }
         ++layer;
         std::vector<Op> texts; // the names and markers: texts under 8 points
-        for (const Op& op : b.Ops(Kind::Text, page))
+        for (const Op& op : b.ops(Kind::Text, page))
             if (!op.text.isEmpty() && op.fontSize < 8)
                 texts.push_back(op);
         for (size_t i = 0; i < texts.size(); ++i)
             for (size_t j = i + 1; j < texts.size(); ++j)
-                EXPECT_FALSE(TextBox(texts[i]).Overlaps(TextBox(texts[j]))) << texts[i].text.toStdString() << " / " << texts[j].text.toStdString();
+                EXPECT_FALSE(textBox(texts[i]).overlaps(textBox(texts[j]))) << texts[i].text.toStdString() << " / " << texts[j].text.toStdString();
         for (const Op& op : texts) {
             markers += op.bold ? 1 : 0;
             if (!op.bold)
                 shown[layer] << op.text;
-            EXPECT_TRUE(op.x >= b.frame.Left && TextBox(op).x2 <= b.frame.Left + 10080) << op.text.toStdString();
+            EXPECT_TRUE(op.x >= b.frame.left && textBox(op).x2 <= b.frame.left + 10080) << op.text.toStdString();
         }
     }
     EXPECT_GT(markers, 20);
     EXPECT_GT(columns.size(), 1u) << "a list longer than the page goes on in another column";
-    for (const ControlRecord& c : layout.Controls)
-        EXPECT_EQ(shown[c.Layer].count(c.Name), 1) << c.Name.toStdString();
+    for (const ControlRecord& c : layout.controls)
+        EXPECT_EQ(shown[c.layer].count(c.name), 1) << c.name.toStdString();
 }
 
 TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGreyLines)
 {
     Bench b;
-    Form form = OneButton();
-    form.Menu("mnuFile", "&File", 0);
-    form.Menu("mnuOpen", "&Open", 1);
-    form.Menu("mnuSep", "-", 1);
-    form.Menu("mnuExit", "E&xit", 1);
-    form.Menu("mnuSecret", "Secret", 1, false);
-    form.Menu("mnuHelp", "&Help", 0);
-    ASSERT_TRUE(b.Print(form.Done()));
-    EXPECT_EQ(b.Headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
+    Form form = oneButton();
+    form.menu("mnuFile", "&File", 0);
+    form.menu("mnuOpen", "&Open", 1);
+    form.menu("mnuSep", "-", 1);
+    form.menu("mnuExit", "E&xit", 1);
+    form.menu("mnuSecret", "Secret", 1, false);
+    form.menu("mnuHelp", "&Help", 0);
+    ASSERT_TRUE(b.print(form.done()));
+    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
     // The 360-twip menu bar under the title bar; its captions without their access keys, in order.
-    EXPECT_EQ(DrawnAt(b, X(0), Y(0), X(4800), Y(360)), "fill f2f2f2");
-    EXPECT_EQ(DrawnAt(b, X(0), Y(-420), X(4800), Y(360 + 3600)), "solid box 2 0");
-    ASSERT_TRUE(b.Text("File") && b.Text("Help"));
-    EXPECT_LT(b.Text("File")->x, b.Text("Help")->x);
+    EXPECT_EQ(drawnAt(b, x(0), y(0), x(4800), y(360)), "fill f2f2f2");
+    EXPECT_EQ(drawnAt(b, x(0), y(-420), x(4800), y(360 + 3600)), "solid box 2 0");
+    ASSERT_TRUE(b.text("File") && b.text("Help"));
+    EXPECT_LT(b.text("File")->x, b.text("Help")->x);
 
     // The tree: captions in black, indented 360 twips a level, each name 160 twips after its caption
     // in the "Procedure Names" colour (1006 = 3ee).
-    EXPECT_EQ(Style(b, "&File"), "p2 9pt 0");
-    EXPECT_EQ(Style(b, "[mnuFile]"), "p2 9pt 3ee");
-    const Op* file = b.Text("&File");
-    ASSERT_TRUE(file && b.Text("&Open"));
-    EXPECT_DOUBLE_EQ(file->x, b.frame.Left);
-    EXPECT_DOUBLE_EQ(b.Text("&Open")->x, b.frame.Left + 360);
-    EXPECT_DOUBLE_EQ(b.Text("[mnuFile]")->x, TextBox(*file).x2 + 160);
-    const QStringList tree = b.surface.TextsOnPage(2);
+    EXPECT_EQ(style(b, "&File"), "p2 9pt 0");
+    EXPECT_EQ(style(b, "[mnuFile]"), "p2 9pt 3ee");
+    const Op* file = b.text("&File");
+    ASSERT_TRUE(file && b.text("&Open"));
+    EXPECT_DOUBLE_EQ(file->x, b.frame.left);
+    EXPECT_DOUBLE_EQ(b.text("&Open")->x, b.frame.left + 360);
+    EXPECT_DOUBLE_EQ(b.text("[mnuFile]")->x, textBox(*file).x2 + 160);
+    const QStringList tree = b.surface.textsOnPage(2);
     EXPECT_EQ(tree.indexOf("  (hidden)"), tree.indexOf("[mnuSecret]") + 1);
     EXPECT_FALSE(tree.contains("-"));
     // Rows of 1.45 × 9 points from 60 twips down the print box: the separator is a grey line 1200
     // twips long across the middle of the third row, and the File items' connector ends at the
     // middle of the fifth, the last of them.
     const double row = 1.45 * 24 * 9;
-    EXPECT_EQ(DrawnAt(b, 720 + 360, 2076 + 2.5 * row, 720 + 360 + 1200, 2076 + 2.5 * row), "p2 line 969696");
-    EXPECT_EQ(DrawnAt(b, 840, 2076 + 4 * row, 840, 2076 + 4.5 * row), "p2 line 5a5a5a");
+    EXPECT_EQ(drawnAt(b, 720 + 360, 2076 + 2.5 * row, 720 + 360 + 1200, 2076 + 2.5 * row), "p2 line 969696");
+    EXPECT_EQ(drawnAt(b, 840, 2076 + 4 * row, 840, 2076 + 4.5 * row), "p2 line 5a5a5a");
 }
 
 // The routine's overloads read its form file; a missing one is told once and prints nothing.
@@ -432,15 +432,15 @@ TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
 {
     quillon::test::Fixture fx;
     quillon::model::Routine routine;
-    routine.FilePath = fx.writeLines("frmOrder.frm", {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800",
+    routine.filePath = fx.writeLines("frmOrder.frm", {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800",
                                                       "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
-    const quillon::model::SourceReader& reader = quillon::model::SourceReader::Default();
+    const quillon::model::SourceReader& reader = quillon::model::SourceReader::standard();
     quillon::platform::ScriptedMessageBox box;
     Bench b;
-    EXPECT_EQ(b.renderer.EstimateFormImagePages(routine, reader), 1);
-    routine.FilePath = fx.path("missing.frm");
-    EXPECT_EQ(b.renderer.EstimateFormImagePages(routine, reader), 0);
-    EXPECT_FALSE(b.renderer.PrintFormImage(routine, reader, &box));
+    EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 1);
+    routine.filePath = fx.path("missing.frm");
+    EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 0);
+    EXPECT_FALSE(b.renderer.printFormImage(routine, reader, &box));
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].title, "Form Image");
 }

@@ -17,7 +17,7 @@ using quillon::test::Fixture;
 namespace {
 
 // A "Begin" block: its header, its property lines, then the blocks it holds.
-QStringList Block(const QString& header, const QStringList& properties, const QStringList& children = {})
+QStringList block(const QString& header, const QStringList& properties, const QStringList& children = {})
 {
     QStringList lines{QStringLiteral("Begin ") + header};
     for (const QString& line : properties + children)
@@ -26,10 +26,10 @@ QStringList Block(const QString& header, const QStringList& properties, const QS
 }
 
 // A control block with its position and size first.
-QStringList Box(const QString& header, int left, int top, int width, int height, const QStringList& more = {},
+QStringList box(const QString& header, int left, int top, int width, int height, const QStringList& more = {},
                 const QStringList& children = {})
 {
-    return Block(header,
+    return block(header,
                  QStringList{QStringLiteral("Height          =   %1").arg(height), QStringLiteral("Left            =   %1").arg(left),
                              QStringLiteral("Top             =   %1").arg(top), QStringLiteral("Width           =   %1").arg(width)}
                      + more,
@@ -37,59 +37,59 @@ QStringList Box(const QString& header, int left, int top, int width, int height,
 }
 
 // A whole form file: the header lines, the form block holding `body`, then code.
-QStringList FormFile(const QStringList& body)
+QStringList formFile(const QStringList& body)
 {
     QStringList lines{"VERSION 5.00", "Object = \"{5E9E78A0-531B-11CF-91F6-C2863C385E30}#1.0#0\"; \"MSFLXGRD.OCX\""};
-    lines << Block(QStringLiteral("VB.Form frmTest "), {"Caption         =   \"Test form\"", "ClientHeight    =   3000",
+    lines << block(QStringLiteral("VB.Form frmTest "), {"Caption         =   \"Test form\"", "ClientHeight    =   3000",
                                                         "ClientLeft      =   60", "ClientWidth     =   4000"}, body);
     // What follows the first Attribute line is code (or junk), never objects.
-    return lines << "Attribute VB_Name = \"frmTest\"" << Box("VB.Label lblInCode", 0, 0, 100, 100) << "Private Sub Form_Load()"
+    return lines << "Attribute VB_Name = \"frmTest\"" << box("VB.Label lblInCode", 0, 0, 100, 100) << "Private Sub Form_Load()"
                  << "End Sub";
 }
 
-QByteArray Bytes(const QStringList& lines)
+QByteArray bytes(const QStringList& lines)
 {
-    return quillon::test::Cp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    return quillon::test::cp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }
 
 // One line for the form ("NAME "CAPTION" WIDTHxHEIGHT, counts of controls, menus and layers,
 // [menubar] [open UNCLOSED]"), one per control ("TYPE NAME(INDEX) LEFT,TOP WIDTHxHEIGHT
 // [@ABSLEFT,ABSTOP in PARENT] LLAYER [hidden] [ends X1,Y1 X2,Y2] ["CAPTION"]", the parts in brackets
 // when they say more than the rest) and one per menu.
-QStringList Described(const FormLayoutReader& reader)
+QStringList described(const FormLayoutReader& reader)
 {
-    const FormRecord& f = reader.Layout().Form;
-    QStringList out{QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7").arg(f.Name, f.Caption).arg(f.ClientWidth).arg(f.ClientHeight)
-                        .arg(f.ControlCount).arg(f.MenuCount).arg(f.LayerCount)
-                    + (f.HasMenuBar ? " menubar" : "")
-                    + (reader.UnclosedObjects() ? QStringLiteral(" open %1").arg(reader.UnclosedObjects()) : QString())};
-    for (const ControlRecord& c : reader.Layout().Controls) {
-        QString line = c.TypeName + ' ' + c.Name + (c.Index != -1 ? QStringLiteral("(%1)").arg(c.Index) : QString())
-            + QStringLiteral(" %1,%2 %3x%4").arg(c.Left).arg(c.Top).arg(c.Width).arg(c.Height);
-        if (c.Parent != -1 || c.AbsLeft != c.Left || c.AbsTop != c.Top)
-            line += QStringLiteral(" @%1,%2 in %3").arg(c.AbsLeft).arg(c.AbsTop).arg(c.Parent);
-        line += QStringLiteral(" L%1").arg(c.Layer) + (c.Visible ? "" : " hidden");
-        if (c.X1 || c.Y1 || c.X2 || c.Y2)
-            line += QStringLiteral(" ends %1,%2 %3,%4").arg(c.X1).arg(c.Y1).arg(c.X2).arg(c.Y2);
-        out << line + (c.Caption.isEmpty() ? QString() : " \"" + c.Caption + '"');
+    const FormRecord& f = reader.layout().form;
+    QStringList out{QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7").arg(f.name, f.caption).arg(f.clientWidth).arg(f.clientHeight)
+                        .arg(f.controlCount).arg(f.menuCount).arg(f.layerCount)
+                    + (f.hasMenuBar ? " menubar" : "")
+                    + (reader.unclosedObjects() ? QStringLiteral(" open %1").arg(reader.unclosedObjects()) : QString())};
+    for (const ControlRecord& c : reader.layout().controls) {
+        QString line = c.typeName + ' ' + c.name + (c.index != -1 ? QStringLiteral("(%1)").arg(c.index) : QString())
+            + QStringLiteral(" %1,%2 %3x%4").arg(c.left).arg(c.top).arg(c.width).arg(c.height);
+        if (c.parent != -1 || c.absLeft != c.left || c.absTop != c.top)
+            line += QStringLiteral(" @%1,%2 in %3").arg(c.absLeft).arg(c.absTop).arg(c.parent);
+        line += QStringLiteral(" L%1").arg(c.layer) + (c.visible ? "" : " hidden");
+        if (c.x1 || c.y1 || c.x2 || c.y2)
+            line += QStringLiteral(" ends %1,%2 %3,%4").arg(c.x1).arg(c.y1).arg(c.x2).arg(c.y2);
+        out << line + (c.caption.isEmpty() ? QString() : " \"" + c.caption + '"');
     }
-    for (const MenuRecord& m : reader.Layout().Menus)
-        out << QStringLiteral("menu %1 \"%2\" level %3").arg(m.Name, m.Caption).arg(m.Level) + (m.Visible ? "" : " hidden");
+    for (const MenuRecord& m : reader.layout().menus)
+        out << QStringLiteral("menu %1 \"%2\" level %3").arg(m.name, m.caption).arg(m.level) + (m.visible ? "" : " hidden");
     return out;
 }
 
 class FormLayoutRead : public ::testing::Test {
 protected:
-    bool Read(const QByteArray& bytes)
+    bool read(const QByteArray& bytes)
     {
-        path = fx.write(QStringLiteral("frmTest.frm"), bytes);
-        return formImage.ReadFormLayout(path);
+        path_ = fx_.write(QStringLiteral("frmTest.frm"), bytes);
+        return formImage_.readFormLayout(path_);
     }
-    Fixture fx;
-    QString path;
-    ScriptedMessageBox box;
-    SourceReader reader{CodePage::Default(), nullptr};
-    FormLayoutReader formImage{reader, &box};
+    Fixture fx_;
+    QString path_;
+    ScriptedMessageBox box_;
+    SourceReader reader_{CodePage::standard(), nullptr};
+    FormLayoutReader formImage_{reader_, &box_};
 };
 
 // One reader reads every case in turn: each reading starts afresh.
@@ -103,52 +103,52 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
         QStringList expected;
     } cases[] = {
         {"nothing is read after the form's block",
-         QStringList{"VERSION 5.00"} + Block("VB.Form frmB", {}, Box("VB.Label lblA", 0, 0, 100, 100))
-             + Box("VB.Label lblLate", 0, 0, 100, 100),
+         QStringList{"VERSION 5.00"} + block("VB.Form frmB", {}, box("VB.Label lblA", 0, 0, 100, 100))
+             + box("VB.Label lblLate", 0, 0, 100, 100),
          {"frmB \"\" 0x0 c1 m0 L1", "VB.Label lblA 0,0 100x100 L1"}},
         {"a line's box from its end points, which are kept as written",
-         FormFile(Block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})),
+         formFile(block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})),
          {form + "c1 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900"}},
         {"controls without area get no layer",
-         FormFile(Box("VB.Label lblThin", 0, 0, 1, 0) + Box("VB.Label lblDot", 0, 0, 1, 1)),
+         formFile(box("VB.Label lblThin", 0, 0, 1, 0) + box("VB.Label lblDot", 0, 0, 1, 1)),
          {form + "c2 m0 L1", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1"}},
         {"covering more than half of the smaller control opens a layer, as many as it takes; exactly half, or a "
          "container over what it holds, does not",
-         FormFile(Box("VB.CommandButton cmdA", 0, 0, 1000, 500) + Box("VB.CommandButton cmdB", 400, 0, 1000, 500)
-                  + Box("VB.CommandButton cmdC", 0, 250, 1000, 500)
-                  + Box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, Box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))
-                  + Box("VB.CommandButton cmdD", 0, 0, 1000, 500)),
+         formFile(box("VB.CommandButton cmdA", 0, 0, 1000, 500) + box("VB.CommandButton cmdB", 400, 0, 1000, 500)
+                  + box("VB.CommandButton cmdC", 0, 250, 1000, 500)
+                  + box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))
+                  + box("VB.CommandButton cmdD", 0, 0, 1000, 500)),
          {form + "c6 m0 L3", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
           "VB.CommandButton cmdC 0,250 1000x500 L1", "VB.Frame fraBox 2000,0 1500x1500 L1",
           "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1", "VB.CommandButton cmdD 0,0 1000x500 L3"}},
         {"what a container on a later layer holds starts on that layer, though the first would have room",
-         FormFile(Box("VB.Frame fraA", 0, 0, 1000, 2000)
-                  + Box("VB.Frame fraB", 100, 100, 2000, 2000, {}, Box("VB.CommandButton cmdIn", 1400, 10, 500, 300))
-                  + Box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
+         formFile(box("VB.Frame fraA", 0, 0, 1000, 2000)
+                  + box("VB.Frame fraB", 100, 100, 2000, 2000, {}, box("VB.CommandButton cmdIn", 1400, 10, 500, 300))
+                  + box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
          {form + "c4 m0 L2", "VB.Frame fraA 0,0 1000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
           "VB.CommandButton cmdIn 1400,10 500x300 @1500,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
         {"hidden controls are layered after the visible ones",
-         FormFile(Box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
-                  + Box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
+         formFile(box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
+                  + box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
          {form + "c2 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1"}},
         {"an array index of 0; numbers round half to even, take E and D exponents and ignore what follows",
-         FormFile(Box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
-                  + Block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
-                  + Block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
+         formFile(box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
+                  + block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
+                  + block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
          {form + "c3 m0 L1", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1",
           "VB.Label lblNone 0,250 7x1 L1"}},
         {"menus nest three deep and the next top-level one is back at level 0",
-         FormFile(Block("VB.Menu mnuFile", {"Caption = \"&File\""},
-                        Block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, Block("VB.Menu mnuItem", {"Caption = \"one\""})))
-                  + Block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
+         formFile(block("VB.Menu mnuFile", {"Caption = \"&File\""},
+                        block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, block("VB.Menu mnuItem", {"Caption = \"one\""})))
+                  + block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
          {form + "c0 m4 L0 menubar", "menu mnuFile \"&File\" level 0", "menu mnuRecent \"Recent\" level 1",
           "menu mnuItem \"one\" level 2", "menu mnuHelp \"&Help\" level 0"}},
         {"only a visible, captioned top-level menu makes a menu bar",
-         FormFile(Block("VB.Menu mnuSep", {"Caption = \"-\""})
-                  + Block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, Block("VB.Menu mnuIn", {"Caption = \"In\""}))),
+         formFile(block("VB.Menu mnuSep", {"Caption = \"-\""})
+                  + block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, block("VB.Menu mnuIn", {"Caption = \"In\""}))),
          {form + "c0 m3 L0", "menu mnuSep \"-\" level 0", "menu mnuHidden \"&Popup\" level 0 hidden", "menu mnuIn \"In\" level 1"}},
         {"property groups, nested, change nothing of their control and begin no object",
-         FormFile(Block("VB.Label lblTitle",
+         formFile(block("VB.Label lblTitle",
                         {"Caption         =   \"Title\"", "BeginProperty Font ", "   Name            =   \"Arial\"", "   Left = 9999",
                          "   Caption = \"font\"", "EndProperty", "BeginProperty ListImages {2C247F25-8591-11D1-B16A-00C0F0283628} ",
                          "   BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} ", "      Begin VB.Label lblFake ",
@@ -156,8 +156,8 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
                          "Top = 360", "Width = 4455"})),
          {form + "c1 m0 L1", "VB.Label lblTitle 240,360 4455x495 L1 \"Title\""}},
         {"captions: a text box's Text, a missing closing quote, bare words, \"=\"",
-         FormFile(Block("VB.TextBox txtName", {"Text = \"Anna\""}) + Block("VB.Label lblOpen", {"Caption = \"open"})
-                  + Block("VB.Label lblBare", {"Caption = bare words"}) + Block("VB.Label lblEquals", {"Caption = \"a = b\""})),
+         formFile(block("VB.TextBox txtName", {"Text = \"Anna\""}) + block("VB.Label lblOpen", {"Caption = \"open"})
+                  + block("VB.Label lblBare", {"Caption = bare words"}) + block("VB.Label lblEquals", {"Caption = \"a = b\""})),
          {form + "c4 m0 L0", "VB.TextBox txtName 0,0 0x0 L0 \"Anna\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"",
           "VB.Label lblBare 0,0 0x0 L0 \"bare words\"", "VB.Label lblEquals 0,0 0x0 L0 \"a = b\""}},
         {"a file cut off inside a frame: what was read stands, blocks never ended are not drawn",
@@ -167,15 +167,15 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
          {"frmCut \"\" 0x0 c3 m0 L1 open 3", "VB.CommandButton cmdA 0,0 500x500 L1", "VB.Frame fraCut 600,0 1000x1000 L0",
           "VB.CommandButton cmdIn 10,0 200x200 @610,0 in 2 L0"}},
         {"a very long line is read whole",
-         FormFile(Block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
+         formFile(block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
          {form + "c1 m0 L1", "VB.Label lblLong 0,0 10x10 L1 \"" + longCaption + "\""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
-        ASSERT_TRUE(Read(Bytes(c.file))) << formImage.LastMessage().toStdString();
-        EXPECT_EQ(Described(formImage), c.expected);
+        ASSERT_TRUE(read(bytes(c.file))) << formImage_.lastMessage().toStdString();
+        EXPECT_EQ(described(formImage_), c.expected);
     }
-    EXPECT_TRUE(box.shown.empty());
+    EXPECT_TRUE(box_.shown.empty());
 }
 
 TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
@@ -187,35 +187,35 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         QString message;
         qint64 size = 0; // grown to this size (sparse) after writing
     } cases[] = {
-        {Bytes(FormFile(Block("VB.Label lblBig", {"Left = 99999999999"}))), cannot + "Line 9: the value of Left is out of range: 99999999999"},
-        {Bytes(FormFile(Block("VB.Label lblBig", {"Index = 40000"}))), cannot + "Line 9: the value of Index is out of range: 40000"},
-        {Bytes(FormFile(Block("VB.Line linLong", {"X1 = -2000000000", "X2 = 2000000000"}))), cannot + "Line 11: the line linLong is too long to be drawn."},
+        {bytes(formFile(block("VB.Label lblBig", {"Left = 99999999999"}))), cannot + "Line 9: the value of Left is out of range: 99999999999"},
+        {bytes(formFile(block("VB.Label lblBig", {"Index = 40000"}))), cannot + "Line 9: the value of Index is out of range: 40000"},
+        {bytes(formFile(block("VB.Line linLong", {"X1 = -2000000000", "X2 = 2000000000"}))), cannot + "Line 11: the line linLong is too long to be drawn."},
         // Each value fits, their sum on the form does not.
-        {Bytes(FormFile(Box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, Box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
+        {bytes(formFile(box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
          cannot + "a control lies too far from the form's corner to be placed."},
         {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", SourceReader::kMaxFileBytes + 1},
-        {Bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
+        {bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
-        ASSERT_TRUE(Read(Bytes(FormFile(Box("VB.Label lblBefore", 0, 0, 100, 100)))));
-        path = fx.write(QStringLiteral("bad.frm"), c.bytes);
-        ASSERT_TRUE(c.size == 0 || QFile::resize(path, c.size));
-        box.shown.clear();
-        EXPECT_FALSE(formImage.ReadFormLayout(path));
-        ASSERT_EQ(box.shown.size(), 1u);
-        EXPECT_EQ(box.shown[0].title, QStringLiteral("Form Image"));
-        EXPECT_EQ(box.shown[0].icon, MessageIcon::Exclamation);
-        EXPECT_EQ(box.shown[0].text, c.message.arg(path));
-        EXPECT_EQ(Described(formImage), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
+        ASSERT_TRUE(read(bytes(formFile(box("VB.Label lblBefore", 0, 0, 100, 100)))));
+        path_ = fx_.write(QStringLiteral("bad.frm"), c.bytes);
+        ASSERT_TRUE(c.size == 0 || QFile::resize(path_, c.size));
+        box_.shown.clear();
+        EXPECT_FALSE(formImage_.readFormLayout(path_));
+        ASSERT_EQ(box_.shown.size(), 1u);
+        EXPECT_EQ(box_.shown[0].title, QStringLiteral("Form Image"));
+        EXPECT_EQ(box_.shown[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(box_.shown[0].text, c.message.arg(path_));
+        EXPECT_EQ(described(formImage_), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
     // 63 objects deep (the form and 62 frames, each 10 twips across and 20 down in the one
     // before) is as deep as a form may nest; each frame's offset adds to those around it.
     QStringList nested;
     for (int level = 62; level >= 1; --level)
-        nested = Box(QStringLiteral("VB.Frame fra%1").arg(level), 10, 20, 5000, 5000, {}, nested);
-    ASSERT_TRUE(Read(Bytes(FormFile(nested))));
-    EXPECT_EQ(Described(formImage).last(), "VB.Frame fra62 10,20 5000x5000 @620,1240 in 61 L1");
+        nested = box(QStringLiteral("VB.Frame fra%1").arg(level), 10, 20, 5000, 5000, {}, nested);
+    ASSERT_TRUE(read(bytes(formFile(nested))));
+    EXPECT_EQ(described(formImage_).last(), "VB.Frame fra62 10,20 5000x5000 @620,1240 in 61 L1");
 }
 
 // A layout built by hand: 1 a hidden frame holding 2, which holds 3; 4 covers 60 % of 1; 5 is
@@ -225,14 +225,14 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     FormLayout l;
     auto add = [&](int left, int top, int width, int height, int parent, bool visible = true) {
         ControlRecord c;
-        c.AbsLeft = left, c.AbsTop = top, c.Width = width, c.Height = height;
-        c.Parent = qint16(parent), c.Visible = visible, c.HasSize = width > 0 && height > 0;
-        l.Controls.push_back(c);
+        c.absLeft = left, c.absTop = top, c.width = width, c.height = height;
+        c.parent = qint16(parent), c.visible = visible, c.hasSize = width > 0 && height > 0;
+        l.controls.push_back(c);
     };
     add(0, 0, 1000, 1000, -1, false), add(100, 100, 400, 400, 1), add(150, 150, 100, 100, 2), add(400, 0, 1000, 1000, -1);
     add(0, 0, 0, 500, -1), add(0, 0, 60000, 60000, -1), add(0, 0, 60000, 60000, -1);
     for (int level : {0, 1, 1, 2, 1, 1, 0})
-        l.Menus.push_back({QString(), QString(), qint16(level), true});
+        l.menus.push_back({QString(), QString(), qint16(level), true});
     const struct {
         char query; // Ancestor(a, b), Visible(a), Overlap(a, b), Menu has sub-items(a, level b)
         int a, b;
@@ -246,23 +246,23 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
         switch (c.query) {
-        case 'A': EXPECT_EQ(placement::IsAncestor(l, c.a, c.b), c.expected != 0); break;
-        case 'V': EXPECT_EQ(placement::IsEffectivelyVisible(l, c.a), c.expected != 0); break;
-        case 'O': EXPECT_FLOAT_EQ(placement::OverlapRatio(l, c.a, c.b), float(c.expected)); break;
-        default: EXPECT_EQ(placement::MenuHasSubItems(l, c.a, c.b), c.expected != 0); break;
+        case 'A': EXPECT_EQ(placement::isAncestor(l, c.a, c.b), c.expected != 0); break;
+        case 'V': EXPECT_EQ(placement::isEffectivelyVisible(l, c.a), c.expected != 0); break;
+        case 'O': EXPECT_FLOAT_EQ(placement::overlapRatio(l, c.a, c.b), float(c.expected)); break;
+        default: EXPECT_EQ(placement::menuHasSubItems(l, c.a, c.b), c.expected != 0); break;
         }
     }
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.
-    l.Controls.resize(2);
-    l.Controls[0].Parent = 2;
-    l.Controls[1].Parent = 1;
-    l.Controls[0].Visible = true;
-    EXPECT_TRUE(placement::IsAncestor(l, 2, 1));
-    EXPECT_FALSE(placement::IsAncestor(l, 3, 1));
-    EXPECT_TRUE(placement::IsEffectivelyVisible(l, 1));
-    EXPECT_TRUE(placement::ComputeAbsolutePositions(l));
-    placement::AssignLayers(l);
-    EXPECT_EQ(l.Form.LayerCount, 1) << "each is the other's ancestor";
+    l.controls.resize(2);
+    l.controls[0].parent = 2;
+    l.controls[1].parent = 1;
+    l.controls[0].visible = true;
+    EXPECT_TRUE(placement::isAncestor(l, 2, 1));
+    EXPECT_FALSE(placement::isAncestor(l, 3, 1));
+    EXPECT_TRUE(placement::isEffectivelyVisible(l, 1));
+    EXPECT_TRUE(placement::computeAbsolutePositions(l));
+    placement::assignLayers(l);
+    EXPECT_EQ(l.form.layerCount, 1) << "each is the other's ancestor";
 }
 
 } // namespace

@@ -18,27 +18,27 @@ namespace {
 struct Recorder : IStatusSink, ILoadAnalysis {
     QStringList status, calls;
     std::function<void()> onStatus;
-    void ShowStatus(const QString& text) override { status << text; if (onStatus) onStatus(); }
-    void PrepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
-    void BeginPhase1() override { calls << "begin"; }
-    void RegisterApiDeclarations(const QString& file, const QStringList& lines) override { calls << "api " + FileNameOf(file) + QString(" %1").arg(lines.size()); }
-    void RegisterEventHandler(const RoutinePtr& routine, const ProjectFile& file) override { calls << "event " + file.FileName + " " + routine->RoutineName; }
-    void BuildDependencyIndex(const RoutineList& all, Project& project) override
+    void showStatus(const QString& text) override { status << text; if (onStatus) onStatus(); }
+    void prepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
+    void beginPhase1() override { calls << "begin"; }
+    void registerApiDeclarations(const QString& file, const QStringList& lines) override { calls << "api " + fileNameOf(file) + QString(" %1").arg(lines.size()); }
+    void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) override { calls << "event " + file.fileName + " " + routine->routineName; }
+    void buildDependencyIndex(const RoutineList& all, Project& project) override
     {
         calls << QStringLiteral("phase2 %1").arg(all.size());
-        project.LoadStatusText += kCrLf + "Building Dependency Index.";
+        project.loadStatusText += kCrLf + "Building Dependency Index.";
     }
-    void FindProgramStartup(const QString& path) override { calls << "startup " + FileNameOf(path); }
+    void findProgramStartup(const QString& path) override { calls << "startup " + fileNameOf(path); }
 };
 
 class ProjectLoaderTest : public ::testing::Test {
 protected:
-    Fixture fx;
-    DiagLog log{fx.path("diag.txt")};
-    SourceReader reader{CodePage::Default(), &log};
-    Project project{reader};
-    ScriptedMessageBox messages;
-    Recorder recorder;
+    Fixture fx_;
+    DiagLog log_{fx_.path("diag.txt")};
+    SourceReader reader_{CodePage::standard(), &log_};
+    Project project_{reader_};
+    ScriptedMessageBox messages_;
+    Recorder recorder_;
 };
 
 TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoaded)
@@ -69,13 +69,13 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
         Project project;
         for (const QString& file : c.disk)
             fx.writeLines(file, {"' x"});
-        const auto files = project.LoadVbpFiles(fx.writeLines("P/p.vbp", c.vbp));
+        const auto files = project.loadVbpFiles(fx.writeLines("P/p.vbp", c.vbp));
         ASSERT_TRUE(files.has_value());
         QStringList paths, notes;
         for (const FilePtr& f : *files)
-            paths << QString(f->FilePath).replace(fx.path(), "ROOT");
-        for (const ProjectNote& note : project.Notes)
-            notes << NoteText(note).replace(fx.path(), "ROOT");
+            paths << QString(f->filePath).replace(fx.path(), "ROOT");
+        for (const ProjectNote& note : project.notes)
+            notes << noteText(note).replace(fx.path(), "ROOT");
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(notes, c.notes);
     }
@@ -87,86 +87,86 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
         {"UTIL.BAS", fx.path("P/Util.bas")}, {"util.bas", fx.path("P/util.bas")}, {".\\x\\..\\util.bas", fx.path("P/util.bas")},
         {fx.path("P/UTIL.bas"), fx.path("P/Util.bas")}};
     for (const auto& e : entries)
-        EXPECT_EQ(ResolveProjectEntryPath(fx.path("P"), e.entry), e.resolved) << e.entry.toStdString();
+        EXPECT_EQ(resolveProjectEntryPath(fx.path("P"), e.entry), e.resolved) << e.entry.toStdString();
 }
 
 TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
 {
-    project.messages = &messages;
-    EXPECT_EQ(project.OpenProject(fx.path("none.vbp")), Project::OpenOutcome::Missing);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(QStringList({IconName(messages.shown[0].icon), messages.shown[0].title, messages.shown[0].text}),
-              QStringList({IconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx.path("none.vbp") + "\" does not exist."}));
-    EXPECT_EQ(project.OpenProject(fx.path()), Project::OpenOutcome::Missing);
-    EXPECT_EQ(project.LastOpenError, "it is a folder, not a project file");
+    project_.messages = &messages_;
+    EXPECT_EQ(project_.openProject(fx_.path("none.vbp")), Project::OpenOutcome::Missing);
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_EQ(QStringList({iconName(messages_.shown[0].icon), messages_.shown[0].title, messages_.shown[0].text}),
+              QStringList({iconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx_.path("none.vbp") + "\" does not exist."}));
+    EXPECT_EQ(project_.openProject(fx_.path()), Project::OpenOutcome::Missing);
+    EXPECT_EQ(project_.lastOpenError, "it is a folder, not a project file");
     // An empty project loads nothing and leaves the loader ready for the next one; a binary
     // source is loaded with a note.
-    const QString empty = fx.write("empty.vbp", QByteArray());
-    EXPECT_EQ(project.OpenProject(empty), Project::OpenOutcome::Loaded);
-    EXPECT_FALSE(project.LoadBusy);
-    fx.write("bin.bas", QByteArray("\x01\x02\0\0\xFF Sub", 8));
-    EXPECT_EQ(project.OpenProject(fx.writeLines("p.vbp", {"Module=Bin; bin.bas"})), Project::OpenOutcome::Loaded);
-    ASSERT_EQ(project.Notes.size(), 1u);
-    EXPECT_EQ(project.Notes[0].kind, ProjectNote::Kind::Binary);
-    EXPECT_EQ(project.ProjectFileList.size(), 1u);
+    const QString empty = fx_.write("empty.vbp", QByteArray());
+    EXPECT_EQ(project_.openProject(empty), Project::OpenOutcome::Loaded);
+    EXPECT_FALSE(project_.loadBusy);
+    fx_.write("bin.bas", QByteArray("\x01\x02\0\0\xFF Sub", 8));
+    EXPECT_EQ(project_.openProject(fx_.writeLines("p.vbp", {"Module=Bin; bin.bas"})), Project::OpenOutcome::Loaded);
+    ASSERT_EQ(project_.notes.size(), 1u);
+    EXPECT_EQ(project_.notes[0].kind, ProjectNote::Kind::Binary);
+    EXPECT_EQ(project_.projectFileList.size(), 1u);
     // Open loads every file in list order, calls the analysis in order and refuses a second load meanwhile.
-    fx.writeLines("P/modMain.bas", {"Attribute VB_Name = \"modMain\"", "Sub Main()", "End Sub"});
-    fx.writeLines("P/frmA.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmA\"", "Private Sub Form_Load()", "End Sub"});
-    fx.writeLines("P/clsB.cls", {"Attribute VB_Name = \"clsB\"", "Public Sub Go()", "End Sub"});
-    const QString vbp = fx.writeLines("P/p.vbp", {"Class=clsB; clsB.cls", "Module=modMain; modMain.bas", "Form=frmA.frm"});
-    project.status = &recorder;
-    project.analysis = &recorder;
+    fx_.writeLines("P/modMain.bas", {"Attribute VB_Name = \"modMain\"", "Sub Main()", "End Sub"});
+    fx_.writeLines("P/frmA.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmA\"", "Private Sub Form_Load()", "End Sub"});
+    fx_.writeLines("P/clsB.cls", {"Attribute VB_Name = \"clsB\"", "Public Sub Go()", "End Sub"});
+    const QString vbp = fx_.writeLines("P/p.vbp", {"Class=clsB; clsB.cls", "Module=modMain; modMain.bas", "Form=frmA.frm"});
+    project_.status = &recorder_;
+    project_.analysis = &recorder_;
     bool nested = false;
-    recorder.onStatus = [&] {
+    recorder_.onStatus = [&] {
         if (std::exchange(nested, true))
             return;
-        EXPECT_TRUE(project.LoadBusy);
-        EXPECT_EQ(project.OpenProject(fx.writeLines("q.vbp", {"Module=B; P/clsB.cls"})), Project::OpenOutcome::Busy);
-        project.LoadProjectRoutines(&project.ProjectFileList); // re-entered: ignored
+        EXPECT_TRUE(project_.loadBusy);
+        EXPECT_EQ(project_.openProject(fx_.writeLines("q.vbp", {"Module=B; P/clsB.cls"})), Project::OpenOutcome::Busy);
+        project_.loadProjectRoutines(&project_.projectFileList); // re-entered: ignored
     };
-    ASSERT_EQ(project.OpenProject(vbp), Project::OpenOutcome::Loaded);
-    EXPECT_EQ(project.ProjectPath, vbp);
-    EXPECT_EQ(recorder.calls, (QStringList{"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout", "event frmA.frm Image",
+    ASSERT_EQ(project_.openProject(vbp), Project::OpenOutcome::Loaded);
+    EXPECT_EQ(project_.projectPath, vbp);
+    EXPECT_EQ(recorder_.calls, (QStringList{"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout", "event frmA.frm Image",
                                            "event frmA.frm Event Handler:Form_Load", "api modMain.bas 3", "api clsB.cls 3", "event clsB.cls Go",
                                            "phase2 6", "startup p.vbp"}));
-    EXPECT_EQ(recorder.status.mid(0, 3), (QStringList{"Phase 1 of 2: Loading file 1 of 3", "Phase 1 of 2: Loading file 2 of 3",
+    EXPECT_EQ(recorder_.status.mid(0, 3), (QStringList{"Phase 1 of 2: Loading file 1 of 3", "Phase 1 of 2: Loading file 2 of 3",
                                                       "Phase 1 of 2: Loading file 3 of 3"}));
-    EXPECT_EQ(project.LoadStatusText, "Phase 1 of 2: Loading file 3 of 3\r\nBuilding Dependency Index.\r\nDependency Index Complete");
-    EXPECT_EQ(recorder.status.last(),
-              project.LoadStatusText + "\r\n\r\nProject loaded.  Select one or more files to add included procedures to the procedures list");
-    EXPECT_FALSE(project.LoadBusy);
-    EXPECT_FALSE(project.ProjectChanged(vbp));
+    EXPECT_EQ(project_.loadStatusText, "Phase 1 of 2: Loading file 3 of 3\r\nBuilding Dependency Index.\r\nDependency Index Complete");
+    EXPECT_EQ(recorder_.status.last(),
+              project_.loadStatusText + "\r\n\r\nProject loaded.  Select one or more files to add included procedures to the procedures list");
+    EXPECT_FALSE(project_.loadBusy);
+    EXPECT_FALSE(project_.projectChanged(vbp));
 }
 
 TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
 {
-    project.messages = &messages;
-    project.RecordProjectSignature(fx.path("none.vbp"));
-    EXPECT_TRUE(project.RecordedProjectPath.isEmpty());
-    const QString vbp = fx.write("p.vbp", "Type=Exe\r\n");
+    project_.messages = &messages_;
+    project_.recordProjectSignature(fx_.path("none.vbp"));
+    EXPECT_TRUE(project_.recordedProjectPath.isEmpty());
+    const QString vbp = fx_.write("p.vbp", "Type=Exe\r\n");
     // The path is compared ignoring case; then nothing has been captured.
     const struct { QString path, recorded, reason; } reasons[] = {
         {"  ", "", "Reason: A system error has occurred wherein the path and file name of"},
-        {fx.path("gone.vbp"), "", "Reason: The project file no longer exists or has been moved to a new location\r\n"},
+        {fx_.path("gone.vbp"), "", "Reason: The project file no longer exists or has been moved to a new location\r\n"},
         {vbp, "", "Reason: The name of the project file has changed"}, {vbp, vbp.toUpper(), "the length of the project file has not been captured"}};
     for (const auto& r : reasons) {
-        project.RecordedProjectPath = r.recorded;
-        EXPECT_TRUE(project.ProjectChanged(r.path)) << r.reason.toStdString();
-        EXPECT_TRUE(messages.shown.back().text.contains(r.reason)) << messages.shown.back().text.toStdString();
+        project_.recordedProjectPath = r.recorded;
+        EXPECT_TRUE(project_.projectChanged(r.path)) << r.reason.toStdString();
+        EXPECT_TRUE(messages_.shown.back().text.contains(r.reason)) << messages_.shown.back().text.toStdString();
     }
-    project.RecordProjectSignature(vbp);
-    EXPECT_FALSE(project.ProjectChanged(vbp));
-    fx.write("p.vbp", "Type=Dll\r\n"); // saved again with the same length a moment later: no reload
-    EXPECT_FALSE(project.ProjectChanged(vbp));
-    EXPECT_EQ(messages.shown.size(), std::size(reasons));
+    project_.recordProjectSignature(vbp);
+    EXPECT_FALSE(project_.projectChanged(vbp));
+    fx_.write("p.vbp", "Type=Dll\r\n"); // saved again with the same length a moment later: no reload
+    EXPECT_FALSE(project_.projectChanged(vbp));
+    EXPECT_EQ(messages_.shown.size(), std::size(reasons));
     QFile file(vbp);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(project.RecordedProjectTime.addSecs(3), QFileDevice::FileModificationTime));
-    EXPECT_TRUE(project.ProjectChanged(vbp));
-    EXPECT_TRUE(messages.shown.back().text.contains("Reason: The project file has been edited and saved with a new edit date."));
-    fx.write("p.vbp", "Type=OleDll\r\n");
-    EXPECT_TRUE(project.ProjectChanged(vbp));
-    EXPECT_EQ(IconName(messages.shown.back().icon) + "|" + messages.shown.back().title + "|" + messages.shown.back().text,
-              IconName(MessageIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(project_.recordedProjectTime.addSecs(3), QFileDevice::FileModificationTime));
+    EXPECT_TRUE(project_.projectChanged(vbp));
+    EXPECT_TRUE(messages_.shown.back().text.contains("Reason: The project file has been edited and saved with a new edit date."));
+    fx_.write("p.vbp", "Type=OleDll\r\n");
+    EXPECT_TRUE(project_.projectChanged(vbp));
+    EXPECT_EQ(iconName(messages_.shown.back().icon) + "|" + messages_.shown.back().title + "|" + messages_.shown.back().text,
+              iconName(MessageIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
               "Reason: The project file has been edited changing its length.\r\n\r\nPrinting requires the project file to be reloaded so "
               "procedure boundaries and counts are correct.\r\n\r\nPlease use File | Open to reload the project.");
 }

@@ -13,12 +13,12 @@ using quillon::test::Fixture;
 namespace {
 
 // "Kind|Name|start|sig|end|comments|blanks|code" per record, for exact comparisons.
-QStringList Summary(const RoutineList& routines)
+QStringList summary(const RoutineList& routines)
 {
     QStringList out;
     for (const RoutinePtr& r : routines)
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(r->RoutineKind, r->RoutineName).arg(r->startLine).arg(r->signatureLine)
-                   .arg(r->endLine).arg(r->CommentLines).arg(r->BlankLines).arg(r->CodeLines);
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(r->routineKind, r->routineName).arg(r->startLine).arg(r->signatureLine)
+                   .arg(r->endLine).arg(r->commentLines).arg(r->blankLines).arg(r->codeLines);
     return out;
 }
 
@@ -28,49 +28,49 @@ const QStringList kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1
 
 TEST(RoutineRecord, KeysListTextsAndKinds)
 {
-    EXPECT_EQ(MakeUniqueKey("/p/a.bas", "modA", "Foo", ""), "/p/a.bas|modA|Foo");
-    EXPECT_EQ(MakeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
-    EXPECT_EQ(DependencyKey(nullptr), QString());
+    EXPECT_EQ(makeUniqueKey("/p/a.bas", "modA", "Foo", ""), "/p/a.bas|modA|Foo");
+    EXPECT_EQ(makeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
+    EXPECT_EQ(dependencyKey(nullptr), QString());
     // The same routine name in two files differs in its unique key, not in its dependency key.
     const struct { Routine r; QString unique, dependency, list; } cases[] = {
-        {{.RoutineName = "Foo|Dep", .FilePath = "/p/a.bas", .ModuleName = "modA", .RoutineKind = kind::Dependency},
+        {{.routineName = "Foo|Dep", .filePath = "/p/a.bas", .moduleName = "modA", .routineKind = kind::Dependency},
          "/p/a.bas|modA|Dependency|Foo|Dep", "MODA|FOO|DEP", "a.bas|Public Sub Foo|Dep"},
-        {{.RoutineName = "Trim2", .FilePath = "/p/one/util.bas", .ModuleName = "modUtil", .RoutineKind = "Function"},
+        {{.routineName = "Trim2", .filePath = "/p/one/util.bas", .moduleName = "modUtil", .routineKind = "Function"},
          "/p/one/util.bas|modUtil|Function|Trim2", "MODUTIL|TRIM2", "util.bas|Public Sub Trim2"},
-        {{.RoutineName = "Trim2", .FilePath = "/p/two/util.bas", .ModuleName = " MODUTIL ", .RoutineKind = "Function",
-          .SigLineText = "Friend Function Trim2()"},
+        {{.routineName = "Trim2", .filePath = "/p/two/util.bas", .moduleName = " MODUTIL ", .routineKind = "Function",
+          .sigLineText = "Friend Function Trim2()"},
          "/p/two/util.bas| MODUTIL |Function|Trim2", "MODUTIL|TRIM2", "util.bas|Friend Function Trim2"},
-        {{.RoutineName = "Event Handler:cmdOK_Click", .FilePath = "C:\\P\\frmMain.frm", .ModuleName = "frmMain", .RoutineKind = "Sub",
-          .SigLineText = "Private Sub cmdOK_Click()"},
+        {{.routineName = "Event Handler:cmdOK_Click", .filePath = "C:\\P\\frmMain.frm", .moduleName = "frmMain", .routineKind = "Sub",
+          .sigLineText = "Private Sub cmdOK_Click()"},
          "C:\\P\\frmMain.frm|frmMain|Sub|Event Handler:cmdOK_Click", "FRMMAIN|EVENT HANDLER:CMDOK_CLICK",
          "frmMain.frm|Private Sub Event Handler:cmdOK_Click"},
     };
     for (auto c : cases) {
-        AssignUniqueKey(c.r);
-        EXPECT_EQ(QStringList({c.r.UniqueKey, DependencyKey(&c.r), ListText(c.r)}), QStringList({c.unique, c.dependency, c.list}));
+        assignUniqueKey(c.r);
+        EXPECT_EQ(QStringList({c.r.uniqueKey, dependencyKey(&c.r), listText(c.r)}), QStringList({c.unique, c.dependency, c.list}));
     }
     // A dependency report shows the signature of the routine it reports on, when it can be found.
     auto parent = std::make_shared<Routine>(Routine{
-        .FilePath = "/p/modMain.bas", .UniqueKey = "/p/modMain.bas|modMain|Function|Total", .SigLineText = "Friend Function Total() As Long"});
-    const Routine dep{.RoutineName = "Total|Dep", .FilePath = parent->FilePath, .IsDepPseudo = true, .ParentKey = parent->UniqueKey};
-    EXPECT_EQ(ListText(dep, [&](const QString& key) { return key == parent->UniqueKey ? parent : RoutinePtr(); }),
+        .filePath = "/p/modMain.bas", .uniqueKey = "/p/modMain.bas|modMain|Function|Total", .sigLineText = "Friend Function Total() As Long"});
+    const Routine dep{.routineName = "Total|Dep", .filePath = parent->filePath, .isDepPseudo = true, .parentKey = parent->uniqueKey};
+    EXPECT_EQ(listText(dep, [&](const QString& key) { return key == parent->uniqueKey ? parent : RoutinePtr(); }),
               "modMain.bas|Friend Function Total|Dep");
-    EXPECT_TRUE(IsPseudoRoutine(Routine{.RoutineKind = " layout "}));
-    EXPECT_FALSE(IsPseudoRoutine(Routine{.RoutineKind = "Property Get"}));
+    EXPECT_TRUE(isPseudoRoutine(Routine{.routineKind = " layout "}));
+    EXPECT_FALSE(isPseudoRoutine(Routine{.routineKind = "Property Get"}));
 }
 
 // Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
 using Reading = QString (*)(QStringView);
-QString YesNo(bool flag)
+QString yesNo(bool flag)
 {
     return flag ? "yes" : "no";
 }
 
 TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
 {
-    const Reading start = [](QStringView t) { return YesNo(IsProcedureStart(t)); }, end = [](QStringView t) { return YesNo(IsEndProcedureLine(t)); },
-                  handler = [](QStringView t) { return YesNo(IsEventHandlerName(t)); }, name = ProcNameFromSignature, kind = KindFromSignature,
-                  scope = ScopeAndKindText, label = EventLabel;
+    const Reading start = [](QStringView t) { return yesNo(isProcedureStart(t)); }, end = [](QStringView t) { return yesNo(isEndProcedureLine(t)); },
+                  handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature, kind = kindFromSignature,
+                  scope = scopeAndKindText, label = eventLabel;
     const struct { Reading read; const char* text; const char* expected; } cases[] = {
         {start, "Sub Main()", "yes"}, {start, "  Public Sub X()", "yes"}, {start, "Private   Static  Function F()", "yes"}, {start, "friend sub f()", "yes"},
         {start, "PROPERTY Get Value()", "yes"}, {start, "Public Property Let Value(v)", "yes"}, {start, "Static Sub S()", "yes"},
@@ -141,47 +141,47 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(testing::Message() << "row " << i << ": " << cases[i].path);
-        const RoutineList routines = SplitLinesIntoRoutines(QString::fromLatin1(cases[i].path), cases[i].lines);
-        EXPECT_EQ(Summary(routines), cases[i].records);
+        const RoutineList routines = splitLinesIntoRoutines(QString::fromLatin1(cases[i].path), cases[i].lines);
+        EXPECT_EQ(summary(routines), cases[i].records);
         for (const RoutinePtr& r : routines) {
-            EXPECT_EQ(r->ModuleName, QString::fromLatin1(cases[i].module));
-            EXPECT_EQ(r->IsDeclarations, r->RoutineKind == kind::Declarations);
+            EXPECT_EQ(r->moduleName, QString::fromLatin1(cases[i].module));
+            EXPECT_EQ(r->isDeclarations, r->routineKind == kind::Declarations);
         }
     }
-    const RoutineList math = SplitLinesIntoRoutines("/p/modMath.bas", cases[0].lines);
-    EXPECT_EQ(math[1]->SigLineText + " " + math[1]->UniqueKey, "Public Function Add() /p/modMath.bas|modMath|Function|Add");
+    const RoutineList math = splitLinesIntoRoutines("/p/modMath.bas", cases[0].lines);
+    EXPECT_EQ(math[1]->sigLineText + " " + math[1]->uniqueKey, "Public Function Add() /p/modMath.bas|modMath|Function|Add");
     // The comment ending in " _" swallows the following line, as a continued comment does;
     // spans past the end are clipped.
     const QStringList lines = {"x = 1 & _", "    2 & _", "    3", "Rem", "REM note", "Remark = 1", "   ", "' c _", "y = 2"};
     const struct { int start, end, code, comments, blanks; } spans[] = {{1, 9, 2, 3, 1}, {8, 400, 0, 1, 0}};
     for (const auto& c : spans) {
         Routine r{.startLine = c.start, .endLine = c.end};
-        CountRoutineLines(r, lines);
-        EXPECT_EQ(QList<int>({r.CodeLines, r.CommentLines, r.BlankLines}), QList<int>({c.code, c.comments, c.blanks}));
+        countRoutineLines(r, lines);
+        EXPECT_EQ(QList<int>({r.codeLines, r.commentLines, r.blankLines}), QList<int>({c.code, c.comments, c.blanks}));
     }
     // The VB_Name attribute counts within the first 300 lines only, and in quotes.
     QStringList header(299, QStringLiteral("' filler"));
     header << "Attribute VB_Name = \"modLate\"";
-    EXPECT_EQ(ReadVbNameFromLines(header), "modLate");
-    EXPECT_EQ(ReadVbNameFromLines(QStringList{"' one more"} + header), QString());
-    EXPECT_EQ(ReadVbNameFromLines({"attribute vb_name = noquote", "  ATTRIBUTE VB_NAME = \"m2\""}), "m2");
-    EXPECT_EQ(ReadVbNameFromLines({"Attribute VB_Name = \"open"}), QString());
+    EXPECT_EQ(readVbNameFromLines(header), "modLate");
+    EXPECT_EQ(readVbNameFromLines(QStringList{"' one more"} + header), QString());
+    EXPECT_EQ(readVbNameFromLines({"attribute vb_name = noquote", "  ATTRIBUTE VB_NAME = \"m2\""}), "m2");
+    EXPECT_EQ(readVbNameFromLines({"Attribute VB_Name = \"open"}), QString());
     // A file on disk, and files that cannot be split.
     Fixture fx;
-    const RoutineList read = SplitFileIntoRoutines(fx.write("m.bas", "' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n"));
-    EXPECT_EQ(Summary(read), QStringList{"Sub|A|1|2|3|1|0|2"});
-    EXPECT_EQ(read.front()->ModuleName, "m");
+    const RoutineList read = splitFileIntoRoutines(fx.write("m.bas", "' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n"));
+    EXPECT_EQ(summary(read), QStringList{"Sub|A|1|2|3|1|0|2"});
+    EXPECT_EQ(read.front()->moduleName, "m");
     SplitReport report;
     for (const QString& path : {fx.path("none.bas"), QStringLiteral("  "), fx.path()}) {
-        EXPECT_TRUE(SplitFileIntoRoutines(path, SourceReader::Default(), &report).empty()) << path.toStdString();
+        EXPECT_TRUE(splitFileIntoRoutines(path, SourceReader::standard(), &report).empty()) << path.toStdString();
         EXPECT_FALSE(report.readOk);
     }
-    SplitFileIntoRoutines(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)), SourceReader::Default(), &report);
+    splitFileIntoRoutines(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)), SourceReader::standard(), &report);
     EXPECT_TRUE(report.readOk && report.hasNul);
     QStringList array{"stale"};
-    EXPECT_EQ(ReadFileToArray(fx.write("r.bas", "a\r\nb\nc"), array), 3);
+    EXPECT_EQ(readFileToArray(fx.write("r.bas", "a\r\nb\nc"), array), 3);
     EXPECT_EQ(array, (QStringList{"a", "b", "c"}));
-    EXPECT_EQ(ReadFileToArray(fx.path("none.bas"), array), 0);
+    EXPECT_EQ(readFileToArray(fx.path("none.bas"), array), 0);
 }
 
 // A class with small and large properties, in an order the sort has to change.
@@ -205,39 +205,39 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
         {path, 2, {"Property Get|Area|11|11|18|1|0|7", "Property Set|Owner|23|23|24|0|0|2", "Property Get|Width|4|5|7|1|0|3",
                    "Property Let|Width|8|8|10|0|0|3"}}};
     for (const auto& c : cases)
-        EXPECT_EQ(Summary(CollectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
+        EXPECT_EQ(summary(collectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
     // A loaded file's routines (found ignoring case) are used instead of reading the file.
-    RoutineList onlyArea = SplitFileIntoRoutines(path);
-    std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->RoutineName != QLatin1String("Area"); });
+    RoutineList onlyArea = splitFileIntoRoutines(path);
+    std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->routineName != QLatin1String("Area"); });
     RoutinesByFileMap loaded;
     loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
-    EXPECT_EQ(Summary(CollectAggregateProperties(path, 2, &loaded)), QStringList{"Property Get|Area|11|11|18|1|0|7"});
+    EXPECT_EQ(summary(collectAggregateProperties(path, 2, &loaded)), QStringList{"Property Get|Area|11|11|18|1|0|7"});
 
     // Small: a property kind of at most six lines, comments included, with a known start.
     const struct { const char* kind; int start, end; bool small; } spans[] = {
         {"Property Get", 10, 15, true}, {"Property Get", 10, 16, false}, {"Sub", 10, 12, false}, {"Property", 0, 12, false}};
     for (const auto& s : spans)
-        EXPECT_EQ(IsSmallProperty(Routine{.startLine = s.start, .endLine = s.end, .RoutineKind = s.kind}), s.small) << s.kind << s.end;
+        EXPECT_EQ(isSmallProperty(Routine{.startLine = s.start, .endLine = s.end, .routineKind = s.kind}), s.small) << s.kind << s.end;
     // Only the first "PROPERTY " counts, and only in a procedure's signature.
     const struct { const char* kind; const char* sig; bool declarations, property; } procedures[] = {
         {"Property", "Private Sub SetPropertyValue()", false, false}, {"Property", "  friend property let X(v)", false, true},
         {"Property", "Sub Property X() ' Property Get", false, false}, {"Property Get", "Public Property Get X()", true, false},
         {"Aggregate", "Public Property Get X()", false, false}, {"Property Get", "Public Property Get X()", false, true}};
     for (const auto& p : procedures) {
-        const Routine r{.RoutineKind = p.kind, .SigLineText = p.sig, .IsDeclarations = p.declarations};
-        EXPECT_EQ(IsPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
+        const Routine r{.routineKind = p.kind, .sigLineText = p.sig, .isDeclarations = p.declarations};
+        EXPECT_EQ(isPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
     }
-    EXPECT_FALSE(IsPropertyProcedure(nullptr));
+    EXPECT_FALSE(isPropertyProcedure(nullptr));
     // The mode read back from the record's name; the record takes its module from the file.
-    EXPECT_EQ(QList<int>({AggregateModeFromName(" let_set_get properties (all) "), AggregateModeFromName("Let_Set_Get Properties (Small)")}),
+    EXPECT_EQ(QList<int>({aggregateModeFromName(" let_set_get properties (all) "), aggregateModeFromName("Let_Set_Get Properties (Small)")}),
               QList<int>({2, 1}));
-    const RoutinePtr record = MakeAggregateRecord(path, 1, 3);
-    EXPECT_EQ(record->UniqueKey, path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)");
+    const RoutinePtr record = makeAggregateRecord(path, 1, 3);
+    EXPECT_EQ(record->uniqueKey, path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)");
     // The heading, then each member with its lines; a Get's span takes in the comment block
     // above its signature.
     QStringList texts;
     int counted = 0;
-    for (const auto& line : BuildAggregateListing(*record, kBox)) {
+    for (const auto& line : buildAggregateListing(*record, kBox)) {
         texts << line.text;
         counted += line.countsStatements ? 1 : 0;
     }

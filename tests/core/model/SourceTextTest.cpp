@@ -12,7 +12,7 @@
 
 using namespace quillon::model;
 using quillon::test::Fixture;
-using quillon::test::ReadBytes;
+using quillon::test::readBytes;
 
 namespace {
 
@@ -20,12 +20,12 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
 {
     QByteArray allBytes(256, '\0');
     std::iota(allBytes.begin(), allBytes.end(), char(0));
-    ASSERT_GE(CodePage::Names().size(), 10);
-    for (const QString& name : CodePage::Names()) {
-        const QString text = CodePage::Find(name)->Decode(allBytes);
+    ASSERT_GE(CodePage::names().size(), 10);
+    for (const QString& name : CodePage::names()) {
+        const QString text = CodePage::find(name)->decode(allBytes);
         EXPECT_EQ(text.size() + text.toUcs4().size(), 512) << "one character, no surrogate pair, per byte: " << name.toStdString();
         bool ok = false;
-        EXPECT_EQ(CodePage::Find(name)->Encode(text, &ok), allBytes) << name.toStdString();
+        EXPECT_EQ(CodePage::find(name)->encode(text, &ok), allBytes) << name.toStdString();
         EXPECT_TRUE(ok);
     }
     const struct { const char* page; QByteArray bytes; QString text; } cases[] = {
@@ -34,10 +34,10 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         {"windows-1252", "\x81", QString(QChar(0x81))}, {"WINDOWS-1253", "\xAA", QString(QChar(0xF7AA))},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CodePage::Find(c.page) ? CodePage::Find(c.page)->Decode(c.bytes) : "no such page", c.text) << c.page;
-    EXPECT_EQ(CodePage::Find("utf-16"), nullptr);
+        EXPECT_EQ(CodePage::find(c.page) ? CodePage::find(c.page)->decode(c.bytes) : "no such page", c.text) << c.page;
+    EXPECT_EQ(CodePage::find("utf-16"), nullptr);
     bool ok = true;
-    EXPECT_EQ(CodePage::Default().Encode(QString::fromUtf8("aαb"), &ok), QByteArray("a?b"));
+    EXPECT_EQ(CodePage::standard().encode(QString::fromUtf8("aαb"), &ok), QByteArray("a?b"));
     EXPECT_FALSE(ok);
     // A source file is UTF-8 only after a byte order mark or as valid non-ASCII text, and every
     // file writes back byte for byte. A lone 0xE9 is not UTF-8; overlong forms, encoded
@@ -50,57 +50,57 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         {"\xF0\x9F\x98\x80", QString::fromUtf8("😀"), true, false}};
     for (const auto& c : sources) {
         TextEncoding used;
-        EXPECT_EQ(DecodeSourceBytes(c.bytes, CodePage::Default(), &used), c.text) << c.bytes.toStdString();
+        EXPECT_EQ(decodeSourceBytes(c.bytes, CodePage::standard(), &used), c.text) << c.bytes.toStdString();
         EXPECT_EQ(std::pair(used.utf8, used.bom), std::pair(c.utf8, c.bom)) << c.bytes.toStdString();
-        EXPECT_EQ(EncodeSourceText(c.text, used), c.bytes) << c.bytes.toStdString();
+        EXPECT_EQ(encodeSourceText(c.text, used), c.bytes) << c.bytes.toStdString();
     }
     TextEncoding used;
-    EXPECT_EQ(EncodeSourceText(DecodeSourceBytes(allBytes, CodePage::Default(), &used), used), allBytes);
+    EXPECT_EQ(encodeSourceText(decodeSourceBytes(allBytes, CodePage::standard(), &used), used), allBytes);
     // Lines end at CR LF, CR or LF; a final terminator adds no empty line.
     const struct { const char16_t* text; QStringList lines; bool terminated; } splits[] = {
         {u"a\r\nb\rc\nd", {"a", "b", "c", "d"}, false}, {u"a\r\n", {"a"}, true}, {u"a\n\n", {"a", ""}, true},
         {u"a\r\r\n", {"a", ""}, true}, {u"\n", {""}, true}, {u"", {}, false}, {u"\n\r", {"", ""}, true}};
     for (const auto& c : splits) {
         bool terminated = !c.terminated;
-        EXPECT_EQ(SplitLines(c.text, &terminated), c.lines) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(splitLines(c.text, &terminated), c.lines) << QString::fromUtf16(c.text).toStdString();
         EXPECT_EQ(terminated, c.terminated) << QString::fromUtf16(c.text).toStdString();
     }
     // The reader reads, logs and reports failures; the log is kept small.
     Fixture fx;
     DiagLog log(fx.path("diag.txt"));
-    const SourceReader reader(CodePage::Default(), &log);
+    const SourceReader reader(CodePage::standard(), &log);
     const QString good = fx.write("m.bas", QByteArray("a\r\nb\0c\n", 7));
-    const SourceFile file = reader.Read(good);
+    const SourceFile file = reader.read(good);
     EXPECT_TRUE(file.ok && file.hasNul);
     EXPECT_EQ(file.lines, (QStringList{"a", QString::fromLatin1("b\0c", 3)}));
     // A folder, a missing file, and a file that opens but cannot be read (the process's own
     // memory at offset 0, the nearest thing to a bad sector).
     const struct { QString path; int errorNumber; } failures[] = {{fx.path(), 21}, {fx.path("missing.bas"), 2}, {"/proc/self/mem", 5}};
     for (const auto& f : failures) {
-        const SourceFile failed = reader.Read(f.path);
+        const SourceFile failed = reader.read(f.path);
         EXPECT_FALSE(failed.ok || failed.error.isEmpty() || !failed.lines.isEmpty()) << f.path.toStdString();
         EXPECT_EQ(failed.errorNumber, f.errorNumber) << f.path.toStdString();
     }
-    const QStringList entries = QString::fromUtf8(ReadBytes(log.path())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList entries = QString::fromUtf8(readBytes(log.path())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(entries.size(), 5);
     for (const QString& entry : entries)
         EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\| ").match(entry).hasMatch()) << qPrintable(entry);
     EXPECT_TRUE(entries[0].endsWith(QStringLiteral("| OPEN INPUT ") + good));
     EXPECT_TRUE(entries[4].contains(QStringLiteral("| FAILED OPEN INPUT: ") + fx.path("missing.bas") + " | 2 | "));
     // The default log lives in the temporary folder; an oversized log is moved aside first.
-    EXPECT_EQ(DiagLog::DefaultPath(), QString::fromLocal8Bit(qgetenv("TEMP")) + QStringLiteral("/VB6_Text DiagLog.txt"));
+    EXPECT_EQ(DiagLog::defaultPath(), QString::fromLocal8Bit(qgetenv("TEMP")) + QStringLiteral("/VB6_Text DiagLog.txt"));
     const QString path = fx.write("log.txt", "x");
     QFile(path).resize(DiagLog::kMaxBytes + 1); // sparse: only the size counts
-    DiagLog(path).Write(QStringLiteral("entry"));
+    DiagLog(path).write(QStringLiteral("entry"));
     EXPECT_EQ(QFileInfo(path + QStringLiteral(".old")).size(), DiagLog::kMaxBytes + 1);
-    EXPECT_TRUE(ReadBytes(path).endsWith(" | entry\n"));
+    EXPECT_TRUE(readBytes(path).endsWith(" | entry\n"));
     EXPECT_LT(QFileInfo(path).size(), 100);
 }
 
 // Each primitive as text in, text out ("yes"/"no" for the tests, the number for the count),
 // so that one table holds the cases of all of them.
 using Reading = QString (*)(QStringView);
-QString YesNo(bool flag)
+QString yesNo(bool flag)
 {
     return flag ? "yes" : "no";
 }
@@ -108,16 +108,16 @@ QString YesNo(bool flag)
 TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {
     const Reading trim = [](QStringView t) { return trimBlanks(t).toString(); }, ltrim = [](QStringView t) { return trimLeadingBlanks(t).toString(); },
-                  rtrim = [](QStringView t) { return trimTrailingBlanks(t).toString(); }, quote = [](QStringView t) { return Quote(t.toString()); },
-                  name = [](QStringView t) { return FileNameOf(t.toString()); }, ext = [](QStringView t) { return FileExtension(t.toString()); },
-                  base = [](QStringView t) { return FileBaseName(t.toString()); }, rem = [](QStringView t) { return YesNo(IsRemStatement(t)); },
-                  digits = [](QStringView t) { return YesNo(IsAllDigits(t)); }, ident = [](QStringView t) { return YesNo(IsIdentifier(t)); },
-                  oneLineIf = [](QStringView t) { return YesNo(IsSingleLineIf(t)); }, mask = MaskLiteralsAndComments, label = StripLineLabel,
-                  count = [](QStringView t) { return QString::number(CountStatements(t)); };
+                  rtrim = [](QStringView t) { return trimTrailingBlanks(t).toString(); }, quoted = [](QStringView t) { return quote(t.toString()); },
+                  name = [](QStringView t) { return fileNameOf(t.toString()); }, ext = [](QStringView t) { return fileExtension(t.toString()); },
+                  base = [](QStringView t) { return fileBaseName(t.toString()); }, rem = [](QStringView t) { return yesNo(isRemStatement(t)); },
+                  digits = [](QStringView t) { return yesNo(isAllDigits(t)); }, ident = [](QStringView t) { return yesNo(isIdentifier(t)); },
+                  oneLineIf = [](QStringView t) { return yesNo(isSingleLineIf(t)); }, mask = maskLiteralsAndComments, label = stripLineLabel,
+                  count = [](QStringView t) { return QString::number(countStatements(t)); };
     const struct { Reading read; const char16_t* text; const char16_t* expected; } cases[] = {
         // Blanks are trimmed, tabs never; upper-casing keeps the length.
         {trim, u"  a b  ", u"a b"}, {trim, u"\ta\t", u"\ta\t"}, {trim, u"    ", u""}, {ltrim, u"  a ", u"a "}, {rtrim, u"  a ", u"  a"},
-        {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quote, u"a b", u"\"a b\""},
+        {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quoted, u"a b", u"\"a b\""},
         {name, u"C:\\P\\frmMain.frm", u"frmMain.frm"}, {name, u"/p/sub\\x.bas", u"x.bas"}, {name, u"plain.bas", u"plain.bas"},
         {ext, u"/p/a.b/Mod.Bas", u"Bas"}, {ext, u"/p/noext", u""}, {base, u"/p/v1.2/mod.x.bas", u"mod.x"}, {base, u"C:\\p\\noext", u"noext"},
         {rem, u"  Rem", u"yes"}, {rem, u"REM note", u"yes"}, {rem, u"rem\tnote", u"yes"}, {rem, u"Remark = 1", u"no"},
@@ -137,28 +137,28 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].read(cases[i].text), QString::fromUtf16(cases[i].expected)) << "row " << i;
-    EXPECT_TRUE(EqualsNoCase(u"Sub", u"SUB"));
-    EXPECT_FALSE(EqualsNoCase(u"Sub", u"SUBS"));
+    EXPECT_TRUE(equalsNoCase(u"Sub", u"SUB"));
+    EXPECT_FALSE(equalsNoCase(u"Sub", u"SUBS"));
     const struct { const char16_t* text; const char* needle; qsizetype from, at; } searches[] = {
         {u"x = 1: cAlL Foo", "CALL ", 0, 7}, {u"Call a: Call b", "CALL ", 1, 8}, {u"Caller", "CALL ", 0, -1}, {u"CAL", "CALL ", 0, -1},
         {u"é déclare", "CLARE", 0, 4}};
     for (const auto& s : searches)
-        EXPECT_EQ(IndexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
+        EXPECT_EQ(indexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
     // FileExists is false for folders.
     Fixture fx;
-    EXPECT_TRUE(FileExists(fx.write("a.bas", "x")));
+    EXPECT_TRUE(fileExists(fx.write("a.bas", "x")));
     for (const QString& path : {fx.path(), fx.path("none.bas"), QString()})
-        EXPECT_FALSE(FileExists(path)) << path.toStdString();
+        EXPECT_FALSE(fileExists(path)) << path.toStdString();
     // A comment ending in " _" continues onto the next line; a line beginning REM is a comment here.
     const struct { const char16_t* line; int total; bool pending; } steps[] = {
         {u"a = 1 & _", 1, true}, {u"b", 1, false}, {u"c = 2", 2, false}, {u"' note _", 2, true}, {u"d = 3", 2, false}, {u"REMOVE = 1", 2, false}};
     StatementCounter counter;
     for (const auto& step : steps) {
-        AddLineStatements(step.line, counter);
-        EXPECT_EQ(std::pair(counter.count, counter.ContinuationPending), std::pair(step.total, step.pending)) << QString::fromUtf16(step.line).toStdString();
+        addLineStatements(step.line, counter);
+        EXPECT_EQ(std::pair(counter.count, counter.continuationPending), std::pair(step.total, step.pending)) << QString::fromUtf16(step.line).toStdString();
     }
-    counter.Reset();
-    EXPECT_EQ(std::pair(counter.count, counter.ContinuationPending), std::pair(0, false));
+    counter.reset();
+    EXPECT_EQ(std::pair(counter.count, counter.continuationPending), std::pair(0, false));
 }
 
 } // namespace

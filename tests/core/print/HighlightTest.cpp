@@ -10,7 +10,7 @@ namespace {
 TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
 {
     quillon::test::LoadedProject p; // modB's global mName is hidden in modA by its own
-    p.Load({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
+    p.load({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
                           "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"}},
             {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public mName As Long"}}});
     const HighlightContext plain, in{&p.analysis.symbols, p.fx.path("modA.bas"), QStringLiteral("Add")};
@@ -38,17 +38,17 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
     };
     for (const auto& [context, line, expected] : cases) {
         QStringList segments;
-        for (const Segment& s : BuildHighlightSegments(QString::fromLatin1(line), *context))
+        for (const Segment& s : buildHighlightSegments(QString::fromLatin1(line), *context))
             segments << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
         EXPECT_EQ(segments.join(' '), QString::fromLatin1(expected)) << line;
     }
     // A procedure name over plain text shows in the rows above; the rows never lay a literal over
     // a comment, so where the two meet the comment's rank is checked directly.
-    EXPECT_GT(SegmentPriority(colour::Comment), SegmentPriority(colour::Literal));
-    EXPECT_GT(SegmentPriority(colour::ByRef), SegmentPriority(colour::Constant));
+    EXPECT_GT(segmentPriority(colour::Comment), segmentPriority(colour::Literal));
+    EXPECT_GT(segmentPriority(colour::ByRef), segmentPriority(colour::Constant));
     for (const auto& [name, listingFile] : {std::pair{"/tmp/QLN_DEP_M_A.TXT", true}, {"/tmp/qln_dep_m_a.txt", true},
                                             {"/tmp/QLN_DEP_M_A.bas", false}, {"/tmp/XQLN_DEP_M_A.TXT", false}})
-        EXPECT_EQ(IsDependencyListing(QString::fromLatin1(name)), listingFile) << name;
+        EXPECT_EQ(isDependencyListing(QString::fromLatin1(name)), listingFile) << name;
 }
 
 } // namespace

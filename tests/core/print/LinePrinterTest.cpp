@@ -12,29 +12,29 @@ namespace {
 struct Listing : quillon::test::PrintBench {
     Listing()
     {
-        Compute();
-        frame.StartPage();
+        compute();
+        frame.startPage();
         surface.ops.clear();
     }
-    bool Print(const QString& line, const quillon::model::Routine* routine = nullptr)
+    bool print(const QString& line, const quillon::model::Routine* routine = nullptr)
     {
         bool go = true;
-        lines.PrintSourceLine(line, routine, go);
+        lines.printSourceLine(line, routine, go);
         return go;
     }
     // Drawn lines as "x,y-x2,y2" from the print box's left edge and the first text's top.
-    QStringList Strokes() const
+    QStringList strokes() const
     {
         QStringList out;
-        const double top = Of(Op::Kind::Text).front().y;
-        for (const Op& op : Of(Op::Kind::Line))
-            out << QStringLiteral("%1,%2-%3,%4").arg(op.x - frame.Left).arg(op.y - top).arg(op.x2 - frame.Left).arg(op.y2 - top);
+        const double top = of(Op::Kind::Text).front().y;
+        for (const Op& op : of(Op::Kind::Line))
+            out << QStringLiteral("%1,%2-%3,%4").arg(op.x - frame.left).arg(op.y - top).arg(op.x2 - frame.left).arg(op.y2 - top);
         return out;
     }
 };
 
 // 8 + 14 × 10 − 1 = 147 characters, where 84 fit on a line.
-QString LongLine()
+QString longLine()
 {
     QStringList words;
     for (int i = 0; i < 14; ++i)
@@ -46,14 +46,14 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
 {
     QString line = QStringLiteral("[ZRK-B]a[ZRK-B]b");
     for (const auto& [found, rest] : {std::pair{true, "a[ZRK-B]b"}, {true, "ab"}, {false, "ab"}}) {
-        EXPECT_EQ(TakeTag(tag::Bold, line), found);
+        EXPECT_EQ(takeTag(tag::Bold, line), found);
         EXPECT_EQ(line, QString::fromLatin1(rest)); // the first occurrence only
     }
 
     const std::tuple<const char16_t*, int, const char*> tabs[] = {
         {u"ab\tc", 4, "ab  c"}, {u"\tx", 4, "    x"}, {u"abcd\tx\t", 4, "abcd    x   "}, {u"a\tb", 1, "a b"}};
     for (const auto& [text, width, expanded] : tabs)
-        EXPECT_EQ(ExpandTabs(text, width), QString::fromLatin1(expanded)) << expanded;
+        EXPECT_EQ(expandTabs(text, width), QString::fromLatin1(expanded)) << expanded;
 
     // Characters are 120 wide; 15 of them fit. {text, lowest column, width, piece length}
     const std::tuple<const char16_t*, int, double, int> breaks[] = {
@@ -65,7 +65,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
         {u"short", 0, 1800, 5}, {u"wide", 0, 50, 1},      // at least one character
     };
     for (const auto& [text, lowest, width, piece] : breaks) {
-        const WrapBreak found = FindBreak(text, lowest, width, [](int n) { return 120.0 * n; });
+        const WrapBreak found = findBreak(text, lowest, width, [](int n) { return 120.0 * n; });
         EXPECT_EQ(std::tuple(found.pieceLength, found.restStart), std::tuple(piece, piece)) << QString::fromUtf16(text).toStdString();
     }
 }
@@ -73,11 +73,11 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
 TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
-    EXPECT_TRUE(b.Print(QStringLiteral("x = 1[ZRK-N]")));
-    EXPECT_EQ(b.surface.TextsOnPage(2).mid(b.surface.TextsOnPage(2).size() - 2), (QStringList{"x = 1", ""})) << "the page starts first";
-    b.surface.SetCurrentY(b.frame.Bottom + 1000); // far past the bottom: an empty line does not break
-    b.Print(QString());
-    EXPECT_EQ(std::tuple(b.surface.PagesStarted(), b.run.stats.blankLines), std::tuple(2, 1));
+    EXPECT_TRUE(b.print(QStringLiteral("x = 1[ZRK-N]")));
+    EXPECT_EQ(b.surface.textsOnPage(2).mid(b.surface.textsOnPage(2).size() - 2), (QStringList{"x = 1", ""})) << "the page starts first";
+    b.surface.setCurrentY(b.frame.bottom + 1000); // far past the bottom: an empty line does not break
+    b.print(QString());
+    EXPECT_EQ(std::tuple(b.surface.pagesStarted(), b.run.stats.blankLines), std::tuple(2, 1));
 
     // A heading needs room for itself and what follows: 3 lines, 4 for properties and event
     // handler lists (in any case), 6 for a file.
@@ -86,23 +86,23 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
         {"C:\\VB\\a.bas (Module)", 5.5, true}, {"Public Sub Main", 5.5, false}};
     for (const auto& [line, rows, breaks] : headings) {
         Listing h;
-        h.surface.SetCurrentY(h.frame.Bottom - rows * 240);
-        h.Print(QStringLiteral("[ZRK-M]") + QString::fromLatin1(line));
-        EXPECT_EQ(h.surface.PagesStarted(), breaks ? 2 : 1) << line << " with room for " << rows;
+        h.surface.setCurrentY(h.frame.bottom - rows * 240);
+        h.print(QStringLiteral("[ZRK-M]") + QString::fromLatin1(line));
+        EXPECT_EQ(h.surface.pagesStarted(), breaks ? 2 : 1) << line << " with room for " << rows;
     }
 
     // Colours, bold and connectors.
     Listing coloured;
-    coloured.Print(QStringLiteral("x = \"a\" ' note"));
+    coloured.print(QStringLiteral("x = \"a\" ' note"));
     QStringList runs;
-    for (const Op& op : coloured.Of(Op::Kind::Text))
-        runs << QStringLiteral("%1|%2|%3").arg(op.x - coloured.frame.Left).arg(op.color).arg(op.text);
+    for (const Op& op : coloured.of(Op::Kind::Text))
+        runs << QStringLiteral("%1|%2|%3").arg(op.x - coloured.frame.left).arg(op.color).arg(op.text);
     EXPECT_EQ(runs.mid(0, 4), (QStringList{"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
 
     Listing bold; // one run in the normal colour
-    bold.Print(QStringLiteral("[ZRK-B]Table of \"Contents\" ' x"));
-    ASSERT_EQ(bold.Of(Op::Kind::Text).size(), 1u);
-    EXPECT_EQ(std::tuple(bold.Of(Op::Kind::Text)[0].bold, bold.Of(Op::Kind::Text)[0].color, bold.surface.Bold()), std::tuple(true, 1000u, false));
+    bold.print(QStringLiteral("[ZRK-B]Table of \"Contents\" ' x"));
+    ASSERT_EQ(bold.of(Op::Kind::Text).size(), 1u);
+    EXPECT_EQ(std::tuple(bold.of(Op::Kind::Text)[0].bold, bold.of(Op::Kind::Text)[0].color, bold.surface.bold()), std::tuple(true, 1000u, false));
 
     // Columns of 480: a vertical through the line, nothing, then the last branch ending in the
     // middle with a stub to the text; a first branch starts in the middle and goes down.
@@ -112,15 +112,15 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
         {"[ZRK-UL]first", "  first", {"120,120-120,240", "120,120-240,120"}}};
     for (const auto& [line, printed, strokes] : connectors) {
         Listing c;
-        c.Print(QString::fromLatin1(line));
-        EXPECT_EQ(c.surface.Lines().last(), QString::fromLatin1(printed)) << "each tag becomes two blanks";
-        EXPECT_EQ(c.Strokes(), strokes) << line;
-        EXPECT_EQ(c.Of(Op::Kind::Line)[0].width, 3);
+        c.print(QString::fromLatin1(line));
+        EXPECT_EQ(c.surface.lines().last(), QString::fromLatin1(printed)) << "each tag becomes two blanks";
+        EXPECT_EQ(c.strokes(), strokes) << line;
+        EXPECT_EQ(c.of(Op::Kind::Line)[0].width, 3);
     }
     Listing files;
-    files.Print(QStringLiteral("Files:"));
-    files.Print(QStringLiteral("    File A = C:\\x.bas|modX"));
-    EXPECT_TRUE(files.Of(Op::Kind::Line).empty());
+    files.print(QStringLiteral("Files:"));
+    files.print(QStringLiteral("    File A = C:\\x.bas|modX"));
+    EXPECT_TRUE(files.of(Op::Kind::Line).empty());
 }
 
 // One routine's long lines answered in turn: Truncate, Truncate (a bold line is asked about
@@ -129,10 +129,10 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
 {
     Listing b;
     b.box.answers = {{0, 0, QString()}, {0, 0, QString()}, {1, 0, QString()}, {0, 0, QString()}, {2, 0, QString()}};
-    const QString line = LongLine(), truncated = line.left(79) + " ...";
+    const QString line = longLine(), truncated = line.left(79) + " ...";
     for (const QString& printed : {line, "[ZRK-B]" + line, line})
-        EXPECT_TRUE(b.Print(printed));
-    EXPECT_FALSE(b.Print(line));
+        EXPECT_TRUE(b.print(printed));
+    EXPECT_FALSE(b.print(line));
     ASSERT_EQ(b.box.shown.size(), 5u);
     EXPECT_EQ(b.box.shown[0].title, QStringLiteral("Long Line Action"));
     EXPECT_TRUE(b.box.shown[0].text.startsWith(
@@ -146,26 +146,26 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     // before column 80 ends the first piece and stays on it; the rest is indented by 8. Cancel
     // ends the routine with a notice in the global colour and the start of the line.
     const QString aborted = "Procedure print aborted by user because the next code line was too long.";
-    EXPECT_EQ(b.surface.Lines(), (QStringList{truncated, truncated, line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78), "", aborted,
+    EXPECT_EQ(b.surface.lines(), (QStringList{truncated, truncated, line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78), "", aborted,
                                               ("LONG LINE START:  " + line).left(79) + " ..."}));
-    EXPECT_EQ(std::tuple(b.run.overLongLines, b.run.stats.wrappedLines, b.run.abort, b.Of(Op::Kind::Text, aborted).at(0).color),
+    EXPECT_EQ(std::tuple(b.run.overLongLines, b.run.stats.wrappedLines, b.run.abort, b.of(Op::Kind::Text, aborted).at(0).color),
               std::tuple(4, 2, true, 1003u));
-    ASSERT_EQ(b.Of(Op::Kind::Fill).size(), 4u) << "truncated and wrapped lines get the long-line band";
-    EXPECT_EQ(b.Of(Op::Kind::Fill)[0].color, 1008u);
+    ASSERT_EQ(b.of(Op::Kind::Fill).size(), 4u) << "truncated and wrapped lines get the long-line band";
+    EXPECT_EQ(b.of(Op::Kind::Fill)[0].color, 1008u);
 
     // A dependency listing wraps without asking; too narrow a page leaves the ellipsis.
     Listing dep;
     quillon::model::Routine report;
-    report.RoutineKind = QStringLiteral("Dependency");
-    report.FilePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
-    dep.Print(LongLine(), &report);
-    EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.Lines().size()), std::tuple(0u, 2));
+    report.routineKind = QStringLiteral("Dependency");
+    report.filePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
+    dep.print(longLine(), &report);
+    EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.lines().size()), std::tuple(0u, 2));
 
     quillon::test::PrintBench narrow;
-    narrow.setup.WorkingLeft = narrow.setup.WorkingRight = 5510.0 / 1440.0; // 500 twips wide
-    narrow.Compute();
-    narrow.frame.StartPage();
-    EXPECT_EQ(narrow.lines.TruncateToFit(QStringLiteral("ABCDEF")), QStringLiteral(" ..."));
+    narrow.setup.workingLeft = narrow.setup.workingRight = 5510.0 / 1440.0; // 500 twips wide
+    narrow.compute();
+    narrow.frame.startPage();
+    EXPECT_EQ(narrow.lines.truncateToFit(QStringLiteral("ABCDEF")), QStringLiteral(" ..."));
 }
 
 } // namespace

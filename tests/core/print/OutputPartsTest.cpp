@@ -23,7 +23,7 @@ using quillon::platform::MessageResult;
 using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
 using quillon::test::PrintBench;
-using quillon::test::ReadBytes;
+using quillon::test::readBytes;
 
 namespace {
 
@@ -31,7 +31,7 @@ constexpr qint64 kMiB = 1048576;
 const QString kQpdf = QStandardPaths::findExecutable(QStringLiteral("qpdf"));
 
 // A small valid PDF of empty Letter pages with an exact xref table.
-QByteArray MinimalPdf(int pages)
+QByteArray minimalPdf(int pages)
 {
     QList<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>"};
     for (int i = 0; i < pages; ++i) {
@@ -48,14 +48,14 @@ QByteArray MinimalPdf(int pages)
         + QByteArray::number(out.size()) + "\n%%EOF\n";
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     file.write(bytes);
 }
 
-int PageCount(const QString& pdf)
+int pageCount(const QString& pdf)
 {
     QProcess qpdf;
     qpdf.start(kQpdf, {QStringLiteral("--show-npages"), pdf});
@@ -63,7 +63,7 @@ int PageCount(const QString& pdf)
 }
 
 // The permission bits, as the file system keeps them.
-unsigned AccessBits(const QString& path)
+unsigned accessBits(const QString& path)
 {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
@@ -74,7 +74,7 @@ struct FakeClock {
     qint64 now = 0;
     int pauses = 0;
     std::function<void()> onPause = [] {};
-    OutputWaits Waits()
+    OutputWaits waits()
     {
         return {[this](int ms) { now += ms, ++pauses, onPause(); }, [this] { return now; }};
     }
@@ -95,7 +95,7 @@ TEST(SpoolEstimateTest, TheSmallestTermNeverBelowTheFloorRecalibratedAtStartAndR
         {{4096 * kMiB, 1024 * kMiB, 9000}, 475},            // 250, raised to 500
         {{0, 1024 * kMiB, 0}, 475}, {{4096 * kMiB, 0, 0}, 475}, {{std::nullopt, std::nullopt, -40}, 2375}}; // the handle term 2500
     for (const auto& [readings, estimate] : cases)
-        EXPECT_EQ(EstimateGdiSpoolSize(readings), estimate)
+        EXPECT_EQ(estimateGdiSpoolSize(readings), estimate)
             << readings.availableMemoryBytes.value_or(-99) << " " << readings.freeDiskBytes.value_or(-99) << " " << readings.objectsInUse;
 
     const std::pair<const char*, std::optional<qint64>> meminfo[] = {
@@ -103,48 +103,48 @@ TEST(SpoolEstimateTest, TheSmallestTermNeverBelowTheFloorRecalibratedAtStartAndR
         {"MemTotal: 1 kB\nMemFree: 2 kB\n", std::nullopt}, {"MemAvailable: lots kB\n", std::nullopt},
         {"MemAvailable: 77\n", 77}, {"MemAvailable: 99999999999999999 kB\n", std::nullopt}}; // no overflow
     for (const auto& [text, bytes] : meminfo)
-        EXPECT_EQ(ParseMemAvailable(text), bytes) << text;
+        EXPECT_EQ(parseMemAvailable(text), bytes) << text;
 
     // This machine's readings: memory and disk known, and every open file counted.
     Fixture fx;
-    const SpoolReadings before = ReadSpoolReadings(fx.path());
+    const SpoolReadings before = readSpoolReadings(fx.path());
     EXPECT_TRUE(before.availableMemoryBytes.value_or(-1) > 0 && before.freeDiskBytes.value_or(-1) >= 0);
     std::vector<std::unique_ptr<QFile>> open;
     for (int i = 0; i < 5; ++i) {
         open.push_back(std::make_unique<QFile>(fx.write(QString::number(i), "x")));
         ASSERT_TRUE(open.back()->open(QIODevice::ReadOnly));
     }
-    EXPECT_GE(ReadSpoolReadings(fx.path()).objectsInUse, before.objectsInUse + 5);
-    EXPECT_FALSE(ReadSpoolReadings(fx.path("no/such/folder")).freeDiskBytes.has_value());
+    EXPECT_GE(readSpoolReadings(fx.path()).objectsInUse, before.objectsInUse + 5);
+    EXPECT_FALSE(readSpoolReadings(fx.path("no/such/folder")).freeDiskBytes.has_value());
 
     // A session recalibrates at its start and re-estimates only for a new font.
     PrintBench b;
     quillon::platform::BuiltInPdfPrinterDefaults printer;
     quillon::config::Options options(b.ini, printer);
-    options.Load();
+    options.load();
     SpoolReadings machine{4096 * kMiB, 100000 * kMiB, 400};
     GdiSpoolEstimator estimator(options, [&machine] { return machine; });
     const SpoolFont courier{QStringLiteral("Courier New"), 10};
-    EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "a value of 0 was not in use: no note";
+    EXPECT_EQ(estimator.recalibrateAtStart(courier), QString()) << "a value of 0 was not in use: no note";
     machine.objectsInUse = 2000; // Int(8000 / 4) × 0.95
-    EXPECT_EQ(estimator.RecalibrateAtStart(courier), "GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to "
+    EXPECT_EQ(estimator.recalibrateAtStart(courier), "GDI Spool Size recalibrated from 2280 to 1900. Use File|User Options to "
                                                      "restore a previous value as desired if you have been making manual adjustments.");
     EXPECT_EQ(b.ini.read(QStringLiteral("Quillon:Output"), QStringLiteral("GDISpoolSize"), QString()), QStringLiteral("1900"));
-    EXPECT_EQ(estimator.RecalibrateAtStart(courier), QString()) << "an unchanged value adds nothing";
+    EXPECT_EQ(estimator.recalibrateAtStart(courier), QString()) << "an unchanged value adds nothing";
 
-    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral(" courier new"), 10})) << "the same font, written differently";
+    EXPECT_FALSE(estimator.offerReestimate(b.box, {QStringLiteral(" courier new"), 10})) << "the same font, written differently";
     machine.objectsInUse = 400;
     b.box.results = {MessageResult::Yes, MessageResult::No};
-    EXPECT_TRUE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10}));
-    EXPECT_EQ(estimator.Value(), 2280);
-    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
+    EXPECT_TRUE(estimator.offerReestimate(b.box, {QStringLiteral("Consolas"), 10}));
+    EXPECT_EQ(estimator.value(), 2280);
+    EXPECT_FALSE(estimator.offerReestimate(b.box, {QStringLiteral("Consolas"), 10})) << "asked once per change";
     machine.objectsInUse = 2000;
-    EXPECT_FALSE(estimator.OfferReestimate(b.box, {QStringLiteral("Consolas"), 9.5})) << "a new size asks; No keeps the value";
-    EXPECT_EQ(estimator.Value(), 2280);
+    EXPECT_FALSE(estimator.offerReestimate(b.box, {QStringLiteral("Consolas"), 9.5})) << "a new size asks; No keeps the value";
+    EXPECT_EQ(estimator.value(), 2280);
     ASSERT_EQ(b.box.shown.size(), 2u);
     EXPECT_EQ(b.box.shown[0].title, QStringLiteral("GDI Spool Size"));
     GdiSpoolEstimator fresh(options, [&machine] { return machine; });
-    EXPECT_FALSE(fresh.OfferReestimate(b.box, courier)) << "nothing estimated in this session: nothing to compare";
+    EXPECT_FALSE(fresh.offerReestimate(b.box, courier)) << "nothing estimated in this session: nothing to compare";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -158,35 +158,35 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrderAndEachSpoolActionAddsItsLin
         {100, 240, 4, 4}, {15120, 0, 2, 2},           // at least one line per page
         {1e300, 1e-300, 1, 1}, {1e15, 1, 2, qint64(2e9)}}; // an absurd geometry: a finite count
     for (const auto& [height, character, pages, lines] : images)
-        EXPECT_EQ(ImageSpoolLines(height, character, pages), lines) << height << " / " << character << " × " << pages;
+        EXPECT_EQ(imageSpoolLines(height, character, pages), lines) << height << " / " << character << " × " << pages;
 
-    const auto L = [](qint64 start, qint64 end, bool selected = true) { return SpoolRow{selected, false, 0, start, end}; };
-    const auto Image = [](qint64 lines) { return SpoolRow{true, true, lines}; };
+    const auto l = [](qint64 start, qint64 end, bool selected = true) { return SpoolRow{selected, false, 0, start, end}; };
+    const auto image = [](qint64 lines) { return SpoolRow{true, true, lines}; };
     constexpr qint64 kMax = 2147483647;
     const std::tuple<std::vector<SpoolRow>, int, qint64, qint64> cases[] = {
         // rows, GDI Spool Size: parts, lines in the last part
-        {{}, 1000, 1, 0}, {{L(1, 500), L(1, 500)}, 1000, 1, 1000}, // exactly fits
-        {{L(1, 400), L(1, 700)}, 1000, 2, 700}, {{L(1, 400), L(1, 700, false), L(1, 500)}, 1000, 1, 900}, // unselected: nothing
+        {{}, 1000, 1, 0}, {{l(1, 500), l(1, 500)}, 1000, 1, 1000}, // exactly fits
+        {{l(1, 400), l(1, 700)}, 1000, 2, 700}, {{l(1, 400), l(1, 700, false), l(1, 500)}, 1000, 1, 900}, // unselected: nothing
         // One routine larger than a file fills whole parts; the rest starts the last.
-        {{L(1, 1000)}, 1000, 1, 1000}, {{L(1, 1001)}, 1000, 2, 1}, {{L(1, 2000)}, 1000, 2, 1000},
+        {{l(1, 1000)}, 1000, 1, 1000}, {{l(1, 1001)}, 1000, 2, 1}, {{l(1, 2000)}, 1000, 2, 1000},
         // A part in progress closes before an oversize routine starts its own.
-        {{L(1, 300), L(1, 2500)}, 1000, 4, 500},
-        {{L(1, 500), Image(600)}, 1000, 2, 600}, {{L(1, 500), Image(1500)}, 1000, 1, 500}, // too large for any file
-        {{L(1, 500), L(900, 10)}, 1000, 1, 500},
-        {{L(1, kMax), L(1, kMax)}, 500, 8589936, 147}, // 4,294,968 parts each, no overflow
-        {{L(1, 5000)}, 0, 1, 0}}; // no spool size: one part of nothing
+        {{l(1, 300), l(1, 2500)}, 1000, 4, 500},
+        {{l(1, 500), image(600)}, 1000, 2, 600}, {{l(1, 500), image(1500)}, 1000, 1, 500}, // too large for any file
+        {{l(1, 500), l(900, 10)}, 1000, 1, 500},
+        {{l(1, kMax), l(1, kMax)}, 500, 8589936, 147}, // 4,294,968 parts each, no overflow
+        {{l(1, 5000)}, 0, 1, 0}}; // no spool size: one part of nothing
     for (const auto& [rows, gdi, parts, last] : cases) {
-        const PartEstimate e = EstimateParts(rows, gdi);
+        const PartEstimate e = estimateParts(rows, gdi);
         EXPECT_EQ(std::tuple(e.parts, e.lastPartLines), std::tuple(parts, last)) << rows.size() << " rows in " << gdi;
     }
-    const PartEstimate noProject = EstimateParts({L(1, 5000)}, 1000, false);
+    const PartEstimate noProject = estimateParts({l(1, 5000)}, 1000, false);
     EXPECT_EQ(std::tuple(noProject.parts, noProject.lastPartLines), std::tuple(qint64(1), qint64(0)));
 
     const std::tuple<qint64, qint64, int, bool> multiple[] = {
         {1, 850, 1000, false}, {1, 851, 1000, true}, // Int(0.85 × 1000) = 850 must be exceeded
         {1, 425, 501, false}, {1, 426, 501, true}, {2, 1, 1000, true}, {1, 0, 0, false}}; // Int(425.85) = 425
     for (const auto& [parts, last, gdi, expected] : multiple)
-        EXPECT_EQ(ExpectsMultipleTemporaryFiles({parts, last}, gdi), expected) << parts << " " << last << " " << gdi;
+        EXPECT_EQ(expectsMultipleTemporaryFiles({parts, last}, gdi), expected) << parts << " " << last << " " << gdi;
 
     using enum SpoolAction;
     // routine {image, image lines, start, end, last printed}, part {to a file, split mode,
@@ -203,7 +203,7 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrderAndEachSpoolActionAddsItsLin
         {{false, 0, 1, 50000}, {true, true, 0, 900}, Print, 50000}, {{false, 0, 1, 50000}, {false, true, 1000, 900}, Print, 50000},
         {{false, 0, 10, 1}, {true, false, 1000, 999}, Print, 0}}; // a backwards range adds nothing
     for (const auto& [routine, part, action, lines] : decisions) {
-        const SpoolDecision d = DecideSpoolLimit(routine, part);
+        const SpoolDecision d = decideSpoolLimit(routine, part);
         EXPECT_EQ(std::tuple(d.action, d.routineLines), std::tuple(action, lines))
             << routine.startLine << "-" << routine.endLine << " image " << routine.imageLines << " after " << part.linesInPart;
     }
@@ -212,7 +212,7 @@ TEST(PartEstimateTest, RoutinesFillPartsInQueueOrderAndEachSpoolActionAddsItsLin
         {true, 2, 900, 50, 1000, false}, {true, 2, 901, 50, 1000, true}, {true, 4, 880, 60.5, 1000, true},
         {true, 3, 990, 50, 1000, false}, {false, 2, 990, 50, 1000, false}, {true, 2, 990, 50, 0, false}};
     for (const auto& [begun, page, inPart, perPage, gdi, stop] : stops)
-        EXPECT_EQ(OversizeRoutineStopsHere(begun, page, inPart, perPage, gdi), stop) << begun << page << " " << inPart << " " << perPage;
+        EXPECT_EQ(oversizeRoutineStopsHere(begun, page, inPart, perPage, gdi), stop) << begun << page << " " << inPart << " " << perPage;
     // The questions between parts and batches, and their answers, are checked by the print run.
 }
 
@@ -226,16 +226,16 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesTheNoticeAndReservedNamesThatNev
         {"/out/Report.Pdf", "/out/Report_QLNTemp12.pdf"}, {"/out/Report", "/out/Report_QLNTemp12.pdf"},
         {"Report.pdf.PDF", "Report.pdf_QLNTemp12.pdf"}, {"Report.ps", "Report.ps_QLNTemp12.pdf"}, {"a.pdfx", "a.pdfx_QLNTemp12.pdf"}};
     for (const auto& [user, part] : parts)
-        EXPECT_EQ(TemporaryPartName(QString::fromLatin1(user), 12), QString::fromLatin1(part)) << user;
+        EXPECT_EQ(temporaryPartName(QString::fromLatin1(user), 12), QString::fromLatin1(part)) << user;
 
     // Oversize parts are numbered on the first part's base; the next routine has the base again.
     SuggestedNames names(QStringLiteral("/out/Listing.PDF"));
     for (const auto& [part, name] : {std::pair{3, "/out/Listing_Part3.pdf"}, {0, "/out/Listing.PDF"}})
-        EXPECT_EQ(std::tuple(names.ForOversizePart(part), names.Current()), std::tuple(name, name)) << part;
+        EXPECT_EQ(std::tuple(names.forOversizePart(part), names.current()), std::tuple(name, name)) << part;
 
-    const auto notice = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), false, true);
+    const auto notice = suggestedFileNameNotice(QStringLiteral("/out/a.pdf"), false, true);
     EXPECT_TRUE(notice.text.endsWith("\r\nA suggested file name, copied to the clipboard, is:\r\n     /out/a.pdf"));
-    const auto pdf = SuggestedFileNameNotice(QStringLiteral("/out/a.pdf"), true, false);
+    const auto pdf = suggestedFileNameNotice(QStringLiteral("/out/a.pdf"), true, false);
     EXPECT_TRUE(pdf.text.contains("A suggested file name is:\r\n     /out/a.pdf\r\n"));
     EXPECT_EQ(std::tuple(notice.text.contains("temporary part files"), pdf.text.contains("temporary part files"), pdf.text.contains("clipboard")),
               std::tuple(false, true, false)) << "the parts for a PDF printer; the clipboard when the name is on it";
@@ -244,24 +244,24 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesTheNoticeAndReservedNamesThatNev
     Fixture fx;
     TemporaryPartList list;
     QString error;
-    EXPECT_EQ(list.StartNext(&error), QString()) << "no run has begun";
+    EXPECT_EQ(list.startNext(&error), QString()) << "no run has begun";
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(list.Begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
-    EXPECT_FALSE(list.HasTemporaryParts());
+    EXPECT_EQ(list.begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
+    EXPECT_FALSE(list.hasTemporaryParts());
     for (const char* taken : {"Listing_QLNTemp1.pdf", "Listing_QLNTemp2.pdf", "Listing_QLNTemp2 (2).pdf"})
-        WriteFile(fx.path(taken), "another run's part");
-    const QString first = list.StartNext(), second = list.StartNext();
+        writeFile(fx.path(taken), "another run's part");
+    const QString first = list.startNext(), second = list.startNext();
     EXPECT_EQ(std::tuple(first, second), std::tuple(fx.path("Listing_QLNTemp1 (2).pdf"), fx.path("Listing_QLNTemp2 (3).pdf")));
-    EXPECT_EQ(std::tuple(QFileInfo::exists(second), QFileInfo(second).size(), ReadBytes(fx.path("Listing_QLNTemp1.pdf"))),
+    EXPECT_EQ(std::tuple(QFileInfo::exists(second), QFileInfo(second).size(), readBytes(fx.path("Listing_QLNTemp1.pdf"))),
               std::tuple(true, 0, QByteArray("another run's part")));
-    EXPECT_EQ(std::tuple(list.Files(), list.PartNumber(), list.HasTemporaryParts()),
+    EXPECT_EQ(std::tuple(list.files(), list.partNumber(), list.hasTemporaryParts()),
               std::tuple(QStringList{fx.path("Listing_QLNTemp0.pdf"), first, second}, 2, true));
     error.clear();
-    EXPECT_EQ(list.Begin(fx.path("gone/Report.pdf"), &error), QString());
+    EXPECT_EQ(list.begin(fx.path("gone/Report.pdf"), &error), QString());
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(QDir(fx.path()).entryList({"Listing*"}), (QStringList{"Listing_QLNTemp1.pdf", "Listing_QLNTemp2 (2).pdf", "Listing_QLNTemp2.pdf"}))
         << "an unfinished run's parts go, no other";
-    EXPECT_EQ(std::tuple(list.Files(), list.PartNumber()), std::tuple(QStringList(), 0));
+    EXPECT_EQ(std::tuple(list.files(), list.partNumber()), std::tuple(QStringList(), 0));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -279,14 +279,14 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
         {"Office Laser", "\\laser", false, false, false, Other},    {"Office Laser", "WSD", false, false, false, Other},
         {"Office Laser", "IPP://host/queue", false, false, false, Other}};
     for (const auto& [device, port, pdf, file, physical, cls] : targets) {
-        const OutputTarget target = ClassifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
-        EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.Class()),
+        const OutputTarget target = classifyOutputTarget(QString::fromLatin1(device), QString::fromLatin1(port));
+        EXPECT_EQ(std::tuple(target.pdfPrinter, target.fileTarget, target.physicalPort, target.targetClass()),
                   std::tuple(pdf, file, physical, cls)) << device << " / " << port;
     }
 
-    const OutputTarget filePort = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("FILE:"));
-    const OutputTarget pdf = ClassifyOutputTarget(QStringLiteral("Quillon PDF"), QStringLiteral("FILE:"));
-    const OutputTarget laser = ClassifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("USB001"));
+    const OutputTarget filePort = classifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("FILE:"));
+    const OutputTarget pdf = classifyOutputTarget(QStringLiteral("Quillon PDF"), QStringLiteral("FILE:"));
+    const OutputTarget laser = classifyOutputTarget(QStringLiteral("Office Laser"), QStringLiteral("USB001"));
     using enum VerifyResult;
     const std::tuple<const char*, OutputTarget, int, VerifyResult, int, const char*> cases[] = {
         // the file (late: filled at the third pause), target, spool size: result, pauses, the message
@@ -296,20 +296,20 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
         {"empty", filePort, 1000, Empty, 119, "Bad Output File Notice|?|"}, // 120 tries, 500 ms apart
         {"late", filePort, 1000, Verified, 3, ""}};
     for (const auto& [name, target, gdi, result, pauses, message] : cases) {
-        SCOPED_TRACE(testing::Message() << name << " " << gdi << " " << int(target.Class()));
+        SCOPED_TRACE(testing::Message() << name << " " << gdi << " " << int(target.targetClass()));
         PrintBench b;
         FakeClock clock;
         const QString file = QString::fromLatin1(name) == "missing" ? b.fx.path("missing.prn") : b.fx.write("out.prn", "");
         clock.onPause = [&, late = QString::fromLatin1(name) == "late"] {
             if (late && clock.pauses == 3)
-                WriteFile(file, "%!PS");
+                writeFile(file, "%!PS");
         };
         QString suffix;
-        EXPECT_EQ(VerifyOutput(file, target, gdi, &b.messages, clock.Waits(), &suffix), result);
+        EXPECT_EQ(verifyOutput(file, target, gdi, &b.messages, clock.waits(), &suffix), result);
         EXPECT_EQ(std::tuple(clock.pauses, clock.now, suffix), std::tuple(pauses, qint64(pauses) * 500, result == Empty ? " (Fail at 120)" : ""));
         ASSERT_EQ(b.box.shown.size(), *message ? 1u : 0u);
         for (const auto& shown : b.box.shown)
-            EXPECT_TRUE((shown.request.MessageKey + "|" + shown.request.Icon + "|" + shown.text).startsWith(message));
+            EXPECT_TRUE((shown.request.messageKey + "|" + shown.request.icon + "|" + shown.text).startsWith(message));
     }
 
     // A form image larger than a file goes to the default printer unless it is unknown or the
@@ -322,7 +322,7 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
         ScriptedMessageBox box;
         if (answer)
             box.results = {*answer};
-        const FormImageRoute route = ChooseFormImageRoute(box, QStringLiteral("frmMain"), QString::fromLatin1(defaultDevice),
+        const FormImageRoute route = chooseFormImageRoute(box, QStringLiteral("frmMain"), QString::fromLatin1(defaultDevice),
                                                           QStringLiteral("Quillon PDF"));
         EXPECT_EQ(std::tuple(route.toDefaultPrinter, route.device), std::tuple(printed, printed ? "Office Laser" : QString()));
         // Their titles, and the text of the skip, are checked by the print run.
@@ -334,16 +334,16 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
     // The omitted output page: the notice in red bold at the top of the print box (2016), the
     // image's name under it; two-sided, the back page follows.
     PrintBench b;
-    b.setup.Duplex = true;
-    b.Compute();
-    PrintOmittedOutputPage(b.frame, QStringLiteral("frmMain.frm"), false);
-    const auto notice = b.Of(PrintBench::Op::Kind::Text, "A single page was omitted here - not sent to the printer").at(0);
-    const auto name = b.Of(PrintBench::Op::Kind::Text, "(frmMain.frm)").at(0);
-    const quint32 red = quillon::platform::Rgb(255, 0, 0);
+    b.setup.duplex = true;
+    b.compute();
+    printOmittedOutputPage(b.frame, QStringLiteral("frmMain.frm"), false);
+    const auto notice = b.of(PrintBench::Op::Kind::Text, "A single page was omitted here - not sent to the printer").at(0);
+    const auto name = b.of(PrintBench::Op::Kind::Text, "(frmMain.frm)").at(0);
+    const quint32 red = quillon::platform::rgb(255, 0, 0);
     EXPECT_EQ(std::tuple(notice.x, notice.y, notice.color, notice.bold, name.x, name.y, name.color, name.bold),
               std::tuple(720, 2256, red, true, 720, 2496, red, true));
-    EXPECT_TRUE(b.surface.Texts().contains("Omitted Output Notice") && b.surface.Texts().contains("Page 1 of 1")) << "no (est) on the notice";
-    EXPECT_EQ(std::tuple(b.surface.Bold(), b.surface.TextsOnPage(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
+    EXPECT_TRUE(b.surface.texts().contains("Omitted Output Notice") && b.surface.texts().contains("Page 1 of 1")) << "no (est) on the notice";
+    EXPECT_EQ(std::tuple(b.surface.bold(), b.surface.textsOnPage(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -356,25 +356,25 @@ TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
     for (const QString& folder : {program + "/qpdf", program + "/qpdf Files/bin", bin})
         QDir().mkpath(folder);
     auto tool = [](const QString& path, bool executable) {
-        WriteFile(path, "#!/bin/sh\n");
+        writeFile(path, "#!/bin/sh\n");
         QFile::setPermissions(path, executable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner : QFileDevice::ReadOwner);
     };
     tool(bin + "/qpdf", true);
     const QString path = "relative:" + fx.path("empty") + ":" + bin;
-    EXPECT_EQ(FindCombineTool(program, path), bin + "/qpdf") << "a folder named qpdf is not the tool";
+    EXPECT_EQ(findCombineTool(program, path), bin + "/qpdf") << "a folder named qpdf is not the tool";
     tool(program + "/qpdf/qpdf", true);
-    EXPECT_EQ(FindCombineTool(program, path), program + "/qpdf/qpdf") << "the program folder first";
+    EXPECT_EQ(findCombineTool(program, path), program + "/qpdf/qpdf") << "the program folder first";
     tool(program + "/qpdf Files/bin/qpdf", false);
-    EXPECT_EQ(FindCombineTool(program, path), program + "/qpdf/qpdf") << "not executable";
+    EXPECT_EQ(findCombineTool(program, path), program + "/qpdf/qpdf") << "not executable";
     tool(program + "/qpdf Files/bin/qpdf", true);
-    EXPECT_EQ(FindCombineTool(program + "/", path), program + "/qpdf Files/bin/qpdf");
-    EXPECT_EQ(std::tuple(FindCombineTool(QString(), QString()), FindCombineTool(fx.path("empty"), QString())), std::tuple("", ""))
+    EXPECT_EQ(findCombineTool(program + "/", path), program + "/qpdf Files/bin/qpdf");
+    EXPECT_EQ(std::tuple(findCombineTool(QString(), QString()), findCombineTool(fx.path("empty"), QString())), std::tuple("", ""))
         << "no folder at all looks nowhere";
 
     const QStringList parts{"/o/Report", "/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"};
-    const ToolWarnings w = FindToolWarnings("WARNING: /o/Report_QLNTemp10.pdf: file is damaged\nqpdf: operation succeeded\n"
+    const ToolWarnings w = findToolWarnings("WARNING: /o/Report_QLNTemp10.pdf: file is damaged\nqpdf: operation succeeded\n"
                                             "WARNING: /o/Report_QLNTemp1.pdf (offset 9): xref not found\nWARNING: something else\n", parts);
-    EXPECT_EQ(std::tuple(w.parts, w.lines.size(), FindToolWarnings("qpdf: done\n", parts).lines.size()),
+    EXPECT_EQ(std::tuple(w.parts, w.lines.size(), findToolWarnings("qpdf: done\n", parts).lines.size()),
               std::tuple(QStringList{"/o/Report_QLNTemp1.pdf", "/o/Report_QLNTemp10.pdf"}, 3, 0));
 }
 
@@ -382,16 +382,16 @@ TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
 struct FakeLauncher : quillon::platform::IProcessLauncher {
     qint64 startId = 0;
     int starts = 0;
-    qint64 Start(const QString&, const QStringList&, QString* error) override
+    qint64 start(const QString&, const QStringList&, QString* error) override
     {
         ++starts;
         if (!startId && error)
             *error = QStringLiteral("no shell");
         return startId;
     }
-    bool IsRunning(qint64) override { return false; }
-    void Stop(qint64) override {}
-    void Release(qint64) override {}
+    bool isRunning(qint64) override { return false; }
+    void stop(qint64) override {}
+    void release(qint64) override {}
 };
 
 // A split-mode run's files in a private folder: the user's file from an earlier run and the
@@ -399,61 +399,61 @@ struct FakeLauncher : quillon::platform::IProcessLauncher {
 const QByteArray kEarlier = "the user's earlier file";
 class CombineTest : public ::testing::Test, public quillon::platform::IStatusSink {
 protected:
-    Fixture fx;
-    quillon::model::DiagLog log{fx.path("diag.txt")};
-    ScriptedMessageBox box;
-    QStringList statuses;
-    quillon::platform::ProcessLauncher launcher;
-    FakeLauncher fake;
-    FakeClock clock;
-    QString out, tools = fx.path("program"), user;
-    TemporaryPartList list;
+    Fixture fx_;
+    quillon::model::DiagLog log_{fx_.path("diag.txt")};
+    ScriptedMessageBox box_;
+    QStringList statuses_;
+    quillon::platform::ProcessLauncher launcher_;
+    FakeLauncher fake_;
+    FakeClock clock_;
+    QString out_, tools_ = fx_.path("program"), user_;
+    TemporaryPartList list_;
 
     void SetUp() override
     {
         if (kQpdf.isEmpty())
             GTEST_SKIP() << "qpdf is not installed";
     }
-    void ShowStatus(const QString& text) override { statuses << text; }
+    void showStatus(const QString& text) override { statuses_ << text; }
 
     // pages[i] pages in file i.
-    void MakeRun(const QString& userName, const std::vector<int>& pages, const QString& folder = "out")
+    void makeRun(const QString& userName, const std::vector<int>& pages, const QString& folder = "out")
     {
-        out = fx.path(folder);
-        QFile::remove(tools + "/qpdf");
-        box.shown.clear();
-        user = fx.write(folder + "/" + userName, kEarlier); // replaced by a complete combine only
-        WriteFile(list.Begin(user), MinimalPdf(pages[0]));
+        out_ = fx_.path(folder);
+        QFile::remove(tools_ + "/qpdf");
+        box_.shown.clear();
+        user_ = fx_.write(folder + "/" + userName, kEarlier); // replaced by a complete combine only
+        writeFile(list_.begin(user_), minimalPdf(pages[0]));
         for (size_t i = 1; i < pages.size(); ++i)
-            WriteFile(list.StartNext(), MinimalPdf(pages[i]));
+            writeFile(list_.startNext(), minimalPdf(pages[i]));
     }
     // A stand-in for qpdf in the program folder, running the given shell lines ("%Q": the real
     // qpdf with the arguments given, "%1": the second file of the run).
-    QString FakeTool(QString body)
+    QString fakeTool(QString body)
     {
-        fx.write("program/qpdf", "#!/bin/sh\n" + body.replace("%Q", ShellQuoted(kQpdf) + " \"$@\"").replace("%1", list.Files()[1]).toUtf8());
-        QFile::setPermissions(tools + "/qpdf", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        return tools + "/qpdf";
+        fx_.write("program/qpdf", "#!/bin/sh\n" + body.replace("%Q", shellQuoted(kQpdf) + " \"$@\"").replace("%1", list_.files()[1]).toUtf8());
+        QFile::setPermissions(tools_ + "/qpdf", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return tools_ + "/qpdf";
     }
     // The real launcher unless the fake is asked for; qpdf on the search path unless pathless.
-    CombineResult Combine(bool pathless = false, bool useFake = false, bool fakeClock = false)
+    CombineResult combine(bool pathless = false, bool useFake = false, bool fakeClock = false)
     {
-        PartCombiner combiner(useFake ? static_cast<quillon::platform::IProcessLauncher&>(fake) : launcher, &box, this, &log);
-        combiner.programFolder = tools;
+        PartCombiner combiner(useFake ? static_cast<quillon::platform::IProcessLauncher&>(fake_) : launcher_, &box_, this, &log_);
+        combiner.programFolder = tools_;
         combiner.searchPath = pathless ? QString() : QFileInfo(kQpdf).absolutePath();
         if (fakeClock)
-            combiner.waits = clock.Waits();
-        return combiner.Combine(list.Files(), user);
+            combiner.waits = clock_.waits();
+        return combiner.combine(list_.files(), user_);
     }
-    std::map<QString, QByteArray> Snapshot() const
+    std::map<QString, QByteArray> snapshot() const
     {
-        std::map<QString, QByteArray> files{{user, ReadBytes(user)}};
-        for (const QString& file : list.Files())
-            files[file] = ReadBytes(file);
+        std::map<QString, QByteArray> files{{user_, readBytes(user_)}};
+        for (const QString& file : list_.files())
+            files[file] = readBytes(file);
         return files;
     }
     // The user's file and the parts and nothing else, whatever their content.
-    bool NothingElseLeft() const { return QDir(out).entryList(QDir::Files | QDir::Hidden).size() == list.Files().size() + 1; }
+    bool nothingElseLeft() const { return QDir(out_).entryList(QDir::Files | QDir::Hidden).size() == list_.files().size() + 1; }
 };
 
 TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFailedRenameOrRemovalIsTold)
@@ -461,58 +461,58 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     const quillon::test::ObeyFilePermissions asUser; // for the folder that takes no new name below
     // Blanks, quotes, "%", "(", "$" and "!" must reach qpdf unchanged through the script. The
     // arguments file lists every part, then the merged name; the program folder comes first.
-    MakeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
-    const QString seen = fx.path("seen-args.txt"), stem = out + "/Report (final) 100% 'a' $HOME!";
-    const QString tool = FakeTool("cp \"${1#@}\" " + ShellQuoted(seen) + "\nexec %Q");
-    QFile::setPermissions(user, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
-    CombineResult result = Combine();
+    makeRun("Report (final) 100% 'a' $HOME!.PDF", {1, 2, 3});
+    const QString seen = fx_.path("seen-args.txt"), stem = out_ + "/Report (final) 100% 'a' $HOME!";
+    const QString tool = fakeTool("cp \"${1#@}\" " + shellQuoted(seen) + "\nexec %Q");
+    QFile::setPermissions(user_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    CombineResult result = combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(std::tuple(result.exitCode, result.tool, PageCount(user)), std::tuple(0, tool, 6));
-    EXPECT_EQ(QString::fromUtf8(ReadBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", stem + "_QLNTemp0.pdf", stem + "_QLNTemp1.pdf",
+    EXPECT_EQ(std::tuple(result.exitCode, result.tool, pageCount(user_)), std::tuple(0, tool, 6));
+    EXPECT_EQ(QString::fromUtf8(readBytes(seen)).split('\n'), (QStringList{"--empty", "--pages", stem + "_QLNTemp0.pdf", stem + "_QLNTemp1.pdf",
                                                                           stem + "_QLNTemp2.pdf", "--", stem + "_QLNMerged.pdf", ""}));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user).fileName()})
+    EXPECT_EQ(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(user_).fileName()})
         << "no part, merged or work file is left";
-    EXPECT_EQ(std::tuple(box.shown.empty(), result.text), std::tuple(true, "3 output part files were combined into:\r\n" + user));
-    EXPECT_EQ(AccessBits(user), 0640) << "the combined file keeps who may read the user's file";
-    EXPECT_EQ(std::tuple(statuses.last(), statuses.contains("Checked output file 3 of 3")), std::tuple(result.text, true));
+    EXPECT_EQ(std::tuple(box_.shown.empty(), result.text), std::tuple(true, "3 output part files were combined into:\r\n" + user_));
+    EXPECT_EQ(accessBits(user_), 0640) << "the combined file keeps who may read the user's file";
+    EXPECT_EQ(std::tuple(statuses_.last(), statuses_.contains("Checked output file 3 of 3")), std::tuple(result.text, true));
 
     // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
-    MakeRun("Report.pdf", {1, 2}, "kept");
-    WriteFile(out + "/Report_QLNMerged.pdf", "another run");
-    FakeTool("%Q || exit 9\nexit 3");
-    result = Combine(true);
+    makeRun("Report.pdf", {1, 2}, "kept");
+    writeFile(out_ + "/Report_QLNMerged.pdf", "another run");
+    fakeTool("%Q || exit 9\nexit 3");
+    result = combine(true);
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(std::tuple(result.exitCode, PageCount(user)), std::tuple(3, 3));
-    EXPECT_EQ(ReadBytes(out + "/Report_QLNMerged.pdf"), QByteArray("another run"));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNMerged.pdf"}));
+    EXPECT_EQ(std::tuple(result.exitCode, pageCount(user_)), std::tuple(3, 3));
+    EXPECT_EQ(readBytes(out_ + "/Report_QLNMerged.pdf"), QByteArray("another run"));
+    EXPECT_EQ(QDir(out_).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNMerged.pdf"}));
 
-    MakeRun("Report.pdf", {2}, "one"); // one part has nothing to combine: it becomes the user's file
-    result = Combine();
-    EXPECT_EQ(std::tuple(result.outcome, result.Succeeded(), box.shown.size(), ReadBytes(user)),
+    makeRun("Report.pdf", {2}, "one"); // one part has nothing to combine: it becomes the user's file
+    result = combine();
+    EXPECT_EQ(std::tuple(result.outcome, result.succeeded(), box_.shown.size(), readBytes(user_)),
               std::tuple(CombineOutcome::NothingToCombine, false, 0u, kEarlier));
-    QFile::setPermissions(user, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_TRUE(list.PublishSinglePart());
-    EXPECT_EQ(std::tuple(PageCount(user), AccessBits(user)), std::tuple(2, 0600));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Report.pdf"});
+    QFile::setPermissions(user_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_TRUE(list_.publishSinglePart());
+    EXPECT_EQ(std::tuple(pageCount(user_), accessBits(user_)), std::tuple(2, 0600));
+    EXPECT_EQ(QDir(out_).entryList(QDir::Files), QStringList{"Report.pdf"});
 
     // The merged file cannot take the user's name, or the parts cannot be removed afterwards.
-    MakeRun("Report.pdf", {1, 2}, "denied");
-    FakeTool("%Q\nstatus=$?\nchmod a-w " + ShellQuoted(out) + "\nexit $status"); // the folder takes no new name
-    const auto before = Snapshot();
-    result = Combine(true);
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(std::tuple(result.outcome, Snapshot()), std::tuple(CombineOutcome::Failed, before));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains("The combined file could not be given the name " + user + ": Permission denied"));
+    makeRun("Report.pdf", {1, 2}, "denied");
+    fakeTool("%Q\nstatus=$?\nchmod a-w " + shellQuoted(out_) + "\nexit $status"); // the folder takes no new name
+    const auto before = snapshot();
+    result = combine(true);
+    QFile::setPermissions(out_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(std::tuple(result.outcome, snapshot()), std::tuple(CombineOutcome::Failed, before));
+    ASSERT_EQ(box_.shown.size(), 1u);
+    EXPECT_TRUE(box_.shown[0].text.contains("The combined file could not be given the name " + user_ + ": Permission denied"));
 
     // Parts in a folder that keeps its files: the combine stands, the leftovers are named.
-    MakeRun("Report.pdf", {1, 2}, "stuck");
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    user = fx.write("moved/Report.pdf", kEarlier);
-    result = Combine();
-    QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(std::tuple(result.outcome, PageCount(user), result.undeletedParts), std::tuple(CombineOutcome::Combined, 3, list.Files()));
-    EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list.Files().join("\r\n     ")));
+    makeRun("Report.pdf", {1, 2}, "stuck");
+    QFile::setPermissions(out_, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    user_ = fx_.write("moved/Report.pdf", kEarlier);
+    result = combine();
+    QFile::setPermissions(out_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(std::tuple(result.outcome, pageCount(user_), result.undeletedParts), std::tuple(CombineOutcome::Combined, 3, list_.files()));
+    EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list_.files().join("\r\n     ")));
 }
 
 TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
@@ -541,69 +541,69 @@ TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
     int n = 0;
     for (const Failure& f : failures) {
         SCOPED_TRACE(f.tool);
-        MakeRun("Report.PDF", f.pages, QString::number(++n));
+        makeRun("Report.PDF", f.pages, QString::number(++n));
         if (*f.tool)
-            FakeTool(f.tool);
-        const auto before = Snapshot();
-        const CombineResult result = Combine(true);
+            fakeTool(f.tool);
+        const auto before = snapshot();
+        const CombineResult result = combine(true);
         EXPECT_EQ(std::tuple(result.outcome, result.exitCode, result.warnings.parts),
-                  std::tuple(f.outcome, f.exitCode, QStringList(f.warned).replaceInStrings("%1", list.Files()[1])));
-        EXPECT_EQ(Snapshot(), before) << "every part, the user's file too, is untouched";
-        EXPECT_TRUE(NothingElseLeft()) << "no merged or work file is left";
-        ASSERT_EQ(box.shown.size(), 1u);
-        const QString shown = box.shown[0].title + "|" + box.shown[0].text;
+                  std::tuple(f.outcome, f.exitCode, QStringList(f.warned).replaceInStrings("%1", list_.files()[1])));
+        EXPECT_EQ(snapshot(), before) << "every part, the user's file too, is untouched";
+        EXPECT_TRUE(nothingElseLeft()) << "no merged or work file is left";
+        ASSERT_EQ(box_.shown.size(), 1u);
+        const QString shown = box_.shown[0].title + "|" + box_.shown[0].text;
         for (const QString& text : f.says)
-            EXPECT_TRUE(shown.contains(QString(text).replace("%1", list.Files()[1]).replace("%N", "\r\n     " + list.Files().join("\r\n     "))))
+            EXPECT_TRUE(shown.contains(QString(text).replace("%1", list_.files()[1]).replace("%N", "\r\n     " + list_.files().join("\r\n     "))))
                 << text.toStdString() << "\n" << shown.toStdString();
         EXPECT_EQ(shown.contains("intact"), f.says.join("").contains(intact)) << "a damaged part is not intact";
     }
-    EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains("out of luck"));
+    EXPECT_TRUE(QString::fromUtf8(readBytes(log_.path())).contains("out of luck"));
 }
 
 TEST_F(CombineTest, AMissingPartIsWaitedForAndAToolThatCannotStartEndsWithoutAStatusOrStallsIsAFailure)
 {
-    MakeRun("Report.pdf", {1, 1, 1});
-    QFile::remove(list.Files()[1]);
-    const CombineResult missing = Combine(false, true, true);
-    EXPECT_EQ(std::tuple(missing.outcome, missing.missingParts, fake.starts), std::tuple(CombineOutcome::Failed, QStringList{list.Files()[1]}, 0));
-    EXPECT_EQ(std::tuple(clock.pauses, clock.now), std::tuple(119, qint64(119 * 250)));
-    EXPECT_TRUE(statuses.contains("Waiting for output file 2 of 3 to be released by the printer driver - elapsed 00:29"));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains("These files are missing or empty:\r\n     " + list.Files()[1]));
-    EXPECT_FALSE(box.shown[0].text.contains("intact"));
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp0.pdf", "Report_QLNTemp2.pdf"}));
+    makeRun("Report.pdf", {1, 1, 1});
+    QFile::remove(list_.files()[1]);
+    const CombineResult missing = combine(false, true, true);
+    EXPECT_EQ(std::tuple(missing.outcome, missing.missingParts, fake_.starts), std::tuple(CombineOutcome::Failed, QStringList{list_.files()[1]}, 0));
+    EXPECT_EQ(std::tuple(clock_.pauses, clock_.now), std::tuple(119, qint64(119 * 250)));
+    EXPECT_TRUE(statuses_.contains("Waiting for output file 2 of 3 to be released by the printer driver - elapsed 00:29"));
+    ASSERT_EQ(box_.shown.size(), 1u);
+    EXPECT_TRUE(box_.shown[0].text.contains("These files are missing or empty:\r\n     " + list_.files()[1]));
+    EXPECT_FALSE(box_.shown[0].text.contains("intact"));
+    EXPECT_EQ(QDir(out_).entryList(QDir::Files), (QStringList{"Report.pdf", "Report_QLNTemp0.pdf", "Report_QLNTemp2.pdf"}));
 
     // A tool that cannot start, ends without a status or stalls.
-    MakeRun("Report.pdf", {1, 1}, "start");
+    makeRun("Report.pdf", {1, 1}, "start");
     for (const auto& [id, reason] : {std::pair{0, "The combining tool could not be started: no shell"},
                                      {7, "The combining tool ended without reporting an exit status."}}) {
-        fake.startId = id;
-        box.shown.clear();
-        const CombineResult result = Combine(false, true);
+        fake_.startId = id;
+        box_.shown.clear();
+        const CombineResult result = combine(false, true);
         EXPECT_EQ(std::tuple(result.outcome, result.exitCode), std::tuple(CombineOutcome::Failed, -1));
-        ASSERT_EQ(box.shown.size(), 1u);
-        EXPECT_TRUE(box.shown[0].text.contains(QString::fromLatin1(reason))) << box.shown[0].text.toStdString();
-        EXPECT_TRUE(NothingElseLeft()) << "work files and the merged file are removed";
+        ASSERT_EQ(box_.shown.size(), 1u);
+        EXPECT_TRUE(box_.shown[0].text.contains(QString::fromLatin1(reason))) << box_.shown[0].text.toStdString();
+        EXPECT_TRUE(nothingElseLeft()) << "work files and the merged file are removed";
     }
 
     // The merged file grows for the first 20 simulated seconds, which holds the stall timer off.
-    MakeRun("Report.pdf", {1, 1}, "stalled");
-    FakeTool("exec sleep 300");
-    clock = FakeClock();
-    clock.onPause = [&] {
-        QFile file(out + "/Report_QLNMerged.pdf");
-        if (clock.pauses % 50 == 0 && clock.now <= 20000 && file.open(QIODevice::Append))
+    makeRun("Report.pdf", {1, 1}, "stalled");
+    fakeTool("exec sleep 300");
+    clock_ = FakeClock();
+    clock_.onPause = [&] {
+        QFile file(out_ + "/Report_QLNMerged.pdf");
+        if (clock_.pauses % 50 == 0 && clock_.now <= 20000 && file.open(QIODevice::Append))
             file.write("x");
     };
-    const CombineResult result = Combine(true, false, true);
+    const CombineResult result = combine(true, false, true);
     EXPECT_EQ(result.outcome, CombineOutcome::Abandoned);
-    EXPECT_GE(clock.now, 20000 + 60000);
-    EXPECT_LT(clock.now, 20000 + 60000 + 5000);
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.shown[0].text.contains("The combining tool stopped making progress for 1 minute and was abandoned."));
-    EXPECT_TRUE(box.shown[0].text.contains("Your output is complete and intact in 2 separate files:"));
-    EXPECT_TRUE(statuses.contains("Combining Temporary Output Files - elapsed 01:00"));
-    EXPECT_EQ(std::tuple(NothingElseLeft(), ReadBytes(user)), std::tuple(true, kEarlier));
+    EXPECT_GE(clock_.now, 20000 + 60000);
+    EXPECT_LT(clock_.now, 20000 + 60000 + 5000);
+    ASSERT_EQ(box_.shown.size(), 1u);
+    EXPECT_TRUE(box_.shown[0].text.contains("The combining tool stopped making progress for 1 minute and was abandoned."));
+    EXPECT_TRUE(box_.shown[0].text.contains("Your output is complete and intact in 2 separate files:"));
+    EXPECT_TRUE(statuses_.contains("Combining Temporary Output Files - elapsed 01:00"));
+    EXPECT_EQ(std::tuple(nothingElseLeft(), readBytes(user_)), std::tuple(true, kEarlier));
 }
 
 } // namespace

@@ -10,39 +10,39 @@ using Op = PrintBench::Op;
 namespace {
 
 // Prints `pages` pages of a routine: page breaks through the frame as the print run does.
-void PrintPages(PrintBench& b, int pages)
+void printPages(PrintBench& b, int pages)
 {
-    b.frame.HeaderTitle = QStringLiteral("modMain.bas|Public Sub Main");
-    b.frame.StartPage();
+    b.frame.headerTitle = QStringLiteral("modMain.bas|Public Sub Main");
+    b.frame.startPage();
     for (int p = 2; p <= pages; ++p) {
-        b.frame.PrintFooter();
-        b.frame.StartPage();
+        b.frame.printFooter();
+        b.frame.startPage();
     }
-    b.frame.EndRoutine();
+    b.frame.endRoutine();
 }
 
 // Letter with the default margins: the print box is 10080 × 11520 twips from (720, 2016).
 TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
 {
     PrintBench one;
-    one.Compute();
-    one.frame.TotalPagesText = QStringLiteral("2");
-    one.frame.EstimateFlag = true;
-    PrintPages(one, 2);
-    const QStringList page1 = one.surface.TextsOnPage(1);
+    one.compute();
+    one.frame.totalPagesText = QStringLiteral("2");
+    one.frame.estimateFlag = true;
+    printPages(one, 2);
+    const QStringList page1 = one.surface.textsOnPage(1);
     for (const char* text : {"3/7/26 2:05 pm", "Page 1 of 2 (est)", "Version " QUILLON_VERSION, "Printed with Quillon (c) 2026 Tandrel"})
         EXPECT_TRUE(page1.contains(QString::fromLatin1(text))) << text;
-    EXPECT_EQ(one.surface.TextsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
-    EXPECT_TRUE(one.surface.TextsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
+    EXPECT_EQ(one.surface.textsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
+    EXPECT_TRUE(one.surface.textsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
     // The end of the routine clears the estimate; the first page of the document asks for no new page.
-    EXPECT_EQ(std::tuple(one.frame.EstimateFlag, one.surface.PagesStarted()), std::tuple(false, 2));
+    EXPECT_EQ(std::tuple(one.frame.estimateFlag, one.surface.pagesStarted()), std::tuple(false, 2));
 
     // The title (27 characters of 144 twips at 12 points, bold, after the line advance measured
     // by the geometry) is centred in the header band; the footer sits under the box.
     const Op& title = one.surface.ops[1];
     EXPECT_EQ(std::tuple(title.text, title.x, title.y, title.fontSize, title.bold),
               std::tuple("modMain.bas|Public Sub Main", 3816, 1632, 12, true));
-    const Op date = one.Of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
+    const Op date = one.of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
     EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(13536, 8));
 
     // Two-sided, an odd page gets a blank back page.
@@ -51,14 +51,14 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         {true, false, 3, 4}, {true, false, 2, 2}, {false, false, 3, 3}, {true, true, 3, 3}};
     for (const auto& [duplex, abandoned, pages, started] : cases) {
         PrintBench b;
-        b.setup.Duplex = duplex;
-        b.Compute();
+        b.setup.duplex = duplex;
+        b.compute();
         b.run.abort = abandoned;
-        PrintPages(b, pages);
-        EXPECT_EQ(b.surface.PagesStarted(), started) << duplex << abandoned << pages;
+        printPages(b, pages);
+        EXPECT_EQ(b.surface.pagesStarted(), started) << duplex << abandoned << pages;
         if (started > pages) {
-            EXPECT_TRUE(b.surface.TextsOnPage(started).contains("Page " + QString::number(started) + " of "));
-            const Op blank = b.Of(Op::Kind::Text, QStringLiteral("(This Page Intentionally Left Blank)")).at(0);
+            EXPECT_TRUE(b.surface.textsOnPage(started).contains("Page " + QString::number(started) + " of "));
+            const Op blank = b.of(Op::Kind::Text, QStringLiteral("(This Page Intentionally Left Blank)")).at(0);
             EXPECT_EQ(std::tuple(blank.page, blank.x, blank.y), std::tuple(started, 3600, 7656)) << "centred in the box";
         }
     }
@@ -70,15 +70,15 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         {false, 1, {720, 720, 720, 720}, 2016}};
     for (const auto& [duplex, edge, lefts, top] : binders) {
         PrintBench b;
-        b.setup.Duplex = duplex;
-        b.setup.BindingEdge = edge;
-        b.Compute();
+        b.setup.duplex = duplex;
+        b.setup.bindingEdge = edge;
+        b.compute();
         std::vector<double> seen;
         double firstTop = 0;
         for (int p = 1; p <= 4; ++p) {
-            b.frame.StartPage();
-            seen.push_back(b.frame.Left);
-            firstTop = p == 1 ? b.frame.Top : firstTop;
+            b.frame.startPage();
+            seen.push_back(b.frame.left);
+            firstTop = p == 1 ? b.frame.top : firstTop;
         }
         EXPECT_EQ(std::tuple(seen, firstTop), std::tuple(lefts, top)) << duplex << " edge " << edge;
     }
@@ -91,15 +91,15 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
     for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
-        b.setup.Margins[kTop] = b.setup.Margins[kBottom] = margins;
-        b.setup.Duplex = duplex;
-        b.Compute();
+        b.setup.margins[kTop] = b.setup.margins[kBottom] = margins;
+        b.setup.duplex = duplex;
+        b.compute();
         quillon::model::Routine routine;
-        routine.RoutineKind = QString::fromLatin1(kind);
+        routine.routineKind = QString::fromLatin1(kind);
         routine.startLine = 1;
         routine.endLine = lines;
-        EXPECT_EQ(b.frame.EstimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
-        EXPECT_EQ(std::tuple(b.frame.TotalPagesText, b.frame.EstimateFlag), std::tuple(QString::number(pages), true));
+        EXPECT_EQ(b.frame.estimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
+        EXPECT_EQ(std::tuple(b.frame.totalPagesText, b.frame.estimateFlag), std::tuple(QString::number(pages), true));
     }
 }
 

@@ -30,15 +30,15 @@ struct PrintBench {
     {
         printer.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
         for (int i = 0; i < 10; ++i)
-            lines.Colours[size_t(i)] = quint32(1000 + i); // recognisable stand-ins
+            lines.colours[size_t(i)] = quint32(1000 + i); // recognisable stand-ins
     }
-    const print::PageGeometry& Compute()
+    const print::PageGeometry& compute()
     {
-        printer.ComputePageGeometry(true);
-        return printer.Geometry();
+        printer.computePageGeometry(true);
+        return printer.geometry();
     }
     // The recorded operations of one kind; texts optionally only those equal to `text`.
-    std::vector<Op> Of(Op::Kind kind, const QString& text = QString()) const
+    std::vector<Op> of(Op::Kind kind, const QString& text = QString()) const
     {
         std::vector<Op> out;
         for (const Op& op : surface.ops) {

@@ -22,11 +22,11 @@ using quillon::model::Project;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
-using quillon::test::ReadBytes;
+using quillon::test::readBytes;
 
 namespace {
 
-QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
@@ -34,14 +34,14 @@ QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 Routine makeRoutine(const char* path, const char* name, const char* kind, const char* signature = "")
 {
     Routine r;
-    r.FilePath = path;
-    r.RoutineName = name;
-    r.RoutineKind = kind;
-    r.SigLineText = signature;
+    r.filePath = path;
+    r.routineName = name;
+    r.routineKind = kind;
+    r.sigLineText = signature;
     return r;
 }
 
-ino_t Inode(const QString& path)
+ino_t inode(const QString& path)
 {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
@@ -50,43 +50,43 @@ ino_t Inode(const QString& path)
 // An options file in its own folder, the list beside it, and a project on disk.
 class TocTest : public ::testing::Test, public quillon::platform::IStatusSink {
 protected:
-    quillon::test::Fixture fx;
-    quillon::model::DiagLog log{fx.path("diag.txt")};
-    quillon::config::IniStore options{fx.path("opts/QLN.spi"), &log};
-    TocList list{options};
-    Project project;
-    quillon::platform::ScriptedMessageBox box;
-    QStringList statuses;
+    quillon::test::Fixture fx_;
+    quillon::model::DiagLog log_{fx_.path("diag.txt")};
+    quillon::config::IniStore options_{fx_.path("opts/QLN.spi"), &log_};
+    TocList list_{options_};
+    Project project_;
+    quillon::platform::ScriptedMessageBox box_;
+    QStringList statuses_;
 
-    void SetUp() override { QDir().mkpath(fx.path("opts")); }
-    void ShowStatus(const QString& text) override { statuses << text; }
+    void SetUp() override { QDir().mkpath(fx_.path("opts")); }
+    void showStatus(const QString& text) override { statuses_ << text; }
 
-    QString ListPath() const { return fx.path("opts/TOC-File-For-App.txt"); }
-    QString ListText() const { return QString::fromUtf8(ReadBytes(ListPath())); }
-    QString Stored(const QString& key) const { return options.read("App.vbp:TOC List", key, "(none)", ListPath()); }
+    QString listPath() const { return fx_.path("opts/TOC-File-For-App.txt"); }
+    QString listText() const { return QString::fromUtf8(readBytes(listPath())); }
+    QString stored(const QString& key) const { return options_.read("App.vbp:TOC List", key, "(none)", listPath()); }
 
     // Writes the project's files under P/, loads them and opens the project's list.
-    void LoadProject(const QList<std::pair<QString, QStringList>>& files)
+    void loadProject(const QList<std::pair<QString, QStringList>>& files)
     {
         QStringList vbp;
         for (const auto& [name, lines] : files) {
-            fx.writeLines("P/" + name, lines);
+            fx_.writeLines("P/" + name, lines);
             vbp << (name.endsWith(".frm") ? "Form=" + name : "Module=" + QFileInfo(name).baseName() + "; " + name);
         }
-        ASSERT_EQ(project.OpenProject(fx.writeLines("P/App.vbp", vbp)), Project::OpenOutcome::Loaded);
-        ASSERT_TRUE(list.Open(project.ProjectPath)) << list.LastError().toStdString();
+        ASSERT_EQ(project_.openProject(fx_.writeLines("P/App.vbp", vbp)), Project::OpenOutcome::Loaded);
+        ASSERT_TRUE(list_.open(project_.projectPath)) << list_.lastError().toStdString();
     }
-    void Seed(const QList<std::pair<QString, QString>>& entries)
+    void seed(const QList<std::pair<QString, QString>>& entries)
     {
-        quillon::config::IniDocument doc = options.Load(ListPath());
+        quillon::config::IniDocument doc = options_.load(listPath());
         for (const auto& [key, value] : entries)
-            doc.SetValue("App.vbp:TOC List", key, value);
-        ASSERT_TRUE(options.Save(doc, ListPath()));
+            doc.setValue("App.vbp:TOC List", key, value);
+        ASSERT_TRUE(options_.save(doc, listPath()));
     }
-    void ExpectStored(const std::vector<std::pair<const char*, const char*>>& expected) const
+    void expectStored(const std::vector<std::pair<const char*, const char*>>& expected) const
     {
         for (const auto& [key, value] : expected)
-            EXPECT_EQ(Stored(key), QString::fromLatin1(value)) << key;
+            EXPECT_EQ(stored(key), QString::fromLatin1(value)) << key;
     }
 };
 
@@ -107,56 +107,56 @@ const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()"
 TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFileOrFailsClearly)
 {
     // The other tests open "App.vbp" and read the list at ListPath(); the migration below opens a Windows path.
-    EXPECT_EQ(TocListPath(options.defaultPath(), "/elsewhere/My.App.vbp"), fx.path("opts/TOC-File-For-My.App.txt"));
-    ASSERT_TRUE(list.Open(fx.path("anywhere/App.vbp"))) << list.LastError().toStdString();
-    EXPECT_EQ(std::tuple(QFileInfo::exists(ListPath()), QFileInfo(ListPath()).size()), std::tuple(true, 0)) << "created empty";
-    EXPECT_FALSE(list.Open(""));
-    EXPECT_EQ(std::tuple(list.IsOpen(), list.LastError().isEmpty()), std::tuple(false, false));
+    EXPECT_EQ(tocListPath(options_.defaultPath(), "/elsewhere/My.App.vbp"), fx_.path("opts/TOC-File-For-My.App.txt"));
+    ASSERT_TRUE(list_.open(fx_.path("anywhere/App.vbp"))) << list_.lastError().toStdString();
+    EXPECT_EQ(std::tuple(QFileInfo::exists(listPath()), QFileInfo(listPath()).size()), std::tuple(true, 0)) << "created empty";
+    EXPECT_FALSE(list_.open(""));
+    EXPECT_EQ(std::tuple(list_.isOpen(), list_.lastError().isEmpty()), std::tuple(false, false));
 
     // Opening moves the project's section out of the options file without its ordering
     // characters; what the list holds already stays.
-    fx.write("opts/QLN.spi", QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[App.vbp:TOC List]\r\n"
+    fx_.write("opts/QLN.spi", QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[App.vbp:TOC List]\r\n"
                                         "frmA.frm|Public Sub \x01Layout=45000.5|3D|6|0|0|6|Layout\r\n"
                                         "frmA.frm|Public Sub \x02" "Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
                                         "modA.bas|Public Sub Go=N/A\r\n[Other.VBP:toc list]\r\nx.bas|Public Sub \x01Y=1\r\n"
                                         "[Quillon:Colors]\r\nNormal Text=0\r\n"));
-    fx.write("opts/TOC-File-For-App.txt", "[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n");
-    ASSERT_TRUE(list.Open("C:\\VB\\App.vbp")) << list.LastError().toStdString();
-    EXPECT_EQ(ListText(), QStringLiteral("[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n"
+    fx_.write("opts/TOC-File-For-App.txt", "[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n");
+    ASSERT_TRUE(list_.open("C:\\VB\\App.vbp")) << list_.lastError().toStdString();
+    EXPECT_EQ(listText(), QStringLiteral("[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n"
                                          "frmA.frm|Public Sub Layout=45000.5|3D|6|0|0|6|Layout\r\n"
                                          "frmA.frm|Public Sub Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
                                          "modA.bas|Public Sub Go=N/A\r\n"));
-    EXPECT_EQ(ReadBytes(options.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Other.VBP:toc list]\r\n"
+    EXPECT_EQ(readBytes(options_.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Other.VBP:toc list]\r\n"
                                                            "x.bas|Public Sub \x01Y=1\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
 
     // Every section whose name ends in "TOC List", in any case, goes to a list of its own,
     // without the ordering characters.
-    const TocMigration moved = MigrateAllTocSections(options);
+    const TocMigration moved = migrateAllTocSections(options_);
     EXPECT_EQ(std::tuple(moved.sections, moved.failed), std::tuple(1, 0));
-    EXPECT_EQ(ReadBytes(options.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
-    EXPECT_EQ(ReadBytes(fx.path("opts/TOC-File-For-Other.txt")), QByteArray("[Other.VBP:toc list]\nx.bas|Public Sub Y=1\n"));
-    const ino_t before = Inode(options.defaultPath()); // a write would replace the file
-    EXPECT_EQ(MigrateAllTocSections(options).sections, 0);
-    EXPECT_EQ(Inode(options.defaultPath()), before) << "nothing left to move: nothing written";
+    EXPECT_EQ(readBytes(options_.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
+    EXPECT_EQ(readBytes(fx_.path("opts/TOC-File-For-Other.txt")), QByteArray("[Other.VBP:toc list]\nx.bas|Public Sub Y=1\n"));
+    const ino_t before = inode(options_.defaultPath()); // a write would replace the file
+    EXPECT_EQ(migrateAllTocSections(options_).sections, 0);
+    EXPECT_EQ(inode(options_.defaultPath()), before) << "nothing left to move: nothing written";
 
     // A section that cannot be moved stays; an unwritable folder fails clearly.
     const QByteArray original("[App.vbp:TOC List]\nm.bas|Public Sub A=1\n");
-    fx.write("opts/QLN.spi", original);
-    QFile::remove(ListPath());
-    QDir().mkpath(ListPath()); // a folder where the list file should be
-    EXPECT_FALSE(list.Open("App.vbp"));
-    EXPECT_TRUE(list.LastError().contains("TOC-File-For-App.txt")) << list.LastError().toStdString();
-    const TocMigration all = MigrateAllTocSections(options);
+    fx_.write("opts/QLN.spi", original);
+    QFile::remove(listPath());
+    QDir().mkpath(listPath()); // a folder where the list file should be
+    EXPECT_FALSE(list_.open("App.vbp"));
+    EXPECT_TRUE(list_.lastError().contains("TOC-File-For-App.txt")) << list_.lastError().toStdString();
+    const TocMigration all = migrateAllTocSections(options_);
     EXPECT_EQ(std::tuple(all.sections, all.failed, all.error.isEmpty()), std::tuple(0, 1, false));
-    EXPECT_EQ(ReadBytes(options.defaultPath()), original);
+    EXPECT_EQ(readBytes(options_.defaultPath()), original);
 
-    fx.write("blocker", "a file, not a folder");
-    quillon::config::IniStore blocked(fx.path("blocker/QLN.spi"), &log);
+    fx_.write("blocker", "a file, not a folder");
+    quillon::config::IniStore blocked(fx_.path("blocker/QLN.spi"), &log_);
     TocList inside(blocked);
-    EXPECT_FALSE(inside.Open("App.vbp"));
-    EXPECT_TRUE(inside.LastError().startsWith("Cannot create the table of contents list")) << inside.LastError().toStdString();
-    EXPECT_EQ(std::tuple(inside.WriteRecord("m.bas|Public Sub A", TocRecord()), inside.Entries().empty(), inside.Index(project),
-                         inside.ReadRecord("m.bas|Public Sub A")), std::tuple(false, true, false, TocRecord()));
+    EXPECT_FALSE(inside.open("App.vbp"));
+    EXPECT_TRUE(inside.lastError().startsWith("Cannot create the table of contents list")) << inside.lastError().toStdString();
+    EXPECT_EQ(std::tuple(inside.writeRecord("m.bas|Public Sub A", TocRecord()), inside.entries().empty(), inside.index(project_),
+                         inside.readRecord("m.bas|Public Sub A")), std::tuple(false, true, false, TocRecord()));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -166,39 +166,39 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
 {
     for (const auto& [value, text] : {std::pair{"", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"45000.5|12D", "45000.5|12D|N/A|N/A|N/A|N/A|N/A"},
                                       {"a|| c |d|e|f|g|extra|more", "a|N/A|c|d|e|f|g"}})
-        EXPECT_EQ(TocRecord::Parse(value).Text(), QString::fromLatin1(text)) << value;
-    TocRecord r = TocRecord::Parse("N/A|N/A|N/A|N/A|N/A|N/A|Sub");
-    EXPECT_FALSE(r.IsBlank());
+        EXPECT_EQ(TocRecord::parse(value).text(), QString::fromLatin1(text)) << value;
+    TocRecord r = TocRecord::parse("N/A|N/A|N/A|N/A|N/A|N/A|Sub");
+    EXPECT_FALSE(r.isBlank());
     r.setField(TocRecord::Pages, "");
     r.setField(TocRecord::LastPrinted, "a|b");
-    EXPECT_EQ(r.Text(), QStringLiteral("a/b|N/A|N/A|N/A|N/A|N/A|Sub")) << "a field never spills into the next";
+    EXPECT_EQ(r.text(), QStringLiteral("a/b|N/A|N/A|N/A|N/A|N/A|Sub")) << "a field never spills into the next";
 
     // Days since 30 December 1899; before it the fraction still counts forward from midnight.
     const std::pair<QDateTime, const char*> serials[] = {
-        {At(1899, 12, 30), "0"}, {At(2024, 1, 2, 9), "45293.375"}, {At(2024, 3, 7, 14, 5, 9), "45358.5869097222"},
-        {At(1899, 12, 29, 6), "-1.25"}, {At(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
+        {at(1899, 12, 30), "0"}, {at(2024, 1, 2, 9), "45293.375"}, {at(2024, 3, 7, 14, 5, 9), "45358.5869097222"},
+        {at(1899, 12, 29, 6), "-1.25"}, {at(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
     for (const auto& [when, serial] : serials) {
-        EXPECT_EQ(DateSerialText(when), QString::fromLatin1(serial));
-        EXPECT_EQ(DateFromSerialText(serial), when) << serial;
+        EXPECT_EQ(dateSerialText(when), QString::fromLatin1(serial));
+        EXPECT_EQ(dateFromSerialText(serial), when) << serial;
     }
     // Milliseconds are not kept; a time a hair before midnight rounds into the next day.
-    EXPECT_EQ(DateFromSerialText(DateSerialText(QDateTime(QDate(2024, 1, 2), QTime(9, 0, 0, 900)))), At(2024, 1, 2, 9));
-    EXPECT_EQ(DateFromSerialText("45293.9999999999"), At(2024, 1, 3));
-    EXPECT_EQ(DateFromSerialText(" 45293,375 "), At(2024, 1, 2, 9)) << "decimal comma";
+    EXPECT_EQ(dateFromSerialText(dateSerialText(QDateTime(QDate(2024, 1, 2), QTime(9, 0, 0, 900)))), at(2024, 1, 2, 9));
+    EXPECT_EQ(dateFromSerialText("45293.9999999999"), at(2024, 1, 3));
+    EXPECT_EQ(dateFromSerialText(" 45293,375 "), at(2024, 1, 2, 9)) << "decimal comma";
     for (const char* bad : {"N/A", "", "  ", "abc", "12D", "1e300", "inf", "nan", "3000000", "-700000"})
-        EXPECT_FALSE(DateFromSerialText(QString::fromLatin1(bad)).has_value()) << bad;
+        EXPECT_FALSE(dateFromSerialText(QString::fromLatin1(bad)).has_value()) << bad;
 
     // The contents text shows afternoon and morning dates; the hours around midnight and noon:
-    for (const auto& [when, text] : {std::pair{At(2005, 11, 23, 0, 0, 5), "11/23/05 12:00:05 am"},
-                                     {At(2000, 12, 31, 12, 59, 59), "12/31/00 12:59:59 pm"}})
-        EXPECT_EQ(TocDateText(when), QString::fromLatin1(text));
+    for (const auto& [when, text] : {std::pair{at(2005, 11, 23, 0, 0, 5), "11/23/05 12:00:05 am"},
+                                     {at(2000, 12, 31, 12, 59, 59), "12/31/00 12:59:59 pm"}})
+        EXPECT_EQ(tocDateText(when), QString::fromLatin1(text));
     const std::pair<qint64, const char*> counts[] = {{999, "999"}, {1000, "1,000"}, {-12345, "-12,345"}, {LLONG_MIN, "-9,223,372,036,854,775,808"}};
     for (const auto& [n, text] : counts)
-        EXPECT_EQ(CountText(n), QString::fromLatin1(text));
+        EXPECT_EQ(countText(n), QString::fromLatin1(text));
 
     // A column never cuts a count (Total, Comment), and a full column (Blank) still leaves a
     // blank before the next; the contents text holds padded columns, "N/A" and the history lines.
-    EXPECT_EQ(TocLineCountLine("12345", "123456", "1234567", "9", false),
+    EXPECT_EQ(tocLineCountLine("12345", "123456", "1234567", "9", false),
               QString(12, QLatin1Char(' ')) + "Line Count:  Total: 12,345 Blank: 123,456 Comment: 1,234,567 Code: 9");
 
     // The contents text groups the pseudo-routines, subs, functions and event handlers; the rest:
@@ -209,10 +209,10 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
         // Names that only start like a pseudo-routine are ordinary procedures.
         {"frmA.frm|Private Sub ImageRefresh", "Sub"}, {"modA.bas|Public Sub LayoutGrid", "Sub"}};
     for (const auto& [key, kind] : kinds)
-        EXPECT_EQ(TocKindText(QString::fromLatin1(key)), QString::fromLatin1(kind)) << key;
+        EXPECT_EQ(tocKindText(QString::fromLatin1(key)), QString::fromLatin1(kind)) << key;
 
     for (const char* bad : {"no bar here", "|Public Sub A", "modA.bas|", "  |  ", "modA.bas|  "})
-        EXPECT_FALSE(ParseTocKey(QString::fromLatin1(bad)).has_value()) << bad;
+        EXPECT_FALSE(parseTocKey(QString::fromLatin1(bad)).has_value()) << bad;
     // A key splits at the first bar into file and procedure; then the name, the kind word and
     // whether it is a dependency report.
     const std::pair<const char*, QStringList> keys[] = {
@@ -220,13 +220,13 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
         {"frmA.frm|Private Sub Event Handler:cmdOK_Click|Dep",
          {"frmA.frm", "Private Sub Event Handler:cmdOK_Click|Dep", "Event Handler:cmdOK_Click", "Sub", "1"}}};
     for (const auto& [key, parts] : keys) {
-        const std::optional<TocKey> k = ParseTocKey(QString::fromLatin1(key));
+        const std::optional<TocKey> k = parseTocKey(QString::fromLatin1(key));
         ASSERT_TRUE(k) << key;
         EXPECT_EQ(QStringList({k->file, k->procedure, k->name, k->kindWord, QString::number(k->dependency)}), parts);
     }
     // The contents text shows the other categories; here the extension in any case and a class.
     for (const auto& [key, category] : {std::pair{"A.FRM|Public Sub X", TocCategory::Frm}, {"a.cls|Public Sub X", TocCategory::Cls}})
-        EXPECT_EQ(CategoryOf(*ParseTocKey(QString::fromLatin1(key))), category) << key;
+        EXPECT_EQ(categoryOf(*parseTocKey(QString::fromLatin1(key))), category) << key;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -234,56 +234,56 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
 
 TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
 {
-    ASSERT_TRUE(list.Open("App.vbp"));
-    Seed({{"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}, {"bad", "1|2"}});
-    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub Main", At(2024, 1, 2, 9), 12, false));
-    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub New", At(2024, 1, 2, 9), 1, false)); // a record of its own
-    ASSERT_TRUE(list.RecordPrint("bad", At(2024, 1, 2, 9), 2, true)); // completed, not refused
-    ExpectStored({{"modA.bas|Public Sub Main", "45293.375|12S|5|1|1|3|Sub"}, {"modA.bas|Public Sub New", "45293.375|1S|N/A|N/A|N/A|N/A|N/A"},
+    ASSERT_TRUE(list_.open("App.vbp"));
+    seed({{"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}, {"bad", "1|2"}});
+    ASSERT_TRUE(list_.recordPrint("modA.bas|Public Sub Main", at(2024, 1, 2, 9), 12, false));
+    ASSERT_TRUE(list_.recordPrint("modA.bas|Public Sub New", at(2024, 1, 2, 9), 1, false)); // a record of its own
+    ASSERT_TRUE(list_.recordPrint("bad", at(2024, 1, 2, 9), 2, true)); // completed, not refused
+    expectStored({{"modA.bas|Public Sub Main", "45293.375|12S|5|1|1|3|Sub"}, {"modA.bas|Public Sub New", "45293.375|1S|N/A|N/A|N/A|N/A|N/A"},
                   {"bad", "45293.375|2D|N/A|N/A|N/A|N/A|N/A"}});
     // A run keeps its records in memory (keys in any case) and writes them once.
-    list.BeginUpdates();
-    ASSERT_TRUE(list.RecordPrint("MODA.BAS|public sub main", At(2024, 1, 2, 9), 4, true));
-    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub New", At(2024, 1, 2, 9), 2, true));
-    EXPECT_EQ(Stored("modA.bas|Public Sub Main"), QStringLiteral("45293.375|12S|5|1|1|3|Sub")) << "nothing written yet";
-    EXPECT_EQ(list.ReadRecord("modA.bas|Public Sub Main").Text(), QStringLiteral("45293.375|4D|5|1|1|3|Sub"));
-    ASSERT_TRUE(list.CommitUpdates());
-    ExpectStored({{"modA.bas|Public Sub Main", "45293.375|4D|5|1|1|3|Sub"}, {"modA.bas|Public Sub New", "45293.375|2D|N/A|N/A|N/A|N/A|N/A"}});
-    ASSERT_TRUE(list.RecordPrint("modA.bas|Public Sub New", At(2024, 1, 2, 9), 5, false));
-    EXPECT_EQ(Stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|5S|N/A|N/A|N/A|N/A|N/A")) << "written through again";
+    list_.beginUpdates();
+    ASSERT_TRUE(list_.recordPrint("MODA.BAS|public sub main", at(2024, 1, 2, 9), 4, true));
+    ASSERT_TRUE(list_.recordPrint("modA.bas|Public Sub New", at(2024, 1, 2, 9), 2, true));
+    EXPECT_EQ(stored("modA.bas|Public Sub Main"), QStringLiteral("45293.375|12S|5|1|1|3|Sub")) << "nothing written yet";
+    EXPECT_EQ(list_.readRecord("modA.bas|Public Sub Main").text(), QStringLiteral("45293.375|4D|5|1|1|3|Sub"));
+    ASSERT_TRUE(list_.commitUpdates());
+    expectStored({{"modA.bas|Public Sub Main", "45293.375|4D|5|1|1|3|Sub"}, {"modA.bas|Public Sub New", "45293.375|2D|N/A|N/A|N/A|N/A|N/A"}});
+    ASSERT_TRUE(list_.recordPrint("modA.bas|Public Sub New", at(2024, 1, 2, 9), 5, false));
+    EXPECT_EQ(stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|5S|N/A|N/A|N/A|N/A|N/A")) << "written through again";
 
     // An aggregate takes its counts from the printing; the contents keep no history.
     const Routine group = makeRoutine("/p/clsA.cls", "Let_Set_Get Properties (All)", "Aggregate");
-    Seed({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "N/A|N/A|1|1|1|1|Aggregate"}, {"clsA.cls|Public Sub Go", "N/A|N/A|7|1|2|4|Sub"}});
+    seed({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "N/A|N/A|1|1|1|1|Aggregate"}, {"clsA.cls|Public Sub Go", "N/A|N/A|7|1|2|4|Sub"}});
     LineStatistics lines;
     lines.statements = 32; // counted: 32 + 5 + 3 = 40
     lines.blankLines = 5;
     lines.wrappedLines = 3;
-    ASSERT_TRUE(list.RecordPrint(group, {}, At(2024, 1, 2, 9), 4, true, lines));
+    ASSERT_TRUE(list_.recordPrint(group, {}, at(2024, 1, 2, 9), 4, true, lines));
     // Any other routine keeps its stored counts whatever the printing counted.
-    ASSERT_TRUE(list.RecordPrint(makeRoutine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, At(2024, 1, 2, 9), 2, false, lines));
-    ExpectStored({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"},
+    ASSERT_TRUE(list_.recordPrint(makeRoutine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, at(2024, 1, 2, 9), 2, false, lines));
+    expectStored({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"},
                   {"clsA.cls|Public Sub Go", "45293.375|2S|7|1|2|4|Sub"}});
 
     const Routine toc = makeRoutine("/tmp/QLN_TOC_1.txt", "Table of Contents", "TOC");
-    const QString before = ListText();
-    EXPECT_TRUE(list.RecordPrint(toc, {}, At(2024, 1, 2, 9), 2, false, lines));
-    EXPECT_EQ(ListText(), before);
+    const QString before = listText();
+    EXPECT_TRUE(list_.recordPrint(toc, {}, at(2024, 1, 2, 9), 2, false, lines));
+    EXPECT_EQ(listText(), before);
 
     // The report writer and the print run share the dependency report's record.
     auto parent = std::make_shared<Routine>(makeRoutine("/p/modA.bas", "Calc", "Function", "Private Function Calc(ByVal x As Long) As Long"));
-    parent->ModuleName = "modA";
-    quillon::model::AssignUniqueKey(*parent);
+    parent->moduleName = "modA";
+    quillon::model::assignUniqueKey(*parent);
     Routine report = makeRoutine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", "Dependency"); // once produced
-    report.IsDepPseudo = true;
-    report.ParentKey = parent->UniqueKey;
-    auto lookup = [&](const QString& key) { return key == parent->UniqueKey ? parent : quillon::model::RoutinePtr(); };
+    report.isDepPseudo = true;
+    report.parentKey = parent->uniqueKey;
+    auto lookup = [&](const QString& key) { return key == parent->uniqueKey ? parent : quillon::model::RoutinePtr(); };
 
-    const QString key = HistoryKey(report, lookup);
+    const QString key = historyKey(report, lookup);
     EXPECT_EQ(key, QStringLiteral("modA.bas|Private Function Calc|Dep"));
-    ASSERT_TRUE(list.RecordDependencyReport(key, 10, 2, 8));
-    ASSERT_TRUE(list.RecordPrint(report, lookup, At(2024, 1, 2, 9), 1, true, LineStatistics{}));
-    EXPECT_EQ(Stored(key), QStringLiteral("45293.375|1D|10|2|8|0|Dependency")) << "one record, written by both";
+    ASSERT_TRUE(list_.recordDependencyReport(key, 10, 2, 8));
+    ASSERT_TRUE(list_.recordPrint(report, lookup, at(2024, 1, 2, 9), 1, true, LineStatistics{}));
+    EXPECT_EQ(stored(key), QStringLiteral("45293.375|1D|10|2|8|0|Dependency")) << "one record, written by both";
 }
 
 // ---------------------------------------------------------------------------------------
@@ -294,20 +294,20 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
     QStringList big = {"Attribute VB_Name = \"modBig\"", "Option Explicit"};
     for (int i = 1; i <= 29; ++i)
         big << QStringLiteral("Sub S%1()").arg(i) << "End Sub";
-    LoadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}, {"modBig.bas", big}});
-    Seed({
+    loadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}, {"modBig.bas", big}});
+    seed({
         {"modA.bas|Public Sub Main", "45293.375|3D|99|99|99|99|Sub"}, // printed before; counts out of date
         {"frmMain.frm|Public Sub \x01Layout", "45000|2S|N/A|N/A|N/A|N/A|N/A"}, // the mark reached the file once
         {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"},          // no such routine any more
         {"garbage", "x"},
     });
-    project.status = this;
-    const QString before = project.LoadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
-    ASSERT_TRUE(list.Index(project)) << list.LastError().toStdString();
+    project_.status = this;
+    const QString before = project_.loadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
+    ASSERT_TRUE(list_.index(project_)) << list_.lastError().toStdString();
     // 11 routines in MainWindow and modA, 30 in modBig: the first, every 25th and the last are told.
-    EXPECT_EQ(statuses, (QStringList{before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
-    EXPECT_EQ(project.LoadStatusText, before + "41 of 41");
-    ExpectStored({
+    EXPECT_EQ(statuses_, (QStringList{before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
+    EXPECT_EQ(project_.loadStatusText, before + "41 of 41");
+    expectStored({
         {"modA.bas|Public Sub Main", "45293.375|3D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", "N/A|N/A|3|0|0|3|Function"},
         // A property's Get and Let share the name; each keeps its own counts.
         {"modA.bas|Public Property Get Value", "N/A|N/A|3|0|0|3|Property Get"},
@@ -320,22 +320,22 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
         {"frmMain.frm|Public Sub Layout", "45000|2S|6|0|0|6|Layout"},
         // Keys naming nothing, and keys that cannot be read, are left as they were.
         {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"}, {"garbage", "x"}});
-    EXPECT_EQ(list.Entries().size(), 11u + 30) << "the marked Layout key is gone: " << ListText().toStdString();
+    EXPECT_EQ(list_.entries().size(), 11u + 30) << "the marked Layout key is gone: " << listText().toStdString();
 
     // Nothing changed: the second run leaves the file alone (a write would replace it).
-    const ino_t written = Inode(ListPath());
+    const ino_t written = inode(listPath());
     ASSERT_NE(written, 0u);
-    EXPECT_TRUE(list.Index(project));
-    EXPECT_EQ(Inode(ListPath()), written);
+    EXPECT_TRUE(list_.index(project_));
+    EXPECT_EQ(inode(listPath()), written);
 
     // A routine without lines to count keeps what is stored.
-    for (const auto& [path, routines] : project.RoutinesByFile.entries()) {
+    for (const auto& [path, routines] : project_.routinesByFile.entries()) {
         for (const auto& r : routines)
-            r->CodeLines = r->RoutineName == "S7" ? 0 : r->CodeLines;
+            r->codeLines = r->routineName == "S7" ? 0 : r->codeLines;
     }
-    Seed({{"modBig.bas|Public Sub S7", "45000|1S|9|0|0|9|Sub"}});
-    ASSERT_TRUE(list.Index(project));
-    EXPECT_EQ(Stored("modBig.bas|Public Sub S7"), QStringLiteral("45000|1S|9|0|0|9|Sub"));
+    seed({{"modBig.bas|Public Sub S7", "45000|1S|9|0|0|9|Sub"}});
+    ASSERT_TRUE(list_.index(project_));
+    EXPECT_EQ(stored("modBig.bas|Public Sub S7"), QStringLiteral("45000|1S|9|0|0|9|Sub"));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -343,29 +343,29 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
 
 TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotBeWrittenStaysAsItWas)
 {
-    LoadProject({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Sub Go()", "End Sub"}},
+    loadProject({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Sub Go()", "End Sub"}},
                  {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public Sub Moved()", "    x = 1", "End Sub",
                                "Private Function Calc() As Long", "End Function", "Public Property Get Value() As Long", "End Property"}},
                  {"modC.bas", {"Attribute VB_Name = \"modC\"", "Public Sub Dup()", "End Sub"}},
                  {"modD.bas", {"Attribute VB_Name = \"modD\"", "Public Sub Dup()", "End Sub"}}});
-    ASSERT_TRUE(list.Index(project));
-    Seed({{"modA.bas|Public Sub Moved", "45293.375|3D|9|9|9|9|Sub"},
+    ASSERT_TRUE(list_.index(project_));
+    seed({{"modA.bas|Public Sub Moved", "45293.375|3D|9|9|9|9|Sub"},
           {"modA.bas|Private Function Calc|Dep", "45000|1S|10|2|8|0|Dependency"},
           {"modX.bas|Public Sub Dup", "45000|1S|N/A|N/A|N/A|N/A|N/A"},
           {"modA.bas|Public Property Get Value", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, // no history to move: no question
           {"modA.bas|Public Sub Let_Set_Get Properties (All)", "45000|2D|5|0|0|5|Aggregate"},
           {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"},
           {"modB.bas|Private Function Calc|Dep", "45000|1D|4|0|4|0|Dependency"}, {"garbage", "x"}});
-    box.results = {MessageResult::No}; // then no scripted answer: the box answers as the command line would (Yes)
-    const StaleKeyReport report = list.CheckStaleKeys(project, box);
+    box_.results = {MessageResult::No}; // then no scripted answer: the box answers as the command line would (Yes)
+    const StaleKeyReport report = list_.checkStaleKeys(project_, box_);
 
-    ASSERT_EQ(box.shown.size(), 2u);
+    ASSERT_EQ(box_.shown.size(), 2u);
     const QString moved = "\r\nIt appears to have been moved from:\r\n  modA.bas\r\nto:\r\n  modB.bas\r\nDo you want to move the ";
-    EXPECT_EQ(box.shown[0].text, "Quillon found a procedure named Moved" + moved + "print history as well?");
-    EXPECT_EQ(box.shown[1].text, "Quillon found a dependency record for procedure Calc" + moved + "dependency print history as well?");
-    for (const auto& shown : box.shown)
+    EXPECT_EQ(box_.shown[0].text, "Quillon found a procedure named Moved" + moved + "print history as well?");
+    EXPECT_EQ(box_.shown[1].text, "Quillon found a dependency record for procedure Calc" + moved + "dependency print history as well?");
+    for (const auto& shown : box_.shown)
         EXPECT_EQ(std::tuple(shown.title, shown.icon, shown.buttons), std::tuple("Move print history?", MessageIcon::Question, MessageButtons::YesNo));
-    ExpectStored({{"modB.bas|Public Sub Moved", "N/A|N/A|3|0|0|3|Sub"}, // No: untouched
+    expectStored({{"modB.bas|Public Sub Moved", "N/A|N/A|3|0|0|3|Sub"}, // No: untouched
                   {"modB.bas|Private Function Calc|Dep", "45000|1S|4|0|4|0|Dependency"}, // Yes: the history moves, the counts stay
                   {"modA.bas|Public Sub Moved", "(none)"}, {"modA.bas|Private Function Calc|Dep", "(none)"},
                   {"modX.bas|Public Sub Dup", "(none)"}, {"modA.bas|Public Property Get Value", "(none)"},
@@ -374,24 +374,24 @@ TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotB
                   {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"}, {"garbage", "x"}});
     EXPECT_EQ(std::tuple(report.examined, report.asked, report.moved, report.deleted, report.saved), std::tuple(5, 2, 1, 5, true));
 
-    box.shown.clear(); // nothing stale any more: no question, no write
-    EXPECT_EQ(list.CheckStaleKeys(project, box).examined, 0);
-    EXPECT_TRUE(box.shown.empty());
+    box_.shown.clear(); // nothing stale any more: no question, no write
+    EXPECT_EQ(list_.checkStaleKeys(project_, box_).examined, 0);
+    EXPECT_TRUE(box_.shown.empty());
 
     // A list that cannot be written stays as it was.
-    Seed({{"modA.bas|Public Sub Gone", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"modA.bas|Public Sub Go", "1|1D"}});
-    const QByteArray before = ReadBytes(ListPath());
+    seed({{"modA.bas|Public Sub Gone", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"modA.bas|Public Sub Go", "1|1D"}});
+    const QByteArray before = readBytes(listPath());
     StaleKeyReport unwritten;
     bool indexed = true;
     {
         const quillon::test::FileSizeLimit tiny(8);
-        unwritten = list.CheckStaleKeys(project, box);
-        indexed = list.Index(project);
+        unwritten = list_.checkStaleKeys(project_, box_);
+        indexed = list_.index(project_);
     }
     EXPECT_EQ(std::tuple(unwritten.examined, unwritten.saved, unwritten.deleted, indexed), std::tuple(1, false, 0, false));
-    EXPECT_TRUE(list.LastError().startsWith("Cannot write the table of contents list")) << list.LastError().toStdString();
-    EXPECT_EQ(ReadBytes(ListPath()), before);
-    EXPECT_EQ(QDir(fx.path("opts")).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
+    EXPECT_TRUE(list_.lastError().startsWith("Cannot write the table of contents list")) << list_.lastError().toStdString();
+    EXPECT_EQ(readBytes(listPath()), before);
+    EXPECT_EQ(QDir(fx_.path("opts")).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 }
 
 // ---------------------------------------------------------------------------------------
@@ -402,28 +402,28 @@ protected:
     void SetUp() override
     {
         TocTest::SetUp();
-        LoadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}});
+        loadProject({{"frmMain.frm", kForm}, {"modA.bas", kModule}});
     }
     // Printed on 3/7/24 2:05:09 pm, 12/31/23 11:59:59 pm and 1/2/24 9:00:00 am.
-    const QString march = DateSerialText(At(2024, 3, 7, 14, 5, 9)), newYearsEve = DateSerialText(At(2023, 12, 31, 23, 59, 59)),
-                  january = DateSerialText(At(2024, 1, 2, 9));
+    const QString march_ = dateSerialText(at(2024, 3, 7, 14, 5, 9)), newYearsEve_ = dateSerialText(at(2023, 12, 31, 23, 59, 59)),
+                  january_ = dateSerialText(at(2024, 1, 2, 9));
     // In no particular order, with the ordering characters as the profile reader gives them.
-    const std::vector<TocEntry> entries = {
+    const std::vector<TocEntry> entries_ = {
         {"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}, {"readme.txt|Public Sub Odd", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"},
-        {"frmMain.frm|Public Sub Image", march + "|2D|6|0|0|6|Image"}, {"frmMain.frm|Public Sub \x01Layout", "N/A|N/A|6|0|0|6|Layout"},
-        {"modA.bas|Public Function Calc|Dep", january + "|1D|10|2|8|0|Dependency"}, {"garbage", "x"},
-        {"modA.bas|Public Function Calc", march + "|1234D|12345|5|40|12300|Function"},
+        {"frmMain.frm|Public Sub Image", march_ + "|2D|6|0|0|6|Image"}, {"frmMain.frm|Public Sub \x01Layout", "N/A|N/A|6|0|0|6|Layout"},
+        {"modA.bas|Public Function Calc|Dep", january_ + "|1D|10|2|8|0|Dependency"}, {"garbage", "x"},
+        {"modA.bas|Public Function Calc", march_ + "|1234D|12345|5|40|12300|Function"},
         {"frmMain.frm|Public Sub \x02" "Declarations", "N/A|N/A|2|0|0|2|Declarations"},
-        {"frmMain.frm|Private Sub Event Handler:cmdOK_Click", newYearsEve + "|3S|4|0|1|3|Event Handler"}};
-    const QStringList notes = {"", "Note: The individual dependency reports for Property Let, Set or Get procedures",
+        {"frmMain.frm|Private Sub Event Handler:cmdOK_Click", newYearsEve_ + "|3S|4|0|1|3|Event Handler"}};
+    const QStringList notes_ = {"", "Note: The individual dependency reports for Property Let, Set or Get procedures",
                                "   are available whether or not you have selected the option to aggregate them.",
                                "   No Dependency report is available for the pseudo Aggregation procedure."};
 
-    QStringList ExpectedBody() const
+    QStringList expectedBody() const
     {
         // m: a heading kept with what follows, in bold; t: the indent of a routine's details. The
         // pseudo-routines (Layout, Declarations) have no kind heading of their own.
-        const QString m = "[ZRK-M][ZRK-B]", t(12, QLatin1Char(' ')), folder = " (" + fx.path("P") + ")";
+        const QString m = "[ZRK-M][ZRK-B]", t(12, QLatin1Char(' ')), folder = " (" + fx_.path("P") + ")";
         const QString never = t + "Last Printed: N/A                     Total Pages: N/A";
         return QStringList{"[ZRK-B].frm Files", m + "   frmMain.frm" + folder,
                 m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
@@ -446,19 +446,19 @@ protected:
                 t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A", "[ZRK-N][ZRK-B]Project Summary"}
             // a summary block: files, procedures, printed and not yet printed, then the range,
             // the pages and the line counts of what was printed
-            << Summary(".frm Files (All Simplex)", "1", "3", "1   Procedures Not Yet Printed: 2",
+            << summary(".frm Files (All Simplex)", "1", "3", "1   Procedures Not Yet Printed: 2",
                        "12/31/23 11:59:59 pm to 12/31/23 11:59:59 pm", "3", "12     Blank: 0      Comment: 1      Code: 11")
-            << Summary(".bas Files (All Duplex)", "1", "2", "1   Procedures Not Yet Printed: 1",
+            << summary(".bas Files (All Duplex)", "1", "2", "1   Procedures Not Yet Printed: 1",
                        "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "1,234", "12,350 Blank: 6      Comment: 41     Code: 12,303")
-            << Summary(".cls Files", "0", "0", "0   Procedures Not Yet Printed: 0")
-            << Summary("Dependency Reports (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
+            << summary(".cls Files", "0", "0", "0   Procedures Not Yet Printed: 0")
+            << summary("Dependency Reports (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
                        "1/2/24 9:00:00 am  to 1/2/24 9:00:00 am", "1", "10     Blank: 2      Comment: 8      Code: 0")
-            << Summary("Image Procedures (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
+            << summary("Image Procedures (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
                        "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "2", "6      Blank: 0      Comment: 0      Code: 6")
-            << Summary("All Files  (Project Total) (Both Duplex and Simplex)", "3", "8", "4   Procedures Not Yet Printed: 4",
+            << summary("All Files  (Project Total) (Both Duplex and Simplex)", "3", "8", "4   Procedures Not Yet Printed: 4",
                        "12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "1,240", "12,378 Blank: 8      Comment: 50     Code: 12,320");
     }
-    static QStringList Summary(const QString& title, const QString& files, const QString& procedures, const QString& printed,
+    static QStringList summary(const QString& title, const QString& files, const QString& procedures, const QString& printed,
                                const QString& range = {}, const QString& pages = {}, const QString& counts = {})
     {
         QStringList lines{"", "   " + title, "      Total Files: " + files, "      Total Procedures: " + procedures,
@@ -471,17 +471,17 @@ protected:
 
 TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexLetters)
 {
-    EXPECT_EQ(TableOfContentsLines(entries, project, false),
-              ExpectedBody() << "" << "Note: Page count and date range exclude procedures not printed yet." << notes);
-    EXPECT_EQ(TableOfContentsLines(entries, project, true), ExpectedBody()) << "suppressed notes leave the summary as it is";
+    EXPECT_EQ(tableOfContentsLines(entries_, project_, false),
+              expectedBody() << "" << "Note: Page count and date range exclude procedures not printed yet." << notes_);
+    EXPECT_EQ(tableOfContentsLines(entries_, project_, true), expectedBody()) << "suppressed notes leave the summary as it is";
 
     // Unreadable keys are passed over and a category without a print has a summary of zeros: in
     // the contents above ("garbage", the .cls files). Everything printed, with an unknown duplex
     // letter and a page count without its letter:
-    const QStringList lines = TableOfContentsLines({{"modA.bas|Public Sub Main", january + "|2D|5|1|1|3|Sub"},
-                                                    {"modA.bas|Public Function Calc", march + "|1X|3|0|0|3|Function"},
-                                                    {"frmMain.frm|Private Sub Helper", march + "|1|3|0|0|3|Sub"}}, project, false);
-    EXPECT_EQ(lines.mid(lines.size() - 4), notes) << "everything printed: only the dependency note";
+    const QStringList lines = tableOfContentsLines({{"modA.bas|Public Sub Main", january_ + "|2D|5|1|1|3|Sub"},
+                                                    {"modA.bas|Public Function Calc", march_ + "|1X|3|0|0|3|Function"},
+                                                    {"frmMain.frm|Private Sub Helper", march_ + "|1|3|0|0|3|Sub"}}, project_, false);
+    EXPECT_EQ(lines.mid(lines.size() - 4), notes_) << "everything printed: only the dependency note";
     EXPECT_FALSE(lines.join("\n").contains("exclude procedures not printed yet"));
     EXPECT_EQ(lines.filter("Invalid Flag"),
               (QStringList{"   .frm Files (Invalid Flag)", "   .bas Files (Invalid Flag)", "   All Files  (Project Total) (Invalid Flag)"}));
@@ -494,23 +494,23 @@ TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexL
 TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndIsPreparedFromTheList)
 {
     const QStringList lines = {"[ZRK-B].frm Files", QString::fromUtf8("   café.frm (/p)"), ""};
-    const TocFile first = WriteTocFile(lines, &log), second = WriteTocFile(lines, &log);
+    const TocFile first = writeTocFile(lines, &log_), second = writeTocFile(lines, &log_);
     ASSERT_TRUE(first.ok() && second.ok()) << first.error.toStdString() << second.error.toStdString();
     EXPECT_NE(first.path, second.path);
     EXPECT_TRUE(first.path.startsWith(QDir(qEnvironmentVariable("TEMP")).absoluteFilePath("QLN_TOC_")) && first.path.endsWith(".txt"))
         << first.path.toStdString();
     EXPECT_EQ(first.lineCount, 3);
-    EXPECT_EQ(ReadBytes(first.path), QByteArray("[ZRK-B].frm Files\r\n   caf\xC3\xA9.frm (/p)\r\n\r\n"));
-    EXPECT_TRUE(QString::fromUtf8(ReadBytes(log.path())).contains("Open OUTPUT " + first.path));
+    EXPECT_EQ(readBytes(first.path), QByteArray("[ZRK-B].frm Files\r\n   caf\xC3\xA9.frm (/p)\r\n\r\n"));
+    EXPECT_TRUE(QString::fromUtf8(readBytes(log_.path())).contains("Open OUTPUT " + first.path));
 
     // Its routine (printed as the contents by the print run) covers every line and keeps no history.
-    const quillon::model::RoutinePtr routine = MakeTocRoutine(first);
-    EXPECT_EQ(std::tuple(routine->FilePath, routine->startLine, routine->endLine, HasHistory(*routine)), std::tuple(first.path, 1, 3, false));
+    const quillon::model::RoutinePtr routine = makeTocRoutine(first);
+    EXPECT_EQ(std::tuple(routine->filePath, routine->startLine, routine->endLine, hasHistory(*routine)), std::tuple(first.path, 1, 3, false));
     // An interrupted program removes it until it has been printed and removed.
-    EXPECT_TRUE(quillon::platform::InterruptCleanup::IsTracked(first.path));
-    RemoveTocFile(first);
-    RemoveTocFile(second);
-    EXPECT_FALSE(QFileInfo::exists(first.path) || quillon::platform::InterruptCleanup::IsTracked(first.path));
+    EXPECT_TRUE(quillon::platform::InterruptCleanup::isTracked(first.path));
+    removeTocFile(first);
+    removeTocFile(second);
+    EXPECT_FALSE(QFileInfo::exists(first.path) || quillon::platform::InterruptCleanup::isTracked(first.path));
 
     // A file that cannot be written leaves nothing, nor does a missing temporary folder get made.
     const QDir temp(qEnvironmentVariable("TEMP"));
@@ -518,43 +518,43 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
     TocFile file;
     {
         const quillon::test::FileSizeLimit tiny(8);
-        file = WriteTocFile({"a line longer than eight bytes"});
+        file = writeTocFile({"a line longer than eight bytes"});
     }
     EXPECT_FALSE(file.ok());
     EXPECT_TRUE(file.error.startsWith("Cannot write the table of contents file")) << file.error.toStdString();
     EXPECT_EQ(temp.entryList({"QLN_TOC_*"}, QDir::Files), before);
 
     const QByteArray saved = qgetenv("TEMP");
-    qputenv("TEMP", QFile::encodeName(fx.path("no/such/folder")));
-    file = WriteTocFile({"x"});
+    qputenv("TEMP", QFile::encodeName(fx_.path("no/such/folder")));
+    file = writeTocFile({"x"});
     qputenv("TEMP", saved);
     EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.error.contains(fx.path("no/such/folder"))) << file.error.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(fx.path("no")));
+    EXPECT_TRUE(file.error.contains(fx_.path("no/such/folder"))) << file.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fx_.path("no")));
 
     // Preparing the contents drops stale keys, writes the file and asks about the notes.
-    LoadProject({{"modA.bas", kModule}});
-    Seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
-    const TocFile none = PrepareTableOfContents(list, project, box, false);
-    EXPECT_EQ(std::tuple(none.ok(), none.noData, list.Entries().empty()), std::tuple(false, true, true));
-    ASSERT_EQ(box.shown.size(), 1u) << "the stale key goes without a question";
-    EXPECT_EQ(std::tuple(box.shown[0].icon, box.shown[0].text), std::tuple(MessageIcon::Exclamation, "No TOC data found."));
+    loadProject({{"modA.bas", kModule}});
+    seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
+    const TocFile none = prepareTableOfContents(list_, project_, box_, false);
+    EXPECT_EQ(std::tuple(none.ok(), none.noData, list_.entries().empty()), std::tuple(false, true, true));
+    ASSERT_EQ(box_.shown.size(), 1u) << "the stale key goes without a question";
+    EXPECT_EQ(std::tuple(box_.shown[0].icon, box_.shown[0].text), std::tuple(MessageIcon::Exclamation, "No TOC data found."));
 
-    ASSERT_TRUE(list.Index(project));
-    Seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
-    const TocFile prepared = PrepareTableOfContents(list, project, box, true, &log);
+    ASSERT_TRUE(list_.index(project_));
+    seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
+    const TocFile prepared = prepareTableOfContents(list_, project_, box_, true, &log_);
     ASSERT_TRUE(prepared.ok()) << prepared.error.toStdString();
-    EXPECT_EQ(box.shown.size(), 1u);
-    const QString text = QString::fromUtf8(ReadBytes(prepared.path));
+    EXPECT_EQ(box_.shown.size(), 1u);
+    const QString text = QString::fromUtf8(readBytes(prepared.path));
     EXPECT_FALSE(text.contains("modGone.bas"));
     EXPECT_TRUE(text.startsWith("[ZRK-B].bas Files\r\n[ZRK-M][ZRK-B]   modA.bas ("));
     QFile::remove(prepared.path);
 
     // The notes question: the first button suppresses them.
-    quillon::config::SuppressibleMessages messages(options, box);
-    box.answers = {{0, 0, QString()}, {1, 0, QString()}};
-    EXPECT_TRUE(AskSuppressTocNotes(messages));
-    EXPECT_FALSE(AskSuppressTocNotes(messages));
+    quillon::config::SuppressibleMessages messages(options_, box_);
+    box_.answers = {{0, 0, QString()}, {1, 0, QString()}};
+    EXPECT_TRUE(askSuppressTocNotes(messages));
+    EXPECT_FALSE(askSuppressTocNotes(messages));
 }
 
 } // namespace
