@@ -6,6 +6,7 @@
 
 namespace quillon::model {
 
+// clang-format off
 const CodePageTable kCodePageTables[] = {
     {"windows-874", {
         0x20AC, 0x0081, 0x0082, 0x0083, 0x0084, 0x2026, 0x0086, 0x0087,
@@ -188,6 +189,7 @@ const CodePageTable kCodePageTables[] = {
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x01B0, 0x20AB, 0x00FF,
     }},
 };
+// clang-format on
 
 const int kCodePageTableCount = int(sizeof(kCodePageTables) / sizeof(kCodePageTables[0]));
 
