@@ -56,10 +56,10 @@ QString check(bool ok, const QString& figures)
 
 // A project of one module loaded with the analysis attached.
 struct Loaded {
-    model::DiagLog log{QString()};
-    model::SourceReader reader{model::CodePage::standard(), &log};
-    model::Project project{reader};
-    analysis::ProjectAnalysis analysis{reader};
+    model::DiagLog log {QString()};
+    model::SourceReader reader {model::CodePage::standard(), &log};
+    model::Project project {reader};
+    analysis::ProjectAnalysis analysis {reader};
     explicit Loaded(const QStringList& lines)
     {
         QByteArray bytes;
@@ -71,7 +71,8 @@ struct Loaded {
     }
     QStringList report(const QString& key) const
     {
-        return analysis::DependencyReporter(analysis.dependencies, 4).buildDependencyReport(*analysis.dependencies.routineFor(key));
+        return analysis::DependencyReporter(analysis.dependencies, 4)
+            .buildDependencyReport(*analysis.dependencies.routineFor(key));
     }
 };
 
@@ -93,8 +94,8 @@ int main(int argc, char* argv[])
         for (int i = 0; i < 40000; ++i)
             huge += "x = 1\r\n";
         const model::RoutineList routines = model::splitFileIntoRoutines(write(QStringLiteral("huge.bas"), huge));
-        const bool ok = routines.size() == 2 && routines[1]->routineName == QLatin1String("B") && routines[1]->endLine == 40002
-            && routines[1]->codeLines == 40001;
+        const bool ok = routines.size() == 2 && routines[1]->routineName == QLatin1String("B")
+            && routines[1]->endLine == 40002 && routines[1]->codeLines == 40001;
         return check(ok, QStringLiteral("%1 routines").arg(routines.size()));
     });
 
@@ -111,7 +112,8 @@ int main(int argc, char* argv[])
     });
 
     measure("brackets: a 2 MB line and 100,000 continued lines", [] {
-        const QString huge = QStringLiteral("    x = \"") + QString(2 * 1024 * 1024, QLatin1Char('a')) + QStringLiteral("\"");
+        const QString huge =
+            QStringLiteral("    x = \"") + QString(2 * 1024 * 1024, QLatin1Char('a')) + QStringLiteral("\"");
         QStringList lines = {"  Do", huge};
         for (int k = 0; k < 100000; ++k)
             lines << QStringLiteral("      a = a + 1 + _");
@@ -132,7 +134,8 @@ int main(int argc, char* argv[])
         qsizetype total = 0;
         for (const QString& line : listing)
             total += line.size();
-        const bool ok = listing.size() == lines.size() && total < 3 * indent + 5000 * (analysis::kMaxBracketColumn + 20);
+        const bool ok =
+            listing.size() == lines.size() && total < 3 * indent + 5000 * (analysis::kMaxBracketColumn + 20);
         return check(ok, QStringLiteral("%1 characters out").arg(total));
     });
 
@@ -143,21 +146,23 @@ int main(int argc, char* argv[])
         const QString twoMegabytes(2 * 1024 * 1024, QLatin1Char(' '));
         analysis::SymbolTable symbols;
         symbols.scanFileSymbolLines(QStringLiteral("m.bas"),
-                                    {items, "Dim" + twoMegabytes + "spaced", QStringLiteral("Public ").repeated(300000) + "Const Deep = 1",
-                                     "Private Const C = \"" + QString(2 * 1024 * 1024, QLatin1Char(',')) + "\"", "' _",
-                                     QString(2 * 1024 * 1024, QLatin1Char('x')), "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(200000) + ")"});
+            {items, "Dim" + twoMegabytes + "spaced", QStringLiteral("Public ").repeated(300000) + "Const Deep = 1",
+                "Private Const C = \"" + QString(2 * 1024 * 1024, QLatin1Char(',')) + "\"", "' _",
+                QString(2 * 1024 * 1024, QLatin1Char('x')),
+                "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(200000) + ")"});
         const auto* modVars = symbols.fileModVars().find(QStringLiteral("m.bas"));
         const auto* consts = symbols.fileConsts().find(QStringLiteral("m.bas"));
         const auto* wide = symbols.procByRef().find(QStringLiteral("M.BAS|WIDE"));
-        const bool ok = modVars && modVars->size() == 200001 && consts && consts->size() == 2 && wide && wide->size() == 1
+        const bool ok = modVars && modVars->size() == 200001 && consts && consts->size() == 2 && wide
+            && wide->size() == 1
             && !analysis::isProcedureReference(twoMegabytes + "Foo" + twoMegabytes + "=", int(twoMegabytes.size()) + 1,
-                                               int(twoMegabytes.size()) + 3, QString());
+                int(twoMegabytes.size()) + 3, QString());
         return check(ok, QStringLiteral("%1 module variables").arg(modVars ? modVars->size() : 0));
     });
 
     measure("symbols: 200,000 continued lines and headers", [] {
         const int n = 200000;
-        QStringList lines{"Dim " + QStringLiteral("v,  ").repeated(n) + "last", "Public Const H0 = 0, _"};
+        QStringList lines {"Dim " + QStringLiteral("v,  ").repeated(n) + "last", "Public Const H0 = 0, _"};
         for (int i = 1; i < n; ++i)
             lines << QStringLiteral("H%1 = %1, _").arg(i);
         lines << "Z = 1";
@@ -169,37 +174,45 @@ int main(int argc, char* argv[])
         const auto* consts = symbols.fileConsts().find(QStringLiteral("m.bas"));
         const auto* procs = symbols.fileProcedures().find(QStringLiteral("m.bas"));
         const auto* last = symbols.procByRef().find(QStringLiteral("M.BAS|P199999"));
-        const bool ok = consts && consts->size() == n + 1 && procs && procs->size() == n + 1 && last && last->size() == 2;
-        return check(ok, QStringLiteral("%1 constants, %2 procedures").arg(consts ? consts->size() : 0).arg(procs ? procs->size() : 0));
+        const bool ok =
+            consts && consts->size() == n + 1 && procs && procs->size() == n + 1 && last && last->size() == 2;
+        return check(ok,
+            QStringLiteral("%1 constants, %2 procedures")
+                .arg(consts ? consts->size() : 0)
+                .arg(procs ? procs->size() : 0));
     });
 
     measure("dependencies: 20,000 routines in a chain and a 2 MB line", [] {
-        QStringList lines{"Attribute VB_Name = \"modBig\""};
+        QStringList lines {"Attribute VB_Name = \"modBig\""};
         for (int i = 0; i < 20000; ++i)
-            lines << QStringLiteral("Sub P%1()").arg(i) << QStringLiteral("    P%1").arg(i + 1) << QStringLiteral("End Sub");
+            lines << QStringLiteral("Sub P%1()").arg(i) << QStringLiteral("    P%1").arg(i + 1)
+                  << QStringLiteral("End Sub");
         lines << "Sub Wide()" << QStringLiteral("    x = ") + QString(2 * 1024 * 1024, QLatin1Char('(')) << "End Sub";
         const Loaded p(lines);
         const auto& dep = p.analysis.dependencies;
         const bool ok = dep.routineMap().size() == 20002 && dep.callees(QStringLiteral("MODBIG|P19998"))
-            && dep.callees(QStringLiteral("MODBIG|P19998"))->items() == QStringList{"MODBIG|P19999"} && !dep.callees(QStringLiteral("MODBIG|P19999"));
+            && dep.callees(QStringLiteral("MODBIG|P19998"))->items() == QStringList {"MODBIG|P19999"}
+            && !dep.callees(QStringLiteral("MODBIG|P19999"));
         return check(ok, QStringLiteral("%1 routines indexed").arg(dep.routineMap().size()));
     });
 
     measure("report: a hub calling 10,000 and a ring of 500", [] {
-        QStringList calls, lines{"Attribute VB_Name = \"modBig\""};
+        QStringList calls, lines {"Attribute VB_Name = \"modBig\""};
         for (int i = 0; i < 10000; ++i)
             calls << QStringLiteral("    Q%1").arg(i);
         lines << "Sub Hub()" << calls << "End Sub";
         for (int i = 0; i < 10000; ++i)
             lines << QStringLiteral("Sub Q%1()").arg(i) << "End Sub";
         for (int i = 0; i < 500; ++i)
-            lines << QStringLiteral("Sub Z%1()").arg(i) << QStringLiteral("    Z%1").arg((i + 1) % 500) << "    Hub" << "End Sub";
+            lines << QStringLiteral("Sub Z%1()").arg(i) << QStringLiteral("    Z%1").arg((i + 1) % 500) << "    Hub"
+                  << "End Sub";
         const Loaded p(lines);
         const QStringList hub = p.report(QStringLiteral("MODBIG|HUB"));
         const QStringList ring = p.report(QStringLiteral("MODBIG|Z0"));
         // Upwards the ring runs 40 levels deep and is cut; downwards too, while the hub, a
         // sibling of Z1, is expanded once at level 1 with its 10,000 callees.
-        const bool ok = hub.filter(QStringLiteral("Public Sub Q")).size() == 10000 && ring.filter(QStringLiteral("[Chain truncated at 40 levels]")).size() == 2
+        const bool ok = hub.filter(QStringLiteral("Public Sub Q")).size() == 10000
+            && ring.filter(QStringLiteral("[Chain truncated at 40 levels]")).size() == 2
             && ring.filter(QStringLiteral("Public Sub Q")).size() == 10000 && ring.size() < 10000 + 100;
         return check(ok, QStringLiteral("%1 and %2 report lines").arg(hub.size()).arg(ring.size()));
     });

@@ -6,6 +6,7 @@
 //
 // Prints what each step produced and how long it took; a result that is not what the step
 // must produce is reported and makes the exit status 1.
+#include "BenchOptions.h"
 #include "formimage/FormImageRenderer.h"
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
@@ -13,7 +14,6 @@
 #include "platform/RecordingPrintSurface.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
-#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,17 +28,16 @@ using Op = platform::RecordingPrintSurface::Op;
 
 namespace {
 
-
 // Reads `body` as the controls of a form file; the layout, or nullptr when the reading failed.
-const formimage::FormLayout* read(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body,
-                                  double* seconds)
+const formimage::FormLayout* read(
+    formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body, double* seconds)
 {
     const QString path = dir.filePath(QStringLiteral("frmBench.frm"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return nullptr;
     file.write(("VERSION 5.00\r\nBegin VB.Form frmBench\r\n   ClientWidth = 9000\r\n   ClientHeight = 7000\r\n" + body
-                + "End\r\nAttribute VB_Name = \"frmBench\"\r\n")
+        + "End\r\nAttribute VB_Name = \"frmBench\"\r\n")
                    .toLatin1());
     file.close();
     QElapsedTimer timer;
@@ -54,9 +53,10 @@ bool readStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDi
 {
     QString body;
     for (int i = 0; i < controls; ++i)
-        body += QStringLiteral("Begin VB.CommandButton cmdPile\r\nIndex = %1\r\nLeft = 100\r\nTop = 100\r\nWidth = 1000\r\n"
-                               "Height = 400\r\nEnd\r\n")
-                    .arg(i);
+        body +=
+            QStringLiteral("Begin VB.CommandButton cmdPile\r\nIndex = %1\r\nLeft = 100\r\nTop = 100\r\nWidth = 1000\r\n"
+                           "Height = 400\r\nEnd\r\n")
+                .arg(i);
     double seconds = 0;
     const formimage::FormLayout* layout = read(reader, dir, body, &seconds);
     const int layers = layout ? layout->form.layerCount : 0;
@@ -68,8 +68,8 @@ bool readLongCaption(formimage::FormLayoutReader& reader, const QTemporaryDir& d
 {
     const QString caption(megabytes * 1024 * 1024, QLatin1Char('W'));
     double seconds = 0;
-    const formimage::FormLayout* layout =
-        read(reader, dir, "Begin VB.Label lblLong\r\nCaption = \"" + caption + "\"\r\nWidth = 10\r\nHeight = 10\r\nEnd\r\n", &seconds);
+    const formimage::FormLayout* layout = read(reader, dir,
+        "Begin VB.Label lblLong\r\nCaption = \"" + caption + "\"\r\nWidth = 10\r\nHeight = 10\r\nEnd\r\n", &seconds);
     const qsizetype read = layout && layout->controlTotal() == 1 ? layout->control(1).caption.size() : -1;
     std::printf("read a caption line of %d MB: %lld characters in %.3f s\n", megabytes, (long long)read, seconds);
     return read == caption.size();
@@ -85,7 +85,8 @@ long overlappingTexts(std::vector<Op> texts)
     for (size_t i = 0; i < texts.size(); ++i) {
         for (size_t j = i + 1; j < texts.size() && texts[j].x < right(texts[i]); ++j) {
             const double top = std::max(texts[i].y, texts[j].y);
-            const double bottom = std::min(texts[i].y + 24.0 * texts[i].fontSize, texts[j].y + 24.0 * texts[j].fontSize);
+            const double bottom =
+                std::min(texts[i].y + 24.0 * texts[i].fontSize, texts[j].y + 24.0 * texts[j].fontSize);
             pairs += top < bottom ? 1 : 0;
         }
     }
@@ -116,7 +117,7 @@ bool drawManyControls(int controls)
     print::PrintDevice printer(surface, setup);
     print::PrintRunState run;
     print::PageFrame frame(printer, run);
-    const std::array<quint32, 10> colours{};
+    const std::array<quint32, 10> colours {};
     formimage::FormImageRenderer renderer(printer, frame, colours);
     printer.computePageGeometry(true);
     QElapsedTimer timer;
@@ -136,7 +137,8 @@ bool drawManyControls(int controls)
         for (const Op& op : surface.ops) {
             if (op.page != page || op.kind != Op::Kind::Text || op.text.isEmpty())
                 continue;
-            layerPage |= op.fontSize == 12 && op.text.contains(QStringLiteral("Layer")) && !op.text.contains(QStringLiteral("Callouts"));
+            layerPage |= op.fontSize == 12 && op.text.contains(QStringLiteral("Layer"))
+                && !op.text.contains(QStringLiteral("Callouts"));
             if (op.fontSize < 8)
                 onPage.push_back(op);
         }
@@ -145,10 +147,11 @@ bool drawManyControls(int controls)
             overlapping += overlappingTexts(onPage);
         }
     }
-    std::printf("draw %d controls: %d layers, %d pages (estimate %d in %.3f s), printed in %.3f s; %zu names and markers "
-                "on the layer pages, %ld overlapping\n",
-                controls, int(layout.form.layerCount), surface.pagesStarted(), estimate, estimateSeconds, printSeconds, texts,
-                overlapping);
+    std::printf(
+        "draw %d controls: %d layers, %d pages (estimate %d in %.3f s), printed in %.3f s; %zu names and markers "
+        "on the layer pages, %ld overlapping\n",
+        controls, int(layout.form.layerCount), surface.pagesStarted(), estimate, estimateSeconds, printSeconds, texts,
+        overlapping);
     return printed && estimate == surface.pagesStarted() && overlapping == 0;
 }
 

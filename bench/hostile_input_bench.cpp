@@ -6,10 +6,10 @@
 //
 // Prints what each reader gave and how long it took; a result that is not what the reader
 // must give makes the exit status 1.
+#include "BenchOptions.h"
 #include "analysis/DependencyIndex.h"
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
-#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,7 +20,6 @@ using namespace quillon;
 
 namespace {
 
-
 bool scanManyCalls(int calls)
 {
     QString line = QStringLiteral("x = ");
@@ -30,14 +29,14 @@ bool scanManyCalls(int calls)
     timer.start();
     const QStringList candidates = analysis::callCandidates(analysis::maskForCallScan(line));
     std::printf("call scan of one line of %d distinct calls (%lld characters): %lld names in %.3f s\n", calls,
-                (long long)line.size(), (long long)candidates.size(), bench::elapsedSeconds(timer));
+        (long long)line.size(), (long long)candidates.size(), bench::elapsedSeconds(timer));
     return candidates.size() == calls + 1;
 }
 
 // The reading ends with its message instead of placing every control on a layer of its own.
 bool readStackedForm(int controls)
 {
-    QStringList lines{QStringLiteral("VERSION 5.00"), QStringLiteral("Begin VB.Form frmPile")};
+    QStringList lines {QStringLiteral("VERSION 5.00"), QStringLiteral("Begin VB.Form frmPile")};
     for (int i = 0; i < controls; ++i) {
         lines << QStringLiteral("Begin VB.Label lblPile") << QStringLiteral("Index = %1").arg(i)
               << QStringLiteral("Width = 1000") << QStringLiteral("Height = 400") << QStringLiteral("End");
@@ -50,9 +49,9 @@ bool readStackedForm(int controls)
     const bool read = form.readFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
     const double seconds = bench::elapsedSeconds(timer);
     std::printf("form of %d stacked labels: %s in %.3f s\n", controls,
-                read ? qPrintable(QStringLiteral("%1 layers").arg(form.layout().form.layerCount))
-                     : qPrintable(form.lastMessage().section(QStringLiteral("\r\n"), -1)),
-                seconds);
+        read ? qPrintable(QStringLiteral("%1 layers").arg(form.layout().form.layerCount))
+             : qPrintable(form.lastMessage().section(QStringLiteral("\r\n"), -1)),
+        seconds);
     return read == (qint64(controls) * (controls - 1) / 2 <= formimage::placement::kMaxLayerComparisons);
 }
 

@@ -8,10 +8,10 @@
 // command line on it); otherwise it goes to a temporary folder that is removed. After the
 // main project it times a project of one module with 20,000 routines, and the main project
 // at half its size to show how the time grows.
+#include "BenchOptions.h"
 #include "analysis/ProjectAnalysis.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
-#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,7 +127,7 @@ struct Timing {
 
 Timing timeOpen(const QString& vbp, int runs, bool withAnalysis)
 {
-    DiagLog quietLog{QString()}; // the benchmark measures loading, not logging
+    DiagLog quietLog {QString()}; // the benchmark measures loading, not logging
     const SourceReader reader(CodePage::standard(), &quietLog);
     std::vector<double> seconds;
     Timing timing;
@@ -154,8 +154,8 @@ Timing timeOpen(const QString& vbp, int runs, bool withAnalysis)
 void report(const char* what, int lines, const Timing& t, int runs)
 {
     std::printf("%-44s median %.3f s, best %.3f s over %d runs; %lld routines, %lld indexed; %.0f lines/s\n", what,
-                t.median, t.best, runs, static_cast<long long>(t.routines), static_cast<long long>(t.indexed),
-                lines / t.median);
+        t.median, t.best, runs, static_cast<long long>(t.routines), static_cast<long long>(t.indexed),
+        lines / t.median);
 }
 
 // One module with the given number of small routines, each calling the one before.
@@ -201,12 +201,12 @@ int main(int argc, char* argv[])
 
     const QString half = temp.path() + QStringLiteral("/half");
     const int halfLines = generate(half, totalLines / 2, std::max(fileCount / 2, 1));
-    report("whole File | Open, half the project:", halfLines, timeOpen(half + QStringLiteral("/Synthetic.vbp"), runs, true),
-           runs);
+    report("whole File | Open, half the project:", halfLines,
+        timeOpen(half + QStringLiteral("/Synthetic.vbp"), runs, true), runs);
 
     const QString huge = temp.path() + QStringLiteral("/huge");
     const int hugeLines = generateOneModule(huge, 20000);
     report("whole File | Open, 20,000 routines, 1 module:", hugeLines,
-           timeOpen(huge + QStringLiteral("/Huge.vbp"), runs, true), runs);
+        timeOpen(huge + QStringLiteral("/Huge.vbp"), runs, true), runs);
     return 0;
 }

@@ -2,6 +2,7 @@
 // and the line printer on the built-in PDF writer, the way `quillon listing` does.
 //
 //   quillon_bench_print [--lines N] [--keep OUT.pdf]
+#include "BenchOptions.h"
 #include "analysis/SymbolTable.h"
 #include "config/Options.h"
 #include "model/DiagLog.h"
@@ -10,7 +11,6 @@
 #include "print/LinePrinter.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
-#include "BenchOptions.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -41,8 +41,8 @@ QStringList syntheticLines(int count)
         "End Function",
         "",
     };
-    QStringList lines{"Attribute VB_Name = \"modStock\"", "Private Const MAX_ITEMS As Long = 100",
-                      "Public gVerbose As Boolean", "Private mItems() As ItemRecord", "Private sLabel As String", ""};
+    QStringList lines {"Attribute VB_Name = \"modStock\"", "Private Const MAX_ITEMS As Long = 100",
+        "Public gVerbose As Boolean", "Private mItems() As ItemRecord", "Private sLabel As String", ""};
     while (lines.size() < count) {
         for (const char* line : body)
             lines << QString::fromLatin1(line);
@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
             return 1;
         file.write(lines.join(QStringLiteral("\r\n")).toLatin1());
     }
-    model::DiagLog quiet{QString()};
+    model::DiagLog quiet {QString()};
     const model::SourceReader reader(model::CodePage::standard(), &quiet);
     auto record = std::make_shared<model::ProjectFile>();
     record->filePath = source;
@@ -90,7 +90,8 @@ int main(int argc, char* argv[])
     printer.computePageGeometry(true);
     print::PageFrame frame(printer, run);
     print::LinePrinter printerLines(frame, run, nullptr);
-    const std::array<quint32, 10> colours{0, 25600, 20660, 255, 13783040, 10485920, 8388736, 7874560, 16777113, 16777215};
+    const std::array<quint32, 10> colours {
+        0, 25600, 20660, 255, 13783040, 10485920, 8388736, 7874560, 16777113, 16777215};
     printerLines.colours = colours;
     printerLines.symbols = &symbols;
     model::Routine routine;
@@ -110,7 +111,6 @@ int main(int argc, char* argv[])
     const bool ok = surface.endDocument();
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     std::printf("line printer on the PDF writer: %d lines, %d pages, %.2f s = %.0f lines per second; %s, %.1f MB\n",
-                count, pages, seconds, count / seconds, ok ? "written" : "FAILED",
-                double(QFileInfo(pdf).size()) / 1e6);
+        count, pages, seconds, count / seconds, ok ? "written" : "FAILED", double(QFileInfo(pdf).size()) / 1e6);
     return ok ? 0 : 1;
 }

@@ -5,12 +5,12 @@
 //
 // Prints what each step produced and how long it took; a result that is not what the step
 // must produce is reported and makes the exit status 1.
+#include "BenchOptions.h"
 #include "config/Ini.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "print/Highlight.h"
 #include "print/TableOfContents.h"
-#include "BenchOptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +24,6 @@ using namespace quillon;
 
 namespace {
 
-
 // `Left("x") ` repeated: four segments each (name, bracket, literal, the rest).
 bool highlightLongLine(int repeats)
 {
@@ -35,9 +34,10 @@ bool highlightLongLine(int repeats)
     timer.start();
     const std::vector<print::Segment> segments = print::buildHighlightSegments(line, print::HighlightContext());
     const double seconds = bench::elapsedSeconds(timer);
-    const bool ok = segments.size() == size_t(repeats) * 4 && !segments.empty() && segments.back().end == int(line.size());
-    std::printf("highlight one line of %lld characters: %zu segments in %.3f s%s\n", static_cast<long long>(line.size()),
-                segments.size(), seconds, ok ? "" : " - WRONG SEGMENTS");
+    const bool ok =
+        segments.size() == size_t(repeats) * 4 && !segments.empty() && segments.back().end == int(line.size());
+    std::printf("highlight one line of %lld characters: %zu segments in %.3f s%s\n",
+        static_cast<long long>(line.size()), segments.size(), seconds, ok ? "" : " - WRONG SEGMENTS");
     return ok;
 }
 
@@ -50,10 +50,11 @@ bool indexLargeList(int keys)
         QFile file(dir.filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     };
-    if (!write(QStringLiteral("modA.bas"), "Attribute VB_Name = \"modA\"\r\nPublic Sub Main()\r\n    x = 1\r\nEnd Sub\r\n")
+    if (!write(
+            QStringLiteral("modA.bas"), "Attribute VB_Name = \"modA\"\r\nPublic Sub Main()\r\n    x = 1\r\nEnd Sub\r\n")
         || !write(QStringLiteral("App.vbp"), "Module=modA; modA.bas\r\n"))
         return false;
-    model::DiagLog log{QString()};
+    model::DiagLog log {QString()};
     model::Project project;
     if (project.openProject(dir.filePath(QStringLiteral("App.vbp"))) != model::Project::OpenOutcome::Loaded)
         return false;
@@ -77,7 +78,7 @@ bool indexLargeList(int keys)
     // The module's Declarations and Main join the stale keys.
     const bool ok = indexed && entries == size_t(keys) + 2;
     std::printf("index a list of %d stale keys: %s, %zu entries in %.3f s%s\n", keys, indexed ? "written" : "FAILED",
-                entries, seconds, ok ? "" : " - WRONG ENTRIES");
+        entries, seconds, ok ? "" : " - WRONG ENTRIES");
     return ok;
 }
 

@@ -23,13 +23,13 @@ int main(int argc, char* argv[])
         _exit(127);
     }
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     if (child < 0 || wait4(child, &status, 0, &usage) < 0) {
         std::perror("wait");
         return 1;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr, "measured: %.2f s wall, peak memory %.0f MB, exit %d\n", seconds,
-                 double(usage.ru_maxrss) / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        double(usage.ru_maxrss) / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -35,15 +35,15 @@ struct Line {
     std::array<QString, kRunsPerLine> runs;
 };
 
-const std::array<quint32, kRunsPerLine> kColors = {rgb(0, 0, 128), rgb(0, 0, 0), rgb(0, 0, 128),
-                                                   rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0)};
+const std::array<quint32, kRunsPerLine> kColors = {
+    rgb(0, 0, 128), rgb(0, 0, 0), rgb(0, 0, 128), rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0)};
 
 // A thousand distinct code-like lines, cut into runs of fixed lengths.
 std::vector<Line> makeLines()
 {
     static const char* const words[] = {"Dim", "As", "Long", "String", "If", "Then", "Else", "End", "Sub", "Function",
-                                        "ByVal", "ByRef", "For", "Next", "Call", "Set", "Nothing", "x", "i", "Total",
-                                        "Customer.Name", "rs!Amount", "=", "+", "&", "(", ")", "\"text\"", "' note", "0"};
+        "ByVal", "ByRef", "For", "Next", "Call", "Set", "Nothing", "x", "i", "Total", "Customer.Name", "rs!Amount", "=",
+        "+", "&", "(", ")", "\"text\"", "' note", "0"};
     std::vector<Line> lines;
     unsigned seed = 12345;
     for (int n = 0; n < 1000; ++n) {
@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     }
     std::printf("%s: %d lines of 100 characters in %d runs, %d pages; best of %d: %.3f s = %.0f lines per second; "
                 "PDF %.1f MB\n",
-                baseline ? "QPainter::drawText per run" : "QtPrintSurface", count, kRunsPerLine, pages, runs, best,
-                count / best, double(QFileInfo(file).size()) / 1e6);
+        baseline ? "QPainter::drawText per run" : "QtPrintSurface", count, kRunsPerLine, pages, runs, best,
+        count / best, double(QFileInfo(file).size()) / 1e6);
     return 0;
 }

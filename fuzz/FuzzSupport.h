@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <cstdio>
 
-#define FUZZ_CHECK(condition)                                                                                 \
-    do {                                                                                                      \
-        if (!(condition)) {                                                                                   \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);          \
-            __builtin_trap();                                                                                 \
-        }                                                                                                     \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);                    \
+            __builtin_trap();                                                                                          \
+        }                                                                                                              \
     } while (0)
 
 namespace quillon::fuzz {

@@ -43,7 +43,7 @@ void checkLine(const QString& line)
     if (const std::optional<ApiDeclaration> declaration = parseDeclareLine(line)) {
         FUZZ_CHECK(!declaration->name.isEmpty() && !declaration->library.isEmpty() && !declaration->alias.isEmpty());
         FUZZ_CHECK(line.contains(declaration->name) && line.contains(declaration->library)
-                   && line.contains(declaration->alias));
+            && line.contains(declaration->alias));
     }
 }
 

@@ -50,8 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString section = pick < size_t(sections.size()) ? sections[qsizetype(pick)] : QStringLiteral("Fuzz Section");
     const std::vector<std::pair<QString, QString>> known = pick < entries.size() ? entries[pick] : decltype(known)();
     const QString key = known.empty() ? QStringLiteral("Fuzz Key") : known[size % known.size()].first;
-    const QString newKey = key.compare(QLatin1String("Added Key"), Qt::CaseInsensitive) == 0 ? QStringLiteral("Other Key")
-                                                                                          : QStringLiteral("Added Key");
+    const QString newKey = key.compare(QLatin1String("Added Key"), Qt::CaseInsensitive) == 0
+        ? QStringLiteral("Other Key")
+        : QStringLiteral("Added Key");
 
     IniDocument changed = document;
     changed.setValue(section, key, value);

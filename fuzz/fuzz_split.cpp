@@ -44,8 +44,7 @@ void checkSplit(const QString& path, const QStringList& lines)
     for (const RoutinePtr& routine : routines) {
         FUZZ_CHECK(routine);
         FUZZ_CHECK(routine->filePath == path);
-        FUZZ_CHECK(routine->startLine >= 1 && routine->startLine <= routine->endLine
-                   && routine->endLine <= lineCount);
+        FUZZ_CHECK(routine->startLine >= 1 && routine->startLine <= routine->endLine && routine->endLine <= lineCount);
         const qint32 span = routine->endLine - routine->startLine + 1;
         FUZZ_CHECK(routine->commentLines >= 0 && routine->blankLines >= 0 && routine->codeLines >= 0);
         FUZZ_CHECK(routine->commentLines + routine->blankLines + routine->codeLines <= span);

@@ -11,8 +11,8 @@
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
-#include "platform/MessageBox.h"
 #include "platform/Environment.h"
+#include "platform/MessageBox.h"
 #include "platform/PrinterDefaults.h"
 #include "print/OutputParts.h"
 
@@ -34,15 +34,15 @@ namespace {
 QString routineLine(const Routine& r)
 {
     const QChar tab = QLatin1Char('\t');
-    return fileNameOf(r.filePath) + tab + r.routineKind + tab + r.routineName + tab + QString::number(r.startLine)
-        + tab + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab
-        + QString::number(r.commentLines) + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines)
-        + tab + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
+    return fileNameOf(r.filePath) + tab + r.routineKind + tab + r.routineName + tab + QString::number(r.startLine) + tab
+        + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab + QString::number(r.commentLines)
+        + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines) + tab
+        + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
         + QLatin1Char('\n');
 }
 
 QString fileRoutineLines(const QString& path, const RoutineList& routines, int aggregateMode,
-                         const RoutinesByFileMap& loaded, const SourceReader& reader)
+    const RoutinesByFileMap& loaded, const SourceReader& reader)
 {
     QString text;
     for (const RoutinePtr& routine : routines)
@@ -64,7 +64,7 @@ QString fileRoutineLines(const QString& path, const RoutineList& routines, int a
 int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("files takes one project file")};
+        throw Usage {QStringLiteral("files takes one project file")};
     Project project(reader);
     const std::optional<FileList> files = [&]() -> std::optional<FileList> {
         const QString path = args.positional[0];
@@ -75,10 +75,10 @@ int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& ou
     if (!files) {
         const QString path = args.positional[0];
         return cannotRead(err, path,
-                          project.lastOpenError.isEmpty()
-                              ? (QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a project file")
-                                                         : QStringLiteral("no such file"))
-                              : project.lastOpenError);
+            project.lastOpenError.isEmpty()
+                ? (QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a project file")
+                                           : QStringLiteral("no such file"))
+                : project.lastOpenError);
     }
     for (const ProjectNote& projectNote : project.notes)
         note(err, noteText(projectNote));
@@ -94,7 +94,7 @@ int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& ou
 int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("routines takes one project or source file")};
+        throw Usage {QStringLiteral("routines takes one project or source file")};
     int aggregateMode = 0;
     if (args.options.contains(QStringLiteral("aggregate"))) {
         const QString mode = args.options.value(QStringLiteral("aggregate"));
@@ -105,7 +105,7 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
         else if (mode == QLatin1String("all"))
             aggregateMode = 2;
         else
-            throw Usage{QStringLiteral("--aggregate takes none, small or all")};
+            throw Usage {QStringLiteral("--aggregate takes none, small or all")};
     }
     const QString path = args.positional[0];
     if (isProjectFile(path)) {
@@ -114,8 +114,9 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
             return *failed;
         for (const FilePtr& file : project.projectFileList) {
             const RoutineList* routines = project.routinesByFile.find(file->filePath);
-            write(out, fileRoutineLines(file->filePath, routines ? *routines : RoutineList(), aggregateMode,
-                                        project.routinesByFile, reader));
+            write(out,
+                fileRoutineLines(file->filePath, routines ? *routines : RoutineList(), aggregateMode,
+                    project.routinesByFile, reader));
         }
         return 0;
     }
@@ -183,8 +184,8 @@ int runSymbols(const Arguments& args, const SourceReader& reader, std::ostream& 
     return 0;
 }
 
-int runReport(const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out,
-              std::ostream& err)
+int runReport(
+    const Arguments& args, const SourceReader& reader, const Options& options, std::ostream& out, std::ostream& err)
 {
     const QString path = projectArgument(args, "report", 1, std::numeric_limits<qsizetype>::max());
     int tabWidth = options.ideTabWidth();
@@ -192,7 +193,7 @@ int runReport(const Arguments& args, const SourceReader& reader, const Options& 
         bool ok = false;
         tabWidth = args.options.value(QStringLiteral("tab-width")).toInt(&ok);
         if (!ok || tabWidth < 1 || tabWidth > 32)
-            throw Usage{QStringLiteral("--tab-width takes a number from 1 to 32")};
+            throw Usage {QStringLiteral("--tab-width takes a number from 1 to 32")};
     }
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = openForDump(loaded.project, path, err))
@@ -230,7 +231,7 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
 {
     const QStringList& words = args.positional;
     if (words.size() != 1 && words.size() != 3)
-        throw Usage{QStringLiteral("brackets takes a source file and, optionally, FIRST and LAST line numbers")};
+        throw Usage {QStringLiteral("brackets takes a source file and, optionally, FIRST and LAST line numbers")};
     int first = 1;
     int last = std::numeric_limits<int>::max();
     if (words.size() == 3) {
@@ -239,7 +240,7 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
         first = words[1].toInt(&okFirst);
         last = words[2].toInt(&okLast);
         if (!okFirst || !okLast || first < 1 || last < 1)
-            throw Usage{QStringLiteral("FIRST and LAST are line numbers from 1")};
+            throw Usage {QStringLiteral("FIRST and LAST are line numbers from 1")};
     }
     const QString path = words[0];
     const QFileInfo info(path);
@@ -285,20 +286,22 @@ int runOptions(const Arguments& args, Session& session, std::ostream& out, std::
         return 0;
     }
     if (words[0] != QLatin1String("set") || words.size() != 4)
-        throw Usage{QStringLiteral("options takes no argument, or: set SECTION KEY VALUE")};
+        throw Usage {QStringLiteral("options takes no argument, or: set SECTION KEY VALUE")};
     const config::OptionSpec* spec = Options::find(words[1], words[2]);
     if (!spec || !spec->loaded)
-        throw Usage{QStringLiteral("no option ") + quote(words[2]) + QStringLiteral(" in section ") + quote(words[1])};
+        throw Usage {QStringLiteral("no option ") + quote(words[2]) + QStringLiteral(" in section ") + quote(words[1])};
     // The value goes to the file as given; what it reads back as is shown.
     if (!session.ini.write(config::sectionName(spec->suffix), spec->key, words[3])) {
-        write(err, QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
-                       + QStringLiteral(": the option was not changed\n"));
+        write(err,
+            QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
+                + QStringLiteral(": the option was not changed\n"));
         return 1;
     }
     session.options.load();
     const QString effective = session.options.text(*spec);
-    write(out, QLatin1Char('[') + config::sectionName(spec->suffix) + QStringLiteral("]\n") + spec->key
-                   + QLatin1Char('=') + effective + QLatin1Char('\n'));
+    write(out,
+        QLatin1Char('[') + config::sectionName(spec->suffix) + QStringLiteral("]\n") + spec->key + QLatin1Char('=')
+            + effective + QLatin1Char('\n'));
     if (effective != words[3].trimmed())
         note(err, quote(words[3]) + QStringLiteral(" reads as ") + quote(effective));
     return 0;
@@ -316,7 +319,7 @@ int runMessages(const Arguments& args, Session& session, std::ostream& out)
         return 0;
     }
     if (words[0] != QLatin1String("restore") || words.size() != 2)
-        throw Usage{QStringLiteral("messages takes no argument, or: restore N|all")};
+        throw Usage {QStringLiteral("messages takes no argument, or: restore N|all")};
     if (words[1] == QLatin1String("all")) {
         while (messages.restoreCount() > 0) {
             write(out, QStringLiteral("restored: ") + messages.menuCaptions()[0] + QLatin1Char('\n'));
@@ -327,8 +330,8 @@ int runMessages(const Arguments& args, Session& session, std::ostream& out)
     bool ok = false;
     const int index = words[1].toInt(&ok);
     if (!ok || index < 0 || index >= messages.restoreCount())
-        throw Usage{QStringLiteral("no hidden message ") + quote(words[1]) + QStringLiteral(" (there are ")
-                    + QString::number(messages.restoreCount()) + QLatin1Char(')')};
+        throw Usage {QStringLiteral("no hidden message ") + quote(words[1]) + QStringLiteral(" (there are ")
+            + QString::number(messages.restoreCount()) + QLatin1Char(')')};
     write(out, QStringLiteral("restored: ") + messages.menuCaptions()[index] + QLatin1Char('\n'));
     messages.deleteRecord(index, true);
     return 0;
@@ -338,10 +341,11 @@ int runSpool(const Arguments& args, Session& session, std::ostream& out, std::os
 {
     const QStringList& words = args.positional;
     if (words.size() > 1 || (words.size() == 1 && words[0] != QLatin1String("estimate")))
-        throw Usage{QStringLiteral("spool takes no argument, or: estimate")};
+        throw Usage {QStringLiteral("spool takes no argument, or: estimate")};
     if (words.isEmpty()) {
-        write(out, QStringLiteral("GDISpoolSize\t") + QString::number(session.options.integer(config::opt::GDISpoolSize))
-                       + QLatin1Char('\n'));
+        write(out,
+            QStringLiteral("GDISpoolSize\t") + QString::number(session.options.integer(config::opt::GDISpoolSize))
+                + QLatin1Char('\n'));
         return 0;
     }
     const QString temp = platform::tempFolder();
@@ -353,16 +357,18 @@ int runSpool(const Arguments& args, Session& session, std::ostream& out, std::os
     const int previous = estimator.value();
     if (!estimator.estimate(
             {session.options.text(config::opt::FontName), session.options.text(config::opt::FontSize).toDouble()})) {
-        write(err, QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
-                       + QStringLiteral(": the estimate was not stored\n"));
+        write(err,
+            QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
+                + QStringLiteral(": the estimate was not stored\n"));
         return 1;
     }
     const QString note = print::spoolRecalibratedNote(previous, estimator.value());
-    write(out, QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
-                   + QStringLiteral("disk\t") + mib(readings.freeDiskBytes) + QStringLiteral(" MiB free in ") + temp
-                   + QLatin1Char('\n') + QStringLiteral("descriptors\t") + QString::number(readings.objectsInUse)
-                   + QLatin1Char('\n') + QStringLiteral("GDISpoolSize\t") + QString::number(estimator.value())
-                   + QLatin1Char('\n') + (note.isEmpty() ? QString() : note + QLatin1Char('\n')));
+    write(out,
+        QStringLiteral("memory\t") + mib(readings.availableMemoryBytes) + QStringLiteral(" MiB\n")
+            + QStringLiteral("disk\t") + mib(readings.freeDiskBytes) + QStringLiteral(" MiB free in ") + temp
+            + QLatin1Char('\n') + QStringLiteral("descriptors\t") + QString::number(readings.objectsInUse)
+            + QLatin1Char('\n') + QStringLiteral("GDISpoolSize\t") + QString::number(estimator.value())
+            + QLatin1Char('\n') + (note.isEmpty() ? QString() : note + QLatin1Char('\n')));
     return 0;
 }
 
@@ -375,88 +381,87 @@ int usageError(std::ostream& err, const QString& problem)
     return 2;
 }
 int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
-               const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, std::ostream& out, std::ostream& err);
 } // namespace
 
 QString usageText()
 {
-    return QStringLiteral(
-        "Usage: quillon SUBCOMMAND [ARGUMENTS]\n"
-        "\n"
-        "Subcommands:\n"
-        "  files PROJECT.vbp [--codepage NAME]\n"
-        "      The project's source files in file-list order: type, name, path.\n"
-        "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
-        "      The routines of every file of a project, or of one source file.\n"
-        "  symbols PROJECT.vbp [--codepage NAME]\n"
-        "      The symbol tables: constants, globals, module variables and procedures\n"
-        "      per file, the project-wide sets, and the ByRef parameters per procedure.\n"
-        "  calls PROJECT.vbp [--codepage NAME]\n"
-        "      The dependency index: routines, calls, callers, API calls, Declare\n"
-        "      statements, event handlers and the start-up routine.\n"
-        "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
-        "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
-        "      every procedure that gets one, with their connector tags.\n"
-        "  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
-        "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
-        "      lines when not given), with connector tags and unbalanced-block reports.\n"
-        "  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
-        "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n"
-        "  layout FORM.frm [--codepage NAME]\n"
-        "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
-        "      per control (position, size, container, layer, place on the form) and a\n"
-        "      MENU line per menu.\n"
-        "  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
-        "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
-        "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
-        "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
-        "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
-        "      or to the Output Folder option's folder under a dated name. The page\n"
-        "      options hold for this run only.\n"
-        "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
-        "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
-        "          [--spool N]\n"
-        "          [page options of listing]\n"
-        "      Document the project: every routine of every file (or of the files and\n"
-        "      routines named), with dependency reports and loop brackets when asked.\n"
-        "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
-        "      this run (0: one file, no parts).\n"
-        "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
-        "      Print the picture of one form: a page per layer of overlapping controls,\n"
-        "      the callouts of names that do not fit, and the menu tree.\n"
-        "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
-        "      Print the table of contents with the print history and the project\n"
-        "      summary; --text writes its lines (tags included) to standard output.\n"
-        "  spool [estimate]\n"
-        "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
-        "      no limit); estimate measures the machine, stores a new value and tells\n"
-        "      when it moved a value that was in use.\n"
-        "  options\n"
-        "      The options file's path, then every option with its value, by section.\n"
-        "  options set SECTION KEY VALUE\n"
-        "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output).\n"
-        "  messages\n"
-        "      The hidden messages, numbered from 0.\n"
-        "  messages restore N|all\n"
-        "      Show hidden message N (or all of them) again.\n"
-        "\n"
-        "Options:\n"
-        "  --aggregate MODE  also group property procedures: none (default), small\n"
-        "                    (at most 6 lines each) or all\n"
-        "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
-        "                    section IDE, 4 when empty)\n"
-        "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
-        "                    windows-1250 ... windows-1258 (default: the option\n"
-        "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
-        "  --help            show this text\n"
-        "  --version         show the version\n"
-        "\n"
-        "\n"
-        "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
-        "~/.config), creating it with every option at its default when it is missing.\n"
-        "\n"
-        "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
-        "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+    return QStringLiteral("Usage: quillon SUBCOMMAND [ARGUMENTS]\n"
+                          "\n"
+                          "Subcommands:\n"
+                          "  files PROJECT.vbp [--codepage NAME]\n"
+                          "      The project's source files in file-list order: type, name, path.\n"
+                          "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
+                          "      The routines of every file of a project, or of one source file.\n"
+                          "  symbols PROJECT.vbp [--codepage NAME]\n"
+                          "      The symbol tables: constants, globals, module variables and procedures\n"
+                          "      per file, the project-wide sets, and the ByRef parameters per procedure.\n"
+                          "  calls PROJECT.vbp [--codepage NAME]\n"
+                          "      The dependency index: routines, calls, callers, API calls, Declare\n"
+                          "      statements, event handlers and the start-up routine.\n"
+                          "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
+                          "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
+                          "      every procedure that gets one, with their connector tags.\n"
+                          "  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
+                          "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
+                          "      lines when not given), with connector tags and unbalanced-block reports.\n"
+                          "  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
+                          "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n"
+                          "  layout FORM.frm [--codepage NAME]\n"
+                          "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
+                          "      per control (position, size, container, layer, place on the form) and a\n"
+                          "      MENU line per menu.\n"
+                          "  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
+                          "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
+                          "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
+                          "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
+                          "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
+                          "      or to the Output Folder option's folder under a dated name. The page\n"
+                          "      options hold for this run only.\n"
+                          "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
+                          "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
+                          "          [--spool N]\n"
+                          "          [page options of listing]\n"
+                          "      Document the project: every routine of every file (or of the files and\n"
+                          "      routines named), with dependency reports and loop brackets when asked.\n"
+                          "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
+                          "      this run (0: one file, no parts).\n"
+                          "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
+                          "      Print the picture of one form: a page per layer of overlapping controls,\n"
+                          "      the callouts of names that do not fit, and the menu tree.\n"
+                          "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
+                          "      Print the table of contents with the print history and the project\n"
+                          "      summary; --text writes its lines (tags included) to standard output.\n"
+                          "  spool [estimate]\n"
+                          "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
+                          "      no limit); estimate measures the machine, stores a new value and tells\n"
+                          "      when it moved a value that was in use.\n"
+                          "  options\n"
+                          "      The options file's path, then every option with its value, by section.\n"
+                          "  options set SECTION KEY VALUE\n"
+                          "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output).\n"
+                          "  messages\n"
+                          "      The hidden messages, numbered from 0.\n"
+                          "  messages restore N|all\n"
+                          "      Show hidden message N (or all of them) again.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --aggregate MODE  also group property procedures: none (default), small\n"
+                          "                    (at most 6 lines each) or all\n"
+                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
+                          "                    section IDE, 4 when empty)\n"
+                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
+                          "                    windows-1250 ... windows-1258 (default: the option\n"
+                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
+                          "  --help            show this text\n"
+                          "  --version         show the version\n"
+                          "\n"
+                          "\n"
+                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
+                          "~/.config), creating it with every option at its default when it is missing.\n"
+                          "\n"
+                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
+                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
 }
 
 bool isPrintingCommand(const QString& subcommand)
@@ -483,8 +488,8 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     if (command == QLatin1String("routines"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
     else if (command == QLatin1String("files") || command == QLatin1String("calls")
-             || command == QLatin1String("brackets") || command == QLatin1String("symbols")
-             || command == QLatin1String("layout"))
+        || command == QLatin1String("brackets") || command == QLatin1String("symbols")
+        || command == QLatin1String("layout"))
         valueOptions << QStringLiteral("codepage");
     else if (command == QLatin1String("report"))
         valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
@@ -501,18 +506,16 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         valueOptions.removeAll(QStringLiteral("project"));
         valueOptions.removeAll(QStringLiteral("tab-width"));
         valueOptions.removeAll(QStringLiteral("long-lines"));
-    }
-    else if (command != QLatin1String("options") && command != QLatin1String("messages")
-             && command != QLatin1String("spool"))
+    } else if (command != QLatin1String("options") && command != QLatin1String("messages")
+        && command != QLatin1String("spool"))
         return usageError(err, QStringLiteral("unknown subcommand ") + quote(command));
 
     QString problem;
-    const std::optional<Arguments> parsed = parseArguments(
-        args.mid(1), valueOptions, problem,
+    const std::optional<Arguments> parsed = parseArguments(args.mid(1), valueOptions, problem,
         command == QLatin1String("listing") || command == QLatin1String("image") ? listingFlagOptions()
-        : command == QLatin1String("print") ? printFlagOptions()
-        : command == QLatin1String("toc")   ? tocFlagOptions()
-                                            : QStringList());
+            : command == QLatin1String("print")                                  ? printFlagOptions()
+            : command == QLatin1String("toc")                                    ? tocFlagOptions()
+                                                                                 : QStringList());
     if (!parsed)
         return usageError(err, problem);
 
@@ -520,9 +523,9 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     if (parsed->options.contains(QStringLiteral("codepage"))) {
         chosen = CodePage::find(parsed->options.value(QStringLiteral("codepage")));
         if (!chosen)
-            return usageError(err, QStringLiteral("unknown code page ") + quote(parsed->options.value(QStringLiteral("codepage")))
-                              + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", "))
-                              + QLatin1Char(')'));
+            return usageError(err,
+                QStringLiteral("unknown code page ") + quote(parsed->options.value(QStringLiteral("codepage")))
+                    + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
 
     platform::BatchMessageBox box;
@@ -536,12 +539,14 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
             || command == QLatin1String("spool") || command == QLatin1String("toc")
             || (command == QLatin1String("print") && !parsed->has(QStringLiteral("list")));
         if (needsOptionsFile) {
-            write(err, QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
-                           + status.error + QLatin1Char('\n'));
+            write(err,
+                QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
+                    + status.error + QLatin1Char('\n'));
             return 1;
         }
-        note(err, QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
-                      + status.error + QStringLiteral("; the defaults apply"));
+        note(err,
+            QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ") + status.error
+                + QStringLiteral("; the defaults apply"));
     }
 
     const int code = runCommand(command, *parsed, chosen, session, services, out, err);
@@ -549,9 +554,10 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     if (!out) {
         // A dump that did not arrive is a failure, whatever the command itself did.
         const int number = errno;
-        write(err, QStringLiteral("quillon: cannot write to standard output")
-                       + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
-                       + QLatin1Char('\n'));
+        write(err,
+            QStringLiteral("quillon: cannot write to standard output")
+                + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
+                + QLatin1Char('\n'));
         return code == 2 ? 2 : 1;
     }
     return code;
@@ -560,7 +566,7 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
 namespace {
 
 int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
-               const CliServices& services, std::ostream& out, std::ostream& err)
+    const CliServices& services, std::ostream& out, std::ostream& err)
 {
     try {
         if (command == QLatin1String("options"))
@@ -573,8 +579,9 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
             const QString stored = session.options.text(config::opt::CodePage);
             chosen = CodePage::find(stored);
             if (!chosen) {
-                note(err, QStringLiteral("the option \"Code Page\" names an unknown code page ") + quote(stored)
-                              + QStringLiteral("; windows-1252 applies"));
+                note(err,
+                    QStringLiteral("the option \"Code Page\" names an unknown code page ") + quote(stored)
+                        + QStringLiteral("; windows-1252 applies"));
                 chosen = &CodePage::standard();
             }
         }

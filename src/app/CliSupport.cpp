@@ -21,14 +21,15 @@ void note(std::ostream& err, const QString& text)
 
 int cannotRead(std::ostream& err, const QString& path, const QString& reason)
 {
-    write(err, QStringLiteral("quillon: cannot read ") + quote(path) + QStringLiteral(": ") + reason
-                   + QLatin1Char('\n'));
+    write(
+        err, QStringLiteral("quillon: cannot read ") + quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
     return 1;
 }
 
 int cannotWrite(std::ostream& err, const QString& path, const QString& reason)
 {
-    write(err, QStringLiteral("quillon: cannot write ") + quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+    write(err,
+        QStringLiteral("quillon: cannot write ") + quote(path) + QStringLiteral(": ") + reason + QLatin1Char('\n'));
     return 1;
 }
 
@@ -42,8 +43,8 @@ bool isProjectFile(const QString& path)
     return upperCase(fileExtension(path)) == QLatin1String("VBP");
 }
 
-std::optional<Arguments> parseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
-                                        const QStringList& flagOptions)
+std::optional<Arguments> parseArguments(
+    const QStringList& args, const QStringList& valueOptions, QString& problem, const QStringList& flagOptions)
 {
     Arguments parsed;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -93,7 +94,7 @@ std::optional<int> openForDump(Project& project, const QString& path, std::ostre
 QString projectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum)
 {
     if (args.positional.size() < minimum || args.positional.size() > maximum || !isProjectFile(args.positional[0]))
-        throw Usage{QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
+        throw Usage {QString::fromLatin1(command) + QStringLiteral(" takes a project file (.vbp)")};
     return args.positional[0];
 }
 

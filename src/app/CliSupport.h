@@ -34,8 +34,8 @@ struct Arguments {
     bool has(const QString& name) const { return options.contains(name); }
     QString value(const QString& name) const { return options.value(name); }
 };
-std::optional<Arguments> parseArguments(const QStringList& args, const QStringList& valueOptions, QString& problem,
-                                        const QStringList& flagOptions = {});
+std::optional<Arguments> parseArguments(
+    const QStringList& args, const QStringList& valueOptions, QString& problem, const QStringList& flagOptions = {});
 
 // A project loaded with its analysis.
 struct AnalysedProject {

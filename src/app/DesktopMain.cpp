@@ -38,9 +38,9 @@ void openManual(platform::IMessageBox& box, const QString& manual)
 {
     if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
         box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
-                        QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
-                            + QStringLiteral("A free PDF reader is available at:") + kCrLf
-                            + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
+            QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
+                + QStringLiteral("A free PDF reader is available at:") + kCrLf
+                + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
     }
 }
 
@@ -53,13 +53,13 @@ void printManual(platform::IMessageBox& box, const QString& manual, const QStrin
     if (printed)
         return;
     box.showMessage(platform::MessageIcon::Information, QStringLiteral("Need Print Action"),
-                    QStringLiteral("Your default PDF reader is used to print the User Manual.  ")
-                        + QStringLiteral("Use your PDF reader's print function to complete the print process."));
+        QStringLiteral("Your default PDF reader is used to print the User Manual.  ")
+            + QStringLiteral("Use your PDF reader's print function to complete the print process."));
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
         box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
-                        QStringLiteral("No PDF reader was found on this computer.") + kCrLf + kCrLf
-                            + QStringLiteral("A free PDF reader is available at:") + kCrLf
-                            + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
+            QStringLiteral("No PDF reader was found on this computer.") + kCrLf + kCrLf
+                + QStringLiteral("A free PDF reader is available at:") + kCrLf
+                + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
     }
 }
 
@@ -91,15 +91,15 @@ int runDesktop()
 
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
     box.setOwner(&window);
-    QObject::connect(&instance, &platform::SingleInstance::activationRequested, &window,
-                     [&window] { ui::bringToFront(&window); });
+    QObject::connect(
+        &instance, &platform::SingleInstance::activationRequested, &window, [&window] { ui::bringToFront(&window); });
     const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
     if (QFileInfo::exists(iconPath)) {
         QApplication::setWindowIcon(QIcon(iconPath));
         window.setWindowIcon(QIcon(iconPath));
     } else {
         box.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
-                        QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
+            QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
     }
 
     ui::SplashWindow splash;
@@ -115,7 +115,8 @@ int runDesktop()
     }
     session.options.save();
 
-    print::GdiSpoolEstimator estimator(session.options, [] { return print::readSpoolReadings(platform::tempFolder()); });
+    print::GdiSpoolEstimator estimator(
+        session.options, [] { return print::readSpoolReadings(platform::tempFolder()); });
     const QString recalibrated = estimator.recalibrateAtStart(
         {session.options.text(config::opt::FontName), session.options.text(config::opt::FontSize).toDouble()});
     window.spoolEstimator = &estimator;
@@ -133,9 +134,9 @@ int runDesktop()
     window.displayUserManual = [&box, manual] { openManual(box, manual); };
     window.showSupport = [&box] {
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
-                        QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
-                                       "questions; the README beside the sources lists the command line.  Report "
-                                       "problems with the version (Help | About) and the project that shows them."));
+            QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
+                           "questions; the README beside the sources lists the command line.  Report "
+                           "problems with the version (Help | About) and the project that shows them."));
     };
     window.printUserManual = [&box, &session, manual] {
         printManual(box, manual, session.options.text(config::opt::DeviceName));
@@ -144,9 +145,9 @@ int runDesktop()
     window.refreshListButtons();
     if (!session.options.boolean(config::opt::ColorDefaultNoteSeen)) {
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Default Colors"),
-                        QStringLiteral("The default highlight colors of printed listings have changed.  Comments, "
-                                       "constants, variables, procedure names and literals each have their own color; "
-                                       "see the user manual, section 4.1 Color Settings, to change them."));
+            QStringLiteral("The default highlight colors of printed listings have changed.  Comments, "
+                           "constants, variables, procedure names and literals each have their own color; "
+                           "see the user manual, section 4.1 Color Settings, to change them."));
     }
     const int code = QApplication::exec();
     instance.release();

@@ -6,18 +6,18 @@
 namespace quillon::app {
 
 using formimage::ControlRecord;
-using model::quote;
 using formimage::FormLayout;
 using formimage::MenuRecord;
+using model::quote;
 
 namespace {
 
 // The reader's messages go to the command's error stream, one text per failure.
 class ErrorStreamMessageBox : public platform::IMessageBox {
 public:
-    explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) {}
-    platform::MessageResult showMessage(platform::MessageIcon, const QString& title, const QString& text,
-                                    platform::MessageButtons buttons) override
+    explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) { }
+    platform::MessageResult showMessage(
+        platform::MessageIcon, const QString& title, const QString& text, platform::MessageButtons buttons) override
     {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -47,21 +47,20 @@ QString layoutDump(const FormLayout& layout)
 {
     const formimage::FormRecord& form = layout.form;
     QString text = fields({QStringLiteral("FORM"), escapeField(form.name), escapeField(form.caption),
-                           QString::number(form.clientWidth), QString::number(form.clientHeight),
-                           flag(form.hasMenuBar), QString::number(form.controlCount),
-                           QString::number(form.menuCount), QString::number(form.layerCount)});
+        QString::number(form.clientWidth), QString::number(form.clientHeight), flag(form.hasMenuBar),
+        QString::number(form.controlCount), QString::number(form.menuCount), QString::number(form.layerCount)});
     for (int n = 1; n <= layout.controlTotal(); ++n) {
         const ControlRecord& c = layout.control(n);
         text += fields({QStringLiteral("CTRL"), QString::number(n), escapeField(c.typeName), escapeField(c.name),
-                        QString::number(c.index), QString::number(c.left), QString::number(c.top),
-                        QString::number(c.width), QString::number(c.height), escapeField(c.caption), flag(c.visible),
-                        flag(c.hasSize), QString::number(c.parent), QString::number(c.layer),
-                        QString::number(c.absLeft), QString::number(c.absTop)});
+            QString::number(c.index), QString::number(c.left), QString::number(c.top), QString::number(c.width),
+            QString::number(c.height), escapeField(c.caption), flag(c.visible), flag(c.hasSize),
+            QString::number(c.parent), QString::number(c.layer), QString::number(c.absLeft),
+            QString::number(c.absTop)});
     }
     for (int n = 1; n <= layout.menuTotal(); ++n) {
         const MenuRecord& m = layout.menu(n);
         text += fields({QStringLiteral("MENU"), QString::number(n), escapeField(m.name), escapeField(m.caption),
-                        QString::number(m.level), flag(m.visible)});
+            QString::number(m.level), flag(m.visible)});
     }
     return text;
 }
@@ -74,11 +73,20 @@ QString escapeField(const QString& text)
     escaped.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\\': escaped += QStringLiteral("\\\\"); break;
-        case u'\t': escaped += QStringLiteral("\\t"); break;
-        case u'\r': escaped += QStringLiteral("\\r"); break;
-        case u'\n': escaped += QStringLiteral("\\n"); break;
-        default: escaped += c;
+        case u'\\':
+            escaped += QStringLiteral("\\\\");
+            break;
+        case u'\t':
+            escaped += QStringLiteral("\\t");
+            break;
+        case u'\r':
+            escaped += QStringLiteral("\\r");
+            break;
+        case u'\n':
+            escaped += QStringLiteral("\\n");
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -87,7 +95,7 @@ QString escapeField(const QString& text)
 int runLayout(const Arguments& args, const model::SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("layout takes one form file")};
+        throw Usage {QStringLiteral("layout takes one form file")};
     const QString path = args.positional[0];
     ErrorStreamMessageBox box(err);
     formimage::FormLayoutReader formImage(reader, &box);
@@ -97,9 +105,10 @@ int runLayout(const Arguments& args, const model::SourceReader& reader, std::ost
     if (!read)
         return 1;
     if (formImage.unclosedObjects() > 0)
-        note(err, quote(path) + QStringLiteral(": the file ends inside the layout block (")
-                      + QString::number(formImage.unclosedObjects())
-                      + QStringLiteral(" object(s) not closed); it looks truncated"));
+        note(err,
+            quote(path) + QStringLiteral(": the file ends inside the layout block (")
+                + QString::number(formImage.unclosedObjects())
+                + QStringLiteral(" object(s) not closed); it looks truncated"));
     write(out, layoutDump(formImage.layout()));
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include "analysis/SymbolTable.h"
 #include "config/Session.h"
+#include "formimage/FormImageRenderer.h"
+#include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
@@ -17,12 +19,10 @@
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
 #include "print/TocText.h"
-#include "formimage/FormImageRenderer.h"
-#include "formimage/ProjectRun.h"
 
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 
 namespace quillon::app {
@@ -43,8 +43,8 @@ struct SourceForPrint {
     const analysis::SymbolTable* symbols = nullptr;
 };
 
-std::optional<int> loadSource(const Arguments& args, const SourceReader& reader, SourceForPrint& source,
-                              std::ostream& err)
+std::optional<int> loadSource(
+    const Arguments& args, const SourceReader& reader, SourceForPrint& source, std::ostream& err)
 {
     const QString given = args.positional[0];
     const QFileInfo info(given);
@@ -60,7 +60,7 @@ std::optional<int> loadSource(const Arguments& args, const SourceReader& reader,
     if (args.has(QStringLiteral("project"))) {
         const QString vbp = args.value(QStringLiteral("project"));
         if (!isProjectFile(vbp))
-            throw Usage{QStringLiteral("--project takes a project file (.vbp)")};
+            throw Usage {QStringLiteral("--project takes a project file (.vbp)")};
         source.project = std::make_unique<AnalysedProject>(reader);
         if (std::optional<int> failed = openForDump(source.project->project, vbp, err))
             return failed;
@@ -110,7 +110,7 @@ int tabWidthArgument(const Arguments& args, int fallback)
     bool ok = false;
     const int width = args.value(QStringLiteral("tab-width")).toInt(&ok);
     if (!ok || width < 1 || width > 32)
-        throw Usage{QStringLiteral("--tab-width takes a number from 1 to 32")};
+        throw Usage {QStringLiteral("--tab-width takes a number from 1 to 32")};
     return width;
 }
 
@@ -126,8 +126,8 @@ double numberArgument(const Arguments& args, const char* name, double low, doubl
     bool ok = false;
     const double value = args.value(QString::fromLatin1(name)).toDouble(&ok);
     if (!ok || value < low || value > high)
-        throw Usage{QStringLiteral("--") + QString::fromLatin1(name) + QStringLiteral(" takes a number from ")
-                    + QString::number(low) + QStringLiteral(" to ") + QString::number(high)};
+        throw Usage {QStringLiteral("--") + QString::fromLatin1(name) + QStringLiteral(" takes a number from ")
+            + QString::number(low) + QStringLiteral(" to ") + QString::number(high)};
     return value;
 }
 
@@ -136,25 +136,25 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
     if (args.has(QStringLiteral("paper"))) {
         const QString paper = args.value(QStringLiteral("paper")).toLower();
         if (paper != QLatin1String("letter") && paper != QLatin1String("legal"))
-            throw Usage{QStringLiteral("--paper takes letter or legal")};
+            throw Usage {QStringLiteral("--paper takes letter or legal")};
         setup.paperSize = paper == QLatin1String("legal") ? QStringLiteral("Legal") : QStringLiteral("Letter");
     }
     if (args.has(QStringLiteral("orientation"))) {
         const QString orientation = args.value(QStringLiteral("orientation")).toLower();
         if (orientation != QLatin1String("portrait") && orientation != QLatin1String("landscape"))
-            throw Usage{QStringLiteral("--orientation takes portrait or landscape")};
-        setup.orientation = orientation == QLatin1String("landscape") ? QStringLiteral("Landscape")
-                                                                       : QStringLiteral("Portrait");
+            throw Usage {QStringLiteral("--orientation takes portrait or landscape")};
+        setup.orientation =
+            orientation == QLatin1String("landscape") ? QStringLiteral("Landscape") : QStringLiteral("Portrait");
     }
     if (args.has(QStringLiteral("font"))) {
         if (args.value(QStringLiteral("font")).trimmed().isEmpty())
-            throw Usage{QStringLiteral("--font takes a font name")};
+            throw Usage {QStringLiteral("--font takes a font name")};
         setup.fontName = args.value(QStringLiteral("font"));
     }
     if (args.has(QStringLiteral("size")))
         setup.fontSize = numberArgument(args, "size", 4, 72);
     if (args.has(QStringLiteral("duplex")) && args.has(QStringLiteral("simplex")))
-        throw Usage{QStringLiteral("--duplex and --simplex exclude each other")};
+        throw Usage {QStringLiteral("--duplex and --simplex exclude each other")};
     if (args.has(QStringLiteral("duplex")))
         setup.duplex = true;
     if (args.has(QStringLiteral("simplex")))
@@ -166,12 +166,12 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
     if (args.has(QStringLiteral("margins"))) {
         const QStringList parts = args.value(QStringLiteral("margins")).split(QLatin1Char(','));
         if (parts.size() != 5)
-            throw Usage{QStringLiteral("--margins takes five numbers: LEFT,RIGHT,TOP,BOTTOM,BINDER (inches)")};
+            throw Usage {QStringLiteral("--margins takes five numbers: LEFT,RIGHT,TOP,BOTTOM,BINDER (inches)")};
         for (int i = 0; i < 5; ++i) {
             bool ok = false;
             const double inches = parts[i].trimmed().toDouble(&ok);
             if (!ok || inches < 0 || inches > 20)
-                throw Usage{QStringLiteral("--margins takes five numbers from 0 to 20 (inches)")};
+                throw Usage {QStringLiteral("--margins takes five numbers from 0 to 20 (inches)")};
             setup.margins[size_t(i)] = inches;
         }
         setup.workingLeft = setup.margins[print::kLeft];
@@ -198,9 +198,10 @@ int givenLongLineButton(const Arguments& args)
 {
     if (!args.has(QStringLiteral("long-lines")))
         return -1;
-    const int button = int(QStringList{"truncate", "wrap", "cancel"}.indexOf(args.value(QStringLiteral("long-lines"))));
+    const int button =
+        int(QStringList {"truncate", "wrap", "cancel"}.indexOf(args.value(QStringLiteral("long-lines"))));
     if (button < 0)
-        throw Usage{QStringLiteral("--long-lines takes wrap, truncate or cancel")};
+        throw Usage {QStringLiteral("--long-lines takes wrap, truncate or cancel")};
     return button;
 }
 
@@ -216,8 +217,9 @@ std::unique_ptr<platform::IPrintSurface> createSurface(const CliServices& servic
 // "OUTPUT<TAB>N pages": the file written, or the printer that got the job.
 void reportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)
 {
-    write(out, (path.isEmpty() ? surface.currentDevice().deviceName : path) + QLatin1Char('\t') + QString::number(pages)
-                   + QStringLiteral(" pages\n"));
+    write(out,
+        (path.isEmpty() ? surface.currentDevice().deviceName : path) + QLatin1Char('\t') + QString::number(pages)
+            + QStringLiteral(" pages\n"));
 }
 
 // The "Image" pseudo-routine of a form file; null when the file has none.
@@ -242,7 +244,7 @@ void reportOutputs(std::ostream& out, const print::RunResult& result, const plat
 }
 
 struct OutputChoice {
-    QString path;  // empty for a printer
+    QString path; // empty for a printer
     QString error; // why the file cannot be written there (empty when it can)
 };
 
@@ -250,7 +252,7 @@ struct OutputChoice {
 // --printer names another file target) or the default target; a PDF target without -o
 // writes into the Output Folder under the suggested name.
 OutputChoice chooseOutput(const Arguments& args, const config::Session& session, print::PrintDevice& printer,
-                          platform::IPrintSurface& surface, const QString& baseName)
+    platform::IPrintSurface& surface, const QString& baseName)
 {
     const bool toFile = args.has(QStringLiteral("output"));
     if (args.has(QStringLiteral("printer"))) {
@@ -258,8 +260,8 @@ OutputChoice chooseOutput(const Arguments& args, const config::Session& session,
             QStringList names;
             for (const platform::PrinterInfo& info : surface.printers())
                 names << info.deviceName;
-            throw Usage{QStringLiteral("no printer ") + quote(args.value(QStringLiteral("printer")))
-                        + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
+            throw Usage {QStringLiteral("no printer ") + quote(args.value(QStringLiteral("printer")))
+                + QStringLiteral(" (known: ") + names.join(QStringLiteral(", ")) + QLatin1Char(')')};
         }
     } else if (toFile) {
         for (const platform::PrinterInfo& info : surface.printers()) {
@@ -281,8 +283,8 @@ OutputChoice chooseOutput(const Arguments& args, const config::Session& session,
         if (!probe.begin(choice.path, &choice.error) && choice.error.isEmpty())
             choice.error = QStringLiteral("it cannot be created");
     } else if (toFile) {
-        throw Usage{QStringLiteral("-o writes a PDF file; ") + quote(surface.currentDevice().deviceName)
-                    + QStringLiteral(" is a printer")};
+        throw Usage {QStringLiteral("-o writes a PDF file; ") + quote(surface.currentDevice().deviceName)
+            + QStringLiteral(" is a printer")};
     }
     return choice;
 }
@@ -292,17 +294,23 @@ QStringList printValueOptions()
 {
     QStringList options = listingValueOptions();
     options.removeAll(QStringLiteral("project"));
-    options << "files" << "routines" << "aggregate" << "spool";
+    options << "files"
+            << "routines"
+            << "aggregate"
+            << "spool";
     return options;
 }
 
 QStringList printFlagOptions()
 {
-    return listingFlagOptions() << "deps" << "only-deps" << "brackets" << "list";
+    return listingFlagOptions() << "deps"
+                                << "only-deps"
+                                << "brackets"
+                                << "list";
 }
 
 int runPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-             std::ostream& out, std::ostream& err)
+    std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "print", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
@@ -310,10 +318,10 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
     int aggregate = session.options.aggregateMode();
     if (args.has(QStringLiteral("aggregate"))) {
-        const QStringList modes{"none", "small", "all"};
+        const QStringList modes {"none", "small", "all"};
         aggregate = int(modes.indexOf(args.value(QStringLiteral("aggregate"))));
         if (aggregate < 0)
-            throw Usage{QStringLiteral("--aggregate takes none, small or all")};
+            throw Usage {QStringLiteral("--aggregate takes none, small or all")};
     }
     AnalysedProject loaded(reader);
     platform::BatchMessageBox batch;
@@ -380,10 +388,10 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     platform::BatchMessageBox fixedAnswers;
     giveLongLineAnswer(fixedAnswers, longLineButton);
     config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
-    print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages,
-                               batch, &DiagLog::standard());
-    formimage::ProjectRunWiring wiring(run, loaded.project, loaded.analysis, setup, session.options, reader, &batch,
-                                       services.createPrintSurface);
+    print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages, batch,
+        &DiagLog::standard());
+    formimage::ProjectRunWiring wiring(
+        run, loaded.project, loaded.analysis, setup, session.options, reader, &batch, services.createPrintSurface);
     print::TocListHistory history(toc);
     if (toc.isOpen())
         run.history = &history;
@@ -409,8 +417,9 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     if (!result.ok || result.routinesPrinted == 0) {
         if (!result.status.isEmpty())
             write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
-        write(err, result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
-                                               : QStringLiteral("quillon: the output could not be written as one file\n"));
+        write(err,
+            result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
+                                        : QStringLiteral("quillon: the output could not be written as one file\n"));
         return 1;
     }
     reportOutputs(out, result, *surface);
@@ -418,7 +427,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
 }
 
 int runToc(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-           std::ostream& out, std::ostream& err)
+    std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "toc", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
@@ -432,16 +441,18 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     if (!toc.isOpen())
         return 1;
     const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
-    const print::TocFile file = print::prepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::standard());
+    const print::TocFile file =
+        print::prepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::standard());
     if (!file.ok()) {
-        write(err, QStringLiteral("quillon: ")
-                       + (file.noData ? QStringLiteral("No TOC data found.") : file.error) + QLatin1Char('\n'));
+        write(err,
+            QStringLiteral("quillon: ") + (file.noData ? QStringLiteral("No TOC data found.") : file.error)
+                + QLatin1Char('\n'));
         return 1;
     }
     struct RemoveAfter {
         const print::TocFile& file;
         ~RemoveAfter() { print::removeTocFile(file); }
-    } removeAfter{file};
+    } removeAfter {file};
     if (args.has(QStringLiteral("text"))) {
         const SourceFile lines = reader.read(file.path);
         QString text;
@@ -454,15 +465,16 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     if (!surface)
         return 1;
     print::PrintDevice chooser(*surface, setup);
-    const OutputChoice output = chooseOutput(args, session, chooser, *surface,
-                                             fileBaseName(vbp) + QStringLiteral(" TOC"));
+    const OutputChoice output =
+        chooseOutput(args, session, chooser, *surface, fileBaseName(vbp) + QStringLiteral(" TOC"));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
     print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::standard());
     run.outputPath = output.path;
     run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
     run.reader = &reader;
-    const print::RunResult result = run.runPrintQueue({{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
+    const print::RunResult result =
+        run.runPrintQueue({{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
     if (!result.ok || result.routinesPrinted == 0) {
         write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
         return 1;
@@ -478,13 +490,14 @@ QStringList tocValueOptions()
 
 QStringList tocFlagOptions()
 {
-    return listingFlagOptions() << "text" << "no-notes";
+    return listingFlagOptions() << "text"
+                                << "no-notes";
 }
 
 QStringList listingValueOptions()
 {
     return {"output", "project", "printer", "paper", "orientation", "font", "size", "binding", "fold", "margins",
-            "long-lines", "codepage", "tab-width"};
+        "long-lines", "codepage", "tab-width"};
 }
 
 QStringList listingFlagOptions()
@@ -492,11 +505,11 @@ QStringList listingFlagOptions()
     return {"duplex", "simplex"};
 }
 
-int runHighlight(const Arguments& args, config::Session& session, const SourceReader& reader, std::ostream& out,
-                 std::ostream& err)
+int runHighlight(
+    const Arguments& args, config::Session& session, const SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("highlight takes one source file")};
+        throw Usage {QStringLiteral("highlight takes one source file")};
     const int tabWidth = tabWidthArgument(args, session.options.ideTabWidth());
     SourceForPrint source;
     if (std::optional<int> failed = loadSource(args, reader, source, err))
@@ -522,11 +535,11 @@ int runHighlight(const Arguments& args, config::Session& session, const SourceRe
     return 0;
 }
 
-int runListing(const Arguments& args, config::Session& session, const SourceReader& reader,
-               const CliServices& services, std::ostream& out, std::ostream& err)
+int runListing(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+    std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("listing takes one source file")};
+        throw Usage {QStringLiteral("listing takes one source file")};
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
@@ -578,7 +591,7 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
     const int pages = surface->pagesStarted();
     if (!surface->endDocument()) {
         return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
-                           QStringLiteral("the output could not be completed"));
+            QStringLiteral("the output could not be completed"));
     }
     if (run.abort)
         note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
@@ -587,10 +600,10 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
 }
 
 int runImage(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-             std::ostream& out, std::ostream& err)
+    std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage{QStringLiteral("image takes one form file (.frm)")};
+        throw Usage {QStringLiteral("image takes one form file (.frm)")};
     const QString given = args.positional[0];
     const QFileInfo info(given);
     if (info.isDir())
@@ -615,13 +628,15 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
     const int pages = formimage::printImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
         return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
-                           QStringLiteral("the output could not be completed"));
+            QStringLiteral("the output could not be completed"));
     }
     if (pages < 0) {
-        const QString why = quiet.shown.empty() ? QStringLiteral("the form has nothing to draw")
-                                                : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        write(err, QStringLiteral("quillon: no form image printed for ") + quote(given) + QStringLiteral(": ") + why
-                       + QLatin1Char('\n'));
+        const QString why = quiet.shown.empty()
+            ? QStringLiteral("the form has nothing to draw")
+            : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        write(err,
+            QStringLiteral("quillon: no form image printed for ") + quote(given) + QStringLiteral(": ") + why
+                + QLatin1Char('\n'));
         return 1;
     }
     reportOutput(out, outputPath, *surface, pages);

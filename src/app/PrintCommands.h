@@ -9,23 +9,23 @@ class Session;
 namespace quillon::app {
 
 // quillon highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N]
-int runHighlight(const Arguments& args, config::Session& session, const model::SourceReader& reader,
-                 std::ostream& out, std::ostream& err);
+int runHighlight(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
+    std::ostream& err);
 // quillon listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [page options]
 int runListing(const Arguments& args, config::Session& session, const model::SourceReader& reader,
-               const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, std::ostream& out, std::ostream& err);
 
 // quillon print PROJECT.vbp [-o OUT.pdf] [selection] [page options] [--list]
 int runPrint(const Arguments& args, config::Session& session, const model::SourceReader& reader,
-             const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, std::ostream& out, std::ostream& err);
 
 // quillon toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options]
 int runToc(const Arguments& args, config::Session& session, const model::SourceReader& reader,
-           const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, std::ostream& out, std::ostream& err);
 
 // quillon image FORM.frm [-o OUT.pdf] [page options]
 int runImage(const Arguments& args, config::Session& session, const model::SourceReader& reader,
-             const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, std::ostream& out, std::ostream& err);
 
 QStringList tocValueOptions();
 QStringList tocFlagOptions();

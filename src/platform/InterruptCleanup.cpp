@@ -138,7 +138,7 @@ void forgetProcessGroup(qint64 pid)
 
 void installHandlers()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     // Both signals are held while the handler runs, so a second one cannot cut the cleanup short.

@@ -23,11 +23,16 @@ bool MessageRequest::isButtonShown(int index) const
 QString iconName(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Critical: return QStringLiteral("critical");
-    case MessageIcon::Exclamation: return QStringLiteral("exclamation");
-    case MessageIcon::Question: return QStringLiteral("question");
-    case MessageIcon::Information: return QStringLiteral("information");
-    case MessageIcon::None: break;
+    case MessageIcon::Critical:
+        return QStringLiteral("critical");
+    case MessageIcon::Exclamation:
+        return QStringLiteral("exclamation");
+    case MessageIcon::Question:
+        return QStringLiteral("question");
+    case MessageIcon::Information:
+        return QStringLiteral("information");
+    case MessageIcon::None:
+        break;
     }
     return QString();
 }
@@ -42,7 +47,9 @@ void BatchMessageBox::report(const QString& key, const QString& title, const QSt
         const qsizetype boilerplate = own.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
         if (boilerplate >= 0)
             own.truncate(boilerplate);
-        const QStringList lines = QString(own).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines = QString(own)
+                                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         line = title + QStringLiteral(" (again): ") + (lines.isEmpty() ? QString() : lines.last().trimmed()) + answer;
     } else {
         seen_.insert(key);
@@ -55,7 +62,8 @@ void BatchMessageBox::report(const QString& key, const QString& title, const QSt
         writeErr(line);
 }
 
-MessageResult BatchMessageBox::showMessage(MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult BatchMessageBox::showMessage(
+    MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
     const MessageResult result = batchResultFor(title, buttons);
     QString answer;
@@ -68,17 +76,19 @@ MessageResult BatchMessageBox::showMessage(MessageIcon, const QString& title, co
 void BatchMessageBox::showRequest(MessageRequest& request)
 {
     const int given = givenAnswers.value(request.messageKey, -1);
-    request.clickedButton = given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
+    request.clickedButton =
+        given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
         ? given
         : batchButtonFor(request);
     request.suppressChoice = 0; // a script never hides a message for the user
     request.inputText = request.inputText.trimmed();
     const QString caption = request.buttons[size_t(request.clickedButton)];
     report(request.messageKey.isEmpty() ? request.title + QLatin1Char('\n') + request.text : request.messageKey,
-          request.title, request.text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
+        request.title, request.text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
 }
 
-MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult ScriptedMessageBox::showMessage(
+    MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
     Shown entry;
     entry.icon = icon;
@@ -101,7 +111,7 @@ void ScriptedMessageBox::showRequest(MessageRequest& request)
     entry.isRequest = true;
     entry.request = request;
     shown.push_back(entry);
-    RequestAnswer answer{batchButtonFor(request), 0, request.inputText};
+    RequestAnswer answer {batchButtonFor(request), 0, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();

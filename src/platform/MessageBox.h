@@ -1,6 +1,6 @@
 #pragma once
-#include <QObject>
 #include <QHash>
+#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -47,8 +47,8 @@ struct MessageRequest {
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
-    virtual MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text,
-                                  MessageButtons buttons = MessageButtons::Ok) = 0;
+    virtual MessageResult showMessage(
+        MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons = MessageButtons::Ok) = 0;
     virtual void showRequest(MessageRequest& request) = 0;
 };
 
@@ -65,7 +65,8 @@ MessageResult batchResultFor(const QString& title, MessageButtons buttons);
 // writes the title, the text and the answer to stderr.
 class BatchMessageBox : public IMessageBox {
 public:
-    MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    MessageResult showMessage(
+        MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
     void showRequest(MessageRequest& request) override;
 
     // Where the messages go (standard error unless replaced). A message met again is written
@@ -96,7 +97,8 @@ public:
         int suppressChoice = 0;
         QString inputText;
     };
-    MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+    MessageResult showMessage(
+        MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
     void showRequest(MessageRequest& request) override;
 
     std::deque<MessageResult> results;

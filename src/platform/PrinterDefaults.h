@@ -8,7 +8,7 @@ struct PrinterDefaults {
     QString deviceName;
     QString driverName;
     QString port;
-    int paperCode = 1;       // 1 Letter, 5 Legal
+    int paperCode = 1; // 1 Letter, 5 Legal
     int orientationCode = 1; // 1 portrait, 2 landscape
     QString fontName;
     double fontSize = 10.0;

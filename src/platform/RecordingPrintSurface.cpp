@@ -6,8 +6,9 @@ namespace quillon::platform {
 
 RecordingPrintSurface::RecordingPrintSurface()
 {
-    installedPrinters = {{QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
-                {QStringLiteral("Office Laser"), QStringLiteral("Laser 9000"), QStringLiteral("IP_10.0.0.9")}};
+    installedPrinters = {
+        {QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
+        {QStringLiteral("Office Laser"), QStringLiteral("Laser 9000"), QStringLiteral("IP_10.0.0.9")}};
     defaultDevice = installedPrinters.front().deviceName;
     current_ = installedPrinters.front();
 }
@@ -68,8 +69,8 @@ void RecordingPrintSurface::printText(QStringView text, bool lineEnd)
     }
 }
 
-void RecordingPrintSurface::record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width,
-                                   LineStyle style)
+void RecordingPrintSurface::record(
+    Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
     Op op = base(kind);
     op.x = x1;
@@ -82,7 +83,8 @@ void RecordingPrintSurface::record(Op::Kind kind, double x1, double y1, double x
     ops.push_back(op);
 }
 
-void RecordingPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::drawLine(
+    double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
 {
     record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
 }

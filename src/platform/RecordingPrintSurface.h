@@ -97,8 +97,8 @@ public:
     bool bold() const override { return bold_; }
     void setItalic(bool italic) override { italic_ = italic; }
     bool italic() const override { return italic_; }
-    void saveFontStyle() override {}
-    void restoreFontStyle() override {}
+    void saveFontStyle() override { }
+    void restoreFontStyle() override { }
 
     double textWidth(QStringView text) const override { return double(text.size()) * 12.0 * fontSize_; }
     double textHeight(QStringView) const override { return 24.0 * fontSize_; }

@@ -41,7 +41,7 @@ bool renameOver(const QString& from, const QString& to, QString* error)
         failure = errno;
     if (fd >= 0)
         ::close(fd);
-    struct stat existing {};
+    struct stat existing { };
     if (!failure && ::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::chmod(source.constData(), existing.st_mode & 07777);
     if (!failure && ::rename(source.constData(), target.constData()) != 0)

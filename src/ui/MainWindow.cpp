@@ -57,13 +57,13 @@ QString chooseProjectFileWithDialog(QWidget* parent, const QString& folder)
 
 QString chooseSaveFileWithDialog(QWidget* parent, const QString& folder, const QString& suggested)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Print Output As"), QDir(folder).filePath(suggested),
-                                        QStringLiteral("PDF Files (*.pdf)"));
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Print Output As"),
+        QDir(folder).filePath(suggested), QStringLiteral("PDF Files (*.pdf)"));
 }
 
 // A plain list of the devices with OK and Cancel; the device name chosen, or empty.
-QString choosePrinterWithDialog(QWidget* parent, const std::vector<platform::PrinterInfo>& printers,
-                                const QString& current)
+QString choosePrinterWithDialog(
+    QWidget* parent, const std::vector<platform::PrinterInfo>& printers, const QString& current)
 {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Select Default Printer"));
@@ -71,7 +71,8 @@ QString choosePrinterWithDialog(QWidget* parent, const std::vector<platform::Pri
     auto* list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("lstPrinters"));
     for (const platform::PrinterInfo& printer : printers) {
-        auto* item = new QListWidgetItem(printer.deviceName + QStringLiteral("  (") + printer.port + QLatin1Char(')'), list);
+        auto* item =
+            new QListWidgetItem(printer.deviceName + QStringLiteral("  (") + printer.port + QLatin1Char(')'), list);
         item->setData(Qt::UserRole, printer.deviceName);
         if (equalsNoCase(printer.deviceName, current))
             list->setCurrentItem(item);
@@ -92,7 +93,8 @@ bool setCupsDefaultPrinter(const QString& deviceName)
 {
     QProcess lpoptions;
     lpoptions.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), deviceName});
-    return lpoptions.waitForFinished(5000) && lpoptions.exitStatus() == QProcess::NormalExit && lpoptions.exitCode() == 0;
+    return lpoptions.waitForFinished(5000) && lpoptions.exitStatus() == QProcess::NormalExit
+        && lpoptions.exitCode() == 0;
 }
 
 QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
@@ -155,14 +157,14 @@ void MainWindow::buildControls()
     lblSource_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     outer->addWidget(lblSource_);
 
-    const std::array<QString, 3> listNames{QStringLiteral("lstFiles"), QStringLiteral("lstProcedures"),
-                                           QStringLiteral("lstSelected")};
-    const std::array<QString, 3> captions{QStringLiteral("Project File List"), QStringLiteral("Project Procedure List"),
-                                          QStringLiteral("Print Queue")};
-    const std::array<QString, 3> processCaptions{
+    const std::array<QString, 3> listNames {
+        QStringLiteral("lstFiles"), QStringLiteral("lstProcedures"), QStringLiteral("lstSelected")};
+    const std::array<QString, 3> captions {
+        QStringLiteral("Project File List"), QStringLiteral("Project Procedure List"), QStringLiteral("Print Queue")};
+    const std::array<QString, 3> processCaptions {
         QStringLiteral("Add All Procedures from Selected File(s) to the Procedures List"),
         QStringLiteral("Add All Selected Procedures to Print Queue"), QStringLiteral("Send Selected Procedures To")};
-    std::array<QListWidget*, 3> lists{};
+    std::array<QListWidget*, 3> lists {};
     auto* columns = new QHBoxLayout;
     columns->setSpacing(12);
     for (int i = 0; i < 3; ++i) {
@@ -195,7 +197,8 @@ void MainWindow::buildControls()
             chkDep_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), fraDep_);
             chkDep_->setObjectName(QStringLiteral("chkDep"));
             cmdDep_ = button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
-            cmdKeepOnly_ = button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
+            cmdKeepOnly_ =
+                button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
             dep->addWidget(chkDep_, 0, 0, 1, 2);
             dep->addWidget(cmdDep_, 1, 0);
             dep->addWidget(cmdKeepOnly_, 1, 1);
@@ -274,15 +277,16 @@ void MainWindow::buildMenus()
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("mnuFilePrint"));
     connect(add(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
-            &QAction::triggered, this, [this] { selectDefaultPrinter(); });
+        &QAction::triggered, this, [this] { selectDefaultPrinter(); });
     mnuPrintToc_ = add(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
     connect(mnuPrintToc_, &QAction::triggered, this, [this] { printTableOfContents(); });
     connect(add(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered, this,
-            [this] { confirmPrintUserManual(); });
+        [this] { confirmPrintUserManual(); });
     // The options dialog is not built yet.
     add(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions"), false);
     file->addSeparator();
-    connect(add(file, QStringLiteral("Exit"), QStringLiteral("mnuFileExit")), &QAction::triggered, this, &QWidget::close);
+    connect(
+        add(file, QStringLiteral("Exit"), QStringLiteral("mnuFileExit")), &QAction::triggered, this, &QWidget::close);
 
     // The aids that rewrite source files are not built yet: their entries are shown disabled.
     QMenu* aids = menuBar()->addMenu(QStringLiteral("Developer Aids"));
@@ -290,11 +294,11 @@ void MainWindow::buildMenus()
     add(aids, QStringLiteral("Restore Edited File/Procedure"), QStringLiteral("mnuRestoreEdited"), false);
     QMenu* fileHeader = aids->addMenu(QStringLiteral("Insert &File Header"));
     connect(add(fileHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuFileHeaderTemplate")),
-            &QAction::triggered, this, [this] { codingStillToCome(); });
+        &QAction::triggered, this, [this] { codingStillToCome(); });
     add(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader"), false);
     QMenu* procHeader = aids->addMenu(QStringLiteral("Insert Procedure &Header"));
     connect(add(procHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuProcHeaderTemplate")),
-            &QAction::triggered, this, [this] { codingStillToCome(); });
+        &QAction::triggered, this, [this] { codingStillToCome(); });
     add(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
     add(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
@@ -316,10 +320,10 @@ void MainWindow::buildMenus()
             showAbout();
     });
     connect(add(help, QStringLiteral("&Display User Manual"), QStringLiteral("mnuHelpManual")), &QAction::triggered,
-            this, [this] {
-                if (displayUserManual)
-                    displayUserManual();
-            });
+        this, [this] {
+            if (displayUserManual)
+                displayUserManual();
+        });
     connect(add(help, QStringLiteral("&Support"), QStringLiteral("mnuHelpSupport")), &QAction::triggered, this, [this] {
         if (showSupport)
             showSupport();
@@ -339,7 +343,7 @@ void MainWindow::refreshRestoreMenu()
 void MainWindow::codingStillToCome()
 {
     box_.showMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
-                     QStringLiteral("Operations still to be coded"));
+        QStringLiteral("Operations still to be coded"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,7 +385,8 @@ void MainWindow::openProjectCommand()
     warning.key = QStringLiteral("Uncompiled VBP Warning");
     warning.title = QStringLiteral("UNCOMPILED PROJECT WARNING");
     warning.icon = QStringLiteral("!");
-    warning.text = QStringLiteral("If the VBP project you ") + QStringLiteral("are selecting to load has not been successfully, compiled, ")
+    warning.text = QStringLiteral("If the VBP project you ")
+        + QStringLiteral("are selecting to load has not been successfully, compiled, ")
         + QStringLiteral("Quillon may respond unexpectedly, including failing without ")
         + QStringLiteral("notice or silently providing invalid results.");
     warning.buttons = {QStringLiteral("Close")};
@@ -397,7 +402,7 @@ QString MainWindow::chooseProjectFile()
     const QString folder = session_.options.text(config::opt::VBPFolder);
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         box_.showMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
-                         QStringLiteral("Unable to find or create the VBP directory ") + folder);
+            QStringLiteral("Unable to find or create the VBP directory ") + folder);
         return QString();
     }
     const QString chosen = chooseProjectFileDialog ? chooseProjectFileDialog(folder) : QString();
@@ -518,14 +523,14 @@ void MainWindow::processSelection(int index)
 
 void MainWindow::selectAll(int list)
 {
-    QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
+    QListWidget* widget = std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->selectAll();
     refreshListButtons();
 }
 
 void MainWindow::unselectAll(int list)
 {
-    QListWidget* widget = std::array<QListWidget*, 3>{lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
+    QListWidget* widget = std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
     widget->clearSelection();
     refreshListButtons();
 }
@@ -571,7 +576,7 @@ void MainWindow::keepOnlyDependencyReports()
 void MainWindow::refreshListButtons()
 {
     const bool locked = !lstFiles_->isEnabled();
-    const std::array<QListWidget*, 3> lists{lstFiles_, lstProcedures_, lstSelected_};
+    const std::array<QListWidget*, 3> lists {lstFiles_, lstProcedures_, lstSelected_};
     for (size_t i = 0; i < 3; ++i) {
         const bool any = lists[i]->count() > 0 && !locked;
         cmdSelectAll_[i]->setEnabled(any);
@@ -601,8 +606,8 @@ void MainWindow::printQueue()
     printing_ = true;
     lockLists(false);
     if (spoolEstimator)
-        spoolEstimator->offerReestimate(box_, {session_.options.text(config::opt::FontName),
-                                               session_.options.text(config::opt::FontSize).toDouble()});
+        spoolEstimator->offerReestimate(box_,
+            {session_.options.text(config::opt::FontName), session_.options.text(config::opt::FontSize).toDouble()});
     runQueue(lists_->queue, fileBaseName(project_.projectPath), true);
     showRows(lstSelected_, lists_->queue); // a batch run unselects what it sent
     printing_ = false;
@@ -620,7 +625,7 @@ void MainWindow::printTableOfContents()
         return;
     printing_ = true;
     lockLists(false);
-    std::vector<print::ListRow> queue{{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
+    std::vector<print::ListRow> queue {{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
     runQueue(queue, fileBaseName(project_.projectPath) + QStringLiteral(" TOC"), false);
     print::removeTocFile(file);
     printing_ = false;
@@ -636,8 +641,8 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     print::PrintDevice printer(*surface, setup);
     printer.applyPageSetup();
     print::PrintRun run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::standard());
-    formimage::ProjectRunWiring wiring(run, project_, analysis_, setup, session_.options, project_.reader(), &box_,
-                                       surfaces_);
+    formimage::ProjectRunWiring wiring(
+        run, project_, analysis_, setup, session_.options, project_.reader(), &box_, surfaces_);
     run.projectName = runName;
     print::TocListHistory history(toc_);
     if (withHistory && toc_.isOpen())
@@ -693,8 +698,8 @@ void MainWindow::selectDefaultPrinter()
     if (session_.options.boolean(config::opt::PrinterScope)
         && !(makeSystemDefaultPrinter && makeSystemDefaultPrinter(setup.deviceName)))
         box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
-                         QStringLiteral("The printer was selected for this program, but ")
-                             + QStringLiteral("Windows did not accept changing the default printer."));
+            QStringLiteral("The printer was selected for this program, but ")
+                + QStringLiteral("Windows did not accept changing the default printer."));
     session_.options.set(config::opt::DeviceName, setup.deviceName);
     session_.options.set(config::opt::DriverName, setup.driverName);
     session_.options.set(config::opt::PrinterPort, setup.printerPort);
@@ -706,10 +711,11 @@ void MainWindow::confirmPrintUserManual()
 {
     const QString text = targetDescription_ + kCrLf + kCrLf + QStringLiteral("Do you want to ")
         + QStringLiteral("continue to send the User Manual to this output target?  If not, ")
-        + QStringLiteral("click <No> to exit and then use ") + quote(QStringLiteral("File | Print | SelectDefaultPrinter"))
-        + QStringLiteral(" to change the ") + QStringLiteral("output target.");
+        + QStringLiteral("click <No> to exit and then use ")
+        + quote(QStringLiteral("File | Print | SelectDefaultPrinter")) + QStringLiteral(" to change the ")
+        + QStringLiteral("output target.");
     if (box_.showMessage(MessageIcon::Question, QStringLiteral("Confirm Output Target"), text, MessageButtons::YesNo)
-        == MessageResult::Yes
+            == MessageResult::Yes
         && printUserManual)
         printUserManual();
 }

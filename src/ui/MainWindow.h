@@ -46,8 +46,8 @@ public:
     using SurfaceFactory = std::function<std::unique_ptr<platform::IPrintSurface>()>;
 
     // surfaces: a fresh print surface for each print run, printer choice and target caption.
-    MainWindow(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces,
-            QWidget* parent = nullptr);
+    MainWindow(
+        config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Dialogs, replaceable so that tests can answer them. An empty answer is a cancel.
@@ -153,9 +153,9 @@ private:
     QListWidget* lstFiles_ = nullptr;
     QListWidget* lstProcedures_ = nullptr;
     QListWidget* lstSelected_ = nullptr;
-    std::array<QPushButton*, 3> cmdProcessSelection_{};
-    std::array<QPushButton*, 3> cmdSelectAll_{};
-    std::array<QPushButton*, 3> cmdUnselectAll_{};
+    std::array<QPushButton*, 3> cmdProcessSelection_ {};
+    std::array<QPushButton*, 3> cmdSelectAll_ {};
+    std::array<QPushButton*, 3> cmdUnselectAll_ {};
     QGroupBox* fraDep_ = nullptr;
     QCheckBox* chkDep_ = nullptr;
     QPushButton* cmdDep_ = nullptr;

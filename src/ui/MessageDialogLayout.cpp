@@ -17,7 +17,7 @@ Layout layOut(const LayoutInput& input)
 {
     Layout layout;
     int rowWidth = 0;
-    std::array<int, kButtonCount> widths{};
+    std::array<int, kButtonCount> widths {};
     for (int i = 0; i < kButtonCount; ++i) {
         if (!input.captionWidths[size_t(i)])
             continue;
@@ -47,7 +47,8 @@ Layout layOut(const LayoutInput& input)
     if (input.allowSuppress) {
         layout.suppressFrame = QRect(kMargin, y, frameWidth, kSuppressFrameHeight);
         for (int i = 0; i < 3; ++i)
-            layout.options[size_t(i)] = QRect(kMargin, 300 + i * (kOptionHeight + 15), frameWidth - 2 * kMargin, kOptionHeight);
+            layout.options[size_t(i)] =
+                QRect(kMargin, 300 + i * (kOptionHeight + 15), frameWidth - 2 * kMargin, kOptionHeight);
         y += kSuppressFrameHeight + kMargin;
     }
 
@@ -98,8 +99,8 @@ QString shownCaption(const QString& caption)
     return shown;
 }
 
-QPoint dialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
-                      double dpiY)
+QPoint dialogPosition(
+    const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX, double dpiY)
 {
     const QString rule = position.trimmed().toUpper();
     const int centredX = screen.x() + (screen.width() - size.width()) / 2;
@@ -116,7 +117,7 @@ QPoint dialogPosition(const QString& position, QSize size, const QRect& screen, 
         const double left = parts.size() == 2 ? parts[1].trimmed().toDouble(&leftOk) : 0;
         if (topOk && leftOk)
             at = QPoint(screen.x() + twipsToPixels(int(std::clamp(left, 0.0, 1e8)), dpiX),
-                        screen.y() + twipsToPixels(int(std::clamp(top, 0.0, 1e8)), dpiY));
+                screen.y() + twipsToPixels(int(std::clamp(top, 0.0, 1e8)), dpiY));
         else
             at = centredIn(size, owner.isEmpty() ? screen : owner);
     }

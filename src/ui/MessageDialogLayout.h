@@ -79,7 +79,7 @@ QString shownCaption(const QString& caption);
 // beginning "TOP" or "BOT" puts it at the top or the bottom of the screen, centred across;
 // "top|left" in twips puts it there, negatives taken as 0. The dialog always stays on the
 // screen.
-QPoint dialogPosition(const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX,
-                      double dpiY);
+QPoint dialogPosition(
+    const QString& position, QSize size, const QRect& screen, const QRect& owner, double dpiX, double dpiY);
 
 } // namespace quillon::ui::dialoglayout

@@ -92,8 +92,8 @@ void SplashWindow::finish()
 
 const QStringList& systemInfoTools()
 {
-    static const QStringList tools{QStringLiteral("gnome-system-monitor"), QStringLiteral("hardinfo"),
-                                   QStringLiteral("kinfocenter")};
+    static const QStringList tools {
+        QStringLiteral("gnome-system-monitor"), QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")};
     return tools;
 }
 
@@ -140,7 +140,7 @@ bool AboutDialog::startSystemInfo()
     if (!tool_.isEmpty() && QProcess::startDetached(tool_, {}))
         return true;
     QMessageBox::warning(this, QStringLiteral("System Information"),
-                         QStringLiteral("The system information program could not be started:\n") + tool_);
+        QStringLiteral("The system information program could not be started:\n") + tool_);
     return false;
 }
 

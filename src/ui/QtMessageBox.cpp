@@ -11,25 +11,30 @@ namespace {
 QMessageBox::Icon standardIcon(platform::MessageIcon icon)
 {
     switch (icon) {
-    case platform::MessageIcon::Critical: return QMessageBox::Critical;
-    case platform::MessageIcon::Exclamation: return QMessageBox::Warning;
-    case platform::MessageIcon::Question: return QMessageBox::Question;
-    case platform::MessageIcon::Information: return QMessageBox::Information;
-    case platform::MessageIcon::None: break;
+    case platform::MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case platform::MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case platform::MessageIcon::Question:
+        return QMessageBox::Question;
+    case platform::MessageIcon::Information:
+        return QMessageBox::Information;
+    case platform::MessageIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-platform::MessageResult QtMessageBox::showMessage(platform::MessageIcon icon, const QString& title, const QString& text,
-                                              platform::MessageButtons buttons)
+platform::MessageResult QtMessageBox::showMessage(
+    platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons)
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const bool question = buttons == platform::MessageButtons::YesNo;
-    QMessageBox box(standardIcon(icon), title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    owner_);
+    QMessageBox box(
+        standardIcon(icon), title, shown, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner_);
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (!question)

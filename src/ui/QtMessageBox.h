@@ -12,7 +12,7 @@ class QtMessageBox : public platform::IMessageBox {
 public:
     // `owner`: the window the boxes are centred over when a request names none (the main
     // window once it exists).
-    explicit QtMessageBox(QWidget* owner = nullptr) : owner_(owner) {}
+    explicit QtMessageBox(QWidget* owner = nullptr) : owner_(owner) { }
 
     void setOwner(QWidget* owner) { owner_ = owner; }
     // The theme colour as stored ("Theme Color", red in the low byte); white until set.
@@ -20,7 +20,7 @@ public:
     qint64 themeColor() const { return theme_; }
 
     platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text,
-                                    platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
+        platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
     void showRequest(platform::MessageRequest& request) override;
 
 private:

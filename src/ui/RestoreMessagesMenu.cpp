@@ -7,7 +7,8 @@
 
 namespace quillon::ui {
 
-RestoreMessagesMenu::RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu, QObject* parent)
+RestoreMessagesMenu::RestoreMessagesMenu(
+    QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu, QObject* parent)
     : QObject(parent), menu_(menu), messages_(messages)
 {
     menu_->setObjectName(QStringLiteral("mnuFileRestore"));

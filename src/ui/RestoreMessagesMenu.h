@@ -18,8 +18,8 @@ class RestoreMessagesMenu : public QObject {
 public:
     // `fileMenu`, when given, refreshes the list each time it opens, so that messages hidden
     // since are there.
-    RestoreMessagesMenu(QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu = nullptr,
-                        QObject* parent = nullptr);
+    RestoreMessagesMenu(
+        QMenu* menu, config::SuppressibleMessages& messages, QMenu* fileMenu = nullptr, QObject* parent = nullptr);
 
     QMenu* menu() const { return menu_; }
 

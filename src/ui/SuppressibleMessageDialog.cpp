@@ -26,11 +26,15 @@ QString defaultFileChooser(QWidget* parent, const QString& title, const QString&
 QStyle::StandardPixmap standardPixmapFor(platform::MessageIcon icon)
 {
     switch (icon) {
-    case platform::MessageIcon::Question: return QStyle::SP_MessageBoxQuestion;
-    case platform::MessageIcon::Exclamation: return QStyle::SP_MessageBoxWarning;
-    case platform::MessageIcon::Critical: return QStyle::SP_MessageBoxCritical;
+    case platform::MessageIcon::Question:
+        return QStyle::SP_MessageBoxQuestion;
+    case platform::MessageIcon::Exclamation:
+        return QStyle::SP_MessageBoxWarning;
+    case platform::MessageIcon::Critical:
+        return QStyle::SP_MessageBoxCritical;
     case platform::MessageIcon::Information:
-    case platform::MessageIcon::None: break;
+    case platform::MessageIcon::None:
+        break;
     }
     return QStyle::SP_MessageBoxInformation;
 }
@@ -46,8 +50,10 @@ void paint(QWidget* widget, const QColor& theme)
 
 } // namespace
 
-SuppressibleMessageDialog::SuppressibleMessageDialog(platform::MessageRequest& request, const QColor& theme, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), request_(request),
+SuppressibleMessageDialog::SuppressibleMessageDialog(
+    platform::MessageRequest& request, const QColor& theme, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      request_(request),
       chooseFile_(defaultFileChooser)
 {
     setObjectName(QStringLiteral("frmZRK_MsgBox"));
@@ -104,7 +110,8 @@ void SuppressibleMessageDialog::build(const QColor& theme)
 
     inputFrame_ = new QGroupBox(this);
     inputFrame_->setObjectName(QStringLiteral("fraInput"));
-    inputLabel_ = new QLabel(request_.inputLabel.isEmpty() ? QStringLiteral("File Path:") : request_.inputLabel, inputFrame_);
+    inputLabel_ =
+        new QLabel(request_.inputLabel.isEmpty() ? QStringLiteral("File Path:") : request_.inputLabel, inputFrame_);
     inputLabel_->setObjectName(QStringLiteral("lblInput"));
     inputBox_ = new QLineEdit(request_.inputText.trimmed(), inputFrame_);
     inputBox_->setObjectName(QStringLiteral("txtInput"));
@@ -125,7 +132,8 @@ void SuppressibleMessageDialog::build(const QColor& theme)
     options_[0]->setChecked(true);
     suppressFrame_->setVisible(request_.allowSuppress);
 
-    for (QWidget* widget : std::initializer_list<QWidget*>{title_, message_, inputFrame_, inputLabel_, inputBox_, suppressFrame_})
+    for (QWidget* widget :
+        std::initializer_list<QWidget*> {title_, message_, inputFrame_, inputLabel_, inputBox_, suppressFrame_})
         paint(widget, theme);
 }
 
@@ -135,8 +143,8 @@ void SuppressibleMessageDialog::applyLayout()
     for (int i = 0; i < dialoglayout::kButtonCount; ++i) {
         if (request_.isButtonShown(i)) {
             const QPushButton* button = buttons_[size_t(i)];
-            input.captionWidths[size_t(i)] =
-                pixelsToTwips(button->fontMetrics().horizontalAdvance(dialoglayout::shownCaption(button->text())), dpiX_);
+            input.captionWidths[size_t(i)] = pixelsToTwips(
+                button->fontMetrics().horizontalAdvance(dialoglayout::shownCaption(button->text())), dpiX_);
         }
     }
     const int messageWidth = twipsToPixels(dialoglayout::kMessageWidth, dpiX_);
@@ -175,8 +183,8 @@ void SuppressibleMessageDialog::place()
 {
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     const QRect ownerArea = owner && owner->isVisible() ? owner->frameGeometry() : QRect();
-    move(dialoglayout::dialogPosition(request_.position, size(), availableScreenOf(owner ? owner : this), ownerArea, dpiX_,
-                             dpiY_));
+    move(dialoglayout::dialogPosition(
+        request_.position, size(), availableScreenOf(owner ? owner : this), ownerArea, dpiX_, dpiY_));
 }
 
 void SuppressibleMessageDialog::clickButton(int index)
@@ -199,12 +207,14 @@ void SuppressibleMessageDialog::browse()
 {
     const QString current = inputBox_->text().trimmed();
     const QString start = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
-    const QString chosen = chooseFile_(this, QStringLiteral("Locate the file"), QStringLiteral("All Files (*.*)"), start);
+    const QString chosen =
+        chooseFile_(this, QStringLiteral("Locate the file"), QStringLiteral("All Files (*.*)"), start);
     if (!chosen.isEmpty())
         inputBox_->setText(chosen);
 }
 
-void SuppressibleMessageDialog::reject() {}
+void SuppressibleMessageDialog::reject()
+{ }
 
 void SuppressibleMessageDialog::closeEvent(QCloseEvent* event)
 {

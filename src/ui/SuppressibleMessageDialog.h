@@ -29,8 +29,8 @@ public:
 
     // The file-open dialog behind "Browse...": title, filter, start path in; the chosen path
     // out (empty when cancelled).
-    using FileChooser = std::function<QString(QWidget* parent, const QString& title, const QString& filter,
-                                              const QString& start)>;
+    using FileChooser =
+        std::function<QString(QWidget* parent, const QString& title, const QString& filter, const QString& start)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
     QPushButton* button(int index) const { return buttons_[size_t(index)]; }
@@ -73,13 +73,13 @@ private:
     QLabel* icon_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* message_ = nullptr;
-    std::array<QPushButton*, dialoglayout::kButtonCount> buttons_{};
+    std::array<QPushButton*, dialoglayout::kButtonCount> buttons_ {};
     QGroupBox* inputFrame_ = nullptr;
     QLabel* inputLabel_ = nullptr;
     QLineEdit* inputBox_ = nullptr;
     QPushButton* browse_ = nullptr;
     QGroupBox* suppressFrame_ = nullptr;
-    std::array<QRadioButton*, 3> options_{};
+    std::array<QRadioButton*, 3> options_ {};
 };
 
 } // namespace quillon::ui

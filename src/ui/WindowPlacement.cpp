@@ -22,7 +22,7 @@ int pixelsToTwips(int pixels, double dpi)
 QRect twipsToPixels(const QRect& twips, double dpiX, double dpiY)
 {
     return QRect(twipsToPixels(twips.x(), dpiX), twipsToPixels(twips.y(), dpiY), twipsToPixels(twips.width(), dpiX),
-                 twipsToPixels(twips.height(), dpiY));
+        twipsToPixels(twips.height(), dpiY));
 }
 
 QPoint centredIn(QSize size, const QRect& area)

@@ -31,13 +31,13 @@ protected:
     // A module and a class with properties.
     QString writeProject()
     {
-        fx_.write("P/lib/modUtil.bas", "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
-                                      "    Twice = n * 2\nEnd Function\n");
-        fx_.writeLines("P/clsBox.cls", {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long",
-                                       "Public Property Get Width() As Long", "    Width = mW", "End Property",
-                                       "Public Property Let Width(v As Long)", "    If v < 0 Then v = 0",
-                                       "    If v > 100 Then v = 100", "    mW = v", "    ' clamp done", "    Debug.Print v",
-                                       "End Property"});
+        fx_.write("P/lib/modUtil.bas",
+            "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n"
+            "    Twice = n * 2\nEnd Function\n");
+        fx_.writeLines("P/clsBox.cls",
+            {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsBox\"", "Private mW As Long", "Public Property Get Width() As Long", "    Width = mW",
+                "End Property", "Public Property Let Width(v As Long)", "    If v < 0 Then v = 0", "    If v > 100 Then v = 100", "    mW = v",
+                "    ' clamp done", "    Debug.Print v", "End Property"});
         return fx_.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
     }
 };
@@ -59,12 +59,10 @@ TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
     const QString inv = kExamples + "/inventory/";
     // Forms, modules, classes, each by name ignoring case; clsItem.cls of the project file is
     // ClsItem.cls on disk; modReports is written "modules\modReports.bas", modStrings lies outside.
-    EXPECT_EQ(run.out, "FRM\tfrmItem.frm\t" + inv + "frmItem.frm\nFRM\tfrmMain.frm\t" + inv
-                           + "frmMain.frm\nFRM\tfrmSplash.frm\t" + inv + "frmSplash.frm\nBAS\tmodData.bas\t" + inv
-                           + "modData.bas\nBAS\tmodMain.bas\t" + inv + "modMain.bas\nBAS\tmodReports.bas\t" + inv
-                           + "modules/modReports.bas\nBAS\tmodStrings.bas\t" + kExamples
-                           + "/shared/modStrings.bas\nCLS\tclsInventory.cls\t" + inv + "clsInventory.cls\nCLS\tClsItem.cls\t"
-                           + inv + "ClsItem.cls\n");
+    EXPECT_EQ(run.out,
+        "FRM\tfrmItem.frm\t" + inv + "frmItem.frm\nFRM\tfrmMain.frm\t" + inv + "frmMain.frm\nFRM\tfrmSplash.frm\t" + inv + "frmSplash.frm\nBAS\tmodData.bas\t"
+            + inv + "modData.bas\nBAS\tmodMain.bas\t" + inv + "modMain.bas\nBAS\tmodReports.bas\t" + inv + "modules/modReports.bas\nBAS\tmodStrings.bas\t"
+            + kExamples + "/shared/modStrings.bas\nCLS\tclsInventory.cls\t" + inv + "clsInventory.cls\nCLS\tClsItem.cls\t" + inv + "ClsItem.cls\n");
     EXPECT_EQ(run.err, "quillon: note: skipped \"Module=modOld; modOld.bas\": no such file \"" + inv + "modOld.bas\"\n");
 }
 
@@ -80,11 +78,13 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
         {{"routines", vbp}, routines},
         {{"routines", vbp, "--aggregate", "none"}, routines},
         {{"routines", "--aggregate=small", vbp},
-         routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (Small)\t0\t1\t0\t0\t0\t0\t\tclsBox\n"
-                    "clsBox.cls\tMEMBER\tWidth\t4\t6\n"},
+            routines
+                + "clsBox.cls\tAggregate\tLet_Set_Get Properties (Small)\t0\t1\t0\t0\t0\t0\t\tclsBox\n"
+                  "clsBox.cls\tMEMBER\tWidth\t4\t6\n"},
         {{"routines", vbp, "--aggregate", "all"},
-         routines + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
-                    "clsBox.cls\tMEMBER\tWidth\t4\t6\nclsBox.cls\tMEMBER\tWidth\t7\t13\n"},
+            routines
+                + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
+                  "clsBox.cls\tMEMBER\tWidth\t4\t6\nclsBox.cls\tMEMBER\tWidth\t7\t13\n"},
     };
     for (const auto& [args, out] : cases) {
         const CliRun run = runCli(args);
@@ -99,8 +99,9 @@ TEST_F(CliTest, OneSourceFileInTheCodePageOfTheCommandLineOrTheOption)
 {
     const QString path = fx_.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
     CliRun run = runCli({"routines", path, "--codepage", "windows-1253"});
-    EXPECT_EQ(run.out, QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
-                                         "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
+    EXPECT_EQ(run.out,
+        QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
+                          "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
     EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
     ASSERT_EQ(runCli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
     EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
@@ -116,19 +117,17 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
     const QString vbp = writeProject();
     const QString bas = fx_.path("P/lib/modUtil.bas");
     const QList<QStringList> bad = {
-        {}, {"frobnicate"}, {"files"}, {"files", vbp, vbp}, {"files", vbp, "--aggregate", "all"},
-        {"routines", vbp, "--aggregate", "some"}, {"routines", vbp, "--aggregate"}, {"routines", vbp, "--colour", "red"},
-        {"routines", vbp, "--codepage", "klingon"}, {"options", "set", "Output", "Nope", "1"},
-        {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"}, {"spool", "now"},
-        {"messages", "restore", "5"}, {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"},
+        {}, {"frobnicate"}, {"files"}, {"files", vbp, vbp}, {"files", vbp, "--aggregate", "all"}, {"routines", vbp, "--aggregate", "some"},
+        {"routines", vbp, "--aggregate"}, {"routines", vbp, "--colour", "red"}, {"routines", vbp, "--codepage", "klingon"},
+        {"options", "set", "Output", "Nope", "1"}, {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"},
+        {"spool", "now"}, {"messages", "restore", "5"}, {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"},
         {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"}, {"image"},
         {"listing", bas, "--printer", "Office Laser", "-o", fx_.path("o.pdf")}, // -o needs a PDF target
     };
     QList<QStringList> all = bad;
-    for (const QStringList& option : QList<QStringList>{{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"},
-                                                        {"--duplex", "--simplex"}, {"--long-lines", "maybe"},
-                                                        {"--binding", "9"}, {"--size", "big"}})
-        all << QStringList{"listing", bas, "-o", fx_.path("o.pdf")} + option;
+    for (const QStringList& option : QList<QStringList> {{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"}, {"--duplex", "--simplex"},
+             {"--long-lines", "maybe"}, {"--binding", "9"}, {"--size", "big"}})
+        all << QStringList {"listing", bas, "-o", fx_.path("o.pdf")} + option;
     for (const QStringList& args : all) {
         const CliRun run = runCli(args);
         EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
@@ -141,11 +140,9 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
 
 TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
 {
-    for (const QStringList& args : QList<QStringList>{
-             {"files", fx_.path("none.vbp")}, {"files", fx_.path()}, {"routines", fx_.path("none.vbp")},
-             {"routines", fx_.path()}, {"routines", fx_.path("none.bas")}, {"routines", "/proc/self/mem"},
-             {"brackets", fx_.path("none.bas")}, {"highlight", fx_.path("none.bas")}, {"image", fx_.path("none.frm")},
-             {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
+    for (const QStringList& args : QList<QStringList> {{"files", fx_.path("none.vbp")}, {"files", fx_.path()}, {"routines", fx_.path("none.vbp")},
+             {"routines", fx_.path()}, {"routines", fx_.path("none.bas")}, {"routines", "/proc/self/mem"}, {"brackets", fx_.path("none.bas")},
+             {"highlight", fx_.path("none.bas")}, {"image", fx_.path("none.frm")}, {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
         const CliRun run = runCli(args);
         EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
@@ -215,8 +212,9 @@ TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
 
 TEST_F(CliTest, MessagesAreListedAndRestored)
 {
-    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
-                                        "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
+    fx_.write("appdata/Quillon/QLN.spi",
+        "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
+        "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
     // The session-only record ended with the run that made it.
     EXPECT_EQ(runCli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
     EXPECT_EQ(runCli({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
@@ -228,33 +226,34 @@ TEST_F(CliTest, MessagesAreListedAndRestored)
 
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 {
-    fx_.writeLines("A/modA.bas", {"Attribute VB_Name = \"modA\"",
-                                 "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                                 "Public Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
-                                 "    Helper = GetTickCount()", "End Function"});
-    fx_.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()",
-                                    "    Call Helper", "End Sub"});
+    fx_.writeLines("A/modA.bas",
+        {"Attribute VB_Name = \"modA\"", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Sub Main()", "    Helper", "End Sub",
+            "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
+    fx_.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Call Helper", "End Sub"});
     const QString vbp = fx_.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
     EXPECT_EQ(runCli({"calls", vbp}).out,
-              "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nROUTINE\tMODA|DECLARATIONS\nROUTINE\tMODA|MAIN\n"
-              "ROUTINE\tMODA|HELPER\nCALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\nCALLS\tMODA|MAIN\tMODA|HELPER\n"
-              "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nCALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
-              "API\tMODA|HELPER\tGetTickCount\nDECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
-              "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
-              "STARTUP\tMODA|MAIN\n");
+        "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nROUTINE\tMODA|DECLARATIONS\nROUTINE\tMODA|MAIN\n"
+        "ROUTINE\tMODA|HELPER\nCALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\nCALLS\tMODA|MAIN\tMODA|HELPER\n"
+        "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nCALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
+        "API\tMODA|HELPER\tGetTickCount\nDECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
+        "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
+        "STARTUP\tMODA|MAIN\n");
     CliRun run = runCli({"report", vbp, "moda|helper", "--tab-width", "2"});
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "=== MODA|HELPER\nCalled by:\n\n[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
-                       "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n[ZRK-L]File B|Public Sub Main\n"
-                       "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n[ZRK-X]API: GetTickCount (kernel32)\n\nFiles:\n"
-                       "  File A = " + fx_.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx_.path("A/modA.bas") + "|modA\n");
+    EXPECT_EQ(run.out,
+        "=== MODA|HELPER\nCalled by:\n\n[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
+        "[ZRK-V][ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click\n[ZRK-L]File B|Public Sub Main\n"
+        "[ZRK-X][ZRK-X]Program Startup\n\nCalls:\n\n[ZRK-X]API: GetTickCount (kernel32)\n\nFiles:\n"
+        "  File A = "
+            + fx_.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx_.path("A/modA.bas") + "|modA\n");
     // Every eligible procedure, in index order: the handler, Main and Helper; the option's indent.
     run = runCli({"report", vbp});
     EXPECT_EQ(run.out.count("=== "), 3);
     EXPECT_TRUE(run.out.startsWith("=== FRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"));
     EXPECT_TRUE(run.out.contains("\n=== MODA|MAIN\nCalled by:\n\n[ZRK-X]Program Startup\n\nCalls:\n\n"
                                  "[ZRK-X]File A|Private Function Helper\n[ZRK-X][ZRK-X]API: GetTickCount (kernel32)\n"
-                                 "\nFiles:\n    File A = " + fx_.path("A/modA.bas") + "|modA\n"));
+                                 "\nFiles:\n    File A = "
+        + fx_.path("A/modA.bas") + "|modA\n"));
     run = runCli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out.count("=== "), 1);
@@ -263,41 +262,43 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 
 TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
 {
-    fx_.writeLines("S/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long",
-                                 "Private mName$", "Public Sub Add(ByRef n As Long, ByVal s As String)", "End Sub",
-                                 "Private Function Peek() As Long", "End Function"});
+    fx_.writeLines("S/modA.bas",
+        {"Attribute VB_Name = \"modA\"", "Public Const MAX_ITEMS = 10", "Public gCount As Long", "Private mName$",
+            "Public Sub Add(ByRef n As Long, ByVal s As String)", "End Sub", "Private Function Peek() As Long", "End Function"});
     fx_.writeLines("S/modB.bas", {"Attribute VB_Name = \"modB\"", "Const MAX_ITEMS = 20", "Sub Add(x As Long)", "End Sub"});
     const QString vbp = fx_.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
     const QString a = quillon::model::upperCase(fx_.path("S/modA.bas"));
     const QString b = quillon::model::upperCase(fx_.path("S/modB.bas"));
-    EXPECT_EQ(runCli({"symbols", vbp}).out, "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
-                                         "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
-                                         "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"
-                                         "ALLPROC\t\tPEEK\nBYREF\t" + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
+    EXPECT_EQ(runCli({"symbols", vbp}).out,
+        "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
+        "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
+        "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"
+        "ALLPROC\t\tPEEK\nBYREF\t"
+            + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
 
-    const QString loop = fx_.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i",
-                                                    "    End If", "End Sub"});
-    EXPECT_EQ(runCli({"brackets", loop}).out, "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
-                                           "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
+    const QString loop = fx_.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i", "    End If", "End Sub"});
+    EXPECT_EQ(runCli({"brackets", loop}).out,
+        "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
+        "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
     EXPECT_EQ(runCli({"brackets", loop, "2", "3"}).out,
-              "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
-              "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
+        "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
+        "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
 
-    const QString path = fx_.writeLines("H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "",
-                                                      "Sub Add(ByRef n As Long)", "\tn = n + mCount ' \"add\"", "End Sub"});
+    const QString path = fx_.writeLines(
+        "H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "", "Sub Add(ByRef n As Long)", "\tn = n + mCount ' \"add\"", "End Sub"});
     const CliRun run = runCli({"highlight", path, "--tab-width", "2"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, "1\t1-20:0 21-26:7\n2\t1-8:0 9-14:4 15-22:0\n3\t\n4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
-                       "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n6\t1-7:0\n");
+    EXPECT_EQ(run.out,
+        "1\t1-20:0 21-26:7\n2\t1-8:0 9-14:4 15-22:0\n3\t\n4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
+        "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n6\t1-7:0\n");
     EXPECT_TRUE(runCli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
 }
 
 TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
 {
-    const QString form = fx_.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600",
-                                                    "   ClientWidth = 4800", "   Begin VB.CommandButton cmdGo",
-                                                    "      Height = 375", "      Width = 1215", "   End", "   Begin VB.Menu mnuFile",
-                                                    "      Caption = \"&File\"", "   End", "End", "Attribute VB_Name = \"frmA\""});
+    const QString form = fx_.writeLines("frmA.frm",
+        {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600", "   ClientWidth = 4800", "   Begin VB.CommandButton cmdGo", "      Height = 375",
+            "      Width = 1215", "   End", "   Begin VB.Menu mnuFile", "      Caption = \"&File\"", "   End", "End", "Attribute VB_Name = \"frmA\""});
     std::vector<Op> ops;
     CliRun run = runCli({"image", form, "-o", fx_.path("a.pdf")}, &ops);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
@@ -318,10 +319,11 @@ TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
 
 TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
 {
-    QStringList lines{"Attribute VB_Name = \"modL\"", "Sub Main()"};
+    QStringList lines {"Attribute VB_Name = \"modL\"", "Sub Main()"};
     for (int i = 0; i < 120; ++i)
         lines << QStringLiteral("    x = %1").arg(i);
-    lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\"" << "End Sub";
+    lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\""
+          << "End Sub";
     const QString path = fx_.writeLines("modL.bas", lines);
     std::vector<Op> ops;
     const QString pdf = fx_.path("out.pdf");
@@ -340,14 +342,14 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
 // the command line records it and the toc command shows it.
 TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
 {
-    fx_.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()",
-                                 "    x = 1", "End Sub"});
+    fx_.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()", "    x = 1", "End Sub"});
     fx_.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
     const QString vbp = fx_.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
     CliRun run = runCli({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
-                       "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
+    EXPECT_EQ(run.out,
+        "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
+        "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
     EXPECT_EQ(runCli({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
 
     run = runCli({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx_.path("doc.pdf")});
@@ -381,7 +383,7 @@ TEST_F(CliTest, TheProgramWritesAPdfListingCombinesASplitRunAndExitsWithItsStatu
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
             GTEST_SKIP() << tool << " is not installed (./quillon.sh setup installs it)";
     }
-    QStringList lines{"Attribute VB_Name = \"modLong\"", "Sub Main()"};
+    QStringList lines {"Attribute VB_Name = \"modLong\"", "Sub Main()"};
     for (int i = 0; i < 150; ++i)
         lines << QStringLiteral("    total = total + %1 ' step %1").arg(i);
     lines << "End Sub";
@@ -405,8 +407,7 @@ TEST_F(CliTest, TheProgramWritesAPdfListingCombinesASplitRunAndExitsWithItsStatu
     const QString pages = toolOutput("qpdf", {"--show-npages", fx_.path("whole.pdf")}).trimmed();
     EXPECT_FALSE(pages.isEmpty());
     EXPECT_EQ(toolOutput("qpdf", {"--show-npages", fx_.path("split.pdf")}).trimmed(), pages);
-    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files), (QStringList{"modLong.bas", "out.pdf", "split.pdf", "whole.pdf"}))
-        << "no part is left";
+    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files), (QStringList {"modLong.bas", "out.pdf", "split.pdf", "whole.pdf"})) << "no part is left";
 
     EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
     EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);

@@ -72,9 +72,8 @@ TEST_F(FailurePaths, AnUnusableOptionsFileStopsTheCommandsThatNeedItAndNamesIt)
         SCOPED_TRACE(qPrintable(appData));
         useAppData(appData);
         const QString path = appData + "/Quillon/QLN.spi";
-        for (const QStringList& args : {QStringList{"options"}, QStringList{"options", "set", "Output", "Duplex", "True"},
-                                        QStringList{"messages"}, QStringList{"spool", "estimate"},
-                                        QStringList{"toc", vbp, "--text"}, QStringList{"print", vbp, "-o", fx_.path("o.pdf")}}) {
+        for (const QStringList& args : {QStringList {"options"}, QStringList {"options", "set", "Output", "Duplex", "True"}, QStringList {"messages"},
+                 QStringList {"spool", "estimate"}, QStringList {"toc", vbp, "--text"}, QStringList {"print", vbp, "-o", fx_.path("o.pdf")}}) {
             const CliRun run = cli(args);
             EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
             EXPECT_EQ(run.err, "quillon: cannot use the options file \"" + path + "\": " + reason + "\n");
@@ -84,8 +83,7 @@ TEST_F(FailurePaths, AnUnusableOptionsFileStopsTheCommandsThatNeedItAndNamesIt)
         // A dump needs no stored option: it goes on with the defaults.
         const CliRun dump = cli({"files", vbp});
         EXPECT_EQ(dump.code, 0);
-        EXPECT_TRUE(dump.err.startsWith("quillon: note: cannot use the options file \"" + path + "\": " + reason
-                                        + "; the defaults apply\n"));
+        EXPECT_TRUE(dump.err.startsWith("quillon: note: cannot use the options file \"" + path + "\": " + reason + "; the defaults apply\n"));
     }
 }
 
@@ -118,12 +116,9 @@ TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
     const std::vector<Case> cases = {
         {{"print", vbp, "--files", "other.bas"}, "quillon: no procedures to print"},
         {{"print", vbp, "--routines", "modA|Nope"}, "quillon: no procedures were added to the print queue"},
-        {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing")
-                                            + "\" does not exist"},
-        {{"toc", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing")
-                                          + "\" does not exist"},
-        {{"listing", fx_.path("P/modA.bas"), "-o", "/proc/quillon.pdf"},
-         "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory"},
+        {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist"},
+        {{"toc", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist"},
+        {{"listing", fx_.path("P/modA.bas"), "-o", "/proc/quillon.pdf"}, "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory"},
         {{"toc", empty, "--text"}, "quillon: No TOC data found."},
     };
     for (const Case& c : cases) {
@@ -140,7 +135,7 @@ TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
 // larger than a pipe holds, so the reader is gone before it has been written.
 TEST_F(FailurePaths, AFailedWriteToStandardOutputIsAFailure)
 {
-    QStringList lines{"Attribute VB_Name = \"modBig\""};
+    QStringList lines {"Attribute VB_Name = \"modBig\""};
     for (int i = 0; i < 1500; ++i)
         lines << QStringLiteral("Sub Routine%1()").arg(i) << "End Sub";
     const QString big = fx_.writeLines("modBig.bas", lines);
@@ -160,8 +155,8 @@ TEST_F(FailurePaths, AFailedWriteToStandardOutputIsAFailure)
         reader.waitForFinished();
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << "not killed by SIGPIPE";
         EXPECT_EQ(run.exitCode(), 1);
-        EXPECT_TRUE(run.readAllStandardError().endsWith(QByteArray("quillon: cannot write to standard output: ")
-                                                        + (closedPipe ? "Broken pipe" : "No space left on device") + "\n"));
+        EXPECT_TRUE(run.readAllStandardError().endsWith(
+            QByteArray("quillon: cannot write to standard output: ") + (closedPipe ? "Broken pipe" : "No space left on device") + "\n"));
     }
 }
 
@@ -171,7 +166,7 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
 {
     const QString tools = fakeCombineTool("echo $$ > \"$QUILLON_TEST_READY.tmp\" && mv \"$QUILLON_TEST_READY.tmp\" "
                                           "\"$QUILLON_TEST_READY\"\nexec sleep 600");
-    for (const auto& [signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    for (const auto& [signal, code] : {std::pair {SIGINT, 130}, std::pair {SIGTERM, 143}}) {
         SCOPED_TRACE(signal);
         const QString out = fx_.write(QStringLiteral("out%1/doc.pdf").arg(signal), "the earlier documentation");
         const QString ready = fx_.path(QStringLiteral("ready%1").arg(signal));
@@ -191,7 +186,7 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
         ASSERT_TRUE(run.waitForFinished(30000));
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(run.exitCode(), code);
-        EXPECT_EQ(QDir(QFileInfo(out).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
+        EXPECT_EQ(QDir(QFileInfo(out).path()).entryList(QDir::Files | QDir::Hidden), QStringList {"doc.pdf"});
         EXPECT_EQ(readBytes(out), "the earlier documentation");
         EXPECT_EQ(QDir(fx_.path("temp")).entryList({"QLN_*"}, QDir::Files), QStringList());
         EXPECT_TRUE(waitForProcessEnd(tool, 10000)) << "the combining tool was ended";
@@ -204,8 +199,8 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
 TEST_F(FailurePaths, AFailedCombineKeepsThePartsAndExitsOne)
 {
     const QString out = fx_.write("out/doc.pdf", "earlier");
-    const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--deps", "--spool", "500", "-o", out},
-                                   environment(fakeCombineTool("exit 2")));
+    const Process run =
+        runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--deps", "--spool", "500", "-o", out}, environment(fakeCombineTool("exit 2")));
     EXPECT_EQ(run.code, 1);
     const QString err = QString::fromUtf8(run.err);
     EXPECT_TRUE(err.contains("PDF Combine Failed")) << qPrintable(err.right(500));
@@ -228,15 +223,14 @@ TEST_F(FailurePaths, AnOutputThatIsNoRegularFileIsWrittenNotReplaced)
     QProcess reader;
     reader.setStandardOutputFile(fx_.path("received.pdf"));
     reader.start("cat", {pipe});
-    const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--spool", "500", "-o", pipe},
-                                   environment());
+    const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--spool", "500", "-o", pipe}, environment());
     reader.waitForFinished();
     EXPECT_EQ(run.code, 0) << run.err.constData();
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_TRUE(readBytes(fx_.path("received.pdf")).startsWith("%PDF-"));
-    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files | QDir::System), (QStringList{"doc.pdf", "received.pdf"}));
+    EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files | QDir::System), (QStringList {"doc.pdf", "received.pdf"}));
 }
 
 // FIFOs and devices named by a project or on the command line are refused at once.
@@ -247,8 +241,7 @@ TEST_F(FailurePaths, FifosAndDevicesNeverBlockAReader)
     ASSERT_TRUE(QFile::link("/dev/zero", fx_.path("P/zero.bas")));
     fx_.writeLines("P/App.vbp", {"Module=modA; modA.bas", "Module=Pipe; pipe.bas", "Module=Zero; zero.bas"});
     const QString notes = "quillon: note: skipped \"Module=Pipe; pipe.bas\": \"" + fx_.path("P/pipe.bas")
-        + "\" is not a regular file\nquillon: note: skipped \"Module=Zero; zero.bas\": \"" + fx_.path("P/zero.bas")
-        + "\" is not a regular file\n";
+        + "\" is not a regular file\nquillon: note: skipped \"Module=Zero; zero.bas\": \"" + fx_.path("P/zero.bas") + "\" is not a regular file\n";
     for (const char* command : {"routines", "symbols", "calls"}) {
         SCOPED_TRACE(command);
         const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {command, vbp}, environment(), 20000);
@@ -286,15 +279,15 @@ TEST_F(FailurePaths, CrOnlyFilesAndNonAsciiNames)
 {
     fx_.writeLines(QString::fromUtf8("P/Módulo.bas"), {"Attribute VB_Name = \"Modulo\"", "Sub Uno()", "End Sub"}, "\r");
     fx_.writeLines(QString::fromUtf8("P/Fórm.frm"),
-                  {"VERSION 5.00", "Begin VB.Form frmF", "   Caption = \"Año\"", "   ClientWidth = 3000",
-                   "   ClientHeight = 2000", "End", "Attribute VB_Name = \"frmF\"", "Private Sub Form_Load()",
-                   "End Sub"},
-                  "\r");
+        {"VERSION 5.00", "Begin VB.Form frmF", "   Caption = \"Año\"", "   ClientWidth = 3000", "   ClientHeight = 2000", "End", "Attribute VB_Name = \"frmF\"",
+            "Private Sub Form_Load()", "End Sub"},
+        "\r");
     const QString vbp = fx_.writeLines("P/Cr.vbp", {QString::fromUtf8("Form=Fórm.frm"), QString::fromUtf8("Module=Modulo; Módulo.bas")}, "\r");
     CliRun run = cli({"files", vbp});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
-    EXPECT_EQ(run.out, QString::fromUtf8("FRM\tFórm.frm\t") + fx_.path(QString::fromUtf8("P/Fórm.frm"))
-                           + QString::fromUtf8("\nBAS\tMódulo.bas\t") + fx_.path(QString::fromUtf8("P/Módulo.bas")) + "\n");
+    EXPECT_EQ(run.out,
+        QString::fromUtf8("FRM\tFórm.frm\t") + fx_.path(QString::fromUtf8("P/Fórm.frm")) + QString::fromUtf8("\nBAS\tMódulo.bas\t")
+            + fx_.path(QString::fromUtf8("P/Módulo.bas")) + "\n");
     run = cli({"routines", vbp});
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Fórm.frm\tSub\tEvent Handler:Form_Load\t8\t8\t9\t"))) << qPrintable(run.out);
     run = cli({"layout", fx_.path(QString::fromUtf8("P/Fórm.frm"))});

@@ -1,5 +1,5 @@
-#include "support/CliRun.h"
 #include "app/FormCommands.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ using LayoutRun = CliRun;
 
 LayoutRun layout(const QStringList& args)
 {
-    return quillon::test::cli(QStringList{QStringLiteral("layout")} + args);
+    return quillon::test::cli(QStringList {QStringLiteral("layout")} + args);
 }
 
 // A button in a frame, a falling line, a timer and a two-level menu; the form's name and
@@ -21,21 +21,17 @@ LayoutRun layout(const QStringList& args)
 // The frame's caption is "Ώρα" in Windows-1253 ("¿ñá" in Windows-1252).
 QString writeDumpForm(const Fixture& fx)
 {
-    return fx.writeLines("frmDump.frm", {
-        "VERSION 5.00", "Begin VB.Form frm\\Dump ", "   Caption         =   \"Stock\\Levels\tnow\"",
-        "   ClientHeight    =   2000", "   ClientWidth     =   3000", "   Begin My\tLib.Frame fra\tOuter ",
-        "      Caption         =   \"¿ñá\"", "      Height          =   1500", "      Left            =   100",
-        "      Top             =   200", "      Width           =   2000", "      Begin VB.CommandButton cmdGo ",
-        "         Caption         =   \"&Go \"\"now\"\"\"", "         Height          =   300",
-        "         Index           =   2", "         Left            =   50", "         Top             =   60",
-        "         Visible         =   0   'False", "         Width           =   800", "      End", "   End",
-        "   Begin VB.Line linSep ", "      X1              =   900", "      X2              =   100",
-        "      Y1              =   1800", "      Y2              =   1800", "   End", "   Begin VB.Timer tmrPoll ",
-        "      Interval        =   500", "      Left            =   2500", "      Top             =   1700",
-        "   End", "   Begin VB.Menu mnu\\File ", "      Caption         =   \"&File\"",
-        "      Begin VB.Menu mnuFileQuit ", "         Caption         =   \"&Quit\tCtrl+Q\"",
-        "         Visible         =   0   'False", "      End", "   End", "End", "Attribute VB_Name = \"frmDump\"",
-        "Option Explicit"});
+    return fx.writeLines("frmDump.frm",
+        {"VERSION 5.00", "Begin VB.Form frm\\Dump ", "   Caption         =   \"Stock\\Levels\tnow\"", "   ClientHeight    =   2000",
+            "   ClientWidth     =   3000", "   Begin My\tLib.Frame fra\tOuter ", "      Caption         =   \"¿ñá\"", "      Height          =   1500",
+            "      Left            =   100", "      Top             =   200", "      Width           =   2000", "      Begin VB.CommandButton cmdGo ",
+            "         Caption         =   \"&Go \"\"now\"\"\"", "         Height          =   300", "         Index           =   2",
+            "         Left            =   50", "         Top             =   60", "         Visible         =   0   'False", "         Width           =   800",
+            "      End", "   End", "   Begin VB.Line linSep ", "      X1              =   900", "      X2              =   100",
+            "      Y1              =   1800", "      Y2              =   1800", "   End", "   Begin VB.Timer tmrPoll ", "      Interval        =   500",
+            "      Left            =   2500", "      Top             =   1700", "   End", "   Begin VB.Menu mnu\\File ", "      Caption         =   \"&File\"",
+            "      Begin VB.Menu mnuFileQuit ", "         Caption         =   \"&Quit\tCtrl+Q\"", "         Visible         =   0   'False", "      End",
+            "   End", "End", "Attribute VB_Name = \"frmDump\"", "Option Explicit"});
 }
 
 TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrderInTheCodePageAsked)
@@ -44,33 +40,33 @@ TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrderInTheCodePageAsked)
     const LayoutRun run = layout({writeDumpForm(fx), "--codepage", "windows-1253"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, QString::fromUtf8("FORM\tfrm\\\\Dump\tStock\\\\Levels\\tnow\t3000\t2000\t1\t4\t2\t1\n"
-                       "CTRL\t1\tMy\\tLib.Frame\tfra\\tOuter\t-1\t100\t200\t2000\t1500\tΏρα\t1\t1\t-1\t1\t100\t200\n"
-                       "CTRL\t2\tVB.CommandButton\tcmdGo\t2\t50\t60\t800\t300\t&Go \"now\"\t0\t1\t1\t1\t150\t260\n"
-                       "CTRL\t3\tVB.Line\tlinSep\t-1\t100\t1800\t800\t0\t\t1\t1\t-1\t1\t100\t1800\n"
-                       "CTRL\t4\tVB.Timer\ttmrPoll\t-1\t2500\t1700\t0\t0\t\t1\t0\t-1\t0\t2500\t1700\n"
-                       "MENU\t1\tmnu\\\\File\t&File\t0\t1\n"
-                       "MENU\t2\tmnuFileQuit\t&Quit\\tCtrl+Q\t1\t0\n"));
+    EXPECT_EQ(run.out,
+        QString::fromUtf8("FORM\tfrm\\\\Dump\tStock\\\\Levels\\tnow\t3000\t2000\t1\t4\t2\t1\n"
+                          "CTRL\t1\tMy\\tLib.Frame\tfra\\tOuter\t-1\t100\t200\t2000\t1500\tΏρα\t1\t1\t-1\t1\t100\t200\n"
+                          "CTRL\t2\tVB.CommandButton\tcmdGo\t2\t50\t60\t800\t300\t&Go \"now\"\t0\t1\t1\t1\t150\t260\n"
+                          "CTRL\t3\tVB.Line\tlinSep\t-1\t100\t1800\t800\t0\t\t1\t1\t-1\t1\t100\t1800\n"
+                          "CTRL\t4\tVB.Timer\ttmrPoll\t-1\t2500\t1700\t0\t0\t\t1\t0\t-1\t0\t2500\t1700\n"
+                          "MENU\t1\tmnu\\\\File\t&File\t0\t1\n"
+                          "MENU\t2\tmnuFileQuit\t&Quit\\tCtrl+Q\t1\t0\n"));
 }
 
 TEST(LayoutCli, EveryTextFieldIsEscaped)
 {
     using quillon::app::escapeField;
-    for (const auto& [raw, escaped] : {std::pair{"a\tb\rc\nd\\e", "a\\tb\\rc\\nd\\\\e"},
-                                       std::pair{"\\t", "\\\\t"}, // an escape already written stays readable
-                                       std::pair{"plain", "plain"}})
+    for (const auto& [raw, escaped] :
+        {std::pair {"a\tb\rc\nd\\e", "a\\tb\\rc\\nd\\\\e"}, std::pair {"\\t", "\\\\t"}, // an escape already written stays readable
+            std::pair {"plain", "plain"}})
         EXPECT_EQ(escapeField(QString::fromLatin1(raw)), QString::fromLatin1(escaped));
     // The dump above shows every text field escaped; a file that ends inside its block is
     // dumped with a note.
     Fixture fx;
-    const QString cut = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra", "      Left = 10",
-                                                     "      Width = 500"});
+    const QString cut = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra", "      Left = 10", "      Width = 500"});
     const LayoutRun run = layout({cut});
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
-                       "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
-    EXPECT_EQ(run.err, "quillon: note: \"" + cut
-                           + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
+    EXPECT_EQ(run.out,
+        "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
+        "CTRL\t1\tVB.Frame\tfra\t-1\t10\t0\t500\t0\t\t1\t0\t-1\t0\t10\t0\n");
+    EXPECT_EQ(run.err, "quillon: note: \"" + cut + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
 }
 
 TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
@@ -78,14 +74,15 @@ TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
     Fixture fx;
     const QString missing = fx.path("gone.frm");
     const QString binary = fx.write("junk.frm", QByteArray("\x00\x01\x02PK\x03\x04\xFF\xFE", 10).repeated(100));
-    QStringList deep{"Begin VB.Form frmDeep"};
+    QStringList deep {"Begin VB.Form frmDeep"};
     for (int level = 1; level <= 64; ++level)
         deep << QStringLiteral("Begin VB.PictureBox pic%1").arg(level);
     const QString nested = fx.writeLines("frmDeep.frm", deep);
     const std::pair<QString, QString> unreadable[] = {
         {missing, "quillon: Form file not found:\n" + missing + "\n"},
-        {binary, "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
-                     + "\" holds NUL bytes: it looks like a binary file, not VB6 source\n"},
+        {binary,
+            "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
+                + "\" holds NUL bytes: it looks like a binary file, not VB6 source\n"},
         {nested, "quillon: Form layout could not be read:\n" + nested + "\nLine 64: objects are nested more than 63 levels deep.\n"},
     };
     for (const auto& [path, error] : unreadable) {
@@ -95,7 +92,7 @@ TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
         EXPECT_EQ(run.err, error);
     }
     const QString form = writeDumpForm(fx);
-    for (const QStringList& args : {QStringList{form, form}, QStringList{form, "--tab-width", "4"}}) {
+    for (const QStringList& args : {QStringList {form, form}, QStringList {form, "--tab-width", "4"}}) {
         const LayoutRun run = layout(args);
         EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("Usage: quillon")) << args.join(' ').toStdString();

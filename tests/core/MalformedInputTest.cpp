@@ -14,8 +14,8 @@ namespace {
 
 enum class Reader {
     Source, // decoded and split into lines; is the text written back to the same bytes?
-    Ini,    // [S] k=v set in the file; the bytes written
-    Calls,  // the call candidates of each line
+    Ini, // [S] k=v set in the file; the bytes written
+    Calls, // the call candidates of each line
 };
 
 struct MalformedCase {
@@ -64,8 +64,7 @@ QString outcome(Reader reader, const QByteArray& input)
         const QString text = model::decodeSourceBytes(input, model::CodePage::standard(), &used);
         const QStringList lines = model::splitLines(text);
         const bool same = model::encodeSourceText(text, used) == input;
-        return QStringLiteral("%1 lines, line 1 \"%2\", %3").arg(lines.size()).arg(visible(lines.value(0)),
-                                                                                  same ? "same bytes" : "bytes changed");
+        return QStringLiteral("%1 lines, line 1 \"%2\", %3").arg(lines.size()).arg(visible(lines.value(0)), same ? "same bytes" : "bytes changed");
     }
     case Reader::Ini: {
         config::IniDocument document = config::IniDocument::fromBytes(input);
@@ -82,7 +81,7 @@ QString outcome(Reader reader, const QByteArray& input)
     return QString();
 }
 
-class MalformedInputTest : public ::testing::TestWithParam<MalformedCase> {};
+class MalformedInputTest : public ::testing::TestWithParam<MalformedCase> { };
 
 TEST_P(MalformedInputTest, GivesAClearOutcome)
 {
@@ -93,22 +92,21 @@ const MalformedCase kCases[] = {
     // A byte order mark repeated after the first one is text: dropping it changed the file
     // when a value was written back.
     {"SecondByteOrderMarkStays", Reader::Source, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFSub A()\r\nEnd Sub\r\n"),
-     QStringLiteral("2 lines, line 1 \"\\ufeffSub A()\", same bytes")},
+        QStringLiteral("2 lines, line 1 \"\\ufeffSub A()\", same bytes")},
     // In an INI file it is blank besides: the first header is still found.
     {"SecondByteOrderMarkStaysInAnIniFile", Reader::Ini, QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=old\r\n"),
-     QStringLiteral("\\xef\\xbb\\xbf\\xef\\xbb\\xbf[S]\\x0d\\x0ak=v\\x0d\\x0a")},
+        QStringLiteral("\\xef\\xbb\\xbf\\xef\\xbb\\xbf[S]\\x0d\\x0ak=v\\x0d\\x0a")},
     // A file read in its code page reads the same after a write: when the value that kept
     // its bytes from passing for UTF-8 is replaced, the file moves to UTF-8 ("Ã©" stays).
     {"CodePageFileThatWouldPassForUtf8MovesToUtf8", Reader::Ini, QByteArray("[S]\r\nk=\xE9\r\nx=\xC3\xA9\r\n"),
-     QStringLiteral("[S]\\x0d\\x0ak=v\\x0d\\x0ax=\\xc3\\x83\\xc2\\xa9\\x0d\\x0a")},
+        QStringLiteral("[S]\\x0d\\x0ak=v\\x0d\\x0ax=\\xc3\\x83\\xc2\\xa9\\x0d\\x0a")},
     // Past the first sixteen names a set finds the repeated ones (a line of thousands of
     // calls was quadratic).
-    {"RepeatedCallsPastSixteenNamesCountOnce", Reader::Calls,
-     QByteArray("x = a1(a2(a3(a4(a5(a6(a7(a8(a9(b1(b2(b3(b4(b5(b6(b7(b8(A1(b8(b9(b9(0"),
-     QStringLiteral("A1 A2 A3 A4 A5 A6 A7 A8 A9 B1 B2 B3 B4 B5 B6 B7 B8 B9 X")},
+    {"RepeatedCallsPastSixteenNamesCountOnce", Reader::Calls, QByteArray("x = a1(a2(a3(a4(a5(a6(a7(a8(a9(b1(b2(b3(b4(b5(b6(b7(b8(A1(b8(b9(b9(0"),
+        QStringLiteral("A1 A2 A3 A4 A5 A6 A7 A8 A9 B1 B2 B3 B4 B5 B6 B7 B8 B9 X")},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, MalformedInputTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MalformedInputTest, ::testing::ValuesIn(kCases), [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
 
 } // namespace

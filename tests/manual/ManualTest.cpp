@@ -18,10 +18,23 @@ const QString kPdf = QStringLiteral(QUILLON_MANUAL_PDF);
 // The sections that the main window's F1 help and the options window's focus help name, as
 // the status line writes them after "Section ".
 const QStringList kHelpSections = {
-    "2.1.1 File List",         "2.1.2 Procedure List", "2.1.3 Print Queue",        "4.1 Color Settings",  "4.2.1 Printer Scope",
-    "4.2.2 Printer Selection", "4.2.3 Page Size",      "4.2.4 Page Orientation",   "4.2.5 Font Name and Size",
-    "4.2.6 GDI Spool Limit",   "4.2.7 Duplex Printing", "4.2.8 Aggregate Options", "4.2.9 Bracket Options",
-    "4.3 Margin Settings",     "4.4 Bind Edge",        "4.5 Fold Options",         "4.6.1 IDE Settings",
+    "2.1.1 File List",
+    "2.1.2 Procedure List",
+    "2.1.3 Print Queue",
+    "4.1 Color Settings",
+    "4.2.1 Printer Scope",
+    "4.2.2 Printer Selection",
+    "4.2.3 Page Size",
+    "4.2.4 Page Orientation",
+    "4.2.5 Font Name and Size",
+    "4.2.6 GDI Spool Limit",
+    "4.2.7 Duplex Printing",
+    "4.2.8 Aggregate Options",
+    "4.2.9 Bracket Options",
+    "4.3 Margin Settings",
+    "4.4 Bind Edge",
+    "4.5 Fold Options",
+    "4.6.1 IDE Settings",
     "4.6.2 Typical Longest Code Line",
 };
 
@@ -79,8 +92,7 @@ TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChaptersWithE
         EXPECT_GE(QFileInfo(kPdf).lastModified(), chapter.lastModified()) << chapter.fileName().toStdString() << " is newer";
     const QString source = manualSource();
     for (const QString& section : kHelpSections)
-        EXPECT_TRUE(source.contains(QRegularExpression("^#{1,4} " + QRegularExpression::escape(section) + "\\s*$",
-                                                       QRegularExpression::MultilineOption)))
+        EXPECT_TRUE(source.contains(QRegularExpression("^#{1,4} " + QRegularExpression::escape(section) + "\\s*$", QRegularExpression::MultilineOption)))
             << "no heading " << section.toStdString();
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "poppler-utils are not installed";
@@ -89,7 +101,7 @@ TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChaptersWithE
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+612 x 792 pts")));
     EXPECT_GE(QRegularExpression("Pages:\\s+(\\d+)\\n").match(info).captured(1).toInt(), 10);
     const QString pdf = output("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
-    for (const QString& text : kHelpSections + QStringList{"Quillon User Manual", "Contents", "quillon print", "quillon toc"})
+    for (const QString& text : kHelpSections + QStringList {"Quillon User Manual", "Contents", "quillon print", "quillon toc"})
         EXPECT_TRUE(pdf.contains(text)) << text.toStdString();
 }
 

@@ -35,7 +35,7 @@ const QString kPdf = QStringLiteral("Quillon PDF");
 // A surface on the built-in PDF writer writing to a file in the fixture folder.
 struct PdfSurface {
     quillon::test::Fixture dir;
-    QtPrintSurface surface{{}, QString()};
+    QtPrintSurface surface {{}, QString()};
     const QString file = dir.path(QStringLiteral("out.pdf"));
 
     PdfSurface()
@@ -49,9 +49,9 @@ using quillon::test::Process;
 using quillon::test::runProgram;
 
 // Runs a command-line tool; the test is skipped when the tool is not installed.
-#define RUN_OR_SKIP(var, program, ...)                                          \
-    if (QStandardPaths::findExecutable(QStringLiteral(program)).isEmpty())     \
-        GTEST_SKIP() << program " is not installed";                          \
+#define RUN_OR_SKIP(var, program, ...)                                                                                                                         \
+    if (QStandardPaths::findExecutable(QStringLiteral(program)).isEmpty())                                                                                     \
+        GTEST_SKIP() << program " is not installed";                                                                                                           \
     const Process var = runProgram(QStringLiteral(program), __VA_ARGS__);
 
 // The words of "pdftotext -bbox" output, in points.
@@ -62,8 +62,7 @@ struct Word {
 std::vector<Word> wordsIn(const QByteArray& bboxHtml)
 {
     std::vector<Word> words;
-    const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)</word>"));
     for (auto it = word.globalMatch(QString::fromUtf8(bboxHtml)); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), m.captured(4)});
@@ -109,18 +108,17 @@ TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
 
 TEST(ParseLpstatDevices, ReadsNameAndUriOfEachDeviceLine)
 {
-    const QHash<QString, QString> uris = parseLpstatDevices(QStringLiteral(
-        "system default destination: Office\ndevice for Office: ipp://printer.local:631/ipp/print\n"
-        "device for PDF: cups-pdf:/\r\ndevice for Label_Printer: usb://Zebra/ZD420?serial=X1\ngarbage line\n"));
-    EXPECT_EQ(uris, (QHash<QString, QString>{{"Office", "ipp://printer.local:631/ipp/print"},
-                                             {"PDF", "cups-pdf:/"},
-                                             {"Label_Printer", "usb://Zebra/ZD420?serial=X1"}}));
+    const QHash<QString, QString> uris =
+        parseLpstatDevices(QStringLiteral("system default destination: Office\ndevice for Office: ipp://printer.local:631/ipp/print\n"
+                                          "device for PDF: cups-pdf:/\r\ndevice for Label_Printer: usb://Zebra/ZD420?serial=X1\ngarbage line\n"));
+    EXPECT_EQ(uris,
+        (QHash<QString, QString> {{"Office", "ipp://printer.local:631/ipp/print"}, {"PDF", "cups-pdf:/"}, {"Label_Printer", "usb://Zebra/ZD420?serial=X1"}}));
     EXPECT_TRUE(parseLpstatDevices(QString()).isEmpty());
 }
 
 TEST(QtPrintSurfaceDevices, TheSystemsPrintersThenTheBuiltInWriterWhichIsTheDefaultWithoutOthers)
 {
-    const PrinterInfo office{"Office", "HP LaserJet", "IP_printer.local"};
+    const PrinterInfo office {"Office", "HP LaserJet", "IP_printer.local"};
     QtPrintSurface withPrinters({office}, QStringLiteral("Office"));
     const std::vector<PrinterInfo> printers = withPrinters.printers();
     ASSERT_EQ(printers.size(), 2u);
@@ -162,7 +160,7 @@ TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
         int paper, orientation;
         double width, height;
     };
-    for (const Case& c : {Case{1, 1, 12240, 15840}, Case{5, 1, 12240, 20160}, Case{1, 2, 15840, 12240}, Case{5, 2, 20160, 12240}}) {
+    for (const Case& c : {Case {1, 1, 12240, 15840}, Case {5, 1, 12240, 20160}, Case {1, 2, 15840, 12240}, Case {5, 2, 20160, 12240}}) {
         SCOPED_TRACE(testing::Message() << "paper " << c.paper << " orientation " << c.orientation);
         surface.setPaperCode(c.paper);
         surface.setOrientationCode(c.orientation);
@@ -172,8 +170,8 @@ TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
         EXPECT_NEAR(surface.sheetHeight(), c.height, 0.5);
         EXPECT_NEAR(surface.printableWidth(), c.width, 0.5);
         EXPECT_NEAR(surface.printableHeight(), c.height, 0.5);
-        EXPECT_EQ(std::tuple(surface.physicalPageWidthPixels(), surface.physicalPageHeightPixels()),
-                  std::tuple(c.width / 1440 * 1200, c.height / 1440 * 1200)) << "the PDF writer's 1200 pixels an inch";
+        EXPECT_EQ(std::tuple(surface.physicalPageWidthPixels(), surface.physicalPageHeightPixels()), std::tuple(c.width / 1440 * 1200, c.height / 1440 * 1200))
+            << "the PDF writer's 1200 pixels an inch";
     }
     surface.setPaperCode(9); // unknown codes mean Letter
     EXPECT_EQ(surface.paperCode(), 1);
@@ -292,9 +290,8 @@ TEST(QtPrintSurfaceText, UnprintableCharactersBecomeHexEscapesOrTheFontsReplacem
     QtPrintSurface surface({}, QString());
     surface.setFontName(QStringLiteral("Courier New")); // Liberation Mono here: no U+FFFD
     const char16_t lone[] = {0xD800, u'z', 0};
-    const std::pair<const char16_t*, const char16_t*> escaped[] = {
-        {u"a\u0001b", u"a<01>b"}, {u"\U0001F600!", u"<1F600>!"}, {u"x\ty", u"x y"}, {u"\u007F\r\n", u"<7F><0D><0A>"},
-        {u"\u4E2D", u"<4E2D>"}, {lone, u"<D800>z"}, {u"Caf\u00E9 \u20AC", u"Caf\u00E9 \u20AC"}};
+    const std::pair<const char16_t*, const char16_t*> escaped[] = {{u"a\u0001b", u"a<01>b"}, {u"\U0001F600!", u"<1F600>!"}, {u"x\ty", u"x y"},
+        {u"\u007F\r\n", u"<7F><0D><0A>"}, {u"\u4E2D", u"<4E2D>"}, {lone, u"<D800>z"}, {u"Caf\u00E9 \u20AC", u"Caf\u00E9 \u20AC"}};
     for (const auto& [text, visible] : escaped) {
         EXPECT_EQ(surface.visibleText(text), QString::fromUtf16(visible));
         EXPECT_DOUBLE_EQ(surface.textWidth(text), surface.textWidth(visible)) << "measured as printed";
@@ -383,7 +380,7 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfTextAndShapesMakeAValidPdf)
     RUN_OR_SKIP(text, "pdftotext", {QStringLiteral("-layout"), pdf.file, QStringLiteral("-")});
     const QRegularExpression inOrder(QStringLiteral("Sub Main\\(\\).*' bell<07> han <4E2D> smile <1F600> end"
                                                     ".*\f.*Second page.*\f.*Third page.*\f"),
-                                     QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::DotMatchesEverythingOption);
     EXPECT_TRUE(inOrder.match(QString::fromUtf8(text.out)).hasMatch()) << "every text, in order, a form feed per page:\n" << text.out.constData();
     EXPECT_EQ(text.out.count('\f'), 3);
 
@@ -396,8 +393,7 @@ TEST(QtPrintSurfaceDocument, ThreePagesOfTextAndShapesMakeAValidPdf)
     const double lineHeight = s.textHeight(u"X");
     const double blockWidth = s.textWidth(u"\u2588");
     EXPECT_EQ(pixelAtTwips(page, 2880 + blockWidth * 2, 4320 + lineHeight / 2), qRgb(0, 160, 0));
-    EXPECT_EQ(pixelAtTwips(page, 2880 + blockWidth * 2, 4320 - lineHeight / 2), qRgb(255, 255, 255))
-        << "text hangs below the current y";
+    EXPECT_EQ(pixelAtTwips(page, 2880 + blockWidth * 2, 4320 - lineHeight / 2), qRgb(255, 255, 255)) << "text hangs below the current y";
     EXPECT_EQ(pixelAtTwips(page, 2160, 7920), qRgb(255, 0, 0));
     EXPECT_EQ(pixelAtTwips(page, 4000, 9000), qRgb(0, 0, 255));
 }
@@ -423,7 +419,7 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
 {
     quillon::test::Fixture dir;
     const QString out = dir.write("out.pdf", "the earlier document");
-    auto onlyTheOutput = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.pdf"}; };
+    auto onlyTheOutput = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList {"out.pdf"}; };
     {
         QtPrintSurface surface({}, QString());
         surface.setOutputFile(out);
@@ -458,7 +454,7 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
     surface.printText(u"written", true);
     EXPECT_TRUE(surface.endDocument());
     EXPECT_TRUE(quillon::test::readBytes(out).startsWith("%PDF-"));
-    struct stat info {};
+    struct stat info { };
     ::stat(QFile::encodeName(out).constData(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file keeps its permissions";
     EXPECT_TRUE(onlyTheOutput());

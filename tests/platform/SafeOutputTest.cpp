@@ -23,7 +23,7 @@ struct SignalCase {
     int exitCode;
 };
 
-class InterruptTest : public ::testing::TestWithParam<SignalCase> {};
+class InterruptTest : public ::testing::TestWithParam<SignalCase> { };
 
 // In a child process: unfinished files and a helper's process group are tracked, one file is
 // finished (forgotten), then the signal arrives.
@@ -69,8 +69,7 @@ TEST_P(InterruptTest, RemovesUnfinishedFilesEndsHelpersAndExitsWith128PlusTheSig
     ::kill(helper, SIGKILL);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest,
-                         ::testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}));
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SignalCase {SIGINT, 130}, SignalCase {SIGTERM, 143}));
 
 // Replacing through the print surface (old file kept while writing, thrown away unended, the
 // permissions kept) is checked in the surface's tests; here what only this class shows.
@@ -105,7 +104,7 @@ TEST(ReplacementFileTest, TheWorkFileIsTrackedUntilCommittedAndAFolderThatCannot
     }
     EXPECT_EQ(error, "Permission denied");
     EXPECT_FALSE(file.isActive());
-    EXPECT_EQ(QDir(fx.path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
+    EXPECT_EQ(QDir(fx.path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList {"keep.txt"});
 }
 
 } // namespace

@@ -49,9 +49,8 @@ struct Process {
     QByteArray out;
     QByteArray err;
 };
-inline Process runProgram(const QString& program, const QStringList& args,
-                          const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                          int timeoutMs = 60000)
+inline Process runProgram(
+    const QString& program, const QStringList& args, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 60000)
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -61,8 +60,7 @@ inline Process runProgram(const QString& program, const QStringList& args,
         process.waitForFinished();
         return {-1, process.readAllStandardOutput(), process.readAllStandardError()};
     }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace quillon::test

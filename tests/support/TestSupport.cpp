@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <poll.h>
 #include <linux/capability.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -46,7 +46,7 @@ QString Fixture::writeLines(const QString& relative, const QStringList& lines, c
 
 ObeyFilePermissions::ObeyFilePermissions()
 {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_header_struct header {_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2] = {};
     if (::syscall(SYS_capget, &header, data) != 0)
         return;
@@ -60,7 +60,7 @@ ObeyFilePermissions::~ObeyFilePermissions()
 {
     if (!changed_)
         return;
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_header_struct header {_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2] = {};
     ::syscall(SYS_capget, &header, data);
     data[0].effective = saved_[0];
@@ -71,7 +71,7 @@ ObeyFilePermissions::~ObeyFilePermissions()
 FileSizeLimit::FileSizeLimit(long long bytes)
 {
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
+    rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     saved_ = (long long)limit.rlim_cur;
     limit.rlim_cur = rlim_t(bytes);
@@ -80,7 +80,7 @@ FileSizeLimit::FileSizeLimit(long long bytes)
 
 FileSizeLimit::~FileSizeLimit()
 {
-    rlimit limit{};
+    rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(saved_);
     setrlimit(RLIMIT_FSIZE, &limit);
@@ -100,7 +100,7 @@ bool waitForProcessEnd(qint64 pid, int timeoutMs)
     const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
     if (fd < 0)
         return errno == ESRCH;
-    pollfd ended{fd, POLLIN, 0};
+    pollfd ended {fd, POLLIN, 0};
     const int ready = ::poll(&ended, 1, timeoutMs);
     ::close(fd);
     return ready == 1;

@@ -38,7 +38,7 @@ struct Bench {
     test::Fixture fx;
     ScriptedMessageBox box;
     platform::BuiltInPdfPrinterDefaults defaults;
-    config::Session session{box, defaults, nullptr, fx.path("appdata/QLN.spi")};
+    config::Session session {box, defaults, nullptr, fx.path("appdata/QLN.spi")};
     std::vector<RecordingPrintSurface::Op> printed;
     std::unique_ptr<ui::MainWindow> window;
     QString vbp;
@@ -50,10 +50,11 @@ struct Bench {
         session.options.set(config::opt::DeviceName, "Office Laser");
         session.options.set(config::opt::VBPFolder, fx.path("start"));
         session.options.set(config::opt::OutputFolder, fx.path("out"));
-        fx.writeLines("proj/modA.bas", {"Attribute VB_Name = \"modA\"", "Option Explicit", "Public Sub Main()", "    Helper", "End Sub",
-                                        "Public Sub Helper()", "    Dim i As Integer", "End Sub"});
+        fx.writeLines("proj/modA.bas",
+            {"Attribute VB_Name = \"modA\"", "Option Explicit", "Public Sub Main()", "    Helper", "End Sub", "Public Sub Helper()", "    Dim i As Integer",
+                "End Sub"});
         fx.writeLines("proj/modB.bas",
-                      {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "    Helper", "End Function"});
+            {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "    Helper", "End Function"});
         vbp = fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modB; modB.bas", "Module=modA; modA.bas", "Startup=\"Sub Main\""});
         window = std::make_unique<ui::MainWindow>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
             auto surface = std::make_unique<KeptSurface>();
@@ -138,7 +139,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
     EXPECT_EQ(b.askedIn, b.fx.path("start"));
     EXPECT_EQ(b.session.options.text(config::opt::VBPFolder), b.fx.path("proj") + '/');
-    EXPECT_EQ(b.entries("lstFiles"), (QStringList{"modA.bas", "modB.bas"}));
+    EXPECT_EQ(b.entries("lstFiles"), (QStringList {"modA.bas", "modB.bas"}));
     EXPECT_EQ(b.window->findChild<QLabel*>("lblSource")->text(), "Source:" + b.vbp);
     EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText));
     EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
@@ -148,8 +149,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
 
     b.list("lstFiles")->item(0)->setSelected(true);
     b.window->cmdProcessSelection(0)->click();
-    EXPECT_EQ(b.entries("lstProcedures"),
-              (QStringList{"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
+    EXPECT_EQ(b.entries("lstProcedures"), (QStringList {"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     // The printer chosen is stored, also when the system would not make it its default.
     b.session.options.setBool(config::opt::PrinterScope, true);
     QStringList offered;
@@ -160,7 +160,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     };
     b.window->makeSystemDefaultPrinter = [](const QString&) { return false; };
     b.window->action("mnuSelectPrinter")->trigger();
-    EXPECT_EQ(offered, (QStringList{"Recording PDF", "Office Laser"}));
+    EXPECT_EQ(offered, (QStringList {"Recording PDF", "Office Laser"}));
     EXPECT_EQ(b.box.shown.back().title, "Default Printer Not Changed");
     EXPECT_EQ(b.session.options.text(config::opt::PrinterPort), "FILE:");
     EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), "Send Selected Procedures To Recording PDF");
@@ -177,7 +177,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.list("lstProcedures")->item(1)->setSelected(true);
     b.list("lstProcedures")->item(2)->setSelected(true);
     b.window->cmdProcessSelection(1)->click();
-    EXPECT_EQ(b.entries("lstSelected", true), (QStringList{"modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
+    EXPECT_EQ(b.entries("lstSelected", true), (QStringList {"modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     b.list("lstSelected")->item(0)->setSelected(false);
     b.window->cmdProcessSelection(2)->click();
     EXPECT_TRUE(b.window->statusText().startsWith("1 procedure sent to a file-based printer (Recording PDF).")) << b.window->statusText().toStdString();
@@ -189,7 +189,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     // Dependency reports follow the check box, which the Dep button checks.
     b.window->findChild<QPushButton*>("cmdDep")->click();
     const QStringList reports = b.entries("lstSelected").filter("|Dep");
-    EXPECT_EQ(reports, (QStringList{"modA.bas|Public Sub Helper|Dep", "modA.bas|Public Sub Main|Dep"}));
+    EXPECT_EQ(reports, (QStringList {"modA.bas|Public Sub Helper|Dep", "modA.bas|Public Sub Main|Dep"}));
     EXPECT_EQ(b.entries("lstSelected", true), b.entries("lstSelected")) << "checking selects the whole queue";
     b.window->findChild<QPushButton*>("cmdKeepOnly")->click();
     EXPECT_EQ(b.entries("lstSelected", true), reports);

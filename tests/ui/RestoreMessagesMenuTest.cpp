@@ -32,10 +32,11 @@ QStringList texts(const QMenu& menu)
 TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClickRestoresAnEntry)
 {
     quillon::test::Fixture fx;
-    fx.write("QLN.spi", "[Quillon:SuppressedMsgs]\nRestoreCount=2\nsMsg0=Old (Click 0 - Yes) (Session)\n"
-                        "sMsg1=Kept (Click 1 - No) (Always)\n");
-    quillon::model::DiagLog log{QString()};
-    IniStore ini{fx.path("QLN.spi"), &log};
+    fx.write("QLN.spi",
+        "[Quillon:SuppressedMsgs]\nRestoreCount=2\nsMsg0=Old (Click 0 - Yes) (Session)\n"
+        "sMsg1=Kept (Click 1 - No) (Always)\n");
+    quillon::model::DiagLog log {QString()};
+    IniStore ini {fx.path("QLN.spi"), &log};
     quillon::platform::ScriptedMessageBox box;
     SuppressibleMessages engine(ini, box);
     engine.loadAtStartup();
@@ -43,19 +44,19 @@ TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClick
     QMenu* menu = fileMenu.addMenu("&Restore Messages");
     RestoreMessagesMenu helper(menu, engine, &fileMenu);
     QSignalSpy restored(&helper, &RestoreMessagesMenu::messageRestored);
-    EXPECT_EQ(texts(*menu), QStringList{"Kept (Click 1 - No) (Always)"});
+    EXPECT_EQ(texts(*menu), QStringList {"Kept (Click 1 - No) (Always)"});
     box.answers.push_back({0, 2, QString()});
     engine.ask(Warning::notice("Save & Exit", "Save & Exit", "?", "Go on?"));
     box.answers.push_back({0, 1, QString()});
     engine.ask(Warning::notice("Long Line Warning", "Long Line Warning", "?", "Go on?"));
     Q_EMIT fileMenu.aboutToShow();
-    ASSERT_EQ(texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - OK) (Always)",
-                                         "Long Line Warning (Click 0 - OK) (Session)"}));
+    ASSERT_EQ(
+        texts(*menu), (QStringList {"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - OK) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));
 
     menu->actions()[1]->trigger();
     ASSERT_EQ(restored.count(), 1);
     EXPECT_EQ(restored[0][0].toString(), "Save & Exit (Click 0 - OK) (Always)");
-    EXPECT_EQ(texts(*menu), (QStringList{"Kept (Click 1 - No) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));
+    EXPECT_EQ(texts(*menu), (QStringList {"Kept (Click 1 - No) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));
     menu->actions()[1]->trigger();
     menu->actions()[0]->trigger();
     EXPECT_FALSE(menu->menuAction()->isVisible());

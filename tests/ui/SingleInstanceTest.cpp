@@ -44,8 +44,8 @@ TEST(SingleInstance, ACrashedCopyBlocksNothingALaterCopyActivatesTheFirstAndRele
 
 TEST(SingleInstance, NoIdentifierGuardsNothing)
 {
-    SingleInstance a{QString()};
-    SingleInstance b{QString()};
+    SingleInstance a {QString()};
+    SingleInstance b {QString()};
     EXPECT_TRUE(a.ensure());
     EXPECT_TRUE(b.ensure());
     EXPECT_FALSE(a.isOwner());

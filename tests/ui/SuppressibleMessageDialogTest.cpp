@@ -1,6 +1,6 @@
-#include "ui/QtMessageBox.h"
 #include "ui/SuppressibleMessageDialog.h"
 #include "ui/MessageDialogLayout.h"
+#include "ui/QtMessageBox.h"
 
 #include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
@@ -15,9 +15,9 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::ui;
-using quillon::platform::MessageRequest;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
+using quillon::platform::MessageRequest;
 using quillon::platform::MessageResult;
 using quillon::test::onModal;
 
@@ -35,8 +35,8 @@ QString described(const dialoglayout::Layout& l)
     for (size_t i = 0; i < l.buttons.size(); ++i)
         out += l.buttons[i].isEmpty() ? QString() : QStringLiteral(" button%1 ").arg(i) + r(l.buttons[i]);
     if (!l.inputFrame.isEmpty())
-        out += " input " + r(l.inputFrame) + " label " + r(l.inputLabel) + " box " + r(l.inputBox)
-            + (l.browse.isEmpty() ? QString() : " browse " + r(l.browse));
+        out +=
+            " input " + r(l.inputFrame) + " label " + r(l.inputLabel) + " box " + r(l.inputBox) + (l.browse.isEmpty() ? QString() : " browse " + r(l.browse));
     if (!l.suppressFrame.isEmpty())
         out += " suppress " + r(l.suppressFrame) + " options " + r(l.options[0]) + ' ' + r(l.options[1]) + ' ' + r(l.options[2]);
     return out + QStringLiteral(" (%1 shown)").arg(l.shownButtons);
@@ -50,20 +50,19 @@ TEST(MessageDialogLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBet
         QString expected;
     } cases[] = {
         {"a short caption takes the least width, a long one 420 more; 210 between them, the row centred", {{300, 2500}, 2000},
-         "client 8800x3345 message 2006,430 6750x2000 button0 2040,2640 1590x495 button1 3840,2640 2920x495 (2 shown)"},
+            "client 8800x3345 message 2006,430 6750x2000 button0 2040,2640 1590x495 button1 3840,2640 2920x495 (2 shown)"},
         {"empty slots leave no hole in the row; under a short message the icon sets its place", {{100, {}, {}, 100}, 200},
-         "client 8800x2065 message 2006,430 6750x200 button0 2705,1360 1590x495 button3 4505,1360 1590x495 (2 shown)"},
+            "client 8800x2065 message 2006,430 6750x200 button0 2705,1360 1590x495 button3 4505,1360 1590x495 (2 shown)"},
         {"five wide buttons widen the dialog, not the message", {{3000, 3000, 3000, 3000, 3000}, 2000},
-         "client 18360x3345 message 2006,430 6750x2000 button0 210,2640 3420x495 button1 3840,2640 3420x495 button2 7470,2640 3420x495"
-         " button3 11100,2640 3420x495 button4 14730,2640 3420x495 (5 shown)"},
-        {"the input frame, with the box 210 in and 210 before Browse..., then the hiding frame's three choices",
-         {{100}, 2000, true, true, true},
-         "client 8800x6090 message 2006,430 6750x2000 button0 3605,5385 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
-         " box 210,480 6160x345 browse 6580,450 1590x405 suppress 210,3885 8380x1290 options 210,300 7960x285 210,600 7960x285"
-         " 210,900 7960x285 (1 shown)"},
+            "client 18360x3345 message 2006,430 6750x2000 button0 210,2640 3420x495 button1 3840,2640 3420x495 button2 7470,2640 3420x495"
+            " button3 11100,2640 3420x495 button4 14730,2640 3420x495 (5 shown)"},
+        {"the input frame, with the box 210 in and 210 before Browse..., then the hiding frame's three choices", {{100}, 2000, true, true, true},
+            "client 8800x6090 message 2006,430 6750x2000 button0 3605,5385 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
+            " box 210,480 6160x345 browse 6580,450 1590x405 suppress 210,3885 8380x1290 options 210,300 7960x285 210,600 7960x285"
+            " 210,900 7960x285 (1 shown)"},
         {"without Browse... the box runs to 210 before the frame's edge", {{100}, 2000, true},
-         "client 8800x4590 message 2006,430 6750x2000 button0 3605,3885 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
-         " box 210,480 7960x345 (1 shown)"},
+            "client 8800x4590 message 2006,430 6750x2000 button0 3605,3885 1590x495 input 210,2640 8380x1035 label 210,120 7960x300"
+            " box 210,480 7960x345 (1 shown)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(described(dialoglayout::layOut(c.input)), c.expected) << c.rule;
@@ -72,7 +71,7 @@ TEST(MessageDialogLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBet
 TEST(MessageDialogLayout, IconsColoursAndCaptions)
 {
     const std::pair<const char*, MessageIcon> icons[] = {{"?", MessageIcon::Question}, {"!", MessageIcon::Exclamation}, {"i", MessageIcon::Information},
-                                                     {"X", MessageIcon::Critical}, {"64", MessageIcon::Information}, {"Z", MessageIcon::None}};
+        {"X", MessageIcon::Critical}, {"64", MessageIcon::Information}, {"Z", MessageIcon::None}};
     for (const auto& [code, icon] : icons)
         EXPECT_EQ(dialoglayout::iconForCode(code), icon) << code;
     EXPECT_EQ(dialoglayout::themeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
@@ -90,8 +89,8 @@ TEST(MessageDialogPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
         QPoint expected;
     } cases[] = {
         {"", {}, {660, 390}}, {"", {500, 400, 800, 500}, {600, 500}}, {"", {1800, 900, 400, 200}, {1320, 780}}, // owner at the edge
-        {"abc|def", {}, {660, 390}}, {"1|2|3", {}, {660, 390}}, {"top of screen", {}, {660, 0}}, {"BOTTOM", {}, {660, 780}},
-        {"1440|2880", {}, {192, 96}}, {"-500|-20", {}, {0, 0}}, // top|left, 1440 twips an inch
+        {"abc|def", {}, {660, 390}}, {"1|2|3", {}, {660, 390}}, {"top of screen", {}, {660, 0}}, {"BOTTOM", {}, {660, 780}}, {"1440|2880", {}, {192, 96}},
+        {"-500|-20", {}, {0, 0}}, // top|left, 1440 twips an inch
     };
     for (const auto& c : cases)
         EXPECT_EQ(dialoglayout::dialogPosition(c.rule, QSize(600, 300), screen, c.owner, 96, 96), c.expected) << c.rule;
@@ -169,7 +168,7 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
         EXPECT_EQ(dialog->inputLabel()->text(), QStringLiteral("Output Folder:"));
         EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/home/user/docs"));
         EXPECT_TRUE(dialog->browseButton()->isVisibleTo(dialog));
-        for (QWidget* painted : std::initializer_list<QWidget*>{dialog->messageLabel(), dialog->inputBox(), dialog->option(2)}) {
+        for (QWidget* painted : std::initializer_list<QWidget*> {dialog->messageLabel(), dialog->inputBox(), dialog->option(2)}) {
             EXPECT_EQ(painted->palette().color(QPalette::Window), QColor(194, 254, 240)) << painted->objectName().toStdString();
             EXPECT_TRUE(painted->autoFillBackground());
         }
@@ -178,11 +177,11 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
         QStringList asked; // title, filter, start folder
         QString answer = QStringLiteral("/projects/new/App.vbp");
         dialog->setFileChooser([&](QWidget*, const QString& title, const QString& filter, const QString& start) {
-            asked = QStringList{title, filter, start};
+            asked = QStringList {title, filter, start};
             return answer;
         });
         QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
-        EXPECT_EQ(asked, (QStringList{"Locate the file", "All Files (*.*)", "/home/user"}));
+        EXPECT_EQ(asked, (QStringList {"Locate the file", "All Files (*.*)", "/home/user"}));
         EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/projects/new/App.vbp"));
         answer.clear();
         QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
@@ -217,12 +216,12 @@ TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
         onModal([&](QWidget* modal) {
             auto* message = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(message, nullptr);
-            seen = QStringList{message->windowTitle(), message->text(), QString::number(message->icon())};
+            seen = QStringList {message->windowTitle(), message->text(), QString::number(message->icon())};
             ASSERT_NE(message->button(c.answer), nullptr);
             QTest::mouseClick(message->button(c.answer), Qt::LeftButton);
         });
         EXPECT_EQ(QtMessageBox().showMessage(c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
-        EXPECT_EQ(seen, (QStringList{"GDI Spool Size", "Re-estimate?\nNow.", QString::number(c.shown)}));
+        EXPECT_EQ(seen, (QStringList {"GDI Spool Size", "Re-estimate?\nNow.", QString::number(c.shown)}));
     }
 }
 

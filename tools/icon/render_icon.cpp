@@ -37,8 +37,8 @@ QImage drawIcon(int size)
     fold.closeSubpath();
     p.drawPath(fold);
     // ...with highlighted code lines...
-    const QColor colours[] = {QColor(0, 0, 200), QColor(0, 128, 0), QColor(160, 0, 160), QColor(0, 0, 200),
-                              QColor(200, 80, 0)};
+    const QColor colours[] = {
+        QColor(0, 0, 200), QColor(0, 128, 0), QColor(160, 0, 160), QColor(0, 0, 200), QColor(200, 80, 0)};
     for (int i = 0; i < 5; ++i) {
         p.setPen(QPen(colours[i], 9 * s, Qt::SolidLine, Qt::RoundCap));
         const double indent = (i == 1 || i == 2) ? 24 : 0;

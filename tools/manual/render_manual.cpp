@@ -183,8 +183,8 @@ void fillContents(QTextDocument& contents, const std::vector<Heading>& headings,
     tableFormat.setCellSpacing(0);
     tableFormat.setCellPadding(points(1));
     tableFormat.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    tableFormat.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 90),
-                                           QTextLength(QTextLength::PercentageLength, 10)});
+    tableFormat.setColumnWidthConstraints(
+        {QTextLength(QTextLength::PercentageLength, 90), QTextLength(QTextLength::PercentageLength, 10)});
     QTextTable* table = cursor.insertTable(int(headings.size()), 2, tableFormat);
     for (int row = 0; row < int(headings.size()); ++row) {
         const Heading& heading = headings[size_t(row)];
@@ -209,7 +209,7 @@ void fillContents(QTextDocument& contents, const std::vector<Heading>& headings,
 }
 
 void drawPages(QPainter& painter, QTextDocument& doc, QPdfWriter& writer, const QSizeF& body, int firstPageNumber,
-               int totalPages, bool newPageFirst)
+    int totalPages, bool newPageFirst)
 {
     const int pages = doc.pageCount();
     QFont footerFont(kHeadingFamily);
@@ -234,7 +234,7 @@ void drawPages(QPainter& painter, QTextDocument& doc, QPdfWriter& writer, const 
         const QRectF footer(0, rule + points(3), body.width(), points(14));
         painter.drawText(footer, Qt::AlignLeft | Qt::AlignTop, kTitle);
         painter.drawText(footer, Qt::AlignRight | Qt::AlignTop,
-                         QStringLiteral("Page %1 of %2").arg(firstPageNumber + page).arg(totalPages));
+            QStringLiteral("Page %1 of %2").arg(firstPageNumber + page).arg(totalPages));
     }
 }
 
@@ -252,19 +252,20 @@ void drawTitlePage(QPainter& painter, const QSizeF& area, const QString& version
     const qreal top = area.height() * 0.30;
     painter.setPen(ink);
     painter.setFont(big);
-    painter.drawText(QRectF(0, top, area.width(), points(56)), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Quillon"));
+    painter.drawText(
+        QRectF(0, top, area.width(), points(56)), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Quillon"));
     painter.setFont(sub);
     painter.drawText(QRectF(0, top + points(60), area.width(), points(30)), Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("User Manual"));
+        QStringLiteral("User Manual"));
     painter.setPen(QPen(ink, points(1.5)));
     painter.drawLine(QPointF(area.width() * 0.25, top + points(100)), QPointF(area.width() * 0.75, top + points(100)));
     painter.setPen(Qt::black);
     painter.setFont(small);
     painter.drawText(QRectF(0, top + points(115), area.width(), points(60)), Qt::AlignHCenter | Qt::AlignTop,
-                     QStringLiteral("Documentation and Developer Aids for Visual Basic 6 projects"));
+        QStringLiteral("Documentation and Developer Aids for Visual Basic 6 projects"));
     if (!version.isEmpty())
         painter.drawText(QRectF(0, top + points(140), area.width(), points(20)), Qt::AlignHCenter | Qt::AlignTop,
-                         QStringLiteral("Version ") + version);
+            QStringLiteral("Version ") + version);
 }
 
 } // namespace

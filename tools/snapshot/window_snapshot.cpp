@@ -66,14 +66,18 @@ int main(int argc, char** argv)
     request.title = QStringLiteral("Long Line Action");
     request.icon = QStringLiteral("?");
     request.text = quillon::config::SuppressibleMessages::composeSuppressionText(
-        QStringLiteral("A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
-                       "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
-                       "printing this procedure\r\nLine Start - If ScaleHeight > lstItems.Top  ... aleHeight - lstItems.Top - 120"),
+        QStringLiteral(
+            "A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "
+            "to fit (highlighted)\r\nClick <Wrap> to Wrap this line (highlighted)\r\nClick <Cancel> to abort "
+            "printing this procedure\r\nLine Start - If ScaleHeight > lstItems.Top  ... aleHeight - lstItems.Top - "
+            "120"),
         request.messageKey);
-    request.buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
+    request.buttons = {
+        QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel"), QString(), QString()};
     request.buttonCount = 3;
     request.allowSuppress = true;
-    quillon::ui::SuppressibleMessageDialog dialog(request, quillon::ui::dialoglayout::themeColor(session.options.windowBackColor()), &window);
+    quillon::ui::SuppressibleMessageDialog dialog(
+        request, quillon::ui::dialoglayout::themeColor(session.options.windowBackColor()), &window);
     dialog.show();
     app.processEvents();
     if (!save(dialog, argv[3]))

@@ -68,10 +68,50 @@ QStringView identifierBefore(QStringView text, qsizetype position)
 const QSet<QString>& callKeywords()
 {
     static const QSet<QString> words = {
-        "IF", "THEN", "ELSE", "ELSEIF", "END", "FOR", "NEXT", "DO", "LOOP", "WHILE", "WEND",
-        "SELECT", "CASE", "WITH", "SET", "LET", "GET", "SUB", "FUNCTION", "PROPERTY", "PUBLIC", "PRIVATE",
-        "FRIEND", "STATIC", "CALL", "NEW", "NOT", "AND", "OR", "XOR", "BYVAL", "BYREF", "AS", "DIM",
-        "REDIM", "PRESERVE", "OPTION", "EXIT", "ON", "ERROR", "RESUME", "GOTO", "GOSUB", "RETURN",
+        "IF",
+        "THEN",
+        "ELSE",
+        "ELSEIF",
+        "END",
+        "FOR",
+        "NEXT",
+        "DO",
+        "LOOP",
+        "WHILE",
+        "WEND",
+        "SELECT",
+        "CASE",
+        "WITH",
+        "SET",
+        "LET",
+        "GET",
+        "SUB",
+        "FUNCTION",
+        "PROPERTY",
+        "PUBLIC",
+        "PRIVATE",
+        "FRIEND",
+        "STATIC",
+        "CALL",
+        "NEW",
+        "NOT",
+        "AND",
+        "OR",
+        "XOR",
+        "BYVAL",
+        "BYREF",
+        "AS",
+        "DIM",
+        "REDIM",
+        "PRESERVE",
+        "OPTION",
+        "EXIT",
+        "ON",
+        "ERROR",
+        "RESUME",
+        "GOTO",
+        "GOSUB",
+        "RETURN",
     };
     return words;
 }
@@ -79,9 +119,37 @@ const QSet<QString>& callKeywords()
 const QSet<QString>& statementWords()
 {
     static const QSet<QString> words = {
-        "IF", "ELSEIF", "ELSE", "FOR", "NEXT", "DO", "LOOP", "WHILE", "WEND", "SELECT", "CASE",
-        "WITH", "END", "DIM", "REDIM", "SET", "LET", "ON", "ERROR", "RESUME", "EXIT", "GOTO", "GOSUB",
-        "RETURN", "OPTION", "CONST", "PUBLIC", "PRIVATE", "FRIEND", "STATIC", "SHELL",
+        "IF",
+        "ELSEIF",
+        "ELSE",
+        "FOR",
+        "NEXT",
+        "DO",
+        "LOOP",
+        "WHILE",
+        "WEND",
+        "SELECT",
+        "CASE",
+        "WITH",
+        "END",
+        "DIM",
+        "REDIM",
+        "SET",
+        "LET",
+        "ON",
+        "ERROR",
+        "RESUME",
+        "EXIT",
+        "GOTO",
+        "GOSUB",
+        "RETURN",
+        "OPTION",
+        "CONST",
+        "PUBLIC",
+        "PRIVATE",
+        "FRIEND",
+        "STATIC",
+        "SHELL",
     };
     return words;
 }
@@ -261,9 +329,8 @@ void DependencyIndex::registerApiDeclarations(const QString& filePath, const QSt
         if (indexOfUpper(line, QLatin1StringView("LIB ")) < 0)
             continue;
         if (const std::optional<ApiDeclaration> declaration = parseDeclareLine(line)) {
-            apiDeclarations_.insertIfAbsent(upperCase(declaration->name), declaration->name + QLatin1Char('|')
-                                                                          + declaration->library + QLatin1Char('|')
-                                                                          + declaration->alias);
+            apiDeclarations_.insertIfAbsent(upperCase(declaration->name),
+                declaration->name + QLatin1Char('|') + declaration->library + QLatin1Char('|') + declaration->alias);
         }
     }
 }
@@ -301,7 +368,7 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
     for (qsizetype i = 0; i < n; ++i) {
         if (project && project->status) {
             project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
-                               + QString::number(i + 1) + QStringLiteral(" of ") + total);
+                + QString::number(i + 1) + QStringLiteral(" of ") + total);
         }
         scanRoutine(routineMap_.entries()[size_t(i)].second);
     }

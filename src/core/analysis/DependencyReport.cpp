@@ -28,8 +28,7 @@ struct DependencyReporter::Scope {
 
 DependencyReporter::DependencyReporter(const DependencyIndex& index, int tabWidth)
     : index_(index), tabWidth_(tabWidth), unit_(std::max(tabWidth, 0), QLatin1Char(' '))
-{
-}
+{ }
 
 QString fileLetters(int counter)
 {
@@ -81,8 +80,8 @@ void DependencyReporter::addApiLines(const QString& key, const QString& indent)
     }
 }
 
-void DependencyReporter::walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent,
-                              bool up, QSet<QString>& walked)
+void DependencyReporter::walk(
+    const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up, QSet<QString>& walked)
 {
     if (depth > kChainDepthLimit) {
         report_ << indent + QStringLiteral("[Chain truncated at ") + QString::number(kChainDepthLimit)
@@ -106,7 +105,7 @@ void DependencyReporter::walk(const QStringList& keys, const Scope& visited, int
             continue;
         }
         report_ << indent + chainEntry(k);
-        const Scope within{k, &siblings, &visited};
+        const Scope within {k, &siblings, &visited};
         const OrderedKeyList* next = up ? index_.callers(k) : index_.callees(k);
         if (!next) {
             if (const RoutinePtr routine = index_.routineFor(k)) {
@@ -141,7 +140,7 @@ QStringList DependencyReporter::buildDependencyReport(const Routine& routine)
     legend_.clear();
     letterCounter_ = 0;
     const QString key = DependencyIndex::routineKey(routine);
-    const Scope root{key, nullptr, nullptr};
+    const Scope root {key, nullptr, nullptr};
 
     const OrderedKeyList* callees = index_.callees(key);
     if (callees && callees->items().contains(key))

@@ -18,7 +18,7 @@ public:
 private:
     struct Scope;
     void walk(const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up,
-              QSet<QString>& walked);
+        QSet<QString>& walked);
     QString chainEntry(const QString& key);
     void addApiLines(const QString& key, const QString& indent);
 

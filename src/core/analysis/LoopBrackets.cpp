@@ -14,9 +14,9 @@
 
 namespace quillon::analysis {
 
+using model::trimBlanks;
 using model::trimLeadingBlanks;
 using model::trimTrailingBlanks;
-using model::trimBlanks;
 
 namespace {
 
@@ -44,11 +44,16 @@ enum class Where { ContinuedFirstLine, StatementEnd };
 QLatin1StringView keywordName(Block block)
 {
     switch (block) {
-    case Block::If: return QLatin1StringView("IF");
-    case Block::Select: return QLatin1StringView("SELECT");
-    case Block::Do: return QLatin1StringView("DO");
-    case Block::For: return QLatin1StringView("FOR");
-    case Block::While: return QLatin1StringView("WHILE");
+    case Block::If:
+        return QLatin1StringView("IF");
+    case Block::Select:
+        return QLatin1StringView("SELECT");
+    case Block::Do:
+        return QLatin1StringView("DO");
+    case Block::For:
+        return QLatin1StringView("FOR");
+    case Block::While:
+        return QLatin1StringView("WHILE");
     }
     return QLatin1StringView("?");
 }
@@ -56,11 +61,16 @@ QLatin1StringView keywordName(Block block)
 QLatin1StringView openingName(Block block)
 {
     switch (block) {
-    case Block::If: return QLatin1StringView("If...Then");
-    case Block::Select: return QLatin1StringView("Select Case");
-    case Block::Do: return QLatin1StringView("Do");
-    case Block::For: return QLatin1StringView("For...To or For Each");
-    case Block::While: return QLatin1StringView("While");
+    case Block::If:
+        return QLatin1StringView("If...Then");
+    case Block::Select:
+        return QLatin1StringView("Select Case");
+    case Block::Do:
+        return QLatin1StringView("Do");
+    case Block::For:
+        return QLatin1StringView("For...To or For Each");
+    case Block::While:
+        return QLatin1StringView("While");
     }
     return QLatin1StringView("opening keyword");
 }
@@ -68,11 +78,16 @@ QLatin1StringView openingName(Block block)
 QLatin1StringView closingName(Block block)
 {
     switch (block) {
-    case Block::If: return QLatin1StringView("End If");
-    case Block::Select: return QLatin1StringView("End Select");
-    case Block::Do: return QLatin1StringView("Loop");
-    case Block::For: return QLatin1StringView("Next");
-    case Block::While: return QLatin1StringView("Wend");
+    case Block::If:
+        return QLatin1StringView("End If");
+    case Block::Select:
+        return QLatin1StringView("End Select");
+    case Block::Do:
+        return QLatin1StringView("Loop");
+    case Block::For:
+        return QLatin1StringView("Next");
+    case Block::While:
+        return QLatin1StringView("Wend");
     }
     return QLatin1StringView("closing keyword");
 }
@@ -156,7 +171,7 @@ Classified classify(QStringView key, Where where)
 template <typename Sink>
 class BracketLister {
 public:
-    explicit BracketLister(Sink& sink) : sink_(sink) {}
+    explicit BracketLister(Sink& sink) : sink_(sink) { }
 
     void addLine(const QString& line)
     {
@@ -194,7 +209,7 @@ public:
         for (int k = 0; k < depth_; ++k) {
             const Block block = stack_[k].block;
             sink_(report({keywordName(block), QLatin1StringView(" opened but never closed - missing "),
-                          closingName(block), QLatin1StringView(" ***")}));
+                closingName(block), QLatin1StringView(" ***")}));
         }
         depth_ = 0;
     }
@@ -241,10 +256,18 @@ private:
     void emit(Classified found, const QString& line)
     {
         switch (found.role) {
-        case Role::Opener: emitOpener(found.block, line); break;
-        case Role::Middle: emitMiddle(found.block, line); break;
-        case Role::Closer: emitCloser(found.block, line); break;
-        case Role::Plain: emitPlain(line); break;
+        case Role::Opener:
+            emitOpener(found.block, line);
+            break;
+        case Role::Middle:
+            emitMiddle(found.block, line);
+            break;
+        case Role::Closer:
+            emitCloser(found.block, line);
+            break;
+        case Role::Plain:
+            emitPlain(line);
+            break;
         }
     }
 
@@ -283,7 +306,7 @@ private:
         const int j = findOpen(block);
         if (j < 0) {
             sink_(report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), openingName(block),
-                          QLatin1StringView(" ***")}));
+                QLatin1StringView(" ***")}));
             emitPlain(line);
             return;
         }
@@ -314,7 +337,7 @@ private:
     }
 
     Sink& sink_;
-    std::array<Entry, kMaxOpenBlocks> stack_{};
+    std::array<Entry, kMaxOpenBlocks> stack_ {};
     int depth_ = 0;
     bool inStatement_ = false;
     QString logical_;
@@ -342,11 +365,10 @@ QStringList buildBracketListing(const QStringList& fileLines, int firstLine, int
     return listing;
 }
 
-BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
-                                       model::DiagLog* log)
+BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine, model::DiagLog* log)
 {
     const QString path = platform::tempFolder() + QStringLiteral("QLN_Bracket_")
-                         + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
+        + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral(".txt");
     if (log)
         log->openOutput(path);
 

@@ -36,7 +36,6 @@ struct BracketListingFile {
 // file of that name), UTF-8 with CR LF after every line; logs "Open OUTPUT " first when a
 // log is given. Returns the path and the number of lines written. A failure leaves no
 // partial file and returns an empty path and 0.
-BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine,
-                                       model::DiagLog* log);
+BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLine, int lastLine, model::DiagLog* log);
 
 } // namespace quillon::analysis

@@ -13,10 +13,10 @@ namespace quillon::analysis {
 using model::equalsNoCase;
 using model::indexOfUpper;
 using model::KeyedMap;
-using model::trimLeadingBlanks;
-using model::trimTrailingBlanks;
 using model::startsWithUpper;
 using model::trimBlanks;
+using model::trimLeadingBlanks;
+using model::trimTrailingBlanks;
 using model::upperCase;
 
 namespace {
@@ -28,15 +28,25 @@ using Prefixes = std::initializer_list<QLatin1StringView>;
 
 // Words that follow a scope keyword in a line that declares no variable.
 const Prefixes kNonVariableWords = {
-    QLatin1StringView("CONST"),    QLatin1StringView("TYPE"),     QLatin1StringView("ENUM"),
-    QLatin1StringView("DECLARE"),  QLatin1StringView("EVENT"),    QLatin1StringView("SUB"),
-    QLatin1StringView("FUNCTION"), QLatin1StringView("PROPERTY"),
+    QLatin1StringView("CONST"),
+    QLatin1StringView("TYPE"),
+    QLatin1StringView("ENUM"),
+    QLatin1StringView("DECLARE"),
+    QLatin1StringView("EVENT"),
+    QLatin1StringView("SUB"),
+    QLatin1StringView("FUNCTION"),
+    QLatin1StringView("PROPERTY"),
 };
 
 // The same without CONST: "Public Const" declares constants and must not be passed over.
 const Prefixes kPublicNonVariableWords = {
-    QLatin1StringView("TYPE"),  QLatin1StringView("ENUM"), QLatin1StringView("DECLARE"),  QLatin1StringView("EVENT"),
-    QLatin1StringView("SUB"),   QLatin1StringView("FUNCTION"), QLatin1StringView("PROPERTY"),
+    QLatin1StringView("TYPE"),
+    QLatin1StringView("ENUM"),
+    QLatin1StringView("DECLARE"),
+    QLatin1StringView("EVENT"),
+    QLatin1StringView("SUB"),
+    QLatin1StringView("FUNCTION"),
+    QLatin1StringView("PROPERTY"),
 };
 
 bool isOneOf(QStringView word, Prefixes words)
@@ -46,9 +56,8 @@ bool isOneOf(QStringView word, Prefixes words)
 
 bool isOneOfNoCase(QStringView word, Prefixes words)
 {
-    return std::any_of(words.begin(), words.end(), [&](QLatin1StringView w) {
-        return word.size() == w.size() && startsWithUpper(word, w);
-    });
+    return std::any_of(words.begin(), words.end(),
+        [&](QLatin1StringView w) { return word.size() == w.size() && startsWithUpper(word, w); });
 }
 
 QStringView cutBefore(QStringView text, char16_t c)
@@ -132,8 +141,11 @@ QStringView firstWord(QStringView u)
 }
 
 const Prefixes kScopeKeywords = {
-    QLatin1StringView("PUBLIC "), QLatin1StringView("PRIVATE "), QLatin1StringView("FRIEND "),
-    QLatin1StringView("GLOBAL "), QLatin1StringView("STATIC "),
+    QLatin1StringView("PUBLIC "),
+    QLatin1StringView("PRIVATE "),
+    QLatin1StringView("FRIEND "),
+    QLatin1StringView("GLOBAL "),
+    QLatin1StringView("STATIC "),
 };
 // Procedure headers take no GLOBAL.
 const Prefixes kProcedureScopeKeywords = {
@@ -168,8 +180,8 @@ bool isConstantDeclaration(QStringView u)
 }
 
 const Prefixes kGlobalWords = {QLatin1StringView("GLOBAL"), QLatin1StringView("PUBLIC"), QLatin1StringView("FRIEND")};
-const Prefixes kModuleWords = {QLatin1StringView("PRIVATE"), QLatin1StringView("DIM"), QLatin1StringView("FRIEND"),
-                               QLatin1StringView("STATIC")};
+const Prefixes kModuleWords = {
+    QLatin1StringView("PRIVATE"), QLatin1StringView("DIM"), QLatin1StringView("FRIEND"), QLatin1StringView("STATIC")};
 
 bool isGlobalDeclaration(QStringView u)
 {
@@ -203,8 +215,7 @@ bool isProcedureHeader(QStringView u)
         return false;
     const QStringView rest = stripKeywords(u, kProcedureScopeKeywords);
     for (QLatin1StringView start : {QLatin1StringView("PROPERTY SET"), QLatin1StringView("PROPERTY LET"),
-                                    QLatin1StringView("PROPERTY GET"), QLatin1StringView("FUNCTION "),
-                                    QLatin1StringView("SUB ")}) {
+             QLatin1StringView("PROPERTY GET"), QLatin1StringView("FUNCTION "), QLatin1StringView("SUB ")}) {
         if (rest.startsWith(start))
             return true;
     }
@@ -265,9 +276,9 @@ void addConstantNames(QStringView text, NameSet& set)
 
 void addVariableNames(QStringView text, NameSet& set)
 {
-    for (QLatin1StringView keyword : {QLatin1StringView("PUBLIC "), QLatin1StringView("PRIVATE "),
-                                      QLatin1StringView("FRIEND "), QLatin1StringView("GLOBAL "),
-                                      QLatin1StringView("DIM "), QLatin1StringView("STATIC ")}) {
+    for (QLatin1StringView keyword :
+        {QLatin1StringView("PUBLIC "), QLatin1StringView("PRIVATE "), QLatin1StringView("FRIEND "),
+            QLatin1StringView("GLOBAL "), QLatin1StringView("DIM "), QLatin1StringView("STATIC ")}) {
         if (startsWithUpper(text, keyword)) {
             text = text.sliced(keyword.size());
             break;
@@ -281,8 +292,7 @@ void addVariableNames(QStringView text, NameSet& set)
         item = trimBlanks(cutBeforeAs(item));
         // ParamArray and WithEvents need no blank after them; the trim that follows removes it.
         for (QLatin1StringView modifier : {QLatin1StringView("BYVAL "), QLatin1StringView("BYREF "),
-                                           QLatin1StringView("OPTIONAL "), QLatin1StringView("PARAMARRAY"),
-                                           QLatin1StringView("WITHEVENTS")}) {
+                 QLatin1StringView("OPTIONAL "), QLatin1StringView("PARAMARRAY"), QLatin1StringView("WITHEVENTS")}) {
             if (startsWithUpper(item, modifier))
                 item = trimBlanks(item.sliced(modifier.size()));
         }
@@ -301,8 +311,8 @@ QStringView procedureNameOf(QStringView text)
     else if (startsWithUpper(rest, QLatin1StringView("FUNCTION ")))
         rest = rest.sliced(9);
     else if (startsWithUpper(rest, QLatin1StringView("PROPERTY GET"))
-             || startsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
-             || startsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
+        || startsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
+        || startsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
         rest = rest.sliced(12);
     rest = trimBlanks(rest);
     rest = rest.contains(QLatin1Char('(')) ? cutBefore(rest, u'(') : cutBefore(rest, kBlank);
@@ -316,16 +326,35 @@ bool looksLikeCode(QStringView line)
     if (t.isEmpty() || t.front() == QLatin1Char('\''))
         return false;
     static const Prefixes kCodeWords = {
-        QLatin1StringView("PUBLIC"),   QLatin1StringView("PRIVATE"),  QLatin1StringView("FRIEND"),
-        QLatin1StringView("GLOBAL"),   QLatin1StringView("DIM"),      QLatin1StringView("CONST"),
-        QLatin1StringView("SUB"),      QLatin1StringView("FUNCTION"), QLatin1StringView("PROPERTY"),
-        QLatin1StringView("TYPE"),     QLatin1StringView("ENUM"),     QLatin1StringView("DECLARE"),
-        QLatin1StringView("EVENT"),    QLatin1StringView("OPTION"),   QLatin1StringView("ATTRIBUTE"),
-        QLatin1StringView("IF"),       QLatin1StringView("FOR"),      QLatin1StringView("DO"),
-        QLatin1StringView("WHILE"),    QLatin1StringView("WITH"),     QLatin1StringView("SELECT"),
-        QLatin1StringView("END"),      QLatin1StringView("EXIT"),     QLatin1StringView("SET"),
-        QLatin1StringView("LET"),      QLatin1StringView("CALL"),     QLatin1StringView("ON ERROR"),
-        QLatin1StringView("RESUME"),   QLatin1StringView("GOTO"),
+        QLatin1StringView("PUBLIC"),
+        QLatin1StringView("PRIVATE"),
+        QLatin1StringView("FRIEND"),
+        QLatin1StringView("GLOBAL"),
+        QLatin1StringView("DIM"),
+        QLatin1StringView("CONST"),
+        QLatin1StringView("SUB"),
+        QLatin1StringView("FUNCTION"),
+        QLatin1StringView("PROPERTY"),
+        QLatin1StringView("TYPE"),
+        QLatin1StringView("ENUM"),
+        QLatin1StringView("DECLARE"),
+        QLatin1StringView("EVENT"),
+        QLatin1StringView("OPTION"),
+        QLatin1StringView("ATTRIBUTE"),
+        QLatin1StringView("IF"),
+        QLatin1StringView("FOR"),
+        QLatin1StringView("DO"),
+        QLatin1StringView("WHILE"),
+        QLatin1StringView("WITH"),
+        QLatin1StringView("SELECT"),
+        QLatin1StringView("END"),
+        QLatin1StringView("EXIT"),
+        QLatin1StringView("SET"),
+        QLatin1StringView("LET"),
+        QLatin1StringView("CALL"),
+        QLatin1StringView("ON ERROR"),
+        QLatin1StringView("RESUME"),
+        QLatin1StringView("GOTO"),
     };
     for (QLatin1StringView word : kCodeWords) {
         if (!startsWithUpper(t, word))
@@ -366,14 +395,74 @@ bool isValidName(const QString& normalized)
 {
     static const QSet<QString> kReserved = {
         // statements and declaration words
-        "PUBLIC", "PRIVATE", "FRIEND", "GLOBAL", "DIM", "STATIC", "CONST", "WITHEVENTS", "SUB", "FUNCTION",
-        "PROPERTY", "GET", "LET", "SET", "BYVAL", "BYREF", "OPTIONAL", "PARAMARRAY", "AS", "NEW", "IF", "THEN",
-        "ELSE", "ELSEIF", "END", "FOR", "NEXT", "DO", "LOOP", "WHILE", "WEND", "SELECT", "CASE", "WITH", "EXIT",
-        "GOTO", "GOSUB", "RETURN", "RESUME", "ON", "ERROR", "NOT", "AND", "OR", "XOR", "MOD", "TRUE", "FALSE",
-        "NOTHING", "TYPE", "ENUM", "DECLARE", "EVENT", "OPTION", "ATTRIBUTE",
+        "PUBLIC",
+        "PRIVATE",
+        "FRIEND",
+        "GLOBAL",
+        "DIM",
+        "STATIC",
+        "CONST",
+        "WITHEVENTS",
+        "SUB",
+        "FUNCTION",
+        "PROPERTY",
+        "GET",
+        "LET",
+        "SET",
+        "BYVAL",
+        "BYREF",
+        "OPTIONAL",
+        "PARAMARRAY",
+        "AS",
+        "NEW",
+        "IF",
+        "THEN",
+        "ELSE",
+        "ELSEIF",
+        "END",
+        "FOR",
+        "NEXT",
+        "DO",
+        "LOOP",
+        "WHILE",
+        "WEND",
+        "SELECT",
+        "CASE",
+        "WITH",
+        "EXIT",
+        "GOTO",
+        "GOSUB",
+        "RETURN",
+        "RESUME",
+        "ON",
+        "ERROR",
+        "NOT",
+        "AND",
+        "OR",
+        "XOR",
+        "MOD",
+        "TRUE",
+        "FALSE",
+        "NOTHING",
+        "TYPE",
+        "ENUM",
+        "DECLARE",
+        "EVENT",
+        "OPTION",
+        "ATTRIBUTE",
         // type names
-        "INTEGER", "LONG", "STRING", "BOOLEAN", "VARIANT", "SINGLE", "DOUBLE", "CURRENCY", "BYTE", "OBJECT",
-        "DATE", "DECIMAL",
+        "INTEGER",
+        "LONG",
+        "STRING",
+        "BOOLEAN",
+        "VARIANT",
+        "SINGLE",
+        "DOUBLE",
+        "CURRENCY",
+        "BYTE",
+        "OBJECT",
+        "DATE",
+        "DECIMAL",
     };
     if (normalized.isEmpty() || normalized.contains(QLatin1Char('.')) || normalized.contains(QLatin1Char(':')))
         return false;
@@ -512,8 +601,7 @@ void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList
                     } else if (isPublicNonVariableDeclaration(u)) {
                         // Public Type, Enum, Declare, Event or procedure: no variable
                     } else if (continues
-                               && (isConstantDeclaration(u) || isGlobalDeclaration(u)
-                                   || isModuleVariableDeclaration(u))) {
+                        && (isConstantDeclaration(u) || isGlobalDeclaration(u) || isModuleVariableDeclaration(u))) {
                         declarationContinued = true;
                         declaration = withoutMarker(text).toString();
                         declarationFirstLine = upperCase(declaration);
@@ -574,8 +662,8 @@ void SymbolTable::registerByRefParameters(QStringView header, const QString& fil
             continue;
         QStringView parameter = parts[i + 1];
         while (!parameter.isEmpty()
-               && (parameter.back() == QLatin1Char(',') || parameter.back() == QLatin1Char(')')
-                   || parameter.back() == QLatin1Char('(')))
+            && (parameter.back() == QLatin1Char(',') || parameter.back() == QLatin1Char(')')
+                || parameter.back() == QLatin1Char('(')))
             parameter.chop(1);
         addName(*set, parameter);
     }
@@ -623,8 +711,7 @@ bool SymbolTable::isProcedureName(QStringView name) const
 }
 
 SymbolCategory SymbolTable::classify(QStringView line, int start, int end, const QString& previousWord,
-                                    const QString& filePath, const QString& routineName, bool skipByRef,
-                                    bool skipModuleVars) const
+    const QString& filePath, const QString& routineName, bool skipByRef, bool skipModuleVars) const
 {
     const qsizetype first = std::clamp<qsizetype>(qsizetype(start) - 1, 0, line.size());
     const qsizetype last = std::clamp<qsizetype>(end, first, line.size());

@@ -30,8 +30,8 @@ class SymbolTable {
 public:
     // Replaces every container; scans each file whose FilePath is not blank, in list order; then
     // merges the per-file sets into the project-wide ones.
-    void buildSymbolTables(const model::FileList& files,
-                           const model::SourceReader& reader = model::SourceReader::standard());
+    void buildSymbolTables(
+        const model::FileList& files, const model::SourceReader& reader = model::SourceReader::standard());
     // Registers one file's four sets (replacing an earlier entry of the same path) and its
     // procedures' ByRef sets. Does not merge.
     void scanFileSymbols(const QString& filePath, const model::SourceReader& reader = model::SourceReader::standard());
@@ -49,9 +49,8 @@ public:
     // The lookup precedence used by the line printer: ByRef set of the routine, module variables
     // of the file, globals, constants, procedure names (with IsProcedureReference), else Normal.
     // skipByRef / skipModuleVars: the caller's flags for report listings and declarations.
-    SymbolCategory classify(QStringView line, int start, int end, const QString& previousWord,
-                            const QString& filePath, const QString& routineName, bool skipByRef,
-                            bool skipModuleVars) const;
+    SymbolCategory classify(QStringView line, int start, int end, const QString& previousWord, const QString& filePath,
+        const QString& routineName, bool skipByRef, bool skipModuleVars) const;
 
     // Containers, for the command line's dump.
     const model::KeyedMap<NameSet>& fileConsts() const { return fileConsts_; }

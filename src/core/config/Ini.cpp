@@ -60,8 +60,8 @@ std::optional<KeyLine> parseKeyLine(const QString& line)
         return std::nullopt;
     const qsizetype equals = t.indexOf(QLatin1Char('='));
     if (equals < 0)
-        return KeyLine{t.toString(), QString()};
-    return KeyLine{trimBlanksAndTabs(t.first(equals)).toString(), trimBlanksAndTabs(t.sliced(equals + 1)).toString()};
+        return KeyLine {t.toString(), QString()};
+    return KeyLine {trimBlanksAndTabs(t.first(equals)).toString(), trimBlanksAndTabs(t.sliced(equals + 1)).toString()};
 }
 
 QString oneLine(const QString& value)
@@ -95,7 +95,7 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
         qsizetype end = i;
         if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
             ++i;
-        Line line{text.mid(start, end - start), text.mid(end, i + 1 - end)};
+        Line line {text.mid(start, end - start), text.mid(end, i + 1 - end)};
         if (!sawNewline) {
             doc.newline_ = line.eol;
             sawNewline = true;
@@ -293,7 +293,8 @@ QStringList IniDocument::sectionNames() const
     return names;
 }
 
-IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log) {}
+IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log)
+{ }
 
 IniDocument IniStore::load(const QString& path) const
 {
@@ -325,8 +326,8 @@ bool IniStore::save(const IniDocument& document, const QString& path) const
     return file.commit();
 }
 
-QString IniStore::read(const QString& section, const QString& key, const QString& defaultValue,
-                          const QString& path) const
+QString IniStore::read(
+    const QString& section, const QString& key, const QString& defaultValue, const QString& path) const
 {
     const std::optional<QString> value = load(path).value(section, key);
     return (!value || value->isEmpty()) ? defaultValue : *value;

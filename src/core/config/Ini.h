@@ -77,8 +77,8 @@ public:
     // False when the file could not be written, or the document is Unreadable().
     bool save(const IniDocument& document, const QString& path = QString()) const;
 
-    QString read(const QString& section, const QString& key, const QString& defaultValue,
-                    const QString& path = QString()) const;
+    QString read(
+        const QString& section, const QString& key, const QString& defaultValue, const QString& path = QString()) const;
     bool write(const QString& section, const QString& key, const QString& value, const QString& path = QString()) const;
     // Keys and values in file order. The first " Layout" in a key gets the character 1
     // after its blank and the first " Declarations" the character 2, so that such entries

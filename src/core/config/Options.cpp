@@ -10,8 +10,16 @@
 namespace quillon::config {
 
 const char* const kColorKeys[kColorCount] = {
-    "Normal Text", "Comment Text", "Constants", "Global Level Variables", "Module Specific Variables",
-    "Procedure ByRef Variables", "Procedure Names", "Literal Text", "Too Long Line BackColor", "Theme Color",
+    "Normal Text",
+    "Comment Text",
+    "Constants",
+    "Global Level Variables",
+    "Module Specific Variables",
+    "Procedure ByRef Variables",
+    "Procedure Names",
+    "Literal Text",
+    "Too Long Line BackColor",
+    "Theme Color",
 };
 
 QString versionText()
@@ -72,8 +80,8 @@ std::vector<OptionSpec> buildTable()
     using T = OptionType;
     using D = DynamicDefault;
     std::vector<OptionSpec> t;
-    auto add = [&](const char* suffix, const char* key, T type, const QString& def, D dyn = D::None,
-                   bool loaded = true, SaveRule save = SaveRule::Always) {
+    auto add = [&](const char* suffix, const char* key, T type, const QString& def, D dyn = D::None, bool loaded = true,
+                   SaveRule save = SaveRule::Always) {
         t.push_back({QString::fromLatin1(suffix), QString::fromLatin1(key), type, def, dyn, loaded, save});
     };
     add(":Folders", "ProjectFolder", T::Text, QString(), D::ProgramFolder);
@@ -106,8 +114,16 @@ std::vector<OptionSpec> buildTable()
     add(":Margins", "Binder", T::Single, "0.750");
     add(":Colors", "ColorDefaultNoteSeen", T::Bool, "False");
     const qint32 colorDefaults[kColorCount] = {
-        0, rgb(0, 100, 0), rgb(0, 80, 180), 255, rgb(210, 80, 0), rgb(160, 0, 160), rgb(128, 0, 128),
-        rgb(120, 40, 0), rgb(255, 255, 153), 16777215,
+        0,
+        rgb(0, 100, 0),
+        rgb(0, 80, 180),
+        255,
+        rgb(210, 80, 0),
+        rgb(160, 0, 160),
+        rgb(128, 0, 128),
+        rgb(120, 40, 0),
+        rgb(255, 255, 153),
+        16777215,
     };
     for (int i = 0; i < kColorCount; ++i) {
         const qint32 def = (colorDefaults[i] < 0 || colorDefaults[i] > kColorLimit) ? 0 : colorDefaults[i];
@@ -170,20 +186,30 @@ const OptionSpec& Options::specOf(OptionKey key) const
 QString Options::defaultText(const OptionSpec& spec) const
 {
     switch (spec.dynamicDefault) {
-    case DynamicDefault::None: return spec.defaultText;
-    case DynamicDefault::ProgramFolder: return platform::programFolder();
-    case DynamicDefault::PrinterDevice: return printer_.current().deviceName;
-    case DynamicDefault::PrinterDriver: return printer_.current().driverName;
-    case DynamicDefault::PrinterPort: return printer_.current().port;
+    case DynamicDefault::None:
+        return spec.defaultText;
+    case DynamicDefault::ProgramFolder:
+        return platform::programFolder();
+    case DynamicDefault::PrinterDevice:
+        return printer_.current().deviceName;
+    case DynamicDefault::PrinterDriver:
+        return printer_.current().driverName;
+    case DynamicDefault::PrinterPort:
+        return printer_.current().port;
     case DynamicDefault::PaperSize:
         return printer_.current().paperCode == 1 ? QStringLiteral("Letter") : QStringLiteral("Legal");
     case DynamicDefault::Orientation:
         return printer_.current().orientationCode == 1 ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
-    case DynamicDefault::FontName: return printer_.current().fontName;
-    case DynamicDefault::FontSize: return formatSingle(float(printer_.current().fontSize));
-    case DynamicDefault::IdeIndent: return QString::number(ideTabWidth());
-    case DynamicDefault::Version: return versionText();
-    case DynamicDefault::Notice: return noticeText();
+    case DynamicDefault::FontName:
+        return printer_.current().fontName;
+    case DynamicDefault::FontSize:
+        return formatSingle(float(printer_.current().fontSize));
+    case DynamicDefault::IdeIndent:
+        return QString::number(ideTabWidth());
+    case DynamicDefault::Version:
+        return versionText();
+    case DynamicDefault::Notice:
+        return noticeText();
     }
     return spec.defaultText;
 }
@@ -198,11 +224,15 @@ QString Options::normalise(const OptionSpec& spec, const QString& raw) const
         return QStringLiteral("0");
     };
     switch (spec.type) {
-    case OptionType::Text: return raw;
-    case OptionType::Bool: return boolToText(textToBool(raw, false));
-    case OptionType::Int16: return whole(-32768, 32767);
+    case OptionType::Text:
+        return raw;
+    case OptionType::Bool:
+        return boolToText(textToBool(raw, false));
+    case OptionType::Int16:
+        return whole(-32768, 32767);
     case OptionType::Int32:
-    case OptionType::Color: return whole(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    case OptionType::Color:
+        return whole(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     case OptionType::Single:
         for (const QString& candidate : {raw, defaultText(spec)}) {
             if (const auto value = parseSingle(candidate))
@@ -236,7 +266,7 @@ void Options::load()
     values_.insert(id(":Output", "Wrap Indent"), text(opt::WrapCodeIndent));
     const QString theme = doc.value(sectionName(":Colors"), "Theme Color").value_or(QString());
     windowBackColor_ = qint32(parseWhole(theme.isEmpty() ? QStringLiteral("15793858") : theme,
-                                         std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())
+        std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())
                                   .value_or(15793858));
 }
 
@@ -309,7 +339,8 @@ int Options::aggregateMode() const
 int Options::ideTabWidth() const
 {
     const QString raw = values_.value(id(":IDE", "Tab Width"));
-    const std::optional<qint64> value = parseWhole(raw, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    const std::optional<qint64> value =
+        parseWhole(raw, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
     if (!value || *value < 1)
         return 4;
     return *value > 32 ? 32 : int(*value);
@@ -324,7 +355,7 @@ qint32 Options::color(int index) const
 {
     if (index < 0 || index >= kColorCount)
         return 0;
-    return qint32(text(OptionKey{":Colors", kColorKeys[index]}).toLongLong());
+    return qint32(text(OptionKey {":Colors", kColorKeys[index]}).toLongLong());
 }
 
 std::vector<Options::Entry> Options::effective() const

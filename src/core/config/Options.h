@@ -28,15 +28,25 @@ enum class OptionType { Text, Bool, Int16, Int32, Single, Aggregate, Color };
 
 // Where a default comes from when it is not a fixed text.
 enum class DynamicDefault {
-    None, ProgramFolder, PrinterDevice, PrinterDriver, PrinterPort, PaperSize, Orientation, FontName, FontSize,
-    IdeIndent, Version, Notice
+    None,
+    ProgramFolder,
+    PrinterDevice,
+    PrinterDriver,
+    PrinterPort,
+    PaperSize,
+    Orientation,
+    FontName,
+    FontSize,
+    IdeIndent,
+    Version,
+    Notice
 };
 
 enum class SaveRule { Always, WhilePrinterScope, Never };
 
 struct OptionSpec {
     QString suffix; // ":Output"
-    QString key;    // "Font Size"
+    QString key; // "Font Size"
     OptionType type;
     QString defaultText;
     DynamicDefault dynamicDefault = DynamicDefault::None;
@@ -51,39 +61,39 @@ struct OptionKey {
 };
 
 namespace opt {
-inline constexpr OptionKey ProjectFolder{":Folders", "ProjectFolder"};
-inline constexpr OptionKey VBPFolder{":Folders", "VBPFolder"};
-inline constexpr OptionKey OutputFolder{":Folders", "Output Folder"};
-inline constexpr OptionKey Mimic{":IDE", "Mimic"};
-inline constexpr OptionKey LongLine{":IDE", "Long Line"};
-inline constexpr OptionKey CodePage{":IDE", "Code Page"};
-inline constexpr OptionKey TabWidth{":IDE", "Tab Width"};
-inline constexpr OptionKey HighlightChains{":Highlighting", "HighlightChains"};
-inline constexpr OptionKey DeviceName{":Output", "Device Name"};
-inline constexpr OptionKey DriverName{":Output", "Driver Name"};
-inline constexpr OptionKey PrinterPort{":Output", "Printer Port"};
-inline constexpr OptionKey PaperSize{":Output", "Paper Size"};
-inline constexpr OptionKey PageOrientation{":Output", "Page Orientation"};
-inline constexpr OptionKey FontName{":Output", "Font Name"};
-inline constexpr OptionKey FontSize{":Output", "Font Size"};
-inline constexpr OptionKey GDISpoolSize{":Output", "GDISpoolSize"};
-inline constexpr OptionKey PrinterScope{":Output", "Printer Scope"};
-inline constexpr OptionKey Aggregate{":Output", "Aggregate"};
-inline constexpr OptionKey Brackets{":Output", "Brackets"};
-inline constexpr OptionKey Duplex{":Output", "Duplex"};
-inline constexpr OptionKey BindingEdge{":Output", "Binding Edge"};
-inline constexpr OptionKey CodeIndent{":Output", "Code Indent"};
-inline constexpr OptionKey WrapIndent{":Output", "Wrap Indent"};
-inline constexpr OptionKey MarginLeft{":Margins", "Left"};
-inline constexpr OptionKey MarginRight{":Margins", "Right"};
-inline constexpr OptionKey MarginTop{":Margins", "Top"};
-inline constexpr OptionKey MarginBottom{":Margins", "Bottom"};
-inline constexpr OptionKey MarginBinder{":Margins", "Binder"};
-inline constexpr OptionKey ColorDefaultNoteSeen{":Colors", "ColorDefaultNoteSeen"};
-inline constexpr OptionKey WrapCodeIndent{":DAWrapLineForm", "Wrap Code Indent"};
-inline constexpr OptionKey WhichIndent{":DAWrapLineForm", "Which Indent"};
-inline constexpr OptionKey SigWrap{":DAWrapLineForm", "Sig Wrap"};
-inline constexpr OptionKey Wrap2Sig{":DAWrapLineForm", "Wrap 2 Sig"};
+inline constexpr OptionKey ProjectFolder {":Folders", "ProjectFolder"};
+inline constexpr OptionKey VBPFolder {":Folders", "VBPFolder"};
+inline constexpr OptionKey OutputFolder {":Folders", "Output Folder"};
+inline constexpr OptionKey Mimic {":IDE", "Mimic"};
+inline constexpr OptionKey LongLine {":IDE", "Long Line"};
+inline constexpr OptionKey CodePage {":IDE", "Code Page"};
+inline constexpr OptionKey TabWidth {":IDE", "Tab Width"};
+inline constexpr OptionKey HighlightChains {":Highlighting", "HighlightChains"};
+inline constexpr OptionKey DeviceName {":Output", "Device Name"};
+inline constexpr OptionKey DriverName {":Output", "Driver Name"};
+inline constexpr OptionKey PrinterPort {":Output", "Printer Port"};
+inline constexpr OptionKey PaperSize {":Output", "Paper Size"};
+inline constexpr OptionKey PageOrientation {":Output", "Page Orientation"};
+inline constexpr OptionKey FontName {":Output", "Font Name"};
+inline constexpr OptionKey FontSize {":Output", "Font Size"};
+inline constexpr OptionKey GDISpoolSize {":Output", "GDISpoolSize"};
+inline constexpr OptionKey PrinterScope {":Output", "Printer Scope"};
+inline constexpr OptionKey Aggregate {":Output", "Aggregate"};
+inline constexpr OptionKey Brackets {":Output", "Brackets"};
+inline constexpr OptionKey Duplex {":Output", "Duplex"};
+inline constexpr OptionKey BindingEdge {":Output", "Binding Edge"};
+inline constexpr OptionKey CodeIndent {":Output", "Code Indent"};
+inline constexpr OptionKey WrapIndent {":Output", "Wrap Indent"};
+inline constexpr OptionKey MarginLeft {":Margins", "Left"};
+inline constexpr OptionKey MarginRight {":Margins", "Right"};
+inline constexpr OptionKey MarginTop {":Margins", "Top"};
+inline constexpr OptionKey MarginBottom {":Margins", "Bottom"};
+inline constexpr OptionKey MarginBinder {":Margins", "Binder"};
+inline constexpr OptionKey ColorDefaultNoteSeen {":Colors", "ColorDefaultNoteSeen"};
+inline constexpr OptionKey WrapCodeIndent {":DAWrapLineForm", "Wrap Code Indent"};
+inline constexpr OptionKey WhichIndent {":DAWrapLineForm", "Which Indent"};
+inline constexpr OptionKey SigWrap {":DAWrapLineForm", "Sig Wrap"};
+inline constexpr OptionKey Wrap2Sig {":DAWrapLineForm", "Wrap 2 Sig"};
 } // namespace opt
 
 // The ten highlight colours, index 0 to 9, in the order of their keys.
@@ -117,8 +127,8 @@ public:
     void setInt(OptionKey key, int value) { set(key, QString::number(value)); }
     void setSingle(OptionKey key, float value) { set(key, QString::number(double(value), 'f', 3)); }
 
-    int aggregateMode() const;   // 0 none, 1 small, 2 all
-    int ideTabWidth() const;     // "Tab Width", 1..32, 4 when empty or not a number
+    int aggregateMode() const; // 0 none, 1 small, 2 all
+    int ideTabWidth() const; // "Tab Width", 1..32, 4 when empty or not a number
     int codeIndentWidth() const; // the code indent printing uses
     qint32 color(int index) const;
     qint32 windowBackColor() const { return windowBackColor_; }

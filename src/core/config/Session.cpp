@@ -48,11 +48,10 @@ OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log)
     return status;
 }
 
-Session::Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
-                 QString optionsPath)
+Session::Session(
+    platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log, QString optionsPath)
     : ini(std::move(optionsPath), log), options(ini, printer), messages(ini, box), box(box), log_(log)
-{
-}
+{ }
 
 OptionsFileStatus Session::start()
 {

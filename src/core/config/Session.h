@@ -33,7 +33,7 @@ OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log);
 class Session {
 public:
     Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
-            QString optionsPath = defaultOptionsPath());
+        QString optionsPath = defaultOptionsPath());
 
     OptionsFileStatus start();
 

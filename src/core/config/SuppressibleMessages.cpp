@@ -8,7 +8,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
-SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box) {}
+SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box)
+{ }
 
 QString SuppressibleMessages::section() const
 {
@@ -169,7 +170,7 @@ void SuppressibleMessages::loadAtStartup()
         count = present;
         writeRestoreCount(count);
     }
-    menuCaptions_ = QStringList{QString()};
+    menuCaptions_ = QStringList {QString()};
     int i = 0;
     while (i < count) {
         const QString record = readRecord(i);

@@ -9,7 +9,7 @@ namespace quillon::config {
 
 // One warning of the program, for the calling sequence of the box with free buttons.
 struct Warning {
-    QString key;   // identifies the message for hiding; no key may be contained in another
+    QString key; // identifies the message for hiding; no key may be contained in another
     QString title; // the heading
     QString icon = QStringLiteral("!");
     QString text;
@@ -75,7 +75,7 @@ private:
 
     const IniStore& ini_;
     platform::IMessageBox& box_;
-    QStringList menuCaptions_{QString()}; // entry 0 always exists
+    QStringList menuCaptions_ {QString()}; // entry 0 always exists
     bool restoreMenuVisible_ = false;
 };
 

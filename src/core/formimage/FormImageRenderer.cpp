@@ -29,8 +29,8 @@ constexpr double kMarkerPoints = 7;
 constexpr double kListPoints = 9;
 constexpr double kListTitlePoints = 10;
 constexpr double kListTop = 60;
-constexpr double kListStroke = 180;  // connector stroke to an entry of a list
-constexpr double kMenuIndent = 360;  // per menu level
+constexpr double kListStroke = 180; // connector stroke to an entry of a list
+constexpr double kMenuIndent = 360; // per menu level
 constexpr double kSeparatorLength = 1200;
 
 constexpr quint32 kBlack = 0;
@@ -110,9 +110,7 @@ bool crosses(const Segment& a, const Segment& b)
     if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
         return true;
     // Touching or lying along each other.
-    auto on = [](const Segment& s, double x, double y, double turn) {
-        return turn == 0 && s.bounds().contains(x, y);
-    };
+    auto on = [](const Segment& s, double x, double y, double turn) { return turn == 0 && s.bounds().contains(x, y); };
     return on(b, a.x1, a.y1, d1) || on(b, a.x2, a.y2, d2) || on(a, b.x1, b.y1, d3) || on(a, b.x2, b.y2, d4);
 }
 
@@ -176,7 +174,7 @@ private:
     Range rangeOf(const Rect& b) const
     {
         return {cell(b.x1 - area_.x1, cellWidth_, columns_), cell(b.y1 - area_.y1, cellHeight_, rows_),
-                cell(b.x2 - area_.x1, cellWidth_, columns_), cell(b.y2 - area_.y1, cellHeight_, rows_)};
+            cell(b.x2 - area_.x1, cellWidth_, columns_), cell(b.y2 - area_.y1, cellHeight_, rows_)};
     }
 
     Rect area_;
@@ -244,7 +242,7 @@ struct CalloutPass {
 
 const std::vector<CalloutPass>& calloutPasses()
 {
-    static const std::vector<CalloutPass> passes{
+    static const std::vector<CalloutPass> passes {
         {30, {480, 360, 280, 600, 760}, false, false, false, false, false, false, false},
         {30, {480, 360, 280, 600, 760}, true, false, false, false, true, false, false},
         {22, {200, 160, 120, 100}, true, false, false, false, true, true, false},
@@ -298,10 +296,9 @@ const std::vector<Anchor>& anchors()
         const struct {
             double fx, fy;
             int h, v;
-        } table[] = {{1, 0, 1, -1},    {0.75, 0, 0, -1}, {1, 0.25, 1, 0}, {0, 0, -1, -1}, {0.5, 0, 0, -1},
-                     {0.25, 0, 0, -1}, {1, 0.5, 1, 0},   {1, 0.75, 1, 0}, {1, 1, 1, 1},   {0.75, 1, 0, 1},
-                     {0.5, 1, 0, 1},   {0.25, 1, 0, 1},  {0, 1, -1, 1},   {0, 0.75, -1, 0}, {0, 0.5, -1, 0},
-                     {0, 0.25, -1, 0}};
+        } table[] = {{1, 0, 1, -1}, {0.75, 0, 0, -1}, {1, 0.25, 1, 0}, {0, 0, -1, -1}, {0.5, 0, 0, -1},
+            {0.25, 0, 0, -1}, {1, 0.5, 1, 0}, {1, 0.75, 1, 0}, {1, 1, 1, 1}, {0.75, 1, 0, 1}, {0.5, 1, 0, 1},
+            {0.25, 1, 0, 1}, {0, 1, -1, 1}, {0, 0.75, -1, 0}, {0, 0.5, -1, 0}, {0, 0.25, -1, 0}};
         std::vector<Anchor> list;
         for (const auto& a : table)
             list.push_back({a.fx, a.fy, a.h, a.v, anchorSteps(a.h, a.v)});
@@ -413,10 +410,9 @@ class FormImageRenderer::LayerPlanner {
 public:
     // below: the room under the print box that the footer takes.
     LayerPlanner(IPrintSurface& surface, const FormLayout& layout, const FormPlacement& place, double width,
-                 double height, double below)
-        : s_(surface), layout_(layout), place_(place), page_{0, 0, width, height}, footer_(below)
-    {
-    }
+        double height, double below)
+        : s_(surface), layout_(layout), place_(place), page_ {0, 0, width, height}, footer_(below)
+    { }
 
     LayerPlan plan(int layer)
     {
@@ -482,8 +478,8 @@ private:
         const double titleLeft = left + scale * 80;
         s_.setBold(true);
         // A caption longer than the bar is cut short rather than run over the buttons.
-        const QString title = elide(s_, form.caption.isEmpty() ? form.name : form.caption,
-                                    buttonsLeft - scale * 80 - titleLeft);
+        const QString title =
+            elide(s_, form.caption.isEmpty() ? form.name : form.caption, buttonsLeft - scale * 80 - titleLeft);
         if (!title.isEmpty())
             addFrameText(title, titleLeft, textTop, titlePoints, true);
         if (buttonsLeft >= left)
@@ -524,7 +520,7 @@ private:
         const double dx = double(c.absLeft) - double(c.left);
         const double dy = double(c.absTop) - double(c.top);
         return {place_.pageX(dx + double(x1)), place_.pageY(dy + double(y1)), place_.pageX(dx + double(x2)),
-                place_.pageY(dy + double(y2))};
+            place_.pageY(dy + double(y2))};
     }
 
     Item makeItem(int n, bool context) const
@@ -568,7 +564,8 @@ private:
             if (c.hasSize && c.layer == layer) {
                 Item item = makeItem(n, false);
                 // Parked out of sight (negative positions): not on the page either.
-                if (item.box.x2 < page_.x1 || item.box.y2 < place_.pageY(0) || item.box.x1 > page_.x2 || item.box.y1 > page_.y2)
+                if (item.box.x2 < page_.x1 || item.box.y2 < place_.pageY(0) || item.box.x1 > page_.x2
+                    || item.box.y1 > page_.y2)
                     continue;
                 // Partly parked: the page shows the part that lies on it.
                 if (item.shape != Shape::Line) {
@@ -660,7 +657,7 @@ private:
         if (points > 0) {
             const double width = s_.textWidth(text);
             const double height = s_.textHeight(text);
-            const Rect r{box.x1 + 60, box.y1 - 0.4 * height, box.x1 + 60 + width, box.y1 + 0.6 * height};
+            const Rect r {box.x1 + 60, box.y1 - 0.4 * height, box.x1 + 60 + width, box.y1 + 0.6 * height};
             if (width <= room && nameIsFree(r, k)) {
                 addName(text, r, points, true);
                 placed = true;
@@ -690,7 +687,7 @@ private:
             for (double dx : kHorizontal) {
                 const double x = box.x1 + (w - width) / 2 + dx * w;
                 const double y = box.y1 + (h - height) / 2 + dy * h;
-                const Rect r{x, y, x + width, y + height};
+                const Rect r {x, y, x + width, y + height};
                 if (inner.contains(r, 0) && nameIsFree(r, k)) {
                     addName(text, r, points, false);
                     return true;
@@ -773,7 +770,7 @@ private:
             const double x = page_.x1 + double(slot % columns) * stepX;
             const double y = round < 2 ? page_.y1 + double(slot / columns) * stepY
                                        : page_.y2 + footer_ + double((slotCursor_ - 2 * inBox) / columns) * stepY;
-            const Rect r{x, y, x + width, y + height};
+            const Rect r {x, y, x + width, y + height};
             if (round < 2 && (!page_.contains(r, 0) || r.overlaps(plan_->form) != (round == 1)))
                 continue;
             if (free(r))
@@ -889,8 +886,8 @@ struct CalloutList {
     double titleHeight = 0;
 };
 
-CalloutList layOutCallouts(IPrintSurface& s, const std::vector<std::pair<int, QString>>& callouts, double width,
-                           double height)
+CalloutList layOutCallouts(
+    IPrintSurface& s, const std::vector<std::pair<int, QString>>& callouts, double width, double height)
 {
     CalloutList list;
     if (callouts.empty())
@@ -1008,14 +1005,13 @@ private:
 
 // ---- The renderer -----------------------------------------------------------------------
 
-FormImageRenderer::FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame,
-                                     const std::array<quint32, 10>& colours)
+FormImageRenderer::FormImageRenderer(
+    print::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours)
     : printer_(printer), frame_(frame), colours_(colours)
-{
-}
+{ }
 
-bool FormImageRenderer::printFormImage(const model::Routine& routine, const model::SourceReader& reader,
-                                       platform::IMessageBox* messages)
+bool FormImageRenderer::printFormImage(
+    const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages)
 {
     FormLayoutReader form(reader, messages);
     if (!form.readFormLayout(routine.filePath))
@@ -1209,7 +1205,7 @@ void FormImageRenderer::printCallouts(const LayerPlan& plan, const QString& head
         s.drawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
         s.setFontSize(kListPoints);
         printAt(slot.x + 60 + kListStroke + 60, slot.y + (list.rowHeight - s.textHeight(u"X")) / 2, list.entries[k],
-                kListPoints, false, false);
+            kListPoints, false, false);
     }
     restoreDrawingState();
 }
@@ -1254,8 +1250,8 @@ void FormImageRenderer::printMenuTree(const FormLayout& layout, const QString& h
         }
         if (level >= 1) {
             const double x = column(level);
-            s.drawLine(x, top, x, laterSibling[size_t(m)] ? top + rows.rowHeight : middle, kConnectorInk, 1,
-                       LineStyle::Solid);
+            s.drawLine(
+                x, top, x, laterSibling[size_t(m)] ? top + rows.rowHeight : middle, kConnectorInk, 1, LineStyle::Solid);
             s.drawLine(x, middle, x + kListStroke, middle, kConnectorInk, 1, LineStyle::Solid);
         }
         continues[size_t(level)] = laterSibling[size_t(m)];
@@ -1264,7 +1260,7 @@ void FormImageRenderer::printMenuTree(const FormLayout& layout, const QString& h
         const double x = level * kMenuIndent;
         if (menu.caption == QLatin1String("-")) {
             s.drawLine(frame_.left + x, middle, frame_.left + x + kSeparatorLength, middle, kSeparatorInk, 1,
-                       LineStyle::Solid);
+                LineStyle::Solid);
             continue;
         }
         s.setTextColor(kBlack);

@@ -24,11 +24,11 @@ namespace quillon::formimage {
 // scaled as large as the box allows, centred across it and at its top. Lengths are twips;
 // page positions are relative to the print box's top-left corner.
 struct FormPlacement {
-    bool valid = false;        // false: the form has no area, or the box none, to draw in
-    double captionHeight = 0;  // title bar, plus the menu bar when there is one (form twips)
-    double formHeight = 0;     // caption height + client height (form twips)
+    bool valid = false; // false: the form has no area, or the box none, to draw in
+    double captionHeight = 0; // title bar, plus the menu bar when there is one (form twips)
+    double formHeight = 0; // caption height + client height (form twips)
     double scale = 0;
-    double x0 = 0;             // the form's top-left corner on the page
+    double x0 = 0; // the form's top-left corner on the page
     double y0 = 0;
 
     double pageX(double formX) const { return scale * formX + x0; }
@@ -48,16 +48,15 @@ FormPlacement placeForm(const FormLayout& layout, double printableWidth, double 
 class FormImageRenderer {
 public:
     // colours: the ten highlight colours; menu names print in the "Procedure Names" one.
-    FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame,
-                      const std::array<quint32, 10>& colours);
+    FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours);
 
     // filePath names the form file; its name heads the pages. True when pages were printed:
     // a form without a layer, without area or without a print box prints nothing.
     bool printFormImage(const FormLayout& layout, const QString& filePath);
     // Reads the routine's form file first; a file that cannot be read prints nothing (the
     // reading has told the user why through messages).
-    bool printFormImage(const model::Routine& routine, const model::SourceReader& reader,
-                        platform::IMessageBox* messages);
+    bool printFormImage(
+        const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages);
 
     // The pages PrintFormImage prints for the same layout and page set-up (without the blank
     // back page of a duplex run), worked out without drawing; 0 when it prints none.

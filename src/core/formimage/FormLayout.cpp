@@ -57,12 +57,12 @@ float overlapRatio(const FormLayout& layout, int a, int b)
     };
     auto box = [&](int n) {
         const ControlRecord& c = layout.control(n);
-        return Box{double(c.absLeft), double(c.absTop), double(c.absLeft) + c.width, double(c.absTop) + c.height};
+        return Box {double(c.absLeft), double(c.absTop), double(c.absLeft) + c.width, double(c.absTop) + c.height};
     };
     const Box first = box(a);
     const Box second = box(b);
-    const Box common{std::max(first.left, second.left), std::max(first.top, second.top),
-                     std::min(first.right, second.right), std::min(first.bottom, second.bottom)};
+    const Box common {std::max(first.left, second.left), std::max(first.top, second.top),
+        std::min(first.right, second.right), std::min(first.bottom, second.bottom)};
     if (!(common.right > common.left && common.bottom > common.top))
         return 0.0f;
     const double smaller = std::min(first.area(), second.area());

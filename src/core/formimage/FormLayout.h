@@ -10,7 +10,7 @@
 namespace quillon::formimage {
 
 struct FormRecord {
-    QString name;    // from the first "Begin" line
+    QString name; // from the first "Begin" line
     QString caption;
     qint32 clientWidth = 0;
     qint32 clientHeight = 0;
@@ -33,9 +33,9 @@ struct ControlRecord {
     QString caption; // "Caption", or "Text" for controls that show a text
     bool visible = true;
     bool hasSize = false; // can be drawn
-    qint16 parent = -1;   // number of the enclosing control; -1 directly on the form
-    qint16 layer = 0;     // 0 until layers are assigned, then 1 or more (0 stays: not drawn)
-    qint32 absLeft = 0;   // relative to the form's client area
+    qint16 parent = -1; // number of the enclosing control; -1 directly on the form
+    qint16 layer = 0; // 0 until layers are assigned, then 1 or more (0 stays: not drawn)
+    qint32 absLeft = 0; // relative to the form's client area
     qint32 absTop = 0;
     // A line's end points as the file writes them, so that a drawing can keep its direction
     // (the bounding box above loses it). Zero for other controls.
@@ -56,7 +56,7 @@ struct MenuRecord {
 struct FormLayout {
     FormRecord form;
     std::vector<ControlRecord> controls; // control n is Controls[n - 1]
-    std::vector<MenuRecord> menus;       // menu n is Menus[n - 1]
+    std::vector<MenuRecord> menus; // menu n is Menus[n - 1]
 
     int controlTotal() const { return int(controls.size()); }
     int menuTotal() const { return int(menus.size()); }

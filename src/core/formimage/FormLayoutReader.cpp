@@ -90,7 +90,7 @@ QString unquote(QStringView value)
 // The walk through the layout block, one trimmed line at a time.
 class BlockWalker {
 public:
-    explicit BlockWalker(FormLayout& layout) : layout_(layout) {}
+    explicit BlockWalker(FormLayout& layout) : layout_(layout) { }
 
     enum class Next { More, Stop, Failed };
     Next line(QStringView line, int lineNumber);
@@ -157,8 +157,8 @@ bool BlockWalker::fail(const QString& why)
 bool BlockWalker::push(Kind kind, int number)
 {
     if (int(stack_.size()) >= FormLayoutReader::kMaxNesting)
-        return fail(QStringLiteral("objects are nested more than ")
-                    + QString::number(FormLayoutReader::kMaxNesting) + QStringLiteral(" levels deep."));
+        return fail(QStringLiteral("objects are nested more than ") + QString::number(FormLayoutReader::kMaxNesting)
+            + QStringLiteral(" levels deep."));
     stack_.push_back({kind, number});
     return true;
 }
@@ -177,7 +177,7 @@ bool BlockWalker::beginObject(QStringView text)
     if (equalsNoCase(type, u"VB.Menu")) {
         if (layout_.menuTotal() >= FormLayoutReader::kMaxObjects)
             return fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
-                        + QStringLiteral(" menus."));
+                + QStringLiteral(" menus."));
         MenuRecord menu;
         menu.name = name.toString();
         for (const Entry& entry : stack_)
@@ -187,7 +187,7 @@ bool BlockWalker::beginObject(QStringView text)
     }
     if (layout_.controlTotal() >= FormLayoutReader::kMaxObjects)
         return fail(QStringLiteral("the form has more than ") + QString::number(FormLayoutReader::kMaxObjects)
-                    + QStringLiteral(" controls."));
+            + QStringLiteral(" controls."));
     ControlRecord control;
     control.typeName = type.toString();
     control.name = name.toString();
@@ -213,7 +213,7 @@ bool BlockWalker::property(QStringView line)
     auto is = [&](const char16_t* candidate) { return equalsNoCase(name, candidate); };
     auto outOfRange = [&] {
         return fail(QStringLiteral("the value of ") + name.toString() + QStringLiteral(" is out of range: ")
-                    + value.toString());
+            + value.toString());
     };
     // Sets a 32-bit field (and a second one, when given) from the value.
     auto setLength = [&](qint32& field, qint32* also = nullptr) {
@@ -311,8 +311,7 @@ bool BlockWalker::endObject()
 
 FormLayoutReader::FormLayoutReader(const model::SourceReader& reader, platform::IMessageBox* messages)
     : reader_(reader), messages_(messages)
-{
-}
+{ }
 
 bool FormLayoutReader::fail(const QString& text)
 {
@@ -368,8 +367,9 @@ bool FormLayoutReader::readFormLayoutLines(const QString& path, const QStringLis
     if (!placement::computeAbsolutePositions(layout_))
         return failReading(path, QStringLiteral("a control lies too far from the form's corner to be placed."));
     if (!placement::assignLayers(layout_))
-        return failReading(path, QStringLiteral("its controls are too many, or lie on one another too often, to be "
-                                                "drawn layer by layer."));
+        return failReading(path,
+            QStringLiteral("its controls are too many, or lie on one another too often, to be "
+                           "drawn layer by layer."));
     layout_.form.controlCount = qint16(layout_.controlTotal());
     layout_.form.menuCount = qint16(layout_.menuTotal());
     unclosed_ = walker.openObjects();

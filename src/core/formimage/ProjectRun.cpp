@@ -15,14 +15,14 @@ using namespace quillon::model;
 
 std::array<quint32, 10> highlightColours(const config::Options& options)
 {
-    std::array<quint32, 10> colours{};
+    std::array<quint32, 10> colours {};
     for (int i = 0; i < 10; ++i)
         colours[size_t(i)] = quint32(options.color(i));
     return colours;
 }
 
 int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
-                       const Routine& routine, const SourceReader& reader, platform::IMessageBox* messages)
+    const Routine& routine, const SourceReader& reader, platform::IMessageBox* messages)
 {
     print::PrintDevice printer(surface, setup);
     printer.applyPageSetup();
@@ -42,10 +42,9 @@ int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup
 }
 
 ProjectRunWiring::ProjectRunWiring(print::PrintRun& run, const Project& project,
-                                   const analysis::ProjectAnalysis& analysis, print::PageSetup& setup,
-                                   const config::Options& options, const SourceReader& reader,
-                                   platform::IMessageBox* imageMessages,
-                                   std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter)
+    const analysis::ProjectAnalysis& analysis, print::PageSetup& setup, const config::Options& options,
+    const SourceReader& reader, platform::IMessageBox* imageMessages,
+    std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter)
     : images_(run.printer(), run.frame(), highlightColours(options))
 {
     run.index = &analysis.dependencies;
@@ -61,14 +60,12 @@ ProjectRunWiring::ProjectRunWiring(print::PrintRun& run, const Project& project,
             byKey_.insert(routine->uniqueKey, routine);
     }
     run.findRoutine = [this](const QString& key) { return byKey_.value(key); };
-    run.printImage = [this, &reader, imageMessages](Routine& routine) {
-        return images_.printFormImage(routine, reader, imageMessages);
-    };
-    run.imagePages = [this, &reader](const Routine& routine) {
-        return images_.estimateFormImagePages(routine, reader);
-    };
-    run.printImageOnPrinter = [&setup, &options, &reader, imageMessages,
-                               otherPrinter = std::move(otherPrinter)](Routine& routine, const QString& device) {
+    run.printImage = [this, &reader, imageMessages](
+                         Routine& routine) { return images_.printFormImage(routine, reader, imageMessages); };
+    run.imagePages = [this, &reader](
+                         const Routine& routine) { return images_.estimateFormImagePages(routine, reader); };
+    run.printImageOnPrinter = [&setup, &options, &reader, imageMessages, otherPrinter = std::move(otherPrinter)](
+                                  Routine& routine, const QString& device) {
         std::unique_ptr<platform::IPrintSurface> other = otherPrinter ? otherPrinter() : nullptr;
         if (!other || !other->selectDevice(device))
             return false;

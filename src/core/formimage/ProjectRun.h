@@ -39,8 +39,7 @@ std::array<quint32, 10> highlightColours(const config::Options& options);
 // the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
 // the output could not be completed.
 int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
-                       const model::Routine& routine, const model::SourceReader& reader,
-                       platform::IMessageBox* messages);
+    const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages);
 
 // Joins a run to the project: the dependency index and symbols, the routines the load split,
 // the options' brackets, tab width and spool size, and form images (drawn on the run's own
@@ -48,11 +47,9 @@ int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup
 // for any output file). Lives as long as the run.
 class ProjectRunWiring {
 public:
-    ProjectRunWiring(print::PrintRun& run, const model::Project& project,
-                     const analysis::ProjectAnalysis& analysis, print::PageSetup& setup,
-                     const config::Options& options, const model::SourceReader& reader,
-                     platform::IMessageBox* imageMessages,
-                     std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter);
+    ProjectRunWiring(print::PrintRun& run, const model::Project& project, const analysis::ProjectAnalysis& analysis,
+        print::PageSetup& setup, const config::Options& options, const model::SourceReader& reader,
+        platform::IMessageBox* imageMessages, std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter);
 
 private:
     QHash<QString, model::RoutinePtr> byKey_;

@@ -7,7 +7,8 @@
 
 namespace quillon::model {
 
-DiagLog::DiagLog(QString filePath) : path_(std::move(filePath)) {}
+DiagLog::DiagLog(QString filePath) : path_(std::move(filePath))
+{ }
 
 QString DiagLog::defaultPath()
 {
@@ -43,7 +44,7 @@ void DiagLog::write(const QString& entry)
 void DiagLog::failedOpenInput(const QString& path, int errorNumber, const QString& description)
 {
     write(QStringLiteral("FAILED OPEN INPUT: ") + path + QStringLiteral(" | ") + QString::number(errorNumber)
-          + QStringLiteral(" | ") + description);
+        + QStringLiteral(" | ") + description);
 }
 
 } // namespace quillon::model

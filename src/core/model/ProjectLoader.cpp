@@ -49,10 +49,10 @@ public:
         auto it = cache_.find(folder);
         if (it != cache_.end())
             return *it;
-        QStringList entries = QDir(folder).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+        QStringList entries =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
         std::sort(entries.begin(), entries.end(),
-                  [](const QString& a, const QString& b) { return QFile::encodeName(a) < QFile::encodeName(b); });
+            [](const QString& a, const QString& b) { return QFile::encodeName(a) < QFile::encodeName(b); });
         return *cache_.insert(folder, entries);
     }
 
@@ -66,8 +66,8 @@ QString matchIgnoringCase(const QString& path, FolderListings& listings)
     QString current = QStringLiteral("/");
     for (const QString& part : parts) {
         const QStringList& entries = listings.entriesOf(current);
-        const auto match = std::find_if(entries.begin(), entries.end(),
-                                        [&](const QString& entry) { return equalsNoCase(entry, part); });
+        const auto match = std::find_if(
+            entries.begin(), entries.end(), [&](const QString& entry) { return equalsNoCase(entry, part); });
         if (match == entries.end())
             return path;
         current += *match;
@@ -163,7 +163,8 @@ void sortProjectFiles(FileList& files)
     }
 }
 
-Project::Project(const SourceReader& reader) : reader_(&reader) {}
+Project::Project(const SourceReader& reader) : reader_(&reader)
+{ }
 
 void Project::setStatus(const QString& text)
 {
@@ -250,7 +251,7 @@ void Project::loadProjectRoutines(const FileList* files)
         if (trimBlanks(file.filePath).isEmpty())
             continue;
         setStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
-                  + QString::number(n));
+            + QString::number(n));
         // Read once: the split and the API registration share the lines.
         SourceFile source;
         if (fileExists(file.filePath)) {
@@ -344,8 +345,8 @@ Project::OpenOutcome Project::openProject(const QString& vbpPath)
     if (!fileExists(projectPath)) {
         if (messages)
             messages->showMessage(platform::MessageIcon::Critical, QStringLiteral("No valid file"),
-                                  QStringLiteral("Selected file ") + quote(projectPath.isEmpty() ? vbpPath : projectPath)
-                                      + QStringLiteral(" does not exist."));
+                QStringLiteral("Selected file ") + quote(projectPath.isEmpty() ? vbpPath : projectPath)
+                    + QStringLiteral(" does not exist."));
         lastOpenError = QFileInfo(projectPath).isDir() ? QStringLiteral("it is a folder, not a project file")
                                                        : QStringLiteral("no such file");
         return OpenOutcome::Missing;

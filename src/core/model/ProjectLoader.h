@@ -24,15 +24,15 @@ class Project;
 class ILoadAnalysis {
 public:
     virtual ~ILoadAnalysis() = default;
-    virtual void prepareSymbolTables(const FileList& files) {}
-    virtual void beginPhase1() {}
+    virtual void prepareSymbolTables(const FileList& files) { }
+    virtual void beginPhase1() { }
     // lines: the file's lines as phase 1 just read them.
-    virtual void registerApiDeclarations(const QString& filePath, const QStringList& lines) {}
-    virtual void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) {}
+    virtual void registerApiDeclarations(const QString& filePath, const QStringList& lines) { }
+    virtual void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) { }
     // Phase 2. Shows its progress through project.SetStatus and appends its final lines to
     // project.LoadStatusText.
-    virtual void buildDependencyIndex(const RoutineList& allRoutines, Project& project) {}
-    virtual void findProgramStartup(const QString& projectPath) {}
+    virtual void buildDependencyIndex(const RoutineList& allRoutines, Project& project) { }
+    virtual void findProgramStartup(const QString& projectPath) { }
 };
 
 // Why an entry of the project file gave no source file, or what was odd about one that did.
@@ -41,7 +41,7 @@ struct ProjectNote {
     enum class Kind { MissingFile, NotRegularFile, WrongType, Duplicate, Unreadable, Binary };
     Kind kind;
     QString entry; // the project file line, trimmed (empty for notes about a loaded file)
-    QString path;  // the resolved path
+    QString path; // the resolved path
     QString detail;
 };
 QString noteText(const ProjectNote& note);

@@ -19,8 +19,8 @@ bool isPseudoRoutine(const Routine& routine)
     return false;
 }
 
-QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
-                      const QString& routineKind)
+QString makeUniqueKey(
+    const QString& filePath, const QString& moduleName, const QString& routineName, const QString& routineKind)
 {
     const QChar bar = QLatin1Char('|');
     if (routineKind.isEmpty())

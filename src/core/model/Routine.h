@@ -15,9 +15,9 @@ public:
     const QString& fileType() const { return fileType_; }
     void setFileType(const QString& type) { fileType_ = upperCase(type); } // "frm" reads back "FRM"
 
-    QString filePath;  // full path as resolved from the project file
+    QString filePath; // full path as resolved from the project file
     QString fileTitle; // name with extension
-    QString fileName;  // same as FileTitle; what the file list shows and sorts by
+    QString fileName; // same as FileTitle; what the file list shows and sorts by
 
 private:
     QString fileType_;
@@ -71,8 +71,8 @@ inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
 bool kindIs(const Routine& routine, QLatin1StringView upperKind);
 bool isPseudoRoutine(const Routine& routine);
 
-QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName,
-                      const QString& routineKind);
+QString makeUniqueKey(
+    const QString& filePath, const QString& moduleName, const QString& routineName, const QString& routineKind);
 // Sets UniqueKey from the record's own path, module, name and kind.
 void assignUniqueKey(Routine& routine);
 QString dependencyKey(const Routine* routine);

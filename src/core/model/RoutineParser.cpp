@@ -24,11 +24,26 @@ QString collapseBlanks(QStringView text)
 }
 
 const char* const kSignaturePrefixes[] = {
-    "PUBLIC STATIC SUB ",      "PRIVATE STATIC SUB ", "FRIEND STATIC SUB ", "STATIC SUB ",
-    "PUBLIC SUB ",             "PRIVATE SUB ",        "FRIEND SUB ",        "SUB ",
-    "PUBLIC STATIC FUNCTION ", "PRIVATE STATIC FUNCTION ", "FRIEND STATIC FUNCTION ", "STATIC FUNCTION ",
-    "PUBLIC FUNCTION ",        "PRIVATE FUNCTION ",   "FRIEND FUNCTION ",   "FUNCTION ",
-    "PUBLIC PROPERTY ",        "PRIVATE PROPERTY ",   "FRIEND PROPERTY ",   "PROPERTY ",
+    "PUBLIC STATIC SUB ",
+    "PRIVATE STATIC SUB ",
+    "FRIEND STATIC SUB ",
+    "STATIC SUB ",
+    "PUBLIC SUB ",
+    "PRIVATE SUB ",
+    "FRIEND SUB ",
+    "SUB ",
+    "PUBLIC STATIC FUNCTION ",
+    "PRIVATE STATIC FUNCTION ",
+    "FRIEND STATIC FUNCTION ",
+    "STATIC FUNCTION ",
+    "PUBLIC FUNCTION ",
+    "PRIVATE FUNCTION ",
+    "FRIEND FUNCTION ",
+    "FUNCTION ",
+    "PUBLIC PROPERTY ",
+    "PRIVATE PROPERTY ",
+    "FRIEND PROPERTY ",
+    "PROPERTY ",
 };
 
 struct EventSuffix {
@@ -36,14 +51,30 @@ struct EventSuffix {
     const char* label; // nullptr: an event name without a label of its own
 };
 const EventSuffix kEventSuffixes[] = {
-    {"_CLICK", "Click Event"},         {"_DBLCLICK", "DblClick Event"},   {"_CHANGE", "Change Event"},
-    {"_KEYPRESS", "KeyPress Event"},   {"_KEYDOWN", "KeyDown Event"},     {"_KEYUP", "KeyUp Event"},
-    {"_MOUSEDOWN", "MouseDown Event"}, {"_MOUSEUP", "MouseUp Event"},     {"_MOUSEMOVE", "MouseMove Event"},
-    {"_GOTFOCUS", "GotFocus Event"},   {"_LOSTFOCUS", "LostFocus Event"}, {"_LOAD", "Form Event"},
-    {"_UNLOAD", "Form Event"},         {"_RESIZE", "Form Event"},         {"_ACTIVATE", "Form Event"},
-    {"_DEACTIVATE", "Form Event"},     {"_TIMER", "Timer Event"},         {"_SCROLL", "Scroll Event"},
-    {"_DROPDOWN", "DropDown Event"},   {"_ITEMCHECK", "ItemCheck Event"}, {"_VALIDATE", "Validate Event"},
-    {"_INITIALIZE", "Class Event"},    {"_TERMINATE", "Class Event"},     {"_QUERYUNLOAD", nullptr},
+    {"_CLICK", "Click Event"},
+    {"_DBLCLICK", "DblClick Event"},
+    {"_CHANGE", "Change Event"},
+    {"_KEYPRESS", "KeyPress Event"},
+    {"_KEYDOWN", "KeyDown Event"},
+    {"_KEYUP", "KeyUp Event"},
+    {"_MOUSEDOWN", "MouseDown Event"},
+    {"_MOUSEUP", "MouseUp Event"},
+    {"_MOUSEMOVE", "MouseMove Event"},
+    {"_GOTFOCUS", "GotFocus Event"},
+    {"_LOSTFOCUS", "LostFocus Event"},
+    {"_LOAD", "Form Event"},
+    {"_UNLOAD", "Form Event"},
+    {"_RESIZE", "Form Event"},
+    {"_ACTIVATE", "Form Event"},
+    {"_DEACTIVATE", "Form Event"},
+    {"_TIMER", "Timer Event"},
+    {"_SCROLL", "Scroll Event"},
+    {"_DROPDOWN", "DropDown Event"},
+    {"_ITEMCHECK", "ItemCheck Event"},
+    {"_VALIDATE", "Validate Event"},
+    {"_INITIALIZE", "Class Event"},
+    {"_TERMINATE", "Class Event"},
+    {"_QUERYUNLOAD", nullptr},
 };
 
 const EventSuffix* matchEventSuffix(QStringView name)
@@ -67,8 +98,7 @@ bool endsWithContinuation(QStringView line)
     return line.size() >= 2 && line.endsWith(QLatin1String(" _"));
 }
 
-RoutinePtr makePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start,
-                      qint32 end)
+RoutinePtr makePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start, qint32 end)
 {
     auto record = std::make_shared<Routine>();
     record->routineName = kindText;
@@ -412,7 +442,8 @@ bool isPropertyProcedure(const Routine* routine)
 
 bool isSmallProperty(const Routine& routine)
 {
-    return routine.startLine > 0 && routine.endLine > 0 && upperCase(trimBlanks(routine.routineKind)).contains(QLatin1String("PROPERTY"))
+    return routine.startLine > 0 && routine.endLine > 0
+        && upperCase(trimBlanks(routine.routineKind)).contains(QLatin1String("PROPERTY"))
         && routine.endLine - routine.startLine + 1 <= kSmallPropertyLines;
 }
 
@@ -446,8 +477,8 @@ bool sortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
 }
 } // namespace
 
-RoutineList collectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded,
-                                       const SourceReader& reader)
+RoutineList collectAggregateProperties(
+    const QString& path, int mode, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
     RoutineList kept;
     if (mode == 0 || trimBlanks(path).isEmpty())
@@ -513,14 +544,14 @@ RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, i
     return record;
 }
 
-std::vector<AggregateListingLine> buildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
-                                                        const RoutinesByFileMap* loaded, const SourceReader& reader)
+std::vector<AggregateListingLine> buildAggregateListing(
+    const Routine& aggregate, const QStringList& fileLines, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
     const int mode = aggregateModeFromName(aggregate.routineName);
     std::vector<AggregateListingLine> out;
     out.push_back({QStringLiteral(" Let_Set_Get Properties")
-                       + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
-                   false});
+            + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
+        false});
     const qint32 lineCount = qint32(fileLines.size());
     for (const RoutinePtr& member : collectAggregateProperties(aggregate.filePath, mode, loaded, reader)) {
         out.push_back({QString(), false});

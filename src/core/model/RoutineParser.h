@@ -29,13 +29,13 @@ void countRoutineLines(Routine& routine, const QStringList& lines);
 // What happened while a file was read for splitting.
 struct SplitReport {
     bool readOk = false;
-    QString error;        // why the file could not be read
-    bool hasNul = false;  // NUL bytes: probably not a text file
+    QString error; // why the file could not be read
+    bool hasNul = false; // NUL bytes: probably not a text file
     qint32 lineCount = 0;
 };
 
-RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader = SourceReader::standard(),
-                                  SplitReport* report = nullptr);
+RoutineList splitFileIntoRoutines(
+    const QString& path, const SourceReader& reader = SourceReader::standard(), SplitReport* report = nullptr);
 // The same split over lines already in memory (line n is lines[n - 1]).
 RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines);
 
@@ -46,11 +46,11 @@ bool isPropertyProcedure(const Routine* routine);
 bool isSmallProperty(const Routine& routine);
 // Takes the file's routines from `loaded` when it holds the path, else splits the file anew.
 RoutineList collectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
-                                       const SourceReader& reader = SourceReader::standard());
+    const SourceReader& reader = SourceReader::standard());
 QString aggregateName(int mode);
 int aggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
-RoutinePtr makeAggregateRecord(const QString& path, int mode, qint32 count,
-                               const SourceReader& reader = SourceReader::standard());
+RoutinePtr makeAggregateRecord(
+    const QString& path, int mode, qint32 count, const SourceReader& reader = SourceReader::standard());
 // The same for a file whose module name is known (from its routines): no second read.
 RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count);
 
@@ -62,7 +62,6 @@ struct AggregateListingLine {
     bool countsStatements = false;
 };
 std::vector<AggregateListingLine> buildAggregateListing(const Routine& aggregate, const QStringList& fileLines,
-                                                        const RoutinesByFileMap* loaded = nullptr,
-                                                        const SourceReader& reader = SourceReader::standard());
+    const RoutinesByFileMap* loaded = nullptr, const SourceReader& reader = SourceReader::standard());
 
 } // namespace quillon::model

@@ -233,9 +233,11 @@ QStringList splitLines(QStringView text, bool* endsWithTerminator)
     return lines;
 }
 
-SourceReader::SourceReader() : SourceReader(CodePage::standard(), &DiagLog::standard()) {}
+SourceReader::SourceReader() : SourceReader(CodePage::standard(), &DiagLog::standard())
+{ }
 
-SourceReader::SourceReader(const CodePage& codePage, DiagLog* log) : codePage_(&codePage), log_(log) {}
+SourceReader::SourceReader(const CodePage& codePage, DiagLog* log) : codePage_(&codePage), log_(log)
+{ }
 
 const SourceReader& SourceReader::standard()
 {
@@ -258,12 +260,11 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes)
         const int number = errno;
         return fail(number, QString::fromLocal8Bit(std::strerror(number)));
     }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const bool folder = S_ISDIR(info.st_mode);
         ::close(fd);
-        return folder ? fail(EISDIR, QStringLiteral("it is a folder, not a file"))
-                      : fail(ENODEV, kNotARegularFile);
+        return folder ? fail(EISDIR, QStringLiteral("it is a folder, not a file")) : fail(ENODEV, kNotARegularFile);
     }
     if (maxBytes >= 0 && info.st_size > maxBytes) {
         ::close(fd);

@@ -24,7 +24,7 @@ public:
     QByteArray encode(QStringView text, bool* ok = nullptr) const;
 
 private:
-    explicit CodePage(const CodePageTable* table) : table_(table) {}
+    explicit CodePage(const CodePageTable* table) : table_(table) { }
     const CodePageTable* table_;
     friend struct CodePageRegistry;
 };
@@ -55,7 +55,7 @@ struct FileBytes {
     bool ok = false;
     QByteArray bytes;
     int errorNumber = 0; // the system's error number, 0 when unknown
-    QString error;       // why the file could not be read (empty when ok)
+    QString error; // why the file could not be read (empty when ok)
 };
 inline const QString kNotARegularFile = QStringLiteral("not a regular file");
 // maxBytes below 0: no limit.
@@ -63,11 +63,11 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes = -1);
 
 struct SourceFile {
     bool ok = false;
-    QString error;        // why the file could not be read (empty when ok)
-    int errorNumber = 0;  // the system's error number, 0 when unknown
-    QStringList lines;    // line n of the file is lines[n - 1]
+    QString error; // why the file could not be read (empty when ok)
+    int errorNumber = 0; // the system's error number, 0 when unknown
+    QStringList lines; // line n of the file is lines[n - 1]
     TextEncoding encoding;
-    bool hasNul = false;  // the file holds NUL bytes: it is most likely not text
+    bool hasNul = false; // the file holds NUL bytes: it is most likely not text
 };
 
 // Reads whole source files with a chosen code page and logs every open to the diagnostic log.

@@ -28,13 +28,13 @@ QString processCommandLine()
 
 // Both complaints name the switch and then say what is wrong with it.
 void complain(platform::IMessageBox& box, const std::function<void()>& beep, platform::MessageIcon icon,
-              const QString& switchText, const QString& fault)
+    const QString& switchText, const QString& fault)
 {
     if (beep)
         beep();
     box.showMessage(icon, kSwitchErrorTitle,
-                    QStringLiteral("A command line switch parse command has been issued.  ")
-                        + QStringLiteral("The switch string parameter ") + quote(switchText) + fault);
+        QStringLiteral("A command line switch parse command has been issued.  ")
+            + QStringLiteral("The switch string parameter ") + quote(switchText) + fault);
 }
 
 } // namespace
@@ -61,14 +61,14 @@ double switchNumber(const QString& text)
 }
 
 CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QString& commandLine,
-                                         platform::IMessageBox& box, const std::function<void()>& beep)
+    platform::IMessageBox& box, const std::function<void()>& beep)
 {
     CommandLineSwitch result;
     const QString searched = upperCase(commandLine.isEmpty() ? processCommandLine() : commandLine);
     if (!switchText.startsWith(QLatin1Char('/'))) {
         complain(box, beep, platform::MessageIcon::Critical, switchText,
-                 QStringLiteral(" is missing the beginning forward slash.  ")
-                     + QStringLiteral("No command line parameter change accepted.  "));
+            QStringLiteral(" is missing the beginning forward slash.  ")
+                + QStringLiteral("No command line parameter change accepted.  "));
         return result;
     }
     const qsizetype at = searched.indexOf(switchText);
@@ -82,8 +82,8 @@ CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QStrin
     const qsizetype close = searched.indexOf(QLatin1Char(']'), open + 1);
     if (close < 0) {
         complain(box, beep, platform::MessageIcon::None, switchText,
-                 QStringLiteral(" is not followed by a closing bracket.  No command line ")
-                     + QStringLiteral("parameter change accepted."));
+            QStringLiteral(" is not followed by a closing bracket.  No command line ")
+                + QStringLiteral("parameter change accepted."));
         return result;
     }
     result.text = searched.mid(open + 1, close - open - 1);
@@ -91,8 +91,8 @@ CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QStrin
     return result;
 }
 
-int splashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
-                                 const std::function<void()>& beep)
+int splashSecondsFromCommandLine(
+    const QString& commandLine, platform::IMessageBox& box, const std::function<void()>& beep)
 {
     const CommandLineSwitch found = parseCommandLineSwitch(QStringLiteral("/DT["), commandLine, box, beep);
     if (!found.value)

@@ -29,7 +29,7 @@ struct CommandLineSwitch {
 // empty `commandLine` means the process's own arguments. A switch without its leading "/"
 // or a bracket without its closing "]" is reported through `box` (after `beep`).
 CommandLineSwitch parseCommandLineSwitch(const QString& switchText, const QString& commandLine,
-                                         platform::IMessageBox& box, const std::function<void()>& beep = {});
+    platform::IMessageBox& box, const std::function<void()>& beep = {});
 
 // The number in a switch's brackets: every character but digits, "+", "-" and "." dropped,
 // then every sign but a leading one and every decimal point but the first; 0 when no
@@ -38,7 +38,7 @@ double switchNumber(const QString& text);
 
 // The start-up window's time from "/DT[seconds]": 10 without the switch, else the number
 // limited to 0..60 and rounded to a whole number.
-int splashSecondsFromCommandLine(const QString& commandLine, platform::IMessageBox& box,
-                                 const std::function<void()>& beep = {});
+int splashSecondsFromCommandLine(
+    const QString& commandLine, platform::IMessageBox& box, const std::function<void()>& beep = {});
 
 } // namespace quillon::model

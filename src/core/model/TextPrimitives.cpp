@@ -298,8 +298,8 @@ QString maskLiteralsAndComments(QStringView line)
                 p[k] = QChar(kBlank);
             break;
         } else if (statementStart && (c == u'r' || c == u'R') && i + 3 <= n
-                   && startsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
-                   && (i + 3 == n || p[i + 3].unicode() == kTab || p[i + 3].unicode() == kBlank)) {
+            && startsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
+            && (i + 3 == n || p[i + 3].unicode() == kTab || p[i + 3].unicode() == kBlank)) {
             for (qsizetype k = i; k < n; ++k)
                 p[k] = QChar(kBlank);
             break;

@@ -14,16 +14,26 @@ using model::upperCase;
 int segmentPriority(int colourIndex)
 {
     switch (colourIndex) {
-    case colour::Comment: return 900;
-    case colour::Literal: return 800;
-    case colour::LongLineBand: return 700;
-    case colour::ByRef: return 600;
-    case colour::Constant: return 500;
-    case colour::Global: return 400;
-    case colour::ModuleVariable: return 300;
-    case colour::ProcedureName: return 200;
-    case colour::Normal: return 100;
-    default: return 0;
+    case colour::Comment:
+        return 900;
+    case colour::Literal:
+        return 800;
+    case colour::LongLineBand:
+        return 700;
+    case colour::ByRef:
+        return 600;
+    case colour::Constant:
+        return 500;
+    case colour::Global:
+        return 400;
+    case colour::ModuleVariable:
+        return 300;
+    case colour::ProcedureName:
+        return 200;
+    case colour::Normal:
+        return 100;
+    default:
+        return 0;
     }
 }
 
@@ -71,7 +81,8 @@ QString prepareListingLine(QStringView line, int tabWidth)
     if (!text.contains(QLatin1String("[ZRK-")))
         return text;
     const QString trimmed = model::trimBlanks(text).toString();
-    if (trimmed == QLatin1String("Files:") || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
+    if (trimmed == QLatin1String("Files:")
+        || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
         return text;
     for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]", "[ZRK-X]"})
         text.replace(QString::fromLatin1(tag), QStringLiteral("  "));
@@ -102,9 +113,35 @@ bool isIdentifierTail(QChar c)
 const QSet<QString>& builtInFunctions()
 {
     static const QSet<QString> names = {
-        "LBOUND", "UBOUND", "LEFT", "LEFT$", "RIGHT", "RIGHT$", "MID", "MID$", "LEN", "LENB",
-        "TRIM", "TRIM$", "LTRIM", "LTRIM$", "RTRIM", "RTRIM$", "UCASE", "UCASE$", "LCASE", "LCASE$",
-        "SPACE", "SPACE$", "INSTR", "INSTRREV", "REPLACE", "SPLIT", "JOIN", "FORMAT", "FORMAT$",
+        "LBOUND",
+        "UBOUND",
+        "LEFT",
+        "LEFT$",
+        "RIGHT",
+        "RIGHT$",
+        "MID",
+        "MID$",
+        "LEN",
+        "LENB",
+        "TRIM",
+        "TRIM$",
+        "LTRIM",
+        "LTRIM$",
+        "RTRIM",
+        "RTRIM$",
+        "UCASE",
+        "UCASE$",
+        "LCASE",
+        "LCASE$",
+        "SPACE",
+        "SPACE$",
+        "INSTR",
+        "INSTRREV",
+        "REPLACE",
+        "SPLIT",
+        "JOIN",
+        "FORMAT",
+        "FORMAT$",
     };
     return names;
 }
@@ -121,7 +158,7 @@ QString lookupName(const QString& upper)
 }
 
 int nameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
-               int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
+    int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
 {
     const bool declared = previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
         || ((previous == QLatin1String("LET") || previous == QLatin1String("GET") || previous == QLatin1String("SET"))
@@ -248,8 +285,8 @@ std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightCon
         while (end < codeEnd && isIdentifierTail(line[end]))
             ++end;
         const QString word = upperCase(line.sliced(i, end - i));
-        const int found = nameColour(lookupName(word), previous, beforePrevious, line, i + 1, end, context,
-                                     skipRoutine, skipModule);
+        const int found =
+            nameColour(lookupName(word), previous, beforePrevious, line, i + 1, end, context, skipRoutine, skipModule);
         if (found >= 0)
             add(i + 1, end, found);
         beforePrevious = previous;

@@ -44,7 +44,7 @@ void appendTag(bool found, QStringView tag, QString& line);
 // What the highlighter knows about the lines it colours.
 struct HighlightContext {
     const analysis::SymbolTable* symbols = nullptr; // none: only comments, literals, declarations, built-ins
-    QString filePath;                              // the routine's file
+    QString filePath; // the routine's file
     QString routineName;
     bool isDeclarations = false;
     bool tocPrint = false; // while only the table of contents prints, nothing is highlighted

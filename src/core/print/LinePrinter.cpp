@@ -17,8 +17,8 @@ int headingRoom(const QString& text)
 {
     if (text.contains(QLatin1String(":\\")) && text.contains(QLatin1Char('(')))
         return 6;
-    for (const char* word : {"Sub", "Function", "Event Handler", "Aggregate", "Property Let", "Property Get",
-                             "Property Set"}) {
+    for (const char* word :
+        {"Sub", "Function", "Event Handler", "Aggregate", "Property Let", "Property Get", "Property Set"}) {
         if (text.contains(QLatin1String(word), Qt::CaseInsensitive))
             return 4;
     }
@@ -57,9 +57,9 @@ QString longLineQuestion(int count, const QString& line)
             break;
         start.remove(0, close + 1);
     }
-    const QString opening = count <= 1 ? QStringLiteral("A")
-                                       : QStringLiteral("A") + QStringLiteral("nother (") + QString::number(count)
-            + QLatin1Char(')');
+    const QString opening = count <= 1
+        ? QStringLiteral("A")
+        : QStringLiteral("A") + QStringLiteral("nother (") + QString::number(count) + QLatin1Char(')');
     return opening + QStringLiteral(" source line is too long to fit within the printable ") + QStringLiteral("width.")
         + kCrLf + QStringLiteral("Click <Truncate> to clip the line ") + QStringLiteral("to fit (highlighted)") + kCrLf
         + QStringLiteral("Click <Wrap> to Wrap this line ") + QStringLiteral("(highlighted)") + kCrLf
@@ -81,8 +81,7 @@ QString wrapWarningText()
 
 LinePrinter::LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages)
     : frame_(frame), run_(run), messages_(messages)
-{
-}
+{ }
 
 double LinePrinter::width(QStringView text) const
 {
@@ -95,7 +94,8 @@ void LinePrinter::processConnectorTags(QString& line)
     if (line.contains(QLatin1String("Calls:")) || line.contains(tag::Corner))
         state.previousLineY = 0;
     const QStringView trimmed = model::trimBlanks(line);
-    if (trimmed == u"Files:" || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = ")))) {
+    if (trimmed == u"Files:"
+        || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = ")))) {
         state.columns.clear();
         state.previousLineY = 0;
         return;
@@ -136,8 +136,8 @@ void LinePrinter::processConnectorTags(QString& line)
     line = out;
 }
 
-void LinePrinter::printSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
-                                  bool background)
+void LinePrinter::printSourceLine(
+    const QString& line, const model::Routine* routine, bool& continueFlag, bool background)
 {
     QString text = expandTabs(line, frame_.geometry().ideTabWidth);
     if (text.isEmpty()) {
@@ -188,8 +188,8 @@ void LinePrinter::fitOnPage(double rows)
         newPageKeepingConnectors();
 }
 
-void LinePrinter::print(const QString& text, bool background, const std::vector<Segment>& segments,
-                        const LineFlags& flags)
+void LinePrinter::print(
+    const QString& text, bool background, const std::vector<Segment>& segments, const LineFlags& flags)
 {
     platform::IPrintSurface& s = frame_.surface();
     const PageGeometry& g = frame_.geometry();
@@ -274,8 +274,11 @@ void LinePrinter::drawConnectors(const LineFlags& flags)
             s.drawLine(centre, top, centre, middle, ink, 3, platform::LineStyle::Solid);
             s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
             break;
-        case 4: s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid); break;
-        default: break;
+        case 4:
+            s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid);
+            break;
+        default:
+            break;
         }
     }
     state.previousLineY = top;
@@ -302,7 +305,7 @@ QString LinePrinter::truncateToFit(const QString& line) const
 }
 
 void LinePrinter::longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
-                                 const std::vector<Segment>& segments, const LineFlags& flags)
+    const std::vector<Segment>& segments, const LineFlags& flags)
 {
     const bool dependency = routine && model::kindIs(*routine, QLatin1StringView("DEPENDENCY"));
     int answer = 1;
@@ -331,8 +334,8 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
     }
     if (answer == 1) {
         if (!dependency && messages_) {
-            const config::Warning warning =
-                config::Warning::notice(kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), wrapWarningText());
+            const config::Warning warning = config::Warning::notice(
+                kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), wrapWarningText());
             if (messages_->ask(warning) != 0) {
                 print(line, false, segments, flags);
                 return;
@@ -353,8 +356,9 @@ void LinePrinter::abandonNotice(const QString& line)
     s.printText(u"", true);
     fitOnPage(1);
     s.setCurrentX(frame_.left);
-    s.printText(QStringLiteral("Procedure print aborted by user because the ") + QStringLiteral("next code line was too long."),
-                true);
+    s.printText(
+        QStringLiteral("Procedure print aborted by user because the ") + QStringLiteral("next code line was too long."),
+        true);
     fitOnPage(1);
     s.setCurrentX(frame_.left);
     s.printText(truncateToFit(QStringLiteral("LONG LINE START:  ") + line), true);

@@ -35,7 +35,7 @@ inline const QString kWrapWarningKey = QStringLiteral("Wrap Warning");
 // Where a wrapped line may break.
 struct WrapBreak {
     int pieceLength; // characters that go on this piece
-    int restStart;   // 0-based index where the rest of the text begins
+    int restStart; // 0-based index where the rest of the text begins
 };
 // text: the remaining text; lowest: the lowest break column; measure(n): width of the first
 // n characters.
@@ -49,12 +49,12 @@ public:
     LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages);
 
     // Highlight colours 0..9 (24-bit, red in the low byte).
-    std::array<quint32, 10> colours{};
+    std::array<quint32, 10> colours {};
     const analysis::SymbolTable* symbols = nullptr;
 
     // One listing line; continueFlag becomes false when the user abandons the routine.
-    void printSourceLine(const QString& line, const model::Routine* routine, bool& continueFlag,
-                         bool background = false);
+    void printSourceLine(
+        const QString& line, const model::Routine* routine, bool& continueFlag, bool background = false);
     // A line known to fit, without highlight colours.
     void printLine(QString line, bool background);
     QString truncateToFit(const QString& line) const;
@@ -78,7 +78,7 @@ private:
     void fitOnPage(double rows);
     void drawConnectors(const LineFlags& flags);
     void longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
-                        const std::vector<Segment>& segments, const LineFlags& flags);
+        const std::vector<Segment>& segments, const LineFlags& flags);
     void wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags);
     void abandonNotice(const QString& line);
     double width(QStringView text) const;

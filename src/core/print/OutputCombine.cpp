@@ -92,7 +92,9 @@ QString findCombineTool(const QString& programFolder, const QString& searchPath)
 QString elapsedText(qint64 milliseconds)
 {
     const qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
-    return QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 ToolWarnings findToolWarnings(const QString& errorOutput, const QStringList& parts)
@@ -100,7 +102,8 @@ ToolWarnings findToolWarnings(const QString& errorOutput, const QStringList& par
     ToolWarnings found;
     // The longest names first, so that a name contained in another is not credited with its warnings.
     QStringList byLength = parts;
-    std::stable_sort(byLength.begin(), byLength.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    std::stable_sort(
+        byLength.begin(), byLength.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
     for (QStringView line : QStringView(errorOutput).split(QLatin1Char('\n'))) {
         const QString text = line.trimmed().toString();
         if (!text.contains(QLatin1String("WARNING")))
@@ -131,12 +134,15 @@ QString shellQuoted(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-PartCombiner::PartCombiner(platform::IProcessLauncher& launcher, platform::IMessageBox* box, platform::IStatusSink* status,
-                           model::DiagLog* log)
-    : programFolder(platform::programFolder()), searchPath(qEnvironmentVariable("PATH")), launcher_(launcher), box_(box),
-      status_(status), log_(log)
-{
-}
+PartCombiner::PartCombiner(platform::IProcessLauncher& launcher, platform::IMessageBox* box,
+    platform::IStatusSink* status, model::DiagLog* log)
+    : programFolder(platform::programFolder()),
+      searchPath(qEnvironmentVariable("PATH")),
+      launcher_(launcher),
+      box_(box),
+      status_(status),
+      log_(log)
+{ }
 
 void PartCombiner::status(const QString& text)
 {
@@ -163,8 +169,9 @@ bool PartCombiner::waitForParts(CombineResult& result)
                 ready = true;
                 break;
             }
-            status(QStringLiteral("Waiting for output file ") + ofN + QStringLiteral(" to be released by the printer driver")
-                   + QStringLiteral(" - elapsed ") + elapsedText(waits.elapsedMs() - start));
+            status(QStringLiteral("Waiting for output file ") + ofN
+                + QStringLiteral(" to be released by the printer driver") + QStringLiteral(" - elapsed ")
+                + elapsedText(waits.elapsedMs() - start));
             if (attempt < kPartTries)
                 waits.pause(kPartPauseMs);
         }
@@ -192,8 +199,9 @@ CombineResult& PartCombiner::fail(CombineResult& result, const QStringList& reas
     }
     const QString n = QString::number(result.parts.size());
     if (intact) {
-        text += kCrLf + QStringLiteral("Your output is complete and intact in ") + n + QStringLiteral(" separate files:")
-            + nameList(result.parts) + kCrLf + QStringLiteral("The files are continuous and can be combined manually.");
+        text += kCrLf + QStringLiteral("Your output is complete and intact in ") + n
+            + QStringLiteral(" separate files:") + nameList(result.parts) + kCrLf
+            + QStringLiteral("The files are continuous and can be combined manually.");
     } else {
         text += kCrLf + QStringLiteral("Your output remains in ") + n + QStringLiteral(" separate files:")
             + nameList(result.parts) + kCrLf
@@ -219,8 +227,9 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
     // never replaced, and a link keeps pointing at the new document.
     const QString replaceable = platform::replaceablePath(result.outputFile);
     if (replaceable.isEmpty())
-        return fail(result, {QStringLiteral("The output ") + result.outputFile
-                             + QStringLiteral(" is not a file the combined file can replace.")});
+        return fail(result,
+            {QStringLiteral("The output ") + result.outputFile
+                + QStringLiteral(" is not a file the combined file can replace.")});
     result.outputFile = replaceable;
     if (!waits.pause || !waits.elapsedMs)
         waits = OutputWaits::system();
@@ -246,7 +255,8 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
     }
     for (const QString& part : result.parts) {
         if (part.contains(QLatin1Char('\n')) || part.contains(QLatin1Char('\r')))
-            return fail(result, {QStringLiteral("A file name holds a line break, which the combining tool cannot be given.")});
+            return fail(
+                result, {QStringLiteral("A file name holds a line break, which the combining tool cannot be given.")});
     }
 
     QString error;
@@ -257,7 +267,7 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
     const QString script = merged + QStringLiteral(".run.sh");
     const QString exitFile = merged + QStringLiteral(".exitcode");
     const QString errorFile = merged + QStringLiteral(".stderr.txt");
-    const QStringList workFiles{argsFile, script, exitFile, exitFile + QStringLiteral(".tmp"), errorFile};
+    const QStringList workFiles {argsFile, script, exitFile, exitFile + QStringLiteral(".tmp"), errorFile};
     // An interrupted program removes them and the merged file, which stops being temporary only
     // when it has become the user's file.
     struct Tracked {
@@ -272,7 +282,7 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
             for (const QString& file : files)
                 platform::InterruptCleanup::forget(file);
         }
-    } tracked(workFiles + QStringList{merged});
+    } tracked(workFiles + QStringList {merged});
     const auto removeWorkFiles = [&workFiles] {
         for (const QString& file : workFiles)
             QFile::remove(file);
@@ -284,14 +294,16 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
         arguments += QFile::encodeName(part) + '\n';
     arguments += "--\n" + QFile::encodeName(merged) + '\n';
     const QString command = shellQuoted(result.tool) + QLatin1Char(' ') + shellQuoted(QLatin1Char('@') + argsFile);
-    const QString scriptText = QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n")
-        + command + QStringLiteral(" >/dev/null 2>") + shellQuoted(errorFile) + QLatin1Char('\n')
+    const QString scriptText =
+        QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n") + command
+        + QStringLiteral(" >/dev/null 2>") + shellQuoted(errorFile) + QLatin1Char('\n')
         + QStringLiteral("status=$?\n")
         // Written aside and renamed, so that the exit code is never read half-written.
         + QStringLiteral("printf '%s\\n' \"$status\" >") + shellQuoted(exitFile + QStringLiteral(".tmp"))
         + QStringLiteral(" && mv -f ") + shellQuoted(exitFile + QStringLiteral(".tmp")) + QLatin1Char(' ')
         + shellQuoted(exitFile) + QLatin1Char('\n');
-    if (!writeWholeFile(argsFile, arguments, &error) || !writeWholeFile(script, QFile::encodeName(scriptText), &error)) {
+    if (!writeWholeFile(argsFile, arguments, &error)
+        || !writeWholeFile(script, QFile::encodeName(scriptText), &error)) {
         removeWorkFiles();
         QFile::remove(merged);
         return fail(result, {QStringLiteral("The combining tool's work files could not be written: ") + error});
@@ -370,18 +382,20 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
 
     if (!platform::renameOver(merged, result.outputFile, &error)) {
         QFile::remove(merged);
-        return fail(result, {QStringLiteral("The combined file could not be given the name ") + result.outputFile
-                             + QStringLiteral(": ") + error});
+        return fail(result,
+            {QStringLiteral("The combined file could not be given the name ") + result.outputFile + QStringLiteral(": ")
+                + error});
     }
     for (const QString& part : result.parts) {
         if (part != result.outputFile && !QFile::remove(part) && QFileInfo::exists(part))
             result.undeletedParts << part;
     }
     result.outcome = CombineOutcome::Combined;
-    result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:") + kCrLf
-        + result.outputFile;
+    result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:")
+        + kCrLf + result.outputFile;
     if (!result.undeletedParts.isEmpty())
-        result.text += kCrLf + QStringLiteral("These part files could not be removed:") + nameList(result.undeletedParts);
+        result.text +=
+            kCrLf + QStringLiteral("These part files could not be removed:") + nameList(result.undeletedParts);
     log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
         + result.outputFile);
     status(result.text);

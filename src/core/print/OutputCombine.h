@@ -35,23 +35,23 @@ QString shellQuoted(const QString& text);
 
 enum class CombineOutcome {
     NothingToCombine, // fewer than two files: the output is already in the user's file
-    Combined,         // the user's file holds every part; the parts are gone
-    ToolNotFound,     // the parts stay, the message names them
-    Failed,           // the parts stay, the message names them
-    Abandoned,        // the tool stopped making progress; the parts stay
+    Combined, // the user's file holds every part; the parts are gone
+    ToolNotFound, // the parts stay, the message names them
+    Failed, // the parts stay, the message names them
+    Abandoned, // the tool stopped making progress; the parts stay
 };
 
 struct CombineResult {
     CombineOutcome outcome = CombineOutcome::NothingToCombine;
-    QStringList parts;          // every file of the run, as absolute paths
-    QString outputFile;         // the user's file
-    QString tool;               // the tool that ran (empty when none)
-    int exitCode = -1;          // the tool's exit status; -1 when there is none
-    QStringList missingParts;   // parts that never had content
-    ToolWarnings warnings;      // what the tool warned about
+    QStringList parts; // every file of the run, as absolute paths
+    QString outputFile; // the user's file
+    QString tool; // the tool that ran (empty when none)
+    int exitCode = -1; // the tool's exit status; -1 when there is none
+    QStringList missingParts; // parts that never had content
+    ToolWarnings warnings; // what the tool warned about
     QStringList undeletedParts; // after a combine: parts that could not be removed
-    QString title;              // the message shown, if any
-    QString text;               // the message or, after a combine, the report
+    QString title; // the message shown, if any
+    QString text; // the message or, after a combine, the report
     bool succeeded() const { return outcome == CombineOutcome::Combined; }
 };
 
@@ -63,10 +63,10 @@ struct CombineResult {
 class PartCombiner {
 public:
     PartCombiner(platform::IProcessLauncher& launcher, platform::IMessageBox* box, platform::IStatusSink* status,
-                 model::DiagLog* log);
+        model::DiagLog* log);
 
     QString programFolder; // where the tool is looked for first (the program's folder by default)
-    QString searchPath;    // then these folders (PATH by default)
+    QString searchPath; // then these folders (PATH by default)
     OutputWaits waits = OutputWaits::system();
 
     static constexpr int kPartTries = 120;

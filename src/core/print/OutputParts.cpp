@@ -1,19 +1,19 @@
 #include "print/OutputParts.h"
 
 #include "config/Options.h"
-#include "platform/MessageBox.h"
 #include "platform/InterruptCleanup.h"
+#include "platform/MessageBox.h"
 #include "platform/ReplacementFile.h"
 #include "print/PageFrame.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QThread>
 
 #include <algorithm>
@@ -78,7 +78,8 @@ OutputTarget classifyOutputTarget(const QString& deviceName, const QString& port
     OutputTarget target;
     target.pdfPrinter = deviceName.contains(QLatin1String("PDF"), Qt::CaseInsensitive);
     const QString upperPort = port.trimmed().toUpper();
-    target.fileTarget = target.pdfPrinter || upperPort == QLatin1String("FILE:") || upperPort == QLatin1String("PORTPROMPT:");
+    target.fileTarget =
+        target.pdfPrinter || upperPort == QLatin1String("FILE:") || upperPort == QLatin1String("PORTPROMPT:");
     static const char* const kPhysicalPrefixes[] = {"USB", "LPT", "COM", "WSD-", "IP_", "\\\\"};
     for (const char* prefix : kPhysicalPrefixes) {
         if (upperPort.startsWith(QLatin1String(prefix)))
@@ -139,7 +140,8 @@ int estimateGdiSpoolSize(const SpoolReadings& readings)
     const qint64 diskTerm = diskMiB * 256;
     const qint64 handles = std::max<qint64>(0, kHandleBudget - std::max<qint64>(0, readings.objectsInUse));
     const qint64 handleTerm = handles / 4;
-    const qint64 size = std::clamp<qint64>(std::min({memoryTerm, diskTerm, handleTerm}), kMinimumSpoolSize, kMaximumSpoolSize);
+    const qint64 size =
+        std::clamp<qint64>(std::min({memoryTerm, diskTerm, handleTerm}), kMinimumSpoolSize, kMaximumSpoolSize);
     return int(size * 95 / 100);
 }
 
@@ -149,8 +151,9 @@ QString spoolRecalibratedNote(int previous, int estimate)
         return QString();
     return QStringLiteral("GDI Spool Size recalibrated from ") + QString::number(previous) + QStringLiteral(" to ")
         + QString::number(estimate)
-        + QStringLiteral(". Use File|User Options to restore a previous value as desired if you have been making manual "
-                         "adjustments.");
+        + QStringLiteral(
+            ". Use File|User Options to restore a previous value as desired if you have been making manual "
+            "adjustments.");
 }
 
 bool storeGdiSpoolSize(config::Options& options, int value)
@@ -165,16 +168,15 @@ bool askToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, 
     if (sameName && estimatedFor.size == current.size)
         return false;
     return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size"),
-                           QStringLiteral("Your font settings have changed since the GDI Spool Size was last estimated. "
-                                          "Do you want to re-estimate the GDI Spool Size for the current font?"),
-                           platform::MessageButtons::YesNo)
+               QStringLiteral("Your font settings have changed since the GDI Spool Size was last estimated. "
+                              "Do you want to re-estimate the GDI Spool Size for the current font?"),
+               platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
 GdiSpoolEstimator::GdiSpoolEstimator(config::Options& options, std::function<SpoolReadings()> readings)
     : options_(options), readings_(std::move(readings))
-{
-}
+{ }
 
 int GdiSpoolEstimator::value() const
 {
@@ -252,16 +254,18 @@ bool expectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSiz
 config::Warning multipleTemporaryFilesNotice()
 {
     return config::Warning::notice(QStringLiteral("Multiple Temporary Files"),
-                                   QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), QStringLiteral("!"),
+        QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), QStringLiteral("!"),
         QStringLiteral("The selected output is expected to pass the GDI Spool Size, so it will be written to several "
                        "temporary files that are combined automatically into the file you name when the run completes.")
-        + kCrLf + kCrLf
-        + QStringLiteral("Each temporary file is named automatically: the name of the first file plus \"_QLNTemp\" and a "
-                         "sequential counter.")
-        + kCrLf + kCrLf
-        + QStringLiteral("Form images are slow to render; a run with many of them takes a while.") + kCrLf + kCrLf
-        + QStringLiteral("If the run is interrupted, the name of the latest temporary file is on the clipboard, so the "
-                         "files written so far are easy to find."));
+            + kCrLf + kCrLf
+            + QStringLiteral(
+                "Each temporary file is named automatically: the name of the first file plus \"_QLNTemp\" and a "
+                "sequential counter.")
+            + kCrLf + kCrLf + QStringLiteral("Form images are slow to render; a run with many of them takes a while.")
+            + kCrLf + kCrLf
+            + QStringLiteral(
+                "If the run is interrupted, the name of the latest temporary file is on the clipboard, so the "
+                "files written so far are easy to find."));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -297,8 +301,8 @@ SpoolDecision decideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters&
     return decision;
 }
 
-bool oversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
-                              int gdiSpoolSize)
+bool oversizeRoutineStopsHere(
+    bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage, int gdiSpoolSize)
 {
     if (!newPageBegun || gdiSpoolSize < 1 || pageNumber % 2 != 0)
         return false;
@@ -307,8 +311,7 @@ bool oversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInP
 
 bool askContinueOversize(platform::IMessageBox& box, int partNumber)
 {
-    const QString text =
-        QStringLiteral("Part ") + QString::number(partNumber)
+    const QString text = QStringLiteral("Part ") + QString::number(partNumber)
         + QStringLiteral(" of the current procedure has been sent to file.") + kCrLf
         + QStringLiteral("This procedure is too large to fit in a single file and is being split across multiple part "
                          "files.")
@@ -316,23 +319,23 @@ bool askContinueOversize(platform::IMessageBox& box, int partNumber)
         + QStringLiteral(".  The suggested file name includes the part number to help you locate connected files.  You "
                          "may accept the suggested name or change it.")
         + kCrLf + QStringLiteral("Press <No> to abandon printing of the remaining parts of this procedure.");
-    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("Procedure Too Large - Continuing In New File"), text,
-                           platform::MessageButtons::YesNo)
+    return box.showMessage(platform::MessageIcon::Question,
+               QStringLiteral("Procedure Too Large - Continuing In New File"), text, platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
 bool askNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int totalSelected)
 {
-    const QString text =
-        QStringLiteral("Your output to a file has reached the maximum allowed GDI Spool Size.") + kCrLf
+    const QString text = QStringLiteral("Your output to a file has reached the maximum allowed GDI Spool Size.") + kCrLf
         + QStringLiteral("Selected procedures ") + QString::number(firstSent) + QStringLiteral(" through ")
         + QString::number(lastSent) + QStringLiteral(" out of the total ") + QString::number(totalSelected)
         + QStringLiteral(" selected procedures have been sent to file.") + kCrLf
-        + QStringLiteral("Press <Yes> to continue printing the next batch of selected procedures.  The procedures already "
-                         "sent will be unselected and you will be asked for a new file name.")
+        + QStringLiteral(
+            "Press <Yes> to continue printing the next batch of selected procedures.  The procedures already "
+            "sent will be unselected and you will be asked for a new file name.")
         + kCrLf + QStringLiteral("Press <No> to abandon further procedure printing.");
     return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
-                           platform::MessageButtons::YesNo)
+               platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
@@ -356,8 +359,7 @@ QString mergedOutputName(const QString& userOutputName)
 
 SuggestedNames::SuggestedNames(QString suggestedOutputName)
     : suggested_(std::move(suggestedOutputName)), current_(suggested_)
-{
-}
+{ }
 
 QString SuggestedNames::forOversizePart(int oversizePartNumber)
 {
@@ -371,17 +373,18 @@ QString SuggestedNames::forOversizePart(int oversizePartNumber)
 
 config::Warning suggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard)
 {
-    config::Warning notice = config::Warning::notice(QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"),
-                                                     QStringLiteral("I"), QString());
+    config::Warning notice = config::Warning::notice(
+        QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"), QStringLiteral("I"), QString());
     notice.text = QStringLiteral("Quillon will ask for the output file name when printing starts.") + kCrLf + kCrLf
         + (onClipboard ? QStringLiteral("A suggested file name, copied to the clipboard, is:")
                        : QStringLiteral("A suggested file name is:"))
         + kCrLf + kIndent + name;
     if (pdfPrinter) {
         notice.text += kCrLf + kCrLf
-            + QStringLiteral("Output beyond the GDI Spool Size continues in temporary part files, which are combined into "
-                             "the file you name when the run completes.  The second and later parts are named and written "
-                             "automatically; nothing needs to be entered for them.");
+            + QStringLiteral(
+                "Output beyond the GDI Spool Size continues in temporary part files, which are combined into "
+                "the file you name when the run completes.  The second and later parts are named and written "
+                "automatically; nothing needs to be entered for them.");
     }
     return notice;
 }
@@ -494,8 +497,9 @@ void TemporaryPartList::discard()
 
 QString temporaryPartStatus(const QString& partName)
 {
-    return QStringLiteral("GDI Spool Size reached - output is continuing in a temporary file that will be combined into "
-                          "your selected file when the run completes.")
+    return QStringLiteral(
+               "GDI Spool Size reached - output is continuing in a temporary file that will be combined into "
+               "your selected file when the run completes.")
         + kCrLf + QStringLiteral("The temporary file is:") + kCrLf + partName;
 }
 
@@ -529,22 +533,23 @@ qint64 readableLength(const QString& path)
 }
 
 VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
-                          config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix)
+    config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix)
 {
     if (gdiSpoolSize < 1 || !target.fileTarget || target.pdfPrinter)
         return VerifyResult::NotChecked;
     const QFileInfo info(outputFile);
     if (outputFile.isEmpty() || !info.exists() || info.isDir()) {
         if (messages) {
-            messages->ask(config::Warning::notice(QStringLiteral("Verify Output File"), QStringLiteral("Verify Output File"),
-                                                  QStringLiteral("I"),
+            messages->ask(config::Warning::notice(QStringLiteral("Verify Output File"),
+                QStringLiteral("Verify Output File"), QStringLiteral("I"),
                 QStringLiteral("The GDI Spool size appears to have been exceeded.  This may be a false positive.  "
                                "Verification cannot be completed because it also appears as if you did not use the "
                                "suggested file name. Please verify that your output file opened correctly.")
-                + kCrLf
-                + QStringLiteral("If the file is corrupt or zero bytes, use menu Options to reduce the GDI Spool Size "
-                                 "setting and rerun the print job.  If the file saved as expected it may be that your "
-                                 "device took more than a full minute to flush the GDI buffer to the selected file.")));
+                    + kCrLf
+                    + QStringLiteral(
+                        "If the file is corrupt or zero bytes, use menu Options to reduce the GDI Spool Size "
+                        "setting and rerun the print job.  If the file saved as expected it may be that your "
+                        "device took more than a full minute to flush the GDI buffer to the selected file.")));
         }
         return VerifyResult::Missing;
     }
@@ -558,17 +563,20 @@ VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target,
         *statusSuffix = kVerifyFailStatus;
     if (messages) {
         messages->ask(config::Warning::notice(QStringLiteral("Bad Output File Notice"),
-                                              QStringLiteral("Bad Output File Notice"), QStringLiteral("?"),
-            QStringLiteral("Quillon could not verify your output file.  It reads as empty, which can mean the print run "
-                           "failed - but this is often a false positive:  the printer driver may simply not have finished "
-                           "writing the file by the time the check ran.")
-            + kCrLf
-            + QStringLiteral("Find the output file and try to open it.  If it opens correctly, no action is needed and the "
-                             "run was fine.")
-            + QStringLiteral("If it will not open, the run did fail.  The most likely causes are a GDI Spool Size set too "
-                             "high for your device, or a device that needs more than a full minute to flush its buffer to "
-                             "the file.  Use menu Options to reduce the GDI Spool Size, delete the unusable file yourself, "
-                             "and rerun the print job.")));
+            QStringLiteral("Bad Output File Notice"), QStringLiteral("?"),
+            QStringLiteral(
+                "Quillon could not verify your output file.  It reads as empty, which can mean the print run "
+                "failed - but this is often a false positive:  the printer driver may simply not have finished "
+                "writing the file by the time the check ran.")
+                + kCrLf
+                + QStringLiteral(
+                    "Find the output file and try to open it.  If it opens correctly, no action is needed and the "
+                    "run was fine.")
+                + QStringLiteral(
+                    "If it will not open, the run did fail.  The most likely causes are a GDI Spool Size set too "
+                    "high for your device, or a device that needs more than a full minute to flush its buffer to "
+                    "the file.  Use menu Options to reduce the GDI Spool Size, delete the unusable file yourself, "
+                    "and rerun the print job.")));
     }
     return VerifyResult::Empty;
 }
@@ -576,23 +584,23 @@ VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target,
 // ---------------------------------------------------------------------------------------------
 
 FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
-                                    const QString& defaultDeviceSetting, const QString& fileTargetDevice)
+    const QString& defaultDeviceSetting, const QString& fileTargetDevice)
 {
-    const QString question =
-        QStringLiteral("The form image ") + imageName
-        + QStringLiteral(" is estimated to exceed the GDI Spool Size limit by itself, so it cannot be sent to the output "
-                         "file (a drawn image cannot be split across files the way a large procedure can).")
+    const QString question = QStringLiteral("The form image ") + imageName
+        + QStringLiteral(
+            " is estimated to exceed the GDI Spool Size limit by itself, so it cannot be sent to the output "
+            "file (a drawn image cannot be split across files the way a large procedure can).")
         + kCrLf + QStringLiteral("All other selected procedures will continue to be sent to the file.") + kCrLf
         + QStringLiteral("Send this form image to the default printer instead?");
     if (box.showMessage(platform::MessageIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
-                        platform::MessageButtons::YesNo)
+            platform::MessageButtons::YesNo)
         != platform::MessageResult::Yes)
         return {};
     const QString device = defaultDeviceSetting.section(QLatin1Char(','), 0, 0).trimmed();
     if (device.isEmpty() || device.compare(fileTargetDevice.trimmed(), Qt::CaseInsensitive) == 0) {
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
-                        QStringLiteral("The Windows default printer could not be determined or is the same device as the "
-                                       "file target.  The form image will be skipped."));
+            QStringLiteral("The Windows default printer could not be determined or is the same device as the "
+                           "file target.  The form image will be skipped."));
         return {};
     }
     return {true, device};
@@ -601,8 +609,8 @@ FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& i
 void reportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device)
 {
     box.showMessage(platform::MessageIcon::Information, QStringLiteral("Form Image Skipped"),
-                    QStringLiteral("The default printer ") + device
-                        + QStringLiteral(" could not be selected.  The form image will be skipped."));
+        QStringLiteral("The default printer ") + device
+            + QStringLiteral(" could not be selected.  The form image will be skipped."));
 }
 
 void printOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sentToPrinter)
@@ -618,9 +626,9 @@ void printOmittedOutputPage(PageFrame& frame, const QString& imageName, bool sen
     s.setTextColor(platform::rgb(255, 0, 0));
     s.setBold(true);
     s.printText(QStringLiteral("A single page was omitted here - ")
-                    + (sentToPrinter ? QStringLiteral("sent to") : QStringLiteral("not sent to"))
-                    + QStringLiteral(" the printer"),
-                true);
+            + (sentToPrinter ? QStringLiteral("sent to") : QStringLiteral("not sent to"))
+            + QStringLiteral(" the printer"),
+        true);
     s.setCurrentX(frame.left);
     s.printText(QLatin1Char('(') + imageName + QLatin1Char(')'), true);
     s.setBold(false);

@@ -27,8 +27,8 @@ class PageFrame;
 enum class TargetClass { PdfPrinter, FilePort, PhysicalPort, Other };
 
 struct OutputTarget {
-    bool pdfPrinter = false;   // the device name contains "PDF" (any case)
-    bool fileTarget = false;   // a PDF printer, or the port is "FILE:" or "PORTPROMPT:"
+    bool pdfPrinter = false; // the device name contains "PDF" (any case)
+    bool fileTarget = false; // a PDF printer, or the port is "FILE:" or "PORTPROMPT:"
     bool physicalPort = false; // the port begins with USB, LPT, COM, WSD-, IP_ or \\ (a share)
 
     // The first that holds of PDF printer, file port, physical port.
@@ -133,12 +133,12 @@ config::Warning multipleTemporaryFilesNotice();
 // The spool-limit decision before each routine
 
 enum class SpoolAction {
-    Print,              // print into the current file
-    StartOversize,      // larger than a whole file: print it and split it while printing (part 1)
-    ContinueOversize,   // the rest of an oversize routine, still larger than a file: keep splitting
+    Print, // print into the current file
+    StartOversize, // larger than a whole file: print it and split it while printing (part 1)
+    ContinueOversize, // the rest of an oversize routine, still larger than a file: keep splitting
     FormImageException, // an image larger than a whole file: never into the file
-    EndBatch,           // outside split mode: end the document, ask to go on in a new batch
-    NextTemporaryPart,  // split mode: end the document, go on in the next temporary part
+    EndBatch, // outside split mode: end the document, ask to go on in a new batch
+    NextTemporaryPart, // split mode: end the document, go on in the next temporary part
 };
 
 struct SpoolRoutine {
@@ -150,7 +150,7 @@ struct SpoolRoutine {
 };
 struct SpoolCounters {
     bool spoolControl = false; // the output goes to a file
-    bool splitMode = false;    // a PDF printer with automatic parts
+    bool splitMode = false; // a PDF printer with automatic parts
     int gdiSpoolSize = 0;
     qint64 linesInPart = 0; // lines already sent to the current output file
 };
@@ -163,8 +163,8 @@ SpoolDecision decideSpoolLimit(const SpoolRoutine& routine, const SpoolCounters&
 // Inside an oversize routine, after a printed line: stop here (and go on in the next file)
 // when an even page has just begun and two more pages would pass the limit. linesInPart
 // counts the routine's lines sent to this file so far.
-bool oversizeRoutineStopsHere(bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage,
-                              int gdiSpoolSize);
+bool oversizeRoutineStopsHere(
+    bool newPageBegun, int pageNumber, qint64 linesInPart, double linesPerPage, int gdiSpoolSize);
 
 // "Procedure Too Large - Continuing In New File": true to go on with part partNumber + 1.
 bool askContinueOversize(platform::IMessageBox& box, int partNumber);
@@ -270,9 +270,9 @@ qint64 readableLength(const QString& path);
 
 enum class VerifyResult {
     NotChecked, // no spool limit, a PDF printer or not a file target
-    Verified,   // the file has content
-    Missing,    // not under the expected name (told, not a failure: the user may have renamed it)
-    Empty,      // still empty after every try: the run failed
+    Verified, // the file has content
+    Missing, // not under the expected name (told, not a failure: the user may have renamed it)
+    Empty, // still empty after every try: the run failed
 };
 inline constexpr int kVerifyTries = 120;
 inline constexpr int kVerifyPauseMs = 500;
@@ -281,7 +281,7 @@ inline const QString kVerifyFailStatus = QStringLiteral(" (Fail at 120)");
 // Checks the output file of a file target; messages may be null (nothing is shown).
 // *statusSuffix gets what is appended to the run's status.
 VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target, int gdiSpoolSize,
-                          config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix = nullptr);
+    config::SuppressibleMessages* messages, const OutputWaits& waits, QString* statusSuffix = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // A form image larger than a whole output file
@@ -294,7 +294,7 @@ struct FormImageRoute {
 // the default device setting before the first ","), and tells the user when there is none
 // or it is the file target itself.
 FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& imageName,
-                                    const QString& defaultDeviceSetting, const QString& fileTargetDevice);
+    const QString& defaultDeviceSetting, const QString& fileTargetDevice);
 // "Form Image Skipped" when the default printer cannot be selected.
 void reportDefaultPrinterNotSelected(platform::IMessageBox& box, const QString& device);
 

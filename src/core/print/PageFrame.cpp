@@ -10,7 +10,8 @@
 
 namespace quillon::print {
 
-PageFrame::PageFrame(PrintDevice& printer, PrintRunState& run) : printer_(printer), run_(run) {}
+PageFrame::PageFrame(PrintDevice& printer, PrintRunState& run) : printer_(printer), run_(run)
+{ }
 
 platform::IPrintSurface& PageFrame::surface() const
 {

@@ -71,8 +71,7 @@ public:
     void endRoutine();
     // The page count the footer shows while the routine prints; lines of a table of contents
     // come from its file. imagePages: the form image's own count for an Image routine.
-    int estimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr,
-                      int imagePages = 0);
+    int estimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr, int imagePages = 0);
 
     platform::IPrintSurface& surface() const;
     const PageGeometry& geometry() const;

@@ -31,7 +31,7 @@ PageSetup PageSetup::fromOptions(const config::Options& options)
     setup.bindingEdge = std::clamp(options.integer(opt::BindingEdge), 0, 6);
     setup.codeIndent = options.codeIndentWidth();
     setup.margins = {options.single(opt::MarginLeft), options.single(opt::MarginRight), options.single(opt::MarginTop),
-                     options.single(opt::MarginBottom), options.single(opt::MarginBinder)};
+        options.single(opt::MarginBottom), options.single(opt::MarginBinder)};
     setup.workingLeft = setup.margins[kLeft];
     setup.workingRight = setup.margins[kRight];
     setup.tabWidthSetting = options.ideTabWidth();
@@ -46,7 +46,8 @@ bool binderReducesWidth(int bindingEdge)
 QString twelveHourTime(const QTime& time, bool seconds, QChar separator)
 {
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    QString text = QString::number(hour12) + separator + QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+    QString text =
+        QString::number(hour12) + separator + QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
     if (seconds)
         text += separator + QStringLiteral("%1").arg(time.second(), 2, 10, QLatin1Char('0'));
     return text + (time.hour() < 12 ? QStringLiteral(" am") : QStringLiteral(" pm"));
@@ -93,10 +94,8 @@ MarginFit fitMarginsToSample(double left, double right, double available)
     return {left, right, excess <= 0};
 }
 
-PrintDevice::PrintDevice(IPrintSurface& surface, PageSetup& setup)
-    : surface_(surface), setup_(setup)
-{
-}
+PrintDevice::PrintDevice(IPrintSurface& surface, PageSetup& setup) : surface_(surface), setup_(setup)
+{ }
 
 void PrintDevice::applyPageSetup()
 {
@@ -105,7 +104,8 @@ void PrintDevice::applyPageSetup()
     if (!model::trimBlanks(setup_.deviceName).isEmpty())
         surface_.selectDevice(model::trimBlanks(setup_.deviceName).toString());
     surface_.setPaperCode(model::upperCase(model::trimBlanks(setup_.paperSize)) == QLatin1String("LEGAL") ? 5 : 1);
-    surface_.setOrientationCode(model::upperCase(model::trimBlanks(setup_.orientation)) == QLatin1String("LANDSCAPE") ? 2 : 1);
+    surface_.setOrientationCode(
+        model::upperCase(model::trimBlanks(setup_.orientation)) == QLatin1String("LANDSCAPE") ? 2 : 1);
     // Changing the device, paper or orientation may reset the font.
     surface_.setFontName(setup_.fontName);
     surface_.setFontSize(setup_.fontSize);
@@ -152,8 +152,8 @@ PageGeometry PrintDevice::computePageGeometry(bool runStarting)
     return g;
 }
 
-bool PrintDevice::checkMargins(double left, double right, double top, double bottom, double binder,
-                                          int bindingEdge, double& printableWidth, platform::IMessageBox* messages)
+bool PrintDevice::checkMargins(double left, double right, double top, double bottom, double binder, int bindingEdge,
+    double& printableWidth, platform::IMessageBox* messages)
 {
     const platform::PrinterInfo device = surface_.currentDevice();
     const int paper = surface_.paperCode();
@@ -177,8 +177,8 @@ bool PrintDevice::checkMargins(double left, double right, double top, double bot
     }
     if (messages) {
         messages->showMessage(platform::MessageIcon::Critical, QStringLiteral("Invalid Margins"),
-                              QStringLiteral("Your margins leave NO printable area on the selected ")
-                                  + QStringLiteral("printer/page setup."));
+            QStringLiteral("Your margins leave NO printable area on the selected ")
+                + QStringLiteral("printer/page setup."));
     }
     surface_.selectDevice(device.deviceName);
     surface_.setPaperCode(paper);
@@ -205,11 +205,20 @@ void PrintDevice::drawFoldingGuide()
     }
     const quint32 grey = platform::rgb(192, 192, 192);
     switch (setup_.foldingGuide) {
-    case 1: surface_.drawLine(-1000, height - 3600, width + 1000, height - 3600, grey, 1, platform::LineStyle::Dotted); break;
-    case 2: surface_.drawLine(-1000, 3600, width + 1000, 3600, grey, 1, platform::LineStyle::Dotted); break;
-    case 3: surface_.drawLine(3600, -1000, 3600, height + 1000, grey, 1, platform::LineStyle::Dotted); break;
-    case 4: surface_.drawLine(width - 3600, -1000, width - 3600, height + 1000, grey, 1, platform::LineStyle::Dotted); break;
-    default: break;
+    case 1:
+        surface_.drawLine(-1000, height - 3600, width + 1000, height - 3600, grey, 1, platform::LineStyle::Dotted);
+        break;
+    case 2:
+        surface_.drawLine(-1000, 3600, width + 1000, 3600, grey, 1, platform::LineStyle::Dotted);
+        break;
+    case 3:
+        surface_.drawLine(3600, -1000, 3600, height + 1000, grey, 1, platform::LineStyle::Dotted);
+        break;
+    case 4:
+        surface_.drawLine(width - 3600, -1000, width - 3600, height + 1000, grey, 1, platform::LineStyle::Dotted);
+        break;
+    default:
+        break;
     }
 }
 
@@ -226,8 +235,9 @@ bool PrintDevice::selectOutputDevice(const QString& deviceName)
 
 QString PrintDevice::outputTargetDescription() const
 {
-    return setup_.deviceName + QStringLiteral(" using ") + QLocale::c().toString(setup_.fontSize) + QStringLiteral(" point ")
-        + setup_.fontName + QStringLiteral(" with the ") + setup_.orientation + QStringLiteral(" orientation ")
+    return setup_.deviceName + QStringLiteral(" using ") + QLocale::c().toString(setup_.fontSize)
+        + QStringLiteral(" point ") + setup_.fontName + QStringLiteral(" with the ") + setup_.orientation
+        + QStringLiteral(" orientation ")
         + (setup_.duplex ? QStringLiteral("and printing Duplex.)") : QStringLiteral("and printing Simplex.)"));
 }
 
@@ -239,9 +249,9 @@ void restorePrintingSetup(PrintDevice& printer, config::Options& options, platfo
     if (!printer.selectOutputDevice(savedDevice)) {
         const platform::PrinterInfo current = surface.currentDevice();
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Output Target Not Changed"),
-                        QStringLiteral("The outout target saved as being selected during the last session, ")
-                            + model::quote(savedDevice) + QStringLiteral(", is not available.  The current output target ")
-                            + model::quote(current.deviceName) + QStringLiteral(" remains as the default."));
+            QStringLiteral("The outout target saved as being selected during the last session, ")
+                + model::quote(savedDevice) + QStringLiteral(", is not available.  The current output target ")
+                + model::quote(current.deviceName) + QStringLiteral(" remains as the default."));
         setup.deviceName = current.deviceName;
         setup.driverName = current.driverName;
         setup.printerPort = current.port;
@@ -254,9 +264,9 @@ void restorePrintingSetup(PrintDevice& printer, config::Options& options, platfo
         surface.setFontName(setup.fontName);
     } else {
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Font Not Changed"),
-                        QStringLiteral("The font saved as being selected during the last session, ")
-                            + model::quote(setup.fontName) + QStringLiteral(", is not available.  The current font ")
-                            + model::quote(currentFont) + QStringLiteral(" remains as the default."));
+            QStringLiteral("The font saved as being selected during the last session, ") + model::quote(setup.fontName)
+                + QStringLiteral(", is not available.  The current font ") + model::quote(currentFont)
+                + QStringLiteral(" remains as the default."));
         setup.fontName = currentFont;
         options.set(config::opt::FontName, currentFont);
     }
@@ -265,10 +275,10 @@ void restorePrintingSetup(PrintDevice& printer, config::Options& options, platfo
     if (!(std::abs(surface.fontSize() - setup.fontSize) < 0.005)) {
         const QLocale c = QLocale::c();
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Font Size Not Changed"),
-                        QStringLiteral("The font size saved as being selected during the last session, ")
-                            + model::quote(c.toString(setup.fontSize, 'f', 2))
-                            + QStringLiteral(", is not available.  The current font size ")
-                            + model::quote(c.toString(currentSize, 'f', 2)) + QStringLiteral(" remains as the default."));
+            QStringLiteral("The font size saved as being selected during the last session, ")
+                + model::quote(c.toString(setup.fontSize, 'f', 2))
+                + QStringLiteral(", is not available.  The current font size ")
+                + model::quote(c.toString(currentSize, 'f', 2)) + QStringLiteral(" remains as the default."));
         surface.setFontSize(currentSize);
         setup.fontSize = currentSize;
         options.set(config::opt::FontSize, QString::number(currentSize, 'f', 3));

@@ -35,8 +35,8 @@ struct PageSetup {
     int bindingEdge = 0; // 0..6
     int codeIndent = 4;
     int foldingGuide = 0; // 0 none, 1 bottom, 2 top, 3 left, 4 right
-    std::array<double, 5> margins{0.5, 0.5, 1.0, 1.0, 0.75}; // inches: left, right, top, bottom, binder
-    double workingLeft = 0.5;  // what the geometry uses; the mimic fitting may change them for a run
+    std::array<double, 5> margins {0.5, 0.5, 1.0, 1.0, 0.75}; // inches: left, right, top, bottom, binder
+    double workingLeft = 0.5; // what the geometry uses; the mimic fitting may change them for a run
     double workingRight = 0.5;
     int tabWidthSetting = 4; // the editor's tab width as configured (1..32)
 
@@ -47,7 +47,7 @@ struct PageSetup {
 bool binderReducesWidth(int bindingEdge);
 
 struct PageGeometry {
-    std::array<double, 5> marginTwips{};
+    std::array<double, 5> marginTwips {};
     double leftTwips = 0;
     double rightTwips = 0;
     double binderWidth = 0;
@@ -91,7 +91,7 @@ public:
     PageGeometry computePageGeometry(bool runStarting = false);
     const PageGeometry& geometry() const { return geometry_; }
     bool checkMargins(double left, double right, double top, double bottom, double binder, int bindingEdge,
-                      double& printableWidth, platform::IMessageBox* messages);
+        double& printableWidth, platform::IMessageBox* messages);
     void drawFoldingGuide();
     // Selects the device by name and keeps its name, driver and port in the set-up.
     bool selectOutputDevice(const QString& deviceName);

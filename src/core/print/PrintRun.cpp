@@ -7,15 +7,15 @@
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "platform/Environment.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
-#include "platform/InterruptCleanup.h"
-#include "print/TableOfContents.h"
-#include "print/OutputCombine.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ReplacementFile.h"
-#include "print/TocRecord.h"
+#include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
+#include "print/TableOfContents.h"
+#include "print/TocRecord.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,9 +36,16 @@ QString plural(int n, const QString& word)
 } // namespace
 
 PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-                                 config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log)
-    : surface_(surface), setup_(setup), options_(options), warnings_(warnings), messages_(messages), log_(log),
-      printer_(surface, setup), frame_(printer_, run_), lines_(frame_, run_, &warnings)
+    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log)
+    : surface_(surface),
+      setup_(setup),
+      options_(options),
+      warnings_(warnings),
+      messages_(messages),
+      log_(log),
+      printer_(surface, setup),
+      frame_(printer_, run_),
+      lines_(frame_, run_, &warnings)
 {
     for (int i = 0; i < 10; ++i)
         lines_.colours[size_t(i)] = quint32(options.color(i));
@@ -64,7 +71,8 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
         // The notice prepares the user for the save dialog; a caller that names the files
         // itself (the command line) has no dialog to prepare for.
         if (chooseOutputFile)
-            warnings_.ask(suggestedFileNameNotice(suggested, classifyOutputTarget(device).pdfPrinter, bool(copyToClipboard)));
+            warnings_.ask(
+                suggestedFileNameNotice(suggested, classifyOutputTarget(device).pdfPrinter, bool(copyToClipboard)));
         OutputFileRequest request;
         request.suggested = suggested;
         request.batch = batch_;
@@ -94,10 +102,10 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
     surface_.setDuplexMode(original);
     const bool simplexNow = surface_.duplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
-        const config::Warning w = config::Warning::notice(
-            QStringLiteral("Printer Setting Warning"), QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
-            QStringLiteral("The output device ") + quote(device.deviceName) + QStringLiteral(" is currently set to ") + current
-                + QStringLiteral(" printing but ") + chosen
+        const config::Warning w = config::Warning::notice(QStringLiteral("Printer Setting Warning"),
+            QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
+            QStringLiteral("The output device ") + quote(device.deviceName) + QStringLiteral(" is currently set to ")
+                + current + QStringLiteral(" printing but ") + chosen
                 + QStringLiteral(" printing was selected.  The device driver may not honor the change."));
         warnings_.ask(w);
     };
@@ -109,19 +117,21 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
         if (!simplexNow) {
             settingWarning(QStringLiteral("Duplex"), QStringLiteral("Simplex"));
             messages_.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Duplex Conflict"),
-                                  QStringLiteral("The output device you have selected, ") + device.deviceName
-                                      + QStringLiteral(", is currently set to Duplex printing but you have selected ")
-                                      + QStringLiteral("Simplex.  The device driver may not honor the change."));
+                QStringLiteral("The output device you have selected, ") + device.deviceName
+                    + QStringLiteral(", is currently set to Duplex printing but you have selected ")
+                    + QStringLiteral("Simplex.  The device driver may not honor the change."));
         }
         surface_.setDuplexMode(1);
     } else if (!supported && setup_.duplex) {
-        static const char* const edgeNames[] = {"None", "Left", "Top", "Top_Left", "Top_Right", "Left_Top", "Left_Bottom"};
+        static const char* const edgeNames[] = {
+            "None", "Left", "Top", "Top_Left", "Top_Right", "Left_Top", "Left_Bottom"};
         QString text = QStringLiteral("You have selected to print Duplex but the output device ")
             + QStringLiteral("you have selected,") + device.deviceName + QStringLiteral(" does not support ")
             + QStringLiteral("Duplex printing.  ");
         if (setup_.bindingEdge != 0) {
             text += QStringLiteral("You have also elected to bind the output at the ")
-                + QString::fromLatin1(edgeNames[std::clamp(setup_.bindingEdge, 0, 6)]) + QStringLiteral(" edge.  If you ")
+                + QString::fromLatin1(edgeNames[std::clamp(setup_.bindingEdge, 0, 6)])
+                + QStringLiteral(" edge.  If you ")
                 + QStringLiteral("continue then printing will default to Simplex without a ")
                 + QStringLiteral("binding edge.  Do you want to continue printing?");
         } else {
@@ -129,7 +139,7 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
                 + QStringLiteral("to Simplex.  Do you want to continue printing?");
         }
         if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
-                                  platform::MessageButtons::YesNo)
+                platform::MessageButtons::YesNo)
             == platform::MessageResult::No) {
             run_.statusCode = 1;
             return false;
@@ -170,8 +180,8 @@ QString PrintRun::historyKey(const Routine& routine) const
     return print::historyKey(routine, findRoutine ? findRoutine : RoutineLookup());
 }
 
-void TocListHistory::recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
-                                 const LineStatistics* aggregate)
+void TocListHistory::recordPrint(
+    const QString& key, const QDateTime& when, int pages, bool duplex, const LineStatistics* aggregate)
 {
     list_.recordPrint(key, when, pages, duplex, aggregate);
 }
@@ -196,8 +206,8 @@ void PrintRun::updateHistory(const Routine& routine)
     if (!history || routine.routineName == QLatin1String("Table of Contents"))
         return;
     const bool aggregate = kindIs(routine, QLatin1StringView("AGGREGATE"));
-    history->recordPrint(historyKey(routine), now(), frame_.estimatedPages, setup_.duplex,
-                         aggregate ? &run_.stats : nullptr);
+    history->recordPrint(
+        historyKey(routine), now(), frame_.estimatedPages, setup_.duplex, aggregate ? &run_.stats : nullptr);
 }
 
 bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
@@ -212,7 +222,8 @@ bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
     for (const QString& line : report)
         blank += trimBlanks(line).isEmpty() ? 1 : 0;
     // A unique name under the usual prefix: two reports never overwrite each other.
-    QString name = upperCase(trimBlanks(parent.moduleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.routineName));
+    QString name =
+        upperCase(trimBlanks(parent.moduleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.routineName));
     for (const char* c : {":", "\\", "/", "|", " "})
         name.replace(QLatin1String(c), QLatin1String("_"));
     QTemporaryFile file(platform::tempFolder() + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
@@ -253,7 +264,7 @@ QString PrintRun::derivedFile(const OutputFileRequest& request) const
     // Names nobody typed never take an existing file: ReserveUniqueFile picks a free one.
     if (request.oversizePart > 0)
         return reserveUniqueFile(withoutPdfExtension(batchFile_) + QStringLiteral("_Part")
-                                 + QString::number(request.oversizePart) + QStringLiteral(".pdf"));
+            + QString::number(request.oversizePart) + QStringLiteral(".pdf"));
     const QString folder = QFileInfo(request.previous.isEmpty() ? outputPath : request.previous).absolutePath();
     return reserveUniqueFile(folder + QLatin1Char('/') + fileNameOf(request.suggested));
 }
@@ -276,14 +287,14 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
             return chosen;
         if (tocRun_) {
             messages_.showMessage(platform::MessageIcon::Information, QStringLiteral("No File Selection"),
-                                  QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
-                                                 "will now be cancelled."));
+                QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
+                               "will now be cancelled."));
             return QString();
         }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
             + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
         if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("File Selection Cancelled"), text,
-                                  platform::MessageButtons::YesNo)
+                platform::MessageButtons::YesNo)
             != platform::MessageResult::Yes)
             return QString();
     }
@@ -334,7 +345,7 @@ bool PrintRun::startNextPart()
     if (next.isEmpty()) {
         failed_ = true;
         messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                              QStringLiteral("The next output part could not be created: ") + error);
+            QStringLiteral("The next output part could not be created: ") + error);
         return false;
     }
     suggest(next);
@@ -393,15 +404,15 @@ bool PrintRun::startNextOversizeFile()
     return true;
 }
 
-void PrintRun::printLines(const QStringList& lines, int first, int last, Routine& routine,
-                                 const QString& title, bool oversize)
+void PrintRun::printLines(
+    const QStringList& lines, int first, int last, Routine& routine, const QString& title, bool oversize)
 {
     statements_.reset();
     for (int n = first; n <= last; ++n) {
         const int pageBefore = frame_.pageNumber;
-        setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + QString::number(routinesSent_ + 1)
-                  + QStringLiteral(" of ") + QString::number(totalSelected_) + QStringLiteral(") line ")
-                  + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
+        setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ")
+            + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
+            + QStringLiteral(") line ") + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
         bool go = true;
         lines_.printSourceLine(lines[n - 1], &routine, go);
         if (!go)
@@ -410,8 +421,8 @@ void PrintRun::printLines(const QStringList& lines, int first, int last, Routine
         ++linesInPart_;
         // A routine larger than a whole file goes on in the next file at an even page.
         if (oversize && spoolControl_ && n < last
-            && oversizeRoutineStopsHere(frame_.pageNumber != pageBefore, frame_.pageNumber, linesInPart_,
-                                        frame_.linesPerPage, gdiSpoolSize)) {
+            && oversizeRoutineStopsHere(
+                frame_.pageNumber != pageBefore, frame_.pageNumber, linesInPart_, frame_.linesPerPage, gdiSpoolSize)) {
             if (!splitMode_ && !askContinueOversize(messages_, oversizePart_)) {
                 oversizeAbandoned_ = true;
                 endStatus_ = kOversizeAbandonedStatus;
@@ -434,8 +445,8 @@ void PrintRun::printLines(const QStringList& lines, int first, int last, Routine
 bool PrintRun::printImageRoutine(Routine& routine)
 {
     setStatus(QStringLiteral("Printing ") + fileNameOf(routine.filePath) + QStringLiteral("|Image (Procedure ")
-              + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
-              + QLatin1Char(')'));
+        + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
+        + QLatin1Char(')'));
     frame_.connectorsInUse = false;
     frame_.headerTitle = fileNameOf(routine.filePath) + QStringLiteral("|Image");
     frame_.pageNumber = 0;
@@ -553,17 +564,17 @@ bool PrintRun::printRoutine(Routine& routine)
 void PrintRun::reportPrinterError()
 {
     messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                          QStringLiteral("Printing has terminated with error 0:  the output could not be completed")
-                              + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
-                              + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or")
-                              + kCrLf + QStringLiteral("    o  do not have permission to access the selected ")
-                              + QStringLiteral("drive/folder/file, or") + kCrLf
-                              + QStringLiteral("    o  changed the printer while the file selection ")
-                              + QStringLiteral("dialog was open.") + kCrLf
-                              + QStringLiteral("If none of the above apply or the selected output target ")
-                              + QStringLiteral("was a physical printer, some other unspecified printer ")
-                              + QStringLiteral("error occurred.") + kCrLf + kCrLf
-                              + QStringLiteral("Control will be returned to the main screen."));
+        QStringLiteral("Printing has terminated with error 0:  the output could not be completed") + kCrLf + kCrLf
+            + QStringLiteral("If the output was to a file ") + QStringLiteral("either you ") + kCrLf
+            + QStringLiteral("    o  entered an invalid file name, or") + kCrLf
+            + QStringLiteral("    o  do not have permission to access the selected ")
+            + QStringLiteral("drive/folder/file, or") + kCrLf
+            + QStringLiteral("    o  changed the printer while the file selection ")
+            + QStringLiteral("dialog was open.") + kCrLf
+            + QStringLiteral("If none of the above apply or the selected output target ")
+            + QStringLiteral("was a physical printer, some other unspecified printer ")
+            + QStringLiteral("error occurred.") + kCrLf + kCrLf
+            + QStringLiteral("Control will be returned to the main screen."));
 }
 
 RunResult PrintRun::runPrintQueue(const std::vector<ListRow>& queue)
@@ -577,7 +588,7 @@ RunResult PrintRun::runPrintQueue(std::vector<ListRow>& queue)
     RunResult result;
     if (queue.empty()) {
         messages_.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
-                              QStringLiteral("No routines are in the print queue."));
+            QStringLiteral("No routines are in the print queue."));
         return result;
     }
     // The history of every routine printed is written once, however the run ends.
@@ -639,8 +650,8 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
             + QStringLiteral("combined into the single file you name.  Otherwise, ")
             + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
             + QStringLiteral("Do you want to change the output target?");
-        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"),
-                                  text, platform::MessageButtons::YesNo)
+        if (messages_.showMessage(platform::MessageIcon::Question,
+                QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"), text, platform::MessageButtons::YesNo)
             == platform::MessageResult::Yes)
             return BatchEnd::Cancelled;
     }
@@ -667,7 +678,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         if (first.isEmpty()) {
             failed_ = true;
             messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                                  QStringLiteral("The output file could not be created: ") + error);
+                QStringLiteral("The output file could not be created: ") + error);
             return BatchEnd::Failed;
         }
         surface_.setOutputFile(first);
@@ -777,7 +788,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
     }
     if (totalSelected_ == 0) {
         messages_.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
-                              QStringLiteral("No procedures were selected to print."));
+            QStringLiteral("No procedures were selected to print."));
         return BatchEnd::Cancelled;
     }
     return BatchEnd::Finished;
@@ -835,8 +846,7 @@ RunResult PrintRun::finishRun(RunResult result)
         QString error;
         if (!parts_.publishSinglePart(&error)) {
             messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                                  QStringLiteral("The output could not be given the name ") + outputPath
-                                      + QStringLiteral(": ") + error);
+                QStringLiteral("The output could not be given the name ") + outputPath + QStringLiteral(": ") + error);
             parts_.discard();
             batch_ = 0;
             return result;
@@ -845,15 +855,16 @@ RunResult PrintRun::finishRun(RunResult result)
     }
     const bool severalSets = batch_ > 1 || result.files.size() > 1;
     if (fileTarget_) {
-        result.report = plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
-            + device.deviceName + QStringLiteral(").");
+        result.report = plural(sentInRun_, QStringLiteral("procedure"))
+            + QStringLiteral(" sent to a file-based printer (") + device.deviceName + QStringLiteral(").");
         if (batch_ > 1) {
             result.report += kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
                 + QStringLiteral("    Ending at ") + twelveHourTime(now().time(), true);
         }
-        result.report += kCrLf + QStringLiteral("Find the file name") + QStringLiteral(" selected for the output and use a PDF/file ")
-            + QStringLiteral("reader to open and print ") + (severalSets ? QStringLiteral("each ") : QStringLiteral("the "))
-            + QStringLiteral("file as needed.");
+        result.report += kCrLf + QStringLiteral("Find the file name")
+            + QStringLiteral(" selected for the output and use a PDF/file ")
+            + QStringLiteral("reader to open and print ")
+            + (severalSets ? QStringLiteral("each ") : QStringLiteral("the ")) + QStringLiteral("file as needed.");
     } else {
         result.report = QStringLiteral("Output of ") + plural(sentInRun_, QStringLiteral("procedure"))
             + QStringLiteral(" sent to ") + device.deviceName + QStringLiteral(" completed.");

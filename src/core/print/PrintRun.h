@@ -1,10 +1,10 @@
 #pragma once
+#include "model/TextPrimitives.h"
 #include "print/LinePrinter.h"
+#include "print/OutputParts.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
 #include "print/ProcedureLists.h"
-#include "print/OutputParts.h"
-#include "model/TextPrimitives.h"
 
 #include <QDateTime>
 #include <QString>
@@ -41,13 +41,13 @@ public:
     virtual ~IPrintHistory() = default;
     // After a routine printed: when, its estimated pages and whether the run was duplex; for
     // an Aggregate group also its line statistics.
-    virtual void recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
-                             const LineStatistics* aggregate) = 0;
+    virtual void recordPrint(
+        const QString& key, const QDateTime& when, int pages, bool duplex, const LineStatistics* aggregate) = 0;
     // The line counts of a dependency report as written to its file.
     virtual void recordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
     // Around a run: the records may be kept in memory and written once at the end.
-    virtual void beginRun() {}
-    virtual void endRun() {}
+    virtual void beginRun() { }
+    virtual void endRun() { }
 };
 
 class TocList;
@@ -55,9 +55,9 @@ class TocList;
 // The print history kept in the project's table of contents list.
 class TocListHistory : public IPrintHistory {
 public:
-    explicit TocListHistory(TocList& list) : list_(list) {}
-    void recordPrint(const QString& key, const QDateTime& when, int pages, bool duplex,
-                     const LineStatistics* aggregate) override;
+    explicit TocListHistory(TocList& list) : list_(list) { }
+    void recordPrint(
+        const QString& key, const QDateTime& when, int pages, bool duplex, const LineStatistics* aggregate) override;
     void recordDependencyCounts(const QString& key, int total, int blank, int other) override;
     void beginRun() override;
     void endRun() override;
@@ -77,10 +77,10 @@ struct RunResult {
     bool ok = false;
     int routinesPrinted = 0; // over every batch
     int pages = 0;
-    QString report;     // the completion report
-    QString status;     // why the run ended early ("Batch printing terminated", ...), or a failure suffix
+    QString report; // the completion report
+    QString status; // why the run ended early ("Batch printing terminated", ...), or a failure suffix
     QString outputPath; // file targets: the user's file (split parts are combined into it)
-    int parts = 1;      // output files written (combined into one when there were several)
+    int parts = 1; // output files written (combined into one when there were several)
     bool combined = true;
     int batches = 1;
     // The files that stay on disk, in the order they were written: one per batch, plus the
@@ -90,10 +90,10 @@ struct RunResult {
 
 // What the run asks for when it needs the name of an output file (file targets).
 struct OutputFileRequest {
-    QString suggested;    // the suggested output name, or its "_Part" n form for an oversize routine
-    int batch = 1;        // 1 for the run's first file, more for later batches
+    QString suggested; // the suggested output name, or its "_Part" n form for an oversize routine
+    int batch = 1; // 1 for the run's first file, more for later batches
     int oversizePart = 0; // above 0: the next part of a routine larger than a whole file
-    QString previous;     // the file the last document went to; empty for the run's first file
+    QString previous; // the file the last document went to; empty for the run's first file
 };
 
 // Turns the print queue into one document: checks the target, prepares duplex and the page
@@ -102,7 +102,7 @@ struct OutputFileRequest {
 class PrintRun {
 public:
     PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-                    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log);
+        config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log);
 
     // Where the routines' names, calls and symbols come from.
     const analysis::DependencyIndex* index = nullptr;
@@ -180,8 +180,8 @@ private:
     bool printImageRoutine(model::Routine& routine);
     bool sendImageElsewhere(model::Routine& routine, const QString& fileDevice);
     const QStringList& linesOf(const QString& path);
-    void printLines(const QStringList& lines, int first, int last, model::Routine& routine,
-                    const QString& title, bool oversize = false);
+    void printLines(const QStringList& lines, int first, int last, model::Routine& routine, const QString& title,
+        bool oversize = false);
     bool startNextPart();
     void setStatus(const QString& text);
     void updateHistory(const model::Routine& routine);
@@ -202,9 +202,9 @@ private:
     bool fileTarget_ = false;
     OutputTarget target_;
     bool spoolControl_ = false; // a file target with a GDI Spool Size: output files have a line limit
-    bool splitMode_ = false;    // ... and a PDF printer: the run continues in temporary parts
-    bool oversize_ = false;     // the routine being printed is larger than a whole output file
-    int oversizePart_ = 0;      // outside split mode: the "_Part" file the routine is in
+    bool splitMode_ = false; // ... and a PDF printer: the run continues in temporary parts
+    bool oversize_ = false; // the routine being printed is larger than a whole output file
+    int oversizePart_ = 0; // outside split mode: the "_Part" file the routine is in
     bool oversizeAbandoned_ = false;
     bool documentOpen_ = false;
     bool tocRun_ = false; // the table of contents: a cancelled file name ends it without asking
@@ -213,7 +213,7 @@ private:
     int pagesDone_ = 0; // pages of the documents already ended
     TemporaryPartList parts_;
     std::optional<SuggestedNames> names_;
-    QString batchFile_;   // the file the current batch started in
+    QString batchFile_; // the file the current batch started in
     bool batchFileReserved_ = false; // ... created empty under a derived name
     QString currentFile_; // the file the current document goes to
     QString reservedFile_; // a derived name reserved (empty) for the current document

@@ -9,8 +9,8 @@ namespace quillon::print {
 
 using namespace quillon::model;
 
-ProcedureLists::ProcedureLists(const Project& project, const analysis::DependencyIndex* index, platform::IMessageBox* messages,
-                               const SourceReader& reader)
+ProcedureLists::ProcedureLists(const Project& project, const analysis::DependencyIndex* index,
+    platform::IMessageBox* messages, const SourceReader& reader)
     : project_(project), index_(index), messages_(messages), reader_(&reader)
 {
     fileSelected.assign(project.projectFileList.size(), false);
@@ -62,10 +62,12 @@ int ProcedureLists::fillProcedures()
             procedures.push_back({routine, QString(), false});
         count += int(routines.size());
         if (aggregateMode != 0) {
-            const RoutineList members = collectAggregateProperties(path, aggregateMode, &project_.routinesByFile, *reader_);
+            const RoutineList members =
+                collectAggregateProperties(path, aggregateMode, &project_.routinesByFile, *reader_);
             if (!members.empty())
-                procedures.push_back({makeAggregateRecord(path, members.front()->moduleName, aggregateMode, qint32(members.size())),
-                                      QString(), false});
+                procedures.push_back(
+                    {makeAggregateRecord(path, members.front()->moduleName, aggregateMode, qint32(members.size())),
+                        QString(), false});
         }
     }
     if (count == 0) {
@@ -98,7 +100,8 @@ int ProcedureLists::buildQueue()
             messages_->showMessage(icon, QStringLiteral("Quillon"), text);
     };
     if (!proceduresFilled) {
-        warn(platform::MessageIcon::Exclamation, QStringLiteral("No procedures have been loaded. Select modules first."));
+        warn(platform::MessageIcon::Exclamation,
+            QStringLiteral("No procedures have been loaded. Select modules first."));
         return 0;
     }
     if (procedures.empty()) {
@@ -157,17 +160,17 @@ void ProcedureLists::setDependencyReports(bool on)
     if (on) {
         // Checked again: the procedure list's reports are made afresh, never twice.
         procedures.erase(std::remove_if(procedures.begin(), procedures.end(),
-                                        [](const ListRow& row) { return row.routine->isDepPseudo; }),
-                         procedures.end());
+                             [](const ListRow& row) { return row.routine->isDepPseudo; }),
+            procedures.end());
         addReports(procedures, false);
         addReports(queue, true);
         for (ListRow& row : queue)
             row.selected = true;
     } else {
         for (std::vector<ListRow>* rows : {&procedures, &queue}) {
-            rows->erase(std::remove_if(rows->begin(), rows->end(),
-                                       [](const ListRow& row) { return isDependencyText(row.text); }),
-                        rows->end());
+            rows->erase(std::remove_if(
+                            rows->begin(), rows->end(), [](const ListRow& row) { return isDependencyText(row.text); }),
+                rows->end());
         }
     }
     queueStatus();

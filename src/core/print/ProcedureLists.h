@@ -33,8 +33,8 @@ struct ListRow {
 // model headless.
 class ProcedureLists {
 public:
-    ProcedureLists(const model::Project& project, const analysis::DependencyIndex* index, platform::IMessageBox* messages,
-                   const model::SourceReader& reader = model::SourceReader::standard());
+    ProcedureLists(const model::Project& project, const analysis::DependencyIndex* index,
+        platform::IMessageBox* messages, const model::SourceReader& reader = model::SourceReader::standard());
 
     int aggregateMode = 0;
     bool includeAllFiles = false;

@@ -45,8 +45,8 @@ QString indexStatus(qsizetype n, qsizetype total)
 
 QString moveQuestion(const TocKey& key, const QString& newFile)
 {
-    const QString moved = QStringLiteral("It appears to have been moved from:") + kCrLf + QStringLiteral("  ") + key.file
-        + kCrLf + QStringLiteral("to:") + kCrLf + QStringLiteral("  ") + newFile + kCrLf;
+    const QString moved = QStringLiteral("It appears to have been moved from:") + kCrLf + QStringLiteral("  ")
+        + key.file + kCrLf + QStringLiteral("to:") + kCrLf + QStringLiteral("  ") + newFile + kCrLf;
     if (key.dependency)
         return QStringLiteral("Quillon found a dependency record for procedure ") + key.name + kCrLf + moved
             + QStringLiteral("Do you want to move the dependency print history as well?");
@@ -66,7 +66,8 @@ QString tocListPath(const QString& optionsPath, const QString& projectPath)
     return listPathForProjectName(optionsPath, model::fileNameOf(projectPath));
 }
 
-TocList::TocList(const config::IniStore& options) : options_(options) {}
+TocList::TocList(const config::IniStore& options) : options_(options)
+{ }
 
 bool TocList::fail(const QString& error)
 {
@@ -164,8 +165,8 @@ std::vector<TocEntry> TocList::entries() const
     return entries;
 }
 
-bool TocList::recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
-                          const LineStatistics* aggregateLines)
+bool TocList::recordPrint(
+    const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics* aggregateLines)
 {
     TocRecord record = readRecord(key);
     record.setField(TocRecord::LastPrinted, dateSerialText(printedAt));
@@ -181,7 +182,7 @@ bool TocList::recordPrint(const QString& key, const QDateTime& printedAt, int pa
 }
 
 bool TocList::recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
-                          const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines)
+    const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines)
 {
     if (!hasHistory(routine))
         return true;
@@ -304,7 +305,7 @@ StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::
                 ++report.asked;
                 const platform::MessageResult answer =
                     box.showMessage(platform::MessageIcon::Question, QStringLiteral("Move print history?"),
-                                    moveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
+                        moveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
                 if (answer == platform::MessageResult::Yes) {
                     const QString newKey = files.front() + QLatin1Char('|') + parts->procedure;
                     // The history moves; counts already taken from the routine where it is
@@ -338,8 +339,7 @@ StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::
     return report;
 }
 
-bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
-                       QString* error)
+bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath, QString* error)
 {
     IniDocument optionsDocument = options.load();
     if (!optionsDocument.hasSection(section))

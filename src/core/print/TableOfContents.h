@@ -76,10 +76,10 @@ public:
     // geometry was computed and the page estimate with "D" or "S"; for an Aggregate page
     // fields 3 to 6 from its line statistics; everything else as stored.
     bool recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
-                     const LineStatistics* aggregateLines = nullptr);
+        const LineStatistics* aggregateLines = nullptr);
     // The same for a routine record; the table of contents itself records nothing (true).
-    bool recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
-                     const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines);
+    bool recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey, const QDateTime& printedAt,
+        int pageEstimate, bool duplex, const LineStatistics& lines);
     // A dependency report's counts, written when its text is produced: fields 3 to 7 become
     // total, blank, the other lines, "0" and "Dependency".
     bool recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
@@ -101,9 +101,9 @@ private:
     bool fail(const QString& error);
 
     struct PendingUpdates {
-        QHash<QString, QString> stored;                  // upper-cased key -> value, as read
+        QHash<QString, QString> stored; // upper-cased key -> value, as read
         std::vector<std::pair<QString, QString>> changes; // in the order they were made
-        QHash<QString, size_t> changed;                  // upper-cased key -> index in changes
+        QHash<QString, size_t> changed; // upper-cased key -> index in changes
     };
 
     const config::IniStore& options_;
@@ -115,13 +115,13 @@ private:
 
 // Moves a section of the options file into a list file, without the characters 1 and 2 in
 // its keys. The section leaves the options file only after the list file was written.
-bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath,
-                       QString* error = nullptr);
+bool migrateTocSection(
+    const config::IniStore& options, const QString& section, const QString& listPath, QString* error = nullptr);
 
 struct TocMigration {
     int sections = 0; // moved
-    int failed = 0;   // left in the options file
-    QString error;    // the first failure
+    int failed = 0; // left in the options file
+    QString error; // the first failure
 };
 // At start-up: every section of the options file whose name ends in ":TOC List" goes to
 // the list file of its project.

@@ -186,7 +186,7 @@ QString historyKey(const model::Routine& routine, const model::RoutineLookup& fi
 bool hasHistory(const model::Routine& routine)
 {
     return !(model::kindIs(routine, QLatin1StringView("TOC"))
-             || model::equalsNoCase(trimBlanks(routine.routineName), u"Table of Contents"));
+        || model::equalsNoCase(trimBlanks(routine.routineName), u"Table of Contents"));
 }
 
 std::optional<TocKey> parseTocKey(const QString& key)

@@ -29,7 +29,7 @@ public:
 
     const QString& field(int n) const; // n = 1..7
     void setField(int n, const QString& value); // empty text is stored as "N/A"
-    bool isBlank() const;                       // every field "N/A"
+    bool isBlank() const; // every field "N/A"
 
     bool operator==(const TocRecord& other) const = default;
 
@@ -77,10 +77,10 @@ bool hasHistory(const model::Routine& routine);
 // What a key names. The characters 1 and 2 that the profile reader puts into keys for
 // ordering are removed first.
 struct TocKey {
-    QString file;      // "frmMain.frm"
+    QString file; // "frmMain.frm"
     QString procedure; // "Private Sub Event Handler:cmdOK_Click", "Public Sub Foo|Dep"
-    QString name;      // "Event Handler:cmdOK_Click"; for a dependency report the routine reported on
-    QString kindWord;  // the kind as the key spells it: "Sub", "Property Get", ... (may be empty)
+    QString name; // "Event Handler:cmdOK_Click"; for a dependency report the routine reported on
+    QString kindWord; // the kind as the key spells it: "Sub", "Property Get", ... (may be empty)
     bool dependency = false;
 };
 // Splits at the first "|"; nullopt when there is none or either side is empty after

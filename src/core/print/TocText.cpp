@@ -5,8 +5,8 @@
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
-#include "platform/InterruptCleanup.h"
 #include "platform/Environment.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "print/TableOfContents.h"
 #include "print/TocDirectory.h"
@@ -157,23 +157,23 @@ QString tocHistoryLine(const TocRecord& record)
     const QString& pagesField = record.field(TocRecord::Pages);
     const Pages pages = parsePages(pagesField);
     const QString pagesText = pages.valid ? countText(pages.count) + pages.letter : pagesField;
-    return fitColumn(blanks(12) + QStringLiteral("Last Printed: ") + date, kHistoryWidth) + QStringLiteral("Total Pages: ")
-        + pagesText;
+    return fitColumn(blanks(12) + QStringLiteral("Last Printed: ") + date, kHistoryWidth)
+        + QStringLiteral("Total Pages: ") + pagesText;
 }
 
-QString tocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
-                         bool summary)
+QString tocLineCountLine(
+    const QString& total, const QString& blank, const QString& comment, const QString& code, bool summary)
 {
     return blanks(summary ? 6 : 12)
         + fitColumn(QStringLiteral("Line Count:  Total: ") + countFieldText(total),
-                    summary ? kSummaryTotalWidth : kEntryTotalWidth)
+            summary ? kSummaryTotalWidth : kEntryTotalWidth)
         + fitColumn(QStringLiteral("Blank: ") + countFieldText(blank), kBlankWidth)
         + fitColumn(QStringLiteral("Comment: ") + countFieldText(comment), kCommentWidth) + QStringLiteral("Code: ")
         + countFieldText(code);
 }
 
-QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
-                                 bool suppressNotes)
+QStringList tableOfContentsLines(
+    const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes)
 {
     std::vector<Item> items;
     items.reserve(entries.size());
@@ -183,11 +183,10 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
             continue;
         const QString clean = key->file + QLatin1Char('|') + key->procedure;
         items.push_back({config::markLayoutAndDeclarations(clean), std::move(*key), tocKindText(clean),
-                         TocRecord::parse(entry.value)});
+            TocRecord::parse(entry.value)});
     }
-    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-        return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+        [](const Item& a, const Item& b) { return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0; });
 
     // Categories in print order: the five known ones, then one per unknown extension.
     struct Group {
@@ -196,8 +195,8 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
         std::vector<const Item*> items;
     };
     std::vector<Group> groups;
-    for (TocCategory c : {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency,
-                          TocCategory::Image})
+    for (TocCategory c :
+        {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency, TocCategory::Image})
         groups.push_back({c, QString(), {}});
     std::vector<Group> unknown;
     std::array<Totals, 6> totals;
@@ -205,8 +204,8 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
         const TocCategory category = categoryOf(item.key);
         if (category == TocCategory::Other) {
             const QString extension = model::upperCase(model::fileExtension(item.key.file));
-            auto it = std::find_if(unknown.begin(), unknown.end(),
-                                   [&](const Group& g) { return g.extension == extension; });
+            auto it =
+                std::find_if(unknown.begin(), unknown.end(), [&](const Group& g) { return g.extension == extension; });
             if (it == unknown.end()) {
                 unknown.push_back({category, extension, {}});
                 it = unknown.end() - 1;
@@ -239,8 +238,8 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
             if (file.isNull() || !equalsNoCase(file, item->key.file)) {
                 file = item->key.file;
                 kind.clear();
-                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (")
-                        + directory.folderOf(file) + QLatin1Char(')');
+                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (") + directory.folderOf(file)
+                        + QLatin1Char(')');
             }
             if (item->kind != kind) {
                 kind = item->kind;
@@ -251,13 +250,13 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
             lines << tocHistoryLine(item->record);
             const TocRecord& r = item->record;
             lines << tocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
-                                      r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
+                r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
         }
     }
 
     lines << kNewPage + kHeading + QStringLiteral("Project Summary");
     static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
-                                          "Image Procedures", "All Files  (Project Total)"};
+        "Image Procedures", "All Files  (Project Total)"};
     for (int c = 0; c < 6; ++c) {
         const Totals& t = totals[size_t(c)];
         lines << QString();
@@ -271,7 +270,7 @@ QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const mod
                     + QStringLiteral("to ") + tocDateText(t.latest);
             lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
             lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
-                                      QString::number(t.lines[2]), QString::number(t.lines[3]), true);
+                QString::number(t.lines[2]), QString::number(t.lines[3]), true);
         }
     }
     if (!suppressNotes) {
@@ -298,7 +297,7 @@ TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
     // The time keeps the names in the order they were made; the unique part keeps two
     // tables of contents written in the same second apart.
     QTemporaryFile file(folder + QStringLiteral("QLN_TOC_") + QTime::currentTime().toString(QStringLiteral("hhmmss"))
-                        + QStringLiteral("_XXXXXX.txt"));
+        + QStringLiteral("_XXXXXX.txt"));
     file.setAutoRemove(false);
     if (!file.open()) {
         result.error = QStringLiteral("Cannot create the table of contents file in ") + folder + QStringLiteral(": ")
@@ -347,16 +346,16 @@ model::RoutinePtr makeTocRoutine(const TocFile& file)
     return routine;
 }
 
-TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
-                               bool suppressNotes, model::DiagLog* log)
+TocFile prepareTableOfContents(
+    TocList& list, const model::Project& project, platform::IMessageBox& box, bool suppressNotes, model::DiagLog* log)
 {
     list.checkStaleKeys(project, box);
     const std::vector<TocEntry> entries = list.entries();
-    const bool any = std::any_of(entries.begin(), entries.end(),
-                                 [](const TocEntry& e) { return parseTocKey(e.key).has_value(); });
+    const bool any =
+        std::any_of(entries.begin(), entries.end(), [](const TocEntry& e) { return parseTocKey(e.key).has_value(); });
     if (!any) {
         box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
-                        QStringLiteral("No TOC data found."));
+            QStringLiteral("No TOC data found."));
         TocFile none;
         none.noData = true;
         return none;

@@ -31,17 +31,17 @@ bool askSuppressTocNotes(config::SuppressibleMessages& messages);
 // "            Last Printed: 3/7/26 2:05:09 pm       Total Pages: 12D"
 QString tocHistoryLine(const TocRecord& record);
 // The line counts under an entry (indent 12) or in the summary (indent 6, wider first column).
-QString tocLineCountLine(const QString& total, const QString& blank, const QString& comment, const QString& code,
-                         bool summary);
+QString tocLineCountLine(
+    const QString& total, const QString& blank, const QString& comment, const QString& code, bool summary);
 
 // Every line of the table of contents for these entries (in any order; they are listed by
 // their keys as the profile reader returns them, ignoring case). Keys without "|" or with an
 // empty side are left out. project gives the folders shown beside the file names.
-QStringList tableOfContentsLines(const std::vector<TocEntry>& entries, const model::Project& project,
-                                 bool suppressNotes);
+QStringList tableOfContentsLines(
+    const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes);
 
 struct TocFile {
-    QString path;      // empty when nothing was written
+    QString path; // empty when nothing was written
     int lineCount = 0;
     bool noData = false; // the list held no entries ("No TOC data found." was shown)
     QString error;
@@ -62,6 +62,6 @@ model::RoutinePtr makeTocRoutine(const TocFile& file);
 // Everything before printing: stale keys checked again, "No TOC data found." when the list
 // is empty, the lines built and written.
 TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
-                               bool suppressNotes, model::DiagLog* log = nullptr);
+    bool suppressNotes, model::DiagLog* log = nullptr);
 
 } // namespace quillon::print

@@ -206,7 +206,8 @@ void QtPrintSurface::applyPageSetup()
         printer_->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
         printer_->setDuplex(QPrinter::DuplexNone);
     } else {
-        const QList<QPrinter::DuplexMode> supported = QPrinterInfo::printerInfo(device_.deviceName).supportedDuplexModes();
+        const QList<QPrinter::DuplexMode> supported =
+            QPrinterInfo::printerInfo(device_.deviceName).supportedDuplexModes();
         const QPrinter::DuplexMode wanted = internal::duplexModeFor(duplex_);
         printer_->setDuplex(supported.contains(wanted) ? wanted : QPrinter::DuplexNone);
     }
@@ -409,7 +410,8 @@ QtPrintSurface::Glyphs QtPrintSurface::classify(Face& face, char32_t ch) const
     const bool rawUsable = face.raw.isValid();
     // A tab has no glyph of its own; it prints as the space it stands for.
     const char32_t shown = ch == u'\t' ? u' ' : ch;
-    const bool present = !isControl(ch) && (rawUsable ? face.raw.supportsCharacter(shown) : face.metrics.inFontUcs4(shown));
+    const bool present =
+        !isControl(ch) && (rawUsable ? face.raw.supportsCharacter(shown) : face.metrics.inFontUcs4(shown));
     out.replaced = !present;
 
     if (!rawUsable || (present && needsShaping(ch))) {
@@ -593,7 +595,8 @@ bool QtPrintSurface::ensureDocument()
     if (isFileTarget() && !outputFile_.isEmpty()) {
         QString error;
         if (!output_.begin(outputFile_, &error)) {
-            qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
+            qWarning(
+                "%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
             state_ = DocState::Failed;
             return false;
         }
@@ -604,7 +607,7 @@ bool QtPrintSurface::ensureDocument()
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
         qWarning("%s: the document could not be started%s%s", qPrintable(device_.deviceName),
-                 isFileTarget() ? " on " : "", isFileTarget() ? qPrintable(outputFile_) : "");
+            isFileTarget() ? " on " : "", isFileTarget() ? qPrintable(outputFile_) : "");
         painter_.reset();
         output_.discard();
         state_ = DocState::Failed;
@@ -763,7 +766,7 @@ void QtPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint3
         return;
     setLinePen(rgb, width, style);
     painter_->drawLine(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
-                       QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))));
+        QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))));
 }
 
 void QtPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
@@ -772,7 +775,7 @@ void QtPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32
         return;
     setLinePen(rgb, width, style);
     painter_->drawRect(QRectF(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
-                              QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
+        QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
                            .normalized());
 }
 
@@ -781,9 +784,9 @@ void QtPrintSurface::fillBox(double x1, double y1, double x2, double y2, quint32
     if (!finite(x1, y1, x2, y2) || !ensureDocument())
         return;
     painter_->fillRect(QRectF(QPointF(clampPixels(toPixelsX(x1)), clampPixels(toPixelsY(y1))),
-                              QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
+                           QPointF(clampPixels(toPixelsX(x2)), clampPixels(toPixelsY(y2))))
                            .normalized(),
-                       colorOf(rgb));
+        colorOf(rgb));
 }
 
 void QtPrintSurface::newPage()
@@ -815,7 +818,8 @@ bool QtPrintSurface::endDocument()
             QString error;
             ok = (output_.isDirect() || pdfFileComplete(output_.workPath())) && output_.commit(&error);
             if (!ok && !error.isEmpty())
-                qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
+                qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_),
+                    qPrintable(error));
         }
     }
     output_.discard(); // whatever was not committed

@@ -46,8 +46,8 @@ class QtPrintSurface : public IPrintSurface {
 public:
     // The printers to offer (the built-in PDF writer is added last) and the default one (the
     // writer when empty); the system's own unless a caller knows better (tests do).
-    explicit QtPrintSurface(std::vector<PrinterInfo> printers = availablePrintDevices(),
-                            QString defaultDevice = defaultPrintDeviceName());
+    explicit QtPrintSurface(
+        std::vector<PrinterInfo> printers = availablePrintDevices(), QString defaultDevice = defaultPrintDeviceName());
     ~QtPrintSurface() override;
     QtPrintSurface(const QtPrintSurface&) = delete;
     QtPrintSurface& operator=(const QtPrintSurface&) = delete;
@@ -144,8 +144,8 @@ private:
         enum Kind : quint8 { Unknown, Direct, Escape, Shaped };
         Kind kind = Unknown;
         bool replaced = false; // the font cannot show it: prints as U+FFFD or "<hex>"
-        quint8 count = 0;   // Escape: glyphs in the face's escape pool
-        quint32 glyph = 0;  // Direct: the glyph; Escape: first entry in the pool
+        quint8 count = 0; // Escape: glyphs in the face's escape pool
+        quint32 glyph = 0; // Direct: the glyph; Escape: first entry in the pool
         double advance = 0; // device pixels, all glyphs together
     };
 
@@ -155,7 +155,7 @@ private:
         QFont font; // bound to the printer's resolution
         QFontMetricsF metrics;
         QRawFont raw;
-        double ascent = 0;     // device pixels
+        double ascent = 0; // device pixels
         double lineHeight = 0; // device pixels
         bool hasReplacement = false;
         // The space glyph, left out of the output when it has no ink and no line runs
@@ -167,7 +167,7 @@ private:
         std::vector<quint32> escapeGlyphs;
         std::vector<double> escapeAdvances;
 
-        explicit Face(const QFont& f, const QFontMetricsF& m) : font(f), metrics(m) {}
+        explicit Face(const QFont& f, const QFontMetricsF& m) : font(f), metrics(m) { }
     };
 
     // A text measured, and with collect, turned into glyphs in glyphBuffer_/advanceBuffer_;
@@ -175,7 +175,7 @@ private:
     struct Layout {
         bool shaped = false;
         double width = 0; // device pixels
-        QString visible;  // shaped: the text as it prints
+        QString visible; // shaped: the text as it prints
     };
 
     void applyDevice(const PrinterInfo& device);

@@ -1,6 +1,6 @@
+#include "platform/qt/QtPrintInternal.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
-#include "platform/qt/QtPrintInternal.h"
 
 #include <QPageLayout>
 #include <QPrinter>
@@ -73,7 +73,8 @@ namespace internal {
 
 PrinterInfo pdfWriterInfo()
 {
-    return {QString::fromUtf16(kPdfWriterDeviceName), QString::fromUtf16(kPdfWriterDriverName), QString::fromUtf16(kFilePort)};
+    return {QString::fromUtf16(kPdfWriterDeviceName), QString::fromUtf16(kPdfWriterDriverName),
+        QString::fromUtf16(kFilePort)};
 }
 
 int duplexCode(QPrinter::DuplexMode mode)
@@ -102,10 +103,12 @@ std::vector<PrinterInfo> availablePrintDevices()
     std::vector<PrinterInfo> devices;
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     // The built-in writer's name has a space, which CUPS never allows, so the two cannot clash.
-    const QHash<QString, QString> uris = printers.isEmpty() ? QHash<QString, QString>() : parseLpstatDevices(runLpstat());
+    const QHash<QString, QString> uris =
+        printers.isEmpty() ? QHash<QString, QString>() : parseLpstatDevices(runLpstat());
     for (const QPrinterInfo& printer : printers) {
         const QString uri = uris.value(printer.printerName());
-        devices.push_back({printer.printerName(), printer.makeAndModel(), uri.isEmpty() ? QString() : portFromDeviceUri(uri)});
+        devices.push_back(
+            {printer.printerName(), printer.makeAndModel(), uri.isEmpty() ? QString() : portFromDeviceUri(uri)});
     }
     devices.push_back(internal::pdfWriterInfo());
     return devices;

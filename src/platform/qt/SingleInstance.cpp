@@ -29,7 +29,9 @@ QString userName()
 
 } // namespace
 
-SingleInstance::SingleInstance(QString identifier, QObject* parent) : QObject(parent), identifier_(std::move(identifier)) {}
+SingleInstance::SingleInstance(QString identifier, QObject* parent)
+    : QObject(parent), identifier_(std::move(identifier))
+{ }
 
 SingleInstance::~SingleInstance()
 {
@@ -71,7 +73,7 @@ bool SingleInstance::ensure()
     QLocalServer::removeServer(name);
     if (!server_->listen(name)) {
         qWarning("Quillon: the single-instance guard could not listen on %s: %s", qPrintable(name),
-                 qPrintable(server_->errorString()));
+            qPrintable(server_->errorString()));
         server_.reset();
         return true;
     }

@@ -15,7 +15,7 @@ public:
     // files: relative path -> lines (CR LF); the project file names them in this order.
     void load(const std::vector<std::pair<QString, QStringList>>& files, const QStringList& extraVbpLines = {})
     {
-        QStringList vbp{"Type=Exe"};
+        QStringList vbp {"Type=Exe"};
         for (const auto& [path, lines] : files) {
             fx.writeLines(path, lines);
             const QString ext = model::upperCase(model::fileExtension(path));
@@ -29,7 +29,7 @@ public:
     model::RoutinePtr routineFor(const QString& key) const { return analysis.dependencies.routineFor(key); }
 
     Fixture fx;
-    model::DiagLog log{QString()};
+    model::DiagLog log {QString()};
     model::SourceReader reader;
     model::Project project;
     analysis::ProjectAnalysis analysis;
@@ -37,10 +37,10 @@ public:
 };
 
 // A module "name.bas" whose procedures are given as name -> body lines.
-inline std::pair<QString, QStringList> module(const QString& name, const std::vector<std::pair<QString, QStringList>>& procedures,
-                                              const QStringList& declarations = {})
+inline std::pair<QString, QStringList> module(
+    const QString& name, const std::vector<std::pair<QString, QStringList>>& procedures, const QStringList& declarations = {})
 {
-    QStringList lines = QStringList{QStringLiteral("Attribute VB_Name = \"") + name + QLatin1Char('"')} + declarations;
+    QStringList lines = QStringList {QStringLiteral("Attribute VB_Name = \"") + name + QLatin1Char('"')} + declarations;
     for (const auto& [proc, body] : procedures) {
         lines << QStringLiteral("Public Sub ") + proc + QStringLiteral("()");
         for (const QString& line : body)

@@ -18,12 +18,17 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
 {
     // A deeper entry between two siblings is passed over; "None" lines are not entries; eight
     // blanks are level 2 with a tab width of 4 and level 1 with 8.
-    const struct { QStringList plain; int tabWidth; QStringList marked; } markups[] = {
+    const struct {
+        QStringList plain;
+        int tabWidth;
+        QStringList marked;
+    } markups[] = {
         {{"Calls:", "", "    a", "        b", "        c", "    d", "", "    single", "", "    x", "    y", "    z", "", "Files:", "    File A = p|m"}, 4,
-         {"Calls:", "", "[ZRK-UL]a", "[ZRK-V][ZRK-UL]b", "[ZRK-V][ZRK-L]c", "[ZRK-L]d", "", "[ZRK-X]single", "", "[ZRK-UL]x", "[ZRK-T]y",
-          "[ZRK-L]z", "", "Files:", "    File A = p|m"}},
+            {"Calls:", "", "[ZRK-UL]a", "[ZRK-V][ZRK-UL]b", "[ZRK-V][ZRK-L]c", "[ZRK-L]d", "", "[ZRK-X]single", "", "[ZRK-UL]x", "[ZRK-T]y", "[ZRK-L]z", "",
+                "Files:", "    File A = p|m"}},
         {{"    a", "            deep", "    None", "    b"}, 4, {"[ZRK-UL]a", "[ZRK-V][ZRK-X][ZRK-X]deep", "    None", "[ZRK-L]b"}},
-        {{"        e"}, 4, {"[ZRK-X][ZRK-X]e"}}, {{"        e"}, 8, {"[ZRK-X]e"}},
+        {{"        e"}, 4, {"[ZRK-X][ZRK-X]e"}},
+        {{"        e"}, 8, {"[ZRK-X]e"}},
     };
     for (const auto& m : markups)
         EXPECT_EQ(applyReportMarkup(m.plain, m.tabWidth), m.marked);
@@ -34,34 +39,47 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
     for (int i = 0; i < 45; ++i)
         chain.push_back({QStringLiteral("R%1").arg(i), {QStringLiteral("R%1").arg(i + 1)}});
     LoadedProject p;
-    p.load({{"frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Lonely", "End Sub",
-                             "Private Sub cmdQuit_Click()", "End Sub"}},
-            module("modA", {{"C", {"ticks = GetTickCount()"}}, {"Both", {"C", "QueryPerformanceCounter c"}}},
-                   {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                    "Private Declare Function QueryPerformanceCounter Lib \"kernel32\" (c As Currency) As Long"}),
-            module("modC", {{"A", {"B"}}, {"B", {"C"}}, {"C", {"A"}}, {"S", {"T", "U"}}, {"T", {"U"}}, {"U", {}}, {"V", {"W", "X"}}, {"W", {"Y"}},
-                            {"X", {"Y"}}, {"Y", {"Z"}}, {"Z", {}}}),
-            module("modL", {{"Lonely", {}}, {"Again", {"Again"}}}), module("modR", chain)});
+    p.load({{"frmMain.frm",
+                {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Lonely", "End Sub", "Private Sub cmdQuit_Click()",
+                    "End Sub"}},
+        module("modA", {{"C", {"ticks = GetTickCount()"}}, {"Both", {"C", "QueryPerformanceCounter c"}}},
+            {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                "Private Declare Function QueryPerformanceCounter Lib \"kernel32\" (c As Currency) As Long"}),
+        module("modC",
+            {{"A", {"B"}}, {"B", {"C"}}, {"C", {"A"}}, {"S", {"T", "U"}}, {"T", {"U"}}, {"U", {}}, {"V", {"W", "X"}}, {"W", {"Y"}}, {"X", {"Y"}}, {"Y", {"Z"}},
+                {"Z", {}}}),
+        module("modL", {{"Lonely", {}}, {"Again", {"Again"}}}), module("modR", chain)});
     const auto legend = [&](const QString& module) { return "    File A = " + p.fx.path(module + ".bas") + "|" + module; };
     // R0 calls R1 calls R2 ... calls R45: cut after R40; a tab width of 1 indents the legend by one.
-    QStringList cut{"Calls:", ""};
+    QStringList cut {"Calls:", ""};
     for (int i = 1; i <= 40; ++i)
         cut << QString("[ZRK-X]").repeated(i) + QStringLiteral("File A|Public Sub R%1").arg(i);
-    cut << QString("[ZRK-X]").repeated(41) + "[Chain truncated at 40 levels]" << "" << "Files:" << legend("modR").mid(3);
-    const struct { const char* key; int tabWidth; const char* from; QStringList report; } cases[] = {
+    cut << QString("[ZRK-X]").repeated(41) + "[Chain truncated at 40 levels]"
+        << ""
+        << "Files:" << legend("modR").mid(3);
+    const struct {
+        const char* key;
+        int tabWidth;
+        const char* from;
+        QStringList report;
+    } cases[] = {
         // A routine's own API calls close its calls list, after the calls of its callees.
-        {"MODA|BOTH", 4, "Calls:", {"Calls:", "", "[ZRK-UL]File A|Public Sub C", "[ZRK-V][ZRK-X]API: GetTickCount (kernel32)",
-                                    "[ZRK-L]API: QueryPerformanceCounter (kernel32)", "", "Files:", legend("modA")}},
+        {"MODA|BOTH", 4, "Calls:",
+            {"Calls:", "", "[ZRK-UL]File A|Public Sub C", "[ZRK-V][ZRK-X]API: GetTickCount (kernel32)", "[ZRK-L]API: QueryPerformanceCounter (kernel32)", "",
+                "Files:", legend("modA")}},
         // An event handler is called by its event; a routine called only by itself by nobody.
-        {"FRMMAIN|EVENT HANDLER:CMDOK_CLICK", 4, "Called by:", {"Called by:", "", "[ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click", "",
-                                                                "Calls:", "", "[ZRK-X]File A|Public Sub Lonely", "", "Files:", legend("modL")}},
+        {"FRMMAIN|EVENT HANDLER:CMDOK_CLICK", 4, "Called by:",
+            {"Called by:", "", "[ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click", "", "Calls:", "", "[ZRK-X]File A|Public Sub Lonely", "",
+                "Files:", legend("modL")}},
         {"MODL|AGAIN", 4, "Called by:", {"Called by:", "", "    None", "", "Calls:", "", "    None", ""}},
         // Cycles, siblings and routines reached twice are expanded once.
-        {"MODC|A", 4, "Called by:", {"Called by:", "", "[ZRK-X]File A|Public Sub C", "[ZRK-X][ZRK-X]File A|Public Sub B", "", "Calls:", "",
-                                     "[ZRK-X]File A|Public Sub B", "[ZRK-X][ZRK-X]File A|Public Sub C", "", "Files:", legend("modC")}},
+        {"MODC|A", 4, "Called by:",
+            {"Called by:", "", "[ZRK-X]File A|Public Sub C", "[ZRK-X][ZRK-X]File A|Public Sub B", "", "Calls:", "", "[ZRK-X]File A|Public Sub B",
+                "[ZRK-X][ZRK-X]File A|Public Sub C", "", "Files:", legend("modC")}},
         {"MODC|S", 4, "Calls:", {"Calls:", "", "[ZRK-UL]File A|Public Sub T", "[ZRK-L]File A|Public Sub U", "", "Files:", legend("modC")}},
-        {"MODC|V", 4, "Calls:", {"Calls:", "", "[ZRK-UL]File A|Public Sub W", "[ZRK-V][ZRK-X]File A|Public Sub Y", "[ZRK-V][ZRK-X][ZRK-X]File A|Public Sub Z",
-                                 "[ZRK-L]File A|Public Sub X", "[ZRK-X][ZRK-X]File A|Public Sub Y (children shown above)", "", "Files:", legend("modC")}},
+        {"MODC|V", 4, "Calls:",
+            {"Calls:", "", "[ZRK-UL]File A|Public Sub W", "[ZRK-V][ZRK-X]File A|Public Sub Y", "[ZRK-V][ZRK-X][ZRK-X]File A|Public Sub Z",
+                "[ZRK-L]File A|Public Sub X", "[ZRK-X][ZRK-X]File A|Public Sub Y (children shown above)", "", "Files:", legend("modC")}},
         {"MODR|R0", 1, "Calls:", cut},
     };
     for (const auto& c : cases) {

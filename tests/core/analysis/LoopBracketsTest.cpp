@@ -30,12 +30,14 @@ QString unbalanced(const QString& text)
 
 const QString kNeverClosedFor = unbalanced("FOR opened but never closed - missing Next");
 
-const QStringList kPlain = {"    If a Then b = 1", "If a Then b = _", "  1", "    If x", "    s = \"Do\"", "    ' For i = 1 To 2", "\tDo",
-                            "    Rem While x", "DoEvents", "Formula = 1", "While", "x = my_"};
+const QStringList kPlain = {"    If a Then b = 1", "If a Then b = _", "  1", "    If x", "    s = \"Do\"", "    ' For i = 1 To 2", "\tDo", "    Rem While x",
+    "DoEvents", "Formula = 1", "While", "x = my_"};
 
 TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
 {
-    const struct { QStringList lines, listing; } cases[] = {
+    const struct {
+        QStringList lines, listing;
+    } cases[] = {
         // Nothing opens a block here: a single-line If, also when continued; an If without Then;
         // keywords in literals or comments or inside longer words; tab-indented statements; a
         // While without its condition; "_" inside a word, which continues nothing.
@@ -46,67 +48,65 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
         {{"    If s = \"x Then\" Then", "    End If"}, {"  [ZRK-UL]If s = \"x Then\" Then", "  [ZRK-L]End If"}},
         // Do and Loop need a word of their own, so do Next, While, Wend and Case.
         {{"    Do", "        DoEvents", "        LoopCount = 1", "    Loop Until x > 5"},
-         {"  [ZRK-UL]Do", "  [ZRK-V]    DoEvents", "  [ZRK-V]    LoopCount = 1", "  [ZRK-L]Loop Until x > 5"}},
-        {{"    For Each c In items", "        NextItem = 1", "    Next c"},
-         {"  [ZRK-UL]For Each c In items", "  [ZRK-V]    NextItem = 1", "  [ZRK-L]Next c"}},
+            {"  [ZRK-UL]Do", "  [ZRK-V]    DoEvents", "  [ZRK-V]    LoopCount = 1", "  [ZRK-L]Loop Until x > 5"}},
+        {{"    For Each c In items", "        NextItem = 1", "    Next c"}, {"  [ZRK-UL]For Each c In items", "  [ZRK-V]    NextItem = 1", "  [ZRK-L]Next c"}},
         {{"    While x < 3", "        WhileCount = 1", "    Wend"}, {"  [ZRK-UL]While x < 3", "  [ZRK-V]    WhileCount = 1", "  [ZRK-L]Wend"}},
         {{"    While x", "    Wend ' done"}, {"  [ZRK-UL]While x", "    Wend ' done", unbalanced("WHILE opened but never closed - missing Wend")}},
         // Else stands alone to be a middle; ElseIf and "Else If" are middles too.
         {{"    If a Then", "    Else ' comment", "    ElseIf b Then", "        x = 2", "    Else If c Then", "    Else", "    End If"},
-         {"  [ZRK-UL]If a Then", "    Else ' comment", "  [ZRK-T]ElseIf b Then", "  [ZRK-V]    x = 2", "  [ZRK-T]Else If c Then",
-          "  [ZRK-T]Else", "  [ZRK-L]End If"}},
+            {"  [ZRK-UL]If a Then", "    Else ' comment", "  [ZRK-T]ElseIf b Then", "  [ZRK-V]    x = 2", "  [ZRK-T]Else If c Then", "  [ZRK-T]Else",
+                "  [ZRK-L]End If"}},
         {{"    Select Case x", "        Case 1", "            y = 1", "        Case", "        CaseOf = 2", "        Case Else", "    End Select"},
-         {"  [ZRK-UL]Select Case x", "  [ZRK-T]Case 1", "  [ZRK-V]        y = 1", "  [ZRK-T]Case", "  [ZRK-V]    CaseOf = 2",
-          "  [ZRK-T]Case Else", "  [ZRK-L]End Select"}},
+            {"  [ZRK-UL]Select Case x", "  [ZRK-T]Case 1", "  [ZRK-V]        y = 1", "  [ZRK-T]Case", "  [ZRK-V]    CaseOf = 2", "  [ZRK-T]Case Else",
+                "  [ZRK-L]End Select"}},
         // Nested blocks carry the outer brackets; a line less indented than a block passes only
         // the blocks left of it; empty lines stay empty.
-        {{"    For i = 1 To 2", "        If a Then", "            w = 1", "      x = 1", "    y = 2", "", "  z = 3", "        Else",
-          "        End If", "    Next"},
-         {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-V]    w = 1", "  [ZRK-V]  x = 1", "    y = 2", "", "  z = 3",
-          "  [ZRK-V]  [ZRK-T]Else", "  [ZRK-V]  [ZRK-L]End If", "  [ZRK-L]Next"}},
+        {{"    For i = 1 To 2", "        If a Then", "            w = 1", "      x = 1", "    y = 2", "", "  z = 3", "        Else", "        End If",
+             "    Next"},
+            {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-V]    w = 1", "  [ZRK-V]  x = 1", "    y = 2", "", "  z = 3",
+                "  [ZRK-V]  [ZRK-T]Else", "  [ZRK-V]  [ZRK-L]End If", "  [ZRK-L]Next"}},
         // Openers at columns 0 and 1 leave no room for blanks; a body line never loses more
         // indentation than it has.
         {{"If a Then", "    x = 1", " y = 2", "End If"}, {"[ZRK-UL]If a Then", "[ZRK-V]  x = 1", "[ZRK-V]y = 2", "[ZRK-L]End If"}},
         {{" Do", " x = 1", "  y = 2", " Loop"}, {"[ZRK-UL]Do", " x = 1", "[ZRK-V]y = 2", "[ZRK-L]Loop"}},
         // An inner block left of its outer block: its tags follow the outer one directly.
         {{"        For i = 1 To 2", "    Do", "          x = 1", "    Loop", "        Next"},
-         {"      [ZRK-UL]For i = 1 To 2", "      [ZRK-V][ZRK-UL]Do", "      [ZRK-V][ZRK-V]      x = 1", "      [ZRK-V][ZRK-L]Loop",
-          "      [ZRK-L]Next"}},
+            {"      [ZRK-UL]For i = 1 To 2", "      [ZRK-V][ZRK-UL]Do", "      [ZRK-V][ZRK-V]      x = 1", "      [ZRK-V][ZRK-L]Loop", "      [ZRK-L]Next"}},
         // A closer or a middle without its opener is reported before the line, quoted as written.
         {{"    x = 1", "  Next i ' again", "Loop", "End Select", "Wend", "End If", "    Case 1", "Else"},
-         {"    x = 1", unbalanced("Next i ' again has no matching For...To or For Each"), "  Next i ' again",
-          unbalanced("Loop has no matching Do"), "Loop", unbalanced("End Select has no matching Select Case"), "End Select",
-          unbalanced("Wend has no matching While"), "Wend", unbalanced("End If has no matching If...Then"), "End If",
-          unbalanced("Case 1 has no matching opening keyword"), "    Case 1", unbalanced("Else has no matching opening keyword"), "Else"}},
+            {"    x = 1", unbalanced("Next i ' again has no matching For...To or For Each"), "  Next i ' again", unbalanced("Loop has no matching Do"), "Loop",
+                unbalanced("End Select has no matching Select Case"), "End Select", unbalanced("Wend has no matching While"), "Wend",
+                unbalanced("End If has no matching If...Then"), "End If", unbalanced("Case 1 has no matching opening keyword"), "    Case 1",
+                unbalanced("Else has no matching opening keyword"), "Else"}},
         // A Do gives a Case no Select to belong to; the body line still passes the Do.
         {{"    Do", "        Case 2", "    Loop"},
-         {"  [ZRK-UL]Do", unbalanced("Case 2 has no matching opening keyword"), "  [ZRK-V]    Case 2", "  [ZRK-L]Loop"}},
+            {"  [ZRK-UL]Do", unbalanced("Case 2 has no matching opening keyword"), "  [ZRK-V]    Case 2", "  [ZRK-L]Loop"}},
         // Unclosed blocks are listed from the outermost.
         {{"    For i = 1 To 2", "        Select Case i", "            Do"},
-         {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-UL]Select Case i", "  [ZRK-V]  [ZRK-V]  [ZRK-UL]Do", kNeverClosedFor,
-          unbalanced("SELECT opened but never closed - missing End Select"), unbalanced("DO opened but never closed - missing Loop")}},
+            {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-UL]Select Case i", "  [ZRK-V]  [ZRK-V]  [ZRK-UL]Do", kNeverClosedFor,
+                unbalanced("SELECT opened but never closed - missing End Select"), unbalanced("DO opened but never closed - missing Loop")}},
         // A closer ends the blocks opened inside its block; a middle finds its block under
         // others and leaves them open.
         {{"    If a Then", "        For i = 1 To 2", "            Do", "    End If", "    x = 1"},
-         {"  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-V]  [ZRK-UL]Do", "  [ZRK-L]End If", "    x = 1"}},
+            {"  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]  [ZRK-V]  [ZRK-UL]Do", "  [ZRK-L]End If", "    x = 1"}},
         {{"    If a Then", "        For i = 1 To 2", "    Else", "        Next", "    End If"},
-         {"  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-UL]For i = 1 To 2", "  [ZRK-T]Else", "  [ZRK-V]  [ZRK-L]Next", "  [ZRK-L]End If"}},
+            {"  [ZRK-UL]If a Then", "  [ZRK-V]  [ZRK-UL]For i = 1 To 2", "  [ZRK-T]Else", "  [ZRK-V]  [ZRK-L]Next", "  [ZRK-L]End If"}},
         // A continued opener is taken on its first line, a continued closer on its last; Then
         // followed only by the continuation opens once.
         {{"    If a And _", "        b Then", "        x = 1", "    End If"},
-         {"  [ZRK-UL]If a And _", "  [ZRK-V]    b Then", "  [ZRK-V]    x = 1", "  [ZRK-L]End If"}},
+            {"  [ZRK-UL]If a And _", "  [ZRK-V]    b Then", "  [ZRK-V]    x = 1", "  [ZRK-L]End If"}},
         {{"    If a Then _  ", "    ", "    End If"}, {"  [ZRK-UL]If a Then _  ", "    ", "  [ZRK-L]End If"}},
         {{"    Do", "        x = x + 1", "    Loop Until x > 5 And _", "        y < 2", "    z = 1"},
-         {"  [ZRK-UL]Do", "  [ZRK-V]    x = x + 1", "    Loop Until x > 5 And _", "  [ZRK-L]y < 2", "    z = 1"}},
+            {"  [ZRK-UL]Do", "  [ZRK-V]    x = x + 1", "    Loop Until x > 5 And _", "  [ZRK-L]y < 2", "    z = 1"}},
         // The report quotes the joined statement: one blank per joint, indentation and " _" gone.
         {{"    Loop Until a _", "        Or b"}, {"    Loop Until a _", unbalanced("Loop Until a Or b has no matching Do"), "        Or b"}},
         // Continued lines inside a block are plain, however many.
         {{"    For i = 1 To 2", "        s = \"Next\" & _", "            Next & _", "            Loop", "    Next"},
-         {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]    s = \"Next\" & _", "  [ZRK-V]        Next & _", "  [ZRK-V]        Loop", "  [ZRK-L]Next"}},
+            {"  [ZRK-UL]For i = 1 To 2", "  [ZRK-V]    s = \"Next\" & _", "  [ZRK-V]        Next & _", "  [ZRK-V]        Loop", "  [ZRK-L]Next"}},
         // An opener further right than any real line is drawn at the column limit below it.
         {{QString(kMaxBracketColumn + 7, ' ') + "Select Case x", "Case 1", "End Select"},
-         {QString(kMaxBracketColumn + 5, ' ') + "[ZRK-UL]Select Case x", QString(kMaxBracketColumn - 2, ' ') + "[ZRK-T]Case 1",
-          QString(kMaxBracketColumn - 2, ' ') + "[ZRK-L]End Select"}},
+            {QString(kMaxBracketColumn + 5, ' ') + "[ZRK-UL]Select Case x", QString(kMaxBracketColumn - 2, ' ') + "[ZRK-T]Case 1",
+                QString(kMaxBracketColumn - 2, ' ') + "[ZRK-L]End Select"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(listingOf(c.lines), c.listing) << c.lines.join(QStringLiteral(" / ")).left(200).toStdString();
@@ -138,8 +138,8 @@ TEST(Brackets, ListingsOfBlocksTwentyTrackedTheRangeAndTheListingFile)
     EXPECT_EQ(QFileInfo(file.path).absolutePath() + QLatin1Char('/'), quillon::platform::tempFolder());
     EXPECT_TRUE(QRegularExpression("^QLN_Bracket_\\d{6}\\.txt$").match(QFileInfo(file.path).fileName()).hasMatch()) << file.path.toStdString();
     EXPECT_EQ(file.lineCount, 5);
-    EXPECT_EQ(readBytes(file.path), "Sub S()\r\n  [ZRK-UL]For i = 1 To 2\r\n  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\nEnd Sub\r\n"
-                                        + kNeverClosedFor.toUtf8() + "\r\n");
+    EXPECT_EQ(readBytes(file.path),
+        "Sub S()\r\n  [ZRK-UL]For i = 1 To 2\r\n  [ZRK-V]    s = \"\xc3\xa9t\xc3\xa9\"\r\nEnd Sub\r\n" + kNeverClosedFor.toUtf8() + "\r\n");
     EXPECT_TRUE(readBytes(log.path()).contains("Open OUTPUT " + file.path.toUtf8()));
 
     // A failure leaves nothing behind; the attempt is still logged before the open.

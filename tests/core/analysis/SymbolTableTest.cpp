@@ -24,9 +24,11 @@ QStringList namesOf(const KeyedMap<T>* map)
 TEST(FileSymbols, NamesAndWhatAFileDeclares)
 {
     // One type suffix comes off first, then the brackets; tabs are not trimmed.
-    const struct { const char16_t* name; const char* normalized; } names[] = {
-        {u"  name$ ", "NAME"}, {u"n%%", "N%"}, {u"[Sub] ", "SUB"}, {u"[ a ]", "A"}, {u"[x]&", "X"}, {u"[x&]", "X&"},
-        {u"[", "["}, {u"[]", ""}, {u"\tx", "\tX"}, {u"$", ""}};
+    const struct {
+        const char16_t* name;
+        const char* normalized;
+    } names[] = {{u"  name$ ", "NAME"}, {u"n%%", "N%"}, {u"[Sub] ", "SUB"}, {u"[ a ]", "A"}, {u"[x]&", "X"}, {u"[x&]", "X&"}, {u"[", "["}, {u"[]", ""},
+        {u"\tx", "\tX"}, {u"$", ""}};
     for (const auto& n : names)
         EXPECT_EQ(normalizeName(n.name), QString::fromLatin1(n.normalized)) << n.normalized;
     for (const char* ok : {"A", "_X", "NAME", "VALUE", "DIMENSION", "A B", "X1"})
@@ -36,9 +38,19 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     EXPECT_FALSE(isValidName(QStringLiteral("\u00C9T\u00C9"))); // letters beyond A-Z do not start a name
 
     // Is the first "Foo" of the line a procedure reference, given the identifier before it?
-    const struct { QString line; const char* previous; bool call; } references[] = {
-        {"Foo x", "", true}, {"a = 1:\t Foo", "A", true}, {"Call Foo", "CALL", true}, {"y = Foo \t (1)", "Y", true}, {"Foo = 1", "", false},
-        {"Call Foo = 1", "CALL", false}, {"y = Foo", "Y", false}, {"Me.Foo", "ME", false},
+    const struct {
+        QString line;
+        const char* previous;
+        bool call;
+    } references[] = {
+        {"Foo x", "", true},
+        {"a = 1:\t Foo", "A", true},
+        {"Call Foo", "CALL", true},
+        {"y = Foo \t (1)", "Y", true},
+        {"Foo = 1", "", false},
+        {"Call Foo = 1", "CALL", false},
+        {"y = Foo", "Y", false},
+        {"Me.Foo", "ME", false},
     };
     for (const auto& r : references) {
         const int start = int(r.line.indexOf(QStringLiteral("Foo"))) + 1;
@@ -48,42 +60,43 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     EXPECT_TRUE(isProcedureReference(u"Foo", -5, 99, QString()));
     EXPECT_FALSE(isProcedureReference(u"x Foo", 99, 120, QString()));
     // What a file declares: constants, globals, module variables, procedures and ByRef parameters.
-    const struct { QStringList lines, consts, globals, modVars, procs; } cases[] = {
+    const struct {
+        QStringList lines, consts, globals, modVars, procs;
+    } cases[] = {
         // Constant lists keep commas inside strings.
         {{"Public Const A = 1, B = \"x,y\"", "Const C As Long = 3, D(1) = 2, E$ = \"\"", "Private Const Q = \"it's\", R = 1 ' S = 2"},
-         {"A", "B", "C", "D", "E", "Q", "R"}, {}, {}, {}},
+            {"A", "B", "C", "D", "E", "Q", "R"}, {}, {}, {}},
         // Enum members are constants; bracketed names and comments are not.
-        {{"Private Enum E", "  First = 1", "  [Second Item]", "  Third ' last", "", "  ' comment", "End Enum", "Public Enum F: Fourth",
-          "Fifth", "end enum ' done", "Sixth = 6", "Enum G", "  [Seventh]", "END ENUM"},
-         {"FIRST", "THIRD", "FIFTH", "SEVENTH"}, {}, {}, {}},
-        {{"Option Explicit", "Dim s$, n%", "Public WithEvents btn As CommandButton", "Friend f As Long", "Global g(1 To 2) As Long",
-          "Static st As Long", "Private a(1, 2) As Long, Optional o, s", "Private ByVal bv, ParamArray pa()"},
-         {}, {"BTN", "F", "G"}, {"S", "N", "ST", "A", "O", "BV", "PA"}, {}},
+        {{"Private Enum E", "  First = 1", "  [Second Item]", "  Third ' last", "", "  ' comment", "End Enum", "Public Enum F: Fourth", "Fifth",
+             "end enum ' done", "Sixth = 6", "Enum G", "  [Seventh]", "END ENUM"},
+            {"FIRST", "THIRD", "FIFTH", "SEVENTH"}, {}, {}, {}},
+        {{"Option Explicit", "Dim s$, n%", "Public WithEvents btn As CommandButton", "Friend f As Long", "Global g(1 To 2) As Long", "Static st As Long",
+             "Private a(1, 2) As Long, Optional o, s", "Private ByVal bv, ParamArray pa()"},
+            {}, {"BTN", "F", "G"}, {"S", "N", "ST", "A", "O", "BV", "PA"}, {}},
         // Types, declares, events and a form's layout add nothing.
-        {{"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Dim x\"", "End", "Attribute VB_Name = \"frmMain\"", "Public Type T",
-          "  Member As Long", "End Type", "Private Type U", "  V As String", "End Type",
-          "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)",
-          "Public Event X()", "Implements IThing", "Private  Event Y()"},
-         {}, {}, {}, {}},
+        {{"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Dim x\"", "End", "Attribute VB_Name = \"frmMain\"", "Public Type T", "  Member As Long",
+             "End Type", "Private Type U", "  V As String", "End Type", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+             "Public Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Public Event X()", "Implements IThing", "Private  Event Y()"},
+            {}, {}, {}, {}},
         // After the first procedure only procedure headers count.
-        {{"Dim before As Long", "Public Sub Main()", "  Dim local As Long", "End Sub", "Dim after As Long", "Public Const Late = 1",
-          "Enum Late2", "  Member", "End Enum", "Private Static Function Twice%(ByVal x)", "Friend Property Let Value(v)",
-          "Public Property Set Obj(o)", "Attribute Value.VB_UserMemId = 0", "Declare Sub Z Lib \"z\" ()"},
-         {}, {}, {"BEFORE"}, {"MAIN", "TWICE", "VALUE", "OBJ"}},
+        {{"Dim before As Long", "Public Sub Main()", "  Dim local As Long", "End Sub", "Dim after As Long", "Public Const Late = 1", "Enum Late2", "  Member",
+             "End Enum", "Private Static Function Twice%(ByVal x)", "Friend Property Let Value(v)", "Public Property Set Obj(o)",
+             "Attribute Value.VB_UserMemId = 0", "Declare Sub Z Lib \"z\" ()"},
+            {}, {}, {"BEFORE"}, {"MAIN", "TWICE", "VALUE", "OBJ"}},
         // Continued declarations join without their markers, however many lines they take.
-        {{"Public Const A = 1, _", "  B = 2", "Private X As Long, _", "Y As Long, _", "  Z As Long ' done", "Dim _", "P As Long",
-          "Global Const S = \"a, _", "b\", T = 1", "Public G1, _", "G2 ' note _", "Dim After"},
-         {"A", "B", "S", "T"}, {"G1", "G2"}, {"X", "Y", "Z", "P", "AFTER"}, {}},
+        {{"Public Const A = 1, _", "  B = 2", "Private X As Long, _", "Y As Long, _", "  Z As Long ' done", "Dim _", "P As Long", "Global Const S = \"a, _",
+             "b\", T = 1", "Public G1, _", "G2 ' note _", "Dim After"},
+            {"A", "B", "S", "T"}, {"G1", "G2"}, {"X", "Y", "Z", "P", "AFTER"}, {}},
         // A continued comment skips lines until code returns; "End Enum" is code.
-        {{"Enum E", "  ' members follow _", "  Hidden", "", "  ' still a comment _", "  Dimension", "  Called", "  Shown = 2",
-          "  Kept ' trailing note _", "  AlsoKept", "'_", "End Enum", "Public Open As Long"},
-         {"SHOWN", "KEPT", "ALSOKEPT"}, {"OPEN"}, {}, {}},
+        {{"Enum E", "  ' members follow _", "  Hidden", "", "  ' still a comment _", "  Dimension", "  Called", "  Shown = 2", "  Kept ' trailing note _",
+             "  AlsoKept", "'_", "End Enum", "Public Open As Long"},
+            {"SHOWN", "KEPT", "ALSOKEPT"}, {"OPEN"}, {}, {}},
         // Keywords count only as whole words; "Do." is one, and the line after it is read again.
         {{"Enum Z", "' text _", "Endless", "SelectAll", "Do.Thing", "Visible", "End Enum"}, {"VISIBLE"}, {}, {}, {}},
         // Long blank runs, repeated keywords, long literals and a continued comment over a long line.
         {{"Dim v0, v1, v2", "Dim" + QString(300, ' ') + "spaced", QStringLiteral("Public ").repeated(50) + "Const Deep = 1",
-          "Private Const C = \"" + QString(300, ',') + "\"", "' _", QString(300, 'x')},
-         {"DEEP", "C"}, {}, {"V0", "V1", "V2", "SPACED"}, {}},
+             "Private Const C = \"" + QString(300, ',') + "\"", "' _", QString(300, 'x')},
+            {"DEEP", "C"}, {}, {"V0", "V1", "V2", "SPACED"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join(QStringLiteral(" / ")).left(120).toStdString());
@@ -98,16 +111,16 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     // ByRef parameters per procedure, keyed by the file's path and the name ignoring case.
     SymbolTable symbols;
     symbols.scanFileSymbolLines(QStringLiteral("C:\\P\\m.bas"),
-                                {"Private Sub Foo(ByRef a As Long, b As Long, ByVal c As Long)", "End Sub", "Property Get Value() As Long",
-                                 "End Property", "Property Let Value(ByVal v As Long)", "End Property", "Function Fmt$(ByRef arr() As Long, _",
-                                 "  byref s$) As String", "End Function", "Sub Tail(x, ByRef)", "Sub NoList", "Sub Noted(ByRef q) ' (ByRef r)",
-                                 "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(3) + ")"});
+        {"Private Sub Foo(ByRef a As Long, b As Long, ByVal c As Long)", "End Sub", "Property Get Value() As Long", "End Property",
+            "Property Let Value(ByVal v As Long)", "End Property", "Function Fmt$(ByRef arr() As Long, _", "  byref s$) As String", "End Function",
+            "Sub Tail(x, ByRef)", "Sub NoList", "Sub Noted(ByRef q) ' (ByRef r)", "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(3) + ")"});
     // Get has "()" and gets no set; Let has a list without ByRef and gets an empty one.
     QStringList byRef;
     for (const auto& [key, names] : symbols.procByRef().entries())
         byRef << key + "=" + namesOf(&names).join(',');
-    EXPECT_EQ(byRef, (QStringList{"C:\\P\\M.BAS|FOO=A", "C:\\P\\M.BAS|VALUE=", "C:\\P\\M.BAS|FMT=ARR,S", "C:\\P\\M.BAS|TAIL=", "C:\\P\\M.BAS|NOTED=Q",
-                                  "C:\\P\\M.BAS|WIDE=W"}));
+    EXPECT_EQ(byRef,
+        (QStringList {
+            "C:\\P\\M.BAS|FOO=A", "C:\\P\\M.BAS|VALUE=", "C:\\P\\M.BAS|FMT=ARR,S", "C:\\P\\M.BAS|TAIL=", "C:\\P\\M.BAS|NOTED=Q", "C:\\P\\M.BAS|WIDE=W"}));
     EXPECT_TRUE(symbols.isByRefParameter(QStringLiteral(" c:\\p\\m.BAS"), QStringLiteral("Fmt$"), u"arr"));
     EXPECT_FALSE(symbols.isByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Foo"), u"b"));
     EXPECT_FALSE(symbols.isByRefParameter(QStringLiteral("C:\\P\\m.bas"), QStringLiteral("Bar"), u"a"));
@@ -115,7 +128,11 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
 
 TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQuietlyAndClassifies)
 {
-    const auto fileRecord = [](const QString& path) { auto file = std::make_shared<ProjectFile>(); file->filePath = path; return file; };
+    const auto fileRecord = [](const QString& path) {
+        auto file = std::make_shared<ProjectFile>();
+        file->filePath = path;
+        return file;
+    };
     Fixture fx;
     SymbolTable symbols;
     const QString a = fx.writeLines("a.bas", {"Public Const Shared = 1", "Public G As Long", "Private M As Long", "Sub Work(ByRef r)", "End Sub"});
@@ -132,22 +149,29 @@ TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQu
     // for what it holds.
     QDir().mkpath(fx.path("folder.bas"));
     const QString bin = fx.write("bin.bas", QByteArray("\0\x01\xFF\0\r\nDim Tail", 14));
-    const QStringList unreadable{fx.path("folder.bas"), "/proc/self/mem", fx.path("missing.bas")};
+    const QStringList unreadable {fx.path("folder.bas"), "/proc/self/mem", fx.path("missing.bas")};
     symbols.buildSymbolTables({fileRecord(unreadable[0]), fileRecord(unreadable[1]), fileRecord(unreadable[2]), fileRecord(bin)});
     EXPECT_FALSE(symbols.isModuleVariable(b, u"M2"));
     EXPECT_EQ(symbols.fileModVars().size(), 4);
     for (const QString& path : unreadable) {
         ASSERT_TRUE(symbols.fileProcedures().contains(path)) << path.toStdString();
         EXPECT_EQ(namesOf(symbols.fileConsts().find(path)) + namesOf(symbols.fileGlobals().find(path)) + namesOf(symbols.fileModVars().find(path))
-                      + namesOf(symbols.fileProcedures().find(path)), QStringList()) << path.toStdString();
+                + namesOf(symbols.fileProcedures().find(path)),
+            QStringList())
+            << path.toStdString();
     }
-    EXPECT_EQ(namesOf(symbols.fileModVars().find(bin)), QStringList{"TAIL"});
+    EXPECT_EQ(namesOf(symbols.fileModVars().find(bin)), QStringList {"TAIL"});
     // Classifying: ByRef parameters before module variables before globals, unless skipped;
     // then constants and procedure names in the right context.
     const QString c = fx.writeLines("c.bas", {"Private Item As Long", "Sub R(ByRef Item, ByRef Solo)", "End Sub"});
     const QString d = fx.writeLines("d.bas", {"Public Item As Long", "Public Const Item = 1, Both = 2", "Public Sub Item()", "Sub Both()", "Sub Helper()"});
     symbols.buildSymbolTables({fileRecord(c), fileRecord(d)});
-    const struct { QString line, id, file, routine; bool skipByRef, skipModVars; const char* previous; SymbolCategory category; } cases[] = {
+    const struct {
+        QString line, id, file, routine;
+        bool skipByRef, skipModVars;
+        const char* previous;
+        SymbolCategory category;
+    } cases[] = {
         {"Call Item", "Item", c, "R", false, false, "CALL", SymbolCategory::ByRefParameter},
         {"Call Item", "Item", c, "R", true, false, "CALL", SymbolCategory::ModuleVariable},
         {"Call Item", "Item", c, " ", false, false, "CALL", SymbolCategory::ModuleVariable},
@@ -161,8 +185,8 @@ TEST(FileSymbols, BuildMergesFilesReplacesTheLastBuildRegistersUnreadableFilesQu
     };
     for (const auto& k : cases) {
         const int start = int(k.line.indexOf(k.id)) + 1;
-        EXPECT_EQ(symbols.classify(k.line, start, start + int(k.id.size()) - 1, k.previous, k.file, k.routine, k.skipByRef, k.skipModVars),
-                  k.category) << k.line.toStdString() << " in " << k.routine.toStdString() << " of " << k.file.toStdString();
+        EXPECT_EQ(symbols.classify(k.line, start, start + int(k.id.size()) - 1, k.previous, k.file, k.routine, k.skipByRef, k.skipModVars), k.category)
+            << k.line.toStdString() << " in " << k.routine.toStdString() << " of " << k.file.toStdString();
     }
     EXPECT_EQ(symbols.classify(u"Call Item", 40, 50, QString(), c, "R", false, false), SymbolCategory::Normal);
 }

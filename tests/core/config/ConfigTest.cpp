@@ -20,7 +20,7 @@ namespace {
 Warning mimicWarning()
 {
     Warning w = Warning::notice("Mimic IDE Requirements", "Mimic Requirement Issue", "!", "Continue?");
-    w.buttons = QStringList{"Yes", "No"};
+    w.buttons = QStringList {"Yes", "No"};
     return w;
 }
 
@@ -32,8 +32,8 @@ protected:
         PrinterDefaults current() const override { return defaults; }
     };
     Fixture fx_;
-    DiagLog log_{fx_.path("diag.txt")};
-    IniStore ini_{fx_.path("opts.ini"), &log_};
+    DiagLog log_ {fx_.path("diag.txt")};
+    IniStore ini_ {fx_.path("opts.ini"), &log_};
     FakePrinter printer_;
     ScriptedMessageBox box_;
 
@@ -67,9 +67,10 @@ protected:
 TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
 {
     fx_.write("opts.ini", "[Quillon:Output]\r\nFont Size = 12 \r\nfont size=99\r\n[QUILLON:OUTPUT]\r\nExtra=1\r\n[S]\nBlank=   \n");
-    const struct { const char *section, *key, *value; } cases[] = {
-        {"quillon:output", "FONT SIZE", "12"}, {"Quillon:Output", "Extra", "default"}, {"Quillon:Other", "Font Size", "default"},
-        {"S", "Blank", "default"}};
+    const struct {
+        const char *section, *key, *value;
+    } cases[] = {
+        {"quillon:output", "FONT SIZE", "12"}, {"Quillon:Output", "Extra", "default"}, {"Quillon:Other", "Font Size", "default"}, {"S", "Blank", "default"}};
     for (const auto& c : cases)
         EXPECT_EQ(ini_.read(c.section, c.key, "default"), QString::fromLatin1(c.value)) << c.section << " " << c.key;
     EXPECT_EQ(ini_.read("Quillon:Output", "Font Size", "10", fx_.path("missing.ini")), QStringLiteral("10"));
@@ -82,8 +83,9 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     fx_.write("opts.ini", expected);
     // A new key goes at the end of its section, before the blank line that ends it; a new
     // section at the end of the file.
-    const struct { const char *section, *key, *value, *before, *after; } steps[] = {
-        {"quillon:output", "font size", "14.000", "  Font Size=12", "  Font Size=14.000"},
+    const struct {
+        const char *section, *key, *value, *before, *after;
+    } steps[] = {{"quillon:output", "font size", "14.000", "  Font Size=12", "  Font Size=14.000"},
         {"Quillon:Output", "Brackets", "False", "Duplex=True\r\n\r\n", "Duplex=True\r\nBrackets=False\r\n\r\n"},
         {"New", "k", "v", "x=1\r\n", "x=1\r\n[New]\r\nk=v\r\n"}};
     for (const auto& s : steps) {
@@ -142,17 +144,22 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     EXPECT_FALSE(ini_.write("S", "k", "new", fx_.path("dir.ini")));
     EXPECT_FALSE(ini_.write("S", "k", "new", fx_.path("no/such/folder/x.ini")));
     EXPECT_EQ(QDir(fx_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              (QStringList{"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
+        (QStringList {"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
         << "no temporary file left";
 }
 
 TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLeniently)
 {
-    fx_.write("opts.ini", "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
-                         "modA Sub X= 1|2 \n[Next]\nz=1\n");
+    fx_.write("opts.ini",
+        "[Quillon:TOC List]\n; note\nmodA Layout=3\nmodA Declarations=4\nmodA Layout Layout=5\n=skipped\nbare\n"
+        "modA Sub X= 1|2 \n[Next]\nz=1\n");
     const auto [keys, values] = ini_.readSection("quillon:toc list");
-    EXPECT_EQ(keys, (QStringList{"modA \x01Layout", "modA \x02" "Declarations", "modA \x01Layout Layout", "bare", "modA Sub X"}));
-    EXPECT_EQ(values, (QStringList{"3", "4", "5", "", "1|2"}));
+    EXPECT_EQ(keys,
+        (QStringList {"modA \x01Layout",
+            "modA \x02"
+            "Declarations",
+            "modA \x01Layout Layout", "bare", "modA Sub X"}));
+    EXPECT_EQ(values, (QStringList {"3", "4", "5", "", "1|2"}));
     EXPECT_TRUE(ini_.readSection("Missing").first.isEmpty());
     EXPECT_EQ(withoutLayoutAndDeclarationsMarks(QStringLiteral("a\x01 b\x02 c\x01")), QStringLiteral("a b c"));
     EXPECT_EQ(withoutLayoutAndDeclarationsMarks(markLayoutAndDeclarations("frmA.frm|Public Sub Layout")), "frmA.frm|Public Sub Layout");
@@ -172,7 +179,7 @@ TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLe
     EXPECT_EQ(doc.removeKeys("L", {"k", "missing"}), 3);
     EXPECT_EQ(doc.removeKey("L", "nothing"), 0);
     EXPECT_EQ(doc.toBytes(), QByteArray("top=1\n[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n\n; about B\n[B]\ny=2\n"));
-    EXPECT_EQ(doc.sectionNames(), (QStringList{"L", "Other", "B"}));
+    EXPECT_EQ(doc.sectionNames(), (QStringList {"L", "Other", "B"}));
     EXPECT_EQ(doc.removeSection("l"), 2);
     EXPECT_EQ(doc.removeSection("L"), 0);
     EXPECT_EQ(doc.toBytes(), QByteArray("top=1\n[Other]\nk=4\n[B]\ny=2\n"));
@@ -193,9 +200,9 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
     const QString text = fileText();
     qsizetype at = 0;
     for (const char* lines : {"[Quillon:Folders]\nProjectFolder=", "[Quillon:IDE]\nMimic=False\nLong Line=\nCode Page=windows-1252\nTab Width=\n",
-                              "[Quillon:Highlighting]\nHighlightChains=False\n", "[Quillon:Output]\nPaper Size=Letter\nPage Orientation=Portrait\n",
-                              "Font Size=10.000\nGDISpoolSize=0\n", "[Quillon:Margins]\nLeft=0.500\n", "[Quillon:Colors]\nColorDefaultNoteSeen=False\n",
-                              "[Quillon:DAWrapLineForm]\nWrap Code Indent=4\n", "[Quillon:ProjectInfo]\nVersion=Version ", "[Quillon:Support]\n"}) {
+             "[Quillon:Highlighting]\nHighlightChains=False\n", "[Quillon:Output]\nPaper Size=Letter\nPage Orientation=Portrait\n",
+             "Font Size=10.000\nGDISpoolSize=0\n", "[Quillon:Margins]\nLeft=0.500\n", "[Quillon:Colors]\nColorDefaultNoteSeen=False\n",
+             "[Quillon:DAWrapLineForm]\nWrap Code Indent=4\n", "[Quillon:ProjectInfo]\nVersion=Version ", "[Quillon:Support]\n"}) {
         at = text.indexOf(QString::fromLatin1(lines), at);
         EXPECT_GE(at, 0) << lines << " (in this order)";
     }
@@ -208,7 +215,7 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
     Options first = loaded("; kept by hand\n[My Own]\nx = 1\n[Quillon:Output]\n; why 12\nFont Size=12\n");
     // The code indent is not the wrap form's indent: it is lost on the next load.
     const std::pair<OptionKey, const char*> values[] = {{opt::FontName, "Liberation Mono"}, {opt::Aggregate, "Small"}, {opt::Brackets, "True"},
-                                                        {opt::BindingEdge, "5"}, {{":Colors", "Literal Text"}, "123"}, {opt::CodeIndent, "8"}};
+        {opt::BindingEdge, "5"}, {{":Colors", "Literal Text"}, "123"}, {opt::CodeIndent, "8"}};
     for (const auto& [key, value] : values)
         first.set(key, value);
     first.setSingle(opt::FontSize, 9.5f);
@@ -229,8 +236,10 @@ TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFind
                                    "Binding Edge=2.5\nFont Name=\n[Quillon:Margins]\nLeft=0.25\n");
     // Letters, a word that is no boolean and values out of 16-bit range fall back to the
     // default; 2.5 rounds to even; empty reads as the default.
-    const struct { OptionKey key; const char* text; } cases[] = {
-        {opt::Mimic, "True"}, {opt::Duplex, "False"}, {opt::FontSize, "10.000"}, {opt::GDISpoolSize, "0"}, {opt::BindingEdge, "2"},
+    const struct {
+        OptionKey key;
+        const char* text;
+    } cases[] = {{opt::Mimic, "True"}, {opt::Duplex, "False"}, {opt::FontSize, "10.000"}, {opt::GDISpoolSize, "0"}, {opt::BindingEdge, "2"},
         {opt::FontName, "Courier New"}, {opt::MarginLeft, "0.250"}};
     for (const auto& c : cases)
         EXPECT_EQ(options.text(c.key), QString::fromLatin1(c.text)) << c.key.key;
@@ -240,13 +249,15 @@ TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFind
     printer_.defaults.fontName = QStringLiteral("Liberation Mono");
     printer_.defaults.fontSize = 8.25;
     const Options fromPrinter = loaded("");
-    EXPECT_EQ(QStringList({fromPrinter.text(opt::PaperSize), fromPrinter.text(opt::PageOrientation), fromPrinter.text(opt::FontName),
-                           fromPrinter.text(opt::FontSize)}),
-              QStringList({"Legal", "Landscape", "Liberation Mono", "8.250"}));
+    EXPECT_EQ(QStringList(
+                  {fromPrinter.text(opt::PaperSize), fromPrinter.text(opt::PageOrientation), fromPrinter.text(opt::FontName), fromPrinter.text(opt::FontSize)}),
+        QStringList({"Legal", "Landscape", "Liberation Mono", "8.250"}));
     // The tab width is limited to 1..32, 4 otherwise; the code indent follows it unless the
     // wrap form's indent is stored.
-    const struct { const char* stored; int tab, indent; } widths[] = {
-        {"", 4, 4}, {"0", 4, 4}, {"8", 8, 8}, {"32", 32, 32}, {"40", 32, 32}, {"8\n[Quillon:DAWrapLineForm]\nWrap Code Indent=6", 8, 6}};
+    const struct {
+        const char* stored;
+        int tab, indent;
+    } widths[] = {{"", 4, 4}, {"0", 4, 4}, {"8", 8, 8}, {"32", 32, 32}, {"40", 32, 32}, {"8\n[Quillon:DAWrapLineForm]\nWrap Code Indent=6", 8, 6}};
     for (const auto& w : widths) {
         const Options tabbed = loaded(QByteArray("[Quillon:IDE]\nTab Width=") + w.stored + "\n");
         EXPECT_EQ(QList<int>({tabbed.ideTabWidth(), tabbed.codeIndentWidth(), tabbed.integer(opt::WrapCodeIndent)}), QList<int>({w.tab, w.indent, w.indent}))
@@ -266,7 +277,7 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     ASSERT_EQ(box_.shown.size(), 1u);
     // The text, then where the hidden message will be listed under its key, then the advice.
     EXPECT_TRUE(box_.shown[0].text.startsWith("Continue?\r\n\r\nIf suppressed this message will be listed in File | Restore Messages as:\r\n"
-                                             "         \"Mimic IDE Requirements\".  \r\n\r\nThe command button selected to close this message"));
+                                              "         \"Mimic IDE Requirements\".  \r\n\r\nThe command button selected to close this message"));
     EXPECT_TRUE(box_.shown[0].text.endsWith("Quillon suggests you limit the suppression to \"This session only\"."));
     Warning plain = mimicWarning();
     plain.allowSuppress = false;
@@ -295,17 +306,22 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     EXPECT_EQ(answer(engine, 1, 0), 1);
     EXPECT_EQ(box_.shown.size(), 4u);
     // A restart drops malformed and session records; keys match inside records; restoring shifts the rest.
-    fx_.write("opts.ini", "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
-                        "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\n"
-                        "sMsg5=B (Click 1 - No) (Always)\n");
+    fx_.write("opts.ini",
+        "[Quillon:SuppressedMsgs]\nRestoreCount=9\nsMsg0=junk\nsMsg1=A (Click 0 - Ok) (Session)\n"
+        "sMsg2=Long Line Wrap Warning (Click 2 - Abandon) (Always)\nsMsg3=\nsMsg4=C (Click x - Odd) (Always)\n"
+        "sMsg5=B (Click 1 - No) (Always)\n");
     SuppressibleMessages restarted = newRun();
     const QString wrap = "Long Line Wrap Warning (Click 2 - Abandon) (Always)";
-    EXPECT_EQ(restarted.menuCaptions(), (QStringList{wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(restarted.menuCaptions(), (QStringList {wrap, "C (Click x - Odd) (Always)", "B (Click 1 - No) (Always)"}));
     EXPECT_EQ(restarted.restoreCount(), 3);
     // A key contained in a record matches it, case-sensitively, and takes its text; an answer
     // that cannot be read is 5, no button. (The key "C" alone would match "(Click".)
-    const struct { const char* key; bool suppressed; int answer; QString matched; } cases[] = {
-        {"Line Wrap", true, 2, wrap}, {"line wrap", false, 0, "line wrap"}, {"C (", true, 5, "C (Click x - Odd) (Always)"}};
+    const struct {
+        const char* key;
+        bool suppressed;
+        int answer;
+        QString matched;
+    } cases[] = {{"Line Wrap", true, 2, wrap}, {"line wrap", false, 0, "line wrap"}, {"C (", true, 5, "C (Click x - Odd) (Always)"}};
     for (const auto& c : cases) {
         restarted.request.messageKey = QString::fromLatin1(c.key);
         EXPECT_EQ(restarted.isSuppressed(), c.suppressed) << c.key;
@@ -314,7 +330,7 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     }
     // Restoring shifts the later records down; out-of-range indexes change nothing.
     restarted.deleteRecord(1, true);
-    EXPECT_EQ(restarted.menuCaptions(), (QStringList{wrap, "B (Click 1 - No) (Always)"}));
+    EXPECT_EQ(restarted.menuCaptions(), (QStringList {wrap, "B (Click 1 - No) (Always)"}));
     EXPECT_EQ(QStringList({stored(1), stored(2)}), QStringList({"B (Click 1 - No) (Always)", " "}));
     restarted.deleteRecord(-1, true);
     restarted.deleteRecord(2, true);
@@ -326,7 +342,7 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
     MessageRequest request;
     request.buttons = {"Yes", "No", "  ", "", ""};
     EXPECT_EQ(QList<bool>({request.isButtonShown(0), request.isButtonShown(1), request.isButtonShown(2), request.isButtonShown(3)}),
-              QList<bool>({true, true, false, false}));
+        QList<bool>({true, true, false, false}));
     EXPECT_EQ(batchButtonFor(request), 0);
     request.buttons = {"", "Continue", "", "", ""};
     EXPECT_EQ(batchButtonFor(request), 1);
@@ -337,7 +353,7 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
     request.messageKey = request.title = "Long Line Action";
     request.buttons = {"Truncate", "Wrap", "Cancel", "", ""};
     for (const char* text : {"A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed",
-                             "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed"}) {
+             "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed"}) {
         request.text = text;
         box.showRequest(request);
     }
@@ -345,8 +361,9 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
         box.showMessage(MessageIcon::Question, "Duplex Unavailable", text, MessageButtons::YesNo);
     ASSERT_EQ(written.size(), 5);
     EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
-    EXPECT_EQ(written.mid(1), (QStringList{"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",
-                                           "Duplex Unavailable: Two [answered Yes]\n", "Duplex Unavailable (again): Two [answered Yes]\n"}));
+    EXPECT_EQ(written.mid(1),
+        (QStringList {"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",
+            "Duplex Unavailable: Two [answered Yes]\n", "Duplex Unavailable (again): Two [answered Yes]\n"}));
 }
 
 } // namespace

@@ -27,11 +27,11 @@ namespace {
 struct Bench {
     RecordingPrintSurface surface;
     quillon::print::PageSetup setup;
-    quillon::print::PrintDevice printer{surface, setup};
+    quillon::print::PrintDevice printer {surface, setup};
     quillon::print::PrintRunState run;
-    quillon::print::PageFrame frame{printer, run};
-    std::array<quint32, 10> colours{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009};
-    FormImageRenderer renderer{printer, frame, colours};
+    quillon::print::PageFrame frame {printer, run};
+    std::array<quint32, 10> colours {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009};
+    FormImageRenderer renderer {printer, frame, colours};
 
     explicit Bench(bool duplex = false)
     {
@@ -77,12 +77,8 @@ struct Bench {
 // A form built by hand, as the layout reader leaves it.
 class Form {
 public:
-    explicit Form(int width = 4800, int height = 3600, const QString& caption = "Main")
-    {
-        layout_.form = {"frmMain", caption, width, height, false, 0, 0, 0};
-    }
-    int add(const QString& name, int left, int top, int width = 1200, int height = 495, const QString& type = "VB.CommandButton",
-            int parent = -1)
+    explicit Form(int width = 4800, int height = 3600, const QString& caption = "Main") { layout_.form = {"frmMain", caption, width, height, false, 0, 0, 0}; }
+    int add(const QString& name, int left, int top, int width = 1200, int height = 495, const QString& type = "VB.CommandButton", int parent = -1)
     {
         ControlRecord c;
         c.typeName = type, c.name = name, c.left = left, c.top = top, c.width = width, c.height = height;
@@ -119,7 +115,6 @@ Form oneButton(int width = 4800, int height = 3600)
     return form;
 }
 
-
 struct Box {
     double x1, y1, x2, y2;
     bool overlaps(const Box& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
@@ -142,8 +137,7 @@ QString drawnAt(const Bench& b, double x1, double y1, double x2, double y2)
     const char* const styles[] = {"solid", "dashed", "dotted", "dash-dot"};
     QStringList out;
     for (const Op& op : b.surface.ops) {
-        if (op.kind == Kind::Text || std::abs(op.x - x1) > 1e-6 || std::abs(op.y - y1) > 1e-6 || std::abs(op.x2 - x2) > 1e-6
-            || std::abs(op.y2 - y2) > 1e-6)
+        if (op.kind == Kind::Text || std::abs(op.x - x1) > 1e-6 || std::abs(op.y - y1) > 1e-6 || std::abs(op.x2 - x2) > 1e-6 || std::abs(op.y2 - y2) > 1e-6)
             continue;
         const QString colour = QString::number(op.color, 16);
         const QString page = op.page == 1 ? QString() : QStringLiteral("p%1 ").arg(op.page);
@@ -159,16 +153,22 @@ QString drawnAt(const Bench& b, double x1, double y1, double x2, double y2)
 // Page twips of a place on a 4800 × 3600 form, which fills the print box's width: 2.1 page twips
 // to the form's twip from the box's corner (720, 2016), the client area (or the menu bar) under
 // the 420-twip title bar.
-double x(double x) { return 720 + 2.1 * x; }
-double y(double y) { return 2016 + 2.1 * (420 + y); }
+double x(double x)
+{
+    return 720 + 2.1 * x;
+}
+double y(double y)
+{
+    return 2016 + 2.1 * (420 + y);
+}
 
 // How a text was printed: "pPAGE POINTSpt [bold] [italic] COLOUR"; empty when it was not.
 QString style(const Bench& b, const QString& text)
 {
     const Op* op = b.text(text);
-    return op ? QStringLiteral("p%1 %2pt%3%4 %5").arg(op->page).arg(op->fontSize).arg(op->bold ? " bold" : "", op->italic ? " italic" : "")
-                    .arg(op->color, 0, 16)
-              : QString();
+    return op
+        ? QStringLiteral("p%1 %2pt%3%4 %5").arg(op->page).arg(op->fontSize).arg(op->bold ? " bold" : "", op->italic ? " italic" : "").arg(op->color, 0, 16)
+        : QString();
 }
 
 TEST(FormImageRendererTest, ATallFormIsCentredAcrossAndWhatLiesBeyondItsClientAreaIsTakenIn)
@@ -265,11 +265,11 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     form.add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
     ASSERT_TRUE(b.print(form.done()));
     // Overlapping buttons go on two layers, the frame that holds them dotted, unnamed, on the second.
-    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
+    EXPECT_EQ(b.headings(), (QStringList {"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
     // Every control by its name, lines by none.
     const QRegularExpression names("^(cmd|fra|lbl|lin|grd)");
-    EXPECT_EQ(b.surface.textsOnPage(1).filter(names), (QStringList{"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
-    EXPECT_EQ(b.surface.textsOnPage(2).filter(names), QStringList{"cmdSecond"});
+    EXPECT_EQ(b.surface.textsOnPage(1).filter(names), (QStringList {"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
+    EXPECT_EQ(b.surface.textsOnPage(2).filter(names), QStringList {"cmdSecond"});
     // The form fills the print box's width at its top; its caption 80 twips in, bold; the window
     // buttons end 80 twips from the right.
     const Op* caption = b.text("Main");
@@ -282,12 +282,12 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
         double x1, y1, x2, y2; // form twips
         const char* drawn;
     } drawn[] = {
-        {0, -420, 4800, 0, "fill d9d9d9, p2 fill d9d9d9"},        // the title bar, on every page
+        {0, -420, 4800, 0, "fill d9d9d9, p2 fill d9d9d9"}, // the title bar, on every page
         {240, 960, 2240, 1455, "fill ebebeb, solid box 1 0"}, // hidden
-        {2760, 240, 4560, 540, "dashed box 1 0"},              // label
+        {2760, 240, 4560, 540, "dashed box 1 0"}, // label
         {2760, 960, 4560, 2160, "solid box 1 0, p2 dotted box 1 8c8c8c"}, // frame
-        {4500, 2400, 2800, 3300, "line 0"},                    // between its own end points
-        {3000, 100, 3800, 140, "line 0"},                      // without them corner to corner
+        {4500, 2400, 2800, 3300, "line 0"}, // between its own end points
+        {3000, 100, 3800, 140, "line 0"}, // without them corner to corner
         {240, 2400 + 160 / 2.1, 2240, 2400 + 160 / 2.1, "line 0"}, // the grid's header row, 160 twips down
     };
     for (const auto& d : drawn)
@@ -318,19 +318,18 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     form.add("picTiny", 2400, 1800, 60, 60, "VB.PictureBox");
     form.add(QString(100000, QLatin1Char('N')), 2400, 600);
     ASSERT_TRUE(b.print(form.done()));
-    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
+    EXPECT_EQ(b.headings(), (QStringList {"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Layer 1 of 1 - Callouts (cont.)"}));
     EXPECT_EQ(style(b, "cmdNarrowOK"), "p1 6pt 282828");
 
     // picTiny's marker: bold on the layer's page, clear of the control, its leader running from 8
     // twips off the control to 12 twips short of the marker.
     ASSERT_EQ(style(b, "2"), "p1 7pt bold 282828");
     const Op* marker = b.text("2");
-    const Box control{x(2400), y(1800), x(2460), y(1860)};
+    const Box control {x(2400), y(1800), x(2460), y(1860)};
     EXPECT_FALSE(textBox(*marker).overlaps(control));
     const std::vector<Op> lines = b.ops(Kind::Line, 1);
-    const auto leader = std::find_if(lines.begin(), lines.end(), [&](const Op& op) {
-        return op.color == rgb(90, 90, 90) && std::abs(distance(op.x, op.y, control) - 8) < 1e-6;
-    });
+    const auto leader = std::find_if(
+        lines.begin(), lines.end(), [&](const Op& op) { return op.color == rgb(90, 90, 90) && std::abs(distance(op.x, op.y, control) - 8) < 1e-6; });
     ASSERT_NE(leader, lines.end());
     EXPECT_NEAR(distance(leader->x2, leader->y2, textBox(*marker)), 12, 1.0);
 
@@ -348,8 +347,8 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
     Form form(9000, 7000);
     const int frame = form.add("fraAll", 4500, 300, 4200, 6400, "VB.Frame");
     for (int i = 0; i < 260; ++i)
-        form.add("txtField" + QString::number(i), i * 397 % 4200, i * 233 % 6400, 80 + i * 53 % 700, 60 + i * 31 % 400,
-                 i % 7 == 0 ? "VB.Label" : "VB.TextBox", i % 3 == 0 ? frame : -1);
+        form.add("txtField" + QString::number(i), i * 397 % 4200, i * 233 % 6400, 80 + i * 53 % 700, 60 + i * 31 % 400, i % 7 == 0 ? "VB.Label" : "VB.TextBox",
+            i % 3 == 0 ? frame : -1);
     const FormLayout& layout = form.done();
     const int estimate = b.renderer.estimateFormImagePages(layout);
     ASSERT_TRUE(b.print(layout));
@@ -400,7 +399,7 @@ TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGre
     form.menu("mnuSecret", "Secret", 1, false);
     form.menu("mnuHelp", "&Help", 0);
     ASSERT_TRUE(b.print(form.done()));
-    EXPECT_EQ(b.headings(), (QStringList{"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
+    EXPECT_EQ(b.headings(), (QStringList {"1:Main.frm|Image - Layer 1 of 1", "2:Main.frm|Image - Menu Tree (cont.)"}));
     // The 360-twip menu bar under the title bar; its captions without their access keys, in order.
     EXPECT_EQ(drawnAt(b, x(0), y(0), x(4800), y(360)), "fill f2f2f2");
     EXPECT_EQ(drawnAt(b, x(0), y(-420), x(4800), y(360 + 3600)), "solid box 2 0");
@@ -432,8 +431,8 @@ TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
 {
     quillon::test::Fixture fx;
     quillon::model::Routine routine;
-    routine.filePath = fx.writeLines("frmOrder.frm", {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800",
-                                                      "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
+    routine.filePath = fx.writeLines("frmOrder.frm",
+        {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800", "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
     const quillon::model::SourceReader& reader = quillon::model::SourceReader::standard();
     quillon::platform::ScriptedMessageBox box;
     Bench b;

@@ -19,29 +19,28 @@ namespace {
 // A "Begin" block: its header, its property lines, then the blocks it holds.
 QStringList block(const QString& header, const QStringList& properties, const QStringList& children = {})
 {
-    QStringList lines{QStringLiteral("Begin ") + header};
+    QStringList lines {QStringLiteral("Begin ") + header};
     for (const QString& line : properties + children)
         lines << QStringLiteral("   ") + line;
     return lines << QStringLiteral("End");
 }
 
 // A control block with its position and size first.
-QStringList box(const QString& header, int left, int top, int width, int height, const QStringList& more = {},
-                const QStringList& children = {})
+QStringList box(const QString& header, int left, int top, int width, int height, const QStringList& more = {}, const QStringList& children = {})
 {
     return block(header,
-                 QStringList{QStringLiteral("Height          =   %1").arg(height), QStringLiteral("Left            =   %1").arg(left),
-                             QStringLiteral("Top             =   %1").arg(top), QStringLiteral("Width           =   %1").arg(width)}
-                     + more,
-                 children);
+        QStringList {QStringLiteral("Height          =   %1").arg(height), QStringLiteral("Left            =   %1").arg(left),
+            QStringLiteral("Top             =   %1").arg(top), QStringLiteral("Width           =   %1").arg(width)}
+            + more,
+        children);
 }
 
 // A whole form file: the header lines, the form block holding `body`, then code.
 QStringList formFile(const QStringList& body)
 {
-    QStringList lines{"VERSION 5.00", "Object = \"{5E9E78A0-531B-11CF-91F6-C2863C385E30}#1.0#0\"; \"MSFLXGRD.OCX\""};
-    lines << block(QStringLiteral("VB.Form frmTest "), {"Caption         =   \"Test form\"", "ClientHeight    =   3000",
-                                                        "ClientLeft      =   60", "ClientWidth     =   4000"}, body);
+    QStringList lines {"VERSION 5.00", "Object = \"{5E9E78A0-531B-11CF-91F6-C2863C385E30}#1.0#0\"; \"MSFLXGRD.OCX\""};
+    lines << block(QStringLiteral("VB.Form frmTest "),
+        {"Caption         =   \"Test form\"", "ClientHeight    =   3000", "ClientLeft      =   60", "ClientWidth     =   4000"}, body);
     // What follows the first Attribute line is code (or junk), never objects.
     return lines << "Attribute VB_Name = \"frmTest\"" << box("VB.Label lblInCode", 0, 0, 100, 100) << "Private Sub Form_Load()"
                  << "End Sub";
@@ -59,10 +58,14 @@ QByteArray bytes(const QStringList& lines)
 QStringList described(const FormLayoutReader& reader)
 {
     const FormRecord& f = reader.layout().form;
-    QStringList out{QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7").arg(f.name, f.caption).arg(f.clientWidth).arg(f.clientHeight)
-                        .arg(f.controlCount).arg(f.menuCount).arg(f.layerCount)
-                    + (f.hasMenuBar ? " menubar" : "")
-                    + (reader.unclosedObjects() ? QStringLiteral(" open %1").arg(reader.unclosedObjects()) : QString())};
+    QStringList out {QStringLiteral("%1 \"%2\" %3x%4 c%5 m%6 L%7")
+                         .arg(f.name, f.caption)
+                         .arg(f.clientWidth)
+                         .arg(f.clientHeight)
+                         .arg(f.controlCount)
+                         .arg(f.menuCount)
+                         .arg(f.layerCount)
+        + (f.hasMenuBar ? " menubar" : "") + (reader.unclosedObjects() ? QStringLiteral(" open %1").arg(reader.unclosedObjects()) : QString())};
     for (const ControlRecord& c : reader.layout().controls) {
         QString line = c.typeName + ' ' + c.name + (c.index != -1 ? QStringLiteral("(%1)").arg(c.index) : QString())
             + QStringLiteral(" %1,%2 %3x%4").arg(c.left).arg(c.top).arg(c.width).arg(c.height);
@@ -88,8 +91,8 @@ protected:
     Fixture fx_;
     QString path_;
     ScriptedMessageBox box_;
-    SourceReader reader_{CodePage::standard(), nullptr};
-    FormLayoutReader formImage_{reader_, &box_};
+    SourceReader reader_ {CodePage::standard(), nullptr};
+    FormLayoutReader formImage_ {reader_, &box_};
 };
 
 // One reader reads every case in turn: each reading starts afresh.
@@ -103,72 +106,65 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
         QStringList expected;
     } cases[] = {
         {"nothing is read after the form's block",
-         QStringList{"VERSION 5.00"} + block("VB.Form frmB", {}, box("VB.Label lblA", 0, 0, 100, 100))
-             + box("VB.Label lblLate", 0, 0, 100, 100),
-         {"frmB \"\" 0x0 c1 m0 L1", "VB.Label lblA 0,0 100x100 L1"}},
+            QStringList {"VERSION 5.00"} + block("VB.Form frmB", {}, box("VB.Label lblA", 0, 0, 100, 100)) + box("VB.Label lblLate", 0, 0, 100, 100),
+            {"frmB \"\" 0x0 c1 m0 L1", "VB.Label lblA 0,0 100x100 L1"}},
         {"a line's box from its end points, which are kept as written",
-         formFile(block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})),
-         {form + "c1 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900"}},
-        {"controls without area get no layer",
-         formFile(box("VB.Label lblThin", 0, 0, 1, 0) + box("VB.Label lblDot", 0, 0, 1, 1)),
-         {form + "c2 m0 L1", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1"}},
+            formFile(block("VB.Line linFall", {"X1 = 500", "X2              =   100", "Y1 = 300", "Y2 = 900"})),
+            {form + "c1 m0 L1", "VB.Line linFall 100,300 400x600 L1 ends 500,300 100,900"}},
+        {"controls without area get no layer", formFile(box("VB.Label lblThin", 0, 0, 1, 0) + box("VB.Label lblDot", 0, 0, 1, 1)),
+            {form + "c2 m0 L1", "VB.Label lblThin 0,0 1x0 L0", "VB.Label lblDot 0,0 1x1 L1"}},
         {"covering more than half of the smaller control opens a layer, as many as it takes; exactly half, or a "
          "container over what it holds, does not",
-         formFile(box("VB.CommandButton cmdA", 0, 0, 1000, 500) + box("VB.CommandButton cmdB", 400, 0, 1000, 500)
-                  + box("VB.CommandButton cmdC", 0, 250, 1000, 500)
-                  + box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))
-                  + box("VB.CommandButton cmdD", 0, 0, 1000, 500)),
-         {form + "c6 m0 L3", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2",
-          "VB.CommandButton cmdC 0,250 1000x500 L1", "VB.Frame fraBox 2000,0 1500x1500 L1",
-          "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1", "VB.CommandButton cmdD 0,0 1000x500 L3"}},
+            formFile(box("VB.CommandButton cmdA", 0, 0, 1000, 500) + box("VB.CommandButton cmdB", 400, 0, 1000, 500)
+                + box("VB.CommandButton cmdC", 0, 250, 1000, 500)
+                + box("VB.Frame fraBox", 2000, 0, 1500, 1500, {}, box("VB.CommandButton cmdIn", 100, 100, 1300, 1300))
+                + box("VB.CommandButton cmdD", 0, 0, 1000, 500)),
+            {form + "c6 m0 L3", "VB.CommandButton cmdA 0,0 1000x500 L1", "VB.CommandButton cmdB 400,0 1000x500 L2", "VB.CommandButton cmdC 0,250 1000x500 L1",
+                "VB.Frame fraBox 2000,0 1500x1500 L1", "VB.CommandButton cmdIn 100,100 1300x1300 @2100,100 in 4 L1", "VB.CommandButton cmdD 0,0 1000x500 L3"}},
         {"what a container on a later layer holds starts on that layer, though the first would have room",
-         formFile(box("VB.Frame fraA", 0, 0, 1000, 2000)
-                  + box("VB.Frame fraB", 100, 100, 2000, 2000, {}, box("VB.CommandButton cmdIn", 1400, 10, 500, 300))
-                  + box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
-         {form + "c4 m0 L2", "VB.Frame fraA 0,0 1000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
-          "VB.CommandButton cmdIn 1400,10 500x300 @1500,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
+            formFile(box("VB.Frame fraA", 0, 0, 1000, 2000) + box("VB.Frame fraB", 100, 100, 2000, 2000, {}, box("VB.CommandButton cmdIn", 1400, 10, 500, 300))
+                + box("VB.CommandButton cmdFar", 5000, 5000, 500, 300)),
+            {form + "c4 m0 L2", "VB.Frame fraA 0,0 1000x2000 L1", "VB.Frame fraB 100,100 2000x2000 L2",
+                "VB.CommandButton cmdIn 1400,10 500x300 @1500,110 in 2 L2", "VB.CommandButton cmdFar 5000,5000 500x300 L1"}},
         {"hidden controls are layered after the visible ones",
-         formFile(box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
-                  + box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
-         {form + "c2 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1"}},
+            formFile(box("VB.CommandButton cmdHidden", 0, 0, 1000, 500, {"Visible         =   0   'False"})
+                + box("VB.CommandButton cmdShown", 0, 0, 1000, 500, {"Visible         =   -1  'True"})),
+            {form + "c2 m0 L2", "VB.CommandButton cmdHidden 0,0 1000x500 L2 hidden", "VB.CommandButton cmdShown 0,0 1000x500 L1"}},
         {"an array index of 0; numbers round half to even, take E and D exponents and ignore what follows",
-         formFile(box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
-                  + block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
-                  + block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
-         {form + "c3 m0 L1", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1",
-          "VB.Label lblNone 0,250 7x1 L1"}},
+            formFile(box("VB.CommandButton cmdAction", 0, 0, 100, 100, {"Index           =   0"})
+                + block("VB.Label lblNumbers", {"Left = 1200.5", "Top = 1201.5", "Width = 1E3", "Height = 12abc", "Index = -2.5"})
+                + block("VB.Label lblNone", {"Left = abc", "Top = 2.5D2", "Width = +7", "Height = .75"})),
+            {form + "c3 m0 L1", "VB.CommandButton cmdAction(0) 0,0 100x100 L1", "VB.Label lblNumbers(-2) 1200,1202 1000x12 L1",
+                "VB.Label lblNone 0,250 7x1 L1"}},
         {"menus nest three deep and the next top-level one is back at level 0",
-         formFile(block("VB.Menu mnuFile", {"Caption = \"&File\""},
-                        block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, block("VB.Menu mnuItem", {"Caption = \"one\""})))
-                  + block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
-         {form + "c0 m4 L0 menubar", "menu mnuFile \"&File\" level 0", "menu mnuRecent \"Recent\" level 1",
-          "menu mnuItem \"one\" level 2", "menu mnuHelp \"&Help\" level 0"}},
+            formFile(block("VB.Menu mnuFile", {"Caption = \"&File\""},
+                         block("VB.Menu mnuRecent", {"Caption = \"Recent\""}, block("VB.Menu mnuItem", {"Caption = \"one\""})))
+                + block("VB.Menu mnuHelp", {"Caption = \"&Help\""})),
+            {form + "c0 m4 L0 menubar", "menu mnuFile \"&File\" level 0", "menu mnuRecent \"Recent\" level 1", "menu mnuItem \"one\" level 2",
+                "menu mnuHelp \"&Help\" level 0"}},
         {"only a visible, captioned top-level menu makes a menu bar",
-         formFile(block("VB.Menu mnuSep", {"Caption = \"-\""})
-                  + block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, block("VB.Menu mnuIn", {"Caption = \"In\""}))),
-         {form + "c0 m3 L0", "menu mnuSep \"-\" level 0", "menu mnuHidden \"&Popup\" level 0 hidden", "menu mnuIn \"In\" level 1"}},
+            formFile(block("VB.Menu mnuSep", {"Caption = \"-\""})
+                + block("VB.Menu mnuHidden", {"Caption = \"&Popup\"", "Visible = 0   'False"}, block("VB.Menu mnuIn", {"Caption = \"In\""}))),
+            {form + "c0 m3 L0", "menu mnuSep \"-\" level 0", "menu mnuHidden \"&Popup\" level 0 hidden", "menu mnuIn \"In\" level 1"}},
         {"property groups, nested, change nothing of their control and begin no object",
-         formFile(block("VB.Label lblTitle",
-                        {"Caption         =   \"Title\"", "BeginProperty Font ", "   Name            =   \"Arial\"", "   Left = 9999",
-                         "   Caption = \"font\"", "EndProperty", "BeginProperty ListImages {2C247F25-8591-11D1-B16A-00C0F0283628} ",
-                         "   BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} ", "      Begin VB.Label lblFake ",
-                         "      Width = 5", "      End", "   EndProperty", "   Visible = 0", "EndProperty", "Height = 495", "Left = 240",
-                         "Top = 360", "Width = 4455"})),
-         {form + "c1 m0 L1", "VB.Label lblTitle 240,360 4455x495 L1 \"Title\""}},
+            formFile(block("VB.Label lblTitle",
+                {"Caption         =   \"Title\"", "BeginProperty Font ", "   Name            =   \"Arial\"", "   Left = 9999", "   Caption = \"font\"",
+                    "EndProperty", "BeginProperty ListImages {2C247F25-8591-11D1-B16A-00C0F0283628} ",
+                    "   BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} ", "      Begin VB.Label lblFake ", "      Width = 5", "      End",
+                    "   EndProperty", "   Visible = 0", "EndProperty", "Height = 495", "Left = 240", "Top = 360", "Width = 4455"})),
+            {form + "c1 m0 L1", "VB.Label lblTitle 240,360 4455x495 L1 \"Title\""}},
         {"captions: a text box's Text, a missing closing quote, bare words, \"=\"",
-         formFile(block("VB.TextBox txtName", {"Text = \"Anna\""}) + block("VB.Label lblOpen", {"Caption = \"open"})
-                  + block("VB.Label lblBare", {"Caption = bare words"}) + block("VB.Label lblEquals", {"Caption = \"a = b\""})),
-         {form + "c4 m0 L0", "VB.TextBox txtName 0,0 0x0 L0 \"Anna\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"",
-          "VB.Label lblBare 0,0 0x0 L0 \"bare words\"", "VB.Label lblEquals 0,0 0x0 L0 \"a = b\""}},
+            formFile(block("VB.TextBox txtName", {"Text = \"Anna\""}) + block("VB.Label lblOpen", {"Caption = \"open"})
+                + block("VB.Label lblBare", {"Caption = bare words"}) + block("VB.Label lblEquals", {"Caption = \"a = b\""})),
+            {form + "c4 m0 L0", "VB.TextBox txtName 0,0 0x0 L0 \"Anna\"", "VB.Label lblOpen 0,0 0x0 L0 \"open\"", "VB.Label lblBare 0,0 0x0 L0 \"bare words\"",
+                "VB.Label lblEquals 0,0 0x0 L0 \"a = b\""}},
         {"a file cut off inside a frame: what was read stands, blocks never ended are not drawn",
-         QStringList{"VERSION 5.00", "Begin VB.Form frmCut", "Begin VB.CommandButton cmdA", "Width = 500", "Height = 500", "End",
-                     "Begin VB.Frame fraCut", "Left = 600", "Width = 1000", "Height = 1000", "Begin VB.CommandButton cmdIn",
-                     "Left = 10", "Width = 200", "Height = 200"},
-         {"frmCut \"\" 0x0 c3 m0 L1 open 3", "VB.CommandButton cmdA 0,0 500x500 L1", "VB.Frame fraCut 600,0 1000x1000 L0",
-          "VB.CommandButton cmdIn 10,0 200x200 @610,0 in 2 L0"}},
-        {"a very long line is read whole",
-         formFile(block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
-         {form + "c1 m0 L1", "VB.Label lblLong 0,0 10x10 L1 \"" + longCaption + "\""}},
+            QStringList {"VERSION 5.00", "Begin VB.Form frmCut", "Begin VB.CommandButton cmdA", "Width = 500", "Height = 500", "End", "Begin VB.Frame fraCut",
+                "Left = 600", "Width = 1000", "Height = 1000", "Begin VB.CommandButton cmdIn", "Left = 10", "Width = 200", "Height = 200"},
+            {"frmCut \"\" 0x0 c3 m0 L1 open 3", "VB.CommandButton cmdA 0,0 500x500 L1", "VB.Frame fraCut 600,0 1000x1000 L0",
+                "VB.CommandButton cmdIn 10,0 200x200 @610,0 in 2 L0"}},
+        {"a very long line is read whole", formFile(block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
+            {form + "c1 m0 L1", "VB.Label lblLong 0,0 10x10 L1 \"" + longCaption + "\""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
@@ -192,7 +188,7 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         {bytes(formFile(block("VB.Line linLong", {"X1 = -2000000000", "X2 = 2000000000"}))), cannot + "Line 11: the line linLong is too long to be drawn."},
         // Each value fits, their sum on the form does not.
         {bytes(formFile(box("VB.Frame fraFar", 2000000000, 0, 100, 100, {}, box("VB.Label lblFar", 2000000000, 0, 100, 100)))),
-         cannot + "a control lies too far from the form's corner to be placed."},
+            cannot + "a control lies too far from the form's corner to be placed."},
         {"Begin VB.Form frmHuge\r\n", cannot + "it is too large to be a source file", SourceReader::kMaxFileBytes + 1},
         {bytes({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END"}), noBlock},
     };
@@ -207,7 +203,7 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         EXPECT_EQ(box_.shown[0].title, QStringLiteral("Form Image"));
         EXPECT_EQ(box_.shown[0].icon, MessageIcon::Exclamation);
         EXPECT_EQ(box_.shown[0].text, c.message.arg(path_));
-        EXPECT_EQ(described(formImage_), QStringList{" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
+        EXPECT_EQ(described(formImage_), QStringList {" \"\" 0x0 c0 m0 L0"}) << "the earlier result is gone";
     }
     // 63 objects deep (the form and 62 frames, each 10 twips across and 20 down in the one
     // before) is as deep as a form may nest; each frame's offset adds to those around it.
@@ -238,18 +234,42 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
         int a, b;
         double expected;
     } cases[] = {
-        {'A', 1, 3, 1}, {'A', 2, 3, 1}, {'A', 3, 1, 0}, {'A', 3, 3, 0}, {'A', -1, 1, 0},
-        {'V', 2, 0, 0}, {'V', 1, 0, 0}, {'V', 4, 0, 1}, {'V', 0, 0, 0}, {'V', 8, 0, 0},
-        {'O', 1, 4, 0.6}, {'O', 6, 7, 1}, {'O', 1, 5, 0}, {'O', 0, 1, 0}, {'O', 1, 8, 0},
-        {'M', 1, 1, 1}, {'M', 2, 2, 0}, {'M', 7, 1, 0}, {'M', 0, 1, 0}, {'M', 99, 1, 0},
+        {'A', 1, 3, 1},
+        {'A', 2, 3, 1},
+        {'A', 3, 1, 0},
+        {'A', 3, 3, 0},
+        {'A', -1, 1, 0},
+        {'V', 2, 0, 0},
+        {'V', 1, 0, 0},
+        {'V', 4, 0, 1},
+        {'V', 0, 0, 0},
+        {'V', 8, 0, 0},
+        {'O', 1, 4, 0.6},
+        {'O', 6, 7, 1},
+        {'O', 1, 5, 0},
+        {'O', 0, 1, 0},
+        {'O', 1, 8, 0},
+        {'M', 1, 1, 1},
+        {'M', 2, 2, 0},
+        {'M', 7, 1, 0},
+        {'M', 0, 1, 0},
+        {'M', 99, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
         switch (c.query) {
-        case 'A': EXPECT_EQ(placement::isAncestor(l, c.a, c.b), c.expected != 0); break;
-        case 'V': EXPECT_EQ(placement::isEffectivelyVisible(l, c.a), c.expected != 0); break;
-        case 'O': EXPECT_FLOAT_EQ(placement::overlapRatio(l, c.a, c.b), float(c.expected)); break;
-        default: EXPECT_EQ(placement::menuHasSubItems(l, c.a, c.b), c.expected != 0); break;
+        case 'A':
+            EXPECT_EQ(placement::isAncestor(l, c.a, c.b), c.expected != 0);
+            break;
+        case 'V':
+            EXPECT_EQ(placement::isEffectivelyVisible(l, c.a), c.expected != 0);
+            break;
+        case 'O':
+            EXPECT_FLOAT_EQ(placement::overlapRatio(l, c.a, c.b), float(c.expected));
+            break;
+        default:
+            EXPECT_EQ(placement::menuHasSubItems(l, c.a, c.b), c.expected != 0);
+            break;
         }
     }
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.

@@ -1,5 +1,5 @@
-#include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
+#include "model/DiagLog.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
 #include "support/TestSupport.h"
@@ -18,10 +18,18 @@ namespace {
 struct Recorder : IStatusSink, ILoadAnalysis {
     QStringList status, calls;
     std::function<void()> onStatus;
-    void showStatus(const QString& text) override { status << text; if (onStatus) onStatus(); }
+    void showStatus(const QString& text) override
+    {
+        status << text;
+        if (onStatus)
+            onStatus();
+    }
     void prepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
     void beginPhase1() override { calls << "begin"; }
-    void registerApiDeclarations(const QString& file, const QStringList& lines) override { calls << "api " + fileNameOf(file) + QString(" %1").arg(lines.size()); }
+    void registerApiDeclarations(const QString& file, const QStringList& lines) override
+    {
+        calls << "api " + fileNameOf(file) + QString(" %1").arg(lines.size());
+    }
     void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) override { calls << "event " + file.fileName + " " + routine->routineName; }
     void buildDependencyIndex(const RoutineList& all, Project& project) override
     {
@@ -34,9 +42,9 @@ struct Recorder : IStatusSink, ILoadAnalysis {
 class ProjectLoaderTest : public ::testing::Test {
 protected:
     Fixture fx_;
-    DiagLog log_{fx_.path("diag.txt")};
-    SourceReader reader_{CodePage::standard(), &log_};
-    Project project_{reader_};
+    DiagLog log_ {fx_.path("diag.txt")};
+    SourceReader reader_ {CodePage::standard(), &log_};
+    Project project_ {reader_};
     ScriptedMessageBox messages_;
     Recorder recorder_;
 };
@@ -44,25 +52,26 @@ protected:
 TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoaded)
 {
     // Only "Form=", "Module=" and "Class=" lines at the start name files; a name is followed by "; ".
-    const struct { QStringList disk, vbp, paths, notes; } cases[] = {
+    const struct {
+        QStringList disk, vbp, paths, notes;
+    } cases[] = {
         {{"P/modMain.bas", "P/sub/clsA.cls", "Shared/util.bas", "P/frmZ.frm"},
-         {"Type=Exe", "Module=modMain; modMain.bas", "Class=clsA; sub\\clsA.cls", "Module=modUtil;..\\Shared\\util.bas",
-          "Module=NoSemicolon modMain.bas", "form=frmZ.frm", "  Form=frmZ.frm  ", "Startup=\"Sub Main\""},
-         {"ROOT/P/frmZ.frm", "ROOT/P/modMain.bas", "ROOT/Shared/util.bas", "ROOT/P/sub/clsA.cls"}, {}},
+            {"Type=Exe", "Module=modMain; modMain.bas", "Class=clsA; sub\\clsA.cls", "Module=modUtil;..\\Shared\\util.bas", "Module=NoSemicolon modMain.bas",
+                "form=frmZ.frm", "  Form=frmZ.frm  ", "Startup=\"Sub Main\""},
+            {"ROOT/P/frmZ.frm", "ROOT/P/modMain.bas", "ROOT/Shared/util.bas", "ROOT/P/sub/clsA.cls"}, {}},
         {{"P/Forms/FrmMain.FRM", "P/modA.bas"}, {"Form=forms\\frmmain.frm", "Module=A; MODA.BAS", "Module=B; MODB.BAS"},
-         {"ROOT/P/Forms/FrmMain.FRM", "ROOT/P/modA.bas"}, {"skipped \"Module=B; MODB.BAS\": no such file \"ROOT/P/MODB.BAS\""}},
-        {{"P/a.bas", "P/readme.txt"},
-         {"Module=A; a.bas", "Module=T; readme.txt", "Module=W; C:\\Work\\w.bas", "Module=A2; .\\A.BAS", "Module=A; a.bas"},
-         {"ROOT/P/a.bas"},
-         {"skipped \"Module=T; readme.txt\": not a .frm, .bas or .cls file", "skipped \"Module=W; C:\\Work\\w.bas\": no such file \"C:/Work/w.bas\"",
-          "skipped \"Module=A2; .\\A.BAS\": \"ROOT/P/a.bas\" is already in the project",
-          "skipped \"Module=A; a.bas\": \"ROOT/P/a.bas\" is already in the project"}},
+            {"ROOT/P/Forms/FrmMain.FRM", "ROOT/P/modA.bas"}, {"skipped \"Module=B; MODB.BAS\": no such file \"ROOT/P/MODB.BAS\""}},
+        {{"P/a.bas", "P/readme.txt"}, {"Module=A; a.bas", "Module=T; readme.txt", "Module=W; C:\\Work\\w.bas", "Module=A2; .\\A.BAS", "Module=A; a.bas"},
+            {"ROOT/P/a.bas"},
+            {"skipped \"Module=T; readme.txt\": not a .frm, .bas or .cls file", "skipped \"Module=W; C:\\Work\\w.bas\": no such file \"C:/Work/w.bas\"",
+                "skipped \"Module=A2; .\\A.BAS\": \"ROOT/P/a.bas\" is already in the project",
+                "skipped \"Module=A; a.bas\": \"ROOT/P/a.bas\" is already in the project"}},
         // Names are compared upper-cased, so "_" comes after the letters ("ma" before "m_b").
         // Equal names keep the order the exchange sort gives: the first swaps with the later
         // a.bas, which carries it past the second util.bas.
         {{"one/util.bas", "two/util.bas", "P/a.bas", "P/m_b.bas", "P/ma.bas"},
-         {"Module=U1; ..\\one\\util.bas", "Module=U2; ..\\two\\util.bas", "Module=A; a.bas", "Module=B; m_b.bas", "Module=M; ma.bas"},
-         {"ROOT/P/a.bas", "ROOT/P/ma.bas", "ROOT/P/m_b.bas", "ROOT/two/util.bas", "ROOT/one/util.bas"}, {}},
+            {"Module=U1; ..\\one\\util.bas", "Module=U2; ..\\two\\util.bas", "Module=A; a.bas", "Module=B; m_b.bas", "Module=M; ma.bas"},
+            {"ROOT/P/a.bas", "ROOT/P/ma.bas", "ROOT/P/m_b.bas", "ROOT/two/util.bas", "ROOT/one/util.bas"}, {}},
     };
     for (const auto& c : cases) {
         Fixture fx;
@@ -83,8 +92,9 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
     Fixture fx;
     fx.writeLines("P/util.bas", {"' lower"});
     fx.writeLines("P/Util.bas", {"' mixed"});
-    const struct { QString entry, resolved; } entries[] = {
-        {"UTIL.BAS", fx.path("P/Util.bas")}, {"util.bas", fx.path("P/util.bas")}, {".\\x\\..\\util.bas", fx.path("P/util.bas")},
+    const struct {
+        QString entry, resolved;
+    } entries[] = {{"UTIL.BAS", fx.path("P/Util.bas")}, {"util.bas", fx.path("P/util.bas")}, {".\\x\\..\\util.bas", fx.path("P/util.bas")},
         {fx.path("P/UTIL.bas"), fx.path("P/Util.bas")}};
     for (const auto& e : entries)
         EXPECT_EQ(resolveProjectEntryPath(fx.path("P"), e.entry), e.resolved) << e.entry.toStdString();
@@ -96,7 +106,7 @@ TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
     EXPECT_EQ(project_.openProject(fx_.path("none.vbp")), Project::OpenOutcome::Missing);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(QStringList({iconName(messages_.shown[0].icon), messages_.shown[0].title, messages_.shown[0].text}),
-              QStringList({iconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx_.path("none.vbp") + "\" does not exist."}));
+        QStringList({iconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx_.path("none.vbp") + "\" does not exist."}));
     EXPECT_EQ(project_.openProject(fx_.path()), Project::OpenOutcome::Missing);
     EXPECT_EQ(project_.lastOpenError, "it is a folder, not a project file");
     // An empty project loads nothing and leaves the loader ready for the next one; a binary
@@ -126,14 +136,14 @@ TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
     };
     ASSERT_EQ(project_.openProject(vbp), Project::OpenOutcome::Loaded);
     EXPECT_EQ(project_.projectPath, vbp);
-    EXPECT_EQ(recorder_.calls, (QStringList{"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout", "event frmA.frm Image",
-                                           "event frmA.frm Event Handler:Form_Load", "api modMain.bas 3", "api clsB.cls 3", "event clsB.cls Go",
-                                           "phase2 6", "startup p.vbp"}));
-    EXPECT_EQ(recorder_.status.mid(0, 3), (QStringList{"Phase 1 of 2: Loading file 1 of 3", "Phase 1 of 2: Loading file 2 of 3",
-                                                      "Phase 1 of 2: Loading file 3 of 3"}));
+    EXPECT_EQ(recorder_.calls,
+        (QStringList {"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout", "event frmA.frm Image", "event frmA.frm Event Handler:Form_Load",
+            "api modMain.bas 3", "api clsB.cls 3", "event clsB.cls Go", "phase2 6", "startup p.vbp"}));
+    EXPECT_EQ(recorder_.status.mid(0, 3),
+        (QStringList {"Phase 1 of 2: Loading file 1 of 3", "Phase 1 of 2: Loading file 2 of 3", "Phase 1 of 2: Loading file 3 of 3"}));
     EXPECT_EQ(project_.loadStatusText, "Phase 1 of 2: Loading file 3 of 3\r\nBuilding Dependency Index.\r\nDependency Index Complete");
     EXPECT_EQ(recorder_.status.last(),
-              project_.loadStatusText + "\r\n\r\nProject loaded.  Select one or more files to add included procedures to the procedures list");
+        project_.loadStatusText + "\r\n\r\nProject loaded.  Select one or more files to add included procedures to the procedures list");
     EXPECT_FALSE(project_.loadBusy);
     EXPECT_FALSE(project_.projectChanged(vbp));
 }
@@ -145,8 +155,9 @@ TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
     EXPECT_TRUE(project_.recordedProjectPath.isEmpty());
     const QString vbp = fx_.write("p.vbp", "Type=Exe\r\n");
     // The path is compared ignoring case; then nothing has been captured.
-    const struct { QString path, recorded, reason; } reasons[] = {
-        {"  ", "", "Reason: A system error has occurred wherein the path and file name of"},
+    const struct {
+        QString path, recorded, reason;
+    } reasons[] = {{"  ", "", "Reason: A system error has occurred wherein the path and file name of"},
         {fx_.path("gone.vbp"), "", "Reason: The project file no longer exists or has been moved to a new location\r\n"},
         {vbp, "", "Reason: The name of the project file has changed"}, {vbp, vbp.toUpper(), "the length of the project file has not been captured"}};
     for (const auto& r : reasons) {
@@ -166,7 +177,8 @@ TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
     fx_.write("p.vbp", "Type=OleDll\r\n");
     EXPECT_TRUE(project_.projectChanged(vbp));
     EXPECT_EQ(iconName(messages_.shown.back().icon) + "|" + messages_.shown.back().title + "|" + messages_.shown.back().text,
-              iconName(MessageIcon::Exclamation) + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
+        iconName(MessageIcon::Exclamation)
+            + "|Reload required|Quillon detected changes to the VB project since it was loaded.\r\n\r\n"
               "Reason: The project file has been edited changing its length.\r\n\r\nPrinting requires the project file to be reloaded so "
               "procedure boundaries and counts are correct.\r\n\r\nPlease use File | Open to reload the project.");
 }

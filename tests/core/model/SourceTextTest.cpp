@@ -1,5 +1,5 @@
-#include "model/DiagLog.h"
 #include "model/SourceText.h"
+#include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
 #include "support/TestSupport.h"
 
@@ -28,10 +28,17 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         EXPECT_EQ(CodePage::find(name)->encode(text, &ok), allBytes) << name.toStdString();
         EXPECT_TRUE(ok);
     }
-    const struct { const char* page; QByteArray bytes; QString text; } cases[] = {
-        {"windows-1252", "\x80\xE9\x96\xA9\xFC", QString::fromUtf8("€é–©ü")}, {"windows-1253", "\xE1\xE2\xC3", QString::fromUtf8("αβΓ")},
-        {"cp1251", "\xCF\xF0\xE8", QString::fromUtf8("При")}, {"1250", "\x8A", QString::fromUtf8("Š")},
-        {"windows-1252", "\x81", QString(QChar(0x81))}, {"WINDOWS-1253", "\xAA", QString(QChar(0xF7AA))},
+    const struct {
+        const char* page;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"windows-1252", "\x80\xE9\x96\xA9\xFC", QString::fromUtf8("€é–©ü")},
+        {"windows-1253", "\xE1\xE2\xC3", QString::fromUtf8("αβΓ")},
+        {"cp1251", "\xCF\xF0\xE8", QString::fromUtf8("При")},
+        {"1250", "\x8A", QString::fromUtf8("Š")},
+        {"windows-1252", "\x81", QString(QChar(0x81))},
+        {"WINDOWS-1253", "\xAA", QString(QChar(0xF7AA))},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CodePage::find(c.page) ? CodePage::find(c.page)->decode(c.bytes) : "no such page", c.text) << c.page;
@@ -42,8 +49,11 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
     // A source file is UTF-8 only after a byte order mark or as valid non-ASCII text, and every
     // file writes back byte for byte. A lone 0xE9 is not UTF-8; overlong forms, encoded
     // surrogates, values past U+10FFFF and cut sequences neither.
-    const struct { QByteArray bytes; QString text; bool utf8, bom; } sources[] = {
-        {"\xEF\xBB\xBFx = \"\xC3\xA9\"\n", QString::fromUtf8("x = \"é\"\n"), true, true},
+    const struct {
+        QByteArray bytes;
+        QString text;
+        bool utf8, bom;
+    } sources[] = {{"\xEF\xBB\xBFx = \"\xC3\xA9\"\n", QString::fromUtf8("x = \"é\"\n"), true, true},
         {"' caf\xC3\xA9\r\n", QString::fromUtf8("' café\r\n"), true, false}, {"' caf\xE9", QString::fromUtf8("' café"), false, false},
         {"\xC0\xAF", QString::fromUtf8("À¯"), false, false}, {"\xED\xA0\x80", QString::fromUtf8("í\u00A0€"), false, false},
         {"\xF4\x90\x80\x80", QString::fromUtf8("ô\u0090€€"), false, false}, {"abc\xE2\x82", QString::fromUtf8("abcâ‚"), false, false},
@@ -57,9 +67,12 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
     TextEncoding used;
     EXPECT_EQ(encodeSourceText(decodeSourceBytes(allBytes, CodePage::standard(), &used), used), allBytes);
     // Lines end at CR LF, CR or LF; a final terminator adds no empty line.
-    const struct { const char16_t* text; QStringList lines; bool terminated; } splits[] = {
-        {u"a\r\nb\rc\nd", {"a", "b", "c", "d"}, false}, {u"a\r\n", {"a"}, true}, {u"a\n\n", {"a", ""}, true},
-        {u"a\r\r\n", {"a", ""}, true}, {u"\n", {""}, true}, {u"", {}, false}, {u"\n\r", {"", ""}, true}};
+    const struct {
+        const char16_t* text;
+        QStringList lines;
+        bool terminated;
+    } splits[] = {{u"a\r\nb\rc\nd", {"a", "b", "c", "d"}, false}, {u"a\r\n", {"a"}, true}, {u"a\n\n", {"a", ""}, true}, {u"a\r\r\n", {"a", ""}, true},
+        {u"\n", {""}, true}, {u"", {}, false}, {u"\n\r", {"", ""}, true}};
     for (const auto& c : splits) {
         bool terminated = !c.terminated;
         EXPECT_EQ(splitLines(c.text, &terminated), c.lines) << QString::fromUtf16(c.text).toStdString();
@@ -72,10 +85,13 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
     const QString good = fx.write("m.bas", QByteArray("a\r\nb\0c\n", 7));
     const SourceFile file = reader.read(good);
     EXPECT_TRUE(file.ok && file.hasNul);
-    EXPECT_EQ(file.lines, (QStringList{"a", QString::fromLatin1("b\0c", 3)}));
+    EXPECT_EQ(file.lines, (QStringList {"a", QString::fromLatin1("b\0c", 3)}));
     // A folder, a missing file, and a file that opens but cannot be read (the process's own
     // memory at offset 0, the nearest thing to a bad sector).
-    const struct { QString path; int errorNumber; } failures[] = {{fx.path(), 21}, {fx.path("missing.bas"), 2}, {"/proc/self/mem", 5}};
+    const struct {
+        QString path;
+        int errorNumber;
+    } failures[] = {{fx.path(), 21}, {fx.path("missing.bas"), 2}, {"/proc/self/mem", 5}};
     for (const auto& f : failures) {
         const SourceFile failed = reader.read(f.path);
         EXPECT_FALSE(failed.ok || failed.error.isEmpty() || !failed.lines.isEmpty()) << f.path.toStdString();
@@ -114,33 +130,77 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
                   digits = [](QStringView t) { return yesNo(isAllDigits(t)); }, ident = [](QStringView t) { return yesNo(isIdentifier(t)); },
                   oneLineIf = [](QStringView t) { return yesNo(isSingleLineIf(t)); }, mask = maskLiteralsAndComments, label = stripLineLabel,
                   count = [](QStringView t) { return QString::number(countStatements(t)); };
-    const struct { Reading read; const char16_t* text; const char16_t* expected; } cases[] = {
+    const struct {
+        Reading read;
+        const char16_t* text;
+        const char16_t* expected;
+    } cases[] = {
         // Blanks are trimmed, tabs never; upper-casing keeps the length.
-        {trim, u"  a b  ", u"a b"}, {trim, u"\ta\t", u"\ta\t"}, {trim, u"    ", u""}, {ltrim, u"  a ", u"a "}, {rtrim, u"  a ", u"  a"},
-        {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"}, {quoted, u"a b", u"\"a b\""},
-        {name, u"C:\\P\\frmMain.frm", u"frmMain.frm"}, {name, u"/p/sub\\x.bas", u"x.bas"}, {name, u"plain.bas", u"plain.bas"},
-        {ext, u"/p/a.b/Mod.Bas", u"Bas"}, {ext, u"/p/noext", u""}, {base, u"/p/v1.2/mod.x.bas", u"mod.x"}, {base, u"C:\\p\\noext", u"noext"},
-        {rem, u"  Rem", u"yes"}, {rem, u"REM note", u"yes"}, {rem, u"rem\tnote", u"yes"}, {rem, u"Remark = 1", u"no"},
-        {digits, u" 100 ", u"yes"}, {digits, u"", u"no"}, {digits, u"1a", u"no"}, {ident, u"_x1", u"yes"}, {ident, u"1x", u"no"}, {ident, u"é", u"no"},
-        {oneLineIf, u"If a Then b", u"yes"}, {oneLineIf, u"If a Then ' comment", u"yes"}, {oneLineIf, u"if\ta then b", u"yes"},
-        {oneLineIf, u"If a Then", u"no"}, {oneLineIf, u"If a Then   ", u"no"}, {oneLineIf, u"IfDone = True", u"no"}, {oneLineIf, u"If", u"no"},
-        {label, u"Else: x = 1", u"x = 1"}, {label, u"x = a: y = b", u"x = a: y = b"}, {label, u"  100   Print x", u"100   Print x"},
+        {trim, u"  a b  ", u"a b"},
+        {trim, u"\ta\t", u"\ta\t"},
+        {trim, u"    ", u""},
+        {ltrim, u"  a ", u"a "},
+        {rtrim, u"  a ", u"  a"},
+        {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"},
+        {quoted, u"a b", u"\"a b\""},
+        {name, u"C:\\P\\frmMain.frm", u"frmMain.frm"},
+        {name, u"/p/sub\\x.bas", u"x.bas"},
+        {name, u"plain.bas", u"plain.bas"},
+        {ext, u"/p/a.b/Mod.Bas", u"Bas"},
+        {ext, u"/p/noext", u""},
+        {base, u"/p/v1.2/mod.x.bas", u"mod.x"},
+        {base, u"C:\\p\\noext", u"noext"},
+        {rem, u"  Rem", u"yes"},
+        {rem, u"REM note", u"yes"},
+        {rem, u"rem\tnote", u"yes"},
+        {rem, u"Remark = 1", u"no"},
+        {digits, u" 100 ", u"yes"},
+        {digits, u"", u"no"},
+        {digits, u"1a", u"no"},
+        {ident, u"_x1", u"yes"},
+        {ident, u"1x", u"no"},
+        {ident, u"é", u"no"},
+        {oneLineIf, u"If a Then b", u"yes"},
+        {oneLineIf, u"If a Then ' comment", u"yes"},
+        {oneLineIf, u"if\ta then b", u"yes"},
+        {oneLineIf, u"If a Then", u"no"},
+        {oneLineIf, u"If a Then   ", u"no"},
+        {oneLineIf, u"IfDone = True", u"no"},
+        {oneLineIf, u"If", u"no"},
+        {label, u"Else: x = 1", u"x = 1"},
+        {label, u"x = a: y = b", u"x = a: y = b"},
+        {label, u"  100   Print x", u"100   Print x"},
         {label, u"  100:   Print x", u"Print x"},
         // Literals, comments and Rem statements become blanks of the same length.
-        {mask, u"s = \"For x\" ' Next", u"s =               "}, {mask, u"a = \"x\"\"y\": b", u"a =       : b"},
-        {mask, u"x = 1: Rem For", u"x = 1:        "}, {mask, u"\tREM", u"\t   "}, {mask, u"Remove x", u"Remove x"}, {mask, u"x Rem y", u"x Rem y"},
+        {mask, u"s = \"For x\" ' Next", u"s =               "},
+        {mask, u"a = \"x\"\"y\": b", u"a =       : b"},
+        {mask, u"x = 1: Rem For", u"x = 1:        "},
+        {mask, u"\tREM", u"\t   "},
+        {mask, u"Remove x", u"Remove x"},
+        {mask, u"x Rem y", u"x Rem y"},
         {mask, u"t = \"open", u"t =      "},
-        {count, u"x = 1: y = 2 ' set both", u"2"}, {count, u"Label1:", u"0"}, {count, u"s = \"a\"\":\"\"b\": t = 1", u"2"},
-        {count, u"d = #1:02#: e = 3", u"2"}, {count, u"If a Then b = 1: c = 2", u"1"}, {count, u"Rem x = 1", u"0"}, {count, u"x = 1: Rem note", u"1"},
-        {count, u"   ", u"0"}, {count, u"' only a comment", u"0"}, {count, u"a = 1:: b = 2:", u"2"}, {count, u"10 x = 1", u"1"},
+        {count, u"x = 1: y = 2 ' set both", u"2"},
+        {count, u"Label1:", u"0"},
+        {count, u"s = \"a\"\":\"\"b\": t = 1", u"2"},
+        {count, u"d = #1:02#: e = 3", u"2"},
+        {count, u"If a Then b = 1: c = 2", u"1"},
+        {count, u"Rem x = 1", u"0"},
+        {count, u"x = 1: Rem note", u"1"},
+        {count, u"   ", u"0"},
+        {count, u"' only a comment", u"0"},
+        {count, u"a = 1:: b = 2:", u"2"},
+        {count, u"10 x = 1", u"1"},
         {count, u"s = \"unterminated: x", u"1"},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].read(cases[i].text), QString::fromUtf16(cases[i].expected)) << "row " << i;
     EXPECT_TRUE(equalsNoCase(u"Sub", u"SUB"));
     EXPECT_FALSE(equalsNoCase(u"Sub", u"SUBS"));
-    const struct { const char16_t* text; const char* needle; qsizetype from, at; } searches[] = {
-        {u"x = 1: cAlL Foo", "CALL ", 0, 7}, {u"Call a: Call b", "CALL ", 1, 8}, {u"Caller", "CALL ", 0, -1}, {u"CAL", "CALL ", 0, -1},
+    const struct {
+        const char16_t* text;
+        const char* needle;
+        qsizetype from, at;
+    } searches[] = {{u"x = 1: cAlL Foo", "CALL ", 0, 7}, {u"Call a: Call b", "CALL ", 1, 8}, {u"Caller", "CALL ", 0, -1}, {u"CAL", "CALL ", 0, -1},
         {u"é déclare", "CLARE", 0, 4}};
     for (const auto& s : searches)
         EXPECT_EQ(indexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
@@ -150,8 +210,11 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
     for (const QString& path : {fx.path(), fx.path("none.bas"), QString()})
         EXPECT_FALSE(fileExists(path)) << path.toStdString();
     // A comment ending in " _" continues onto the next line; a line beginning REM is a comment here.
-    const struct { const char16_t* line; int total; bool pending; } steps[] = {
-        {u"a = 1 & _", 1, true}, {u"b", 1, false}, {u"c = 2", 2, false}, {u"' note _", 2, true}, {u"d = 3", 2, false}, {u"REMOVE = 1", 2, false}};
+    const struct {
+        const char16_t* line;
+        int total;
+        bool pending;
+    } steps[] = {{u"a = 1 & _", 1, true}, {u"b", 1, false}, {u"c = 2", 2, false}, {u"' note _", 2, true}, {u"d = 3", 2, false}, {u"REMOVE = 1", 2, false}};
     StatementCounter counter;
     for (const auto& step : steps) {
         addLineStatements(step.line, counter);

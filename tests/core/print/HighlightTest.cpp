@@ -1,5 +1,5 @@
-#include "core/analysis/AnalysisFixture.h"
 #include "print/Highlight.h"
+#include "core/analysis/AnalysisFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,11 @@ namespace {
 TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
 {
     quillon::test::LoadedProject p; // modB's global mName is hidden in modA by its own
-    p.load({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Const MAX = 1", "Public gTotal As Long", "Private mName As String",
-                          "Sub Add(ByRef n As Long)", "End Sub", "Sub Helper()", "End Sub"}},
-            {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public mName As Long"}}});
-    const HighlightContext plain, in{&p.analysis.symbols, p.fx.path("modA.bas"), QStringLiteral("Add")};
+    p.load({{"modA.bas",
+                {"Attribute VB_Name = \"modA\"", "Public Const MAX = 1", "Public gTotal As Long", "Private mName As String", "Sub Add(ByRef n As Long)",
+                    "End Sub", "Sub Helper()", "End Sub"}},
+        {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public mName As Long"}}});
+    const HighlightContext plain, in {&p.analysis.symbols, p.fx.path("modA.bas"), QStringLiteral("Add")};
     HighlightContext declarations = in, listing = in, toc = in;
     declarations.isDeclarations = true;
     listing.filePath = QStringLiteral("/tmp/qln_dep_MODA_ADD.TXT"); // skips the routine's and the module's names
@@ -23,7 +24,8 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
         {&plain, "x = \"it's\" ' note \"q\"", "1-4:0 5-10:7 11-11:0 12-21:1"},
         {&plain, "s = \"a\"\"b\"", "1-4:0 5-10:7"},
         {&plain, "s = \"open ' no comment", "1-22:0"}, // unterminated: no colour, and the apostrophe is hidden
-        {&plain, "x = \"\"", "1-4:0 5-6:7"}, {&plain, "", ""},
+        {&plain, "x = \"\"", "1-4:0 5-6:7"},
+        {&plain, "", ""},
         {&plain, "Public Function Total(ByVal n As Long) As Long", "1-16:0 17-21:6 22-46:0"},
         {&plain, "Property Get Value() As Long", "1-13:0 14-18:6 19-28:0"},
         {&plain, "Get Value", "1-9:0"}, // GET without PROPERTY before it
@@ -32,7 +34,7 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
         // ByRef parameter, constant, global, module variable, call
         {&in, "n = MAX + gTotal + mName: Helper", "1-1:5 2-4:0 5-7:2 8-10:0 11-16:3 17-19:0 20-24:4 25-26:0 27-32:6"},
         {&in, "Helper = 1: y = Helper: Call Helper", "1-29:0 30-35:6"}, // only the Call is a call
-        {&declarations, "n = mName", "1-4:0 5-9:4"},                      // no ByRef rule
+        {&declarations, "n = mName", "1-4:0 5-9:4"}, // no ByRef rule
         {&listing, "n = mName + gTotal", "1-4:0 5-9:3 10-12:0 13-18:3"}, // mName is modB's global there
         {&toc, "n = MAX + gTotal + mName: Helper", ""},
     };
@@ -46,8 +48,8 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
     // a comment, so where the two meet the comment's rank is checked directly.
     EXPECT_GT(segmentPriority(colour::Comment), segmentPriority(colour::Literal));
     EXPECT_GT(segmentPriority(colour::ByRef), segmentPriority(colour::Constant));
-    for (const auto& [name, listingFile] : {std::pair{"/tmp/QLN_DEP_M_A.TXT", true}, {"/tmp/qln_dep_m_a.txt", true},
-                                            {"/tmp/QLN_DEP_M_A.bas", false}, {"/tmp/XQLN_DEP_M_A.TXT", false}})
+    for (const auto& [name, listingFile] :
+        {std::pair {"/tmp/QLN_DEP_M_A.TXT", true}, {"/tmp/qln_dep_m_a.txt", true}, {"/tmp/QLN_DEP_M_A.bas", false}, {"/tmp/XQLN_DEP_M_A.TXT", false}})
         EXPECT_EQ(isDependencyListing(QString::fromLatin1(name)), listingFile) << name;
 }
 

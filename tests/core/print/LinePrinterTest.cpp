@@ -45,7 +45,7 @@ QString longLine()
 TEST(LinePrinterTest, TagsTabsAndBreaks)
 {
     QString line = QStringLiteral("[ZRK-B]a[ZRK-B]b");
-    for (const auto& [found, rest] : {std::pair{true, "a[ZRK-B]b"}, {true, "ab"}, {false, "ab"}}) {
+    for (const auto& [found, rest] : {std::pair {true, "a[ZRK-B]b"}, {true, "ab"}, {false, "ab"}}) {
         EXPECT_EQ(takeTag(tag::Bold, line), found);
         EXPECT_EQ(line, QString::fromLatin1(rest)); // the first occurrence only
     }
@@ -58,11 +58,11 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
     // Characters are 120 wide; 15 of them fit. {text, lowest column, width, piece length}
     const std::tuple<const char16_t*, int, double, int> breaks[] = {
         {u"aaaaaaaaaa\\bbbbbbbbbbbbbbbbbb", 0, 1800, 10}, // the piece ends before the backslash
-        {u"aaa bbbbbbb\\ccccccccccccc", 0, 1800, 11},     // of a blank and a backslash the wider piece wins
-        {u"aaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 15},     // a piece of 720, under half the width: hard break
-        {u"aaaaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 8},    // 960 of 1800, after the blank, which stays on the piece
-        {u"aaaaaaaaaaa bbbbbbbbbbbbbbbb", 12, 1800, 15},  // no break at or below the lowest column
-        {u"short", 0, 1800, 5}, {u"wide", 0, 50, 1},      // at least one character
+        {u"aaa bbbbbbb\\ccccccccccccc", 0, 1800, 11}, // of a blank and a backslash the wider piece wins
+        {u"aaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 15}, // a piece of 720, under half the width: hard break
+        {u"aaaaaaa bbbbbbbbbbbbbbbbbbbb", 0, 1800, 8}, // 960 of 1800, after the blank, which stays on the piece
+        {u"aaaaaaaaaaa bbbbbbbbbbbbbbbb", 12, 1800, 15}, // no break at or below the lowest column
+        {u"short", 0, 1800, 5}, {u"wide", 0, 50, 1}, // at least one character
     };
     for (const auto& [text, lowest, width, piece] : breaks) {
         const WrapBreak found = findBreak(text, lowest, width, [](int n) { return 120.0 * n; });
@@ -74,16 +74,15 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
     EXPECT_TRUE(b.print(QStringLiteral("x = 1[ZRK-N]")));
-    EXPECT_EQ(b.surface.textsOnPage(2).mid(b.surface.textsOnPage(2).size() - 2), (QStringList{"x = 1", ""})) << "the page starts first";
+    EXPECT_EQ(b.surface.textsOnPage(2).mid(b.surface.textsOnPage(2).size() - 2), (QStringList {"x = 1", ""})) << "the page starts first";
     b.surface.setCurrentY(b.frame.bottom + 1000); // far past the bottom: an empty line does not break
     b.print(QString());
     EXPECT_EQ(std::tuple(b.surface.pagesStarted(), b.run.stats.blankLines), std::tuple(2, 1));
 
     // A heading needs room for itself and what follows: 3 lines, 4 for properties and event
     // handler lists (in any case), 6 for a file.
-    const std::tuple<const char*, double, bool> headings[] = {
-        {"Plain heading", 3.5, false}, {"Public Property Get Value", 3.5, true}, {"event handler list", 3.5, true},
-        {"C:\\VB\\a.bas (Module)", 5.5, true}, {"Public Sub Main", 5.5, false}};
+    const std::tuple<const char*, double, bool> headings[] = {{"Plain heading", 3.5, false}, {"Public Property Get Value", 3.5, true},
+        {"event handler list", 3.5, true}, {"C:\\VB\\a.bas (Module)", 5.5, true}, {"Public Sub Main", 5.5, false}};
     for (const auto& [line, rows, breaks] : headings) {
         Listing h;
         h.surface.setCurrentY(h.frame.bottom - rows * 240);
@@ -97,7 +96,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     QStringList runs;
     for (const Op& op : coloured.of(Op::Kind::Text))
         runs << QStringLiteral("%1|%2|%3").arg(op.x - coloured.frame.left).arg(op.color).arg(op.text);
-    EXPECT_EQ(runs.mid(0, 4), (QStringList{"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
+    EXPECT_EQ(runs.mid(0, 4), (QStringList {"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
 
     Listing bold; // one run in the normal colour
     bold.print(QStringLiteral("[ZRK-B]Table of \"Contents\" ' x"));
@@ -107,8 +106,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     // Columns of 480: a vertical through the line, nothing, then the last branch ending in the
     // middle with a stub to the text; a first branch starts in the middle and goes down.
     const std::tuple<const char*, const char*, QStringList> connectors[] = {
-        {"[ZRK-V][ZRK-X][ZRK-L]File A|Public Sub Main", "      File A|Public Sub Main",
-         {"120,0-120,240", "600,0-600,120", "600,120-720,120"}},
+        {"[ZRK-V][ZRK-X][ZRK-L]File A|Public Sub Main", "      File A|Public Sub Main", {"120,0-120,240", "600,0-600,120", "600,120-720,120"}},
         {"[ZRK-UL]first", "  first", {"120,120-120,240", "120,120-240,120"}}};
     for (const auto& [line, printed, strokes] : connectors) {
         Listing c;
@@ -146,10 +144,10 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     // before column 80 ends the first piece and stays on it; the rest is indented by 8. Cancel
     // ends the routine with a notice in the global colour and the start of the line.
     const QString aborted = "Procedure print aborted by user because the next code line was too long.";
-    EXPECT_EQ(b.surface.lines(), (QStringList{truncated, truncated, line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78), "", aborted,
-                                              ("LONG LINE START:  " + line).left(79) + " ..."}));
-    EXPECT_EQ(std::tuple(b.run.overLongLines, b.run.stats.wrappedLines, b.run.abort, b.of(Op::Kind::Text, aborted).at(0).color),
-              std::tuple(4, 2, true, 1003u));
+    EXPECT_EQ(b.surface.lines(),
+        (QStringList {
+            truncated, truncated, line.left(78), QString(8, QLatin1Char(' ')) + line.mid(78), "", aborted, ("LONG LINE START:  " + line).left(79) + " ..."}));
+    EXPECT_EQ(std::tuple(b.run.overLongLines, b.run.stats.wrappedLines, b.run.abort, b.of(Op::Kind::Text, aborted).at(0).color), std::tuple(4, 2, true, 1003u));
     ASSERT_EQ(b.of(Op::Kind::Fill).size(), 4u) << "truncated and wrapped lines get the long-line band";
     EXPECT_EQ(b.of(Op::Kind::Fill)[0].color, 1008u);
 

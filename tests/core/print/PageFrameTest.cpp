@@ -40,14 +40,12 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     // The title (27 characters of 144 twips at 12 points, bold, after the line advance measured
     // by the geometry) is centred in the header band; the footer sits under the box.
     const Op& title = one.surface.ops[1];
-    EXPECT_EQ(std::tuple(title.text, title.x, title.y, title.fontSize, title.bold),
-              std::tuple("modMain.bas|Public Sub Main", 3816, 1632, 12, true));
+    EXPECT_EQ(std::tuple(title.text, title.x, title.y, title.fontSize, title.bold), std::tuple("modMain.bas|Public Sub Main", 3816, 1632, 12, true));
     const Op date = one.of(Op::Kind::Text, QStringLiteral("3/7/26 2:05 pm")).at(0);
     EXPECT_EQ(std::tuple(date.y, date.fontSize), std::tuple(13536, 8));
 
     // Two-sided, an odd page gets a blank back page.
-    const std::tuple<bool, bool, int, int> cases[] = {
-        // duplex, abandoned, pages printed, pages started
+    const std::tuple<bool, bool, int, int> cases[] = {// duplex, abandoned, pages printed, pages started
         {true, false, 3, 4}, {true, false, 2, 2}, {false, false, 3, 3}, {true, true, 3, 3}};
     for (const auto& [duplex, abandoned, pages, started] : cases) {
         PrintBench b;
@@ -64,8 +62,7 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     }
 
     // The binder offset goes on the front sides of two-sided sheets only.
-    const std::tuple<bool, int, std::vector<double>, double> binders[] = {
-        // duplex, binding edge, Left of pages 1 to 4, Top of page 1
+    const std::tuple<bool, int, std::vector<double>, double> binders[] = {// duplex, binding edge, Left of pages 1 to 4, Top of page 1
         {true, 1, {1800, 720, 1800, 720}, 2016}, {true, 2, {720, 720, 720, 720}, 3096}, // the binder: 1080
         {false, 1, {720, 720, 720, 720}, 2016}};
     for (const auto& [duplex, edge, lefts, top] : binders) {
@@ -86,9 +83,8 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     // The page estimates, two-sided ones rounded up to whole sheets.
     const std::tuple<bool, const char*, int, int, int, double> estimates[] = {
         // duplex, kind, lines, the image's own pages: estimate; without top and bottom margins 60 lines per page
-        {false, "Sub", 125, 0, 3, 0}, {false, "Sub", 120, 0, 2, 0}, {true, "Sub", 125, 0, 4, 0}, {true, "Sub", 119, 0, 2, 0},
-        {true, "Image", 125, 5, 6, 0}, {false, "Image", 125, 0, 3, 0},
-        {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
+        {false, "Sub", 125, 0, 3, 0}, {false, "Sub", 120, 0, 2, 0}, {true, "Sub", 125, 0, 4, 0}, {true, "Sub", 119, 0, 2, 0}, {true, "Image", 125, 5, 6, 0},
+        {false, "Image", 125, 0, 3, 0}, {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
     for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
         b.setup.margins[kTop] = b.setup.margins[kBottom] = margins;

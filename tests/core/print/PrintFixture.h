@@ -16,15 +16,15 @@ struct PrintBench {
     using Op = platform::RecordingPrintSurface::Op;
     platform::RecordingPrintSurface surface;
     print::PageSetup setup;
-    print::PrintDevice printer{surface, setup};
+    print::PrintDevice printer {surface, setup};
     print::PrintRunState run;
-    print::PageFrame frame{printer, run};
+    print::PageFrame frame {printer, run};
     Fixture fx;
-    model::DiagLog log{QString()};
-    config::IniStore ini{fx.path("QLN.spi"), &log};
+    model::DiagLog log {QString()};
+    config::IniStore ini {fx.path("QLN.spi"), &log};
     platform::ScriptedMessageBox box;
-    config::SuppressibleMessages messages{ini, box};
-    print::LinePrinter lines{frame, run, &messages};
+    config::SuppressibleMessages messages {ini, box};
+    print::LinePrinter lines {frame, run, &messages};
 
     PrintBench()
     {

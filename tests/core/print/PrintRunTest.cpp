@@ -1,10 +1,10 @@
+#include "print/PrintRun.h"
 #include "analysis/DependencyReport.h"
 #include "config/Options.h"
 #include "core/analysis/AnalysisFixture.h"
 #include "model/RoutineParser.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/RecordingPrintSurface.h"
-#include "print/PrintRun.h"
 #include "print/TocText.h"
 
 #include <QDir>
@@ -27,10 +27,10 @@ struct Bench {
     quillon::test::LoadedProject p;
     quillon::platform::RecordingPrintSurface surface;
     quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
-    quillon::config::IniStore ini{p.fx.path("QLN.spi"), &p.log};
-    quillon::config::Options options{ini, printerDefaults};
+    quillon::config::IniStore ini {p.fx.path("QLN.spi"), &p.log};
+    quillon::config::Options options {ini, printerDefaults};
     quillon::platform::ScriptedMessageBox box;
-    quillon::config::SuppressibleMessages warnings{ini, box};
+    quillon::config::SuppressibleMessages warnings {ini, box};
     PageSetup setup;
     std::unique_ptr<PrintRun> run;
     std::vector<ListRow> queue;
@@ -48,8 +48,8 @@ struct Bench {
             big << QStringLiteral("y = %1").arg(i);
         const QStringList ten = big.mid(0, 8);
         p.load({module("modA", {{"One", {"x = 1"}}, {"Two", {"Three"}}, {"Three", {"y = 2"}}}),
-                {"clsP.cls", {"Attribute VB_Name = \"clsP\"", "Public Property Get Size() As Long", "    Size = 1", "End Property"}},
-                module("modL", {{"R1", ten}, {"R2", ten}, {"R3", ten}, {"R4", ten}, {"Big", big}})});
+            {"clsP.cls", {"Attribute VB_Name = \"clsP\"", "Public Property Get Size() As Long", "    Size = 1", "End Property"}},
+            module("modL", {{"R1", ten}, {"R2", ten}, {"R3", ten}, {"R4", ten}, {"Big", big}})});
         p.fx.writeLines("frmA.frm", {"VERSION 5.00", "Begin VB.Form frmA", "   Caption = \"A\"", "End", "Attribute VB_Name = \"frmA\""});
         for (const auto& [path, routines] : p.project.routinesByFile.entries()) {
             for (const auto& routine : routines)
@@ -135,17 +135,19 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     Bench b;
     b.askForFiles = false;
     const RunResult result = b.print(b.makeQueue({"MODA|ONE", "-MODA|TWO", "MODA|THREE", "CLSP|SIZE"}));
-    EXPECT_EQ(b.titles(true), (QStringList{"1:modA.bas|One", "2:modA.bas|Three", "3:clsP.cls|PROPERTY GET Size"}));
+    EXPECT_EQ(b.titles(true), (QStringList {"1:modA.bas|One", "2:modA.bas|Three", "3:clsP.cls|PROPERTY GET Size"}));
     EXPECT_TRUE(b.statuses.contains("Printing modA.bas|Three (Procedure 2 of 3) line 10 of 10"));
     EXPECT_TRUE(b.surface.textsOnPage(2).contains("Page 1 of 1 (est)")) << "page numbers start again per routine";
-    EXPECT_EQ(std::tuple(result.ok, result.report), std::tuple(true, "3 procedures sent to a file-based printer (Recording PDF).\r\nFind the file "
-                                                                     "name selected for the output and use a PDF/file reader to open and print the file as needed."));
+    EXPECT_EQ(std::tuple(result.ok, result.report),
+        std::tuple(true,
+            "3 procedures sent to a file-based printer (Recording PDF).\r\nFind the file "
+            "name selected for the output and use a PDF/file reader to open and print the file as needed."));
 
     Bench duplex; // every routine starts on a front side; the blank back carries the frame before it
     duplex.askForFiles = false;
     duplex.setup.duplex = true;
     duplex.print(duplex.makeQueue({"MODA|ONE", "MODA|THREE"}));
-    EXPECT_EQ(duplex.titles(true), (QStringList{"1:modA.bas|One", "2:modA.bas|One (cont.)", "3:modA.bas|Three", "4:modA.bas|Three (cont.)"}));
+    EXPECT_EQ(duplex.titles(true), (QStringList {"1:modA.bas|One", "2:modA.bas|One (cont.)", "3:modA.bas|Three", "4:modA.bas|Three (cont.)"}));
 
     // A device without duplex asks, then prints simplex without the binder offset, or stops.
     for (const MessageResult answer : {MessageResult::Yes, MessageResult::No}) {
@@ -161,7 +163,7 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
         EXPECT_EQ(asked.ok, answer == MessageResult::Yes);
         if (answer == MessageResult::Yes) {
             EXPECT_EQ(std::tuple(simplex.setup.duplex, simplex.run->frame().left, asked.report),
-                      std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
+                std::tuple(false, 720, "Output of 1 procedure sent to Office Laser completed."));
         }
     }
 
@@ -179,15 +181,16 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     const auto error = std::find_if(b.surface.ops.begin(), b.surface.ops.end(), [](const Op& op) { return op.text.startsWith("*** "); });
     ASSERT_NE(error, b.surface.ops.end());
     EXPECT_EQ(std::tuple(error->text, error->color),
-              std::tuple("*** INTERNAL ERROR Quillon | Reason: Routine range invalid | File: " + broken->filePath
-                             + " | Procedure: One | Kind: Sub | Start: 2  End: 0", quillon::platform::rgb(255, 0, 0)));
+        std::tuple(
+            "*** INTERNAL ERROR Quillon | Reason: Routine range invalid | File: " + broken->filePath + " | Procedure: One | Kind: Sub | Start: 2  End: 0",
+            quillon::platform::rgb(255, 0, 0)));
 
     Bench dep; // printed from a temporary file, which is removed
     auto pseudo = quillon::analysis::makeDependencyPseudoRoutine(*dep.p.routineFor("MODA|THREE"));
     const QString path = pseudo->filePath;
     rows = {{pseudo, QStringLiteral("modA.bas|Public Sub Three|Dep"), true}};
     dep.print(rows);
-    EXPECT_EQ(dep.titles(true), QStringList{"1:modA.bas|Three|Dep"});
+    EXPECT_EQ(dep.titles(true), QStringList {"1:modA.bas|Three|Dep"});
     EXPECT_TRUE(dep.surface.lines().contains(QStringLiteral("  File A|Public Sub Two"))) << "the connector tag becomes two blanks";
     EXPECT_EQ(pseudo->filePath, path) << "the record gets its file back";
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_DEP_*"}).isEmpty()) << "the report file is gone";
@@ -199,8 +202,11 @@ TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentB
     b.box.results = {MessageResult::No, MessageResult::Yes, MessageResult::No}; // keep the target, go on once, then no more
     const RunResult result = b.print(b.makeQueue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25); // two fit, a third not
     ASSERT_TRUE(result.ok) << result.report.toStdString();
-    EXPECT_EQ(b.shown("GDI Spool Size Reached").filter("\r\nSelected procedures 1 through 2 out of the total 4 selected procedures have "
-                                                      "been sent to file.\r\n").size(), 1);
+    EXPECT_EQ(b.shown("GDI Spool Size Reached")
+                  .filter("\r\nSelected procedures 1 through 2 out of the total 4 selected procedures have "
+                          "been sent to file.\r\n")
+                  .size(),
+        1);
     EXPECT_EQ(std::tuple(result.files.size(), result.batches, result.routinesPrinted), std::tuple(2u, 2, 4));
     ASSERT_EQ(b.requests.size(), 2u) << "each batch asks for its own file";
     EXPECT_EQ(std::tuple(b.requests[0].batch, b.requests[1].batch, b.clipboard.first()), std::tuple(1, 2, b.requests[0].suggested));
@@ -226,11 +232,12 @@ TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentB
     EXPECT_TRUE(pdf.shown("GDI Spool Size Reached").isEmpty()) << "a PDF run never stops for a batch";
     ASSERT_EQ(pdf.surface.documents.size(), 2u);
     EXPECT_EQ(std::tuple(pdf.surface.documents[0].file, pdf.surface.documents[1].file),
-              std::tuple(pdf.p.fx.path("Docs_QLNTemp0.pdf"), pdf.p.fx.path("Docs_QLNTemp1.pdf"))) << "even the first part is not the user's";
+        std::tuple(pdf.p.fx.path("Docs_QLNTemp0.pdf"), pdf.p.fx.path("Docs_QLNTemp1.pdf")))
+        << "even the first part is not the user's";
     EXPECT_TRUE(pdf.clipboard.contains(pdf.p.fx.path("Docs_QLNTemp1.pdf")));
     // The recorded parts are no PDF files: the combine fails and names both, which stay.
-    EXPECT_EQ(std::tuple(split.ok, split.files.size(), QFileInfo::exists(pdf.p.fx.path("Docs_QLNTemp1.pdf")),
-                         QFileInfo::exists(pdf.p.fx.path("Docs.PDF"))), std::tuple(false, 2u, true, false));
+    EXPECT_EQ(std::tuple(split.ok, split.files.size(), QFileInfo::exists(pdf.p.fx.path("Docs_QLNTemp1.pdf")), QFileInfo::exists(pdf.p.fx.path("Docs.PDF"))),
+        std::tuple(false, 2u, true, false));
 }
 
 TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
@@ -240,8 +247,8 @@ TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
     ASSERT_TRUE(result.ok) << result.report.toStdString();
     ASSERT_GE(b.requests.size(), 3u);
     const QString base = QStringLiteral("!2026-03-07 2.05.09 pm Stock Program Documentation");
-    EXPECT_EQ(std::tuple(b.requests[1].oversizePart, b.requests[1].suggested, b.requests[2].suggested),
-              std::tuple(1, base + "_Part1.pdf", base + "_Part2.pdf"));
+    EXPECT_EQ(
+        std::tuple(b.requests[1].oversizePart, b.requests[1].suggested, b.requests[2].suggested), std::tuple(1, base + "_Part1.pdf", base + "_Part2.pdf"));
     const QString part = b.shown("Procedure Too Large - Continuing In New File").value(0);
     EXPECT_TRUE(part.startsWith("Part 1 of the current procedure has been sent to file.\r\n") && part.contains("continue printing Part 2.  "))
         << part.toStdString();
@@ -269,7 +276,7 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
     b.box.results = {MessageResult::No, MessageResult::Yes};
     const RunResult result = b.print(b.makeQueue({"MODL|R1"}));
     EXPECT_EQ(std::tuple(result.ok, b.shown("File Selection Cancelled").size(), result.files.size() == 1 ? result.files[0].path : QString()),
-              std::tuple(true, 1, b.p.fx.path("chosen.pdf")));
+        std::tuple(true, 1, b.p.fx.path("chosen.pdf")));
 
     Bench gaveUp(true);
     gaveUp.answers = {QString()};
@@ -279,11 +286,11 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
 
     Bench toc(true); // the table of contents ends at once, with a notice of its own
     toc.answers = {QString()};
-    std::vector<ListRow> rows{{makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}),
-                               QStringLiteral("Table of Contents"), true}};
+    std::vector<ListRow> rows {
+        {makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}), QStringLiteral("Table of Contents"), true}};
     EXPECT_FALSE(toc.print(rows).ok);
-    EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size()),
-              std::tuple(1, 0, 0u)) << "a notice of its own, no second chance, nothing printed";
+    EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size()), std::tuple(1, 0, 0u))
+        << "a notice of its own, no second chance, nothing printed";
 
     // Every outcome of the check itself is in VerifyOutputTest; the run checks its last file and
     // fails when the file stays empty.
@@ -320,9 +327,9 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTh
     const std::tuple<const char*, bool, QStringList, QString, const char*> cases[] = {
         {"", true, {"Recording PDF"}, "", "A single page was omitted here - sent to the printer"},
         {"", false, {"Recording PDF"}, "The default printer Recording PDF could not be selected." + skipped,
-         "A single page was omitted here - not sent to the printer"},
+            "A single page was omitted here - not sent to the printer"},
         {"Text To File", true, {}, "The Windows default printer could not be determined or is the same device as the file target." + skipped,
-         "A single page was omitted here - not sent to the printer"}};
+            "A single page was omitted here - not sent to the printer"}};
     for (const auto& [defaultDevice, selectable, printedOn, skip, omitted] : cases) {
         Bench big(true);
         big.imagePages = 4; // 4 pages of 63 lines: far beyond 100

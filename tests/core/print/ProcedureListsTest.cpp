@@ -1,6 +1,6 @@
+#include "print/ProcedureLists.h"
 #include "core/analysis/AnalysisFixture.h"
 #include "platform/MessageBox.h"
-#include "print/ProcedureLists.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,9 @@ struct Lists {
     Lists()
     {
         p.load({quillon::test::module("modA", {{"Main", {"Helper"}}, {"Helper", {}}}),
-                {"clsP.cls", {"Attribute VB_Name = \"clsP\"", "Public Property Get Size() As Long", "End Property",
-                              "Public Property Let Size(v As Long)", "End Property"}}});
+            {"clsP.cls",
+                {"Attribute VB_Name = \"clsP\"", "Public Property Get Size() As Long", "End Property", "Public Property Let Size(v As Long)",
+                    "End Property"}}});
         lists = std::make_unique<ProcedureLists>(p.project, &p.dep(), &box, p.reader);
     }
     QString lastMessage() const { return box.shown.empty() ? QString() : box.shown.back().text; }
@@ -43,9 +44,8 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSeco
     l.lists->aggregateMode = 2;
     EXPECT_EQ(l.lists->fillProcedures(), 5);
     EXPECT_EQ(texts(l.lists->procedures),
-              (QStringList{"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper",
-                           "clsP.cls|Public Property Get Size", "clsP.cls|Public Property Let Size",
-                           "clsP.cls|Public Sub Let_Set_Get Properties (All)"}));
+        (QStringList {"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper", "clsP.cls|Public Property Get Size",
+            "clsP.cls|Public Property Let Size", "clsP.cls|Public Sub Let_Set_Get Properties (All)"}));
     EXPECT_EQ(l.lists->statusLine, QStringLiteral("5 procedures added to the procedures list."));
     EXPECT_EQ(l.lists->procedures[1].routine.get(), l.p.routineFor("MODA|MAIN").get()) << "the load's own records, shared";
 
@@ -55,11 +55,11 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSeco
     l.lists->procedures[2].selected = true;
     EXPECT_EQ(l.lists->buildQueue(), 1);
     EXPECT_EQ(std::tuple(texts(l.lists->queue, true), l.lists->sendEnabled, l.lists->statusLine),
-              std::tuple(QStringList{"modA.bas|Public Sub Helper"}, true, "1 procedure added to the print queue."));
+        std::tuple(QStringList {"modA.bas|Public Sub Helper"}, true, "1 procedure added to the print queue."));
     l.lists->procedures[2].selected = false;
     EXPECT_EQ(l.lists->buildQueue(), 0);
-    EXPECT_EQ(std::tuple(l.lists->queue.empty(), l.lists->sendEnabled, l.lastMessage()),
-              std::tuple(true, false, "No procedures were added to the print queue."));
+    EXPECT_EQ(
+        std::tuple(l.lists->queue.empty(), l.lists->sendEnabled, l.lastMessage()), std::tuple(true, false, "No procedures were added to the print queue."));
 
     // Dependency reports come and go.
     l.lists->includeAllFiles = true;
@@ -73,10 +73,10 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSeco
     l.lists->setDependencyReports(true);
     l.lists->setDependencyReports(true);
     // The Property Let shares its key with the Get, which the index holds: it gets no report.
-    EXPECT_EQ(texts(l.lists->procedures).filter("|Dep"), (QStringList{"modA.bas|Public Sub Main|Dep", "modA.bas|Public Sub Helper|Dep",
-                                                                      "clsP.cls|Public Property Get Size|Dep"}));
-    EXPECT_EQ(texts(l.lists->queue).filter("|Dep"), (QStringList{"clsP.cls|Public Property Get Size|Dep", "modA.bas|Public Sub Helper|Dep",
-                                                                 "modA.bas|Public Sub Main|Dep"}))
+    EXPECT_EQ(texts(l.lists->procedures).filter("|Dep"),
+        (QStringList {"modA.bas|Public Sub Main|Dep", "modA.bas|Public Sub Helper|Dep", "clsP.cls|Public Property Get Size|Dep"}));
+    EXPECT_EQ(texts(l.lists->queue).filter("|Dep"),
+        (QStringList {"clsP.cls|Public Property Get Size|Dep", "modA.bas|Public Sub Helper|Dep", "modA.bas|Public Sub Main|Dep"}))
         << "the queue adds them walking backwards";
     l.lists->keepOnlyDependencyReports();
     EXPECT_EQ(texts(l.lists->queue, true).size(), 3);

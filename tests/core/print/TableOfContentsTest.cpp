@@ -1,11 +1,11 @@
+#include "print/TableOfContents.h"
 #include "config/Ini.h"
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
-#include "platform/InterruptCleanup.h"
-#include "print/TableOfContents.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 
 using namespace quillon::print;
-using quillon::model::Routine;
 using quillon::model::Project;
+using quillon::model::Routine;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
@@ -43,7 +43,7 @@ Routine makeRoutine(const char* path, const char* name, const char* kind, const 
 
 ino_t inode(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
@@ -51,9 +51,9 @@ ino_t inode(const QString& path)
 class TocTest : public ::testing::Test, public quillon::platform::IStatusSink {
 protected:
     quillon::test::Fixture fx_;
-    quillon::model::DiagLog log_{fx_.path("diag.txt")};
-    quillon::config::IniStore options_{fx_.path("opts/QLN.spi"), &log_};
-    TocList list_{options_};
+    quillon::model::DiagLog log_ {fx_.path("diag.txt")};
+    quillon::config::IniStore options_ {fx_.path("opts/QLN.spi"), &log_};
+    TocList list_ {options_};
     Project project_;
     quillon::platform::ScriptedMessageBox box_;
     QStringList statuses_;
@@ -92,14 +92,13 @@ protected:
 
 // Lines 1-6 are the layout and the image, 7-8 the declarations, 10-13 the handler (1 comment,
 // 3 code lines).
-const QStringList kForm = {"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Main\"", "End",
-                           "Attribute VB_Name = \"frmMain\"", "Attribute VB_Exposed = False", "Option Explicit",
-                           "Private mCount As Long", "", "' Counts clicks", "Private Sub cmdOK_Click()", "    mCount = mCount + 1", "End Sub"};
+const QStringList kForm = {"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Main\"", "End", "Attribute VB_Name = \"frmMain\"",
+    "Attribute VB_Exposed = False", "Option Explicit", "Private mCount As Long", "", "' Counts clicks", "Private Sub cmdOK_Click()", "    mCount = mCount + 1",
+    "End Sub"};
 // Main: 1 comment, 1 blank, 3 code lines; Calc and the Get: 3 code lines; the Let: 1 comment, 3 code.
-const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()", "    ' start here", "", "    Calc 1",
-                             "End Sub", "Public Function Calc(ByVal x As Long) As Long", "    Calc = x * 2", "End Function",
-                             "Public Property Get Value() As Long", "    Value = 1", "End Property",
-                             "Public Property Let Value(ByVal v As Long)", "    ' ignored", "    x = v", "End Property"};
+const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()", "    ' start here", "", "    Calc 1", "End Sub",
+    "Public Function Calc(ByVal x As Long) As Long", "    Calc = x * 2", "End Function", "Public Property Get Value() As Long", "    Value = 1", "End Property",
+    "Public Property Let Value(ByVal v As Long)", "    ' ignored", "    x = v", "End Property"};
 
 // ---------------------------------------------------------------------------------------
 // The list file: names, creation, migration
@@ -115,19 +114,23 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
 
     // Opening moves the project's section out of the options file without its ordering
     // characters; what the list holds already stays.
-    fx_.write("opts/QLN.spi", QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[App.vbp:TOC List]\r\n"
-                                        "frmA.frm|Public Sub \x01Layout=45000.5|3D|6|0|0|6|Layout\r\n"
-                                        "frmA.frm|Public Sub \x02" "Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
-                                        "modA.bas|Public Sub Go=N/A\r\n[Other.VBP:toc list]\r\nx.bas|Public Sub \x01Y=1\r\n"
-                                        "[Quillon:Colors]\r\nNormal Text=0\r\n"));
+    fx_.write("opts/QLN.spi",
+        QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[App.vbp:TOC List]\r\n"
+                   "frmA.frm|Public Sub \x01Layout=45000.5|3D|6|0|0|6|Layout\r\n"
+                   "frmA.frm|Public Sub \x02"
+                   "Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
+                   "modA.bas|Public Sub Go=N/A\r\n[Other.VBP:toc list]\r\nx.bas|Public Sub \x01Y=1\r\n"
+                   "[Quillon:Colors]\r\nNormal Text=0\r\n"));
     fx_.write("opts/TOC-File-For-App.txt", "[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n");
     ASSERT_TRUE(list_.open("C:\\VB\\App.vbp")) << list_.lastError().toStdString();
-    EXPECT_EQ(listText(), QStringLiteral("[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n"
-                                         "frmA.frm|Public Sub Layout=45000.5|3D|6|0|0|6|Layout\r\n"
-                                         "frmA.frm|Public Sub Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
-                                         "modA.bas|Public Sub Go=N/A\r\n"));
-    EXPECT_EQ(readBytes(options_.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Other.VBP:toc list]\r\n"
-                                                           "x.bas|Public Sub \x01Y=1\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
+    EXPECT_EQ(listText(),
+        QStringLiteral("[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n"
+                       "frmA.frm|Public Sub Layout=45000.5|3D|6|0|0|6|Layout\r\n"
+                       "frmA.frm|Public Sub Declarations=N/A|N/A|2|0|0|2|Declarations\r\n"
+                       "modA.bas|Public Sub Go=N/A\r\n"));
+    EXPECT_EQ(readBytes(options_.defaultPath()),
+        QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Other.VBP:toc list]\r\n"
+                   "x.bas|Public Sub \x01Y=1\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
 
     // Every section whose name ends in "TOC List", in any case, goes to a list of its own,
     // without the ordering characters.
@@ -156,7 +159,8 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
     EXPECT_FALSE(inside.open("App.vbp"));
     EXPECT_TRUE(inside.lastError().startsWith("Cannot create the table of contents list")) << inside.lastError().toStdString();
     EXPECT_EQ(std::tuple(inside.writeRecord("m.bas|Public Sub A", TocRecord()), inside.entries().empty(), inside.index(project_),
-                         inside.readRecord("m.bas|Public Sub A")), std::tuple(false, true, false, TocRecord()));
+                  inside.readRecord("m.bas|Public Sub A")),
+        std::tuple(false, true, false, TocRecord()));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -164,8 +168,8 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
 
 TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
 {
-    for (const auto& [value, text] : {std::pair{"", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"45000.5|12D", "45000.5|12D|N/A|N/A|N/A|N/A|N/A"},
-                                      {"a|| c |d|e|f|g|extra|more", "a|N/A|c|d|e|f|g"}})
+    for (const auto& [value, text] :
+        {std::pair {"", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"45000.5|12D", "45000.5|12D|N/A|N/A|N/A|N/A|N/A"}, {"a|| c |d|e|f|g|extra|more", "a|N/A|c|d|e|f|g"}})
         EXPECT_EQ(TocRecord::parse(value).text(), QString::fromLatin1(text)) << value;
     TocRecord r = TocRecord::parse("N/A|N/A|N/A|N/A|N/A|N/A|Sub");
     EXPECT_FALSE(r.isBlank());
@@ -174,9 +178,8 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
     EXPECT_EQ(r.text(), QStringLiteral("a/b|N/A|N/A|N/A|N/A|N/A|Sub")) << "a field never spills into the next";
 
     // Days since 30 December 1899; before it the fraction still counts forward from midnight.
-    const std::pair<QDateTime, const char*> serials[] = {
-        {at(1899, 12, 30), "0"}, {at(2024, 1, 2, 9), "45293.375"}, {at(2024, 3, 7, 14, 5, 9), "45358.5869097222"},
-        {at(1899, 12, 29, 6), "-1.25"}, {at(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
+    const std::pair<QDateTime, const char*> serials[] = {{at(1899, 12, 30), "0"}, {at(2024, 1, 2, 9), "45293.375"},
+        {at(2024, 3, 7, 14, 5, 9), "45358.5869097222"}, {at(1899, 12, 29, 6), "-1.25"}, {at(9999, 12, 31, 23, 59, 59), "2958465.99998843"}};
     for (const auto& [when, serial] : serials) {
         EXPECT_EQ(dateSerialText(when), QString::fromLatin1(serial));
         EXPECT_EQ(dateFromSerialText(serial), when) << serial;
@@ -189,8 +192,7 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
         EXPECT_FALSE(dateFromSerialText(QString::fromLatin1(bad)).has_value()) << bad;
 
     // The contents text shows afternoon and morning dates; the hours around midnight and noon:
-    for (const auto& [when, text] : {std::pair{at(2005, 11, 23, 0, 0, 5), "11/23/05 12:00:05 am"},
-                                     {at(2000, 12, 31, 12, 59, 59), "12/31/00 12:59:59 pm"}})
+    for (const auto& [when, text] : {std::pair {at(2005, 11, 23, 0, 0, 5), "11/23/05 12:00:05 am"}, {at(2000, 12, 31, 12, 59, 59), "12/31/00 12:59:59 pm"}})
         EXPECT_EQ(tocDateText(when), QString::fromLatin1(text));
     const std::pair<qint64, const char*> counts[] = {{999, "999"}, {1000, "1,000"}, {-12345, "-12,345"}, {LLONG_MIN, "-9,223,372,036,854,775,808"}};
     for (const auto& [n, text] : counts)
@@ -199,11 +201,10 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
     // A column never cuts a count (Total, Comment), and a full column (Blank) still leaves a
     // blank before the next; the contents text holds padded columns, "N/A" and the history lines.
     EXPECT_EQ(tocLineCountLine("12345", "123456", "1234567", "9", false),
-              QString(12, QLatin1Char(' ')) + "Line Count:  Total: 12,345 Blank: 123,456 Comment: 1,234,567 Code: 9");
+        QString(12, QLatin1Char(' ')) + "Line Count:  Total: 12,345 Blank: 123,456 Comment: 1,234,567 Code: 9");
 
     // The contents text groups the pseudo-routines, subs, functions and event handlers; the rest:
-    const std::pair<const char*, const char*> kinds[] = {
-        {"clsA.cls|Public Sub Let_Set_Get Properties (All)", "Aggregate"},
+    const std::pair<const char*, const char*> kinds[] = {{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "Aggregate"},
         {"clsA.cls|Public Property Let Value", "Property Let"}, {"clsA.cls|Friend Property Set Item", "Property Set"},
         {"clsA.cls|Public Property Get Value", "Property Get"}, {"modA.bas|Calc", "Unexpected Procedure Kind"},
         // Names that only start like a pseudo-routine are ordinary procedures.
@@ -218,14 +219,14 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
     const std::pair<const char*, QStringList> keys[] = {
         {" clsA.cls | Private Property Get Value ", {"clsA.cls", "Private Property Get Value", "Value", "Property Get", "0"}},
         {"frmA.frm|Private Sub Event Handler:cmdOK_Click|Dep",
-         {"frmA.frm", "Private Sub Event Handler:cmdOK_Click|Dep", "Event Handler:cmdOK_Click", "Sub", "1"}}};
+            {"frmA.frm", "Private Sub Event Handler:cmdOK_Click|Dep", "Event Handler:cmdOK_Click", "Sub", "1"}}};
     for (const auto& [key, parts] : keys) {
         const std::optional<TocKey> k = parseTocKey(QString::fromLatin1(key));
         ASSERT_TRUE(k) << key;
         EXPECT_EQ(QStringList({k->file, k->procedure, k->name, k->kindWord, QString::number(k->dependency)}), parts);
     }
     // The contents text shows the other categories; here the extension in any case and a class.
-    for (const auto& [key, category] : {std::pair{"A.FRM|Public Sub X", TocCategory::Frm}, {"a.cls|Public Sub X", TocCategory::Cls}})
+    for (const auto& [key, category] : {std::pair {"A.FRM|Public Sub X", TocCategory::Frm}, {"a.cls|Public Sub X", TocCategory::Cls}})
         EXPECT_EQ(categoryOf(*parseTocKey(QString::fromLatin1(key))), category) << key;
 }
 
@@ -240,7 +241,7 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     ASSERT_TRUE(list_.recordPrint("modA.bas|Public Sub New", at(2024, 1, 2, 9), 1, false)); // a record of its own
     ASSERT_TRUE(list_.recordPrint("bad", at(2024, 1, 2, 9), 2, true)); // completed, not refused
     expectStored({{"modA.bas|Public Sub Main", "45293.375|12S|5|1|1|3|Sub"}, {"modA.bas|Public Sub New", "45293.375|1S|N/A|N/A|N/A|N/A|N/A"},
-                  {"bad", "45293.375|2D|N/A|N/A|N/A|N/A|N/A"}});
+        {"bad", "45293.375|2D|N/A|N/A|N/A|N/A|N/A"}});
     // A run keeps its records in memory (keys in any case) and writes them once.
     list_.beginUpdates();
     ASSERT_TRUE(list_.recordPrint("MODA.BAS|public sub main", at(2024, 1, 2, 9), 4, true));
@@ -262,8 +263,8 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     ASSERT_TRUE(list_.recordPrint(group, {}, at(2024, 1, 2, 9), 4, true, lines));
     // Any other routine keeps its stored counts whatever the printing counted.
     ASSERT_TRUE(list_.recordPrint(makeRoutine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, at(2024, 1, 2, 9), 2, false, lines));
-    expectStored({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"},
-                  {"clsA.cls|Public Sub Go", "45293.375|2S|7|1|2|4|Sub"}});
+    expectStored(
+        {{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"}, {"clsA.cls|Public Sub Go", "45293.375|2S|7|1|2|4|Sub"}});
 
     const Routine toc = makeRoutine("/tmp/QLN_TOC_1.txt", "Table of Contents", "TOC");
     const QString before = listText();
@@ -282,7 +283,7 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     const QString key = historyKey(report, lookup);
     EXPECT_EQ(key, QStringLiteral("modA.bas|Private Function Calc|Dep"));
     ASSERT_TRUE(list_.recordDependencyReport(key, 10, 2, 8));
-    ASSERT_TRUE(list_.recordPrint(report, lookup, at(2024, 1, 2, 9), 1, true, LineStatistics{}));
+    ASSERT_TRUE(list_.recordPrint(report, lookup, at(2024, 1, 2, 9), 1, true, LineStatistics {}));
     EXPECT_EQ(stored(key), QStringLiteral("45293.375|1D|10|2|8|0|Dependency")) << "one record, written by both";
 }
 
@@ -298,24 +299,20 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
     seed({
         {"modA.bas|Public Sub Main", "45293.375|3D|99|99|99|99|Sub"}, // printed before; counts out of date
         {"frmMain.frm|Public Sub \x01Layout", "45000|2S|N/A|N/A|N/A|N/A|N/A"}, // the mark reached the file once
-        {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"},          // no such routine any more
+        {"modA.bas|Public Sub Gone", "45000|1S|1|0|0|1|Sub"}, // no such routine any more
         {"garbage", "x"},
     });
     project_.status = this;
     const QString before = project_.loadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
     ASSERT_TRUE(list_.index(project_)) << list_.lastError().toStdString();
     // 11 routines in MainWindow and modA, 30 in modBig: the first, every 25th and the last are told.
-    EXPECT_EQ(statuses_, (QStringList{before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
+    EXPECT_EQ(statuses_, (QStringList {before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
     EXPECT_EQ(project_.loadStatusText, before + "41 of 41");
-    expectStored({
-        {"modA.bas|Public Sub Main", "45293.375|3D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", "N/A|N/A|3|0|0|3|Function"},
+    expectStored({{"modA.bas|Public Sub Main", "45293.375|3D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", "N/A|N/A|3|0|0|3|Function"},
         // A property's Get and Let share the name; each keeps its own counts.
-        {"modA.bas|Public Property Get Value", "N/A|N/A|3|0|0|3|Property Get"},
-        {"modA.bas|Public Property Let Value", "N/A|N/A|4|0|1|3|Property Let"},
-        {"frmMain.frm|Private Sub Event Handler:cmdOK_Click", "N/A|N/A|4|0|1|3|Event Handler"},
-        {"frmMain.frm|Public Sub Image", "N/A|N/A|6|0|0|6|Image"},
-        {"frmMain.frm|Public Sub Declarations", "N/A|N/A|2|0|0|2|Declarations"},
-        {"modA.bas|Public Sub Declarations", "N/A|N/A|1|0|0|1|Declarations"},
+        {"modA.bas|Public Property Get Value", "N/A|N/A|3|0|0|3|Property Get"}, {"modA.bas|Public Property Let Value", "N/A|N/A|4|0|1|3|Property Let"},
+        {"frmMain.frm|Private Sub Event Handler:cmdOK_Click", "N/A|N/A|4|0|1|3|Event Handler"}, {"frmMain.frm|Public Sub Image", "N/A|N/A|6|0|0|6|Image"},
+        {"frmMain.frm|Public Sub Declarations", "N/A|N/A|2|0|0|2|Declarations"}, {"modA.bas|Public Sub Declarations", "N/A|N/A|1|0|0|1|Declarations"},
         // The Layout record keeps its history, gets its kind and counts, and loses the mark.
         {"frmMain.frm|Public Sub Layout", "45000|2S|6|0|0|6|Layout"},
         // Keys naming nothing, and keys that cannot be read, are left as they were.
@@ -344,18 +341,18 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
 TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotBeWrittenStaysAsItWas)
 {
     loadProject({{"modA.bas", {"Attribute VB_Name = \"modA\"", "Public Sub Go()", "End Sub"}},
-                 {"modB.bas", {"Attribute VB_Name = \"modB\"", "Public Sub Moved()", "    x = 1", "End Sub",
-                               "Private Function Calc() As Long", "End Function", "Public Property Get Value() As Long", "End Property"}},
-                 {"modC.bas", {"Attribute VB_Name = \"modC\"", "Public Sub Dup()", "End Sub"}},
-                 {"modD.bas", {"Attribute VB_Name = \"modD\"", "Public Sub Dup()", "End Sub"}}});
+        {"modB.bas",
+            {"Attribute VB_Name = \"modB\"", "Public Sub Moved()", "    x = 1", "End Sub", "Private Function Calc() As Long", "End Function",
+                "Public Property Get Value() As Long", "End Property"}},
+        {"modC.bas", {"Attribute VB_Name = \"modC\"", "Public Sub Dup()", "End Sub"}},
+        {"modD.bas", {"Attribute VB_Name = \"modD\"", "Public Sub Dup()", "End Sub"}}});
     ASSERT_TRUE(list_.index(project_));
-    seed({{"modA.bas|Public Sub Moved", "45293.375|3D|9|9|9|9|Sub"},
-          {"modA.bas|Private Function Calc|Dep", "45000|1S|10|2|8|0|Dependency"},
-          {"modX.bas|Public Sub Dup", "45000|1S|N/A|N/A|N/A|N/A|N/A"},
-          {"modA.bas|Public Property Get Value", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, // no history to move: no question
-          {"modA.bas|Public Sub Let_Set_Get Properties (All)", "45000|2D|5|0|0|5|Aggregate"},
-          {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"},
-          {"modB.bas|Private Function Calc|Dep", "45000|1D|4|0|4|0|Dependency"}, {"garbage", "x"}});
+    seed({{"modA.bas|Public Sub Moved", "45293.375|3D|9|9|9|9|Sub"}, {"modA.bas|Private Function Calc|Dep", "45000|1S|10|2|8|0|Dependency"},
+        {"modX.bas|Public Sub Dup", "45000|1S|N/A|N/A|N/A|N/A|N/A"},
+        {"modA.bas|Public Property Get Value", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, // no history to move: no question
+        {"modA.bas|Public Sub Let_Set_Get Properties (All)", "45000|2D|5|0|0|5|Aggregate"},
+        {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"},
+        {"modB.bas|Private Function Calc|Dep", "45000|1D|4|0|4|0|Dependency"}, {"garbage", "x"}});
     box_.results = {MessageResult::No}; // then no scripted answer: the box answers as the command line would (Yes)
     const StaleKeyReport report = list_.checkStaleKeys(project_, box_);
 
@@ -366,12 +363,11 @@ TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotB
     for (const auto& shown : box_.shown)
         EXPECT_EQ(std::tuple(shown.title, shown.icon, shown.buttons), std::tuple("Move print history?", MessageIcon::Question, MessageButtons::YesNo));
     expectStored({{"modB.bas|Public Sub Moved", "N/A|N/A|3|0|0|3|Sub"}, // No: untouched
-                  {"modB.bas|Private Function Calc|Dep", "45000|1S|4|0|4|0|Dependency"}, // Yes: the history moves, the counts stay
-                  {"modA.bas|Public Sub Moved", "(none)"}, {"modA.bas|Private Function Calc|Dep", "(none)"},
-                  {"modX.bas|Public Sub Dup", "(none)"}, {"modA.bas|Public Property Get Value", "(none)"},
-                  {"modA.bas|Public Sub Let_Set_Get Properties (All)", "(none)"},
-                  // A property group lives while its file has properties; unreadable keys are not judged.
-                  {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"}, {"garbage", "x"}});
+        {"modB.bas|Private Function Calc|Dep", "45000|1S|4|0|4|0|Dependency"}, // Yes: the history moves, the counts stay
+        {"modA.bas|Public Sub Moved", "(none)"}, {"modA.bas|Private Function Calc|Dep", "(none)"}, {"modX.bas|Public Sub Dup", "(none)"},
+        {"modA.bas|Public Property Get Value", "(none)"}, {"modA.bas|Public Sub Let_Set_Get Properties (All)", "(none)"},
+        // A property group lives while its file has properties; unreadable keys are not judged.
+        {"modB.bas|Public Sub Let_Set_Get Properties (Small)", "45000|2D|5|0|0|5|Aggregate"}, {"garbage", "x"}});
     EXPECT_EQ(std::tuple(report.examined, report.asked, report.moved, report.deleted, report.saved), std::tuple(5, 2, 1, 5, true));
 
     box_.shown.clear(); // nothing stale any more: no question, no write
@@ -408,16 +404,17 @@ protected:
     const QString march_ = dateSerialText(at(2024, 3, 7, 14, 5, 9)), newYearsEve_ = dateSerialText(at(2023, 12, 31, 23, 59, 59)),
                   january_ = dateSerialText(at(2024, 1, 2, 9));
     // In no particular order, with the ordering characters as the profile reader gives them.
-    const std::vector<TocEntry> entries_ = {
-        {"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}, {"readme.txt|Public Sub Odd", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"},
+    const std::vector<TocEntry> entries_ = {{"modA.bas|Public Sub Main", "N/A|N/A|5|1|1|3|Sub"}, {"readme.txt|Public Sub Odd", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"},
         {"frmMain.frm|Public Sub Image", march_ + "|2D|6|0|0|6|Image"}, {"frmMain.frm|Public Sub \x01Layout", "N/A|N/A|6|0|0|6|Layout"},
         {"modA.bas|Public Function Calc|Dep", january_ + "|1D|10|2|8|0|Dependency"}, {"garbage", "x"},
         {"modA.bas|Public Function Calc", march_ + "|1234D|12345|5|40|12300|Function"},
-        {"frmMain.frm|Public Sub \x02" "Declarations", "N/A|N/A|2|0|0|2|Declarations"},
+        {"frmMain.frm|Public Sub \x02"
+         "Declarations",
+            "N/A|N/A|2|0|0|2|Declarations"},
         {"frmMain.frm|Private Sub Event Handler:cmdOK_Click", newYearsEve_ + "|3S|4|0|1|3|Event Handler"}};
     const QStringList notes_ = {"", "Note: The individual dependency reports for Property Let, Set or Get procedures",
-                               "   are available whether or not you have selected the option to aggregate them.",
-                               "   No Dependency report is available for the pseudo Aggregation procedure."};
+        "   are available whether or not you have selected the option to aggregate them.",
+        "   No Dependency report is available for the pseudo Aggregation procedure."};
 
     QStringList expectedBody() const
     {
@@ -425,44 +422,37 @@ protected:
         // pseudo-routines (Layout, Declarations) have no kind heading of their own.
         const QString m = "[ZRK-M][ZRK-B]", t(12, QLatin1Char(' ')), folder = " (" + fx_.path("P") + ")";
         const QString never = t + "Last Printed: N/A                     Total Pages: N/A";
-        return QStringList{"[ZRK-B].frm Files", m + "   frmMain.frm" + folder,
-                m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
-                t + "Last Printed: 12/31/23 11:59:59 pm    Total Pages: 3S",
-                t + "Line Count:  Total: 4    Blank: 0      Comment: 1      Code: 3",
-                m + "         Public Sub Layout", never, t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
-                m + "         Public Sub Declarations", never, t + "Line Count:  Total: 2    Blank: 0      Comment: 0      Code: 2",
-                "[ZRK-N][ZRK-B].bas Files", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc",
-                t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 1,234D",
-                t + "Line Count:  Total: 12,345 Blank: 5      Comment: 40     Code: 12,300",
-                m + "      Sub", m + "         Public Sub Main", never, t + "Line Count:  Total: 5    Blank: 1      Comment: 1      Code: 3",
-                "[ZRK-N][ZRK-B]Dependency Reports", m + "   modA.bas" + folder,
-                m + "      Function", m + "         Public Function Calc|Dep", t + "Last Printed: 1/2/24 9:00:00 am       Total Pages: 1D",
-                t + "Line Count:  Total: 10   Blank: 2      Comment: 8      Code: 0",
-                "[ZRK-N][ZRK-B]Image Procedures", m + "   frmMain.frm" + folder,
-                m + "         Public Sub Image", t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 2D",
-                t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
-                "[ZRK-N][ZRK-B].txt Files", "*********** BAD EXTENSION ENCOUNTERED (TXT) ******************************",
-                m + "   readme.txt" + folder, m + "      Sub", m + "         Public Sub Odd", never,
-                t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A", "[ZRK-N][ZRK-B]Project Summary"}
-            // a summary block: files, procedures, printed and not yet printed, then the range,
-            // the pages and the line counts of what was printed
-            << summary(".frm Files (All Simplex)", "1", "3", "1   Procedures Not Yet Printed: 2",
-                       "12/31/23 11:59:59 pm to 12/31/23 11:59:59 pm", "3", "12     Blank: 0      Comment: 1      Code: 11")
-            << summary(".bas Files (All Duplex)", "1", "2", "1   Procedures Not Yet Printed: 1",
-                       "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "1,234", "12,350 Blank: 6      Comment: 41     Code: 12,303")
-            << summary(".cls Files", "0", "0", "0   Procedures Not Yet Printed: 0")
-            << summary("Dependency Reports (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
-                       "1/2/24 9:00:00 am  to 1/2/24 9:00:00 am", "1", "10     Blank: 2      Comment: 8      Code: 0")
-            << summary("Image Procedures (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0",
-                       "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "2", "6      Blank: 0      Comment: 0      Code: 6")
-            << summary("All Files  (Project Total) (Both Duplex and Simplex)", "3", "8", "4   Procedures Not Yet Printed: 4",
-                       "12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "1,240", "12,378 Blank: 8      Comment: 50     Code: 12,320");
+        return QStringList {"[ZRK-B].frm Files", m + "   frmMain.frm" + folder, m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
+                   t + "Last Printed: 12/31/23 11:59:59 pm    Total Pages: 3S", t + "Line Count:  Total: 4    Blank: 0      Comment: 1      Code: 3",
+                   m + "         Public Sub Layout", never, t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
+                   m + "         Public Sub Declarations", never, t + "Line Count:  Total: 2    Blank: 0      Comment: 0      Code: 2",
+                   "[ZRK-N][ZRK-B].bas Files", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc",
+                   t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 1,234D", t + "Line Count:  Total: 12,345 Blank: 5      Comment: 40     Code: 12,300",
+                   m + "      Sub", m + "         Public Sub Main", never, t + "Line Count:  Total: 5    Blank: 1      Comment: 1      Code: 3",
+                   "[ZRK-N][ZRK-B]Dependency Reports", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc|Dep",
+                   t + "Last Printed: 1/2/24 9:00:00 am       Total Pages: 1D", t + "Line Count:  Total: 10   Blank: 2      Comment: 8      Code: 0",
+                   "[ZRK-N][ZRK-B]Image Procedures", m + "   frmMain.frm" + folder, m + "         Public Sub Image",
+                   t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 2D", t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
+                   "[ZRK-N][ZRK-B].txt Files", "*********** BAD EXTENSION ENCOUNTERED (TXT) ******************************", m + "   readme.txt" + folder,
+                   m + "      Sub", m + "         Public Sub Odd", never, t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A",
+                   "[ZRK-N][ZRK-B]Project Summary"} // a summary block: files, procedures, printed and not yet printed, then the range,
+        // the pages and the line counts of what was printed
+        << summary(".frm Files (All Simplex)", "1", "3", "1   Procedures Not Yet Printed: 2", "12/31/23 11:59:59 pm to 12/31/23 11:59:59 pm", "3",
+               "12     Blank: 0      Comment: 1      Code: 11")
+        << summary(".bas Files (All Duplex)", "1", "2", "1   Procedures Not Yet Printed: 1", "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "1,234",
+               "12,350 Blank: 6      Comment: 41     Code: 12,303")
+        << summary(".cls Files", "0", "0", "0   Procedures Not Yet Printed: 0")
+        << summary("Dependency Reports (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0", "1/2/24 9:00:00 am  to 1/2/24 9:00:00 am", "1",
+               "10     Blank: 2      Comment: 8      Code: 0")
+        << summary("Image Procedures (All Duplex)", "1", "1", "1   Procedures Not Yet Printed: 0", "3/7/24 2:05:09 pm  to 3/7/24 2:05:09 pm", "2",
+               "6      Blank: 0      Comment: 0      Code: 6")
+        << summary("All Files  (Project Total) (Both Duplex and Simplex)", "3", "8", "4   Procedures Not Yet Printed: 4",
+               "12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "1,240", "12,378 Blank: 8      Comment: 50     Code: 12,320");
     }
-    static QStringList summary(const QString& title, const QString& files, const QString& procedures, const QString& printed,
-                               const QString& range = {}, const QString& pages = {}, const QString& counts = {})
+    static QStringList summary(const QString& title, const QString& files, const QString& procedures, const QString& printed, const QString& range = {},
+        const QString& pages = {}, const QString& counts = {})
     {
-        QStringList lines{"", "   " + title, "      Total Files: " + files, "      Total Procedures: " + procedures,
-                          "      Procedures Printed: " + printed};
+        QStringList lines {"", "   " + title, "      Total Files: " + files, "      Total Procedures: " + procedures, "      Procedures Printed: " + printed};
         if (!range.isEmpty())
             lines << "      Print  Range:  " + range << "      Total Pages:  " + pages << "      Line Count:  Total: " + counts;
         return lines;
@@ -472,19 +462,21 @@ protected:
 TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexLetters)
 {
     EXPECT_EQ(tableOfContentsLines(entries_, project_, false),
-              expectedBody() << "" << "Note: Page count and date range exclude procedures not printed yet." << notes_);
+        expectedBody() << ""
+                       << "Note: Page count and date range exclude procedures not printed yet." << notes_);
     EXPECT_EQ(tableOfContentsLines(entries_, project_, true), expectedBody()) << "suppressed notes leave the summary as it is";
 
     // Unreadable keys are passed over and a category without a print has a summary of zeros: in
     // the contents above ("garbage", the .cls files). Everything printed, with an unknown duplex
     // letter and a page count without its letter:
-    const QStringList lines = tableOfContentsLines({{"modA.bas|Public Sub Main", january_ + "|2D|5|1|1|3|Sub"},
-                                                    {"modA.bas|Public Function Calc", march_ + "|1X|3|0|0|3|Function"},
-                                                    {"frmMain.frm|Private Sub Helper", march_ + "|1|3|0|0|3|Sub"}}, project_, false);
+    const QStringList lines =
+        tableOfContentsLines({{"modA.bas|Public Sub Main", january_ + "|2D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", march_ + "|1X|3|0|0|3|Function"},
+                                 {"frmMain.frm|Private Sub Helper", march_ + "|1|3|0|0|3|Sub"}},
+            project_, false);
     EXPECT_EQ(lines.mid(lines.size() - 4), notes_) << "everything printed: only the dependency note";
     EXPECT_FALSE(lines.join("\n").contains("exclude procedures not printed yet"));
     EXPECT_EQ(lines.filter("Invalid Flag"),
-              (QStringList{"   .frm Files (Invalid Flag)", "   .bas Files (Invalid Flag)", "   All Files  (Project Total) (Invalid Flag)"}));
+        (QStringList {"   .frm Files (Invalid Flag)", "   .bas Files (Invalid Flag)", "   All Files  (Project Total) (Invalid Flag)"}));
     EXPECT_TRUE(lines.contains("            Last Printed: 3/7/24 2:05:09 pm       Total Pages: 1X"));
 }
 
