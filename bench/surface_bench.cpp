@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     }
     std::printf("%s: %d lines of 100 characters in %d runs, %d pages; best of %d: %.3f s = %.0f lines per second; "
                 "PDF %.1f MB\n",
-        baseline ? "QPainter::drawText per run" : "QtPrintSurface", count, kRunsPerLine, pages, runs, best,
+        unbuffered ? "QPainter::drawText per run" : "QtPrintSurface", count, kRunsPerLine, pages, runs, best,
         count / best, double(QFileInfo(file).size()) / 1e6);
     return 0;
 }
