@@ -157,60 +157,11 @@ void MainWindow::buildControls()
     lblSource_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     outer->addWidget(lblSource_);
 
-    const std::array<QString, 3> listNames {
-        QStringLiteral("lstFiles"), QStringLiteral("lstProcedures"), QStringLiteral("lstSelected")};
-    const std::array<QString, 3> captions {
-        QStringLiteral("Project File List"), QStringLiteral("Project Procedure List"), QStringLiteral("Print Queue")};
-    const std::array<QString, 3> processCaptions {
-        QStringLiteral("Add All Procedures from Selected File(s) to the Procedures List"),
-        QStringLiteral("Add All Selected Procedures to Print Queue"), QStringLiteral("Send Selected Procedures To")};
     std::array<QListWidget*, 3> lists {};
     auto* columns = new QHBoxLayout;
     columns->setSpacing(12);
-    for (int i = 0; i < 3; ++i) {
-        auto* column = new QVBoxLayout;
-        auto* label = new QLabel(captions[size_t(i)], central);
-        QFont bold = label->font();
-        bold.setBold(true);
-        label->setFont(bold);
-        column->addWidget(label);
-        auto* list = new QListWidget(central);
-        list->setObjectName(listNames[size_t(i)]);
-        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setMinimumWidth(i == 0 ? 220 : 360);
-        list->setMinimumHeight(300);
-        label->setBuddy(list);
-        column->addWidget(list, 1);
-        lists[size_t(i)] = list;
-        auto* pair = new QHBoxLayout;
-        cmdSelectAll_[size_t(i)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), central);
-        cmdUnselectAll_[size_t(i)] = button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), central);
-        for (QPushButton* b : {cmdSelectAll_[size_t(i)], cmdUnselectAll_[size_t(i)]}) {
-            b->setProperty("index", i);
-            pair->addWidget(b);
-        }
-        column->addLayout(pair);
-        if (i == 2) {
-            fraDep_ = new QGroupBox(QStringLiteral("Dependency Reports"), central);
-            fraDep_->setObjectName(QStringLiteral("fraDep"));
-            auto* dep = new QGridLayout(fraDep_);
-            chkDep_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), fraDep_);
-            chkDep_->setObjectName(QStringLiteral("chkDep"));
-            cmdDep_ = button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
-            cmdKeepOnly_ =
-                button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
-            dep->addWidget(chkDep_, 0, 0, 1, 2);
-            dep->addWidget(cmdDep_, 1, 0);
-            dep->addWidget(cmdKeepOnly_, 1, 1);
-            column->addWidget(fraDep_);
-        }
-        auto* process = button(processCaptions[size_t(i)], QStringLiteral("cmdProcessSelection"), central);
-        process->setProperty("index", i);
-        process->setMinimumHeight(34);
-        cmdProcessSelection_[size_t(i)] = process;
-        column->addWidget(process);
-        columns->addLayout(column, i == 0 ? 1 : 3);
-    }
+    for (int i = 0; i < 3; ++i)
+        columns->addLayout(buildListColumn(i, central, lists[size_t(i)]), i == 0 ? 1 : 3);
     lstFiles_ = lists[0];
     lstProcedures_ = lists[1];
     lstSelected_ = lists[2];
@@ -220,9 +171,73 @@ void MainWindow::buildControls()
     lblTarget_->setObjectName(QStringLiteral("lblTarget"));
     lblTarget_->setWordWrap(true);
     outer->addWidget(lblTarget_);
+    outer->addLayout(buildStatusRow(central));
+    setCentralWidget(central);
 
+    tmrMain_ = new QTimer(this);
+    tmrMain_->setObjectName(QStringLiteral("tmrMain"));
+    tmrMain_->setInterval(400);
+
+    connectControls();
+    resize(1340, 760);
+}
+
+QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget*& list)
+{
+    static const char* const listNames[3] = {"lstFiles", "lstProcedures", "lstSelected"};
+    static const char* const captions[3] = {"Project File List", "Project Procedure List", "Print Queue"};
+    static const char* const processCaptions[3] = {"Add All Procedures from Selected File(s) to the Procedures List",
+        "Add All Selected Procedures to Print Queue", "Send Selected Procedures To"};
+    auto* column = new QVBoxLayout;
+    auto* label = new QLabel(QString::fromLatin1(captions[index]), parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    column->addWidget(label);
+    list = new QListWidget(parent);
+    list->setObjectName(QString::fromLatin1(listNames[index]));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setMinimumWidth(index == 0 ? 220 : 360);
+    list->setMinimumHeight(300);
+    label->setBuddy(list);
+    column->addWidget(list, 1);
+    auto* pair = new QHBoxLayout;
+    cmdSelectAll_[size_t(index)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
+    cmdUnselectAll_[size_t(index)] = button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), parent);
+    for (QPushButton* b : {cmdSelectAll_[size_t(index)], cmdUnselectAll_[size_t(index)]}) {
+        b->setProperty("index", index);
+        pair->addWidget(b);
+    }
+    column->addLayout(pair);
+    if (index == 2)
+        column->addWidget(buildDependencyBox(parent));
+    auto* process = button(QString::fromLatin1(processCaptions[index]), QStringLiteral("cmdProcessSelection"), parent);
+    process->setProperty("index", index);
+    process->setMinimumHeight(34);
+    cmdProcessSelection_[size_t(index)] = process;
+    column->addWidget(process);
+    return column;
+}
+
+QGroupBox* MainWindow::buildDependencyBox(QWidget* parent)
+{
+    fraDep_ = new QGroupBox(QStringLiteral("Dependency Reports"), parent);
+    fraDep_->setObjectName(QStringLiteral("fraDep"));
+    auto* dep = new QGridLayout(fraDep_);
+    chkDep_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), fraDep_);
+    chkDep_->setObjectName(QStringLiteral("chkDep"));
+    cmdDep_ = button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
+    cmdKeepOnly_ = button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
+    dep->addWidget(chkDep_, 0, 0, 1, 2);
+    dep->addWidget(cmdDep_, 1, 0);
+    dep->addWidget(cmdKeepOnly_, 1, 1);
+    return fraDep_;
+}
+
+QHBoxLayout* MainWindow::buildStatusRow(QWidget* parent)
+{
     auto* bottom = new QHBoxLayout;
-    lblStatus_ = new QLabel(central);
+    lblStatus_ = new QLabel(parent);
     lblStatus_->setObjectName(QStringLiteral("lblStatus"));
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setFrameShadow(QFrame::Sunken);
@@ -232,16 +247,14 @@ void MainWindow::buildControls()
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().lineSpacing() * 6 + 10);
     lblStatus_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bottom->addWidget(lblStatus_, 1);
-    cmdExit_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), central);
+    cmdExit_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
     cmdExit_->setMinimumWidth(90);
     bottom->addWidget(cmdExit_, 0, Qt::AlignBottom);
-    outer->addLayout(bottom);
-    setCentralWidget(central);
+    return bottom;
+}
 
-    tmrMain_ = new QTimer(this);
-    tmrMain_->setObjectName(QStringLiteral("tmrMain"));
-    tmrMain_->setInterval(400);
-
+void MainWindow::connectControls()
+{
     for (int i = 0; i < 3; ++i) {
         connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this, [this, i] { processSelection(i); });
         connect(cmdSelectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { selectAll(i); });
@@ -258,7 +271,6 @@ void MainWindow::buildControls()
     connect(cmdKeepOnly_, &QPushButton::clicked, this, [this] { keepOnlyDependencyReports(); });
     connect(cmdExit_, &QPushButton::clicked, this, &QWidget::close);
     connect(tmrMain_, &QTimer::timeout, this, [this] { animateIndexStatus(); });
-    resize(1340, 760);
 }
 
 void MainWindow::buildMenus()
@@ -521,17 +533,20 @@ void MainWindow::processSelection(int index)
     refreshListButtons();
 }
 
+QListWidget* MainWindow::listWidget(int list) const
+{
+    return std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
+}
+
 void MainWindow::selectAll(int list)
 {
-    QListWidget* widget = std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
-    widget->selectAll();
+    listWidget(list)->selectAll();
     refreshListButtons();
 }
 
 void MainWindow::unselectAll(int list)
 {
-    QListWidget* widget = std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
-    widget->clearSelection();
+    listWidget(list)->clearSelection();
     refreshListButtons();
 }
 
@@ -576,9 +591,8 @@ void MainWindow::keepOnlyDependencyReports()
 void MainWindow::refreshListButtons()
 {
     const bool locked = !lstFiles_->isEnabled();
-    const std::array<QListWidget*, 3> lists {lstFiles_, lstProcedures_, lstSelected_};
     for (size_t i = 0; i < 3; ++i) {
-        const bool any = lists[i]->count() > 0 && !locked;
+        const bool any = listWidget(int(i))->count() > 0 && !locked;
         cmdSelectAll_[i]->setEnabled(any);
         cmdUnselectAll_[i]->setEnabled(any);
     }

@@ -16,11 +16,13 @@
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
+class QVBoxLayout;
 
 namespace quillon::config {
 class Session;
@@ -115,6 +117,15 @@ private:
     void showStatus(const QString& text) override;
 
     void buildControls();
+    // One of the three lists with its caption, its Select All and Unselect All buttons, its
+    // step button and, under the print queue, the dependency report controls.
+    QVBoxLayout* buildListColumn(int index, QWidget* parent, QListWidget*& list);
+    QGroupBox* buildDependencyBox(QWidget* parent);
+    // The status line and the Exit button.
+    QHBoxLayout* buildStatusRow(QWidget* parent);
+    void connectControls();
+    // list: 0 files, 1 procedures, 2 print queue.
+    QListWidget* listWidget(int list) const;
     void buildMenus();
     QString chooseProjectFile();
     void prepareForLoad();

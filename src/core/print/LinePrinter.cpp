@@ -261,25 +261,15 @@ void LinePrinter::drawConnectors(const LineFlags& flags)
             kind = column.kind != 0 ? 4 : 0;
         else if (flags.wrappedPiece)
             kind = !flags.lastPiece ? 4 : (column.kind == 4 ? 4 : 3);
-        switch (kind) {
-        case 1:
-            s.drawLine(centre, middle, centre, bottom, ink, 3, platform::LineStyle::Solid);
+        if (kind < 1 || kind > 4)
+            continue;
+        // The stem: from the middle for a corner down, to the middle for a corner up; every
+        // kind but the plain vertical then turns right at the middle towards the line's text.
+        const double stemTop = kind == 1 ? middle : top;
+        const double stemBottom = kind == 3 ? middle : bottom;
+        s.drawLine(centre, stemTop, centre, stemBottom, ink, 3, platform::LineStyle::Solid);
+        if (kind != 4)
             s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
-            break;
-        case 2:
-            s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid);
-            s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
-            break;
-        case 3:
-            s.drawLine(centre, top, centre, middle, ink, 3, platform::LineStyle::Solid);
-            s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
-            break;
-        case 4:
-            s.drawLine(centre, top, centre, bottom, ink, 3, platform::LineStyle::Solid);
-            break;
-        default:
-            break;
-        }
     }
     state.previousLineY = top;
     s.setCurrentX(x0);

@@ -66,6 +66,91 @@ QString minutes(qint64 milliseconds)
     return QString::number(minutes) + (minutes == 1 ? QStringLiteral(" minute") : QStringLiteral(" minutes"));
 }
 
+// The files beside the merged file that run the tool and catch its exit status and error
+// output; none of them outlives the combine.
+struct CombineWorkFiles {
+    explicit CombineWorkFiles(const QString& merged)
+        : arguments(merged + QStringLiteral(".args.txt")),
+          script(merged + QStringLiteral(".run.sh")),
+          exitCode(merged + QStringLiteral(".exitcode")),
+          errors(merged + QStringLiteral(".stderr.txt"))
+    { }
+    QString arguments; // the tool's arguments, one a line
+    QString script;
+    QString exitCode;
+    QString errors;
+
+    QStringList all() const { return {arguments, script, exitCode, exitCode + QStringLiteral(".tmp"), errors}; }
+    void remove() const
+    {
+        for (const QString& file : all())
+            QFile::remove(file);
+    }
+};
+
+// Lists the parts in page order, and the merged file, for the tool's "@file" argument.
+QByteArray toolArguments(const QStringList& parts, const QString& merged)
+{
+    QByteArray arguments = "--empty\n--pages\n";
+    for (const QString& part : parts)
+        arguments += QFile::encodeName(part) + '\n';
+    arguments += "--\n" + QFile::encodeName(merged) + '\n';
+    return arguments;
+}
+
+// Runs the command and leaves its exit status in the exit-code file.
+QString toolScript(const QString& command, const CombineWorkFiles& work)
+{
+    const QString pendingExit = work.exitCode + QStringLiteral(".tmp");
+    return QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n") + command
+        + QStringLiteral(" >/dev/null 2>") + shellQuoted(work.errors) + QLatin1Char('\n')
+        + QStringLiteral("status=$?\n")
+        // Written aside and renamed, so that the exit code is never read half-written.
+        + QStringLiteral("printf '%s\\n' \"$status\" >") + shellQuoted(pendingExit) + QStringLiteral(" && mv -f ")
+        + shellQuoted(pendingExit) + QLatin1Char(' ') + shellQuoted(work.exitCode) + QLatin1Char('\n');
+}
+
+// Files an interrupted program removes, for as long as the object lives.
+class TrackedForInterrupt {
+public:
+    explicit TrackedForInterrupt(QStringList files) : files_(std::move(files))
+    {
+        for (const QString& file : files_)
+            platform::InterruptCleanup::track(file);
+    }
+    ~TrackedForInterrupt()
+    {
+        for (const QString& file : files_)
+            platform::InterruptCleanup::forget(file);
+    }
+    TrackedForInterrupt(const TrackedForInterrupt&) = delete;
+    TrackedForInterrupt& operator=(const TrackedForInterrupt&) = delete;
+
+private:
+    QStringList files_;
+};
+
+// Why a tool run that ended did not leave a merged file fit to replace the user's; empty when it did.
+QStringList combineFailureReasons(const CombineResult& result, bool ended, bool abandoned, const QString& merged)
+{
+    QStringList reasons;
+    if (abandoned) {
+        reasons << QStringLiteral("The combining tool stopped making progress for ") + minutes(PartCombiner::kStallMs)
+                + QStringLiteral(" and was abandoned.");
+    } else if (!ended) {
+        reasons << QStringLiteral("The combining tool ended without reporting an exit status.");
+    } else if (result.exitCode != 0 && result.exitCode != 3) {
+        reasons << QStringLiteral("The combining tool ended with exit code ") + QString::number(result.exitCode)
+                + QLatin1Char('.');
+    } else if (!result.warnings.lines.isEmpty()) {
+        reasons << QStringLiteral("The combining tool warned about the input, so pages may be missing from the "
+                                  "combined file.");
+    } else if (!looksLikePdf(merged)) {
+        reasons << QStringLiteral("The combined file is empty or not a PDF file.");
+    }
+    return reasons;
+}
+
 } // namespace
 
 QString findCombineTool(const QString& programFolder, const QString& searchPath)
@@ -215,6 +300,94 @@ CombineResult& PartCombiner::fail(CombineResult& result, const QStringList& reas
     return result;
 }
 
+CombineResult& PartCombiner::reportToolNotFound(CombineResult& result)
+{
+    result.outcome = CombineOutcome::ToolNotFound;
+    result.title = QStringLiteral("PDF Combine Tool Not Found");
+    result.text = QStringLiteral("The PDF combining tool (qpdf) was not found in the Quillon program folder or on "
+                                 "the search path.")
+        + kCrLf + QStringLiteral("Your output is complete but remains in ") + QString::number(result.parts.size())
+        + QStringLiteral(" separate files:") + nameList(result.parts) + kCrLf
+        + QStringLiteral("Install qpdf (the Debian package \"qpdf\") or place it in the program folder to enable "
+                         "automatic combining, or combine the files manually.");
+    log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
+        + QStringLiteral(" files"));
+    if (box_)
+        box_->showMessage(platform::MessageIcon::Exclamation, result.title, result.text);
+    return result;
+}
+
+PartCombiner::ToolEnd PartCombiner::awaitTool(qint64 id, const QString& exitFile, const QString& merged)
+{
+    const qint64 start = waits.elapsedMs();
+    qint64 lastGrowth = start;
+    qint64 lastSize = -1;
+    ToolEnd end;
+    for (;;) {
+        if (QFileInfo::exists(exitFile)) {
+            end.ended = true;
+            break;
+        }
+        if (!launcher_.isRunning(id)) {
+            end.ended = QFileInfo::exists(exitFile); // it may have been written just before the end
+            break;
+        }
+        const qint64 now = waits.elapsedMs();
+        status(QStringLiteral("Combining Temporary Output Files - elapsed ") + elapsedText(now - start));
+        const qint64 size = QFileInfo(merged).size();
+        if (size != lastSize) {
+            lastSize = size;
+            lastGrowth = now;
+        } else if (now - lastGrowth >= kStallMs) {
+            end.abandoned = true;
+            break;
+        }
+        waits.pause(kPollMs);
+    }
+    if (end.abandoned)
+        launcher_.stop(id);
+    else
+        launcher_.release(id);
+    return end;
+}
+
+void PartCombiner::readToolOutcome(CombineResult& result, bool ended, const QString& exitFile, const QString& errorFile)
+{
+    bool exitOk = false;
+    const int exitCode = QString::fromLatin1(readSmallFile(exitFile)).trimmed().toInt(&exitOk);
+    result.exitCode = ended && exitOk ? exitCode : -1;
+    const QString errorOutput = QString::fromLocal8Bit(readSmallFile(errorFile));
+    log(QStringLiteral("PDF combine exit code ") + QString::number(result.exitCode));
+    if (!errorOutput.trimmed().isEmpty())
+        log(QStringLiteral("PDF combine tool output: ") + errorOutput.trimmed());
+    result.warnings = findToolWarnings(errorOutput, result.parts);
+}
+
+CombineResult& PartCombiner::replaceOutputWithMerged(CombineResult& result, const QString& merged)
+{
+    QString error;
+    if (!platform::renameOver(merged, result.outputFile, &error)) {
+        QFile::remove(merged);
+        return fail(result,
+            {QStringLiteral("The combined file could not be given the name ") + result.outputFile + QStringLiteral(": ")
+                + error});
+    }
+    for (const QString& part : result.parts) {
+        if (part != result.outputFile && !QFile::remove(part) && QFileInfo::exists(part))
+            result.undeletedParts << part;
+    }
+    result.outcome = CombineOutcome::Combined;
+    result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:")
+        + kCrLf + result.outputFile;
+    if (!result.undeletedParts.isEmpty())
+        result.text +=
+            kCrLf + QStringLiteral("These part files could not be removed:") + nameList(result.undeletedParts);
+    log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
+        + result.outputFile);
+    status(result.text);
+    return result;
+}
+
 CombineResult PartCombiner::combine(const QStringList& parts, const QString& userOutputName)
 {
     CombineResult result;
@@ -238,21 +411,8 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
         return fail(result, {});
 
     result.tool = findCombineTool(programFolder, searchPath);
-    if (result.tool.isEmpty()) {
-        result.outcome = CombineOutcome::ToolNotFound;
-        result.title = QStringLiteral("PDF Combine Tool Not Found");
-        result.text = QStringLiteral("The PDF combining tool (qpdf) was not found in the Quillon program folder or on "
-                                     "the search path.")
-            + kCrLf + QStringLiteral("Your output is complete but remains in ") + QString::number(result.parts.size())
-            + QStringLiteral(" separate files:") + nameList(result.parts) + kCrLf
-            + QStringLiteral("Install qpdf (the Debian package \"qpdf\") or place it in the program folder to enable "
-                             "automatic combining, or combine the files manually.");
-        log(QStringLiteral("PDF combine: qpdf not found; the output stays in ") + QString::number(result.parts.size())
-            + QStringLiteral(" files"));
-        if (box_)
-            box_->showMessage(platform::MessageIcon::Exclamation, result.title, result.text);
-        return result;
-    }
+    if (result.tool.isEmpty())
+        return reportToolNotFound(result);
     for (const QString& part : result.parts) {
         if (part.contains(QLatin1Char('\n')) || part.contains(QLatin1Char('\r')))
             return fail(
@@ -263,143 +423,41 @@ CombineResult PartCombiner::combine(const QStringList& parts, const QString& use
     const QString merged = reserveUniqueFile(mergedOutputName(result.outputFile), &error);
     if (merged.isEmpty())
         return fail(result, {QStringLiteral("The combined file could not be created: ") + error});
-    const QString argsFile = merged + QStringLiteral(".args.txt");
-    const QString script = merged + QStringLiteral(".run.sh");
-    const QString exitFile = merged + QStringLiteral(".exitcode");
-    const QString errorFile = merged + QStringLiteral(".stderr.txt");
-    const QStringList workFiles {argsFile, script, exitFile, exitFile + QStringLiteral(".tmp"), errorFile};
+    const CombineWorkFiles work(merged);
     // An interrupted program removes them and the merged file, which stops being temporary only
     // when it has become the user's file.
-    struct Tracked {
-        QStringList files;
-        explicit Tracked(QStringList all) : files(std::move(all))
-        {
-            for (const QString& file : files)
-                platform::InterruptCleanup::track(file);
-        }
-        ~Tracked()
-        {
-            for (const QString& file : files)
-                platform::InterruptCleanup::forget(file);
-        }
-    } tracked(workFiles + QStringList {merged});
-    const auto removeWorkFiles = [&workFiles] {
-        for (const QString& file : workFiles)
-            QFile::remove(file);
-    };
-    removeWorkFiles();
+    const TrackedForInterrupt tracked(work.all() + QStringList {merged});
+    work.remove();
 
-    QByteArray arguments = "--empty\n--pages\n";
-    for (const QString& part : result.parts)
-        arguments += QFile::encodeName(part) + '\n';
-    arguments += "--\n" + QFile::encodeName(merged) + '\n';
-    const QString command = shellQuoted(result.tool) + QLatin1Char(' ') + shellQuoted(QLatin1Char('@') + argsFile);
-    const QString scriptText =
-        QStringLiteral("#!/bin/sh\n# Combines Quillon's output parts; removed when the tool has ended.\n") + command
-        + QStringLiteral(" >/dev/null 2>") + shellQuoted(errorFile) + QLatin1Char('\n')
-        + QStringLiteral("status=$?\n")
-        // Written aside and renamed, so that the exit code is never read half-written.
-        + QStringLiteral("printf '%s\\n' \"$status\" >") + shellQuoted(exitFile + QStringLiteral(".tmp"))
-        + QStringLiteral(" && mv -f ") + shellQuoted(exitFile + QStringLiteral(".tmp")) + QLatin1Char(' ')
-        + shellQuoted(exitFile) + QLatin1Char('\n');
-    if (!writeWholeFile(argsFile, arguments, &error)
-        || !writeWholeFile(script, QFile::encodeName(scriptText), &error)) {
-        removeWorkFiles();
+    const QString command =
+        shellQuoted(result.tool) + QLatin1Char(' ') + shellQuoted(QLatin1Char('@') + work.arguments);
+    if (!writeWholeFile(work.arguments, toolArguments(result.parts, merged), &error)
+        || !writeWholeFile(work.script, QFile::encodeName(toolScript(command, work)), &error)) {
+        work.remove();
         QFile::remove(merged);
         return fail(result, {QStringLiteral("The combining tool's work files could not be written: ") + error});
     }
-    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    QFile::setPermissions(work.script, QFile::permissions(work.script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     log(QStringLiteral("PDF combine: ") + command);
 
-    const qint64 id = launcher_.start(QStringLiteral("/bin/sh"), {script}, &error);
+    const qint64 id = launcher_.start(QStringLiteral("/bin/sh"), {work.script}, &error);
     if (id == 0) {
-        removeWorkFiles();
+        work.remove();
         QFile::remove(merged);
         return fail(result, {QStringLiteral("The combining tool could not be started: ") + error});
     }
 
-    const qint64 start = waits.elapsedMs();
-    qint64 lastGrowth = start;
-    qint64 lastSize = -1;
-    bool ended = false;
-    bool abandoned = false;
-    for (;;) {
-        if (QFileInfo::exists(exitFile)) {
-            ended = true;
-            break;
-        }
-        if (!launcher_.isRunning(id)) {
-            ended = QFileInfo::exists(exitFile); // it may have been written just before the end
-            break;
-        }
-        const qint64 now = waits.elapsedMs();
-        status(QStringLiteral("Combining Temporary Output Files - elapsed ") + elapsedText(now - start));
-        const qint64 size = QFileInfo(merged).size();
-        if (size != lastSize) {
-            lastSize = size;
-            lastGrowth = now;
-        } else if (now - lastGrowth >= kStallMs) {
-            abandoned = true;
-            break;
-        }
-        waits.pause(kPollMs);
-    }
-    if (abandoned)
-        launcher_.stop(id);
-    else
-        launcher_.release(id);
-
-    bool exitOk = false;
-    const int exitCode = QString::fromLatin1(readSmallFile(exitFile)).trimmed().toInt(&exitOk);
-    result.exitCode = ended && exitOk ? exitCode : -1;
-    const QString errorOutput = QString::fromLocal8Bit(readSmallFile(errorFile));
-    removeWorkFiles();
-    log(QStringLiteral("PDF combine exit code ") + QString::number(result.exitCode));
-    if (!errorOutput.trimmed().isEmpty())
-        log(QStringLiteral("PDF combine tool output: ") + errorOutput.trimmed());
-    result.warnings = findToolWarnings(errorOutput, result.parts);
-
-    QStringList reasons;
-    if (abandoned) {
+    const ToolEnd end = awaitTool(id, work.exitCode, merged);
+    readToolOutcome(result, end.ended, work.exitCode, work.errors);
+    work.remove();
+    if (end.abandoned)
         result.outcome = CombineOutcome::Abandoned;
-        reasons << QStringLiteral("The combining tool stopped making progress for ") + minutes(kStallMs)
-                + QStringLiteral(" and was abandoned.");
-    } else if (!ended) {
-        reasons << QStringLiteral("The combining tool ended without reporting an exit status.");
-    } else if (result.exitCode != 0 && result.exitCode != 3) {
-        reasons << QStringLiteral("The combining tool ended with exit code ") + QString::number(result.exitCode)
-                + QLatin1Char('.');
-    } else if (!result.warnings.lines.isEmpty()) {
-        reasons << QStringLiteral("The combining tool warned about the input, so pages may be missing from the "
-                                  "combined file.");
-    } else if (!looksLikePdf(merged)) {
-        reasons << QStringLiteral("The combined file is empty or not a PDF file.");
-    }
+    const QStringList reasons = combineFailureReasons(result, end.ended, end.abandoned, merged);
     if (!reasons.isEmpty()) {
         QFile::remove(merged);
         return fail(result, reasons);
     }
-
-    if (!platform::renameOver(merged, result.outputFile, &error)) {
-        QFile::remove(merged);
-        return fail(result,
-            {QStringLiteral("The combined file could not be given the name ") + result.outputFile + QStringLiteral(": ")
-                + error});
-    }
-    for (const QString& part : result.parts) {
-        if (part != result.outputFile && !QFile::remove(part) && QFileInfo::exists(part))
-            result.undeletedParts << part;
-    }
-    result.outcome = CombineOutcome::Combined;
-    result.text = QString::number(result.parts.size()) + QStringLiteral(" output part files were combined into:")
-        + kCrLf + result.outputFile;
-    if (!result.undeletedParts.isEmpty())
-        result.text +=
-            kCrLf + QStringLiteral("These part files could not be removed:") + nameList(result.undeletedParts);
-    log(QStringLiteral("PDF combine: ") + QString::number(result.parts.size()) + QStringLiteral(" files combined into ")
-        + result.outputFile);
-    status(result.text);
-    return result;
+    return replaceOutputWithMerged(result, merged);
 }
 
 } // namespace quillon::print

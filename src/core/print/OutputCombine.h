@@ -78,7 +78,17 @@ public:
     CombineResult combine(const QStringList& parts, const QString& userOutputName);
 
 private:
+    struct ToolEnd {
+        bool ended = false; // the exit-code file was written
+        bool abandoned = false; // the merged file stopped growing and the tool was stopped
+    };
     bool waitForParts(CombineResult& result);
+    CombineResult& reportToolNotFound(CombineResult& result);
+    // Waits until the tool has written its exit code, has ended, or stalls.
+    ToolEnd awaitTool(qint64 id, const QString& exitFile, const QString& merged);
+    // The exit code and the warnings of a tool run, from its exit-code and error-output files.
+    void readToolOutcome(CombineResult& result, bool ended, const QString& exitFile, const QString& errorFile);
+    CombineResult& replaceOutputWithMerged(CombineResult& result, const QString& merged);
     void status(const QString& text);
     void log(const QString& text);
     CombineResult& fail(CombineResult& result, const QStringList& reasons);

@@ -33,6 +33,17 @@ QString plural(int n, const QString& word)
 {
     return QString::number(n) + QLatin1Char(' ') + word + (n == 1 ? QString() : QStringLiteral("s"));
 }
+
+// "PROPERTY GET " and the like, before the name of a property procedure in its title.
+QString propertyPrefix(const Routine& routine)
+{
+    QString prefix;
+    for (const char* kind : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
+        if (kindIs(routine, QLatin1StringView(kind)))
+            prefix = QString::fromLatin1(kind) + QLatin1Char(' ');
+    }
+    return prefix;
+}
 } // namespace
 
 PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
@@ -63,35 +74,44 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
     run_.statusCode = 0;
     const platform::PrinterInfo device = surface_.currentDevice();
     fileTarget = classifyOutputTarget(device).fileTarget;
-    if (fileTarget) {
-        // A file has no duplex unit: the blank back pages of a duplex run are kept for
-        // whoever prints the file two-sided.
-        names_.emplace(suggestedOutputName(projectName, now()));
-        const QString suggested = suggest(names_->current());
-        // The notice prepares the user for the save dialog; a caller that names the files
-        // itself (the command line) has no dialog to prepare for.
-        if (chooseOutputFile)
-            warnings_.ask(
-                suggestedFileNameNotice(suggested, classifyOutputTarget(device).pdfPrinter, bool(copyToClipboard)));
-        OutputFileRequest request;
-        request.suggested = suggested;
-        request.batch = batch_;
-        request.previous = currentFile_;
-        batchFileReserved_ = !chooseOutputFile && batch_ > 1;
-        if (chooseOutputFile || batch_ > 1) {
-            const QString chosen = chooseFile(request);
-            if (chosen.isEmpty()) {
-                run_.statusCode = 1;
-                return false;
-            }
-            outputPath = chosen;
+    if (fileTarget)
+        return nameBatchFile(device);
+    return settleDuplex(device);
+}
+
+bool PrintRun::nameBatchFile(const platform::PrinterInfo& device)
+{
+    // A file has no duplex unit: the blank back pages of a duplex run are kept for
+    // whoever prints the file two-sided.
+    names_.emplace(suggestedOutputName(projectName, now()));
+    const QString suggested = suggest(names_->current());
+    // The notice prepares the user for the save dialog; a caller that names the files
+    // itself (the command line) has no dialog to prepare for.
+    if (chooseOutputFile)
+        warnings_.ask(
+            suggestedFileNameNotice(suggested, classifyOutputTarget(device).pdfPrinter, bool(copyToClipboard)));
+    OutputFileRequest request;
+    request.suggested = suggested;
+    request.batch = batch_;
+    request.previous = currentFile_;
+    batchFileReserved_ = !chooseOutputFile && batch_ > 1;
+    if (chooseOutputFile || batch_ > 1) {
+        const QString chosen = chooseFile(request);
+        if (chosen.isEmpty()) {
+            run_.statusCode = 1;
+            return false;
         }
-        batchFile_ = outputPath;
-        currentFile_ = outputPath;
-        if (!outputPath.isEmpty())
-            surface_.setOutputFile(outputPath);
-        return true;
+        outputPath = chosen;
     }
+    batchFile_ = outputPath;
+    currentFile_ = outputPath;
+    if (!outputPath.isEmpty())
+        surface_.setOutputFile(outputPath);
+    return true;
+}
+
+bool PrintRun::deviceSupportsDuplex()
+{
     const int original = surface_.duplexMode();
     surface_.setDuplexMode(2);
     bool supported = surface_.duplexMode() == 2;
@@ -100,6 +120,12 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
         supported = surface_.duplexMode() == 3;
     }
     surface_.setDuplexMode(original);
+    return supported;
+}
+
+bool PrintRun::settleDuplex(const platform::PrinterInfo& device)
+{
+    const bool supported = deviceSupportsDuplex();
     const bool simplexNow = surface_.duplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
         const config::Warning w = config::Warning::notice(QStringLiteral("Printer Setting Warning"),
@@ -123,24 +149,7 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
         }
         surface_.setDuplexMode(1);
     } else if (!supported && setup_.duplex) {
-        static const char* const edgeNames[] = {
-            "None", "Left", "Top", "Top_Left", "Top_Right", "Left_Top", "Left_Bottom"};
-        QString text = QStringLiteral("You have selected to print Duplex but the output device ")
-            + QStringLiteral("you have selected,") + device.deviceName + QStringLiteral(" does not support ")
-            + QStringLiteral("Duplex printing.  ");
-        if (setup_.bindingEdge != 0) {
-            text += QStringLiteral("You have also elected to bind the output at the ")
-                + QString::fromLatin1(edgeNames[std::clamp(setup_.bindingEdge, 0, 6)])
-                + QStringLiteral(" edge.  If you ")
-                + QStringLiteral("continue then printing will default to Simplex without a ")
-                + QStringLiteral("binding edge.  Do you want to continue printing?");
-        } else {
-            text += QStringLiteral("If you continue then printing will default ")
-                + QStringLiteral("to Simplex.  Do you want to continue printing?");
-        }
-        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
-                platform::MessageButtons::YesNo)
-            == platform::MessageResult::No) {
+        if (!askPrintWithoutDuplex(device)) {
             run_.statusCode = 1;
             return false;
         }
@@ -148,6 +157,26 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
         setup_.bindingEdge = 0;
     }
     return true;
+}
+
+bool PrintRun::askPrintWithoutDuplex(const platform::PrinterInfo& device)
+{
+    static const char* const edgeNames[] = {"None", "Left", "Top", "Top_Left", "Top_Right", "Left_Top", "Left_Bottom"};
+    QString text = QStringLiteral("You have selected to print Duplex but the output device ")
+        + QStringLiteral("you have selected,") + device.deviceName + QStringLiteral(" does not support ")
+        + QStringLiteral("Duplex printing.  ");
+    if (setup_.bindingEdge != 0) {
+        text += QStringLiteral("You have also elected to bind the output at the ")
+            + QString::fromLatin1(edgeNames[std::clamp(setup_.bindingEdge, 0, 6)]) + QStringLiteral(" edge.  If you ")
+            + QStringLiteral("continue then printing will default to Simplex without a ")
+            + QStringLiteral("binding edge.  Do you want to continue printing?");
+    } else {
+        text += QStringLiteral("If you continue then printing will default ")
+            + QStringLiteral("to Simplex.  Do you want to continue printing?");
+    }
+    return messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
+               platform::MessageButtons::YesNo)
+        != platform::MessageResult::No;
 }
 
 const QStringList& PrintRun::linesOf(const QString& path)
@@ -349,14 +378,19 @@ bool PrintRun::startNextPart()
         return false;
     }
     suggest(next);
-    surface_.setOutputFile(next);
-    currentFile_ = next;
-    documentOpen_ = true;
     setStatus(temporaryPartStatus(next));
+    continueDocumentIn(next);
+    return true;
+}
+
+void PrintRun::continueDocumentIn(const QString& file)
+{
+    surface_.setOutputFile(file);
+    currentFile_ = file;
+    documentOpen_ = true;
     printer_.computePageGeometry(false);
     frame_.firstPageOfDocument = true;
     linesInPart_ = 0;
-    return true;
 }
 
 int PrintRun::imagePagesOf(const Routine& routine)
@@ -395,12 +429,7 @@ bool PrintRun::startNextOversizeFile()
         endStatus_ = kOversizeAbandonedStatus;
         return false;
     }
-    surface_.setOutputFile(next);
-    currentFile_ = next;
-    documentOpen_ = true;
-    printer_.computePageGeometry(false);
-    frame_.firstPageOfDocument = true;
-    linesInPart_ = 0;
+    continueDocumentIn(next);
     return true;
 }
 
@@ -475,6 +504,48 @@ bool PrintRun::sendImageElsewhere(Routine& routine, const QString& fileDevice)
     return sent;
 }
 
+void PrintRun::printAggregate(Routine& routine, const QStringList& lines)
+{
+    statements_.reset();
+    for (const AggregateListingLine& line : buildAggregateListing(routine, lines, loaded, *reader)) {
+        bool go = true;
+        lines_.printSourceLine(line.text, &routine, go);
+        if (!go)
+            break;
+        if (line.countsStatements)
+            addLineStatements(line.text, statements_);
+    }
+    run_.stats.statements = statements_.count;
+    frame_.endRoutine();
+    updateHistory(routine);
+}
+
+void PrintRun::printRoutineRange(
+    Routine& routine, const QStringList& lines, const QString& title, bool bracketListing, bool dependency)
+{
+    int first = routine.startLine;
+    int last = routine.endLine;
+    if (first < 1 || last < 1 || last < first) {
+        reportInternalError(routine, QStringLiteral("Routine range invalid"));
+        return;
+    }
+    last = std::min<int>(last, int(lines.size()));
+    if (bracketListing) {
+        const QStringList listing = analysis::buildBracketListing(lines, first, last);
+        if (listing.isEmpty()) {
+            reportInternalError(routine, QStringLiteral("Bracket temporary file was empty"));
+        } else {
+            frame_.connectorsInUse = true;
+            frame_.connectors.lineAdvance = printer_.geometry().charHeight;
+            printLines(listing, 1, int(listing.size()), routine, title, oversize_);
+        }
+    } else {
+        if (dependency)
+            frame_.connectors.lineAdvance = printer_.geometry().charHeight;
+        printLines(lines, first, last, routine, title, oversize_);
+    }
+}
+
 bool PrintRun::printRoutine(Routine& routine)
 {
     if (trimBlanks(routine.filePath).isEmpty())
@@ -491,15 +562,11 @@ bool PrintRun::printRoutine(Routine& routine)
     }
     frame_.connectorsInUse = dependency;
     lines_.symbols = symbols;
-    const bool brackets = brackets && !dependency && !toc && !run_.tocPrint;
+    const bool bracketListing = brackets && !dependency && !toc && !run_.tocPrint;
 
-    QString prefix;
-    for (const char* kind : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
-        if (kindIs(routine, QLatin1StringView(kind)))
-            prefix = QString::fromLatin1(kind) + QLatin1Char(' ');
-    }
-    const QString title = toc ? QStringLiteral("Table of Contents")
-                              : fileNameOf(originalPath) + QLatin1Char('|') + prefix + routine.routineName;
+    const QString title = toc
+        ? QStringLiteral("Table of Contents")
+        : fileNameOf(originalPath) + QLatin1Char('|') + propertyPrefix(routine) + routine.routineName;
     if (toc) {
         routinesSent_ = 0;
         frame_.firstPageOfDocument = true;
@@ -511,42 +578,10 @@ bool PrintRun::printRoutine(Routine& routine)
 
     const QStringList& lines = linesOf(routine.filePath);
     if (kindIs(routine, QLatin1StringView("AGGREGATE"))) {
-        statements_.reset();
-        for (const AggregateListingLine& line : buildAggregateListing(routine, lines, loaded, *reader)) {
-            bool go = true;
-            lines_.printSourceLine(line.text, &routine, go);
-            if (!go)
-                break;
-            if (line.countsStatements)
-                addLineStatements(line.text, statements_);
-        }
-        run_.stats.statements = statements_.count;
-        frame_.endRoutine();
-        updateHistory(routine);
+        printAggregate(routine, lines);
         return true;
     }
-
-    int first = routine.startLine;
-    int last = routine.endLine;
-    if (first < 1 || last < 1 || last < first) {
-        reportInternalError(routine, QStringLiteral("Routine range invalid"));
-    } else {
-        last = std::min<int>(last, int(lines.size()));
-        if (brackets) {
-            const QStringList listing = analysis::buildBracketListing(lines, first, last);
-            if (listing.isEmpty()) {
-                reportInternalError(routine, QStringLiteral("Bracket temporary file was empty"));
-            } else {
-                frame_.connectorsInUse = true;
-                frame_.connectors.lineAdvance = printer_.geometry().charHeight;
-                printLines(listing, 1, int(listing.size()), routine, title, oversize_);
-            }
-        } else {
-            if (dependency)
-                frame_.connectors.lineAdvance = printer_.geometry().charHeight;
-            printLines(lines, first, last, routine, title, oversize_);
-        }
-    }
+    printRoutineRange(routine, lines, title, bracketListing, dependency);
     // A document that could not go on in its next file takes nothing more.
     if (documentOpen_)
         frame_.endRoutine();
@@ -635,26 +670,116 @@ RunResult PrintRun::runPrintQueue(std::vector<ListRow>& queue)
     }
 }
 
-PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
+bool PrintRun::askForPdfTarget(const platform::PrinterInfo& device)
+{
+    const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
+        + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
+        + QStringLiteral("If a .pdf file output is selected, output that would ")
+        + QStringLiteral("otherwise exceed the GDI spool limit will be ")
+        + QStringLiteral("automatically continued in temporary files and then ")
+        + QStringLiteral("combined into the single file you name.  Otherwise, ")
+        + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
+        + QStringLiteral("Do you want to change the output target?");
+    return messages_.showMessage(platform::MessageIcon::Question,
+               QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"), text, platform::MessageButtons::YesNo)
+        == platform::MessageResult::Yes;
+}
+
+bool PrintRun::startTemporaryParts(const std::vector<ListRow>& queue)
+{
+    QString error;
+    const QString first = parts_.begin(outputPath, &error);
+    if (first.isEmpty()) {
+        failed_ = true;
+        messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
+            QStringLiteral("The output file could not be created: ") + error);
+        return false;
+    }
+    surface_.setOutputFile(first);
+    currentFile_ = first;
+    std::vector<SpoolRow> rows;
+    for (const ListRow& row : queue) {
+        SpoolRow spool;
+        spool.selected = row.selected;
+        spool.image = kindIs(*row.routine, QLatin1StringView("IMAGE"));
+        if (spool.image && row.selected)
+            spool.imageLines = imageLinesOf(imagePagesOf(*row.routine));
+        spool.startLine = row.routine->startLine;
+        spool.endLine = row.routine->endLine;
+        rows.push_back(spool);
+    }
+    if (expectsMultipleTemporaryFiles(estimateParts(rows, gdiSpoolSize), gdiSpoolSize))
+        warnings_.ask(multipleTemporaryFilesNotice());
+    return true;
+}
+
+SpoolDecision PrintRun::spoolDecisionFor(const Routine& routine, bool image, int imagePages) const
+{
+    SpoolRoutine spool;
+    spool.image = image;
+    spool.imageLines = imageLinesOf(imagePages);
+    spool.startLine = routine.startLine;
+    spool.endLine = routine.endLine;
+    SpoolCounters counters;
+    counters.spoolControl = true;
+    counters.splitMode = splitMode_;
+    counters.gdiSpoolSize = gdiSpoolSize;
+    counters.linesInPart = linesInPart_;
+    return decideSpoolLimit(spool, counters);
+}
+
+std::optional<PrintRun::BatchEnd> PrintRun::followSpoolDecision(SpoolAction action)
+{
+    switch (action) {
+    case SpoolAction::NextTemporaryPart:
+        if (!startNextPart())
+            return BatchEnd::Failed;
+        break;
+    case SpoolAction::EndBatch:
+        if (!endCurrentDocument())
+            return BatchEnd::Failed;
+        if (askNextBatch(messages_, 1, routinesSent_, totalSelected_))
+            return BatchEnd::NextBatch;
+        endStatus_ = kBatchTerminatedStatus;
+        return BatchEnd::Terminated;
+    case SpoolAction::StartOversize:
+    case SpoolAction::ContinueOversize:
+        oversize_ = true;
+        if (!splitMode_ && oversizePart_ == 0 && !startOversizeRoutine())
+            return BatchEnd::Terminated;
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+bool PrintRun::startOversizeRoutine()
+{
+    // The routine fills files of its own: the file it starts in is its first part.
+    oversizePart_ = 1;
+    const QString first = chooseOversizeFile();
+    if (first.isEmpty()) {
+        endStatus_ = kOversizeAbandonedStatus;
+        return false;
+    }
+    // Nothing is in the current file yet: it is given up for the part's name,
+    // and an empty file reserved under a derived name goes with it.
+    if (first != currentFile_ && batchFileReserved_)
+        QFile::remove(currentFile_);
+    surface_.setOutputFile(first);
+    currentFile_ = first;
+    return true;
+}
+
+std::optional<PrintRun::BatchEnd> PrintRun::startBatch(const std::vector<ListRow>& queue, bool continuation)
 {
     routinesSent_ = 0;
     printer_.applyPageSetup();
     const platform::PrinterInfo device = surface_.currentDevice();
     target_ = classifyOutputTarget(device);
-    if (!continuation && !target_.pdfPrinter && !target_.physicalPort) {
-        const QString text = QStringLiteral("Your selected output target, ") + device.deviceName
-            + QStringLiteral(", is not a .pdf printer.") + kCrLf + kCrLf
-            + QStringLiteral("If a .pdf file output is selected, output that would ")
-            + QStringLiteral("otherwise exceed the GDI spool limit will be ")
-            + QStringLiteral("automatically continued in temporary files and then ")
-            + QStringLiteral("combined into the single file you name.  Otherwise, ")
-            + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
-            + QStringLiteral("Do you want to change the output target?");
-        if (messages_.showMessage(platform::MessageIcon::Question,
-                QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"), text, platform::MessageButtons::YesNo)
-            == platform::MessageResult::Yes)
-            return BatchEnd::Cancelled;
-    }
+    if (!continuation && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
+        return BatchEnd::Cancelled;
     ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
@@ -672,36 +797,19 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
     totalSelected_ = 0;
     for (const ListRow& row : queue)
         totalSelected_ += row.selected ? 1 : 0;
-    if (splitMode_) {
-        QString error;
-        const QString first = parts_.begin(outputPath, &error);
-        if (first.isEmpty()) {
-            failed_ = true;
-            messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-                QStringLiteral("The output file could not be created: ") + error);
-            return BatchEnd::Failed;
-        }
-        surface_.setOutputFile(first);
-        currentFile_ = first;
-        std::vector<SpoolRow> rows;
-        for (const ListRow& row : queue) {
-            SpoolRow spool;
-            spool.selected = row.selected;
-            spool.image = kindIs(*row.routine, QLatin1StringView("IMAGE"));
-            if (spool.image && row.selected)
-                spool.imageLines = imageLinesOf(imagePagesOf(*row.routine));
-            spool.startLine = row.routine->startLine;
-            spool.endLine = row.routine->endLine;
-            rows.push_back(spool);
-        }
-        if (expectsMultipleTemporaryFiles(estimateParts(rows, gdiSpoolSize), gdiSpoolSize))
-            warnings_.ask(multipleTemporaryFilesNotice());
-    }
+    if (splitMode_ && !startTemporaryParts(queue))
+        return BatchEnd::Failed;
     loadedPath_.clear();
     frame_.firstPageOfDocument = true;
     linesInPart_ = 0;
     oversizePart_ = 0;
+    return std::nullopt;
+}
 
+PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processed)
+{
+    if (const std::optional<BatchEnd> end = startBatch(queue, continuation))
+        return *end;
     for (size_t i = 0; i < queue.size(); ++i) {
         const ListRow& row = queue[i];
         if (!row.selected) {
@@ -717,58 +825,17 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         const int imagePages = image ? imagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
         if (spoolControl_ && (!image || printImage)) {
-            SpoolRoutine spool;
-            spool.image = image;
-            spool.imageLines = imageLinesOf(imagePages);
-            spool.startLine = routine.startLine;
-            spool.endLine = routine.endLine;
-            SpoolCounters counters;
-            counters.spoolControl = true;
-            counters.splitMode = splitMode_;
-            counters.gdiSpoolSize = gdiSpoolSize;
-            counters.linesInPart = linesInPart_;
-            decision = decideSpoolLimit(spool, counters);
-            switch (decision.action) {
-            case SpoolAction::NextTemporaryPart:
-                if (!startNextPart())
-                    return BatchEnd::Failed;
-                break;
-            case SpoolAction::FormImageException:
+            decision = spoolDecisionFor(routine, image, imagePages);
+            if (decision.action == SpoolAction::FormImageException) {
                 // A drawing cannot be split across files: it goes to a printer or is left out,
                 // with a page in the file that says which.
                 if (sendImageElsewhere(routine, surface_.currentDevice().deviceName))
                     ++routinesSent_;
                 processed = i + 1;
                 continue;
-            case SpoolAction::EndBatch:
-                if (!endCurrentDocument())
-                    return BatchEnd::Failed;
-                if (askNextBatch(messages_, 1, routinesSent_, totalSelected_))
-                    return BatchEnd::NextBatch;
-                endStatus_ = kBatchTerminatedStatus;
-                return BatchEnd::Terminated;
-            case SpoolAction::StartOversize:
-            case SpoolAction::ContinueOversize:
-                oversize_ = true;
-                if (!splitMode_ && oversizePart_ == 0) {
-                    // The routine fills files of its own: the file it starts in is its first part.
-                    oversizePart_ = 1;
-                    const QString first = chooseOversizeFile();
-                    if (first.isEmpty()) {
-                        endStatus_ = kOversizeAbandonedStatus;
-                        return BatchEnd::Terminated;
-                    }
-                    // Nothing is in the current file yet: it is given up for the part's name,
-                    // and an empty file reserved under a derived name goes with it.
-                    if (first != currentFile_ && batchFileReserved_)
-                        QFile::remove(currentFile_);
-                    surface_.setOutputFile(first);
-                    currentFile_ = first;
-                }
-                break;
-            default:
-                break;
             }
+            if (const std::optional<BatchEnd> end = followSpoolDecision(decision.action))
+                return *end;
         }
         frame_.estimatePages(routine, reader, imagePages);
         const qint64 linesBefore = linesInPart_;
@@ -792,6 +859,23 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         return BatchEnd::Cancelled;
     }
     return BatchEnd::Finished;
+}
+
+QString PrintRun::completionReport(const QString& deviceName, bool severalSets)
+{
+    if (!fileTarget_)
+        return QStringLiteral("Output of ") + plural(sentInRun_, QStringLiteral("procedure"))
+            + QStringLiteral(" sent to ") + deviceName + QStringLiteral(" completed.");
+    QString report = plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
+        + deviceName + QStringLiteral(").");
+    if (batch_ > 1) {
+        report += kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
+            + QStringLiteral("    Ending at ") + twelveHourTime(now().time(), true);
+    }
+    report += kCrLf + QStringLiteral("Find the file name")
+        + QStringLiteral(" selected for the output and use a PDF/file ") + QStringLiteral("reader to open and print ")
+        + (severalSets ? QStringLiteral("each ") : QStringLiteral("the ")) + QStringLiteral("file as needed.");
+    return report;
 }
 
 RunResult PrintRun::finishRun(RunResult result)
@@ -854,21 +938,7 @@ RunResult PrintRun::finishRun(RunResult result)
         result.files = {{outputPath, result.pages}};
     }
     const bool severalSets = batch_ > 1 || result.files.size() > 1;
-    if (fileTarget_) {
-        result.report = plural(sentInRun_, QStringLiteral("procedure"))
-            + QStringLiteral(" sent to a file-based printer (") + device.deviceName + QStringLiteral(").");
-        if (batch_ > 1) {
-            result.report += kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
-                + QStringLiteral("    Ending at ") + twelveHourTime(now().time(), true);
-        }
-        result.report += kCrLf + QStringLiteral("Find the file name")
-            + QStringLiteral(" selected for the output and use a PDF/file ")
-            + QStringLiteral("reader to open and print ")
-            + (severalSets ? QStringLiteral("each ") : QStringLiteral("the ")) + QStringLiteral("file as needed.");
-    } else {
-        result.report = QStringLiteral("Output of ") + plural(sentInRun_, QStringLiteral("procedure"))
-            + QStringLiteral(" sent to ") + device.deviceName + QStringLiteral(" completed.");
-    }
+    result.report = completionReport(device.deviceName, severalSets);
     if (!combinedReport.isEmpty())
         result.report += kCrLf + combinedReport;
     if (!endStatus_.isEmpty())

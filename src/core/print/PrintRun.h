@@ -31,6 +31,7 @@ namespace quillon::platform {
 class IMessageBox;
 class IPrintSurface;
 class IStatusSink;
+struct PrinterInfo;
 } // namespace quillon::platform
 
 namespace quillon::print {
@@ -159,8 +160,32 @@ public:
 private:
     enum class BatchEnd { Finished, Cancelled, NextBatch, Terminated, Failed };
     BatchEnd runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processedRows);
+    // The batch's target, file and page geometry; the batch's end when it cannot start.
+    std::optional<BatchEnd> startBatch(const std::vector<ListRow>& queue, bool continuation);
+    // A target that is neither a PDF printer nor a printer port: true when the user would
+    // rather change it.
+    bool askForPdfTarget(const platform::PrinterInfo& device);
+    // Split mode: the batch starts in the first temporary part, with a notice when the
+    // queue looks large enough to need several.
+    bool startTemporaryParts(const std::vector<ListRow>& queue);
+    SpoolDecision spoolDecisionFor(const model::Routine& routine, bool image, int imagePages) const;
+    // Acts on the spool limit before a routine prints: the next part, the end of the batch,
+    // or the routine's own files; the batch's end when the decision ends it.
+    std::optional<BatchEnd> followSpoolDecision(SpoolAction action);
+    // Outside split mode: the file an oversize routine starts in, asked for; false when cancelled.
+    bool startOversizeRoutine();
     RunResult finishRun(RunResult result);
+    // What the run sent where; severalSets: the output is in more than one file.
+    QString completionReport(const QString& deviceName, bool severalSets);
     bool prepareOutputTarget(bool& fileTarget);
+    // A file target: the name of the batch's file, asked for or derived; false when cancelled.
+    bool nameBatchFile(const platform::PrinterInfo& device);
+    // A printer: its duplex mode set as the page setup asks, with a warning where the device
+    // may not follow; false when the user stops the run.
+    bool settleDuplex(const platform::PrinterInfo& device);
+    // Tries the duplex modes and puts the current one back.
+    bool deviceSupportsDuplex();
+    bool askPrintWithoutDuplex(const platform::PrinterInfo& device);
     QString chooseFile(const OutputFileRequest& request);
     QString derivedFile(const OutputFileRequest& request) const;
     QString suggest(const QString& name);
@@ -183,6 +208,13 @@ private:
     void printLines(const QStringList& lines, int first, int last, model::Routine& routine, const QString& title,
         bool oversize = false);
     bool startNextPart();
+    // The document goes on in file, from a first page with the page geometry worked out again.
+    void continueDocumentIn(const QString& file);
+    // An Aggregate group: its listing, built from the routines of its file, as one routine.
+    void printAggregate(model::Routine& routine, const QStringList& lines);
+    // The routine's lines, or their bracket listing; an invalid range prints an error line.
+    void printRoutineRange(
+        model::Routine& routine, const QStringList& lines, const QString& title, bool bracketListing, bool dependency);
     void setStatus(const QString& text);
     void updateHistory(const model::Routine& routine);
     QString historyKey(const model::Routine& routine) const;

@@ -135,6 +135,138 @@ bool isUnheadedKind(const QString& kind)
     return kind == model::kind::Layout || kind == model::kind::Declarations || kind == model::kind::Image;
 }
 
+// The entries with a valid key, in the order of their keys.
+std::vector<Item> sortedItems(const std::vector<TocEntry>& entries)
+{
+    std::vector<Item> items;
+    items.reserve(entries.size());
+    for (const TocEntry& entry : entries) {
+        std::optional<TocKey> key = parseTocKey(entry.key);
+        if (!key)
+            continue;
+        const QString clean = key->file + QLatin1Char('|') + key->procedure;
+        items.push_back({config::markLayoutAndDeclarations(clean), std::move(*key), tocKindText(clean),
+            TocRecord::parse(entry.value)});
+    }
+    std::stable_sort(items.begin(), items.end(),
+        [](const Item& a, const Item& b) { return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0; });
+    return items;
+}
+
+struct Group {
+    TocCategory category;
+    QString extension; // upper-case, for unknown extensions
+    std::vector<const Item*> items;
+};
+
+// Categories in print order: the five known ones, then one per unknown extension. totals
+// gets the known categories' counts and, last, the whole project's.
+std::vector<Group> groupByCategory(const std::vector<Item>& items, std::array<Totals, 6>& totals)
+{
+    std::vector<Group> groups;
+    for (TocCategory c :
+        {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency, TocCategory::Image})
+        groups.push_back({c, QString(), {}});
+    std::vector<Group> unknown;
+    for (const Item& item : items) {
+        const TocCategory category = categoryOf(item.key);
+        if (category == TocCategory::Other) {
+            const QString extension = model::upperCase(model::fileExtension(item.key.file));
+            auto it =
+                std::find_if(unknown.begin(), unknown.end(), [&](const Group& g) { return g.extension == extension; });
+            if (it == unknown.end()) {
+                unknown.push_back({category, extension, {}});
+                it = unknown.end() - 1;
+            }
+            it->items.push_back(&item);
+        } else {
+            groups[size_t(category)].items.push_back(&item);
+            totals[size_t(category)].add(item.key.file, item.record);
+        }
+        totals[5].add(item.key.file, item.record);
+    }
+    std::sort(unknown.begin(), unknown.end(), [](const Group& a, const Group& b) { return a.extension < b.extension; });
+    groups.insert(groups.end(), unknown.begin(), unknown.end());
+    return groups;
+}
+
+// Each category from a new page, its files with their folders, their kinds and their
+// routines with the history and line counts of each.
+void appendCategoryListings(QStringList& lines, const std::vector<Group>& groups, const TocDirectory& directory)
+{
+    bool firstCategory = true;
+    for (const Group& group : groups) {
+        if (group.items.empty())
+            continue;
+        const QString title = categoryTitle(group.category, model::lowerCase(group.extension));
+        lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
+        firstCategory = false;
+        if (group.category == TocCategory::Other)
+            lines << QStringLiteral("*********** BAD EXTENSION ENCOUNTERED (") + group.extension
+                    + QStringLiteral(") ******************************");
+        QString file;
+        QString kind;
+        for (const Item* item : group.items) {
+            if (file.isNull() || !equalsNoCase(file, item->key.file)) {
+                file = item->key.file;
+                kind.clear();
+                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (") + directory.folderOf(file)
+                        + QLatin1Char(')');
+            }
+            if (item->kind != kind) {
+                kind = item->kind;
+                if (!isUnheadedKind(kind))
+                    lines << kKeepWithNext + kHeading + blanks(6) + kind;
+            }
+            lines << kKeepWithNext + kHeading + blanks(9) + item->key.procedure;
+            lines << tocHistoryLine(item->record);
+            const TocRecord& r = item->record;
+            lines << tocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
+                r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
+        }
+    }
+}
+
+void appendProjectSummary(QStringList& lines, const std::array<Totals, 6>& totals)
+{
+    lines << kNewPage + kHeading + QStringLiteral("Project Summary");
+    static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
+        "Image Procedures", "All Files  (Project Total)"};
+    for (int c = 0; c < 6; ++c) {
+        const Totals& t = totals[size_t(c)];
+        lines << QString();
+        lines << blanks(3) + QLatin1String(titles[c]) + t.duplexSuffix();
+        lines << blanks(6) + QStringLiteral("Total Files: ") + countText(t.files.size());
+        lines << blanks(6) + QStringLiteral("Total Procedures: ") + countText(t.procedures);
+        lines << blanks(6) + QStringLiteral("Procedures Printed: ") + countText(t.printed)
+                + QStringLiteral("   Procedures Not Yet Printed: ") + countText(t.notPrinted);
+        if (t.printed > 0) {
+            lines << blanks(6) + fitColumn(QStringLiteral("Print  Range:  ") + tocDateText(t.earliest), kRangeWidth)
+                    + QStringLiteral("to ") + tocDateText(t.latest);
+            lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
+            lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
+                QString::number(t.lines[2]), QString::number(t.lines[3]), true);
+        }
+    }
+}
+
+// The notes after the summary, which the user may suppress.
+void appendSummaryNotes(QStringList& lines, const Totals& project)
+{
+    if (project.notPrinted > 0) {
+        lines << QString();
+        lines << QStringLiteral("Note: Page count and date range exclude procedures not ")
+                + QStringLiteral("printed yet.");
+    }
+    lines << QString();
+    lines << QStringLiteral("Note: The individual dependency reports for Property Let, Set or Get ")
+            + QStringLiteral("procedures");
+    lines << QStringLiteral("   are available whether or not you have selected the option to ")
+            + QStringLiteral("aggregate them.");
+    lines << QStringLiteral("   No Dependency report is available for the pseudo Aggregation ")
+            + QStringLiteral("procedure.");
+}
+
 } // namespace
 
 bool askSuppressTocNotes(config::SuppressibleMessages& messages)
@@ -175,118 +307,14 @@ QString tocLineCountLine(
 QStringList tableOfContentsLines(
     const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes)
 {
-    std::vector<Item> items;
-    items.reserve(entries.size());
-    for (const TocEntry& entry : entries) {
-        std::optional<TocKey> key = parseTocKey(entry.key);
-        if (!key)
-            continue;
-        const QString clean = key->file + QLatin1Char('|') + key->procedure;
-        items.push_back({config::markLayoutAndDeclarations(clean), std::move(*key), tocKindText(clean),
-            TocRecord::parse(entry.value)});
-    }
-    std::stable_sort(items.begin(), items.end(),
-        [](const Item& a, const Item& b) { return QString::compare(a.order, b.order, Qt::CaseInsensitive) < 0; });
-
-    // Categories in print order: the five known ones, then one per unknown extension.
-    struct Group {
-        TocCategory category;
-        QString extension; // upper-case, for unknown extensions
-        std::vector<const Item*> items;
-    };
-    std::vector<Group> groups;
-    for (TocCategory c :
-        {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency, TocCategory::Image})
-        groups.push_back({c, QString(), {}});
-    std::vector<Group> unknown;
+    const std::vector<Item> items = sortedItems(entries);
     std::array<Totals, 6> totals;
-    for (const Item& item : items) {
-        const TocCategory category = categoryOf(item.key);
-        if (category == TocCategory::Other) {
-            const QString extension = model::upperCase(model::fileExtension(item.key.file));
-            auto it =
-                std::find_if(unknown.begin(), unknown.end(), [&](const Group& g) { return g.extension == extension; });
-            if (it == unknown.end()) {
-                unknown.push_back({category, extension, {}});
-                it = unknown.end() - 1;
-            }
-            it->items.push_back(&item);
-        } else {
-            groups[size_t(category)].items.push_back(&item);
-            totals[size_t(category)].add(item.key.file, item.record);
-        }
-        totals[5].add(item.key.file, item.record);
-    }
-    std::sort(unknown.begin(), unknown.end(), [](const Group& a, const Group& b) { return a.extension < b.extension; });
-    groups.insert(groups.end(), unknown.begin(), unknown.end());
-
-    const TocDirectory directory(project);
+    const std::vector<Group> groups = groupByCategory(items, totals);
     QStringList lines;
-    bool firstCategory = true;
-    for (const Group& group : groups) {
-        if (group.items.empty())
-            continue;
-        const QString title = categoryTitle(group.category, model::lowerCase(group.extension));
-        lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
-        firstCategory = false;
-        if (group.category == TocCategory::Other)
-            lines << QStringLiteral("*********** BAD EXTENSION ENCOUNTERED (") + group.extension
-                    + QStringLiteral(") ******************************");
-        QString file;
-        QString kind;
-        for (const Item* item : group.items) {
-            if (file.isNull() || !equalsNoCase(file, item->key.file)) {
-                file = item->key.file;
-                kind.clear();
-                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (") + directory.folderOf(file)
-                        + QLatin1Char(')');
-            }
-            if (item->kind != kind) {
-                kind = item->kind;
-                if (!isUnheadedKind(kind))
-                    lines << kKeepWithNext + kHeading + blanks(6) + kind;
-            }
-            lines << kKeepWithNext + kHeading + blanks(9) + item->key.procedure;
-            lines << tocHistoryLine(item->record);
-            const TocRecord& r = item->record;
-            lines << tocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
-                r.field(TocRecord::CommentLines), r.field(TocRecord::CodeLines), false);
-        }
-    }
-
-    lines << kNewPage + kHeading + QStringLiteral("Project Summary");
-    static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
-        "Image Procedures", "All Files  (Project Total)"};
-    for (int c = 0; c < 6; ++c) {
-        const Totals& t = totals[size_t(c)];
-        lines << QString();
-        lines << blanks(3) + QLatin1String(titles[c]) + t.duplexSuffix();
-        lines << blanks(6) + QStringLiteral("Total Files: ") + countText(t.files.size());
-        lines << blanks(6) + QStringLiteral("Total Procedures: ") + countText(t.procedures);
-        lines << blanks(6) + QStringLiteral("Procedures Printed: ") + countText(t.printed)
-                + QStringLiteral("   Procedures Not Yet Printed: ") + countText(t.notPrinted);
-        if (t.printed > 0) {
-            lines << blanks(6) + fitColumn(QStringLiteral("Print  Range:  ") + tocDateText(t.earliest), kRangeWidth)
-                    + QStringLiteral("to ") + tocDateText(t.latest);
-            lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
-            lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
-                QString::number(t.lines[2]), QString::number(t.lines[3]), true);
-        }
-    }
-    if (!suppressNotes) {
-        if (totals[5].notPrinted > 0) {
-            lines << QString();
-            lines << QStringLiteral("Note: Page count and date range exclude procedures not ")
-                    + QStringLiteral("printed yet.");
-        }
-        lines << QString();
-        lines << QStringLiteral("Note: The individual dependency reports for Property Let, Set or Get ")
-                + QStringLiteral("procedures");
-        lines << QStringLiteral("   are available whether or not you have selected the option to ")
-                + QStringLiteral("aggregate them.");
-        lines << QStringLiteral("   No Dependency report is available for the pseudo Aggregation ")
-                + QStringLiteral("procedure.");
-    }
+    appendCategoryListings(lines, groups, TocDirectory(project));
+    appendProjectSummary(lines, totals);
+    if (!suppressNotes)
+        appendSummaryNotes(lines, totals[5]);
     return lines;
 }
 
