@@ -40,17 +40,6 @@ const Prefixes kNonVariableWords = {
     QLatin1StringView("PROPERTY"),
 };
 
-// The same without CONST: "Public Const" declares constants and must not be passed over.
-const Prefixes kPublicNonVariableWords = {
-    QLatin1StringView("TYPE"),
-    QLatin1StringView("ENUM"),
-    QLatin1StringView("DECLARE"),
-    QLatin1StringView("EVENT"),
-    QLatin1StringView("SUB"),
-    QLatin1StringView("FUNCTION"),
-    QLatin1StringView("PROPERTY"),
-};
-
 bool isOneOf(QStringView word, Prefixes words)
 {
     return std::any_of(words.begin(), words.end(), [&](QLatin1StringView w) { return word == w; });
@@ -182,7 +171,8 @@ bool isPublicNonVariableDeclaration(QStringView u)
 {
     QStringView first, second;
     firstTwoWords(u, first, second);
-    return isOneOf(first, kGlobalWords) && isOneOf(second, kPublicNonVariableWords);
+    // "Public Const" declares constants: not passed over here.
+    return isOneOf(first, kGlobalWords) && isOneOf(second, kNonVariableWords) && second != QLatin1StringView("CONST");
 }
 
 bool isEnumStart(QStringView u)

@@ -14,28 +14,11 @@ using model::upperCase;
 
 int segmentPriority(int colourIndex)
 {
-    switch (colourIndex) {
-    case colour::Comment:
-        return 900;
-    case colour::Literal:
-        return 800;
-    case colour::LongLineBand:
-        return 700;
-    case colour::ByRef:
-        return 600;
-    case colour::Constant:
-        return 500;
-    case colour::Global:
-        return 400;
-    case colour::ModuleVariable:
-        return 300;
-    case colour::ProcedureName:
-        return 200;
-    case colour::Normal:
-        return 100;
-    default:
-        return 0;
-    }
+    // Highest first: a comment shows over everything, plain text over nothing.
+    constexpr int kOrder[] = {colour::Comment, colour::Literal, colour::LongLineBand, colour::ByRef, colour::Constant,
+        colour::Global, colour::ModuleVariable, colour::ProcedureName, colour::Normal};
+    const auto* at = std::find(std::begin(kOrder), std::end(kOrder), colourIndex);
+    return at == std::end(kOrder) ? 0 : 900 - 100 * int(at - std::begin(kOrder));
 }
 
 QString expandTabs(QStringView line, int tabWidth)
