@@ -175,7 +175,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         // Literals, comments and Rem statements become blanks of the same length.
         {mask, u"s = \"For x\" ' Next", u"s =               "},
         {mask, u"x = 1: Rem For", u"x = 1:        "},
-        {mask, u"Remove x", u"Remove x"},
         {count, u"x = 1: y = 2 ' set both", u"2"},
         {count, u"Label1:", u"0"},
         {count, u"s = \"a\"\":\"\"b\": t = 1", u"2"},
@@ -230,7 +229,6 @@ TEST(VbLineScanner, LiteralsCommentsAndNamesUnderEachReadersRules)
         {&quote, u"s = \"a\"\"b\" ' it's \"q\"", "n...LLLLLL.CCCCCCCCCC"},
         {&quote, u"x = \"\"\"\"\"\"", "n...LLLLLL"},
         {&quote, u"t = \"open ' no comment", "n...oooooooooooooooooo"},
-        {&quote, u"a = \"\"", "n...LL"},
         {&quote, u"x = 1: Rem note", "n......nnn.nnnn"},
         {&rem, u"x = 1: Rem note", "n......CCCCCCCC"},
         {&rem, u"\tREM", ".CCC"},
