@@ -3,6 +3,7 @@
 #include "config/Session.h"
 #include "model/DiagLog.h"
 #include "model/StartUp.h"
+#include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/qt/QtPrintSurface.h"
@@ -26,7 +27,7 @@ namespace quillon::app {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 
 QString resourcesFolder()
 {

@@ -3,8 +3,9 @@
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 
-#include <array>
+#include <algorithm>
 
 namespace quillon::analysis {
 
@@ -31,11 +32,10 @@ T& ensure(KeyedMap<T>& map, const QString& key)
     return *map.find(key);
 }
 
-bool isIdentifierChar(QChar c)
+// A called name keeps its type character ("Left$", "Total&"): the call scan takes it with the name.
+bool isNameChar(QChar c)
 {
-    const char16_t u = c.unicode();
-    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'_' || u == u'%'
-        || u == u'$' || u == u'&' || u == u'!' || u == u'#' || u == u'@';
+    return isIdentifierChar(c) || isTypeSuffix(c);
 }
 
 bool isBlankOrTab(QChar c)
@@ -49,7 +49,7 @@ QStringView leadingIdentifier(QStringView text, qsizetype from)
     while (i < text.size() && isBlankOrTab(text[i]))
         ++i;
     const qsizetype start = i;
-    while (i < text.size() && isIdentifierChar(text[i]))
+    while (i < text.size() && isNameChar(text[i]))
         ++i;
     return text.sliced(start, i - start);
 }
@@ -60,98 +60,22 @@ QStringView identifierBefore(QStringView text, qsizetype position)
     while (end > 0 && isBlankOrTab(text[end - 1]))
         --end;
     qsizetype start = end;
-    while (start > 0 && isIdentifierChar(text[start - 1]))
+    while (start > 0 && isNameChar(text[start - 1]))
         --start;
     return text.sliced(start, end - start);
 }
 
-const QSet<QString>& callKeywords()
+// Words never taken for a called name.
+bool isCallKeyword(const QString& upper)
 {
-    static const QSet<QString> words = {
-        "IF",
-        "THEN",
-        "ELSE",
-        "ELSEIF",
-        "END",
-        "FOR",
-        "NEXT",
-        "DO",
-        "LOOP",
-        "WHILE",
-        "WEND",
-        "SELECT",
-        "CASE",
-        "WITH",
-        "SET",
-        "LET",
-        "GET",
-        "SUB",
-        "FUNCTION",
-        "PROPERTY",
-        "PUBLIC",
-        "PRIVATE",
-        "FRIEND",
-        "STATIC",
-        "CALL",
-        "NEW",
-        "NOT",
-        "AND",
-        "OR",
-        "XOR",
-        "BYVAL",
-        "BYREF",
-        "AS",
-        "DIM",
-        "REDIM",
-        "PRESERVE",
-        "OPTION",
-        "EXIT",
-        "ON",
-        "ERROR",
-        "RESUME",
-        "GOTO",
-        "GOSUB",
-        "RETURN",
-    };
-    return words;
+    return isStatementKeyword(upper) || upper == QLatin1String("CALL") || upper == QLatin1String("REDIM")
+        || upper == QLatin1String("PRESERVE");
 }
 
-const QSet<QString>& statementWords()
+// Words that start a statement and call nothing: the keywords above are passed over anyway.
+bool isStatementWord(const QString& upper)
 {
-    static const QSet<QString> words = {
-        "IF",
-        "ELSEIF",
-        "ELSE",
-        "FOR",
-        "NEXT",
-        "DO",
-        "LOOP",
-        "WHILE",
-        "WEND",
-        "SELECT",
-        "CASE",
-        "WITH",
-        "END",
-        "DIM",
-        "REDIM",
-        "SET",
-        "LET",
-        "ON",
-        "ERROR",
-        "RESUME",
-        "EXIT",
-        "GOTO",
-        "GOSUB",
-        "RETURN",
-        "OPTION",
-        "CONST",
-        "PUBLIC",
-        "PRIVATE",
-        "FRIEND",
-        "STATIC",
-        "SHELL",
-    };
-    return words;
+    return upper == QLatin1String("CONST") || upper == QLatin1String("SHELL");
 }
 
 class CandidateList {
@@ -162,9 +86,9 @@ public:
         if (trimmed.isEmpty())
             return;
         const QString upper = upperCase(trimmed);
-        if (callKeywords().contains(upper))
+        if (isCallKeyword(upper))
             return;
-        if (dropStatementWords && statementWords().contains(upper))
+        if (dropStatementWords && isStatementWord(upper))
             return;
         // A line has a handful of candidates and a linear search beats a hash there; a
         // hostile line with thousands would make it quadratic, so past a few the set takes over.
@@ -192,24 +116,11 @@ private:
 QString maskForCallScan(QStringView line)
 {
     QString out(line.size(), QLatin1Char(' '));
-    bool inString = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (inString) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < line.size() && line[i + 1] == QLatin1Char('"'))
-                    ++i;
-                else
-                    inString = false;
-            }
-            continue;
-        }
-        if (c == QLatin1Char('"'))
-            inString = true;
-        else if (c == QLatin1Char('\''))
-            break;
-        else
-            out[i] = c;
+    VbLineScanner scanner(line);
+    VbLinePart part;
+    while (scanner.next(part)) {
+        if (part.kind == VbLinePart::Code)
+            std::copy(line.begin() + part.start, line.begin() + part.end, out.begin() + part.start);
     }
     return out;
 }

@@ -41,55 +41,23 @@ struct Classified {
 // later. At the statement's end the Then must be on the statement.
 enum class Where { ContinuedFirstLine, StatementEnd };
 
-QLatin1StringView keywordName(Block block)
-{
-    switch (block) {
-    case Block::If:
-        return QLatin1StringView("IF");
-    case Block::Select:
-        return QLatin1StringView("SELECT");
-    case Block::Do:
-        return QLatin1StringView("DO");
-    case Block::For:
-        return QLatin1StringView("FOR");
-    case Block::While:
-        return QLatin1StringView("WHILE");
-    }
-    return QLatin1StringView("?");
-}
+// How the reports name a block: its keyword, its opening and its closing statement.
+struct BlockNames {
+    QLatin1StringView keyword;
+    QLatin1StringView opening;
+    QLatin1StringView closing;
+};
 
-QLatin1StringView openingName(Block block)
+const BlockNames& namesOf(Block block)
 {
-    switch (block) {
-    case Block::If:
-        return QLatin1StringView("If...Then");
-    case Block::Select:
-        return QLatin1StringView("Select Case");
-    case Block::Do:
-        return QLatin1StringView("Do");
-    case Block::For:
-        return QLatin1StringView("For...To or For Each");
-    case Block::While:
-        return QLatin1StringView("While");
-    }
-    return QLatin1StringView("opening keyword");
-}
-
-QLatin1StringView closingName(Block block)
-{
-    switch (block) {
-    case Block::If:
-        return QLatin1StringView("End If");
-    case Block::Select:
-        return QLatin1StringView("End Select");
-    case Block::Do:
-        return QLatin1StringView("Loop");
-    case Block::For:
-        return QLatin1StringView("Next");
-    case Block::While:
-        return QLatin1StringView("Wend");
-    }
-    return QLatin1StringView("closing keyword");
+    static const BlockNames kNames[] = {
+        {QLatin1StringView("IF"), QLatin1StringView("If...Then"), QLatin1StringView("End If")},
+        {QLatin1StringView("SELECT"), QLatin1StringView("Select Case"), QLatin1StringView("End Select")},
+        {QLatin1StringView("DO"), QLatin1StringView("Do"), QLatin1StringView("Loop")},
+        {QLatin1StringView("FOR"), QLatin1StringView("For...To or For Each"), QLatin1StringView("Next")},
+        {QLatin1StringView("WHILE"), QLatin1StringView("While"), QLatin1StringView("Wend")},
+    };
+    return kNames[int(block)]; // in the order of Block
 }
 
 // A report line: printed as a comment because it starts with a quote.
@@ -208,8 +176,8 @@ public:
     {
         for (int k = 0; k < depth_; ++k) {
             const Block block = stack_[k].block;
-            sink_(report({keywordName(block), QLatin1StringView(" opened but never closed - missing "),
-                closingName(block), QLatin1StringView(" ***")}));
+            sink_(report({namesOf(block).keyword, QLatin1StringView(" opened but never closed - missing "),
+                namesOf(block).closing, QLatin1StringView(" ***")}));
         }
         depth_ = 0;
     }
@@ -271,17 +239,24 @@ private:
         }
     }
 
+    // The line behind a bracket tag at the column, after the pass-through tags of the
+    // blocks below it.
+    void emitTagged(int blocksBelow, int column, QLatin1StringView tag, const QString& line)
+    {
+        QString out;
+        int position = 0;
+        addColumnPrefix(out, position, blocksBelow);
+        blanksTo(out, position, column - 2);
+        out += tag;
+        out += trimLeadingBlanks(line);
+        sink_(out);
+    }
+
     void emitOpener(Block block, const QString& line)
     {
         if (depth_ < kMaxOpenBlocks)
             stack_[depth_++] = {block, std::min(statementBlanks_, kMaxBracketColumn)};
-        QString out;
-        int position = 0;
-        addColumnPrefix(out, position, depth_ - 1);
-        blanksTo(out, position, statementBlanks_ - 2);
-        out += kOpenTag;
-        out += trimLeadingBlanks(line);
-        sink_(out);
+        emitTagged(depth_ - 1, statementBlanks_, kOpenTag, line);
     }
 
     void emitMiddle(Block block, const QString& line)
@@ -292,33 +267,20 @@ private:
             emitPlain(line);
             return;
         }
-        QString out;
-        int position = 0;
-        addColumnPrefix(out, position, j);
-        blanksTo(out, position, stack_[j].column - 2);
-        out += kMiddleTag;
-        out += trimLeadingBlanks(line);
-        sink_(out);
+        emitTagged(j, stack_[j].column, kMiddleTag, line);
     }
 
     void emitCloser(Block block, const QString& line)
     {
         const int j = findOpen(block);
         if (j < 0) {
-            sink_(report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), openingName(block),
+            sink_(report({trimLeadingBlanks(logical_), QLatin1StringView(" has no matching "), namesOf(block).opening,
                 QLatin1StringView(" ***")}));
             emitPlain(line);
             return;
         }
-        const int column = stack_[j].column;
         depth_ = j; // blocks opened inside this one end with it
-        QString out;
-        int position = 0;
-        addColumnPrefix(out, position, j);
-        blanksTo(out, position, column - 2);
-        out += kCloseTag;
-        out += trimLeadingBlanks(line);
-        sink_(out);
+        emitTagged(j, stack_[j].column, kCloseTag, line);
     }
 
     // A block gets a pass-through tag only where the line is indented past the block's

@@ -1,6 +1,8 @@
 #include "analysis/SymbolTable.h"
 
+#include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 
 #include <QList>
 #include <QSet>
@@ -38,17 +40,6 @@ const Prefixes kNonVariableWords = {
     QLatin1StringView("PROPERTY"),
 };
 
-// The same without CONST: "Public Const" declares constants and must not be passed over.
-const Prefixes kPublicNonVariableWords = {
-    QLatin1StringView("TYPE"),
-    QLatin1StringView("ENUM"),
-    QLatin1StringView("DECLARE"),
-    QLatin1StringView("EVENT"),
-    QLatin1StringView("SUB"),
-    QLatin1StringView("FUNCTION"),
-    QLatin1StringView("PROPERTY"),
-};
-
 bool isOneOf(QStringView word, Prefixes words)
 {
     return std::any_of(words.begin(), words.end(), [&](QLatin1StringView w) { return word == w; });
@@ -64,20 +55,6 @@ QStringView cutBefore(QStringView text, char16_t c)
 {
     const qsizetype i = text.indexOf(QChar(c));
     return i < 0 ? text : text.first(i);
-}
-
-// The line without its trailing comment: the first "'" outside double quotes onwards.
-QStringView cutComment(QStringView line)
-{
-    bool inString = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const char16_t c = line[i].unicode();
-        if (c == u'"')
-            inString = !inString;
-        else if (c == u'\'' && !inString)
-            return line.first(i);
-    }
-    return line;
 }
 
 bool endsInMarker(QStringView text)
@@ -147,13 +124,6 @@ const Prefixes kScopeKeywords = {
     QLatin1StringView("GLOBAL "),
     QLatin1StringView("STATIC "),
 };
-// Procedure headers take no GLOBAL.
-const Prefixes kProcedureScopeKeywords = {
-    QLatin1StringView("PUBLIC "),
-    QLatin1StringView("PRIVATE "),
-    QLatin1StringView("FRIEND "),
-    QLatin1StringView("STATIC "),
-};
 
 // Removes leading scope keywords (compared case-insensitively) as long as there are any.
 QStringView stripKeywords(QStringView text, Prefixes keywords)
@@ -201,7 +171,8 @@ bool isPublicNonVariableDeclaration(QStringView u)
 {
     QStringView first, second;
     firstTwoWords(u, first, second);
-    return isOneOf(first, kGlobalWords) && isOneOf(second, kPublicNonVariableWords);
+    // "Public Const" declares constants: not passed over here.
+    return isOneOf(first, kGlobalWords) && isOneOf(second, kNonVariableWords) && second != QLatin1StringView("CONST");
 }
 
 bool isEnumStart(QStringView u)
@@ -209,18 +180,8 @@ bool isEnumStart(QStringView u)
     return stripKeywords(u, kScopeKeywords).startsWith(QLatin1StringView("ENUM "));
 }
 
-bool isProcedureHeader(QStringView u)
-{
-    if (u.startsWith(QLatin1StringView("ATTRIBUTE")))
-        return false;
-    const QStringView rest = stripKeywords(u, kProcedureScopeKeywords);
-    for (QLatin1StringView start : {QLatin1StringView("PROPERTY SET"), QLatin1StringView("PROPERTY LET"),
-             QLatin1StringView("PROPERTY GET"), QLatin1StringView("FUNCTION "), QLatin1StringView("SUB ")}) {
-        if (rest.startsWith(start))
-            return true;
-    }
-    return false;
-}
+// Headers as the symbol scan reads them (see ProcedureHeaderRules).
+constexpr model::ProcedureHeaderRules kHeaderRules {.anyModifierOrder = true, .propertyNeedsAccessor = true};
 
 // Names from declarations.
 
@@ -231,24 +192,25 @@ void addName(NameSet& set, QStringView raw)
         set.insertIfAbsent(name, true);
 }
 
-// Items of a declaration list: commas inside double quotes do not split.
+// Items of a declaration list: commas inside literals do not split. The text has lost its
+// comments already, so a single quote left in it is an ordinary character.
 template <typename Fn>
 void forEachItem(QStringView text, Fn&& fn)
 {
-    bool inString = false;
     qsizetype begin = 0;
     auto emit = [&](qsizetype end) {
         const QStringView item = trimBlanks(text.sliced(begin, end - begin));
         if (!item.isEmpty())
             fn(item);
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'"') {
-            inString = !inString;
-        } else if (c == u',' && !inString) {
-            emit(i);
-            begin = i + 1;
+    model::VbLineScanner scanner(text, {.quoteComments = false});
+    model::VbLinePart part;
+    while (scanner.next(part)) {
+        for (qsizetype i = part.start; part.kind == model::VbLinePart::Code && i < part.end; ++i) {
+            if (text[i] == QLatin1Char(',')) {
+                emit(i);
+                begin = i + 1;
+            }
         }
     }
     emit(text.size());
@@ -302,19 +264,10 @@ void addVariableNames(QStringView text, NameSet& set)
     });
 }
 
-// The procedure's name from its header as written.
-QStringView procedureNameOf(QStringView text)
+// The procedure's name from the text after its header's procedure keyword.
+QStringView procedureNameOf(QStringView afterKeyword)
 {
-    QStringView rest = stripKeywords(text, kProcedureScopeKeywords);
-    if (startsWithUpper(rest, QLatin1StringView("SUB ")))
-        rest = rest.sliced(4);
-    else if (startsWithUpper(rest, QLatin1StringView("FUNCTION ")))
-        rest = rest.sliced(9);
-    else if (startsWithUpper(rest, QLatin1StringView("PROPERTY GET"))
-        || startsWithUpper(rest, QLatin1StringView("PROPERTY LET"))
-        || startsWithUpper(rest, QLatin1StringView("PROPERTY SET")))
-        rest = rest.sliced(12);
-    rest = trimBlanks(rest);
+    QStringView rest = trimBlanks(afterKeyword);
     rest = rest.contains(QLatin1Char('(')) ? cutBefore(rest, u'(') : cutBefore(rest, kBlank);
     return trimBlanks(rest);
 }
@@ -393,83 +346,16 @@ QString normalizeName(QStringView name)
 
 bool isValidName(const QString& normalized)
 {
-    static const QSet<QString> kReserved = {
-        // statements and declaration words
-        "PUBLIC",
-        "PRIVATE",
-        "FRIEND",
-        "GLOBAL",
-        "DIM",
-        "STATIC",
-        "CONST",
-        "WITHEVENTS",
-        "SUB",
-        "FUNCTION",
-        "PROPERTY",
-        "GET",
-        "LET",
-        "SET",
-        "BYVAL",
-        "BYREF",
-        "OPTIONAL",
-        "PARAMARRAY",
-        "AS",
-        "NEW",
-        "IF",
-        "THEN",
-        "ELSE",
-        "ELSEIF",
-        "END",
-        "FOR",
-        "NEXT",
-        "DO",
-        "LOOP",
-        "WHILE",
-        "WEND",
-        "SELECT",
-        "CASE",
-        "WITH",
-        "EXIT",
-        "GOTO",
-        "GOSUB",
-        "RETURN",
-        "RESUME",
-        "ON",
-        "ERROR",
-        "NOT",
-        "AND",
-        "OR",
-        "XOR",
-        "MOD",
-        "TRUE",
-        "FALSE",
-        "NOTHING",
-        "TYPE",
-        "ENUM",
-        "DECLARE",
-        "EVENT",
-        "OPTION",
-        "ATTRIBUTE",
-        // type names
-        "INTEGER",
-        "LONG",
-        "STRING",
-        "BOOLEAN",
-        "VARIANT",
-        "SINGLE",
-        "DOUBLE",
-        "CURRENCY",
-        "BYTE",
-        "OBJECT",
-        "DATE",
-        "DECIMAL",
-    };
+    // Declaration words, literals and type names, besides the statement keywords.
+    static const QSet<QString> kReserved = {"GLOBAL", "CONST", "WITHEVENTS", "OPTIONAL", "PARAMARRAY", "MOD", "TRUE",
+        "FALSE", "NOTHING", "TYPE", "ENUM", "DECLARE", "EVENT", "ATTRIBUTE", "INTEGER", "LONG", "STRING", "BOOLEAN",
+        "VARIANT", "SINGLE", "DOUBLE", "CURRENCY", "BYTE", "OBJECT", "DATE", "DECIMAL"};
     if (normalized.isEmpty() || normalized.contains(QLatin1Char('.')) || normalized.contains(QLatin1Char(':')))
         return false;
     const char16_t first = normalized.front().unicode();
     if (!((first >= u'A' && first <= u'Z') || first == u'_'))
         return false;
-    return !kReserved.contains(normalized);
+    return !model::isStatementKeyword(normalized) && !kReserved.contains(normalized);
 }
 
 bool isProcedureReference(QStringView line, int start, int end, const QString& previousWord)
@@ -522,107 +408,131 @@ void SymbolTable::scanFileSymbols(const QString& filePath, const model::SourceRe
     scanFileSymbolLines(filePath, reader.read(filePath).lines);
 }
 
-void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList& lines)
-{
+// One file's symbol scan, a line at a time. Declarations count up to the first procedure
+// header; below it only headers matter: variables declared there are local.
+class SymbolTable::FileScan {
+public:
+    FileScan(SymbolTable& table, const QString& filePath) : table_(table), filePath_(filePath) { }
+
+    void addLine(const QString& raw)
+    {
+        if (skipCommentContinuation_) {
+            // The editor treats lines after a comment ending in " _" as part of the comment.
+            if (!looksLikeCode(raw))
+                return;
+            skipCommentContinuation_ = false;
+        }
+        const QStringView text = trimBlanks(model::withoutComment(raw));
+        if (!text.isEmpty())
+            addCode(text);
+        skipCommentContinuation_ =
+            trimLeadingBlanks(raw).startsWith(QLatin1Char('\'')) && endsInMarker(trimTrailingBlanks(raw));
+    }
+
     NameSet consts;
     NameSet globals;
     NameSet modVars;
     NameSet procedures;
 
-    bool inDeclarations = true;
-    bool inEnum = false;
-    bool declarationContinued = false;
-    QString declaration;
-    QString declarationFirstLine; // upper-cased, decides how the joined declaration is read
-    bool headerContinued = false;
-    QString header;
-    bool skipCommentContinuation = false;
+private:
+    // text: the trimmed code of a line, not empty.
+    void addCode(QStringView text)
+    {
+        const bool continues = endsInMarker(text);
+        if (inDeclarations_ && inEnum_) {
+            if (startsWithUpper(text, QLatin1StringView("END ENUM")))
+                inEnum_ = false;
+            else
+                addName(consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
+        } else if (inDeclarations_ && declarationContinued_) {
+            continueDeclaration(text, continues);
+        } else if (headerContinued_) {
+            header_ += QLatin1Char(' ');
+            header_ += text;
+            if (!continues) {
+                table_.registerByRefParameters(header_, filePath_);
+                headerContinued_ = false;
+                header_.clear();
+            }
+        } else if (const qsizetype keywordEnd = model::procedureKeywordEnd(text, kHeaderRules); keywordEnd >= 0) {
+            addName(procedures, procedureNameOf(text.sliced(keywordEnd)));
+            if (continues) {
+                header_ = text.toString();
+                headerContinued_ = true;
+            } else {
+                table_.registerByRefParameters(text, filePath_);
+            }
+            inDeclarations_ = false;
+        } else if (inDeclarations_) {
+            addDeclarationLine(text, upperCase(text), continues);
+        }
+    }
 
-    auto registerDeclaration = [&](QStringView u, QStringView text) {
+    void addDeclarationLine(QStringView text, const QString& u, bool continues)
+    {
+        if (isEnumStart(u)) {
+            inEnum_ = true;
+        } else if (isPublicNonVariableDeclaration(u)) {
+            // Public Type, Enum, Declare, Event or procedure: no variable
+        } else if (continues
+            && (isConstantDeclaration(u) || isGlobalDeclaration(u) || isModuleVariableDeclaration(u))) {
+            declarationContinued_ = true;
+            declaration_ = withoutMarker(text).toString();
+            declarationFirstLine_ = upperCase(declaration_);
+        } else {
+            registerDeclaration(u, text);
+        }
+    }
+
+    void continueDeclaration(QStringView text, bool continues)
+    {
+        declaration_ += QLatin1Char(' ');
+        declaration_ += withoutMarker(text);
+        if (continues)
+            return;
+        registerDeclaration(declarationFirstLine_, declaration_);
+        declarationContinued_ = false;
+        declaration_.clear();
+        declarationFirstLine_.clear();
+    }
+
+    // u: the upper-cased first line, which decides how the whole declaration is read.
+    void registerDeclaration(QStringView u, QStringView text)
+    {
         if (isConstantDeclaration(u))
             addConstantNames(text, consts);
         else if (isGlobalDeclaration(u))
             addVariableNames(text, globals);
         else if (isModuleVariableDeclaration(u))
             addVariableNames(text, modVars);
-    };
-
-    for (const QString& raw : lines) {
-        if (skipCommentContinuation) {
-            // The editor treats lines after a comment ending in " _" as part of the comment.
-            if (!looksLikeCode(raw))
-                continue;
-            skipCommentContinuation = false;
-        }
-        const bool commentLine = trimLeadingBlanks(raw).startsWith(QLatin1Char('\''));
-        const bool rawContinues = endsInMarker(trimTrailingBlanks(raw));
-
-        const QStringView text = trimBlanks(cutComment(raw));
-        if (!text.isEmpty()) {
-            const bool continues = endsInMarker(text);
-            if (inDeclarations && inEnum) {
-                if (startsWithUpper(text, QLatin1StringView("END ENUM")))
-                    inEnum = false;
-                else
-                    addName(consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
-            } else if (inDeclarations && declarationContinued) {
-                declaration += QLatin1Char(' ');
-                declaration += withoutMarker(text);
-                if (!continues) {
-                    registerDeclaration(declarationFirstLine, declaration);
-                    declarationContinued = false;
-                    declaration.clear();
-                    declarationFirstLine.clear();
-                }
-            } else if (headerContinued) {
-                header += QLatin1Char(' ');
-                header += text;
-                if (!continues) {
-                    registerByRefParameters(header, filePath);
-                    headerContinued = false;
-                    header.clear();
-                }
-            } else {
-                const QString u = upperCase(text);
-                if (isProcedureHeader(u)) {
-                    addName(procedures, procedureNameOf(text));
-                    if (continues) {
-                        header = text.toString();
-                        headerContinued = true;
-                    } else {
-                        registerByRefParameters(text, filePath);
-                    }
-                    // Below the first procedure only headers matter: variables declared there
-                    // are local.
-                    inDeclarations = false;
-                } else if (inDeclarations) {
-                    if (isEnumStart(u)) {
-                        inEnum = true;
-                    } else if (isPublicNonVariableDeclaration(u)) {
-                        // Public Type, Enum, Declare, Event or procedure: no variable
-                    } else if (continues
-                        && (isConstantDeclaration(u) || isGlobalDeclaration(u) || isModuleVariableDeclaration(u))) {
-                        declarationContinued = true;
-                        declaration = withoutMarker(text).toString();
-                        declarationFirstLine = upperCase(declaration);
-                    } else {
-                        registerDeclaration(u, text);
-                    }
-                }
-            }
-        }
-        skipCommentContinuation = commentLine && rawContinues;
     }
 
-    fileConsts_.insert(filePath, std::move(consts));
-    fileGlobals_.insert(filePath, std::move(globals));
-    fileModVars_.insert(filePath, std::move(modVars));
-    fileProcedures_.insert(filePath, std::move(procedures));
+    SymbolTable& table_;
+    const QString& filePath_;
+    bool inDeclarations_ = true;
+    bool inEnum_ = false;
+    bool declarationContinued_ = false;
+    QString declaration_;
+    QString declarationFirstLine_;
+    bool headerContinued_ = false;
+    QString header_;
+    bool skipCommentContinuation_ = false;
+};
+
+void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList& lines)
+{
+    FileScan scan(*this, filePath);
+    for (const QString& raw : lines)
+        scan.addLine(raw);
+    fileConsts_.insert(filePath, std::move(scan.consts));
+    fileGlobals_.insert(filePath, std::move(scan.globals));
+    fileModVars_.insert(filePath, std::move(scan.modVars));
+    fileProcedures_.insert(filePath, std::move(scan.procedures));
 }
 
 void SymbolTable::registerByRefParameters(QStringView header, const QString& filePath)
 {
-    const QStringView code = trimBlanks(cutComment(header));
+    const QStringView code = trimBlanks(model::withoutComment(header));
     const QString spaced = singleBlanked(code);
     const QList<QStringView> words = blankSeparatedWords(spaced);
     QStringView nameWord;

@@ -69,6 +69,7 @@ public:
     QStringList dumpLines(const model::FileList& files) const;
 
 private:
+    class FileScan;
     void registerByRefParameters(QStringView header, const QString& filePath);
     void merge();
 

@@ -1,11 +1,12 @@
 #include "config/SuppressibleMessages.h"
 
 #include "config/Options.h"
+#include "model/TextPrimitives.h"
 
 namespace quillon::config {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 }
 
 SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box)

@@ -17,7 +17,7 @@ using model::trimBlanks;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 
 // Rounds to the nearest whole number, a half to the even one.
 double roundHalfEven(double x)

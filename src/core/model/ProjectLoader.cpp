@@ -1,5 +1,6 @@
 #include "model/ProjectLoader.h"
 
+#include "model/ExchangeSort.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
@@ -142,25 +143,15 @@ void sortProjectFiles(FileList& files)
         int rank;
         QString name;
     };
-    std::vector<Key> keys;
-    keys.reserve(files.size());
-    for (const FilePtr& file : files)
-        keys.push_back({typeRank(file->fileType()), upperCase(file->fileName)});
+    auto keyOf = [](const FilePtr& file) { return Key {typeRank(file->fileType()), upperCase(file->fileName)}; };
     auto after = [](const Key& a, const Key& b) {
         if (a.rank != b.rank)
             return a.rank > b.rank;
         return QString::compare(a.name, b.name, Qt::CaseSensitive) > 0;
     };
-    // An exchange sort, as the list has always been ordered: records with equal keys (the
-    // same file name in two folders) keep the order it gives them.
-    for (size_t i = 0; i + 1 < files.size(); ++i) {
-        for (size_t j = i + 1; j < files.size(); ++j) {
-            if (after(keys[i], keys[j])) {
-                std::swap(files[i], files[j]);
-                std::swap(keys[i], keys[j]);
-            }
-        }
-    }
+    // Records with equal keys (the same file name in two folders) keep the order the exchange
+    // sort gives them.
+    exchangeSort(files, keyOf, after);
 }
 
 Project::Project(const SourceReader& reader) : reader_(&reader)

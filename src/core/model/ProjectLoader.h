@@ -108,6 +108,4 @@ private:
 // file cannot be read.
 qint32 readFileToArray(const QString& path, QStringList& lines, const SourceReader& reader = SourceReader::standard());
 
-inline const QString kCrLf = QStringLiteral("\r\n");
-
 } // namespace quillon::model

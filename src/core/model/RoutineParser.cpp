@@ -1,5 +1,6 @@
 #include "model/RoutineParser.h"
 
+#include "model/ExchangeSort.h"
 #include "model/TextPrimitives.h"
 
 #include <algorithm>
@@ -22,29 +23,6 @@ QString collapseBlanks(QStringView text)
     }
     return out;
 }
-
-const char* const kSignaturePrefixes[] = {
-    "PUBLIC STATIC SUB ",
-    "PRIVATE STATIC SUB ",
-    "FRIEND STATIC SUB ",
-    "STATIC SUB ",
-    "PUBLIC SUB ",
-    "PRIVATE SUB ",
-    "FRIEND SUB ",
-    "SUB ",
-    "PUBLIC STATIC FUNCTION ",
-    "PRIVATE STATIC FUNCTION ",
-    "FRIEND STATIC FUNCTION ",
-    "STATIC FUNCTION ",
-    "PUBLIC FUNCTION ",
-    "PRIVATE FUNCTION ",
-    "FRIEND FUNCTION ",
-    "FUNCTION ",
-    "PUBLIC PROPERTY ",
-    "PRIVATE PROPERTY ",
-    "FRIEND PROPERTY ",
-    "PROPERTY ",
-};
 
 struct EventSuffix {
     const char* suffix;
@@ -128,21 +106,53 @@ qint32 lastHeaderAttributeLine(const QStringList& lines)
 
 } // namespace
 
+qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules)
+{
+    auto skipBlanks = [&](qsizetype i) {
+        while (i < line.size() && line[i].unicode() == u' ')
+            ++i;
+        return i;
+    };
+    // A keyword counts only with a blank after it.
+    auto keywordAt = [&](qsizetype i, const char* keyword) {
+        const QLatin1StringView word(keyword);
+        return i + word.size() < line.size() && line[i + word.size()].unicode() == u' '
+            && startsWithUpper(line.sliced(i), word);
+    };
+    bool scopeSeen = false;
+    bool staticSeen = false;
+    qsizetype i = skipBlanks(0);
+    for (bool more = true; more;) {
+        more = false;
+        for (const char* scope : {"PUBLIC", "PRIVATE", "FRIEND", "STATIC"}) {
+            const bool isStatic = scope[0] == 'S';
+            const bool allowed = rules.anyModifierOrder || (isStatic ? !staticSeen : !scopeSeen && !staticSeen);
+            if (allowed && keywordAt(i, scope)) {
+                (isStatic ? staticSeen : scopeSeen) = true;
+                i = skipBlanks(i + qsizetype(qstrlen(scope)));
+                more = true;
+                break;
+            }
+        }
+    }
+    for (const char* word : {"SUB", "FUNCTION"}) {
+        if (keywordAt(i, word))
+            return i + qsizetype(qstrlen(word));
+    }
+    if (!keywordAt(i, "PROPERTY") || (staticSeen && !rules.anyModifierOrder))
+        return -1;
+    if (!rules.propertyNeedsAccessor)
+        return i + 8;
+    for (const char* accessor : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
+        if (startsWithUpper(line.sliced(i), QLatin1StringView(accessor)))
+            return i + 12;
+    }
+    return -1;
+}
+
 bool isProcedureStart(QStringView line)
 {
-    const QStringView t = trimLeadingBlanks(line);
-    if (t.isEmpty())
-        return false;
-    const char16_t first = t[0].unicode();
-    // Every signature starts with P(ublic/rivate/roperty), F(riend/unction) or S(tatic/ub).
-    if (!(first == u'P' || first == u'p' || first == u'F' || first == u'f' || first == u'S' || first == u's'))
-        return false;
-    const QString text = upperCase(collapseBlanks(t));
-    for (const char* prefix : kSignaturePrefixes) {
-        if (text.startsWith(QLatin1StringView(prefix)))
-            return true;
-    }
-    return false;
+    return procedureKeywordEnd(line, {}) >= 0;
 }
 
 QString procNameFromSignature(QStringView line)
@@ -308,104 +318,140 @@ void countRoutineLines(Routine& routine, const QStringList& lines)
     routine.codeLines = code;
 }
 
-RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines)
-{
-    RoutineList result;
-    if (trimBlanks(path).isEmpty())
-        return result;
-    const QString extension = upperCase(fileExtension(path));
-    const bool isForm = extension == QLatin1String("FRM");
-    const bool isClass = extension == QLatin1String("CLS");
-    const QString moduleName = moduleNameOf(path, lines);
-    const qint32 lineCount = qint32(lines.size());
+namespace {
 
-    const qint32 lastAttributeLine = (isForm || isClass) ? lastHeaderAttributeLine(lines) : 0;
-    const qint32 declStart = ((isForm || isClass) && lastAttributeLine > 0) ? lastAttributeLine + 1 : 1;
+// The split of one file's lines, step by step; line numbers are 1-based.
+class RoutineSplitter {
+public:
+    RoutineSplitter(const QString& path, const QStringList& lines)
+        : path_(path), lines_(lines), moduleName_(moduleNameOf(path, lines))
+    { }
 
-    if (isForm && lastAttributeLine > 0) {
-        result.push_back(makePseudo(path, moduleName, kind::Layout, 1, lastAttributeLine));
-        result.push_back(makePseudo(path, moduleName, kind::Image, 1, lastAttributeLine));
+    RoutineList split()
+    {
+        const QString extension = upperCase(fileExtension(path_));
+        const bool isForm = extension == QLatin1String("FRM");
+        const bool isClass = extension == QLatin1String("CLS");
+        const qint32 lastAttributeLine = (isForm || isClass) ? lastHeaderAttributeLine(lines_) : 0;
+        declStart_ = lastAttributeLine > 0 ? lastAttributeLine + 1 : 1;
+        if (isForm && lastAttributeLine > 0) {
+            result_.push_back(makePseudo(path_, moduleName_, kind::Layout, 1, lastAttributeLine));
+            result_.push_back(makePseudo(path_, moduleName_, kind::Image, 1, lastAttributeLine));
+        }
+        declarations_ = makePseudo(path_, moduleName_, kind::Declarations, declStart_, 0);
+        declarations_->isDeclarations = true;
+
+        const qint32 lineCount = qint32(lines_.size());
+        for (qint32 i = declStart_; i <= lineCount; ++i) {
+            const QStringView t = trimmedAt(i);
+            if (!t.isEmpty() && !startsWithUpper(t, QLatin1StringView("ATTRIBUTE")) && isProcedureStart(t))
+                addRoutine(i, t);
+        }
+        if (previous_)
+            previous_->endLine = lineCount;
+        if (declarationsOpen_)
+            closeDeclarations(lineCount);
+        for (const RoutinePtr& record : result_) {
+            if (record->endLine >= record->startLine)
+                countRoutineLines(*record, lines_);
+        }
+        return std::move(result_);
     }
-    RoutinePtr declarations = makePseudo(path, moduleName, kind::Declarations, declStart, 0);
-    declarations->isDeclarations = true;
 
-    auto trimmedAt = [&](qint32 lineNumber) { return trimBlanks(lines[lineNumber - 1]); };
+private:
+    QStringView trimmedAt(qint32 lineNumber) const { return trimBlanks(lines_[lineNumber - 1]); }
 
-    bool declarationsOpen = true;
-    RoutinePtr previous;
-    for (qint32 i = declStart; i <= lineCount; ++i) {
-        const QStringView t = trimmedAt(i);
-        if (t.isEmpty() || startsWithUpper(t, QLatin1StringView("ATTRIBUTE")) || !isProcedureStart(t))
-            continue;
+    void closeDeclarations(qint32 end)
+    {
+        declarations_->endLine = end;
+        if (declarations_->endLine >= declarations_->startLine)
+            result_.push_back(declarations_);
+        declarationsOpen_ = false;
+    }
 
-        if (declarationsOpen) {
-            qint32 end = 0;
-            for (qint32 k = i - 1; k >= declStart; --k) {
-                const QStringView line = trimmedAt(k);
-                if (!line.isEmpty() && !isCommentLine(line)) {
-                    end = k;
-                    break;
-                }
+    // The declarations end at their last line that is neither blank nor a comment: the
+    // comments above the first procedure belong to it.
+    void closeDeclarationsAbove(qint32 signatureLine)
+    {
+        for (qint32 k = signatureLine - 1; k >= declStart_; --k) {
+            const QStringView line = trimmedAt(k);
+            if (!line.isEmpty() && !isCommentLine(line)) {
+                closeDeclarations(k);
+                return;
             }
-            // No declaration line at all: the record would only repeat the signature.
-            if (end > 0) {
-                declarations->endLine = end;
-                if (declarations->endLine >= declarations->startLine)
-                    result.push_back(declarations);
-            }
-            declarationsOpen = false;
         }
+        // No declaration line at all: the record would only repeat the signature.
+        declarationsOpen_ = false;
+    }
 
-        if (previous) {
-            qint32 end = i - 1;
-            for (qint32 k = i - 1; k >= previous->startLine; --k) {
-                if (isEndProcedureLine(lines[k - 1])) {
-                    end = k;
-                    break;
-                }
+    // The previous procedure ends at its last End line above the next signature, or just
+    // above that signature when it has none.
+    void closePrevious(qint32 signatureLine)
+    {
+        qint32 end = signatureLine - 1;
+        for (qint32 k = signatureLine - 1; k >= previous_->startLine; --k) {
+            if (isEndProcedureLine(lines_[k - 1])) {
+                end = k;
+                break;
             }
-            previous->endLine = end;
         }
+        previous_->endLine = end;
+    }
 
+    // The first procedure starts at the comment lines right above its signature; each
+    // later one right after the procedure before it.
+    qint32 startLineOf(qint32 signatureLine) const
+    {
+        if (previous_)
+            return previous_->endLine + 1;
+        qint32 start = signatureLine;
+        while (start - 1 >= declStart_) {
+            const QStringView above = trimmedAt(start - 1);
+            if (above.isEmpty() || !isCommentLine(above))
+                break;
+            --start;
+        }
+        return start;
+    }
+
+    void addRoutine(qint32 signatureLine, QStringView signature)
+    {
+        if (declarationsOpen_)
+            closeDeclarationsAbove(signatureLine);
+        if (previous_)
+            closePrevious(signatureLine);
         auto record = std::make_shared<Routine>();
-        record->filePath = path;
-        record->moduleName = moduleName;
-        record->routineName = procNameFromSignature(t);
+        record->filePath = path_;
+        record->moduleName = moduleName_;
+        record->routineName = procNameFromSignature(signature);
         if (isEventHandlerName(record->routineName))
             record->routineName = kEventHandlerPrefix + record->routineName;
-        record->routineKind = kindFromSignature(t);
-        if (!previous) {
-            qint32 start = i;
-            while (start - 1 >= declStart) {
-                const QStringView above = trimmedAt(start - 1);
-                if (above.isEmpty() || !isCommentLine(above))
-                    break;
-                --start;
-            }
-            record->startLine = start;
-        } else {
-            record->startLine = previous->endLine + 1;
-        }
-        record->signatureLine = i;
-        record->sigLineText = lines[i - 1];
+        record->routineKind = kindFromSignature(signature);
+        record->startLine = startLineOf(signatureLine);
+        record->signatureLine = signatureLine;
+        record->sigLineText = lines_[signatureLine - 1];
         assignUniqueKey(*record);
-        result.push_back(record);
-        previous = record;
+        result_.push_back(record);
+        previous_ = record;
     }
 
-    if (previous)
-        previous->endLine = lineCount;
-    if (declarationsOpen) {
-        declarations->endLine = lineCount;
-        if (declarations->endLine >= declarations->startLine)
-            result.push_back(declarations);
-    }
+    const QString& path_;
+    const QStringList& lines_;
+    const QString moduleName_;
+    qint32 declStart_ = 1;
+    RoutineList result_;
+    RoutinePtr declarations_;
+    bool declarationsOpen_ = true;
+    RoutinePtr previous_;
+};
 
-    for (const RoutinePtr& record : result) {
-        if (record->endLine >= record->startLine)
-            countRoutineLines(*record, lines);
-    }
-    return result;
+} // namespace
+
+RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines)
+{
+    if (trimBlanks(path).isEmpty())
+        return {};
+    return RoutineSplitter(path, lines).split();
 }
 
 RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
@@ -494,20 +540,8 @@ RoutineList collectAggregateProperties(
         if (mode == 2 || (mode == 1 && isSmallProperty(*routine)))
             kept.push_back(routine);
     }
-    // An exchange sort, not a stable one: members with equal names keep the order this
-    // sort gives them, which is the order printed pages and listings have always shown.
-    std::vector<AggregateSortKey> keys;
-    keys.reserve(kept.size());
-    for (const RoutinePtr& routine : kept)
-        keys.push_back(sortKeyOf(*routine));
-    for (size_t i = 0; i + 1 < kept.size(); ++i) {
-        for (size_t j = i + 1; j < kept.size(); ++j) {
-            if (sortsAfter(keys[i], keys[j])) {
-                std::swap(kept[i], kept[j]);
-                std::swap(keys[i], keys[j]);
-            }
-        }
-    }
+    exchangeSort(
+        kept, [](const RoutinePtr& routine) { return sortKeyOf(*routine); }, sortsAfter);
     return kept;
 }
 

@@ -7,7 +7,20 @@
 namespace quillon::model {
 
 // Signature-line tests.
-bool isProcedureStart(QStringView line);
+
+// How strictly a procedure header is read. The routine split knows one optional scope word
+// (Public, Private, Friend) followed by an optional Static, and takes no Static before Property;
+// the symbol scan passes over any run of those words. The symbol scan also takes a Property
+// only as Property Get, Let or Set, written with one blank.
+struct ProcedureHeaderRules {
+    bool anyModifierOrder = false;
+    bool propertyNeedsAccessor = false;
+};
+// Where the procedure keyword of a header line ends (after "Sub", "Function", "Property" or
+// "Property Get"), with a blank after it; -1 when the line is no procedure header. Blanks
+// separate the words, tabs do not; case does not matter.
+qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules);
+bool isProcedureStart(QStringView line); // with the routine split's rules
 QString procNameFromSignature(QStringView line);
 QString kindFromSignature(QStringView line);
 bool isEndProcedureLine(QStringView line);

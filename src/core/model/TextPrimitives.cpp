@@ -1,6 +1,10 @@
 #include "model/TextPrimitives.h"
 
+#include "model/VbLineScanner.h"
+
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace quillon::model {
 
@@ -11,11 +15,6 @@ constexpr char16_t kTab = u'\t';
 bool isDigit(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
-}
-bool isLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
 }
 QChar upper(QChar c)
 {
@@ -30,6 +29,15 @@ QChar lower(QChar c)
     if (u < 0x80)
         return (u >= u'A' && u <= u'Z') ? QChar(char16_t(u + 32)) : c;
     return c.toLower();
+}
+template <typename Map>
+QString mapEachChar(QStringView text, Map map)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* p = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        p[i] = map(text[i]);
+    return out;
 }
 qsizetype lastSeparator(const QString& path)
 {
@@ -60,20 +68,12 @@ QStringView trimBlanks(QStringView text)
 
 QString upperCase(QStringView text)
 {
-    QString out(text.size(), Qt::Uninitialized);
-    QChar* p = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        p[i] = upper(text[i]);
-    return out;
+    return mapEachChar(text, upper);
 }
 
 QString lowerCase(QStringView text)
 {
-    QString out(text.size(), Qt::Uninitialized);
-    QChar* p = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i)
-        p[i] = lower(text[i]);
-    return out;
+    return mapEachChar(text, lower);
 }
 
 bool equalsNoCase(QStringView a, QStringView b)
@@ -172,13 +172,9 @@ bool isAllDigits(QStringView text)
 bool isIdentifier(QStringView text)
 {
     const QStringView t = trimBlanks(text);
-    if (t.isEmpty() || !(isLetter(t[0]) || t[0] == QLatin1Char('_')))
+    if (t.isEmpty() || isDigit(t[0]))
         return false;
-    for (QChar c : t.sliced(1)) {
-        if (!(isLetter(c) || isDigit(c) || c == QLatin1Char('_')))
-            return false;
-    }
-    return true;
+    return std::all_of(t.begin(), t.end(), isIdentifierChar);
 }
 
 QString stripLineLabel(QStringView text)
@@ -217,6 +213,8 @@ int countStatements(QStringView line)
     if (isSingleLineIf(text))
         return 1;
 
+    // A Rem statement is not counted, but the colons after it still split the line: the
+    // counts have always been made that way. "#...#" is a date, whose colons split nothing.
     int count = 0;
     qsizetype statementStart = 0;
     auto close = [&](qsizetype end) {
@@ -224,34 +222,23 @@ int countStatements(QStringView line)
         if (!trimBlanks(statement).isEmpty() && !isRemStatement(statement))
             ++count;
     };
-    bool inString = false;
-    bool inDate = false;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (inString) {
-            if (c == u'"') {
-                if (i + 1 < n && text[i + 1].unicode() == u'"')
-                    ++i;
-                else
-                    inString = false;
-            }
-        } else if (inDate) {
-            if (c == u'#')
-                inDate = false;
-        } else if (c == u'"') {
-            inString = true;
-        } else if (c == u'#') {
-            inDate = true;
-        } else if (c == u'\'') {
-            close(i);
+    VbLineScanner scanner(text, {.dateLiterals = true});
+    VbLinePart part;
+    while (scanner.next(part)) {
+        if (part.kind == VbLinePart::Comment) {
+            close(part.start);
             return count;
-        } else if (c == u':') {
-            close(i);
-            statementStart = i + 1;
+        }
+        if (part.kind != VbLinePart::Code)
+            continue;
+        for (qsizetype i = part.start; i < part.end; ++i) {
+            if (text[i] == QLatin1Char(':')) {
+                close(i);
+                statementStart = i + 1;
+            }
         }
     }
-    close(n);
+    close(text.size());
     return count;
 }
 
@@ -270,42 +257,11 @@ QString maskLiteralsAndComments(QStringView line)
 {
     QString out = line.toString();
     QChar* p = out.data();
-    const qsizetype n = out.size();
-    bool inString = false;
-    bool statementStart = true;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i].unicode();
-        if (inString) {
-            p[i] = QChar(kBlank);
-            if (c == u'"') {
-                if (i + 1 < n && p[i + 1].unicode() == u'"') {
-                    p[i + 1] = QChar(kBlank);
-                    ++i;
-                } else {
-                    inString = false;
-                }
-            }
-            continue;
-        }
-        if (c == u'"') {
-            p[i] = QChar(kBlank);
-            inString = true;
-            statementStart = false;
-        } else if (c == u':') {
-            statementStart = true;
-        } else if (c == u'\'') {
-            for (qsizetype k = i; k < n; ++k)
-                p[k] = QChar(kBlank);
-            break;
-        } else if (statementStart && (c == u'r' || c == u'R') && i + 3 <= n
-            && startsWithUpper(QStringView(out).sliced(i, 3), QLatin1StringView("REM"))
-            && (i + 3 == n || p[i + 3].unicode() == kTab || p[i + 3].unicode() == kBlank)) {
-            for (qsizetype k = i; k < n; ++k)
-                p[k] = QChar(kBlank);
-            break;
-        } else if (c != kBlank && c != kTab) {
-            statementStart = false;
-        }
+    VbLineScanner scanner(line, {.remComments = true});
+    VbLinePart part;
+    while (scanner.next(part)) {
+        if (part.kind != VbLinePart::Code)
+            std::fill(p + part.start, p + part.end, QChar(kBlank));
     }
     return out;
 }

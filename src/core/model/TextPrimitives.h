@@ -7,6 +7,9 @@
 // length, because callers take column positions from upper-cased copies.
 namespace quillon::model {
 
+// The line end of every text the program writes or shows.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 QStringView trimBlanks(QStringView text);
 QStringView trimLeadingBlanks(QStringView text);
 QStringView trimTrailingBlanks(QStringView text);

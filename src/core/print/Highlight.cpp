@@ -2,6 +2,7 @@
 
 #include "analysis/SymbolTable.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 
 #include <QSet>
 
@@ -13,28 +14,11 @@ using model::upperCase;
 
 int segmentPriority(int colourIndex)
 {
-    switch (colourIndex) {
-    case colour::Comment:
-        return 900;
-    case colour::Literal:
-        return 800;
-    case colour::LongLineBand:
-        return 700;
-    case colour::ByRef:
-        return 600;
-    case colour::Constant:
-        return 500;
-    case colour::Global:
-        return 400;
-    case colour::ModuleVariable:
-        return 300;
-    case colour::ProcedureName:
-        return 200;
-    case colour::Normal:
-        return 100;
-    default:
-        return 0;
-    }
+    // Highest first: a comment shows over everything, plain text over nothing.
+    constexpr int kOrder[] = {colour::Comment, colour::Literal, colour::LongLineBand, colour::ByRef, colour::Constant,
+        colour::Global, colour::ModuleVariable, colour::ProcedureName, colour::Normal};
+    const auto* at = std::find(std::begin(kOrder), std::end(kOrder), colourIndex);
+    return at == std::end(kOrder) ? 0 : 900 - 100 * int(at - std::begin(kOrder));
 }
 
 QString expandTabs(QStringView line, int tabWidth)
@@ -98,63 +82,31 @@ bool isDependencyListing(const QString& filePath)
 
 namespace {
 
-bool isAsciiLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-}
-
-bool isIdentifierTail(QChar c)
-{
-    const char16_t u = c.unicode();
-    return isAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
-}
-
+// Names are read without their type character, so "Left$" is found as LEFT.
 const QSet<QString>& builtInFunctions()
 {
     static const QSet<QString> names = {
         "LBOUND",
         "UBOUND",
         "LEFT",
-        "LEFT$",
         "RIGHT",
-        "RIGHT$",
         "MID",
-        "MID$",
         "LEN",
         "LENB",
         "TRIM",
-        "TRIM$",
         "LTRIM",
-        "LTRIM$",
         "RTRIM",
-        "RTRIM$",
         "UCASE",
-        "UCASE$",
         "LCASE",
-        "LCASE$",
         "SPACE",
-        "SPACE$",
         "INSTR",
         "INSTRREV",
         "REPLACE",
         "SPLIT",
         "JOIN",
         "FORMAT",
-        "FORMAT$",
     };
     return names;
-}
-
-// For lookups: a trailing type character and enclosing brackets go.
-QString lookupName(const QString& upper)
-{
-    QString name = upper;
-    if (!name.isEmpty() && QStringLiteral("%&!#$@").contains(name.back()))
-        name.chop(1);
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2);
-    return name;
 }
 
 int nameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
@@ -236,62 +188,30 @@ std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightCon
     const bool skipRoutine = dependencyListing || context.isDeclarations || context.routineName.trimmed().isEmpty();
     const bool skipModule = dependencyListing;
 
-    // Literals and the comment, then the names outside them.
-    int codeEnd = n; // 0-based index where the comment starts
-    std::vector<std::pair<int, int>> literals; // 0-based, inclusive
-    {
-        bool inLiteral = false;
-        int literalStart = 0;
-        for (int i = 0; i < n; ++i) {
-            const QChar c = line[i];
-            if (inLiteral) {
-                if (c == QLatin1Char('"')) {
-                    if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
-                        ++i;
-                    } else {
-                        inLiteral = false;
-                        add(literalStart + 1, i + 1, colour::Literal);
-                        literals.push_back({literalStart, i});
-                    }
-                }
-            } else if (c == QLatin1Char('"')) {
-                inLiteral = true;
-                literalStart = i;
-            } else if (c == QLatin1Char('\'')) {
-                add(i + 1, n, colour::Comment);
-                codeEnd = i;
-                break;
-            }
-        }
-        if (inLiteral)
-            literals.push_back({literalStart, n - 1}); // unterminated: no colour, but no names either
-    }
-
+    // Literals and the comment are coloured; names are looked for in the code between them. A
+    // literal left open gets no colour, but its text holds no names either.
     QString previous;
     QString beforePrevious;
-    size_t nextLiteral = 0;
-    int i = 0;
-    while (i < codeEnd) {
-        if (nextLiteral < literals.size() && i >= literals[nextLiteral].first) {
-            i = literals[nextLiteral].second + 1;
-            ++nextLiteral;
+    model::VbLineScanner scanner(line);
+    model::VbLinePart part;
+    while (scanner.next(part)) {
+        if (part.kind == model::VbLinePart::Comment)
+            add(int(part.start) + 1, n, colour::Comment);
+        else if (part.kind == model::VbLinePart::Literal && part.closed)
+            add(int(part.start) + 1, int(part.end), colour::Literal);
+        if (part.kind != model::VbLinePart::Code)
             continue;
+        qsizetype start = 0;
+        for (qsizetype end = model::nextIdentifier(line, part.start, part.end, start); start < part.end;
+             end = model::nextIdentifier(line, end, part.end, start)) {
+            const QString word = upperCase(line.sliced(start, end - start));
+            const int found = nameColour(
+                word, previous, beforePrevious, line, int(start) + 1, int(end), context, skipRoutine, skipModule);
+            if (found >= 0)
+                add(int(start) + 1, int(end), found);
+            beforePrevious = previous;
+            previous = word;
         }
-        if (!isAsciiLetter(line[i])) {
-            ++i;
-            continue;
-        }
-        int end = i + 1;
-        while (end < codeEnd && isIdentifierTail(line[end]))
-            ++end;
-        const QString word = upperCase(line.sliced(i, end - i));
-        const int found =
-            nameColour(lookupName(word), previous, beforePrevious, line, i + 1, end, context, skipRoutine, skipModule);
-        if (found >= 0)
-            add(i + 1, end, found);
-        beforePrevious = previous;
-        previous = word;
-        i = end;
     }
     return normalise(std::move(segments));
 }

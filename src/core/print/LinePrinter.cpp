@@ -11,7 +11,7 @@ namespace quillon::print {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 
 int headingRoom(const QString& text)
 {

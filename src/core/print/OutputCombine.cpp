@@ -1,6 +1,7 @@
 #include "print/OutputCombine.h"
 
 #include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
@@ -19,7 +20,7 @@ namespace quillon::print {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 const QString kIndent = QStringLiteral("     ");
 
 QString nameList(const QStringList& names)

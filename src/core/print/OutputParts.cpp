@@ -1,6 +1,7 @@
 #include "print/OutputParts.h"
 
 #include "config/Options.h"
+#include "model/TextPrimitives.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/ReplacementFile.h"
@@ -24,7 +25,7 @@ namespace quillon::print {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 const QString kIndent = QStringLiteral("     ");
 
 constexpr qint64 kMiB = 1048576;

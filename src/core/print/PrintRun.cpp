@@ -6,6 +6,7 @@
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
@@ -27,7 +28,7 @@ namespace quillon::print {
 using namespace quillon::model;
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 
 QString plural(int n, const QString& word)
 {

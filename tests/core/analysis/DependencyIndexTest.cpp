@@ -18,7 +18,6 @@ QStringList items(const OrderedKeyList* list)
 TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgress)
 {
     EXPECT_EQ(maskForCallScan(u"Msg = \"Call Foo\" ' Call Bar"), QStringLiteral("Msg =") + QString(22, QLatin1Char(' ')));
-    EXPECT_EQ(maskForCallScan(u"a = \"x\"\"y\" & b"), QStringLiteral("a =        & b"));
     // Candidates come from five passes, in order; "Call " is found inside longer words too.
     const struct {
         const char16_t* line;

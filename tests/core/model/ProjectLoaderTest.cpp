@@ -1,5 +1,6 @@
 #include "model/ProjectLoader.h"
 #include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
 #include "support/TestSupport.h"

@@ -83,7 +83,8 @@ TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
 {
     const Reading start = [](QStringView t) { return yesNo(isProcedureStart(t)); }, end = [](QStringView t) { return yesNo(isEndProcedureLine(t)); },
                   handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature, kind = kindFromSignature,
-                  scope = scopeAndKindText, label = eventLabel;
+                  scope = scopeAndKindText, label = eventLabel,
+                  symbolScan = [](QStringView t) { return QString::number(procedureKeywordEnd(t, {.anyModifierOrder = true, .propertyNeedsAccessor = true})); };
     const struct {
         Reading read;
         const char* text;
@@ -96,8 +97,6 @@ TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
         {start, "PROPERTY Get Value()", "yes"},
         {start, "Public Property Let Value(v)", "yes"},
         {start, "Static Sub S()", "yes"},
-        {start, "Static Function F()", "yes"},
-        {start, "Private Property Set Obj(o)", "yes"},
         {start, "   ", "no"},
         {start, "' Sub Main()", "no"},
         {start, "End Sub", "no"},
@@ -110,6 +109,13 @@ TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
         // "Public Function" alone has no blank after the keyword to match "FUNCTION *".
         {start, "Public Function", "no"},
         {start, "Public Function ", "yes"},
+        {start, "Static Public Sub S()", "no"},
+        {start, "Property  Get X()", "yes"},
+        // The symbol scan's rules: any run of scope words, and a Property only with its accessor.
+        {symbolScan, "Static Public Sub S()", "17"},
+        {symbolScan, "Public Static Property Get X()", "26"},
+        {symbolScan, "Property  Get X()", "-1"},
+        {symbolScan, "Public Property Value()", "-1"},
         {end, "  end sub  ", "yes"},
         {end, "End Function", "yes"},
         {end, "END PROPERTY", "yes"},

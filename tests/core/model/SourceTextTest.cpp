@@ -1,6 +1,7 @@
 #include "model/SourceText.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>
@@ -173,12 +174,7 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         {label, u"  100:   Print x", u"Print x"},
         // Literals, comments and Rem statements become blanks of the same length.
         {mask, u"s = \"For x\" ' Next", u"s =               "},
-        {mask, u"a = \"x\"\"y\": b", u"a =       : b"},
         {mask, u"x = 1: Rem For", u"x = 1:        "},
-        {mask, u"\tREM", u"\t   "},
-        {mask, u"Remove x", u"Remove x"},
-        {mask, u"x Rem y", u"x Rem y"},
-        {mask, u"t = \"open", u"t =      "},
         {count, u"x = 1: y = 2 ' set both", u"2"},
         {count, u"Label1:", u"0"},
         {count, u"s = \"a\"\":\"\"b\": t = 1", u"2"},
@@ -222,6 +218,46 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
     }
     counter.reset();
     EXPECT_EQ(std::pair(counter.count, counter.continuationPending), std::pair(0, false));
+}
+
+// Each line read as name (n), other code (.), closed literal (L), open literal (o) and
+// comment (C), one mark per character.
+TEST(VbLineScanner, LiteralsCommentsAndNamesUnderEachReadersRules)
+{
+    const VbScanRules quote, rem {.remComments = true}, date {.dateLiterals = true}, none {.quoteComments = false};
+    const std::tuple<const VbScanRules*, const char16_t*, const char*> cases[] = {
+        {&quote, u"s = \"a\"\"b\" ' it's \"q\"", "n...LLLLLL.CCCCCCCCCC"},
+        {&quote, u"x = \"\"\"\"\"\"", "n...LLLLLL"},
+        {&quote, u"t = \"open ' no comment", "n...oooooooooooooooooo"},
+        {&quote, u"x = 1: Rem note", "n......nnn.nnnn"},
+        {&rem, u"x = 1: Rem note", "n......CCCCCCCC"},
+        {&rem, u"\tREM", ".CCC"},
+        {&rem, u"Remark = \"x\": y Rem z", "nnnnnn...LLL..n.nnn.n"},
+        {&rem, u"Print \"a\" Rem b", "nnnnn.LLL.nnn.n"},
+        {&date, u"d = #1:02# ' x", "n...LLLLLL.CCC"},
+        {&date, u"Print #1, \"x\"", "nnnnn.ooooooo"},
+        {&quote, u"Print #1, \"x\"", "nnnnn.....LLL"},
+        {&none, u"a = \"x\" ' b, c", "n...LLL...n..n"},
+        {&quote, u"Total& = my_var1 + Left$(s_, 2) ' x", "nnnnn....nnnnnnn...nnnn..nn.....CCC"},
+        {&quote, u"_x = 9a + é", ".n....n...."},
+    };
+    for (const auto& [rules, text, expected] : cases) {
+        const QStringView line(text);
+        QString marks(line.size(), QLatin1Char('?'));
+        VbLineScanner scanner(line, *rules);
+        for (VbLinePart part; scanner.next(part);) {
+            const char mark = part.kind == VbLinePart::Code ? '.' : part.kind == VbLinePart::Comment ? 'C' : part.closed ? 'L' : 'o';
+            marks.replace(part.start, part.end - part.start, QString(part.end - part.start, QLatin1Char(mark)));
+            qsizetype start = 0;
+            for (qsizetype end = nextIdentifier(line, part.start, part.end, start); part.kind == VbLinePart::Code && start < part.end;
+                 end = nextIdentifier(line, end, part.end, start))
+                marks.replace(start, end - start, QString(end - start, QLatin1Char('n')));
+        }
+        EXPECT_EQ(marks, QString::fromLatin1(expected)) << line.toString().toStdString();
+        const qsizetype comment = QString::fromLatin1(expected).indexOf(QLatin1Char('C'));
+        EXPECT_EQ(commentStart(line, *rules), comment < 0 ? line.size() : comment) << line.toString().toStdString();
+    }
+    EXPECT_TRUE(isIdentifierChar(u'_') && isIdentifierChar(u'7') && isTypeSuffix(u'@') && !isIdentifierChar(u'$') && !isTypeSuffix(u'_'));
 }
 
 } // namespace
