@@ -624,16 +624,16 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
         return cannotWrite(err, output.path, output.error);
     const QString& outputPath = output.path;
     // The reader's message goes to stderr as the command's own one line.
-    platform::ScriptedMessageBox quiet;
+    platform::SilentMessageBox quiet;
     const int pages = formimage::printImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
         return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
             QStringLiteral("the output could not be completed"));
     }
     if (pages < 0) {
-        const QString why = quiet.shown.empty()
+        const QString why = quiet.texts.isEmpty()
             ? QStringLiteral("the form has nothing to draw")
-            : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            : QString(quiet.texts.front()).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         write(err,
             QStringLiteral("quillon: no form image printed for ") + quote(given) + QStringLiteral(": ") + why
                 + QLatin1Char('\n'));

@@ -2,6 +2,7 @@
 #include "model/DiagLog.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 using namespace quillon::model;
 using namespace quillon::platform;
 using quillon::test::Fixture;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

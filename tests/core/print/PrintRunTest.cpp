@@ -4,8 +4,9 @@
 #include "core/analysis/AnalysisFixture.h"
 #include "model/RoutineParser.h"
 #include "platform/PrinterDefaults.h"
-#include "platform/RecordingPrintSurface.h"
 #include "print/TocText.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@
 using namespace quillon::print;
 using quillon::platform::MessageResult;
 using quillon::test::module;
-using Op = quillon::platform::RecordingPrintSurface::Op;
+using Op = quillon::test::RecordingPrintSurface::Op;
 
 namespace {
 
@@ -25,11 +26,11 @@ namespace {
 // lines and one of 400) for the spool limit, frmA for form images through the renderer hooks.
 struct Bench {
     quillon::test::LoadedProject p;
-    quillon::platform::RecordingPrintSurface surface;
+    quillon::test::RecordingPrintSurface surface;
     quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
     quillon::config::IniStore ini {p.fx.path("QLN.spi"), &p.log};
     quillon::config::Options options {ini, printerDefaults};
-    quillon::platform::ScriptedMessageBox box;
+    quillon::test::ScriptedMessageBox box;
     quillon::config::SuppressibleMessages warnings {ini, box};
     PageSetup setup;
     std::unique_ptr<PrintRun> run;
