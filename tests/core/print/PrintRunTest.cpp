@@ -76,12 +76,13 @@ struct Bench {
     }
     RunResult print(std::vector<ListRow>& rows, int spool = 0)
     {
-        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log);
+        quillon::platform::RunEnvironment environment = quillon::platform::systemEnvironment();
+        environment.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
+        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log, environment);
         run->index = &p.dep();
         run->reader = &p.reader;
         run->gdiSpoolSize = spool;
         run->projectName = QStringLiteral("Stock");
-        run->now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
         run->findRoutine = [this](const QString& key) { return byKey.value(key); };
         run->status = [this](const QString& text) { statuses << text; };
         run->copyToClipboard = [this](const QString& name) { clipboard << name; };
