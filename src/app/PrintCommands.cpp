@@ -47,11 +47,9 @@ std::optional<int> loadSource(
     const Arguments& args, const SourceReader& reader, SourceForPrint& source, std::ostream& err)
 {
     const QString given = args.positional[0];
+    if (std::optional<int> failed = notAFile(err, given))
+        return *failed;
     const QFileInfo info(given);
-    if (info.isDir())
-        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, given, QStringLiteral("no such file"));
     source.path = info.absoluteFilePath();
     SourceFile file = reader.read(source.path);
     if (!file.ok)
@@ -288,6 +286,100 @@ OutputChoice chooseOutput(const Arguments& args, const config::Session& session,
     }
     return choice;
 }
+
+// Selects the files --files names (every file without it).
+void selectFiles(const Arguments& args, print::ProcedureLists& lists, const model::Project& project)
+{
+    if (!args.has(QStringLiteral("files"))) {
+        lists.includeAllFiles = true;
+        return;
+    }
+    const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (size_t i = 0; i < project.projectFileList.size(); ++i) {
+        for (const QString& name : names) {
+            if (equalsNoCase(name.trimmed(), project.projectFileList[i]->fileName))
+                lists.fileSelected[i] = true;
+        }
+    }
+}
+
+// Selects the procedures --routines names by key (every procedure without it).
+void selectRoutines(const Arguments& args, print::ProcedureLists& lists)
+{
+    QStringList keys;
+    if (args.has(QStringLiteral("routines")))
+        keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (print::ListRow& row : lists.procedures) {
+        row.selected = keys.isEmpty();
+        for (const QString& key : keys) {
+            if (equalsNoCase(upperCase(trimBlanks(key)), dependencyKey(row.routine.get())))
+                row.selected = true;
+        }
+    }
+}
+
+// Fills the print queue from the files and procedures the command line selects, with the
+// dependency reports it asks for. The exit status when the command ends here: nothing to
+// print, or --list, which writes the queue instead of printing it.
+std::optional<int> buildPrintQueue(const Arguments& args, const model::Project& project, print::ProcedureLists& lists,
+    std::ostream& out, std::ostream& err)
+{
+    selectFiles(args, lists, project);
+    if (lists.fillProcedures() == 0) {
+        write(err, QStringLiteral("quillon: no procedures to print\n"));
+        return 1;
+    }
+    selectRoutines(args, lists);
+    if (lists.buildQueue() == 0) {
+        write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
+        return 1;
+    }
+    if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
+        lists.setDependencyReports(true);
+    if (args.has(QStringLiteral("only-deps")))
+        lists.keepOnlyDependencyReports();
+    if (!args.has(QStringLiteral("list")))
+        return std::nullopt;
+    QString text;
+    for (const print::ListRow& row : lists.queue) {
+        if (row.selected)
+            text += row.text + QLatin1Char('\n');
+    }
+    write(out, text);
+    return 0;
+}
+
+// The run's status as progress lines on stderr: a line per procedure, not per line, and a few
+// a second at most.
+class ProgressLines {
+public:
+    explicit ProgressLines(std::ostream& err) : err_(&err) { sinceUpdate_.start(); }
+    void operator()(const QString& text)
+    {
+        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
+        if (procedure == lastProcedure_ || sinceUpdate_.elapsed() < 250)
+            return;
+        lastProcedure_ = procedure;
+        sinceUpdate_.restart();
+        write(*err_, procedure + QLatin1Char('\n'));
+    }
+
+private:
+    std::ostream* err_;
+    QElapsedTimer sinceUpdate_;
+    QString lastProcedure_;
+};
+
+// Why a print run printed nothing or could not leave its output in one file; the exit status.
+int runFailed(std::ostream& err, const print::RunResult& result)
+{
+    if (!result.status.isEmpty())
+        write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
+    write(err,
+        result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
+                                    : QStringLiteral("quillon: the output could not be written as one file\n"));
+    return 1;
+}
 } // namespace
 
 QStringList printValueOptions()
@@ -334,48 +426,8 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     // The queue as the main window builds it: files, then procedures, then the queue.
     print::ProcedureLists lists(loaded.project, &index, &batch, reader);
     lists.aggregateMode = aggregate;
-    if (args.has(QStringLiteral("files"))) {
-        const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-        for (size_t i = 0; i < loaded.project.projectFileList.size(); ++i) {
-            for (const QString& name : names) {
-                if (equalsNoCase(name.trimmed(), loaded.project.projectFileList[i]->fileName))
-                    lists.fileSelected[i] = true;
-            }
-        }
-    } else {
-        lists.includeAllFiles = true;
-    }
-    if (lists.fillProcedures() == 0) {
-        write(err, QStringLiteral("quillon: no procedures to print\n"));
-        return 1;
-    }
-    QStringList keys;
-    if (args.has(QStringLiteral("routines")))
-        keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (print::ListRow& row : lists.procedures) {
-        row.selected = keys.isEmpty();
-        for (const QString& key : keys) {
-            if (equalsNoCase(upperCase(trimBlanks(key)), dependencyKey(row.routine.get())))
-                row.selected = true;
-        }
-    }
-    if (lists.buildQueue() == 0) {
-        write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
-        return 1;
-    }
-    if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
-        lists.setDependencyReports(true);
-    if (args.has(QStringLiteral("only-deps")))
-        lists.keepOnlyDependencyReports();
-    if (args.has(QStringLiteral("list"))) {
-        QString text;
-        for (const print::ListRow& row : lists.queue) {
-            if (row.selected)
-                text += row.text + QLatin1Char('\n');
-        }
-        write(out, text);
-        return 0;
-    }
+    if (std::optional<int> done = buildPrintQueue(args, loaded.project, lists, out, err))
+        return *done;
 
     const int longLineButton = givenLongLineButton(args);
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
@@ -388,40 +440,26 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     platform::BatchMessageBox fixedAnswers;
     giveLongLineAnswer(fixedAnswers, longLineButton);
     config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
-    print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages, batch,
-        &DiagLog::standard());
-    formimage::ProjectRunWiring wiring(
-        run, loaded.project, loaded.analysis, setup, session.options, reader, &batch, services.createPrintSurface);
-    print::TocListHistory history(toc);
-    if (toc.isOpen())
-        run.history = &history;
+    formimage::ProjectPrintRun projectRun({.surface = *surface,
+        .setup = setup,
+        .options = session.options,
+        .warnings = longLineButton >= 0 ? ownWarnings : session.messages,
+        .messages = batch,
+        .project = loaded.project,
+        .analysis = loaded.analysis,
+        .otherPrinter = services.createPrintSurface,
+        .history = &toc});
+    print::PrintRun& run = projectRun.run();
     run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
     run.outputPath = output.path;
     if (args.has(QStringLiteral("spool")))
         run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
-    QElapsedTimer sinceUpdate;
-    sinceUpdate.start();
-    QString lastProcedure;
-    run.status = [&](const QString& text) {
-        // A few updates a second at most: a progress line per procedure, not per line.
-        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
-        if (procedure == lastProcedure || sinceUpdate.elapsed() < 250)
-            return;
-        lastProcedure = procedure;
-        sinceUpdate.restart();
-        write(err, procedure + QLatin1Char('\n'));
-    };
+    run.status = ProgressLines(err);
     const print::RunResult result = run.runPrintQueue(lists.queue);
     if (!result.report.isEmpty())
         write(err, result.report + QLatin1Char('\n'));
-    if (!result.ok || result.routinesPrinted == 0) {
-        if (!result.status.isEmpty())
-            write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
-        write(err,
-            result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
-                                        : QStringLiteral("quillon: the output could not be written as one file\n"));
-        return 1;
-    }
+    if (!result.ok || result.routinesPrinted == 0)
+        return runFailed(err, result);
     reportOutputs(out, result, *surface);
     return 0;
 }
@@ -605,11 +643,9 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("image takes one form file (.frm)")};
     const QString given = args.positional[0];
+    if (std::optional<int> failed = notAFile(err, given))
+        return *failed;
     const QFileInfo info(given);
-    if (info.isDir())
-        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, given, QStringLiteral("no such file"));
     const RoutinePtr image = formImageRoutine(info.absoluteFilePath(), reader);
     if (!image)
         return cannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
