@@ -177,19 +177,28 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
     }
 }
 
-// Keeps the project's table of contents list with its load: the list opened, indexed as the
-// third load phase and cleared of stale keys.
-void watchTableOfContents(model::Project& project, print::TocList& toc, platform::IMessageBox& box, std::ostream& err)
-{
-    project.refreshTableOfContents = [&toc, &box, &err](model::Project& loaded) {
-        if (!toc.open(loaded.projectPath)) {
-            note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
-            return;
-        }
-        toc.index(loaded);
-        toc.checkStaleKeys(loaded, box);
-    };
-}
+// A project opened by a printing command: analysed, with its table of contents list kept with
+// the load (opened, indexed as the third load phase and cleared of stale keys), and the box
+// that answers the messages of both.
+struct ProjectToPrint : AnalysedProject {
+    ProjectToPrint(const SourceReader& reader, config::Session& session) : AnalysedProject(reader), toc(session.ini) { }
+    // The exit status when the project cannot be read (the message written).
+    std::optional<int> open(const QString& vbp, std::ostream& err)
+    {
+        project.refreshTableOfContents = [this, &err](model::Project& opened) {
+            if (!toc.open(opened.projectPath)) {
+                note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
+                return;
+            }
+            toc.index(opened);
+            toc.checkStaleKeys(opened, batch);
+        };
+        return openForDump(project, vbp, err);
+    }
+
+    platform::BatchMessageBox batch;
+    print::TocList toc;
+};
 
 // The --long-lines answer as a button of the long-line question, -1 when not given.
 int givenLongLineButton(const Arguments& args)
@@ -415,16 +424,13 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
         if (aggregate < 0)
             throw Usage {QStringLiteral("--aggregate takes none, small or all")};
     }
-    AnalysedProject loaded(reader);
-    platform::BatchMessageBox batch;
-    print::TocList toc(session.ini);
-    watchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
+    ProjectToPrint loaded(reader, session);
+    if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
     const analysis::DependencyIndex& index = loaded.analysis.dependencies;
 
     // The queue as the main window builds it: files, then procedures, then the queue.
-    print::ProcedureLists lists(loaded.project, &index, &batch, reader);
+    print::ProcedureLists lists(loaded.project, &index, &loaded.batch, reader);
     lists.aggregateMode = aggregate;
     if (std::optional<int> done = buildPrintQueue(args, loaded.project, lists, out, err))
         return *done;
@@ -444,11 +450,11 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
         .setup = setup,
         .options = session.options,
         .warnings = longLineButton >= 0 ? ownWarnings : session.messages,
-        .messages = batch,
+        .messages = loaded.batch,
         .project = loaded.project,
         .analysis = loaded.analysis,
         .otherPrinter = services.createPrintSurface,
-        .history = &toc});
+        .history = &loaded.toc});
     print::PrintRun& run = projectRun.run();
     run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
     run.outputPath = output.path;
@@ -470,17 +476,14 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     const QString vbp = projectArgument(args, "toc", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
-    AnalysedProject loaded(reader);
-    platform::BatchMessageBox batch;
-    print::TocList toc(session.ini);
-    watchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
+    ProjectToPrint loaded(reader, session);
+    if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
-    if (!toc.isOpen())
+    if (!loaded.toc.isOpen())
         return 1;
     const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
     const print::TocFile file =
-        print::prepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::standard());
+        print::prepareTableOfContents(loaded.toc, loaded.project, loaded.batch, suppressNotes, &DiagLog::standard());
     if (!file.ok()) {
         write(err,
             QStringLiteral("quillon: ") + (file.noData ? QStringLiteral("No TOC data found.") : file.error)
@@ -507,7 +510,7 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
         chooseOutput(args, session, chooser, *surface, fileBaseName(vbp) + QStringLiteral(" TOC"));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::standard());
+    print::PrintRun run(*surface, setup, session.options, session.messages, loaded.batch, &DiagLog::standard());
     run.outputPath = output.path;
     run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
     run.reader = &reader;
