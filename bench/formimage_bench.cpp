@@ -11,9 +11,10 @@
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
-#include "platform/RecordingPrintSurface.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@
 #include <cstdio>
 
 using namespace quillon;
-using Op = platform::RecordingPrintSurface::Op;
+using Op = test::RecordingPrintSurface::Op;
 
 namespace {
 
@@ -112,7 +113,7 @@ bool drawManyControls(int controls)
     formimage::placement::computeAbsolutePositions(layout);
     formimage::placement::assignLayers(layout);
 
-    platform::RecordingPrintSurface surface;
+    test::RecordingPrintSurface surface;
     print::PageSetup setup;
     print::PrintDevice printer(surface, setup);
     print::PrintRunState run;
@@ -163,7 +164,7 @@ int main(int argc, char** argv)
     const int controls = bench::intOption("--controls", 5000);
     const int megabytes = bench::intOption("--caption-mb", 3);
     QTemporaryDir dir;
-    platform::ScriptedMessageBox box;
+    test::ScriptedMessageBox box;
     formimage::FormLayoutReader reader(model::SourceReader::standard(), &box);
     bool ok = readStackedControls(reader, dir, controls);
     ok = readLongCaption(reader, dir, megabytes) && ok;

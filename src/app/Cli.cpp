@@ -121,11 +121,9 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
         return 0;
     }
 
+    if (std::optional<int> failed = notAFile(err, path))
+        return *failed;
     const QFileInfo info(path);
-    if (info.isDir())
-        return cannotRead(err, path, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, path, QStringLiteral("no such file"));
     const QString absolute = info.absoluteFilePath();
     SplitReport report;
     const RoutineList routines = splitFileIntoRoutines(absolute, reader, &report);
@@ -243,11 +241,9 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
             throw Usage {QStringLiteral("FIRST and LAST are line numbers from 1")};
     }
     const QString path = words[0];
+    if (std::optional<int> failed = notAFile(err, path))
+        return *failed;
     const QFileInfo info(path);
-    if (info.isDir())
-        return cannotRead(err, path, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, path, QStringLiteral("no such file"));
     const SourceFile file = reader.read(info.absoluteFilePath());
     if (!file.ok)
         return cannotRead(err, path, file.error);
@@ -382,6 +378,87 @@ int usageError(std::ostream& err, const QString& problem)
 }
 int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
     const CliServices& services, std::ostream& out, std::ostream& err);
+
+// The options that take a value, by subcommand; none for an unknown subcommand.
+std::optional<QStringList> valueOptionsOf(const QString& command)
+{
+    const QString codepage = QStringLiteral("codepage");
+    if (command == QLatin1String("routines"))
+        return QStringList {codepage, QStringLiteral("aggregate")};
+    if (command == QLatin1String("files") || command == QLatin1String("calls") || command == QLatin1String("brackets")
+        || command == QLatin1String("symbols") || command == QLatin1String("layout"))
+        return QStringList {codepage};
+    if (command == QLatin1String("report"))
+        return QStringList {codepage, QStringLiteral("tab-width")};
+    if (command == QLatin1String("highlight"))
+        return QStringList {codepage, QStringLiteral("tab-width"), QStringLiteral("project")};
+    if (command == QLatin1String("listing"))
+        return listingValueOptions();
+    if (command == QLatin1String("print"))
+        return printValueOptions();
+    if (command == QLatin1String("toc"))
+        return tocValueOptions();
+    if (command == QLatin1String("image")) {
+        QStringList options = listingValueOptions();
+        options.removeAll(QStringLiteral("project"));
+        options.removeAll(QStringLiteral("tab-width"));
+        options.removeAll(QStringLiteral("long-lines"));
+        return options;
+    }
+    if (command == QLatin1String("options") || command == QLatin1String("messages")
+        || command == QLatin1String("spool"))
+        return QStringList();
+    return std::nullopt;
+}
+
+// The options that stand alone, by subcommand.
+QStringList flagOptionsOf(const QString& command)
+{
+    if (command == QLatin1String("listing") || command == QLatin1String("image"))
+        return listingFlagOptions();
+    if (command == QLatin1String("print"))
+        return printFlagOptions();
+    if (command == QLatin1String("toc"))
+        return tocFlagOptions();
+    return QStringList();
+}
+
+// The exit status when the options file cannot be used by a command that shows or records
+// what lives in its folder (the message written); the others go on with the defaults.
+std::optional<int> checkOptionsFile(
+    const config::OptionsFileStatus& status, const QString& command, const Arguments& args, std::ostream& err)
+{
+    if (status.usable)
+        return std::nullopt;
+    const bool needsOptionsFile = command == QLatin1String("options") || command == QLatin1String("messages")
+        || command == QLatin1String("spool") || command == QLatin1String("toc")
+        || (command == QLatin1String("print") && !args.has(QStringLiteral("list")));
+    if (needsOptionsFile) {
+        write(err,
+            QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
+                + status.error + QLatin1Char('\n'));
+        return 1;
+    }
+    note(err,
+        QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ") + status.error
+            + QStringLiteral("; the defaults apply"));
+    return std::nullopt;
+}
+
+// The command's exit status, unless its dump did not arrive: that is a failure, whatever the
+// command itself did.
+int withOutputChecked(int code, std::ostream& out, std::ostream& err)
+{
+    out.flush();
+    if (out)
+        return code;
+    const int number = errno;
+    write(err,
+        QStringLiteral("quillon: cannot write to standard output")
+            + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
+            + QLatin1Char('\n'));
+    return code == 2 ? 2 : 1;
+}
 } // namespace
 
 QString usageText()
@@ -483,39 +560,11 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
         write(out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
         return 0;
     }
-
-    QStringList valueOptions;
-    if (command == QLatin1String("routines"))
-        valueOptions << QStringLiteral("codepage") << QStringLiteral("aggregate");
-    else if (command == QLatin1String("files") || command == QLatin1String("calls")
-        || command == QLatin1String("brackets") || command == QLatin1String("symbols")
-        || command == QLatin1String("layout"))
-        valueOptions << QStringLiteral("codepage");
-    else if (command == QLatin1String("report"))
-        valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width");
-    else if (command == QLatin1String("highlight"))
-        valueOptions << QStringLiteral("codepage") << QStringLiteral("tab-width") << QStringLiteral("project");
-    else if (command == QLatin1String("listing"))
-        valueOptions << listingValueOptions();
-    else if (command == QLatin1String("print"))
-        valueOptions << printValueOptions();
-    else if (command == QLatin1String("toc"))
-        valueOptions << tocValueOptions();
-    else if (command == QLatin1String("image")) {
-        valueOptions << listingValueOptions();
-        valueOptions.removeAll(QStringLiteral("project"));
-        valueOptions.removeAll(QStringLiteral("tab-width"));
-        valueOptions.removeAll(QStringLiteral("long-lines"));
-    } else if (command != QLatin1String("options") && command != QLatin1String("messages")
-        && command != QLatin1String("spool"))
+    const std::optional<QStringList> valueOptions = valueOptionsOf(command);
+    if (!valueOptions)
         return usageError(err, QStringLiteral("unknown subcommand ") + quote(command));
-
     QString problem;
-    const std::optional<Arguments> parsed = parseArguments(args.mid(1), valueOptions, problem,
-        command == QLatin1String("listing") || command == QLatin1String("image") ? listingFlagOptions()
-            : command == QLatin1String("print")                                  ? printFlagOptions()
-            : command == QLatin1String("toc")                                    ? tocFlagOptions()
-                                                                                 : QStringList());
+    const std::optional<Arguments> parsed = parseArguments(args.mid(1), *valueOptions, problem, flagOptionsOf(command));
     if (!parsed)
         return usageError(err, problem);
 
@@ -531,36 +580,9 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     platform::BatchMessageBox box;
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    const config::OptionsFileStatus status = session.start();
-    if (!status.usable) {
-        // What these commands show or record lives in that folder; the others can go on with
-        // the defaults.
-        const bool needsOptionsFile = command == QLatin1String("options") || command == QLatin1String("messages")
-            || command == QLatin1String("spool") || command == QLatin1String("toc")
-            || (command == QLatin1String("print") && !parsed->has(QStringLiteral("list")));
-        if (needsOptionsFile) {
-            write(err,
-                QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
-                    + status.error + QLatin1Char('\n'));
-            return 1;
-        }
-        note(err,
-            QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ") + status.error
-                + QStringLiteral("; the defaults apply"));
-    }
-
-    const int code = runCommand(command, *parsed, chosen, session, services, out, err);
-    out.flush();
-    if (!out) {
-        // A dump that did not arrive is a failure, whatever the command itself did.
-        const int number = errno;
-        write(err,
-            QStringLiteral("quillon: cannot write to standard output")
-                + (number ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(number)) : QString())
-                + QLatin1Char('\n'));
-        return code == 2 ? 2 : 1;
-    }
-    return code;
+    if (std::optional<int> failed = checkOptionsFile(session.start(), command, *parsed, err))
+        return *failed;
+    return withOutputChecked(runCommand(command, *parsed, chosen, session, services, out, err), out, err);
 }
 
 namespace {

@@ -26,6 +26,16 @@ int cannotRead(std::ostream& err, const QString& path, const QString& reason)
     return 1;
 }
 
+std::optional<int> notAFile(std::ostream& err, const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return cannotRead(err, path, QStringLiteral("it is a folder, not a file"));
+    if (!info.exists())
+        return cannotRead(err, path, QStringLiteral("no such file"));
+    return std::nullopt;
+}
+
 int cannotWrite(std::ostream& err, const QString& path, const QString& reason)
 {
     write(err,

@@ -20,6 +20,9 @@ void write(std::ostream& stream, const QString& text);
 void note(std::ostream& err, const QString& text);
 // "quillon: cannot read "PATH": REASON" on stderr; returns the exit status 1.
 int cannotRead(std::ostream& err, const QString& path, const QString& reason);
+// The exit status 1 when PATH is a folder or does not exist (the message written); none for
+// a file.
+std::optional<int> notAFile(std::ostream& err, const QString& path);
 // "quillon: cannot write "PATH": REASON" on stderr; returns the exit status 1.
 int cannotWrite(std::ostream& err, const QString& path, const QString& reason);
 // The note for a file that holds NUL bytes: it is read all the same.

@@ -47,11 +47,9 @@ std::optional<int> loadSource(
     const Arguments& args, const SourceReader& reader, SourceForPrint& source, std::ostream& err)
 {
     const QString given = args.positional[0];
+    if (std::optional<int> failed = notAFile(err, given))
+        return *failed;
     const QFileInfo info(given);
-    if (info.isDir())
-        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, given, QStringLiteral("no such file"));
     source.path = info.absoluteFilePath();
     SourceFile file = reader.read(source.path);
     if (!file.ok)
@@ -179,19 +177,28 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
     }
 }
 
-// Keeps the project's table of contents list with its load: the list opened, indexed as the
-// third load phase and cleared of stale keys.
-void watchTableOfContents(model::Project& project, print::TocList& toc, platform::IMessageBox& box, std::ostream& err)
-{
-    project.refreshTableOfContents = [&toc, &box, &err](model::Project& loaded) {
-        if (!toc.open(loaded.projectPath)) {
-            note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
-            return;
-        }
-        toc.index(loaded);
-        toc.checkStaleKeys(loaded, box);
-    };
-}
+// A project opened by a printing command: analysed, with its table of contents list kept with
+// the load (opened, indexed as the third load phase and cleared of stale keys), and the box
+// that answers the messages of both.
+struct ProjectToPrint : AnalysedProject {
+    ProjectToPrint(const SourceReader& reader, config::Session& session) : AnalysedProject(reader), toc(session.ini) { }
+    // The exit status when the project cannot be read (the message written).
+    std::optional<int> open(const QString& vbp, std::ostream& err)
+    {
+        project.refreshTableOfContents = [this, &err](model::Project& opened) {
+            if (!toc.open(opened.projectPath)) {
+                note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
+                return;
+            }
+            toc.index(opened);
+            toc.checkStaleKeys(opened, batch);
+        };
+        return openForDump(project, vbp, err);
+    }
+
+    platform::BatchMessageBox batch;
+    print::TocList toc;
+};
 
 // The --long-lines answer as a button of the long-line question, -1 when not given.
 int givenLongLineButton(const Arguments& args)
@@ -288,6 +295,100 @@ OutputChoice chooseOutput(const Arguments& args, const config::Session& session,
     }
     return choice;
 }
+
+// Selects the files --files names (every file without it).
+void selectFiles(const Arguments& args, print::ProcedureLists& lists, const model::Project& project)
+{
+    if (!args.has(QStringLiteral("files"))) {
+        lists.includeAllFiles = true;
+        return;
+    }
+    const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (size_t i = 0; i < project.projectFileList.size(); ++i) {
+        for (const QString& name : names) {
+            if (equalsNoCase(name.trimmed(), project.projectFileList[i]->fileName))
+                lists.fileSelected[i] = true;
+        }
+    }
+}
+
+// Selects the procedures --routines names by key (every procedure without it).
+void selectRoutines(const Arguments& args, print::ProcedureLists& lists)
+{
+    QStringList keys;
+    if (args.has(QStringLiteral("routines")))
+        keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (print::ListRow& row : lists.procedures) {
+        row.selected = keys.isEmpty();
+        for (const QString& key : keys) {
+            if (equalsNoCase(upperCase(trimBlanks(key)), dependencyKey(row.routine.get())))
+                row.selected = true;
+        }
+    }
+}
+
+// Fills the print queue from the files and procedures the command line selects, with the
+// dependency reports it asks for. The exit status when the command ends here: nothing to
+// print, or --list, which writes the queue instead of printing it.
+std::optional<int> buildPrintQueue(const Arguments& args, const model::Project& project, print::ProcedureLists& lists,
+    std::ostream& out, std::ostream& err)
+{
+    selectFiles(args, lists, project);
+    if (lists.fillProcedures() == 0) {
+        write(err, QStringLiteral("quillon: no procedures to print\n"));
+        return 1;
+    }
+    selectRoutines(args, lists);
+    if (lists.buildQueue() == 0) {
+        write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
+        return 1;
+    }
+    if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
+        lists.setDependencyReports(true);
+    if (args.has(QStringLiteral("only-deps")))
+        lists.keepOnlyDependencyReports();
+    if (!args.has(QStringLiteral("list")))
+        return std::nullopt;
+    QString text;
+    for (const print::ListRow& row : lists.queue) {
+        if (row.selected)
+            text += row.text + QLatin1Char('\n');
+    }
+    write(out, text);
+    return 0;
+}
+
+// The run's status as progress lines on stderr: a line per procedure, not per line, and a few
+// a second at most.
+class ProgressLines {
+public:
+    explicit ProgressLines(std::ostream& err) : err_(&err) { sinceUpdate_.start(); }
+    void operator()(const QString& text)
+    {
+        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
+        if (procedure == lastProcedure_ || sinceUpdate_.elapsed() < 250)
+            return;
+        lastProcedure_ = procedure;
+        sinceUpdate_.restart();
+        write(*err_, procedure + QLatin1Char('\n'));
+    }
+
+private:
+    std::ostream* err_;
+    QElapsedTimer sinceUpdate_;
+    QString lastProcedure_;
+};
+
+// Why a print run printed nothing or could not leave its output in one file; the exit status.
+int runFailed(std::ostream& err, const print::RunResult& result)
+{
+    if (!result.status.isEmpty())
+        write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
+    write(err,
+        result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
+                                    : QStringLiteral("quillon: the output could not be written as one file\n"));
+    return 1;
+}
 } // namespace
 
 QStringList printValueOptions()
@@ -323,59 +424,16 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
         if (aggregate < 0)
             throw Usage {QStringLiteral("--aggregate takes none, small or all")};
     }
-    AnalysedProject loaded(reader);
-    platform::BatchMessageBox batch;
-    print::TocList toc(session.ini);
-    watchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
+    ProjectToPrint loaded(reader, session);
+    if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
     const analysis::DependencyIndex& index = loaded.analysis.dependencies;
 
     // The queue as the main window builds it: files, then procedures, then the queue.
-    print::ProcedureLists lists(loaded.project, &index, &batch, reader);
+    print::ProcedureLists lists(loaded.project, &index, &loaded.batch, reader);
     lists.aggregateMode = aggregate;
-    if (args.has(QStringLiteral("files"))) {
-        const QStringList names = args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-        for (size_t i = 0; i < loaded.project.projectFileList.size(); ++i) {
-            for (const QString& name : names) {
-                if (equalsNoCase(name.trimmed(), loaded.project.projectFileList[i]->fileName))
-                    lists.fileSelected[i] = true;
-            }
-        }
-    } else {
-        lists.includeAllFiles = true;
-    }
-    if (lists.fillProcedures() == 0) {
-        write(err, QStringLiteral("quillon: no procedures to print\n"));
-        return 1;
-    }
-    QStringList keys;
-    if (args.has(QStringLiteral("routines")))
-        keys = args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    for (print::ListRow& row : lists.procedures) {
-        row.selected = keys.isEmpty();
-        for (const QString& key : keys) {
-            if (equalsNoCase(upperCase(trimBlanks(key)), dependencyKey(row.routine.get())))
-                row.selected = true;
-        }
-    }
-    if (lists.buildQueue() == 0) {
-        write(err, QStringLiteral("quillon: no procedures were added to the print queue\n"));
-        return 1;
-    }
-    if (args.has(QStringLiteral("deps")) || args.has(QStringLiteral("only-deps")))
-        lists.setDependencyReports(true);
-    if (args.has(QStringLiteral("only-deps")))
-        lists.keepOnlyDependencyReports();
-    if (args.has(QStringLiteral("list"))) {
-        QString text;
-        for (const print::ListRow& row : lists.queue) {
-            if (row.selected)
-                text += row.text + QLatin1Char('\n');
-        }
-        write(out, text);
-        return 0;
-    }
+    if (std::optional<int> done = buildPrintQueue(args, loaded.project, lists, out, err))
+        return *done;
 
     const int longLineButton = givenLongLineButton(args);
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
@@ -388,40 +446,26 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     platform::BatchMessageBox fixedAnswers;
     giveLongLineAnswer(fixedAnswers, longLineButton);
     config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
-    print::PrintRun run(*surface, setup, session.options, longLineButton >= 0 ? ownWarnings : session.messages, batch,
-        &DiagLog::standard());
-    formimage::ProjectRunWiring wiring(
-        run, loaded.project, loaded.analysis, setup, session.options, reader, &batch, services.createPrintSurface);
-    print::TocListHistory history(toc);
-    if (toc.isOpen())
-        run.history = &history;
+    formimage::ProjectPrintRun projectRun({.surface = *surface,
+        .setup = setup,
+        .options = session.options,
+        .warnings = longLineButton >= 0 ? ownWarnings : session.messages,
+        .messages = loaded.batch,
+        .project = loaded.project,
+        .analysis = loaded.analysis,
+        .otherPrinter = services.createPrintSurface,
+        .history = &loaded.toc});
+    print::PrintRun& run = projectRun.run();
     run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
     run.outputPath = output.path;
     if (args.has(QStringLiteral("spool")))
         run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
-    QElapsedTimer sinceUpdate;
-    sinceUpdate.start();
-    QString lastProcedure;
-    run.status = [&](const QString& text) {
-        // A few updates a second at most: a progress line per procedure, not per line.
-        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
-        if (procedure == lastProcedure || sinceUpdate.elapsed() < 250)
-            return;
-        lastProcedure = procedure;
-        sinceUpdate.restart();
-        write(err, procedure + QLatin1Char('\n'));
-    };
+    run.status = ProgressLines(err);
     const print::RunResult result = run.runPrintQueue(lists.queue);
     if (!result.report.isEmpty())
         write(err, result.report + QLatin1Char('\n'));
-    if (!result.ok || result.routinesPrinted == 0) {
-        if (!result.status.isEmpty())
-            write(err, QStringLiteral("quillon: ") + result.status.trimmed() + QLatin1Char('\n'));
-        write(err,
-            result.routinesPrinted == 0 ? QStringLiteral("quillon: nothing was printed\n")
-                                        : QStringLiteral("quillon: the output could not be written as one file\n"));
-        return 1;
-    }
+    if (!result.ok || result.routinesPrinted == 0)
+        return runFailed(err, result);
     reportOutputs(out, result, *surface);
     return 0;
 }
@@ -432,17 +476,14 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     const QString vbp = projectArgument(args, "toc", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
-    AnalysedProject loaded(reader);
-    platform::BatchMessageBox batch;
-    print::TocList toc(session.ini);
-    watchTableOfContents(loaded.project, toc, batch, err);
-    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
+    ProjectToPrint loaded(reader, session);
+    if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
-    if (!toc.isOpen())
+    if (!loaded.toc.isOpen())
         return 1;
     const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
     const print::TocFile file =
-        print::prepareTableOfContents(toc, loaded.project, batch, suppressNotes, &DiagLog::standard());
+        print::prepareTableOfContents(loaded.toc, loaded.project, loaded.batch, suppressNotes, &DiagLog::standard());
     if (!file.ok()) {
         write(err,
             QStringLiteral("quillon: ") + (file.noData ? QStringLiteral("No TOC data found.") : file.error)
@@ -469,7 +510,7 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
         chooseOutput(args, session, chooser, *surface, fileBaseName(vbp) + QStringLiteral(" TOC"));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    print::PrintRun run(*surface, setup, session.options, session.messages, batch, &DiagLog::standard());
+    print::PrintRun run(*surface, setup, session.options, session.messages, loaded.batch, &DiagLog::standard());
     run.outputPath = output.path;
     run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
     run.reader = &reader;
@@ -605,11 +646,9 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("image takes one form file (.frm)")};
     const QString given = args.positional[0];
+    if (std::optional<int> failed = notAFile(err, given))
+        return *failed;
     const QFileInfo info(given);
-    if (info.isDir())
-        return cannotRead(err, given, QStringLiteral("it is a folder, not a file"));
-    if (!info.exists())
-        return cannotRead(err, given, QStringLiteral("no such file"));
     const RoutinePtr image = formImageRoutine(info.absoluteFilePath(), reader);
     if (!image)
         return cannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
@@ -624,16 +663,16 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
         return cannotWrite(err, output.path, output.error);
     const QString& outputPath = output.path;
     // The reader's message goes to stderr as the command's own one line.
-    platform::ScriptedMessageBox quiet;
+    platform::SilentMessageBox quiet;
     const int pages = formimage::printImageDocument(*surface, setup, session.options, *image, reader, &quiet);
     if (pages == -2) {
         return cannotWrite(err, outputPath.isEmpty() ? surface->currentDevice().deviceName : outputPath,
             QStringLiteral("the output could not be completed"));
     }
     if (pages < 0) {
-        const QString why = quiet.shown.empty()
+        const QString why = quiet.texts.isEmpty()
             ? QStringLiteral("the form has nothing to draw")
-            : QString(quiet.shown.front().text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+            : QString(quiet.texts.front()).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         write(err,
             QStringLiteral("quillon: no form image printed for ") + quote(given) + QStringLiteral(": ") + why
                 + QLatin1Char('\n'));

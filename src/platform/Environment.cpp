@@ -1,7 +1,10 @@
 #include "platform/Environment.h"
 
+#include "platform/PrinterDefaults.h"
+#include "platform/ProcessLauncher.h"
+
+#include <QCoreApplication>
 #include <QDir>
-#include <QStandardPaths>
 
 namespace quillon::platform {
 
@@ -36,19 +39,17 @@ QString appDataFolder()
     return withSlash(QDir::homePath() + QStringLiteral("/.config"));
 }
 
-} // namespace quillon::platform
-
-#include <QCoreApplication>
-
-#include "platform/PrinterDefaults.h"
-
-namespace quillon::platform {
-
 QString programFolder()
 {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QDir::currentPath();
+}
+
+RunEnvironment systemEnvironment()
+{
+    return {[] { return QDateTime::currentDateTime(); }, tempFolder(), programFolder(), qEnvironmentVariable("PATH"),
+        std::make_shared<ProcessLauncher>()};
 }
 
 PrinterDefaults builtInPdfWriterDefaults()

@@ -1,7 +1,13 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace quillon::platform {
+
+class IProcessLauncher;
 
 // Folder for temporary files: $TEMP, else $TMPDIR, else /tmp. Always ends with "/".
 QString tempFolder();
@@ -10,12 +16,21 @@ QString tempFolder();
 // Always ends with "/".
 QString appDataFolder();
 
-} // namespace quillon::platform
-
-namespace quillon::platform {
-
 // The folder the program runs from (without a trailing "/"); the current folder when no
 // application object exists.
 QString programFolder();
+
+// What a print run takes from the system it runs on. The program gives systemEnvironment();
+// a test replaces what it controls (the clock, the launcher).
+struct RunEnvironment {
+    std::function<QDateTime()> now;
+    QString tempFolder; // where the run's own temporary files go; ends with "/"
+    QString programFolder; // helper programs are looked for here first,
+    QString searchPath; // then in these folders (PATH)
+    std::shared_ptr<IProcessLauncher> launcher; // starts the helper programs
+};
+
+// The system's clock, folders, PATH and processes.
+RunEnvironment systemEnvironment();
 
 } // namespace quillon::platform

@@ -87,39 +87,20 @@ void BatchMessageBox::showRequest(MessageRequest& request)
         request.title, request.text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
 }
 
-MessageResult ScriptedMessageBox::showMessage(
-    MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult SilentMessageBox::showMessage(
+    MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    Shown entry;
-    entry.icon = icon;
-    entry.title = title;
-    entry.text = text;
-    entry.buttons = buttons;
-    shown.push_back(entry);
-    if (results.empty())
-        return batchResultFor(title, buttons);
-    const MessageResult result = results.front();
-    results.pop_front();
-    return result;
+    texts << text;
+    return batchResultFor(title, buttons);
 }
 
-void ScriptedMessageBox::showRequest(MessageRequest& request)
+void SilentMessageBox::showRequest(MessageRequest& request)
 {
-    Shown entry;
-    entry.title = request.title;
-    entry.text = request.text;
-    entry.isRequest = true;
-    entry.request = request;
-    shown.push_back(entry);
-    RequestAnswer answer {batchButtonFor(request), 0, request.inputText};
-    if (!answers.empty()) {
-        answer = answers.front();
-        answers.pop_front();
-    }
-    request.clickedButton = answer.button;
-    request.suppressChoice = answer.suppressChoice;
+    texts << request.text;
+    request.clickedButton = batchButtonFor(request);
+    request.suppressChoice = 0;
     if (request.showInput)
-        request.inputText = answer.inputText.trimmed();
+        request.inputText = request.inputText.trimmed();
 }
 
 } // namespace quillon::platform

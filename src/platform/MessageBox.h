@@ -6,9 +6,7 @@
 #include <QStringList>
 
 #include <array>
-#include <deque>
 #include <functional>
-#include <vector>
 
 namespace quillon::platform {
 
@@ -80,30 +78,15 @@ private:
     QSet<QString> seen_;
 };
 
-// Tests: answers from queues (the batch answer when a queue is empty) and records every
-// message in order.
-class ScriptedMessageBox : public IMessageBox {
+// Shows nothing: answers by the batch rule and keeps the texts, for a caller that reports a
+// message its own way (the command line's one line of reason).
+class SilentMessageBox : public IMessageBox {
 public:
-    struct Shown {
-        MessageIcon icon = MessageIcon::None;
-        QString title;
-        QString text;
-        MessageButtons buttons = MessageButtons::Ok;
-        bool isRequest = false;
-        MessageRequest request; // as the box received it
-    };
-    struct RequestAnswer {
-        int button = 0;
-        int suppressChoice = 0;
-        QString inputText;
-    };
     MessageResult showMessage(
         MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
     void showRequest(MessageRequest& request) override;
 
-    std::deque<MessageResult> results;
-    std::deque<RequestAnswer> answers;
-    std::vector<Shown> shown;
+    QStringList texts; // in the order they came
 };
 
 QString iconName(MessageIcon icon);

@@ -654,13 +654,17 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
     print::PrintDevice printer(*surface, setup);
     printer.applyPageSetup();
-    print::PrintRun run(*surface, setup, session_.options, session_.messages, box_, &DiagLog::standard());
-    formimage::ProjectRunWiring wiring(
-        run, project_, analysis_, setup, session_.options, project_.reader(), &box_, surfaces_);
+    formimage::ProjectPrintRun projectRun({.surface = *surface,
+        .setup = setup,
+        .options = session_.options,
+        .warnings = session_.messages,
+        .messages = box_,
+        .project = project_,
+        .analysis = analysis_,
+        .otherPrinter = surfaces_,
+        .history = withHistory ? &toc_ : nullptr});
+    print::PrintRun& run = projectRun.run();
     run.projectName = runName;
-    print::TocListHistory history(toc_);
-    if (withHistory && toc_.isOpen())
-        run.history = &history;
     if (surface->isFileTarget()) {
         const QString folder = session_.options.text(config::opt::OutputFolder);
         run.outputPath = QDir(folder).filePath(print::suggestedOutputName(runName, printer.now()));

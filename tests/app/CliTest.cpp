@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::test;
-using Op = quillon::platform::RecordingPrintSurface::Op;
+using Op = quillon::test::RecordingPrintSurface::Op;
 
 namespace {
 

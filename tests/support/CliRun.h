@@ -1,6 +1,6 @@
 #pragma once
 #include "app/Cli.h"
-#include "platform/RecordingPrintSurface.h"
+#include "support/RecordingPrintSurface.h"
 
 #include <QProcess>
 #include <QString>
@@ -21,11 +21,11 @@ struct CliRun {
 
 // The command line in this process; printing commands draw on a recording surface whose
 // operations land in *drawn.
-inline CliRun cli(const QStringList& args, std::vector<platform::RecordingPrintSurface::Op>* drawn = nullptr)
+inline CliRun cli(const QStringList& args, std::vector<RecordingPrintSurface::Op>* drawn = nullptr)
 {
-    using Op = platform::RecordingPrintSurface::Op;
+    using Op = RecordingPrintSurface::Op;
     auto sink = std::make_shared<std::vector<Op>>();
-    struct Keeping : platform::RecordingPrintSurface {
+    struct Keeping : RecordingPrintSurface {
         std::shared_ptr<std::vector<Op>> sink;
         ~Keeping() override { *sink = ops; }
     };

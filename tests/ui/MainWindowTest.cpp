@@ -4,7 +4,8 @@
 #include "config/Session.h"
 #include "platform/MessageBox.h"
 #include "platform/PrinterDefaults.h"
-#include "platform/RecordingPrintSurface.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
@@ -18,8 +19,8 @@
 #include <gtest/gtest.h>
 
 using namespace quillon;
-using platform::RecordingPrintSurface;
-using platform::ScriptedMessageBox;
+using test::RecordingPrintSurface;
+using test::ScriptedMessageBox;
 
 namespace {
 

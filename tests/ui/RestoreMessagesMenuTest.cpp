@@ -2,6 +2,7 @@
 
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
@@ -37,7 +38,7 @@ TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClick
         "sMsg1=Kept (Click 1 - No) (Always)\n");
     quillon::model::DiagLog log {QString()};
     IniStore ini {fx.path("QLN.spi"), &log};
-    quillon::platform::ScriptedMessageBox box;
+    quillon::test::ScriptedMessageBox box;
     SuppressibleMessages engine(ini, box);
     engine.loadAtStartup();
     QMenu fileMenu;

@@ -2,12 +2,14 @@
 
 #include "analysis/ProjectAnalysis.h"
 #include "config/Options.h"
+#include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
+#include "print/TableOfContents.h"
 
 namespace quillon::formimage {
 
@@ -41,31 +43,34 @@ int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup
     return surface.endDocument() ? pages : -2;
 }
 
-ProjectRunWiring::ProjectRunWiring(print::PrintRun& run, const Project& project,
-    const analysis::ProjectAnalysis& analysis, print::PageSetup& setup, const config::Options& options,
-    const SourceReader& reader, platform::IMessageBox* imageMessages,
-    std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter)
-    : images_(run.printer(), run.frame(), highlightColours(options))
+ProjectPrintRun::ProjectPrintRun(Parts parts)
+    : run_(parts.surface, parts.setup, parts.options, parts.warnings, parts.messages, &DiagLog::standard(),
+        std::move(parts.environment)),
+      images_(run_.printer(), run_.frame(), highlightColours(parts.options))
 {
-    run.index = &analysis.dependencies;
-    run.symbols = &analysis.symbols;
-    run.brackets = options.boolean(config::opt::Brackets);
-    run.tabWidth = setup.tabWidthSetting;
-    run.projectName = fileBaseName(project.projectPath);
-    run.gdiSpoolSize = options.integer(config::opt::GDISpoolSize);
-    run.reader = &reader;
-    run.loaded = &project.routinesByFile;
+    const Project& project = parts.project;
+    const SourceReader& reader = project.reader();
+    run_.index = &parts.analysis.dependencies;
+    run_.symbols = &parts.analysis.symbols;
+    run_.brackets = parts.options.boolean(config::opt::Brackets);
+    run_.tabWidth = parts.setup.tabWidthSetting;
+    run_.projectName = fileBaseName(project.projectPath);
+    run_.gdiSpoolSize = parts.options.integer(config::opt::GDISpoolSize);
+    run_.reader = &reader;
+    run_.loaded = &project.routinesByFile;
     for (const auto& [path, routines] : project.routinesByFile.entries()) {
         for (const RoutinePtr& routine : routines)
             byKey_.insert(routine->uniqueKey, routine);
     }
-    run.findRoutine = [this](const QString& key) { return byKey_.value(key); };
-    run.printImage = [this, &reader, imageMessages](
-                         Routine& routine) { return images_.printFormImage(routine, reader, imageMessages); };
-    run.imagePages = [this, &reader](
-                         const Routine& routine) { return images_.estimateFormImagePages(routine, reader); };
-    run.printImageOnPrinter = [&setup, &options, &reader, imageMessages, otherPrinter = std::move(otherPrinter)](
-                                  Routine& routine, const QString& device) {
+    run_.findRoutine = [this](const QString& key) { return byKey_.value(key); };
+    platform::IMessageBox* messages = &parts.messages;
+    run_.printImage = [this, &reader, messages](
+                          Routine& routine) { return images_.printFormImage(routine, reader, messages); };
+    run_.imagePages = [this, &reader](
+                          const Routine& routine) { return images_.estimateFormImagePages(routine, reader); };
+    run_.printImageOnPrinter = [&setup = parts.setup, &options = parts.options, &reader, messages,
+                                   otherPrinter = std::move(parts.otherPrinter)](
+                                   Routine& routine, const QString& device) {
         std::unique_ptr<platform::IPrintSurface> other = otherPrinter ? otherPrinter() : nullptr;
         if (!other || !other->selectDevice(device))
             return false;
@@ -73,8 +78,12 @@ ProjectRunWiring::ProjectRunWiring(print::PrintRun& run, const Project& project,
         own.deviceName = other->currentDevice().deviceName;
         own.driverName = other->currentDevice().driverName;
         own.printerPort = other->currentDevice().port;
-        return printImageDocument(*other, own, options, routine, reader, imageMessages) >= 0;
+        return printImageDocument(*other, own, options, routine, reader, messages) >= 0;
     };
+    if (parts.history && parts.history->isOpen()) {
+        history_.emplace(*parts.history);
+        run_.history = &*history_;
+    }
 }
 
 } // namespace quillon::formimage

@@ -1,6 +1,8 @@
 #pragma once
 #include "formimage/FormImageRenderer.h"
 #include "model/Routine.h"
+#include "platform/Environment.h"
+#include "print/PrintRun.h"
 
 #include <QHash>
 #include <QString>
@@ -8,25 +10,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quillon::analysis {
 class ProjectAnalysis;
 }
-namespace quillon::config {
-class Options;
-}
-namespace quillon::model {
-class Project;
-class SourceReader;
-} // namespace quillon::model
-namespace quillon::platform {
-class IMessageBox;
-class IPrintSurface;
-} // namespace quillon::platform
-namespace quillon::print {
-class PrintRun;
-struct PageSetup;
-} // namespace quillon::print
 
 // What a print run over a loaded project needs beside the queue, wired the same way for the
 // main window and the command line.
@@ -41,19 +29,35 @@ std::array<quint32, 10> highlightColours(const config::Options& options);
 int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
     const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages);
 
-// Joins a run to the project: the dependency index and symbols, the routines the load split,
-// the options' brackets, tab width and spool size, and form images (drawn on the run's own
-// surface, or sent as a job of their own to a surface from otherPrinter when one is too large
-// for any output file). Lives as long as the run.
-class ProjectRunWiring {
+// A print run over a loaded project, set up the same way for the main window and the command
+// line: the dependency index and symbols, the routines the load split, the options' brackets,
+// tab width and spool size, form images (drawn on the run's own surface, or sent as a job of
+// their own to a surface from otherPrinter when one is too large for any output file) and the
+// print history in the table of contents list. The caller adds where the output and the status
+// go.
+class ProjectPrintRun {
 public:
-    ProjectRunWiring(print::PrintRun& run, const model::Project& project, const analysis::ProjectAnalysis& analysis,
-        print::PageSetup& setup, const config::Options& options, const model::SourceReader& reader,
-        platform::IMessageBox* imageMessages, std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter);
+    struct Parts {
+        platform::IPrintSurface& surface;
+        print::PageSetup& setup;
+        const config::Options& options;
+        config::SuppressibleMessages& warnings;
+        platform::IMessageBox& messages;
+        const model::Project& project;
+        const analysis::ProjectAnalysis& analysis;
+        std::function<std::unique_ptr<platform::IPrintSurface>()> otherPrinter;
+        print::TocList* history = nullptr; // the history is kept there when the list is open
+        platform::RunEnvironment environment = platform::systemEnvironment();
+    };
+    explicit ProjectPrintRun(Parts parts);
+
+    print::PrintRun& run() { return run_; }
 
 private:
+    print::PrintRun run_;
     QHash<QString, model::RoutinePtr> byKey_;
     FormImageRenderer images_;
+    std::optional<print::TocListHistory> history_;
 };
 
 } // namespace quillon::formimage

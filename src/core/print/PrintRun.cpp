@@ -7,11 +7,9 @@
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
-#include "platform/Environment.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
-#include "platform/ProcessLauncher.h"
 #include "platform/ReplacementFile.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
@@ -48,13 +46,15 @@ QString propertyPrefix(const Routine& routine)
 } // namespace
 
 PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log)
+    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log,
+    platform::RunEnvironment environment)
     : surface_(surface),
       setup_(setup),
       options_(options),
       warnings_(warnings),
       messages_(messages),
       log_(log),
+      environment_(std::move(environment)),
       printer_(surface, setup),
       frame_(printer_, run_),
       lines_(frame_, run_, &warnings)
@@ -62,6 +62,15 @@ PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const con
     for (int i = 0; i < 10; ++i)
         lines_.colours[size_t(i)] = quint32(options.color(i));
     frame_.normalTextColour = lines_.colours[0];
+    printer_.now = environment_.now;
+}
+
+PartCombiner PrintRun::partCombiner()
+{
+    PartCombiner combiner(*environment_.launcher, &messages_, statusSink, log_);
+    combiner.programFolder = environment_.programFolder;
+    combiner.searchPath = environment_.searchPath;
+    return combiner;
 }
 
 void PrintRun::setStatus(const QString& text)
@@ -256,7 +265,7 @@ bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
         upperCase(trimBlanks(parent.moduleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.routineName));
     for (const char* c : {":", "\\", "/", "|", " "})
         name.replace(QLatin1String(c), QLatin1String("_"));
-    QTemporaryFile file(platform::tempFolder() + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
+    QTemporaryFile file(environment_.tempFolder + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
     file.setAutoRemove(false);
     if (!file.open())
         return false;
@@ -908,8 +917,7 @@ RunResult PrintRun::finishRun(RunResult result)
     }
     QString combinedReport;
     if (splitMode_ && parts_.hasTemporaryParts()) {
-        platform::ProcessLauncher launcher;
-        PartCombiner combiner(launcher, &messages_, statusSink, log_);
+        PartCombiner combiner = partCombiner();
         const CombineResult combine = combiner.combine(parts_.files(), outputPath);
         result.parts = int(parts_.files().size());
         result.combined = combine.succeeded();

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/TextPrimitives.h"
+#include "platform/Environment.h"
 #include "print/LinePrinter.h"
 #include "print/OutputParts.h"
 #include "print/PageFrame.h"
@@ -51,6 +52,7 @@ public:
     virtual void endRun() { }
 };
 
+class PartCombiner;
 class TocList;
 
 // The print history kept in the project's table of contents list.
@@ -99,11 +101,13 @@ struct OutputFileRequest {
 
 // Turns the print queue into one document: checks the target, prepares duplex and the page
 // geometry, prints every selected routine with its own frame and page numbers, keeps the
-// line statistics and print history, and finishes with a completion report.
+// line statistics and print history, and finishes with a completion report. The clock, the
+// temporary folder and the launcher of the combining tool come from the environment.
 class PrintRun {
 public:
     PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-        config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log);
+        config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log,
+        platform::RunEnvironment environment = platform::systemEnvironment());
 
     // Where the routines' names, calls and symbols come from.
     const analysis::DependencyIndex* index = nullptr;
@@ -111,7 +115,6 @@ public:
     IPrintHistory* history = nullptr;
     bool brackets = false;
     int tabWidth = 4;
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // The status caption ("Printing ... (Procedure i of n) line j of k").
     std::function<void(const QString&)> status;
     // The file a file target writes; empty asks for none (a printer).
@@ -159,6 +162,9 @@ public:
 
 private:
     enum class BatchEnd { Finished, Cancelled, NextBatch, Terminated, Failed };
+    QDateTime now() const { return environment_.now(); }
+    // Combines the temporary parts of a split run with the environment's tool.
+    PartCombiner partCombiner();
     BatchEnd runBatch(std::vector<ListRow>& queue, bool continuation, size_t& processedRows);
     // The batch's target, file and page geometry; the batch's end when it cannot start.
     std::optional<BatchEnd> startBatch(const std::vector<ListRow>& queue, bool continuation);
@@ -225,6 +231,7 @@ private:
     config::SuppressibleMessages& warnings_;
     platform::IMessageBox& messages_;
     model::DiagLog* log_;
+    platform::RunEnvironment environment_;
     PrintDevice printer_;
     PrintRunState run_;
     PageFrame frame_;

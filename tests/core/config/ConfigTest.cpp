@@ -2,6 +2,7 @@
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/PrinterDefaults.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@ using namespace quillon::platform;
 using quillon::model::DiagLog;
 using quillon::test::Fixture;
 using quillon::test::readBytes;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

@@ -3,9 +3,10 @@
 #include "model/Routine.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
-#include "platform/RecordingPrintSurface.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QPointF>
@@ -16,8 +17,8 @@
 #include <algorithm>
 
 using namespace quillon::formimage;
-using quillon::platform::RecordingPrintSurface;
 using quillon::platform::rgb;
+using quillon::test::RecordingPrintSurface;
 using Op = RecordingPrintSurface::Op;
 using Kind = Op::Kind;
 
@@ -434,7 +435,7 @@ TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
     routine.filePath = fx.writeLines("frmOrder.frm",
         {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800", "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
     const quillon::model::SourceReader& reader = quillon::model::SourceReader::standard();
-    quillon::platform::ScriptedMessageBox box;
+    quillon::test::ScriptedMessageBox box;
     Bench b;
     EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 1);
     routine.filePath = fx.path("missing.frm");

@@ -1,6 +1,7 @@
 #include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -11,8 +12,8 @@ using namespace quillon::formimage;
 using quillon::model::CodePage;
 using quillon::model::SourceReader;
 using quillon::platform::MessageIcon;
-using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -12,6 +13,7 @@
 using namespace quillon::model;
 using namespace quillon::platform;
 using quillon::test::Fixture;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

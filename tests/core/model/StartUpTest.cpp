@@ -1,5 +1,6 @@
 #include "model/StartUp.h"
 #include "platform/MessageBox.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 
 using namespace quillon::model;
 using namespace quillon::platform;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

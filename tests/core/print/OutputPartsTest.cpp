@@ -7,6 +7,7 @@
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,10 +21,10 @@
 
 using namespace quillon::print;
 using quillon::platform::MessageResult;
-using quillon::platform::ScriptedMessageBox;
 using quillon::test::Fixture;
 using quillon::test::PrintBench;
 using quillon::test::readBytes;
+using quillon::test::ScriptedMessageBox;
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 using namespace quillon::print;
 using quillon::test::PrintBench;
-using Op = quillon::platform::RecordingPrintSurface::Op;
+using Op = quillon::test::RecordingPrintSurface::Op;
 
 namespace {
 

@@ -2,10 +2,11 @@
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/MessageBox.h"
-#include "platform/RecordingPrintSurface.h"
 #include "print/LinePrinter.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 namespace quillon::test {
@@ -13,8 +14,8 @@ namespace quillon::test {
 // A page set-up on the recording surface (10-point characters are 120 × 240 twips; Letter
 // printable area 11520 × 15120), with the frame, the line printer and scripted messages.
 struct PrintBench {
-    using Op = platform::RecordingPrintSurface::Op;
-    platform::RecordingPrintSurface surface;
+    using Op = RecordingPrintSurface::Op;
+    RecordingPrintSurface surface;
     print::PageSetup setup;
     print::PrintDevice printer {surface, setup};
     print::PrintRunState run;
@@ -22,7 +23,7 @@ struct PrintBench {
     Fixture fx;
     model::DiagLog log {QString()};
     config::IniStore ini {fx.path("QLN.spi"), &log};
-    platform::ScriptedMessageBox box;
+    ScriptedMessageBox box;
     config::SuppressibleMessages messages {ini, box};
     print::LinePrinter lines {frame, run, &messages};
 

@@ -4,8 +4,9 @@
 #include "core/analysis/AnalysisFixture.h"
 #include "model/RoutineParser.h"
 #include "platform/PrinterDefaults.h"
-#include "platform/RecordingPrintSurface.h"
 #include "print/TocText.h"
+#include "support/RecordingPrintSurface.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@
 using namespace quillon::print;
 using quillon::platform::MessageResult;
 using quillon::test::module;
-using Op = quillon::platform::RecordingPrintSurface::Op;
+using Op = quillon::test::RecordingPrintSurface::Op;
 
 namespace {
 
@@ -25,11 +26,11 @@ namespace {
 // lines and one of 400) for the spool limit, frmA for form images through the renderer hooks.
 struct Bench {
     quillon::test::LoadedProject p;
-    quillon::platform::RecordingPrintSurface surface;
+    quillon::test::RecordingPrintSurface surface;
     quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
     quillon::config::IniStore ini {p.fx.path("QLN.spi"), &p.log};
     quillon::config::Options options {ini, printerDefaults};
-    quillon::platform::ScriptedMessageBox box;
+    quillon::test::ScriptedMessageBox box;
     quillon::config::SuppressibleMessages warnings {ini, box};
     PageSetup setup;
     std::unique_ptr<PrintRun> run;
@@ -75,12 +76,13 @@ struct Bench {
     }
     RunResult print(std::vector<ListRow>& rows, int spool = 0)
     {
-        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log);
+        quillon::platform::RunEnvironment environment = quillon::platform::systemEnvironment();
+        environment.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
+        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log, environment);
         run->index = &p.dep();
         run->reader = &p.reader;
         run->gdiSpoolSize = spool;
         run->projectName = QStringLiteral("Stock");
-        run->now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
         run->findRoutine = [this](const QString& key) { return byKey.value(key); };
         run->status = [this](const QString& text) { statuses << text; };
         run->copyToClipboard = [this](const QString& name) { clipboard << name; };

@@ -1,6 +1,7 @@
 #include "print/ProcedureLists.h"
 #include "core/analysis/AnalysisFixture.h"
 #include "platform/MessageBox.h"
+#include "support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ QStringList texts(const std::vector<ListRow>& rows, bool selectedOnly = false)
 
 struct Lists {
     quillon::test::LoadedProject p;
-    quillon::platform::ScriptedMessageBox box;
+    quillon::test::ScriptedMessageBox box;
     std::unique_ptr<ProcedureLists> lists;
     Lists()
     {

@@ -6,6 +6,7 @@
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
+#include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -55,7 +56,7 @@ protected:
     quillon::config::IniStore options_ {fx_.path("opts/QLN.spi"), &log_};
     TocList list_ {options_};
     Project project_;
-    quillon::platform::ScriptedMessageBox box_;
+    quillon::test::ScriptedMessageBox box_;
     QStringList statuses_;
 
     void SetUp() override { QDir().mkpath(fx_.path("opts")); }

@@ -1,13 +1,12 @@
-#include "platform/RecordingPrintSurface.h"
+#include "support/RecordingPrintSurface.h"
 
 #include <QFile>
 
-namespace quillon::platform {
+namespace quillon::test {
 
 RecordingPrintSurface::RecordingPrintSurface()
 {
-    installedPrinters = {
-        {QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
+    installedPrinters = {{QStringLiteral("Recording PDF"), QStringLiteral("Recording PDF Writer"), QStringLiteral("FILE:")},
         {QStringLiteral("Office Laser"), QStringLiteral("Laser 9000"), QStringLiteral("IP_10.0.0.9")}};
     defaultDevice = installedPrinters.front().deviceName;
     current_ = installedPrinters.front();
@@ -15,7 +14,7 @@ RecordingPrintSurface::RecordingPrintSurface()
 
 bool RecordingPrintSurface::selectDevice(const QString& deviceName)
 {
-    for (const PrinterInfo& printer : installedPrinters) {
+    for (const platform::PrinterInfo& printer : installedPrinters) {
         if (printer.deviceName.compare(deviceName.trimmed(), Qt::CaseInsensitive) == 0) {
             current_ = printer;
             return true;
@@ -69,8 +68,7 @@ void RecordingPrintSurface::printText(QStringView text, bool lineEnd)
     }
 }
 
-void RecordingPrintSurface::record(
-    Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style)
 {
     Op op = base(kind);
     op.x = x1;
@@ -83,20 +81,19 @@ void RecordingPrintSurface::record(
     ops.push_back(op);
 }
 
-void RecordingPrintSurface::drawLine(
-    double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style)
 {
     record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
 }
 
-void RecordingPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style)
+void RecordingPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style)
 {
     record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
 }
 
 void RecordingPrintSurface::fillBox(double x1, double y1, double x2, double y2, quint32 rgb)
 {
-    record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, LineStyle::Solid);
+    record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, platform::LineStyle::Solid);
 }
 
 void RecordingPrintSurface::openDocumentIfEnded()
@@ -171,4 +168,4 @@ QStringList RecordingPrintSurface::lines() const
     return lines;
 }
 
-} // namespace quillon::platform
+} // namespace quillon::test

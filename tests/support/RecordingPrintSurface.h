@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace quillon::platform {
+namespace quillon::test {
 
 // A print surface for tests: it records every operation and measures text with a
 // monospaced model, so positions, colours and page breaks can be asserted exactly.
@@ -13,7 +13,7 @@ namespace quillon::platform {
 //   height of a text = line advance = 24 × font size
 // Sheets are Letter 12240 × 15840 or Legal 12240 × 20160 twips (swapped in landscape) with a
 // printable area 360 twips inside each edge; the device has 600 pixels per inch.
-class RecordingPrintSurface : public IPrintSurface {
+class RecordingPrintSurface : public platform::IPrintSurface {
 public:
     struct Op {
         enum class Kind { Text, Line, Box, Fill, NewPage, EndDocument };
@@ -28,12 +28,12 @@ public:
         QString fontName;
         bool lineEnd = false;
         int width = 0;
-        LineStyle style = LineStyle::Solid;
+        platform::LineStyle style = platform::LineStyle::Solid;
     };
 
     RecordingPrintSurface();
 
-    std::vector<PrinterInfo> installedPrinters;
+    std::vector<platform::PrinterInfo> installedPrinters;
     QString defaultDevice;
     bool supportsDuplex = true;
     bool failEnd = false; // EndDocument reports failure
@@ -55,10 +55,10 @@ public:
     // The printed text of each line: consecutive texts joined until a line end.
     QStringList lines() const;
 
-    std::vector<PrinterInfo> printers() const override { return installedPrinters; }
+    std::vector<platform::PrinterInfo> printers() const override { return installedPrinters; }
     QString defaultDeviceName() const override { return defaultDevice; }
     bool selectDevice(const QString& deviceName) override;
-    PrinterInfo currentDevice() const override { return current_; }
+    platform::PrinterInfo currentDevice() const override { return current_; }
     void setOutputFile(const QString& path) override { outputFile = path; }
     bool isFileTarget() const override { return current_.port == QLatin1String("FILE:"); }
 
@@ -82,7 +82,7 @@ public:
     QStringList fonts;
     bool hasFont(const QString& name) const override
     {
-        return fonts.isEmpty() ? IPrintSurface::hasFont(name) : fonts.contains(name.trimmed(), Qt::CaseInsensitive);
+        return fonts.isEmpty() ? platform::IPrintSurface::hasFont(name) : fonts.contains(name.trimmed(), Qt::CaseInsensitive);
     }
     void setFontName(const QString& name) override { fontName_ = name; }
     QString fontName() const override { return fontName_; }
@@ -110,8 +110,8 @@ public:
     void setTextColor(quint32 rgb) override { color_ = rgb; }
     void printText(QStringView text, bool lineEnd) override;
 
-    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
-    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) override;
+    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override;
+    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override;
     void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
 
     void newPage() override;
@@ -122,9 +122,9 @@ public:
 private:
     Op base(Op::Kind kind);
     void openDocumentIfEnded();
-    void record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style);
+    void record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style);
 
-    PrinterInfo current_;
+    platform::PrinterInfo current_;
     int paper_ = 1;
     int orientation_ = 1;
     int duplex_ = 1;
@@ -140,4 +140,4 @@ private:
     bool ended_ = false; // the next operation opens a new document on a new page
 };
 
-} // namespace quillon::platform
+} // namespace quillon::test

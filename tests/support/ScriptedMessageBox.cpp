@@ -1,0 +1,41 @@
+#include "support/ScriptedMessageBox.h"
+
+namespace quillon::test {
+
+using namespace quillon::platform;
+
+MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+{
+    Shown entry;
+    entry.icon = icon;
+    entry.title = title;
+    entry.text = text;
+    entry.buttons = buttons;
+    shown.push_back(entry);
+    if (results.empty())
+        return batchResultFor(title, buttons);
+    const MessageResult result = results.front();
+    results.pop_front();
+    return result;
+}
+
+void ScriptedMessageBox::showRequest(MessageRequest& request)
+{
+    Shown entry;
+    entry.title = request.title;
+    entry.text = request.text;
+    entry.isRequest = true;
+    entry.request = request;
+    shown.push_back(entry);
+    RequestAnswer answer {batchButtonFor(request), 0, request.inputText};
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+    }
+    request.clickedButton = answer.button;
+    request.suppressChoice = answer.suppressChoice;
+    if (request.showInput)
+        request.inputText = answer.inputText.trimmed();
+}
+
+} // namespace quillon::test

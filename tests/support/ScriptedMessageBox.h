@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/MessageBox.h"
+
+#include <deque>
+#include <vector>
+
+namespace quillon::test {
+
+// Answers from queues (the batch answer when a queue is empty) and records every message in
+// order.
+class ScriptedMessageBox : public platform::IMessageBox {
+public:
+    struct Shown {
+        platform::MessageIcon icon = platform::MessageIcon::None;
+        QString title;
+        QString text;
+        platform::MessageButtons buttons = platform::MessageButtons::Ok;
+        bool isRequest = false;
+        platform::MessageRequest request; // as the box received it
+    };
+    struct RequestAnswer {
+        int button = 0;
+        int suppressChoice = 0;
+        QString inputText;
+    };
+    platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons) override;
+    void showRequest(platform::MessageRequest& request) override;
+
+    std::deque<platform::MessageResult> results;
+    std::deque<RequestAnswer> answers;
+    std::vector<Shown> shown;
+};
+
+} // namespace quillon::test
