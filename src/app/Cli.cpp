@@ -34,10 +34,10 @@ namespace {
 QString routineLine(const Routine& r)
 {
     const QChar tab = QLatin1Char('\t');
-    return fileNameOf(r.filePath) + tab + r.routineKind + tab + r.routineName + tab + QString::number(r.startLine) + tab
-        + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab + QString::number(r.commentLines)
-        + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines) + tab
-        + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
+    return fileNameOf(r.filePath) + tab + kindText(r.kind) + tab + r.routineName + tab + QString::number(r.startLine)
+        + tab + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab
+        + QString::number(r.commentLines) + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines)
+        + tab + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
         + QLatin1Char('\n');
 }
 

@@ -97,8 +97,8 @@ Routine declarationsStandIn(const QString& path)
 {
     Routine routine;
     routine.filePath = path;
-    routine.routineName = kind::Declarations;
-    routine.routineKind = kind::Declarations;
+    routine.routineName = kindText(RoutineKind::Declarations);
+    routine.kind = RoutineKind::Declarations;
     routine.isDeclarations = true;
     return routine;
 }
@@ -226,7 +226,7 @@ void reportOutput(std::ostream& out, const QString& path, const platform::IPrint
 RoutinePtr formImageRoutine(const QString& path, const SourceReader& reader)
 {
     for (const RoutinePtr& routine : splitFileIntoRoutines(path, reader)) {
-        if (kindIs(*routine, QLatin1StringView("IMAGE")))
+        if (routine->kind == RoutineKind::Image)
             return routine;
     }
     return nullptr;
@@ -570,7 +570,7 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
 
     Routine whole;
     whole.filePath = source.path;
-    whole.routineKind = kind::Sub;
+    whole.kind = RoutineKind::Sub;
     whole.startLine = 1;
     whole.endLine = qint32(source.lines.size());
     frame.headerTitle = fileNameOf(source.path);

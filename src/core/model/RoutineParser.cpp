@@ -98,11 +98,11 @@ bool endsWithContinuation(QStringView line)
     return line.size() >= 2 && line.endsWith(QLatin1String(" _"));
 }
 
-RoutinePtr makePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start, qint32 end)
+RoutinePtr makePseudo(const QString& path, const QString& moduleName, RoutineKind kind, qint32 start, qint32 end)
 {
     auto record = std::make_shared<Routine>();
-    record->routineName = kindText;
-    record->routineKind = kindText;
+    record->routineName = kindText(kind);
+    record->kind = kind;
     record->filePath = path;
     record->moduleName = moduleName;
     record->startLine = start;
@@ -184,23 +184,23 @@ QString procNameFromSignature(QStringView line)
     return name;
 }
 
-QString kindFromSignature(QStringView line)
+RoutineKind kindFromSignature(QStringView line)
 {
     const QString text = upperCase(trimLeadingBlanks(line));
     if (text.contains(QLatin1String("PROPERTY"))) {
         if (text.contains(QLatin1String("PROPERTY GET")))
-            return kind::PropertyGet;
+            return RoutineKind::PropertyGet;
         if (text.contains(QLatin1String("PROPERTY LET")))
-            return kind::PropertyLet;
+            return RoutineKind::PropertyLet;
         if (text.contains(QLatin1String("PROPERTY SET")))
-            return kind::PropertySet;
-        return kind::Property;
+            return RoutineKind::PropertySet;
+        return RoutineKind::Property;
     }
     if (text.contains(QLatin1String("FUNCTION")))
-        return kind::Function;
+        return RoutineKind::Function;
     if (text.contains(QLatin1String("SUB")))
-        return kind::Sub;
-    return QString();
+        return RoutineKind::Sub;
+    return RoutineKind::None;
 }
 
 bool isEndProcedureLine(QStringView line)
@@ -220,16 +220,16 @@ QString scopeAndKindText(QStringView signature)
     else if (s.startsWith(QLatin1String("FRIEND ")))
         scope = QStringLiteral("Friend");
     const QString spaced = QLatin1Char(' ') + s;
-    QString kindText = kind::Sub;
+    RoutineKind kind = RoutineKind::Sub;
     if (spaced.endsWith(QLatin1String(" FUNCTION")) || spaced.contains(QLatin1String(" FUNCTION ")))
-        kindText = kind::Function;
+        kind = RoutineKind::Function;
     else if (spaced.contains(QLatin1String(" PROPERTY GET")))
-        kindText = kind::PropertyGet;
+        kind = RoutineKind::PropertyGet;
     else if (spaced.contains(QLatin1String(" PROPERTY LET")))
-        kindText = kind::PropertyLet;
+        kind = RoutineKind::PropertyLet;
     else if (spaced.contains(QLatin1String(" PROPERTY SET")))
-        kindText = kind::PropertySet;
-    return scope + QLatin1Char(' ') + kindText;
+        kind = RoutineKind::PropertySet;
+    return scope + QLatin1Char(' ') + kindText(kind);
 }
 
 bool isEventHandlerName(QStringView name)
@@ -323,10 +323,10 @@ RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines
     const qint32 declStart = ((isForm || isClass) && lastAttributeLine > 0) ? lastAttributeLine + 1 : 1;
 
     if (isForm && lastAttributeLine > 0) {
-        result.push_back(makePseudo(path, moduleName, kind::Layout, 1, lastAttributeLine));
-        result.push_back(makePseudo(path, moduleName, kind::Image, 1, lastAttributeLine));
+        result.push_back(makePseudo(path, moduleName, RoutineKind::Layout, 1, lastAttributeLine));
+        result.push_back(makePseudo(path, moduleName, RoutineKind::Image, 1, lastAttributeLine));
     }
-    RoutinePtr declarations = makePseudo(path, moduleName, kind::Declarations, declStart, 0);
+    RoutinePtr declarations = makePseudo(path, moduleName, RoutineKind::Declarations, declStart, 0);
     declarations->isDeclarations = true;
 
     auto trimmedAt = [&](qint32 lineNumber) { return trimBlanks(lines[lineNumber - 1]); };
@@ -373,7 +373,7 @@ RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines
         record->routineName = procNameFromSignature(t);
         if (isEventHandlerName(record->routineName))
             record->routineName = kEventHandlerPrefix + record->routineName;
-        record->routineKind = kindFromSignature(t);
+        record->kind = kindFromSignature(t);
         if (!previous) {
             qint32 start = i;
             while (start - 1 >= declStart) {
@@ -426,12 +426,8 @@ RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reade
 
 bool isPropertyProcedure(const Routine* routine)
 {
-    if (!routine || routine->isDeclarations)
+    if (!routine || routine->isDeclarations || isPseudoRoutine(*routine))
         return false;
-    for (const char* excluded : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "DEPENDENCY", "IMAGE", "EVENT HANDLER"}) {
-        if (kindIs(*routine, QLatin1StringView(excluded)))
-            return false;
-    }
     const QString sig = upperCase(trimBlanks(routine->sigLineText));
     const qsizetype at = sig.indexOf(QLatin1String("PROPERTY "));
     if (at < 0)
@@ -442,8 +438,7 @@ bool isPropertyProcedure(const Routine* routine)
 
 bool isSmallProperty(const Routine& routine)
 {
-    return routine.startLine > 0 && routine.endLine > 0
-        && upperCase(trimBlanks(routine.routineKind)).contains(QLatin1String("PROPERTY"))
+    return routine.startLine > 0 && routine.endLine > 0 && isPropertyKind(routine.kind)
         && routine.endLine - routine.startLine + 1 <= kSmallPropertyLines;
 }
 
@@ -538,7 +533,7 @@ RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, i
     record->filePath = path;
     record->moduleName = moduleName;
     record->routineName = aggregateName(mode);
-    record->routineKind = kind::Aggregate;
+    record->kind = RoutineKind::Aggregate;
     record->signatureLine = count;
     assignUniqueKey(*record);
     return record;

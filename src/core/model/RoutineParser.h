@@ -9,7 +9,7 @@ namespace quillon::model {
 // Signature-line tests.
 bool isProcedureStart(QStringView line);
 QString procNameFromSignature(QStringView line);
-QString kindFromSignature(QStringView line);
+RoutineKind kindFromSignature(QStringView line);
 bool isEndProcedureLine(QStringView line);
 QString scopeAndKindText(QStringView signature);
 

@@ -307,7 +307,7 @@ QString LinePrinter::truncateToFit(const QString& line) const
 void LinePrinter::longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
     const std::vector<Segment>& segments, const LineFlags& flags)
 {
-    const bool dependency = routine && model::kindIs(*routine, QLatin1StringView("DEPENDENCY"));
+    const bool dependency = routine && routine->kind == model::RoutineKind::Dependency;
     int answer = 1;
     if (!dependency && messages_) {
         messages_->request.messageKey = kLongLineKey;

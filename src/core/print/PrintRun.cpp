@@ -164,7 +164,7 @@ void PrintRun::reportInternalError(const Routine& routine, const QString& reason
 {
     const QString text = QStringLiteral("INTERNAL ERROR ") + config::kProductName + kCrLf + QStringLiteral("Reason: ")
         + reason + kCrLf + QStringLiteral("File: ") + routine.filePath + kCrLf + QStringLiteral("Procedure: ")
-        + routine.routineName + kCrLf + QStringLiteral("Kind: ") + routine.routineKind + kCrLf
+        + routine.routineName + kCrLf + QStringLiteral("Kind: ") + kindText(routine.kind) + kCrLf
         + QStringLiteral("Start: ") + QString::number(routine.startLine) + QStringLiteral("  End: ")
         + QString::number(routine.endLine);
     if (log_)
@@ -203,9 +203,9 @@ void TocListHistory::endRun()
 
 void PrintRun::updateHistory(const Routine& routine)
 {
-    if (!history || routine.routineName == QLatin1String("Table of Contents"))
+    if (!history || isTableOfContents(routine))
         return;
-    const bool aggregate = kindIs(routine, QLatin1StringView("AGGREGATE"));
+    const bool aggregate = routine.kind == RoutineKind::Aggregate;
     history->recordPrint(
         historyKey(routine), now(), frame_.estimatedPages, setup_.duplex, aggregate ? &run_.stats : nullptr);
 }
@@ -479,11 +479,11 @@ bool PrintRun::printRoutine(Routine& routine)
 {
     if (trimBlanks(routine.filePath).isEmpty())
         return false;
-    if (kindIs(routine, QLatin1StringView("IMAGE")))
+    if (routine.kind == RoutineKind::Image)
         return printImageRoutine(routine);
     const QString originalPath = routine.filePath;
-    const bool dependency = kindIs(routine, QLatin1StringView("DEPENDENCY"));
-    const bool toc = routine.routineName == QLatin1String("Table of Contents");
+    const bool dependency = routine.kind == RoutineKind::Dependency;
+    const bool toc = isTableOfContents(routine);
     if (dependency) {
         const RoutinePtr parent = findRoutine ? findRoutine(routine.parentKey) : nullptr;
         if (!parent || !prepareDependencyRoutine(routine, *parent))
@@ -494,10 +494,8 @@ bool PrintRun::printRoutine(Routine& routine)
     const bool brackets = brackets && !dependency && !toc && !run_.tocPrint;
 
     QString prefix;
-    for (const char* kind : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
-        if (kindIs(routine, QLatin1StringView(kind)))
-            prefix = QString::fromLatin1(kind) + QLatin1Char(' ');
-    }
+    if (isPropertyKind(routine.kind) && routine.kind != RoutineKind::Property)
+        prefix = upperCase(kindText(routine.kind)) + QLatin1Char(' ');
     const QString title = toc ? QStringLiteral("Table of Contents")
                               : fileNameOf(originalPath) + QLatin1Char('|') + prefix + routine.routineName;
     if (toc) {
@@ -510,7 +508,7 @@ bool PrintRun::printRoutine(Routine& routine)
     run_.abort = false;
 
     const QStringList& lines = linesOf(routine.filePath);
-    if (kindIs(routine, QLatin1StringView("AGGREGATE"))) {
+    if (routine.kind == RoutineKind::Aggregate) {
         statements_.reset();
         for (const AggregateListingLine& line : buildAggregateListing(routine, lines, loaded, *reader)) {
             bool go = true;
@@ -658,7 +656,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
     ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
-        tocRun_ = tocRun_ || kindIs(*row.routine, QLatin1StringView("TOC"));
+        tocRun_ = tocRun_ || isTableOfContents(*row.routine);
     if (!prepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.computePageGeometry(batch_ == 1);
@@ -687,7 +685,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         for (const ListRow& row : queue) {
             SpoolRow spool;
             spool.selected = row.selected;
-            spool.image = kindIs(*row.routine, QLatin1StringView("IMAGE"));
+            spool.image = row.routine->kind == RoutineKind::Image;
             if (spool.image && row.selected)
                 spool.imageLines = imageLinesOf(imagePagesOf(*row.routine));
             spool.startLine = row.routine->startLine;
@@ -709,11 +707,11 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
             continue;
         }
         Routine& routine = *row.routine;
-        run_.tocPrint = kindIs(routine, QLatin1StringView("TOC"));
+        run_.tocPrint = isTableOfContents(routine);
         oversize_ = false;
         oversizeAbandoned_ = false;
         SpoolDecision decision;
-        const bool image = kindIs(routine, QLatin1StringView("IMAGE"));
+        const bool image = routine.kind == RoutineKind::Image;
         const int imagePages = image ? imagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
         if (spoolControl_ && (!image || printImage)) {

@@ -132,7 +132,9 @@ struct Item {
 
 bool isUnheadedKind(const QString& kind)
 {
-    return kind == model::kind::Layout || kind == model::kind::Declarations || kind == model::kind::Image;
+    using model::RoutineKind;
+    return kind == kindText(RoutineKind::Layout) || kind == kindText(RoutineKind::Declarations)
+        || kind == kindText(RoutineKind::Image);
 }
 
 } // namespace
@@ -338,7 +340,7 @@ model::RoutinePtr makeTocRoutine(const TocFile& file)
 {
     auto routine = std::make_shared<model::Routine>();
     routine->routineName = QStringLiteral("Table of Contents");
-    routine->routineKind = QStringLiteral("TOC");
+    routine->kind = model::RoutineKind::TableOfContents;
     routine->filePath = file.path;
     routine->startLine = 1;
     routine->endLine = file.lineCount;

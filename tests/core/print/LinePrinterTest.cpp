@@ -154,7 +154,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     // A dependency listing wraps without asking; too narrow a page leaves the ellipsis.
     Listing dep;
     quillon::model::Routine report;
-    report.routineKind = QStringLiteral("Dependency");
+    report.kind = quillon::model::RoutineKind::Dependency;
     report.filePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
     dep.print(longLine(), &report);
     EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.lines().size()), std::tuple(0u, 2));
