@@ -316,13 +316,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
-    int aggregate = session.options.aggregateMode();
-    if (args.has(QStringLiteral("aggregate"))) {
-        const QStringList modes {"none", "small", "all"};
-        aggregate = int(modes.indexOf(args.value(QStringLiteral("aggregate"))));
-        if (aggregate < 0)
-            throw Usage {QStringLiteral("--aggregate takes none, small or all")};
-    }
+    const model::AggregateMode aggregate = aggregateArgument(args, session.options.aggregateMode());
     AnalysedProject loaded(reader);
     platform::BatchMessageBox batch;
     print::TocList toc(session.ini);

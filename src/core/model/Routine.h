@@ -44,6 +44,13 @@ enum class RoutineKind {
 // The kind as dumps, unique keys, list files and headings spell it: "Property Get", "TOC".
 QString kindText(RoutineKind kind);
 
+// Which properties of a file are gathered into one aggregate record.
+enum class AggregateMode {
+    None,
+    SmallProperties, // property procedures of at most kSmallPropertyLines lines
+    AllProperties,
+};
+
 // One printable unit of a file: a procedure, or a pseudo-routine standing for the form
 // designer block, the form image, the declarations, a group of properties or a dependency
 // report. Shared by reference among every list that holds it.
@@ -63,6 +70,7 @@ struct Routine {
     qint32 commentLines = 0;
     qint32 blankLines = 0;
     qint32 codeLines = 0;
+    qint32 memberCount = 0; // an aggregate's number of gathered properties
 };
 
 using RoutinePtr = std::shared_ptr<Routine>;

@@ -473,10 +473,10 @@ bool sortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
 } // namespace
 
 RoutineList collectAggregateProperties(
-    const QString& path, int mode, const RoutinesByFileMap* loaded, const SourceReader& reader)
+    const QString& path, AggregateMode mode, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
     RoutineList kept;
-    if (mode == 0 || trimBlanks(path).isEmpty())
+    if (mode == AggregateMode::None || trimBlanks(path).isEmpty())
         return kept;
     RoutineList routines;
     if (const RoutineList* found = loaded ? loaded->find(path) : nullptr)
@@ -486,7 +486,8 @@ RoutineList collectAggregateProperties(
     for (const RoutinePtr& routine : routines) {
         if (!isPropertyProcedure(routine.get()))
             continue;
-        if (mode == 2 || (mode == 1 && isSmallProperty(*routine)))
+        if (mode == AggregateMode::AllProperties
+            || (mode == AggregateMode::SmallProperties && isSmallProperty(*routine)))
             kept.push_back(routine);
     }
     // An exchange sort, not a stable one: members with equal names keep the order this
@@ -506,35 +507,36 @@ RoutineList collectAggregateProperties(
     return kept;
 }
 
-QString aggregateName(int mode)
+QString aggregateName(AggregateMode mode)
 {
     QString name = QStringLiteral("Let_Set_Get Properties");
-    if (mode == 1)
+    if (mode == AggregateMode::SmallProperties)
         name += QStringLiteral(" (Small)");
-    else if (mode == 2)
+    else if (mode == AggregateMode::AllProperties)
         name += QStringLiteral(" (All)");
     return name;
 }
 
-int aggregateModeFromName(const QString& routineName)
+AggregateMode aggregateModeFromName(const QString& routineName)
 {
-    return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
+    return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? AggregateMode::AllProperties
+                                                                               : AggregateMode::SmallProperties;
 }
 
-RoutinePtr makeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
+RoutinePtr makeAggregateRecord(const QString& path, AggregateMode mode, qint32 memberCount, const SourceReader& reader)
 {
     const QString vbName = readVbName(path, reader);
-    return makeAggregateRecord(path, vbName.isEmpty() ? fileBaseName(path) : vbName, mode, count);
+    return makeAggregateRecord(path, vbName.isEmpty() ? fileBaseName(path) : vbName, mode, memberCount);
 }
 
-RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
+RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, AggregateMode mode, qint32 memberCount)
 {
     auto record = std::make_shared<Routine>();
     record->filePath = path;
     record->moduleName = moduleName;
     record->routineName = aggregateName(mode);
     record->kind = RoutineKind::Aggregate;
-    record->signatureLine = count;
+    record->memberCount = memberCount;
     assignUniqueKey(*record);
     return record;
 }
@@ -542,10 +544,11 @@ RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, i
 std::vector<AggregateListingLine> buildAggregateListing(
     const Routine& aggregate, const QStringList& fileLines, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
-    const int mode = aggregateModeFromName(aggregate.routineName);
+    const AggregateMode mode = aggregateModeFromName(aggregate.routineName);
     std::vector<AggregateListingLine> out;
     out.push_back({QStringLiteral(" Let_Set_Get Properties")
-            + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
+            + (mode == AggregateMode::SmallProperties ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)"))
+            + QLatin1Char(' '),
         false});
     const qint32 lineCount = qint32(fileLines.size());
     for (const RoutinePtr& member : collectAggregateProperties(aggregate.filePath, mode, loaded, reader)) {

@@ -226,7 +226,7 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
         const bool indent = entry.spec->key == QLatin1String("Code Indent") || entry.spec->key == QLatin1String("Wrap Indent");
         EXPECT_EQ(second.text(*entry.spec), indent ? QStringLiteral("4") : entry.value) << qPrintable(entry.spec->suffix + " " + entry.spec->key);
     }
-    EXPECT_EQ(second.aggregateMode(), 1);
+    EXPECT_EQ(second.aggregateMode(), quillon::model::AggregateMode::SmallProperties);
     EXPECT_EQ(second.color(7), 123);
 }
 

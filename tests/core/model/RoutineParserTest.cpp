@@ -265,20 +265,20 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
     // Owner is swapped to the front, in mode 2 they do not.
     const struct {
         QString path;
-        int mode;
+        AggregateMode mode;
         QStringList members;
-    } cases[] = {{path, 0, {}}, {" ", 2, {}}, {path, 3, {}},
-        {path, 1, {"Property Set|Owner|23|23|24|0|0|2", "Property Let|Width|8|8|10|0|0|3", "Property Get|Width|4|5|7|1|0|3"}},
-        {path, 2,
+    } cases[] = {{path, AggregateMode::None, {}}, {" ", AggregateMode::AllProperties, {}},
+        {path, AggregateMode::SmallProperties, {"Property Set|Owner|23|23|24|0|0|2", "Property Let|Width|8|8|10|0|0|3", "Property Get|Width|4|5|7|1|0|3"}},
+        {path, AggregateMode::AllProperties,
             {"Property Get|Area|11|11|18|1|0|7", "Property Set|Owner|23|23|24|0|0|2", "Property Get|Width|4|5|7|1|0|3", "Property Let|Width|8|8|10|0|0|3"}}};
     for (const auto& c : cases)
-        EXPECT_EQ(summary(collectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
+        EXPECT_EQ(summary(collectAggregateProperties(c.path, c.mode)), c.members) << int(c.mode);
     // A loaded file's routines (found ignoring case) are used instead of reading the file.
     RoutineList onlyArea = splitFileIntoRoutines(path);
     std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->routineName != QLatin1String("Area"); });
     RoutinesByFileMap loaded;
     loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
-    EXPECT_EQ(summary(collectAggregateProperties(path, 2, &loaded)), QStringList {"Property Get|Area|11|11|18|1|0|7"});
+    EXPECT_EQ(summary(collectAggregateProperties(path, AggregateMode::AllProperties, &loaded)), QStringList {"Property Get|Area|11|11|18|1|0|7"});
 
     // Small: a property kind of at most six lines, comments included, with a known start.
     const struct {
@@ -304,10 +304,10 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
     }
     EXPECT_FALSE(isPropertyProcedure(nullptr));
     // The mode read back from the record's name; the record takes its module from the file.
-    EXPECT_EQ(
-        QList<int>({aggregateModeFromName(" let_set_get properties (all) "), aggregateModeFromName("Let_Set_Get Properties (Small)")}), QList<int>({2, 1}));
-    const RoutinePtr record = makeAggregateRecord(path, 1, 3);
-    EXPECT_EQ(record->uniqueKey, path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)");
+    EXPECT_EQ(aggregateModeFromName(" let_set_get properties (all) "), AggregateMode::AllProperties);
+    EXPECT_EQ(aggregateModeFromName("Let_Set_Get Properties (Small)"), AggregateMode::SmallProperties);
+    const RoutinePtr record = makeAggregateRecord(path, AggregateMode::SmallProperties, 3);
+    EXPECT_EQ(std::tuple(record->uniqueKey, record->memberCount), std::tuple(path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)", 3));
     // The heading, then each member with its lines; a Get's span takes in the comment block
     // above its signature.
     QStringList texts;
