@@ -80,7 +80,7 @@ void BatchMessageBox::showRequest(MessageRequest& request)
         given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
         ? given
         : batchButtonFor(request);
-    request.suppressChoice = 0; // a script never hides a message for the user
+    request.suppressChoice = SuppressChoice::Never; // a script never hides a message for the user
     request.inputText = request.inputText.trimmed();
     const QString caption = request.buttons[size_t(request.clickedButton)];
     report(request.messageKey.isEmpty() ? request.title + QLatin1Char('\n') + request.text : request.messageKey,
@@ -111,7 +111,7 @@ void ScriptedMessageBox::showRequest(MessageRequest& request)
     entry.isRequest = true;
     entry.request = request;
     shown.push_back(entry);
-    RequestAnswer answer {batchButtonFor(request), 0, request.inputText};
+    RequestAnswer answer {batchButtonFor(request), SuppressChoice::Never, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();

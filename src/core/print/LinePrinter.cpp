@@ -318,7 +318,7 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
             config::Warning question;
             question.key = kLongLineKey;
             question.title = QStringLiteral("Long Line Action");
-            question.icon = QStringLiteral("!");
+            question.icon = platform::MessageIcon::Exclamation;
             question.text = longLineQuestion(run_.overLongLines, line);
             question.buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel")};
             answer = messages_->ask(question);
@@ -335,7 +335,7 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
     if (answer == 1) {
         if (!dependency && messages_) {
             const config::Warning warning = config::Warning::notice(
-                kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), wrapWarningText());
+                kWrapWarningKey, QStringLiteral("Wrap Warning"), platform::MessageIcon::Information, wrapWarningText());
             if (messages_->ask(warning) != 0) {
                 print(line, false, segments, flags);
                 return;

@@ -103,7 +103,7 @@ bool PrintRun::prepareOutputTarget(bool& fileTarget)
     const bool simplexNow = surface_.duplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
         const config::Warning w = config::Warning::notice(QStringLiteral("Printer Setting Warning"),
-            QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
+            QStringLiteral("Printer Setting Warning"), platform::MessageIcon::Exclamation,
             QStringLiteral("The output device ") + quote(device.deviceName) + QStringLiteral(" is currently set to ")
                 + current + QStringLiteral(" printing but ") + chosen
                 + QStringLiteral(" printing was selected.  The device driver may not honor the change."));

@@ -144,7 +144,7 @@ bool askSuppressTocNotes(config::SuppressibleMessages& messages)
     config::Warning question;
     question.key = QStringLiteral("TOC Notes");
     question.title = QStringLiteral("TOC Notes Suppression");
-    question.icon = QStringLiteral("?");
+    question.icon = platform::MessageIcon::Question;
     question.text = QStringLiteral("Two notes appear at the end of the TOC summary.  Do ")
         + QStringLiteral("you want to suppress printing of those notes? ");
     question.buttons = {QStringLiteral("Yes"), QStringLiteral("No")};

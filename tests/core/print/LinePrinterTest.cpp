@@ -126,7 +126,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnsweredButADependencyListingWraps)
 {
     Listing b;
-    b.box.answers = {{0, 0, QString()}, {0, 0, QString()}, {1, 0, QString()}, {0, 0, QString()}, {2, 0, QString()}};
+    b.box.answers = {{0, {}, QString()}, {0, {}, QString()}, {1, {}, QString()}, {0, {}, QString()}, {2, {}, QString()}};
     const QString line = longLine(), truncated = line.left(79) + " ...";
     for (const QString& printed : {line, "[ZRK-B]" + line, line})
         EXPECT_TRUE(b.print(printed));

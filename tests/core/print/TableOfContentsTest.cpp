@@ -545,7 +545,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
 
     // The notes question: the first button suppresses them.
     quillon::config::SuppressibleMessages messages(options_, box_);
-    box_.answers = {{0, 0, QString()}, {1, 0, QString()}};
+    box_.answers = {{0, {}, QString()}, {1, {}, QString()}};
     EXPECT_TRUE(askSuppressTocNotes(messages));
     EXPECT_FALSE(askSuppressTocNotes(messages));
 }
