@@ -12,8 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::config;
-using quillon::platform::MessageIcon;
-using quillon::platform::SuppressChoice;
+using namespace quillon::platform;
 using quillon::ui::RestoreMessagesMenu;
 
 namespace {

@@ -280,13 +280,13 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
     loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
     EXPECT_EQ(summary(collectAggregateProperties(path, AggregateMode::AllProperties, &loaded)), QStringList {"Property Get|Area|11|11|18|1|0|7"});
 
+    using enum RoutineKind;
     // Small: a property kind of at most six lines, comments included, with a known start.
     const struct {
         RoutineKind kind;
         int start, end;
         bool small;
-    } spans[] = {{RoutineKind::PropertyGet, 10, 15, true}, {RoutineKind::PropertyGet, 10, 16, false}, {RoutineKind::Sub, 10, 12, false},
-        {RoutineKind::Property, 0, 12, false}, {RoutineKind::Property, 1, 6, true}};
+    } spans[] = {{PropertyGet, 10, 15, true}, {PropertyGet, 10, 16, false}, {Sub, 10, 12, false}, {Property, 0, 12, false}, {Property, 1, 6, true}};
     for (const auto& s : spans)
         EXPECT_EQ(isSmallProperty(Routine {.startLine = s.start, .endLine = s.end, .kind = s.kind}), s.small) << qPrintable(kindText(s.kind)) << s.end;
     // Only the first "PROPERTY " counts, and only in a procedure's signature.
@@ -294,10 +294,9 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
         RoutineKind kind;
         const char* sig;
         bool declarations, property;
-    } procedures[] = {{RoutineKind::Property, "Private Sub SetPropertyValue()", false, false},
-        {RoutineKind::Property, "  friend property let X(v)", false, true}, {RoutineKind::Property, "Sub Property X() ' Property Get", false, false},
-        {RoutineKind::PropertyGet, "Public Property Get X()", true, false}, {RoutineKind::Aggregate, "Public Property Get X()", false, false},
-        {RoutineKind::PropertyGet, "Public Property Get X()", false, true}};
+    } procedures[] = {{Property, "Private Sub SetPropertyValue()", false, false}, {Property, "  friend property let X(v)", false, true},
+        {Property, "Sub Property X() ' Property Get", false, false}, {PropertyGet, "Public Property Get X()", true, false},
+        {Aggregate, "Public Property Get X()", false, false}, {PropertyGet, "Public Property Get X()", false, true}};
     for (const auto& p : procedures) {
         const Routine r {.kind = p.kind, .sigLineText = p.sig, .isDeclarations = p.declarations};
         EXPECT_EQ(isPropertyProcedure(&r), p.property) << qPrintable(kindText(p.kind)) << " " << p.sig;

@@ -81,12 +81,11 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     }
 
     // The page estimates, two-sided ones rounded up to whole sheets.
-    using Kind = quillon::model::RoutineKind;
+    using enum quillon::model::RoutineKind;
     const std::tuple<bool, quillon::model::RoutineKind, int, int, int, double> estimates[] = {
         // duplex, kind, lines, the image's own pages: estimate; without top and bottom margins 60 lines per page
-        {false, Kind::Sub, 125, 0, 3, 0}, {false, Kind::Sub, 120, 0, 2, 0}, {true, Kind::Sub, 125, 0, 4, 0}, {true, Kind::Sub, 119, 0, 2, 0},
-        {true, Kind::Image, 125, 5, 6, 0}, {false, Kind::Image, 125, 0, 3, 0},
-        {false, Kind::Sub, 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
+        {false, Sub, 125, 0, 3, 0}, {false, Sub, 120, 0, 2, 0}, {true, Sub, 125, 0, 4, 0}, {true, Sub, 119, 0, 2, 0}, {true, Image, 125, 5, 6, 0},
+        {false, Image, 125, 0, 3, 0}, {false, Sub, 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
     for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
         b.setup.margins[kTop] = b.setup.margins[kBottom] = margins;
