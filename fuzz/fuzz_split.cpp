@@ -74,7 +74,7 @@ void checkSplit(const QString& path, const QStringList& lines)
     // The property group of the file, read from the routines just split.
     RoutinesByFileMap loaded;
     loaded.insert(path, routines);
-    for (int mode : {1, 2}) {
+    for (const AggregateMode mode : {AggregateMode::SmallProperties, AggregateMode::AllProperties}) {
         const RoutinePtr aggregate = makeAggregateRecord(path, moduleNameOf(path, lines), mode, 0);
         const std::vector<AggregateListingLine> listing = buildAggregateListing(*aggregate, lines, &loaded);
         FUZZ_CHECK(!listing.empty() && !listing.front().countsStatements);

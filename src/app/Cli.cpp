@@ -34,20 +34,22 @@ namespace {
 QString routineLine(const Routine& r)
 {
     const QChar tab = QLatin1Char('\t');
-    return fileNameOf(r.filePath) + tab + r.routineKind + tab + r.routineName + tab + QString::number(r.startLine) + tab
-        + QString::number(r.signatureLine) + tab + QString::number(r.endLine) + tab + QString::number(r.commentLines)
-        + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines) + tab
-        + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
+    // An aggregate has no signature line; its column shows how many properties it gathers.
+    const qint32 signatureColumn = r.kind == RoutineKind::Aggregate ? r.memberCount : r.signatureLine;
+    return fileNameOf(r.filePath) + tab + kindText(r.kind) + tab + r.routineName + tab + QString::number(r.startLine)
+        + tab + QString::number(signatureColumn) + tab + QString::number(r.endLine) + tab
+        + QString::number(r.commentLines) + tab + QString::number(r.blankLines) + tab + QString::number(r.codeLines)
+        + tab + (r.sigLineText.isEmpty() ? QString() : scopeAndKindText(r.sigLineText)) + tab + r.moduleName
         + QLatin1Char('\n');
 }
 
-QString fileRoutineLines(const QString& path, const RoutineList& routines, int aggregateMode,
+QString fileRoutineLines(const QString& path, const RoutineList& routines, AggregateMode aggregateMode,
     const RoutinesByFileMap& loaded, const SourceReader& reader)
 {
     QString text;
     for (const RoutinePtr& routine : routines)
         text += routineLine(*routine);
-    if (aggregateMode == 0)
+    if (aggregateMode == AggregateMode::None)
         return text;
     const RoutineList members = collectAggregateProperties(path, aggregateMode, &loaded, reader);
     if (members.empty())
@@ -95,18 +97,7 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
 {
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("routines takes one project or source file")};
-    int aggregateMode = 0;
-    if (args.options.contains(QStringLiteral("aggregate"))) {
-        const QString mode = args.options.value(QStringLiteral("aggregate"));
-        if (mode == QLatin1String("none"))
-            aggregateMode = 0;
-        else if (mode == QLatin1String("small"))
-            aggregateMode = 1;
-        else if (mode == QLatin1String("all"))
-            aggregateMode = 2;
-        else
-            throw Usage {QStringLiteral("--aggregate takes none, small or all")};
-    }
+    const AggregateMode aggregateMode = aggregateArgument(args, AggregateMode::None);
     const QString path = args.positional[0];
     if (isProjectFile(path)) {
         Project project(reader);

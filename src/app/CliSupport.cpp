@@ -108,4 +108,18 @@ QString projectArgument(const Arguments& args, const char* command, qsizetype mi
     return args.positional[0];
 }
 
+model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMode fallback)
+{
+    if (!args.has(QStringLiteral("aggregate")))
+        return fallback;
+    const QString mode = args.value(QStringLiteral("aggregate"));
+    if (mode == QLatin1String("none"))
+        return model::AggregateMode::None;
+    if (mode == QLatin1String("small"))
+        return model::AggregateMode::SmallProperties;
+    if (mode == QLatin1String("all"))
+        return model::AggregateMode::AllProperties;
+    throw Usage {QStringLiteral("--aggregate takes none, small or all")};
+}
+
 } // namespace quillon::app

@@ -54,5 +54,7 @@ struct AnalysedProject {
 std::optional<int> openForDump(model::Project& project, const QString& path, std::ostream& err);
 // The project file argument of a subcommand (throws Usage).
 QString projectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum);
+// "--aggregate none|small|all", or the fallback when it is not given (throws Usage).
+model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMode fallback);
 
 } // namespace quillon::app

@@ -95,8 +95,8 @@ Routine declarationsStandIn(const QString& path)
 {
     Routine routine;
     routine.filePath = path;
-    routine.routineName = kind::Declarations;
-    routine.routineKind = kind::Declarations;
+    routine.routineName = kindText(RoutineKind::Declarations);
+    routine.kind = RoutineKind::Declarations;
     routine.isDeclarations = true;
     return routine;
 }
@@ -233,7 +233,7 @@ void reportOutput(std::ostream& out, const QString& path, const platform::IPrint
 RoutinePtr formImageRoutine(const QString& path, const SourceReader& reader)
 {
     for (const RoutinePtr& routine : splitFileIntoRoutines(path, reader)) {
-        if (kindIs(*routine, QLatin1StringView("IMAGE")))
+        if (routine->kind == RoutineKind::Image)
             return routine;
     }
     return nullptr;
@@ -417,13 +417,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
-    int aggregate = session.options.aggregateMode();
-    if (args.has(QStringLiteral("aggregate"))) {
-        const QStringList modes {"none", "small", "all"};
-        aggregate = int(modes.indexOf(args.value(QStringLiteral("aggregate"))));
-        if (aggregate < 0)
-            throw Usage {QStringLiteral("--aggregate takes none, small or all")};
-    }
+    const model::AggregateMode aggregate = aggregateArgument(args, session.options.aggregateMode());
     ProjectToPrint loaded(reader, session);
     if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
@@ -611,7 +605,7 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
 
     Routine whole;
     whole.filePath = source.path;
-    whole.routineKind = kind::Sub;
+    whole.kind = RoutineKind::Sub;
     whole.startLine = 1;
     whole.endLine = qint32(source.lines.size());
     frame.headerTitle = fileNameOf(source.path);

@@ -80,7 +80,7 @@ void BatchMessageBox::showRequest(MessageRequest& request)
         given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
         ? given
         : batchButtonFor(request);
-    request.suppressChoice = 0; // a script never hides a message for the user
+    request.suppressChoice = SuppressChoice::Never; // a script never hides a message for the user
     request.inputText = request.inputText.trimmed();
     const QString caption = request.buttons[size_t(request.clickedButton)];
     report(request.messageKey.isEmpty() ? request.title + QLatin1Char('\n') + request.text : request.messageKey,
@@ -98,7 +98,7 @@ void SilentMessageBox::showRequest(MessageRequest& request)
 {
     texts << request.text;
     request.clickedButton = batchButtonFor(request);
-    request.suppressChoice = 0;
+    request.suppressChoice = SuppressChoice::Never;
     if (request.showInput)
         request.inputText = request.inputText.trimmed();
 }

@@ -13,6 +13,8 @@ namespace quillon::platform {
 enum class MessageIcon { None, Critical, Exclamation, Question, Information };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageResult { Ok, Yes, No };
+// Whether the user hid a message, and for how long.
+enum class SuppressChoice { Never, ThisSession, AllSessions };
 
 // A request to the message box with freely captioned buttons, an optional text input and
 // the offer to hide the message in future. Callers fill it; the box answers in
@@ -20,12 +22,12 @@ enum class MessageResult { Ok, Yes, No };
 struct MessageRequest {
     QString messageKey;
     QString title;
-    QString icon = QStringLiteral("64"); // "?", "!", "I", "X"
+    MessageIcon icon = MessageIcon::Information;
     QString text;
     std::array<QString, 5> buttons;
     int buttonCount = 0;
     bool allowSuppress = false;
-    int suppressChoice = 0; // 0 never, 1 this session only, 2 this and all future sessions
+    SuppressChoice suppressChoice = SuppressChoice::Never;
     bool showInput = false;
     QString inputLabel;
     QString inputText;

@@ -256,7 +256,8 @@ QHBoxLayout* MainWindow::buildStatusRow(QWidget* parent)
 void MainWindow::connectControls()
 {
     for (int i = 0; i < 3; ++i) {
-        connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this, [this, i] { processSelection(i); });
+        connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this,
+            [this, i] { processSelection(ProcessStep(i)); });
         connect(cmdSelectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { selectAll(i); });
         connect(cmdUnselectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { unselectAll(i); });
     }
@@ -396,7 +397,7 @@ void MainWindow::openProjectCommand()
     config::Warning warning;
     warning.key = QStringLiteral("Uncompiled VBP Warning");
     warning.title = QStringLiteral("UNCOMPILED PROJECT WARNING");
-    warning.icon = QStringLiteral("!");
+    warning.icon = platform::MessageIcon::Exclamation;
     warning.text = QStringLiteral("If the VBP project you ")
         + QStringLiteral("are selecting to load has not been successfully, compiled, ")
         + QStringLiteral("Quillon may respond unexpectedly, including failing without ")
@@ -509,25 +510,25 @@ void MainWindow::readSelection()
     });
 }
 
-void MainWindow::processSelection(int index)
+void MainWindow::processSelection(ProcessStep step)
 {
     if (loading_ || printing_)
         return;
     readSelection();
-    if (index == 0) {
+    if (step == ProcessStep::FillProcedures) {
         lists_->includeAllFiles = includeAllFiles_;
         const int added = lists_->fillProcedures();
         showRows(lstProcedures_, lists_->procedures);
         if (added > 0)
             setStatus(lists_->statusLine);
-    } else if (index == 1) {
+    } else if (step == ProcessStep::BuildQueue) {
         const bool hadProcedures = lists_->proceduresFilled && !lists_->procedures.empty();
         const int queued = lists_->buildQueue();
         if (hadProcedures)
             showRows(lstSelected_, lists_->queue);
         if (queued > 0)
             setStatus(lists_->statusLine);
-    } else if (index == 2) {
+    } else if (step == ProcessStep::PrintQueue) {
         printQueue();
     }
     refreshListButtons();

@@ -84,8 +84,9 @@ public:
     // was loaded: a load already running, or a file that does not exist.
     bool openProject(const QString& vbpPath);
 
-    // The three cmdProcessSelection buttons: 0 fill the procedures, 1 build the queue, 2 print.
-    void processSelection(int index);
+    // The three cmdProcessSelection buttons, left to right.
+    enum class ProcessStep { FillProcedures, BuildQueue, PrintQueue };
+    void processSelection(ProcessStep step);
     // list: 0 files, 1 procedures, 2 print queue.
     void selectAll(int list);
     void unselectAll(int list);

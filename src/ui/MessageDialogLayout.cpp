@@ -63,20 +63,6 @@ Layout layOut(const LayoutInput& input)
     return layout;
 }
 
-platform::MessageIcon iconForCode(const QString& code)
-{
-    const QString c = code.trimmed().toUpper();
-    if (c == QLatin1String("?") || c == QLatin1String("32"))
-        return platform::MessageIcon::Question;
-    if (c == QLatin1String("!") || c == QLatin1String("48"))
-        return platform::MessageIcon::Exclamation;
-    if (c == QLatin1String("I") || c == QLatin1String("64"))
-        return platform::MessageIcon::Information;
-    if (c == QLatin1String("X") || c == QLatin1String("16"))
-        return platform::MessageIcon::Critical;
-    return platform::MessageIcon::None;
-}
-
 QColor themeColor(qint64 value)
 {
     if (value < 0 || value > 0xFFFFFF)

@@ -63,10 +63,6 @@ struct Layout {
 // buttons; the message keeps its width.
 Layout layOut(const LayoutInput& input);
 
-// "?" question, "!" exclamation, "I" information, "X" critical; the numeric codes of the
-// same symbols (32, 48, 64 (the reset value), 16) too. Anything else shows no symbol.
-platform::MessageIcon iconForCode(const QString& code);
-
 // A colour value (red in the low byte) as a colour; a value outside 24 bits is white.
 QColor themeColor(qint64 value);
 

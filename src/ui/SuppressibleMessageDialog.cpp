@@ -71,7 +71,7 @@ void SuppressibleMessageDialog::build(const QColor& theme)
     icon_ = new QLabel(this);
     icon_->setObjectName(QStringLiteral("imgIcon"));
     icon_->setAlignment(Qt::AlignCenter);
-    const platform::MessageIcon symbol = dialoglayout::iconForCode(request_.icon);
+    const platform::MessageIcon symbol = request_.icon;
     if (symbol != platform::MessageIcon::None) {
         const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
         icon_->setPixmap(style()->standardIcon(standardPixmapFor(symbol), nullptr, this).pixmap(size, size));
@@ -192,10 +192,11 @@ void SuppressibleMessageDialog::clickButton(int index)
     if (!request_.isButtonShown(index))
         return;
     request_.clickedButton = index;
-    request_.suppressChoice = 0;
+    // The three options in the order of SuppressChoice: never, this session, all sessions.
+    request_.suppressChoice = platform::SuppressChoice::Never;
     for (int i = 0; i < 3; ++i) {
         if (options_[size_t(i)]->isChecked())
-            request_.suppressChoice = i;
+            request_.suppressChoice = platform::SuppressChoice(i);
     }
     if (request_.showInput)
         request_.inputText = inputBox_->text().trimmed();

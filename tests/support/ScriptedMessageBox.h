@@ -20,7 +20,7 @@ public:
     };
     struct RequestAnswer {
         int button = 0;
-        int suppressChoice = 0;
+        platform::SuppressChoice suppressChoice = platform::SuppressChoice::Never;
         QString inputText;
     };
     platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons) override;

@@ -121,7 +121,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     }
     for (const char* name : {"mnuUserOptions", "mnuExecuteWrap", "mnuShrinkBlankLines", "mnuRestoreEdited"})
         EXPECT_FALSE(b.window->action(name)->isEnabled()) << name;
-    b.window->processSelection(0);
+    b.window->processSelection(ui::MainWindow::ProcessStep::FillProcedures);
     EXPECT_EQ(b.box.shown.back().text, "No project files loaded.");
     b.box.shown.clear();
     // A second File | Open arriving while the load lets events run does nothing. The warning is
@@ -131,7 +131,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
         secondOpenTried = true;
         b.window->openProjectCommand();
     });
-    b.box.answers.push_back({0, 2, QString()});
+    b.box.answers.push_back({0, quillon::platform::SuppressChoice::AllSessions, QString()});
     b.window->openProjectCommand();
     EXPECT_TRUE(secondOpenTried);
     ASSERT_EQ(b.box.shown.size(), 1u) << "one warning: the second open never started";
@@ -201,13 +201,13 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.list("lstFiles")->item(1)->setSelected(true);
     EXPECT_TRUE(b.entries("lstProcedures").isEmpty());
     EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled()) << "an empty list has no selection buttons";
-    b.window->processSelection(1);
+    b.window->processSelection(ui::MainWindow::ProcessStep::BuildQueue);
     EXPECT_EQ(b.box.shown.back().text, "No procedures available in the modules list.");
 
     // The project file changed on disk: a reload is asked for and nothing prints.
     b.printed.clear();
     b.fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modA; modA.bas"});
-    b.window->processSelection(2);
+    b.window->processSelection(ui::MainWindow::ProcessStep::PrintQueue);
     EXPECT_EQ(b.box.shown.back().title, "Reload required");
     EXPECT_TRUE(b.printed.empty());
     // A file that is not there: the message, and the loaded project stays listed.

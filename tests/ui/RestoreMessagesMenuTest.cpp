@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::config;
+using namespace quillon::platform;
 using quillon::ui::RestoreMessagesMenu;
 
 namespace {
@@ -46,10 +47,10 @@ TEST(RestoreMenuTest, TheListIsReadAtStartRefreshedWhenTheFileMenuOpensAndAClick
     RestoreMessagesMenu helper(menu, engine, &fileMenu);
     QSignalSpy restored(&helper, &RestoreMessagesMenu::messageRestored);
     EXPECT_EQ(texts(*menu), QStringList {"Kept (Click 1 - No) (Always)"});
-    box.answers.push_back({0, 2, QString()});
-    engine.ask(Warning::notice("Save & Exit", "Save & Exit", "?", "Go on?"));
-    box.answers.push_back({0, 1, QString()});
-    engine.ask(Warning::notice("Long Line Warning", "Long Line Warning", "?", "Go on?"));
+    box.answers.push_back({0, SuppressChoice::AllSessions, QString()});
+    engine.ask(Warning::notice("Save & Exit", "Save & Exit", MessageIcon::Question, "Go on?"));
+    box.answers.push_back({0, SuppressChoice::ThisSession, QString()});
+    engine.ask(Warning::notice("Long Line Warning", "Long Line Warning", MessageIcon::Question, "Go on?"));
     Q_EMIT fileMenu.aboutToShow();
     ASSERT_EQ(
         texts(*menu), (QStringList {"Kept (Click 1 - No) (Always)", "Save && Exit (Click 0 - OK) (Always)", "Long Line Warning (Click 0 - OK) (Session)"}));

@@ -70,10 +70,6 @@ TEST(MessageDialogLayout, ButtonsInACentredRowUnderTheMessageOrIconThenFramesBet
 
 TEST(MessageDialogLayout, IconsColoursAndCaptions)
 {
-    const std::pair<const char*, MessageIcon> icons[] = {{"?", MessageIcon::Question}, {"!", MessageIcon::Exclamation}, {"i", MessageIcon::Information},
-        {"X", MessageIcon::Critical}, {"64", MessageIcon::Information}, {"Z", MessageIcon::None}};
-    for (const auto& [code, icon] : icons)
-        EXPECT_EQ(dialoglayout::iconForCode(code), icon) << code;
     EXPECT_EQ(dialoglayout::themeColor(-1), QColor(Qt::white)); // a stored colour: the dialog test below
     // Captions are measured as shown: without the access-key mark.
     EXPECT_EQ(dialoglayout::shownCaption("&Yes"), QStringLiteral("Yes"));
@@ -101,7 +97,7 @@ TEST(MessageDialogPosition, CentredTopBottomOrAtTwipsAndAlwaysOnTheScreen)
 MessageRequest yesNoRequest()
 {
     MessageRequest request;
-    request.icon = QStringLiteral("?");
+    request.icon = MessageIcon::Question;
     request.text = QStringLiteral("First line\r\nSecond line");
     request.buttons = {"Yes", "No"};
     request.clickedButton = -1;
@@ -193,7 +189,7 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
     });
     box.showRequest(full);
     EXPECT_EQ(full.clickedButton, 1);
-    EXPECT_EQ(full.suppressChoice, 2);
+    EXPECT_EQ(full.suppressChoice, quillon::platform::SuppressChoice::AllSessions);
     EXPECT_EQ(full.inputText, QStringLiteral("/tmp/new name.txt"));
 }
 

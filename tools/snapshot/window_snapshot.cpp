@@ -45,11 +45,11 @@ int main(int argc, char** argv)
     auto* files = window.findChild<QListWidget*>(QStringLiteral("lstFiles"));
     for (int row = 0; row < files->count() && row < 2; ++row)
         files->item(row)->setSelected(true);
-    window.processSelection(0);
+    window.processSelection(quillon::ui::MainWindow::ProcessStep::FillProcedures);
     auto* procedures = window.findChild<QListWidget*>(QStringLiteral("lstProcedures"));
     for (int row = 1; row < procedures->count() && row < 5; ++row)
         procedures->item(row)->setSelected(true);
-    window.processSelection(1);
+    window.processSelection(quillon::ui::MainWindow::ProcessStep::BuildQueue);
     app.processEvents();
     // A palette image keeps the file small enough to live in the repository.
     auto save = [](QWidget& widget, const char* path) {
@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     quillon::platform::MessageRequest request;
     request.messageKey = QStringLiteral("Long Line Action");
     request.title = QStringLiteral("Long Line Action");
-    request.icon = QStringLiteral("?");
+    request.icon = quillon::platform::MessageIcon::Question;
     request.text = quillon::config::SuppressibleMessages::composeSuppressionText(
         QStringLiteral(
             "A source line is too long to fit within the printable width.\r\nClick <Truncate> to clip the line "

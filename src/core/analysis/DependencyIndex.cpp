@@ -198,15 +198,12 @@ std::optional<ApiDeclaration> parseDeclareLine(QStringView line)
 
 bool DependencyIndex::isIndexedKind(const Routine& routine)
 {
-    if (kindIs(routine, QLatin1StringView("DECLARATIONS")))
+    if (routine.kind == RoutineKind::Declarations)
         return true;
     if (routine.isDeclarations || routine.isDepPseudo)
         return false;
-    for (const char* kind : {"LAYOUT", "AGGREGATE", "IMAGE"}) {
-        if (kindIs(routine, QLatin1StringView(kind)))
-            return false;
-    }
-    return true;
+    return routine.kind != RoutineKind::Layout && routine.kind != RoutineKind::Aggregate
+        && routine.kind != RoutineKind::Image;
 }
 
 void DependencyIndex::beginPhase1()

@@ -46,7 +46,8 @@ QString DependencyReporter::chainEntry(const QString& key)
     QString name = bar < 0 ? QString() : key.mid(bar + 1);
     if (const RoutinePtr routine = index_.routineFor(key)) {
         fileKey = routine->filePath + QLatin1Char('|') + routine->moduleName;
-        kindText = routine->sigLineText.isEmpty() ? routine->routineKind : scopeAndKindText(routine->sigLineText);
+        kindText =
+            routine->sigLineText.isEmpty() ? model::kindText(routine->kind) : scopeAndKindText(routine->sigLineText);
         name = routine->routineName;
     }
     QString letter = legend_.value(fileKey);
@@ -280,12 +281,8 @@ bool isIsolatedEventHandler(const DependencyIndex& index, const Routine& routine
 
 bool isEligibleForReport(const DependencyIndex& index, const Routine& routine)
 {
-    if (routine.isDeclarations || routine.isDepPseudo)
+    if (routine.isDeclarations || routine.isDepPseudo || isPseudoRoutine(routine))
         return false;
-    for (const char* kind : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "IMAGE", "DEPENDENCY"}) {
-        if (kindIs(routine, QLatin1StringView(kind)))
-            return false;
-    }
     // Indexed: the routine the index holds under this key is this one. A second routine of
     // the same key (a Property Let beside its Get) was never scanned.
     const RoutinePtr indexed = index.routineFor(DependencyIndex::routineKey(routine));
@@ -297,7 +294,7 @@ bool isEligibleForReport(const DependencyIndex& index, const Routine& routine)
 RoutinePtr makeDependencyPseudoRoutine(const Routine& procedure)
 {
     auto pseudo = std::make_shared<Routine>();
-    pseudo->routineKind = kind::Dependency;
+    pseudo->kind = RoutineKind::Dependency;
     pseudo->routineName = procedure.routineName + QStringLiteral("|Dep");
     pseudo->filePath = procedure.filePath;
     pseudo->moduleName = procedure.moduleName;

@@ -326,14 +326,14 @@ void Options::set(OptionKey key, const QString& value)
         values_.insert(id(":Output", "Code Indent"), text(key));
 }
 
-int Options::aggregateMode() const
+model::AggregateMode Options::aggregateMode() const
 {
     const QString word = text(opt::Aggregate);
     if (word == QLatin1String("Small"))
-        return 1;
+        return model::AggregateMode::SmallProperties;
     if (word == QLatin1String("All"))
-        return 2;
-    return 0;
+        return model::AggregateMode::AllProperties;
+    return model::AggregateMode::None;
 }
 
 int Options::ideTabWidth() const

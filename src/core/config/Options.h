@@ -1,5 +1,6 @@
 #pragma once
 #include "config/Ini.h"
+#include "model/Routine.h"
 
 #include <QHash>
 #include <QString>
@@ -127,7 +128,7 @@ public:
     void setInt(OptionKey key, int value) { set(key, QString::number(value)); }
     void setSingle(OptionKey key, float value) { set(key, QString::number(double(value), 'f', 3)); }
 
-    int aggregateMode() const; // 0 none, 1 small, 2 all
+    model::AggregateMode aggregateMode() const;
     int ideTabWidth() const; // "Tab Width", 1..32, 4 when empty or not a number
     int codeIndentWidth() const; // the code indent printing uses
     qint32 color(int index) const;

@@ -52,7 +52,7 @@ void SuppressibleMessages::resetRequest()
     request.showInput = false;
     request.allowSuppress = false;
     request.showBrowse = false;
-    request.icon = QStringLiteral("64");
+    request.icon = platform::MessageIcon::Information;
     for (QString& caption : request.buttons)
         caption.clear();
 }
@@ -95,7 +95,7 @@ void SuppressibleMessages::show()
 {
     if (request.allowSuppress)
         request.text = composeSuppressionText(request.text, request.messageKey);
-    request.suppressChoice = 0;
+    request.suppressChoice = platform::SuppressChoice::Never;
     request.inputText = request.inputText.trimmed();
     box_.showRequest(request);
     if (request.clickedButton < 0 || request.clickedButton > 4)
@@ -112,9 +112,9 @@ void SuppressibleMessages::saveSuppression()
 {
     int count = restoreCount();
     QString record = request.messageKey + QLatin1Char(' ') + request.clickText;
-    if (request.suppressChoice == 1)
+    if (request.suppressChoice == platform::SuppressChoice::ThisSession)
         record += QStringLiteral(" (Session)");
-    else if (request.suppressChoice == 2)
+    else if (request.suppressChoice == platform::SuppressChoice::AllSessions)
         record += QStringLiteral(" (Always)");
     else
         return;

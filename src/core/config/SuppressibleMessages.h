@@ -11,7 +11,7 @@ namespace quillon::config {
 struct Warning {
     QString key; // identifies the message for hiding; no key may be contained in another
     QString title; // the heading
-    QString icon = QStringLiteral("!");
+    platform::MessageIcon icon = platform::MessageIcon::Exclamation;
     QString text;
     QStringList buttons; // up to five captions
     bool allowSuppress = true;
@@ -22,12 +22,12 @@ struct Warning {
     QString position;
 
     // A notice closed by its one "OK" button.
-    static Warning notice(QString key, QString title, QString icon, QString text)
+    static Warning notice(QString key, QString title, platform::MessageIcon icon, QString text)
     {
         Warning notice;
         notice.key = std::move(key);
         notice.title = std::move(title);
-        notice.icon = std::move(icon);
+        notice.icon = icon;
         notice.text = std::move(text);
         notice.buttons = {QStringLiteral("OK")};
         return notice;

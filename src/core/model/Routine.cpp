@@ -4,33 +4,70 @@
 
 namespace quillon::model {
 
-bool kindIs(const Routine& routine, QLatin1StringView upperKind)
+QString kindText(RoutineKind kind)
 {
-    const QStringView k = trimBlanks(routine.routineKind);
-    return k.size() == upperKind.size() && startsWithUpper(k, upperKind);
+    switch (kind) {
+    case RoutineKind::None:
+        return QString();
+    case RoutineKind::Layout:
+        return QStringLiteral("Layout");
+    case RoutineKind::Image:
+        return QStringLiteral("Image");
+    case RoutineKind::Declarations:
+        return QStringLiteral("Declarations");
+    case RoutineKind::Aggregate:
+        return QStringLiteral("Aggregate");
+    case RoutineKind::Dependency:
+        return QStringLiteral("Dependency");
+    case RoutineKind::Sub:
+        return QStringLiteral("Sub");
+    case RoutineKind::Function:
+        return QStringLiteral("Function");
+    case RoutineKind::PropertyGet:
+        return QStringLiteral("Property Get");
+    case RoutineKind::PropertyLet:
+        return QStringLiteral("Property Let");
+    case RoutineKind::PropertySet:
+        return QStringLiteral("Property Set");
+    case RoutineKind::Property:
+        return QStringLiteral("Property");
+    case RoutineKind::TableOfContents:
+        return QStringLiteral("TOC");
+    }
+    return QString();
 }
 
 bool isPseudoRoutine(const Routine& routine)
 {
-    for (const char* name : {"LAYOUT", "IMAGE", "DECLARATIONS", "AGGREGATE", "DEPENDENCY"}) {
-        if (kindIs(routine, QLatin1StringView(name)))
-            return true;
+    switch (routine.kind) {
+    case RoutineKind::Layout:
+    case RoutineKind::Image:
+    case RoutineKind::Declarations:
+    case RoutineKind::Aggregate:
+    case RoutineKind::Dependency:
+        return true;
+    default:
+        return false;
     }
-    return false;
 }
 
-QString makeUniqueKey(
-    const QString& filePath, const QString& moduleName, const QString& routineName, const QString& routineKind)
+bool isPropertyKind(RoutineKind kind)
+{
+    return kind == RoutineKind::PropertyGet || kind == RoutineKind::PropertyLet || kind == RoutineKind::PropertySet
+        || kind == RoutineKind::Property;
+}
+
+QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName, RoutineKind kind)
 {
     const QChar bar = QLatin1Char('|');
-    if (routineKind.isEmpty())
+    if (kind == RoutineKind::None)
         return filePath + bar + moduleName + bar + routineName;
-    return filePath + bar + moduleName + bar + routineKind + bar + routineName;
+    return filePath + bar + moduleName + bar + kindText(kind) + bar + routineName;
 }
 
 void assignUniqueKey(Routine& routine)
 {
-    routine.uniqueKey = makeUniqueKey(routine.filePath, routine.moduleName, routine.routineName, routine.routineKind);
+    routine.uniqueKey = makeUniqueKey(routine.filePath, routine.moduleName, routine.routineName, routine.kind);
 }
 
 QString dependencyKey(const Routine* routine)

@@ -23,6 +23,34 @@ private:
     QString fileType_;
 };
 
+// What a routine record stands for. Procedures take their kind from the signature; the
+// others are pseudo-routines the program makes for parts of a file or for its own reports.
+enum class RoutineKind {
+    None, // a signature naming no known kind; shown and keyed as no text at all
+    Layout,
+    Image,
+    Declarations,
+    Aggregate,
+    Dependency,
+    Sub,
+    Function,
+    PropertyGet,
+    PropertyLet,
+    PropertySet,
+    Property,
+    TableOfContents,
+};
+
+// The kind as dumps, unique keys, list files and headings spell it: "Property Get", "TOC".
+QString kindText(RoutineKind kind);
+
+// Which properties of a file are gathered into one aggregate record.
+enum class AggregateMode {
+    None,
+    SmallProperties, // property procedures of at most kSmallPropertyLines lines
+    AllProperties,
+};
+
 // One printable unit of a file: a procedure, or a pseudo-routine standing for the form
 // designer block, the form image, the declarations, a group of properties or a dependency
 // report. Shared by reference among every list that holds it.
@@ -34,7 +62,7 @@ struct Routine {
     qint32 startLine = 0;
     qint32 signatureLine = 0;
     qint32 endLine = 0;
-    QString routineKind;
+    RoutineKind kind = RoutineKind::None;
     QString sigLineText;
     bool isDeclarations = false;
     bool isDepPseudo = false;
@@ -42,6 +70,7 @@ struct Routine {
     qint32 commentLines = 0;
     qint32 blankLines = 0;
     qint32 codeLines = 0;
+    qint32 memberCount = 0; // an aggregate's number of gathered properties
 };
 
 using RoutinePtr = std::shared_ptr<Routine>;
@@ -49,30 +78,18 @@ using RoutineList = std::vector<RoutinePtr>;
 using FilePtr = std::shared_ptr<ProjectFile>;
 using FileList = std::vector<FilePtr>;
 
-// Kind texts as stored in RoutineKind.
-namespace kind {
-inline const QString Layout = QStringLiteral("Layout");
-inline const QString Image = QStringLiteral("Image");
-inline const QString Declarations = QStringLiteral("Declarations");
-inline const QString Aggregate = QStringLiteral("Aggregate");
-inline const QString Dependency = QStringLiteral("Dependency");
-inline const QString Sub = QStringLiteral("Sub");
-inline const QString Function = QStringLiteral("Function");
-inline const QString PropertyGet = QStringLiteral("Property Get");
-inline const QString PropertyLet = QStringLiteral("Property Let");
-inline const QString PropertySet = QStringLiteral("Property Set");
-inline const QString Property = QStringLiteral("Property");
-} // namespace kind
-
 inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
 
-// The kind compared the way every test of it does: trimmed, upper-cased, against an
-// upper-case spelling such as "LAYOUT".
-bool kindIs(const Routine& routine, QLatin1StringView upperKind);
+// Layout, image, declarations, aggregate and dependency records: parts of a file or reports,
+// not procedures.
 bool isPseudoRoutine(const Routine& routine);
+bool isPropertyKind(RoutineKind kind); // Property Get, Let, Set, or a bare Property
+inline bool isTableOfContents(const Routine& routine)
+{
+    return routine.kind == RoutineKind::TableOfContents;
+}
 
-QString makeUniqueKey(
-    const QString& filePath, const QString& moduleName, const QString& routineName, const QString& routineKind);
+QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName, RoutineKind kind);
 // Sets UniqueKey from the record's own path, module, name and kind.
 void assignUniqueKey(Routine& routine);
 QString dependencyKey(const Routine* routine);

@@ -76,11 +76,11 @@ bool endsWithContinuation(QStringView line)
     return line.size() >= 2 && line.endsWith(QLatin1String(" _"));
 }
 
-RoutinePtr makePseudo(const QString& path, const QString& moduleName, const QString& kindText, qint32 start, qint32 end)
+RoutinePtr makePseudo(const QString& path, const QString& moduleName, RoutineKind kind, qint32 start, qint32 end)
 {
     auto record = std::make_shared<Routine>();
-    record->routineName = kindText;
-    record->routineKind = kindText;
+    record->routineName = kindText(kind);
+    record->kind = kind;
     record->filePath = path;
     record->moduleName = moduleName;
     record->startLine = start;
@@ -194,23 +194,23 @@ QString procNameFromSignature(QStringView line)
     return name;
 }
 
-QString kindFromSignature(QStringView line)
+RoutineKind kindFromSignature(QStringView line)
 {
     const QString text = upperCase(trimLeadingBlanks(line));
     if (text.contains(QLatin1String("PROPERTY"))) {
         if (text.contains(QLatin1String("PROPERTY GET")))
-            return kind::PropertyGet;
+            return RoutineKind::PropertyGet;
         if (text.contains(QLatin1String("PROPERTY LET")))
-            return kind::PropertyLet;
+            return RoutineKind::PropertyLet;
         if (text.contains(QLatin1String("PROPERTY SET")))
-            return kind::PropertySet;
-        return kind::Property;
+            return RoutineKind::PropertySet;
+        return RoutineKind::Property;
     }
     if (text.contains(QLatin1String("FUNCTION")))
-        return kind::Function;
+        return RoutineKind::Function;
     if (text.contains(QLatin1String("SUB")))
-        return kind::Sub;
-    return QString();
+        return RoutineKind::Sub;
+    return RoutineKind::None;
 }
 
 bool isEndProcedureLine(QStringView line)
@@ -230,16 +230,16 @@ QString scopeAndKindText(QStringView signature)
     else if (s.startsWith(QLatin1String("FRIEND ")))
         scope = QStringLiteral("Friend");
     const QString spaced = QLatin1Char(' ') + s;
-    QString kindText = kind::Sub;
+    RoutineKind kind = RoutineKind::Sub;
     if (spaced.endsWith(QLatin1String(" FUNCTION")) || spaced.contains(QLatin1String(" FUNCTION ")))
-        kindText = kind::Function;
+        kind = RoutineKind::Function;
     else if (spaced.contains(QLatin1String(" PROPERTY GET")))
-        kindText = kind::PropertyGet;
+        kind = RoutineKind::PropertyGet;
     else if (spaced.contains(QLatin1String(" PROPERTY LET")))
-        kindText = kind::PropertyLet;
+        kind = RoutineKind::PropertyLet;
     else if (spaced.contains(QLatin1String(" PROPERTY SET")))
-        kindText = kind::PropertySet;
-    return scope + QLatin1Char(' ') + kindText;
+        kind = RoutineKind::PropertySet;
+    return scope + QLatin1Char(' ') + kindText(kind);
 }
 
 bool isEventHandlerName(QStringView name)
@@ -335,10 +335,10 @@ public:
         const qint32 lastAttributeLine = (isForm || isClass) ? lastHeaderAttributeLine(lines_) : 0;
         declStart_ = lastAttributeLine > 0 ? lastAttributeLine + 1 : 1;
         if (isForm && lastAttributeLine > 0) {
-            result_.push_back(makePseudo(path_, moduleName_, kind::Layout, 1, lastAttributeLine));
-            result_.push_back(makePseudo(path_, moduleName_, kind::Image, 1, lastAttributeLine));
+            result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Layout, 1, lastAttributeLine));
+            result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Image, 1, lastAttributeLine));
         }
-        declarations_ = makePseudo(path_, moduleName_, kind::Declarations, declStart_, 0);
+        declarations_ = makePseudo(path_, moduleName_, RoutineKind::Declarations, declStart_, 0);
         declarations_->isDeclarations = true;
 
         const qint32 lineCount = qint32(lines_.size());
@@ -426,7 +426,7 @@ private:
         record->routineName = procNameFromSignature(signature);
         if (isEventHandlerName(record->routineName))
             record->routineName = kEventHandlerPrefix + record->routineName;
-        record->routineKind = kindFromSignature(signature);
+        record->kind = kindFromSignature(signature);
         record->startLine = startLineOf(signatureLine);
         record->signatureLine = signatureLine;
         record->sigLineText = lines_[signatureLine - 1];
@@ -472,12 +472,8 @@ RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reade
 
 bool isPropertyProcedure(const Routine* routine)
 {
-    if (!routine || routine->isDeclarations)
+    if (!routine || routine->isDeclarations || isPseudoRoutine(*routine))
         return false;
-    for (const char* excluded : {"DECLARATIONS", "LAYOUT", "AGGREGATE", "DEPENDENCY", "IMAGE", "EVENT HANDLER"}) {
-        if (kindIs(*routine, QLatin1StringView(excluded)))
-            return false;
-    }
     const QString sig = upperCase(trimBlanks(routine->sigLineText));
     const qsizetype at = sig.indexOf(QLatin1String("PROPERTY "));
     if (at < 0)
@@ -488,8 +484,7 @@ bool isPropertyProcedure(const Routine* routine)
 
 bool isSmallProperty(const Routine& routine)
 {
-    return routine.startLine > 0 && routine.endLine > 0
-        && upperCase(trimBlanks(routine.routineKind)).contains(QLatin1String("PROPERTY"))
+    return routine.startLine > 0 && routine.endLine > 0 && isPropertyKind(routine.kind)
         && routine.endLine - routine.startLine + 1 <= kSmallPropertyLines;
 }
 
@@ -524,10 +519,10 @@ bool sortsAfter(const AggregateSortKey& a, const AggregateSortKey& b)
 } // namespace
 
 RoutineList collectAggregateProperties(
-    const QString& path, int mode, const RoutinesByFileMap* loaded, const SourceReader& reader)
+    const QString& path, AggregateMode mode, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
     RoutineList kept;
-    if (mode == 0 || trimBlanks(path).isEmpty())
+    if (mode == AggregateMode::None || trimBlanks(path).isEmpty())
         return kept;
     RoutineList routines;
     if (const RoutineList* found = loaded ? loaded->find(path) : nullptr)
@@ -537,7 +532,8 @@ RoutineList collectAggregateProperties(
     for (const RoutinePtr& routine : routines) {
         if (!isPropertyProcedure(routine.get()))
             continue;
-        if (mode == 2 || (mode == 1 && isSmallProperty(*routine)))
+        if (mode == AggregateMode::AllProperties
+            || (mode == AggregateMode::SmallProperties && isSmallProperty(*routine)))
             kept.push_back(routine);
     }
     exchangeSort(
@@ -545,35 +541,36 @@ RoutineList collectAggregateProperties(
     return kept;
 }
 
-QString aggregateName(int mode)
+QString aggregateName(AggregateMode mode)
 {
     QString name = QStringLiteral("Let_Set_Get Properties");
-    if (mode == 1)
+    if (mode == AggregateMode::SmallProperties)
         name += QStringLiteral(" (Small)");
-    else if (mode == 2)
+    else if (mode == AggregateMode::AllProperties)
         name += QStringLiteral(" (All)");
     return name;
 }
 
-int aggregateModeFromName(const QString& routineName)
+AggregateMode aggregateModeFromName(const QString& routineName)
 {
-    return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? 2 : 1;
+    return upperCase(trimBlanks(routineName)).contains(QLatin1String("(ALL)")) ? AggregateMode::AllProperties
+                                                                               : AggregateMode::SmallProperties;
 }
 
-RoutinePtr makeAggregateRecord(const QString& path, int mode, qint32 count, const SourceReader& reader)
+RoutinePtr makeAggregateRecord(const QString& path, AggregateMode mode, qint32 memberCount, const SourceReader& reader)
 {
     const QString vbName = readVbName(path, reader);
-    return makeAggregateRecord(path, vbName.isEmpty() ? fileBaseName(path) : vbName, mode, count);
+    return makeAggregateRecord(path, vbName.isEmpty() ? fileBaseName(path) : vbName, mode, memberCount);
 }
 
-RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count)
+RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, AggregateMode mode, qint32 memberCount)
 {
     auto record = std::make_shared<Routine>();
     record->filePath = path;
     record->moduleName = moduleName;
     record->routineName = aggregateName(mode);
-    record->routineKind = kind::Aggregate;
-    record->signatureLine = count;
+    record->kind = RoutineKind::Aggregate;
+    record->memberCount = memberCount;
     assignUniqueKey(*record);
     return record;
 }
@@ -581,10 +578,11 @@ RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, i
 std::vector<AggregateListingLine> buildAggregateListing(
     const Routine& aggregate, const QStringList& fileLines, const RoutinesByFileMap* loaded, const SourceReader& reader)
 {
-    const int mode = aggregateModeFromName(aggregate.routineName);
+    const AggregateMode mode = aggregateModeFromName(aggregate.routineName);
     std::vector<AggregateListingLine> out;
     out.push_back({QStringLiteral(" Let_Set_Get Properties")
-            + (mode == 1 ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)")) + QLatin1Char(' '),
+            + (mode == AggregateMode::SmallProperties ? QStringLiteral(" (<= 6 lines)") : QStringLiteral(" (All)"))
+            + QLatin1Char(' '),
         false});
     const qint32 lineCount = qint32(fileLines.size());
     for (const RoutinePtr& member : collectAggregateProperties(aggregate.filePath, mode, loaded, reader)) {

@@ -22,7 +22,7 @@ struct ProcedureHeaderRules {
 qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules);
 bool isProcedureStart(QStringView line); // with the routine split's rules
 QString procNameFromSignature(QStringView line);
-QString kindFromSignature(QStringView line);
+RoutineKind kindFromSignature(QStringView line);
 bool isEndProcedureLine(QStringView line);
 QString scopeAndKindText(QStringView signature);
 
@@ -53,19 +53,19 @@ RoutineList splitFileIntoRoutines(
 RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines);
 
 // Aggregate pseudo-routine: a file's property procedures grouped onto one page.
-// Mode 0 none, 1 small properties only, 2 all properties.
 constexpr int kSmallPropertyLines = 6;
 bool isPropertyProcedure(const Routine* routine);
 bool isSmallProperty(const Routine& routine);
 // Takes the file's routines from `loaded` when it holds the path, else splits the file anew.
-RoutineList collectAggregateProperties(const QString& path, int mode, const RoutinesByFileMap* loaded = nullptr,
-    const SourceReader& reader = SourceReader::standard());
-QString aggregateName(int mode);
-int aggregateModeFromName(const QString& routineName); // 2 for an "(All)" group, else 1
+RoutineList collectAggregateProperties(const QString& path, AggregateMode mode,
+    const RoutinesByFileMap* loaded = nullptr, const SourceReader& reader = SourceReader::standard());
+QString aggregateName(AggregateMode mode);
+// AllProperties for an "(All)" group, else SmallProperties.
+AggregateMode aggregateModeFromName(const QString& routineName);
 RoutinePtr makeAggregateRecord(
-    const QString& path, int mode, qint32 count, const SourceReader& reader = SourceReader::standard());
+    const QString& path, AggregateMode mode, qint32 memberCount, const SourceReader& reader = SourceReader::standard());
 // The same for a file whose module name is known (from its routines): no second read.
-RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, int mode, qint32 count);
+RoutinePtr makeAggregateRecord(const QString& path, const QString& moduleName, AggregateMode mode, qint32 memberCount);
 
 // The text an Aggregate record prints: the heading, then per member an empty line, ">>> "
 // and its name, and its lines. countsStatements marks the member lines that go into the

@@ -297,7 +297,7 @@ QString LinePrinter::truncateToFit(const QString& line) const
 void LinePrinter::longLineAction(const QString& line, const model::Routine* routine, bool& continueFlag,
     const std::vector<Segment>& segments, const LineFlags& flags)
 {
-    const bool dependency = routine && model::kindIs(*routine, QLatin1StringView("DEPENDENCY"));
+    const bool dependency = routine && routine->kind == model::RoutineKind::Dependency;
     int answer = 1;
     if (!dependency && messages_) {
         messages_->request.messageKey = kLongLineKey;
@@ -308,7 +308,7 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
             config::Warning question;
             question.key = kLongLineKey;
             question.title = QStringLiteral("Long Line Action");
-            question.icon = QStringLiteral("!");
+            question.icon = platform::MessageIcon::Exclamation;
             question.text = longLineQuestion(run_.overLongLines, line);
             question.buttons = {QStringLiteral("Truncate"), QStringLiteral("Wrap"), QStringLiteral("Cancel")};
             answer = messages_->ask(question);
@@ -325,7 +325,7 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
     if (answer == 1) {
         if (!dependency && messages_) {
             const config::Warning warning = config::Warning::notice(
-                kWrapWarningKey, QStringLiteral("Wrap Warning"), QStringLiteral("I"), wrapWarningText());
+                kWrapWarningKey, QStringLiteral("Wrap Warning"), platform::MessageIcon::Information, wrapWarningText());
             if (messages_->ask(warning) != 0) {
                 print(line, false, segments, flags);
                 return;

@@ -255,7 +255,7 @@ bool expectsMultipleTemporaryFiles(const PartEstimate& estimate, int gdiSpoolSiz
 config::Warning multipleTemporaryFilesNotice()
 {
     return config::Warning::notice(QStringLiteral("Multiple Temporary Files"),
-        QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), QStringLiteral("!"),
+        QStringLiteral("MULTIPLE TEMPORARY FILES EXPECTED"), platform::MessageIcon::Exclamation,
         QStringLiteral("The selected output is expected to pass the GDI Spool Size, so it will be written to several "
                        "temporary files that are combined automatically into the file you name when the run completes.")
             + kCrLf + kCrLf
@@ -374,8 +374,8 @@ QString SuggestedNames::forOversizePart(int oversizePartNumber)
 
 config::Warning suggestedFileNameNotice(const QString& name, bool pdfPrinter, bool onClipboard)
 {
-    config::Warning notice = config::Warning::notice(
-        QStringLiteral("Suggested File Name"), QStringLiteral("Suggested File Name"), QStringLiteral("I"), QString());
+    config::Warning notice = config::Warning::notice(QStringLiteral("Suggested File Name"),
+        QStringLiteral("Suggested File Name"), platform::MessageIcon::Information, QString());
     notice.text = QStringLiteral("Quillon will ask for the output file name when printing starts.") + kCrLf + kCrLf
         + (onClipboard ? QStringLiteral("A suggested file name, copied to the clipboard, is:")
                        : QStringLiteral("A suggested file name is:"))
@@ -542,7 +542,7 @@ VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target,
     if (outputFile.isEmpty() || !info.exists() || info.isDir()) {
         if (messages) {
             messages->ask(config::Warning::notice(QStringLiteral("Verify Output File"),
-                QStringLiteral("Verify Output File"), QStringLiteral("I"),
+                QStringLiteral("Verify Output File"), platform::MessageIcon::Information,
                 QStringLiteral("The GDI Spool size appears to have been exceeded.  This may be a false positive.  "
                                "Verification cannot be completed because it also appears as if you did not use the "
                                "suggested file name. Please verify that your output file opened correctly.")
@@ -564,7 +564,7 @@ VerifyResult verifyOutput(const QString& outputFile, const OutputTarget& target,
         *statusSuffix = kVerifyFailStatus;
     if (messages) {
         messages->ask(config::Warning::notice(QStringLiteral("Bad Output File Notice"),
-            QStringLiteral("Bad Output File Notice"), QStringLiteral("?"),
+            QStringLiteral("Bad Output File Notice"), platform::MessageIcon::Question,
             QStringLiteral(
                 "Quillon could not verify your output file.  It reads as empty, which can mean the print run "
                 "failed - but this is often a false positive:  the printer driver may simply not have finished "

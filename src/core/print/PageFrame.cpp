@@ -115,7 +115,7 @@ int PageFrame::estimatePages(const model::Routine& routine, const model::SourceR
     if (linesPerPage < 1)
         linesPerPage = 1;
     double lines = double(routine.endLine) - double(routine.startLine) + 1;
-    const bool toc = model::kindIs(routine, QLatin1StringView("TOC"));
+    const bool toc = model::isTableOfContents(routine);
     if (toc && reader) {
         const model::SourceFile file = reader->read(routine.filePath);
         const qsizetype last = std::min<qsizetype>(routine.endLine, file.lines.size());
@@ -135,7 +135,7 @@ int PageFrame::estimatePages(const model::Routine& routine, const model::SourceR
         ++pages;
     if (toc)
         pages += 3;
-    if (model::kindIs(routine, QLatin1StringView("IMAGE")) && imagePages > 0)
+    if (routine.kind == model::RoutineKind::Image && imagePages > 0)
         pages = imagePages;
     if (setup().duplex && pages % 2 == 1)
         ++pages;

@@ -36,12 +36,9 @@ QString plural(int n, const QString& word)
 // "PROPERTY GET " and the like, before the name of a property procedure in its title.
 QString propertyPrefix(const Routine& routine)
 {
-    QString prefix;
-    for (const char* kind : {"PROPERTY GET", "PROPERTY LET", "PROPERTY SET"}) {
-        if (kindIs(routine, QLatin1StringView(kind)))
-            prefix = QString::fromLatin1(kind) + QLatin1Char(' ');
-    }
-    return prefix;
+    if (!isPropertyKind(routine.kind) || routine.kind == RoutineKind::Property)
+        return QString();
+    return upperCase(kindText(routine.kind)) + QLatin1Char(' ');
 }
 } // namespace
 
@@ -139,7 +136,7 @@ bool PrintRun::settleDuplex(const platform::PrinterInfo& device)
     const bool simplexNow = surface_.duplexMode() == 1;
     auto settingWarning = [&](const QString& current, const QString& chosen) {
         const config::Warning w = config::Warning::notice(QStringLiteral("Printer Setting Warning"),
-            QStringLiteral("Printer Setting Warning"), QStringLiteral("!"),
+            QStringLiteral("Printer Setting Warning"), platform::MessageIcon::Exclamation,
             QStringLiteral("The output device ") + quote(device.deviceName) + QStringLiteral(" is currently set to ")
                 + current + QStringLiteral(" printing but ") + chosen
                 + QStringLiteral(" printing was selected.  The device driver may not honor the change."));
@@ -203,7 +200,7 @@ void PrintRun::reportInternalError(const Routine& routine, const QString& reason
 {
     const QString text = QStringLiteral("INTERNAL ERROR ") + config::kProductName + kCrLf + QStringLiteral("Reason: ")
         + reason + kCrLf + QStringLiteral("File: ") + routine.filePath + kCrLf + QStringLiteral("Procedure: ")
-        + routine.routineName + kCrLf + QStringLiteral("Kind: ") + routine.routineKind + kCrLf
+        + routine.routineName + kCrLf + QStringLiteral("Kind: ") + kindText(routine.kind) + kCrLf
         + QStringLiteral("Start: ") + QString::number(routine.startLine) + QStringLiteral("  End: ")
         + QString::number(routine.endLine);
     if (log_)
@@ -242,9 +239,9 @@ void TocListHistory::endRun()
 
 void PrintRun::updateHistory(const Routine& routine)
 {
-    if (!history || routine.routineName == QLatin1String("Table of Contents"))
+    if (!history || isTableOfContents(routine))
         return;
-    const bool aggregate = kindIs(routine, QLatin1StringView("AGGREGATE"));
+    const bool aggregate = routine.kind == RoutineKind::Aggregate;
     history->recordPrint(
         historyKey(routine), now(), frame_.estimatedPages, setup_.duplex, aggregate ? &run_.stats : nullptr);
 }
@@ -560,11 +557,11 @@ bool PrintRun::printRoutine(Routine& routine)
 {
     if (trimBlanks(routine.filePath).isEmpty())
         return false;
-    if (kindIs(routine, QLatin1StringView("IMAGE")))
+    if (routine.kind == RoutineKind::Image)
         return printImageRoutine(routine);
     const QString originalPath = routine.filePath;
-    const bool dependency = kindIs(routine, QLatin1StringView("DEPENDENCY"));
-    const bool toc = routine.routineName == QLatin1String("Table of Contents");
+    const bool dependency = routine.kind == RoutineKind::Dependency;
+    const bool toc = isTableOfContents(routine);
     if (dependency) {
         const RoutinePtr parent = findRoutine ? findRoutine(routine.parentKey) : nullptr;
         if (!parent || !prepareDependencyRoutine(routine, *parent))
@@ -587,7 +584,7 @@ bool PrintRun::printRoutine(Routine& routine)
     run_.abort = false;
 
     const QStringList& lines = linesOf(routine.filePath);
-    if (kindIs(routine, QLatin1StringView("AGGREGATE"))) {
+    if (routine.kind == RoutineKind::Aggregate) {
         printAggregate(routine, lines);
         return true;
     }
@@ -711,7 +708,7 @@ bool PrintRun::startTemporaryParts(const std::vector<ListRow>& queue)
     for (const ListRow& row : queue) {
         SpoolRow spool;
         spool.selected = row.selected;
-        spool.image = kindIs(*row.routine, QLatin1StringView("IMAGE"));
+        spool.image = row.routine->kind == RoutineKind::Image;
         if (spool.image && row.selected)
             spool.imageLines = imageLinesOf(imagePagesOf(*row.routine));
         spool.startLine = row.routine->startLine;
@@ -793,7 +790,7 @@ std::optional<PrintRun::BatchEnd> PrintRun::startBatch(const std::vector<ListRow
     ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
-        tocRun_ = tocRun_ || kindIs(*row.routine, QLatin1StringView("TOC"));
+        tocRun_ = tocRun_ || isTableOfContents(*row.routine);
     if (!prepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.computePageGeometry(batch_ == 1);
@@ -827,11 +824,11 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
             continue;
         }
         Routine& routine = *row.routine;
-        run_.tocPrint = kindIs(routine, QLatin1StringView("TOC"));
+        run_.tocPrint = isTableOfContents(routine);
         oversize_ = false;
         oversizeAbandoned_ = false;
         SpoolDecision decision;
-        const bool image = kindIs(routine, QLatin1StringView("IMAGE"));
+        const bool image = routine.kind == RoutineKind::Image;
         const int imagePages = image ? imagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
         if (spoolControl_ && (!image || printImage)) {

@@ -61,7 +61,7 @@ int ProcedureLists::fillProcedures()
         for (const RoutinePtr& routine : routines)
             procedures.push_back({routine, QString(), false});
         count += int(routines.size());
-        if (aggregateMode != 0) {
+        if (aggregateMode != AggregateMode::None) {
             const RoutineList members =
                 collectAggregateProperties(path, aggregateMode, &project_.routinesByFile, *reader_);
             if (!members.empty())

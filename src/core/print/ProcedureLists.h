@@ -36,7 +36,7 @@ public:
     ProcedureLists(const model::Project& project, const analysis::DependencyIndex* index,
         platform::IMessageBox* messages, const model::SourceReader& reader = model::SourceReader::standard());
 
-    int aggregateMode = 0;
+    model::AggregateMode aggregateMode = model::AggregateMode::None;
     bool includeAllFiles = false;
     bool dependencyReports = false; // the dependency check box
 

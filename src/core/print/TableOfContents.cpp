@@ -186,7 +186,7 @@ bool TocList::recordPrint(const model::Routine& routine, const model::RoutineLoo
 {
     if (!hasHistory(routine))
         return true;
-    const bool aggregate = model::kindIs(routine, QLatin1StringView("AGGREGATE"));
+    const bool aggregate = routine.kind == model::RoutineKind::Aggregate;
     return recordPrint(historyKey(routine, findByKey), printedAt, pageEstimate, duplex, aggregate ? &lines : nullptr);
 }
 
@@ -197,7 +197,7 @@ bool TocList::recordDependencyReport(const QString& key, int totalLines, int bla
     record.setField(TocRecord::BlankLines, QString::number(blankLines));
     record.setField(TocRecord::CommentLines, QString::number(otherLines));
     record.setField(TocRecord::CodeLines, QStringLiteral("0"));
-    record.setField(TocRecord::Kind, model::kind::Dependency);
+    record.setField(TocRecord::Kind, model::kindText(model::RoutineKind::Dependency));
     return writeRecord(key, record);
 }
 
@@ -250,7 +250,7 @@ bool TocList::index(model::Project& project)
                 record.setField(TocRecord::CommentLines, QString::number(routine->commentLines));
                 record.setField(TocRecord::CodeLines, QString::number(routine->codeLines));
                 record.setField(TocRecord::Kind, kindText);
-            } else if (kindText == model::kind::Aggregate) {
+            } else if (kindText == model::kindText(model::RoutineKind::Aggregate)) {
                 record.setField(TocRecord::Kind, kindText);
             }
         }

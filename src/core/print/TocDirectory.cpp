@@ -22,9 +22,9 @@ QString fileAndName(const QString& file, const QString& name)
 
 bool isPropertyProcedure(const model::Routine& routine)
 {
-    return model::kindIs(routine, QLatin1StringView("PROPERTY GET"))
-        || model::kindIs(routine, QLatin1StringView("PROPERTY LET"))
-        || model::kindIs(routine, QLatin1StringView("PROPERTY SET"));
+    using model::RoutineKind;
+    return routine.kind == RoutineKind::PropertyGet || routine.kind == RoutineKind::PropertyLet
+        || routine.kind == RoutineKind::PropertySet;
 }
 
 } // namespace
@@ -86,7 +86,7 @@ bool TocDirectory::names(const TocKey& key) const
         reported.chop(4); // "|Dep"
         return keys_.contains(fileAndName(key.file, model::trimBlanks(reported).toString()));
     }
-    if (tocKindText(fileAndName(key.file, key.procedure)) == model::kind::Aggregate)
+    if (tocKindText(fileAndName(key.file, key.procedure)) == model::kindText(model::RoutineKind::Aggregate))
         return filesWithProperties_.contains(key.file);
     return keys_.contains(fileAndName(key.file, key.procedure));
 }

@@ -185,8 +185,7 @@ QString historyKey(const model::Routine& routine, const model::RoutineLookup& fi
 
 bool hasHistory(const model::Routine& routine)
 {
-    return !(model::kindIs(routine, QLatin1StringView("TOC"))
-        || model::equalsNoCase(trimBlanks(routine.routineName), u"Table of Contents"));
+    return !model::isTableOfContents(routine);
 }
 
 std::optional<TocKey> parseTocKey(const QString& key)
@@ -219,9 +218,9 @@ std::optional<TocKey> parseTocKey(const QString& key)
             }
         }
     } else if (takeWord(name, QLatin1StringView("Sub"))) {
-        parts.kindWord = model::kind::Sub;
+        parts.kindWord = model::kindText(model::RoutineKind::Sub);
     } else if (takeWord(name, QLatin1StringView("Function"))) {
-        parts.kindWord = model::kind::Function;
+        parts.kindWord = model::kindText(model::RoutineKind::Function);
     }
     parts.name = name;
     return parts;
@@ -234,21 +233,23 @@ QString tocKindText(const QString& key)
     // A well-formed key must name the pseudo-routine itself; a damaged one is judged by
     // its text alone.
     auto named = [&](const char* word) { return !parts || (!parts->dependency && parts->name == QLatin1String(word)); };
+    using model::RoutineKind;
     if (contains(clean, "Sub Layout") && named("Layout"))
-        return model::kind::Layout;
+        return kindText(RoutineKind::Layout);
     if (contains(clean, "Sub Declarations") && named("Declarations"))
-        return model::kind::Declarations;
+        return kindText(RoutineKind::Declarations);
     if (contains(clean, "Sub Image") && named("Image"))
-        return model::kind::Image;
+        return kindText(RoutineKind::Image);
     if (contains(clean, "Let_Set_Get"))
-        return model::kind::Aggregate;
+        return kindText(RoutineKind::Aggregate);
     if (contains(clean, "Event Handler"))
         return QStringLiteral("Event Handler");
     if (contains(clean, " Sub "))
-        return model::kind::Sub;
+        return kindText(RoutineKind::Sub);
     if (contains(clean, " Function "))
-        return model::kind::Function;
-    for (const QString& property : {model::kind::PropertyLet, model::kind::PropertySet, model::kind::PropertyGet}) {
+        return kindText(RoutineKind::Function);
+    for (const RoutineKind kind : {RoutineKind::PropertyLet, RoutineKind::PropertySet, RoutineKind::PropertyGet}) {
+        const QString property = kindText(kind);
         if (clean.contains(property))
             return property;
     }
@@ -259,7 +260,7 @@ TocCategory categoryOf(const TocKey& key)
 {
     if (key.dependency)
         return TocCategory::Dependency;
-    if (tocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kind::Image)
+    if (tocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kindText(model::RoutineKind::Image))
         return TocCategory::Image;
     const QString extension = model::upperCase(model::fileExtension(key.file));
     if (extension == QLatin1String("FRM"))

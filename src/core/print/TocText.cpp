@@ -132,7 +132,9 @@ struct Item {
 
 bool isUnheadedKind(const QString& kind)
 {
-    return kind == model::kind::Layout || kind == model::kind::Declarations || kind == model::kind::Image;
+    using model::RoutineKind;
+    return kind == kindText(RoutineKind::Layout) || kind == kindText(RoutineKind::Declarations)
+        || kind == kindText(RoutineKind::Image);
 }
 
 // The entries with a valid key, in the order of their keys.
@@ -274,7 +276,7 @@ bool askSuppressTocNotes(config::SuppressibleMessages& messages)
     config::Warning question;
     question.key = QStringLiteral("TOC Notes");
     question.title = QStringLiteral("TOC Notes Suppression");
-    question.icon = QStringLiteral("?");
+    question.icon = platform::MessageIcon::Question;
     question.text = QStringLiteral("Two notes appear at the end of the TOC summary.  Do ")
         + QStringLiteral("you want to suppress printing of those notes? ");
     question.buttons = {QStringLiteral("Yes"), QStringLiteral("No")};
@@ -366,7 +368,7 @@ model::RoutinePtr makeTocRoutine(const TocFile& file)
 {
     auto routine = std::make_shared<model::Routine>();
     routine->routineName = QStringLiteral("Table of Contents");
-    routine->routineKind = QStringLiteral("TOC");
+    routine->kind = model::RoutineKind::TableOfContents;
     routine->filePath = file.path;
     routine->startLine = 1;
     routine->endLine = file.lineCount;

@@ -21,7 +21,7 @@ namespace {
 
 Warning mimicWarning()
 {
-    Warning w = Warning::notice("Mimic IDE Requirements", "Mimic Requirement Issue", "!", "Continue?");
+    Warning w = Warning::notice("Mimic IDE Requirements", "Mimic Requirement Issue", quillon::platform::MessageIcon::Exclamation, "Continue?");
     w.buttons = QStringList {"Yes", "No"};
     return w;
 }
@@ -56,9 +56,8 @@ protected:
         engine.loadAtStartup();
         return engine;
     }
-    // Shows the warning with the user's answer queued: the button and the hiding choice
-    // (0 never, 1 this session, 2 always).
-    int answer(SuppressibleMessages& engine, int button, int suppress, const Warning& warning = mimicWarning())
+    // Shows the warning with the user's answer queued: the button and the hiding choice.
+    int answer(SuppressibleMessages& engine, int button, SuppressChoice suppress, const Warning& warning = mimicWarning())
     {
         box_.answers.push_back({button, suppress, QString()});
         return engine.ask(warning);
@@ -228,7 +227,7 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
         const bool indent = entry.spec->key == QLatin1String("Code Indent") || entry.spec->key == QLatin1String("Wrap Indent");
         EXPECT_EQ(second.text(*entry.spec), indent ? QStringLiteral("4") : entry.value) << qPrintable(entry.spec->suffix + " " + entry.spec->key);
     }
-    EXPECT_EQ(second.aggregateMode(), 1);
+    EXPECT_EQ(second.aggregateMode(), quillon::model::AggregateMode::SmallProperties);
     EXPECT_EQ(second.color(7), 123);
 }
 
@@ -275,7 +274,7 @@ TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFind
 TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAndRestoring)
 {
     SuppressibleMessages engine = newRun();
-    EXPECT_EQ(answer(engine, 1, 0), 1);
+    EXPECT_EQ(answer(engine, 1, SuppressChoice::Never), 1);
     ASSERT_EQ(box_.shown.size(), 1u);
     // The text, then where the hidden message will be listed under its key, then the advice.
     EXPECT_TRUE(box_.shown[0].text.startsWith("Continue?\r\n\r\nIf suppressed this message will be listed in File | Restore Messages as:\r\n"
@@ -288,16 +287,16 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     // Hidden for this session (the answer that hid nothing left no record): answered by itself
     // for the rest of the run.
     const QString session = "Mimic IDE Requirements (Click 0 - Yes) (Session)";
-    EXPECT_EQ(answer(engine, 0, 1), 0);
+    EXPECT_EQ(answer(engine, 0, SuppressChoice::ThisSession), 0);
     EXPECT_EQ(QStringList({stored(0)}) + engine.menuCaptions(), QStringList({session, session}));
     EXPECT_TRUE(engine.restoreMenuVisible());
-    EXPECT_EQ(answer(engine, 1, 0), 0);
+    EXPECT_EQ(answer(engine, 1, SuppressChoice::Never), 0);
     EXPECT_EQ(box_.shown.size(), 3u);
     // Hidden for good later on: the new record replaces the session's.
     engine.request.messageKey = mimicWarning().key;
     engine.resetRequest();
     engine.request.buttons[0] = "Yes";
-    engine.request.suppressChoice = 2;
+    engine.request.suppressChoice = SuppressChoice::AllSessions;
     engine.request.clickedButton = 0;
     engine.setClickText();
     engine.saveSuppression();
@@ -305,7 +304,7 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     EXPECT_EQ(QStringList({stored(0), stored(1)}) + engine.menuCaptions(), QStringList({always, " ", always}));
     // Restored, it is asked again.
     engine.deleteRecord(0, true);
-    EXPECT_EQ(answer(engine, 1, 0), 1);
+    EXPECT_EQ(answer(engine, 1, SuppressChoice::Never), 1);
     EXPECT_EQ(box_.shown.size(), 4u);
     // A restart drops malformed and session records; keys match inside records; restoring shifts the rest.
     fx_.write("opts.ini",

@@ -18,7 +18,7 @@ QStringList summary(const RoutineList& routines)
     QStringList out;
     for (const RoutinePtr& r : routines)
         out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
-                   .arg(r->routineKind, r->routineName)
+                   .arg(kindText(r->kind), r->routineName)
                    .arg(r->startLine)
                    .arg(r->signatureLine)
                    .arg(r->endLine)
@@ -33,28 +33,28 @@ const QStringList kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1
 
 TEST(RoutineRecord, KeysListTextsAndKinds)
 {
-    EXPECT_EQ(makeUniqueKey("/p/a.bas", "modA", "Foo", ""), "/p/a.bas|modA|Foo");
-    EXPECT_EQ(makeUniqueKey("/p/a.bas", " modA", "Foo ", "Sub"), "/p/a.bas| modA|Sub|Foo ");
+    EXPECT_EQ(makeUniqueKey("/p/a.bas", "modA", "Foo", RoutineKind::None), "/p/a.bas|modA|Foo");
+    EXPECT_EQ(makeUniqueKey("/p/a.bas", " modA", "Foo ", RoutineKind::Sub), "/p/a.bas| modA|Sub|Foo ");
     EXPECT_EQ(dependencyKey(nullptr), QString());
     // The same routine name in two files differs in its unique key, not in its dependency key.
     const struct {
         Routine r;
         QString unique, dependency, list;
     } cases[] = {
-        {{.routineName = "Foo|Dep", .filePath = "/p/a.bas", .moduleName = "modA", .routineKind = kind::Dependency}, "/p/a.bas|modA|Dependency|Foo|Dep",
+        {{.routineName = "Foo|Dep", .filePath = "/p/a.bas", .moduleName = "modA", .kind = RoutineKind::Dependency}, "/p/a.bas|modA|Dependency|Foo|Dep",
             "MODA|FOO|DEP", "a.bas|Public Sub Foo|Dep"},
-        {{.routineName = "Trim2", .filePath = "/p/one/util.bas", .moduleName = "modUtil", .routineKind = "Function"}, "/p/one/util.bas|modUtil|Function|Trim2",
-            "MODUTIL|TRIM2", "util.bas|Public Sub Trim2"},
+        {{.routineName = "Trim2", .filePath = "/p/one/util.bas", .moduleName = "modUtil", .kind = RoutineKind::Function},
+            "/p/one/util.bas|modUtil|Function|Trim2", "MODUTIL|TRIM2", "util.bas|Public Sub Trim2"},
         {{.routineName = "Trim2",
              .filePath = "/p/two/util.bas",
              .moduleName = " MODUTIL ",
-             .routineKind = "Function",
+             .kind = RoutineKind::Function,
              .sigLineText = "Friend Function Trim2()"},
             "/p/two/util.bas| MODUTIL |Function|Trim2", "MODUTIL|TRIM2", "util.bas|Friend Function Trim2"},
         {{.routineName = "Event Handler:cmdOK_Click",
              .filePath = "C:\\P\\frmMain.frm",
              .moduleName = "frmMain",
-             .routineKind = "Sub",
+             .kind = RoutineKind::Sub,
              .sigLineText = "Private Sub cmdOK_Click()"},
             "C:\\P\\frmMain.frm|frmMain|Sub|Event Handler:cmdOK_Click", "FRMMAIN|EVENT HANDLER:CMDOK_CLICK",
             "frmMain.frm|Private Sub Event Handler:cmdOK_Click"},
@@ -68,8 +68,8 @@ TEST(RoutineRecord, KeysListTextsAndKinds)
         Routine {.filePath = "/p/modMain.bas", .uniqueKey = "/p/modMain.bas|modMain|Function|Total", .sigLineText = "Friend Function Total() As Long"});
     const Routine dep {.routineName = "Total|Dep", .filePath = parent->filePath, .isDepPseudo = true, .parentKey = parent->uniqueKey};
     EXPECT_EQ(listText(dep, [&](const QString& key) { return key == parent->uniqueKey ? parent : RoutinePtr(); }), "modMain.bas|Friend Function Total|Dep");
-    EXPECT_TRUE(isPseudoRoutine(Routine {.routineKind = " layout "}));
-    EXPECT_FALSE(isPseudoRoutine(Routine {.routineKind = "Property Get"}));
+    EXPECT_TRUE(isPseudoRoutine(Routine {.kind = RoutineKind::Layout}));
+    EXPECT_FALSE(isPseudoRoutine(Routine {.kind = RoutineKind::PropertyGet}));
 }
 
 // Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
@@ -82,7 +82,7 @@ QString yesNo(bool flag)
 TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
 {
     const Reading start = [](QStringView t) { return yesNo(isProcedureStart(t)); }, end = [](QStringView t) { return yesNo(isEndProcedureLine(t)); },
-                  handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature, kind = kindFromSignature,
+                  handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature, kind = [](QStringView t) { return kindText(kindFromSignature(t)); },
                   scope = scopeAndKindText, label = eventLabel,
                   symbolScan = [](QStringView t) { return QString::number(procedureKeywordEnd(t, {.anyModifierOrder = true, .propertyNeedsAccessor = true})); };
     const struct {
@@ -213,7 +213,7 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
         EXPECT_EQ(summary(routines), cases[i].records);
         for (const RoutinePtr& r : routines) {
             EXPECT_EQ(r->moduleName, QString::fromLatin1(cases[i].module));
-            EXPECT_EQ(r->isDeclarations, r->routineKind == kind::Declarations);
+            EXPECT_EQ(r->isDeclarations, r->kind == RoutineKind::Declarations);
         }
     }
     const RoutineList math = splitLinesIntoRoutines("/p/modMath.bas", cases[0].lines);
@@ -271,47 +271,48 @@ TEST(Aggregate, ModesChooseSmallOrAllPropertiesInExchangeSortOrderForTheRecordAn
     // Owner is swapped to the front, in mode 2 they do not.
     const struct {
         QString path;
-        int mode;
+        AggregateMode mode;
         QStringList members;
-    } cases[] = {{path, 0, {}}, {" ", 2, {}}, {path, 3, {}},
-        {path, 1, {"Property Set|Owner|23|23|24|0|0|2", "Property Let|Width|8|8|10|0|0|3", "Property Get|Width|4|5|7|1|0|3"}},
-        {path, 2,
+    } cases[] = {{path, AggregateMode::None, {}}, {" ", AggregateMode::AllProperties, {}},
+        {path, AggregateMode::SmallProperties, {"Property Set|Owner|23|23|24|0|0|2", "Property Let|Width|8|8|10|0|0|3", "Property Get|Width|4|5|7|1|0|3"}},
+        {path, AggregateMode::AllProperties,
             {"Property Get|Area|11|11|18|1|0|7", "Property Set|Owner|23|23|24|0|0|2", "Property Get|Width|4|5|7|1|0|3", "Property Let|Width|8|8|10|0|0|3"}}};
     for (const auto& c : cases)
-        EXPECT_EQ(summary(collectAggregateProperties(c.path, c.mode)), c.members) << c.mode;
+        EXPECT_EQ(summary(collectAggregateProperties(c.path, c.mode)), c.members) << int(c.mode);
     // A loaded file's routines (found ignoring case) are used instead of reading the file.
     RoutineList onlyArea = splitFileIntoRoutines(path);
     std::erase_if(onlyArea, [](const RoutinePtr& r) { return r->routineName != QLatin1String("Area"); });
     RoutinesByFileMap loaded;
     loaded.insert(path.toUpper() == path ? path.toLower() : path.toUpper(), onlyArea);
-    EXPECT_EQ(summary(collectAggregateProperties(path, 2, &loaded)), QStringList {"Property Get|Area|11|11|18|1|0|7"});
+    EXPECT_EQ(summary(collectAggregateProperties(path, AggregateMode::AllProperties, &loaded)), QStringList {"Property Get|Area|11|11|18|1|0|7"});
 
+    using enum RoutineKind;
     // Small: a property kind of at most six lines, comments included, with a known start.
     const struct {
-        const char* kind;
+        RoutineKind kind;
         int start, end;
         bool small;
-    } spans[] = {{"Property Get", 10, 15, true}, {"Property Get", 10, 16, false}, {"Sub", 10, 12, false}, {"Property", 0, 12, false}};
+    } spans[] = {{PropertyGet, 10, 15, true}, {PropertyGet, 10, 16, false}, {Sub, 10, 12, false}, {Property, 0, 12, false}, {Property, 1, 6, true}};
     for (const auto& s : spans)
-        EXPECT_EQ(isSmallProperty(Routine {.startLine = s.start, .endLine = s.end, .routineKind = s.kind}), s.small) << s.kind << s.end;
+        EXPECT_EQ(isSmallProperty(Routine {.startLine = s.start, .endLine = s.end, .kind = s.kind}), s.small) << qPrintable(kindText(s.kind)) << s.end;
     // Only the first "PROPERTY " counts, and only in a procedure's signature.
     const struct {
-        const char* kind;
+        RoutineKind kind;
         const char* sig;
         bool declarations, property;
-    } procedures[] = {{"Property", "Private Sub SetPropertyValue()", false, false}, {"Property", "  friend property let X(v)", false, true},
-        {"Property", "Sub Property X() ' Property Get", false, false}, {"Property Get", "Public Property Get X()", true, false},
-        {"Aggregate", "Public Property Get X()", false, false}, {"Property Get", "Public Property Get X()", false, true}};
+    } procedures[] = {{Property, "Private Sub SetPropertyValue()", false, false}, {Property, "  friend property let X(v)", false, true},
+        {Property, "Sub Property X() ' Property Get", false, false}, {PropertyGet, "Public Property Get X()", true, false},
+        {Aggregate, "Public Property Get X()", false, false}, {PropertyGet, "Public Property Get X()", false, true}};
     for (const auto& p : procedures) {
-        const Routine r {.routineKind = p.kind, .sigLineText = p.sig, .isDeclarations = p.declarations};
-        EXPECT_EQ(isPropertyProcedure(&r), p.property) << p.kind << " " << p.sig;
+        const Routine r {.kind = p.kind, .sigLineText = p.sig, .isDeclarations = p.declarations};
+        EXPECT_EQ(isPropertyProcedure(&r), p.property) << qPrintable(kindText(p.kind)) << " " << p.sig;
     }
     EXPECT_FALSE(isPropertyProcedure(nullptr));
     // The mode read back from the record's name; the record takes its module from the file.
-    EXPECT_EQ(
-        QList<int>({aggregateModeFromName(" let_set_get properties (all) "), aggregateModeFromName("Let_Set_Get Properties (Small)")}), QList<int>({2, 1}));
-    const RoutinePtr record = makeAggregateRecord(path, 1, 3);
-    EXPECT_EQ(record->uniqueKey, path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)");
+    EXPECT_EQ(aggregateModeFromName(" let_set_get properties (all) "), AggregateMode::AllProperties);
+    EXPECT_EQ(aggregateModeFromName("Let_Set_Get Properties (Small)"), AggregateMode::SmallProperties);
+    const RoutinePtr record = makeAggregateRecord(path, AggregateMode::SmallProperties, 3);
+    EXPECT_EQ(std::tuple(record->uniqueKey, record->memberCount), std::tuple(path + "|clsBox|Aggregate|Let_Set_Get Properties (Small)", 3));
     // The heading, then each member with its lines; a Get's span takes in the comment block
     // above its signature.
     QStringList texts;

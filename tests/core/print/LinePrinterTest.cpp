@@ -126,7 +126,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnsweredButADependencyListingWraps)
 {
     Listing b;
-    b.box.answers = {{0, 0, QString()}, {0, 0, QString()}, {1, 0, QString()}, {0, 0, QString()}, {2, 0, QString()}};
+    b.box.answers = {{0, {}, QString()}, {0, {}, QString()}, {1, {}, QString()}, {0, {}, QString()}, {2, {}, QString()}};
     const QString line = longLine(), truncated = line.left(79) + " ...";
     for (const QString& printed : {line, "[ZRK-B]" + line, line})
         EXPECT_TRUE(b.print(printed));
@@ -154,7 +154,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     // A dependency listing wraps without asking; too narrow a page leaves the ellipsis.
     Listing dep;
     quillon::model::Routine report;
-    report.routineKind = QStringLiteral("Dependency");
+    report.kind = quillon::model::RoutineKind::Dependency;
     report.filePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
     dep.print(longLine(), &report);
     EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.lines().size()), std::tuple(0u, 2));

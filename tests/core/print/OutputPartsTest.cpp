@@ -284,8 +284,8 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
     const std::tuple<const char*, OutputTarget, int, VerifyResult, int, const char*> cases[] = {
         // the file (late: filled at the third pause), target, spool size: result, pauses, the message
         {"missing", filePort, 0, NotChecked, 0, ""}, {"missing", pdf, 1000, NotChecked, 0, ""}, {"missing", laser, 1000, NotChecked, 0, ""},
-        {"missing", filePort, 1000, Missing, 0, "Verify Output File|I|The GDI Spool size appears to have been exceeded."},
-        {"empty", filePort, 1000, Empty, 119, "Bad Output File Notice|?|"}, // 120 tries, 500 ms apart
+        {"missing", filePort, 1000, Missing, 0, "Verify Output File|information|The GDI Spool size appears to have been exceeded."},
+        {"empty", filePort, 1000, Empty, 119, "Bad Output File Notice|question|"}, // 120 tries, 500 ms apart
         {"late", filePort, 1000, Verified, 3, ""}};
     for (const auto& [name, target, gdi, result, pauses, message] : cases) {
         SCOPED_TRACE(testing::Message() << name << " " << gdi << " " << int(target.targetClass()));
@@ -301,7 +301,7 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
         EXPECT_EQ(std::tuple(clock.pauses, clock.now, suffix), std::tuple(pauses, qint64(pauses) * 500, result == Empty ? " (Fail at 120)" : ""));
         ASSERT_EQ(b.box.shown.size(), *message ? 1u : 0u);
         for (const auto& shown : b.box.shown)
-            EXPECT_TRUE((shown.request.messageKey + "|" + shown.request.icon + "|" + shown.text).startsWith(message));
+            EXPECT_TRUE((shown.request.messageKey + "|" + quillon::platform::iconName(shown.request.icon) + "|" + shown.text).startsWith(message));
     }
 
     // A form image larger than a file goes to the default printer unless it is unknown or the

@@ -81,20 +81,21 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     }
 
     // The page estimates, two-sided ones rounded up to whole sheets.
-    const std::tuple<bool, const char*, int, int, int, double> estimates[] = {
+    using enum quillon::model::RoutineKind;
+    const std::tuple<bool, quillon::model::RoutineKind, int, int, int, double> estimates[] = {
         // duplex, kind, lines, the image's own pages: estimate; without top and bottom margins 60 lines per page
-        {false, "Sub", 125, 0, 3, 0}, {false, "Sub", 120, 0, 2, 0}, {true, "Sub", 125, 0, 4, 0}, {true, "Sub", 119, 0, 2, 0}, {true, "Image", 125, 5, 6, 0},
-        {false, "Image", 125, 0, 3, 0}, {false, "Sub", 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
+        {false, Sub, 125, 0, 3, 0}, {false, Sub, 120, 0, 2, 0}, {true, Sub, 125, 0, 4, 0}, {true, Sub, 119, 0, 2, 0}, {true, Image, 125, 5, 6, 0},
+        {false, Image, 125, 0, 3, 0}, {false, Sub, 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
     for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
         b.setup.margins[kTop] = b.setup.margins[kBottom] = margins;
         b.setup.duplex = duplex;
         b.compute();
         quillon::model::Routine routine;
-        routine.routineKind = QString::fromLatin1(kind);
+        routine.kind = kind;
         routine.startLine = 1;
         routine.endLine = lines;
-        EXPECT_EQ(b.frame.estimatePages(routine, nullptr, imagePages), pages) << duplex << kind << lines;
+        EXPECT_EQ(b.frame.estimatePages(routine, nullptr, imagePages), pages) << duplex << qPrintable(kindText(kind)) << lines;
         EXPECT_EQ(std::tuple(b.frame.totalPagesText, b.frame.estimateFlag), std::tuple(QString::number(pages), true));
     }
 }

@@ -69,7 +69,7 @@ struct Bench {
         for (const char* key : keys) {
             quillon::model::RoutinePtr routine = p.routineFor(QString::fromLatin1(key + (*key == '-')));
             for (const auto& r : quillon::model::splitFileIntoRoutines(p.fx.path("frmA.frm"), p.reader))
-                routine = QString::fromLatin1(key) == "IMAGE" && r->routineKind == "Image" ? r : routine;
+                routine = QString::fromLatin1(key) == "IMAGE" && r->kind == quillon::model::RoutineKind::Image ? r : routine;
             queue.push_back({routine, quillon::model::listText(*routine), *key != '-'});
         }
         return queue;

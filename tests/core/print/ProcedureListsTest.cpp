@@ -42,7 +42,7 @@ TEST(ProcedureListsTest, TheProcedureListFromTheSelectedFilesTheQueueFromTheSeco
     EXPECT_EQ(l.lists->buildQueue(), 0);
     EXPECT_EQ(l.lastMessage(), QStringLiteral("No procedures have been loaded. Select modules first."));
     l.lists->fileSelected = {true, true}; // modA.bas, clsP.cls
-    l.lists->aggregateMode = 2;
+    l.lists->aggregateMode = quillon::model::AggregateMode::AllProperties;
     EXPECT_EQ(l.lists->fillProcedures(), 5);
     EXPECT_EQ(texts(l.lists->procedures),
         (QStringList {"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper", "clsP.cls|Public Property Get Size",

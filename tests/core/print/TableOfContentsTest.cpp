@@ -20,6 +20,7 @@
 using namespace quillon::print;
 using quillon::model::Project;
 using quillon::model::Routine;
+using quillon::model::RoutineKind;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
@@ -32,12 +33,12 @@ QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 
-Routine makeRoutine(const char* path, const char* name, const char* kind, const char* signature = "")
+Routine makeRoutine(const char* path, const char* name, RoutineKind kind, const char* signature = "")
 {
     Routine r;
     r.filePath = path;
     r.routineName = name;
-    r.routineKind = kind;
+    r.kind = kind;
     r.sigLineText = signature;
     return r;
 }
@@ -255,7 +256,7 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     EXPECT_EQ(stored("modA.bas|Public Sub New"), QStringLiteral("45293.375|5S|N/A|N/A|N/A|N/A|N/A")) << "written through again";
 
     // An aggregate takes its counts from the printing; the contents keep no history.
-    const Routine group = makeRoutine("/p/clsA.cls", "Let_Set_Get Properties (All)", "Aggregate");
+    const Routine group = makeRoutine("/p/clsA.cls", "Let_Set_Get Properties (All)", RoutineKind::Aggregate);
     seed({{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "N/A|N/A|1|1|1|1|Aggregate"}, {"clsA.cls|Public Sub Go", "N/A|N/A|7|1|2|4|Sub"}});
     LineStatistics lines;
     lines.statements = 32; // counted: 32 + 5 + 3 = 40
@@ -263,20 +264,20 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     lines.wrappedLines = 3;
     ASSERT_TRUE(list_.recordPrint(group, {}, at(2024, 1, 2, 9), 4, true, lines));
     // Any other routine keeps its stored counts whatever the printing counted.
-    ASSERT_TRUE(list_.recordPrint(makeRoutine("/p/clsA.cls", "Go", "Sub", "Public Sub Go()"), {}, at(2024, 1, 2, 9), 2, false, lines));
+    ASSERT_TRUE(list_.recordPrint(makeRoutine("/p/clsA.cls", "Go", RoutineKind::Sub, "Public Sub Go()"), {}, at(2024, 1, 2, 9), 2, false, lines));
     expectStored(
         {{"clsA.cls|Public Sub Let_Set_Get Properties (All)", "45293.375|4D|40|5|3|32|Aggregate"}, {"clsA.cls|Public Sub Go", "45293.375|2S|7|1|2|4|Sub"}});
 
-    const Routine toc = makeRoutine("/tmp/QLN_TOC_1.txt", "Table of Contents", "TOC");
+    const Routine toc = makeRoutine("/tmp/QLN_TOC_1.txt", "Table of Contents", RoutineKind::TableOfContents);
     const QString before = listText();
     EXPECT_TRUE(list_.recordPrint(toc, {}, at(2024, 1, 2, 9), 2, false, lines));
     EXPECT_EQ(listText(), before);
 
     // The report writer and the print run share the dependency report's record.
-    auto parent = std::make_shared<Routine>(makeRoutine("/p/modA.bas", "Calc", "Function", "Private Function Calc(ByVal x As Long) As Long"));
+    auto parent = std::make_shared<Routine>(makeRoutine("/p/modA.bas", "Calc", RoutineKind::Function, "Private Function Calc(ByVal x As Long) As Long"));
     parent->moduleName = "modA";
     quillon::model::assignUniqueKey(*parent);
-    Routine report = makeRoutine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", "Dependency"); // once produced
+    Routine report = makeRoutine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", RoutineKind::Dependency); // once produced
     report.isDepPseudo = true;
     report.parentKey = parent->uniqueKey;
     auto lookup = [&](const QString& key) { return key == parent->uniqueKey ? parent : quillon::model::RoutinePtr(); };
@@ -545,7 +546,7 @@ TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndI
 
     // The notes question: the first button suppresses them.
     quillon::config::SuppressibleMessages messages(options_, box_);
-    box_.answers = {{0, 0, QString()}, {1, 0, QString()}};
+    box_.answers = {{0, {}, QString()}, {1, {}, QString()}};
     EXPECT_TRUE(askSuppressTocNotes(messages));
     EXPECT_FALSE(askSuppressTocNotes(messages));
 }
