@@ -160,14 +160,11 @@ TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
     EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
 }
 
-TEST_F(CliTest, HelpAndVersion)
+// The help text is read whole, and checked against the manual, by ManualTest.
+TEST_F(CliTest, VersionIsOneLine)
 {
-    CliRun run = runCli({"--help"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_TRUE(run.out.contains("routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]"));
-    run = runCli({"--version"});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
+    const CliRun run = runCli({"--version"});
+    EXPECT_EQ(std::tuple(run.code, run.out), std::tuple(0, QStringLiteral("Quillon " QUILLON_VERSION "\n")));
 }
 
 TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
@@ -331,10 +328,8 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
     EXPECT_EQ(ops.back().page, 3) << "the pages drawn";
-    const QStringList texts = textsOf(ops);
-    EXPECT_TRUE(texts.contains("modL.bas (cont.)")) << "in the frame";
-    EXPECT_TRUE(texts.contains("    x = 119"));
-    EXPECT_TRUE(texts.join("|").contains(" ...")) << "truncated, as asked";
+    EXPECT_TRUE(textsOf(ops).contains("modL.bas (cont.)")) << "in the frame";
+    EXPECT_TRUE(textsOf(ops).join("|").contains(" ...")) << "truncated, as asked";
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
 }
 

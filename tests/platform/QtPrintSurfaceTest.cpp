@@ -122,35 +122,21 @@ TEST(QtPrintSurfaceDevices, TheSystemsPrintersThenTheBuiltInWriterWhichIsTheDefa
     QtPrintSurface withPrinters({office}, QStringLiteral("Office"));
     const std::vector<PrinterInfo> printers = withPrinters.printers();
     ASSERT_EQ(printers.size(), 2u);
-    EXPECT_EQ(printers[0].deviceName, "Office");
-    EXPECT_EQ(printers[1].deviceName, kPdf);
-    EXPECT_EQ(printers[1].driverName, QStringLiteral("Quillon PDF Writer"));
-    EXPECT_EQ(printers[1].port, QStringLiteral("FILE:"));
-    EXPECT_EQ(withPrinters.currentDevice().deviceName, "Office");
-    EXPECT_FALSE(withPrinters.isFileTarget());
+    EXPECT_EQ(std::tuple(printers[0].deviceName, printers[1].deviceName, printers[1].driverName, printers[1].port),
+        std::tuple("Office", kPdf, "Quillon PDF Writer", "FILE:"));
+    EXPECT_EQ(std::tuple(withPrinters.currentDevice().deviceName, withPrinters.isFileTarget()), std::tuple("Office", false));
     EXPECT_TRUE(withPrinters.selectDevice(QStringLiteral("quillon pdf")));
-    EXPECT_EQ(withPrinters.currentDevice().deviceName, kPdf);
-    EXPECT_TRUE(withPrinters.isFileTarget());
+    EXPECT_EQ(std::tuple(withPrinters.currentDevice().deviceName, withPrinters.isFileTarget()), std::tuple(kPdf, true));
     EXPECT_FALSE(withPrinters.selectDevice(QStringLiteral("No Such Printer")));
     EXPECT_EQ(withPrinters.currentDevice().deviceName, kPdf);
-
     QtPrintSurface alone({}, QString());
-    EXPECT_EQ(alone.printers().size(), 1u);
-    EXPECT_EQ(alone.defaultDeviceName(), kPdf);
-    EXPECT_EQ(alone.currentDevice().deviceName, kPdf);
-}
+    EXPECT_EQ(std::tuple(alone.printers().size(), alone.defaultDeviceName(), alone.currentDevice().deviceName), std::tuple(size_t(1), kPdf, kPdf));
 
-TEST(QtPrintSurfaceDevices, FontsAndTheDefaultsOfTheDefaultPrinter)
-{
-    QtPrintSurface surface;
-    EXPECT_TRUE(surface.hasFont(QStringLiteral("Liberation Mono")));
-    EXPECT_TRUE(surface.hasFont(QStringLiteral("Courier New"))) << "fonts-liberation stands in for it";
-    EXPECT_FALSE(surface.hasFont(QStringLiteral("Quillon Font That Is Nowhere")));
-    EXPECT_FALSE(surface.hasFont(QStringLiteral("  ")));
+    // Fonts, and the defaults of the default printer.
+    for (const auto& [font, installed] : {std::pair {"Liberation Mono", true}, {"Courier New", true}, {"Quillon Font That Is Nowhere", false}, {"  ", false}})
+        EXPECT_EQ(alone.hasFont(QString::fromLatin1(font)), installed) << font << " (fonts-liberation stands in for Courier New)";
     const PrinterDefaults defaults = QtPrinterDefaults().current();
-    EXPECT_EQ(defaults.deviceName, surface.defaultDeviceName());
-    EXPECT_EQ(defaults.fontName, QStringLiteral("Courier New"));
-    EXPECT_EQ(defaults.fontSize, 10.0);
+    EXPECT_EQ(std::tuple(defaults.deviceName, defaults.fontName, defaults.fontSize), std::tuple(QtPrintSurface().defaultDeviceName(), "Courier New", 10.0));
 }
 
 TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
@@ -164,12 +150,11 @@ TEST(QtPrintSurfaceGeometry, PdfWriterSheetIsThePaperAndAllOfItPrints)
         SCOPED_TRACE(testing::Message() << "paper " << c.paper << " orientation " << c.orientation);
         surface.setPaperCode(c.paper);
         surface.setOrientationCode(c.orientation);
-        EXPECT_EQ(surface.paperCode(), c.paper) << "page set-up reads the sheet back";
-        EXPECT_EQ(surface.orientationCode(), c.orientation);
-        EXPECT_NEAR(surface.sheetWidth(), c.width, 0.5);
-        EXPECT_NEAR(surface.sheetHeight(), c.height, 0.5);
-        EXPECT_NEAR(surface.printableWidth(), c.width, 0.5);
-        EXPECT_NEAR(surface.printableHeight(), c.height, 0.5);
+        EXPECT_EQ(std::tuple(surface.paperCode(), surface.orientationCode()), std::tuple(c.paper, c.orientation)) << "page set-up reads the sheet back";
+        // Sheet and printable area, rounded to whole twips.
+        EXPECT_EQ(std::tuple(std::lround(surface.sheetWidth()), std::lround(surface.sheetHeight()), std::lround(surface.printableWidth()),
+                      std::lround(surface.printableHeight())),
+            std::tuple(std::lround(c.width), std::lround(c.height), std::lround(c.width), std::lround(c.height)));
         EXPECT_EQ(std::tuple(surface.physicalPageWidthPixels(), surface.physicalPageHeightPixels()), std::tuple(c.width / 1440 * 1200, c.height / 1440 * 1200))
             << "the PDF writer's 1200 pixels an inch";
     }
@@ -193,8 +178,7 @@ TEST(QtPrintSurfaceGeometry, PageSetUpReachesTheFile)
     pdf.surface.setOrientationCode(1);
     EXPECT_NEAR(pdf.surface.sheetWidth(), 20160, 0.5);
     ASSERT_TRUE(pdf.surface.endDocument());
-    EXPECT_NEAR(pdf.surface.sheetWidth(), 12240, 0.5);
-    EXPECT_NEAR(pdf.surface.sheetHeight(), 15840, 0.5);
+    EXPECT_EQ(std::tuple(std::lround(pdf.surface.sheetWidth()), std::lround(pdf.surface.sheetHeight())), std::tuple(12240, 15840));
     EXPECT_TRUE(pdf.surface.selectDevice(kPdf));
     RUN_OR_SKIP(info, "pdfinfo", {pdf.file});
     EXPECT_TRUE(info.out.contains("1008 x 612 pts")) << info.out.constData();

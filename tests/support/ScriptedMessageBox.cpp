@@ -27,7 +27,7 @@ void ScriptedMessageBox::showRequest(MessageRequest& request)
     entry.isRequest = true;
     entry.request = request;
     shown.push_back(entry);
-    RequestAnswer answer {batchButtonFor(request), 0, request.inputText};
+    RequestAnswer answer {batchButtonFor(request), platform::SuppressChoice::Never, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();

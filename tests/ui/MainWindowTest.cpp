@@ -138,8 +138,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_EQ(b.box.shown[0].request.messageKey, "Uncompiled VBP Warning");
     b.window->refreshRestoreMenu();
     EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
-    EXPECT_EQ(b.askedIn, b.fx.path("start"));
-    EXPECT_EQ(b.session.options.text(config::opt::VBPFolder), b.fx.path("proj") + '/');
+    EXPECT_EQ(std::tuple(b.askedIn, b.session.options.text(config::opt::VBPFolder)), std::tuple(b.fx.path("start"), b.fx.path("proj") + '/'));
     EXPECT_EQ(b.entries("lstFiles"), (QStringList {"modA.bas", "modB.bas"}));
     EXPECT_EQ(b.window->findChild<QLabel*>("lblSource")->text(), "Source:" + b.vbp);
     EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText));
@@ -162,9 +161,8 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.window->makeSystemDefaultPrinter = [](const QString&) { return false; };
     b.window->action("mnuSelectPrinter")->trigger();
     EXPECT_EQ(offered, (QStringList {"Recording PDF", "Office Laser"}));
-    EXPECT_EQ(b.box.shown.back().title, "Default Printer Not Changed");
-    EXPECT_EQ(b.session.options.text(config::opt::PrinterPort), "FILE:");
-    EXPECT_EQ(b.window->cmdProcessSelection(2)->text(), "Send Selected Procedures To Recording PDF");
+    EXPECT_EQ(QStringList({b.box.shown.back().title, b.session.options.text(config::opt::PrinterPort), b.window->cmdProcessSelection(2)->text()}),
+        QStringList({"Default Printer Not Changed", "FILE:", "Send Selected Procedures To Recording PDF"}));
     b.window->choosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
     b.window->selectDefaultPrinter();
     EXPECT_EQ(b.session.options.text(config::opt::DeviceName), "Recording PDF") << "a cancelled choice changes nothing";
@@ -222,8 +220,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_TRUE(b.window->close());
     EXPECT_TRUE(b.session.options.boolean(config::opt::ColorDefaultNoteSeen));
     const QString section = config::sectionName(":MainForm");
-    EXPECT_EQ(b.session.ini.read(section, "Left", QString()), "130");
-    EXPECT_EQ(b.session.ini.read(section, "Top", QString()), "90");
+    EXPECT_EQ(QStringList({b.session.ini.read(section, "Left", QString()), b.session.ini.read(section, "Top", QString())}), QStringList({"130", "90"}));
     b.session.ini.write(section, "Left", "5000");
     ui::MainWindow again(b.session, b.box, {});
     EXPECT_TRUE(ui::availableScreenOf(&again).contains(again.pos()));

@@ -119,18 +119,16 @@ TEST(SuppressibleMessageDialog, OnlyCaptionedButtonsAreShownAtTheirWidthsOnlyASh
     ASSERT_GT(text + 28, 106) << "the caption should be long";
     EXPECT_NEAR(dialog.button(4)->width(), text + 28, 1);
     EXPECT_EQ(dialog.messageLabel()->text(), QStringLiteral("First line\nSecond line"));
-    EXPECT_FALSE(dialog.iconLabel()->pixmap().isNull());
-    EXPECT_FALSE(dialog.suppressFrame()->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.inputFrame()->isVisibleTo(&dialog));
-    EXPECT_FALSE(dialog.browseButton()->isVisibleTo(dialog.inputFrame()));
+    // The icon; no hiding frame, no input frame, no Browse... unasked.
+    EXPECT_EQ(std::tuple(dialog.iconLabel()->pixmap().isNull(), dialog.suppressFrame()->isVisibleTo(&dialog), dialog.inputFrame()->isVisibleTo(&dialog),
+                  dialog.browseButton()->isVisibleTo(dialog.inputFrame())),
+        std::tuple(false, false, false, false));
     EXPECT_EQ(dialog.inputLabel()->text(), QStringLiteral("File Path:"));
 
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.close());
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_EQ(std::tuple(dialog.close(), dialog.isVisible(), dialog.windowFlags().testFlag(Qt::WindowCloseButtonHint)), std::tuple(false, true, false));
     dialog.clickButton(3); // a hidden button's slot does nothing either
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(request.clickedButton, -1);
@@ -158,12 +156,10 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
     onModal([](QWidget* modal) {
         auto* dialog = qobject_cast<SuppressibleMessageDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->suppressFrame()->isVisibleTo(dialog));
-        EXPECT_TRUE(dialog->option(0)->isChecked());
-        EXPECT_TRUE(dialog->inputFrame()->isVisibleTo(dialog));
-        EXPECT_EQ(dialog->inputLabel()->text(), QStringLiteral("Output Folder:"));
-        EXPECT_EQ(dialog->inputBox()->text(), QStringLiteral("/home/user/docs"));
-        EXPECT_TRUE(dialog->browseButton()->isVisibleTo(dialog));
+        EXPECT_EQ(std::tuple(dialog->suppressFrame()->isVisibleTo(dialog), dialog->option(0)->isChecked(), dialog->inputFrame()->isVisibleTo(dialog),
+                      dialog->browseButton()->isVisibleTo(dialog)),
+            std::tuple(true, true, true, true));
+        EXPECT_EQ(QStringList({dialog->inputLabel()->text(), dialog->inputBox()->text()}), QStringList({"Output Folder:", "/home/user/docs"}));
         for (QWidget* painted : std::initializer_list<QWidget*> {dialog->messageLabel(), dialog->inputBox(), dialog->option(2)}) {
             EXPECT_EQ(painted->palette().color(QPalette::Window), QColor(194, 254, 240)) << painted->objectName().toStdString();
             EXPECT_TRUE(painted->autoFillBackground());
@@ -188,9 +184,7 @@ TEST(SuppressibleMessageDialog, FramesFollowTheRequestInTheThemeColourBrowseFill
         QTest::mouseClick(dialog->button(1), Qt::LeftButton);
     });
     box.showRequest(full);
-    EXPECT_EQ(full.clickedButton, 1);
-    EXPECT_EQ(full.suppressChoice, quillon::platform::SuppressChoice::AllSessions);
-    EXPECT_EQ(full.inputText, QStringLiteral("/tmp/new name.txt"));
+    EXPECT_EQ(std::tuple(full.clickedButton, full.suppressChoice, full.inputText), std::tuple(1, quillon::platform::SuppressChoice::AllSessions, "/tmp/new name.txt"));
 }
 
 TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)

@@ -1,13 +1,8 @@
 #include "formimage/FormImageRenderer.h"
 
+#include "core/print/PrintFixture.h"
 #include "model/Routine.h"
 #include "model/SourceText.h"
-#include "platform/MessageBox.h"
-#include "print/PageFrame.h"
-#include "print/PageSetup.h"
-#include "support/RecordingPrintSurface.h"
-#include "support/ScriptedMessageBox.h"
-#include "support/TestSupport.h"
 
 #include <QPointF>
 #include <QRegularExpression>
@@ -25,20 +20,14 @@ using Kind = Op::Kind;
 namespace {
 
 // Letter portrait on the recording surface: print box 10080 × 11520 twips at (720, 2016).
-struct Bench {
-    RecordingPrintSurface surface;
-    quillon::print::PageSetup setup;
-    quillon::print::PrintDevice printer {surface, setup};
-    quillon::print::PrintRunState run;
-    quillon::print::PageFrame frame {printer, run};
-    std::array<quint32, 10> colours {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009};
-    FormImageRenderer renderer {printer, frame, colours};
+// The highlight colours are 1000 to 1009.
+struct Bench : quillon::test::PrintBench {
+    FormImageRenderer renderer {printer, frame, lines.colours};
 
     explicit Bench(bool duplex = false)
     {
-        printer.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
         setup.duplex = duplex;
-        printer.computePageGeometry(true);
+        compute();
     }
     bool print(const FormLayout& layout)
     {
@@ -55,10 +44,8 @@ struct Bench {
     }
     const Op* text(const QString& text) const
     {
-        for (const Op& op : surface.ops)
-            if (op.kind == Kind::Text && op.text == text)
-                return &op;
-        return nullptr;
+        const auto found = std::find_if(surface.ops.begin(), surface.ops.end(), [&](const Op& op) { return op.kind == Kind::Text && op.text == text; });
+        return found == surface.ops.end() ? nullptr : &*found;
     }
     QStringList headings() const // "page:title"
     {
@@ -430,19 +417,17 @@ TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGre
 // The routine's overloads read its form file; a missing one is told once and prints nothing.
 TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
 {
-    quillon::test::Fixture fx;
+    Bench b;
     quillon::model::Routine routine;
-    routine.filePath = fx.writeLines("frmOrder.frm",
+    routine.filePath = b.fx.writeLines("frmOrder.frm",
         {"Begin VB.Form frmOrder", "ClientHeight = 3600", "ClientWidth = 4800", "Begin VB.CommandButton cmdOK", "Height = 495", "Width = 1200", "End", "End"});
     const quillon::model::SourceReader& reader = quillon::model::SourceReader::standard();
-    quillon::test::ScriptedMessageBox box;
-    Bench b;
     EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 1);
-    routine.filePath = fx.path("missing.frm");
+    routine.filePath = b.fx.path("missing.frm");
     EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 0);
-    EXPECT_FALSE(b.renderer.printFormImage(routine, reader, &box));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, "Form Image");
+    EXPECT_FALSE(b.renderer.printFormImage(routine, reader, &b.box));
+    ASSERT_EQ(b.box.shown.size(), 1u);
+    EXPECT_EQ(b.box.shown[0].title, "Form Image");
 }
 
 } // namespace

@@ -230,59 +230,30 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     add(0, 0, 0, 500, -1), add(0, 0, 60000, 60000, -1), add(0, 0, 60000, 60000, -1);
     for (int level : {0, 1, 1, 2, 1, 1, 0})
         l.menus.push_back({QString(), QString(), qint16(level), true});
-    const struct {
-        char query; // Ancestor(a, b), Visible(a), Overlap(a, b), Menu has sub-items(a, level b)
-        int a, b;
-        double expected;
-    } cases[] = {
-        {'A', 1, 3, 1},
-        {'A', 2, 3, 1},
-        {'A', 3, 1, 0},
-        {'A', 3, 3, 0},
-        {'A', -1, 1, 0},
-        {'V', 2, 0, 0},
-        {'V', 1, 0, 0},
-        {'V', 4, 0, 1},
-        {'V', 0, 0, 0},
-        {'V', 8, 0, 0},
-        {'O', 1, 4, 0.6},
-        {'O', 6, 7, 1},
-        {'O', 1, 5, 0},
-        {'O', 0, 1, 0},
-        {'O', 1, 8, 0},
-        {'M', 1, 1, 1},
-        {'M', 2, 2, 0},
-        {'M', 7, 1, 0},
-        {'M', 0, 1, 0},
-        {'M', 99, 1, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.query << '(' << c.a << ", " << c.b << ')');
-        switch (c.query) {
-        case 'A':
-            EXPECT_EQ(placement::isAncestor(l, c.a, c.b), c.expected != 0);
-            break;
-        case 'V':
-            EXPECT_EQ(placement::isEffectivelyVisible(l, c.a), c.expected != 0);
-            break;
-        case 'O':
-            EXPECT_FLOAT_EQ(placement::overlapRatio(l, c.a, c.b), float(c.expected));
-            break;
-        default:
-            EXPECT_EQ(placement::menuHasSubItems(l, c.a, c.b), c.expected != 0);
-            break;
-        }
-    }
+    using namespace placement;
+    // Ancestors: of a child and a grandchild; never of itself, upwards, or outside the controls.
+    EXPECT_EQ(QList<bool>({isAncestor(l, 1, 3), isAncestor(l, 2, 3), isAncestor(l, 3, 1), isAncestor(l, 3, 3), isAncestor(l, -1, 1)}),
+        QList<bool>({true, true, false, false, false}));
+    // Visible only when every container is; numbers outside the controls are not.
+    EXPECT_EQ(QList<bool>(
+                  {isEffectivelyVisible(l, 2), isEffectivelyVisible(l, 1), isEffectivelyVisible(l, 4), isEffectivelyVisible(l, 0), isEffectivelyVisible(l, 8)}),
+        QList<bool>({false, false, true, false, false}));
+    // The share of the smaller control covered; nothing for an empty one or one outside.
+    EXPECT_EQ(QList<float>({overlapRatio(l, 1, 4), overlapRatio(l, 6, 7), overlapRatio(l, 1, 5), overlapRatio(l, 0, 1), overlapRatio(l, 1, 8)}),
+        QList<float>({0.6f, 1, 0, 0, 0}));
+    // Whether a menu of exactly `level` follows menu m before any of a lower level.
+    EXPECT_EQ(QList<bool>({menuHasSubItems(l, 1, 1), menuHasSubItems(l, 2, 2), menuHasSubItems(l, 7, 1), menuHasSubItems(l, 0, 1), menuHasSubItems(l, 99, 1)}),
+        QList<bool>({true, false, false, false, false}));
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.
     l.controls.resize(2);
     l.controls[0].parent = 2;
     l.controls[1].parent = 1;
     l.controls[0].visible = true;
-    EXPECT_TRUE(placement::isAncestor(l, 2, 1));
-    EXPECT_FALSE(placement::isAncestor(l, 3, 1));
-    EXPECT_TRUE(placement::isEffectivelyVisible(l, 1));
-    EXPECT_TRUE(placement::computeAbsolutePositions(l));
-    placement::assignLayers(l);
+    EXPECT_TRUE(isAncestor(l, 2, 1));
+    EXPECT_FALSE(isAncestor(l, 3, 1));
+    EXPECT_TRUE(isEffectivelyVisible(l, 1));
+    EXPECT_TRUE(computeAbsolutePositions(l));
+    assignLayers(l);
     EXPECT_EQ(l.form.layerCount, 1) << "each is the other's ancestor";
 }
 
