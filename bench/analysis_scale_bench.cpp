@@ -150,14 +150,14 @@ int main(int argc, char* argv[])
                 "Private Const C = \"" + QString(2 * 1024 * 1024, QLatin1Char(',')) + "\"", "' _",
                 QString(2 * 1024 * 1024, QLatin1Char('x')),
                 "Sub Wide(" + QStringLiteral("ByRef w, ").repeated(200000) + ")"});
-        const auto* modVars = symbols.fileModVars().find(QStringLiteral("m.bas"));
+        const auto* moduleVariables = symbols.fileModVars().find(QStringLiteral("m.bas"));
         const auto* consts = symbols.fileConsts().find(QStringLiteral("m.bas"));
         const auto* wide = symbols.procByRef().find(QStringLiteral("M.BAS|WIDE"));
-        const bool ok = modVars && modVars->size() == 200001 && consts && consts->size() == 2 && wide
+        const bool ok = moduleVariables && moduleVariables->size() == 200001 && consts && consts->size() == 2 && wide
             && wide->size() == 1
             && !analysis::isProcedureReference(twoMegabytes + "Foo" + twoMegabytes + "=", int(twoMegabytes.size()) + 1,
                 int(twoMegabytes.size()) + 3, QString());
-        return check(ok, QStringLiteral("%1 module variables").arg(modVars ? modVars->size() : 0));
+        return check(ok, QStringLiteral("%1 module variables").arg(moduleVariables ? moduleVariables->size() : 0));
     });
 
     measure("symbols: 200,000 continued lines and headers", [] {

@@ -152,31 +152,31 @@ void MainWindow::buildControls()
     outer->setContentsMargins(10, 8, 10, 8);
     outer->setSpacing(8);
 
-    lblSource_ = new QLabel(QStringLiteral("Source:  TBD"), central);
-    lblSource_->setObjectName(QStringLiteral("lblSource"));
-    lblSource_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    outer->addWidget(lblSource_);
+    sourceLabel_ = new QLabel(QStringLiteral("Source:  TBD"), central);
+    sourceLabel_->setObjectName(QStringLiteral("lblSource"));
+    sourceLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    outer->addWidget(sourceLabel_);
 
     std::array<QListWidget*, 3> lists {};
     auto* columns = new QHBoxLayout;
     columns->setSpacing(12);
     for (int i = 0; i < 3; ++i)
         columns->addLayout(buildListColumn(i, central, lists[size_t(i)]), i == 0 ? 1 : 3);
-    lstFiles_ = lists[0];
-    lstProcedures_ = lists[1];
-    lstSelected_ = lists[2];
+    filesList_ = lists[0];
+    proceduresList_ = lists[1];
+    queueList_ = lists[2];
     outer->addLayout(columns, 1);
 
-    lblTarget_ = new QLabel(central);
-    lblTarget_->setObjectName(QStringLiteral("lblTarget"));
-    lblTarget_->setWordWrap(true);
-    outer->addWidget(lblTarget_);
+    targetLabel_ = new QLabel(central);
+    targetLabel_->setObjectName(QStringLiteral("lblTarget"));
+    targetLabel_->setWordWrap(true);
+    outer->addWidget(targetLabel_);
     outer->addLayout(buildStatusRow(central));
     setCentralWidget(central);
 
-    tmrMain_ = new QTimer(this);
-    tmrMain_->setObjectName(QStringLiteral("tmrMain"));
-    tmrMain_->setInterval(400);
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setObjectName(QStringLiteral("tmrMain"));
+    statusTimer_->setInterval(400);
 
     connectControls();
     resize(1340, 760);
@@ -202,9 +202,10 @@ QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget
     label->setBuddy(list);
     column->addWidget(list, 1);
     auto* pair = new QHBoxLayout;
-    cmdSelectAll_[size_t(index)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
-    cmdUnselectAll_[size_t(index)] = button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), parent);
-    for (QPushButton* b : {cmdSelectAll_[size_t(index)], cmdUnselectAll_[size_t(index)]}) {
+    selectAllButtons_[size_t(index)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
+    unselectAllButtons_[size_t(index)] =
+        button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), parent);
+    for (QPushButton* b : {selectAllButtons_[size_t(index)], unselectAllButtons_[size_t(index)]}) {
         b->setProperty("index", index);
         pair->addWidget(b);
     }
@@ -214,64 +215,66 @@ QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget
     auto* process = button(QString::fromLatin1(processCaptions[index]), QStringLiteral("cmdProcessSelection"), parent);
     process->setProperty("index", index);
     process->setMinimumHeight(34);
-    cmdProcessSelection_[size_t(index)] = process;
+    processButtons_[size_t(index)] = process;
     column->addWidget(process);
     return column;
 }
 
 QGroupBox* MainWindow::buildDependencyBox(QWidget* parent)
 {
-    fraDep_ = new QGroupBox(QStringLiteral("Dependency Reports"), parent);
-    fraDep_->setObjectName(QStringLiteral("fraDep"));
-    auto* dep = new QGridLayout(fraDep_);
-    chkDep_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), fraDep_);
-    chkDep_->setObjectName(QStringLiteral("chkDep"));
-    cmdDep_ = button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), fraDep_);
-    cmdKeepOnly_ = button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), fraDep_);
-    dep->addWidget(chkDep_, 0, 0, 1, 2);
-    dep->addWidget(cmdDep_, 1, 0);
-    dep->addWidget(cmdKeepOnly_, 1, 1);
-    return fraDep_;
+    dependencyBox_ = new QGroupBox(QStringLiteral("Dependency Reports"), parent);
+    dependencyBox_->setObjectName(QStringLiteral("fraDep"));
+    auto* dep = new QGridLayout(dependencyBox_);
+    dependencyCheck_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), dependencyBox_);
+    dependencyCheck_->setObjectName(QStringLiteral("chkDep"));
+    dependencyButton_ =
+        button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), dependencyBox_);
+    keepOnlyButton_ =
+        button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), dependencyBox_);
+    dep->addWidget(dependencyCheck_, 0, 0, 1, 2);
+    dep->addWidget(dependencyButton_, 1, 0);
+    dep->addWidget(keepOnlyButton_, 1, 1);
+    return dependencyBox_;
 }
 
 QHBoxLayout* MainWindow::buildStatusRow(QWidget* parent)
 {
     auto* bottom = new QHBoxLayout;
-    lblStatus_ = new QLabel(parent);
-    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus_->setFrameShape(QFrame::StyledPanel);
-    lblStatus_->setFrameShadow(QFrame::Sunken);
-    lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblStatus_->setWordWrap(true);
-    lblStatus_->setMargin(4);
-    lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().lineSpacing() * 6 + 10);
-    lblStatus_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    bottom->addWidget(lblStatus_, 1);
-    cmdExit_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
-    cmdExit_->setMinimumWidth(90);
-    bottom->addWidget(cmdExit_, 0, Qt::AlignBottom);
+    statusLabel_ = new QLabel(parent);
+    statusLabel_->setObjectName(QStringLiteral("lblStatus"));
+    statusLabel_->setFrameShape(QFrame::StyledPanel);
+    statusLabel_->setFrameShadow(QFrame::Sunken);
+    statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statusLabel_->setWordWrap(true);
+    statusLabel_->setMargin(4);
+    statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().lineSpacing() * 6 + 10);
+    statusLabel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bottom->addWidget(statusLabel_, 1);
+    exitButton_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
+    exitButton_->setMinimumWidth(90);
+    bottom->addWidget(exitButton_, 0, Qt::AlignBottom);
     return bottom;
 }
 
 void MainWindow::connectControls()
 {
     for (int i = 0; i < 3; ++i) {
-        connect(cmdProcessSelection_[size_t(i)], &QPushButton::clicked, this,
-            [this, i] { processSelection(ProcessStep(i)); });
-        connect(cmdSelectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { selectAll(i); });
-        connect(cmdUnselectAll_[size_t(i)], &QPushButton::clicked, this, [this, i] { unselectAll(i); });
+        connect(
+            processButtons_[size_t(i)], &QPushButton::clicked, this, [this, i] { processSelection(ProcessStep(i)); });
+        connect(selectAllButtons_[size_t(i)], &QPushButton::clicked, this, [this, i] { selectAll(i); });
+        connect(unselectAllButtons_[size_t(i)], &QPushButton::clicked, this, [this, i] { unselectAll(i); });
     }
-    connect(lstFiles_, &QListWidget::itemSelectionChanged, this, [this] { fileSelectionChanged(); });
-    connect(lstProcedures_, &QListWidget::itemSelectionChanged, this, [this] { refreshListButtons(); });
-    connect(lstSelected_, &QListWidget::itemSelectionChanged, this, [this] { queueSelectionChanged(); });
-    connect(chkDep_, &QCheckBox::toggled, this, [this](bool checked) { dependencyBoxChanged(checked); });
-    connect(cmdDep_, &QPushButton::clicked, this, [this] {
-        chkDep_->toggle();
-        lstSelected_->setFocus();
+    connect(filesList_, &QListWidget::itemSelectionChanged, this, [this] { fileSelectionChanged(); });
+    connect(proceduresList_, &QListWidget::itemSelectionChanged, this, [this] { refreshListButtons(); });
+    connect(queueList_, &QListWidget::itemSelectionChanged, this, [this] { queueSelectionChanged(); });
+    connect(dependencyCheck_, &QCheckBox::toggled, this, [this](bool checked) { dependencyBoxChanged(checked); });
+    connect(dependencyButton_, &QPushButton::clicked, this, [this] {
+        dependencyCheck_->toggle();
+        queueList_->setFocus();
     });
-    connect(cmdKeepOnly_, &QPushButton::clicked, this, [this] { keepOnlyDependencyReports(); });
-    connect(cmdExit_, &QPushButton::clicked, this, &QWidget::close);
-    connect(tmrMain_, &QTimer::timeout, this, [this] { animateIndexStatus(); });
+    connect(keepOnlyButton_, &QPushButton::clicked, this, [this] { keepOnlyDependencyReports(); });
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(statusTimer_, &QTimer::timeout, this, [this] { animateIndexStatus(); });
 }
 
 void MainWindow::buildMenus()
@@ -283,16 +286,16 @@ void MainWindow::buildMenus()
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileOpen_ = add(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
-    connect(mnuFileOpen_, &QAction::triggered, this, [this] { openProjectCommand(); });
-    mnuRestoreMessages = file->addMenu(QStringLiteral("&Restore Messages"));
-    restoreMenu_ = new RestoreMessagesMenu(mnuRestoreMessages, session_.messages, file, this);
+    fileOpenAction_ = add(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
+    connect(fileOpenAction_, &QAction::triggered, this, [this] { openProjectCommand(); });
+    restoreMessagesMenu = file->addMenu(QStringLiteral("&Restore Messages"));
+    restoreMenu_ = new RestoreMessagesMenu(restoreMessagesMenu, session_.messages, file, this);
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("mnuFilePrint"));
     connect(add(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
         &QAction::triggered, this, [this] { selectDefaultPrinter(); });
-    mnuPrintToc_ = add(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
-    connect(mnuPrintToc_, &QAction::triggered, this, [this] { printTableOfContents(); });
+    printTocAction_ = add(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
+    connect(printTocAction_, &QAction::triggered, this, [this] { printTableOfContents(); });
     connect(add(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered, this,
         [this] { confirmPrintUserManual(); });
     // The options dialog is not built yet.
@@ -375,7 +378,7 @@ void MainWindow::setStatus(const QString& text)
     statusText_ = text;
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    lblStatus_->setText(shown);
+    statusLabel_->setText(shown);
 }
 
 void MainWindow::animateIndexStatus()
@@ -431,13 +434,13 @@ bool MainWindow::openProject(const QString& vbpPath)
     if (loading_ || printing_)
         return false;
     loading_ = true;
-    mnuFileOpen_->setEnabled(false);
+    fileOpenAction_->setEnabled(false);
     indexTicks_ = 0;
-    tmrMain_->start();
+    statusTimer_->start();
     const Project::OpenOutcome outcome = project_.openProject(vbpPath);
-    tmrMain_->stop();
+    statusTimer_->stop();
     loading_ = false;
-    mnuFileOpen_->setEnabled(true);
+    fileOpenAction_->setEnabled(true);
     if (outcome == Project::OpenOutcome::Missing || outcome == Project::OpenOutcome::Busy) {
         lockLists(true);
         return false;
@@ -452,23 +455,23 @@ bool MainWindow::openProject(const QString& vbpPath)
 // the lists stay locked until the routines are loaded.
 void MainWindow::showFiles()
 {
-    const QSignalBlocker blockDep(chkDep_);
-    chkDep_->setChecked(false);
+    const QSignalBlocker blockDep(dependencyCheck_);
+    dependencyCheck_->setChecked(false);
     lists_ = std::make_unique<print::ProcedureLists>(project_, &analysis_.dependencies, &box_, project_.reader());
     lists_->aggregateMode = session_.options.aggregateMode();
     includeAllFiles_ = false;
     showingRows_ = true;
-    lstFiles_->clear();
-    lstProcedures_->clear();
-    lstSelected_->clear();
+    filesList_->clear();
+    proceduresList_->clear();
+    queueList_->clear();
     for (size_t i = 0; i < project_.projectFileList.size(); ++i) {
-        auto* item = new QListWidgetItem(project_.projectFileList[i]->fileName, lstFiles_);
+        auto* item = new QListWidgetItem(project_.projectFileList[i]->fileName, filesList_);
         item->setData(Qt::UserRole, int(i + 1));
         item->setToolTip(project_.projectFileList[i]->filePath);
     }
     showingRows_ = false;
-    lblSource_->setText(QStringLiteral("Source:") + project_.projectPath);
-    mnuPrintToc_->setEnabled(true);
+    sourceLabel_->setText(QStringLiteral("Source:") + project_.projectPath);
+    printTocAction_->setEnabled(true);
     lockLists(false);
 }
 
@@ -496,15 +499,15 @@ void MainWindow::readSelection()
             mark(size_t(item->data(Qt::UserRole).toInt() - 1), item->isSelected());
         }
     };
-    read(lstFiles_, [this](size_t i, bool on) {
+    read(filesList_, [this](size_t i, bool on) {
         if (i < lists_->fileSelected.size())
             lists_->fileSelected[i] = on;
     });
-    read(lstProcedures_, [this](size_t i, bool on) {
+    read(proceduresList_, [this](size_t i, bool on) {
         if (i < lists_->procedures.size())
             lists_->procedures[i].selected = on;
     });
-    read(lstSelected_, [this](size_t i, bool on) {
+    read(queueList_, [this](size_t i, bool on) {
         if (i < lists_->queue.size())
             lists_->queue[i].selected = on;
     });
@@ -518,14 +521,14 @@ void MainWindow::processSelection(ProcessStep step)
     if (step == ProcessStep::FillProcedures) {
         lists_->includeAllFiles = includeAllFiles_;
         const int added = lists_->fillProcedures();
-        showRows(lstProcedures_, lists_->procedures);
+        showRows(proceduresList_, lists_->procedures);
         if (added > 0)
             setStatus(lists_->statusLine);
     } else if (step == ProcessStep::BuildQueue) {
         const bool hadProcedures = lists_->proceduresFilled && !lists_->procedures.empty();
         const int queued = lists_->buildQueue();
         if (hadProcedures)
-            showRows(lstSelected_, lists_->queue);
+            showRows(queueList_, lists_->queue);
         if (queued > 0)
             setStatus(lists_->statusLine);
     } else if (step == ProcessStep::PrintQueue) {
@@ -536,7 +539,7 @@ void MainWindow::processSelection(ProcessStep step)
 
 QListWidget* MainWindow::listWidget(int list) const
 {
-    return std::array<QListWidget*, 3> {lstFiles_, lstProcedures_, lstSelected_}[size_t(list)];
+    return std::array<QListWidget*, 3> {filesList_, proceduresList_, queueList_}[size_t(list)];
 }
 
 void MainWindow::selectAll(int list)
@@ -557,7 +560,7 @@ void MainWindow::fileSelectionChanged()
         return;
     // A new choice of files makes the procedure list stale until it is filled again.
     lists_->procedures.clear();
-    showRows(lstProcedures_, lists_->procedures);
+    showRows(proceduresList_, lists_->procedures);
     refreshListButtons();
 }
 
@@ -567,16 +570,16 @@ void MainWindow::queueSelectionChanged()
         return;
     readSelection();
     refreshListButtons();
-    if (lstSelected_->count() > 0)
-        chkDep_->setEnabled(true);
+    if (queueList_->count() > 0)
+        dependencyCheck_->setEnabled(true);
 }
 
 void MainWindow::dependencyBoxChanged(bool checked)
 {
     readSelection();
     lists_->setDependencyReports(checked);
-    showRows(lstProcedures_, lists_->procedures);
-    showRows(lstSelected_, lists_->queue);
+    showRows(proceduresList_, lists_->procedures);
+    showRows(queueList_, lists_->queue);
     setStatus(lists_->statusLine);
     refreshListButtons();
 }
@@ -585,29 +588,29 @@ void MainWindow::keepOnlyDependencyReports()
 {
     readSelection();
     lists_->keepOnlyDependencyReports();
-    showRows(lstSelected_, lists_->queue);
+    showRows(queueList_, lists_->queue);
     refreshListButtons();
 }
 
 void MainWindow::refreshListButtons()
 {
-    const bool locked = !lstFiles_->isEnabled();
+    const bool locked = !filesList_->isEnabled();
     for (size_t i = 0; i < 3; ++i) {
         const bool any = listWidget(int(i))->count() > 0 && !locked;
-        cmdSelectAll_[i]->setEnabled(any);
-        cmdUnselectAll_[i]->setEnabled(any);
+        selectAllButtons_[i]->setEnabled(any);
+        unselectAllButtons_[i]->setEnabled(any);
     }
     // Each step is offered once the list it works on has entries.
-    cmdProcessSelection_[0]->setEnabled(!locked && lstFiles_->count() > 0);
-    cmdProcessSelection_[1]->setEnabled(!locked && lstProcedures_->count() > 0);
-    cmdProcessSelection_[2]->setEnabled(!locked && lists_->sendEnabled && lstSelected_->count() > 0);
+    processButtons_[0]->setEnabled(!locked && filesList_->count() > 0);
+    processButtons_[1]->setEnabled(!locked && proceduresList_->count() > 0);
+    processButtons_[2]->setEnabled(!locked && lists_->sendEnabled && queueList_->count() > 0);
 }
 
 void MainWindow::lockLists(bool enable)
 {
-    for (QListWidget* list : {lstFiles_, lstProcedures_, lstSelected_})
+    for (QListWidget* list : {filesList_, proceduresList_, queueList_})
         list->setEnabled(enable);
-    fraDep_->setEnabled(enable && !project_.projectFileList.empty());
+    dependencyBox_->setEnabled(enable && !project_.projectFileList.empty());
     refreshListButtons();
 }
 
@@ -624,7 +627,7 @@ void MainWindow::printQueue()
         spoolEstimator->offerReestimate(box_,
             {session_.options.text(config::opt::FontName), session_.options.text(config::opt::FontSize).toDouble()});
     runQueue(lists_->queue, fileBaseName(project_.projectPath), true);
-    showRows(lstSelected_, lists_->queue); // a batch run unselects what it sent
+    showRows(queueList_, lists_->queue); // a batch run unselects what it sent
     printing_ = false;
     lockLists(true);
 }
@@ -698,8 +701,8 @@ void MainWindow::refreshOutputTarget()
         device = surface->currentDevice().deviceName;
         targetDescription_ = printer.outputTargetDescription();
     }
-    cmdProcessSelection_[2]->setText(QStringLiteral("Send Selected Procedures To ") + device);
-    lblTarget_->setText(QStringLiteral("Send To Target ( ") + targetDescription_);
+    processButtons_[2]->setText(QStringLiteral("Send Selected Procedures To ") + device);
+    targetLabel_->setText(QStringLiteral("Send To Target ( ") + targetDescription_);
 }
 
 void MainWindow::selectDefaultPrinter()
@@ -746,11 +749,11 @@ void MainWindow::helpRequested()
 {
     QWidget* focused = focusWidget();
     QString section = QStringLiteral("Table of Contents");
-    if (focused == lstFiles_)
+    if (focused == filesList_)
         section = QStringLiteral("Section 2.1.1 - File List");
-    else if (focused == lstProcedures_)
+    else if (focused == proceduresList_)
         section = QStringLiteral("Section 2.1.2 - Procedure List");
-    else if (focused == lstSelected_)
+    else if (focused == queueList_)
         section = QStringLiteral("Section 2.1.3 - Print Queue");
     setStatus(QStringLiteral("F1 Help: See User Manual ") + section);
     if (displayUserManual)

@@ -75,7 +75,7 @@ public:
 
     // File | Restore Messages: one entry per hidden message, hidden while there is none.
     // Call the refresh after anything outside a message box may have hidden a message.
-    QMenu* mnuRestoreMessages = nullptr;
+    QMenu* restoreMessagesMenu = nullptr;
     void refreshRestoreMenu();
 
     // File | Open: the warning, the dialog, then the load.
@@ -84,7 +84,7 @@ public:
     // was loaded: a load already running, or a file that does not exist.
     bool openProject(const QString& vbpPath);
 
-    // The three cmdProcessSelection buttons, left to right.
+    // The three processButton buttons, left to right.
     enum class ProcessStep { FillProcedures, BuildQueue, PrintQueue };
     void processSelection(ProcessStep step);
     // list: 0 files, 1 procedures, 2 print queue.
@@ -105,9 +105,9 @@ public:
 
     model::Project& project() { return project_; }
     print::ProcedureLists& lists() { return *lists_; }
-    QPushButton* cmdProcessSelection(int index) const { return cmdProcessSelection_[size_t(index)]; }
-    QPushButton* cmdSelectAll(int list) const { return cmdSelectAll_[size_t(list)]; }
-    QPushButton* cmdUnselectAll(int list) const { return cmdUnselectAll_[size_t(list)]; }
+    QPushButton* processButton(int index) const { return processButtons_[size_t(index)]; }
+    QPushButton* selectAllButton(int list) const { return selectAllButtons_[size_t(list)]; }
+    QPushButton* unselectAllButton(int list) const { return unselectAllButtons_[size_t(list)]; }
     QAction* action(const QString& objectName) const;
 
 protected:
@@ -162,23 +162,23 @@ private:
     int indexTicks_ = 0;
     QString targetDescription_;
 
-    QListWidget* lstFiles_ = nullptr;
-    QListWidget* lstProcedures_ = nullptr;
-    QListWidget* lstSelected_ = nullptr;
-    std::array<QPushButton*, 3> cmdProcessSelection_ {};
-    std::array<QPushButton*, 3> cmdSelectAll_ {};
-    std::array<QPushButton*, 3> cmdUnselectAll_ {};
-    QGroupBox* fraDep_ = nullptr;
-    QCheckBox* chkDep_ = nullptr;
-    QPushButton* cmdDep_ = nullptr;
-    QPushButton* cmdKeepOnly_ = nullptr;
-    QLabel* lblSource_ = nullptr;
-    QLabel* lblStatus_ = nullptr;
-    QLabel* lblTarget_ = nullptr;
-    QPushButton* cmdExit_ = nullptr;
-    QTimer* tmrMain_ = nullptr;
-    QAction* mnuFileOpen_ = nullptr;
-    QAction* mnuPrintToc_ = nullptr;
+    QListWidget* filesList_ = nullptr;
+    QListWidget* proceduresList_ = nullptr;
+    QListWidget* queueList_ = nullptr;
+    std::array<QPushButton*, 3> processButtons_ {};
+    std::array<QPushButton*, 3> selectAllButtons_ {};
+    std::array<QPushButton*, 3> unselectAllButtons_ {};
+    QGroupBox* dependencyBox_ = nullptr;
+    QCheckBox* dependencyCheck_ = nullptr;
+    QPushButton* dependencyButton_ = nullptr;
+    QPushButton* keepOnlyButton_ = nullptr;
+    QLabel* sourceLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QLabel* targetLabel_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QTimer* statusTimer_ = nullptr;
+    QAction* fileOpenAction_ = nullptr;
+    QAction* printTocAction_ = nullptr;
     RestoreMessagesMenu* restoreMenu_ = nullptr;
 };
 

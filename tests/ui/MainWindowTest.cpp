@@ -137,18 +137,18 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     ASSERT_EQ(b.box.shown.size(), 1u) << "one warning: the second open never started";
     EXPECT_EQ(b.box.shown[0].request.messageKey, "Uncompiled VBP Warning");
     b.window->refreshRestoreMenu();
-    EXPECT_TRUE(b.window->mnuRestoreMessages->menuAction()->isVisible());
+    EXPECT_TRUE(b.window->restoreMessagesMenu->menuAction()->isVisible());
     EXPECT_EQ(std::tuple(b.askedIn, b.session.options.text(config::opt::VBPFolder)), std::tuple(b.fx.path("start"), b.fx.path("proj") + '/'));
     EXPECT_EQ(b.entries("lstFiles"), (QStringList {"modA.bas", "modB.bas"}));
     EXPECT_EQ(b.window->findChild<QLabel*>("lblSource")->text(), "Source:" + b.vbp);
     EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText));
-    EXPECT_TRUE(b.window->cmdSelectAll(0)->isEnabled());
+    EXPECT_TRUE(b.window->selectAllButton(0)->isEnabled());
     b.window->action("mnuPrintToc")->trigger();
     EXPECT_EQ(b.box.shown.back().request.title, "TOC Notes Suppression");
     EXPECT_TRUE(b.printedText().contains("modB.bas")) << b.printedText().toStdString();
 
     b.list("lstFiles")->item(0)->setSelected(true);
-    b.window->cmdProcessSelection(0)->click();
+    b.window->processButton(0)->click();
     EXPECT_EQ(b.entries("lstProcedures"), (QStringList {"modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     // The printer chosen is stored, also when the system would not make it its default.
     b.session.options.setBool(config::opt::PrinterScope, true);
@@ -161,7 +161,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.window->makeSystemDefaultPrinter = [](const QString&) { return false; };
     b.window->action("mnuSelectPrinter")->trigger();
     EXPECT_EQ(offered, (QStringList {"Recording PDF", "Office Laser"}));
-    EXPECT_EQ(QStringList({b.box.shown.back().title, b.session.options.text(config::opt::PrinterPort), b.window->cmdProcessSelection(2)->text()}),
+    EXPECT_EQ(QStringList({b.box.shown.back().title, b.session.options.text(config::opt::PrinterPort), b.window->processButton(2)->text()}),
         QStringList({"Default Printer Not Changed", "FILE:", "Send Selected Procedures To Recording PDF"}));
     b.window->choosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QString(); };
     b.window->selectDefaultPrinter();
@@ -175,10 +175,10 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     };
     b.list("lstProcedures")->item(1)->setSelected(true);
     b.list("lstProcedures")->item(2)->setSelected(true);
-    b.window->cmdProcessSelection(1)->click();
+    b.window->processButton(1)->click();
     EXPECT_EQ(b.entries("lstSelected", true), (QStringList {"modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"}));
     b.list("lstSelected")->item(0)->setSelected(false);
-    b.window->cmdProcessSelection(2)->click();
+    b.window->processButton(2)->click();
     EXPECT_TRUE(b.window->statusText().startsWith("1 procedure sent to a file-based printer (Recording PDF).")) << b.window->statusText().toStdString();
     EXPECT_TRUE(asked.startsWith(b.fx.path("out") + '|') && asked.endsWith(" Demo Program Documentation.pdf")) << asked.toStdString();
     EXPECT_TRUE(b.printedText().contains("Public Sub Helper()"));
@@ -198,7 +198,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     // Choosing files again empties the procedure list until it is filled anew.
     b.list("lstFiles")->item(1)->setSelected(true);
     EXPECT_TRUE(b.entries("lstProcedures").isEmpty());
-    EXPECT_FALSE(b.window->cmdSelectAll(1)->isEnabled()) << "an empty list has no selection buttons";
+    EXPECT_FALSE(b.window->selectAllButton(1)->isEnabled()) << "an empty list has no selection buttons";
     b.window->processSelection(ui::MainWindow::ProcessStep::BuildQueue);
     EXPECT_EQ(b.box.shown.back().text, "No procedures available in the modules list.");
 

@@ -431,7 +431,7 @@ public:
 
     NameSet consts;
     NameSet globals;
-    NameSet modVars;
+    NameSet moduleVariables;
     NameSet procedures;
 
 private:
@@ -504,7 +504,7 @@ private:
         else if (isGlobalDeclaration(u))
             addVariableNames(text, globals);
         else if (isModuleVariableDeclaration(u))
-            addVariableNames(text, modVars);
+            addVariableNames(text, moduleVariables);
     }
 
     SymbolTable& table_;
@@ -526,7 +526,7 @@ void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList
         scan.addLine(raw);
     fileConsts_.insert(filePath, std::move(scan.consts));
     fileGlobals_.insert(filePath, std::move(scan.globals));
-    fileModVars_.insert(filePath, std::move(scan.modVars));
+    fileModVars_.insert(filePath, std::move(scan.moduleVariables));
     fileProcedures_.insert(filePath, std::move(scan.procedures));
 }
 

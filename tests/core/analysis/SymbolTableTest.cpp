@@ -61,7 +61,7 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
     EXPECT_FALSE(isProcedureReference(u"x Foo", 99, 120, QString()));
     // What a file declares: constants, globals, module variables, procedures and ByRef parameters.
     const struct {
-        QStringList lines, consts, globals, modVars, procs;
+        QStringList lines, consts, globals, moduleVariables, procs;
     } cases[] = {
         // Constant lists keep commas inside strings.
         {{"Public Const A = 1, B = \"x,y\"", "Const C As Long = 3, D(1) = 2, E$ = \"\"", "Private Const Q = \"it's\", R = 1 ' S = 2"},
@@ -104,7 +104,7 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
         symbols.scanFileSymbolLines(QStringLiteral("m.bas"), c.lines);
         EXPECT_EQ(namesOf(symbols.fileConsts().find("m.bas")), c.consts);
         EXPECT_EQ(namesOf(symbols.fileGlobals().find("m.bas")), c.globals);
-        EXPECT_EQ(namesOf(symbols.fileModVars().find("m.bas")), c.modVars);
+        EXPECT_EQ(namesOf(symbols.fileModVars().find("m.bas")), c.moduleVariables);
         EXPECT_EQ(namesOf(symbols.fileProcedures().find("m.bas")), c.procs);
         EXPECT_EQ(symbols.procByRef().isEmpty(), c.procs.isEmpty()) << "declares are no procedures";
     }
