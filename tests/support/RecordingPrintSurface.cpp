@@ -23,33 +23,11 @@ bool RecordingPrintSurface::selectDevice(const QString& deviceName)
     return false;
 }
 
-double RecordingPrintSurface::sheetWidth() const
-{
-    const double width = 12240;
-    const double height = paper_ == 5 ? 20160 : 15840;
-    return orientation_ == 2 ? height : width;
-}
-
-double RecordingPrintSurface::sheetHeight() const
-{
-    const double width = 12240;
-    const double height = paper_ == 5 ? 20160 : 15840;
-    return orientation_ == 2 ? width : height;
-}
-
 RecordingPrintSurface::Op RecordingPrintSurface::base(Op::Kind kind)
 {
     if (kind != Op::Kind::EndDocument)
         openDocumentIfEnded();
-    Op op;
-    op.kind = kind;
-    op.page = page_;
-    op.color = color_;
-    op.bold = bold_;
-    op.italic = italic_;
-    op.fontSize = fontSize_;
-    op.fontName = fontName_;
-    return op;
+    return {.kind = kind, .page = page_, .color = color_, .bold = bold_, .fontSize = fontSize_, .fontName = fontName_};
 }
 
 void RecordingPrintSurface::printText(QStringView text, bool lineEnd)
@@ -81,21 +59,6 @@ void RecordingPrintSurface::record(Op::Kind kind, double x1, double y1, double x
     ops.push_back(op);
 }
 
-void RecordingPrintSurface::drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style)
-{
-    record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
-}
-
-void RecordingPrintSurface::drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style)
-{
-    record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
-}
-
-void RecordingPrintSurface::fillBox(double x1, double y1, double x2, double y2, quint32 rgb)
-{
-    record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, platform::LineStyle::Solid);
-}
-
 void RecordingPrintSurface::openDocumentIfEnded()
 {
     if (!ended_)
@@ -124,24 +87,14 @@ bool RecordingPrintSurface::endDocument()
             file.write("recorded document of " + QByteArray::number(pagesStarted()) + " pages\n");
     }
     ended_ = true;
-    return !failEnd;
+    return true;
 }
 
-QStringList RecordingPrintSurface::texts() const
+QStringList RecordingPrintSurface::texts(int page) const
 {
     QStringList texts;
     for (const Op& op : ops) {
-        if (op.kind == Op::Kind::Text)
-            texts << op.text;
-    }
-    return texts;
-}
-
-QStringList RecordingPrintSurface::textsOnPage(int page) const
-{
-    QStringList texts;
-    for (const Op& op : ops) {
-        if (op.kind == Op::Kind::Text && op.page == page)
+        if (op.kind == Op::Kind::Text && (page == 0 || op.page == page))
             texts << op.text;
     }
     return texts;

@@ -23,7 +23,6 @@ public:
         double x = 0, y = 0, x2 = 0, y2 = 0;
         quint32 color = 0;
         bool bold = false;
-        bool italic = false;
         double fontSize = 0;
         QString fontName;
         bool lineEnd = false;
@@ -36,7 +35,6 @@ public:
     std::vector<platform::PrinterInfo> installedPrinters;
     QString defaultDevice;
     bool supportsDuplex = true;
-    bool failEnd = false; // EndDocument reports failure
 
     std::vector<Op> ops;
     QString outputFile;
@@ -49,9 +47,8 @@ public:
     std::vector<Document> documents;
     bool writeFiles = false;
 
-    // Texts printed, in order; with page numbers when asked.
-    QStringList texts() const;
-    QStringList textsOnPage(int page) const;
+    // Texts printed, in order: all of them, or those of one page.
+    QStringList texts(int page = 0) const;
     // The printed text of each line: consecutive texts joined until a line end.
     QStringList lines() const;
 
@@ -71,8 +68,8 @@ public:
 
     double printableWidth() const override { return sheetWidth() - 720; }
     double printableHeight() const override { return sheetHeight() - 720; }
-    double sheetWidth() const override;
-    double sheetHeight() const override;
+    double sheetWidth() const override { return orientation_ == 2 ? paperLength() : 12240; }
+    double sheetHeight() const override { return orientation_ == 2 ? 12240 : paperLength(); }
     double physicalPageWidthPixels() const override { return sheetWidth() / 1440.0 * 600.0; }
     double physicalPageHeightPixels() const override { return sheetHeight() / 1440.0 * 600.0; }
     double pixelsPerInchX() const override { return 600; }
@@ -110,9 +107,18 @@ public:
     void setTextColor(quint32 rgb) override { color_ = rgb; }
     void printText(QStringView text, bool lineEnd) override;
 
-    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override;
-    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override;
-    void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) override;
+    void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override
+    {
+        record(Op::Kind::Line, x1, y1, x2, y2, rgb, width, style);
+    }
+    void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style) override
+    {
+        record(Op::Kind::Box, x1, y1, x2, y2, rgb, width, style);
+    }
+    void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) override
+    {
+        record(Op::Kind::Fill, x1, y1, x2, y2, rgb, 0, platform::LineStyle::Solid);
+    }
 
     void newPage() override;
     bool endDocument() override;
@@ -120,6 +126,7 @@ public:
     int pagesStarted() const override { return page_ - documentStart_ + 1; }
 
 private:
+    double paperLength() const { return paper_ == 5 ? 20160 : 15840; }
     Op base(Op::Kind kind);
     void openDocumentIfEnded();
     void record(Op::Kind kind, double x1, double y1, double x2, double y2, quint32 rgb, int width, platform::LineStyle style);

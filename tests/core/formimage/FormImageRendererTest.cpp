@@ -256,8 +256,8 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     EXPECT_EQ(b.headings(), (QStringList {"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
     // Every control by its name, lines by none.
     const QRegularExpression names("^(cmd|fra|lbl|lin|grd)");
-    EXPECT_EQ(b.surface.textsOnPage(1).filter(names), (QStringList {"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
-    EXPECT_EQ(b.surface.textsOnPage(2).filter(names), QStringList {"cmdSecond"});
+    EXPECT_EQ(b.surface.texts(1).filter(names), (QStringList {"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
+    EXPECT_EQ(b.surface.texts(2).filter(names), QStringList {"cmdSecond"});
     // The form fills the print box's width at its top; its caption 80 twips in, bold; the window
     // buttons end 80 twips from the right.
     const Op* caption = b.text("Main");
@@ -325,7 +325,7 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     EXPECT_EQ(QPointF(b.text("Callouts")->x, b.text("Callouts")->y), QPointF(b.frame.left, b.frame.top + 60));
     EXPECT_EQ(style(b, "1 - cmdNarrow"), "p2 9pt 0");
     EXPECT_EQ(style(b, "2 - picTiny"), "p2 9pt 0");
-    EXPECT_EQ(b.surface.textsOnPage(2).filter(QRegularExpression("^3 - NNNN+\\.\\.\\.$")).size(), 1) << "a long name cut short";
+    EXPECT_EQ(b.surface.texts(2).filter(QRegularExpression("^3 - NNNN+\\.\\.\\.$")).size(), 1) << "a long name cut short";
 }
 
 TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsShownOnce)
@@ -403,7 +403,7 @@ TEST(FormImageRendererTest, MenuBarAndMenuTreeIndentedByLevelWithSeparatorsAsGre
     EXPECT_DOUBLE_EQ(file->x, b.frame.left);
     EXPECT_DOUBLE_EQ(b.text("&Open")->x, b.frame.left + 360);
     EXPECT_DOUBLE_EQ(b.text("[mnuFile]")->x, textBox(*file).x2 + 160);
-    const QStringList tree = b.surface.textsOnPage(2);
+    const QStringList tree = b.surface.texts(2);
     EXPECT_EQ(tree.indexOf("  (hidden)"), tree.indexOf("[mnuSecret]") + 1);
     EXPECT_FALSE(tree.contains("-"));
     // Rows of 1.45 × 9 points from 60 twips down the print box: the separator is a grey line 1200

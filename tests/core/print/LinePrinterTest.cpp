@@ -74,7 +74,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
     EXPECT_TRUE(b.print(QStringLiteral("x = 1[ZRK-N]")));
-    EXPECT_EQ(b.surface.textsOnPage(2).mid(b.surface.textsOnPage(2).size() - 2), (QStringList {"x = 1", ""})) << "the page starts first";
+    EXPECT_EQ(b.surface.texts(2).mid(b.surface.texts(2).size() - 2), (QStringList {"x = 1", ""})) << "the page starts first";
     b.surface.setCurrentY(b.frame.bottom + 1000); // far past the bottom: an empty line does not break
     b.print(QString());
     EXPECT_EQ(std::tuple(b.surface.pagesStarted(), b.run.stats.blankLines), std::tuple(2, 1));

@@ -334,7 +334,7 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
     EXPECT_EQ(std::tuple(notice.x, notice.y, notice.color, notice.bold, name.x, name.y, name.color, name.bold),
         std::tuple(720, 2256, red, true, 720, 2496, red, true));
     EXPECT_TRUE(b.surface.texts().contains("Omitted Output Notice") && b.surface.texts().contains("Page 1 of 1")) << "no (est) on the notice";
-    EXPECT_EQ(std::tuple(b.surface.bold(), b.surface.textsOnPage(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
+    EXPECT_EQ(std::tuple(b.surface.bold(), b.surface.texts(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
 }
 
 // ---------------------------------------------------------------------------------------------

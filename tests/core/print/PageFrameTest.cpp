@@ -29,11 +29,11 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
     one.frame.totalPagesText = QStringLiteral("2");
     one.frame.estimateFlag = true;
     printPages(one, 2);
-    const QStringList page1 = one.surface.textsOnPage(1);
+    const QStringList page1 = one.surface.texts(1);
     for (const char* text : {"3/7/26 2:05 pm", "Page 1 of 2 (est)", "Version " QUILLON_VERSION, "Printed with Quillon (c) 2026 Tandrel"})
         EXPECT_TRUE(page1.contains(QString::fromLatin1(text))) << text;
-    EXPECT_EQ(one.surface.textsOnPage(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
-    EXPECT_TRUE(one.surface.textsOnPage(2).contains(QStringLiteral("Page 2 of 2 (est)")));
+    EXPECT_EQ(one.surface.texts(2).first(), QStringLiteral("modMain.bas|Public Sub Main (cont.)"));
+    EXPECT_TRUE(one.surface.texts(2).contains(QStringLiteral("Page 2 of 2 (est)")));
     // The end of the routine clears the estimate; the first page of the document asks for no new page.
     EXPECT_EQ(std::tuple(one.frame.estimateFlag, one.surface.pagesStarted()), std::tuple(false, 2));
 
@@ -55,7 +55,7 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         printPages(b, pages);
         EXPECT_EQ(b.surface.pagesStarted(), started) << duplex << abandoned << pages;
         if (started > pages) {
-            EXPECT_TRUE(b.surface.textsOnPage(started).contains("Page " + QString::number(started) + " of "));
+            EXPECT_TRUE(b.surface.texts(started).contains("Page " + QString::number(started) + " of "));
             const Op blank = b.of(Op::Kind::Text, QStringLiteral("(This Page Intentionally Left Blank)")).at(0);
             EXPECT_EQ(std::tuple(blank.page, blank.x, blank.y), std::tuple(started, 3600, 7656)) << "centred in the box";
         }

@@ -139,7 +139,7 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     const RunResult result = b.print(b.makeQueue({"MODA|ONE", "-MODA|TWO", "MODA|THREE", "CLSP|SIZE"}));
     EXPECT_EQ(b.titles(true), (QStringList {"1:modA.bas|One", "2:modA.bas|Three", "3:clsP.cls|PROPERTY GET Size"}));
     EXPECT_TRUE(b.statuses.contains("Printing modA.bas|Three (Procedure 2 of 3) line 10 of 10"));
-    EXPECT_TRUE(b.surface.textsOnPage(2).contains("Page 1 of 1 (est)")) << "page numbers start again per routine";
+    EXPECT_TRUE(b.surface.texts(2).contains("Page 1 of 1 (est)")) << "page numbers start again per routine";
     EXPECT_EQ(std::tuple(result.ok, result.report),
         std::tuple(true,
             "3 procedures sent to a file-based printer (Recording PDF).\r\nFind the file "
@@ -316,7 +316,7 @@ TEST(PrintRunImageTest, AnImagePrintsThroughTheRendererWithItsBackPageOrGoesToTh
     const RunResult result = b.print(b.makeQueue({"IMAGE", "MODL|R1"}));
     EXPECT_EQ(std::tuple(result.ok, result.routinesPrinted), std::tuple(true, 2));
     EXPECT_TRUE(b.statuses.contains("Printing frmA.frm|Image (Procedure 1 of 2)"));
-    EXPECT_TRUE(b.surface.textsOnPage(5).contains("modL.bas|R1")) << "three pages, a back page, then the next routine on a front side";
+    EXPECT_TRUE(b.surface.texts(5).contains("modL.bas|R1")) << "three pages, a back page, then the next routine on a front side";
 
     Bench none; // no renderer: the image prints nothing and is not counted
     none.renderer = false;
