@@ -3,6 +3,7 @@
 #include "support/RecordingPrintSurface.h"
 
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -63,4 +64,28 @@ inline Process runProgram(
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// A tool's standard output, empty when it did not end normally; the pages of a PDF as qpdf
+// counts them, -1 when it cannot.
+inline QString toolOutput(const QString& tool, const QStringList& args)
+{
+    const Process run = runProgram(tool, args);
+    return run.code < 0 ? QString() : QString::fromUtf8(run.out);
+}
+inline int pdfPages(const QString& pdf)
+{
+    const Process run = runProgram(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), pdf});
+    return run.code == 0 ? run.out.trimmed().toInt() : -1;
+}
+
 } // namespace quillon::test
+
+// Skips the test unless every tool named is installed.
+#define SKIP_WITHOUT_TOOLS(...)                                                                                                                                \
+    for (const char* tool : {__VA_ARGS__}) {                                                                                                                   \
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())                                                                               \
+            GTEST_SKIP() << tool << " is not installed (./quillon.sh setup installs it)";                                                                      \
+    }
+// Runs a tool into `const Process var`, skipping the test when it is not installed.
+#define RUN_OR_SKIP(var, program, ...)                                                                                                                         \
+    SKIP_WITHOUT_TOOLS(program);                                                                                                                               \
+    const quillon::test::Process var = quillon::test::runProgram(QStringLiteral(program), __VA_ARGS__)

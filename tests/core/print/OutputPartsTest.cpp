@@ -7,12 +7,12 @@
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
+#include "support/CliRun.h"
 #include "support/ScriptedMessageBox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 using namespace quillon::print;
 using quillon::platform::MessageResult;
 using quillon::test::Fixture;
+using quillon::test::pdfPages;
 using quillon::test::PrintBench;
 using quillon::test::readBytes;
 using quillon::test::ScriptedMessageBox;
@@ -54,13 +55,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     file.write(bytes);
-}
-
-int pageCount(const QString& pdf)
-{
-    QProcess qpdf;
-    qpdf.start(kQpdf, {QStringLiteral("--show-npages"), pdf});
-    return qpdf.waitForFinished(30000) && qpdf.exitCode() == 0 ? qpdf.readAllStandardOutput().trimmed().toInt() : -1;
 }
 
 // The permission bits, as the file system keeps them.
@@ -459,7 +453,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     QFile::setPermissions(user_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     CombineResult result = combine();
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(std::tuple(result.exitCode, result.tool, pageCount(user_)), std::tuple(0, tool, 6));
+    EXPECT_EQ(std::tuple(result.exitCode, result.tool, pdfPages(user_)), std::tuple(0, tool, 6));
     EXPECT_EQ(QString::fromUtf8(readBytes(seen)).split('\n'),
         (QStringList {"--empty", "--pages", stem + "_QLNTemp0.pdf", stem + "_QLNTemp1.pdf", stem + "_QLNTemp2.pdf", "--", stem + "_QLNMerged.pdf", ""}));
     EXPECT_EQ(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList {QFileInfo(user_).fileName()}) << "no part, merged or work file is left";
@@ -473,7 +467,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     fakeTool("%Q || exit 9\nexit 3");
     result = combine(true);
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
-    EXPECT_EQ(std::tuple(result.exitCode, pageCount(user_)), std::tuple(3, 3));
+    EXPECT_EQ(std::tuple(result.exitCode, pdfPages(user_)), std::tuple(3, 3));
     EXPECT_EQ(readBytes(out_ + "/Report_QLNMerged.pdf"), QByteArray("another run"));
     EXPECT_EQ(QDir(out_).entryList(QDir::Files), (QStringList {"Report.pdf", "Report_QLNMerged.pdf"}));
 
@@ -483,7 +477,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
         std::tuple(result.outcome, result.succeeded(), box_.shown.size(), readBytes(user_)), std::tuple(CombineOutcome::NothingToCombine, false, 0u, kEarlier));
     QFile::setPermissions(user_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_TRUE(list_.publishSinglePart());
-    EXPECT_EQ(std::tuple(pageCount(user_), accessBits(user_)), std::tuple(2, 0600));
+    EXPECT_EQ(std::tuple(pdfPages(user_), accessBits(user_)), std::tuple(2, 0600));
     EXPECT_EQ(QDir(out_).entryList(QDir::Files), QStringList {"Report.pdf"});
 
     // The merged file cannot take the user's name, or the parts cannot be removed afterwards.
@@ -502,7 +496,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
     user_ = fx_.write("moved/Report.pdf", kEarlier);
     result = combine();
     QFile::setPermissions(out_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(std::tuple(result.outcome, pageCount(user_), result.undeletedParts), std::tuple(CombineOutcome::Combined, 3, list_.files()));
+    EXPECT_EQ(std::tuple(result.outcome, pdfPages(user_), result.undeletedParts), std::tuple(CombineOutcome::Combined, 3, list_.files()));
     EXPECT_TRUE(result.text.endsWith("These part files could not be removed:\r\n     " + list_.files().join("\r\n     ")));
 }
 
