@@ -2,16 +2,19 @@
 // section the help texts send the user to, rendered from the current chapters, and a text
 // that describes every subcommand and option of the command line as built.
 
+#include "support/CliRun.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using quillon::test::toolOutput;
 
 const QString kPdf = QStringLiteral(QUILLON_MANUAL_PDF);
 
@@ -52,16 +55,6 @@ QString manualSource()
     return text;
 }
 
-// The standard output of a program that ran to its end with status 0; empty otherwise.
-QString output(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // "quillon NAME" for every subcommand line of the usage ("  files PROJECT.vbp ...",
 // "  options set SECTION KEY VALUE"), and "quillon NAME WORD" for an optional literal word
 // ("  spool [estimate]").
@@ -94,20 +87,19 @@ TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChaptersWithE
     for (const QString& section : kHelpSections)
         EXPECT_TRUE(source.contains(QRegularExpression("^#{1,4} " + QRegularExpression::escape(section) + "\\s*$", QRegularExpression::MultilineOption)))
             << "no heading " << section.toStdString();
-    if (QStandardPaths::findExecutable("pdfinfo").isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty())
-        GTEST_SKIP() << "poppler-utils are not installed";
-    const QString info = output("pdfinfo", {kPdf});
+    SKIP_WITHOUT_TOOLS("pdfinfo", "pdftotext");
+    const QString info = toolOutput("pdfinfo", {kPdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Quillon User Manual\\n"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+612 x 792 pts")));
     EXPECT_GE(QRegularExpression("Pages:\\s+(\\d+)\\n").match(info).captured(1).toInt(), 10);
-    const QString pdf = output("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
+    const QString pdf = toolOutput("pdftotext", {kPdf, "-"}).replace(QRegularExpression("\\s+"), " ");
     for (const QString& text : kHelpSections + QStringList {"Quillon User Manual", "Contents", "quillon print", "quillon toc"})
         EXPECT_TRUE(pdf.contains(text)) << text.toStdString();
 }
 
 TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
 {
-    const QString help = output(QUILLON_BINARY, {"--help"});
+    const QString help = toolOutput(QUILLON_BINARY, {"--help"});
     const QStringList forms = subcommandForms(help);
     // The usage names well over ten subcommands; far fewer means the parsing lost them. Words
     // after a subcommand and an optional word in brackets are part of its name.

@@ -6,12 +6,7 @@ using namespace quillon::platform;
 
 MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    Shown entry;
-    entry.icon = icon;
-    entry.title = title;
-    entry.text = text;
-    entry.buttons = buttons;
-    shown.push_back(entry);
+    shown.push_back({icon, title, text, buttons});
     if (results.empty())
         return batchResultFor(title, buttons);
     const MessageResult result = results.front();
@@ -21,12 +16,7 @@ MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& t
 
 void ScriptedMessageBox::showRequest(MessageRequest& request)
 {
-    Shown entry;
-    entry.title = request.title;
-    entry.text = request.text;
-    entry.isRequest = true;
-    entry.request = request;
-    shown.push_back(entry);
+    shown.push_back({MessageIcon::None, request.title, request.text, MessageButtons::Ok, true, request});
     RequestAnswer answer {batchButtonFor(request), platform::SuppressChoice::Never, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();
