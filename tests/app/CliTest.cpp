@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::test;
-using Op = quillon::test::RecordingPrintSurface::Op;
 
 namespace {
 
@@ -26,7 +25,7 @@ protected:
     void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx_.path("appdata"))); }
     void TearDown() override { qputenv("APPDATA", saved_); }
     QString optionsPath() const { return fx_.path("appdata/Quillon/QLN.spi"); }
-    CliRun runCli(const QStringList& args, std::vector<Op>* drawn = nullptr) { return quillon::test::cli(args, drawn); }
+    CliRun runCli(const QStringList& args, RecordingPrintSurface* drawn = nullptr) { return quillon::test::cli(args, drawn); }
 
     // A module and a class with properties.
     QString writeProject()
@@ -41,16 +40,6 @@ protected:
         return fx_.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
     }
 };
-
-QStringList textsOf(const std::vector<Op>& ops)
-{
-    QStringList texts;
-    for (const Op& op : ops) {
-        if (op.kind == Op::Kind::Text)
-            texts << op.text;
-    }
-    return texts;
-}
 
 TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
 {
@@ -296,18 +285,18 @@ TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
     const QString form = fx_.writeLines("frmA.frm",
         {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600", "   ClientWidth = 4800", "   Begin VB.CommandButton cmdGo", "      Height = 375",
             "      Width = 1215", "   End", "   Begin VB.Menu mnuFile", "      Caption = \"&File\"", "   End", "End", "Attribute VB_Name = \"frmA\""});
-    std::vector<Op> ops;
-    CliRun run = runCli({"image", form, "-o", fx_.path("a.pdf")}, &ops);
+    RecordingPrintSurface drawn;
+    CliRun run = runCli({"image", form, "-o", fx_.path("a.pdf")}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, fx_.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
-    EXPECT_TRUE(textsOf(ops).contains("cmdGo")) << "the form drawn";
+    EXPECT_TRUE(drawn.texts().contains("cmdGo")) << "the form drawn";
 
     // The main job draws every form where its Image routine stands in the queue.
     fx_.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
     const QString vbp = fx_.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
-    run = runCli({"print", vbp, "-o", fx_.path("p.pdf")}, &ops);
+    run = runCli({"print", vbp, "-o", fx_.path("p.pdf")}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
-    const QStringList printed = textsOf(ops);
+    const QStringList printed = drawn.texts();
     const qsizetype image = printed.indexOf("frmA.frm|Image - Layer 1 of 1");
     ASSERT_GE(image, 0);
     EXPECT_LT(printed.indexOf("frmA.frm|Layout"), image) << "in procedure-list order: Layout, Image, Declarations";
@@ -322,14 +311,14 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     lines << "    s = \"" + QString(150, QLatin1Char('y')) + "\""
           << "End Sub";
     const QString path = fx_.writeLines("modL.bas", lines);
-    std::vector<Op> ops;
+    RecordingPrintSurface drawn;
     const QString pdf = fx_.path("out.pdf");
-    const CliRun run = runCli({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &ops);
+    const CliRun run = runCli({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
-    EXPECT_EQ(ops.back().page, 3) << "the pages drawn";
-    EXPECT_TRUE(textsOf(ops).contains("modL.bas (cont.)")) << "in the frame";
-    EXPECT_TRUE(textsOf(ops).join("|").contains(" ...")) << "truncated, as asked";
+    EXPECT_EQ(drawn.ops.back().page, 3) << "the pages drawn";
+    EXPECT_TRUE(drawn.texts().contains("modL.bas (cont.)")) << "in the frame";
+    EXPECT_TRUE(drawn.texts().join("|").contains(" ...")) << "truncated, as asked";
     EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
 }
 

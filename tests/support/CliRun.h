@@ -21,8 +21,8 @@ struct CliRun {
 };
 
 // The command line in this process; printing commands draw on a recording surface whose
-// operations land in *drawn.
-inline CliRun cli(const QStringList& args, std::vector<RecordingPrintSurface::Op>* drawn = nullptr)
+// operations land in drawn->ops.
+inline CliRun cli(const QStringList& args, RecordingPrintSurface* drawn = nullptr)
 {
     using Op = RecordingPrintSurface::Op;
     auto sink = std::make_shared<std::vector<Op>>();
@@ -40,7 +40,7 @@ inline CliRun cli(const QStringList& args, std::vector<RecordingPrintSurface::Op
     std::ostringstream err;
     const int code = app::runCli(args, out, err, services);
     if (drawn)
-        *drawn = *sink;
+        drawn->ops = *sink;
     return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
 }
 

@@ -27,7 +27,7 @@ RecordingPrintSurface::Op RecordingPrintSurface::base(Op::Kind kind)
 {
     if (kind != Op::Kind::EndDocument)
         openDocumentIfEnded();
-    return {.kind = kind, .page = page_, .color = color_, .bold = bold_, .fontSize = fontSize_, .fontName = fontName_};
+    return {.kind = kind, .page = page_, .color = color_, .bold = bold_, .italic = italic_, .fontSize = fontSize_, .fontName = fontName_};
 }
 
 void RecordingPrintSurface::printText(QStringView text, bool lineEnd)

@@ -23,6 +23,7 @@ public:
         double x = 0, y = 0, x2 = 0, y2 = 0;
         quint32 color = 0;
         bool bold = false;
+        bool italic = false;
         double fontSize = 0;
         QString fontName;
         bool lineEnd = false;

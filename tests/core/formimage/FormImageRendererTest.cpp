@@ -34,14 +34,6 @@ struct Bench : quillon::test::PrintBench {
         frame.pageNumber = 0;
         return renderer.printFormImage(layout, "C:\\Project\\Main.frm");
     }
-    std::vector<Op> ops(Kind kind, int page = 0) const
-    {
-        std::vector<Op> out;
-        for (const Op& op : surface.ops)
-            if (op.kind == kind && (page == 0 || op.page == page))
-                out.push_back(op);
-        return out;
-    }
     const Op* text(const QString& text) const
     {
         const auto found = std::find_if(surface.ops.begin(), surface.ops.end(), [&](const Op& op) { return op.kind == Kind::Text && op.text == text; });
@@ -50,7 +42,7 @@ struct Bench : quillon::test::PrintBench {
     QStringList headings() const // "page:title"
     {
         QStringList out;
-        for (const Op& op : ops(Kind::Text))
+        for (const Op& op : of(Kind::Text))
             if (op.bold && op.fontSize == 12)
                 out << QString::number(op.page) + ':' + op.text;
         return out;
@@ -182,7 +174,7 @@ TEST(FormImageRendererTest, ATallFormIsCentredAcrossAndWhatLiesBeyondItsClientAr
     EXPECT_EQ(drawnAt(duplex, 720, 2016, 720 + 2.52 * 2000, 2016 + 2.52 * 1420), "solid box 2 0");
     EXPECT_EQ(drawnAt(duplex, 720 + 2.52 * 3000, 2016 + 2.52 * 2420, 10800, 2016 + 2.52 * 2920), "fill ffffff, solid box 1 0");
     EXPECT_EQ(drawnAt(duplex, 720, 2016 + 2.52 * 520, 720 + 2.52 * 600, 2016 + 2.52 * 1015), "fill ffffff, solid box 1 0");
-    EXPECT_EQ(duplex.ops(Kind::Box).size(), 3u) << "the parked one is not drawn";
+    EXPECT_EQ(duplex.of(Kind::Box).size(), 3u) << "the parked one is not drawn";
 }
 
 // A form without area, without anything drawable or without a print box prints nothing.
@@ -231,7 +223,7 @@ TEST(FormImageRendererTest, EstimateEqualsThePagesPrintedAndThePageTurnsOnlyWhen
         EXPECT_EQ(b.drawn() == 0, c.pages == 0);
         EXPECT_EQ(b.surface.pagesStarted(), std::max(c.pages, 1));
         double widest = 0; // of the outlines: wider than the portrait box only on a turned page
-        for (const Op& op : b.ops(Kind::Box))
+        for (const Op& op : b.of(Kind::Box))
             widest = op.width == 2 ? std::max(widest, op.x2 - op.x) : widest;
         EXPECT_EQ(widest > 10080 + 1e-6, c.turned);
         EXPECT_EQ(b.surface.orientationCode(), 1) << "turned back after the estimate and the print";
@@ -315,7 +307,7 @@ TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLaye
     const Op* marker = b.text("2");
     const Box control {x(2400), y(1800), x(2460), y(1860)};
     EXPECT_FALSE(textBox(*marker).overlaps(control));
-    const std::vector<Op> lines = b.ops(Kind::Line, 1);
+    const std::vector<Op> lines = b.of(Kind::Line, {}, 1);
     const auto leader = std::find_if(
         lines.begin(), lines.end(), [&](const Op& op) { return op.color == rgb(90, 90, 90) && std::abs(distance(op.x, op.y, control) - 8) < 1e-6; });
     ASSERT_NE(leader, lines.end());
@@ -348,7 +340,7 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
     for (const QString& heading : b.headings()) {
         const int page = heading.section(QLatin1Char(':'), 0, 0).toInt();
         if (heading.contains(" - Callouts")) {
-            for (const Op& op : b.ops(Kind::Text, page))
+            for (const Op& op : b.of(Kind::Text, {}, page))
                 if (op.text.contains(" - ") && op.fontSize == 9) {
                     shown[layer] << op.text.section(" - ", 1);
                     columns.insert(op.x);
@@ -357,7 +349,7 @@ TEST(FormImageRendererTest, CrowdedFormMarkersCoverNoMarkerOrNameAndEveryNameIsS
         }
         ++layer;
         std::vector<Op> texts; // the names and markers: texts under 8 points
-        for (const Op& op : b.ops(Kind::Text, page))
+        for (const Op& op : b.of(Kind::Text, {}, page))
             if (!op.text.isEmpty() && op.fontSize < 8)
                 texts.push_back(op);
         for (size_t i = 0; i < texts.size(); ++i)

@@ -38,12 +38,13 @@ struct PrintBench {
         printer.computePageGeometry(true);
         return printer.geometry();
     }
-    // The recorded operations of one kind; texts optionally only those equal to `text`.
-    std::vector<Op> of(Op::Kind kind, const QString& text = QString()) const
+    // The recorded operations of one kind; texts optionally only those equal to `text`, and
+    // optionally only on one page.
+    std::vector<Op> of(Op::Kind kind, const QString& text = QString(), int page = 0) const
     {
         std::vector<Op> out;
         for (const Op& op : surface.ops) {
-            if (op.kind == kind && (text.isNull() || op.text == text))
+            if (op.kind == kind && (text.isNull() || op.text == text) && (page == 0 || op.page == page))
                 out.push_back(op);
         }
         return out;
