@@ -24,23 +24,17 @@ struct CliRun {
 // operations land in drawn->ops.
 inline CliRun cli(const QStringList& args, RecordingPrintSurface* drawn = nullptr)
 {
-    using Op = RecordingPrintSurface::Op;
-    auto sink = std::make_shared<std::vector<Op>>();
-    struct Keeping : RecordingPrintSurface {
-        std::shared_ptr<std::vector<Op>> sink;
-        ~Keeping() override { *sink = ops; }
-    };
+    if (drawn)
+        drawn->ops.clear();
     app::CliServices services;
-    services.createPrintSurface = [sink] {
-        auto surface = std::make_unique<Keeping>();
-        surface->sink = sink;
+    services.createPrintSurface = [drawn] {
+        auto surface = std::make_unique<RecordingPrintSurface>();
+        surface->keepOpsIn = drawn ? &drawn->ops : nullptr;
         return std::unique_ptr<platform::IPrintSurface>(std::move(surface));
     };
     std::ostringstream out;
     std::ostringstream err;
     const int code = app::runCli(args, out, err, services);
-    if (drawn)
-        drawn->ops = *sink;
     return {code, QString::fromStdString(out.str()), QString::fromStdString(err.str())};
 }
 

@@ -32,6 +32,13 @@ public:
     };
 
     RecordingPrintSurface();
+    // A run owns its surface and drops it at the end: the operations then go here, if any.
+    std::vector<Op>* keepOpsIn = nullptr;
+    ~RecordingPrintSurface() override
+    {
+        if (keepOpsIn && !ops.empty())
+            *keepOpsIn = ops;
+    }
 
     std::vector<platform::PrinterInfo> installedPrinters;
     QString defaultDevice;

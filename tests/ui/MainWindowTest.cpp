@@ -24,16 +24,6 @@ using test::ScriptedMessageBox;
 
 namespace {
 
-// A recording surface that hands its operations to the test when the run lets go of it.
-struct KeptSurface : RecordingPrintSurface {
-    std::vector<Op>* keep = nullptr;
-    ~KeptSurface() override
-    {
-        if (keep && !ops.empty())
-            *keep = ops;
-    }
-};
-
 // A window over a two-module project with one call between the modules, in a private folder.
 struct Bench {
     test::Fixture fx;
@@ -58,8 +48,8 @@ struct Bench {
             {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "    Helper", "End Function"});
         vbp = fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modB; modB.bas", "Module=modA; modA.bas", "Startup=\"Sub Main\""});
         window = std::make_unique<ui::MainWindow>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
-            auto surface = std::make_unique<KeptSurface>();
-            surface->keep = &printed;
+            auto surface = std::make_unique<RecordingPrintSurface>();
+            surface->keepOpsIn = &printed;
             return surface;
         });
         window->chooseProjectFileDialog = [this](const QString& folder) {
