@@ -110,7 +110,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
         {"routines", vbp, "--aggregate"}, {"routines", vbp, "--colour", "red"}, {"routines", vbp, "--codepage", "klingon"},
         {"options", "set", "Output", "Nope", "1"}, {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"},
         {"spool", "now"}, {"messages", "restore", "5"}, {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"},
-        {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"}, {"image"},
+        {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"}, {"image"}, {"layout", bas, bas}, {"layout", bas, "--tab-width", "4"},
         {"listing", bas, "--printer", "Office Laser", "-o", fx_.path("o.pdf")}, // -o needs a PDF target
     };
     QList<QStringList> all = bad;

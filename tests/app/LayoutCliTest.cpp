@@ -69,7 +69,8 @@ TEST(LayoutCli, EveryTextFieldIsEscaped)
     EXPECT_EQ(run.err, "quillon: note: \"" + cut + "\": the file ends inside the layout block (2 object(s) not closed); it looks truncated\n");
 }
 
-TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
+// Its usage errors are rows of CliTest's.
+TEST(LayoutCli, FormsThatCannotBeRead)
 {
     Fixture fx;
     const QString missing = fx.path("gone.frm");
@@ -90,13 +91,6 @@ TEST(LayoutCli, FormsThatCannotBeReadAndUsageErrors)
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, error);
-    }
-    const QString form = writeDumpForm(fx);
-    for (const QStringList& args : {QStringList {form, form}, QStringList {form, "--tab-width", "4"}}) {
-        const LayoutRun run = layout(args);
-        EXPECT_EQ(run.code, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("Usage: quillon")) << args.join(' ').toStdString();
-        EXPECT_EQ(run.out, "");
     }
 }
 

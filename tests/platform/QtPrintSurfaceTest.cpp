@@ -432,9 +432,7 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
     surface.printText(u"written", true);
     EXPECT_TRUE(surface.endDocument());
     EXPECT_TRUE(quillon::test::readBytes(out).startsWith("%PDF-"));
-    struct stat info { };
-    ::stat(QFile::encodeName(out).constData(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file keeps its permissions";
+    EXPECT_EQ(quillon::test::fileStatus(out).st_mode & 0777, 0640u) << "the file keeps its permissions";
     EXPECT_TRUE(onlyTheOutput());
 }
 

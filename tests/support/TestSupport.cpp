@@ -20,7 +20,9 @@ Fixture::Fixture() = default;
 
 QString Fixture::path(const QString& relative) const
 {
-    return relative.isEmpty() ? dir_.path() : dir_.path() + QLatin1Char('/') + relative;
+    if (relative.isEmpty() || QDir::isAbsolutePath(relative))
+        return relative.isEmpty() ? dir_.path() : relative;
+    return dir_.path() + QLatin1Char('/') + relative;
 }
 
 QString Fixture::write(const QString& relative, const QByteArray& bytes) const
@@ -92,6 +94,14 @@ QByteArray readBytes(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+struct stat fileStatus(const QString& path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        info = {};
+    return info;
 }
 
 bool waitForProcessEnd(qint64 pid, int timeoutMs)

@@ -6,6 +6,8 @@
 
 #include <ostream>
 
+#include <sys/stat.h>
+
 // Readable values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os)
 {
@@ -18,6 +20,7 @@ namespace quillon::test {
 class Fixture {
 public:
     Fixture();
+    // A relative path is taken inside the folder, an absolute one as it is.
     QString path(const QString& relative = QString()) const;
     // Writes bytes exactly as given, creating folders on the way; returns the full path.
     QString write(const QString& relative, const QByteArray& bytes) const;
@@ -56,6 +59,8 @@ private:
 };
 
 QByteArray readBytes(const QString& path);
+// What the file system keeps about a path (mode, inode...); all zero when there is nothing.
+struct stat fileStatus(const QString& path);
 // Waits up to TIMEOUTMS for a process that is not our child to end (gone, or a zombie nobody
 // has reaped yet); false when it still runs.
 bool waitForProcessEnd(qint64 pid, int timeoutMs);

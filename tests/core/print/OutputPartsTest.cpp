@@ -17,10 +17,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace quillon::print;
 using quillon::platform::MessageResult;
+using quillon::test::fileStatus;
 using quillon::test::Fixture;
 using quillon::test::pdfPages;
 using quillon::test::PrintBench;
@@ -48,20 +47,6 @@ QByteArray minimalPdf(int pages)
     }
     return out + xref + "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(out.size())
         + "\n%%EOF\n";
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-// The permission bits, as the file system keeps them.
-unsigned accessBits(const QString& path)
-{
-    struct stat info { };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 // A clock that moves only when the code under test pauses.
@@ -237,7 +222,7 @@ TEST(OutputNamesTest, PartSuffixesSuggestedNamesTheNoticeAndReservedNamesThatNev
     EXPECT_EQ(list.begin(fx.path("Listing.PDF")), fx.path("Listing_QLNTemp0.pdf")) << "even the first part is not the user's file";
     EXPECT_FALSE(list.hasTemporaryParts());
     for (const char* taken : {"Listing_QLNTemp1.pdf", "Listing_QLNTemp2.pdf", "Listing_QLNTemp2 (2).pdf"})
-        writeFile(fx.path(taken), "another run's part");
+        fx.write(taken, "another run's part");
     const QString first = list.startNext(), second = list.startNext();
     EXPECT_EQ(std::tuple(first, second), std::tuple(fx.path("Listing_QLNTemp1 (2).pdf"), fx.path("Listing_QLNTemp2 (3).pdf")));
     EXPECT_EQ(std::tuple(QFileInfo::exists(second), QFileInfo(second).size(), readBytes(fx.path("Listing_QLNTemp1.pdf"))),
@@ -288,7 +273,7 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
         const QString file = QString::fromLatin1(name) == "missing" ? b.fx.path("missing.prn") : b.fx.write("out.prn", "");
         clock.onPause = [&, late = QString::fromLatin1(name) == "late"] {
             if (late && clock.pauses == 3)
-                writeFile(file, "%!PS");
+                b.fx.write(file, "%!PS");
         };
         QString suffix;
         EXPECT_EQ(verifyOutput(file, target, gdi, &b.messages, clock.waits(), &suffix), result);
@@ -340,8 +325,8 @@ TEST(CombineToolTest, TheToolIsFoundAndItsWarningsCreditedToTheRightPart)
     const QString program = fx.path("program"), bin = fx.path("bin");
     for (const QString& folder : {program + "/qpdf", program + "/qpdf Files/bin", bin})
         QDir().mkpath(folder);
-    auto tool = [](const QString& path, bool executable) {
-        writeFile(path, "#!/bin/sh\n");
+    auto tool = [&fx](const QString& path, bool executable) {
+        fx.write(path, "#!/bin/sh\n");
         QFile::setPermissions(path, executable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner : QFileDevice::ReadOwner);
     };
     tool(bin + "/qpdf", true);
@@ -409,9 +394,9 @@ protected:
         QFile::remove(tools_ + "/qpdf");
         box_.shown.clear();
         user_ = fx_.write(folder + "/" + userName, kEarlier); // replaced by a complete combine only
-        writeFile(list_.begin(user_), minimalPdf(pages[0]));
+        fx_.write(list_.begin(user_), minimalPdf(pages[0]));
         for (size_t i = 1; i < pages.size(); ++i)
-            writeFile(list_.startNext(), minimalPdf(pages[i]));
+            fx_.write(list_.startNext(), minimalPdf(pages[i]));
     }
     // A stand-in for qpdf in the program folder, running the given shell lines ("%Q": the real
     // qpdf with the arguments given, "%1": the second file of the run).
@@ -458,12 +443,12 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
         (QStringList {"--empty", "--pages", stem + "_QLNTemp0.pdf", stem + "_QLNTemp1.pdf", stem + "_QLNTemp2.pdf", "--", stem + "_QLNMerged.pdf", ""}));
     EXPECT_EQ(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList {QFileInfo(user_).fileName()}) << "no part, merged or work file is left";
     EXPECT_EQ(std::tuple(box_.shown.empty(), result.text), std::tuple(true, "3 output part files were combined into:\r\n" + user_));
-    EXPECT_EQ(accessBits(user_), 0640) << "the combined file keeps who may read the user's file";
+    EXPECT_EQ(fileStatus(user_).st_mode & 07777, 0640u) << "the combined file keeps who may read the user's file";
     EXPECT_EQ(std::tuple(statuses_.last(), statuses_.contains("Checked output file 3 of 3")), std::tuple(result.text, true));
 
     // A merged file left by another run is never overwritten; exit code 3 without warnings is success.
     makeRun("Report.pdf", {1, 2}, "kept");
-    writeFile(out_ + "/Report_QLNMerged.pdf", "another run");
+    fx_.write(out_ + "/Report_QLNMerged.pdf", "another run");
     fakeTool("%Q || exit 9\nexit 3");
     result = combine(true);
     ASSERT_EQ(result.outcome, CombineOutcome::Combined) << result.text.toStdString();
@@ -477,7 +462,7 @@ TEST_F(CombineTest, PartsBecomeTheUsersFileAndNothingElseIsLeftOrTouchedAndAFail
         std::tuple(result.outcome, result.succeeded(), box_.shown.size(), readBytes(user_)), std::tuple(CombineOutcome::NothingToCombine, false, 0u, kEarlier));
     QFile::setPermissions(user_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_TRUE(list_.publishSinglePart());
-    EXPECT_EQ(std::tuple(pdfPages(user_), accessBits(user_)), std::tuple(2, 0600));
+    EXPECT_EQ(std::tuple(pdfPages(user_), fileStatus(user_).st_mode & 07777), std::tuple(2, 0600u));
     EXPECT_EQ(QDir(out_).entryList(QDir::Files), QStringList {"Report.pdf"});
 
     // The merged file cannot take the user's name, or the parts cannot be removed afterwards.

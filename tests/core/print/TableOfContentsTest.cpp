@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace quillon::print;
 using quillon::model::Project;
 using quillon::model::Routine;
@@ -24,6 +22,7 @@ using quillon::model::RoutineKind;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
+using quillon::test::fileStatus;
 using quillon::test::readBytes;
 
 namespace {
@@ -41,12 +40,6 @@ Routine makeRoutine(const char* path, const char* name, RoutineKind kind, const 
     r.kind = kind;
     r.sigLineText = signature;
     return r;
-}
-
-ino_t inode(const QString& path)
-{
-    struct stat info { };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 // An options file in its own folder, the list beside it, and a project on disk.
@@ -140,9 +133,9 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
     EXPECT_EQ(std::tuple(moved.sections, moved.failed), std::tuple(1, 0));
     EXPECT_EQ(readBytes(options_.defaultPath()), QByteArray("[Quillon:Output]\r\nDuplex=True\r\n[Quillon:Colors]\r\nNormal Text=0\r\n"));
     EXPECT_EQ(readBytes(fx_.path("opts/TOC-File-For-Other.txt")), QByteArray("[Other.VBP:toc list]\nx.bas|Public Sub Y=1\n"));
-    const ino_t before = inode(options_.defaultPath()); // a write would replace the file
+    const ino_t before = fileStatus(options_.defaultPath()).st_ino; // a write would replace the file
     EXPECT_EQ(migrateAllTocSections(options_).sections, 0);
-    EXPECT_EQ(inode(options_.defaultPath()), before) << "nothing left to move: nothing written";
+    EXPECT_EQ(fileStatus(options_.defaultPath()).st_ino, before) << "nothing left to move: nothing written";
 
     // A section that cannot be moved stays; an unwritable folder fails clearly.
     const QByteArray original("[App.vbp:TOC List]\nm.bas|Public Sub A=1\n");
@@ -322,10 +315,10 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
     EXPECT_EQ(list_.entries().size(), 11u + 30) << "the marked Layout key is gone: " << listText().toStdString();
 
     // Nothing changed: the second run leaves the file alone (a write would replace it).
-    const ino_t written = inode(listPath());
+    const ino_t written = fileStatus(listPath()).st_ino;
     ASSERT_NE(written, 0u);
     EXPECT_TRUE(list_.index(project_));
-    EXPECT_EQ(inode(listPath()), written);
+    EXPECT_EQ(fileStatus(listPath()).st_ino, written);
 
     // A routine without lines to count keeps what is stored.
     for (const auto& [path, routines] : project_.routinesByFile.entries()) {
