@@ -25,7 +25,6 @@ protected:
     void SetUp() override { qputenv("APPDATA", QFile::encodeName(fx_.path("appdata"))); }
     void TearDown() override { qputenv("APPDATA", saved_); }
     QString optionsPath() const { return fx_.path("appdata/Quillon/QLN.spi"); }
-    CliRun runCli(const QStringList& args, RecordingPrintSurface* drawn = nullptr) { return quillon::test::cli(args, drawn); }
 
     // A module and a class with properties.
     QString writeProject()
@@ -43,7 +42,7 @@ protected:
 
 TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
 {
-    const CliRun run = runCli({"files", kExamples + "/inventory/Inventory.vbp"});
+    const CliRun run = cli({"files", kExamples + "/inventory/Inventory.vbp"});
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     const QString inv = kExamples + "/inventory/";
     // Forms, modules, classes, each by name ignoring case; clsItem.cls of the project file is
@@ -76,7 +75,7 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
                   "clsBox.cls\tMEMBER\tWidth\t4\t6\nclsBox.cls\tMEMBER\tWidth\t7\t13\n"},
     };
     for (const auto& [args, out] : cases) {
-        const CliRun run = runCli(args);
+        const CliRun run = cli(args);
         EXPECT_EQ(run.code, 0);
         EXPECT_EQ(run.out, out) << qPrintable(args.join(' '));
     }
@@ -87,16 +86,16 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
 TEST_F(CliTest, OneSourceFileInTheCodePageOfTheCommandLineOrTheOption)
 {
     const QString path = fx_.write("greek.bas", "Attribute VB_Name = \"mod\xC1\xE2\"\r\nSub Go()\r\nEnd Sub\r\n");
-    CliRun run = runCli({"routines", path, "--codepage", "windows-1253"});
+    CliRun run = cli({"routines", path, "--codepage", "windows-1253"});
     EXPECT_EQ(run.out,
         QString::fromUtf8("greek.bas\tDeclarations\tDeclarations\t1\t0\t1\t0\t0\t1\t\tmodΑβ\n"
                           "greek.bas\tSub\tGo\t2\t2\t3\t0\t0\t2\tPublic Sub\tmodΑβ\n"));
-    EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-    ASSERT_EQ(runCli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
-    EXPECT_TRUE(runCli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
-    EXPECT_TRUE(runCli({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
-    ASSERT_EQ(runCli({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
-    run = runCli({"routines", path});
+    EXPECT_TRUE(cli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(cli({"options", "set", "IDE", "Code Page", "windows-1253"}).code, 0);
+    EXPECT_TRUE(cli({"routines", path}).out.endsWith(QString::fromUtf8("\tmodΑβ\n")));
+    EXPECT_TRUE(cli({"routines", path, "--codepage", "1252"}).out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
+    ASSERT_EQ(cli({"options", "set", "IDE", "Code Page", "ebcdic"}).code, 0);
+    run = cli({"routines", path});
     EXPECT_TRUE(run.out.endsWith(QString::fromUtf8("\tmodÁâ\n")));
     EXPECT_TRUE(run.err.contains("unknown code page \"ebcdic\"; windows-1252 applies"));
 }
@@ -118,7 +117,7 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
              {"--long-lines", "maybe"}, {"--binding", "9"}, {"--size", "big"}})
         all << QStringList {"listing", bas, "-o", fx_.path("o.pdf")} + option;
     for (const QStringList& args : all) {
-        const CliRun run = runCli(args);
+        const CliRun run = cli(args);
         EXPECT_EQ(run.code, 2) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.startsWith("quillon: ")) << qPrintable(run.err);
@@ -132,7 +131,7 @@ TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
     for (const QStringList& args : QList<QStringList> {{"files", fx_.path("none.vbp")}, {"files", fx_.path()}, {"routines", fx_.path("none.vbp")},
              {"routines", fx_.path()}, {"routines", fx_.path("none.bas")}, {"routines", "/proc/self/mem"}, {"brackets", fx_.path("none.bas")},
              {"highlight", fx_.path("none.bas")}, {"image", fx_.path("none.frm")}, {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
-        const CliRun run = runCli(args);
+        const CliRun run = cli(args);
         EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_EQ(run.err.count('\n'), 1) << qPrintable(run.err);
@@ -140,11 +139,11 @@ TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
     }
     // A binary file is read as text with a warning, never a crash; a module is no form.
     const QString noise = fx_.write("bin.bas", QByteArray("\x00\x01\x02\xFF\r\nSub X()\r\n", 13));
-    CliRun run = runCli({"routines", noise});
+    CliRun run = cli({"routines", noise});
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(run.err.contains("looks like a binary file"));
     EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
-    run = runCli({"image", noise, "-o", fx_.path("b.pdf")});
+    run = cli({"image", noise, "-o", fx_.path("b.pdf")});
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
 }
@@ -152,48 +151,48 @@ TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
 // The help text is read whole, and checked against the manual, by ManualTest.
 TEST_F(CliTest, VersionIsOneLine)
 {
-    const CliRun run = runCli({"--version"});
+    const CliRun run = cli({"--version"});
     EXPECT_EQ(std::tuple(run.code, run.out), std::tuple(0, QStringLiteral("Quillon " QUILLON_VERSION "\n")));
 }
 
 TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
 {
     // Even a usage error comes after the options are in place.
-    EXPECT_EQ(runCli({"files"}).code, 2);
+    EXPECT_EQ(cli({"files"}).code, 2);
     ASSERT_TRUE(QFile::exists(optionsPath()));
-    const CliRun first = runCli({"options"});
+    const CliRun first = cli({"options"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);
     EXPECT_TRUE(first.out.startsWith(optionsPath() + "\n[Quillon:Folders]\nProjectFolder="));
     EXPECT_TRUE(first.out.contains("\n[Quillon:Output]\nDevice Name=Quillon PDF\n")) << "the values in effect";
     const QByteArray file = readBytes(optionsPath());
     EXPECT_TRUE(file.contains("[Quillon:Margins]\nLeft=0.500\nRight=0.500\nTop=1.000\nBottom=1.000\nBinder=0.750\n"));
     EXPECT_TRUE(readBytes(quillon::model::DiagLog::standard().path()).contains(" | Open OUTPUT " + optionsPath().toUtf8() + "\n"));
-    EXPECT_EQ(runCli({"options"}).out, first.out);
+    EXPECT_EQ(cli({"options"}).out, first.out);
     EXPECT_EQ(readBytes(optionsPath()), file) << "a second run leaves the file as it was";
 
     // One value is written as given and shown as it reads back.
-    CliRun run = runCli({"options", "set", "Output", "font size", "12"});
+    CliRun run = cli({"options", "set", "Output", "font size", "12"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
     EXPECT_TRUE(readBytes(optionsPath()).contains("\nFont Size=12\n"));
-    run = runCli({"options", "set", "Quillon:Output", "Aggregate", "all"});
+    run = cli({"options", "set", "Quillon:Output", "Aggregate", "all"});
     EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
     EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
-    EXPECT_TRUE(runCli({"options"}).out.contains("\nFont Size=12.000\n"));
+    EXPECT_TRUE(cli({"options"}).out.contains("\nFont Size=12.000\n"));
 }
 
 TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
 {
-    EXPECT_EQ(runCli({"spool"}).out, "GDISpoolSize\t0\n");
-    const CliRun first = runCli({"spool", "estimate"});
+    EXPECT_EQ(cli({"spool"}).out, "GDISpoolSize\t0\n");
+    const CliRun first = cli({"spool", "estimate"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);
     const QStringList lines = first.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << "no note when the old value was 0: " << qPrintable(first.out);
     EXPECT_TRUE(lines[0].startsWith("memory\t") && lines[1].startsWith("disk\t") && lines[2].startsWith("descriptors\t"));
     EXPECT_GE(lines[3].section("GDISpoolSize\t", 1).toInt(), 475) << "an estimate, never below the floor";
-    EXPECT_EQ(runCli({"spool"}).out, lines[3] + "\n") << "stored in the options file";
-    ASSERT_EQ(runCli({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
-    EXPECT_TRUE(runCli({"spool", "estimate"}).out.contains("\nGDI Spool Size recalibrated from 9999 to ")) << "the note last";
+    EXPECT_EQ(cli({"spool"}).out, lines[3] + "\n") << "stored in the options file";
+    ASSERT_EQ(cli({"options", "set", "Output", "GDISpoolSize", "9999"}).code, 0);
+    EXPECT_TRUE(cli({"spool", "estimate"}).out.contains("\nGDI Spool Size recalibrated from 9999 to ")) << "the note last";
 }
 
 TEST_F(CliTest, MessagesAreListedAndRestored)
@@ -202,12 +201,12 @@ TEST_F(CliTest, MessagesAreListedAndRestored)
         "[Quillon:SuppressedMsgs]\r\nRestoreCount=3\r\nsMsg0=A (Click 0 - Ok) (Always)\r\n"
         "sMsg1=B (Click 1 - No) (Session)\r\nsMsg2=C (Click 1 - No) (Always)\r\n");
     // The session-only record ended with the run that made it.
-    EXPECT_EQ(runCli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
-    EXPECT_EQ(runCli({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
-    EXPECT_EQ(runCli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(runCli({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
-    EXPECT_EQ(runCli({"messages"}).out, "");
-    EXPECT_TRUE(runCli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
+    EXPECT_EQ(cli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n1\tC (Click 1 - No) (Always)\n");
+    EXPECT_EQ(cli({"messages", "restore", "1"}).out, "restored: C (Click 1 - No) (Always)\n");
+    EXPECT_EQ(cli({"messages"}).out, "0\tA (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(cli({"messages", "restore", "all"}).out, "restored: A (Click 0 - Ok) (Always)\n");
+    EXPECT_EQ(cli({"messages"}).out, "");
+    EXPECT_TRUE(cli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
 }
 
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
@@ -217,14 +216,14 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
             "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
     fx_.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Call Helper", "End Sub"});
     const QString vbp = fx_.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
-    EXPECT_EQ(runCli({"calls", vbp}).out,
+    EXPECT_EQ(cli({"calls", vbp}).out,
         "ROUTINE\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nROUTINE\tMODA|DECLARATIONS\nROUTINE\tMODA|MAIN\n"
         "ROUTINE\tMODA|HELPER\nCALLS\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tMODA|HELPER\nCALLS\tMODA|MAIN\tMODA|HELPER\n"
         "CALLEDBY\tMODA|HELPER\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\nCALLEDBY\tMODA|HELPER\tMODA|MAIN\n"
         "API\tMODA|HELPER\tGetTickCount\nDECLARE\tGETTICKCOUNT\tGetTickCount|kernel32|GetTickCount\n"
         "EVENT\tFRMMAIN|EVENT HANDLER:CMDOK_CLICK\tClick Event: frmMain.frm|Event Handler:cmdOK_Click\n"
         "STARTUP\tMODA|MAIN\n");
-    CliRun run = runCli({"report", vbp, "moda|helper", "--tab-width", "2"});
+    CliRun run = cli({"report", vbp, "moda|helper", "--tab-width", "2"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out,
         "=== MODA|HELPER\nCalled by:\n\n[ZRK-UL]File A|Private Sub Event Handler:cmdOK_Click\n"
@@ -233,14 +232,14 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
         "  File A = "
             + fx_.path("A/frmMain.frm") + "|frmMain\n  File B = " + fx_.path("A/modA.bas") + "|modA\n");
     // Every eligible procedure, in index order: the handler, Main and Helper; the option's indent.
-    run = runCli({"report", vbp});
+    run = cli({"report", vbp});
     EXPECT_EQ(run.out.count("=== "), 3);
     EXPECT_TRUE(run.out.startsWith("=== FRMMAIN|EVENT HANDLER:CMDOK_CLICK\n"));
     EXPECT_TRUE(run.out.contains("\n=== MODA|MAIN\nCalled by:\n\n[ZRK-X]Program Startup\n\nCalls:\n\n"
                                  "[ZRK-X]File A|Private Function Helper\n[ZRK-X][ZRK-X]API: GetTickCount (kernel32)\n"
                                  "\nFiles:\n    File A = "
         + fx_.path("A/modA.bas") + "|modA\n"));
-    run = runCli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
+    run = cli({"report", vbp, "MODA|NOPE", "MODA|MAIN"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out.count("=== "), 1);
     EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
@@ -255,7 +254,7 @@ TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
     const QString vbp = fx_.writeLines("S/s.vbp", {"Module=modB; modB.bas", "Module=modA; modA.bas"});
     const QString a = quillon::model::upperCase(fx_.path("S/modA.bas"));
     const QString b = quillon::model::upperCase(fx_.path("S/modB.bas"));
-    EXPECT_EQ(runCli({"symbols", vbp}).out,
+    EXPECT_EQ(cli({"symbols", vbp}).out,
         "CONST\tmodA.bas\tMAX_ITEMS\nGLOBAL\tmodA.bas\tGCOUNT\nMODVAR\tmodA.bas\tMNAME\n"
         "PROC\tmodA.bas\tADD\nPROC\tmodA.bas\tPEEK\nCONST\tmodB.bas\tMAX_ITEMS\n"
         "PROC\tmodB.bas\tADD\nALLCONST\t\tMAX_ITEMS\nALLGLOBAL\t\tGCOUNT\nALLPROC\t\tADD\n"
@@ -263,21 +262,21 @@ TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
             + a + "|ADD\tN\nBYREF\t" + b + "|ADD\t\n");
 
     const QString loop = fx_.writeLines("loop.bas", {"Sub Go()", "    For i = 1 To 3", "        x = i", "    Next i", "    End If", "End Sub"});
-    EXPECT_EQ(runCli({"brackets", loop}).out,
+    EXPECT_EQ(cli({"brackets", loop}).out,
         "Sub Go()\n  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n  [ZRK-L]Next i\n"
         "'*** Unbalanced block: End If has no matching If...Then ***\n    End If\nEnd Sub\n");
-    EXPECT_EQ(runCli({"brackets", loop, "2", "3"}).out,
+    EXPECT_EQ(cli({"brackets", loop, "2", "3"}).out,
         "  [ZRK-UL]For i = 1 To 3\n  [ZRK-V]    x = i\n"
         "'*** Unbalanced block: FOR opened but never closed - missing Next ***\n");
 
     const QString path = fx_.writeLines(
         "H/modH.bas", {"Attribute VB_Name = \"modH\"", "Private mCount As Long", "", "Sub Add(ByRef n As Long)", "\tn = n + mCount ' \"add\"", "End Sub"});
-    const CliRun run = runCli({"highlight", path, "--tab-width", "2"});
+    const CliRun run = cli({"highlight", path, "--tab-width", "2"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out,
         "1\t1-20:0 21-26:7\n2\t1-8:0 9-14:4 15-22:0\n3\t\n4\t1-4:0 5-7:6 8-14:0 15-15:5 16-24:0\n"
         "5\t1-2:0 3-3:5 4-6:0 7-7:5 8-10:0 11-16:4 17-17:0 18-24:1\n6\t1-7:0\n");
-    EXPECT_TRUE(runCli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
+    EXPECT_TRUE(cli({"highlight", path, "--tab-width", "4"}).out.contains("\n5\t1-4:0 5-5:5 ")) << "the columns move";
 }
 
 TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
@@ -286,7 +285,7 @@ TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
         {"VERSION 5.00", "Begin VB.Form frmA", "   ClientHeight = 3600", "   ClientWidth = 4800", "   Begin VB.CommandButton cmdGo", "      Height = 375",
             "      Width = 1215", "   End", "   Begin VB.Menu mnuFile", "      Caption = \"&File\"", "   End", "End", "Attribute VB_Name = \"frmA\""});
     RecordingPrintSurface drawn;
-    CliRun run = runCli({"image", form, "-o", fx_.path("a.pdf")}, &drawn);
+    CliRun run = cli({"image", form, "-o", fx_.path("a.pdf")}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, fx_.path("a.pdf") + "\t2 pages\n") << "the layer and the menu tree";
     EXPECT_TRUE(drawn.texts().contains("cmdGo")) << "the form drawn";
@@ -294,7 +293,7 @@ TEST_F(CliTest, ImagePrintsOneFormAndPrintDrawsTheFormsOfTheProject)
     // The main job draws every form where its Image routine stands in the queue.
     fx_.writeLines("modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Main()", "End Sub"});
     const QString vbp = fx_.writeLines("p.vbp", {"Form=frmA.frm", "Module=modB; modB.bas"});
-    run = runCli({"print", vbp, "-o", fx_.path("p.pdf")}, &drawn);
+    run = cli({"print", vbp, "-o", fx_.path("p.pdf")}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     const QStringList printed = drawn.texts();
     const qsizetype image = printed.indexOf("frmA.frm|Image - Layer 1 of 1");
@@ -313,7 +312,7 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     const QString path = fx_.writeLines("modL.bas", lines);
     RecordingPrintSurface drawn;
     const QString pdf = fx_.path("out.pdf");
-    const CliRun run = runCli({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &drawn);
+    const CliRun run = cli({"listing", path, "-o", pdf, "--long-lines", "truncate"}, &drawn);
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
     EXPECT_EQ(drawn.ops.back().page, 3) << "the pages drawn";
@@ -329,23 +328,23 @@ TEST_F(CliTest, PrintListsTheQueueAndKeepsTheHistoryForTheTableOfContents)
     fx_.writeLines("T/modA.bas", {"Attribute VB_Name = \"modA\"", "Sub Main()", "    Helper", "End Sub", "Sub Helper()", "    x = 1", "End Sub"});
     fx_.writeLines("T/modB.bas", {"Attribute VB_Name = \"modB\"", "Sub Other()", "End Sub"});
     const QString vbp = fx_.writeLines("T/t.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas", "Startup=\"Sub Main\""});
-    CliRun run = runCli({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
+    CliRun run = cli({"print", vbp, "--files", "MODA.BAS", "--deps", "--list"});
     EXPECT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_EQ(run.out,
         "modA.bas|Public Sub Declarations\nmodA.bas|Public Sub Main\nmodA.bas|Public Sub Helper\n"
         "modA.bas|Public Sub Helper|Dep\nmodA.bas|Public Sub Main|Dep\n");
-    EXPECT_EQ(runCli({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
+    EXPECT_EQ(cli({"print", vbp, "--routines", "moda|helper", "--only-deps", "--list"}).out, "modA.bas|Public Sub Helper|Dep\n");
 
-    run = runCli({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx_.path("doc.pdf")});
+    run = cli({"print", vbp, "--files", "modA.bas", "--duplex", "-o", fx_.path("doc.pdf")});
     ASSERT_EQ(run.code, 0) << qPrintable(run.err);
     EXPECT_TRUE(run.err.contains("3 procedures sent to a file-based printer (Recording PDF)."));
-    run = runCli({"toc", vbp, "--text", "--no-notes"});
+    run = cli({"toc", vbp, "--text", "--no-notes"});
     const QString main = run.out.mid(run.out.indexOf("Public Sub Main\n")).section('\n', 1, 1);
     EXPECT_TRUE(main.contains(QRegularExpression("Last Printed: \\d+/\\d+/\\d\\d .*Total Pages: 2D"))) << qPrintable(main);
     EXPECT_TRUE(run.out.mid(run.out.indexOf("modB.bas (")).section('\n', 2, 2).contains("Last Printed: N/A"));
     EXPECT_FALSE(run.out.contains("Note:")) << "--no-notes";
     // Without it the batch answer keeps the notes, and modB, never printed, brings this one.
-    EXPECT_TRUE(runCli({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
+    EXPECT_TRUE(cli({"toc", vbp, "--text"}).out.contains("Note: Page count and date range exclude procedures not printed yet."));
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_TOC_*", "QLN_DEP_*"}).isEmpty());
 }
 

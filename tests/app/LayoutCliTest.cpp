@@ -9,9 +9,7 @@ using quillon::test::Fixture;
 
 namespace {
 
-using LayoutRun = CliRun;
-
-LayoutRun layout(const QStringList& args)
+CliRun layout(const QStringList& args)
 {
     return quillon::test::cli(QStringList {QStringLiteral("layout")} + args);
 }
@@ -37,7 +35,7 @@ QString writeDumpForm(const Fixture& fx)
 TEST(LayoutCli, DumpsTheFormItsControlsAndMenusInFileOrderInTheCodePageAsked)
 {
     Fixture fx;
-    const LayoutRun run = layout({writeDumpForm(fx), "--codepage", "windows-1253"});
+    const CliRun run = layout({writeDumpForm(fx), "--codepage", "windows-1253"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out,
@@ -61,7 +59,7 @@ TEST(LayoutCli, EveryTextFieldIsEscaped)
     // dumped with a note.
     Fixture fx;
     const QString cut = fx.writeLines("frmCut.frm", {"Begin VB.Form frmCut", "   Begin VB.Frame fra", "      Left = 10", "      Width = 500"});
-    const LayoutRun run = layout({cut});
+    const CliRun run = layout({cut});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out,
         "FORM\tfrmCut\t\t0\t0\t0\t1\t0\t0\n"
@@ -87,7 +85,7 @@ TEST(LayoutCli, FormsThatCannotBeRead)
         {nested, "quillon: Form layout could not be read:\n" + nested + "\nLine 64: objects are nested more than 63 levels deep.\n"},
     };
     for (const auto& [path, error] : unreadable) {
-        const LayoutRun run = layout({path});
+        const CliRun run = layout({path});
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, error);
