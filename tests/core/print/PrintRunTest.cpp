@@ -2,11 +2,10 @@
 #include "analysis/DependencyReport.h"
 #include "config/Options.h"
 #include "core/analysis/AnalysisFixture.h"
+#include "core/print/PrintFixture.h"
 #include "model/RoutineParser.h"
 #include "platform/PrinterDefaults.h"
 #include "print/TocText.h"
-#include "support/RecordingPrintSurface.h"
-#include "support/ScriptedMessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,16 +23,12 @@ namespace {
 
 // One project for every run: modA and clsP for plain listings, modL (four routines of 10
 // lines and one of 400) for the spool limit, frmA for form images through the renderer hooks.
-struct Bench {
+// The print bench gives the surface, the page set-up, the options file and the message box.
+struct Bench : quillon::test::PrintBench {
     quillon::test::LoadedProject p;
-    quillon::test::RecordingPrintSurface surface;
     quillon::platform::BuiltInPdfPrinterDefaults printerDefaults;
-    quillon::config::IniStore ini {p.fx.path("QLN.spi"), &p.log};
     quillon::config::Options options {ini, printerDefaults};
-    quillon::test::ScriptedMessageBox box;
-    quillon::config::SuppressibleMessages warnings {ini, box};
-    PageSetup setup;
-    std::unique_ptr<PrintRun> run;
+    std::unique_ptr<PrintRun> run; // the run under test (the bench's own run state goes unused)
     std::vector<ListRow> queue;
     QHash<QString, quillon::model::RoutinePtr> byKey;
     std::vector<OutputFileRequest> requests;
@@ -78,7 +73,7 @@ struct Bench {
     {
         quillon::platform::RunEnvironment environment = quillon::platform::systemEnvironment();
         environment.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
-        run = std::make_unique<PrintRun>(surface, setup, options, warnings, box, &p.log, environment);
+        run = std::make_unique<PrintRun>(surface, setup, options, messages, box, &p.log, environment);
         run->index = &p.dep();
         run->reader = &p.reader;
         run->gdiSpoolSize = spool;
