@@ -59,6 +59,11 @@ private:
 };
 
 QByteArray readBytes(const QString& path);
+// A flag as a word, for tables that read every function as text in, text out.
+inline QString yesNo(bool flag)
+{
+    return flag ? QStringLiteral("yes") : QStringLiteral("no");
+}
 // What the file system keeps about a path (mode, inode...); all zero when there is nothing.
 struct stat fileStatus(const QString& path);
 // Waits up to TIMEOUTMS for a process that is not our child to end (gone, or a zombie nobody

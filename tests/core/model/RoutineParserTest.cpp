@@ -74,16 +74,13 @@ TEST(RoutineRecord, KeysListTextsAndKinds)
 
 // Each signature function as text in, text out ("yes"/"no" for the tests), one table for all.
 using Reading = QString (*)(QStringView);
-QString yesNo(bool flag)
-{
-    return flag ? "yes" : "no";
-}
+using quillon::test::yesNo;
 
 TEST(SignatureTests, StartsEndsNamesKindsScopesAndEventLabels)
 {
     const Reading start = [](QStringView t) { return yesNo(isProcedureStart(t)); }, end = [](QStringView t) { return yesNo(isEndProcedureLine(t)); },
-                  handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature, kind = [](QStringView t) { return kindText(kindFromSignature(t)); },
-                  scope = scopeAndKindText, label = eventLabel,
+                  handler = [](QStringView t) { return yesNo(isEventHandlerName(t)); }, name = procNameFromSignature,
+                  kind = [](QStringView t) { return kindText(kindFromSignature(t)); }, scope = scopeAndKindText, label = eventLabel,
                   symbolScan = [](QStringView t) { return QString::number(procedureKeywordEnd(t, {.anyModifierOrder = true, .propertyNeedsAccessor = true})); };
     const struct {
         Reading read;

@@ -117,10 +117,7 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
 // Each primitive as text in, text out ("yes"/"no" for the tests, the number for the count),
 // so that one table holds the cases of all of them.
 using Reading = QString (*)(QStringView);
-QString yesNo(bool flag)
-{
-    return flag ? "yes" : "no";
-}
+using quillon::test::yesNo;
 
 TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {
