@@ -113,7 +113,6 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
         c.print(QString::fromLatin1(line));
         EXPECT_EQ(c.surface.lines().last(), QString::fromLatin1(printed)) << "each tag becomes two blanks";
         EXPECT_EQ(c.strokes(), strokes) << line;
-        EXPECT_EQ(c.of(Op::Kind::Line)[0].width, 3);
     }
     Listing files;
     files.print(QStringLiteral("Files:"));
