@@ -216,8 +216,8 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
 }
 
 // A layout built by hand: 1 a hidden frame holding 2, which holds 3; 4 covers 60 % of 1; 5 is
-// empty; 6 and 7 are 60000 twips square, past 32 bits in area. Menus of levels 0 1 1 2 1 1 0.
-TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
+// empty; 6 and 7 are 60000 twips square, past 32 bits in area.
+TEST(FormLayoutQueries, VisibilityOverlapAndParentLoops)
 {
     FormLayout l;
     auto add = [&](int left, int top, int width, int height, int parent, bool visible = true) {
@@ -228,8 +228,6 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     };
     add(0, 0, 1000, 1000, -1, false), add(100, 100, 400, 400, 1), add(150, 150, 100, 100, 2), add(400, 0, 1000, 1000, -1);
     add(0, 0, 0, 500, -1), add(0, 0, 60000, 60000, -1), add(0, 0, 60000, 60000, -1);
-    for (int level : {0, 1, 1, 2, 1, 1, 0})
-        l.menus.push_back({QString(), QString(), qint16(level), true});
     using namespace placement;
     // Visible only when every container is; numbers outside the controls are not.
     EXPECT_EQ(QList<bool>(
@@ -238,9 +236,6 @@ TEST(FormLayoutQueries, AncestorsVisibilityOverlapAndMenuItems)
     // The share of the smaller control covered; nothing for an empty one or one outside.
     EXPECT_EQ(QList<float>({overlapRatio(l, 1, 4), overlapRatio(l, 6, 7), overlapRatio(l, 1, 5), overlapRatio(l, 0, 1), overlapRatio(l, 1, 8)}),
         QList<float>({0.6f, 1, 0, 0, 0}));
-    // Whether a menu of exactly `level` follows menu m before any of a lower level.
-    EXPECT_EQ(QList<bool>({menuHasSubItems(l, 1, 1), menuHasSubItems(l, 2, 2), menuHasSubItems(l, 7, 1), menuHasSubItems(l, 0, 1), menuHasSubItems(l, 99, 1)}),
-        QList<bool>({true, false, false, false, false}));
     // A Parent loop (no reading makes one) ends the walks instead of hanging them.
     l.controls.resize(2);
     l.controls[0].parent = 2;
