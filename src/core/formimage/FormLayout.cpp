@@ -71,20 +71,6 @@ float overlapRatio(const FormLayout& layout, int a, int b)
     return float(common.area() / smaller);
 }
 
-bool menuHasSubItems(const FormLayout& layout, int m, int level)
-{
-    if (!layout.isMenu(m))
-        return false;
-    for (int n = m + 1; n <= layout.menuTotal(); ++n) {
-        const int other = layout.menu(n).level;
-        if (other == level)
-            return true;
-        if (other < level)
-            return false;
-    }
-    return false;
-}
-
 bool computeAbsolutePositions(FormLayout& layout)
 {
     constexpr qint64 kLow = std::numeric_limits<qint32>::min();

@@ -78,9 +78,6 @@ bool isEffectivelyVisible(const FormLayout& layout, int i);
 // The intersection of the two controls' rectangles (at their absolute positions) as a share
 // of the smaller rectangle's area; 0 when they do not overlap or the smaller one is empty.
 float overlapRatio(const FormLayout& layout, int a, int b);
-// True when, scanning the menus after m, one of exactly `level` comes before any of a
-// lower level.
-bool menuHasSubItems(const FormLayout& layout, int m, int level);
 
 // AbsLeft and AbsTop of every control: its own Left and Top plus those of its containers.
 // False, with the sums left unchanged, when a sum does not fit 32 bits.
