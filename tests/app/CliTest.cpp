@@ -63,6 +63,7 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
                              "clsBox.cls\tProperty Let\tWidth\t7\t7\t13\t1\t0\t6\tPublic Property Let\tclsBox\n";
     const std::pair<QStringList, QString> cases[] = {
         {{"routines", vbp}, routines},
+        {{"routines", vbp, "--aggregate", "none"}, routines},
         {{"routines", "--aggregate=all", vbp},
             routines
                 + "clsBox.cls\tAggregate\tLet_Set_Get Properties (All)\t0\t2\t0\t0\t0\t0\t\tclsBox\n"
@@ -73,6 +74,7 @@ TEST_F(CliTest, RoutinesOfAProjectWithEachAggregateMode)
         EXPECT_EQ(run.code, 0);
         EXPECT_EQ(run.out, out) << qPrintable(args.join(' '));
     }
+    EXPECT_TRUE(cli({"routines", vbp, "--aggregate", "small"}).out.contains("\tAggregate\tLet_Set_Get Properties (Small)\t"));
 }
 
 // "Attribute VB_Name = "modΑβ"" in Windows-1253: the command line names the code page, else
