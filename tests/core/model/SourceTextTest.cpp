@@ -175,7 +175,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         {count, u"If a Then b = 1: c = 2", u"1"},
         {count, u"Rem x = 1", u"0"},
         {count, u"x = 1: Rem note", u"1"},
-        {count, u"   ", u"0"},
         {count, u"a = 1:: b = 2:", u"2"},
         {count, u"10 x = 1", u"1"},
         {count, u"s = \"unterminated: x", u"1"},
