@@ -27,7 +27,15 @@ RecordingPrintSurface::Op RecordingPrintSurface::base(Op::Kind kind)
 {
     if (kind != Op::Kind::EndDocument)
         openDocumentIfEnded();
-    return {.kind = kind, .page = page_, .color = color_, .bold = bold_, .italic = italic_, .fontSize = fontSize_, .fontName = fontName_};
+    Op op;
+    op.kind = kind;
+    op.page = page_;
+    op.color = color_;
+    op.bold = bold_;
+    op.italic = italic_;
+    op.fontSize = fontSize_;
+    op.fontName = fontName_;
+    return op;
 }
 
 void RecordingPrintSurface::printText(QStringView text, bool lineEnd)

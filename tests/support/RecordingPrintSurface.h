@@ -17,7 +17,7 @@ class RecordingPrintSurface : public platform::IPrintSurface {
 public:
     struct Op {
         enum class Kind { Text, Line, Box, Fill, NewPage, EndDocument };
-        Kind kind;
+        Kind kind = Kind::Text;
         int page = 1; // pages started so far when the operation happened (1 before the first NewPage)
         QString text;
         double x = 0, y = 0, x2 = 0, y2 = 0;

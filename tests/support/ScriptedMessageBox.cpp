@@ -6,7 +6,7 @@ using namespace quillon::platform;
 
 MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    shown.push_back({icon, title, text, buttons});
+    shown.push_back({icon, title, text, buttons, false, {}});
     if (results.empty())
         return batchResultFor(title, buttons);
     const MessageResult result = results.front();
