@@ -18,7 +18,7 @@ enum class SuppressChoice { Never, ThisSession, AllSessions };
 
 // A request to the message box with freely captioned buttons, an optional text input and
 // the offer to hide the message in future. Callers fill it; the box answers in
-// ClickedButton, SuppressChoice and InputText.
+// clickedButton, SuppressChoice and inputText.
 struct MessageRequest {
     QString messageKey;
     QString title;

@@ -24,7 +24,7 @@ void RestoreMessagesMenu::refresh()
     if (!menu_)
         return;
     // The engine keeps entry 0's caption after the last message is restored, and has no
-    // captions before the list is loaded: only the first RestoreCount captions of a loaded
+    // captions before the list is loaded: only the first restoreCount captions of a loaded
     // list are messages.
     const int count = messages_.restoreMenuVisible()
         ? std::min<int>(messages_.restoreCount(), int(messages_.menuCaptions().size()))

@@ -18,7 +18,7 @@ namespace quillon::ui {
 
 // The message box with suppressible messages: up to five freely captioned buttons, an
 // optional text input with "Browse...", and the choice to hide the message. Only a button
-// closes it; the button writes the answer (ClickedButton, SuppressChoice, InputText) back
+// closes it; the button writes the answer (clickedButton, SuppressChoice, inputText) back
 // into the request it was made for.
 class SuppressibleMessageDialog : public QDialog {
     Q_OBJECT

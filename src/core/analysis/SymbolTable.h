@@ -28,7 +28,7 @@ enum class SymbolCategory { Normal, ByRefParameter, ModuleVariable, GlobalVariab
 
 class SymbolTable {
 public:
-    // Replaces every container; scans each file whose FilePath is not blank, in list order; then
+    // Replaces every container; scans each file whose filePath is not blank, in list order; then
     // merges the per-file sets into the project-wide ones.
     void buildSymbolTables(
         const model::FileList& files, const model::SourceReader& reader = model::SourceReader::standard());
@@ -47,7 +47,7 @@ public:
     bool isProcedureName(QStringView name) const;
 
     // The lookup precedence used by the line printer: ByRef set of the routine, module variables
-    // of the file, globals, constants, procedure names (with IsProcedureReference), else Normal.
+    // of the file, globals, constants, procedure names (with isProcedureReference), else Normal.
     // skipByRef / skipModuleVars: the caller's flags for report listings and declarations.
     SymbolCategory classify(QStringView line, int start, int end, const QString& previousWord, const QString& filePath,
         const QString& routineName, bool skipByRef, bool skipModuleVars) const;

@@ -37,7 +37,7 @@ public:
     // Section names in file order, each once (spelled as first met).
     QStringList sectionNames() const;
 
-    // Sets many values of one section in one pass, as SetValue would one by one: a large
+    // Sets many values of one section in one pass, as setValue would one by one: a large
     // list costs one scan of the file, not one per value.
     void setValues(const QString& section, const std::vector<std::pair<QString, QString>>& values);
     // Removes every line of these keys from every section of that name, so that no later

@@ -58,7 +58,7 @@ public:
     bool printFormImage(
         const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages);
 
-    // The pages PrintFormImage prints for the same layout and page set-up (without the blank
+    // The pages printFormImage prints for the same layout and page set-up (without the blank
     // back page of a duplex run), worked out without drawing; 0 when it prints none.
     int estimateFormImagePages(const FormLayout& layout);
     // Reads the routine's form file silently: a file that cannot be read gives 0.

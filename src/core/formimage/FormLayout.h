@@ -79,11 +79,11 @@ bool isEffectivelyVisible(const FormLayout& layout, int i);
 // of the smaller rectangle's area; 0 when they do not overlap or the smaller one is empty.
 float overlapRatio(const FormLayout& layout, int a, int b);
 
-// AbsLeft and AbsTop of every control: its own Left and Top plus those of its containers.
+// absLeft and absTop of every control: its own Left and Top plus those of its containers.
 // False, with the sums left unchanged, when a sum does not fit 32 bits.
 bool computeAbsolutePositions(FormLayout& layout);
 // Spreads the drawable controls over layers so that no two controls of one layer cover each
-// other by more than half (a container and what it holds may share a layer); sets LayerCount.
+// other by more than half (a container and what it holds may share a layer); sets layerCount.
 // Each control takes the first layer it fits, which costs a comparison with every control
 // already there; false, with the layers left incomplete, when that would take more than
 // kMaxLayerComparisons: many thousands of controls lying on one another, or on one layer,

@@ -20,10 +20,10 @@ namespace quillon::formimage {
 class FormLayoutReader {
 public:
     // The reader and the message box are borrowed; without a message box nothing is shown
-    // (LastMessage still tells what would have been).
+    // (lastMessage still tells what would have been).
     FormLayoutReader(const model::SourceReader& reader, platform::IMessageBox* messages);
 
-    // True when a layout block was read. On false Layout() is empty and LastMessage says why;
+    // True when a layout block was read. On false Layout() is empty and lastMessage says why;
     // the message box has shown that text, titled kMessageTitle.
     bool readFormLayout(const QString& path);
     // The same reading over a file's lines already in memory; path only names the file in

@@ -29,8 +29,8 @@ public:
     // lines: the file's lines as phase 1 just read them.
     virtual void registerApiDeclarations(const QString& filePath, const QStringList& lines) { }
     virtual void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) { }
-    // Phase 2. Shows its progress through project.SetStatus and appends its final lines to
-    // project.LoadStatusText.
+    // Phase 2. Shows its progress through project.setStatus and appends its final lines to
+    // project.loadStatusText.
     virtual void buildDependencyIndex(const RoutineList& allRoutines, Project& project) { }
     virtual void findProgramStartup(const QString& projectPath) { }
 };

@@ -17,7 +17,7 @@ public:
 
     QString filePath; // full path as resolved from the project file
     QString fileTitle; // name with extension
-    QString fileName; // same as FileTitle; what the file list shows and sorts by
+    QString fileName; // same as fileTitle; what the file list shows and sorts by
 
 private:
     QString fileType_;
@@ -90,12 +90,12 @@ inline bool isTableOfContents(const Routine& routine)
 }
 
 QString makeUniqueKey(const QString& filePath, const QString& moduleName, const QString& routineName, RoutineKind kind);
-// Sets UniqueKey from the record's own path, module, name and kind.
+// Sets uniqueKey from the record's own path, module, name and kind.
 void assignUniqueKey(Routine& routine);
 QString dependencyKey(const Routine* routine);
 
 // "frmMain.frm|Private Sub Event Handler:cmdOK_Click". A dependency pseudo-routine shows the
-// signature of the routine its ParentKey names, found through findByKey.
+// signature of the routine its parentKey names, found through findByKey.
 using RoutineLookup = std::function<RoutinePtr(const QString& uniqueKey)>;
 QString listText(const Routine& routine, const RoutineLookup& findByKey = {});
 

@@ -27,7 +27,7 @@ bool isEndProcedureLine(QStringView line);
 QString scopeAndKindText(QStringView signature);
 
 // Event-handler names: a name longer than one of the known event suffixes ("_CLICK",
-// "_LOAD", ...) and ending with it. EventLabel gives "Click Event", "Form Event", ... or
+// "_LOAD", ...) and ending with it. eventLabel gives "Click Event", "Form Event", ... or
 // "User Event" for a name that matches no labelled suffix.
 bool isEventHandlerName(QStringView name);
 QString eventLabel(QStringView name);

@@ -113,7 +113,7 @@ qint64 imageSpoolLines(double printableHeight, double charHeight, int imagePages
 struct SpoolRow {
     bool selected = true;
     bool image = false;
-    qint64 imageLines = 0; // ImageSpoolLines for an image
+    qint64 imageLines = 0; // imageSpoolLines for an image
     qint64 startLine = 0;
     qint64 endLine = 0;
 };

@@ -297,7 +297,7 @@ QString PrintRun::suggest(const QString& name)
 
 QString PrintRun::derivedFile(const OutputFileRequest& request) const
 {
-    // Names nobody typed never take an existing file: ReserveUniqueFile picks a free one.
+    // Names nobody typed never take an existing file: reserveUniqueFile picks a free one.
     if (request.oversizePart > 0)
         return reserveUniqueFile(withoutPdfExtension(batchFile_) + QStringLiteral("_Part")
             + QString::number(request.oversizePart) + QStringLiteral(".pdf"));

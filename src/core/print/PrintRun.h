@@ -119,15 +119,15 @@ public:
     std::function<void(const QString&)> status;
     // The file a file target writes; empty asks for none (a printer).
     QString outputPath;
-    // Names the output files of a file target. Without it the first file is OutputPath and
+    // Names the output files of a file target. Without it the first file is outputPath and
     // later ones are derived from it; an empty answer is a cancelled save dialog.
     std::function<QString(const OutputFileRequest&)> chooseOutputFile;
     // Puts a suggested name where the user can paste it, when the platform has a clipboard.
     std::function<void(const QString&)> copyToClipboard;
     // The project's name without folder and extension, for the suggested output name.
     QString projectName;
-    // Form images. PrintImage draws an "Image" routine on the run's surface and frame (false:
-    // nothing was printed); ImagePages counts its pages without drawing; PrintImageOnPrinter
+    // Form images. printImage draws an "Image" routine on the run's surface and frame (false:
+    // nothing was printed); imagePages counts its pages without drawing; printImageOnPrinter
     // prints it as a job of its own on another device (false: the device could not be selected).
     std::function<bool(model::Routine&)> printImage;
     std::function<int(const model::Routine&)> imagePages;
@@ -139,7 +139,7 @@ public:
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
     std::function<model::RoutinePtr(const QString&)> findRoutine;
     // The most printed lines one output file takes (0: no limit). A PDF target continues in
-    // temporary parts that are combined into OutputPath at the end.
+    // temporary parts that are combined into outputPath at the end.
     int gdiSpoolSize = 0;
     // How source files are read, and the routines the load split (for property groups).
     const model::SourceReader* reader = &model::SourceReader::standard();
@@ -203,7 +203,7 @@ private:
     bool startNextOversizeFile();
     // The name of the file for part oversizePart_ of the routine being split.
     QString chooseOversizeFile();
-    // The pages ImagePages gives for an image, counted once per batch.
+    // The pages imagePages gives for an image, counted once per batch.
     int imagePagesOf(const model::Routine& routine);
     // The lines an image of that many pages takes in an output file.
     qint64 imageLinesOf(int imagePages) const;

@@ -22,8 +22,8 @@ class IMessageBox;
 // options file, one section per project, and outlives program runs.
 //
 // At project open: Open (creates the file, takes over a section still held in the options
-// file), then, after the load's first two phases, Index and CheckStaleKeys. Every printed
-// routine: RecordPrint. The table of contents: see TocText.h.
+// file), then, after the load's first two phases, Index and checkStaleKeys. Every printed
+// routine: recordPrint. The table of contents: see TocText.h.
 #include "print/PageFrame.h"
 
 #include <QHash>
@@ -52,7 +52,7 @@ public:
 
     // Names the section and the file, creates an empty file when there is none, and moves
     // the project's section out of the options file when it is still there. False (with
-    // LastError) when the file cannot be created or the section cannot be moved; the
+    // lastError) when the file cannot be created or the section cannot be moved; the
     // options file keeps a section it could not hand over.
     bool open(const QString& projectPath);
     bool isOpen() const { return !section_.isEmpty(); }
@@ -61,7 +61,7 @@ public:
     const QString& lastError() const { return lastError_; }
 
     // During a print run every routine updates its record: the records are then read once
-    // and kept in memory until CommitUpdates writes them all in one pass, instead of
+    // and kept in memory until commitUpdates writes them all in one pass, instead of
     // rewriting the whole list file per routine.
     void beginUpdates();
     bool commitUpdates();
@@ -86,9 +86,9 @@ public:
 
     // The third load phase: every routine of the project gets its kind and line counts in
     // its record (a routine new to the list a record of its own, never printed); a stored
-    // key that names no routine is left for CheckStaleKeys. Progress goes to the project's
+    // key that names no routine is left for checkStaleKeys. Progress goes to the project's
     // status as "Phase 3 of 3: Indexing procedure n of total" for the first, the last and
-    // every 25th key; the final text is appended to LoadStatusText. The file is written at
+    // every 25th key; the final text is appended to loadStatusText. The file is written at
     // most once.
     bool index(model::Project& project);
 

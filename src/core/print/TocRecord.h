@@ -15,7 +15,7 @@ inline const QString kNotAvailable = QStringLiteral("N/A");
 inline constexpr int kTocFieldCount = 7;
 
 // One routine's record: seven fields joined by "|".
-//   1 last printing (a date serial, see DateSerialText)   2 pages + "D" (duplex) or "S"
+//   1 last printing (a date serial, see dateSerialText)   2 pages + "D" (duplex) or "S"
 //   3 total lines   4 blank lines   5 comment lines   6 code lines   7 kind text
 class TocRecord {
 public:

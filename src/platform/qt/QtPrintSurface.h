@@ -92,14 +92,14 @@ public:
     bool italic() const override { return style_.italic; }
     void saveFontStyle() override;
     void restoreFontStyle() override;
-    // The other parts of the style SaveFontStyle keeps.
+    // The other parts of the style saveFontStyle keeps.
     void setUnderline(bool underline);
     bool underline() const { return style_.underline; }
     void setStrikeout(bool strikeout);
     bool strikeout() const { return style_.strikeout; }
 
-    // Measured with the printer's font metrics, as VisibleText prints, without kerning:
-    // printing a text moves x by exactly its TextWidth. A tab is one space wide.
+    // Measured with the printer's font metrics, as visibleText prints, without kerning:
+    // printing a text moves x by exactly its textWidth. A tab is one space wide.
     double textWidth(QStringView text) const override;
     // The line height of the current font, whatever the text.
     double textHeight(QStringView text) const override;

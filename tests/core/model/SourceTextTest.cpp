@@ -191,7 +191,7 @@ TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcross
         {u"é déclare", "CLARE", 0, 4}};
     for (const auto& s : searches)
         EXPECT_EQ(indexOfUpper(s.text, QLatin1StringView(s.needle), s.from), s.at) << QString::fromUtf16(s.text).toStdString();
-    // FileExists is false for folders.
+    // fileExists is false for folders.
     Fixture fx;
     EXPECT_TRUE(fileExists(fx.write("a.bas", "x")));
     for (const QString& path : {fx.path(), fx.path("none.bas"), QString()})

@@ -100,7 +100,7 @@ const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Public Sub Main()"
 
 TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFileOrFailsClearly)
 {
-    // The other tests open "App.vbp" and read the list at ListPath(); the migration below opens a Windows path.
+    // The other tests open "App.vbp" and read the list at listPath(); the migration below opens a Windows path.
     EXPECT_EQ(tocListPath(options_.defaultPath(), "/elsewhere/My.App.vbp"), fx_.path("opts/TOC-File-For-My.App.txt"));
     ASSERT_TRUE(list_.open(fx_.path("anywhere/App.vbp"))) << list_.lastError().toStdString();
     EXPECT_EQ(std::tuple(QFileInfo::exists(listPath()), QFileInfo(listPath()).size()), std::tuple(true, 0)) << "created empty";
