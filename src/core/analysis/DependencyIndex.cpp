@@ -13,10 +13,21 @@ using namespace quillon::model;
 
 bool OrderedKeyList::append(const QString& text)
 {
+    constexpr qsizetype kLinearLimit = 16;
     const QString folded = upperCase(text);
-    if (seen_.contains(folded))
-        return false;
-    seen_.insert(folded);
+    if (seen_.isEmpty() && folded_.size() < kLinearLimit) {
+        if (folded_.contains(folded))
+            return false;
+        folded_.append(folded);
+    } else {
+        if (seen_.isEmpty()) {
+            seen_ = QSet<QString>(folded_.cbegin(), folded_.cend());
+            folded_.clear();
+        }
+        if (seen_.contains(folded))
+            return false;
+        seen_.insert(folded);
+    }
     items_.append(text);
     return true;
 }

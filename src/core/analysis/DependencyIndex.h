@@ -23,7 +23,10 @@ public:
 
 private:
     QStringList items_;
-    QSet<QString> seen_; // upper-cased
+    // The items upper-cased: a list searched while it is short (most lists hold a few keys),
+    // then a set.
+    QStringList folded_;
+    QSet<QString> seen_;
 };
 
 // The dependency index: which routine calls which, which declared API functions each calls,

@@ -73,12 +73,16 @@ QString CodePage::name() const
 
 QString CodePage::decode(QByteArrayView bytes) const
 {
-    QString text(bytes.size(), Qt::Uninitialized);
+    // Below 0x80 every code page is ASCII: Qt's Latin-1 conversion takes those bytes many at a
+    // time, and the few above are put right after.
+    QString text = QString::fromLatin1(bytes);
+    if (text.isEmpty())
+        return text;
     QChar* out = text.data();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const unsigned char b = in[i];
-        out[i] = b < 0x80 ? QChar(b) : QChar(table_->upper[b - 0x80]);
+        if (in[i] >= 0x80)
+            out[i] = QChar(table_->upper[in[i] - 0x80]);
     }
     return text;
 }
@@ -272,7 +276,8 @@ FileBytes readRegularFile(const QString& path, qint64 maxBytes)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    // Unbuffered: the whole file is read in one call, straight into its array.
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return fail(0, file.errorString());
     }

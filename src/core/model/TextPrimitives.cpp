@@ -71,6 +71,14 @@ QString upperCase(QStringView text)
     return mapEachChar(text, upper);
 }
 
+QString upperCase(const QString& text)
+{
+    // An empty text still goes through the copy: the copy is empty, never null.
+    const QChar* p = text.constData();
+    const bool unchanged = !text.isEmpty() && std::all_of(p, p + text.size(), [](QChar c) { return upper(c) == c; });
+    return unchanged ? text : upperCase(QStringView(text));
+}
+
 QString lowerCase(QStringView text)
 {
     return mapEachChar(text, lower);

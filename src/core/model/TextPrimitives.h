@@ -14,6 +14,8 @@ QStringView trimBlanks(QStringView text);
 QStringView trimLeadingBlanks(QStringView text);
 QStringView trimTrailingBlanks(QStringView text);
 QString upperCase(QStringView text);
+// The same; a text that is upper-case already comes back shared, without a copy.
+QString upperCase(const QString& text);
 QString lowerCase(QStringView text);
 // Case-insensitive equality and prefix tests on the upper-cased forms.
 bool equalsNoCase(QStringView a, QStringView b);
