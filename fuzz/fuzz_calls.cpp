@@ -56,9 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkLine(line);
 
     // The module's Declare statements registered as a load registers them.
+    model::ProjectFile file;
+    file.filePath = QStringLiteral("/fuzz/Module1.bas");
+    file.setFileType(QStringLiteral("BAS"));
     DependencyIndex index;
     index.beginPhase1();
-    index.registerApiDeclarations(QStringLiteral("/fuzz/Module1.bas"), &lines);
+    index.addFile(file.filePath, lines, DependencyIndex::scanFile(file, lines, {}));
     for (const auto& [name, text] : index.apiDeclarationMap().entries()) {
         FUZZ_CHECK(name == model::upperCase(name));
         FUZZ_CHECK(index.declarationText(name) == text && text.count(QLatin1Char('|')) >= 2);

@@ -103,12 +103,7 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
         Project project(reader);
         if (std::optional<int> failed = openForDump(project, path, err))
             return *failed;
-        for (const FilePtr& file : project.projectFileList) {
-            const RoutineList* routines = project.routinesByFile.find(file->filePath);
-            write(out,
-                fileRoutineLines(file->filePath, routines ? *routines : RoutineList(), aggregateMode,
-                    project.routinesByFile, reader));
-        }
+        write(out, routinesDumpText(project, aggregateMode));
         return 0;
     }
 
@@ -134,29 +129,7 @@ int runCalls(const Arguments& args, const SourceReader& reader, std::ostream& ou
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = openForDump(loaded.project, path, err))
         return *failed;
-    const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
-    const QChar tab = QLatin1Char('\t');
-    const QChar nl = QLatin1Char('\n');
-    QString text;
-    for (const auto& [key, routine] : dep.routineMap().entries())
-        text += QStringLiteral("ROUTINE") + tab + key + nl;
-    auto lists = [&](const char* label, const KeyedMap<analysis::OrderedKeyList>& map) {
-        for (const auto& entry : dep.routineMap().entries()) {
-            if (const analysis::OrderedKeyList* list = map.find(entry.first)) {
-                for (const QString& item : list->items())
-                    text += QString::fromLatin1(label) + tab + entry.first + tab + item + nl;
-            }
-        }
-    };
-    lists("CALLS", dep.callsMap());
-    lists("CALLEDBY", dep.calledByMap());
-    lists("API", dep.apiCallMap());
-    for (const auto& [name, declaration] : dep.apiDeclarationMap().entries())
-        text += QStringLiteral("DECLARE") + tab + name + tab + declaration + nl;
-    for (const auto& [key, label] : dep.eventLabelMap().entries())
-        text += QStringLiteral("EVENT") + tab + key + tab + label + nl;
-    text += QStringLiteral("STARTUP") + tab + dep.startupKey() + nl;
-    write(out, text);
+    write(out, callsDumpText(loaded.analysis.dependencies));
     return 0;
 }
 
@@ -451,6 +424,43 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
     return code == 2 ? 2 : 1;
 }
 } // namespace
+
+QString routinesDumpText(const Project& project, AggregateMode aggregateMode)
+{
+    QString text;
+    for (const FilePtr& file : project.projectFileList) {
+        const RoutineList* routines = project.routinesByFile.find(file->filePath);
+        text += fileRoutineLines(file->filePath, routines ? *routines : RoutineList(), aggregateMode,
+            project.routinesByFile, project.reader());
+    }
+    return text;
+}
+
+QString callsDumpText(const analysis::DependencyIndex& dep)
+{
+    const QChar tab = QLatin1Char('\t');
+    const QChar nl = QLatin1Char('\n');
+    QString text;
+    for (const auto& [key, routine] : dep.routineMap().entries())
+        text += QStringLiteral("ROUTINE") + tab + key + nl;
+    auto lists = [&](const char* label, const KeyedMap<analysis::OrderedKeyList>& map) {
+        for (const auto& entry : dep.routineMap().entries()) {
+            if (const analysis::OrderedKeyList* list = map.find(entry.first)) {
+                for (const QString& item : list->items())
+                    text += QString::fromLatin1(label) + tab + entry.first + tab + item + nl;
+            }
+        }
+    };
+    lists("CALLS", dep.callsMap());
+    lists("CALLEDBY", dep.calledByMap());
+    lists("API", dep.apiCallMap());
+    for (const auto& [name, declaration] : dep.apiDeclarationMap().entries())
+        text += QStringLiteral("DECLARE") + tab + name + tab + declaration + nl;
+    for (const auto& [key, label] : dep.eventLabelMap().entries())
+        text += QStringLiteral("EVENT") + tab + key + tab + label + nl;
+    text += QStringLiteral("STARTUP") + tab + dep.startupKey() + nl;
+    return text;
+}
 
 QString usageText()
 {

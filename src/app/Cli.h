@@ -10,6 +10,15 @@ class IPrintSurface;
 class IPrinterDefaults;
 } // namespace quillon::platform
 
+namespace quillon::model {
+class Project;
+enum class AggregateMode;
+} // namespace quillon::model
+
+namespace quillon::analysis {
+class DependencyIndex;
+} // namespace quillon::analysis
+
 namespace quillon::app {
 
 // What the command line needs of the platform beyond QtCore: a print surface for the
@@ -29,5 +38,10 @@ bool isPrintingCommand(const QString& subcommand);
 int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services = {});
 
 QString usageText();
+
+// The standard output of `quillon routines PROJECT.vbp` and `quillon calls PROJECT.vbp` for a
+// loaded project.
+QString routinesDumpText(const model::Project& project, model::AggregateMode aggregateMode);
+QString callsDumpText(const analysis::DependencyIndex& dep);
 
 } // namespace quillon::app

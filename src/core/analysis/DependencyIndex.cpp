@@ -1,5 +1,6 @@
 #include "analysis/DependencyIndex.h"
 
+#include "model/OrderedWork.h"
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
@@ -222,48 +223,59 @@ void DependencyIndex::beginPhase1()
     apiDeclarations_.clear();
     apiCalls_.clear();
     eventLabels_.clear();
-    fileLineCache_.clear();
+    fileLines_.clear();
 }
 
-const QStringList& DependencyIndex::fileLines(const QString& path)
+DependencyIndex::FileEntries DependencyIndex::scanFile(
+    const ProjectFile& file, const QStringList& lines, const RoutineList& routines)
 {
-    auto it = fileLineCache_.find(path);
-    if (it == fileLineCache_.end()) {
-        QStringList lines;
-        if (fileExists(path)) {
-            SourceFile file = reader_->read(path);
-            if (file.ok)
-                lines = std::move(file.lines);
-        }
-        it = fileLineCache_.insert(path, lines);
-    }
-    return *it;
-}
-
-void DependencyIndex::registerApiDeclarations(const QString& filePath, const QStringList* knownLines)
-{
-    const QStringList& lines = knownLines ? *knownLines : fileLines(filePath);
+    FileEntries entries;
     for (const QString& line : lines) {
         // Cheap test first: most lines hold no Declare at all.
         if (indexOfUpper(line, QLatin1StringView("LIB ")) < 0)
             continue;
         if (const std::optional<ApiDeclaration> declaration = parseDeclareLine(line)) {
-            apiDeclarations_.insertIfAbsent(upperCase(declaration->name),
+            entries.declarations.emplace_back(upperCase(declaration->name),
                 declaration->name + QLatin1Char('|') + declaration->library + QLatin1Char('|') + declaration->alias);
         }
     }
+    if (file.fileType() != QLatin1String("FRM") && file.fileType() != QLatin1String("CLS"))
+        return entries;
+    for (const RoutinePtr& routine : routines) {
+        if (!routine || !isEventHandlerName(routine->routineName))
+            continue;
+        entries.eventLabels.emplace_back(routineKey(*routine),
+            eventLabel(routine->routineName) + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|')
+                + routine->routineName);
+    }
+    return entries;
 }
 
-void DependencyIndex::registerEventHandler(const RoutinePtr& routine, const ProjectFile& file)
+void DependencyIndex::addFile(const QString& filePath, const QStringList& lines, const FileEntries& entries)
 {
-    if (!routine || !isEventHandlerName(routine->routineName))
-        return;
-    const QString text = eventLabel(routine->routineName) + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|')
-        + routine->routineName;
-    eventLabels_.insertIfAbsent(routineKey(*routine), text);
+    for (const auto& [name, text] : entries.declarations)
+        apiDeclarations_.insertIfAbsent(name, text);
+    for (const auto& [key, label] : entries.eventLabels)
+        eventLabels_.insertIfAbsent(key, label);
+    fileLines_.insert(filePath, lines);
 }
 
-void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project* project)
+void DependencyIndex::readMissingFiles(const RoutineList& routines)
+{
+    for (const RoutinePtr& routine : routines) {
+        if (!routine || fileLines_.contains(routine->filePath))
+            continue;
+        QStringList lines;
+        if (fileExists(routine->filePath)) {
+            SourceFile file = reader_->read(routine->filePath);
+            if (file.ok)
+                lines = std::move(file.lines);
+        }
+        fileLines_.insert(routine->filePath, lines);
+    }
+}
+
+void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project* project, int threads)
 {
     if (routines.empty())
         return;
@@ -271,7 +283,6 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
     firstKeyByName_.clear();
     calls_.clear();
     calledBy_.clear();
-    fileLineCache_.clear();
     for (const RoutinePtr& routine : routines) {
         if (!routine || !isIndexedKind(*routine))
             continue;
@@ -282,15 +293,30 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
         if (!firstKeyByName_.contains(name))
             firstKeyByName_.insert(name, key);
     }
-    const qsizetype n = routineMap_.size();
+    readMissingFiles(routines);
+    const auto& entries = routineMap_.entries();
+    const qsizetype n = qsizetype(entries.size());
     const QString total = QString::number(n);
-    for (qsizetype i = 0; i < n; ++i) {
-        if (project && project->status) {
-            project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
-                + QString::number(i + 1) + QStringLiteral(" of ") + total);
+    // Routines go to the threads in runs: one at a time would cost more in handing over than
+    // a small routine takes to scan.
+    constexpr qsizetype kRun = 64;
+    auto scanRun = [&](qsizetype run) {
+        std::vector<RoutineCalls> found;
+        for (qsizetype i = run * kRun; i < std::min(n, (run + 1) * kRun); ++i)
+            found.push_back(scanRoutine(*entries[size_t(i)].second));
+        return found;
+    };
+    auto addRun = [&](qsizetype run, std::vector<RoutineCalls> found) {
+        for (qsizetype k = 0; k < qsizetype(found.size()); ++k) {
+            const qsizetype i = run * kRun + k;
+            if (project && project->status) {
+                project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
+                    + QString::number(i + 1) + QStringLiteral(" of ") + total);
+            }
+            addCalls(entries[size_t(i)].first, found[size_t(k)]);
         }
-        scanRoutine(routineMap_.entries()[size_t(i)].second);
-    }
+    };
+    produceInOrder<std::vector<RoutineCalls>>((n + kRun - 1) / kRun, threads, scanRun, addRun);
     if (project) {
         project->loadStatusText += kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ") + total
             + QStringLiteral(" of ") + total + kCrLf + QStringLiteral("Building Dependency Index.");
@@ -306,39 +332,49 @@ QString DependencyIndex::resolve(const QString& moduleUpper, const QString& name
     return firstKeyByName_.value(nameUpper);
 }
 
-void DependencyIndex::addEdge(const QString& caller, const QString& callee)
+DependencyIndex::RoutineCalls DependencyIndex::scanRoutine(const Routine& routine) const
 {
-    const QString from = upperCase(trimBlanks(caller));
-    const QString to = upperCase(trimBlanks(callee));
-    if (from.isEmpty() || to.isEmpty() || from == to)
-        return;
-    ensure(calls_, from).append(to);
-    ensure(calledBy_, to).append(from);
-}
-
-void DependencyIndex::scanRoutine(const RoutinePtr& routine)
-{
-    const QStringList& lines = fileLines(routine->filePath);
-    if (lines.isEmpty())
-        return;
-    const QString caller = routineKey(*routine);
-    const QString module = upperCase(trimBlanks(routine->moduleName));
-    const qint32 first = std::max<qint32>(routine->startLine, 1);
-    const qint32 last = std::min<qint32>(routine->endLine, qint32(lines.size()));
+    RoutineCalls calls;
+    const auto file = fileLines_.constFind(routine.filePath);
+    if (file == fileLines_.cend() || file->isEmpty())
+        return calls;
+    const QStringList& lines = *file;
+    const QString caller = upperCase(trimBlanks(routineKey(routine)));
+    const QString module = upperCase(trimBlanks(routine.moduleName));
+    const qint32 first = std::max<qint32>(routine.startLine, 1);
+    const qint32 last = std::min<qint32>(routine.endLine, qint32(lines.size()));
     for (qint32 k = first; k <= last; ++k) {
         const QString masked = maskForCallScan(lines[k - 1]);
         for (const QString& candidate : callCandidates(masked)) {
             const QString callee = resolve(module, candidate);
             if (!callee.isEmpty()) {
-                addEdge(caller, callee);
+                // A call to itself is no edge.
+                const QString to = upperCase(trimBlanks(callee));
+                if (!caller.isEmpty() && !to.isEmpty() && caller != to)
+                    calls.callees.append(to);
                 continue;
             }
             if (const QString* declaration = apiDeclarations_.find(candidate)) {
                 const qsizetype bar = declaration->indexOf(QLatin1Char('|'));
-                ensure(apiCalls_, caller).append(bar < 0 ? *declaration : declaration->left(bar));
+                calls.apiNames.append(bar < 0 ? *declaration : declaration->left(bar));
             }
         }
     }
+    return calls;
+}
+
+void DependencyIndex::addCalls(const QString& caller, const RoutineCalls& calls)
+{
+    if (!calls.callees.isEmpty()) {
+        const QString from = upperCase(trimBlanks(caller));
+        OrderedKeyList& callees = ensure(calls_, from);
+        for (const QString& to : calls.callees.items()) {
+            callees.append(to);
+            ensure(calledBy_, to).append(from);
+        }
+    }
+    for (const QString& name : calls.apiNames)
+        ensure(apiCalls_, caller).append(name);
 }
 
 void DependencyIndex::findProgramStartup(const QString& projectFilePath)

@@ -7,6 +7,10 @@
 #include <QSet>
 #include <QStringList>
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace quillon::model {
 class Project;
 }
@@ -35,13 +39,21 @@ private:
 class DependencyIndex {
 public:
     // Phase 1, per file: Declare statements, and event handlers of forms and classes.
+    struct FileEntries {
+        std::vector<std::pair<QString, QString>> declarations; // upper-cased name, "name|library|alias"
+        std::vector<std::pair<QString, QString>> eventLabels; // routine key, label
+    };
+    // What one file gives the index; touches no index, so files can be scanned side by side.
+    static FileEntries scanFile(
+        const model::ProjectFile& file, const QStringList& lines, const model::RoutineList& routines);
     void beginPhase1();
-    void registerApiDeclarations(const QString& filePath, const QStringList* knownLines = nullptr);
-    void registerEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file);
+    // In project order: the file's entries (the first of a name or key counts), and its lines for phase 2.
+    void addFile(const QString& filePath, const QStringList& lines, const FileEntries& entries);
 
-    // Phase 2: enters the indexed routines in project order and scans each for calls.
-    // Progress goes to the project's status text when a project is given.
-    void buildDependencyIndex(const model::RoutineList& routines, model::Project* project = nullptr);
+    // Phase 2: enters the indexed routines in project order and scans each for calls, on
+    // `threads` threads (files phase 1 did not add are read first). Progress goes to the
+    // project's status text when a project is given.
+    void buildDependencyIndex(const model::RoutineList& routines, model::Project* project = nullptr, int threads = 1);
 
     void findProgramStartup(const QString& projectFilePath);
 
@@ -72,10 +84,15 @@ public:
     void setReader(const model::SourceReader& reader) { reader_ = &reader; }
 
 private:
-    const QStringList& fileLines(const QString& path);
-    void scanRoutine(const model::RoutinePtr& routine);
+    // The calls of one routine, in the order the scan meets them.
+    struct RoutineCalls {
+        OrderedKeyList callees; // keys
+        QStringList apiNames;
+    };
+    void readMissingFiles(const model::RoutineList& routines);
+    RoutineCalls scanRoutine(const model::Routine& routine) const;
+    void addCalls(const QString& caller, const RoutineCalls& calls);
     QString resolve(const QString& moduleUpper, const QString& nameUpper) const;
-    void addEdge(const QString& caller, const QString& callee);
 
     const model::SourceReader* reader_ = &model::SourceReader::standard();
     model::KeyedMap<model::RoutinePtr> routineMap_;
@@ -85,7 +102,7 @@ private:
     model::KeyedMap<QString> apiDeclarations_;
     model::KeyedMap<OrderedKeyList> apiCalls_;
     model::KeyedMap<QString> eventLabels_;
-    QHash<QString, QStringList> fileLineCache_;
+    QHash<QString, QStringList> fileLines_; // by path as the routines give it
     QString startupKey_;
     QString programStartMarker_;
 };

@@ -2,14 +2,21 @@
 
 namespace quillon::analysis {
 
-ProjectAnalysis::ProjectAnalysis(const model::SourceReader& reader) : reader_(&reader)
+namespace {
+struct Findings : model::FileFindings {
+    FileSymbols symbols;
+    DependencyIndex::FileEntries entries;
+};
+} // namespace
+
+ProjectAnalysis::ProjectAnalysis(const model::SourceReader& reader)
 {
     dependencies.setReader(reader);
 }
 
-void ProjectAnalysis::prepareSymbolTables(const model::FileList& files)
+void ProjectAnalysis::beginLoad()
 {
-    symbols.buildSymbolTables(files, *reader_);
+    symbols.clear();
 }
 
 void ProjectAnalysis::beginPhase1()
@@ -17,19 +24,33 @@ void ProjectAnalysis::beginPhase1()
     dependencies.beginPhase1();
 }
 
-void ProjectAnalysis::registerApiDeclarations(const QString& filePath, const QStringList& lines)
+std::unique_ptr<model::FileFindings> ProjectAnalysis::scanFile(
+    const model::ProjectFile& file, const QStringList& lines, const model::RoutineList& routines) const
 {
-    dependencies.registerApiDeclarations(filePath, &lines);
+    auto findings = std::make_unique<Findings>();
+    findings->symbols = SymbolTable::scanLines(file.filePath, lines);
+    findings->entries = DependencyIndex::scanFile(file, lines, routines);
+    return findings;
 }
 
-void ProjectAnalysis::registerEventHandler(const model::RoutinePtr& routine, const model::ProjectFile& file)
+void ProjectAnalysis::addFile(
+    const model::ProjectFile& file, const QStringList& lines, std::unique_ptr<model::FileFindings> findings)
 {
-    dependencies.registerEventHandler(routine, file);
+    auto* found = dynamic_cast<Findings*>(findings.get());
+    if (!found)
+        return; // not what this analysis's scanFile gave
+    symbols.addFile(file.filePath, std::move(found->symbols));
+    dependencies.addFile(file.filePath, lines, found->entries);
+}
+
+void ProjectAnalysis::endPhase1()
+{
+    symbols.merge();
 }
 
 void ProjectAnalysis::buildDependencyIndex(const model::RoutineList& allRoutines, model::Project& project)
 {
-    dependencies.buildDependencyIndex(allRoutines, &project);
+    dependencies.buildDependencyIndex(allRoutines, &project, project.loadThreads());
 }
 
 void ProjectAnalysis::findProgramStartup(const QString& projectPath)

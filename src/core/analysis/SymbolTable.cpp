@@ -408,11 +408,62 @@ void SymbolTable::scanFileSymbols(const QString& filePath, const model::SourceRe
     scanFileSymbolLines(filePath, reader.read(filePath).lines);
 }
 
+namespace {
+
+void registerByRefParameters(KeyedMap<NameSet>& byRef, QStringView header, const QString& filePath)
+{
+    const QStringView code = trimBlanks(model::withoutComment(header));
+    const QString spaced = singleBlanked(code);
+    const QList<QStringView> words = blankSeparatedWords(spaced);
+    QStringView nameWord;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        qsizetype at = -1;
+        if (equalsNoCase(words[i], u"SUB") || equalsNoCase(words[i], u"FUNCTION"))
+            at = i + 1;
+        else if (equalsNoCase(words[i], u"PROPERTY"))
+            at = i + 2; // past GET, LET or SET
+        else
+            continue;
+        if (at < words.size())
+            nameWord = words[at];
+        break;
+    }
+    const QString name = normalizeName(cutBefore(nameWord, u'('));
+    if (name.isEmpty())
+        return;
+
+    const qsizetype open = code.indexOf(QLatin1Char('('));
+    const qsizetype close = code.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close <= open + 1)
+        return; // no parameter list, or "()": no set at all
+    const QStringView parameters = code.sliced(open + 1, close - open - 1);
+
+    const QString key = byRefKey(filePath, name);
+    NameSet* set = byRef.find(key);
+    if (!set) {
+        byRef.insert(key, NameSet());
+        set = byRef.find(key);
+    }
+
+    const QString spacedParameters = singleBlanked(parameters);
+    const QList<QStringView> parts = blankSeparatedWords(spacedParameters);
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (!equalsNoCase(parts[i], u"BYREF"))
+            continue;
+        QStringView parameter = parts[i + 1];
+        while (!parameter.isEmpty()
+            && (parameter.back() == QLatin1Char(',') || parameter.back() == QLatin1Char(')')
+                || parameter.back() == QLatin1Char('(')))
+            parameter.chop(1);
+        addName(*set, parameter);
+    }
+}
+
 // One file's symbol scan, a line at a time. Declarations count up to the first procedure
 // header; below it only headers matter: variables declared there are local.
-class SymbolTable::FileScan {
+class FileScan {
 public:
-    FileScan(SymbolTable& table, const QString& filePath) : table_(table), filePath_(filePath) { }
+    explicit FileScan(const QString& filePath) : filePath_(filePath) { }
 
     void addLine(const QString& raw)
     {
@@ -429,10 +480,7 @@ public:
             trimLeadingBlanks(raw).startsWith(QLatin1Char('\'')) && endsInMarker(trimTrailingBlanks(raw));
     }
 
-    NameSet consts;
-    NameSet globals;
-    NameSet moduleVariables;
-    NameSet procedures;
+    FileSymbols found;
 
 private:
     // text: the trimmed code of a line, not empty.
@@ -443,24 +491,24 @@ private:
             if (startsWithUpper(text, QLatin1StringView("END ENUM")))
                 inEnum_ = false;
             else
-                addName(consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
+                addName(found.consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
         } else if (inDeclarations_ && declarationContinued_) {
             continueDeclaration(text, continues);
         } else if (headerContinued_) {
             header_ += QLatin1Char(' ');
             header_ += text;
             if (!continues) {
-                table_.registerByRefParameters(header_, filePath_);
+                registerByRefParameters(found.byRef, header_, filePath_);
                 headerContinued_ = false;
                 header_.clear();
             }
         } else if (const qsizetype keywordEnd = model::procedureKeywordEnd(text, kHeaderRules); keywordEnd >= 0) {
-            addName(procedures, procedureNameOf(text.sliced(keywordEnd)));
+            addName(found.procedures, procedureNameOf(text.sliced(keywordEnd)));
             if (continues) {
                 header_ = text.toString();
                 headerContinued_ = true;
             } else {
-                table_.registerByRefParameters(text, filePath_);
+                registerByRefParameters(found.byRef, text, filePath_);
             }
             inDeclarations_ = false;
         } else if (inDeclarations_) {
@@ -500,14 +548,13 @@ private:
     void registerDeclaration(QStringView u, QStringView text)
     {
         if (isConstantDeclaration(u))
-            addConstantNames(text, consts);
+            addConstantNames(text, found.consts);
         else if (isGlobalDeclaration(u))
-            addVariableNames(text, globals);
+            addVariableNames(text, found.globals);
         else if (isModuleVariableDeclaration(u))
-            addVariableNames(text, moduleVariables);
+            addVariableNames(text, found.moduleVariables);
     }
 
-    SymbolTable& table_;
     const QString& filePath_;
     bool inDeclarations_ = true;
     bool inEnum_ = false;
@@ -519,63 +566,36 @@ private:
     bool skipCommentContinuation_ = false;
 };
 
+} // namespace
+
 void SymbolTable::scanFileSymbolLines(const QString& filePath, const QStringList& lines)
 {
-    FileScan scan(*this, filePath);
-    for (const QString& raw : lines)
-        scan.addLine(raw);
-    fileConsts_.insert(filePath, std::move(scan.consts));
-    fileGlobals_.insert(filePath, std::move(scan.globals));
-    fileModVars_.insert(filePath, std::move(scan.moduleVariables));
-    fileProcedures_.insert(filePath, std::move(scan.procedures));
+    addFile(filePath, scanLines(filePath, lines));
 }
 
-void SymbolTable::registerByRefParameters(QStringView header, const QString& filePath)
+FileSymbols SymbolTable::scanLines(const QString& filePath, const QStringList& lines)
 {
-    const QStringView code = trimBlanks(model::withoutComment(header));
-    const QString spaced = singleBlanked(code);
-    const QList<QStringView> words = blankSeparatedWords(spaced);
-    QStringView nameWord;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        qsizetype at = -1;
-        if (equalsNoCase(words[i], u"SUB") || equalsNoCase(words[i], u"FUNCTION"))
-            at = i + 1;
-        else if (equalsNoCase(words[i], u"PROPERTY"))
-            at = i + 2; // past GET, LET or SET
-        else
-            continue;
-        if (at < words.size())
-            nameWord = words[at];
-        break;
-    }
-    const QString name = normalizeName(cutBefore(nameWord, u'('));
-    if (name.isEmpty())
-        return;
+    FileScan scan(filePath);
+    for (const QString& raw : lines)
+        scan.addLine(raw);
+    return std::move(scan.found);
+}
 
-    const qsizetype open = code.indexOf(QLatin1Char('('));
-    const qsizetype close = code.lastIndexOf(QLatin1Char(')'));
-    if (open < 0 || close <= open + 1)
-        return; // no parameter list, or "()": no set at all
-    const QStringView parameters = code.sliced(open + 1, close - open - 1);
-
-    const QString key = byRefKey(filePath, name);
-    NameSet* set = procByRef_.find(key);
-    if (!set) {
-        procByRef_.insert(key, NameSet());
-        set = procByRef_.find(key);
-    }
-
-    const QString spacedParameters = singleBlanked(parameters);
-    const QList<QStringView> parts = blankSeparatedWords(spacedParameters);
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (!equalsNoCase(parts[i], u"BYREF"))
-            continue;
-        QStringView parameter = parts[i + 1];
-        while (!parameter.isEmpty()
-            && (parameter.back() == QLatin1Char(',') || parameter.back() == QLatin1Char(')')
-                || parameter.back() == QLatin1Char('(')))
-            parameter.chop(1);
-        addName(*set, parameter);
+void SymbolTable::addFile(const QString& filePath, FileSymbols symbols)
+{
+    fileConsts_.insert(filePath, std::move(symbols.consts));
+    fileGlobals_.insert(filePath, std::move(symbols.globals));
+    fileModVars_.insert(filePath, std::move(symbols.moduleVariables));
+    fileProcedures_.insert(filePath, std::move(symbols.procedures));
+    // A procedure registered before (its file listed under another spelling of the path) adds
+    // its names to the set it has.
+    for (auto& [key, set] : symbols.byRef.takeEntries()) {
+        if (NameSet* known = procByRef_.find(key)) {
+            for (const auto& [name, present] : set.entries())
+                known->insertIfAbsent(name, true);
+        } else {
+            procByRef_.insert(key, std::move(set));
+        }
     }
 }
 

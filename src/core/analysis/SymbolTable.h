@@ -26,6 +26,16 @@ bool isProcedureReference(QStringView line, int start, int end, const QString& p
 
 enum class SymbolCategory { Normal, ByRefParameter, ModuleVariable, GlobalVariable, Constant, ProcedureName };
 
+// The names one file contributes, found apart from any table so that files can be scanned
+// side by side.
+struct FileSymbols {
+    NameSet consts;
+    NameSet globals;
+    NameSet moduleVariables;
+    NameSet procedures;
+    model::KeyedMap<NameSet> byRef; // by "PATH|PROCEDURE", in order of the headers
+};
+
 class SymbolTable {
 public:
     // Replaces every container; scans each file whose filePath is not blank, in list order; then
@@ -37,6 +47,12 @@ public:
     void scanFileSymbols(const QString& filePath, const model::SourceReader& reader = model::SourceReader::standard());
     // The same scan over lines already in memory (line n is lines[n - 1]).
     void scanFileSymbolLines(const QString& filePath, const QStringList& lines);
+    // The scan alone: touches no table, so it may run for several files at once.
+    static FileSymbols scanLines(const QString& filePath, const QStringList& lines);
+    // Registers what scanLines found, as scanFileSymbolLines does.
+    void addFile(const QString& filePath, FileSymbols symbols);
+    // Fills the project-wide sets from the per-file ones.
+    void merge();
     void clear();
 
     // Queries (each normalizes the name first; absent container or key answers false).
@@ -69,10 +85,6 @@ public:
     QStringList dumpLines(const model::FileList& files) const;
 
 private:
-    class FileScan;
-    void registerByRefParameters(QStringView header, const QString& filePath);
-    void merge();
-
     model::KeyedMap<NameSet> fileConsts_;
     model::KeyedMap<NameSet> fileGlobals_;
     model::KeyedMap<NameSet> fileModVars_;

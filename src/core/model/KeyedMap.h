@@ -70,6 +70,13 @@ public:
         return true;
     }
 
+    // Empties the map and hands over its entries, in insertion order.
+    std::vector<std::pair<QString, T>> takeEntries()
+    {
+        index_.clear();
+        return std::exchange(entries_, {});
+    }
+
     // Entries in insertion order, each with the key as first given.
     const std::vector<std::pair<QString, T>>& entries() const { return entries_; }
 

@@ -1,6 +1,8 @@
 #include "model/ProjectLoader.h"
 
+#include "model/DiagLog.h"
 #include "model/ExchangeSort.h"
+#include "model/OrderedWork.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
@@ -220,6 +222,60 @@ std::optional<FileList> Project::loadVbpFiles(const QString& vbpPath)
     return files;
 }
 
+int Project::loadThreads() const
+{
+    return threadCountFor(jobs);
+}
+
+namespace {
+
+// One source file as phase 1 reads it, on whichever thread.
+struct LoadedFile {
+    bool read = false; // the file was there to be read
+    SourceFile source;
+    RoutineList routines;
+    std::unique_ptr<FileFindings> findings;
+};
+
+LoadedFile loadFile(const ProjectFile& file, const SourceReader& reader, const ILoadAnalysis* analysis)
+{
+    LoadedFile loaded;
+    if (trimBlanks(file.filePath).isEmpty())
+        return loaded;
+    // Read once: the split, the symbol scan, the API registration and phase 2 share the lines.
+    if (fileExists(file.filePath)) {
+        loaded.read = true;
+        loaded.source = reader.read(file.filePath);
+    }
+    if (loaded.source.ok)
+        loaded.routines = splitLinesIntoRoutines(file.filePath, loaded.source.lines);
+    if (analysis)
+        loaded.findings = analysis->scanFile(file, loaded.source.lines, loaded.routines);
+    return loaded;
+}
+
+// On the calling thread, in project order: notes, the log, the routines and the analysis.
+void addLoadedFile(Project& project, const ProjectFile& file, LoadedFile loaded, RoutineList& allRoutines)
+{
+    if (loaded.read) {
+        if (DiagLog* log = project.reader().log()) {
+            log->openInput(file.filePath);
+            if (!loaded.source.ok)
+                log->failedOpenInput(file.filePath, loaded.source.errorNumber, loaded.source.error);
+        }
+        if (!loaded.source.ok)
+            project.notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.filePath, loaded.source.error});
+        else if (loaded.source.hasNul)
+            project.notes.push_back({ProjectNote::Kind::Binary, QString(), file.filePath, QString()});
+    }
+    project.routinesByFile.insert(file.filePath, loaded.routines);
+    allRoutines.insert(allRoutines.end(), loaded.routines.begin(), loaded.routines.end());
+    if (project.analysis)
+        project.analysis->addFile(file, loaded.source.lines, std::move(loaded.findings));
+}
+
+} // namespace
+
 void Project::loadProjectRoutines(const FileList* files)
 {
     if (loadBusy)
@@ -229,40 +285,33 @@ void Project::loadProjectRoutines(const FileList* files)
         loadBusy = false;
         return;
     }
-    // Work on a copy of the list: a status update may let another command replace it.
-    const FileList list = *files;
+    // Work on copies of the records: a status update may let another command replace the
+    // list, and the threads reading the files must not share what it could change.
+    std::vector<ProjectFile> list;
+    list.reserve(files->size());
+    for (const FilePtr& file : *files)
+        list.push_back(*file);
     RoutineList allRoutines;
     routinesByFile.clear();
     if (analysis)
         analysis->beginPhase1();
 
+    // The threads read without logging; the reads are logged here, in project order.
+    const SourceReader quietReader(reader_->codePage(), nullptr);
+    const ILoadAnalysis* const scanner = analysis;
     const qsizetype n = qsizetype(list.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const ProjectFile& file = *list[size_t(i)];
+    auto load = [&](qsizetype i) { return loadFile(list[size_t(i)], quietReader, scanner); };
+    auto add = [&](qsizetype i, LoadedFile loaded) {
+        const ProjectFile& file = list[size_t(i)];
         if (trimBlanks(file.filePath).isEmpty())
-            continue;
+            return;
         setStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
             + QString::number(n));
-        // Read once: the split and the API registration share the lines.
-        SourceFile source;
-        if (fileExists(file.filePath)) {
-            source = reader_->read(file.filePath);
-            if (!source.ok)
-                notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.filePath, source.error});
-            else if (source.hasNul)
-                notes.push_back({ProjectNote::Kind::Binary, QString(), file.filePath, QString()});
-        }
-        RoutineList routines = source.ok ? splitLinesIntoRoutines(file.filePath, source.lines) : RoutineList();
-        routinesByFile.insert(file.filePath, routines);
-        if (analysis)
-            analysis->registerApiDeclarations(file.filePath, source.lines);
-        const bool formOrClass = file.fileType() == QLatin1String("FRM") || file.fileType() == QLatin1String("CLS");
-        for (const RoutinePtr& routine : routines) {
-            allRoutines.push_back(routine);
-            if (analysis && formOrClass)
-                analysis->registerEventHandler(routine, file);
-        }
-    }
+        addLoadedFile(*this, file, std::move(loaded), allRoutines);
+    };
+    produceInOrder<LoadedFile>(n, loadThreads(), load, add);
+    if (analysis)
+        analysis->endPhase1();
     loadStatusText = QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(n) + QStringLiteral(" of ")
         + QString::number(n);
     if (analysis && !allRoutines.empty())
@@ -351,7 +400,7 @@ Project::OpenOutcome Project::openProject(const QString& vbpPath)
     if (filesListed)
         filesListed(*this);
     if (analysis)
-        analysis->prepareSymbolTables(projectFileList);
+        analysis->beginLoad();
     loadProjectRoutines(&projectFileList);
     recordProjectSignature(projectPath);
     if (analysis)

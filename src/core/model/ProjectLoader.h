@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace quillon::platform {
@@ -18,19 +19,35 @@ namespace quillon::model {
 
 class Project;
 
-// The analysis subsystem's part in a load: symbol tables before phase 1, API declarations
-// and event handlers during it, the dependency scan as phase 2, the start-up routine after.
-// The loader calls these in that order; the default does nothing.
+// What the analysis takes from one source file. Found on any thread, handed back on the
+// calling thread in project order.
+class FileFindings {
+public:
+    virtual ~FileFindings() = default;
+};
+
+// The analysis subsystem's part in a load: the symbol tables, API declarations and event
+// handlers from each file as phase 1 reads it, the dependency scan as phase 2, the start-up
+// routine after. The loader calls these in that order; the default does nothing.
 class ILoadAnalysis {
 public:
     virtual ~ILoadAnalysis() = default;
-    virtual void prepareSymbolTables(const FileList& files) { }
+    // Before the file list is loaded, even when it is empty.
+    virtual void beginLoad() { }
     virtual void beginPhase1() { }
-    // lines: the file's lines as phase 1 just read them.
-    virtual void registerApiDeclarations(const QString& filePath, const QStringList& lines) { }
-    virtual void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) { }
+    // Called for several files at once on worker threads: may read only its arguments and what
+    // stays unchanged during the load. lines: the file's lines as phase 1 read them (none for a
+    // file that could not be read); routines: what the split made of them.
+    virtual std::unique_ptr<FileFindings> scanFile(
+        const ProjectFile& file, const QStringList& lines, const RoutineList& routines) const
+    {
+        return nullptr;
+    }
+    // On the calling thread, file by file in project order, with what scanFile found.
+    virtual void addFile(const ProjectFile& file, const QStringList& lines, std::unique_ptr<FileFindings> findings) { }
+    virtual void endPhase1() { }
     // Phase 2. Shows its progress through project.setStatus and appends its final lines to
-    // project.loadStatusText.
+    // project.loadStatusText; may use project.loadThreads() threads.
     virtual void buildDependencyIndex(const RoutineList& allRoutines, Project& project) { }
     virtual void findProgramStartup(const QString& projectPath) { }
 };
@@ -70,6 +87,12 @@ public:
     // Called once the file list is read, before phase 1: the main window lists the files
     // while their routines are still loading.
     std::function<void(Project&)> filesListed;
+
+    // Threads a load works on: 0 for one per processor core, 1 for the calling thread alone.
+    // Whatever the number, the results are the same and callbacks, status and messages come
+    // on the calling thread.
+    int jobs = 0;
+    int loadThreads() const;
 
     const SourceReader& reader() const { return *reader_; }
     void setReader(const SourceReader& reader) { reader_ = &reader; }

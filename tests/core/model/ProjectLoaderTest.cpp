@@ -1,4 +1,6 @@
 #include "model/ProjectLoader.h"
+#include "app/Cli.h"
+#include "app/CliSupport.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
@@ -13,12 +15,16 @@
 using namespace quillon::model;
 using namespace quillon::platform;
 using quillon::test::Fixture;
+using quillon::test::ObeyFilePermissions;
 using quillon::test::ScriptedMessageBox;
 
 namespace {
 
 // The load's status lines and analysis hooks, in the order they came.
 struct Recorder : IStatusSink, ILoadAnalysis {
+    struct Found : FileFindings {
+        QString text;
+    };
     QStringList status, calls;
     std::function<void()> onStatus;
     void showStatus(const QString& text) override
@@ -27,13 +33,19 @@ struct Recorder : IStatusSink, ILoadAnalysis {
         if (onStatus)
             onStatus();
     }
-    void prepareSymbolTables(const FileList& files) override { calls << QStringLiteral("symbols %1").arg(files.size()); }
+    void beginLoad() override { calls << "load"; }
     void beginPhase1() override { calls << "begin"; }
-    void registerApiDeclarations(const QString& file, const QStringList& lines) override
+    std::unique_ptr<FileFindings> scanFile(const ProjectFile& file, const QStringList& lines, const RoutineList& routines) const override
     {
-        calls << "api " + fileNameOf(file) + QString(" %1").arg(lines.size());
+        auto found = std::make_unique<Found>();
+        found->text = file.fileName + QString(" %1 %2").arg(lines.size()).arg(routines.size());
+        return found;
     }
-    void registerEventHandler(const RoutinePtr& routine, const ProjectFile& file) override { calls << "event " + file.fileName + " " + routine->routineName; }
+    void addFile(const ProjectFile& file, const QStringList&, std::unique_ptr<FileFindings> findings) override
+    {
+        calls << "file " + static_cast<Found&>(*findings).text;
+    }
+    void endPhase1() override { calls << "end"; }
     void buildDependencyIndex(const RoutineList& all, Project& project) override
     {
         calls << QStringLiteral("phase2 %1").arg(all.size());
@@ -138,13 +150,60 @@ TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
         project_.loadProjectRoutines(&project_.projectFileList); // re-entered: ignored
     };
     ASSERT_EQ(project_.openProject(vbp), Project::OpenOutcome::Loaded);
-    EXPECT_EQ(recorder_.calls,
-        (QStringList {"symbols 3", "begin", "api frmA.frm 4", "event frmA.frm Layout", "event frmA.frm Image", "event frmA.frm Event Handler:Form_Load",
-            "api modMain.bas 3", "api clsB.cls 3", "event clsB.cls Go", "phase2 6", "startup p.vbp"}));
+    EXPECT_EQ(
+        recorder_.calls, (QStringList {"load", "begin", "file frmA.frm 4 3", "file modMain.bas 3 2", "file clsB.cls 3 1", "end", "phase2 6", "startup p.vbp"}));
     EXPECT_EQ(project_.loadStatusText, "Phase 1 of 2: Loading file 3 of 3\r\nBuilding Dependency Index.\r\nDependency Index Complete");
     EXPECT_EQ(recorder_.status.last(),
         project_.loadStatusText + "\r\n\r\nProject loaded.  Select one or more files to add included procedures to the procedures list");
     EXPECT_FALSE(project_.projectChanged(vbp));
+}
+
+// Files are read and scanned on several threads and merged in project order: every dump, note,
+// status line and log entry comes out as with one thread.
+TEST_F(ProjectLoaderTest, ThreadsChangeNothingALoadGives)
+{
+    QStringList many {"Attribute VB_Name = \"modMany\"", "Public Const Limit = 10, Floor = 1", "Private mCount As Integer",
+        "Private Declare Function GetTickCount Lib \"kernel32\" () As Long"};
+    for (int i = 0; i < 150; ++i) // more routines than one thread takes at a time
+        many << QString("Public Sub Step%1(ByRef n As Long)").arg(i) << QString("    Step%1 n: Helper: t = GetTickCount()").arg((i + 149) % 150) << "End Sub";
+    fx_.writeLines("P/modMany.bas", many);
+    fx_.writeLines("P/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Total As Long", "Public Sub Helper()", "    Step3 Total: frmMain.Show", "End Sub"});
+    fx_.writeLines("P/modB.bas", {"Attribute VB_Name = \"modB\"", "Public Sub Helper()", "End Sub"});
+    fx_.writeLines("P/frmMain.frm",
+        {"VERSION 5.00", "Begin VB.Form frmMain", "End", "Attribute VB_Name = \"frmMain\"", "Private Sub Form_Load()", "    Helper", "End Sub"});
+    fx_.writeLines("P/clsItem.cls",
+        {"Attribute VB_Name = \"clsItem\"", "Public Property Get Value(ByRef i As Long) As Long", "End Property",
+            "Public Property Let Value(ByRef i As Long, ByRef v As Long)", "    Helper", "End Property", "Private Sub Class_Initialize()", "End Sub"});
+    fx_.write("P/bin.bas", QByteArray(1, '\0') + "Sub X()\r\nEnd Sub");
+    QFile::setPermissions(fx_.writeLines("P/locked.bas", {"Sub Locked()", "End Sub"}), QFileDevice::Permissions());
+    const QString vbp = fx_.writeLines("P/p.vbp",
+        {"Form=frmMain.frm", "Module=modMany; modMany.bas", "Class=clsItem; clsItem.cls", "Module=modB; modB.bas", "Module=modA; modA.bas",
+            "Module=Bin; bin.bas", "Module=Locked; locked.bas", "Module=Gone; gone.bas", "Form=FRMMAIN.FRM", "Startup=\"Sub Main\""});
+    ObeyFilePermissions asUser; // the threads must obey them as well
+    auto load = [&](int jobs) {
+        Recorder status;
+        DiagLog log(fx_.path(QStringLiteral("diag%1.txt").arg(jobs)));
+        const SourceReader reader(CodePage::standard(), &log);
+        quillon::app::AnalysedProject loaded(reader);
+        loaded.project.jobs = jobs;
+        loaded.project.status = &status;
+        loaded.project.openProject(vbp);
+        QStringList notes;
+        for (const ProjectNote& note : loaded.project.notes)
+            notes << noteText(note);
+        QFile logged(log.path());
+        logged.open(QIODevice::ReadOnly);
+        return QStringList {notes.join('\n'), quillon::app::routinesDumpText(loaded.project, AggregateMode::AllProperties),
+            quillon::app::callsDumpText(loaded.analysis.dependencies), loaded.analysis.symbols.dumpLines(loaded.project.projectFileList).join('\n'),
+            status.status.join('\n'), QString::fromUtf8(logged.readAll()).remove(QRegularExpression("^[^|]*\\| ", QRegularExpression::MultilineOption))};
+    };
+    const QStringList one = load(1);
+    // Each kind of note and of dump line is there to compare.
+    for (const char* part : {"Permission denied", "NUL bytes", "already in the project", "no such file", "CALLEDBY\tMODMANY|STEP0\t",
+             "API\tMODMANY|STEP149\tGetTickCount", "EVENT\tFRMMAIN|EVENT HANDLER:FORM_LOAD\t", "BYREF\t"})
+        EXPECT_TRUE(one.join('\n').contains(part)) << part;
+    for (int jobs : {0, 2, 5})
+        EXPECT_EQ(load(jobs), one) << jobs;
 }
 
 TEST_F(ProjectLoaderTest, ProjectChangedReasonsAndMessage)
