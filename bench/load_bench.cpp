@@ -1,6 +1,7 @@
 // Load benchmark: generates synthetic VB6 projects and times the headless part of
 // File | Open: reading and splitting every file (phase 1) alone, and the whole load with the
-// analysis (symbol tables, phase 1 registrations, the phase 2 call scan).
+// analysis (symbol tables, phase 1 registrations, the phase 2 call scan), on every core and on
+// one thread.
 //
 //   quillon_bench_load [--lines N] [--files N] [--runs N] [--keep DIR]
 //
@@ -125,7 +126,8 @@ struct Timing {
     qsizetype indexed = 0;
 };
 
-Timing timeOpen(const QString& vbp, int runs, bool withAnalysis)
+// jobs: the load's thread setting (0: one per core).
+Timing timeOpen(const QString& vbp, int runs, bool withAnalysis, int jobs = 0)
 {
     DiagLog quietLog {QString()}; // the benchmark measures loading, not logging
     const SourceReader reader(CodePage::standard(), &quietLog);
@@ -133,6 +135,7 @@ Timing timeOpen(const QString& vbp, int runs, bool withAnalysis)
     Timing timing;
     for (int run = 0; run < runs; ++run) {
         Project project(reader);
+        project.jobs = jobs;
         quillon::analysis::ProjectAnalysis analysis(reader);
         if (withAnalysis)
             project.analysis = &analysis;
@@ -198,6 +201,7 @@ int main(int argc, char* argv[])
     const QString vbp = folder + QStringLiteral("/Synthetic.vbp");
     report("load, read and split only:", lines, timeOpen(vbp, runs, false), runs);
     report("whole File | Open (with the analysis):", lines, timeOpen(vbp, runs, true), runs);
+    report("whole File | Open on one thread:", lines, timeOpen(vbp, runs, true, 1), runs);
 
     const QString half = temp.path() + QStringLiteral("/half");
     const int halfLines = generate(half, totalLines / 2, std::max(fileCount / 2, 1));
