@@ -473,7 +473,11 @@ public:
                 return;
             skipCommentContinuation_ = false;
         }
-        const QStringView text = trimBlanks(model::withoutComment(raw));
+        // Below the declarations only a header counts. The code of a line is the start of the
+        // line, so a line that does not start like a header holds none: the comment scan,
+        // which costs most here, is left for those that do.
+        const bool mayCount = inDeclarations_ || headerContinued_ || model::procedureKeywordEnd(raw, kHeaderRules) >= 0;
+        const QStringView text = mayCount ? trimBlanks(model::withoutComment(raw)) : QStringView();
         if (!text.isEmpty())
             addCode(text);
         skipCommentContinuation_ =
