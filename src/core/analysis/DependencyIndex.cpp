@@ -313,7 +313,7 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
                 project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
                     + QString::number(i + 1) + QStringLiteral(" of ") + total);
             }
-            addCalls(entries[size_t(i)].first, found[size_t(k)]);
+            addCalls(entries[size_t(i)].first, std::move(found[size_t(k)]));
         }
     };
     produceInOrder<std::vector<RoutineCalls>>((n + kRun - 1) / kRun, threads, scanRun, addRun);
@@ -326,10 +326,16 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
 
 QString DependencyIndex::resolve(const QString& moduleUpper, const QString& nameUpper) const
 {
+    // Most candidates name no routine at all (built-in functions, properties, variables): one
+    // lookup by name settles them without building a key. Only a module name holding "|" could
+    // make a key of a name no routine has.
+    const auto first = firstKeyByName_.constFind(nameUpper);
+    if (first == firstKeyByName_.cend() && !moduleUpper.contains(QLatin1Char('|')))
+        return QString();
     const QString own = moduleUpper + QLatin1Char('|') + nameUpper;
     if (routineMap_.contains(own))
         return own;
-    return firstKeyByName_.value(nameUpper);
+    return first == firstKeyByName_.cend() ? QString() : *first;
 }
 
 DependencyIndex::RoutineCalls DependencyIndex::scanRoutine(const Routine& routine) const
@@ -363,15 +369,14 @@ DependencyIndex::RoutineCalls DependencyIndex::scanRoutine(const Routine& routin
     return calls;
 }
 
-void DependencyIndex::addCalls(const QString& caller, const RoutineCalls& calls)
+void DependencyIndex::addCalls(const QString& caller, RoutineCalls calls)
 {
     if (!calls.callees.isEmpty()) {
+        // Each routine is scanned once, so its list of callees is complete as the scan made it.
         const QString from = upperCase(trimBlanks(caller));
-        OrderedKeyList& callees = ensure(calls_, from);
-        for (const QString& to : calls.callees.items()) {
-            callees.append(to);
+        for (const QString& to : calls.callees.items())
             ensure(calledBy_, to).append(from);
-        }
+        calls_.insert(from, std::move(calls.callees));
     }
     for (const QString& name : calls.apiNames)
         ensure(apiCalls_, caller).append(name);

@@ -91,7 +91,7 @@ private:
     };
     void readMissingFiles(const model::RoutineList& routines);
     RoutineCalls scanRoutine(const model::Routine& routine) const;
-    void addCalls(const QString& caller, const RoutineCalls& calls);
+    void addCalls(const QString& caller, RoutineCalls calls);
     QString resolve(const QString& moduleUpper, const QString& nameUpper) const;
 
     const model::SourceReader* reader_ = &model::SourceReader::standard();
