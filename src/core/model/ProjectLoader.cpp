@@ -251,6 +251,8 @@ LoadedFile loadFile(const ProjectFile& file, const SourceReader& reader, const I
         loaded.routines = splitLinesIntoRoutines(file.filePath, loaded.source.lines);
     if (analysis)
         loaded.findings = analysis->scanFile(file, loaded.source.lines, loaded.routines);
+    else
+        loaded.source.lines.clear(); // no one takes them: freed by the thread that made them, cheaply
     return loaded;
 }
 
