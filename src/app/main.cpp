@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
         printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
         services.printerDefaults = printerDefaults.get();
         services.createPrintSurface = [] { return std::make_unique<quillon::platform::QtPrintSurface>(); };
+        services.parallelPrinting = true;
     }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
