@@ -368,7 +368,7 @@ int usageError(std::ostream& err, const QString& problem)
     return 2;
 }
 int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err);
 
 // The options that take a value, by subcommand; none for an unknown subcommand.
 std::optional<QStringList> valueOptionsOf(const QString& command)
@@ -568,18 +568,30 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
                     + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
 
+    // From here on everything written to stderr goes through the console, so that no message
+    // lands on the end of a progress line.
+    ConsoleWriter console(err, services.errIsTerminal);
     platform::BatchMessageBox box;
+    box.verbose = parsed->has(QStringLiteral("verbose"));
+    box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    if (std::optional<int> failed = checkOptionsFile(session.start(), command, *parsed, err))
-        return *failed;
-    return withOutputChecked(runCommand(command, *parsed, chosen, session, services, out, err), out, err);
+    std::optional<int> code = checkOptionsFile(session.start(), command, *parsed, console.stream());
+    if (!code) {
+        code = withOutputChecked(
+            runCommand(command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
+            console.stream());
+    }
+    // Every way out of every command passes here, so the summary closes each run exactly once.
+    box.writeSummary();
+    console.endProgress();
+    return *code;
 }
 
 namespace {
 
 int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err)
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     try {
         if (command == QLatin1String("options"))
@@ -608,9 +620,9 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
         if (command == QLatin1String("highlight"))
             return runHighlight(args, session, reader, out, err);
         if (command == QLatin1String("listing"))
-            return runListing(args, session, reader, services, out, err);
+            return runListing(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("print"))
-            return runPrint(args, session, reader, services, out, err);
+            return runPrint(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("toc"))
             return runToc(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))

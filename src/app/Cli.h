@@ -18,6 +18,7 @@ namespace quillon::app {
 struct CliServices {
     std::function<std::unique_ptr<platform::IPrintSurface>()> createPrintSurface;
     const platform::IPrinterDefaults* printerDefaults = nullptr; // none: the built-in PDF writer's
+    bool errIsTerminal = false; // the progress of a print then rewrites one line in place
 };
 
 // Subcommands that print, and so need a GUI application object.

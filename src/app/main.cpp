@@ -13,6 +13,8 @@
 #include <iostream>
 #include <memory>
 
+#include <unistd.h>
+
 int main(int argc, char* argv[])
 {
     // Ctrl+C or a kill while a document or its parts are being written removes the unfinished
@@ -52,6 +54,7 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     quillon::app::CliServices services;
+    services.errIsTerminal = isatty(STDERR_FILENO) != 0;
     std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;
     if (printing) {
         printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
