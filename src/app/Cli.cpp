@@ -450,6 +450,31 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
             + QLatin1Char('\n'));
     return code == 2 ? 2 : 1;
 }
+
+// The usage text's second half: the options that several subcommands share, and what holds
+// for all of them.
+QString optionsUsageText()
+{
+    return QStringLiteral("Options:\n"
+                          "  --aggregate MODE  also group property procedures: none (default), small\n"
+                          "                    (at most 6 lines each) or all\n"
+                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
+                          "                    section IDE, 4 when empty)\n"
+                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
+                          "                    windows-1250 ... windows-1258 (default: the option\n"
+                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
+                          "  --verbose         listing, print, image, toc: write every message each time it\n"
+                          "                    is met, not once with a closing count of its answers\n"
+                          "  --help            show this text\n"
+                          "  --version         show the version\n"
+                          "\n"
+                          "\n"
+                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
+                          "~/.config), creating it with every option at its default when it is missing.\n"
+                          "\n"
+                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
+                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+}
 } // namespace
 
 QString usageText()
@@ -512,24 +537,8 @@ QString usageText()
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
-                          "\n"
-                          "Options:\n"
-                          "  --aggregate MODE  also group property procedures: none (default), small\n"
-                          "                    (at most 6 lines each) or all\n"
-                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
-                          "                    section IDE, 4 when empty)\n"
-                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
-                          "                    windows-1250 ... windows-1258 (default: the option\n"
-                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
-                          "  --help            show this text\n"
-                          "  --version         show the version\n"
-                          "\n"
-                          "\n"
-                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
-                          "~/.config), creating it with every option at its default when it is missing.\n"
-                          "\n"
-                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
-                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+                          "\n")
+        + optionsUsageText();
 }
 
 bool isPrintingCommand(const QString& subcommand)
