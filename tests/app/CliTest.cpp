@@ -296,7 +296,25 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
     EXPECT_TRUE(drawn.texts().contains("modL.bas (cont.)")) << "in the frame";
     EXPECT_TRUE(drawn.texts().join("|").contains(" ...")) << "truncated, as asked";
-    EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.endsWith(" [answered Truncate]\nLong Line Action: answered Truncate 1 time\n")) << qPrintable(run.err);
+}
+
+// A print meets the long-line warnings once per line: each is written the first time, without
+// the paragraph about hiding it, and closes the run as one line with its answers and counts.
+TEST_F(CliTest, PrintWritesEachWarningOnceAndClosesWithItsCount)
+{
+    QStringList lines {"Attribute VB_Name = \"modW\"", "Sub Main()"};
+    for (int i = 0; i < 3; ++i)
+        lines << "    s = \"" + QString(150 + i, QLatin1Char('w')) + "\"";
+    fx_.writeLines("W/modW.bas", lines << "End Sub");
+    const QString vbp = fx_.writeLines("W/w.vbp", {"Module=modW; modW.bas"});
+    CliRun run = cli({"print", vbp, "-o", fx_.path("w.pdf")});
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.endsWith(".\nLong Line Action: answered Wrap 3 times\nWrap Warning: answered OK 3 times\n")) << qPrintable(run.err);
+    EXPECT_EQ(run.err.count("Long Line Action"), 2) << qPrintable(run.err);
+    run = cli({"print", vbp, "-o", fx_.path("w.pdf"), "--verbose"});
+    EXPECT_EQ(run.err.count("Long Line Action (again): Line Start - "), 2) << qPrintable(run.err);
+    EXPECT_FALSE(run.err.contains(" times\n")) << "no summary";
 }
 
 // The history's columns and notes are checked with the list itself; here that a print run of
