@@ -367,6 +367,36 @@ TEST_F(CliTest, TheProgramCombinesASplitRunAndExitsWithItsStatus)
     EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
 }
 
+// A PDF printed in parts side by side is the document printed in one piece: the same pages and
+// texts, the same messages in the same order, the same print history; no part is left beside it.
+TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
+{
+    SKIP_WITHOUT_TOOLS("qpdf", "pdftotext");
+    const QString vbp = kExamples + "/inventory/Inventory.vbp";
+    // The minute in the page headers and the date in the history may move between two runs.
+    const QRegularExpression clock("\\d+/\\d+/\\d+ \\d+:\\d+( [ap]m)?|Last Printed: [^|]*");
+    auto printed = [&](const QString& jobs, const QString& pdf) {
+        const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--brackets", "--jobs", jobs, "-o", fx_.path(pdf)});
+        EXPECT_EQ(run.code, 0) << run.err.constData();
+        QStringList messages = QString::fromUtf8(run.err).split('\n');
+        messages.removeIf([](const QString& line) { return line.startsWith("Printing "); });
+        const QString toc = QString::fromUtf8(runProgram(QStringLiteral(QUILLON_BINARY), {"toc", vbp, "--text", "--no-notes"}).out);
+        return QStringList {toolOutput("pdftotext", {fx_.path(pdf), "-"}).replace(clock, "T"), messages.join('\n'), QString(toc).replace(clock, "T"),
+            QString::number(pdfPages(fx_.path(pdf)))};
+    };
+    const QStringList one = printed("1", "one.pdf");
+    ASSERT_GT(one[3].toInt(), 20);
+    for (const QString& jobs : {"2", "5"}) {
+        SCOPED_TRACE(jobs.toStdString());
+        const QStringList parts = printed(jobs, "parts.pdf");
+        EXPECT_EQ(parts[0], one[0]) << "page texts";
+        EXPECT_EQ(parts[1], one[1]) << "messages";
+        EXPECT_EQ(parts[2], one[2]) << "print history";
+        EXPECT_EQ(parts[3], one[3]) << "pages";
+        EXPECT_EQ(QDir(fx_.path()).entryList({"*.pdf"}, QDir::Files), (QStringList {"one.pdf", "parts.pdf"}));
+    }
+}
+
 // Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
 // hands over to the copy that runs and ends without a window.
 TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
