@@ -14,6 +14,7 @@
 #include <memory>
 
 #include <malloc.h>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -61,11 +62,13 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     quillon::app::CliServices services;
+    services.errIsTerminal = isatty(STDERR_FILENO) != 0;
     std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;
     if (printing) {
         printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
         services.printerDefaults = printerDefaults.get();
         services.createPrintSurface = [] { return std::make_unique<quillon::platform::QtPrintSurface>(); };
+        services.parallelPrinting = true;
     }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
