@@ -18,6 +18,7 @@
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
 #include "print/ParallelPrint.h"
+#include "print/PdfJoin.h"
 #include "print/PrintRun.h"
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
@@ -464,10 +465,9 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
         slice.result = run.runPrintQueue(slice.rows);
     };
     parallel.join = [statusSink](const QStringList& parts, const QString& output, QString* error) {
-        struct {
-            bool ok = false;
-            QString error;
-        } joined;
+        const print::PdfJoinResult joined = print::joinPdfParts(parts, output);
+        if (joined.ok)
+            return true;
         // Not in the writer's usual shape: the joining tool reads any PDF.
         platform::ProcessLauncher launcher;
         platform::SilentMessageBox quiet;

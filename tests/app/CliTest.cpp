@@ -386,8 +386,8 @@ TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
     };
     const QStringList one = printed("1", "one.pdf");
     ASSERT_GT(one[3].toInt(), 20);
-    for (const QString& jobs : {"2", "5"}) {
-        SCOPED_TRACE(jobs.toStdString());
+    for (const char* jobs : {"2", "5"}) {
+        SCOPED_TRACE(jobs);
         const QStringList parts = printed(jobs, "parts.pdf");
         EXPECT_EQ(parts[0], one[0]) << "page texts";
         EXPECT_EQ(parts[1], one[1]) << "messages";
