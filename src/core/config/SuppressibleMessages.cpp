@@ -12,6 +12,12 @@ using model::kCrLf;
 SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box)
 { }
 
+SuppressibleMessages::SuppressibleMessages(const SuppressibleMessages& other, platform::IMessageBox& box)
+    : ini_(other.ini_), box_(box), menuCaptions_(other.menuCaptions_), restoreMenuVisible_(other.restoreMenuVisible_)
+{
+    request.restoreCount = other.request.restoreCount;
+}
+
 QString SuppressibleMessages::section() const
 {
     return sectionName(QStringLiteral(":SuppressedMsgs"));

@@ -143,6 +143,42 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
         << "no temporary file left";
 }
 
+// The store keeps each file in memory, and still sees every way another program changes it.
+TEST_F(ConfigTest, IniFilesAreReadOnceAndAgainOnlyWhenChangedOnDisk)
+{
+    ASSERT_TRUE(ini_.write("S", "k", "1"));
+    const int reads = ini_.diskReads();
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(ini_.read("S", "k", "none"), "1");
+    SuppressibleMessages engine = newRun();
+    for (int i = 0; i < 100; ++i)
+        engine.ask(mimicWarning());
+    EXPECT_EQ(ini_.diskReads(), reads);
+    // Another program's atomic write, an edit in place of the same size, a file removed, a
+    // permission taken away: each is read afresh.
+    IniStore other(ini_.defaultPath(), nullptr);
+    ASSERT_TRUE(other.write("S", "k", "2"));
+    EXPECT_EQ(ini_.read("S", "k", "none"), "2");
+    QFile file(ini_.defaultPath());
+    const QDateTime before = QFileInfo(file).lastModified();
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(file.seek(0) && file.write(QByteArray(bytes).replace("k=2", "k=3")) == bytes.size());
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(before.addSecs(5), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(ini_.read("S", "k", "none"), "3");
+    ASSERT_TRUE(QFile::remove(ini_.defaultPath()));
+    EXPECT_EQ(ini_.read("S", "k", "none"), "none");
+    ASSERT_TRUE(ini_.write("S", "k", "4"));
+    QFile::setPermissions(ini_.defaultPath(), QFile::WriteOwner);
+    const quillon::test::ObeyFilePermissions obey;
+    EXPECT_EQ(ini_.read("S", "k", "none"), "none");
+    EXPECT_FALSE(ini_.write("S", "j", "5"));
+    QFile::setPermissions(ini_.defaultPath(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\nk=4\n"));
+}
+
 TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLeniently)
 {
     fx_.write("opts.ini",
