@@ -368,7 +368,7 @@ int usageError(std::ostream& err, const QString& problem)
     return 2;
 }
 int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err);
 
 // The options that take a value, by subcommand; none for an unknown subcommand.
 std::optional<QStringList> valueOptionsOf(const QString& command)
@@ -450,6 +450,31 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
             + QLatin1Char('\n'));
     return code == 2 ? 2 : 1;
 }
+
+// The usage text's second half: the options that several subcommands share, and what holds
+// for all of them.
+QString optionsUsageText()
+{
+    return QStringLiteral("Options:\n"
+                          "  --aggregate MODE  also group property procedures: none (default), small\n"
+                          "                    (at most 6 lines each) or all\n"
+                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
+                          "                    section IDE, 4 when empty)\n"
+                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
+                          "                    windows-1250 ... windows-1258 (default: the option\n"
+                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
+                          "  --verbose         listing, print, image, toc: write every message each time it\n"
+                          "                    is met, not once with a closing count of its answers\n"
+                          "  --help            show this text\n"
+                          "  --version         show the version\n"
+                          "\n"
+                          "\n"
+                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
+                          "~/.config), creating it with every option at its default when it is missing.\n"
+                          "\n"
+                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
+                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+}
 } // namespace
 
 QString usageText()
@@ -513,24 +538,8 @@ QString usageText()
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
-                          "\n"
-                          "Options:\n"
-                          "  --aggregate MODE  also group property procedures: none (default), small\n"
-                          "                    (at most 6 lines each) or all\n"
-                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
-                          "                    section IDE, 4 when empty)\n"
-                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
-                          "                    windows-1250 ... windows-1258 (default: the option\n"
-                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
-                          "  --help            show this text\n"
-                          "  --version         show the version\n"
-                          "\n"
-                          "\n"
-                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
-                          "~/.config), creating it with every option at its default when it is missing.\n"
-                          "\n"
-                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
-                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+                          "\n")
+        + optionsUsageText();
 }
 
 bool isPrintingCommand(const QString& subcommand)
@@ -569,18 +578,30 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
                     + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
 
+    // From here on everything written to stderr goes through the console, so that no message
+    // lands on the end of a progress line.
+    ConsoleWriter console(err, services.errIsTerminal);
     platform::BatchMessageBox box;
+    box.verbose = parsed->has(QStringLiteral("verbose"));
+    box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    if (std::optional<int> failed = checkOptionsFile(session.start(), command, *parsed, err))
-        return *failed;
-    return withOutputChecked(runCommand(command, *parsed, chosen, session, services, out, err), out, err);
+    std::optional<int> code = checkOptionsFile(session.start(), command, *parsed, console.stream());
+    if (!code) {
+        code = withOutputChecked(
+            runCommand(command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
+            console.stream());
+    }
+    // Every way out of every command passes here, so the summary closes each run exactly once.
+    box.writeSummary();
+    console.endProgress();
+    return *code;
 }
 
 namespace {
 
 int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err)
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     try {
         if (command == QLatin1String("options"))
@@ -609,9 +630,9 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
         if (command == QLatin1String("highlight"))
             return runHighlight(args, session, reader, out, err);
         if (command == QLatin1String("listing"))
-            return runListing(args, session, reader, services, out, err);
+            return runListing(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("print"))
-            return runPrint(args, session, reader, services, out, err);
+            return runPrint(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("toc"))
             return runToc(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))

@@ -21,6 +21,7 @@ struct CliServices {
     // The surfaces can draw side by side on other threads, and what they write are PDF files
     // that can be joined: a print run to a PDF file then prints parts of its queue in parallel.
     bool parallelPrinting = false;
+    bool errIsTerminal = false; // the progress of a print then rewrites one line in place
 };
 
 // Subcommands that print, and so need a GUI application object.

@@ -185,9 +185,11 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
 
 // A project opened by a printing command: analysed, with its table of contents list kept with
 // the load (opened, indexed as the third load phase and cleared of stale keys), and the box
-// that answers the messages of both.
+// that answers the messages of both (the session's, which answers every message of the run).
 struct ProjectToPrint : AnalysedProject {
-    ProjectToPrint(const SourceReader& reader, config::Session& session) : AnalysedProject(reader), toc(session.ini) { }
+    ProjectToPrint(const SourceReader& reader, config::Session& session)
+        : AnalysedProject(reader), batch(session.box), toc(session.ini)
+    { }
     // The exit status when the project cannot be read (the message written).
     std::optional<int> open(const QString& vbp, std::ostream& err)
     {
@@ -202,7 +204,7 @@ struct ProjectToPrint : AnalysedProject {
         return openForDump(project, vbp, err);
     }
 
-    platform::BatchMessageBox batch;
+    platform::IMessageBox& batch;
     print::TocList toc;
 };
 
@@ -364,11 +366,11 @@ std::optional<int> buildPrintQueue(const Arguments& args, const model::Project& 
     return 0;
 }
 
-// The run's status as progress lines on stderr: a line per procedure, not per line, and a few
-// a second at most.
+// The run's status as progress on stderr: a line per procedure, not per line, and a few a
+// second at most.
 class ProgressLines {
 public:
-    explicit ProgressLines(std::ostream& err) : err_(&err) { sinceUpdate_.start(); }
+    explicit ProgressLines(ConsoleWriter& console) : console_(&console) { sinceUpdate_.start(); }
     void operator()(const QString& text)
     {
         const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
@@ -376,11 +378,11 @@ public:
             return;
         lastProcedure_ = procedure;
         sinceUpdate_.restart();
-        write(*err_, procedure + QLatin1Char('\n'));
+        console_->progress(procedure);
     }
 
 private:
-    std::ostream* err_;
+    ConsoleWriter* console_;
     QElapsedTimer sinceUpdate_;
     QString lastProcedure_;
 };
@@ -512,7 +514,7 @@ QStringList printFlagOptions()
 }
 
 int runPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-    std::ostream& out, std::ostream& err)
+    const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "print", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
@@ -538,9 +540,8 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     const OutputChoice output = chooseOutput(args, session, chooser, *surface, fileBaseName(vbp));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    platform::BatchMessageBox fixedAnswers;
-    giveLongLineAnswer(fixedAnswers, longLineButton);
-    config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
+    giveLongLineAnswer(batch.messages, longLineButton);
+    config::SuppressibleMessages ownWarnings(session.ini, batch.messages);
     config::SuppressibleMessages& warnings = longLineButton >= 0 ? ownWarnings : session.messages;
     formimage::ProjectPrintRun projectRun({.surface = *surface,
         .setup = setup,
@@ -556,7 +557,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     run.outputPath = output.path;
     if (args.has(QStringLiteral("spool")))
         run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
-    run.status = ProgressLines(err);
+    run.status = ProgressLines(batch.console);
     const int jobs = jobsArgument(args, services);
     // Parts side by side when the output is one new PDF file: a printer takes one job, and the
     // spool limit decides its own parts as it goes.
@@ -567,7 +568,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     const print::RunResult result = parallel
         ? printInParallel(lists.queue, jobs, output.path,
             SliceSetting {services, setup, surface->currentDevice().deviceName, session, warnings, loaded, run.brackets,
-                [&statusLock, progress = ProgressLines(err)](const QString& text) mutable {
+                [&statusLock, progress = ProgressLines(batch.console)](const QString& text) mutable {
                     const std::lock_guard lock(statusLock);
                     progress(text);
                 }},
@@ -654,7 +655,7 @@ QStringList listingValueOptions()
 
 QStringList listingFlagOptions()
 {
-    return {"duplex", "simplex"};
+    return {"duplex", "simplex", "verbose"};
 }
 
 int runHighlight(
@@ -688,7 +689,7 @@ int runHighlight(
 }
 
 int runListing(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-    std::ostream& out, std::ostream& err)
+    const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("listing takes one source file")};
@@ -712,9 +713,8 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
     printer.computePageGeometry(true);
     print::PageFrame frame(printer, run);
     frame.normalTextColour = quint32(session.options.color(0));
-    platform::BatchMessageBox fixedAnswers;
-    giveLongLineAnswer(fixedAnswers, longLineButton);
-    config::SuppressibleMessages ownMessages(session.ini, fixedAnswers);
+    giveLongLineAnswer(batch.messages, longLineButton);
+    config::SuppressibleMessages ownMessages(session.ini, batch.messages);
     print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
     for (int i = 0; i < 10; ++i)
         printerLines.colours[size_t(i)] = quint32(session.options.color(i));

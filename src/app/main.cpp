@@ -14,6 +14,7 @@
 #include <memory>
 
 #include <malloc.h>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
@@ -61,6 +62,7 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
 
     quillon::app::CliServices services;
+    services.errIsTerminal = isatty(STDERR_FILENO) != 0;
     std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;
     if (printing) {
         printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
