@@ -36,38 +36,42 @@ printf 'load (quillon calls), %d lines, best of 3: %.2f s = %.0f lines per secon
     "$FULL_LINES" "$best" "$(awk -v l="$FULL_LINES" -v t="$best" 'BEGIN { printf "%.0f", l / t }')"
 
 # One row of the print table: the whole project to a PDF through quillon_bench_measure (wall
-# time, peak memory), its pages and what the run wrote to standard error (the long-line
-# notices). Sets SECONDS_TAKEN, empty when the build does not know an option given.
+# time, peak memory), its pages and what the run wrote to standard error (notices, progress).
+# Every row starts from fresh options and no print history: the half-size project has the
+# same name as the full one, and a history of the other's procedures would make the run ask
+# about each as moved. Sets SECONDS_TAKEN, empty when the build does not know an option given.
 print_row() { # label project lines [print options...]
     local label=$1 project=$2 lines=$3
     shift 3
     local status=0
-    rm -f "$WORK/out.pdf"
-    "$BUILD/bench/quillon_bench_measure" --stderr "$WORK/err.txt" \
+    rm -rf "$WORK/out.pdf" "$WORK/options"
+    mkdir "$WORK/options"
+    APPDATA="$WORK/options" "$BUILD/bench/quillon_bench_measure" --stderr "$WORK/err.txt" \
         "$QUILLON" print "$project" -o "$WORK/out.pdf" "$@" >/dev/null 2>"$WORK/measured.txt" || status=$?
     SECONDS_TAKEN=""
     if [ "$status" -eq 2 ] && grep -q 'unknown option --jobs' "$WORK/err.txt"; then
-        printf '  %-34s (--jobs not supported by this build)\n' "$label"
+        printf '  %-38s (--jobs not supported by this build)\n' "$label"
         return 0
     fi
     local seconds memory pages
     seconds=$(sed -n 's/^measured: \([0-9.]*\) s wall.*/\1/p' "$WORK/measured.txt")
     memory=$(sed -n 's/.*peak memory \([0-9]*\) MB.*/\1/p' "$WORK/measured.txt")
     pages=$(pdfinfo "$WORK/out.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
-    printf '  %-34s %8.2f %9.0f %8d %7s %13d%s\n' "$label" "$seconds" \
+    printf '  %-38s %8.2f %9.0f %8d %7s %13d%s\n' "$label" "$seconds" \
         "$(awk -v l="$lines" -v t="$seconds" 'BEGIN { printf "%.0f", l / t }')" "$memory" "${pages:-none}" \
         "$(wc -c <"$WORK/err.txt")" "$([ "$status" -eq 0 ] || echo " (exit $status)")"
     SECONDS_TAKEN=$seconds
 }
 
 # The default --jobs is one per core; --jobs 1 renders in one thread.
-printf 'quillon print:                         wall s   lines/s  peak MB   pages  stderr bytes\n'
-print_row "unsplit, $FULL_LINES lines" "$FULL" "$FULL_LINES"
+printf '%-40s %8s %9s %8s %7s %13s\n' "quillon print, $FULL_LINES lines:" "wall s" "lines/s" "peak MB" pages \
+    "stderr bytes"
+print_row "unsplit, default --jobs" "$FULL" "$FULL_LINES"
 full_seconds=$SECONDS_TAKEN
 print_row "unsplit, --jobs 1" "$FULL" "$FULL_LINES" --jobs 1
-print_row "split (--spool 8000)" "$FULL" "$FULL_LINES" --spool 8000
+print_row "split (--spool 8000), default --jobs" "$FULL" "$FULL_LINES" --spool 8000
 print_row "split (--spool 8000), --jobs 1" "$FULL" "$FULL_LINES" --spool 8000 --jobs 1
-print_row "unsplit, half size, $HALF_LINES lines" "$HALF" "$HALF_LINES"
+print_row "unsplit, half size ($HALF_LINES lines)" "$HALF" "$HALF_LINES"
 half_seconds=$SECONDS_TAKEN
 if [ -n "$full_seconds" ] && [ -n "$half_seconds" ]; then
     awk -v f="$full_seconds" -v h="$half_seconds" -v fl="$FULL_LINES" -v hl="$HALF_LINES" 'BEGIN {
