@@ -116,7 +116,6 @@ void SuppressibleMessages::setClickText()
 
 void SuppressibleMessages::saveSuppression()
 {
-    int count = restoreCount();
     QString record = request.messageKey + QLatin1Char(' ') + request.clickText;
     if (request.suppressChoice == platform::SuppressChoice::ThisSession)
         record += QStringLiteral(" (Session)");
@@ -124,6 +123,7 @@ void SuppressibleMessages::saveSuppression()
         record += QStringLiteral(" (Always)");
     else
         return;
+    int count = restoreCount();
     const qsizetype paren = record.indexOf(QLatin1Char('('));
     const QString prefix = (paren < 0 ? record : record.left(paren)).trimmed();
     // Only existing records are searched: the slot past the last one holds no record.
