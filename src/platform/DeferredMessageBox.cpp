@@ -5,16 +5,36 @@ namespace quillon::platform {
 DeferredMessageBox::DeferredMessageBox(std::unique_ptr<IMessageBox> answerer) : answerer_(std::move(answerer))
 { }
 
+QString DeferredMessageBox::shared(const QString& text)
+{
+    const auto found = texts_.constFind(text);
+    return found != texts_.constEnd() ? *found : *texts_.insert(text);
+}
+
+void DeferredMessageBox::keep(QString& text, QString& hidingParagraph)
+{
+    const qsizetype paragraph = hidingParagraphStart(text);
+    if (paragraph >= 0) {
+        hidingParagraph = shared(text.mid(paragraph));
+        text.truncate(paragraph);
+    }
+    text = shared(text);
+}
+
 MessageResult DeferredMessageBox::showMessage(
     MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    asked_.emplace_back(Plain {icon, title, text, buttons});
+    Asked asked {Plain {icon, title, text, buttons}, QString()};
+    keep(std::get<Plain>(asked.what).text, asked.hidingParagraph);
+    asked_.push_back(std::move(asked));
     return answerer_ ? answerer_->showMessage(icon, title, text, buttons) : batchResultFor(title, buttons);
 }
 
 void DeferredMessageBox::showRequest(MessageRequest& request)
 {
-    asked_.emplace_back(request);
+    Asked asked {request, QString()};
+    keep(std::get<MessageRequest>(asked.what).text, asked.hidingParagraph);
+    asked_.push_back(std::move(asked));
     if (answerer_) {
         answerer_->showRequest(request);
         return;
@@ -26,11 +46,12 @@ void DeferredMessageBox::showRequest(MessageRequest& request)
 
 void DeferredMessageBox::replayInto(IMessageBox& box) const
 {
-    for (const auto& asked : asked_) {
-        if (const Plain* plain = std::get_if<Plain>(&asked)) {
-            box.showMessage(plain->icon, plain->title, plain->text, plain->buttons);
+    for (const Asked& asked : asked_) {
+        if (const Plain* plain = std::get_if<Plain>(&asked.what)) {
+            box.showMessage(plain->icon, plain->title, plain->text + asked.hidingParagraph, plain->buttons);
         } else {
-            MessageRequest request = std::get<MessageRequest>(asked);
+            MessageRequest request = std::get<MessageRequest>(asked.what);
+            request.text += asked.hidingParagraph;
             box.showRequest(request);
         }
     }

@@ -1,6 +1,8 @@
 #pragma once
 #include "platform/MessageBox.h"
 
+#include <QSet>
+
 #include <memory>
 #include <variant>
 #include <vector>
@@ -29,8 +31,18 @@ private:
         QString text;
         MessageButtons buttons;
     };
+    struct Asked {
+        std::variant<Plain, MessageRequest> what;
+        QString hidingParagraph; // cut from the text, and the same for every occurrence of a key
+    };
+    // A run may ask the same question for each of fifty thousand lines: texts met before, and
+    // the paragraph every hidable message ends with, are kept once.
+    QString shared(const QString& text);
+    void keep(QString& text, QString& hidingParagraph);
+
     std::unique_ptr<IMessageBox> answerer_;
-    std::vector<std::variant<Plain, MessageRequest>> asked_;
+    std::vector<Asked> asked_;
+    QSet<QString> texts_;
 };
 
 } // namespace quillon::platform

@@ -36,11 +36,16 @@ QString iconName(MessageIcon icon)
     return QString();
 }
 
+qsizetype hidingParagraphStart(const QString& text)
+{
+    return text.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
+}
+
 namespace {
 // The message without the paragraph that tells what hiding it in the window would do.
 QString withoutHidingParagraph(const QString& text)
 {
-    const qsizetype paragraph = text.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
+    const qsizetype paragraph = hidingParagraphStart(text);
     return paragraph < 0 ? text : text.left(paragraph);
 }
 

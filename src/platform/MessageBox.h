@@ -112,5 +112,8 @@ public:
 };
 
 QString iconName(MessageIcon icon);
+// Where the paragraph starts that a message which may be hidden ends with (what hiding it in the
+// window would do); -1 when there is none.
+qsizetype hidingParagraphStart(const QString& text);
 
 } // namespace quillon::platform
