@@ -341,7 +341,7 @@ int usageError(std::ostream& err, const QString& problem)
     return 2;
 }
 int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err);
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err);
 
 // The options that take a value, by subcommand; none for an unknown subcommand.
 std::optional<QStringList> valueOptionsOf(const QString& command)
@@ -423,6 +423,31 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
             + QLatin1Char('\n'));
     return code == 2 ? 2 : 1;
 }
+
+// The usage text's second half: the options that several subcommands share, and what holds
+// for all of them.
+QString optionsUsageText()
+{
+    return QStringLiteral("Options:\n"
+                          "  --aggregate MODE  also group property procedures: none (default), small\n"
+                          "                    (at most 6 lines each) or all\n"
+                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
+                          "                    section IDE, 4 when empty)\n"
+                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
+                          "                    windows-1250 ... windows-1258 (default: the option\n"
+                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
+                          "  --verbose         listing, print, image, toc: write every message each time it\n"
+                          "                    is met, not once with a closing count of its answers\n"
+                          "  --help            show this text\n"
+                          "  --version         show the version\n"
+                          "\n"
+                          "\n"
+                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
+                          "~/.config), creating it with every option at its default when it is missing.\n"
+                          "\n"
+                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
+                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+}
 } // namespace
 
 QString routinesDumpText(const Project& project, AggregateMode aggregateMode)
@@ -498,12 +523,13 @@ QString usageText()
                           "      options hold for this run only.\n"
                           "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
                           "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
-                          "          [--spool N]\n"
+                          "          [--spool N] [--jobs N]\n"
                           "          [page options of listing]\n"
                           "      Document the project: every routine of every file (or of the files and\n"
                           "      routines named), with dependency reports and loop brackets when asked.\n"
                           "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
-                          "      this run (0: one file, no parts).\n"
+                          "      this run (0: one file, no parts). A PDF file without a spool size is\n"
+                          "      printed in --jobs parts side by side (default: the cores) and joined.\n"
                           "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
                           "      Print the picture of one form: a page per layer of overlapping controls,\n"
                           "      the callouts of names that do not fit, and the menu tree.\n"
@@ -522,24 +548,8 @@ QString usageText()
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
-                          "\n"
-                          "Options:\n"
-                          "  --aggregate MODE  also group property procedures: none (default), small\n"
-                          "                    (at most 6 lines each) or all\n"
-                          "  --tab-width N     the indent unit of reports (default: option \"Tab Width\" of\n"
-                          "                    section IDE, 4 when empty)\n"
-                          "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
-                          "                    windows-1250 ... windows-1258 (default: the option\n"
-                          "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
-                          "  --help            show this text\n"
-                          "  --version         show the version\n"
-                          "\n"
-                          "\n"
-                          "Every subcommand reads the options file Quillon/QLN.spi in $APPDATA (else\n"
-                          "~/.config), creating it with every option at its default when it is missing.\n"
-                          "\n"
-                          "Exit status: 0 done; 1 an input could not be read, an output could not be written\n"
-                          "or there was nothing to print; 2 a usage error; 130 or 143 interrupted.\n");
+                          "\n")
+        + optionsUsageText();
 }
 
 bool isPrintingCommand(const QString& subcommand)
@@ -578,18 +588,30 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
                     + QStringLiteral(" (known: ") + CodePage::names().join(QStringLiteral(", ")) + QLatin1Char(')'));
     }
 
+    // From here on everything written to stderr goes through the console, so that no message
+    // lands on the end of a progress line.
+    ConsoleWriter console(err, services.errIsTerminal);
     platform::BatchMessageBox box;
+    box.verbose = parsed->has(QStringLiteral("verbose"));
+    box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    if (std::optional<int> failed = checkOptionsFile(session.start(), command, *parsed, err))
-        return *failed;
-    return withOutputChecked(runCommand(command, *parsed, chosen, session, services, out, err), out, err);
+    std::optional<int> code = checkOptionsFile(session.start(), command, *parsed, console.stream());
+    if (!code) {
+        code = withOutputChecked(
+            runCommand(command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
+            console.stream());
+    }
+    // Every way out of every command passes here, so the summary closes each run exactly once.
+    box.writeSummary();
+    console.endProgress();
+    return *code;
 }
 
 namespace {
 
 int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
-    const CliServices& services, std::ostream& out, std::ostream& err)
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     try {
         if (command == QLatin1String("options"))
@@ -618,9 +640,9 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
         if (command == QLatin1String("highlight"))
             return runHighlight(args, session, reader, out, err);
         if (command == QLatin1String("listing"))
-            return runListing(args, session, reader, services, out, err);
+            return runListing(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("print"))
-            return runPrint(args, session, reader, services, out, err);
+            return runPrint(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("toc"))
             return runToc(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))

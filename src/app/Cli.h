@@ -27,6 +27,10 @@ namespace quillon::app {
 struct CliServices {
     std::function<std::unique_ptr<platform::IPrintSurface>()> createPrintSurface;
     const platform::IPrinterDefaults* printerDefaults = nullptr; // none: the built-in PDF writer's
+    // The surfaces can draw side by side on other threads, and what they write are PDF files
+    // that can be joined: a print run to a PDF file then prints parts of its queue in parallel.
+    bool parallelPrinting = false;
+    bool errIsTerminal = false; // the progress of a print then rewrites one line in place
 };
 
 // Subcommands that print, and so need a GUI application object.

@@ -14,6 +14,47 @@ void write(std::ostream& stream, const QString& text)
     stream.write(bytes.constData(), bytes.size());
 }
 
+void ConsoleWriter::progress(const QString& text)
+{
+    if (!terminal_) {
+        write(err_, text + QLatin1Char('\n'));
+        return;
+    }
+    write(err_, QLatin1Char('\r') + text + QStringLiteral("\033[K"));
+    err_.flush();
+    progressOpen_ = true;
+}
+
+void ConsoleWriter::endProgress()
+{
+    if (!progressOpen_)
+        return;
+    progressOpen_ = false;
+    err_.put('\n');
+}
+
+int ConsoleWriter::overflow(int c)
+{
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    endProgress();
+    err_.put(traits_type::to_char_type(c));
+    return err_ ? c : traits_type::eof();
+}
+
+std::streamsize ConsoleWriter::xsputn(const char* text, std::streamsize size)
+{
+    endProgress();
+    err_.write(text, size);
+    return err_ ? size : 0;
+}
+
+int ConsoleWriter::sync()
+{
+    err_.flush();
+    return err_ ? 0 : -1;
+}
+
 void note(std::ostream& err, const QString& text)
 {
     write(err, QStringLiteral("quillon: note: ") + text + QLatin1Char('\n'));

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <ostream>
+#include <streambuf>
 
 // What the subcommands share: argument parsing, output, messages and project loading.
 namespace quillon::app {
@@ -17,6 +18,29 @@ struct Usage {
 };
 
 void write(std::ostream& stream, const QString& text);
+
+// Standard error of one command line, where its own lines, the messages it meets and its
+// progress all go. On a terminal the progress is one line rewritten in place, ended before
+// anything else is written through stream() and by endProgress(); elsewhere (a file, a pipe)
+// every progress text is a line of its own.
+class ConsoleWriter : private std::streambuf {
+public:
+    ConsoleWriter(std::ostream& err, bool terminal) : err_(err), stream_(this), terminal_(terminal) { }
+    std::ostream& stream() { return stream_; }
+    void progress(const QString& text);
+    void endProgress();
+
+private:
+    int overflow(int c) override;
+    std::streamsize xsputn(const char* text, std::streamsize size) override;
+    int sync() override;
+
+    std::ostream& err_;
+    std::ostream stream_;
+    bool terminal_;
+    bool progressOpen_ = false;
+};
+
 void note(std::ostream& err, const QString& text);
 // "quillon: cannot read "PATH": REASON" on stderr; returns the exit status 1.
 int cannotRead(std::ostream& err, const QString& path, const QString& reason);

@@ -9,12 +9,16 @@
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/ReplacementFile.h"
 #include "print/Highlight.h"
 #include "print/LinePrinter.h"
+#include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
+#include "print/ParallelPrint.h"
+#include "print/PdfJoin.h"
 #include "print/PrintRun.h"
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
@@ -24,6 +28,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <mutex>
 
 namespace quillon::app {
 
@@ -179,9 +186,11 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
 
 // A project opened by a printing command: analysed, with its table of contents list kept with
 // the load (opened, indexed as the third load phase and cleared of stale keys), and the box
-// that answers the messages of both.
+// that answers the messages of both (the session's, which answers every message of the run).
 struct ProjectToPrint : AnalysedProject {
-    ProjectToPrint(const SourceReader& reader, config::Session& session) : AnalysedProject(reader), toc(session.ini) { }
+    ProjectToPrint(const SourceReader& reader, config::Session& session)
+        : AnalysedProject(reader), batch(session.box), toc(session.ini)
+    { }
     // The exit status when the project cannot be read (the message written).
     std::optional<int> open(const QString& vbp, std::ostream& err)
     {
@@ -196,7 +205,7 @@ struct ProjectToPrint : AnalysedProject {
         return openForDump(project, vbp, err);
     }
 
-    platform::BatchMessageBox batch;
+    platform::IMessageBox& batch;
     print::TocList toc;
 };
 
@@ -358,11 +367,11 @@ std::optional<int> buildPrintQueue(const Arguments& args, const model::Project& 
     return 0;
 }
 
-// The run's status as progress lines on stderr: a line per procedure, not per line, and a few
-// a second at most.
+// The run's status as progress on stderr: a line per procedure, not per line, and a few a
+// second at most.
 class ProgressLines {
 public:
-    explicit ProgressLines(std::ostream& err) : err_(&err) { sinceUpdate_.start(); }
+    explicit ProgressLines(ConsoleWriter& console) : console_(&console) { sinceUpdate_.start(); }
     void operator()(const QString& text)
     {
         const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
@@ -370,14 +379,107 @@ public:
             return;
         lastProcedure_ = procedure;
         sinceUpdate_.restart();
-        write(*err_, procedure + QLatin1Char('\n'));
+        console_->progress(procedure);
     }
 
 private:
-    std::ostream* err_;
+    ConsoleWriter* console_;
     QElapsedTimer sinceUpdate_;
     QString lastProcedure_;
 };
+
+// --jobs: how many parts of the queue print side by side (the machine's cores by default),
+// where the surfaces can.
+int jobsArgument(const Arguments& args, const CliServices& services)
+{
+    const int jobs = args.has(QStringLiteral("jobs")) ? int(numberArgument(args, "jobs", 1, 64))
+                                                      : std::max(1, QThread::idealThreadCount());
+    return services.parallelPrinting ? jobs : 1;
+}
+
+// A box that answers as `like` would (its answers given on the command line, else the batch
+// rule) and writes nothing: the messages are told to `like` itself once the parts are printed.
+std::unique_ptr<platform::IMessageBox> silentAnswerer(platform::IMessageBox& like)
+{
+    auto box = std::make_unique<platform::BatchMessageBox>();
+    if (const auto* batch = dynamic_cast<const platform::BatchMessageBox*>(&like))
+        box->givenAnswers = batch->givenAnswers;
+    box->write = [](const QString&) {};
+    return box;
+}
+
+// Everything a part of the queue printed side by side shares with the whole run.
+struct SliceSetting {
+    const CliServices& services;
+    const print::PageSetup& setup;
+    const QString& device;
+    config::Session& session;
+    config::SuppressibleMessages& warnings;
+    ProjectToPrint& loaded;
+    bool brackets;
+    std::function<void(const QString&)> status; // called from every slice's thread
+};
+
+// The queue printed in parts side by side into files joined in queue order (the joining tool
+// when the files are not in the shape the writer makes): the same document as one run makes.
+print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int jobs, const QString& outputPath,
+    const SliceSetting& setting, platform::IStatusSink* statusSink)
+{
+    print::ParallelPrint parallel;
+    parallel.deviceName = setting.device;
+    parallel.plainMessages = &setting.loaded.batch;
+    parallel.warnings = &setting.warnings.box();
+    std::optional<print::TocListHistory> history;
+    if (setting.loaded.toc.isOpen())
+        history.emplace(setting.loaded.toc);
+    parallel.history = history ? &*history : nullptr;
+    parallel.prepareSlice = [&setting](print::PrintSlice& slice) {
+        slice.surface = setting.services.createPrintSurface();
+        slice.setup = setting.setup;
+        print::PrintDevice device(*slice.surface, slice.setup);
+        if (!device.selectOutputDevice(setting.device))
+            return false;
+        device.applyPageSetup();
+        slice.surface->setOutputFile(slice.partPath);
+        slice.warnings = platform::DeferredMessageBox(silentAnswerer(setting.warnings.box()));
+        slice.plainMessages = platform::DeferredMessageBox(silentAnswerer(setting.loaded.batch));
+        return true;
+    };
+    parallel.printSlice = [&setting](print::PrintSlice& slice) {
+        config::SuppressibleMessages warnings(setting.warnings, slice.warnings);
+        formimage::ProjectPrintRun projectRun({.surface = *slice.surface,
+            .setup = slice.setup,
+            .options = setting.session.options,
+            .warnings = warnings,
+            .messages = slice.plainMessages,
+            .project = setting.loaded.project,
+            .analysis = setting.loaded.analysis,
+            .otherPrinter = setting.services.createPrintSurface});
+        print::PrintRun& run = projectRun.run();
+        run.history = &slice.history;
+        run.brackets = run.brackets || setting.brackets;
+        run.outputPath = slice.partPath;
+        run.procedureOffset = slice.procedureOffset;
+        run.procedureTotal = slice.procedureTotal;
+        run.status = setting.status;
+        slice.result = run.runPrintQueue(slice.rows);
+    };
+    parallel.join = [statusSink](const QStringList& parts, const QString& output, QString* error) {
+        const print::PdfJoinResult joined = print::joinPdfParts(parts, output);
+        if (joined.ok)
+            return true;
+        // Not in the writer's usual shape: the joining tool reads any PDF.
+        platform::ProcessLauncher launcher;
+        platform::SilentMessageBox quiet;
+        print::PartCombiner combiner(launcher, &quiet, statusSink, &DiagLog::standard());
+        QStringList all = parts;
+        const print::CombineResult combined = combiner.combine(all, output);
+        if (!combined.succeeded() && error)
+            *error = joined.error + QStringLiteral("; ") + combined.text;
+        return combined.succeeded();
+    };
+    return parallel.run(queue, jobs, outputPath);
+}
 
 // Why a print run printed nothing or could not leave its output in one file; the exit status.
 int runFailed(std::ostream& err, const print::RunResult& result)
@@ -398,7 +500,8 @@ QStringList printValueOptions()
     options << "files"
             << "routines"
             << "aggregate"
-            << "spool";
+            << "spool"
+            << "jobs";
     return options;
 }
 
@@ -411,7 +514,7 @@ QStringList printFlagOptions()
 }
 
 int runPrint(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-    std::ostream& out, std::ostream& err)
+    const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "print", 1, 1);
     print::PageSetup setup = print::PageSetup::fromOptions(session.options);
@@ -437,13 +540,13 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     const OutputChoice output = chooseOutput(args, session, chooser, *surface, fileBaseName(vbp));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    platform::BatchMessageBox fixedAnswers;
-    giveLongLineAnswer(fixedAnswers, longLineButton);
-    config::SuppressibleMessages ownWarnings(session.ini, fixedAnswers);
+    giveLongLineAnswer(batch.messages, longLineButton);
+    config::SuppressibleMessages ownWarnings(session.ini, batch.messages);
+    config::SuppressibleMessages& warnings = longLineButton >= 0 ? ownWarnings : session.messages;
     formimage::ProjectPrintRun projectRun({.surface = *surface,
         .setup = setup,
         .options = session.options,
-        .warnings = longLineButton >= 0 ? ownWarnings : session.messages,
+        .warnings = warnings,
         .messages = loaded.batch,
         .project = loaded.project,
         .analysis = loaded.analysis,
@@ -454,8 +557,23 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     run.outputPath = output.path;
     if (args.has(QStringLiteral("spool")))
         run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
-    run.status = ProgressLines(err);
-    const print::RunResult result = run.runPrintQueue(lists.queue);
+    run.status = ProgressLines(batch.console);
+    const int jobs = jobsArgument(args, services);
+    // Parts side by side when the output is one new PDF file: a printer takes one job, and the
+    // spool limit decides its own parts as it goes.
+    const bool parallel = jobs > 1 && run.gdiSpoolSize == 0 && !output.path.isEmpty()
+        && !platform::replaceablePath(output.path).isEmpty()
+        && print::classifyOutputTarget(surface->currentDevice()).pdfPrinter;
+    std::mutex statusLock;
+    const print::RunResult result = parallel
+        ? printInParallel(lists.queue, jobs, output.path,
+            SliceSetting {services, setup, surface->currentDevice().deviceName, session, warnings, loaded, run.brackets,
+                [&statusLock, progress = ProgressLines(batch.console)](const QString& text) mutable {
+                    const std::lock_guard lock(statusLock);
+                    progress(text);
+                }},
+            nullptr)
+        : run.runPrintQueue(lists.queue);
     if (!result.report.isEmpty())
         write(err, result.report + QLatin1Char('\n'));
     if (!result.ok || result.routinesPrinted == 0)
@@ -537,7 +655,7 @@ QStringList listingValueOptions()
 
 QStringList listingFlagOptions()
 {
-    return {"duplex", "simplex"};
+    return {"duplex", "simplex", "verbose"};
 }
 
 int runHighlight(
@@ -571,7 +689,7 @@ int runHighlight(
 }
 
 int runListing(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
-    std::ostream& out, std::ostream& err)
+    const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("listing takes one source file")};
@@ -595,9 +713,8 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
     printer.computePageGeometry(true);
     print::PageFrame frame(printer, run);
     frame.normalTextColour = quint32(session.options.color(0));
-    platform::BatchMessageBox fixedAnswers;
-    giveLongLineAnswer(fixedAnswers, longLineButton);
-    config::SuppressibleMessages ownMessages(session.ini, fixedAnswers);
+    giveLongLineAnswer(batch.messages, longLineButton);
+    config::SuppressibleMessages ownMessages(session.ini, batch.messages);
     print::LinePrinter printerLines(frame, run, longLineButton >= 0 ? &ownMessages : &session.messages);
     for (int i = 0; i < 10; ++i)
         printerLines.colours[size_t(i)] = quint32(session.options.color(i));

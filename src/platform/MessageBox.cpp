@@ -1,5 +1,6 @@
 #include "platform/MessageBox.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillon::platform {
@@ -7,9 +8,7 @@ namespace quillon::platform {
 namespace {
 void writeErr(const QString& text)
 {
-    QString body = text;
-    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QByteArray out = body.toUtf8();
+    const QByteArray out = text.toUtf8();
     std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
     std::fflush(stderr);
 }
@@ -37,24 +36,32 @@ QString iconName(MessageIcon icon)
     return QString();
 }
 
-void BatchMessageBox::report(const QString& key, const QString& title, const QString& text, const QString& answer)
+qsizetype hidingParagraphStart(const QString& text)
 {
-    QString line;
-    if (seen_.contains(key)) {
-        // A run can meet the same warning hundreds of times (every over-long line): the full
-        // text once is enough, then the line that tells this case apart.
-        QString own = text;
-        const qsizetype boilerplate = own.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
-        if (boilerplate >= 0)
-            own.truncate(boilerplate);
-        const QStringList lines = QString(own)
-                                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        line = title + QStringLiteral(" (again): ") + (lines.isEmpty() ? QString() : lines.last().trimmed()) + answer;
-    } else {
-        seen_.insert(key);
-        line = title + QStringLiteral(": ") + text + answer;
-    }
+    return text.indexOf(QStringLiteral("\r\n\r\nIf suppressed "));
+}
+
+namespace {
+// The message without the paragraph that tells what hiding it in the window would do.
+QString withoutHidingParagraph(const QString& text)
+{
+    const qsizetype paragraph = hidingParagraphStart(text);
+    return paragraph < 0 ? text : text.left(paragraph);
+}
+
+// 51148 as "51,148".
+QString withThousands(qint64 count)
+{
+    QString digits = QString::number(count);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QLatin1Char(','));
+    return digits;
+}
+} // namespace
+
+void BatchMessageBox::put(QString line)
+{
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     line += QLatin1Char('\n');
     if (write)
         write(line);
@@ -62,14 +69,56 @@ void BatchMessageBox::report(const QString& key, const QString& title, const QSt
         writeErr(line);
 }
 
+void BatchMessageBox::report(const QString& key, const QString& label, const QString& title, const QString& text,
+    const QString& caption, bool captionShown)
+{
+    const auto found = tallyOfKey_.constFind(key);
+    const bool again = found != tallyOfKey_.cend();
+    if (!again) {
+        tallyOfKey_.insert(key, tallies_.size());
+        tallies_.push_back({label, {}});
+    }
+    auto& answers = tallies_[again ? *found : tallies_.size() - 1].answers;
+    const auto given = std::find_if(answers.begin(), answers.end(), [&](const auto& a) { return a.first == caption; });
+    if (given == answers.end())
+        answers.emplace_back(caption, 1);
+    else
+        ++given->second;
+
+    const QString answer = captionShown ? QStringLiteral(" [answered ") + caption + QLatin1Char(']') : QString();
+    if (!again) {
+        put(title + QStringLiteral(": ") + (verbose ? text : withoutHidingParagraph(text)) + answer);
+    } else if (verbose) {
+        // The full text once is enough, then the line that tells this case apart.
+        const QStringList lines = withoutHidingParagraph(text)
+                                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        put(title + QStringLiteral(" (again): ") + (lines.isEmpty() ? QString() : lines.last().trimmed()) + answer);
+    }
+}
+
+void BatchMessageBox::writeSummary()
+{
+    if (summaryWritten_ || verbose)
+        return;
+    summaryWritten_ = true;
+    for (const Tally& tally : tallies_) {
+        QStringList answers;
+        for (const auto& [caption, count] : tally.answers)
+            answers << caption + QLatin1Char(' ') + withThousands(count)
+                    + (count == 1 ? QStringLiteral(" time") : QStringLiteral(" times"));
+        put(tally.label + QStringLiteral(": answered ") + answers.join(QStringLiteral(", ")));
+    }
+}
+
 MessageResult BatchMessageBox::showMessage(
     MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
     const MessageResult result = batchResultFor(title, buttons);
-    QString answer;
-    if (buttons == MessageButtons::YesNo)
-        answer = result == MessageResult::Yes ? QStringLiteral(" [answered Yes]") : QStringLiteral(" [answered No]");
-    report(title + QLatin1Char('\n') + text, title, text, answer);
+    const QString caption = buttons == MessageButtons::Ok ? QStringLiteral("OK")
+        : result == MessageResult::Yes                    ? QStringLiteral("Yes")
+                                                          : QStringLiteral("No");
+    report(title + QLatin1Char('\n') + text, title, title, text, caption, buttons == MessageButtons::YesNo);
     return result;
 }
 
@@ -82,9 +131,10 @@ void BatchMessageBox::showRequest(MessageRequest& request)
         : batchButtonFor(request);
     request.suppressChoice = SuppressChoice::Never; // a script never hides a message for the user
     request.inputText = request.inputText.trimmed();
-    const QString caption = request.buttons[size_t(request.clickedButton)];
-    report(request.messageKey.isEmpty() ? request.title + QLatin1Char('\n') + request.text : request.messageKey,
-        request.title, request.text, QStringLiteral(" [answered ") + caption + QStringLiteral("]"));
+    const bool keyed = !request.messageKey.isEmpty();
+    report(keyed ? request.messageKey : request.title + QLatin1Char('\n') + request.text,
+        keyed ? request.messageKey : request.title, request.title, request.text,
+        request.buttons[size_t(request.clickedButton)], true);
 }
 
 MessageResult SilentMessageBox::showMessage(

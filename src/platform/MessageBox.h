@@ -1,12 +1,13 @@
 #pragma once
 #include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace quillon::platform {
 
@@ -62,22 +63,41 @@ int batchButtonFor(const MessageRequest& request);
 MessageResult batchResultFor(const QString& title, MessageButtons buttons);
 
 // Batch mode (the command line): answers by the rule above, never hides a message, and
-// writes the title, the text and the answer to stderr.
+// writes the title, the text and the answer to stderr. A run can meet the same warning tens
+// of thousands of times (every over-long line), so a message is written the first time only,
+// without the paragraph about hiding it that means nothing without a window, and every later
+// time only counted; writeSummary then gives a line per message with its answers and counts.
 class BatchMessageBox : public IMessageBox {
 public:
     MessageResult showMessage(
         MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
     void showRequest(MessageRequest& request) override;
 
-    // Where the messages go (standard error unless replaced). A message met again is written
-    // as one line: its title, "(again)", the last line of its own text and the answer.
+    // "KEY: answered Wrap 1,234 times, Cancel 1 time" per message, in the order first met.
+    // Writes once: a later call writes nothing, and so does verbose mode.
+    void writeSummary();
+
+    // Where the messages go, as lines ended with "\n" (standard error unless replaced).
     std::function<void(const QString&)> write;
     // Answers given beforehand (on the command line), by message key: the button's index.
     QHash<QString, int> givenAnswers;
+    // Every message written each time, in full, a repeat as one line: its title, "(again)",
+    // the last line of its own text and the answer; no summary.
+    bool verbose = false;
 
 private:
-    void report(const QString& key, const QString& title, const QString& text, const QString& answer);
-    QSet<QString> seen_;
+    // The answers one message got: caption and count, in the order first given.
+    struct Tally {
+        QString label;
+        std::vector<std::pair<QString, qint64>> answers;
+    };
+    void report(const QString& key, const QString& label, const QString& title, const QString& text,
+        const QString& caption, bool captionShown);
+    void put(QString line);
+
+    std::vector<Tally> tallies_; // in the order first met
+    QHash<QString, size_t> tallyOfKey_;
+    bool summaryWritten_ = false;
 };
 
 // Shows nothing: answers by the batch rule and keeps the texts, for a caller that reports a
@@ -92,5 +112,8 @@ public:
 };
 
 QString iconName(MessageIcon icon);
+// Where the paragraph starts that a message which may be hidden ends with (what hiding it in the
+// window would do); -1 when there is none.
+qsizetype hidingParagraphStart(const QString& text);
 
 } // namespace quillon::platform

@@ -296,7 +296,25 @@ TEST_F(CliTest, ListingPrintsTheFileThroughTheFrame)
     EXPECT_EQ(run.out, pdf + "\t3 pages\n");
     EXPECT_TRUE(drawn.texts().contains("modL.bas (cont.)")) << "in the frame";
     EXPECT_TRUE(drawn.texts().join("|").contains(" ...")) << "truncated, as asked";
-    EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.endsWith(" [answered Truncate]\nLong Line Action: answered Truncate 1 time\n")) << qPrintable(run.err);
+}
+
+// A print meets the long-line warnings once per line: each is written the first time, without
+// the paragraph about hiding it, and closes the run as one line with its answers and counts.
+TEST_F(CliTest, PrintWritesEachWarningOnceAndClosesWithItsCount)
+{
+    QStringList lines {"Attribute VB_Name = \"modW\"", "Sub Main()"};
+    for (int i = 0; i < 3; ++i)
+        lines << "    s = \"" + QString(150 + i, QLatin1Char('w')) + "\"";
+    fx_.writeLines("W/modW.bas", lines << "End Sub");
+    const QString vbp = fx_.writeLines("W/w.vbp", {"Module=modW; modW.bas"});
+    CliRun run = cli({"print", vbp, "-o", fx_.path("w.pdf")});
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.endsWith(".\nLong Line Action: answered Wrap 3 times\nWrap Warning: answered OK 3 times\n")) << qPrintable(run.err);
+    EXPECT_EQ(run.err.count("Long Line Action"), 2) << qPrintable(run.err);
+    run = cli({"print", vbp, "-o", fx_.path("w.pdf"), "--verbose"});
+    EXPECT_EQ(run.err.count("Long Line Action (again): Line Start - "), 2) << qPrintable(run.err);
+    EXPECT_FALSE(run.err.contains(" times\n")) << "no summary";
 }
 
 // The history's columns and notes are checked with the list itself; here that a print run of
@@ -347,6 +365,36 @@ TEST_F(CliTest, TheProgramCombinesASplitRunAndExitsWithItsStatus)
 
     EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
     EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
+}
+
+// A PDF printed in parts side by side is the document printed in one piece: the same pages and
+// texts, the same messages in the same order, the same print history; no part is left beside it.
+TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
+{
+    SKIP_WITHOUT_TOOLS("qpdf", "pdftotext");
+    const QString vbp = kExamples + "/inventory/Inventory.vbp";
+    // The minute in the page headers and the date in the history may move between two runs.
+    const QRegularExpression clock("\\d+/\\d+/\\d+ \\d+:\\d+( [ap]m)?|Last Printed: [^|]*");
+    auto printed = [&](const QString& jobs, const QString& pdf) {
+        const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--brackets", "--jobs", jobs, "-o", fx_.path(pdf)});
+        EXPECT_EQ(run.code, 0) << run.err.constData();
+        QStringList messages = QString::fromUtf8(run.err).split('\n');
+        messages.removeIf([](const QString& line) { return line.startsWith("Printing "); });
+        const QString toc = QString::fromUtf8(runProgram(QStringLiteral(QUILLON_BINARY), {"toc", vbp, "--text", "--no-notes"}).out);
+        return QStringList {toolOutput("pdftotext", {fx_.path(pdf), "-"}).replace(clock, "T"), messages.join('\n'), QString(toc).replace(clock, "T"),
+            QString::number(pdfPages(fx_.path(pdf)))};
+    };
+    const QStringList one = printed("1", "one.pdf");
+    ASSERT_GT(one[3].toInt(), 20);
+    for (const char* jobs : {"2", "5"}) {
+        SCOPED_TRACE(jobs);
+        const QStringList parts = printed(jobs, "parts.pdf");
+        EXPECT_EQ(parts[0], one[0]) << "page texts";
+        EXPECT_EQ(parts[1], one[1]) << "messages";
+        EXPECT_EQ(parts[2], one[2]) << "print history";
+        EXPECT_EQ(parts[3], one[3]) << "pages";
+        EXPECT_EQ(QDir(fx_.path()).entryList({"*.pdf"}, QDir::Files), (QStringList {"one.pdf", "parts.pdf"}));
+    }
 }
 
 // Without a subcommand Quillon is the desktop program: it needs a screen, and a second start

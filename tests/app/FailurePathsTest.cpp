@@ -111,20 +111,21 @@ TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
     const QString missing = fx_.path("missing/doc.pdf");
     struct Case {
         QStringList args;
-        QString error; // the last line on stderr
+        QString error; // the last line on stderr before the summary of the messages met
+        QString summary;
     };
     const std::vector<Case> cases = {
-        {{"print", vbp, "--files", "other.bas"}, "quillon: no procedures to print"},
-        {{"print", vbp, "--routines", "modA|Nope"}, "quillon: no procedures were added to the print queue"},
-        {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist"},
-        {{"listing", fx_.path("P/modA.bas"), "-o", "/proc/quillon.pdf"}, "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory"},
-        {{"toc", empty, "--text"}, "quillon: No TOC data found."},
+        {{"print", vbp, "--files", "other.bas"}, "quillon: no procedures to print", "Quillon: answered OK 1 time\n"},
+        {{"print", vbp, "--routines", "modA|Nope"}, "quillon: no procedures were added to the print queue", "Quillon: answered OK 1 time\n"},
+        {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist", ""},
+        {{"listing", fx_.path("P/modA.bas"), "-o", "/proc/quillon.pdf"}, "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory", ""},
+        {{"toc", empty, "--text"}, "quillon: No TOC data found.", "TOC Notes: answered No 1 time\nTable of Contents: answered OK 1 time\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(c.args.join(' ')));
         const CliRun run = cli(c.args);
         EXPECT_EQ(run.code, 1);
-        EXPECT_TRUE(run.err.endsWith(c.error + "\n")) << qPrintable(run.err.right(300));
+        EXPECT_TRUE(run.err.endsWith(c.error + "\n" + c.summary)) << qPrintable(run.err.right(300));
         EXPECT_TRUE(run.out.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(fx_.path("missing")));

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 namespace quillon::config {
@@ -293,16 +295,77 @@ QStringList IniDocument::sectionNames() const
     return names;
 }
 
+std::optional<FileStamp> FileStamp::of(const QString& path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return FileStamp();
+        return std::nullopt;
+    }
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    stamp.inode = quint64(info.st_ino);
+    stamp.device = quint64(info.st_dev);
+    return stamp;
+}
+
 IniStore::IniStore(QString defaultPath, model::DiagLog* log) : defaultPath_(std::move(defaultPath)), log_(log)
 { }
 
+IniStore::IniStore(const IniStore& other) : defaultPath_(other.defaultPath_), log_(other.log_)
+{ }
+
+int IniStore::diskReads() const
+{
+    const std::lock_guard lock(mutex_);
+    return diskReads_;
+}
+
+void IniStore::remember(const QString& path, const FileStamp& stamp, IniDocument document) const
+{
+    const std::lock_guard lock(mutex_);
+    cache_.insert(path, Cached {stamp, std::make_shared<const IniDocument>(std::move(document))});
+}
+
+std::shared_ptr<const IniDocument> IniStore::current(const QString& path) const
+{
+    // The stamp is taken before the file is read: a change made while it is read gives the
+    // file a newer stamp than the one remembered, so the next use reads it again.
+    const std::optional<FileStamp> stamp = FileStamp::of(path);
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = cache_.constFind(path);
+        if (stamp && found != cache_.constEnd() && found->stamp == *stamp)
+            return found->document;
+    }
+    IniDocument document;
+    if (!stamp || stamp->exists) {
+        // A FIFO in the options file's place must not stop the program: only regular files are read.
+        const model::FileBytes file = model::readRegularFile(path);
+        {
+            const std::lock_guard lock(mutex_);
+            ++diskReads_;
+        }
+        if (file.ok)
+            document = IniDocument::fromBytes(file.bytes);
+        else if (file.errorNumber != ENOENT)
+            document = IniDocument::unreadable();
+    }
+    auto shared = std::make_shared<const IniDocument>(std::move(document));
+    if (stamp) {
+        const std::lock_guard lock(mutex_);
+        cache_.insert(path, Cached {*stamp, shared});
+    }
+    return shared;
+}
+
 IniDocument IniStore::load(const QString& path) const
 {
-    // A FIFO in the options file's place must not stop the program: only regular files are read.
-    const model::FileBytes file = model::readRegularFile(resolve(path));
-    if (file.ok)
-        return IniDocument::fromBytes(file.bytes);
-    return file.errorNumber == ENOENT ? IniDocument() : IniDocument::unreadable();
+    return *current(resolve(path));
 }
 
 bool IniStore::save(const IniDocument& document, const QString& path) const
@@ -323,18 +386,32 @@ bool IniStore::save(const IniDocument& document, const QString& path) const
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // What was written need not be read back, provided the file now in place is the one
+    // written: its inode tells it from a file another program put there meanwhile.
+    struct stat written { };
+    const bool known = ::fstat(file.handle(), &written) == 0;
+    const bool committed = file.commit();
+    const std::optional<FileStamp> stamp = FileStamp::of(target);
+    if (committed && known && stamp && stamp->exists && stamp->inode == quint64(written.st_ino)
+        && stamp->size == bytes.size()) {
+        remember(target, *stamp, document);
+    } else {
+        const std::lock_guard lock(mutex_);
+        cache_.remove(target);
+    }
+    return committed;
 }
 
 QString IniStore::read(
     const QString& section, const QString& key, const QString& defaultValue, const QString& path) const
 {
-    const std::optional<QString> value = load(path).value(section, key);
+    const std::optional<QString> value = current(resolve(path))->value(section, key);
     return (!value || value->isEmpty()) ? defaultValue : *value;
 }
 
 bool IniStore::write(const QString& section, const QString& key, const QString& value, const QString& path) const
 {
+    const std::lock_guard lock(writeMutex_);
     IniDocument document = load(path);
     document.setValue(section, key, value);
     return save(document, path);
@@ -344,7 +421,7 @@ std::pair<QStringList, QStringList> IniStore::readSection(const QString& section
 {
     QStringList keys;
     QStringList values;
-    for (auto& [key, value] : load(path).entries(section)) {
+    for (auto& [key, value] : current(resolve(path))->entries(section)) {
         keys << markLayoutAndDeclarations(key);
         values << value;
     }
@@ -353,6 +430,7 @@ std::pair<QStringList, QStringList> IniStore::readSection(const QString& section
 
 bool IniStore::deleteKey(const QString& section, const QString& key, const QString& path) const
 {
+    const std::lock_guard lock(writeMutex_);
     IniDocument document = load(path);
     if (document.isUnreadable())
         return false;
@@ -363,6 +441,7 @@ bool IniStore::deleteKey(const QString& section, const QString& key, const QStri
 
 bool IniStore::deleteSection(const QString& section, const QString& path) const
 {
+    const std::lock_guard lock(writeMutex_);
     IniDocument document = load(path);
     if (document.isUnreadable())
         return false;

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QHash>
+
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -63,12 +67,32 @@ private:
     bool unreadable_ = false;
 };
 
+// What identifies one version of a file on disk: a rename puts another inode in its place, a
+// change in place moves its size or modification time, and a change of its permissions its
+// status time.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+    bool operator==(const FileStamp&) const = default;
+    static std::optional<FileStamp> of(const QString& path); // nullopt when it cannot be examined
+};
+
 // Reads and writes INI files by path; an empty path means the default file (the options
 // file). Writes replace the file atomically: a temporary file in the same folder is renamed
 // over it, so a failure never leaves a half-written file.
+//
+// Each file is read once and kept in memory: a print run asks for options and hidden messages
+// thousands of times. A file is read again only when its stamp on disk changed since, so a
+// second program sharing it still sees what the first wrote. Safe to use from several threads.
 class IniStore {
 public:
     IniStore(QString defaultPath, model::DiagLog* log);
+    IniStore(const IniStore& other);
+    IniStore& operator=(const IniStore&) = delete;
 
     const QString& defaultPath() const { return defaultPath_; }
 
@@ -89,10 +113,25 @@ public:
     bool deleteKey(const QString& section, const QString& key, const QString& path = QString()) const;
     bool deleteSection(const QString& section, const QString& path = QString()) const;
 
+    // How often a file was read from disk (not served from memory), for tests and benchmarks.
+    int diskReads() const;
+
 private:
+    struct Cached {
+        FileStamp stamp;
+        std::shared_ptr<const IniDocument> document;
+    };
     QString resolve(const QString& path) const { return path.isEmpty() ? defaultPath_ : path; }
+    // The file's current document, read again only when its stamp changed; null when it exists
+    // but cannot be read.
+    std::shared_ptr<const IniDocument> current(const QString& path) const;
+    void remember(const QString& path, const FileStamp& stamp, IniDocument document) const;
     QString defaultPath_;
     model::DiagLog* log_;
+    mutable std::mutex mutex_; // guards the cache
+    mutable std::mutex writeMutex_; // one read-change-write at a time
+    mutable QHash<QString, Cached> cache_;
+    mutable int diskReads_ = 0;
 };
 
 // A key as readSection returns it: the character 1 after the blank of the first

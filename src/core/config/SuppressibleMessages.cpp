@@ -12,6 +12,12 @@ using model::kCrLf;
 SuppressibleMessages::SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box) : ini_(ini), box_(box)
 { }
 
+SuppressibleMessages::SuppressibleMessages(const SuppressibleMessages& other, platform::IMessageBox& box)
+    : ini_(other.ini_), box_(box), menuCaptions_(other.menuCaptions_), restoreMenuVisible_(other.restoreMenuVisible_)
+{
+    request.restoreCount = other.request.restoreCount;
+}
+
 QString SuppressibleMessages::section() const
 {
     return sectionName(QStringLiteral(":SuppressedMsgs"));
@@ -110,7 +116,6 @@ void SuppressibleMessages::setClickText()
 
 void SuppressibleMessages::saveSuppression()
 {
-    int count = restoreCount();
     QString record = request.messageKey + QLatin1Char(' ') + request.clickText;
     if (request.suppressChoice == platform::SuppressChoice::ThisSession)
         record += QStringLiteral(" (Session)");
@@ -118,6 +123,7 @@ void SuppressibleMessages::saveSuppression()
         record += QStringLiteral(" (Always)");
     else
         return;
+    int count = restoreCount();
     const qsizetype paren = record.indexOf(QLatin1Char('('));
     const QString prefix = (paren < 0 ? record : record.left(paren)).trimmed();
     // Only existing records are searched: the slot past the last one holds no record.

@@ -40,6 +40,10 @@ struct Warning {
 class SuppressibleMessages {
 public:
     SuppressibleMessages(const IniStore& ini, platform::IMessageBox& box);
+    // The same hidden-message list, shown in another box: for parts of a run printed side by side.
+    SuppressibleMessages(const SuppressibleMessages& other, platform::IMessageBox& box);
+
+    platform::IMessageBox& box() const { return box_; }
 
     platform::MessageRequest request;
 

@@ -10,6 +10,8 @@ namespace quillon::model {
 DiagLog::DiagLog(QString filePath) : path_(std::move(filePath))
 { }
 
+DiagLog::~DiagLog() = default;
+
 QString DiagLog::defaultPath()
 {
     return platform::tempFolder() + QStringLiteral("VB6_Text DiagLog.txt");
@@ -25,6 +27,7 @@ void DiagLog::write(const QString& entry)
 {
     if (path_.isEmpty())
         return;
+    const std::lock_guard lock(mutex_);
     if (!checkedSize_) {
         checkedSize_ = true;
         QFile existing(path_);
@@ -33,12 +36,17 @@ void DiagLog::write(const QString& entry)
             QFile::rename(path_, path_ + QStringLiteral(".old"));
         }
     }
-    QFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
+    if (!file_) {
+        auto file = std::make_unique<QFile>(path_);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Append))
+            return; // tried again with the next entry
+        file_ = std::move(file);
+    }
     const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
         + QStringLiteral(" | ") + entry + QLatin1Char('\n');
-    file.write(line.toUtf8());
+    const QByteArray bytes = line.toUtf8();
+    if (file_->write(bytes) != bytes.size() || !file_->flush())
+        file_.reset(); // a full disk or a vanished folder: open afresh next time
 }
 
 void DiagLog::failedOpenInput(const QString& path, int errorNumber, const QString& description)

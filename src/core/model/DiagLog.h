@@ -1,13 +1,23 @@
 #pragma once
 #include <QString>
 
+#include <memory>
+#include <mutex>
+
+class QFile;
+
 namespace quillon::model {
 
 // The diagnostic log "VB6_Text DiagLog.txt" in the temporary folder: one timestamped line
-// per entry, appended. Logging never fails the caller.
+// per entry, appended. Logging never fails the caller. The file stays open between entries
+// (a load logs every file it opens) and each entry is flushed at once, so a crash loses none.
+// Safe to use from several threads.
 class DiagLog {
 public:
     explicit DiagLog(QString filePath);
+    ~DiagLog();
+    DiagLog(const DiagLog&) = delete;
+    DiagLog& operator=(const DiagLog&) = delete;
 
     // The process-wide log in the temporary folder (TEMP, TMPDIR or /tmp), resolved on first use.
     static DiagLog& standard();
@@ -27,6 +37,8 @@ public:
 private:
     QString path_;
     bool checkedSize_ = false;
+    std::mutex mutex_;
+    std::unique_ptr<QFile> file_;
 };
 
 } // namespace quillon::model

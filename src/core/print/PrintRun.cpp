@@ -446,8 +446,7 @@ void PrintRun::printLines(
     statements_.reset();
     for (int n = first; n <= last; ++n) {
         const int pageBefore = frame_.pageNumber;
-        setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ")
-            + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
+        setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + procedureOfTotal()
             + QStringLiteral(") line ") + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
         bool go = true;
         lines_.printSourceLine(lines[n - 1], &routine, go);
@@ -481,8 +480,7 @@ void PrintRun::printLines(
 bool PrintRun::printImageRoutine(Routine& routine)
 {
     setStatus(QStringLiteral("Printing ") + fileNameOf(routine.filePath) + QStringLiteral("|Image (Procedure ")
-        + QString::number(routinesSent_ + 1) + QStringLiteral(" of ") + QString::number(totalSelected_)
-        + QLatin1Char(')'));
+        + procedureOfTotal() + QLatin1Char(')'));
     frame_.connectorsInUse = false;
     frame_.headerTitle = fileNameOf(routine.filePath) + QStringLiteral("|Image");
     frame_.pageNumber = 0;
@@ -868,21 +866,31 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
     return BatchEnd::Finished;
 }
 
+QString PrintRun::procedureOfTotal() const
+{
+    return QString::number(procedureOffset + routinesSent_ + 1) + QStringLiteral(" of ")
+        + QString::number(procedureTotal > 0 ? procedureTotal : totalSelected_);
+}
+
+QString fileTargetReport(int procedures, const QString& deviceName, const QString& times, bool severalSets)
+{
+    return plural(procedures, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
+        + deviceName + QStringLiteral(").") + times + kCrLf + QStringLiteral("Find the file name")
+        + QStringLiteral(" selected for the output and use a PDF/file ") + QStringLiteral("reader to open and print ")
+        + (severalSets ? QStringLiteral("each ") : QStringLiteral("the ")) + QStringLiteral("file as needed.");
+}
+
 QString PrintRun::completionReport(const QString& deviceName, bool severalSets)
 {
     if (!fileTarget_)
         return QStringLiteral("Output of ") + plural(sentInRun_, QStringLiteral("procedure"))
             + QStringLiteral(" sent to ") + deviceName + QStringLiteral(" completed.");
-    QString report = plural(sentInRun_, QStringLiteral("procedure")) + QStringLiteral(" sent to a file-based printer (")
-        + deviceName + QStringLiteral(").");
+    QString times;
     if (batch_ > 1) {
-        report += kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
+        times = kCrLf + QStringLiteral("    Starting at ") + twelveHourTime(runStart_.time(), true) + kCrLf
             + QStringLiteral("    Ending at ") + twelveHourTime(now().time(), true);
     }
-    report += kCrLf + QStringLiteral("Find the file name")
-        + QStringLiteral(" selected for the output and use a PDF/file ") + QStringLiteral("reader to open and print ")
-        + (severalSets ? QStringLiteral("each ") : QStringLiteral("the ")) + QStringLiteral("file as needed.");
-    return report;
+    return fileTargetReport(sentInRun_, deviceName, times, severalSets);
 }
 
 RunResult PrintRun::finishRun(RunResult result)

@@ -99,6 +99,10 @@ struct OutputFileRequest {
     QString previous; // the file the last document went to; empty for the run's first file
 };
 
+// The completion report of a run to a file target: procedures sent, the device, the times of a
+// run in several sets (empty, or the lines that give them) and where to find the output.
+QString fileTargetReport(int procedures, const QString& deviceName, const QString& times, bool severalSets);
+
 // Turns the print queue into one document: checks the target, prepares duplex and the page
 // geometry, prints every selected routine with its own frame and page numbers, keeps the
 // line statistics and print history, and finishes with a completion report. The clock, the
@@ -138,6 +142,11 @@ public:
     OutputWaits waits = OutputWaits::system();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
     std::function<model::RoutinePtr(const QString&)> findRoutine;
+    // A run that prints one slice of a larger queue numbers its procedures in the status caption
+    // as the whole queue does: procedureOffset routines come before the slice, of procedureTotal
+    // (0: the run's own count).
+    int procedureOffset = 0;
+    int procedureTotal = 0;
     // The most printed lines one output file takes (0: no limit). A PDF target continues in
     // temporary parts that are combined into outputPath at the end.
     int gdiSpoolSize = 0;
@@ -183,6 +192,7 @@ private:
     RunResult finishRun(RunResult result);
     // What the run sent where; severalSets: the output is in more than one file.
     QString completionReport(const QString& deviceName, bool severalSets);
+    QString procedureOfTotal() const;
     bool prepareOutputTarget(bool& fileTarget);
     // A file target: the name of the batch's file, asked for or derived; false when cancelled.
     bool nameBatchFile(const platform::PrinterInfo& device);

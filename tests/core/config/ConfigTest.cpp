@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <span>
+
 #include <gtest/gtest.h>
 
 using namespace quillon::config;
@@ -141,6 +143,42 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     EXPECT_EQ(QDir(fx_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         (QStringList {"diag.txt", "dir.ini", "new.ini", "opts.ini", "other.ini"}))
         << "no temporary file left";
+}
+
+// The store keeps each file in memory, and still sees every way another program changes it.
+TEST_F(ConfigTest, IniFilesAreReadOnceAndAgainOnlyWhenChangedOnDisk)
+{
+    ASSERT_TRUE(ini_.write("S", "k", "1"));
+    const int reads = ini_.diskReads();
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(ini_.read("S", "k", "none"), "1");
+    SuppressibleMessages engine = newRun();
+    for (int i = 0; i < 100; ++i)
+        engine.ask(mimicWarning());
+    EXPECT_EQ(ini_.diskReads(), reads);
+    // Another program's atomic write, an edit in place of the same size, a file removed, a
+    // permission taken away: each is read afresh.
+    IniStore other(ini_.defaultPath(), nullptr);
+    ASSERT_TRUE(other.write("S", "k", "2"));
+    EXPECT_EQ(ini_.read("S", "k", "none"), "2");
+    QFile file(ini_.defaultPath());
+    const QDateTime before = QFileInfo(file).lastModified();
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(file.seek(0) && file.write(QByteArray(bytes).replace("k=2", "k=3")) == bytes.size());
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(before.addSecs(5), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(ini_.read("S", "k", "none"), "3");
+    ASSERT_TRUE(QFile::remove(ini_.defaultPath()));
+    EXPECT_EQ(ini_.read("S", "k", "none"), "none");
+    ASSERT_TRUE(ini_.write("S", "k", "4"));
+    QFile::setPermissions(ini_.defaultPath(), QFile::WriteOwner);
+    const quillon::test::ObeyFilePermissions obey;
+    EXPECT_EQ(ini_.read("S", "k", "none"), "none");
+    EXPECT_FALSE(ini_.write("S", "j", "5"));
+    QFile::setPermissions(ini_.defaultPath(), QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\nk=4\n"));
 }
 
 TEST_F(ConfigTest, IniSectionsAndKeysAreReadSetAndRemovedInBulkAndBooleansReadLeniently)
@@ -331,31 +369,63 @@ TEST_F(ConfigTest, MessageEngineHidingMessagesForTheSessionOrAlwaysRestartingAnd
     EXPECT_EQ(restarted.restoreCount(), 2);
 }
 
-TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningMetAgainIsOneLine)
+// A print of a large project meets the same warnings tens of thousands of times: each is
+// written once, without the paragraph about hiding it, and summed up at the end; --verbose
+// writes each time, a repeat as one line, and no summary.
+TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningIsWrittenOnceThenCounted)
 {
     MessageRequest request;
     request.buttons = {"Yes", "No", "  ", "", ""};
     EXPECT_EQ(batchButtonFor(request), 0);
     request.buttons = {"", "Continue", "", "", ""};
     EXPECT_EQ(batchButtonFor(request), 1);
-    // The repeat tells the warnings apart by what differs; plain messages by their text.
-    BatchMessageBox box;
-    QStringList written;
-    box.write = [&written](const QString& text) { written << text; };
+    // A message met `times` times: a long-line warning answered with `button`, or (-1) a plain
+    // Yes/No question, told apart by its text.
+    struct Met {
+        const char* text;
+        int button;
+        int times;
+    };
+    const std::vector<Met> met {{"Too long.\r\nLine Start - a", 1, 1}, {"One", -1, 1}, {"Too long.\r\nLine Start - b", 1, 2}, {"Two", -1, 2},
+        {"Too long.\r\nLine Start - c", 2, 1}, {"Too long.\r\nLine Start - d", 0, 12345}};
+    const struct {
+        bool verbose;
+        size_t metRows; // how many rows of `met`
+        QStringList written;
+    } cases[] = {
+        {false, 6,
+            {"Long Line Action: Too long.\nLine Start - a [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",
+                "Duplex Unavailable: Two [answered Yes]\n", "Long Line Action: answered Wrap 3 times, Cancel 1 time, Truncate 12,345 times\n",
+                "Duplex Unavailable: answered Yes 1 time\n", "Duplex Unavailable: answered Yes 2 times\n"}},
+        {true, 4,
+            {"Long Line Action: Too long.\nLine Start - a\n\nIf suppressed it is listed as \"Long Line Action\". [answered Wrap]\n",
+                "Duplex Unavailable: One [answered Yes]\n", "Long Line Action (again): Line Start - b [answered Wrap]\n",
+                "Long Line Action (again): Line Start - b [answered Wrap]\n", "Duplex Unavailable: Two [answered Yes]\n",
+                "Duplex Unavailable (again): Two [answered Yes]\n"}},
+    };
     request.messageKey = request.title = "Long Line Action";
     request.buttons = {"Truncate", "Wrap", "Cancel", "", ""};
-    for (const char* text : {"A source line is too long.\r\nLine Start - If a Then ... b\r\n\r\nIf suppressed this message will be listed",
-             "Another (2) source line is too long.\r\nLine Start - Call x ... y\r\n\r\nIf suppressed this message will be listed"}) {
-        request.text = text;
-        box.showRequest(request);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.verbose ? "verbose" : "counted");
+        BatchMessageBox box;
+        box.verbose = c.verbose;
+        QStringList written;
+        box.write = [&written](const QString& text) { written << text; };
+        for (const Met& m : std::span(met).first(c.metRows)) {
+            for (int i = 0; i < m.times; ++i) {
+                if (m.button < 0) {
+                    box.showMessage(MessageIcon::Question, "Duplex Unavailable", m.text, MessageButtons::YesNo);
+                    continue;
+                }
+                request.text = QString(m.text) + "\r\n\r\nIf suppressed it is listed as \"Long Line Action\".";
+                box.givenAnswers.insert(request.messageKey, m.button);
+                box.showRequest(request);
+            }
+        }
+        box.writeSummary();
+        box.writeSummary(); // the end of a run met twice still sums up once
+        EXPECT_EQ(written, c.written);
     }
-    for (const char* text : {"One", "Two", "Two"})
-        box.showMessage(MessageIcon::Question, "Duplex Unavailable", text, MessageButtons::YesNo);
-    ASSERT_EQ(written.size(), 5);
-    EXPECT_TRUE(written[0].startsWith("Long Line Action: A source line is too long.\r\nLine Start - If a Then"));
-    EXPECT_EQ(written.mid(1),
-        (QStringList {"Long Line Action (again): Line Start - Call x ... y [answered Wrap]\n", "Duplex Unavailable: One [answered Yes]\n",
-            "Duplex Unavailable: Two [answered Yes]\n", "Duplex Unavailable (again): Two [answered Yes]\n"}));
 }
 
 } // namespace
