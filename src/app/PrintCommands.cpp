@@ -374,7 +374,12 @@ public:
     explicit ProgressLines(ConsoleWriter& console) : console_(&console) { sinceUpdate_.start(); }
     void operator()(const QString& text)
     {
-        const QString procedure = text.left(text.lastIndexOf(QLatin1String(") line ")) + 1);
+        // Only the procedures: the run's other status texts are told by its report, and each
+        // part of a run printed side by side has its own.
+        if (!text.startsWith(QLatin1String("Printing ")))
+            return;
+        const qsizetype line = text.lastIndexOf(QLatin1String(") line "));
+        const QString procedure = line < 0 ? text : text.left(line + 1);
         if (procedure == lastProcedure_ || sinceUpdate_.elapsed() < 250)
             return;
         lastProcedure_ = procedure;
