@@ -527,6 +527,9 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
     const model::AggregateMode aggregate = aggregateArgument(args, session.options.aggregateMode());
     ProjectToPrint loaded(reader, session);
+    // --jobs counts the threads of the load too (without it, the cores).
+    if (args.has(QStringLiteral("jobs")))
+        loaded.project.jobs = int(numberArgument(args, "jobs", 1, 64));
     if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
     const analysis::DependencyIndex& index = loaded.analysis.dependencies;
