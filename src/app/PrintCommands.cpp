@@ -477,8 +477,7 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
         platform::ProcessLauncher launcher;
         platform::SilentMessageBox quiet;
         print::PartCombiner combiner(launcher, &quiet, statusSink, &DiagLog::standard());
-        QStringList all = parts;
-        const print::CombineResult combined = combiner.combine(all, output);
+        const print::CombineResult combined = combiner.combine(parts, output);
         if (!combined.succeeded() && error)
             *error = joined.error + QStringLiteral("; ") + combined.text;
         return combined.succeeded();

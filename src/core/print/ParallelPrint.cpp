@@ -2,13 +2,10 @@
 
 #include "model/Routine.h"
 #include "platform/InterruptCleanup.h"
+#include "print/OutputParts.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
@@ -24,16 +21,6 @@ qint64 printWeight(const ListRow& row)
     if (routine.kind == model::RoutineKind::Image)
         return 60;
     return std::max<qint64>(1, qint64(routine.endLine) - routine.startLine + 1);
-}
-
-// Creates a file that did not exist, so that no file of the user's is ever taken for a part.
-bool createNew(const QString& path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
 }
 
 } // namespace
@@ -102,24 +89,16 @@ std::vector<std::vector<ListRow>> sliceQueue(const std::vector<ListRow>& queue, 
 
 bool ParallelPrint::reserveParts(std::vector<std::unique_ptr<PrintSlice>>& slices, const QString& outputPath)
 {
-    const QFileInfo output(outputPath);
-    QString base = output.absoluteFilePath();
-    if (base.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        base.chop(4);
-    int serial = 1;
-    for (auto& slice : slices) {
-        for (int tries = 0; tries < 1000 && slice->partPath.isEmpty(); ++tries, ++serial) {
-            const QString candidate =
-                base + QStringLiteral("_QLNJob") + QString::number(serial) + QStringLiteral(".pdf");
-            if (createNew(candidate)) {
-                slice->partPath = candidate;
-                platform::InterruptCleanup::track(candidate);
-            }
-        }
-        if (slice->partPath.isEmpty()) {
-            error_ = QStringLiteral("no part file can be made beside ") + outputPath;
+    // Reserved as new files, so that no file of the user's is ever taken for a part.
+    const QString base = withoutPdfExtension(QFileInfo(outputPath).absoluteFilePath()) + QStringLiteral("_QLNJob");
+    for (size_t i = 0; i < slices.size(); ++i) {
+        QString why;
+        slices[i]->partPath = reserveUniqueFile(base + QString::number(i + 1) + QStringLiteral(".pdf"), &why);
+        if (slices[i]->partPath.isEmpty()) {
+            error_ = QStringLiteral("no part file can be made beside ") + outputPath + QStringLiteral(": ") + why;
             return false;
         }
+        platform::InterruptCleanup::track(slices[i]->partPath);
     }
     return true;
 }
