@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace quillon::platform {
 
@@ -37,6 +39,26 @@ QString appDataFolder()
     if (!xdg.isEmpty())
         return withSlash(xdg);
     return withSlash(QDir::homePath() + QStringLiteral("/.config"));
+}
+
+QString userDataFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString base = xdg.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : xdg;
+    return QDir::cleanPath(base + QStringLiteral("/Quillon"));
+}
+
+QString homeFolder()
+{
+    return QDir::cleanPath(QDir::homePath());
+}
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return QDir::cleanPath(documents);
+    return homeFolder();
 }
 
 QString programFolder()

@@ -12,6 +12,13 @@ class IProcessLauncher;
 // Folder for temporary files: $TEMP, else $TMPDIR, else /tmp. Always ends with "/".
 QString tempFolder();
 
+// Per-user folders for what the program keeps and writes (no trailing "/"): its working
+// folder ($XDG_DATA_HOME/Quillon, else ~/.local/share/Quillon), the home folder, and the
+// documents folder (the home folder when the system names none that exists).
+QString userDataFolder();
+QString homeFolder();
+QString documentsFolder();
+
 // Per-user application data: $APPDATA when set, else the XDG config folder (~/.config).
 // Always ends with "/".
 QString appDataFolder();

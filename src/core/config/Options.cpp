@@ -84,9 +84,9 @@ std::vector<OptionSpec> buildTable()
                    SaveRule save = SaveRule::Always) {
         t.push_back({QString::fromLatin1(suffix), QString::fromLatin1(key), type, def, dyn, loaded, save});
     };
-    add(":Folders", "ProjectFolder", T::Text, QString(), D::ProgramFolder);
-    add(":Folders", "VBPFolder", T::Text, QString(), D::ProgramFolder);
-    add(":Folders", "Output Folder", T::Text, QString(), D::ProgramFolder);
+    add(":Folders", "ProjectFolder", T::Text, QString(), D::UserDataFolder);
+    add(":Folders", "VBPFolder", T::Text, QString(), D::HomeFolder);
+    add(":Folders", "Output Folder", T::Text, QString(), D::DocumentsFolder);
     add(":IDE", "Mimic", T::Bool, "False");
     add(":IDE", "Long Line", T::Text, QString());
     add(":IDE", "Code Page", T::Text, "windows-1252");
@@ -105,6 +105,7 @@ std::vector<OptionSpec> buildTable()
     add(":Output", "Brackets", T::Bool, "False");
     add(":Output", "Duplex", T::Bool, "False");
     add(":Output", "Binding Edge", T::Int16, "0");
+    add(":Output", "Folding Guide", T::Int16, "0");
     add(":Output", "Code Indent", T::Int16, QString(), D::IdeIndent);
     add(":Output", "Wrap Indent", T::Int16, QString(), D::IdeIndent, false);
     add(":Margins", "Left", T::Single, "0.500");
@@ -188,8 +189,12 @@ QString Options::defaultText(const OptionSpec& spec) const
     switch (spec.dynamicDefault) {
     case DynamicDefault::None:
         return spec.defaultText;
-    case DynamicDefault::ProgramFolder:
-        return platform::programFolder();
+    case DynamicDefault::UserDataFolder:
+        return platform::userDataFolder();
+    case DynamicDefault::HomeFolder:
+        return platform::homeFolder();
+    case DynamicDefault::DocumentsFolder:
+        return platform::documentsFolder();
     case DynamicDefault::PrinterDevice:
         return printer_.current().deviceName;
     case DynamicDefault::PrinterDriver:

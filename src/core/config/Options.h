@@ -30,7 +30,9 @@ enum class OptionType { Text, Bool, Int16, Int32, Single, Aggregate, Color };
 // Where a default comes from when it is not a fixed text.
 enum class DynamicDefault {
     None,
-    ProgramFolder,
+    UserDataFolder,
+    HomeFolder,
+    DocumentsFolder,
     PrinterDevice,
     PrinterDriver,
     PrinterPort,
@@ -83,6 +85,7 @@ inline constexpr OptionKey Aggregate {":Output", "Aggregate"};
 inline constexpr OptionKey Brackets {":Output", "Brackets"};
 inline constexpr OptionKey Duplex {":Output", "Duplex"};
 inline constexpr OptionKey BindingEdge {":Output", "Binding Edge"};
+inline constexpr OptionKey FoldingGuide {":Output", "Folding Guide"};
 inline constexpr OptionKey CodeIndent {":Output", "Code Indent"};
 inline constexpr OptionKey WrapIndent {":Output", "Wrap Indent"};
 inline constexpr OptionKey MarginLeft {":Margins", "Left"};
@@ -143,8 +146,15 @@ public:
 
     IniStore& ini() const { return ini_; }
 
-private:
+    // Left and right margins (inches) the user accepted for this run only: printing uses
+    // them instead of the stored ones; they are never saved.
+    std::optional<float> sessionLeftMargin;
+    std::optional<float> sessionRightMargin;
+
+    // The default of an option as this machine and user give it.
     QString defaultText(const OptionSpec& spec) const;
+
+private:
     QString normalise(const OptionSpec& spec, const QString& raw) const;
     static QString id(const QString& suffix, const QString& key);
     const OptionSpec& specOf(OptionKey key) const;

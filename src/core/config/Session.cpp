@@ -1,6 +1,7 @@
 #include "config/Session.h"
 
 #include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 
 #include <QDir>
@@ -53,11 +54,35 @@ Session::Session(
     : ini(std::move(optionsPath), log), options(ini, printer), messages(ini, box), box(box), log_(log)
 { }
 
+QStringList replaceUnusableFolders(Options& options)
+{
+    QStringList replaced;
+    for (const OptionKey key : {opt::ProjectFolder, opt::VBPFolder, opt::OutputFolder}) {
+        const OptionSpec& spec = *Options::find(QString::fromLatin1(key.suffix), QString::fromLatin1(key.key));
+        const QString stored = options.text(key);
+        const QString fallback = options.defaultText(spec);
+        const QFileInfo folder(stored);
+        if (stored == fallback || (folder.isDir() && folder.isWritable()))
+            continue;
+        options.set(key, fallback);
+        replaced << QStringLiteral("The folder saved as ") + model::quote(spec.key) + QStringLiteral(", ")
+                + model::quote(stored) + QStringLiteral(", does not exist or cannot be written.  Quillon uses ")
+                + model::quote(fallback) + QStringLiteral(" instead.");
+    }
+    return replaced;
+}
+
 OptionsFileStatus Session::start()
 {
     const OptionsFileStatus status = prepareOptionsFile(ini.defaultPath(), log_);
     options.writeProjectInfo();
     options.load();
+    // A folder kept from another machine or an installed copy's own folder is no place for
+    // a user's files.
+    const QStringList replaced = replaceUnusableFolders(options);
+    if (!replaced.isEmpty())
+        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Folder Replaced"),
+            replaced.join(model::kCrLf + model::kCrLf));
     options.save();
     messages.loadAtStartup();
     return status;

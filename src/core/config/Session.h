@@ -27,6 +27,10 @@ struct OptionsFileStatus {
 // is logged as "Open OUTPUT " + path.
 OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log);
 
+// Replaces each of the three folder options that names no folder this user can write by its
+// default; returns one sentence per folder replaced, naming both.
+QStringList replaceUnusableFolders(Options& options);
+
 // What every run of the program starts with: the options file prepared, the identification
 // texts written, every option loaded and saved back (so every key exists in the file), and
 // the hidden-message list reloaded.

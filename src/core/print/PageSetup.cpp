@@ -32,8 +32,9 @@ PageSetup PageSetup::fromOptions(const config::Options& options)
     setup.codeIndent = options.codeIndentWidth();
     setup.margins = {options.single(opt::MarginLeft), options.single(opt::MarginRight), options.single(opt::MarginTop),
         options.single(opt::MarginBottom), options.single(opt::MarginBinder)};
-    setup.workingLeft = setup.margins[kLeft];
-    setup.workingRight = setup.margins[kRight];
+    setup.foldingGuide = std::clamp(options.integer(opt::FoldingGuide), 0, 4);
+    setup.workingLeft = options.sessionLeftMargin.value_or(setup.margins[kLeft]);
+    setup.workingRight = options.sessionRightMargin.value_or(setup.margins[kRight]);
     setup.tabWidthSetting = options.ideTabWidth();
     return setup;
 }
