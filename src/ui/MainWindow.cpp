@@ -10,6 +10,8 @@
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TocText.h"
+#include "ui/OptionsDialog.h"
+#include "ui/PrinterChoice.h"
 #include "ui/RestoreMessagesMenu.h"
 #include "ui/WindowPlacement.h"
 
@@ -20,7 +22,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -59,34 +60,6 @@ QString chooseSaveFileWithDialog(QWidget* parent, const QString& folder, const Q
 {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Print Output As"),
         QDir(folder).filePath(suggested), QStringLiteral("PDF Files (*.pdf)"));
-}
-
-// A plain list of the devices with OK and Cancel; the device name chosen, or empty.
-QString choosePrinterWithDialog(
-    QWidget* parent, const std::vector<platform::PrinterInfo>& printers, const QString& current)
-{
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Select Default Printer"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("lstPrinters"));
-    for (const platform::PrinterInfo& printer : printers) {
-        auto* item =
-            new QListWidgetItem(printer.deviceName + QStringLiteral("  (") + printer.port + QLatin1Char(')'), list);
-        item->setData(Qt::UserRole, printer.deviceName);
-        if (equalsNoCase(printer.deviceName, current))
-            list->setCurrentItem(item);
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    dialog.resize(420, 260);
-    if (dialog.exec() != QDialog::Accepted || !list->currentItem())
-        return QString();
-    return list->currentItem()->data(Qt::UserRole).toString();
 }
 
 bool setCupsDefaultPrinter(const QString& deviceName)
@@ -128,7 +101,7 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
         return chooseSaveFileWithDialog(this, folder, name);
     };
     choosePrinterDialog = [this](const std::vector<platform::PrinterInfo>& printers, const QString& current) {
-        return choosePrinterWithDialog(this, printers, current);
+        return choosePrinterWithDialog(this, printers, current, QStringLiteral("Select Default Printer"));
     };
     makeSystemDefaultPrinter = setCupsDefaultPrinter;
 
@@ -298,8 +271,8 @@ void MainWindow::buildMenus()
     connect(printTocAction_, &QAction::triggered, this, [this] { printTableOfContents(); });
     connect(add(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered, this,
         [this] { confirmPrintUserManual(); });
-    // The options dialog is not built yet.
-    add(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions"), false);
+    connect(add(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions")), &QAction::triggered, this,
+        [this] { showUserOptions(); });
     file->addSeparator();
     connect(
         add(file, QStringLiteral("Exit"), QStringLiteral("mnuFileExit")), &QAction::triggered, this, &QWidget::close);
@@ -703,6 +676,21 @@ void MainWindow::refreshOutputTarget()
     }
     processButtons_[2]->setText(QStringLiteral("Send Selected Procedures To ") + device);
     targetLabel_->setText(QStringLiteral("Send To Target ( ") + targetDescription_);
+}
+
+void MainWindow::showUserOptions()
+{
+    if (loading_ || printing_)
+        return;
+    OptionsDialog dialog(session_, box_, surfaces_, this);
+    dialog.displayUserManual = displayUserManual;
+    if (choosePrinterDialog)
+        dialog.choosePrinterDialog = choosePrinterDialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (dialog.storeResult().aggregationChanged)
+        setStatus(config::kReloadRequiredStatus);
+    refreshOutputTarget();
 }
 
 void MainWindow::selectDefaultPrinter()

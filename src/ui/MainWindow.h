@@ -5,6 +5,7 @@
 #include "platform/StatusSink.h"
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
+#include "ui/PrinterChoice.h"
 
 #include <QMainWindow>
 
@@ -45,7 +46,7 @@ class RestoreMessagesMenu;
 // then refreshes the lists and the status line.
 class MainWindow : public QMainWindow, private platform::IStatusSink {
 public:
-    using SurfaceFactory = std::function<std::unique_ptr<platform::IPrintSurface>()>;
+    using SurfaceFactory = ui::SurfaceFactory;
 
     // surfaces: a fresh print surface for each print run, printer choice and target caption.
     MainWindow(
@@ -58,8 +59,7 @@ public:
     // The output file of the built-in PDF writer, starting in folder with the suggested name.
     std::function<QString(const QString& folder, const QString& suggestedName)> chooseSaveFileDialog;
     // One of the printers (device names), current preselected.
-    std::function<QString(const std::vector<platform::PrinterInfo>& printers, const QString& current)>
-        choosePrinterDialog;
+    PrinterChooser choosePrinterDialog;
     // Makes a device the user's default printer; false when the system refused.
     std::function<bool(const QString& deviceName)> makeSystemDefaultPrinter;
 
@@ -96,6 +96,8 @@ public:
     void lockLists(bool enable);
     void printTableOfContents();
     void selectDefaultPrinter();
+    // File | User Options: the options window; what it stores shows in the output target line.
+    void showUserOptions();
     void confirmPrintUserManual();
     // F1: the status names the manual's section for the focused control, then the manual opens.
     void helpRequested();
