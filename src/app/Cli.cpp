@@ -1,6 +1,7 @@
 #include "app/Cli.h"
 #include "app/CliSupport.h"
 #include "app/FormCommands.h"
+#include "app/OptionsCommands.h"
 #include "app/PrintCommands.h"
 
 #include "analysis/DependencyReport.h"
@@ -215,55 +216,6 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
     for (const QString& line : analysis::buildBracketListing(file.lines, first, last))
         text += line + QLatin1Char('\n');
     write(out, text);
-    return 0;
-}
-
-QString optionsDump(const Session& session)
-{
-    QString text = session.ini.defaultPath() + QLatin1Char('\n');
-    QString section;
-    for (const Options::Entry& entry : session.options.effective()) {
-        if (entry.spec->suffix != section) {
-            section = entry.spec->suffix;
-            text += QLatin1Char('[') + config::sectionName(section) + QStringLiteral("]\n");
-        }
-        text += entry.spec->key + QLatin1Char('=') + entry.value + QLatin1Char('\n');
-    }
-    text += QLatin1Char('[') + config::sectionName(QStringLiteral(":SuppressedMsgs")) + QStringLiteral("]\n");
-    const int count = session.messages.restoreCount();
-    text += QStringLiteral("RestoreCount=") + QString::number(count) + QLatin1Char('\n');
-    for (int i = 0; i < count && i < session.messages.menuCaptions().size(); ++i)
-        text += QStringLiteral("sMsg") + QString::number(i) + QLatin1Char('=') + session.messages.menuCaptions()[i]
-            + QLatin1Char('\n');
-    return text;
-}
-
-int runOptions(const Arguments& args, Session& session, std::ostream& out, std::ostream& err)
-{
-    const QStringList& words = args.positional;
-    if (words.isEmpty()) {
-        write(out, optionsDump(session));
-        return 0;
-    }
-    if (words[0] != QLatin1String("set") || words.size() != 4)
-        throw Usage {QStringLiteral("options takes no argument, or: set SECTION KEY VALUE")};
-    const config::OptionSpec* spec = Options::find(words[1], words[2]);
-    if (!spec || !spec->loaded)
-        throw Usage {QStringLiteral("no option ") + quote(words[2]) + QStringLiteral(" in section ") + quote(words[1])};
-    // The value goes to the file as given; what it reads back as is shown.
-    if (!session.ini.write(config::sectionName(spec->suffix), spec->key, words[3])) {
-        write(err,
-            QStringLiteral("quillon: cannot write the options file ") + quote(session.ini.defaultPath())
-                + QStringLiteral(": the option was not changed\n"));
-        return 1;
-    }
-    session.options.load();
-    const QString effective = session.options.text(*spec);
-    write(out,
-        QLatin1Char('[') + config::sectionName(spec->suffix) + QStringLiteral("]\n") + spec->key + QLatin1Char('=')
-            + effective + QLatin1Char('\n'));
-    if (effective != words[3].trimmed())
-        note(err, quote(words[3]) + QStringLiteral(" reads as ") + quote(effective));
     return 0;
 }
 
@@ -543,13 +495,22 @@ QString usageText()
                           "  options\n"
                           "      The options file's path, then every option with its value, by section.\n"
                           "  options set SECTION KEY VALUE\n"
-                          "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output).\n"
+                          "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output)\n"
+                          "      after the checks User Options makes for it; a check that fails is told on\n"
+                          "      stderr and nothing is written (exit status 1).\n"
+                          "  options check\n"
+                          "      Every check of User Options on the stored options; exit status 1 when one fails.\n"
                           "  messages\n"
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
                           "\n")
         + optionsUsageText();
+}
+
+bool isPrintingCommandLine(const QStringList& args)
+{
+    return (!args.isEmpty() && isPrintingCommand(args[0])) || optionsCommandMeasures(args);
 }
 
 bool isPrintingCommand(const QString& subcommand)
@@ -615,7 +576,7 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
 {
     try {
         if (command == QLatin1String("options"))
-            return runOptions(args, session, out, err);
+            return runOptions(args, session, services.createPrintSurface, out, err);
         if (command == QLatin1String("messages"))
             return runMessages(args, session, out);
         if (command == QLatin1String("spool"))

@@ -44,7 +44,7 @@ int main(int argc, char* argv[])
         QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
         return quillon::app::runDesktop();
     }
-    const bool printing = argc > 1 && quillon::app::isPrintingCommand(QString::fromLocal8Bit(argv[1]));
+    const bool printing = quillon::app::isPrintingCommandLine(given);
     // Printing needs fonts and printers, so a GUI application object, even with no display;
     // everything else runs on a plain core application.
     std::unique_ptr<QCoreApplication> app;

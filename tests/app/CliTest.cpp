@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace quillon::test;
 
 namespace {
@@ -167,6 +169,76 @@ TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
     run = cli({"options", "set", "Quillon:Output", "Aggregate", "all"});
     EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
     EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
+}
+
+TEST_F(CliTest, OneOptionIsCheckedAsUserOptionsWouldBeforeItIsWritten)
+{
+    ASSERT_EQ(cli({"options", "set", "Output", "Binding Edge", "4"}).code, 0);
+    const struct {
+        QStringList args;
+        int code;
+        const char* err; // a line of standard error
+        const char* stored; // a line of the options file afterwards ("" when nothing may change)
+    } rows[] = {
+        {{"Output", "GDISpoolSize", "abc"}, 1,
+            "Invalid GDI Spool Size: The GDI Spool Size value \"abc\" is not a valid number.  Enter a whole number of at least 500.", ""},
+        {{"Output", "GDISpoolSize", "499"}, 0,
+            "Value Too Small: A value at least 500 is needed for the GDI Spool Size.  Your selected value of 499 has been reset to 500.", "GDISpoolSize=500"},
+        {{"Output", "Duplex", "True"}, 1, "Output Combination Error: Two or more of your selected options are not compatible.", ""},
+        {{"Margins", "Left", ""}, 1, "Value Needed: A value is needed for the Left margin.", ""},
+        {{"Margins", "Right", "9"}, 1, "Invalid Margins: Your margins leave NO printable area on the selected printer/page setup.", ""},
+        {{"Output", "Font Size", "big"}, 1, "Font: Invalid font size: big", ""},
+        {{"Margins", "Binder", "1.001"}, 0, "Binder Margin May Be Too Large: The current binder margin (1.001 inches) exceeds 1 inch and may be too large.  ",
+            "Binder=1.001"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(qPrintable(row.args.join(' ')));
+        const QByteArray before = readBytes(optionsPath());
+        const CliRun run = cli(QStringList {"options", "set"} + row.args);
+        EXPECT_EQ(run.code, row.code) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.split('\n').contains(row.err)) << qPrintable(run.err);
+        if (QByteArray(row.stored).isEmpty())
+            EXPECT_EQ(readBytes(optionsPath()), before);
+        else
+            EXPECT_TRUE(readBytes(optionsPath()).contains("\n" + QByteArray(row.stored) + "\n"));
+    }
+    const CliRun check = cli({"options", "check"});
+    EXPECT_EQ(std::tuple(check.code, check.out), std::tuple(0, QStringLiteral("The stored options pass every check.\n")));
+}
+
+// An installed copy lives in a folder its users cannot write: their files go to their own folders.
+TEST_F(CliTest, AnInstalledCopyKeepsEachUsersFilesInThatUsersFolders)
+{
+    SKIP_WITHOUT_TOOLS("cmake");
+    const QString prefix = fx_.path("prefix");
+    const QString build = QFileInfo(QStringLiteral(QUILLON_BINARY)).absolutePath() + "/../..";
+    const Process install = runProgram("cmake", {"--install", build, "--prefix", prefix});
+    ASSERT_EQ(install.code, 0) << install.err.constData();
+    const QString installed = prefix + "/bin/quillon";
+    QDir().mkpath(fx_.path("home"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", fx_.path("home"));
+    env.remove("XDG_DATA_HOME");
+    env.insert("APPDATA", fx_.path("home/appdata"));
+    QStringList command {installed, "options"};
+    // The program's folder is not the user's; root writes anywhere, so it runs as nobody.
+    QFile::setPermissions(prefix + "/bin", QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    if (geteuid() == 0) {
+        SKIP_WITHOUT_TOOLS("setpriv");
+        for (QDir up(fx_.path("")); !(QFile::permissions(up.absolutePath()) & QFileDevice::ExeOther); up.cdUp())
+            QFile::setPermissions(up.absolutePath(), QFile::permissions(up.absolutePath()) | QFileDevice::ExeOther);
+        runProgram("chown", {"-R", "nobody", fx_.path("home")});
+        command = QStringList {"--reuid=nobody", "--regid=nogroup", "--clear-groups"} + command;
+        command.prepend("setpriv");
+    }
+    const Process run = runProgram(command.takeFirst(), command, env);
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    const QString out = QString::fromUtf8(run.out);
+    const QString home = QDir(fx_.path("home")).canonicalPath();
+    for (const QString& line : {"ProjectFolder=" + home + "/.local/share/Quillon", "VBPFolder=" + home, "Output Folder=" + home})
+        EXPECT_TRUE(out.split('\n').contains(line)) << qPrintable(line) << "\n" << qPrintable(out);
+    EXPECT_FALSE(out.contains(prefix)) << "nothing of the user's in the program's folder";
+    QFile::setPermissions(prefix + "/bin", QFile::permissions(prefix + "/bin") | QFileDevice::WriteOwner);
 }
 
 TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
