@@ -163,11 +163,11 @@ void OptionsDialog::buildControls()
     second->addStretch(1);
     auto* third = new QVBoxLayout;
     third->addWidget(buildMargins());
-    QStringList edges;
-    for (int edge = 0; edge <= 6; ++edge)
-        edges << config::bindingEdgeDisplayName(edge);
-    QGroupBox* binding = buildChoices(QStringLiteral("Binding Edge"), QStringLiteral("optBind"), edges, binding_);
-    third->addWidget(binding);
+    // Radio i stands for binding edge code i.
+    third->addWidget(buildChoices(QStringLiteral("Binding Edge"), QStringLiteral("optBind"),
+        {QStringLiteral("None"), QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Top Left"),
+            QStringLiteral("Top Right"), QStringLiteral("Left Top"), QStringLiteral("Left Bottom")},
+        binding_));
     third->addWidget(buildChoices(QStringLiteral("Printed Folding Guide"), QStringLiteral("optFold"),
         {QStringLiteral("None"), QStringLiteral("Top"), QStringLiteral("Bottom"), QStringLiteral("Left"),
             QStringLiteral("Right")},
@@ -379,8 +379,10 @@ void OptionsDialog::showDraft(const config::OptionsDraft& draft)
     longLine_->setText(draft.longLine);
     longLine_->setCursorPosition(0);
     const std::array<const QString*, 3> folders = {&draft.projectFolder, &draft.vbpFolder, &draft.outputFolder};
-    for (size_t i = 0; i < folders_.size(); ++i)
+    for (size_t i = 0; i < folders_.size(); ++i) {
         folders_[i]->setText(*folders[i]);
+        folders_[i]->setCursorPosition(0);
+    }
     showTarget();
     showSessionMargins();
 }
@@ -418,8 +420,12 @@ void OptionsDialog::showColor(int index, qint32 value)
 void OptionsDialog::showTarget()
 {
     deviceLabel_->setText(draft_.deviceName);
-    const QString stored =
+    // The device the next start will use: the one in the file, else the system's default.
+    QString stored =
         session_.ini.read(config::sectionName(QStringLiteral(":Output")), QStringLiteral("Device Name"), QString());
+    if (stored.isEmpty())
+        stored = session_.options.defaultText(
+            *config::Options::find(QStringLiteral(":Output"), QStringLiteral("Device Name")));
     const bool sessionOnly = checkedIndex(scope_) == 1 && !model::equalsNoCase(draft_.deviceName, stored);
     sessionDeviceLabel_->setText(
         sessionOnly ? QStringLiteral("Session only - this output device will not be saved") : QString());
@@ -464,6 +470,10 @@ bool OptionsDialog::saveAndExit()
         return false;
     }
     stored_ = config::storeOptions(draft, original_, session_.options, session_.messages);
+    if (!stored_.saved)
+        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Options Not Saved"),
+            QStringLiteral("The options could not be written to ") + model::quote(session_.ini.defaultPath())
+                + QStringLiteral(".  They apply until Quillon ends."));
     done(QDialog::Accepted);
     return true;
 }
@@ -639,6 +649,7 @@ void OptionsDialog::changeFolder(int index)
         return;
     folder = QDir::cleanPath(chosen);
     folders_[size_t(index)]->setText(folder);
+    folders_[size_t(index)]->setCursorPosition(0);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -39,6 +39,7 @@ const QStringList kHelpSections = {
     "4.5 Fold Options",
     "4.6.1 IDE Settings",
     "4.6.2 Typical Longest Code Line",
+    "4.7 Folders",
 };
 
 QFileInfoList chapters()

@@ -8,11 +8,13 @@
 // usage error.
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -24,6 +26,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -140,6 +143,32 @@ void style(QTextDocument& doc)
             QTextCharFormat header = cell.format();
             header.setBackground(QColor(0xE4, 0xE9, 0xF0));
             cell.setFormat(header);
+        }
+    }
+}
+
+// Pictures ("![text](../images/NAME.png)", relative to the chapters' folder) at 150 dots per
+// inch, or narrower to fit the body's width.
+void placeImages(QTextDocument& doc, const QDir& chapters, qreal bodyWidth)
+{
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || !fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QString path = chapters.filePath(format.name());
+            const QImage image(path);
+            if (image.isNull())
+                fail(QStringLiteral("cannot read the picture ") + path, 1);
+            doc.addResource(QTextDocument::ImageResource, QUrl(format.name()), image);
+            const qreal scale = std::min(kResolution / 150.0, bodyWidth / image.width());
+            format.setWidth(image.width() * scale);
+            format.setHeight(image.height() * scale);
+            QTextCursor span(&doc);
+            span.setPosition(fragment.position());
+            span.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            span.setCharFormat(format);
         }
     }
 }
@@ -323,6 +352,7 @@ int main(int argc, char* argv[])
         doc.setDocumentMargin(0);
         doc.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
         style(doc);
+        placeImages(doc, QFileInfo(chapters.first()).absoluteDir(), body.width());
         // A little room at the top and bottom of every page, so that the bands behind code
         // never reach over the page's edge into the page before or after.
         QTextFrameFormat root = doc.rootFrame()->frameFormat();

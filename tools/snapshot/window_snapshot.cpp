@@ -1,9 +1,13 @@
 // Draws the main window with a project loaded into a PNG, for the documentation's screenshot;
-// with two more names also the message box with its suppression frame and the splash window:
-//   quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png]
+// with two more names also the message box with its suppression frame and the splash window,
+// and with two more the options window and the message its Save and Exit gives for duplex
+// printing bound at the top:
+//   quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png [OPTIONS.png CHECK.png]]
 // Runs headless (offscreen) unless a display is given; the options live in a private folder.
 #include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
 #include "ui/Periphery.h"
+#include "ui/QtMessageBox.h"
 #include "ui/SuppressibleMessageDialog.h"
 
 #include "config/SuppressibleMessages.h"
@@ -16,16 +20,86 @@
 #include <QApplication>
 #include <QImage>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// A palette image keeps the file small enough to live in the repository.
+bool save(const QImage& image, const char* path)
+{
+    const QImage shot = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    return shot.save(QString::fromLocal8Bit(path), "PNG", 0);
+}
+
+bool save(QWidget& widget, const char* path)
+{
+    return save(widget.grab().toImage(), path);
+}
+
+// The window under a plain title bar with its caption: the shots are taken without a window
+// manager, which would draw the real one, and a message is known by its title.
+QImage titled(QWidget& window)
+{
+    const QPixmap body = window.grab();
+    const int band = window.fontMetrics().height() + 12;
+    QImage shot(body.width(), body.height() + band, QImage::Format_RGB32);
+    shot.fill(QColor(0xDD, 0xE3, 0xEA));
+    QPainter painter(&shot);
+    QFont bold = window.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(10, 0, body.width() - 20, band), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+    painter.drawPixmap(0, band, body);
+    return shot;
+}
+
+// The options window as it opens, then the message of a combination it refuses. Its messages
+// need a box that shows them, so it has a session of its own over the same options file.
+bool saveOptionsShots(QWidget& owner, const QString& optionsFile, const char* optionsPath, const char* checkPath)
+{
+    quillon::ui::QtMessageBox box(&owner);
+    quillon::platform::BuiltInPdfPrinterDefaults defaults;
+    quillon::config::Session session(box, defaults, nullptr, optionsFile);
+    session.start();
+    // The desktop program estimates the spool size at every start; this one does not.
+    session.options.set(quillon::config::opt::GDISpoolSize, QStringLiteral("2500"));
+    quillon::ui::OptionsDialog dialog(
+        session, box, [] { return std::make_unique<quillon::platform::QtPrintSurface>(); }, &owner);
+    dialog.show();
+    QApplication::processEvents();
+    if (!save(titled(dialog), optionsPath))
+        return false;
+    dialog.findChild<QRadioButton*>(QStringLiteral("optDuplex0"))->setChecked(true);
+    dialog.findChild<QRadioButton*>(QStringLiteral("optBind2"))->setChecked(true);
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* message = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!message || message == &dialog)
+            return;
+        saved = save(titled(*message), checkPath);
+        message->done(0);
+    });
+    poll.start(50);
+    dialog.saveAndExit();
+    return saved;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 5) {
-        std::fprintf(stderr, "usage: quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png]\n");
+    if (argc != 3 && argc != 5 && argc != 7) {
+        std::fprintf(stderr,
+            "usage: quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png [OPTIONS.png CHECK.png]]\n");
         return 2;
     }
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
@@ -51,11 +125,6 @@ int main(int argc, char** argv)
         procedures->item(row)->setSelected(true);
     window.processSelection(quillon::ui::MainWindow::ProcessStep::BuildQueue);
     app.processEvents();
-    // A palette image keeps the file small enough to live in the repository.
-    auto save = [](QWidget& widget, const char* path) {
-        const QImage shot = widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-        return shot.save(QString::fromLocal8Bit(path), "PNG", 0);
-    };
     if (!save(window, argv[2]))
         return 1;
     if (argc == 3)
@@ -86,5 +155,10 @@ int main(int argc, char** argv)
     quillon::ui::SplashWindow splash;
     splash.showFor(1);
     app.processEvents();
-    return save(splash, argv[4]) ? 0 : 1;
+    if (!save(splash, argv[4]))
+        return 1;
+    splash.close();
+    if (argc == 5)
+        return 0;
+    return saveOptionsShots(window, home.filePath(QStringLiteral("QLN.spi")), argv[5], argv[6]) ? 0 : 1;
 }
