@@ -103,8 +103,15 @@ int setOption(const QStringList& words, config::Session& session, const SurfaceF
         std::unique_ptr<platform::IPrintSurface> surface = surfaces();
         if (!config::validateOptions(checked, original, *surface, session.messages, checks).passed)
             return 1;
+        // A value the checks replaced is stored as replaced, the option set among them.
         if (isKey(*spec, config::opt::GDISpoolSize))
             value = checked.gdiSpoolSize;
+        else if (isKey(*spec, config::opt::PrinterScope))
+            value = config::boolToText(checked.printerScope);
+        else if (isKey(*spec, config::opt::MarginLeft))
+            value = checked.margins[0];
+        else if (isKey(*spec, config::opt::MarginRight))
+            value = checked.margins[1];
         if (!writeCheckedChanges(session, checked, given))
             return cannotWrite(session, err);
     }

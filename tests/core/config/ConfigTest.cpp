@@ -1,4 +1,5 @@
 #include "config/Options.h"
+#include "config/Session.h"
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/PrinterDefaults.h"
@@ -260,6 +261,29 @@ TEST_F(ConfigTest, OptionsAFreshFileTheTargetWithThePrinterScopeAndValuesThatRou
     }
     EXPECT_EQ(second.aggregateMode(), quillon::model::AggregateMode::SmallProperties);
     EXPECT_EQ(second.color(7), 123);
+}
+
+TEST_F(ConfigTest, AStoredFolderThatCannotBeUsedIsReplacedAtStartWithOneNote)
+{
+    const QString kept = fx_.path("projects");
+    QDir().mkpath(kept);
+    fx_.write("opts.ini", ("[Quillon:Folders]\nProjectFolder=/usr/bin/nowhere\nVBPFolder=" + kept + "\nOutput Folder=" + fx_.path("opts.ini") + "\n").toUtf8());
+    Session session(box_, printer_, &log_, ini_.defaultPath());
+    session.start();
+    EXPECT_EQ(session.options.text(opt::VBPFolder), kept);
+    const QString home = QDir::homePath();
+    EXPECT_TRUE(session.options.text(opt::ProjectFolder).endsWith("/Quillon") && session.options.text(opt::ProjectFolder).startsWith(home));
+    EXPECT_TRUE(session.options.text(opt::OutputFolder).startsWith(home)) << "a file is no folder";
+    ASSERT_EQ(box_.shown.size(), 1u);
+    EXPECT_EQ(box_.shown[0].title, "Folder Replaced");
+    EXPECT_TRUE(
+        box_.shown[0].text.startsWith("The folder saved as \"ProjectFolder\", \"/usr/bin/nowhere\", does not exist or cannot be written.  Quillon uses \""
+            + session.options.text(opt::ProjectFolder) + "\" instead.\r\n\r\nThe folder saved as \"Output Folder\", "));
+    EXPECT_TRUE(fileText().contains("ProjectFolder=" + session.options.text(opt::ProjectFolder) + "\n")) << "stored, so the note comes once";
+    box_.shown.clear();
+    Session again(box_, printer_, &log_, ini_.defaultPath());
+    again.start();
+    EXPECT_TRUE(box_.shown.empty());
 }
 
 TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFindingAnOption)
