@@ -162,7 +162,8 @@ void placeImages(QTextDocument& doc, const QDir& chapters, qreal bodyWidth)
             if (image.isNull())
                 fail(QStringLiteral("cannot read the picture ") + path, 1);
             doc.addResource(QTextDocument::ImageResource, QUrl(format.name()), image);
-            const qreal scale = std::min(kResolution / 150.0, bodyWidth / image.width());
+            // The layout takes an image's size at 96 dots per inch and scales it to the device.
+            const qreal scale = std::min(kResolution / 150.0, bodyWidth / image.width()) * 96.0 / kResolution;
             format.setWidth(image.width() * scale);
             format.setHeight(image.height() * scale);
             QTextCursor span(&doc);
