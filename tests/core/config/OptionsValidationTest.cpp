@@ -76,107 +76,36 @@ struct Case {
 TEST(OptionsValidationTest, EachCheckInItsOrderWithItsMessageAndTheFirstFailureEndsTheRun)
 {
     const QString sample90(90, QLatin1Char('x'));
+    // clang-format off
     const Case cases[] = {
         {"nothing changed", [](OptionsDraft&, OptionsDraft&) {}, {}, {}, true, ""},
-        {"empty left margin before a bad spool size",
-            [](OptionsDraft& d, OptionsDraft&) {
-                d.margins[0] = " ";
-                d.gdiSpoolSize = "abc";
-            },
-            {}, {"Value Needed"}, false, "A value is needed for the Left margin."},
-        {"margin that is no number", [](OptionsDraft& d, OptionsDraft&) { d.margins[1] = "1,5"; }, {}, {"Invalid Margin"}, false,
-            "The Right margin value \"1,5\" is not a valid number.  Enter the margin in inches, for example \"0.500\"."},
+        {"empty left margin before a bad spool size", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = " "; d.gdiSpoolSize = "abc"; }, {}, {"Value Needed"}, false, "A value is needed for the Left margin."},
+        {"margin that is no number", [](OptionsDraft& d, OptionsDraft&) { d.margins[1] = "1,5"; }, {}, {"Invalid Margin"}, false, "The Right margin value \"1,5\" is not a valid number.  Enter the margin in inches, for example \"0.500\"."},
         {"negative margin", [](OptionsDraft& d, OptionsDraft&) { d.margins[2] = "-0.2"; }, {}, {"Invalid Margin"}, false, ""},
-        {"margins wider than the paper",
-            [](OptionsDraft& d, OptionsDraft&) {
-                d.margins[0] = "4.5";
-                d.margins[1] = "4";
-            },
-            {}, {"Invalid Margins"}, false, "Your margins leave NO printable area on the selected printer/page setup."},
-        {"legal landscape leaves room for them",
-            [](OptionsDraft& d, OptionsDraft&) {
-                d.margins[0] = "4.5";
-                d.margins[1] = "4";
-                d.paperSize = "Legal";
-                d.orientation = "Landscape";
-            },
-            {}, {}, true, ""},
-        {"duplex with a top binding",
-            [](OptionsDraft& d, OptionsDraft&) {
-                d.duplex = true;
-                d.bindingEdge = 3;
-                d.foldingGuide = 2;
-            },
-            {}, {"Output Combination Error"}, false,
-            "Two or more of your selected options are not compatible.\r\n    Page Size:  Letter\r\n    Orientation:  Portrait\r\n    Duplex Printing:  Yes\r\n"
-            "    Binding Edge:  TopLeft\r\n    Folding Guide:  Top\r\n\r\nPlease review and change as necessary.  The most likely conflict would be selection "
-            "of duplex "
-            "printing with a binding edge at the top.  This functionality is currently not available."},
-        {"duplex with a left binding",
-            [](OptionsDraft& d, OptionsDraft&) {
-                d.duplex = true;
-                d.bindingEdge = 5;
-            },
-            {}, {}, true, ""},
+        {"margins wider than the paper", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = "4.5"; d.margins[1] = "4"; }, {}, {"Invalid Margins"}, false, "Your margins leave NO printable area on the selected printer/page setup."},
+        {"legal landscape leaves room for them", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = "4.5"; d.margins[1] = "4"; d.paperSize = "Legal"; d.orientation = "Landscape"; }, {}, {}, true, ""},
+        {"duplex with a top binding", [](OptionsDraft& d, OptionsDraft&) { d.duplex = true; d.bindingEdge = 3; d.foldingGuide = 2; }, {}, {"Output Combination Error"}, false, "Two or more of your selected options are not compatible.\r\n    Page Size:  Letter\r\n    Orientation:  Portrait\r\n    Duplex Printing:  Yes\r\n    Binding Edge:  TopLeft\r\n    Folding Guide:  Top\r\n\r\nPlease review and change as necessary.  The most likely conflict would be selection of duplex printing with a binding edge at the top.  This functionality is currently not available."},
+        {"duplex with a left binding", [](OptionsDraft& d, OptionsDraft&) { d.duplex = true; d.bindingEdge = 5; }, {}, {}, true, ""},
         {"binder of exactly one inch", [](OptionsDraft& d, OptionsDraft&) { d.margins[4] = "1.000"; }, {}, {}, true, ""},
         {"binder just over an inch, kept", [](OptionsDraft& d, OptionsDraft&) { d.margins[4] = "1.001"; }, {0}, {"Binder Margin May Be Too Large"}, true, ""},
-        {"binder just over an inch, refused", [](OptionsDraft& d, OptionsDraft&) { d.margins[4] = "1.001"; }, {1}, {"Binder Margin May Be Too Large"}, false,
-            ""},
+        {"binder just over an inch, refused", [](OptionsDraft& d, OptionsDraft&) { d.margins[4] = "1.001"; }, {1}, {"Binder Margin May Be Too Large"}, false, ""},
         {"brackets switched on, refused", [](OptionsDraft& d, OptionsDraft&) { d.brackets = true; }, {1}, {"Loop Indentation Needed"}, false, ""},
         {"brackets already on", [](OptionsDraft& d, OptionsDraft& o) { d.brackets = o.brackets = true; }, {}, {}, true, ""},
-        {"mimic switched on without a sample", [](OptionsDraft& d, OptionsDraft&) { d.mimic = true; }, {0},
-            {"Mimic IDE Requirements", "Invalid Sample Long Line"}, false,
-            "You have elected to have the printed documentation mimic the IDE code editor view but have not provided a copy of the longest line you expect to "
-            "be "
-            "printed without wrapping."},
-        {"mimic with a short sample",
-            [](OptionsDraft& d, OptionsDraft& o) {
-                d.mimic = o.mimic = true;
-                d.longLine = QString(59, 'x');
-            },
-            {1}, {"Sample Line Too Short"}, false, ""},
-        {"a sample wider than the page, fitted",
-            [&](OptionsDraft& d, OptionsDraft& o) {
-                d.mimic = o.mimic = true;
-                d.longLine = sample90;
-            },
-            {0, 0}, {"Margins Too Wide", "Margins Adjustment Needed"}, true, ""},
-        {"a sample wider than the page, left as it was",
-            [&](OptionsDraft& d, OptionsDraft& o) {
-                d.mimic = o.mimic = true;
-                d.longLine = sample90;
-            },
-            {0, 2}, {"Margins Too Wide", "Margins Adjustment Needed"}, false, ""},
-        {"a sample wider than any margins allow",
-            [](OptionsDraft& d, OptionsDraft& o) {
-                d.mimic = o.mimic = true;
-                d.longLine = QString(100, 'x');
-            },
-            {0, 0}, {"Margins Too Wide", "Cannot Shrink Margins"}, true, ""},
-        {"an unchanged page is not fitted again",
-            [&](OptionsDraft& d, OptionsDraft& o) {
-                d.mimic = o.mimic = true;
-                d.longLine = o.longLine = sample90;
-            },
-            {}, {}, true, ""},
-        {"spool size empty", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = ""; }, {}, {"Value Needed"}, false,
-            "A value is needed for the GDI Spool Size"},
-        {"spool size no number", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "abc"; }, {}, {"Invalid GDI Spool Size"}, false,
-            "The GDI Spool Size value \"abc\" is not a valid number.  Enter a whole number of at least 500."},
+        {"mimic switched on without a sample", [](OptionsDraft& d, OptionsDraft&) { d.mimic = true; }, {0}, {"Mimic IDE Requirements", "Invalid Sample Long Line"}, false, "You have elected to have the printed documentation mimic the IDE code editor view but have not provided a copy of the longest line you expect to be printed without wrapping."},
+        {"mimic with a short sample", [](OptionsDraft& d, OptionsDraft& o) { d.mimic = o.mimic = true; d.longLine = QString(59, 'x'); }, {1}, {"Sample Line Too Short"}, false, ""},
+        {"a sample wider than the page, fitted", [&](OptionsDraft& d, OptionsDraft& o) { d.mimic = o.mimic = true; d.longLine = sample90; }, {0, 0}, {"Margins Too Wide", "Margins Adjustment Needed"}, true, ""},
+        {"a sample wider than the page, left as it was", [&](OptionsDraft& d, OptionsDraft& o) { d.mimic = o.mimic = true; d.longLine = sample90; }, {0, 2}, {"Margins Too Wide", "Margins Adjustment Needed"}, false, ""},
+        {"a sample wider than any margins allow", [](OptionsDraft& d, OptionsDraft& o) { d.mimic = o.mimic = true; d.longLine = QString(100, 'x'); }, {0, 0}, {"Margins Too Wide", "Cannot Shrink Margins"}, true, ""},
+        {"an unchanged page is not fitted again", [&](OptionsDraft& d, OptionsDraft& o) { d.mimic = o.mimic = true; d.longLine = o.longLine = sample90; }, {}, {}, true, ""},
+        {"spool size empty", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = ""; }, {}, {"Value Needed"}, false, "A value is needed for the GDI Spool Size"},
+        {"spool size no number", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "abc"; }, {}, {"Invalid GDI Spool Size"}, false, "The GDI Spool Size value \"abc\" is not a valid number.  Enter a whole number of at least 500."},
         {"spool size beyond a 16-bit number", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "40000"; }, {}, {"Invalid GDI Spool Size"}, false, ""},
-        {"spool size too small", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "499"; }, {}, {"Value Too Small"}, true,
-            "A value at least 500 is needed for the GDI Spool Size.  Your selected value of 499 has been reset to 500."},
-        {"spool size not whole", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "612.5"; }, {}, {"Value Too Small"}, true,
-            "The GDI Spool Size must be an integer value.  Your selected value of 612.5 has been reset to 612."},
-        {"spool size neither whole nor large enough", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "12.7"; }, {},
-            {"Value Too Small", "Value Too Small"}, true, ""},
-        {"scope for this program on the system default",
-            [](OptionsDraft& d, OptionsDraft& o) {
-                o.printerScope = true;
-                d.deviceName = "office";
-            },
-            {1}, {"Session Scope Without Device Change"}, false, ""},
+        {"spool size too small", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "499"; }, {}, {"Value Too Small"}, true, "A value at least 500 is needed for the GDI Spool Size.  Your selected value of 499 has been reset to 500."},
+        {"spool size not whole", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "612.5"; }, {}, {"Value Too Small"}, true, "The GDI Spool Size must be an integer value.  Your selected value of 612.5 has been reset to 612."},
+        {"spool size neither whole nor large enough", [](OptionsDraft& d, OptionsDraft&) { d.gdiSpoolSize = "12.7"; }, {}, {"Value Too Small", "Value Too Small"}, true, ""},
+        {"scope for this program on the system default", [](OptionsDraft& d, OptionsDraft& o) { o.printerScope = true; d.deviceName = "office"; }, {1}, {"Session Scope Without Device Change"}, false, ""},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Bench b;
