@@ -686,8 +686,13 @@ void MainWindow::showUserOptions()
     dialog.displayUserManual = displayUserManual;
     if (choosePrinterDialog)
         dialog.choosePrinterDialog = choosePrinterDialog;
+    const QString device = session_.options.text(config::opt::DeviceName);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // A target chosen in the window follows the printer scope as one chosen from the menu does.
+    const QString chosen = session_.options.text(config::opt::DeviceName);
+    if (!model::equalsNoCase(chosen, device) && session_.options.boolean(config::opt::PrinterScope))
+        makeDefaultPrinter(chosen);
     if (dialog.storeResult().aggregationChanged)
         setStatus(config::kReloadRequiredStatus);
     refreshOutputTarget();
@@ -705,16 +710,21 @@ void MainWindow::selectDefaultPrinter()
     print::PrintDevice printer(*surface, setup);
     if (!printer.selectOutputDevice(chosen))
         return;
-    if (session_.options.boolean(config::opt::PrinterScope)
-        && !(makeSystemDefaultPrinter && makeSystemDefaultPrinter(setup.deviceName)))
-        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
-            QStringLiteral("The printer was selected for this program, but ")
-                + QStringLiteral("Windows did not accept changing the default printer."));
+    if (session_.options.boolean(config::opt::PrinterScope))
+        makeDefaultPrinter(setup.deviceName);
     session_.options.set(config::opt::DeviceName, setup.deviceName);
     session_.options.set(config::opt::DriverName, setup.driverName);
     session_.options.set(config::opt::PrinterPort, setup.printerPort);
     session_.options.save();
     refreshOutputTarget();
+}
+
+void MainWindow::makeDefaultPrinter(const QString& deviceName)
+{
+    if (!(makeSystemDefaultPrinter && makeSystemDefaultPrinter(deviceName)))
+        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Default Printer Not Changed"),
+            QStringLiteral("The printer was selected for this program, but ")
+                + QStringLiteral("Windows did not accept changing the default printer."));
 }
 
 void MainWindow::confirmPrintUserManual()

@@ -143,6 +143,8 @@ private:
     // gets the completion report.
     void runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
     void refreshOutputTarget();
+    // Makes the device the system's default printer; says so when the system refused.
+    void makeDefaultPrinter(const QString& deviceName);
     // The position the window had when it was last closed (":MainForm" Top and Left).
     void restorePosition();
     void animateIndexStatus();

@@ -179,6 +179,9 @@ TEST(OptionsDialogTest, FileUserOptionsOpensTheWindowAndTheMainWindowFollowsWhat
     EXPECT_EQ(b.titles(), QStringList());
 
     window.choosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QStringLiteral("office laser"); };
+    QStringList madeDefault;
+    window.makeSystemDefaultPrinter = [&madeDefault](const QString& device) { return madeDefault << device, true; };
+    b.session.options.setBool(config::opt::PrinterScope, true);
     test::onModal([](QWidget* modal) {
         modal->findChild<QPushButton*>("cmdOutput0")->click();
         modal->findChild<QRadioButton*>("optAgg0")->setChecked(true);
@@ -189,6 +192,7 @@ TEST(OptionsDialogTest, FileUserOptionsOpensTheWindowAndTheMainWindowFollowsWhat
     EXPECT_EQ(QStringList({b.session.options.text(config::opt::DeviceName), b.session.options.text(config::opt::Aggregate), window.statusText(),
                   window.processButton(2)->text()}),
         QStringList({"Office Laser", "All", config::kReloadRequiredStatus, "Send Selected Procedures To Office Laser"}));
+    EXPECT_EQ(madeDefault, QStringList {"Office Laser"}) << "the system default follows under the System Default scope";
 }
 
 } // namespace
