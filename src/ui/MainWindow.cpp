@@ -777,21 +777,13 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     session_.options.setBool(config::opt::ColorDefaultNoteSeen, true);
     session_.options.save();
-    const QString section = config::sectionName(QStringLiteral(":MainForm"));
-    session_.ini.write(section, QStringLiteral("Top"), QString::number(pos().y()));
-    session_.ini.write(section, QStringLiteral("Left"), QString::number(pos().x()));
+    saveWindowPosition(this, session_.ini, QStringLiteral(":MainForm"));
     event->accept();
 }
 
 void MainWindow::restorePosition()
 {
-    const QString section = config::sectionName(QStringLiteral(":MainForm"));
-    bool topOk = false;
-    bool leftOk = false;
-    const double top = session_.ini.read(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
-    const double left = session_.ini.read(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
-    if (topOk && leftOk)
-        move(keptOnScreen(QPoint(int(left), int(top)), size(), availableScreenOf(this)));
+    restoreWindowPosition(this, session_.ini, QStringLiteral(":MainForm"));
 }
 
 } // namespace quillon::ui

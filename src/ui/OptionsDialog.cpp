@@ -527,23 +527,14 @@ void OptionsDialog::reject()
 
 void OptionsDialog::done(int result)
 {
-    const QString section = config::sectionName(kOptionsFormSection);
-    session_.ini.write(section, QStringLiteral("Top"), QString::number(pos().y()));
-    session_.ini.write(section, QStringLiteral("Left"), QString::number(pos().x()));
+    saveWindowPosition(this, session_.ini, kOptionsFormSection);
     QDialog::done(result);
 }
 
 void OptionsDialog::restorePosition()
 {
     adjustSize();
-    const QString section = config::sectionName(kOptionsFormSection);
-    bool topOk = false;
-    bool leftOk = false;
-    const double top = session_.ini.read(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
-    const double left = session_.ini.read(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
-    if (topOk && leftOk)
-        move(keptOnScreen(QPoint(int(left), int(top)), size(), availableScreenOf(this)));
-    else
+    if (!restoreWindowPosition(this, session_.ini, kOptionsFormSection))
         centreWindow(this, parentWidget());
 }
 

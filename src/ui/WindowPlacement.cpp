@@ -1,5 +1,7 @@
 #include "ui/WindowPlacement.h"
 
+#include "config/Options.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -63,6 +65,26 @@ void bringToFront(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void saveWindowPosition(const QWidget* window, const config::IniStore& ini, const QString& suffix)
+{
+    const QString section = config::sectionName(suffix);
+    ini.write(section, QStringLiteral("Top"), QString::number(window->pos().y()));
+    ini.write(section, QStringLiteral("Left"), QString::number(window->pos().x()));
+}
+
+bool restoreWindowPosition(QWidget* window, const config::IniStore& ini, const QString& suffix)
+{
+    const QString section = config::sectionName(suffix);
+    bool topOk = false;
+    bool leftOk = false;
+    const double top = ini.read(section, QStringLiteral("Top"), QString()).toDouble(&topOk);
+    const double left = ini.read(section, QStringLiteral("Left"), QString()).toDouble(&leftOk);
+    if (!topOk || !leftOk)
+        return false;
+    window->move(keptOnScreen(QPoint(int(left), int(top)), window->size(), availableScreenOf(window)));
+    return true;
 }
 
 } // namespace quillon::ui

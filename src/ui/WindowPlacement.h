@@ -5,6 +5,10 @@
 
 class QWidget;
 
+namespace quillon::config {
+class IniStore;
+}
+
 namespace quillon::ui {
 
 // Lengths are given in twips (1440 to the inch) and shown at the screen's logical
@@ -26,6 +30,12 @@ QRect availableScreenOf(const QWidget* window);
 // Centres a top-level window over `owner` (over the screen when there is none), kept on
 // the screen.
 void centreWindow(QWidget* window, const QWidget* owner = nullptr);
+// The position a window had when it last closed, kept in the options file's section for it
+// (":MainForm", ":OptionsForm": keys "Top" and "Left"). Restoring keeps the window on the screen
+// and returns false when no position was kept.
+void saveWindowPosition(const QWidget* window, const config::IniStore& ini, const QString& suffix);
+bool restoreWindowPosition(QWidget* window, const config::IniStore& ini, const QString& suffix);
+
 // Restores a window from its minimised state, shows it, raises it and gives it the focus.
 void bringToFront(QWidget* window);
 
