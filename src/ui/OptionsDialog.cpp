@@ -348,7 +348,13 @@ void OptionsDialog::connectControls()
     // The session-only note depends on the scope as well as on the device.
     for (QRadioButton* radio : scope_)
         connect(radio, &QRadioButton::toggled, this, [this] { showTarget(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+    focusFollower_ =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+}
+
+OptionsDialog::~OptionsDialog()
+{
+    disconnect(focusFollower_);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -35,6 +35,7 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(
         config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent = nullptr);
+    ~OptionsDialog() override;
 
     // Dialogs, replaceable so that tests can answer them. An invalid or empty answer is a cancel.
     std::function<QColor(const QColor& initial)> chooseColorDialog;
@@ -70,6 +71,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The application's focus changes, followed for the status line; let go before the
+    // controls are destroyed, whose destruction moves the focus.
+    QMetaObject::Connection focusFollower_;
     // The controls of one group of two or more choices.
     using Choices = std::vector<QRadioButton*>;
 
