@@ -59,11 +59,11 @@ OptionsDraft draftWith(const config::Session& session, const config::OptionSpec&
 bool writeCheckedChanges(config::Session& session, const OptionsDraft& checked, const OptionsDraft& given)
 {
     bool written = true;
-    const config::OptionKey margins[2] = {config::opt::MarginLeft, config::opt::MarginRight};
     for (size_t i = 0; i < 2; ++i) {
+        const config::OptionKey margin = config::opt::kMargins[i];
         if (checked.margins[i] != given.margins[i])
             written &= session.ini.write(
-                config::sectionName(QString::fromLatin1(margins[i].suffix)), margins[i].key, checked.margins[i]);
+                config::sectionName(QString::fromLatin1(margin.suffix)), margin.key, checked.margins[i]);
     }
     if (checked.printerScope != given.printerScope)
         written &= session.ini.write(config::sectionName(QStringLiteral(":Output")), QStringLiteral("Printer Scope"),

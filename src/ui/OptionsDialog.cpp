@@ -57,7 +57,6 @@ const std::pair<const char*, const char*> kHelpSections[] = {
 constexpr int kFoldCodes[5] = {0, 2, 1, 3, 4};
 // The aggregate radios All, Only Small, None, as the option names them.
 const QString kAggregates[3] = {QStringLiteral("All"), QStringLiteral("Small"), QStringLiteral("None")};
-const char* const kMarginCaptions[5] = {"Left", "Right", "Top", "Bottom", "Binder"};
 const char* const kFolderCaptions[3] = {"Project Folder", "Project File Folder", "Output Folder"};
 
 QColor toColor(qint32 value)
@@ -258,7 +257,7 @@ QGroupBox* OptionsDialog::buildMargins()
         auto* edit = new QLineEdit(frame);
         edit->setObjectName(QStringLiteral("txtMargin") + QString::number(i));
         edit->setMaximumWidth(90);
-        auto* caption = new QLabel(QString::fromLatin1(kMarginCaptions[i]), frame);
+        auto* caption = new QLabel(QString::fromLatin1(config::kMarginNames[i]), frame);
         caption->setBuddy(edit);
         grid->addWidget(caption, i, 0);
         grid->addWidget(edit, i, 1);

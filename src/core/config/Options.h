@@ -93,6 +93,8 @@ inline constexpr OptionKey MarginRight {":Margins", "Right"};
 inline constexpr OptionKey MarginTop {":Margins", "Top"};
 inline constexpr OptionKey MarginBottom {":Margins", "Bottom"};
 inline constexpr OptionKey MarginBinder {":Margins", "Binder"};
+// The five margins in their index order: left, right, top, bottom, binder.
+inline constexpr OptionKey kMargins[5] = {MarginLeft, MarginRight, MarginTop, MarginBottom, MarginBinder};
 inline constexpr OptionKey ColorDefaultNoteSeen {":Colors", "ColorDefaultNoteSeen"};
 inline constexpr OptionKey WrapCodeIndent {":DAWrapLineForm", "Wrap Code Indent"};
 inline constexpr OptionKey WhichIndent {":DAWrapLineForm", "Which Indent"};

@@ -50,10 +50,8 @@ OptionsDraft OptionsDraft::fromOptions(const Options& options)
     draft.orientation = options.text(opt::PageOrientation);
     draft.gdiSpoolSize = options.text(opt::GDISpoolSize);
     draft.duplex = options.boolean(opt::Duplex);
-    const OptionKey margins[5] = {
-        opt::MarginLeft, opt::MarginRight, opt::MarginTop, opt::MarginBottom, opt::MarginBinder};
     for (size_t i = 0; i < 5; ++i)
-        draft.margins[i] = options.text(margins[i]);
+        draft.margins[i] = options.text(opt::kMargins[i]);
     draft.bindingEdge = options.integer(opt::BindingEdge);
     draft.foldingGuide = options.integer(opt::FoldingGuide);
     draft.brackets = options.boolean(opt::Brackets);
@@ -187,6 +185,13 @@ private:
     int askYesNo(
         const QString& key, const QString& title, MessageIcon icon, const QString& text, bool allowSuppress = true);
     print::PageSetup pageSetup() const;
+    // The listing's font, in which widths are measured.
+    void useBodyFont()
+    {
+        surface_.setFontName(draft_.fontName);
+        surface_.setFontSize(draft_.fontSize);
+        surface_.setBold(false);
+    }
 
     bool checkFontSize();
     bool checkMargins();
@@ -383,9 +388,7 @@ bool Validation::checkMonospace()
 {
     if (!draft_.mimic)
         return true;
-    surface_.setFontName(draft_.fontName);
-    surface_.setFontSize(draft_.fontSize);
-    surface_.setBold(false);
+    useBodyFont();
     const double narrow = surface_.textWidth(QString(30, QLatin1Char('i')));
     const double wide = surface_.textWidth(QString(30, QLatin1Char('X')));
     if (std::fabs(narrow - wide) < 0.5)
@@ -413,9 +416,7 @@ bool Validation::checkSampleLine()
                 + QStringLiteral("without wrapping."));
         return fail(CheckSampleLine);
     }
-    surface_.setFontName(draft_.fontName);
-    surface_.setFontSize(draft_.fontSize);
-    surface_.setBold(false);
+    useBodyFont();
     if (surface_.textWidth(draft_.longLine) >= 5 * print::kTwipsPerInch)
         return true;
     const QString key = QStringLiteral("Sample Line Too Short");
@@ -484,9 +485,7 @@ bool Validation::fitMargins()
         return true;
     if (!pageChecked_ && !checkPageArea())
         return false;
-    surface_.setFontName(draft_.fontName);
-    surface_.setFontSize(draft_.fontSize);
-    surface_.setBold(false);
+    useBodyFont();
     const double sample = surface_.textWidth(draft_.longLine);
     const double left = marginTwips_[print::kLeft];
     const double right = marginTwips_[print::kRight];
@@ -621,10 +620,8 @@ StoreResult storeOptions(
     options.set(opt::PageOrientation, draft.orientation);
     options.set(opt::GDISpoolSize, draft.gdiSpoolSize);
     options.setBool(opt::Duplex, draft.duplex);
-    const OptionKey margins[5] = {
-        opt::MarginLeft, opt::MarginRight, opt::MarginTop, opt::MarginBottom, opt::MarginBinder};
     for (size_t i = 0; i < 5; ++i)
-        options.set(margins[i], draft.margins[i]);
+        options.set(opt::kMargins[i], draft.margins[i]);
     options.setInt(opt::BindingEdge, draft.bindingEdge);
     options.setInt(opt::FoldingGuide, draft.foldingGuide);
     options.setBool(opt::Brackets, draft.brackets);
