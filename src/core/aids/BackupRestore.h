@@ -1,0 +1,62 @@
+#pragma once
+#include "aids/EditBackups.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace quillon::aids {
+
+// The restore window's texts.
+inline const QString kNothingToRestoreTitle = QStringLiteral("Nothing To Restore");
+inline const QString kNothingToRestoreText = QStringLiteral("No edit backups are currently available.");
+inline const QString kNothingSelectedTitle = QStringLiteral("Nothing Selected");
+inline const QString kSelectToRestoreText = QStringLiteral("Select a backup to restore first.");
+inline const QString kSelectToDeleteText = QStringLiteral("Select a backup to delete first.");
+inline const QString kConfirmRestoreTitle = QStringLiteral("Confirm Restore");
+inline const QString kRestoreCompleteTitle = QStringLiteral("Restore Complete");
+inline const QString kConfirmDeleteTitle = QStringLiteral("Confirm Delete");
+
+// "2026-12-07 14:02:11   [Procedure]   /src/Module1.bas  -  Add"
+QString backupListLine(const BackupEntry& entry);
+
+// What restoring one backup came to: done or not, and the line the report gives it (empty for a
+// plain success).
+struct RestoreStep {
+    bool ok = false;
+    QString detail;
+};
+
+// Puts registered backups back: a file copy over its file, a procedure copy in place of the
+// procedure it was made from (found by its key, then by its name) or at the end of the file.
+// Unless told not to, the version being replaced is backed up first.
+class BackupRestorer {
+public:
+    explicit BackupRestorer(EditBackups& backups) : backups_(backups) { }
+
+    // The "Don't keep a copy of the current version before restoring" box, inverted.
+    bool keepCurrentVersion = true;
+
+    // The procedure a backup belongs to in its file as it is now; null when not found.
+    model::RoutinePtr locateProcedure(const BackupEntry& entry) const;
+    // The "Confirm Restore" question for the chosen entries (indexes into entries).
+    QString confirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen) const;
+    RestoreStep restore(const BackupEntry& entry);
+    // Restores the chosen entries in order; the "Restore Complete" text.
+    QString restoreChosen(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
+
+    static QString deleteConfirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
+    void deleteChosen(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
+
+private:
+    RestoreStep restoreFile(const BackupEntry& entry);
+    RestoreStep restoreProcedure(const BackupEntry& entry);
+    // Takes the backup out of the index under a work name, so that the current version's backup
+    // can take its name; putBack registers it again when the restore could not be finished.
+    QString withdraw(const BackupEntry& entry, QString* error);
+    QString putBack(const QString& workPath, const BackupEntry& entry);
+
+    EditBackups& backups_;
+};
+
+} // namespace quillon::aids

@@ -1,0 +1,121 @@
+#pragma once
+#include "model/Routine.h"
+#include "model/SourceText.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace quillon::config {
+class IniStore;
+class Session;
+} // namespace quillon::config
+
+namespace quillon::aids {
+
+inline const QString kBackupFolderName = QStringLiteral("EditBackups");
+inline const QString kBackupIndexName = QStringLiteral("EditBackups.ini");
+inline const QString kFileKind = QStringLiteral("File");
+inline const QString kProcedureKind = QStringLiteral("Procedure");
+
+// One registered backup, as the index file keeps it.
+struct BackupEntry {
+    QString backupName; // the backup's file name in the backup folder, also its section name
+    QString originalPath; // the file backed up, or the file that holds the procedure
+    QString kind; // "File" or "Procedure"
+    QString procedureName; // empty for a file backup
+    QString uniqueKey; // empty for a file backup
+    QString timestamp; // "yyyy-MM-dd hh:mm:ss", local time of registering
+
+    bool isProcedure() const; // any kind but "Procedure" (ignoring case) is a file backup
+};
+
+// The answer to "Overwrite Backup?".
+struct OverwriteAnswer {
+    bool overwrite = false;
+    bool applyToAll = false; // the same answer for the rest of the run, without asking
+};
+// Asked when a backup of that name exists already: its path, how many files or procedures are
+// still to be backed up in this run (this one included), and "file" or "procedure".
+using OverwriteQuestion = std::function<OverwriteAnswer(const QString& path, int remaining, const QString& kindWord)>;
+// The question's text.
+QString overwritePromptText(const QString& path, int remaining, const QString& kindWord);
+
+// The colours of a procedure backup document, red in the low byte: code, comments, literals.
+struct RtfColors {
+    qint32 normal = 0;
+    qint32 comment = 0x008000;
+    qint32 literal = 0x800000;
+};
+// One source line as the document writes it, coloured and escaped.
+QString rtfLine(const QString& line);
+// The whole document for these lines; it is written followed by CR LF.
+QString procedureRtf(const QStringList& lines, const RtfColors& colors);
+// The source lines back from the document's lines. Reads in one pass, so that whatever lines
+// were written come back exactly, "\cf1 " or "\\" in the code included.
+QStringList rtfBackupLines(const QStringList& documentLines);
+
+// The file name a procedure's backup takes: the routine name with every character that could
+// lead out of the backup folder ("/", "\", ":", "..") made "_", and ".rtf".
+QString procedureBackupFileName(const QString& routineName);
+
+// The backups the developer aids make before they rewrite a source file: whole files copied
+// byte for byte, single procedures as a small coloured document, each registered in the index
+// file of the backup folder so that the restore window can put it back.
+class EditBackups {
+public:
+    // workingFolder: where the folder "EditBackups" is kept; ini: the store that reads and writes
+    // its index; reader: how source files are decoded (their code page).
+    EditBackups(QString workingFolder, const config::IniStore& ini, const model::SourceReader& reader,
+        RtfColors colors = RtfColors());
+    // The working folder and colours of the options the session holds.
+    static EditBackups forSession(const config::Session& session, const model::SourceReader& reader);
+
+    // The backup folder, ending in "/"; created with its parents when create is set.
+    QString backupFolder(bool create) const;
+    QString indexPath() const { return backupFolder(false) + kBackupIndexName; }
+    const model::SourceReader& reader() const { return *reader_; }
+
+    bool backupFile(const QString& path, bool askOverwrite, int remaining);
+    bool backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining);
+    // The path a backup goes to: the name itself when free or when the user lets it be
+    // overwritten, else the first free "NAME (N).EXT"; empty when none is left.
+    QString uniqueBackupPath(const QString& path, bool askOverwrite, int remaining, const QString& kindWord);
+    // The routine's lines as a document; empty when its span is empty or the file unreadable.
+    QString procedureToRtf(const model::Routine& routine) const;
+    bool registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
+        const QString& procedureName, const QString& uniqueKey);
+    // Unregisters the backup and deletes its file.
+    void removeBackup(const QString& backupName);
+    // The registered backups whose file exists, oldest first.
+    std::vector<BackupEntry> loadBackupList() const;
+    bool hasBackups() const { return !loadBackupList().empty(); }
+    // A procedure backup's source lines; none when it cannot be read.
+    QStringList readRtfBackupLines(const QString& path) const;
+
+    // Forgets an "apply to all" answer: called at the start of every run.
+    void resetOverwriteMemory() { applyToAllSet_ = false; }
+
+    // Asks whether an existing backup may be overwritten; unset, the answer is No.
+    OverwriteQuestion askOverwrite;
+    // The time a backup is registered at.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // Why the last backup could not be made (empty after one that was).
+    QString lastError;
+
+private:
+    bool fail(const QString& why);
+    bool nameIsTaken(const QString& folder, const QString& fileName) const;
+
+    QString workingFolder_;
+    const config::IniStore* ini_;
+    const model::SourceReader* reader_;
+    RtfColors colors_;
+    bool applyToAllSet_ = false;
+    bool applyToAllAnswer_ = false;
+};
+
+} // namespace quillon::aids

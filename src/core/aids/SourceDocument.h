@@ -1,0 +1,44 @@
+#pragma once
+#include "model/SourceText.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace quillon::aids {
+
+// A source file as the developer aids rewrite it: its lines, and what it takes to write it back
+// so that every line nobody changed keeps its bytes (encoding, line ends, the last line's end).
+struct SourceDocument {
+    bool ok = false;
+    QString error; // why the file could not be read
+    QStringList lines; // line n of the file is lines[n - 1]
+    QStringList lineEnds; // each line's own end: "\r\n", "\n", "\r", or "" for a last line without one
+    model::TextEncoding encoding;
+
+    // The end most lines have ("\r\n" when there is none or a tie): what new lines get.
+    QString usualLineEnd() const;
+};
+
+// Reads a regular file through the reader's code page. A file that cannot be read gives ok false
+// and no line; an empty file gives ok true and no line.
+SourceDocument readSourceDocument(const QString& path, const model::SourceReader& reader);
+
+// Writes the lines in place of the file they were read from. The encoding is the document's;
+// a line that stands where the document had it (same text, in the same order) keeps its own line
+// end, a new or changed line takes the file's usual one; the last line ends with a line end
+// exactly when the document's did. The bytes go to a work file beside the target, are put on
+// disk and renamed over it, keeping its permissions: a crash or a full disk leaves the old file
+// or the new one, never a mix. False with the reason; then the file is as it was.
+bool writeSourceLines(
+    const QString& path, const QStringList& lines, const SourceDocument& original, QString* error = nullptr);
+
+// The same for bytes that are already complete (a file put back from its copy).
+bool replaceFileBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Called with the work file's path once it holds every byte, just before it replaces the target.
+// Empty in the program; a test stops the program there to find the target intact.
+extern std::function<void(const QString& workPath)> beforeReplacingSourceFile;
+
+} // namespace quillon::aids

@@ -1,0 +1,82 @@
+#pragma once
+#include "aids/EditBackups.h"
+#include "config/SuppressibleMessages.h"
+#include "model/Routine.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace quillon::aids {
+
+inline const QString kAllFilesMarker = QStringLiteral("ALL_FILES");
+inline const QString kAllProceduresMarker = QStringLiteral("ALL_PROCEDURES");
+
+// What the file and procedure choosers chose: file paths (or "ALL_FILES") and routine unique
+// keys (or "ALL_PROCEDURES"). A unique key starts with its file's path and "|".
+struct TargetSelection {
+    QStringList files;
+    QStringList procedures;
+    bool isEmpty() const { return files.isEmpty() && procedures.isEmpty(); }
+    // No procedure chosen, or only "All Procedures".
+    bool isAllProcedures() const;
+};
+
+// A file to rewrite and the routines of it to process, in the file's order.
+struct WorkItem {
+    QString path;
+    model::RoutineList routines;
+};
+// In the order files are processed; each path once (ignoring case).
+using WorkSet = std::vector<WorkItem>;
+
+// A procedure, not a part of a file or a report, with a span of at least one line.
+bool isEditableRoutine(const model::Routine& routine);
+WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
+    const model::SourceReader& reader);
+
+// A file's lines after a rewrite, and how many procedures it changed.
+struct Rewrite {
+    QStringList lines;
+    bool changed = false;
+    int proceduresChanged = 0;
+};
+// Inside each routine, every run of blank lines becomes its first line.
+Rewrite shrinkBlankLines(const QStringList& lines, const model::RoutineList& routines);
+// In each routine, the Dim statements that can stand first (no ":" and no name in their bounds)
+// move to the top of the body, indented by the unit and framed by one empty line each side.
+Rewrite moveDimStatements(const QStringList& lines, const model::RoutineList& routines, const QString& indentUnit);
+
+enum class SourceAid { Indent, ShrinkBlankLines, MoveDims };
+
+// Shown before every aid that rewrites sources; the user may hide it.
+config::Warning backupCreationNotice(const QString& workingFolder);
+
+// The closing message of a run.
+struct AidReport {
+    QString title;
+    QString text;
+    int filesUpdated = 0;
+    int proceduresUpdated = 0;
+    // Files that should have changed and did not, with the reason ("PATH: REASON").
+    QStringList notWritten;
+};
+
+// Runs one aid over the chosen targets: the work set, a backup of each file (or of each chosen
+// procedure) before it is rewritten, the rewrite, and the report. A file whose backup could not
+// be made is left as it is.
+class AidRunner {
+public:
+    AidRunner(EditBackups& backups, int ideTabWidth) : backups_(backups), ideTabWidth_(ideTabWidth) { }
+    AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
+
+private:
+    void processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report);
+    bool makeBackups(const WorkItem& item, bool allProcedures, int remaining);
+
+    EditBackups& backups_;
+    int ideTabWidth_;
+};
+
+} // namespace quillon::aids
