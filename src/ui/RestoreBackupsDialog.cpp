@@ -1,0 +1,176 @@
+#include "ui/RestoreBackupsDialog.h"
+
+#include "config/Session.h"
+#include "platform/MessageBox.h"
+#include "ui/MessageDialogLayout.h"
+#include "ui/WindowPlacement.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace quillon::ui {
+
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::MessageResult;
+
+namespace {
+
+const QString kPositionSuffix = QStringLiteral(":RestoreBackupsForm");
+
+void paintBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+RestoreBackupsDialog::RestoreBackupsDialog(
+    aids::EditBackups& backups, const config::Session& session, platform::IMessageBox& box, QWidget* parent)
+    : QDialog(parent), backups_(backups), session_(session), box_(box), restorer_(backups)
+{
+    setObjectName(QStringLiteral("frmRestoreBackups"));
+    setWindowTitle(QStringLiteral("Restore Edited File/Procedure"));
+    setModal(true);
+    buildControls();
+    const QColor theme = dialoglayout::themeColor(session_.options.windowBackColor());
+    paintBackground(this, theme);
+    paintBackground(list_, theme);
+    fill();
+    resize(820, 380);
+    if (!restoreWindowPosition(this, session_.ini, kPositionSuffix))
+        centreWindow(this, parent);
+}
+
+void RestoreBackupsDialog::buildControls()
+{
+    auto* outer = new QVBoxLayout(this);
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("lstBackups"));
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    outer->addWidget(list_, 1);
+    skipBackup_ = new QCheckBox(QStringLiteral("Don't keep a copy of the current version before restoring"), this);
+    skipBackup_->setObjectName(QStringLiteral("chkSkipBackup"));
+    outer->addWidget(skipBackup_);
+    auto* row = new QHBoxLayout;
+    const char* const captions[3] = {"Restore", "Cancel", "Delete"};
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i] = new QPushButton(QString::fromLatin1(captions[i]), this);
+        buttons_[i]->setObjectName(QStringLiteral("cmdBackup"));
+        buttons_[i]->setProperty("index", int(i));
+        buttons_[i]->setAutoDefault(false);
+        row->addWidget(buttons_[i]);
+    }
+    outer->addLayout(row);
+    connect(buttons_[0], &QPushButton::clicked, this, [this] { restoreChosen(); });
+    connect(buttons_[1], &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons_[2], &QPushButton::clicked, this, [this] { deleteChosen(); });
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+}
+
+void RestoreBackupsDialog::fill()
+{
+    entries_ = backups_.loadBackupList();
+    list_->clear();
+    const QFontMetrics metrics(list_->font());
+    int widest = 0;
+    for (const aids::BackupEntry& entry : entries_) {
+        const QString line = aids::backupListLine(entry);
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+        new QListWidgetItem(line, list_);
+    }
+    // The lines' common width is what the list scrolls across: the widest line and some room.
+    if (list_->count() > 0) {
+        const QSize extent(widest + 20, list_->sizeHintForRow(0));
+        for (int row = 0; row < list_->count(); ++row)
+            list_->item(row)->setSizeHint(extent);
+    }
+    buttons_[0]->setEnabled(false);
+    buttons_[2]->setEnabled(false);
+}
+
+void RestoreBackupsDialog::selectionChanged()
+{
+    const bool any = !list_->selectedItems().isEmpty();
+    buttons_[0]->setEnabled(any);
+    buttons_[2]->setEnabled(any);
+}
+
+std::vector<int> RestoreBackupsDialog::chosenRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < list_->count() && size_t(row) < entries_.size(); ++row)
+        if (list_->item(row)->isSelected())
+            rows.push_back(row);
+    return rows;
+}
+
+bool RestoreBackupsDialog::execIfAny()
+{
+    if (entries_.empty()) {
+        box_.showMessage(MessageIcon::Information, aids::kNothingToRestoreTitle, aids::kNothingToRestoreText);
+        return false;
+    }
+    exec();
+    return true;
+}
+
+void RestoreBackupsDialog::restoreChosen()
+{
+    const std::vector<int> chosen = chosenRows();
+    if (chosen.empty()) {
+        box_.showMessage(MessageIcon::Information, aids::kNothingSelectedTitle, aids::kSelectToRestoreText);
+        return;
+    }
+    restorer_.keepCurrentVersion = !skipBackup_->isChecked();
+    if (box_.showMessage(MessageIcon::Question, aids::kConfirmRestoreTitle,
+            restorer_.confirmationText(entries_, chosen), MessageButtons::YesNo)
+        != MessageResult::Yes)
+        return;
+    const QString report = restorer_.restoreChosen(entries_, chosen);
+    box_.showMessage(MessageIcon::Information, aids::kRestoreCompleteTitle, report);
+    afterRun();
+}
+
+void RestoreBackupsDialog::deleteChosen()
+{
+    const std::vector<int> chosen = chosenRows();
+    if (chosen.empty()) {
+        box_.showMessage(MessageIcon::Information, aids::kNothingSelectedTitle, aids::kSelectToDeleteText);
+        return;
+    }
+    if (box_.showMessage(MessageIcon::Exclamation, aids::kConfirmDeleteTitle,
+            aids::BackupRestorer::deleteConfirmationText(entries_, chosen), MessageButtons::YesNo)
+        != MessageResult::Yes)
+        return;
+    restorer_.deleteChosen(entries_, chosen);
+    afterRun();
+}
+
+void RestoreBackupsDialog::afterRun()
+{
+    fill();
+    if (backupsChanged)
+        backupsChanged();
+    if (entries_.empty())
+        accept();
+}
+
+void RestoreBackupsDialog::done(int result)
+{
+    saveWindowPosition(this, session_.ini, kPositionSuffix);
+    QDialog::done(result);
+}
+
+} // namespace quillon::ui
