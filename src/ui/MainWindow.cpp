@@ -11,8 +11,11 @@
 #include "print/PrintRun.h"
 #include "print/TocText.h"
 #include "ui/OptionsDialog.h"
+#include "ui/OverwriteBackupDialog.h"
 #include "ui/PrinterChoice.h"
+#include "ui/RestoreBackupsDialog.h"
 #include "ui/RestoreMessagesMenu.h"
+#include "ui/TargetChoosers.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -70,6 +73,14 @@ bool setCupsDefaultPrinter(const QString& deviceName)
         && lpoptions.exitCode() == 0;
 }
 
+QAction* menuEntry(QMenu* menu, const QString& caption, const QString& name, bool enabled = true)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setEnabled(enabled);
+    return action;
+}
+
 QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
@@ -104,9 +115,15 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
         return choosePrinterWithDialog(this, printers, current, QStringLiteral("Select Default Printer"));
     };
     makeSystemDefaultPrinter = setCupsDefaultPrinter;
+    chooseTargetsDialog = [this](bool showProcedures) {
+        return chooseTargets(
+            {*filesList_, project_.projectFileList, project_.reader(), session_.ini}, showProcedures, this);
+    };
+    overwriteQuestionDialog = overwriteQuestion(this);
 
     buildControls();
     buildMenus();
+    refreshDeveloperAidsMenu();
     restorePosition();
     refreshOutputTarget();
     lockLists(true);
@@ -252,71 +269,80 @@ void MainWindow::connectControls()
 
 void MainWindow::buildMenus()
 {
-    auto add = [this](QMenu* menu, const QString& caption, const QString& name, bool enabled = true) {
-        QAction* action = menu->addAction(caption);
-        action->setObjectName(name);
-        action->setEnabled(enabled);
-        return action;
-    };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    fileOpenAction_ = add(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
+    fileOpenAction_ = menuEntry(file, QStringLiteral("&Open"), QStringLiteral("mnuFileOpen"));
     connect(fileOpenAction_, &QAction::triggered, this, [this] { openProjectCommand(); });
     restoreMessagesMenu = file->addMenu(QStringLiteral("&Restore Messages"));
     restoreMenu_ = new RestoreMessagesMenu(restoreMessagesMenu, session_.messages, file, this);
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("mnuFilePrint"));
-    connect(add(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
+    connect(menuEntry(print, QStringLiteral("Select Default &Printer"), QStringLiteral("mnuSelectPrinter")),
         &QAction::triggered, this, [this] { selectDefaultPrinter(); });
-    printTocAction_ = add(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
+    printTocAction_ = menuEntry(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
     connect(printTocAction_, &QAction::triggered, this, [this] { printTableOfContents(); });
-    connect(add(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered, this,
-        [this] { confirmPrintUserManual(); });
-    connect(add(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions")), &QAction::triggered, this,
-        [this] { showUserOptions(); });
+    connect(menuEntry(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered,
+        this, [this] { confirmPrintUserManual(); });
+    connect(menuEntry(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions")), &QAction::triggered,
+        this, [this] { showUserOptions(); });
     file->addSeparator();
-    connect(
-        add(file, QStringLiteral("Exit"), QStringLiteral("mnuFileExit")), &QAction::triggered, this, &QWidget::close);
+    connect(menuEntry(file, QStringLiteral("Exit"), QStringLiteral("mnuFileExit")), &QAction::triggered, this,
+        &QWidget::close);
 
-    // The aids that rewrite source files are not built yet: their entries are shown disabled.
-    QMenu* aids = menuBar()->addMenu(QStringLiteral("Developer Aids"));
-    aids->setObjectName(QStringLiteral("mnuDevAids"));
-    add(aids, QStringLiteral("Restore Edited File/Procedure"), QStringLiteral("mnuRestoreEdited"), false);
-    QMenu* fileHeader = aids->addMenu(QStringLiteral("Insert &File Header"));
-    connect(add(fileHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuFileHeaderTemplate")),
-        &QAction::triggered, this, [this] { codingStillToCome(); });
-    add(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader"), false);
-    QMenu* procHeader = aids->addMenu(QStringLiteral("Insert Procedure &Header"));
-    connect(add(procHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuProcHeaderTemplate")),
-        &QAction::triggered, this, [this] { codingStillToCome(); });
-    add(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
-    QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
-    add(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
-    add(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent"), false);
-    QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));
-    add(wrap, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuWrapRules"), false);
-    add(wrap, QStringLiteral("Execute Wrap"), QStringLiteral("mnuExecuteWrap"), false);
-    add(aids, QStringLiteral("&Shrink Multiple  Blank Lines to 1"), QStringLiteral("mnuShrinkBlankLines"), false);
-    add(aids, QStringLiteral("Move All Procedure Dimension Statements"), QStringLiteral("mnuMoveDims"), false);
-    add(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures"), false);
-    add(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
-    QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
-    add(numbering, QStringLiteral("Add Line Numbers"), QStringLiteral("mnuAddLineNumbers"), false);
-    add(numbering, QStringLiteral("Remove Line Numbers"), QStringLiteral("mnuRemoveLineNumbers"), false);
+    buildDeveloperAidsMenu();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    connect(add(help, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout")), &QAction::triggered, this, [this] {
-        if (showAbout)
-            showAbout();
-    });
-    connect(add(help, QStringLiteral("&Display User Manual"), QStringLiteral("mnuHelpManual")), &QAction::triggered,
-        this, [this] {
+    connect(
+        menuEntry(help, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout")), &QAction::triggered, this, [this] {
+            if (showAbout)
+                showAbout();
+        });
+    connect(menuEntry(help, QStringLiteral("&Display User Manual"), QStringLiteral("mnuHelpManual")),
+        &QAction::triggered, this, [this] {
             if (displayUserManual)
                 displayUserManual();
         });
-    connect(add(help, QStringLiteral("&Support"), QStringLiteral("mnuHelpSupport")), &QAction::triggered, this, [this] {
-        if (showSupport)
-            showSupport();
-    });
+    connect(menuEntry(help, QStringLiteral("&Support"), QStringLiteral("mnuHelpSupport")), &QAction::triggered, this,
+        [this] {
+            if (showSupport)
+                showSupport();
+        });
+}
+
+void MainWindow::buildDeveloperAidsMenu()
+{
+    QMenu* aids = menuBar()->addMenu(QStringLiteral("Developer Aids"));
+    aids->setObjectName(QStringLiteral("mnuDevAids"));
+    restoreEditedAction_ =
+        menuEntry(aids, QStringLiteral("Restore Edited File/Procedure"), QStringLiteral("mnuRestoreEdited"));
+    connect(restoreEditedAction_, &QAction::triggered, this, [this] { showRestoreBackups(); });
+    restoreEditedSeparator_ = aids->addSeparator();
+    restoreEditedSeparator_->setObjectName(QStringLiteral("mnuRestoreEditedSeparator"));
+    QMenu* fileHeader = aids->addMenu(QStringLiteral("Insert &File Header"));
+    connect(menuEntry(fileHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuFileHeaderTemplate")),
+        &QAction::triggered, this, [this] { codingStillToCome(); });
+    menuEntry(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader"), false);
+    QMenu* procHeader = aids->addMenu(QStringLiteral("Insert Procedure &Header"));
+    connect(menuEntry(procHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuProcHeaderTemplate")),
+        &QAction::triggered, this, [this] { codingStillToCome(); });
+    menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
+    QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
+    menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
+    connect(menuEntry(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::Indent); });
+    // Wrapping long lines is not built yet: its entries are shown disabled.
+    QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));
+    menuEntry(wrap, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuWrapRules"), false);
+    menuEntry(wrap, QStringLiteral("Execute Wrap"), QStringLiteral("mnuExecuteWrap"), false);
+    connect(
+        menuEntry(aids, QStringLiteral("&Shrink Multiple  Blank Lines to 1"), QStringLiteral("mnuShrinkBlankLines")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::ShrinkBlankLines); });
+    connect(menuEntry(aids, QStringLiteral("Move All Procedure Dimension Statements"), QStringLiteral("mnuMoveDims")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::MoveDims); });
+    menuEntry(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures"), false);
+    menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
+    QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
+    menuEntry(numbering, QStringLiteral("Add Line Numbers"), QStringLiteral("mnuAddLineNumbers"), false);
+    menuEntry(numbering, QStringLiteral("Remove Line Numbers"), QStringLiteral("mnuRemoveLineNumbers"), false);
 }
 
 QAction* MainWindow::action(const QString& objectName) const
@@ -333,6 +359,51 @@ void MainWindow::codingStillToCome()
 {
     box_.showMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
         QStringLiteral("Operations still to be coded"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Developer Aids
+
+aids::EditBackups MainWindow::editBackups() const
+{
+    aids::EditBackups backups = aids::EditBackups::forSession(session_, project_.reader());
+    backups.askOverwrite = overwriteQuestionDialog;
+    return backups;
+}
+
+void MainWindow::refreshDeveloperAidsMenu()
+{
+    const bool any = editBackups().hasBackups();
+    restoreEditedAction_->setVisible(any);
+    restoreEditedAction_->setEnabled(any);
+    restoreEditedSeparator_->setVisible(any);
+}
+
+void MainWindow::runSourceAid(aids::SourceAid aid)
+{
+    if (loading_ || printing_)
+        return;
+    session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
+    const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
+    // Indenting has no rules yet: it goes as far as the choice of targets.
+    if (selection.isEmpty() || aid == aids::SourceAid::Indent)
+        return;
+    aids::EditBackups backups = editBackups();
+    const aids::AidReport report =
+        aids::AidRunner(backups, session_.options.ideTabWidth()).run(aid, selection, project_.projectFileList);
+    refreshDeveloperAidsMenu();
+    box_.showMessage(MessageIcon::Information, report.title, report.text);
+}
+
+void MainWindow::showRestoreBackups()
+{
+    if (loading_ || printing_)
+        return;
+    aids::EditBackups backups = editBackups();
+    RestoreBackupsDialog dialog(backups, session_, box_, this);
+    dialog.backupsChanged = [this] { refreshDeveloperAidsMenu(); };
+    dialog.execIfAny();
+    refreshDeveloperAidsMenu();
 }
 
 // ---------------------------------------------------------------------------------------------

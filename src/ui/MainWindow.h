@@ -1,4 +1,6 @@
 #pragma once
+#include "aids/EditBackups.h"
+#include "aids/SourceTransforms.h"
 #include "analysis/ProjectAnalysis.h"
 #include "model/ProjectLoader.h"
 #include "platform/PrintSurface.h"
@@ -62,6 +64,11 @@ public:
     PrinterChooser choosePrinterDialog;
     // Makes a device the user's default printer; false when the system refused.
     std::function<bool(const QString& deviceName)> makeSystemDefaultPrinter;
+    // What a developer aid works on: the file chooser, and the procedure chooser after it when
+    // showProcedures is set. An empty selection is a cancel.
+    std::function<aids::TargetSelection(bool showProcedures)> chooseTargetsDialog;
+    // Whether a backup of the same name may be overwritten.
+    aids::OverwriteQuestion overwriteQuestionDialog;
 
     // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
     // Help | Support, and File | Print | User Manual once the user confirmed the target.
@@ -102,6 +109,14 @@ public:
     // F1: the status names the manual's section for the focused control, then the manual opens.
     void helpRequested();
 
+    // Developer Aids: the notice about backups, the choosers, then the aid over what was chosen
+    // and its report. The indent aid stops after the choosers.
+    void runSourceAid(aids::SourceAid aid);
+    // Developer Aids | Restore Edited File/Procedure.
+    void showRestoreBackups();
+    // The restore entry and its separator are shown only while there is a backup to restore.
+    void refreshDeveloperAidsMenu();
+
     void setStatus(const QString& text);
     const QString& statusText() const { return statusText_; }
 
@@ -130,6 +145,9 @@ private:
     // list: 0 files, 1 procedures, 2 print queue.
     QListWidget* listWidget(int list) const;
     void buildMenus();
+    void buildDeveloperAidsMenu();
+    // The backups in the working folder the options name, asking through overwriteQuestionDialog.
+    aids::EditBackups editBackups() const;
     QString chooseProjectFile();
     void prepareForLoad();
     void showFiles();
@@ -184,6 +202,8 @@ private:
     QAction* fileOpenAction_ = nullptr;
     QAction* printTocAction_ = nullptr;
     RestoreMessagesMenu* restoreMenu_ = nullptr;
+    QAction* restoreEditedAction_ = nullptr;
+    QAction* restoreEditedSeparator_ = nullptr;
 };
 
 } // namespace quillon::ui
