@@ -83,7 +83,7 @@ public:
     bool backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining);
     // The path a backup goes to: the name itself when free or when the user lets it be
     // overwritten, else the first free "NAME (N).EXT"; empty when none is left.
-    QString uniqueBackupPath(const QString& path, bool askOverwrite, int remaining, const QString& kindWord);
+    QString uniqueBackupPath(const QString& path, bool ask, int remaining, const QString& kindWord);
     // The routine's lines as a document; empty when its span is empty or the file unreadable.
     QString procedureToRtf(const model::Routine& routine) const;
     bool registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
@@ -93,8 +93,9 @@ public:
     // The registered backups whose file exists, oldest first.
     std::vector<BackupEntry> loadBackupList() const;
     bool hasBackups() const { return !loadBackupList().empty(); }
-    // A procedure backup's source lines; none when it cannot be read.
-    QStringList readRtfBackupLines(const QString& path) const;
+    // A procedure backup's source lines; none when it cannot be read. Decoded as the file it goes
+    // back into is (its encoding given), else as the reader decodes sources.
+    QStringList readRtfBackupLines(const QString& path, const model::TextEncoding* encoding = nullptr) const;
 
     // Forgets an "apply to all" answer: called at the start of every run.
     void resetOverwriteMemory() { applyToAllSet_ = false; }

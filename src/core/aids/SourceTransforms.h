@@ -33,8 +33,8 @@ using WorkSet = std::vector<WorkItem>;
 
 // A procedure, not a part of a file or a report, with a span of at least one line.
 bool isEditableRoutine(const model::Routine& routine);
-WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
-    const model::SourceReader& reader);
+WorkSet buildWorkSet(
+    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader);
 
 // A file's lines after a rewrite, and how many procedures it changed.
 struct Rewrite {

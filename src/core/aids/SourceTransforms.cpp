@@ -1,0 +1,345 @@
+#include "aids/SourceTransforms.h"
+
+#include "aids/SourceDocument.h"
+#include "config/Options.h"
+#include "model/KeyedMap.h"
+#include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace quillon::aids {
+
+using model::kCrLf;
+using model::RoutineKind;
+using model::RoutineList;
+using model::RoutinePtr;
+
+namespace {
+
+bool isBlankLine(const QString& line)
+{
+    return model::trimBlanks(line).isEmpty();
+}
+
+bool isContinued(const QString& line)
+{
+    return model::trimTrailingBlanks(line).endsWith(QLatin1Char('_'));
+}
+
+// No name in the bounds of any bracketed part: from each "(" to the next ")", once "TO" is taken
+// out, no letter is left.
+bool boundsHoldNoName(const QString& text)
+{
+    qsizetype open = text.indexOf(QLatin1Char('('));
+    while (open >= 0) {
+        const qsizetype close = text.indexOf(QLatin1Char(')'), open + 1);
+        if (close < 0)
+            return true;
+        QString bounds = model::upperCase(text.mid(open + 1, close - open - 1));
+        bounds.remove(QLatin1String("TO"));
+        if (std::any_of(bounds.begin(), bounds.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; }))
+            return false;
+        open = text.indexOf(QLatin1Char('('), close + 1);
+    }
+    return true;
+}
+
+bool isMovableDim(const QString& statement)
+{
+    return model::upperCase(model::trimLeadingBlanks(statement)).startsWith(QLatin1String("DIM "))
+        && !statement.contains(QLatin1Char(':')) && boundsHoldNoName(statement);
+}
+
+// One statement of a body: its first and last line (0-based into the file's lines).
+struct Statement {
+    qsizetype first;
+    qsizetype last;
+    bool movable;
+};
+
+std::vector<Statement> statementsOf(const QStringList& lines, qsizetype from, qsizetype to)
+{
+    std::vector<Statement> statements;
+    for (qsizetype s = from; s <= to;) {
+        qsizetype e = s;
+        while (e < to && isContinued(lines[e]))
+            ++e;
+        QStringList parts = lines.mid(s, e - s + 1);
+        statements.push_back({s, e, isMovableDim(parts.join(QLatin1Char(' ')))});
+        s = e + 1;
+    }
+    return statements;
+}
+
+bool isEmptyStatement(const QStringList& lines, const Statement& statement)
+{
+    return statement.first == statement.last && lines[statement.first].isEmpty();
+}
+
+// The body from..to (0-based) with its movable Dims first. A body that starts with an empty line,
+// its leading Dims and another empty line is what an earlier run left: those two lines are the
+// frame, not part of the rest, so that a second run finds nothing to change.
+QStringList rebuildBody(const QStringList& lines, qsizetype from, qsizetype to, const QString& unit, bool* moved)
+{
+    const std::vector<Statement> statements = statementsOf(lines, from, to);
+    *moved = std::any_of(statements.begin(), statements.end(), [](const Statement& s) { return s.movable; });
+    if (!*moved)
+        return lines.mid(from, to - from + 1);
+    size_t frameEnd = statements.size();
+    if (statements.size() > 2 && isEmptyStatement(lines, statements[0]) && statements[1].movable) {
+        size_t k = 1;
+        while (k < statements.size() && statements[k].movable)
+            ++k;
+        if (k < statements.size() && isEmptyStatement(lines, statements[k]))
+            frameEnd = k;
+    }
+    QStringList dims;
+    QStringList rest;
+    for (size_t i = 0; i < statements.size(); ++i) {
+        const Statement& statement = statements[i];
+        if (frameEnd < statements.size() && (i == 0 || i == frameEnd))
+            continue;
+        for (qsizetype k = statement.first; k <= statement.last; ++k) {
+            if (!statement.movable)
+                rest.append(lines[k]);
+            else
+                dims.append(
+                    (k == statement.first ? unit : unit + unit) + model::trimLeadingBlanks(lines[k]).toString());
+        }
+    }
+    return QStringList {QString()} + dims + QStringList {QString()} + rest;
+}
+
+QString completionText(const QString& done, const AidReport& report)
+{
+    return done + kCrLf + QString::number(report.proceduresUpdated) + QStringLiteral(" procedure(s) updated in ")
+        + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
+}
+
+void finishReport(SourceAid aid, AidReport& report)
+{
+    const bool shrink = aid == SourceAid::ShrinkBlankLines;
+    report.title = shrink ? QStringLiteral("Shrink Complete") : QStringLiteral("Move Dimension Statements Complete");
+    if (report.filesUpdated > 0 || !report.notWritten.isEmpty()) {
+        report.text = completionText(shrink ? QStringLiteral("Shrink Multiple Blank Lines complete.")
+                                            : QStringLiteral("Move Dimension Statements complete."),
+            report);
+    } else {
+        report.text = shrink ? QStringLiteral("No consecutive blank lines were found - nothing to change.")
+                             : QStringLiteral("No Dim statements needed to be moved - nothing to change.");
+    }
+    if (!report.notWritten.isEmpty()) {
+        report.text += kCrLf + kCrLf + QString::number(report.notWritten.size())
+            + QStringLiteral(" file(s) could not be updated and were left as they were:");
+        for (const QString& line : report.notWritten)
+            report.text += kCrLf + line;
+    }
+}
+
+} // namespace
+
+bool TargetSelection::isAllProcedures() const
+{
+    return procedures.isEmpty() || (procedures.size() == 1 && procedures.front() == kAllProceduresMarker);
+}
+
+bool isEditableRoutine(const model::Routine& routine)
+{
+    switch (routine.kind) {
+    case RoutineKind::Layout:
+    case RoutineKind::Image:
+    case RoutineKind::Declarations:
+    case RoutineKind::Dependency:
+    case RoutineKind::Aggregate:
+    case RoutineKind::TableOfContents:
+        return false;
+    default:
+        return !routine.isDeclarations && routine.startLine >= 1 && routine.startLine <= routine.endLine;
+    }
+}
+
+WorkSet buildWorkSet(
+    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader)
+{
+    WorkSet work;
+    model::KeyedMap<size_t> itemOf;
+    if (selection.isAllProcedures()) {
+        QStringList paths = selection.files;
+        if (paths.contains(kAllFilesMarker)) {
+            paths.clear();
+            for (const model::FilePtr& file : projectFiles)
+                paths.append(file->filePath);
+        }
+        for (const QString& path : paths) {
+            RoutineList editable;
+            for (const RoutinePtr& routine : model::splitFileIntoRoutines(path, reader)) {
+                if (isEditableRoutine(*routine))
+                    editable.push_back(routine);
+            }
+            if (!editable.empty() && !itemOf.find(path)) {
+                itemOf.insert(path, work.size());
+                work.push_back({path, editable});
+            }
+        }
+        return work;
+    }
+    model::KeyedMap<RoutineList> parsed;
+    for (const QString& key : selection.procedures) {
+        if (key.isEmpty())
+            continue;
+        const QString path = key.section(QLatin1Char('|'), 0, 0);
+        if (!parsed.find(path))
+            parsed.insert(path, model::splitFileIntoRoutines(path, reader));
+        if (!itemOf.find(path)) {
+            itemOf.insert(path, work.size());
+            work.push_back({path, {}});
+        }
+        const RoutineList& routines = *parsed.find(path);
+        const auto found = std::find_if(
+            routines.begin(), routines.end(), [&](const RoutinePtr& routine) { return routine->uniqueKey == key; });
+        if (found != routines.end())
+            work[*itemOf.find(path)].routines.push_back(*found);
+    }
+    return work;
+}
+
+Rewrite shrinkBlankLines(const QStringList& lines, const RoutineList& routines)
+{
+    Rewrite result;
+    const qsizetype n = lines.size();
+    for (qsizetype i = 1; i <= n;) {
+        const auto routine = std::find_if(routines.begin(), routines.end(),
+            [i](const RoutinePtr& r) { return r->startLine <= i && i <= r->endLine; });
+        if (routine == routines.end()) {
+            result.lines.append(lines[i - 1]);
+            ++i;
+            continue;
+        }
+        bool previousBlank = false;
+        bool routineChanged = false;
+        for (; i <= std::min<qsizetype>((*routine)->endLine, n); ++i) {
+            const QString& line = lines[i - 1];
+            if (isBlankLine(line) && previousBlank) {
+                routineChanged = true;
+                continue;
+            }
+            result.lines.append(line);
+            previousBlank = isBlankLine(line);
+        }
+        if (routineChanged) {
+            result.changed = true;
+            ++result.proceduresChanged;
+        }
+    }
+    return result;
+}
+
+Rewrite moveDimStatements(const QStringList& lines, const RoutineList& routines, const QString& indentUnit)
+{
+    Rewrite result;
+    const qsizetype n = lines.size();
+    if (n == 0 || routines.empty()) {
+        result.lines = lines;
+        return result;
+    }
+    RoutineList sorted = routines;
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const RoutinePtr& a, const RoutinePtr& b) { return a->signatureLine < b->signatureLine; });
+    qsizetype next = 1; // 1-based
+    for (const RoutinePtr& routine : sorted) {
+        const qsizetype end = std::min<qsizetype>(routine->endLine, n);
+        // Only a procedure has a body: a part of a file without a signature line is passed over.
+        if (routine->signatureLine < next || routine->signatureLine > end)
+            continue;
+        qsizetype headerEnd = routine->signatureLine;
+        while (headerEnd < end && isContinued(lines[headerEnd - 1]))
+            ++headerEnd;
+        result.lines += lines.mid(next - 1, headerEnd - next + 1);
+        bool moved = false;
+        const QStringList body = rebuildBody(lines, headerEnd, end - 1, indentUnit, &moved);
+        if (moved && body != lines.mid(headerEnd, end - headerEnd)) {
+            result.changed = true;
+            ++result.proceduresChanged;
+        }
+        result.lines += body;
+        next = end + 1;
+    }
+    result.lines += lines.mid(next - 1);
+    return result;
+}
+
+config::Warning backupCreationNotice(const QString& workingFolder)
+{
+    const QString folder = workingFolder.endsWith(QLatin1Char('/')) ? workingFolder : workingFolder + QLatin1Char('/');
+    const QString text = QStringLiteral("If it does not already exist ") + config::kProductName
+        + QStringLiteral(" will create ") + QStringLiteral("the directory ") + folder
+        + QStringLiteral("EditBackups.  A copy of each ")
+        + QStringLiteral("procedure or file that is to be edited will first be copied to ")
+        + QStringLiteral("this folder.  If a procedure or file of the same name already ")
+        + QStringLiteral("exists in the folder, Windows will ask if you want to overwrite.  ")
+        + QStringLiteral("If you respond <No> Windows will still save the procedure or file ")
+        + QStringLiteral("but append a copy number.");
+    return config::Warning::notice(
+        QStringLiteral("Backup Creation Notice"), QString(), platform::MessageIcon::Information, text);
+}
+
+AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles)
+{
+    AidReport report;
+    if (aid == SourceAid::Indent)
+        return report;
+    const bool allProcedures = selection.isAllProcedures();
+    const WorkSet work = buildWorkSet(selection, projectFiles, backups_.reader());
+    if (work.empty()) {
+        report.title = QStringLiteral("Nothing To Do");
+        report.text = QStringLiteral("No procedures were found to process.");
+        return report;
+    }
+    backups_.resetOverwriteMemory();
+    for (size_t k = 0; k < work.size(); ++k)
+        processFile(aid, work[k], allProcedures, int(work.size() - k), report);
+    finishReport(aid, report);
+    return report;
+}
+
+bool AidRunner::makeBackups(const WorkItem& item, bool allProcedures, int remaining)
+{
+    if (allProcedures)
+        return backups_.backupFile(item.path, true, remaining);
+    const int count = int(item.routines.size());
+    for (int j = 0; j < count; ++j) {
+        if (!backups_.backupProcedure(*item.routines[size_t(j)], true, count - j))
+            return false;
+    }
+    return true;
+}
+
+void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report)
+{
+    const SourceDocument document = readSourceDocument(item.path, backups_.reader());
+    if (document.lines.isEmpty())
+        return;
+    const Rewrite rewrite = aid == SourceAid::ShrinkBlankLines
+        ? shrinkBlankLines(document.lines, item.routines)
+        : moveDimStatements(document.lines, item.routines, QString(ideTabWidth_, QLatin1Char(' ')));
+    if (!rewrite.changed)
+        return;
+    // Nothing is changed that could not be put back.
+    if (!makeBackups(item, allProcedures, remaining)) {
+        report.notWritten.append(
+            item.path + QStringLiteral(": no backup could be made (") + backups_.lastError + QStringLiteral(")"));
+        return;
+    }
+    QString error;
+    if (!writeSourceLines(item.path, rewrite.lines, document, &error)) {
+        report.notWritten.append(item.path + QStringLiteral(": ") + error);
+        return;
+    }
+    ++report.filesUpdated;
+    report.proceduresUpdated += rewrite.proceduresChanged;
+}
+
+} // namespace quillon::aids
