@@ -1,0 +1,350 @@
+#include "ui/MainWindow.h"
+#include "ui/OverwriteBackupDialog.h"
+#include "ui/RestoreBackupsDialog.h"
+#include "ui/TargetChoosers.h"
+#include "ui/WindowPlacement.h"
+
+#include "aids/EditBackups.h"
+#include "config/Session.h"
+#include "model/RoutineParser.h"
+#include "platform/PrinterDefaults.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestSupport.h"
+#include "ui/UiTestSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace quillon;
+using platform::MessageResult;
+using test::ScriptedMessageBox;
+
+namespace {
+
+const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Option Explicit", "Public Sub Main()", "    Dim i As Long", "", "", "", "    i = 1", "End Sub",
+    "Public Sub Helper()", "    Main", "End Sub"};
+const QStringList kForm = {"VERSION 5.00", "Begin VB.Form Form1", "End", "Attribute VB_Name = \"Form1\"", "Private Sub Form_Load()", "End Sub"};
+
+// A module and a form in a private project folder, backups kept in a private working folder.
+struct Bench {
+    test::Fixture fx;
+    ScriptedMessageBox box;
+    platform::BuiltInPdfPrinterDefaults defaults;
+    config::Session session {box, defaults, nullptr, fx.path("appdata/QLN.spi")};
+    QString module = fx.writeLines("proj/modA.bas", kModule);
+    QString form = fx.writeLines("proj/Form1.frm", kForm);
+    QByteArray moduleBytes = test::readBytes(module);
+    QByteArray formBytes = test::readBytes(form);
+    model::FileList files;
+    QListWidget fileList; // the main window's file list as the choosers copy it
+
+    Bench()
+    {
+        session.start();
+        session.options.set(config::opt::ProjectFolder, fx.path("work"));
+        for (const QString& path : {module, form}) {
+            files.push_back(std::make_shared<model::ProjectFile>());
+            files.back()->filePath = path;
+            (new QListWidgetItem(QFileInfo(path).fileName(), &fileList))->setData(Qt::UserRole, int(files.size()));
+        }
+        box.shown.clear();
+    }
+    aids::EditBackups backups() const { return aids::EditBackups::forSession(session, model::SourceReader::standard()); }
+    QStringList titles() const
+    {
+        QStringList titles;
+        for (const ScriptedMessageBox::Shown& shown : box.shown)
+            titles << (shown.isRequest ? shown.request.messageKey : shown.title);
+        return titles;
+    }
+};
+
+QStringList selectedRows(const QListWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            rows << QString::number(i);
+    return rows;
+}
+
+QPushButton* buttonOf(QWidget* window, const QString& caption)
+{
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        if (button->text() == caption)
+            return button;
+    return nullptr;
+}
+
+// Clicks "2" (plain), "^2" (with Ctrl) or "+2" (with Shift) on the rows of a chooser's list, in
+// turn; the All entry and the single files exclude each other, and a click that leaves nothing
+// chosen brings All back with a yellow flash, which passes.
+TEST(DeveloperAidsTest, ChooserClicksKeepAllApartFromTheFilesAndChooseWhatSelectFilesReturns)
+{
+    struct Case {
+        const char* clicks;
+        QStringList selected;
+        QStringList chosen; // "ALL_FILES" or the chosen files' names
+        bool flashed;
+    };
+    const Case cases[] = {
+        {"", {"0"}, {"ALL_FILES"}, false},
+        {"2", {"2"}, {"Form1.frm"}, false},
+        {"^2", {"2"}, {"Form1.frm"}, false},
+        {"^1 ^2", {"1", "2"}, {"modA.bas", "Form1.frm"}, false},
+        {"^1 ^2 ^0", {"0"}, {"ALL_FILES"}, false},
+        {"2 +0", {"0"}, {"ALL_FILES"}, false},
+        {"^2 ^2", {"0"}, {"ALL_FILES"}, true},
+        {"^0", {"0"}, {"ALL_FILES"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clicks);
+        Bench b;
+        const auto chooser = ui::makeFileChooser(b.fileList, false, b.session.ini, nullptr);
+        chooser->show();
+        QListWidget* list = chooser->list();
+        const QColor normal = list->palette().color(QPalette::Base);
+        for (const QString& click : QString(c.clicks).split(' ', Qt::SkipEmptyParts)) {
+            const Qt::KeyboardModifiers keys = click[0] == '^' ? Qt::ControlModifier : click[0] == '+' ? Qt::ShiftModifier : Qt::NoModifier;
+            const QRect row = list->visualItemRect(list->item(click.right(1).toInt()));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, row.center());
+        }
+        EXPECT_EQ(selectedRows(list), c.selected);
+        EXPECT_EQ(list->palette().color(QPalette::Base) == ui::AllOrSomeSelection::kFlashColor, c.flashed);
+        const QDeadlineTimer deadline(2000);
+        while (list->palette().color(QPalette::Base) != normal && !deadline.hasExpired())
+            QTest::qWait(20);
+        EXPECT_EQ(list->palette().color(QPalette::Base), normal) << "the flash ends";
+        EXPECT_FALSE(chooser->button(1)->isVisibleTo(chooser.get()));
+        chooser->button(0)->click();
+        EXPECT_EQ(chooser->result(), ui::ChooserSelected);
+        QStringList chosen = ui::chosenFiles(*chooser, b.files);
+        for (QString& path : chosen)
+            path = QFileInfo(path).fileName();
+        EXPECT_EQ(chosen, c.chosen);
+    }
+}
+
+// The file chooser, then the procedure chooser on the chosen files' routines: what each
+// button leaves in the selection.
+TEST(DeveloperAidsTest, ChoosersFillTheSelectionByTheirButtonsAndCancelKeepsWhatWasChosenBefore)
+{
+    struct Case {
+        const char* what;
+        bool showProcedures;
+        int fileRow; // the file chosen (0: All Files)
+        QString fileButton;
+        QStringList procedureRows; // chosen in the procedure chooser
+        QString procedureButton;
+        QStringList files; // names, or "ALL_FILES"
+        QStringList procedures; // keys without the folder, or "ALL_PROCEDURES"
+    };
+    const QStringList routines = {"All Procedures", "modA.bas|Public Sub Declarations", "modA.bas|Public Sub Main", "modA.bas|Public Sub Helper"};
+    const Case cases[] = {
+        {"files only", false, 1, "Select File(s)", {}, {}, {"modA.bas"}, {}},
+        {"cancel", true, 1, "Cancel", {}, {}, {}, {}},
+        {"two procedures", true, 1, "Show Procedures", {"2", "3"}, "Select Procedure(s)", {"modA.bas"}, {"modA.bas|modA|Sub|Main", "modA.bas|modA|Sub|Helper"}},
+        {"all procedures", true, 1, "Show Procedures", {}, "Select Procedure(s)", {"modA.bas"}, {"ALL_PROCEDURES"}},
+        {"procedures cancelled", true, 1, "Show Procedures", {"2"}, "Cancel", {"modA.bas"}, {}},
+        {"all files", true, 0, "Show Procedures", {}, "Cancel", {"ALL_FILES"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b;
+        QStringList listed;
+        test::onModal([&](QWidget* files) {
+            EXPECT_EQ(files->objectName(), "frmSelectFiles");
+            EXPECT_EQ(buttonOf(files, "Show Procedures")->isVisible(), c.showProcedures);
+            files->findChild<QListWidget*>("lstFiles")->item(c.fileRow)->setSelected(true);
+            if (!c.procedureButton.isEmpty())
+                test::onModal([&](QWidget* procedures) {
+                    auto* list = procedures->findChild<QListWidget*>("lstProcs");
+                    for (int i = 0; i < list->count(); ++i)
+                        listed << list->item(i)->text();
+                    for (const QString& row : c.procedureRows)
+                        list->item(row.toInt())->setSelected(true);
+                    buttonOf(procedures, c.procedureButton)->click();
+                });
+            buttonOf(files, c.fileButton)->click();
+        });
+        aids::TargetSelection chosen = ui::chooseTargets({b.fileList, b.files, model::SourceReader::standard(), b.session.ini}, c.showProcedures, nullptr);
+        chosen.files.replaceInStrings(b.fx.path("proj") + '/', QString());
+        chosen.procedures.replaceInStrings(b.fx.path("proj") + '/', QString());
+        EXPECT_EQ(chosen.files, c.files);
+        EXPECT_EQ(chosen.procedures, c.procedures);
+        if (c.fileRow == 1 && !c.procedureButton.isEmpty()) {
+            EXPECT_EQ(listed, routines);
+        }
+        EXPECT_FALSE(b.session.ini.read(config::sectionName(":FileListForm"), "Left", QString()).isEmpty()) << "the position is kept";
+    }
+}
+
+// "Overwrite Backup?": the apply-all box only while more are to come, the buttons below it, and
+// the answer by how the dialog was left.
+TEST(DeveloperAidsTest, OverwriteQuestionOffersApplyToAllOnlyWithMoreToComeAndAnswersNoUnlessYesWasClicked)
+{
+    struct Case {
+        int remaining;
+        bool tick;
+        const char* leave; // a button, or "close"
+        bool boxShown;
+        int buttonsTwips;
+        bool overwrite;
+        bool applyToAll;
+    };
+    const Case cases[] = {
+        {1, false, "cmdYes", false, 1740, true, false},
+        {1, false, "cmdNo", false, 1740, false, false},
+        {3, true, "cmdYes", true, 2370, true, true},
+        {2, true, "cmdNo", true, 2370, false, true},
+        {2, false, "cmdYes", true, 2370, true, false},
+        {5, true, "close", true, 2370, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.remaining) + c.leave);
+        ui::OverwriteBackupDialog dialog("/w/EditBackups/Form1.frm", c.remaining, "file");
+        dialog.show();
+        auto* applyAll = dialog.findChild<QCheckBox*>("chkApplyAll");
+        EXPECT_FALSE(applyAll->isChecked());
+        EXPECT_EQ(applyAll->isVisible(), c.boxShown);
+        EXPECT_TRUE(dialog.findChild<QLabel*>("lblMessage")->text().contains("\n/w/EditBackups/Form1.frm\n"));
+        for (const char* name : {"cmdYes", "cmdNo"})
+            EXPECT_EQ(dialog.findChild<QPushButton*>(name)->y(), ui::twipsToPixels(c.buttonsTwips, dialog.logicalDpiY()));
+        applyAll->setChecked(c.tick);
+        if (QString(c.leave) == "close")
+            dialog.close();
+        else
+            dialog.findChild<QPushButton*>(c.leave)->click();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(std::pair(dialog.answer().overwrite, dialog.answer().applyToAll), std::pair(c.overwrite, c.applyToAll));
+    }
+}
+
+// The restore window over three backups (the module, its Helper procedure and the form) of files
+// changed since: the chosen lines restored or deleted after the question, the files as the run
+// leaves them, and the lines left.
+TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndClosesWhenNoneIsLeft)
+{
+    enum { Restore = 0, Delete = 2 };
+    struct Case {
+        const char* what;
+        std::vector<int> rows;
+        bool skipCopy;
+        int button;
+        std::deque<MessageResult> answers;
+        QStringList titles;
+        QString lastText; // "{proj}" for the project folder; empty: not checked
+        const char* files; // the module and the form: original or changed
+        int linesLeft;
+    };
+    const MessageResult yes = MessageResult::Yes, no = MessageResult::No;
+    // clang-format off
+    const Case cases[] = {
+        {"a file, keeping the current version", {0}, false, Restore, {yes}, {"Confirm Restore", "Restore Complete"}, "Restored {proj}/modA.bas.", "original changed", 3},
+        {"a file and the form, no copies", {0, 2}, true, Restore, {yes}, {"Confirm Restore", "Restore Complete"}, "2 of 2 backup(s) restored.", "original original", 1},
+        {"a procedure in place", {1}, true, Restore, {yes}, {"Confirm Restore", "Restore Complete"}, "Restored Helper in {proj}/modA.bas.", "original changed", 2},
+        {"a procedure, declined", {1}, false, Restore, {no}, {"Confirm Restore"}, "", "changed changed", 3},
+        {"restore, nothing chosen", {}, false, Restore, {}, {"Nothing Selected"}, "Select a backup to restore first.", "changed changed", 3},
+        {"delete two", {0, 2}, false, Delete, {yes}, {"Confirm Delete"}, "", "changed changed", 1},
+        {"delete, declined", {1}, false, Delete, {no}, {"Confirm Delete"}, "", "changed changed", 3},
+        {"delete, nothing chosen", {}, false, Delete, {}, {"Nothing Selected"}, "Select a backup to delete first.", "changed changed", 3},
+        {"delete all", {0, 1, 2}, false, Delete, {yes}, {"Confirm Delete"}, "", "changed changed", 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b;
+        aids::EditBackups backups = b.backups();
+        const model::RoutineList routines = model::splitFileIntoRoutines(b.module);
+        ASSERT_TRUE(backups.backupFile(b.module, false, 1));
+        ASSERT_TRUE(backups.backupProcedure(*routines.back(), false, 1));
+        ASSERT_TRUE(backups.backupFile(b.form, false, 1));
+        QStringList changed = kModule;
+        changed[10] = "    Changed";
+        b.fx.writeLines("proj/modA.bas", changed);
+        b.fx.writeLines("proj/Form1.frm", {"changed"});
+        const QByteArray changedModule = test::readBytes(b.module);
+
+        ui::RestoreBackupsDialog window(backups, b.session, b.box);
+        int menuRefreshed = 0;
+        window.backupsChanged = [&] { ++menuRefreshed; };
+        window.show();
+        ASSERT_EQ(window.list()->count(), 3);
+        EXPECT_TRUE(window.list()->item(1)->text().endsWith("   [Procedure]   " + b.module + "  -  Helper"));
+        EXPECT_FALSE(buttonOf(&window, "Restore")->isEnabled());
+        for (int row : c.rows)
+            window.list()->item(row)->setSelected(true);
+        EXPECT_EQ(buttonOf(&window, "Delete")->isEnabled(), !c.rows.empty());
+        window.findChild<QCheckBox*>("chkSkipBackup")->setChecked(c.skipCopy);
+        b.box.results = c.answers;
+        // With nothing chosen the buttons are disabled; their work still says why it does nothing.
+        if (c.rows.empty())
+            c.button == Restore ? window.restoreChosen() : window.deleteChosen();
+        else
+            window.findChildren<QPushButton*>("cmdBackup")[c.button]->click();
+
+        ASSERT_EQ(b.titles(), c.titles);
+        if (!c.lastText.isEmpty()) {
+            EXPECT_EQ(b.box.shown.back().text, QString(c.lastText).replace("{proj}", b.fx.path("proj")));
+        }
+        const QString files = QString(test::readBytes(b.module) == b.moduleBytes   ? "original"
+                                      : test::readBytes(b.module) == changedModule ? "changed"
+                                                                                   : "other")
+            + (test::readBytes(b.form) == b.formBytes ? " original" : " changed");
+        EXPECT_EQ(files, c.files);
+        EXPECT_EQ(window.list()->count(), c.linesLeft);
+        EXPECT_EQ(int(backups.loadBackupList().size()), c.linesLeft);
+        EXPECT_EQ(menuRefreshed, c.answers == std::deque {yes} ? 1 : 0);
+        EXPECT_EQ(window.isVisible(), c.linesLeft > 0);
+    }
+}
+
+// The menu: Shrink shows the notice, asks for its targets with the procedure chooser offered,
+// rewrites and reports; its backup brings the restore entry, which the restore window's last
+// delete takes away again. Indent goes no further than the choosers.
+TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBackupsExist)
+{
+    Bench b;
+    ui::MainWindow window(b.session, b.box, {});
+    std::vector<bool> offered; // whether each chooser offered the procedures
+    window.chooseTargetsDialog = [&](bool showProcedures) {
+        offered.push_back(showProcedures);
+        return aids::TargetSelection {{b.module}, {}};
+    };
+    auto restoreShown = [&] {
+        return QStringList({test::yesNo(window.action("mnuRestoreEdited")->isVisible()), test::yesNo(window.action("mnuRestoreEdited")->isEnabled()),
+            test::yesNo(window.action("mnuRestoreEditedSeparator")->isVisible())});
+    };
+    EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
+    EXPECT_FALSE(window.action("mnuExecuteWrap")->isEnabled());
+
+    window.action("mnuExecuteIndent")->trigger();
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice"}));
+    EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    window.action("mnuShrinkBlankLines")->trigger();
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Backup Creation Notice", "Shrink Complete"}));
+    EXPECT_EQ(b.box.shown.back().text, "Shrink Multiple Blank Lines complete.\r\n1 procedure(s) updated in 1 file(s).");
+    EXPECT_EQ(offered, std::vector<bool>({true, true}));
+    EXPECT_EQ(test::readBytes(b.module), test::cp1252(kModule.mid(0, 5).join("\r\n") + "\r\n" + kModule.mid(7).join("\r\n") + "\r\n"));
+    EXPECT_EQ(restoreShown(), QStringList({"yes", "yes", "yes"}));
+
+    b.box.shown.clear();
+    b.box.results = {MessageResult::Yes};
+    test::onModal([](QWidget* restore) {
+        restore->findChild<QListWidget*>("lstBackups")->selectAll();
+        buttonOf(restore, "Delete")->click();
+    });
+    window.action("mnuRestoreEdited")->trigger();
+    EXPECT_EQ(b.titles(), QStringList({"Confirm Delete"}));
+    EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
+    window.showRestoreBackups();
+    EXPECT_EQ(b.box.shown.back().title, "Nothing To Restore");
+    EXPECT_EQ(b.box.shown.back().text, "No edit backups are currently available.");
+}
+
+} // namespace
