@@ -64,14 +64,17 @@ void RestoreBackupsDialog::buildControls()
     skipBackup_->setObjectName(QStringLiteral("chkSkipBackup"));
     outer->addWidget(skipBackup_);
     auto* row = new QHBoxLayout;
+    row->addStretch(1);
     const char* const captions[3] = {"Restore", "Cancel", "Delete"};
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QPushButton(QString::fromLatin1(captions[i]), this);
         buttons_[i]->setObjectName(QStringLiteral("cmdBackup"));
         buttons_[i]->setProperty("index", int(i));
         buttons_[i]->setAutoDefault(false);
+        buttons_[i]->setMinimumWidth(110);
         row->addWidget(buttons_[i]);
     }
+    row->addStretch(1);
     outer->addLayout(row);
     connect(buttons_[0], &QPushButton::clicked, this, [this] { restoreChosen(); });
     connect(buttons_[1], &QPushButton::clicked, this, &QDialog::reject);
