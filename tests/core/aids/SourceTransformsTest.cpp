@@ -186,6 +186,12 @@ TEST(AidRunnerTest, AFileWhoseBackupCannotBeMadeIsLeftAsItWas)
         + run.files[0]->filePath + ": no backup could be made ("))
         << report.text.toStdString();
     EXPECT_EQ(readBytes(run.files[0]->filePath), run.before);
+
+    ::chmod(QFile::encodeName(run.files[0]->filePath).constData(), 0444);
+    const AidReport readOnly = AidRunner(run.backups, 4).run(SourceAid::ShrinkBlankLines, {{kAllFilesMarker}, {}}, run.files);
+    EXPECT_TRUE(readOnly.text.endsWith(run.files[0]->filePath + ": it is read-only")) << readOnly.text.toStdString();
+    EXPECT_EQ(readBytes(run.files[0]->filePath), run.before);
+    EXPECT_EQ(run.entries(), "") << "no backup of a file that is not to change";
 }
 
 } // namespace
