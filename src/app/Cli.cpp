@@ -1,4 +1,5 @@
 #include "app/Cli.h"
+#include "app/AidCommands.h"
 #include "app/CliSupport.h"
 #include "app/FormCommands.h"
 #include "app/OptionsCommands.h"
@@ -324,6 +325,10 @@ std::optional<QStringList> valueOptionsOf(const QString& command)
     if (command == QLatin1String("options") || command == QLatin1String("messages")
         || command == QLatin1String("spool"))
         return QStringList();
+    if (command == QLatin1String("aid"))
+        return QStringList {codepage, QStringLiteral("files"), QStringLiteral("routines")};
+    if (command == QLatin1String("backups"))
+        return QStringList {codepage};
     return std::nullopt;
 }
 
@@ -336,6 +341,8 @@ QStringList flagOptionsOf(const QString& command)
         return printFlagOptions();
     if (command == QLatin1String("toc"))
         return tocFlagOptions();
+    if (command == QLatin1String("backups"))
+        return QStringList {QStringLiteral("no-backup")};
     return QStringList();
 }
 
@@ -504,6 +511,18 @@ QString usageText()
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
+                          "  aid shrink|movedim PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
+                          "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
+                          "      procedures to one, or move each procedure's Dim statements to its top.\n"
+                          "      Every file (or chosen procedure) is backed up before it changes.\n"
+                          "  backups\n"
+                          "      The edit backups, numbered from 1: time, File or Procedure, original\n"
+                          "      path, procedure name, backup file name.\n"
+                          "  backups restore N,...|all [--no-backup]\n"
+                          "      Put backups back (the current version backed up first, unless\n"
+                          "      --no-backup).\n"
+                          "  backups delete N,...|all\n"
+                          "      Delete backups.\n"
                           "\n")
         + optionsUsageText();
 }
@@ -614,6 +633,10 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
             return runLayout(args, reader, out, err);
         if (command == QLatin1String("report"))
             return runReport(args, reader, session.options, out, err);
+        if (command == QLatin1String("aid"))
+            return runAid(args, session, reader, out, err);
+        if (command == QLatin1String("backups"))
+            return runBackups(args, session, reader, out, err);
         return runRoutines(args, reader, out, err);
     } catch (const Usage& usage) {
         return usageError(err, usage.problem);

@@ -272,6 +272,33 @@ TEST_F(CliTest, MessagesAreListedAndRestored)
     EXPECT_TRUE(cli({"options"}).out.endsWith("[Quillon:SuppressedMsgs]\nRestoreCount=0\n"));
 }
 
+TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDeleted)
+{
+    const QString vbp = writeProject();
+    const QString util = fx_.write("P/lib/modUtil.bas",
+        "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n\n\n    Dim k\n    Twice = n * 2\nEnd Function\n");
+    const QByteArray before = readBytes(util);
+    QDir().mkpath(fx_.path("work"));
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
+    EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "nope|twice"}).code, 2);
+    EXPECT_EQ(cli({"aid", "wrap", vbp}).code, 2);
+    EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "modutil|twice"}).out,
+        "Shrink Complete\nShrink Multiple Blank Lines complete.\n1 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(cli({"aid", "movedim", vbp, "--files", "MODUTIL.BAS"}).out,
+        "Move Dimension Statements Complete\nMove Dimension Statements complete.\n1 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(
+        readBytes(util), "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n\n    Dim k\n\n\n    Twice = n * 2\nEnd Function\n");
+    const QRegularExpression time("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
+    EXPECT_EQ(cli({"backups"}).out.replace(time, "T"), "1\tT\tProcedure\t" + util + "\tTwice\tTwice.rtf\n2\tT\tFile\t" + util + "\t\tmodUtil.bas\n");
+    EXPECT_EQ(cli({"backups", "restore", "3"}).code, 2);
+    EXPECT_EQ(cli({"backups", "restore", "all"}).out, "Restore Complete\n2 of 2 backup(s) restored.\n");
+    EXPECT_EQ(readBytes(util), before);
+    EXPECT_EQ(cli({"backups"}).out.count('\n'), 2) << "the replaced versions are kept";
+    EXPECT_EQ(cli({"backups", "delete", "all"}).code, 0);
+    EXPECT_EQ(cli({"backups"}).out, "");
+    EXPECT_EQ(cli({"backups", "restore", "all"}).out, "Nothing To Restore\nNo edit backups are currently available.\n");
+}
+
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 {
     fx_.writeLines("A/modA.bas",

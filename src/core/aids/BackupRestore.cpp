@@ -112,7 +112,11 @@ QString BackupRestorer::restoreChosen(const std::vector<BackupEntry>& entries, c
 {
     int restored = 0;
     QString report;
-    for (const int index : chosen) {
+    // Newest first, as undoing goes: where one file has several backups, the oldest is put back
+    // last and the file ends as it was before the first change, not at a version in between.
+    std::vector<int> order = chosen;
+    std::sort(order.begin(), order.end(), std::greater<int>());
+    for (const int index : order) {
         const RestoreStep step = restore(entries[size_t(index)]);
         if (step.ok) {
             ++restored;

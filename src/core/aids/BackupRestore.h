@@ -42,7 +42,7 @@ public:
     // The "Confirm Restore" question for the chosen entries (indexes into entries).
     QString confirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen) const;
     RestoreStep restore(const BackupEntry& entry);
-    // Restores the chosen entries in order; the "Restore Complete" text.
+    // Restores the chosen entries, the most recent first; the "Restore Complete" text.
     QString restoreChosen(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
 
     static QString deleteConfirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);

@@ -331,7 +331,12 @@ void EditBackups::removeBackup(const QString& backupName)
         }
         ini_->save(index, indexPath());
     }
-    QFile::remove(backupFolder(false) + backupName);
+    // Named as the index names it, which ignores case.
+    const QString folder = backupFolder(false);
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (equalsNoCase(name, backupName))
+            QFile::remove(folder + name);
+    }
 }
 
 std::vector<BackupEntry> EditBackups::loadBackupList() const

@@ -4,6 +4,7 @@
 #include "platform/ReplacementFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <map>
@@ -144,8 +145,23 @@ bool writeSourceLines(const QString& path, const QStringList& lines, const Sourc
     return replaceFileBytes(path, bytes, error);
 }
 
+bool isWritableSource(const QString& path, QString* error)
+{
+    // A rename would replace a read-only file all the same; the user (or a source control
+    // tool that marks files not checked out) made it read-only so that nothing changes it. Its
+    // owner's write permission is the mark, which holds for the administrator too.
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner)))
+        return true;
+    if (error)
+        *error = QStringLiteral("it is read-only");
+    return false;
+}
+
 bool replaceFileBytes(const QString& path, const QByteArray& bytes, QString* error)
 {
+    if (!isWritableSource(path, error))
+        return false;
     platform::ReplacementFile replacement;
     if (!writeWorkFile(path, bytes, replacement, error))
         return false;

@@ -30,9 +30,13 @@ SourceDocument readSourceDocument(const QString& path, const model::SourceReader
 // end, a new or changed line takes the file's usual one; the last line ends with a line end
 // exactly when the document's did. The bytes go to a work file beside the target, are put on
 // disk and renamed over it, keeping its permissions: a crash or a full disk leaves the old file
-// or the new one, never a mix. False with the reason; then the file is as it was.
+// or the new one, never a mix. A read-only file is not replaced. False with the reason; then the
+// file is as it was.
 bool writeSourceLines(
     const QString& path, const QStringList& lines, const SourceDocument& original, QString* error = nullptr);
+
+// False with the reason when the file exists and may not be changed (it is read-only).
+bool isWritableSource(const QString& path, QString* error = nullptr);
 
 // The same for bytes that are already complete (a file put back from its copy).
 bool replaceFileBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);

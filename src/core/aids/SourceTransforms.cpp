@@ -327,13 +327,17 @@ void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedu
         : moveDimStatements(document.lines, item.routines, QString(ideTabWidth_, QLatin1Char(' ')));
     if (!rewrite.changed)
         return;
+    QString error;
+    if (!isWritableSource(item.path, &error)) {
+        report.notWritten.append(item.path + QStringLiteral(": ") + error);
+        return;
+    }
     // Nothing is changed that could not be put back.
     if (!makeBackups(item, allProcedures, remaining)) {
         report.notWritten.append(
             item.path + QStringLiteral(": no backup could be made (") + backups_.lastError + QStringLiteral(")"));
         return;
     }
-    QString error;
     if (!writeSourceLines(item.path, rewrite.lines, document, &error)) {
         report.notWritten.append(item.path + QStringLiteral(": ") + error);
         return;

@@ -1,0 +1,152 @@
+#include "app/AidCommands.h"
+
+#include "aids/BackupRestore.h"
+#include "aids/SourceTransforms.h"
+#include "config/Session.h"
+#include "model/TextPrimitives.h"
+
+namespace quillon::app {
+
+using model::equalsNoCase;
+using model::quote;
+
+namespace {
+
+QString plainText(QString text)
+{
+    return text.replace(model::kCrLf, QStringLiteral("\n"));
+}
+
+// The files --files names (their paths), or "All Files".
+QStringList chosenFiles(const Arguments& args, const model::Project& project)
+{
+    if (!args.has(QStringLiteral("files")))
+        return {aids::kAllFilesMarker};
+    QStringList paths;
+    for (const QString& name : args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const auto file = std::find_if(project.projectFileList.begin(), project.projectFileList.end(),
+            [&](const model::FilePtr& f) { return equalsNoCase(model::trimBlanks(name), f->fileName); });
+        if (file == project.projectFileList.end())
+            throw Usage {QStringLiteral("the project has no file ") + quote(name.trimmed())};
+        paths.append((*file)->filePath);
+    }
+    return paths;
+}
+
+// The unique keys of the routines --routines names by MODULE|ROUTINE, among the chosen files.
+QStringList chosenRoutines(const Arguments& args, const model::Project& project, const QStringList& files)
+{
+    QStringList keys;
+    for (const QString& wanted : args.value(QStringLiteral("routines")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString key = model::upperCase(model::trimBlanks(wanted));
+        const qsizetype before = keys.size();
+        for (const model::FilePtr& file : project.projectFileList) {
+            const model::RoutineList* routines = project.routinesByFile.find(file->filePath);
+            if (!routines || (!files.contains(aids::kAllFilesMarker) && !files.contains(file->filePath)))
+                continue;
+            for (const model::RoutinePtr& routine : *routines) {
+                if (model::dependencyKey(routine.get()) == key && !keys.contains(routine->uniqueKey))
+                    keys.append(routine->uniqueKey);
+            }
+        }
+        if (keys.size() == before)
+            throw Usage {
+                QStringLiteral("no routine ") + quote(wanted.trimmed()) + QStringLiteral(" in the chosen files")};
+    }
+    return keys;
+}
+
+// "all", or 1-based numbers of the listed backups, as indexes into the list.
+std::vector<int> chosenBackups(const QString& spec, size_t count)
+{
+    std::vector<int> chosen;
+    if (spec == QLatin1String("all")) {
+        for (size_t i = 0; i < count; ++i)
+            chosen.push_back(int(i));
+        return chosen;
+    }
+    for (const QString& item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = item.trimmed().toInt(&ok);
+        if (!ok || number < 1 || size_t(number) > count)
+            throw Usage {QStringLiteral("there is no backup ") + quote(item.trimmed()) + QStringLiteral(" (")
+                + QString::number(count) + QStringLiteral(" registered; see quillon backups)")};
+        if (std::find(chosen.begin(), chosen.end(), number - 1) == chosen.end())
+            chosen.push_back(number - 1);
+    }
+    return chosen;
+}
+
+QString backupLines(const std::vector<aids::BackupEntry>& entries)
+{
+    const QChar tab = QLatin1Char('\t');
+    QString text;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const aids::BackupEntry& entry = entries[i];
+        text += QString::number(i + 1) + tab + entry.timestamp + tab
+            + (entry.isProcedure() ? aids::kProcedureKind : aids::kFileKind) + tab + entry.originalPath + tab
+            + entry.procedureName + tab + entry.backupName + QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+int runAid(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
+    std::ostream& err)
+{
+    const QString aidName = args.positional.value(0);
+    if (args.positional.size() != 2 || (aidName != QLatin1String("shrink") && aidName != QLatin1String("movedim")))
+        throw Usage {QStringLiteral("aid takes shrink or movedim and a project file (.vbp)")};
+    if (!isProjectFile(args.positional[1]))
+        throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
+    model::Project project(reader);
+    if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
+        return *failed;
+    aids::TargetSelection selection;
+    selection.files = chosenFiles(args, project);
+    if (args.has(QStringLiteral("routines")))
+        selection.procedures = chosenRoutines(args, project, selection.files);
+    aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
+    aids::AidRunner runner(backups, session.options.ideTabWidth());
+    const aids::SourceAid aid =
+        aidName == QLatin1String("shrink") ? aids::SourceAid::ShrinkBlankLines : aids::SourceAid::MoveDims;
+    const aids::AidReport report = runner.run(aid, selection, project.projectFileList);
+    write(out, report.title + QLatin1Char('\n') + plainText(report.text) + QLatin1Char('\n'));
+    for (const QString& failure : report.notWritten)
+        write(err, QStringLiteral("quillon: not updated: ") + failure + QLatin1Char('\n'));
+    return report.notWritten.isEmpty() ? 0 : 1;
+}
+
+int runBackups(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
+    std::ostream&)
+{
+    aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
+    const std::vector<aids::BackupEntry> entries = backups.loadBackupList();
+    const QString action = args.positional.value(0);
+    if (args.positional.isEmpty() || (args.positional.size() == 1 && action == QLatin1String("list"))) {
+        write(out, backupLines(entries));
+        return 0;
+    }
+    const bool restore = action == QLatin1String("restore");
+    if (args.positional.size() != 2 || (!restore && action != QLatin1String("delete")))
+        throw Usage {QStringLiteral("backups takes no argument, or restore or delete and N,... or all")};
+    if (!restore && args.has(QStringLiteral("no-backup")))
+        throw Usage {QStringLiteral("--no-backup goes with restore")};
+    const std::vector<int> chosen = chosenBackups(args.positional[1], entries.size());
+    aids::BackupRestorer restorer(backups);
+    if (!restore) {
+        restorer.deleteChosen(entries, chosen);
+        return 0;
+    }
+    if (chosen.empty()) {
+        write(out, aids::kNothingToRestoreTitle + QLatin1Char('\n') + aids::kNothingToRestoreText + QLatin1Char('\n'));
+        return 0;
+    }
+    restorer.keepCurrentVersion = !args.has(QStringLiteral("no-backup"));
+    const QString text = restorer.restoreChosen(entries, chosen);
+    write(out, aids::kRestoreCompleteTitle + QLatin1Char('\n') + plainText(text) + QLatin1Char('\n'));
+    return text.contains(QLatin1String("- FAILED: ")) ? 1 : 0;
+}
+
+} // namespace quillon::app
