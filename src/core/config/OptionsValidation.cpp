@@ -216,7 +216,6 @@ private:
     unsigned checks_;
     ValidationResult result_;
     std::array<double, 5> marginTwips_ {};
-    bool marginsRead_ = false;
     double printableWidth_ = 0;
     bool pageChecked_ = false;
 };
