@@ -67,8 +67,9 @@ test_all() {
     run_tests "$BUILD"
     echo "== again under AddressSanitizer and UndefinedBehaviorSanitizer =="
     # Sanitizers find more at -O1, and line tables are all a report needs; the benchmarks are
-    # not built here.
-    configure_and_build "$ASAN_BUILD" -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF \
+    # not built here, and the test code (built without the sanitizers in any case) is linked
+    # from the build above rather than compiled again.
+    configure_and_build "$ASAN_BUILD" -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF -DQUILLON_TEST_OBJECTS_FROM="$BUILD" \
         -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

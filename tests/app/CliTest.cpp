@@ -216,7 +216,7 @@ TEST_F(CliTest, AnInstalledCopyKeepsEachUsersFilesInThatUsersFolders)
 {
     SKIP_WITHOUT_TOOLS("cmake");
     const QString prefix = fx_.path("prefix");
-    const QString build = QFileInfo(QStringLiteral(QUILLON_BINARY)).absolutePath() + "/../..";
+    const QString build = QFileInfo(builtFile("src/app/quillon")).absolutePath() + "/../..";
     const Process install = runProgram("cmake", {"--install", build, "--prefix", prefix});
     ASSERT_EQ(install.code, 0) << install.err.constData();
     const QString installed = prefix + "/bin/quillon";
@@ -457,9 +457,9 @@ TEST_F(CliTest, TheProgramCombinesASplitRunAndExitsWithItsStatus)
 {
     SKIP_WITHOUT_TOOLS("qpdf");
     const QString vbp = kExamples + "/inventory/Inventory.vbp";
-    const Process one = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "-o", fx_.path("whole.pdf")});
+    const Process one = runProgram(builtFile("src/app/quillon"), {"print", vbp, "--deps", "-o", fx_.path("whole.pdf")});
     ASSERT_EQ(one.code, 0) << one.err.constData();
-    const Process parts = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--spool", "500", "-o", fx_.path("split.pdf")});
+    const Process parts = runProgram(builtFile("src/app/quillon"), {"print", vbp, "--deps", "--spool", "500", "-o", fx_.path("split.pdf")});
     ASSERT_EQ(parts.code, 0) << parts.err.constData();
     EXPECT_TRUE(parts.err.contains("output part files were combined into:"));
     const int pages = pdfPages(fx_.path("whole.pdf"));
@@ -467,8 +467,8 @@ TEST_F(CliTest, TheProgramCombinesASplitRunAndExitsWithItsStatus)
     EXPECT_EQ(pdfPages(fx_.path("split.pdf")), pages);
     EXPECT_EQ(QDir(fx_.path()).entryList(QDir::Files), (QStringList {"split.pdf", "whole.pdf"})) << "no part is left";
 
-    EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"nonsense"}).code, 2);
-    EXPECT_EQ(runProgram(QStringLiteral(QUILLON_BINARY), {"routines", "/nonexistent/x.bas"}).code, 1);
+    EXPECT_EQ(runProgram(builtFile("src/app/quillon"), {"nonsense"}).code, 2);
+    EXPECT_EQ(runProgram(builtFile("src/app/quillon"), {"routines", "/nonexistent/x.bas"}).code, 1);
 }
 
 // A PDF printed in parts side by side is the document printed in one piece: the same pages and
@@ -480,11 +480,11 @@ TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
     // The minute in the page headers and the date in the history may move between two runs.
     const QRegularExpression clock("\\d+/\\d+/\\d+ \\d+:\\d+( [ap]m)?|Last Printed: [^|]*");
     auto printed = [&](const QString& jobs, const QString& pdf) {
-        const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", vbp, "--deps", "--brackets", "--jobs", jobs, "-o", fx_.path(pdf)});
+        const Process run = runProgram(builtFile("src/app/quillon"), {"print", vbp, "--deps", "--brackets", "--jobs", jobs, "-o", fx_.path(pdf)});
         EXPECT_EQ(run.code, 0) << run.err.constData();
         QStringList messages = QString::fromUtf8(run.err).split('\n');
         messages.removeIf([](const QString& line) { return line.startsWith("Printing "); });
-        const QString toc = QString::fromUtf8(runProgram(QStringLiteral(QUILLON_BINARY), {"toc", vbp, "--text", "--no-notes"}).out);
+        const QString toc = QString::fromUtf8(runProgram(builtFile("src/app/quillon"), {"toc", vbp, "--text", "--no-notes"}).out);
         return QStringList {toolOutput("pdftotext", {fx_.path(pdf), "-"}).replace(clock, "T"), messages.join('\n'), QString(toc).replace(clock, "T"),
             QString::number(pdfPages(fx_.path(pdf)))};
     };
@@ -511,14 +511,14 @@ TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
-    const Process headless = runProgram(QStringLiteral(QUILLON_BINARY), {}, env, 30000);
+    const Process headless = runProgram(builtFile("src/app/quillon"), {}, env, 30000);
     EXPECT_EQ(headless.code, 1);
     EXPECT_TRUE(headless.err.contains("no display"));
 
     env.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess first;
     first.setProcessEnvironment(env);
-    first.start(QStringLiteral(QUILLON_BINARY), {"/DT[0]"});
+    first.start(builtFile("src/app/quillon"), {"/DT[0]"});
     ASSERT_TRUE(first.waitForStarted(10000));
     // The first copy is ready once it listens on its socket, the one entry of TMPDIR that is
     // neither file nor folder.
@@ -527,7 +527,7 @@ TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
     while (!listening() && first.state() == QProcess::Running && !deadline.hasExpired())
         first.waitForFinished(20);
     ASSERT_TRUE(listening()) << first.readAllStandardError().constData();
-    const Process second = runProgram(QStringLiteral(QUILLON_BINARY), {"/DT[0]"}, env, 20000);
+    const Process second = runProgram(builtFile("src/app/quillon"), {"/DT[0]"}, env, 20000);
     EXPECT_EQ(second.code, 0) << "a second start ends promptly";
     EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
     first.kill();

@@ -150,7 +150,7 @@ TEST_F(FailurePaths, AFailedWriteToStandardOutputIsAFailure)
         } else {
             run.setStandardOutputFile("/dev/full");
         }
-        run.start(QStringLiteral(QUILLON_BINARY), {"routines", big});
+        run.start(builtFile("src/app/quillon"), {"routines", big});
         ASSERT_TRUE(run.waitForFinished(30000));
         reader.waitForFinished();
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << "not killed by SIGPIPE";
@@ -174,7 +174,7 @@ TEST_F(FailurePaths, AnInterruptedSplitRunLeavesTheEarlierOutputAsItWas)
         env.insert("QUILLON_TEST_READY", ready);
         QProcess run;
         run.setProcessEnvironment(env);
-        run.start(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--deps", "--spool", "500", "-o", out});
+        run.start(builtFile("src/app/quillon"), {"print", kInventory, "--deps", "--spool", "500", "-o", out});
         ASSERT_TRUE(run.waitForStarted());
         const QDeadlineTimer deadline(60000);
         while (!QFileInfo::exists(ready) && run.state() == QProcess::Running && !deadline.hasExpired())
@@ -200,7 +200,7 @@ TEST_F(FailurePaths, AFailedCombineKeepsThePartsAndExitsOne)
 {
     const QString out = fx_.write("out/doc.pdf", "earlier");
     const Process run =
-        runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--deps", "--spool", "500", "-o", out}, environment(fakeCombineTool("exit 2")));
+        runProgram(builtFile("src/app/quillon"), {"print", kInventory, "--deps", "--spool", "500", "-o", out}, environment(fakeCombineTool("exit 2")));
     const QString err = QString::fromUtf8(run.err);
     EXPECT_EQ(std::tuple(run.code, err.contains("PDF Combine Failed"), err.contains("The combining tool ended with exit code 2."), readBytes(out)),
         std::tuple(1, true, true, QByteArray("earlier")))
@@ -219,7 +219,7 @@ TEST_F(FailurePaths, AnOutputThatIsNoRegularFileIsWrittenNotReplaced)
     QProcess reader;
     reader.setStandardOutputFile(fx_.path("received.pdf"));
     reader.start("cat", {pipe});
-    const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"print", kInventory, "--spool", "500", "-o", pipe}, environment());
+    const Process run = runProgram(builtFile("src/app/quillon"), {"print", kInventory, "--spool", "500", "-o", pipe}, environment());
     reader.waitForFinished();
     EXPECT_EQ(run.code, 0) << run.err.constData();
     struct stat info { };
@@ -240,13 +240,13 @@ TEST_F(FailurePaths, FifosAndDevicesNeverBlockAReader)
         + "\" is not a regular file\nquillon: note: skipped \"Module=Zero; zero.bas\": \"" + fx_.path("P/zero.bas") + "\" is not a regular file\n";
     for (const char* command : {"routines", "symbols", "calls"}) {
         SCOPED_TRACE(command);
-        const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {command, vbp}, environment(), 20000);
+        const Process run = runProgram(builtFile("src/app/quillon"), {command, vbp}, environment(), 20000);
         EXPECT_EQ(run.code, 0);
         EXPECT_EQ(QString::fromUtf8(run.err), notes);
         EXPECT_TRUE(run.out.contains("MODA") || run.out.contains("modA")) << run.out.constData();
     }
     for (const char* file : {"P/pipe.bas", "P/zero.bas"}) {
-        const Process run = runProgram(QStringLiteral(QUILLON_BINARY), {"routines", fx_.path(file)}, environment(), 20000);
+        const Process run = runProgram(builtFile("src/app/quillon"), {"routines", fx_.path(file)}, environment(), 20000);
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(QString::fromUtf8(run.err), "quillon: cannot read \"" + fx_.path(file) + "\": not a regular file\n");
     }

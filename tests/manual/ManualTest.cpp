@@ -3,6 +3,7 @@
 // that describes every subcommand and option of the command line as built.
 
 #include "support/CliRun.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,7 +17,7 @@ namespace {
 
 using quillon::test::toolOutput;
 
-const QString kPdf = QStringLiteral(QUILLON_MANUAL_PDF);
+const QString kPdf = quillon::test::builtFile("src/app/Resources/QLNUserManual.pdf");
 
 // The sections that the main window's F1 help and the options window's focus help name, as
 // the status line writes them after "Section ".
@@ -100,7 +101,7 @@ TEST(UserManual, IsALetterPdfBesideTheProgramRenderedFromTheCurrentChaptersWithE
 
 TEST(UserManual, DescribesEverySubcommandAndOptionOfTheHelp)
 {
-    const QString help = toolOutput(QUILLON_BINARY, {"--help"});
+    const QString help = toolOutput(quillon::test::builtFile("src/app/quillon"), {"--help"});
     const QStringList forms = subcommandForms(help);
     // The usage names well over ten subcommands; far fewer means the parsing lost them. Words
     // after a subcommand and an optional word in brackets are part of its name.

@@ -116,6 +116,12 @@ bool waitForProcessEnd(qint64 pid, int timeoutMs)
     return ready == 1;
 }
 
+QString builtFile(const QString& relative)
+{
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFileInfo(program).absolutePath() + QStringLiteral("/../") + relative;
+}
+
 QByteArray cp1252(const QString& text)
 {
     bool ok = false;

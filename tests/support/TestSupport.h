@@ -59,6 +59,10 @@ private:
 };
 
 QByteArray readBytes(const QString& path);
+// A file of the build that made the running test program, by its path in that build
+// ("src/app/quillon"): found from the program's own place in the build's "tests" folder, so that
+// a build that links another build's test objects still runs its own program.
+QString builtFile(const QString& relative);
 // A flag as a word, for tables that read every function as text in, text out.
 inline QString yesNo(bool flag)
 {

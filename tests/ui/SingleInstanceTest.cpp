@@ -1,4 +1,5 @@
 #include "platform/qt/SingleInstance.h"
+#include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@ TEST(SingleInstance, ACrashedCopyBlocksNothingALaterCopyActivatesTheFirstAndRele
     // guard and is killed, as a crash would end it: without a chance to remove its socket.
     const QString id = "Tandrel.QuillonTest." + QUuid::createUuid().toString();
     QProcess crashed;
-    crashed.start(INSTANCE_PROBE, {id});
+    crashed.start(quillon::test::builtFile("tests/instance_probe"), {id});
     ASSERT_TRUE(crashed.waitForReadyRead(10000));
     ASSERT_EQ(crashed.readLine().trimmed(), "listening");
     crashed.kill();
