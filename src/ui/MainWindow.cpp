@@ -10,6 +10,7 @@
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TocText.h"
+#include "ui/NamedControls.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OverwriteBackupDialog.h"
 #include "ui/PrinterChoice.h"
@@ -79,13 +80,6 @@ QAction* menuEntry(QMenu* menu, const QString& caption, const QString& name, boo
     action->setObjectName(name);
     action->setEnabled(enabled);
     return action;
-}
-
-QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 } // namespace
@@ -192,9 +186,10 @@ QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget
     label->setBuddy(list);
     column->addWidget(list, 1);
     auto* pair = new QHBoxLayout;
-    selectAllButtons_[size_t(index)] = button(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
+    selectAllButtons_[size_t(index)] =
+        namedButton(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
     unselectAllButtons_[size_t(index)] =
-        button(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), parent);
+        namedButton(QStringLiteral("Unselect All"), QStringLiteral("cmdUnselectAll"), parent);
     for (QPushButton* b : {selectAllButtons_[size_t(index)], unselectAllButtons_[size_t(index)]}) {
         b->setProperty("index", index);
         pair->addWidget(b);
@@ -202,7 +197,8 @@ QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget
     column->addLayout(pair);
     if (index == 2)
         column->addWidget(buildDependencyBox(parent));
-    auto* process = button(QString::fromLatin1(processCaptions[index]), QStringLiteral("cmdProcessSelection"), parent);
+    auto* process =
+        namedButton(QString::fromLatin1(processCaptions[index]), QStringLiteral("cmdProcessSelection"), parent);
     process->setProperty("index", index);
     process->setMinimumHeight(34);
     processButtons_[size_t(index)] = process;
@@ -218,9 +214,9 @@ QGroupBox* MainWindow::buildDependencyBox(QWidget* parent)
     dependencyCheck_ = new QCheckBox(QStringLiteral("Include Dependency Reports"), dependencyBox_);
     dependencyCheck_->setObjectName(QStringLiteral("chkDep"));
     dependencyButton_ =
-        button(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), dependencyBox_);
+        namedButton(QStringLiteral("Add/Remove All Dependency Reports"), QStringLiteral("cmdDep"), dependencyBox_);
     keepOnlyButton_ =
-        button(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), dependencyBox_);
+        namedButton(QStringLiteral("Keep Only Dependency Reports"), QStringLiteral("cmdKeepOnly"), dependencyBox_);
     dep->addWidget(dependencyCheck_, 0, 0, 1, 2);
     dep->addWidget(dependencyButton_, 1, 0);
     dep->addWidget(keepOnlyButton_, 1, 1);
@@ -240,7 +236,7 @@ QHBoxLayout* MainWindow::buildStatusRow(QWidget* parent)
     statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().lineSpacing() * 6 + 10);
     statusLabel_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bottom->addWidget(statusLabel_, 1);
-    exitButton_ = button(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
+    exitButton_ = namedButton(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
     exitButton_->setMinimumWidth(90);
     bottom->addWidget(exitButton_, 0, Qt::AlignBottom);
     return bottom;

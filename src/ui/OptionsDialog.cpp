@@ -3,6 +3,7 @@
 #include "config/Session.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
+#include "ui/NamedControls.h"
 #include "ui/WindowPlacement.h"
 
 #include <QApplication>
@@ -66,8 +67,7 @@ QColor toColor(qint32 value)
 
 QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
+    QPushButton* button = namedButton(caption, name, parent);
     // Enter in a field must not press whichever button happens to be first.
     button->setAutoDefault(false);
     return button;

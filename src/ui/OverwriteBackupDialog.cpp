@@ -1,5 +1,6 @@
 #include "ui/OverwriteBackupDialog.h"
 
+#include "ui/NamedControls.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
@@ -22,13 +23,6 @@ constexpr int kButtonHeightTwips = 375;
 constexpr int kButtonGapTwips = 240;
 constexpr int kMinimumWidthTwips = 4800;
 
-QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 } // namespace
 
 OverwriteBackupDialog::OverwriteBackupDialog(
@@ -47,8 +41,8 @@ OverwriteBackupDialog::OverwriteBackupDialog(
         new QCheckBox(QStringLiteral("Apply this answer to all remaining files/procedures in this operation"), this);
     applyAll_->setObjectName(QStringLiteral("chkApplyAll"));
     applyAll_->setChecked(false);
-    yes_ = makeButton(QStringLiteral("Yes"), QStringLiteral("cmdYes"), this);
-    no_ = makeButton(QStringLiteral("No"), QStringLiteral("cmdNo"), this);
+    yes_ = namedButton(QStringLiteral("Yes"), QStringLiteral("cmdYes"), this);
+    no_ = namedButton(QStringLiteral("No"), QStringLiteral("cmdNo"), this);
     no_->setDefault(true); // Enter keeps the old backup, as closing does
     connect(yes_, &QPushButton::clicked, this, [this] { answerWith(true); });
     connect(no_, &QPushButton::clicked, this, [this] { answerWith(false); });
