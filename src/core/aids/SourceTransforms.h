@@ -48,7 +48,9 @@ Rewrite shrinkBlankLines(const QStringList& lines, const model::RoutineList& rou
 // move to the top of the body, indented by the unit and framed by one empty line each side.
 Rewrite moveDimStatements(const QStringList& lines, const model::RoutineList& routines, const QString& indentUnit);
 
-enum class SourceAid { Indent, ShrinkBlankLines, MoveDims };
+enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap };
+
+class LineWrapper;
 
 // Shown before every aid that rewrites sources; the user may hide it.
 config::Warning backupCreationNotice(const QString& workingFolder);
@@ -61,6 +63,9 @@ struct AidReport {
     int proceduresUpdated = 0;
     // Files that should have changed and did not, with the reason ("PATH: REASON").
     QStringList notWritten;
+    // Wrap: each too-long line that could not be wrapped, "PATH:LINE: TEXT" (its first 60
+    // characters).
+    QStringList notWrapped;
 };
 
 // Runs one aid over the chosen targets: the work set, a backup of each file (or of each chosen
@@ -69,6 +74,8 @@ struct AidReport {
 class AidRunner {
 public:
     AidRunner(EditBackups& backups, int ideTabWidth) : backups_(backups), ideTabWidth_(ideTabWidth) { }
+    // What Wrap measures and splits lines with; it must be set before a wrap run.
+    void setWrapper(const LineWrapper* wrapper) { wrapper_ = wrapper; }
     AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
 
 private:
@@ -77,6 +84,7 @@ private:
 
     EditBackups& backups_;
     int ideTabWidth_;
+    const LineWrapper* wrapper_ = nullptr;
 };
 
 } // namespace quillon::aids

@@ -1,0 +1,90 @@
+#pragma once
+#include "aids/SourceTransforms.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace quillon::config {
+class Options;
+}
+namespace quillon::platform {
+class IPrintSurface;
+}
+
+namespace quillon::aids {
+
+// The width of a text as the printer prints it in the current print font, in twips.
+using TextMeasure = std::function<double(QStringView text)>;
+
+// The continuation indent: "Wrap Code Indent" when "Which Indent" is 1, else the IDE tab width.
+int wrapIndentUnit(const config::Options& options);
+// Puts the options' output device and print font on the surface and measures with it.
+TextMeasure printFontMeasure(platform::IPrintSurface& surface, const config::Options& options);
+
+// One flag per character: true for the characters of string literals, quotes included.
+std::vector<bool> stringLiteralMap(QStringView text);
+// Where a line's comment starts: the 1-based position of the first "'" outside a literal; 0 when
+// there is none.
+int commentStart(QStringView text);
+
+// A statement continued over several lines, as one line.
+struct LogicalLine {
+    QString text;
+    int consumed = 1; // physical lines it was made of
+};
+// Joins the line at first (0-based) with the lines that continue it, not beyond last: a literal
+// continued as "abc" & _ / "def" becomes "abcdef"; after any other " _" the blank stays.
+LogicalLine joinLogicalLine(const QStringList& lines, int first, int last);
+
+// The result of wrapping one line: its lines, or failure (it is kept as it was).
+struct WrappedLine {
+    bool ok = false;
+    QStringList lines;
+};
+
+// Splits lines wider than the sample long line into a parent line and continuation lines:
+// code at the last blank or before a backslash that fits (a literal closed with `" & _` and
+// reopened), comments under a new "'" one indent unit further right.
+class LineWrapper {
+public:
+    LineWrapper(TextMeasure measure, const QString& longLineSample, int indentUnit);
+
+    bool isTooLong(QStringView text) const { return measure_(text) > longLine_; }
+    WrappedLine wrapLine(const QString& text) const;
+    // Where a line may break (the characters kept on it), looking no lower than position m,
+    // within the available width; the line's length or more when it fits.
+    int breakPosition(QStringView line, int m, double available) const;
+
+private:
+    WrappedLine wrapCode(const QString& text) const;
+    WrappedLine wrapComment(const QString& head, const QString& tail) const;
+
+    TextMeasure measure_;
+    double longLine_; // W: the sample's width
+    double literalClose_; // R: the width of the text that closes a split literal
+    int indentUnit_;
+};
+
+// A file's lines after wrapping, with the lines wrapped and those that could not be.
+struct WrapRewrite {
+    Rewrite rewrite;
+    int linesWrapped = 0;
+    // "LINE: TEXT" for each too-long line left as it was (its first line's number, its first
+    // 60 characters without the indentation).
+    QStringList notWrapped;
+};
+// Joins every continued statement of the routines and wraps the lines that are too long. A form's
+// designer block (Layout, Image) is not code and is passed over.
+WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper);
+
+// The rules window ("IDE Long  Line Wrap Rules").
+inline const QString kBadIndentTitle = QStringLiteral("Bad Indent");
+// Its help text: 27 lines, each ended with CR LF.
+QString wrapRulesHelpText();
+// Empty when the text is a whole number from 0 to 9; else what "Bad Indent" says about it.
+QString wrapIndentProblem(const QString& text);
+
+} // namespace quillon::aids
