@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "aids/CodeWrap.h"
 #include "config/Session.h"
 #include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
@@ -18,6 +19,7 @@
 #include "ui/RestoreMessagesMenu.h"
 #include "ui/TargetChoosers.h"
 #include "ui/WindowPlacement.h"
+#include "ui/WrapRulesDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +45,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace quillon::ui {
 
@@ -114,6 +118,7 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
             {*filesList_, project_.projectFileList, project_.reader(), session_.ini}, showProcedures, this);
     };
     overwriteQuestionDialog = overwriteQuestion(this);
+    showNotWrappedDialog = [this](const QStringList& lines) { showLinesNotWrapped(lines, this); };
 
     buildControls();
     buildMenus();
@@ -325,10 +330,11 @@ void MainWindow::buildDeveloperAidsMenu()
     menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
     connect(menuEntry(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::Indent); });
-    // Wrapping long lines is not built yet: its entries are shown disabled.
     QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));
-    menuEntry(wrap, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuWrapRules"), false);
-    menuEntry(wrap, QStringLiteral("Execute Wrap"), QStringLiteral("mnuExecuteWrap"), false);
+    connect(menuEntry(wrap, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuWrapRules")), &QAction::triggered,
+        this, [this] { showWrapRules(); });
+    connect(menuEntry(wrap, QStringLiteral("Execute Wrap"), QStringLiteral("mnuExecuteWrap")), &QAction::triggered,
+        this, [this] { runSourceAid(aids::SourceAid::Wrap); });
     connect(
         menuEntry(aids, QStringLiteral("&Shrink Multiple  Blank Lines to 1"), QStringLiteral("mnuShrinkBlankLines")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::ShrinkBlankLines); });
@@ -385,10 +391,32 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     if (selection.isEmpty() || aid == aids::SourceAid::Indent)
         return;
     aids::EditBackups backups = editBackups();
-    const aids::AidReport report =
-        aids::AidRunner(backups, session_.options.ideTabWidth()).run(aid, selection, project_.projectFileList);
+    aids::AidRunner runner(backups, session_.options.ideTabWidth());
+    // Wrapping measures lines as the printer prints them, on a surface that lives for the run.
+    std::unique_ptr<platform::IPrintSurface> surface;
+    std::optional<aids::LineWrapper> wrapper;
+    if (aid == aids::SourceAid::Wrap) {
+        surface = surfaces_ ? surfaces_() : nullptr;
+        if (!surface)
+            return;
+        const config::Options& options = session_.options;
+        wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),
+            aids::wrapIndentUnit(options));
+        runner.setWrapper(&*wrapper);
+    }
+    const aids::AidReport report = runner.run(aid, selection, project_.projectFileList);
     refreshDeveloperAidsMenu();
     box_.showMessage(MessageIcon::Information, report.title, report.text);
+    if (!report.notWrapped.isEmpty() && showNotWrappedDialog)
+        showNotWrappedDialog(report.notWrapped);
+}
+
+void MainWindow::showWrapRules()
+{
+    if (loading_ || printing_)
+        return;
+    WrapRulesDialog dialog(session_, box_, this);
+    dialog.exec();
 }
 
 void MainWindow::showRestoreBackups()

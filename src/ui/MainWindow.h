@@ -69,6 +69,8 @@ public:
     std::function<aids::TargetSelection(bool showProcedures)> chooseTargetsDialog;
     // Whether a backup of the same name may be overwritten.
     aids::OverwriteQuestion overwriteQuestionDialog;
+    // The too-long lines a wrap run had to leave as they were ("PATH:LINE: TEXT").
+    std::function<void(const QStringList& lines)> showNotWrappedDialog;
 
     // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
     // Help | Support, and File | Print | User Manual once the user confirmed the target.
@@ -112,6 +114,8 @@ public:
     // Developer Aids: the notice about backups, the choosers, then the aid over what was chosen
     // and its report. The indent aid stops after the choosers.
     void runSourceAid(aids::SourceAid aid);
+    // Developer Aids | Wrap Too Long Lines | View/Edit Rules.
+    void showWrapRules();
     // Developer Aids | Restore Edited File/Procedure.
     void showRestoreBackups();
     // The restore entry and its separator are shown only while there is a backup to restore.
