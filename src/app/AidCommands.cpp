@@ -1,9 +1,13 @@
 #include "app/AidCommands.h"
 
 #include "aids/BackupRestore.h"
+#include "aids/CodeWrap.h"
 #include "aids/SourceTransforms.h"
 #include "config/Session.h"
 #include "model/TextPrimitives.h"
+#include "platform/PrintSurface.h"
+
+#include <optional>
 
 namespace quillon::app {
 
@@ -92,14 +96,35 @@ QString backupLines(const std::vector<aids::BackupEntry>& entries)
 
 } // namespace
 
-int runAid(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
-    std::ostream& err)
+bool aidCommandMeasures(const QStringList& args)
 {
-    const QString aidName = args.positional.value(0);
-    if (args.positional.size() != 2 || (aidName != QLatin1String("shrink") && aidName != QLatin1String("movedim")))
-        throw Usage {QStringLiteral("aid takes shrink or movedim and a project file (.vbp)")};
+    return args.size() > 1 && args[0] == QLatin1String("aid") && args[1] == QLatin1String("wrap");
+}
+
+namespace {
+
+// The aid a command line names (throws Usage).
+aids::SourceAid aidArgument(const Arguments& args)
+{
+    const QString name = args.positional.value(0);
+    const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap")};
+    if (args.positional.size() != 2 || !names.contains(name))
+        throw Usage {QStringLiteral("aid takes shrink, movedim or wrap and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
+    if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
+        throw Usage {QStringLiteral("--long-line goes with wrap")};
+    const aids::SourceAid aids[] = {
+        aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap};
+    return aids[names.indexOf(name)];
+}
+
+} // namespace
+
+int runAid(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+    const SurfaceFactory& surfaces, std::ostream& out, std::ostream& err)
+{
+    const aids::SourceAid aid = aidArgument(args);
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
@@ -109,10 +134,20 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
         selection.procedures = chosenRoutines(args, project, selection.files);
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     aids::AidRunner runner(backups, session.options.ideTabWidth());
-    const aids::SourceAid aid =
-        aidName == QLatin1String("shrink") ? aids::SourceAid::ShrinkBlankLines : aids::SourceAid::MoveDims;
+    std::unique_ptr<platform::IPrintSurface> surface;
+    std::optional<aids::LineWrapper> wrapper;
+    if (aid == aids::SourceAid::Wrap) {
+        surface = surfaces();
+        const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))
+                                                                     : session.options.text(config::opt::LongLine);
+        wrapper.emplace(
+            aids::printFontMeasure(*surface, session.options), sample, aids::wrapIndentUnit(session.options));
+        runner.setWrapper(&*wrapper);
+    }
     const aids::AidReport report = runner.run(aid, selection, project.projectFileList);
     write(out, report.title + QLatin1Char('\n') + plainText(report.text) + QLatin1Char('\n'));
+    for (const QString& line : report.notWrapped)
+        write(err, QStringLiteral("quillon: not wrapped: ") + line + QLatin1Char('\n'));
     for (const QString& failure : report.notWritten)
         write(err, QStringLiteral("quillon: not updated: ") + failure + QLatin1Char('\n'));
     return report.notWritten.isEmpty() ? 0 : 1;

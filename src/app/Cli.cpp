@@ -326,7 +326,7 @@ std::optional<QStringList> valueOptionsOf(const QString& command)
         || command == QLatin1String("spool"))
         return QStringList();
     if (command == QLatin1String("aid"))
-        return QStringList {codepage, QStringLiteral("files"), QStringLiteral("routines")};
+        return QStringList {codepage, QStringLiteral("files"), QStringLiteral("routines"), QStringLiteral("long-line")};
     if (command == QLatin1String("backups"))
         return QStringList {codepage};
     return std::nullopt;
@@ -511,9 +511,12 @@ QString usageText()
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
                           "      Show hidden message N (or all of them) again.\n"
-                          "  aid shrink|movedim PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
+                          "  aid shrink|movedim|wrap PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
+                          "          [--long-line TEXT]\n"
                           "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
-                          "      procedures to one, or move each procedure's Dim statements to its top.\n"
+                          "      procedures to one, move each procedure's Dim statements to its top, or\n"
+                          "      wrap lines printed wider than the sample long line (--long-line, else\n"
+                          "      the option \"Long Line\"); lines that cannot be wrapped go to stderr.\n"
                           "      Every file (or chosen procedure) is backed up before it changes.\n"
                           "  backups\n"
                           "      The edit backups, numbered from 1: time, File or Procedure, original\n"
@@ -529,7 +532,7 @@ QString usageText()
 
 bool isPrintingCommandLine(const QStringList& args)
 {
-    return (!args.isEmpty() && isPrintingCommand(args[0])) || optionsCommandMeasures(args);
+    return (!args.isEmpty() && isPrintingCommand(args[0])) || optionsCommandMeasures(args) || aidCommandMeasures(args);
 }
 
 bool isPrintingCommand(const QString& subcommand)
@@ -634,7 +637,7 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
         if (command == QLatin1String("report"))
             return runReport(args, reader, session.options, out, err);
         if (command == QLatin1String("aid"))
-            return runAid(args, session, reader, out, err);
+            return runAid(args, session, reader, services.createPrintSurface, out, err);
         if (command == QLatin1String("backups"))
             return runBackups(args, session, reader, out, err);
         return runRoutines(args, reader, out, err);

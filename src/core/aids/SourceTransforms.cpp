@@ -1,5 +1,6 @@
 #include "aids/SourceTransforms.h"
 
+#include "aids/CodeWrap.h"
 #include "aids/SourceDocument.h"
 #include "config/Options.h"
 #include "model/KeyedMap.h"
@@ -119,18 +120,36 @@ QString completionText(const QString& done, const AidReport& report)
         + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
 }
 
+QString mainReportText(SourceAid aid, const AidReport& report)
+{
+    const bool done = report.filesUpdated > 0 || !report.notWritten.isEmpty();
+    switch (aid) {
+    case SourceAid::ShrinkBlankLines:
+        return done ? completionText(QStringLiteral("Shrink Multiple Blank Lines complete."), report)
+                    : QStringLiteral("No consecutive blank lines were found - nothing to change.");
+    case SourceAid::Wrap: {
+        QString text = done ? QStringLiteral("Wrap Code Lines complete.") + kCrLf + QString::number(report.linesWrapped)
+                + QStringLiteral(" line(s) wrapped in ") + QString::number(report.filesUpdated)
+                + QStringLiteral(" file(s).")
+                            : QStringLiteral("No lines needed wrapping - nothing to change.");
+        if (!report.notWrapped.isEmpty()) {
+            text += kCrLf + kCrLf + QString::number(report.notWrapped.size()) + QStringLiteral(" line(s) could ")
+                + QStringLiteral("not be wrapped without breaking a word and were left unchanged.");
+        }
+        return text;
+    }
+    default:
+        return done ? completionText(QStringLiteral("Move Dimension Statements complete."), report)
+                    : QStringLiteral("No Dim statements needed to be moved - nothing to change.");
+    }
+}
+
 void finishReport(SourceAid aid, AidReport& report)
 {
-    const bool shrink = aid == SourceAid::ShrinkBlankLines;
-    report.title = shrink ? QStringLiteral("Shrink Complete") : QStringLiteral("Move Dimension Statements Complete");
-    if (report.filesUpdated > 0 || !report.notWritten.isEmpty()) {
-        report.text = completionText(shrink ? QStringLiteral("Shrink Multiple Blank Lines complete.")
-                                            : QStringLiteral("Move Dimension Statements complete."),
-            report);
-    } else {
-        report.text = shrink ? QStringLiteral("No consecutive blank lines were found - nothing to change.")
-                             : QStringLiteral("No Dim statements needed to be moved - nothing to change.");
-    }
+    report.title = aid == SourceAid::ShrinkBlankLines ? QStringLiteral("Shrink Complete")
+        : aid == SourceAid::Wrap                      ? QStringLiteral("Wrap Complete")
+                                                      : QStringLiteral("Move Dimension Statements Complete");
+    report.text = mainReportText(aid, report);
     if (!report.notWritten.isEmpty()) {
         report.text += kCrLf + kCrLf + QString::number(report.notWritten.size())
             + QStringLiteral(" file(s) could not be updated and were left as they were:");
@@ -289,7 +308,7 @@ config::Warning backupCreationNotice(const QString& workingFolder)
 AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles)
 {
     AidReport report;
-    if (aid == SourceAid::Indent)
+    if (aid == SourceAid::Indent || (aid == SourceAid::Wrap && !wrapper_))
         return report;
     const bool allProcedures = selection.isAllProcedures();
     const WorkSet work = buildWorkSet(selection, projectFiles, backups_.reader());
@@ -317,15 +336,26 @@ bool AidRunner::makeBackups(const WorkItem& item, bool allProcedures, int remain
     return true;
 }
 
+Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkItem& item, AidReport& report) const
+{
+    if (aid == SourceAid::ShrinkBlankLines)
+        return shrinkBlankLines(lines, item.routines);
+    if (aid == SourceAid::MoveDims)
+        return moveDimStatements(lines, item.routines, QString(ideTabWidth_, QLatin1Char(' ')));
+    WrapRewrite wrapped = wrapRoutines(lines, item.routines, *wrapper_);
+    for (const QString& line : wrapped.notWrapped)
+        report.notWrapped << item.path + QLatin1Char(':') + line;
+    wrapped.rewrite.proceduresChanged = wrapped.linesWrapped;
+    return wrapped.rewrite;
+}
+
 void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report)
 {
     const SourceDocument document = readSourceDocument(item.path, backups_.reader());
     if (document.lines.isEmpty())
         return;
-    const Rewrite rewrite = aid == SourceAid::ShrinkBlankLines
-        ? shrinkBlankLines(document.lines, item.routines)
-        : moveDimStatements(document.lines, item.routines, QString(ideTabWidth_, QLatin1Char(' ')));
-    if (!rewrite.changed)
+    const Rewrite rewritten = rewrite(aid, document.lines, item, report);
+    if (!rewritten.changed)
         return;
     QString error;
     if (!isWritableSource(item.path, &error)) {
@@ -338,12 +368,12 @@ void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedu
             item.path + QStringLiteral(": no backup could be made (") + backups_.lastError + QStringLiteral(")"));
         return;
     }
-    if (!writeSourceLines(item.path, rewrite.lines, document, &error)) {
+    if (!writeSourceLines(item.path, rewritten.lines, document, &error)) {
         report.notWritten.append(item.path + QStringLiteral(": ") + error);
         return;
     }
     ++report.filesUpdated;
-    report.proceduresUpdated += rewrite.proceduresChanged;
+    (aid == SourceAid::Wrap ? report.linesWrapped : report.proceduresUpdated) += rewritten.proceduresChanged;
 }
 
 } // namespace quillon::aids

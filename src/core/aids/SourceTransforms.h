@@ -61,6 +61,7 @@ struct AidReport {
     QString text;
     int filesUpdated = 0;
     int proceduresUpdated = 0;
+    int linesWrapped = 0;
     // Files that should have changed and did not, with the reason ("PATH: REASON").
     QStringList notWritten;
     // Wrap: each too-long line that could not be wrapped, "PATH:LINE: TEXT" (its first 60
@@ -79,6 +80,7 @@ public:
     AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
 
 private:
+    Rewrite rewrite(SourceAid aid, const QStringList& lines, const WorkItem& item, AidReport& report) const;
     void processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report);
     bool makeBackups(const WorkItem& item, bool allProcedures, int remaining);
 

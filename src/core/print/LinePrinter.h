@@ -38,9 +38,10 @@ struct WrapBreak {
     int restStart; // 0-based index where the rest of the text begins
 };
 // text: the remaining text; lowest: the lowest break column; measure(n): width of the first
-// n characters.
+// n characters; hardMinimum: the fewest characters a break at the width limit keeps (printing
+// keeps one, so that every piece advances).
 template <typename Measure>
-WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure);
+WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure, int hardMinimum = 1);
 
 // Prints listing lines: tags, tab expansion, highlight colours, connectors, page breaks and
 // the handling of lines too wide for the print box.
@@ -89,7 +90,7 @@ private:
 };
 
 template <typename Measure>
-WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure)
+WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure measure, int hardMinimum)
 {
     const int n = int(text.size());
     // The largest prefix that fits (widths grow with the length, so a binary search finds it).
@@ -125,7 +126,7 @@ WrapBreak findBreak(QStringView text, int lowest, double maximumWidth, Measure m
     // Either way the rest starts right after the piece: after the blank, or at the backslash.
     if (best > 0 && measure(best) >= fitWidth / 2)
         return {best, best};
-    return {std::max(fit, 1), std::max(fit, 1)};
+    return {std::max(fit, hardMinimum), std::max(fit, hardMinimum)};
 }
 
 } // namespace quillon::print

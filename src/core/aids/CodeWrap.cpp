@@ -1,0 +1,293 @@
+#include "aids/CodeWrap.h"
+
+#include "config/Options.h"
+#include "model/TextPrimitives.h"
+#include "platform/PrintSurface.h"
+#include "print/LinePrinter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillon::aids {
+
+using model::kCrLf;
+using model::trimLeadingBlanks;
+using model::trimTrailingBlanks;
+
+namespace {
+
+const QString kLiteralJoint = QStringLiteral("\" & _");
+const QString kQuote = QStringLiteral("\"");
+
+int leadingBlanks(QStringView text)
+{
+    return int(text.size() - trimLeadingBlanks(text).size());
+}
+
+QString blanks(int count)
+{
+    return QString(std::max(count, 0), QLatin1Char(' '));
+}
+
+// The b-th character is a blank, or the one after it a backslash.
+bool isGoodBreak(QStringView line, int b)
+{
+    if (b < 1 || b > line.size())
+        return false;
+    return line[b - 1] == u' ' || (b < line.size() && line[b] == u'\\');
+}
+
+bool isDesignerBlock(const model::Routine& routine)
+{
+    return routine.kind == model::RoutineKind::Layout || routine.kind == model::RoutineKind::Image;
+}
+
+} // namespace
+
+int wrapIndentUnit(const config::Options& options)
+{
+    if (options.integer(config::opt::WhichIndent) != 0)
+        return std::clamp(options.integer(config::opt::WrapCodeIndent), 0, 9);
+    return options.ideTabWidth();
+}
+
+TextMeasure printFontMeasure(platform::IPrintSurface& surface, const config::Options& options)
+{
+    surface.selectDevice(options.text(config::opt::DeviceName));
+    surface.setFontName(options.text(config::opt::FontName));
+    surface.setFontSize(options.single(config::opt::FontSize));
+    return [&surface](QStringView text) { return surface.textWidth(text); };
+}
+
+std::vector<bool> stringLiteralMap(QStringView text)
+{
+    std::vector<bool> map(size_t(text.size()), false);
+    bool inLiteral = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'"') {
+            map[size_t(i)] = inLiteral;
+        } else if (!inLiteral) {
+            map[size_t(i)] = inLiteral = true;
+        } else if (i + 1 < text.size() && text[i + 1] == u'"') {
+            map[size_t(i)] = map[size_t(i + 1)] = true;
+            ++i;
+        } else {
+            map[size_t(i)] = true;
+            inLiteral = false;
+        }
+    }
+    return map;
+}
+
+int commentStart(QStringView text)
+{
+    const std::vector<bool> map = stringLiteralMap(text);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\'' && !map[size_t(i)])
+            return int(i + 1);
+    }
+    return 0;
+}
+
+LogicalLine joinLogicalLine(const QStringList& lines, int first, int last)
+{
+    LogicalLine joined;
+    bool glue = false;
+    for (int current = first;; ++current) {
+        const QString t = trimTrailingBlanks(lines[current]).toString();
+        QString part = current == first ? t : trimLeadingBlanks(t).toString();
+        if (current != first && glue && part.startsWith(u'"'))
+            part.remove(0, 1);
+        const bool hasNext = current < last;
+        const bool nextQuote = hasNext && trimLeadingBlanks(lines[current + 1]).startsWith(u'"');
+        if (t.endsWith(kLiteralJoint) && hasNext && nextQuote) {
+            joined.text += part.chopped(std::min<qsizetype>(5, part.size()));
+            glue = true;
+        } else if (t.endsWith(QLatin1String(" _")) && hasNext) {
+            joined.text += part.chopped(std::min<qsizetype>(2, part.size()));
+            glue = false;
+        } else {
+            joined.text += part;
+            joined.consumed = current - first + 1;
+            return joined;
+        }
+    }
+}
+
+LineWrapper::LineWrapper(TextMeasure measure, const QString& longLineSample, int indentUnit)
+    : measure_(std::move(measure)), indentUnit_(indentUnit)
+{
+    longLine_ = measure_(longLineSample);
+    literalClose_ = measure_(kLiteralJoint);
+}
+
+int LineWrapper::breakPosition(QStringView line, int m, double available) const
+{
+    // A break at the width limit may keep nothing: then no break is possible.
+    const print::WrapBreak found = print::findBreak(
+        line, m, available, [&](int n) { return measure_(line.left(n)); }, 0);
+    return found.pieceLength;
+}
+
+WrappedLine LineWrapper::wrapLine(const QString& text) const
+{
+    const QStringView t = trimLeadingBlanks(text);
+    if (t.startsWith(u'\'')) {
+        const int q = leadingBlanks(text) + 1;
+        return wrapComment(text.left(q), text.mid(q));
+    }
+    if (const int c = commentStart(text); c >= 1)
+        return wrapComment(text.left(c), text.mid(c));
+    return wrapCode(text);
+}
+
+WrappedLine LineWrapper::wrapCode(const QString& text) const
+{
+    WrappedLine result;
+    const int lead = leadingBlanks(text);
+    const int contIndent = indentUnit_ + lead;
+    const double available = longLine_ - literalClose_;
+    QString rest = text;
+    for (bool first = true; !model::trimBlanks(rest).isEmpty(); first = false) {
+        const QString line = first ? rest : blanks(contIndent) + rest;
+        const int m = first ? lead : contIndent;
+        const int b = breakPosition(line, m, available);
+        if (b >= line.size()) {
+            result.lines << line;
+            break;
+        }
+        // A break inside the indentation would take nothing of the statement.
+        if (b <= m || !isGoodBreak(line, b))
+            return WrappedLine();
+        const int p = b - (first ? 0 : contIndent);
+        const std::vector<bool> map = stringLiteralMap(rest);
+        if (map[size_t(p - 1)] && map[size_t(p)]) {
+            result.lines << line.left(b) + kLiteralJoint;
+            rest = kQuote + rest.mid(p);
+        } else {
+            result.lines << line.left(b) + QStringLiteral(" _");
+            rest = rest.mid(p);
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+WrappedLine LineWrapper::wrapComment(const QString& head, const QString& tail) const
+{
+    WrappedLine result;
+    const int q = int(head.size());
+    const QString prefix = blanks(indentUnit_ + q - 1) + QLatin1Char('\'');
+    QString rest = tail;
+    for (bool first = true; !model::trimBlanks(rest).isEmpty(); first = false) {
+        const QString line = first ? head + rest : prefix + trimLeadingBlanks(rest).toString();
+        const int m = first ? q : int(prefix.size());
+        const int b = breakPosition(line, m, longLine_);
+        if (b >= line.size()) {
+            result.lines << line;
+            break;
+        }
+        if (b <= m || !isGoodBreak(line, b))
+            return WrappedLine();
+        result.lines << line.left(b);
+        rest = line.mid(b);
+    }
+    result.ok = true;
+    return result;
+}
+
+WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper)
+{
+    WrapRewrite result;
+    Rewrite& out = result.rewrite;
+    const int n = int(lines.size());
+    model::RoutineList sorted = routines;
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const model::RoutinePtr& a, const model::RoutinePtr& b) { return a->signatureLine < b->signatureLine; });
+    int next = 1;
+    for (const model::RoutinePtr& routine : sorted) {
+        const int end = std::min(routine->endLine, n);
+        if (isDesignerBlock(*routine) || routine->startLine < next || routine->startLine > end)
+            continue;
+        out.lines += lines.mid(next - 1, routine->startLine - next);
+        int logicalLines = 0;
+        for (int i = routine->startLine - 1; i < end; ++logicalLines) {
+            const LogicalLine logical = joinLogicalLine(lines, i, end - 1);
+            const int number = i + 1;
+            i += logical.consumed;
+            if (!wrapper.isTooLong(logical.text)) {
+                out.lines << logical.text;
+                continue;
+            }
+            const WrappedLine wrapped = wrapper.wrapLine(logical.text);
+            if (wrapped.ok) {
+                out.lines += wrapped.lines;
+                ++result.linesWrapped;
+                out.changed = true;
+            } else {
+                out.lines << logical.text;
+                result.notWrapped << QString::number(number) + QStringLiteral(": ")
+                        + trimLeadingBlanks(logical.text).left(60).toString();
+            }
+        }
+        if (logicalLines != end - routine->startLine + 1)
+            out.changed = true;
+        next = end + 1;
+    }
+    out.lines += lines.mid(next - 1);
+    return result;
+}
+
+QString wrapRulesHelpText()
+{
+    // clang-format off
+    static const char16_t* const kLines[] = {
+        u"For selected Files/Procedures all individual code lines will be examined;",
+        u"        o If they are already wrapped they will be combinded, then",
+        u"        o Each will be reviewed and if it exceeds the longest line set in User Options it will be wrapped ",
+        u"                based upon the wrap rules.",
+        u"",
+        u"The wrap rules are as follows:",
+        u"        o For procedure signature lines",
+        u"                o If a procedure has two or fewer parameters and  does not exceed the long line there will ",
+        u"                    be no adjustment nor will there be an adjustment to such procedures if you have already ",
+        u"                    wrapped the line unless you elect to have all signature lines wrap every parameter to its ",
+        u"                    own line.",
+        u"                o For every other procedure, whether too long or not, each parameter will be wrapped to a ",
+        u"                    new line and indented twice the specified wrap indent optionally based upon your ",
+        u"                    selection below.",
+        u"        o Lines longer than the specified long line are split into a parent line and one or more indented ",
+        u"                continuation (\"child\") lines, using standard VB6 line-continuation syntax.",
+        u"        o The split point is chosen at the last convenient space, or just before a backslash, within the ",
+        u"                allowed width - never in the middle of a word.",
+        u"        o If the split falls inside a string literal, the parent's literal is properly closed with a double quote ",
+        u"                and the child reopened with a double quote it with a fresh - no characters are added to or ",
+        u"                removed from the literal's actual text.",
+        u"        o Whole-line comments and trailing (end-of-line) comments are split at the most convenient ",
+        u"                space. The child line gets its own leading apostrophe, aligned directly under the parent's ",
+        u"                apostrophe, with the comment text indented from it by the child-indent amount you set below.",
+        u"        o If a line cannot be split without breaking apart a word - no usable space or backslash within ",
+        u"                the allowed width - it is left exactly as-is, and you'll be shown which line could not be ",
+        u"                wrapped so you can adjust it by hand.",
+    };
+    // clang-format on
+    QString text;
+    for (const char16_t* line : kLines)
+        text += QString::fromUtf16(line) + kCrLf;
+    return text;
+}
+
+QString wrapIndentProblem(const QString& text)
+{
+    bool numeric = false;
+    const double value = text.trimmed().toDouble(&numeric);
+    if (!numeric)
+        return QStringLiteral("The entered indent character is not a number");
+    if (std::floor(value) != value)
+        return QStringLiteral("The entered indent character must be an integer");
+    if (value < 0 || value > 9)
+        return QStringLiteral("The entered indent character must be in the range 0 to 9");
+    return QString();
+}
+
+} // namespace quillon::aids
