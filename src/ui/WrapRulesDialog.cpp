@@ -29,12 +29,14 @@ namespace {
 
 const QString kPositionSuffix = QStringLiteral(":DAWrapLineForm");
 
-// The theme colour behind a control. Text boxes keep their own colour: only the window role
-// changes, which the children take from their parent unless they paint their own.
+// The theme colour behind a control. Text boxes and push buttons keep their own colours: the
+// window role changes, which the children take from their parent, and an option button's own
+// background role (the button role) on it alone.
 void paintBackground(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
+    palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
