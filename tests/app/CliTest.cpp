@@ -281,7 +281,7 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
     QDir().mkpath(fx_.path("work"));
     fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
     EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "nope|twice"}).code, 2);
-    EXPECT_EQ(cli({"aid", "wrap", vbp}).code, 2);
+    EXPECT_EQ(cli({"aid", "indent", vbp}).code, 2);
     EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "modutil|twice"}).out,
         "Shrink Complete\nShrink Multiple Blank Lines complete.\n1 procedure(s) updated in 1 file(s).\n");
     EXPECT_EQ(cli({"aid", "movedim", vbp, "--files", "MODUTIL.BAS"}).out,
@@ -297,6 +297,23 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
     EXPECT_EQ(cli({"backups", "delete", "all"}).code, 0);
     EXPECT_EQ(cli({"backups"}).out, "");
     EXPECT_EQ(cli({"backups", "restore", "all"}).out, "Nothing To Restore\nNo edit backups are currently available.\n");
+}
+
+TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
+{
+    const QString module = fx_.write("W/W.bas",
+        "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 + n * 4 + n * 5\r\n    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd Function\r\n");
+    const QString vbp = fx_.writeLines("W/W.vbp", {"Module=W; W.bas"});
+    QDir().mkpath(fx_.path("work"));
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8()
+            + "\r\n[Quillon:IDE]\r\nTab Width=4\r\n[Quillon:DAWrapLineForm]\r\nWhich Indent=0\r\nWrap Code Indent=2\r\n");
+    const CliRun run = cli({"aid", "wrap", vbp, "--long-line", QString(30, 'x')});
+    EXPECT_EQ(run.out, "Wrap Complete\nWrap Code Lines complete.\n1 line(s) wrapped in 1 file(s).\n\n"
+                       "1 line(s) could not be wrapped without breaking a word and were left unchanged.\n");
+    EXPECT_EQ(run.err, "quillon: not wrapped: " + module + ":4: T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\n");
+    EXPECT_EQ(readBytes(module), "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 +  _\r\n        n * 4 + n * 5\r\n"
+                                 "    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd Function\r\n");
+    EXPECT_EQ(cli({"aid", "shrink", vbp, "--long-line", "x"}).code, 2);
 }
 
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)

@@ -104,7 +104,8 @@ LogicalLine joinLogicalLine(const QStringList& lines, int first, int last)
             joined.text += part.chopped(std::min<qsizetype>(5, part.size()));
             glue = true;
         } else if (t.endsWith(QLatin1String(" _")) && hasNext) {
-            joined.text += part.chopped(std::min<qsizetype>(2, part.size()));
+            // Only the underscore goes: the blank before it keeps "a And _" / "b" as "a And b".
+            joined.text += part.chopped(1);
             glue = false;
         } else {
             joined.text += part;
