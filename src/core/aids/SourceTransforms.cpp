@@ -69,7 +69,10 @@ std::vector<Statement> statementsOf(const QStringList& lines, qsizetype from, qs
         while (e < to && isContinued(lines[e]))
             ++e;
         QStringList parts = lines.mid(s, e - s + 1);
-        statements.push_back({s, e, isMovableDim(parts.join(QLatin1Char(' ')))});
+        // A statement whose continuation the body's end cuts off stays: moved up, it would take
+        // the empty line after the Dims as its next line.
+        const bool complete = !isContinued(lines[e]);
+        statements.push_back({s, e, complete && isMovableDim(parts.join(QLatin1Char(' ')))});
         s = e + 1;
     }
     return statements;

@@ -70,6 +70,8 @@ TEST(MoveDimTest, MovableDimsGoFirstInSignatureOrderAndASecondRunChangesNothing)
     EXPECT_EQ(second.lines, expected);
     const RoutineList declarations = routinesNamed(module, {"Declarations"});
     EXPECT_EQ(moveDimStatements(module, declarations, "    ").lines, module) << "a part without a signature has no body";
+    const QStringList cut = {"Function i", "Dim _"};
+    EXPECT_FALSE(moveDimStatements(cut, routinesNamed(cut, {"i"}), "    ").changed) << "a Dim whose continuation is cut off by the end stays";
 }
 
 TEST(SourceWriterTest, ARewrittenFileKeepsItsEncodingLineEndsAndPermissions)
