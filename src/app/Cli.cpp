@@ -383,6 +383,26 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
     return code == 2 ? 2 : 1;
 }
 
+// The usage of the commands that rewrite sources and keep their backups.
+QString aidsUsageText()
+{
+    return QStringLiteral("  aid shrink|movedim|wrap PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
+                          "          [--long-line TEXT]\n"
+                          "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
+                          "      procedures to one, move each procedure's Dim statements to its top, or\n"
+                          "      wrap lines printed wider than the sample long line (--long-line, else\n"
+                          "      the option \"Long Line\"); lines that cannot be wrapped go to stderr.\n"
+                          "      Every file (or chosen procedure) is backed up before it changes.\n"
+                          "  backups\n"
+                          "      The edit backups, numbered from 1: time, File or Procedure, original\n"
+                          "      path, procedure name, backup file name.\n"
+                          "  backups restore N,...|all [--no-backup]\n"
+                          "      Put backups back (the current version backed up first, unless\n"
+                          "      --no-backup).\n"
+                          "  backups delete N,...|all\n"
+                          "      Delete backups.\n");
+}
+
 // The usage text's second half: the options that several subcommands share, and what holds
 // for all of them.
 QString optionsUsageText()
@@ -510,24 +530,8 @@ QString usageText()
                           "  messages\n"
                           "      The hidden messages, numbered from 0.\n"
                           "  messages restore N|all\n"
-                          "      Show hidden message N (or all of them) again.\n"
-                          "  aid shrink|movedim|wrap PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
-                          "          [--long-line TEXT]\n"
-                          "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
-                          "      procedures to one, move each procedure's Dim statements to its top, or\n"
-                          "      wrap lines printed wider than the sample long line (--long-line, else\n"
-                          "      the option \"Long Line\"); lines that cannot be wrapped go to stderr.\n"
-                          "      Every file (or chosen procedure) is backed up before it changes.\n"
-                          "  backups\n"
-                          "      The edit backups, numbered from 1: time, File or Procedure, original\n"
-                          "      path, procedure name, backup file name.\n"
-                          "  backups restore N,...|all [--no-backup]\n"
-                          "      Put backups back (the current version backed up first, unless\n"
-                          "      --no-backup).\n"
-                          "  backups delete N,...|all\n"
-                          "      Delete backups.\n"
-                          "\n")
-        + optionsUsageText();
+                          "      Show hidden message N (or all of them) again.\n")
+        + aidsUsageText() + QStringLiteral("\n") + optionsUsageText();
 }
 
 bool isPrintingCommandLine(const QStringList& args)
