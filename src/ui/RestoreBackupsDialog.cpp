@@ -3,6 +3,7 @@
 #include "config/Session.h"
 #include "platform/MessageBox.h"
 #include "ui/MessageDialogLayout.h"
+#include "ui/NamedControls.h"
 #include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
@@ -24,15 +25,6 @@ namespace {
 
 const QString kPositionSuffix = QStringLiteral(":RestoreBackupsForm");
 
-void paintBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Base, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 RestoreBackupsDialog::RestoreBackupsDialog(
@@ -44,8 +36,8 @@ RestoreBackupsDialog::RestoreBackupsDialog(
     setModal(true);
     buildControls();
     const QColor theme = dialoglayout::themeColor(session_.options.windowBackColor());
-    paintBackground(this, theme);
-    paintBackground(list_, theme);
+    paintBackground(this, theme, QPalette::Base);
+    paintBackground(list_, theme, QPalette::Base);
     fill();
     resize(820, 380);
     if (!restoreWindowPosition(this, session_.ini, kPositionSuffix))

@@ -29,18 +29,6 @@ namespace {
 
 const QString kPositionSuffix = QStringLiteral(":DAWrapLineForm");
 
-// The theme colour behind a control. Text boxes and push buttons keep their own colours: the
-// window role changes, which the children take from their parent, and an option button's own
-// background role (the button role) on it alone.
-void paintBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(widget->backgroundRole(), colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 QRadioButton* optionButton(const QString& caption, const QString& name, int index, QWidget* parent)
 {
     auto* button = new QRadioButton(caption, parent);
@@ -68,10 +56,10 @@ WrapRulesDialog::WrapRulesDialog(config::Session& session, platform::IMessageBox
     setModal(true);
     buildControls();
     const QColor theme = dialoglayout::themeColor(session_.options.windowBackColor());
-    paintBackground(this, theme);
+    paintBackground(this, theme, backgroundRole());
     for (QWidget* child : findChildren<QWidget*>())
         if (qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child) || qobject_cast<QRadioButton*>(child))
-            paintBackground(child, theme);
+            paintBackground(child, theme, child->backgroundRole());
     showOptions();
     connectControls();
     adjustSize();
