@@ -7,6 +7,7 @@
 #                             example into out/)
 #   ./quillon.sh bench        build and run the benchmarks
 #   ./quillon.sh fuzz [SECS]  fuzz every reader for SECS seconds each (default 60; build-fuzz/)
+#   ./quillon.sh package      build the Debian package out/quillon_VERSION_ARCH.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -19,6 +20,9 @@ PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plug
           fonts-liberation fonts-dejavu-core xvfb xauth)
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# dpkg-shlibdeps (dpkg-dev) finds the libraries the package depends on, reading them with file.
+PACKAGE_PACKAGES=(dpkg-dev file)
 
 setup() {
     install_missing "${PACKAGES[@]}"
@@ -87,6 +91,18 @@ run() {
         return
     fi
     "$BUILD/src/app/quillon" "$@"
+}
+
+# The package is the install of the build/ tree under /usr, its program stripped.
+package() {
+    build
+    install_missing "${PACKAGE_PACKAGES[@]}"
+    mkdir -p "$ROOT/out"
+    (cd "$BUILD" && cpack -G DEB) >"$BUILD/cpack.log" 2>&1 || { cat "$BUILD/cpack.log" >&2; return 1; }
+    local deb
+    deb=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$BUILD/cpack.log")
+    [ -f "$deb" ] || { echo "quillon.sh package: cpack made no .deb (see build/cpack.log)" >&2; return 1; }
+    echo "$deb"
 }
 
 # Each target in fuzz/ runs for the given seconds, nproc at a time, from a corpus grown under
@@ -163,5 +179,6 @@ case "${1:-}" in
     run) shift; run "$@" ;;
     bench) build; cmake --build "$BUILD" -j "$JOBS" --target benchmarks; "$ROOT/bench/run.sh" "$BUILD" ;;
     fuzz) shift; fuzz "$@" ;;
-    *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    package) package ;;
+    *) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac

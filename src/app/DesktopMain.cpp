@@ -31,7 +31,7 @@ using model::kCrLf;
 
 QString resourcesFolder()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Resources/");
+    return platform::programDataFolder();
 }
 
 // Help | Display User Manual and F1: the desktop's PDF handler.

@@ -68,6 +68,15 @@ QString programFolder()
     return QDir::currentPath();
 }
 
+QString programDataFolder()
+{
+    const QString program = programFolder();
+    const QString installed = program + QStringLiteral("/../share/quillon");
+    if (QFileInfo(installed).isDir())
+        return withSlash(QDir::cleanPath(installed));
+    return program + QStringLiteral("/Resources/");
+}
+
 RunEnvironment systemEnvironment()
 {
     return {[] { return QDateTime::currentDateTime(); }, tempFolder(), programFolder(), qEnvironmentVariable("PATH"),

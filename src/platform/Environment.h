@@ -27,6 +27,11 @@ QString appDataFolder();
 // application object exists.
 QString programFolder();
 
+// The folder of what the program reads beside itself (the user manual, the icon), ending with
+// "/": <prefix>/share/quillon/ for an installed copy in <prefix>/bin, else the Resources folder
+// beside the program, where a build puts them.
+QString programDataFolder();
+
 // What a print run takes from the system it runs on. The program gives systemEnvironment();
 // a test replaces what it controls (the clock, the launcher).
 struct RunEnvironment {

@@ -1,6 +1,8 @@
 // Draws the program's icon and writes it where the program and the desktop look for it:
-// Resources/QLNIcon.ico beside the program (the window icon) and a PNG for the desktop entry.
+// Resources/QLNIcon.ico beside the program (the window icon) and PNGs in the sizes of the desktop's
+// icon theme folders (FOLDER/NxN/apps/quillon.png) for the desktop entry.
 // Drawn at build time so that the picture lives in code, not in a binary file in the tree.
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -65,7 +67,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: render_icon ICON.ico ICON.png\n");
+        std::fprintf(stderr, "usage: render_icon ICON.ico PNG-FOLDER\n");
         return 2;
     }
     QImageWriter ico(QString::fromLocal8Bit(argv[1]), "ico");
@@ -73,10 +75,14 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "render_icon: %s\n", qPrintable(ico.errorString()));
         return 1;
     }
-    QImageWriter png(QString::fromLocal8Bit(argv[2]), "png");
-    if (!png.write(drawIcon(256))) {
-        std::fprintf(stderr, "render_icon: %s\n", qPrintable(png.errorString()));
-        return 1;
+    // Each size drawn for itself: a scaled-down 256 would blur the thin code lines.
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString folder = QString::fromLocal8Bit(argv[2]) + QStringLiteral("/%1x%1/apps").arg(size);
+        QImageWriter png(folder + QStringLiteral("/quillon.png"), "png");
+        if (!QDir().mkpath(folder) || !png.write(drawIcon(size))) {
+            std::fprintf(stderr, "render_icon: %s: %s\n", qPrintable(png.fileName()), qPrintable(png.errorString()));
+            return 1;
+        }
     }
     return 0;
 }
