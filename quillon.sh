@@ -102,7 +102,8 @@ package() {
     local deb
     deb=$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$BUILD/cpack.log")
     [ -f "$deb" ] || { echo "quillon.sh package: cpack made no .deb (see build/cpack.log)" >&2; return 1; }
-    echo "$deb"
+    mv -f "$deb" "$ROOT/out/"
+    echo "$ROOT/out/$(basename "$deb")"
 }
 
 # Each target in fuzz/ runs for the given seconds, nproc at a time, from a corpus grown under

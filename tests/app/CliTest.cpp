@@ -220,6 +220,9 @@ TEST_F(CliTest, AnInstalledCopyKeepsEachUsersFilesInThatUsersFolders)
     const Process install = runProgram("cmake", {"--install", build, "--prefix", prefix});
     ASSERT_EQ(install.code, 0) << install.err.constData();
     const QString installed = prefix + "/bin/quillon";
+    for (const char* data :
+        {"share/quillon/QLNUserManual.pdf", "share/quillon/QLNIcon.ico", "share/man/man1/quillon.1", "share/icons/hicolor/16x16/apps/quillon.png"})
+        EXPECT_TRUE(QFileInfo(prefix + "/" + data).size() > 0) << data << ": where the installed program and the desktop look";
     QDir().mkpath(fx_.path("home"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", fx_.path("home"));
