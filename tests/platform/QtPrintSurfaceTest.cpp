@@ -80,7 +80,6 @@ QRgb pixelAtTwips(const QImage& image, double x, double y)
 
 TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
 {
-    const QString dnssd = QStringLiteral("dnssd://Office%20Laser._ipp._tcp.local/?uuid=1234");
     const std::pair<QString, QString> cases[] = {
         {"usb://HP/LaserJet%20P1102?serial=000", "USB//HP/LaserJet%20P1102?serial=000"},
         {"parallel:/dev/lp0", "LPT/dev/lp0"},
@@ -91,7 +90,11 @@ TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
         {"socket:no-host", "socket:no-host"},
         {"file:///dev/null", "FILE:"},
         {"cups-pdf:/", "FILE:"},
-        {dnssd, dnssd},
+        {"dnssd://Office%20Laser._ipp._tcp.local/?uuid=1234", "IP_//Office%20Laser._ipp._tcp.local/?uuid=1234"},
+        {"implicitclass://Office_Laser/", "IP_office_laser"},
+        {"ippusb://HP%20ENVY/ipp/print", "USB//HP%20ENVY/ipp/print"},
+        {"hp:/usb/HP_LaserJet_1020?serial=00", "USB/usb/HP_LaserJet_1020?serial=00"},
+        {"hp:/net/HP_Color?ip=192.168.1.5", "IP_/net/HP_Color?ip=192.168.1.5"},
         {"", ""},
     };
     for (const auto& [uri, port] : cases)
