@@ -390,7 +390,9 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
     EXPECT_TRUE(onlyTheOutput());
 
     QtPrintSurface surface({}, QString());
-    for (const QString& bad : {dir.path("no/such/folder/out.pdf"), dir.path(), out}) {
+    const std::pair<QString, QString> failures[] = {
+        {dir.path("no/such/folder/out.pdf"), "does not exist"}, {dir.path(), "could not be started"}, {out, "could not be written whole"}};
+    for (const auto& [bad, why] : failures) {
         SCOPED_TRACE(bad.toStdString());
         std::optional<quillon::test::FileSizeLimit> full;
         if (bad == out)
@@ -401,6 +403,7 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
         surface.newPage();
         EXPECT_EQ(surface.pagesStarted(), 2);
         EXPECT_FALSE(surface.endDocument());
+        EXPECT_TRUE(surface.documentError().description.contains(why)) << surface.documentError().description.toStdString();
     }
     EXPECT_EQ(quillon::test::readBytes(out), "the earlier document");
     EXPECT_TRUE(onlyTheOutput());

@@ -603,10 +603,13 @@ bool PrintRun::printRoutine(Routine& routine)
 
 void PrintRun::reportPrinterError()
 {
+    platform::DocumentError error = surface_.documentError();
+    if (error.description.isEmpty())
+        error = {1, QStringLiteral("the output could not be completed")};
     messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-        QStringLiteral("Printing has terminated with error 0:  the output could not be completed") + kCrLf + kCrLf
-            + QStringLiteral("If the output was to a file ") + QStringLiteral("either you ") + kCrLf
-            + QStringLiteral("    o  entered an invalid file name, or") + kCrLf
+        QStringLiteral("Printing has terminated with error ") + QString::number(error.number) + QStringLiteral(":  ")
+            + error.description + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
+            + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or") + kCrLf
             + QStringLiteral("    o  do not have permission to access the selected ")
             + QStringLiteral("drive/folder/file, or") + kCrLf
             + QStringLiteral("    o  changed the printer while the file selection ")
