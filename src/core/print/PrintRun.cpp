@@ -786,12 +786,14 @@ std::optional<PrintRun::BatchEnd> PrintRun::startBatch(const std::vector<ListRow
     printer_.applyPageSetup();
     const platform::PrinterInfo device = surface_.currentDevice();
     target_ = classifyOutputTarget(device);
-    if (!continuation && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
-        return BatchEnd::Cancelled;
-    ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
         tocRun_ = tocRun_ || isTableOfContents(*row.routine);
+    // The table of contents is one short document that is never split: where it goes needs no
+    // question about PDF output.
+    if (!continuation && !tocRun_ && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
+        return BatchEnd::Cancelled;
+    ++batch_;
     if (!prepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.computePageGeometry(batch_ == 1);
