@@ -81,7 +81,7 @@ TEST(RtfBackup, AProcedureBackupReadsBackAsExactlyTheLinesItWasMadeFrom)
     EXPECT_EQ(procedureBackupFileName("../..\\x/y"), "____x_y.rtf");
 }
 
-TEST(EditBackupsTest, AnExistingBackupIsOverwrittenOnlyWhenTheUserSaysSoAndThenListedOnce)
+TEST(EditBackupsTest, AnExistingBackupIsOverwrittenOnlyWhenTheUserSaysSoThenListedOnceAndNumbersRunOut)
 {
     Backups b;
     const QString form = b.fx.writeLines("src/Form1.frm", {"VERSION 5.00", "Attribute VB_Name = \"Form1\""});
@@ -108,20 +108,10 @@ TEST(EditBackupsTest, AnExistingBackupIsOverwrittenOnlyWhenTheUserSaysSoAndThenL
     EXPECT_EQ(b.listed().size(), 1);
     EXPECT_FALSE(QFileInfo::exists(b.backups.backupFolder(false) + "Form1.frm"));
     EXPECT_FALSE(b.backups.backupFile(b.fx.path("src/gone.bas"), true, 1));
-}
-
-TEST(EditBackupsTest, WhenEveryNumberedNameIsTakenNoBackupIsMade)
-{
-    Backups b;
-    const QString module = b.fx.writeLines("src/M.bas", {"Attribute VB_Name = \"M\""});
-    const QString folder = b.backups.backupFolder(true);
-    b.fx.write(folder + "m.BAS", "");
-    for (int n = 1; n <= 9999; ++n)
-        b.fx.write(folder + QStringLiteral("M (%1).bas").arg(n), "");
-    EXPECT_EQ(b.backups.uniqueBackupPath(folder + "M.bas", false, 1, "file"), QString());
-    EXPECT_FALSE(b.backups.backupFile(module, true, 1));
-    EXPECT_FALSE(b.backups.lastError.isEmpty());
-    EXPECT_EQ(b.entries(), "");
+    for (int n = 0; n <= 9999; ++n) // names differing in case only are taken too
+        b.fx.write(b.backups.backupFolder(false) + (n ? QStringLiteral("FORM1 (%1).FRM").arg(n) : "FORM1.FRM"), "");
+    EXPECT_FALSE(b.backups.backupFile(form, true, 1)) << "no numbered name is left";
+    EXPECT_EQ(b.entries(), "Form1 (1).frm|Form1 (2).frm");
 }
 
 // The restore window's work on one project: a module with two procedures.
