@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QUuid>
@@ -41,6 +42,42 @@ TEST(SingleInstance, ACrashedCopyBlocksNothingALaterCopyActivatesTheFirstAndRele
     SingleInstance next(id);
     EXPECT_TRUE(next.ensure());
     EXPECT_TRUE(next.isOwner());
+}
+
+// A later copy hands its project file to the first, which takes only an absolute path to a
+// readable regular file named *.vbp, and drops a request that never ends unread.
+TEST(SingleInstance, ALaterCopyHandsItsProjectToTheFirstWhichTakesOnlyAReadableVbpFile)
+{
+    const QString id = "Tandrel.QuillonTest." + QUuid::createUuid().toString();
+    const quillon::test::Fixture fx;
+    const QString vbp = fx.write("Two words \u00e9 %41.VbP", "Type=Exe\r\n");
+    fx.write("notes.txt", "Type=Exe\r\n");
+    ASSERT_TRUE(QDir(fx.path()).mkdir("folder.vbp"));
+    ASSERT_TRUE(QFile::link("/dev/zero", fx.path("device.vbp")));
+    QProcess first;
+    first.start(quillon::test::builtFile("tests/instance_probe"), {id});
+    const auto heard = [&first] {
+        while (!first.canReadLine() && first.waitForReadyRead(10000)) { }
+        return first.readLine().trimmed();
+    };
+    ASSERT_EQ(heard(), "listening");
+    const std::pair<QString, QByteArray> rows[] = {{vbp, "open " + vbp.toUtf8()}, {fx.path("missing.vbp"), "ignored"}, {fx.path("notes.txt"), "ignored"},
+        {fx.path("folder.vbp"), "ignored"}, {fx.path("device.vbp"), "ignored"}, {"Relative.vbp", "ignored"}};
+    for (const auto& [handed, expected] : rows) {
+        SCOPED_TRACE(handed.toStdString());
+        SingleInstance later(id);
+        EXPECT_FALSE(later.ensure(handed));
+        EXPECT_EQ(heard(), expected);
+    }
+    QLocalSocket endless;
+    endless.connectToServer(SingleInstance::serverName(id));
+    ASSERT_TRUE(endless.waitForConnected(10000));
+    endless.write(QByteArray(SingleInstance::kMaxRequestBytes + 1, 'x'));
+    endless.waitForBytesWritten(10000);
+    EXPECT_EQ(heard(), "ignored");
+    EXPECT_TRUE(endless.state() == QLocalSocket::UnconnectedState || endless.waitForDisconnected(10000));
+    first.kill();
+    first.waitForFinished(10000);
 }
 
 TEST(SingleInstance, NoIdentifierGuardsNothing)
