@@ -14,6 +14,13 @@ struct PrinterInfo {
 
 enum class LineStyle { Solid, Dashed, Dotted, DashDot };
 
+// Why a document could not be started or completed: the system's error number when a system call
+// failed (1 when there is none to give), and what went wrong.
+struct DocumentError {
+    int number = 0;
+    QString description;
+};
+
 // The abstract print surface every printing step draws on. All lengths are twips (1440 per
 // inch); colours are 24-bit values with red in the low byte. The current x and y are
 // relative to the top-left of the printable area; text is printed with its top at the
@@ -89,6 +96,8 @@ public:
     // Finishes the document; false when it could not be completed (the file cannot be
     // written, the device refused the job).
     virtual bool endDocument() = 0;
+    // Why the last document failed; empty while none has.
+    virtual DocumentError documentError() const { return {}; }
     virtual int pagesStarted() const = 0;
 };
 

@@ -451,8 +451,13 @@ void MainWindow::setStatus(const QString& text)
 
 void MainWindow::animateIndexStatus()
 {
-    const qsizetype at = statusText_.indexOf(kBuildingIndex);
+    // Only while the index is being built, when the note ends the status: the load's final
+    // status still holds the note above "Project loaded.", and a tick must not cut that off.
+    const qsizetype at = statusText_.lastIndexOf(kBuildingIndex);
     if (at < 0)
+        return;
+    const QStringView after = QStringView(statusText_).sliced(at + kBuildingIndex.size());
+    if (after != u"." && !(after.startsWith(u' ') && model::isAllDigits(after.sliced(1))))
         return;
     ++indexTicks_;
     setStatus(statusText_.left(at) + kBuildingIndex + QLatin1Char(' ') + QString::number(indexTicks_));
@@ -511,6 +516,15 @@ bool MainWindow::openProject(const QString& vbpPath)
     fileOpenAction_->setEnabled(true);
     if (outcome == Project::OpenOutcome::Missing || outcome == Project::OpenOutcome::Busy) {
         lockLists(true);
+        return false;
+    }
+    if (outcome == Project::OpenOutcome::Unreadable) {
+        // Not a project that loaded empty: say so, instead of "Project loaded".
+        lockLists(true);
+        setStatus(QStringLiteral("The project file ") + model::quote(vbpPath) + QStringLiteral(" could not be read: ")
+            + project_.lastOpenError + QLatin1Char('.'));
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
+            QStringLiteral("Unable to read the project file ") + vbpPath + kCrLf + kCrLf + project_.lastOpenError);
         return false;
     }
     // The lists model starts afresh over the new file list; its status text continues the load's.
@@ -756,6 +770,14 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
         setStatus(result.report);
     else if (!result.status.isEmpty())
         setStatus(result.status);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    // The printing set-up may have changed since the window was made (it is restored at start,
+    // with what this machine cannot take replaced): the target it names is the one in use now.
+    refreshOutputTarget();
+    QMainWindow::showEvent(event);
 }
 
 void MainWindow::refreshOutputTarget()

@@ -80,7 +80,6 @@ QRgb pixelAtTwips(const QImage& image, double x, double y)
 
 TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
 {
-    const QString dnssd = QStringLiteral("dnssd://Office%20Laser._ipp._tcp.local/?uuid=1234");
     const std::pair<QString, QString> cases[] = {
         {"usb://HP/LaserJet%20P1102?serial=000", "USB//HP/LaserJet%20P1102?serial=000"},
         {"parallel:/dev/lp0", "LPT/dev/lp0"},
@@ -91,7 +90,11 @@ TEST(PortFromDeviceUri, LocalPortsNetworkHostsFilesAndOtherSchemes)
         {"socket:no-host", "socket:no-host"},
         {"file:///dev/null", "FILE:"},
         {"cups-pdf:/", "FILE:"},
-        {dnssd, dnssd},
+        {"dnssd://Office%20Laser._ipp._tcp.local/?uuid=1234", "IP_//Office%20Laser._ipp._tcp.local/?uuid=1234"},
+        {"implicitclass://Office_Laser/", "IP_office_laser"},
+        {"ippusb://HP%20ENVY/ipp/print", "USB//HP%20ENVY/ipp/print"},
+        {"hp:/usb/HP_LaserJet_1020?serial=00", "USB/usb/HP_LaserJet_1020?serial=00"},
+        {"hp:/net/HP_Color?ip=192.168.1.5", "IP_/net/HP_Color?ip=192.168.1.5"},
         {"", ""},
     };
     for (const auto& [uri, port] : cases)
@@ -387,7 +390,9 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
     EXPECT_TRUE(onlyTheOutput());
 
     QtPrintSurface surface({}, QString());
-    for (const QString& bad : {dir.path("no/such/folder/out.pdf"), dir.path(), out}) {
+    const std::pair<QString, QString> failures[] = {
+        {dir.path("no/such/folder/out.pdf"), "does not exist"}, {dir.path(), "could not be started"}, {out, "could not be written whole"}};
+    for (const auto& [bad, why] : failures) {
         SCOPED_TRACE(bad.toStdString());
         std::optional<quillon::test::FileSizeLimit> full;
         if (bad == out)
@@ -398,6 +403,7 @@ TEST(QtPrintSurfaceDocument, TheOutputIsReplacedOnlyByAWholeDocument)
         surface.newPage();
         EXPECT_EQ(surface.pagesStarted(), 2);
         EXPECT_FALSE(surface.endDocument());
+        EXPECT_TRUE(surface.documentError().description.contains(why)) << surface.documentError().description.toStdString();
     }
     EXPECT_EQ(quillon::test::readBytes(out), "the earlier document");
     EXPECT_TRUE(onlyTheOutput());

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace quillon;
 using test::RecordingPrintSurface;
 using test::ScriptedMessageBox;
@@ -197,6 +199,24 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.session.ini.write(section, "Left", "5000");
     ui::MainWindow again(b.session, b.box, {});
     EXPECT_TRUE(ui::availableScreenOf(&again).contains(again.pos()));
+}
+
+// What the window says is what happened: the target in use when it shows, the final load status
+// however often the index animation ticks, and a project file that cannot be read.
+TEST(MainWindowTest, TheTargetAndTheStatusTellWhatHappened)
+{
+    Bench b;
+    b.session.options.set(config::opt::DeviceName, "Recording PDF"); // as the start-up restore may replace it
+    b.window->show();
+    EXPECT_EQ(b.window->processButton(2)->text(), "Send Selected Procedures To Recording PDF");
+    b.window->findChild<QTimer*>("tmrMain")->setInterval(0);
+    ASSERT_TRUE(b.window->openProject(b.vbp));
+    EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText)) << b.window->statusText().toStdString();
+    const QString fifo = b.fx.path("proj/Pipe.vbp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(b.window->openProject(fifo));
+    EXPECT_EQ(b.box.shown.back().title, "File Open Failure");
+    EXPECT_EQ(b.window->statusText(), "The project file \"" + fifo + "\" could not be read: not a regular file.");
 }
 
 } // namespace

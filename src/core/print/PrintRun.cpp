@@ -603,10 +603,13 @@ bool PrintRun::printRoutine(Routine& routine)
 
 void PrintRun::reportPrinterError()
 {
+    platform::DocumentError error = surface_.documentError();
+    if (error.description.isEmpty())
+        error = {1, QStringLiteral("the output could not be completed")};
     messages_.showMessage(platform::MessageIcon::Critical, QStringLiteral("Printer Error"),
-        QStringLiteral("Printing has terminated with error 0:  the output could not be completed") + kCrLf + kCrLf
-            + QStringLiteral("If the output was to a file ") + QStringLiteral("either you ") + kCrLf
-            + QStringLiteral("    o  entered an invalid file name, or") + kCrLf
+        QStringLiteral("Printing has terminated with error ") + QString::number(error.number) + QStringLiteral(":  ")
+            + error.description + kCrLf + kCrLf + QStringLiteral("If the output was to a file ")
+            + QStringLiteral("either you ") + kCrLf + QStringLiteral("    o  entered an invalid file name, or") + kCrLf
             + QStringLiteral("    o  do not have permission to access the selected ")
             + QStringLiteral("drive/folder/file, or") + kCrLf
             + QStringLiteral("    o  changed the printer while the file selection ")
@@ -783,12 +786,14 @@ std::optional<PrintRun::BatchEnd> PrintRun::startBatch(const std::vector<ListRow
     printer_.applyPageSetup();
     const platform::PrinterInfo device = surface_.currentDevice();
     target_ = classifyOutputTarget(device);
-    if (!continuation && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
-        return BatchEnd::Cancelled;
-    ++batch_;
     tocRun_ = false;
     for (const ListRow& row : queue)
         tocRun_ = tocRun_ || isTableOfContents(*row.routine);
+    // The table of contents is one short document that is never split: where it goes needs no
+    // question about PDF output.
+    if (!continuation && !tocRun_ && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
+        return BatchEnd::Cancelled;
+    ++batch_;
     if (!prepareOutputTarget(fileTarget_))
         return BatchEnd::Cancelled;
     printer_.computePageGeometry(batch_ == 1);

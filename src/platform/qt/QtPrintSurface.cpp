@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cerrno>
+
 namespace quillon::platform {
 
 namespace {
@@ -587,18 +589,14 @@ bool QtPrintSurface::ensureDocument()
     pages_ = 1;
     painterFont_ = nullptr;
     textPenSet_ = false;
-    if (isPdfWriter() && outputFile_.isEmpty()) {
-        qWarning("Quillon PDF: no output file was named");
-        state_ = DocState::Failed;
-        return false;
-    }
+    error_ = {};
+    if (isPdfWriter() && outputFile_.isEmpty())
+        return failDocument(0, QStringLiteral("no output file was named"));
     if (isFileTarget() && !outputFile_.isEmpty()) {
         QString error;
         if (!output_.begin(outputFile_, &error)) {
-            qWarning(
-                "%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_), qPrintable(error));
-            state_ = DocState::Failed;
-            return false;
+            const int number = errno;
+            return failDocument(number, QStringLiteral("cannot write ") + outputFile_ + QStringLiteral(": ") + error);
         }
         printer_->setOutputFileName(output_.workPath());
         if (isPdfWriter())
@@ -606,12 +604,11 @@ bool QtPrintSurface::ensureDocument()
     }
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(printer_.get())) {
-        qWarning("%s: the document could not be started%s%s", qPrintable(device_.deviceName),
-            isFileTarget() ? " on " : "", isFileTarget() ? qPrintable(outputFile_) : "");
         painter_.reset();
         output_.discard();
-        state_ = DocState::Failed;
-        return false;
+        return failDocument(0,
+            QStringLiteral("the document could not be started")
+                + (isFileTarget() ? QStringLiteral(" on ") + outputFile_ : QString()));
     }
     // Code reads left to right: a run with right-to-left words in it keeps its neutral
     // characters where a left-to-right line puts them.
@@ -800,6 +797,15 @@ void QtPrintSurface::newPage()
     y_ = 0;
 }
 
+bool QtPrintSurface::failDocument(int number, const QString& description)
+{
+    // The run reports it in its "Printer Error" message; the log keeps it too.
+    error_ = {number > 0 ? number : 1, description};
+    qWarning("%s: %s", qPrintable(device_.deviceName), qPrintable(description));
+    state_ = DocState::Failed;
+    return false;
+}
+
 bool QtPrintSurface::endDocument()
 {
     if (state_ == DocState::Idle) {
@@ -812,14 +818,22 @@ bool QtPrintSurface::endDocument()
     if (ok) {
         ok = painter_->end();
         const QPrinter::PrinterState printerState = printer_->printerState();
-        if (printerState == QPrinter::Error || printerState == QPrinter::Aborted)
+        if (!ok || printerState == QPrinter::Error || printerState == QPrinter::Aborted) {
             ok = false;
+            failDocument(0,
+                printerState == QPrinter::Aborted ? QStringLiteral("the print job was aborted")
+                                                  : QStringLiteral("the printer did not accept the job"));
+        }
         if (ok && output_.isActive()) {
             QString error;
-            ok = (output_.isDirect() || pdfFileComplete(output_.workPath())) && output_.commit(&error);
-            if (!ok && !error.isEmpty())
-                qWarning("%s: cannot write %s: %s", qPrintable(device_.deviceName), qPrintable(outputFile_),
-                    qPrintable(error));
+            if (!output_.isDirect() && !pdfFileComplete(output_.workPath())) {
+                ok = false;
+                failDocument(0, QStringLiteral("the PDF file could not be written whole (is the disk full?)"));
+            } else if (!output_.commit(&error)) {
+                const int number = errno;
+                ok = false;
+                failDocument(number, QStringLiteral("cannot write ") + outputFile_ + QStringLiteral(": ") + error);
+            }
         }
     }
     output_.discard(); // whatever was not committed

@@ -123,6 +123,7 @@ public:
     // written), the printer reported an error, or the PDF written is empty or cut short.
     // With nothing printed, a printer gets no job and a file gets a blank page.
     bool endDocument() override;
+    DocumentError documentError() const override { return error_; }
     int pagesStarted() const override { return pages_; }
 
     // What a text prints as in the current font: characters the font cannot show and
@@ -191,6 +192,8 @@ private:
     void fontChanged() { face_ = nullptr; }
 
     bool ensureDocument();
+    // Records why the document failed and marks it failed; false.
+    bool failDocument(int number, const QString& description);
     void useTextPen();
     void drawShaped(Face& face, const QString& visible, double xPx, double baselinePx);
     void drawGlyphs(Face& face, double xPx, double baselinePx);
@@ -221,6 +224,7 @@ private:
 
     enum class DocState { Idle, Open, Failed };
     DocState state_ = DocState::Idle;
+    DocumentError error_;
     int pages_ = 1;
     double x_ = 0;
     double y_ = 0;

@@ -19,7 +19,8 @@ QString portFromDeviceUri(const QString& uri)
         return uri;
     const QString scheme = uri.left(colon).toLower();
     const QString rest = uri.mid(colon + 1);
-    if (scheme == u"usb")
+    // A printer on USB that CUPS drives over IPP, or through the HP driver's own USB scheme.
+    if (scheme == u"usb" || scheme == u"ippusb" || (scheme == u"hp" && rest.startsWith(u"/usb/")))
         return QStringLiteral("USB") + rest;
     if (scheme == u"parallel")
         return QStringLiteral("LPT") + rest;
@@ -29,6 +30,12 @@ QString portFromDeviceUri(const QString& uri)
         const QString host = QUrl(uri).host();
         // A network URI without a host is not worth inventing a port for.
         return host.isEmpty() ? uri : QStringLiteral("IP_") + host;
+    }
+    // Printers found on the network (a DNS-SD name, a class CUPS made for one, the HP driver's
+    // network printers) are physical printers too, wherever their host is named.
+    if (scheme == u"dnssd" || scheme == u"implicitclass" || scheme == u"hp") {
+        const QString host = QUrl(uri).host();
+        return QStringLiteral("IP_") + (host.isEmpty() ? rest : host);
     }
     if (scheme == u"file" || scheme == u"cups-pdf")
         return QString::fromUtf16(kFilePort);

@@ -281,8 +281,10 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
     std::vector<ListRow> rows {
         {makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}), QStringLiteral("Table of Contents"), true}};
     EXPECT_FALSE(toc.print(rows).ok);
-    EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size()), std::tuple(1, 0, 0u))
-        << "a notice of its own, no second chance, nothing printed";
+    EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size(),
+                  toc.shown("Output Target Is Not .pdf").size()),
+        std::tuple(1, 0, 0u, 0))
+        << "no question about the target, a notice of its own, no second chance, nothing printed";
 
     // Every outcome of the check itself is in VerifyOutputTest; the run checks its last file and
     // fails when the file stays empty.
