@@ -21,14 +21,10 @@ int main(int argc, char** argv)
         return 3;
     std::printf("listening\n");
     std::fflush(stdout);
-    QObject::connect(&guard, &quillon::platform::SingleInstance::openRequested, [](const QString& path) {
-        std::printf("open %s\n", path.toUtf8().constData());
-        std::fflush(stdout);
-    });
-    QObject::connect(&guard, &quillon::platform::SingleInstance::requestIgnored, [] {
-        std::printf("ignored\n");
-        std::fflush(stdout);
-    });
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    using quillon::platform::SingleInstance;
+    QObject::connect(&guard, &SingleInstance::openRequested, [](const QString& path) { std::printf("open %s\n", qUtf8Printable(path)); });
+    QObject::connect(&guard, &SingleInstance::requestIgnored, [] { std::printf("ignored\n"); });
     // A timer of its own rather than a single shot, so that nothing is pending at the end.
     QTimer lifetime;
     lifetime.setSingleShot(true);
