@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QProcess>
@@ -64,19 +65,87 @@ void printManual(platform::IMessageBox& box, const QString& manual, const QStrin
     }
 }
 
+// A project given on the command line or handed over by a later start. Loads and prints are
+// not interrupted, nor a dialog the user has open: the file is then left, and the status says so.
+void openGivenProject(ui::MainWindow& window, const QString& path)
+{
+    if (window.busy() || QApplication::activeModalWidget()) {
+        window.setStatus(QStringLiteral("Not opened while busy: ") + path
+            + QStringLiteral(".  Use menu File|Open when the current work is done."));
+        return;
+    }
+    window.openProject(path);
+}
+
+// A file named on the command line rather than a switch: switches such as "/DT[5]" name no
+// existing path. Absolute, or empty when the argument is no file.
+QString projectArgument(const QString& arg)
+{
+    const QFileInfo info(arg);
+    const bool named = arg.startsWith(QLatin1Char('/')) || arg.endsWith(QStringLiteral(".vbp"), Qt::CaseInsensitive);
+    return named && info.exists() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
+}
+
+// A later start brings the window forward and may hand it a project; what it hands that is no
+// project file is only logged.
+void connectLaterStarts(platform::SingleInstance& instance, ui::MainWindow& window)
+{
+    QObject::connect(
+        &instance, &platform::SingleInstance::activationRequested, &window, [&window] { ui::bringToFront(&window); });
+    // Queued: the load runs from the event loop, not inside the socket's read.
+    QObject::connect(
+        &instance, &platform::SingleInstance::openRequested, &window,
+        [&window](const QString& path) { openGivenProject(window, path); }, Qt::QueuedConnection);
+    QObject::connect(&instance, &platform::SingleInstance::requestIgnored, &window,
+        [](const QString& why) { model::DiagLog::standard().write(why); });
+}
+
+void connectHelp(ui::MainWindow& window, platform::IMessageBox& box, config::Session& session, const QString& manual)
+{
+    window.showAbout = [&window] {
+        ui::AboutDialog about(&window);
+        about.exec();
+    };
+    window.displayUserManual = [&box, manual] { openManual(box, manual); };
+    window.showSupport = [&box] {
+        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
+            QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
+                           "questions; the README beside the sources lists the command line.  Report "
+                           "problems with the version (Help | About) and the project that shows them."));
+    };
+    window.printUserManual = [&box, &session, manual] {
+        printManual(box, manual, session.options.text(config::opt::DeviceName));
+    };
+}
+
 } // namespace
 
 bool isDesktopStart(const QStringList& args)
 {
     for (const QString& arg : args) {
-        if (!arg.startsWith(QLatin1Char('/')))
+        if (!arg.startsWith(QLatin1Char('/')) && projectArgument(arg).isEmpty())
             return false;
     }
     return true;
 }
 
-int runDesktop()
+QString desktopProjectPath(const QStringList& args)
 {
+    for (const QString& arg : args) {
+        if (const QString path = projectArgument(arg); !path.isEmpty())
+            return path;
+    }
+    return QString();
+}
+
+int runDesktop(const QString& projectPath)
+{
+    // The guard comes first: a copy that is refused must leave the running copy's options file
+    // alone, and it shows nothing that would need the options.
+    platform::SingleInstance instance(model::kInstanceIdentifier);
+    if (!instance.ensure(projectPath))
+        return 0; // the running copy has been brought to the front and handed the project
+
     ui::QtMessageBox box;
     platform::QtPrinterDefaults printerDefaults;
     config::Session session(box, printerDefaults, &model::DiagLog::standard());
@@ -86,14 +155,9 @@ int runDesktop()
     box.setThemeColor(session.options.windowBackColor());
     const QString manual = resourcesFolder() + QStringLiteral("QLNUserManual.pdf");
 
-    platform::SingleInstance instance(model::kInstanceIdentifier);
-    if (!instance.ensure())
-        return 0; // the running copy has been brought to the front
-
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
     box.setOwner(&window);
-    QObject::connect(
-        &instance, &platform::SingleInstance::activationRequested, &window, [&window] { ui::bringToFront(&window); });
+    connectLaterStarts(instance, window);
     const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
     if (QFileInfo::exists(iconPath)) {
         QApplication::setWindowIcon(QIcon(iconPath));
@@ -128,20 +192,7 @@ int runDesktop()
         status += kCrLf + kCrLf + recalibrated;
     window.setStatus(status);
 
-    window.showAbout = [&window] {
-        ui::AboutDialog about(&window);
-        about.exec();
-    };
-    window.displayUserManual = [&box, manual] { openManual(box, manual); };
-    window.showSupport = [&box] {
-        box.showMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
-            QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
-                           "questions; the README beside the sources lists the command line.  Report "
-                           "problems with the version (Help | About) and the project that shows them."));
-    };
-    window.printUserManual = [&box, &session, manual] {
-        printManual(box, manual, session.options.text(config::opt::DeviceName));
-    };
+    connectHelp(window, box, session, manual);
     window.show();
     window.refreshListButtons();
     if (!session.options.boolean(config::opt::ColorDefaultNoteSeen)) {
@@ -150,6 +201,9 @@ int runDesktop()
                            "constants, variables, procedure names and literals each have their own color; "
                            "see the user manual, section 4.1 Color Settings, to change them."));
     }
+    if (!projectPath.isEmpty())
+        QMetaObject::invokeMethod(
+            &window, [&window, projectPath] { openGivenProject(window, projectPath); }, Qt::QueuedConnection);
     const int code = QApplication::exec();
     instance.release();
     return code;

@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
         QApplication desktop(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
         QCoreApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
-        return quillon::app::runDesktop();
+        return quillon::app::runDesktop(quillon::app::desktopProjectPath(given));
     }
     const bool printing = quillon::app::isPrintingCommandLine(given);
     // Printing needs fonts and printers, so a GUI application object, even with no display;

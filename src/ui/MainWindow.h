@@ -92,6 +92,8 @@ public:
     // The load of a chosen project file (File | Open after the dialog). False when nothing
     // was loaded: a load already running, or a file that does not exist.
     bool openProject(const QString& vbpPath);
+    // A load or a print runs: another project must wait.
+    bool busy() const { return loading_ || printing_; }
 
     // The three processButton buttons, left to right.
     enum class ProcessStep { FillProcedures, BuildQueue, PrintQueue };

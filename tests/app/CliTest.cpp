@@ -305,17 +305,21 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
 TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
 {
     const QString module = fx_.write("W/W.bas",
-        "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 + n * 4 + n * 5\r\n    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd Function\r\n");
+        "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 + n * 4 + n * 5\r\n    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd "
+        "Function\r\n");
     const QString vbp = fx_.writeLines("W/W.vbp", {"Module=W; W.bas"});
     QDir().mkpath(fx_.path("work"));
-    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8()
+    fx_.write("appdata/Quillon/QLN.spi",
+        "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8()
             + "\r\n[Quillon:IDE]\r\nTab Width=4\r\n[Quillon:DAWrapLineForm]\r\nWhich Indent=0\r\nWrap Code Indent=2\r\n");
     const CliRun run = cli({"aid", "wrap", vbp, "--long-line", QString(30, 'x')});
-    EXPECT_EQ(run.out, "Wrap Complete\nWrap Code Lines complete.\n1 line(s) wrapped in 1 file(s).\n\n"
-                       "1 line(s) could not be wrapped without breaking a word and were left unchanged.\n");
+    EXPECT_EQ(run.out,
+        "Wrap Complete\nWrap Code Lines complete.\n1 line(s) wrapped in 1 file(s).\n\n"
+        "1 line(s) could not be wrapped without breaking a word and were left unchanged.\n");
     EXPECT_EQ(run.err, "quillon: not wrapped: " + module + ":4: T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\n");
-    EXPECT_EQ(readBytes(module), "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 +  _\r\n        n * 4 + n * 5\r\n"
-                                 "    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd Function\r\n");
+    EXPECT_EQ(readBytes(module),
+        "Attribute VB_Name = \"W\"\r\nFunction T(n)\r\n    T = n * 2 + n * 3 +  _\r\n        n * 4 + n * 5\r\n"
+        "    T = 0 ' abcdefghijklmnopqrstuvwxyzabcdefgh\r\nEnd Function\r\n");
     EXPECT_EQ(cli({"aid", "shrink", vbp, "--long-line", "x"}).code, 2);
 }
 
@@ -521,34 +525,48 @@ TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
     }
 }
 
-// Without a subcommand Quillon is the desktop program: it needs a screen, and a second start
-// hands over to the copy that runs and ends without a window.
+// Without a subcommand, or with only switches and project files, Quillon is the desktop
+// program: it needs a screen. A second start ends at once without touching the running copy's
+// options, and hands its project file over to the running copy, which loads it.
 TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
 {
+    const QString quillon = builtFile("src/app/quillon");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("APPDATA", fx_.path("appdata"));
-    env.insert("TMPDIR", fx_.path()); // where the first copy's socket appears
+    env.insert("TMPDIR", fx_.path()); // the first copy's socket and the log
+    env.insert("TEMP", fx_.path());
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
-    const Process headless = runProgram(builtFile("src/app/quillon"), {}, env, 30000);
+    const Process headless = runProgram(quillon, {}, env, 30000);
     EXPECT_EQ(headless.code, 1);
     EXPECT_TRUE(headless.err.contains("no display"));
+    EXPECT_EQ(runProgram(quillon, {"Missing.vbp"}, env, 30000).code, 2) << "no file: a usage error";
 
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Colors]\r\nColorDefaultNoteSeen=True\r\n"); // no note to wait on
     QProcess first;
     first.setProcessEnvironment(env);
-    first.start(builtFile("src/app/quillon"), {"/DT[0]"});
+    first.setWorkingDirectory(kExamples + "/inventory");
+    first.start(quillon, {"/DT[0]", "Inventory.vbp"});
     ASSERT_TRUE(first.waitForStarted(10000));
-    // The first copy is ready once it listens on its socket, the one entry of TMPDIR that is
-    // neither file nor folder.
-    const QDeadlineTimer deadline(30000);
-    const auto listening = [&] { return !QDir(fx_.path()).entryList(QDir::System).isEmpty(); };
-    while (!listening() && first.state() == QProcess::Running && !deadline.hasExpired())
-        first.waitForFinished(20);
-    ASSERT_TRUE(listening()) << first.readAllStandardError().constData();
-    const Process second = runProgram(builtFile("src/app/quillon"), {"/DT[0]"}, env, 20000);
-    EXPECT_EQ(second.code, 0) << "a second start ends promptly";
+    // The log names each file a load reads.
+    const auto loaded = [&](const QByteArray& file) {
+        const QDeadlineTimer deadline(30000);
+        while (!readBytes(fx_.path("VB6_Text DiagLog.txt")).contains(file) && first.state() == QProcess::Running && !deadline.hasExpired())
+            first.waitForFinished(20);
+        return readBytes(fx_.path("VB6_Text DiagLog.txt")).contains(file);
+    };
+    ASSERT_TRUE(loaded("frmSplash.frm")) << first.readAllStandardError().constData();
+    // A message hidden for this session only: a start that tidied the store would drop it.
+    QByteArray options = readBytes(optionsPath());
+    ASSERT_TRUE(options.contains("RestoreCount=0"));
+    fx_.write("appdata/Quillon/QLN.spi", options.replace("RestoreCount=0", "RestoreCount=1\r\nsMsg0=B (Click 1 - No) (Session)"));
+    EXPECT_EQ(runProgram(quillon, {"/DT[0]"}, env, 20000).code, 0) << "a second start ends promptly";
+    EXPECT_EQ(QString(readBytes(optionsPath())), QString(options)) << "and leaves the running copy's options as they are";
+    writeProject();
+    EXPECT_EQ(runProgram(quillon, {fx_.writeLines("P/Upper.VBP", {"Module=modUtil; lib\\modUtil.bas"})}, env, 20000).code, 0);
+    EXPECT_TRUE(loaded("modUtil.bas")) << "the running copy loads the project handed over";
     EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
     first.kill();
     first.waitForFinished(10000);

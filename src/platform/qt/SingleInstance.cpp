@@ -1,6 +1,7 @@
 #include "platform/qt/SingleInstance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -15,6 +16,8 @@ namespace quillon::platform {
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("ACTIVATE\n");
+// Followed by the path, percent-encoded so that no file name can end the line early.
+const QByteArray kOpen = QByteArrayLiteral("OPEN ");
 const QByteArray kAnswer = QByteArrayLiteral("OK\n");
 
 QString userName()
@@ -54,7 +57,22 @@ bool SingleInstance::isOwner() const
     return server_ && server_->isListening();
 }
 
-bool SingleInstance::ensure()
+QString SingleInstance::handedFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isAbsolute())
+        return QStringLiteral("not an absolute path");
+    if (!path.endsWith(QStringLiteral(".vbp"), Qt::CaseInsensitive))
+        return QStringLiteral("not a .vbp file");
+    // A device or a pipe named *.vbp would block the load for good.
+    if (!info.isFile())
+        return QStringLiteral("not an existing regular file");
+    if (!info.isReadable())
+        return QStringLiteral("not readable");
+    return QString();
+}
+
+bool SingleInstance::ensure(const QString& projectPath)
 {
     if (identifier_.isEmpty() || isOwner())
         return true;
@@ -65,7 +83,9 @@ bool SingleInstance::ensure()
     QLockFile lock(QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"));
     // Past the wait the start goes on unguarded rather than not at all.
     lock.tryLock(kConnectTimeoutMs + kAnswerTimeoutMs);
-    if (askRunningCopy())
+    const QByteArray request =
+        projectPath.isEmpty() ? kActivate : kOpen + projectPath.toUtf8().toPercentEncoding() + QByteArrayLiteral("\n");
+    if (askRunningCopy(request))
         return false;
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -81,13 +101,13 @@ bool SingleInstance::ensure()
     return true;
 }
 
-bool SingleInstance::askRunningCopy()
+bool SingleInstance::askRunningCopy(const QByteArray& request)
 {
     QLocalSocket socket;
     socket.connectToServer(serverName(identifier_));
     if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
-    socket.write(kActivate);
+    socket.write(request);
     socket.waitForBytesWritten(kAnswerTimeoutMs);
     // A copy that is busy may answer late or not at all; it runs all the same.
     socket.waitForReadyRead(kAnswerTimeoutMs);
@@ -106,13 +126,32 @@ void SingleInstance::accept()
 
 void SingleInstance::serve(QLocalSocket* socket)
 {
+    // A peer that never ends its line is not kept waiting for, nor its bytes.
+    const bool tooLong =
+        socket->bytesAvailable() >= kMaxRequestBytes && socket->peek(kMaxRequestBytes).indexOf('\n') < 0;
+    if (tooLong) {
+        Q_EMIT requestIgnored(
+            QStringLiteral("Ignored a request from another copy: longer than %1 bytes").arg(kMaxRequestBytes));
+        socket->abort();
+        return;
+    }
     if (!socket->canReadLine())
         return;
-    const QByteArray line = socket->readLine();
-    if (line == kActivate) {
+    const QByteArray line = socket->readLine(kMaxRequestBytes + 1);
+    const bool opens = line.startsWith(kOpen) && line.endsWith('\n');
+    if (line == kActivate || opens) {
         socket->write(kAnswer);
         socket->flush();
         Q_EMIT activationRequested();
+    }
+    if (opens) {
+        const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(kOpen.size()).chopped(1)));
+        const QString problem = handedFileProblem(path);
+        if (problem.isEmpty())
+            Q_EMIT openRequested(path);
+        else
+            Q_EMIT requestIgnored(
+                QStringLiteral("Ignored a file handed over by another copy (%1): %2").arg(problem, path));
     }
     socket->disconnectFromServer();
 }
