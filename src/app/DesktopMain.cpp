@@ -11,6 +11,7 @@
 #include "platform/qt/SingleInstance.h"
 #include "print/OutputParts.h"
 #include "print/PageSetup.h"
+#include "print/TableOfContents.h"
 #include "ui/MainWindow.h"
 #include "ui/Periphery.h"
 #include "ui/QtMessageBox.h"
@@ -35,10 +36,16 @@ QString resourcesFolder()
     return platform::programDataFolder();
 }
 
-// Help | Display User Manual and F1: the desktop's PDF handler.
+// Help | Display User Manual and F1: the desktop's PDF handler. A manual that is not there is
+// no reason to look for another PDF reader: that is told as the shell's "file not found" (2).
 void openManual(platform::IMessageBox& box, const QString& manual)
 {
-    if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+    if (!QFileInfo::exists(manual)) {
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Error"),
+            QStringLiteral("Unable to open the User Manual.") + kCrLf + kCrLf + QStringLiteral("Error code: 2"));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
         box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
             QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
                 + QStringLiteral("A free PDF reader is available at:") + kCrLf
@@ -154,6 +161,11 @@ int runDesktop(const QString& projectPath)
     session.start();
     box.setThemeColor(session.options.windowBackColor());
     const QString manual = resourcesFolder() + QStringLiteral("QLNUserManual.pdf");
+
+    // Tables of contents an older version kept in the options file go to their own list files.
+    const print::TocMigration migrated = print::migrateAllTocSections(session.ini);
+    if (migrated.failed > 0)
+        model::DiagLog::standard().write(QStringLiteral("TOC sections not moved: ") + migrated.error);
 
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
     box.setOwner(&window);

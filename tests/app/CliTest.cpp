@@ -544,7 +544,8 @@ TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
     EXPECT_EQ(runProgram(quillon, {"Missing.vbp"}, env, 30000).code, 2) << "no file: a usage error";
 
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Colors]\r\nColorDefaultNoteSeen=True\r\n"); // no note to wait on
+    // No note to wait on; a table of contents kept where an older version kept it.
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Colors]\r\nColorDefaultNoteSeen=True\r\n[Old:TOC List]\r\nm.bas|Sub A=1|2S|3|0|0|3|Sub\r\n");
     QProcess first;
     first.setProcessEnvironment(env);
     first.setWorkingDirectory(kExamples + "/inventory");
@@ -561,6 +562,7 @@ TEST_F(CliTest, TheDesktopProgramRunsOnceAndNeedsAScreen)
     // A message hidden for this session only: a start that tidied the store would drop it.
     QByteArray options = readBytes(optionsPath());
     ASSERT_TRUE(options.contains("RestoreCount=0"));
+    EXPECT_FALSE(options.contains(":TOC List")) << "moved to its own list file at start";
     fx_.write("appdata/Quillon/QLN.spi", options.replace("RestoreCount=0", "RestoreCount=1\r\nsMsg0=B (Click 1 - No) (Session)"));
     EXPECT_EQ(runProgram(quillon, {"/DT[0]"}, env, 20000).code, 0) << "a second start ends promptly";
     EXPECT_EQ(QString(readBytes(optionsPath())), QString(options)) << "and leaves the running copy's options as they are";
