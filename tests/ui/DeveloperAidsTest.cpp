@@ -138,9 +138,7 @@ TEST(DeveloperAidsTest, ChoosersKeepAllApartFromTheSingleEntriesAndFillTheSelect
         chosen.procedures.replaceInStrings(b.fx.path("proj") + '/', QString());
         EXPECT_EQ(chosen.files, c.files);
         EXPECT_EQ(chosen.procedures, c.procedures);
-        if (c.files == QStringList {"modA.bas"}) {
-            EXPECT_EQ(listed, routines);
-        }
+        EXPECT_EQ(c.files == QStringList {"modA.bas"} ? listed : routines, routines) << "the chosen file's routines are offered";
         EXPECT_FALSE(b.session.ini.read(config::sectionName(":FileListForm"), "Left", QString()).isEmpty()) << "the position is kept";
     }
 }
@@ -247,9 +245,7 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
             window.findChildren<QPushButton*>("cmdBackup")[c.button]->click();
 
         ASSERT_EQ(b.titles(), c.titles);
-        if (!c.lastText.isEmpty()) {
-            EXPECT_EQ(b.box.shown.back().text, QString(c.lastText).replace("{proj}", b.fx.path("proj")));
-        }
+        EXPECT_EQ(c.lastText.isEmpty() ? QString() : b.box.shown.back().text, QString(c.lastText).replace("{proj}", b.fx.path("proj")));
         const QString files = QString(test::readBytes(b.module) == b.moduleBytes   ? "original"
                                       : test::readBytes(b.module) == changedModule ? "changed"
                                                                                    : "other")

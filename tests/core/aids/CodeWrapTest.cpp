@@ -69,7 +69,7 @@ TEST(CodeWrapTest, WrappedCodeJoinsBackAndEveryLineFits)
     EXPECT_GT(wrappedCount, 100);
 }
 
-TEST(CodeWrapTest, RoutinesAreJoinedThenWrappedAndTheirOtherLinesKept)
+TEST(CodeWrapTest, RoutinesAreJoinedThenWrappedAndTheirOtherLinesKeptAndTheRulesWindowsTexts)
 {
     const QStringList module = {"Attribute VB_Name = \"M\"", "Sub A()", "    x = a + _", "        b + _", "        c   ", "    y = first + second + third",
         "    ' " + QString(30, 'z'), "End Sub"};
@@ -77,8 +77,8 @@ TEST(CodeWrapTest, RoutinesAreJoinedThenWrappedAndTheirOtherLinesKept)
     const WrapRewrite wide = wrapRoutines(module, routines, wrapper(40));
     EXPECT_TRUE(wide.rewrite.changed);
     EXPECT_EQ(wide.linesWrapped, 0);
-    EXPECT_EQ(wide.rewrite.lines,
-        QStringList({"Attribute VB_Name = \"M\"", "Sub A()", "    x = a + b + c", "    y = first + second + third", module[6], "End Sub"}));
+    EXPECT_EQ(
+        wide.rewrite.lines, QStringList({"Attribute VB_Name = \"M\"", "Sub A()", "    x = a + b + c", "    y = first + second + third", module[6], "End Sub"}));
     const WrapRewrite narrow = wrapRoutines(module, routines, wrapper(25));
     EXPECT_EQ(narrow.linesWrapped, 1);
     EXPECT_EQ(narrow.notWrapped, QStringList({"7: ' " + QString(30, 'z')}));
@@ -86,10 +86,6 @@ TEST(CodeWrapTest, RoutinesAreJoinedThenWrappedAndTheirOtherLinesKept)
     EXPECT_EQ(none.linesWrapped, 0);
     EXPECT_EQ(none.notWrapped.size(), 6) << "with no sample every line but a blank one is too long, the declarations' too";
     EXPECT_EQ(none.rewrite.lines, wide.rewrite.lines) << "continued statements are joined all the same";
-}
-
-TEST(CodeWrapTest, BadIndentTexts)
-{
     const std::pair<QString, QString> rows[] = {{"3", ""}, {" 0 ", ""}, {"abc", "The entered indent character is not a number"},
         {"2.5", "The entered indent character must be an integer"}, {"12", "The entered indent character must be in the range 0 to 9"},
         {"-1", "The entered indent character must be in the range 0 to 9"}};

@@ -6,11 +6,8 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::aids;
-using quillon::config::IniStore;
-using quillon::model::RoutinePtr;
-using quillon::model::SourceReader;
-using quillon::test::Fixture;
-using quillon::test::readBytes;
+using namespace quillon::test;
+using namespace quillon;
 
 namespace {
 
@@ -19,7 +16,7 @@ struct Backups {
     Backups()
     {
         backups.askOverwrite = [this](const QString& path, int remaining, const QString& kind) {
-            asked << QStringLiteral("%1 %2 %3").arg(quillon::model::fileNameOf(path)).arg(remaining).arg(kind);
+            asked << QStringLiteral("%1 %2 %3").arg(model::fileNameOf(path)).arg(remaining).arg(kind);
             const OverwriteAnswer answer = answers.empty() ? OverwriteAnswer() : answers.front();
             if (!answers.empty())
                 answers.erase(answers.begin());
@@ -28,9 +25,9 @@ struct Backups {
         int second = 0;
         backups.clock = [second]() mutable { return QDateTime(QDate(2026, 12, 7), QTime(9, 5, second++)); };
     }
-    RoutinePtr routine(const QString& path, const QString& name) const
+    model::RoutinePtr routine(const QString& path, const QString& name) const
     {
-        for (const RoutinePtr& r : quillon::model::splitFileIntoRoutines(path))
+        for (const model::RoutinePtr& r : model::splitFileIntoRoutines(path))
             if (r->routineName == name)
                 return r;
         return nullptr;
@@ -45,13 +42,13 @@ struct Backups {
     QString entries() const { return ini.read("Index", "Entries", "", backups.indexPath()); }
 
     Fixture fx;
-    IniStore ini {fx.path("opts.ini"), nullptr};
-    EditBackups backups {fx.path("work"), ini, SourceReader::standard(), RtfColors {0x000000, 0x008000, 0x0000FF}};
+    config::IniStore ini {fx.path("opts.ini"), nullptr};
+    EditBackups backups {fx.path("work"), ini, model::SourceReader::standard(), RtfColors {0x000000, 0x008000, 0x0000FF}};
     std::vector<OverwriteAnswer> answers;
     QStringList asked;
 };
 
-TEST(RtfBackup, LinesAreColouredAndEscapedAsTheDocumentWritesThem)
+TEST(RtfBackup, LinesAreColouredAndEscapedAndABackupReadsBackAsExactlyTheLinesItWasMadeFrom)
 {
     const struct {
         QString line, form;
@@ -67,10 +64,6 @@ TEST(RtfBackup, LinesAreColouredAndEscapedAsTheDocumentWritesThem)
     EXPECT_EQ(procedureRtf({"Sub A()", "End Sub"}, {0x000000, 0x008000, 0x0000FF}),
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 Courier New;}}{\\colortbl;\\red0\\green0\\blue0;"
         "\\red0\\green128\\blue0;\\red255\\green0\\blue0;}\\f0\\fs20 \\cf1 Sub A()\\par\r\n\\cf1 End Sub\\par\r\n}");
-}
-
-TEST(RtfBackup, AProcedureBackupReadsBackAsExactlyTheLinesItWasMadeFrom)
-{
     Backups b;
     const QStringList body = {"' {header}", "Sub Odd()", "", R"(    s = "\cf1 x" & "\\par")", R"(    p = "C:\temp\" ' }{)", "  }  ", "    t = \"é Ã©\"",
         R"(    u = "a\par)", "", "End Sub"};

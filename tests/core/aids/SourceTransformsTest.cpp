@@ -9,19 +9,16 @@
 #include <csignal>
 
 using namespace quillon::aids;
-using quillon::config::IniStore;
-using quillon::model::RoutineList;
-using quillon::model::SourceReader;
-using quillon::test::Fixture;
-using quillon::test::readBytes;
+using namespace quillon::test;
+using namespace quillon;
 
 namespace {
 
 // The routines of these lines whose names are listed, in the order listed.
-RoutineList routinesNamed(const QStringList& lines, const QStringList& names)
+model::RoutineList routinesNamed(const QStringList& lines, const QStringList& names)
 {
-    const RoutineList all = quillon::model::splitLinesIntoRoutines("/p/M.bas", lines);
-    RoutineList chosen;
+    const model::RoutineList all = model::splitLinesIntoRoutines("/p/M.bas", lines);
+    model::RoutineList chosen;
     for (const QString& name : names)
         for (const auto& routine : all)
             if (routine->routineName == name)
@@ -32,7 +29,7 @@ RoutineList routinesNamed(const QStringList& lines, const QStringList& names)
 const QStringList kShrinkModule = {"Attribute VB_Name = \"M\"", "Option Explicit", "", "Sub A()", "    x = 1", "", "", "", "    y = 2", "End Sub", "", "", "",
     "Sub B()", "  ", "", "    z = 3", "End Sub"};
 
-TEST(ShrinkTest, RunsOfBlankLinesInsideTheChosenRoutinesBecomeTheirFirstLine)
+TEST(RewriteTest, BlankRunsShrinkInsideChosenRoutinesAndMovableDimsGoFirstInSignatureOrderOnce)
 {
     // The lines above a signature belong to that routine: the blanks between A and B shrink with B.
     const struct {
@@ -52,10 +49,6 @@ TEST(ShrinkTest, RunsOfBlankLinesInsideTheChosenRoutinesBecomeTheirFirstLine)
         EXPECT_EQ(rewrite.lines, expected) << row.routines.join(",").toStdString();
         EXPECT_EQ(rewrite.proceduresChanged, row.procedures);
     }
-}
-
-TEST(MoveDimTest, MovableDimsGoFirstInSignatureOrderAndASecondRunChangesNothing)
-{
     const QStringList module = {"Attribute VB_Name = \"M\"", "Sub B()", "    x = 1", "    Dim a(1 To 10) As Long", "    Dim b(1 To MAX_ITEMS)",
         "    Dim c As Long: c = 1", "    Dim d As String ' note: x", "  dim e As _", "  Long", "    Dim f(UBound(x))", "End Sub", "Sub A(p As _", "      Long)",
         "Dim q", "End Sub"};
@@ -68,7 +61,7 @@ TEST(MoveDimTest, MovableDimsGoFirstInSignatureOrderAndASecondRunChangesNothing)
     const Rewrite second = moveDimStatements(first.lines, routinesNamed(first.lines, {"A", "B"}), "    ");
     EXPECT_FALSE(second.changed);
     EXPECT_EQ(second.lines, expected);
-    const RoutineList declarations = routinesNamed(module, {"Declarations"});
+    const model::RoutineList declarations = routinesNamed(module, {"Declarations"});
     EXPECT_EQ(moveDimStatements(module, declarations, "    ").lines, module) << "a part without a signature has no body";
     const QStringList cut = {"Function i", "Dim _"};
     EXPECT_FALSE(moveDimStatements(cut, routinesNamed(cut, {"i"}), "    ").changed) << "a Dim whose continuation is cut off by the end stays";
@@ -89,11 +82,11 @@ TEST(SourceWriterTest, ARewrittenFileKeepsItsEncodingLineEndsAndPermissions)
     for (const auto& row : rows) {
         const QString path = fx.write("M.bas", row.before);
         ::chmod(QFile::encodeName(path).constData(), 0640);
-        const SourceDocument document = readSourceDocument(path, SourceReader::standard());
-        const Rewrite rewrite = shrinkBlankLines(document.lines, quillon::model::splitLinesIntoRoutines(path, document.lines));
+        const SourceDocument document = readSourceDocument(path, model::SourceReader::standard());
+        const Rewrite rewrite = shrinkBlankLines(document.lines, model::splitLinesIntoRoutines(path, document.lines));
         ASSERT_TRUE(writeSourceLines(path, rewrite.lines, document));
         EXPECT_EQ(readBytes(path), row.after);
-        EXPECT_EQ(quillon::test::fileStatus(path).st_mode & 0777, 0640u);
+        EXPECT_EQ(fileStatus(path).st_mode & 0777, 0640u);
     }
 }
 
@@ -107,7 +100,7 @@ TEST(SourceWriterDeathTest, AWriterKilledBeforeItsRenameLeavesTheOriginalIntact)
     EXPECT_EXIT(
         {
             beforeReplacingSourceFile = [](const QString&) { std::raise(SIGKILL); };
-            writeSourceLines(path, {"Sub A()", "", "End Sub"}, readSourceDocument(path, SourceReader::standard()));
+            writeSourceLines(path, {"Sub A()", "", "End Sub"}, readSourceDocument(path, model::SourceReader::standard()));
             std::exit(0);
         },
         testing::KilledBySignal(SIGKILL), "");
@@ -122,7 +115,7 @@ struct Project {
     Project()
     {
         for (const char* name : {"M.bas", "N.bas"}) {
-            auto file = std::make_shared<quillon::model::ProjectFile>();
+            auto file = std::make_shared<model::ProjectFile>();
             file->filePath = fx.path(QStringLiteral("src/") + name);
             files.push_back(file);
         }
@@ -132,7 +125,7 @@ struct Project {
     }
     QString key(const QString& name) const
     {
-        for (const auto& routine : quillon::model::splitFileIntoRoutines(files[0]->filePath))
+        for (const auto& routine : model::splitFileIntoRoutines(files[0]->filePath))
             if (routine->routineName == name)
                 return routine->uniqueKey;
         return QString();
@@ -140,9 +133,9 @@ struct Project {
     QString entries() const { return ini.read("Index", "Entries", "", backups.indexPath()); }
 
     Fixture fx;
-    IniStore ini {fx.path("opts.ini"), nullptr};
-    EditBackups backups {fx.path("work"), ini, SourceReader::standard()};
-    quillon::model::FileList files;
+    config::IniStore ini {fx.path("opts.ini"), nullptr};
+    EditBackups backups {fx.path("work"), ini, model::SourceReader::standard()};
+    model::FileList files;
     QByteArray before;
 };
 
@@ -180,7 +173,7 @@ TEST(AidRunnerTest, AFileWhoseBackupCannotBeMadeIsLeftAsItWas)
     Project run;
     Fixture blocked;
     blocked.write("work", "a file where the working folder should be");
-    EditBackups backups(blocked.path("work"), run.ini, SourceReader::standard());
+    EditBackups backups(blocked.path("work"), run.ini, model::SourceReader::standard());
     const AidReport report = AidRunner(backups, 4).run(SourceAid::ShrinkBlankLines, {{kAllFilesMarker}, {}}, run.files);
     EXPECT_TRUE(report.text.startsWith("Shrink Multiple Blank Lines complete.\r\n0 procedure(s) updated in 0 file(s).\r\n\r\n"
                                        "1 file(s) could not be updated and were left as they were:\r\n"
