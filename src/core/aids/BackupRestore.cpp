@@ -44,6 +44,22 @@ QString singleQuestion(const BackupEntry& entry, bool located)
         + (located ? QStringLiteral("The current version of this procedure will be overwritten.") : notLocatedText());
 }
 
+// The routine a backup belongs to: the first with its key, else the first with its name.
+model::RoutinePtr locateIn(const model::RoutineList& routines, const BackupEntry& entry)
+{
+    if (!entry.uniqueKey.isEmpty()) {
+        for (const model::RoutinePtr& routine : routines) {
+            if (routine->uniqueKey == entry.uniqueKey)
+                return routine;
+        }
+    }
+    for (const model::RoutinePtr& routine : routines) {
+        if (routine->routineName == entry.procedureName)
+            return routine;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 QString backupListLine(const BackupEntry& entry)
@@ -58,18 +74,7 @@ model::RoutinePtr BackupRestorer::locateProcedure(const BackupEntry& entry) cons
 {
     if (!QFileInfo(entry.originalPath).isFile())
         return nullptr;
-    const model::RoutineList routines = model::splitFileIntoRoutines(entry.originalPath, backups_.reader());
-    if (!entry.uniqueKey.isEmpty()) {
-        for (const model::RoutinePtr& routine : routines) {
-            if (routine->uniqueKey == entry.uniqueKey)
-                return routine;
-        }
-    }
-    for (const model::RoutinePtr& routine : routines) {
-        if (routine->routineName == entry.procedureName)
-            return routine;
-    }
-    return nullptr;
+    return locateIn(model::splitFileIntoRoutines(entry.originalPath, backups_.reader()), entry);
 }
 
 QString BackupRestorer::confirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen) const
@@ -197,7 +202,8 @@ RestoreStep BackupRestorer::restoreProcedure(const BackupEntry& entry)
     if (!QFileInfo::exists(entry.originalPath))
         return {false,
             entry.originalPath + QStringLiteral(" no longer exists - ") + name + QStringLiteral(" was not restored.")};
-    const model::RoutinePtr located = locateProcedure(entry);
+    // Found in the lines just read, which are the lines the restore replaces.
+    const model::RoutinePtr located = locateIn(model::splitLinesIntoRoutines(entry.originalPath, current.lines), entry);
     if (current.lines.isEmpty())
         return {false,
             QStringLiteral("Could not read ") + entry.originalPath + QStringLiteral(" - ") + name

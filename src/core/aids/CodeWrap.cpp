@@ -202,11 +202,8 @@ WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& rou
     WrapRewrite result;
     Rewrite& out = result.rewrite;
     const int n = int(lines.size());
-    model::RoutineList sorted = routines;
-    std::stable_sort(sorted.begin(), sorted.end(),
-        [](const model::RoutinePtr& a, const model::RoutinePtr& b) { return a->signatureLine < b->signatureLine; });
     int next = 1;
-    for (const model::RoutinePtr& routine : sorted) {
+    for (const model::RoutinePtr& routine : inSignatureOrder(routines)) {
         const int end = std::min(routine->endLine, n);
         if (isDesignerBlock(*routine) || routine->startLine < next || routine->startLine > end)
             continue;

@@ -225,11 +225,11 @@ bool EditBackups::backupProcedure(const model::Routine& routine, bool askOverwri
         askOverwrite, remaining, QStringLiteral("procedure"));
     if (name.isEmpty())
         return fail(QStringLiteral("no free backup name is left for ") + quote(routine.routineName));
-    const QString rtf = procedureToRtf(routine);
+    model::TextEncoding encoding;
+    const QString rtf = procedureToRtf(routine, &encoding);
     if (rtf.isEmpty())
         return fail(QStringLiteral("the lines of ") + quote(routine.routineName) + QStringLiteral(" cannot be read"));
     // In the source's own encoding, so that reading it back gives the same characters.
-    model::TextEncoding encoding = readSourceDocument(routine.filePath, *reader_).encoding;
     encoding.bom = false;
     QString error;
     if (!replaceFileBytes(name, model::encodeSourceText(rtf + kCrLf, encoding), &error))
@@ -237,20 +237,27 @@ bool EditBackups::backupProcedure(const model::Routine& routine, bool askOverwri
     return registerBackup(name, routine.filePath, kProcedureKind, routine.routineName, routine.uniqueKey);
 }
 
-bool EditBackups::nameIsTaken(const QString& folder, const QString& fileName) const
+namespace {
+
+// The names in a folder, case-folded: names are told apart ignoring case, as the index's sections
+// are ("Form1.frm" and "FORM1.frm" would share one section).
+QSet<QString> foldedNames(const QString& folder)
 {
-    // Names are told apart ignoring case, as the index's sections are: "Form1.frm" and
-    // "FORM1.frm" would share one section.
-    const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    return std::any_of(names.begin(), names.end(), [&](const QString& name) { return equalsNoCase(name, fileName); });
+    QSet<QString> names;
+    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+        names.insert(name.toCaseFolded());
+    return names;
 }
+
+} // namespace
 
 QString EditBackups::uniqueBackupPath(const QString& path, bool ask, int remaining, const QString& kindWord)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder = path.left(slash + 1);
     const QString fileName = path.mid(slash + 1);
-    if (!nameIsTaken(folder, fileName))
+    const QSet<QString> taken = foldedNames(folder);
+    if (!taken.contains(fileName.toCaseFolded()))
         return path;
     if (ask) {
         bool answer = applyToAllAnswer_;
@@ -268,9 +275,6 @@ QString EditBackups::uniqueBackupPath(const QString& path, bool ask, int remaini
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString base = dot < 0 ? fileName : fileName.left(dot);
     const QString extension = dot < 0 ? QString() : fileName.mid(dot);
-    QSet<QString> taken;
-    for (const QString& name : QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-        taken.insert(name.toCaseFolded());
     for (int n = 1; n <= kMaxCopyNumber; ++n) {
         const QString candidate = base + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + extension;
         if (!taken.contains(candidate.toCaseFolded()))
@@ -279,13 +283,15 @@ QString EditBackups::uniqueBackupPath(const QString& path, bool ask, int remaini
     return QString();
 }
 
-QString EditBackups::procedureToRtf(const model::Routine& routine) const
+QString EditBackups::procedureToRtf(const model::Routine& routine, model::TextEncoding* encoding) const
 {
     if (routine.startLine < 1 || routine.endLine < routine.startLine)
         return QString();
     const SourceDocument document = readSourceDocument(routine.filePath, *reader_);
     if (!document.ok)
         return QString();
+    if (encoding)
+        *encoding = document.encoding;
     const qsizetype last = std::min<qsizetype>(routine.endLine, document.lines.size());
     const QStringList lines = last >= routine.startLine
         ? document.lines.mid(routine.startLine - 1, last - routine.startLine + 1)

@@ -85,7 +85,8 @@ public:
     // overwritten, else the first free "NAME (N).EXT"; empty when none is left.
     QString uniqueBackupPath(const QString& path, bool ask, int remaining, const QString& kindWord);
     // The routine's lines as a document; empty when its span is empty or the file unreadable.
-    QString procedureToRtf(const model::Routine& routine) const;
+    // *encoding: how the file was decoded.
+    QString procedureToRtf(const model::Routine& routine, model::TextEncoding* encoding = nullptr) const;
     bool registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
         const QString& procedureName, const QString& uniqueKey);
     // Unregisters the backup and deletes its file.
@@ -109,7 +110,6 @@ public:
 
 private:
     bool fail(const QString& why);
-    bool nameIsTaken(const QString& folder, const QString& fileName) const;
 
     QString workingFolder_;
     const config::IniStore* ini_;

@@ -228,6 +228,14 @@ WorkSet buildWorkSet(
     return work;
 }
 
+RoutineList inSignatureOrder(const RoutineList& routines)
+{
+    RoutineList sorted = routines;
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const RoutinePtr& a, const RoutinePtr& b) { return a->signatureLine < b->signatureLine; });
+    return sorted;
+}
+
 Rewrite shrinkBlankLines(const QStringList& lines, const RoutineList& routines)
 {
     Rewrite result;
@@ -267,11 +275,8 @@ Rewrite moveDimStatements(const QStringList& lines, const RoutineList& routines,
         result.lines = lines;
         return result;
     }
-    RoutineList sorted = routines;
-    std::stable_sort(sorted.begin(), sorted.end(),
-        [](const RoutinePtr& a, const RoutinePtr& b) { return a->signatureLine < b->signatureLine; });
     qsizetype next = 1; // 1-based
-    for (const RoutinePtr& routine : sorted) {
+    for (const RoutinePtr& routine : inSignatureOrder(routines)) {
         const qsizetype end = std::min<qsizetype>(routine->endLine, n);
         // Only a procedure has a body: a part of a file without a signature line is passed over.
         if (routine->signatureLine < next || routine->signatureLine > end)

@@ -36,6 +36,10 @@ bool isEditableRoutine(const model::Routine& routine);
 WorkSet buildWorkSet(
     const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader);
 
+// The routines ordered by their signature lines, ties kept in their order (as repeated passes
+// exchanging neighbours order them).
+model::RoutineList inSignatureOrder(const model::RoutineList& routines);
+
 // A file's lines after a rewrite, and how many procedures it changed.
 struct Rewrite {
     QStringList lines;
