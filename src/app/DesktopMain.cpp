@@ -5,6 +5,7 @@
 #include "model/StartUp.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
+#include "platform/HomeThread.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
@@ -153,13 +154,15 @@ int runDesktop(const QString& projectPath)
     if (!instance.ensure(projectPath))
         return 0; // the running copy has been brought to the front and handed the project
 
-    ui::QtMessageBox box;
+    ui::QtMessageBox dialogs;
+    // Loads and print runs ask from their own thread; the dialogs show on this one.
+    platform::HomeThreadMessageBox box(dialogs, QCoreApplication::instance());
     platform::QtPrinterDefaults printerDefaults;
     config::Session session(box, printerDefaults, &model::DiagLog::standard());
     // The options file, its identification keys, every option loaded and saved back, and the
     // hidden-message store.
     session.start();
-    box.setThemeColor(session.options.windowBackColor());
+    dialogs.setThemeColor(session.options.windowBackColor());
     const QString manual = resourcesFolder() + QStringLiteral("QLNUserManual.pdf");
 
     // Tables of contents an older version kept in the options file go to their own list files.
@@ -168,7 +171,7 @@ int runDesktop(const QString& projectPath)
         model::DiagLog::standard().write(QStringLiteral("TOC sections not moved: ") + migrated.error);
 
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
-    box.setOwner(&window);
+    dialogs.setOwner(&window);
     connectLaterStarts(instance, window);
     const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
     if (QFileInfo::exists(iconPath)) {

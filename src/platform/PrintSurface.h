@@ -96,6 +96,10 @@ public:
     // Finishes the document; false when it could not be completed (the file cannot be
     // written, the device refused the job).
     virtual bool endDocument() = 0;
+    // Ends the open document without delivering it: a file being written is thrown away (a
+    // file it was to replace stays as it was) and a printer job is withdrawn where the system
+    // allows it.
+    virtual void abandonDocument() = 0;
     // Why the last document failed; empty while none has.
     virtual DocumentError documentError() const { return {}; }
     virtual int pagesStarted() const = 0;

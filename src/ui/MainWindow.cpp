@@ -11,6 +11,7 @@
 #include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TocText.h"
+#include "ui/BackgroundWork.h"
 #include "ui/NamedControls.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OverwriteBackupDialog.h"
@@ -42,7 +43,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -89,20 +92,21 @@ QAction* menuEntry(QMenu* menu, const QString& caption, const QString& name, boo
 } // namespace
 
 MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent)
-    : QMainWindow(parent), session_(session), box_(box), surfaces_(std::move(surfaces)), toc_(session.ini)
+    : QMainWindow(parent), session_(session), box_(box), workBox_(box, this), surfaces_(std::move(surfaces)),
+      toc_(session.ini)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillon"));
     project_.status = this;
-    project_.messages = &box_;
+    project_.messages = &workBox_;
     project_.analysis = &analysis_;
     project_.refreshTableOfContents = [this](Project& loaded) {
         if (!toc_.open(loaded.projectPath))
             return; // printing then finds no table of contents data and says so
         toc_.index(loaded);
-        toc_.checkStaleKeys(loaded, box_);
+        toc_.checkStaleKeys(loaded, workBox_);
     };
-    project_.filesListed = [this](Project&) { showFiles(); };
+    project_.filesListed = [this](Project&) { platform::callOnThreadOf(this, [this] { showFiles(); }); };
     lists_ = std::make_unique<print::ProcedureLists>(project_, &analysis_.dependencies, &box_);
 
     chooseProjectFileDialog = [this](const QString& folder) { return chooseProjectFileWithDialog(this, folder); };
@@ -243,7 +247,18 @@ QHBoxLayout* MainWindow::buildStatusRow(QWidget* parent)
     bottom->addWidget(statusLabel_, 1);
     exitButton_ = namedButton(QStringLiteral("Exit"), QStringLiteral("cmdExit"), parent);
     exitButton_->setMinimumWidth(90);
-    bottom->addWidget(exitButton_, 0, Qt::AlignBottom);
+    auto* side = new QVBoxLayout;
+    progressBar_ = new QProgressBar(parent);
+    progressBar_->setObjectName(QStringLiteral("prgWork"));
+    progressBar_->setMinimumWidth(180);
+    progressBar_->hide();
+    cancelButton_ = namedButton(QStringLiteral("Cancel"), QStringLiteral("cmdCancel"), parent);
+    cancelButton_->hide();
+    side->addStretch(1);
+    side->addWidget(progressBar_);
+    side->addWidget(cancelButton_, 0, Qt::AlignRight);
+    side->addWidget(exitButton_, 0, Qt::AlignRight);
+    bottom->addLayout(side);
     return bottom;
 }
 
@@ -265,6 +280,7 @@ void MainWindow::connectControls()
     });
     connect(keepOnlyButton_, &QPushButton::clicked, this, [this] { keepOnlyDependencyReports(); });
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelPrintRun(); });
     connect(statusTimer_, &QTimer::timeout, this, [this] { animateIndexStatus(); });
 }
 
@@ -383,7 +399,7 @@ void MainWindow::refreshDeveloperAidsMenu()
 
 void MainWindow::runSourceAid(aids::SourceAid aid)
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
@@ -413,7 +429,7 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
 
 void MainWindow::showWrapRules()
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     WrapRulesDialog dialog(session_, box_, this);
     dialog.exec();
@@ -421,7 +437,7 @@ void MainWindow::showWrapRules()
 
 void MainWindow::showRestoreBackups()
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     aids::EditBackups backups = editBackups();
     RestoreBackupsDialog dialog(backups, session_, box_, this);
@@ -435,10 +451,88 @@ void MainWindow::showRestoreBackups()
 
 void MainWindow::showStatus(const QString& text)
 {
-    setStatus(text);
-    // The load runs on this thread: the label only repaints, and the timer only ticks, when
-    // pending events get their turn.
-    QCoreApplication::processEvents();
+    if (QThread::currentThread() == thread()) {
+        setStatus(text);
+        return;
+    }
+    const std::lock_guard lock(pendingMutex_);
+    pending_.text = text;
+    pending_.hasText = true;
+    if (!std::exchange(pending_.posted, true))
+        QMetaObject::invokeMethod(this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showProgress(qint64 done, qint64 total)
+{
+    if (QThread::currentThread() == thread()) {
+        setProgress(done, total);
+        return;
+    }
+    const std::lock_guard lock(pendingMutex_);
+    pending_.done = done;
+    pending_.total = total;
+    pending_.hasProgress = true;
+    if (!std::exchange(pending_.posted, true))
+        QMetaObject::invokeMethod(this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showPendingStatus()
+{
+    PendingStatus shown;
+    {
+        const std::lock_guard lock(pendingMutex_);
+        shown = std::exchange(pending_, PendingStatus());
+    }
+    if (shown.hasText)
+        setStatus(shown.text);
+    if (shown.hasProgress)
+        setProgress(shown.done, shown.total);
+}
+
+void MainWindow::setProgress(qint64 done, qint64 total)
+{
+    if (total <= 0) {
+        progressBar_->setRange(0, 0); // busy, without a measure
+        return;
+    }
+    // The bar counts in int: a larger total is shown in proportion.
+    const qint64 scale = total / std::numeric_limits<int>::max() + 1;
+    progressBar_->setRange(0, int(total / scale));
+    progressBar_->setValue(int(std::clamp<qint64>(done, 0, total) / scale));
+}
+
+void MainWindow::runLocked(const std::function<void()>& work, bool cancellable)
+{
+    // Restored however the work ends, an exception included.
+    struct Unlock {
+        MainWindow* window;
+        ~Unlock()
+        {
+            window->showPendingStatus();
+            window->progressBar_->hide();
+            window->cancelButton_->hide();
+            window->menuBar()->setEnabled(true);
+            window->exitButton_->setEnabled(true);
+        }
+    };
+    menuBar()->setEnabled(false);
+    exitButton_->setEnabled(false);
+    lockLists(false);
+    cancelRequested_ = false;
+    setProgress(0, 0);
+    progressBar_->show();
+    cancelButton_->setEnabled(true);
+    cancelButton_->setVisible(cancellable);
+    const Unlock unlock {this};
+    runBesideEvents(work);
+}
+
+void MainWindow::cancelPrintRun()
+{
+    if (!printing_)
+        return;
+    cancelRequested_ = true;
+    cancelButton_->setEnabled(false);
 }
 
 void MainWindow::setStatus(const QString& text)
@@ -504,16 +598,15 @@ QString MainWindow::chooseProjectFile()
 
 bool MainWindow::openProject(const QString& vbpPath)
 {
-    if (loading_ || printing_)
+    if (busy())
         return false;
     loading_ = true;
-    fileOpenAction_->setEnabled(false);
     indexTicks_ = 0;
     statusTimer_->start();
-    const Project::OpenOutcome outcome = project_.openProject(vbpPath);
+    Project::OpenOutcome outcome = Project::OpenOutcome::Busy;
+    runLocked([&] { outcome = project_.openProject(vbpPath); }, false);
     statusTimer_->stop();
     loading_ = false;
-    fileOpenAction_->setEnabled(true);
     if (outcome == Project::OpenOutcome::Missing || outcome == Project::OpenOutcome::Busy) {
         lockLists(true);
         return false;
@@ -597,7 +690,7 @@ void MainWindow::readSelection()
 
 void MainWindow::processSelection(ProcessStep step)
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     readSelection();
     if (step == ProcessStep::FillProcedures) {
@@ -716,15 +809,19 @@ void MainWindow::printQueue()
 
 void MainWindow::printTableOfContents()
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     const bool suppressNotes = print::askSuppressTocNotes(session_.messages);
-    const print::TocFile file =
-        print::prepareTableOfContents(toc_, project_, box_, suppressNotes, &DiagLog::standard());
-    if (!file.ok())
-        return;
     printing_ = true;
-    lockLists(false);
+    print::TocFile file;
+    runLocked(
+        [&] { file = print::prepareTableOfContents(toc_, project_, workBox_, suppressNotes, &DiagLog::standard()); },
+        false);
+    if (!file.ok()) {
+        printing_ = false;
+        lockLists(true);
+        return;
+    }
     std::vector<print::ListRow> queue {{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
     runQueue(queue, fileBaseName(project_.projectPath) + QStringLiteral(" TOC"), false);
     print::removeTocFile(file);
@@ -744,7 +841,7 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
         .setup = setup,
         .options = session_.options,
         .warnings = session_.messages,
-        .messages = box_,
+        .messages = workBox_,
         .project = project_,
         .analysis = analysis_,
         .otherPrinter = surfaces_,
@@ -754,22 +851,36 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     if (surface->isFileTarget()) {
         const QString folder = session_.options.text(config::opt::OutputFolder);
         run.outputPath = QDir(folder).filePath(print::suggestedOutputName(runName, printer.now()));
-        run.chooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
-            const QString from = request.previous.isEmpty() ? folder : QFileInfo(request.previous).absolutePath();
-            return chooseSaveFileDialog ? chooseSaveFileDialog(from, fileNameOf(request.suggested)) : QString();
-        };
+        connectFileTarget(run, folder);
     }
-    run.copyToClipboard = [](const QString& text) {
-        if (QClipboard* clipboard = QGuiApplication::clipboard())
-            clipboard->setText(text);
-    };
     run.status = [this](const QString& text) { showStatus(text); };
     run.statusSink = this;
-    const print::RunResult result = run.runPrintQueue(queue);
+    run.cancelRequested = [this] { return cancelRequested_.load(); };
+    print::RunResult result;
+    runLocked([&] { result = run.runPrintQueue(queue); }, true);
     if (!result.report.isEmpty())
         setStatus(result.report);
     else if (!result.status.isEmpty())
         setStatus(result.status);
+}
+
+void MainWindow::connectFileTarget(print::PrintRun& run, const QString& folder)
+{
+    run.chooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
+        const QString from = request.previous.isEmpty() ? folder : QFileInfo(request.previous).absolutePath();
+        QString chosen;
+        platform::callOnThreadOf(this, [&] {
+            if (chooseSaveFileDialog)
+                chosen = chooseSaveFileDialog(from, fileNameOf(request.suggested));
+        });
+        return chosen;
+    };
+    run.copyToClipboard = [this](const QString& text) {
+        platform::callOnThreadOf(this, [&text] {
+            if (QClipboard* clipboard = QGuiApplication::clipboard())
+                clipboard->setText(text);
+        });
+    };
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -797,7 +908,7 @@ void MainWindow::refreshOutputTarget()
 
 void MainWindow::showUserOptions()
 {
-    if (loading_ || printing_)
+    if (busy())
         return;
     OptionsDialog dialog(session_, box_, surfaces_, this);
     dialog.displayUserManual = displayUserManual;
@@ -817,6 +928,8 @@ void MainWindow::showUserOptions()
 
 void MainWindow::selectDefaultPrinter()
 {
+    if (busy())
+        return;
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     if (!surface || !choosePrinterDialog)
         return;
@@ -846,6 +959,8 @@ void MainWindow::makeDefaultPrinter(const QString& deviceName)
 
 void MainWindow::confirmPrintUserManual()
 {
+    if (busy())
+        return;
     const QString text = targetDescription_ + kCrLf + kCrLf + QStringLiteral("Do you want to ")
         + QStringLiteral("continue to send the User Manual to this output target?  If not, ")
         + QStringLiteral("click <No> to exit and then use ")
@@ -887,8 +1002,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (loading_ || printing_) {
-        // The work below the status line still holds the project and the surface.
+    if (busy()) {
+        // The work on its own thread still holds the project and the surface.
         event->ignore();
         return;
     }

@@ -3,6 +3,7 @@
 #include "aids/SourceTransforms.h"
 #include "analysis/ProjectAnalysis.h"
 #include "model/ProjectLoader.h"
+#include "platform/HomeThread.h"
 #include "platform/PrintSurface.h"
 #include "platform/StatusSink.h"
 #include "print/ProcedureLists.h"
@@ -12,8 +13,10 @@
 #include <QMainWindow>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class QAction;
@@ -23,6 +26,7 @@ class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class QVBoxLayout;
@@ -35,6 +39,7 @@ class IMessageBox;
 }
 namespace quillon::print {
 class GdiSpoolEstimator;
+class PrintRun;
 struct ListRow;
 } // namespace quillon::print
 
@@ -94,6 +99,8 @@ public:
     bool openProject(const QString& vbpPath);
     // A load or a print runs: another project must wait.
     bool busy() const { return loading_ || printing_; }
+    // The running print run stops after the routine it is printing (the Cancel button).
+    void cancelPrintRun();
 
     // The three processButton buttons, left to right.
     enum class ProcessStep { FillProcedures, BuildQueue, PrintQueue };
@@ -139,7 +146,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Called by the load and the print run, from their own thread: the window shows the latest
+    // text and measure when it next handles events.
     void showStatus(const QString& text) override;
+    void showProgress(qint64 done, qint64 total) override;
+    void showPendingStatus();
+    void setProgress(qint64 done, qint64 total);
+    // Runs long work on a thread of its own while the window answers events: the menus, the
+    // lists and Exit are locked, the progress bar shows and, for a print run, Cancel.
+    void runLocked(const std::function<void()>& work, bool cancellable);
 
     void buildControls();
     // One of the three lists with its caption, its Select All and Unselect All buttons, its
@@ -167,6 +182,8 @@ private:
     // Runs the print queue (or the table of contents) on a fresh surface; the status line
     // gets the completion report.
     void runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
+    // The file dialog and the clipboard of a run, asked from the run's thread.
+    void connectFileTarget(print::PrintRun& run, const QString& folder);
     void refreshOutputTarget();
     // Makes the device the system's default printer; says so when the system refused.
     void makeDefaultPrinter(const QString& deviceName);
@@ -177,6 +194,7 @@ private:
 
     config::Session& session_;
     platform::IMessageBox& box_;
+    platform::HomeThreadMessageBox workBox_; // box_ for the work on the worker thread
     SurfaceFactory surfaces_;
 
     model::Project project_;
@@ -205,6 +223,21 @@ private:
     QLabel* statusLabel_ = nullptr;
     QLabel* targetLabel_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    std::atomic<bool> cancelRequested_ {false};
+    // What the worker last reported, shown once the window gets to it: a run reports far more
+    // often than a label can repaint.
+    struct PendingStatus {
+        QString text;
+        bool hasText = false;
+        qint64 done = 0;
+        qint64 total = 0;
+        bool hasProgress = false;
+        bool posted = false;
+    };
+    std::mutex pendingMutex_;
+    PendingStatus pending_;
     QTimer* statusTimer_ = nullptr;
     QAction* fileOpenAction_ = nullptr;
     QAction* printTocAction_ = nullptr;

@@ -25,7 +25,7 @@ bool RecordingPrintSurface::selectDevice(const QString& deviceName)
 
 RecordingPrintSurface::Op RecordingPrintSurface::base(Op::Kind kind)
 {
-    if (kind != Op::Kind::EndDocument)
+    if (kind != Op::Kind::EndDocument && kind != Op::Kind::AbandonDocument)
         openDocumentIfEnded();
     Op op;
     op.kind = kind;
@@ -96,6 +96,12 @@ bool RecordingPrintSurface::endDocument()
     }
     ended_ = true;
     return true;
+}
+
+void RecordingPrintSurface::abandonDocument()
+{
+    ops.push_back(base(Op::Kind::AbandonDocument));
+    ended_ = true;
 }
 
 QStringList RecordingPrintSurface::texts(int page) const

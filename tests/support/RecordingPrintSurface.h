@@ -16,7 +16,7 @@ namespace quillon::test {
 class RecordingPrintSurface : public platform::IPrintSurface {
 public:
     struct Op {
-        enum class Kind { Text, Line, Box, Fill, NewPage, EndDocument };
+        enum class Kind { Text, Line, Box, Fill, NewPage, EndDocument, AbandonDocument };
         Kind kind = Kind::Text;
         int page = 1; // pages started so far when the operation happened (1 before the first NewPage)
         QString text;
@@ -130,6 +130,7 @@ public:
 
     void newPage() override;
     bool endDocument() override;
+    void abandonDocument() override;
     // Pages of the current document (op.page keeps counting across documents).
     int pagesStarted() const override { return page_ - documentStart_ + 1; }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "platform/MessageBox.h"
 
+#include <QThread>
+
 #include <deque>
 #include <vector>
 
@@ -17,6 +19,7 @@ public:
         platform::MessageButtons buttons = platform::MessageButtons::Ok;
         bool isRequest = false;
         platform::MessageRequest request; // as the box received it
+        QThread* thread = QThread::currentThread(); // the thread that showed it
     };
     struct RequestAnswer {
         int button = 0;

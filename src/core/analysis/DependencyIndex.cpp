@@ -311,7 +311,8 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
             const qsizetype i = run * kRun + k;
             if (project && project->status) {
                 project->setStatus(project->loadStatusText + kCrLf + QStringLiteral("Phase 2 of 2: Scanning procedure ")
-                    + QString::number(i + 1) + QStringLiteral(" of ") + total);
+                        + QString::number(i + 1) + QStringLiteral(" of ") + total,
+                    i + 1, n);
             }
             addCalls(entries[size_t(i)].first, std::move(found[size_t(k)]));
         }

@@ -170,6 +170,13 @@ void Project::setStatus(const QString& text)
     }
 }
 
+void Project::setStatus(const QString& text, qint64 done, qint64 total)
+{
+    setStatus(text);
+    if (status)
+        status->showProgress(done, total);
+}
+
 std::optional<FileList> Project::loadVbpFiles(const QString& vbpPath)
 {
     if (!fileExists(vbpPath)) {
@@ -308,7 +315,8 @@ void Project::loadProjectRoutines(const FileList* files)
         if (trimBlanks(file.filePath).isEmpty())
             return;
         setStatus(QStringLiteral("Phase 1 of 2: Loading file ") + QString::number(i + 1) + QStringLiteral(" of ")
-            + QString::number(n));
+                + QString::number(n),
+            i + 1, n);
         addLoadedFile(*this, file, std::move(loaded), allRoutines);
     };
     produceInOrder<LoadedFile>(n, loadThreads(), load, add);

@@ -113,6 +113,8 @@ public:
     void recordProjectSignature(const QString& vbpPath);
     bool projectChanged(const QString& vbpPath);
     void setStatus(const QString& text);
+    // The status with how far the step has come (done of total), for a progress bar.
+    void setStatus(const QString& text, qint64 done, qint64 total);
 
     // The headless part of File | Open, shared by the main window and the command line:
     // check the file, read the project file, load every source file, record the project's

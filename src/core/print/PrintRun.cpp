@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/PrintSurface.h"
 #include "platform/ReplacementFile.h"
+#include "platform/StatusSink.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/TableOfContents.h"
@@ -339,6 +340,10 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
 void PrintRun::discardUnfinishedOutput()
 {
     // Nothing of an unfinished split run is kept: the user's file stays as it was.
+    if (documentOpen_) {
+        documentOpen_ = false;
+        surface_.abandonDocument();
+    }
     parts_.discard();
     dropReservedFile();
 }
@@ -852,8 +857,16 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         if (printRoutine(routine))
             ++routinesSent_;
         processed = i + 1;
+        if (statusSink)
+            statusSink->showProgress(procedureOffset + routinesSent_, procedureTotal > 0 ? procedureTotal : totalSelected_);
         if (failed_)
             return BatchEnd::Failed;
+        if (cancelRequested && cancelRequested()) {
+            endStatus_ = QStringLiteral("Print run cancelled after ") + QString::number(procedureOffset + routinesSent_)
+                + QStringLiteral(" of ") + QString::number(procedureTotal > 0 ? procedureTotal : totalSelected_)
+                + QStringLiteral(" procedures; the unfinished output was discarded.");
+            return BatchEnd::Cancelled;
+        }
         if (oversizeAbandoned_)
             return BatchEnd::Terminated;
         if (oversize_) {

@@ -136,8 +136,12 @@ public:
     std::function<bool(model::Routine&)> printImage;
     std::function<int(const model::Routine&)> imagePages;
     std::function<bool(model::Routine&, const QString& device)> printImageOnPrinter;
-    // Where the combining step shows its waiting (the window's status line); may be null.
+    // Where the combining step shows its waiting (the window's status line) and the run how
+    // many routines it has printed; may be null.
     platform::IStatusSink* statusSink = nullptr;
+    // Asked after each routine: true stops the run there, and what it wrote so far is thrown
+    // away as when it fails (the window's Cancel button).
+    std::function<bool()> cancelRequested;
     // How the output verification waits for the driver to write the file.
     OutputWaits waits = OutputWaits::system();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).

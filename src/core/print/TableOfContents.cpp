@@ -235,7 +235,7 @@ bool TocList::index(model::Project& project)
     for (qsizetype i = 0; i < total; ++i) {
         const qsizetype n = i + 1;
         if (n == 1 || n == total || n % 25 == 0)
-            project.setStatus(project.loadStatusText + kCrLf + indexStatus(n, total));
+            project.setStatus(project.loadStatusText + kCrLf + indexStatus(n, total), n, total);
         const std::optional<TocKey> parts = parseTocKey(keys[i]);
         if (!parts)
             continue;

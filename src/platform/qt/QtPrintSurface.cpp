@@ -845,4 +845,21 @@ bool QtPrintSurface::endDocument()
     return ok;
 }
 
+void QtPrintSurface::abandonDocument()
+{
+    if (painter_ && painter_->isActive()) {
+        // A printer's engine may refuse to withdraw the job; a file's pages end in the work
+        // file, which is thrown away below.
+        if (!isFileTarget())
+            printer_->abort();
+        painter_->end();
+    }
+    output_.discard();
+    painter_.reset();
+    painterFont_ = nullptr;
+    textPenSet_ = false;
+    state_ = DocState::Idle;
+    applyPageSetup();
+}
+
 } // namespace quillon::platform

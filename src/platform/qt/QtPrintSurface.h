@@ -123,6 +123,7 @@ public:
     // written), the printer reported an error, or the PDF written is empty or cut short.
     // With nothing printed, a printer gets no job and a file gets a blank page.
     bool endDocument() override;
+    void abandonDocument() override;
     DocumentError documentError() const override { return error_; }
     int pagesStarted() const override { return pages_; }
 
