@@ -36,6 +36,7 @@ struct Bench : quillon::test::PrintBench {
     qint64 clock = 0;
     bool askForFiles = true, renderer = true, printerSelectable = true;
     int imagePages = 2;
+    int cancelAfter = 0; // the run is cancelled once this many routines have printed (0: never)
 
     explicit Bench(bool textFile = false)
     {
@@ -82,6 +83,7 @@ struct Bench : quillon::test::PrintBench {
         run->status = [this](const QString& text) { statuses << text; };
         run->copyToClipboard = [this](const QString& name) { clipboard << name; };
         run->waits = {[this](int ms) { clock += ms; }, [this] { return clock; }};
+        run->cancelRequested = [this, asked = 0]() mutable { return ++asked == cancelAfter; };
         if (askForFiles) {
             run->chooseOutputFile = [this](const OutputFileRequest& request) {
                 requests.push_back(request);
@@ -232,6 +234,18 @@ TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentB
     // The recorded parts are no PDF files: the combine fails and names both, which stay.
     EXPECT_EQ(std::tuple(split.ok, split.files.size(), QFileInfo::exists(pdf.p.fx.path("Docs_QLNTemp1.pdf")), QFileInfo::exists(pdf.p.fx.path("Docs.PDF"))),
         std::tuple(false, 2u, true, false));
+
+    // Cancelled in the second part: neither part stays, the user's file is not touched, and the
+    // open document is abandoned, not ended.
+    Bench cancelled(true);
+    cancelled.surface.selectDevice(QStringLiteral("Recording PDF"));
+    cancelled.answers = {cancelled.p.fx.write("Docs.PDF", "last week's")};
+    cancelled.cancelAfter = 3;
+    const RunResult stop = cancelled.print(cancelled.makeQueue({"MODL|R1", "MODL|R2", "MODL|R3", "MODL|R4"}), 25);
+    EXPECT_EQ(std::tuple(stop.ok, stop.status), std::tuple(false, "Print run cancelled after 3 of 4 procedures; the unfinished output was discarded."));
+    EXPECT_EQ(QDir(cancelled.p.fx.path()).entryList({"Docs*"}), QStringList {"Docs.PDF"});
+    EXPECT_EQ(quillon::test::readBytes(cancelled.p.fx.path("Docs.PDF")), "last week's");
+    EXPECT_EQ(cancelled.surface.ops.back().kind, Op::Kind::AbandonDocument);
 }
 
 TEST(PrintRunSpoolTest, ARoutineLargerThanAFileGoesIntoPartFilesOnEvenPages)
