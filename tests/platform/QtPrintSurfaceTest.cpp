@@ -241,6 +241,8 @@ TEST(QtPrintSurfaceText, LineEndMovesDownOneTextHeightAndBackToTheMargin)
     surface.printText(u" As Long", true);
     EXPECT_EQ(surface.currentX(), 0);
     EXPECT_DOUBLE_EQ(surface.currentY(), 1440 + height);
+    surface.printText(u"", true); // a blank line is as high as any other
+    EXPECT_DOUBLE_EQ(surface.currentY(), 1440 + 2 * height);
 }
 
 // ---- Characters the font cannot show ---------------------------------------------------
@@ -356,6 +358,7 @@ TEST(QtPrintSurfaceDocument, AnEmptyDocumentAndABreakBeforeAnyOutput)
             pdf.surface.newPage();
             pdf.surface.printText(u"after the break", true);
         }
+        EXPECT_EQ(pdf.surface.pagesStarted(), breakFirst ? 2 : 1);
         ASSERT_TRUE(pdf.surface.endDocument());
         SKIP_WITHOUT_TOOLS("qpdf");
         EXPECT_EQ(quillon::test::pdfPages(pdf.file), breakFirst ? 2 : 1) << "an empty document still writes its file";
