@@ -109,6 +109,7 @@ TEST_F(ConfigTest, IniReadingWritingDeletingAndFailedWrites)
     EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xE9\r\nother=na\xEFve\r\n"));
     ASSERT_TRUE(ini_.write("S", "greek", QString::fromUtf8("αβ")));
     EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\nother=na\xC3\xAFve\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
+    EXPECT_EQ(ini_.read("S", "name", QString()), QString::fromUtf8("café")) << "read back as UTF-8";
     // Deleting a key or a section writes the file without it; nothing to delete writes nothing.
     ASSERT_TRUE(ini_.deleteKey("s", "OTHER"));
     EXPECT_EQ(readBytes(ini_.defaultPath()), QByteArray("[S]\r\nname=caf\xC3\xA9\r\ngreek=\xCE\xB1\xCE\xB2\r\n"));
