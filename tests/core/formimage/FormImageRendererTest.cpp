@@ -401,8 +401,7 @@ TEST(FormImageRendererTest, RoutineOverloadsReadTheFormFile)
     routine.filePath = b.fx.path("missing.frm");
     EXPECT_EQ(b.renderer.estimateFormImagePages(routine, reader), 0);
     EXPECT_FALSE(b.renderer.printFormImage(routine, reader, &b.box));
-    ASSERT_EQ(b.box.shown.size(), 1u);
-    EXPECT_EQ(b.box.shown[0].title, "Form Image");
+    EXPECT_EQ(b.box.shown.size(), 1u) << "told once, by the print";
 }
 
 } // namespace
