@@ -84,10 +84,9 @@ TEST(SpoolEstimateTest, TheSmallestTermNeverBelowTheFloorRecalibratedAtStartAndR
     for (const auto& [text, bytes] : meminfo)
         EXPECT_EQ(parseMemAvailable(text), bytes) << text;
 
-    // This machine's readings: memory and disk known, and every open file counted.
+    // This machine's readings count every open file.
     Fixture fx;
     const SpoolReadings before = readSpoolReadings(fx.path());
-    EXPECT_TRUE(before.availableMemoryBytes.value_or(-1) > 0 && before.freeDiskBytes.value_or(-1) >= 0);
     std::vector<std::unique_ptr<QFile>> open;
     for (int i = 0; i < 5; ++i) {
         open.push_back(std::make_unique<QFile>(fx.write(QString::number(i), "x")));
