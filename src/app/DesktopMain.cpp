@@ -94,16 +94,30 @@ QString projectArgument(const QString& arg)
     return named && info.exists() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
 }
 
+// The project the window opens once it has started: the one on the command line, unless a later
+// start hands over another before then (the splash and the start-up notes let events run, and
+// a load then would be overwritten by the start-up's status and the command line's project).
+struct StartUpProject {
+    bool started = false;
+    QString path;
+};
+
 // A later start brings the window forward and may hand it a project; what it hands that is no
 // project file is only logged.
-void connectLaterStarts(platform::SingleInstance& instance, ui::MainWindow& window)
+void connectLaterStarts(platform::SingleInstance& instance, ui::MainWindow& window, StartUpProject& startUp)
 {
     QObject::connect(
         &instance, &platform::SingleInstance::activationRequested, &window, [&window] { ui::bringToFront(&window); });
     // Queued: the load runs from the event loop, not inside the socket's read.
     QObject::connect(
         &instance, &platform::SingleInstance::openRequested, &window,
-        [&window](const QString& path) { openGivenProject(window, path); }, Qt::QueuedConnection);
+        [&window, &startUp](const QString& path) {
+            if (startUp.started)
+                openGivenProject(window, path);
+            else
+                startUp.path = path; // the later choice
+        },
+        Qt::QueuedConnection);
     QObject::connect(&instance, &platform::SingleInstance::requestIgnored, &window,
         [](const QString& why) { model::DiagLog::standard().write(why); });
 }
@@ -172,7 +186,8 @@ int runDesktop(const QString& projectPath)
 
     ui::MainWindow window(session, box, [] { return std::make_unique<platform::QtPrintSurface>(); });
     dialogs.setOwner(&window);
-    connectLaterStarts(instance, window);
+    StartUpProject startUp {false, projectPath};
+    connectLaterStarts(instance, window, startUp);
     const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
     if (QFileInfo::exists(iconPath)) {
         QApplication::setWindowIcon(QIcon(iconPath));
@@ -216,9 +231,10 @@ int runDesktop(const QString& projectPath)
                            "constants, variables, procedure names and literals each have their own color; "
                            "see the user manual, section 4.1 Color Settings, to change them."));
     }
-    if (!projectPath.isEmpty())
+    startUp.started = true;
+    if (!startUp.path.isEmpty())
         QMetaObject::invokeMethod(
-            &window, [&window, projectPath] { openGivenProject(window, projectPath); }, Qt::QueuedConnection);
+            &window, [&window, path = startUp.path] { openGivenProject(window, path); }, Qt::QueuedConnection);
     const int code = QApplication::exec();
     instance.release();
     return code;

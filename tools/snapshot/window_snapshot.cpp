@@ -3,6 +3,8 @@
 // and with two more the options window and the message its Save and Exit gives for duplex
 // printing bound at the top:
 //   quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png [OPTIONS.png CHECK.png]]
+// or, for the window in the middle of sending every routine to the PDF writer (/tmp/...pdf):
+//   quillon_window_snapshot PROJECT.vbp OUT.png PRINTING.png
 // Runs headless (offscreen) unless a display is given; the options live in a private folder.
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
@@ -24,6 +26,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -93,13 +96,40 @@ bool saveOptionsShots(QWidget& owner, const QString& optionsFile, const char* op
     return saved;
 }
 
+// The PDF writer at the pace of a slow printer, so that the shot finds the run under way.
+class SlowSurface : public quillon::platform::QtPrintSurface {
+public:
+    void newPage() override
+    {
+        QThread::msleep(60);
+        QtPrintSurface::newPage();
+    }
+};
+
+// Every routine of every file queued and sent; the shot is taken a moment into the run.
+bool savePrinting(quillon::ui::MainWindow& window, const QString& output, const char* path)
+{
+    const char* const lists[] = {"lstFiles", "lstProcedures", "lstSelected"};
+    for (int step = 0; step < 3; ++step) {
+        window.findChild<QListWidget*>(QString::fromLatin1(lists[step]))->selectAll();
+        if (step < 2)
+            window.processSelection(quillon::ui::MainWindow::ProcessStep(step));
+    }
+    window.chooseSaveFileDialog = [output](const QString&, const QString&) { return output; };
+    bool saved = false;
+    QTimer::singleShot(1500, &window, [&] { saved = save(window, path); });
+    window.processSelection(quillon::ui::MainWindow::ProcessStep::PrintQueue);
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 5 && argc != 7) {
+    if (argc < 3 || argc > 7 || argc == 6) {
         std::fprintf(stderr,
-            "usage: quillon_window_snapshot PROJECT.vbp OUT.png [MSGBOX.png SPLASH.png [OPTIONS.png CHECK.png]]\n");
+            "usage: quillon_window_snapshot PROJECT.vbp OUT.png [PRINTING.png | MSGBOX.png SPLASH.png [OPTIONS.png "
+            "CHECK.png]]\n");
         return 2;
     }
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
@@ -112,7 +142,12 @@ int main(int argc, char** argv)
     quillon::platform::BuiltInPdfPrinterDefaults defaults;
     quillon::config::Session session(box, defaults, nullptr, home.filePath(QStringLiteral("QLN.spi")));
     session.start();
-    quillon::ui::MainWindow window(session, box, [] { return std::make_unique<quillon::platform::QtPrintSurface>(); });
+    const bool slow = argc == 4;
+    quillon::ui::MainWindow window(session, box, [slow]() -> std::unique_ptr<quillon::platform::IPrintSurface> {
+        if (slow)
+            return std::make_unique<SlowSurface>();
+        return std::make_unique<quillon::platform::QtPrintSurface>();
+    });
     window.show();
     window.openProject(QString::fromLocal8Bit(argv[1]));
     // A typical moment: two files chosen, their routines listed, a few of them queued.
@@ -129,6 +164,8 @@ int main(int argc, char** argv)
         return 1;
     if (argc == 3)
         return 0;
+    if (argc == 4)
+        return savePrinting(window, home.filePath(QStringLiteral("all.pdf")), argv[3]) ? 0 : 1;
     // The warning most runs meet: a line too long for the page, with the offer to hide it.
     quillon::platform::MessageRequest request;
     request.messageKey = QStringLiteral("Long Line Action");
