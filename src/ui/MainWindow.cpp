@@ -92,7 +92,11 @@ QAction* menuEntry(QMenu* menu, const QString& caption, const QString& name, boo
 } // namespace
 
 MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, SurfaceFactory surfaces, QWidget* parent)
-    : QMainWindow(parent), session_(session), box_(box), workBox_(box, this), surfaces_(std::move(surfaces)),
+    : QMainWindow(parent),
+      session_(session),
+      box_(box),
+      workBox_(box, this),
+      surfaces_(std::move(surfaces)),
       toc_(session.ini)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -459,7 +463,8 @@ void MainWindow::showStatus(const QString& text)
     pending_.text = text;
     pending_.hasText = true;
     if (!std::exchange(pending_.posted, true))
-        QMetaObject::invokeMethod(this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::showProgress(qint64 done, qint64 total)
@@ -473,7 +478,8 @@ void MainWindow::showProgress(qint64 done, qint64 total)
     pending_.total = total;
     pending_.hasProgress = true;
     if (!std::exchange(pending_.posted, true))
-        QMetaObject::invokeMethod(this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::showPendingStatus()

@@ -4,11 +4,7 @@
 #include "ui/TargetChoosers.h"
 #include "ui/WindowPlacement.h"
 
-#include "config/Session.h"
 #include "model/RoutineParser.h"
-#include "platform/PrinterDefaults.h"
-#include "support/ScriptedMessageBox.h"
-#include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -30,11 +26,7 @@ const QStringList kModule = {"Attribute VB_Name = \"modA\"", "Option Explicit", 
 const QStringList kForm = {"VERSION 5.00", "Begin VB.Form Form1", "End", "Attribute VB_Name = \"Form1\"", "Private Sub Form_Load()", "End Sub"};
 
 // A module and a form in a private project folder, backups kept in a private working folder.
-struct Bench {
-    test::Fixture fx;
-    ScriptedMessageBox box;
-    platform::BuiltInPdfPrinterDefaults defaults;
-    config::Session session {box, defaults, nullptr, fx.path("appdata/QLN.spi")};
+struct Bench : test::SessionBench {
     QString module = fx.writeLines("proj/modA.bas", kModule);
     QString form = fx.writeLines("proj/Form1.frm", kForm);
     QByteArray moduleBytes = test::readBytes(module);

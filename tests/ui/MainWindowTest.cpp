@@ -1,23 +1,27 @@
 #include "ui/MainWindow.h"
 #include "ui/WindowPlacement.h"
 
-#include "config/Session.h"
 #include "platform/MessageBox.h"
-#include "platform/PrinterDefaults.h"
+#include "platform/qt/QtPrintSurface.h"
 #include "support/RecordingPrintSurface.h"
-#include "support/ScriptedMessageBox.h"
-#include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <atomic>
 
 using namespace quillon;
 using test::RecordingPrintSurface;
@@ -26,17 +30,13 @@ using test::ScriptedMessageBox;
 namespace {
 
 // A window over a two-module project with one call between the modules, in a private folder.
-struct Bench {
-    test::Fixture fx;
-    ScriptedMessageBox box;
-    platform::BuiltInPdfPrinterDefaults defaults;
-    config::Session session {box, defaults, nullptr, fx.path("appdata/QLN.spi")};
+struct Bench : test::SessionBench {
     std::vector<RecordingPrintSurface::Op> printed;
     std::unique_ptr<ui::MainWindow> window;
     QString vbp;
     QString askedIn; // the folder the project file was chosen in
 
-    Bench()
+    explicit Bench(ui::MainWindow::SurfaceFactory surfaces = {})
     {
         session.start();
         session.options.set(config::opt::DeviceName, "Office Laser");
@@ -48,11 +48,14 @@ struct Bench {
         fx.writeLines("proj/modB.bas",
             {"Attribute VB_Name = \"modB\"", "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "    Helper", "End Function"});
         vbp = fx.writeLines("proj/Demo.vbp", {"Type=Exe", "Module=modB; modB.bas", "Module=modA; modA.bas", "Startup=\"Sub Main\""});
-        window = std::make_unique<ui::MainWindow>(session, box, [this]() -> std::unique_ptr<platform::IPrintSurface> {
-            auto surface = std::make_unique<RecordingPrintSurface>();
-            surface->keepOpsIn = &printed;
-            return surface;
-        });
+        if (!surfaces) {
+            surfaces = [this]() -> std::unique_ptr<platform::IPrintSurface> {
+                auto surface = std::make_unique<RecordingPrintSurface>();
+                surface->keepOpsIn = &printed;
+                return surface;
+            };
+        }
+        window = std::make_unique<ui::MainWindow>(session, onWindowThread, std::move(surfaces));
         window->chooseProjectFileDialog = [this](const QString& folder) {
             askedIn = folder;
             return vbp;
@@ -60,6 +63,11 @@ struct Bench {
     }
 
     QListWidget* list(const char* name) const { return window->findChild<QListWidget*>(name); }
+    template <class T>
+    T* child(const char* name) const
+    {
+        return window->findChild<T*>(name);
+    }
     QStringList entries(const char* name, bool selectedOnly = false) const
     {
         QStringList texts;
@@ -201,22 +209,134 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     EXPECT_TRUE(ui::availableScreenOf(&again).contains(again.pos()));
 }
 
-// What the window says is what happened: the target in use when it shows, the final load status
-// however often the index animation ticks, and a project file that cannot be read.
-TEST(MainWindowTest, TheTargetAndTheStatusTellWhatHappened)
+// Modules of 500 small functions each, every one calling the one before it, as a generated
+// data-access layer looks.
+QString writeLargeProject(test::Fixture& fx, int modules, int functionsPerModule)
+{
+    QStringList vbp {"Type=Exe", "Startup=\"Sub Main\""};
+    for (int m = 0; m < modules; ++m) {
+        const QString name = QStringLiteral("modRecords%1").arg(m, 2, 10, QLatin1Char('0'));
+        QStringList lines {"Attribute VB_Name = \"" + name + "\"", "Option Explicit", "Private Const kLimit As Long = 100 ' the most rows one report takes"};
+        for (int f = 0; f < functionsPerModule; ++f) {
+            const QString fn = QStringLiteral("Step%1_%2").arg(m).arg(f);
+            lines << "Public Function " + fn + "(ByVal value As Long) As Long"
+                  << "    ' Adds the next step, capped at the limit of the report"
+                  << "    If value < kLimit Then " + fn + " = value + 1 Else " + fn + " = kLimit"
+                  << (f > 0 ? QStringLiteral("    %1 = Step%2_%3(%1)").arg(fn).arg(m).arg(f - 1) : QString()) << "End Function";
+        }
+        fx.writeLines("big/" + name + ".bas", lines);
+        vbp << "Module=" + name + "; " + name + ".bas";
+    }
+    return fx.writeLines("big/Records.vbp", vbp);
+}
+
+// The window answers while it loads 20,000 routines: a timer of the test ticks every 10 ms
+// throughout and never waits 100 ms, the menus and lists stay locked behind a progress bar,
+// and the status is the load's own at the end however often the index animation ticks. The
+// target it names is the one in use when it shows; a question the load asks is shown on the
+// window's thread; a project file that cannot be read is told.
+TEST(MainWindowTest, TheWindowAnswersWhileItLoadsALargeProjectAndTellsWhatHappened)
 {
     Bench b;
     b.session.options.set(config::opt::DeviceName, "Recording PDF"); // as the start-up restore may replace it
     b.window->show();
     EXPECT_EQ(b.window->processButton(2)->text(), "Send Selected Procedures To Recording PDF");
-    b.window->findChild<QTimer*>("tmrMain")->setInterval(0);
-    ASSERT_TRUE(b.window->openProject(b.vbp));
-    EXPECT_TRUE(b.window->statusText().endsWith(model::Project::kProjectLoadedText)) << b.window->statusText().toStdString();
+    b.child<QTimer>("tmrMain")->setInterval(0);
+    const QString vbp = writeLargeProject(b.fx, 40, 500);
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    int ticks = 0, lockedTicks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!b.window->busy())
+            return;
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+        ++ticks;
+        lockedTicks += !b.window->menuBar()->isEnabled() && !b.child<QListWidget>("lstFiles")->isEnabled() && b.child<QProgressBar>("prgWork")->isVisible()
+            && !b.child<QPushButton>("cmdCancel")->isVisible();
+    });
+    timer.start(10);
+    clock.start();
+    ASSERT_TRUE(b.window->openProject(vbp));
+    timer.stop();
+    EXPECT_GT(ticks, 3) << "the load took " << clock.elapsed() << " ms";
+    EXPECT_EQ(lockedTicks, ticks);
+    EXPECT_LT(longest, 100) << ticks << " ticks";
+    EXPECT_EQ(b.window->statusText(),
+        "Phase 1 of 2: Loading file 40 of 40\r\nPhase 2 of 2: Scanning procedure 20040 of 20040\r\nBuilding Dependency Index.\r\n"
+        "Phase 3 of 3: Indexing procedure 20040 of 20040\r\nDependency Index Complete\r\n\r\nProject loaded.  Select one or more files to add included "
+        "procedures to the procedures list");
+    EXPECT_EQ(b.child<QListWidget>("lstFiles")->count(), 40);
+    EXPECT_TRUE(b.window->menuBar()->isEnabled() && b.child<QListWidget>("lstFiles")->isEnabled());
+    EXPECT_FALSE(b.child<QProgressBar>("prgWork")->isVisible());
+
+    EXPECT_FALSE(b.window->openProject(b.fx.path("big/Gone.vbp")));
+    ASSERT_FALSE(b.box.shown.empty());
+    EXPECT_EQ(std::tuple(b.box.shown.back().title, b.box.shown.back().thread), std::tuple("No valid file", b.window->thread()));
     const QString fifo = b.fx.path("proj/Pipe.vbp");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_FALSE(b.window->openProject(fifo));
     EXPECT_EQ(b.box.shown.back().title, "File Open Failure");
     EXPECT_EQ(b.window->statusText(), "The project file \"" + fifo + "\" could not be read: not a regular file.");
+}
+
+// The PDF writer, held at the start of the routine named Main until the test has clicked
+// Cancel (or ten seconds have passed).
+class HeldSurface : public platform::QtPrintSurface {
+public:
+    explicit HeldSurface(std::atomic<int>& state) : QtPrintSurface({}, QString()), state_(state) { }
+    void printText(QStringView text, bool lineEnd) override
+    {
+        int expected = 0;
+        if (text.contains(u"Main") && state_.compare_exchange_strong(expected, 1)) {
+            for (const QDeadlineTimer deadline(10000); state_ == 1 && !deadline.hasExpired();)
+                QThread::msleep(5);
+        }
+        QtPrintSurface::printText(text, lineEnd);
+    }
+
+private:
+    std::atomic<int>& state_; // 0 not there yet, 1 held, 2 let go
+};
+
+// Cancel stops a print run after the routine being printed: the file the user chose keeps its
+// old contents, no work file is left beside it, and the status says what happened. The save
+// dialog the run asks for is shown on the window's thread.
+TEST(MainWindowTest, CancelStopsThePrintRunAfterTheRoutineBeingPrinted)
+{
+    std::atomic<int> held {0};
+    Bench b([&held] { return std::make_unique<HeldSurface>(held); });
+    b.session.options.set(config::opt::DeviceName, "Quillon PDF");
+    b.window->show();
+    ASSERT_TRUE(b.window->openProject(b.vbp));
+    const QString output = b.fx.writeLines("out/Demo.pdf", {"the documentation printed last week"});
+    bool dialogOnWindowThread = false;
+    b.window->chooseSaveFileDialog = [&](const QString&, const QString&) {
+        dialogOnWindowThread = QThread::currentThread() == b.window->thread();
+        return output;
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* cancel = b.child<QPushButton>("cmdCancel");
+        if (held == 1 && cancel->isVisible() && cancel->isEnabled()) {
+            cancel->click();
+            held = 2;
+        }
+    });
+    poll.start(5);
+    const char* const lists[] = {"lstFiles", "lstProcedures", "lstSelected"};
+    for (int step = 0; step < 3; ++step) { // the last step sends the queue
+        b.child<QListWidget>(lists[step])->selectAll();
+        b.window->processSelection(ui::MainWindow::ProcessStep(step));
+    }
+    EXPECT_EQ(held, 2) << "the run was held and let go by the click";
+    EXPECT_TRUE(dialogOnWindowThread);
+    EXPECT_EQ(b.window->statusText(), "Print run cancelled after 2 of 5 procedures; the unfinished output was discarded.");
+    EXPECT_EQ(test::readBytes(output), "the documentation printed last week\r\n");
+    EXPECT_EQ(QDir(b.fx.path("out")).entryList(QDir::Files), QStringList {"Demo.pdf"});
+    EXPECT_FALSE(b.child<QPushButton>("cmdCancel")->isVisible());
+    EXPECT_TRUE(b.child<QListWidget>("lstSelected")->isEnabled());
 }
 
 } // namespace

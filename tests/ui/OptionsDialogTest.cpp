@@ -1,11 +1,7 @@
 #include "ui/OptionsDialog.h"
 #include "ui/MainWindow.h"
 
-#include "config/Session.h"
-#include "platform/PrinterDefaults.h"
 #include "support/RecordingPrintSurface.h"
-#include "support/ScriptedMessageBox.h"
-#include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -25,11 +21,7 @@ namespace {
 // Options in a private file that pass every check as they are: a spool size, and the IDE
 // mimicking already on with a sample line of 8400 twips at 10 points, so that only what a case
 // changes is checked.
-struct Bench {
-    test::Fixture fx;
-    ScriptedMessageBox box;
-    platform::BuiltInPdfPrinterDefaults defaults;
-    config::Session session {box, defaults, nullptr, fx.path("QLN.spi")};
+struct Bench : test::SessionBench {
     ui::SurfaceFactory surfaces = [] { return std::make_unique<RecordingPrintSurface>(); };
     std::unique_ptr<ui::OptionsDialog> dialog;
 

@@ -1,5 +1,10 @@
 #pragma once
+#include "config/Session.h"
+#include "platform/HomeThread.h"
+#include "platform/PrinterDefaults.h"
 #include "support/AppEnvironment.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -13,6 +18,17 @@ namespace quillon::test {
 
 // Widgets need the application object for the whole test program.
 inline const ::testing::Environment* const kWidgetsApplication = useApplication<QApplication>();
+
+// A session over an options file in a private folder, its messages answered by a script. As in
+// the program, they go through the box that shows them on the window's thread, whichever
+// thread asks. Not started: a test may write the options file first.
+struct SessionBench {
+    Fixture fx;
+    ScriptedMessageBox box;
+    platform::HomeThreadMessageBox onWindowThread {box, QCoreApplication::instance()};
+    platform::BuiltInPdfPrinterDefaults defaults;
+    config::Session session {onWindowThread, defaults, nullptr, fx.path("QLN.spi")};
+};
 
 // Runs `action` on the modal window once a modal loop has shown it (the test goes on to call
 // exec()). A dialog still open five seconds after the action is closed, so that a dialog

@@ -1,11 +1,7 @@
 #include "ui/MainWindow.h"
 #include "ui/WrapRulesDialog.h"
 
-#include "config/Session.h"
-#include "platform/PrinterDefaults.h"
 #include "support/RecordingPrintSurface.h"
-#include "support/ScriptedMessageBox.h"
-#include "support/TestSupport.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAbstractButton>
@@ -24,11 +20,7 @@ const config::OptionKey kRules[4] = {config::opt::WrapCodeIndent, config::opt::W
 
 // Rules stored as none of their defaults: indent 2, the specific indent, the normal signature
 // rule and the check box ticked.
-struct Bench {
-    test::Fixture fx;
-    test::ScriptedMessageBox box;
-    platform::BuiltInPdfPrinterDefaults defaults;
-    config::Session session {box, defaults, nullptr, fx.path("QLN.spi")};
+struct Bench : test::SessionBench {
 
     Bench()
     {

@@ -858,7 +858,8 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
             ++routinesSent_;
         processed = i + 1;
         if (statusSink)
-            statusSink->showProgress(procedureOffset + routinesSent_, procedureTotal > 0 ? procedureTotal : totalSelected_);
+            statusSink->showProgress(
+                procedureOffset + routinesSent_, procedureTotal > 0 ? procedureTotal : totalSelected_);
         if (failed_)
             return BatchEnd::Failed;
         if (cancelRequested && cancelRequested()) {
