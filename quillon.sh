@@ -16,7 +16,7 @@ ASAN_BUILD="$ROOT/build-asan"
 FUZZ_BUILD="$ROOT/build-fuzz"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev qpdf poppler-utils
+PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libqpdf-dev qpdf poppler-utils
           fonts-liberation fonts-dejavu-core xvfb xauth)
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
