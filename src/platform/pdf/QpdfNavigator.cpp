@@ -159,7 +159,17 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
         QPDF pdf;
         // Its warnings about a damaged file it could still read are no concern of the user's.
         pdf.setSuppressWarnings(true);
-        pdf.processFile(QFile::encodeName(pdfPath).constData());
+        // Read from memory: from the file, qpdf seeks before nearly every object it reads, and
+        // those calls took most of the time on a long listing.
+        QFile input(pdfPath);
+        if (!input.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = input.errorString();
+            return false;
+        }
+        const QByteArray bytes = input.readAll();
+        input.close();
+        pdf.processMemoryFile(QFile::encodeName(pdfPath).constData(), bytes.constData(), size_t(bytes.size()));
         addToDocument(pdf, navigation);
         if (!work.begin(pdfPath, error))
             return false;
