@@ -6,6 +6,7 @@
 #include <ostream>
 
 namespace quillon::platform {
+class IPdfNavigator;
 class IPrintSurface;
 class IPrinterDefaults;
 } // namespace quillon::platform
@@ -31,6 +32,8 @@ struct CliServices {
     // that can be joined: a print run to a PDF file then prints parts of its queue in parallel.
     bool parallelPrinting = false;
     bool errIsTerminal = false; // the progress of a print then rewrites one line in place
+    // Gives a printed PDF its bookmarks, links and properties; none: the PDF stays as written.
+    platform::IPdfNavigator* pdfNavigator = nullptr;
 };
 
 // Subcommands that print, and so need a GUI application object.

@@ -13,6 +13,7 @@
 #include "platform/ReplacementFile.h"
 #include "print/Highlight.h"
 #include "print/LinePrinter.h"
+#include "print/Navigation.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/PageFrame.h"
@@ -231,6 +232,19 @@ std::unique_ptr<platform::IPrintSurface> createSurface(const CliServices& servic
 }
 
 // "OUTPUT<TAB>N pages": the file written, or the printer that got the job.
+// A PDF of one source file gets the properties a reader shows: its title is the file's name.
+void addDocumentInfo(
+    const CliServices& services, const platform::IPrintSurface& surface, const QString& outputPath, const QString& source)
+{
+    if (!services.pdfNavigator || outputPath.isEmpty() || !print::classifyOutputTarget(surface.currentDevice()).pdfPrinter)
+        return;
+    platform::DocumentNavigation navigation;
+    navigation.info = print::documentInfoFor(fileNameOf(source), fileNameOf(source), QDateTime::currentDateTime());
+    QString error;
+    if (!services.pdfNavigator->addNavigation(outputPath, navigation, &error))
+        DiagLog::standard().write(QStringLiteral("No document properties added to ") + outputPath + QStringLiteral(": ") + error);
+}
+
 void reportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)
 {
     write(out,
@@ -432,6 +446,10 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
 {
     print::ParallelPrint parallel;
     parallel.deviceName = setting.device;
+    parallel.navigator = setting.services.pdfNavigator;
+    const QString& vbp = setting.loaded.project.projectPath;
+    parallel.documentInfo = print::documentInfoFor(fileBaseName(vbp), fileNameOf(vbp), QDateTime::currentDateTime());
+    parallel.log = &DiagLog::standard();
     parallel.plainMessages = &setting.loaded.batch;
     parallel.warnings = &setting.warnings.box();
     std::optional<print::TocListHistory> history;
@@ -562,6 +580,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     print::PrintRun& run = projectRun.run();
     run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
     run.outputPath = output.path;
+    run.navigator = services.pdfNavigator;
     if (args.has(QStringLiteral("spool")))
         run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
     run.status = ProgressLines(batch.console);
@@ -633,6 +652,8 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     run.outputPath = output.path;
     run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
     run.reader = &reader;
+    run.navigator = services.pdfNavigator;
+    run.documentInfo = print::documentInfoFor(run.projectName, fileNameOf(vbp), QDateTime());
     const print::RunResult result =
         run.runPrintQueue({{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
     if (!result.ok || result.routinesPrinted == 0) {
@@ -754,6 +775,7 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
     }
     if (run.abort)
         note(err, QStringLiteral("the listing was abandoned at a line too long for the page"));
+    addDocumentInfo(services, *surface, outputPath, source.path);
     reportOutput(out, outputPath, *surface, pages);
     return 0;
 }
@@ -796,6 +818,7 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
                 + QLatin1Char('\n'));
         return 1;
     }
+    addDocumentInfo(services, *surface, outputPath, info.filePath());
     reportOutput(out, outputPath, *surface, pages);
     return 0;
 }

@@ -1,7 +1,10 @@
 #pragma once
+#include <QRectF>
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace quillon::platform {
@@ -19,6 +22,39 @@ enum class LineStyle { Solid, Dashed, Dotted, DashDot };
 struct DocumentError {
     int number = 0;
     QString description;
+};
+
+// Where a text was printed that names a routine: the page of the document (0 = its first), the
+// area in points from the page's top-left corner, and the routine's key.
+struct TextArea {
+    int page = 0;
+    QRectF area;
+    QString target;
+};
+
+// Keeps the areas of texts printed while a link target is set; the texts of one line printed
+// piece by piece become one area.
+class LinkAreas {
+public:
+    void setTarget(const QString& target) { target_ = target; }
+    bool active() const { return !target_.isEmpty(); }
+    void add(int page, const QRectF& area)
+    {
+        if (!areas_.empty()) {
+            TextArea& last = areas_.back();
+            if (last.page == page && last.target == target_ && qFuzzyCompare(last.area.top() + 1, area.top() + 1)
+                && area.left() >= last.area.left()) {
+                last.area.setRight(std::max(last.area.right(), area.right()));
+                return;
+            }
+        }
+        areas_.push_back({page, area, target_});
+    }
+    std::vector<TextArea> take() { return std::exchange(areas_, {}); }
+
+private:
+    QString target_;
+    std::vector<TextArea> areas_;
 };
 
 // The abstract print surface every printing step draws on. All lengths are twips (1440 per
@@ -90,6 +126,12 @@ public:
     virtual void drawLine(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
     virtual void drawBox(double x1, double y1, double x2, double y2, quint32 rgb, int width, LineStyle style) = 0;
     virtual void fillBox(double x1, double y1, double x2, double y2, quint32 rgb) = 0;
+
+    // Links. While a target is set (a routine's key; empty: none), the areas of the texts
+    // printed are kept as links to it, in points from the page's top-left corner. Taking them
+    // empties the list. A surface that cannot keep them keeps none.
+    virtual void setLinkTarget(const QString& target) { (void)target; }
+    virtual std::vector<TextArea> takeLinkAreas() { return {}; }
 
     // Document.
     virtual void newPage() = 0;

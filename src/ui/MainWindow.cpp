@@ -862,6 +862,7 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     run.status = [this](const QString& text) { showStatus(text); };
     run.statusSink = this;
     run.cancelRequested = [this] { return cancelRequested_.load(); };
+    run.navigator = pdfNavigator;
     print::RunResult result;
     runLocked([&] { result = run.runPrintQueue(queue); }, true);
     if (!result.report.isEmpty())

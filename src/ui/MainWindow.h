@@ -36,7 +36,8 @@ class Session;
 }
 namespace quillon::platform {
 class IMessageBox;
-}
+class IPdfNavigator;
+} // namespace quillon::platform
 namespace quillon::print {
 class GdiSpoolEstimator;
 class PrintRun;
@@ -86,6 +87,8 @@ public:
 
     // The session's spool estimate, offered again before printing when the font changed.
     print::GdiSpoolEstimator* spoolEstimator = nullptr;
+    // Gives a printed PDF its bookmarks, links and properties; null leaves it as written.
+    platform::IPdfNavigator* pdfNavigator = nullptr;
 
     // File | Restore Messages: one entry per hidden message, hidden while there is none.
     // Call the refresh after anything outside a message box may have hidden a message.

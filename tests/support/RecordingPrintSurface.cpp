@@ -46,6 +46,8 @@ void RecordingPrintSurface::printText(QStringView text, bool lineEnd)
     op.y = y_;
     op.lineEnd = lineEnd;
     ops.push_back(op);
+    if (links_.active() && !text.isEmpty()) // points from the sheet's corner, 360 twips outside the printable area
+        links_.add(pagesStarted() - 1, QRectF((360 + x_) / 20, (360 + y_) / 20, textWidth(text) / 20, textHeight(text) / 20));
     if (lineEnd) {
         x_ = 0;
         y_ += textHeight(u"X");

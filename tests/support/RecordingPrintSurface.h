@@ -131,10 +131,13 @@ public:
     void newPage() override;
     bool endDocument() override;
     void abandonDocument() override;
+    void setLinkTarget(const QString& target) override { links_.setTarget(target); }
+    std::vector<platform::TextArea> takeLinkAreas() override { return links_.take(); }
     // Pages of the current document (op.page keeps counting across documents).
     int pagesStarted() const override { return page_ - documentStart_ + 1; }
 
 private:
+    platform::LinkAreas links_;
     double paperLength() const { return paper_ == 5 ? 20160 : 15840; }
     Op base(Op::Kind kind);
     void openDocumentIfEnded();

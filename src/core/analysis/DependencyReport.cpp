@@ -93,19 +93,24 @@ void DependencyReporter::walk(
     for (const QString& key : keys)
         siblings.insert(upperCase(trimBlanks(key)));
     const QString deeper = indent + unit_;
+    const auto addEntry = [&](const QString& k, const QString& note) {
+        if (index_.routineFor(k))
+            targets_.insert(int(report_.size()), k);
+        report_ << indent + chainEntry(k) + note;
+    };
     for (const QString& rawKey : keys) {
         const QString k = upperCase(trimBlanks(rawKey));
         if (visited.contains(k)) {
-            report_ << indent + chainEntry(k) + QStringLiteral(" (recursive - children shown above)");
+            addEntry(k, QStringLiteral(" (recursive - children shown above)"));
             continue;
         }
         // A routine reached again by another path keeps the sub-chain it already showed:
         // listing it under every path makes reports grow without bound.
         if (walked.contains(k)) {
-            report_ << indent + chainEntry(k) + QStringLiteral(" (children shown above)");
+            addEntry(k, QStringLiteral(" (children shown above)"));
             continue;
         }
-        report_ << indent + chainEntry(k);
+        addEntry(k, QString());
         const Scope within {k, &siblings, &visited};
         const OrderedKeyList* next = up ? index_.callers(k) : index_.callees(k);
         if (!next) {
@@ -138,6 +143,7 @@ void DependencyReporter::walk(
 QStringList DependencyReporter::buildDependencyReport(const Routine& routine)
 {
     report_.clear();
+    targets_.clear();
     legend_.clear();
     letterCounter_ = 0;
     const QString key = DependencyIndex::routineKey(routine);

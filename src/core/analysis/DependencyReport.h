@@ -14,6 +14,9 @@ class DependencyReporter {
 public:
     DependencyReporter(const DependencyIndex& index, int tabWidth);
     QStringList buildDependencyReport(const model::Routine& routine);
+    // The chain entries of the last report that name a routine of the index: line (0 = the
+    // first) to the routine's key.
+    const QHash<int, QString>& entryTargets() const { return targets_; }
 
 private:
     struct Scope;
@@ -26,6 +29,7 @@ private:
     int tabWidth_;
     QString unit_;
     QStringList report_;
+    QHash<int, QString> targets_;
     model::KeyedMap<QString> legend_; // file key -> letter
     int letterCounter_ = 0;
 };

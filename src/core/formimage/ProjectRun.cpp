@@ -55,6 +55,7 @@ ProjectPrintRun::ProjectPrintRun(Parts parts)
     run_.brackets = parts.options.boolean(config::opt::Brackets);
     run_.tabWidth = parts.setup.tabWidthSetting;
     run_.projectName = fileBaseName(project.projectPath);
+    run_.documentInfo = print::documentInfoFor(run_.projectName, fileNameOf(project.projectPath), QDateTime());
     run_.gdiSpoolSize = parts.options.integer(config::opt::GDISpoolSize);
     run_.reader = &reader;
     run_.loaded = &project.routinesByFile;

@@ -60,6 +60,8 @@ void PageFrame::startPage()
     s.setBold(false);
     s.setFontSize(setup().fontSize);
     s.printText(u"", true);
+    if (pageNumber == 1 && routineStarted)
+        routineStarted();
 }
 
 void PageFrame::printFooter()

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace quillon::model {
@@ -54,6 +55,8 @@ public:
     QString headerTitle;
     int pageNumber = 0;
     bool firstPageOfDocument = true;
+    // Told when a routine's first page has begun, its header title printed.
+    std::function<void()> routineStarted;
     QString totalPagesText;
     bool estimateFlag = false;
     double linesPerPage = 1;

@@ -1,5 +1,6 @@
 #include "print/ParallelPrint.h"
 
+#include "model/DiagLog.h"
 #include "model/Routine.h"
 #include "platform/InterruptCleanup.h"
 #include "print/OutputParts.h"
@@ -167,6 +168,7 @@ RunResult ParallelPrint::run(const std::vector<ListRow>& queue, int jobs, const 
     for (const auto& slice : slices) {
         parts << slice->partPath;
         result.routinesPrinted += slice->result.routinesPrinted;
+        result.marks.append(slice->result.marks, result.pages);
         result.pages += slice->result.pages;
         if (!slice->result.ok) {
             ok = false;
@@ -182,6 +184,10 @@ RunResult ParallelPrint::run(const std::vector<ListRow>& queue, int jobs, const 
     result.ok = true;
     result.outputPath = outputPath;
     result.files.push_back({outputPath, result.pages});
+    QString navigationError;
+    if (navigator && !navigator->addNavigation(outputPath, buildNavigation(result.marks, documentInfo), &navigationError)
+        && log)
+        log->write(QStringLiteral("No bookmarks added to ") + outputPath + QStringLiteral(": ") + navigationError);
     result.report = fileTargetReport(result.routinesPrinted, deviceName, QString(), false);
     return result;
 }

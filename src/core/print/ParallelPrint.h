@@ -76,6 +76,11 @@ public:
     IPrintHistory* history = nullptr;
     // The device named in the completion report.
     QString deviceName;
+    // The joined PDF gets an outline, links and these properties from it (null: none); what
+    // went wrong goes to the log.
+    platform::IPdfNavigator* navigator = nullptr;
+    platform::DocumentInfo documentInfo;
+    model::DiagLog* log = nullptr;
 
     // Prints the queue's selected rows to outputPath with up to `jobs` threads.
     RunResult run(const std::vector<ListRow>& queue, int jobs, const QString& outputPath);

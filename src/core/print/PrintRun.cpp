@@ -61,6 +61,13 @@ PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const con
         lines_.colours[size_t(i)] = quint32(options.color(i));
     frame_.normalTextColour = lines_.colours[0];
     printer_.now = environment_.now;
+    frame_.routineStarted = [this] {
+        if (startingEntry_) {
+            startingEntry_->page = outputPage();
+            marks_.entries.push_back(std::move(*startingEntry_));
+            startingEntry_.reset();
+        }
+    };
 }
 
 PartCombiner PrintRun::partCombiner()
@@ -255,6 +262,7 @@ bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
     const QStringList report = reporter.buildDependencyReport(parent);
     if (report.isEmpty())
         return false;
+    reportTargets_ = reporter.entryTargets();
     int blank = 0;
     for (const QString& line : report)
         blank += trimBlanks(line).isEmpty() ? 1 : 0;
@@ -361,6 +369,10 @@ void PrintRun::dropReservedFile()
 bool PrintRun::endCurrentDocument()
 {
     documents_.push_back({currentFile_, surface_.pagesStarted()});
+    for (platform::TextArea& link : surface_.takeLinkAreas()) {
+        link.page += pagesDone_;
+        marks_.links.push_back(std::move(link));
+    }
     pagesDone_ += surface_.pagesStarted();
     documentOpen_ = false;
     if (surface_.endDocument()) {
@@ -454,7 +466,14 @@ void PrintRun::printLines(
         setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + procedureOfTotal()
             + QStringLiteral(") line ") + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
         bool go = true;
+        const QString target = reportTargets_.value(n - 1);
+        if (!target.isEmpty())
+            surface_.setLinkTarget(target);
         lines_.printSourceLine(lines[n - 1], &routine, go);
+        if (!target.isEmpty())
+            surface_.setLinkTarget(QString());
+        if (run_.tocPrint)
+            noteTocHeading(lines[n - 1]);
         if (!go)
             break;
         addLineStatements(lines[n - 1], statements_);
@@ -598,6 +617,7 @@ bool PrintRun::printRoutine(Routine& routine)
     updateHistory(routine);
     if (dependency) {
         // The report was written for this print only.
+        reportTargets_.clear();
         QFile::remove(routine.filePath);
         platform::InterruptCleanup::forget(routine.filePath);
         routine.filePath = originalPath;
@@ -654,6 +674,9 @@ RunResult PrintRun::runPrintQueue(std::vector<ListRow>& queue)
         }
     } historyRun(history);
     runStart_ = now();
+    if (!documentInfo.created.isValid())
+        documentInfo.created = runStart_;
+    marks_ = {};
     documents_.clear();
     pagesDone_ = 0;
     sentInRun_ = 0;
@@ -854,8 +877,13 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         }
         frame_.estimatePages(routine, reader, imagePages);
         const qint64 linesBefore = linesInPart_;
+        if (!run_.tocPrint) {
+            startingEntry_ = PrintedEntry {fileNameOf(routine.filePath), bookmarkTitle(row.text, model::kindText(routine.kind)),
+                routine.kind == RoutineKind::Dependency ? QString() : analysis::DependencyIndex::routineKey(routine), 0};
+        }
         if (printRoutine(routine))
             ++routinesSent_;
+        startingEntry_.reset();
         processed = i + 1;
         if (statusSink)
             statusSink->showProgress(
@@ -976,9 +1004,34 @@ RunResult PrintRun::finishRun(RunResult result)
         result.report += kCrLf + combinedReport;
     if (!endStatus_.isEmpty())
         result.report += kCrLf + endStatus_;
+    result.marks = marks_;
+    addNavigation(result);
     result.ok = true;
     batch_ = 0;
     return result;
+}
+
+void PrintRun::addNavigation(const RunResult& result)
+{
+    // Only a PDF that holds the whole run: files of batches and oversize parts are pieces.
+    if (!navigator || !fileTarget_ || !target_.pdfPrinter || result.files.size() != 1
+        || result.files.front().path != outputPath)
+        return;
+    QString error;
+    if (!navigator->addNavigation(outputPath, buildNavigation(marks_, documentInfo), &error) && log_)
+        log_->write(QStringLiteral("No bookmarks added to ") + outputPath + QStringLiteral(": ") + error);
+}
+
+void PrintRun::noteTocHeading(const QString& line)
+{
+    static const QString newPage = QStringLiteral("[ZRK-N]");
+    static const QString heading = QStringLiteral("[ZRK-B]");
+    const QStringView text = QStringView(line).sliced(line.startsWith(newPage) ? newPage.size() : 0);
+    if (!text.startsWith(heading))
+        return;
+    const QString title = trimBlanks(text.sliced(heading.size())).toString();
+    if (!title.isEmpty())
+        marks_.entries.push_back({QString(), title, QString(), outputPage()});
 }
 
 } // namespace quillon::print

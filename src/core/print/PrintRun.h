@@ -2,12 +2,14 @@
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "print/LinePrinter.h"
+#include "print/Navigation.h"
 #include "print/OutputParts.h"
 #include "print/PageFrame.h"
 #include "print/PageSetup.h"
 #include "print/ProcedureLists.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -89,6 +91,9 @@ struct RunResult {
     // The files that stay on disk, in the order they were written: one per batch, plus the
     // "_Part" files of routines larger than a whole file outside split mode.
     std::vector<OutputDocument> files;
+    // Where each routine and each dependency report entry was printed, pages counted over the
+    // run's output (a split run's parts as the one file they are combined into).
+    DocumentMarks marks;
 };
 
 // What the run asks for when it needs the name of an output file (file targets).
@@ -142,6 +147,10 @@ public:
     // Asked after each routine: true stops the run there, and what it wrote so far is thrown
     // away as when it fails (the window's Cancel button).
     std::function<bool()> cancelRequested;
+    // A PDF written whole to outputPath gets an outline, links and these properties from it
+    // afterwards; null leaves the file as the writer made it.
+    platform::IPdfNavigator* navigator = nullptr;
+    platform::DocumentInfo documentInfo;
     // How the output verification waits for the driver to write the file.
     OutputWaits waits = OutputWaits::system();
     // Finds a routine of the project by its unique key (the routine a dependency report is on).
@@ -236,6 +245,12 @@ private:
     void printRoutineRange(
         model::Routine& routine, const QStringList& lines, const QString& title, bool bracketListing, bool dependency);
     void setStatus(const QString& text);
+    // The page the surface is on, counted over the run's output.
+    int outputPage() const { return pagesDone_ + surface_.pagesStarted() - 1; }
+    // Notes a table of contents heading that a printed line began (a category, the summary).
+    void noteTocHeading(const QString& line);
+    // Gives the finished PDF its outline, links and properties.
+    void addNavigation(const RunResult& result);
     void updateHistory(const model::Routine& routine);
     QString historyKey(const model::Routine& routine) const;
 
@@ -280,6 +295,9 @@ private:
     QString loadedPath_;
     QStringList loadedLines_;
     model::StatementCounter statements_;
+    DocumentMarks marks_;
+    std::optional<PrintedEntry> startingEntry_; // the routine whose first page is to come
+    QHash<int, QString> reportTargets_; // the dependency report being printed: line to routine key
 };
 
 } // namespace quillon::print

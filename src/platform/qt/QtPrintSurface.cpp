@@ -645,6 +645,13 @@ void QtPrintSurface::printText(QStringView text, bool lineEnd)
                 else
                     drawGlyphs(face, xPx, topPx + face.ascent);
             }
+            if (links_.active()) {
+                // Points from the sheet's corner: the painter starts at the printable area's.
+                const QPointF origin = printer_->pageRect(QPrinter::Point).topLeft();
+                links_.add(pages_ - 1,
+                    QRectF(origin.x() + x_ / kTwipsPerPoint, origin.y() + y_ / kTwipsPerPoint,
+                        layout.width * 72.0 / dpiX_, textHeight(text) / kTwipsPerPoint));
+            }
         }
         x_ += layout.width * kTwipsPerInch / dpiX_;
     }

@@ -123,6 +123,8 @@ public:
     // written), the printer reported an error, or the PDF written is empty or cut short.
     // With nothing printed, a printer gets no job and a file gets a blank page.
     bool endDocument() override;
+    void setLinkTarget(const QString& target) override { links_.setTarget(target); }
+    std::vector<TextArea> takeLinkAreas() override { return links_.take(); }
     void abandonDocument() override;
     DocumentError documentError() const override { return error_; }
     int pagesStarted() const override { return pages_; }
@@ -211,6 +213,7 @@ private:
     QString outputFile_;
     // The document being written: it replaces outputFile_ only once it is complete.
     ReplacementFile output_;
+    LinkAreas links_;
     int paper_ = 1;
     int orientation_ = 1;
     int duplex_ = 1;

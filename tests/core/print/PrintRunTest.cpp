@@ -6,6 +6,7 @@
 #include "model/RoutineParser.h"
 #include "platform/PrinterDefaults.h"
 #include "print/TocText.h"
+#include "platform/PdfNavigation.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +38,7 @@ struct Bench : quillon::test::PrintBench {
     bool askForFiles = true, renderer = true, printerSelectable = true;
     int imagePages = 2;
     int cancelAfter = 0; // the run is cancelled once this many routines have printed (0: never)
+    quillon::platform::IPdfNavigator* navigator = nullptr;
 
     explicit Bench(bool textFile = false)
     {
@@ -84,6 +86,7 @@ struct Bench : quillon::test::PrintBench {
         run->copyToClipboard = [this](const QString& name) { clipboard << name; };
         run->waits = {[this](int ms) { clock += ms; }, [this] { return clock; }};
         run->cancelRequested = [this, asked = 0]() mutable { return ++asked == cancelAfter; };
+        run->navigator = navigator;
         if (askForFiles) {
             run->chooseOutputFile = [this](const OutputFileRequest& request) {
                 requests.push_back(request);
@@ -192,6 +195,42 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
     EXPECT_EQ(dep.titles(true), QStringList {"1:modA.bas|Three|Dep"});
     EXPECT_EQ(pseudo->filePath, path) << "the record gets its file back";
     EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_DEP_*"}).isEmpty()) << "the report file is gone";
+}
+
+// A PDF run notes the page of each routine's title and where its reports name other routines: the
+// finished file gets a bookmark per file with its routines under it, and links to the routines named.
+TEST(PrintRunTest, APdfGetsABookmarkPerFileAndRoutineAndLinksFromReportEntries)
+{
+    struct : quillon::platform::IPdfNavigator {
+        QString path;
+        quillon::platform::DocumentNavigation got;
+        bool addNavigation(const QString& file, const quillon::platform::DocumentNavigation& navigation, QString*) override
+        {
+            std::tie(path, got) = std::tuple(file, navigation);
+            return true;
+        }
+    } navigator;
+    Bench b;
+    b.askForFiles = false;
+    b.navigator = &navigator;
+    std::vector<ListRow>& rows = b.makeQueue({"MODA|ONE", "MODA|THREE", "CLSP|SIZE"});
+    rows.push_back({quillon::analysis::makeDependencyPseudoRoutine(*b.p.routineFor("MODA|TWO")), "modA.bas|Public Sub Two|Dep", true});
+    const RunResult result = b.print(rows);
+    QStringList outline;
+    for (const auto& file : navigator.got.outline) {
+        outline << QString("%1@%2").arg(file.title).arg(file.page);
+        for (const auto& routine : file.children)
+            outline << QString("  %1@%2").arg(routine.title).arg(routine.page);
+    }
+    EXPECT_EQ(outline, (QStringList {"modA.bas@0", "  Public Sub One@0", "  Public Sub Three@1", "  Public Sub Two|Dep@3", "clsP.cls@2",
+                           "  Public Property Get Size@2"}));
+    EXPECT_EQ(std::tuple(navigator.path, navigator.got.info.created), std::tuple(result.outputPath, QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))));
+    // The report's entry for Three, on its fourth page, opens Three's page.
+    const auto entry = std::find_if(b.surface.ops.begin(), b.surface.ops.end(), [](const Op& op) { return op.page == 4 && op.text.contains("Three"); });
+    ASSERT_NE(entry, b.surface.ops.end());
+    ASSERT_EQ(navigator.got.links.size(), 1u);
+    const auto& link = navigator.got.links.front();
+    EXPECT_EQ(std::tuple(link.page, link.targetPage, link.area.top(), link.area.left() <= (360 + entry->x) / 20), std::tuple(3, 1, (360 + entry->y) / 20, true));
 }
 
 TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentButAPdfRunGoesOnInParts)
