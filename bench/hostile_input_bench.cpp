@@ -20,11 +20,12 @@ using namespace quillon;
 
 namespace {
 
-bool scanManyCalls(int calls)
+// Each piece holds one call, "%1" its number: brackets, Ifs chained after Then and Else, callbacks.
+bool scanManyCalls(int calls, QLatin1StringView piece)
 {
     QString line = QStringLiteral("x = ");
     for (int i = 0; i < calls; ++i)
-        line += QStringLiteral("f%1(").arg(i);
+        line += QString(piece).arg(i);
     QElapsedTimer timer;
     timer.start();
     const QStringList candidates = analysis::callCandidates(analysis::maskForCallScan(line));
@@ -62,7 +63,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int calls = bench::intOption("--calls", 150000);
     const int controls = bench::intOption("--controls", 32767);
-    bool ok = scanManyCalls(calls);
+    bool ok = scanManyCalls(calls, QLatin1StringView("f%1("));
+    ok = scanManyCalls(calls, QLatin1StringView("Then f%1 Else ")) && ok;
+    ok = scanManyCalls(calls, QLatin1StringView("AddressOf f%1, ")) && ok;
     ok = readStackedForm(controls) && ok;
     if (!ok)
         std::printf("a result is not what it must be\n");

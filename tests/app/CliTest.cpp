@@ -325,8 +325,8 @@ TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
 TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
 {
     fx_.writeLines("A/modA.bas",
-        {"Attribute VB_Name = \"modA\"", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Sub Main()", "    Helper", "End Sub",
-            "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
+        {"Attribute VB_Name = \"modA\"", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Sub Main()", "    If True Then Helper",
+            "End Sub", "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function"});
     fx_.writeLines("A/frmMain.frm", {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "    Call Helper", "End Sub"});
     const QString vbp = fx_.writeLines("A/a.vbp", {"Module=modA; modA.bas", "Form=frmMain.frm", "Startup=\"Sub Main\""});
     EXPECT_EQ(cli({"calls", vbp}).out,

@@ -90,6 +90,17 @@ bool isStatementWord(const QString& upper)
     return upper == QLatin1String("CONST") || upper == QLatin1String("SHELL");
 }
 
+// A word on its own ("Then", not "xThen" nor "IfThenFoo") with a blank or tab after it.
+qsizetype nextWord(QStringView text, QLatin1StringView upperWord, qsizetype from)
+{
+    const qsizetype n = upperWord.size();
+    for (qsizetype at = indexOfUpper(text, upperWord, from); at >= 0; at = indexOfUpper(text, upperWord, at + 1)) {
+        if ((at == 0 || !isNameChar(text[at - 1])) && at + n < text.size() && isBlankOrTab(text[at + n]))
+            return at;
+    }
+    return -1;
+}
+
 class CandidateList {
 public:
     void add(QStringView name, bool dropStatementWords = false)
@@ -122,6 +133,25 @@ private:
     static constexpr qsizetype kLinearLimit = 16;
     QSet<QString> seen_;
 };
+
+// A one-line If runs the statement after Then or Else, which starts like any other.
+void addStatementsAfterThenElse(CandidateList& list, QStringView statement)
+{
+    const QLatin1StringView thenWord("THEN");
+    const QLatin1StringView elseWord("ELSE");
+    qsizetype then = nextWord(statement, thenWord, 0);
+    qsizetype otherwise = nextWord(statement, elseWord, 0);
+    while (then >= 0 || otherwise >= 0) {
+        const bool thenFirst = otherwise < 0 || (then >= 0 && then < otherwise);
+        const qsizetype at = thenFirst ? then : otherwise;
+        const qsizetype after = at + (thenFirst ? thenWord.size() : elseWord.size());
+        list.add(leadingIdentifier(statement, after), true);
+        if (thenFirst)
+            then = nextWord(statement, thenWord, after);
+        else
+            otherwise = nextWord(statement, elseWord, after);
+    }
+}
 
 } // namespace
 
@@ -160,12 +190,17 @@ QStringList callCandidates(QStringView masked)
                 list.add(leadingIdentifier(statement, 1));
             else
                 list.add(leadingIdentifier(statement, 0), true);
+            addStatementsAfterThenElse(list, statement);
         }
         start = colon + 1;
     }
     const QLatin1StringView shell("SHELL ");
     for (qsizetype at = indexOfUpper(masked, shell); at >= 0; at = indexOfUpper(masked, shell, at + 1))
         list.add(leadingIdentifier(masked, at + 6));
+    // A callback handed over with AddressOf is called later by whoever receives it.
+    const QLatin1StringView addressOf("ADDRESSOF");
+    for (qsizetype at = nextWord(masked, addressOf, 0); at >= 0; at = nextWord(masked, addressOf, at + 1))
+        list.add(leadingIdentifier(masked, at + addressOf.size()));
     return list.names;
 }
 

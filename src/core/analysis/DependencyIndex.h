@@ -110,7 +110,7 @@ private:
 // Masks a code line for the call scan: string contents and the trailing comment become
 // blanks, every other character stays in place.
 QString maskForCallScan(QStringView line);
-// The candidate names of a masked line, upper-cased, distinct, in the order of the five passes.
+// The candidate names of a masked line, upper-cased, distinct, in the order of the six passes.
 QStringList callCandidates(QStringView masked);
 // Parses a Declare statement: name, library and alias, or nothing.
 struct ApiDeclaration {

@@ -18,13 +18,16 @@ QStringList items(const OrderedKeyList* list)
 TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgress)
 {
     EXPECT_EQ(maskForCallScan(u"Msg = \"Call Foo\" ' Call Bar"), QStringLiteral("Msg =") + QString(22, QLatin1Char(' ')));
-    // Candidates come from five passes, in order; "Call " is found inside longer words too.
+    // Candidates come from six passes, in order; "Call " is found inside longer words too, but
+    // Then, Else and AddressOf only as words of their own.
     const struct {
         const char16_t* line;
         QStringList candidates;
     } calls[] = {{u"x = Foo(1): Call Bar", {"BAR", "FOO", "X"}}, {u"Set o = obj.Method(a).Prop", {"METHOD", "PROP"}}, {u"DoWork x, y", {"DOWORK"}},
-        {u"If Ready Then Go", {}}, {u"  .Refresh: Dim a", {"REFRESH"}}, {u"ret = Shell (cmd)", {"SHELL", "RET"}}, {u"Shell Notepad, 1", {"NOTEPAD"}},
-        {u"Recall Item", {"ITEM", "RECALL"}}, {u"s$ = Fmt$ (n%)", {"FMT$", "S$"}}};
+        {u"If Ready Then Go", {"GO"}}, {u"Else Bar", {"BAR"}}, {u"ElseIf y Then Baz", {"BAZ"}},
+        {u"If a Then x = 1 Else Beep: If ok Then Exit Sub", {"X", "BEEP"}}, {u"hHook = SetHook(AddressOf HookProc)", {"SETHOOK", "HHOOK", "HOOKPROC"}},
+        {u"IfThenFoo xThen Foo, xAddressOf Bar", {"IFTHENFOO"}}, {u"  .Refresh: Dim a", {"REFRESH"}}, {u"ret = Shell (cmd)", {"SHELL", "RET"}},
+        {u"Shell Notepad, 1", {"NOTEPAD"}}, {u"Recall Item", {"ITEM", "RECALL"}}, {u"s$ = Fmt$ (n%)", {"FMT$", "S$"}}};
     for (const auto& c : calls)
         EXPECT_EQ(callCandidates(c.line), c.candidates) << QString::fromUtf16(c.line).toStdString();
     // A commented-out Declare still counts; the library must be a quoted, non-empty name.
@@ -50,8 +53,8 @@ TEST(DependencyIndex, CallScanResolutionEventHandlersStartupPropertiesAndProgres
                 {"VERSION 5.00", "Attribute VB_Name = \"frmMain\"", "Private Sub cmdOK_Click()", "End Sub",
                     "Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)", "End Sub"}},
                module("modA", {{"Run", {"x = Foo(1): Call Bar", "Run"}}, {"Foo", {}}}),
-               module("modB", {{"Foo", {}}, {"Bar", {"Foo"}}, {"Msg", {"m = \"Call Run\" ' Call Run"}}, {"Wide", {"x = " + QString(300, '(')}}}),
-               module("modC", {{"Go", {"Foo"}}}), module("modX", {{"Foo_Click", {}}, {"Main", {}}}), module("modInit", {{"Main", {}}}),
+               module("modB", {{"Foo", {}}, {"Bar", {"Foo"}}, {"Msg", {"m = \"Call Run: If a Then Run\" ' Call Run"}}, {"Wide", {"x = " + QString(300, '(')}}}),
+               module("modC", {{"Go", {"SetHook(AddressOf Foo)"}}}), module("modX", {{"Foo_Click", {}}, {"Main", {}}}), module("modInit", {{"Main", {}}}),
                {"clsV.cls",
                    {"Attribute VB_Name = \"clsV\"", "Public Property Get Value() As Long", "    Value = Helper()", "End Property",
                        "Public Property Let Value(v As Long)", "    Other", "End Property", "Private Function Helper() As Long", "End Function",
