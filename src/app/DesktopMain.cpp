@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/HomeThread.h"
 #include "platform/PrinterDefaults.h"
+#include "platform/pdf/QpdfNavigator.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 #include "platform/qt/SingleInstance.h"
@@ -140,6 +141,18 @@ void connectHelp(ui::MainWindow& window, platform::IMessageBox& box, config::Ses
     };
 }
 
+void showProgramIcon(QWidget& window, platform::IMessageBox& box)
+{
+    const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
+    if (QFileInfo::exists(iconPath)) {
+        QApplication::setWindowIcon(QIcon(iconPath));
+        window.setWindowIcon(QIcon(iconPath));
+    } else {
+        box.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
+            QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
+    }
+}
+
 } // namespace
 
 bool isDesktopStart(const QStringList& args)
@@ -188,14 +201,7 @@ int runDesktop(const QString& projectPath)
     dialogs.setOwner(&window);
     StartUpProject startUp {false, projectPath};
     connectLaterStarts(instance, window, startUp);
-    const QString iconPath = resourcesFolder() + QStringLiteral("QLNIcon.ico");
-    if (QFileInfo::exists(iconPath)) {
-        QApplication::setWindowIcon(QIcon(iconPath));
-        window.setWindowIcon(QIcon(iconPath));
-    } else {
-        box.showMessage(platform::MessageIcon::Exclamation, config::kProductName,
-            QStringLiteral("AppIcon.ico not found in application folder:") + kCrLf + iconPath);
-    }
+    showProgramIcon(window, box);
 
     ui::SplashWindow splash;
     splash.showFor(model::splashSecondsFromCommandLine(QString(), box, [] { QApplication::beep(); }));
@@ -215,6 +221,8 @@ int runDesktop(const QString& projectPath)
     const QString recalibrated = estimator.recalibrateAtStart(
         {session.options.text(config::opt::FontName), session.options.text(config::opt::FontSize).toDouble()});
     window.spoolEstimator = &estimator;
+    platform::QpdfNavigator pdfNavigator;
+    window.pdfNavigator = &pdfNavigator;
 
     window.setWindowTitle(config::kProductName);
     QString status = QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file");

@@ -233,16 +233,18 @@ std::unique_ptr<platform::IPrintSurface> createSurface(const CliServices& servic
 
 // "OUTPUT<TAB>N pages": the file written, or the printer that got the job.
 // A PDF of one source file gets the properties a reader shows: its title is the file's name.
-void addDocumentInfo(
-    const CliServices& services, const platform::IPrintSurface& surface, const QString& outputPath, const QString& source)
+void addDocumentInfo(const CliServices& services, const platform::IPrintSurface& surface, const QString& outputPath,
+    const QString& source)
 {
-    if (!services.pdfNavigator || outputPath.isEmpty() || !print::classifyOutputTarget(surface.currentDevice()).pdfPrinter)
+    if (!services.pdfNavigator || platform::replaceablePath(outputPath).isEmpty()
+        || !print::classifyOutputTarget(surface.currentDevice()).pdfPrinter)
         return;
     platform::DocumentNavigation navigation;
     navigation.info = print::documentInfoFor(fileNameOf(source), fileNameOf(source), QDateTime::currentDateTime());
     QString error;
     if (!services.pdfNavigator->addNavigation(outputPath, navigation, &error))
-        DiagLog::standard().write(QStringLiteral("No document properties added to ") + outputPath + QStringLiteral(": ") + error);
+        DiagLog::standard().write(
+            QStringLiteral("No document properties added to ") + outputPath + QStringLiteral(": ") + error);
 }
 
 void reportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)

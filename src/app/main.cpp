@@ -1,6 +1,7 @@
 #include "app/Cli.h"
 #include "app/DesktopMain.h"
 #include "platform/InterruptCleanup.h"
+#include "platform/pdf/QpdfNavigator.h"
 #include "platform/qt/GuiStartup.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
     quillon::app::CliServices services;
     services.errIsTerminal = isatty(STDERR_FILENO) != 0;
     std::unique_ptr<quillon::platform::QtPrinterDefaults> printerDefaults;
+    quillon::platform::QpdfNavigator pdfNavigator;
+    services.pdfNavigator = &pdfNavigator;
     if (printing) {
         printerDefaults = std::make_unique<quillon::platform::QtPrinterDefaults>();
         services.printerDefaults = printerDefaults.get();

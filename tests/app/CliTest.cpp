@@ -5,6 +5,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -496,6 +499,36 @@ TEST_F(CliTest, TheProgramCombinesASplitRunAndExitsWithItsStatus)
 
 // A PDF printed in parts side by side is the document printed in one piece: the same pages and
 // texts, the same messages in the same order, the same print history; no part is left beside it.
+// A PDF's bookmarks, one line each ("title@page", a routine's indented under its file), then a
+// line per link with the page it is on and the page it opens.
+QStringList navigationOf(const QString& pdf)
+{
+    const auto json = [&](const char* key) { return QJsonDocument::fromJson(toolOutput("qpdf", {"--json=2", QString("--json-key=") + key, pdf}).toUtf8()); };
+    QStringList lines;
+    for (const QJsonValue file : json("outlines")["outlines"].toArray()) {
+        lines << file["title"].toString() + '@' + QString::number(file["destpageposfrom1"].toInt());
+        for (const QJsonValue routine : file["kids"].toArray())
+            lines << "  " + routine["title"].toString() + '@' + QString::number(routine["destpageposfrom1"].toInt());
+    }
+    QHash<QString, int> pageOf;
+    for (const QJsonValue page : json("pages")["pages"].toArray())
+        pageOf.insert(page["object"].toString(), page["pageposfrom1"].toInt());
+    const QJsonObject objects = json("qpdf")["qpdf"][1].toObject();
+    QStringList links;
+    for (auto page = pageOf.cbegin(); page != pageOf.cend(); ++page) {
+        QJsonValue annots = objects["obj:" + page.key()]["value"]["/Annots"];
+        for (const QJsonValue annot : (annots.isString() ? objects["obj:" + annots.toString()]["value"] : annots).toArray()) {
+            const QJsonValue link = objects["obj:" + annot.toString()]["value"];
+            if (link["/Subtype"] == "/Link")
+                links << QString("link %1 -> %2").arg(page.value()).arg(pageOf.value(link["/Dest"][0].toString()));
+        }
+    }
+    links.sort();
+    return lines + links;
+}
+
+// In parts side by side, in one piece or in temporary parts combined by qpdf: the same pages, the
+// same messages, the same history, the same bookmarks and links.
 TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
 {
     SKIP_WITHOUT_TOOLS("qpdf", "pdftotext");
@@ -503,23 +536,51 @@ TEST_F(CliTest, TheProgramPrintsInPartsSideBySideWhatItPrintsInOnePiece)
     // The minute in the page headers and the date in the history may move between two runs.
     const QRegularExpression clock("\\d+/\\d+/\\d+ \\d+:\\d+( [ap]m)?|Last Printed: [^|]*");
     auto printed = [&](const QString& jobs, const QString& pdf) {
-        const Process run = runProgram(builtFile("src/app/quillon"), {"print", vbp, "--deps", "--brackets", "--jobs", jobs, "-o", fx_.path(pdf)});
+        const QStringList spool = jobs == "split" ? QStringList {"--spool", "300"} : QStringList {};
+        const Process run = runProgram(builtFile("src/app/quillon"),
+            QStringList {"print", vbp, "--deps", "--brackets", "--jobs", jobs == "split" ? "1" : jobs, "-o", fx_.path(pdf)} + spool);
         EXPECT_EQ(run.code, 0) << run.err.constData();
         QStringList messages = QString::fromUtf8(run.err).split('\n');
         messages.removeIf([](const QString& line) { return line.startsWith("Printing "); });
         const QString toc = QString::fromUtf8(runProgram(builtFile("src/app/quillon"), {"toc", vbp, "--text", "--no-notes"}).out);
         return QStringList {toolOutput("pdftotext", {fx_.path(pdf), "-"}).replace(clock, "T"), messages.join('\n'), QString(toc).replace(clock, "T"),
-            QString::number(pdfPages(fx_.path(pdf)))};
+            QString::number(pdfPages(fx_.path(pdf))), navigationOf(fx_.path(pdf)).join('\n')};
     };
     const QStringList one = printed("1", "one.pdf");
     ASSERT_GT(one[3].toInt(), 20);
-    for (const char* jobs : {"2", "5"}) {
+    // Each routine's bookmark opens the page its title heads ("frmMain.frm|Form_Load"), and every link
+    // in a report opens such a page.
+    const QStringList pages = one[0].split('\f');
+    const QStringList navigation = one[4].split('\n');
+    QString file;
+    QSet<QString> starts;
+    int routines = 0;
+    for (const QString& line : navigation) {
+        const QString title = line.trimmed().section('@', 0, 0);
+        const int page = line.section('@', 1).toInt();
+        if (!line.startsWith("  ")) {
+            file = title;
+            continue;
+        }
+        ++routines;
+        starts.insert(QString::number(page));
+        const QString name = title.endsWith("|Dep") ? title.chopped(4).section(' ', -1) + "|Dep" : title.section(' ', -1);
+        const QString heading = pages.value(page - 1).trimmed().section('\n', 0, 0);
+        EXPECT_TRUE(heading.startsWith(file + '|') && heading.contains(name)) << qPrintable(line + " on " + heading);
+    }
+    EXPECT_GT(routines, 100);
+    const QStringList links = navigation.filter("link ");
+    EXPECT_GT(links.size(), 100);
+    for (const QString& link : links)
+        EXPECT_TRUE(starts.contains(link.section(" -> ", 1))) << qPrintable(link);
+    for (const char* jobs : {"2", "5", "split"}) {
         SCOPED_TRACE(jobs);
         const QStringList parts = printed(jobs, "parts.pdf");
         EXPECT_EQ(parts[0], one[0]) << "page texts";
-        EXPECT_EQ(parts[1], one[1]) << "messages";
+        EXPECT_TRUE(parts[1] == one[1] || QString(jobs) == "split") << "messages (parts of a split run are announced)";
         EXPECT_EQ(parts[2], one[2]) << "print history";
         EXPECT_EQ(parts[3], one[3]) << "pages";
+        EXPECT_EQ(parts[4], one[4]) << "bookmarks and links";
         EXPECT_EQ(QDir(fx_.path()).entryList({"*.pdf"}, QDir::Files), (QStringList {"one.pdf", "parts.pdf"}));
     }
 }

@@ -185,8 +185,8 @@ RunResult ParallelPrint::run(const std::vector<ListRow>& queue, int jobs, const 
     result.outputPath = outputPath;
     result.files.push_back({outputPath, result.pages});
     QString navigationError;
-    if (navigator && !navigator->addNavigation(outputPath, buildNavigation(result.marks, documentInfo), &navigationError)
-        && log)
+    if (navigator
+        && !navigator->addNavigation(outputPath, buildNavigation(result.marks, documentInfo), &navigationError) && log)
         log->write(QStringLiteral("No bookmarks added to ") + outputPath + QStringLiteral(": ") + navigationError);
     result.report = fileTargetReport(result.routinesPrinted, deviceName, QString(), false);
     return result;

@@ -878,8 +878,10 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         frame_.estimatePages(routine, reader, imagePages);
         const qint64 linesBefore = linesInPart_;
         if (!run_.tocPrint) {
-            startingEntry_ = PrintedEntry {fileNameOf(routine.filePath), bookmarkTitle(row.text, model::kindText(routine.kind)),
-                routine.kind == RoutineKind::Dependency ? QString() : analysis::DependencyIndex::routineKey(routine), 0};
+            startingEntry_ = PrintedEntry {fileNameOf(routine.filePath),
+                bookmarkTitle(row.text, model::kindText(routine.kind)),
+                routine.kind == RoutineKind::Dependency ? QString() : analysis::DependencyIndex::routineKey(routine),
+                0};
         }
         if (printRoutine(routine))
             ++routinesSent_;
@@ -1015,7 +1017,7 @@ void PrintRun::addNavigation(const RunResult& result)
 {
     // Only a PDF that holds the whole run: files of batches and oversize parts are pieces.
     if (!navigator || !fileTarget_ || !target_.pdfPrinter || result.files.size() != 1
-        || result.files.front().path != outputPath)
+        || result.files.front().path != outputPath || platform::replaceablePath(outputPath).isEmpty())
         return;
     QString error;
     if (!navigator->addNavigation(outputPath, buildNavigation(marks_, documentInfo), &error) && log_)

@@ -3,6 +3,7 @@
 #include "platform/ReplacementFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -154,6 +155,12 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
 {
     if (navigation.isEmpty())
         return true;
+    // A FIFO or a device was written as a stream: reading it back would wait for ever.
+    if (replaceablePath(pdfPath).isEmpty() || !QFileInfo(pdfPath).isFile()) {
+        if (error)
+            *error = QStringLiteral("not a regular file");
+        return false;
+    }
     ReplacementFile work;
     try {
         QPDF pdf;
@@ -174,10 +181,11 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
         if (!work.begin(pdfPath, error))
             return false;
         QPDFWriter writer(pdf, QFile::encodeName(work.workPath()).constData());
-        // The streams are copied as they are: nothing is decoded or compressed again.
-        writer.setCompressStreams(false);
+        // The pages' streams are copied as they are: nothing is decoded or compressed again.
+        // The thousands of small bookmark and link dictionaries go into compressed object
+        // streams, or they would more than double a large listing's size.
         writer.setDecodeLevel(qpdf_dl_none);
-        writer.setObjectStreamMode(qpdf_o_preserve);
+        writer.setObjectStreamMode(qpdf_o_generate);
         writer.write();
     } catch (const std::exception& failure) {
         if (error)

@@ -4,9 +4,9 @@
 #include "core/analysis/AnalysisFixture.h"
 #include "core/print/PrintFixture.h"
 #include "model/RoutineParser.h"
+#include "platform/PdfNavigation.h"
 #include "platform/PrinterDefaults.h"
 #include "print/TocText.h"
-#include "platform/PdfNavigation.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,7 +211,6 @@ TEST(PrintRunTest, APdfGetsABookmarkPerFileAndRoutineAndLinksFromReportEntries)
         }
     } navigator;
     Bench b;
-    b.askForFiles = false;
     b.navigator = &navigator;
     std::vector<ListRow>& rows = b.makeQueue({"MODA|ONE", "MODA|THREE", "CLSP|SIZE"});
     rows.push_back({quillon::analysis::makeDependencyPseudoRoutine(*b.p.routineFor("MODA|TWO")), "modA.bas|Public Sub Two|Dep", true});
@@ -222,15 +221,16 @@ TEST(PrintRunTest, APdfGetsABookmarkPerFileAndRoutineAndLinksFromReportEntries)
         for (const auto& routine : file.children)
             outline << QString("  %1@%2").arg(routine.title).arg(routine.page);
     }
-    EXPECT_EQ(outline, (QStringList {"modA.bas@0", "  Public Sub One@0", "  Public Sub Three@1", "  Public Sub Two|Dep@3", "clsP.cls@2",
-                           "  Public Property Get Size@2"}));
+    EXPECT_EQ(outline,
+        (QStringList {"modA.bas@0", "  Public Sub One@0", "  Public Sub Three@1", "  Public Sub Two|Dep@3", "clsP.cls@2", "  Public Property Get Size@2"}));
     EXPECT_EQ(std::tuple(navigator.path, navigator.got.info.created), std::tuple(result.outputPath, QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9))));
     // The report's entry for Three, on its fourth page, opens Three's page.
     const auto entry = std::find_if(b.surface.ops.begin(), b.surface.ops.end(), [](const Op& op) { return op.page == 4 && op.text.contains("Three"); });
     ASSERT_NE(entry, b.surface.ops.end());
     ASSERT_EQ(navigator.got.links.size(), 1u);
     const auto& link = navigator.got.links.front();
-    EXPECT_EQ(std::tuple(link.page, link.targetPage, link.area.top(), link.area.left() <= (360 + entry->x) / 20), std::tuple(3, 1, (360 + entry->y) / 20, true));
+    EXPECT_EQ(
+        std::tuple(link.page, link.targetPage, link.area.top(), link.area.left() <= (360 + entry->x) / 20), std::tuple(3, 1, (360 + entry->y) / 20, true));
 }
 
 TEST(PrintRunSpoolTest, ABatchEndsAtTheLimitAndTheNextOneStartsAfterWhatWasSentButAPdfRunGoesOnInParts)
