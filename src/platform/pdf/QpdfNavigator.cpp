@@ -176,11 +176,14 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
         }
         const QByteArray bytes = input.readAll();
         input.close();
-        pdf.processMemoryFile(QFile::encodeName(pdfPath).constData(), bytes.constData(), size_t(bytes.size()));
+        // qpdf keeps the names it is given, not copies: they must outlive the reader and writer.
+        const QByteArray inputName = QFile::encodeName(pdfPath);
+        pdf.processMemoryFile(inputName.constData(), bytes.constData(), size_t(bytes.size()));
         addToDocument(pdf, navigation);
         if (!work.begin(pdfPath, error))
             return false;
-        QPDFWriter writer(pdf, QFile::encodeName(work.workPath()).constData());
+        const QByteArray outputName = QFile::encodeName(work.workPath());
+        QPDFWriter writer(pdf, outputName.constData());
         // The pages' streams are copied as they are: nothing is decoded or compressed again.
         // The thousands of small bookmark and link dictionaries go into compressed object
         // streams, or they would more than double a large listing's size.
