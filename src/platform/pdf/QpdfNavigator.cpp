@@ -161,23 +161,24 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
             *error = QStringLiteral("not a regular file");
         return false;
     }
+    // Read from memory: from the file, qpdf seeks before nearly every object it reads, and
+    // those calls took most of the time on a long listing.
+    QFile input(pdfPath);
+    if (!input.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = input.errorString();
+        return false;
+    }
+    const QByteArray bytes = input.readAll();
+    input.close();
+    // qpdf keeps the names and the memory it is given, not copies: they outlive the reader and
+    // the writer.
+    const QByteArray inputName = QFile::encodeName(pdfPath);
     ReplacementFile work;
     try {
         QPDF pdf;
         // Its warnings about a damaged file it could still read are no concern of the user's.
         pdf.setSuppressWarnings(true);
-        // Read from memory: from the file, qpdf seeks before nearly every object it reads, and
-        // those calls took most of the time on a long listing.
-        QFile input(pdfPath);
-        if (!input.open(QIODevice::ReadOnly)) {
-            if (error)
-                *error = input.errorString();
-            return false;
-        }
-        const QByteArray bytes = input.readAll();
-        input.close();
-        // qpdf keeps the names it is given, not copies: they must outlive the reader and writer.
-        const QByteArray inputName = QFile::encodeName(pdfPath);
         pdf.processMemoryFile(inputName.constData(), bytes.constData(), size_t(bytes.size()));
         addToDocument(pdf, navigation);
         if (!work.begin(pdfPath, error))
