@@ -1,0 +1,139 @@
+#include "analysis/UsageAnalysis.h"
+
+#include "formimage/FormLayoutReader.h"
+#include "model/RoutineParser.h"
+#include "model/SourceText.h"
+#include "model/TextPrimitives.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace quillon::analysis {
+
+using namespace quillon::model;
+
+namespace {
+
+// Upper-cased names of what raises events in one form or class file.
+QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
+{
+    QSet<QString> sources {
+        QStringLiteral("FORM"), QStringLiteral("MDIFORM"), QStringLiteral("CLASS"), QStringLiteral("USERCONTROL")};
+    const SourceFile source = reader.read(file.filePath);
+    if (!source.ok)
+        return sources;
+    for (const QString& name : withEventsNames(source.lines))
+        sources.insert(upperCase(name));
+    if (file.fileType() == QLatin1String("FRM")) {
+        formimage::FormLayoutReader layoutReader(reader, nullptr);
+        if (layoutReader.readFormLayoutLines(file.filePath, source.lines)) {
+            for (const formimage::ControlRecord& control : layoutReader.layout().controls)
+                sources.insert(upperCase(control.name));
+            // Menu items are controls of the form as far as their Click events go.
+            for (const formimage::MenuRecord& menu : layoutReader.layout().menus)
+                sources.insert(upperCase(menu.name));
+        }
+    }
+    return sources;
+}
+
+bool isRoot(const DependencyIndex& dep, const QString& key, const Routine& routine,
+    const QHash<QString, const ProjectFile*>& fileByPath, const QHash<QString, QSet<QString>>& sourcesByPath)
+{
+    if (key == dep.startupKey() || dep.eventLabelMap().contains(key))
+        return true;
+    const QString path = upperCase(routine.filePath);
+    const ProjectFile* file = fileByPath.value(path);
+    if (!file)
+        return false;
+    if (file->fileType() == QLatin1String("CLS") && !routine.sigLineText.isEmpty()
+        && !scopeAndKindText(routine.sigLineText).startsWith(QLatin1String("Private")))
+        return true;
+    const auto sources = sourcesByPath.constFind(path);
+    return sources != sourcesByPath.constEnd() && handlesEventOf(routine.routineName, *sources);
+}
+
+} // namespace
+
+QStringList withEventsNames(const QStringList& lines)
+{
+    static const QRegularExpression kWithEvents(QStringLiteral("(?:^|[\\s,])WithEvents\\s+([A-Za-z_][A-Za-z0-9_]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QString& line : lines) {
+        if (indexOfUpper(line, QLatin1StringView("WITHEVENTS")) < 0)
+            continue;
+        // A WithEvents word inside a string or a comment declares nothing.
+        const QString masked = maskForCallScan(line);
+        auto matches = kWithEvents.globalMatch(masked);
+        while (matches.hasNext())
+            names << matches.next().captured(1);
+    }
+    return names;
+}
+
+bool handlesEventOf(QStringView name, const QSet<QString>& sources)
+{
+    QStringView bare = trimBlanks(name);
+    if (upperCase(bare).startsWith(upperCase(kEventHandlerPrefix)))
+        bare = trimBlanks(bare.sliced(kEventHandlerPrefix.size()));
+    const QString upper = upperCase(bare);
+    // Names such as Form_Query_Unload: any underscore may end the source's name.
+    for (qsizetype at = upper.indexOf(QLatin1Char('_')); at > 0 && at + 1 < upper.size();
+         at = upper.indexOf(QLatin1Char('_'), at + 1)) {
+        if (sources.contains(upper.left(at)))
+            return true;
+    }
+    return false;
+}
+
+UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const SourceReader& reader)
+{
+    QHash<QString, const ProjectFile*> fileByPath;
+    QHash<QString, QSet<QString>> sourcesByPath;
+    for (const FilePtr& file : files) {
+        const QString path = upperCase(file->filePath);
+        fileByPath.insert(path, file.get());
+        if (file->fileType() == QLatin1String("FRM") || file->fileType() == QLatin1String("CLS"))
+            sourcesByPath.insert(path, eventSources(*file, reader));
+    }
+    QSet<QString> reached;
+    QStringList pending;
+    for (const auto& [key, routine] : dep.routineMap().entries()) {
+        if (routine->kind != RoutineKind::Declarations && isRoot(dep, key, *routine, fileByPath, sourcesByPath))
+            pending << key;
+    }
+    if (!dep.startupKey().isEmpty())
+        pending << dep.startupKey();
+    while (!pending.isEmpty()) {
+        const QString key = pending.takeLast();
+        if (reached.contains(key))
+            continue;
+        reached.insert(key);
+        if (const OrderedKeyList* callees = dep.callees(key))
+            pending << callees->items();
+    }
+    UnusedReport report;
+    for (const auto& [key, routine] : dep.routineMap().entries()) {
+        if (routine->kind == RoutineKind::Declarations)
+            continue;
+        ++report.procedures;
+        report.procedureCodeLines += routine->codeLines;
+        if (reached.contains(key))
+            continue;
+        report.routines.push_back(routine);
+        report.unusedCodeLines += routine->codeLines;
+    }
+    QSet<QString> called;
+    for (const auto& [caller, names] : dep.apiCallMap().entries()) {
+        for (const QString& name : names.items())
+            called.insert(upperCase(name));
+    }
+    for (const auto& [name, declaration] : dep.apiDeclarationMap().entries()) {
+        if (!called.contains(upperCase(name)))
+            report.apiNames << name;
+    }
+    return report;
+}
+
+} // namespace quillon::analysis
