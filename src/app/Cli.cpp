@@ -2,6 +2,7 @@
 #include "app/AidCommands.h"
 #include "app/CliSupport.h"
 #include "app/FormCommands.h"
+#include "app/InsightCommands.h"
 #include "app/OptionsCommands.h"
 #include "app/PrintCommands.h"
 
@@ -303,7 +304,8 @@ std::optional<QStringList> valueOptionsOf(const QString& command)
     if (command == QLatin1String("routines"))
         return QStringList {codepage, QStringLiteral("aggregate")};
     if (command == QLatin1String("files") || command == QLatin1String("calls") || command == QLatin1String("brackets")
-        || command == QLatin1String("symbols") || command == QLatin1String("layout"))
+        || command == QLatin1String("symbols") || command == QLatin1String("layout")
+        || command == QLatin1String("unused"))
         return QStringList {codepage};
     if (command == QLatin1String("report"))
         return QStringList {codepage, QStringLiteral("tab-width")};
@@ -481,6 +483,10 @@ QString usageText()
                           "  calls PROJECT.vbp [--codepage NAME]\n"
                           "      The dependency index: routines, calls, callers, API calls, Declare\n"
                           "      statements, event handlers and the start-up routine.\n"
+                          "  unused PROJECT.vbp [--codepage NAME]\n"
+                          "      The procedures that neither the start-up routine, an event handler nor a\n"
+                          "      class's public procedure reaches through the calls, the Declare\n"
+                          "      statements no routine calls, and the totals.\n"
                           "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
                           "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
                           "      every procedure that gets one, with their connector tags.\n"
@@ -622,6 +628,8 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
             return runFiles(args, reader, out, err);
         if (command == QLatin1String("calls"))
             return runCalls(args, reader, out, err);
+        if (command == QLatin1String("unused"))
+            return runUnused(args, reader, out, err);
         if (command == QLatin1String("symbols"))
             return runSymbols(args, reader, out, err);
         if (command == QLatin1String("highlight"))

@@ -126,8 +126,8 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
 TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
 {
     for (const QStringList& args : QList<QStringList> {{"files", fx_.path("none.vbp")}, {"routines", fx_.path("none.vbp")}, {"routines", fx_.path("none.bas")},
-             {"routines", "/proc/self/mem"}, {"brackets", fx_.path("none.bas")}, {"highlight", fx_.path("none.bas")}, {"image", fx_.path("none.frm")},
-             {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
+             {"routines", "/proc/self/mem"}, {"brackets", fx_.path("none.bas")}, {"highlight", fx_.path("none.bas")}, {"unused", fx_.path("none.vbp")},
+             {"image", fx_.path("none.frm")}, {"listing", fx_.path("none.bas"), "-o", fx_.path("o.pdf")}}) {
         const CliRun run = cli(args);
         EXPECT_EQ(run.code, 1) << qPrintable(args.join(' '));
         EXPECT_TRUE(run.out.isEmpty());
@@ -353,6 +353,31 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.out.count("=== "), 1);
     EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
+}
+
+// Roots: Sub Main, handlers (listed or shaped as a control's or WithEvents variable's), a class's
+// public face; what only unused code or a cycle of its own calls stays unused.
+TEST_F(CliTest, UnusedListsWhatNoRootReaches)
+{
+    fx_.writeLines("U/modMain.bas",
+        {"Attribute VB_Name = \"modMain\"", "Declare Function GetTickCount Lib \"kernel32\" () As Long",
+            "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
+            "    Helper = GetTickCount()", "End Function", "Private Function Dead()", "    Lonely", "End Function", "Private Sub Lonely()", "End Sub",
+            "Sub PingA()", "    PingB", "End Sub", "Sub PingB()", "    PingA", "End Sub"});
+    fx_.writeLines("U/frmMain.frm",
+        {"VERSION 5.00", "Begin VB.Form frmMain", "   Begin MSComCtl2.DTPicker DTPicker1", "   End", "End", "Attribute VB_Name = \"frmMain\"",
+            "Private WithEvents mItem As clsItem", "Private Sub Form_Load()", "End Sub", "Private Sub Form_Paint()", "End Sub",
+            "Private Sub DTPicker1_CalendarGetDayBold()", "End Sub", "Private Sub mItem_Changed()", "    Tidy", "End Sub", "Private Sub Tidy()", "End Sub",
+            "Private Sub Orphan()", "    x = 1", "End Sub"});
+    fx_.writeLines("U/clsItem.cls",
+        {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsItem\"", "Public Function Total()", "End Function", "Sub Refresh()", "End Sub", "Friend Sub Tie()",
+            "End Sub", "Private Sub Hidden()", "End Sub"});
+    const QString vbp = fx_.writeLines("U/u.vbp", {"Module=modMain; modMain.bas", "Form=frmMain.frm", "Class=clsItem; clsItem.cls", "Startup=\"Sub Main\""});
+    EXPECT_EQ(cli({"unused", vbp}).out,
+        "UNUSED\tFRMMAIN|ORPHAN\tfrmMain.frm\tPrivate Sub\t3\nUNUSED\tMODMAIN|DEAD\tmodMain.bas\tPrivate Function\t3\n"
+        "UNUSED\tMODMAIN|LONELY\tmodMain.bas\tPrivate Sub\t2\nUNUSED\tMODMAIN|PINGA\tmodMain.bas\tPublic Sub\t3\n"
+        "UNUSED\tMODMAIN|PINGB\tmodMain.bas\tPublic Sub\t3\nUNUSED\tCLSITEM|HIDDEN\tclsItem.cls\tPrivate Sub\t2\n"
+        "UNUSEDAPI\tSleep\tkernel32\nTOTAL\t6\t16\t16\t39\n");
 }
 
 TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)

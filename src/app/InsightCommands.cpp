@@ -1,0 +1,40 @@
+#include "app/InsightCommands.h"
+
+#include "analysis/UsageAnalysis.h"
+#include "model/RoutineParser.h"
+#include "model/TextPrimitives.h"
+
+namespace quillon::app {
+
+using namespace quillon::model;
+
+int runUnused(const Arguments& args, const SourceReader& reader, std::ostream& out, std::ostream& err)
+{
+    const QString path = projectArgument(args, "unused", 1, 1);
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = openForDump(loaded.project, path, err))
+        return *failed;
+    const analysis::DependencyIndex& dep = loaded.analysis.dependencies;
+    const analysis::UnusedReport report = analysis::findUnused(dep, loaded.project.projectFileList, reader);
+    const QChar tab = QLatin1Char('\t');
+    const QChar nl = QLatin1Char('\n');
+    QString text;
+    for (const RoutinePtr& routine : report.routines) {
+        const QString kind =
+            routine->sigLineText.isEmpty() ? kindText(routine->kind) : scopeAndKindText(routine->sigLineText);
+        text += QStringLiteral("UNUSED") + tab + analysis::DependencyIndex::routineKey(*routine) + tab
+            + fileNameOf(routine->filePath) + tab + kind + tab + QString::number(routine->codeLines) + nl;
+    }
+    for (const QString& name : report.apiNames) {
+        // The declaration reads "name|library|alias" with the name as declared.
+        const QStringList parts = dep.apiDeclarationMap().find(name)->split(QLatin1Char('|'));
+        text += QStringLiteral("UNUSEDAPI") + tab + parts.value(0) + tab + parts.value(1) + nl;
+    }
+    text += QStringLiteral("TOTAL") + tab + QString::number(report.routines.size()) + tab
+        + QString::number(report.unusedCodeLines) + tab + QString::number(report.procedures) + tab
+        + QString::number(report.procedureCodeLines) + nl;
+    write(out, text);
+    return 0;
+}
+
+} // namespace quillon::app
