@@ -2,6 +2,7 @@
 #include "app/AidCommands.h"
 #include "app/CliSupport.h"
 #include "app/FormCommands.h"
+#include "app/GraphCommands.h"
 #include "app/InsightCommands.h"
 #include "app/OptionsCommands.h"
 #include "app/PrintCommands.h"
@@ -309,6 +310,10 @@ std::optional<QStringList> valueOptionsOf(const QString& command)
         return QStringList {codepage};
     if (command == QLatin1String("report"))
         return QStringList {codepage, QStringLiteral("tab-width")};
+    if (command == QLatin1String("metrics"))
+        return QStringList {codepage, QStringLiteral("format")};
+    if (command == QLatin1String("graph"))
+        return QStringList {codepage, QStringLiteral("format"), QStringLiteral("from"), QStringLiteral("depth")};
     if (command == QLatin1String("highlight"))
         return QStringList {codepage, QStringLiteral("tab-width"), QStringLiteral("project")};
     if (command == QLatin1String("listing"))
@@ -345,6 +350,8 @@ QStringList flagOptionsOf(const QString& command)
         return tocFlagOptions();
     if (command == QLatin1String("backups"))
         return QStringList {QStringLiteral("no-backup")};
+    if (command == QLatin1String("graph"))
+        return QStringList {QStringLiteral("modules"), QStringLiteral("callers")};
     return QStringList();
 }
 
@@ -487,6 +494,13 @@ QString usageText()
                           "      The procedures that neither the start-up routine, an event handler nor a\n"
                           "      class's public procedure reaches through the calls, the Declare\n"
                           "      statements no routine calls, and the totals.\n"
+                          "  metrics PROJECT.vbp [--format tsv|json] [--codepage NAME]\n"
+                          "      Per routine: lines, callers, callees, API calls, decision points,\n"
+                          "      cyclomatic complexity and deepest block nesting.\n"
+                          "  graph PROJECT.vbp [--format dot|csv] [--modules] [--from KEY [--depth N]\n"
+                          "          [--callers]] [--codepage NAME]\n"
+                          "      The call graph for Graphviz (dot) or as CSV; --modules folds it to modules,\n"
+                          "      --from keeps what KEY reaches within N calls (--callers: what reaches KEY).\n"
                           "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
                           "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
                           "      every procedure that gets one, with their connector tags.\n"
@@ -630,6 +644,10 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
             return runCalls(args, reader, out, err);
         if (command == QLatin1String("unused"))
             return runUnused(args, reader, out, err);
+        if (command == QLatin1String("metrics"))
+            return runMetrics(args, reader, out, err);
+        if (command == QLatin1String("graph"))
+            return runGraph(args, reader, out, err);
         if (command == QLatin1String("symbols"))
             return runSymbols(args, reader, out, err);
         if (command == QLatin1String("highlight"))

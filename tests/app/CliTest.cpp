@@ -1,3 +1,4 @@
+#include "analysis/RoutineMetrics.h"
 #include "model/TextPrimitives.h"
 #include "support/CliRun.h"
 #include "support/TestSupport.h"
@@ -107,7 +108,9 @@ TEST_F(CliTest, UsageErrorsExitTwoWithTheUsageOnStderr)
         {"routines", vbp, "--colour", "red"}, {"routines", vbp, "--codepage", "klingon"}, {"options", "set", "Output", "Nope", "1"},
         {"options", "set", "Output", "Font Size"}, {"options", "set", "ProjectInfo", "Version", "9"}, {"spool", "now"}, {"messages", "restore", "5"},
         {"report", vbp, "--tab-width", "0"}, {"report", bas}, {"brackets", bas, "2"}, {"brackets", bas, "x", "3"}, {"highlight", bas, "--tab-width", "99"},
-        {"image"}, {"layout", bas, bas}, {"listing", bas, "--printer", "Office Laser", "-o", fx_.path("o.pdf")}, // -o needs a PDF target
+        {"image"}, {"layout", bas, bas}, {"metrics", vbp, "--format", "xml"}, {"graph", vbp, "--depth", "1"},
+        {"graph", vbp, "--from", "MODUTIL|TWICE", "--depth", "-1"},
+        {"listing", bas, "--printer", "Office Laser", "-o", fx_.path("o.pdf")}, // -o needs a PDF target
     };
     QList<QStringList> all = bad;
     for (const QStringList& option : QList<QStringList> {{"--paper", "a4"}, {"--margins", "1,2,3"}, {"--printer", "Nope"}, {"--duplex", "--simplex"},
@@ -378,6 +381,78 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
         "UNUSED\tMODMAIN|LONELY\tmodMain.bas\tPrivate Sub\t2\nUNUSED\tMODMAIN|PINGA\tmodMain.bas\tPublic Sub\t3\n"
         "UNUSED\tMODMAIN|PINGB\tmodMain.bas\tPublic Sub\t3\nUNUSED\tCLSITEM|HIDDEN\tclsItem.cls\tPrivate Sub\t2\n"
         "UNUSEDAPI\tSleep\tkernel32\nTOTAL\t6\t16\t16\t39\n");
+}
+
+TEST(RoutineMetrics, DecisionPointsAndNestingOfCodeShapes)
+{
+    struct Case {
+        QStringList lines;
+        int decisions;
+        int nesting; // -1: not checked
+    };
+    const Case cases[] = {
+        {{"If a Then b Else c"}, 1, 0},
+        {{"Select Case n", "Case 1: x = 1", "Case 2", "Case Else", "End Select"}, 2, 1},
+        {{"Do", "Loop Until a Or b"}, 2, 1},
+        {{"If x And y Or z Then", "End If"}, 3, 1},
+        {{"s = \"If a Then\" ' If b And c Then"}, 0, 0},
+        {{"For i = 1 To 3", "For Each v In c", "Do While i > 0 And Not f", "Loop", "Next", "Next"}, 4, 3},
+        {{"If a Or _", "  b Then", "ElseIf c Then", "End If"}, 3, 1},
+        {{"Open f For Input As #1", "Exit For", "#If Win32 Then", "10 While x: Wend", "x = Mid$(s, 1): If y AndAlso z Then Exit Sub"}, 3, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines.join(" / ").toStdString());
+        EXPECT_EQ(quillon::analysis::decisionPoints(c.lines), c.decisions);
+        if (c.nesting >= 0)
+            EXPECT_EQ(quillon::analysis::deepestNesting(c.lines, 1, int(c.lines.size())), c.nesting);
+    }
+}
+
+TEST_F(CliTest, MetricsAndTheCallGraphFollowTheCallIndex)
+{
+    fx_.writeLines("G/modA.bas",
+        {"Attribute VB_Name = \"modA\"", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Sub Main()", "    ' start",
+            "    If True Then Helper", "", "    Other", "End Sub", "Private Function Helper() As Long", "    Helper = GetTickCount()", "End Function",
+            "Public Sub Other()", "    Helper", "End Sub"});
+    fx_.writeLines("G/modB.bas", {"Attribute VB_Name = \"modB\"", "Public Sub Run()", "    Main", "End Sub"});
+    const QString vbp = fx_.writeLines("G/g.vbp", {"Module=modA; modA.bas", "Module=modB; modB.bas"});
+    const QString tsv = cli({"metrics", vbp}).out;
+    EXPECT_TRUE(tsv.startsWith("key\tfile\tkind\tcode\tcomments\tblanks\tfanIn\tfanOut\tapiCalls\tdecisions\tcomplexity\tnesting\n"));
+    EXPECT_TRUE(tsv.contains("\nMODA|MAIN\tmodA.bas\tPublic Sub\t4\t1\t1\t1\t2\t0\t1\t2\t0\n")) << qPrintable(tsv);
+    EXPECT_TRUE(tsv.contains("\nMODA|HELPER\tmodA.bas\tPrivate Function\t3\t0\t0\t2\t0\t1\t0\t1\t0\n")) << qPrintable(tsv);
+    const QJsonObject json = QJsonDocument::fromJson(cli({"metrics", vbp, "--format", "json"}).out.toUtf8()).object();
+    EXPECT_EQ(json.value("version").toInt(), 1);
+    EXPECT_EQ(json.value("routines").toArray().size(), tsv.count('\n') - 1);
+    const QString head = "caller,callee,caller file,callee file\n";
+    const QString mainHelper = "MODA|MAIN,MODA|HELPER,modA.bas,modA.bas\n", mainOther = "MODA|MAIN,MODA|OTHER,modA.bas,modA.bas\n";
+    const QString otherHelper = "MODA|OTHER,MODA|HELPER,modA.bas,modA.bas\n", runMain = "MODB|RUN,MODA|MAIN,modB.bas,modA.bas\n";
+    const std::pair<QStringList, QString> graphs[] = {
+        {{}, head + mainHelper + mainOther + otherHelper + runMain},
+        {{"--modules"}, "caller module,callee module,calls\nmodA,modA,3\nmodB,modA,1\n"},
+        {{"--from", "modb|run", "--depth", "1"}, head + runMain},
+        {{"--from", "MODB|RUN", "--depth", "2"}, head + mainHelper + mainOther + runMain},
+        {{"--from", "MODA|HELPER", "--callers", "--depth", "1"}, head + mainHelper + otherHelper},
+        {{"--from", "MODA|HELPER", "--callers", "--modules"}, "caller module,callee module,calls\nmodA,modA,3\nmodB,modA,1\n"},
+    };
+    for (const auto& [args, out] : graphs) {
+        const CliRun run = cli(QStringList {"graph", vbp, "--format", "csv"} + args);
+        EXPECT_EQ(run.code, 0);
+        EXPECT_EQ(run.out, out) << qPrintable(args.join(' '));
+    }
+    const QString dot = cli({"graph", vbp, "--from", "MODA|OTHER"}).out;
+    EXPECT_TRUE(dot.startsWith("digraph calls {\n  subgraph cluster_0 {\n    label=\"modA\";\n")) << qPrintable(dot);
+    EXPECT_TRUE(dot.contains("\"API GETTICKCOUNT\" [shape=note, label=\"GetTickCount\\nkernel32\"];\n"));
+    EXPECT_TRUE(dot.contains("\"MODA|HELPER\" -> \"API GETTICKCOUNT\" [style=dashed];\n"));
+    EXPECT_FALSE(dot.contains("MODA|MAIN"));
+    const CliRun unknown = cli({"graph", vbp, "--from", "MODA|NOPE"});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.err.count('\n'), 1);
+    SKIP_WITHOUT_TOOLS("dot");
+    const QString example = fx_.write("example.dot", cli({"graph", kExamples + "/inventory/Inventory.vbp"}).out.toUtf8());
+    const Process rendered = runProgram("dot", {"-Tsvg", example});
+    EXPECT_EQ(rendered.code, 0);
+    EXPECT_TRUE(rendered.err.isEmpty()) << rendered.err.constData();
+    EXPECT_TRUE(rendered.out.contains("<svg"));
 }
 
 TEST_F(CliTest, SymbolsBracketsAndHighlightDumps)
