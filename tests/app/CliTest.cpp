@@ -403,8 +403,9 @@ TEST(RoutineMetrics, DecisionPointsAndNestingOfCodeShapes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines.join(" / ").toStdString());
         EXPECT_EQ(quillon::analysis::decisionPoints(c.lines), c.decisions);
-        if (c.nesting >= 0)
+        if (c.nesting >= 0) {
             EXPECT_EQ(quillon::analysis::deepestNesting(c.lines, 1, int(c.lines.size())), c.nesting);
+        }
     }
 }
 
