@@ -20,10 +20,9 @@ int runUnused(const Arguments& args, const SourceReader& reader, std::ostream& o
     const QChar nl = QLatin1Char('\n');
     QString text;
     for (const RoutinePtr& routine : report.routines) {
-        const QString kind =
-            routine->sigLineText.isEmpty() ? kindText(routine->kind) : scopeAndKindText(routine->sigLineText);
         text += QStringLiteral("UNUSED") + tab + analysis::DependencyIndex::routineKey(*routine) + tab
-            + fileNameOf(routine->filePath) + tab + kind + tab + QString::number(routine->codeLines) + nl;
+            + fileNameOf(routine->filePath) + tab + kindTextOf(*routine) + tab + QString::number(routine->codeLines)
+            + nl;
     }
     for (const QString& name : report.apiNames) {
         // The declaration reads "name|library|alias" with the name as declared.

@@ -236,15 +236,11 @@ std::unique_ptr<platform::IPrintSurface> createSurface(const CliServices& servic
 void addDocumentInfo(const CliServices& services, const platform::IPrintSurface& surface, const QString& outputPath,
     const QString& source)
 {
-    if (!services.pdfNavigator || platform::replaceablePath(outputPath).isEmpty()
-        || !print::classifyOutputTarget(surface.currentDevice()).pdfPrinter)
-        return;
-    platform::DocumentNavigation navigation;
-    navigation.info = print::documentInfoFor(fileNameOf(source), fileNameOf(source), QDateTime::currentDateTime());
-    QString error;
-    if (!services.pdfNavigator->addNavigation(outputPath, navigation, &error))
-        DiagLog::standard().write(
-            QStringLiteral("No document properties added to ") + outputPath + QStringLiteral(": ") + error);
+    if (print::classifyOutputTarget(surface.currentDevice()).pdfPrinter) {
+        print::navigatePdf(services.pdfNavigator, outputPath, {},
+            print::documentInfoFor(fileNameOf(source), fileNameOf(source), QDateTime::currentDateTime()),
+            &DiagLog::standard());
+    }
 }
 
 void reportOutput(std::ostream& out, const QString& path, const platform::IPrintSurface& surface, int pages)

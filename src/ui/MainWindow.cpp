@@ -459,12 +459,10 @@ void MainWindow::showStatus(const QString& text)
         setStatus(text);
         return;
     }
-    const std::lock_guard lock(pendingMutex_);
-    pending_.text = text;
-    pending_.hasText = true;
-    if (!std::exchange(pending_.posted, true))
-        QMetaObject::invokeMethod(
-            this, [this] { showPendingStatus(); }, Qt::QueuedConnection);
+    keepPending([&text](PendingStatus& pending) {
+        pending.text = text;
+        pending.hasText = true;
+    });
 }
 
 void MainWindow::showProgress(qint64 done, qint64 total)
@@ -473,10 +471,17 @@ void MainWindow::showProgress(qint64 done, qint64 total)
         setProgress(done, total);
         return;
     }
+    keepPending([done, total](PendingStatus& pending) {
+        pending.done = done;
+        pending.total = total;
+        pending.hasProgress = true;
+    });
+}
+
+void MainWindow::keepPending(const std::function<void(PendingStatus&)>& change)
+{
     const std::lock_guard lock(pendingMutex_);
-    pending_.done = done;
-    pending_.total = total;
-    pending_.hasProgress = true;
+    change(pending_);
     if (!std::exchange(pending_.posted, true))
         QMetaObject::invokeMethod(
             this, [this] { showPendingStatus(); }, Qt::QueuedConnection);

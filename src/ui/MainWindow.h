@@ -241,6 +241,8 @@ private:
     };
     std::mutex pendingMutex_;
     PendingStatus pending_;
+    // Changes what is pending and has it shown at the window's next turn (once, however often).
+    void keepPending(const std::function<void(PendingStatus&)>& change);
     QTimer* statusTimer_ = nullptr;
     QAction* fileOpenAction_ = nullptr;
     QAction* printTocAction_ = nullptr;

@@ -46,8 +46,7 @@ QString DependencyReporter::chainEntry(const QString& key)
     QString name = bar < 0 ? QString() : key.mid(bar + 1);
     if (const RoutinePtr routine = index_.routineFor(key)) {
         fileKey = routine->filePath + QLatin1Char('|') + routine->moduleName;
-        kindText =
-            routine->sigLineText.isEmpty() ? model::kindText(routine->kind) : scopeAndKindText(routine->sigLineText);
+        kindText = model::kindTextOf(*routine);
         name = routine->routineName;
     }
     QString letter = legend_.value(fileKey);

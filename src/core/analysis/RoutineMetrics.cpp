@@ -168,7 +168,7 @@ std::vector<RoutineMetrics> routineMetrics(const DependencyIndex& index, const S
         RoutineMetrics m;
         m.key = key;
         m.fileName = fileNameOf(routine->filePath);
-        m.kind = routine->sigLineText.isEmpty() ? kindText(routine->kind) : scopeAndKindText(routine->sigLineText);
+        m.kind = kindTextOf(*routine);
         m.codeLines = routine->codeLines;
         m.commentLines = routine->commentLines;
         m.blankLines = routine->blankLines;

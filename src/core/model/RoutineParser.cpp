@@ -221,6 +221,11 @@ bool isEndProcedureLine(QStringView line)
         || (t.size() == 12 && startsWithUpper(t, QLatin1StringView("END PROPERTY")));
 }
 
+QString kindTextOf(const Routine& routine)
+{
+    return routine.sigLineText.isEmpty() ? kindText(routine.kind) : scopeAndKindText(routine.sigLineText);
+}
+
 QString scopeAndKindText(QStringView signature)
 {
     const QString s = upperCase(trimBlanks(signature));

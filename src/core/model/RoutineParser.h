@@ -25,6 +25,9 @@ QString procNameFromSignature(QStringView line);
 RoutineKind kindFromSignature(QStringView line);
 bool isEndProcedureLine(QStringView line);
 QString scopeAndKindText(QStringView signature);
+// A routine's kind as the procedure list shows it: scope and kind from its signature, or the
+// record's kind when it has no signature line (Declarations, Layout, Image).
+QString kindTextOf(const Routine& routine);
 
 // Event-handler names: a name longer than one of the known event suffixes ("_CLICK",
 // "_LOAD", ...) and ending with it. eventLabel gives "Click Event", "Form Event", ... or

@@ -1,5 +1,8 @@
 #include "print/Navigation.h"
 
+#include "model/DiagLog.h"
+#include "platform/ReplacementFile.h"
+
 #include <QHash>
 
 namespace quillon::print {
@@ -43,6 +46,16 @@ platform::DocumentNavigation buildNavigation(const DocumentMarks& marks, platfor
             navigation.links.push_back({link.page, link.area, *target});
     }
     return navigation;
+}
+
+void navigatePdf(platform::IPdfNavigator* navigator, const QString& pdfPath, const DocumentMarks& marks,
+    const platform::DocumentInfo& info, model::DiagLog* log)
+{
+    if (!navigator || platform::replaceablePath(pdfPath).isEmpty())
+        return;
+    QString error;
+    if (!navigator->addNavigation(pdfPath, buildNavigation(marks, info), &error) && log)
+        log->write(QStringLiteral("No bookmarks or properties added to ") + pdfPath + QStringLiteral(": ") + error);
 }
 
 platform::DocumentInfo documentInfoFor(const QString& title, const QString& source, const QDateTime& created)

@@ -6,6 +6,10 @@
 
 #include <vector>
 
+namespace quillon::model {
+class DiagLog;
+}
+
 namespace quillon::print {
 
 // A routine as it stands in a printed document: its file, its bookmark title and the page its
@@ -33,6 +37,12 @@ struct DocumentMarks {
 // heading without a file stands on its own), the links whose routine is printed in the same
 // document (to the first page of its first print) and the document's properties.
 platform::DocumentNavigation buildNavigation(const DocumentMarks& marks, platform::DocumentInfo info);
+
+// Gives the finished PDF at pdfPath the navigation of its marks and those properties. Without a
+// navigator, or for a FIFO or device written as a stream, nothing is done; when the navigator
+// fails, the file stays as printed and the log (when given) says why.
+void navigatePdf(platform::IPdfNavigator* navigator, const QString& pdfPath, const DocumentMarks& marks,
+    const platform::DocumentInfo& info, model::DiagLog* log);
 
 // The properties of a document of `title` made from `source` (a project or source file name),
 // by this program, at `created` (invalid: when the run that prints it starts).

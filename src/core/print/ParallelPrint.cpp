@@ -184,10 +184,7 @@ RunResult ParallelPrint::run(const std::vector<ListRow>& queue, int jobs, const 
     result.ok = true;
     result.outputPath = outputPath;
     result.files.push_back({outputPath, result.pages});
-    QString navigationError;
-    if (navigator
-        && !navigator->addNavigation(outputPath, buildNavigation(result.marks, documentInfo), &navigationError) && log)
-        log->write(QStringLiteral("No bookmarks added to ") + outputPath + QStringLiteral(": ") + navigationError);
+    navigatePdf(navigator, outputPath, result.marks, documentInfo, log);
     result.report = fileTargetReport(result.routinesPrinted, deviceName, QString(), false);
     return result;
 }

@@ -1006,22 +1006,13 @@ RunResult PrintRun::finishRun(RunResult result)
         result.report += kCrLf + combinedReport;
     if (!endStatus_.isEmpty())
         result.report += kCrLf + endStatus_;
-    result.marks = marks_;
-    addNavigation(result);
+    result.marks = std::move(marks_);
+    // Only a PDF that holds the whole run: files of batches and oversize parts are pieces.
+    if (fileTarget_ && target_.pdfPrinter && result.files.size() == 1 && result.files.front().path == outputPath)
+        navigatePdf(navigator, outputPath, result.marks, documentInfo, log_);
     result.ok = true;
     batch_ = 0;
     return result;
-}
-
-void PrintRun::addNavigation(const RunResult& result)
-{
-    // Only a PDF that holds the whole run: files of batches and oversize parts are pieces.
-    if (!navigator || !fileTarget_ || !target_.pdfPrinter || result.files.size() != 1
-        || result.files.front().path != outputPath || platform::replaceablePath(outputPath).isEmpty())
-        return;
-    QString error;
-    if (!navigator->addNavigation(outputPath, buildNavigation(marks_, documentInfo), &error) && log_)
-        log_->write(QStringLiteral("No bookmarks added to ") + outputPath + QStringLiteral(": ") + error);
 }
 
 void PrintRun::noteTocHeading(const QString& line)

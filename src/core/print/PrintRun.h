@@ -249,8 +249,6 @@ private:
     int outputPage() const { return pagesDone_ + surface_.pagesStarted() - 1; }
     // Notes a table of contents heading that a printed line began (a category, the summary).
     void noteTocHeading(const QString& line);
-    // Gives the finished PDF its outline, links and properties.
-    void addNavigation(const RunResult& result);
     void updateHistory(const model::Routine& routine);
     QString historyKey(const model::Routine& routine) const;
 
