@@ -23,7 +23,7 @@ using platform::MessageResult;
 
 namespace {
 
-const QString kPositionSuffix = QStringLiteral(":RestoreBackupsForm");
+const QString kRestoreWindowSection = QStringLiteral(":RestoreBackupsForm");
 
 } // namespace
 
@@ -40,7 +40,7 @@ RestoreBackupsDialog::RestoreBackupsDialog(
     paintBackground(list_, theme, QPalette::Base);
     fill();
     resize(820, 380);
-    if (!restoreWindowPosition(this, session_.ini, kPositionSuffix))
+    if (!restoreWindowPosition(this, session_.ini, kRestoreWindowSection))
         centreWindow(this, parent);
 }
 
@@ -164,7 +164,7 @@ void RestoreBackupsDialog::afterRun()
 
 void RestoreBackupsDialog::done(int result)
 {
-    saveWindowPosition(this, session_.ini, kPositionSuffix);
+    saveWindowPosition(this, session_.ini, kRestoreWindowSection);
     QDialog::done(result);
 }
 

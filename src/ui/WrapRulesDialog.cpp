@@ -27,7 +27,7 @@ using platform::MessageResult;
 
 namespace {
 
-const QString kPositionSuffix = QStringLiteral(":DAWrapLineForm");
+const QString kWrapRulesWindowSection = QStringLiteral(":DAWrapLineForm");
 
 QRadioButton* optionButton(const QString& caption, const QString& name, int index, QWidget* parent)
 {
@@ -63,7 +63,7 @@ WrapRulesDialog::WrapRulesDialog(config::Session& session, platform::IMessageBox
     showOptions();
     connectControls();
     adjustSize();
-    if (!restoreWindowPosition(this, session_.ini, kPositionSuffix))
+    if (!restoreWindowPosition(this, session_.ini, kWrapRulesWindowSection))
         centreWindow(this, parent);
 }
 
@@ -225,7 +225,7 @@ void WrapRulesDialog::reject()
 
 void WrapRulesDialog::done(int result)
 {
-    saveWindowPosition(this, session_.ini, kPositionSuffix);
+    saveWindowPosition(this, session_.ini, kWrapRulesWindowSection);
     QDialog::done(result);
 }
 

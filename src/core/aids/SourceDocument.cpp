@@ -1,6 +1,7 @@
 #include "aids/SourceDocument.h"
 
 #include "model/DiagLog.h"
+#include "model/TextPrimitives.h"
 #include "platform/ReplacementFile.h"
 
 #include <QFile>
@@ -15,7 +16,7 @@ std::function<void(const QString& workPath)> beforeReplacingSourceFile;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
+using model::kCrLf;
 
 // The lines of a text with each one's own end, so that a file whose ends are mixed can keep them.
 void splitKeepingEnds(QStringView text, QStringList& lines, QStringList& ends)

@@ -21,15 +21,6 @@ namespace quillon::print {
 namespace {
 
 using model::kCrLf;
-const QString kIndent = QStringLiteral("     ");
-
-QString nameList(const QStringList& names)
-{
-    QString text;
-    for (const QString& name : names)
-        text += kCrLf + kIndent + name;
-    return text;
-}
 
 bool isExecutableFile(const QString& path)
 {
@@ -153,6 +144,14 @@ QStringList combineFailureReasons(const CombineResult& result, bool ended, bool 
 }
 
 } // namespace
+
+QString nameList(const QStringList& names)
+{
+    QString text;
+    for (const QString& name : names)
+        text += kCrLf + QStringLiteral("     ") + name;
+    return text;
+}
 
 QString findCombineTool(const QString& programFolder, const QString& searchPath)
 {

@@ -23,6 +23,9 @@ QString findCombineTool(const QString& programFolder, const QString& searchPath)
 // Minutes and seconds, two digits each: "03:07".
 QString elapsedText(qint64 milliseconds);
 
+// File names for a message: each on a line of its own, indented under the text before.
+QString nameList(const QStringList& names);
+
 // The lines of the tool's error output that carry "WARNING", and which of the parts they name.
 struct ToolWarnings {
     QStringList lines;

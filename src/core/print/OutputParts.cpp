@@ -5,6 +5,7 @@
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/ReplacementFile.h"
+#include "print/OutputCombine.h"
 #include "print/PageFrame.h"
 
 #include <QCoreApplication>
@@ -26,7 +27,6 @@ namespace quillon::print {
 namespace {
 
 using model::kCrLf;
-const QString kIndent = QStringLiteral("     ");
 
 constexpr qint64 kMiB = 1048576;
 constexpr qint64 kUnknownMemoryMiB = 512;
@@ -379,7 +379,7 @@ config::Warning suggestedFileNameNotice(const QString& name, bool pdfPrinter, bo
     notice.text = QStringLiteral("Quillon will ask for the output file name when printing starts.") + kCrLf + kCrLf
         + (onClipboard ? QStringLiteral("A suggested file name, copied to the clipboard, is:")
                        : QStringLiteral("A suggested file name is:"))
-        + kCrLf + kIndent + name;
+        + nameList({name});
     if (pdfPrinter) {
         notice.text += kCrLf + kCrLf
             + QStringLiteral(
