@@ -322,6 +322,8 @@ std::optional<QStringList> valueOptionsOf(const QString& command)
         return printValueOptions();
     if (command == QLatin1String("toc"))
         return tocValueOptions();
+    if (command == QLatin1String("insight"))
+        return tocValueOptions();
     if (command == QLatin1String("image")) {
         QStringList options = listingValueOptions();
         options.removeAll(QStringLiteral("project"));
@@ -348,6 +350,8 @@ QStringList flagOptionsOf(const QString& command)
         return printFlagOptions();
     if (command == QLatin1String("toc"))
         return tocFlagOptions();
+    if (command == QLatin1String("insight"))
+        return listingFlagOptions() << QStringLiteral("text");
     if (command == QLatin1String("backups"))
         return QStringList {QStringLiteral("no-backup")};
     if (command == QLatin1String("graph"))
@@ -412,6 +416,37 @@ QString aidsUsageText()
                           "      Delete backups.\n");
 }
 
+// The usage text's printing subcommands.
+QString printingUsageText()
+{
+    return QStringLiteral("  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
+                          "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
+                          "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
+                          "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
+                          "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
+                          "      or to the Output Folder option's folder under a dated name. The page\n"
+                          "      options hold for this run only.\n"
+                          "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
+                          "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
+                          "          [--spool N] [--jobs N]\n"
+                          "          [page options of listing]\n"
+                          "      Document the project: every routine of every file (or of the files and\n"
+                          "      routines named), with dependency reports and loop brackets when asked.\n"
+                          "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
+                          "      this run (0: one file, no parts). A PDF file without a spool size is\n"
+                          "      printed in --jobs parts side by side (default: the cores) and joined.\n"
+                          "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
+                          "      Print the picture of one form: a page per layer of overlapping controls,\n"
+                          "      the callouts of names that do not fit, and the menu tree.\n"
+                          "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
+                          "      Print the table of contents with the print history and the project\n"
+                          "      summary; --text writes its lines (tags included) to standard output.\n"
+                          "  insight PROJECT.vbp [-o OUT.pdf] [--text] [page options of listing]\n"
+                          "      Print the project insight report: the unused procedures by file with the\n"
+                          "      share of unused code, the 25 most complex routines with their metrics,\n"
+                          "      and the calls between modules; --text writes its lines to standard output.\n");
+}
+
 // The usage text's second half: the options that several subcommands share, and what holds
 // for all of them.
 QString optionsUsageText()
@@ -424,8 +459,8 @@ QString optionsUsageText()
                           "  --codepage NAME   code page of source files that are not UTF-8: windows-874,\n"
                           "                    windows-1250 ... windows-1258 (default: the option\n"
                           "                    \"Code Page\" of section IDE, itself windows-1252 at first)\n"
-                          "  --verbose         listing, print, image, toc: write every message each time it\n"
-                          "                    is met, not once with a closing count of its answers\n"
+                          "  --verbose         listing, print, image, toc, insight: write every message each\n"
+                          "                    time it is met, not once with a closing count of its answers\n"
                           "  --help            show this text\n"
                           "  --version         show the version\n"
                           "\n"
@@ -512,45 +547,24 @@ QString usageText()
                           "  layout FORM.frm [--codepage NAME]\n"
                           "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
                           "      per control (position, size, container, layer, place on the form) and a\n"
-                          "      MENU line per menu.\n"
-                          "  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
-                          "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
-                          "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
-                          "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
-                          "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
-                          "      or to the Output Folder option's folder under a dated name. The page\n"
-                          "      options hold for this run only.\n"
-                          "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
-                          "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
-                          "          [--spool N] [--jobs N]\n"
-                          "          [page options of listing]\n"
-                          "      Document the project: every routine of every file (or of the files and\n"
-                          "      routines named), with dependency reports and loop brackets when asked.\n"
-                          "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
-                          "      this run (0: one file, no parts). A PDF file without a spool size is\n"
-                          "      printed in --jobs parts side by side (default: the cores) and joined.\n"
-                          "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
-                          "      Print the picture of one form: a page per layer of overlapping controls,\n"
-                          "      the callouts of names that do not fit, and the menu tree.\n"
-                          "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
-                          "      Print the table of contents with the print history and the project\n"
-                          "      summary; --text writes its lines (tags included) to standard output.\n"
-                          "  spool [estimate]\n"
-                          "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
-                          "      no limit); estimate measures the machine, stores a new value and tells\n"
-                          "      when it moved a value that was in use.\n"
-                          "  options\n"
-                          "      The options file's path, then every option with its value, by section.\n"
-                          "  options set SECTION KEY VALUE\n"
-                          "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output)\n"
-                          "      after the checks User Options makes for it; a check that fails is told on\n"
-                          "      stderr and nothing is written (exit status 1).\n"
-                          "  options check\n"
-                          "      Every check of User Options on the stored options; exit status 1 when one fails.\n"
-                          "  messages\n"
-                          "      The hidden messages, numbered from 0.\n"
-                          "  messages restore N|all\n"
-                          "      Show hidden message N (or all of them) again.\n")
+                          "      MENU line per menu.\n")
+        + printingUsageText()
+        + QStringLiteral("  spool [estimate]\n"
+                         "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
+                         "      no limit); estimate measures the machine, stores a new value and tells\n"
+                         "      when it moved a value that was in use.\n"
+                         "  options\n"
+                         "      The options file's path, then every option with its value, by section.\n"
+                         "  options set SECTION KEY VALUE\n"
+                         "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output)\n"
+                         "      after the checks User Options makes for it; a check that fails is told on\n"
+                         "      stderr and nothing is written (exit status 1).\n"
+                         "  options check\n"
+                         "      Every check of User Options on the stored options; exit status 1 when one fails.\n"
+                         "  messages\n"
+                         "      The hidden messages, numbered from 0.\n"
+                         "  messages restore N|all\n"
+                         "      Show hidden message N (or all of them) again.\n")
         + aidsUsageText() + QStringLiteral("\n") + optionsUsageText();
 }
 
@@ -562,7 +576,8 @@ bool isPrintingCommandLine(const QStringList& args)
 bool isPrintingCommand(const QString& subcommand)
 {
     return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print")
-        || subcommand == QLatin1String("toc") || subcommand == QLatin1String("image");
+        || subcommand == QLatin1String("toc") || subcommand == QLatin1String("image")
+        || subcommand == QLatin1String("insight");
 }
 
 int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
@@ -658,6 +673,8 @@ int runCommand(const QString& command, const Arguments& args, const CodePage* ch
             return runPrint(args, session, reader, services, batch, out, err);
         if (command == QLatin1String("toc"))
             return runToc(args, session, reader, services, out, err);
+        if (command == QLatin1String("insight"))
+            return runInsight(args, session, reader, services, out, err);
         if (command == QLatin1String("image"))
             return runImage(args, session, reader, services, out, err);
         if (command == QLatin1String("brackets"))

@@ -1,8 +1,12 @@
 #include "app/InsightCommands.h"
 
 #include "analysis/UsageAnalysis.h"
+#include "app/PrintCommands.h"
+#include "config/Session.h"
+#include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
+#include "print/InsightReport.h"
 
 namespace quillon::app {
 
@@ -34,6 +38,25 @@ int runUnused(const Arguments& args, const SourceReader& reader, std::ostream& o
         + QString::number(report.procedureCodeLines) + nl;
     write(out, text);
     return 0;
+}
+
+int runInsight(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
+    std::ostream& out, std::ostream& err)
+{
+    const QString vbp = projectArgument(args, "insight", 1, 1);
+    const print::PageSetup setup = commandPageSetup(args, session);
+    AnalysedProject loaded(reader);
+    if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
+        return *failed;
+    const print::TocFile file = print::writeInsightReport(
+        loaded.analysis.dependencies, loaded.project.projectFileList, reader, &DiagLog::standard());
+    if (!file.ok()) {
+        write(err, QStringLiteral("quillon: ") + file.error + QLatin1Char('\n'));
+        return 1;
+    }
+    const ReportToPrint report {
+        vbp, file, print::kInsightTitle, QStringLiteral(" Insight"), QStringLiteral("the project insight report")};
+    return printReportFile(args, session, reader, services, {session.box, setup}, report, out, err);
 }
 
 } // namespace quillon::app

@@ -606,12 +606,18 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     return 0;
 }
 
+print::PageSetup commandPageSetup(const Arguments& args, const config::Session& session)
+{
+    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    applyPageOptions(args, setup);
+    return setup;
+}
+
 int runToc(const Arguments& args, config::Session& session, const SourceReader& reader, const CliServices& services,
     std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "toc", 1, 1);
-    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
-    applyPageOptions(args, setup);
+    const print::PageSetup setup = commandPageSetup(args, session);
     ProjectToPrint loaded(reader, session);
     if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
@@ -626,36 +632,46 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
                 + QLatin1Char('\n'));
         return 1;
     }
+    const ReportToPrint report {vbp, file, QStringLiteral("Table of Contents"), QStringLiteral(" TOC"),
+        QStringLiteral("the table of contents")};
+    return printReportFile(args, session, reader, services, {loaded.batch, setup}, report, out, err);
+}
+
+int printReportFile(const Arguments& args, config::Session& session, const SourceReader& reader,
+    const CliServices& services, const ReportPrinting& printing, const ReportToPrint& report, std::ostream& out,
+    std::ostream& err)
+{
     struct RemoveAfter {
         const print::TocFile& file;
         ~RemoveAfter() { print::removeTocFile(file); }
-    } removeAfter {file};
+    } removeAfter {report.file};
     if (args.has(QStringLiteral("text"))) {
-        const SourceFile lines = reader.read(file.path);
+        const SourceFile lines = reader.read(report.file.path);
         QString text;
         for (const QString& line : lines.lines)
             text += line + QLatin1Char('\n');
         write(out, text);
         return 0;
     }
+    print::PageSetup setup = printing.setup;
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
+    const QString runName = fileBaseName(report.vbp) + report.runSuffix;
     print::PrintDevice chooser(*surface, setup);
-    const OutputChoice output =
-        chooseOutput(args, session, chooser, *surface, fileBaseName(vbp) + QStringLiteral(" TOC"));
+    const OutputChoice output = chooseOutput(args, session, chooser, *surface, runName);
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    print::PrintRun run(*surface, setup, session.options, session.messages, loaded.batch, &DiagLog::standard());
+    print::PrintRun run(*surface, setup, session.options, session.messages, printing.batch, &DiagLog::standard());
     run.outputPath = output.path;
-    run.projectName = fileBaseName(vbp) + QStringLiteral(" TOC");
+    run.projectName = runName;
     run.reader = &reader;
     run.navigator = services.pdfNavigator;
-    run.documentInfo = print::documentInfoFor(run.projectName, fileNameOf(vbp), QDateTime());
+    run.documentInfo = print::documentInfoFor(run.projectName, fileNameOf(report.vbp), QDateTime());
     const print::RunResult result =
-        run.runPrintQueue({{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}});
+        run.runPrintQueue({{print::makeTocRoutine(report.file, report.title), report.title, true}});
     if (!result.ok || result.routinesPrinted == 0) {
-        write(err, QStringLiteral("quillon: the table of contents could not be printed\n"));
+        write(err, QStringLiteral("quillon: ") + report.what + QStringLiteral(" could not be printed\n"));
         return 1;
     }
     reportOutput(out, output.path, *surface, result.pages);

@@ -1,13 +1,16 @@
 #pragma once
 #include "app/Cli.h"
 #include "app/CliSupport.h"
+#include "print/PageSetup.h"
+#include "print/TocText.h"
 
 namespace quillon::config {
 class Session;
 }
 namespace quillon::platform {
 class BatchMessageBox;
-}
+class IMessageBox;
+} // namespace quillon::platform
 
 namespace quillon::app {
 
@@ -33,6 +36,27 @@ int runPrint(const Arguments& args, config::Session& session, const model::Sourc
 // quillon toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options]
 int runToc(const Arguments& args, config::Session& session, const model::SourceReader& reader,
     const CliServices& services, std::ostream& out, std::ostream& err);
+
+// A report the program wrote to a temporary file: the table of contents, the insight report.
+struct ReportToPrint {
+    QString vbp; // the project it reports on
+    print::TocFile file; // removed once printed
+    QString title; // heads its pages: "Table of Contents"
+    QString runSuffix; // after the project's name in the run's name: " TOC"
+    QString what; // in the failure message: "the table of contents"
+};
+// The page set-up of the command line and the box that answers the run's messages.
+struct ReportPrinting {
+    platform::IMessageBox& batch;
+    const print::PageSetup& setup;
+};
+// The options' page set-up with the command line's page options applied (throws Usage).
+print::PageSetup commandPageSetup(const Arguments& args, const config::Session& session);
+// Prints the report as one routine to the output the command line chose (--text: its lines to
+// standard output instead), then removes its file.
+int printReportFile(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+    const CliServices& services, const ReportPrinting& printing, const ReportToPrint& report, std::ostream& out,
+    std::ostream& err);
 
 // quillon image FORM.frm [-o OUT.pdf] [page options]
 int runImage(const Arguments& args, config::Session& session, const model::SourceReader& reader,

@@ -1,11 +1,13 @@
 #include "ui/MainWindow.h"
 
 #include "aids/CodeWrap.h"
+#include "analysis/UsageAnalysis.h"
 #include "config/Session.h"
 #include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
+#include "print/InsightReport.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
 #include "print/PageSetup.h"
@@ -198,6 +200,13 @@ QVBoxLayout* MainWindow::buildListColumn(int index, QWidget* parent, QListWidget
     list->setMinimumHeight(300);
     label->setBuddy(list);
     column->addWidget(list, 1);
+    if (index == 1) {
+        unusedOnlyCheck_ = new QCheckBox(QStringLiteral("Show Only Unused Procedures"), parent);
+        unusedOnlyCheck_->setObjectName(QStringLiteral("chkUnused"));
+        unusedOnlyCheck_->setToolTip(QStringLiteral("Procedures that no call chain reaches from the start-up "
+                                                    "routine, an event handler or a class's public procedures"));
+        column->addWidget(unusedOnlyCheck_);
+    }
     auto* pair = new QHBoxLayout;
     selectAllButtons_[size_t(index)] =
         namedButton(QStringLiteral("Select All"), QStringLiteral("cmdSelectAll"), parent);
@@ -278,6 +287,7 @@ void MainWindow::connectControls()
     connect(proceduresList_, &QListWidget::itemSelectionChanged, this, [this] { refreshListButtons(); });
     connect(queueList_, &QListWidget::itemSelectionChanged, this, [this] { queueSelectionChanged(); });
     connect(dependencyCheck_, &QCheckBox::toggled, this, [this](bool checked) { dependencyBoxChanged(checked); });
+    connect(unusedOnlyCheck_, &QCheckBox::toggled, this, [this](bool checked) { showUnusedOnly(checked); });
     connect(dependencyButton_, &QPushButton::clicked, this, [this] {
         dependencyCheck_->toggle();
         queueList_->setFocus();
@@ -301,6 +311,9 @@ void MainWindow::buildMenus()
         &QAction::triggered, this, [this] { selectDefaultPrinter(); });
     printTocAction_ = menuEntry(print, QStringLiteral("Project &TOC"), QStringLiteral("mnuPrintToc"), false);
     connect(printTocAction_, &QAction::triggered, this, [this] { printTableOfContents(); });
+    printInsightAction_ =
+        menuEntry(print, QStringLiteral("Project &Insight"), QStringLiteral("mnuPrintInsight"), false);
+    connect(printInsightAction_, &QAction::triggered, this, [this] { printProjectInsight(); });
     connect(menuEntry(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered,
         this, [this] { confirmPrintUserManual(); });
     connect(menuEntry(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions")), &QAction::triggered,
@@ -643,6 +656,9 @@ void MainWindow::showFiles()
 {
     const QSignalBlocker blockDep(dependencyCheck_);
     dependencyCheck_->setChecked(false);
+    const QSignalBlocker blockUnused(unusedOnlyCheck_);
+    unusedOnlyCheck_->setChecked(false);
+    unusedKeys_.reset();
     lists_ = std::make_unique<print::ProcedureLists>(project_, &analysis_.dependencies, &box_, project_.reader());
     lists_->aggregateMode = session_.options.aggregateMode();
     includeAllFiles_ = false;
@@ -658,22 +674,61 @@ void MainWindow::showFiles()
     showingRows_ = false;
     sourceLabel_->setText(QStringLiteral("Source:") + project_.projectPath);
     printTocAction_->setEnabled(true);
+    printInsightAction_->setEnabled(true);
     lockLists(false);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The lists
 
-void MainWindow::showRows(QListWidget* list, const std::vector<print::ListRow>& rows)
+void MainWindow::showRows(
+    QListWidget* list, const std::vector<print::ListRow>& rows, const std::function<bool(const print::ListRow&)>& shown)
 {
     showingRows_ = true;
     list->clear();
     for (size_t i = 0; i < rows.size(); ++i) {
+        if (shown && !shown(rows[i]))
+            continue;
         auto* item = new QListWidgetItem(rows[i].text, list);
         item->setData(Qt::UserRole, int(i + 1));
         item->setSelected(rows[i].selected);
     }
     showingRows_ = false;
+}
+
+void MainWindow::showProcedures()
+{
+    if (!unusedOnlyCheck_->isChecked()) {
+        showRows(proceduresList_, lists_->procedures);
+        return;
+    }
+    const QSet<QString>& unused = unusedKeys();
+    auto shown = [&unused](const print::ListRow& row) { return analysis::isUnusedEntry(*row.routine, unused); };
+    for (print::ListRow& row : lists_->procedures)
+        row.selected = row.selected && shown(row);
+    showRows(proceduresList_, lists_->procedures, shown);
+}
+
+const QSet<QString>& MainWindow::unusedKeys()
+{
+    if (!unusedKeys_) {
+        unusedKeys_ = analysis::unusedKeys(
+            analysis::findUnused(analysis_.dependencies, project_.projectFileList, project_.reader()));
+    }
+    return *unusedKeys_;
+}
+
+void MainWindow::showUnusedOnly(bool on)
+{
+    if (busy())
+        return;
+    readSelection();
+    showProcedures();
+    const QString entries = QString::number(proceduresList_->count()) + QStringLiteral(" of ")
+        + QString::number(lists_->procedures.size()) + QStringLiteral(" entries");
+    setStatus(on ? QStringLiteral("Procedure list: only unused procedures (") + entries + QStringLiteral(").")
+                 : QStringLiteral("Procedure list: all procedures (") + entries + QStringLiteral(")."));
+    refreshListButtons();
 }
 
 // The widgets' selections into the model, by each entry's item data.
@@ -707,7 +762,7 @@ void MainWindow::processSelection(ProcessStep step)
     if (step == ProcessStep::FillProcedures) {
         lists_->includeAllFiles = includeAllFiles_;
         const int added = lists_->fillProcedures();
-        showRows(proceduresList_, lists_->procedures);
+        showProcedures();
         if (added > 0)
             setStatus(lists_->statusLine);
     } else if (step == ProcessStep::BuildQueue) {
@@ -746,7 +801,7 @@ void MainWindow::fileSelectionChanged()
         return;
     // A new choice of files makes the procedure list stale until it is filled again.
     lists_->procedures.clear();
-    showRows(proceduresList_, lists_->procedures);
+    showProcedures();
     refreshListButtons();
 }
 
@@ -764,7 +819,7 @@ void MainWindow::dependencyBoxChanged(bool checked)
 {
     readSelection();
     lists_->setDependencyReports(checked);
-    showRows(proceduresList_, lists_->procedures);
+    showProcedures();
     showRows(queueList_, lists_->queue);
     setStatus(lists_->statusLine);
     refreshListButtons();
@@ -797,6 +852,7 @@ void MainWindow::lockLists(bool enable)
     for (QListWidget* list : {filesList_, proceduresList_, queueList_})
         list->setEnabled(enable);
     dependencyBox_->setEnabled(enable && !project_.projectFileList.empty());
+    unusedOnlyCheck_->setEnabled(enable && !project_.projectFileList.empty());
     refreshListButtons();
 }
 
@@ -828,14 +884,38 @@ void MainWindow::printTableOfContents()
     runLocked(
         [&] { file = print::prepareTableOfContents(toc_, project_, workBox_, suppressNotes, &DiagLog::standard()); },
         false);
-    if (!file.ok()) {
-        printing_ = false;
-        lockLists(true);
+    printReport(file, QStringLiteral("Table of Contents"), fileBaseName(project_.projectPath) + QStringLiteral(" TOC"));
+}
+
+void MainWindow::printProjectInsight()
+{
+    if (busy())
+        return;
+    if (project_.projectFileList.empty()) {
+        box_.showMessage(
+            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
         return;
     }
-    std::vector<print::ListRow> queue {{print::makeTocRoutine(file), QStringLiteral("Table of Contents"), true}};
-    runQueue(queue, fileBaseName(project_.projectPath) + QStringLiteral(" TOC"), false);
-    print::removeTocFile(file);
+    printing_ = true;
+    print::TocFile file;
+    runLocked(
+        [&] {
+            file = print::writeInsightReport(
+                analysis_.dependencies, project_.projectFileList, project_.reader(), &DiagLog::standard());
+        },
+        false);
+    if (!file.ok())
+        box_.showMessage(MessageIcon::Critical, print::kInsightTitle, file.error);
+    printReport(file, print::kInsightTitle, fileBaseName(project_.projectPath) + QStringLiteral(" Insight"));
+}
+
+void MainWindow::printReport(const print::TocFile& file, const QString& title, const QString& runName)
+{
+    if (file.ok()) {
+        std::vector<print::ListRow> queue {{print::makeTocRoutine(file, title), title, true}};
+        runQueue(queue, runName, false);
+        print::removeTocFile(file);
+    }
     printing_ = false;
     lockLists(true);
 }

@@ -11,12 +11,14 @@
 #include "ui/PrinterChoice.h"
 
 #include <QMainWindow>
+#include <QSet>
 
 #include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -116,6 +118,12 @@ public:
     // false disables the lists and their buttons around long work; true enables them again.
     void lockLists(bool enable);
     void printTableOfContents();
+    // File | Print | Project Insight: the unused procedures, the most complex routines and the
+    // calls between modules, printed as the table of contents is.
+    void printProjectInsight();
+    // The check box under the procedure list: only unused procedures (and their dependency
+    // reports) are shown; an entry it hides is unselected so that it cannot be queued unseen.
+    void showUnusedOnly(bool on);
     void selectDefaultPrinter();
     // File | User Options: the options window; what it stores shows in the output target line.
     void showUserOptions();
@@ -176,7 +184,14 @@ private:
     QString chooseProjectFile();
     void prepareForLoad();
     void showFiles();
-    void showRows(QListWidget* list, const std::vector<print::ListRow>& rows);
+    void showRows(QListWidget* list, const std::vector<print::ListRow>& rows,
+        const std::function<bool(const print::ListRow&)>& shown = nullptr);
+    // The procedure list's rows, all of them or only the unused ones.
+    void showProcedures();
+    // The index keys of the loaded project's unused procedures, found once per load.
+    const QSet<QString>& unusedKeys();
+    // A report file the program wrote, printed under its title and removed.
+    void printReport(const print::TocFile& file, const QString& title, const QString& runName);
     void readSelection();
     void fileSelectionChanged();
     void queueSelectionChanged();
@@ -218,6 +233,8 @@ private:
     std::array<QPushButton*, 3> processButtons_ {};
     std::array<QPushButton*, 3> selectAllButtons_ {};
     std::array<QPushButton*, 3> unselectAllButtons_ {};
+    QCheckBox* unusedOnlyCheck_ = nullptr;
+    std::optional<QSet<QString>> unusedKeys_;
     QGroupBox* dependencyBox_ = nullptr;
     QCheckBox* dependencyCheck_ = nullptr;
     QPushButton* dependencyButton_ = nullptr;
@@ -246,6 +263,7 @@ private:
     QTimer* statusTimer_ = nullptr;
     QAction* fileOpenAction_ = nullptr;
     QAction* printTocAction_ = nullptr;
+    QAction* printInsightAction_ = nullptr;
     RestoreMessagesMenu* restoreMenu_ = nullptr;
     QAction* restoreEditedAction_ = nullptr;
     QAction* restoreEditedSeparator_ = nullptr;

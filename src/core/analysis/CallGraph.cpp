@@ -12,12 +12,6 @@ using namespace quillon::model;
 
 namespace {
 
-struct Edge {
-    QString caller;
-    QString callee;
-    int calls = 1;
-};
-
 bool kept(const CallGraphOptions& options, const QString& key)
 {
     return !options.keep || options.keep->contains(key);
@@ -30,9 +24,9 @@ QString moduleOf(const DependencyIndex& index, const QString& key)
 }
 
 // The routine edges in routine-map order, or folded to modules in order of first call.
-std::vector<Edge> edgesOf(const DependencyIndex& index, const CallGraphOptions& options)
+std::vector<CallEdge> edgesOf(const DependencyIndex& index, const CallGraphOptions& options)
 {
-    std::vector<Edge> edges;
+    std::vector<CallEdge> edges;
     QHash<QString, size_t> folded; // "caller module\ncallee module" -> edge
     for (const auto& entry : index.routineMap().entries()) {
         const OrderedKeyList* callees = index.callsMap().find(entry.first);
@@ -46,7 +40,7 @@ std::vector<Edge> edgesOf(const DependencyIndex& index, const CallGraphOptions& 
                 edges.push_back({entry.first, callee});
                 continue;
             }
-            Edge edge {moduleOf(index, entry.first), moduleOf(index, callee)};
+            CallEdge edge {moduleOf(index, entry.first), moduleOf(index, callee)};
             const QString pair = edge.caller + QLatin1Char('\n') + edge.callee;
             if (const auto found = folded.constFind(pair); found != folded.cend()) {
                 ++edges[*found].calls;
@@ -152,18 +146,25 @@ QSet<QString> reachableKeys(
     return reached;
 }
 
+std::vector<CallEdge> moduleCalls(const DependencyIndex& index)
+{
+    CallGraphOptions options;
+    options.modules = true;
+    return edgesOf(index, options);
+}
+
 QString callGraphDot(const DependencyIndex& index, const CallGraphOptions& options)
 {
     QString text = QStringLiteral("digraph calls {\n");
     if (options.modules) {
-        for (const Edge& edge : edgesOf(index, options)) {
+        for (const CallEdge& edge : edgesOf(index, options)) {
             text += QStringLiteral("  ") + dotQuoted(edge.caller) + QStringLiteral(" -> ") + dotQuoted(edge.callee)
                 + QStringLiteral(" [label=\"") + QString::number(edge.calls) + QStringLiteral("\"];\n");
         }
         return text + QStringLiteral("}\n");
     }
     text += routineClusters(index, options);
-    for (const Edge& edge : edgesOf(index, options))
+    for (const CallEdge& edge : edgesOf(index, options))
         text += QStringLiteral("  ") + dotQuoted(edge.caller) + QStringLiteral(" -> ") + dotQuoted(edge.callee)
             + QStringLiteral(";\n");
     return text + apiEdges(index, options) + QStringLiteral("}\n");
@@ -173,7 +174,7 @@ QString callGraphCsv(const DependencyIndex& index, const CallGraphOptions& optio
 {
     QString text = options.modules ? QStringLiteral("caller module,callee module,calls\n")
                                    : QStringLiteral("caller,callee,caller file,callee file\n");
-    for (const Edge& edge : edgesOf(index, options)) {
+    for (const CallEdge& edge : edgesOf(index, options)) {
         const QStringList fields = options.modules
             ? QStringList {csvField(edge.caller), csvField(edge.callee), QString::number(edge.calls)}
             : QStringList {csvField(edge.caller), csvField(edge.callee), csvField(fileOf(index, edge.caller)),

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // The call index as a graph for Graphviz (DOT) or a spreadsheet (CSV): routines grouped by
 // module, calls between them, and the declared API functions each calls.
@@ -24,6 +25,16 @@ struct CallGraphOptions {
 // `depth` calls away, whose own calls stay inside the limit.
 QSet<QString> reachableKeys(
     const DependencyIndex& index, const QString& from, int depth, bool callers, QSet<QString>* within = nullptr);
+
+// A call between two routines (keys), or the calls from one module to another (names).
+struct CallEdge {
+    QString caller;
+    QString callee;
+    int calls = 1; // a module edge: how many calling routine and called routine pairs
+};
+// The module edges, calls within a module included, in order of first call with the calling
+// routines taken in routine-map order.
+std::vector<CallEdge> moduleCalls(const DependencyIndex& index);
 
 // digraph calls { a cluster per module, a node per routine, caller -> callee, API functions as
 // dashed edges to note-shaped nodes }.

@@ -136,4 +136,24 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
     return report;
 }
 
+QSet<QString> unusedKeys(const UnusedReport& report)
+{
+    QSet<QString> keys;
+    for (const RoutinePtr& routine : report.routines)
+        keys.insert(DependencyIndex::routineKey(*routine));
+    return keys;
+}
+
+bool isUnusedEntry(const Routine& entry, const QSet<QString>& unusedKeys)
+{
+    if (entry.isDepPseudo) {
+        // A report is named for its routine with "|Dep" after the name.
+        QString name = trimBlanks(entry.routineName).toString();
+        name.chop(name.endsWith(QLatin1String("|Dep"), Qt::CaseInsensitive) ? 4 : 0);
+        return unusedKeys.contains(
+            upperCase(trimBlanks(entry.moduleName)) + QLatin1Char('|') + upperCase(trimBlanks(name)));
+    }
+    return !isPseudoRoutine(entry) && unusedKeys.contains(DependencyIndex::routineKey(entry));
+}
+
 } // namespace quillon::analysis

@@ -35,4 +35,11 @@ bool handlesEventOf(QStringView name, const QSet<QString>& sources);
 // The form and class files are read again with `reader` for their controls and variables.
 UnusedReport findUnused(const DependencyIndex& dep, const model::FileList& files, const model::SourceReader& reader);
 
+// The index keys of the report's routines.
+QSet<QString> unusedKeys(const UnusedReport& report);
+
+// True when a procedure list entry is one of these routines or the dependency report of one;
+// the layout, image, declarations and property group entries stand for no routine of the index.
+bool isUnusedEntry(const model::Routine& entry, const QSet<QString>& unusedKeys);
+
 } // namespace quillon::analysis

@@ -38,6 +38,8 @@ enum class RoutineKind {
     PropertyLet,
     PropertySet,
     Property,
+    // A text the program writes and prints in the house frame without highlighting or
+    // history: the table of contents, and the project insight report.
     TableOfContents,
 };
 

@@ -330,10 +330,12 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
         const QString chosen = chooseOutputFile(request);
         if (!chosen.isEmpty())
             return chosen;
-        if (tocRun_) {
+        if (!reportTitle_.isEmpty()) {
+            const QString report =
+                reportTitle_ == QLatin1String("Table of Contents") ? QStringLiteral("TOC") : reportTitle_;
             messages_.showMessage(platform::MessageIcon::Information, QStringLiteral("No File Selection"),
-                QStringLiteral("You selected cancel when asked for a file name.  The TOC print to file "
-                               "will now be cancelled."));
+                QStringLiteral("You selected cancel when asked for a file name.  The ") + report
+                    + QStringLiteral(" print to file will now be cancelled."));
             return QString();
         }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
@@ -594,7 +596,7 @@ bool PrintRun::printRoutine(Routine& routine)
     const bool bracketListing = brackets && !dependency && !toc && !run_.tocPrint;
 
     const QString title = toc
-        ? QStringLiteral("Table of Contents")
+        ? routine.routineName
         : fileNameOf(originalPath) + QLatin1Char('|') + propertyPrefix(routine) + routine.routineName;
     if (toc) {
         routinesSent_ = 0;
@@ -814,12 +816,15 @@ std::optional<PrintRun::BatchEnd> PrintRun::startBatch(const std::vector<ListRow
     printer_.applyPageSetup();
     const platform::PrinterInfo device = surface_.currentDevice();
     target_ = classifyOutputTarget(device);
-    tocRun_ = false;
-    for (const ListRow& row : queue)
-        tocRun_ = tocRun_ || isTableOfContents(*row.routine);
+    reportTitle_.clear();
+    for (const ListRow& row : queue) {
+        if (isTableOfContents(*row.routine))
+            reportTitle_ = row.routine->routineName;
+    }
     // The table of contents is one short document that is never split: where it goes needs no
     // question about PDF output.
-    if (!continuation && !tocRun_ && !target_.pdfPrinter && !target_.physicalPort && askForPdfTarget(device))
+    if (!continuation && reportTitle_.isEmpty() && !target_.pdfPrinter && !target_.physicalPort
+        && askForPdfTarget(device))
         return BatchEnd::Cancelled;
     ++batch_;
     if (!prepareOutputTarget(fileTarget_))

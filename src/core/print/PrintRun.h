@@ -273,7 +273,9 @@ private:
     int oversizePart_ = 0; // outside split mode: the "_Part" file the routine is in
     bool oversizeAbandoned_ = false;
     bool documentOpen_ = false;
-    bool tocRun_ = false; // the table of contents: a cancelled file name ends it without asking
+    // The title of the table of contents or another report the run prints ("Project Insight"):
+    // a cancelled file name ends it without asking.
+    QString reportTitle_;
     bool failed_ = false;
     qint64 linesInPart_ = 0;
     int pagesDone_ = 0; // pages of the documents already ended

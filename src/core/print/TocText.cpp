@@ -322,16 +322,21 @@ QStringList tableOfContentsLines(
 
 TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
 {
+    return writeReportFile(lines, QStringLiteral("QLN_TOC_"), QStringLiteral("table of contents"), log);
+}
+
+TocFile writeReportFile(const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log)
+{
     TocFile result;
     const QString folder = platform::tempFolder();
     // The time keeps the names in the order they were made; the unique part keeps two
-    // tables of contents written in the same second apart.
-    QTemporaryFile file(folder + QStringLiteral("QLN_TOC_") + QTime::currentTime().toString(QStringLiteral("hhmmss"))
-        + QStringLiteral("_XXXXXX.txt"));
+    // reports written in the same second apart.
+    QTemporaryFile file(
+        folder + namePrefix + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("_XXXXXX.txt"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        result.error = QStringLiteral("Cannot create the table of contents file in ") + folder + QStringLiteral(": ")
-            + file.errorString();
+        result.error = QStringLiteral("Cannot create the ") + what + QStringLiteral(" file in ") + folder
+            + QStringLiteral(": ") + file.errorString();
         return result;
     }
     if (log)
@@ -345,7 +350,7 @@ TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
     if (!written || QFileInfo(file.fileName()).size() != bytes.size()) {
-        result.error = QStringLiteral("Cannot write the table of contents file ") + file.fileName()
+        result.error = QStringLiteral("Cannot write the ") + what + QStringLiteral(" file ") + file.fileName()
             + QStringLiteral(": ") + file.errorString();
         file.remove();
         return result;
@@ -364,10 +369,10 @@ void removeTocFile(const TocFile& file)
     platform::InterruptCleanup::forget(file.path);
 }
 
-model::RoutinePtr makeTocRoutine(const TocFile& file)
+model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title)
 {
     auto routine = std::make_shared<model::Routine>();
-    routine->routineName = QStringLiteral("Table of Contents");
+    routine->routineName = title;
     routine->kind = model::RoutineKind::TableOfContents;
     routine->filePath = file.path;
     routine->startLine = 1;

@@ -52,12 +52,17 @@ struct TocFile {
 // UTF-8 with CR LF line ends. The name never clashes with another table of contents being
 // written at the same second; a failed write leaves no file.
 TocFile writeTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
+// The same for another report the program writes: "<namePrefix><hhmmss>_<unique>.txt"; what
+// names the report in the error.
+TocFile writeReportFile(
+    const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log = nullptr);
 // Removes the file once it has been printed (an interrupted program removes it too).
 void removeTocFile(const TocFile& file);
 
 // The pseudo-routine the print run prints the file as: "Table of Contents", kind "TOC",
-// lines 1 to the number of lines written.
-model::RoutinePtr makeTocRoutine(const TocFile& file);
+// lines 1 to the number of lines written. Another report the program writes prints the same
+// way under its own title, which heads its pages.
+model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title = QStringLiteral("Table of Contents"));
 
 // Everything before printing: stale keys checked again, "No TOC data found." when the list
 // is empty, the lines built and written.
