@@ -43,6 +43,26 @@ protected:
                 "    ' clamp done", "    Debug.Print v", "End Property"});
         return fx_.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
     }
+
+    // Roots: Sub Main, handlers (listed or shaped as a control's or WithEvents variable's), a
+    // class's public face; what only unused code or a cycle of its own calls stays unused.
+    QString writeUsageProject()
+    {
+        fx_.writeLines("U/modMain.bas",
+            {"Attribute VB_Name = \"modMain\"", "Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
+                "    Helper = GetTickCount()", "End Function", "Private Function Dead()", "    Lonely", "End Function", "Private Sub Lonely()", "End Sub",
+                "Sub PingA()", "    PingB", "End Sub", "Sub PingB()", "    PingA", "End Sub"});
+        fx_.writeLines("U/frmMain.frm",
+            {"VERSION 5.00", "Begin VB.Form frmMain", "   Begin MSComCtl2.DTPicker DTPicker1", "   End", "End", "Attribute VB_Name = \"frmMain\"",
+                "Private WithEvents mItem As clsItem", "Private Sub Form_Load()", "End Sub", "Private Sub Form_Paint()", "End Sub",
+                "Private Sub DTPicker1_CalendarGetDayBold()", "End Sub", "Private Sub mItem_Changed()", "    Tidy", "End Sub", "Private Sub Tidy()", "End Sub",
+                "Private Sub Orphan()", "    x = 1", "End Sub"});
+        fx_.writeLines("U/clsItem.cls",
+            {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsItem\"", "Public Function Total()", "End Function", "Sub Refresh()", "End Sub", "Friend Sub Tie()",
+                "End Sub", "Private Sub Hidden()", "End Sub"});
+        return fx_.writeLines("U/u.vbp", {"Module=modMain; modMain.bas", "Form=frmMain.frm", "Class=clsItem; clsItem.cls", "Startup=\"Sub Main\""});
+    }
 };
 
 TEST_F(CliTest, FilesOfTheExampleInListOrderWithTheMissingOneNoted)
@@ -358,24 +378,9 @@ TEST_F(CliTest, CallsAndReportsDumpTheDependencyIndex)
     EXPECT_TRUE(run.err.contains("no routine \"MODA|NOPE\""));
 }
 
-// Roots: Sub Main, handlers (listed or shaped as a control's or WithEvents variable's), a class's
-// public face; what only unused code or a cycle of its own calls stays unused.
 TEST_F(CliTest, UnusedListsWhatNoRootReaches)
 {
-    fx_.writeLines("U/modMain.bas",
-        {"Attribute VB_Name = \"modMain\"", "Declare Function GetTickCount Lib \"kernel32\" () As Long",
-            "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Sub Main()", "    Helper", "End Sub", "Private Function Helper() As Long",
-            "    Helper = GetTickCount()", "End Function", "Private Function Dead()", "    Lonely", "End Function", "Private Sub Lonely()", "End Sub",
-            "Sub PingA()", "    PingB", "End Sub", "Sub PingB()", "    PingA", "End Sub"});
-    fx_.writeLines("U/frmMain.frm",
-        {"VERSION 5.00", "Begin VB.Form frmMain", "   Begin MSComCtl2.DTPicker DTPicker1", "   End", "End", "Attribute VB_Name = \"frmMain\"",
-            "Private WithEvents mItem As clsItem", "Private Sub Form_Load()", "End Sub", "Private Sub Form_Paint()", "End Sub",
-            "Private Sub DTPicker1_CalendarGetDayBold()", "End Sub", "Private Sub mItem_Changed()", "    Tidy", "End Sub", "Private Sub Tidy()", "End Sub",
-            "Private Sub Orphan()", "    x = 1", "End Sub"});
-    fx_.writeLines("U/clsItem.cls",
-        {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsItem\"", "Public Function Total()", "End Function", "Sub Refresh()", "End Sub", "Friend Sub Tie()",
-            "End Sub", "Private Sub Hidden()", "End Sub"});
-    const QString vbp = fx_.writeLines("U/u.vbp", {"Module=modMain; modMain.bas", "Form=frmMain.frm", "Class=clsItem; clsItem.cls", "Startup=\"Sub Main\""});
+    const QString vbp = writeUsageProject();
     EXPECT_EQ(cli({"unused", vbp}).out,
         "UNUSED\tFRMMAIN|ORPHAN\tfrmMain.frm\tPrivate Sub\t3\nUNUSED\tMODMAIN|DEAD\tmodMain.bas\tPrivate Function\t3\n"
         "UNUSED\tMODMAIN|LONELY\tmodMain.bas\tPrivate Sub\t2\nUNUSED\tMODMAIN|PINGA\tmodMain.bas\tPublic Sub\t3\n"
@@ -620,6 +625,26 @@ QStringList navigationOf(const QString& pdf)
     }
     links.sort();
     return lines + links;
+}
+
+// The report counts what `unused` lists and prints under its own title, a bookmark per section;
+// its work file does not stay behind.
+TEST_F(CliTest, InsightPrintsTheUnusedCountsUnderItsTitleWithABookmarkPerSection)
+{
+    const QString vbp = writeUsageProject();
+    const QStringList text = cli({"insight", vbp, "--text"}).out.split('\n');
+    EXPECT_TRUE(text.contains("      Unused procedures: 6 of 16 (37.5 %)")) << qPrintable(text.join('\n'));
+    EXPECT_TRUE(text.contains("      Unused code: 16 of 39 code lines (41.0 %)"));
+    EXPECT_TRUE(text.contains("[ZRK-M][ZRK-B]   modMain.bas: 4 procedures, 11 code lines"));
+    RecordingPrintSurface drawn;
+    const CliRun run = cli({"insight", vbp, "-o", fx_.path("i.pdf")}, &drawn);
+    ASSERT_EQ(run.code, 0) << qPrintable(run.err);
+    EXPECT_TRUE(drawn.texts().contains("Project Insight (cont.)")) << "in the frame";
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_Insight_*"}).isEmpty());
+    SKIP_WITHOUT_TOOLS("qpdf");
+    const Process printed = runProgram(builtFile("src/app/quillon"), {"insight", vbp, "-o", fx_.path("insight.pdf")});
+    ASSERT_EQ(printed.code, 0) << printed.err.constData();
+    EXPECT_EQ(navigationOf(fx_.path("insight.pdf")), QStringList({"Unused Procedures@1", "Most Complex Routines@2", "Calls Between Modules@4"}));
 }
 
 // In parts side by side, in one piece or in temporary parts combined by qpdf: the same pages, the

@@ -7,6 +7,7 @@
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -201,6 +202,48 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.session.ini.write(section, "Left", "5000");
     ui::MainWindow again(b.session, b.box, {});
     EXPECT_TRUE(ui::availableScreenOf(&again).contains(again.pos()));
+}
+
+// Show Only Unused Procedures leaves in the procedure list what nothing calls (modB's Twice, Main
+// being the start-up routine) with its dependency report, and unselects what it hides so that
+// only what is seen is queued. File | Print | Project Insight prints the report under its title;
+// a file name not given ends it with its own notice.
+TEST(MainWindowTest, TheProcedureListShowsOnlyUnusedProceduresAndProjectInsightPrints)
+{
+    Bench b;
+    b.box.answers.push_back({0, quillon::platform::SuppressChoice::AllSessions, QString()});
+    b.window->openProjectCommand();
+    b.window->selectAll(0);
+    b.window->processButton(0)->click();
+    b.window->selectAll(1);
+    auto* unusedOnly = b.child<QCheckBox>("chkUnused");
+    ASSERT_TRUE(unusedOnly->isEnabled());
+    unusedOnly->setChecked(true);
+    EXPECT_EQ(b.entries("lstProcedures"), QStringList({"modB.bas|Public Function Twice"}));
+    EXPECT_EQ(b.window->statusText(), "Procedure list: only unused procedures (1 of 5 entries).");
+    b.child<QCheckBox>("chkDep")->setChecked(true);
+    EXPECT_EQ(b.entries("lstProcedures"), QStringList({"modB.bas|Public Function Twice", "modB.bas|Public Function Twice|Dep"}));
+    b.child<QCheckBox>("chkDep")->setChecked(false);
+    b.window->processButton(1)->click();
+    EXPECT_EQ(b.entries("lstSelected"), QStringList({"modB.bas|Public Function Twice"}));
+    unusedOnly->setChecked(false);
+    EXPECT_EQ(b.entries("lstProcedures").size(), 5);
+    EXPECT_EQ(b.entries("lstProcedures", true), QStringList({"modB.bas|Public Function Twice"}));
+
+    b.printed.clear();
+    b.window->action("mnuPrintInsight")->trigger();
+    const QString text = b.printedText();
+    for (const char* expected :
+        {"Project Insight", "Unused Procedures", "modB.bas: 1 procedure, 4 code lines", "Most Complex Routines", "Calls Between Modules"})
+        EXPECT_TRUE(text.contains(expected)) << expected;
+    EXPECT_TRUE(b.list("lstFiles")->isEnabled());
+    b.window->choosePrinterDialog = [](const std::vector<platform::PrinterInfo>&, const QString&) { return QStringLiteral("recording pdf"); };
+    b.window->action("mnuSelectPrinter")->trigger();
+    b.window->chooseSaveFileDialog = [](const QString&, const QString&) { return QString(); };
+    b.window->action("mnuPrintInsight")->trigger();
+    EXPECT_EQ(QStringList({b.box.shown.back().title, b.box.shown.back().text}),
+        QStringList({"No File Selection", "You selected cancel when asked for a file name.  The Project Insight print to file will now be cancelled."}));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_Insight_*"}).isEmpty());
 }
 
 // Modules of 500 small functions each, every one calling the one before it, as a generated
