@@ -386,6 +386,12 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
         "UNUSED\tMODMAIN|LONELY\tmodMain.bas\tPrivate Sub\t2\nUNUSED\tMODMAIN|PINGA\tmodMain.bas\tPublic Sub\t3\n"
         "UNUSED\tMODMAIN|PINGB\tmodMain.bas\tPublic Sub\t3\nUNUSED\tCLSITEM|HIDDEN\tclsItem.cls\tPrivate Sub\t2\n"
         "UNUSEDAPI\tSleep\tkernel32\nTOTAL\t6\t16\t16\t39\n");
+    // A start-up form: its handlers, listed or only shaped as the form's, are used, and so is
+    // what they call.
+    fx_.writeLines("F/frmStart.frm",
+        {"VERSION 5.00", "Begin VB.Form frmStart", "End", "Attribute VB_Name = \"frmStart\"", "Private Sub Form_Initialize()", "    Prepare", "End Sub",
+            "Private Sub Prepare()", "End Sub", "Private Sub Form_Weird()", "End Sub"});
+    EXPECT_EQ(cli({"unused", fx_.writeLines("F/f.vbp", {"Form=frmStart.frm", "Startup=\"frmStart\""})}).out, "TOTAL\t0\t0\t3\t7\n");
 }
 
 TEST(RoutineMetrics, DecisionPointsAndNestingOfCodeShapes)

@@ -104,7 +104,7 @@ TEST_F(FailurePaths, AnOptionThatCannotBeStoredIsAFailureAndTheFileStaysWhole)
     EXPECT_EQ(readBytes(path), before);
 }
 
-TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
+TEST_F(FailurePaths, PrintTocAndInsightExitOneWhenThereIsNothingToDoOrNowhereToWrite)
 {
     const QString vbp = writeProject("P");
     const QString empty = fx_.writeLines("E/Empty.vbp", {"Type=Exe"});
@@ -118,6 +118,7 @@ TEST_F(FailurePaths, PrintAndTocExitOneWhenThereIsNothingToDoOrNowhereToWrite)
         {{"print", vbp, "--files", "other.bas"}, "quillon: no procedures to print", "Quillon: answered OK 1 time\n"},
         {{"print", vbp, "--routines", "modA|Nope"}, "quillon: no procedures were added to the print queue", "Quillon: answered OK 1 time\n"},
         {{"print", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist", ""},
+        {{"insight", vbp, "-o", missing}, "quillon: cannot write \"" + missing + "\": the folder \"" + fx_.path("missing") + "\" does not exist", ""},
         {{"listing", fx_.path("P/modA.bas"), "-o", "/proc/quillon.pdf"}, "quillon: cannot write \"/proc/quillon.pdf\": No such file or directory", ""},
         {{"toc", empty, "--text"}, "quillon: No TOC data found.", "TOC Notes: answered No 1 time\nTable of Contents: answered OK 1 time\n"},
     };
