@@ -28,11 +28,8 @@ int runUnused(const Arguments& args, const SourceReader& reader, std::ostream& o
             + fileNameOf(routine->filePath) + tab + kindTextOf(*routine) + tab + QString::number(routine->codeLines)
             + nl;
     }
-    for (const QString& name : report.apiNames) {
-        // The declaration reads "name|library|alias" with the name as declared.
-        const QStringList parts = dep.apiDeclarationMap().find(name)->split(QLatin1Char('|'));
-        text += QStringLiteral("UNUSEDAPI") + tab + parts.value(0) + tab + parts.value(1) + nl;
-    }
+    for (const analysis::ApiDeclaration& api : report.declarations)
+        text += QStringLiteral("UNUSEDAPI") + tab + api.name + tab + api.library + nl;
     text += QStringLiteral("TOTAL") + tab + QString::number(report.routines.size()) + tab
         + QString::number(report.unusedCodeLines) + tab + QString::number(report.procedures) + tab
         + QString::number(report.procedureCodeLines) + nl;

@@ -10,6 +10,7 @@
 
 namespace quillon::aids {
 
+using model::blanks;
 using model::kCrLf;
 using model::trimLeadingBlanks;
 using model::trimTrailingBlanks;
@@ -22,11 +23,6 @@ const QString kQuote = QStringLiteral("\"");
 int leadingBlanks(QStringView text)
 {
     return int(text.size() - trimLeadingBlanks(text).size());
-}
-
-QString blanks(int count)
-{
-    return QString(std::max(count, 0), QLatin1Char(' '));
 }
 
 // The b-th character is a blank, or the one after it a backslash.

@@ -130,8 +130,10 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
             called.insert(upperCase(name));
     }
     for (const auto& [name, declaration] : dep.apiDeclarationMap().entries()) {
+        // The declaration reads "name|library|alias" with the name as declared.
         if (!called.contains(upperCase(name)))
-            report.apiNames << name;
+            report.declarations.push_back({declaration.section(QLatin1Char('|'), 0, 0),
+                declaration.section(QLatin1Char('|'), 1, 1), declaration.section(QLatin1Char('|'), 2, 2)});
     }
     return report;
 }

@@ -17,7 +17,7 @@ namespace quillon::analysis {
 // routine calls.
 struct UnusedReport {
     std::vector<model::RoutinePtr> routines; // in routine-map order
-    QStringList apiNames; // declaration-map keys, in declaration-map order
+    std::vector<ApiDeclaration> declarations; // in declaration-map order
     qint64 unusedCodeLines = 0;
     qint64 procedures = 0; // indexed routines other than the declarations
     qint64 procedureCodeLines = 0;

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 // Small pure functions over one line of VB6 source or over a path. Trimming removes blanks
 // (code 32) only, never tabs; upper-casing maps each character on its own and keeps the
 // length, because callers take column positions from upper-cased copies.
@@ -9,6 +11,12 @@ namespace quillon::model {
 
 // The line end of every text the program writes or shows.
 inline const QString kCrLf = QStringLiteral("\r\n");
+
+// count blanks (none for a count below 1): the indents of the program's own reports.
+inline QString blanks(qsizetype count)
+{
+    return QString(std::max<qsizetype>(count, 0), QLatin1Char(' '));
+}
 
 QStringView trimBlanks(QStringView text);
 QStringView trimLeadingBlanks(QStringView text);

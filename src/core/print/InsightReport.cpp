@@ -6,6 +6,7 @@
 #include "analysis/UsageAnalysis.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
+#include "print/LinePrinter.h"
 #include "print/TocRecord.h"
 
 #include <QHash>
@@ -18,15 +19,10 @@ using namespace quillon::model;
 
 namespace {
 
-const QString kHeading = QStringLiteral("[ZRK-B]");
-const QString kKeepBold = QStringLiteral("[ZRK-M][ZRK-B]");
-const QString kNewPage = QStringLiteral("[ZRK-N]");
+const QString& kHeading = tag::Bold;
+const QString kKeepBold = tag::Heading + tag::Bold;
+const QString& kNewPage = tag::NewPage;
 constexpr int kWidestName = 48; // longer names run past their column instead of widening it
-
-QString blanks(qsizetype n)
-{
-    return QString(n, QLatin1Char(' '));
-}
 
 QString rightAligned(qint64 n, int width)
 {
@@ -87,28 +83,22 @@ void appendUnusedByFile(QStringList& lines, const analysis::UnusedReport& unused
     }
 }
 
-void appendUnusedDeclarations(
-    QStringList& lines, const analysis::UnusedReport& unused, const analysis::DependencyIndex& index)
+void appendUnusedDeclarations(QStringList& lines, const analysis::UnusedReport& unused)
 {
-    if (unused.apiNames.isEmpty())
+    if (unused.declarations.empty())
         return;
     QStringList names;
-    QStringList libraries;
-    for (const QString& name : unused.apiNames) {
-        // The declaration reads "name|library|alias" with the name as declared.
-        const QStringList parts = index.apiDeclarationMap().find(name)->split(QLatin1Char('|'));
-        names << parts.value(0);
-        libraries << parts.value(1);
-    }
+    for (const analysis::ApiDeclaration& api : unused.declarations)
+        names << api.name;
     lines << QString();
     lines << kKeepBold + blanks(3) + QStringLiteral("Declared API functions no routine calls: ")
             + countText(names.size());
     const qsizetype nameWidth = columnWidth(names, 0);
-    for (qsizetype i = 0; i < names.size(); ++i)
-        lines << blanks(9) + fitColumn(names[i], nameWidth) + libraries[i];
+    for (const analysis::ApiDeclaration& api : unused.declarations)
+        lines << blanks(9) + fitColumn(api.name, nameWidth) + api.library;
 }
 
-void appendUnused(QStringList& lines, const analysis::UnusedReport& unused, const analysis::DependencyIndex& index)
+void appendUnused(QStringList& lines, const analysis::UnusedReport& unused)
 {
     lines << kHeading + QStringLiteral("Unused Procedures");
     lines << blanks(6) + QStringLiteral("A procedure is unused when no chain of calls leads to it from the start-up");
@@ -121,7 +111,7 @@ void appendUnused(QStringList& lines, const analysis::UnusedReport& unused, cons
             + plural(unused.procedureCodeLines, QStringLiteral("code line"), QStringLiteral("code lines"))
             + QLatin1Char(' ') + share(unused.unusedCodeLines, unused.procedureCodeLines);
     appendUnusedByFile(lines, unused);
-    appendUnusedDeclarations(lines, unused, index);
+    appendUnusedDeclarations(lines, unused);
 }
 
 // Highest complexity first; of equal ones the longer code first, then the index's order.
@@ -202,7 +192,7 @@ QStringList insightReportLines(
     const analysis::DependencyIndex& index, const model::FileList& files, const model::SourceReader& reader)
 {
     QStringList lines;
-    appendUnused(lines, analysis::findUnused(index, files, reader), index);
+    appendUnused(lines, analysis::findUnused(index, files, reader));
     appendMostComplex(lines, analysis::routineMetrics(index, reader), index);
     appendModuleCalls(lines, analysis::moduleCalls(index));
     return lines;

@@ -1022,12 +1022,10 @@ RunResult PrintRun::finishRun(RunResult result)
 
 void PrintRun::noteTocHeading(const QString& line)
 {
-    static const QString newPage = QStringLiteral("[ZRK-N]");
-    static const QString heading = QStringLiteral("[ZRK-B]");
-    const QStringView text = QStringView(line).sliced(line.startsWith(newPage) ? newPage.size() : 0);
-    if (!text.startsWith(heading))
+    const QStringView text = QStringView(line).sliced(line.startsWith(tag::NewPage) ? tag::NewPage.size() : 0);
+    if (!text.startsWith(tag::Bold))
         return;
-    const QString title = trimBlanks(text.sliced(heading.size())).toString();
+    const QString title = trimBlanks(text.sliced(tag::Bold.size())).toString();
     if (!title.isEmpty())
         marks_.entries.push_back({QString(), title, QString(), outputPage()});
 }

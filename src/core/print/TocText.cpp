@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
+#include "print/LinePrinter.h"
 #include "print/TableOfContents.h"
 #include "print/TocDirectory.h"
 
@@ -21,18 +22,14 @@
 
 namespace quillon::print {
 
+using model::blanks;
 using model::equalsNoCase;
 
 namespace {
 
-const QString kHeading = QStringLiteral("[ZRK-B]");
-const QString kKeepWithNext = QStringLiteral("[ZRK-M]");
-const QString kNewPage = QStringLiteral("[ZRK-N]");
-
-QString blanks(int n)
-{
-    return QString(n, QLatin1Char(' '));
-}
+const QString& kHeading = tag::Bold;
+const QString& kKeepWithNext = tag::Heading;
+const QString& kNewPage = tag::NewPage;
 
 // The templates that fix the columns of the history and line-count lines.
 const qsizetype kHistoryWidth = (blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
