@@ -33,6 +33,14 @@ bool isGoodBreak(QStringView line, int b)
     return line[b - 1] == u' ' || (b < line.size() && line[b] == u'\\');
 }
 
+// A wrap that produced no line would take the statement out of the file: that is a failure,
+// and the line stays as it was.
+WrappedLine finished(WrappedLine wrapped)
+{
+    wrapped.ok = !wrapped.lines.isEmpty();
+    return wrapped;
+}
+
 bool isDesignerBlock(const model::Routine& routine)
 {
     return routine.kind == model::RoutineKind::Layout || routine.kind == model::RoutineKind::Image;
@@ -158,16 +166,15 @@ WrappedLine LineWrapper::wrapCode(const QString& text) const
             return WrappedLine();
         const int p = b - (first ? 0 : contIndent);
         const std::vector<bool> map = stringLiteralMap(rest);
-        if (map[size_t(p - 1)] && map[size_t(p)]) {
-            result.lines << line.left(b) + kLiteralJoint;
-            rest = kQuote + rest.mid(p);
-        } else {
-            result.lines << line.left(b) + QStringLiteral(" _");
-            rest = rest.mid(p);
-        }
+        const bool inLiteral = map[size_t(p - 1)] && map[size_t(p)];
+        // A literal reopened on a continuation line and broken right after its quote would
+        // hand the same text to the next line again, for ever.
+        if (inLiteral && p <= 1)
+            return WrappedLine();
+        result.lines << line.left(b) + (inLiteral ? kLiteralJoint : QStringLiteral(" _"));
+        rest = inLiteral ? kQuote + rest.mid(p) : rest.mid(p);
     }
-    result.ok = true;
-    return result;
+    return finished(std::move(result));
 }
 
 WrappedLine LineWrapper::wrapComment(const QString& head, const QString& tail) const
@@ -189,8 +196,7 @@ WrappedLine LineWrapper::wrapComment(const QString& head, const QString& tail) c
         result.lines << line.left(b);
         rest = line.mid(b);
     }
-    result.ok = true;
-    return result;
+    return finished(std::move(result));
 }
 
 WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper)

@@ -64,8 +64,15 @@ QStringList endsFor(const QStringList& lines, const SourceDocument& original)
             }
         }
     }
+    // A lone CR followed by an empty line ending in LF reads back as one CR LF: that empty
+    // line would be gone. It takes the CR of the line before it instead.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (ends[i - 1] == QLatin1String("\r") && lines[i].isEmpty() && ends[i].startsWith(QLatin1Char('\n')))
+            ends[i] = ends[i - 1];
+    }
+    // Without a final line end an empty last line would not read back as a line at all.
     const bool finalEnd = original.lineEnds.isEmpty() || !original.lineEnds.last().isEmpty();
-    if (!lines.isEmpty() && !finalEnd)
+    if (!lines.isEmpty() && !finalEnd && !lines.last().isEmpty())
         ends.last().clear();
     return ends;
 }
@@ -124,20 +131,34 @@ SourceDocument readSourceDocument(const QString& path, const model::SourceReader
             reader.log()->failedOpenInput(path, file.errorNumber, file.error);
         return document;
     }
-    const QString text = model::decodeSourceBytes(file.bytes, reader.codePage(), &document.encoding);
+    model::TextEncoding encoding;
+    const QString text = model::decodeSourceBytes(file.bytes, reader.codePage(), &encoding);
+    document = documentOfText(text);
+    document.encoding = encoding;
+    return document;
+}
+
+SourceDocument documentOfText(const QString& text)
+{
+    SourceDocument document;
     splitKeepingEnds(text, document.lines, document.lineEnds);
     document.ok = true;
     return document;
 }
 
-bool writeSourceLines(const QString& path, const QStringList& lines, const SourceDocument& original, QString* error)
+QString rewrittenText(const QStringList& lines, const SourceDocument& original)
 {
     const QStringList ends = endsFor(lines, original);
     QString text;
     for (qsizetype i = 0; i < lines.size(); ++i)
         text += lines[i] + ends[i];
+    return text;
+}
+
+bool writeSourceLines(const QString& path, const QStringList& lines, const SourceDocument& original, QString* error)
+{
     bool encoded = true;
-    const QByteArray bytes = model::encodeSourceText(text, original.encoding, &encoded);
+    const QByteArray bytes = model::encodeSourceText(rewrittenText(lines, original), original.encoding, &encoded);
     if (!encoded) {
         if (error)
             *error = QStringLiteral("its new text holds characters its code page cannot hold");

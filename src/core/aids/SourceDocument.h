@@ -21,6 +21,11 @@ struct SourceDocument {
     QString usualLineEnd() const;
 };
 
+// The lines of a decoded text, each with its own end.
+SourceDocument documentOfText(const QString& text);
+// The text writeSourceLines writes, before it is encoded: each line with the end it gets.
+QString rewrittenText(const QStringList& lines, const SourceDocument& original);
+
 // Reads a regular file through the reader's code page. A file that cannot be read gives ok false
 // and no line; an empty file gives ok true and no line.
 SourceDocument readSourceDocument(const QString& path, const model::SourceReader& reader);

@@ -69,10 +69,12 @@ std::vector<Statement> statementsOf(const QStringList& lines, qsizetype from, qs
         while (e < to && isContinued(lines[e]))
             ++e;
         QStringList parts = lines.mid(s, e - s + 1);
-        // A statement whose continuation the body's end cuts off stays: moved up, it would take
-        // the empty line after the Dims as its next line.
-        const bool complete = !isContinued(lines[e]);
-        statements.push_back({s, e, complete && isMovableDim(parts.join(QLatin1Char(' ')))});
+        // A statement continued up to the body's end stays: moved up, it would take the empty
+        // line after the Dims as its next line, or carry the procedure's End line with it.
+        const bool reachesEnd = e == to && (e > s || isContinued(lines[e]));
+        const bool takesEndLine = std::any_of(
+            parts.begin() + 1, parts.end(), [](const QString& line) { return model::isEndProcedureLine(line); });
+        statements.push_back({s, e, !reachesEnd && !takesEndLine && isMovableDim(parts.join(QLatin1Char(' ')))});
         s = e + 1;
     }
     return statements;

@@ -1,4 +1,5 @@
 #include "aids/SourceTransforms.h"
+#include "aids/CodeWrap.h"
 #include "aids/SourceDocument.h"
 #include "config/Ini.h"
 #include "model/RoutineParser.h"
@@ -165,6 +166,41 @@ TEST(AidRunnerTest, EachChangedFileOrEveryChosenProcedureIsBackedUpBeforeTheRewr
         EXPECT_EQ(report.text, row.text);
         EXPECT_EQ(run.entries(), row.entries);
         EXPECT_EQ(readBytes(run.files[0]->filePath) != run.before, !row.entries.isEmpty()) << "a file changes exactly when it was backed up";
+    }
+}
+
+TEST(AidRunnerTest, NoRewriteLosesAStatementOrALineOrRunsForEverAndASecondRunChangesNothing)
+{
+    const struct {
+        SourceAid aid;
+        int sample; // the long line's length, for a wrap
+        QByteArray before, after; // after: empty when the file stays as it was
+        int notWrapped;
+    } rows[] = {
+        // A too-long statement ending in an empty comment: the comment wrap has nothing to wrap.
+        {SourceAid::Wrap, 20, "Sub A()\r\n    x = a + b + c + d + e + f + g '\r\nEnd Sub\r\n", "", 1},
+        // Broken after the reopened literal's quote, the rest would be the same text again.
+        {SourceAid::Wrap, 30, "Sub A()\r\n        s = \"ab\\cdefghijklmnopqrstuvwxyz\"\r\nEnd Sub\r\n", "", 1},
+        // A Dim continued onto the End line, or cut off by the end of the file, stays.
+        {SourceAid::MoveDims, 0, "Sub A()\r\n    x = 1\r\n    Dim y As Long _\r\nEnd Sub\r\nSub B()\r\nEnd Sub\r\n", "", 0},
+        {SourceAid::MoveDims, 0, "Sub A()\r\n    x = 1\r\n    Dim y As Long _\r\n    , z As Long\r\n", "", 0},
+        {SourceAid::MoveDims, 0, "Sub A()\r\n    x = 1\r\n    Dim y As Long _\r\nEnd Sub\r\n\r\n", "", 0},
+        // The empty line after a lone CR must not turn that CR into a CR LF.
+        {SourceAid::MoveDims, 0, "Sub A()\r    Dim i\nEnd Sub\n", "Sub A()\r\r    Dim i\n\nEnd Sub\n", 0},
+        {SourceAid::MoveDims, 0, "Sub A()\r\nDim i", "Sub A()\r\n\r\n    Dim i\r\n\r\n", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.before.constData());
+        Project run;
+        const QString path = run.fx.write("src/M.bas", row.before);
+        const LineWrapper wrapper([](QStringView text) { return 10.0 * double(text.size()); }, QString(row.sample, 'x'), 4);
+        AidRunner runner(run.backups, 4);
+        runner.setWrapper(&wrapper);
+        const QByteArray after = row.after.isEmpty() ? row.before : row.after;
+        EXPECT_EQ(runner.run(row.aid, {{path}, {}}, run.files).notWrapped.size(), row.notWrapped);
+        EXPECT_EQ(readBytes(path), after);
+        runner.run(row.aid, {{path}, {}}, run.files);
+        EXPECT_EQ(readBytes(path), after) << "a second run";
     }
 }
 
