@@ -392,6 +392,16 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
         {"VERSION 5.00", "Begin VB.Form frmStart", "End", "Attribute VB_Name = \"frmStart\"", "Private Sub Form_Initialize()", "    Prepare", "End Sub",
             "Private Sub Prepare()", "End Sub", "Private Sub Form_Weird()", "End Sub"});
     EXPECT_EQ(cli({"unused", fx_.writeLines("F/f.vbp", {"Form=frmStart.frm", "Startup=\"frmStart\""})}).out, "TOTAL\t0\t0\t3\t7\n");
+    // A Type member named like a keyword is no procedure: nothing named "As" is listed or left
+    // unused, and the procedures keep their lines.
+    fx_.writeLines("Q/modSort.bas",
+        {"Attribute VB_Name = \"modSort\"", "Private Type QSStack", "    sLB As Long", "    sUB As Long", "End Type", "Sub Main()", "    Sort", "End Sub",
+            "Private Sub Sort()", "End Sub"});
+    const QString sorting = fx_.writeLines("Q/q.vbp", {"Module=modSort; modSort.bas", "Startup=\"Sub Main\""});
+    EXPECT_EQ(cli({"routines", sorting}).out,
+        "modSort.bas\tDeclarations\tDeclarations\t1\t0\t5\t0\t0\t5\t\tmodSort\nmodSort.bas\tSub\tMain\t6\t6\t8\t0\t0\t3\tPublic Sub\tmodSort\n"
+        "modSort.bas\tSub\tSort\t9\t9\t10\t0\t0\t2\tPrivate Sub\tmodSort\n");
+    EXPECT_EQ(cli({"unused", sorting}).out, "TOTAL\t0\t0\t2\t5\n");
 }
 
 TEST(RoutineMetrics, DecisionPointsAndNestingOfCodeShapes)

@@ -476,10 +476,11 @@ public:
         // Below the declarations only a header counts. The code of a line is the start of the
         // line, so a line that does not start like a header holds none: the comment scan,
         // which costs most here, is left for those that do.
+        const bool member = blocks_.inBlock(raw);
         const bool mayCount = inDeclarations_ || headerContinued_ || model::procedureKeywordEnd(raw, kHeaderRules) >= 0;
         const QStringView text = mayCount ? trimBlanks(model::withoutComment(raw)) : QStringView();
         if (!text.isEmpty())
-            addCode(text);
+            addCode(text, member);
         skipCommentContinuation_ =
             trimLeadingBlanks(raw).startsWith(QLatin1Char('\'')) && endsInMarker(trimTrailingBlanks(raw));
     }
@@ -488,7 +489,8 @@ public:
 
 private:
     // text: the trimmed code of a line, not empty.
-    void addCode(QStringView text)
+    // member: the line belongs to a Type or Enum block, so it is no header whatever it reads.
+    void addCode(QStringView text, bool member)
     {
         const bool continues = endsInMarker(text);
         if (inDeclarations_ && inEnum_) {
@@ -506,7 +508,8 @@ private:
                 headerContinued_ = false;
                 header_.clear();
             }
-        } else if (const qsizetype keywordEnd = model::procedureKeywordEnd(text, kHeaderRules); keywordEnd >= 0) {
+        } else if (const qsizetype keywordEnd = member ? -1 : model::procedureKeywordEnd(text, kHeaderRules);
+                   keywordEnd >= 0) {
             addName(found.procedures, procedureNameOf(text.sliced(keywordEnd)));
             if (continues) {
                 header_ = text.toString();
@@ -560,6 +563,7 @@ private:
     }
 
     const QString& filePath_;
+    model::MemberBlockTracker blocks_;
     bool inDeclarations_ = true;
     bool inEnum_ = false;
     bool declarationContinued_ = false;

@@ -94,9 +94,10 @@ RoutinePtr makePseudo(const QString& path, const QString& moduleName, RoutineKin
 qint32 lastHeaderAttributeLine(const QStringList& lines)
 {
     qint32 last = 0;
+    MemberBlockTracker blocks;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringView line = lines[i];
-        if (isProcedureStart(line))
+        if (!blocks.inBlock(line) && isProcedureStart(line))
             break;
         if (startsWithUpper(trimBlanks(line), QLatin1StringView("ATTRIBUTE ")))
             last = qint32(i + 1);
@@ -153,6 +154,80 @@ qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules)
 bool isProcedureStart(QStringView line)
 {
     return procedureKeywordEnd(line, {}) >= 0;
+}
+
+namespace {
+
+QStringView afterWord(QStringView text, QLatin1StringView word)
+{
+    if (text.size() <= word.size() || !startsWithUpper(text, word) || !text[word.size()].isSpace())
+        return {};
+    return text.sliced(word.size()).trimmed();
+}
+
+QStringView firstName(QStringView text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && (text[n].isLetterOrNumber() || text[n] == QLatin1Char('_')))
+        ++n;
+    return text.first(n);
+}
+
+bool isBlockHeader(QStringView t)
+{
+    for (const char* scope : {"PUBLIC", "PRIVATE"}) {
+        if (const QStringView rest = afterWord(t, QLatin1StringView(scope)); !rest.isEmpty()) {
+            t = rest;
+            break;
+        }
+    }
+    for (const char* keyword : {"TYPE", "ENUM"}) {
+        if (!firstName(afterWord(t, QLatin1StringView(keyword))).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool isBlockEnd(QStringView t)
+{
+    const QStringView rest = afterWord(t, QLatin1StringView("END"));
+    for (const char* keyword : {"TYPE", "ENUM"}) {
+        const QLatin1StringView word(keyword);
+        if (startsWithUpper(rest, word) && firstName(rest.sliced(std::min(word.size(), rest.size()))).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// A member reads "NAME As TYPE", "NAME(BOUNDS) As TYPE" or "NAME = VALUE": after a keyword
+// taken for a procedure's, a header has a name where a member has "As", "=" or "(".
+bool isCertainHeader(QStringView line)
+{
+    const qsizetype keywordEnd = procedureKeywordEnd(line, {});
+    if (keywordEnd < 0)
+        return false;
+    const QStringView name = firstName(line.sliced(keywordEnd).trimmed());
+    return !name.isEmpty() && !equalsNoCase(name, u"AS");
+}
+
+} // namespace
+
+bool MemberBlockTracker::inBlock(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (!open_) {
+        open_ = isBlockHeader(t);
+        return open_;
+    }
+    if (isBlockEnd(t)) {
+        open_ = false;
+        return true;
+    }
+    if (isCertainHeader(line)) {
+        open_ = false;
+        return false;
+    }
+    return true;
 }
 
 QString procNameFromSignature(QStringView line)
@@ -347,9 +422,11 @@ public:
         declarations_->isDeclarations = true;
 
         const qint32 lineCount = qint32(lines_.size());
+        MemberBlockTracker blocks;
         for (qint32 i = declStart_; i <= lineCount; ++i) {
             const QStringView t = trimmedAt(i);
-            if (!t.isEmpty() && !startsWithUpper(t, QLatin1StringView("ATTRIBUTE")) && isProcedureStart(t))
+            if (!t.isEmpty() && !blocks.inBlock(t) && !startsWithUpper(t, QLatin1StringView("ATTRIBUTE"))
+                && isProcedureStart(t))
                 addRoutine(i, t);
         }
         if (previous_)

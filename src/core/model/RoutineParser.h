@@ -21,6 +21,20 @@ struct ProcedureHeaderRules {
 // separate the words, tabs do not; case does not matter.
 qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules);
 bool isProcedureStart(QStringView line); // with the routine split's rules
+
+// Type and Enum blocks. A member may be named like a keyword ("sUB As Long", "Function = 2"),
+// so no line from a block's header to its End line is a procedure header. Fed a file's lines in
+// order, it tells which belong to a block. A block left without its End line ends at the first
+// line that can only be a procedure header ("Private Sub Save()"), so that one broken block
+// does not swallow the procedures after it.
+class MemberBlockTracker {
+public:
+    // True for a block's header, its members and its End line.
+    bool inBlock(QStringView line);
+
+private:
+    bool open_ = false;
+};
 QString procNameFromSignature(QStringView line);
 RoutineKind kindFromSignature(QStringView line);
 bool isEndProcedureLine(QStringView line);

@@ -112,9 +112,12 @@ const QSet<QString>& builtInFunctions()
 int nameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
     int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
 {
-    const bool declared = previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
-        || ((previous == QLatin1String("LET") || previous == QLatin1String("GET") || previous == QLatin1String("SET"))
-            && beforePrevious == QLatin1String("PROPERTY"));
+    // "As" after "Sub" is a Type member named Sub ("sUB As Long"), not a procedure's name.
+    const bool declared = (previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
+                              || ((previous == QLatin1String("LET") || previous == QLatin1String("GET")
+                                      || previous == QLatin1String("SET"))
+                                  && beforePrevious == QLatin1String("PROPERTY")))
+        && name != QLatin1String("AS");
     if (declared || builtInFunctions().contains(name))
         return colour::ProcedureName;
     const analysis::SymbolTable* symbols = context.symbols;

@@ -77,6 +77,9 @@ TEST(FileSymbols, NamesAndWhatAFileDeclares)
         {{"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Dim x\"", "End", "Attribute VB_Name = \"frmMain\"", "Public Type T", "  Member As Long",
              "End Type", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long", "Public Event X()", "Implements IThing", "Private  Event Y()"},
             {}, {}, {}, {}},
+        // A member named like a keyword is no header: the declarations go on after the block.
+        {{"Private Type QSStack", "    sLB As Long", "    sUB As Long", "End Type", "Private mDepth As Long", "Sub Push(n As Long)", "End Sub"}, {}, {},
+            {"MDEPTH"}, {"PUSH"}},
         // After the first procedure only procedure headers count.
         {{"Dim before As Long", "Public Sub Main()", "  Dim local As Long", "End Sub", "Dim after As Long", "Public Const Late = 1",
              "Private Static Function Twice%(ByVal x)", "Friend Property Let Value(v)", "Public Property Set Obj(o)", "Attribute Value.VB_UserMemId = 0",

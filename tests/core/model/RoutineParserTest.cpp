@@ -181,6 +181,22 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
         {"/p/f.frm", {"VERSION 5.00", "Attribute VB_Name = \"f\""}, {"Layout|Layout|1|0|2|0|0|2", "Image|Image|1|0|2|0|0|2"}, "f"},
         {"/p/empty.bas", {}, {}, ""},
         {"/p/g.frm", {"VERSION 5.00", "Begin VB.Form g", "End"}, {"Declarations|Declarations|1|0|3|0|0|3"}, "g"},
+        // Members of a Type or an Enum may read like headers; a block left open ends at the
+        // first line that can only be one.
+        {"/p/modSort.bas",
+            {"Attribute VB_Name = \"modSort\"", "Private Type QSStack", "    sLB As Long", "    sUB As Long", "End Type", "Public Enum Kinds",
+                "    Function = 1", "    Property = 2 ' last", "End Enum", "Sub Sort()", "End Sub"},
+            {"Declarations|Declarations|1|0|9|0|0|9", "Sub|Sort|10|10|11|0|0|2"}, "modSort"},
+        {"/p/clsSort.cls",
+            kClassHeader + QStringList {"Type QSStack", "    sUB As Long", "    Sub(1 To 2) As Long", "End Type", "Public Sub Push()", "End Sub"},
+            {"Declarations|Declarations|8|0|11|0|0|4", "Sub|Push|12|12|13|0|0|2"}, "clsItem"},
+        {"/p/frmSort.frm",
+            {"Attribute VB_Name = \"frmSort\"", "Private Type QSStack", "    Property As Long", "    Function As Long", "End  Type", "Private Sub Form_Load()",
+                "End Sub"},
+            {"Layout|Layout|1|0|1|0|0|1", "Image|Image|1|0|1|0|0|1", "Declarations|Declarations|2|0|5|0|0|4", "Sub|Event Handler:Form_Load|6|6|7|0|0|2"},
+            "frmSort"},
+        {"/p/a.bas", {"Private Type Open", "    sUB As Long", "Private Sub Later()", "End Sub"},
+            {"Declarations|Declarations|1|0|2|0|0|2", "Sub|Later|3|3|4|0|0|2"}, "a"},
         // A Static Property line is no signature, so it stays inside the first procedure.
         {"/p/a.cls", {"Private Sub SetPropertyValue()", "End Sub", "Public Static Property Get X()", "End Property", "Private Sub cmdOK_Click()", "End Sub"},
             {"Property|SetPropertyValue|1|1|4|0|0|4", "Sub|Event Handler:cmdOK_Click|5|5|6|0|0|2"}, "a"},

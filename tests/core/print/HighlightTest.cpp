@@ -27,6 +27,7 @@ TEST(HighlightTest, SegmentsByKindPrecedenceAndContext)
         {&plain, "Public Function Total(ByVal n As Long) As Long", "1-16:0 17-21:6 22-46:0"},
         {&plain, "Property Get Value() As Long", "1-13:0 14-18:6 19-28:0"},
         {&plain, "Get Value", "1-9:0"}, // GET without PROPERTY before it
+        {&plain, "    sUB As Long", "1-15:0"}, // a Type member named Sub
         {&plain, "y = Left$(s, 2) & Ucase(t)", "1-4:0 5-8:6 9-18:0 19-23:6 24-26:0"},
         {&plain, "Left(\"x\") Left(\"x\") ", "1-4:6 5-5:0 6-8:7 9-10:0 11-14:6 15-15:0 16-18:7 19-20:0"},
         // ByRef parameter, constant, global, module variable, call
