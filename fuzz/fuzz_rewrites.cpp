@@ -1,16 +1,16 @@
 // The developer aids' rewrites and the procedure backup document: what a backup holds reads
 // back exactly, shrinking keeps every line that is not a repeated blank, moving Dims keeps every
-// statement, a second run of either finds nothing left to change, and wrapped lines fit and
-// join back.
+// statement, a second run of either finds nothing left to change, wrapping ends and keeps every
+// statement's text (or leaves its line as it was), and every rewritten file reads back as
+// exactly the lines the rewrite made, whatever mix of CR, LF and CR LF it had.
 #include "FuzzSupport.h"
 
 #include "aids/CodeWrap.h"
 #include "aids/EditBackups.h"
+#include "aids/SourceDocument.h"
 #include "aids/SourceTransforms.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -28,11 +28,6 @@ model::RoutineList editable(const QStringList& lines)
     return routines;
 }
 
-QString trimTrailing(const QString& line)
-{
-    return model::trimTrailingBlanks(line).toString();
-}
-
 QStringList trimmedNonBlank(const QStringList& lines)
 {
     QStringList kept;
@@ -44,40 +39,95 @@ QStringList trimmedNonBlank(const QStringList& lines)
     return kept;
 }
 
+// A break outside a literal may leave a blank more, also before a backslash; a literal's text
+// must come back exactly.
+QString codeShape(const QString& text)
+{
+    const std::vector<bool> literal = aids::stringLiteralMap(text);
+    QString shape;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool code = !literal[size_t(i)];
+        if (code && text[i] == u' ' && shape.endsWith(u' '))
+            continue;
+        if (code && text[i] == u'\\' && shape.endsWith(u' '))
+            shape.chop(1);
+        shape += text[i];
+    }
+    return shape;
+}
+
+QString collapsedBlanks(QString text)
+{
+    while (text.contains(QLatin1String("  ")))
+        text.replace(QLatin1String("  "), QLatin1String(" "));
+    return text;
+}
+
+// A wrapped comment's text: the first line, then each further line after its new "'".
+QString commentText(const QStringList& pieces)
+{
+    QString text = pieces.front();
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        text += pieces[i].mid(pieces[i].indexOf(u'\'') + 1);
+    return text;
+}
+
+void checkWrappedLine(const aids::LineWrapper& wrapper, const QString& text)
+{
+    if (model::trimBlanks(text).isEmpty() || !wrapper.isTooLong(text))
+        return;
+    const aids::WrappedLine wrapped = wrapper.wrapLine(text);
+    if (!wrapped.ok) {
+        FUZZ_CHECK(wrapped.lines.isEmpty());
+        return;
+    }
+    FUZZ_CHECK(!wrapped.lines.isEmpty());
+    for (const QString& piece : wrapped.lines)
+        FUZZ_CHECK(!wrapper.isTooLong(piece));
+    const bool comment = model::trimLeadingBlanks(text).startsWith(u'\'') || aids::commentStart(text) > 0;
+    if (comment)
+        FUZZ_CHECK(collapsedBlanks(commentText(wrapped.lines)) == collapsedBlanks(text));
+    else
+        FUZZ_CHECK(
+            codeShape(aids::joinLogicalLine(wrapped.lines, 0, int(wrapped.lines.size()) - 1).text) == codeShape(text));
+}
+
+// What the writer would put on disk reads back as the very lines the rewrite made.
+void checkReadsBack(const aids::Rewrite& rewrite, const aids::SourceDocument& document)
+{
+    FUZZ_CHECK(aids::documentOfText(aids::rewrittenText(rewrite.lines, document)).lines == rewrite.lines);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QStringList lines = fuzz::sourceLines(fuzz::bytes(data, size));
+    const aids::SourceDocument document =
+        aids::documentOfText(model::decodeSourceBytes(fuzz::bytes(data, size), model::CodePage::standard()));
+    const QStringList& lines = document.lines;
+    FUZZ_CHECK(lines == fuzz::sourceLines(fuzz::bytes(data, size)));
     FUZZ_CHECK(aids::rtfBackupLines(model::splitLines(aids::procedureRtf(lines, {}))) == lines);
 
     const aids::Rewrite shrunk = aids::shrinkBlankLines(lines, editable(lines));
     FUZZ_CHECK(trimmedNonBlank(shrunk.lines) == trimmedNonBlank(lines));
     FUZZ_CHECK(shrunk.changed == (shrunk.lines != lines));
     FUZZ_CHECK(!aids::shrinkBlankLines(shrunk.lines, editable(shrunk.lines)).changed);
+    checkReadsBack(shrunk, document);
 
     const QString unit = QStringLiteral("    ");
     const aids::Rewrite moved = aids::moveDimStatements(lines, editable(lines), unit);
     FUZZ_CHECK(trimmedNonBlank(moved.lines) == trimmedNonBlank(lines));
     if (moved.changed)
         FUZZ_CHECK(!aids::moveDimStatements(moved.lines, editable(moved.lines), unit).changed);
+    checkReadsBack(moved, document);
 
-    // Wrapped code fits and joins back to the same statement, give or take the blank each break
-    // keeps; a line that cannot be wrapped stays as it was.
     const aids::LineWrapper wrapper([](QStringView text) { return 10.0 * double(text.size()); }, QString(40, u'x'), 4);
-    const auto normal = [](QString text) {
-        return text.replace(QRegularExpression(QStringLiteral(" +")), QStringLiteral(" "))
-            .replace(QStringLiteral(" \\"), QStringLiteral("\\"));
-    };
-    for (const QString& line : lines) {
-        const aids::WrappedLine wrapped = wrapper.wrapLine(trimTrailing(line));
-        if (!wrapped.ok || wrapper.isTooLong(trimTrailing(line)) == false)
-            continue;
-        for (const QString& piece : wrapped.lines)
-            FUZZ_CHECK(!wrapper.isTooLong(piece));
-        if (aids::commentStart(line) == 0)
-            FUZZ_CHECK(normal(aids::joinLogicalLine(wrapped.lines, 0, int(wrapped.lines.size()) - 1).text)
-                == normal(trimTrailing(line)));
+    for (int i = 0; i < int(lines.size());) {
+        const aids::LogicalLine logical = aids::joinLogicalLine(lines, i, int(lines.size()) - 1);
+        checkWrappedLine(wrapper, logical.text);
+        i += logical.consumed;
     }
+    const aids::WrapRewrite wrapped = aids::wrapRoutines(lines, editable(lines), wrapper);
+    checkReadsBack(wrapped.rewrite, document);
     return 0;
 }
