@@ -39,10 +39,11 @@ QStringList trimmedNonBlank(const QStringList& lines)
     return kept;
 }
 
-// A break outside a literal may leave a blank more, also before a backslash; a literal's text
-// must come back exactly.
-QString codeShape(const QString& text)
+// A break outside a literal may leave a blank more, also before a backslash, and joining drops
+// the blanks at the end; a literal's text must come back exactly.
+QString codeShape(const QString& untrimmed)
 {
+    const QString text = model::trimTrailingBlanks(untrimmed).toString();
     const std::vector<bool> literal = aids::stringLiteralMap(text);
     QString shape;
     for (qsizetype i = 0; i < text.size(); ++i) {

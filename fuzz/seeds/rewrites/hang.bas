@@ -1,0 +1,3 @@
+Sub A()
+                s = "ab\cdefghijklmnopqrstuvwxyz0123456789"
+End Sub

@@ -1,0 +1,3 @@
+Sub A()
+    x = a + b + c + d + e + f + g + h + i + j '
+End Sub

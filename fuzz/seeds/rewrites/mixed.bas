@@ -1,0 +1,2 @@
+Sub A()    Dim i
+End Sub
