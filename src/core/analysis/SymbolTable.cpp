@@ -476,8 +476,11 @@ public:
         // Below the declarations only a header counts. The code of a line is the start of the
         // line, so a line that does not start like a header holds none: the comment scan,
         // which costs most here, is left for those that do.
-        const bool member = blocks_.inBlock(raw);
-        const bool mayCount = inDeclarations_ || headerContinued_ || model::procedureKeywordEnd(raw, kHeaderRules) >= 0;
+        // Both readers of the line's start pass over its indentation: it is skipped once here.
+        const QStringView indented = trimLeadingBlanks(raw);
+        const bool member = blocks_.inBlock(indented);
+        const bool mayCount =
+            inDeclarations_ || headerContinued_ || model::procedureKeywordEnd(indented, kHeaderRules) >= 0;
         const QStringView text = mayCount ? trimBlanks(model::withoutComment(raw)) : QStringView();
         if (!text.isEmpty())
             addCode(text, member);

@@ -158,45 +158,70 @@ bool isProcedureStart(QStringView line)
 
 namespace {
 
-QStringView afterWord(QStringView text, QLatin1StringView word)
+bool isNameChar(QChar c)
 {
-    if (text.size() <= word.size() || !startsWithUpper(text, word) || !text[word.size()].isSpace())
-        return {};
-    return text.sliced(word.size()).trimmed();
+    const char16_t u = c.unicode();
+    if (u < 128)
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
+    return c.isLetterOrNumber();
 }
 
 QStringView firstName(QStringView text)
 {
     qsizetype n = 0;
-    while (n < text.size() && (text[n].isLetterOrNumber() || text[n] == QLatin1Char('_')))
+    while (n < text.size() && isNameChar(text[n]))
         ++n;
     return text.first(n);
 }
 
-bool isBlockHeader(QStringView t)
+qsizetype skipSpaces(QStringView text, qsizetype i)
 {
-    for (const char* scope : {"PUBLIC", "PRIVATE"}) {
-        if (const QStringView rest = afterWord(t, QLatin1StringView(scope)); !rest.isEmpty()) {
-            t = rest;
-            break;
-        }
-    }
-    for (const char* keyword : {"TYPE", "ENUM"}) {
-        if (!firstName(afterWord(t, QLatin1StringView(keyword))).isEmpty())
-            return true;
-    }
-    return false;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    return i;
 }
 
-bool isBlockEnd(QStringView t)
+// A whole word, ignoring case; upper is ASCII upper case.
+bool isWord(QStringView word, const char* upper)
 {
-    const QStringView rest = afterWord(t, QLatin1StringView("END"));
-    for (const char* keyword : {"TYPE", "ENUM"}) {
-        const QLatin1StringView word(keyword);
-        if (startsWithUpper(rest, word) && firstName(rest.sliced(std::min(word.size(), rest.size()))).isEmpty())
-            return true;
+    const qsizetype n = qsizetype(qstrlen(upper));
+    if (word.size() != n)
+        return false;
+    for (qsizetype k = 0; k < n; ++k) {
+        if ((word[k].unicode() & ~char16_t(0x20)) != char16_t(upper[k]))
+            return false;
     }
-    return false;
+    return true;
+}
+
+// "[Public|Private] Type|Enum NAME": the words are read as words, so that each of the file's
+// lines, which all pass here, costs a scan of its first word or two.
+bool isBlockHeader(QStringView line)
+{
+    qsizetype i = skipSpaces(line, 0);
+    const char16_t first = i < line.size() ? char16_t(line[i].unicode() & ~0x20) : 0;
+    if (first != u'P' && first != u'T' && first != u'E')
+        return false;
+    QStringView word = firstName(line.sliced(i));
+    if (isWord(word, "PUBLIC") || isWord(word, "PRIVATE")) {
+        i = skipSpaces(line, i + word.size());
+        word = firstName(line.sliced(i));
+    }
+    if (!isWord(word, "TYPE") && !isWord(word, "ENUM"))
+        return false;
+    const qsizetype after = i + word.size();
+    const qsizetype name = skipSpaces(line, after);
+    return name > after && !firstName(line.sliced(name)).isEmpty();
+}
+
+bool isBlockEnd(QStringView line)
+{
+    const qsizetype i = skipSpaces(line, 0);
+    const QStringView end = firstName(line.sliced(i));
+    if (!isWord(end, "END"))
+        return false;
+    const QStringView word = firstName(line.sliced(skipSpaces(line, i + end.size())));
+    return isWord(word, "TYPE") || isWord(word, "ENUM");
 }
 
 // A member reads "NAME As TYPE", "NAME(BOUNDS) As TYPE" or "NAME = VALUE": after a keyword
@@ -214,12 +239,11 @@ bool isCertainHeader(QStringView line)
 
 bool MemberBlockTracker::inBlock(QStringView line)
 {
-    const QStringView t = line.trimmed();
     if (!open_) {
-        open_ = isBlockHeader(t);
+        open_ = isBlockHeader(line);
         return open_;
     }
-    if (isBlockEnd(t)) {
+    if (isBlockEnd(line)) {
         open_ = false;
         return true;
     }

@@ -114,10 +114,12 @@ qsizetype indexOfUpper(QStringView text, QLatin1StringView upperNeedle, qsizetyp
     if (n == 0)
         return from <= text.size() ? from : -1;
     const char16_t first = upperNeedle[0].unicode();
-    const char16_t firstLower = (first >= u'A' && first <= u'Z') ? char16_t(first + 32) : first;
+    // An ASCII letter in either case is one test: with the case bit set both read lower case.
+    const char16_t caseBit = (first >= u'A' && first <= u'Z') ? 0x20 : 0;
+    const char16_t firstFolded = first | caseBit;
     for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c != first && c != firstLower && (c < 0x80 || upper(text[i]).unicode() != first))
+        if ((c | caseBit) != firstFolded && (c < 0x80 || upper(text[i]).unicode() != first))
             continue;
         qsizetype k = 1;
         while (k < n && upper(text[i + k]) == QLatin1Char(upperNeedle[k]))
