@@ -218,6 +218,7 @@ TEST_F(CliTest, OneOptionIsCheckedAsUserOptionsWouldBeforeItIsWritten)
             "Printer Scope=True"},
         {{"Margins", "Binder", "1.001"}, 0, "Binder Margin May Be Too Large: The current binder margin (1.001 inches) exceeds 1 inch and may be too large.  ",
             "Binder=1.001"},
+        {{"Margins", "Left", "-0.5"}, 1, "Invalid Margin: The Left margin value \"-0.5\" is negative: margins are 0 or more inches.\n", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(qPrintable(row.args.join(' ')));

@@ -301,14 +301,20 @@ bool Validation::checkMargins()
                 QStringLiteral("A value is needed for the ") + name + QStringLiteral(" margin."));
             return fail(CheckMargins, int(i));
         }
-        // A negative margin would put the listing off the paper's edge.
         const std::optional<double> value = parseNumber(text);
-        if (!value || *value < 0) {
+        if (!value) {
             box().showMessage(MessageIcon::Critical, QStringLiteral("Invalid Margin"),
                 QStringLiteral("The ") + name + QStringLiteral(" margin value ") + quote(draft_.margins[i])
                     + QStringLiteral(" is not a valid number.  Enter the ")
                     + QStringLiteral("margin in inches, for example ") + quote(QStringLiteral("0.500"))
                     + QStringLiteral("."));
+            return fail(CheckMargins, int(i));
+        }
+        // A negative margin would put the listing off the paper's edge.
+        if (*value < 0) {
+            box().showMessage(MessageIcon::Critical, QStringLiteral("Invalid Margin"),
+                QStringLiteral("The ") + name + QStringLiteral(" margin value ") + quote(draft_.margins[i])
+                    + QStringLiteral(" is negative: margins are 0 or more inches."));
             return fail(CheckMargins, int(i));
         }
         marginTwips_[i] = *value * print::kTwipsPerInch;
