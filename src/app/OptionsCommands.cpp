@@ -149,7 +149,8 @@ int checkOptions(config::Session& session, const SurfaceFactory& surfaces, std::
     int failed = 0;
     for (unsigned check = 1; check & config::kAllChecks; check <<= 1) {
         OptionsDraft draft = stored;
-        if (!config::validateOptions(draft, stored, *surface, session.messages, check).passed)
+        if (!config::validateOptions(draft, stored, *surface, session.messages, check, config::Corrections::Report)
+                 .passed)
             ++failed;
     }
     write(out,

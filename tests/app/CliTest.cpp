@@ -288,6 +288,11 @@ TEST_F(CliTest, AnInstalledCopyKeepsEachUsersFilesInThatUsersFolders)
 
 TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
 {
+    // Checking the stored options says what Save and Exit would make of 0, and leaves it.
+    const CliRun check = cli({"options", "check"});
+    EXPECT_TRUE(check.err.startsWith("Value Too Small: A value at least 500 is needed for the GDI Spool Size.  "
+                                     "The stored value of 0 would be reset to 500 by Save and Exit.\n"))
+        << qPrintable(check.err);
     EXPECT_EQ(cli({"spool"}).out, "GDISpoolSize\t0\n");
     const CliRun first = cli({"spool", "estimate"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);

@@ -168,6 +168,16 @@ TEST(OptionsValidationTest, WhatTheChecksChangeAndWhereTheFailureLies)
     EXPECT_FALSE(variable.validate().passed);
     EXPECT_EQ(variable.titles(), QStringList {"Mimic Requirement Issue"});
 
+    // Checking stored options replaces nothing and says what Save and Exit would do.
+    Bench stored;
+    stored.draft.gdiSpoolSize = "12.7";
+    const ValidationResult reported = validateOptions(stored.draft, stored.original, stored.surface, stored.messages, kAllChecks, Corrections::Report);
+    EXPECT_TRUE(reported.passed && reported.changes.isEmpty());
+    EXPECT_EQ(stored.draft.gdiSpoolSize, "12.7");
+    ASSERT_EQ(stored.box.shown.size(), 2u);
+    EXPECT_EQ(stored.box.shown[0].text, "The GDI Spool Size must be an integer value.  The stored value of 12.7 would be reset to 13 by Save and Exit.");
+    EXPECT_EQ(stored.box.shown[1].text, "A value at least 500 is needed for the GDI Spool Size.  The stored value of 12.7 would be reset to 500 by Save and Exit.");
+
     // Only the checks asked for run: the command line sets one option at a time.
     Bench one;
     one.draft.margins[0] = "";
