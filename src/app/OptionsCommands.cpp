@@ -86,6 +86,19 @@ int setOption(const QStringList& words, config::Session& session, const SurfaceF
     if (!spec || !spec->loaded)
         throw Usage {QStringLiteral("no option ") + quote(words[2]) + QStringLiteral(" in section ") + quote(words[1])};
     QString value = words[3];
+    // A value the options window has no button for would leave it with none pressed. An empty
+    // value stands for the default, as it does in the file.
+    if (!spec->choices.isEmpty() && !value.trimmed().isEmpty()) {
+        const std::optional<QString> choice = config::namedChoice(*spec, value);
+        if (!choice) {
+            session.box.showMessage(platform::MessageIcon::Critical, QStringLiteral("Invalid Choice"),
+                QStringLiteral("The ") + spec->key + QStringLiteral(" value ") + quote(value)
+                    + QStringLiteral(" is not one of its choices: ") + config::choicesText(*spec)
+                    + QStringLiteral("."));
+            return 1;
+        }
+        value = *choice;
+    }
     if (isKey(*spec, config::opt::FontSize)) {
         bool ok = false;
         const double size = value.trimmed().toDouble(&ok);
@@ -136,7 +149,8 @@ int checkOptions(config::Session& session, const SurfaceFactory& surfaces, std::
     int failed = 0;
     for (unsigned check = 1; check & config::kAllChecks; check <<= 1) {
         OptionsDraft draft = stored;
-        if (!config::validateOptions(draft, stored, *surface, session.messages, check).passed)
+        if (!config::validateOptions(draft, stored, *surface, session.messages, check, config::Corrections::Report)
+                 .passed)
             ++failed;
     }
     write(out,

@@ -127,6 +127,7 @@ OptionsDialog::OptionsDialog(
     buildControls();
     connectControls();
     showDraft(original_);
+    noteValuesNotAChoice();
     restorePosition();
 }
 
@@ -453,6 +454,28 @@ void OptionsDialog::showSessionMargins()
     sessionMarginsLabel_->setText(notes.join(QLatin1Char('\n')));
 }
 
+// A value edited into the options file by hand that none of a group's buttons stands for was
+// read as the default, which the group shows; the status line says so while the window is open.
+void OptionsDialog::noteValuesNotAChoice()
+{
+    QStringList notes;
+    for (const config::Options::NotAChoice& stored : session_.options.storedNotAChoice())
+        notes << QStringLiteral("The options file's ") + stored.spec->key + QStringLiteral(" value ")
+                + model::quote(stored.stored) + QStringLiteral(" is not one of its choices (")
+                + config::choicesText(*stored.spec) + QStringLiteral("): its default is shown.");
+    fileNote_ = notes.join(QLatin1Char('\n'));
+    showStatus(QString());
+}
+
+void OptionsDialog::showStatus(const QString& text)
+{
+    QStringList lines;
+    for (const QString& line : {text, fileNote_})
+        if (!line.isEmpty())
+            lines << line;
+    statusLabel_->setText(lines.join(QLatin1Char('\n')));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Save and Exit, Exit
 
@@ -665,13 +688,13 @@ void OptionsDialog::focusChanged(QWidget* now)
     if (!now || !isAncestorOf(now))
         return;
     if (const QString section = helpSection(now); !section.isEmpty())
-        statusLabel_->setText(section);
+        showStatus(section);
 }
 
 void OptionsDialog::helpRequested()
 {
     const QString section = helpSection(focusWidget());
-    statusLabel_->setText(QStringLiteral("F1 Help: See User Manual ")
+    showStatus(QStringLiteral("F1 Help: See User Manual ")
         + (section.isEmpty() ? QStringLiteral("Table of Contents") : section));
     if (displayUserManual)
         displayUserManual();

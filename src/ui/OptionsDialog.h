@@ -94,6 +94,9 @@ private:
     void showTarget();
     void showFont();
     void showSessionMargins();
+    void noteValuesNotAChoice();
+    // The status line: `text`, then the note about the options file when there is one.
+    void showStatus(const QString& text);
     // The control to correct after a failed check.
     QWidget* faultyControl(const config::ValidationResult& result) const;
     // A fresh surface with the draft's output device selected; empty when there is none.
@@ -123,6 +126,7 @@ private:
     QLineEdit* longLine_ = nullptr;
     std::array<QLineEdit*, 3> folders_ {};
     QLabel* statusLabel_ = nullptr;
+    QString fileNote_;
 };
 
 } // namespace quillon::ui

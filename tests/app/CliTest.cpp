@@ -192,9 +192,9 @@ TEST_F(CliTest, EverySubcommandCreatesTheOptionsFileWithEveryKeyAndKeepsIt)
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "[Quillon:Output]\nFont Size=12.000\n");
     EXPECT_TRUE(readBytes(optionsPath()).contains("\nFont Size=12\n"));
-    run = cli({"options", "set", "Quillon:Output", "Aggregate", "all"});
-    EXPECT_EQ(run.out, "[Quillon:Output]\nAggregate=None\n");
-    EXPECT_EQ(run.err, "quillon: note: \"all\" reads as \"None\"\n");
+    run = cli({"options", "set", "Quillon:Output", "Paper Size", "legal"});
+    EXPECT_EQ(run.out, "[Quillon:Output]\nPaper Size=Legal\n");
+    EXPECT_EQ(run.err, "quillon: note: \"legal\" reads as \"Legal\"\n");
 }
 
 TEST_F(CliTest, OneOptionIsCheckedAsUserOptionsWouldBeforeItIsWritten)
@@ -218,6 +218,20 @@ TEST_F(CliTest, OneOptionIsCheckedAsUserOptionsWouldBeforeItIsWritten)
             "Printer Scope=True"},
         {{"Margins", "Binder", "1.001"}, 0, "Binder Margin May Be Too Large: The current binder margin (1.001 inches) exceeds 1 inch and may be too large.  ",
             "Binder=1.001"},
+        {{"Margins", "Left", "-0.5"}, 1, "Invalid Margin: The Left margin value \"-0.5\" is negative: margins are 0 or more inches.\n", ""},
+        // What the options window has no button for.
+        {{"Output", "Binding Edge", "7"}, 1, "Invalid Choice: The Binding Edge value \"7\" is not one of its choices: 0, 1, 2, 3, 4, 5 or 6.\n", ""},
+        {{"Output", "Binding Edge", "-1"}, 1, "The Binding Edge value \"-1\" is not one", ""},
+        {{"Output", "Folding Guide", "5"}, 1, "Invalid Choice: The Folding Guide value \"5\" is not one of its choices: 0, 1, 2, 3 or 4.\n", ""},
+        {{"Output", "Paper Size", "A4"}, 1, "Invalid Choice: The Paper Size value \"A4\" is not one of its choices: Letter or Legal.\n", ""},
+        {{"Output", "Page Orientation", "sideways"}, 1, "Invalid Choice: The Page Orientation value \"sideways\" is not one of its choices: Portrait or Landscape.\n", ""},
+        {{"Output", "Duplex", "yes"}, 1, "Invalid Choice: The Duplex value \"yes\" is not one of its choices: True or False.\n", ""},
+        {{"Output", "Brackets", "1"}, 1, "The Brackets value \"1\" is not one", ""},
+        {{"Output", "Printer Scope", "on"}, 1, "The Printer Scope value \"on\" is not one", ""},
+        {{"IDE", "Mimic", "maybe"}, 1, "The Mimic value \"maybe\" is not one of its choices: True or False.\n", ""},
+        {{"Output", "Aggregate", "all"}, 1, "Invalid Choice: The Aggregate value \"all\" is not one of its choices: None, Small or All.\n", ""},
+        {{"Output", "Brackets", "false"}, 0, "", "Brackets=False"},
+        {{"Output", "Binding Edge", " 1 "}, 0, "", "Binding Edge=1"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(qPrintable(row.args.join(' ')));
@@ -274,6 +288,11 @@ TEST_F(CliTest, AnInstalledCopyKeepsEachUsersFilesInThatUsersFolders)
 
 TEST_F(CliTest, SpoolShowsTheLimitAndEstimateStoresANewOne)
 {
+    // Checking the stored options says what Save and Exit would make of 0, and leaves it.
+    const CliRun check = cli({"options", "check"});
+    EXPECT_TRUE(check.err.startsWith("Value Too Small: A value at least 500 is needed for the GDI Spool Size.  "
+                                     "The stored value of 0 would be reset to 500 by Save and Exit.\n"))
+        << qPrintable(check.err);
     EXPECT_EQ(cli({"spool"}).out, "GDISpoolSize\t0\n");
     const CliRun first = cli({"spool", "estimate"});
     ASSERT_EQ(first.code, 0) << qPrintable(first.err);

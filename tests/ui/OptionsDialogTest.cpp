@@ -155,6 +155,35 @@ TEST(OptionsDialogTest, OnlyItsButtonsCloseTheWindowExitAsksBeforeDroppingChange
     EXPECT_FALSE(b.session.ini.read(config::sectionName(":OptionsForm"), "Left", QString()).isEmpty());
 }
 
+// An options file edited by hand to values none of the buttons stands for: each group shows the
+// default, and the status line says why for as long as the window is open.
+TEST(OptionsDialogTest, AStoredValueNoButtonStandsForShowsTheDefaultAndANote)
+{
+    const struct {
+        const char* section;
+        const char* key;
+        const char* stored;
+        const char* pressed;
+    } rows[] = {{":Output", "Binding Edge", "9", "optBind0"}, {":Output", "Folding Guide", "-1", "optFold0"},
+        {":Output", "Paper Size", "A4", "optPSize0"}, {":Output", "Page Orientation", "up", "optOrientation0"},
+        {":Output", "Duplex", "maybe", "optDuplex1"}, {":Output", "Aggregate", "all", "optAgg2"}, {":IDE", "Mimic", "2", "optIDE1"}};
+    Bench b;
+    for (const auto& row : rows)
+        b.session.ini.write(config::sectionName(row.section), row.key, row.stored);
+    b.session.start();
+    b.open();
+    QApplication::setActiveWindow(b.dialog.get());
+    b.get("txtIDE")->setFocus();
+    const QString status = b.dialog->statusText();
+    EXPECT_TRUE(status.startsWith("Section 4.6.2 - Typical Longest Code Line\n")) << qPrintable(status);
+    for (const auto& row : rows) {
+        EXPECT_TRUE(b.get<QRadioButton>(row.pressed)->isChecked()) << row.key;
+        EXPECT_TRUE(status.contains(QString("The options file's %1 value \"%2\" is not one of its choices (").arg(row.key, row.stored))) << row.key;
+    }
+    EXPECT_TRUE(status.contains("Binding Edge value \"9\" is not one of its choices (0, 1, 2, 3, 4, 5 or 6): its default is shown."));
+    EXPECT_EQ(b.dialog->currentDraft(), b.dialog->original()) << "nothing pending";
+}
+
 // File | User Options: Exit without a change asks nothing; a new output target and aggregation
 // are stored, the main window shows the target and asks for the project to be opened again.
 TEST(OptionsDialogTest, FileUserOptionsOpensTheWindowAndTheMainWindowFollowsWhatItStored)

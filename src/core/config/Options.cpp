@@ -75,6 +75,38 @@ QString formatSingle(float value)
     return QString::number(double(value), 'f', 3);
 }
 
+// What `raw` reads as for this option, as it is held and saved; nullopt when it is no value
+// of the option's type or none of its choices, and the default applies.
+std::optional<QString> readValue(const OptionSpec& spec, const QString& raw)
+{
+    std::optional<QString> value;
+    switch (spec.type) {
+    case OptionType::Text:
+    case OptionType::Aggregate:
+        value = raw;
+        break;
+    case OptionType::Bool:
+        // Any word the boolean texts know ("yes", "on", "-1" ...), not only "True" and "False".
+        if (textToBool(raw, false) == textToBool(raw, true))
+            value = boolToText(textToBool(raw, false));
+        break;
+    case OptionType::Int16:
+        if (const auto whole = parseWhole(raw, -32768, 32767))
+            value = QString::number(*whole);
+        break;
+    case OptionType::Int32:
+    case OptionType::Color:
+        if (const auto whole = parseWhole(raw, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
+            value = QString::number(*whole);
+        break;
+    case OptionType::Single:
+        if (const auto single = parseSingle(raw))
+            value = formatSingle(*single);
+        break;
+    }
+    return value ? namedChoice(spec, *value) : std::nullopt;
+}
+
 std::vector<OptionSpec> buildTable()
 {
     using T = OptionType;
@@ -84,10 +116,15 @@ std::vector<OptionSpec> buildTable()
                    SaveRule save = SaveRule::Always) {
         t.push_back({QString::fromLatin1(suffix), QString::fromLatin1(key), type, def, dyn, loaded, save});
     };
+    // The options window shows these options as buttons: a value without a button would
+    // leave none of them pressed.
+    auto offers = [&](QStringList choices) { t.back().choices = std::move(choices); };
+    const QStringList yesNo = {"True", "False"};
     add(":Folders", "ProjectFolder", T::Text, QString(), D::UserDataFolder);
     add(":Folders", "VBPFolder", T::Text, QString(), D::HomeFolder);
     add(":Folders", "Output Folder", T::Text, QString(), D::DocumentsFolder);
     add(":IDE", "Mimic", T::Bool, "False");
+    offers(yesNo);
     add(":IDE", "Long Line", T::Text, QString());
     add(":IDE", "Code Page", T::Text, "windows-1252");
     add(":IDE", "Tab Width", T::Text, QString());
@@ -96,16 +133,24 @@ std::vector<OptionSpec> buildTable()
     add(":Output", "Driver Name", T::Text, QString(), D::PrinterDriver, true, SaveRule::WhilePrinterScope);
     add(":Output", "Printer Port", T::Text, QString(), D::PrinterPort, true, SaveRule::WhilePrinterScope);
     add(":Output", "Paper Size", T::Text, QString(), D::PaperSize);
+    offers({"Letter", "Legal"});
     add(":Output", "Page Orientation", T::Text, QString(), D::Orientation);
+    offers({"Portrait", "Landscape"});
     add(":Output", "Font Name", T::Text, QString(), D::FontName);
     add(":Output", "Font Size", T::Single, QString(), D::FontSize);
     add(":Output", "GDISpoolSize", T::Int16, "0");
     add(":Output", "Printer Scope", T::Bool, "False");
+    offers(yesNo);
     add(":Output", "Aggregate", T::Aggregate, "None");
+    offers({"None", "Small", "All"});
     add(":Output", "Brackets", T::Bool, "False");
+    offers(yesNo);
     add(":Output", "Duplex", T::Bool, "False");
+    offers(yesNo);
     add(":Output", "Binding Edge", T::Int16, "0");
+    offers({"0", "1", "2", "3", "4", "5", "6"});
     add(":Output", "Folding Guide", T::Int16, "0");
+    offers({"0", "1", "2", "3", "4"});
     add(":Output", "Code Indent", T::Int16, QString(), D::IdeIndent);
     add(":Output", "Wrap Indent", T::Int16, QString(), D::IdeIndent, false);
     add(":Margins", "Left", T::Single, "0.500");
@@ -145,6 +190,28 @@ std::vector<OptionSpec> buildTable()
 }
 
 } // namespace
+
+std::optional<QString> namedChoice(const OptionSpec& spec, const QString& text)
+{
+    if (spec.choices.isEmpty())
+        return text;
+    // The aggregation is compared exactly where it is read: "all" is not "All".
+    const Qt::CaseSensitivity letterCase = spec.type == OptionType::Aggregate ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const QString given = text.trimmed();
+    for (const QString& choice : spec.choices) {
+        if (given.compare(choice, letterCase) == 0)
+            return choice;
+    }
+    return std::nullopt;
+}
+
+QString choicesText(const OptionSpec& spec)
+{
+    if (spec.choices.size() < 2)
+        return spec.choices.join(QString());
+    return spec.choices.mid(0, spec.choices.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ")
+        + spec.choices.back();
+}
 
 Options::Options(IniStore& ini, const platform::IPrinterDefaults& printer) : ini_(ini), printer_(printer)
 {
@@ -221,43 +288,28 @@ QString Options::defaultText(const OptionSpec& spec) const
 
 QString Options::normalise(const OptionSpec& spec, const QString& raw) const
 {
-    auto whole = [&](qint64 low, qint64 high) {
-        for (const QString& candidate : {raw, defaultText(spec)}) {
-            if (const auto value = parseWhole(candidate, low, high))
-                return QString::number(*value);
-        }
-        return QStringLiteral("0");
-    };
+    for (const QString& candidate : {raw, defaultText(spec)}) {
+        if (const std::optional<QString> value = readValue(spec, candidate))
+            return *value;
+    }
+    if (!spec.choices.isEmpty())
+        return spec.choices.front();
     switch (spec.type) {
     case OptionType::Text:
         return raw;
     case OptionType::Bool:
-        return boolToText(textToBool(raw, false));
-    case OptionType::Int16:
-        return whole(-32768, 32767);
-    case OptionType::Int32:
-    case OptionType::Color:
-        return whole(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        return boolToText(false);
     case OptionType::Single:
-        for (const QString& candidate : {raw, defaultText(spec)}) {
-            if (const auto value = parseSingle(candidate))
-                return formatSingle(*value);
-        }
         return formatSingle(0.0f);
-    case OptionType::Aggregate:
-        // Compared exactly: "all" is not "All".
-        for (const char* word : {"None", "Small", "All"}) {
-            if (raw == QLatin1String(word))
-                return raw;
-        }
-        return QStringLiteral("None");
+    default:
+        return QStringLiteral("0");
     }
-    return raw;
 }
 
 void Options::load()
 {
     const IniDocument doc = ini_.load();
+    storedNotAChoice_.clear();
     for (const OptionSpec& spec : table()) {
         QString raw;
         if (spec.loaded)
@@ -265,6 +317,8 @@ void Options::load()
         if (raw.isEmpty())
             raw = defaultText(spec);
         values_.insert(id(spec.suffix, spec.key), normalise(spec, raw));
+        if (!spec.choices.isEmpty() && !readValue(spec, raw))
+            storedNotAChoice_.push_back({&spec, raw});
     }
     // The wrap form's indent is loaded last and is the code indent from then on.
     values_.insert(id(":Output", "Code Indent"), text(opt::WrapCodeIndent));
@@ -327,6 +381,7 @@ void Options::set(OptionKey key, const QString& value)
 {
     const OptionSpec& spec = specOf(key);
     values_.insert(id(spec.suffix, spec.key), normalise(spec, value.trimmed().isEmpty() ? defaultText(spec) : value));
+    std::erase_if(storedNotAChoice_, [&spec](const NotAChoice& stored) { return stored.spec == &spec; });
     if (spec.suffix == QLatin1String(":DAWrapLineForm") && spec.key == QLatin1String("Wrap Code Indent"))
         values_.insert(id(":Output", "Code Indent"), text(key));
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -55,7 +56,17 @@ struct OptionSpec {
     DynamicDefault dynamicDefault = DynamicDefault::None;
     bool loaded = true; // false: written on save, never read
     SaveRule save = SaveRule::Always;
+    // The values an option the options window offers as a set of buttons can take, spelled as
+    // they are stored; empty for an option that takes any value of its type.
+    QStringList choices = {};
 };
+
+// The choice of a fixed-set option that `text` names, spelled as stored; nullopt when it names
+// none. Letter case does not count, except for "Aggregate", which is read exactly. An option
+// without choices takes any text.
+std::optional<QString> namedChoice(const OptionSpec& spec, const QString& text);
+// The choices as messages list them: "0, 1, 2, 3, 4, 5 or 6".
+QString choicesText(const OptionSpec& spec);
 
 // Identifies one option: the section suffix and the key.
 struct OptionKey {
@@ -156,6 +167,14 @@ public:
     // The default of an option as this machine and user give it.
     QString defaultText(const OptionSpec& spec) const;
 
+    // A fixed-set option whose stored value the last load could not read as one of its
+    // choices, and so read as its default; forgotten once the option is set.
+    struct NotAChoice {
+        const OptionSpec* spec;
+        QString stored;
+    };
+    const std::vector<NotAChoice>& storedNotAChoice() const { return storedNotAChoice_; }
+
 private:
     QString normalise(const OptionSpec& spec, const QString& raw) const;
     static QString id(const QString& suffix, const QString& key);
@@ -164,6 +183,7 @@ private:
     IniStore& ini_;
     const platform::IPrinterDefaults& printer_;
     QHash<QString, QString> values_;
+    std::vector<NotAChoice> storedNotAChoice_;
     qint32 windowBackColor_ = 15793858;
 };
 

@@ -165,8 +165,13 @@ private:
 class Validation {
 public:
     Validation(OptionsDraft& draft, const OptionsDraft& original, platform::IPrintSurface& surface,
-        SuppressibleMessages& messages, unsigned checks)
-        : draft_(draft), original_(original), surface_(surface), messages_(messages), checks_(checks)
+        SuppressibleMessages& messages, unsigned checks, Corrections corrections)
+        : draft_(draft),
+          original_(original),
+          surface_(surface),
+          messages_(messages),
+          checks_(checks),
+          corrections_(corrections)
     { }
 
     ValidationResult run();
@@ -214,6 +219,7 @@ private:
     platform::IPrintSurface& surface_;
     SuppressibleMessages& messages_;
     unsigned checks_;
+    Corrections corrections_;
     ValidationResult result_;
     std::array<double, 5> marginTwips_ {};
     double printableWidth_ = 0;
@@ -301,14 +307,20 @@ bool Validation::checkMargins()
                 QStringLiteral("A value is needed for the ") + name + QStringLiteral(" margin."));
             return fail(CheckMargins, int(i));
         }
-        // A negative margin would put the listing off the paper's edge.
         const std::optional<double> value = parseNumber(text);
-        if (!value || *value < 0) {
+        if (!value) {
             box().showMessage(MessageIcon::Critical, QStringLiteral("Invalid Margin"),
                 QStringLiteral("The ") + name + QStringLiteral(" margin value ") + quote(draft_.margins[i])
                     + QStringLiteral(" is not a valid number.  Enter the ")
                     + QStringLiteral("margin in inches, for example ") + quote(QStringLiteral("0.500"))
                     + QStringLiteral("."));
+            return fail(CheckMargins, int(i));
+        }
+        // A negative margin would put the listing off the paper's edge.
+        if (*value < 0) {
+            box().showMessage(MessageIcon::Critical, QStringLiteral("Invalid Margin"),
+                QStringLiteral("The ") + name + QStringLiteral(" margin value ") + quote(draft_.margins[i])
+                    + QStringLiteral(" is negative: margins are 0 or more inches."));
             return fail(CheckMargins, int(i));
         }
         marginTwips_[i] = *value * print::kTwipsPerInch;
@@ -575,34 +587,41 @@ bool Validation::checkSpoolSize()
                 + QStringLiteral(" is not a valid number.  Enter a whole number of at least 500."));
         return fail(CheckSpoolSize);
     }
+    // Checking the stored options changes nothing: the message says what a save would do.
+    const bool apply = corrections_ == Corrections::Apply;
+    auto resetText = [&](qint64 to) {
+        return apply ? QStringLiteral("Your selected value of ") + text + QStringLiteral(" has been ")
+                + QStringLiteral("reset to ") + QString::number(to) + QStringLiteral(".")
+                     : QStringLiteral("The stored value of ") + text + QStringLiteral(" would be reset to ")
+                + QString::number(to) + QStringLiteral(" by Save and Exit.");
+    };
     double whole = *value;
     if (whole != std::floor(whole)) {
         whole = std::nearbyint(whole);
         box().showMessage(MessageIcon::Critical, QStringLiteral("Value Too Small"),
-            QStringLiteral("The GDI Spool Size must be an integer value.  ") + QStringLiteral("Your selected value of ")
-                + text + QStringLiteral(" has been ") + QStringLiteral("reset to ") + QString::number(qint64(whole))
-                + QStringLiteral("."));
-        result_.changes << QStringLiteral("GDISpoolSize: ") + text + QStringLiteral(" reset to ")
-                + QString::number(qint64(whole));
+            QStringLiteral("The GDI Spool Size must be an integer value.  ") + resetText(qint64(whole)));
+        if (apply)
+            result_.changes << QStringLiteral("GDISpoolSize: ") + text + QStringLiteral(" reset to ")
+                    + QString::number(qint64(whole));
     }
     if (whole < 500) {
         box().showMessage(MessageIcon::Exclamation, QStringLiteral("Value Too Small"),
-            QStringLiteral("A value at least 500 is needed for the GDI Spool Size.  ")
-                + QStringLiteral("Your selected value of ") + text + QStringLiteral(" has been ")
-                + QStringLiteral("reset to 500."));
-        result_.changes << QStringLiteral("GDISpoolSize: ") + text + QStringLiteral(" reset to 500");
+            QStringLiteral("A value at least 500 is needed for the GDI Spool Size.  ") + resetText(500));
+        if (apply)
+            result_.changes << QStringLiteral("GDISpoolSize: ") + text + QStringLiteral(" reset to 500");
         whole = 500;
     }
-    draft_.gdiSpoolSize = QString::number(qint64(whole));
+    if (apply)
+        draft_.gdiSpoolSize = QString::number(qint64(whole));
     return true;
 }
 
 } // namespace
 
 ValidationResult validateOptions(OptionsDraft& draft, const OptionsDraft& original, platform::IPrintSurface& surface,
-    SuppressibleMessages& messages, unsigned checks)
+    SuppressibleMessages& messages, unsigned checks, Corrections corrections)
 {
-    return Validation(draft, original, surface, messages, checks).run();
+    return Validation(draft, original, surface, messages, checks, corrections).run();
 }
 
 StoreResult storeOptions(

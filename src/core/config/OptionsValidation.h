@@ -73,6 +73,12 @@ enum Check : unsigned {
     kAllChecks = (1u << 12) - 1,
 };
 
+// What a check does with a value it replaces without asking (a spool size below 500).
+enum class Corrections {
+    Apply, // replaces it in the draft and says it has been replaced: Save and Exit, one option set
+    Report, // leaves it and says what Save and Exit would make of it: the stored options checked
+};
+
 // The checks a change of one option needs (0 for an option nothing checks).
 unsigned checksForOption(const OptionSpec& spec);
 
@@ -93,7 +99,7 @@ struct ValidationResult {
 // `surface` stands for the output target: the page area and text widths are measured on it,
 // set up as the draft says and put back afterwards.
 ValidationResult validateOptions(OptionsDraft& draft, const OptionsDraft& original, platform::IPrintSurface& surface,
-    SuppressibleMessages& messages, unsigned checks = kAllChecks);
+    SuppressibleMessages& messages, unsigned checks = kAllChecks, Corrections corrections = Corrections::Apply);
 
 // Whether the draft changed anything the margin fitting depends on.
 bool pageOptionsChanged(const OptionsDraft& draft, const OptionsDraft& original);

@@ -285,17 +285,25 @@ TEST_F(ConfigTest, AStoredFolderThatCannotBeUsedIsReplacedAtStartWithOneNote)
 
 TEST_F(ConfigTest, OptionsLenientFallbackPrinterDefaultAndTabWidthReadingAndFindingAnOption)
 {
-    const Options options = loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Output]\nFont Size=big\nDuplex=perhaps\nGDISpoolSize=99999\n"
-                                   "Binding Edge=2.5\nFont Name=\n[Quillon:Margins]\nLeft=0.25\n");
-    // Letters, a word that is no boolean and values out of 16-bit range fall back to the
-    // default; 2.5 rounds to even; empty reads as the default.
+    Options options = loaded("[Quillon:IDE]\nMimic= yes \n[Quillon:Output]\nFont Size=big\nDuplex=perhaps\nGDISpoolSize=99999\n"
+                             "Binding Edge=2.5\nFont Name=\nFolding Guide=5\nPaper Size=A4\nPage Orientation=landscape\n[Quillon:Margins]\nLeft=0.25\n");
+    // Letters, a word that is no boolean, values out of 16-bit range and values none of the
+    // window's buttons stands for fall back to the default; 2.5 rounds to even; empty reads as
+    // the default.
     const struct {
         OptionKey key;
         const char* text;
     } cases[] = {{opt::Mimic, "True"}, {opt::Duplex, "False"}, {opt::FontSize, "10.000"}, {opt::GDISpoolSize, "0"}, {opt::BindingEdge, "2"},
-        {opt::FontName, "Courier New"}, {opt::MarginLeft, "0.250"}};
+        {opt::FontName, "Courier New"}, {opt::MarginLeft, "0.250"}, {opt::FoldingGuide, "0"}, {opt::PaperSize, "Letter"}, {opt::PageOrientation, "Landscape"}};
     for (const auto& c : cases)
         EXPECT_EQ(options.text(c.key), QString::fromLatin1(c.text)) << c.key.key;
+    // Those the window cannot show are told to it until they are set.
+    QStringList notChoices;
+    for (const Options::NotAChoice& stored : options.storedNotAChoice())
+        notChoices << stored.spec->key + '=' + stored.stored;
+    EXPECT_EQ(notChoices, QStringList({"Paper Size=A4", "Duplex=perhaps", "Folding Guide=5"}));
+    options.set(opt::FoldingGuide, "1");
+    EXPECT_EQ(options.storedNotAChoice().size(), 2u);
 
     printer_.defaults.paperCode = 5;
     printer_.defaults.orientationCode = 2;

@@ -81,7 +81,7 @@ TEST(OptionsValidationTest, EachCheckInItsOrderWithItsMessageAndTheFirstFailureE
         {"nothing changed", [](OptionsDraft&, OptionsDraft&) {}, {}, {}, true, ""},
         {"empty left margin before a bad spool size", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = " "; d.gdiSpoolSize = "abc"; }, {}, {"Value Needed"}, false, "A value is needed for the Left margin."},
         {"margin that is no number", [](OptionsDraft& d, OptionsDraft&) { d.margins[1] = "1,5"; }, {}, {"Invalid Margin"}, false, "The Right margin value \"1,5\" is not a valid number.  Enter the margin in inches, for example \"0.500\"."},
-        {"negative margin", [](OptionsDraft& d, OptionsDraft&) { d.margins[2] = "-0.2"; }, {}, {"Invalid Margin"}, false, ""},
+        {"negative margin", [](OptionsDraft& d, OptionsDraft&) { d.margins[2] = "-0.2"; }, {}, {"Invalid Margin"}, false, "The Top margin value \"-0.2\" is negative: margins are 0 or more inches."},
         {"margins wider than the paper", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = "4.5"; d.margins[1] = "4"; }, {}, {"Invalid Margins"}, false, "Your margins leave NO printable area on the selected printer/page setup."},
         {"legal landscape leaves room for them", [](OptionsDraft& d, OptionsDraft&) { d.margins[0] = "4.5"; d.margins[1] = "4"; d.paperSize = "Legal"; d.orientation = "Landscape"; }, {}, {}, true, ""},
         {"duplex with a top binding", [](OptionsDraft& d, OptionsDraft&) { d.duplex = true; d.bindingEdge = 3; d.foldingGuide = 2; }, {}, {"Output Combination Error"}, false, "Two or more of your selected options are not compatible.\r\n    Page Size:  Letter\r\n    Orientation:  Portrait\r\n    Duplex Printing:  Yes\r\n    Binding Edge:  TopLeft\r\n    Folding Guide:  Top\r\n\r\nPlease review and change as necessary.  The most likely conflict would be selection of duplex printing with a binding edge at the top.  This functionality is currently not available."},
@@ -167,6 +167,16 @@ TEST(OptionsValidationTest, WhatTheChecksChangeAndWhereTheFailureLies)
     variable.box.answers = {click(1)};
     EXPECT_FALSE(variable.validate().passed);
     EXPECT_EQ(variable.titles(), QStringList {"Mimic Requirement Issue"});
+
+    // Checking stored options replaces nothing and says what Save and Exit would do.
+    Bench stored;
+    stored.draft.gdiSpoolSize = "12.7";
+    const ValidationResult reported = validateOptions(stored.draft, stored.original, stored.surface, stored.messages, kAllChecks, Corrections::Report);
+    EXPECT_TRUE(reported.passed && reported.changes.isEmpty());
+    EXPECT_EQ(stored.draft.gdiSpoolSize, "12.7");
+    ASSERT_EQ(stored.box.shown.size(), 2u);
+    EXPECT_EQ(stored.box.shown[0].text, "The GDI Spool Size must be an integer value.  The stored value of 12.7 would be reset to 13 by Save and Exit.");
+    EXPECT_EQ(stored.box.shown[1].text, "A value at least 500 is needed for the GDI Spool Size.  The stored value of 12.7 would be reset to 500 by Save and Exit.");
 
     // Only the checks asked for run: the command line sets one option at a time.
     Bench one;
