@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -222,11 +223,12 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
         int menuRefreshed = 0;
         window.backupsChanged = [&] { ++menuRefreshed; };
         window.show();
-        ASSERT_EQ(window.list()->count(), 3);
-        EXPECT_TRUE(window.list()->item(1)->text().endsWith("   [Procedure]   " + b.module + "  -  Helper"));
+        ASSERT_EQ(window.list()->topLevelItemCount(), 3);
+        EXPECT_TRUE(window.list()->topLevelItem(1)->text(0).endsWith("   [Procedure]   " + b.module + "  -  Helper"));
+        EXPECT_EQ(window.list()->topLevelItem(0)->text(1) + ' ' + window.list()->topLevelItem(1)->text(1), "modA.bas Helper.rtf");
         EXPECT_FALSE(buttonOf(&window, "Restore")->isEnabled());
         for (int row : c.rows)
-            window.list()->item(row)->setSelected(true);
+            window.list()->topLevelItem(row)->setSelected(true);
         EXPECT_EQ(buttonOf(&window, "Delete")->isEnabled(), !c.rows.empty());
         window.findChild<QCheckBox*>("chkSkipBackup")->setChecked(c.skipCopy);
         b.box.results = c.answers;
@@ -243,7 +245,7 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
                                                                                    : "other")
             + (test::readBytes(b.form) == b.formBytes ? " original" : " changed");
         EXPECT_EQ(files, c.files);
-        EXPECT_EQ(window.list()->count(), c.linesLeft);
+        EXPECT_EQ(window.list()->topLevelItemCount(), c.linesLeft);
         EXPECT_EQ(menuRefreshed, c.answers == std::deque {yes} ? 1 : 0);
         EXPECT_EQ(window.isVisible(), c.linesLeft > 0);
     }
@@ -280,7 +282,7 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     b.box.shown.clear();
     b.box.results = {MessageResult::Yes};
     test::onModal([](QWidget* restore) {
-        restore->findChild<QListWidget*>("lstBackups")->selectAll();
+        restore->findChild<QTreeWidget*>("lstBackups")->selectAll();
         buttonOf(restore, "Delete")->click();
     });
     window.action("mnuRestoreEdited")->trigger();

@@ -51,10 +51,16 @@ public:
 private:
     RestoreStep restoreFile(const BackupEntry& entry);
     RestoreStep restoreProcedure(const BackupEntry& entry);
-    // Takes the backup out of the index under a work name, so that the current version's backup
-    // can take its name; putBack registers it again when the restore could not be finished.
-    QString withdraw(const BackupEntry& entry, QString* error);
-    QString putBack(const QString& workPath, const BackupEntry& entry);
+    // A backup taken out of the index under a work name, so that the current version's backup
+    // can take its name: where it is, and its place in the list.
+    struct Withdrawn {
+        QString workPath;
+        int place = -1;
+    };
+    Withdrawn withdraw(const BackupEntry& entry, QString* error);
+    // Registers it again when the restore could not be finished, as the same backup: its time and
+    // place, so that the list never shows it twice and the newest is still restored first.
+    QString putBack(const Withdrawn& withdrawn, const BackupEntry& entry);
 
     EditBackups& backups_;
 };
