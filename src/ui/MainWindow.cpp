@@ -6,6 +6,7 @@
 #include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
+#include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
@@ -17,6 +18,7 @@
 #include "ui/NamedControls.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OverwriteBackupDialog.h"
+#include "ui/Periphery.h"
 #include "ui/PrinterChoice.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/RestoreMessagesMenu.h"
@@ -129,6 +131,8 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     };
     overwriteQuestionDialog = overwriteQuestion(this);
     showNotWrappedDialog = [this](const QStringList& lines) { showLinesNotWrapped(lines, this); };
+    userManualPath = platform::programDataFolder() + QStringLiteral("QLNUserManual.pdf");
+    displayUserManual = [this] { openUserManual(box_, userManualPath); };
 
     buildControls();
     buildMenus();

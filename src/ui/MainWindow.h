@@ -80,10 +80,12 @@ public:
     // The too-long lines a wrap run had to leave as they were ("PATH:LINE: TEXT").
     std::function<void(const QStringList& lines)> showNotWrappedDialog;
 
-    // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
-    // Help | Support, and File | Print | User Manual once the user confirmed the target.
+    // What main() connects: Help | About, Help | Support, and File | Print | User Manual once the
+    // user confirmed the target. The user manual (F1 and Help | Display User Manual) opens
+    // userManualPath unless replaced.
     std::function<void()> showAbout;
     std::function<void()> displayUserManual;
+    QString userManualPath;
     std::function<void()> showSupport;
     std::function<void()> printUserManual;
 
