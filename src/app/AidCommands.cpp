@@ -125,6 +125,14 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     const SurfaceFactory& surfaces, std::ostream& out, std::ostream& err)
 {
     const aids::SourceAid aid = aidArgument(args);
+    // Wrapping measures lines as the printer prints them: without a surface it cannot start.
+    std::unique_ptr<platform::IPrintSurface> surface;
+    if (aid == aids::SourceAid::Wrap && (!surfaces || !(surface = surfaces()))) {
+        write(err,
+            QStringLiteral("quillon: wrap measures lines in the printer font, and no printer or PDF writer "
+                           "could be opened to measure them\n"));
+        return 1;
+    }
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
@@ -134,10 +142,8 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
         selection.procedures = chosenRoutines(args, project, selection.files);
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     aids::AidRunner runner(backups, session.options.ideTabWidth());
-    std::unique_ptr<platform::IPrintSurface> surface;
     std::optional<aids::LineWrapper> wrapper;
-    if (aid == aids::SourceAid::Wrap) {
-        surface = surfaces();
+    if (surface) {
         const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))
                                                                      : session.options.text(config::opt::LongLine);
         wrapper.emplace(

@@ -418,24 +418,66 @@ void MainWindow::refreshDeveloperAidsMenu()
     restoreEditedSeparator_->setVisible(any);
 }
 
+bool MainWindow::refusedWhileBusy()
+{
+    if (!busy())
+        return false;
+    box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Quillon"),
+        QStringLiteral("A project is being loaded or printed.  Try again when that is done."));
+    return true;
+}
+
+bool MainWindow::aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface)
+{
+    if (refusedWhileBusy())
+        return false;
+    if (project_.projectFileList.empty()) {
+        box_.showMessage(
+            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+        return false;
+    }
+    if (aid == aids::SourceAid::Indent)
+        return true; // it changes nothing, so it needs no backups
+    const QString nothingChanged = kCrLf + kCrLf + QStringLiteral("Nothing was changed.");
+    if (const QString problem = editBackups().folderProblem(); !problem.isEmpty()) {
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("Backup Folder Unavailable"),
+            QStringLiteral("Each file is copied to the backup folder before it is changed, and ") + problem
+                + QLatin1Char('.') + nothingChanged
+                + QStringLiteral("  The Project Folder is set in File | User Options."));
+        return false;
+    }
+    // Wrapping measures lines as the printer prints them, on a surface that lives for the run.
+    if (aid == aids::SourceAid::Wrap) {
+        surface = surfaces_ ? surfaces_() : nullptr;
+        if (!surface) {
+            box_.showMessage(MessageIcon::Critical, QStringLiteral("Wrap Not Started"),
+                QStringLiteral("Lines are measured in the printer font of the output target, and no printer or "
+                               "PDF writer could be opened to measure them.")
+                    + nothingChanged);
+            return false;
+        }
+    }
+    return true;
+}
+
 void MainWindow::runSourceAid(aids::SourceAid aid)
 {
-    if (busy())
+    std::unique_ptr<platform::IPrintSurface> surface;
+    if (!aidCanStart(aid, surface))
         return;
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
+    if (selection.isEmpty())
+        return; // the chooser was cancelled
     // Indenting has no rules yet: it goes as far as the choice of targets.
-    if (selection.isEmpty() || aid == aids::SourceAid::Indent)
+    if (aid == aids::SourceAid::Indent) {
+        codingStillToCome();
         return;
+    }
     aids::EditBackups backups = editBackups();
     aids::AidRunner runner(backups, session_.options.ideTabWidth());
-    // Wrapping measures lines as the printer prints them, on a surface that lives for the run.
-    std::unique_ptr<platform::IPrintSurface> surface;
     std::optional<aids::LineWrapper> wrapper;
-    if (aid == aids::SourceAid::Wrap) {
-        surface = surfaces_ ? surfaces_() : nullptr;
-        if (!surface)
-            return;
+    if (surface) {
         const config::Options& options = session_.options;
         wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),
             aids::wrapIndentUnit(options));
@@ -450,7 +492,7 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
 
 void MainWindow::showWrapRules()
 {
-    if (busy())
+    if (refusedWhileBusy())
         return;
     WrapRulesDialog dialog(session_, box_, this);
     dialog.exec();
@@ -458,7 +500,7 @@ void MainWindow::showWrapRules()
 
 void MainWindow::showRestoreBackups()
 {
-    if (busy())
+    if (refusedWhileBusy())
         return;
     aids::EditBackups backups = editBackups();
     RestoreBackupsDialog dialog(backups, session_, box_, this);

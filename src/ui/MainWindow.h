@@ -183,6 +183,11 @@ private:
     void buildDeveloperAidsMenu();
     // The backups in the working folder the options name, asking through overwriteQuestionDialog.
     aids::EditBackups editBackups() const;
+    // What a Developer Aids action that cannot start while a load or print runs says; true then.
+    bool refusedWhileBusy();
+    // Tells why the aid cannot start before anything is chosen for it; false then. A wrap gets
+    // the surface it measures on.
+    bool aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface);
     QString chooseProjectFile();
     void prepareForLoad();
     void showFiles();

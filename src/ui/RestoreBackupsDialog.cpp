@@ -116,6 +116,12 @@ std::vector<int> RestoreBackupsDialog::chosenRows() const
 
 bool RestoreBackupsDialog::execIfAny()
 {
+    if (entries_.empty() && backups_.indexUnreadable()) {
+        box_.showMessage(MessageIcon::Critical, aids::kBackupsUnreadableTitle,
+            QStringLiteral("The list of edit backups, ") + backups_.indexPath()
+                + QStringLiteral(", cannot be read, so none can be restored."));
+        return false;
+    }
     if (entries_.empty()) {
         box_.showMessage(MessageIcon::Information, aids::kNothingToRestoreTitle, aids::kNothingToRestoreText);
         return false;

@@ -335,6 +335,10 @@ TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
     fx_.write("appdata/Quillon/QLN.spi",
         "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8()
             + "\r\n[Quillon:IDE]\r\nTab Width=4\r\n[Quillon:DAWrapLineForm]\r\nWhich Indent=0\r\nWrap Code Indent=2\r\n");
+    // Without a surface to measure on, wrap says so and changes nothing.
+    std::ostringstream out, err;
+    EXPECT_EQ(quillon::app::runCli({"aid", "wrap", vbp}, out, err, quillon::app::CliServices()), 1);
+    EXPECT_EQ(err.str(), "quillon: wrap measures lines in the printer font, and no printer or PDF writer could be opened to measure them\n");
     const CliRun run = cli({"aid", "wrap", vbp, "--long-line", QString(30, 'x')});
     EXPECT_EQ(run.out,
         "Wrap Complete\nWrap Code Lines complete.\n1 line(s) wrapped in 1 file(s).\n\n"

@@ -30,6 +30,7 @@ const QStringList kForm = {"VERSION 5.00", "Begin VB.Form Form1", "End", "Attrib
 struct Bench : test::SessionBench {
     QString module = fx.writeLines("proj/modA.bas", kModule);
     QString form = fx.writeLines("proj/Form1.frm", kForm);
+    QString vbp = fx.writeLines("proj/P.vbp", {"Module=modA; modA.bas", "Form=Form1.frm"});
     QByteArray moduleBytes = test::readBytes(module);
     QByteArray formBytes = test::readBytes(form);
     model::FileList files;
@@ -258,6 +259,8 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
 {
     Bench b;
     ui::MainWindow window(b.session, b.box, {});
+    ASSERT_TRUE(window.openProject(b.vbp));
+    b.box.shown.clear();
     std::vector<bool> offered; // whether each chooser offered the procedures
     window.chooseTargetsDialog = [&](bool showProcedures) {
         offered.push_back(showProcedures);
@@ -270,10 +273,11 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
 
     window.action("mnuExecuteIndent")->trigger();
-    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice"}));
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Coding Still To Come"}));
     EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    b.box.shown.clear();
     window.action("mnuShrinkBlankLines")->trigger();
-    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Backup Creation Notice", "Shrink Complete"}));
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Shrink Complete"}));
     EXPECT_EQ(b.box.shown.back().text, "Shrink Multiple Blank Lines complete.\r\n1 procedure(s) updated in 1 file(s).");
     EXPECT_EQ(offered, std::vector<bool>({true, true}));
     EXPECT_EQ(test::readBytes(b.module), test::cp1252(kModule.mid(0, 5).join("\r\n") + "\r\n" + kModule.mid(7).join("\r\n") + "\r\n"));
@@ -291,6 +295,43 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     window.showRestoreBackups();
     EXPECT_EQ(b.box.shown.back().title, "Nothing To Restore");
     EXPECT_EQ(b.box.shown.back().text, "No edit backups are currently available.");
+}
+
+// An aid that cannot start says why before anything is chosen for it: no project, no backup folder,
+// nothing to measure a wrap with, a backup list that cannot be read. Indenting, which has no rules
+// yet, says so after the choice.
+TEST(DeveloperAidsTest, AnAidThatCannotStartSaysWhyBeforeTheTargetsAreChosen)
+{
+    struct Case {
+        const char* what;
+        bool loaded;
+        QString workingFolder; // in the bench; empty: the usual one
+        const char* action; // "restore": the restore window
+        QStringList titles; // the targets are chosen after the notice only
+    };
+    const Case cases[] = {
+        {"no project", false, "", "mnuExecuteWrap", {"Quillon"}},
+        {"nothing to measure with", true, "", "mnuExecuteWrap", {"Wrap Not Started"}},
+        {"a file where the backup folder goes", true, "proj/modA.bas", "mnuMoveDims", {"Backup Folder Unavailable"}},
+        {"indenting", true, "proj/modA.bas", "mnuExecuteIndent", {"Backup Creation Notice", "Coding Still To Come"}},
+        {"an unreadable backup list", true, "unreadable", "restore", {"Backups Not Readable"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b;
+        QDir().mkpath(b.fx.path("unreadable/EditBackups/EditBackups.ini"));
+        if (!c.workingFolder.isEmpty())
+            b.session.options.set(config::opt::ProjectFolder, b.fx.path(c.workingFolder));
+        ui::MainWindow window(b.session, b.box, [] { return nullptr; });
+        ASSERT_TRUE(!c.loaded || window.openProject(b.vbp));
+        b.box.shown.clear();
+        bool chosen = false;
+        window.chooseTargetsDialog = [&](bool) { return chosen = true, aids::TargetSelection {{b.module}, {}}; };
+        QString(c.action) == "restore" ? window.showRestoreBackups() : window.action(c.action)->trigger();
+        EXPECT_EQ(b.titles(), c.titles);
+        EXPECT_EQ(chosen, c.titles.first() == "Backup Creation Notice");
+        EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    }
 }
 
 } // namespace

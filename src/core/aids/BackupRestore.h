@@ -16,6 +16,7 @@ inline const QString kSelectToDeleteText = QStringLiteral("Select a backup to de
 inline const QString kConfirmRestoreTitle = QStringLiteral("Confirm Restore");
 inline const QString kRestoreCompleteTitle = QStringLiteral("Restore Complete");
 inline const QString kConfirmDeleteTitle = QStringLiteral("Confirm Delete");
+inline const QString kBackupsUnreadableTitle = QStringLiteral("Backups Not Readable");
 
 // "2026-12-07 14:02:11   [Procedure]   /src/Module1.bas  -  Add"
 QString backupListLine(const BackupEntry& entry);

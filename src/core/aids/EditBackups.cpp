@@ -193,6 +193,29 @@ QString EditBackups::backupFolder(bool create) const
     return folder;
 }
 
+QString EditBackups::folderProblem() const
+{
+    const QString folder = QDir::cleanPath(backupFolder(false));
+    // The folder, or else the nearest of its parents that exists, where it would be made.
+    QFileInfo nearest(folder);
+    while (!nearest.exists() && !nearest.isRoot())
+        nearest.setFile(nearest.absolutePath());
+    if (!nearest.isDir() && nearest.absoluteFilePath() == folder)
+        return quote(folder) + QStringLiteral(" is a file, not a folder");
+    if (!nearest.isDir())
+        return quote(folder) + QStringLiteral(" cannot be made: ") + quote(nearest.absoluteFilePath())
+            + QStringLiteral(" is not a folder");
+    if (!nearest.isWritable())
+        return quote(folder) + QStringLiteral(" cannot be made or written: ") + quote(nearest.absoluteFilePath())
+            + QStringLiteral(" is read-only");
+    return QString();
+}
+
+bool EditBackups::indexUnreadable() const
+{
+    return ini_->load(indexPath()).isUnreadable();
+}
+
 bool EditBackups::fail(const QString& why)
 {
     lastError = why;

@@ -76,6 +76,11 @@ public:
 
     // The backup folder, ending in "/"; created with its parents when create is set.
     QString backupFolder(bool create) const;
+    // Why backups could not be written to the backup folder (it cannot be made, or written
+    // in); empty when they can. Nothing is created.
+    QString folderProblem() const;
+    // The index exists but cannot be read: its backups cannot be listed.
+    bool indexUnreadable() const;
     QString indexPath() const { return backupFolder(false) + kBackupIndexName; }
     const model::SourceReader& reader() const { return *reader_; }
 
