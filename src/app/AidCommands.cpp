@@ -6,6 +6,7 @@
 #include "config/Session.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
+#include "platform/ReplacementFile.h"
 
 #include <optional>
 
@@ -81,6 +82,13 @@ std::vector<int> chosenBackups(const QString& spec, size_t count)
     return chosen;
 }
 
+// Work files of these files that a run killed before it finished left behind, removed and told.
+void removeLeftWorkFiles(const QStringList& files, std::ostream& err)
+{
+    for (const QString& removed : platform::removeStaleWorkFiles(files, QDateTime::currentDateTime()))
+        write(err, QStringLiteral("quillon: ") + platform::staleWorkFileNote(removed) + QLatin1Char('\n'));
+}
+
 QString backupLines(const std::vector<aids::BackupEntry>& entries)
 {
     const QChar tab = QLatin1Char('\t');
@@ -136,6 +144,10 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
+    QStringList files;
+    for (const model::FilePtr& file : project.projectFileList)
+        files.append(file->filePath);
+    removeLeftWorkFiles(files, err);
     aids::TargetSelection selection;
     selection.files = chosenFiles(args, project);
     if (args.has(QStringLiteral("routines")))
@@ -160,10 +172,11 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
 }
 
 int runBackups(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
-    std::ostream&)
+    std::ostream& err)
 {
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     const std::vector<aids::BackupEntry> entries = backups.loadBackupList();
+    removeLeftWorkFiles(aids::backedUpFiles(entries), err);
     const QString action = args.positional.value(0);
     if (args.positional.isEmpty() || (args.positional.size() == 1 && action == QLatin1String("list"))) {
         write(out, backupLines(entries));

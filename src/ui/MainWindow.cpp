@@ -8,6 +8,7 @@
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
+#include "platform/ReplacementFile.h"
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
@@ -460,11 +461,27 @@ bool MainWindow::aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPri
     return true;
 }
 
+void MainWindow::removeLeftWorkFiles(const QStringList& files)
+{
+    QStringList notes;
+    for (const QString& removed : platform::removeStaleWorkFiles(files, QDateTime::currentDateTime())) {
+        QString note = platform::staleWorkFileNote(removed);
+        note[0] = note[0].toUpper();
+        notes.append(note);
+    }
+    if (!notes.isEmpty())
+        setStatus(notes.join(kCrLf));
+}
+
 void MainWindow::runSourceAid(aids::SourceAid aid)
 {
     std::unique_ptr<platform::IPrintSurface> surface;
     if (!aidCanStart(aid, surface))
         return;
+    QStringList files;
+    for (const FilePtr& file : project_.projectFileList)
+        files.append(file->filePath);
+    removeLeftWorkFiles(files);
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
     if (selection.isEmpty())
@@ -503,6 +520,7 @@ void MainWindow::showRestoreBackups()
     if (refusedWhileBusy())
         return;
     aids::EditBackups backups = editBackups();
+    removeLeftWorkFiles(aids::backedUpFiles(backups.loadBackupList()));
     RestoreBackupsDialog dialog(backups, session_, box_, this);
     dialog.backupsChanged = [this] { refreshDeveloperAidsMenu(); };
     dialog.execIfAny();

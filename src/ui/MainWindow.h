@@ -188,6 +188,9 @@ private:
     // Tells why the aid cannot start before anything is chosen for it; false then. A wrap gets
     // the surface it measures on.
     bool aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface);
+    // Work files of these files that a run killed before it finished left behind are removed,
+    // and the status line says so.
+    void removeLeftWorkFiles(const QStringList& files);
     QString chooseProjectFile();
     void prepareForLoad();
     void showFiles();

@@ -254,13 +254,19 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
 
 // The menu: Shrink shows the notice, asks for its targets with the procedure chooser offered,
 // rewrites and reports; its backup brings the restore entry, which the restore window's last
-// delete takes away again. Indent goes no further than the choosers.
+// delete takes away again. Indent goes no further than the choosers. A work file a killed run
+// left beside a project file is removed, and the status line says so.
 TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBackupsExist)
 {
     Bench b;
     ui::MainWindow window(b.session, b.box, {});
     ASSERT_TRUE(window.openProject(b.vbp));
     b.box.shown.clear();
+    auto leftByAKilledRun = [&](const char* name) {
+        const QString path = b.fx.write(name, "half");
+        return test::setModified(path, QDateTime::currentDateTime().addSecs(-3600)) ? path : QString();
+    };
+    const QString left = leftByAKilledRun("proj/modA.bas.part-k9Zq2W");
     std::vector<bool> offered; // whether each chooser offered the procedures
     window.chooseTargetsDialog = [&](bool showProcedures) {
         offered.push_back(showProcedures);
@@ -275,6 +281,8 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     window.action("mnuExecuteIndent")->trigger();
     EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Coding Still To Come"}));
     EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    EXPECT_EQ(window.statusText(), "Removed an unfinished work file left by an earlier run: " + left);
+    EXPECT_FALSE(QFileInfo::exists(left));
     b.box.shown.clear();
     window.action("mnuShrinkBlankLines")->trigger();
     EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Shrink Complete"}));
@@ -289,8 +297,10 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
         restore->findChild<QTreeWidget*>("lstBackups")->selectAll();
         buttonOf(restore, "Delete")->click();
     });
+    const QString leftAgain = leftByAKilledRun("proj/modA.bas.part-r5T6y7");
     window.action("mnuRestoreEdited")->trigger();
     EXPECT_EQ(b.titles(), QStringList({"Confirm Delete"}));
+    EXPECT_EQ(window.statusText(), "Removed an unfinished work file left by an earlier run: " + leftAgain);
     EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
     window.showRestoreBackups();
     EXPECT_EQ(b.box.shown.back().title, "Nothing To Restore");

@@ -70,6 +70,16 @@ QString backupListLine(const BackupEntry& entry)
     return entry.timestamp + QStringLiteral("   [File]   ") + entry.originalPath;
 }
 
+QStringList backedUpFiles(const std::vector<BackupEntry>& entries)
+{
+    QStringList files;
+    for (const BackupEntry& entry : entries) {
+        if (!files.contains(entry.originalPath))
+            files.append(entry.originalPath);
+    }
+    return files;
+}
+
 model::RoutinePtr BackupRestorer::locateProcedure(const BackupEntry& entry) const
 {
     if (!QFileInfo(entry.originalPath).isFile())

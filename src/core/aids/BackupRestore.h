@@ -20,6 +20,8 @@ inline const QString kBackupsUnreadableTitle = QStringLiteral("Backups Not Reada
 
 // "2026-12-07 14:02:11   [Procedure]   /src/Module1.bas  -  Add"
 QString backupListLine(const BackupEntry& entry);
+// The files the entries were made from, each once: what a restore writes.
+QStringList backedUpFiles(const std::vector<BackupEntry>& entries);
 
 // What restoring one backup came to: done or not, and the line the report gives it (empty for a
 // plain success).
