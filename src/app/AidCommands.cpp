@@ -6,6 +6,7 @@
 #include "config/Session.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
+#include "platform/ReplacementFile.h"
 
 #include <optional>
 
@@ -81,6 +82,13 @@ std::vector<int> chosenBackups(const QString& spec, size_t count)
     return chosen;
 }
 
+// Work files of these files that a run killed before it finished left behind, removed and told.
+void removeLeftWorkFiles(const QStringList& files, std::ostream& err)
+{
+    for (const QString& removed : platform::removeStaleWorkFiles(files, QDateTime::currentDateTime()))
+        write(err, QStringLiteral("quillon: ") + platform::staleWorkFileNote(removed) + QLatin1Char('\n'));
+}
+
 QString backupLines(const std::vector<aids::BackupEntry>& entries)
 {
     const QChar tab = QLatin1Char('\t');
@@ -125,19 +133,29 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     const SurfaceFactory& surfaces, std::ostream& out, std::ostream& err)
 {
     const aids::SourceAid aid = aidArgument(args);
+    // Wrapping measures lines as the printer prints them: without a surface it cannot start.
+    std::unique_ptr<platform::IPrintSurface> surface;
+    if (aid == aids::SourceAid::Wrap && (!surfaces || !(surface = surfaces()))) {
+        write(err,
+            QStringLiteral("quillon: wrap measures lines in the printer font, and no printer or PDF writer "
+                           "could be opened to measure them\n"));
+        return 1;
+    }
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
+    QStringList files;
+    for (const model::FilePtr& file : project.projectFileList)
+        files.append(file->filePath);
+    removeLeftWorkFiles(files, err);
     aids::TargetSelection selection;
     selection.files = chosenFiles(args, project);
     if (args.has(QStringLiteral("routines")))
         selection.procedures = chosenRoutines(args, project, selection.files);
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     aids::AidRunner runner(backups, session.options.ideTabWidth());
-    std::unique_ptr<platform::IPrintSurface> surface;
     std::optional<aids::LineWrapper> wrapper;
-    if (aid == aids::SourceAid::Wrap) {
-        surface = surfaces();
+    if (surface) {
         const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))
                                                                      : session.options.text(config::opt::LongLine);
         wrapper.emplace(
@@ -154,10 +172,11 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
 }
 
 int runBackups(const Arguments& args, config::Session& session, const model::SourceReader& reader, std::ostream& out,
-    std::ostream&)
+    std::ostream& err)
 {
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     const std::vector<aids::BackupEntry> entries = backups.loadBackupList();
+    removeLeftWorkFiles(aids::backedUpFiles(entries), err);
     const QString action = args.positional.value(0);
     if (args.positional.isEmpty() || (args.positional.size() == 1 && action == QLatin1String("list"))) {
         write(out, backupLines(entries));

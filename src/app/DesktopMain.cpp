@@ -38,23 +38,6 @@ QString resourcesFolder()
     return platform::programDataFolder();
 }
 
-// Help | Display User Manual and F1: the desktop's PDF handler. A manual that is not there is
-// no reason to look for another PDF reader: that is told as the shell's "file not found" (2).
-void openManual(platform::IMessageBox& box, const QString& manual)
-{
-    if (!QFileInfo::exists(manual)) {
-        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Error"),
-            QStringLiteral("Unable to open the User Manual.") + kCrLf + kCrLf + QStringLiteral("Error code: 2"));
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
-            QStringLiteral("No PDF reader is installed on this computer.") + kCrLf + kCrLf
-                + QStringLiteral("A free PDF reader is available at:") + kCrLf
-                + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
-    }
-}
-
 // File | Print | User Manual after the target was confirmed: a CUPS printer takes the file
 // directly; anything else (the built-in PDF writer) is handed to the PDF reader to print.
 void printManual(platform::IMessageBox& box, const QString& manual, const QString& device)
@@ -123,21 +106,20 @@ void connectLaterStarts(platform::SingleInstance& instance, ui::MainWindow& wind
         [](const QString& why) { model::DiagLog::standard().write(why); });
 }
 
-void connectHelp(ui::MainWindow& window, platform::IMessageBox& box, config::Session& session, const QString& manual)
+void connectHelp(ui::MainWindow& window, platform::IMessageBox& box, config::Session& session)
 {
     window.showAbout = [&window] {
         ui::AboutDialog about(&window);
         about.exec();
     };
-    window.displayUserManual = [&box, manual] { openManual(box, manual); };
     window.showSupport = [&box] {
         box.showMessage(platform::MessageIcon::Information, QStringLiteral("Support"),
             QStringLiteral("Help with Quillon: the user manual (Help | Display User Manual) answers most "
                            "questions; the README beside the sources lists the command line.  Report "
                            "problems with the version (Help | About) and the project that shows them."));
     };
-    window.printUserManual = [&box, &session, manual] {
-        printManual(box, manual, session.options.text(config::opt::DeviceName));
+    window.printUserManual = [&box, &session, &window] {
+        printManual(box, window.userManualPath, session.options.text(config::opt::DeviceName));
     };
 }
 
@@ -190,7 +172,6 @@ int runDesktop(const QString& projectPath)
     // hidden-message store.
     session.start();
     dialogs.setThemeColor(session.options.windowBackColor());
-    const QString manual = resourcesFolder() + QStringLiteral("QLNUserManual.pdf");
 
     // Tables of contents an older version kept in the options file go to their own list files.
     const print::TocMigration migrated = print::migrateAllTocSections(session.ini);
@@ -230,7 +211,7 @@ int runDesktop(const QString& projectPath)
         status += kCrLf + kCrLf + recalibrated;
     window.setStatus(status);
 
-    connectHelp(window, box, session, manual);
+    connectHelp(window, box, session);
     window.show();
     window.refreshListButtons();
     if (!session.options.boolean(config::opt::ColorDefaultNoteSeen)) {

@@ -2,10 +2,14 @@
 
 #include "platform/InterruptCleanup.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +23,18 @@ namespace {
 QString systemError(int number)
 {
     return QString::fromLocal8Bit(std::strerror(number));
+}
+
+// A work file is named TARGET.part-XXXXXX, X one of these letters: what the clean-up after a
+// killed run removes must be made by begin() and nothing else.
+const QString kWorkMark = QStringLiteral(".part-");
+const char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr int kSuffixLength = 6;
+
+bool isWorkSuffix(QStringView suffix)
+{
+    return suffix.size() == kSuffixLength
+        && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return QLatin1String(kSuffixLetters).contains(c); });
 }
 
 } // namespace
@@ -51,6 +67,47 @@ bool renameOver(const QString& from, const QString& to, QString* error)
     return failure == 0;
 }
 
+QStringList removeStaleWorkFiles(const QStringList& targets, const QDateTime& now)
+{
+    // Where begin() puts each target's work files, by folder: one listing per folder, however
+    // many of the targets it holds.
+    QHash<QString, QSet<QString>> namesByFolder;
+    for (const QString& target : targets) {
+        const QString replaceable = replaceablePath(target);
+        if (replaceable.isEmpty())
+            continue; // written in place, without a work file
+        const QFileInfo info(replaceable);
+        namesByFolder[info.absolutePath()].insert(info.fileName());
+    }
+    const QDateTime latest = now.addSecs(-kStaleWorkFileSeconds);
+    QStringList removed;
+    for (auto folder = namesByFolder.cbegin(); folder != namesByFolder.cend(); ++folder) {
+        const QDir dir(folder.key());
+        const QStringList candidates =
+            dir.entryList({QLatin1Char('*') + kWorkMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : candidates) {
+            const qsizetype mark = name.lastIndexOf(kWorkMark);
+            if (mark < 0 || !isWorkSuffix(QStringView(name).sliced(mark + kWorkMark.size()))
+                || !folder.value().contains(name.left(mark)))
+                continue;
+            const QString path = dir.filePath(name);
+            const QFileInfo work(path);
+            if (work.isSymLink() || !work.isFile() || work.lastModified() >= latest
+                || InterruptCleanup::isTracked(path))
+                continue;
+            if (QFile::remove(path))
+                removed.append(path);
+        }
+    }
+    removed.sort();
+    return removed;
+}
+
+QString staleWorkFileNote(const QString& path)
+{
+    return QStringLiteral("removed an unfinished work file left by an earlier run: ") + path;
+}
+
 bool ReplacementFile::begin(const QString& target, QString* error)
 {
     discard();
@@ -70,12 +127,11 @@ bool ReplacementFile::begin(const QString& target, QString* error)
             *error = QStringLiteral("the folder \"") + folder + QStringLiteral("\" does not exist");
         return false;
     }
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
         QString suffix;
-        for (int i = 0; i < 6; ++i)
-            suffix += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)]);
-        const QString work = info.absoluteFilePath() + QStringLiteral(".part-") + suffix;
+        for (int i = 0; i < kSuffixLength; ++i)
+            suffix += QLatin1Char(kSuffixLetters[QRandomGenerator::global()->bounded(int(sizeof kSuffixLetters) - 1)]);
+        const QString work = info.absoluteFilePath() + kWorkMark + suffix;
         // Created exclusively with the usual permissions (0666 less the umask), as the
         // target would have been.
         const int fd = ::open(QFile::encodeName(work).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

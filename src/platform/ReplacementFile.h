@@ -1,5 +1,7 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace quillon::platform {
 
@@ -12,6 +14,18 @@ QString replaceablePath(const QString& path);
 // TO in one step: TO is the old file or the whole new one, and keeps who may read it. False
 // with the reason, FROM and TO then as they were.
 bool renameOver(const QString& from, const QString& to, QString* error = nullptr);
+
+// How long a work file must have been left unchanged before it counts as left behind: a run
+// still writing one touches it far more often than that.
+inline constexpr qint64 kStaleWorkFileSeconds = 10 * 60;
+
+// The work files a replacement of one of the targets left behind when the program was killed
+// between writing and renaming: named exactly as ReplacementFile names them for that target,
+// regular files, last modified more than kStaleWorkFileSeconds before now and not being written
+// by this program. They are removed; the paths removed are returned, nothing else is touched.
+QStringList removeStaleWorkFiles(const QStringList& targets, const QDateTime& now);
+// What is told of each: "removed an unfinished work file left by an earlier run: PATH".
+QString staleWorkFileNote(const QString& path);
 
 // A file that takes the place of another only once it is complete: it is written under a work
 // name in the target's folder and renamed over the target in one step, so the target is

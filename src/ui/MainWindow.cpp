@@ -6,7 +6,9 @@
 #include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
+#include "platform/Environment.h"
 #include "platform/MessageBox.h"
+#include "platform/ReplacementFile.h"
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
@@ -17,6 +19,7 @@
 #include "ui/NamedControls.h"
 #include "ui/OptionsDialog.h"
 #include "ui/OverwriteBackupDialog.h"
+#include "ui/Periphery.h"
 #include "ui/PrinterChoice.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/RestoreMessagesMenu.h"
@@ -129,6 +132,8 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     };
     overwriteQuestionDialog = overwriteQuestion(this);
     showNotWrappedDialog = [this](const QStringList& lines) { showLinesNotWrapped(lines, this); };
+    userManualPath = platform::programDataFolder() + QStringLiteral("QLNUserManual.pdf");
+    displayUserManual = [this] { openUserManual(box_, userManualPath); };
 
     buildControls();
     buildMenus();
@@ -414,24 +419,82 @@ void MainWindow::refreshDeveloperAidsMenu()
     restoreEditedSeparator_->setVisible(any);
 }
 
-void MainWindow::runSourceAid(aids::SourceAid aid)
+bool MainWindow::refusedWhileBusy()
 {
-    if (busy())
-        return;
-    session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
-    const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
-    // Indenting has no rules yet: it goes as far as the choice of targets.
-    if (selection.isEmpty() || aid == aids::SourceAid::Indent)
-        return;
-    aids::EditBackups backups = editBackups();
-    aids::AidRunner runner(backups, session_.options.ideTabWidth());
+    if (!busy())
+        return false;
+    box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Quillon"),
+        QStringLiteral("A project is being loaded or printed.  Try again when that is done."));
+    return true;
+}
+
+bool MainWindow::aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface)
+{
+    if (refusedWhileBusy())
+        return false;
+    if (project_.projectFileList.empty()) {
+        box_.showMessage(
+            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+        return false;
+    }
+    if (aid == aids::SourceAid::Indent)
+        return true; // it changes nothing, so it needs no backups
+    const QString nothingChanged = kCrLf + kCrLf + QStringLiteral("Nothing was changed.");
+    if (const QString problem = editBackups().folderProblem(); !problem.isEmpty()) {
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("Backup Folder Unavailable"),
+            QStringLiteral("Each file is copied to the backup folder before it is changed, and ") + problem
+                + QLatin1Char('.') + nothingChanged
+                + QStringLiteral("  The Project Folder is set in File | User Options."));
+        return false;
+    }
     // Wrapping measures lines as the printer prints them, on a surface that lives for the run.
-    std::unique_ptr<platform::IPrintSurface> surface;
-    std::optional<aids::LineWrapper> wrapper;
     if (aid == aids::SourceAid::Wrap) {
         surface = surfaces_ ? surfaces_() : nullptr;
-        if (!surface)
-            return;
+        if (!surface) {
+            box_.showMessage(MessageIcon::Critical, QStringLiteral("Wrap Not Started"),
+                QStringLiteral("Lines are measured in the printer font of the output target, and no printer or "
+                               "PDF writer could be opened to measure them.")
+                    + nothingChanged);
+            return false;
+        }
+    }
+    return true;
+}
+
+void MainWindow::removeLeftWorkFiles(const QStringList& files)
+{
+    QStringList notes;
+    for (const QString& removed : platform::removeStaleWorkFiles(files, QDateTime::currentDateTime())) {
+        QString note = platform::staleWorkFileNote(removed);
+        note[0] = note[0].toUpper();
+        notes.append(note);
+    }
+    if (!notes.isEmpty())
+        setStatus(notes.join(kCrLf));
+}
+
+void MainWindow::runSourceAid(aids::SourceAid aid)
+{
+    std::unique_ptr<platform::IPrintSurface> surface;
+    if (!aidCanStart(aid, surface))
+        return;
+    QStringList files;
+    for (const FilePtr& file : project_.projectFileList)
+        files.append(file->filePath);
+    removeLeftWorkFiles(files);
+    session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
+    const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
+    if (selection.isEmpty())
+        return; // the chooser was cancelled
+    // Indenting has no rules yet: it goes as far as the choice of targets.
+    if (aid == aids::SourceAid::Indent) {
+        codingStillToCome();
+        return;
+    }
+    aids::EditBackups backups = editBackups();
+    aids::AidRunner runner(backups, session_.options.ideTabWidth());
+    std::optional<aids::LineWrapper> wrapper;
+    if (surface) {
         const config::Options& options = session_.options;
         wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),
             aids::wrapIndentUnit(options));
@@ -446,7 +509,7 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
 
 void MainWindow::showWrapRules()
 {
-    if (busy())
+    if (refusedWhileBusy())
         return;
     WrapRulesDialog dialog(session_, box_, this);
     dialog.exec();
@@ -454,9 +517,10 @@ void MainWindow::showWrapRules()
 
 void MainWindow::showRestoreBackups()
 {
-    if (busy())
+    if (refusedWhileBusy())
         return;
     aids::EditBackups backups = editBackups();
+    removeLeftWorkFiles(aids::backedUpFiles(backups.loadBackupList()));
     RestoreBackupsDialog dialog(backups, session_, box_, this);
     dialog.backupsChanged = [this] { refreshDeveloperAidsMenu(); };
     dialog.execIfAny();

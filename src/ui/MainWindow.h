@@ -80,10 +80,12 @@ public:
     // The too-long lines a wrap run had to leave as they were ("PATH:LINE: TEXT").
     std::function<void(const QStringList& lines)> showNotWrappedDialog;
 
-    // What main() connects: Help | About, the user manual (F1 and Help | Display User Manual),
-    // Help | Support, and File | Print | User Manual once the user confirmed the target.
+    // What main() connects: Help | About, Help | Support, and File | Print | User Manual once the
+    // user confirmed the target. The user manual (F1 and Help | Display User Manual) opens
+    // userManualPath unless replaced.
     std::function<void()> showAbout;
     std::function<void()> displayUserManual;
+    QString userManualPath;
     std::function<void()> showSupport;
     std::function<void()> printUserManual;
 
@@ -181,6 +183,14 @@ private:
     void buildDeveloperAidsMenu();
     // The backups in the working folder the options name, asking through overwriteQuestionDialog.
     aids::EditBackups editBackups() const;
+    // What a Developer Aids action that cannot start while a load or print runs says; true then.
+    bool refusedWhileBusy();
+    // Tells why the aid cannot start before anything is chosen for it; false then. A wrap gets
+    // the surface it measures on.
+    bool aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface);
+    // Work files of these files that a run killed before it finished left behind are removed,
+    // and the status line says so.
+    void removeLeftWorkFiles(const QStringList& files);
     QString chooseProjectFile();
     void prepareForLoad();
     void showFiles();

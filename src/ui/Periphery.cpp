@@ -1,15 +1,20 @@
 #include "ui/Periphery.h"
 
 #include "config/Options.h"
+#include "model/TextPrimitives.h"
+#include "platform/MessageBox.h"
 #include "ui/WindowPlacement.h"
 
+#include <QDesktopServices>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace quillon::ui {
@@ -142,6 +147,28 @@ bool AboutDialog::startSystemInfo()
     QMessageBox::warning(this, QStringLiteral("System Information"),
         QStringLiteral("The system information program could not be started:\n") + tool_);
     return false;
+}
+
+void openUserManual(platform::IMessageBox& box, const QString& manual)
+{
+    const QFileInfo file(manual);
+    if (!file.isFile() || !file.isReadable()) {
+        const QString why = !file.exists() ? QStringLiteral(" does not exist.")
+            : !file.isFile()               ? QStringLiteral(" is not a file.")
+                                           : QStringLiteral(" cannot be read.");
+        // A manual that cannot be had is no reason to look for another PDF reader: it is told as
+        // the shell's "file not found" (2).
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Error"),
+            QStringLiteral("Unable to open the User Manual.") + model::kCrLf + model::kCrLf + model::quote(manual) + why
+                + model::kCrLf + model::kCrLf + QStringLiteral("Error code: 2"));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("PDF Reader Not Found"),
+            QStringLiteral("No PDF reader is installed on this computer.") + model::kCrLf + model::kCrLf
+                + QStringLiteral("A free PDF reader is available at:") + model::kCrLf
+                + QStringLiteral("https://www.freedesktop.org/wiki/Software/poppler/"));
+    }
 }
 
 } // namespace quillon::ui

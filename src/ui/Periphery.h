@@ -10,7 +10,15 @@
 class QLabel;
 class QPushButton;
 
+namespace quillon::platform {
+class IMessageBox;
+}
+
 namespace quillon::ui {
+
+// Help | Display User Manual and F1: the manual in the desktop's PDF viewer. A manual that is not
+// there is told with its path and why, not as a missing viewer.
+void openUserManual(platform::IMessageBox& box, const QString& manual);
 
 // The program's own description of itself.
 QString programDescription();

@@ -9,8 +9,9 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QListWidget>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -47,10 +48,16 @@ RestoreBackupsDialog::RestoreBackupsDialog(
 void RestoreBackupsDialog::buildControls()
 {
     auto* outer = new QVBoxLayout(this);
-    list_ = new QListWidget(this);
+    list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("lstBackups"));
+    list_->setColumnCount(2);
+    list_->setHeaderLabels({QStringLiteral("Backup"), QStringLiteral("Saved As")});
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     outer->addWidget(list_, 1);
     skipBackup_ = new QCheckBox(QStringLiteral("Don't keep a copy of the current version before restoring"), this);
     skipBackup_->setObjectName(QStringLiteral("chkSkipBackup"));
@@ -71,7 +78,7 @@ void RestoreBackupsDialog::buildControls()
     connect(buttons_[0], &QPushButton::clicked, this, [this] { restoreChosen(); });
     connect(buttons_[1], &QPushButton::clicked, this, &QDialog::reject);
     connect(buttons_[2], &QPushButton::clicked, this, [this] { deleteChosen(); });
-    connect(list_, &QListWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
 }
 
 void RestoreBackupsDialog::fill()
@@ -83,14 +90,10 @@ void RestoreBackupsDialog::fill()
     for (const aids::BackupEntry& entry : entries_) {
         const QString line = aids::backupListLine(entry);
         widest = std::max(widest, metrics.horizontalAdvance(line));
-        new QListWidgetItem(line, list_);
+        new QTreeWidgetItem(list_, {line, entry.backupName});
     }
-    // The lines' common width is what the list scrolls across: the widest line and some room.
-    if (list_->count() > 0) {
-        const QSize extent(widest + 20, list_->sizeHintForRow(0));
-        for (int row = 0; row < list_->count(); ++row)
-            list_->item(row)->setSizeHint(extent);
-    }
+    // The lines' column is as wide as the widest line and some room; the list scrolls across it.
+    list_->setColumnWidth(0, widest + 20);
     buttons_[0]->setEnabled(false);
     buttons_[2]->setEnabled(false);
 }
@@ -105,14 +108,20 @@ void RestoreBackupsDialog::selectionChanged()
 std::vector<int> RestoreBackupsDialog::chosenRows() const
 {
     std::vector<int> rows;
-    for (int row = 0; row < list_->count() && size_t(row) < entries_.size(); ++row)
-        if (list_->item(row)->isSelected())
+    for (int row = 0; row < list_->topLevelItemCount() && size_t(row) < entries_.size(); ++row)
+        if (list_->topLevelItem(row)->isSelected())
             rows.push_back(row);
     return rows;
 }
 
 bool RestoreBackupsDialog::execIfAny()
 {
+    if (entries_.empty() && backups_.indexUnreadable()) {
+        box_.showMessage(MessageIcon::Critical, aids::kBackupsUnreadableTitle,
+            QStringLiteral("The list of edit backups, ") + backups_.indexPath()
+                + QStringLiteral(", cannot be read, so none can be restored."));
+        return false;
+    }
     if (entries_.empty()) {
         box_.showMessage(MessageIcon::Information, aids::kNothingToRestoreTitle, aids::kNothingToRestoreText);
         return false;

@@ -8,7 +8,7 @@
 #include <vector>
 
 class QCheckBox;
-class QListWidget;
+class QTreeWidget;
 class QPushButton;
 
 namespace quillon::config {
@@ -21,7 +21,8 @@ class IMessageBox;
 namespace quillon::ui {
 
 // Developer Aids | Restore Edited File/Procedure: the registered edit backups, oldest first,
-// to put back or to delete. Every question and report goes through the message box given.
+// to put back or to delete, each with the name its copy is saved under (two backups of one file
+// differ there). Every question and report goes through the message box given.
 class RestoreBackupsDialog : public QDialog {
 public:
     RestoreBackupsDialog(aids::EditBackups& backups, const config::Session& session, platform::IMessageBox& box,
@@ -37,7 +38,8 @@ public:
     void restoreChosen();
     void deleteChosen();
 
-    QListWidget* list() const { return list_; }
+    // One row per entry: its line (the text the questions quote) and the backup's file name.
+    QTreeWidget* list() const { return list_; }
     const std::vector<aids::BackupEntry>& entries() const { return entries_; }
 
 protected:
@@ -57,7 +59,7 @@ private:
     platform::IMessageBox& box_;
     aids::BackupRestorer restorer_;
     std::vector<aids::BackupEntry> entries_;
-    QListWidget* list_ = nullptr;
+    QTreeWidget* list_ = nullptr;
     std::array<QPushButton*, 3> buttons_ {}; // Restore, Cancel, Delete
     QCheckBox* skipBackup_ = nullptr;
 };

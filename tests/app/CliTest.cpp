@@ -327,14 +327,21 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
     fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
     EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "nope|twice"}).code, 2);
     EXPECT_EQ(cli({"aid", "indent", vbp}).code, 2);
-    EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "modutil|twice"}).out,
-        "Shrink Complete\nShrink Multiple Blank Lines complete.\n1 procedure(s) updated in 1 file(s).\n");
+    // A work file that a killed run left beside a project file for an hour is removed and told.
+    auto leftByAKilledRun = [&](const QString& name) { return setModified(fx_.write(name, "half"), QDateTime::currentDateTime().addSecs(-3600)); };
+    ASSERT_TRUE(leftByAKilledRun("P/lib/modUtil.bas.part-a1B2c3"));
+    const CliRun shrink = cli({"aid", "shrink", vbp, "--routines", "modutil|twice"});
+    EXPECT_EQ(shrink.err, "quillon: removed an unfinished work file left by an earlier run: " + util + ".part-a1B2c3\n");
+    EXPECT_EQ(shrink.out, "Shrink Complete\nShrink Multiple Blank Lines complete.\n1 procedure(s) updated in 1 file(s).\n");
     EXPECT_EQ(cli({"aid", "movedim", vbp, "--files", "MODUTIL.BAS"}).out,
         "Move Dimension Statements Complete\nMove Dimension Statements complete.\n1 procedure(s) updated in 1 file(s).\n");
     EXPECT_EQ(
         readBytes(util), "Attribute VB_Name = \"modUtil\"\nPublic Function Twice(ByVal n As Long) As Long\n\n    Dim k\n\n\n    Twice = n * 2\nEnd Function\n");
     const QRegularExpression time("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d");
-    EXPECT_EQ(cli({"backups"}).out.replace(time, "T"), "1\tT\tProcedure\t" + util + "\tTwice\tTwice.rtf\n2\tT\tFile\t" + util + "\t\tmodUtil.bas\n");
+    ASSERT_TRUE(leftByAKilledRun("P/lib/modUtil.bas.part-x9Y8z7"));
+    CliRun listed = cli({"backups"});
+    EXPECT_EQ(listed.out.replace(time, "T"), "1\tT\tProcedure\t" + util + "\tTwice\tTwice.rtf\n2\tT\tFile\t" + util + "\t\tmodUtil.bas\n");
+    EXPECT_EQ(listed.err, "quillon: removed an unfinished work file left by an earlier run: " + util + ".part-x9Y8z7\n");
     EXPECT_EQ(cli({"backups", "restore", "3"}).code, 2);
     EXPECT_EQ(cli({"backups", "restore", "all"}).out, "Restore Complete\n2 of 2 backup(s) restored.\n");
     EXPECT_EQ(readBytes(util), before);
@@ -354,6 +361,10 @@ TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
     fx_.write("appdata/Quillon/QLN.spi",
         "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8()
             + "\r\n[Quillon:IDE]\r\nTab Width=4\r\n[Quillon:DAWrapLineForm]\r\nWhich Indent=0\r\nWrap Code Indent=2\r\n");
+    // Without a surface to measure on, wrap says so and changes nothing.
+    std::ostringstream out, err;
+    EXPECT_EQ(quillon::app::runCli({"aid", "wrap", vbp}, out, err, quillon::app::CliServices()), 1);
+    EXPECT_EQ(err.str(), "quillon: wrap measures lines in the printer font, and no printer or PDF writer could be opened to measure them\n");
     const CliRun run = cli({"aid", "wrap", vbp, "--long-line", QString(30, 'x')});
     EXPECT_EQ(run.out,
         "Wrap Complete\nWrap Code Lines complete.\n1 line(s) wrapped in 1 file(s).\n\n"

@@ -51,4 +51,38 @@ TEST(ReplacementFileTest, TheWorkFileIsTrackedUntilCommittedAndAFolderThatCannot
     EXPECT_EQ(QDir(fx.path("locked")).entryList(QDir::Files | QDir::Hidden), QStringList {"keep.txt"});
 }
 
+// A run killed between writing a work file and renaming it leaves TARGET.part-XXXXXX behind. The
+// next run removes those of the files it is given, named exactly as begin() names them, regular
+// files left unchanged more than ten minutes, and nothing else.
+TEST(ReplacementFileTest, OnlyTheGivenFilesWorkFilesLeftLongerThanTenMinutesAreRemoved)
+{
+    Fixture fx;
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'900'000'000);
+    auto setAge = [&](const QString& path, int seconds) { return setModified(path, now.addSecs(-seconds)); };
+    const QString module = fx.write("p/Mod.bas", "x");
+    ASSERT_TRUE(QFile::link(fx.write("real/Form1.frm", "x"), fx.path("p/Form1.frm"))); // written where it points
+    // clang-format off
+    const struct { const char* name; int age; bool removed; } rows[] = {
+        {"p/Mod.bas.part-aZ09xY", 601, true}, {"p/Mod.bas.part-aZ09xQ", 600, false}, {"real/Form1.frm.part-Q1w2E3", 9000, true},
+        {"p/Form1.frm.part-Q1w2E3", 9000, false}, {"p/Mod.bas.part-aZ09x", 9000, false}, {"p/Mod.bas.part-aZ09xYz", 9000, false},
+        {"p/Mod.bas.part-aZ_9xY", 9000, false}, {"p/Mod.bas.part-aZ09x\u00e9", 9000, false}, {"p/mod.bas.part-aZ09xY", 9000, false},
+        {"p/Other.bas.part-aZ09xY", 9000, false}, {"p/Mod.bas.PART-aZ09xY", 9000, false}, {"p/Mod.bas.part-aZ09xY.bak", 9000, false},
+    };
+    // clang-format on
+    QStringList expected;
+    for (const auto& row : rows) {
+        ASSERT_TRUE(setAge(fx.write(QString::fromUtf8(row.name), "partial"), row.age));
+        if (row.removed)
+            expected << fx.path(QString::fromUtf8(row.name));
+    }
+    // A FIFO, a link to an old file, and a file this program is writing have the name, never the kind.
+    ASSERT_TRUE(::mkfifo(QFile::encodeName(fx.path("p/Mod.bas.part-fifo01")).constData(), 0600) == 0 && setAge(fx.path("p/Mod.bas.part-fifo01"), 9000));
+    ASSERT_TRUE(QFile::link(fx.path("p/Other.bas.part-aZ09xY"), fx.path("p/Mod.bas.part-linkto")) && setAge(fx.path("p/Mod.bas.part-linkto"), 9000));
+    ReplacementFile writing;
+    ASSERT_TRUE(writing.begin(module) && setAge(writing.workPath(), 9000));
+    EXPECT_EQ(removeStaleWorkFiles({module, fx.path("p/Form1.frm"), fx.path("p/gone.bas")}, now), expected);
+    for (const auto& row : rows)
+        EXPECT_EQ(QFileInfo::exists(fx.path(QString::fromUtf8(row.name))), !row.removed) << row.name;
+}
+
 } // namespace

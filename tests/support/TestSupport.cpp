@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -86,6 +87,12 @@ FileSizeLimit::~FileSizeLimit()
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(saved_);
     setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+bool setModified(const QString& path, const QDateTime& when)
+{
+    const timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 QByteArray readBytes(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,6 +60,8 @@ private:
 };
 
 QByteArray readBytes(const QString& path);
+// Gives a path (a link itself, not what it points to) that time of last change; false when it cannot.
+bool setModified(const QString& path, const QDateTime& when);
 // A file of the build that made the running test program, by its path in that build
 // ("src/app/quillon"): found from the program's own place in the build's "tests" folder, so that
 // a build that links another build's test objects still runs its own program.

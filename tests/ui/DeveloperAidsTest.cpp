@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ const QStringList kForm = {"VERSION 5.00", "Begin VB.Form Form1", "End", "Attrib
 struct Bench : test::SessionBench {
     QString module = fx.writeLines("proj/modA.bas", kModule);
     QString form = fx.writeLines("proj/Form1.frm", kForm);
+    QString vbp = fx.writeLines("proj/P.vbp", {"Module=modA; modA.bas", "Form=Form1.frm"});
     QByteArray moduleBytes = test::readBytes(module);
     QByteArray formBytes = test::readBytes(form);
     model::FileList files;
@@ -222,11 +224,12 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
         int menuRefreshed = 0;
         window.backupsChanged = [&] { ++menuRefreshed; };
         window.show();
-        ASSERT_EQ(window.list()->count(), 3);
-        EXPECT_TRUE(window.list()->item(1)->text().endsWith("   [Procedure]   " + b.module + "  -  Helper"));
+        ASSERT_EQ(window.list()->topLevelItemCount(), 3);
+        EXPECT_TRUE(window.list()->topLevelItem(1)->text(0).endsWith("   [Procedure]   " + b.module + "  -  Helper"));
+        EXPECT_EQ(window.list()->topLevelItem(0)->text(1) + ' ' + window.list()->topLevelItem(1)->text(1), "modA.bas Helper.rtf");
         EXPECT_FALSE(buttonOf(&window, "Restore")->isEnabled());
         for (int row : c.rows)
-            window.list()->item(row)->setSelected(true);
+            window.list()->topLevelItem(row)->setSelected(true);
         EXPECT_EQ(buttonOf(&window, "Delete")->isEnabled(), !c.rows.empty());
         window.findChild<QCheckBox*>("chkSkipBackup")->setChecked(c.skipCopy);
         b.box.results = c.answers;
@@ -243,7 +246,7 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
                                                                                    : "other")
             + (test::readBytes(b.form) == b.formBytes ? " original" : " changed");
         EXPECT_EQ(files, c.files);
-        EXPECT_EQ(window.list()->count(), c.linesLeft);
+        EXPECT_EQ(window.list()->topLevelItemCount(), c.linesLeft);
         EXPECT_EQ(menuRefreshed, c.answers == std::deque {yes} ? 1 : 0);
         EXPECT_EQ(window.isVisible(), c.linesLeft > 0);
     }
@@ -251,11 +254,19 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
 
 // The menu: Shrink shows the notice, asks for its targets with the procedure chooser offered,
 // rewrites and reports; its backup brings the restore entry, which the restore window's last
-// delete takes away again. Indent goes no further than the choosers.
+// delete takes away again. Indent goes no further than the choosers. A work file a killed run
+// left beside a project file is removed, and the status line says so.
 TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBackupsExist)
 {
     Bench b;
     ui::MainWindow window(b.session, b.box, {});
+    ASSERT_TRUE(window.openProject(b.vbp));
+    b.box.shown.clear();
+    auto leftByAKilledRun = [&](const char* name) {
+        const QString path = b.fx.write(name, "half");
+        return test::setModified(path, QDateTime::currentDateTime().addSecs(-3600)) ? path : QString();
+    };
+    const QString left = leftByAKilledRun("proj/modA.bas.part-k9Zq2W");
     std::vector<bool> offered; // whether each chooser offered the procedures
     window.chooseTargetsDialog = [&](bool showProcedures) {
         offered.push_back(showProcedures);
@@ -268,10 +279,13 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
 
     window.action("mnuExecuteIndent")->trigger();
-    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice"}));
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Coding Still To Come"}));
     EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    EXPECT_EQ(window.statusText(), "Removed an unfinished work file left by an earlier run: " + left);
+    EXPECT_FALSE(QFileInfo::exists(left));
+    b.box.shown.clear();
     window.action("mnuShrinkBlankLines")->trigger();
-    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Backup Creation Notice", "Shrink Complete"}));
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Shrink Complete"}));
     EXPECT_EQ(b.box.shown.back().text, "Shrink Multiple Blank Lines complete.\r\n1 procedure(s) updated in 1 file(s).");
     EXPECT_EQ(offered, std::vector<bool>({true, true}));
     EXPECT_EQ(test::readBytes(b.module), test::cp1252(kModule.mid(0, 5).join("\r\n") + "\r\n" + kModule.mid(7).join("\r\n") + "\r\n"));
@@ -280,15 +294,54 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     b.box.shown.clear();
     b.box.results = {MessageResult::Yes};
     test::onModal([](QWidget* restore) {
-        restore->findChild<QListWidget*>("lstBackups")->selectAll();
+        restore->findChild<QTreeWidget*>("lstBackups")->selectAll();
         buttonOf(restore, "Delete")->click();
     });
+    const QString leftAgain = leftByAKilledRun("proj/modA.bas.part-r5T6y7");
     window.action("mnuRestoreEdited")->trigger();
     EXPECT_EQ(b.titles(), QStringList({"Confirm Delete"}));
+    EXPECT_EQ(window.statusText(), "Removed an unfinished work file left by an earlier run: " + leftAgain);
     EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
     window.showRestoreBackups();
     EXPECT_EQ(b.box.shown.back().title, "Nothing To Restore");
     EXPECT_EQ(b.box.shown.back().text, "No edit backups are currently available.");
+}
+
+// An aid that cannot start says why before anything is chosen for it: no project, no backup folder,
+// nothing to measure a wrap with, a backup list that cannot be read. Indenting, which has no rules
+// yet, says so after the choice.
+TEST(DeveloperAidsTest, AnAidThatCannotStartSaysWhyBeforeTheTargetsAreChosen)
+{
+    struct Case {
+        const char* what;
+        bool loaded;
+        QString workingFolder; // in the bench; empty: the usual one
+        const char* action; // "restore": the restore window
+        QStringList titles; // the targets are chosen after the notice only
+    };
+    const Case cases[] = {
+        {"no project", false, "", "mnuExecuteWrap", {"Quillon"}},
+        {"nothing to measure with", true, "", "mnuExecuteWrap", {"Wrap Not Started"}},
+        {"a file where the backup folder goes", true, "proj/modA.bas", "mnuMoveDims", {"Backup Folder Unavailable"}},
+        {"indenting", true, "proj/modA.bas", "mnuExecuteIndent", {"Backup Creation Notice", "Coding Still To Come"}},
+        {"an unreadable backup list", true, "unreadable", "restore", {"Backups Not Readable"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b;
+        QDir().mkpath(b.fx.path("unreadable/EditBackups/EditBackups.ini"));
+        if (!c.workingFolder.isEmpty())
+            b.session.options.set(config::opt::ProjectFolder, b.fx.path(c.workingFolder));
+        ui::MainWindow window(b.session, b.box, [] { return nullptr; });
+        ASSERT_TRUE(!c.loaded || window.openProject(b.vbp));
+        b.box.shown.clear();
+        bool chosen = false;
+        window.chooseTargetsDialog = [&](bool) { return chosen = true, aids::TargetSelection {{b.module}, {}}; };
+        QString(c.action) == "restore" ? window.showRestoreBackups() : window.action(c.action)->trigger();
+        EXPECT_EQ(b.titles(), c.titles);
+        EXPECT_EQ(chosen, c.titles.first() == "Backup Creation Notice");
+        EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
+    }
 }
 
 } // namespace

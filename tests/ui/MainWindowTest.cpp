@@ -94,6 +94,16 @@ struct Bench : test::SessionBench {
 TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceToSendAndClose)
 {
     Bench b;
+    b.window->show();
+    // Without the manual where it should be, F1 tells where it was looked for and why.
+    for (const auto& [path, why] : {std::pair(b.fx.path("gone.pdf"), " does not exist."), std::pair(b.fx.path("proj"), " is not a file.")}) {
+        b.window->userManualPath = path;
+        QTest::keyClick(b.window.get(), Qt::Key_F1);
+        ASSERT_FALSE(b.box.shown.empty());
+        EXPECT_EQ(b.box.shown.back().title + '|' + b.box.shown.back().text,
+            "Error|Unable to open the User Manual.\r\n\r\n\"" + path + "\"" + why + "\r\n\r\nError code: 2");
+    }
+    b.box.shown.clear();
     // F1 names the manual's section of the focused list, and opens the manual.
     int manualOpened = 0;
     b.window->displayUserManual = [&] { ++manualOpened; };

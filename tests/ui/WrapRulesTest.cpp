@@ -118,6 +118,7 @@ TEST(WrapRulesTest, WrapMenuOpensTheRulesAndExecuteWrapListsTheLinesItCouldNotWr
     b.session.options.set(config::opt::ProjectFolder, b.fx.path("work"));
     b.session.options.set(config::opt::LongLine, QString(40, 'x'));
     ui::MainWindow window(b.session, b.box, [] { return std::make_unique<test::RecordingPrintSurface>(); });
+    ASSERT_TRUE(window.openProject(b.fx.writeLines("proj/P.vbp", {"Module=modA; modA.bas"})));
     window.chooseTargetsDialog = [&](bool) { return aids::TargetSelection {{module}, {}}; };
     QStringList seen; // each window: NAME|TITLE|its text, if any; Escape closes it
     for (const char* entry : {"mnuWrapRules", "mnuExecuteWrap"}) {

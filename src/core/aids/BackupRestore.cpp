@@ -70,6 +70,16 @@ QString backupListLine(const BackupEntry& entry)
     return entry.timestamp + QStringLiteral("   [File]   ") + entry.originalPath;
 }
 
+QStringList backedUpFiles(const std::vector<BackupEntry>& entries)
+{
+    QStringList files;
+    for (const BackupEntry& entry : entries) {
+        if (!files.contains(entry.originalPath))
+            files.append(entry.originalPath);
+    }
+    return files;
+}
+
 model::RoutinePtr BackupRestorer::locateProcedure(const BackupEntry& entry) const
 {
     if (!QFileInfo(entry.originalPath).isFile())
@@ -144,7 +154,7 @@ QString BackupRestorer::restoreChosen(const std::vector<BackupEntry>& entries, c
     return text;
 }
 
-QString BackupRestorer::withdraw(const BackupEntry& entry, QString* error)
+BackupRestorer::Withdrawn BackupRestorer::withdraw(const BackupEntry& entry, QString* error)
 {
     const QString folder = backups_.backupFolder(false);
     const QString work = folder + QLatin1Char('~') + entry.backupName;
@@ -152,42 +162,41 @@ QString BackupRestorer::withdraw(const BackupEntry& entry, QString* error)
     QFile backup(folder + entry.backupName);
     if (!backup.rename(work)) {
         *error = backup.errorString();
-        return QString();
+        return {};
     }
-    backups_.removeBackup(entry.backupName);
-    return work;
+    return {work, backups_.removeBackup(entry.backupName)};
 }
 
-QString BackupRestorer::putBack(const QString& workPath, const BackupEntry& entry)
+QString BackupRestorer::putBack(const Withdrawn& withdrawn, const BackupEntry& entry)
 {
     const QString name =
         backups_.uniqueBackupPath(backups_.backupFolder(true) + entry.backupName, false, 1, entry.kind.toLower());
-    if (name.isEmpty() || !QFile::rename(workPath, name))
-        return workPath;
-    backups_.registerBackup(name, entry.originalPath, entry.kind, entry.procedureName, entry.uniqueKey);
+    if (name.isEmpty() || !QFile::rename(withdrawn.workPath, name))
+        return withdrawn.workPath;
+    backups_.reinstateBackup(name, entry, withdrawn.place);
     return name;
 }
 
 RestoreStep BackupRestorer::restoreFile(const BackupEntry& entry)
 {
     QString error;
-    const QString work = withdraw(entry, &error);
-    if (work.isEmpty()) {
+    const Withdrawn withdrawn = withdraw(entry, &error);
+    if (withdrawn.workPath.isEmpty()) {
         return {false,
             QStringLiteral("The backup file ") + entry.backupName + QStringLiteral(" could not be used (") + error
                 + QStringLiteral(") - ") + entry.originalPath + QStringLiteral(" was not restored.")};
     }
     if (keepCurrentVersion)
         backups_.backupFile(entry.originalPath, false, 1);
-    const model::FileBytes copy = model::readRegularFile(work);
+    const model::FileBytes copy = model::readRegularFile(withdrawn.workPath);
     error = copy.error;
     if (!copy.ok || !replaceFileBytes(entry.originalPath, copy.bytes, &error)) {
-        const QString kept = putBack(work, entry);
+        const QString kept = putBack(withdrawn, entry);
         return {false,
             QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (") + error
                 + QStringLiteral(") - the backup is kept as ") + model::fileNameOf(kept) + QLatin1Char('.')};
     }
-    QFile::remove(work);
+    QFile::remove(withdrawn.workPath);
     return {true, QString()};
 }
 
@@ -209,8 +218,8 @@ RestoreStep BackupRestorer::restoreProcedure(const BackupEntry& entry)
             QStringLiteral("Could not read ") + entry.originalPath + QStringLiteral(" - ") + name
                 + QStringLiteral(" was not restored.")};
     QString error;
-    const QString work = withdraw(entry, &error);
-    if (work.isEmpty()) {
+    const Withdrawn withdrawn = withdraw(entry, &error);
+    if (withdrawn.workPath.isEmpty()) {
         return {false,
             QStringLiteral("The backup file ") + entry.backupName + QStringLiteral(" could not be used (") + error
                 + QStringLiteral(") - ") + name + QStringLiteral(" was not restored.")};
@@ -230,13 +239,13 @@ RestoreStep BackupRestorer::restoreProcedure(const BackupEntry& entry)
         restored += lines;
     }
     if (!writeSourceLines(entry.originalPath, restored, current, &error)) {
-        const QString kept = putBack(work, entry);
+        const QString kept = putBack(withdrawn, entry);
         return {false,
             QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (") + error
                 + QStringLiteral(") - ") + name + QStringLiteral(" was not restored; the backup is kept as ")
                 + model::fileNameOf(kept) + QLatin1Char('.')};
     }
-    QFile::remove(work);
+    QFile::remove(withdrawn.workPath);
     if (located)
         return {true, QString()};
     return {true,

@@ -16,9 +16,12 @@ inline const QString kSelectToDeleteText = QStringLiteral("Select a backup to de
 inline const QString kConfirmRestoreTitle = QStringLiteral("Confirm Restore");
 inline const QString kRestoreCompleteTitle = QStringLiteral("Restore Complete");
 inline const QString kConfirmDeleteTitle = QStringLiteral("Confirm Delete");
+inline const QString kBackupsUnreadableTitle = QStringLiteral("Backups Not Readable");
 
 // "2026-12-07 14:02:11   [Procedure]   /src/Module1.bas  -  Add"
 QString backupListLine(const BackupEntry& entry);
+// The files the entries were made from, each once: what a restore writes.
+QStringList backedUpFiles(const std::vector<BackupEntry>& entries);
 
 // What restoring one backup came to: done or not, and the line the report gives it (empty for a
 // plain success).
@@ -51,10 +54,16 @@ public:
 private:
     RestoreStep restoreFile(const BackupEntry& entry);
     RestoreStep restoreProcedure(const BackupEntry& entry);
-    // Takes the backup out of the index under a work name, so that the current version's backup
-    // can take its name; putBack registers it again when the restore could not be finished.
-    QString withdraw(const BackupEntry& entry, QString* error);
-    QString putBack(const QString& workPath, const BackupEntry& entry);
+    // A backup taken out of the index under a work name, so that the current version's backup
+    // can take its name: where it is, and its place in the list.
+    struct Withdrawn {
+        QString workPath;
+        int place = -1;
+    };
+    Withdrawn withdraw(const BackupEntry& entry, QString* error);
+    // Registers it again when the restore could not be finished, as the same backup: its time and
+    // place, so that the list never shows it twice and the newest is still restored first.
+    QString putBack(const Withdrawn& withdrawn, const BackupEntry& entry);
 
     EditBackups& backups_;
 };

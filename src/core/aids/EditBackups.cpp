@@ -193,6 +193,29 @@ QString EditBackups::backupFolder(bool create) const
     return folder;
 }
 
+QString EditBackups::folderProblem() const
+{
+    const QString folder = QDir::cleanPath(backupFolder(false));
+    // The folder, or else the nearest of its parents that exists, where it would be made.
+    QFileInfo nearest(folder);
+    while (!nearest.exists() && !nearest.isRoot())
+        nearest.setFile(nearest.absolutePath());
+    if (!nearest.isDir() && nearest.absoluteFilePath() == folder)
+        return quote(folder) + QStringLiteral(" is a file, not a folder");
+    if (!nearest.isDir())
+        return quote(folder) + QStringLiteral(" cannot be made: ") + quote(nearest.absoluteFilePath())
+            + QStringLiteral(" is not a folder");
+    if (!nearest.isWritable())
+        return quote(folder) + QStringLiteral(" cannot be made or written: ") + quote(nearest.absoluteFilePath())
+            + QStringLiteral(" is read-only");
+    return QString();
+}
+
+bool EditBackups::indexUnreadable() const
+{
+    return ini_->load(indexPath()).isUnreadable();
+}
+
 bool EditBackups::fail(const QString& why)
 {
     lastError = why;
@@ -302,27 +325,36 @@ QString EditBackups::procedureToRtf(const model::Routine& routine, model::TextEn
 bool EditBackups::registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
     const QString& procedureName, const QString& uniqueKey)
 {
+    return reinstateBackup(
+        backupPath, {QString(), originalPath, kind, procedureName, uniqueKey, timestampText(clock())}, -1);
+}
+
+bool EditBackups::reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place)
+{
     backupFolder(true);
     const QString section = model::fileNameOf(backupPath);
     config::IniDocument index = ini_->load(indexPath());
     index.setValues(section,
-        {{QStringLiteral("OriginalPath"), originalPath}, {QStringLiteral("Kind"), kind},
-            {QStringLiteral("ProcedureName"), procedureName}, {QStringLiteral("UniqueKey"), uniqueKey},
-            {QStringLiteral("Timestamp"), timestampText(clock())}});
+        {{QStringLiteral("OriginalPath"), entry.originalPath}, {QStringLiteral("Kind"), entry.kind},
+            {QStringLiteral("ProcedureName"), entry.procedureName}, {QStringLiteral("UniqueKey"), entry.uniqueKey},
+            {QStringLiteral("Timestamp"), entry.timestamp}});
     const QString entries = index.value(kIndexSection, kEntriesKey).value_or(QString());
-    const QStringList names = entries.split(QLatin1Char('|'));
+    QStringList names = entries.isEmpty() ? QStringList() : entries.split(QLatin1Char('|'));
     // A name overwritten in place is still one backup: it is listed once.
     const bool listed = std::any_of(
         names.begin(), names.end(), [&](const QString& name) { return equalsNoCase(trimBlanks(name), section); });
-    if (!listed)
-        index.setValue(kIndexSection, kEntriesKey, entries.isEmpty() ? section : entries + QLatin1Char('|') + section);
+    if (!listed) {
+        names.insert(place < 0 ? names.size() : std::min<qsizetype>(place, names.size()), section);
+        index.setValue(kIndexSection, kEntriesKey, names.join(QLatin1Char('|')));
+    }
     if (!ini_->save(index, indexPath()))
         return fail(QStringLiteral("cannot write the backup index ") + quote(indexPath()));
     return true;
 }
 
-void EditBackups::removeBackup(const QString& backupName)
+int EditBackups::removeBackup(const QString& backupName)
 {
+    int place = -1;
     config::IniDocument index = ini_->load(indexPath());
     if (!index.isUnreadable()) {
         index.removeSection(backupName);
@@ -332,6 +364,8 @@ void EditBackups::removeBackup(const QString& backupName)
             for (const QString& name : entries.split(QLatin1Char('|'))) {
                 if (!equalsNoCase(trimBlanks(name), backupName))
                     kept.append(name);
+                else if (place < 0)
+                    place = int(kept.size());
             }
             index.setValue(kIndexSection, kEntriesKey, kept.join(QLatin1Char('|')));
         }
@@ -343,6 +377,7 @@ void EditBackups::removeBackup(const QString& backupName)
         if (equalsNoCase(name, backupName))
             QFile::remove(folder + name);
     }
+    return place;
 }
 
 std::vector<BackupEntry> EditBackups::loadBackupList() const

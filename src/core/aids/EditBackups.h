@@ -76,6 +76,11 @@ public:
 
     // The backup folder, ending in "/"; created with its parents when create is set.
     QString backupFolder(bool create) const;
+    // Why backups could not be written to the backup folder (it cannot be made, or written
+    // in); empty when they can. Nothing is created.
+    QString folderProblem() const;
+    // The index exists but cannot be read: its backups cannot be listed.
+    bool indexUnreadable() const;
     QString indexPath() const { return backupFolder(false) + kBackupIndexName; }
     const model::SourceReader& reader() const { return *reader_; }
 
@@ -89,8 +94,13 @@ public:
     QString procedureToRtf(const model::Routine& routine, model::TextEncoding* encoding = nullptr) const;
     bool registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
         const QString& procedureName, const QString& uniqueKey);
-    // Unregisters the backup and deletes its file.
-    void removeBackup(const QString& backupName);
+    // Registers a backup that was taken out of the index again as it was, under the name it now
+    // has: its own time stamp, and at its old place in the list (as removeBackup gave it; -1
+    // after the last).
+    bool reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place);
+    // Unregisters the backup and deletes its file. Its place in the index's list (0 first),
+    // -1 when it was not listed.
+    int removeBackup(const QString& backupName);
     // The registered backups whose file exists, oldest first.
     std::vector<BackupEntry> loadBackupList() const;
     bool hasBackups() const { return !loadBackupList().empty(); }

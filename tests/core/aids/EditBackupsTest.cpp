@@ -139,6 +139,29 @@ TEST(BackupRestoreTest, AFileRestoredKeepsACopyOfTheReplacedVersionUnderTheSameN
     EXPECT_EQ(readBytes(r.backups.backupFolder(false) + "Calc.bas"), "changed\n");
 }
 
+// A restore that cannot write the file puts the backup back as the same backup, its time and its
+// place in the list kept, under a free name beside the copy of the current version: restoring all
+// afterwards still goes newest first and ends at the oldest version.
+TEST(BackupRestoreTest, ABackupPutBackAfterAFailedRestoreKeepsItsTimeAndPlace)
+{
+    Restore r;
+    r.edit({"Attribute VB_Name = \"Calc\"", "Sub Add()", "    a = 1", "End Sub", "' " + QString(3000, 'x')});
+    const QByteArray large = readBytes(r.module);
+    r.backups.backupFile(r.module, true, 1);
+    r.backups.backupProcedure(*r.routine(r.module, "Add"), true, 1);
+    r.edit({"changed"});
+    {
+        FileSizeLimit small(2000); // the index and the copy of "changed" fit, the large file not
+        EXPECT_TRUE(r.restorer.restoreChosen(r.entries(), {0}).endsWith(") - the backup is kept as Calc (1).bas."));
+    }
+    EXPECT_EQ(r.listed(),
+        QStringList({"Calc (1).bas 09:05:00   [File]   " + r.module, "Add.rtf 09:05:01   [Procedure]   " + r.module + "  -  Add",
+            "Calc.bas 09:05:02   [File]   " + r.module}));
+    r.restorer.keepCurrentVersion = false;
+    EXPECT_TRUE(r.restorer.restoreChosen(r.entries(), {0, 1, 2}).startsWith("3 of 3 backup(s) restored."));
+    EXPECT_EQ(readBytes(r.module), large);
+}
+
 TEST(BackupRestoreTest, AProcedureGoesBackInPlaceByKeyThenByNameElseAtTheEndWithAMarker)
 {
     const QString renamed = "Attribute VB_Name = \"Calc2\""; // the key changes, the name stays
