@@ -90,7 +90,7 @@ void checkWrappedLine(const aids::LineWrapper& wrapper, const QString& text)
         FUZZ_CHECK(collapsedBlanks(commentText(wrapped.lines)) == collapsedBlanks(text));
     else
         FUZZ_CHECK(
-            codeShape(aids::joinLogicalLine(wrapped.lines, 0, int(wrapped.lines.size()) - 1).text) == codeShape(text));
+            codeShape(analysis::joinLogicalLine(wrapped.lines, 0, int(wrapped.lines.size()) - 1).text) == codeShape(text));
 }
 
 // What the writer would put on disk reads back as the very lines the rewrite made.
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const aids::LineWrapper wrapper([](QStringView text) { return 10.0 * double(text.size()); }, QString(40, u'x'), 4);
     for (int i = 0; i < int(lines.size());) {
-        const aids::LogicalLine logical = aids::joinLogicalLine(lines, i, int(lines.size()) - 1);
+        const analysis::LogicalLine logical = analysis::joinLogicalLine(lines, i, int(lines.size()) - 1);
         checkWrappedLine(wrapper, logical.text);
         i += logical.consumed;
     }

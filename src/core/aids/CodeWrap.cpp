@@ -1,15 +1,18 @@
 #include "aids/CodeWrap.h"
+#include "aids/LineBreak.h"
 
 #include "config/Options.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
-#include "print/LinePrinter.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace quillon::aids {
 
+using analysis::joinLogicalLine;
+using analysis::kLiteralJoint;
+using analysis::LogicalLine;
 using model::blanks;
 using model::kCrLf;
 using model::trimLeadingBlanks;
@@ -17,7 +20,6 @@ using model::trimTrailingBlanks;
 
 namespace {
 
-const QString kLiteralJoint = QStringLiteral("\" & _");
 const QString kQuote = QStringLiteral("\"");
 
 int leadingBlanks(QStringView text)
@@ -93,32 +95,6 @@ int commentStart(QStringView text)
     return 0;
 }
 
-LogicalLine joinLogicalLine(const QStringList& lines, int first, int last)
-{
-    LogicalLine joined;
-    bool glue = false;
-    for (int current = first;; ++current) {
-        const QString t = trimTrailingBlanks(lines[current]).toString();
-        QString part = current == first ? t : trimLeadingBlanks(t).toString();
-        if (current != first && glue && part.startsWith(u'"'))
-            part.remove(0, 1);
-        const bool hasNext = current < last;
-        const bool nextQuote = hasNext && trimLeadingBlanks(lines[current + 1]).startsWith(u'"');
-        if (t.endsWith(kLiteralJoint) && hasNext && nextQuote) {
-            joined.text += part.chopped(std::min<qsizetype>(5, part.size()));
-            glue = true;
-        } else if (t.endsWith(QLatin1String(" _")) && hasNext) {
-            // Only the underscore goes: the blank before it keeps "a And _" / "b" as "a And b".
-            joined.text += part.chopped(1);
-            glue = false;
-        } else {
-            joined.text += part;
-            joined.consumed = current - first + 1;
-            return joined;
-        }
-    }
-}
-
 LineWrapper::LineWrapper(TextMeasure measure, const QString& longLineSample, int indentUnit)
     : measure_(std::move(measure)), indentUnit_(indentUnit)
 {
@@ -129,7 +105,7 @@ LineWrapper::LineWrapper(TextMeasure measure, const QString& longLineSample, int
 int LineWrapper::breakPosition(QStringView line, int m, double available) const
 {
     // A break at the width limit may keep nothing: then no break is possible.
-    const print::WrapBreak found = print::findBreak(
+    const WrapBreak found = findBreak(
         line, m, available, [&](int n) { return measure_(line.left(n)); }, 0);
     return found.pieceLength;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "aids/SourceTransforms.h"
+#include "analysis/LogicalLine.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,15 +30,6 @@ std::vector<bool> stringLiteralMap(QStringView text);
 // Where a line's comment starts: the 1-based position of the first "'" outside a literal; 0 when
 // there is none.
 int commentStart(QStringView text);
-
-// A statement continued over several lines, as one line.
-struct LogicalLine {
-    QString text;
-    int consumed = 1; // physical lines it was made of
-};
-// Joins the line at first (0-based) with the lines that continue it, not beyond last: a literal
-// continued as "abc" & _ / "def" becomes "abcdef"; after any other " _" the blank stays.
-LogicalLine joinLogicalLine(const QStringList& lines, int first, int last);
 
 // The result of wrapping one line: its lines, or failure (it is kept as it was).
 struct WrappedLine {

@@ -1,6 +1,6 @@
 #include "analysis/RoutineMetrics.h"
-#include "aids/CodeWrap.h"
 #include "analysis/DependencyIndex.h"
+#include "analysis/LogicalLine.h"
 #include "analysis/LoopBrackets.h"
 #include "model/RoutineParser.h"
 #include "model/SourceText.h"
@@ -129,7 +129,7 @@ int decisionPoints(const QStringList& lines)
     int count = 0;
     const int last = int(lines.size()) - 1;
     for (int k = 0; k <= last;) {
-        const aids::LogicalLine line = aids::joinLogicalLine(lines, k, last);
+        const LogicalLine line = joinLogicalLine(lines, k, last);
         count += statementDecisions(wordsOf(maskForCallScan(line.text)));
         k += std::max(line.consumed, 1);
     }

@@ -1,5 +1,6 @@
 #include "print/LinePrinter.h"
 
+#include "aids/LineBreak.h"
 #include "config/SuppressibleMessages.h"
 #include "model/Routine.h"
 #include "model/TextPrimitives.h"
@@ -387,7 +388,7 @@ void LinePrinter::wrap(const QString& line, const std::vector<Segment>& segments
         int pieceLength = int(rest.size());
         int restStart = pieceLength;
         if (!last) {
-            const WrapBreak found = findBreak(rest, continuation, maximum, measure);
+            const aids::WrapBreak found = aids::findBreak(rest, continuation, maximum, measure);
             pieceLength = found.pieceLength;
             restStart = found.restStart;
             if (measure(pieceLength) > printable) {

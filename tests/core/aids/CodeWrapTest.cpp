@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 using namespace quillon::aids;
+using quillon::analysis::joinLogicalLine;
 
 namespace {
 

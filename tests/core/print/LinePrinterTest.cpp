@@ -1,3 +1,4 @@
+#include "aids/LineBreak.h"
 #include "core/print/PrintFixture.h"
 #include "model/Routine.h"
 
@@ -65,7 +66,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
         {u"short", 0, 1800, 5}, {u"wide", 0, 50, 1}, // at least one character
     };
     for (const auto& [text, lowest, width, piece] : breaks) {
-        const WrapBreak found = findBreak(text, lowest, width, [](int n) { return 120.0 * n; });
+        const quillon::aids::WrapBreak found = quillon::aids::findBreak(text, lowest, width, [](int n) { return 120.0 * n; });
         EXPECT_EQ(std::tuple(found.pieceLength, found.restStart), std::tuple(piece, piece)) << QString::fromUtf16(text).toStdString();
     }
 }
