@@ -7,8 +7,8 @@
 // Prints what each step produced and how long it took; a result that is not what the step
 // must produce is reported and makes the exit status 1.
 #include "BenchOptions.h"
+#include "analysis/FormLayoutReader.h"
 #include "formimage/FormImageRenderer.h"
-#include "formimage/FormLayoutReader.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
 #include "print/PageFrame.h"
@@ -30,8 +30,8 @@ using Op = test::RecordingPrintSurface::Op;
 namespace {
 
 // Reads `body` as the controls of a form file; the layout, or nullptr when the reading failed.
-const formimage::FormLayout* read(
-    formimage::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body, double* seconds)
+const analysis::FormLayout* read(
+    analysis::FormLayoutReader& reader, const QTemporaryDir& dir, const QString& body, double* seconds)
 {
     const QString path = dir.filePath(QStringLiteral("frmBench.frm"));
     QFile file(path);
@@ -50,7 +50,7 @@ const formimage::FormLayout* read(
 
 // Each control on all the others: a layer each. A plain scan of every control of every layer
 // takes minutes at this size.
-bool readStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int controls)
+bool readStackedControls(analysis::FormLayoutReader& reader, const QTemporaryDir& dir, int controls)
 {
     QString body;
     for (int i = 0; i < controls; ++i)
@@ -59,17 +59,17 @@ bool readStackedControls(formimage::FormLayoutReader& reader, const QTemporaryDi
                            "Height = 400\r\nEnd\r\n")
                 .arg(i);
     double seconds = 0;
-    const formimage::FormLayout* layout = read(reader, dir, body, &seconds);
+    const analysis::FormLayout* layout = read(reader, dir, body, &seconds);
     const int layers = layout ? layout->form.layerCount : 0;
     std::printf("read %d stacked controls: %d layers in %.3f s\n", controls, layers, seconds);
     return layers == controls;
 }
 
-bool readLongCaption(formimage::FormLayoutReader& reader, const QTemporaryDir& dir, int megabytes)
+bool readLongCaption(analysis::FormLayoutReader& reader, const QTemporaryDir& dir, int megabytes)
 {
     const QString caption(megabytes * 1024 * 1024, QLatin1Char('W'));
     double seconds = 0;
-    const formimage::FormLayout* layout = read(reader, dir,
+    const analysis::FormLayout* layout = read(reader, dir,
         "Begin VB.Label lblLong\r\nCaption = \"" + caption + "\"\r\nWidth = 10\r\nHeight = 10\r\nEnd\r\n", &seconds);
     const qsizetype read = layout && layout->controlTotal() == 1 ? layout->control(1).caption.size() : -1;
     std::printf("read a caption line of %d MB: %lld characters in %.3f s\n", megabytes, (long long)read, seconds);
@@ -98,10 +98,10 @@ long overlappingTexts(std::vector<Op> texts)
 // the page: most names do not fit and the page runs out of room for their markers.
 bool drawManyControls(int controls)
 {
-    formimage::FormLayout layout;
+    analysis::FormLayout layout;
     layout.form = {QStringLiteral("frmMain"), QStringLiteral("Main"), 60000, 40000, false, 0, 0, 0};
     auto add = [&](const QString& type, const QString& name, int left, int top, int width, int height, int parent) {
-        formimage::ControlRecord c;
+        analysis::ControlRecord c;
         c.typeName = type, c.name = name, c.left = left, c.top = top, c.width = width, c.height = height;
         c.parent = qint16(parent), c.hasSize = true;
         layout.controls.push_back(c);
@@ -110,8 +110,8 @@ bool drawManyControls(int controls)
     for (int i = 0; i < controls; ++i)
         add(i % 5 == 0 ? QStringLiteral("VB.Label") : QStringLiteral("VB.TextBox"), QStringLiteral("txtCell%1").arg(i),
             200 + (i % 80) * 720, 200 + (i / 80) * 600, 600, 285, i % 2 == 0 ? 1 : -1);
-    formimage::placement::computeAbsolutePositions(layout);
-    formimage::placement::assignLayers(layout);
+    analysis::placement::computeAbsolutePositions(layout);
+    analysis::placement::assignLayers(layout);
 
     test::RecordingPrintSurface surface;
     print::PageSetup setup;
@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     const int megabytes = bench::intOption("--caption-mb", 3);
     QTemporaryDir dir;
     test::ScriptedMessageBox box;
-    formimage::FormLayoutReader reader(model::SourceReader::standard(), &box);
+    analysis::FormLayoutReader reader(model::SourceReader::standard(), &box);
     bool ok = readStackedControls(reader, dir, controls);
     ok = readLongCaption(reader, dir, megabytes) && ok;
     ok = drawManyControls(controls) && ok;

@@ -8,7 +8,7 @@
 // must give makes the exit status 1.
 #include "BenchOptions.h"
 #include "analysis/DependencyIndex.h"
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 #include "model/SourceText.h"
 
 #include <QCoreApplication>
@@ -44,7 +44,7 @@ bool readStackedForm(int controls)
     }
     lines << QStringLiteral("End");
     const model::SourceReader reader(model::CodePage::standard(), nullptr);
-    formimage::FormLayoutReader form(reader, nullptr);
+    analysis::FormLayoutReader form(reader, nullptr);
     QElapsedTimer timer;
     timer.start();
     const bool read = form.readFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
@@ -53,7 +53,7 @@ bool readStackedForm(int controls)
         read ? qPrintable(QStringLiteral("%1 layers").arg(form.layout().form.layerCount))
              : qPrintable(form.lastMessage().section(QStringLiteral("\r\n"), -1)),
         seconds);
-    return read == (qint64(controls) * (controls - 1) / 2 <= formimage::placement::kMaxLayerComparisons);
+    return read == (qint64(controls) * (controls - 1) / 2 <= analysis::placement::kMaxLayerComparisons);
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 // its controls and its menus with positions and layers.
 #include "FuzzSupport.h"
 
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 
 using namespace quillon;
-using namespace quillon::formimage;
+using namespace quillon::analysis;
 
 namespace {
 

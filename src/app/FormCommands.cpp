@@ -1,13 +1,13 @@
 #include "app/FormCommands.h"
 
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 #include "platform/MessageBox.h"
 
 namespace quillon::app {
 
-using formimage::ControlRecord;
-using formimage::FormLayout;
-using formimage::MenuRecord;
+using analysis::ControlRecord;
+using analysis::FormLayout;
+using analysis::MenuRecord;
 using model::quote;
 
 namespace {
@@ -45,7 +45,7 @@ QString fields(const QStringList& fields)
 
 QString layoutDump(const FormLayout& layout)
 {
-    const formimage::FormRecord& form = layout.form;
+    const analysis::FormRecord& form = layout.form;
     QString text = fields({QStringLiteral("FORM"), escapeField(form.name), escapeField(form.caption),
         QString::number(form.clientWidth), QString::number(form.clientHeight), flag(form.hasMenuBar),
         QString::number(form.controlCount), QString::number(form.menuCount), QString::number(form.layerCount)});
@@ -98,7 +98,7 @@ int runLayout(const Arguments& args, const model::SourceReader& reader, std::ost
         throw Usage {QStringLiteral("layout takes one form file")};
     const QString path = args.positional[0];
     ErrorStreamMessageBox box(err);
-    formimage::FormLayoutReader formImage(reader, &box);
+    analysis::FormLayoutReader formImage(reader, &box);
     const bool read = formImage.readFormLayout(path);
     if (formImage.looksBinary())
         noteBinary(err, path);

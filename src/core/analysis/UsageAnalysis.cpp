@@ -1,6 +1,6 @@
 #include "analysis/UsageAnalysis.h"
 
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 #include "model/RoutineParser.h"
 #include "model/SourceText.h"
 #include "model/TextPrimitives.h"
@@ -25,12 +25,12 @@ QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
     for (const QString& name : withEventsNames(source.lines))
         sources.insert(upperCase(name));
     if (file.fileType() == QLatin1String("FRM")) {
-        formimage::FormLayoutReader layoutReader(reader, nullptr);
+        FormLayoutReader layoutReader(reader, nullptr);
         if (layoutReader.readFormLayoutLines(file.filePath, source.lines)) {
-            for (const formimage::ControlRecord& control : layoutReader.layout().controls)
+            for (const ControlRecord& control : layoutReader.layout().controls)
                 sources.insert(upperCase(control.name));
             // Menu items are controls of the form as far as their Click events go.
-            for (const formimage::MenuRecord& menu : layoutReader.layout().menus)
+            for (const MenuRecord& menu : layoutReader.layout().menus)
                 sources.insert(upperCase(menu.name));
         }
     }

@@ -1,6 +1,6 @@
 #include "formimage/FormImageRenderer.h"
 
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 #include "model/Routine.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
@@ -16,6 +16,7 @@
 
 namespace quillon::formimage {
 
+using analysis::FormLayoutReader;
 using platform::IPrintSurface;
 using platform::LineStyle;
 using platform::rgb;

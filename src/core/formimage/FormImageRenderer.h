@@ -1,5 +1,5 @@
 #pragma once
-#include "formimage/FormLayout.h"
+#include "analysis/FormLayout.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -19,6 +19,13 @@ class PageFrame;
 } // namespace quillon::print
 
 namespace quillon::formimage {
+
+// The records the drawing works from, as the form layout reader leaves them.
+using analysis::ControlRecord;
+using analysis::FormLayout;
+using analysis::FormRecord;
+using analysis::MenuRecord;
+namespace placement = analysis::placement;
 
 // Where a form's picture goes in a print box: the form (title bar, menu bar and client area)
 // scaled as large as the box allows, centred across it and at its top. Lengths are twips;

@@ -1,4 +1,4 @@
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
 #include "support/ScriptedMessageBox.h"
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillon::formimage;
+using namespace quillon::analysis;
 using quillon::model::CodePage;
 using quillon::model::SourceReader;
 using quillon::platform::MessageIcon;

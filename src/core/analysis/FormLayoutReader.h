@@ -1,5 +1,5 @@
 #pragma once
-#include "formimage/FormLayout.h"
+#include "analysis/FormLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +11,7 @@ namespace quillon::platform {
 class IMessageBox;
 }
 
-namespace quillon::formimage {
+namespace quillon::analysis {
 
 // Reads the layout block at the top of a form file (nested "Begin" ... "End" blocks of
 // property lines, up to the first "Attribute " line) into a FormLayout, with absolute
@@ -56,4 +56,4 @@ private:
     bool looksBinary_ = false;
 };
 
-} // namespace quillon::formimage
+} // namespace quillon::analysis

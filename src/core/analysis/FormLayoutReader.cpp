@@ -1,4 +1,4 @@
-#include "formimage/FormLayoutReader.h"
+#include "analysis/FormLayoutReader.h"
 
 #include "model/SourceText.h"
 #include "model/TextPrimitives.h"
@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-namespace quillon::formimage {
+namespace quillon::analysis {
 
 using model::equalsNoCase;
 using model::startsWithUpper;
@@ -376,4 +376,4 @@ bool FormLayoutReader::readFormLayoutLines(const QString& path, const QStringLis
     return true;
 }
 
-} // namespace quillon::formimage
+} // namespace quillon::analysis

@@ -1,9 +1,9 @@
-#include "formimage/FormLayout.h"
+#include "analysis/FormLayout.h"
 
 #include <algorithm>
 #include <limits>
 
-namespace quillon::formimage::placement {
+namespace quillon::analysis::placement {
 
 namespace {
 
@@ -142,4 +142,4 @@ bool assignLayers(FormLayout& layout)
     return true;
 }
 
-} // namespace quillon::formimage::placement
+} // namespace quillon::analysis::placement

@@ -7,7 +7,7 @@
 // What a form file's layout block says about the form: the form itself, its controls and its
 // menus, with each control's position on the form and its drawing layer. All lengths are
 // twips. Controls and menus are numbered from 1 in file order.
-namespace quillon::formimage {
+namespace quillon::analysis {
 
 struct FormRecord {
     QString name; // from the first "Begin" line
@@ -93,4 +93,4 @@ inline constexpr qint64 kMaxLayerComparisons = 32LL * 1024 * 1024;
 
 } // namespace placement
 
-} // namespace quillon::formimage
+} // namespace quillon::analysis
