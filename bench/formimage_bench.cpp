@@ -8,11 +8,11 @@
 // must produce is reported and makes the exit status 1.
 #include "BenchOptions.h"
 #include "analysis/FormLayoutReader.h"
+#include "config/PageSetup.h"
 #include "formimage/FormImageRenderer.h"
 #include "model/SourceText.h"
 #include "platform/MessageBox.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 #include "support/RecordingPrintSurface.h"
 #include "support/ScriptedMessageBox.h"
 
@@ -114,8 +114,8 @@ bool drawManyControls(int controls)
     analysis::placement::assignLayers(layout);
 
     test::RecordingPrintSurface surface;
-    print::PageSetup setup;
-    print::PrintDevice printer(surface, setup);
+    config::PageSetup setup;
+    config::PrintDevice printer(surface, setup);
     print::PrintRunState run;
     print::PageFrame frame(printer, run);
     const std::array<quint32, 10> colours {};

@@ -5,12 +5,12 @@
 #include "BenchOptions.h"
 #include "analysis/SymbolTable.h"
 #include "config/Options.h"
+#include "config/PageSetup.h"
 #include "model/DiagLog.h"
 #include "platform/qt/GuiStartup.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "print/LinePrinter.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -77,9 +77,9 @@ int main(int argc, char* argv[])
     symbols.buildSymbolTables({record}, reader);
 
     platform::QtPrintSurface surface;
-    print::PageSetup setup;
+    config::PageSetup setup;
     setup.deviceName = QString::fromUtf16(platform::kPdfWriterDeviceName);
-    print::PrintDevice printer(surface, setup);
+    config::PrintDevice printer(surface, setup);
     printer.applyPageSetup();
     const QString pdf = keep.isEmpty() ? temp.filePath(QStringLiteral("bench.pdf")) : keep;
     surface.setOutputFile(pdf);

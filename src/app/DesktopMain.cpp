@@ -1,5 +1,6 @@
 #include "app/DesktopMain.h"
 
+#include "config/PageSetup.h"
 #include "config/Session.h"
 #include "model/DiagLog.h"
 #include "model/StartUp.h"
@@ -12,7 +13,6 @@
 #include "platform/qt/QtPrinterDefaults.h"
 #include "platform/qt/SingleInstance.h"
 #include "print/OutputParts.h"
-#include "print/PageSetup.h"
 #include "print/TableOfContents.h"
 #include "ui/MainWindow.h"
 #include "ui/Periphery.h"
@@ -191,9 +191,9 @@ int runDesktop(const QString& projectPath)
     // The printing set-up of the last run, with what this machine cannot take replaced.
     {
         platform::QtPrintSurface surface;
-        print::PageSetup setup = print::PageSetup::fromOptions(session.options);
-        print::PrintDevice printer(surface, setup);
-        print::restorePrintingSetup(printer, session.options, box);
+        config::PageSetup setup = config::PageSetup::fromOptions(session.options);
+        config::PrintDevice printer(surface, setup);
+        config::restorePrintingSetup(printer, session.options, box);
     }
     session.options.save();
 

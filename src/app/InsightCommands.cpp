@@ -41,7 +41,7 @@ int runInsight(const Arguments& args, config::Session& session, const SourceRead
     std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "insight", 1, 1);
-    const print::PageSetup setup = commandPageSetup(args, session);
+    const config::PageSetup setup = commandPageSetup(args, session);
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
         return *failed;

@@ -1,6 +1,7 @@
 #include "app/PrintCommands.h"
 
 #include "analysis/SymbolTable.h"
+#include "config/PageSetup.h"
 #include "config/Session.h"
 #include "formimage/FormImageRenderer.h"
 #include "formimage/ProjectRun.h"
@@ -17,7 +18,6 @@
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 #include "print/ParallelPrint.h"
 #include "print/PdfJoin.h"
 #include "print/PrintRun.h"
@@ -137,7 +137,7 @@ double numberArgument(const Arguments& args, const char* name, double low, doubl
     return value;
 }
 
-void applyPageOptions(const Arguments& args, print::PageSetup& setup)
+void applyPageOptions(const Arguments& args, config::PageSetup& setup)
 {
     if (args.has(QStringLiteral("paper"))) {
         const QString paper = args.value(QStringLiteral("paper")).toLower();
@@ -180,8 +180,8 @@ void applyPageOptions(const Arguments& args, print::PageSetup& setup)
                 throw Usage {QStringLiteral("--margins takes five numbers from 0 to 20 (inches)")};
             setup.margins[size_t(i)] = inches;
         }
-        setup.workingLeft = setup.margins[print::kLeft];
-        setup.workingRight = setup.margins[print::kRight];
+        setup.workingLeft = setup.margins[config::kLeft];
+        setup.workingRight = setup.margins[config::kRight];
     }
 }
 
@@ -279,7 +279,7 @@ struct OutputChoice {
 // The printer and the output file of a printing command: -o (the built-in PDF writer unless
 // --printer names another file target) or the default target; a PDF target without -o
 // writes into the Output Folder under the suggested name.
-OutputChoice chooseOutput(const Arguments& args, const config::Session& session, print::PrintDevice& printer,
+OutputChoice chooseOutput(const Arguments& args, const config::Session& session, config::PrintDevice& printer,
     platform::IPrintSurface& surface, const QString& baseName)
 {
     const bool toFile = args.has(QStringLiteral("output"));
@@ -428,7 +428,7 @@ std::unique_ptr<platform::IMessageBox> silentAnswerer(platform::IMessageBox& lik
 // Everything a part of the queue printed side by side shares with the whole run.
 struct SliceSetting {
     const CliServices& services;
-    const print::PageSetup& setup;
+    const config::PageSetup& setup;
     const QString& device;
     config::Session& session;
     config::SuppressibleMessages& warnings;
@@ -457,7 +457,7 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
     parallel.prepareSlice = [&setting](print::PrintSlice& slice) {
         slice.surface = setting.services.createPrintSurface();
         slice.setup = setting.setup;
-        print::PrintDevice device(*slice.surface, slice.setup);
+        config::PrintDevice device(*slice.surface, slice.setup);
         if (!device.selectOutputDevice(setting.device))
             return false;
         device.applyPageSetup();
@@ -537,7 +537,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "print", 1, 1);
-    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    config::PageSetup setup = config::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
     const model::AggregateMode aggregate = aggregateArgument(args, session.options.aggregateMode());
@@ -559,7 +559,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
-    print::PrintDevice chooser(*surface, setup);
+    config::PrintDevice chooser(*surface, setup);
     const OutputChoice output = chooseOutput(args, session, chooser, *surface, fileBaseName(vbp));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
@@ -606,9 +606,9 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     return 0;
 }
 
-print::PageSetup commandPageSetup(const Arguments& args, const config::Session& session)
+config::PageSetup commandPageSetup(const Arguments& args, const config::Session& session)
 {
-    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    config::PageSetup setup = config::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     return setup;
 }
@@ -617,7 +617,7 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     std::ostream& out, std::ostream& err)
 {
     const QString vbp = projectArgument(args, "toc", 1, 1);
-    const print::PageSetup setup = commandPageSetup(args, session);
+    const config::PageSetup setup = commandPageSetup(args, session);
     ProjectToPrint loaded(reader, session);
     if (std::optional<int> failed = loaded.open(vbp, err))
         return *failed;
@@ -653,12 +653,12 @@ int printReportFile(const Arguments& args, config::Session& session, const Sourc
         write(out, text);
         return 0;
     }
-    print::PageSetup setup = printing.setup;
+    config::PageSetup setup = printing.setup;
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
     const QString runName = fileBaseName(report.vbp) + report.runSuffix;
-    print::PrintDevice chooser(*surface, setup);
+    config::PrintDevice chooser(*surface, setup);
     const OutputChoice output = chooseOutput(args, session, chooser, *surface, runName);
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
@@ -735,14 +735,14 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
 {
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("listing takes one source file")};
-    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    config::PageSetup setup = config::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     setup.tabWidthSetting = tabWidthArgument(args, setup.tabWidthSetting);
     const int longLineButton = givenLongLineButton(args);
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
-    print::PrintDevice printer(*surface, setup);
+    config::PrintDevice printer(*surface, setup);
     SourceForPrint source;
     if (std::optional<int> failed = loadSource(args, reader, source, err))
         return *failed;
@@ -806,12 +806,12 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
     const RoutinePtr image = formImageRoutine(info.absoluteFilePath(), reader);
     if (!image)
         return cannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
-    print::PageSetup setup = print::PageSetup::fromOptions(session.options);
+    config::PageSetup setup = config::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);
     if (!surface)
         return 1;
-    print::PrintDevice printer(*surface, setup);
+    config::PrintDevice printer(*surface, setup);
     const OutputChoice output = chooseOutput(args, session, printer, *surface, fileBaseName(info.filePath()));
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);

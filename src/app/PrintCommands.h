@@ -1,7 +1,7 @@
 #pragma once
 #include "app/Cli.h"
 #include "app/CliSupport.h"
-#include "print/PageSetup.h"
+#include "config/PageSetup.h"
 #include "print/TocText.h"
 
 namespace quillon::config {
@@ -48,10 +48,10 @@ struct ReportToPrint {
 // The page set-up of the command line and the box that answers the run's messages.
 struct ReportPrinting {
     platform::IMessageBox& batch;
-    const print::PageSetup& setup;
+    const config::PageSetup& setup;
 };
 // The options' page set-up with the command line's page options applied (throws Usage).
-print::PageSetup commandPageSetup(const Arguments& args, const config::Session& session);
+config::PageSetup commandPageSetup(const Arguments& args, const config::Session& session);
 // Prints the report as one routine to the output the command line chose (--text: its lines to
 // standard output instead), then removes its file.
 int printReportFile(const Arguments& args, config::Session& session, const model::SourceReader& reader,

@@ -2,6 +2,7 @@
 
 #include "aids/CodeWrap.h"
 #include "analysis/UsageAnalysis.h"
+#include "config/PageSetup.h"
 #include "config/Session.h"
 #include "formimage/ProjectRun.h"
 #include "model/DiagLog.h"
@@ -12,7 +13,6 @@
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
 #include "print/OutputParts.h"
-#include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TocText.h"
 #include "ui/BackgroundWork.h"
@@ -989,8 +989,8 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     if (!surface)
         return;
-    print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
-    print::PrintDevice printer(*surface, setup);
+    config::PageSetup setup = config::PageSetup::fromOptions(session_.options);
+    config::PrintDevice printer(*surface, setup);
     printer.applyPageSetup();
     formimage::ProjectPrintRun projectRun({.surface = *surface,
         .setup = setup,
@@ -1052,8 +1052,8 @@ void MainWindow::refreshOutputTarget()
     std::unique_ptr<platform::IPrintSurface> surface = surfaces_ ? surfaces_() : nullptr;
     QString device;
     if (surface) {
-        print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
-        print::PrintDevice printer(*surface, setup);
+        config::PageSetup setup = config::PageSetup::fromOptions(session_.options);
+        config::PrintDevice printer(*surface, setup);
         printer.applyPageSetup();
         device = surface->currentDevice().deviceName;
         targetDescription_ = printer.outputTargetDescription();
@@ -1092,8 +1092,8 @@ void MainWindow::selectDefaultPrinter()
     const QString chosen = choosePrinterDialog(surface->printers(), session_.options.text(config::opt::DeviceName));
     if (chosen.isEmpty())
         return;
-    print::PageSetup setup = print::PageSetup::fromOptions(session_.options);
-    print::PrintDevice printer(*surface, setup);
+    config::PageSetup setup = config::PageSetup::fromOptions(session_.options);
+    config::PrintDevice printer(*surface, setup);
     if (!printer.selectOutputDevice(chosen))
         return;
     if (session_.options.boolean(config::opt::PrinterScope))

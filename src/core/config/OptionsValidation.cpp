@@ -1,9 +1,9 @@
 #include "config/OptionsValidation.h"
 
+#include "config/PageSetup.h"
 #include "config/SuppressibleMessages.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
-#include "print/PageSetup.h"
 
 #include <QLocale>
 
@@ -189,7 +189,7 @@ private:
     // A warning of the box with free buttons, answered "Yes" (0) or "No" (1).
     int askYesNo(
         const QString& key, const QString& title, MessageIcon icon, const QString& text, bool allowSuppress = true);
-    print::PageSetup pageSetup() const;
+    PageSetup pageSetup() const;
     // The listing's font, in which widths are measured.
     void useBodyFont()
     {
@@ -208,7 +208,7 @@ private:
     bool checkSampleLine();
     bool checkBinderSize();
     bool fitMargins();
-    bool offerFittedMargins(const print::MarginFit& fit);
+    bool offerFittedMargins(const MarginFit& fit);
     QString marginsTooWideText() const;
     QString wideningAdvice() const;
     bool checkBrackets();
@@ -239,9 +239,9 @@ int Validation::askYesNo(
     return messages_.ask(warning);
 }
 
-print::PageSetup Validation::pageSetup() const
+PageSetup Validation::pageSetup() const
 {
-    print::PageSetup setup;
+    PageSetup setup;
     setup.deviceName = draft_.deviceName;
     setup.driverName = draft_.driverName;
     setup.printerPort = draft_.printerPort;
@@ -254,9 +254,9 @@ print::PageSetup Validation::pageSetup() const
     setup.bindingEdge = draft_.bindingEdge;
     setup.foldingGuide = draft_.foldingGuide;
     for (size_t i = 0; i < 5; ++i)
-        setup.margins[i] = marginTwips_[i] / print::kTwipsPerInch;
-    setup.workingLeft = setup.margins[print::kLeft];
-    setup.workingRight = setup.margins[print::kRight];
+        setup.margins[i] = marginTwips_[i] / kTwipsPerInch;
+    setup.workingLeft = setup.margins[kLeft];
+    setup.workingRight = setup.margins[kRight];
     return setup;
 }
 
@@ -265,7 +265,7 @@ ValidationResult Validation::run()
     const SurfaceState kept(surface_);
     // Every later check measures with the margins, so they are read even when not checked.
     for (size_t i = 0; i < 5; ++i)
-        marginTwips_[i] = parseNumber(draft_.margins[i]).value_or(0) * print::kTwipsPerInch;
+        marginTwips_[i] = parseNumber(draft_.margins[i]).value_or(0) * kTwipsPerInch;
     using Step = bool (Validation::*)();
     static const std::pair<Check, Step> steps[] = {
         {CheckFontSize, &Validation::checkFontSize},
@@ -323,18 +323,17 @@ bool Validation::checkMargins()
                     + QStringLiteral(" is negative: margins are 0 or more inches."));
             return fail(CheckMargins, int(i));
         }
-        marginTwips_[i] = *value * print::kTwipsPerInch;
+        marginTwips_[i] = *value * kTwipsPerInch;
     }
     return true;
 }
 
 bool Validation::checkPageArea()
 {
-    print::PageSetup setup = pageSetup();
-    print::PrintDevice device(surface_, setup);
-    pageChecked_ =
-        device.checkMargins(marginTwips_[print::kLeft], marginTwips_[print::kRight], marginTwips_[print::kTop],
-            marginTwips_[print::kBottom], marginTwips_[print::kBinder], draft_.bindingEdge, printableWidth_, &box());
+    PageSetup setup = pageSetup();
+    PrintDevice device(surface_, setup);
+    pageChecked_ = device.checkMargins(marginTwips_[kLeft], marginTwips_[kRight], marginTwips_[kTop],
+        marginTwips_[kBottom], marginTwips_[kBinder], draft_.bindingEdge, printableWidth_, &box());
     return pageChecked_ || fail(CheckPageArea);
 }
 
@@ -428,7 +427,7 @@ bool Validation::checkSampleLine()
         return fail(CheckSampleLine);
     }
     useBodyFont();
-    if (surface_.textWidth(draft_.longLine) >= 5 * print::kTwipsPerInch)
+    if (surface_.textWidth(draft_.longLine) >= 5 * kTwipsPerInch)
         return true;
     const QString key = QStringLiteral("Sample Line Too Short");
     const QString text = QStringLiteral("The line you selected as the longest code line you expect to print ")
@@ -440,7 +439,7 @@ bool Validation::checkSampleLine()
 
 bool Validation::checkBinderSize()
 {
-    const double binder = marginTwips_[print::kBinder] / print::kTwipsPerInch;
+    const double binder = marginTwips_[kBinder] / kTwipsPerInch;
     if (!(binder > 1.0))
         return true;
     const QString text = QStringLiteral("The current binder margin (") + inches(binder)
@@ -461,9 +460,9 @@ QString Validation::marginsTooWideText() const
         + QStringLiteral("    Page Size:  ") + draft_.paperSize + kCrLf + QStringLiteral("    Page Orientation:  ")
         + draft_.orientation + kCrLf + QStringLiteral("    Binder Edge Selection:  ")
         + bindingEdgeDisplayName(draft_.bindingEdge) + kCrLf + QStringLiteral("    Left Margin:  ")
-        + inches(marginTwips_[print::kLeft] / print::kTwipsPerInch) + kCrLf + QStringLiteral("    Right Margin:  ")
-        + inches(marginTwips_[print::kRight] / print::kTwipsPerInch) + kCrLf + QStringLiteral("    Binder Margin:  ")
-        + inches(marginTwips_[print::kBinder] / print::kTwipsPerInch) + kCrLf + kCrLf
+        + inches(marginTwips_[kLeft] / kTwipsPerInch) + kCrLf + QStringLiteral("    Right Margin:  ")
+        + inches(marginTwips_[kRight] / kTwipsPerInch) + kCrLf + QStringLiteral("    Binder Margin:  ")
+        + inches(marginTwips_[kBinder] / kTwipsPerInch) + kCrLf + kCrLf
         + QStringLiteral("Quillon will now try to narrow the left and right margins so that the line fits.");
 }
 
@@ -498,15 +497,15 @@ bool Validation::fitMargins()
         return false;
     useBodyFont();
     const double sample = surface_.textWidth(draft_.longLine);
-    const double left = marginTwips_[print::kLeft];
-    const double right = marginTwips_[print::kRight];
+    const double left = marginTwips_[kLeft];
+    const double right = marginTwips_[kRight];
     if (!(left + right > 0 && sample > printableWidth_))
         return true;
     messages_.ask(Warning::notice(QStringLiteral("Margins Too Wide"), QStringLiteral("Margins Too Wide"),
         MessageIcon::Exclamation, marginsTooWideText()));
-    const double binderWidth = print::binderReducesWidth(draft_.bindingEdge) ? marginTwips_[print::kBinder] : 0;
+    const double binderWidth = binderReducesWidth(draft_.bindingEdge) ? marginTwips_[kBinder] : 0;
     const double available = surface_.printableWidth() - sample - binderWidth;
-    const print::MarginFit fit = print::fitMarginsToSample(left, right, available);
+    const MarginFit fit = fitMarginsToSample(left, right, available);
     if (!fit.fits) {
         messages_.ask(Warning::notice(QStringLiteral("Cannot Shrink Margins Warning"),
             QStringLiteral("Cannot Shrink Margins"), MessageIcon::Exclamation,
@@ -517,10 +516,10 @@ bool Validation::fitMargins()
     return offerFittedMargins(fit);
 }
 
-bool Validation::offerFittedMargins(const print::MarginFit& fit)
+bool Validation::offerFittedMargins(const MarginFit& fit)
 {
-    const double left = fit.left / print::kTwipsPerInch;
-    const double right = fit.right / print::kTwipsPerInch;
+    const double left = fit.left / kTwipsPerInch;
+    const double right = fit.right / kTwipsPerInch;
     Warning question;
     question.key = QStringLiteral("Margins Adjustment Needed");
     question.title = question.key;
@@ -535,12 +534,12 @@ bool Validation::offerFittedMargins(const print::MarginFit& fit)
     question.buttons = {QStringLiteral("Yes"), QStringLiteral("Yes, But Only For This Session"), QStringLiteral("No")};
     const int answer = messages_.ask(question);
     if (answer == 0) {
-        draft_.margins[print::kLeft] = inches(left);
-        draft_.margins[print::kRight] = inches(right);
+        draft_.margins[kLeft] = inches(left);
+        draft_.margins[kRight] = inches(right);
         draft_.sessionLeft.reset();
         draft_.sessionRight.reset();
-        marginTwips_[print::kLeft] = fit.left;
-        marginTwips_[print::kRight] = fit.right;
+        marginTwips_[kLeft] = fit.left;
+        marginTwips_[kRight] = fit.right;
         result_.changes << QStringLiteral("Left margin: fitted to ") + inches(left)
                         << QStringLiteral("Right margin: fitted to ") + inches(right);
         return true;

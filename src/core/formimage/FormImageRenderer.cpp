@@ -1,12 +1,12 @@
 #include "formimage/FormImageRenderer.h"
 
 #include "analysis/FormLayoutReader.h"
+#include "config/PageSetup.h"
 #include "model/Routine.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "print/Highlight.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -966,12 +966,12 @@ int drawnLevel(const MenuRecord& menu)
 // the same box again, so the form stays as it is.
 class FormImageRenderer::Orientation {
 public:
-    Orientation(print::PrintDevice& printer, const FormLayout& form) : printer_(printer)
+    Orientation(config::PrintDevice& printer, const FormLayout& form) : printer_(printer)
     {
-        print::PageSetup& setup = printer.setup();
+        config::PageSetup& setup = printer.setup();
         if (setup.duplex)
             return;
-        const print::PageGeometry& g = printer.geometry();
+        const config::PageGeometry& g = printer.geometry();
         const FormPlacement current = placeForm(form, g.printableWidth, g.printableHeight);
         if (!current.valid)
             return;
@@ -980,7 +980,7 @@ public:
         setup.orientation = landscape ? QStringLiteral("Portrait") : QStringLiteral("Landscape");
         printer.computePageGeometry(false);
         switched_ = true;
-        const print::PageGeometry& turned = printer.geometry();
+        const config::PageGeometry& turned = printer.geometry();
         const FormPlacement other = placeForm(form, turned.printableWidth, turned.printableHeight);
         if (!(other.valid && current.scale * 1.02 < other.scale))
             turnBack();
@@ -999,7 +999,7 @@ private:
         printer_.computePageGeometry(false);
     }
 
-    print::PrintDevice& printer_;
+    config::PrintDevice& printer_;
     QString saved_;
     bool switched_ = false;
 };
@@ -1007,7 +1007,7 @@ private:
 // ---- The renderer -----------------------------------------------------------------------
 
 FormImageRenderer::FormImageRenderer(
-    print::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours)
+    config::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours)
     : printer_(printer), frame_(frame), colours_(colours)
 { }
 
@@ -1033,7 +1033,7 @@ int FormImageRenderer::estimateFormImagePages(const FormLayout& layout)
     if (layout.form.layerCount <= 0)
         return 0;
     Orientation orientation(printer_, layout);
-    const print::PageGeometry& g = printer_.geometry();
+    const config::PageGeometry& g = printer_.geometry();
     const FormPlacement place = placeForm(layout, g.printableWidth, g.printableHeight);
     if (!place.valid)
         return 0;
@@ -1050,7 +1050,7 @@ int FormImageRenderer::estimateFormImagePages(const FormLayout& layout)
 
 int FormImageRenderer::calloutPages(const LayerPlan& plan) const
 {
-    const print::PageGeometry& g = printer_.geometry();
+    const config::PageGeometry& g = printer_.geometry();
     return layOutCallouts(printer_.surface(), plan.callouts, g.printableWidth, g.printableHeight).pages;
 }
 
@@ -1064,7 +1064,7 @@ bool FormImageRenderer::printFormImage(const FormLayout& layout, const QString& 
     if (layout.form.layerCount <= 0)
         return false;
     Orientation orientation(printer_, layout);
-    const print::PageGeometry& g = printer_.geometry();
+    const config::PageGeometry& g = printer_.geometry();
     const FormPlacement place = placeForm(layout, g.printableWidth, g.printableHeight);
     if (!place.valid)
         return false;
@@ -1186,7 +1186,7 @@ void FormImageRenderer::drawLayer(const LayerPlan& plan)
 void FormImageRenderer::printCallouts(const LayerPlan& plan, const QString& heading)
 {
     IPrintSurface& s = printer_.surface();
-    const print::PageGeometry& g = printer_.geometry();
+    const config::PageGeometry& g = printer_.geometry();
     const CalloutList list = layOutCallouts(s, plan.callouts, g.printableWidth, g.printableHeight);
     int page = -1;
     for (size_t k = 0; k < list.entries.size(); ++k) {

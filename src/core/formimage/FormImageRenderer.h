@@ -13,10 +13,12 @@ class SourceReader;
 namespace quillon::platform {
 class IMessageBox;
 }
-namespace quillon::print {
+namespace quillon::config {
 class PrintDevice;
+}
+namespace quillon::print {
 class PageFrame;
-} // namespace quillon::print
+}
 
 namespace quillon::formimage {
 
@@ -55,7 +57,7 @@ FormPlacement placeForm(const FormLayout& layout, double printableWidth, double 
 class FormImageRenderer {
 public:
     // colours: the ten highlight colours; menu names print in the "Procedure Names" one.
-    FormImageRenderer(print::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours);
+    FormImageRenderer(config::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours);
 
     // filePath names the form file; its name heads the pages. True when pages were printed:
     // a form without a layer, without area or without a print box prints nothing.
@@ -87,7 +89,7 @@ private:
     void printAt(double x, double y, const QString& text, double points, bool bold, bool italic);
     void restoreDrawingState();
 
-    print::PrintDevice& printer_;
+    config::PrintDevice& printer_;
     print::PageFrame& frame_;
     std::array<quint32, 10> colours_;
     bool pageOpen_ = false;

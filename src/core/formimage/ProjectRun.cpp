@@ -2,12 +2,12 @@
 
 #include "analysis/ProjectAnalysis.h"
 #include "config/Options.h"
+#include "config/PageSetup.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 #include "print/PrintRun.h"
 #include "print/TableOfContents.h"
 
@@ -23,10 +23,10 @@ std::array<quint32, 10> highlightColours(const config::Options& options)
     return colours;
 }
 
-int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
+int printImageDocument(platform::IPrintSurface& surface, config::PageSetup& setup, const config::Options& options,
     const Routine& routine, const SourceReader& reader, platform::IMessageBox* messages)
 {
-    print::PrintDevice printer(surface, setup);
+    config::PrintDevice printer(surface, setup);
     printer.applyPageSetup();
     printer.computePageGeometry(true);
     print::PrintRunState run;
@@ -75,7 +75,7 @@ ProjectPrintRun::ProjectPrintRun(Parts parts)
         std::unique_ptr<platform::IPrintSurface> other = otherPrinter ? otherPrinter() : nullptr;
         if (!other || !other->selectDevice(device))
             return false;
-        print::PageSetup own = setup;
+        config::PageSetup own = setup;
         own.deviceName = other->currentDevice().deviceName;
         own.driverName = other->currentDevice().driverName;
         own.printerPort = other->currentDevice().port;

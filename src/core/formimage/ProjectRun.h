@@ -26,7 +26,7 @@ std::array<quint32, 10> highlightColours(const config::Options& options);
 // Prints one form image as a document of its own on the surface: the frame starts afresh,
 // the image ends its routine. The pages printed; -1 when there was nothing to draw, -2 when
 // the output could not be completed.
-int printImageDocument(platform::IPrintSurface& surface, print::PageSetup& setup, const config::Options& options,
+int printImageDocument(platform::IPrintSurface& surface, config::PageSetup& setup, const config::Options& options,
     const model::Routine& routine, const model::SourceReader& reader, platform::IMessageBox* messages);
 
 // A print run over a loaded project, set up the same way for the main window and the command
@@ -39,7 +39,7 @@ class ProjectPrintRun {
 public:
     struct Parts {
         platform::IPrintSurface& surface;
-        print::PageSetup& setup;
+        config::PageSetup& setup;
         const config::Options& options;
         config::SuppressibleMessages& warnings;
         platform::IMessageBox& messages;

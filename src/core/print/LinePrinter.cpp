@@ -10,6 +10,8 @@
 
 namespace quillon::print {
 
+using config::PageGeometry;
+
 namespace {
 
 using model::kCrLf;

@@ -1,8 +1,10 @@
 #include "print/OutputFiles.h"
 
-#include "print/PageSetup.h"
+#include "config/PageSetup.h"
 
 namespace quillon::print {
+
+using config::twelveHourTime;
 
 QString suggestedOutputName(const QString& projectName, const QDateTime& when)
 {

@@ -10,6 +10,12 @@
 
 namespace quillon::print {
 
+using config::kLeft;
+using config::kTop;
+using config::PageGeometry;
+using config::PageSetup;
+using config::PrintDevice;
+
 PageFrame::PageFrame(PrintDevice& printer, PrintRunState& run) : printer_(printer), run_(run)
 { }
 

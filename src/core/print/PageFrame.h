@@ -1,5 +1,5 @@
 #pragma once
-#include "print/PageSetup.h"
+#include "config/PageSetup.h"
 
 #include <QString>
 
@@ -50,7 +50,7 @@ struct PrintRunState {
 // binder offset on front sides and the blank back page of duplex runs.
 class PageFrame {
 public:
-    PageFrame(PrintDevice& printer, PrintRunState& run);
+    PageFrame(config::PrintDevice& printer, PrintRunState& run);
 
     QString headerTitle;
     int pageNumber = 0;
@@ -77,11 +77,11 @@ public:
     int estimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr, int imagePages = 0);
 
     platform::IPrintSurface& surface() const;
-    const PageGeometry& geometry() const;
-    const PageSetup& setup() const;
+    const config::PageGeometry& geometry() const;
+    const config::PageSetup& setup() const;
 
 private:
-    PrintDevice& printer_;
+    config::PrintDevice& printer_;
     PrintRunState& run_;
 };
 

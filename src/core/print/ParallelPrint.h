@@ -1,7 +1,7 @@
 #pragma once
+#include "config/PageSetup.h"
 #include "platform/DeferredMessageBox.h"
 #include "platform/PrintSurface.h"
-#include "print/PageSetup.h"
 #include "print/PrintRun.h"
 
 #include <QDateTime>
@@ -46,7 +46,7 @@ struct PrintSlice {
     // Made on the calling thread before any slice prints: device lists and printer set-up are
     // not for other threads; drawing on the surface is.
     std::unique_ptr<platform::IPrintSurface> surface;
-    PageSetup setup;
+    config::PageSetup setup;
     RecordedHistory history;
     platform::DeferredMessageBox plainMessages; // the run's plain message boxes
     platform::DeferredMessageBox warnings; // the box behind the run's suppressible warnings

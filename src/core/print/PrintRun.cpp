@@ -24,6 +24,9 @@
 
 namespace quillon::print {
 
+using config::PageSetup;
+using config::twelveHourTime;
+
 using namespace quillon::model;
 
 namespace {

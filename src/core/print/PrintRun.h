@@ -1,11 +1,11 @@
 #pragma once
+#include "config/PageSetup.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 #include "print/LinePrinter.h"
 #include "print/Navigation.h"
 #include "print/OutputParts.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 #include "print/ProcedureLists.h"
 
 #include <QDateTime>
@@ -114,7 +114,7 @@ QString fileTargetReport(int procedures, const QString& deviceName, const QStrin
 // temporary folder and the launcher of the combining tool come from the environment.
 class PrintRun {
 public:
-    PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
+    PrintRun(platform::IPrintSurface& surface, config::PageSetup& setup, const config::Options& options,
         config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log,
         platform::RunEnvironment environment = platform::systemEnvironment());
 
@@ -179,7 +179,7 @@ public:
     bool prepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
 
     PageFrame& frame() { return frame_; }
-    PrintDevice& printer() { return printer_; }
+    config::PrintDevice& printer() { return printer_; }
     PrintRunState& runState() { return run_; }
 
 private:
@@ -253,13 +253,13 @@ private:
     QString historyKey(const model::Routine& routine) const;
 
     platform::IPrintSurface& surface_;
-    PageSetup& setup_;
+    config::PageSetup& setup_;
     const config::Options& options_;
     config::SuppressibleMessages& warnings_;
     platform::IMessageBox& messages_;
     model::DiagLog* log_;
     platform::RunEnvironment environment_;
-    PrintDevice printer_;
+    config::PrintDevice printer_;
     PrintRunState run_;
     PageFrame frame_;
     LinePrinter lines_;

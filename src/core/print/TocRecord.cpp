@@ -1,9 +1,9 @@
 #include "print/TocRecord.h"
 
 #include "config/Ini.h"
+#include "config/PageSetup.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
-#include "print/PageSetup.h"
 
 #include <QStringList>
 
@@ -11,6 +11,8 @@
 #include <cmath>
 
 namespace quillon::print {
+
+using config::twelveHourTime;
 
 using model::trimBlanks;
 

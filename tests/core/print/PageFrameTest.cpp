@@ -88,7 +88,7 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         {false, Image, 125, 0, 3, 0}, {false, Sub, 3, 0, 3, 5.0}}; // margins of 5 inches leave less than one line, which counts as one
     for (const auto& [duplex, kind, lines, imagePages, pages, margins] : estimates) {
         PrintBench b;
-        b.setup.margins[kTop] = b.setup.margins[kBottom] = margins;
+        b.setup.margins[quillon::config::kTop] = b.setup.margins[quillon::config::kBottom] = margins;
         b.setup.duplex = duplex;
         b.compute();
         quillon::model::Routine routine;

@@ -1,10 +1,10 @@
 #pragma once
+#include "config/PageSetup.h"
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "platform/MessageBox.h"
 #include "print/LinePrinter.h"
 #include "print/PageFrame.h"
-#include "print/PageSetup.h"
 #include "support/RecordingPrintSurface.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
@@ -16,8 +16,8 @@ namespace quillon::test {
 struct PrintBench {
     using Op = RecordingPrintSurface::Op;
     RecordingPrintSurface surface;
-    print::PageSetup setup;
-    print::PrintDevice printer {surface, setup};
+    config::PageSetup setup;
+    config::PrintDevice printer {surface, setup};
     print::PrintRunState run;
     print::PageFrame frame {printer, run};
     Fixture fx;
@@ -33,7 +33,7 @@ struct PrintBench {
         for (int i = 0; i < 10; ++i)
             lines.colours[size_t(i)] = quint32(1000 + i); // recognisable stand-ins
     }
-    const print::PageGeometry& compute()
+    const config::PageGeometry& compute()
     {
         printer.computePageGeometry(true);
         return printer.geometry();

@@ -1,4 +1,4 @@
-#include "print/PageSetup.h"
+#include "config/PageSetup.h"
 
 #include <cmath>
 
@@ -11,11 +11,11 @@
 
 #include <algorithm>
 
-namespace quillon::print {
+namespace quillon::config {
 
 using platform::IPrintSurface;
 
-PageSetup PageSetup::fromOptions(const config::Options& options)
+PageSetup PageSetup::fromOptions(const Options& options)
 {
     namespace opt = config::opt;
     PageSetup setup;
@@ -242,7 +242,7 @@ QString PrintDevice::outputTargetDescription() const
         + (setup_.duplex ? QStringLiteral("and printing Duplex.)") : QStringLiteral("and printing Simplex.)"));
 }
 
-void restorePrintingSetup(PrintDevice& printer, config::Options& options, platform::IMessageBox& box)
+void restorePrintingSetup(PrintDevice& printer, Options& options, platform::IMessageBox& box)
 {
     PageSetup& setup = printer.setup();
     platform::IPrintSurface& surface = printer.surface();
@@ -287,4 +287,4 @@ void restorePrintingSetup(PrintDevice& printer, config::Options& options, platfo
     printer.applyPageSetup();
 }
 
-} // namespace quillon::print
+} // namespace quillon::config

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace quillon::print;
+using namespace quillon::config;
 using quillon::test::PrintBench;
 using Op = quillon::test::RecordingPrintSurface::Op;
 

@@ -5,15 +5,14 @@
 #include <array>
 #include <functional>
 
-namespace quillon::config {
-class Options;
-}
 namespace quillon::platform {
 class IPrintSurface;
 class IMessageBox;
 } // namespace quillon::platform
 
-namespace quillon::print {
+namespace quillon::config {
+
+class Options;
 
 inline constexpr double kTwipsPerInch = 1440.0;
 inline constexpr double kTwipsPerPoint = 20.0;
@@ -40,7 +39,7 @@ struct PageSetup {
     double workingRight = 0.5;
     int tabWidthSetting = 4; // the editor's tab width as configured (1..32)
 
-    static PageSetup fromOptions(const config::Options& options);
+    static PageSetup fromOptions(const Options& options);
 };
 
 // Binder reduces the width for edges 1, 5 and 6, the height for the others.
@@ -110,6 +109,6 @@ private:
 // What the device cannot take is told ("Output Target Not Changed", "Font Not Changed",
 // "Font Size Not Changed") and replaced, in the set-up and the options, by what it has.
 // The options are not saved here.
-void restorePrintingSetup(PrintDevice& printer, config::Options& options, platform::IMessageBox& box);
+void restorePrintingSetup(PrintDevice& printer, Options& options, platform::IMessageBox& box);
 
-} // namespace quillon::print
+} // namespace quillon::config
