@@ -175,11 +175,6 @@ bool isPublicNonVariableDeclaration(QStringView u)
     return isOneOf(first, kGlobalWords) && isOneOf(second, kNonVariableWords) && second != QLatin1StringView("CONST");
 }
 
-bool isEnumStart(QStringView u)
-{
-    return stripKeywords(u, kScopeKeywords).startsWith(QLatin1StringView("ENUM "));
-}
-
 // Headers as the symbol scan reads them (see ProcedureHeaderRules).
 constexpr model::ProcedureHeaderRules kHeaderRules {.anyModifierOrder = true, .propertyNeedsAccessor = true};
 
@@ -459,6 +454,8 @@ void registerByRefParameters(KeyedMap<NameSet>& byRef, QStringView header, const
     }
 }
 
+using Place = model::MemberBlockTracker::Place;
+
 // One file's symbol scan, a line at a time. Declarations count up to the first procedure
 // header; below it only headers matter: variables declared there are local.
 class FileScan {
@@ -478,28 +475,25 @@ public:
         // which costs most here, is left for those that do.
         // Both readers of the line's start pass over its indentation: it is skipped once here.
         const QStringView indented = trimLeadingBlanks(raw);
-        const bool member = blocks_.inBlock(indented);
+        const Place place = blocks_.place(indented);
         const bool mayCount =
             inDeclarations_ || headerContinued_ || model::procedureKeywordEnd(indented, kHeaderRules) >= 0;
         const QStringView text = mayCount ? trimBlanks(model::withoutComment(raw)) : QStringView();
         if (!text.isEmpty())
-            addCode(text, member);
-        skipCommentContinuation_ =
-            trimLeadingBlanks(raw).startsWith(QLatin1Char('\'')) && endsInMarker(trimTrailingBlanks(raw));
+            addCode(text, place);
+        skipCommentContinuation_ = indented.startsWith(QLatin1Char('\'')) && endsInMarker(trimTrailingBlanks(raw));
     }
 
     FileSymbols found;
 
 private:
-    // text: the trimmed code of a line, not empty.
-    // member: the line belongs to a Type or Enum block, so it is no header whatever it reads.
-    void addCode(QStringView text, bool member)
+    // text: the trimmed code of a line, not empty. A line of a Type or Enum block is no header
+    // whatever it reads; of those only an Enum's members declare something: constants.
+    void addCode(QStringView text, Place place)
     {
         const bool continues = endsInMarker(text);
-        if (inDeclarations_ && inEnum_) {
-            if (startsWithUpper(text, QLatin1StringView("END ENUM")))
-                inEnum_ = false;
-            else
+        if (place != Place::Outside) {
+            if (inDeclarations_ && place == Place::Member && blocks_.inEnum())
                 addName(found.consts, cutBefore(trimBlanks(cutBefore(text, u'=')), kBlank));
         } else if (inDeclarations_ && declarationContinued_) {
             continueDeclaration(text, continues);
@@ -511,8 +505,7 @@ private:
                 headerContinued_ = false;
                 header_.clear();
             }
-        } else if (const qsizetype keywordEnd = member ? -1 : model::procedureKeywordEnd(text, kHeaderRules);
-                   keywordEnd >= 0) {
+        } else if (const qsizetype keywordEnd = model::procedureKeywordEnd(text, kHeaderRules); keywordEnd >= 0) {
             addName(found.procedures, procedureNameOf(text.sliced(keywordEnd)));
             if (continues) {
                 header_ = text.toString();
@@ -528,9 +521,7 @@ private:
 
     void addDeclarationLine(QStringView text, const QString& u, bool continues)
     {
-        if (isEnumStart(u)) {
-            inEnum_ = true;
-        } else if (isPublicNonVariableDeclaration(u)) {
+        if (isPublicNonVariableDeclaration(u)) {
             // Public Type, Enum, Declare, Event or procedure: no variable
         } else if (continues
             && (isConstantDeclaration(u) || isGlobalDeclaration(u) || isModuleVariableDeclaration(u))) {
@@ -568,7 +559,6 @@ private:
     const QString& filePath_;
     model::MemberBlockTracker blocks_;
     bool inDeclarations_ = true;
-    bool inEnum_ = false;
     bool declarationContinued_ = false;
     QString declaration_;
     QString declarationFirstLine_;

@@ -2,6 +2,7 @@
 
 #include "model/ExchangeSort.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 
 #include <algorithm>
 
@@ -158,12 +159,10 @@ bool isProcedureStart(QStringView line)
 
 namespace {
 
+// VB names may hold the code page's letters beside the scanner's ASCII identifier characters.
 bool isNameChar(QChar c)
 {
-    const char16_t u = c.unicode();
-    if (u < 128)
-        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
-    return c.isLetterOrNumber();
+    return isIdentifierChar(c) || (c.unicode() >= 128 && c.isLetterOrNumber());
 }
 
 QStringView firstName(QStringView text)
@@ -181,47 +180,37 @@ qsizetype skipSpaces(QStringView text, qsizetype i)
     return i;
 }
 
-// A whole word, ignoring case; upper is ASCII upper case.
-bool isWord(QStringView word, const char* upper)
-{
-    const qsizetype n = qsizetype(qstrlen(upper));
-    if (word.size() != n)
-        return false;
-    for (qsizetype k = 0; k < n; ++k) {
-        if ((word[k].unicode() & ~char16_t(0x20)) != char16_t(upper[k]))
-            return false;
-    }
-    return true;
-}
+enum class Block { None, Type, Enum };
 
 // "[Public|Private] Type|Enum NAME": the words are read as words, so that each of the file's
 // lines, which all pass here, costs a scan of its first word or two.
-bool isBlockHeader(QStringView line)
+Block blockHeader(QStringView line)
 {
     qsizetype i = skipSpaces(line, 0);
     const char16_t first = i < line.size() ? char16_t(line[i].unicode() & ~0x20) : 0;
     if (first != u'P' && first != u'T' && first != u'E')
-        return false;
+        return Block::None;
     QStringView word = firstName(line.sliced(i));
-    if (isWord(word, "PUBLIC") || isWord(word, "PRIVATE")) {
+    if (equalsNoCase(word, u"PUBLIC") || equalsNoCase(word, u"PRIVATE")) {
         i = skipSpaces(line, i + word.size());
         word = firstName(line.sliced(i));
     }
-    if (!isWord(word, "TYPE") && !isWord(word, "ENUM"))
-        return false;
+    const Block block = equalsNoCase(word, u"TYPE") ? Block::Type
+        : equalsNoCase(word, u"ENUM")               ? Block::Enum
+                                                    : Block::None;
     const qsizetype after = i + word.size();
     const qsizetype name = skipSpaces(line, after);
-    return name > after && !firstName(line.sliced(name)).isEmpty();
+    return name > after && !firstName(line.sliced(name)).isEmpty() ? block : Block::None;
 }
 
 bool isBlockEnd(QStringView line)
 {
     const qsizetype i = skipSpaces(line, 0);
     const QStringView end = firstName(line.sliced(i));
-    if (!isWord(end, "END"))
+    if (!equalsNoCase(end, u"END"))
         return false;
     const QStringView word = firstName(line.sliced(skipSpaces(line, i + end.size())));
-    return isWord(word, "TYPE") || isWord(word, "ENUM");
+    return equalsNoCase(word, u"TYPE") || equalsNoCase(word, u"ENUM");
 }
 
 // A member reads "NAME As TYPE", "NAME(BOUNDS) As TYPE" or "NAME = VALUE": after a keyword
@@ -237,21 +226,23 @@ bool isCertainHeader(QStringView line)
 
 } // namespace
 
-bool MemberBlockTracker::inBlock(QStringView line)
+MemberBlockTracker::Place MemberBlockTracker::place(QStringView line)
 {
     if (!open_) {
-        open_ = isBlockHeader(line);
-        return open_;
+        const Block block = blockHeader(line);
+        open_ = block != Block::None;
+        enum_ = block == Block::Enum;
+        return open_ ? Place::Header : Place::Outside;
     }
     if (isBlockEnd(line)) {
         open_ = false;
-        return true;
+        return Place::End;
     }
     if (isCertainHeader(line)) {
-        open_ = false;
-        return false;
+        open_ = enum_ = false;
+        return Place::Outside;
     }
-    return true;
+    return Place::Member;
 }
 
 QString procNameFromSignature(QStringView line)

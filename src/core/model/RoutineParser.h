@@ -29,11 +29,16 @@ bool isProcedureStart(QStringView line); // with the routine split's rules
 // does not swallow the procedures after it.
 class MemberBlockTracker {
 public:
-    // True for a block's header, its members and its End line.
-    bool inBlock(QStringView line);
+    // Where a line stands: outside any block, or a block's header, one of its members or its End.
+    enum class Place { Outside, Header, Member, End };
+    Place place(QStringView line);
+    bool inBlock(QStringView line) { return place(line) != Place::Outside; }
+    // The block of the last line is an Enum, whose members are constants.
+    bool inEnum() const { return enum_; }
 
 private:
     bool open_ = false;
+    bool enum_ = false;
 };
 QString procNameFromSignature(QStringView line);
 RoutineKind kindFromSignature(QStringView line);

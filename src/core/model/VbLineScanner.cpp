@@ -11,24 +11,6 @@ bool isBlankOrTab(char16_t c)
 }
 } // namespace
 
-bool isAsciiLetter(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-}
-
-bool isIdentifierChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return isAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
-}
-
-bool isTypeSuffix(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u == u'%' || u == u'&' || u == u'!' || u == u'#' || u == u'$' || u == u'@';
-}
-
 bool isStatementKeyword(const QString& upperWord)
 {
     static const QSet<QString> words = {"IF", "THEN", "ELSE", "ELSEIF", "END", "FOR", "NEXT", "DO", "LOOP", "WHILE",

@@ -8,11 +8,24 @@
 // (and, where the caller asks, from a Rem statement) to the end of the line.
 namespace quillon::model {
 
+// Every reader asks these of each character of a line: they are inline.
+inline bool isAsciiLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
 // Letters A-Z and a-z, digits and "_": the characters of a VB name.
-bool isIdentifierChar(QChar c);
-bool isAsciiLetter(QChar c);
+inline bool isIdentifierChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return isAsciiLetter(c) || (u >= u'0' && u <= u'9') || u == u'_';
+}
 // The type characters a name may end with: % & ! # $ @.
-bool isTypeSuffix(QChar c);
+inline bool isTypeSuffix(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u'%' || u == u'&' || u == u'!' || u == u'#' || u == u'$' || u == u'@';
+}
 
 // The statement and operator words that never name a variable or a procedure ("If", "Dim",
 // "ByVal", "Xor", ...), upper-cased. The symbol scan and the call scan each add words of their own.
