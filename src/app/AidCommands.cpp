@@ -144,10 +144,7 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
-    QStringList files;
-    for (const model::FilePtr& file : project.projectFileList)
-        files.append(file->filePath);
-    removeLeftWorkFiles(files, err);
+    removeLeftWorkFiles(model::filePaths(project.projectFileList), err);
     aids::TargetSelection selection;
     selection.files = chosenFiles(args, project);
     if (args.has(QStringLiteral("routines")))

@@ -478,10 +478,7 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     std::unique_ptr<platform::IPrintSurface> surface;
     if (!aidCanStart(aid, surface))
         return;
-    QStringList files;
-    for (const FilePtr& file : project_.projectFileList)
-        files.append(file->filePath);
-    removeLeftWorkFiles(files);
+    removeLeftWorkFiles(model::filePaths(project_.projectFileList));
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
     if (selection.isEmpty())

@@ -192,11 +192,8 @@ WorkSet buildWorkSet(
     model::KeyedMap<size_t> itemOf;
     if (selection.isAllProcedures()) {
         QStringList paths = selection.files;
-        if (paths.contains(kAllFilesMarker)) {
-            paths.clear();
-            for (const model::FilePtr& file : projectFiles)
-                paths.append(file->filePath);
-        }
+        if (paths.contains(kAllFilesMarker))
+            paths = model::filePaths(projectFiles);
         for (const QString& path : paths) {
             RoutineList editable;
             for (const RoutinePtr& routine : model::splitFileIntoRoutines(path, reader)) {

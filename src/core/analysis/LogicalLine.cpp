@@ -21,7 +21,7 @@ LogicalLine joinLogicalLine(const QStringList& lines, int first, int last)
         const bool hasNext = current < last;
         const bool nextQuote = hasNext && trimLeadingBlanks(lines[current + 1]).startsWith(u'"');
         if (t.endsWith(kLiteralJoint) && hasNext && nextQuote) {
-            joined.text += part.chopped(std::min<qsizetype>(5, part.size()));
+            joined.text += part.chopped(std::min(kLiteralJoint.size(), part.size()));
             glue = true;
         } else if (t.endsWith(QLatin1String(" _")) && hasNext) {
             // Only the underscore goes: the blank before it keeps "a And _" / "b" as "a And b".

@@ -88,4 +88,13 @@ QString listText(const Routine& routine, const RoutineLookup& findByKey)
         + routine.routineName;
 }
 
+QStringList filePaths(const FileList& files)
+{
+    QStringList paths;
+    paths.reserve(qsizetype(files.size()));
+    for (const FilePtr& file : files)
+        paths.append(file->filePath);
+    return paths;
+}
+
 } // namespace quillon::model

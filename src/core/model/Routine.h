@@ -2,6 +2,7 @@
 #include "model/KeyedMap.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -79,6 +80,8 @@ using RoutinePtr = std::shared_ptr<Routine>;
 using RoutineList = std::vector<RoutinePtr>;
 using FilePtr = std::shared_ptr<ProjectFile>;
 using FileList = std::vector<FilePtr>;
+// The files' full paths, in their order.
+QStringList filePaths(const FileList& files);
 
 inline const QString kEventHandlerPrefix = QStringLiteral("Event Handler:");
 

@@ -112,12 +112,12 @@ const QSet<QString>& builtInFunctions()
 int nameColour(const QString& name, const QString& previous, const QString& beforePrevious, QStringView line, int start,
     int end, const HighlightContext& context, bool skipRoutine, bool skipModule)
 {
-    // "As" after "Sub" is a Type member named Sub ("sUB As Long"), not a procedure's name.
+    // A keyword never names a procedure: "As" after "Sub" is a Type member named Sub.
     const bool declared = (previous == QLatin1String("SUB") || previous == QLatin1String("FUNCTION")
                               || ((previous == QLatin1String("LET") || previous == QLatin1String("GET")
                                       || previous == QLatin1String("SET"))
                                   && beforePrevious == QLatin1String("PROPERTY")))
-        && name != QLatin1String("AS");
+        && !model::isStatementKeyword(name);
     if (declared || builtInFunctions().contains(name))
         return colour::ProcedureName;
     const analysis::SymbolTable* symbols = context.symbols;
