@@ -16,13 +16,14 @@ namespace {
 class ErrorStreamMessageBox : public platform::IMessageBox {
 public:
     explicit ErrorStreamMessageBox(std::ostream& err) : err_(err) { }
-    platform::MessageResult showMessage(
-        platform::MessageIcon, const QString& title, const QString& text, platform::MessageButtons buttons) override
+    using platform::IMessageBox::showMessage;
+    platform::MessageResult showMessage(platform::MessageId id, platform::MessageIcon, const QString&,
+        const QString& text, platform::MessageButtons buttons) override
     {
         QString lines = text;
         lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         write(err_, QStringLiteral("quillon: ") + lines + QLatin1Char('\n'));
-        return platform::batchResultFor(title, buttons);
+        return platform::batchResultFor(id, buttons);
     }
     void showRequest(platform::MessageRequest& request) override
     {

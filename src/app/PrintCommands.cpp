@@ -124,7 +124,7 @@ int tabWidthArgument(const Arguments& args, int fallback)
 void giveLongLineAnswer(platform::BatchMessageBox& box, int longLineButton)
 {
     if (longLineButton >= 0)
-        box.givenAnswers.insert(print::kLongLineKey, longLineButton);
+        box.givenAnswers[platform::MessageId::LongLineAction] = longLineButton;
 }
 
 double numberArgument(const Arguments& args, const char* name, double low, double high)

@@ -1,49 +1,58 @@
 #include "platform/MessageBox.h"
 
-#include <QHash>
-
 namespace quillon::platform {
 
 namespace {
 
-// Messages whose first button would abandon or delete work, with the button that continues
-// safely instead. Every message not listed here is answered with its first button
-// (plain questions: Yes).
-const QHash<QString, int>& requestExceptions()
+// The button that answers a question when nobody is there to click: the first (Yes) where it
+// goes on working, else the one that continues safely. Each question is decided here by name,
+// so that a question added later is not answered before someone has decided how.
+int safeButton(MessageId id)
 {
-    static const QHash<QString, int> table = {
-        // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
-        {QStringLiteral("Long Line Action"), 1},
-        // "Yes" would leave the notes out of the summary: "No" prints them (--no-notes says Yes).
-        {QStringLiteral("TOC Notes"), 1},
-    };
-    return table;
-}
-
-const QHash<QString, MessageResult>& questionExceptions()
-{
-    // Answered Yes by the rule, which goes on working: "Move print history?" (keeps a moved
-    // procedure's history with it), "Duplex Unavailable" (prints simplex), "GDI Spool Size
-    // Reached" (the next batch) and "Procedure Too Large - Continuing In New File" (the next
-    // part of the procedure).
-    static const QHash<QString, MessageResult> table = {
-        // "Yes" would print the form image on paper at the default printer, which a script never asked for.
-        {QStringLiteral("Form Image Exceeds GDI Spool Size"), MessageResult::No},
-        // "Yes" ends the run so that the user can pick another target: a script keeps its target.
-        {QStringLiteral("Output Target Is Not .pdf"), MessageResult::No},
-        // "Yes" asks for the file name again, which a script that gave none would do forever.
-        {QStringLiteral("File Selection Cancelled"), MessageResult::No},
-    };
-    return table;
+    switch (id) {
+    case MessageId::LongLineAction:
+        return 1; // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
+    case MessageId::TocNotes:
+        return 1; // "Yes" would leave the notes out of the summary: "No" prints them (--no-notes says Yes).
+    case MessageId::FormImageExceedsSpoolSize:
+        return 1; // "Yes" would print the form image on paper at the default printer, which a script never asked for.
+    case MessageId::OutputTargetNotPdf:
+        return 1; // "Yes" ends the run so that the user can pick another target: a script keeps its target.
+    case MessageId::FileSelectionCancelled:
+        return 1; // "Yes" asks for the file name again, which a script that gave none would do forever.
+    case MessageId::DuplexUnavailable: // prints simplex
+    case MessageId::SpoolSizeReached: // the next batch
+    case MessageId::ProcedureTooLarge: // the next part of the procedure
+    case MessageId::MovePrintHistory: // keeps a moved procedure's history with it
+    case MessageId::ReestimateSpoolSize:
+    case MessageId::MarginsAdjustment:
+    case MessageId::PrinterScope:
+    case MessageId::MimicRequirements:
+    case MessageId::VariableFont:
+    case MessageId::SampleLineTooShort:
+    case MessageId::BinderMarginTooLarge:
+    case MessageId::LoopIndentation:
+    case MessageId::OptionsChangesPending:
+    case MessageId::ThemeColorChange:
+    case MessageId::ShowDefaultColor:
+    case MessageId::AcceptDefaultColor:
+    case MessageId::WrapRulesChangesPending:
+    case MessageId::ConfirmRestore:
+    case MessageId::ConfirmDelete:
+    case MessageId::ConfirmOutputTarget:
+    case MessageId::Information:
+        break;
+    }
+    return 0;
 }
 
 } // namespace
 
 int batchButtonFor(const MessageRequest& request)
 {
-    const auto it = requestExceptions().constFind(request.messageKey);
-    if (it != requestExceptions().constEnd() && request.isButtonShown(*it))
-        return *it;
+    const int safe = safeButton(request.id);
+    if (request.isButtonShown(safe))
+        return safe;
     for (int i = 0; i < int(request.buttons.size()); ++i) {
         if (request.isButtonShown(i))
             return i;
@@ -51,11 +60,11 @@ int batchButtonFor(const MessageRequest& request)
     return 0;
 }
 
-MessageResult batchResultFor(const QString& title, MessageButtons buttons)
+MessageResult batchResultFor(MessageId id, MessageButtons buttons)
 {
     if (buttons == MessageButtons::Ok)
         return MessageResult::Ok;
-    return questionExceptions().value(title, MessageResult::Yes);
+    return safeButton(id) == 0 ? MessageResult::Yes : MessageResult::No;
 }
 
 } // namespace quillon::platform

@@ -22,12 +22,12 @@ void DeferredMessageBox::keep(QString& text, QString& hidingParagraph)
 }
 
 MessageResult DeferredMessageBox::showMessage(
-    MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+    MessageId id, MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    Asked asked {Plain {icon, title, text, buttons}, QString()};
+    Asked asked {Plain {id, icon, title, text, buttons}, QString()};
     keep(std::get<Plain>(asked.what).text, asked.hidingParagraph);
     asked_.push_back(std::move(asked));
-    return answerer_ ? answerer_->showMessage(icon, title, text, buttons) : batchResultFor(title, buttons);
+    return answerer_ ? answerer_->showMessage(id, icon, title, text, buttons) : batchResultFor(id, buttons);
 }
 
 void DeferredMessageBox::showRequest(MessageRequest& request)
@@ -48,7 +48,7 @@ void DeferredMessageBox::replayInto(IMessageBox& box) const
 {
     for (const Asked& asked : asked_) {
         if (const Plain* plain = std::get_if<Plain>(&asked.what)) {
-            box.showMessage(plain->icon, plain->title, plain->text + asked.hidingParagraph, plain->buttons);
+            box.showMessage(plain->id, plain->icon, plain->title, plain->text + asked.hidingParagraph, plain->buttons);
         } else {
             MessageRequest request = std::get<MessageRequest>(asked.what);
             request.text += asked.hidingParagraph;

@@ -16,8 +16,9 @@ class DeferredMessageBox : public IMessageBox {
 public:
     explicit DeferredMessageBox(std::unique_ptr<IMessageBox> answerer = nullptr);
 
+    using IMessageBox::showMessage;
     MessageResult showMessage(
-        MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
+        MessageId id, MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons) override;
     void showRequest(MessageRequest& request) override;
 
     // Asks box everything this box was asked, in order; the answers box gives are not used.
@@ -26,6 +27,7 @@ public:
 
 private:
     struct Plain {
+        MessageId id;
         MessageIcon icon;
         QString title;
         QString text;

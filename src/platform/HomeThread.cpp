@@ -15,10 +15,10 @@ void callOnThreadOf(QObject* home, const std::function<void()>& call)
 }
 
 MessageResult HomeThreadMessageBox::showMessage(
-    MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+    MessageId id, MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
     MessageResult result = MessageResult::Ok;
-    callOnThreadOf(home_, [&] { result = box_.showMessage(icon, title, text, buttons); });
+    callOnThreadOf(home_, [&] { result = box_.showMessage(id, icon, title, text, buttons); });
     return result;
 }
 

@@ -18,7 +18,8 @@ class HomeThreadMessageBox : public IMessageBox {
 public:
     HomeThreadMessageBox(IMessageBox& box, QObject* home) : box_(box), home_(home) { }
 
-    MessageResult showMessage(MessageIcon icon, const QString& title, const QString& text,
+    using IMessageBox::showMessage;
+    MessageResult showMessage(MessageId id, MessageIcon icon, const QString& title, const QString& text,
         MessageButtons buttons = MessageButtons::Ok) override;
     void showRequest(MessageRequest& request) override;
 

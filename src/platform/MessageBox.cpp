@@ -112,9 +112,9 @@ void BatchMessageBox::writeSummary()
 }
 
 MessageResult BatchMessageBox::showMessage(
-    MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
+    MessageId id, MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    const MessageResult result = batchResultFor(title, buttons);
+    const MessageResult result = batchResultFor(id, buttons);
     const QString caption = buttons == MessageButtons::Ok ? QStringLiteral("OK")
         : result == MessageResult::Yes                    ? QStringLiteral("Yes")
                                                           : QStringLiteral("No");
@@ -124,7 +124,8 @@ MessageResult BatchMessageBox::showMessage(
 
 void BatchMessageBox::showRequest(MessageRequest& request)
 {
-    const int given = givenAnswers.value(request.messageKey, -1);
+    const auto found = givenAnswers.find(request.id);
+    const int given = found != givenAnswers.end() ? found->second : -1;
     request.clickedButton =
         given >= 0 && size_t(given) < request.buttons.size() && !request.buttons[size_t(given)].isEmpty()
         ? given
@@ -138,10 +139,10 @@ void BatchMessageBox::showRequest(MessageRequest& request)
 }
 
 MessageResult SilentMessageBox::showMessage(
-    MessageIcon, const QString& title, const QString& text, MessageButtons buttons)
+    MessageId id, MessageIcon, const QString&, const QString& text, MessageButtons buttons)
 {
     texts << text;
-    return batchResultFor(title, buttons);
+    return batchResultFor(id, buttons);
 }
 
 void SilentMessageBox::showRequest(MessageRequest& request)

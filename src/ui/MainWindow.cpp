@@ -61,6 +61,7 @@ namespace quillon::ui {
 using namespace quillon::model;
 using platform::MessageButtons;
 using platform::MessageIcon;
+using platform::MessageId;
 using platform::MessageResult;
 
 namespace {
@@ -1119,7 +1120,8 @@ void MainWindow::confirmPrintUserManual()
         + QStringLiteral("click <No> to exit and then use ")
         + quote(QStringLiteral("File | Print | SelectDefaultPrinter")) + QStringLiteral(" to change the ")
         + QStringLiteral("output target.");
-    if (box_.showMessage(MessageIcon::Question, QStringLiteral("Confirm Output Target"), text, MessageButtons::YesNo)
+    if (box_.showMessage(MessageId::ConfirmOutputTarget, MessageIcon::Question, QStringLiteral("Confirm Output Target"),
+            text, MessageButtons::YesNo)
             == MessageResult::Yes
         && printUserManual)
         printUserManual();

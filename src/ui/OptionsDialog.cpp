@@ -27,6 +27,7 @@ namespace quillon::ui {
 
 using platform::MessageButtons;
 using platform::MessageIcon;
+using platform::MessageId;
 using platform::MessageResult;
 
 namespace {
@@ -539,7 +540,7 @@ QWidget* OptionsDialog::faultyControl(const config::ValidationResult& result) co
 void OptionsDialog::exitWithoutSaving()
 {
     if (currentDraft() != original_
-        && box_.showMessage(MessageIcon::Question, QStringLiteral("Changes Pending"),
+        && box_.showMessage(MessageId::OptionsChangesPending, MessageIcon::Question, QStringLiteral("Changes Pending"),
                QStringLiteral("Changes are pending.  Do you want to exit without accepting the changes?"),
                MessageButtons::YesNo)
             != MessageResult::Yes)
@@ -586,7 +587,8 @@ void OptionsDialog::changeColor(int index)
     if (!chosen.isValid())
         return;
     if (index == config::kColorCount - 1
-        && box_.showMessage(MessageIcon::Question, QStringLiteral("Color Change Verification"),
+        && box_.showMessage(MessageId::ThemeColorChange, MessageIcon::Question,
+               QStringLiteral("Color Change Verification"),
                QStringLiteral("Do you accept this color as the new theme color?"), MessageButtons::YesNo)
             != MessageResult::Yes)
         return;
@@ -599,7 +601,7 @@ bool OptionsDialog::offerDefaultColor(int index)
     const qint32 current = draft_.colors[size_t(index)];
     const qint32 standard = config::defaultColor(index);
     if (current == standard
-        || box_.showMessage(MessageIcon::Question, QStringLiteral("Color Options"),
+        || box_.showMessage(MessageId::ShowDefaultColor, MessageIcon::Question, QStringLiteral("Color Options"),
                QStringLiteral("The element you selected has a new default highlight color, which differs from the ")
                    + QStringLiteral("color you have now.  Do you want to see it?  Click <No> to go straight to ")
                    + QStringLiteral("the color picker."),
@@ -607,7 +609,7 @@ bool OptionsDialog::offerDefaultColor(int index)
             != MessageResult::Yes)
         return false;
     showColor(index, standard);
-    if (box_.showMessage(MessageIcon::Question, QStringLiteral("Accept Color Change"),
+    if (box_.showMessage(MessageId::AcceptDefaultColor, MessageIcon::Question, QStringLiteral("Accept Color Change"),
             QStringLiteral("Do you want to keep this change. If you would like to accept the new default click ")
                 + QStringLiteral("<Yes>.  If you want to reject the change and now go to the color picker click <No>"),
             MessageButtons::YesNo)

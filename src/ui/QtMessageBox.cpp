@@ -27,8 +27,8 @@ QMessageBox::Icon standardIcon(platform::MessageIcon icon)
 
 } // namespace
 
-platform::MessageResult QtMessageBox::showMessage(
-    platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons)
+platform::MessageResult QtMessageBox::showMessage(platform::MessageId, platform::MessageIcon icon, const QString& title,
+    const QString& text, platform::MessageButtons buttons)
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

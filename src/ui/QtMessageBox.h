@@ -19,8 +19,9 @@ public:
     void setThemeColor(qint64 value) { theme_ = value; }
     qint64 themeColor() const { return theme_; }
 
-    platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text,
-        platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
+    using platform::IMessageBox::showMessage;
+    platform::MessageResult showMessage(platform::MessageId id, platform::MessageIcon icon, const QString& title,
+        const QString& text, platform::MessageButtons buttons = platform::MessageButtons::Ok) override;
     void showRequest(platform::MessageRequest& request) override;
 
 private:

@@ -20,6 +20,7 @@ namespace quillon::ui {
 
 using platform::MessageButtons;
 using platform::MessageIcon;
+using platform::MessageId;
 using platform::MessageResult;
 
 namespace {
@@ -138,7 +139,7 @@ void RestoreBackupsDialog::restoreChosen()
         return;
     }
     restorer_.keepCurrentVersion = !skipBackup_->isChecked();
-    if (box_.showMessage(MessageIcon::Question, aids::kConfirmRestoreTitle,
+    if (box_.showMessage(MessageId::ConfirmRestore, MessageIcon::Question, aids::kConfirmRestoreTitle,
             restorer_.confirmationText(entries_, chosen), MessageButtons::YesNo)
         != MessageResult::Yes)
         return;
@@ -154,7 +155,7 @@ void RestoreBackupsDialog::deleteChosen()
         box_.showMessage(MessageIcon::Information, aids::kNothingSelectedTitle, aids::kSelectToDeleteText);
         return;
     }
-    if (box_.showMessage(MessageIcon::Exclamation, aids::kConfirmDeleteTitle,
+    if (box_.showMessage(MessageId::ConfirmDelete, MessageIcon::Exclamation, aids::kConfirmDeleteTitle,
             aids::BackupRestorer::deleteConfirmationText(entries_, chosen), MessageButtons::YesNo)
         != MessageResult::Yes)
         return;

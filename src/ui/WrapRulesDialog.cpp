@@ -23,6 +23,7 @@ namespace quillon::ui {
 
 using platform::MessageButtons;
 using platform::MessageIcon;
+using platform::MessageId;
 using platform::MessageResult;
 
 namespace {
@@ -214,7 +215,8 @@ bool WrapRulesDialog::saveAndExit()
 void WrapRulesDialog::reject()
 {
     if (changesPending_
-        && box_.showMessage(MessageIcon::Question, QStringLiteral("Changes Are Pending"),
+        && box_.showMessage(MessageId::WrapRulesChangesPending, MessageIcon::Question,
+               QStringLiteral("Changes Are Pending"),
                QStringLiteral("Changes have been made.  Dou you want to Exit ")
                    + QStringLiteral("without saving changes?"),
                MessageButtons::YesNo)

@@ -4,11 +4,11 @@ namespace quillon::test {
 
 using namespace quillon::platform;
 
-MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
+MessageResult ScriptedMessageBox::showMessage(MessageId id, MessageIcon icon, const QString& title, const QString& text, MessageButtons buttons)
 {
-    shown.push_back({icon, title, text, buttons, false, {}});
+    shown.push_back({id, icon, title, text, buttons, false, {}});
     if (results.empty())
-        return batchResultFor(title, buttons);
+        return batchResultFor(id, buttons);
     const MessageResult result = results.front();
     results.pop_front();
     return result;
@@ -16,7 +16,7 @@ MessageResult ScriptedMessageBox::showMessage(MessageIcon icon, const QString& t
 
 void ScriptedMessageBox::showRequest(MessageRequest& request)
 {
-    shown.push_back({MessageIcon::None, request.title, request.text, MessageButtons::Ok, true, request});
+    shown.push_back({request.id, MessageIcon::None, request.title, request.text, MessageButtons::Ok, true, request});
     RequestAnswer answer {batchButtonFor(request), platform::SuppressChoice::Never, request.inputText};
     if (!answers.empty()) {
         answer = answers.front();

@@ -13,6 +13,7 @@ namespace quillon::test {
 class ScriptedMessageBox : public platform::IMessageBox {
 public:
     struct Shown {
+        platform::MessageId id = platform::MessageId::Information; // a request's too
         platform::MessageIcon icon = platform::MessageIcon::None;
         QString title;
         QString text;
@@ -26,7 +27,9 @@ public:
         platform::SuppressChoice suppressChoice = platform::SuppressChoice::Never;
         QString inputText;
     };
-    platform::MessageResult showMessage(platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons) override;
+    using platform::IMessageBox::showMessage;
+    platform::MessageResult showMessage(
+        platform::MessageId id, platform::MessageIcon icon, const QString& title, const QString& text, platform::MessageButtons buttons) override;
     void showRequest(platform::MessageRequest& request) override;
 
     std::deque<platform::MessageResult> results;

@@ -17,6 +17,7 @@
 using namespace quillon::ui;
 using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
+using quillon::platform::MessageId;
 using quillon::platform::MessageRequest;
 using quillon::platform::MessageResult;
 using quillon::test::onModal;
@@ -210,7 +211,7 @@ TEST(QtMessageBoxTest, PlainMessagesUseTheStandardBox)
             ASSERT_NE(message->button(c.answer), nullptr);
             QTest::mouseClick(message->button(c.answer), Qt::LeftButton);
         });
-        EXPECT_EQ(QtMessageBox().showMessage(c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
+        EXPECT_EQ(QtMessageBox().showMessage(MessageId::ReestimateSpoolSize, c.icon, "GDI Spool Size", "Re-estimate?\r\nNow.", c.buttons), c.result);
         EXPECT_EQ(seen, (QStringList {"GDI Spool Size", "Re-estimate?\nNow.", QString::number(c.shown)}));
     }
 }

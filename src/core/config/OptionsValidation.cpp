@@ -14,6 +14,7 @@ namespace quillon::config {
 using model::kCrLf;
 using model::quote;
 using platform::MessageIcon;
+using platform::MessageId;
 
 const char* const kMarginNames[5] = {"Left", "Right", "Top", "Bottom", "Binder"};
 
@@ -187,8 +188,8 @@ private:
     }
     platform::IMessageBox& box() const { return messages_.box(); }
     // A warning of the box with free buttons, answered "Yes" (0) or "No" (1).
-    int askYesNo(
-        const QString& key, const QString& title, MessageIcon icon, const QString& text, bool allowSuppress = true);
+    int askYesNo(MessageId id, const QString& key, const QString& title, MessageIcon icon, const QString& text,
+        bool allowSuppress = true);
     PageSetup pageSetup() const;
     // The listing's font, in which widths are measured.
     void useBodyFont()
@@ -227,9 +228,10 @@ private:
 };
 
 int Validation::askYesNo(
-    const QString& key, const QString& title, MessageIcon icon, const QString& text, bool allowSuppress)
+    MessageId id, const QString& key, const QString& title, MessageIcon icon, const QString& text, bool allowSuppress)
 {
     Warning warning;
+    warning.id = id;
     warning.key = key;
     warning.title = title;
     warning.icon = icon;
@@ -372,7 +374,7 @@ bool Validation::checkPrinterScope()
         + kCrLf + QStringLiteral("Click <Yes> to switch the printer scope back to ")
         + quote(QStringLiteral("System Default")) + QStringLiteral(", or <No> to return to the options and ")
         + QStringLiteral("choose another output target.");
-    if (askYesNo(key, key, MessageIcon::Question, text) != 0)
+    if (askYesNo(MessageId::PrinterScope, key, key, MessageIcon::Question, text) != 0)
         return fail(CheckPrinterScope);
     draft_.printerScope = true;
     result_.changes << QStringLiteral("Printer Scope: switched back to System Default");
@@ -391,7 +393,8 @@ bool Validation::checkMimicRequirements()
         + QStringLiteral("    3 - a copy of the longest code line you expect to print without wrapping is ")
         + QStringLiteral("entered under ") + quote(QStringLiteral("Typical Longest Code Line:")) + QStringLiteral(".")
         + kCrLf + kCrLf + QStringLiteral("Do you want to continue?");
-    return askYesNo(key, key, MessageIcon::Exclamation, text) == 0 || fail(CheckMimicRequirements);
+    return askYesNo(MessageId::MimicRequirements, key, key, MessageIcon::Exclamation, text) == 0
+        || fail(CheckMimicRequirements);
 }
 
 bool Validation::checkMonospace()
@@ -408,8 +411,8 @@ bool Validation::checkMonospace()
         + QStringLiteral("The results will be unpredictable when any code line is longer than ")
         + QStringLiteral("the code test line because it contains a greater portion of ") + QStringLiteral("Wider")
         + QStringLiteral(" characters,  Do you want to continue?");
-    return askYesNo(QStringLiteral("Variable Font Warning"), QStringLiteral("Mimic Requirement Issue"),
-               MessageIcon::Exclamation, text)
+    return askYesNo(MessageId::VariableFont, QStringLiteral("Variable Font Warning"),
+               QStringLiteral("Mimic Requirement Issue"), MessageIcon::Exclamation, text)
         == 0
         || fail(CheckMonospace);
 }
@@ -434,7 +437,7 @@ bool Validation::checkSampleLine()
         + QStringLiteral("without wrapping is less than 5 inches long in the selected font, which seems ")
         + QStringLiteral("unusually short for the IDE code editor.") + kCrLf + kCrLf
         + QStringLiteral("Do you want to continue without adjusting it?");
-    return askYesNo(key, key, MessageIcon::Question, text) == 0 || fail(CheckSampleLine);
+    return askYesNo(MessageId::SampleLineTooShort, key, key, MessageIcon::Question, text) == 0 || fail(CheckSampleLine);
 }
 
 bool Validation::checkBinderSize()
@@ -448,8 +451,8 @@ bool Validation::checkBinderSize()
         + QStringLiteral("margins reduce the width of the available print area, which may ")
         + QStringLiteral("result in other margin warnings.  Do you want to continue with ")
         + QStringLiteral("the binder margin value currently shown in User Options?");
-    return askYesNo(QStringLiteral("Binder Margin Too Large"), QStringLiteral("Binder Margin May Be Too Large"),
-               MessageIcon::Question, text)
+    return askYesNo(MessageId::BinderMarginTooLarge, QStringLiteral("Binder Margin Too Large"),
+               QStringLiteral("Binder Margin May Be Too Large"), MessageIcon::Question, text)
         == 0
         || fail(CheckBinderSize);
 }
@@ -521,6 +524,7 @@ bool Validation::offerFittedMargins(const MarginFit& fit)
     const double left = fit.left / kTwipsPerInch;
     const double right = fit.right / kTwipsPerInch;
     Warning question;
+    question.id = MessageId::MarginsAdjustment;
     question.key = QStringLiteral("Margins Adjustment Needed");
     question.title = question.key;
     question.icon = MessageIcon::Question;
@@ -564,8 +568,8 @@ bool Validation::checkBrackets()
         + QStringLiteral("connecting lines between loop starts and loop ends will overlap ")
         + QStringLiteral("for nested loops and not provide the clarity you seek.") + kCrLf + kCrLf
         + QStringLiteral("Do you want to continue?");
-    return askYesNo(QStringLiteral("Bracket Message Warning"), QStringLiteral("Loop Indentation Needed"),
-               MessageIcon::Question, text)
+    return askYesNo(MessageId::LoopIndentation, QStringLiteral("Bracket Message Warning"),
+               QStringLiteral("Loop Indentation Needed"), MessageIcon::Question, text)
         == 0
         || fail(CheckBrackets);
 }

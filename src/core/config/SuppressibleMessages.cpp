@@ -51,6 +51,7 @@ void SuppressibleMessages::setMenuEntry(int index, const QString& caption)
 
 void SuppressibleMessages::resetRequest()
 {
+    request.id = platform::MessageId::Information;
     request.title.clear();
     request.text.clear();
     request.inputLabel.clear();
@@ -200,6 +201,7 @@ int SuppressibleMessages::ask(const Warning& warning)
         return request.clickedButton;
     }
     resetRequest();
+    request.id = warning.id;
     request.position = warning.position;
     request.icon = warning.icon;
     request.title = warning.title;

@@ -9,6 +9,7 @@ namespace quillon::config {
 
 // One warning of the program, for the calling sequence of the box with free buttons.
 struct Warning {
+    platform::MessageId id = platform::MessageId::Information; // what answers it when nobody clicks
     QString key; // identifies the message for hiding; no key may be contained in another
     QString title; // the heading
     platform::MessageIcon icon = platform::MessageIcon::Exclamation;

@@ -309,6 +309,7 @@ void LinePrinter::longLineAction(const QString& line, const model::Routine* rout
         } else {
             ++run_.overLongLines;
             config::Warning question;
+            question.id = platform::MessageId::LongLineAction;
             question.key = kLongLineKey;
             question.title = QStringLiteral("Long Line Action");
             question.icon = platform::MessageIcon::Exclamation;

@@ -168,7 +168,8 @@ bool askToReestimate(platform::IMessageBox& box, const SpoolFont& estimatedFor, 
     const bool sameName = estimatedFor.name.trimmed().compare(current.name.trimmed(), Qt::CaseInsensitive) == 0;
     if (sameName && estimatedFor.size == current.size)
         return false;
-    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size"),
+    return box.showMessage(platform::MessageId::ReestimateSpoolSize, platform::MessageIcon::Question,
+               QStringLiteral("GDI Spool Size"),
                QStringLiteral("Your font settings have changed since the GDI Spool Size was last estimated. "
                               "Do you want to re-estimate the GDI Spool Size for the current font?"),
                platform::MessageButtons::YesNo)
@@ -320,7 +321,7 @@ bool askContinueOversize(platform::IMessageBox& box, int partNumber)
         + QStringLiteral(".  The suggested file name includes the part number to help you locate connected files.  You "
                          "may accept the suggested name or change it.")
         + kCrLf + QStringLiteral("Press <No> to abandon printing of the remaining parts of this procedure.");
-    return box.showMessage(platform::MessageIcon::Question,
+    return box.showMessage(platform::MessageId::ProcedureTooLarge, platform::MessageIcon::Question,
                QStringLiteral("Procedure Too Large - Continuing In New File"), text, platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
@@ -335,8 +336,8 @@ bool askNextBatch(platform::IMessageBox& box, int firstSent, int lastSent, int t
             "Press <Yes> to continue printing the next batch of selected procedures.  The procedures already "
             "sent will be unselected and you will be asked for a new file name.")
         + kCrLf + QStringLiteral("Press <No> to abandon further procedure printing.");
-    return box.showMessage(platform::MessageIcon::Question, QStringLiteral("GDI Spool Size Reached"), text,
-               platform::MessageButtons::YesNo)
+    return box.showMessage(platform::MessageId::SpoolSizeReached, platform::MessageIcon::Question,
+               QStringLiteral("GDI Spool Size Reached"), text, platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }
 
@@ -593,8 +594,8 @@ FormImageRoute chooseFormImageRoute(platform::IMessageBox& box, const QString& i
             "file (a drawn image cannot be split across files the way a large procedure can).")
         + kCrLf + QStringLiteral("All other selected procedures will continue to be sent to the file.") + kCrLf
         + QStringLiteral("Send this form image to the default printer instead?");
-    if (box.showMessage(platform::MessageIcon::Question, QStringLiteral("Form Image Exceeds GDI Spool Size"), question,
-            platform::MessageButtons::YesNo)
+    if (box.showMessage(platform::MessageId::FormImageExceedsSpoolSize, platform::MessageIcon::Question,
+            QStringLiteral("Form Image Exceeds GDI Spool Size"), question, platform::MessageButtons::YesNo)
         != platform::MessageResult::Yes)
         return {};
     const QString device = defaultDeviceSetting.section(QLatin1Char(','), 0, 0).trimmed();

@@ -192,8 +192,8 @@ bool PrintRun::askPrintWithoutDuplex(const platform::PrinterInfo& device)
         text += QStringLiteral("If you continue then printing will default ")
             + QStringLiteral("to Simplex.  Do you want to continue printing?");
     }
-    return messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("Duplex Unavailable"), text,
-               platform::MessageButtons::YesNo)
+    return messages_.showMessage(platform::MessageId::DuplexUnavailable, platform::MessageIcon::Question,
+               QStringLiteral("Duplex Unavailable"), text, platform::MessageButtons::YesNo)
         != platform::MessageResult::No;
 }
 
@@ -343,8 +343,8 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
         }
         const QString text = QStringLiteral("The file save dialog was closed without selecting a file.") + kCrLf + kCrLf
             + QStringLiteral("Click <Yes> to try again or <No> to abandon the print run.");
-        if (messages_.showMessage(platform::MessageIcon::Question, QStringLiteral("File Selection Cancelled"), text,
-                platform::MessageButtons::YesNo)
+        if (messages_.showMessage(platform::MessageId::FileSelectionCancelled, platform::MessageIcon::Question,
+                QStringLiteral("File Selection Cancelled"), text, platform::MessageButtons::YesNo)
             != platform::MessageResult::Yes)
             return QString();
     }
@@ -721,7 +721,7 @@ bool PrintRun::askForPdfTarget(const platform::PrinterInfo& device)
         + QStringLiteral("combined into the single file you name.  Otherwise, ")
         + QStringLiteral("large volume output will be split into separate files.") + kCrLf + kCrLf
         + QStringLiteral("Do you want to change the output target?");
-    return messages_.showMessage(platform::MessageIcon::Question,
+    return messages_.showMessage(platform::MessageId::OutputTargetNotPdf, platform::MessageIcon::Question,
                QStringLiteral("Output Target Is Not ") + QStringLiteral(".pdf"), text, platform::MessageButtons::YesNo)
         == platform::MessageResult::Yes;
 }

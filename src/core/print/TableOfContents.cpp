@@ -303,9 +303,9 @@ StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::
             const QStringList files = directory.filesWithProcedure(procedure, parts->file);
             if (files.size() == 1) {
                 ++report.asked;
-                const platform::MessageResult answer =
-                    box.showMessage(platform::MessageIcon::Question, QStringLiteral("Move print history?"),
-                        moveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
+                const platform::MessageResult answer = box.showMessage(platform::MessageId::MovePrintHistory,
+                    platform::MessageIcon::Question, QStringLiteral("Move print history?"),
+                    moveQuestion(*parts, files.front()), platform::MessageButtons::YesNo);
                 if (answer == platform::MessageResult::Yes) {
                     const QString newKey = files.front() + QLatin1Char('|') + parts->procedure;
                     // The history moves; counts already taken from the routine where it is

@@ -271,6 +271,7 @@ void appendSummaryNotes(QStringList& lines, const Totals& project)
 bool askSuppressTocNotes(config::SuppressibleMessages& messages)
 {
     config::Warning question;
+    question.id = platform::MessageId::TocNotes;
     question.key = QStringLiteral("TOC Notes");
     question.title = QStringLiteral("TOC Notes Suppression");
     question.icon = platform::MessageIcon::Question;

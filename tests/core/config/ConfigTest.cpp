@@ -2,6 +2,7 @@
 #include "config/Session.h"
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
+#include "platform/DeferredMessageBox.h"
 #include "platform/PrinterDefaults.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
@@ -406,6 +407,34 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningIsWrittenOnceThenC
     EXPECT_EQ(batchButtonFor(request), 0);
     request.buttons = {"", "Continue", "", "", ""};
     EXPECT_EQ(batchButtonFor(request), 1);
+    // Questions reworded: the answer stays with the question, and a title that was an
+    // exception's gives another question no exception's answer.
+    const struct {
+        MessageId id;
+        const char* title;
+        int button; // of a Yes/No question: 0 Yes, 1 No
+    } reworded[] = {{MessageId::LongLineAction, "Line Too Wide", 1}, {MessageId::Information, "Long Line Action", 0}, {MessageId::TocNotes, "Notes", 1},
+        {MessageId::FormImageExceedsSpoolSize, "Form Image Too Large", 1}, {MessageId::OutputTargetNotPdf, "Not A PDF Printer", 1},
+        {MessageId::FileSelectionCancelled, "No File", 1}, {MessageId::DuplexUnavailable, "Output Target Is Not .pdf", 0},
+        {MessageId::SpoolSizeReached, "File Selection Cancelled", 0}};
+    for (const auto& r : reworded) {
+        SCOPED_TRACE(r.title);
+        request.id = r.id;
+        request.messageKey = request.title = r.title;
+        request.text = "Reworded.";
+        request.buttons = {"Yes", "No", "Cancel", "", ""};
+        BatchMessageBox batch;
+        batch.write = [](const QString&) {};
+        DeferredMessageBox deferred;
+        const MessageResult result = r.button == 0 ? MessageResult::Yes : MessageResult::No;
+        EXPECT_EQ(batch.showMessage(r.id, MessageIcon::Question, r.title, request.text, MessageButtons::YesNo), result);
+        EXPECT_EQ(deferred.showMessage(r.id, MessageIcon::Question, r.title, request.text, MessageButtons::YesNo), result);
+        deferred.showRequest(request);
+        EXPECT_EQ(request.clickedButton, r.button);
+        request.clickedButton = -1;
+        batch.showRequest(request);
+        EXPECT_EQ(request.clickedButton, r.button);
+    }
     // A message met `times` times: a long-line warning answered with `button`, or (-1) a plain
     // Yes/No question, told apart by its text.
     struct Met {
@@ -430,6 +459,7 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningIsWrittenOnceThenC
                 "Long Line Action (again): Line Start - b [answered Wrap]\n", "Duplex Unavailable: Two [answered Yes]\n",
                 "Duplex Unavailable (again): Two [answered Yes]\n"}},
     };
+    request.id = MessageId::LongLineAction;
     request.messageKey = request.title = "Long Line Action";
     request.buttons = {"Truncate", "Wrap", "Cancel", "", ""};
     for (const auto& c : cases) {
@@ -441,11 +471,11 @@ TEST(BatchMessageBoxTest, OnlyCaptionedButtonsCountAndAWarningIsWrittenOnceThenC
         for (const Met& m : std::span(met).first(c.metRows)) {
             for (int i = 0; i < m.times; ++i) {
                 if (m.button < 0) {
-                    box.showMessage(MessageIcon::Question, "Duplex Unavailable", m.text, MessageButtons::YesNo);
+                    box.showMessage(MessageId::DuplexUnavailable, MessageIcon::Question, "Duplex Unavailable", m.text, MessageButtons::YesNo);
                     continue;
                 }
                 request.text = QString(m.text) + "\r\n\r\nIf suppressed it is listed as \"Long Line Action\".";
-                box.givenAnswers.insert(request.messageKey, m.button);
+                box.givenAnswers[request.id] = m.button;
                 box.showRequest(request);
             }
         }
