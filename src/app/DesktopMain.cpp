@@ -149,7 +149,7 @@ bool isDesktopStart(const QStringList& args)
 QString desktopProjectPath(const QStringList& args)
 {
     for (const QString& arg : args) {
-        if (const QString path = projectArgument(arg); !path.isEmpty())
+        if (QString path = projectArgument(arg); !path.isEmpty())
             return path;
     }
     return QString();

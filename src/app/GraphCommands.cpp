@@ -13,7 +13,7 @@ namespace {
 // The --format value, the first of `known` when it is not given (throws Usage).
 QString formatArgument(const Arguments& args, const char* command, const QStringList& known)
 {
-    const QString format = args.has(QStringLiteral("format")) ? args.value(QStringLiteral("format")) : known.front();
+    QString format = args.has(QStringLiteral("format")) ? args.value(QStringLiteral("format")) : known.front();
     if (!known.contains(format)) {
         throw Usage {QString::fromLatin1(command) + QStringLiteral(" --format takes ") + known.join(QLatin1Char('|'))};
     }

@@ -10,16 +10,18 @@ namespace {
 int safeButton(MessageId id)
 {
     switch (id) {
+    // The second button, because the first would lose or abandon work.
+    // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
     case MessageId::LongLineAction:
-        return 1; // "Truncate" would drop the end of the line from the listing: "Wrap" keeps all of it.
+    // "Yes" would leave the notes out of the summary: "No" prints them (--no-notes says Yes).
     case MessageId::TocNotes:
-        return 1; // "Yes" would leave the notes out of the summary: "No" prints them (--no-notes says Yes).
+    // "Yes" would print the form image on paper at the default printer, which a script never asked for.
     case MessageId::FormImageExceedsSpoolSize:
-        return 1; // "Yes" would print the form image on paper at the default printer, which a script never asked for.
+    // "Yes" ends the run so that the user can pick another target: a script keeps its target.
     case MessageId::OutputTargetNotPdf:
-        return 1; // "Yes" ends the run so that the user can pick another target: a script keeps its target.
+    // "Yes" asks for the file name again, which a script that gave none would do forever.
     case MessageId::FileSelectionCancelled:
-        return 1; // "Yes" asks for the file name again, which a script that gave none would do forever.
+        return 1;
     case MessageId::DuplexUnavailable: // prints simplex
     case MessageId::SpoolSizeReached: // the next batch
     case MessageId::ProcedureTooLarge: // the next part of the procedure

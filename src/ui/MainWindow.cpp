@@ -674,7 +674,7 @@ QString MainWindow::chooseProjectFile()
             QStringLiteral("Unable to find or create the VBP directory ") + folder);
         return QString();
     }
-    const QString chosen = chooseProjectFileDialog ? chooseProjectFileDialog(folder) : QString();
+    QString chosen = chooseProjectFileDialog ? chooseProjectFileDialog(folder) : QString();
     if (chosen.isEmpty())
         return QString();
     session_.options.set(config::opt::VBPFolder, QFileInfo(chosen).absolutePath() + QLatin1Char('/'));

@@ -105,7 +105,7 @@ const QStringList& systemInfoTools()
 QString findSystemInfoTool(const QStringList& folders)
 {
     for (const QString& tool : systemInfoTools()) {
-        const QString path = QStandardPaths::findExecutable(tool, folders);
+        QString path = QStandardPaths::findExecutable(tool, folders);
         if (!path.isEmpty())
             return path;
     }

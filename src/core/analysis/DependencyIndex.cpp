@@ -368,7 +368,7 @@ QString DependencyIndex::resolve(const QString& moduleUpper, const QString& name
     const auto first = firstKeyByName_.constFind(nameUpper);
     if (first == firstKeyByName_.cend() && !moduleUpper.contains(QLatin1Char('|')))
         return QString();
-    const QString own = moduleUpper + QLatin1Char('|') + nameUpper;
+    QString own = moduleUpper + QLatin1Char('|') + nameUpper;
     if (routineMap_.contains(own))
         return own;
     return first == firstKeyByName_.cend() ? QString() : *first;

@@ -553,7 +553,7 @@ private:
         // Context boxes only surround what the page shows; names and markers keep to them as to
         // any container.
         items_->insert(id, item.shape == Shape::Line && !item.context ? item.line.bounds() : item.box);
-        plan_->items.push_back(std::move(item));
+        plan_->items.push_back(item);
     }
 
     void buildItems(int layer)
@@ -574,7 +574,7 @@ private:
                     item.box.x2 = std::min(item.box.x2, page_.x2);
                     item.box.y2 = std::min(item.box.y2, page_.y2);
                 }
-                addItem(std::move(item));
+                addItem(item);
                 listed[size_t(n)] = 1;
             }
         }
@@ -768,9 +768,10 @@ private:
         for (;; ++slotCursor_) {
             const long round = slotCursor_ / inBox;
             const long slot = slotCursor_ % inBox;
+            // Slots fill whole rows: the row is the integer quotient.
+            const long row = round < 2 ? slot / columns : (slotCursor_ - 2 * inBox) / columns;
             const double x = page_.x1 + double(slot % columns) * stepX;
-            const double y = round < 2 ? page_.y1 + double(slot / columns) * stepY
-                                       : page_.y2 + footer_ + double((slotCursor_ - 2 * inBox) / columns) * stepY;
+            const double y = (round < 2 ? page_.y1 : page_.y2 + footer_) + double(row) * stepY;
             const Rect r {x, y, x + width, y + height};
             if (round < 2 && (!page_.contains(r, 0) || r.overlaps(plan_->form) != (round == 1)))
                 continue;
@@ -921,7 +922,8 @@ CalloutList layOutCallouts(
         const int onPage = k % perPage;
         ListSlot slot;
         slot.page = k / perPage;
-        slot.x = (onPage / rows) * columnWidth;
+        const int column = onPage / rows;
+        slot.x = column * columnWidth;
         slot.y = firstRow + (onPage % rows) * list.rowHeight;
         slot.lastInColumn = onPage % rows == rows - 1 || k == count - 1;
         list.slots.push_back(slot);
@@ -1226,7 +1228,7 @@ void FormImageRenderer::printMenuTree(const FormLayout& layout, const QString& h
         const int level = drawnLevel(layout.menu(m));
         while (!open.empty() && open.back() > level)
             open.pop_back();
-        laterSibling[size_t(m)] = !open.empty() && open.back() == level;
+        laterSibling[size_t(m)] = char(!open.empty() && open.back() == level);
         if (open.empty() || open.back() != level)
             open.push_back(level);
     }

@@ -32,7 +32,7 @@ public:
 
     // A log past this size is moved aside to "<name>.old" before the next entry, so that
     // years of loads cannot fill the disk.
-    static constexpr qint64 kMaxBytes = 8 * 1024 * 1024;
+    static constexpr qint64 kMaxBytes = qint64(8) * 1024 * 1024;
 
 private:
     QString path_;

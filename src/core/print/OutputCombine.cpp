@@ -167,7 +167,7 @@ QString findCombineTool(const QString& programFolder, const QString& searchPath)
     for (const QString& entry : searchPath.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         if (!QDir::isAbsolutePath(entry))
             continue;
-        const QString candidate = QDir::cleanPath(entry) + QStringLiteral("/qpdf");
+        QString candidate = QDir::cleanPath(entry) + QStringLiteral("/qpdf");
         if (isExecutableFile(candidate))
             return candidate;
     }

@@ -99,7 +99,9 @@ bool TocRecord::isBlank() const
 double dateSerial(const QDateTime& when)
 {
     const qint64 days = kSerialEpoch.daysTo(when.date());
-    const double fraction = double(when.time().msecsSinceStartOfDay() / 1000) / double(kSecondsPerDay);
+    // Whole seconds: the stored serial keeps no milliseconds.
+    const int seconds = when.time().msecsSinceStartOfDay() / 1000;
+    const double fraction = double(seconds) / double(kSecondsPerDay);
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
@@ -251,7 +253,7 @@ QString tocKindText(const QString& key)
     if (contains(clean, " Function "))
         return kindText(RoutineKind::Function);
     for (const RoutineKind kind : {RoutineKind::PropertyLet, RoutineKind::PropertySet, RoutineKind::PropertyGet}) {
-        const QString property = kindText(kind);
+        QString property = kindText(kind);
         if (clean.contains(property))
             return property;
     }
