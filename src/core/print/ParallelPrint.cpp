@@ -3,7 +3,7 @@
 #include "model/DiagLog.h"
 #include "model/Routine.h"
 #include "platform/InterruptCleanup.h"
-#include "print/OutputParts.h"
+#include "print/OutputNames.h"
 
 #include <QFile>
 #include <QFileInfo>

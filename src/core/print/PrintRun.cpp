@@ -14,6 +14,7 @@
 #include "platform/StatusSink.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
+#include "print/OutputVerify.h"
 #include "print/TableOfContents.h"
 #include "print/TocRecord.h"
 

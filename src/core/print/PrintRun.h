@@ -4,9 +4,12 @@
 #include "platform/Environment.h"
 #include "print/LinePrinter.h"
 #include "print/Navigation.h"
-#include "print/OutputParts.h"
+#include "print/OutputNames.h"
+#include "print/OutputTarget.h"
+#include "print/OutputWaits.h"
 #include "print/PageFrame.h"
 #include "print/ProcedureLists.h"
+#include "print/SpoolLimit.h"
 
 #include <QDateTime>
 #include <QHash>
