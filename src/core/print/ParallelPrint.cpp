@@ -116,7 +116,7 @@ void ParallelPrint::tellWhatWasAsked(const std::vector<std::unique_ptr<PrintSlic
         return;
     history->beginRun();
     for (const auto& slice : slices)
-        slice->history.replayInto(*history);
+        slice->history->replayInto(*history);
     history->endRun();
 }
 
