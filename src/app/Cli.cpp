@@ -18,7 +18,7 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/PrinterDefaults.h"
-#include "print/OutputParts.h"
+#include "print/SpoolSize.h"
 
 #include <QFileInfo>
 

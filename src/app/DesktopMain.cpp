@@ -12,7 +12,7 @@
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 #include "platform/qt/SingleInstance.h"
-#include "print/OutputParts.h"
+#include "print/SpoolSize.h"
 #include "print/TableOfContents.h"
 #include "ui/MainWindow.h"
 #include "ui/Periphery.h"

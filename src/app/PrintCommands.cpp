@@ -3,8 +3,8 @@
 #include "analysis/SymbolTable.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
-#include "formimage/FormImageRenderer.h"
-#include "formimage/ProjectRun.h"
+#include "formimage/FormImagePrinter.h"
+#include "formimage/ProjectPrintConfig.h"
 #include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
@@ -468,7 +468,7 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
     };
     parallel.printSlice = [&setting](print::PrintSlice& slice) {
         config::SuppressibleMessages warnings(setting.warnings, slice.warnings);
-        formimage::ProjectPrintRun projectRun({.surface = *slice.surface,
+        print::PrintRunConfig config = formimage::projectPrintConfig({.surface = *slice.surface,
             .setup = slice.setup,
             .options = setting.session.options,
             .warnings = warnings,
@@ -476,14 +476,13 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
             .project = setting.loaded.project,
             .analysis = setting.loaded.analysis,
             .otherPrinter = setting.services.createPrintSurface});
-        print::PrintRun& run = projectRun.run();
-        run.history = &slice.history;
-        run.brackets = run.brackets || setting.brackets;
-        run.outputPath = slice.partPath;
-        run.procedureOffset = slice.procedureOffset;
-        run.procedureTotal = slice.procedureTotal;
-        run.status = setting.status;
-        slice.result = run.runPrintQueue(slice.rows);
+        config.history = slice.history;
+        config.brackets = config.brackets || setting.brackets;
+        config.outputPath = slice.partPath;
+        config.procedureOffset = slice.procedureOffset;
+        config.procedureTotal = slice.procedureTotal;
+        config.status = setting.status;
+        slice.result = print::PrintRun(std::move(config)).runPrintQueue(slice.rows);
     };
     parallel.join = [statusSink](const QStringList& parts, const QString& output, QString* error) {
         const print::PdfJoinResult joined = print::joinPdfParts(parts, output);
@@ -566,7 +565,7 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
     giveLongLineAnswer(batch.messages, longLineButton);
     config::SuppressibleMessages ownWarnings(session.ini, batch.messages);
     config::SuppressibleMessages& warnings = longLineButton >= 0 ? ownWarnings : session.messages;
-    formimage::ProjectPrintRun projectRun({.surface = *surface,
+    print::PrintRunConfig config = formimage::projectPrintConfig({.surface = *surface,
         .setup = setup,
         .options = session.options,
         .warnings = warnings,
@@ -575,29 +574,29 @@ int runPrint(const Arguments& args, config::Session& session, const SourceReader
         .analysis = loaded.analysis,
         .otherPrinter = services.createPrintSurface,
         .history = &loaded.toc});
-    print::PrintRun& run = projectRun.run();
-    run.brackets = run.brackets || args.has(QStringLiteral("brackets"));
-    run.outputPath = output.path;
-    run.navigator = services.pdfNavigator;
+    config.brackets = config.brackets || args.has(QStringLiteral("brackets"));
+    config.outputPath = output.path;
+    config.navigator = services.pdfNavigator;
     if (args.has(QStringLiteral("spool")))
-        run.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
-    run.status = ProgressLines(batch.console);
+        config.gdiSpoolSize = int(numberArgument(args, "spool", 0, 1000000000));
+    config.status = ProgressLines(batch.console);
     const int jobs = jobsArgument(args, services);
     // Parts side by side when the output is one new PDF file: a printer takes one job, and the
     // spool limit decides its own parts as it goes.
-    const bool parallel = jobs > 1 && run.gdiSpoolSize == 0 && !output.path.isEmpty()
+    const bool parallel = jobs > 1 && config.gdiSpoolSize == 0 && !output.path.isEmpty()
         && !platform::replaceablePath(output.path).isEmpty()
         && print::classifyOutputTarget(surface->currentDevice()).pdfPrinter;
     std::mutex statusLock;
     const print::RunResult result = parallel
         ? printInParallel(lists.queue, jobs, output.path,
-            SliceSetting {services, setup, surface->currentDevice().deviceName, session, warnings, loaded, run.brackets,
+            SliceSetting {services, setup, surface->currentDevice().deviceName, session, warnings, loaded,
+                config.brackets,
                 [&statusLock, progress = ProgressLines(batch.console)](const QString& text) mutable {
                     const std::lock_guard lock(statusLock);
                     progress(text);
                 }},
             nullptr)
-        : run.runPrintQueue(lists.queue);
+        : print::PrintRun(std::move(config)).runPrintQueue(lists.queue);
     if (!result.report.isEmpty())
         write(err, result.report + QLatin1Char('\n'));
     if (!result.ok || result.routinesPrinted == 0)
@@ -662,14 +661,16 @@ int printReportFile(const Arguments& args, config::Session& session, const Sourc
     const OutputChoice output = chooseOutput(args, session, chooser, *surface, runName);
     if (!output.error.isEmpty())
         return cannotWrite(err, output.path, output.error);
-    print::PrintRun run(*surface, setup, session.options, session.messages, printing.batch, &DiagLog::standard());
-    run.outputPath = output.path;
-    run.projectName = runName;
-    run.reader = &reader;
-    run.navigator = services.pdfNavigator;
-    run.documentInfo = print::documentInfoFor(run.projectName, fileNameOf(report.vbp), QDateTime());
+    print::PrintRunConfig config(
+        *surface, setup, session.options, session.messages, printing.batch, &DiagLog::standard());
+    config.outputPath = output.path;
+    config.projectName = runName;
+    config.reader = &reader;
+    config.navigator = services.pdfNavigator;
+    config.documentInfo = print::documentInfoFor(config.projectName, fileNameOf(report.vbp), QDateTime());
     const print::RunResult result =
-        run.runPrintQueue({{print::makeTocRoutine(report.file, report.title), report.title, true}});
+        print::PrintRun(std::move(config))
+            .runPrintQueue({{print::makeTocRoutine(report.file, report.title), report.title, true}});
     if (!result.ok || result.routinesPrinted == 0) {
         write(err, QStringLiteral("quillon: ") + report.what + QStringLiteral(" could not be printed\n"));
         return 1;

@@ -4,7 +4,7 @@
 #include "analysis/UsageAnalysis.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
-#include "formimage/ProjectRun.h"
+#include "formimage/ProjectPrintConfig.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
@@ -12,8 +12,8 @@
 #include "platform/ReplacementFile.h"
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
-#include "print/OutputParts.h"
 #include "print/PrintRun.h"
+#include "print/SpoolSize.h"
 #include "print/TocText.h"
 #include "ui/BackgroundWork.h"
 #include "ui/NamedControls.h"
@@ -990,7 +990,7 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
     config::PageSetup setup = config::PageSetup::fromOptions(session_.options);
     config::PrintDevice printer(*surface, setup);
     printer.applyPageSetup();
-    formimage::ProjectPrintRun projectRun({.surface = *surface,
+    print::PrintRunConfig config = formimage::projectPrintConfig({.surface = *surface,
         .setup = setup,
         .options = session_.options,
         .warnings = session_.messages,
@@ -999,17 +999,17 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
         .analysis = analysis_,
         .otherPrinter = surfaces_,
         .history = withHistory ? &toc_ : nullptr});
-    print::PrintRun& run = projectRun.run();
-    run.projectName = runName;
+    config.projectName = runName;
     if (surface->isFileTarget()) {
         const QString folder = session_.options.text(config::opt::OutputFolder);
-        run.outputPath = QDir(folder).filePath(print::suggestedOutputName(runName, printer.now()));
-        connectFileTarget(run, folder);
+        config.outputPath = QDir(folder).filePath(print::suggestedOutputName(runName, printer.now()));
+        connectFileTarget(config, folder);
     }
-    run.status = [this](const QString& text) { showStatus(text); };
-    run.statusSink = this;
-    run.cancelRequested = [this] { return cancelRequested_.load(); };
-    run.navigator = pdfNavigator;
+    config.status = [this](const QString& text) { showStatus(text); };
+    config.statusSink = this;
+    config.cancelRequested = [this] { return cancelRequested_.load(); };
+    config.navigator = pdfNavigator;
+    print::PrintRun run(std::move(config));
     print::RunResult result;
     runLocked([&] { result = run.runPrintQueue(queue); }, true);
     if (!result.report.isEmpty())
@@ -1018,9 +1018,9 @@ void MainWindow::runQueue(std::vector<print::ListRow>& queue, const QString& run
         setStatus(result.status);
 }
 
-void MainWindow::connectFileTarget(print::PrintRun& run, const QString& folder)
+void MainWindow::connectFileTarget(print::PrintRunConfig& settings, const QString& folder)
 {
-    run.chooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
+    settings.chooseOutputFile = [this, folder](const print::OutputFileRequest& request) {
         const QString from = request.previous.isEmpty() ? folder : QFileInfo(request.previous).absolutePath();
         QString chosen;
         platform::callOnThreadOf(this, [&] {
@@ -1029,7 +1029,7 @@ void MainWindow::connectFileTarget(print::PrintRun& run, const QString& folder)
         });
         return chosen;
     };
-    run.copyToClipboard = [this](const QString& text) {
+    settings.copyToClipboard = [this](const QString& text) {
         platform::callOnThreadOf(this, [&text] {
             if (QClipboard* clipboard = QGuiApplication::clipboard())
                 clipboard->setText(text);

@@ -42,8 +42,8 @@ class IPdfNavigator;
 } // namespace quillon::platform
 namespace quillon::print {
 class GdiSpoolEstimator;
-class PrintRun;
 struct ListRow;
+struct PrintRunConfig;
 } // namespace quillon::print
 
 namespace quillon::ui {
@@ -211,7 +211,7 @@ private:
     // gets the completion report.
     void runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
     // The file dialog and the clipboard of a run, asked from the run's thread.
-    void connectFileTarget(print::PrintRun& run, const QString& folder);
+    void connectFileTarget(print::PrintRunConfig& settings, const QString& folder);
     void refreshOutputTarget();
     // Makes the device the system's default printer; says so when the system refused.
     void makeDefaultPrinter(const QString& deviceName);

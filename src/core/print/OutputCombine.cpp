@@ -8,6 +8,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/ReplacementFile.h"
 #include "platform/StatusSink.h"
+#include "print/OutputNames.h"
 
 #include <QDir>
 #include <QFile>

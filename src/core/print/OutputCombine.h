@@ -1,5 +1,5 @@
 #pragma once
-#include "print/OutputParts.h"
+#include "print/OutputWaits.h"
 
 #include <QString>
 #include <QStringList>

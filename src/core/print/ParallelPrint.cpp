@@ -3,7 +3,7 @@
 #include "model/DiagLog.h"
 #include "model/Routine.h"
 #include "platform/InterruptCleanup.h"
-#include "print/OutputParts.h"
+#include "print/OutputNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -116,7 +116,7 @@ void ParallelPrint::tellWhatWasAsked(const std::vector<std::unique_ptr<PrintSlic
         return;
     history->beginRun();
     for (const auto& slice : slices)
-        slice->history.replayInto(*history);
+        slice->history->replayInto(*history);
     history->endRun();
 }
 

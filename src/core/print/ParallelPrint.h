@@ -47,7 +47,7 @@ struct PrintSlice {
     // not for other threads; drawing on the surface is.
     std::unique_ptr<platform::IPrintSurface> surface;
     config::PageSetup setup;
-    RecordedHistory history;
+    std::shared_ptr<RecordedHistory> history = std::make_shared<RecordedHistory>();
     platform::DeferredMessageBox plainMessages; // the run's plain message boxes
     platform::DeferredMessageBox warnings; // the box behind the run's suppressible warnings
     RunResult result;

@@ -14,6 +14,7 @@
 #include "platform/StatusSink.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
+#include "print/OutputVerify.h"
 #include "print/TableOfContents.h"
 #include "print/TocRecord.h"
 
@@ -46,22 +47,22 @@ QString propertyPrefix(const Routine& routine)
 }
 } // namespace
 
-PrintRun::PrintRun(platform::IPrintSurface& surface, PageSetup& setup, const config::Options& options,
-    config::SuppressibleMessages& warnings, platform::IMessageBox& messages, DiagLog* log,
-    platform::RunEnvironment environment)
-    : surface_(surface),
-      setup_(setup),
-      options_(options),
-      warnings_(warnings),
-      messages_(messages),
-      log_(log),
-      environment_(std::move(environment)),
-      printer_(surface, setup),
+PrintRun::PrintRun(PrintRunConfig config)
+    // Only the settings move into the base: the borrowed parts are read from config afterwards.
+    : PrintRunSettings(std::move(static_cast<PrintRunSettings&>(config))),
+      surface_(config.surface),
+      setup_(config.setup),
+      options_(config.options),
+      warnings_(config.warnings),
+      messages_(config.messages),
+      log_(config.log),
+      environment_(std::move(config.environment)),
+      printer_(surface_, setup_),
       frame_(printer_, run_),
-      lines_(frame_, run_, &warnings)
+      lines_(frame_, run_, &warnings_)
 {
     for (int i = 0; i < 10; ++i)
-        lines_.colours[size_t(i)] = quint32(options.color(i));
+        lines_.colours[size_t(i)] = quint32(options_.color(i));
     frame_.normalTextColour = lines_.colours[0];
     printer_.now = environment_.now;
     frame_.routineStarted = [this] {
@@ -424,13 +425,13 @@ void PrintRun::continueDocumentIn(const QString& file)
 
 int PrintRun::imagePagesOf(const Routine& routine)
 {
-    if (!imagePages)
+    if (!formImages)
         return 0;
     // Counting reads and plans the whole form: the part estimate and the routine share it.
     const auto known = imagePages_.find(&routine);
     if (known != imagePages_.end())
         return known->second;
-    return imagePages_[&routine] = imagePages(routine);
+    return imagePages_[&routine] = formImages->imagePages(routine, printer_, frame_);
 }
 
 qint64 PrintRun::imageLinesOf(int imagePages) const
@@ -514,7 +515,7 @@ bool PrintRun::printImageRoutine(Routine& routine)
     frame_.headerTitle = fileNameOf(routine.filePath) + QStringLiteral("|Image");
     frame_.pageNumber = 0;
     run_.abort = false;
-    if (!printImage || !printImage(routine))
+    if (!formImages || !formImages->printImage(routine, printer_, frame_))
         return false;
     // The next routine starts on a front side.
     if (setup_.duplex && frame_.pageNumber % 2 == 1 && !run_.abort)
@@ -530,7 +531,7 @@ bool PrintRun::sendImageElsewhere(Routine& routine, const QString& fileDevice)
     const FormImageRoute route = chooseFormImageRoute(messages_, name, surface_.defaultDeviceName(), fileDevice);
     bool sent = false;
     if (route.toDefaultPrinter) {
-        sent = printImageOnPrinter && printImageOnPrinter(routine, route.device);
+        sent = formImages && formImages->printOnPrinter(routine, route.device);
         if (!sent)
             reportDefaultPrinterNotSelected(messages_, route.device);
     }
@@ -677,7 +678,7 @@ RunResult PrintRun::runPrintQueue(std::vector<ListRow>& queue)
             if (history)
                 history->endRun();
         }
-    } historyRun(history);
+    } historyRun(history.get());
     runStart_ = now();
     if (!documentInfo.created.isValid())
         documentInfo.created = runStart_;
@@ -870,7 +871,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
         const bool image = routine.kind == RoutineKind::Image;
         const int imagePages = image ? imagePagesOf(routine) : 0;
         // Until a renderer is given, images print nothing and take no room in a file.
-        if (spoolControl_ && (!image || printImage)) {
+        if (spoolControl_ && (!image || formImages)) {
             decision = spoolDecisionFor(routine, image, imagePages);
             if (decision.action == SpoolAction::FormImageException) {
                 // A drawing cannot be split across files: it goes to a printer or is left out,

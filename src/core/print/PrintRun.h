@@ -4,55 +4,26 @@
 #include "platform/Environment.h"
 #include "print/LinePrinter.h"
 #include "print/Navigation.h"
-#include "print/OutputParts.h"
+#include "print/OutputNames.h"
+#include "print/OutputTarget.h"
 #include "print/PageFrame.h"
+#include "print/PrintRunConfig.h"
 #include "print/ProcedureLists.h"
+#include "print/SpoolLimit.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <unordered_map>
 
-namespace quillon::analysis {
-class DependencyIndex;
-class SymbolTable;
-} // namespace quillon::analysis
-namespace quillon::config {
-class Options;
-class SuppressibleMessages;
-} // namespace quillon::config
-namespace quillon::model {
-class DiagLog;
-class Project;
-} // namespace quillon::model
 namespace quillon::platform {
-class IMessageBox;
-class IPrintSurface;
-class IStatusSink;
 struct PrinterInfo;
-} // namespace quillon::platform
+}
 
 namespace quillon::print {
-
-// The print history the run keeps per routine (the table of contents list).
-class IPrintHistory {
-public:
-    virtual ~IPrintHistory() = default;
-    // After a routine printed: when, its estimated pages and whether the run was duplex; for
-    // an Aggregate group also its line statistics.
-    virtual void recordPrint(
-        const QString& key, const QDateTime& when, int pages, bool duplex, const LineStatistics* aggregate) = 0;
-    // The line counts of a dependency report as written to its file.
-    virtual void recordDependencyCounts(const QString& key, int total, int blank, int other) = 0;
-    // Around a run: the records may be kept in memory and written once at the end.
-    virtual void beginRun() { }
-    virtual void endRun() { }
-};
 
 class PartCombiner;
 class TocList;
@@ -96,14 +67,6 @@ struct RunResult {
     DocumentMarks marks;
 };
 
-// What the run asks for when it needs the name of an output file (file targets).
-struct OutputFileRequest {
-    QString suggested; // the suggested output name, or its "_Part" n form for an oversize routine
-    int batch = 1; // 1 for the run's first file, more for later batches
-    int oversizePart = 0; // above 0: the next part of a routine larger than a whole file
-    QString previous; // the file the last document went to; empty for the run's first file
-};
-
 // The completion report of a run to a file target: procedures sent, the device, the times of a
 // run in several sets (empty, or the lines that give them) and where to find the output.
 QString fileTargetReport(int procedures, const QString& deviceName, const QString& times, bool severalSets);
@@ -111,61 +74,11 @@ QString fileTargetReport(int procedures, const QString& deviceName, const QStrin
 // Turns the print queue into one document: checks the target, prepares duplex and the page
 // geometry, prints every selected routine with its own frame and page numbers, keeps the
 // line statistics and print history, and finishes with a completion report. The clock, the
-// temporary folder and the launcher of the combining tool come from the environment.
-class PrintRun {
+// temporary folder and the launcher of the combining tool come from the environment. The run
+// reads its settings as members of its own.
+class PrintRun : private PrintRunSettings {
 public:
-    PrintRun(platform::IPrintSurface& surface, config::PageSetup& setup, const config::Options& options,
-        config::SuppressibleMessages& warnings, platform::IMessageBox& messages, model::DiagLog* log,
-        platform::RunEnvironment environment = platform::systemEnvironment());
-
-    // Where the routines' names, calls and symbols come from.
-    const analysis::DependencyIndex* index = nullptr;
-    const analysis::SymbolTable* symbols = nullptr;
-    IPrintHistory* history = nullptr;
-    bool brackets = false;
-    int tabWidth = 4;
-    // The status caption ("Printing ... (Procedure i of n) line j of k").
-    std::function<void(const QString&)> status;
-    // The file a file target writes; empty asks for none (a printer).
-    QString outputPath;
-    // Names the output files of a file target. Without it the first file is outputPath and
-    // later ones are derived from it; an empty answer is a cancelled save dialog.
-    std::function<QString(const OutputFileRequest&)> chooseOutputFile;
-    // Puts a suggested name where the user can paste it, when the platform has a clipboard.
-    std::function<void(const QString&)> copyToClipboard;
-    // The project's name without folder and extension, for the suggested output name.
-    QString projectName;
-    // Form images. printImage draws an "Image" routine on the run's surface and frame (false:
-    // nothing was printed); imagePages counts its pages without drawing; printImageOnPrinter
-    // prints it as a job of its own on another device (false: the device could not be selected).
-    std::function<bool(model::Routine&)> printImage;
-    std::function<int(const model::Routine&)> imagePages;
-    std::function<bool(model::Routine&, const QString& device)> printImageOnPrinter;
-    // Where the combining step shows its waiting (the window's status line) and the run how
-    // many routines it has printed; may be null.
-    platform::IStatusSink* statusSink = nullptr;
-    // Asked after each routine: true stops the run there, and what it wrote so far is thrown
-    // away as when it fails (the window's Cancel button).
-    std::function<bool()> cancelRequested;
-    // A PDF written whole to outputPath gets an outline, links and these properties from it
-    // afterwards; null leaves the file as the writer made it.
-    platform::IPdfNavigator* navigator = nullptr;
-    platform::DocumentInfo documentInfo;
-    // How the output verification waits for the driver to write the file.
-    OutputWaits waits = OutputWaits::system();
-    // Finds a routine of the project by its unique key (the routine a dependency report is on).
-    std::function<model::RoutinePtr(const QString&)> findRoutine;
-    // A run that prints one slice of a larger queue numbers its procedures in the status caption
-    // as the whole queue does: procedureOffset routines come before the slice, of procedureTotal
-    // (0: the run's own count).
-    int procedureOffset = 0;
-    int procedureTotal = 0;
-    // The most printed lines one output file takes (0: no limit). A PDF target continues in
-    // temporary parts that are combined into outputPath at the end.
-    int gdiSpoolSize = 0;
-    // How source files are read, and the routines the load split (for property groups).
-    const model::SourceReader* reader = &model::SourceReader::standard();
-    const model::RoutinesByFileMap* loaded = nullptr;
+    explicit PrintRun(PrintRunConfig config);
 
     // Rows printed in a batch that ended at the spool limit are unselected before the next batch.
     RunResult runPrintQueue(std::vector<ListRow>& queue);
@@ -179,8 +92,6 @@ public:
     bool prepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
 
     PageFrame& frame() { return frame_; }
-    config::PrintDevice& printer() { return printer_; }
-    PrintRunState& runState() { return run_; }
 
 private:
     enum class BatchEnd { Finished, Cancelled, NextBatch, Terminated, Failed };

@@ -6,7 +6,10 @@
 #include "platform/StatusSink.h"
 #include "print/OutputCombine.h"
 #include "print/OutputFiles.h"
-#include "print/OutputParts.h"
+#include "print/OutputNames.h"
+#include "print/OutputVerify.h"
+#include "print/SpoolLimit.h"
+#include "print/SpoolSize.h"
 #include "support/CliRun.h"
 #include "support/ScriptedMessageBox.h"
 

@@ -72,42 +72,49 @@ struct Bench : quillon::test::PrintBench {
         }
         return queue;
     }
+    // Form images: imagePages pages of "drawing" each; another printer notes the device.
+    struct Images : IFormImagePrinter {
+        Bench& b;
+        explicit Images(Bench& bench) : b(bench) { }
+        bool printImage(const quillon::model::Routine&, quillon::config::PrintDevice&, PageFrame& frame) override
+        {
+            for (int page = 1; page <= b.imagePages; ++page) {
+                frame.startPage();
+                b.surface.printText(u"drawing", true);
+                frame.printFooter();
+            }
+            return true;
+        }
+        int imagePages(const quillon::model::Routine&, quillon::config::PrintDevice&, PageFrame&) override { return b.imagePages; }
+        bool printOnPrinter(const quillon::model::Routine&, const QString& device) override
+        {
+            b.printedOn << device;
+            return b.printerSelectable;
+        }
+    };
     RunResult print(std::vector<ListRow>& rows, int spool = 0)
     {
-        quillon::platform::RunEnvironment environment = quillon::platform::systemEnvironment();
-        environment.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
-        run = std::make_unique<PrintRun>(surface, setup, options, messages, box, &p.log, environment);
-        run->index = &p.dep();
-        run->reader = &p.reader;
-        run->gdiSpoolSize = spool;
-        run->projectName = QStringLiteral("Stock");
-        run->findRoutine = [this](const QString& key) { return byKey.value(key); };
-        run->status = [this](const QString& text) { statuses << text; };
-        run->copyToClipboard = [this](const QString& name) { clipboard << name; };
-        run->waits = {[this](int ms) { clock += ms; }, [this] { return clock; }};
-        run->cancelRequested = [this, asked = 0]() mutable { return ++asked == cancelAfter; };
-        run->navigator = navigator;
+        PrintRunConfig config(surface, setup, options, messages, box, &p.log);
+        config.environment.now = [] { return QDateTime(QDate(2026, 3, 7), QTime(14, 5, 9)); };
+        config.index = &p.dep();
+        config.reader = &p.reader;
+        config.gdiSpoolSize = spool;
+        config.projectName = QStringLiteral("Stock");
+        config.findRoutine = [this](const QString& key) { return byKey.value(key); };
+        config.status = [this](const QString& text) { statuses << text; };
+        config.copyToClipboard = [this](const QString& name) { clipboard << name; };
+        config.waits = {[this](int ms) { clock += ms; }, [this] { return clock; }};
+        config.cancelRequested = [this, asked = 0]() mutable { return ++asked == cancelAfter; };
+        config.navigator = navigator;
         if (askForFiles) {
-            run->chooseOutputFile = [this](const OutputFileRequest& request) {
+            config.chooseOutputFile = [this](const OutputFileRequest& request) {
                 requests.push_back(request);
                 return answers.isEmpty() ? p.fx.path(request.suggested) : answers.takeFirst();
             };
         }
-        if (renderer) {
-            run->printImage = [this](quillon::model::Routine&) {
-                for (int page = 1; page <= imagePages; ++page) {
-                    run->frame().startPage();
-                    surface.printText(u"drawing", true);
-                    run->frame().printFooter();
-                }
-                return true;
-            };
-            run->imagePages = [this](const quillon::model::Routine&) { return imagePages; };
-        }
-        run->printImageOnPrinter = [this](quillon::model::Routine&, const QString& device) {
-            printedOn << device;
-            return printerSelectable;
-        };
+        if (renderer)
+            config.formImages = std::make_shared<Images>(*this);
+        run = std::make_unique<PrintRun>(std::move(config));
         return run->runPrintQueue(rows);
     }
     // The routine titles (12-point bold), each once, with its page when asked.
