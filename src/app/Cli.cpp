@@ -317,8 +317,8 @@ enum class OptionsFileUse { DefaultsDo, Needed, NeededUnlessList };
 // and how the usage text tells it.
 struct Command {
     QString name;
-    QStringList valueOptions; // the options that take a value
-    QStringList flagOptions; // the options that stand alone
+    QStringList valueOptions {}; // the options that take a value
+    QStringList flagOptions {}; // the options that stand alone
     bool prints = false; // it prints, and so needs a GUI application object (fonts, printers)
     // Command lines of it that measure text on a print surface without printing (null: none).
     bool (*measures)(const QStringList& commandLine) = nullptr;
