@@ -22,13 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     file.write(fuzz::bytes(data, size));
     file.close();
 
-    const print::PdfJoinResult once = print::joinPdfParts({part}, joined);
-    FUZZ_CHECK(once.ok == QFile::exists(joined));
-    FUZZ_CHECK(once.ok != !once.error.isEmpty());
-    if (!once.ok)
+    const model::Outcome<int> once = print::joinPdfParts({part}, joined);
+    FUZZ_CHECK(once.ok() == QFile::exists(joined));
+    FUZZ_CHECK(once.ok() != !once.error().isEmpty());
+    if (!once)
         return 0;
     // Its own output joins again, with itself, to twice the pages.
-    const print::PdfJoinResult twice = print::joinPdfParts({joined, part}, again);
-    FUZZ_CHECK(twice.ok && twice.pages == 2 * once.pages);
+    const model::Outcome<int> twice = print::joinPdfParts({joined, part}, again);
+    FUZZ_CHECK(twice && *twice == 2 * *once);
     return 0;
 }

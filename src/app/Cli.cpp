@@ -26,6 +26,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace quillon::app {
 
@@ -295,80 +296,269 @@ int usageError(std::ostream& err, const QString& problem)
     write(err, QStringLiteral("quillon: ") + problem + QStringLiteral("\n\n") + usageText());
     return 2;
 }
-int runCommand(const QString& command, const Arguments& parsed, const CodePage* chosen, Session& session,
-    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err);
 
-// The options that take a value, by subcommand; none for an unknown subcommand.
-std::optional<QStringList> valueOptionsOf(const QString& command)
+// What a subcommand's run is given. The reader is null for the subcommands that read no
+// source file: they run before the code page is settled, so an unknown stored one is not noted.
+struct CommandCall {
+    const Arguments& args;
+    Session& session;
+    const SourceReader* reader;
+    const CliServices& services;
+    const BatchConsole& batch;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Whether a subcommand stops when the options file cannot be used: those that show or record
+// what lives in its folder do; the others go on with the defaults.
+enum class OptionsFileUse { DefaultsDo, Needed, NeededUnlessList };
+
+// One subcommand: what its command line may hold, what it needs of the process, how it runs
+// and how the usage text tells it.
+struct Command {
+    QString name;
+    QStringList valueOptions {}; // the options that take a value
+    QStringList flagOptions {}; // the options that stand alone
+    bool prints = false; // it prints, and so needs a GUI application object (fonts, printers)
+    // Command lines of it that measure text on a print surface without printing (null: none).
+    bool (*measures)(const QStringList& commandLine) = nullptr;
+    OptionsFileUse optionsFile = OptionsFileUse::DefaultsDo;
+    bool readsSources = true;
+    int (*run)(const CommandCall& call) = nullptr;
+    QString usage; // its lines of the usage text
+};
+
+QStringList imageValueOptions()
+{
+    QStringList options = listingValueOptions();
+    options.removeAll(QStringLiteral("project"));
+    options.removeAll(QStringLiteral("tab-width"));
+    options.removeAll(QStringLiteral("long-lines"));
+    return options;
+}
+
+// Every subcommand, in the order the usage text lists them.
+const std::vector<Command>& commands()
 {
     const QString codepage = QStringLiteral("codepage");
-    if (command == QLatin1String("routines"))
-        return QStringList {codepage, QStringLiteral("aggregate")};
-    if (command == QLatin1String("files") || command == QLatin1String("calls") || command == QLatin1String("brackets")
-        || command == QLatin1String("symbols") || command == QLatin1String("layout")
-        || command == QLatin1String("unused"))
-        return QStringList {codepage};
-    if (command == QLatin1String("report"))
-        return QStringList {codepage, QStringLiteral("tab-width")};
-    if (command == QLatin1String("metrics"))
-        return QStringList {codepage, QStringLiteral("format")};
-    if (command == QLatin1String("graph"))
-        return QStringList {codepage, QStringLiteral("format"), QStringLiteral("from"), QStringLiteral("depth")};
-    if (command == QLatin1String("highlight"))
-        return QStringList {codepage, QStringLiteral("tab-width"), QStringLiteral("project")};
-    if (command == QLatin1String("listing"))
-        return listingValueOptions();
-    if (command == QLatin1String("print"))
-        return printValueOptions();
-    if (command == QLatin1String("toc"))
-        return tocValueOptions();
-    if (command == QLatin1String("insight"))
-        return tocValueOptions();
-    if (command == QLatin1String("image")) {
-        QStringList options = listingValueOptions();
-        options.removeAll(QStringLiteral("project"));
-        options.removeAll(QStringLiteral("tab-width"));
-        options.removeAll(QStringLiteral("long-lines"));
-        return options;
-    }
-    if (command == QLatin1String("options") || command == QLatin1String("messages")
-        || command == QLatin1String("spool"))
-        return QStringList();
-    if (command == QLatin1String("aid"))
-        return QStringList {codepage, QStringLiteral("files"), QStringLiteral("routines"), QStringLiteral("long-line")};
-    if (command == QLatin1String("backups"))
-        return QStringList {codepage};
-    return std::nullopt;
+    static const std::vector<Command> table = {
+        {.name = QStringLiteral("files"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runFiles(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  files PROJECT.vbp [--codepage NAME]\n"
+                                    "      The project's source files in file-list order: type, name, path.\n")},
+        {.name = QStringLiteral("routines"),
+            .valueOptions = {codepage, QStringLiteral("aggregate")},
+            .run = [](const CommandCall& c) { return runRoutines(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
+                                    "      The routines of every file of a project, or of one source file.\n")},
+        {.name = QStringLiteral("symbols"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runSymbols(c.args, *c.reader, c.out, c.err); },
+            .usage =
+                QStringLiteral("  symbols PROJECT.vbp [--codepage NAME]\n"
+                               "      The symbol tables: constants, globals, module variables and procedures\n"
+                               "      per file, the project-wide sets, and the ByRef parameters per procedure.\n")},
+        {.name = QStringLiteral("calls"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runCalls(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  calls PROJECT.vbp [--codepage NAME]\n"
+                                    "      The dependency index: routines, calls, callers, API calls, Declare\n"
+                                    "      statements, event handlers and the start-up routine.\n")},
+        {.name = QStringLiteral("unused"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runUnused(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  unused PROJECT.vbp [--codepage NAME]\n"
+                                    "      The procedures that neither the start-up routine, an event handler nor a\n"
+                                    "      class's public procedure reaches through the calls, the Declare\n"
+                                    "      statements no routine calls, and the totals.\n")},
+        {.name = QStringLiteral("metrics"),
+            .valueOptions = {codepage, QStringLiteral("format")},
+            .run = [](const CommandCall& c) { return runMetrics(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  metrics PROJECT.vbp [--format tsv|json] [--codepage NAME]\n"
+                                    "      Per routine: lines, callers, callees, API calls, decision points,\n"
+                                    "      cyclomatic complexity and deepest block nesting.\n")},
+        {.name = QStringLiteral("graph"),
+            .valueOptions = {codepage, QStringLiteral("format"), QStringLiteral("from"), QStringLiteral("depth")},
+            .flagOptions = {QStringLiteral("modules"), QStringLiteral("callers")},
+            .run = [](const CommandCall& c) { return runGraph(c.args, *c.reader, c.out, c.err); },
+            .usage =
+                QStringLiteral("  graph PROJECT.vbp [--format dot|csv] [--modules] [--from KEY [--depth N]\n"
+                               "          [--callers]] [--codepage NAME]\n"
+                               "      The call graph for Graphviz (dot) or as CSV; --modules folds it to modules,\n"
+                               "      --from keeps what KEY reaches within N calls (--callers: what reaches KEY).\n")},
+        {.name = QStringLiteral("report"),
+            .valueOptions = {codepage, QStringLiteral("tab-width")},
+            .run = [](const CommandCall& c) { return runReport(c.args, *c.reader, c.session.options, c.out, c.err); },
+            .usage = QStringLiteral("  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
+                                    "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
+                                    "      every procedure that gets one, with their connector tags.\n")},
+        {.name = QStringLiteral("brackets"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runBrackets(c.args, *c.reader, c.out, c.err); },
+            .usage =
+                QStringLiteral("  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
+                               "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
+                               "      lines when not given), with connector tags and unbalanced-block reports.\n")},
+        {.name = QStringLiteral("highlight"),
+            .valueOptions = {codepage, QStringLiteral("tab-width"), QStringLiteral("project")},
+            .run = [](const CommandCall& c) { return runHighlight(c.args, c.session, *c.reader, c.out, c.err); },
+            .usage =
+                QStringLiteral("  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
+                               "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n")},
+        {.name = QStringLiteral("layout"),
+            .valueOptions = {codepage},
+            .run = [](const CommandCall& c) { return runLayout(c.args, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  layout FORM.frm [--codepage NAME]\n"
+                                    "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
+                                    "      per control (position, size, container, layer, place on the form) and a\n"
+                                    "      MENU line per menu.\n")},
+        {.name = QStringLiteral("listing"),
+            .valueOptions = listingValueOptions(),
+            .flagOptions = listingFlagOptions(),
+            .prints = true,
+            .run =
+                [](const CommandCall& c) {
+                    return runListing(c.args, c.session, *c.reader, c.services, c.batch, c.out, c.err);
+                },
+            .usage =
+                QStringLiteral("  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
+                               "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
+                               "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
+                               "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
+                               "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
+                               "      or to the Output Folder option's folder under a dated name. The page\n"
+                               "      options hold for this run only.\n")},
+        {.name = QStringLiteral("print"),
+            .valueOptions = printValueOptions(),
+            .flagOptions = printFlagOptions(),
+            .prints = true,
+            .optionsFile = OptionsFileUse::NeededUnlessList,
+            .run =
+                [](const CommandCall& c) {
+                    return runPrint(c.args, c.session, *c.reader, c.services, c.batch, c.out, c.err);
+                },
+            .usage =
+                QStringLiteral("  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
+                               "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
+                               "          [--spool N] [--jobs N]\n"
+                               "          [page options of listing]\n"
+                               "      Document the project: every routine of every file (or of the files and\n"
+                               "      routines named), with dependency reports and loop brackets when asked.\n"
+                               "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
+                               "      this run (0: one file, no parts). A PDF file without a spool size is\n"
+                               "      printed in --jobs parts side by side (default: the cores) and joined.\n")},
+        {.name = QStringLiteral("image"),
+            .valueOptions = imageValueOptions(),
+            .flagOptions = listingFlagOptions(),
+            .prints = true,
+            .run =
+                [](const CommandCall& c) { return runImage(c.args, c.session, *c.reader, c.services, c.out, c.err); },
+            .usage = QStringLiteral("  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
+                                    "      Print the picture of one form: a page per layer of overlapping controls,\n"
+                                    "      the callouts of names that do not fit, and the menu tree.\n")},
+        {.name = QStringLiteral("toc"),
+            .valueOptions = tocValueOptions(),
+            .flagOptions = tocFlagOptions(),
+            .prints = true,
+            .optionsFile = OptionsFileUse::Needed,
+            .run = [](const CommandCall& c) { return runToc(c.args, c.session, *c.reader, c.services, c.out, c.err); },
+            .usage = QStringLiteral("  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
+                                    "      Print the table of contents with the print history and the project\n"
+                                    "      summary; --text writes its lines (tags included) to standard output.\n")},
+        {.name = QStringLiteral("insight"),
+            .valueOptions = tocValueOptions(),
+            .flagOptions = listingFlagOptions() << QStringLiteral("text"),
+            .prints = true,
+            .run =
+                [](const CommandCall& c) { return runInsight(c.args, c.session, *c.reader, c.services, c.out, c.err); },
+            .usage =
+                QStringLiteral("  insight PROJECT.vbp [-o OUT.pdf] [--text] [page options of listing]\n"
+                               "      Print the project insight report: the unused procedures by file with the\n"
+                               "      share of unused code, the 25 most complex routines with their metrics,\n"
+                               "      and the calls between modules; --text writes its lines to standard output.\n")},
+        {.name = QStringLiteral("spool"),
+            .optionsFile = OptionsFileUse::Needed,
+            .readsSources = false,
+            .run = [](const CommandCall& c) { return runSpool(c.args, c.session, c.out, c.err); },
+            .usage = QStringLiteral("  spool [estimate]\n"
+                                    "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
+                                    "      no limit); estimate measures the machine, stores a new value and tells\n"
+                                    "      when it moved a value that was in use.\n")},
+        {.name = QStringLiteral("options"),
+            .measures = optionsCommandMeasures,
+            .optionsFile = OptionsFileUse::Needed,
+            .readsSources = false,
+            .run =
+                [](const CommandCall& c) {
+                    return runOptions(c.args, c.session, c.services.createPrintSurface, c.out, c.err);
+                },
+            .usage = QStringLiteral(
+                "  options\n"
+                "      The options file's path, then every option with its value, by section.\n"
+                "  options set SECTION KEY VALUE\n"
+                "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output)\n"
+                "      after the checks User Options makes for it; a check that fails is told on\n"
+                "      stderr and nothing is written (exit status 1).\n"
+                "  options check\n"
+                "      Every check of User Options on the stored options; exit status 1 when one fails.\n")},
+        {.name = QStringLiteral("messages"),
+            .optionsFile = OptionsFileUse::Needed,
+            .readsSources = false,
+            .run = [](const CommandCall& c) { return runMessages(c.args, c.session, c.out); },
+            .usage = QStringLiteral("  messages\n"
+                                    "      The hidden messages, numbered from 0.\n"
+                                    "  messages restore N|all\n"
+                                    "      Show hidden message N (or all of them) again.\n")},
+        {.name = QStringLiteral("aid"),
+            .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("routines"),
+                QStringLiteral("long-line")},
+            .measures = aidCommandMeasures,
+            .run =
+                [](const CommandCall& c) {
+                    return runAid(c.args, c.session, *c.reader, c.services.createPrintSurface, c.out, c.err);
+                },
+            .usage = QStringLiteral("  aid shrink|movedim|wrap PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
+                                    "          [--long-line TEXT]\n"
+                                    "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
+                                    "      procedures to one, move each procedure's Dim statements to its top, or\n"
+                                    "      wrap lines printed wider than the sample long line (--long-line, else\n"
+                                    "      the option \"Long Line\"); lines that cannot be wrapped go to stderr.\n"
+                                    "      Every file (or chosen procedure) is backed up before it changes.\n")},
+        {.name = QStringLiteral("backups"),
+            .valueOptions = {codepage},
+            .flagOptions = {QStringLiteral("no-backup")},
+            .run = [](const CommandCall& c) { return runBackups(c.args, c.session, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  backups\n"
+                                    "      The edit backups, numbered from 1: time, File or Procedure, original\n"
+                                    "      path, procedure name, backup file name.\n"
+                                    "  backups restore N,...|all [--no-backup]\n"
+                                    "      Put backups back (the current version backed up first, unless\n"
+                                    "      --no-backup).\n"
+                                    "  backups delete N,...|all\n"
+                                    "      Delete backups.\n")},
+    };
+    return table;
 }
 
-// The options that stand alone, by subcommand.
-QStringList flagOptionsOf(const QString& command)
+const Command* findCommand(const QString& name)
 {
-    if (command == QLatin1String("listing") || command == QLatin1String("image"))
-        return listingFlagOptions();
-    if (command == QLatin1String("print"))
-        return printFlagOptions();
-    if (command == QLatin1String("toc"))
-        return tocFlagOptions();
-    if (command == QLatin1String("insight"))
-        return listingFlagOptions() << QStringLiteral("text");
-    if (command == QLatin1String("backups"))
-        return QStringList {QStringLiteral("no-backup")};
-    if (command == QLatin1String("graph"))
-        return QStringList {QStringLiteral("modules"), QStringLiteral("callers")};
-    return QStringList();
+    for (const Command& command : commands()) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
 }
 
-// The exit status when the options file cannot be used by a command that shows or records
-// what lives in its folder (the message written); the others go on with the defaults.
+// The exit status when the options file cannot be used by a command that needs it (the
+// message written); the others go on with the defaults.
 std::optional<int> checkOptionsFile(
-    const config::OptionsFileStatus& status, const QString& command, const Arguments& args, std::ostream& err)
+    const config::OptionsFileStatus& status, const Command& command, const Arguments& args, std::ostream& err)
 {
     if (status.usable)
         return std::nullopt;
-    const bool needsOptionsFile = command == QLatin1String("options") || command == QLatin1String("messages")
-        || command == QLatin1String("spool") || command == QLatin1String("toc")
-        || (command == QLatin1String("print") && !args.has(QStringLiteral("list")));
+    const bool needsOptionsFile = command.optionsFile == OptionsFileUse::Needed
+        || (command.optionsFile == OptionsFileUse::NeededUnlessList && !args.has(QStringLiteral("list")));
     if (needsOptionsFile) {
         write(err,
             QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
@@ -396,55 +586,27 @@ int withOutputChecked(int code, std::ostream& out, std::ostream& err)
     return code == 2 ? 2 : 1;
 }
 
-// The usage of the commands that rewrite sources and keep their backups.
-QString aidsUsageText()
+int runCommand(const Command& command, const Arguments& args, const CodePage* chosen, Session& session,
+    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err)
 {
-    return QStringLiteral("  aid shrink|movedim|wrap PROJECT.vbp [--files NAME,...] [--routines KEY,...]\n"
-                          "          [--long-line TEXT]\n"
-                          "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
-                          "      procedures to one, move each procedure's Dim statements to its top, or\n"
-                          "      wrap lines printed wider than the sample long line (--long-line, else\n"
-                          "      the option \"Long Line\"); lines that cannot be wrapped go to stderr.\n"
-                          "      Every file (or chosen procedure) is backed up before it changes.\n"
-                          "  backups\n"
-                          "      The edit backups, numbered from 1: time, File or Procedure, original\n"
-                          "      path, procedure name, backup file name.\n"
-                          "  backups restore N,...|all [--no-backup]\n"
-                          "      Put backups back (the current version backed up first, unless\n"
-                          "      --no-backup).\n"
-                          "  backups delete N,...|all\n"
-                          "      Delete backups.\n");
-}
-
-// The usage text's printing subcommands.
-QString printingUsageText()
-{
-    return QStringLiteral("  listing SOURCEFILE [-o OUT.pdf] [--project PROJECT.vbp] [--printer NAME]\n"
-                          "          [--paper letter|legal] [--orientation portrait|landscape] [--font NAME]\n"
-                          "          [--size PT] [--duplex|--simplex] [--binding 0..6] [--fold 0..4]\n"
-                          "          [--margins L,R,T,B,BINDER] [--long-lines wrap|truncate|cancel]\n"
-                          "      Print one source file as a highlighted listing: to OUT.pdf, to a printer,\n"
-                          "      or to the Output Folder option's folder under a dated name. The page\n"
-                          "      options hold for this run only.\n"
-                          "  print PROJECT.vbp [-o OUT.pdf] [--files NAME,...] [--routines KEY,...] [--deps]\n"
-                          "          [--only-deps] [--brackets] [--aggregate none|small|all] [--list]\n"
-                          "          [--spool N] [--jobs N]\n"
-                          "          [page options of listing]\n"
-                          "      Document the project: every routine of every file (or of the files and\n"
-                          "      routines named), with dependency reports and loop brackets when asked.\n"
-                          "      --list prints the queue instead. --spool N sets the GDI Spool Size for\n"
-                          "      this run (0: one file, no parts). A PDF file without a spool size is\n"
-                          "      printed in --jobs parts side by side (default: the cores) and joined.\n"
-                          "  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
-                          "      Print the picture of one form: a page per layer of overlapping controls,\n"
-                          "      the callouts of names that do not fit, and the menu tree.\n"
-                          "  toc PROJECT.vbp [-o OUT.pdf] [--text] [--no-notes] [page options of listing]\n"
-                          "      Print the table of contents with the print history and the project\n"
-                          "      summary; --text writes its lines (tags included) to standard output.\n"
-                          "  insight PROJECT.vbp [-o OUT.pdf] [--text] [page options of listing]\n"
-                          "      Print the project insight report: the unused procedures by file with the\n"
-                          "      share of unused code, the 25 most complex routines with their metrics,\n"
-                          "      and the calls between modules; --text writes its lines to standard output.\n");
+    try {
+        if (!command.readsSources)
+            return command.run({args, session, nullptr, services, batch, out, err});
+        if (!chosen) {
+            const QString stored = session.options.text(config::opt::CodePage);
+            chosen = CodePage::find(stored);
+            if (!chosen) {
+                note(err,
+                    QStringLiteral("the option \"Code Page\" names an unknown code page ") + quote(stored)
+                        + QStringLiteral("; windows-1252 applies"));
+                chosen = &CodePage::standard();
+            }
+        }
+        const SourceReader reader(*chosen, &DiagLog::standard());
+        return command.run({args, session, &reader, services, batch, out, err});
+    } catch (const Usage& usage) {
+        return usageError(err, usage.problem);
+    }
 }
 
 // The usage text's second half: the options that several subcommands share, and what holds
@@ -512,92 +674,39 @@ QString callsDumpText(const analysis::DependencyIndex& dep)
 
 QString usageText()
 {
-    return QStringLiteral("Usage: quillon SUBCOMMAND [ARGUMENTS]\n"
-                          "\n"
-                          "Subcommands:\n"
-                          "  files PROJECT.vbp [--codepage NAME]\n"
-                          "      The project's source files in file-list order: type, name, path.\n"
-                          "  routines PROJECT.vbp|SOURCEFILE [--aggregate none|small|all] [--codepage NAME]\n"
-                          "      The routines of every file of a project, or of one source file.\n"
-                          "  symbols PROJECT.vbp [--codepage NAME]\n"
-                          "      The symbol tables: constants, globals, module variables and procedures\n"
-                          "      per file, the project-wide sets, and the ByRef parameters per procedure.\n"
-                          "  calls PROJECT.vbp [--codepage NAME]\n"
-                          "      The dependency index: routines, calls, callers, API calls, Declare\n"
-                          "      statements, event handlers and the start-up routine.\n"
-                          "  unused PROJECT.vbp [--codepage NAME]\n"
-                          "      The procedures that neither the start-up routine, an event handler nor a\n"
-                          "      class's public procedure reaches through the calls, the Declare\n"
-                          "      statements no routine calls, and the totals.\n"
-                          "  metrics PROJECT.vbp [--format tsv|json] [--codepage NAME]\n"
-                          "      Per routine: lines, callers, callees, API calls, decision points,\n"
-                          "      cyclomatic complexity and deepest block nesting.\n"
-                          "  graph PROJECT.vbp [--format dot|csv] [--modules] [--from KEY [--depth N]\n"
-                          "          [--callers]] [--codepage NAME]\n"
-                          "      The call graph for Graphviz (dot) or as CSV; --modules folds it to modules,\n"
-                          "      --from keeps what KEY reaches within N calls (--callers: what reaches KEY).\n"
-                          "  report PROJECT.vbp [KEY ...] [--tab-width N] [--codepage NAME]\n"
-                          "      Dependency reports of the routines named by KEY (MODULE|NAME), or of\n"
-                          "      every procedure that gets one, with their connector tags.\n"
-                          "  brackets SOURCEFILE [FIRST LAST] [--codepage NAME]\n"
-                          "      The loop-bracket listing of lines FIRST..LAST of a source file (all\n"
-                          "      lines when not given), with connector tags and unbalanced-block reports.\n"
-                          "  highlight SOURCEFILE [--project PROJECT.vbp] [--tab-width N] [--codepage NAME]\n"
-                          "      Per line: its number, a TAB and its highlight segments START-END:COLOUR.\n"
-                          "  layout FORM.frm [--codepage NAME]\n"
-                          "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
-                          "      per control (position, size, container, layer, place on the form) and a\n"
-                          "      MENU line per menu.\n")
-        + printingUsageText()
-        + QStringLiteral("  spool [estimate]\n"
-                         "      The GDI Spool Size in use (the most printed lines of one output file; 0:\n"
-                         "      no limit); estimate measures the machine, stores a new value and tells\n"
-                         "      when it moved a value that was in use.\n"
-                         "  options\n"
-                         "      The options file's path, then every option with its value, by section.\n"
-                         "  options set SECTION KEY VALUE\n"
-                         "      Write one option (SECTION with or without the \"Quillon\" prefix, e.g. Output)\n"
-                         "      after the checks User Options makes for it; a check that fails is told on\n"
-                         "      stderr and nothing is written (exit status 1).\n"
-                         "  options check\n"
-                         "      Every check of User Options on the stored options; exit status 1 when one fails.\n"
-                         "  messages\n"
-                         "      The hidden messages, numbered from 0.\n"
-                         "  messages restore N|all\n"
-                         "      Show hidden message N (or all of them) again.\n")
-        + aidsUsageText() + QStringLiteral("\n") + optionsUsageText();
+    QString text = QStringLiteral("Usage: quillon SUBCOMMAND [ARGUMENTS]\n"
+                                  "\n"
+                                  "Subcommands:\n");
+    for (const Command& command : commands())
+        text += command.usage;
+    return text + QStringLiteral("\n") + optionsUsageText();
 }
 
 bool isPrintingCommandLine(const QStringList& args)
 {
-    return (!args.isEmpty() && isPrintingCommand(args[0])) || optionsCommandMeasures(args) || aidCommandMeasures(args);
-}
-
-bool isPrintingCommand(const QString& subcommand)
-{
-    return subcommand == QLatin1String("listing") || subcommand == QLatin1String("print")
-        || subcommand == QLatin1String("toc") || subcommand == QLatin1String("image")
-        || subcommand == QLatin1String("insight");
+    const Command* command = args.isEmpty() ? nullptr : findCommand(args[0]);
+    return command && (command->prints || (command->measures && command->measures(args)));
 }
 
 int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const CliServices& services)
 {
     if (args.isEmpty())
         return usageError(err, QStringLiteral("no subcommand given"));
-    const QString command = args[0];
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    const QString name = args[0];
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         write(out, usageText());
         return 0;
     }
-    if (command == QLatin1String("--version")) {
+    if (name == QLatin1String("--version")) {
         write(out, QStringLiteral("Quillon " QUILLON_VERSION "\n"));
         return 0;
     }
-    const std::optional<QStringList> valueOptions = valueOptionsOf(command);
-    if (!valueOptions)
-        return usageError(err, QStringLiteral("unknown subcommand ") + quote(command));
+    const Command* command = findCommand(name);
+    if (!command)
+        return usageError(err, QStringLiteral("unknown subcommand ") + quote(name));
     QString problem;
-    const std::optional<Arguments> parsed = parseArguments(args.mid(1), *valueOptions, problem, flagOptionsOf(command));
+    const std::optional<Arguments> parsed =
+        parseArguments(args.mid(1), command->valueOptions, problem, command->flagOptions);
     if (!parsed)
         return usageError(err, problem);
 
@@ -618,10 +727,10 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    std::optional<int> code = checkOptionsFile(session.start(), command, *parsed, console.stream());
+    std::optional<int> code = checkOptionsFile(session.start(), *command, *parsed, console.stream());
     if (!code) {
         code = withOutputChecked(
-            runCommand(command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
+            runCommand(*command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
             console.stream());
     }
     // Every way out of every command passes here, so the summary closes each run exactly once.
@@ -629,70 +738,5 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     console.endProgress();
     return *code;
 }
-
-namespace {
-
-int runCommand(const QString& command, const Arguments& args, const CodePage* chosen, Session& session,
-    const CliServices& services, const BatchConsole& batch, std::ostream& out, std::ostream& err)
-{
-    try {
-        if (command == QLatin1String("options"))
-            return runOptions(args, session, services.createPrintSurface, out, err);
-        if (command == QLatin1String("messages"))
-            return runMessages(args, session, out);
-        if (command == QLatin1String("spool"))
-            return runSpool(args, session, out, err);
-        if (!chosen) {
-            const QString stored = session.options.text(config::opt::CodePage);
-            chosen = CodePage::find(stored);
-            if (!chosen) {
-                note(err,
-                    QStringLiteral("the option \"Code Page\" names an unknown code page ") + quote(stored)
-                        + QStringLiteral("; windows-1252 applies"));
-                chosen = &CodePage::standard();
-            }
-        }
-        const SourceReader reader(*chosen, &DiagLog::standard());
-        if (command == QLatin1String("files"))
-            return runFiles(args, reader, out, err);
-        if (command == QLatin1String("calls"))
-            return runCalls(args, reader, out, err);
-        if (command == QLatin1String("unused"))
-            return runUnused(args, reader, out, err);
-        if (command == QLatin1String("metrics"))
-            return runMetrics(args, reader, out, err);
-        if (command == QLatin1String("graph"))
-            return runGraph(args, reader, out, err);
-        if (command == QLatin1String("symbols"))
-            return runSymbols(args, reader, out, err);
-        if (command == QLatin1String("highlight"))
-            return runHighlight(args, session, reader, out, err);
-        if (command == QLatin1String("listing"))
-            return runListing(args, session, reader, services, batch, out, err);
-        if (command == QLatin1String("print"))
-            return runPrint(args, session, reader, services, batch, out, err);
-        if (command == QLatin1String("toc"))
-            return runToc(args, session, reader, services, out, err);
-        if (command == QLatin1String("insight"))
-            return runInsight(args, session, reader, services, out, err);
-        if (command == QLatin1String("image"))
-            return runImage(args, session, reader, services, out, err);
-        if (command == QLatin1String("brackets"))
-            return runBrackets(args, reader, out, err);
-        if (command == QLatin1String("layout"))
-            return runLayout(args, reader, out, err);
-        if (command == QLatin1String("report"))
-            return runReport(args, reader, session.options, out, err);
-        if (command == QLatin1String("aid"))
-            return runAid(args, session, reader, services.createPrintSurface, out, err);
-        if (command == QLatin1String("backups"))
-            return runBackups(args, session, reader, out, err);
-        return runRoutines(args, reader, out, err);
-    } catch (const Usage& usage) {
-        return usageError(err, usage.problem);
-    }
-}
-
-} // namespace
 
 } // namespace quillon::app

@@ -36,9 +36,8 @@ struct CliServices {
     platform::IPdfNavigator* pdfNavigator = nullptr;
 };
 
-// Subcommands that print, and so need a GUI application object.
-bool isPrintingCommand(const QString& subcommand);
-// Command lines that print or measure on a print surface (the arguments after the program name).
+// Command lines that print or measure on a print surface, and so need a GUI application object
+// (the arguments after the program name).
 bool isPrintingCommandLine(const QStringList& args);
 
 // Runs one command line (the arguments after the program name). Dumps go to `out` as UTF-8;

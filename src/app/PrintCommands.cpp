@@ -485,8 +485,8 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
         slice.result = print::PrintRun(std::move(config)).runPrintQueue(slice.rows);
     };
     parallel.join = [statusSink](const QStringList& parts, const QString& output, QString* error) {
-        const print::PdfJoinResult joined = print::joinPdfParts(parts, output);
-        if (joined.ok)
+        const model::Outcome<int> joined = print::joinPdfParts(parts, output);
+        if (joined)
             return true;
         // Not in the writer's usual shape: the joining tool reads any PDF.
         platform::ProcessLauncher launcher;
@@ -494,7 +494,7 @@ print::RunResult printInParallel(const std::vector<print::ListRow>& queue, int j
         print::PartCombiner combiner(launcher, &quiet, statusSink, &DiagLog::standard());
         const print::CombineResult combined = combiner.combine(parts, output);
         if (!combined.succeeded() && error)
-            *error = joined.error + QStringLiteral("; ") + combined.text;
+            *error = joined.error() + QStringLiteral("; ") + combined.text;
         return combined.succeeded();
     };
     return parallel.run(queue, jobs, outputPath);

@@ -1,4 +1,5 @@
 #include "platform/pdf/QpdfNavigator.h"
+#include "platform/pdf/PdfCompression.h"
 
 #include "support/AppEnvironment.h"
 #include "support/CliRun.h"
@@ -10,7 +11,11 @@
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
+#include <zlib.h>
+
+#include <set>
 
 using namespace quillon::platform;
 using namespace quillon::test;
@@ -52,6 +57,61 @@ std::string outline(QPDF& pdf, QPDFObjectHandle node)
             + (children.empty() ? "" : "(" + children + ")");
     }
     return previous.isNull() || node.getKey("/Last").getObjGen() == previous.getObjGen() ? text : text + "!";
+}
+
+// The level, of zlib's default and the PDF writer's, that a Flate stream was deflated at: "?"
+// for neither, "either" when its data deflates the same at both (it then tells nothing). The
+// comparison deflates through deflateInit2, which the program's compression leaves alone.
+std::string deflateLevel(QPDFObjectHandle stream)
+{
+    const auto raw = stream.getRawStreamData();
+    const auto plain = stream.getStreamData(qpdf_dl_generalized);
+    const auto deflated = [&plain](int level) {
+        z_stream zip {};
+        deflateInit2(&zip, level, Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        std::string out(deflateBound(&zip, uLong(plain->getSize())), '\0');
+        zip.next_in = plain->getBuffer();
+        zip.avail_in = uInt(plain->getSize());
+        zip.next_out = reinterpret_cast<Bytef*>(out.data());
+        zip.avail_out = uInt(out.size());
+        deflate(&zip, Z_FINISH);
+        out.resize(zip.total_out);
+        deflateEnd(&zip);
+        return out;
+    };
+    const std::string bytes(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize());
+    const std::string fast = deflated(kPdfWriterLevel);
+    const std::string normal = deflated(kZlibDefaultLevel);
+    return fast == normal ? "either" : bytes == fast ? "writer" : bytes == normal ? "default" : "?";
+}
+
+TEST(QpdfNavigatorTest, ThePagesAreDeflatedAtTheWritersLevelAndTheNavigationAtZlibsDefault)
+{
+    Fixture fx;
+    const QString file = fx.path(QStringLiteral("out.pdf"));
+    {
+        QPdfWriter writer(file);
+        QPainter painter(&writer);
+        for (int line = 0; line < 60; ++line)
+            painter.drawText(QPointF(400, 300 + line * 100), QStringLiteral("%1 Call LogLine(sLabel & CStr(i), gVerbose)").arg(line * 37));
+    }
+    DocumentNavigation navigation;
+    for (int i = 0; i < 200; ++i)
+        navigation.outline.push_back({QStringLiteral("Routine %1").arg(i * 7), 0, {}});
+    QString error;
+    ASSERT_TRUE(QpdfNavigator().addNavigation(file, navigation, &error)) << error.toStdString();
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(file).constData());
+    QPDFObjectHandle page = pdf.getAllPages().front();
+    std::set<std::string> objectStreams;
+    for (QPDFObjectHandle object : pdf.getAllObjects()) {
+        if (object.isStream() && object.getDict().getKey("/Type").isNameAndEquals("/ObjStm"))
+            objectStreams.insert(deflateLevel(object));
+    }
+    std::string levels = deflateLevel(page.getKey("/Contents")) + " pages;";
+    for (const std::string& level : objectStreams)
+        levels += " " + level;
+    EXPECT_EQ(levels, "writer pages; default") << "the object streams hold the outline";
 }
 
 TEST(QpdfNavigatorTest, OutlineLinksAndPropertiesAreAddedAndThePagesKeptOrTheFileLeftAsItWas)

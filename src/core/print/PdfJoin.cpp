@@ -773,14 +773,15 @@ void appendTail(JoinedFile& out, const std::vector<PartMap>& maps, qint64 root, 
     out.append("\n%%EOF\n");
 }
 
-PdfJoinResult refused(const QString& part, const QString& reason)
+model::Outcome<int> refused(const QString& part, const QString& reason)
 {
-    return {false, part.isEmpty() ? reason : QFileInfo(part).fileName() + QStringLiteral(": ") + reason, 0};
+    return model::Outcome<int>::failed(
+        part.isEmpty() ? reason : QFileInfo(part).fileName() + QStringLiteral(": ") + reason);
 }
 
 } // namespace
 
-PdfJoinResult joinPdfParts(const QStringList& parts, const QString& target)
+model::Outcome<int> joinPdfParts(const QStringList& parts, const QString& target)
 {
     if (parts.isEmpty())
         return refused({}, reason("no parts to join"));
@@ -814,7 +815,7 @@ PdfJoinResult joinPdfParts(const QStringList& parts, const QString& target)
     appendTail(out, maps, root, offsets);
     if (const QString error = out.commit(); !error.isEmpty())
         return refused(target, error);
-    return {true, QString(), int(pages)};
+    return int(pages);
 }
 
 } // namespace quillon::print

@@ -1,10 +1,12 @@
 #include "platform/pdf/QpdfNavigator.h"
 
 #include "platform/ReplacementFile.h"
+#include "platform/pdf/PdfCompression.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -190,6 +192,9 @@ bool QpdfNavigator::addNavigation(const QString& pdfPath, const DocumentNavigati
         // streams, or they would more than double a large listing's size.
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setObjectStreamMode(qpdf_o_generate);
+        // qpdf leaves the level to zlib, which the PDF writer's compression would make the
+        // fastest: these streams are written once per document and kept small.
+        Pl_Flate::setCompressionLevel(kZlibDefaultLevel);
         writer.write();
     } catch (const std::exception& failure) {
         if (error)

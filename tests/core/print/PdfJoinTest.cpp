@@ -99,8 +99,8 @@ TEST(PdfJoinTest, TheJoinedFileHoldsEveryPartsPagesAndTextInOrder)
         SCOPED_TRACE(text.toStdString());
         const QString target = dir.write(QStringLiteral("joined.pdf"), "the user's earlier file");
         const auto joined = joinPdfParts(parts, target);
-        ASSERT_TRUE(joined.ok) << joined.error.toStdString();
-        EXPECT_EQ(joined.pages, pages);
+        ASSERT_TRUE(joined) << joined.error().toStdString();
+        EXPECT_EQ(*joined, pages);
         RUN_OR_SKIP(check, "qpdf", {QStringLiteral("--check"), target});
         EXPECT_EQ(check.code, 0) << check.out.constData() << check.err.constData();
         RUN_OR_SKIP(json, "qpdf", {QStringLiteral("--json"), QStringLiteral("--json-key=qpdf"), target});
@@ -147,17 +147,17 @@ TEST(PdfJoinTest, PartsOfAnotherShapeAreRefusedAndTheTargetKept)
         SCOPED_TRACE(reason);
         const QString part = dir.write(QStringLiteral("part.pdf"), input);
         const auto joined = joinPdfParts({good, part}, target);
-        EXPECT_FALSE(joined.ok);
-        EXPECT_EQ(joined.error.left(10), "part.pdf: ");
-        EXPECT_TRUE(joined.error.contains(QString::fromLatin1(reason))) << joined.error.toStdString();
+        EXPECT_FALSE(joined);
+        EXPECT_EQ(joined.error().left(10), "part.pdf: ");
+        EXPECT_TRUE(joined.error().contains(QString::fromLatin1(reason))) << joined.error().toStdString();
         EXPECT_EQ(readBytes(target), earlier);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4) << "no work file left";
     }
-    EXPECT_EQ(joinPdfParts({good, dir.path(QStringLiteral("missing.pdf"))}, target).error, "missing.pdf: cannot be read");
-    EXPECT_EQ(joinPdfParts({}, target).error, "no parts to join");
+    EXPECT_EQ(joinPdfParts({good, dir.path(QStringLiteral("missing.pdf"))}, target).error(), "missing.pdf: cannot be read");
+    EXPECT_EQ(joinPdfParts({}, target).error(), "no parts to join");
     // Cut anywhere before its last line end, the part is refused; nothing is ever read past the end.
     for (qsizetype size = 0; size < bytes.size() - 1; size += 37)
-        EXPECT_FALSE(joinPdfParts({dir.write(QStringLiteral("part.pdf"), bytes.left(size))}, target).ok) << size;
+        EXPECT_FALSE(joinPdfParts({dir.write(QStringLiteral("part.pdf"), bytes.left(size))}, target).ok()) << size;
     EXPECT_EQ(readBytes(target), earlier);
 }
 
