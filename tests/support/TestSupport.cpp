@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "model/ListingLine.h"
 #include "model/SourceText.h"
 
 #include <QDir>
@@ -136,6 +137,35 @@ QByteArray cp1252(const QString& text)
     if (!ok)
         qFatal("fixture text not representable in windows-1252");
     return bytes;
+}
+
+QString picture(const model::ListingLine& line)
+{
+    using model::ListingMark;
+    QString out;
+    const std::pair<ListingMark, const char*> marks[] = {{ListingMark::NewPage, "¶"}, {ListingMark::KeepWithNext, "§"}, {ListingMark::Bold, "¤"}};
+    for (const auto& [mark, sign] : marks) {
+        if (line.has(mark))
+            out += QString::fromUtf8(sign);
+    }
+    QString text = line.text;
+    for (const model::Connector& connector : line.connectors) {
+        const char* drawn = connector.kind == ListingMark::Corner ? "┌─"
+            : connector.kind == ListingMark::Tee                  ? "├─"
+            : connector.kind == ListingMark::Last                 ? "└─"
+            : connector.kind == ListingMark::Vertical             ? "│ "
+                                                                  : "· ";
+        text.replace(connector.column, 2, QString::fromUtf8(drawn));
+    }
+    return out + text;
+}
+
+QStringList pictures(const std::vector<model::ListingLine>& lines)
+{
+    QStringList out;
+    for (const model::ListingLine& line : lines)
+        out << picture(line);
+    return out;
 }
 
 } // namespace quillon::test
