@@ -141,22 +141,16 @@ QByteArray cp1252(const QString& text)
 
 QString picture(const model::ListingLine& line)
 {
-    using model::ListingMark;
+    // In the order of ListingMark: the three marks, then the connectors.
+    static const char* const kDrawn[] = {"¶", "§", "¤", "┌─", "├─", "└─", "│ ", "· "};
     QString out;
-    const std::pair<ListingMark, const char*> marks[] = {{ListingMark::NewPage, "¶"}, {ListingMark::KeepWithNext, "§"}, {ListingMark::Bold, "¤"}};
-    for (const auto& [mark, sign] : marks) {
-        if (line.has(mark))
-            out += QString::fromUtf8(sign);
+    for (int mark = 0; mark < 3; ++mark) {
+        if (line.has(model::ListingMark(mark)))
+            out += QString::fromUtf8(kDrawn[mark]);
     }
     QString text = line.text;
-    for (const model::Connector& connector : line.connectors) {
-        const char* drawn = connector.kind == ListingMark::Corner ? "┌─"
-            : connector.kind == ListingMark::Tee                  ? "├─"
-            : connector.kind == ListingMark::Last                 ? "└─"
-            : connector.kind == ListingMark::Vertical             ? "│ "
-                                                                  : "· ";
-        text.replace(connector.column, 2, QString::fromUtf8(drawn));
-    }
+    for (const model::Connector& connector : line.connectors)
+        text.replace(connector.column, 2, QString::fromUtf8(kDrawn[int(connector.kind)]));
     return out + text;
 }
 

@@ -86,11 +86,6 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
         const QStringList report = reportOf(p, c.key, c.tabWidth);
         EXPECT_EQ(report.mid(report.indexOf(c.from)), c.report) << c.key;
     }
-    // The entries that name a routine of the index link to it; an API call or a legend line does not.
-    QStringList links;
-    for (const quillon::model::ListingLine& line : DependencyReporter(p.dep(), 4).buildDependencyReport(*p.routineFor("MODA|BOTH")).lines)
-        links << line.link;
-    EXPECT_EQ(links.filter(QRegularExpression(".")), QStringList({"MODA|C"}));
     // Of the form's records only the handler that calls something gets a report of its own:
     // not its Layout and Image, nor a handler that calls nothing and is called by nothing.
     quillon::model::RoutineList form = p.project.routinesByFile.entries().front().second;

@@ -11,11 +11,10 @@ using Op = quillon::test::PrintBench::Op;
 
 namespace {
 
-ListingLine marked(const QString& text, std::initializer_list<ListingMark> marks, std::vector<quillon::model::Connector> connectors = {})
+// A line of blanks with connectors standing in them: {column, kind} each.
+ListingLine connected(const QString& text, std::vector<quillon::model::Connector> connectors)
 {
     ListingLine line(text);
-    for (ListingMark mark : marks)
-        line.set(mark);
     line.connectors = std::move(connectors);
     return line;
 }
@@ -81,7 +80,7 @@ TEST(LinePrinterTest, TabsAndBreaks)
 TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
-    EXPECT_TRUE(b.print(marked("x = 1", {ListingMark::NewPage})));
+    EXPECT_TRUE(b.print(ListingLine("x = 1").set(ListingMark::NewPage)));
     EXPECT_EQ(b.surface.texts(2).mid(b.surface.texts(2).size() - 2), (QStringList {"x = 1", ""})) << "the page starts first";
     b.surface.setCurrentY(b.frame.bottom + 1000); // far past the bottom: an empty line does not break
     b.print(QString());
@@ -94,7 +93,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     for (const auto& [line, rows, breaks] : headings) {
         Listing h;
         h.surface.setCurrentY(h.frame.bottom - rows * 240);
-        h.print(marked(QString::fromLatin1(line), {ListingMark::KeepWithNext}));
+        h.print(ListingLine(QString::fromLatin1(line)).set(ListingMark::KeepWithNext));
         EXPECT_EQ(h.surface.pagesStarted(), breaks ? 2 : 1) << line << " with room for " << rows;
     }
 
@@ -107,7 +106,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     EXPECT_EQ(runs.mid(0, 4), (QStringList {"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
 
     Listing bold; // one run in the normal colour
-    bold.print(marked("Table of \"Contents\" ' x", {ListingMark::Bold}));
+    bold.print(ListingLine("Table of \"Contents\" ' x").set(ListingMark::Bold));
     ASSERT_EQ(bold.of(Op::Kind::Text).size(), 1u);
     EXPECT_EQ(std::tuple(bold.of(Op::Kind::Text)[0].bold, bold.of(Op::Kind::Text)[0].color, bold.surface.bold()), std::tuple(true, 1000u, false));
 
@@ -116,11 +115,11 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     // connector after a tab stands where the tab's blanks end. Only the last column turns.
     using C = quillon::model::Connector;
     const std::tuple<ListingLine, const char*, QStringList> connectors[] = {
-        {marked("      File A|Public Sub Main", {}, {C {0, ListingMark::Vertical}, C {2, ListingMark::Gap}, C {4, ListingMark::Last}}),
+        {connected("      File A|Public Sub Main", {C {0, ListingMark::Vertical}, C {2, ListingMark::Gap}, C {4, ListingMark::Last}}),
             "      File A|Public Sub Main", {"120,0-120,240", "600,0-600,120", "600,120-720,120"}},
-        {marked("  first", {}, {C {0, ListingMark::Corner}}), "  first", {"120,120-120,240", "120,120-240,120"}},
-        {marked("x\t  y", {}, {C {2, ListingMark::Tee}}), "x     y", {"600,0-600,240", "600,120-720,120"}},
-        {marked("    z", {}, {C {0, ListingMark::Tee}, C {2, ListingMark::Corner}}), "    z", {"120,0-120,240", "360,120-360,240", "360,120-480,120"}}};
+        {connected("  first", {C {0, ListingMark::Corner}}), "  first", {"120,120-120,240", "120,120-240,120"}},
+        {connected("x\t  y", {C {2, ListingMark::Tee}}), "x     y", {"600,0-600,240", "600,120-720,120"}},
+        {connected("    z", {C {0, ListingMark::Tee}, C {2, ListingMark::Corner}}), "    z", {"120,0-120,240", "360,120-360,240", "360,120-480,120"}}};
     for (const auto& [line, printed, strokes] : connectors) {
         Listing c;
         c.print(line);
@@ -140,7 +139,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     Listing b;
     b.box.answers = {{0, {}, QString()}, {0, {}, QString()}, {1, {}, QString()}, {0, {}, QString()}, {2, {}, QString()}};
     const QString line = longLine(), truncated = line.left(79) + " ...";
-    for (const ListingLine& printed : {ListingLine(line), marked(line, {ListingMark::Bold}), ListingLine(line)})
+    for (const ListingLine& printed : {ListingLine(line), ListingLine(line).set(ListingMark::Bold), ListingLine(line)})
         EXPECT_TRUE(b.print(printed));
     EXPECT_FALSE(b.print(line));
     ASSERT_EQ(b.box.shown.size(), 5u);

@@ -487,13 +487,6 @@ TEST_F(TocTest, TheContentsArePreparedFromTheListAndPrintAsOneRoutineOfTheirOwn)
     ASSERT_TRUE(routine->listing);
     EXPECT_EQ(std::tuple(routine->listing->lines == prepared->lines, routine->listing->colours), std::tuple(true, quillon::model::ListingColours::Plain));
 
-    // A list without entries has no contents: the user is told.
-    TocList empty(options_);
-    ASSERT_TRUE(empty.open(fx_.path("Other.vbp")));
-    EXPECT_FALSE(prepareTableOfContents(empty, project_, box_, true).has_value());
-    ASSERT_FALSE(box_.shown.empty());
-    EXPECT_EQ(box_.shown.back().text, QStringLiteral("No TOC data found."));
-
     // The notes question: the first button suppresses them.
     quillon::config::SuppressibleMessages messages(options_, box_);
     box_.answers = {{0, {}, QString()}, {1, {}, QString()}};
