@@ -69,16 +69,27 @@ struct Loaded {
         project.analysis = &analysis;
         project.openProject(write(QStringLiteral("p.vbp"), "Type=Exe\r\nModule=modBig; modBig.bas\r\n"));
     }
+    // The texts of the report's lines.
     QStringList report(const QString& key) const
     {
-        return analysis::DependencyReporter(analysis.dependencies, 4)
-            .buildDependencyReport(*analysis.dependencies.routineFor(key));
+        QStringList texts;
+        for (const model::ListingLine& line : analysis::DependencyReporter(analysis.dependencies, 4)
+                                                  .buildDependencyReport(*analysis.dependencies.routineFor(key))
+                                                  .lines)
+            texts << line.text;
+        return texts;
     }
 };
 
 QString blanks(int n)
 {
     return QString(n, QLatin1Char(' '));
+}
+
+// A bracket line of this text with one connector of this kind, in its first two columns.
+bool bracketed(const model::ListingLine& line, const QString& text, model::ListingMark kind)
+{
+    return line.text == text && line.connectors == std::vector<model::Connector> {{0, kind}};
 }
 
 } // namespace
@@ -105,9 +116,10 @@ int main(int argc, char* argv[])
             lines << blanks(2 * k) + QStringLiteral("If a Then");
         for (int k = 299; k >= 0; --k)
             lines << blanks(2 * k) + QStringLiteral("End If");
-        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
+        const std::vector<model::ListingLine> listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
         // 20 blocks tracked: the 20 innermost End Ifs pair with them, the other 280 are reported.
-        const bool ok = listing.size() == 600 + 280 && listing[319] == QLatin1String("[ZRK-L]End If");
+        const bool ok = listing.size() == 600 + 280
+            && bracketed(listing[319], QStringLiteral("  End If"), model::ListingMark::Last);
         return check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
     });
 
@@ -118,9 +130,10 @@ int main(int argc, char* argv[])
         for (int k = 0; k < 100000; ++k)
             lines << QStringLiteral("      a = a + 1 + _");
         lines << QStringLiteral("      0") << QStringLiteral("  Loop");
-        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
-        const bool ok = listing.size() == lines.size() && listing[1] == QStringLiteral("[ZRK-V]  ") + huge.mid(4)
-            && listing.last() == QLatin1String("[ZRK-L]Loop");
+        const std::vector<model::ListingLine> listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
+        const bool ok = listing.size() == size_t(lines.size())
+            && bracketed(listing[1], huge, model::ListingMark::Vertical)
+            && bracketed(listing.back(), QStringLiteral("  Loop"), model::ListingMark::Last);
         return check(ok, QStringLiteral("%1 listing lines").arg(listing.size()));
     });
 
@@ -130,12 +143,12 @@ int main(int argc, char* argv[])
         for (int k = 0; k < 5000; ++k)
             lines << QStringLiteral("Case 1");
         lines << QStringLiteral("End Select");
-        const QStringList listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
+        const std::vector<model::ListingLine> listing = analysis::buildBracketListing(lines, 1, int(lines.size()));
         qsizetype total = 0;
-        for (const QString& line : listing)
-            total += line.size();
+        for (const model::ListingLine& line : listing)
+            total += line.text.size();
         const bool ok =
-            listing.size() == lines.size() && total < 3 * indent + 5000 * (analysis::kMaxBracketColumn + 20);
+            listing.size() == size_t(lines.size()) && total < 3 * indent + 5000 * (analysis::kMaxBracketColumn + 20);
         return check(ok, QStringLiteral("%1 characters out").arg(total));
     });
 

@@ -104,7 +104,7 @@ int main(int argc, char* argv[])
     frame.startPage();
     for (const QString& line : lines) {
         bool go = true;
-        printerLines.printSourceLine(line, &routine, go);
+        printerLines.printListingLine(model::ListingLine(line), &routine, go);
     }
     frame.endRoutine();
     const int pages = surface.pagesStarted();

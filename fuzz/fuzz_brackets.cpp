@@ -1,8 +1,9 @@
-// Loop brackets: a routine's lines rewritten with connector tags, plus the report lines for
-// unbalanced blocks.
+// Loop brackets: a routine's lines with their connectors, plus the report lines for unbalanced
+// blocks; and each line through its markup form and back.
 #include "FuzzSupport.h"
 
 #include "analysis/LoopBrackets.h"
+#include "model/ListingMarkup.h"
 #include "model/TextPrimitives.h"
 
 using namespace quillon;
@@ -11,31 +12,37 @@ namespace {
 
 const QLatin1StringView kReportStart("'*** Unbalanced block: ");
 
-// The text of a listing line without its connector tags and indentation.
-QString stripped(QStringView line)
+// Each connector stands in two blanks of the text, left of the next one; a line whose text holds
+// no tag of its own reads back from its markup form as it was.
+void checkLine(const model::ListingLine& line)
 {
-    QString text = line.toString();
-    for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]"})
-        text.remove(QLatin1StringView(tag));
-    return model::trimLeadingBlanks(text).toString();
+    qsizetype free = 0;
+    for (const model::Connector& connector : line.connectors) {
+        FUZZ_CHECK(connector.column >= free && connector.column + 2 <= line.text.size());
+        FUZZ_CHECK(QStringView(line.text).sliced(connector.column, 2) == u"  ");
+        free = connector.column + 2;
+    }
+    if (!line.text.contains(QLatin1StringView("[ZRK-")))
+        FUZZ_CHECK(model::decodeListingLine(model::encodeListingLine(line)) == line);
 }
 
 void checkListing(const QStringList& lines, int first, int last)
 {
-    const QStringList listing = analysis::buildBracketListing(lines, first, last);
+    const std::vector<model::ListingLine> listing = analysis::buildBracketListing(lines, first, last);
     const qsizetype from = std::max(first, 1);
     const qsizetype to = std::min<qsizetype>(last, lines.size());
     // Each source line comes out once, in order, with its text kept; whatever else the
-    // listing holds is a report line. Each tag of the twenty tracked blocks and the line's
+    // listing holds is a report line. Each connector of the twenty tracked blocks and the line's
     // own adds at most the blanks up to the column limit, however deep the input is indented.
     qsizetype next = from;
-    for (const QString& out : listing) {
-        if (next <= to && stripped(out) == stripped(model::trimLeadingBlanks(lines[next - 1]))) {
-            FUZZ_CHECK(out.size() <= lines[next - 1].size() + 21 * (analysis::kMaxBracketColumn + 8));
+    for (const model::ListingLine& out : listing) {
+        checkLine(out);
+        if (next <= to && model::trimLeadingBlanks(out.text) == model::trimLeadingBlanks(lines[next - 1])) {
+            FUZZ_CHECK(out.text.size() <= lines[next - 1].size() + 21 * (analysis::kMaxBracketColumn + 2));
             ++next;
             continue;
         }
-        FUZZ_CHECK(out.startsWith(kReportStart));
+        FUZZ_CHECK(out.text.startsWith(kReportStart) && out.connectors.empty());
     }
     FUZZ_CHECK(next == std::max(to + 1, from));
 }

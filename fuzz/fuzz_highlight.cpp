@@ -1,5 +1,5 @@
-// Highlight segments of each line, with and without a symbol table, and the listing line as
-// the printer prepares it.
+// Highlight segments of each line, with and without a symbol table, in a routine, in its
+// declarations and in a report, and of the line with its tabs expanded as the printer does.
 #include "FuzzSupport.h"
 
 #include "analysis/SymbolTable.h"
@@ -90,18 +90,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     HighlightContext plain;
     HighlightContext routine;
     routine.symbols = &table.symbols;
-    routine.filePath = table.path;
+    routine.file = table.path;
     routine.routineName = QStringLiteral("DoIt");
     HighlightContext declarations = routine;
     declarations.isDeclarations = true;
-    HighlightContext listing = routine;
-    listing.filePath = QStringLiteral("/tmp/QLN_DEP_MODULE1_DOIT.txt");
+    HighlightContext report = routine;
+    report.colours = model::ListingColours::Report;
 
     const int tabWidth = 1 + int(size % 32);
     for (const QString& line : lines) {
-        for (const HighlightContext* context : {&plain, &routine, &declarations, &listing})
+        for (const HighlightContext* context : {&plain, &routine, &declarations, &report})
             checkSegments(line, *context);
-        const QString prepared = prepareListingLine(line, tabWidth);
+        const QString prepared = expandTabs(line, tabWidth);
         FUZZ_CHECK(!prepared.contains(QLatin1Char('\t')));
         checkSegments(prepared, routine);
     }

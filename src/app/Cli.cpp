@@ -12,6 +12,7 @@
 #include "analysis/ProjectAnalysis.h"
 #include "config/Session.h"
 #include "model/DiagLog.h"
+#include "model/ListingMarkup.h"
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
@@ -187,8 +188,8 @@ int runReport(
     analysis::DependencyReporter reporter(dep, tabWidth);
     for (const RoutinePtr& routine : routines) {
         QString text = QStringLiteral("=== ") + analysis::DependencyIndex::routineKey(*routine) + QLatin1Char('\n');
-        for (const QString& line : reporter.buildDependencyReport(*routine))
-            text += line + QLatin1Char('\n');
+        for (const model::ListingLine& line : reporter.buildDependencyReport(*routine).lines)
+            text += encodeListingLine(line) + QLatin1Char('\n');
         write(out, text);
     }
     return code;
@@ -217,8 +218,8 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
     if (!file.ok)
         return cannotRead(err, path, file.error);
     QString text;
-    for (const QString& line : analysis::buildBracketListing(file.lines, first, last))
-        text += line + QLatin1Char('\n');
+    for (const model::ListingLine& line : analysis::buildBracketListing(file.lines, first, last))
+        text += encodeListingLine(line) + QLatin1Char('\n');
     write(out, text);
     return 0;
 }

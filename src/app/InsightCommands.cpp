@@ -3,7 +3,6 @@
 #include "analysis/UsageAnalysis.h"
 #include "app/PrintCommands.h"
 #include "config/Session.h"
-#include "model/DiagLog.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "print/InsightReport.h"
@@ -45,15 +44,10 @@ int runInsight(const Arguments& args, config::Session& session, const SourceRead
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
         return *failed;
-    const print::TocFile file = print::writeInsightReport(
-        loaded.analysis.dependencies, loaded.project.projectFileList, reader, &DiagLog::standard());
-    if (!file.ok()) {
-        write(err, QStringLiteral("quillon: ") + file.error + QLatin1Char('\n'));
-        return 1;
-    }
-    const ReportToPrint report {
-        vbp, file, print::kInsightTitle, QStringLiteral(" Insight"), QStringLiteral("the project insight report")};
-    return printReportFile(args, session, reader, services, {session.box, setup}, report, out, err);
+    const ReportToPrint report {vbp,
+        print::insightReport(loaded.analysis.dependencies, loaded.project.projectFileList, reader),
+        print::kInsightTitle, QStringLiteral(" Insight"), QStringLiteral("the project insight report")};
+    return printReport(args, session, reader, services, {session.box, setup}, report, out, err);
 }
 
 } // namespace quillon::app

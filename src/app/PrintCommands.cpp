@@ -6,6 +6,7 @@
 #include "formimage/FormImagePrinter.h"
 #include "formimage/ProjectPrintConfig.h"
 #include "model/DiagLog.h"
+#include "model/ListingMarkup.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
@@ -623,32 +624,25 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     if (!loaded.toc.isOpen())
         return 1;
     const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
-    const print::TocFile file =
-        print::prepareTableOfContents(loaded.toc, loaded.project, loaded.batch, suppressNotes, &DiagLog::standard());
-    if (!file.ok()) {
-        write(err,
-            QStringLiteral("quillon: ") + (file.noData ? QStringLiteral("No TOC data found.") : file.error)
-                + QLatin1Char('\n'));
+    std::optional<Listing> listing =
+        print::prepareTableOfContents(loaded.toc, loaded.project, loaded.batch, suppressNotes);
+    if (!listing) {
+        write(err, QStringLiteral("quillon: No TOC data found.\n"));
         return 1;
     }
-    const ReportToPrint report {vbp, file, QStringLiteral("Table of Contents"), QStringLiteral(" TOC"),
+    const ReportToPrint report {vbp, std::move(*listing), QStringLiteral("Table of Contents"), QStringLiteral(" TOC"),
         QStringLiteral("the table of contents")};
-    return printReportFile(args, session, reader, services, {loaded.batch, setup}, report, out, err);
+    return printReport(args, session, reader, services, {loaded.batch, setup}, report, out, err);
 }
 
-int printReportFile(const Arguments& args, config::Session& session, const SourceReader& reader,
+int printReport(const Arguments& args, config::Session& session, const SourceReader& reader,
     const CliServices& services, const ReportPrinting& printing, const ReportToPrint& report, std::ostream& out,
     std::ostream& err)
 {
-    struct RemoveAfter {
-        const print::TocFile& file;
-        ~RemoveAfter() { print::removeTocFile(file); }
-    } removeAfter {report.file};
     if (args.has(QStringLiteral("text"))) {
-        const SourceFile lines = reader.read(report.file.path);
         QString text;
-        for (const QString& line : lines.lines)
-            text += line + QLatin1Char('\n');
+        for (const ListingLine& line : report.listing.lines)
+            text += encodeListingLine(line) + QLatin1Char('\n');
         write(out, text);
         return 0;
     }
@@ -670,7 +664,7 @@ int printReportFile(const Arguments& args, config::Session& session, const Sourc
     config.documentInfo = print::documentInfoFor(config.projectName, fileNameOf(report.vbp), QDateTime());
     const print::RunResult result =
         print::PrintRun(std::move(config))
-            .runPrintQueue({{print::makeTocRoutine(report.file, report.title), report.title, true}});
+            .runPrintQueue({{print::makeTocRoutine(report.listing, report.title), report.title, true}});
     if (!result.ok || result.routinesPrinted == 0) {
         write(err, QStringLiteral("quillon: ") + report.what + QStringLiteral(" could not be printed\n"));
         return 1;
@@ -717,11 +711,11 @@ int runHighlight(
         const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         print::HighlightContext context;
         context.symbols = source.symbols;
-        context.filePath = routine.filePath;
+        context.file = routine.filePath;
         context.routineName = routine.routineName;
         context.isDeclarations = routine.isDeclarations;
         text += QString::number(i + 1) + QLatin1Char('\t');
-        const QString line = print::prepareListingLine(source.lines[i], tabWidth);
+        const QString line = print::expandTabs(source.lines[i], tabWidth);
         QStringList parts;
         for (const print::Segment& s : print::buildHighlightSegments(line, context))
             parts << QStringLiteral("%1-%2:%3").arg(s.start).arg(s.end).arg(s.colour);
@@ -778,7 +772,7 @@ int runListing(const Arguments& args, config::Session& session, const SourceRead
         const int index = source.routineOfLine[size_t(i + 1)];
         const Routine& routine = index < 0 ? standIn : *source.routines[size_t(index)];
         bool go = true;
-        printerLines.printSourceLine(source.lines[i], &routine, go);
+        printerLines.printListingLine(ListingLine(source.lines[i]), &routine, go);
         if (!go)
             break;
     }

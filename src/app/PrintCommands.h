@@ -2,7 +2,7 @@
 #include "app/Cli.h"
 #include "app/CliSupport.h"
 #include "config/PageSetup.h"
-#include "print/TocText.h"
+#include "model/ListingLine.h"
 
 namespace quillon::config {
 class Session;
@@ -37,10 +37,10 @@ int runPrint(const Arguments& args, config::Session& session, const model::Sourc
 int runToc(const Arguments& args, config::Session& session, const model::SourceReader& reader,
     const CliServices& services, std::ostream& out, std::ostream& err);
 
-// A report the program wrote to a temporary file: the table of contents, the insight report.
+// A report the program made: the table of contents, the insight report.
 struct ReportToPrint {
     QString vbp; // the project it reports on
-    print::TocFile file; // removed once printed
+    model::Listing listing;
     QString title; // heads its pages: "Table of Contents"
     QString runSuffix; // after the project's name in the run's name: " TOC"
     QString what; // in the failure message: "the table of contents"
@@ -52,9 +52,9 @@ struct ReportPrinting {
 };
 // The options' page set-up with the command line's page options applied (throws Usage).
 config::PageSetup commandPageSetup(const Arguments& args, const config::Session& session);
-// Prints the report as one routine to the output the command line chose (--text: its lines to
-// standard output instead), then removes its file.
-int printReportFile(const Arguments& args, config::Session& session, const model::SourceReader& reader,
+// Prints the report as one routine to the output the command line chose (--text: its lines in
+// their markup form to standard output instead).
+int printReport(const Arguments& args, config::Session& session, const model::SourceReader& reader,
     const CliServices& services, const ReportPrinting& printing, const ReportToPrint& report, std::ostream& out,
     std::ostream& err);
 

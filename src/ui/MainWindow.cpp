@@ -942,11 +942,10 @@ void MainWindow::printTableOfContents()
         return;
     const bool suppressNotes = print::askSuppressTocNotes(session_.messages);
     printing_ = true;
-    print::TocFile file;
-    runLocked(
-        [&] { file = print::prepareTableOfContents(toc_, project_, workBox_, suppressNotes, &DiagLog::standard()); },
-        false);
-    printReport(file, QStringLiteral("Table of Contents"), fileBaseName(project_.projectPath) + QStringLiteral(" TOC"));
+    std::optional<model::Listing> listing;
+    runLocked([&] { listing = print::prepareTableOfContents(toc_, project_, workBox_, suppressNotes); }, false);
+    printReport(
+        listing, QStringLiteral("Table of Contents"), fileBaseName(project_.projectPath) + QStringLiteral(" TOC"));
 }
 
 void MainWindow::printProjectInsight()
@@ -959,24 +958,18 @@ void MainWindow::printProjectInsight()
         return;
     }
     printing_ = true;
-    print::TocFile file;
+    std::optional<model::Listing> listing;
     runLocked(
-        [&] {
-            file = print::writeInsightReport(
-                analysis_.dependencies, project_.projectFileList, project_.reader(), &DiagLog::standard());
-        },
+        [&] { listing = print::insightReport(analysis_.dependencies, project_.projectFileList, project_.reader()); },
         false);
-    if (!file.ok())
-        box_.showMessage(MessageIcon::Critical, print::kInsightTitle, file.error);
-    printReport(file, print::kInsightTitle, fileBaseName(project_.projectPath) + QStringLiteral(" Insight"));
+    printReport(listing, print::kInsightTitle, fileBaseName(project_.projectPath) + QStringLiteral(" Insight"));
 }
 
-void MainWindow::printReport(const print::TocFile& file, const QString& title, const QString& runName)
+void MainWindow::printReport(std::optional<model::Listing>& listing, const QString& title, const QString& runName)
 {
-    if (file.ok()) {
-        std::vector<print::ListRow> queue {{print::makeTocRoutine(file, title), title, true}};
+    if (listing) {
+        std::vector<print::ListRow> queue {{print::makeTocRoutine(std::move(*listing), title), title, true}};
         runQueue(queue, runName, false);
-        print::removeTocFile(file);
     }
     printing_ = false;
     lockLists(true);

@@ -2,6 +2,7 @@
 #include "aids/EditBackups.h"
 #include "aids/SourceTransforms.h"
 #include "analysis/ProjectAnalysis.h"
+#include "model/ListingLine.h"
 #include "model/ProjectLoader.h"
 #include "platform/HomeThread.h"
 #include "platform/PrintSurface.h"
@@ -200,8 +201,8 @@ private:
     void showProcedures();
     // The index keys of the loaded project's unused procedures, found once per load.
     const QSet<QString>& unusedKeys();
-    // A report file the program wrote, printed under its title and removed.
-    void printReport(const print::TocFile& file, const QString& title, const QString& runName);
+    // Prints a report the program made (none: nothing to print) as a run of its own.
+    void printReport(std::optional<model::Listing>& listing, const QString& title, const QString& runName);
     void readSelection();
     void fileSelectionChanged();
     void queueSelectionChanged();

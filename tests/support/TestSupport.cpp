@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "model/ListingLine.h"
 #include "model/SourceText.h"
 
 #include <QDir>
@@ -136,6 +137,29 @@ QByteArray cp1252(const QString& text)
     if (!ok)
         qFatal("fixture text not representable in windows-1252");
     return bytes;
+}
+
+QString picture(const model::ListingLine& line)
+{
+    // In the order of ListingMark: the three marks, then the connectors.
+    static const char* const kDrawn[] = {"¶", "§", "¤", "┌─", "├─", "└─", "│ ", "· "};
+    QString out;
+    for (int mark = 0; mark < 3; ++mark) {
+        if (line.has(model::ListingMark(mark)))
+            out += QString::fromUtf8(kDrawn[mark]);
+    }
+    QString text = line.text;
+    for (const model::Connector& connector : line.connectors)
+        text.replace(connector.column, 2, QString::fromUtf8(kDrawn[int(connector.kind)]));
+    return out + text;
+}
+
+QStringList pictures(const std::vector<model::ListingLine>& lines)
+{
+    QStringList out;
+    for (const model::ListingLine& line : lines)
+        out << picture(line);
+    return out;
 }
 
 } // namespace quillon::test

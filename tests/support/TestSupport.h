@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <ostream>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -13,6 +14,10 @@
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
+}
+
+namespace quillon::model {
+struct ListingLine;
 }
 
 namespace quillon::test {
@@ -77,5 +82,11 @@ struct stat fileStatus(const QString& path);
 // has reaped yet); false when it still runs.
 bool waitForProcessEnd(qint64 pid, int timeoutMs);
 QByteArray cp1252(const QString& text);
+
+// A listing line drawn as the tests write it: its marks first ("¶" new page, "§" kept with the
+// next line, "¤" bold), then its text with each connector drawn in its two columns ("┌─"
+// corner, "├─" tee, "└─" last, "│ " vertical, "· " gap).
+QString picture(const model::ListingLine& line);
+QStringList pictures(const std::vector<model::ListingLine>& lines);
 
 } // namespace quillon::test

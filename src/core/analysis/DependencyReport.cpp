@@ -139,7 +139,7 @@ void DependencyReporter::walk(
     }
 }
 
-QStringList DependencyReporter::buildDependencyReport(const Routine& routine)
+model::Listing DependencyReporter::buildDependencyReport(const Routine& routine)
 {
     report_.clear();
     targets_.clear();
@@ -200,10 +200,13 @@ QStringList DependencyReporter::buildDependencyReport(const Routine& routine)
         for (const auto& [fileKey, letter] : legend_.entries())
             report_ << unit_ + QStringLiteral("File ") + letter + QStringLiteral(" = ") + fileKey;
     }
-    return applyReportMarkup(report_, tabWidth_);
+    model::Listing listing {applyReportMarkup(report_, tabWidth_), model::ListingColours::Report};
+    for (const auto& [line, key] : targets_.asKeyValueRange())
+        listing.lines[size_t(line)].link = key;
+    return listing;
 }
 
-QStringList applyReportMarkup(const QStringList& plain, int tabWidth)
+std::vector<model::ListingLine> applyReportMarkup(const QStringList& plain, int tabWidth)
 {
     const int divisor = tabWidth < 1 ? 1 : tabWidth;
     enum class Kind { Entry, Boundary, Other };
@@ -245,7 +248,10 @@ QStringList applyReportMarkup(const QStringList& plain, int tabWidth)
         }
     }
     std::fill(nearest.begin(), nearest.end(), -1);
-    QStringList out(plain);
+    std::vector<model::ListingLine> out;
+    out.reserve(size_t(n));
+    for (const QString& line : plain)
+        out.emplace_back(line);
     for (qsizetype i = n - 1; i >= 0; --i) {
         if (kinds[size_t(i)] == Kind::Boundary) {
             std::fill(nearest.begin(), nearest.end(), -1);
@@ -255,19 +261,24 @@ QStringList applyReportMarkup(const QStringList& plain, int tabWidth)
             continue;
         const int v = levels[size_t(i)];
         const bool below = nearest[size_t(v)] == v;
-        QString tags;
+        model::ListingLine& line = out[size_t(i)];
+        // One connector per level, two blanks each; the entry's own comes last.
+        auto add = [&line](model::ListingMark kind) {
+            line.connectors.push_back({2 * qsizetype(line.connectors.size()), kind});
+        };
         for (int j = 1; j < v; ++j)
-            tags += nearest[size_t(j)] == j ? QStringLiteral("[ZRK-V]") : QStringLiteral("[ZRK-X]");
+            add(nearest[size_t(j)] == j ? model::ListingMark::Vertical : model::ListingMark::Gap);
         const bool up = above[size_t(i)];
         if (up && below)
-            tags += QStringLiteral("[ZRK-T]");
+            add(model::ListingMark::Tee);
         else if (up)
-            tags += QStringLiteral("[ZRK-L]");
+            add(model::ListingMark::Last);
         else if (below)
-            tags += QStringLiteral("[ZRK-UL]");
+            add(model::ListingMark::Corner);
         else
-            tags += QStringLiteral("[ZRK-X]");
-        out[i] = tags + trimLeadingBlanks(plain[i]).toString();
+            add(model::ListingMark::Gap);
+        line.text = QString(2 * qsizetype(line.connectors.size()), QLatin1Char(' '));
+        line.text += trimLeadingBlanks(plain[i]);
         for (int j = v; j <= maxLevel; ++j)
             nearest[size_t(j)] = v;
     }

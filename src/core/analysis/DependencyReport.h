@@ -1,5 +1,6 @@
 #pragma once
 #include "analysis/DependencyIndex.h"
+#include "model/ListingLine.h"
 
 #include <QStringList>
 
@@ -9,14 +10,12 @@ inline constexpr int kChainDepthLimit = 40;
 
 // Builds the dependency report of a routine from the index: who calls it (chains of
 // callers), what it calls (chains of callees with their API calls), and the legend of the
-// files involved, with connector markup at the start of the chain lines.
+// files involved, with the tree's connectors in front of the chain lines. A chain entry that
+// names a routine of the index links to it.
 class DependencyReporter {
 public:
     DependencyReporter(const DependencyIndex& index, int tabWidth);
-    QStringList buildDependencyReport(const model::Routine& routine);
-    // The chain entries of the last report that name a routine of the index: line (0 = the
-    // first) to the routine's key.
-    const QHash<int, QString>& entryTargets() const { return targets_; }
+    model::Listing buildDependencyReport(const model::Routine& routine);
 
 private:
     struct Scope;
@@ -34,8 +33,8 @@ private:
     int letterCounter_ = 0;
 };
 
-// Turns the indentation of a plain report into connector tags for the line printer.
-QStringList applyReportMarkup(const QStringList& plain, int tabWidth);
+// Turns the indentation of a plain report into the connectors of its tree.
+std::vector<model::ListingLine> applyReportMarkup(const QStringList& plain, int tabWidth);
 
 // 1 → "A" ... 26 → "Z", 27 → "AA", 52 → "AZ", 53 → "BA".
 QString fileLetters(int counter);

@@ -1,6 +1,7 @@
 #include "analysis/LoopBrackets.h"
 
 #include "model/DiagLog.h"
+#include "model/ListingMarkup.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
 
@@ -14,6 +15,8 @@
 
 namespace quillon::analysis {
 
+using model::ListingLine;
+using model::ListingMark;
 using model::trimBlanks;
 using model::trimLeadingBlanks;
 using model::trimTrailingBlanks;
@@ -22,10 +25,6 @@ namespace {
 
 constexpr int kMaxOpenBlocks = 20;
 
-const QLatin1StringView kOpenTag("[ZRK-UL]");
-const QLatin1StringView kMiddleTag("[ZRK-T]");
-const QLatin1StringView kCloseTag("[ZRK-L]");
-const QLatin1StringView kPassTag("[ZRK-V]");
 const QLatin1StringView kReportStart("'*** Unbalanced block: ");
 
 enum class Block { If, Select, Do, For, While };
@@ -61,12 +60,12 @@ const BlockNames& namesOf(Block block)
 }
 
 // A report line: printed as a comment because it starts with a quote.
-QString report(std::initializer_list<QAnyStringView> parts)
+ListingLine report(std::initializer_list<QAnyStringView> parts)
 {
     QString out = kReportStart;
     for (const QAnyStringView& part : parts)
         out += part.toString();
-    return out;
+    return ListingLine(out);
 }
 
 int leadingBlanks(QStringView line)
@@ -188,27 +187,37 @@ private:
         int column;
     };
 
-    static void blanksTo(QString& out, int& position, int column)
+    // position counts the line's columns as if every connector stood at its own block's
+    // column. A block opened left of the one below it has its connector right after that
+    // one's, so the text then runs ahead of the count; blanks and the rest of the line are
+    // still placed by the count.
+    static void blanksTo(ListingLine& out, int& position, int column)
     {
         if (column > position) {
-            out += QString(column - position, QLatin1Char(' '));
+            out.text += QString(column - position, QLatin1Char(' '));
             position = column;
         }
     }
 
-    static void addPassTag(QString& out, int& position, int column)
+    static void addConnector(ListingLine& out, ListingMark kind)
+    {
+        out.connectors.push_back({out.text.size(), kind});
+        out.text += QLatin1String("  ");
+    }
+
+    static void addPassConnector(ListingLine& out, int& position, int column)
     {
         const int target = std::max(column - 2, 0);
         blanksTo(out, position, target);
-        out += kPassTag;
+        addConnector(out, ListingMark::Vertical);
         position = target + 2;
     }
 
-    // Pass-through tags for the blocks below the one this line belongs to.
-    void addColumnPrefix(QString& out, int& position, int entries) const
+    // Pass-through connectors for the blocks below the one this line belongs to.
+    void addColumnPrefix(ListingLine& out, int& position, int entries) const
     {
         for (int k = 0; k < entries; ++k)
-            addPassTag(out, position, stack_[k].column);
+            addPassConnector(out, position, stack_[k].column);
     }
 
     // Index of the innermost open block of this kind, or -1.
@@ -239,24 +248,24 @@ private:
         }
     }
 
-    // The line behind a bracket tag at the column, after the pass-through tags of the
-    // blocks below it.
-    void emitTagged(int blocksBelow, int column, QLatin1StringView tag, const QString& line)
+    // The line behind a bracket connector at the column, after the pass-through connectors
+    // of the blocks below it.
+    void emitBracketed(int blocksBelow, int column, ListingMark kind, const QString& line)
     {
-        QString out;
+        ListingLine out;
         int position = 0;
         addColumnPrefix(out, position, blocksBelow);
         blanksTo(out, position, column - 2);
-        out += tag;
-        out += trimLeadingBlanks(line);
-        sink_(out);
+        addConnector(out, kind);
+        out.text += trimLeadingBlanks(line);
+        sink_(std::move(out));
     }
 
     void emitOpener(Block block, const QString& line)
     {
         if (depth_ < kMaxOpenBlocks)
             stack_[depth_++] = {block, std::min(statementBlanks_, kMaxBracketColumn)};
-        emitTagged(depth_ - 1, statementBlanks_, kOpenTag, line);
+        emitBracketed(depth_ - 1, statementBlanks_, ListingMark::Corner, line);
     }
 
     void emitMiddle(Block block, const QString& line)
@@ -267,7 +276,7 @@ private:
             emitPlain(line);
             return;
         }
-        emitTagged(j, stack_[j].column, kMiddleTag, line);
+        emitBracketed(j, stack_[j].column, ListingMark::Tee, line);
     }
 
     void emitCloser(Block block, const QString& line)
@@ -280,22 +289,22 @@ private:
             return;
         }
         depth_ = j; // blocks opened inside this one end with it
-        emitTagged(j, stack_[j].column, kCloseTag, line);
+        emitBracketed(j, stack_[j].column, ListingMark::Last, line);
     }
 
-    // A block gets a pass-through tag only where the line is indented past the block's
-    // keyword; the tags replace blanks of the indentation so the text stays in its column.
+    // A block gets a pass-through connector only where the line is indented past the block's
+    // keyword; the connectors stand in blanks of the indentation so the text stays in its column.
     void emitPlain(const QString& line)
     {
         const int blanks = leadingBlanks(line);
-        QString out;
+        ListingLine out;
         int position = 0;
         for (int k = 0; k < depth_; ++k) {
             if (stack_[k].column < blanks)
-                addPassTag(out, position, stack_[k].column);
+                addPassConnector(out, position, stack_[k].column);
         }
-        out += QStringView(line).sliced(std::min(position, blanks));
-        sink_(out);
+        out.text += QStringView(line).sliced(std::min(position, blanks));
+        sink_(std::move(out));
     }
 
     Sink& sink_;
@@ -319,10 +328,10 @@ void listLines(const QStringList& fileLines, int firstLine, int lastLine, Sink& 
 
 } // namespace
 
-QStringList buildBracketListing(const QStringList& fileLines, int firstLine, int lastLine)
+std::vector<ListingLine> buildBracketListing(const QStringList& fileLines, int firstLine, int lastLine)
 {
-    QStringList listing;
-    auto collect = [&listing](const QString& line) { listing.append(line); };
+    std::vector<ListingLine> listing;
+    auto collect = [&listing](ListingLine line) { listing.push_back(std::move(line)); };
     listLines(fileLines, firstLine, lastLine, collect);
     return listing;
 }
@@ -341,10 +350,10 @@ BracketListingFile writeBracketListing(const QStringList& fileLines, int firstLi
     int count = 0;
     bool ok = true;
     QByteArray bytes;
-    auto write = [&](const QString& line) {
+    auto write = [&](const ListingLine& line) {
         if (!ok)
             return;
-        bytes = line.toUtf8();
+        bytes = model::encodeListingLine(line).toUtf8();
         bytes += "\r\n";
         ok = file.write(bytes) == bytes.size();
         ++count;

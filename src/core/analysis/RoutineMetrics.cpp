@@ -138,25 +138,11 @@ int decisionPoints(const QStringList& lines)
 
 int deepestNesting(const QStringList& fileLines, int firstLine, int lastLine)
 {
-    int deepest = 0;
-    for (const QString& line : buildBracketListing(fileLines, firstLine, lastLine)) {
-        // The connector tags come first, one per open block, blanks between them.
-        int tags = 0;
-        qsizetype at = 0;
-        while (true) {
-            while (at < line.size() && line[at] == QLatin1Char(' '))
-                ++at;
-            if (!QStringView(line).mid(at).startsWith(QLatin1String("[ZRK-")))
-                break;
-            const qsizetype close = line.indexOf(QLatin1Char(']'), at);
-            if (close < 0)
-                break;
-            ++tags;
-            at = close + 1;
-        }
-        deepest = std::max(deepest, tags);
-    }
-    return deepest;
+    // A bracket line has one connector per open block.
+    size_t deepest = 0;
+    for (const model::ListingLine& line : buildBracketListing(fileLines, firstLine, lastLine))
+        deepest = std::max(deepest, line.connectors.size());
+    return int(deepest);
 }
 
 std::vector<RoutineMetrics> routineMetrics(const DependencyIndex& index, const SourceReader& reader)

@@ -32,7 +32,7 @@ int printImageDocument(platform::IPrintSurface& surface, config::PageSetup& setu
     frame.headerTitle = fileNameOf(routine.filePath) + QStringLiteral("|Image");
     frame.pageNumber = 0;
     frame.firstPageOfDocument = true;
-    frame.estimatePages(routine, &reader, renderer.estimateFormImagePages(routine, reader));
+    frame.estimatePages(routine, renderer.estimateFormImagePages(routine, reader));
     if (!renderer.printFormImage(routine, reader, messages))
         return -1;
     const int pages = surface.pagesStarted();

@@ -10,6 +10,8 @@
 
 namespace quillon::model {
 
+struct Listing;
+
 // One source file named in the project file.
 class ProjectFile {
 public:
@@ -74,6 +76,9 @@ struct Routine {
     qint32 blankLines = 0;
     qint32 codeLines = 0;
     qint32 memberCount = 0; // an aggregate's number of gathered properties
+    // A report the program made (the table of contents, the insight report): its lines are
+    // printed instead of lines of a file. Null for everything else.
+    std::shared_ptr<const Listing> listing;
 };
 
 using RoutinePtr = std::shared_ptr<Routine>;

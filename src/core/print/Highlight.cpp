@@ -42,44 +42,6 @@ QString expandTabs(QStringView line, int tabWidth)
     return out;
 }
 
-bool takeTag(QStringView tag, QString& line)
-{
-    const qsizetype at = line.indexOf(tag);
-    if (at < 0)
-        return false;
-    line.remove(at, tag.size());
-    return true;
-}
-
-void appendTag(bool found, QStringView tag, QString& line)
-{
-    if (found)
-        line.append(tag);
-}
-
-QString prepareListingLine(QStringView line, int tabWidth)
-{
-    QString text = expandTabs(line, tabWidth);
-    for (const char* tag : {"[ZRK-N]", "[ZRK-M]", "[ZRK-B]"})
-        takeTag(QString::fromLatin1(tag), text);
-    if (!text.contains(QLatin1String("[ZRK-")))
-        return text;
-    const QString trimmed = model::trimBlanks(text).toString();
-    if (trimmed == QLatin1String("Files:")
-        || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
-        return text;
-    for (const char* tag : {"[ZRK-UL]", "[ZRK-T]", "[ZRK-L]", "[ZRK-V]", "[ZRK-X]"})
-        text.replace(QString::fromLatin1(tag), QStringLiteral("  "));
-    return text;
-}
-
-bool isDependencyListing(const QString& filePath)
-{
-    const QString name = model::fileNameOf(filePath);
-    return name.startsWith(QLatin1String("QLN_DEP_"), Qt::CaseInsensitive)
-        && name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-}
-
 namespace {
 
 // Names are read without their type character, so "Left$" is found as LEFT.
@@ -123,9 +85,9 @@ int nameColour(const QString& name, const QString& previous, const QString& befo
     const analysis::SymbolTable* symbols = context.symbols;
     if (!symbols)
         return -1;
-    if (!skipRoutine && symbols->isByRefParameter(context.filePath, context.routineName, name))
+    if (!skipRoutine && symbols->isByRefParameter(context.file, context.routineName, name))
         return colour::ByRef;
-    if (!skipModule && symbols->isModuleVariable(context.filePath, name))
+    if (!skipModule && symbols->isModuleVariable(context.file, name))
         return colour::ModuleVariable;
     if (symbols->isGlobalVariable(name))
         return colour::Global;
@@ -176,7 +138,7 @@ std::vector<Segment> normalise(std::vector<Segment> raw)
 
 std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightContext& context)
 {
-    if (context.tocPrint || line.isEmpty())
+    if (context.colours == model::ListingColours::Plain || line.isEmpty())
         return {};
     const int n = int(line.size());
     std::vector<Segment> segments;
@@ -187,9 +149,9 @@ std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightCon
     };
     add(1, n, colour::Normal);
 
-    const bool dependencyListing = isDependencyListing(context.filePath);
-    const bool skipRoutine = dependencyListing || context.isDeclarations || context.routineName.trimmed().isEmpty();
-    const bool skipModule = dependencyListing;
+    const bool report = context.colours == model::ListingColours::Report;
+    const bool skipRoutine = report || context.isDeclarations || context.routineName.trimmed().isEmpty();
+    const bool skipModule = report;
 
     // Literals and the comment are coloured; names are looked for in the code between them. A
     // literal left open gets no colour, but its text holds no names either.

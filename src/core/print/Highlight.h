@@ -1,4 +1,6 @@
 #pragma once
+#include "model/ListingLine.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -36,31 +38,21 @@ int segmentPriority(int colourIndex);
 // Each tab becomes the blanks up to the next tab stop; every other character advances one column.
 QString expandTabs(QStringView line, int tabWidth);
 
-// The first occurrence of a tag is removed; true when it was there.
-bool takeTag(QStringView tag, QString& line);
-// Puts a taken tag back at the end of the line.
-void appendTag(bool found, QStringView tag, QString& line);
-
 // What the highlighter knows about the lines it colours.
 struct HighlightContext {
     const analysis::SymbolTable* symbols = nullptr; // none: only comments, literals, declarations, built-ins
-    QString filePath; // the routine's file
+    QString file; // the path of the routine's file
     QString routineName;
     bool isDeclarations = false;
-    bool tocPrint = false; // while only the table of contents prints, nothing is highlighted
+    // A report's lines know no routine's parameters or module's variables; a plain listing
+    // (the table of contents, the insight report) is not highlighted at all.
+    model::ListingColours colours = model::ListingColours::Source;
 };
-
-// A dependency listing: a ".txt" file whose name begins "QLN_DEP_", compared ignoring case.
-bool isDependencyListing(const QString& filePath);
 
 // The segments of one line, sorted and made non-overlapping: each elementary interval between
 // the segments' boundaries gets the colour of the highest-priority segment covering it.
-// Intervals of the same colour are not merged. An empty line, or a table-of-contents print,
+// Intervals of the same colour are not merged. An empty line, or a line of a plain listing,
 // has no segments.
 std::vector<Segment> buildHighlightSegments(QStringView line, const HighlightContext& context);
-
-// A listing line as the line printer colours it: tabs expanded, the page, bold and heading
-// tags taken off and the connector tags replaced by two blanks each.
-QString prepareListingLine(QStringView line, int tabWidth);
 
 } // namespace quillon::print

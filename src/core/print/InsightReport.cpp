@@ -6,7 +6,6 @@
 #include "analysis/UsageAnalysis.h"
 #include "model/RoutineParser.h"
 #include "model/TextPrimitives.h"
-#include "print/LinePrinter.h"
 #include "print/TocRecord.h"
 
 #include <QHash>
@@ -19,9 +18,8 @@ using namespace quillon::model;
 
 namespace {
 
-const QString& kHeading = tag::Bold;
-const QString kKeepBold = tag::Heading + tag::Bold;
-const QString& kNewPage = tag::NewPage;
+using Lines = std::vector<ListingLine>;
+
 constexpr int kWidestName = 48; // longer names run past their column instead of widening it
 
 QString rightAligned(qint64 n, int width)
@@ -48,13 +46,29 @@ qsizetype columnWidth(const QStringList& texts, qsizetype least)
     return widest + 2;
 }
 
+// A section's title, on a page of its own but for the first.
+ListingLine sectionTitle(const QString& text, bool newPage)
+{
+    ListingLine title(text);
+    if (newPage)
+        title.set(ListingMark::NewPage);
+    title.set(ListingMark::Bold);
+    return title;
+}
+
+// A heading within a section, kept with what follows.
+ListingLine keptHeading(QString text)
+{
+    return ListingLine(std::move(text)).set(ListingMark::KeepWithNext).set(ListingMark::Bold);
+}
+
 QString procedureText(const Routine& routine)
 {
     return kindTextOf(routine) + QLatin1Char(' ') + routine.routineName;
 }
 
 // The unused procedures of each file, files in the order of their first unused procedure.
-void appendUnusedByFile(QStringList& lines, const analysis::UnusedReport& unused)
+void appendUnusedByFile(Lines& lines, const analysis::UnusedReport& unused)
 {
     QStringList files;
     QHash<QString, std::vector<RoutinePtr>> byFile;
@@ -73,9 +87,9 @@ void appendUnusedByFile(QStringList& lines, const analysis::UnusedReport& unused
         for (const RoutinePtr& routine : routines)
             code += routine->codeLines;
         lines << QString();
-        lines << kKeepBold + blanks(3) + fileNameOf(routines.front()->filePath) + QStringLiteral(": ")
-                + plural(qint64(routines.size()), QStringLiteral("procedure"), QStringLiteral("procedures"))
-                + QStringLiteral(", ") + plural(code, QStringLiteral("code line"), QStringLiteral("code lines"));
+        lines << keptHeading(blanks(3) + fileNameOf(routines.front()->filePath) + QStringLiteral(": ")
+            + plural(qint64(routines.size()), QStringLiteral("procedure"), QStringLiteral("procedures"))
+            + QStringLiteral(", ") + plural(code, QStringLiteral("code line"), QStringLiteral("code lines")));
         for (const RoutinePtr& routine : routines) {
             lines << blanks(9) + fitColumn(procedureText(*routine), nameWidth) + rightAligned(routine->codeLines, 7)
                     + QStringLiteral(" code lines");
@@ -83,7 +97,7 @@ void appendUnusedByFile(QStringList& lines, const analysis::UnusedReport& unused
     }
 }
 
-void appendUnusedDeclarations(QStringList& lines, const analysis::UnusedReport& unused)
+void appendUnusedDeclarations(Lines& lines, const analysis::UnusedReport& unused)
 {
     if (unused.declarations.empty())
         return;
@@ -91,16 +105,16 @@ void appendUnusedDeclarations(QStringList& lines, const analysis::UnusedReport& 
     for (const analysis::ApiDeclaration& api : unused.declarations)
         names << api.name;
     lines << QString();
-    lines << kKeepBold + blanks(3) + QStringLiteral("Declared API functions no routine calls: ")
-            + countText(names.size());
+    lines << keptHeading(
+        blanks(3) + QStringLiteral("Declared API functions no routine calls: ") + countText(names.size()));
     const qsizetype nameWidth = columnWidth(names, 0);
     for (const analysis::ApiDeclaration& api : unused.declarations)
         lines << blanks(9) + fitColumn(api.name, nameWidth) + api.library;
 }
 
-void appendUnused(QStringList& lines, const analysis::UnusedReport& unused)
+void appendUnused(Lines& lines, const analysis::UnusedReport& unused)
 {
-    lines << kHeading + QStringLiteral("Unused Procedures");
+    lines << sectionTitle(QStringLiteral("Unused Procedures"), false);
     lines << blanks(6) + QStringLiteral("A procedure is unused when no chain of calls leads to it from the start-up");
     lines << blanks(6) + QStringLiteral("routine, an event handler, or a Public or Friend procedure of a class.");
     lines << QString();
@@ -129,10 +143,10 @@ std::vector<analysis::RoutineMetrics> mostComplex(std::vector<analysis::RoutineM
 }
 
 void appendMostComplex(
-    QStringList& lines, const std::vector<analysis::RoutineMetrics>& metrics, const analysis::DependencyIndex& index)
+    Lines& lines, const std::vector<analysis::RoutineMetrics>& metrics, const analysis::DependencyIndex& index)
 {
     const std::vector<analysis::RoutineMetrics> ranked = mostComplex(metrics);
-    lines << kNewPage + kHeading + QStringLiteral("Most Complex Routines");
+    lines << sectionTitle(QStringLiteral("Most Complex Routines"), true);
     if (ranked.empty()) {
         lines << blanks(6) + QStringLiteral("The project has no procedures.");
         return;
@@ -145,8 +159,8 @@ void appendMostComplex(
         const RoutinePtr routine = index.routineFor(m.key);
         const QString name = routine ? routine->routineName : m.key.section(QLatin1Char('|'), 1);
         lines << QString();
-        lines << kKeepBold + QString::number(r + 1).rightJustified(5) + QStringLiteral(". ") + m.fileName
-                + QLatin1Char('|') + m.kind + QLatin1Char(' ') + name;
+        lines << keptHeading(QString::number(r + 1).rightJustified(5) + QStringLiteral(". ") + m.fileName
+            + QLatin1Char('|') + m.kind + QLatin1Char(' ') + name);
         lines << blanks(10) + QStringLiteral("Complexity: ") + countText(m.complexity())
                 + QStringLiteral("   Decision points: ") + countText(m.decisions)
                 + QStringLiteral("   Deepest nesting: ") + countText(m.nesting);
@@ -158,9 +172,9 @@ void appendMostComplex(
     }
 }
 
-void appendModuleCalls(QStringList& lines, const std::vector<analysis::CallEdge>& edges)
+void appendModuleCalls(Lines& lines, const std::vector<analysis::CallEdge>& edges)
 {
-    lines << kNewPage + kHeading + QStringLiteral("Calls Between Modules");
+    lines << sectionTitle(QStringLiteral("Calls Between Modules"), true);
     if (edges.empty()) {
         lines << blanks(6) + QStringLiteral("No routine of the project calls another.");
         return;
@@ -178,8 +192,8 @@ void appendModuleCalls(QStringList& lines, const std::vector<analysis::CallEdge>
     }
     const qsizetype callerWidth = columnWidth(callers, callerHeading.size());
     const qsizetype calleeWidth = columnWidth(callees, calleeHeading.size());
-    lines << kKeepBold + blanks(3) + fitColumn(callerHeading, callerWidth) + fitColumn(calleeHeading, calleeWidth)
-            + QStringLiteral("  Calls");
+    lines << keptHeading(blanks(3) + fitColumn(callerHeading, callerWidth) + fitColumn(calleeHeading, calleeWidth)
+        + QStringLiteral("  Calls"));
     for (const analysis::CallEdge& edge : edges) {
         lines << blanks(3) + fitColumn(edge.caller, callerWidth) + fitColumn(edge.callee, calleeWidth)
                 + rightAligned(edge.calls, 7);
@@ -188,21 +202,14 @@ void appendModuleCalls(QStringList& lines, const std::vector<analysis::CallEdge>
 
 } // namespace
 
-QStringList insightReportLines(
+model::Listing insightReport(
     const analysis::DependencyIndex& index, const model::FileList& files, const model::SourceReader& reader)
 {
-    QStringList lines;
+    Lines lines;
     appendUnused(lines, analysis::findUnused(index, files, reader));
     appendMostComplex(lines, analysis::routineMetrics(index, reader), index);
     appendModuleCalls(lines, analysis::moduleCalls(index));
-    return lines;
-}
-
-TocFile writeInsightReport(const analysis::DependencyIndex& index, const model::FileList& files,
-    const model::SourceReader& reader, model::DiagLog* log)
-{
-    return writeReportFile(insightReportLines(index, files, reader), QStringLiteral("QLN_Insight_"),
-        QStringLiteral("project insight"), log);
+    return {std::move(lines), model::ListingColours::Plain};
 }
 
 } // namespace quillon::print

@@ -11,6 +11,7 @@
 namespace quillon::print {
 
 using config::PageGeometry;
+using model::ListingMark;
 
 namespace {
 
@@ -53,13 +54,7 @@ std::vector<Segment> segmentsFromColours(const std::vector<int>& colours)
 
 QString longLineQuestion(int count, const QString& line)
 {
-    QString start = model::trimBlanks(line).toString();
-    while (start.startsWith(QLatin1String("[ZRK-"))) {
-        const qsizetype close = start.indexOf(QLatin1Char(']'));
-        if (close < 0)
-            break;
-        start.remove(0, close + 1);
-    }
+    const QString start = model::trimBlanks(line).toString();
     const QString opening = count <= 1
         ? QStringLiteral("A")
         : QStringLiteral("A") + QStringLiteral("nother (") + QString::number(count) + QLatin1Char(')');
@@ -91,90 +86,59 @@ double LinePrinter::width(QStringView text) const
     return frame_.surface().textWidth(text);
 }
 
-void LinePrinter::processConnectorTags(QString& line)
+void LinePrinter::placeConnectors(const model::ListingLine& line, const QString& text)
 {
     ConnectorState& state = frame_.connectors;
-    if (line.contains(QLatin1String("Calls:")) || line.contains(tag::Corner))
+    // Where a tree or a block begins, the line advance is measured afresh.
+    const bool opens = std::any_of(line.connectors.begin(), line.connectors.end(),
+        [](const model::Connector& c) { return c.kind == ListingMark::Corner; });
+    if (opens || text.contains(QLatin1String("Calls:")))
         state.previousLineY = 0;
-    const QStringView trimmed = model::trimBlanks(line);
-    if (trimmed == u"Files:"
-        || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = ")))) {
-        state.columns.clear();
-        state.previousLineY = 0;
-        return;
-    }
     state.columns.clear();
-    if (!line.contains(QLatin1String("[ZRK-")))
+    if (line.connectors.empty()) {
+        const QStringView trimmed = model::trimBlanks(text);
+        if (trimmed == u"Files:"
+            || (trimmed.startsWith(QLatin1String("File ")) && trimmed.contains(QLatin1String(" = "))))
+            state.previousLineY = 0;
         return;
-    static const std::pair<const QString*, int> kinds[] = {
-        {&tag::Corner, 1}, {&tag::Tee, 2}, {&tag::Last, 3}, {&tag::Vertical, 4}, {&tag::Empty, 0}};
-    // One pass from left to right: the earliest tag is always the next one met.
-    QString out;
-    out.reserve(line.size());
-    qsizetype i = 0;
-    while (i < line.size()) {
-        const qsizetype open = line.indexOf(QLatin1String("[ZRK-"), i);
-        if (open < 0) {
-            out += QStringView(line).sliced(i);
-            break;
-        }
-        out += QStringView(line).sliced(i, open - i);
-        bool matched = false;
-        for (const auto& [text, kind] : kinds) {
-            if (QStringView(line).sliced(open).startsWith(*text)) {
-                if (int(state.columns.size()) < ConnectorState::kMaxColumns)
-                    state.columns.push_back({kind, width(out)});
-                out += QStringLiteral("  ");
-                i = open + text->size();
-                matched = true;
-                frame_.connectorsInUse = true;
-                break;
-            }
-        }
-        if (!matched) {
-            out += line[open];
-            i = open + 1;
-        }
     }
-    line = out;
+    frame_.connectorsInUse = true;
+    const int tabWidth = frame_.geometry().ideTabWidth;
+    for (const model::Connector& connector : line.connectors) {
+        if (int(state.columns.size()) >= ConnectorState::kMaxColumns)
+            break;
+        const qsizetype column = std::clamp<qsizetype>(connector.column, 0, line.text.size());
+        state.columns.push_back({connector.kind, width(expandTabs(QStringView(line.text).first(column), tabWidth))});
+    }
 }
 
-void LinePrinter::printSourceLine(
-    const QString& line, const model::Routine* routine, bool& continueFlag, bool background)
+void LinePrinter::printListingLine(
+    const model::ListingLine& line, const model::Routine* routine, bool& continueFlag, model::ListingColours colours)
 {
-    QString text = expandTabs(line, frame_.geometry().ideTabWidth);
-    if (text.isEmpty()) {
+    if (line.isEmpty()) {
         ++run_.stats.blankLines;
         frame_.surface().printText(u"", true);
         return;
     }
+    const QString text = expandTabs(line.text, frame_.geometry().ideTabWidth);
     LineFlags flags;
-    flags.newPage = takeTag(tag::NewPage, text);
-    flags.heading = takeTag(tag::Heading, text);
-    flags.bold = takeTag(tag::Bold, text);
-    processConnectorTags(text);
+    flags.newPage = line.has(ListingMark::NewPage);
+    flags.heading = line.has(ListingMark::KeepWithNext);
+    flags.bold = line.has(ListingMark::Bold);
+    placeConnectors(line, text);
     HighlightContext context;
     context.symbols = symbols;
-    context.tocPrint = run_.tocPrint;
+    context.colours = colours;
     if (routine) {
-        context.filePath = routine->filePath;
+        context.file = routine->filePath;
         context.routineName = routine->routineName;
         context.isDeclarations = routine->isDeclarations;
     }
     const std::vector<Segment> segments = buildHighlightSegments(text, context);
     if (width(text) <= frame_.geometry().printableWidth)
-        print(text, background, segments, flags);
+        print(text, false, segments, flags);
     else
         longLineAction(text, routine, continueFlag, segments, flags);
-}
-
-void LinePrinter::printLine(QString line, bool background)
-{
-    LineFlags flags;
-    flags.newPage = takeTag(tag::NewPage, line);
-    flags.bold = takeTag(tag::Bold, line);
-    flags.heading = takeTag(tag::Heading, line);
-    print(line, background, {}, flags);
 }
 
 void LinePrinter::newPageKeepingConnectors()
@@ -259,19 +223,21 @@ void LinePrinter::drawConnectors(const LineFlags& flags)
         const double left = frame_.left + column.x;
         const double centre = left + twoBlanks / 2;
         const double right = left + twoBlanks;
-        int kind = column.kind;
+        // Only the last column turns to the text; the ones before it pass by. The pieces of a
+        // wrapped line pass by too, and the last one ends what the line ends.
+        ListingMark kind = column.kind;
         if (i + 1 < count)
-            kind = column.kind != 0 ? 4 : 0;
+            kind = column.kind != ListingMark::Gap ? ListingMark::Vertical : ListingMark::Gap;
         else if (flags.wrappedPiece)
-            kind = !flags.lastPiece ? 4 : (column.kind == 4 ? 4 : 3);
-        if (kind < 1 || kind > 4)
+            kind = !flags.lastPiece || column.kind == ListingMark::Vertical ? ListingMark::Vertical : ListingMark::Last;
+        if (kind == ListingMark::Gap)
             continue;
         // The stem: from the middle for a corner down, to the middle for a corner up; every
         // kind but the plain vertical then turns right at the middle towards the line's text.
-        const double stemTop = kind == 1 ? middle : top;
-        const double stemBottom = kind == 3 ? middle : bottom;
+        const double stemTop = kind == ListingMark::Corner ? middle : top;
+        const double stemBottom = kind == ListingMark::Last ? middle : bottom;
         s.drawLine(centre, stemTop, centre, stemBottom, ink, 3, platform::LineStyle::Solid);
-        if (kind != 4)
+        if (kind != ListingMark::Vertical)
             s.drawLine(centre, middle, right, middle, ink, 3, platform::LineStyle::Solid);
     }
     state.previousLineY = top;
@@ -356,15 +322,6 @@ void LinePrinter::abandonNotice(const QString& line)
     fitOnPage(1);
     s.setCurrentX(frame_.left);
     s.printText(truncateToFit(QStringLiteral("LONG LINE START:  ") + line), true);
-}
-
-void LinePrinter::wrapAndPrint(QString line)
-{
-    LineFlags flags;
-    flags.newPage = takeTag(tag::NewPage, line);
-    flags.heading = takeTag(tag::Heading, line);
-    flags.bold = takeTag(tag::Bold, line);
-    wrap(line, {}, flags);
 }
 
 void LinePrinter::wrap(const QString& line, const std::vector<Segment>& segments, const LineFlags& flags)

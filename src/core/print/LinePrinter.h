@@ -1,4 +1,5 @@
 #pragma once
+#include "model/ListingLine.h"
 #include "print/Highlight.h"
 #include "print/PageFrame.h"
 
@@ -16,24 +17,12 @@ struct Routine;
 
 namespace quillon::print {
 
-// Markup tags of listing lines.
-namespace tag {
-inline const QString NewPage = QStringLiteral("[ZRK-N]");
-inline const QString Bold = QStringLiteral("[ZRK-B]");
-inline const QString Heading = QStringLiteral("[ZRK-M]");
-inline const QString Corner = QStringLiteral("[ZRK-UL]");
-inline const QString Tee = QStringLiteral("[ZRK-T]");
-inline const QString Last = QStringLiteral("[ZRK-L]");
-inline const QString Vertical = QStringLiteral("[ZRK-V]");
-inline const QString Empty = QStringLiteral("[ZRK-X]");
-} // namespace tag
-
 // Message keys of the questions the line printer asks.
 inline const QString kLongLineKey = QStringLiteral("Long Line Action");
 inline const QString kWrapWarningKey = QStringLiteral("Wrap Warning");
 
-// Prints listing lines: tags, tab expansion, highlight colours, connectors, page breaks and
-// the handling of lines too wide for the print box.
+// Prints listing lines: their marks, tab expansion, highlight colours, connectors, page breaks
+// and the handling of lines too wide for the print box.
 class LinePrinter {
 public:
     LinePrinter(PageFrame& frame, PrintRunState& run, config::SuppressibleMessages* messages);
@@ -42,17 +31,11 @@ public:
     std::array<quint32, 10> colours {};
     const analysis::SymbolTable* symbols = nullptr;
 
-    // One listing line; continueFlag becomes false when the user abandons the routine.
-    void printSourceLine(
-        const QString& line, const model::Routine* routine, bool& continueFlag, bool background = false);
-    // A line known to fit, without highlight colours.
-    void printLine(QString line, bool background);
+    // One line of the routine's listing, coloured as the listing says; continueFlag becomes
+    // false when the user abandons the routine.
+    void printListingLine(const model::ListingLine& line, const model::Routine* routine, bool& continueFlag,
+        model::ListingColours colours = model::ListingColours::Source);
     QString truncateToFit(const QString& line) const;
-    // An over-long line in pieces, each on the long-line band.
-    void wrapAndPrint(QString line);
-
-    // Replaces the connector tags by blanks and records their columns.
-    void processConnectorTags(QString& line);
 
     struct LineFlags {
         bool newPage = false;
@@ -63,6 +46,8 @@ public:
     };
 
 private:
+    // Records where the line's connectors are drawn (text: the line with its tabs expanded).
+    void placeConnectors(const model::ListingLine& line, const QString& text);
     void print(const QString& text, bool background, const std::vector<Segment>& segments, const LineFlags& flags);
     void newPageKeepingConnectors();
     void fitOnPage(double rows);

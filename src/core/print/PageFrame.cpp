@@ -1,8 +1,8 @@
 #include "print/PageFrame.h"
 
 #include "config/Options.h"
+#include "model/ListingMarkup.h"
 #include "model/Routine.h"
-#include "model/SourceText.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 
@@ -113,7 +113,7 @@ void PageFrame::endRoutine()
     estimateFlag = false;
 }
 
-int PageFrame::estimatePages(const model::Routine& routine, const model::SourceReader* reader, int imagePages)
+int PageFrame::estimatePages(const model::Routine& routine, int imagePages)
 {
     platform::IPrintSurface& s = surface();
     const PageGeometry& g = geometry();
@@ -124,16 +124,17 @@ int PageFrame::estimatePages(const model::Routine& routine, const model::SourceR
         linesPerPage = 1;
     double lines = double(routine.endLine) - double(routine.startLine) + 1;
     const bool toc = model::isTableOfContents(routine);
-    if (toc && reader) {
-        const model::SourceFile file = reader->read(routine.filePath);
-        const qsizetype last = std::min<qsizetype>(routine.endLine, file.lines.size());
-        for (qsizetype i = 0; i < last; ++i) {
-            QString text = file.lines[i];
-            if (text.startsWith(QLatin1String("[ZRK-B] ")))
-                text.remove(0, 8);
-            else if (text.startsWith(QLatin1String("[ZRK-B]")))
-                text.remove(0, 7);
-            if (s.textWidth(model::trimBlanks(text)) > g.printableWidth)
+    if (toc && routine.listing) {
+        // A line too wide for the page counts twice. The width is that of the line's markup
+        // form (as the text dump shows it) less a leading bold mark, which keeps the page
+        // counts of the footers and of the list what they are for the reports printed so far.
+        const std::vector<model::ListingLine>& listing = routine.listing->lines;
+        const size_t last = std::min<size_t>(size_t(std::max(routine.endLine, 0)), listing.size());
+        for (size_t i = 0; i < last; ++i) {
+            model::ListingLine measured = listing[i];
+            if (!measured.has(model::ListingMark::NewPage) && !measured.has(model::ListingMark::KeepWithNext))
+                measured.marks = 0;
+            if (s.textWidth(model::trimBlanks(model::encodeListingLine(measured))) > g.printableWidth)
                 lines += 1;
         }
     }

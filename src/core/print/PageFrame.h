@@ -1,5 +1,6 @@
 #pragma once
 #include "config/PageSetup.h"
+#include "model/ListingLine.h"
 
 #include <QString>
 
@@ -8,15 +9,14 @@
 
 namespace quillon::model {
 struct Routine;
-class SourceReader;
-} // namespace quillon::model
+}
 
 namespace quillon::print {
 
 // Connector columns of the current listing line (tree and bracket connectors), kept across
 // page breaks; a new page resets the line bookkeeping.
 struct ConnectorColumn {
-    int kind; // 0 none, 1 corner down (UL), 2 tee, 3 corner up (L), 4 vertical
+    model::ListingMark kind; // one of the connector kinds
     double x; // from the left edge of the print box
 };
 struct ConnectorState {
@@ -72,9 +72,9 @@ public:
     void printFooter();
     void printBlankPage();
     void endRoutine();
-    // The page count the footer shows while the routine prints; lines of a table of contents
-    // come from its file. imagePages: the form image's own count for an Image routine.
-    int estimatePages(const model::Routine& routine, const model::SourceReader* reader = nullptr, int imagePages = 0);
+    // The page count the footer shows while the routine prints; a report the program made
+    // counts its own lines. imagePages: the form image's own count for an Image routine.
+    int estimatePages(const model::Routine& routine, int imagePages = 0);
 
     platform::IPrintSurface& surface() const;
     const config::PageGeometry& geometry() const;

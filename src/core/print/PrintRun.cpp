@@ -20,8 +20,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
+
+#include <algorithm>
 
 namespace quillon::print {
 
@@ -258,47 +258,20 @@ void PrintRun::updateHistory(const Routine& routine)
         historyKey(routine), now(), frame_.estimatedPages, setup_.duplex, aggregate ? &run_.stats : nullptr);
 }
 
-bool PrintRun::prepareDependencyRoutine(Routine& pseudo, const Routine& parent)
+std::optional<model::Listing> PrintRun::dependencyListing(const Routine& pseudo, const Routine& parent)
 {
     if (!index)
-        return false;
+        return std::nullopt;
     analysis::DependencyReporter reporter(*index, tabWidth);
-    const QStringList report = reporter.buildDependencyReport(parent);
-    if (report.isEmpty())
-        return false;
-    reportTargets_ = reporter.entryTargets();
-    int blank = 0;
-    for (const QString& line : report)
-        blank += trimBlanks(line).isEmpty() ? 1 : 0;
-    // A unique name under the usual prefix: two reports never overwrite each other.
-    QString name =
-        upperCase(trimBlanks(parent.moduleName)) + QLatin1Char('_') + upperCase(trimBlanks(parent.routineName));
-    for (const char* c : {":", "\\", "/", "|", " "})
-        name.replace(QLatin1String(c), QLatin1String("_"));
-    QTemporaryFile file(environment_.tempFolder + QStringLiteral("QLN_DEP_") + name + QStringLiteral("_XXXXXX.TXT"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return false;
-    if (log_)
-        log_->openOutput(file.fileName());
-    QByteArray bytes;
-    for (const QString& line : report)
-        bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.close();
-        QFile::remove(file.fileName());
-        return false;
-    }
-    file.close();
-    platform::InterruptCleanup::track(file.fileName());
+    model::Listing report = reporter.buildDependencyReport(parent);
+    if (report.lines.empty())
+        return std::nullopt;
+    const int total = int(report.lines.size());
+    const int blank = int(std::count_if(report.lines.begin(), report.lines.end(),
+        [](const ListingLine& line) { return line.connectors.empty() && trimBlanks(line.text).isEmpty(); }));
     if (history)
-        history->recordDependencyCounts(historyKey(pseudo), int(report.size()), blank, int(report.size()) - blank);
-    pseudo.filePath = file.fileName();
-    pseudo.startLine = 1;
-    pseudo.signatureLine = 1;
-    pseudo.endLine = qint32(report.size());
-    pseudo.sigLineText = QStringLiteral("'Dependency Report");
-    return true;
+        history->recordDependencyCounts(historyKey(pseudo), total, blank, total - blank);
+    return report;
 }
 
 QString PrintRun::suggest(const QString& name)
@@ -463,26 +436,27 @@ bool PrintRun::startNextOversizeFile()
     return true;
 }
 
-void PrintRun::printLines(
-    const QStringList& lines, int first, int last, Routine& routine, const QString& title, bool oversize)
+void PrintRun::printLines(const std::vector<ListingLine>& lines, int firstNumber, Routine& routine,
+    const QString& title, model::ListingColours colours, bool oversize)
 {
     statements_.reset();
-    for (int n = first; n <= last; ++n) {
+    const int last = firstNumber + int(lines.size()) - 1;
+    for (int n = firstNumber; n <= last; ++n) {
+        const ListingLine& line = lines[size_t(n - firstNumber)];
         const int pageBefore = frame_.pageNumber;
         setStatus(QStringLiteral("Printing ") + title + QStringLiteral(" (Procedure ") + procedureOfTotal()
             + QStringLiteral(") line ") + QString::number(n) + QStringLiteral(" of ") + QString::number(last));
         bool go = true;
-        const QString target = reportTargets_.value(n - 1);
-        if (!target.isEmpty())
-            surface_.setLinkTarget(target);
-        lines_.printSourceLine(lines[n - 1], &routine, go);
-        if (!target.isEmpty())
+        if (!line.link.isEmpty())
+            surface_.setLinkTarget(line.link);
+        lines_.printListingLine(line, &routine, go, colours);
+        if (!line.link.isEmpty())
             surface_.setLinkTarget(QString());
         if (run_.tocPrint)
-            noteTocHeading(lines[n - 1]);
+            noteTocHeading(line);
         if (!go)
             break;
-        addLineStatements(lines[n - 1], statements_);
+        addLineStatements(line.text, statements_);
         ++linesInPart_;
         // A routine larger than a whole file goes on in the next file at an even page.
         if (oversize && spoolControl_ && n < last
@@ -544,7 +518,7 @@ void PrintRun::printAggregate(Routine& routine, const QStringList& lines)
     statements_.reset();
     for (const AggregateListingLine& line : buildAggregateListing(routine, lines, loaded, *reader)) {
         bool go = true;
-        lines_.printSourceLine(line.text, &routine, go);
+        lines_.printListingLine(ListingLine(line.text), &routine, go);
         if (!go)
             break;
         if (line.countsStatements)
@@ -555,44 +529,59 @@ void PrintRun::printAggregate(Routine& routine, const QStringList& lines)
     updateHistory(routine);
 }
 
-void PrintRun::printRoutineRange(
-    Routine& routine, const QStringList& lines, const QString& title, bool bracketListing, bool dependency)
+void PrintRun::printRoutineRange(Routine& routine, const QString& title, const model::Listing* own, bool bracketListing)
 {
-    int first = routine.startLine;
+    if (own) {
+        if (own->lines.empty()) {
+            reportInternalError(routine, QStringLiteral("Routine range invalid"));
+            return;
+        }
+        if (routine.kind == RoutineKind::Dependency)
+            frame_.connectors.lineAdvance = printer_.geometry().charHeight;
+        printLines(own->lines, 1, routine, title, own->colours, oversize_);
+        return;
+    }
+    const int first = routine.startLine;
     int last = routine.endLine;
     if (first < 1 || last < 1 || last < first) {
         reportInternalError(routine, QStringLiteral("Routine range invalid"));
         return;
     }
+    const QStringList& lines = linesOf(routine.filePath);
     last = std::min<int>(last, int(lines.size()));
     if (bracketListing) {
-        const QStringList listing = analysis::buildBracketListing(lines, first, last);
-        if (listing.isEmpty()) {
+        const std::vector<ListingLine> listing = analysis::buildBracketListing(lines, first, last);
+        if (listing.empty()) {
             reportInternalError(routine, QStringLiteral("Bracket temporary file was empty"));
         } else {
             frame_.connectorsInUse = true;
             frame_.connectors.lineAdvance = printer_.geometry().charHeight;
-            printLines(listing, 1, int(listing.size()), routine, title, oversize_);
+            printLines(listing, 1, routine, title, model::ListingColours::Source, oversize_);
         }
-    } else {
-        if (dependency)
-            frame_.connectors.lineAdvance = printer_.geometry().charHeight;
-        printLines(lines, first, last, routine, title, oversize_);
+        return;
     }
+    std::vector<ListingLine> plain;
+    plain.reserve(size_t(std::max(last - first + 1, 0)));
+    for (int n = first; n <= last; ++n)
+        plain.emplace_back(lines[n - 1]);
+    printLines(plain, first, routine, title, model::ListingColours::Source, oversize_);
 }
 
 bool PrintRun::printRoutine(Routine& routine)
 {
-    if (trimBlanks(routine.filePath).isEmpty())
+    // A report the program made has no file; every other routine is read from its own.
+    if (!routine.listing && trimBlanks(routine.filePath).isEmpty())
         return false;
     if (routine.kind == RoutineKind::Image)
         return printImageRoutine(routine);
-    const QString originalPath = routine.filePath;
     const bool dependency = routine.kind == RoutineKind::Dependency;
     const bool toc = isTableOfContents(routine);
+    std::optional<model::Listing> report;
     if (dependency) {
         const RoutinePtr parent = findRoutine ? findRoutine(routine.parentKey) : nullptr;
-        if (!parent || !prepareDependencyRoutine(routine, *parent))
+        if (parent)
+            report = dependencyListing(routine, *parent);
+        if (!report)
             return false;
     }
     frame_.connectorsInUse = dependency;
@@ -601,7 +590,7 @@ bool PrintRun::printRoutine(Routine& routine)
 
     const QString title = toc
         ? routine.routineName
-        : fileNameOf(originalPath) + QLatin1Char('|') + propertyPrefix(routine) + routine.routineName;
+        : fileNameOf(routine.filePath) + QLatin1Char('|') + propertyPrefix(routine) + routine.routineName;
     if (toc) {
         routinesSent_ = 0;
         frame_.firstPageOfDocument = true;
@@ -611,24 +600,16 @@ bool PrintRun::printRoutine(Routine& routine)
     frame_.startPage();
     run_.abort = false;
 
-    const QStringList& lines = linesOf(routine.filePath);
-    if (routine.kind == RoutineKind::Aggregate) {
-        printAggregate(routine, lines);
+    const model::Listing* own = report ? &*report : routine.listing.get();
+    if (routine.kind == RoutineKind::Aggregate && !own) {
+        printAggregate(routine, linesOf(routine.filePath));
         return true;
     }
-    printRoutineRange(routine, lines, title, bracketListing, dependency);
+    printRoutineRange(routine, title, own, bracketListing);
     // A document that could not go on in its next file takes nothing more.
     if (documentOpen_)
         frame_.endRoutine();
     updateHistory(routine);
-    if (dependency) {
-        // The report was written for this print only.
-        reportTargets_.clear();
-        QFile::remove(routine.filePath);
-        platform::InterruptCleanup::forget(routine.filePath);
-        routine.filePath = originalPath;
-        loadedPath_.clear();
-    }
     return true;
 }
 
@@ -884,7 +865,7 @@ PrintRun::BatchEnd PrintRun::runBatch(std::vector<ListRow>& queue, bool continua
             if (const std::optional<BatchEnd> end = followSpoolDecision(decision.action))
                 return *end;
         }
-        frame_.estimatePages(routine, reader, imagePages);
+        frame_.estimatePages(routine, imagePages);
         const qint64 linesBefore = linesInPart_;
         if (!run_.tocPrint) {
             startingEntry_ = PrintedEntry {fileNameOf(routine.filePath),
@@ -1024,12 +1005,12 @@ RunResult PrintRun::finishRun(RunResult result)
     return result;
 }
 
-void PrintRun::noteTocHeading(const QString& line)
+void PrintRun::noteTocHeading(const ListingLine& line)
 {
-    const QStringView text = QStringView(line).sliced(line.startsWith(tag::NewPage) ? tag::NewPage.size() : 0);
-    if (!text.startsWith(tag::Bold))
+    // Only the titles of the categories and of the summary; a heading kept with its entry is none.
+    if (!line.has(model::ListingMark::Bold) || line.has(model::ListingMark::KeepWithNext))
         return;
-    const QString title = trimBlanks(text.sliced(tag::Bold.size())).toString();
+    const QString title = trimBlanks(line.text).toString();
     if (!title.isEmpty())
         marks_.entries.push_back({QString(), title, QString(), outputPage()});
 }

@@ -87,9 +87,9 @@ public:
     bool printRoutine(model::Routine& routine);
     void reportInternalError(const model::Routine& routine, const QString& reason);
 
-    // Writes a routine's dependency report to a temporary file and points the Dependency
-    // pseudo-routine at it; false when there is nothing to print.
-    bool prepareDependencyRoutine(model::Routine& pseudo, const model::Routine& parent);
+    // The dependency report a Dependency pseudo-routine prints, its line counts recorded in
+    // the history; none when there is nothing to print.
+    std::optional<model::Listing> dependencyListing(const model::Routine& pseudo, const model::Routine& parent);
 
     PageFrame& frame() { return frame_; }
 
@@ -145,21 +145,23 @@ private:
     bool printImageRoutine(model::Routine& routine);
     bool sendImageElsewhere(model::Routine& routine, const QString& fileDevice);
     const QStringList& linesOf(const QString& path);
-    void printLines(const QStringList& lines, int first, int last, model::Routine& routine, const QString& title,
-        bool oversize = false);
+    // The lines in their order; the status numbers them from firstNumber (a file's line number).
+    void printLines(const std::vector<model::ListingLine>& lines, int firstNumber, model::Routine& routine,
+        const QString& title, model::ListingColours colours, bool oversize = false);
     bool startNextPart();
     // The document goes on in file, from a first page with the page geometry worked out again.
     void continueDocumentIn(const QString& file);
     // An Aggregate group: its listing, built from the routines of its file, as one routine.
     void printAggregate(model::Routine& routine, const QStringList& lines);
-    // The routine's lines, or their bracket listing; an invalid range prints an error line.
+    // A report's own lines (own), or the routine's lines of its file or their bracket listing;
+    // an invalid range prints an error line.
     void printRoutineRange(
-        model::Routine& routine, const QStringList& lines, const QString& title, bool bracketListing, bool dependency);
+        model::Routine& routine, const QString& title, const model::Listing* own, bool bracketListing);
     void setStatus(const QString& text);
     // The page the surface is on, counted over the run's output.
     int outputPage() const { return pagesDone_ + surface_.pagesStarted() - 1; }
     // Notes a table of contents heading that a printed line began (a category, the summary).
-    void noteTocHeading(const QString& line);
+    void noteTocHeading(const model::ListingLine& line);
     void updateHistory(const model::Routine& routine);
     QString historyKey(const model::Routine& routine) const;
 
@@ -208,7 +210,6 @@ private:
     model::StatementCounter statements_;
     DocumentMarks marks_;
     std::optional<PrintedEntry> startingEntry_; // the routine whose first page is to come
-    QHash<int, QString> reportTargets_; // the dependency report being printed: line to routine key
 };
 
 } // namespace quillon::print

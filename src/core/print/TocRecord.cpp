@@ -176,8 +176,8 @@ QString fitColumn(const QString& part, qsizetype width)
 
 QString historyKey(const model::Routine& routine, const model::RoutineLookup& findByKey)
 {
-    // While a dependency report prints, its path points at the report's text; the key stays
-    // with the file of the routine reported on.
+    // A dependency report is kept under the file and the signature of the routine it reports
+    // on, which the report's own record does not hold.
     if (routine.isDepPseudo && findByKey) {
         if (const model::RoutinePtr parent = findByKey(routine.parentKey)) {
             return model::fileNameOf(parent->filePath) + QLatin1Char('|') + model::scopeAndKindText(parent->sigLineText)

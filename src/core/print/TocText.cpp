@@ -2,20 +2,13 @@
 
 #include "config/Ini.h"
 #include "config/SuppressibleMessages.h"
-#include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
 #include "model/TextPrimitives.h"
-#include "platform/Environment.h"
-#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
-#include "print/LinePrinter.h"
 #include "print/TableOfContents.h"
 #include "print/TocDirectory.h"
 
-#include <QFileInfo>
 #include <QSet>
-#include <QTemporaryFile>
-#include <QTime>
 
 #include <algorithm>
 #include <array>
@@ -24,12 +17,18 @@ namespace quillon::print {
 
 using model::blanks;
 using model::equalsNoCase;
+using model::ListingLine;
+using model::ListingMark;
 
 namespace {
 
-const QString& kHeading = tag::Bold;
-const QString& kKeepWithNext = tag::Heading;
-const QString& kNewPage = tag::NewPage;
+using Lines = std::vector<ListingLine>;
+
+// A heading: bold, and kept with the line after it.
+ListingLine keptHeading(QString text)
+{
+    return ListingLine(std::move(text)).set(ListingMark::KeepWithNext).set(ListingMark::Bold);
+}
 
 // The templates that fix the columns of the history and line-count lines.
 const qsizetype kHistoryWidth = (blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
@@ -191,14 +190,17 @@ std::vector<Group> groupByCategory(const std::vector<Item>& items, std::array<To
 
 // Each category from a new page, its files with their folders, their kinds and their
 // routines with the history and line counts of each.
-void appendCategoryListings(QStringList& lines, const std::vector<Group>& groups, const TocDirectory& directory)
+void appendCategoryListings(Lines& lines, const std::vector<Group>& groups, const TocDirectory& directory)
 {
     bool firstCategory = true;
     for (const Group& group : groups) {
         if (group.items.empty())
             continue;
-        const QString title = categoryTitle(group.category, model::lowerCase(group.extension));
-        lines << (firstCategory ? QString() : kNewPage) + kHeading + title;
+        ListingLine title(categoryTitle(group.category, model::lowerCase(group.extension)));
+        if (!firstCategory)
+            title.set(ListingMark::NewPage);
+        title.set(ListingMark::Bold);
+        lines << std::move(title);
         firstCategory = false;
         if (group.category == TocCategory::Other)
             lines << QStringLiteral("*********** BAD EXTENSION ENCOUNTERED (") + group.extension
@@ -209,15 +211,15 @@ void appendCategoryListings(QStringList& lines, const std::vector<Group>& groups
             if (file.isNull() || !equalsNoCase(file, item->key.file)) {
                 file = item->key.file;
                 kind.clear();
-                lines << kKeepWithNext + kHeading + blanks(3) + file + QStringLiteral(" (") + directory.folderOf(file)
-                        + QLatin1Char(')');
+                lines << keptHeading(
+                    blanks(3) + file + QStringLiteral(" (") + directory.folderOf(file) + QLatin1Char(')'));
             }
             if (item->kind != kind) {
                 kind = item->kind;
                 if (!isUnheadedKind(kind))
-                    lines << kKeepWithNext + kHeading + blanks(6) + kind;
+                    lines << keptHeading(blanks(6) + kind);
             }
-            lines << kKeepWithNext + kHeading + blanks(9) + item->key.procedure;
+            lines << keptHeading(blanks(9) + item->key.procedure);
             lines << tocHistoryLine(item->record);
             const TocRecord& r = item->record;
             lines << tocLineCountLine(r.field(TocRecord::TotalLines), r.field(TocRecord::BlankLines),
@@ -226,9 +228,9 @@ void appendCategoryListings(QStringList& lines, const std::vector<Group>& groups
     }
 }
 
-void appendProjectSummary(QStringList& lines, const std::array<Totals, 6>& totals)
+void appendProjectSummary(Lines& lines, const std::array<Totals, 6>& totals)
 {
-    lines << kNewPage + kHeading + QStringLiteral("Project Summary");
+    lines << ListingLine(QStringLiteral("Project Summary")).set(ListingMark::NewPage).set(ListingMark::Bold);
     static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
         "Image Procedures", "All Files  (Project Total)"};
     for (int c = 0; c < 6; ++c) {
@@ -250,7 +252,7 @@ void appendProjectSummary(QStringList& lines, const std::array<Totals, 6>& total
 }
 
 // The notes after the summary, which the user may suppress.
-void appendSummaryNotes(QStringList& lines, const Totals& project)
+void appendSummaryNotes(Lines& lines, const Totals& project)
 {
     if (project.notPrinted > 0) {
         lines << QString();
@@ -304,13 +306,13 @@ QString tocLineCountLine(
         + countFieldText(code);
 }
 
-QStringList tableOfContentsLines(
+std::vector<ListingLine> tableOfContentsLines(
     const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes)
 {
     const std::vector<Item> items = sortedItems(entries);
     std::array<Totals, 6> totals;
     const std::vector<Group> groups = groupByCategory(items, totals);
-    QStringList lines;
+    Lines lines;
     appendCategoryListings(lines, groups, TocDirectory(project));
     appendProjectSummary(lines, totals);
     if (!suppressNotes)
@@ -318,69 +320,21 @@ QStringList tableOfContentsLines(
     return lines;
 }
 
-TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
-{
-    return writeReportFile(lines, QStringLiteral("QLN_TOC_"), QStringLiteral("table of contents"), log);
-}
-
-TocFile writeReportFile(const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log)
-{
-    TocFile result;
-    const QString folder = platform::tempFolder();
-    // The time keeps the names in the order they were made; the unique part keeps two
-    // reports written in the same second apart.
-    QTemporaryFile file(
-        folder + namePrefix + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("_XXXXXX.txt"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        result.error = QStringLiteral("Cannot create the ") + what + QStringLiteral(" file in ") + folder
-            + QStringLiteral(": ") + file.errorString();
-        return result;
-    }
-    if (log)
-        log->openOutput(file.fileName());
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
-    // A short write can pass unnoticed through the buffer; the size on disk cannot.
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written || QFileInfo(file.fileName()).size() != bytes.size()) {
-        result.error = QStringLiteral("Cannot write the ") + what + QStringLiteral(" file ") + file.fileName()
-            + QStringLiteral(": ") + file.errorString();
-        file.remove();
-        return result;
-    }
-    result.path = file.fileName();
-    result.lineCount = int(lines.size());
-    platform::InterruptCleanup::track(result.path);
-    return result;
-}
-
-void removeTocFile(const TocFile& file)
-{
-    if (file.path.isEmpty())
-        return;
-    QFile::remove(file.path);
-    platform::InterruptCleanup::forget(file.path);
-}
-
-model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title)
+model::RoutinePtr makeTocRoutine(model::Listing listing, const QString& title)
 {
     auto routine = std::make_shared<model::Routine>();
     routine->routineName = title;
     routine->kind = model::RoutineKind::TableOfContents;
-    routine->filePath = file.path;
     routine->startLine = 1;
-    routine->endLine = file.lineCount;
+    routine->endLine = qint32(listing.lines.size());
+    listing.colours = model::ListingColours::Plain;
+    routine->listing = std::make_shared<const model::Listing>(std::move(listing));
     model::assignUniqueKey(*routine);
     return routine;
 }
 
-TocFile prepareTableOfContents(
-    TocList& list, const model::Project& project, platform::IMessageBox& box, bool suppressNotes, model::DiagLog* log)
+std::optional<model::Listing> prepareTableOfContents(
+    TocList& list, const model::Project& project, platform::IMessageBox& box, bool suppressNotes)
 {
     list.checkStaleKeys(project, box);
     const std::vector<TocEntry> entries = list.entries();
@@ -389,11 +343,9 @@ TocFile prepareTableOfContents(
     if (!any) {
         box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
             QStringLiteral("No TOC data found."));
-        TocFile none;
-        none.noData = true;
-        return none;
+        return std::nullopt;
     }
-    return writeTocFile(tableOfContentsLines(entries, project, suppressNotes), log);
+    return model::Listing {tableOfContentsLines(entries, project, suppressNotes), model::ListingColours::Plain};
 }
 
 } // namespace quillon::print

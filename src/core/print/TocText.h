@@ -1,25 +1,26 @@
 #pragma once
+#include "model/ListingLine.h"
 #include "print/TocRecord.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace quillon::config {
 class SuppressibleMessages;
 }
 namespace quillon::model {
-class DiagLog;
 class Project;
-} // namespace quillon::model
+}
 namespace quillon::platform {
 class IMessageBox;
 }
 
 // The printable table of contents: the entries of the list grouped by category, file and
-// kind, each with its last printing and line counts, then the project summary. The lines
-// carry the line printer's markup tags; printing them is the print run's business.
+// kind, each with its last printing and line counts, then the project summary, as a plain
+// listing with its headings marked; printing it is the print run's business.
 namespace quillon::print {
 
 class TocList;
@@ -37,36 +38,17 @@ QString tocLineCountLine(
 // Every line of the table of contents for these entries (in any order; they are listed by
 // their keys as the profile reader returns them, ignoring case). Keys without "|" or with an
 // empty side are left out. project gives the folders shown beside the file names.
-QStringList tableOfContentsLines(
+std::vector<model::ListingLine> tableOfContentsLines(
     const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes);
 
-struct TocFile {
-    QString path; // empty when nothing was written
-    int lineCount = 0;
-    bool noData = false; // the list held no entries ("No TOC data found." was shown)
-    QString error;
-    bool ok() const { return !path.isEmpty(); }
-};
-
-// Writes the lines to a new file "QLN_TOC_<hhmmss>_<unique>.txt" in the temporary folder,
-// UTF-8 with CR LF line ends. The name never clashes with another table of contents being
-// written at the same second; a failed write leaves no file.
-TocFile writeTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
-// The same for another report the program writes: "<namePrefix><hhmmss>_<unique>.txt"; what
-// names the report in the error.
-TocFile writeReportFile(
-    const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log = nullptr);
-// Removes the file once it has been printed (an interrupted program removes it too).
-void removeTocFile(const TocFile& file);
-
-// The pseudo-routine the print run prints the file as: "Table of Contents", kind "TOC",
-// lines 1 to the number of lines written. Another report the program writes prints the same
-// way under its own title, which heads its pages.
-model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title = QStringLiteral("Table of Contents"));
+// The pseudo-routine the print run prints a report the program made as: "Table of Contents",
+// kind "TOC", lines 1 to the number of lines of the listing it holds. Another report (the
+// insight report) prints the same way under its own title, which heads its pages.
+model::RoutinePtr makeTocRoutine(model::Listing listing, const QString& title = QStringLiteral("Table of Contents"));
 
 // Everything before printing: stale keys checked again, "No TOC data found." when the list
-// is empty, the lines built and written.
-TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
-    bool suppressNotes, model::DiagLog* log = nullptr);
+// is empty (nothing then), the listing built.
+std::optional<model::Listing> prepareTableOfContents(
+    TocList& list, const model::Project& project, platform::IMessageBox& box, bool suppressNotes);
 
 } // namespace quillon::print

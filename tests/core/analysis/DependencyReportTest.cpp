@@ -6,12 +6,13 @@
 using namespace quillon::analysis;
 using quillon::test::LoadedProject;
 using quillon::test::module;
+using quillon::test::pictures;
 
 namespace {
 
 QStringList reportOf(const LoadedProject& p, const QString& key, int tabWidth = 4)
 {
-    return DependencyReporter(p.dep(), tabWidth).buildDependencyReport(*p.routineFor(key));
+    return pictures(DependencyReporter(p.dep(), tabWidth).buildDependencyReport(*p.routineFor(key)).lines);
 }
 
 TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGetOne)
@@ -24,14 +25,13 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
         QStringList marked;
     } markups[] = {
         {{"Calls:", "", "    a", "        b", "        c", "    d", "", "    single", "", "    x", "    y", "    z", "", "Files:", "    File A = p|m"}, 4,
-            {"Calls:", "", "[ZRK-UL]a", "[ZRK-V][ZRK-UL]b", "[ZRK-V][ZRK-L]c", "[ZRK-L]d", "", "[ZRK-X]single", "", "[ZRK-UL]x", "[ZRK-T]y", "[ZRK-L]z", "",
-                "Files:", "    File A = p|m"}},
-        {{"    a", "            deep", "    None", "    b"}, 4, {"[ZRK-UL]a", "[ZRK-V][ZRK-X][ZRK-X]deep", "    None", "[ZRK-L]b"}},
-        {{"        e"}, 4, {"[ZRK-X][ZRK-X]e"}},
-        {{"        e"}, 8, {"[ZRK-X]e"}},
+            {"Calls:", "", "┌─a", "│ ┌─b", "│ └─c", "└─d", "", "· single", "", "┌─x", "├─y", "└─z", "", "Files:", "    File A = p|m"}},
+        {{"    a", "            deep", "    None", "    b"}, 4, {"┌─a", "│ · · deep", "    None", "└─b"}},
+        {{"        e"}, 4, {"· · e"}},
+        {{"        e"}, 8, {"· e"}},
     };
     for (const auto& m : markups)
-        EXPECT_EQ(applyReportMarkup(m.plain, m.tabWidth), m.marked);
+        EXPECT_EQ(pictures(applyReportMarkup(m.plain, m.tabWidth)), m.marked);
     const std::pair<int, const char*> letters[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"}, {702, "ZZ"}};
     for (const auto& [counter, text] : letters)
         EXPECT_EQ(fileLetters(counter), QString::fromLatin1(text)) << counter;
@@ -53,8 +53,8 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
     // R0 calls R1 calls R2 ... calls R45: cut after R40; a tab width of 1 indents the legend by one.
     QStringList cut {"Calls:", ""};
     for (int i = 1; i <= 40; ++i)
-        cut << QString("[ZRK-X]").repeated(i) + QStringLiteral("File A|Public Sub R%1").arg(i);
-    cut << QString("[ZRK-X]").repeated(41) + "[Chain truncated at 40 levels]"
+        cut << QString("· ").repeated(i) + QStringLiteral("File A|Public Sub R%1").arg(i);
+    cut << QString("· ").repeated(41) + "[Chain truncated at 40 levels]"
         << ""
         << "Files:" << legend("modR").mid(3);
     const struct {
@@ -65,21 +65,21 @@ TEST(DependencyReportTest, MarkupLettersTheReportsOfOneProjectAndWhichRoutinesGe
     } cases[] = {
         // A routine's own API calls close its calls list, after the calls of its callees.
         {"MODA|BOTH", 4, "Calls:",
-            {"Calls:", "", "[ZRK-UL]File A|Public Sub C", "[ZRK-V][ZRK-X]API: GetTickCount (kernel32)", "[ZRK-L]API: QueryPerformanceCounter (kernel32)", "",
+            {"Calls:", "", "┌─File A|Public Sub C", "│ · API: GetTickCount (kernel32)", "└─API: QueryPerformanceCounter (kernel32)", "",
                 "Files:", legend("modA")}},
         // An event handler is called by its event; a routine called only by itself by nobody.
         {"FRMMAIN|EVENT HANDLER:CMDOK_CLICK", 4, "Called by:",
-            {"Called by:", "", "[ZRK-X]Click Event: frmMain.frm|Event Handler:cmdOK_Click", "", "Calls:", "", "[ZRK-X]File A|Public Sub Lonely", "",
+            {"Called by:", "", "· Click Event: frmMain.frm|Event Handler:cmdOK_Click", "", "Calls:", "", "· File A|Public Sub Lonely", "",
                 "Files:", legend("modL")}},
         {"MODL|AGAIN", 4, "Called by:", {"Called by:", "", "    None", "", "Calls:", "", "    None", ""}},
         // Cycles, siblings and routines reached twice are expanded once.
         {"MODC|A", 4, "Called by:",
-            {"Called by:", "", "[ZRK-X]File A|Public Sub C", "[ZRK-X][ZRK-X]File A|Public Sub B", "", "Calls:", "", "[ZRK-X]File A|Public Sub B",
-                "[ZRK-X][ZRK-X]File A|Public Sub C", "", "Files:", legend("modC")}},
-        {"MODC|S", 4, "Calls:", {"Calls:", "", "[ZRK-UL]File A|Public Sub T", "[ZRK-L]File A|Public Sub U", "", "Files:", legend("modC")}},
+            {"Called by:", "", "· File A|Public Sub C", "· · File A|Public Sub B", "", "Calls:", "", "· File A|Public Sub B", "· · File A|Public Sub C", "",
+                "Files:", legend("modC")}},
+        {"MODC|S", 4, "Calls:", {"Calls:", "", "┌─File A|Public Sub T", "└─File A|Public Sub U", "", "Files:", legend("modC")}},
         {"MODC|V", 4, "Calls:",
-            {"Calls:", "", "[ZRK-UL]File A|Public Sub W", "[ZRK-V][ZRK-X]File A|Public Sub Y", "[ZRK-V][ZRK-X][ZRK-X]File A|Public Sub Z",
-                "[ZRK-L]File A|Public Sub X", "[ZRK-X][ZRK-X]File A|Public Sub Y (children shown above)", "", "Files:", legend("modC")}},
+            {"Calls:", "", "┌─File A|Public Sub W", "│ · File A|Public Sub Y", "│ · · File A|Public Sub Z", "└─File A|Public Sub X",
+                "· · File A|Public Sub Y (children shown above)", "", "Files:", legend("modC")}},
         {"MODR|R0", 1, "Calls:", cut},
     };
     for (const auto& c : cases) {

@@ -4,16 +4,17 @@
 #include <gtest/gtest.h>
 
 using quillon::test::LoadedProject;
+using quillon::test::pictures;
 
 namespace {
 
 QStringList section(const QStringList& lines, const QString& heading)
 {
-    const qsizetype first = lines.indexOf(QRegularExpression("^(\\[ZRK-N\\])?\\[ZRK-B\\]" + heading + "$"));
+    const qsizetype first = lines.indexOf(QRegularExpression("^¶?¤" + heading + "$"));
     if (first < 0)
         return {};
     qsizetype end = first + 1;
-    while (end < lines.size() && !lines[end].startsWith("[ZRK-N]"))
+    while (end < lines.size() && !lines[end].startsWith("¶"))
         ++end;
     return lines.mid(first, end - first);
 }
@@ -30,28 +31,26 @@ TEST(InsightReport, UnusedCodeByFileTheMostComplexRoutinesAndTheModuleTable)
                    {"Attribute VB_Name = \"modUtil\"", "Public Sub Helper()", "    ' counts", "    x = 1", "End Sub", "Public Sub Spare()", "    x = 2",
                        "End Sub"}}},
         {"Startup=\"Sub Main\""});
-    const QStringList lines = quillon::print::insightReportLines(p.dep(), p.project.projectFileList, p.reader);
+    const QStringList lines = pictures(quillon::print::insightReport(p.dep(), p.project.projectFileList, p.reader).lines);
     EXPECT_EQ(section(lines, "Unused Procedures"),
-        QStringList({"[ZRK-B]Unused Procedures", "      A procedure is unused when no chain of calls leads to it from the start-up",
+        QStringList({"¤Unused Procedures", "      A procedure is unused when no chain of calls leads to it from the start-up",
             "      routine, an event handler, or a Public or Friend procedure of a class.", "", "      Unused procedures: 3 of 6 (50.0 %)",
-            "      Unused code: 9 of 22 code lines (40.9 %)", "", "[ZRK-M][ZRK-B]   modMain.bas: 2 procedures, 6 code lines",
+            "      Unused code: 9 of 22 code lines (40.9 %)", "", "§¤   modMain.bas: 2 procedures, 6 code lines",
             "         Private Function Dead        4 code lines", "         Private Sub Lonely           2 code lines", "",
-            "[ZRK-M][ZRK-B]   modUtil.bas: 1 procedure, 3 code lines", "         Public Sub Spare             3 code lines", "",
-            "[ZRK-M][ZRK-B]   Declared API functions no routine calls: 1", "         Sleep  kernel32"}));
+            "§¤   modUtil.bas: 1 procedure, 3 code lines", "         Public Sub Spare             3 code lines", "",
+            "§¤   Declared API functions no routine calls: 1", "         Sleep  kernel32"}));
     const QStringList complex = section(lines, "Most Complex Routines");
     // Highest complexity first; among equals the longer code, then the index's order.
-    EXPECT_EQ(complex.filter(QRegularExpression("^\\[ZRK-M\\]\\[ZRK-B\\] +\\d+\\. ")),
-        QStringList({"[ZRK-M][ZRK-B]    1. modMain.bas|Private Sub Work", "[ZRK-M][ZRK-B]    2. modMain.bas|Public Sub Main",
-            "[ZRK-M][ZRK-B]    3. modMain.bas|Private Function Dead", "[ZRK-M][ZRK-B]    4. modUtil.bas|Public Sub Helper",
-            "[ZRK-M][ZRK-B]    5. modUtil.bas|Public Sub Spare", "[ZRK-M][ZRK-B]    6. modMain.bas|Private Sub Lonely"}));
-    const qsizetype work = complex.indexOf("[ZRK-M][ZRK-B]    1. modMain.bas|Private Sub Work");
+    EXPECT_EQ(complex.filter(QRegularExpression("^§¤ +\\d+\\. ")),
+        QStringList({"§¤    1. modMain.bas|Private Sub Work", "§¤    2. modMain.bas|Public Sub Main", "§¤    3. modMain.bas|Private Function Dead",
+            "§¤    4. modUtil.bas|Public Sub Helper", "§¤    5. modUtil.bas|Public Sub Spare", "§¤    6. modMain.bas|Private Sub Lonely"}));
+    const qsizetype work = complex.indexOf("§¤    1. modMain.bas|Private Sub Work");
     ASSERT_GE(work, 0);
     EXPECT_EQ(complex.mid(work + 1, 3),
         QStringList({"          Complexity: 4   Decision points: 3   Deepest nesting: 1", "          Callers: 1   Callees: 1   API calls: 0",
             "          Lines: 7 code, 0 comment, 0 blank"}));
     EXPECT_EQ(section(lines, "Calls Between Modules").mid(4),
-        QStringList({"[ZRK-M][ZRK-B]   Calling Module  Called Module    Calls", "   modMain         modMain              2",
-            "   modMain         modUtil              1"}));
+        QStringList({"§¤   Calling Module  Called Module    Calls", "   modMain         modMain              2", "   modMain         modUtil              1"}));
 }
 
 // Thirty routines of growing complexity and no call between them: the 25 most complex are listed,
@@ -63,13 +62,13 @@ TEST(InsightReport, TheRankingStopsAtTwentyFiveAndEmptySectionsSaySo)
         procedures.push_back({QString("P%1").arg(k), QStringList(k, "If a Then b = 1")});
     LoadedProject p;
     p.load({quillon::test::module("modMany", procedures)});
-    const QStringList lines = quillon::print::insightReportLines(p.dep(), p.project.projectFileList, p.reader);
-    const QStringList ranked = section(lines, "Most Complex Routines").filter(QRegularExpression("^\\[ZRK-M\\]\\[ZRK-B\\] +\\d+\\. "));
+    const QStringList lines = pictures(quillon::print::insightReport(p.dep(), p.project.projectFileList, p.reader).lines);
+    const QStringList ranked = section(lines, "Most Complex Routines").filter(QRegularExpression("^§¤ +\\d+\\. "));
     ASSERT_EQ(ranked.size(), 25);
-    EXPECT_EQ(ranked.front(), "[ZRK-M][ZRK-B]    1. modMany.bas|Public Sub P30");
-    EXPECT_EQ(ranked.back(), "[ZRK-M][ZRK-B]   25. modMany.bas|Public Sub P6");
+    EXPECT_EQ(ranked.front(), "§¤    1. modMany.bas|Public Sub P30");
+    EXPECT_EQ(ranked.back(), "§¤   25. modMany.bas|Public Sub P6");
     EXPECT_TRUE(lines.contains("      Unused procedures: 30 of 30 (100.0 %)"));
-    EXPECT_EQ(section(lines, "Calls Between Modules"), QStringList({"[ZRK-N][ZRK-B]Calls Between Modules", "      No routine of the project calls another."}));
+    EXPECT_EQ(section(lines, "Calls Between Modules"), QStringList({"¶¤Calls Between Modules", "      No routine of the project calls another."}));
 }
 
 } // namespace

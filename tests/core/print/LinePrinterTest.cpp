@@ -5,9 +5,19 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::print;
+using quillon::model::ListingLine;
+using quillon::model::ListingMark;
 using Op = quillon::test::PrintBench::Op;
 
 namespace {
+
+// A line of blanks with connectors standing in them: {column, kind} each.
+ListingLine connected(const QString& text, std::vector<quillon::model::Connector> connectors)
+{
+    ListingLine line(text);
+    line.connectors = std::move(connectors);
+    return line;
+}
 
 // A listing page already started, with the frame's own drawing cleared away.
 struct Listing : quillon::test::PrintBench {
@@ -17,12 +27,14 @@ struct Listing : quillon::test::PrintBench {
         frame.startPage();
         surface.ops.clear();
     }
-    bool print(const QString& line, const quillon::model::Routine* routine = nullptr)
+    bool print(const ListingLine& line, const quillon::model::Routine* routine = nullptr,
+        quillon::model::ListingColours colours = quillon::model::ListingColours::Source)
     {
         bool go = true;
-        lines.printSourceLine(line, routine, go);
+        lines.printListingLine(line, routine, go, colours);
         return go;
     }
+    bool print(const QString& text) { return print(ListingLine(text)); }
     // Drawn lines as "x,y-x2,y2" from the print box's left edge and the first text's top.
     QStringList strokes() const
     {
@@ -43,14 +55,8 @@ QString longLine()
     return QStringLiteral("    x = ") + words.join(QLatin1Char(' '));
 }
 
-TEST(LinePrinterTest, TagsTabsAndBreaks)
+TEST(LinePrinterTest, TabsAndBreaks)
 {
-    QString line = QStringLiteral("[ZRK-B]a[ZRK-B]b");
-    for (const auto& [found, rest] : {std::pair {true, "a[ZRK-B]b"}, {true, "ab"}, {false, "ab"}}) {
-        EXPECT_EQ(takeTag(tag::Bold, line), found);
-        EXPECT_EQ(line, QString::fromLatin1(rest)); // the first occurrence only
-    }
-
     const std::tuple<const char16_t*, int, const char*> tabs[] = {
         {u"ab\tc", 4, "ab  c"}, {u"\tx", 4, "    x"}, {u"abcd\tx\t", 4, "abcd    x   "}, {u"a\tb", 1, "a b"}};
     for (const auto& [text, width, expanded] : tabs)
@@ -74,7 +80,7 @@ TEST(LinePrinterTest, TagsTabsAndBreaks)
 TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
 {
     Listing b;
-    EXPECT_TRUE(b.print(QStringLiteral("x = 1[ZRK-N]")));
+    EXPECT_TRUE(b.print(ListingLine("x = 1").set(ListingMark::NewPage)));
     EXPECT_EQ(b.surface.texts(2).mid(b.surface.texts(2).size() - 2), (QStringList {"x = 1", ""})) << "the page starts first";
     b.surface.setCurrentY(b.frame.bottom + 1000); // far past the bottom: an empty line does not break
     b.print(QString());
@@ -87,7 +93,7 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     for (const auto& [line, rows, breaks] : headings) {
         Listing h;
         h.surface.setCurrentY(h.frame.bottom - rows * 240);
-        h.print(QStringLiteral("[ZRK-M]") + QString::fromLatin1(line));
+        h.print(ListingLine(QString::fromLatin1(line)).set(ListingMark::KeepWithNext));
         EXPECT_EQ(h.surface.pagesStarted(), breaks ? 2 : 1) << line << " with room for " << rows;
     }
 
@@ -100,20 +106,25 @@ TEST(LinePrinterTest, NewPagesHeadingsEmptyLinesColoursBoldAndConnectors)
     EXPECT_EQ(runs.mid(0, 4), (QStringList {"0|1000|x = ", "480|1007|\"a\"", "840|1000| ", "960|1001|' note"}));
 
     Listing bold; // one run in the normal colour
-    bold.print(QStringLiteral("[ZRK-B]Table of \"Contents\" ' x"));
+    bold.print(ListingLine("Table of \"Contents\" ' x").set(ListingMark::Bold));
     ASSERT_EQ(bold.of(Op::Kind::Text).size(), 1u);
     EXPECT_EQ(std::tuple(bold.of(Op::Kind::Text)[0].bold, bold.of(Op::Kind::Text)[0].color, bold.surface.bold()), std::tuple(true, 1000u, false));
 
     // Columns of 480: a vertical through the line, nothing, then the last branch ending in the
-    // middle with a stub to the text; a first branch starts in the middle and goes down.
-    const std::tuple<const char*, const char*, QStringList> connectors[] = {
-        {"[ZRK-V][ZRK-X][ZRK-L]File A|Public Sub Main", "      File A|Public Sub Main", {"120,0-120,240", "600,0-600,120", "600,120-720,120"}},
-        {"[ZRK-UL]first", "  first", {"120,120-120,240", "120,120-240,120"}}};
+    // middle with a stub to the text; a first branch starts in the middle and goes down; a
+    // connector after a tab stands where the tab's blanks end. Only the last column turns.
+    using C = quillon::model::Connector;
+    const std::tuple<ListingLine, const char*, QStringList> connectors[] = {
+        {connected("      File A|Public Sub Main", {C {0, ListingMark::Vertical}, C {2, ListingMark::Gap}, C {4, ListingMark::Last}}),
+            "      File A|Public Sub Main", {"120,0-120,240", "600,0-600,120", "600,120-720,120"}},
+        {connected("  first", {C {0, ListingMark::Corner}}), "  first", {"120,120-120,240", "120,120-240,120"}},
+        {connected("x\t  y", {C {2, ListingMark::Tee}}), "x     y", {"600,0-600,240", "600,120-720,120"}},
+        {connected("    z", {C {0, ListingMark::Tee}, C {2, ListingMark::Corner}}), "    z", {"120,0-120,240", "360,120-360,240", "360,120-480,120"}}};
     for (const auto& [line, printed, strokes] : connectors) {
         Listing c;
-        c.print(QString::fromLatin1(line));
-        EXPECT_EQ(c.surface.lines().last(), QString::fromLatin1(printed)) << "each tag becomes two blanks";
-        EXPECT_EQ(c.strokes(), strokes) << line;
+        c.print(line);
+        EXPECT_EQ(c.surface.lines().last(), QString::fromLatin1(printed));
+        EXPECT_EQ(c.strokes(), strokes) << printed;
     }
     Listing files;
     files.print(QStringLiteral("Files:"));
@@ -128,7 +139,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     Listing b;
     b.box.answers = {{0, {}, QString()}, {0, {}, QString()}, {1, {}, QString()}, {0, {}, QString()}, {2, {}, QString()}};
     const QString line = longLine(), truncated = line.left(79) + " ...";
-    for (const QString& printed : {line, "[ZRK-B]" + line, line})
+    for (const ListingLine& printed : {ListingLine(line), ListingLine(line).set(ListingMark::Bold), ListingLine(line)})
         EXPECT_TRUE(b.print(printed));
     EXPECT_FALSE(b.print(line));
     ASSERT_EQ(b.box.shown.size(), 5u);
@@ -155,8 +166,7 @@ TEST(LinePrinterTest, EachLongLineIsTruncatedWrappedOrAbandonsTheRoutineAsAnswer
     Listing dep;
     quillon::model::Routine report;
     report.kind = quillon::model::RoutineKind::Dependency;
-    report.filePath = QStringLiteral("/tmp/QLN_DEP_MODA_MAIN.TXT");
-    dep.print(longLine(), &report);
+    dep.print(ListingLine(longLine()), &report, quillon::model::ListingColours::Report);
     EXPECT_EQ(std::tuple(dep.box.shown.size(), dep.surface.lines().size()), std::tuple(0u, 2));
 
     quillon::test::PrintBench narrow;

@@ -1,5 +1,6 @@
 #include "core/print/PrintFixture.h"
 #include "model/Routine.h"
+#include "print/TocText.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +96,21 @@ TEST(PageFrameTest, TitleAndFooterBackPagesBinderOffsetsAndPageEstimates)
         routine.kind = kind;
         routine.startLine = 1;
         routine.endLine = lines;
-        EXPECT_EQ(b.frame.estimatePages(routine, nullptr, imagePages), pages) << duplex << qPrintable(kindText(kind)) << lines;
+        EXPECT_EQ(b.frame.estimatePages(routine, imagePages), pages) << duplex << qPrintable(kindText(kind)) << lines;
         EXPECT_EQ(std::tuple(b.frame.totalPagesText, b.frame.estimateFlag), std::tuple(QString::number(pages), true));
+    }
+    // A report of 60 lines takes a page and three more; a line counts twice when it is too wide
+    // with its markup, a leading bold mark not counted: 80 characters fit, 94 do not.
+    using quillon::model::ListingMark;
+    for (const auto& [marks, pages] : {std::pair {std::vector {ListingMark::Bold}, 4}, {std::vector {ListingMark::KeepWithNext, ListingMark::Bold}, 5}}) {
+        PrintBench b;
+        b.setup.margins[quillon::config::kTop] = b.setup.margins[quillon::config::kBottom] = 0;
+        b.compute();
+        quillon::model::Listing report {std::vector<quillon::model::ListingLine>(59, quillon::model::ListingLine("x"))};
+        report.lines.emplace_back(QString(80, QLatin1Char('w')));
+        for (ListingMark mark : marks)
+            report.lines.back().set(mark);
+        EXPECT_EQ(b.frame.estimatePages(*quillon::print::makeTocRoutine(report)), pages) << marks.size();
     }
 }
 

@@ -194,14 +194,15 @@ TEST(PrintRunTest, SelectedRowsEachStartOnTheirOwnPageOnAFrontSideWhenTwoSidedNo
             "*** INTERNAL ERROR Quillon | Reason: Routine range invalid | File: " + broken->filePath + " | Procedure: One | Kind: Sub | Start: 2  End: 0",
             quillon::platform::rgb(255, 0, 0)));
 
-    Bench dep; // printed from a temporary file, which is removed
+    Bench dep; // printed from memory: the shared record stays as it was
     auto pseudo = quillon::analysis::makeDependencyPseudoRoutine(*dep.p.routineFor("MODA|THREE"));
-    const QString path = pseudo->filePath;
+    const quillon::model::Routine before = *pseudo;
     rows = {{pseudo, QStringLiteral("modA.bas|Public Sub Three|Dep"), true}};
     dep.print(rows);
     EXPECT_EQ(dep.titles(true), QStringList {"1:modA.bas|Three|Dep"});
-    EXPECT_EQ(pseudo->filePath, path) << "the record gets its file back";
-    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_DEP_*"}).isEmpty()) << "the report file is gone";
+    EXPECT_EQ(std::tuple(pseudo->filePath, pseudo->startLine, pseudo->endLine, pseudo->sigLineText),
+        std::tuple(before.filePath, before.startLine, before.endLine, before.sigLineText));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("TEMP")).entryList({"QLN_*"}).isEmpty()) << "no file is written for it";
 }
 
 // A PDF run notes the page of each routine's title and where its reports name other routines: the
@@ -339,7 +340,8 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
     Bench toc(true); // the table of contents ends at once, with a notice of its own
     toc.answers = {QString()};
     std::vector<ListRow> rows {
-        {makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}), QStringLiteral("Table of Contents"), true}};
+        {makeTocRoutine({{quillon::model::ListingLine(".bas Files").set(quillon::model::ListingMark::Bold), quillon::model::ListingLine("line")}}),
+            QStringLiteral("Table of Contents"), true}};
     EXPECT_FALSE(toc.print(rows).ok);
     EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size(),
                   toc.shown("Output Target Is Not .pdf").size()),

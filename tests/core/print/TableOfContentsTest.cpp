@@ -3,14 +3,12 @@
 #include "config/SuppressibleMessages.h"
 #include "model/DiagLog.h"
 #include "model/ProjectLoader.h"
-#include "platform/InterruptCleanup.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -23,6 +21,7 @@ using quillon::platform::MessageButtons;
 using quillon::platform::MessageIcon;
 using quillon::platform::MessageResult;
 using quillon::test::fileStatus;
+using quillon::test::pictures;
 using quillon::test::readBytes;
 
 namespace {
@@ -266,7 +265,7 @@ TEST_F(TocTest, PrintHistoryReplacesDateAndPagesAndKeepsTheCounts)
     auto parent = std::make_shared<Routine>(makeRoutine("/p/modA.bas", "Calc", RoutineKind::Function, "Private Function Calc(ByVal x As Long) As Long"));
     parent->moduleName = "modA";
     quillon::model::assignUniqueKey(*parent);
-    Routine report = makeRoutine("/tmp/QLN_DEP_MODA_CALC_DEP.TXT", "Calc|Dep", RoutineKind::Dependency); // once produced
+    Routine report = makeRoutine("/p/modA.bas", "Calc|Dep", RoutineKind::Dependency);
     report.isDepPseudo = true;
     report.parentKey = parent->uniqueKey;
     auto lookup = [&](const QString& key) { return key == parent->uniqueKey ? parent : quillon::model::RoutinePtr(); };
@@ -405,22 +404,22 @@ protected:
     {
         // m: a heading kept with what follows, in bold; t: the indent of a routine's details. The
         // pseudo-routines (Layout, Declarations) have no kind heading of their own.
-        const QString m = "[ZRK-M][ZRK-B]", t(12, QLatin1Char(' ')), folder = " (" + fx_.path("P") + ")";
+        const QString m = "§¤", t(12, QLatin1Char(' ')), folder = " (" + fx_.path("P") + ")";
         const QString never = t + "Last Printed: N/A                     Total Pages: N/A";
-        return QStringList {"[ZRK-B].frm Files", m + "   frmMain.frm" + folder, m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
+        return QStringList {"¤.frm Files", m + "   frmMain.frm" + folder, m + "      Event Handler", m + "         Private Sub Event Handler:cmdOK_Click",
                    t + "Last Printed: 12/31/23 11:59:59 pm    Total Pages: 3S", t + "Line Count:  Total: 4    Blank: 0      Comment: 1      Code: 3",
                    m + "         Public Sub Layout", never, t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
-                   m + "         Public Sub Declarations", never, t + "Line Count:  Total: 2    Blank: 0      Comment: 0      Code: 2",
-                   "[ZRK-N][ZRK-B].bas Files", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc",
+                   m + "         Public Sub Declarations", never, t + "Line Count:  Total: 2    Blank: 0      Comment: 0      Code: 2", "¶¤.bas Files",
+                   m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc",
                    t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 1,234D", t + "Line Count:  Total: 12,345 Blank: 5      Comment: 40     Code: 12,300",
                    m + "      Sub", m + "         Public Sub Main", never, t + "Line Count:  Total: 5    Blank: 1      Comment: 1      Code: 3",
-                   "[ZRK-N][ZRK-B]Dependency Reports", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc|Dep",
+                   "¶¤Dependency Reports", m + "   modA.bas" + folder, m + "      Function", m + "         Public Function Calc|Dep",
                    t + "Last Printed: 1/2/24 9:00:00 am       Total Pages: 1D", t + "Line Count:  Total: 10   Blank: 2      Comment: 8      Code: 0",
-                   "[ZRK-N][ZRK-B]Image Procedures", m + "   frmMain.frm" + folder, m + "         Public Sub Image",
+                   "¶¤Image Procedures", m + "   frmMain.frm" + folder, m + "         Public Sub Image",
                    t + "Last Printed: 3/7/24 2:05:09 pm       Total Pages: 2D", t + "Line Count:  Total: 6    Blank: 0      Comment: 0      Code: 6",
-                   "[ZRK-N][ZRK-B].txt Files", "*********** BAD EXTENSION ENCOUNTERED (TXT) ******************************", m + "   readme.txt" + folder,
-                   m + "      Sub", m + "         Public Sub Odd", never, t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A",
-                   "[ZRK-N][ZRK-B]Project Summary"} // a summary block: files, procedures, printed and not yet printed, then the range,
+                   "¶¤.txt Files", "*********** BAD EXTENSION ENCOUNTERED (TXT) ******************************", m + "   readme.txt" + folder, m + "      Sub",
+                   m + "         Public Sub Odd", never, t + "Line Count:  Total: N/A  Blank: N/A    Comment: N/A    Code: N/A",
+                   "¶¤Project Summary"} // a summary block: files, procedures, printed and not yet printed, then the range,
         // the pages and the line counts of what was printed
         << summary(".frm Files (All Simplex)", "1", "3", "1   Procedures Not Yet Printed: 2", "12/31/23 11:59:59 pm to 12/31/23 11:59:59 pm", "3",
                "12     Blank: 0      Comment: 1      Code: 11")
@@ -446,18 +445,18 @@ protected:
 
 TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexLetters)
 {
-    EXPECT_EQ(tableOfContentsLines(entries_, project_, false),
+    EXPECT_EQ(pictures(tableOfContentsLines(entries_, project_, false)),
         expectedBody() << ""
                        << "Note: Page count and date range exclude procedures not printed yet." << notes_);
-    EXPECT_EQ(tableOfContentsLines(entries_, project_, true), expectedBody()) << "suppressed notes leave the summary as it is";
+    EXPECT_EQ(pictures(tableOfContentsLines(entries_, project_, true)), expectedBody()) << "suppressed notes leave the summary as it is";
 
     // Unreadable keys are passed over and a category without a print has a summary of zeros: in
     // the contents above ("garbage", the .cls files). Everything printed, with an unknown duplex
     // letter and a page count without its letter:
-    const QStringList lines =
+    const QStringList lines = pictures(
         tableOfContentsLines({{"modA.bas|Public Sub Main", january_ + "|2D|5|1|1|3|Sub"}, {"modA.bas|Public Function Calc", march_ + "|1X|3|0|0|3|Function"},
                                  {"frmMain.frm|Private Sub Helper", march_ + "|1|3|0|0|3|Sub"}},
-            project_, false);
+            project_, false));
     EXPECT_EQ(lines.mid(lines.size() - 4), notes_) << "everything printed: only the dependency note";
     EXPECT_FALSE(lines.join("\n").contains("exclude procedures not printed yet"));
     EXPECT_EQ(lines.filter("Invalid Flag"),
@@ -468,56 +467,25 @@ TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexL
 // ---------------------------------------------------------------------------------------
 // The temporary file and the steps before printing
 
-TEST_F(TocTest, TheContentsFileIsUtf8WithCrLfAndANameOfItsOwnOrLeavesNothingAndIsPreparedFromTheList)
+TEST_F(TocTest, TheContentsArePreparedFromTheListAndPrintAsOneRoutineOfTheirOwn)
 {
-    const QStringList lines = {"[ZRK-B].frm Files", QString::fromUtf8("   café.frm (/p)"), ""};
-    const TocFile first = writeTocFile(lines, &log_), second = writeTocFile(lines, &log_);
-    ASSERT_TRUE(first.ok() && second.ok()) << first.error.toStdString() << second.error.toStdString();
-    EXPECT_NE(first.path, second.path);
-    EXPECT_TRUE(first.path.startsWith(QDir(qEnvironmentVariable("TEMP")).absoluteFilePath("QLN_TOC_")) && first.path.endsWith(".txt"))
-        << first.path.toStdString();
-    EXPECT_EQ(readBytes(first.path), QByteArray("[ZRK-B].frm Files\r\n   caf\xC3\xA9.frm (/p)\r\n\r\n"));
-
-    // Its routine (printed as the contents by the print run) covers every line and keeps no history.
-    const quillon::model::RoutinePtr routine = makeTocRoutine(first);
-    EXPECT_EQ(std::tuple(routine->filePath, routine->startLine, routine->endLine, hasHistory(*routine)), std::tuple(first.path, 1, 3, false));
-    // An interrupted program removes it until it has been printed and removed.
-    EXPECT_TRUE(quillon::platform::InterruptCleanup::isTracked(first.path));
-    removeTocFile(first);
-    removeTocFile(second);
-    EXPECT_FALSE(QFileInfo::exists(first.path) || quillon::platform::InterruptCleanup::isTracked(first.path));
-
-    // A file that cannot be written leaves nothing, nor does a missing temporary folder get made.
-    const QDir temp(qEnvironmentVariable("TEMP"));
-    const QStringList before = temp.entryList({"QLN_TOC_*"}, QDir::Files);
-    TocFile file;
-    {
-        const quillon::test::FileSizeLimit tiny(8);
-        file = writeTocFile({"a line longer than eight bytes"});
-    }
-    EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.error.startsWith("Cannot write the table of contents file")) << file.error.toStdString();
-    EXPECT_EQ(temp.entryList({"QLN_TOC_*"}, QDir::Files), before);
-
-    const QByteArray saved = qgetenv("TEMP");
-    qputenv("TEMP", QFile::encodeName(fx_.path("no/such/folder")));
-    file = writeTocFile({"x"});
-    qputenv("TEMP", saved);
-    EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.error.contains(fx_.path("no/such/folder"))) << file.error.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(fx_.path("no")));
-
-    // Preparing the contents drops stale keys, writes the file and asks about the notes.
+    // Preparing the contents drops stale keys, builds the listing and asks about the notes.
     loadProject({{"modA.bas", kModule}});
     seed({{"modGone.bas|Public Sub Old", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}});
     ASSERT_TRUE(list_.index(project_));
-    const TocFile prepared = prepareTableOfContents(list_, project_, box_, true, &log_);
-    ASSERT_TRUE(prepared.ok()) << prepared.error.toStdString();
+    std::optional<quillon::model::Listing> prepared = prepareTableOfContents(list_, project_, box_, true);
+    ASSERT_TRUE(prepared.has_value());
     EXPECT_TRUE(box_.shown.empty()) << "the stale key goes without a question";
-    const QString text = QString::fromUtf8(readBytes(prepared.path));
-    EXPECT_FALSE(text.contains("modGone.bas"));
-    EXPECT_TRUE(text.startsWith("[ZRK-B].bas Files\r\n[ZRK-M][ZRK-B]   modA.bas ("));
-    QFile::remove(prepared.path);
+    const QStringList text = pictures(prepared->lines);
+    EXPECT_TRUE(text.filter("modGone.bas").isEmpty());
+    EXPECT_EQ(text.mid(0, 2), QStringList({"¤.bas Files", "§¤   modA.bas (" + fx_.path("P") + ")"}));
+
+    // Its routine covers every line, holds them, is not highlighted and keeps no history.
+    const quillon::model::RoutinePtr routine = makeTocRoutine(*prepared);
+    EXPECT_EQ(std::tuple(routine->filePath, routine->startLine, routine->endLine, hasHistory(*routine)),
+        std::tuple(QString(), 1, int(prepared->lines.size()), false));
+    ASSERT_TRUE(routine->listing);
+    EXPECT_EQ(std::tuple(routine->listing->lines == prepared->lines, routine->listing->colours), std::tuple(true, quillon::model::ListingColours::Plain));
 
     // The notes question: the first button suppresses them.
     quillon::config::SuppressibleMessages messages(options_, box_);
