@@ -1,5 +1,6 @@
 #include "model/SourceText.h"
 #include "model/DiagLog.h"
+#include "model/Outcome.h"
 #include "model/TextPrimitives.h"
 #include "model/VbLineScanner.h"
 #include "support/TestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <numeric>
 
 using namespace quillon::model;
@@ -116,6 +118,25 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
 // so that one table holds the cases of all of them.
 using Reading = QString (*)(QStringView);
 using quillon::test::yesNo;
+
+TEST(Outcome, HoldsItsValueOrItsFailureNeverBoth)
+{
+    // An empty value is still a value, and a failure without a reason still a failure.
+    const struct {
+        Outcome<QString> outcome;
+        bool ok;
+        QString valueOr, error;
+        int errorNumber;
+    } cases[] = {{QString("text"), true, "text", "", 0}, {QString(), true, "", "", 0},
+        {Outcome<QString>::failed("gone", ENOENT), false, "fallback", "gone", ENOENT}, {Failure {}, false, "fallback", "", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::tuple(c.outcome.ok(), bool(c.outcome), c.outcome.valueOr("fallback"), c.outcome.error(), c.outcome.errorNumber()),
+            std::tuple(c.ok, c.ok, c.valueOr, c.error, c.errorNumber));
+    }
+    const Outcome<void> done, failed = Outcome<void>::failed("busy", EBUSY);
+    EXPECT_EQ(
+        std::tuple(done.ok(), done.error(), failed.ok(), failed.error(), failed.errorNumber()), std::tuple(true, QString(), false, QString("busy"), EBUSY));
+}
 
 TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {
