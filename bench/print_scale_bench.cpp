@@ -56,7 +56,7 @@ bool indexLargeList(int keys)
         return false;
     model::DiagLog log {QString()};
     model::Project project;
-    if (project.openProject(dir.filePath(QStringLiteral("App.vbp"))) != model::Project::OpenOutcome::Loaded)
+    if (!project.openProject(dir.filePath(QStringLiteral("App.vbp"))))
         return false;
     config::IniStore options(dir.filePath(QStringLiteral("QLN.spi")), &log);
     print::TocList list(options);

@@ -72,20 +72,10 @@ int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& ou
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("files takes one project file")};
     Project project(reader);
-    const std::optional<FileList> files = [&]() -> std::optional<FileList> {
-        const QString path = args.positional[0];
-        if (!fileExists(path))
-            return std::nullopt;
-        return project.loadVbpFiles(QFileInfo(path).absoluteFilePath());
-    }();
-    if (!files) {
-        const QString path = args.positional[0];
-        return cannotRead(err, path,
-            project.lastOpenError.isEmpty()
-                ? (QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a project file")
-                                           : QStringLiteral("no such file"))
-                : project.lastOpenError);
-    }
+    const QString path = args.positional[0];
+    const Outcome<FileList> files = project.loadVbpFiles(QFileInfo(path).absoluteFilePath());
+    if (!files)
+        return cannotRead(err, path, files.error());
     for (const ProjectNote& projectNote : project.notes)
         note(err, noteText(projectNote));
     QString text;
@@ -115,15 +105,14 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
         return *failed;
     const QFileInfo info(path);
     const QString absolute = info.absoluteFilePath();
-    SplitReport report;
-    const RoutineList routines = splitFileIntoRoutines(absolute, reader, &report);
-    if (!report.readOk)
-        return cannotRead(err, path, report.error);
-    if (report.hasNul)
+    const Outcome<SplitFile> split = readAndSplitFile(absolute, reader);
+    if (!split)
+        return cannotRead(err, path, split.error());
+    if (split->hasNul)
         noteBinary(err, path);
     RoutinesByFileMap loaded;
-    loaded.insert(absolute, routines);
-    write(out, fileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
+    loaded.insert(absolute, split->routines);
+    write(out, fileRoutineLines(absolute, split->routines, aggregateMode, loaded, reader));
     return 0;
 }
 
@@ -212,11 +201,11 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
     if (std::optional<int> failed = notAFile(err, path))
         return *failed;
     const QFileInfo info(path);
-    const SourceFile file = reader.read(info.absoluteFilePath());
-    if (!file.ok)
-        return cannotRead(err, path, file.error);
+    const Outcome<SourceFile> file = reader.read(info.absoluteFilePath());
+    if (!file)
+        return cannotRead(err, path, file.error());
     QString text;
-    for (const QString& line : analysis::buildBracketListing(file.lines, first, last))
+    for (const QString& line : analysis::buildBracketListing(file->lines, first, last))
         text += line + QLatin1Char('\n');
     write(out, text);
     return 0;

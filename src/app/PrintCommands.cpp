@@ -59,10 +59,10 @@ std::optional<int> loadSource(
         return *failed;
     const QFileInfo info(given);
     source.path = info.absoluteFilePath();
-    SourceFile file = reader.read(source.path);
-    if (!file.ok)
-        return cannotRead(err, given, file.error);
-    source.lines = std::move(file.lines);
+    Outcome<SourceFile> file = reader.read(source.path);
+    if (!file)
+        return cannotRead(err, given, file.error());
+    source.lines = std::move(file->lines);
     if (args.has(QStringLiteral("project"))) {
         const QString vbp = args.value(QStringLiteral("project"));
         if (!isProjectFile(vbp))
@@ -646,9 +646,9 @@ int printReportFile(const Arguments& args, config::Session& session, const Sourc
         ~RemoveAfter() { print::removeTocFile(file); }
     } removeAfter {report.file};
     if (args.has(QStringLiteral("text"))) {
-        const SourceFile lines = reader.read(report.file.path);
+        const QStringList lines = reader.read(report.file.path).valueOr({}).lines;
         QString text;
-        for (const QString& line : lines.lines)
+        for (const QString& line : lines)
             text += line + QLatin1Char('\n');
         write(out, text);
         return 0;

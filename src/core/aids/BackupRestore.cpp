@@ -188,9 +188,9 @@ RestoreStep BackupRestorer::restoreFile(const BackupEntry& entry)
     }
     if (keepCurrentVersion)
         backups_.backupFile(entry.originalPath, false, 1);
-    const model::FileBytes copy = model::readRegularFile(withdrawn.workPath);
-    error = copy.error;
-    if (!copy.ok || !replaceFileBytes(entry.originalPath, copy.bytes, &error)) {
+    const model::Outcome<QByteArray> copy = model::readRegularFile(withdrawn.workPath);
+    error = copy.error();
+    if (!copy || !replaceFileBytes(entry.originalPath, *copy, &error)) {
         const QString kept = putBack(withdrawn, entry);
         return {false,
             QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (") + error

@@ -231,9 +231,9 @@ bool EditBackups::backupFile(const QString& path, bool askOverwrite, int remaini
         uniqueBackupPath(backupFolder(true) + model::fileNameOf(path), askOverwrite, remaining, QStringLiteral("file"));
     if (name.isEmpty())
         return fail(QStringLiteral("no free backup name is left for ") + quote(model::fileNameOf(path)));
-    const model::FileBytes original = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    QString error = original.error;
-    if (!original.ok || !replaceFileBytes(name, original.bytes, &error))
+    const model::Outcome<QByteArray> original = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    QString error = original.error();
+    if (!original || !replaceFileBytes(name, *original, &error))
         return fail(QStringLiteral("cannot copy ") + quote(path) + QStringLiteral(" to ") + quote(name)
             + QStringLiteral(": ") + error);
     return registerBackup(name, path, kFileKind, QString(), QString());
@@ -403,16 +403,16 @@ std::vector<BackupEntry> EditBackups::loadBackupList() const
 
 QStringList EditBackups::readRtfBackupLines(const QString& path, const model::TextEncoding* encoding) const
 {
-    const model::FileBytes file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    if (!file.ok)
+    const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    if (!file)
         return QStringList();
     QString text;
-    if (encoding && encoding->utf8 && model::isValidUtf8(file.bytes))
-        text = QString::fromUtf8(file.bytes);
+    if (encoding && encoding->utf8 && model::isValidUtf8(*file))
+        text = QString::fromUtf8(*file);
     else if (encoding && !encoding->utf8 && encoding->codePage)
-        text = encoding->codePage->decode(file.bytes);
+        text = encoding->codePage->decode(*file);
     else
-        text = model::decodeSourceBytes(file.bytes, reader_->codePage());
+        text = model::decodeSourceBytes(*file, reader_->codePage());
     return rtfBackupLines(model::splitLines(text));
 }
 

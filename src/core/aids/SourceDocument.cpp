@@ -124,15 +124,15 @@ SourceDocument readSourceDocument(const QString& path, const model::SourceReader
     SourceDocument document;
     if (reader.log())
         reader.log()->openInput(path);
-    model::FileBytes file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    if (!file.ok) {
-        document.error = file.error;
+    const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    if (!file) {
+        document.error = file.error();
         if (reader.log())
-            reader.log()->failedOpenInput(path, file.errorNumber, file.error);
+            reader.log()->failedOpenInput(path, file.errorNumber(), file.error());
         return document;
     }
     model::TextEncoding encoding;
-    const QString text = model::decodeSourceBytes(file.bytes, reader.codePage(), &encoding);
+    const QString text = model::decodeSourceBytes(*file, reader.codePage(), &encoding);
     document = documentOfText(text);
     document.encoding = encoding;
     return document;

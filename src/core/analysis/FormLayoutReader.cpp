@@ -336,11 +336,11 @@ bool FormLayoutReader::readFormLayout(const QString& path)
     looksBinary_ = false;
     if (!model::fileExists(path))
         return fail(QStringLiteral("Form file not found:") + kCrLf + path);
-    const model::SourceFile file = reader_.read(path);
-    if (!file.ok)
-        return failReading(path, file.error);
-    const bool read = readFormLayoutLines(path, file.lines);
-    looksBinary_ = file.hasNul;
+    const model::Outcome<model::SourceFile> file = reader_.read(path);
+    if (!file)
+        return failReading(path, file.error());
+    const bool read = readFormLayoutLines(path, file->lines);
+    looksBinary_ = file->hasNul;
     return read;
 }
 

@@ -125,10 +125,10 @@ int PageFrame::estimatePages(const model::Routine& routine, const model::SourceR
     double lines = double(routine.endLine) - double(routine.startLine) + 1;
     const bool toc = model::isTableOfContents(routine);
     if (toc && reader) {
-        const model::SourceFile file = reader->read(routine.filePath);
-        const qsizetype last = std::min<qsizetype>(routine.endLine, file.lines.size());
+        const QStringList fileLines = reader->read(routine.filePath).valueOr({}).lines;
+        const qsizetype last = std::min<qsizetype>(routine.endLine, fileLines.size());
         for (qsizetype i = 0; i < last; ++i) {
-            QString text = file.lines[i];
+            QString text = fileLines[i];
             if (text.startsWith(QLatin1String("[ZRK-B] ")))
                 text.remove(0, 8);
             else if (text.startsWith(QLatin1String("[ZRK-B]")))

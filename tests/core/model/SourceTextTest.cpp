@@ -84,9 +84,10 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
     DiagLog log(fx.path("diag.txt"));
     const SourceReader reader(CodePage::standard(), &log);
     const QString good = fx.write("m.bas", QByteArray("a\r\nb\0c\n", 7));
-    const SourceFile file = reader.read(good);
-    EXPECT_TRUE(file.ok && file.hasNul);
-    EXPECT_EQ(file.lines, (QStringList {"a", QString::fromLatin1("b\0c", 3)}));
+    const Outcome<SourceFile> file = reader.read(good);
+    ASSERT_TRUE(file) << file.error().toStdString();
+    EXPECT_TRUE(file->hasNul);
+    EXPECT_EQ(file->lines, (QStringList {"a", QString::fromLatin1("b\0c", 3)}));
     // A folder, a missing file, and a file that opens but cannot be read (the process's own
     // memory at offset 0, the nearest thing to a bad sector).
     const struct {
@@ -94,9 +95,9 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         int errorNumber;
     } failures[] = {{fx.path(), 21}, {fx.path("missing.bas"), 2}, {"/proc/self/mem", 5}};
     for (const auto& f : failures) {
-        const SourceFile failed = reader.read(f.path);
-        EXPECT_FALSE(failed.ok || failed.error.isEmpty() || !failed.lines.isEmpty()) << f.path.toStdString();
-        EXPECT_EQ(failed.errorNumber, f.errorNumber) << f.path.toStdString();
+        const Outcome<SourceFile> failed = reader.read(f.path);
+        EXPECT_FALSE(failed.ok() || failed.error().isEmpty()) << f.path.toStdString();
+        EXPECT_EQ(failed.errorNumber(), f.errorNumber) << f.path.toStdString();
     }
     const QStringList entries = QString::fromUtf8(readBytes(log.path())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(entries.size(), 5);
