@@ -351,21 +351,21 @@ QStringList flagOptionsOf(const QString& command)
 // The exit status when the options file cannot be used by a command that shows or records
 // what lives in its folder (the message written); the others go on with the defaults.
 std::optional<int> checkOptionsFile(
-    const config::OptionsFileStatus& status, const QString& command, const Arguments& args, std::ostream& err)
+    const Outcome<void>& status, const QString& path, const QString& command, const Arguments& args, std::ostream& err)
 {
-    if (status.usable)
+    if (status)
         return std::nullopt;
     const bool needsOptionsFile = command == QLatin1String("options") || command == QLatin1String("messages")
         || command == QLatin1String("spool") || command == QLatin1String("toc")
         || (command == QLatin1String("print") && !args.has(QStringLiteral("list")));
     if (needsOptionsFile) {
         write(err,
-            QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
-                + status.error + QLatin1Char('\n'));
+            QStringLiteral("quillon: cannot use the options file ") + quote(path) + QStringLiteral(": ")
+                + status.error() + QLatin1Char('\n'));
         return 1;
     }
     note(err,
-        QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ") + status.error
+        QStringLiteral("cannot use the options file ") + quote(path) + QStringLiteral(": ") + status.error()
             + QStringLiteral("; the defaults apply"));
     return std::nullopt;
 }
@@ -607,7 +607,8 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    std::optional<int> code = checkOptionsFile(session.start(), command, *parsed, console.stream());
+    std::optional<int> code =
+        checkOptionsFile(session.start(), session.ini.defaultPath(), command, *parsed, console.stream());
     if (!code) {
         code = withOutputChecked(
             runCommand(command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,
