@@ -45,14 +45,14 @@ int runInsight(const Arguments& args, config::Session& session, const SourceRead
     AnalysedProject loaded(reader);
     if (std::optional<int> failed = openForDump(loaded.project, vbp, err))
         return *failed;
-    const print::TocFile file = print::writeInsightReport(
+    const Outcome<print::TocFile> file = print::writeInsightReport(
         loaded.analysis.dependencies, loaded.project.projectFileList, reader, &DiagLog::standard());
-    if (!file.ok()) {
-        write(err, QStringLiteral("quillon: ") + file.error + QLatin1Char('\n'));
+    if (!file) {
+        write(err, QStringLiteral("quillon: ") + file.error() + QLatin1Char('\n'));
         return 1;
     }
     const ReportToPrint report {
-        vbp, file, print::kInsightTitle, QStringLiteral(" Insight"), QStringLiteral("the project insight report")};
+        vbp, *file, print::kInsightTitle, QStringLiteral(" Insight"), QStringLiteral("the project insight report")};
     return printReportFile(args, session, reader, services, {session.box, setup}, report, out, err);
 }
 

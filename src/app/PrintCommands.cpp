@@ -196,8 +196,8 @@ struct ProjectToPrint : AnalysedProject {
     std::optional<int> open(const QString& vbp, std::ostream& err)
     {
         project.refreshTableOfContents = [this, &err](model::Project& opened) {
-            if (!toc.open(opened.projectPath)) {
-                note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
+            if (const Outcome<void> usable = toc.open(opened.projectPath); !usable) {
+                note(err, QStringLiteral("the table of contents list cannot be used: ") + usable.error());
                 return;
             }
             toc.index(opened);
@@ -624,15 +624,13 @@ int runToc(const Arguments& args, config::Session& session, const SourceReader& 
     if (!loaded.toc.isOpen())
         return 1;
     const bool suppressNotes = args.has(QStringLiteral("no-notes")) || print::askSuppressTocNotes(session.messages);
-    const print::TocFile file =
+    const Outcome<print::TocFile> file =
         print::prepareTableOfContents(loaded.toc, loaded.project, loaded.batch, suppressNotes, &DiagLog::standard());
-    if (!file.ok()) {
-        write(err,
-            QStringLiteral("quillon: ") + (file.noData ? QStringLiteral("No TOC data found.") : file.error)
-                + QLatin1Char('\n'));
+    if (!file) {
+        write(err, QStringLiteral("quillon: ") + file.error() + QLatin1Char('\n'));
         return 1;
     }
-    const ReportToPrint report {vbp, file, QStringLiteral("Table of Contents"), QStringLiteral(" TOC"),
+    const ReportToPrint report {vbp, *file, QStringLiteral("Table of Contents"), QStringLiteral(" TOC"),
         QStringLiteral("the table of contents")};
     return printReportFile(args, session, reader, services, {loaded.batch, setup}, report, out, err);
 }

@@ -943,7 +943,7 @@ void MainWindow::printTableOfContents()
         return;
     const bool suppressNotes = print::askSuppressTocNotes(session_.messages);
     printing_ = true;
-    print::TocFile file;
+    model::Outcome<print::TocFile> file = model::Failure {};
     runLocked(
         [&] { file = print::prepareTableOfContents(toc_, project_, workBox_, suppressNotes, &DiagLog::standard()); },
         false);
@@ -960,24 +960,24 @@ void MainWindow::printProjectInsight()
         return;
     }
     printing_ = true;
-    print::TocFile file;
+    model::Outcome<print::TocFile> file = model::Failure {};
     runLocked(
         [&] {
             file = print::writeInsightReport(
                 analysis_.dependencies, project_.projectFileList, project_.reader(), &DiagLog::standard());
         },
         false);
-    if (!file.ok())
-        box_.showMessage(MessageIcon::Critical, print::kInsightTitle, file.error);
+    if (!file)
+        box_.showMessage(MessageIcon::Critical, print::kInsightTitle, file.error());
     printReport(file, print::kInsightTitle, fileBaseName(project_.projectPath) + QStringLiteral(" Insight"));
 }
 
-void MainWindow::printReport(const print::TocFile& file, const QString& title, const QString& runName)
+void MainWindow::printReport(const model::Outcome<print::TocFile>& file, const QString& title, const QString& runName)
 {
-    if (file.ok()) {
-        std::vector<print::ListRow> queue {{print::makeTocRoutine(file, title), title, true}};
+    if (file) {
+        std::vector<print::ListRow> queue {{print::makeTocRoutine(*file, title), title, true}};
         runQueue(queue, runName, false);
-        print::removeTocFile(file);
+        print::removeTocFile(*file);
     }
     printing_ = false;
     lockLists(true);

@@ -201,7 +201,7 @@ private:
     // The index keys of the loaded project's unused procedures, found once per load.
     const QSet<QString>& unusedKeys();
     // A report file the program wrote, printed under its title and removed.
-    void printReport(const print::TocFile& file, const QString& title, const QString& runName);
+    void printReport(const model::Outcome<print::TocFile>& file, const QString& title, const QString& runName);
     void readSelection();
     void fileSelectionChanged();
     void queueSelectionChanged();

@@ -198,7 +198,7 @@ QStringList insightReportLines(
     return lines;
 }
 
-TocFile writeInsightReport(const analysis::DependencyIndex& index, const model::FileList& files,
+model::Outcome<TocFile> writeInsightReport(const analysis::DependencyIndex& index, const model::FileList& files,
     const model::SourceReader& reader, model::DiagLog* log)
 {
     return writeReportFile(insightReportLines(index, files, reader), QStringLiteral("QLN_Insight_"),

@@ -28,7 +28,7 @@ QStringList insightReportLines(
 
 // The report written to "QLN_Insight_<hhmmss>_<unique>.txt" in the temporary folder, ready
 // for makeTocRoutine(file, kInsightTitle).
-TocFile writeInsightReport(const analysis::DependencyIndex& index, const model::FileList& files,
+model::Outcome<TocFile> writeInsightReport(const analysis::DependencyIndex& index, const model::FileList& files,
     const model::SourceReader& reader, model::DiagLog* log = nullptr);
 
 } // namespace quillon::print

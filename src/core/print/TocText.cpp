@@ -317,14 +317,14 @@ QStringList tableOfContentsLines(
     return lines;
 }
 
-TocFile writeTocFile(const QStringList& lines, model::DiagLog* log)
+model::Outcome<TocFile> writeTocFile(const QStringList& lines, model::DiagLog* log)
 {
     return writeReportFile(lines, QStringLiteral("QLN_TOC_"), QStringLiteral("table of contents"), log);
 }
 
-TocFile writeReportFile(const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log)
+model::Outcome<TocFile> writeReportFile(
+    const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log)
 {
-    TocFile result;
     const QString folder = platform::tempFolder();
     // The time keeps the names in the order they were made; the unique part keeps two
     // reports written in the same second apart.
@@ -332,9 +332,8 @@ TocFile writeReportFile(const QStringList& lines, const QString& namePrefix, con
         folder + namePrefix + QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("_XXXXXX.txt"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        result.error = QStringLiteral("Cannot create the ") + what + QStringLiteral(" file in ") + folder
-            + QStringLiteral(": ") + file.errorString();
-        return result;
+        return model::Failure {QStringLiteral("Cannot create the ") + what + QStringLiteral(" file in ") + folder
+            + QStringLiteral(": ") + file.errorString()};
     }
     if (log)
         log->openOutput(file.fileName());
@@ -347,13 +346,12 @@ TocFile writeReportFile(const QStringList& lines, const QString& namePrefix, con
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
     if (!written || QFileInfo(file.fileName()).size() != bytes.size()) {
-        result.error = QStringLiteral("Cannot write the ") + what + QStringLiteral(" file ") + file.fileName()
+        const QString error = QStringLiteral("Cannot write the ") + what + QStringLiteral(" file ") + file.fileName()
             + QStringLiteral(": ") + file.errorString();
         file.remove();
-        return result;
+        return model::Failure {error};
     }
-    result.path = file.fileName();
-    result.lineCount = int(lines.size());
+    const TocFile result {file.fileName(), int(lines.size())};
     platform::InterruptCleanup::track(result.path);
     return result;
 }
@@ -378,7 +376,7 @@ model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title)
     return routine;
 }
 
-TocFile prepareTableOfContents(
+model::Outcome<TocFile> prepareTableOfContents(
     TocList& list, const model::Project& project, platform::IMessageBox& box, bool suppressNotes, model::DiagLog* log)
 {
     list.checkStaleKeys(project, box);
@@ -386,11 +384,9 @@ TocFile prepareTableOfContents(
     const bool any =
         std::any_of(entries.begin(), entries.end(), [](const TocEntry& e) { return parseTocKey(e.key).has_value(); });
     if (!any) {
-        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"),
-            QStringLiteral("No TOC data found."));
-        TocFile none;
-        none.noData = true;
-        return none;
+        const QString noData = QStringLiteral("No TOC data found.");
+        box.showMessage(platform::MessageIcon::Exclamation, QStringLiteral("Table of Contents"), noData);
+        return model::Failure {noData};
     }
     return writeTocFile(tableOfContentsLines(entries, project, suppressNotes), log);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/Outcome.h"
 #include "print/TocRecord.h"
 
 #include <QString>
@@ -40,21 +41,19 @@ QString tocLineCountLine(
 QStringList tableOfContentsLines(
     const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes);
 
+// A report written to a file of its own, to be printed as one routine.
 struct TocFile {
-    QString path; // empty when nothing was written
+    QString path;
     int lineCount = 0;
-    bool noData = false; // the list held no entries ("No TOC data found." was shown)
-    QString error;
-    bool ok() const { return !path.isEmpty(); }
 };
 
 // Writes the lines to a new file "QLN_TOC_<hhmmss>_<unique>.txt" in the temporary folder,
 // UTF-8 with CR LF line ends. The name never clashes with another table of contents being
 // written at the same second; a failed write leaves no file.
-TocFile writeTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
+model::Outcome<TocFile> writeTocFile(const QStringList& lines, model::DiagLog* log = nullptr);
 // The same for another report the program writes: "<namePrefix><hhmmss>_<unique>.txt"; what
 // names the report in the error.
-TocFile writeReportFile(
+model::Outcome<TocFile> writeReportFile(
     const QStringList& lines, const QString& namePrefix, const QString& what, model::DiagLog* log = nullptr);
 // Removes the file once it has been printed (an interrupted program removes it too).
 void removeTocFile(const TocFile& file);
@@ -65,8 +64,8 @@ void removeTocFile(const TocFile& file);
 model::RoutinePtr makeTocRoutine(const TocFile& file, const QString& title = QStringLiteral("Table of Contents"));
 
 // Everything before printing: stale keys checked again, "No TOC data found." when the list
-// is empty, the lines built and written.
-TocFile prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
+// is empty (shown, and the failure's text), the lines built and written.
+model::Outcome<TocFile> prepareTableOfContents(TocList& list, const model::Project& project, platform::IMessageBox& box,
     bool suppressNotes, model::DiagLog* log = nullptr);
 
 } // namespace quillon::print

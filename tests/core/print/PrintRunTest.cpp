@@ -331,8 +331,7 @@ TEST(PrintRunSpoolTest, ACancelledFileNameIsAskedAgainOrEndsTheRunAndTheLastFile
 
     Bench toc(true); // the table of contents ends at once, with a notice of its own
     toc.answers = {QString()};
-    std::vector<ListRow> rows {
-        {makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2, false, {}}), QStringLiteral("Table of Contents"), true}};
+    std::vector<ListRow> rows {{makeTocRoutine({toc.p.fx.writeLines("toc.txt", {"[ZRK-B].bas Files", "line"}), 2}), QStringLiteral("Table of Contents"), true}};
     EXPECT_FALSE(toc.print(rows).ok);
     EXPECT_EQ(std::tuple(toc.shown("No File Selection").size(), toc.shown("File Selection Cancelled").size(), toc.surface.ops.size(),
                   toc.shown("Output Target Is Not .pdf").size()),
