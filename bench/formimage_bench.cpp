@@ -43,7 +43,7 @@ const analysis::FormLayout* read(
     file.close();
     QElapsedTimer timer;
     timer.start();
-    const bool read = reader.readFormLayout(path);
+    const bool read = reader.readFormLayout(path).ok();
     *seconds = bench::elapsedSeconds(timer);
     return read ? &reader.layout() : nullptr;
 }

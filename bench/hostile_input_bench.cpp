@@ -47,13 +47,13 @@ bool readStackedForm(int controls)
     analysis::FormLayoutReader form(reader, nullptr);
     QElapsedTimer timer;
     timer.start();
-    const bool read = form.readFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
+    const model::Outcome<void> read = form.readFormLayoutLines(QStringLiteral("frmPile.frm"), lines);
     const double seconds = bench::elapsedSeconds(timer);
     std::printf("form of %d stacked labels: %s in %.3f s\n", controls,
         read ? qPrintable(QStringLiteral("%1 layers").arg(form.layout().form.layerCount))
-             : qPrintable(form.lastMessage().section(QStringLiteral("\r\n"), -1)),
+             : qPrintable(read.error().section(QStringLiteral("\r\n"), -1)),
         seconds);
-    return read == (qint64(controls) * (controls - 1) / 2 <= analysis::placement::kMaxLayerComparisons);
+    return read.ok() == (qint64(controls) * (controls - 1) / 2 <= analysis::placement::kMaxLayerComparisons);
 }
 
 } // namespace

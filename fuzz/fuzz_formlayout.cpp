@@ -50,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const model::SourceReader reader(model::CodePage::standard(), nullptr);
     FormLayoutReader form(reader, nullptr);
     const QString path = QStringLiteral("/fuzz/Form1.frm");
-    if (form.readFormLayoutLines(path, lines)) {
-        FUZZ_CHECK(form.lastMessage().isEmpty());
+    const model::Outcome<void> read = form.readFormLayoutLines(path, lines);
+    if (read) {
         FUZZ_CHECK(form.unclosedObjects() >= 0 && form.unclosedObjects() <= FormLayoutReader::kMaxNesting);
         checkLayout(form.layout());
     } else {
         // A failed reading says why, names the file and leaves nothing half read.
-        FUZZ_CHECK(form.lastMessage().contains(path));
+        FUZZ_CHECK(read.error().contains(path));
         FUZZ_CHECK(form.layout().controlTotal() == 0 && form.layout().menuTotal() == 0);
         FUZZ_CHECK(form.unclosedObjects() == 0);
     }

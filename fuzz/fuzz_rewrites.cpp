@@ -77,20 +77,17 @@ void checkWrappedLine(const aids::LineWrapper& wrapper, const QString& text)
 {
     if (model::trimBlanks(text).isEmpty() || !wrapper.isTooLong(text))
         return;
-    const aids::WrappedLine wrapped = wrapper.wrapLine(text);
-    if (!wrapped.ok) {
-        FUZZ_CHECK(wrapped.lines.isEmpty());
+    const model::Outcome<QStringList> wrapped = wrapper.wrapLine(text);
+    if (!wrapped)
         return;
-    }
-    FUZZ_CHECK(!wrapped.lines.isEmpty());
-    for (const QString& piece : wrapped.lines)
+    FUZZ_CHECK(!wrapped->isEmpty());
+    for (const QString& piece : *wrapped)
         FUZZ_CHECK(!wrapper.isTooLong(piece));
     const bool comment = model::trimLeadingBlanks(text).startsWith(u'\'') || aids::commentStart(text) > 0;
     if (comment)
-        FUZZ_CHECK(collapsedBlanks(commentText(wrapped.lines)) == collapsedBlanks(text));
+        FUZZ_CHECK(collapsedBlanks(commentText(*wrapped)) == collapsedBlanks(text));
     else
-        FUZZ_CHECK(
-            codeShape(analysis::joinLogicalLine(wrapped.lines, 0, int(wrapped.lines.size()) - 1).text) == codeShape(text));
+        FUZZ_CHECK(codeShape(analysis::joinLogicalLine(*wrapped, 0, int(wrapped->size()) - 1).text) == codeShape(text));
 }
 
 // What the writer would put on disk reads back as the very lines the rewrite made.

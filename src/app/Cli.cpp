@@ -74,20 +74,10 @@ int runFiles(const Arguments& args, const SourceReader& reader, std::ostream& ou
     if (args.positional.size() != 1)
         throw Usage {QStringLiteral("files takes one project file")};
     Project project(reader);
-    const std::optional<FileList> files = [&]() -> std::optional<FileList> {
-        const QString path = args.positional[0];
-        if (!fileExists(path))
-            return std::nullopt;
-        return project.loadVbpFiles(QFileInfo(path).absoluteFilePath());
-    }();
-    if (!files) {
-        const QString path = args.positional[0];
-        return cannotRead(err, path,
-            project.lastOpenError.isEmpty()
-                ? (QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a project file")
-                                           : QStringLiteral("no such file"))
-                : project.lastOpenError);
-    }
+    const QString path = args.positional[0];
+    const Outcome<FileList> files = project.loadVbpFiles(QFileInfo(path).absoluteFilePath());
+    if (!files)
+        return cannotRead(err, path, files.error());
     for (const ProjectNote& projectNote : project.notes)
         note(err, noteText(projectNote));
     QString text;
@@ -117,15 +107,14 @@ int runRoutines(const Arguments& args, const SourceReader& reader, std::ostream&
         return *failed;
     const QFileInfo info(path);
     const QString absolute = info.absoluteFilePath();
-    SplitReport report;
-    const RoutineList routines = splitFileIntoRoutines(absolute, reader, &report);
-    if (!report.readOk)
-        return cannotRead(err, path, report.error);
-    if (report.hasNul)
+    const Outcome<SplitFile> split = readAndSplitFile(absolute, reader);
+    if (!split)
+        return cannotRead(err, path, split.error());
+    if (split->hasNul)
         noteBinary(err, path);
     RoutinesByFileMap loaded;
-    loaded.insert(absolute, routines);
-    write(out, fileRoutineLines(absolute, routines, aggregateMode, loaded, reader));
+    loaded.insert(absolute, split->routines);
+    write(out, fileRoutineLines(absolute, split->routines, aggregateMode, loaded, reader));
     return 0;
 }
 
@@ -214,11 +203,11 @@ int runBrackets(const Arguments& args, const SourceReader& reader, std::ostream&
     if (std::optional<int> failed = notAFile(err, path))
         return *failed;
     const QFileInfo info(path);
-    const SourceFile file = reader.read(info.absoluteFilePath());
-    if (!file.ok)
-        return cannotRead(err, path, file.error);
+    const Outcome<SourceFile> file = reader.read(info.absoluteFilePath());
+    if (!file)
+        return cannotRead(err, path, file.error());
     QString text;
-    for (const model::ListingLine& line : analysis::buildBracketListing(file.lines, first, last))
+    for (const model::ListingLine& line : analysis::buildBracketListing(file->lines, first, last))
         text += encodeListingLine(line) + QLatin1Char('\n');
     write(out, text);
     return 0;
@@ -554,20 +543,20 @@ const Command* findCommand(const QString& name)
 // The exit status when the options file cannot be used by a command that needs it (the
 // message written); the others go on with the defaults.
 std::optional<int> checkOptionsFile(
-    const config::OptionsFileStatus& status, const Command& command, const Arguments& args, std::ostream& err)
+    const Outcome<void>& status, const QString& path, const Command& command, const Arguments& args, std::ostream& err)
 {
-    if (status.usable)
+    if (status)
         return std::nullopt;
     const bool needsOptionsFile = command.optionsFile == OptionsFileUse::Needed
         || (command.optionsFile == OptionsFileUse::NeededUnlessList && !args.has(QStringLiteral("list")));
     if (needsOptionsFile) {
         write(err,
-            QStringLiteral("quillon: cannot use the options file ") + quote(status.path) + QStringLiteral(": ")
-                + status.error + QLatin1Char('\n'));
+            QStringLiteral("quillon: cannot use the options file ") + quote(path) + QStringLiteral(": ")
+                + status.error() + QLatin1Char('\n'));
         return 1;
     }
     note(err,
-        QStringLiteral("cannot use the options file ") + quote(status.path) + QStringLiteral(": ") + status.error
+        QStringLiteral("cannot use the options file ") + quote(path) + QStringLiteral(": ") + status.error()
             + QStringLiteral("; the defaults apply"));
     return std::nullopt;
 }
@@ -728,7 +717,8 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
     box.write = [&console](const QString& text) { write(console.stream(), text); };
     platform::BuiltInPdfPrinterDefaults builtIn;
     Session session(box, services.printerDefaults ? *services.printerDefaults : builtIn, &DiagLog::standard());
-    std::optional<int> code = checkOptionsFile(session.start(), *command, *parsed, console.stream());
+    std::optional<int> code =
+        checkOptionsFile(session.start(), session.ini.defaultPath(), *command, *parsed, console.stream());
     if (!code) {
         code = withOutputChecked(
             runCommand(*command, *parsed, chosen, session, services, {box, console}, out, console.stream()), out,

@@ -132,9 +132,8 @@ std::optional<Arguments> parseArguments(
 // Loads a project for a dump; nullopt (with the message written) when it cannot be read.
 std::optional<int> openForDump(Project& project, const QString& path, std::ostream& err)
 {
-    const Project::OpenOutcome outcome = project.openProject(path);
-    if (outcome != Project::OpenOutcome::Loaded)
-        return cannotRead(err, path, project.lastOpenError);
+    if (const Outcome<void> opened = project.openProject(path); !opened)
+        return cannotRead(err, path, opened.error());
     for (const ProjectNote& projectNote : project.notes)
         note(err, noteText(projectNote));
     if (project.projectFileList.empty())

@@ -100,7 +100,7 @@ int runLayout(const Arguments& args, const model::SourceReader& reader, std::ost
     const QString path = args.positional[0];
     ErrorStreamMessageBox box(err);
     analysis::FormLayoutReader formImage(reader, &box);
-    const bool read = formImage.readFormLayout(path);
+    const bool read = formImage.readFormLayout(path).ok();
     if (formImage.looksBinary())
         noteBinary(err, path);
     if (!read)

@@ -60,10 +60,10 @@ std::optional<int> loadSource(
         return *failed;
     const QFileInfo info(given);
     source.path = info.absoluteFilePath();
-    SourceFile file = reader.read(source.path);
-    if (!file.ok)
-        return cannotRead(err, given, file.error);
-    source.lines = std::move(file.lines);
+    Outcome<SourceFile> file = reader.read(source.path);
+    if (!file)
+        return cannotRead(err, given, file.error());
+    source.lines = std::move(file->lines);
     if (args.has(QStringLiteral("project"))) {
         const QString vbp = args.value(QStringLiteral("project"));
         if (!isProjectFile(vbp))
@@ -197,8 +197,8 @@ struct ProjectToPrint : AnalysedProject {
     std::optional<int> open(const QString& vbp, std::ostream& err)
     {
         project.refreshTableOfContents = [this, &err](model::Project& opened) {
-            if (!toc.open(opened.projectPath)) {
-                note(err, QStringLiteral("the table of contents list cannot be used: ") + toc.lastError());
+            if (const Outcome<void> usable = toc.open(opened.projectPath); !usable) {
+                note(err, QStringLiteral("the table of contents list cannot be used: ") + usable.error());
                 return;
             }
             toc.index(opened);

@@ -54,6 +54,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cerrno>
 #include <optional>
 
 namespace quillon::ui {
@@ -689,21 +690,22 @@ bool MainWindow::openProject(const QString& vbpPath)
     loading_ = true;
     indexTicks_ = 0;
     statusTimer_->start();
-    Project::OpenOutcome outcome = Project::OpenOutcome::Busy;
-    runLocked([&] { outcome = project_.openProject(vbpPath); }, false);
+    model::Outcome<void> opened = model::Failure {QString(), EBUSY};
+    runLocked([&] { opened = project_.openProject(vbpPath); }, false);
     statusTimer_->stop();
     loading_ = false;
-    if (outcome == Project::OpenOutcome::Missing || outcome == Project::OpenOutcome::Busy) {
+    if (!opened) {
         lockLists(true);
-        return false;
-    }
-    if (outcome == Project::OpenOutcome::Unreadable) {
-        // Not a project that loaded empty: say so, instead of "Project loaded".
-        lockLists(true);
-        setStatus(QStringLiteral("The project file ") + model::quote(vbpPath) + QStringLiteral(" could not be read: ")
-            + project_.lastOpenError + QLatin1Char('.'));
-        box_.showMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
-            QStringLiteral("Unable to read the project file ") + vbpPath + kCrLf + kCrLf + project_.lastOpenError);
+        // A load already running, or no such project file (the load said so), leaves nothing to add.
+        // A project file that could not be read is not a project that loaded empty: say so, instead
+        // of "Project loaded".
+        const int number = opened.errorNumber();
+        if (number != EBUSY && number != ENOENT && number != EISDIR) {
+            setStatus(QStringLiteral("The project file ") + model::quote(vbpPath)
+                + QStringLiteral(" could not be read: ") + opened.error() + QLatin1Char('.'));
+            box_.showMessage(MessageIcon::Critical, QStringLiteral("File Open Failure"),
+                QStringLiteral("Unable to read the project file ") + vbpPath + kCrLf + kCrLf + opened.error());
+        }
         return false;
     }
     // The lists model starts afresh over the new file list; its status text continues the load's.

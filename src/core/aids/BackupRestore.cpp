@@ -118,7 +118,7 @@ QString BackupRestorer::confirmationText(const std::vector<BackupEntry>& entries
     return text;
 }
 
-RestoreStep BackupRestorer::restore(const BackupEntry& entry)
+model::Outcome<QString> BackupRestorer::restore(const BackupEntry& entry)
 {
     return entry.isProcedure() ? restoreProcedure(entry) : restoreFile(entry);
 }
@@ -132,13 +132,13 @@ QString BackupRestorer::restoreChosen(const std::vector<BackupEntry>& entries, c
     std::vector<int> order = chosen;
     std::sort(order.begin(), order.end(), std::greater<int>());
     for (const int index : order) {
-        const RestoreStep step = restore(entries[size_t(index)]);
-        if (step.ok) {
+        const model::Outcome<QString> step = restore(entries[size_t(index)]);
+        if (step) {
             ++restored;
-            if (!step.detail.isEmpty())
-                report += kCrLf + QStringLiteral("- ") + step.detail;
+            if (!step->isEmpty())
+                report += kCrLf + QStringLiteral("- ") + *step;
         } else {
-            report += kCrLf + QStringLiteral("- FAILED: ") + step.detail;
+            report += kCrLf + QStringLiteral("- FAILED: ") + step.error();
         }
     }
     if (chosen.size() == 1 && restored == 1 && report.isEmpty()) {
@@ -154,17 +154,15 @@ QString BackupRestorer::restoreChosen(const std::vector<BackupEntry>& entries, c
     return text;
 }
 
-BackupRestorer::Withdrawn BackupRestorer::withdraw(const BackupEntry& entry, QString* error)
+model::Outcome<BackupRestorer::Withdrawn> BackupRestorer::withdraw(const BackupEntry& entry)
 {
     const QString folder = backups_.backupFolder(false);
     const QString work = folder + QLatin1Char('~') + entry.backupName;
     QFile::remove(work);
     QFile backup(folder + entry.backupName);
-    if (!backup.rename(work)) {
-        *error = backup.errorString();
-        return {};
-    }
-    return {work, backups_.removeBackup(entry.backupName)};
+    if (!backup.rename(work))
+        return model::Failure {backup.errorString()};
+    return Withdrawn {work, backups_.removeBackup(entry.backupName)};
 }
 
 QString BackupRestorer::putBack(const Withdrawn& withdrawn, const BackupEntry& entry)
@@ -177,52 +175,50 @@ QString BackupRestorer::putBack(const Withdrawn& withdrawn, const BackupEntry& e
     return name;
 }
 
-RestoreStep BackupRestorer::restoreFile(const BackupEntry& entry)
+model::Outcome<QString> BackupRestorer::restoreFile(const BackupEntry& entry)
 {
-    QString error;
-    const Withdrawn withdrawn = withdraw(entry, &error);
-    if (withdrawn.workPath.isEmpty()) {
-        return {false,
-            QStringLiteral("The backup file ") + entry.backupName + QStringLiteral(" could not be used (") + error
-                + QStringLiteral(") - ") + entry.originalPath + QStringLiteral(" was not restored.")};
+    const model::Outcome<Withdrawn> withdrawn = withdraw(entry);
+    if (!withdrawn) {
+        return model::Failure {QStringLiteral("The backup file ") + entry.backupName
+            + QStringLiteral(" could not be used (") + withdrawn.error() + QStringLiteral(") - ") + entry.originalPath
+            + QStringLiteral(" was not restored.")};
     }
     if (keepCurrentVersion)
         backups_.backupFile(entry.originalPath, false, 1);
-    const model::FileBytes copy = model::readRegularFile(withdrawn.workPath);
-    error = copy.error;
-    if (!copy.ok || !replaceFileBytes(entry.originalPath, copy.bytes, &error)) {
-        const QString kept = putBack(withdrawn, entry);
-        return {false,
-            QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (") + error
-                + QStringLiteral(") - the backup is kept as ") + model::fileNameOf(kept) + QLatin1Char('.')};
+    const model::Outcome<QByteArray> copy = model::readRegularFile(withdrawn->workPath);
+    const model::Outcome<void> written = copy ? replaceFileBytes(entry.originalPath, *copy) : copy.failure();
+    if (!written) {
+        const QString kept = putBack(*withdrawn, entry);
+        return model::Failure {QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (")
+            + written.error() + QStringLiteral(") - the backup is kept as ") + model::fileNameOf(kept)
+            + QLatin1Char('.')};
     }
-    QFile::remove(withdrawn.workPath);
-    return {true, QString()};
+    QFile::remove(withdrawn->workPath);
+    return QString();
 }
 
-RestoreStep BackupRestorer::restoreProcedure(const BackupEntry& entry)
+model::Outcome<QString> BackupRestorer::restoreProcedure(const BackupEntry& entry)
 {
     const QString& name = entry.procedureName;
-    const SourceDocument current = readSourceDocument(entry.originalPath, backups_.reader());
+    const model::Outcome<SourceDocument> read = readSourceDocument(entry.originalPath, backups_.reader());
+    const SourceDocument current = read.valueOr({});
     const QStringList lines = backups_.readRtfBackupLines(
-        backups_.backupFolder(false) + entry.backupName, current.ok ? &current.encoding : nullptr);
+        backups_.backupFolder(false) + entry.backupName, read ? &current.encoding : nullptr);
     if (lines.isEmpty())
-        return {false, QStringLiteral("Could not read the backup file for ") + name + QLatin1Char('.')};
+        return model::Failure {QStringLiteral("Could not read the backup file for ") + name + QLatin1Char('.')};
     if (!QFileInfo::exists(entry.originalPath))
-        return {false,
+        return model::Failure {
             entry.originalPath + QStringLiteral(" no longer exists - ") + name + QStringLiteral(" was not restored.")};
     // Found in the lines just read, which are the lines the restore replaces.
     const model::RoutinePtr located = locateIn(model::splitLinesIntoRoutines(entry.originalPath, current.lines), entry);
     if (current.lines.isEmpty())
-        return {false,
-            QStringLiteral("Could not read ") + entry.originalPath + QStringLiteral(" - ") + name
-                + QStringLiteral(" was not restored.")};
-    QString error;
-    const Withdrawn withdrawn = withdraw(entry, &error);
-    if (withdrawn.workPath.isEmpty()) {
-        return {false,
-            QStringLiteral("The backup file ") + entry.backupName + QStringLiteral(" could not be used (") + error
-                + QStringLiteral(") - ") + name + QStringLiteral(" was not restored.")};
+        return model::Failure {QStringLiteral("Could not read ") + entry.originalPath + QStringLiteral(" - ") + name
+            + QStringLiteral(" was not restored.")};
+    const model::Outcome<Withdrawn> withdrawn = withdraw(entry);
+    if (!withdrawn) {
+        return model::Failure {QStringLiteral("The backup file ") + entry.backupName
+            + QStringLiteral(" could not be used (") + withdrawn.error() + QStringLiteral(") - ") + name
+            + QStringLiteral(" was not restored.")};
     }
     QStringList restored;
     if (located) {
@@ -238,19 +234,17 @@ RestoreStep BackupRestorer::restoreProcedure(const BackupEntry& entry)
                 + QStringLiteral(" (original location not found - move into place manually) ---");
         restored += lines;
     }
-    if (!writeSourceLines(entry.originalPath, restored, current, &error)) {
-        const QString kept = putBack(withdrawn, entry);
-        return {false,
-            QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (") + error
-                + QStringLiteral(") - ") + name + QStringLiteral(" was not restored; the backup is kept as ")
-                + model::fileNameOf(kept) + QLatin1Char('.')};
+    if (const model::Outcome<void> written = writeSourceLines(entry.originalPath, restored, current); !written) {
+        const QString kept = putBack(*withdrawn, entry);
+        return model::Failure {QStringLiteral("Could not write ") + entry.originalPath + QStringLiteral(" (")
+            + written.error() + QStringLiteral(") - ") + name
+            + QStringLiteral(" was not restored; the backup is kept as ") + model::fileNameOf(kept) + QLatin1Char('.')};
     }
-    QFile::remove(withdrawn.workPath);
+    QFile::remove(withdrawn->workPath);
     if (located)
-        return {true, QString()};
-    return {true,
-        name + QStringLiteral(" - appended to the end of ") + entry.originalPath
-            + QStringLiteral("; please move it into place manually.")};
+        return QString();
+    return name + QStringLiteral(" - appended to the end of ") + entry.originalPath
+        + QStringLiteral("; please move it into place manually.");
 }
 
 QString BackupRestorer::deleteConfirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen)

@@ -23,13 +23,6 @@ QString backupListLine(const BackupEntry& entry);
 // The files the entries were made from, each once: what a restore writes.
 QStringList backedUpFiles(const std::vector<BackupEntry>& entries);
 
-// What restoring one backup came to: done or not, and the line the report gives it (empty for a
-// plain success).
-struct RestoreStep {
-    bool ok = false;
-    QString detail;
-};
-
 // Puts registered backups back: a file copy over its file, a procedure copy in place of the
 // procedure it was made from (found by its key, then by its name) or at the end of the file.
 // Unless told not to, the version being replaced is backed up first.
@@ -44,7 +37,8 @@ public:
     model::RoutinePtr locateProcedure(const BackupEntry& entry) const;
     // The "Confirm Restore" question for the chosen entries (indexes into entries).
     QString confirmationText(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen) const;
-    RestoreStep restore(const BackupEntry& entry);
+    // Done: the line the report gives it (empty for a plain success); failed: why.
+    model::Outcome<QString> restore(const BackupEntry& entry);
     // Restores the chosen entries, the most recent first; the "Restore Complete" text.
     QString restoreChosen(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
 
@@ -52,15 +46,15 @@ public:
     void deleteChosen(const std::vector<BackupEntry>& entries, const std::vector<int>& chosen);
 
 private:
-    RestoreStep restoreFile(const BackupEntry& entry);
-    RestoreStep restoreProcedure(const BackupEntry& entry);
+    model::Outcome<QString> restoreFile(const BackupEntry& entry);
+    model::Outcome<QString> restoreProcedure(const BackupEntry& entry);
     // A backup taken out of the index under a work name, so that the current version's backup
     // can take its name: where it is, and its place in the list.
     struct Withdrawn {
         QString workPath;
         int place = -1;
     };
-    Withdrawn withdraw(const BackupEntry& entry, QString* error);
+    model::Outcome<Withdrawn> withdraw(const BackupEntry& entry);
     // Registers it again when the restore could not be finished, as the same backup: its time and
     // place, so that the list never shows it twice and the newest is still restored first.
     QString putBack(const Withdrawn& withdrawn, const BackupEntry& entry);

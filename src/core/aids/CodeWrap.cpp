@@ -35,12 +35,18 @@ bool isGoodBreak(QStringView line, int b)
     return line[b - 1] == u' ' || (b < line.size() && line[b] == u'\\');
 }
 
+model::Failure cannotWrap()
+{
+    return {QStringLiteral("no break fits the line")};
+}
+
 // A wrap that produced no line would take the statement out of the file: that is a failure,
 // and the line stays as it was.
-WrappedLine finished(WrappedLine wrapped)
+model::Outcome<QStringList> finished(QStringList lines)
 {
-    wrapped.ok = !wrapped.lines.isEmpty();
-    return wrapped;
+    if (lines.isEmpty())
+        return cannotWrap();
+    return lines;
 }
 
 bool isDesignerBlock(const model::Routine& routine)
@@ -110,7 +116,7 @@ int LineWrapper::breakPosition(QStringView line, int m, double available) const
     return found.pieceLength;
 }
 
-WrappedLine LineWrapper::wrapLine(const QString& text) const
+model::Outcome<QStringList> LineWrapper::wrapLine(const QString& text) const
 {
     const QStringView t = trimLeadingBlanks(text);
     if (t.startsWith(u'\'')) {
@@ -122,9 +128,9 @@ WrappedLine LineWrapper::wrapLine(const QString& text) const
     return wrapCode(text);
 }
 
-WrappedLine LineWrapper::wrapCode(const QString& text) const
+model::Outcome<QStringList> LineWrapper::wrapCode(const QString& text) const
 {
-    WrappedLine result;
+    QStringList result;
     const int lead = leadingBlanks(text);
     const int contIndent = indentUnit_ + lead;
     const double available = longLine_ - literalClose_;
@@ -134,28 +140,28 @@ WrappedLine LineWrapper::wrapCode(const QString& text) const
         const int m = first ? lead : contIndent;
         const int b = breakPosition(line, m, available);
         if (b >= line.size()) {
-            result.lines << line;
+            result << line;
             break;
         }
         // A break inside the indentation would take nothing of the statement.
         if (b <= m || !isGoodBreak(line, b))
-            return WrappedLine();
+            return cannotWrap();
         const int p = b - (first ? 0 : contIndent);
         const std::vector<bool> map = stringLiteralMap(rest);
         const bool inLiteral = map[size_t(p - 1)] && map[size_t(p)];
         // A literal reopened on a continuation line and broken right after its quote would
         // hand the same text to the next line again, for ever.
         if (inLiteral && p <= 1)
-            return WrappedLine();
-        result.lines << line.left(b) + (inLiteral ? kLiteralJoint : QStringLiteral(" _"));
+            return cannotWrap();
+        result << line.left(b) + (inLiteral ? kLiteralJoint : QStringLiteral(" _"));
         rest = inLiteral ? kQuote + rest.mid(p) : rest.mid(p);
     }
     return finished(std::move(result));
 }
 
-WrappedLine LineWrapper::wrapComment(const QString& head, const QString& tail) const
+model::Outcome<QStringList> LineWrapper::wrapComment(const QString& head, const QString& tail) const
 {
-    WrappedLine result;
+    QStringList result;
     const int q = int(head.size());
     const QString prefix = blanks(indentUnit_ + q - 1) + QLatin1Char('\'');
     QString rest = tail;
@@ -164,12 +170,12 @@ WrappedLine LineWrapper::wrapComment(const QString& head, const QString& tail) c
         const int m = first ? q : int(prefix.size());
         const int b = breakPosition(line, m, longLine_);
         if (b >= line.size()) {
-            result.lines << line;
+            result << line;
             break;
         }
         if (b <= m || !isGoodBreak(line, b))
-            return WrappedLine();
-        result.lines << line.left(b);
+            return cannotWrap();
+        result << line.left(b);
         rest = line.mid(b);
     }
     return finished(std::move(result));
@@ -195,9 +201,9 @@ WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& rou
                 out.lines << logical.text;
                 continue;
             }
-            const WrappedLine wrapped = wrapper.wrapLine(logical.text);
-            if (wrapped.ok) {
-                out.lines += wrapped.lines;
+            const model::Outcome<QStringList> wrapped = wrapper.wrapLine(logical.text);
+            if (wrapped) {
+                out.lines += *wrapped;
                 ++result.linesWrapped;
                 out.changed = true;
             } else {

@@ -31,12 +31,6 @@ std::vector<bool> stringLiteralMap(QStringView text);
 // there is none.
 int commentStart(QStringView text);
 
-// The result of wrapping one line: its lines, or failure (it is kept as it was).
-struct WrappedLine {
-    bool ok = false;
-    QStringList lines;
-};
-
 // Splits lines wider than the sample long line into a parent line and continuation lines:
 // code at the last blank or before a backslash that fits (a literal closed with `" & _` and
 // reopened), comments under a new "'" one indent unit further right.
@@ -45,14 +39,15 @@ public:
     LineWrapper(TextMeasure measure, const QString& longLineSample, int indentUnit);
 
     bool isTooLong(QStringView text) const { return measure_(text) > longLine_; }
-    WrappedLine wrapLine(const QString& text) const;
+    // The line's new lines; a failure when no break fits (the line is then kept as it was).
+    model::Outcome<QStringList> wrapLine(const QString& text) const;
     // Where a line may break (the characters kept on it), looking no lower than position m,
     // within the available width; the line's length or more when it fits.
     int breakPosition(QStringView line, int m, double available) const;
 
 private:
-    WrappedLine wrapCode(const QString& text) const;
-    WrappedLine wrapComment(const QString& head, const QString& tail) const;
+    model::Outcome<QStringList> wrapCode(const QString& text) const;
+    model::Outcome<QStringList> wrapComment(const QString& head, const QString& tail) const;
 
     TextMeasure measure_;
     double longLine_; // W: the sample's width

@@ -216,47 +216,41 @@ bool EditBackups::indexUnreadable() const
     return ini_->load(indexPath()).isUnreadable();
 }
 
-bool EditBackups::fail(const QString& why)
+model::Outcome<void> EditBackups::backupFile(const QString& path, bool askOverwrite, int remaining)
 {
-    lastError = why;
-    return false;
-}
-
-bool EditBackups::backupFile(const QString& path, bool askOverwrite, int remaining)
-{
-    lastError.clear();
     if (!QFileInfo(path).isFile())
-        return fail(quote(path) + QStringLiteral(" does not exist"));
+        return model::Failure {quote(path) + QStringLiteral(" does not exist")};
     const QString name =
         uniqueBackupPath(backupFolder(true) + model::fileNameOf(path), askOverwrite, remaining, QStringLiteral("file"));
     if (name.isEmpty())
-        return fail(QStringLiteral("no free backup name is left for ") + quote(model::fileNameOf(path)));
-    const model::FileBytes original = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    QString error = original.error;
-    if (!original.ok || !replaceFileBytes(name, original.bytes, &error))
-        return fail(QStringLiteral("cannot copy ") + quote(path) + QStringLiteral(" to ") + quote(name)
-            + QStringLiteral(": ") + error);
+        return model::Failure {QStringLiteral("no free backup name is left for ") + quote(model::fileNameOf(path))};
+    const model::Outcome<QByteArray> original = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    const model::Outcome<void> copied = original ? replaceFileBytes(name, *original) : original.failure();
+    if (!copied)
+        return model::Failure {QStringLiteral("cannot copy ") + quote(path) + QStringLiteral(" to ") + quote(name)
+                + QStringLiteral(": ") + copied.error(),
+            copied.errorNumber()};
     return registerBackup(name, path, kFileKind, QString(), QString());
 }
 
-bool EditBackups::backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining)
+model::Outcome<void> EditBackups::backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining)
 {
-    lastError.clear();
     if (!QFileInfo(routine.filePath).isFile())
-        return fail(quote(routine.filePath) + QStringLiteral(" does not exist"));
+        return model::Failure {quote(routine.filePath) + QStringLiteral(" does not exist")};
     const QString name = uniqueBackupPath(backupFolder(true) + procedureBackupFileName(routine.routineName),
         askOverwrite, remaining, QStringLiteral("procedure"));
     if (name.isEmpty())
-        return fail(QStringLiteral("no free backup name is left for ") + quote(routine.routineName));
+        return model::Failure {QStringLiteral("no free backup name is left for ") + quote(routine.routineName)};
     model::TextEncoding encoding;
     const QString rtf = procedureToRtf(routine, &encoding);
     if (rtf.isEmpty())
-        return fail(QStringLiteral("the lines of ") + quote(routine.routineName) + QStringLiteral(" cannot be read"));
+        return model::Failure {
+            QStringLiteral("the lines of ") + quote(routine.routineName) + QStringLiteral(" cannot be read")};
     // In the source's own encoding, so that reading it back gives the same characters.
     encoding.bom = false;
-    QString error;
-    if (!replaceFileBytes(name, model::encodeSourceText(rtf + kCrLf, encoding), &error))
-        return fail(QStringLiteral("cannot write ") + quote(name) + QStringLiteral(": ") + error);
+    if (const model::Outcome<void> written = replaceFileBytes(name, model::encodeSourceText(rtf + kCrLf, encoding));
+        !written)
+        return model::Failure {QStringLiteral("cannot write ") + quote(name) + QStringLiteral(": ") + written.error()};
     return registerBackup(name, routine.filePath, kProcedureKind, routine.routineName, routine.uniqueKey);
 }
 
@@ -310,26 +304,26 @@ QString EditBackups::procedureToRtf(const model::Routine& routine, model::TextEn
 {
     if (routine.startLine < 1 || routine.endLine < routine.startLine)
         return QString();
-    const SourceDocument document = readSourceDocument(routine.filePath, *reader_);
-    if (!document.ok)
+    const model::Outcome<SourceDocument> document = readSourceDocument(routine.filePath, *reader_);
+    if (!document)
         return QString();
     if (encoding)
-        *encoding = document.encoding;
-    const qsizetype last = std::min<qsizetype>(routine.endLine, document.lines.size());
+        *encoding = document->encoding;
+    const qsizetype last = std::min<qsizetype>(routine.endLine, document->lines.size());
     const QStringList lines = last >= routine.startLine
-        ? document.lines.mid(routine.startLine - 1, last - routine.startLine + 1)
+        ? document->lines.mid(routine.startLine - 1, last - routine.startLine + 1)
         : QStringList();
     return procedureRtf(lines, colors_);
 }
 
-bool EditBackups::registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
-    const QString& procedureName, const QString& uniqueKey)
+model::Outcome<void> EditBackups::registerBackup(const QString& backupPath, const QString& originalPath,
+    const QString& kind, const QString& procedureName, const QString& uniqueKey)
 {
     return reinstateBackup(
         backupPath, {QString(), originalPath, kind, procedureName, uniqueKey, timestampText(clock())}, -1);
 }
 
-bool EditBackups::reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place)
+model::Outcome<void> EditBackups::reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place)
 {
     backupFolder(true);
     const QString section = model::fileNameOf(backupPath);
@@ -348,8 +342,8 @@ bool EditBackups::reinstateBackup(const QString& backupPath, const BackupEntry& 
         index.setValue(kIndexSection, kEntriesKey, names.join(QLatin1Char('|')));
     }
     if (!ini_->save(index, indexPath()))
-        return fail(QStringLiteral("cannot write the backup index ") + quote(indexPath()));
-    return true;
+        return model::Failure {QStringLiteral("cannot write the backup index ") + quote(indexPath())};
+    return {};
 }
 
 int EditBackups::removeBackup(const QString& backupName)
@@ -403,16 +397,16 @@ std::vector<BackupEntry> EditBackups::loadBackupList() const
 
 QStringList EditBackups::readRtfBackupLines(const QString& path, const model::TextEncoding* encoding) const
 {
-    const model::FileBytes file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    if (!file.ok)
+    const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    if (!file)
         return QStringList();
     QString text;
-    if (encoding && encoding->utf8 && model::isValidUtf8(file.bytes))
-        text = QString::fromUtf8(file.bytes);
+    if (encoding && encoding->utf8 && model::isValidUtf8(*file))
+        text = QString::fromUtf8(*file);
     else if (encoding && !encoding->utf8 && encoding->codePage)
-        text = encoding->codePage->decode(file.bytes);
+        text = encoding->codePage->decode(*file);
     else
-        text = model::decodeSourceBytes(file.bytes, reader_->codePage());
+        text = model::decodeSourceBytes(*file, reader_->codePage());
     return rtfBackupLines(model::splitLines(text));
 }
 

@@ -84,20 +84,22 @@ public:
     QString indexPath() const { return backupFolder(false) + kBackupIndexName; }
     const model::SourceReader& reader() const { return *reader_; }
 
-    bool backupFile(const QString& path, bool askOverwrite, int remaining);
-    bool backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining);
+    // A copy of the file, or of the routine's lines, registered in the index; a failure says why
+    // no backup was made.
+    model::Outcome<void> backupFile(const QString& path, bool askOverwrite, int remaining);
+    model::Outcome<void> backupProcedure(const model::Routine& routine, bool askOverwrite, int remaining);
     // The path a backup goes to: the name itself when free or when the user lets it be
     // overwritten, else the first free "NAME (N).EXT"; empty when none is left.
     QString uniqueBackupPath(const QString& path, bool ask, int remaining, const QString& kindWord);
     // The routine's lines as a document; empty when its span is empty or the file unreadable.
     // *encoding: how the file was decoded.
     QString procedureToRtf(const model::Routine& routine, model::TextEncoding* encoding = nullptr) const;
-    bool registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
+    model::Outcome<void> registerBackup(const QString& backupPath, const QString& originalPath, const QString& kind,
         const QString& procedureName, const QString& uniqueKey);
     // Registers a backup that was taken out of the index again as it was, under the name it now
     // has: its own time stamp, and at its old place in the list (as removeBackup gave it; -1
     // after the last).
-    bool reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place);
+    model::Outcome<void> reinstateBackup(const QString& backupPath, const BackupEntry& entry, int place);
     // Unregisters the backup and deletes its file. Its place in the index's list (0 first),
     // -1 when it was not listed.
     int removeBackup(const QString& backupName);
@@ -115,12 +117,8 @@ public:
     OverwriteQuestion askOverwrite;
     // The time a backup is registered at.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
-    // Why the last backup could not be made (empty after one that was).
-    QString lastError;
 
 private:
-    bool fail(const QString& why);
-
     QString workingFolder_;
     const config::IniStore* ini_;
     const model::SourceReader* reader_;

@@ -77,26 +77,24 @@ QStringList endsFor(const QStringList& lines, const SourceDocument& original)
     return ends;
 }
 
-bool writeWorkFile(const QString& path, const QByteArray& bytes, platform::ReplacementFile& replacement, QString* error)
+model::Outcome<void> writeWorkFile(const QString& path, const QByteArray& bytes, platform::ReplacementFile& replacement)
 {
-    if (!replacement.begin(path, error))
-        return false;
+    QString error;
+    if (!replacement.begin(path, &error))
+        return model::Failure {error};
     if (replacement.isDirect()) {
         replacement.discard();
-        if (error)
-            *error = QStringLiteral("it is not a regular file");
-        return false;
+        return model::Failure {QStringLiteral("it is not a regular file")};
     }
     QFile work(replacement.workPath());
     // Unbuffered, so that a short write (a full disk) shows in what write() returns.
     if (!work.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || work.write(bytes) != bytes.size()) {
-        if (error)
-            *error = work.errorString();
+        error = work.errorString();
         replacement.discard();
-        return false;
+        return model::Failure {error};
     }
     work.close();
-    return true;
+    return {};
 }
 
 } // namespace
@@ -119,21 +117,19 @@ QString SourceDocument::usualLineEnd() const
     return usual;
 }
 
-SourceDocument readSourceDocument(const QString& path, const model::SourceReader& reader)
+model::Outcome<SourceDocument> readSourceDocument(const QString& path, const model::SourceReader& reader)
 {
-    SourceDocument document;
     if (reader.log())
         reader.log()->openInput(path);
-    model::FileBytes file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
-    if (!file.ok) {
-        document.error = file.error;
+    const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+    if (!file) {
         if (reader.log())
-            reader.log()->failedOpenInput(path, file.errorNumber, file.error);
-        return document;
+            reader.log()->failedOpenInput(path, file.errorNumber(), file.error());
+        return file.failure();
     }
     model::TextEncoding encoding;
-    const QString text = model::decodeSourceBytes(file.bytes, reader.codePage(), &encoding);
-    document = documentOfText(text);
+    const QString text = model::decodeSourceBytes(*file, reader.codePage(), &encoding);
+    SourceDocument document = documentOfText(text);
     document.encoding = encoding;
     return document;
 }
@@ -142,7 +138,6 @@ SourceDocument documentOfText(const QString& text)
 {
     SourceDocument document;
     splitKeepingEnds(text, document.lines, document.lineEnds);
-    document.ok = true;
     return document;
 }
 
@@ -155,41 +150,39 @@ QString rewrittenText(const QStringList& lines, const SourceDocument& original)
     return text;
 }
 
-bool writeSourceLines(const QString& path, const QStringList& lines, const SourceDocument& original, QString* error)
+model::Outcome<void> writeSourceLines(const QString& path, const QStringList& lines, const SourceDocument& original)
 {
     bool encoded = true;
     const QByteArray bytes = model::encodeSourceText(rewrittenText(lines, original), original.encoding, &encoded);
-    if (!encoded) {
-        if (error)
-            *error = QStringLiteral("its new text holds characters its code page cannot hold");
-        return false;
-    }
-    return replaceFileBytes(path, bytes, error);
+    if (!encoded)
+        return model::Failure {QStringLiteral("its new text holds characters its code page cannot hold")};
+    return replaceFileBytes(path, bytes);
 }
 
-bool isWritableSource(const QString& path, QString* error)
+model::Outcome<void> isWritableSource(const QString& path)
 {
     // A rename would replace a read-only file all the same; the user (or a source control
     // tool that marks files not checked out) made it read-only so that nothing changes it. Its
     // owner's write permission is the mark, which holds for the administrator too.
     const QFileInfo info(path);
     if (!info.exists() || (info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner)))
-        return true;
-    if (error)
-        *error = QStringLiteral("it is read-only");
-    return false;
+        return {};
+    return model::Failure {QStringLiteral("it is read-only")};
 }
 
-bool replaceFileBytes(const QString& path, const QByteArray& bytes, QString* error)
+model::Outcome<void> replaceFileBytes(const QString& path, const QByteArray& bytes)
 {
-    if (!isWritableSource(path, error))
-        return false;
+    if (model::Outcome<void> writable = isWritableSource(path); !writable)
+        return writable;
     platform::ReplacementFile replacement;
-    if (!writeWorkFile(path, bytes, replacement, error))
-        return false;
+    if (model::Outcome<void> written = writeWorkFile(path, bytes, replacement); !written)
+        return written;
     if (beforeReplacingSourceFile)
         beforeReplacingSourceFile(replacement.workPath());
-    return replacement.commit(error);
+    QString error;
+    if (!replacement.commit(&error))
+        return model::Failure {error};
+    return {};
 }
 
 } // namespace quillon::aids

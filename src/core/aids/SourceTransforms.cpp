@@ -331,16 +331,16 @@ AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const 
     return report;
 }
 
-bool AidRunner::makeBackups(const WorkItem& item, bool allProcedures, int remaining)
+model::Outcome<void> AidRunner::makeBackups(const WorkItem& item, bool allProcedures, int remaining)
 {
     if (allProcedures)
         return backups_.backupFile(item.path, true, remaining);
     const int count = int(item.routines.size());
     for (int j = 0; j < count; ++j) {
-        if (!backups_.backupProcedure(*item.routines[size_t(j)], true, count - j))
-            return false;
+        if (model::Outcome<void> made = backups_.backupProcedure(*item.routines[size_t(j)], true, count - j); !made)
+            return made;
     }
-    return true;
+    return {};
 }
 
 Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkItem& item, AidReport& report) const
@@ -358,25 +358,24 @@ Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkIt
 
 void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report)
 {
-    const SourceDocument document = readSourceDocument(item.path, backups_.reader());
-    if (document.lines.isEmpty())
+    const model::Outcome<SourceDocument> document = readSourceDocument(item.path, backups_.reader());
+    if (!document || document->lines.isEmpty())
         return;
-    const Rewrite rewritten = rewrite(aid, document.lines, item, report);
+    const Rewrite rewritten = rewrite(aid, document->lines, item, report);
     if (!rewritten.changed)
         return;
-    QString error;
-    if (!isWritableSource(item.path, &error)) {
-        report.notWritten.append(item.path + QStringLiteral(": ") + error);
+    if (const model::Outcome<void> writable = isWritableSource(item.path); !writable) {
+        report.notWritten.append(item.path + QStringLiteral(": ") + writable.error());
         return;
     }
     // Nothing is changed that could not be put back.
-    if (!makeBackups(item, allProcedures, remaining)) {
+    if (const model::Outcome<void> backedUp = makeBackups(item, allProcedures, remaining); !backedUp) {
         report.notWritten.append(
-            item.path + QStringLiteral(": no backup could be made (") + backups_.lastError + QStringLiteral(")"));
+            item.path + QStringLiteral(": no backup could be made (") + backedUp.error() + QStringLiteral(")"));
         return;
     }
-    if (!writeSourceLines(item.path, rewritten.lines, document, &error)) {
-        report.notWritten.append(item.path + QStringLiteral(": ") + error);
+    if (const model::Outcome<void> written = writeSourceLines(item.path, rewritten.lines, *document); !written) {
+        report.notWritten.append(item.path + QStringLiteral(": ") + written.error());
         return;
     }
     ++report.filesUpdated;

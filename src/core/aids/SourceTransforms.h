@@ -86,7 +86,7 @@ public:
 private:
     Rewrite rewrite(SourceAid aid, const QStringList& lines, const WorkItem& item, AidReport& report) const;
     void processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report);
-    bool makeBackups(const WorkItem& item, bool allProcedures, int remaining);
+    model::Outcome<void> makeBackups(const WorkItem& item, bool allProcedures, int remaining);
 
     EditBackups& backups_;
     int ideTabWidth_;

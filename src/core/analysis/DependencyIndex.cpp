@@ -301,11 +301,8 @@ void DependencyIndex::readMissingFiles(const RoutineList& routines)
         if (!routine || fileLines_.contains(routine->filePath))
             continue;
         QStringList lines;
-        if (fileExists(routine->filePath)) {
-            SourceFile file = reader_->read(routine->filePath);
-            if (file.ok)
-                lines = std::move(file.lines);
-        }
+        if (fileExists(routine->filePath))
+            lines = reader_->read(routine->filePath).valueOr({}).lines;
         fileLines_.insert(routine->filePath, lines);
     }
 }
@@ -424,8 +421,8 @@ void DependencyIndex::findProgramStartup(const QString& projectFilePath)
     startupKey_.clear();
     if (trimBlanks(projectFilePath).isEmpty() || !fileExists(projectFilePath))
         return;
-    const SourceFile file = reader_->read(projectFilePath);
-    for (const QString& line : file.lines) {
+    const QStringList lines = reader_->read(projectFilePath).valueOr({}).lines;
+    for (const QString& line : lines) {
         if (upperCase(trimBlanks(QStringView(line).left(8))) != QLatin1String("STARTUP="))
             continue;
         QString text = line.mid(8);

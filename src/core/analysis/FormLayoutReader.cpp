@@ -313,41 +313,38 @@ FormLayoutReader::FormLayoutReader(const model::SourceReader& reader, platform::
     : reader_(reader), messages_(messages)
 { }
 
-bool FormLayoutReader::fail(const QString& text)
+model::Failure FormLayoutReader::fail(const QString& text)
 {
     layout_ = FormLayout();
     unclosed_ = 0;
-    lastMessage_ = text;
     if (messages_)
         messages_->showMessage(platform::MessageIcon::Exclamation, kMessageTitle, text);
-    return false;
+    return {text};
 }
 
-bool FormLayoutReader::failReading(const QString& path, const QString& reason)
+model::Failure FormLayoutReader::failReading(const QString& path, const QString& reason)
 {
     return fail(QStringLiteral("Form layout could not be read:") + kCrLf + path + kCrLf + reason);
 }
 
-bool FormLayoutReader::readFormLayout(const QString& path)
+model::Outcome<void> FormLayoutReader::readFormLayout(const QString& path)
 {
     layout_ = FormLayout();
-    lastMessage_.clear();
     unclosed_ = 0;
     looksBinary_ = false;
     if (!model::fileExists(path))
         return fail(QStringLiteral("Form file not found:") + kCrLf + path);
-    const model::SourceFile file = reader_.read(path);
-    if (!file.ok)
-        return failReading(path, file.error);
-    const bool read = readFormLayoutLines(path, file.lines);
-    looksBinary_ = file.hasNul;
+    const model::Outcome<model::SourceFile> file = reader_.read(path);
+    if (!file)
+        return failReading(path, file.error());
+    const model::Outcome<void> read = readFormLayoutLines(path, file->lines);
+    looksBinary_ = file->hasNul;
     return read;
 }
 
-bool FormLayoutReader::readFormLayoutLines(const QString& path, const QStringList& lines)
+model::Outcome<void> FormLayoutReader::readFormLayoutLines(const QString& path, const QStringList& lines)
 {
     layout_ = FormLayout();
-    lastMessage_.clear();
     unclosed_ = 0;
     looksBinary_ = false;
     BlockWalker walker(layout_);
@@ -373,7 +370,7 @@ bool FormLayoutReader::readFormLayoutLines(const QString& path, const QStringLis
     layout_.form.controlCount = qint16(layout_.controlTotal());
     layout_.form.menuCount = qint16(layout_.menuTotal());
     unclosed_ = walker.openObjects();
-    return true;
+    return {};
 }
 
 } // namespace quillon::analysis

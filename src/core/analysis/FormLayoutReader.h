@@ -1,5 +1,6 @@
 #pragma once
 #include "analysis/FormLayout.h"
+#include "model/Outcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,18 +21,17 @@ namespace quillon::analysis {
 class FormLayoutReader {
 public:
     // The reader and the message box are borrowed; without a message box nothing is shown
-    // (lastMessage still tells what would have been).
+    // (the failure still tells what would have been).
     FormLayoutReader(const model::SourceReader& reader, platform::IMessageBox* messages);
 
-    // True when a layout block was read. On false Layout() is empty and lastMessage says why;
-    // the message box has shown that text, titled kMessageTitle.
-    bool readFormLayout(const QString& path);
+    // Done when a layout block was read. On a failure Layout() is empty and the message box
+    // has shown the failure's text, titled kMessageTitle.
+    model::Outcome<void> readFormLayout(const QString& path);
     // The same reading over a file's lines already in memory; path only names the file in
     // the messages.
-    bool readFormLayoutLines(const QString& path, const QStringList& lines);
+    model::Outcome<void> readFormLayoutLines(const QString& path, const QStringList& lines);
 
     const FormLayout& layout() const { return layout_; }
-    const QString& lastMessage() const { return lastMessage_; }
     // Objects still open when the file ended (a truncated file); their blocks never ended, so
     // they are not drawn. 0 after a complete reading.
     int unclosedObjects() const { return unclosed_; }
@@ -45,13 +45,12 @@ public:
     static constexpr int kMaxObjects = 32767;
 
 private:
-    bool fail(const QString& text);
-    bool failReading(const QString& path, const QString& reason);
+    model::Failure fail(const QString& text);
+    model::Failure failReading(const QString& path, const QString& reason);
 
     const model::SourceReader& reader_;
     platform::IMessageBox* messages_;
     FormLayout layout_;
-    QString lastMessage_;
     int unclosed_ = 0;
     bool looksBinary_ = false;
 };

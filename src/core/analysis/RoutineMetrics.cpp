@@ -163,7 +163,7 @@ std::vector<RoutineMetrics> routineMetrics(const DependencyIndex& index, const S
         m.apiCalls = sizeOf(index.apiCallMap().find(key));
         auto file = files.find(routine->filePath);
         if (file == files.end())
-            file = files.insert(routine->filePath, reader.read(routine->filePath).lines);
+            file = files.insert(routine->filePath, reader.read(routine->filePath).valueOr({}).lines);
         const int first = std::max(routine->startLine, 1);
         const int last = std::min<int>(routine->endLine, int(file->size()));
         if (first <= last) {

@@ -400,7 +400,7 @@ void SymbolTable::scanFileSymbols(const QString& filePath, const model::SourceRe
 {
     // A file that cannot be read has no lines and still gets its (empty) sets, so that later
     // lookups for it find a container and answer "no". No message: the load reports files.
-    scanFileSymbolLines(filePath, reader.read(filePath).lines);
+    scanFileSymbolLines(filePath, reader.read(filePath).valueOr({}).lines);
 }
 
 namespace {

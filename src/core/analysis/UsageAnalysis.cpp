@@ -19,14 +19,14 @@ QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
 {
     QSet<QString> sources {
         QStringLiteral("FORM"), QStringLiteral("MDIFORM"), QStringLiteral("CLASS"), QStringLiteral("USERCONTROL")};
-    const SourceFile source = reader.read(file.filePath);
-    if (!source.ok)
+    const Outcome<SourceFile> source = reader.read(file.filePath);
+    if (!source)
         return sources;
-    for (const QString& name : withEventsNames(source.lines))
+    for (const QString& name : withEventsNames(source->lines))
         sources.insert(upperCase(name));
     if (file.fileType() == QLatin1String("FRM")) {
         FormLayoutReader layoutReader(reader, nullptr);
-        if (layoutReader.readFormLayoutLines(file.filePath, source.lines)) {
+        if (layoutReader.readFormLayoutLines(file.filePath, source->lines)) {
             for (const ControlRecord& control : layoutReader.layout().controls)
                 sources.insert(upperCase(control.name));
             // Menu items are controls of the form as far as their Click events go.

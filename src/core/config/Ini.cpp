@@ -345,14 +345,14 @@ std::shared_ptr<const IniDocument> IniStore::current(const QString& path) const
     IniDocument document;
     if (!stamp || stamp->exists) {
         // A FIFO in the options file's place must not stop the program: only regular files are read.
-        const model::FileBytes file = model::readRegularFile(path);
+        const model::Outcome<QByteArray> file = model::readRegularFile(path);
         {
             const std::lock_guard lock(mutex_);
             ++diskReads_;
         }
-        if (file.ok)
-            document = IniDocument::fromBytes(file.bytes);
-        else if (file.errorNumber != ENOENT)
+        if (file)
+            document = IniDocument::fromBytes(*file);
+        else if (file.errorNumber() != ENOENT)
             document = IniDocument::unreadable();
     }
     auto shared = std::make_shared<const IniDocument>(std::move(document));

@@ -15,38 +15,28 @@ QString defaultOptionsPath()
     return platform::appDataFolder() + kProductName + QStringLiteral("/QLN.spi");
 }
 
-OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log)
+model::Outcome<void> prepareOptionsFile(const QString& path, model::DiagLog* log)
 {
-    OptionsFileStatus status;
-    status.path = path;
     const QFileInfo info(path);
-    if (info.isDir()) {
-        status.error = QStringLiteral("it is a folder");
-        return status;
-    }
-    if (info.exists() && !info.isFile()) {
-        status.error = model::kNotARegularFile;
-        return status;
-    }
-    if (!QDir().mkpath(info.absolutePath())) {
-        status.error = QStringLiteral("cannot create the folder ") + info.absolutePath();
-        return status;
-    }
+    if (info.isDir())
+        return model::Failure {QStringLiteral("it is a folder")};
+    if (info.exists() && !info.isFile())
+        return model::Failure {model::kNotARegularFile};
+    if (!QDir().mkpath(info.absolutePath()))
+        return model::Failure {QStringLiteral("cannot create the folder ") + info.absolutePath()};
     if (!info.exists()) {
         if (log)
             log->openOutput(path);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
-            status.error = file.errorString();
-            return status;
-        }
-        status.created = true;
+        if (!file.open(QIODevice::WriteOnly))
+            return model::Failure {file.errorString()};
     }
     const QFileInfo file(path);
-    status.usable = file.isReadable() && file.isWritable();
-    if (!status.usable)
-        status.error = file.isReadable() ? QStringLiteral("it cannot be written") : QStringLiteral("it cannot be read");
-    return status;
+    if (!file.isReadable())
+        return model::Failure {QStringLiteral("it cannot be read")};
+    if (!file.isWritable())
+        return model::Failure {QStringLiteral("it cannot be written")};
+    return {};
 }
 
 Session::Session(
@@ -72,9 +62,9 @@ QStringList replaceUnusableFolders(Options& options)
     return replaced;
 }
 
-OptionsFileStatus Session::start()
+model::Outcome<void> Session::start()
 {
-    const OptionsFileStatus status = prepareOptionsFile(ini.defaultPath(), log_);
+    const model::Outcome<void> status = prepareOptionsFile(ini.defaultPath(), log_);
     options.writeProjectInfo();
     options.load();
     // A folder kept from another machine or an installed copy's own folder is no place for

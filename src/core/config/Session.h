@@ -2,6 +2,7 @@
 #include "config/Ini.h"
 #include "config/Options.h"
 #include "config/SuppressibleMessages.h"
+#include "model/Outcome.h"
 
 namespace quillon::model {
 class DiagLog;
@@ -16,16 +17,9 @@ namespace quillon::config {
 // "QLN.spi" in the folder "Quillon" under the application-data folder.
 QString defaultOptionsPath();
 
-struct OptionsFileStatus {
-    QString path;
-    bool created = false;
-    bool usable = false; // the file exists (or was just created) and can be written
-    QString error;
-};
-
 // Creates the options folder and an empty options file when they are missing; the creation
-// is logged as "Open OUTPUT " + path.
-OptionsFileStatus prepareOptionsFile(const QString& path, model::DiagLog* log);
+// is logged as "Open OUTPUT " + path. Fails when the file cannot be made, read and written.
+model::Outcome<void> prepareOptionsFile(const QString& path, model::DiagLog* log);
 
 // Replaces each of the three folder options that names no folder this user can write by its
 // default; returns one sentence per folder replaced, naming both.
@@ -39,7 +33,8 @@ public:
     Session(platform::IMessageBox& box, const platform::IPrinterDefaults& printer, model::DiagLog* log,
         QString optionsPath = defaultOptionsPath());
 
-    OptionsFileStatus start();
+    // Fails when the options file cannot be used (the defaults then apply).
+    model::Outcome<void> start();
 
     IniStore ini;
     Options options;

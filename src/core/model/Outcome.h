@@ -20,8 +20,8 @@ struct Failure {
 template <typename T>
 class Outcome {
 public:
-    Outcome(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    Outcome(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) {}
+    Outcome(T value) : state_(std::in_place_index<0>, std::move(value)) { }
+    Outcome(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) { }
 
     static Outcome failed(QString message, int errorNumber = 0)
     {
@@ -46,6 +46,10 @@ public:
         Q_ASSERT(ok());
         return std::get<0>(std::move(state_));
     }
+    // The value, or the fallback when it failed: for a caller to whom a failure means nothing
+    // to work on (a file that cannot be read has no lines).
+    T valueOr(T fallback) const& { return ok() ? std::get<0>(state_) : std::move(fallback); }
+    T valueOr(T fallback) && { return ok() ? std::get<0>(std::move(state_)) : std::move(fallback); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }
@@ -65,7 +69,7 @@ template <>
 class Outcome<void> {
 public:
     Outcome() = default;
-    Outcome(Failure failure) : failure_(std::move(failure)), ok_(false) {}
+    Outcome(Failure failure) : failure_(std::move(failure)), ok_(false) { }
 
     static Outcome failed(QString message, int errorNumber = 0)
     {

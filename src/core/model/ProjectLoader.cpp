@@ -14,6 +14,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 namespace quillon::model {
@@ -177,23 +178,29 @@ void Project::setStatus(const QString& text, qint64 done, qint64 total)
         status->showProgress(done, total);
 }
 
-std::optional<FileList> Project::loadVbpFiles(const QString& vbpPath)
+namespace {
+
+Failure missingProjectFile(const QString& vbpPath)
 {
-    if (!fileExists(vbpPath)) {
-        lastOpenError = QFileInfo(vbpPath).isDir() ? QStringLiteral("it is a folder, not a project file")
-                                                   : QStringLiteral("no such file");
-        return std::nullopt;
-    }
-    const SourceFile source = reader_->read(vbpPath);
-    if (!source.ok) {
-        lastOpenError = source.error;
-        return std::nullopt;
-    }
+    if (QFileInfo(vbpPath).isDir())
+        return {QStringLiteral("it is a folder, not a project file"), EISDIR};
+    return {QStringLiteral("no such file"), ENOENT};
+}
+
+} // namespace
+
+Outcome<FileList> Project::loadVbpFiles(const QString& vbpPath)
+{
+    if (!fileExists(vbpPath))
+        return missingProjectFile(vbpPath);
+    const Outcome<SourceFile> source = reader_->read(vbpPath);
+    if (!source)
+        return source.failure();
     const QString folder = QFileInfo(vbpPath).absolutePath();
     FolderListings listings;
     FileList files;
     QHash<QString, bool> seen;
-    for (const QString& rawLine : source.lines) {
+    for (const QString& rawLine : source->lines) {
         const QString line = trimBlanks(rawLine).toString();
         const QString entryPath = entryPathOf(line);
         if (entryPath.isEmpty())
@@ -239,10 +246,17 @@ namespace {
 // One source file as phase 1 reads it, on whichever thread.
 struct LoadedFile {
     bool read = false; // the file was there to be read
-    SourceFile source;
+    Outcome<SourceFile> source = Failure {}; // until it is read
     RoutineList routines;
     std::unique_ptr<FileFindings> findings;
 };
+
+// The lines of a file read; none when it could not be read.
+const QStringList& linesRead(const Outcome<SourceFile>& source)
+{
+    static const QStringList none;
+    return source ? source->lines : none;
+}
 
 LoadedFile loadFile(const ProjectFile& file, const SourceReader& reader, const ILoadAnalysis* analysis)
 {
@@ -254,12 +268,12 @@ LoadedFile loadFile(const ProjectFile& file, const SourceReader& reader, const I
         loaded.read = true;
         loaded.source = reader.read(file.filePath);
     }
-    if (loaded.source.ok)
-        loaded.routines = splitLinesIntoRoutines(file.filePath, loaded.source.lines);
+    if (loaded.source)
+        loaded.routines = splitLinesIntoRoutines(file.filePath, loaded.source->lines);
     if (analysis)
-        loaded.findings = analysis->scanFile(file, loaded.source.lines, loaded.routines);
-    else
-        loaded.source.lines.clear(); // no one takes them: freed by the thread that made them, cheaply
+        loaded.findings = analysis->scanFile(file, linesRead(loaded.source), loaded.routines);
+    else if (loaded.source)
+        loaded.source->lines.clear(); // no one takes them: freed by the thread that made them, cheaply
     return loaded;
 }
 
@@ -269,18 +283,18 @@ void addLoadedFile(Project& project, const ProjectFile& file, LoadedFile loaded,
     if (loaded.read) {
         if (DiagLog* log = project.reader().log()) {
             log->openInput(file.filePath);
-            if (!loaded.source.ok)
-                log->failedOpenInput(file.filePath, loaded.source.errorNumber, loaded.source.error);
+            if (!loaded.source)
+                log->failedOpenInput(file.filePath, loaded.source.errorNumber(), loaded.source.error());
         }
-        if (!loaded.source.ok)
-            project.notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.filePath, loaded.source.error});
-        else if (loaded.source.hasNul)
+        if (!loaded.source)
+            project.notes.push_back({ProjectNote::Kind::Unreadable, QString(), file.filePath, loaded.source.error()});
+        else if (loaded.source->hasNul)
             project.notes.push_back({ProjectNote::Kind::Binary, QString(), file.filePath, QString()});
     }
     project.routinesByFile.insert(file.filePath, loaded.routines);
     allRoutines.insert(allRoutines.end(), loaded.routines.begin(), loaded.routines.end());
     if (project.analysis)
-        project.analysis->addFile(file, loaded.source.lines, std::move(loaded.findings));
+        project.analysis->addFile(file, linesRead(loaded.source), std::move(loaded.findings));
 }
 
 } // namespace
@@ -384,29 +398,26 @@ bool Project::projectChanged(const QString& vbpPath)
     return true;
 }
 
-Project::OpenOutcome Project::openProject(const QString& vbpPath)
+Outcome<void> Project::openProject(const QString& vbpPath)
 {
     // A second open arriving while a load lets events run must not pull the file list
     // out from under the first.
     if (loadBusy)
-        return OpenOutcome::Busy;
-    lastOpenError.clear();
+        return Outcome<void>::failed(QStringLiteral("a project is being loaded"), EBUSY);
     projectPath = vbpPath.isEmpty() ? QString() : absoluteProjectPath(vbpPath);
     if (!fileExists(projectPath)) {
         if (messages)
             messages->showMessage(platform::MessageIcon::Critical, QStringLiteral("No valid file"),
                 QStringLiteral("Selected file ") + quote(projectPath.isEmpty() ? vbpPath : projectPath)
                     + QStringLiteral(" does not exist."));
-        lastOpenError = QFileInfo(projectPath).isDir() ? QStringLiteral("it is a folder, not a project file")
-                                                       : QStringLiteral("no such file");
-        return OpenOutcome::Missing;
+        return missingProjectFile(projectPath);
     }
 
     notes.clear();
     loadStatusText.clear();
     routinesByFile.clear();
-    std::optional<FileList> files = loadVbpFiles(projectPath);
-    projectFileList = files ? *files : FileList();
+    const Outcome<FileList> files = loadVbpFiles(projectPath);
+    projectFileList = files.valueOr({});
     if (filesListed)
         filesListed(*this);
     if (analysis)
@@ -419,16 +430,18 @@ Project::OpenOutcome Project::openProject(const QString& vbpPath)
         refreshTableOfContents(*this);
     loadStatusText += kCrLf + QStringLiteral("Dependency Index Complete");
     setStatus(loadStatusText + kCrLf + kCrLf + kProjectLoadedText);
-    return files ? OpenOutcome::Loaded : OpenOutcome::Unreadable;
+    if (!files)
+        return files.failure();
+    return {};
 }
 
 qint32 readFileToArray(const QString& path, QStringList& lines, const SourceReader& reader)
 {
-    const SourceFile file = reader.read(path);
+    const Outcome<SourceFile> file = reader.read(path);
     lines.clear();
-    if (!file.ok)
+    if (!file)
         return 0;
-    lines = file.lines;
+    lines = file->lines;
     return qint32(lines.size());
 }
 

@@ -108,7 +108,8 @@ public:
     bool loadBusy = false;
     std::vector<ProjectNote> notes; // of the last load
 
-    std::optional<FileList> loadVbpFiles(const QString& vbpPath);
+    // The source files the project file lists; fails when it is missing or cannot be read.
+    Outcome<FileList> loadVbpFiles(const QString& vbpPath);
     void loadProjectRoutines(const FileList* files);
     void recordProjectSignature(const QString& vbpPath);
     bool projectChanged(const QString& vbpPath);
@@ -118,10 +119,10 @@ public:
 
     // The headless part of File | Open, shared by the main window and the command line:
     // check the file, read the project file, load every source file, record the project's
-    // identity and report the result in the status text.
-    enum class OpenOutcome { Loaded, Missing, Unreadable, Busy };
-    OpenOutcome openProject(const QString& vbpPath);
-    QString lastOpenError; // why the project file could not be read
+    // identity and report the result in the status text. Fails without loading while a load
+    // runs (EBUSY) or when there is no project file (ENOENT, or EISDIR for a folder; said
+    // through messages); fails having loaded no file when the project file cannot be read.
+    Outcome<void> openProject(const QString& vbpPath);
 
     static const QString kProjectLoadedText;
 

@@ -5,6 +5,7 @@
 #include "model/VbLineScanner.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace quillon::model {
 
@@ -372,8 +373,8 @@ QString readVbName(const QString& path, const SourceReader& reader)
 {
     if (trimBlanks(path).isEmpty() || !fileExists(path))
         return QString();
-    const SourceFile file = reader.read(path);
-    return file.ok ? readVbNameFromLines(file.lines) : QString();
+    const Outcome<SourceFile> file = reader.read(path);
+    return file ? readVbNameFromLines(file->lines) : QString();
 }
 
 QString moduleNameOf(const QString& path, const QStringList& lines)
@@ -551,20 +552,19 @@ RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines
     return RoutineSplitter(path, lines).split();
 }
 
-RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader, SplitReport* report)
+Outcome<SplitFile> readAndSplitFile(const QString& path, const SourceReader& reader)
 {
     if (trimBlanks(path).isEmpty() || !fileExists(path))
-        return {};
-    const SourceFile file = reader.read(path);
-    if (report) {
-        report->readOk = file.ok;
-        report->error = file.error;
-        report->hasNul = file.hasNul;
-        report->lineCount = qint32(file.lines.size());
-    }
-    if (!file.ok)
-        return {};
-    return splitLinesIntoRoutines(path, file.lines);
+        return Outcome<SplitFile>::failed(QStringLiteral("no such file"), ENOENT);
+    const Outcome<SourceFile> file = reader.read(path);
+    if (!file)
+        return file.failure();
+    return SplitFile {splitLinesIntoRoutines(path, file->lines), file->hasNul};
+}
+
+RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader)
+{
+    return readAndSplitFile(path, reader).valueOr({}).routines;
 }
 
 bool isPropertyProcedure(const Routine* routine)

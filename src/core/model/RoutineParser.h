@@ -61,16 +61,15 @@ QString moduleNameOf(const QString& path, const QStringList& lines);
 
 void countRoutineLines(Routine& routine, const QStringList& lines);
 
-// What happened while a file was read for splitting.
-struct SplitReport {
-    bool readOk = false;
-    QString error; // why the file could not be read
-    bool hasNul = false; // NUL bytes: probably not a text file
-    qint32 lineCount = 0;
+// A file read and split into routines, and whether it held NUL bytes (probably not text).
+struct SplitFile {
+    RoutineList routines;
+    bool hasNul = false;
 };
-
-RoutineList splitFileIntoRoutines(
-    const QString& path, const SourceReader& reader = SourceReader::standard(), SplitReport* report = nullptr);
+// Fails when the path names no file or the file cannot be read.
+Outcome<SplitFile> readAndSplitFile(const QString& path, const SourceReader& reader = SourceReader::standard());
+// The routines alone; none when the file cannot be read.
+RoutineList splitFileIntoRoutines(const QString& path, const SourceReader& reader = SourceReader::standard());
 // The same split over lines already in memory (line n is lines[n - 1]).
 RoutineList splitLinesIntoRoutines(const QString& path, const QStringList& lines);
 

@@ -249,67 +249,57 @@ const SourceReader& SourceReader::standard()
     return reader;
 }
 
-FileBytes readRegularFile(const QString& path, qint64 maxBytes)
+Outcome<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
 {
-    FileBytes result;
-    auto fail = [&](int number, const QString& description) {
-        result.errorNumber = number;
-        result.error = description;
-        return result;
-    };
     // Opened without waiting, so that a FIFO or a terminal named like a source file is
     // refused at once instead of blocking the program until someone writes to it.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int number = errno;
-        return fail(number, QString::fromLocal8Bit(std::strerror(number)));
+        return Failure {QString::fromLocal8Bit(std::strerror(number)), number};
     }
     struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const bool folder = S_ISDIR(info.st_mode);
         ::close(fd);
-        return folder ? fail(EISDIR, QStringLiteral("it is a folder, not a file")) : fail(ENODEV, kNotARegularFile);
+        return folder ? Failure {QStringLiteral("it is a folder, not a file"), EISDIR}
+                      : Failure {kNotARegularFile, ENODEV};
     }
     if (maxBytes >= 0 && info.st_size > maxBytes) {
         ::close(fd);
-        return fail(EFBIG, QStringLiteral("it is too large to be a source file"));
+        return Failure {QStringLiteral("it is too large to be a source file"), EFBIG};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     QFile file;
     // Unbuffered: the whole file is read in one call, straight into its array.
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return fail(0, file.errorString());
+        return Failure {file.errorString(), 0};
     }
     errno = 0;
-    result.bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         const int number = errno;
-        result.bytes.clear();
-        return fail(number, file.errorString());
+        return Failure {file.errorString(), number};
     }
-    result.ok = true;
-    return result;
+    return bytes;
 }
 
-SourceFile SourceReader::read(const QString& path) const
+Outcome<SourceFile> SourceReader::read(const QString& path) const
 {
-    SourceFile result;
     if (log_)
         log_->openInput(path);
-    FileBytes file = readRegularFile(path, kMaxFileBytes);
-    if (!file.ok) {
-        result.errorNumber = file.errorNumber;
-        result.error = file.error;
+    Outcome<QByteArray> file = readRegularFile(path, kMaxFileBytes);
+    if (!file) {
         if (log_)
-            log_->failedOpenInput(path, file.errorNumber, file.error);
-        return result;
+            log_->failedOpenInput(path, file.errorNumber(), file.error());
+        return file.failure();
     }
-    result.hasNul = file.bytes.contains('\0');
-    const QString text = decodeSourceBytes(file.bytes, *codePage_, &result.encoding);
-    file.bytes.clear();
+    SourceFile result;
+    result.hasNul = file->contains('\0');
+    const QString text = decodeSourceBytes(*file, *codePage_, &result.encoding);
+    file->clear(); // the bytes are not kept beside their text
     result.lines = splitLines(text);
-    result.ok = true;
     return result;
 }
 

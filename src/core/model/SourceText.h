@@ -1,4 +1,6 @@
 #pragma once
+#include "model/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -49,22 +51,14 @@ QByteArray encodeSourceText(QStringView text, const TextEncoding& encoding, bool
 // adds no empty line. *endsWithTerminator tells whether the text ended with one.
 QStringList splitLines(QStringView text, bool* endsWithTerminator = nullptr);
 
-// A whole file's bytes. Only regular files are read: a FIFO, a device or a socket is refused
-// with kNotARegularFile, without waiting on it.
-struct FileBytes {
-    bool ok = false;
-    QByteArray bytes;
-    int errorNumber = 0; // the system's error number, 0 when unknown
-    QString error; // why the file could not be read (empty when ok)
-};
+// Reads a whole file's bytes. Only regular files are read: a FIFO, a device or a socket is
+// refused with kNotARegularFile, without waiting on it. A failure gives the reason and the
+// system's error number (0 when unknown). maxBytes below 0: no limit.
 inline const QString kNotARegularFile = QStringLiteral("not a regular file");
-// maxBytes below 0: no limit.
-FileBytes readRegularFile(const QString& path, qint64 maxBytes = -1);
+Outcome<QByteArray> readRegularFile(const QString& path, qint64 maxBytes = -1);
 
+// A source file read whole.
 struct SourceFile {
-    bool ok = false;
-    QString error; // why the file could not be read (empty when ok)
-    int errorNumber = 0; // the system's error number, 0 when unknown
     QStringList lines; // line n of the file is lines[n - 1]
     TextEncoding encoding;
     bool hasNul = false; // the file holds NUL bytes: it is most likely not text
@@ -78,7 +72,7 @@ public:
 
     static const SourceReader& standard();
 
-    SourceFile read(const QString& path) const;
+    Outcome<SourceFile> read(const QString& path) const;
 
     const CodePage& codePage() const { return *codePage_; }
     DiagLog* log() const { return log_; }

@@ -202,8 +202,7 @@ const QStringList& PrintRun::linesOf(const QString& path)
 {
     if (loadedPath_ != path.toLower()) {
         loadedPath_ = path.toLower();
-        const SourceFile file = reader->read(path);
-        loadedLines_ = file.ok ? file.lines : QStringList();
+        loadedLines_ = reader->read(path).valueOr({}).lines;
     }
     return loadedLines_;
 }

@@ -69,31 +69,21 @@ QString tocListPath(const QString& optionsPath, const QString& projectPath)
 TocList::TocList(const config::IniStore& options) : options_(options)
 { }
 
-bool TocList::fail(const QString& error)
-{
-    lastError_ = error;
-    return false;
-}
-
-bool TocList::open(const QString& projectPath)
+model::Outcome<void> TocList::open(const QString& projectPath)
 {
     section_.clear();
     path_.clear();
-    lastError_.clear();
     if (model::fileNameOf(model::trimBlanks(projectPath).toString()).isEmpty())
-        return fail(QStringLiteral("No project file is named."));
+        return model::Failure {QStringLiteral("No project file is named.")};
     if (options_.defaultPath().isEmpty())
-        return fail(QStringLiteral("The options file is not known, so the list has no folder."));
+        return model::Failure {QStringLiteral("The options file is not known, so the list has no folder.")};
     const QString section = tocSectionName(model::trimBlanks(projectPath).toString());
     const QString path = tocListPath(options_.defaultPath(), model::trimBlanks(projectPath).toString());
     if (!QFileInfo::exists(path) && !options_.save(IniDocument(), path))
-        return fail(QStringLiteral("Cannot create the table of contents list ") + path);
+        return model::Failure {QStringLiteral("Cannot create the table of contents list ") + path};
     section_ = section;
     path_ = path;
-    QString error;
-    if (!migrateTocSection(options_, section_, path_, &error))
-        return fail(error);
-    return true;
+    return migrateTocSection(options_, section_, path_);
 }
 
 void TocList::beginUpdates()
@@ -105,18 +95,18 @@ void TocList::beginUpdates()
         pending_->stored.insert(model::upperCase(key), value);
 }
 
-bool TocList::commitUpdates()
+model::Outcome<void> TocList::commitUpdates()
 {
     if (!pending_)
-        return true;
+        return {};
     const std::unique_ptr<PendingUpdates> updates = std::move(pending_);
     if (updates->changes.empty())
-        return true;
+        return {};
     config::IniDocument document = options_.load(path_);
     document.setValues(section_, updates->changes);
     if (!options_.save(document, path_))
-        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
-    return true;
+        return model::Failure {QStringLiteral("Cannot write the table of contents list ") + path_};
+    return {};
 }
 
 TocRecord TocList::readRecord(const QString& key) const
@@ -133,12 +123,12 @@ TocRecord TocList::readRecord(const QString& key) const
     return TocRecord::parse(options_.read(section_, key, TocRecord().text(), path_));
 }
 
-bool TocList::writeRecord(const QString& key, const TocRecord& record)
+model::Outcome<void> TocList::writeRecord(const QString& key, const TocRecord& record)
 {
     if (!isOpen())
-        return fail(QStringLiteral("The table of contents list is not open."));
+        return model::Failure {QStringLiteral("The table of contents list is not open.")};
     if (model::trimBlanks(key).isEmpty())
-        return fail(QStringLiteral("A record needs a key."));
+        return model::Failure {QStringLiteral("A record needs a key.")};
     if (pending_) {
         const QString folded = model::upperCase(key);
         const auto changed = pending_->changed.constFind(folded);
@@ -148,11 +138,11 @@ bool TocList::writeRecord(const QString& key, const TocRecord& record)
             pending_->changed.insert(folded, pending_->changes.size());
             pending_->changes.emplace_back(key, record.text());
         }
-        return true;
+        return {};
     }
     if (!options_.write(section_, key, record.text(), path_))
-        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
-    return true;
+        return model::Failure {QStringLiteral("Cannot write the table of contents list ") + path_};
+    return {};
 }
 
 std::vector<TocEntry> TocList::entries() const
@@ -165,7 +155,7 @@ std::vector<TocEntry> TocList::entries() const
     return entries;
 }
 
-bool TocList::recordPrint(
+model::Outcome<void> TocList::recordPrint(
     const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics* aggregateLines)
 {
     TocRecord record = readRecord(key);
@@ -181,16 +171,16 @@ bool TocList::recordPrint(
     return writeRecord(key, record);
 }
 
-bool TocList::recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
+model::Outcome<void> TocList::recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
     const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines)
 {
     if (!hasHistory(routine))
-        return true;
+        return {};
     const bool aggregate = routine.kind == model::RoutineKind::Aggregate;
     return recordPrint(historyKey(routine, findByKey), printedAt, pageEstimate, duplex, aggregate ? &lines : nullptr);
 }
 
-bool TocList::recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines)
+model::Outcome<void> TocList::recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines)
 {
     TocRecord record = readRecord(key);
     record.setField(TocRecord::TotalLines, QString::number(totalLines));
@@ -201,10 +191,10 @@ bool TocList::recordDependencyReport(const QString& key, int totalLines, int bla
     return writeRecord(key, record);
 }
 
-bool TocList::index(model::Project& project)
+model::Outcome<void> TocList::index(model::Project& project)
 {
     if (!isOpen())
-        return fail(QStringLiteral("The table of contents list is not open."));
+        return model::Failure {QStringLiteral("The table of contents list is not open.")};
     IniDocument document = options_.load(path_);
 
     // Stored entries by their key without the ordering characters; the first of equal keys
@@ -267,12 +257,12 @@ bool TocList::index(model::Project& project)
     }
     project.loadStatusText += kCrLf + indexStatus(total, total);
     if (updates.empty())
-        return true;
+        return {};
     document.removeKeys(section_, marked);
     document.setValues(section_, updates);
     if (!options_.save(document, path_))
-        return fail(QStringLiteral("Cannot write the table of contents list ") + path_);
-    return true;
+        return model::Failure {QStringLiteral("Cannot write the table of contents list ") + path_};
+    return {};
 }
 
 StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::IMessageBox& box)
@@ -330,35 +320,29 @@ StaleKeyReport TocList::checkStaleKeys(const model::Project& project, platform::
     document.removeKeys(section_, deleted);
     document.setValues(section_, moved);
     if (!options_.save(document, path_)) {
-        report.saved = false;
+        report.saved = model::Failure {QStringLiteral("Cannot write the table of contents list ") + path_};
         report.moved = 0;
-        lastError_ = QStringLiteral("Cannot write the table of contents list ") + path_;
         return report;
     }
     report.deleted = int(deleted.size());
     return report;
 }
 
-bool migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath, QString* error)
+model::Outcome<void> migrateTocSection(const config::IniStore& options, const QString& section, const QString& listPath)
 {
     IniDocument optionsDocument = options.load();
     if (!optionsDocument.hasSection(section))
-        return true;
+        return {};
     IniDocument list = options.load(listPath);
     list.setValues(section, cleanEntries(optionsDocument, section));
-    if (!options.save(list, listPath)) {
-        if (error)
-            *error = QStringLiteral("Cannot write the table of contents list ") + listPath;
-        return false;
-    }
+    if (!options.save(list, listPath))
+        return model::Failure {QStringLiteral("Cannot write the table of contents list ") + listPath};
     optionsDocument.removeSection(section);
     if (!options.save(optionsDocument)) {
-        if (error)
-            *error = QStringLiteral("The section ") + section + QStringLiteral(" was copied to ") + listPath
-                + QStringLiteral(" but could not be removed from the options file ") + options.defaultPath();
-        return false;
+        return model::Failure {QStringLiteral("The section ") + section + QStringLiteral(" was copied to ") + listPath
+            + QStringLiteral(" but could not be removed from the options file ") + options.defaultPath()};
     }
-    return true;
+    return {};
 }
 
 TocMigration migrateAllTocSections(const config::IniStore& options)

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/Outcome.h"
 #include "print/TocRecord.h"
 #include "print/TocText.h"
 
@@ -42,7 +43,7 @@ struct StaleKeyReport {
     int asked = 0;
     int moved = 0;
     int deleted = 0;
-    bool saved = true; // false: the list file could not be written; it is unchanged
+    model::Outcome<void> saved; // a failure: the list file could not be written; it is unchanged
 };
 
 class TocList {
@@ -51,38 +52,37 @@ public:
     explicit TocList(const config::IniStore& options);
 
     // Names the section and the file, creates an empty file when there is none, and moves
-    // the project's section out of the options file when it is still there. False (with
-    // lastError) when the file cannot be created or the section cannot be moved; the
-    // options file keeps a section it could not hand over.
-    bool open(const QString& projectPath);
+    // the project's section out of the options file when it is still there. Fails when the
+    // file cannot be created or the section cannot be moved; the options file keeps a section
+    // it could not hand over.
+    model::Outcome<void> open(const QString& projectPath);
     bool isOpen() const { return !section_.isEmpty(); }
     const QString& section() const { return section_; }
     const QString& path() const { return path_; }
-    const QString& lastError() const { return lastError_; }
 
     // During a print run every routine updates its record: the records are then read once
     // and kept in memory until commitUpdates writes them all in one pass, instead of
     // rewriting the whole list file per routine.
     void beginUpdates();
-    bool commitUpdates();
+    model::Outcome<void> commitUpdates();
 
     // The stored record, "N/A" for every missing field.
     TocRecord readRecord(const QString& key) const;
-    bool writeRecord(const QString& key, const TocRecord& record);
+    model::Outcome<void> writeRecord(const QString& key, const TocRecord& record);
     // Every entry as stored, in file order.
     std::vector<TocEntry> entries() const;
 
     // The print history of one printed routine: fields 1 and 2 from the time the page
     // geometry was computed and the page estimate with "D" or "S"; for an Aggregate page
     // fields 3 to 6 from its line statistics; everything else as stored.
-    bool recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
+    model::Outcome<void> recordPrint(const QString& key, const QDateTime& printedAt, int pageEstimate, bool duplex,
         const LineStatistics* aggregateLines = nullptr);
-    // The same for a routine record; the table of contents itself records nothing (true).
-    bool recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey, const QDateTime& printedAt,
-        int pageEstimate, bool duplex, const LineStatistics& lines);
+    // The same for a routine record; the table of contents itself records nothing (and succeeds).
+    model::Outcome<void> recordPrint(const model::Routine& routine, const model::RoutineLookup& findByKey,
+        const QDateTime& printedAt, int pageEstimate, bool duplex, const LineStatistics& lines);
     // A dependency report's counts, written when its text is produced: fields 3 to 7 become
     // total, blank, the other lines, "0" and "Dependency".
-    bool recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
+    model::Outcome<void> recordDependencyReport(const QString& key, int totalLines, int blankLines, int otherLines);
 
     // The third load phase: every routine of the project gets its kind and line counts in
     // its record (a routine new to the list a record of its own, never printed); a stored
@@ -90,7 +90,7 @@ public:
     // status as "Phase 3 of 3: Indexing procedure n of total" for the first, the last and
     // every 25th key; the final text is appended to loadStatusText. The file is written at
     // most once.
-    bool index(model::Project& project);
+    model::Outcome<void> index(model::Project& project);
 
     // Keys that no longer name a routine of the project are deleted. When such a record has
     // a history and its procedure now lives in exactly one other file of the project, the
@@ -98,8 +98,6 @@ public:
     StaleKeyReport checkStaleKeys(const model::Project& project, platform::IMessageBox& box);
 
 private:
-    bool fail(const QString& error);
-
     struct PendingUpdates {
         QHash<QString, QString> stored; // upper-cased key -> value, as read
         std::vector<std::pair<QString, QString>> changes; // in the order they were made
@@ -110,13 +108,12 @@ private:
     std::unique_ptr<PendingUpdates> pending_;
     QString section_;
     QString path_;
-    QString lastError_;
 };
 
 // Moves a section of the options file into a list file, without the characters 1 and 2 in
 // its keys. The section leaves the options file only after the list file was written.
-bool migrateTocSection(
-    const config::IniStore& options, const QString& section, const QString& listPath, QString* error = nullptr);
+model::Outcome<void> migrateTocSection(
+    const config::IniStore& options, const QString& section, const QString& listPath);
 
 struct TocMigration {
     int sections = 0; // moved

@@ -8,6 +8,7 @@
 
 using namespace quillon::aids;
 using quillon::analysis::joinLogicalLine;
+using quillon::model::Outcome;
 
 namespace {
 
@@ -37,9 +38,9 @@ TEST(CodeWrapTest, TooLongLinesSplitAsCodeLiteralOrCommentOrStayAsTheyWere)
         {"    abcdefghijklmnopqrstuvwxyz", {}},
     };
     for (const auto& row : rows) {
-        const WrappedLine result = wrapper(25).wrapLine(row.line);
-        EXPECT_EQ(result.ok, !row.wrapped.isEmpty()) << row.line.toStdString();
-        EXPECT_EQ(result.lines, row.wrapped) << row.line.toStdString();
+        const Outcome<QStringList> result = wrapper(25).wrapLine(row.line);
+        EXPECT_EQ(result.ok(), !row.wrapped.isEmpty()) << row.line.toStdString();
+        EXPECT_EQ(result.valueOr({}), row.wrapped) << row.line.toStdString();
     }
     EXPECT_EQ(joined(rows[1].wrapped), rows[1].line);
     EXPECT_EQ(joined(rows[2].wrapped), rows[2].line);
@@ -57,15 +58,15 @@ TEST(CodeWrapTest, WrappedCodeJoinsBackAndEveryLineFits)
         for (int w = 0, count = 3 + random.bounded(14); w < count; ++w)
             line += words[random.bounded(words.size())] + (w + 1 < count ? " " : "");
         const LineWrapper wrap = wrapper(30);
-        const WrappedLine result = wrap.wrapLine(line);
-        if (!wrap.isTooLong(line) || !result.ok)
+        const Outcome<QStringList> result = wrap.wrapLine(line);
+        if (!wrap.isTooLong(line) || !result)
             continue;
         ++wrappedCount;
-        for (const QString& piece : result.lines)
+        for (const QString& piece : *result)
             EXPECT_FALSE(wrap.isTooLong(piece)) << piece.toStdString();
         // Joined again, each break of the code keeps a blank (before a backslash too).
         const auto normal = [](QString text) { return text.replace(QRegularExpression(" +"), " ").replace(" \\", "\\"); };
-        EXPECT_EQ(normal(joined(result.lines)), normal(line));
+        EXPECT_EQ(normal(joined(*result)), normal(line));
     }
     EXPECT_GT(wrappedCount, 100);
 }

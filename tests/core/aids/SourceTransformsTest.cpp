@@ -83,9 +83,10 @@ TEST(SourceWriterTest, ARewrittenFileKeepsItsEncodingLineEndsAndPermissions)
     for (const auto& row : rows) {
         const QString path = fx.write("M.bas", row.before);
         ::chmod(QFile::encodeName(path).constData(), 0640);
-        const SourceDocument document = readSourceDocument(path, model::SourceReader::standard());
-        const Rewrite rewrite = shrinkBlankLines(document.lines, model::splitLinesIntoRoutines(path, document.lines));
-        ASSERT_TRUE(writeSourceLines(path, rewrite.lines, document));
+        const model::Outcome<SourceDocument> document = readSourceDocument(path, model::SourceReader::standard());
+        ASSERT_TRUE(document) << document.error().toStdString();
+        const Rewrite rewrite = shrinkBlankLines(document->lines, model::splitLinesIntoRoutines(path, document->lines));
+        ASSERT_TRUE(writeSourceLines(path, rewrite.lines, *document));
         EXPECT_EQ(readBytes(path), row.after);
         EXPECT_EQ(fileStatus(path).st_mode & 0777, 0640u);
     }
@@ -101,7 +102,7 @@ TEST(SourceWriterDeathTest, AWriterKilledBeforeItsRenameLeavesTheOriginalIntact)
     EXPECT_EXIT(
         {
             beforeReplacingSourceFile = [](const QString&) { std::raise(SIGKILL); };
-            writeSourceLines(path, {"Sub A()", "", "End Sub"}, readSourceDocument(path, model::SourceReader::standard()));
+            writeSourceLines(path, {"Sub A()", "", "End Sub"}, *readSourceDocument(path, model::SourceReader::standard()));
             std::exit(0);
         },
         testing::KilledBySignal(SIGKILL), "");

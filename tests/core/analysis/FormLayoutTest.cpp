@@ -10,6 +10,7 @@
 
 using namespace quillon::analysis;
 using quillon::model::CodePage;
+using quillon::model::Outcome;
 using quillon::model::SourceReader;
 using quillon::platform::MessageIcon;
 using quillon::test::Fixture;
@@ -84,7 +85,7 @@ QStringList described(const FormLayoutReader& reader)
 
 class FormLayoutRead : public ::testing::Test {
 protected:
-    bool read(const QByteArray& bytes)
+    Outcome<void> read(const QByteArray& bytes)
     {
         path_ = fx_.write(QStringLiteral("frmTest.frm"), bytes);
         return formImage_.readFormLayout(path_);
@@ -169,7 +170,8 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
-        ASSERT_TRUE(read(bytes(c.file))) << formImage_.lastMessage().toStdString();
+        const Outcome<void> done = read(bytes(c.file));
+        ASSERT_TRUE(done) << done.error().toStdString();
         EXPECT_EQ(described(formImage_), c.expected);
     }
     EXPECT_TRUE(box_.shown.empty());
@@ -199,7 +201,7 @@ TEST_F(FormLayoutRead, FailuresLeaveNothingAndShowOneMessageWithTheReason)
         path_ = fx_.write(QStringLiteral("bad.frm"), c.bytes);
         ASSERT_TRUE(c.size == 0 || QFile::resize(path_, c.size));
         box_.shown.clear();
-        EXPECT_FALSE(formImage_.readFormLayout(path_));
+        EXPECT_EQ(formImage_.readFormLayout(path_).error(), c.message.arg(path_));
         ASSERT_EQ(box_.shown.size(), 1u);
         EXPECT_EQ(box_.shown[0].title, QStringLiteral("Form Image"));
         EXPECT_EQ(box_.shown[0].icon, MessageIcon::Exclamation);

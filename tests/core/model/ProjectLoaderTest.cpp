@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace quillon::model;
 using namespace quillon::platform;
 using quillon::test::Fixture;
@@ -94,7 +96,7 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
         for (const QString& file : c.disk)
             fx.writeLines(file, {"' x"});
         const auto files = project.loadVbpFiles(fx.writeLines("P/p.vbp", c.vbp));
-        ASSERT_TRUE(files.has_value());
+        ASSERT_TRUE(files.ok()) << files.error().toStdString();
         QStringList paths, notes;
         for (const FilePtr& f : *files)
             paths << QString(f->filePath).replace(fx.path(), "ROOT");
@@ -118,19 +120,19 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
 TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
 {
     project_.messages = &messages_;
-    EXPECT_EQ(project_.openProject(fx_.path("none.vbp")), Project::OpenOutcome::Missing);
+    EXPECT_EQ(project_.openProject(fx_.path("none.vbp")).errorNumber(), ENOENT);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_EQ(QStringList({iconName(messages_.shown[0].icon), messages_.shown[0].title, messages_.shown[0].text}),
         QStringList({iconName(MessageIcon::Critical), "No valid file", "Selected file \"" + fx_.path("none.vbp") + "\" does not exist."}));
-    EXPECT_EQ(project_.openProject(fx_.path()), Project::OpenOutcome::Missing);
-    EXPECT_EQ(project_.lastOpenError, "it is a folder, not a project file");
+    const Outcome<void> folder = project_.openProject(fx_.path());
+    EXPECT_EQ(std::pair(folder.errorNumber(), folder.error()), std::pair(EISDIR, QString("it is a folder, not a project file")));
     // An empty project loads nothing and leaves the loader ready for the next one; a binary
     // source is loaded with a note.
     const QString empty = fx_.write("empty.vbp", QByteArray());
-    EXPECT_EQ(project_.openProject(empty), Project::OpenOutcome::Loaded);
+    EXPECT_TRUE(project_.openProject(empty));
     EXPECT_FALSE(project_.loadBusy);
     fx_.write("bin.bas", QByteArray("\x01\x02\0\0\xFF Sub", 8));
-    EXPECT_EQ(project_.openProject(fx_.writeLines("p.vbp", {"Module=Bin; bin.bas"})), Project::OpenOutcome::Loaded);
+    EXPECT_TRUE(project_.openProject(fx_.writeLines("p.vbp", {"Module=Bin; bin.bas"})));
     ASSERT_EQ(project_.notes.size(), 1u);
     EXPECT_EQ(project_.notes[0].kind, ProjectNote::Kind::Binary);
     EXPECT_EQ(project_.projectFileList.size(), 1u);
@@ -146,10 +148,10 @@ TEST_F(ProjectLoaderTest, OpeningProjectsThatGiveNothingAndAProjectThatLoads)
         if (std::exchange(nested, true))
             return;
         EXPECT_TRUE(project_.loadBusy);
-        EXPECT_EQ(project_.openProject(fx_.writeLines("q.vbp", {"Module=B; P/clsB.cls"})), Project::OpenOutcome::Busy);
+        EXPECT_EQ(project_.openProject(fx_.writeLines("q.vbp", {"Module=B; P/clsB.cls"})).errorNumber(), EBUSY);
         project_.loadProjectRoutines(&project_.projectFileList); // re-entered: ignored
     };
-    ASSERT_EQ(project_.openProject(vbp), Project::OpenOutcome::Loaded);
+    ASSERT_TRUE(project_.openProject(vbp));
     EXPECT_EQ(
         recorder_.calls, (QStringList {"load", "begin", "file frmA.frm 4 3", "file modMain.bas 3 2", "file clsB.cls 3 1", "end", "phase2 6", "startup p.vbp"}));
     EXPECT_EQ(project_.loadStatusText, "Phase 1 of 2: Loading file 3 of 3\r\nBuilding Dependency Index.\r\nDependency Index Complete");

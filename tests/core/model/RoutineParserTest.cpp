@@ -232,13 +232,12 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
     Fixture fx;
     const RoutineList read = splitFileIntoRoutines(fx.write("m.bas", "' \xE9t\xE9\r\nSub A()\r\nEnd Sub\r\n"));
     EXPECT_EQ(summary(read), QStringList {"Sub|A|1|2|3|1|0|2"});
-    SplitReport report;
     for (const QString& path : {fx.path("none.bas"), QStringLiteral("  "), fx.path()}) {
-        EXPECT_TRUE(splitFileIntoRoutines(path, SourceReader::standard(), &report).empty()) << path.toStdString();
-        EXPECT_FALSE(report.readOk);
+        EXPECT_TRUE(splitFileIntoRoutines(path).empty()) << path.toStdString();
+        EXPECT_FALSE(readAndSplitFile(path).ok()) << path.toStdString();
     }
-    splitFileIntoRoutines(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)), SourceReader::standard(), &report);
-    EXPECT_TRUE(report.readOk && report.hasNul);
+    const Outcome<SplitFile> binary = readAndSplitFile(fx.write("bin.bas", QByteArray("Sub A()\0\x01\xFF\r\n", 12)));
+    EXPECT_TRUE(binary && binary->hasNul);
     QStringList array {"stale"};
     EXPECT_EQ(readFileToArray(fx.write("r.bas", "a\r\nb\nc"), array), 3);
     EXPECT_EQ(array, (QStringList {"a", "b", "c"}));

@@ -1,5 +1,6 @@
 #include "model/SourceText.h"
 #include "model/DiagLog.h"
+#include "model/Outcome.h"
 #include "model/TextPrimitives.h"
 #include "model/VbLineScanner.h"
 #include "support/TestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <numeric>
 
 using namespace quillon::model;
@@ -82,9 +84,10 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
     DiagLog log(fx.path("diag.txt"));
     const SourceReader reader(CodePage::standard(), &log);
     const QString good = fx.write("m.bas", QByteArray("a\r\nb\0c\n", 7));
-    const SourceFile file = reader.read(good);
-    EXPECT_TRUE(file.ok && file.hasNul);
-    EXPECT_EQ(file.lines, (QStringList {"a", QString::fromLatin1("b\0c", 3)}));
+    const Outcome<SourceFile> file = reader.read(good);
+    ASSERT_TRUE(file) << file.error().toStdString();
+    EXPECT_TRUE(file->hasNul);
+    EXPECT_EQ(file->lines, (QStringList {"a", QString::fromLatin1("b\0c", 3)}));
     // A folder, a missing file, and a file that opens but cannot be read (the process's own
     // memory at offset 0, the nearest thing to a bad sector).
     const struct {
@@ -92,9 +95,9 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
         int errorNumber;
     } failures[] = {{fx.path(), 21}, {fx.path("missing.bas"), 2}, {"/proc/self/mem", 5}};
     for (const auto& f : failures) {
-        const SourceFile failed = reader.read(f.path);
-        EXPECT_FALSE(failed.ok || failed.error.isEmpty() || !failed.lines.isEmpty()) << f.path.toStdString();
-        EXPECT_EQ(failed.errorNumber, f.errorNumber) << f.path.toStdString();
+        const Outcome<SourceFile> failed = reader.read(f.path);
+        EXPECT_FALSE(failed.ok() || failed.error().isEmpty()) << f.path.toStdString();
+        EXPECT_EQ(failed.errorNumber(), f.errorNumber) << f.path.toStdString();
     }
     const QStringList entries = QString::fromUtf8(readBytes(log.path())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GE(entries.size(), 5);
@@ -116,6 +119,25 @@ TEST(SourceText, CodePagesEncodingsAndTheReader)
 // so that one table holds the cases of all of them.
 using Reading = QString (*)(QStringView);
 using quillon::test::yesNo;
+
+TEST(Outcome, HoldsItsValueOrItsFailureNeverBoth)
+{
+    // An empty value is still a value, and a failure without a reason still a failure.
+    const struct {
+        Outcome<QString> outcome;
+        bool ok;
+        QString valueOr, error;
+        int errorNumber;
+    } cases[] = {{QString("text"), true, "text", "", 0}, {QString(), true, "", "", 0},
+        {Outcome<QString>::failed("gone", ENOENT), false, "fallback", "gone", ENOENT}, {Failure {}, false, "fallback", "", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::tuple(c.outcome.ok(), bool(c.outcome), c.outcome.valueOr("fallback"), c.outcome.error(), c.outcome.errorNumber()),
+            std::tuple(c.ok, c.ok, c.valueOr, c.error, c.errorNumber));
+    }
+    const Outcome<void> done, failed = Outcome<void>::failed("busy", EBUSY);
+    EXPECT_EQ(
+        std::tuple(done.ok(), done.error(), failed.ok(), failed.error(), failed.errorNumber()), std::tuple(true, QString(), false, QString("busy"), EBUSY));
+}
 
 TEST(TextPrimitives, EachPrimitiveOnItsCasesFileExistsAndStatementsCountedAcrossLines)
 {

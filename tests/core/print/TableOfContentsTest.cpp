@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 using namespace quillon::print;
+using quillon::model::Failure;
+using quillon::model::Outcome;
 using quillon::model::Project;
 using quillon::model::Routine;
 using quillon::model::RoutineKind;
@@ -67,8 +69,9 @@ protected:
             fx_.writeLines("P/" + name, lines);
             vbp << (name.endsWith(".frm") ? "Form=" + name : "Module=" + QFileInfo(name).baseName() + "; " + name);
         }
-        ASSERT_EQ(project_.openProject(fx_.writeLines("P/App.vbp", vbp)), Project::OpenOutcome::Loaded);
-        ASSERT_TRUE(list_.open(project_.projectPath)) << list_.lastError().toStdString();
+        ASSERT_TRUE(project_.openProject(fx_.writeLines("P/App.vbp", vbp)));
+        const Outcome<void> opened = list_.open(project_.projectPath);
+        ASSERT_TRUE(opened) << opened.error().toStdString();
     }
     void seed(const QList<std::pair<QString, QString>>& entries)
     {
@@ -101,10 +104,11 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
 {
     // The other tests open "App.vbp" and read the list at listPath(); the migration below opens a Windows path.
     EXPECT_EQ(tocListPath(options_.defaultPath(), "/elsewhere/My.App.vbp"), fx_.path("opts/TOC-File-For-My.App.txt"));
-    ASSERT_TRUE(list_.open(fx_.path("anywhere/App.vbp"))) << list_.lastError().toStdString();
+    const Outcome<void> anywhere = list_.open(fx_.path("anywhere/App.vbp"));
+    ASSERT_TRUE(anywhere) << anywhere.error().toStdString();
     EXPECT_EQ(std::tuple(QFileInfo::exists(listPath()), QFileInfo(listPath()).size()), std::tuple(true, 0)) << "created empty";
-    EXPECT_FALSE(list_.open(""));
-    EXPECT_EQ(std::tuple(list_.isOpen(), list_.lastError().isEmpty()), std::tuple(false, false));
+    const Outcome<void> unnamed = list_.open("");
+    EXPECT_EQ(std::tuple(unnamed.ok(), list_.isOpen(), unnamed.error().isEmpty()), std::tuple(false, false, false));
 
     // Opening moves the project's section out of the options file without its ordering
     // characters; what the list holds already stays.
@@ -114,7 +118,7 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
                    "modA.bas|Public Sub Go=N/A\r\n[Other.VBP:toc list]\r\nx.bas|Public Sub \x01Y=1\r\n"
                    "[Quillon:Colors]\r\nNormal Text=0\r\n"));
     fx_.write("opts/TOC-File-For-App.txt", "[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n");
-    ASSERT_TRUE(list_.open("C:\\VB\\App.vbp")) << list_.lastError().toStdString();
+    ASSERT_TRUE(list_.open("C:\\VB\\App.vbp"));
     EXPECT_EQ(listText(),
         QStringLiteral("[App.vbp:TOC List]\r\nmodA.bas|Public Sub Kept=1|2S\r\n"
                        "frmA.frm|Public Sub Layout=45000.5|3D|6|0|0|6|Layout\r\n"
@@ -138,8 +142,8 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
     fx_.write("opts/QLN.spi", original);
     QFile::remove(listPath());
     QDir().mkpath(listPath()); // a folder where the list file should be
-    EXPECT_FALSE(list_.open("App.vbp"));
-    EXPECT_TRUE(list_.lastError().contains("TOC-File-For-App.txt")) << list_.lastError().toStdString();
+    const Outcome<void> notMoved = list_.open("App.vbp");
+    EXPECT_TRUE(!notMoved && notMoved.error().contains("TOC-File-For-App.txt")) << notMoved.error().toStdString();
     const TocMigration all = migrateAllTocSections(options_);
     EXPECT_EQ(std::tuple(all.sections, all.failed, all.error.isEmpty()), std::tuple(0, 1, false));
     EXPECT_EQ(readBytes(options_.defaultPath()), original);
@@ -147,9 +151,9 @@ TEST_F(TocTest, TheListIsNamedAfterTheProjectAndTakesItsSectionOutOfTheOptionsFi
     fx_.write("blocker", "a file, not a folder");
     quillon::config::IniStore blocked(fx_.path("blocker/QLN.spi"), &log_);
     TocList inside(blocked);
-    EXPECT_FALSE(inside.open("App.vbp"));
-    EXPECT_TRUE(inside.lastError().startsWith("Cannot create the table of contents list")) << inside.lastError().toStdString();
-    EXPECT_EQ(std::tuple(inside.writeRecord("m.bas|Public Sub A", TocRecord()), inside.entries().empty(), inside.index(project_),
+    const Outcome<void> notCreated = inside.open("App.vbp");
+    EXPECT_TRUE(!notCreated && notCreated.error().startsWith("Cannot create the table of contents list")) << notCreated.error().toStdString();
+    EXPECT_EQ(std::tuple(inside.writeRecord("m.bas|Public Sub A", TocRecord()).ok(), inside.entries().empty(), inside.index(project_).ok(),
                   inside.readRecord("m.bas|Public Sub A")),
         std::tuple(false, true, false, TocRecord()));
 }
@@ -294,7 +298,8 @@ TEST_F(TocTest, IndexGivesEveryRoutineItsKindAndCountsReportsItsProgressAndWrite
     });
     project_.status = this;
     const QString before = project_.loadStatusText + "\r\nPhase 3 of 3: Indexing procedure ";
-    ASSERT_TRUE(list_.index(project_)) << list_.lastError().toStdString();
+    const Outcome<void> indexed = list_.index(project_);
+    ASSERT_TRUE(indexed) << indexed.error().toStdString();
     // 11 routines in MainWindow and modA, 30 in modBig: the first, every 25th and the last are told.
     EXPECT_EQ(statuses_, (QStringList {before + "1 of 41", before + "25 of 41", before + "41 of 41"}));
     expectStored({{"modA.bas|Public Sub Main", "45293.375|3D|5|1|1|3|Sub"},
@@ -362,14 +367,15 @@ TEST_F(TocTest, MovedProceduresAskWithTheExactTextStaleKeysGoAndAListThatCannotB
     seed({{"modA.bas|Public Sub Gone", "N/A|N/A|N/A|N/A|N/A|N/A|N/A"}, {"modA.bas|Public Sub Go", "1|1D"}});
     const QByteArray before = readBytes(listPath());
     StaleKeyReport unwritten;
-    bool indexed = true;
+    Outcome<void> indexed;
     {
         const quillon::test::FileSizeLimit tiny(8);
         unwritten = list_.checkStaleKeys(project_, box_);
         indexed = list_.index(project_);
     }
-    EXPECT_EQ(std::tuple(unwritten.examined, unwritten.saved, unwritten.deleted, indexed), std::tuple(1, false, 0, false));
-    EXPECT_TRUE(list_.lastError().startsWith("Cannot write the table of contents list")) << list_.lastError().toStdString();
+    EXPECT_EQ(std::tuple(unwritten.examined, unwritten.saved.ok(), unwritten.deleted, indexed.ok()), std::tuple(1, false, 0, false));
+    for (const Outcome<void>& failed : {unwritten.saved, indexed})
+        EXPECT_TRUE(failed.error().startsWith("Cannot write the table of contents list")) << failed.error().toStdString();
     EXPECT_EQ(readBytes(listPath()), before);
     EXPECT_EQ(QDir(fx_.path("opts")).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 }
