@@ -682,7 +682,7 @@ int runCli(const QStringList& args, std::ostream& out, std::ostream& err, const 
 {
     if (args.isEmpty())
         return usageError(err, QStringLiteral("no subcommand given"));
-    const QString name = args[0];
+    const QString& name = args[0];
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         write(out, usageText());
         return 0;

@@ -167,7 +167,7 @@ model::Outcome<BackupRestorer::Withdrawn> BackupRestorer::withdraw(const BackupE
 
 QString BackupRestorer::putBack(const Withdrawn& withdrawn, const BackupEntry& entry)
 {
-    const QString name =
+    QString name =
         backups_.uniqueBackupPath(backups_.backupFolder(true) + entry.backupName, false, 1, entry.kind.toLower());
     if (name.isEmpty() || !QFile::rename(withdrawn.workPath, name))
         return withdrawn.workPath;

@@ -242,7 +242,7 @@ std::vector<model::ListingLine> applyReportMarkup(const QStringList& plain, int 
             std::fill(nearest.begin(), nearest.end(), -1);
         } else if (kinds[size_t(i)] == Kind::Entry) {
             const int v = levels[size_t(i)];
-            above[size_t(i)] = nearest[size_t(v)] == v;
+            above[size_t(i)] = char(nearest[size_t(v)] == v);
             for (int j = v; j <= maxLevel; ++j)
                 nearest[size_t(j)] = v;
         }

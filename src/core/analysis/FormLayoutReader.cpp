@@ -337,7 +337,7 @@ model::Outcome<void> FormLayoutReader::readFormLayout(const QString& path)
     const model::Outcome<model::SourceFile> file = reader_.read(path);
     if (!file)
         return failReading(path, file.error());
-    const model::Outcome<void> read = readFormLayoutLines(path, file->lines);
+    model::Outcome<void> read = readFormLayoutLines(path, file->lines);
     looksBinary_ = file->hasNul;
     return read;
 }

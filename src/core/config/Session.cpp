@@ -64,7 +64,7 @@ QStringList replaceUnusableFolders(Options& options)
 
 model::Outcome<void> Session::start()
 {
-    const model::Outcome<void> status = prepareOptionsFile(ini.defaultPath(), log_);
+    model::Outcome<void> status = prepareOptionsFile(ini.defaultPath(), log_);
     options.writeProjectInfo();
     options.load();
     // A folder kept from another machine or an installed copy's own folder is no place for

@@ -10,7 +10,7 @@
 
 namespace quillon::config {
 class Options;
-class PageSetup;
+struct PageSetup;
 } // namespace quillon::config
 namespace quillon::model {
 struct Routine;

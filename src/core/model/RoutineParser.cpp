@@ -253,7 +253,7 @@ QString procNameFromSignature(QStringView line)
         return QString();
     QString prepared = trimmed.toString();
     prepared.replace(QLatin1String("("), QLatin1String(" ("));
-    const QString collapsed = collapseBlanks(prepared);
+    QString collapsed = collapseBlanks(prepared);
     const QStringList words = collapsed.split(QLatin1Char(' '));
     const qsizetype n = words.size();
     QString name;

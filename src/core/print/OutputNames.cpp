@@ -108,7 +108,7 @@ QString reserveUniqueFile(const QString& wanted, QString* error)
     const auto [stem, suffix] = splitSuffix(info.fileName());
     const QString folder = info.path() + QLatin1Char('/');
     for (int n = 2; n <= 9999; ++n) {
-        const QString candidate = folder + stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + suffix;
+        QString candidate = folder + stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')') + suffix;
         if (createNew(candidate, &reason))
             return candidate;
         const QFileInfo taken(candidate);
@@ -138,7 +138,7 @@ QString TemporaryPartList::begin(const QString& userOutputName, QString* error)
     }
     // Even the first part stays away from the user's file until the run is complete, so that a
     // run that fails or is interrupted leaves the file as it was.
-    const QString first = reserveUniqueFile(temporaryPartName(userOutputName_, 0), error);
+    QString first = reserveUniqueFile(temporaryPartName(userOutputName_, 0), error);
     if (!first.isEmpty())
         add(first);
     return first;
@@ -163,7 +163,7 @@ QString TemporaryPartList::startNext(QString* error)
                 + QString::number(kMaxParts) + QLatin1Char(')');
         return QString();
     }
-    const QString name = reserveUniqueFile(temporaryPartName(userOutputName_, partNumber_ + 1), error);
+    QString name = reserveUniqueFile(temporaryPartName(userOutputName_, partNumber_ + 1), error);
     if (name.isEmpty())
         return name;
     ++partNumber_;

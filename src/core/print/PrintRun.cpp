@@ -294,7 +294,7 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
 {
     for (;;) {
         if (!chooseOutputFile) {
-            const QString derived = derivedFile(request);
+            QString derived = derivedFile(request);
             if (!derived.isEmpty()) {
                 // Reserved empty under a derived name: it is the run's until a document fills it.
                 dropReservedFile();
@@ -303,7 +303,7 @@ QString PrintRun::chooseFile(const OutputFileRequest& request)
             }
             return derived; // empty: the folder took no file, nothing to try again
         }
-        const QString chosen = chooseOutputFile(request);
+        QString chosen = chooseOutputFile(request);
         if (!chosen.isEmpty())
             return chosen;
         if (!reportTitle_.isEmpty()) {

@@ -17,7 +17,7 @@ class SymbolTable;
 } // namespace quillon::analysis
 namespace quillon::config {
 class Options;
-class PageSetup;
+struct PageSetup;
 class PrintDevice;
 class SuppressibleMessages;
 } // namespace quillon::config
