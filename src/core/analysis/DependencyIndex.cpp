@@ -3,6 +3,7 @@
 #include "model/OrderedWork.h"
 #include "model/ProjectLoader.h"
 #include "model/RoutineParser.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "model/VbLineScanner.h"
 
@@ -274,14 +275,28 @@ DependencyIndex::FileEntries DependencyIndex::scanFile(
                 declaration->name + QLatin1Char('|') + declaration->library + QLatin1Char('|') + declaration->alias);
         }
     }
-    if (file.fileType() != QLatin1String("FRM") && file.fileType() != QLatin1String("CLS"))
-        return entries;
-    for (const RoutinePtr& routine : routines) {
-        if (!routine || !isEventHandlerName(routine->routineName))
-            continue;
-        entries.eventLabels.emplace_back(routineKey(*routine),
-            eventLabel(routine->routineName) + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|')
-                + routine->routineName);
+    const SourceKind kind = sourceKindOfType(file.fileType());
+    if (kind == SourceKind::Form || kind == SourceKind::Class) {
+        for (const RoutinePtr& routine : routines) {
+            if (!routine || !isEventHandlerName(routine->routineName))
+                continue;
+            entries.eventLabels.emplace_back(routineKey(*routine),
+                eventLabel(routine->routineName) + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|')
+                    + routine->routineName);
+        }
+    } else if (isObjectFile(kind)) {
+        // The split has already told the handlers by their object and marked their names.
+        const ObjectEvents events(kind, {});
+        for (const RoutinePtr& routine : routines) {
+            if (!routine || !routine->routineName.startsWith(kEventHandlerPrefix))
+                continue;
+            const QStringView bare = QStringView(routine->routineName).sliced(kEventHandlerPrefix.size());
+            QString label = events.ownObjectLabel(bare);
+            if (label.isEmpty())
+                label = eventLabel(bare);
+            entries.eventLabels.emplace_back(routineKey(*routine),
+                label + QStringLiteral(": ") + file.fileTitle + QLatin1Char('|') + routine->routineName);
+        }
     }
     return entries;
 }
@@ -476,7 +491,9 @@ bool DependencyIndex::isStartupRoutine(const Routine& routine) const
 
 bool DependencyIndex::isEventHandler(const Routine& routine) const
 {
-    return isEventHandlerName(trimBlanks(routine.routineName));
+    // Handlers of user controls and their like are known by their object, not by a suffix; the
+    // split marked them. A form's handlers always pass the suffix test as well.
+    return isEventHandlerName(trimBlanks(routine.routineName)) || routine.routineName.startsWith(kEventHandlerPrefix);
 }
 
 QString DependencyIndex::eventLabelOf(const QString& key) const

@@ -2,6 +2,7 @@
 
 #include "analysis/FormLayoutReader.h"
 #include "model/RoutineParser.h"
+#include "model/SourceKind.h"
 #include "model/SourceText.h"
 #include "model/TextPrimitives.h"
 
@@ -14,16 +15,29 @@ using namespace quillon::model;
 
 namespace {
 
-// Upper-cased names of what raises events in one form or class file.
+// Upper-cased names of what raises events in one file with a module of its own: a form, a
+// class, a user control, a property page, a user document or a designer.
 QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
 {
     QSet<QString> sources {
         QStringLiteral("FORM"), QStringLiteral("MDIFORM"), QStringLiteral("CLASS"), QStringLiteral("USERCONTROL")};
+    const SourceKind kind = sourceKindOfType(file.fileType());
+    if (isObjectFile(kind)) {
+        sources += {QStringLiteral("PROPERTYPAGE"), QStringLiteral("USERDOCUMENT"), QStringLiteral("DATAENVIRONMENT"),
+            QStringLiteral("DATAREPORT"), QStringLiteral("ADDININSTANCE"), QStringLiteral("DHTMLPAGE"),
+            QStringLiteral("WEBCLASS")};
+    }
     const Outcome<SourceFile> source = reader.read(file.filePath);
     if (!source)
         return sources;
     for (const QString& name : withEventsNames(source->lines))
         sources.insert(upperCase(name));
+    if (isObjectFile(kind)) {
+        // Their layout blocks are not all drawable (a designer's holds data objects), so the
+        // names are taken from the block's Begin lines alone.
+        const qsizetype headerEnd = std::max<qsizetype>(0, lastHeaderAttributeLine(source->lines));
+        sources += layoutObjectNames(source->lines, headerEnd);
+    }
     if (file.fileType() == QLatin1String("FRM")) {
         FormLayoutReader layoutReader(reader, nullptr);
         if (layoutReader.readFormLayoutLines(file.filePath, source->lines)) {
@@ -46,7 +60,9 @@ bool isRoot(const DependencyIndex& dep, const QString& key, const Routine& routi
     const ProjectFile* file = fileByPath.value(path);
     if (!file)
         return false;
-    if (file->fileType() == QLatin1String("CLS") && !routine.sigLineText.isEmpty()
+    // Public and Friend members of anything with instances of its own can be called from
+    // outside the project's code: through late binding, by a host, by a component's client.
+    if (isClassLike(sourceKindOfType(file->fileType())) && !routine.sigLineText.isEmpty()
         && !scopeAndKindText(routine.sigLineText).startsWith(QLatin1String("Private")))
         return true;
     const auto sources = sourcesByPath.constFind(path);
@@ -94,7 +110,7 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
     for (const FilePtr& file : files) {
         const QString path = upperCase(file->filePath);
         fileByPath.insert(path, file.get());
-        if (file->fileType() == QLatin1String("FRM") || file->fileType() == QLatin1String("CLS"))
+        if (const SourceKind kind = sourceKindOfType(file->fileType()); kind == SourceKind::Form || isClassLike(kind))
             sourcesByPath.insert(path, eventSources(*file, reader));
     }
     QSet<QString> reached;

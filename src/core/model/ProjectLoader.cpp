@@ -4,6 +4,7 @@
 #include "model/ExchangeSort.h"
 #include "model/OrderedWork.h"
 #include "model/RoutineParser.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
 #include "platform/StatusSink.h"
@@ -31,7 +32,7 @@ QString noteText(const ProjectNote& note)
         return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": ") + quote(note.path)
             + QStringLiteral(" is ") + kNotARegularFile;
     case ProjectNote::Kind::WrongType:
-        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": not a .frm, .bas or .cls file");
+        return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": not a .frm, .bas, .cls, .ctl, .pag, .dob or .dsr file");
     case ProjectNote::Kind::Duplicate:
         return QStringLiteral("skipped ") + quote(note.entry) + QStringLiteral(": ") + quote(note.path)
             + QStringLiteral(" is already in the project");
@@ -103,8 +104,9 @@ QString resolve(const QString& projectFolder, const QString& entryPath, FolderLi
 // Where a project file line names a source file, the path it gives; empty otherwise.
 QString entryPathOf(const QString& trimmedLine)
 {
-    if (trimmedLine.startsWith(QLatin1String("Form=")))
-        return trimBlanks(QStringView(trimmedLine).sliced(5)).toString();
+    // Forms, user controls, property pages, user documents and designers: the path alone.
+    if (QString path = pathEntryOf(trimmedLine); !path.isEmpty())
+        return path;
     for (QLatin1StringView key : {QLatin1StringView("Module="), QLatin1StringView("Class=")}) {
         if (trimmedLine.startsWith(key)) {
             const qsizetype semicolon = trimmedLine.indexOf(QLatin1Char(';'));
@@ -112,17 +114,6 @@ QString entryPathOf(const QString& trimmedLine)
         }
     }
     return QString();
-}
-
-int typeRank(const QString& fileType)
-{
-    if (fileType == QLatin1String("FRM"))
-        return 1;
-    if (fileType == QLatin1String("BAS"))
-        return 2;
-    if (fileType == QLatin1String("CLS"))
-        return 3;
-    return 4;
 }
 
 QString absoluteProjectPath(const QString& path)
@@ -146,7 +137,7 @@ void sortProjectFiles(FileList& files)
         int rank;
         QString name;
     };
-    auto keyOf = [](const FilePtr& file) { return Key {typeRank(file->fileType()), upperCase(file->fileName)}; };
+    auto keyOf = [](const FilePtr& file) { return Key {fileTypeRank(file->fileType()), upperCase(file->fileName)}; };
     auto after = [](const Key& a, const Key& b) {
         if (a.rank != b.rank)
             return a.rank > b.rank;
@@ -216,7 +207,7 @@ Outcome<FileList> Project::loadVbpFiles(const QString& vbpPath)
             continue;
         }
         const QString type = upperCase(fileExtension(path));
-        if (typeRank(type) == 4) {
+        if (sourceKindOfType(type) == SourceKind::Other) {
             notes.push_back({ProjectNote::Kind::WrongType, line, path, QString()});
             continue;
         }

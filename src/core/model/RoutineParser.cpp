@@ -1,11 +1,13 @@
 #include "model/RoutineParser.h"
 
 #include "model/ExchangeSort.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "model/VbLineScanner.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace quillon::model {
 
@@ -91,8 +93,8 @@ RoutinePtr makePseudo(const QString& path, const QString& moduleName, RoutineKin
     return record;
 }
 
-// A form or class header: the Attribute lines before the first procedure. Attribute lines
-// inside procedures (such as a default member's VB_UserMemId) belong to those procedures.
+} // namespace
+
 qint32 lastHeaderAttributeLine(const QStringList& lines)
 {
     qint32 last = 0;
@@ -106,8 +108,6 @@ qint32 lastHeaderAttributeLine(const QStringList& lines)
     }
     return last;
 }
-
-} // namespace
 
 qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules)
 {
@@ -425,15 +425,17 @@ public:
 
     RoutineList split()
     {
-        const QString extension = upperCase(fileExtension(path_));
-        const bool isForm = extension == QLatin1String("FRM");
-        const bool isClass = extension == QLatin1String("CLS");
-        const qint32 lastAttributeLine = (isForm || isClass) ? lastHeaderAttributeLine(lines_) : 0;
+        const SourceKind kind = sourceKindOfPath(path_);
+        const qint32 lastAttributeLine
+            = (hasLayoutBlock(kind) || isClassLike(kind)) ? lastHeaderAttributeLine(lines_) : 0;
         declStart_ = lastAttributeLine > 0 ? lastAttributeLine + 1 : 1;
-        if (isForm && lastAttributeLine > 0) {
+        if (hasLayoutBlock(kind) && lastAttributeLine > 0) {
             result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Layout, 1, lastAttributeLine));
-            result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Image, 1, lastAttributeLine));
+            if (hasImage(kind))
+                result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Image, 1, lastAttributeLine));
         }
+        if (isObjectFile(kind))
+            objectEvents_.emplace(kind, layoutObjectNames(lines_, lastAttributeLine));
         declarations_ = makePseudo(path_, moduleName_, RoutineKind::Declarations, declStart_, 0);
         declarations_->isDeclarations = true;
 
@@ -522,7 +524,8 @@ private:
         record->filePath = path_;
         record->moduleName = moduleName_;
         record->routineName = procNameFromSignature(signature);
-        if (isEventHandlerName(record->routineName))
+        if (isEventHandlerName(record->routineName)
+            || (objectEvents_ && objectEvents_->isHandlerName(record->routineName)))
             record->routineName = kEventHandlerPrefix + record->routineName;
         record->kind = kindFromSignature(signature);
         record->startLine = startLineOf(signatureLine);
@@ -541,6 +544,7 @@ private:
     RoutinePtr declarations_;
     bool declarationsOpen_ = true;
     RoutinePtr previous_;
+    std::optional<ObjectEvents> objectEvents_; // user controls, property pages, documents, designers
 };
 
 } // namespace

@@ -59,6 +59,10 @@ QString readVbNameFromLines(const QStringList& lines);
 // The module name of a file: its VB_Name attribute, else the file name without extension.
 QString moduleNameOf(const QString& path, const QStringList& lines);
 
+// The last line of a file's header: its Attribute lines before the first procedure (0 when it
+// has none). Attribute lines inside procedures (a default member's VB_UserMemId) belong to them.
+qint32 lastHeaderAttributeLine(const QStringList& lines);
+
 void countRoutineLines(Routine& routine, const QStringList& lines);
 
 // A file read and split into routines, and whether it held NUL bytes (probably not text).

@@ -68,7 +68,8 @@ protected:
 
 TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoaded)
 {
-    // Only "Form=", "Module=" and "Class=" lines at the start name files; a name is followed by "; ".
+    // Only "Form=", "Module=", "Class=", "UserControl=", "PropertyPage=", "UserDocument=" and
+    // "Designer=" lines at the start name files; a module's or class's name is followed by "; ".
     const struct {
         QStringList disk, vbp, paths, notes;
     } cases[] = {
@@ -80,9 +81,16 @@ TEST(ProjectEntries, ResolveAgainstTheFolderIgnoringCaseAndSkipWhatCannotBeLoade
             {"ROOT/P/Forms/FrmMain.FRM", "ROOT/P/modA.bas"}, {"skipped \"Module=B; MODB.BAS\": no such file \"ROOT/P/MODB.BAS\""}},
         {{"P/a.bas", "P/readme.txt"}, {"Module=A; a.bas", "Module=T; readme.txt", "Module=W; C:\\Work\\w.bas", "Module=A2; .\\A.BAS", "Module=A; a.bas"},
             {"ROOT/P/a.bas"},
-            {"skipped \"Module=T; readme.txt\": not a .frm, .bas or .cls file", "skipped \"Module=W; C:\\Work\\w.bas\": no such file \"C:/Work/w.bas\"",
+            {"skipped \"Module=T; readme.txt\": not a .frm, .bas, .cls, .ctl, .pag, .dob or .dsr file", "skipped \"Module=W; C:\\Work\\w.bas\": no such file \"C:/Work/w.bas\"",
                 "skipped \"Module=A2; .\\A.BAS\": \"ROOT/P/a.bas\" is already in the project",
                 "skipped \"Module=A; a.bas\": \"ROOT/P/a.bas\" is already in the project"}},
+        // Each kind in its rank, by name within it; binary companions and lower-case keys name nothing.
+        {{"P/zForm.frm", "P/ctl/ucB.ctl", "P/ctl/ucA.ctl", "P/ppg.pag", "P/doc.dob", "P/Connect.Dsr", "P/m.bas", "P/c.cls", "P/ucA.ctx"},
+            {"Designer=Connect.Dsr", "UserDocument=doc.dob", "PropertyPage=ppg.pag", "UserControl=ctl\\ucB.ctl", "UserControl=ctl\\ucA.ctl",
+                "usercontrol=ctl\\ucA.ctl", "UserControl=", "Class=C; c.cls", "Module=M; m.bas", "Form=zForm.frm", "UserControl=ucA.ctx"},
+            {"ROOT/P/zForm.frm", "ROOT/P/m.bas", "ROOT/P/c.cls", "ROOT/P/ctl/ucA.ctl", "ROOT/P/ctl/ucB.ctl", "ROOT/P/ppg.pag", "ROOT/P/doc.dob",
+                "ROOT/P/Connect.Dsr"},
+            {"skipped \"UserControl=ucA.ctx\": not a .frm, .bas, .cls, .ctl, .pag, .dob or .dsr file"}},
         // Names are compared upper-cased, so "_" comes after the letters ("ma" before "m_b").
         // Equal names keep the order the exchange sort gives: the first swaps with the later
         // a.bas, which carries it past the second util.bas.

@@ -200,6 +200,37 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
         // A Static Property line is no signature, so it stays inside the first procedure.
         {"/p/a.cls", {"Private Sub SetPropertyValue()", "End Sub", "Public Static Property Get X()", "End Property", "Private Sub cmdOK_Click()", "End Sub"},
             {"Property|SetPropertyValue|1|1|4|0|0|4", "Sub|Event Handler:cmdOK_Click|5|5|6|0|0|2"}, "a"},
+        // A user control splits like a form. Its handlers are named after its own object and an
+        // event that object raises, or after a control of its block (any event: a control's
+        // events depend on its type); a suffix of the forms' list still counts.
+        {"/p/ucDial.ctl",
+            {"VERSION 5.00", "Begin VB.UserControl ucDial", "   Begin VB.Label lblTick", "      Index = 0", "   End", "   Begin VB.Label lblTick",
+                "      BeginProperty Font", "      EndProperty", "   End", "End", "Attribute VB_Name = \"ucDial\"", "Option Explicit",
+                "Private Sub UserControl_ReadProperties(PropBag As PropertyBag)", "End Sub", "Private Sub UserControl_Refresh()", "End Sub",
+                "Private Sub lblTick_OLEDragDrop(Index As Integer)", "End Sub", "Private Sub Font_Resize()", "End Sub", "Public Sub Tick_Count()",
+                "End Sub"},
+            {"Layout|Layout|1|0|11|0|0|11", "Image|Image|1|0|11|0|0|11", "Declarations|Declarations|12|0|12|0|0|1",
+                "Property|Event Handler:UserControl_ReadProperties|13|13|14|0|0|2", "Sub|UserControl_Refresh|15|15|16|0|0|2",
+                "Sub|Event Handler:lblTick_OLEDragDrop|17|17|18|0|0|2", "Sub|Event Handler:Font_Resize|19|19|20|0|0|2", "Sub|Tick_Count|21|21|22|0|0|2"},
+            "ucDial"},
+        // Each object file knows its own object only; a designer has no image. The kind comes
+        // from the whole signature line, so "PropertyPage" and "PropertyBag" make it "Property".
+        {"/p/ppg.pag",
+            {"Begin VB.PropertyPage ppg", "End", "Attribute VB_Name = \"ppg\"", "Private Sub PropertyPage_ApplyChanges()", "End Sub",
+                "Private Sub UserControl_ReadProperties(PropBag As PropertyBag)", "End Sub"},
+            {"Layout|Layout|1|0|3|0|0|3", "Image|Image|1|0|3|0|0|3", "Property|Event Handler:PropertyPage_ApplyChanges|4|4|5|0|0|2",
+                "Property|UserControl_ReadProperties|6|6|7|0|0|2"},
+            "ppg"},
+        {"/p/doc.dob", {"Begin VB.UserDocument doc", "End", "Attribute VB_Name = \"doc\"", "Private Sub UserDocument_Show()", "End Sub"},
+            {"Layout|Layout|1|0|3|0|0|3", "Image|Image|1|0|3|0|0|3", "Sub|Event Handler:UserDocument_Show|4|4|5|0|0|2"}, "doc"},
+        {"/p/Connect.Dsr",
+            {"Begin {AC0714F6-3D04-11D1-AE7D-00A0C90F26F4} Connect", "End", "Attribute VB_Name = \"Connect\"", "Option Explicit",
+                "Private Sub AddinInstance_OnConnection(ByVal App As Object)", "End Sub"},
+            {"Layout|Layout|1|0|3|0|0|3", "Declarations|Declarations|4|0|4|0|0|1", "Sub|Event Handler:AddinInstance_OnConnection|5|5|6|0|0|2"},
+            "Connect"},
+        // A standard module or a class has no object of that kind.
+        {"/p/m.bas", {"Sub UserControl_Paint()", "End Sub", "Sub UserControl_Resize()", "End Sub"},
+            {"Sub|UserControl_Paint|1|1|2|0|0|2", "Sub|Event Handler:UserControl_Resize|3|3|4|0|0|2"}, "m"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(testing::Message() << "row " << i << ": " << cases[i].path);
