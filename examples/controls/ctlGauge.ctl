@@ -64,7 +64,7 @@ Begin VB.UserControl ctlGauge
    End
    Begin VB.Label lblValue 
       Alignment       =   2  'Center
-      Caption         =   "0 / 100 (0%)"
+      Caption         =   "0 / 100"
       BeginProperty Font 
          Name            =   "MS Sans Serif"
          Size            =   8.25

@@ -28,7 +28,7 @@ Begin VB.Form frmDashboard
       Width           =   1215
    End
    Begin VB.Label lblStatus 
-      Caption         =   "40 / 100 (40%)"
+      Caption         =   "40 / 100"
       Height          =   255
       Left            =   1680
       TabIndex        =   2

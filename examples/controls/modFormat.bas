@@ -6,12 +6,12 @@ Option Explicit
 
 Public Const GAUGE_STEPS As Long = 4
 
-' Formats a reading as "value / max (percent%)".
+' Formats a reading as "value / max".
 Public Function FormatReading(ByVal Value As Long, ByVal Max As Long) As String
-    FormatReading = CStr(Value) & " / " & CStr(Max) & " (" & CStr(PercentOf(Value, Max)) & "%)"
+    FormatReading = CStr(Value) & " / " & CStr(Max)
 End Function
 
-' Only the gauge calls this one, through FormatReading and the needle.
+' Only the gauge's needle calls this one.
 Public Function PercentOf(ByVal Value As Long, ByVal Max As Long) As Long
     If Max <= 0 Then
         PercentOf = 0

@@ -360,8 +360,9 @@ const std::vector<Command>& commands()
             .run = [](const CommandCall& c) { return runUnused(c.args, *c.reader, c.out, c.err); },
             .usage = QStringLiteral("  unused PROJECT.vbp [--codepage NAME]\n"
                                     "      The procedures that neither the start-up routine, an event handler nor a\n"
-                                    "      class's public procedure reaches through the calls, the Declare\n"
-                                    "      statements no routine calls, and the totals.\n")},
+                                    "      public procedure of a class, user control, property page, user document\n"
+                                    "      or designer reaches through the calls, the Declare statements no routine\n"
+                                    "      calls, and the totals.\n")},
         {.name = QStringLiteral("metrics"),
             .valueOptions = {codepage, QStringLiteral("format")},
             .run = [](const CommandCall& c) { return runMetrics(c.args, *c.reader, c.out, c.err); },

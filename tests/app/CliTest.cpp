@@ -434,6 +434,39 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
     EXPECT_EQ(cli({"unused", sorting}).out, "TOTAL\t0\t0\t2\t5\n");
 }
 
+// The example's gauge: calls made from a user control and its property page keep the module
+// functions they use off the unused list, and their handlers are known by object and control.
+TEST_F(CliTest, UserControlsPagesDocumentsAndDesignersAreIndexedLikeForms)
+{
+    const QString dir = kExamples + "/controls/";
+    EXPECT_EQ(cli({"files", dir + "Gauges.vbp"}).out,
+        "FRM\tfrmDashboard.frm\t" + dir + "frmDashboard.frm\nBAS\tmodFormat.bas\t" + dir + "modFormat.bas\nCLS\tclsTicker.cls\t" + dir
+            + "clsTicker.cls\nCTL\tctlGauge.ctl\t" + dir + "ctlGauge.ctl\nPAG\tppgGauge.pag\t" + dir + "ppgGauge.pag\nDSR\tdeReadings.dsr\t" + dir
+            + "deReadings.dsr\n");
+    for (const char* project : {"Gauges.vbp", "GaugeLib.vbp"})
+        EXPECT_EQ(cli({"unused", dir + project}).out, "UNUSED\tMODFORMAT|RESETALLGAUGES\tmodFormat.bas\tPublic Sub\t3\nTOTAL\t1\t3\t30\t123\n") << project;
+    const QString calls = cli({"calls", dir + "GaugeLib.vbp"}).out;
+    for (const char* line : {"EVENT\tCTLGAUGE|EVENT HANDLER:USERCONTROL_RESIZE\tUserControl Event: ctlGauge.ctl|Event Handler:UserControl_Resize\n",
+             "EVENT\tCTLGAUGE|EVENT HANDLER:TMRSWEEP_TIMER\tTimer Event: ctlGauge.ctl|Event Handler:tmrSweep_Timer\n",
+             "EVENT\tPPGGAUGE|EVENT HANDLER:TXTMAX_CHANGE\tChange Event: ppgGauge.pag|Event Handler:txtMax_Change\n",
+             "EVENT\tDOCREADOUT|EVENT HANDLER:USERDOCUMENT_SHOW\tUserDocument Event: docReadout.dob|Event Handler:UserDocument_Show\n",
+             "CALLEDBY\tMODFORMAT|CLAMPVALUE\tPPGGAUGE|EVENT HANDLER:PROPERTYPAGE_APPLYCHANGES\n", "CALLEDBY\tMODFORMAT|PERCENTOF\tCTLGAUGE|DRAWNEEDLE\n"})
+        EXPECT_TRUE(calls.contains(QString::fromLatin1(line))) << line;
+    EXPECT_TRUE(cli({"calls", dir + "Gauges.vbp"}).out.contains(
+        "EVENT\tDEREADINGS|EVENT HANDLER:DATAENVIRONMENT_INITIALIZE\tDataEnvironment Event: deReadings.dsr|Event Handler:DataEnvironment_Initialize\n"));
+    // Roots of a control library: what a host or a client can reach (public and friend members,
+    // handlers of the object, of its controls and of WithEvents variables, or only shaped like
+    // them), not a module's public procedures nor a private procedure nothing calls.
+    fx_.writeLines("C/ucKnob.ctl",
+        {"VERSION 5.00", "Begin VB.UserControl ucKnob", "   Begin VB.Timer tmrSpin", "   End", "End", "Attribute VB_Name = \"ucKnob\"",
+            "Private WithEvents mClock As clsClock", "Private Sub UserControl_Show()", "    Spin", "End Sub", "Private Sub tmrSpin_Elapsed()", "End Sub",
+            "Private Sub mClock_Beat()", "End Sub", "Private Sub UserControl_Spin()", "End Sub", "Private Sub Unwound()", "End Sub", "Private Sub Spin()", "End Sub", "Friend Sub Reset()",
+            "End Sub", "Public Property Get Angle() As Long", "End Property"});
+    fx_.writeLines("C/modKnob.bas", {"Attribute VB_Name = \"modKnob\"", "Public Sub Unreached()", "End Sub"});
+    EXPECT_EQ(cli({"unused", fx_.writeLines("C/k.vbp", {"Type=Control", "UserControl=ucKnob.ctl", "Module=modKnob; modKnob.bas"})}).out,
+        "UNUSED\tMODKNOB|UNREACHED\tmodKnob.bas\tPublic Sub\t2\nUNUSED\tUCKNOB|UNWOUND\tucKnob.ctl\tPrivate Sub\t2\nTOTAL\t2\t4\t9\t19\n");
+}
+
 TEST(RoutineMetrics, DecisionPointsAndNestingOfCodeShapes)
 {
     struct Case {

@@ -32,7 +32,7 @@ for project in "$@"; do
         dump "$f.brackets" brackets "$file"
         dump "$f.highlight" highlight "$file" --project "$project"
         case "${file,,}" in *.frm) dump "$f.layout" layout "$file" ;; esac
-    done < <(find "$(dirname "$project")" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' \) -print0 | sort -z)
+    done < <(find "$(dirname "$project")" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.ctl' -o -iname '*.pag' -o -iname '*.dob' -o -iname '*.dsr' \) -print0 | sort -z)
 done
 rm -rf "$env_dir"
 echo "$runs dumps in $out"
