@@ -454,6 +454,7 @@ TEST_F(CliTest, UserControlsPagesDocumentsAndDesignersAreIndexedLikeForms)
         EXPECT_TRUE(calls.contains(QString::fromLatin1(line))) << line;
     EXPECT_TRUE(cli({"calls", dir + "Gauges.vbp"}).out.contains(
         "EVENT\tDEREADINGS|EVENT HANDLER:DATAENVIRONMENT_INITIALIZE\tDataEnvironment Event: deReadings.dsr|Event Handler:DataEnvironment_Initialize\n"));
+    EXPECT_TRUE(cli({"insight", dir + "GaugeLib.vbp", "--text"}).out.contains("procedure of a class, a\n      user control, a property page, a user document or a designer.\n"));
     // Roots of a control library: what a host or a client can reach (public and friend members,
     // handlers of the object, of its controls and of WithEvents variables, or only shaped like
     // them), not a module's public procedures nor a private procedure nothing calls.

@@ -5,6 +5,7 @@
 #include "analysis/RoutineMetrics.h"
 #include "analysis/UsageAnalysis.h"
 #include "model/RoutineParser.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "print/TocRecord.h"
 
@@ -112,11 +113,16 @@ void appendUnusedDeclarations(Lines& lines, const analysis::UnusedReport& unused
         lines << blanks(9) + fitColumn(api.name, nameWidth) + api.library;
 }
 
-void appendUnused(Lines& lines, const analysis::UnusedReport& unused)
+void appendUnused(Lines& lines, const analysis::UnusedReport& unused, bool hasObjectFiles)
 {
     lines << sectionTitle(QStringLiteral("Unused Procedures"), false);
     lines << blanks(6) + QStringLiteral("A procedure is unused when no chain of calls leads to it from the start-up");
-    lines << blanks(6) + QStringLiteral("routine, an event handler, or a Public or Friend procedure of a class.");
+    if (hasObjectFiles) {
+        lines << blanks(6) + QStringLiteral("routine, an event handler, or a Public or Friend procedure of a class, a");
+        lines << blanks(6) + QStringLiteral("user control, a property page, a user document or a designer.");
+    } else {
+        lines << blanks(6) + QStringLiteral("routine, an event handler, or a Public or Friend procedure of a class.");
+    }
     lines << QString();
     const qint64 count = qint64(unused.routines.size());
     lines << blanks(6) + QStringLiteral("Unused procedures: ") + countText(count) + QStringLiteral(" of ")
@@ -206,7 +212,9 @@ model::Listing insightReport(
     const analysis::DependencyIndex& index, const model::FileList& files, const model::SourceReader& reader)
 {
     Lines lines;
-    appendUnused(lines, analysis::findUnused(index, files, reader));
+    const bool hasObjectFiles = std::any_of(files.begin(), files.end(),
+        [](const model::FilePtr& file) { return model::isObjectFile(model::sourceKindOfType(file->fileType())); });
+    appendUnused(lines, analysis::findUnused(index, files, reader), hasObjectFiles);
     appendMostComplex(lines, analysis::routineMetrics(index, reader), index);
     appendModuleCalls(lines, analysis::moduleCalls(index));
     return {std::move(lines), model::ListingColours::Plain};
