@@ -35,8 +35,7 @@ QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
     if (isObjectFile(kind)) {
         // Their layout blocks are not all drawable (a designer's holds data objects), so the
         // names are taken from the block's Begin lines alone.
-        const qsizetype headerEnd = std::max<qsizetype>(0, lastHeaderAttributeLine(source->lines));
-        sources += layoutObjectNames(source->lines, headerEnd);
+        sources += layoutObjectNames(source->lines, headerEndLine(kind, source->lines));
     }
     if (file.fileType() == QLatin1String("FRM")) {
         FormLayoutReader layoutReader(reader, nullptr);

@@ -109,6 +109,27 @@ qint32 lastHeaderAttributeLine(const QStringList& lines)
     return last;
 }
 
+qint32 headerEndLine(SourceKind kind, const QStringList& lines)
+{
+    if (!hasLayoutBlock(kind) && !isClassLike(kind))
+        return 0;
+    if (!isObjectFile(kind))
+        return lastHeaderAttributeLine(lines);
+    // A user control declares its events with attributes of their own right below them
+    // ("Attribute Click.VB_UserMemId = -600"), as it gives WithEvents variables help ids: those
+    // belong to the declarations, so the header is the first run of Attribute lines.
+    qint32 last = 0;
+    MemberBlockTracker blocks;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView line = lines[i];
+        if (startsWithUpper(trimBlanks(line), QLatin1StringView("ATTRIBUTE ")))
+            last = qint32(i + 1);
+        else if (last > 0 || (!blocks.inBlock(line) && isProcedureStart(line)))
+            break;
+    }
+    return last;
+}
+
 qsizetype procedureKeywordEnd(QStringView line, ProcedureHeaderRules rules)
 {
     auto skipBlanks = [&](qsizetype i) {
@@ -426,8 +447,7 @@ public:
     RoutineList split()
     {
         const SourceKind kind = sourceKindOfPath(path_);
-        const qint32 lastAttributeLine
-            = (hasLayoutBlock(kind) || isClassLike(kind)) ? lastHeaderAttributeLine(lines_) : 0;
+        const qint32 lastAttributeLine = headerEndLine(kind, lines_);
         declStart_ = lastAttributeLine > 0 ? lastAttributeLine + 1 : 1;
         if (hasLayoutBlock(kind) && lastAttributeLine > 0) {
             result_.push_back(makePseudo(path_, moduleName_, RoutineKind::Layout, 1, lastAttributeLine));

@@ -1,5 +1,6 @@
 #pragma once
 #include "model/Routine.h"
+#include "model/SourceKind.h"
 #include "model/SourceText.h"
 
 #include <QStringList>
@@ -62,6 +63,10 @@ QString moduleNameOf(const QString& path, const QStringList& lines);
 // The last line of a file's header: its Attribute lines before the first procedure (0 when it
 // has none). Attribute lines inside procedures (a default member's VB_UserMemId) belong to them.
 qint32 lastHeaderAttributeLine(const QStringList& lines);
+// Where the header of a file of that kind ends (0: it has none): forms and classes as above; the
+// kinds added since (user controls and their like) at the end of their first run of Attribute
+// lines, since the declarations below may carry attributes of their own.
+qint32 headerEndLine(SourceKind kind, const QStringList& lines);
 
 void countRoutineLines(Routine& routine, const QStringList& lines);
 

@@ -200,18 +200,19 @@ TEST(SplitFile, RecordsOfEachShapeOfFileLineCountsTheModuleNameAndFilesOnDisk)
         // A Static Property line is no signature, so it stays inside the first procedure.
         {"/p/a.cls", {"Private Sub SetPropertyValue()", "End Sub", "Public Static Property Get X()", "End Property", "Private Sub cmdOK_Click()", "End Sub"},
             {"Property|SetPropertyValue|1|1|4|0|0|4", "Sub|Event Handler:cmdOK_Click|5|5|6|0|0|2"}, "a"},
-        // A user control splits like a form. Its handlers are named after its own object and an
+        // A user control splits like a form, but the attributes its declarations give their
+        // members stay in the declarations. Its handlers are named after its own object and an
         // event that object raises, or after a control of its block (any event: a control's
         // events depend on its type); a suffix of the forms' list still counts.
         {"/p/ucDial.ctl",
             {"VERSION 5.00", "Begin VB.UserControl ucDial", "   Begin VB.Label lblTick", "      Index = 0", "   End", "   Begin VB.Label lblTick",
                 "      BeginProperty Font", "      EndProperty", "   End", "End", "Attribute VB_Name = \"ucDial\"", "Option Explicit",
-                "Private Sub UserControl_ReadProperties(PropBag As PropertyBag)", "End Sub", "Private Sub UserControl_Refresh()", "End Sub",
+                "Event Click()", "Attribute Click.VB_UserMemId = -600", "Private Sub UserControl_ReadProperties(PropBag As PropertyBag)", "End Sub", "Private Sub UserControl_Refresh()", "End Sub",
                 "Private Sub lblTick_OLEDragDrop(Index As Integer)", "End Sub", "Private Sub Font_Resize()", "End Sub", "Public Sub Tick_Count()",
                 "End Sub"},
-            {"Layout|Layout|1|0|11|0|0|11", "Image|Image|1|0|11|0|0|11", "Declarations|Declarations|12|0|12|0|0|1",
-                "Property|Event Handler:UserControl_ReadProperties|13|13|14|0|0|2", "Sub|UserControl_Refresh|15|15|16|0|0|2",
-                "Sub|Event Handler:lblTick_OLEDragDrop|17|17|18|0|0|2", "Sub|Event Handler:Font_Resize|19|19|20|0|0|2", "Sub|Tick_Count|21|21|22|0|0|2"},
+            {"Layout|Layout|1|0|11|0|0|11", "Image|Image|1|0|11|0|0|11", "Declarations|Declarations|12|0|14|0|0|3",
+                "Property|Event Handler:UserControl_ReadProperties|15|15|16|0|0|2", "Sub|UserControl_Refresh|17|17|18|0|0|2",
+                "Sub|Event Handler:lblTick_OLEDragDrop|19|19|20|0|0|2", "Sub|Event Handler:Font_Resize|21|21|22|0|0|2", "Sub|Tick_Count|23|23|24|0|0|2"},
             "ucDial"},
         // Each object file knows its own object only; a designer has no image. The kind comes
         // from the whole signature line, so "PropertyPage" and "PropertyBag" make it "Property".
