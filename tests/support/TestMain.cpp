@@ -23,6 +23,10 @@ int main(int argc, char** argv)
     setenv("XDG_RUNTIME_DIR", runtime.constData(), 1);
     const QByteArray appData = root + "/appdata";
     setenv("APPDATA", appData.constData(), 1);
+    // The default project folder (where edit backups are kept) lies under the user's data
+    // folder: a user's own backups must neither show in a test nor be touched by one.
+    const QByteArray dataHome = root + "/data";
+    setenv("XDG_DATA_HOME", dataHome.constData(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

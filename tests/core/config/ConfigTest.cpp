@@ -270,7 +270,8 @@ TEST_F(ConfigTest, AStoredFolderThatCannotBeUsedIsReplacedAtStartWithOneNote)
     session.start();
     EXPECT_EQ(session.options.text(opt::VBPFolder), kept);
     const QString home = QDir::homePath();
-    EXPECT_TRUE(session.options.text(opt::ProjectFolder).endsWith("/Quillon") && session.options.text(opt::ProjectFolder).startsWith(home));
+    const QString dataHome = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    EXPECT_TRUE(session.options.text(opt::ProjectFolder).endsWith("/Quillon") && session.options.text(opt::ProjectFolder).startsWith(dataHome));
     EXPECT_TRUE(session.options.text(opt::OutputFolder).startsWith(home)) << "a file is no folder";
     ASSERT_EQ(box_.shown.size(), 1u);
     EXPECT_EQ(box_.shown[0].title, "Folder Replaced");
