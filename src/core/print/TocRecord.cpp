@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace quillon::print {
@@ -260,6 +261,26 @@ QString tocKindText(const QString& key)
     return QStringLiteral("Unexpected Procedure Kind");
 }
 
+namespace {
+
+struct FileCategory {
+    QLatin1StringView extension; // upper-case
+    TocCategory category;
+    QLatin1StringView title;
+};
+
+constexpr std::array kFileCategories = {
+    FileCategory {QLatin1StringView("FRM"), TocCategory::Frm, QLatin1StringView(".frm Files")},
+    FileCategory {QLatin1StringView("BAS"), TocCategory::Bas, QLatin1StringView(".bas Files")},
+    FileCategory {QLatin1StringView("CLS"), TocCategory::Cls, QLatin1StringView(".cls Files")},
+    FileCategory {QLatin1StringView("CTL"), TocCategory::Ctl, QLatin1StringView(".ctl Files")},
+    FileCategory {QLatin1StringView("PAG"), TocCategory::Pag, QLatin1StringView(".pag Files")},
+    FileCategory {QLatin1StringView("DOB"), TocCategory::Dob, QLatin1StringView(".dob Files")},
+    FileCategory {QLatin1StringView("DSR"), TocCategory::Dsr, QLatin1StringView(".dsr Files")},
+};
+
+} // namespace
+
 TocCategory categoryOf(const TocKey& key)
 {
     if (key.dependency)
@@ -267,30 +288,22 @@ TocCategory categoryOf(const TocKey& key)
     if (tocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kindText(model::RoutineKind::Image))
         return TocCategory::Image;
     const QString extension = model::upperCase(model::fileExtension(key.file));
-    if (extension == QLatin1String("FRM"))
-        return TocCategory::Frm;
-    if (extension == QLatin1String("BAS"))
-        return TocCategory::Bas;
-    if (extension == QLatin1String("CLS"))
-        return TocCategory::Cls;
+    for (const FileCategory& known : kFileCategories) {
+        if (extension == known.extension)
+            return known.category;
+    }
     return TocCategory::Other;
 }
 
 QString categoryTitle(TocCategory category, const QString& extension)
 {
-    switch (category) {
-    case TocCategory::Frm:
-        return QStringLiteral(".frm Files");
-    case TocCategory::Bas:
-        return QStringLiteral(".bas Files");
-    case TocCategory::Cls:
-        return QStringLiteral(".cls Files");
-    case TocCategory::Dependency:
+    if (category == TocCategory::Dependency)
         return QStringLiteral("Dependency Reports");
-    case TocCategory::Image:
+    if (category == TocCategory::Image)
         return QStringLiteral("Image Procedures");
-    case TocCategory::Other:
-        break;
+    for (const FileCategory& known : kFileCategories) {
+        if (known.category == category)
+            return known.title;
     }
     return QLatin1Char('.') + extension + QStringLiteral(" Files");
 }

@@ -93,11 +93,14 @@ std::optional<TocKey> parseTocKey(const QString& key);
 // "Sub ImageRefresh" is a Sub.
 QString tocKindText(const QString& key);
 
-enum class TocCategory { Frm, Bas, Cls, Dependency, Image, Other };
-// Dependency reports and form images first, then by the file's extension.
+// In the order the table of contents prints them.
+enum class TocCategory { Frm, Bas, Cls, Ctl, Pag, Dob, Dsr, Dependency, Image, Other };
+// Dependency reports and images (of forms, user controls, property pages and user
+// documents alike) first, then by the file's extension in any case.
 TocCategory categoryOf(const TocKey& key);
-// ".frm Files", ".bas Files", ".cls Files", "Dependency Reports", "Image Procedures";
-// Other gives "." + the extension + " Files".
+// ".frm Files", ".bas Files", ".cls Files", ".ctl Files", ".pag Files", ".dob Files",
+// ".dsr Files", "Dependency Reports", "Image Procedures"; Other gives "." + the extension +
+// " Files".
 QString categoryTitle(TocCategory category, const QString& extension = QString());
 
 } // namespace quillon::print

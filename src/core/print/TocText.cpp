@@ -151,19 +151,37 @@ std::vector<Item> sortedItems(const std::vector<TocEntry>& entries)
     return items;
 }
 
+// The categories in print order (the enum's), each with a group and a summary block of its
+// own; unknown extensions follow them.
+constexpr std::array kCategories = {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Ctl,
+    TocCategory::Pag, TocCategory::Dob, TocCategory::Dsr, TocCategory::Dependency, TocCategory::Image};
+static_assert(size_t(TocCategory::Other) == kCategories.size());
+// Each category's totals, then the whole project's.
+constexpr size_t kProjectTotal = kCategories.size();
+using CategoryTotals = std::array<Totals, kCategories.size() + 1>;
+
+// Forms, modules, classes, reports and images have a summary block even when there are none;
+// user controls, property pages, user documents and designers only when the project has
+// them, so that a project without them sums up as it always did.
+bool alwaysSummed(TocCategory category)
+{
+    return category != TocCategory::Ctl && category != TocCategory::Pag && category != TocCategory::Dob
+        && category != TocCategory::Dsr;
+}
+
 struct Group {
     TocCategory category;
     QString extension; // upper-case, for unknown extensions
     std::vector<const Item*> items;
 };
 
-// Categories in print order: the five known ones, then one per unknown extension. totals
-// gets the known categories' counts and, last, the whole project's.
-std::vector<Group> groupByCategory(const std::vector<Item>& items, std::array<Totals, 6>& totals)
+// Categories in print order: the known ones, then one per unknown extension. totals gets
+// the known categories' counts and the whole project's.
+std::vector<Group> groupByCategory(const std::vector<Item>& items, CategoryTotals& totals)
 {
     std::vector<Group> groups;
-    for (TocCategory c :
-        {TocCategory::Frm, TocCategory::Bas, TocCategory::Cls, TocCategory::Dependency, TocCategory::Image})
+    groups.reserve(kCategories.size());
+    for (TocCategory c : kCategories)
         groups.push_back({c, QString(), {}});
     std::vector<Group> unknown;
     for (const Item& item : items) {
@@ -181,7 +199,7 @@ std::vector<Group> groupByCategory(const std::vector<Item>& items, std::array<To
             groups[size_t(category)].items.push_back(&item);
             totals[size_t(category)].add(item.key.file, item.record);
         }
-        totals[5].add(item.key.file, item.record);
+        totals[kProjectTotal].add(item.key.file, item.record);
     }
     std::sort(unknown.begin(), unknown.end(), [](const Group& a, const Group& b) { return a.extension < b.extension; });
     groups.insert(groups.end(), unknown.begin(), unknown.end());
@@ -228,27 +246,31 @@ void appendCategoryListings(Lines& lines, const std::vector<Group>& groups, cons
     }
 }
 
-void appendProjectSummary(Lines& lines, const std::array<Totals, 6>& totals)
+void appendSummaryBlock(Lines& lines, const QString& title, const Totals& t)
+{
+    lines << QString();
+    lines << blanks(3) + title + t.duplexSuffix();
+    lines << blanks(6) + QStringLiteral("Total Files: ") + countText(t.files.size());
+    lines << blanks(6) + QStringLiteral("Total Procedures: ") + countText(t.procedures);
+    lines << blanks(6) + QStringLiteral("Procedures Printed: ") + countText(t.printed)
+            + QStringLiteral("   Procedures Not Yet Printed: ") + countText(t.notPrinted);
+    if (t.printed > 0) {
+        lines << blanks(6) + fitColumn(QStringLiteral("Print  Range:  ") + tocDateText(t.earliest), kRangeWidth)
+                + QStringLiteral("to ") + tocDateText(t.latest);
+        lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
+        lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]), QString::number(t.lines[2]),
+            QString::number(t.lines[3]), true);
+    }
+}
+
+void appendProjectSummary(Lines& lines, const CategoryTotals& totals)
 {
     lines << ListingLine(QStringLiteral("Project Summary")).set(ListingMark::NewPage).set(ListingMark::Bold);
-    static const char* const titles[6] = {".frm Files", ".bas Files", ".cls Files", "Dependency Reports",
-        "Image Procedures", "All Files  (Project Total)"};
-    for (int c = 0; c < 6; ++c) {
-        const Totals& t = totals[size_t(c)];
-        lines << QString();
-        lines << blanks(3) + QLatin1String(titles[c]) + t.duplexSuffix();
-        lines << blanks(6) + QStringLiteral("Total Files: ") + countText(t.files.size());
-        lines << blanks(6) + QStringLiteral("Total Procedures: ") + countText(t.procedures);
-        lines << blanks(6) + QStringLiteral("Procedures Printed: ") + countText(t.printed)
-                + QStringLiteral("   Procedures Not Yet Printed: ") + countText(t.notPrinted);
-        if (t.printed > 0) {
-            lines << blanks(6) + fitColumn(QStringLiteral("Print  Range:  ") + tocDateText(t.earliest), kRangeWidth)
-                    + QStringLiteral("to ") + tocDateText(t.latest);
-            lines << blanks(6) + QStringLiteral("Total Pages:  ") + countText(t.pages);
-            lines << tocLineCountLine(QString::number(t.lines[0]), QString::number(t.lines[1]),
-                QString::number(t.lines[2]), QString::number(t.lines[3]), true);
-        }
+    for (size_t c = 0; c < kCategories.size(); ++c) {
+        if (alwaysSummed(kCategories[c]) || totals[c].procedures > 0)
+            appendSummaryBlock(lines, categoryTitle(kCategories[c]), totals[c]);
     }
+    appendSummaryBlock(lines, QStringLiteral("All Files  (Project Total)"), totals[kProjectTotal]);
 }
 
 // The notes after the summary, which the user may suppress.
@@ -310,13 +332,13 @@ std::vector<ListingLine> tableOfContentsLines(
     const std::vector<TocEntry>& entries, const model::Project& project, bool suppressNotes)
 {
     const std::vector<Item> items = sortedItems(entries);
-    std::array<Totals, 6> totals;
+    CategoryTotals totals;
     const std::vector<Group> groups = groupByCategory(items, totals);
     Lines lines;
     appendCategoryListings(lines, groups, TocDirectory(project));
     appendProjectSummary(lines, totals);
     if (!suppressNotes)
-        appendSummaryNotes(lines, totals[5]);
+        appendSummaryNotes(lines, totals[kProjectTotal]);
     return lines;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -220,8 +221,9 @@ TEST(TocFormatTest, RecordsDateSerialsCountsColumnsKeysKindsAndCategories)
         ASSERT_TRUE(k) << key;
         EXPECT_EQ(QStringList({k->file, k->procedure, k->name, k->kindWord, QString::number(k->dependency)}), parts);
     }
-    // The contents text shows the other categories; here the extension in any case and a class.
-    for (const auto& [key, category] : {std::pair {"A.FRM|Public Sub X", TocCategory::Frm}, {"a.cls|Public Sub X", TocCategory::Cls}})
+    // The contents text shows the other categories; here the extension in any case, a class and a designer's report.
+    for (const auto& [key, category] : {std::pair {"A.FRM|Public Sub X", TocCategory::Frm}, {"a.cls|Public Sub X", TocCategory::Cls},
+             {"ctlGauge.CTL|Public Sub X", TocCategory::Ctl}, {"deReadings.dsr|Public Sub Refresh|Dep", TocCategory::Dependency}})
         EXPECT_EQ(categoryOf(*parseTocKey(QString::fromLatin1(key))), category) << key;
 }
 
@@ -468,6 +470,28 @@ TEST_F(TocTextTest, ASmallProjectWithPrintedAndUnprintedEntriesAndUnknownDuplexL
     EXPECT_EQ(lines.filter("Invalid Flag"),
         (QStringList {"   .frm Files (Invalid Flag)", "   .bas Files (Invalid Flag)", "   All Files  (Project Total) (Invalid Flag)"}));
     EXPECT_TRUE(lines.contains("            Last Printed: 3/7/24 2:05:09 pm       Total Pages: 1X"));
+}
+
+TEST_F(TocTextTest, UserControlsPropertyPagesUserDocumentsAndDesignersHaveCategoriesAndSummaryBlocksOfTheirOwn)
+{
+    // A control's image goes with the images; its companion file is no source.
+    const QStringList lines = pictures(
+        tableOfContentsLines({{"docReadout.dob|Public Sub Refresh", january_ + "|2D|5|1|1|3|Sub"}, {"ctlGauge.ctx|Public Sub Odd", ""},
+                                 {"ctlGauge.ctl|Public Sub Image", march_ + "|1D|10|0|0|10|Image"},
+                                 {"ctlGauge.ctl|Public Property Get Value", newYearsEve_ + "|1S|3|0|0|3|Property Get"},
+                                 {"ctlGauge.ctl|Public Sub \x01Layout", "N/A|N/A|10|0|0|10|Layout"}, {"deReadings.dsr|Public Sub Open", "N/A|N/A|2|0|0|2|Sub"},
+                                 {"clsTicker.cls|Public Sub Tick", march_ + "|2D|3|0|0|3|Sub"},
+                                 {"ppgGauge.pag|Private Sub Event Handler:PropertyPage_ApplyChanges", "N/A|N/A|4|0|1|3|Event Handler"}},
+            project_, true));
+    // The categories' titles, then the summary's: the new kinds' blocks, each with its own totals,
+    // stand between the classes' and the reports' (the project above, without them, shows none).
+    EXPECT_EQ(lines.filter(QRegularExpression("^(¶?¤|   [^ ])")),
+        QStringList({"¤.cls Files", "¶¤.ctl Files", "¶¤.pag Files", "¶¤.dob Files", "¶¤.dsr Files", "¶¤Image Procedures", "¶¤.ctx Files", "¶¤Project Summary",
+            "   .frm Files", "   .bas Files", "   .cls Files (All Duplex)", "   .ctl Files (All Simplex)", "   .pag Files", "   .dob Files (All Duplex)",
+            "   .dsr Files", "   Dependency Reports", "   Image Procedures (All Duplex)", "   All Files  (Project Total) (Both Duplex and Simplex)"}));
+    EXPECT_EQ(lines.mid(lines.size() - 8),
+        summary("All Files  (Project Total) (Both Duplex and Simplex)", "6", "8", "4   Procedures Not Yet Printed: 4",
+            "12/31/23 11:59:59 pm to 3/7/24 2:05:09 pm", "6", "37     Blank: 1      Comment: 2      Code: 34"));
 }
 
 // ---------------------------------------------------------------------------------------
