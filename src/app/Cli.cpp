@@ -400,9 +400,10 @@ const std::vector<Command>& commands()
         {.name = QStringLiteral("layout"),
             .valueOptions = {codepage},
             .run = [](const CommandCall& c) { return runLayout(c.args, *c.reader, c.out, c.err); },
-            .usage = QStringLiteral("  layout FORM.frm [--codepage NAME]\n"
-                                    "      The form's layout block as read for its image: a FORM line, a CTRL line\n"
-                                    "      per control (position, size, container, layer, place on the form) and a\n"
+            .usage = QStringLiteral("  layout FORM.frm|CONTROL.ctl|PAGE.pag|DOCUMENT.dob [--codepage NAME]\n"
+                                    "      The layout block of a form, user control, property page or user document\n"
+                                    "      as read for its image: a FORM line for the object itself, a CTRL line per\n"
+                                    "      control (position, size, container, layer, place on the object) and a\n"
                                     "      MENU line per menu.\n")},
         {.name = QStringLiteral("listing"),
             .valueOptions = listingValueOptions(),
@@ -445,9 +446,11 @@ const std::vector<Command>& commands()
             .prints = true,
             .run =
                 [](const CommandCall& c) { return runImage(c.args, c.session, *c.reader, c.services, c.out, c.err); },
-            .usage = QStringLiteral("  image FORM.frm [-o OUT.pdf] [page options of listing]\n"
-                                    "      Print the picture of one form: a page per layer of overlapping controls,\n"
-                                    "      the callouts of names that do not fit, and the menu tree.\n")},
+            .usage = QStringLiteral("  image FORM.frm|CONTROL.ctl|PAGE.pag|DOCUMENT.dob [-o OUT.pdf]\n"
+                                    "          [page options of listing]\n"
+                                    "      Print the picture of one form, user control, property page or user\n"
+                                    "      document: a page per layer of overlapping controls, the callouts of names\n"
+                                    "      that do not fit, and the menu tree. A designer (.dsr) has none.\n")},
         {.name = QStringLiteral("toc"),
             .valueOptions = tocValueOptions(),
             .flagOptions = tocFlagOptions(),

@@ -1,6 +1,7 @@
 #include "app/FormCommands.h"
 
 #include "analysis/FormLayoutReader.h"
+#include "model/SourceKind.h"
 #include "platform/MessageBox.h"
 
 namespace quillon::app {
@@ -93,11 +94,27 @@ QString escapeField(const QString& text)
     return escaped;
 }
 
+std::optional<int> refuseWithoutImage(std::ostream& err, const QString& path, const QString& command)
+{
+    const model::SourceKind kind = model::sourceKindOfPath(path);
+    if (model::hasImage(kind))
+        return std::nullopt;
+    // A designer's block reads like the others, but what it describes is data, not a window.
+    const QString what = kind == model::SourceKind::Designer ? QStringLiteral("a designer (.dsr) has no image")
+                                                             : QStringLiteral("it has no image");
+    return cannotRead(err, path,
+        what + QStringLiteral("; ") + command
+            + QStringLiteral(
+                " takes a form (.frm), user control (.ctl), property page (.pag) or user document (.dob)"));
+}
+
 int runLayout(const Arguments& args, const model::SourceReader& reader, std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage {QStringLiteral("layout takes one form file")};
+        throw Usage {QStringLiteral("layout takes one form, user control, property page or user document")};
     const QString path = args.positional[0];
+    if (std::optional<int> refused = refuseWithoutImage(err, path, QStringLiteral("layout")))
+        return *refused;
     ErrorStreamMessageBox box(err);
     analysis::FormLayoutReader formImage(reader, &box);
     const bool read = formImage.readFormLayout(path).ok();

@@ -1,6 +1,7 @@
 #include "app/PrintCommands.h"
 
 #include "analysis/SymbolTable.h"
+#include "app/FormCommands.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
 #include "formimage/FormImagePrinter.h"
@@ -251,7 +252,8 @@ void reportOutput(std::ostream& out, const QString& path, const platform::IPrint
             + QStringLiteral(" pages\n"));
 }
 
-// The "Image" pseudo-routine of a form file; null when the file has none.
+// The "Image" pseudo-routine of a form file (or a user control, property page or user
+// document); null when the file has none.
 RoutinePtr formImageRoutine(const QString& path, const SourceReader& reader)
 {
     for (const RoutinePtr& routine : splitFileIntoRoutines(path, reader)) {
@@ -793,14 +795,18 @@ int runImage(const Arguments& args, config::Session& session, const SourceReader
     std::ostream& out, std::ostream& err)
 {
     if (args.positional.size() != 1)
-        throw Usage {QStringLiteral("image takes one form file (.frm)")};
+        throw Usage {QStringLiteral("image takes one form (.frm), user control (.ctl), property page (.pag) or user "
+                                    "document (.dob)")};
     const QString given = args.positional[0];
     if (std::optional<int> failed = notAFile(err, given))
         return *failed;
+    if (std::optional<int> refused = refuseWithoutImage(err, given, QStringLiteral("image")))
+        return *refused;
     const QFileInfo info(given);
     const RoutinePtr image = formImageRoutine(info.absoluteFilePath(), reader);
     if (!image)
-        return cannotRead(err, given, QStringLiteral("it is not a form file (no form image)"));
+        return cannotRead(
+            err, given, QStringLiteral("no layout block followed by Attribute lines was found (no image)"));
     config::PageSetup setup = config::PageSetup::fromOptions(session.options);
     applyPageOptions(args, setup);
     std::unique_ptr<platform::IPrintSurface> surface = createSurface(services, err);

@@ -165,7 +165,7 @@ TEST_F(CliTest, UnreadableInputsExitOneWithOneLine)
     EXPECT_TRUE(run.out.contains("\tSub\tX\t"));
     run = cli({"image", noise, "-o", fx_.path("b.pdf")});
     EXPECT_EQ(run.code, 1);
-    EXPECT_TRUE(run.err.contains("it is not a form file")) << qPrintable(run.err);
+    EXPECT_TRUE(run.err.contains("it has no image; image takes a form (.frm)")) << qPrintable(run.err);
 }
 
 // The help text is read whole, and checked against the manual, by ManualTest.

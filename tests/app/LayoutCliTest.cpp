@@ -77,7 +77,10 @@ TEST(LayoutCli, FormsThatCannotBeRead)
     for (int level = 1; level <= 64; ++level)
         deep << QStringLiteral("Begin VB.PictureBox pic%1").arg(level);
     const QString nested = fx.writeLines("frmDeep.frm", deep);
+    const QString designer = fx.writeLines("deData.dsr", {"Begin {C0E45035-5775-11D0-B388-00A0C9055D8E} deData", "End"});
+    const QString kinds = "layout takes a form (.frm), user control (.ctl), property page (.pag) or user document (.dob)\n";
     const std::pair<QString, QString> unreadable[] = {
+        {designer, "quillon: cannot read \"" + designer + "\": a designer (.dsr) has no image; " + kinds},
         {missing, "quillon: Form file not found:\n" + missing + "\n"},
         {binary,
             "quillon: No form layout block found in:\n" + binary + "\nquillon: note: \"" + binary
@@ -90,6 +93,9 @@ TEST(LayoutCli, FormsThatCannotBeRead)
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, error);
     }
+    EXPECT_EQ(quillon::test::cli({"image", designer}).err, "quillon: cannot read \"" + designer + "\": a designer (.dsr) has no image; image" + kinds.mid(6));
+    EXPECT_TRUE(layout({QStringLiteral(QUILLON_EXAMPLES "/controls/ctlGauge.ctl")}).out.startsWith("FORM\tctlGauge\t\t3600\t1500\t0\t7\t0\t1\n"))
+        << "read as a form";
 }
 
 } // namespace

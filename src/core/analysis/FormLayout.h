@@ -1,4 +1,6 @@
 #pragma once
+#include "model/SourceKind.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -6,7 +8,9 @@
 
 // What a form file's layout block says about the form: the form itself, its controls and its
 // menus, with each control's position on the form and its drawing layer. All lengths are
-// twips. Controls and menus are numbered from 1 in file order.
+// twips. Controls and menus are numbered from 1 in file order. User controls, property pages,
+// user documents and designers begin with a block of the same shape; their outermost object
+// stands where a form's does, and "form" below means that object too.
 namespace quillon::analysis {
 
 struct FormRecord {
@@ -18,6 +22,15 @@ struct FormRecord {
     qint16 controlCount = 0;
     qint16 menuCount = 0;
     qint16 layerCount = 0; // the highest layer used
+    // As written after the first "Begin": "VB.Form", "VB.MDIForm", "VB.UserControl",
+    // "VB.PropertyPage", "VB.UserDocument", or a designer's "{GUID}". Its initializer lets a
+    // record listed without it (as in tests and benchmarks) stay free of warnings.
+    QString objectType {};
+
+    // The kind of file whose object the block describes, by objectType: Form for forms, MDI
+    // forms and any type not known here (a layout built by hand has none), Designer for a
+    // class identifier in braces.
+    model::SourceKind objectKind() const;
 };
 
 struct ControlRecord {

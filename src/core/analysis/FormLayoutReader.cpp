@@ -172,6 +172,7 @@ bool BlockWalker::beginObject(QStringView text)
     if (!found) {
         found = true;
         layout_.form.name = name.toString();
+        layout_.form.objectType = type.toString();
         return push(Kind::Form, -1);
     }
     if (equalsNoCase(type, u"VB.Menu")) {

@@ -46,6 +46,32 @@ constexpr quint32 kSeparatorInk = rgb(150, 150, 150);
 
 const QString kWindowButtons = QStringLiteral("_  []  X");
 
+// The window parts drawn around the client area, by the kind of object. A user control's and
+// a user document's designer is the bare surface a host gives them; a property page is a tab
+// of the host's property sheet, titled with its caption, with no menus and no window buttons
+// of its own. A designer's block describes data, not a window, so it has no picture.
+struct Chrome {
+    bool drawable = true;
+    bool titleBar = true;
+    bool windowButtons = true;
+    bool menuBar = false;
+};
+
+Chrome chromeOf(const FormRecord& form)
+{
+    switch (form.objectKind()) {
+    case model::SourceKind::UserControl:
+    case model::SourceKind::UserDocument:
+        return {.drawable = true, .titleBar = false, .windowButtons = false, .menuBar = false};
+    case model::SourceKind::PropertyPage:
+        return {.drawable = true, .titleBar = true, .windowButtons = false, .menuBar = false};
+    case model::SourceKind::Designer:
+        return {.drawable = false, .titleBar = false, .windowButtons = false, .menuBar = false};
+    default:
+        return {.drawable = true, .titleBar = true, .windowButtons = true, .menuBar = form.hasMenuBar};
+    }
+}
+
 struct Rect {
     double x1 = 0;
     double y1 = 0;
@@ -329,9 +355,11 @@ constexpr long kCandidateBudget = 4000000;
 FormPlacement placeForm(const FormRecord& form, double printableWidth, double printableHeight)
 {
     FormPlacement place;
-    place.captionHeight = kTitleBarHeight + (form.hasMenuBar ? kMenuBarHeight : 0);
+    const Chrome chrome = chromeOf(form);
+    place.captionHeight = (chrome.titleBar ? kTitleBarHeight : 0) + (chrome.menuBar ? kMenuBarHeight : 0);
     place.formHeight = place.captionHeight + double(form.clientHeight);
-    if (form.clientWidth <= 0 || place.formHeight <= 0 || !(printableWidth > 0) || !(printableHeight > 0))
+    if (!chrome.drawable || form.clientWidth <= 0 || place.formHeight <= 0 || !(printableWidth > 0)
+        || !(printableHeight > 0))
         return place;
     place.scale = std::min(printableWidth / form.clientWidth, printableHeight / place.formHeight);
     place.x0 = (printableWidth - place.scale * form.clientWidth) / 2;
@@ -400,6 +428,7 @@ struct FormImageRenderer::LayerPlan {
     Rect form;
     Rect titleBar;
     Rect menuBar;
+    bool hasTitleBar = false;
     bool hasMenuBar = false;
     std::vector<Text> frameTexts;
     std::vector<Item> items;
@@ -467,13 +496,17 @@ private:
         const double top = place_.y0;
         const double right = place_.pageX(form.clientWidth);
         plan_->form = {left, top, right, top + scale * place_.formHeight};
+        const Chrome chrome = chromeOf(form);
+        if (!chrome.titleBar)
+            return;
+        plan_->hasTitleBar = true;
         plan_->titleBar = {left, top, right, top + scale * kTitleBarHeight};
         blocked_.push_back(plan_->titleBar);
 
         const double titlePoints = std::clamp(scale * kTitleBarHeight * 0.6 / 20, 4.0, 10.0);
         s_.setFontSize(titlePoints);
         s_.setBold(false);
-        const double buttonsWidth = s_.textWidth(kWindowButtons);
+        const double buttonsWidth = chrome.windowButtons ? s_.textWidth(kWindowButtons) : 0;
         const double textTop = top + (scale * kTitleBarHeight - s_.textHeight(u"X")) / 2;
         const double buttonsLeft = right - scale * 80 - buttonsWidth;
         const double titleLeft = left + scale * 80;
@@ -483,11 +516,11 @@ private:
             elide(s_, form.caption.isEmpty() ? form.name : form.caption, buttonsLeft - scale * 80 - titleLeft);
         if (!title.isEmpty())
             addFrameText(title, titleLeft, textTop, titlePoints, true);
-        if (buttonsLeft >= left)
+        if (chrome.windowButtons && buttonsLeft >= left)
             addFrameText(kWindowButtons, buttonsLeft, textTop, titlePoints, false);
 
-        plan_->hasMenuBar = form.hasMenuBar;
-        if (!form.hasMenuBar)
+        plan_->hasMenuBar = chrome.menuBar;
+        if (!chrome.menuBar)
             return;
         const double barTop = plan_->titleBar.y2;
         plan_->menuBar = {left, barTop, right, barTop + scale * kMenuBarHeight};
@@ -1137,7 +1170,8 @@ void FormImageRenderer::drawLayer(const LayerPlan& plan)
     using Shape = LayerPlan::Shape;
 
     // The bars first, so that the form's outline stays whole over them.
-    fill(plan.titleBar, kTitleBarFill);
+    if (plan.hasTitleBar)
+        fill(plan.titleBar, kTitleBarFill);
     if (plan.hasMenuBar)
         fill(plan.menuBar, kMenuBarFill);
     box(plan.form, kBlack, 2, LineStyle::Solid);

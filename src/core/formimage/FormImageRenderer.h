@@ -31,10 +31,11 @@ namespace placement = analysis::placement;
 
 // Where a form's picture goes in a print box: the form (title bar, menu bar and client area)
 // scaled as large as the box allows, centred across it and at its top. Lengths are twips;
-// page positions are relative to the print box's top-left corner.
+// page positions are relative to the print box's top-left corner. A property page has a title
+// bar and no menu bar, a user control and a user document neither; a designer has no picture.
 struct FormPlacement {
-    bool valid = false; // false: the form has no area, or the box none, to draw in
-    double captionHeight = 0; // title bar, plus the menu bar when there is one (form twips)
+    bool valid = false; // false: nothing to draw (no area, a designer) or no box to draw in
+    double captionHeight = 0; // the bars above the client area, those the object has (form twips)
     double formHeight = 0; // caption height + client height (form twips)
     double scale = 0;
     double x0 = 0; // the form's top-left corner on the page
@@ -60,7 +61,8 @@ public:
     FormImageRenderer(config::PrintDevice& printer, print::PageFrame& frame, const std::array<quint32, 10>& colours);
 
     // filePath names the form file; its name heads the pages. True when pages were printed:
-    // a form without a layer, without area or without a print box prints nothing.
+    // a form without a layer, without area or without a print box prints nothing, nor does a
+    // designer.
     bool printFormImage(const FormLayout& layout, const QString& filePath);
     // Reads the routine's form file first; a file that cannot be read prints nothing (the
     // reading has told the user why through messages).

@@ -54,9 +54,9 @@ QByteArray bytes(const QStringList& lines)
 }
 
 // One line for the form ("NAME "CAPTION" WIDTHxHEIGHT, counts of controls, menus and layers,
-// [menubar] [open UNCLOSED]"), one per control ("TYPE NAME(INDEX) LEFT,TOP WIDTHxHEIGHT
-// [@ABSLEFT,ABSTOP in PARENT] LLAYER [hidden] [ends X1,Y1 X2,Y2] ["CAPTION"]", the parts in brackets
-// when they say more than the rest) and one per menu.
+// [menubar] [open UNCLOSED] [TYPE of an object other than VB.Form]"), one per control ("TYPE
+// NAME(INDEX) LEFT,TOP WIDTHxHEIGHT [@ABSLEFT,ABSTOP in PARENT] LLAYER [hidden] [ends X1,Y1 X2,Y2]
+// ["CAPTION"]", the parts in brackets when they say more than the rest) and one per menu.
 QStringList described(const FormLayoutReader& reader)
 {
     const FormRecord& f = reader.layout().form;
@@ -68,6 +68,7 @@ QStringList described(const FormLayoutReader& reader)
                          .arg(f.menuCount)
                          .arg(f.layerCount)
         + (f.hasMenuBar ? " menubar" : "") + (reader.unclosedObjects() ? QStringLiteral(" open %1").arg(reader.unclosedObjects()) : QString())};
+    out[0] += f.objectType.isEmpty() || f.objectType == "VB.Form" ? QString() : ' ' + f.objectType;
     for (const ControlRecord& c : reader.layout().controls) {
         QString line = c.typeName + ' ' + c.name + (c.index != -1 ? QStringLiteral("(%1)").arg(c.index) : QString())
             + QStringLiteral(" %1,%2 %3x%4").arg(c.left).arg(c.top).arg(c.width).arg(c.height);
@@ -165,6 +166,12 @@ TEST_F(FormLayoutRead, ObjectsPositionsLayersAndMenus)
                 "Left = 600", "Width = 1000", "Height = 1000", "Begin VB.CommandButton cmdIn", "Left = 10", "Width = 200", "Height = 200"},
             {"frmCut \"\" 0x0 c3 m0 L1 open 3", "VB.CommandButton cmdA 0,0 500x500 L1", "VB.Frame fraCut 600,0 1000x1000 L0",
                 "VB.CommandButton cmdIn 10,0 200x200 @610,0 in 2 L0"}},
+        {"a user control: its own properties (and a user document's) read past, a control array",
+            block("VB.UserControl uc", {"ClientHeight = 15", "ClientWidth = 36", "PropertyPages = \"u.ctx\":0000", "HScrollSmallChange=   225"},
+                box("VB.Label lbl", 0, 0, 9, 9, {"Index = 0"}) + box("VB.Label lbl", 10, 0, 9, 9, {"Index = 1"})
+                    + box("VB.Label lbl", 20, 0, 9, 9, {"Index = 2"}) + box("VB.Label lbl", 30, 0, 9, 9, {"Index = 3"})),
+            {"uc \"\" 36x15 c4 m0 L1 VB.UserControl", "VB.Label lbl(0) 0,0 9x9 L1", "VB.Label lbl(1) 10,0 9x9 L1", "VB.Label lbl(2) 20,0 9x9 L1",
+                "VB.Label lbl(3) 30,0 9x9 L1"}},
         {"a very long line is read whole", formFile(block("VB.Label lblLong", {"Caption = \"" + longCaption + "\"", "Width = 10", "Height = 10"})),
             {form + "c1 m0 L1", "VB.Label lblLong 0,0 10x10 L1 \"" + longCaption + "\""}},
     };

@@ -76,6 +76,7 @@ public:
         layout_.form.hasMenuBar |= level == 0 && visible && caption != QLatin1String("-");
     }
     ControlRecord& operator[](int n) { return layout_.control(n); }
+    FormRecord& record() { return layout_.form; }
     const FormLayout& done()
     {
         placement::computeAbsolutePositions(layout_);
@@ -241,12 +242,13 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     form.line("linRise", 4500, 2400, 2800, 3300);
     form[form.add("linBox", 3000, 100, 800, 40, "VB.Line")].hasSize = true;
     form.add("grdData", 240, 2400, 2000, 1000, "MSFlexGridLib.MSFlexGrid");
+    form.add("gauSpeed", 240, 1600, 2000, 600, "Gauges.ctlGauge"); // a user control of the project
     ASSERT_TRUE(b.print(form.done()));
     // Overlapping buttons go on two layers, the frame that holds them dotted, unnamed, on the second.
     EXPECT_EQ(b.headings(), (QStringList {"1:Main.frm|Image - Layer 1 of 2", "2:Main.frm|Image - Layer 2 of 2 (cont.)"}));
     // Every control by its name, lines by none.
-    const QRegularExpression names("^(cmd|fra|lbl|lin|grd)");
-    EXPECT_EQ(b.surface.texts(1).filter(names), (QStringList {"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData"}));
+    const QRegularExpression names("^(cmd|fra|lbl|lin|grd|gau)");
+    EXPECT_EQ(b.surface.texts(1).filter(names), (QStringList {"cmdOK", "cmdHidden  (V=F)", "lblInfo", "fraOpts", "cmdFirst", "grdData", "gauSpeed"}));
     EXPECT_EQ(b.surface.texts(2).filter(names), QStringList {"cmdSecond"});
     // The title bar: its caption in bold and the window buttons.
     ASSERT_TRUE(b.text("Main") && b.text("Main")->bold && b.text("_  []  X"));
@@ -262,6 +264,7 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
         {4500, 2400, 2800, 3300, "line 0"}, // between its own end points
         {3000, 100, 3800, 140, "line 0"}, // without them corner to corner
         {240, 2400 + 160 / 2.1, 2240, 2400 + 160 / 2.1, "line 0"}, // the grid's header row, 160 twips down
+        {240, 1600, 2240, 2200, "fill ffffff, solid box 1 0"}, // an unknown type: a box
     };
     for (const auto& d : drawn)
         EXPECT_EQ(drawnAt(b, x(d.x1), y(d.y1), x(d.x2), y(d.y2)), d.drawn) << d.x1 << ',' << d.y1;
@@ -276,6 +279,28 @@ TEST(FormImageRendererTest, ControlsAreDrawnAndNamedByTheirType)
     // Black ink, the body font and no italics afterwards.
     EXPECT_FALSE(b.surface.italic() || b.surface.bold());
     EXPECT_DOUBLE_EQ(b.surface.fontSize(), 10);
+}
+
+// By the object's type: the form twips of bars above the client area (-1: no picture), a title, window
+// buttons. Only a form has a menu bar; every kind that is drawn has its menu tree.
+TEST(FormImageRendererTest, EachKindOfObjectHasTheBarsOfItsWindow)
+{
+    const std::tuple<const char*, double, bool, bool> kinds[] = {{"VB.Form", 780, true, true}, {"VB.MDIForm", 780, true, true},
+        {"VB.PropertyPage", 420, true, false}, {"VB.UserControl", 0, false, false}, {"VB.UserDocument", 0, false, false},
+        {"{C0E45035-5775}", -1, false, false}};
+    for (const auto& [type, bars, title, buttons] : kinds) {
+        SCOPED_TRACE(type);
+        Bench b(true); // keeps the page upright
+        Form form = oneButton();
+        form.record().objectType = type, form.menu("mnuFile", "&File", 0);
+        const FormLayout& layout = form.done();
+        EXPECT_EQ(std::tuple(b.renderer.estimateFormImagePages(layout), b.print(layout)), std::tuple(bars < 0 ? 0 : 2, bars >= 0));
+        EXPECT_EQ(drawnAt(b, 720, 2016, x(4800), 2016 + 2.1 * (bars + 3600)), bars < 0 ? "" : "solid box 2 0");
+        EXPECT_EQ(drawnAt(b, 720, 2016, x(4800), 2016 + 2.1 * 420), title ? "fill d9d9d9" : "");
+        EXPECT_EQ(drawnAt(b, x(240), 2016 + 2.1 * (bars + 240), x(1440), 2016 + 2.1 * (bars + 735)), bars < 0 ? "" : "fill ffffff, solid box 1 0");
+        EXPECT_EQ(std::tuple(b.text("Main") != nullptr, b.text("_  []  X") != nullptr, b.text("File") != nullptr, b.text("&File") != nullptr),
+            std::tuple(title, buttons, bars == 780, bars >= 0));
+    }
 }
 
 TEST(FormImageRendererTest, NamesShrinkToFitThenBecomeCalloutsListedAfterTheLayer)
