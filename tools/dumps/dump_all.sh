@@ -31,7 +31,7 @@ for project in "$@"; do
         dump "$f.routines" routines "$file"
         dump "$f.brackets" brackets "$file"
         dump "$f.highlight" highlight "$file" --project "$project"
-        case "${file,,}" in *.frm) dump "$f.layout" layout "$file" ;; esac
+        case "${file,,}" in *.frm | *.ctl | *.pag | *.dob) dump "$f.layout" layout "$file" ;; esac
     done < <(find "$(dirname "$project")" -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' -o -iname '*.ctl' -o -iname '*.pag' -o -iname '*.dob' -o -iname '*.dsr' \) -print0 | sort -z)
 done
 rm -rf "$env_dir"
