@@ -44,8 +44,8 @@ protected:
         return fx_.writeLines("P/Box.vbp", {"Class=clsBox; clsBox.cls", "Module=modUtil; lib\\modUtil.bas"});
     }
 
-    // Roots: Sub Main, handlers (listed or shaped as a control's or WithEvents variable's), a
-    // class's public face; what only unused code or a cycle of its own calls stays unused.
+    // Roots: Sub Main, handlers (listed or shaped as a control's, a WithEvents variable's or an
+    // implemented interface's), a class's public face; what only unused code or a cycle of its own calls stays unused.
     QString writeUsageProject()
     {
         fx_.writeLines("U/modMain.bas",
@@ -59,8 +59,8 @@ protected:
                 "Private Sub DTPicker1_CalendarGetDayBold()", "End Sub", "Private Sub mItem_Changed()", "    Tidy", "End Sub", "Private Sub Tidy()", "End Sub",
                 "Private Sub Orphan()", "    x = 1", "End Sub"});
         fx_.writeLines("U/clsItem.cls",
-            {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsItem\"", "Public Function Total()", "End Function", "Sub Refresh()", "End Sub", "Friend Sub Tie()",
-                "End Sub", "Private Sub Hidden()", "End Sub"});
+            {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsItem\"", "Implements IShape", "Public Function Total()", "End Function", "Sub Refresh()", "End Sub",
+                "Friend Sub Tie()", "End Sub", "Private Sub Hidden()", "End Sub", "Private Sub IShape_Draw()", "End Sub"});
         return fx_.writeLines("U/u.vbp", {"Module=modMain; modMain.bas", "Form=frmMain.frm", "Class=clsItem; clsItem.cls", "Startup=\"Sub Main\""});
     }
 };
@@ -415,7 +415,7 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
         "UNUSED\tFRMMAIN|ORPHAN\tfrmMain.frm\tPrivate Sub\t3\nUNUSED\tMODMAIN|DEAD\tmodMain.bas\tPrivate Function\t3\n"
         "UNUSED\tMODMAIN|LONELY\tmodMain.bas\tPrivate Sub\t2\nUNUSED\tMODMAIN|PINGA\tmodMain.bas\tPublic Sub\t3\n"
         "UNUSED\tMODMAIN|PINGB\tmodMain.bas\tPublic Sub\t3\nUNUSED\tCLSITEM|HIDDEN\tclsItem.cls\tPrivate Sub\t2\n"
-        "UNUSEDAPI\tSleep\tkernel32\nTOTAL\t6\t16\t16\t39\n");
+        "UNUSEDAPI\tSleep\tkernel32\nTOTAL\t6\t16\t17\t41\n");
     // A start-up form: its handlers, listed or only shaped as the form's, are used, and so is
     // what they call.
     fx_.writeLines("F/frmStart.frm",
@@ -713,8 +713,8 @@ TEST_F(CliTest, InsightPrintsTheUnusedCountsUnderItsTitleWithABookmarkPerSection
 {
     const QString vbp = writeUsageProject();
     const QStringList text = cli({"insight", vbp, "--text"}).out.split('\n');
-    EXPECT_TRUE(text.contains("      Unused procedures: 6 of 16 (37.5 %)")) << qPrintable(text.join('\n'));
-    EXPECT_TRUE(text.contains("      Unused code: 16 of 39 code lines (41.0 %)"));
+    EXPECT_TRUE(text.contains("      Unused procedures: 6 of 17 (35.3 %)")) << qPrintable(text.join('\n'));
+    EXPECT_TRUE(text.contains("      Unused code: 16 of 41 code lines (39.0 %)"));
     EXPECT_TRUE(text.contains("[ZRK-M][ZRK-B]   modMain.bas: 4 procedures, 11 code lines"));
     RecordingPrintSurface drawn;
     const CliRun run = cli({"insight", vbp, "-o", fx_.path("i.pdf")}, &drawn);

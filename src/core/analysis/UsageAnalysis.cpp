@@ -32,6 +32,9 @@ QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
         return sources;
     for (const QString& name : withEventsNames(source->lines))
         sources.insert(upperCase(name));
+    // The members of an implemented interface are called through it, never by their own names.
+    for (const QString& name : implementedInterfaces(source->lines))
+        sources.insert(upperCase(name));
     if (isObjectFile(kind)) {
         // Their layout blocks are not all drawable (a designer's holds data objects), so the
         // names are taken from the block's Begin lines alone.
@@ -83,6 +86,22 @@ QStringList withEventsNames(const QStringList& lines)
         auto matches = kWithEvents.globalMatch(masked);
         while (matches.hasNext())
             names << matches.next().captured(1);
+    }
+    return names;
+}
+
+QStringList implementedInterfaces(const QStringList& lines)
+{
+    static const QRegularExpression kImplements(
+        QStringLiteral("^\\s*Implements\\s+(?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QString& line : lines) {
+        if (indexOfUpper(line, QLatin1StringView("IMPLEMENTS")) < 0)
+            continue;
+        const QRegularExpressionMatch match = kImplements.match(maskForCallScan(line));
+        if (match.hasMatch())
+            names << match.captured(1);
     }
     return names;
 }

@@ -25,6 +25,9 @@ struct UnusedReport {
 
 // The variables a file declares WithEvents, as written.
 QStringList withEventsNames(const QStringList& lines);
+// The interfaces a file implements ("Implements IPlugin", "Implements Lib.IPlugin": IPlugin), as
+// written; their members are procedures named IPlugin_Member that only the interface calls.
+QStringList implementedInterfaces(const QStringList& lines);
 
 // True when a procedure named `name` (with or without the event-handler prefix) handles an
 // event of one of `sources` (upper-cased): the text before one of its underscores is a source.

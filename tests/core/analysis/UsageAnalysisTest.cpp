@@ -23,6 +23,9 @@ TEST(UsageAnalysis, EventSourcesAreMatchedAtAnyUnderscoreAndWithEventsOutsideStr
     EXPECT_EQ(withEventsNames({"Private WithEvents mItem As clsItem", "Dim WithEvents a As X, WithEvents b As Y", "s = \"WithEvents fake\" ' WithEvents gone",
                   "Dim noWithEvents As Long"}),
         QStringList({"mItem", "a", "b"}));
+    EXPECT_EQ(implementedInterfaces({"Implements IPlugin", "  implements Lib.IFontPage ' why", "'Implements Gone", "s = \"Implements X\"",
+                  "Private Sub IPlugin_Start()", "Dim ImplementsCount As Long"}),
+        QStringList({"IPlugin", "IFontPage"}));
 }
 
 // Random call graphs: the unused procedures are exactly those that no root reaches through the
