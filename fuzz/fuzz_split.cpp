@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString text;
     QStringList lines;
     checkDecoding(bytes, text, lines);
-    for (const char* path : {"/fuzz/Module1.bas", "/fuzz/Class1.cls", "/fuzz/Form1.frm"})
+    for (const char* path : {"/fuzz/Module1.bas", "/fuzz/Class1.cls", "/fuzz/Form1.frm", "/fuzz/Control1.ctl", "/fuzz/Designer1.dsr"})
         checkSplit(QString::fromLatin1(path), lines);
     return 0;
 }
