@@ -257,6 +257,8 @@ bool DependencyIndex::isIndexedKind(const Routine& routine)
 void DependencyIndex::beginPhase1()
 {
     apiDeclarations_.clear();
+    apiKeyWithoutType_.clear();
+    typedApiCalls_.clear();
     apiCalls_.clear();
     eventLabels_.clear();
     fileLines_.clear();
@@ -303,8 +305,11 @@ DependencyIndex::FileEntries DependencyIndex::scanFile(
 
 void DependencyIndex::addFile(const QString& filePath, const QStringList& lines, const FileEntries& entries)
 {
-    for (const auto& [name, text] : entries.declarations)
-        apiDeclarations_.insertIfAbsent(name, text);
+    for (const auto& [name, text] : entries.declarations) {
+        if (apiDeclarations_.insertIfAbsent(name, text) && name.size() > 1
+            && QStringView(u"%$&!#@").contains(name.back()))
+            apiKeyWithoutType_.insert(name.chopped(1), name);
+    }
     for (const auto& [key, label] : entries.eventLabels)
         eventLabels_.insertIfAbsent(key, label);
     fileLines_.insert(filePath, lines);
@@ -330,12 +335,17 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
     firstKeyByName_.clear();
     calls_.clear();
     calledBy_.clear();
+    otherBodies_.clear();
+    typedApiCalls_.clear();
     for (const RoutinePtr& routine : routines) {
         if (!routine || !isIndexedKind(*routine))
             continue;
         const QString key = routineKey(*routine);
-        if (!routineMap_.insertIfAbsent(key, routine))
+        if (!routineMap_.insertIfAbsent(key, routine)) {
+            if (routineMap_.value(key)->filePath == routine->filePath)
+                otherBodies_.push_back(routine);
             continue;
+        }
         const QString name = upperCase(trimBlanks(routine->routineName));
         if (!firstKeyByName_.contains(name))
             firstKeyByName_.insert(name, key);
@@ -411,6 +421,9 @@ DependencyIndex::RoutineCalls DependencyIndex::scanRoutine(const Routine& routin
             if (const QString* declaration = apiDeclarations_.find(candidate)) {
                 const qsizetype bar = declaration->indexOf(QLatin1Char('|'));
                 calls.apiNames.append(bar < 0 ? *declaration : declaration->left(bar));
+            } else if (!apiKeyWithoutType_.isEmpty()) {
+                if (const auto typed = apiKeyWithoutType_.constFind(candidate); typed != apiKeyWithoutType_.cend())
+                    calls.typedApiNames.append(*typed);
             }
         }
     }
@@ -428,6 +441,23 @@ void DependencyIndex::addCalls(const QString& caller, RoutineCalls calls)
     }
     for (const QString& name : calls.apiNames)
         ensure(apiCalls_, caller).append(name);
+    for (const QString& name : calls.typedApiNames)
+        typedApiCalls_.insert(name);
+}
+
+DependencyIndex::HiddenCalls DependencyIndex::hiddenCalls() const
+{
+    HiddenCalls hidden;
+    hidden.apiNames = typedApiCalls_;
+    for (const RoutinePtr& body : otherBodies_) {
+        const RoutineCalls calls = scanRoutine(*body);
+        if (!calls.callees.isEmpty())
+            hidden.callees[upperCase(trimBlanks(routineKey(*body)))] += calls.callees.items();
+        for (const QString& name : calls.apiNames)
+            hidden.apiNames.insert(upperCase(name));
+        hidden.apiNames += QSet<QString>(calls.typedApiNames.cbegin(), calls.typedApiNames.cend());
+    }
+    return hidden;
 }
 
 void DependencyIndex::findProgramStartup(const QString& projectFilePath)

@@ -83,11 +83,22 @@ public:
 
     void setReader(const model::SourceReader& reader) { reader_ = &reader; }
 
+    // What the index leaves out of its own lists but a question of "is it used at all" must
+    // see: the calls made by the second and third bodies of a property (whose Get, Let and Set
+    // share a key, so only the first is scanned), and calls of a Declare whose name ends in a
+    // type character ("Declare Function BitBlt& Lib", called as BitBlt(...)). Scanned on demand.
+    struct HiddenCalls {
+        QHash<QString, QStringList> callees; // upper-cased key -> keys its other bodies call
+        QSet<QString> apiNames; // upper-cased declared names called anywhere
+    };
+    HiddenCalls hiddenCalls() const;
+
 private:
     // The calls of one routine, in the order the scan meets them.
     struct RoutineCalls {
         OrderedKeyList callees; // keys
         QStringList apiNames;
+        QStringList typedApiNames; // declared with a type character, called without it
     };
     void readMissingFiles(const model::RoutineList& routines);
     RoutineCalls scanRoutine(const model::Routine& routine) const;
@@ -100,6 +111,10 @@ private:
     model::KeyedMap<OrderedKeyList> calls_;
     model::KeyedMap<OrderedKeyList> calledBy_;
     model::KeyedMap<QString> apiDeclarations_;
+    // Declared names that end in a type character, upper-cased without it, to their keys.
+    QHash<QString, QString> apiKeyWithoutType_;
+    QSet<QString> typedApiCalls_; // upper-cased keys of such declarations called without it
+    std::vector<model::RoutinePtr> otherBodies_; // property bodies after the first of their key
     model::KeyedMap<OrderedKeyList> apiCalls_;
     model::KeyedMap<QString> eventLabels_;
     QHash<QString, QStringList> fileLines_; // by path as the routines give it

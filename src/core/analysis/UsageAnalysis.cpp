@@ -139,6 +139,9 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
     }
     if (!dep.startupKey().isEmpty())
         pending << dep.startupKey();
+    // A procedure called only from a property's Let or Set, or a Declare called only without its
+    // type character, is used: deleting it would break the build.
+    const DependencyIndex::HiddenCalls hidden = dep.hiddenCalls();
     while (!pending.isEmpty()) {
         const QString key = pending.takeLast();
         if (reached.contains(key))
@@ -146,6 +149,8 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
         reached.insert(key);
         if (const OrderedKeyList* callees = dep.callees(key))
             pending << callees->items();
+        if (const auto more = hidden.callees.constFind(upperCase(key)); more != hidden.callees.cend())
+            pending << *more;
     }
     UnusedReport report;
     for (const auto& [key, routine] : dep.routineMap().entries()) {
@@ -158,14 +163,21 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
         report.routines.push_back(routine);
         report.unusedCodeLines += routine->codeLines;
     }
+    // BitBlt and BitBlt& declare one function: a call of either uses both declarations.
+    auto withoutType = [](const QString& name) {
+        const QString upper = upperCase(name);
+        return upper.size() > 1 && QStringView(u"%$&!#@").contains(upper.back()) ? upper.chopped(1) : upper;
+    };
     QSet<QString> called;
+    for (const QString& name : hidden.apiNames)
+        called.insert(withoutType(name));
     for (const auto& [caller, names] : dep.apiCallMap().entries()) {
         for (const QString& name : names.items())
-            called.insert(upperCase(name));
+            called.insert(withoutType(name));
     }
     for (const auto& [name, declaration] : dep.apiDeclarationMap().entries()) {
         // The declaration reads "name|library|alias" with the name as declared.
-        if (!called.contains(upperCase(name)))
+        if (!called.contains(withoutType(name)))
             report.declarations.push_back({declaration.section(QLatin1Char('|'), 0, 0),
                 declaration.section(QLatin1Char('|'), 1, 1), declaration.section(QLatin1Char('|'), 2, 2)});
     }
