@@ -433,14 +433,16 @@ TEST_F(CliTest, UnusedListsWhatNoRootReaches)
         "modSort.bas\tSub\tSort\t9\t9\t10\t0\t0\t2\tPrivate Sub\tmodSort\n");
     EXPECT_EQ(cli({"unused", sorting}).out, "TOTAL\t0\t0\t2\t5\n");
     // What only a property's Let calls is used, though the index scans the first body of a key;
-    // a Declare with a type character is called without it, and is one with its plain twin.
+    // so is a function named in an expression without parentheses; a Declare with a type
+    // character is called without it, and is one with its plain twin.
     fx_.writeLines("P/modP.bas", {"Attribute VB_Name = \"modP\"", "Declare Function GetTickCount Lib \"kernel32\" () As Long", "Sub Main()", "    Set o = New clsP", "End Sub"});
     fx_.writeLines("P/clsP.cls",
         {"VERSION 1.0 CLASS", "Attribute VB_Name = \"clsP\"", "Private Declare Function GetTickCount& Lib \"kernel32\" ()",
             "Private Declare Function GetVersion& Lib \"kernel32\" ()", "Private Declare Function Beep& Lib \"kernel32\" ()", "Public Property Get Size() As Long",
-            "End Property", "Public Property Let Size(v As Long)", "    Tidy", "End Property", "Private Sub Tidy()", "    t = GetTickCount() + GetVersion()", "End Sub"});
+            "End Property", "Public Property Let Size(v As Long)", "    Tidy", "End Property", "Private Sub Tidy()", "    If Not Ready Then t = GetTickCount() + GetVersion()", "End Sub",
+            "Private Function Ready() As Boolean", "End Function"});
     EXPECT_EQ(cli({"unused", fx_.writeLines("P/p.vbp", {"Module=modP; modP.bas", "Class=clsP; clsP.cls", "Startup=\"Sub Main\""})}).out,
-        "UNUSEDAPI\tBeep&\tkernel32\nTOTAL\t0\t0\t3\t8\n");
+        "UNUSEDAPI\tBeep&\tkernel32\nTOTAL\t0\t0\t4\t10\n");
 }
 
 // The example's gauge: calls made from a user control and its property page keep the module

@@ -258,7 +258,6 @@ void DependencyIndex::beginPhase1()
 {
     apiDeclarations_.clear();
     apiKeyWithoutType_.clear();
-    typedApiCalls_.clear();
     apiCalls_.clear();
     eventLabels_.clear();
     fileLines_.clear();
@@ -336,7 +335,6 @@ void DependencyIndex::buildDependencyIndex(const RoutineList& routines, Project*
     calls_.clear();
     calledBy_.clear();
     otherBodies_.clear();
-    typedApiCalls_.clear();
     for (const RoutinePtr& routine : routines) {
         if (!routine || !isIndexedKind(*routine))
             continue;
@@ -421,9 +419,6 @@ DependencyIndex::RoutineCalls DependencyIndex::scanRoutine(const Routine& routin
             if (const QString* declaration = apiDeclarations_.find(candidate)) {
                 const qsizetype bar = declaration->indexOf(QLatin1Char('|'));
                 calls.apiNames.append(bar < 0 ? *declaration : declaration->left(bar));
-            } else if (!apiKeyWithoutType_.isEmpty()) {
-                if (const auto typed = apiKeyWithoutType_.constFind(candidate); typed != apiKeyWithoutType_.cend())
-                    calls.typedApiNames.append(*typed);
             }
         }
     }
@@ -441,22 +436,52 @@ void DependencyIndex::addCalls(const QString& caller, RoutineCalls calls)
     }
     for (const QString& name : calls.apiNames)
         ensure(apiCalls_, caller).append(name);
-    for (const QString& name : calls.typedApiNames)
-        typedApiCalls_.insert(name);
+}
+
+void DependencyIndex::addHiddenCalls(const Routine& routine, HiddenCalls& hidden) const
+{
+    const auto file = fileLines_.constFind(routine.filePath);
+    if (file == fileLines_.cend())
+        return;
+    const QStringList& lines = *file;
+    const QString caller = upperCase(trimBlanks(routineKey(routine)));
+    const QString module = upperCase(trimBlanks(routine.moduleName));
+    QStringList& callees = hidden.callees[caller];
+    const qint32 last = std::min<qint32>(routine.endLine, qint32(lines.size()));
+    for (qint32 k = std::max<qint32>(routine.startLine, 1); k <= last; ++k) {
+        const QString masked = maskForCallScan(lines[k - 1]);
+        for (qsizetype i = 0; i < masked.size();) {
+            if (!isIdentifierChar(masked[i])) {
+                ++i;
+                continue;
+            }
+            const qsizetype start = i;
+            while (i < masked.size() && isIdentifierChar(masked[i]))
+                ++i;
+            const QString word = upperCase(QStringView(masked).sliced(start, i - start));
+            const QString callee = resolve(module, word);
+            if (!callee.isEmpty()) {
+                if (callee != caller)
+                    callees.append(callee);
+            } else if (apiDeclarations_.contains(word)) {
+                hidden.apiNames.insert(word);
+            } else if (const auto typed = apiKeyWithoutType_.constFind(word); typed != apiKeyWithoutType_.cend()) {
+                hidden.apiNames.insert(*typed);
+            }
+        }
+    }
 }
 
 DependencyIndex::HiddenCalls DependencyIndex::hiddenCalls() const
 {
     HiddenCalls hidden;
-    hidden.apiNames = typedApiCalls_;
-    for (const RoutinePtr& body : otherBodies_) {
-        const RoutineCalls calls = scanRoutine(*body);
-        if (!calls.callees.isEmpty())
-            hidden.callees[upperCase(trimBlanks(routineKey(*body)))] += calls.callees.items();
-        for (const QString& name : calls.apiNames)
-            hidden.apiNames.insert(upperCase(name));
-        hidden.apiNames += QSet<QString>(calls.typedApiNames.cbegin(), calls.typedApiNames.cend());
+    // The declarations name every Declare they declare: naming is not calling there.
+    for (const auto& [key, routine] : routineMap_.entries()) {
+        if (routine->kind != RoutineKind::Declarations)
+            addHiddenCalls(*routine, hidden);
     }
+    for (const RoutinePtr& body : otherBodies_)
+        addHiddenCalls(*body, hidden);
     return hidden;
 }
 

@@ -83,13 +83,16 @@ public:
 
     void setReader(const model::SourceReader& reader) { reader_ = &reader; }
 
-    // What the index leaves out of its own lists but a question of "is it used at all" must
-    // see: the calls made by the second and third bodies of a property (whose Get, Let and Set
-    // share a key, so only the first is scanned), and calls of a Declare whose name ends in a
-    // type character ("Declare Function BitBlt& Lib", called as BitBlt(...)). Scanned on demand.
+    // What the index's call scan does not see but a question of "is it used at all" must: a
+    // function named inside an expression without parentheses ("If Not IsReady Then"), the
+    // bodies of a property after the first (its Get, Let and Set share a key, and only the
+    // first is scanned), a Declare whose name ends in a type character ("Declare Function
+    // BitBlt& Lib", called as BitBlt). Every name in the code that names a routine counts here:
+    // a variable that happens to share a routine's name can only keep that routine off the
+    // unused list. Scanned on demand; the index's own lists stay as its scan made them.
     struct HiddenCalls {
-        QHash<QString, QStringList> callees; // upper-cased key -> keys its other bodies call
-        QSet<QString> apiNames; // upper-cased declared names called anywhere
+        QHash<QString, QStringList> callees; // upper-cased key -> keys it names
+        QSet<QString> apiNames; // upper-cased declared names named anywhere
     };
     HiddenCalls hiddenCalls() const;
 
@@ -98,11 +101,11 @@ private:
     struct RoutineCalls {
         OrderedKeyList callees; // keys
         QStringList apiNames;
-        QStringList typedApiNames; // declared with a type character, called without it
     };
     void readMissingFiles(const model::RoutineList& routines);
     RoutineCalls scanRoutine(const model::Routine& routine) const;
     void addCalls(const QString& caller, RoutineCalls calls);
+    void addHiddenCalls(const model::Routine& routine, HiddenCalls& hidden) const;
     QString resolve(const QString& moduleUpper, const QString& nameUpper) const;
 
     const model::SourceReader* reader_ = &model::SourceReader::standard();
@@ -113,7 +116,6 @@ private:
     model::KeyedMap<QString> apiDeclarations_;
     // Declared names that end in a type character, upper-cased without it, to their keys.
     QHash<QString, QString> apiKeyWithoutType_;
-    QSet<QString> typedApiCalls_; // upper-cased keys of such declarations called without it
     std::vector<model::RoutinePtr> otherBodies_; // property bodies after the first of their key
     model::KeyedMap<OrderedKeyList> apiCalls_;
     model::KeyedMap<QString> eventLabels_;
