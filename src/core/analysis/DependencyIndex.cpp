@@ -287,12 +287,11 @@ DependencyIndex::FileEntries DependencyIndex::scanFile(
         }
     } else if (isObjectFile(kind)) {
         // The split has already told the handlers by their object and marked their names.
-        const ObjectEvents events(kind, {});
         for (const RoutinePtr& routine : routines) {
             if (!routine || !routine->routineName.startsWith(kEventHandlerPrefix))
                 continue;
             const QStringView bare = QStringView(routine->routineName).sliced(kEventHandlerPrefix.size());
-            QString label = events.ownObjectLabel(bare);
+            QString label = ownObjectLabel(kind, bare);
             if (label.isEmpty())
                 label = eventLabel(bare);
             entries.eventLabels.emplace_back(routineKey(*routine),
@@ -305,9 +304,10 @@ DependencyIndex::FileEntries DependencyIndex::scanFile(
 void DependencyIndex::addFile(const QString& filePath, const QStringList& lines, const FileEntries& entries)
 {
     for (const auto& [name, text] : entries.declarations) {
-        if (apiDeclarations_.insertIfAbsent(name, text) && name.size() > 1
-            && QStringView(u"%$&!#@").contains(name.back()))
-            apiKeyWithoutType_.insert(name.chopped(1), name);
+        if (!apiDeclarations_.insertIfAbsent(name, text))
+            continue;
+        if (const QStringView bare = withoutTypeSuffix(name); bare.size() < name.size())
+            apiKeyWithoutType_.insert(bare.toString(), name);
     }
     for (const auto& [key, label] : entries.eventLabels)
         eventLabels_.insertIfAbsent(key, label);
@@ -446,7 +446,7 @@ void DependencyIndex::addHiddenCalls(const Routine& routine, HiddenCalls& hidden
     const QStringList& lines = *file;
     const QString caller = upperCase(trimBlanks(routineKey(routine)));
     const QString module = upperCase(trimBlanks(routine.moduleName));
-    QStringList& callees = hidden.callees[caller];
+    QSet<QString>& callees = hidden.callees[caller];
     const qint32 last = std::min<qint32>(routine.endLine, qint32(lines.size()));
     for (qint32 k = std::max<qint32>(routine.startLine, 1); k <= last; ++k) {
         const QString masked = maskForCallScan(lines[k - 1]);
@@ -462,7 +462,7 @@ void DependencyIndex::addHiddenCalls(const Routine& routine, HiddenCalls& hidden
             const QString callee = resolve(module, word);
             if (!callee.isEmpty()) {
                 if (callee != caller)
-                    callees.append(callee);
+                    callees.insert(callee);
             } else if (apiDeclarations_.contains(word)) {
                 hidden.apiNames.insert(word);
             } else if (const auto typed = apiKeyWithoutType_.constFind(word); typed != apiKeyWithoutType_.cend()) {

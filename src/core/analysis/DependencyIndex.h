@@ -91,7 +91,7 @@ public:
     // a variable that happens to share a routine's name can only keep that routine off the
     // unused list. Scanned on demand; the index's own lists stay as its scan made them.
     struct HiddenCalls {
-        QHash<QString, QStringList> callees; // upper-cased key -> keys it names
+        QHash<QString, QSet<QString>> callees; // upper-cased key -> keys it names
         QSet<QString> apiNames; // upper-cased declared names named anywhere
     };
     HiddenCalls hiddenCalls() const;

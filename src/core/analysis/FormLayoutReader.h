@@ -16,8 +16,8 @@ namespace quillon::analysis {
 
 // Reads the layout block at the top of a form file, or of a user control, property page, user
 // document or designer (nested "Begin" ... "End" blocks of property lines, up to the first
-// "Attribute " line) into a FormLayout, with absolute positions and layers computed. One reader can read many files; each reading replaces the
-// previous result.
+// "Attribute " line) into a FormLayout, with absolute positions and layers computed. One
+// reader can read many files; each reading replaces the previous result.
 class FormLayoutReader {
 public:
     // The reader and the message box are borrowed; without a message box nothing is shown

@@ -5,6 +5,7 @@
 #include "model/SourceKind.h"
 #include "model/SourceText.h"
 #include "model/TextPrimitives.h"
+#include "model/VbLineScanner.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -23,9 +24,8 @@ QSet<QString> eventSources(const ProjectFile& file, const SourceReader& reader)
         QStringLiteral("FORM"), QStringLiteral("MDIFORM"), QStringLiteral("CLASS"), QStringLiteral("USERCONTROL")};
     const SourceKind kind = sourceKindOfType(file.fileType());
     if (isObjectFile(kind)) {
-        sources += {QStringLiteral("PROPERTYPAGE"), QStringLiteral("USERDOCUMENT"), QStringLiteral("DATAENVIRONMENT"),
-            QStringLiteral("DATAREPORT"), QStringLiteral("ADDININSTANCE"), QStringLiteral("DHTMLPAGE"),
-            QStringLiteral("WEBCLASS")};
+        for (QLatin1StringView word : objectWords())
+            sources.insert(upperCase(QString(word)));
     }
     const Outcome<SourceFile> source = reader.read(file.filePath);
     if (!source)
@@ -150,7 +150,7 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
         if (const OrderedKeyList* callees = dep.callees(key))
             pending << callees->items();
         if (const auto more = hidden.callees.constFind(upperCase(key)); more != hidden.callees.cend())
-            pending << *more;
+            pending << more->values();
     }
     UnusedReport report;
     for (const auto& [key, routine] : dep.routineMap().entries()) {
@@ -164,10 +164,7 @@ UnusedReport findUnused(const DependencyIndex& dep, const FileList& files, const
         report.unusedCodeLines += routine->codeLines;
     }
     // BitBlt and BitBlt& declare one function: a call of either uses both declarations.
-    auto withoutType = [](const QString& name) {
-        const QString upper = upperCase(name);
-        return upper.size() > 1 && QStringView(u"%$&!#@").contains(upper.back()) ? upper.chopped(1) : upper;
-    };
+    auto withoutType = [](const QString& name) { return upperCase(withoutTypeSuffix(name)); };
     QSet<QString> called;
     for (const QString& name : hidden.apiNames)
         called.insert(withoutType(name));

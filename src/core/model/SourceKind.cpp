@@ -24,9 +24,8 @@ constexpr std::array<KindEntry, 7> kKinds {{
 }};
 
 // The project-file keys whose value is the path alone (modules and classes give a name first).
-constexpr std::array<QLatin1StringView, 5> kPathEntries {QLatin1StringView("Form="),
-    QLatin1StringView("UserControl="), QLatin1StringView("PropertyPage="), QLatin1StringView("UserDocument="),
-    QLatin1StringView("Designer=")};
+constexpr std::array<QLatin1StringView, 5> kPathEntries {QLatin1StringView("Form="), QLatin1StringView("UserControl="),
+    QLatin1StringView("PropertyPage="), QLatin1StringView("UserDocument="), QLatin1StringView("Designer=")};
 
 QSet<QString> upperSet(std::initializer_list<const char*> names)
 {
@@ -60,10 +59,19 @@ QLatin1StringView ownObjectWord(SourceKind kind)
 SourceKind sourceKindOfType(QStringView fileType)
 {
     for (const KindEntry& entry : kKinds) {
-        if (equalsNoCase(fileType, QString(entry.type)))
+        if (fileType.compare(entry.type, Qt::CaseInsensitive) == 0)
             return entry.kind;
     }
     return SourceKind::Other;
+}
+
+QLatin1StringView fileTypeOf(SourceKind kind)
+{
+    for (const KindEntry& entry : kKinds) {
+        if (entry.kind == kind)
+            return entry.type;
+    }
+    return {};
 }
 
 SourceKind sourceKindOfPath(const QString& path)
@@ -109,10 +117,9 @@ QString pathEntryOf(const QString& trimmedLine)
 const QSet<QString>& ownObjectEvents(SourceKind kind)
 {
     // Mouse, key, focus, drag and OLE drag events all three objects raise.
-    static const QSet<QString> shared = upperSet({"Click", "DblClick", "DragDrop", "DragOver", "GotFocus",
-        "Initialize", "KeyDown", "KeyPress", "KeyUp", "LostFocus", "MouseDown", "MouseMove", "MouseUp",
-        "OLECompleteDrag", "OLEDragDrop", "OLEDragOver", "OLEGiveFeedback", "OLESetData", "OLEStartDrag", "Paint",
-        "Terminate"});
+    static const QSet<QString> shared = upperSet({"Click", "DblClick", "DragDrop", "DragOver", "GotFocus", "Initialize",
+        "KeyDown", "KeyPress", "KeyUp", "LostFocus", "MouseDown", "MouseMove", "MouseUp", "OLECompleteDrag",
+        "OLEDragDrop", "OLEDragOver", "OLEGiveFeedback", "OLESetData", "OLEStartDrag", "Paint", "Terminate"});
     static const QSet<QString> userControl = shared
         + upperSet({"AccessKeyPress", "AmbientChanged", "AsyncReadComplete", "AsyncReadProgress", "EnterFocus",
             "ExitFocus", "GetDataMember", "Hide", "HitTest", "InitProperties", "ReadProperties", "Resize", "Show",
@@ -134,34 +141,40 @@ const QSet<QString>& ownObjectEvents(SourceKind kind)
     }
 }
 
-ObjectEvents::ObjectEvents(SourceKind kind, QSet<QString> controls) : kind_(kind), controls_(std::move(controls))
-{ }
+namespace {
 
-QString ObjectEvents::ownObjectOf(QStringView upperName) const
+// The file's own object that an upper-cased handler name is named after (with an event that
+// object raises, for the three whose events are known); empty otherwise.
+QLatin1StringView ownObjectOf(SourceKind kind, QStringView upperName)
 {
     auto startsWithObject = [&](QLatin1StringView word) {
         return upperName.size() > word.size() + 1 && upperName.at(word.size()) == QLatin1Char('_')
-            && equalsNoCase(upperName.first(word.size()), QString(word));
+            && upperName.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
     };
-    if (kind_ == SourceKind::Designer) {
+    if (kind == SourceKind::Designer) {
         for (QLatin1StringView word : kDesignerObjects) {
             if (startsWithObject(word))
-                return QString(word);
+                return word;
         }
-        return QString();
+        return {};
     }
-    const QLatin1StringView word = ownObjectWord(kind_);
+    const QLatin1StringView word = ownObjectWord(kind);
     if (word.isEmpty() || !startsWithObject(word))
-        return QString();
-    return ownObjectEvents(kind_).contains(upperName.sliced(word.size() + 1).toString()) ? QString(word) : QString();
+        return {};
+    return ownObjectEvents(kind).contains(upperName.sliced(word.size() + 1).toString()) ? word : QLatin1StringView();
 }
+
+} // namespace
+
+ObjectEvents::ObjectEvents(SourceKind kind, QSet<QString> controls) : kind_(kind), controls_(std::move(controls))
+{ }
 
 bool ObjectEvents::isHandlerName(QStringView name) const
 {
     if (!isObjectFile(kind_))
         return false;
     const QString upper = upperCase(trimBlanks(name));
-    if (!ownObjectOf(upper).isEmpty())
+    if (!ownObjectOf(kind_, upper).isEmpty())
         return true;
     // Control names may hold underscores themselves: any underscore may end the control's name.
     for (qsizetype at = upper.indexOf(QLatin1Char('_')); at > 0 && at + 1 < upper.size();
@@ -172,10 +185,21 @@ bool ObjectEvents::isHandlerName(QStringView name) const
     return false;
 }
 
-QString ObjectEvents::ownObjectLabel(QStringView name) const
+QString ownObjectLabel(SourceKind kind, QStringView name)
 {
-    const QString object = ownObjectOf(upperCase(trimBlanks(name)));
-    return object.isEmpty() ? QString() : object + QStringLiteral(" Event");
+    const QLatin1StringView object = ownObjectOf(kind, upperCase(trimBlanks(name)));
+    return object.isEmpty() ? QString() : QString(object) + QStringLiteral(" Event");
+}
+
+const std::vector<QLatin1StringView>& objectWords()
+{
+    static const std::vector<QLatin1StringView> words = [] {
+        std::vector<QLatin1StringView> all {ownObjectWord(SourceKind::UserControl),
+            ownObjectWord(SourceKind::PropertyPage), ownObjectWord(SourceKind::UserDocument)};
+        all.insert(all.end(), kDesignerObjects.begin(), kDesignerObjects.end());
+        return all;
+    }();
+    return words;
 }
 
 QSet<QString> layoutObjectNames(const QStringList& lines, qsizetype headerLines)

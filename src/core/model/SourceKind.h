@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <vector>
+
 namespace quillon::model {
 
 // The kinds of source file a project file names, in the order the file list shows them.
@@ -22,6 +24,8 @@ enum class SourceKind {
 // From a file type ("FRM", any case) or from a path's extension.
 SourceKind sourceKindOfType(QStringView fileType);
 SourceKind sourceKindOfPath(const QString& path);
+// The file type of a kind, upper-case ("CTL"); empty for Other.
+QLatin1StringView fileTypeOf(SourceKind kind);
 
 // The file list's order: forms 1, modules 2, classes 3, user controls 4, property pages 5,
 // user documents 6, designers 7, anything else 8.
@@ -55,18 +59,20 @@ public:
     // controls: upper-cased names of the layout block's objects after the outermost one.
     ObjectEvents(SourceKind kind, QSet<QString> controls);
     bool isHandlerName(QStringView name) const;
-    // The handler's label: "UserControl Event" and its like for the file's own object,
-    // else empty (the caller falls back on its suffix labels).
-    QString ownObjectLabel(QStringView name) const;
 
 private:
-    // The part of the name naming the object its event comes from when it is the file's own
-    // object, empty otherwise.
-    QString ownObjectOf(QStringView upperName) const;
-
     SourceKind kind_;
     QSet<QString> controls_;
 };
+
+// The label of a handler of the file's own object in a file of that kind: "UserControl Event",
+// "DataEnvironment Event" and their like; empty for any other name (the caller falls back on
+// its suffix labels).
+QString ownObjectLabel(SourceKind kind, QStringView name);
+
+// Every object word a user control, property page, user document or designer names its own
+// handlers after ("UserControl", ..., "DataEnvironment", ...), as spelled in code.
+const std::vector<QLatin1StringView>& objectWords();
 
 // The events raised by the object of a user control, a property page or a user document,
 // upper-cased: the object model's lists, which the event-handler test reads.

@@ -26,6 +26,11 @@ inline bool isTypeSuffix(QChar c)
     const char16_t u = c.unicode();
     return u == u'%' || u == u'&' || u == u'!' || u == u'#' || u == u'$' || u == u'@';
 }
+// A name without the one type character it may end with ("BitBlt&" -> "BitBlt").
+inline QStringView withoutTypeSuffix(QStringView name)
+{
+    return name.size() > 1 && isTypeSuffix(name.back()) ? name.chopped(1) : name;
+}
 
 // The statement and operator words that never name a variable or a procedure ("If", "Dim",
 // "ByVal", "Xor", ...), upper-cased. The symbol scan and the call scan each add words of their own.

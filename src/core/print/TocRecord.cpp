@@ -3,12 +3,12 @@
 #include "config/Ini.h"
 #include "config/PageSetup.h"
 #include "model/RoutineParser.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace quillon::print {
@@ -261,25 +261,10 @@ QString tocKindText(const QString& key)
     return QStringLiteral("Unexpected Procedure Kind");
 }
 
-namespace {
-
-struct FileCategory {
-    QLatin1StringView extension; // upper-case
-    TocCategory category;
-    QLatin1StringView title;
-};
-
-constexpr std::array kFileCategories = {
-    FileCategory {QLatin1StringView("FRM"), TocCategory::Frm, QLatin1StringView(".frm Files")},
-    FileCategory {QLatin1StringView("BAS"), TocCategory::Bas, QLatin1StringView(".bas Files")},
-    FileCategory {QLatin1StringView("CLS"), TocCategory::Cls, QLatin1StringView(".cls Files")},
-    FileCategory {QLatin1StringView("CTL"), TocCategory::Ctl, QLatin1StringView(".ctl Files")},
-    FileCategory {QLatin1StringView("PAG"), TocCategory::Pag, QLatin1StringView(".pag Files")},
-    FileCategory {QLatin1StringView("DOB"), TocCategory::Dob, QLatin1StringView(".dob Files")},
-    FileCategory {QLatin1StringView("DSR"), TocCategory::Dsr, QLatin1StringView(".dsr Files")},
-};
-
-} // namespace
+// The file categories stand in the source kinds' order, so a kind is its category.
+static_assert(int(TocCategory::Frm) == int(model::SourceKind::Form)
+    && int(TocCategory::Dsr) == int(model::SourceKind::Designer)
+    && int(TocCategory::Dependency) == int(model::SourceKind::Other));
 
 TocCategory categoryOf(const TocKey& key)
 {
@@ -287,12 +272,8 @@ TocCategory categoryOf(const TocKey& key)
         return TocCategory::Dependency;
     if (tocKindText(key.file + QLatin1Char('|') + key.procedure) == model::kindText(model::RoutineKind::Image))
         return TocCategory::Image;
-    const QString extension = model::upperCase(model::fileExtension(key.file));
-    for (const FileCategory& known : kFileCategories) {
-        if (extension == known.extension)
-            return known.category;
-    }
-    return TocCategory::Other;
+    const model::SourceKind kind = model::sourceKindOfPath(key.file);
+    return kind == model::SourceKind::Other ? TocCategory::Other : TocCategory(int(kind));
 }
 
 QString categoryTitle(TocCategory category, const QString& extension)
@@ -301,11 +282,10 @@ QString categoryTitle(TocCategory category, const QString& extension)
         return QStringLiteral("Dependency Reports");
     if (category == TocCategory::Image)
         return QStringLiteral("Image Procedures");
-    for (const FileCategory& known : kFileCategories) {
-        if (known.category == category)
-            return known.title;
-    }
-    return QLatin1Char('.') + extension + QStringLiteral(" Files");
+    const QString type = category == TocCategory::Other
+        ? extension
+        : QString(model::fileTypeOf(model::SourceKind(int(category)))).toLower();
+    return QLatin1Char('.') + type + QStringLiteral(" Files");
 }
 
 } // namespace quillon::print
