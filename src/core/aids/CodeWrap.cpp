@@ -63,6 +63,11 @@ int wrapIndentUnit(const config::Options& options)
     return options.ideTabWidth();
 }
 
+SignatureRules signatureRules(const config::Options& options)
+{
+    return {options.integer(config::opt::SigWrap) == 0, options.boolean(config::opt::Wrap2Sig)};
+}
+
 TextMeasure printFontMeasure(platform::IPrintSurface& surface, const config::Options& options)
 {
     surface.selectDevice(options.text(config::opt::DeviceName));

@@ -31,12 +31,25 @@ std::vector<bool> stringLiteralMap(QStringView text);
 // there is none.
 int commentStart(QStringView text);
 
+// The rules window's signature choices: with "Wrap Each Parameter in a Signature Line" ("Sig Wrap"
+// 0) a signature with more than two parameters, or with any when "Wrap 2 Sig" is ticked, gets one
+// parameter per continuation line; else ("Sig Wrap" 1) it wraps like any other line.
+struct SignatureRules {
+    bool eachParameter = true;
+    bool alsoTwoOrFewer = false;
+};
+SignatureRules signatureRules(const config::Options& options);
+
 // Splits lines wider than the sample long line into a parent line and continuation lines:
 // code at the last blank or before a backslash that fits (a literal closed with `" & _` and
 // reopened), comments under a new "'" one indent unit further right.
 class LineWrapper {
 public:
     LineWrapper(TextMeasure measure, const QString& longLineSample, int indentUnit);
+
+    void setSignatureRules(SignatureRules rules) { signatureRules_ = rules; }
+    const SignatureRules& signatureRules() const { return signatureRules_; }
+    int indentUnit() const { return indentUnit_; }
 
     bool isTooLong(QStringView text) const { return measure_(text) > longLine_; }
     // The line's new lines; a failure when no break fits (the line is then kept as it was).
@@ -53,6 +66,7 @@ private:
     double longLine_; // W: the sample's width
     double literalClose_; // R: the width of the text that closes a split literal
     int indentUnit_;
+    SignatureRules signatureRules_;
 };
 
 // A file's lines after wrapping, with the lines wrapped and those that could not be.

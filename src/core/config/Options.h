@@ -111,6 +111,19 @@ inline constexpr OptionKey WrapCodeIndent {":DAWrapLineForm", "Wrap Code Indent"
 inline constexpr OptionKey WhichIndent {":DAWrapLineForm", "Which Indent"};
 inline constexpr OptionKey SigWrap {":DAWrapLineForm", "Sig Wrap"};
 inline constexpr OptionKey Wrap2Sig {":DAWrapLineForm", "Wrap 2 Sig"};
+inline constexpr OptionKey IndentWidth {":DAIndentForm", "Indent Width"};
+inline constexpr OptionKey IndentProcedureBody {":DAIndentForm", "Indent Procedure Body"};
+inline constexpr OptionKey IndentFirstComments {":DAIndentForm", "Indent First Comments"};
+inline constexpr OptionKey IndentCase {":DAIndentForm", "Indent Case"};
+inline constexpr OptionKey IndentTypeMembers {":DAIndentForm", "Indent Type Members"};
+inline constexpr OptionKey DirectivesInColumn1 {":DAIndentForm", "Directives In Column 1"};
+inline constexpr OptionKey IndentContinuations {":DAIndentForm", "Indent Continuations"};
+inline constexpr OptionKey AlignComments {":DAIndentForm", "Align Comments"};
+inline constexpr OptionKey DebugInColumn1 {":DAIndentForm", "Debug In Column 1"};
+inline constexpr OptionKey TabsToBlanks {":DAIndentForm", "Tabs To Blanks"};
+inline constexpr OptionKey FirstNumber {":DALineNumberForm", "First Number"};
+inline constexpr OptionKey NumberStep {":DALineNumberForm", "Number Step"};
+inline constexpr OptionKey RestartEachProcedure {":DALineNumberForm", "Restart Each Procedure"};
 } // namespace opt
 
 // The ten highlight colours, index 0 to 9, in the order of their keys.

@@ -1,0 +1,3 @@
+#include "aids/CodeIndent.h"
+
+#include <gtest/gtest.h>

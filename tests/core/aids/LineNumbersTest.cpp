@@ -1,0 +1,3 @@
+#include "aids/LineNumbers.h"
+
+#include <gtest/gtest.h>
