@@ -1,12 +1,17 @@
 #include "app/AidCommands.h"
 
 #include "aids/BackupRestore.h"
+#include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/LineNumbers.h"
+#include "aids/SourceDocument.h"
 #include "aids/SourceTransforms.h"
 #include "config/Session.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "platform/ReplacementFile.h"
+
+#include <QFile>
 
 #include <optional>
 
@@ -115,16 +120,57 @@ namespace {
 aids::SourceAid aidArgument(const Arguments& args)
 {
     const QString name = args.positional.value(0);
-    const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap")};
+    const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap"),
+        QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber")};
     if (args.positional.size() != 2 || !names.contains(name))
-        throw Usage {QStringLiteral("aid takes shrink, movedim or wrap and a project file (.vbp)")};
+        throw Usage {QStringLiteral(
+            "aid takes shrink, movedim, wrap, indent, number or unnumber and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
     if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
         throw Usage {QStringLiteral("--long-line goes with wrap")};
-    const aids::SourceAid aids[] = {
-        aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap};
+    if ((args.has(QStringLiteral("start")) || args.has(QStringLiteral("step"))) && name != QLatin1String("number"))
+        throw Usage {QStringLiteral("--start and --step go with number")};
+    const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims,
+        aids::SourceAid::Wrap, aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers,
+        aids::SourceAid::RemoveLineNumbers};
     return aids[names.indexOf(name)];
+}
+
+// The options' numbering, with the first number and the step the command line gives instead.
+aids::NumberingRules numberingArguments(const Arguments& args, const config::Options& options)
+{
+    aids::NumberingRules rules = aids::numberingRules(options);
+    const QString first = args.has(QStringLiteral("start")) ? args.value(QStringLiteral("start"))
+                                                            : QString::number(rules.first);
+    const QString step = args.has(QStringLiteral("step")) ? args.value(QStringLiteral("step"))
+                                                          : QString::number(rules.step);
+    if (const QString problem = aids::numberingProblem(first, step); !problem.isEmpty())
+        throw Usage {problem};
+    rules.first = first.trimmed().toLongLong();
+    rules.step = step.trimmed().toLongLong();
+    return rules;
+}
+
+// The options' indent rules, each --set NAME=VALUE applied over them (throws Usage).
+aids::IndentRules indentArguments(const Arguments& args, const config::Options& options)
+{
+    aids::IndentRules rules = aids::indentRules(options);
+    for (const QString& setting : args.values(QStringLiteral("set"))) {
+        const qsizetype equals = setting.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            throw Usage {QStringLiteral("--set takes NAME=VALUE, not ") + quote(setting)};
+        if (const QString problem = aids::setIndentRule(rules, setting.left(equals), setting.mid(equals + 1));
+            !problem.isEmpty())
+            throw Usage {problem};
+    }
+    return rules;
+}
+
+void writeNotIndented(const QStringList& notIndented, std::ostream& err)
+{
+    for (const QString& line : notIndented)
+        write(err, QStringLiteral("quillon: not indented: ") + line + QLatin1Char('\n'));
 }
 
 } // namespace
@@ -151,18 +197,24 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
         selection.procedures = chosenRoutines(args, project, selection.files);
     aids::EditBackups backups = aids::EditBackups::forSession(session, reader);
     aids::AidRunner runner(backups, session.options.ideTabWidth());
+    const aids::IndentRules indentRules = aids::indentRules(session.options);
+    runner.setIndentRules(&indentRules);
+    const aids::NumberingRules numberingRules = numberingArguments(args, session.options);
+    runner.setNumberingRules(&numberingRules);
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
         const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))
                                                                      : session.options.text(config::opt::LongLine);
         wrapper.emplace(
             aids::printFontMeasure(*surface, session.options), sample, aids::wrapIndentUnit(session.options));
+        wrapper->setSignatureRules(aids::signatureRules(session.options));
         runner.setWrapper(&*wrapper);
     }
     const aids::AidReport report = runner.run(aid, selection, project.projectFileList);
     write(out, report.title + QLatin1Char('\n') + plainText(report.text) + QLatin1Char('\n'));
     for (const QString& line : report.notWrapped)
         write(err, QStringLiteral("quillon: not wrapped: ") + line + QLatin1Char('\n'));
+    writeNotIndented(report.notIndented, err);
     for (const QString& failure : report.notWritten)
         write(err, QStringLiteral("quillon: not updated: ") + failure + QLatin1Char('\n'));
     return report.notWritten.isEmpty() ? 0 : 1;
@@ -198,6 +250,103 @@ int runBackups(const Arguments& args, config::Session& session, const model::Sou
     const QString text = restorer.restoreChosen(entries, chosen);
     write(out, aids::kRestoreCompleteTitle + QLatin1Char('\n') + plainText(text) + QLatin1Char('\n'));
     return text.contains(QLatin1String("- FAILED: ")) ? 1 : 0;
+}
+
+namespace {
+
+// The file kind of a module's text given on standard input, from its first line: a class, a
+// form-like file with its layout block, or else a module.
+QString standardInputName(const QStringList& lines)
+{
+    const QString first = lines.isEmpty() ? QString() : model::upperCase(model::trimBlanks(lines.front()));
+    if (!first.startsWith(QLatin1String("VERSION ")))
+        return QStringLiteral("-.bas");
+    if (first.contains(QLatin1String("CLASS")))
+        return QStringLiteral("-.cls");
+    const QString text = model::upperCase(lines.mid(0, 4).join(QLatin1Char('\n')));
+    if (text.contains(QLatin1String("BEGIN VB.USERCONTROL")))
+        return QStringLiteral("-.ctl");
+    if (text.contains(QLatin1String("BEGIN VB.PROPERTYPAGE")))
+        return QStringLiteral("-.pag");
+    if (text.contains(QLatin1String("BEGIN VB.USERDOCUMENT")))
+        return QStringLiteral("-.dob");
+    return QStringLiteral("-.frm");
+}
+
+// quillon indent --check PROJECT.vbp: the files indenting would change.
+int checkIndent(const Arguments& args, const aids::IndentRules& rules, const model::SourceReader& reader,
+    std::ostream& out, std::ostream& err)
+{
+    model::Project project(reader);
+    if (const std::optional<int> failed = openForDump(project, args.positional[0], err))
+        return *failed;
+    const aids::WorkSet work = aids::buildWorkSet(
+        {{aids::kAllFilesMarker}, {}}, project.projectFileList, reader, aids::DeclarationsToo::Yes);
+    int wouldChange = 0;
+    for (const aids::WorkItem& item : work) {
+        const model::Outcome<aids::SourceDocument> document = aids::readSourceDocument(item.path, reader);
+        if (!document)
+            return cannotRead(err, item.path, document.error());
+        const aids::IndentRewrite indented = aids::indentRoutines(document->lines, item.routines, rules);
+        QStringList notIndented;
+        for (const aids::IndentProblem& problem : indented.problems)
+            notIndented << item.path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ")
+                    + problem.reason;
+        writeNotIndented(notIndented, err);
+        if (indented.rewrite.changed) {
+            write(out, item.path + QLatin1Char('\n'));
+            ++wouldChange;
+        }
+    }
+    return wouldChange > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int runIndent(const Arguments& args, const config::Options& options, const model::SourceReader& reader,
+    const std::function<QByteArray()>& standardInput, std::ostream& out, std::ostream& err)
+{
+    if (args.positional.size() > 1)
+        throw Usage {QStringLiteral("indent takes one file, or - for standard input")};
+    const aids::IndentRules rules = indentArguments(args, options);
+    if (args.has(QStringLiteral("check"))) {
+        if (args.positional.size() != 1 || !isProjectFile(args.positional[0]))
+            throw Usage {QStringLiteral("indent --check takes a project file (.vbp)")};
+        return checkIndent(args, rules, reader, out, err);
+    }
+    const QString path = args.positional.value(0, QStringLiteral("-"));
+    QByteArray bytes;
+    if (path == QLatin1String("-")) {
+        if (standardInput) {
+            bytes = standardInput();
+        } else {
+            QFile in;
+            if (!in.open(stdin, QIODevice::ReadOnly))
+                return cannotRead(err, path, in.errorString());
+            bytes = in.readAll();
+        }
+    } else {
+        if (const std::optional<int> failed = notAFile(err, path))
+            return *failed;
+        const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+        if (!file)
+            return cannotRead(err, path, file.error());
+        bytes = *file;
+    }
+    model::TextEncoding encoding;
+    aids::SourceDocument document = aids::documentOfText(model::decodeSourceBytes(bytes, reader.codePage(), &encoding));
+    document.encoding = encoding;
+    const QString name = path == QLatin1String("-") ? standardInputName(document.lines) : path;
+    const aids::IndentRewrite indented = aids::indentFileLines(name, document.lines, rules);
+    QStringList notIndented;
+    for (const aids::IndentProblem& problem : indented.problems)
+        notIndented << path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ") + problem.reason;
+    writeNotIndented(notIndented, err);
+    const QStringList& lines = indented.rewrite.changed ? indented.rewrite.lines : document.lines;
+    const QByteArray text = model::encodeSourceText(aids::rewrittenText(lines, document), document.encoding);
+    out.write(text.constData(), text.size());
+    out.flush();
+    return out ? 0 : 1;
 }
 
 } // namespace quillon::app

@@ -1,7 +1,10 @@
 #pragma once
 #include "app/OptionsCommands.h"
 
+#include <functional>
+
 namespace quillon::config {
+class Options;
 class Session;
 }
 
@@ -12,6 +15,12 @@ namespace quillon::app {
 // each file backed up first; the report on stdout. Wrap measures with a print surface.
 int runAid(const Arguments& args, config::Session& session, const model::SourceReader& reader,
     const SurfaceFactory& surfaces, std::ostream& out, std::ostream& err);
+
+// quillon indent [FILE|-] [--set NAME=VALUE ...]: the indented text of one file (or of standard
+// input) on stdout, nothing changed on disk; quillon indent --check PROJECT.vbp: the files
+// indenting would change, exit status 1 when there is one.
+int runIndent(const Arguments& args, const config::Options& options, const model::SourceReader& reader,
+    const std::function<QByteArray()>& standardInput, std::ostream& out, std::ostream& err);
 
 // Whether the command line measures text on a print surface (and so needs fonts).
 bool aidCommandMeasures(const QStringList& args);

@@ -34,6 +34,8 @@ struct CliServices {
     bool errIsTerminal = false; // the progress of a print then rewrites one line in place
     // Gives a printed PDF its bookmarks, links and properties; none: the PDF stays as written.
     platform::IPdfNavigator* pdfNavigator = nullptr;
+    // All of standard input (quillon indent -); none: the process's own.
+    std::function<QByteArray()> readStandardInput;
 };
 
 // Command lines that print or measure on a print surface, and so need a GUI application object

@@ -125,6 +125,7 @@ std::optional<Arguments> parseArguments(
             return std::nullopt;
         }
         parsed.options.insert(name, value);
+        parsed.repeated[name].append(value);
     }
     return parsed;
 }

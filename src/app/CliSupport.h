@@ -58,8 +58,10 @@ bool isProjectFile(const QString& path);
 struct Arguments {
     QStringList positional;
     QHash<QString, QString> options;
+    QHash<QString, QStringList> repeated; // all the values of each option, in order (some may be given twice)
     bool has(const QString& name) const { return options.contains(name); }
     QString value(const QString& name) const { return options.value(name); }
+    QStringList values(const QString& name) const { return repeated.value(name); }
 };
 std::optional<Arguments> parseArguments(
     const QStringList& args, const QStringList& valueOptions, QString& problem, const QStringList& flagOptions = {});

@@ -39,6 +39,7 @@ int safeButton(MessageId id)
     case MessageId::ShowDefaultColor:
     case MessageId::AcceptDefaultColor:
     case MessageId::WrapRulesChangesPending:
+    case MessageId::AidRulesChangesPending:
     case MessageId::ConfirmRestore:
     case MessageId::ConfirmDelete:
     case MessageId::ConfirmOutputTarget:

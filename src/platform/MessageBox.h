@@ -50,6 +50,7 @@ enum class MessageId {
     AcceptDefaultColor, // keep the default colour shown?
     // Developer Aids and the window
     WrapRulesChangesPending, // leave the wrap rules without saving?
+    AidRulesChangesPending, // leave the indent or line number rules without saving?
     ConfirmRestore, // restore the chosen backups?
     ConfirmDelete, // delete the chosen backups?
     ConfirmOutputTarget, // send the manual to this output target?

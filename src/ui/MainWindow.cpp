@@ -1,6 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/LineNumbers.h"
 #include "analysis/UsageAnalysis.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
@@ -25,6 +27,7 @@
 #include "ui/RestoreMessagesMenu.h"
 #include "ui/TargetChoosers.h"
 #include "ui/WindowPlacement.h"
+#include "ui/AidRulesDialog.h"
 #include "ui/WrapRulesDialog.h"
 
 #include <QAction>
@@ -133,7 +136,9 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
             {*filesList_, project_.projectFileList, project_.reader(), session_.ini}, showProcedures, this);
     };
     overwriteQuestionDialog = overwriteQuestion(this);
-    showNotWrappedDialog = [this](const QStringList& lines) { showLinesNotWrapped(lines, this); };
+    showLinesLeftDialog = [this](const QString& title, const QString& caption, const QStringList& lines) {
+        showLinesLeftAlone(title, caption, lines, this);
+    };
     userManualPath = platform::programDataFolder() + QStringLiteral("QLNUserManual.pdf");
     displayUserManual = [this] { openUserManual(box_, userManualPath); };
 
@@ -367,7 +372,8 @@ void MainWindow::buildDeveloperAidsMenu()
         &QAction::triggered, this, [this] { codingStillToCome(); });
     menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
-    menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules"), false);
+    connect(menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules")),
+        &QAction::triggered, this, [this] { showIndentRules(); });
     connect(menuEntry(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::Indent); });
     QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));
@@ -383,8 +389,12 @@ void MainWindow::buildDeveloperAidsMenu()
     menuEntry(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures"), false);
     menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
-    menuEntry(numbering, QStringLiteral("Add Line Numbers"), QStringLiteral("mnuAddLineNumbers"), false);
-    menuEntry(numbering, QStringLiteral("Remove Line Numbers"), QStringLiteral("mnuRemoveLineNumbers"), false);
+    connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
+        &QAction::triggered, this, [this] { showLineNumberRules(); });
+    connect(menuEntry(numbering, QStringLiteral("Add Line Numbers"), QStringLiteral("mnuAddLineNumbers")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::AddLineNumbers); });
+    connect(menuEntry(numbering, QStringLiteral("Remove Line Numbers"), QStringLiteral("mnuRemoveLineNumbers")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::RemoveLineNumbers); });
 }
 
 QAction* MainWindow::action(const QString& objectName) const
@@ -439,8 +449,6 @@ bool MainWindow::aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPri
             MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
         return false;
     }
-    if (aid == aids::SourceAid::Indent)
-        return true; // it changes nothing, so it needs no backups
     const QString nothingChanged = kCrLf + kCrLf + QStringLiteral("Nothing was changed.");
     if (const QString problem = editBackups().folderProblem(); !problem.isEmpty()) {
         box_.showMessage(MessageIcon::Critical, QStringLiteral("Backup Folder Unavailable"),
@@ -485,25 +493,51 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
     if (selection.isEmpty())
         return; // the chooser was cancelled
-    // Indenting has no rules yet: it goes as far as the choice of targets.
-    if (aid == aids::SourceAid::Indent) {
-        codingStillToCome();
-        return;
-    }
     aids::EditBackups backups = editBackups();
-    aids::AidRunner runner(backups, session_.options.ideTabWidth());
+    const config::Options& options = session_.options;
+    aids::AidRunner runner(backups, options.ideTabWidth());
+    const aids::IndentRules indentRules = aids::indentRules(options);
+    runner.setIndentRules(&indentRules);
+    const aids::NumberingRules numberingRules = aids::numberingRules(options);
+    runner.setNumberingRules(&numberingRules);
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
-        const config::Options& options = session_.options;
         wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),
             aids::wrapIndentUnit(options));
+        wrapper->setSignatureRules(aids::signatureRules(options));
         runner.setWrapper(&*wrapper);
     }
     const aids::AidReport report = runner.run(aid, selection, project_.projectFileList);
     refreshDeveloperAidsMenu();
     box_.showMessage(MessageIcon::Information, report.title, report.text);
-    if (!report.notWrapped.isEmpty() && showNotWrappedDialog)
-        showNotWrappedDialog(report.notWrapped);
+    if (!showLinesLeftDialog)
+        return;
+    if (!report.notWrapped.isEmpty())
+        showLinesLeftDialog(QStringLiteral("Lines Not Wrapped"),
+            QStringLiteral("These lines are too long and could not be wrapped without ")
+                + QStringLiteral("breaking a word; they were left as they were:"),
+            report.notWrapped);
+    if (!report.notIndented.isEmpty())
+        showLinesLeftDialog(QStringLiteral("Blocks Not Indented"),
+            QStringLiteral("These blocks could not be read to their end; the lines after each, up to the end ")
+                + QStringLiteral("of its procedure, were left as they were:"),
+            report.notIndented);
+}
+
+void MainWindow::showIndentRules()
+{
+    if (refusedWhileBusy())
+        return;
+    AidRulesDialog dialog(indentRulesWindow(), session_, box_, this);
+    dialog.exec();
+}
+
+void MainWindow::showLineNumberRules()
+{
+    if (refusedWhileBusy())
+        return;
+    AidRulesDialog dialog(lineNumberRulesWindow(), session_, box_, this);
+    dialog.exec();
 }
 
 void MainWindow::showWrapRules()

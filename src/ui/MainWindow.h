@@ -78,8 +78,9 @@ public:
     std::function<aids::TargetSelection(bool showProcedures)> chooseTargetsDialog;
     // Whether a backup of the same name may be overwritten.
     aids::OverwriteQuestion overwriteQuestionDialog;
-    // The too-long lines a wrap run had to leave as they were ("PATH:LINE: TEXT").
-    std::function<void(const QStringList& lines)> showNotWrappedDialog;
+    // The lines an aid had to leave as they were ("PATH:LINE: TEXT"): too long to wrap, or after
+    // a block the indenter could not read to its end. The caption says which.
+    std::function<void(const QString& title, const QString& caption, const QStringList& lines)> showLinesLeftDialog;
 
     // What main() connects: Help | About, Help | Support, and File | Print | User Manual once the
     // user confirmed the target. The user manual (F1 and Help | Display User Manual) opens
@@ -135,10 +136,13 @@ public:
     void helpRequested();
 
     // Developer Aids: the notice about backups, the choosers, then the aid over what was chosen
-    // and its report. The indent aid stops after the choosers.
+    // and its report.
     void runSourceAid(aids::SourceAid aid);
     // Developer Aids | Wrap Too Long Lines | View/Edit Rules.
     void showWrapRules();
+    // Developer Aids | Indent Code Lines and Line Numbering | View/Edit Rules.
+    void showIndentRules();
+    void showLineNumberRules();
     // Developer Aids | Restore Edited File/Procedure.
     void showRestoreBackups();
     // The restore entry and its separator are shown only while there is a backup to restore.

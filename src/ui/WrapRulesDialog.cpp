@@ -233,20 +233,18 @@ void WrapRulesDialog::done(int result)
 
 // ---------------------------------------------------------------------------------------------
 
-void showLinesNotWrapped(const QStringList& lines, QWidget* owner)
+void showLinesLeftAlone(const QString& title, const QString& caption, const QStringList& lines, QWidget* owner)
 {
     QDialog window(owner);
-    window.setObjectName(QStringLiteral("frmNotWrapped"));
-    window.setWindowTitle(QStringLiteral("Lines Not Wrapped"));
+    window.setObjectName(QStringLiteral("frm") + QString(title).remove(QLatin1Char(' ')));
+    window.setWindowTitle(title);
     window.setModal(true);
     auto* outer = new QVBoxLayout(&window);
-    auto* caption = new QLabel(QStringLiteral("These lines are too long and could not be wrapped without ")
-            + QStringLiteral("breaking a word; they were left as they were:"),
-        &window);
-    caption->setWordWrap(true);
-    outer->addWidget(caption);
+    auto* label = new QLabel(caption, &window);
+    label->setWordWrap(true);
+    outer->addWidget(label);
     auto* text = new QPlainTextEdit(&window);
-    text->setObjectName(QStringLiteral("txtNotWrapped"));
+    text->setObjectName(QStringLiteral("txtLines"));
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     text->setPlainText(lines.join(QLatin1Char('\n')));

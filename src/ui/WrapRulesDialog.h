@@ -56,7 +56,8 @@ private:
     std::array<QPushButton*, 2> buttons_ {}; // Save And Exit, Cancel
 };
 
-// The too-long lines a wrap left as they were ("PATH:LINE: TEXT"), in a modal window over owner.
-void showLinesNotWrapped(const QStringList& lines, QWidget* owner);
+// The lines an aid left as they were ("PATH:LINE: TEXT"), in a modal window over owner, under a
+// caption that says why.
+void showLinesLeftAlone(const QString& title, const QString& caption, const QStringList& lines, QWidget* owner);
 
 } // namespace quillon::ui

@@ -326,7 +326,7 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
     QDir().mkpath(fx_.path("work"));
     fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
     EXPECT_EQ(cli({"aid", "shrink", vbp, "--routines", "nope|twice"}).code, 2);
-    EXPECT_EQ(cli({"aid", "indent", vbp}).code, 2);
+    EXPECT_EQ(cli({"aid", "indent", vbp, "--step", "5"}).code, 2);
     // A work file that a killed run left beside a project file for an hour is removed and told.
     auto leftByAKilledRun = [&](const QString& name) { return setModified(fx_.write(name, "half"), QDateTime::currentDateTime().addSecs(-3600)); };
     ASSERT_TRUE(leftByAKilledRun("P/lib/modUtil.bas.part-a1B2c3"));
@@ -349,6 +349,50 @@ TEST_F(CliTest, AidsRewriteInPlaceAfterTheirBackupsWhichAreListedRestoredAndDele
     EXPECT_EQ(cli({"backups", "delete", "all"}).code, 0);
     EXPECT_EQ(cli({"backups"}).out, "");
     EXPECT_EQ(cli({"backups", "restore", "all"}).out, "Nothing To Restore\nNo edit backups are currently available.\n");
+}
+
+// indent writes the indented text and changes nothing; --check finds the file until aid indent
+// has indented it; number then unnumber gives every byte back. A For left open is named, and the
+// lines after it are left as they were.
+TEST_F(CliTest, IndentShowsOrChecksOrRewritesAndLineNumbersComeOffAsTheyWentOn)
+{
+    const QByteArray messy = "Attribute VB_Name = \"modFmt\"\r\nPrivate Type Pt\r\nX As Long\r\nEnd Type\r\n"
+                             "Public Function Total(ByVal n As Long) As Long\r\nDim i As Long\r\nFor i = 1 To n\r\n"
+                             "If i Mod 2 = 0 Then\r\nTotal = Total + i\r\nEnd If\r\nNext\r\nEnd Function\r\n";
+    const QByteArray tidy = "Attribute VB_Name = \"modFmt\"\r\nPrivate Type Pt\r\n    X As Long\r\nEnd Type\r\n"
+                            "Public Function Total(ByVal n As Long) As Long\r\n    Dim i As Long\r\n    For i = 1 To n\r\n"
+                            "        If i Mod 2 = 0 Then\r\n            Total = Total + i\r\n        End If\r\n    Next\r\nEnd Function\r\n";
+    const QString module = fx_.write("F/modFmt.bas", messy);
+    const QString vbp = fx_.writeLines("F/F.vbp", {"Module=modFmt; modFmt.bas"});
+    QDir().mkpath(fx_.path("work"));
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n[Quillon:IDE]\r\nTab Width=4\r\n");
+
+    EXPECT_EQ(cli({"indent", module}).out, QString(tidy));
+    EXPECT_EQ(cli({"indent", module, "--set", "Indent Width=x"}).code, 2);
+    EXPECT_EQ(cli({"indent", module, "--set", "Indent Sideways=yes"}).code, 2);
+    const CliRun piped = cli({"indent", "-", "--set", "indent width=2", "--set", "Indent Type Members=no"}, nullptr,
+        "Type Pt\nX As Long\nEnd Type\nSub S()\nFor i = 1 To 3\nIf i Then\nx = i\n      End If\nEnd Sub\n");
+    EXPECT_EQ(piped.out, "Type Pt\nX As Long\nEnd Type\nSub S()\n  For i = 1 To 3\nIf i Then\nx = i\n      End If\nEnd Sub\n");
+    EXPECT_EQ(piped.err, "quillon: not indented: -:5: For without Next\n");
+    EXPECT_EQ(readBytes(module), messy) << "indent FILE changes nothing on disk";
+
+    const CliRun check = cli({"indent", "--check", vbp});
+    EXPECT_EQ(check.code, 1);
+    EXPECT_EQ(check.out, module + "\n");
+    EXPECT_EQ(cli({"aid", "indent", vbp}).out, "Indent Complete\nIndent Code Lines complete.\n2 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(readBytes(module), tidy);
+    EXPECT_EQ(cli({"indent", "--check", vbp}).code, 0);
+
+    EXPECT_EQ(cli({"aid", "number", vbp, "--start", "100", "--step", "5"}).out,
+        "Add Line Numbers Complete\nAdd Line Numbers complete.\n1 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(readBytes(module),
+        "Attribute VB_Name = \"modFmt\"\r\nPrivate Type Pt\r\n    X As Long\r\nEnd Type\r\n"
+        "Public Function Total(ByVal n As Long) As Long\r\n    Dim i As Long\r\n100 For i = 1 To n\r\n"
+        "105     If i Mod 2 = 0 Then\r\n110         Total = Total + i\r\n        End If\r\n    Next\r\nEnd Function\r\n");
+    EXPECT_EQ(cli({"aid", "number", vbp, "--step", "0"}).code, 2);
+    EXPECT_EQ(cli({"aid", "unnumber", vbp}).out, "Remove Line Numbers Complete\nRemove Line Numbers complete.\n1 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(readBytes(module), tidy);
+    EXPECT_EQ(cli({"aid", "unnumber", vbp}).out, "Remove Line Numbers Complete\nNo line numbers could be removed - nothing to change.\n");
 }
 
 TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)

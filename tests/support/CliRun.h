@@ -20,13 +20,14 @@ struct CliRun {
     QString err;
 };
 
-// The command line in this process; printing commands draw on a recording surface whose
-// operations land in drawn->ops.
-inline CliRun cli(const QStringList& args, RecordingPrintSurface* drawn = nullptr)
+// The command line in this process, reading standardInput as its standard input; printing
+// commands draw on a recording surface whose operations land in drawn->ops.
+inline CliRun cli(const QStringList& args, RecordingPrintSurface* drawn = nullptr, const QByteArray& standardInput = {})
 {
     if (drawn)
         drawn->ops.clear();
     app::CliServices services;
+    services.readStandardInput = [standardInput] { return standardInput; };
     services.createPrintSurface = [drawn] {
         auto surface = std::make_unique<RecordingPrintSurface>();
         surface->keepOpsIn = drawn ? &drawn->ops : nullptr;

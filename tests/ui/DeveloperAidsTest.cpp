@@ -254,8 +254,8 @@ TEST(DeveloperAidsTest, RestoreWindowPutsChosenBackupsBackOrDeletesThemAndCloses
 
 // The menu: Shrink shows the notice, asks for its targets with the procedure chooser offered,
 // rewrites and reports; its backup brings the restore entry, which the restore window's last
-// delete takes away again. Indent goes no further than the choosers. A work file a killed run
-// left beside a project file is removed, and the status line says so.
+// delete takes away again. Remove Line Numbers on code without numbers changes nothing and says
+// so. A work file a killed run left beside a project file is removed, and the status line says so.
 TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBackupsExist)
 {
     Bench b;
@@ -278,8 +278,8 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
     };
     EXPECT_EQ(restoreShown(), QStringList({"no", "no", "no"}));
 
-    window.action("mnuExecuteIndent")->trigger();
-    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Coding Still To Come"}));
+    window.action("mnuRemoveLineNumbers")->trigger();
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Remove Line Numbers Complete"}));
     EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
     EXPECT_EQ(window.statusText(), "Removed an unfinished work file left by an earlier run: " + left);
     EXPECT_FALSE(QFileInfo::exists(left));
@@ -308,8 +308,7 @@ TEST(DeveloperAidsTest, AidsMenuRunsTheAidOnTheChosenFilesAndShowsRestoreWhileBa
 }
 
 // An aid that cannot start says why before anything is chosen for it: no project, no backup folder,
-// nothing to measure a wrap with, a backup list that cannot be read. Indenting, which has no rules
-// yet, says so after the choice.
+// nothing to measure a wrap with, a backup list that cannot be read.
 TEST(DeveloperAidsTest, AnAidThatCannotStartSaysWhyBeforeTheTargetsAreChosen)
 {
     struct Case {
@@ -323,7 +322,8 @@ TEST(DeveloperAidsTest, AnAidThatCannotStartSaysWhyBeforeTheTargetsAreChosen)
         {"no project", false, "", "mnuExecuteWrap", {"Quillon"}},
         {"nothing to measure with", true, "", "mnuExecuteWrap", {"Wrap Not Started"}},
         {"a file where the backup folder goes", true, "proj/modA.bas", "mnuMoveDims", {"Backup Folder Unavailable"}},
-        {"indenting", true, "proj/modA.bas", "mnuExecuteIndent", {"Backup Creation Notice", "Coding Still To Come"}},
+        {"indenting without a backup folder", true, "proj/modA.bas", "mnuExecuteIndent", {"Backup Folder Unavailable"}},
+        {"numbering without a backup folder", true, "proj/modA.bas", "mnuAddLineNumbers", {"Backup Folder Unavailable"}},
         {"an unreadable backup list", true, "unreadable", "restore", {"Backups Not Readable"}},
     };
     for (const Case& c : cases) {

@@ -1,3 +1,4 @@
+#include "ui/AidRulesDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/WrapRulesDialog.h"
 
@@ -6,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -130,10 +132,64 @@ TEST(WrapRulesTest, WrapMenuOpensTheRulesAndExecuteWrapListsTheLinesItCouldNotWr
         window.action(entry)->trigger();
     }
     EXPECT_EQ(
-        seen.join('\n'), "frmDAWrapRule|IDE Long  Line Wrap Rules|\nfrmNotWrapped|Lines Not Wrapped|" + module + ":3: Call Averyverylongnamewithnoblanks(1)");
+        seen.join('\n'), "frmDAWrapRule|IDE Long  Line Wrap Rules|\nfrmLinesNotWrapped|Lines Not Wrapped|" + module + ":3: Call Averyverylongnamewithnoblanks(1)");
     // The continuation goes 2 further right: the stored rules ask for a specific indent of 2.
     EXPECT_EQ(QString(test::readBytes(module)),
         "Sub A()\r\n    x = \"aaaa bbbb cccc dddd eeee \" & _\r\n      \"ffff gggg\"\r\n    Call Averyverylongnamewithnoblanks(1)\r\nEnd Sub\r\n");
+}
+
+// The indent and line number rules windows, over their defaults: a number that the rules cannot
+// take is refused with the reason and nothing is stored; good values and the ticks are stored in
+// their own sections; leaving with changes asks first.
+TEST(WrapRulesTest, IndentAndLineNumberRulesStoreValidRulesInTheirOwnSections)
+{
+    struct Case {
+        bool indent; // else the line number rules
+        QStringList steps; // "txtName=TEXT", a check box or button to click, "escape"
+        std::deque<MessageResult> answers;
+        QStringList messages;
+        bool open;
+        QString stored; // the first three fields as the options file holds them ("-": not stored)
+    };
+    const QString pending = "question Changes Are Pending: Changes have been made.  Do you want to Exit without saving changes?";
+    const QString badNumber = "critical Bad Line Number: The ";
+    // clang-format off
+    const Case cases[] = {
+        {true, {"txtIndentWidth=10", "cmdSave"}, {}, {kBad + "must be in the range 0 to 9"}, true, "-|-|-"},
+        {true, {"txtIndentWidth=2", "chkProcedureBody", "cmdSave"}, {}, {}, false, "2|False|True"},
+        {true, {"chkFirstComments", "escape"}, {MessageResult::No}, {pending}, true, "-|-|-"},
+        {true, {"chkFirstComments", "cmdCancel"}, {MessageResult::Yes}, {pending}, false, "-|-|-"},
+        {false, {"txtFirstNumber=0", "cmdSave"}, {}, {badNumber + "first line number \"0\" is not a whole number from 1 to 999999999."}, true, "-|-|-"},
+        {false, {"txtNumberStep=ten", "cmdSave"}, {}, {badNumber + "line number step \"ten\" is not a whole number from 1 to 999999999."}, true, "-|-|-"},
+        {false, {"txtFirstNumber=1000", "txtNumberStep=1", "chkRestart", "cmdSave"}, {}, {}, false, "1000|1|False"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.steps.join(' ').toStdString());
+        test::SessionBench b;
+        b.session.start();
+        b.box.results = c.answers;
+        const ui::RulesWindowSpec spec = c.indent ? ui::indentRulesWindow() : ui::lineNumberRulesWindow();
+        ui::AidRulesDialog window(spec, b.session, b.box);
+        window.show();
+        for (const QString& step : c.steps)
+            if (step.contains('='))
+                window.findChild<QLineEdit*>(step.section('=', 0, 0))->setText(step.section('=', 1));
+            else if (step == "escape")
+                QTest::keyClick(&window, Qt::Key_Escape);
+            else
+                window.findChild<QAbstractButton*>(step)->click();
+        QStringList shown;
+        for (const auto& message : b.box.shown)
+            shown << platform::iconName(message.icon) + ' ' + message.title + ": " + message.text;
+        EXPECT_EQ(shown, c.messages);
+        EXPECT_EQ(window.isVisible(), c.open);
+        QStringList stored;
+        for (size_t i = 0; i < 3; ++i)
+            stored << b.session.ini.read(config::sectionName(spec.fields[i].key.suffix), spec.fields[i].key.key, "-");
+        EXPECT_EQ(stored.join('|'), c.stored);
+        EXPECT_EQ(b.session.ini.read(config::sectionName(spec.positionSection), "Left", QString()).isEmpty(), c.open);
+    }
 }
 
 } // namespace

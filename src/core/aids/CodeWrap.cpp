@@ -60,7 +60,9 @@ int wrapIndentUnit(const config::Options& options)
 {
     if (options.integer(config::opt::WhichIndent) != 0)
         return std::clamp(options.integer(config::opt::WrapCodeIndent), 0, 9);
-    return options.ideTabWidth();
+    // "Use Indent from Developer Aids Code Indent Rules": the indenter's unit, which is the IDE tab
+    // width until the indent rules window sets another.
+    return std::clamp(options.integer(config::opt::IndentWidth), 0, 9);
 }
 
 SignatureRules signatureRules(const config::Options& options)

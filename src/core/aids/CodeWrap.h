@@ -20,7 +20,8 @@ namespace quillon::aids {
 // The width of a text as the printer prints it in the current print font, in twips.
 using TextMeasure = std::function<double(QStringView text)>;
 
-// The continuation indent: "Wrap Code Indent" when "Which Indent" is 1, else the IDE tab width.
+// The continuation indent: "Wrap Code Indent" when "Which Indent" is 1, else the indent rules'
+// "Indent Width" (by default the IDE tab width).
 int wrapIndentUnit(const config::Options& options);
 // Puts the options' output device and print font on the surface and measures with it.
 TextMeasure printFontMeasure(platform::IPrintSurface& surface, const config::Options& options);

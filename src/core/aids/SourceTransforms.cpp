@@ -1,6 +1,8 @@
 #include "aids/SourceTransforms.h"
 
+#include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/LineNumbers.h"
 #include "aids/SourceDocument.h"
 #include "config/Options.h"
 #include "model/KeyedMap.h"
@@ -125,10 +127,37 @@ QString completionText(const QString& done, const AidReport& report)
         + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
 }
 
+// The blocks an indent could not read to their end, as the report lists them: ten at most.
+QString notIndentedText(const QStringList& notIndented)
+{
+    constexpr qsizetype kListed = 10;
+    QString text = kCrLf + kCrLf + QString::number(notIndented.size())
+        + QStringLiteral(" block(s) could not be read to their end; the lines after them were left as they were:");
+    for (qsizetype i = 0; i < std::min(kListed, notIndented.size()); ++i)
+        text += kCrLf + QStringLiteral("not indented: ") + notIndented[i];
+    if (notIndented.size() > kListed)
+        text += kCrLf + QStringLiteral("... and ") + QString::number(notIndented.size() - kListed)
+            + QStringLiteral(" more.");
+    return text;
+}
+
 QString mainReportText(SourceAid aid, const AidReport& report)
 {
     const bool done = report.filesUpdated > 0 || !report.notWritten.isEmpty();
     switch (aid) {
+    case SourceAid::Indent: {
+        QString text = done ? completionText(QStringLiteral("Indent Code Lines complete."), report)
+                            : QStringLiteral("No lines needed indenting - nothing to change.");
+        if (!report.notIndented.isEmpty())
+            text += notIndentedText(report.notIndented);
+        return text;
+    }
+    case SourceAid::AddLineNumbers:
+        return done ? completionText(QStringLiteral("Add Line Numbers complete."), report)
+                    : QStringLiteral("No lines needed a number - nothing to change.");
+    case SourceAid::RemoveLineNumbers:
+        return done ? completionText(QStringLiteral("Remove Line Numbers complete."), report)
+                    : QStringLiteral("No line numbers could be removed - nothing to change.");
     case SourceAid::ShrinkBlankLines:
         return done ? completionText(QStringLiteral("Shrink Multiple Blank Lines complete."), report)
                     : QStringLiteral("No consecutive blank lines were found - nothing to change.");
@@ -149,11 +178,27 @@ QString mainReportText(SourceAid aid, const AidReport& report)
     }
 }
 
+QString reportTitle(SourceAid aid)
+{
+    switch (aid) {
+    case SourceAid::Indent:
+        return QStringLiteral("Indent Complete");
+    case SourceAid::ShrinkBlankLines:
+        return QStringLiteral("Shrink Complete");
+    case SourceAid::Wrap:
+        return QStringLiteral("Wrap Complete");
+    case SourceAid::AddLineNumbers:
+        return QStringLiteral("Add Line Numbers Complete");
+    case SourceAid::RemoveLineNumbers:
+        return QStringLiteral("Remove Line Numbers Complete");
+    default:
+        return QStringLiteral("Move Dimension Statements Complete");
+    }
+}
+
 void finishReport(SourceAid aid, AidReport& report)
 {
-    report.title = aid == SourceAid::ShrinkBlankLines ? QStringLiteral("Shrink Complete")
-        : aid == SourceAid::Wrap                      ? QStringLiteral("Wrap Complete")
-                                                      : QStringLiteral("Move Dimension Statements Complete");
+    report.title = reportTitle(aid);
     report.text = mainReportText(aid, report);
     if (!report.notWritten.isEmpty()) {
         report.text += kCrLf + kCrLf + QString::number(report.notWritten.size())
@@ -185,8 +230,8 @@ bool isEditableRoutine(const model::Routine& routine)
     }
 }
 
-WorkSet buildWorkSet(
-    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader)
+WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
+    const model::SourceReader& reader, DeclarationsToo declarations)
 {
     WorkSet work;
     model::KeyedMap<size_t> itemOf;
@@ -197,7 +242,9 @@ WorkSet buildWorkSet(
         for (const QString& path : paths) {
             RoutineList editable;
             for (const RoutinePtr& routine : model::splitFileIntoRoutines(path, reader)) {
-                if (isEditableRoutine(*routine))
+                const bool declarationsTaken = declarations == DeclarationsToo::Yes && routine->isDeclarations
+                    && routine->startLine >= 1 && routine->startLine <= routine->endLine;
+                if (declarationsTaken || isEditableRoutine(*routine))
                     editable.push_back(routine);
             }
             if (!editable.empty() && !itemOf.find(path)) {
@@ -315,10 +362,11 @@ config::Warning backupCreationNotice(const QString& workingFolder)
 AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles)
 {
     AidReport report;
-    if (aid == SourceAid::Indent || (aid == SourceAid::Wrap && !wrapper_))
+    if (aid == SourceAid::Wrap && !wrapper_)
         return report;
     const bool allProcedures = selection.isAllProcedures();
-    const WorkSet work = buildWorkSet(selection, projectFiles, backups_.reader());
+    const WorkSet work = buildWorkSet(selection, projectFiles, backups_.reader(),
+        aid == SourceAid::Indent ? DeclarationsToo::Yes : DeclarationsToo::No);
     if (work.empty()) {
         report.title = QStringLiteral("Nothing To Do");
         report.text = QStringLiteral("No procedures were found to process.");
@@ -349,6 +397,19 @@ Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkIt
         return shrinkBlankLines(lines, item.routines);
     if (aid == SourceAid::MoveDims)
         return moveDimStatements(lines, item.routines, QString(ideTabWidth_, QLatin1Char(' ')));
+    if (aid == SourceAid::Indent) {
+        IndentRules defaults;
+        defaults.width = defaults.tabWidth = ideTabWidth_;
+        IndentRewrite indented = indentRoutines(lines, item.routines, indentRules_ ? *indentRules_ : defaults);
+        for (const IndentProblem& problem : indented.problems)
+            report.notIndented << item.path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ")
+                    + problem.reason;
+        return indented.rewrite;
+    }
+    if (aid == SourceAid::AddLineNumbers)
+        return addLineNumbers(lines, item.routines, numberingRules_ ? *numberingRules_ : NumberingRules {});
+    if (aid == SourceAid::RemoveLineNumbers)
+        return removeLineNumbers(lines, item.routines);
     WrapRewrite wrapped = wrapRoutines(lines, item.routines, *wrapper_);
     for (const QString& line : wrapped.notWrapped)
         report.notWrapped << item.path + QLatin1Char(':') + line;

@@ -33,8 +33,11 @@ using WorkSet = std::vector<WorkItem>;
 
 // A procedure, not a part of a file or a report, with a span of at least one line.
 bool isEditableRoutine(const model::Routine& routine);
-WorkSet buildWorkSet(
-    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader);
+// With all procedures, the indenter also takes each file's Declarations (they hold Type, Enum
+// and #If blocks); the other aids work on procedures only.
+enum class DeclarationsToo { No, Yes };
+WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
+    const model::SourceReader& reader, DeclarationsToo declarations = DeclarationsToo::No);
 
 // The routines ordered by their signature lines, ties kept in their order (as repeated passes
 // exchanging neighbours order them).
@@ -52,9 +55,11 @@ Rewrite shrinkBlankLines(const QStringList& lines, const model::RoutineList& rou
 // move to the top of the body, indented by the unit and framed by one empty line each side.
 Rewrite moveDimStatements(const QStringList& lines, const model::RoutineList& routines, const QString& indentUnit);
 
-enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap };
+enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap, AddLineNumbers, RemoveLineNumbers };
 
 class LineWrapper;
+struct IndentRules;
+struct NumberingRules;
 
 // Shown before every aid that rewrites sources; the user may hide it.
 config::Warning backupCreationNotice(const QString& workingFolder);
@@ -71,6 +76,9 @@ struct AidReport {
     // Wrap: each too-long line that could not be wrapped, "PATH:LINE: TEXT" (its first 60
     // characters).
     QStringList notWrapped;
+    // Indent: each block that could not be read to its end, "PATH:LINE: REASON"; the lines after
+    // it in its procedure were left as they were.
+    QStringList notIndented;
 };
 
 // Runs one aid over the chosen targets: the work set, a backup of each file (or of each chosen
@@ -81,6 +89,9 @@ public:
     AidRunner(EditBackups& backups, int ideTabWidth) : backups_(backups), ideTabWidth_(ideTabWidth) { }
     // What Wrap measures and splits lines with; it must be set before a wrap run.
     void setWrapper(const LineWrapper* wrapper) { wrapper_ = wrapper; }
+    // What Indent and Add Line Numbers follow; each run without them uses the rules' defaults.
+    void setIndentRules(const IndentRules* rules) { indentRules_ = rules; }
+    void setNumberingRules(const NumberingRules* rules) { numberingRules_ = rules; }
     AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
 
 private:
@@ -91,6 +102,8 @@ private:
     EditBackups& backups_;
     int ideTabWidth_;
     const LineWrapper* wrapper_ = nullptr;
+    const IndentRules* indentRules_ = nullptr;
+    const NumberingRules* numberingRules_ = nullptr;
 };
 
 } // namespace quillon::aids

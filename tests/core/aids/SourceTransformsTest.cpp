@@ -154,6 +154,10 @@ TEST(AidRunnerTest, EachChangedFileOrEveryChosenProcedureIsBackedUpBeforeTheRewr
             "Move Dimension Statements complete.\r\n1 procedure(s) updated in 1 file(s).", "A.rtf|B.rtf"},
         {SourceAid::ShrinkBlankLines, {"N"}, {}, "Shrink Complete", "No consecutive blank lines were found - nothing to change.", ""},
         {SourceAid::MoveDims, {}, {kAllProceduresMarker}, "Nothing To Do", "No procedures were found to process.", ""},
+        {SourceAid::Indent, {kAllFilesMarker}, {}, "Indent Complete", "No lines needed indenting - nothing to change.", ""},
+        {SourceAid::AddLineNumbers, {"M"}, {"A", "B"}, "Add Line Numbers Complete",
+            "Add Line Numbers complete.\r\n1 procedure(s) updated in 1 file(s).", "A.rtf|B.rtf"},
+        {SourceAid::RemoveLineNumbers, {kAllFilesMarker}, {}, "Remove Line Numbers Complete", "No line numbers could be removed - nothing to change.", ""},
     };
     for (const auto& row : rows) {
         Project run;
@@ -202,6 +206,26 @@ TEST(AidRunnerTest, NoRewriteLosesAStatementOrALineOrRunsForEverAndASecondRunCha
         EXPECT_EQ(readBytes(path), after);
         runner.run(row.aid, {{path}, {}}, run.files);
         EXPECT_EQ(readBytes(path), after) << "a second run";
+    }
+}
+
+// Killed between its backup and its rename, an aid leaves the file as it was.
+TEST(SourceWriterDeathTest, AnAidKilledBeforeItsRenameLeavesTheOriginalIntact)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (const SourceAid aid : {SourceAid::Indent, SourceAid::AddLineNumbers}) {
+        Project run;
+        const QByteArray messy = "Attribute VB_Name = \"M\"\r\nSub A()\r\nx = 1\r\nEnd Sub\r\n";
+        const QString path = run.fx.write("src/M.bas", messy);
+        EXPECT_EXIT(
+            {
+                beforeReplacingSourceFile = [](const QString&) { std::raise(SIGKILL); };
+                AidRunner(run.backups, 4).run(aid, {{kAllFilesMarker}, {}}, run.files);
+                std::exit(0);
+            },
+            testing::KilledBySignal(SIGKILL), "");
+        EXPECT_EQ(readBytes(path), messy);
+        EXPECT_EQ(QDir(run.fx.path("src")).entryList({"M.bas.part-*"}, QDir::Files).size(), 1);
     }
 }
 
