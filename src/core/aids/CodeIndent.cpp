@@ -10,7 +10,10 @@
 
 namespace quillon::aids {
 
+// The helpers have a namespace of their own: the aids are also compiled as one unit, where
+// another file's helper of the same name would otherwise be taken silently.
 namespace {
+namespace indentation {
 
 // VB's editor loads no longer line: an indentation that would make one is not written.
 constexpr qsizetype kLongestVbLine = 1023;
@@ -347,14 +350,16 @@ bool RoutineIndenter::setIndent(int line, qsizetype whitespace, const QString& l
     // A label's pad is blanks; an indentation keeps tabs where the line had one.
     const bool tabs =
         label.isEmpty() && !rules_.tabsToBlanks && QStringView(text).first(whitespace).contains(QLatin1Char('\t'));
+    const qsizetype indentation = tabs ? column / tabWidth_ + column % tabWidth_ : column;
+    // Measured before it is made: a deep block must not cost its depth on every line.
+    const qsizetype length = label.size() + indentation + text.size() - whitespace;
+    if (length > kLongestVbLine && length > text.size())
+        return false;
     QString indented = label;
     if (tabs)
         indented += QString(column / tabWidth_, QLatin1Char('\t')) + model::blanks(column % tabWidth_);
     else
         indented += model::blanks(column);
-    const qsizetype length = indented.size() + text.size() - whitespace;
-    if (length > kLongestVbLine && length > text.size())
-        return false;
     out_[line] = indented + text.mid(whitespace);
     return true;
 }
@@ -729,13 +734,14 @@ bool RoutineIndenter::indent(const model::Routine& routine, std::vector<IndentPr
     return changed;
 }
 
+} // namespace indentation
 } // namespace
 
 IndentRules indentRules(const config::Options& options)
 {
     IndentRules rules;
     rules.width = std::clamp(options.integer(config::opt::IndentWidth), 0, 9);
-    for (const RuleSwitch& rule : kSwitches)
+    for (const indentation::RuleSwitch& rule : indentation::kSwitches)
         rules.*rule.member = options.boolean(rule.key);
     rules.tabWidth = options.ideTabWidth();
     return rules;
@@ -755,7 +761,7 @@ QString setIndentRule(IndentRules& rules, const QString& name, const QString& va
         return {};
     }
     QStringList keys = {widthKey};
-    for (const RuleSwitch& rule : kSwitches) {
+    for (const indentation::RuleSwitch& rule : indentation::kSwitches) {
         const QString key = QLatin1String(rule.key.key);
         keys << key;
         if (!model::equalsNoCase(wanted, key))
@@ -773,7 +779,7 @@ IndentRewrite indentRoutines(const QStringList& lines, const model::RoutineList&
 {
     IndentRewrite result;
     result.rewrite.lines = lines;
-    RoutineIndenter indenter(lines, result.rewrite.lines, rules);
+    indentation::RoutineIndenter indenter(lines, result.rewrite.lines, rules);
     for (const model::RoutinePtr& routine : routines) {
         if (!routine || routine->listing
             || (model::isPseudoRoutine(*routine) && !routine->isDeclarations
