@@ -413,19 +413,14 @@ void RoutineIndenter::fail(int line, const char* reason, int keepFrom)
         out_[k] = lines_[k];
 }
 
-// At the end of a routine: a block or #If still open is a problem at its opening line, the
-// outermost one, since any line after it may be where it should have closed.
+// At the end of a routine: a block still open is a problem at its opening line, the outermost
+// one, since any line after it may be where it should have closed. An #If still open is not: an
+// #If often wraps whole procedures, and its #End If then lies in another routine.
 bool RoutineIndenter::failIfOpen()
 {
     const Block* outer = nullptr;
     for (int b = top_; b >= 0; b = blocks_[size_t(b)].parent)
         outer = &blocks_[size_t(b)];
-    const Conditional* directive = conditionals_.empty() ? nullptr : &conditionals_.front();
-    if (directive && (!outer || directive->line < outer->firstLine)) {
-        // A directive is one line.
-        fail(directive->line, "#If without #End If", directive->line + 1);
-        return true;
-    }
     if (outer) {
         fail(outer->firstLine, unclosedReason(outer->kind), outer->lastLine + 1);
         return true;
@@ -609,23 +604,15 @@ bool RoutineIndenter::indentDirective(const LogicalLine& logical, qsizetype at)
     int directiveLevel = level();
     if (is("IF")) {
         conditionals_.push_back({top_, std::nullopt, level(), logical.first});
-    } else if (is("ELSEIF") || is("ELSE")) {
-        if (conditionals_.empty()) {
-            fail(logical.first, is("ELSE") ? "#Else without #If" : "#ElseIf without #If", logical.first);
-            flushComments(directiveLevel);
-            return false;
-        }
+    } else if ((is("ELSEIF") || is("ELSE")) && !conditionals_.empty()) {
+        // Without an #If of this routine, the #If stands before it (around whole procedures):
+        // the directive is placed and the blocks go on as they are.
         Conditional& conditional = conditionals_.back();
         if (!conditional.firstBranchEnd)
             conditional.firstBranchEnd = top_;
         top_ = conditional.top;
         directiveLevel = conditional.level;
-    } else if (is("END")) {
-        if (conditionals_.empty()) {
-            fail(logical.first, "#End If without #If", logical.first);
-            flushComments(directiveLevel);
-            return false;
-        }
+    } else if (is("END") && !conditionals_.empty()) {
         const Conditional& conditional = conditionals_.back();
         if (conditional.firstBranchEnd)
             top_ = *conditional.firstBranchEnd;

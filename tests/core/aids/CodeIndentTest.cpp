@@ -138,9 +138,10 @@ const Shape kShapes[] = {
         "Sub A()|    Rem note: For i = 1 To 2|    x = 1: Rem Next|End Sub", "", 1},
     {"StrayEndIfLeavesTheRest", "", "Sub A()|x|  End If|   y|End Sub", "Sub A()|    x|  End If|   y|End Sub", "3: End If without block If", 1},
     {"UnclosedForLeavesWhatFollows", "", "Sub A()|x|For i = 1 To 2|  y|End Sub", "Sub A()|    x|    For i = 1 To 2|  y|End Sub", "3: For without Next", 1},
+    // An #If may wrap whole procedures: its parts in different routines are no problem.
     {"MismatchesAreProblemsPerRoutine", "", "Sub A()|#If X Then| y|End Sub|Sub B()|Do|Next| z|End Sub|Sub C()| #End If|End Sub|Sub D()|w|End Sub",
-        "Sub A()|#If X Then| y|End Sub|Sub B()|    Do|Next| z|End Sub|Sub C()| #End If|End Sub|Sub D()|    w|End Sub",
-        "2: #If without #End If;7: Next without For;11: #End If without #If", 2},
+        "Sub A()|#If X Then|    y|End Sub|Sub B()|    Do|Next| z|End Sub|Sub C()|#End If|End Sub|Sub D()|    w|End Sub",
+        "7: Next without For", 4},
 };
 
 INSTANTIATE_TEST_SUITE_P(
