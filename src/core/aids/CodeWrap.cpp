@@ -55,65 +55,6 @@ bool isDesignerBlock(const model::Routine& routine)
     return routine.kind == model::RoutineKind::Layout || routine.kind == model::RoutineKind::Image;
 }
 
-// A signature read at its parameter list: the text up to and including "(", each parameter
-// trimmed, and what follows the closing ")" (" As Long", a comment).
-struct ParameterList {
-    QString head;
-    QStringList parameters;
-    QString tail;
-};
-
-// Commas split the parameters only outside brackets and literals: `a() As Long`,
-// `Optional s As String = "a, b"`, `ByVal f As Long = (1 + 2)`.
-std::optional<ParameterList> readParameterList(const QString& signature)
-{
-    const std::vector<bool> literal = stringLiteralMap(signature);
-    const int c = commentStart(signature);
-    const qsizetype codeEnd = c >= 1 ? c - 1 : signature.size();
-    qsizetype open = 0;
-    while (open < codeEnd && (signature[open] != u'(' || literal[size_t(open)]))
-        ++open;
-    if (open == codeEnd)
-        return std::nullopt;
-    ParameterList list;
-    list.head = signature.left(open + 1);
-    int depth = 0;
-    qsizetype pieceStart = open + 1;
-    for (qsizetype i = open + 1; i < codeEnd; ++i) {
-        const QChar ch = signature[i];
-        if (literal[size_t(i)] || (ch != u'(' && ch != u')' && ch != u','))
-            continue;
-        if (ch == u'(') {
-            ++depth;
-        } else if (ch == u')' && depth > 0) {
-            --depth;
-        } else if (ch == u',' && depth > 0) {
-            continue;
-        } else {
-            const QStringView piece = model::trimBlanks(QStringView(signature).sliced(pieceStart, i - pieceStart));
-            if (ch == u',' || !piece.isEmpty() || !list.parameters.isEmpty())
-                list.parameters << piece.toString();
-            pieceStart = i + 1;
-            if (ch == u')') {
-                list.tail = signature.mid(i + 1);
-                return list;
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-// The signature with one parameter per continuation line.
-QStringList eachParameterLines(const ParameterList& list, int indent)
-{
-    QStringList result = {list.head + QStringLiteral(" _")};
-    for (qsizetype k = 0; k < list.parameters.size(); ++k) {
-        const bool last = k + 1 == list.parameters.size();
-        result << blanks(indent) + list.parameters[k] + (last ? QLatin1Char(')') + list.tail : QStringLiteral(", _"));
-    }
-    return result;
-}
-
 } // namespace
 
 int wrapIndentUnit(const config::Options& options)
@@ -247,6 +188,67 @@ model::Outcome<QStringList> LineWrapper::wrapComment(const QString& head, const 
 }
 
 namespace {
+// Their own namespace: the sources of a library are also compiled several to a unit.
+namespace signatureWrap {
+
+// A signature read at its parameter list: the text up to and including "(", each parameter
+// trimmed, and what follows the closing ")" (" As Long", a comment).
+struct ParameterList {
+    QString head;
+    QStringList parameters;
+    QString tail;
+};
+
+// Commas split the parameters only outside brackets and literals: `a() As Long`,
+// `Optional s As String = "a, b"`, `ByVal f As Long = (1 + 2)`.
+std::optional<ParameterList> readParameterList(const QString& signature)
+{
+    const std::vector<bool> literal = stringLiteralMap(signature);
+    const int c = commentStart(signature);
+    const qsizetype codeEnd = c >= 1 ? c - 1 : signature.size();
+    qsizetype open = 0;
+    while (open < codeEnd && (signature[open] != u'(' || literal[size_t(open)]))
+        ++open;
+    if (open == codeEnd)
+        return std::nullopt;
+    ParameterList list;
+    list.head = signature.left(open + 1);
+    int depth = 0;
+    qsizetype pieceStart = open + 1;
+    for (qsizetype i = open + 1; i < codeEnd; ++i) {
+        const QChar ch = signature[i];
+        if (literal[size_t(i)] || (ch != u'(' && ch != u')' && ch != u','))
+            continue;
+        if (ch == u'(') {
+            ++depth;
+        } else if (ch == u')' && depth > 0) {
+            --depth;
+        } else if (ch == u',' && depth > 0) {
+            continue;
+        } else {
+            const QStringView piece = model::trimBlanks(QStringView(signature).sliced(pieceStart, i - pieceStart));
+            if (ch == u',' || !piece.isEmpty() || !list.parameters.isEmpty())
+                list.parameters << piece.toString();
+            pieceStart = i + 1;
+            if (ch == u')') {
+                list.tail = signature.mid(i + 1);
+                return list;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The signature with one parameter per continuation line.
+QStringList eachParameterLines(const ParameterList& list, int indent)
+{
+    QStringList result = {list.head + QStringLiteral(" _")};
+    for (qsizetype k = 0; k < list.parameters.size(); ++k) {
+        const bool last = k + 1 == list.parameters.size();
+        result << blanks(indent) + list.parameters[k] + (last ? QLatin1Char(')') + list.tail : QStringLiteral(", _"));
+    }
+    return result;
+}
 
 // What the signature rules make of a procedure's signature (the logical line from its line
 // `number`): its new lines, or its lines as they stand; nothing when it wraps like any other line.
@@ -268,6 +270,7 @@ std::optional<QStringList> signatureLines(
     return std::nullopt;
 }
 
+} // namespace signatureWrap
 } // namespace
 
 WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper)
@@ -286,7 +289,8 @@ WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& rou
             const int number = i + 1;
             i += logical.consumed;
             if (number == routine->signatureLine) {
-                if (const std::optional<QStringList> signature = signatureLines(lines, logical, number, wrapper)) {
+                if (const std::optional<QStringList> signature =
+                        signatureWrap::signatureLines(lines, logical, number, wrapper)) {
                     out.lines += *signature;
                     if (*signature != lines.mid(number - 1, logical.consumed)) {
                         ++result.linesWrapped;

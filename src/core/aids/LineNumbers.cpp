@@ -16,6 +16,9 @@ using model::isIdentifierChar;
 using model::RoutinePtr;
 
 namespace {
+// The helpers' own namespace: the sources of a library are also compiled several to a unit,
+// where the other files' helpers would meet these.
+namespace lineNumbering {
 
 constexpr qint64 kLargestNumber = 999999999;
 
@@ -359,28 +362,15 @@ QString fieldProblem(const QString& field, const QString& text)
         + QStringLiteral("\" is not a whole number from 1 to 999999999.");
 }
 
-} // namespace
-
-NumberingRules numberingRules(const config::Options& options)
+QString problems(const QString& first, const QString& step)
 {
-    NumberingRules rules;
-    const int first = options.integer(config::opt::FirstNumber);
-    const int step = options.integer(config::opt::NumberStep);
-    rules.first = first < 1 ? 10 : first;
-    rules.step = step < 1 ? 10 : step;
-    rules.restartEachProcedure = options.boolean(config::opt::RestartEachProcedure);
-    return rules;
-}
-
-QString numberingProblem(const QString& first, const QString& step)
-{
-    QStringList problems = {fieldProblem(QStringLiteral("first line number"), first),
+    QStringList found = {fieldProblem(QStringLiteral("first line number"), first),
         fieldProblem(QStringLiteral("line number step"), step)};
-    problems.removeAll(QString());
-    return problems.join(model::kCrLf);
+    found.removeAll(QString());
+    return found.join(model::kCrLf);
 }
 
-Rewrite addLineNumbers(const QStringList& lines, const model::RoutineList& routines, const NumberingRules& rules)
+Rewrite numbered(const QStringList& lines, const model::RoutineList& routines, const NumberingRules& rules)
 {
     const qint64 step = std::max<qint64>(rules.step, 1);
     qint64 next = rules.first;
@@ -403,7 +393,7 @@ Rewrite addLineNumbers(const QStringList& lines, const model::RoutineList& routi
     });
 }
 
-Rewrite removeLineNumbers(const QStringList& lines, const model::RoutineList& routines)
+Rewrite unnumbered(const QStringList& lines, const model::RoutineList& routines)
 {
     return forEachProcedure(lines, routines, [&](const Body& body, QStringList& out) {
         bool changed = false;
@@ -419,6 +409,35 @@ Rewrite removeLineNumbers(const QStringList& lines, const model::RoutineList& ro
         }
         return changed;
     });
+}
+
+} // namespace lineNumbering
+} // namespace
+
+NumberingRules numberingRules(const config::Options& options)
+{
+    NumberingRules rules;
+    const int first = options.integer(config::opt::FirstNumber);
+    const int step = options.integer(config::opt::NumberStep);
+    rules.first = first < 1 ? 10 : first;
+    rules.step = step < 1 ? 10 : step;
+    rules.restartEachProcedure = options.boolean(config::opt::RestartEachProcedure);
+    return rules;
+}
+
+QString numberingProblem(const QString& first, const QString& step)
+{
+    return lineNumbering::problems(first, step);
+}
+
+Rewrite addLineNumbers(const QStringList& lines, const model::RoutineList& routines, const NumberingRules& rules)
+{
+    return lineNumbering::numbered(lines, routines, rules);
+}
+
+Rewrite removeLineNumbers(const QStringList& lines, const model::RoutineList& routines)
+{
+    return lineNumbering::unnumbered(lines, routines);
 }
 
 } // namespace quillon::aids
