@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace quillon::aids {
 
@@ -188,6 +189,92 @@ model::Outcome<QStringList> LineWrapper::wrapComment(const QString& head, const 
     return finished(std::move(result));
 }
 
+namespace {
+// Their own namespace: the sources of a library are also compiled several to a unit.
+namespace signatureWrap {
+
+// A signature read at its parameter list: the text up to and including "(", each parameter
+// trimmed, and what follows the closing ")" (" As Long", a comment).
+struct ParameterList {
+    QString head;
+    QStringList parameters;
+    QString tail;
+};
+
+// Commas split the parameters only outside brackets and literals: `a() As Long`,
+// `Optional s As String = "a, b"`, `ByVal f As Long = (1 + 2)`.
+std::optional<ParameterList> readParameterList(const QString& signature)
+{
+    const std::vector<bool> literal = stringLiteralMap(signature);
+    const int c = commentStart(signature);
+    const qsizetype codeEnd = c >= 1 ? c - 1 : signature.size();
+    qsizetype open = 0;
+    while (open < codeEnd && (signature[open] != u'(' || literal[size_t(open)]))
+        ++open;
+    if (open == codeEnd)
+        return std::nullopt;
+    ParameterList list;
+    list.head = signature.left(open + 1);
+    int depth = 0;
+    qsizetype pieceStart = open + 1;
+    for (qsizetype i = open + 1; i < codeEnd; ++i) {
+        const QChar ch = signature[i];
+        if (literal[size_t(i)] || (ch != u'(' && ch != u')' && ch != u','))
+            continue;
+        if (ch == u'(') {
+            ++depth;
+        } else if (ch == u')' && depth > 0) {
+            --depth;
+        } else if (ch == u',' && depth > 0) {
+            continue;
+        } else {
+            const QStringView piece = model::trimBlanks(QStringView(signature).sliced(pieceStart, i - pieceStart));
+            if (ch == u',' || !piece.isEmpty() || !list.parameters.isEmpty())
+                list.parameters << piece.toString();
+            pieceStart = i + 1;
+            if (ch == u')') {
+                list.tail = signature.mid(i + 1);
+                return list;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The signature with one parameter per continuation line.
+QStringList eachParameterLines(const ParameterList& list, int indent)
+{
+    QStringList result = {list.head + QStringLiteral(" _")};
+    for (qsizetype k = 0; k < list.parameters.size(); ++k) {
+        const bool last = k + 1 == list.parameters.size();
+        result << blanks(indent) + list.parameters[k] + (last ? QLatin1Char(')') + list.tail : QStringLiteral(", _"));
+    }
+    return result;
+}
+
+// What the signature rules make of a procedure's signature (the logical line from its line
+// `number`): its new lines, or its lines as they stand; nothing when it wraps like any other line.
+std::optional<QStringList> signatureLines(
+    const QStringList& lines, const LogicalLine& signature, int number, const LineWrapper& wrapper)
+{
+    const SignatureRules& rules = wrapper.signatureRules();
+    if (!rules.eachParameter)
+        return std::nullopt;
+    const std::optional<ParameterList> list = readParameterList(signature.text);
+    if (!list)
+        return std::nullopt;
+    const qsizetype count = list->parameters.size();
+    if (count > 2 || (rules.alsoTwoOrFewer && count >= 1))
+        return eachParameterLines(*list, leadingBlanks(lines[number - 1]) + 2 * wrapper.indentUnit());
+    // A short signature the developer continued is left as it stands.
+    if (signature.consumed > 1)
+        return lines.mid(number - 1, signature.consumed);
+    return std::nullopt;
+}
+
+} // namespace signatureWrap
+} // namespace
+
 WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper)
 {
     WrapRewrite result;
@@ -199,11 +286,24 @@ WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& rou
         if (isDesignerBlock(*routine) || routine->startLine < next || routine->startLine > end)
             continue;
         out.lines += lines.mid(next - 1, routine->startLine - next);
-        int logicalLines = 0;
-        for (int i = routine->startLine - 1; i < end; ++logicalLines) {
+        for (int i = routine->startLine - 1; i < end;) {
             const LogicalLine logical = joinLogicalLine(lines, i, end - 1);
             const int number = i + 1;
             i += logical.consumed;
+            if (number == routine->signatureLine) {
+                if (const std::optional<QStringList> signature =
+                        signatureWrap::signatureLines(lines, logical, number, wrapper)) {
+                    out.lines += *signature;
+                    if (*signature != lines.mid(number - 1, logical.consumed)) {
+                        ++result.linesWrapped;
+                        out.changed = true;
+                    }
+                    continue;
+                }
+            }
+            // A statement continued over several lines is joined.
+            if (logical.consumed > 1)
+                out.changed = true;
             if (!wrapper.isTooLong(logical.text)) {
                 out.lines << logical.text;
                 continue;
@@ -219,8 +319,6 @@ WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& rou
                         + trimLeadingBlanks(logical.text).left(60).toString();
             }
         }
-        if (logicalLines != end - routine->startLine + 1)
-            out.changed = true;
         next = end + 1;
     }
     out.lines += lines.mid(next - 1);

@@ -79,7 +79,9 @@ struct WrapRewrite {
     QStringList notWrapped;
 };
 // Joins every continued statement of the routines and wraps the lines that are too long. A form's
-// designer block (Layout, Image) is not code and is passed over.
+// designer block (Layout, Image) is not code and is passed over. A signature goes by the wrapper's
+// signature rules: one parameter per line (each rewritten signature counts as one line wrapped),
+// or, when it has too few parameters for that, left as the developer continued it.
 WrapRewrite wrapRoutines(const QStringList& lines, const model::RoutineList& routines, const LineWrapper& wrapper);
 
 // The rules window ("IDE Long  Line Wrap Rules").

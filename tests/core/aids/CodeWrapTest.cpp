@@ -96,4 +96,29 @@ TEST(CodeWrapTest, RoutinesAreJoinedThenWrappedAndTheirOtherLinesKeptAndTheRules
     EXPECT_EQ(wrapRulesHelpText().count("\r\n"), 27);
 }
 
+TEST(CodeWrapTest, SignaturesGetAParameterALineByTheRulesOrStayAsTheDeveloperContinuedThem)
+{
+    const SignatureRules each {true, false}, always {true, true}, normal {false, false};
+    const QString three = R"(Function F(ByVal a As Long, b() As String, Optional s As String = "a, b") As Long ' n)";
+    const QStringList threeEach = {
+        "Function F( _", "        ByVal a As Long, _", "        b() As String, _", R"(        Optional s As String = "a, b") As Long ' n)"};
+    const QStringList two = {"Sub G(a As Long, _", "      ByVal f As Long = (1 + 2))"};
+    const std::tuple<SignatureRules, QStringList, QStringList, int> rows[] = {{each, {three}, threeEach, 1}, {normal, {three}, {three}, 0},
+        {each, threeEach, threeEach, 0}, {normal, threeEach, {three.left(11) + " " + three.mid(11)}, 0}, {each, two, two, 0},
+        {each, {"Sub G(a, b() As Long)"}, {"Sub G(a, b() As Long)"}, 0},
+        {always, two, {"Sub G( _", "        a As Long, _", "        ByVal f As Long = (1 + 2))"}, 1},
+        {always, {"Sub Q() ' (a, b, c)"}, {"Sub Q() ' (a, b, c)"}, 0}, {each, {"Sub K(a, _", "  b, c"}, {"Sub K(a, b, c"}, 0},
+        {each, {"  Property Let P(ByVal i As Long, _", "   j, ByVal v As Variant)"},
+            {"  Property Let P( _", "          ByVal i As Long, _", "          j, _", "          ByVal v As Variant)"}, 1}};
+    for (const auto& [rules, before, after, wrapped] : rows) {
+        LineWrapper wrap = wrapper(90);
+        wrap.setSignatureRules(rules);
+        const QStringList module = before + QStringList {"    x = 1", "End Sub"};
+        const WrapRewrite result = wrapRoutines(module, quillon::model::splitLinesIntoRoutines("/p/M.bas", module), wrap);
+        SCOPED_TRACE(before.join('|').toStdString());
+        EXPECT_EQ(result.rewrite.lines, after + QStringList({"    x = 1", "End Sub"}));
+        EXPECT_EQ(std::pair(result.rewrite.changed, result.linesWrapped), std::pair(after != before, wrapped));
+    }
+}
+
 } // namespace
