@@ -149,18 +149,18 @@ TEST(WrapRulesTest, IndentAndLineNumberRulesStoreValidRulesInTheirOwnSections)
         std::deque<MessageResult> answers;
         QStringList messages;
         bool open;
-        QString stored; // the first three fields as the options file holds them ("-": not stored)
+        QString stored; // the first three fields as the options file holds them ("DEFAULT": as they were)
     };
     const QString pending = "question Changes Are Pending: Changes have been made.  Do you want to Exit without saving changes?";
     const QString badNumber = "critical Bad Line Number: The ";
     // clang-format off
     const Case cases[] = {
-        {true, {"txtIndentWidth=10", "cmdSave"}, {}, {kBad + "must be in the range 0 to 9"}, true, "-|-|-"},
+        {true, {"txtIndentWidth=10", "cmdSave"}, {}, {kBad + "must be in the range 0 to 9"}, true, "DEFAULT"},
         {true, {"txtIndentWidth=2", "chkProcedureBody", "cmdSave"}, {}, {}, false, "2|False|True"},
-        {true, {"chkFirstComments", "escape"}, {MessageResult::No}, {pending}, true, "-|-|-"},
-        {true, {"chkFirstComments", "cmdCancel"}, {MessageResult::Yes}, {pending}, false, "-|-|-"},
-        {false, {"txtFirstNumber=0", "cmdSave"}, {}, {badNumber + "first line number \"0\" is not a whole number from 1 to 999999999."}, true, "-|-|-"},
-        {false, {"txtNumberStep=ten", "cmdSave"}, {}, {badNumber + "line number step \"ten\" is not a whole number from 1 to 999999999."}, true, "-|-|-"},
+        {true, {"chkFirstComments", "escape"}, {MessageResult::No}, {pending}, true, "DEFAULT"},
+        {true, {"chkFirstComments", "cmdCancel"}, {MessageResult::Yes}, {pending}, false, "DEFAULT"},
+        {false, {"txtFirstNumber=0", "cmdSave"}, {}, {badNumber + "first line number \"0\" is not a whole number from 1 to 999999999."}, true, "DEFAULT"},
+        {false, {"txtNumberStep=ten", "cmdSave"}, {}, {badNumber + "line number step \"ten\" is not a whole number from 1 to 999999999."}, true, "DEFAULT"},
         {false, {"txtFirstNumber=1000", "txtNumberStep=1", "chkRestart", "cmdSave"}, {}, {}, false, "1000|1|False"},
     };
     // clang-format on
@@ -187,7 +187,7 @@ TEST(WrapRulesTest, IndentAndLineNumberRulesStoreValidRulesInTheirOwnSections)
         QStringList stored;
         for (size_t i = 0; i < 3; ++i)
             stored << b.session.ini.read(config::sectionName(spec.fields[i].key.suffix), spec.fields[i].key.key, "-");
-        EXPECT_EQ(stored.join('|'), c.stored);
+        EXPECT_EQ(stored.join('|'), c.stored != "DEFAULT" ? c.stored : c.indent ? "4|True|True" : "10|10|True");
         EXPECT_EQ(b.session.ini.read(config::sectionName(spec.positionSection), "Left", QString()).isEmpty(), c.open);
     }
 }

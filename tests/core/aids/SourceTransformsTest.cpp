@@ -219,13 +219,18 @@ TEST(SourceWriterDeathTest, AnAidKilledBeforeItsRenameLeavesTheOriginalIntact)
         const QString path = run.fx.write("src/M.bas", messy);
         EXPECT_EXIT(
             {
-                beforeReplacingSourceFile = [](const QString&) { std::raise(SIGKILL); };
+                // The backup, written the same way, goes first: the kill waits for the source.
+                beforeReplacingSourceFile = [](const QString& work) {
+                    if (work.contains("/src/M.bas"))
+                        std::raise(SIGKILL);
+                };
                 AidRunner(run.backups, 4).run(aid, {{kAllFilesMarker}, {}}, run.files);
                 std::exit(0);
             },
             testing::KilledBySignal(SIGKILL), "");
         EXPECT_EQ(readBytes(path), messy);
-        EXPECT_EQ(QDir(run.fx.path("src")).entryList({"M.bas.part-*"}, QDir::Files).size(), 1);
+        EXPECT_EQ(QDir(run.fx.path("src")).entryList({"M.bas.part-*"}, QDir::Files).size(), 1) << "the killed writer's work file";
+        EXPECT_EQ(run.entries(), "M.bas") << "backed up before";
     }
 }
 
