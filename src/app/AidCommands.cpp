@@ -123,17 +123,16 @@ aids::SourceAid aidArgument(const Arguments& args)
     const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap"),
         QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber")};
     if (args.positional.size() != 2 || !names.contains(name))
-        throw Usage {QStringLiteral(
-            "aid takes shrink, movedim, wrap, indent, number or unnumber and a project file (.vbp)")};
+        throw Usage {
+            QStringLiteral("aid takes shrink, movedim, wrap, indent, number or unnumber and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
     if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
         throw Usage {QStringLiteral("--long-line goes with wrap")};
     if ((args.has(QStringLiteral("start")) || args.has(QStringLiteral("step"))) && name != QLatin1String("number"))
         throw Usage {QStringLiteral("--start and --step go with number")};
-    const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims,
-        aids::SourceAid::Wrap, aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers,
-        aids::SourceAid::RemoveLineNumbers};
+    const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap,
+        aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers};
     return aids[names.indexOf(name)];
 }
 
@@ -141,10 +140,10 @@ aids::SourceAid aidArgument(const Arguments& args)
 aids::NumberingRules numberingArguments(const Arguments& args, const config::Options& options)
 {
     aids::NumberingRules rules = aids::numberingRules(options);
-    const QString first = args.has(QStringLiteral("start")) ? args.value(QStringLiteral("start"))
-                                                            : QString::number(rules.first);
-    const QString step = args.has(QStringLiteral("step")) ? args.value(QStringLiteral("step"))
-                                                          : QString::number(rules.step);
+    const QString first =
+        args.has(QStringLiteral("start")) ? args.value(QStringLiteral("start")) : QString::number(rules.first);
+    const QString step =
+        args.has(QStringLiteral("step")) ? args.value(QStringLiteral("step")) : QString::number(rules.step);
     if (const QString problem = aids::numberingProblem(first, step); !problem.isEmpty())
         throw Usage {problem};
     rules.first = first.trimmed().toLongLong();
@@ -280,8 +279,8 @@ int checkIndent(const Arguments& args, const aids::IndentRules& rules, const mod
     model::Project project(reader);
     if (const std::optional<int> failed = openForDump(project, args.positional[0], err))
         return *failed;
-    const aids::WorkSet work = aids::buildWorkSet(
-        {{aids::kAllFilesMarker}, {}}, project.projectFileList, reader, aids::DeclarationsToo::Yes);
+    const aids::WorkSet work =
+        aids::buildWorkSet({{aids::kAllFilesMarker}, {}}, project.projectFileList, reader, aids::DeclarationsToo::Yes);
     int wouldChange = 0;
     for (const aids::WorkItem& item : work) {
         const model::Outcome<aids::SourceDocument> document = aids::readSourceDocument(item.path, reader);

@@ -6,7 +6,7 @@
 namespace quillon::config {
 class Options;
 class Session;
-}
+} // namespace quillon::config
 
 namespace quillon::app {
 

@@ -505,39 +505,37 @@ const std::vector<Command>& commands()
                                     "  messages restore N|all\n"
                                     "      Show hidden message N (or all of them) again.\n")},
         {.name = QStringLiteral("aid"),
-            .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("routines"),
-                QStringLiteral("long-line"), QStringLiteral("start"), QStringLiteral("step")},
+            .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("routines"), QStringLiteral("long-line"),
+                QStringLiteral("start"), QStringLiteral("step")},
             .measures = aidCommandMeasures,
             .run =
                 [](const CommandCall& c) {
                     return runAid(c.args, c.session, *c.reader, c.services.createPrintSurface, c.out, c.err);
                 },
-            .usage = QStringLiteral(
-                "  aid shrink|movedim|wrap|indent|number|unnumber PROJECT.vbp [--files NAME,...]\n"
-                "          [--routines KEY,...] [--long-line TEXT] [--start N] [--step N]\n"
-                "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
-                "      procedures to one, move each procedure's Dim statements to its top, wrap\n"
-                "      lines printed wider than the sample long line (--long-line, else the option\n"
-                "      \"Long Line\"), indent by block structure, or add or remove line numbers\n"
-                "      (number: --start and --step, else the line number options). Lines that\n"
-                "      cannot be wrapped, and blocks that cannot be indented, go to stderr.\n"
-                "      Every file (or chosen procedure) is backed up before it changes.\n")},
+            .usage =
+                QStringLiteral("  aid shrink|movedim|wrap|indent|number|unnumber PROJECT.vbp [--files NAME,...]\n"
+                               "          [--routines KEY,...] [--long-line TEXT] [--start N] [--step N]\n"
+                               "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
+                               "      procedures to one, move each procedure's Dim statements to its top, wrap\n"
+                               "      lines printed wider than the sample long line (--long-line, else the option\n"
+                               "      \"Long Line\"), indent by block structure, or add or remove line numbers\n"
+                               "      (number: --start and --step, else the line number options). Lines that\n"
+                               "      cannot be wrapped, and blocks that cannot be indented, go to stderr.\n"
+                               "      Every file (or chosen procedure) is backed up before it changes.\n")},
         {.name = QStringLiteral("indent"),
             .valueOptions = {codepage, QStringLiteral("set")},
             .flagOptions = {QStringLiteral("check")},
             .run =
                 [](const CommandCall& c) {
-                    return runIndent(c.args, c.session.options, *c.reader, c.services.readStandardInput, c.out,
-                        c.err);
+                    return runIndent(c.args, c.session.options, *c.reader, c.services.readStandardInput, c.out, c.err);
                 },
-            .usage = QStringLiteral(
-                "  indent [FILE|-] [--set NAME=VALUE ...] [--codepage NAME]\n"
-                "      The file (or standard input) indented by the indent rules, on stdout;\n"
-                "      nothing changes on disk. --set changes a rule for this run (NAME as in\n"
-                "      the options section \"DAIndentForm\": --set \"Indent Width=2\").\n"
-                "  indent --check PROJECT.vbp [--set NAME=VALUE ...]\n"
-                "      The project's files that indenting would change; exit status 1 when\n"
-                "      there is one.\n")},
+            .usage = QStringLiteral("  indent [FILE|-] [--set NAME=VALUE ...] [--codepage NAME]\n"
+                                    "      The file (or standard input) indented by the indent rules, on stdout;\n"
+                                    "      nothing changes on disk. --set changes a rule for this run (NAME as in\n"
+                                    "      the options section \"DAIndentForm\": --set \"Indent Width=2\").\n"
+                                    "  indent --check PROJECT.vbp [--set NAME=VALUE ...]\n"
+                                    "      The project's files that indenting would change; exit status 1 when\n"
+                                    "      there is one.\n")},
         {.name = QStringLiteral("backups"),
             .valueOptions = {codepage},
             .flagOptions = {QStringLiteral("no-backup")},

@@ -146,10 +146,7 @@ bool AidRulesDialog::saveAndExit()
         else
             options.setBool(spec_.fields[i].key, qobject_cast<QCheckBox*>(controls_[i])->isChecked());
     }
-    if (!options.save())
-        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Options Not Saved"),
-            QStringLiteral("The options could not be written to ") + model::quote(session_.ini.defaultPath())
-                + QStringLiteral(".  They apply until Quillon ends."));
+    saveRulesOrSaySo(session_, box_);
     changesPending_ = false;
     done(QDialog::Accepted);
     return true;
@@ -173,6 +170,14 @@ void AidRulesDialog::done(int result)
     QDialog::done(result);
 }
 
+void saveRulesOrSaySo(config::Session& session, platform::IMessageBox& box)
+{
+    if (!session.options.save())
+        box.showMessage(MessageIcon::Exclamation, QStringLiteral("Options Not Saved"),
+            QStringLiteral("The options could not be written to ") + model::quote(session.ini.defaultPath())
+                + QStringLiteral(".  They apply until Quillon ends."));
+}
+
 RulesWindowSpec indentRulesWindow()
 {
     namespace opt = config::opt;
@@ -187,28 +192,31 @@ RulesWindowSpec indentRulesWindow()
             "their text.  Line labels and line numbers stay in column 1.  A block that does not close is "
             "indented as far as it can be read and named in the report; the lines after it are left as "
             "they were.  Each changed file or procedure is backed up first."),
-        .fields = {
-            {opt::IndentWidth, QStringLiteral("Indent Width"), QStringLiteral("txtIndentWidth"), true,
-                QStringLiteral("(0 to 9 are valid indent spaces)")},
-            {opt::IndentProcedureBody, QStringLiteral("Indent the Whole Procedure Body One Level"),
-                QStringLiteral("chkProcedureBody")},
-            {opt::IndentFirstComments, QStringLiteral("Indent the First Comment Block of a Procedure With Its Body"),
-                QStringLiteral("chkFirstComments")},
-            {opt::IndentCase, QStringLiteral("Indent Case Lines One Level Under Select Case"),
-                QStringLiteral("chkIndentCase")},
-            {opt::IndentTypeMembers, QStringLiteral("Indent the Members of Enum and Type Blocks"),
-                QStringLiteral("chkTypeMembers")},
-            {opt::DirectivesInColumn1, QStringLiteral("Keep Compiler Directives (#If, #Else, #End If) in Column 1"),
-                QStringLiteral("chkDirectives")},
-            {opt::IndentContinuations,
-                QStringLiteral("Indent Continuation Lines One Level (else they keep their place under the first line)"),
-                QStringLiteral("chkContinuations")},
-            {opt::AlignComments,
-                QStringLiteral("Align Comments With the Code Line They Precede (else comments in column 1 stay)"),
-                QStringLiteral("chkAlignComments")},
-            {opt::DebugInColumn1, QStringLiteral("Put Debug. Statements in Column 1"), QStringLiteral("chkDebug")},
-            {opt::TabsToBlanks, QStringLiteral("Turn Tabs Before the Code Into Blanks"), QStringLiteral("chkTabs")},
-        },
+        .fields =
+            {
+                {opt::IndentWidth, QStringLiteral("Indent Width"), QStringLiteral("txtIndentWidth"), true,
+                    QStringLiteral("(0 to 9 are valid indent spaces)")},
+                {opt::IndentProcedureBody, QStringLiteral("Indent the Whole Procedure Body One Level"),
+                    QStringLiteral("chkProcedureBody")},
+                {opt::IndentFirstComments,
+                    QStringLiteral("Indent the First Comment Block of a Procedure With Its Body"),
+                    QStringLiteral("chkFirstComments")},
+                {opt::IndentCase, QStringLiteral("Indent Case Lines One Level Under Select Case"),
+                    QStringLiteral("chkIndentCase")},
+                {opt::IndentTypeMembers, QStringLiteral("Indent the Members of Enum and Type Blocks"),
+                    QStringLiteral("chkTypeMembers")},
+                {opt::DirectivesInColumn1, QStringLiteral("Keep Compiler Directives (#If, #Else, #End If) in Column 1"),
+                    QStringLiteral("chkDirectives")},
+                {opt::IndentContinuations,
+                    QStringLiteral(
+                        "Indent Continuation Lines One Level (else they keep their place under the first line)"),
+                    QStringLiteral("chkContinuations")},
+                {opt::AlignComments,
+                    QStringLiteral("Align Comments With the Code Line They Precede (else comments in column 1 stay)"),
+                    QStringLiteral("chkAlignComments")},
+                {opt::DebugInColumn1, QStringLiteral("Put Debug. Statements in Column 1"), QStringLiteral("chkDebug")},
+                {opt::TabsToBlanks, QStringLiteral("Turn Tabs Before the Code Into Blanks"), QStringLiteral("chkTabs")},
+            },
         .numbersProblem = [](const QStringList& numbers) {
             return std::pair {aids::kBadIndentTitle, aids::wrapIndentProblem(numbers.value(0))};
         }};
@@ -229,16 +237,17 @@ RulesWindowSpec lineNumberRulesWindow()
             "the number leaves room.  Remove Line Numbers takes away the numbers Add Line Numbers puts, "
             "except those a GoTo, GoSub, Resume or Erl comparison names.  Each changed file or procedure "
             "is backed up first."),
-        .fields = {
-            {opt::FirstNumber, QStringLiteral("First Line Number"), QStringLiteral("txtFirstNumber"), true},
-            {opt::NumberStep, QStringLiteral("Step Between Numbers"), QStringLiteral("txtNumberStep"), true},
-            {opt::RestartEachProcedure,
-                QStringLiteral("Start Again at Each Procedure (else the numbers go on through the file)"),
-                QStringLiteral("chkRestart")},
-        },
+        .fields =
+            {
+                {opt::FirstNumber, QStringLiteral("First Line Number"), QStringLiteral("txtFirstNumber"), true},
+                {opt::NumberStep, QStringLiteral("Step Between Numbers"), QStringLiteral("txtNumberStep"), true},
+                {opt::RestartEachProcedure,
+                    QStringLiteral("Start Again at Each Procedure (else the numbers go on through the file)"),
+                    QStringLiteral("chkRestart")},
+            },
         .numbersProblem = [](const QStringList& numbers) {
-            return std::pair {QStringLiteral("Bad Line Number"),
-                aids::numberingProblem(numbers.value(0), numbers.value(1))};
+            return std::pair {
+                QStringLiteral("Bad Line Number"), aids::numberingProblem(numbers.value(0), numbers.value(1))};
         }};
     return spec;
 }

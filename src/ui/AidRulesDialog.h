@@ -73,6 +73,10 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
+// Writes the options file after a rules window stored its rules; when it cannot, says that they
+// hold until the program ends.
+void saveRulesOrSaySo(config::Session& session, platform::IMessageBox& box);
+
 // Developer Aids | Indent Code Lines | View/Edit Rules.
 RulesWindowSpec indentRulesWindow();
 // Developer Aids | Line Numbering | View/Edit Rules.

@@ -17,6 +17,7 @@
 #include "print/PrintRun.h"
 #include "print/SpoolSize.h"
 #include "print/TocText.h"
+#include "ui/AidRulesDialog.h"
 #include "ui/BackgroundWork.h"
 #include "ui/NamedControls.h"
 #include "ui/OptionsDialog.h"
@@ -27,7 +28,6 @@
 #include "ui/RestoreMessagesMenu.h"
 #include "ui/TargetChoosers.h"
 #include "ui/WindowPlacement.h"
-#include "ui/AidRulesDialog.h"
 #include "ui/WrapRulesDialog.h"
 
 #include <QAction>
@@ -372,8 +372,8 @@ void MainWindow::buildDeveloperAidsMenu()
         &QAction::triggered, this, [this] { codingStillToCome(); });
     menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
-    connect(menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules")),
-        &QAction::triggered, this, [this] { showIndentRules(); });
+    connect(menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules")), &QAction::triggered,
+        this, [this] { showIndentRules(); });
     connect(menuEntry(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::Indent); });
     QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));

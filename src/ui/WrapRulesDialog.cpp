@@ -2,8 +2,8 @@
 
 #include "aids/CodeWrap.h"
 #include "config/Session.h"
-#include "model/TextPrimitives.h"
 #include "platform/MessageBox.h"
+#include "ui/AidRulesDialog.h"
 #include "ui/MessageDialogLayout.h"
 #include "ui/NamedControls.h"
 #include "ui/WindowPlacement.h"
@@ -203,10 +203,7 @@ bool WrapRulesDialog::saveAndExit()
     options.setInt(config::opt::WhichIndent, checkedIndex(whichIndent_));
     options.setInt(config::opt::SigWrap, checkedIndex(signature_));
     options.setBool(config::opt::Wrap2Sig, wrapAlways_->isChecked());
-    if (!options.save())
-        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Options Not Saved"),
-            QStringLiteral("The options could not be written to ") + model::quote(session_.ini.defaultPath())
-                + QStringLiteral(".  They apply until Quillon ends."));
+    saveRulesOrSaySo(session_, box_);
     changesPending_ = false;
     done(QDialog::Accepted);
     return true;

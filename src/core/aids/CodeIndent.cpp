@@ -288,6 +288,7 @@ private:
         int firstLine; // of the opening statement
         int lastLine;
         int parent; // -1: none
+        bool branched = false; // a Case, Else or ElseIf of it came
     };
     struct Conditional {
         int top; // the blocks at the #If
@@ -457,6 +458,7 @@ bool RoutineIndenter::standOut(BlockKind kind, const char* reason, const Logical
         return false;
     }
     lineLevel = blocks_[size_t(top_)].innerLevel - 1;
+    blocks_[size_t(top_)].branched = true;
     return true;
 }
 
@@ -579,13 +581,18 @@ bool RoutineIndenter::indentCode(const LogicalLine& logical, qsizetype at)
         top_ >= 0 && (blocks_[size_t(top_)].kind == BlockKind::Type || blocks_[size_t(top_)].kind == BlockKind::Enum);
     const std::optional<Label> label = members ? std::nullopt : leadingLabel(logical.code, at);
     const int before = level();
+    // Comments between Select Case and its first Case stand with the Case lines.
+    const bool selectHead =
+        top_ >= 0 && blocks_[size_t(top_)].kind == BlockKind::Select && !blocks_[size_t(top_)].branched;
     int lineLevel = 0;
     bool debug = false;
     if (!readStatements(logical, label ? label->end : at, lineLevel, debug)) {
         flushComments(before);
         return false;
     }
-    flushComments(lineLevel);
+    // A comment over a line that closes its block (End If, Next, Else, Case, End Sub) belongs to
+    // the block's body, as a comment closing a branch stands in well-kept code.
+    flushComments(selectHead ? lineLevel : std::max(before, lineLevel));
     const int column = debug && rules_.debugAtColumn1 ? 0 : lineLevel * width_;
     if (label)
         placeLabelled(logical, *label, column);
@@ -704,7 +711,7 @@ bool RoutineIndenter::indent(const model::Routine& routine, std::vector<IndentPr
         }
         indentBody(header.last + 1, endLine >= 0 ? endLine - 1 : end_, true);
         if (!problem_ && !failIfOpen() && endLine >= 0) {
-            flushComments(0);
+            flushComments(level());
             const LogicalLine last = readLogicalLine(lines_, endLine, endLine);
             const std::optional<Label> label = leadingLabel(last.code, skipBlanks(last.code, 0));
             if (label)

@@ -21,7 +21,7 @@ struct IndentRules {
     bool typeMembers = true; // members of Type and Enum one level in ["Indent Type Members"]
     bool directivesAtColumn1 = true; // #If, #Else ... at column 1, else at the code's level
     bool continuationsOneUnit = false; // continuation lines one level in from their first line, else where they
-                                       // stood relative to it
+        // stood relative to it
     bool alignComments = true; // whole-line comments with the code line they precede; else those in column 1 stay
     bool debugAtColumn1 = false; // Debug. statements at column 1
     bool tabsToBlanks = false; // a line indented with tabs is re-indented with blanks, else with tabs where they fit

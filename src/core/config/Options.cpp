@@ -180,24 +180,14 @@ std::vector<OptionSpec> buildTable()
     add(":DAWrapLineForm", "Sig Wrap", T::Int16, "0");
     add(":DAWrapLineForm", "Wrap 2 Sig", T::Bool, "False");
     add(":DAIndentForm", "Indent Width", T::Int16, QString(), D::IdeIndent);
-    add(":DAIndentForm", "Indent Procedure Body", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Indent First Comments", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Indent Case", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Indent Type Members", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Directives In Column 1", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Indent Continuations", T::Bool, "False");
-    offers(yesNo);
-    add(":DAIndentForm", "Align Comments", T::Bool, "True");
-    offers(yesNo);
-    add(":DAIndentForm", "Debug In Column 1", T::Bool, "False");
-    offers(yesNo);
-    add(":DAIndentForm", "Tabs To Blanks", T::Bool, "False");
-    offers(yesNo);
+    const std::pair<const char*, const char*> indentSwitches[] = {{"Indent Procedure Body", "True"},
+        {"Indent First Comments", "True"}, {"Indent Case", "True"}, {"Indent Type Members", "True"},
+        {"Directives In Column 1", "True"}, {"Indent Continuations", "False"}, {"Align Comments", "True"},
+        {"Debug In Column 1", "False"}, {"Tabs To Blanks", "False"}};
+    for (const auto& [key, def] : indentSwitches) {
+        add(":DAIndentForm", key, T::Bool, QString::fromLatin1(def));
+        offers(yesNo);
+    }
     add(":DALineNumberForm", "First Number", T::Int32, "10");
     add(":DALineNumberForm", "Number Step", T::Int32, "10");
     add(":DALineNumberForm", "Restart Each Procedure", T::Bool, "True");

@@ -108,13 +108,14 @@ const Shape kShapes[] = {
         "Sub A(a, _|        b)|    x = a + _|          b + _|      c|    ' note _|       more|    y = 1|End Sub", "", 1},
     {"ContinuationsOneUnitIn", "Indent Continuations=yes", "Sub A(a, _|        b)|x = a + _|      b + _|  c|  ' note _|     more|y = 1|End Sub",
         "Sub A(a, _|    b)|    x = a + _|        b + _|        c|    ' note _|        more|    y = 1|End Sub", "", 1},
+    // A comment over a line that closes a block stays in the block's body.
     {"CommentsTakeTheNextCodeLinesPlace", "",
         "   ' about A|Sub A()|' first|  ' second|If a Then|x|' before else|Else|' before end if|End If|' before end sub|End Sub",
-        "' about A|Sub A()|    ' first|    ' second|    If a Then|        x|    ' before else|    Else|    ' before end if|"
-        "    End If|' before end sub|End Sub",
+        "' about A|Sub A()|    ' first|    ' second|    If a Then|        x|        ' before else|    Else|        ' before end if|"
+        "    End If|    ' before end sub|End Sub",
         "", 1},
     {"FirstCommentsWithTheSignature", "Indent First Comments=no", "Sub A()|' first|  ' second|If a Then|x|  ' before else|Else|End If|End Sub",
-        "Sub A()|' first|' second|    If a Then|        x|    ' before else|    Else|    End If|End Sub", "", 1},
+        "Sub A()|' first|' second|    If a Then|        x|        ' before else|    Else|    End If|End Sub", "", 1},
     {"CommentsInColumn1Stay", "Align Comments=no", "Sub A()|' first|  ' second|If a Then|x|' before else|Else|End If|End Sub",
         "Sub A()|' first|    ' second|    If a Then|        x|' before else|    Else|    End If|End Sub", "", 1},
     {"DebugInColumn1AndAttributesKept", "Debug In Column 1=yes;Indent Procedure Body=no",
