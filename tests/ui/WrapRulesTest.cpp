@@ -138,6 +138,35 @@ TEST(WrapRulesTest, WrapMenuOpensTheRulesAndExecuteWrapListsTheLinesItCouldNotWr
         "Sub A()\r\n    x = \"aaaa bbbb cccc dddd eeee \" & _\r\n      \"ffff gggg\"\r\n    Call Averyverylongnamewithnoblanks(1)\r\nEnd Sub\r\n");
 }
 
+// Execute Indent with stored rules (width 2): the module is indented up to the For that never
+// closes, the report names it, and a window lists it; the rules window opens from its entry.
+TEST(WrapRulesTest, IndentMenuIndentsTheChosenModuleAndListsTheBlocksItCouldNotRead)
+{
+    test::SessionBench b;
+    b.session.start();
+    const QString module = b.fx.writeLines("proj/modA.bas", {"Sub A()", "If a Then", "x", "End If", "End Sub", "Sub B()", "For i = 1 To 2", "y", "End Sub"});
+    b.session.options.set(config::opt::ProjectFolder, b.fx.path("work"));
+    b.session.options.set(config::opt::IndentWidth, "2");
+    ui::MainWindow window(b.session, b.box, {});
+    ASSERT_TRUE(window.openProject(b.fx.writeLines("proj/P.vbp", {"Module=modA; modA.bas"})));
+    window.chooseTargetsDialog = [&](bool) { return aids::TargetSelection {{module}, {}}; };
+    QStringList seen;
+    for (const char* entry : {"mnuIndentRules", "mnuExecuteIndent"}) {
+        test::onModal([&seen](QWidget* modal) {
+            const auto* text = modal->findChild<QPlainTextEdit*>();
+            seen << modal->objectName() + '|' + modal->windowTitle() + '|' + (text ? text->toPlainText() : QString());
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        window.action(entry)->trigger();
+    }
+    EXPECT_EQ(seen.join('\n'), "frmDAIndentRule|Code Indent Rules|\nfrmBlocksNotIndented|Blocks Not Indented|" + module + ":7: For without Next");
+    EXPECT_EQ(b.box.shown.back().title, "Indent Complete");
+    EXPECT_EQ(b.box.shown.back().text,
+        "Indent Code Lines complete.\r\n2 procedure(s) updated in 1 file(s).\r\n\r\n1 block(s) could not be read to their end; the lines "
+        "after them were left as they were:\r\nnot indented: " + module + ":7: For without Next");
+    EXPECT_EQ(QString(test::readBytes(module)), "Sub A()\r\n  If a Then\r\n    x\r\n  End If\r\nEnd Sub\r\nSub B()\r\n  For i = 1 To 2\r\ny\r\nEnd Sub\r\n");
+}
+
 // The indent and line number rules windows, over their defaults: a number that the rules cannot
 // take is refused with the reason and nothing is stored; good values and the ticks are stored in
 // their own sections; leaving with changes asks first.
