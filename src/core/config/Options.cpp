@@ -192,6 +192,8 @@ std::vector<OptionSpec> buildTable()
     add(":DALineNumberForm", "Number Step", T::Int32, "10");
     add(":DALineNumberForm", "Restart Each Procedure", T::Bool, "True");
     offers(yesNo);
+    add(":DASortForm", "Sort By", T::Text, "kind");
+    offers({"name", "kind", "events"});
     add(":ProjectInfo", "Version", T::Text, QString(), D::Version, false);
     add(":ProjectInfo", "Copyright", T::Text, QString(), D::Notice, false);
     add(":Support", "DonationURL", T::Text, QString());

@@ -124,6 +124,7 @@ inline constexpr OptionKey TabsToBlanks {":DAIndentForm", "Tabs To Blanks"};
 inline constexpr OptionKey FirstNumber {":DALineNumberForm", "First Number"};
 inline constexpr OptionKey NumberStep {":DALineNumberForm", "Number Step"};
 inline constexpr OptionKey RestartEachProcedure {":DALineNumberForm", "Restart Each Procedure"};
+inline constexpr OptionKey SortBy {":DASortForm", "Sort By"};
 } // namespace opt
 
 // The ten highlight colours, index 0 to 9, in the order of their keys.

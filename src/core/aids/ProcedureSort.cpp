@@ -1,0 +1,1 @@
+#include "aids/ProcedureSort.h"

@@ -1,0 +1,3 @@
+#include "aids/ProcedureSort.h"
+
+#include <gtest/gtest.h>
