@@ -4,6 +4,7 @@
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
 #include "aids/LineNumbers.h"
+#include "aids/ProcedureSort.h"
 #include "aids/SourceDocument.h"
 #include "aids/SourceTransforms.h"
 #include "config/Session.h"
@@ -121,18 +122,20 @@ aids::SourceAid aidArgument(const Arguments& args)
 {
     const QString name = args.positional.value(0);
     const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap"),
-        QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber")};
+        QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber"), QStringLiteral("sort")};
     if (args.positional.size() != 2 || !names.contains(name))
         throw Usage {
-            QStringLiteral("aid takes shrink, movedim, wrap, indent, number or unnumber and a project file (.vbp)")};
+            QStringLiteral("aid takes shrink, movedim, wrap, indent, number, unnumber or sort and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
     if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
         throw Usage {QStringLiteral("--long-line goes with wrap")};
     if ((args.has(QStringLiteral("start")) || args.has(QStringLiteral("step"))) && name != QLatin1String("number"))
         throw Usage {QStringLiteral("--start and --step go with number")};
+    if (args.has(QStringLiteral("by")) && name != QLatin1String("sort"))
+        throw Usage {QStringLiteral("--by goes with sort")};
     const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap,
-        aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers};
+        aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers, aids::SourceAid::SortProcedures};
     return aids[names.indexOf(name)];
 }
 
@@ -200,6 +203,14 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     runner.setIndentRules(&indentRules);
     const aids::NumberingRules numberingRules = numberingArguments(args, session.options);
     runner.setNumberingRules(&numberingRules);
+    aids::ProcedureOrder order = aids::procedureOrder(session.options);
+    if (args.has(QStringLiteral("by"))) {
+        const std::optional<aids::ProcedureOrder> named = aids::procedureOrderNamed(args.value(QStringLiteral("by")));
+        if (!named)
+            throw Usage {QStringLiteral("--by takes name, kind or events, not ") + quote(args.value(QStringLiteral("by")))};
+        order = *named;
+    }
+    runner.setProcedureOrder(&order);
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
         const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))

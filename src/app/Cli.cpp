@@ -506,20 +506,22 @@ const std::vector<Command>& commands()
                                     "      Show hidden message N (or all of them) again.\n")},
         {.name = QStringLiteral("aid"),
             .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("routines"), QStringLiteral("long-line"),
-                QStringLiteral("start"), QStringLiteral("step")},
+                QStringLiteral("start"), QStringLiteral("step"), QStringLiteral("by")},
             .measures = aidCommandMeasures,
             .run =
                 [](const CommandCall& c) {
                     return runAid(c.args, c.session, *c.reader, c.services.createPrintSurface, c.out, c.err);
                 },
             .usage =
-                QStringLiteral("  aid shrink|movedim|wrap|indent|number|unnumber PROJECT.vbp [--files NAME,...]\n"
-                               "          [--routines KEY,...] [--long-line TEXT] [--start N] [--step N]\n"
+                QStringLiteral("  aid shrink|movedim|wrap|indent|number|unnumber|sort PROJECT.vbp\n"
+                               "          [--files NAME,...] [--routines KEY,...] [--long-line TEXT] [--start N]\n"
+                               "          [--step N] [--by name|kind|events]\n"
                                "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
                                "      procedures to one, move each procedure's Dim statements to its top, wrap\n"
                                "      lines printed wider than the sample long line (--long-line, else the option\n"
                                "      \"Long Line\"), indent by block structure, or add or remove line numbers\n"
-                               "      (number: --start and --step, else the line number options). Lines that\n"
+                               "      (number: --start and --step, else the line number options), or sort\n"
+                               "      each file's procedures (--by, else the option \"Sort By\"). Lines that\n"
                                "      cannot be wrapped, and blocks that cannot be indented, go to stderr.\n"
                                "      Every file (or chosen procedure) is backed up before it changes.\n")},
         {.name = QStringLiteral("indent"),

@@ -3,6 +3,7 @@
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
 #include "aids/LineNumbers.h"
+#include "aids/ProcedureSort.h"
 #include "analysis/UsageAnalysis.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
@@ -386,7 +387,8 @@ void MainWindow::buildDeveloperAidsMenu()
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::ShrinkBlankLines); });
     connect(menuEntry(aids, QStringLiteral("Move All Procedure Dimension Statements"), QStringLiteral("mnuMoveDims")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::MoveDims); });
-    menuEntry(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures"), false);
+    connect(menuEntry(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
     menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
     connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
@@ -490,7 +492,10 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
         return;
     removeLeftWorkFiles(model::filePaths(project_.projectFileList));
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
-    const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(true) : aids::TargetSelection();
+    // A sort orders whole files: there are no procedures to choose.
+    const bool procedures = aid != aids::SourceAid::SortProcedures;
+    const aids::TargetSelection selection =
+        chooseTargetsDialog ? chooseTargetsDialog(procedures) : aids::TargetSelection();
     if (selection.isEmpty())
         return; // the chooser was cancelled
     aids::EditBackups backups = editBackups();
@@ -500,6 +505,8 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     runner.setIndentRules(&indentRules);
     const aids::NumberingRules numberingRules = aids::numberingRules(options);
     runner.setNumberingRules(&numberingRules);
+    const aids::ProcedureOrder order = aids::procedureOrder(options);
+    runner.setProcedureOrder(&order);
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
         wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),

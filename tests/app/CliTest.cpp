@@ -395,6 +395,27 @@ TEST_F(CliTest, IndentShowsOrChecksOrRewritesAndLineNumbersComeOffAsTheyWentOn)
     EXPECT_EQ(cli({"aid", "unnumber", vbp}).out, "Remove Line Numbers Complete\nNo line numbers could be removed - nothing to change.\n");
 }
 
+// Sort moves whole procedures, backs the file up whole even for chosen routines, and leaves a
+// sorted file alone.
+TEST_F(CliTest, SortPutsEachFilesProceduresInOrderAndBacksTheWholeFileUp)
+{
+    const QString module = fx_.write("S/modS.bas",
+        "Attribute VB_Name = \"modS\"\r\nOption Explicit\r\nPrivate Sub Zed()\r\nEnd Sub\r\n' the first one\r\n"
+        "Public Function Alpha() As Long\r\n    Alpha = 1\r\nEnd Function\r\n");
+    const QString vbp = fx_.writeLines("S/S.vbp", {"Module=modS; modS.bas"});
+    QDir().mkpath(fx_.path("work"));
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
+    EXPECT_EQ(cli({"aid", "sort", vbp, "--by", "size"}).code, 2);
+    EXPECT_EQ(cli({"aid", "shrink", vbp, "--by", "name"}).code, 2);
+    EXPECT_EQ(cli({"aid", "sort", vbp, "--by", "NAME", "--routines", "modS|Zed"}).out,
+        "Sort Complete\nSort File Procedures complete.\n2 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(readBytes(module),
+        "Attribute VB_Name = \"modS\"\r\nOption Explicit\r\n' the first one\r\nPublic Function Alpha() As Long\r\n    Alpha = 1\r\n"
+        "End Function\r\nPrivate Sub Zed()\r\nEnd Sub\r\n");
+    EXPECT_EQ(cli({"backups"}).out.section('\t', 2, 2), "File");
+    EXPECT_EQ(cli({"aid", "sort", vbp, "--by", "name"}).out, "Sort Complete\nThe procedures are in order already - nothing to change.\n");
+}
+
 TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
 {
     const QString module = fx_.write("W/W.bas",

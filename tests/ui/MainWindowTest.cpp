@@ -125,7 +125,7 @@ TEST(MainWindowTest, ASessionFromF1AndFileOpenThroughTheListsAndAPrinterChoiceTo
     b.window->action("mnuProcHeaderTemplate")->trigger();
     EXPECT_EQ(b.box.shown.back().title, "Coding Still To Come");
     EXPECT_EQ(b.box.shown.back().text, "Operations still to be coded");
-    for (const char* name : {"mnuSortProcedures", "mnuRestoreEdited"})
+    for (const char* name : {"mnuSpellCheck", "mnuRestoreEdited"})
         EXPECT_FALSE(b.window->action(name)->isEnabled()) << name;
     b.window->processSelection(ui::MainWindow::ProcessStep::FillProcedures);
     EXPECT_EQ(b.box.shown.back().text, "No project files loaded.");

@@ -3,6 +3,7 @@
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
 #include "aids/LineNumbers.h"
+#include "aids/ProcedureSort.h"
 #include "aids/SourceDocument.h"
 #include "config/Options.h"
 #include "model/KeyedMap.h"
@@ -158,6 +159,9 @@ QString mainReportText(SourceAid aid, const AidReport& report)
     case SourceAid::RemoveLineNumbers:
         return done ? completionText(QStringLiteral("Remove Line Numbers complete."), report)
                     : QStringLiteral("No line numbers could be removed - nothing to change.");
+    case SourceAid::SortProcedures:
+        return done ? completionText(QStringLiteral("Sort File Procedures complete."), report)
+                    : QStringLiteral("The procedures are in order already - nothing to change.");
     case SourceAid::ShrinkBlankLines:
         return done ? completionText(QStringLiteral("Shrink Multiple Blank Lines complete."), report)
                     : QStringLiteral("No consecutive blank lines were found - nothing to change.");
@@ -191,6 +195,8 @@ QString reportTitle(SourceAid aid)
         return QStringLiteral("Add Line Numbers Complete");
     case SourceAid::RemoveLineNumbers:
         return QStringLiteral("Remove Line Numbers Complete");
+    case SourceAid::SortProcedures:
+        return QStringLiteral("Sort Complete");
     default:
         return QStringLiteral("Move Dimension Statements Complete");
     }
@@ -379,9 +385,10 @@ AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const 
     return report;
 }
 
-model::Outcome<void> AidRunner::makeBackups(const WorkItem& item, bool allProcedures, int remaining)
+model::Outcome<void> AidRunner::makeBackups(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining)
 {
-    if (allProcedures)
+    // A sort moves procedures: only the whole file can put them back in their places.
+    if (allProcedures || aid == SourceAid::SortProcedures)
         return backups_.backupFile(item.path, true, remaining);
     const int count = int(item.routines.size());
     for (int j = 0; j < count; ++j) {
@@ -410,6 +417,11 @@ Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkIt
         return addLineNumbers(lines, item.routines, numberingRules_ ? *numberingRules_ : NumberingRules {});
     if (aid == SourceAid::RemoveLineNumbers)
         return removeLineNumbers(lines, item.routines);
+    if (aid == SourceAid::SortProcedures) {
+        // A file is sorted whole, whatever procedures of it were chosen.
+        return sortProcedures(lines, model::splitLinesIntoRoutines(item.path, lines),
+            procedureOrder_ ? *procedureOrder_ : ProcedureOrder::ByKind);
+    }
     WrapRewrite wrapped = wrapRoutines(lines, item.routines, *wrapper_);
     for (const QString& line : wrapped.notWrapped)
         report.notWrapped << item.path + QLatin1Char(':') + line;
@@ -430,7 +442,7 @@ void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedu
         return;
     }
     // Nothing is changed that could not be put back.
-    if (const model::Outcome<void> backedUp = makeBackups(item, allProcedures, remaining); !backedUp) {
+    if (const model::Outcome<void> backedUp = makeBackups(aid, item, allProcedures, remaining); !backedUp) {
         report.notWritten.append(
             item.path + QStringLiteral(": no backup could be made (") + backedUp.error() + QStringLiteral(")"));
         return;

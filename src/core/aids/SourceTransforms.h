@@ -55,11 +55,12 @@ Rewrite shrinkBlankLines(const QStringList& lines, const model::RoutineList& rou
 // move to the top of the body, indented by the unit and framed by one empty line each side.
 Rewrite moveDimStatements(const QStringList& lines, const model::RoutineList& routines, const QString& indentUnit);
 
-enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap, AddLineNumbers, RemoveLineNumbers };
+enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap, AddLineNumbers, RemoveLineNumbers, SortProcedures };
 
 class LineWrapper;
 struct IndentRules;
 struct NumberingRules;
+enum class ProcedureOrder;
 
 // Shown before every aid that rewrites sources; the user may hide it.
 config::Warning backupCreationNotice(const QString& workingFolder);
@@ -92,18 +93,21 @@ public:
     // What Indent and Add Line Numbers follow; each run without them uses the rules' defaults.
     void setIndentRules(const IndentRules* rules) { indentRules_ = rules; }
     void setNumberingRules(const NumberingRules* rules) { numberingRules_ = rules; }
+    // The order Sort File Procedures puts each file's procedures in (by kind unless set).
+    void setProcedureOrder(const ProcedureOrder* order) { procedureOrder_ = order; }
     AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
 
 private:
     Rewrite rewrite(SourceAid aid, const QStringList& lines, const WorkItem& item, AidReport& report) const;
     void processFile(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining, AidReport& report);
-    model::Outcome<void> makeBackups(const WorkItem& item, bool allProcedures, int remaining);
+    model::Outcome<void> makeBackups(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining);
 
     EditBackups& backups_;
     int ideTabWidth_;
     const LineWrapper* wrapper_ = nullptr;
     const IndentRules* indentRules_ = nullptr;
     const NumberingRules* numberingRules_ = nullptr;
+    const ProcedureOrder* procedureOrder_ = nullptr;
 };
 
 } // namespace quillon::aids
