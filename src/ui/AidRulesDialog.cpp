@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace quillon::ui {
@@ -35,7 +36,8 @@ AidRulesDialog::AidRulesDialog(
     const QColor theme = dialoglayout::themeColor(session_.options.windowBackColor());
     paintBackground(this, theme, backgroundRole());
     for (QWidget* child : findChildren<QWidget*>())
-        if (qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child))
+        if (qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child)
+            || qobject_cast<QRadioButton*>(child))
             paintBackground(child, theme, child->backgroundRole());
     showOptions();
     adjustSize();
@@ -59,7 +61,20 @@ void AidRulesDialog::buildControls()
     auto* grid = new QGridLayout(frame);
     int row = 0;
     for (const RuleField& field : spec_.fields) {
-        if (field.number) {
+        if (!field.choices.empty()) {
+            auto* group = new QGroupBox(field.caption, frame);
+            group->setObjectName(field.controlName);
+            auto* column = new QVBoxLayout(group);
+            for (const auto& [value, caption] : field.choices) {
+                auto* button = new QRadioButton(caption, group);
+                button->setObjectName(field.controlName);
+                button->setProperty("value", value);
+                column->addWidget(button);
+                connect(button, &QRadioButton::toggled, this, [this] { markChanged(); });
+            }
+            grid->addWidget(group, row, 0, 1, 2);
+            controls_.push_back(group);
+        } else if (field.number) {
             auto* caption = new QLabel(field.caption, frame);
             auto* edit = new QLineEdit(frame);
             edit->setObjectName(field.controlName);
@@ -103,10 +118,15 @@ void AidRulesDialog::showOptions()
 {
     const config::Options& options = session_.options;
     for (size_t i = 0; i < spec_.fields.size(); ++i) {
-        if (auto* edit = qobject_cast<QLineEdit*>(controls_[i]))
+        if (auto* edit = qobject_cast<QLineEdit*>(controls_[i])) {
             edit->setText(options.text(spec_.fields[i].key));
-        else
-            qobject_cast<QCheckBox*>(controls_[i])->setChecked(options.boolean(spec_.fields[i].key));
+        } else if (auto* check = qobject_cast<QCheckBox*>(controls_[i])) {
+            check->setChecked(options.boolean(spec_.fields[i].key));
+        } else {
+            const QString stored = options.text(spec_.fields[i].key);
+            for (QRadioButton* button : controls_[i]->findChildren<QRadioButton*>())
+                button->setChecked(model::equalsNoCase(button->property("value").toString(), stored));
+        }
     }
     changesPending_ = false;
     save_->setEnabled(false);
@@ -141,10 +161,15 @@ bool AidRulesDialog::saveAndExit()
     }
     config::Options& options = session_.options;
     for (size_t i = 0; i < spec_.fields.size(); ++i) {
-        if (auto* edit = qobject_cast<QLineEdit*>(controls_[i]))
+        if (auto* edit = qobject_cast<QLineEdit*>(controls_[i])) {
             options.set(spec_.fields[i].key, edit->text().trimmed());
-        else
-            options.setBool(spec_.fields[i].key, qobject_cast<QCheckBox*>(controls_[i])->isChecked());
+        } else if (auto* check = qobject_cast<QCheckBox*>(controls_[i])) {
+            options.setBool(spec_.fields[i].key, check->isChecked());
+        } else {
+            for (QRadioButton* button : controls_[i]->findChildren<QRadioButton*>())
+                if (button->isChecked())
+                    options.set(spec_.fields[i].key, button->property("value").toString());
+        }
     }
     saveRulesOrSaySo(session_, box_);
     changesPending_ = false;
@@ -249,6 +274,25 @@ RulesWindowSpec lineNumberRulesWindow()
             return std::pair {
                 QStringLiteral("Bad Line Number"), aids::numberingProblem(numbers.value(0), numbers.value(1))};
         }};
+    return spec;
+}
+
+RulesWindowSpec sortRulesWindow()
+{
+    RulesWindowSpec spec {.objectName = QStringLiteral("frmDASortRule"),
+        .title = QStringLiteral("Procedure Sort Rules"),
+        .positionSection = QStringLiteral(":DASortForm"),
+        .helpText = QStringLiteral(
+            "Execute Sort puts the procedures of each selected file in order.  Each procedure moves whole, "
+            "with the comment and blank lines above its signature and its Attribute lines; its text does "
+            "not change.  The file's header, a form's layout block and the Declarations stay first.  A file "
+            "is always sorted whole, and backed up whole first."),
+        .fields = {{config::opt::SortBy, QStringLiteral("Order"), QStringLiteral("optSortBy"), false, QString(),
+            {{QStringLiteral("kind"),
+                 QStringLiteral("By Kind: Event Handlers, Then Properties (Get, Let, Set Together), Then the Rest")},
+                {QStringLiteral("events"), QStringLiteral("By Kind, Keeping the Event Handlers in Their Order")},
+                {QStringLiteral("name"), QStringLiteral("By Name")}}}},
+        .numbersProblem = {}};
     return spec;
 }
 

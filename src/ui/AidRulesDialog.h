@@ -20,13 +20,16 @@ class IMessageBox;
 
 namespace quillon::ui {
 
-// One option a rules window edits: a number in a text box, or a yes/no in a check box.
+// One option a rules window edits: a number in a text box, a yes/no in a check box, or one of
+// a few values in a column of option buttons.
 struct RuleField {
     config::OptionKey key;
     QString caption;
-    QString controlName; // "txtIndentWidth", "chkIndentCase" ...
+    QString controlName; // "txtIndentWidth", "chkIndentCase", "optSortBy" ...
     bool number = false;
     QString note = {}; // beside a number: "(0 to 9 are valid indent spaces)"
+    // A choice: each value as stored ("name") with its button's caption.
+    std::vector<std::pair<QString, QString>> choices = {};
 };
 
 // What a rules window shows and how it checks its numbers before they are stored.
@@ -81,5 +84,7 @@ void saveRulesOrSaySo(config::Session& session, platform::IMessageBox& box);
 RulesWindowSpec indentRulesWindow();
 // Developer Aids | Line Numbering | View/Edit Rules.
 RulesWindowSpec lineNumberRulesWindow();
+// Developer Aids | Sort File Procedures | View/Edit Rules.
+RulesWindowSpec sortRulesWindow();
 
 } // namespace quillon::ui

@@ -387,8 +387,11 @@ void MainWindow::buildDeveloperAidsMenu()
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::ShrinkBlankLines); });
     connect(menuEntry(aids, QStringLiteral("Move All Procedure Dimension Statements"), QStringLiteral("mnuMoveDims")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::MoveDims); });
-    connect(menuEntry(aids, QStringLiteral("Sort File Procedures"), QStringLiteral("mnuSortProcedures")),
-        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
+    QMenu* sort = aids->addMenu(QStringLiteral("Sort File Procedures"));
+    connect(menuEntry(sort, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuSortRules")), &QAction::triggered,
+        this, [this] { showSortRules(); });
+    connect(menuEntry(sort, QStringLiteral("Execute Sort"), QStringLiteral("mnuSortProcedures")), &QAction::triggered,
+        this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
     menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
     connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
@@ -544,6 +547,14 @@ void MainWindow::showLineNumberRules()
     if (refusedWhileBusy())
         return;
     AidRulesDialog dialog(lineNumberRulesWindow(), session_, box_, this);
+    dialog.exec();
+}
+
+void MainWindow::showSortRules()
+{
+    if (refusedWhileBusy())
+        return;
+    AidRulesDialog dialog(sortRulesWindow(), session_, box_, this);
     dialog.exec();
 }
 

@@ -140,9 +140,10 @@ public:
     void runSourceAid(aids::SourceAid aid);
     // Developer Aids | Wrap Too Long Lines | View/Edit Rules.
     void showWrapRules();
-    // Developer Aids | Indent Code Lines and Line Numbering | View/Edit Rules.
+    // Developer Aids | Indent Code Lines, Line Numbering and Sort File Procedures | View/Edit Rules.
     void showIndentRules();
     void showLineNumberRules();
+    void showSortRules();
     // Developer Aids | Restore Edited File/Procedure.
     void showRestoreBackups();
     // The restore entry and its separator are shown only while there is a backup to restore.

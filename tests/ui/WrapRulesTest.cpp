@@ -138,6 +138,30 @@ TEST(WrapRulesTest, WrapMenuOpensTheRulesAndExecuteWrapListsTheLinesItCouldNotWr
         "Sub A()\r\n    x = \"aaaa bbbb cccc dddd eeee \" & _\r\n      \"ffff gggg\"\r\n    Call Averyverylongnamewithnoblanks(1)\r\nEnd Sub\r\n");
 }
 
+// The sort window shows the stored order among its buttons and stores the one chosen.
+TEST(WrapRulesTest, SortRulesShowAndStoreTheChosenOrder)
+{
+    test::SessionBench b;
+    b.session.start();
+    b.session.options.set(config::opt::SortBy, "Events");
+    ui::AidRulesDialog window(ui::sortRulesWindow(), b.session, b.box);
+    window.show();
+    QStringList checked;
+    QAbstractButton* byName = nullptr;
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>("optSortBy")) {
+        if (button->isChecked())
+            checked << button->property("value").toString();
+        if (button->property("value") == "name")
+            byName = button;
+    }
+    EXPECT_EQ(checked, QStringList({"events"}));
+    ASSERT_TRUE(byName);
+    byName->click();
+    window.findChild<QAbstractButton*>("cmdSave")->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(b.session.ini.read(config::sectionName(":DASortForm"), "Sort By", "-"), "name");
+}
+
 // Execute Indent with stored rules (width 2): the module is indented up to the For that never
 // closes, the report names it, and a window lists it; the rules window opens from its entry.
 TEST(WrapRulesTest, IndentMenuIndentsTheChosenModuleAndListsTheBlocksItCouldNotRead)
