@@ -8,6 +8,7 @@
 #include "aids/SourceDocument.h"
 #include "aids/SourceTransforms.h"
 #include "config/Session.h"
+#include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "platform/ReplacementFile.h"
@@ -124,8 +125,8 @@ aids::SourceAid aidArgument(const Arguments& args)
     const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap"),
         QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber"), QStringLiteral("sort")};
     if (args.positional.size() != 2 || !names.contains(name))
-        throw Usage {
-            QStringLiteral("aid takes shrink, movedim, wrap, indent, number, unnumber or sort and a project file (.vbp)")};
+        throw Usage {QStringLiteral(
+            "aid takes shrink, movedim, wrap, indent, number, unnumber or sort and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
     if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
@@ -135,7 +136,8 @@ aids::SourceAid aidArgument(const Arguments& args)
     if (args.has(QStringLiteral("by")) && name != QLatin1String("sort"))
         throw Usage {QStringLiteral("--by goes with sort")};
     const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap,
-        aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers, aids::SourceAid::SortProcedures};
+        aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers,
+        aids::SourceAid::SortProcedures};
     return aids[names.indexOf(name)];
 }
 
@@ -175,6 +177,14 @@ void writeNotIndented(const QStringList& notIndented, std::ostream& err)
         write(err, QStringLiteral("quillon: not indented: ") + line + QLatin1Char('\n'));
 }
 
+void writeNotIndented(const QString& path, const std::vector<aids::IndentProblem>& problems, std::ostream& err)
+{
+    QStringList lines;
+    for (const aids::IndentProblem& problem : problems)
+        lines << aids::problemLine(path, problem);
+    writeNotIndented(lines, err);
+}
+
 } // namespace
 
 int runAid(const Arguments& args, config::Session& session, const model::SourceReader& reader,
@@ -207,7 +217,8 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
     if (args.has(QStringLiteral("by"))) {
         const std::optional<aids::ProcedureOrder> named = aids::procedureOrderNamed(args.value(QStringLiteral("by")));
         if (!named)
-            throw Usage {QStringLiteral("--by takes name, kind or events, not ") + quote(args.value(QStringLiteral("by")))};
+            throw Usage {
+                QStringLiteral("--by takes name, kind or events, not ") + quote(args.value(QStringLiteral("by")))};
         order = *named;
     }
     runner.setProcedureOrder(&order);
@@ -264,8 +275,8 @@ int runBackups(const Arguments& args, config::Session& session, const model::Sou
 
 namespace {
 
-// The file kind of a module's text given on standard input, from its first line: a class, a
-// form-like file with its layout block, or else a module.
+// A name for a module's text given on standard input whose extension tells its kind: a class by
+// its first line, a form, user control ... by the object its layout block begins, else a module.
 QString standardInputName(const QStringList& lines)
 {
     const QString first = lines.isEmpty() ? QString() : model::upperCase(model::trimBlanks(lines.front()));
@@ -273,14 +284,17 @@ QString standardInputName(const QStringList& lines)
         return QStringLiteral("-.bas");
     if (first.contains(QLatin1String("CLASS")))
         return QStringLiteral("-.cls");
-    const QString text = model::upperCase(lines.mid(0, 4).join(QLatin1Char('\n')));
-    if (text.contains(QLatin1String("BEGIN VB.USERCONTROL")))
-        return QStringLiteral("-.ctl");
-    if (text.contains(QLatin1String("BEGIN VB.PROPERTYPAGE")))
-        return QStringLiteral("-.pag");
-    if (text.contains(QLatin1String("BEGIN VB.USERDOCUMENT")))
-        return QStringLiteral("-.dob");
-    return QStringLiteral("-.frm");
+    model::SourceKind kind = model::SourceKind::Form;
+    for (const QString& line : lines.mid(1, 3)) {
+        const QStringView text = model::trimBlanks(line);
+        if (model::startsWithUpper(text, QLatin1StringView("BEGIN "))) {
+            const QStringView object = model::trimLeadingBlanks(text.sliced(6));
+            const qsizetype blank = object.indexOf(QLatin1Char(' '));
+            kind = model::sourceKindOfLayoutObject(blank < 0 ? object : object.first(blank));
+            break;
+        }
+    }
+    return QStringLiteral("-.") + model::lowerCase(QString(model::fileTypeOf(kind)));
 }
 
 // quillon indent --check PROJECT.vbp: the files indenting would change.
@@ -298,11 +312,7 @@ int checkIndent(const Arguments& args, const aids::IndentRules& rules, const mod
         if (!document)
             return cannotRead(err, item.path, document.error());
         const aids::IndentRewrite indented = aids::indentRoutines(document->lines, item.routines, rules);
-        QStringList notIndented;
-        for (const aids::IndentProblem& problem : indented.problems)
-            notIndented << item.path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ")
-                    + problem.reason;
-        writeNotIndented(notIndented, err);
+        writeNotIndented(item.path, indented.problems, err);
         if (indented.rewrite.changed) {
             write(out, item.path + QLatin1Char('\n'));
             ++wouldChange;
@@ -325,8 +335,9 @@ int runIndent(const Arguments& args, const config::Options& options, const model
         return checkIndent(args, rules, reader, out, err);
     }
     const QString path = args.positional.value(0, QStringLiteral("-"));
-    QByteArray bytes;
+    aids::SourceDocument document;
     if (path == QLatin1String("-")) {
+        QByteArray bytes;
         if (standardInput) {
             bytes = standardInput();
         } else {
@@ -335,23 +346,18 @@ int runIndent(const Arguments& args, const config::Options& options, const model
                 return cannotRead(err, path, in.errorString());
             bytes = in.readAll();
         }
+        document = aids::documentOfBytes(bytes, reader.codePage());
     } else {
         if (const std::optional<int> failed = notAFile(err, path))
             return *failed;
-        const model::Outcome<QByteArray> file = model::readRegularFile(path, model::SourceReader::kMaxFileBytes);
+        model::Outcome<aids::SourceDocument> file = aids::readSourceDocument(path, reader);
         if (!file)
             return cannotRead(err, path, file.error());
-        bytes = *file;
+        document = std::move(*file);
     }
-    model::TextEncoding encoding;
-    aids::SourceDocument document = aids::documentOfText(model::decodeSourceBytes(bytes, reader.codePage(), &encoding));
-    document.encoding = encoding;
     const QString name = path == QLatin1String("-") ? standardInputName(document.lines) : path;
     const aids::IndentRewrite indented = aids::indentFileLines(name, document.lines, rules);
-    QStringList notIndented;
-    for (const aids::IndentProblem& problem : indented.problems)
-        notIndented << path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ") + problem.reason;
-    writeNotIndented(notIndented, err);
+    writeNotIndented(path, indented.problems, err);
     const QStringList& lines = indented.rewrite.changed ? indented.rewrite.lines : document.lines;
     const QByteArray text = model::encodeSourceText(aids::rewrittenText(lines, document), document.encoding);
     out.write(text.constData(), text.size());

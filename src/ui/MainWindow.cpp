@@ -374,7 +374,7 @@ void MainWindow::buildDeveloperAidsMenu()
     menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
     connect(menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules")), &QAction::triggered,
-        this, [this] { showIndentRules(); });
+        this, [this] { showRulesWindow(indentRulesWindow()); });
     connect(menuEntry(indent, QStringLiteral("Execute Indent"), QStringLiteral("mnuExecuteIndent")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::Indent); });
     QMenu* wrap = aids->addMenu(QStringLiteral("&Wrap Too Long Lines"));
@@ -389,13 +389,13 @@ void MainWindow::buildDeveloperAidsMenu()
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::MoveDims); });
     QMenu* sort = aids->addMenu(QStringLiteral("Sort File Procedures"));
     connect(menuEntry(sort, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuSortRules")), &QAction::triggered,
-        this, [this] { showSortRules(); });
+        this, [this] { showRulesWindow(sortRulesWindow()); });
     connect(menuEntry(sort, QStringLiteral("Execute Sort"), QStringLiteral("mnuSortProcedures")), &QAction::triggered,
         this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
     menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
     connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
-        &QAction::triggered, this, [this] { showLineNumberRules(); });
+        &QAction::triggered, this, [this] { showRulesWindow(lineNumberRulesWindow()); });
     connect(menuEntry(numbering, QStringLiteral("Add Line Numbers"), QStringLiteral("mnuAddLineNumbers")),
         &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::AddLineNumbers); });
     connect(menuEntry(numbering, QStringLiteral("Remove Line Numbers"), QStringLiteral("mnuRemoveLineNumbers")),
@@ -534,27 +534,11 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
             report.notIndented);
 }
 
-void MainWindow::showIndentRules()
+void MainWindow::showRulesWindow(RulesWindowSpec spec)
 {
     if (refusedWhileBusy())
         return;
-    AidRulesDialog dialog(indentRulesWindow(), session_, box_, this);
-    dialog.exec();
-}
-
-void MainWindow::showLineNumberRules()
-{
-    if (refusedWhileBusy())
-        return;
-    AidRulesDialog dialog(lineNumberRulesWindow(), session_, box_, this);
-    dialog.exec();
-}
-
-void MainWindow::showSortRules()
-{
-    if (refusedWhileBusy())
-        return;
-    AidRulesDialog dialog(sortRulesWindow(), session_, box_, this);
+    AidRulesDialog dialog(std::move(spec), session_, box_, this);
     dialog.exec();
 }
 

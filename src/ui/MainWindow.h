@@ -49,6 +49,8 @@ struct PrintRunConfig;
 
 namespace quillon::ui {
 
+struct RulesWindowSpec;
+
 class RestoreMessagesMenu;
 
 // The main window: the project's files, the routines of the chosen files and the print
@@ -141,9 +143,7 @@ public:
     // Developer Aids | Wrap Too Long Lines | View/Edit Rules.
     void showWrapRules();
     // Developer Aids | Indent Code Lines, Line Numbering and Sort File Procedures | View/Edit Rules.
-    void showIndentRules();
-    void showLineNumberRules();
-    void showSortRules();
+    void showRulesWindow(RulesWindowSpec spec);
     // Developer Aids | Restore Edited File/Procedure.
     void showRestoreBackups();
     // The restore entry and its separator are shown only while there is a backup to restore.

@@ -34,21 +34,9 @@ constexpr RuleSwitch kSwitches[] = {
     {config::opt::TabsToBlanks, &IndentRules::tabsToBlanks},
 };
 
-bool isBlankOrTab(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-qsizetype skipBlanks(QStringView text, qsizetype from)
-{
-    while (from < text.size() && isBlankOrTab(text[from]))
-        ++from;
-    return from;
-}
-
 bool isBlankLine(QStringView line)
 {
-    return skipBlanks(line, 0) == line.size();
+    return model::skipBlanksAndTabs(line, 0) == line.size();
 }
 
 // The column the text after line[0, end) starts at (0 for the first), a tab reaching the next
@@ -82,9 +70,9 @@ bool wordIs(QStringView text, qsizetype start, qsizetype end, QLatin1StringView 
 bool endsWithContinuationMark(QStringView line)
 {
     qsizetype end = line.size();
-    while (end > 0 && isBlankOrTab(line[end - 1]))
+    while (end > 0 && model::isBlankOrTab(line[end - 1]))
         --end;
-    return end >= 2 && line[end - 1] == u'_' && isBlankOrTab(line[end - 2]);
+    return end >= 2 && line[end - 1] == u'_' && model::isBlankOrTab(line[end - 2]);
 }
 
 // The words a statement may start with that make no label when a colon follows them.
@@ -99,7 +87,7 @@ bool isLabelKeyword(QStringView word)
 bool startsRemComment(QStringView text, qsizetype at)
 {
     const qsizetype end = wordEnd(text, at);
-    return wordIs(text, at, end, QLatin1StringView("REM")) && (end == text.size() || isBlankOrTab(text[end]));
+    return wordIs(text, at, end, QLatin1StringView("REM")) && (end == text.size() || model::isBlankOrTab(text[end]));
 }
 
 // One statement over its physical lines (0-based indexes of the file's lines).
@@ -140,7 +128,7 @@ LogicalLine readLogicalLine(const QStringList& lines, int first, int limit)
         if (literalOpen || !endsWithContinuationMark(line) || k >= limit || isBlankLine(lines[k + 1]))
             return logical;
         if (!comment) {
-            while (!logical.code.isEmpty() && isBlankOrTab(logical.code.back()))
+            while (!logical.code.isEmpty() && model::isBlankOrTab(logical.code.back()))
                 logical.code.chop(1);
             logical.code.chop(1); // the "_"
             logical.code += QLatin1Char(' ');
@@ -168,7 +156,7 @@ bool opensBlockIf(QStringView code, qsizetype afterIf)
         if (start == code.size())
             return false;
         if (wordIs(code, start, end, QLatin1StringView("THEN")) && code[start - 1] != u'.')
-            return skipBlanks(code, end) == code.size();
+            return model::skipBlanksAndTabs(code, end) == code.size();
         at = end;
     }
     return false;
@@ -186,10 +174,10 @@ std::optional<Label> leadingLabel(QStringView code, qsizetype at)
     while (end < n && code[end].isDigit() && code[end].unicode() < 128)
         ++end;
     if (end > at) {
-        if (end < n && code[end] != u':' && !isBlankOrTab(code[end]))
+        if (end < n && code[end] != u':' && !model::isBlankOrTab(code[end]))
             return std::nullopt;
         Label label {code.sliced(at, end - at).toString(), end};
-        const qsizetype colon = skipBlanks(code, end);
+        const qsizetype colon = model::skipBlanksAndTabs(code, end);
         if (colon < n && code[colon] == u':' && (colon + 1 == n || code[colon + 1] != u'=')) {
             label.text += QLatin1Char(':');
             label.end = colon + 1;
@@ -218,7 +206,7 @@ LineKind lineKind(QStringView line, qsizetype at)
         return LineKind::Code;
     }
     const qsizetype end = wordEnd(line, at);
-    if (wordIs(line, at, end, QLatin1StringView("ATTRIBUTE")) && end < line.size() && isBlankOrTab(line[end])
+    if (wordIs(line, at, end, QLatin1StringView("ATTRIBUTE")) && end < line.size() && model::isBlankOrTab(line[end])
         && model::indexOfUpper(line, QLatin1StringView("VB_"), end) >= 0)
         return LineKind::Attribute;
     return LineKind::Code;
@@ -230,13 +218,13 @@ bool isProcedureEnd(QStringView code, qsizetype at)
     const qsizetype end = wordEnd(code, at);
     if (!wordIs(code, at, end, QLatin1StringView("END")))
         return false;
-    const qsizetype kind = skipBlanks(code, end);
+    const qsizetype kind = model::skipBlanksAndTabs(code, end);
     const qsizetype kindEnd = wordEnd(code, kind);
     return kind > end
         && (wordIs(code, kind, kindEnd, QLatin1StringView("SUB"))
             || wordIs(code, kind, kindEnd, QLatin1StringView("FUNCTION"))
             || wordIs(code, kind, kindEnd, QLatin1StringView("PROPERTY")))
-        && skipBlanks(code, kindEnd) == code.size();
+        && model::skipBlanksAndTabs(code, kindEnd) == code.size();
 }
 
 enum class BlockKind { If, Select, For, Do, While, With, Type, Enum };
@@ -368,7 +356,7 @@ bool RoutineIndenter::setIndent(int line, qsizetype whitespace, const QString& l
 void RoutineIndenter::placeContinuations(const LogicalLine& logical, int oldFirst, int newFirst)
 {
     for (int k = logical.first + 1; k <= logical.last; ++k) {
-        const qsizetype whitespace = skipBlanks(lines_[k], 0);
+        const qsizetype whitespace = model::skipBlanksAndTabs(lines_[k], 0);
         const int old = columnAt(lines_[k], whitespace, tabWidth_);
         setIndent(k, whitespace, {},
             rules_.continuationsOneUnit ? newFirst + width_ : std::max(0, newFirst + old - oldFirst));
@@ -377,7 +365,7 @@ void RoutineIndenter::placeContinuations(const LogicalLine& logical, int oldFirs
 
 void RoutineIndenter::place(const LogicalLine& logical, int column)
 {
-    const qsizetype whitespace = skipBlanks(lines_[logical.first], 0);
+    const qsizetype whitespace = model::skipBlanksAndTabs(lines_[logical.first], 0);
     const int oldFirst = columnAt(lines_[logical.first], whitespace, tabWidth_);
     placeContinuations(logical, oldFirst, setIndent(logical.first, whitespace, {}, column) ? column : oldFirst);
 }
@@ -385,7 +373,7 @@ void RoutineIndenter::place(const LogicalLine& logical, int column)
 void RoutineIndenter::placeLabelled(const LogicalLine& logical, const Label& label, int column)
 {
     const QString& text = lines_[logical.first];
-    const qsizetype rest = skipBlanks(text, label.end);
+    const qsizetype rest = model::skipBlanksAndTabs(text, label.end);
     if (rest == text.size() || text[rest] == u'\'' || startsRemComment(text, rest)) {
         place(logical, 0);
         return;
@@ -400,7 +388,7 @@ void RoutineIndenter::placeLabelled(const LogicalLine& logical, const Label& lab
 void RoutineIndenter::flushComments(int level)
 {
     for (const Pending& pending : pending_) {
-        if (!rules_.alignComments && skipBlanks(lines_[pending.comment.first], 0) == 0)
+        if (!rules_.alignComments && model::skipBlanksAndTabs(lines_[pending.comment.first], 0) == 0)
             continue;
         place(pending.comment, pending.firstBlock && !rules_.firstComments ? 0 : level * width_);
     }
@@ -471,11 +459,11 @@ bool RoutineIndenter::readStatements(const LogicalLine& logical, qsizetype from,
     lineLevel = level();
     debug = false;
     bool first = true;
-    for (qsizetype at = skipBlanks(code, from); at < n; first = false) {
+    for (qsizetype at = model::skipBlanksAndTabs(code, from); at < n; first = false) {
         const qsizetype end = statementEnd(code, at);
         const qsizetype word = wordEnd(code, at);
         const auto is = [&](const char* keyword) { return wordIs(code, at, word, QLatin1StringView(keyword)); };
-        const qsizetype second = skipBlanks(code, word);
+        const qsizetype second = model::skipBlanksAndTabs(code, word);
         const qsizetype secondEnd = wordEnd(code, second);
         const auto secondIs = [&](const char* keyword) {
             return second > word && wordIs(code, second, secondEnd, QLatin1StringView(keyword));
@@ -520,7 +508,8 @@ bool RoutineIndenter::readStatements(const LogicalLine& logical, qsizetype from,
         } else if (is("NEXT")) {
             // "Next j, i" closes a For for each name.
             const QStringView names = QStringView(code).sliced(word, end - word);
-            const qsizetype count = skipBlanks(names, 0) == names.size() ? 1 : names.count(QLatin1Char(',')) + 1;
+            const qsizetype count =
+                model::skipBlanksAndTabs(names, 0) == names.size() ? 1 : names.count(QLatin1Char(',')) + 1;
             for (qsizetype k = 0; k < count; ++k) {
                 if (!close(BlockKind::For, "Next without For", logical))
                     return false;
@@ -560,7 +549,7 @@ bool RoutineIndenter::readStatements(const LogicalLine& logical, qsizetype from,
             const bool scoped = is("PUBLIC") || is("PRIVATE") || is("FRIEND");
             const qsizetype kind = scoped ? second : at;
             const qsizetype kindEnd = scoped ? secondEnd : word;
-            const qsizetype name = skipBlanks(code, kindEnd);
+            const qsizetype name = model::skipBlanksAndTabs(code, kindEnd);
             const bool type = wordIs(code, kind, kindEnd, QLatin1StringView("TYPE"));
             if ((type || wordIs(code, kind, kindEnd, QLatin1StringView("ENUM"))) && name > kindEnd
                 && (wordEnd(code, name) > name || (name < n && code[name] == u'['))) {
@@ -570,7 +559,7 @@ bool RoutineIndenter::readStatements(const LogicalLine& logical, qsizetype from,
         }
         if (first)
             lineLevel = statementLevel;
-        at = next >= n ? n : skipBlanks(code, next);
+        at = next >= n ? n : model::skipBlanksAndTabs(code, next);
     }
     return true;
 }
@@ -639,7 +628,7 @@ void RoutineIndenter::indentAboveSignature(int from, int to)
             continue;
         }
         const LogicalLine logical = readLogicalLine(lines_, k, to);
-        const LineKind kind = lineKind(lines_[k], skipBlanks(lines_[k], 0));
+        const LineKind kind = lineKind(lines_[k], model::skipBlanksAndTabs(lines_[k], 0));
         if (kind == LineKind::Comment || kind == LineKind::Directive)
             place(logical, 0);
         k = logical.last + 1;
@@ -656,7 +645,7 @@ void RoutineIndenter::indentBody(int from, int to, bool procedure)
         }
         const LogicalLine logical = readLogicalLine(lines_, k, to);
         k = logical.last + 1;
-        const qsizetype at = skipBlanks(lines_[logical.first], 0);
+        const qsizetype at = model::skipBlanksAndTabs(lines_[logical.first], 0);
         switch (lineKind(lines_[logical.first], at)) {
         case LineKind::Comment:
             pending_.push_back({logical, firstBlock_});
@@ -701,19 +690,19 @@ bool RoutineIndenter::indent(const model::Routine& routine, std::vector<IndentPr
         int endLine = -1;
         for (int k = end_; k > header.last && endLine < 0; --k) {
             const QString& text = lines_[k];
-            const qsizetype at = skipBlanks(text, 0);
+            const qsizetype at = model::skipBlanksAndTabs(text, 0);
             if (at == text.size() || lineKind(text, at) != LineKind::Code)
                 continue;
             const QString code = readLogicalLine(lines_, k, k).code;
             const std::optional<Label> label = leadingLabel(code, at);
-            if (isProcedureEnd(code, skipBlanks(code, label ? label->end : at)))
+            if (isProcedureEnd(code, model::skipBlanksAndTabs(code, label ? label->end : at)))
                 endLine = k;
         }
         indentBody(header.last + 1, endLine >= 0 ? endLine - 1 : end_, true);
         if (!problem_ && !failIfOpen() && endLine >= 0) {
             flushComments(level());
             const LogicalLine last = readLogicalLine(lines_, endLine, endLine);
-            const std::optional<Label> label = leadingLabel(last.code, skipBlanks(last.code, 0));
+            const std::optional<Label> label = leadingLabel(last.code, model::skipBlanksAndTabs(last.code, 0));
             if (label)
                 placeLabelled(last, *label, 0);
             else
@@ -730,6 +719,11 @@ bool RoutineIndenter::indent(const model::Routine& routine, std::vector<IndentPr
 
 } // namespace indentation
 } // namespace
+
+QString problemLine(const QString& path, const IndentProblem& problem)
+{
+    return path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ") + problem.reason;
+}
 
 IndentRules indentRules(const config::Options& options)
 {

@@ -39,6 +39,9 @@ struct IndentProblem {
     QString reason; // "Block If without End If", "Next without For" ...
 };
 
+// "PATH:LINE: REASON", as the report, the list window and the command line name a problem.
+QString problemLine(const QString& path, const IndentProblem& problem);
+
 struct IndentRewrite {
     Rewrite rewrite; // proceduresChanged: routines whose lines changed
     std::vector<IndentProblem> problems;

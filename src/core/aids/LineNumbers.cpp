@@ -22,21 +22,9 @@ namespace lineNumbering {
 
 constexpr qint64 kLargestNumber = 999999999;
 
-bool isBlankOrTab(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-qsizetype skipBlanks(QStringView text, qsizetype from)
-{
-    while (from < text.size() && isBlankOrTab(text[from]))
-        ++from;
-    return from;
 }
 
 qsizetype digitsEnd(QStringView text, qsizetype from)
@@ -50,16 +38,16 @@ qsizetype digitsEnd(QStringView text, qsizetype from)
 bool continues(QStringView line)
 {
     qsizetype end = line.size();
-    while (end > 0 && isBlankOrTab(line[end - 1]))
+    while (end > 0 && model::isBlankOrTab(line[end - 1]))
         --end;
-    return end > 0 && line[end - 1] == u'_' && (end == 1 || isBlankOrTab(line[end - 2]));
+    return end > 0 && line[end - 1] == u'_' && (end == 1 || model::isBlankOrTab(line[end - 2]));
 }
 
 // The length of a line number that starts the text: digits, then a blank, a tab, ":" or nothing.
 qsizetype numberLabelLength(QStringView text)
 {
     const qsizetype end = digitsEnd(text, 0);
-    if (end == 0 || (end < text.size() && !isBlankOrTab(text[end]) && text[end] != u':'))
+    if (end == 0 || (end < text.size() && !model::isBlankOrTab(text[end]) && text[end] != u':'))
         return 0;
     return end;
 }
@@ -81,7 +69,7 @@ qsizetype afterLabel(QStringView text)
     }
     if (end < text.size() && text[end] == u':')
         ++end;
-    return skipBlanks(text, end);
+    return model::skipBlanksAndTabs(text, end);
 }
 
 // What a statement is to the numbering: Quiet lines never get a number; Select and Case lines
@@ -90,7 +78,7 @@ enum class StatementKind { Code, Quiet, Select, Case, EndSelect };
 
 QString wordAt(QStringView text, qsizetype from, qsizetype* end)
 {
-    qsizetype i = skipBlanks(text, from);
+    qsizetype i = model::skipBlanksAndTabs(text, from);
     const qsizetype start = i;
     while (i < text.size() && isIdentifierChar(text[i]))
         ++i;
@@ -146,14 +134,14 @@ Statement readStatement(const QStringList& lines, qsizetype first, qsizetype las
     while (s.last < lastBodyLine && continues(lines[s.last]))
         ++s.last;
     const QStringView line = lines[first];
-    const qsizetype indent = skipBlanks(line, 0);
+    const qsizetype indent = model::skipBlanksAndTabs(line, 0);
     const qsizetype label = afterLabel(line.sliced(indent));
     s.labelled = label > 0;
     s.codeStart = indent + label;
     const qsizetype number = numberLabelLength(line);
-    if (number > 0 && number < line.size() && isBlankOrTab(line[number])) {
+    if (number > 0 && number < line.size() && model::isBlankOrTab(line[number])) {
         // What Add would have seen before it put the number there.
-        const QStringView rest = line.sliced(skipBlanks(line, number));
+        const QStringView rest = line.sliced(model::skipBlanksAndTabs(line, number));
         if (afterLabel(rest) == 0)
             s.removable = number;
     }
@@ -183,7 +171,7 @@ QString maskedCode(const QStringList& lines, const Statement& s)
             break;
         if (i < s.last) {
             qsizetype end = code.size();
-            while (end > 0 && isBlankOrTab(code[end - 1]))
+            while (end > 0 && model::isBlankOrTab(code[end - 1]))
                 --end;
             code.truncate(std::max<qsizetype>(end - 1, 0));
         }
@@ -212,7 +200,7 @@ qsizetype numberTokenEnd(QStringView code, qsizetype at)
 // The numbers after GoTo or GoSub: one, or On ... GoTo's list of numbers and labels.
 void addTargets(QStringView code, qsizetype from, bool list, QSet<qint64>& numbers)
 {
-    for (qsizetype i = skipBlanks(code, from);; i = skipBlanks(code, i + 1)) {
+    for (qsizetype i = model::skipBlanksAndTabs(code, from);; i = model::skipBlanksAndTabs(code, i + 1)) {
         const qsizetype end = numberTokenEnd(code, i);
         if (end > i)
             addNumber(code.sliced(i, end - i), numbers);
@@ -221,7 +209,7 @@ void addTargets(QStringView code, qsizetype from, bool list, QSet<qint64>& numbe
             ++next;
         if (next == i || !list)
             return;
-        i = skipBlanks(code, next);
+        i = model::skipBlanksAndTabs(code, next);
         if (i >= code.size() || code[i] != u',')
             return;
     }
@@ -291,7 +279,7 @@ Body readBody(const QStringList& lines, const model::Routine& routine)
             if (!erlSelects.empty() && erlSelects.back())
                 addEveryNumber(code, body.references);
         }
-        const QStringView line = QStringView(lines[s.first]).sliced(skipBlanks(lines[s.first], 0));
+        const QStringView line = QStringView(lines[s.first]).sliced(model::skipBlanksAndTabs(lines[s.first], 0));
         if (const qsizetype number = numberLabelLength(line); number > 0)
             addNumber(line.first(number), body.labels);
         const bool statementKind = s.kind == StatementKind::Code || s.kind == StatementKind::Select;
@@ -337,7 +325,7 @@ Rewrite forEachProcedure(const QStringList& lines, const model::RoutineList& rou
 // the number and a blank, else a tab follows the number and then the whole old indentation.
 QString withNumber(const QString& line, const QString& number)
 {
-    const qsizetype indent = skipBlanks(line, 0);
+    const qsizetype indent = model::skipBlanksAndTabs(line, 0);
     const bool blanksOnly = !line.first(indent).contains(QLatin1Char('\t'));
     if (blanksOnly && indent > number.size())
         return number + line.mid(number.size());

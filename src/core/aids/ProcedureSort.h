@@ -15,8 +15,9 @@ namespace quillon::aids {
 // The orders Sort File Procedures puts procedures in ("Sort By" of ":DASortForm").
 enum class ProcedureOrder {
     ByName, // by name, ignoring case
-    ByKind, // event handlers, then properties (Get, Let, Set of one name together), then the
-            // rest; public before private within each; by name within those
+    // Event handlers, then properties (Get, Let, Set of one name together), then the rest;
+    // public before private within each; by name within those.
+    ByKind,
     ByKindKeepingEvents, // as ByKind, but the event handlers keep the order they had
 };
 ProcedureOrder procedureOrder(const config::Options& options);

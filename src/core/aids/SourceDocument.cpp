@@ -127,9 +127,13 @@ model::Outcome<SourceDocument> readSourceDocument(const QString& path, const mod
             reader.log()->failedOpenInput(path, file.errorNumber(), file.error());
         return file.failure();
     }
+    return documentOfBytes(*file, reader.codePage());
+}
+
+SourceDocument documentOfBytes(QByteArrayView bytes, const model::CodePage& codePage)
+{
     model::TextEncoding encoding;
-    const QString text = model::decodeSourceBytes(*file, reader.codePage(), &encoding);
-    SourceDocument document = documentOfText(text);
+    SourceDocument document = documentOfText(model::decodeSourceBytes(bytes, codePage, &encoding));
     document.encoding = encoding;
     return document;
 }

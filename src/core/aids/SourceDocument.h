@@ -21,6 +21,8 @@ struct SourceDocument {
 
 // The lines of a decoded text, each with its own end.
 SourceDocument documentOfText(const QString& text);
+// The lines of a whole file's bytes, decoded as a source file is (UTF-8 or the code page).
+SourceDocument documentOfBytes(QByteArrayView bytes, const model::CodePage& codePage);
 // The text writeSourceLines writes, before it is encoded: each line with the end it gets.
 QString rewrittenText(const QStringList& lines, const SourceDocument& original);
 

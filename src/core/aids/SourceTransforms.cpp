@@ -142,69 +142,57 @@ QString notIndentedText(const QStringList& notIndented)
     return text;
 }
 
-QString mainReportText(SourceAid aid, const AidReport& report)
+// What each aid's closing message says: its title, its first line when files changed, and its
+// text when nothing needed to change.
+struct AidTexts {
+    SourceAid aid;
+    const char* title;
+    const char* done;
+    const char* nothing;
+};
+constexpr AidTexts kAidTexts[] = {
+    {SourceAid::Indent, "Indent Complete", "Indent Code Lines complete.",
+        "No lines needed indenting - nothing to change."},
+    {SourceAid::ShrinkBlankLines, "Shrink Complete", "Shrink Multiple Blank Lines complete.",
+        "No consecutive blank lines were found - nothing to change."},
+    {SourceAid::MoveDims, "Move Dimension Statements Complete", "Move Dimension Statements complete.",
+        "No Dim statements needed to be moved - nothing to change."},
+    {SourceAid::Wrap, "Wrap Complete", "Wrap Code Lines complete.", "No lines needed wrapping - nothing to change."},
+    {SourceAid::AddLineNumbers, "Add Line Numbers Complete", "Add Line Numbers complete.",
+        "No lines needed a number - nothing to change."},
+    {SourceAid::RemoveLineNumbers, "Remove Line Numbers Complete", "Remove Line Numbers complete.",
+        "No line numbers could be removed - nothing to change."},
+    {SourceAid::SortProcedures, "Sort Complete", "Sort File Procedures complete.",
+        "The procedures are in order already - nothing to change."},
+};
+
+const AidTexts& textsOf(SourceAid aid)
 {
-    const bool done = report.filesUpdated > 0 || !report.notWritten.isEmpty();
-    switch (aid) {
-    case SourceAid::Indent: {
-        QString text = done ? completionText(QStringLiteral("Indent Code Lines complete."), report)
-                            : QStringLiteral("No lines needed indenting - nothing to change.");
-        if (!report.notIndented.isEmpty())
-            text += notIndentedText(report.notIndented);
-        return text;
-    }
-    case SourceAid::AddLineNumbers:
-        return done ? completionText(QStringLiteral("Add Line Numbers complete."), report)
-                    : QStringLiteral("No lines needed a number - nothing to change.");
-    case SourceAid::RemoveLineNumbers:
-        return done ? completionText(QStringLiteral("Remove Line Numbers complete."), report)
-                    : QStringLiteral("No line numbers could be removed - nothing to change.");
-    case SourceAid::SortProcedures:
-        return done ? completionText(QStringLiteral("Sort File Procedures complete."), report)
-                    : QStringLiteral("The procedures are in order already - nothing to change.");
-    case SourceAid::ShrinkBlankLines:
-        return done ? completionText(QStringLiteral("Shrink Multiple Blank Lines complete."), report)
-                    : QStringLiteral("No consecutive blank lines were found - nothing to change.");
-    case SourceAid::Wrap: {
-        QString text = done ? QStringLiteral("Wrap Code Lines complete.") + kCrLf + QString::number(report.linesWrapped)
-                + QStringLiteral(" line(s) wrapped in ") + QString::number(report.filesUpdated)
-                + QStringLiteral(" file(s).")
-                            : QStringLiteral("No lines needed wrapping - nothing to change.");
-        if (!report.notWrapped.isEmpty()) {
-            text += kCrLf + kCrLf + QString::number(report.notWrapped.size()) + QStringLiteral(" line(s) could ")
-                + QStringLiteral("not be wrapped without breaking a word and were left unchanged.");
-        }
-        return text;
-    }
-    default:
-        return done ? completionText(QStringLiteral("Move Dimension Statements complete."), report)
-                    : QStringLiteral("No Dim statements needed to be moved - nothing to change.");
-    }
+    return *std::find_if(std::begin(kAidTexts), std::end(kAidTexts), [aid](const AidTexts& t) { return t.aid == aid; });
 }
 
-QString reportTitle(SourceAid aid)
+QString mainReportText(SourceAid aid, const AidReport& report)
 {
-    switch (aid) {
-    case SourceAid::Indent:
-        return QStringLiteral("Indent Complete");
-    case SourceAid::ShrinkBlankLines:
-        return QStringLiteral("Shrink Complete");
-    case SourceAid::Wrap:
-        return QStringLiteral("Wrap Complete");
-    case SourceAid::AddLineNumbers:
-        return QStringLiteral("Add Line Numbers Complete");
-    case SourceAid::RemoveLineNumbers:
-        return QStringLiteral("Remove Line Numbers Complete");
-    case SourceAid::SortProcedures:
-        return QStringLiteral("Sort Complete");
-    default:
-        return QStringLiteral("Move Dimension Statements Complete");
+    const AidTexts& texts = textsOf(aid);
+    const bool done = report.filesUpdated > 0 || !report.notWritten.isEmpty();
+    QString text = QString::fromLatin1(done ? texts.done : texts.nothing);
+    if (done && aid == SourceAid::Wrap)
+        text += kCrLf + QString::number(report.linesWrapped) + QStringLiteral(" line(s) wrapped in ")
+            + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
+    else if (done)
+        text = completionText(text, report);
+    if (!report.notWrapped.isEmpty()) {
+        text += kCrLf + kCrLf + QString::number(report.notWrapped.size()) + QStringLiteral(" line(s) could ")
+            + QStringLiteral("not be wrapped without breaking a word and were left unchanged.");
     }
+    if (!report.notIndented.isEmpty())
+        text += notIndentedText(report.notIndented);
+    return text;
 }
 
 void finishReport(SourceAid aid, AidReport& report)
 {
-    report.title = reportTitle(aid);
+    report.title = QString::fromLatin1(textsOf(aid).title);
     report.text = mainReportText(aid, report);
     if (!report.notWritten.isEmpty()) {
         report.text += kCrLf + kCrLf + QString::number(report.notWritten.size())
@@ -409,8 +397,7 @@ Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkIt
         defaults.width = defaults.tabWidth = ideTabWidth_;
         IndentRewrite indented = indentRoutines(lines, item.routines, indentRules_ ? *indentRules_ : defaults);
         for (const IndentProblem& problem : indented.problems)
-            report.notIndented << item.path + QLatin1Char(':') + QString::number(problem.line) + QStringLiteral(": ")
-                    + problem.reason;
+            report.notIndented << problemLine(item.path, problem);
         return indented.rewrite;
     }
     if (aid == SourceAid::AddLineNumbers)

@@ -51,11 +51,6 @@ bool isNameChar(QChar c)
     return isIdentifierChar(c) || isTypeSuffix(c);
 }
 
-bool isBlankOrTab(QChar c)
-{
-    return c.unicode() == u' ' || c.unicode() == u'\t';
-}
-
 QStringView leadingIdentifier(QStringView text, qsizetype from)
 {
     qsizetype i = from;

@@ -9,19 +9,7 @@ namespace quillon::analysis {
 
 model::SourceKind FormRecord::objectKind() const
 {
-    using model::SourceKind;
-    if (objectType.startsWith(QLatin1Char('{')))
-        return SourceKind::Designer;
-    const struct {
-        const char16_t* type;
-        SourceKind kind;
-    } objects[] = {{u"VB.UserControl", SourceKind::UserControl}, {u"VB.PropertyPage", SourceKind::PropertyPage},
-        {u"VB.UserDocument", SourceKind::UserDocument}};
-    for (const auto& object : objects) {
-        if (model::equalsNoCase(objectType, object.type))
-            return object.kind;
-    }
-    return SourceKind::Form;
+    return model::sourceKindOfLayoutObject(objectType);
 }
 
 } // namespace quillon::analysis

@@ -65,6 +65,22 @@ SourceKind sourceKindOfType(QStringView fileType)
     return SourceKind::Other;
 }
 
+SourceKind sourceKindOfLayoutObject(QStringView objectType)
+{
+    if (objectType.startsWith(QLatin1Char('{')))
+        return SourceKind::Designer;
+    const struct {
+        const char16_t* type;
+        SourceKind kind;
+    } objects[] = {{u"VB.UserControl", SourceKind::UserControl}, {u"VB.PropertyPage", SourceKind::PropertyPage},
+        {u"VB.UserDocument", SourceKind::UserDocument}};
+    for (const auto& object : objects) {
+        if (equalsNoCase(objectType, object.type))
+            return object.kind;
+    }
+    return SourceKind::Form;
+}
+
 QLatin1StringView fileTypeOf(SourceKind kind)
 {
     for (const KindEntry& entry : kKinds) {

@@ -24,6 +24,9 @@ enum class SourceKind {
 // From a file type ("FRM", any case) or from a path's extension.
 SourceKind sourceKindOfType(QStringView fileType);
 SourceKind sourceKindOfPath(const QString& path);
+// The kind of file a layout block's object makes, as written after its first "Begin":
+// "VB.UserControl", "VB.PropertyPage", "VB.UserDocument", a designer's "{GUID}", else a form.
+SourceKind sourceKindOfLayoutObject(QStringView objectType);
 // The file type of a kind, upper-case ("CTL"); empty for Other.
 QLatin1StringView fileTypeOf(SourceKind kind);
 

@@ -4,13 +4,6 @@
 
 namespace quillon::model {
 
-namespace {
-bool isBlankOrTab(char16_t c)
-{
-    return c == u' ' || c == u'\t';
-}
-} // namespace
-
 bool isStatementKeyword(const QString& upperWord)
 {
     static const QSet<QString> words = {"IF", "THEN", "ELSE", "ELSEIF", "END", "FOR", "NEXT", "DO", "LOOP", "WHILE",

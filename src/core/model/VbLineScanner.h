@@ -9,6 +9,18 @@
 namespace quillon::model {
 
 // Every reader asks these of each character of a line: they are inline.
+// The whitespace of VB code: a blank or a tab.
+inline bool isBlankOrTab(QChar c)
+{
+    return c.unicode() == u' ' || c.unicode() == u'\t';
+}
+// The position of the first character at or after `from` that is no blank or tab.
+inline qsizetype skipBlanksAndTabs(QStringView text, qsizetype from)
+{
+    while (from < text.size() && isBlankOrTab(text[from]))
+        ++from;
+    return from;
+}
 inline bool isAsciiLetter(QChar c)
 {
     const char16_t u = c.unicode();
