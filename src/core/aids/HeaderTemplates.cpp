@@ -667,10 +667,16 @@ QString joinedSignature(const QStringList& lines, qsizetype first)
     return model::withoutComment(joined.text).toString();
 }
 
+// No template comes near it; a larger file is not one.
+constexpr qint64 kMaxTemplateBytes = 1024LL * 1024;
+
+QString templatePath(HeaderKind kind, const QString& optionsFolder)
+{
+    return QDir(optionsFolder).filePath(templateFileName(kind));
+}
+
 } // namespace headerTemplates
 } // namespace
-
-using namespace headerTemplates;
 
 QString templateFileName(HeaderKind kind)
 {
@@ -704,6 +710,7 @@ QString defaultTemplateText(HeaderKind kind)
 
 QStringList templateFields(HeaderKind kind)
 {
+    using namespace headerTemplates;
     QStringList fields;
     for (int i = 0; i < kFieldCount; ++i) {
         if (kind == HeaderKind::Procedure || kFields[i].role == FieldRole::File)
@@ -714,6 +721,7 @@ QStringList templateFields(HeaderKind kind)
 
 model::Outcome<HeaderTemplate> parseHeaderTemplate(HeaderKind kind, const QString& text)
 {
+    using namespace headerTemplates;
     const QStringList lines = model::splitLines(text);
     const model::Outcome<TemplateLayout> layout = layoutOf(kind, lines);
     if (!layout)
@@ -721,20 +729,9 @@ model::Outcome<HeaderTemplate> parseHeaderTemplate(HeaderKind kind, const QStrin
     return HeaderTemplate {kind, lines};
 }
 
-namespace {
-
-// No template comes near it; a larger file is not one.
-constexpr qint64 kMaxTemplateBytes = 1024 * 1024;
-
-QString templatePath(HeaderKind kind, const QString& optionsFolder)
-{
-    return QDir(optionsFolder).filePath(templateFileName(kind));
-}
-
-} // namespace
-
 model::Outcome<HeaderTemplate> loadHeaderTemplate(HeaderKind kind, const QString& optionsFolder)
 {
+    using namespace headerTemplates;
     const QString path = templatePath(kind, optionsFolder);
     if (!QFileInfo(path).exists())
         return parseHeaderTemplate(kind, defaultTemplateText(kind));
@@ -758,6 +755,7 @@ model::Outcome<HeaderTemplate> loadHeaderTemplate(HeaderKind kind, const QString
 
 model::Outcome<void> saveHeaderTemplate(HeaderKind kind, const QString& optionsFolder, const QString& text)
 {
+    using namespace headerTemplates;
     if (const model::Outcome<HeaderTemplate> parsed = parseHeaderTemplate(kind, text); !parsed)
         return parsed.failure();
     const QString path = templatePath(kind, optionsFolder);
@@ -775,6 +773,7 @@ model::Outcome<void> saveHeaderTemplate(HeaderKind kind, const QString& optionsF
 
 Signature parseSignature(const QString& signatureText)
 {
+    using namespace headerTemplates;
     const QStringList lines = model::splitLines(signatureText);
     if (lines.isEmpty())
         return {};
@@ -830,6 +829,7 @@ Signature parseSignature(const QString& signatureText)
 
 Signature signatureAt(const QStringList& lines, int signatureLine)
 {
+    using namespace headerTemplates;
     if (signatureLine < 1 || signatureLine > lines.size())
         return {};
     return parseSignature(joinedSignature(lines, signatureLine - 1));
@@ -838,6 +838,7 @@ Signature signatureAt(const QStringList& lines, int signatureLine)
 QStringList fileHeaderLines(
     const HeaderTemplate& tmpl, const QString& path, const QStringList& lines, const HeaderFacts& facts)
 {
+    using namespace headerTemplates;
     const model::Outcome<TemplateLayout> layout = layoutOf(tmpl.kind, tmpl.lines);
     if (!layout)
         return {};
@@ -847,6 +848,7 @@ QStringList fileHeaderLines(
 QStringList procedureHeaderLines(const HeaderTemplate& tmpl, const QString& path, const QStringList& lines,
     const model::Routine& routine, const HeaderFacts& facts)
 {
+    using namespace headerTemplates;
     const model::Outcome<TemplateLayout> layout = layoutOf(tmpl.kind, tmpl.lines);
     if (!layout)
         return {};
@@ -874,6 +876,7 @@ QStringList procedureHeaderLines(const HeaderTemplate& tmpl, const QString& path
 Rewrite insertFileHeader(
     const QString& path, const QStringList& lines, const HeaderTemplate& tmpl, const HeaderFacts& facts)
 {
+    using namespace headerTemplates;
     Rewrite result {lines, false, 0};
     const model::Outcome<TemplateLayout> layout = layoutOf(tmpl.kind, tmpl.lines);
     const qsizetype place = fileHeaderPlace(path, lines);
@@ -902,6 +905,7 @@ Rewrite insertFileHeader(
 Rewrite insertProcedureHeaders(const QString& path, const QStringList& lines, const model::RoutineList& routines,
     const HeaderTemplate& tmpl, const HeaderFacts& facts)
 {
+    using namespace headerTemplates;
     Rewrite result {lines, false, 0};
     const model::Outcome<TemplateLayout> layout = layoutOf(tmpl.kind, tmpl.lines);
     if (!layout)

@@ -56,38 +56,38 @@ TEST(HeaderSignatureTest, ReadsEveryPartOfASignature)
 
 TEST(HeaderTemplateTest, RefusesWhatCannotMakeARecognisableHeader)
 {
-    constexpr HeaderKind File = HeaderKind::File;
-    constexpr HeaderKind Procedure = HeaderKind::Procedure;
+    constexpr HeaderKind file = HeaderKind::File;
+    constexpr HeaderKind procedure = HeaderKind::Procedure;
     // The message, or a part of it; empty: the template is taken.
     const std::tuple<HeaderKind, QString, QString> rows[] = {
-        {File, "' {FileName}\r\nRem {Date}\r\n  \tREM\r\n", ""},
-        {Procedure, "'{ProcedureName}\n' {ForEachParameter}\n'{ParameterName}\n'  {End}\n' {Callers}\n", ""},
-        {File, "' {Foo}", "The template holds an unknown field: {Foo}."},
-        {Procedure, "' { x } {1} {Scope}\n' {Bar}", "The template holds an unknown field: {Bar}."},
-        {File, "' one\nOption Explicit", "Line 2 of the template is not a comment line: Option Explicit"},
-        {File, "' one\n\n' two", "Line 2 of the template is not a comment line: "},
-        {File, "Remark", "Line 1 of the template is not a comment line: Remark"},
-        {File, "' a\n" + QString(100000, 'x'), "Line 2 of the template is not a comment line: " + QString(80, 'x') + "..."},
-        {File, "' {ProcedureName}", "{ProcedureName} on line 1"},
-        {File, "' x\n' {ForEachParameter}\n' {End}", "{ForEachParameter} on line 2"},
-        {Procedure, "' x\n' {ParameterType}", "{ParameterType} on line 2 of the template stands outside"},
-        {Procedure, "' x\n' {ForEachParameter}\n' {ParameterName}", "opened on line 2 of the template has no {End}"},
-        {Procedure, "' x\n' {End}", "Line 2 of the template holds an {End} with no {ForEachParameter}"},
-        {Procedure, "' {ForEachParameter}\n' {ForEachParameter}", "inside the one opened on line 1"},
-        {Procedure, "' x\n' {ForEachParameter} of it", "Line 2 of the template holds {ForEachParameter} beside other text"},
-        {Procedure, "' x\n' {ForEachParameter}\n' {Callers}\n' {End}", "{Callers} on line 3"},
-        {Procedure, "' {Callers} {Callees}", "Line 1 of the template holds both {Callers} and {Callees}"},
-        {Procedure, "' {Callers}\n' {ForEachParameter}\n' {ParameterName}\n' {End}", "at least one line that is written once"},
-        {File, "", "at least one line that is written once"},
-        {File, "' a _\n' b", "Line 1 of the template ends with \" _\""},
+        {file, "' {FileName}\r\nRem {Date}\r\n  \tREM\r\n", ""},
+        {procedure, "'{ProcedureName}\n' {ForEachParameter}\n'{ParameterName}\n'  {End}\n' {Callers}\n", ""},
+        {file, "' {Foo}", "The template holds an unknown field: {Foo}."},
+        {procedure, "' { x } {1} {Scope}\n' {Bar}", "The template holds an unknown field: {Bar}."},
+        {file, "' one\nOption Explicit", "Line 2 of the template is not a comment line: Option Explicit"},
+        {file, "' one\n\n' two", "Line 2 of the template is not a comment line: "},
+        {file, "Remark", "Line 1 of the template is not a comment line: Remark"},
+        {file, "' a\n" + QString(100000, 'x'), "Line 2 of the template is not a comment line: " + QString(80, 'x') + "..."},
+        {file, "' {ProcedureName}", "{ProcedureName} on line 1"},
+        {file, "' x\n' {ForEachParameter}\n' {End}", "{ForEachParameter} on line 2"},
+        {procedure, "' x\n' {ParameterType}", "{ParameterType} on line 2 of the template stands outside"},
+        {procedure, "' x\n' {ForEachParameter}\n' {ParameterName}", "opened on line 2 of the template has no {End}"},
+        {procedure, "' x\n' {End}", "Line 2 of the template holds an {End} with no {ForEachParameter}"},
+        {procedure, "' {ForEachParameter}\n' {ForEachParameter}", "inside the one opened on line 1"},
+        {procedure, "' x\n' {ForEachParameter} of it", "Line 2 of the template holds {ForEachParameter} beside other text"},
+        {procedure, "' x\n' {ForEachParameter}\n' {Callers}\n' {End}", "{Callers} on line 3"},
+        {procedure, "' {Callers} {Callees}", "Line 1 of the template holds both {Callers} and {Callees}"},
+        {procedure, "' {Callers}\n' {ForEachParameter}\n' {ParameterName}\n' {End}", "at least one line that is written once"},
+        {file, "", "at least one line that is written once"},
+        {file, "' a _\n' b", "Line 1 of the template ends with \" _\""},
     };
     for (const auto& [kind, text, problem] : rows) {
         const auto parsed = parseHeaderTemplate(kind, text);
         EXPECT_EQ(parsed.ok(), problem.isEmpty()) << text.toStdString();
         EXPECT_TRUE(parsed.error().contains(problem)) << parsed.error().toStdString();
     }
-    EXPECT_EQ(parseHeaderTemplate(File, "' a\r' b\r\n' c\n").value().lines, QStringList({"' a", "' b", "' c"}));
-    for (const HeaderKind kind : {File, Procedure}) {
+    EXPECT_EQ(parseHeaderTemplate(file, "' a\r' b\r\n' c\n").value().lines, QStringList({"' a", "' b", "' c"}));
+    for (const HeaderKind kind : {file, procedure}) {
         const auto parsed = parseHeaderTemplate(kind, defaultTemplateText(kind));
         ASSERT_TRUE(parsed.ok()) << parsed.error().toStdString();
         EXPECT_TRUE(parsed->lines.size() >= 8 && parsed->lines.size() <= 14);
