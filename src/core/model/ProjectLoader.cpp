@@ -191,8 +191,17 @@ Outcome<FileList> Project::loadVbpFiles(const QString& vbpPath)
     FolderListings listings;
     FileList files;
     QHash<QString, bool> seen;
+    projectName = QFileInfo(vbpPath).completeBaseName();
+    bool named = false; // the first "Name=" is the project's; later sections may have their own
     for (const QString& rawLine : source->lines) {
         const QString line = trimBlanks(rawLine).toString();
+        if (line.startsWith(QLatin1String("Name="), Qt::CaseInsensitive)) {
+            const QString name = trimBlanks(QStringView(line).sliced(5)).toString().remove(QLatin1Char('"'));
+            if (!name.isEmpty() && !named)
+                projectName = name;
+            named = true;
+            continue;
+        }
         const QString entryPath = entryPathOf(line);
         if (entryPath.isEmpty())
             continue;

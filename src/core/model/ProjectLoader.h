@@ -99,6 +99,8 @@ public:
 
     // The loaded project.
     QString projectPath;
+    // The project's own name (its "Name=" line), else the project file's name without extension.
+    QString projectName;
     FileList projectFileList;
     RoutinesByFileMap routinesByFile;
     QString recordedProjectPath;
