@@ -471,22 +471,37 @@ bool matches(const LinePattern& pattern, QStringView line)
     }
 }
 
-std::vector<LinePattern> recognitionPatterns(const TemplateLayout& layout)
+// How a header made from a template is told: the lines it writes once, all of them in order; or
+// its marker, a last line without fields, alone (so that the user may fill in the other lines
+// of the header, a purpose line say, and still have it recognised).
+struct Recognition {
+    std::vector<LinePattern> lines;
+    std::optional<LinePattern> marker;
+};
+
+Recognition recognitionOf(const TemplateLayout& layout)
 {
-    std::vector<LinePattern> patterns;
+    Recognition recognition;
     for (const TemplateLine& line : layout) {
         if (line.role == LineRole::Once)
-            patterns.push_back(patternOf(line.text));
+            recognition.lines.push_back(patternOf(line.text));
     }
-    return patterns;
+    if (!layout.empty() && layout.back().role == LineRole::Once && !recognition.lines.empty()
+        && recognition.lines.back().literals.size() == 1 && !trimBlanksAndTabs(layout.back().text).isEmpty()
+        && trimBlanksAndTabs(layout.back().text) != QLatin1String("'"))
+        recognition.marker = recognition.lines.back();
+    return recognition;
 }
 
-// The comment lines lines[first, end) hold, in order, a line matching each pattern.
-bool holdsHeader(const std::vector<LinePattern>& patterns, const QStringList& lines, qsizetype first, qsizetype end)
+// The comment lines lines[first, end) hold the marker, or a line matching each line pattern in order.
+bool holdsHeader(const Recognition& recognition, const QStringList& lines, qsizetype first, qsizetype end)
 {
+    const std::vector<LinePattern>& patterns = recognition.lines;
     std::size_t next = 0;
-    for (qsizetype k = first; k < end && next < patterns.size(); ++k) {
-        if (matches(patterns[next], lines[k]))
+    for (qsizetype k = first; k < end; ++k) {
+        if (recognition.marker && matches(*recognition.marker, lines[k]))
+            return true;
+        if (next < patterns.size() && matches(patterns[next], lines[k]))
             ++next;
     }
     return !patterns.empty() && next == patterns.size();
@@ -693,11 +708,11 @@ QString defaultTemplateText(HeaderKind kind)
                               "' Author:    {Author}\n"
                               "' Created:   {Date}\n"
                               "'\n"
-                              "' Purpose:   (what the file is for, on lines added below this one)\n"
+                              "' Purpose:   (what the file is for)\n"
                               "'=========================================================== File Header ====\n");
     return QStringLiteral("'------------------------------------------------------------------------------\n"
                           "' {Scope} {ProcedureKind} {ProcedureName}\n"
-                          "' Purpose:    (what it does, on lines added below this one)\n"
+                          "' Purpose:    (what it does)\n"
                           "' Parameters:\n"
                           "' {ForEachParameter}\n"
                           "'   {ParameterName}: {Passing} {ParameterType} {ParameterNotes}\n"
@@ -705,7 +720,7 @@ QString defaultTemplateText(HeaderKind kind)
                           "' Returns:    {ReturnType}\n"
                           "' Called by:  {Callers}\n"
                           "' Calls:      {Callees}\n"
-                          "'------------------------------------------------------------------------------\n");
+                          "'-------------------------------------------------------- Procedure Header ----\n");
 }
 
 QStringList templateFields(HeaderKind kind)
@@ -883,7 +898,7 @@ Rewrite insertFileHeader(
     if (!layout || place < 0)
         return result;
     const qsizetype runEnd = commentRunEnd(lines, place);
-    if (holdsHeader(recognitionPatterns(*layout), lines, place, runEnd))
+    if (holdsHeader(recognitionOf(*layout), lines, place, runEnd))
         return result;
     const QStringList header = fileHeaderLines(tmpl, path, lines, facts);
     if (header.isEmpty())
@@ -910,7 +925,7 @@ Rewrite insertProcedureHeaders(const QString& path, const QStringList& lines, co
     const model::Outcome<TemplateLayout> layout = layoutOf(tmpl.kind, tmpl.lines);
     if (!layout)
         return result;
-    const std::vector<LinePattern> patterns = recognitionPatterns(*layout);
+    const Recognition recognition = recognitionOf(*layout);
     std::map<qint32, QStringList> headers; // by signature line
     for (const model::RoutinePtr& routine : routines) {
         if (!routine || !isEditableRoutine(*routine))
@@ -923,7 +938,7 @@ Rewrite insertProcedureHeaders(const QString& path, const QStringList& lines, co
         qsizetype blockStart = signatureLine - 1;
         while (blockStart > 0 && isCommentLine(lines[blockStart - 1]))
             --blockStart;
-        if (holdsHeader(patterns, lines, blockStart, signatureLine - 1))
+        if (holdsHeader(recognition, lines, blockStart, signatureLine - 1))
             continue;
         QStringList header = procedureHeaderLines(tmpl, path, lines, *routine, facts);
         if (!header.isEmpty())

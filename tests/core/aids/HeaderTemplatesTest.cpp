@@ -207,11 +207,14 @@ INSTANTIATE_TEST_SUITE_P(Procedures, HeaderInsertionTest,
                         "'-- Add\n' Callers: M.Add\n'--\nSub Add(a, _\n  b)\nEnd Sub\n'-- Two\n' Callers: M.Two\n'--\n"
                         "Function Two() As Long\nEnd Function\n\n'-- P\n' Callers: M.P\n'--\nProperty Get P()\nEnd Property",
                         3},
-        // A header whose callers have changed since is still this template's; one from another is not.
+        // A header whose callers have changed since is still this template's, and so is one whose
+        // lines were filled in by hand as long as its last line, the marker, is there; one from
+        // another template is not.
         Insertion {HeaderKind::Procedure, "/p/M.bas",
-            "'-- A\n' Callers: X.Old\n' Callers: X.Older\n' note\n'--\nSub A()\nEnd Sub\n' Callers: M.B\n'--\nSub B()\nEnd Sub",
-            "'-- A\n' Callers: X.Old\n' Callers: X.Older\n' note\n'--\nSub A()\nEnd Sub\n' Callers: M.B\n'--\n'-- B\n"
-            "' Callers: M.B\n'--\nSub B()\nEnd Sub",
+            "'-- A\n' Callers: X.Old\n' Callers: X.Older\n' note\n'--\nSub A()\nEnd Sub\n' Callers: M.B\n'==\nSub B()\nEnd Sub\n"
+            "' C: adds\n'--\nSub C()\nEnd Sub",
+            "'-- A\n' Callers: X.Old\n' Callers: X.Older\n' note\n'--\nSub A()\nEnd Sub\n' Callers: M.B\n'==\n'-- B\n"
+            "' Callers: M.B\n'--\nSub B()\nEnd Sub\n' C: adds\n'--\nSub C()\nEnd Sub",
             1}));
 
 TEST(HeaderInsertionDefaultsTest, TheDefaultTemplatesRecogniseTheirOwnHeaders)
