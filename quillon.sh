@@ -18,6 +18,7 @@ FUZZ_BUILD="$ROOT/build-fuzz"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libqpdf-dev qpdf poppler-utils
+          libhunspell-dev hunspell-en-us
           fonts-liberation fonts-dejavu-core xvfb xauth graphviz)
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -3,17 +3,22 @@
 #include "aids/BackupRestore.h"
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/HeaderTemplates.h"
 #include "aids/LineNumbers.h"
 #include "aids/ProcedureSort.h"
+#include "aids/ProjectHeaderFacts.h"
 #include "aids/SourceDocument.h"
 #include "aids/SourceTransforms.h"
+#include "aids/SpellCheck.h"
 #include "config/Session.h"
 #include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "platform/PrintSurface.h"
 #include "platform/ReplacementFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -32,17 +37,7 @@ QString plainText(QString text)
 // The files --files names (their paths), or "All Files".
 QStringList chosenFiles(const Arguments& args, const model::Project& project)
 {
-    if (!args.has(QStringLiteral("files")))
-        return {aids::kAllFilesMarker};
-    QStringList paths;
-    for (const QString& name : args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const auto file = std::find_if(project.projectFileList.begin(), project.projectFileList.end(),
-            [&](const model::FilePtr& f) { return equalsNoCase(model::trimBlanks(name), f->fileName); });
-        if (file == project.projectFileList.end())
-            throw Usage {QStringLiteral("the project has no file ") + quote(name.trimmed())};
-        paths.append((*file)->filePath);
-    }
-    return paths;
+    return args.has(QStringLiteral("files")) ? projectFilesArgument(args, project) : QStringList {aids::kAllFilesMarker};
 }
 
 // The unique keys of the routines --routines names by MODULE|ROUTINE, among the chosen files.
@@ -123,10 +118,11 @@ aids::SourceAid aidArgument(const Arguments& args)
 {
     const QString name = args.positional.value(0);
     const QStringList names = {QStringLiteral("shrink"), QStringLiteral("movedim"), QStringLiteral("wrap"),
-        QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber"), QStringLiteral("sort")};
+        QStringLiteral("indent"), QStringLiteral("number"), QStringLiteral("unnumber"), QStringLiteral("sort"),
+        QStringLiteral("header-file"), QStringLiteral("header-procedure"), QStringLiteral("spell")};
     if (args.positional.size() != 2 || !names.contains(name))
-        throw Usage {QStringLiteral(
-            "aid takes shrink, movedim, wrap, indent, number, unnumber or sort and a project file (.vbp)")};
+        throw Usage {QStringLiteral("aid takes shrink, movedim, wrap, indent, number, unnumber, sort, header-file, "
+                                    "header-procedure or spell and a project file (.vbp)")};
     if (!isProjectFile(args.positional[1]))
         throw Usage {QStringLiteral("aid takes a project file (.vbp)")};
     if (args.has(QStringLiteral("long-line")) && name != QLatin1String("wrap"))
@@ -135,9 +131,17 @@ aids::SourceAid aidArgument(const Arguments& args)
         throw Usage {QStringLiteral("--start and --step go with number")};
     if (args.has(QStringLiteral("by")) && name != QLatin1String("sort"))
         throw Usage {QStringLiteral("--by goes with sort")};
+    const bool spell = name == QLatin1String("spell");
+    if ((args.has(QStringLiteral("replace")) || args.has(QStringLiteral("literals-only"))) && !spell)
+        throw Usage {QStringLiteral("--replace and --literals-only go with spell")};
+    if (spell && !args.has(QStringLiteral("replace")))
+        throw Usage {QStringLiteral("aid spell takes --replace WORD=RIGHT,...")};
+    if (name == QLatin1String("header-file") && args.has(QStringLiteral("routines")))
+        throw Usage {QStringLiteral("header-file takes files, not routines")};
     const aids::SourceAid aids[] = {aids::SourceAid::ShrinkBlankLines, aids::SourceAid::MoveDims, aids::SourceAid::Wrap,
         aids::SourceAid::Indent, aids::SourceAid::AddLineNumbers, aids::SourceAid::RemoveLineNumbers,
-        aids::SourceAid::SortProcedures};
+        aids::SourceAid::SortProcedures, aids::SourceAid::InsertFileHeader, aids::SourceAid::InsertProcedureHeader,
+        aids::SourceAid::ReplaceWords};
     return aids[names.indexOf(name)];
 }
 
@@ -171,6 +175,29 @@ aids::IndentRules indentArguments(const Arguments& args, const config::Options& 
     return rules;
 }
 
+// --replace WORD=RIGHT,...: each wrong word and what replaces it (throws Usage).
+QHash<QString, QString> replacementArguments(const Arguments& args)
+{
+    QHash<QString, QString> rights;
+    for (const QString& pair : args.value(QStringLiteral("replace")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        const QString wrong = equals < 0 ? QString() : pair.left(equals).trimmed();
+        const QString right = equals < 0 ? QString() : pair.mid(equals + 1).trimmed();
+        if (wrong.isEmpty() || right.isEmpty())
+            throw Usage {QStringLiteral("--replace takes WORD=RIGHT,..., not ") + quote(pair)};
+        rights.insert(wrong, right);
+    }
+    if (rights.isEmpty())
+        throw Usage {QStringLiteral("--replace takes WORD=RIGHT,...")};
+    return rights;
+}
+
+// The folder the options file is in, where the templates and the personal words are kept.
+QString optionsFolder(const config::Session& session)
+{
+    return QFileInfo(session.ini.defaultPath()).absolutePath();
+}
+
 void writeNotIndented(const QStringList& notIndented, std::ostream& err)
 {
     for (const QString& line : notIndented)
@@ -199,7 +226,27 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
                            "could be opened to measure them\n"));
         return 1;
     }
-    model::Project project(reader);
+    // Only a procedure header names callers and callees: the others need no dependency index.
+    AnalysedProject loaded(reader);
+    model::Project& project = loaded.project;
+    if (aid != aids::SourceAid::InsertProcedureHeader)
+        project.analysis = nullptr;
+    std::optional<aids::HeaderTemplate> headerTemplate;
+    if (aid == aids::SourceAid::InsertFileHeader || aid == aids::SourceAid::InsertProcedureHeader) {
+        const aids::HeaderKind kind =
+            aid == aids::SourceAid::InsertFileHeader ? aids::HeaderKind::File : aids::HeaderKind::Procedure;
+        model::Outcome<aids::HeaderTemplate> loadedTemplate = aids::loadHeaderTemplate(kind, optionsFolder(session));
+        if (!loadedTemplate) {
+            write(err,
+                QStringLiteral("quillon: cannot use the template ")
+                    + quote(QDir(optionsFolder(session)).filePath(aids::templateFileName(kind))) + QStringLiteral(": ")
+                    + loadedTemplate.error() + QLatin1Char('\n'));
+            return 1;
+        }
+        headerTemplate = std::move(*loadedTemplate);
+    }
+    const QHash<QString, QString> rights =
+        aid == aids::SourceAid::ReplaceWords ? replacementArguments(args) : QHash<QString, QString>();
     if (const std::optional<int> failed = openForDump(project, args.positional[1], err))
         return *failed;
     removeLeftWorkFiles(model::filePaths(project.projectFileList), err);
@@ -222,6 +269,23 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
         order = *named;
     }
     runner.setProcedureOrder(&order);
+    const aids::HeaderFacts facts = aids::projectHeaderFacts(project,
+        project.analysis ? &loaded.analysis.dependencies : nullptr, session.options, QDate::currentDate());
+    if (headerTemplate)
+        runner.setHeaders(&*headerTemplate, &facts);
+    if (aid == aids::SourceAid::ReplaceWords) {
+        const bool literalsOnly =
+            args.has(QStringLiteral("literals-only")) || aids::spellRules(session.options).literalsOnly;
+        // A word the code uses as a name is never replaced, in whichever file it is a name.
+        QSet<QString> identifiers;
+        for (const aids::WorkItem& item : aids::wholeFileWorkSet(selection, project.projectFileList, reader)) {
+            if (const model::Outcome<aids::SourceDocument> document = aids::readSourceDocument(item.path, reader))
+                identifiers.unite(aids::identifiersOf(document->lines));
+        }
+        runner.setWordReplacer([literalsOnly, identifiers, &rights](const QString&, const QStringList& lines) {
+            return aids::replacementsFor(lines, literalsOnly, identifiers, rights);
+        });
+    }
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
         const QString sample = args.has(QStringLiteral("long-line")) ? args.value(QStringLiteral("long-line"))
@@ -274,6 +338,20 @@ int runBackups(const Arguments& args, config::Session& session, const model::Sou
 }
 
 namespace {
+
+// Standard input whole: what the services give (a test's text), else the process's own; nullopt
+// when it cannot be read (the message written).
+std::optional<QByteArray> readStandardInput(const std::function<QByteArray()>& standardInput, std::ostream& err)
+{
+    if (standardInput)
+        return standardInput();
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        cannotRead(err, QStringLiteral("-"), in.errorString());
+        return std::nullopt;
+    }
+    return in.readAll();
+}
 
 // A name for a module's text given on standard input whose extension tells its kind: a class by
 // its first line, a form, user control ... by the object its layout block begins, else a module.
@@ -337,16 +415,10 @@ int runIndent(const Arguments& args, const config::Options& options, const model
     const QString path = args.positional.value(0, QStringLiteral("-"));
     aids::SourceDocument document;
     if (path == QLatin1String("-")) {
-        QByteArray bytes;
-        if (standardInput) {
-            bytes = standardInput();
-        } else {
-            QFile in;
-            if (!in.open(stdin, QIODevice::ReadOnly))
-                return cannotRead(err, path, in.errorString());
-            bytes = in.readAll();
-        }
-        document = aids::documentOfBytes(bytes, reader.codePage());
+        const std::optional<QByteArray> bytes = readStandardInput(standardInput, err);
+        if (!bytes)
+            return 1;
+        document = aids::documentOfBytes(*bytes, reader.codePage());
     } else {
         if (const std::optional<int> failed = notAFile(err, path))
             return *failed;
@@ -363,6 +435,79 @@ int runIndent(const Arguments& args, const config::Options& options, const model
     out.write(text.constData(), text.size());
     out.flush();
     return out ? 0 : 1;
+}
+
+namespace {
+
+aids::HeaderKind templateKindArgument(const QString& name)
+{
+    if (name == QLatin1String("file"))
+        return aids::HeaderKind::File;
+    if (name == QLatin1String("procedure"))
+        return aids::HeaderKind::Procedure;
+    throw Usage {QStringLiteral("templates takes file or procedure, not ") + quote(name)};
+}
+
+QString templateTitle(aids::HeaderKind kind)
+{
+    return kind == aids::HeaderKind::File ? QStringLiteral("File Header Template")
+                                          : QStringLiteral("Procedure Header Template");
+}
+
+} // namespace
+
+int runTemplates(const Arguments& args, const config::Session& session,
+    const std::function<QByteArray()>& standardInput, std::ostream& out, std::ostream& err)
+{
+    const QString folder = optionsFolder(session);
+    const QString action = args.positional.value(0, QStringLiteral("show"));
+    if (action == QLatin1String("show") && args.positional.size() <= 2) {
+        QString text;
+        const std::vector<aids::HeaderKind> kinds = args.positional.size() == 2
+            ? std::vector<aids::HeaderKind> {templateKindArgument(args.positional[1])}
+            : std::vector<aids::HeaderKind> {aids::HeaderKind::File, aids::HeaderKind::Procedure};
+        for (const aids::HeaderKind kind : kinds) {
+            const QString path = QDir(folder).filePath(aids::templateFileName(kind));
+            const model::Outcome<aids::HeaderTemplate> tmpl = aids::loadHeaderTemplate(kind, folder);
+            if (!tmpl)
+                return cannotRead(err, path, tmpl.error());
+            // One template alone is its bare text, to be edited and set again.
+            if (kinds.size() > 1)
+                text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + templateTitle(kind) + QStringLiteral(": ")
+                    + path + (QFileInfo::exists(path) ? QString() : QStringLiteral(" (not written yet: the default)"))
+                    + QLatin1Char('\n');
+            text += tmpl->lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+        }
+        write(out, text);
+        return 0;
+    }
+    if (action != QLatin1String("set") || args.positional.size() != 3)
+        throw Usage {QStringLiteral("templates takes show [file|procedure], or set file|procedure FILE")};
+    const aids::HeaderKind kind = templateKindArgument(args.positional[1]);
+    const QString source = args.positional[2];
+    QByteArray bytes;
+    if (source == QLatin1String("-")) {
+        const std::optional<QByteArray> input = readStandardInput(standardInput, err);
+        if (!input)
+            return 1;
+        bytes = *input;
+    } else {
+        if (const std::optional<int> failed = notAFile(err, source))
+            return *failed;
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly))
+            return cannotRead(err, source, in.errorString());
+        bytes = in.readAll();
+    }
+    const model::Outcome<void> saved = aids::saveHeaderTemplate(kind, folder, QString::fromUtf8(bytes));
+    if (!saved) {
+        write(err, QStringLiteral("quillon: the ") + templateTitle(kind).toLower()
+                + QStringLiteral(" was not changed: ") + saved.error() + QLatin1Char('\n'));
+        return 1;
+    }
+    write(out, templateTitle(kind) + QStringLiteral(" saved: ") + QDir(folder).filePath(aids::templateFileName(kind))
+            + QLatin1Char('\n'));
+    return 0;
 }
 
 } // namespace quillon::app

@@ -22,6 +22,11 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
 int runIndent(const Arguments& args, const config::Options& options, const model::SourceReader& reader,
     const std::function<QByteArray()>& standardInput, std::ostream& out, std::ostream& err);
 
+// quillon templates [show [file|procedure]]: the header templates in use (one alone as its bare
+// text); quillon templates set file|procedure FILE|-: a new template, checked before it is saved.
+int runTemplates(const Arguments& args, const config::Session& session,
+    const std::function<QByteArray()>& standardInput, std::ostream& out, std::ostream& err);
+
 // Whether the command line measures text on a print surface (and so needs fonts).
 bool aidCommandMeasures(const QStringList& args);
 

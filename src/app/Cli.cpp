@@ -6,6 +6,7 @@
 #include "app/InsightCommands.h"
 #include "app/OptionsCommands.h"
 #include "app/PrintCommands.h"
+#include "app/SpellCommands.h"
 
 #include "analysis/DependencyReport.h"
 #include "analysis/LoopBrackets.h"
@@ -506,24 +507,48 @@ const std::vector<Command>& commands()
                                     "      Show hidden message N (or all of them) again.\n")},
         {.name = QStringLiteral("aid"),
             .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("routines"), QStringLiteral("long-line"),
-                QStringLiteral("start"), QStringLiteral("step"), QStringLiteral("by")},
+                QStringLiteral("start"), QStringLiteral("step"), QStringLiteral("by"), QStringLiteral("replace")},
+            .flagOptions = {QStringLiteral("literals-only")},
             .measures = aidCommandMeasures,
             .run =
                 [](const CommandCall& c) {
                     return runAid(c.args, c.session, *c.reader, c.services.createPrintSurface, c.out, c.err);
                 },
-            .usage =
-                QStringLiteral("  aid shrink|movedim|wrap|indent|number|unnumber|sort PROJECT.vbp\n"
-                               "          [--files NAME,...] [--routines KEY,...] [--long-line TEXT] [--start N]\n"
-                               "          [--step N] [--by name|kind|events]\n"
-                               "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
-                               "      procedures to one, move each procedure's Dim statements to its top, wrap\n"
-                               "      lines printed wider than the sample long line (--long-line, else the option\n"
-                               "      \"Long Line\"), indent by block structure, or add or remove line numbers\n"
-                               "      (number: --start and --step, else the line number options), or sort\n"
-                               "      each file's procedures (--by, else the option \"Sort By\"). Lines that\n"
-                               "      cannot be wrapped, and blocks that cannot be indented, go to stderr.\n"
-                               "      Every file (or chosen procedure) is backed up before it changes.\n")},
+            .usage = QStringLiteral(
+                "  aid shrink|movedim|wrap|indent|number|unnumber|sort|header-file|header-procedure\n"
+                "          PROJECT.vbp [--files NAME,...] [--routines KEY,...] [--long-line TEXT]\n"
+                "          [--start N] [--step N] [--by name|kind|events]\n"
+                "  aid spell PROJECT.vbp --replace WORD=RIGHT,... [--files NAME,...] [--literals-only]\n"
+                "      Rewrite the project's sources in place: shrink runs of blank lines inside\n"
+                "      procedures to one, move each procedure's Dim statements to its top, wrap\n"
+                "      lines printed wider than the sample long line (--long-line, else the option\n"
+                "      \"Long Line\"), indent by block structure, or add or remove line numbers\n"
+                "      (number: --start and --step, else the line number options), or sort\n"
+                "      each file's procedures (--by, else the option \"Sort By\"), or insert\n"
+                "      file or procedure headers from their templates (see templates), or\n"
+                "      replace misspelt words of literals and comments (spell). Lines that\n"
+                "      cannot be wrapped, and blocks that cannot be indented, go to stderr.\n"
+                "      Every file (or chosen procedure) is backed up before it changes.\n")},
+        {.name = QStringLiteral("templates"),
+            .readsSources = false,
+            .run =
+                [](const CommandCall& c) {
+                    return runTemplates(c.args, c.session, c.services.readStandardInput, c.out, c.err);
+                },
+            .usage = QStringLiteral("  templates [show [file|procedure]]\n"
+                                    "      The file and procedure header templates in use, each with its file in\n"
+                                    "      the options folder; one of them alone as its bare text.\n"
+                                    "  templates set file|procedure FILE|-\n"
+                                    "      Check a template (comment lines; fields such as {ProcedureName}) and\n"
+                                    "      make it the one in use; an unknown field is refused with its name.\n")},
+        {.name = QStringLiteral("spell"),
+            .valueOptions = {codepage, QStringLiteral("files"), QStringLiteral("lang")},
+            .flagOptions = {QStringLiteral("literals-only")},
+            .run = [](const CommandCall& c) { return runSpell(c.args, c.session, *c.reader, c.out, c.err); },
+            .usage = QStringLiteral("  spell PROJECT.vbp [--files NAME,...] [--literals-only] [--lang xx_YY]\n"
+                                    "      The words of string literals and comments the dictionary does not know:\n"
+                                    "      PATH:LINE:COLUMN, TAB, word, TAB, suggestions separated by \",\". Exit\n"
+                                    "      status 1 when there is one, 2 when no dictionary could be opened.\n")},
         {.name = QStringLiteral("indent"),
             .valueOptions = {codepage, QStringLiteral("set")},
             .flagOptions = {QStringLiteral("check")},

@@ -149,6 +149,21 @@ QString projectArgument(const Arguments& args, const char* command, qsizetype mi
     return args.positional[0];
 }
 
+QStringList projectFilesArgument(const Arguments& args, const model::Project& project)
+{
+    if (!args.has(QStringLiteral("files")))
+        return model::filePaths(project.projectFileList);
+    QStringList paths;
+    for (const QString& name : args.value(QStringLiteral("files")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const auto file = std::find_if(project.projectFileList.begin(), project.projectFileList.end(),
+            [&](const model::FilePtr& f) { return model::equalsNoCase(model::trimBlanks(name), f->fileName); });
+        if (file == project.projectFileList.end())
+            throw Usage {QStringLiteral("the project has no file ") + model::quote(name.trimmed())};
+        paths.append((*file)->filePath);
+    }
+    return paths;
+}
+
 model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMode fallback)
 {
     if (!args.has(QStringLiteral("aggregate")))

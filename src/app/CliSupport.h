@@ -80,6 +80,9 @@ struct AnalysedProject {
 std::optional<int> openForDump(model::Project& project, const QString& path, std::ostream& err);
 // The project file argument of a subcommand (throws Usage).
 QString projectArgument(const Arguments& args, const char* command, qsizetype minimum, qsizetype maximum);
+// The paths of the files --files NAME,... names (throws Usage for a name the project lacks), or of
+// every file of the project.
+QStringList projectFilesArgument(const Arguments& args, const model::Project& project);
 // "--aggregate none|small|all", or the fallback when it is not given (throws Usage).
 model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMode fallback);
 

@@ -2,9 +2,11 @@
 
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/HeaderTemplates.h"
 #include "aids/LineNumbers.h"
 #include "aids/ProcedureSort.h"
 #include "aids/SourceDocument.h"
+#include "aids/SpellCheck.h"
 #include "config/Options.h"
 #include "model/KeyedMap.h"
 #include "model/RoutineParser.h"
@@ -164,6 +166,12 @@ constexpr AidTexts kAidTexts[] = {
         "No line numbers could be removed - nothing to change."},
     {SourceAid::SortProcedures, "Sort Complete", "Sort File Procedures complete.",
         "The procedures are in order already - nothing to change."},
+    {SourceAid::InsertFileHeader, "Insert File Header Complete", "Insert File Header complete.",
+        "Every file has its header already - nothing to change."},
+    {SourceAid::InsertProcedureHeader, "Insert Procedure Header Complete", "Insert Procedure Header complete.",
+        "Every procedure has its header already - nothing to change."},
+    {SourceAid::ReplaceWords, "Spelling Complete", "Spell Check Literals complete.",
+        "No words needed replacing - nothing to change."},
 };
 
 const AidTexts& textsOf(SourceAid aid)
@@ -178,6 +186,11 @@ QString mainReportText(SourceAid aid, const AidReport& report)
     QString text = QString::fromLatin1(done ? texts.done : texts.nothing);
     if (done && aid == SourceAid::Wrap)
         text += kCrLf + QString::number(report.linesWrapped) + QStringLiteral(" line(s) wrapped in ")
+            + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
+    else if (done && aid == SourceAid::InsertFileHeader)
+        text += kCrLf + QString::number(report.filesUpdated) + QStringLiteral(" file(s) updated.");
+    else if (done && aid == SourceAid::ReplaceWords)
+        text += kCrLf + QString::number(report.wordsReplaced) + QStringLiteral(" word(s) replaced in ")
             + QString::number(report.filesUpdated) + QStringLiteral(" file(s).");
     else if (done)
         text = completionText(text, report);
@@ -264,6 +277,25 @@ WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& pr
             routines.begin(), routines.end(), [&](const RoutinePtr& routine) { return routine->uniqueKey == key; });
         if (found != routines.end())
             work[*itemOf.find(path)].routines.push_back(*found);
+    }
+    return work;
+}
+
+WorkSet wholeFileWorkSet(
+    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader)
+{
+    QStringList paths = selection.files.contains(kAllFilesMarker) ? model::filePaths(projectFiles) : selection.files;
+    for (const QString& key : selection.procedures) {
+        if (!key.isEmpty() && key != kAllProceduresMarker)
+            paths.append(key.section(QLatin1Char('|'), 0, 0));
+    }
+    WorkSet work;
+    model::KeyedMap<bool> seen;
+    for (const QString& path : paths) {
+        if (path.isEmpty() || path == kAllFilesMarker || seen.find(path))
+            continue;
+        seen.insert(path, true);
+        work.push_back({path, model::splitFileIntoRoutines(path, reader)});
     }
     return work;
 }
@@ -356,11 +388,19 @@ config::Warning backupCreationNotice(const QString& workingFolder)
 AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles)
 {
     AidReport report;
-    if (aid == SourceAid::Wrap && !wrapper_)
+    const bool ready = aid == SourceAid::Wrap ? wrapper_ != nullptr
+        : aid == SourceAid::InsertFileHeader || aid == SourceAid::InsertProcedureHeader
+        ? headerTemplate_ != nullptr && headerFacts_ != nullptr
+        : aid == SourceAid::ReplaceWords ? bool(wordReplacer_)
+                                         : true;
+    if (!ready)
         return report;
     const bool allProcedures = selection.isAllProcedures();
-    const WorkSet work = buildWorkSet(selection, projectFiles, backups_.reader(),
-        aid == SourceAid::Indent ? DeclarationsToo::Yes : DeclarationsToo::No);
+    // A file header or a word may stand in a file without a procedure.
+    const WorkSet work = aid == SourceAid::InsertFileHeader || aid == SourceAid::ReplaceWords
+        ? wholeFileWorkSet(selection, projectFiles, backups_.reader())
+        : buildWorkSet(selection, projectFiles, backups_.reader(),
+            aid == SourceAid::Indent ? DeclarationsToo::Yes : DeclarationsToo::No);
     if (work.empty()) {
         report.title = QStringLiteral("Nothing To Do");
         report.text = QStringLiteral("No procedures were found to process.");
@@ -375,8 +415,10 @@ AidReport AidRunner::run(SourceAid aid, const TargetSelection& selection, const 
 
 model::Outcome<void> AidRunner::makeBackups(SourceAid aid, const WorkItem& item, bool allProcedures, int remaining)
 {
-    // A sort moves procedures: only the whole file can put them back in their places.
-    if (allProcedures || aid == SourceAid::SortProcedures)
+    // A sort moves procedures: only the whole file can put them back in their places. A file
+    // header and a word of the declarations are in no procedure.
+    if (allProcedures || aid == SourceAid::SortProcedures || aid == SourceAid::InsertFileHeader
+        || aid == SourceAid::ReplaceWords)
         return backups_.backupFile(item.path, true, remaining);
     const int count = int(item.routines.size());
     for (int j = 0; j < count; ++j) {
@@ -409,6 +451,12 @@ Rewrite AidRunner::rewrite(SourceAid aid, const QStringList& lines, const WorkIt
         return sortProcedures(lines, model::splitLinesIntoRoutines(item.path, lines),
             procedureOrder_ ? *procedureOrder_ : ProcedureOrder::ByKind);
     }
+    if (aid == SourceAid::InsertFileHeader)
+        return insertFileHeader(item.path, lines, *headerTemplate_, *headerFacts_);
+    if (aid == SourceAid::InsertProcedureHeader)
+        return insertProcedureHeaders(item.path, lines, item.routines, *headerTemplate_, *headerFacts_);
+    if (aid == SourceAid::ReplaceWords)
+        return replaceWords(lines, wordReplacer_(item.path, lines));
     WrapRewrite wrapped = wrapRoutines(lines, item.routines, *wrapper_);
     for (const QString& line : wrapped.notWrapped)
         report.notWrapped << item.path + QLatin1Char(':') + line;
@@ -439,7 +487,10 @@ void AidRunner::processFile(SourceAid aid, const WorkItem& item, bool allProcedu
         return;
     }
     ++report.filesUpdated;
-    (aid == SourceAid::Wrap ? report.linesWrapped : report.proceduresUpdated) += rewritten.proceduresChanged;
+    (aid == SourceAid::Wrap               ? report.linesWrapped
+            : aid == SourceAid::ReplaceWords ? report.wordsReplaced
+                                             : report.proceduresUpdated)
+        += rewritten.proceduresChanged;
 }
 
 } // namespace quillon::aids

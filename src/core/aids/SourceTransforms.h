@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace quillon::aids {
@@ -39,6 +40,11 @@ enum class DeclarationsToo { No, Yes };
 WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
     const model::SourceReader& reader, DeclarationsToo declarations = DeclarationsToo::No);
 
+// Every chosen file (and the file of every chosen procedure) whole, with all its routines, in the
+// order chosen; for the aids that work on a file and not on its procedures.
+WorkSet wholeFileWorkSet(
+    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader);
+
 // The routines ordered by their signature lines, ties kept in their order (as repeated passes
 // exchanging neighbours order them).
 model::RoutineList inSignatureOrder(const model::RoutineList& routines);
@@ -55,12 +61,28 @@ Rewrite shrinkBlankLines(const QStringList& lines, const model::RoutineList& rou
 // move to the top of the body, indented by the unit and framed by one empty line each side.
 Rewrite moveDimStatements(const QStringList& lines, const model::RoutineList& routines, const QString& indentUnit);
 
-enum class SourceAid { Indent, ShrinkBlankLines, MoveDims, Wrap, AddLineNumbers, RemoveLineNumbers, SortProcedures };
+enum class SourceAid {
+    Indent,
+    ShrinkBlankLines,
+    MoveDims,
+    Wrap,
+    AddLineNumbers,
+    RemoveLineNumbers,
+    SortProcedures,
+    InsertFileHeader,
+    InsertProcedureHeader,
+    ReplaceWords,
+};
 
 class LineWrapper;
 struct IndentRules;
 struct NumberingRules;
 enum class ProcedureOrder;
+struct HeaderTemplate;
+struct HeaderFacts;
+struct WordReplacement;
+// The words to replace in a file, given its path and lines (Spell Check Literals' choices).
+using WordReplacer = std::function<std::vector<WordReplacement>(const QString& path, const QStringList& lines)>;
 
 // Shown before every aid that rewrites sources; the user may hide it.
 config::Warning backupCreationNotice(const QString& workingFolder);
@@ -72,6 +94,7 @@ struct AidReport {
     int filesUpdated = 0;
     int proceduresUpdated = 0;
     int linesWrapped = 0;
+    int wordsReplaced = 0;
     // Files that should have changed and did not, with the reason ("PATH: REASON").
     QStringList notWritten;
     // Wrap: each too-long line that could not be wrapped, "PATH:LINE: TEXT" (its first 60
@@ -95,6 +118,14 @@ public:
     void setNumberingRules(const NumberingRules* rules) { numberingRules_ = rules; }
     // The order Sort File Procedures puts each file's procedures in (by kind unless set).
     void setProcedureOrder(const ProcedureOrder* order) { procedureOrder_ = order; }
+    // The template and the facts the two header aids fill in; both must be set before such a run.
+    void setHeaders(const HeaderTemplate* tmpl, const HeaderFacts* facts)
+    {
+        headerTemplate_ = tmpl;
+        headerFacts_ = facts;
+    }
+    // What Replace Words changes in each file; it must be set before such a run.
+    void setWordReplacer(WordReplacer replacer) { wordReplacer_ = std::move(replacer); }
     AidReport run(SourceAid aid, const TargetSelection& selection, const model::FileList& projectFiles);
 
 private:
@@ -108,6 +139,9 @@ private:
     const IndentRules* indentRules_ = nullptr;
     const NumberingRules* numberingRules_ = nullptr;
     const ProcedureOrder* procedureOrder_ = nullptr;
+    const HeaderTemplate* headerTemplate_ = nullptr;
+    const HeaderFacts* headerFacts_ = nullptr;
+    WordReplacer wordReplacer_;
 };
 
 } // namespace quillon::aids

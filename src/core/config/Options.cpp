@@ -188,6 +188,7 @@ std::vector<OptionSpec> buildTable()
         add(":DAIndentForm", key, T::Bool, QString::fromLatin1(def));
         offers(yesNo);
     }
+    add(":DAHeaderForm", "Author", T::Text, QString());
     add(":DALineNumberForm", "First Number", T::Int32, "10");
     add(":DALineNumberForm", "Number Step", T::Int32, "10");
     add(":DALineNumberForm", "Restart Each Procedure", T::Bool, "True");

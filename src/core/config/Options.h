@@ -121,6 +121,7 @@ inline constexpr OptionKey IndentContinuations {":DAIndentForm", "Indent Continu
 inline constexpr OptionKey AlignComments {":DAIndentForm", "Align Comments"};
 inline constexpr OptionKey DebugInColumn1 {":DAIndentForm", "Debug In Column 1"};
 inline constexpr OptionKey TabsToBlanks {":DAIndentForm", "Tabs To Blanks"};
+inline constexpr OptionKey HeaderAuthor {":DAHeaderForm", "Author"};
 inline constexpr OptionKey FirstNumber {":DALineNumberForm", "First Number"};
 inline constexpr OptionKey NumberStep {":DALineNumberForm", "Number Step"};
 inline constexpr OptionKey RestartEachProcedure {":DALineNumberForm", "Restart Each Procedure"};
