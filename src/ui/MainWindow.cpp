@@ -2,8 +2,11 @@
 
 #include "aids/CodeIndent.h"
 #include "aids/CodeWrap.h"
+#include "aids/HeaderTemplates.h"
 #include "aids/LineNumbers.h"
 #include "aids/ProcedureSort.h"
+#include "aids/ProjectHeaderFacts.h"
+#include "aids/SpellCheck.h"
 #include "analysis/UsageAnalysis.h"
 #include "config/PageSetup.h"
 #include "config/Session.h"
@@ -13,6 +16,7 @@
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/ReplacementFile.h"
+#include "platform/SpellChecker.h"
 #include "print/InsightReport.h"
 #include "print/OutputFiles.h"
 #include "print/PrintRun.h"
@@ -27,7 +31,9 @@
 #include "ui/PrinterChoice.h"
 #include "ui/RestoreBackupsDialog.h"
 #include "ui/RestoreMessagesMenu.h"
+#include "ui/SpellingDialog.h"
 #include "ui/TargetChoosers.h"
+#include "ui/TemplateEditorDialog.h"
 #include "ui/WindowPlacement.h"
 #include "ui/WrapRulesDialog.h"
 
@@ -139,6 +145,14 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     overwriteQuestionDialog = overwriteQuestion(this);
     showLinesLeftDialog = [this](const QString& title, const QString& caption, const QStringList& lines) {
         showLinesLeftAlone(title, caption, lines, this);
+    };
+    spellingDialog = [this](std::vector<aids::SpellFinding> findings, platform::ISpellChecker& checker) {
+        const QString folder = optionsFolderOf(session_);
+        SpellingDialog dialog(
+            std::move(findings), checker,
+            [folder](const QString& word) { return aids::addPersonalWord(folder, word); }, box_, this);
+        dialog.exec();
+        return dialog.replacements();
     };
     userManualPath = platform::programDataFolder() + QStringLiteral("QLNUserManual.pdf");
     displayUserManual = [this] { openUserManual(box_, userManualPath); };
@@ -366,12 +380,14 @@ void MainWindow::buildDeveloperAidsMenu()
     restoreEditedSeparator_->setObjectName(QStringLiteral("mnuRestoreEditedSeparator"));
     QMenu* fileHeader = aids->addMenu(QStringLiteral("Insert &File Header"));
     connect(menuEntry(fileHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuFileHeaderTemplate")),
-        &QAction::triggered, this, [this] { codingStillToCome(); });
-    menuEntry(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader"), false);
+        &QAction::triggered, this, [this] { showTemplateEditor(aids::HeaderKind::File); });
+    connect(menuEntry(fileHeader, QStringLiteral("Insert File Header"), QStringLiteral("mnuInsertFileHeader")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::InsertFileHeader); });
     QMenu* procHeader = aids->addMenu(QStringLiteral("Insert Procedure &Header"));
     connect(menuEntry(procHeader, QStringLiteral("View/Edit Template"), QStringLiteral("mnuProcHeaderTemplate")),
-        &QAction::triggered, this, [this] { codingStillToCome(); });
-    menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader"), false);
+        &QAction::triggered, this, [this] { showTemplateEditor(aids::HeaderKind::Procedure); });
+    connect(menuEntry(procHeader, QStringLiteral("Insert Procedure Header"), QStringLiteral("mnuInsertProcHeader")),
+        &QAction::triggered, this, [this] { runSourceAid(aids::SourceAid::InsertProcedureHeader); });
     QMenu* indent = aids->addMenu(QStringLiteral("&Indent Code Lines"));
     connect(menuEntry(indent, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuIndentRules")), &QAction::triggered,
         this, [this] { showRulesWindow(indentRulesWindow()); });
@@ -392,7 +408,8 @@ void MainWindow::buildDeveloperAidsMenu()
         this, [this] { showRulesWindow(sortRulesWindow()); });
     connect(menuEntry(sort, QStringLiteral("Execute Sort"), QStringLiteral("mnuSortProcedures")), &QAction::triggered,
         this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
-    menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck"), false);
+    connect(menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck")),
+        &QAction::triggered, this, [this] { spellCheckLiterals(); });
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
     connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
         &QAction::triggered, this, [this] { showRulesWindow(lineNumberRulesWindow()); });
@@ -410,12 +427,6 @@ QAction* MainWindow::action(const QString& objectName) const
 void MainWindow::refreshRestoreMenu()
 {
     restoreMenu_->refresh();
-}
-
-void MainWindow::codingStillToCome()
-{
-    box_.showMessage(MessageIcon::Information, QStringLiteral("Coding Still To Come"),
-        QStringLiteral("Operations still to be coded"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -493,10 +504,25 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     std::unique_ptr<platform::IPrintSurface> surface;
     if (!aidCanStart(aid, surface))
         return;
+    std::optional<aids::HeaderTemplate> headerTemplate;
+    if (aid == aids::SourceAid::InsertFileHeader || aid == aids::SourceAid::InsertProcedureHeader) {
+        const aids::HeaderKind kind =
+            aid == aids::SourceAid::InsertFileHeader ? aids::HeaderKind::File : aids::HeaderKind::Procedure;
+        model::Outcome<aids::HeaderTemplate> loaded = aids::loadHeaderTemplate(kind, optionsFolderOf(session_));
+        if (!loaded) {
+            box_.showMessage(MessageIcon::Critical, QStringLiteral("Template Not Usable"),
+                QStringLiteral("The header template ")
+                    + model::quote(QDir(optionsFolderOf(session_)).filePath(aids::templateFileName(kind)))
+                    + QStringLiteral(" cannot be used: ") + loaded.error() + kCrLf + kCrLf
+                    + QStringLiteral("Nothing was changed.  Mend it with View/Edit Template."));
+            return;
+        }
+        headerTemplate = std::move(*loaded);
+    }
     removeLeftWorkFiles(model::filePaths(project_.projectFileList));
     session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
-    // A sort orders whole files: there are no procedures to choose.
-    const bool procedures = aid != aids::SourceAid::SortProcedures;
+    // A sort orders whole files, and a file header goes on a file: there are no procedures to choose.
+    const bool procedures = aid != aids::SourceAid::SortProcedures && aid != aids::SourceAid::InsertFileHeader;
     const aids::TargetSelection selection =
         chooseTargetsDialog ? chooseTargetsDialog(procedures) : aids::TargetSelection();
     if (selection.isEmpty())
@@ -510,6 +536,10 @@ void MainWindow::runSourceAid(aids::SourceAid aid)
     runner.setNumberingRules(&numberingRules);
     const aids::ProcedureOrder order = aids::procedureOrder(options);
     runner.setProcedureOrder(&order);
+    const aids::HeaderFacts facts =
+        aids::projectHeaderFacts(project_, &analysis_.dependencies, options, QDate::currentDate());
+    if (headerTemplate)
+        runner.setHeaders(&*headerTemplate, &facts);
     std::optional<aids::LineWrapper> wrapper;
     if (surface) {
         wrapper.emplace(aids::printFontMeasure(*surface, options), options.text(config::opt::LongLine),
@@ -540,6 +570,69 @@ void MainWindow::showRulesWindow(RulesWindowSpec spec)
         return;
     AidRulesDialog dialog(std::move(spec), session_, box_, this);
     dialog.exec();
+}
+
+void MainWindow::showTemplateEditor(aids::HeaderKind kind)
+{
+    if (refusedWhileBusy())
+        return;
+    TemplateEditorDialog dialog(kind, session_, box_, this);
+    dialog.exec();
+}
+
+void MainWindow::spellCheckLiterals()
+{
+    std::unique_ptr<platform::IPrintSurface> noSurface;
+    if (!aidCanStart(aids::SourceAid::ReplaceWords, noSurface))
+        return;
+    const aids::SpellRules rules = aids::spellRules(session_.options);
+    QString problem;
+    const std::unique_ptr<platform::ISpellChecker> checker = platform::openSpellChecker(rules.language, &problem);
+    if (!checker) {
+        const QStringList installed = platform::installedDictionaries();
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("No Dictionary"),
+            QStringLiteral("The spelling cannot be checked: ") + problem + QLatin1Char('.') + kCrLf + kCrLf
+                + (installed.isEmpty()
+                        ? QStringLiteral("No dictionary is installed: install one of the hunspell-xx packages "
+                                         "(hunspell-en-us for American English).")
+                        : QStringLiteral("Installed: ") + installed.join(QStringLiteral(", "))
+                            + QStringLiteral(".  The language is chosen in the options section DASpellForm.")));
+        return;
+    }
+    for (const QString& word : aids::loadPersonalWords(optionsFolderOf(session_)))
+        checker->accept(word);
+    const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(false) : aids::TargetSelection();
+    if (selection.isEmpty())
+        return; // the chooser was cancelled
+    QStringList paths;
+    for (const aids::WorkItem& item : aids::wholeFileWorkSet(selection, project_.projectFileList, project_.reader()))
+        paths.append(item.path);
+    setStatus(QStringLiteral("Checking the spelling of ") + QString::number(paths.size())
+        + QStringLiteral(" file(s)..."));
+    std::vector<aids::SpellFinding> findings =
+        aids::findMisspellings(paths, project_.reader(), *checker, rules.literalsOnly);
+    setStatus(QString());
+    if (findings.empty()) {
+        box_.showMessage(MessageIcon::Information, QStringLiteral("Spelling Complete"),
+            QStringLiteral("No misspelt words were found in the chosen files."));
+        return;
+    }
+    const QHash<QString, std::vector<aids::WordReplacement>> chosen =
+        spellingDialog ? spellingDialog(std::move(findings), *checker) : QHash<QString, std::vector<aids::WordReplacement>>();
+    if (chosen.isEmpty())
+        return;
+    removeLeftWorkFiles(model::filePaths(project_.projectFileList));
+    session_.messages.ask(aids::backupCreationNotice(session_.options.text(config::opt::ProjectFolder)));
+    aids::TargetSelection changed;
+    for (auto it = chosen.begin(); it != chosen.end(); ++it)
+        changed.files.append(it.key());
+    changed.files.sort();
+    aids::EditBackups backups = editBackups();
+    aids::AidRunner runner(backups, session_.options.ideTabWidth());
+    runner.setWordReplacer([&chosen](const QString& path, const QStringList&) { return chosen.value(path); });
+    const aids::AidReport report = runner.run(aids::SourceAid::ReplaceWords, changed, project_.projectFileList);
+    refreshDeveloperAidsMenu();
+    box_.showMessage(MessageIcon::Information, report.title, report.text);
 }
 
 void MainWindow::showWrapRules()

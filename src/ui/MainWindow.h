@@ -1,6 +1,8 @@
 #pragma once
 #include "aids/EditBackups.h"
+#include "aids/HeaderTemplates.h"
 #include "aids/SourceTransforms.h"
+#include "aids/SpellCheck.h"
 #include "analysis/ProjectAnalysis.h"
 #include "model/ListingLine.h"
 #include "model/ProjectLoader.h"
@@ -83,6 +85,10 @@ public:
     // The lines an aid had to leave as they were ("PATH:LINE: TEXT"): too long to wrap, or after
     // a block the indenter could not read to its end. The caption says which.
     std::function<void(const QString& title, const QString& caption, const QStringList& lines)> showLinesLeftDialog;
+    // The words Spell Check Literals found, answered one by one: the replacements chosen, by path.
+    std::function<QHash<QString, std::vector<aids::WordReplacement>>(
+        std::vector<aids::SpellFinding> findings, platform::ISpellChecker& checker)>
+        spellingDialog;
 
     // What main() connects: Help | About, Help | Support, and File | Print | User Manual once the
     // user confirmed the target. The user manual (F1 and Help | Display User Manual) opens
@@ -144,6 +150,11 @@ public:
     void showWrapRules();
     // Developer Aids | Indent Code Lines, Line Numbering and Sort File Procedures | View/Edit Rules.
     void showRulesWindow(RulesWindowSpec spec);
+    // Developer Aids | Insert File Header and Insert Procedure Header | View/Edit Template.
+    void showTemplateEditor(aids::HeaderKind kind);
+    // Developer Aids | Spell Check Literals: the chooser, the check, the spelling window, and the
+    // replacements chosen written with backups.
+    void spellCheckLiterals();
     // Developer Aids | Restore Edited File/Procedure.
     void showRestoreBackups();
     // The restore entry and its separator are shown only while there is a backup to restore.
@@ -224,7 +235,6 @@ private:
     // The position the window had when it was last closed (":MainForm" Top and Left).
     void restorePosition();
     void animateIndexStatus();
-    void codingStillToCome();
 
     config::Session& session_;
     platform::IMessageBox& box_;

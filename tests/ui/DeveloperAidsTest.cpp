@@ -1,16 +1,21 @@
 #include "ui/MainWindow.h"
 #include "ui/OverwriteBackupDialog.h"
 #include "ui/RestoreBackupsDialog.h"
+#include "ui/SpellingDialog.h"
 #include "ui/TargetChoosers.h"
+#include "ui/TemplateEditorDialog.h"
 #include "ui/WindowPlacement.h"
 
 #include "model/RoutineParser.h"
+#include "platform/SpellChecker.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -342,6 +347,131 @@ TEST(DeveloperAidsTest, AnAidThatCannotStartSaysWhyBeforeTheTargetsAreChosen)
         EXPECT_EQ(chosen, c.titles.first() == "Backup Creation Notice");
         EXPECT_EQ(test::readBytes(b.module), b.moduleBytes);
     }
+}
+
+// View/Edit Template refuses a template the aid could not use, naming the field, and writes
+// nothing; a usable one is saved with the author, and Insert Procedure Header then puts it above
+// each procedure once: a second run finds every header in place.
+TEST(DeveloperAidsTest, TemplateEditorRefusesAnUnknownFieldAndTheHeaderGoesInOnce)
+{
+    Bench b;
+    ui::MainWindow window(b.session, b.box, {});
+    ASSERT_TRUE(window.openProject(b.vbp));
+    b.box.shown.clear();
+    const QString templatePath = b.fx.path("Procedure Header Template.txt");
+    test::onModal([&](QWidget* editor) {
+        auto* text = editor->findChild<QPlainTextEdit*>("txtTemplate");
+        text->setPlainText("' {ProcedureName} by {Author}\n' {Colour}\n");
+        buttonOf(editor, "Save And Exit")->click();
+        EXPECT_TRUE(editor->isVisible());
+        text->setPlainText("' {ProcedureName} by {Author}\n'   called by {Callers}\n' ----\n");
+        editor->findChild<QLineEdit*>("txtAuthor")->setText("Ada");
+        EXPECT_EQ(editor->findChild<QPlainTextEdit*>("txtPreview")->toPlainText(),
+            "' OrderTotal by Ada\n'   called by frmOrder.cmdTotal_Click\n' ----");
+        buttonOf(editor, "Save And Exit")->click();
+    });
+    window.action("mnuProcHeaderTemplate")->trigger();
+    ASSERT_EQ(b.titles(), QStringList({"Template Not Saved"}));
+    EXPECT_TRUE(b.box.shown.back().text.contains("{Colour}")) << b.box.shown.back().text.toStdString();
+    EXPECT_EQ(test::readBytes(templatePath), "' {ProcedureName} by {Author}\n'   called by {Callers}\n' ----\n");
+    EXPECT_EQ(b.session.options.text(config::opt::HeaderAuthor), "Ada");
+
+    window.chooseTargetsDialog = [&](bool) { return aids::TargetSelection {{b.module}, {}}; };
+    b.box.shown.clear();
+    window.action("mnuInsertProcHeader")->trigger();
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Insert Procedure Header Complete"}));
+    QStringList expected = kModule;
+    expected.insert(9, "' Helper by Ada");
+    expected.insert(10, "'   called by (none)");
+    expected.insert(11, "' ----");
+    expected.insert(2, "' Main by Ada");
+    expected.insert(3, "'   called by modA.Helper");
+    expected.insert(4, "' ----");
+    EXPECT_EQ(test::readBytes(b.module), test::cp1252(expected.join("\r\n") + "\r\n"));
+    b.box.shown.clear();
+    window.action("mnuInsertProcHeader")->trigger();
+    EXPECT_EQ(b.box.shown.back().text, "Every procedure has its header already - nothing to change.");
+}
+
+// A dictionary that knows a fixed list of words and offers one suggestion for each other word.
+class ListChecker : public platform::ISpellChecker {
+public:
+    QStringList known = {"the", "receive", "order"};
+    bool isCorrect(const QString& word) const override { return known.contains(word, Qt::CaseInsensitive); }
+    QStringList suggestions(const QString& word) const override { return {word == "teh" ? "the" : "receive"}; }
+    void accept(const QString& word) override { known << word; }
+};
+
+// The spelling window walks the findings: Replace takes the text in Change To, Replace All also
+// changes the later findings of the word without asking, Ignore All and Add to Dictionary pass
+// them over; what it hands back are the replacements, by file.
+TEST(DeveloperAidsTest, SpellingWindowAnswersEachFindingAndHandsBackTheReplacements)
+{
+    test::SessionBench bench;
+    auto finding = [](const char* path, int line, int column, const char* word) {
+        return aids::SpellFinding {path, {line, column, word, true}, QString("x = \"") + word + "\""};
+    };
+    std::vector<aids::SpellFinding> findings = {finding("a.bas", 1, 6, "teh"), finding("a.bas", 2, 6, "recieve"),
+        finding("a.bas", 3, 6, "Quillon"), finding("b.bas", 1, 6, "teh"), finding("b.bas", 2, 6, "Quillon"),
+        finding("b.bas", 3, 6, "recieve"), finding("b.bas", 4, 6, "ordr")};
+    ListChecker checker;
+    QStringList added;
+    ui::SpellingDialog dialog(findings, checker, [&](const QString& word) { return added << word, model::Outcome<void>(); }, bench.box);
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblWord")->text(), "teh");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("txtChangeTo")->text(), "the");
+    dialog.replaceAll();
+    EXPECT_EQ(dialog.current(), 1);
+    dialog.ignoreAll();
+    dialog.addToDictionary();
+    EXPECT_EQ(dialog.current(), 6) << "the later teh, Quillon and recieve are answered already";
+    dialog.findChild<QLineEdit*>("txtChangeTo")->setText("order");
+    dialog.replace();
+    EXPECT_EQ(dialog.current(), -1);
+    EXPECT_EQ(added, QStringList({"Quillon"}));
+    EXPECT_TRUE(checker.isCorrect("Quillon"));
+    auto text = [&](const char* path) {
+        QStringList parts;
+        for (const aids::WordReplacement& r : dialog.replacements().value(path))
+            parts << QString("%1:%2 %3>%4").arg(r.line).arg(r.column).arg(r.word, r.replacement);
+        return parts.join(", ");
+    };
+    EXPECT_EQ(text("a.bas"), "1:6 teh>the");
+    EXPECT_EQ(text("b.bas"), "1:6 teh>the, 4:6 ordr>order");
+}
+
+// Spell Check Literals from the menu: the dictionary named by the options, the findings of the
+// chosen files handed to the spelling window, and its replacements written with a backup.
+TEST(DeveloperAidsTest, SpellCheckFromTheMenuWritesTheChosenReplacementsWithABackup)
+{
+    Bench b;
+    b.fx.write("dict/xx_TEST.aff", "SET UTF-8\nTRY esianrtolcdugmphbyfvkwzESIANRTOLCDUGMPHBYFVKWZ\n");
+    b.fx.write("dict/xx_TEST.dic", "3\nthe\nvalue\nis\n");
+    qputenv("QUILLON_DICTIONARY_PATH", b.fx.path("dict").toLocal8Bit());
+    b.session.options.set(config::opt::SpellLanguage, "xx_TEST");
+    const QString module = b.fx.writeLines("proj/modA.bas", {"Attribute VB_Name = \"modA\"", "Public Sub Main()",
+        "    MsgBox \"teh value is\" ' teh", "End Sub"});
+    ui::MainWindow window(b.session, b.box, {});
+    ASSERT_TRUE(window.openProject(b.vbp));
+    b.box.shown.clear();
+    window.chooseTargetsDialog = [&](bool showProcedures) {
+        EXPECT_FALSE(showProcedures);
+        return aids::TargetSelection {{module}, {}};
+    };
+    QStringList seen;
+    window.spellingDialog = [&](std::vector<aids::SpellFinding> findings, platform::ISpellChecker& checker) {
+        for (const aids::SpellFinding& f : findings)
+            seen << QString("%1:%2 %3 %4").arg(f.where.line).arg(f.where.column).arg(f.where.word, checker.isCorrect("value") ? "known" : "unknown");
+        QHash<QString, std::vector<aids::WordReplacement>> chosen;
+        chosen[module].push_back({3, 13, "teh", "the"});
+        return chosen;
+    };
+    window.action("mnuSpellCheck")->trigger();
+    qunsetenv("QUILLON_DICTIONARY_PATH");
+    EXPECT_EQ(seen, QStringList({"3:13 teh known", "3:31 teh known"}));
+    EXPECT_EQ(b.titles(), QStringList({"Backup Creation Notice", "Spelling Complete"}));
+    EXPECT_EQ(b.box.shown.back().text, "Spell Check Literals complete.\r\n1 word(s) replaced in 1 file(s).");
+    EXPECT_EQ(test::readBytes(module), test::cp1252("Attribute VB_Name = \"modA\"\r\nPublic Sub Main()\r\n    MsgBox \"the value is\" ' teh\r\nEnd Sub\r\n"));
+    EXPECT_EQ(b.backups().loadBackupList().size(), 1U);
 }
 
 } // namespace
