@@ -195,6 +195,9 @@ std::vector<OptionSpec> buildTable()
     offers(yesNo);
     add(":DASortForm", "Sort By", T::Text, "kind");
     offers({"name", "kind", "events"});
+    add(":DASpellForm", "Literals Only", T::Bool, "False");
+    offers(yesNo);
+    add(":DASpellForm", "Language", T::Text, "en_US");
     add(":ProjectInfo", "Version", T::Text, QString(), D::Version, false);
     add(":ProjectInfo", "Copyright", T::Text, QString(), D::Notice, false);
     add(":Support", "DonationURL", T::Text, QString());

@@ -126,6 +126,8 @@ inline constexpr OptionKey FirstNumber {":DALineNumberForm", "First Number"};
 inline constexpr OptionKey NumberStep {":DALineNumberForm", "Number Step"};
 inline constexpr OptionKey RestartEachProcedure {":DALineNumberForm", "Restart Each Procedure"};
 inline constexpr OptionKey SortBy {":DASortForm", "Sort By"};
+inline constexpr OptionKey SpellLiteralsOnly {":DASpellForm", "Literals Only"};
+inline constexpr OptionKey SpellLanguage {":DASpellForm", "Language"};
 } // namespace opt
 
 // The ten highlight colours, index 0 to 9, in the order of their keys.
