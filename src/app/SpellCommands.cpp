@@ -44,7 +44,7 @@ int runSpell(const Arguments& args, const config::Session& session, const model:
         auto known = suggestionsOf.find(finding.where.word);
         if (known == suggestionsOf.end())
             known = suggestionsOf.insert(
-                finding.where.word, checker->suggestions(finding.where.word).join(QLatin1Char(',')));
+                finding.where.word, checker->suggestions(QString(finding.where.word).remove(u'&')).join(QLatin1Char(',')));
         text += finding.path + QLatin1Char(':') + QString::number(finding.where.line) + QLatin1Char(':')
             + QString::number(finding.where.column) + QLatin1Char('\t') + finding.where.word + QLatin1Char('\t')
             + *known + QLatin1Char('\n');

@@ -13,6 +13,13 @@ public:
     virtual bool isCorrect(const QString& word) const = 0;
     // Best first; empty when the dictionary has nothing to offer.
     virtual QStringList suggestions(const QString& word) const = 0;
+    // Whether every letter of the word is one the language is written with (a word of another
+    // script, or a marker string of accented capitals, is no word of this language to correct).
+    virtual bool writesLettersOf(const QString& word) const
+    {
+        Q_UNUSED(word);
+        return true;
+    }
     // The word counts as spelt right from now on (a word of the personal list, or one the user
     // added), for this checker only.
     virtual void accept(const QString& word) = 0;

@@ -125,7 +125,7 @@ void SpellingDialog::show(int index)
         + QStringLiteral("</span></b>") + line.mid(at + finding.where.word.size()).toHtmlEscaped()
         + QStringLiteral("</pre>"));
     word_->setText(finding.where.word);
-    const QStringList offered = checker_.suggestions(finding.where.word);
+    const QStringList offered = checker_.suggestions(QString(finding.where.word).remove(u'&'));
     suggestions_->clear();
     suggestions_->addItems(offered);
     changeTo_->setText(offered.isEmpty() ? finding.where.word : offered.front());

@@ -140,10 +140,28 @@ bool isEmailAddress(QStringView token)
     return dot > at + 1 && dot + 1 < token.size() && token[dot + 1].isLetter();
 }
 
-// A blank-separated token none of whose words are words: a path, a URL, an e-mail address.
+// A file name with its extension, or a pattern of them: "Inventory.ini", "*.bak", "(stock.csv)".
+bool isFileName(QStringView token)
+{
+    while (!token.isEmpty() && !token.back().isLetterOrNumber())
+        token.chop(1);
+    while (!token.isEmpty() && !token.front().isLetterOrNumber() && token.front() != u'*' && token.front() != u'?')
+        token = token.sliced(1);
+    const qsizetype dot = token.lastIndexOf(u'.');
+    const qsizetype extension = token.size() - dot - 1;
+    if (dot < 1 || extension < 1 || extension > 4)
+        return false;
+    const auto isNamePart = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.' || c == u'*' || c == u'?'; };
+    return std::all_of(token.begin(), token.begin() + dot, isNamePart)
+        && std::all_of(token.begin() + dot + 1, token.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+// A blank-separated token none of whose words are words: a path, a URL, an e-mail address, a
+// file name.
 bool isAddressOrPath(QStringView token)
 {
-    return startsPath(token) || isUrlStart(token) || isEmailAddress(token) || holdsPathBackslash(token);
+    return startsPath(token) || isUrlStart(token) || isEmailAddress(token) || holdsPathBackslash(token)
+        || isFileName(token);
 }
 
 // Each run of letters is a date, time or number format code ("yyyy", "mm", "hh", "nn", "AM",
@@ -181,7 +199,8 @@ bool isFormatString(QStringView text)
 bool isWholeLiteralSkipped(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
-    if (trimmed.isEmpty())
+    // A literal of one or two letters is data ("ae", "Ue"), not a word of a message.
+    if (trimmed.size() <= 2)
         return true;
     qsizetype firstEnd = 0;
     while (firstEnd < trimmed.size() && !trimmed[firstEnd].isSpace())
@@ -206,6 +225,21 @@ bool isDeclareStatement(QStringView code)
         word = model::upperCase(code.sliced(start, end - start));
     }
     return word == QLatin1String("DECLARE");
+}
+
+// A property of the layout block whose text the user reads: a caption or a tool tip (a text
+// box's Text is mostly "Text1" and its like, which are skipped anyway).
+bool isShownProperty(QStringView line)
+{
+    const QStringView text = model::trimLeadingBlanks(line);
+    for (const QLatin1StringView key : {QLatin1StringView("CAPTION"), QLatin1StringView("TOOLTIPTEXT"), QLatin1StringView("TEXT")}) {
+        if (!model::startsWithUpper(text, key))
+            continue;
+        const QStringView rest = model::trimLeadingBlanks(text.sliced(key.size()));
+        if (rest.startsWith(u'='))
+            return true;
+    }
+    return false;
 }
 
 bool isAttributeLine(QStringView line)
@@ -291,7 +325,8 @@ private:
             if (isWordPart(c)) {
                 nameLike = nameLike || c == u'_' || c.isNumber();
                 ++i;
-            } else if (isApostrophe(c) && i + 1 < to && line_[i - 1].isLetter() && line_[i + 1].isLetter()) {
+            } else if ((isApostrophe(c) || c == u'&') && i + 1 < to && line_[i - 1].isLetter() && line_[i + 1].isLetter()) {
+                // "don't"; "E&xit", a caption's access key
                 ++i;
             } else {
                 break;
@@ -414,7 +449,7 @@ std::vector<SpellWord> wordsToCheck(const QStringList& lines, bool literalsOnly,
         const QStringView line = lines[i];
         const bool continuesCode = declareGoesOn;
         declareGoesOn = false;
-        if (i < header || isAttributeLine(line))
+        if (isAttributeLine(line) || (i < header && !isShownProperty(line)))
             return;
         const bool declare = continuesCode
             || (!pieces.empty() && pieces.front().kind == VbLinePart::Code
@@ -467,7 +502,8 @@ std::vector<SpellFinding> findMisspellings(const QStringList& paths, const model
         for (const SpellWord& word : wordsToCheck(lines, literalsOnly, identifiers)) {
             auto known = verdicts.constFind(word.word);
             if (known == verdicts.constEnd())
-                known = verdicts.insert(word.word, checker.isCorrect(word.word));
+                known = verdicts.insert(word.word, checker.isCorrect(QString(word.word).remove(u'&'))
+                        || !checker.writesLettersOf(word.word));
             if (!known.value())
                 findings.push_back({path, word, lines[word.line - 1]});
         }

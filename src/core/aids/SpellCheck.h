@@ -31,7 +31,8 @@ QStringList loadPersonalWords(const QString& optionsFolder);
 // Adds a word to the list (written through a work file renamed over it); fails with the reason.
 model::Outcome<void> addPersonalWord(const QString& optionsFolder, const QString& word);
 
-// A word of a string literal or a comment, where it stands in its file.
+// A word of a string literal or a comment, where it stands in its file. A caption's word keeps
+// the "&" that marks its access key ("E&xit"); the dictionary is asked without it.
 struct SpellWord {
     int line = 0; // 1-based
     int column = 0; // 1-based, in characters of the line

@@ -76,16 +76,45 @@ bool hasPlausibleWordCount(QFile& words, QString* reason)
     return true;
 }
 
+// The value of an affix file's one-line entry ("TRY esianrt..."), as bytes; empty when it has none.
+QByteArray affixEntry(QFile& affixFile, const char* key)
+{
+    const QByteArray prefix = QByteArray(key) + ' ';
+    affixFile.seek(0);
+    // The entries that matter stand near the top; a long file is not read to its end for them.
+    for (int n = 0; n < 10000 && !affixFile.atEnd(); ++n) {
+        const QByteArray line = affixFile.readLine(64 * 1024).trimmed();
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed();
+    }
+    return QByteArray();
+}
+
 class HunspellSpellChecker final : public ISpellChecker {
 public:
     // encodingName: the Qt name of the dictionary's encoding, empty for UTF-8.
-    HunspellSpellChecker(std::unique_ptr<Hunspell> hunspell, const QString& encodingName)
+    // tryLine: the affix file's TRY line as bytes, the letters its suggestions try.
+    HunspellSpellChecker(std::unique_ptr<Hunspell> hunspell, const QString& encodingName, const QByteArray& tryLine)
         : hunspell_(std::move(hunspell))
     {
         if (!encodingName.isEmpty()) {
             encoder_.emplace(encodingName.toLatin1().constData());
             decoder_.emplace(encodingName.toLatin1().constData());
         }
+        // The letters its suggestions try are the language's alphabet (English leaves out j, q
+        // and x, which are letters all the same).
+        for (const QChar c : decoded(tryLine.toStdString()))
+            if (c.isLetter())
+                alphabet_.insert(c.toLower());
+    }
+
+    bool writesLettersOf(const QString& word) const override
+    {
+        if (alphabet_.isEmpty())
+            return true;
+        return std::all_of(word.begin(), word.end(), [this](QChar c) {
+            return !c.isLetter() || c.unicode() < 0x80 || alphabet_.contains(c.toLower());
+        });
     }
 
     bool isCorrect(const QString& word) const override
@@ -151,6 +180,7 @@ private:
     mutable std::optional<QStringEncoder> encoder_;
     mutable std::optional<QStringDecoder> decoder_;
     QSet<QString> accepted_; // accepted words the dictionary's encoding cannot hold
+    QSet<QChar> alphabet_; // lower case; empty when the dictionary names none
 };
 
 } // namespace
@@ -186,14 +216,15 @@ std::unique_ptr<ISpellChecker> openSpellChecker(const QString& language, QString
                             .arg(language, QDir::toNativeSeparators(folder), QString::fromLocal8Bit(e.what())));
         }
         const QString encoding = QString::fromStdString(hunspell->get_dict_encoding());
+        const QByteArray tryLine = affixEntry(affixFile, "TRY");
         if (isUtf8Name(encoding))
-            return std::make_unique<HunspellSpellChecker>(std::move(hunspell), QString());
+            return std::make_unique<HunspellSpellChecker>(std::move(hunspell), QString(), tryLine);
         const QString qtName = qtEncodingName(encoding);
         const QByteArray name = qtName.toLatin1();
         if (!QStringEncoder(name.constData()).isValid() || !QStringDecoder(name.constData()).isValid())
             return fail(QStringLiteral("The %1 dictionary in %2 is written in %3, an encoding this program cannot read")
                             .arg(language, QDir::toNativeSeparators(folder), encoding));
-        return std::make_unique<HunspellSpellChecker>(std::move(hunspell), qtName);
+        return std::make_unique<HunspellSpellChecker>(std::move(hunspell), qtName, tryLine);
     }
     QStringList shown;
     for (const QString& folder : folders)

@@ -44,6 +44,7 @@ const Words kWords[] = {
     {"DoubledQuoteEndsAWord", {R"(x = "Don""t stop")"}, {"1:6 Don L", "1:13 stop L"}},
     {"CommentAfterCode", {"y = 1 ' the valeu"}, {"1:9 the C", "1:13 valeu C"}},
     {"InnerApostrophesStay", {"' don't use user's data"}, {"1:3 don't C", "1:9 use C", "1:13 user's C", "1:20 data C"}},
+    {"AccessKeysStayInTheWord", {R"(c = "E&xit" & "&File" & "Save && Close")"}, {"1:6 E&xit L", "1:17 File L", "1:26 Save L", "1:34 Close L"}},
     {"RemStartsACommentOnlyAsAStatement", {"Rem Checks teh list", "x = 1: Rem noted here", "Remark = 2"},
         {"1:5 Checks C", "1:12 teh C", "1:16 list C", "2:12 noted C", "2:18 here C"}},
     {"ContinuedCommentTakesTheNextLine", {"' first part _", "second parte", "x = 1 ' again"},
@@ -62,10 +63,14 @@ const Words kWords[] = {
         {R"(Private Declare Function GetTickCount Lib "kernel32" Alias "GetTickCountA" () As Long)", R"(Declare Sub Foo Lib "mylib" _)",
             R"(    Alias "Barr" () ' wrapper ofthe)", R"(x = "Barr")"},
         {"3:23 wrapper C", "3:31 ofthe C", "4:6 Barr L"}},
+    // Of the layout block, only the texts the user reads: captions and tool tips.
     {"LayoutBlockAndAttributes",
-        {"VERSION 5.00", "Begin VB.Form Form1", R"(   Caption = "Helo")", "End", R"(Attribute VB_Name = "Form1")", "Attribute VB_Exposed = False",
-            "Option Explicit ' modul notes", "Public x As Long", R"(Attribute x.VB_VarDescription = "Somethng")", "' tail"},
-        {"7:19 modul C", "7:25 notes C", "10:3 tail C"}},
+        {"VERSION 5.00", "Begin VB.Form Form1", R"(   Caption = "Helo")", R"(   Tag = "Somethng")", R"(   ToolTipText   =   "Clik here")", "End",
+            R"(Attribute VB_Name = "Form1")", "Attribute VB_Exposed = False", "Option Explicit ' modul notes", "Public x As Long",
+            R"(Attribute x.VB_VarDescription = "Somethng")", "' tail"},
+        {"3:15 Helo L", "5:23 Clik L", "5:28 here L", "9:19 modul C", "9:25 notes C", "12:3 tail C"}},
+    {"FileNamesAndShortData", {R"(f = "Inventory.ini": g = "*.bak": h = Array("ae", "Ue") ' see (stock.csv), e.g. teh end.)"},
+        {"1:59 see C", "1:81 teh C", "1:85 end C"}},
     {"NamesTheCodeUses", {"Dim custName As String ' custname is kept", R"(custName = "custname")"}, {"1:35 is C", "1:38 kept C"}, false, true},
 };
 
@@ -113,6 +118,9 @@ TEST_F(SpellDictionaryTest, ChecksSuggestsAndAccepts)
     EXPECT_TRUE(checker->suggestions("cafe").contains("café"));
     checker->accept("Quillon");
     EXPECT_TRUE(checker->isCorrect("Quillon"));
+    // The alphabet is what the affix file's TRY line tries, and every ASCII letter.
+    EXPECT_TRUE(checker->writesLettersOf("jinx"));
+    EXPECT_FALSE(checker->writesLettersOf("\u00DE\u00CFk\u00EB"));
 
     folder_.write("xx_LATIN.aff", "SET ISO8859-1\n");
     folder_.write("xx_LATIN.dic", "2\ncaf\xE9\nna\xEFve\n");
@@ -121,6 +129,7 @@ TEST_F(SpellDictionaryTest, ChecksSuggestsAndAccepts)
     EXPECT_TRUE(latin->isCorrect("naïve"));
     EXPECT_FALSE(latin->isCorrect("naïveΩ"));
     EXPECT_TRUE(latin->suggestions("cafe").contains("café"));
+    EXPECT_TRUE(latin->writesLettersOf("\u00DE\u00CFk\u00EB")) << "no TRY line: no alphabet to hold a word to";
     EXPECT_EQ(quillon::platform::installedDictionaries({folder_.path(), folder_.path()}), QStringList({"xx_LATIN", "xx_TEST"}));
 }
 
@@ -155,7 +164,7 @@ TEST_F(SpellDictionaryTest, FindsTheUnknownWordsOfTheFilesInOrder)
 {
     const QString a =
         folder_.writeLines("A.bas", {"Attribute VB_Name = \"A\"", "Dim helo As Long", "Sub S()", "    MsgBox \"hello wrld\" ' nice lisst", "End Sub"});
-    const QString b = folder_.writeLines("B.bas", {"' helo wrld again"});
+    const QString b = folder_.writeLines("B.bas", {"' helo wrld again \u00DE\u00CFk\u00EB"});
     QString error;
     const auto checker = open("xx_TEST", &error);
     ASSERT_TRUE(checker) << error.toStdString();
@@ -169,7 +178,7 @@ TEST_F(SpellDictionaryTest, FindsTheUnknownWordsOfTheFilesInOrder)
     const auto reader = quillon::model::SourceReader::standard();
     EXPECT_EQ(picture(findMisspellings({a, folder_.path("gone.bas"), b}, reader, *checker, false)),
         QStringList({"A.bas:4:19 wrld |     MsgBox \"hello wrld\" ' nice lisst", "A.bas:4:32 lisst |     MsgBox \"hello wrld\" ' nice lisst",
-            "B.bas:1:8 wrld | ' helo wrld again"}));
+            "B.bas:1:8 wrld | ' helo wrld again \u00DE\u00CFk\u00EB"}));
     EXPECT_EQ(findMisspellings({a, b}, reader, *checker, true).size(), 1u);
 }
 
