@@ -107,7 +107,7 @@ void TemplateEditorDialog::buildControls()
     editor_->setObjectName(QStringLiteral("txtTemplate"));
     editor_->setFont(fixed);
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    editor_->setMinimumSize(QFontMetrics(fixed).horizontalAdvance(QString(72, QLatin1Char('x'))),
+    editor_->setMinimumSize(QFontMetrics(fixed).horizontalAdvance(QString(84, QLatin1Char('x'))),
         QFontMetrics(fixed).lineSpacing() * 14);
     grid->addWidget(new QLabel(QStringLiteral("Template:"), this), 0, 0);
     grid->addWidget(editor_, 1, 0);

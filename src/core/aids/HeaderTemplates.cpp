@@ -366,6 +366,22 @@ const QString kUnknownItems = QStringLiteral("(not known)");
 
 // The header's lines: lines written once, list lines once per item (or once with "(none)"),
 // the section's lines once per parameter.
+// A list's second and later items stand under the first: the text before the field, when it
+// holds no other field, is blanked after its comment mark ("' Calls:  {Callees}" gives
+// "'         " before them).
+QString laterItemLine(const TemplateLine& line)
+{
+    const std::vector<FieldToken> tokens = fieldTokens(line.text);
+    const auto list = std::find_if(
+        tokens.begin(), tokens.end(), [&](const FieldToken& token) { return token.field == line.listField; });
+    if (list == tokens.end() || list != tokens.begin())
+        return line.text;
+    const qsizetype mark = line.text.indexOf(QLatin1Char('\''));
+    if (mark < 0 || mark >= list->start)
+        return line.text;
+    return line.text.left(mark + 1) + QString(list->start - mark - 1, QLatin1Char(' ')) + line.text.mid(list->start);
+}
+
 QStringList writeHeader(const TemplateLayout& layout, FieldValues values,
     const std::array<QStringList, kFieldCount>& lists, const std::vector<SignatureParameter>& parameters)
 {
@@ -378,9 +394,12 @@ QStringList writeHeader(const TemplateLayout& layout, FieldValues values,
             break;
         case LineRole::List: {
             const QStringList& items = lists[line.listField];
+            const QString later = laterItemLine(line);
+            bool first = true;
             for (const QString& item : items.isEmpty() ? QStringList {kNoItem} : items) {
                 values[line.listField] = oneLine(item);
-                out << filled(line.text, values);
+                out << filled(first ? line.text : later, values);
+                first = false;
             }
             values[line.listField].clear();
             break;

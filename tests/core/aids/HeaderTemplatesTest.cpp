@@ -120,8 +120,8 @@ TEST(HeaderTemplateTest, FillsSectionsOncePerParameterAndListLinesOncePerItem)
     EXPECT_EQ(procedureHeaderLines(tmpl, "/p/tools.bas", lines, *routines[0], facts).join('\n'),
         "' Private Function Pick of Tools (Module tools.bas)\n'  - n ByVal Long []\n"
         "'  - s ByRef String [\"a\"] Optional, default \"a\"\n'  - rest() ByRef Variant [] ParamArray\n"
-        "' Args: n: ByVal Long\n' Args: s: ByRef String, Optional, default \"a\"\n' Args: rest(): ByRef Variant, ParamArray\n"
-        "' Returns: Long\n' By: Main.Go, Main.Go\n' By: Main.Run, Main.Run\n' Calls: (none)\n' 2024-02-09 Ann Shop");
+        "' Args: n: ByVal Long\n'       s: ByRef String, Optional, default \"a\"\n'       rest(): ByRef Variant, ParamArray\n"
+        "' Returns: Long\n' By: Main.Go, Main.Go\n'     Main.Run, Main.Run\n' Calls: (none)\n' 2024-02-09 Ann Shop");
     EXPECT_EQ(procedureHeaderLines(tmpl, "/p/tools.bas", lines, *routines[1], HeaderFacts {}).join('\n'),
         "' Public Sub Bare of Tools (Module tools.bas)\n' Args: (none)\n' Returns:\n' By: (not known), (not known)\n"
         "' Calls: (not known)\n'");
