@@ -41,8 +41,8 @@ qint32 lastEndLineIn(const QStringList& lines, qint32 from, qint32 to)
 }
 
 // The procedures of a file as blocks that can be moved without losing or doubling a line: each
-// runs from the line after the End of the one before (the first from its own span's start) to
-// its End line. Lines after the last End stay where they are. Nullopt when any span is not what
+// runs from the line after the End of the one before (the first from the blank lines above its
+// span) to its End line. Lines after the last End stay where they are. Nullopt when any span is not what
 // the routine split makes, since a block cut from a wrong span would carry someone else's lines.
 std::optional<std::vector<Block>> movableBlocks(const QStringList& lines, const model::RoutineList& routines)
 {
@@ -74,7 +74,13 @@ std::optional<std::vector<Block>> movableBlocks(const QStringList& lines, const 
         const qint32 end = isLast ? lastEndLineIn(lines, routine.signatureLine, routine.endLine) : routine.endLine;
         if (end == 0 || !model::isEndProcedureLine(lines[end - 1]))
             return std::nullopt;
-        blocks.push_back({&routine, routine.startLine, end});
+        qint32 first = routine.startLine;
+        // The blank lines between the Declarations and the first procedure belong to no record;
+        // they go with it, so that wherever it lands it is set off from the procedure above as
+        // it was from the Declarations, and the procedure that takes its place brings its own.
+        while (blocks.empty() && first - 1 > pseudoEnd && model::trimBlanks(lines[first - 2]).isEmpty())
+            --first;
+        blocks.push_back({&routine, first, end});
     }
     return blocks;
 }

@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(Orders, ProcedureSortTest,
     testing::Values(Sorting {"/p/M.bas", ProcedureOrder::ByName,
                         "Attribute VB_Name = \"M\"\nDim m As Long\n\n' about c\nSub c()\nEnd Sub\n\n' about B\nFunction B() As Long\n"
                         "End Function\n\nSub a()\nEnd Sub\n' trailing\n",
-                        "Attribute VB_Name = \"M\"\nDim m As Long\n\n\nSub a()\nEnd Sub\n\n' about B\nFunction B() As Long\n"
-                        "End Function\n' about c\nSub c()\nEnd Sub\n' trailing\n",
+                        "Attribute VB_Name = \"M\"\nDim m As Long\n\nSub a()\nEnd Sub\n\n' about B\nFunction B() As Long\n"
+                        "End Function\n\n' about c\nSub c()\nEnd Sub\n' trailing\n",
                         2},
         Sorting {"/p/F.frm", ProcedureOrder::ByKind, kForm, kFormHead + "Public Sub cmdOK_Click()\nEnd Sub\nPrivate Sub Form_Load()\nEnd Sub\n" + kFormTail, 6},
         Sorting {"/p/F.frm", ProcedureOrder::ByKindKeepingEvents, kForm,
