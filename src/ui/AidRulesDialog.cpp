@@ -179,12 +179,7 @@ bool AidRulesDialog::saveAndExit()
 
 void AidRulesDialog::reject()
 {
-    if (changesPending_
-        && box_.showMessage(MessageId::AidRulesChangesPending, MessageIcon::Question,
-               QStringLiteral("Changes Are Pending"),
-               QStringLiteral("Changes have been made.  Do you want to Exit without saving changes?"),
-               MessageButtons::YesNo)
-            != MessageResult::Yes)
+    if (changesPending_ && !leaveWithoutSaving(box_))
         return;
     QDialog::reject();
 }
@@ -193,6 +188,15 @@ void AidRulesDialog::done(int result)
 {
     saveWindowPosition(this, session_.ini, spec_.positionSection);
     QDialog::done(result);
+}
+
+bool leaveWithoutSaving(platform::IMessageBox& box)
+{
+    return box.showMessage(MessageId::AidRulesChangesPending, MessageIcon::Question,
+               QStringLiteral("Changes Are Pending"),
+               QStringLiteral("Changes have been made.  Do you want to Exit without saving changes?"),
+               MessageButtons::YesNo)
+        == MessageResult::Yes;
 }
 
 void saveRulesOrSaySo(config::Session& session, platform::IMessageBox& box)

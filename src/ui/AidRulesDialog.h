@@ -76,6 +76,9 @@ private:
     QPushButton* cancel_ = nullptr;
 };
 
+// Asks whether to leave a window of changed rules (or a changed template) without saving them:
+// true when the answer is Yes.
+bool leaveWithoutSaving(platform::IMessageBox& box);
 // Writes the options file after a rules window stored its rules; when it cannot, says that they
 // hold until the program ends.
 void saveRulesOrSaySo(config::Session& session, platform::IMessageBox& box);

@@ -23,10 +23,7 @@
 
 namespace quillon::ui {
 
-using platform::MessageButtons;
 using platform::MessageIcon;
-using platform::MessageId;
-using platform::MessageResult;
 
 namespace {
 
@@ -248,12 +245,7 @@ bool TemplateEditorDialog::saveAndExit()
 
 void TemplateEditorDialog::reject()
 {
-    if (changesPending_
-        && box_.showMessage(MessageId::AidRulesChangesPending, MessageIcon::Question,
-               QStringLiteral("Changes Are Pending"),
-               QStringLiteral("Changes have been made.  Do you want to Exit without saving changes?"),
-               MessageButtons::YesNo)
-            != MessageResult::Yes)
+    if (changesPending_ && !leaveWithoutSaving(box_))
         return;
     QDialog::reject();
 }
