@@ -47,6 +47,18 @@ done
 printf 'indent (quillon indent --check), %d lines, %d files to change, best of 3: %.2f s\n' \
     "$FULL_LINES" "$(wc -l <"$WORK/indent.txt")" "$best"
 
+# The spelling check of every literal and comment with the English dictionary (findings are
+# expected: the generated comments are not all words), as a build check runs it.
+best=""
+for run in 1 2 3; do
+    start=$(now)
+    "$QUILLON" spell "$FULL" --lang en_US >"$WORK/spell.txt" 2>/dev/null || true
+    t=$(awk -v a="$start" -v b="$(now)" 'BEGIN { printf "%.6f", b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
+done
+printf 'spell (quillon spell --lang en_US), %d lines, %d findings, best of 3: %.2f s\n' \
+    "$FULL_LINES" "$(wc -l <"$WORK/spell.txt")" "$best"
+
 # One row of the print table: the whole project to a PDF through quillon_bench_measure (wall
 # time, peak memory), its pages and what the run wrote to standard error (notices, progress).
 # Every row starts from fresh options and no print history: the half-size project has the

@@ -294,7 +294,7 @@ RulesWindowSpec sortRulesWindow()
         .fields = {{config::opt::SortBy, QStringLiteral("Order"), QStringLiteral("optSortBy"), false, QString(),
             {{QStringLiteral("kind"),
                  QStringLiteral("By Kind: Event Handlers, Then Properties (Get, Let, Set Together), Then the Rest")},
-                {QStringLiteral("events"), QStringLiteral("By Kind, Keeping the Event Handlers in Their Order")},
+                {QStringLiteral("events"), QStringLiteral("By Kind, Event Handlers in the Order of Their Controls")},
                 {QStringLiteral("name"), QStringLiteral("By Name")}}}},
         .numbersProblem = {}};
     return spec;

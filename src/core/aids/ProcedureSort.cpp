@@ -117,6 +117,7 @@ int accessorRank(model::RoutineKind kind)
 
 struct SortKey {
     int group = 0;
+    int control = 0; // keeping events: the place of the handler's control on the form
     int scope = 0;
     QString name; // case-folded
     int accessor = 0;
@@ -125,6 +126,8 @@ struct SortKey {
     {
         if (a.group != b.group)
             return a.group < b.group;
+        if (a.control != b.control)
+            return a.control < b.control;
         if (a.scope != b.scope)
             return a.scope < b.scope;
         if (a.name != b.name)
@@ -133,8 +136,37 @@ struct SortKey {
     }
 };
 
-std::vector<SortKey> sortKeys(const std::vector<Block>& blocks, ProcedureOrder order)
+// The controls of the layout block above the procedures, by name (upper case), in the order they
+// stand there; the object itself (the form, the user control ...) before them all.
+QHash<QString, int> controlPlaces(const QStringList& lines, qint32 firstProcedureLine)
 {
+    QHash<QString, int> places;
+    for (const QLatin1StringView word : model::objectWords())
+        places.insert(model::upperCase(word), 0);
+    for (const char* word : {"FORM", "MDIFORM", "CLASS"})
+        places.insert(QString::fromLatin1(word), 0);
+    bool objectSeen = false;
+    for (qint32 i = 0; i + 1 < firstProcedureLine && i < lines.size(); ++i) {
+        const QStringView text = model::trimBlanks(lines[i]);
+        if (!model::startsWithUpper(text, QLatin1StringView("BEGIN ")))
+            continue;
+        const QStringList words = text.toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!objectSeen) {
+            objectSeen = true; // the form or control itself: its handlers say Form_, UserControl_ ...
+            continue;
+        }
+        if (words.size() >= 3 && !places.contains(model::upperCase(words[2])))
+            places.insert(model::upperCase(words[2]), int(places.size()) + 1);
+    }
+    return places;
+}
+
+std::vector<SortKey> sortKeys(const std::vector<Block>& blocks, ProcedureOrder order, const QStringList& lines)
+{
+    // A handler's control not in the layout block (a WithEvents variable) comes after them all.
+    const QHash<QString, int> places = order == ProcedureOrder::ByKindKeepingEvents
+        ? controlPlaces(lines, blocks.front().first)
+        : QHash<QString, int>();
     enum Group { Events, Properties, Others };
     std::vector<SortKey> keys;
     keys.reserve(blocks.size());
@@ -152,8 +184,11 @@ std::vector<SortKey> sortKeys(const std::vector<Block>& blocks, ProcedureOrder o
         key.scope = scopeRank(routine);
         if (isEventHandler(routine)) {
             key.group = Events;
-            if (order == ProcedureOrder::ByKindKeepingEvents)
-                key = SortKey {Events, 0, QString(), 0};
+            if (order == ProcedureOrder::ByKindKeepingEvents) {
+                const QString name = plainName(routine);
+                const QString control = model::upperCase(name.left(std::max<qsizetype>(0, name.lastIndexOf(u'_'))));
+                key = SortKey {Events, places.value(control, int(places.size()) + 1), 0, QString(), 0};
+            }
         } else if (model::isPropertyKind(routine.kind)) {
             key.group = Properties;
             key.accessor = accessorRank(routine.kind);
@@ -235,7 +270,7 @@ Rewrite sortProcedures(const QStringList& lines, const model::RoutineList& routi
     const std::optional<std::vector<Block>> blocks = movableBlocks(lines, routines);
     if (!blocks || blocks->size() < 2)
         return result;
-    const std::vector<SortKey> keys = sortKeys(*blocks, order);
+    const std::vector<SortKey> keys = sortKeys(*blocks, order, lines);
     std::vector<std::size_t> placement(blocks->size());
     std::iota(placement.begin(), placement.end(), std::size_t {0});
     std::stable_sort(

@@ -18,7 +18,10 @@ enum class ProcedureOrder {
     // Event handlers, then properties (Get, Let, Set of one name together), then the rest;
     // public before private within each; by name within those.
     ByKind,
-    ByKindKeepingEvents, // as ByKind, but the event handlers keep the order they had
+    // As ByKind, but the event handlers follow their controls: the object's own (Form_Load ...)
+    // first, then each control's in the order the controls stand in the layout block, then those
+    // of other objects (WithEvents variables); each control's handlers keep the order they had.
+    ByKindKeepingEvents,
 };
 ProcedureOrder procedureOrder(const config::Options& options);
 // "name", "kind" or "events" (any case) as the command line and the options file spell them;

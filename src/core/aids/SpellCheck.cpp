@@ -277,11 +277,13 @@ public:
         lineNumber_ = lineNumber;
         inLiteral_ = piece.kind == VbLinePart::Literal;
         qsizetype i = piece.start;
+        // A "|" parts the entries of a file dialog's filter ("Text Files (*.txt)|*.txt").
+        const auto separates = [](QChar c) { return c.isSpace() || c == u'|'; };
         while (i < piece.end) {
-            while (i < piece.end && line[i].isSpace())
+            while (i < piece.end && separates(line[i]))
                 ++i;
             qsizetype end = i;
-            while (end < piece.end && !line[end].isSpace())
+            while (end < piece.end && !separates(line[end]))
                 ++end;
             if (end > i && !isAddressOrPath(line.sliced(i, end - i)))
                 collectToken(i, end);
@@ -350,9 +352,18 @@ private:
             camel = camel || (word[i].isUpper() && i > 0 && word[i - 1].isLower());
             lower = lower || !word[i].isUpper();
         }
-        if (letters < 2 || !lower || camel || identifiers_.contains(model::upperCase(word)))
+        if (letters < 2 || !lower || camel || isIdentifier(word))
             return;
         out_.push_back({lineNumber_, int(from + 1), word.toString(), inLiteral_});
+    }
+
+    // A name the code uses, or its possessive ("txtChat's text").
+    bool isIdentifier(QStringView word) const
+    {
+        if (identifiers_.contains(model::upperCase(word)))
+            return true;
+        return word.size() > 2 && (word.endsWith(u's') || word.endsWith(u'S')) && isApostrophe(word[word.size() - 2])
+            && identifiers_.contains(model::upperCase(word.first(word.size() - 2)));
     }
 
     static bool isHexDigit(QChar c)
@@ -377,7 +388,7 @@ private:
 };
 
 // A list a person typed stays far below this; a larger file is not one.
-constexpr qint64 kLongestWordList = 16 * 1024 * 1024;
+constexpr qint64 kLongestWordList = qint64(16) * 1024 * 1024;
 
 QString personalWordsPath(const QString& optionsFolder)
 {
@@ -477,8 +488,15 @@ QSet<QString> identifiersOf(const QStringList& lines)
                 continue;
             qsizetype start = 0;
             for (qsizetype end = model::nextIdentifier(line, piece.start, piece.end, start); start < piece.end;
-                 end = model::nextIdentifier(line, end, piece.end, start))
-                names.insert(model::upperCase(line.sliced(start, end - start)));
+                 end = model::nextIdentifier(line, end, piece.end, start)) {
+                const QString name = model::upperCase(line.sliced(start, end - start));
+                names.insert(name);
+                // An event handler's event ("KeyDown" of txtName_KeyDown) is a name too.
+                if (name.contains(u'_')) {
+                    for (const QString& part : name.split(u'_', Qt::SkipEmptyParts))
+                        names.insert(part);
+                }
+            }
         }
     });
     return names;
@@ -517,6 +535,7 @@ Rewrite replaceWords(const QStringList& lines, const std::vector<WordReplacement
     // Right to left within a line, so that a replacement of another length moves no column
     // still to come; one that overlaps a replacement made is passed over.
     std::vector<const WordReplacement*> order;
+    order.reserve(replacements.size());
     for (const WordReplacement& r : replacements)
         order.push_back(&r);
     std::stable_sort(order.begin(), order.end(), [](const WordReplacement* a, const WordReplacement* b) {

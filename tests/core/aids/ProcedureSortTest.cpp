@@ -65,6 +65,16 @@ INSTANTIATE_TEST_SUITE_P(Orders, ProcedureSortTest,
         Sorting {"/p/F.frm", ProcedureOrder::ByKind, kForm, kFormHead + "Public Sub cmdOK_Click()\nEnd Sub\nPrivate Sub Form_Load()\nEnd Sub\n" + kFormTail, 6},
         Sorting {"/p/F.frm", ProcedureOrder::ByKindKeepingEvents, kForm,
             kFormHead + "Private Sub Form_Load()\nEnd Sub\nPublic Sub cmdOK_Click()\nEnd Sub\n" + kFormTail, 6},
+        // Handlers follow their controls as the layout block lists them, the form's own first and
+        // a WithEvents object's last; one control's handlers keep their order.
+        Sorting {"/p/G.frm", ProcedureOrder::ByKindKeepingEvents,
+            "VERSION 5.00\nBegin VB.Form G\n   Begin VB.TextBox txtName\n   End\n   Begin VB.CommandButton cmdOK\n   End\nEnd\n"
+            "Attribute VB_Name = \"G\"\nSub cmdOK_Click()\nEnd Sub\nSub tmr_Timer()\nEnd Sub\nSub txtName_KeyDown()\nEnd Sub\n"
+            "Sub Form_Load()\nEnd Sub\nSub cmdOK_GotFocus()\nEnd Sub\nSub txtName_Change()\nEnd Sub",
+            "VERSION 5.00\nBegin VB.Form G\n   Begin VB.TextBox txtName\n   End\n   Begin VB.CommandButton cmdOK\n   End\nEnd\n"
+            "Attribute VB_Name = \"G\"\nSub Form_Load()\nEnd Sub\nSub txtName_KeyDown()\nEnd Sub\nSub txtName_Change()\nEnd Sub\n"
+            "Sub cmdOK_Click()\nEnd Sub\nSub cmdOK_GotFocus()\nEnd Sub\nSub tmr_Timer()\nEnd Sub",
+            5},
         Sorting {"/p/C.cls", ProcedureOrder::ByName, kClass + "Private Sub Class_Initialize()\nEnd Sub\n" + kValue + "\n\nSub Add()\nEnd Sub",
             kClass + "\nSub Add()\nEnd Sub\nPrivate Sub Class_Initialize()\nEnd Sub\n" + kValue, 3},
         Sorting {"/p/M.bas", ProcedureOrder::ByName, "Sub A()\nEnd Sub\n\n' b\nSub B()\nEnd Sub\n' end\n\n", "", 0},

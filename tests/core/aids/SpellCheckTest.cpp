@@ -69,9 +69,12 @@ const Words kWords[] = {
             R"(Attribute VB_Name = "Form1")", "Attribute VB_Exposed = False", "Option Explicit ' modul notes", "Public x As Long",
             R"(Attribute x.VB_VarDescription = "Somethng")", "' tail"},
         {"3:15 Helo L", "5:23 Clik L", "5:28 here L", "9:19 modul C", "9:25 notes C", "12:3 tail C"}},
+    {"FilterEntriesAndHandlerEvents", {R"(.Filter = "Text Fils (*.txt)|*.txt|All Files (*.*)|*.*")", "Sub txtName_KeyDown()", "' see Keydown"},
+        {"1:12 Text L", "1:17 Fils L", "1:36 All L", "1:40 Files L", "3:3 see C"}, false, true},
     {"FileNamesAndShortData", {R"(f = "Inventory.ini": g = "*.bak": h = Array("ae", "Ue") ' see (stock.csv), e.g. teh end.)"},
         {"1:59 see C", "1:81 teh C", "1:85 end C"}},
-    {"NamesTheCodeUses", {"Dim custName As String ' custname is kept", R"(custName = "custname")"}, {"1:35 is C", "1:38 kept C"}, false, true},
+    {"NamesTheCodeUses", {"Dim custName As String ' custname is kept", R"(custName = "custname")", "' custName's lenght"},
+        {"1:35 is C", "1:38 kept C", "3:14 lenght C"}, false, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(SpellCheck, SpellWords, testing::ValuesIn(kWords), [](const auto& info) { return std::string(info.param.name); });
