@@ -416,6 +416,48 @@ TEST_F(CliTest, SortPutsEachFilesProceduresInOrderAndBacksTheWholeFileUp)
     EXPECT_EQ(cli({"aid", "sort", vbp, "--by", "name"}).out, "Sort Complete\nThe procedures are in order already - nothing to change.\n");
 }
 
+// A template is checked before it is set; the headers it makes go in once; the spelling check
+// lists what its dictionary does not know, exits 1 for it and 2 without a dictionary, and the
+// replacements it is told are written after a backup.
+TEST_F(CliTest, HeaderTemplatesHeadersAndTheSpellingCheck)
+{
+    const QString module = fx_.write("H/modH.bas",
+        "Attribute VB_Name = \"modH\"\r\nPublic Sub Go()\r\n    MsgBox \"Teh value\" ' teh end\r\nEnd Sub\r\n");
+    const QString vbp = fx_.writeLines("H/H.vbp", {"Module=modH; modH.bas", "Name=\"Shop\""});
+    QDir().mkpath(fx_.path("work"));
+    fx_.write("appdata/Quillon/QLN.spi", "[Quillon:Folders]\r\nProjectFolder=" + fx_.path("work").toUtf8() + "\r\n");
+    const QString bad = fx_.write("bad.txt", "' {ProcedureName}\n' {Colour}\n");
+    const CliRun refused = cli({"templates", "set", "procedure", bad});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains("{Colour}")) << refused.err.toStdString();
+    EXPECT_TRUE(cli({"templates"}).out.contains("Procedure Header Template: " + fx_.path("appdata/Quillon/Procedure Header Template.txt") + " (not written yet"));
+    EXPECT_EQ(cli({"templates", "set", "procedure", "-"}, nullptr, "' {ProcedureName} of {ProjectName}\n' --\n").code, 0);
+    EXPECT_EQ(cli({"templates", "show", "procedure"}).out, "' {ProcedureName} of {ProjectName}\n' --\n");
+    EXPECT_EQ(cli({"aid", "header-procedure", vbp}).out,
+        "Insert Procedure Header Complete\nInsert Procedure Header complete.\n1 procedure(s) updated in 1 file(s).\n");
+    EXPECT_EQ(cli({"aid", "header-procedure", vbp}).out,
+        "Insert Procedure Header Complete\nEvery procedure has its header already - nothing to change.\n");
+    EXPECT_EQ(cli({"aid", "header-file", vbp, "--routines", "modH|Go"}).code, 2);
+
+    fx_.write("dict/xx_TEST.aff", "SET UTF-8\n");
+    fx_.write("dict/xx_TEST.dic", "6\nthe\nvalue\nend\nof\nGo\nShop\n");
+    qputenv("QUILLON_DICTIONARY_PATH", QFile::encodeName(fx_.path("dict")));
+    const CliRun found = cli({"spell", vbp, "--lang", "xx_TEST"});
+    const CliRun literals = cli({"spell", vbp, "--lang", "xx_TEST", "--literals-only"});
+    const CliRun missing = cli({"spell", vbp, "--lang", "zz_ZZ"});
+    qunsetenv("QUILLON_DICTIONARY_PATH");
+    EXPECT_EQ(found.code, 1);
+    EXPECT_EQ(found.out, module + ":5:13\tTeh\tThe\n" + module + ":5:26\tteh\tthe\n");
+    EXPECT_EQ(literals.out, module + ":5:13\tTeh\tThe\n");
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_TRUE(missing.err.contains("zz_ZZ") && missing.err.contains("xx_TEST")) << missing.err.toStdString();
+    EXPECT_EQ(cli({"aid", "spell", vbp}).code, 2);
+    EXPECT_EQ(cli({"aid", "spell", vbp, "--replace", "teh=the", "--literals-only"}).out,
+        "Spelling Complete\nSpell Check Literals complete.\n1 word(s) replaced in 1 file(s).\n");
+    EXPECT_EQ(readBytes(module),
+        "Attribute VB_Name = \"modH\"\r\n' Go of Shop\r\n' --\r\nPublic Sub Go()\r\n    MsgBox \"The value\" ' teh end\r\nEnd Sub\r\n");
+}
+
 TEST_F(CliTest, WrapSplitsLinesWiderThanTheSampleAndNamesThoseItCannot)
 {
     const QString module = fx_.write("W/W.bas",

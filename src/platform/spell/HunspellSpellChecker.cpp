@@ -83,7 +83,7 @@ QByteArray affixEntry(QFile& affixFile, const char* key)
     affixFile.seek(0);
     // The entries that matter stand near the top; a long file is not read to its end for them.
     for (int n = 0; n < 10000 && !affixFile.atEnd(); ++n) {
-        const QByteArray line = affixFile.readLine(64 * 1024).trimmed();
+        const QByteArray line = affixFile.readLine(qint64(64) * 1024).trimmed();
         if (line.startsWith(prefix))
             return line.mid(prefix.size()).trimmed();
     }
