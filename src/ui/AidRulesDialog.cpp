@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -296,6 +297,43 @@ RulesWindowSpec sortRulesWindow()
                  QStringLiteral("By Kind: Event Handlers, Then Properties (Get, Let, Set Together), Then the Rest")},
                 {QStringLiteral("events"), QStringLiteral("By Kind, Event Handlers in the Order of Their Controls")},
                 {QStringLiteral("name"), QStringLiteral("By Name")}}}},
+        .numbersProblem = {}};
+    return spec;
+}
+
+RulesWindowSpec spellRulesWindow(const QStringList& installed, const QString& current)
+{
+    // The language in use stays a choice even when its dictionary has gone, so that the window
+    // shows what is stored.
+    QStringList languages = installed;
+    if (!current.trimmed().isEmpty() && !languages.contains(current.trimmed()))
+        languages.prepend(current.trimmed());
+    std::vector<std::pair<QString, QString>> choices;
+    for (const QString& language : languages) {
+        const QLocale locale(language);
+        const QString name = locale.language() == QLocale::C
+            ? QString()
+            : QLocale::languageToString(locale.language()) + QStringLiteral(" (")
+                + QLocale::territoryToString(locale.territory()) + QLatin1Char(')');
+        choices.emplace_back(language,
+            language + (name.isEmpty() ? QString() : QStringLiteral(" - ") + name)
+                + (installed.contains(language) ? QString() : QStringLiteral(" - not installed")));
+    }
+    RulesWindowSpec spec {.objectName = QStringLiteral("frmDASpellRule"),
+        .title = QStringLiteral("Spelling Rules"),
+        .positionSection = QStringLiteral(":DASpellForm"),
+        .helpText = QStringLiteral(
+                        "Execute Spell Check checks the words of the string literals and comments of the selected "
+                        "files with the dictionary chosen here.  Names the code uses, paths, URLs, format strings "
+                        "and words in CamelCase or ALL CAPS are passed over.  ")
+            + (installed.isEmpty() ? QStringLiteral("No dictionary is installed: install a hunspell package for "
+                                                    "your language (hunspell-en-us for American English).")
+                                   : QStringLiteral("Other dictionaries come with the hunspell packages of their "
+                                                    "languages.")),
+        .fields = {{config::opt::SpellLiteralsOnly, QStringLiteral("Check String Literals Only, Not Comments"),
+                       QStringLiteral("chkLiteralsOnly")},
+            {config::opt::SpellLanguage, QStringLiteral("Dictionary"), QStringLiteral("optLanguage"), false, QString(),
+                choices}},
         .numbersProblem = {}};
     return spec;
 }

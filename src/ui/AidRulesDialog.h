@@ -89,5 +89,8 @@ RulesWindowSpec indentRulesWindow();
 RulesWindowSpec lineNumberRulesWindow();
 // Developer Aids | Sort File Procedures | View/Edit Rules.
 RulesWindowSpec sortRulesWindow();
+// Spell Check Literals: literals only, and the dictionary among those installed (and the one in
+// use, installed or not).
+RulesWindowSpec spellRulesWindow(const QStringList& installed, const QString& current);
 
 } // namespace quillon::ui

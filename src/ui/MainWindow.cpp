@@ -408,7 +408,13 @@ void MainWindow::buildDeveloperAidsMenu()
         this, [this] { showRulesWindow(sortRulesWindow()); });
     connect(menuEntry(sort, QStringLiteral("Execute Sort"), QStringLiteral("mnuSortProcedures")), &QAction::triggered,
         this, [this] { runSourceAid(aids::SourceAid::SortProcedures); });
-    connect(menuEntry(aids, QStringLiteral("Spell Check Literals"), QStringLiteral("mnuSpellCheck")),
+    QMenu* spell = aids->addMenu(QStringLiteral("Spell Check Literals"));
+    connect(menuEntry(spell, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuSpellRules")), &QAction::triggered,
+        this, [this] {
+            showRulesWindow(spellRulesWindow(
+                platform::installedDictionaries(), session_.options.text(config::opt::SpellLanguage)));
+        });
+    connect(menuEntry(spell, QStringLiteral("Execute Spell Check"), QStringLiteral("mnuSpellCheck")),
         &QAction::triggered, this, [this] { spellCheckLiterals(); });
     QMenu* numbering = aids->addMenu(QStringLiteral("Line Numbering"));
     connect(menuEntry(numbering, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuLineNumberRules")),
@@ -596,7 +602,7 @@ void MainWindow::spellCheckLiterals()
                         ? QStringLiteral("No dictionary is installed: install one of the hunspell-xx packages "
                                          "(hunspell-en-us for American English).")
                         : QStringLiteral("Installed: ") + installed.join(QStringLiteral(", "))
-                            + QStringLiteral(".  The language is chosen in the options section DASpellForm.")));
+                            + QStringLiteral(".  Choose one in Spell Check Literals | View/Edit Rules.")));
         return;
     }
     for (const QString& word : aids::loadPersonalWords(optionsFolderOf(session_)))

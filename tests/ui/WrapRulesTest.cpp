@@ -162,6 +162,31 @@ TEST(WrapRulesTest, SortRulesShowAndStoreTheChosenOrder)
     EXPECT_EQ(b.session.ini.read(config::sectionName(":DASortForm"), "Sort By", "-"), "name");
 }
 
+// The spelling rules offer the dictionaries installed, and the one in use even when it has gone,
+// and store the one chosen with the literals-only tick.
+TEST(WrapRulesTest, SpellingRulesOfferTheInstalledDictionariesAndStoreTheChoice)
+{
+    test::SessionBench b;
+    b.session.start();
+    b.session.options.set(config::opt::SpellLanguage, "xx_OLD");
+    ui::AidRulesDialog window(ui::spellRulesWindow({"de_DE", "en_US"}, "xx_OLD"), b.session, b.box);
+    window.show();
+    QStringList captions;
+    QAbstractButton* german = nullptr;
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>("optLanguage")) {
+        captions << (button->isChecked() ? "* " : "") + button->text();
+        if (button->property("value") == "de_DE")
+            german = button;
+    }
+    EXPECT_EQ(captions, QStringList({"* xx_OLD - not installed", "de_DE - German (Germany)", "en_US - English (United States)"}));
+    ASSERT_TRUE(german);
+    german->click();
+    window.findChild<QAbstractButton*>("chkLiteralsOnly")->click();
+    window.findChild<QAbstractButton*>("cmdSave")->click();
+    EXPECT_EQ(b.session.ini.read(config::sectionName(":DASpellForm"), "Language", "-"), "de_DE");
+    EXPECT_EQ(b.session.ini.read(config::sectionName(":DASpellForm"), "Literals Only", "-"), "True");
+}
+
 // Execute Indent with stored rules (width 2): the module is indented up to the For that never
 // closes, the report names it, and a window lists it; the rules window opens from its entry.
 TEST(WrapRulesTest, IndentMenuIndentsTheChosenModuleAndListsTheBlocksItCouldNotRead)
