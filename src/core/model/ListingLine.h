@@ -60,6 +60,12 @@ private:
     static quint8 bit(ListingMark mark) { return quint8(1u << unsigned(mark)); }
 };
 
+// A heading of a report: bold, and kept with the line after it.
+inline ListingLine keptHeading(QString text)
+{
+    return ListingLine(std::move(text)).set(ListingMark::KeepWithNext).set(ListingMark::Bold);
+}
+
 // Reports append their lines as they go: a text is a plain line.
 inline std::vector<ListingLine>& operator<<(std::vector<ListingLine>& lines, ListingLine line)
 {

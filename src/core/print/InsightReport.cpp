@@ -57,12 +57,6 @@ ListingLine sectionTitle(const QString& text, bool newPage)
     return title;
 }
 
-// A heading within a section, kept with what follows.
-ListingLine keptHeading(QString text)
-{
-    return ListingLine(std::move(text)).set(ListingMark::KeepWithNext).set(ListingMark::Bold);
-}
-
 QString procedureText(const Routine& routine)
 {
     return kindTextOf(routine) + QLatin1Char(' ') + routine.routineName;

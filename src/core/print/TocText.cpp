@@ -17,18 +17,13 @@ namespace quillon::print {
 
 using model::blanks;
 using model::equalsNoCase;
+using model::keptHeading;
 using model::ListingLine;
 using model::ListingMark;
 
 namespace {
 
 using Lines = std::vector<ListingLine>;
-
-// A heading: bold, and kept with the line after it.
-ListingLine keptHeading(QString text)
-{
-    return ListingLine(std::move(text)).set(ListingMark::KeepWithNext).set(ListingMark::Bold);
-}
 
 // The templates that fix the columns of the history and line-count lines.
 const qsizetype kHistoryWidth = (blanks(12) + QStringLiteral("Last Printed: mm/dd/yy  hh:mm:ss am/pm")).size();
