@@ -278,8 +278,8 @@ int runAid(const Arguments& args, config::Session& session, const model::SourceR
             args.has(QStringLiteral("literals-only")) || aids::spellRules(session.options).literalsOnly;
         // A word the code uses as a name is never replaced, in whichever file it is a name.
         QSet<QString> identifiers;
-        for (const aids::WorkItem& item : aids::wholeFileWorkSet(selection, project.projectFileList, reader)) {
-            if (const model::Outcome<aids::SourceDocument> document = aids::readSourceDocument(item.path, reader))
+        for (const QString& path : aids::chosenFilePaths(selection, project.projectFileList)) {
+            if (const model::Outcome<aids::SourceDocument> document = aids::readSourceDocument(path, reader))
                 identifiers.unite(aids::identifiersOf(document->lines));
         }
         runner.setWordReplacer([literalsOnly, identifiers, &rights](const QString&, const QStringList& lines) {

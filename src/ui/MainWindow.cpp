@@ -610,9 +610,7 @@ void MainWindow::spellCheckLiterals()
     const aids::TargetSelection selection = chooseTargetsDialog ? chooseTargetsDialog(false) : aids::TargetSelection();
     if (selection.isEmpty())
         return; // the chooser was cancelled
-    QStringList paths;
-    for (const aids::WorkItem& item : aids::wholeFileWorkSet(selection, project_.projectFileList, project_.reader()))
-        paths.append(item.path);
+    const QStringList paths = aids::chosenFilePaths(selection, project_.projectFileList);
     setStatus(QStringLiteral("Checking the spelling of ") + QString::number(paths.size())
         + QStringLiteral(" file(s)..."));
     std::vector<aids::SpellFinding> findings =

@@ -66,15 +66,6 @@ bool wordIs(QStringView text, qsizetype start, qsizetype end, QLatin1StringView 
     return end - start == upper.size() && text.sliced(start, end - start).compare(upper, Qt::CaseInsensitive) == 0;
 }
 
-// A line ends with " _": the statement, or the comment, goes on in the next line.
-bool endsWithContinuationMark(QStringView line)
-{
-    qsizetype end = line.size();
-    while (end > 0 && model::isBlankOrTab(line[end - 1]))
-        --end;
-    return end >= 2 && line[end - 1] == u'_' && model::isBlankOrTab(line[end - 2]);
-}
-
 // The words a statement may start with that make no label when a colon follows them.
 bool isLabelKeyword(QStringView word)
 {
@@ -125,7 +116,7 @@ LogicalLine readLogicalLine(const QStringList& lines, int first, int limit)
             }
         }
         logical.last = k;
-        if (literalOpen || !endsWithContinuationMark(line) || k >= limit || isBlankLine(lines[k + 1]))
+        if (literalOpen || !model::endsWithContinuationMark(line) || k >= limit || isBlankLine(lines[k + 1]))
             return logical;
         if (!comment) {
             while (!logical.code.isEmpty() && model::isBlankOrTab(logical.code.back()))

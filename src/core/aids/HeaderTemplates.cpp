@@ -152,13 +152,6 @@ QStringView commentBody(QStringView line)
     return line.sliced(std::min(line.size(), i + (line[i] == u'\'' ? 1 : 3)));
 }
 
-// A blank or a tab and "_" end the line: VB carries a comment so ended onto the next line.
-bool endsWithContinuation(QStringView line)
-{
-    const QStringView t = trimBlanksAndTabs(line);
-    return t.size() >= 2 && t.back() == u'_' && isBlankOrTab(t[t.size() - 2]);
-}
-
 // How each line of a template is written out.
 enum class LineRole {
     Once,
@@ -190,7 +183,7 @@ model::Outcome<TemplateLayout> layoutOf(HeaderKind kind, const QStringList& line
             return Failed::failed(
                 QStringLiteral("Line %1 of the template is not a comment line: %2").arg(number, shown));
         }
-        if (endsWithContinuation(text))
+        if (model::endsWithContinuationMark(text))
             return Failed::failed(QStringLiteral("Line %1 of the template ends with \" _\", which would carry the "
                                                  "comment onto the line below the header.")
                                       .arg(number));
@@ -269,7 +262,7 @@ QString finishedLine(QString line)
         while (end > 0 && isBlankOrTab(line[end - 1]))
             --end;
         line.truncate(end);
-        if (!endsWithContinuation(line))
+        if (!model::endsWithContinuationMark(line))
             return line;
         line.chop(1);
     }

@@ -281,22 +281,30 @@ WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& pr
     return work;
 }
 
-WorkSet wholeFileWorkSet(
-    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader)
+QStringList chosenFilePaths(const TargetSelection& selection, const model::FileList& projectFiles)
 {
-    QStringList paths = selection.files.contains(kAllFilesMarker) ? model::filePaths(projectFiles) : selection.files;
+    QStringList chosen = selection.files.contains(kAllFilesMarker) ? model::filePaths(projectFiles) : selection.files;
     for (const QString& key : selection.procedures) {
         if (!key.isEmpty() && key != kAllProceduresMarker)
-            paths.append(key.section(QLatin1Char('|'), 0, 0));
+            chosen.append(key.section(QLatin1Char('|'), 0, 0));
     }
-    WorkSet work;
+    QStringList paths;
     model::KeyedMap<bool> seen;
-    for (const QString& path : paths) {
+    for (const QString& path : chosen) {
         if (path.isEmpty() || path == kAllFilesMarker || seen.find(path))
             continue;
         seen.insert(path, true);
-        work.push_back({path, model::splitFileIntoRoutines(path, reader)});
+        paths.append(path);
     }
+    return paths;
+}
+
+WorkSet wholeFileWorkSet(
+    const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader)
+{
+    WorkSet work;
+    for (const QString& path : chosenFilePaths(selection, projectFiles))
+        work.push_back({path, model::splitFileIntoRoutines(path, reader)});
     return work;
 }
 

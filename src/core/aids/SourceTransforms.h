@@ -40,8 +40,11 @@ enum class DeclarationsToo { No, Yes };
 WorkSet buildWorkSet(const TargetSelection& selection, const model::FileList& projectFiles,
     const model::SourceReader& reader, DeclarationsToo declarations = DeclarationsToo::No);
 
-// Every chosen file (and the file of every chosen procedure) whole, with all its routines, in the
-// order chosen; for the aids that work on a file and not on its procedures.
+// Every chosen file and the file of every chosen procedure, each once (ignoring case), in the
+// order chosen.
+QStringList chosenFilePaths(const TargetSelection& selection, const model::FileList& projectFiles);
+// Those files whole, with all their routines; for the aids that work on a file and not on its
+// procedures.
 WorkSet wholeFileWorkSet(
     const TargetSelection& selection, const model::FileList& projectFiles, const model::SourceReader& reader);
 

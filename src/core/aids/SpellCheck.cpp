@@ -20,15 +20,6 @@ using model::VbLinePart;
 
 namespace {
 
-// A line ends with " _" (blanks or tabs after it allowed): a comment goes on in the next line.
-bool endsWithContinuationMark(QStringView line)
-{
-    qsizetype end = line.size();
-    while (end > 0 && model::isBlankOrTab(line[end - 1]))
-        --end;
-    return end >= 2 && line[end - 1] == u'_' && model::isBlankOrTab(line[end - 2]);
-}
-
 // The text of one part of a line: a literal without its quotes, a comment without its ' or
 // Rem, code as it is.
 struct Piece {
@@ -70,7 +61,7 @@ void forEachLinePieces(const QStringList& lines, Visit visit)
             while (scanner.next(part))
                 pieces.push_back(pieceOf(line, part));
         }
-        commentGoesOn = !pieces.empty() && pieces.back().kind == VbLinePart::Comment && endsWithContinuationMark(line);
+        commentGoesOn = !pieces.empty() && pieces.back().kind == VbLinePart::Comment && model::endsWithContinuationMark(line);
         visit(i, pieces);
     }
 }
@@ -465,7 +456,7 @@ std::vector<SpellWord> wordsToCheck(const QStringList& lines, bool literalsOnly,
         const bool declare = continuesCode
             || (!pieces.empty() && pieces.front().kind == VbLinePart::Code
                 && isDeclareStatement(line.sliced(pieces.front().start, pieces.front().end - pieces.front().start)));
-        if (declare && !pieces.empty() && pieces.back().kind == VbLinePart::Code && endsWithContinuationMark(line))
+        if (declare && !pieces.empty() && pieces.back().kind == VbLinePart::Code && model::endsWithContinuationMark(line))
             declareGoesOn = true;
         for (const Piece& piece : pieces) {
             const QStringView text = line.sliced(piece.start, piece.end - piece.start);

@@ -21,6 +21,15 @@ inline qsizetype skipBlanksAndTabs(QStringView text, qsizetype from)
         ++from;
     return from;
 }
+// The line ends with a blank or a tab and "_" (blanks or tabs after it allowed): the statement,
+// or the comment, goes on in the next line.
+inline bool endsWithContinuationMark(QStringView line)
+{
+    qsizetype end = line.size();
+    while (end > 0 && isBlankOrTab(line[end - 1]))
+        --end;
+    return end >= 2 && line[end - 1] == u'_' && isBlankOrTab(line[end - 2]);
+}
 inline bool isAsciiLetter(QChar c)
 {
     const char16_t u = c.unicode();
