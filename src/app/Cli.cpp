@@ -3,6 +3,7 @@
 #include "app/CliSupport.h"
 #include "app/FormCommands.h"
 #include "app/GraphCommands.h"
+#include "app/HtmlCommands.h"
 #include "app/InsightCommands.h"
 #include "app/OptionsCommands.h"
 #include "app/PrintCommands.h"
@@ -472,6 +473,23 @@ const std::vector<Command>& commands()
                                "      Print the project insight report: the unused procedures by file with the\n"
                                "      share of unused code, the 25 most complex routines with their metrics,\n"
                                "      and the calls between modules; --text writes its lines to standard output.\n")},
+        {.name = QStringLiteral("html"),
+            .valueOptions = {codepage, QStringLiteral("output"), QStringLiteral("files"), QStringLiteral("routines"),
+                QStringLiteral("jobs")},
+            .flagOptions = {QStringLiteral("brackets")},
+            .prints = true,
+            .run =
+                [](const CommandCall& c) {
+                    return runHtml(c.args, c.session, *c.reader, c.services, c.batch, c.out, c.err);
+                },
+            .usage = QStringLiteral(
+                "  html PROJECT.vbp -o FOLDER [--files NAME,...] [--routines KEY,...] [--brackets]\n"
+                "          [--jobs N]\n"
+                "      Write the project as a site a browser opens from the disk: an index of\n"
+                "      the files, a page per file with the code highlighted, every call a link\n"
+                "      and each procedure's callers and callees, the form images, the insight\n"
+                "      pages, the module graph and a search box. An earlier site in FOLDER is\n"
+                "      replaced once the new one is complete; prints FOLDER/index.html.\n")},
         {.name = QStringLiteral("spool"),
             .optionsFile = OptionsFileUse::Needed,
             .readsSources = false,

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/SvgPageSurface.h"
+
 #include <QStringList>
 
 #include <functional>
@@ -6,6 +8,7 @@
 #include <ostream>
 
 namespace quillon::platform {
+class IGraphLayout;
 class IPdfNavigator;
 class IPrintSurface;
 class IPrinterDefaults;
@@ -34,6 +37,10 @@ struct CliServices {
     bool errIsTerminal = false; // the progress of a print then rewrites one line in place
     // Gives a printed PDF its bookmarks, links and properties; none: the PDF stays as written.
     platform::IPdfNavigator* pdfNavigator = nullptr;
+    // Surfaces whose pages become SVG pictures (the form images of a site); none: no images.
+    platform::SvgSurfaceFactory createSvgSurface;
+    // Lays out and draws the site's graphs; none: the calls are listed, not drawn.
+    const platform::IGraphLayout* graphLayout = nullptr;
     // All of standard input (quillon indent -); none: the process's own.
     std::function<QByteArray()> readStandardInput;
 };

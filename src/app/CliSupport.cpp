@@ -178,4 +178,14 @@ model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMo
     throw Usage {QStringLiteral("--aggregate takes none, small or all")};
 }
 
+double numberArgument(const Arguments& args, const char* name, double low, double high)
+{
+    bool ok = false;
+    const double value = args.value(QString::fromLatin1(name)).toDouble(&ok);
+    if (!ok || value < low || value > high)
+        throw Usage {QStringLiteral("--") + QString::fromLatin1(name) + QStringLiteral(" takes a number from ")
+            + QString::number(low) + QStringLiteral(" to ") + QString::number(high)};
+    return value;
+}
+
 } // namespace quillon::app

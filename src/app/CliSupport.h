@@ -83,6 +83,8 @@ QString projectArgument(const Arguments& args, const char* command, qsizetype mi
 // The paths of the files --files NAME,... names (throws Usage for a name the project lacks), or of
 // every file of the project.
 QStringList projectFilesArgument(const Arguments& args, const model::Project& project);
+// The number an option gives, from low to high (throws Usage).
+double numberArgument(const Arguments& args, const char* name, double low, double high);
 // "--aggregate none|small|all", or the fallback when it is not given (throws Usage).
 model::AggregateMode aggregateArgument(const Arguments& args, model::AggregateMode fallback);
 

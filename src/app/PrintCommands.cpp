@@ -129,16 +129,6 @@ void giveLongLineAnswer(platform::BatchMessageBox& box, int longLineButton)
         box.givenAnswers[platform::MessageId::LongLineAction] = longLineButton;
 }
 
-double numberArgument(const Arguments& args, const char* name, double low, double high)
-{
-    bool ok = false;
-    const double value = args.value(QString::fromLatin1(name)).toDouble(&ok);
-    if (!ok || value < low || value > high)
-        throw Usage {QStringLiteral("--") + QString::fromLatin1(name) + QStringLiteral(" takes a number from ")
-            + QString::number(low) + QStringLiteral(" to ") + QString::number(high)};
-    return value;
-}
-
 void applyPageOptions(const Arguments& args, config::PageSetup& setup)
 {
     if (args.has(QStringLiteral("paper"))) {

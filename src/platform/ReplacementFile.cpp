@@ -11,9 +11,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace quillon::platform {
@@ -45,6 +47,41 @@ QString replaceablePath(const QString& path)
     if (!info.exists())
         return info.isSymLink() || path.isEmpty() ? QString() : info.absoluteFilePath();
     return info.isFile() ? info.canonicalFilePath() : QString();
+}
+
+bool swapInFolder(const QString& from, const QString& to, QString* error)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    };
+    struct stat existing { };
+    if (::lstat(target.constData(), &existing) != 0) {
+        if (errno != ENOENT)
+            return fail(QStringLiteral("cannot look at ") + to);
+        return ::rename(source.constData(), target.constData()) == 0 || fail(QStringLiteral("cannot rename to ") + to);
+    }
+#ifdef SYS_renameat2
+    constexpr unsigned kExchange = 2; // RENAME_EXCHANGE
+    if (::syscall(SYS_renameat2, AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), kExchange) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return fail(QStringLiteral("cannot put the new folder in place of ") + to);
+#endif
+    // A file system without the exchange: the old folder goes aside under a name of its own.
+    const QByteArray aside = target + ".quillon-old-" + QByteArray::number(qint64(::getpid()));
+    if (::rename(target.constData(), aside.constData()) != 0)
+        return fail(QStringLiteral("cannot move ") + to + QStringLiteral(" aside"));
+    if (::rename(source.constData(), target.constData()) != 0) {
+        const int saved = errno;
+        ::rename(aside.constData(), target.constData());
+        errno = saved;
+        return fail(QStringLiteral("cannot rename to ") + to);
+    }
+    return ::rename(aside.constData(), source.constData()) == 0 || fail(QStringLiteral("cannot rename ") + from);
 }
 
 bool renameOver(const QString& from, const QString& to, QString* error)

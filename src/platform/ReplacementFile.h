@@ -15,6 +15,13 @@ QString replaceablePath(const QString& path);
 // with the reason, FROM and TO then as they were.
 bool renameOver(const QString& from, const QString& to, QString* error = nullptr);
 
+// Puts the folder FROM in TO's place in one step: where the system can, the two swap places in
+// one rename (TO's old contents then under FROM's name, for the caller to remove); otherwise TO
+// is renamed aside under FROM's name first, the moment between the two renames being the only
+// time TO is missing. TO that does not exist is simply FROM renamed. False with the reason, both
+// then as they were.
+bool swapInFolder(const QString& from, const QString& to, QString* error = nullptr);
+
 // How long a work file must have been left unchanged before it counts as left behind: a run
 // still writing one touches it far more often than that.
 inline constexpr qint64 kStaleWorkFileSeconds = 10 * 60;

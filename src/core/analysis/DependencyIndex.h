@@ -2,6 +2,7 @@
 #include "model/KeyedMap.h"
 #include "model/Routine.h"
 #include "model/SourceText.h"
+#include "model/TextPrimitives.h"
 
 #include <QHash>
 #include <QSet>
@@ -77,6 +78,13 @@ public:
     const model::KeyedMap<OrderedKeyList>& apiCallMap() const { return apiCalls_; }
     const model::KeyedMap<QString>& apiDeclarationMap() const { return apiDeclarations_; }
     const model::KeyedMap<QString>& eventLabelMap() const { return eventLabels_; }
+
+    // The key of the routine a call candidate of a line in `moduleName` reaches, as the call scan
+    // resolves it (the module's own routine first, else the first of that name); empty for none.
+    QString calleeOf(const QString& moduleName, const QString& candidateUpper) const
+    {
+        return resolve(model::upperCase(model::trimBlanks(moduleName)), candidateUpper);
+    }
 
     // Routines that get an entry in the routine map.
     static bool isIndexedKind(const model::Routine& routine);

@@ -17,6 +17,19 @@ namespace quillon::print {
 
 using namespace quillon::model;
 
+std::vector<analysis::RoutineMetrics> mostComplexRoutines(std::vector<analysis::RoutineMetrics> metrics)
+{
+    std::erase_if(metrics, [](const analysis::RoutineMetrics& m) { return m.kind == QLatin1String("Declarations"); });
+    std::stable_sort(metrics.begin(), metrics.end(), [](const auto& a, const auto& b) {
+        if (a.complexity() != b.complexity())
+            return a.complexity() > b.complexity();
+        return a.codeLines > b.codeLines;
+    });
+    if (metrics.size() > size_t(kMostComplexCount))
+        metrics.resize(size_t(kMostComplexCount));
+    return metrics;
+}
+
 namespace {
 
 using Lines = std::vector<ListingLine>;
@@ -128,24 +141,10 @@ void appendUnused(Lines& lines, const analysis::UnusedReport& unused, bool hasOb
     appendUnusedDeclarations(lines, unused);
 }
 
-// Highest complexity first; of equal ones the longer code first, then the index's order.
-std::vector<analysis::RoutineMetrics> mostComplex(std::vector<analysis::RoutineMetrics> metrics)
-{
-    std::erase_if(metrics, [](const analysis::RoutineMetrics& m) { return m.kind == QLatin1String("Declarations"); });
-    std::stable_sort(metrics.begin(), metrics.end(), [](const auto& a, const auto& b) {
-        if (a.complexity() != b.complexity())
-            return a.complexity() > b.complexity();
-        return a.codeLines > b.codeLines;
-    });
-    if (metrics.size() > size_t(kMostComplexCount))
-        metrics.resize(size_t(kMostComplexCount));
-    return metrics;
-}
-
 void appendMostComplex(
     Lines& lines, const std::vector<analysis::RoutineMetrics>& metrics, const analysis::DependencyIndex& index)
 {
-    const std::vector<analysis::RoutineMetrics> ranked = mostComplex(metrics);
+    const std::vector<analysis::RoutineMetrics> ranked = mostComplexRoutines(metrics);
     lines << sectionTitle(QStringLiteral("Most Complex Routines"), true);
     if (ranked.empty()) {
         lines << blanks(6) + QStringLiteral("The project has no procedures.");

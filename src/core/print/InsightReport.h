@@ -1,6 +1,7 @@
 #pragma once
 #include "model/ListingLine.h"
 #include "model/Routine.h"
+#include "analysis/RoutineMetrics.h"
 
 #include <QString>
 
@@ -18,6 +19,10 @@ namespace quillon::print {
 
 inline const QString kInsightTitle = QStringLiteral("Project Insight");
 constexpr int kMostComplexCount = 25;
+
+// The routines of highest complexity, at most kMostComplexCount: the declarations left out, of
+// equal complexity the longer code first, then the index's order.
+std::vector<analysis::RoutineMetrics> mostComplexRoutines(std::vector<analysis::RoutineMetrics> metrics);
 
 // Three sections, each starting on a page of its own with a bold heading: "Unused
 // Procedures" (by file, with the share of unused code), "Most Complex Routines" and "Calls

@@ -1,0 +1,141 @@
+#include "html/SiteGraphs.h"
+
+#include "analysis/CallGraph.h"
+#include "analysis/DependencyIndex.h"
+#include "html/SiteMap.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace quillon::html {
+
+using analysis::DependencyIndex;
+
+namespace {
+
+// A DOT string, quotes included.
+QByteArray dotString(const QString& text)
+{
+    QByteArray out = "\"";
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (c == '\n' || c == '\r') {
+            out += ' ';
+            continue;
+        }
+        out += c;
+    }
+    return out + '"';
+}
+
+QString routineLabel(const DependencyIndex& index, const QString& key)
+{
+    const model::RoutinePtr routine = index.routineFor(key);
+    if (!routine)
+        return key;
+    return routine->moduleName + QLatin1Char('.') + SiteMap::displayName(*routine);
+}
+
+const char* const kGraphStyle =
+    "  graph [rankdir=LR, fontname=\"Liberation Sans\", fontsize=10, nslimit=2, mclimit=0.5];\n"
+    "  node [shape=box, style=\"rounded,filled\", fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
+    "fontname=\"Liberation Sans\", fontsize=10, target=\"_top\"];\n"
+    "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=\"Liberation Sans\", fontsize=9];\n";
+
+} // namespace
+
+QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, const QString& key)
+{
+    QSet<QString> down;
+    QSet<QString> up;
+    const QSet<QString> callees = analysis::reachableKeys(index, key, 2, false, &down);
+    const QSet<QString> callers = analysis::reachableKeys(index, key, 2, true, &up);
+    QSet<QString> nodes = callees;
+    nodes.unite(callers);
+    if (nodes.size() <= 1 || nodes.size() > kMaxNeighbourhoodNodes)
+        return {};
+    QByteArray dot = "digraph neighbourhood {\n";
+    dot += kGraphStyle;
+    // Sorted, so the same project gives the same picture.
+    QStringList sorted(nodes.cbegin(), nodes.cend());
+    sorted.sort();
+    QHash<QString, int> ids;
+    for (const QString& node : sorted) {
+        const int id = int(ids.size());
+        ids.insert(node, id);
+        dot += "  n" + QByteArray::number(id) + " [label=" + dotString(routineLabel(index, node));
+        const QString href = map.hrefOfKey(node);
+        if (!href.isEmpty())
+            dot += ", URL=" + dotString(href) + ", tooltip=" + dotString(routineLabel(index, node));
+        if (node == key)
+            dot += ", fillcolor=\"#ffe9a8\", penwidth=1.6";
+        dot += "];\n";
+    }
+    auto addEdges = [&](const QSet<QString>& from, const QSet<QString>& within, bool reverse) {
+        QStringList origins(from.cbegin(), from.cend());
+        origins.sort();
+        for (const QString& origin : origins) {
+            const analysis::OrderedKeyList* next = reverse ? index.callers(origin) : index.callees(origin);
+            if (!next)
+                continue;
+            for (const QString& other : next->items()) {
+                if (!within.contains(other))
+                    continue;
+                const QString& caller = reverse ? other : origin;
+                const QString& callee = reverse ? origin : other;
+                dot += "  n" + QByteArray::number(ids.value(caller)) + " -> n" + QByteArray::number(ids.value(callee))
+                    + ";\n";
+            }
+        }
+    };
+    addEdges(down, callees, false);
+    addEdges(up, callers, true);
+    return dot + "}\n";
+}
+
+QByteArray moduleGraphDot(const DependencyIndex& index, const SiteMap& map, bool* tooLarge)
+{
+    *tooLarge = false;
+    const std::vector<analysis::CallEdge> edges = analysis::moduleCalls(index);
+    QStringList modules;
+    QHash<QString, QString> fileOfModule;
+    for (const auto& [key, routine] : index.routineMap().entries()) {
+        if (!routine || fileOfModule.contains(routine->moduleName))
+            continue;
+        fileOfModule.insert(routine->moduleName, routine->filePath);
+    }
+    int betweenModules = 0;
+    for (const analysis::CallEdge& edge : edges) {
+        for (const QString& module : {edge.caller, edge.callee}) {
+            if (!modules.contains(module))
+                modules.push_back(module);
+        }
+        betweenModules += edge.caller != edge.callee ? 1 : 0;
+    }
+    if (betweenModules == 0)
+        return {};
+    if (modules.size() > kMaxModuleNodes || betweenModules > kMaxModuleEdges) {
+        *tooLarge = true;
+        return {};
+    }
+    QByteArray dot = "digraph modules {\n";
+    dot += kGraphStyle;
+    for (qsizetype i = 0; i < modules.size(); ++i) {
+        dot += "  m" + QByteArray::number(i) + " [label=" + dotString(modules[i]);
+        const QString page = map.pageOfFile(fileOfModule.value(modules[i]));
+        if (!page.isEmpty())
+            dot += ", URL=" + dotString(page) + ", tooltip=" + dotString(modules[i]);
+        dot += "];\n";
+    }
+    for (const analysis::CallEdge& edge : edges) {
+        if (edge.caller == edge.callee)
+            continue;
+        dot += "  m" + QByteArray::number(modules.indexOf(edge.caller)) + " -> m"
+            + QByteArray::number(modules.indexOf(edge.callee)) + " [label=" + dotString(QString::number(edge.calls))
+            + "];\n";
+    }
+    return dot + "}\n";
+}
+
+} // namespace quillon::html

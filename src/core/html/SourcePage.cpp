@@ -1,0 +1,528 @@
+#include "analysis/DependencyIndex.h"
+#include "analysis/DependencyReport.h"
+#include "analysis/LoopBrackets.h"
+#include "analysis/SymbolTable.h"
+#include "formimage/FormImagePictures.h"
+#include "html/HtmlText.h"
+#include "html/SiteGraphs.h"
+#include "html/SitePage.h"
+#include "model/ProjectLoader.h"
+#include "model/RoutineParser.h"
+#include "model/SourceKind.h"
+#include "model/TextPrimitives.h"
+#include "platform/GraphLayout.h"
+#include "print/Highlight.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace quillon::html {
+
+using namespace quillon::model;
+namespace colour = print::colour;
+
+namespace {
+
+const QString kUnbalancedPrefix = QStringLiteral("'*** Unbalanced block: ");
+
+// What a coloured symbol is, for its tooltip.
+QString categoryOf(int colourIndex)
+{
+    switch (colourIndex) {
+    case colour::Constant:
+        return QStringLiteral("Constant");
+    case colour::Global:
+        return QStringLiteral("Global level variable");
+    case colour::ModuleVariable:
+        return QStringLiteral("Module specific variable");
+    case colour::ByRef:
+        return QStringLiteral("Procedure ByRef variable");
+    case colour::ProcedureName:
+        return QStringLiteral("Procedure name");
+    default:
+        return QString();
+    }
+}
+
+// The drawing of a connector in the two columns it stands in.
+QStringView connectorText(ListingMark kind)
+{
+    switch (kind) {
+    case ListingMark::Corner:
+        return u"\u250C\u2500";
+    case ListingMark::Tee:
+        return u"\u251C\u2500";
+    case ListingMark::Last:
+        return u"\u2514\u2500";
+    case ListingMark::Vertical:
+        return u"\u2502 ";
+    default:
+        return u"  ";
+    }
+}
+
+bool isIdentifierStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool isIdentifierPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+struct LinkRun {
+    qsizetype start;
+    qsizetype end; // one past
+    QString href;
+};
+
+// One page being written: the file's lines and what every line of it needs.
+class PageWriter {
+public:
+    PageWriter(const SiteContext& site, const SiteFile& file, const FilePage& page, const QStringList& lines)
+        : site_(site), file_(file), page_(page), lines_(lines), reporter_(*site.index, site.tabWidth)
+    { }
+
+    void writeRecords(QString& out, RenderedPage& rendered);
+
+private:
+    void writeImage(QString& out, const Routine& routine, RenderedPage& rendered);
+    void writeCode(QString& out, const Routine& routine);
+    void writeLine(QString& out, int number, const ListingLine& line, const Routine& routine);
+    std::vector<LinkRun> callLinks(const QString& shown, const QString& masked, const Routine& routine);
+    void writeFacts(QString& out, const Routine& routine, RenderedPage& rendered);
+    void writeReport(QString& out, const Routine& routine);
+    void addSymbolEntries(const Routine& declarations, RenderedPage& rendered);
+
+    const SiteContext& site_;
+    const SiteFile& file_;
+    const FilePage& page_;
+    const QStringList& lines_;
+    analysis::DependencyReporter reporter_;
+    QHash<QString, QString> calleeHrefs_; // per routine: upper-cased candidate -> href
+};
+
+void PageWriter::writeRecords(QString& out, RenderedPage& rendered)
+{
+    const QString fileName = file_.file->fileName;
+    for (const RoutinePtr& pointer : page_.routines) {
+        const Routine& routine = *pointer;
+        const QString anchor = SiteMap::anchorOf(routine);
+        if (routine.kind == RoutineKind::Image) {
+            writeImage(out, routine, rendered);
+            continue;
+        }
+        const bool procedure = !isPseudoRoutine(routine);
+        out += QStringLiteral("<section class=\"record\" id=\"") + anchor + QStringLiteral("\">\n<h2>");
+        if (procedure) {
+            out += QStringLiteral("<span class=\"kind\">") + escapeHtml(scopeAndKindText(routine.sigLineText))
+                + QStringLiteral("</span> ");
+            out += escapeHtml(SiteMap::displayName(routine));
+            rendered.entries.push_back(
+                {SiteMap::displayName(routine), kindTextOf(routine), fileName, page_.name + QLatin1Char('#') + anchor});
+        } else {
+            out += routine.kind == RoutineKind::Layout ? QStringLiteral("Layout") : QStringLiteral("Declarations");
+        }
+        out += QStringLiteral(" <a class=\"lines\" href=\"#L") + QString::number(routine.startLine)
+            + QStringLiteral("\">lines ") + QString::number(routine.startLine) + QStringLiteral("\u2013")
+            + QString::number(routine.endLine) + QStringLiteral("</a></h2>\n<div class=\"record-body\">\n");
+        writeCode(out, routine);
+        writeFacts(out, routine, rendered);
+        out += QStringLiteral("</div>\n</section>\n");
+        if (routine.kind == RoutineKind::Declarations)
+            addSymbolEntries(routine, rendered);
+    }
+}
+
+void PageWriter::writeImage(QString& out, const Routine& routine, RenderedPage& rendered)
+{
+    if (!site_.pictures || !site_.options)
+        return;
+    std::unique_ptr<platform::ISvgPageSurface> surface = site_.pictures();
+    if (!surface)
+        return;
+    const std::vector<QByteArray> pictures =
+        formimage::formImagePictures(routine, site_.project->reader(), *site_.options, *surface, nullptr);
+    if (pictures.empty()) {
+        rendered.notes << QStringLiteral("no image of ") + file_.file->fileName;
+        return;
+    }
+    out += QStringLiteral("<section class=\"image\" id=\"image\">\n<h2>Image</h2>\n");
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        out += QStringLiteral("<figure class=\"picture\">");
+        out += QString::fromUtf8(pictures[i]);
+        out += QStringLiteral("<figcaption>Page ") + QString::number(i + 1) + QStringLiteral(" of ")
+            + QString::number(pictures.size()) + QStringLiteral("</figcaption></figure>\n");
+    }
+    out += QStringLiteral("</section>\n");
+}
+
+void PageWriter::writeCode(QString& out, const Routine& routine)
+{
+    const int first = std::max(1, int(routine.startLine));
+    const int last = std::min(int(routine.endLine), int(lines_.size()));
+    calleeHrefs_.clear();
+    out += QStringLiteral("<pre class=\"code\">");
+    if (site_.brackets && first <= last) {
+        const std::vector<ListingLine> listing = analysis::buildBracketListing(lines_, first, last);
+        qsizetype extra = qsizetype(listing.size()) - (last - first + 1);
+        int number = first;
+        for (const ListingLine& line : listing) {
+            if (extra > 0 && line.connectors.empty() && trimBlanks(line.text).startsWith(kUnbalancedPrefix)) {
+                --extra;
+                writeLine(out, 0, line, routine);
+            } else {
+                writeLine(out, number++, line, routine);
+            }
+        }
+    } else {
+        for (int n = first; n <= last; ++n)
+            writeLine(out, n, ListingLine(lines_[n - 1]), routine);
+    }
+    out += QStringLiteral("</pre>\n");
+}
+
+std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& masked, const Routine& routine)
+{
+    std::vector<LinkRun> links;
+    if (isPseudoRoutine(routine) && routine.kind != RoutineKind::Declarations)
+        return links;
+    const QString own = dependencyKey(&routine);
+    QHash<QString, QString> hrefs;
+    for (const QString& candidate : analysis::callCandidates(masked)) {
+        auto known = calleeHrefs_.constFind(candidate);
+        if (known == calleeHrefs_.cend()) {
+            const QString key = upperCase(trimBlanks(site_.index->calleeOf(routine.moduleName, candidate)));
+            known = calleeHrefs_.insert(candidate, key.isEmpty() || key == own ? QString() : site_.map->hrefOfKey(key));
+        }
+        if (!known->isEmpty())
+            hrefs.insert(candidate, *known);
+    }
+    if (hrefs.isEmpty())
+        return links;
+    const qsizetype n = shown.size();
+    for (qsizetype i = 0; i < n;) {
+        if (!isIdentifierStart(shown[i]) || (i > 0 && isIdentifierPart(shown[i - 1])) || masked[i] != shown[i]) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && isIdentifierPart(shown[end]))
+            ++end;
+        const auto href = hrefs.constFind(upperCase(QStringView(shown).sliced(i, end - i)));
+        if (href != hrefs.cend())
+            links.push_back({i, end, *href});
+        i = end;
+    }
+    return links;
+}
+
+void PageWriter::writeLine(QString& out, int number, const ListingLine& line, const Routine& routine)
+{
+    const QString shown = print::expandTabs(line.text, site_.tabWidth);
+    if (number > 0) {
+        const QString n = QString::number(number);
+        out += QStringLiteral("<span class=\"l\" id=\"L") + n + QStringLiteral("\"><a class=\"n\" href=\"#L") + n
+            + QStringLiteral("\">") + n + QStringLiteral("</a>");
+    } else {
+        out += QStringLiteral("<span class=\"l note\"><span class=\"n\"></span>");
+    }
+    // Where the brackets are drawn, in the columns of the expanded text.
+    std::vector<std::pair<qsizetype, ListingMark>> connectors;
+    for (const Connector& connector : line.connectors) {
+        const qsizetype column = std::clamp<qsizetype>(connector.column, 0, line.text.size());
+        connectors.emplace_back(
+            print::expandTabs(QStringView(line.text).first(column), site_.tabWidth).size(), connector.kind);
+    }
+    print::HighlightContext context;
+    context.symbols = site_.symbols;
+    context.file = routine.filePath;
+    context.routineName = routine.routineName;
+    context.isDeclarations = routine.isDeclarations;
+    const std::vector<print::Segment> segments = print::buildHighlightSegments(shown, context);
+    const std::vector<LinkRun> links = callLinks(shown, analysis::maskForCallScan(shown), routine);
+
+    const qsizetype size = shown.size();
+    size_t segment = 0;
+    size_t link = 0;
+    size_t connector = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        if (connector < connectors.size() && connectors[connector].first == i) {
+            out += QStringLiteral("<span class=\"k\">");
+            out += connectorText(connectors[connector].second);
+            out += QStringLiteral("</span>");
+            i += 2;
+            ++connector;
+            continue;
+        }
+        while (segment < segments.size() && segments[segment].end < i + 1)
+            ++segment;
+        while (link < links.size() && links[link].end <= i)
+            ++link;
+        const bool inSegment = segment < segments.size() && segments[segment].start <= i + 1;
+        const int colourIndex = inSegment ? segments[segment].colour : colour::Normal;
+        const bool inLink = link < links.size() && links[link].start <= i;
+        // The run ends where the colour, the link or a connector changes.
+        qsizetype end = size;
+        if (inSegment)
+            end = std::min<qsizetype>(end, segments[segment].end);
+        else if (segment < segments.size())
+            end = std::min<qsizetype>(end, segments[segment].start - 1);
+        if (inLink)
+            end = std::min(end, links[link].end);
+        else if (link < links.size())
+            end = std::min(end, links[link].start);
+        if (connector < connectors.size())
+            end = std::min(end, connectors[connector].first);
+        end = std::max(end, i + 1);
+        if (inLink)
+            out += QStringLiteral("<a class=\"call\" href=\"") + links[link].href + QStringLiteral("\">");
+        const bool coloured = colourIndex != colour::Normal && colourIndex != colour::LongLineBand;
+        if (coloured) {
+            out += QStringLiteral("<span class=\"c") + QString::number(colourIndex) + QLatin1Char('"');
+            const QString category = categoryOf(colourIndex);
+            if (!category.isEmpty())
+                out += QStringLiteral(" title=\"") + category + QLatin1Char('"');
+            out += QLatin1Char('>');
+        }
+        appendEscaped(out, QStringView(shown).sliced(i, end - i));
+        if (coloured)
+            out += QStringLiteral("</span>");
+        if (inLink)
+            out += QStringLiteral("</a>");
+        i = end;
+    }
+    out += QStringLiteral("</span>");
+}
+
+void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& rendered)
+{
+    if (isPseudoRoutine(routine))
+        return;
+    const QString key = dependencyKey(&routine);
+    out += QStringLiteral("<aside class=\"facts\">\n");
+    writeReport(out, routine);
+    if (const analysis::OrderedKeyList* api = site_.index->apiCalls(key)) {
+        out += QStringLiteral("<div class=\"api\"><h3>API calls</h3>\n<ul>\n");
+        for (const QString& name : api->items()) {
+            const QStringList parts = site_.index->declarationText(name).split(QLatin1Char('|'));
+            out += QStringLiteral("<li><code>") + escapeHtml(name) + QStringLiteral("</code>");
+            if (parts.size() > 1)
+                out += QStringLiteral(" in <code>") + escapeHtml(parts[1]) + QStringLiteral("</code>");
+            out += QStringLiteral("</li>\n");
+        }
+        out += QStringLiteral("</ul></div>\n");
+    }
+    const auto metrics = site_.metrics.constFind(key);
+    if (metrics != site_.metrics.cend()) {
+        const analysis::RoutineMetrics& m = *metrics;
+        out += QStringLiteral("<div class=\"metrics\"><h3>Metrics</h3>\n<table>\n");
+        const std::pair<const char*, int> rows[] = {{"Code lines", m.codeLines}, {"Comment lines", m.commentLines},
+            {"Blank lines", m.blankLines}, {"Callers", m.fanIn}, {"Callees", m.fanOut}, {"API calls", m.apiCalls},
+            {"Decision points", m.decisions}, {"Cyclomatic complexity", m.complexity()},
+            {"Deepest nesting", m.nesting}};
+        for (const auto& [label, value] : rows) {
+            out += QStringLiteral("<tr><th>") + QLatin1String(label) + QStringLiteral("</th><td>")
+                + QString::number(value) + QStringLiteral("</td></tr>\n");
+        }
+        out += QStringLiteral("</table></div>\n");
+    }
+    if (site_.graphs) {
+        const QByteArray dot = neighbourhoodDot(*site_.index, *site_.map, key);
+        if (!dot.isEmpty()) {
+            const platform::GraphPicture picture = site_.graphs->drawSvg(dot);
+            if (picture.ok()) {
+                out += QStringLiteral("<details class=\"graph\"><summary>Callers and callees, two calls "
+                                      "deep</summary>\n")
+                    + QString::fromUtf8(picture.svg) + QStringLiteral("</details>\n");
+            } else {
+                rendered.notes << QStringLiteral("no picture of the calls of ") + SiteMap::displayName(routine)
+                        + QStringLiteral(": ") + picture.error;
+            }
+        }
+    }
+    out += QStringLiteral("</aside>\n");
+}
+
+// The routine's dependency report as the print gives it, its chains with their connectors and
+// each entry naming a routine a link to it.
+void PageWriter::writeReport(QString& out, const Routine& routine)
+{
+    const Listing report = reporter_.buildDependencyReport(routine);
+    bool open = false;
+    for (const ListingLine& line : report.lines) {
+        const QStringView trimmed = trimBlanks(line.text);
+        QString heading;
+        QString cssClass;
+        if (trimmed == u"Called by:") {
+            heading = QStringLiteral("Called by");
+            cssClass = QStringLiteral("called-by");
+        } else if (trimmed == u"Calls:") {
+            heading = QStringLiteral("Calls");
+            cssClass = QStringLiteral("calls");
+        } else if (trimmed == u"Files:") {
+            heading = QStringLiteral("Files");
+            cssClass = QStringLiteral("legend");
+        }
+        if (!heading.isEmpty()) {
+            if (open)
+                out += QStringLiteral("</pre></div>\n");
+            out += QStringLiteral("<div class=\"") + cssClass + QStringLiteral("\"><h3>") + heading
+                + QStringLiteral("</h3><pre class=\"report\">");
+            open = true;
+            continue;
+        }
+        if (!open || (line.isEmpty() && line.connectors.empty()))
+            continue;
+        const QString shown = print::expandTabs(line.text, site_.tabWidth);
+        qsizetype at = 0;
+        for (const Connector& connector : line.connectors) {
+            const qsizetype column = print::expandTabs(
+                QStringView(line.text).first(std::clamp<qsizetype>(connector.column, 0, line.text.size())),
+                site_.tabWidth)
+                                         .size();
+            if (column < at || column > shown.size())
+                continue;
+            appendEscaped(out, QStringView(shown).sliced(at, column - at));
+            out += connectorText(connector.kind);
+            at = std::min(column + 2, shown.size());
+        }
+        const QString href = line.link.isEmpty() ? QString() : site_.map->hrefOfKey(line.link);
+        const QStringView rest = QStringView(shown).sliced(at);
+        if (href.isEmpty()) {
+            appendEscaped(out, rest);
+        } else {
+            const qsizetype text = rest.size() - trimLeadingBlanks(rest).size();
+            appendEscaped(out, rest.first(text));
+            out += QStringLiteral("<a href=\"") + href + QStringLiteral("\">");
+            appendEscaped(out, rest.sliced(text));
+            out += QStringLiteral("</a>");
+        }
+        out += QLatin1Char('\n');
+    }
+    if (open)
+        out += QStringLiteral("</pre></div>\n");
+}
+
+// The constants and variables the Declarations declare, as spelt where each first appears.
+void PageWriter::addSymbolEntries(const Routine& declarations, RenderedPage& rendered)
+{
+    const analysis::SymbolTable& symbols = *site_.symbols;
+    const QString& path = declarations.filePath;
+    const analysis::NameSet* sets[] = {
+        symbols.fileConsts().find(path), symbols.fileGlobals().find(path), symbols.fileModVars().find(path)};
+    const QString kinds[] = {QStringLiteral("Constant"), QStringLiteral("Global level variable"),
+        QStringLiteral("Module specific variable")};
+    QSet<QString> seen;
+    const int last = std::min(int(declarations.endLine), int(lines_.size()));
+    for (int n = std::max(1, int(declarations.startLine)); n <= last; ++n) {
+        const QString masked = analysis::maskForCallScan(lines_[n - 1]);
+        const qsizetype size = masked.size();
+        for (qsizetype i = 0; i < size;) {
+            if (!isIdentifierStart(masked[i]) || (i > 0 && isIdentifierPart(masked[i - 1]))) {
+                ++i;
+                continue;
+            }
+            qsizetype end = i + 1;
+            while (end < size && isIdentifierPart(masked[end]))
+                ++end;
+            const QString name = masked.sliced(i, end - i);
+            const QString normal = analysis::normalizeName(name);
+            i = end;
+            if (seen.contains(normal))
+                continue;
+            for (int s = 0; s < 3; ++s) {
+                if (sets[s] && sets[s]->contains(normal)) {
+                    seen.insert(normal);
+                    rendered.entries.push_back(
+                        {name, kinds[s], file_.file->fileName, page_.name + QStringLiteral("#L") + QString::number(n)});
+                    break;
+                }
+            }
+        }
+    }
+}
+
+QString fileKindName(const ProjectFile& file)
+{
+    switch (sourceKindOfType(file.fileType())) {
+    case SourceKind::Form:
+        return QStringLiteral("Form");
+    case SourceKind::Module:
+        return QStringLiteral("Module");
+    case SourceKind::Class:
+        return QStringLiteral("Class module");
+    case SourceKind::UserControl:
+        return QStringLiteral("User control");
+    case SourceKind::PropertyPage:
+        return QStringLiteral("Property page");
+    case SourceKind::UserDocument:
+        return QStringLiteral("User document");
+    case SourceKind::Designer:
+        return QStringLiteral("Designer");
+    default:
+        return QStringLiteral("Source file");
+    }
+}
+
+} // namespace
+
+RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int pageIndex)
+{
+    const FilePage& page = file.pages[size_t(pageIndex)];
+    const ProjectFile& source = *file.file;
+    RenderedPage rendered;
+    QString title = source.fileName;
+    if (page.parts > 1)
+        title += QStringLiteral(" (part ") + QString::number(page.part) + QStringLiteral(" of ")
+            + QString::number(page.parts) + QLatin1Char(')');
+    QString out = pageStart(site, title);
+    out += QStringLiteral("<h1>") + escapeHtml(source.fileName) + QStringLiteral(" <span class=\"kind\">")
+        + fileKindName(source) + QStringLiteral("</span></h1>\n<p class=\"path\">") + escapeHtml(source.filePath)
+        + QStringLiteral("</p>\n");
+    if (page.parts > 1) {
+        out += QStringLiteral("<nav class=\"parts\">Parts:");
+        for (const FilePage& other : file.pages) {
+            out += QLatin1Char(' ');
+            if (&other == &page)
+                out += QStringLiteral("<strong>") + QString::number(other.part) + QStringLiteral("</strong>");
+            else
+                out += QStringLiteral("<a href=\"") + other.name + QStringLiteral("\">") + QString::number(other.part)
+                    + QStringLiteral("</a>");
+        }
+        out += QStringLiteral("</nav>\n");
+    }
+    if (pageIndex == 0)
+        rendered.entries.push_back({source.fileName, fileKindName(source), source.filePath, page.name});
+    // The contents of the page, for a file of many routines.
+    out += QStringLiteral("<nav class=\"contents\"><h2>Contents</h2><ul>\n");
+    for (const RoutinePtr& routine : page.routines) {
+        QString label = routine->kind == RoutineKind::Image ? QStringLiteral("Image")
+            : routine->kind == RoutineKind::Layout          ? QStringLiteral("Layout")
+            : routine->isDeclarations                       ? QStringLiteral("Declarations")
+                                                            : SiteMap::displayName(*routine);
+        if (routine->kind == RoutineKind::Image && (!site.pictures || !site.options))
+            continue;
+        out += QStringLiteral("<li><a href=\"#") + SiteMap::anchorOf(*routine) + QStringLiteral("\">")
+            + escapeHtml(label) + QStringLiteral("</a></li>\n");
+    }
+    out += QStringLiteral("</ul></nav>\n<main>\n");
+    const Outcome<SourceFile> read = site.project->reader().read(source.filePath);
+    if (!read) {
+        out += QStringLiteral("<p class=\"problem\">This file could not be read: ") + escapeHtml(read.failure().message)
+            + QStringLiteral("</p>\n");
+        rendered.notes << QStringLiteral("cannot read ") + source.filePath + QStringLiteral(": ")
+                + read.failure().message;
+    } else {
+        PageWriter writer(site, file, page, read.value().lines);
+        writer.writeRecords(out, rendered);
+    }
+    out += QStringLiteral("</main>\n");
+    out += pageEnd();
+    rendered.html = out.toUtf8();
+    return rendered;
+}
+
+} // namespace quillon::html
