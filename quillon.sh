@@ -126,7 +126,7 @@ tidy() {
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON -DCMAKE_UNITY_BUILD=ON \
         -DCMAKE_UNITY_BUILD_BATCH_SIZE=0 -DQUILLON_TESTS=OFF -DQUILLON_BENCH=OFF >/dev/null
     cmake --build "$dir" -j "$JOBS" --target quillon_platform_qt_autogen quillon_ui_autogen >/dev/null
-    local units='CMakeFiles/quillon(_(model|config|analysis|aids|print|formimage|platform_api|platform_qt|platform_spell|ui|cli))?\.dir/Unity/'
+    local units='CMakeFiles/quillon(_(model|config|analysis|aids|print|formimage|platform_api|platform_paint|platform_qt|platform_spell|ui|cli))?\.dir/Unity/'
     local log="$dir/tidy.log"
     if ! run-clang-tidy -p "$dir" -j "$JOBS" -quiet \
         -header-filter="^$ROOT/src/" "$units" >"$log" 2>&1; then
