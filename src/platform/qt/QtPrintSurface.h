@@ -1,17 +1,13 @@
 #pragma once
 #include "platform/PrintSurface.h"
 #include "platform/ReplacementFile.h"
+#include "platform/paint/PrintFonts.h"
 
-#include <QColor>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
-#include <QRawFont>
 #include <QString>
 #include <QStringView>
 
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -82,21 +78,21 @@ public:
     // The family as given; fontconfig picks the face ("Courier New" is often Liberation Mono).
     bool hasFont(const QString& name) const override;
     void setFontName(const QString& name) override;
-    QString fontName() const override { return style_.family; }
+    QString fontName() const override { return fonts_.style().family; }
     // Sizes are kept between 1 and 1000 points; zero, negative and NaN sizes are ignored.
     void setFontSize(double points) override;
-    double fontSize() const override { return style_.points; }
+    double fontSize() const override { return fonts_.style().points; }
     void setBold(bool bold) override;
-    bool bold() const override { return style_.bold; }
+    bool bold() const override { return fonts_.style().bold; }
     void setItalic(bool italic) override;
-    bool italic() const override { return style_.italic; }
+    bool italic() const override { return fonts_.style().italic; }
     void saveFontStyle() override;
     void restoreFontStyle() override;
     // The other parts of the style saveFontStyle keeps.
     void setUnderline(bool underline);
-    bool underline() const { return style_.underline; }
+    bool underline() const { return fonts_.style().underline; }
     void setStrikeout(bool strikeout);
-    bool strikeout() const { return style_.strikeout; }
+    bool strikeout() const { return fonts_.style().strikeout; }
 
     // Measured with the printer's font metrics, as visibleText prints, without kerning:
     // printing a text moves x by exactly its textWidth. A tab is one space wide.
@@ -134,65 +130,11 @@ public:
     QString visibleText(QStringView text) const;
 
 private:
-    struct FontStyle {
-        QString family = QStringLiteral("Courier New");
-        double points = 10.0;
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
-        bool strikeout = false;
-    };
-
-    // How one character prints in one font.
-    struct Glyphs {
-        enum Kind : quint8 { Unknown, Direct, Escape, Shaped };
-        Kind kind = Unknown;
-        bool replaced = false; // the font cannot show it: prints as U+FFFD or "<hex>"
-        quint8 count = 0; // Escape: glyphs in the face's escape pool
-        quint32 glyph = 0; // Direct: the glyph; Escape: first entry in the pool
-        double advance = 0; // device pixels, all glyphs together
-    };
-
-    // One font at the printer's resolution with everything text output needs from it.
-    struct Face {
-        FontStyle style;
-        QFont font; // bound to the printer's resolution
-        QFontMetricsF metrics;
-        QRawFont raw;
-        double ascent = 0; // device pixels
-        double lineHeight = 0; // device pixels
-        bool hasReplacement = false;
-        // The space glyph, left out of the output when it has no ink and no line runs
-        // through it: it only moves the pen, and every byte of a page costs time.
-        quint32 blankGlyph = 0;
-        bool skipBlanks = false;
-        std::array<std::unique_ptr<Glyphs[]>, 256> bmp; // lazily filled blocks of 256 characters
-        QHash<char32_t, Glyphs> astral;
-        std::vector<quint32> escapeGlyphs;
-        std::vector<double> escapeAdvances;
-
-        explicit Face(const QFont& f, const QFontMetricsF& m) : font(f), metrics(m) { }
-    };
-
-    // A text measured, and with collect, turned into glyphs in glyphBuffer_/advanceBuffer_;
-    // shaped when Qt has to lay it out instead.
-    struct Layout {
-        bool shaped = false;
-        double width = 0; // device pixels
-        QString visible; // shaped: the text as it prints
-    };
+    using Face = PrintFonts::Face;
 
     void applyDevice(const PrinterInfo& device);
     void applyPageSetup();
     bool isPdfWriter() const;
-    Face& currentFace() const;
-    const Glyphs& glyphsFor(Face& face, char32_t ch) const;
-    Glyphs classify(Face& face, char32_t ch) const;
-    QString replacement(const Face& face, char32_t ch) const;
-    Layout layOut(QStringView text, bool collect) const;
-    QString shapedText(Face& face, QStringView text) const;
-    double shapedWidth(Face& face, const QString& visible) const;
-    void fontChanged() { face_ = nullptr; }
 
     bool ensureDocument();
     // Records why the document failed and marks it failed; false.
@@ -221,10 +163,7 @@ private:
     double dpiY_ = 0;
     QSizeF sheetPixels_; // of the open document
 
-    FontStyle style_;
-    FontStyle saved_;
-    mutable std::vector<std::unique_ptr<Face>> faces_;
-    mutable Face* face_ = nullptr;
+    PrintFonts fonts_;
 
     enum class DocState { Idle, Open, Failed };
     DocState state_ = DocState::Idle;
@@ -238,8 +177,6 @@ private:
     const Face* painterFont_ = nullptr;
 
     // Scratch space reused by every text output, so printing a run allocates nothing.
-    mutable std::vector<quint32> glyphBuffer_;
-    mutable std::vector<double> advanceBuffer_;
     std::vector<QPointF> positionBuffer_;
     QGlyphRun run_;
     const Face* runFace_ = nullptr;
