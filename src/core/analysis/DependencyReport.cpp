@@ -26,8 +26,8 @@ struct DependencyReporter::Scope {
     }
 };
 
-DependencyReporter::DependencyReporter(const DependencyIndex& index, int tabWidth)
-    : index_(index), tabWidth_(tabWidth), unit_(std::max(tabWidth, 0), QLatin1Char(' '))
+DependencyReporter::DependencyReporter(const DependencyIndex& index, int tabWidth, int depthLimit)
+    : index_(index), tabWidth_(tabWidth), depthLimit_(depthLimit), unit_(std::max(tabWidth, 0), QLatin1Char(' '))
 { }
 
 QString fileLetters(int counter)
@@ -83,8 +83,8 @@ void DependencyReporter::addApiLines(const QString& key, const QString& indent)
 void DependencyReporter::walk(
     const QStringList& keys, const Scope& visited, int depth, const QString& indent, bool up, QSet<QString>& walked)
 {
-    if (depth > kChainDepthLimit) {
-        report_ << indent + QStringLiteral("[Chain truncated at ") + QString::number(kChainDepthLimit)
+    if (depth > depthLimit_) {
+        report_ << indent + QStringLiteral("[Chain truncated at ") + QString::number(depthLimit_)
                 + QStringLiteral(" levels]");
         return;
     }

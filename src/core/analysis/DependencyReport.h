@@ -14,7 +14,8 @@ inline constexpr int kChainDepthLimit = 40;
 // names a routine of the index links to it.
 class DependencyReporter {
 public:
-    DependencyReporter(const DependencyIndex& index, int tabWidth);
+    // Chains deeper than depthLimit calls end in a "[Chain truncated at N levels]" line.
+    DependencyReporter(const DependencyIndex& index, int tabWidth, int depthLimit = kChainDepthLimit);
     model::Listing buildDependencyReport(const model::Routine& routine);
 
 private:
@@ -26,6 +27,7 @@ private:
 
     const DependencyIndex& index_;
     int tabWidth_;
+    int depthLimit_;
     QString unit_;
     QStringList report_;
     QHash<int, QString> targets_;

@@ -25,6 +25,11 @@ namespace {
 
 const QString kUnbalancedPrefix = QStringLiteral("'*** Unbalanced block: ");
 
+// A panel shows the chains two calls deep, as the neighbourhood picture does; each entry is a
+// link, so a reader goes further by following it. Whole chains reach every routine a routine
+// leads to, and on a large project that is the project itself, once per routine.
+constexpr int kPanelChainDepth = 2;
+
 // What a coloured symbol is, for its tooltip.
 QString categoryOf(int colourIndex)
 {
@@ -81,7 +86,7 @@ struct LinkRun {
 class PageWriter {
 public:
     PageWriter(const SiteContext& site, const SiteFile& file, const FilePage& page, const QStringList& lines)
-        : site_(site), file_(file), page_(page), lines_(lines), reporter_(*site.index, site.tabWidth)
+        : site_(site), file_(file), page_(page), lines_(lines), reporter_(*site.index, site.tabWidth, kPanelChainDepth)
     { }
 
     void writeRecords(QString& out, RenderedPage& rendered);
@@ -391,6 +396,12 @@ void PageWriter::writeReport(QString& out, const Routine& routine)
         }
         const QString href = line.link.isEmpty() ? QString() : site_.map->hrefOfKey(line.link);
         const QStringView rest = QStringView(shown).sliced(at);
+        const QStringView restText = trimLeadingBlanks(rest);
+        if (restText.startsWith(QLatin1String("[Chain truncated at "))) {
+            appendEscaped(out, rest.first(rest.size() - restText.size()));
+            out += QStringLiteral("<span class=\"more\" title=\"Deeper calls: follow the link above\">\u2026</span>\n");
+            continue;
+        }
         if (href.isEmpty()) {
             appendEscaped(out, rest);
         } else {
