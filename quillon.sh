@@ -18,7 +18,7 @@ FUZZ_BUILD="$ROOT/build-fuzz"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libqpdf-dev qpdf poppler-utils
-          libhunspell-dev hunspell-en-us qt6-svg-dev
+          libhunspell-dev hunspell-en-us qt6-svg-dev libgraphviz-dev
           fonts-liberation fonts-dejavu-core xvfb xauth graphviz)
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
@@ -126,7 +126,7 @@ tidy() {
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON -DCMAKE_UNITY_BUILD=ON \
         -DCMAKE_UNITY_BUILD_BATCH_SIZE=0 -DQUILLON_TESTS=OFF -DQUILLON_BENCH=OFF >/dev/null
     cmake --build "$dir" -j "$JOBS" --target quillon_platform_qt_autogen quillon_ui_autogen >/dev/null
-    local units='CMakeFiles/quillon(_(model|config|analysis|aids|print|formimage|platform_api|platform_paint|platform_qt|platform_svg|platform_spell|ui|cli))?\.dir/Unity/'
+    local units='CMakeFiles/quillon(_(model|config|analysis|aids|print|formimage|html|platform_api|platform_paint|platform_qt|platform_svg|platform_spell|platform_graph|ui|cli))?\.dir/Unity/'
     local log="$dir/tidy.log"
     if ! run-clang-tidy -p "$dir" -j "$JOBS" -quiet \
         -header-filter="^$ROOT/src/" "$units" >"$log" 2>&1; then

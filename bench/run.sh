@@ -117,3 +117,7 @@ fi
 
 # Reading and analysing at scale: megabyte lines, long continuations, deep nesting, wide call graphs.
 "$BUILD/bench/quillon_bench_analysis_scale"
+
+# Graphs laid out and drawn as SVG: a routine's neighbourhood and a module graph, with the
+# layout settings that make them cheaper.
+"$BUILD/bench/quillon_bench_graph"
