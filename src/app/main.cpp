@@ -1,10 +1,12 @@
 #include "app/Cli.h"
 #include "app/DesktopMain.h"
+#include "platform/GraphLayout.h"
 #include "platform/InterruptCleanup.h"
 #include "platform/pdf/QpdfNavigator.h"
 #include "platform/qt/GuiStartup.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
+#include "platform/svg/QtSvgPageSurface.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -72,6 +74,16 @@ int main(int argc, char* argv[])
         services.printerDefaults = printerDefaults.get();
         services.createPrintSurface = [] { return std::make_unique<quillon::platform::QtPrintSurface>(); };
         services.parallelPrinting = true;
+        services.createSvgSurface = [] { return std::make_unique<quillon::platform::QtSvgPageSurface>(); };
+    }
+    // Only a site has graphs to draw; opening the library draws a trial graph.
+    std::unique_ptr<quillon::platform::IGraphLayout> graphs;
+    if (!given.isEmpty() && given.front() == QLatin1String("html")) {
+        QString problem;
+        graphs = quillon::platform::openGraphvizLayout(&problem);
+        if (!graphs)
+            std::cerr << "quillon: note: the site's graphs are listed, not drawn: " << problem.toStdString() << '\n';
+        services.graphLayout = graphs.get();
     }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -3,6 +3,7 @@
 #include "analysis/CallGraph.h"
 #include "analysis/DependencyIndex.h"
 #include "html/SiteMap.h"
+#include "platform/GraphLayout.h"
 
 #include <QHash>
 #include <QSet>
@@ -12,22 +13,6 @@ namespace quillon::html {
 using analysis::DependencyIndex;
 
 namespace {
-
-// A DOT string, quotes included.
-QByteArray dotString(const QString& text)
-{
-    QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (c == '\n' || c == '\r') {
-            out += ' ';
-            continue;
-        }
-        out += c;
-    }
-    return out + '"';
-}
 
 QString routineLabel(const DependencyIndex& index, const QString& key)
 {
@@ -45,7 +30,7 @@ const char* const kGraphStyle =
 
 } // namespace
 
-QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, const QString& key)
+QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, const QString& key, const QString& id)
 {
     QSet<QString> down;
     QSet<QString> up;
@@ -55,7 +40,8 @@ QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, co
     nodes.unite(callers);
     if (nodes.size() <= 1 || nodes.size() > kMaxNeighbourhoodNodes)
         return {};
-    QByteArray dot = "digraph neighbourhood {\n";
+    // The id prefixes the ids of the picture's elements, which share the page with other pictures.
+    QByteArray dot = "digraph neighbourhood {\n  id=" + platform::dotQuoted(id) + ";\n";
     dot += kGraphStyle;
     // Sorted, so the same project gives the same picture.
     QStringList sorted(nodes.cbegin(), nodes.cend());
@@ -64,10 +50,10 @@ QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, co
     for (const QString& node : sorted) {
         const int id = int(ids.size());
         ids.insert(node, id);
-        dot += "  n" + QByteArray::number(id) + " [label=" + dotString(routineLabel(index, node));
+        dot += "  n" + QByteArray::number(id) + " [label=" + platform::dotQuoted(routineLabel(index, node));
         const QString href = map.hrefOfKey(node);
         if (!href.isEmpty())
-            dot += ", URL=" + dotString(href) + ", tooltip=" + dotString(routineLabel(index, node));
+            dot += ", URL=" + platform::dotQuoted(href) + ", tooltip=" + platform::dotQuoted(routineLabel(index, node));
         if (node == key)
             dot += ", fillcolor=\"#ffe9a8\", penwidth=1.6";
         dot += "];\n";
@@ -119,21 +105,21 @@ QByteArray moduleGraphDot(const DependencyIndex& index, const SiteMap& map, bool
         *tooLarge = true;
         return {};
     }
-    QByteArray dot = "digraph modules {\n";
+    QByteArray dot = "digraph modules {\n  id=\"modules\";\n";
     dot += kGraphStyle;
     for (qsizetype i = 0; i < modules.size(); ++i) {
-        dot += "  m" + QByteArray::number(i) + " [label=" + dotString(modules[i]);
+        dot += "  m" + QByteArray::number(i) + " [label=" + platform::dotQuoted(modules[i]);
         const QString page = map.pageOfFile(fileOfModule.value(modules[i]));
         if (!page.isEmpty())
-            dot += ", URL=" + dotString(page) + ", tooltip=" + dotString(modules[i]);
+            dot += ", URL=" + platform::dotQuoted(page) + ", tooltip=" + platform::dotQuoted(modules[i]);
         dot += "];\n";
     }
     for (const analysis::CallEdge& edge : edges) {
         if (edge.caller == edge.callee)
             continue;
         dot += "  m" + QByteArray::number(modules.indexOf(edge.caller)) + " -> m"
-            + QByteArray::number(modules.indexOf(edge.callee)) + " [label=" + dotString(QString::number(edge.calls))
-            + "];\n";
+            + QByteArray::number(modules.indexOf(edge.callee))
+            + " [label=" + platform::dotQuoted(QString::number(edge.calls)) + "];\n";
     }
     return dot + "}\n";
 }

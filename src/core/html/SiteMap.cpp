@@ -44,12 +44,12 @@ bool isShownKind(const Routine& routine)
         && !isTableOfContents(routine);
 }
 
-// Records in line order; the image, which has no lines, right after the layout block.
+// Records in line order, the form's image, which has no lines, at the top.
 RoutineList orderedForPage(RoutineList routines)
 {
     std::stable_sort(routines.begin(), routines.end(), [](const RoutinePtr& a, const RoutinePtr& b) {
         auto rank = [](const Routine& r) {
-            return r.kind == RoutineKind::Layout ? 0 : r.kind == RoutineKind::Image ? 1 : 2;
+            return r.kind == RoutineKind::Image ? 0 : r.kind == RoutineKind::Layout ? 1 : 2;
         };
         if (rank(*a) != rank(*b))
             return rank(*a) < rank(*b);

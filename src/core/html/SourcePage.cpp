@@ -335,7 +335,8 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
         out += QStringLiteral("</table></div>\n");
     }
     if (site_.graphs) {
-        const QByteArray dot = neighbourhoodDot(*site_.index, *site_.map, key);
+        const QByteArray dot =
+            neighbourhoodDot(*site_.index, *site_.map, key, QStringLiteral("g-") + SiteMap::anchorOf(routine));
         if (!dot.isEmpty()) {
             const platform::GraphPicture picture = site_.graphs->drawSvg(dot);
             if (picture.ok()) {
