@@ -95,7 +95,7 @@ QString pageStem(QStringView fileName)
     return out.isEmpty() ? QStringLiteral("file") : out;
 }
 
-QString jsonString(QStringView text)
+QString jsonString(QStringView text, bool markupEscaped)
 {
     QString out;
     out.reserve(text.size() + 2);
@@ -119,7 +119,7 @@ QString jsonString(QStringView text)
             out += QLatin1String("\\t");
             break;
         default:
-            if (u < 0x20 || u == '<' || u == '>' || u == '&' || u == 0x2028 || u == 0x2029)
+            if (u < 0x20 || u == 0x2028 || u == 0x2029 || (markupEscaped && (u == '<' || u == '>' || u == '&')))
                 out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
             else
                 out += c;

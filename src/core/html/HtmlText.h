@@ -17,12 +17,13 @@ void appendEscaped(QString& out, QStringView text);
 // never meet and the result needs no further escaping in a URL.
 QString safeName(QStringView name);
 
-// A JSON string, quotes included, that can also stand inside a <script> element: "<", ">" and
-// "&" as \u escapes, and the line separators JavaScript once refused.
 // The name of a page for a source file: ASCII letters, digits, ".", "-" and "_" kept, every other
 // character "_", no leading dot; never empty. Two files may get the same name: the site numbers them.
 QString pageStem(QStringView fileName);
 
-QString jsonString(QStringView text);
+// A JSON string, quotes included, with the line separators JavaScript once refused escaped. It
+// can stand inside a <script> element or an HTML attribute when markupEscaped ("<", ">" and "&" as
+// \u escapes); a script file of its own needs no more than the rest.
+QString jsonString(QStringView text, bool markupEscaped = true);
 
 } // namespace quillon::html

@@ -23,8 +23,8 @@ QString routineLabel(const DependencyIndex& index, const QString& key)
 }
 
 const char* const kGraphStyle =
-    "  graph [rankdir=LR, fontname=\"Liberation Sans\", fontsize=10, nslimit=2, mclimit=0.5];\n"
-    "  node [shape=box, style=\"rounded,filled\", fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
+    "  graph [rankdir=LR, fontname=\"Liberation Sans\", fontsize=10, nslimit=2, mclimit=0.5, splines=line];\n"
+    "  node [shape=box, style=filled, fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
     "fontname=\"Liberation Sans\", fontsize=10, target=\"_top\"];\n"
     "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=\"Liberation Sans\", fontsize=9];\n";
 

@@ -52,11 +52,15 @@ struct RenderedPage {
     QByteArray html;
     std::vector<SearchEntry> entries;
     QStringList notes; // what could not be drawn, for the export's report
+    std::vector<std::pair<QString, QByteArray>> graphs; // the pictures of its graph script, by id
 };
 
 // The head and the bar every page shares: the project's name, the links to the site's own
-// pages, the search box. `title` is plain text.
-QString pageStart(const SiteContext& site, const QString& title);
+// pages, the search box. `title` is plain text; `graphScript`, the script that holds the page's
+// graph pictures (none: the page has none).
+QString pageStart(const SiteContext& site, const QString& title, const QString& graphScript = QString());
+// The graph script of a file's page, beside the site's assets.
+QString graphScriptOf(const QString& pageName);
 QString pageEnd();
 
 // The page of one part of a file: its records in line order, each with its anchor, the code

@@ -30,7 +30,12 @@ namespace quillon::html {
 
 using namespace quillon::model;
 
-QString pageStart(const SiteContext& site, const QString& title)
+QString graphScriptOf(const QString& pageName)
+{
+    return kAssetsFolder + QStringLiteral("/graphs/") + QString(pageName).chopped(5) + QStringLiteral(".js");
+}
+
+QString pageStart(const SiteContext& site, const QString& title, const QString& graphScript)
 {
     QString out = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                                  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -38,8 +43,10 @@ QString pageStart(const SiteContext& site, const QString& title)
     out += escapeHtml(title) + QStringLiteral(" \u2014 ") + escapeHtml(site.projectTitle);
     out += QStringLiteral("</title>\n<link rel=\"stylesheet\" href=\"assets/quillon.css\">\n"
                           "<link rel=\"stylesheet\" href=\"assets/colours.css\">\n"
-                          "<script src=\"assets/quillon.js\" defer></script>\n</head>\n<body>\n"
-                          "<header class=\"bar\">\n<a class=\"project\" href=\"index.html\">");
+                          "<script src=\"assets/quillon.js\" defer></script>\n</head>\n");
+    out += graphScript.isEmpty() ? QStringLiteral("<body>\n")
+                                 : QStringLiteral("<body data-graphs=\"") + graphScript + QStringLiteral("\">\n");
+    out += QStringLiteral("<header class=\"bar\">\n<a class=\"project\" href=\"index.html\">");
     out += escapeHtml(site.projectTitle);
     out += QStringLiteral("</a>\n<nav class=\"site\"><a href=\"index.html\">Files</a> <a href=\"insight.html\">"
                           "Insight</a> <a href=\"modules.html\">Module graph</a></nav>\n"
@@ -290,6 +297,16 @@ QByteArray modulesPage(const SiteContext& site, QStringList& notes)
     return out.toUtf8();
 }
 
+QByteArray graphScript(const std::vector<std::pair<QString, QByteArray>>& graphs)
+{
+    QString out = QStringLiteral("// The graph pictures of one page, by id, drawn when the reader opens one.\n"
+                                 "window.quillonGraphs = window.quillonGraphs || {};\n");
+    for (const auto& [id, svg] : graphs)
+        out += QStringLiteral("window.quillonGraphs[") + jsonString(id) + QStringLiteral("] = ")
+            + jsonString(QString::fromUtf8(svg), false) + QStringLiteral(";\n");
+    return out.toUtf8();
+}
+
 QByteArray searchIndex(const std::vector<SearchEntry>& entries)
 {
     QString out = QStringLiteral("// Every file, routine and declared name of the site: name, kind, file, page.\n"
@@ -378,7 +395,7 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     WorkFolder work(parent.filePath(QLatin1Char('.') + targetInfo.fileName() + QStringLiteral(".quillon-work-")
         + QString::number(QCoreApplication::applicationPid())));
     QDir(work.path()).removeRecursively();
-    if (!QDir().mkpath(work.path() + QLatin1Char('/') + kAssetsFolder))
+    if (!QDir().mkpath(work.path() + QLatin1Char('/') + kAssetsFolder + QStringLiteral("/graphs")))
         return Outcome<SiteSummary>::failed(QStringLiteral("cannot create the folder ") + work.path());
 
     const SiteMap map(project, analysis.dependencies, request.files, request.routineKeys);
@@ -451,6 +468,8 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
                 return;
             const FilePage& filePage = pages[size_t(i)].first->pages[size_t(pages[size_t(i)].second)];
             write(filePage.name, page.html);
+            if (!page.graphs.empty())
+                write(graphScriptOf(filePage.name), graphScript(page.graphs));
             entries.insert(entries.end(), std::make_move_iterator(page.entries.begin()),
                 std::make_move_iterator(page.entries.end()));
             summary.notes += page.notes;

@@ -335,14 +335,16 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
         out += QStringLiteral("</table></div>\n");
     }
     if (site_.graphs) {
-        const QByteArray dot =
-            neighbourhoodDot(*site_.index, *site_.map, key, QStringLiteral("g-") + SiteMap::anchorOf(routine));
+        const QString id = QStringLiteral("g-") + SiteMap::anchorOf(routine);
+        const QByteArray dot = neighbourhoodDot(*site_.index, *site_.map, key, id);
         if (!dot.isEmpty()) {
-            const platform::GraphPicture picture = site_.graphs->drawSvg(dot);
+            platform::GraphPicture picture = site_.graphs->drawSvg(dot);
             if (picture.ok()) {
-                out += QStringLiteral("<details class=\"graph\"><summary>Callers and callees, two calls "
-                                      "deep</summary>\n")
-                    + QString::fromUtf8(picture.svg) + QStringLiteral("</details>\n");
+                // The picture waits in the page's graph script until the reader opens it: drawn
+                // into every page, the pictures would outweigh the code.
+                out += QStringLiteral("<details class=\"graph\" data-graph=\"") + id
+                    + QStringLiteral("\"><summary>Callers and callees, two calls deep</summary></details>\n");
+                rendered.graphs.emplace_back(id, std::move(picture.svg));
             } else {
                 rendered.notes << QStringLiteral("no picture of the calls of ") + SiteMap::displayName(routine)
                         + QStringLiteral(": ") + picture.error;
@@ -490,7 +492,7 @@ RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int p
     if (page.parts > 1)
         title += QStringLiteral(" (part ") + QString::number(page.part) + QStringLiteral(" of ")
             + QString::number(page.parts) + QLatin1Char(')');
-    QString out = pageStart(site, title);
+    QString out = pageStart(site, title, graphScriptOf(page.name));
     out += QStringLiteral("<h1>") + escapeHtml(source.fileName) + QStringLiteral(" <span class=\"kind\">")
         + fileKindName(source) + QStringLiteral("</span></h1>\n<p class=\"path\">") + escapeHtml(source.filePath)
         + QStringLiteral("</p>\n");

@@ -3,6 +3,32 @@
 // used, so a page opens without it; it works from the disk with no server.
 (function () {
   "use strict";
+  // The pictures of calls wait in the page's graph script until one is opened.
+  var graphScript = document.body.getAttribute("data-graphs");
+  var graphsLoaded = false;
+  function showGraph(details) {
+    var id = details.getAttribute("data-graph");
+    var svg = window.quillonGraphs && window.quillonGraphs[id];
+    if (svg && !details.querySelector("svg")) {
+      var holder = document.createElement("div");
+      holder.innerHTML = svg;
+      details.appendChild(holder);
+    }
+  }
+  document.querySelectorAll("details[data-graph]").forEach(function (details) {
+    details.addEventListener("toggle", function () {
+      if (!details.open) return;
+      if (graphsLoaded || !graphScript) { showGraph(details); return; }
+      var script = document.createElement("script");
+      script.src = graphScript;
+      script.onload = function () {
+        graphsLoaded = true;
+        document.querySelectorAll("details[data-graph][open]").forEach(showGraph);
+      };
+      document.head.appendChild(script);
+    });
+  });
+
   var input = document.getElementById("search");
   var list = document.getElementById("search-results");
   if (!input || !list) return;
