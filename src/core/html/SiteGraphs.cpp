@@ -23,10 +23,10 @@ QString routineLabel(const DependencyIndex& index, const QString& key)
 }
 
 const char* const kGraphStyle =
-    "  graph [rankdir=LR, fontname=\"Liberation Sans\", fontsize=10, nslimit=2, mclimit=0.5, splines=line];\n"
+    "  graph [rankdir=LR, fontname=Helvetica, fontsize=10, nslimit=2, mclimit=0.5];\n"
     "  node [shape=box, style=filled, fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
-    "fontname=\"Liberation Sans\", fontsize=10, target=\"_top\"];\n"
-    "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=\"Liberation Sans\", fontsize=9];\n";
+    "fontname=Helvetica, fontsize=10, target=\"_top\"];\n"
+    "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=Helvetica, fontsize=9];\n";
 
 } // namespace
 
@@ -38,10 +38,12 @@ QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, co
     const QSet<QString> callers = analysis::reachableKeys(index, key, 2, true, &up);
     QSet<QString> nodes = callees;
     nodes.unite(callers);
-    if (nodes.size() <= 1 || nodes.size() > kMaxNeighbourhoodNodes)
+    // Two boxes and an arrow say no more than the panel's one line.
+    if (nodes.size() <= 2 || nodes.size() > kMaxNeighbourhoodNodes)
         return {};
     // The id prefixes the ids of the picture's elements, which share the page with other pictures.
-    QByteArray dot = "digraph neighbourhood {\n  id=" + platform::dotQuoted(id) + ";\n";
+    // Straight edges: a fifth less time for the pictures drawn once per routine.
+    QByteArray dot = "digraph neighbourhood {\n  id=" + platform::dotQuoted(id) + ";\n  splines=line;\n";
     dot += kGraphStyle;
     // Sorted, so the same project gives the same picture.
     QStringList sorted(nodes.cbegin(), nodes.cend());

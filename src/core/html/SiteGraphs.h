@@ -17,7 +17,7 @@ constexpr int kMaxModuleNodes = 150;
 constexpr int kMaxModuleEdges = 600;
 
 // A routine's callers and callees to two calls away, as DOT with every node a link to its
-// routine on the site; empty when it has neither, or more than kMaxNeighbourhoodNodes. The
+// routine on the site; empty when it has fewer than two, or more than kMaxNeighbourhoodNodes. The
 // picture's element ids begin with `id`, unique on its page.
 QByteArray neighbourhoodDot(
     const analysis::DependencyIndex& index, const SiteMap& map, const QString& key, const QString& id);

@@ -25,6 +25,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <future>
 
 namespace quillon::html {
 
@@ -202,10 +203,9 @@ QString percent(qint64 part, qint64 whole)
     return whole <= 0 ? QString() : QStringLiteral(" (%1%)").arg(qRound(100.0 * double(part) / double(whole)));
 }
 
-QByteArray insightPage(const SiteContext& site, const std::vector<analysis::RoutineMetrics>& metrics)
+QByteArray insightPage(
+    const SiteContext& site, const std::vector<analysis::RoutineMetrics>& metrics, const analysis::UnusedReport& unused)
 {
-    const model::Project& project = *site.project;
-    const analysis::UnusedReport unused = analysis::findUnused(*site.index, project.projectFileList, project.reader());
     QString out = pageStart(site, print::kInsightTitle);
     out += QStringLiteral("<main class=\"insight\">\n<h1>") + escapeHtml(print::kInsightTitle)
         + QStringLiteral("</h1>\n<h2 id=\"unused\">Unused Procedures</h2>\n");
@@ -411,6 +411,10 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     site.brackets = request.brackets;
     site.graphs = request.graphs;
     site.pictures = request.pictures;
+    // Unused code is found by reading every file again: beside the pages, not after them.
+    std::future<analysis::UnusedReport> unused = std::async(std::launch::async, [&] {
+        return analysis::findUnused(analysis.dependencies, project.projectFileList, project.reader());
+    });
     const std::vector<analysis::RoutineMetrics> metrics =
         analysis::routineMetrics(analysis.dependencies, project.reader());
     for (const analysis::RoutineMetrics& m : metrics)
@@ -482,7 +486,7 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     }
     write(kIndexPage, indexPage(site, project));
     progress(kIndexPage);
-    write(kInsightPage, insightPage(site, metrics));
+    write(kInsightPage, insightPage(site, metrics, unused.get()));
     progress(kInsightPage);
     write(kModulesPage, modulesPage(site, summary.notes));
     progress(kModulesPage);
