@@ -9,6 +9,7 @@
 #   ./quillon.sh fuzz [SECS]  fuzz every reader for SECS seconds each (default 60; build-fuzz/)
 #   ./quillon.sh tidy         check the program's sources with clang-tidy (.clang-tidy; build-tidy/)
 #   ./quillon.sh package      build the Debian package out/quillon_VERSION_ARCH.deb
+#   ./quillon.sh screenshots  retake docs/images/site-*.png from the bundled example's web site
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
@@ -19,7 +20,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libqpdf-dev qpdf poppler-utils
           libhunspell-dev hunspell-en-us qt6-svg-dev libgraphviz-dev
-          fonts-liberation fonts-dejavu-core xvfb xauth graphviz)
+          fonts-liberation fonts-dejavu-core xvfb xauth graphviz
+          python3 tidy chromium chromium-driver)
 
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
@@ -213,5 +215,6 @@ case "${1:-}" in
     fuzz) shift; fuzz "$@" ;;
     tidy) tidy ;;
     package) package ;;
-    *) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    screenshots) build; python3 "$ROOT/tests/browser/site_browser_test.py" "$BUILD/src/app/quillon" --screenshots "$ROOT/docs/images" ;;
+    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
