@@ -22,11 +22,10 @@ QString routineLabel(const DependencyIndex& index, const QString& key)
     return routine->moduleName + QLatin1Char('.') + SiteMap::displayName(*routine);
 }
 
-const char* const kGraphStyle =
-    "  graph [rankdir=LR, fontname=Helvetica, fontsize=10, nslimit=2, mclimit=0.5];\n"
-    "  node [shape=box, style=filled, fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
-    "fontname=Helvetica, fontsize=10, target=\"_top\"];\n"
-    "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=Helvetica, fontsize=9];\n";
+const char* const kGraphStyle = "  graph [rankdir=LR, fontname=Helvetica, fontsize=10, nslimit=2, mclimit=0.5];\n"
+                                "  node [shape=box, style=filled, fillcolor=\"#f4f6fb\", color=\"#5b6b8c\", "
+                                "fontname=Helvetica, fontsize=10, target=\"_top\"];\n"
+                                "  edge [color=\"#7a869e\", arrowsize=0.6, fontname=Helvetica, fontsize=9];\n";
 
 } // namespace
 

@@ -55,6 +55,10 @@ struct RenderedPage {
     std::vector<std::pair<QString, QByteArray>> graphs; // the pictures of its graph script, by id
 };
 
+// A file's path as the site shows it: from the project's folder, so a site copied elsewhere tells
+// nothing of the machine that wrote it ("forms/frmMain.frm", "../shared/modUtil.bas").
+QString shownPath(const SiteContext& site, const QString& path);
+
 // The head and the bar every page shares: the project's name, the links to the site's own
 // pages, the search box. `title` is plain text; `graphScript`, the script that holds the page's
 // graph pictures (none: the page has none).

@@ -31,6 +31,11 @@ namespace quillon::html {
 
 using namespace quillon::model;
 
+QString shownPath(const SiteContext& site, const QString& path)
+{
+    return QDir(QFileInfo(site.project->projectPath).absolutePath()).relativeFilePath(path);
+}
+
 QString graphScriptOf(const QString& pageName)
 {
     return kAssetsFolder + QStringLiteral("/graphs/") + QString(pageName).chopped(5) + QStringLiteral(".js");
@@ -146,11 +151,20 @@ QString link(const QString& href, const QString& text)
     return QStringLiteral("<a href=\"") + href + QStringLiteral("\">") + escapeHtml(text) + QStringLiteral("</a>");
 }
 
+// The folder of a file beside its name, when it is not the project's own.
+QString folderText(const QString& folder)
+{
+    if (folder == QLatin1String("."))
+        return QString();
+    return QStringLiteral(" <span class=\"folder\">") + escapeHtml(folder) + QStringLiteral("</span>");
+}
+
 QByteArray indexPage(const SiteContext& site, const model::Project& project)
 {
     QString out = pageStart(site, QStringLiteral("Files"));
     out += QStringLiteral("<main class=\"index\">\n<h1>") + escapeHtml(site.projectTitle) + QStringLiteral("</h1>\n");
-    out += QStringLiteral("<p class=\"path\">") + escapeHtml(project.projectPath) + QStringLiteral("</p>\n");
+    out += QStringLiteral("<p class=\"path\">") + escapeHtml(QFileInfo(project.projectPath).fileName())
+        + QStringLiteral("</p>\n");
     // The groups in the order of the file list, which sorts by kind.
     std::vector<std::pair<QString, std::vector<const SiteFile*>>> groups;
     for (const SiteFile& file : site.map->files()) {
@@ -180,8 +194,8 @@ QByteArray indexPage(const SiteContext& site, const model::Project& project)
         for (const SiteFile* file : files) {
             const LineTotals t = totalsOf(*file);
             out += QStringLiteral("<li>") + link(file->pages.front().name, file->file->fileName)
-                + QStringLiteral(" <span class=\"folder\">") + escapeHtml(QFileInfo(file->file->filePath).path())
-                + QStringLiteral("</span> <span class=\"count\">") + QString::number(t.procedures)
+                + folderText(QFileInfo(shownPath(site, file->file->filePath)).path())
+                + QStringLiteral(" <span class=\"count\">") + QString::number(t.procedures)
                 + (t.procedures == 1 ? QStringLiteral(" procedure") : QStringLiteral(" procedures"))
                 + QStringLiteral("</span></li>\n");
         }
@@ -256,9 +270,11 @@ QByteArray insightPage(
     return out.toUtf8();
 }
 
-QByteArray modulesPage(const SiteContext& site, QStringList& notes)
+// The picture goes in the page's graph script, as every picture of calls does: an HTML checker
+// knows nothing of the links inside an SVG picture.
+QByteArray modulesPage(const SiteContext& site, QStringList& notes, std::vector<std::pair<QString, QByteArray>>& graphs)
 {
-    QString out = pageStart(site, QStringLiteral("Module graph"));
+    QString out = pageStart(site, QStringLiteral("Module graph"), graphScriptOf(kModulesPage));
     out += QStringLiteral("<main class=\"modules\">\n<h1>Calls Between Modules</h1>\n");
     bool tooLarge = false;
     const QByteArray dot = moduleGraphDot(*site.index, *site.map, &tooLarge);
@@ -270,10 +286,10 @@ QByteArray modulesPage(const SiteContext& site, QStringList& notes)
     } else if (!site.graphs) {
         out += QStringLiteral("<p class=\"note\">No picture: Graphviz could not be used.</p>\n");
     } else {
-        const platform::GraphPicture picture = site.graphs->drawSvg(dot);
+        platform::GraphPicture picture = site.graphs->drawSvg(dot);
         if (picture.ok()) {
-            out += QStringLiteral("<figure class=\"graph\">") + QString::fromUtf8(picture.svg)
-                + QStringLiteral("</figure>\n");
+            out += QStringLiteral("<figure class=\"graph\" data-graph=\"modules\"></figure>\n");
+            graphs.emplace_back(QStringLiteral("modules"), std::move(picture.svg));
         } else {
             out +=
                 QStringLiteral("<p class=\"note\">No picture: ") + escapeHtml(picture.error) + QStringLiteral("</p>\n");
@@ -412,9 +428,8 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     site.graphs = request.graphs;
     site.pictures = request.pictures;
     // Unused code is found by reading every file again: beside the pages, not after them.
-    std::future<analysis::UnusedReport> unused = std::async(std::launch::async, [&] {
-        return analysis::findUnused(analysis.dependencies, project.projectFileList, project.reader());
-    });
+    std::future<analysis::UnusedReport> unused = std::async(std::launch::async,
+        [&] { return analysis::findUnused(analysis.dependencies, project.projectFileList, project.reader()); });
     const std::vector<analysis::RoutineMetrics> metrics =
         analysis::routineMetrics(analysis.dependencies, project.reader());
     for (const analysis::RoutineMetrics& m : metrics)
@@ -488,7 +503,10 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     progress(kIndexPage);
     write(kInsightPage, insightPage(site, metrics, unused.get()));
     progress(kInsightPage);
-    write(kModulesPage, modulesPage(site, summary.notes));
+    std::vector<std::pair<QString, QByteArray>> moduleGraph;
+    write(kModulesPage, modulesPage(site, summary.notes, moduleGraph));
+    if (!moduleGraph.empty())
+        write(graphScriptOf(kModulesPage), graphScript(moduleGraph));
     progress(kModulesPage);
     write(kAssetsFolder + QStringLiteral("/quillon.css"), resource(QStringLiteral("quillon.css")));
     write(kAssetsFolder + QStringLiteral("/quillon.js"), resource(QStringLiteral("quillon.js")));

@@ -494,8 +494,8 @@ RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int p
             + QString::number(page.parts) + QLatin1Char(')');
     QString out = pageStart(site, title, graphScriptOf(page.name));
     out += QStringLiteral("<h1>") + escapeHtml(source.fileName) + QStringLiteral(" <span class=\"kind\">")
-        + fileKindName(source) + QStringLiteral("</span></h1>\n<p class=\"path\">") + escapeHtml(source.filePath)
-        + QStringLiteral("</p>\n");
+        + fileKindName(source) + QStringLiteral("</span></h1>\n<p class=\"path\">")
+        + escapeHtml(shownPath(site, source.filePath)) + QStringLiteral("</p>\n");
     if (page.parts > 1) {
         out += QStringLiteral("<nav class=\"parts\">Parts:");
         for (const FilePage& other : file.pages) {
@@ -509,7 +509,8 @@ RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int p
         out += QStringLiteral("</nav>\n");
     }
     if (pageIndex == 0)
-        rendered.entries.push_back({source.fileName, fileKindName(source), source.filePath, page.name});
+        rendered.entries.push_back(
+            {source.fileName, fileKindName(source), shownPath(site, source.filePath), page.name});
     // The contents of the page, for a file of many routines.
     out += QStringLiteral("<nav class=\"contents\"><h2>Contents</h2><ul>\n");
     for (const RoutinePtr& routine : page.routines) {

@@ -6,28 +6,33 @@
   // The pictures of calls wait in the page's graph script until one is opened.
   var graphScript = document.body.getAttribute("data-graphs");
   var graphsLoaded = false;
-  function showGraph(details) {
-    var id = details.getAttribute("data-graph");
+  var graphsLoading = false;
+  function showGraph(holder) {
+    var id = holder.getAttribute("data-graph");
     var svg = window.quillonGraphs && window.quillonGraphs[id];
-    if (svg && !details.querySelector("svg")) {
-      var holder = document.createElement("div");
-      holder.innerHTML = svg;
-      details.appendChild(holder);
+    if (svg && !holder.querySelector("svg")) {
+      var picture = document.createElement("div");
+      picture.innerHTML = svg;
+      holder.appendChild(picture);
     }
   }
+  function showOpenGraphs() {
+    document.querySelectorAll("details[data-graph][open], figure[data-graph]").forEach(showGraph);
+  }
+  function loadGraphs() {
+    if (graphsLoaded) { showOpenGraphs(); return; }
+    if (graphsLoading || !graphScript) return;
+    graphsLoading = true;
+    var script = document.createElement("script");
+    script.src = graphScript;
+    script.onload = function () { graphsLoaded = true; showOpenGraphs(); };
+    document.head.appendChild(script);
+  }
   document.querySelectorAll("details[data-graph]").forEach(function (details) {
-    details.addEventListener("toggle", function () {
-      if (!details.open) return;
-      if (graphsLoaded || !graphScript) { showGraph(details); return; }
-      var script = document.createElement("script");
-      script.src = graphScript;
-      script.onload = function () {
-        graphsLoaded = true;
-        document.querySelectorAll("details[data-graph][open]").forEach(showGraph);
-      };
-      document.head.appendChild(script);
-    });
+    details.addEventListener("toggle", function () { if (details.open) loadGraphs(); });
   });
+  // A picture that is the page's subject is drawn at once.
+  if (document.querySelector("figure[data-graph]")) loadGraphs();
 
   var input = document.getElementById("search");
   var list = document.getElementById("search-results");
