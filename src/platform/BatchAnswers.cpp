@@ -21,6 +21,8 @@ int safeButton(MessageId id)
     case MessageId::OutputTargetNotPdf:
     // "Yes" asks for the file name again, which a script that gave none would do forever.
     case MessageId::FileSelectionCancelled:
+    // "Open in Browser" would start a browser nobody is there to look at.
+    case MessageId::OpenSite:
         return 1;
     case MessageId::DuplexUnavailable: // prints simplex
     case MessageId::SpoolSizeReached: // the next batch

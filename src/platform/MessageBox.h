@@ -54,6 +54,7 @@ enum class MessageId {
     ConfirmRestore, // restore the chosen backups?
     ConfirmDelete, // delete the chosen backups?
     ConfirmOutputTarget, // send the manual to this output target?
+    OpenSite, // open the site just written in the browser?
 };
 
 // A request to the message box with freely captioned buttons, an optional text input and

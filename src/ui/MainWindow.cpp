@@ -11,6 +11,8 @@
 #include "config/PageSetup.h"
 #include "config/Session.h"
 #include "formimage/ProjectPrintConfig.h"
+#include "html/SiteMap.h"
+#include "html/SiteWriter.h"
 #include "model/DiagLog.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
@@ -43,6 +45,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -55,6 +58,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -62,6 +66,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cerrno>
@@ -88,6 +93,16 @@ QString chooseSaveFileWithDialog(QWidget* parent, const QString& folder, const Q
 {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Print Output As"),
         QDir(folder).filePath(suggested), QStringLiteral("PDF Files (*.pdf)"));
+}
+
+QString chooseSiteFolderWithDialog(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, QStringLiteral("Export HTML: Choose the Site's Folder"), folder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool setCupsDefaultPrinter(const QString& deviceName)
@@ -134,6 +149,8 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     chooseSaveFileDialog = [this](const QString& folder, const QString& name) {
         return chooseSaveFileWithDialog(this, folder, name);
     };
+    chooseSiteFolderDialog = [this](const QString& folder) { return chooseSiteFolderWithDialog(this, folder); };
+    openInBrowser = [](const QUrl& page) { return QDesktopServices::openUrl(page); };
     choosePrinterDialog = [this](const std::vector<platform::PrinterInfo>& printers, const QString& current) {
         return choosePrinterWithDialog(this, printers, current, QStringLiteral("Select Default Printer"));
     };
@@ -343,6 +360,9 @@ void MainWindow::buildMenus()
     connect(printInsightAction_, &QAction::triggered, this, [this] { printProjectInsight(); });
     connect(menuEntry(print, QStringLiteral("User& Manual"), QStringLiteral("mnuPrintManual")), &QAction::triggered,
         this, [this] { confirmPrintUserManual(); });
+    exportHtmlAction_ =
+        menuEntry(file, QStringLiteral("&Export HTML") + QChar(0x2026), QStringLiteral("mnuFileExportHtml"), false);
+    connect(exportHtmlAction_, &QAction::triggered, this, [this] { exportHtml(); });
     connect(menuEntry(file, QStringLiteral("&User Options"), QStringLiteral("mnuUserOptions")), &QAction::triggered,
         this, [this] { showUserOptions(); });
     file->addSeparator();
@@ -872,6 +892,7 @@ void MainWindow::showFiles()
     sourceLabel_->setText(QStringLiteral("Source:") + project_.projectPath);
     printTocAction_->setEnabled(true);
     printInsightAction_->setEnabled(true);
+    exportHtmlAction_->setEnabled(true);
     lockLists(false);
 }
 
@@ -1163,6 +1184,95 @@ void MainWindow::connectFileTarget(print::PrintRunConfig& settings, const QStrin
                 clipboard->setText(text);
         });
     };
+}
+
+// ---------------------------------------------------------------------------------------------
+// Export HTML
+
+QString MainWindow::chooseSiteFolder()
+{
+    // The dialog starts where the last site went while that folder is still there.
+    const QString last = session_.options.text(config::opt::SiteFolder);
+    const QString start = QFileInfo(last).isDir() ? last : session_.options.text(config::opt::OutputFolder);
+    const QString chosen = chooseSiteFolderDialog ? chooseSiteFolderDialog(start) : QString();
+    if (chosen.isEmpty())
+        return QString();
+    QString folder = QDir::cleanPath(QDir(chosen).absolutePath());
+    session_.options.set(config::opt::SiteFolder, folder);
+    session_.options.save();
+    return folder;
+}
+
+void MainWindow::exportHtml()
+{
+    if (refusedWhileBusy())
+        return;
+    if (project_.projectFileList.empty()) {
+        box_.showMessage(
+            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+        return;
+    }
+    if (project_.projectChanged(project_.projectPath))
+        return;
+    const QString folder = chooseSiteFolder();
+    if (folder.isEmpty())
+        return;
+    html::SiteRequest request;
+    request.folder = folder;
+    request.brackets = session_.options.boolean(config::opt::Brackets);
+    request.graphs = graphLayout;
+    request.pictures = svgSurfaces;
+    request.cancelRequested = [this] { return cancelRequested_.load(); };
+    request.progress = [this](int done, int total, const QString& page) {
+        showStatus(QStringLiteral("Writing page %1 of %2: %3").arg(done).arg(total).arg(page));
+        showProgress(done, total);
+    };
+    printing_ = true;
+    std::optional<model::Outcome<html::SiteSummary>> written;
+    runLocked([&] { written = html::exportSite(project_, analysis_, session_.options, request); }, true);
+    printing_ = false;
+    lockLists(true);
+    if (!*written) {
+        const QString why = QStringLiteral("The site was not written: ") + written->error() + QLatin1Char('.');
+        setStatus(why);
+        box_.showMessage(MessageIcon::Critical, QStringLiteral("Export HTML"), why);
+        return;
+    }
+    const html::SiteSummary& summary = written->value();
+    if (summary.cancelled) {
+        setStatus(QStringLiteral("Export cancelled; the folder ") + quote(folder) + QStringLiteral(" is as it was."));
+        return;
+    }
+    const QString index = QDir(folder).filePath(html::kIndexPage);
+    const QString size = QLocale::system().formattedDataSize(summary.bytes, 1, QLocale::DataSizeSIFormat);
+    QString status = QStringLiteral("Site written: %1 pages (%2 of source files), %3, in ")
+                         .arg(summary.pages)
+                         .arg(summary.filePages)
+                         .arg(size)
+        + quote(folder) + QLatin1Char('.');
+    // What could not be drawn or read did not stop the site; the status line keeps the list.
+    for (const QString& note : summary.notes)
+        status += kCrLf + note;
+    setStatus(status);
+    platform::MessageRequest done;
+    done.id = MessageId::OpenSite;
+    done.title = QStringLiteral("Site Written");
+    done.icon = MessageIcon::Information;
+    done.text = QStringLiteral("%1 pages, %2, were written to ").arg(summary.pages).arg(size) + quote(folder)
+        + QLatin1Char('.') + kCrLf + kCrLf + QStringLiteral("The site starts at ") + quote(index)
+        + QStringLiteral(", which any browser opens from the disk.");
+    if (!summary.notes.isEmpty())
+        done.text += kCrLf + kCrLf
+            + QStringLiteral("Some parts could not be drawn or read (%1 notes); the status line lists them.")
+                  .arg(summary.notes.size());
+    done.buttons = {QStringLiteral("Open in Browser"), QStringLiteral("OK")};
+    done.buttonCount = 2;
+    done.owner = this;
+    box_.showRequest(done);
+    if (done.clickedButton == 0 && !(openInBrowser && openInBrowser(QUrl::fromLocalFile(index))))
+        box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Export HTML"),
+            QStringLiteral("No browser could be started for ") + quote(index)
+                + QStringLiteral(".  Open that file in a browser yourself."));
 }
 
 void MainWindow::showEvent(QShowEvent* event)

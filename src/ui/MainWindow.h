@@ -9,6 +9,7 @@
 #include "platform/HomeThread.h"
 #include "platform/PrintSurface.h"
 #include "platform/StatusSink.h"
+#include "platform/SvgPageSurface.h"
 #include "print/ProcedureLists.h"
 #include "print/TableOfContents.h"
 #include "ui/PrinterChoice.h"
@@ -34,12 +35,14 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QUrl;
 class QVBoxLayout;
 
 namespace quillon::config {
 class Session;
 }
 namespace quillon::platform {
+class IGraphLayout;
 class IMessageBox;
 class IPdfNavigator;
 } // namespace quillon::platform
@@ -73,6 +76,10 @@ public:
     std::function<QString(const QString& folder)> chooseProjectFileDialog;
     // The output file of the built-in PDF writer, starting in folder with the suggested name.
     std::function<QString(const QString& folder, const QString& suggestedName)> chooseSaveFileDialog;
+    // The folder File | Export HTML writes the site to, starting in folder.
+    std::function<QString(const QString& folder)> chooseSiteFolderDialog;
+    // Shows a written site's start page in the browser; false when none could be started.
+    std::function<bool(const QUrl& page)> openInBrowser;
     // One of the printers (device names), current preselected.
     PrinterChooser choosePrinterDialog;
     // Makes a device the user's default printer; false when the system refused.
@@ -103,6 +110,10 @@ public:
     print::GdiSpoolEstimator* spoolEstimator = nullptr;
     // Gives a printed PDF its bookmarks, links and properties; null leaves it as written.
     platform::IPdfNavigator* pdfNavigator = nullptr;
+    // What an exported site draws its pictures with: the call graphs (null: the calls are only
+    // listed) and the form images (empty: forms without them).
+    const platform::IGraphLayout* graphLayout = nullptr;
+    platform::SvgSurfaceFactory svgSurfaces;
 
     // File | Restore Messages: one entry per hidden message, hidden while there is none.
     // Call the refresh after anything outside a message box may have hidden a message.
@@ -114,9 +125,10 @@ public:
     // The load of a chosen project file (File | Open after the dialog). False when nothing
     // was loaded: a load already running, or a file that does not exist.
     bool openProject(const QString& vbpPath);
-    // A load or a print runs: another project must wait.
+    // A load, a print or a site export runs: another project must wait.
     bool busy() const { return loading_ || printing_; }
-    // The running print run stops after the routine it is printing (the Cancel button).
+    // The running print run stops after the routine it is printing, a site export after the
+    // page it is writing (the Cancel button).
     void cancelPrintRun();
 
     // The three processButton buttons, left to right.
@@ -140,6 +152,9 @@ public:
     // File | User Options: the options window; what it stores shows in the output target line.
     void showUserOptions();
     void confirmPrintUserManual();
+    // File | Export HTML: the folder chosen, then the whole project written there as a site on
+    // the worker thread, and what was written told.
+    void exportHtml();
     // F1: the status names the manual's section for the focused control, then the manual opens.
     void helpRequested();
 
@@ -229,6 +244,8 @@ private:
     void runQueue(std::vector<print::ListRow>& queue, const QString& runName, bool withHistory);
     // The file dialog and the clipboard of a run, asked from the run's thread.
     void connectFileTarget(print::PrintRunConfig& settings, const QString& folder);
+    // The site folder the user chooses, remembered for the next export; empty when cancelled.
+    QString chooseSiteFolder();
     void refreshOutputTarget();
     // Makes the device the system's default printer; says so when the system refused.
     void makeDefaultPrinter(const QString& deviceName);
@@ -246,7 +263,7 @@ private:
     print::TocList toc_;
     std::unique_ptr<print::ProcedureLists> lists_;
     bool loading_ = false;
-    bool printing_ = false;
+    bool printing_ = false; // a print run or a site export
     bool showingRows_ = false; // the lists are being refilled: their selection signals mean nothing
     bool includeAllFiles_ = false;
     QString statusText_;
@@ -290,6 +307,7 @@ private:
     QAction* fileOpenAction_ = nullptr;
     QAction* printTocAction_ = nullptr;
     QAction* printInsightAction_ = nullptr;
+    QAction* exportHtmlAction_ = nullptr;
     RestoreMessagesMenu* restoreMenu_ = nullptr;
     QAction* restoreEditedAction_ = nullptr;
     QAction* restoreEditedSeparator_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 #include "ui/WindowPlacement.h"
 
+#include "platform/GraphLayout.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "support/RecordingPrintSurface.h"
@@ -378,6 +379,53 @@ TEST(MainWindowTest, CancelStopsThePrintRunAfterTheRoutineBeingPrinted)
     EXPECT_EQ(b.window->statusText(), "Print run cancelled after 2 of 5 procedures; the unfinished output was discarded.");
     EXPECT_EQ(test::readBytes(output), "the documentation printed last week\r\n");
     EXPECT_EQ(QDir(b.fx.path("out")).entryList(QDir::Files), QStringList {"Demo.pdf"});
+}
+
+// The module graph, drawn once the file pages are written, first runs whenModules on the window's thread.
+struct ModuleGraphHook : platform::IGraphLayout {
+    QObject* window = nullptr;
+    std::function<void()> whenModules;
+    platform::GraphPicture drawSvg(const QByteArray& dot) const override
+    {
+        if (whenModules && dot.startsWith("digraph modules"))
+            platform::callOnThreadOf(window, whenModules);
+        return {"<svg></svg>", QString()};
+    }
+};
+
+// File | Export HTML writes the example's site and opens it in the browser; a foreign folder is refused;
+// Cancel keeps the earlier site. The dialog starts in the Output Folder, then at the last site chosen.
+TEST(MainWindowTest, FileExportHtmlWritesTheSiteRefusesAForeignFolderAndCancelKeepsTheEarlierSite)
+{
+    Bench b;
+    const QString site = b.fx.path("site"), mine = QFileInfo(b.fx.write("mine/notes.txt", "my own notes")).path();
+    QStringList chosen {site, mine, site}, steps; // steps: where the dialog started, the page opened, the status at Cancel
+    ModuleGraphHook graphs;
+    graphs.window = b.window.get();
+    b.window->graphLayout = &graphs;
+    b.window->chooseSiteFolderDialog = [&](const QString& from) { return steps << from, chosen.takeFirst(); };
+    b.window->openInBrowser = [&](const QUrl& page) { return steps << page.toLocalFile(), true; };
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    ASSERT_TRUE(b.window->openProject(QStringLiteral(QUILLON_EXAMPLES "/inventory/Inventory.vbp")));
+    b.box.answers.push_back({0, platform::SuppressChoice::Never, QString()}); // Open in Browser
+    b.window->action("mnuFileExportHtml")->trigger();
+    EXPECT_EQ(b.box.shown.back().title + '|' + b.box.shown.back().text.section(',', 0, 0), "Site Written|12 pages");
+    EXPECT_EQ(QDir(site).entryList(all),
+        QStringList({".quillon-site", "assets", "clsInventory.cls.html", "ClsItem.cls.html", "frmItem.frm.html", "frmMain.frm.html", "frmSplash.frm.html",
+            "index.html", "insight.html", "modData.bas.html", "modMain.bas.html", "modReports.bas.html", "modStrings.bas.html", "modules.html"}));
+    b.fx.write("site/kept.txt", "only in the earlier site");
+    b.window->action("mnuFileExportHtml")->trigger();
+    EXPECT_EQ(b.box.shown.back().title + '|' + b.box.shown.back().text,
+        "Export HTML|The site was not written: " + mine + " holds files that are not an earlier export of a site; choose an empty or a new folder.");
+    graphs.whenModules = [&] {
+        steps << b.window->statusText() + (b.child<QPushButton>("cmdCancel")->isVisibleTo(b.window.get()) ? " | Cancel" : "");
+        b.child<QPushButton>("cmdCancel")->click();
+    };
+    b.window->action("mnuFileExportHtml")->trigger();
+    EXPECT_EQ(b.window->statusText(), "Export cancelled; the folder \"" + site + "\" is as it was.");
+    EXPECT_TRUE(QFile::exists(site + "/kept.txt")) << "the earlier site was replaced";
+    EXPECT_EQ(QDir(mine).entryList(all) + QDir(b.fx.path("")).entryList({"*quillon-work*"}, all), QStringList {"notes.txt"}) << "written beside";
+    EXPECT_EQ(steps, QStringList({b.fx.path("out"), site + "/index.html", site, mine, "Writing page 11 of 12: insight.html | Cancel"}));
 }
 
 } // namespace

@@ -153,6 +153,8 @@ std::vector<OptionSpec> buildTable()
     offers({"0", "1", "2", "3", "4"});
     add(":Output", "Code Indent", T::Int16, QString(), D::IdeIndent);
     add(":Output", "Wrap Indent", T::Int16, QString(), D::IdeIndent, false);
+    // Where File | Export HTML last wrote a site; empty until then (the Output Folder is offered).
+    add(":Output", "Site Folder", T::Text, QString());
     add(":Margins", "Left", T::Single, "0.500");
     add(":Margins", "Right", T::Single, "0.500");
     add(":Margins", "Top", T::Single, "1.000");

@@ -99,6 +99,7 @@ inline constexpr OptionKey BindingEdge {":Output", "Binding Edge"};
 inline constexpr OptionKey FoldingGuide {":Output", "Folding Guide"};
 inline constexpr OptionKey CodeIndent {":Output", "Code Indent"};
 inline constexpr OptionKey WrapIndent {":Output", "Wrap Indent"};
+inline constexpr OptionKey SiteFolder {":Output", "Site Folder"};
 inline constexpr OptionKey MarginLeft {":Margins", "Left"};
 inline constexpr OptionKey MarginRight {":Margins", "Right"};
 inline constexpr OptionKey MarginTop {":Margins", "Top"};
