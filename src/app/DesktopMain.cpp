@@ -6,12 +6,14 @@
 #include "model/StartUp.h"
 #include "model/TextPrimitives.h"
 #include "platform/Environment.h"
+#include "platform/GraphLayout.h"
 #include "platform/HomeThread.h"
 #include "platform/PrinterDefaults.h"
 #include "platform/pdf/QpdfNavigator.h"
 #include "platform/qt/QtPrintSurface.h"
 #include "platform/qt/QtPrinterDefaults.h"
 #include "platform/qt/SingleInstance.h"
+#include "platform/svg/QtSvgPageSurface.h"
 #include "print/SpoolSize.h"
 #include "print/TableOfContents.h"
 #include "ui/MainWindow.h"
@@ -204,6 +206,12 @@ int runDesktop(const QString& projectPath)
     window.spoolEstimator = &estimator;
     platform::QpdfNavigator pdfNavigator;
     window.pdfNavigator = &pdfNavigator;
+    // The site's pictures: form images on SVG pages, calls laid out by Graphviz (listed instead
+    // when the library cannot be used).
+    QString graphProblem;
+    const std::unique_ptr<platform::IGraphLayout> graphs = platform::openGraphvizLayout(&graphProblem);
+    window.graphLayout = graphs.get();
+    window.svgSurfaces = [] { return std::make_unique<platform::QtSvgPageSurface>(); };
 
     window.setWindowTitle(config::kProductName);
     QString status = QStringLiteral("Use menu File|Open to load a ") + QStringLiteral("project .vbp file");
