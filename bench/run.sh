@@ -103,6 +103,21 @@ if [ -n "$full_seconds" ] && [ -n "$half_seconds" ]; then
             f / h, fl / hl }'
 fi
 
+# The same project as a site (quillon html): wall time and peak memory through the same measure,
+# the site's size and its largest page, against the unsplit print above.
+rm -rf "$WORK/site" "$WORK/options"
+mkdir "$WORK/options"
+if APPDATA="$WORK/options" "$BUILD/bench/quillon_bench_measure" --stderr "$WORK/err.txt" \
+    "$QUILLON" html "$FULL" -o "$WORK/site" >/dev/null 2>"$WORK/measured.txt"; then
+    seconds=$(sed -n 's/^measured: \([0-9.]*\) s wall.*/\1/p' "$WORK/measured.txt")
+    memory=$(sed -n 's/.*peak memory \([0-9]*\) MB.*/\1/p' "$WORK/measured.txt")
+    printf 'quillon html, %d lines: %.2f s (the print: %s s), peak %d MB, site %d MB in %d pages, largest page %s\n' \
+        "$FULL_LINES" "$seconds" "${full_seconds:-?}" "$memory" "$(du -sm "$WORK/site" | cut -f1)" \
+        "$(find "$WORK/site" -name '*.html' | wc -l)" "$(sed -n 's/.*the largest page \(.*\)$/\1/p' "$WORK/err.txt")"
+else
+    printf 'quillon html, %d lines: not supported by this build\n' "$FULL_LINES"
+fi
+
 # The line printer alone on the PDF writer.
 "$BUILD/bench/quillon_bench_print"
 
