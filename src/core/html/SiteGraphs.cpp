@@ -86,12 +86,6 @@ QByteArray moduleGraphDot(const DependencyIndex& index, const SiteMap& map, bool
     *tooLarge = false;
     const std::vector<analysis::CallEdge> edges = analysis::moduleCalls(index);
     QStringList modules;
-    QHash<QString, QString> fileOfModule;
-    for (const auto& [key, routine] : index.routineMap().entries()) {
-        if (!routine || fileOfModule.contains(routine->moduleName))
-            continue;
-        fileOfModule.insert(routine->moduleName, routine->filePath);
-    }
     int betweenModules = 0;
     for (const analysis::CallEdge& edge : edges) {
         for (const QString& module : {edge.caller, edge.callee}) {
@@ -110,7 +104,7 @@ QByteArray moduleGraphDot(const DependencyIndex& index, const SiteMap& map, bool
     dot += kGraphStyle;
     for (qsizetype i = 0; i < modules.size(); ++i) {
         dot += "  m" + QByteArray::number(i) + " [label=" + platform::dotQuoted(modules[i]);
-        const QString page = map.pageOfFile(fileOfModule.value(modules[i]));
+        const QString page = map.pageOfModule(modules[i]);
         if (!page.isEmpty())
             dot += ", URL=" + platform::dotQuoted(page) + ", tooltip=" + platform::dotQuoted(modules[i]);
         dot += "];\n";

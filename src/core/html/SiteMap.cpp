@@ -114,6 +114,8 @@ SiteMap::SiteMap(const Project& project, const analysis::DependencyIndex& index,
                 pageByRoutine_.insert(routine.get(), p.name);
         }
         firstPageByFile_.insert(file->filePath, site.pages.front().name);
+        if (const RoutineList* routines = project.routinesByFile.find(file->filePath); routines && !routines->empty())
+            firstPageByModule_.insert(routines->front()->moduleName, site.pages.front().name);
         files_.push_back(std::move(site));
     }
 }

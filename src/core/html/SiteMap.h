@@ -56,6 +56,8 @@ public:
     QString hrefOf(const model::Routine& routine) const;
     // The first page of a file the site shows; empty for none.
     QString pageOfFile(const QString& filePath) const;
+    // The first page of the file a module is; empty when the site does not show it.
+    QString pageOfModule(const QString& moduleName) const { return firstPageByModule_.value(moduleName); }
 
     // The anchor of a record on its page: "r-Name" for a procedure ("r-Name-get" and so on for a
     // property's procedures), "layout", "image" and "declarations" for the parts of a file.
@@ -68,6 +70,7 @@ private:
     std::vector<SiteFile> files_;
     QHash<const model::Routine*, QString> pageByRoutine_;
     QHash<QString, QString> firstPageByFile_;
+    QHash<QString, QString> firstPageByModule_;
 };
 
 } // namespace quillon::html

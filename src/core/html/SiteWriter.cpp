@@ -296,17 +296,12 @@ QByteArray modulesPage(const SiteContext& site, QStringList& notes, std::vector<
             notes << QStringLiteral("no picture of the module graph: ") + picture.error;
         }
     }
-    QHash<QString, QString> fileOfModule;
-    for (const auto& [key, routine] : site.index->routineMap().entries()) {
-        if (routine && !fileOfModule.contains(routine->moduleName))
-            fileOfModule.insert(routine->moduleName, routine->filePath);
-    }
     const std::vector<analysis::CallEdge> edges = analysis::moduleCalls(*site.index);
     out += QStringLiteral("<table class=\"list\">\n<thead><tr><th>Calling module</th><th>Called module</th>"
                           "<th>Calls</th></tr></thead>\n<tbody>\n");
     for (const analysis::CallEdge& edge : edges) {
-        out += QStringLiteral("<tr><td>") + link(site.map->pageOfFile(fileOfModule.value(edge.caller)), edge.caller)
-            + QStringLiteral("</td><td>") + link(site.map->pageOfFile(fileOfModule.value(edge.callee)), edge.callee)
+        out += QStringLiteral("<tr><td>") + link(site.map->pageOfModule(edge.caller), edge.caller)
+            + QStringLiteral("</td><td>") + link(site.map->pageOfModule(edge.callee), edge.callee)
             + QStringLiteral("</td><td>") + QString::number(edge.calls) + QStringLiteral("</td></tr>\n");
     }
     out += QStringLiteral("</tbody>\n</table>\n</main>\n") + pageEnd();
