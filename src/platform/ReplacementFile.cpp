@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -47,6 +48,11 @@ QString replaceablePath(const QString& path)
     if (!info.exists())
         return info.isSymLink() || path.isEmpty() ? QString() : info.absoluteFilePath();
     return info.isFile() ? info.canonicalFilePath() : QString();
+}
+
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 bool swapInFolder(const QString& from, const QString& to, QString* error)

@@ -22,6 +22,10 @@ bool renameOver(const QString& from, const QString& to, QString* error = nullptr
 // then as they were.
 bool swapInFolder(const QString& from, const QString& to, QString* error = nullptr);
 
+// Whether a process of this number runs (a work folder named after a process that no longer runs
+// was left by a run that was killed).
+bool processRuns(qint64 pid);
+
 // How long a work file must have been left unchanged before it counts as left behind: a run
 // still writing one touches it far more often than that.
 inline constexpr qint64 kStaleWorkFileSeconds = 10 * 60;

@@ -14,6 +14,7 @@
 #include "model/SourceKind.h"
 #include "model/TextPrimitives.h"
 #include "platform/GraphLayout.h"
+#include "platform/InterruptCleanup.h"
 #include "platform/ReplacementFile.h"
 #include "print/InsightReport.h"
 
@@ -332,32 +333,46 @@ QByteArray searchIndex(const std::vector<SearchEntry>& entries)
 
 // The work folder of one export: written beside the site, swapped into its place when whole,
 // removed otherwise.
+// Its files are removed too if the program is interrupted (Ctrl+C) while it is written.
 class WorkFolder {
 public:
     explicit WorkFolder(QString path) : path_(std::move(path)) { }
     ~WorkFolder()
     {
-        if (!path_.isEmpty())
-            QDir(path_).removeRecursively();
+        QDir(path_).removeRecursively();
+        for (const QString& file : files_)
+            platform::InterruptCleanup::forget(file);
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
     const QString& path() const { return path_; }
+    QString file(const QString& name)
+    {
+        const QString path = path_ + QLatin1Char('/') + name;
+        platform::InterruptCleanup::track(path);
+        files_ << path;
+        return path;
+    }
 
 private:
     QString path_;
+    QStringList files_;
 };
 
-// Folders an export left behind when it was killed: named as the work folders of this site,
-// untouched for longer than a running export leaves one.
+// Folders an export left behind when it was killed: named as the work folders of this site
+// after a process that no longer runs, or untouched for longer than a running export leaves one.
 void removeStaleWorkFolders(const QDir& parent, const QString& name)
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QStringList stale =
-        parent.entryList({QLatin1Char('.') + name + QStringLiteral(".quillon-work-*")}, QDir::Dirs | QDir::Hidden);
+    const QString prefix = QLatin1Char('.') + name + QStringLiteral(".quillon-work-");
+    const QStringList stale = parent.entryList({prefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden);
     for (const QString& entry : stale) {
         const QFileInfo info(parent.filePath(entry));
-        if (!info.isSymLink() && info.lastModified().secsTo(now) > platform::kStaleWorkFileSeconds)
+        bool number = false;
+        const qint64 pid = entry.mid(prefix.size()).toLongLong(&number);
+        const bool abandoned = (number && !platform::processRuns(pid))
+            || info.lastModified().secsTo(now) > platform::kStaleWorkFileSeconds;
+        if (!info.isSymLink() && abandoned)
             QDir(info.filePath()).removeRecursively();
     }
 }
@@ -435,7 +450,7 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     auto write = [&](const QString& name, const QByteArray& bytes) {
         if (!failure.isEmpty())
             return;
-        QFile file(work.path() + QLatin1Char('/') + name);
+        QFile file(work.file(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
             failure = QStringLiteral("cannot write ") + file.fileName() + QStringLiteral(": ") + file.errorString();
             return;
