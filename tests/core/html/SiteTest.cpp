@@ -144,9 +144,12 @@ TEST_F(SiteExport, TextsFromTheProjectNeverBecomeMarkup)
 
 TEST_F(SiteExport, ReplacesAnEarlierSiteWholeAndRefusesAFolderOfOtherFiles)
 {
+    // What a killed export left: a work folder named after a process that no longer runs.
+    project.fx.write(".site.quillon-work-2147480000/index.html", "half a site");
     html::SiteRequest onlyMain;
     onlyMain.files = {project.project.projectFileList[0]->filePath};
     ASSERT_TRUE(exportTo(site, onlyMain).ok());
+    EXPECT_FALSE(QFileInfo::exists(project.fx.path(".site.quillon-work-2147480000")));
     const QStringList first = filesIn(site);
     ASSERT_TRUE(exportTo(site).ok());
     const QStringList second = filesIn(site);
