@@ -84,6 +84,7 @@ test_all() {
     configure_and_build "$ASAN_BUILD" -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF -DQUILLON_TEST_OBJECTS_FROM="$BUILD" \
         -DCMAKE_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+    LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_tests "$ASAN_BUILD"
 }
