@@ -110,8 +110,15 @@ SiteMap::SiteMap(const Project& project, const analysis::DependencyIndex& index,
             p.part = i + 1;
             p.parts = parts;
             p.name = names.claim(i == 0 ? stem : stem + QStringLiteral("-part") + QString::number(i + 1));
-            for (const RoutinePtr& routine : p.routines)
+            for (const RoutinePtr& routine : p.routines) {
                 pageByRoutine_.insert(routine.get(), p.name);
+                if (routine->kind == RoutineKind::PropertyLet || routine->kind == RoutineKind::PropertySet) {
+                    const QString kind =
+                        routine->kind == RoutineKind::PropertyLet ? QStringLiteral("|LET") : QStringLiteral("|SET");
+                    assignedProperties_.insert(
+                        dependencyKey(routine.get()) + kind, p.name + QLatin1Char('#') + anchorOf(*routine));
+                }
+            }
         }
         firstPageByFile_.insert(file->filePath, site.pages.front().name);
         if (const RoutineList* routines = project.routinesByFile.find(file->filePath); routines && !routines->empty())
@@ -159,6 +166,12 @@ QString SiteMap::hrefOfKey(const QString& key) const
 {
     const RoutinePtr routine = index_.routineFor(key);
     return routine ? hrefOf(*routine) : QString();
+}
+
+QString SiteMap::hrefOfAssignment(const QString& key, bool set) const
+{
+    const QString own = assignedProperties_.value(key + (set ? QStringLiteral("|SET") : QStringLiteral("|LET")));
+    return own.isEmpty() ? hrefOfKey(key) : own;
 }
 
 QString SiteMap::pageOfFile(const QString& filePath) const

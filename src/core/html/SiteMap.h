@@ -52,6 +52,9 @@ public:
     // The page and anchor of the routine a dependency key names ("page.html#r-Name"), or empty
     // when the site does not show it.
     QString hrefOfKey(const QString& key) const;
+    // The same for a property assigned to: its Let (or, for "Set", its Set) procedure, which shares
+    // the key with its Get; the key's own routine when it has none.
+    QString hrefOfAssignment(const QString& key, bool set) const;
     // The page and anchor of a record the site shows; empty when it shows none.
     QString hrefOf(const model::Routine& routine) const;
     // The first page of a file the site shows; empty for none.
@@ -71,6 +74,7 @@ private:
     QHash<const model::Routine*, QString> pageByRoutine_;
     QHash<QString, QString> firstPageByFile_;
     QHash<QString, QString> firstPageByModule_;
+    QHash<QString, QString> assignedProperties_; // "KEY|LET" and "KEY|SET" -> page and anchor
 };
 
 } // namespace quillon::html

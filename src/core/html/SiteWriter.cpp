@@ -121,19 +121,23 @@ struct LineTotals {
     }
 };
 
-LineTotals totalsOf(const SiteFile& file)
+// A file's records but its image, or its image alone: the image covers the layout block's lines
+// once more, and the table of contents counts it apart as an "Image Procedure".
+LineTotals totalsOf(const SiteFile& file, bool images = false)
 {
     LineTotals totals;
-    totals.files = 1;
     for (const FilePage& page : file.pages) {
         for (const RoutinePtr& routine : page.routines) {
-            if (!isPseudoRoutine(*routine))
+            if ((routine->kind == RoutineKind::Image) != images)
+                continue;
+            if (images || !isPseudoRoutine(*routine))
                 ++totals.procedures;
             totals.code += routine->codeLines;
             totals.comment += routine->commentLines;
             totals.blank += routine->blankLines;
         }
     }
+    totals.files = images ? (totals.procedures > 0 ? 1 : 0) : 1;
     return totals;
 }
 
@@ -184,6 +188,14 @@ QByteArray indexPage(const SiteContext& site, const model::Project& project)
             group.add(totalsOf(*file));
         all.add(group);
         out += totalsRow(title, group);
+    }
+    LineTotals images;
+    for (const SiteFile& file : site.map->files())
+        images.add(totalsOf(file, true));
+    if (images.procedures > 0) {
+        out += totalsRow(QStringLiteral("Image Procedures"), images);
+        images.files = 0; // files counted with their kind already
+        all.add(images);
     }
     out += totalsRow(QStringLiteral("All Files  (Project Total)"), all);
     out += QStringLiteral("</tbody>\n</table>\n");
@@ -348,7 +360,7 @@ public:
     const QString& path() const { return path_; }
     QString file(const QString& name)
     {
-        const QString path = path_ + QLatin1Char('/') + name;
+        QString path = path_ + QLatin1Char('/') + name;
         platform::InterruptCleanup::track(path);
         files_ << path;
         return path;
@@ -414,7 +426,7 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     const Outcome<QString> prepared = prepareTarget(request.folder);
     if (!prepared)
         return prepared.failure();
-    const QString target = prepared.value();
+    const QString& target = prepared.value();
     const QFileInfo targetInfo(target);
     const QDir parent = targetInfo.absoluteDir();
     removeStaleWorkFolders(parent, targetInfo.fileName());

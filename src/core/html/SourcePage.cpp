@@ -16,6 +16,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
+
 namespace quillon::html {
 
 using namespace quillon::model;
@@ -76,6 +78,30 @@ bool isIdentifierPart(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
+// Whether the name at start..end of a masked line is assigned to ("obj.Name = 1", "Set Name = x"),
+// and if so whether by Set: a property's Let or Set procedure runs then, not its Get.
+std::optional<bool> assignment(const QString& masked, qsizetype start, qsizetype end)
+{
+    qsizetype after = end;
+    while (after < masked.size() && masked[after] == QLatin1Char(' '))
+        ++after;
+    if (after >= masked.size() || masked[after] != QLatin1Char('='))
+        return std::nullopt;
+    const qsizetype statement = masked.lastIndexOf(QLatin1Char(':'), start) + 1;
+    QStringView before = trimBlanks(QStringView(masked).sliced(statement, start - statement));
+    bool set = false;
+    for (const QLatin1StringView word : {QLatin1StringView("Set "), QLatin1StringView("Let ")}) {
+        if (before.startsWith(word, Qt::CaseInsensitive)) {
+            set = word.front() == QLatin1Char('S');
+            before = trimBlanks(before.sliced(word.size()));
+        }
+    }
+    // Nothing but the object the name belongs to: a comparison has more in front of it.
+    if (!before.isEmpty() && (!before.endsWith(QLatin1Char('.')) || before.contains(QLatin1Char(' '))))
+        return std::nullopt;
+    return set;
+}
+
 struct LinkRun {
     qsizetype start;
     qsizetype end; // one past
@@ -89,10 +115,11 @@ public:
         : site_(site), file_(file), page_(page), lines_(lines), reporter_(*site.index, site.tabWidth, kPanelChainDepth)
     { }
 
-    void writeRecords(QString& out, RenderedPage& rendered);
+    // Returns the anchor and title of each record written, for the page's contents.
+    std::vector<std::pair<QString, QString>> writeRecords(QString& out, RenderedPage& rendered);
 
 private:
-    void writeImage(QString& out, const Routine& routine, RenderedPage& rendered);
+    bool writeImage(QString& out, const Routine& routine, RenderedPage& rendered);
     void writeCode(QString& out, const Routine& routine);
     void writeLine(QString& out, int number, const ListingLine& line, const Routine& routine);
     std::vector<LinkRun> callLinks(const QString& shown, const QString& masked, const Routine& routine);
@@ -105,19 +132,26 @@ private:
     const FilePage& page_;
     const QStringList& lines_;
     analysis::DependencyReporter reporter_;
-    QHash<QString, QString> calleeHrefs_; // per routine: upper-cased candidate -> href
+    QHash<QString, QString> calleeKeys_; // per routine: upper-cased candidate -> key on the site
 };
 
-void PageWriter::writeRecords(QString& out, RenderedPage& rendered)
+std::vector<std::pair<QString, QString>> PageWriter::writeRecords(QString& out, RenderedPage& rendered)
 {
+    std::vector<std::pair<QString, QString>> written;
     const QString fileName = file_.file->fileName;
     for (const RoutinePtr& pointer : page_.routines) {
         const Routine& routine = *pointer;
         const QString anchor = SiteMap::anchorOf(routine);
         if (routine.kind == RoutineKind::Image) {
-            writeImage(out, routine, rendered);
+            // A form of menus and timers alone has nothing to draw.
+            if (writeImage(out, routine, rendered))
+                written.emplace_back(anchor, QStringLiteral("Image"));
             continue;
         }
+        written.emplace_back(anchor,
+            routine.kind == RoutineKind::Layout ? QStringLiteral("Layout")
+                : routine.isDeclarations        ? QStringLiteral("Declarations")
+                                                : SiteMap::displayName(routine));
         const bool procedure = !isPseudoRoutine(routine);
         out += QStringLiteral("<section class=\"record\" id=\"") + anchor + QStringLiteral("\">\n<h2>");
         if (procedure) {
@@ -138,20 +172,21 @@ void PageWriter::writeRecords(QString& out, RenderedPage& rendered)
         if (routine.kind == RoutineKind::Declarations)
             addSymbolEntries(routine, rendered);
     }
+    return written;
 }
 
-void PageWriter::writeImage(QString& out, const Routine& routine, RenderedPage& rendered)
+bool PageWriter::writeImage(QString& out, const Routine& routine, RenderedPage& rendered)
 {
     if (!site_.pictures || !site_.options)
-        return;
+        return false;
     std::unique_ptr<platform::ISvgPageSurface> surface = site_.pictures();
     if (!surface)
-        return;
+        return false;
     const std::vector<QByteArray> pictures =
         formimage::formImagePictures(routine, site_.project->reader(), *site_.options, *surface, nullptr);
     if (pictures.empty()) {
         rendered.notes << QStringLiteral("no image of ") + file_.file->fileName;
-        return;
+        return false;
     }
     out += QStringLiteral("<section class=\"image\" id=\"image\">\n<h2>Image</h2>\n");
     for (size_t i = 0; i < pictures.size(); ++i) {
@@ -161,13 +196,14 @@ void PageWriter::writeImage(QString& out, const Routine& routine, RenderedPage& 
             + QString::number(pictures.size()) + QStringLiteral("</figcaption></figure>\n");
     }
     out += QStringLiteral("</section>\n");
+    return true;
 }
 
 void PageWriter::writeCode(QString& out, const Routine& routine)
 {
     const int first = std::max(1, int(routine.startLine));
     const int last = std::min(int(routine.endLine), int(lines_.size()));
-    calleeHrefs_.clear();
+    calleeKeys_.clear();
     out += QStringLiteral("<pre class=\"code\">");
     if (site_.brackets && first <= last) {
         const std::vector<ListingLine> listing = analysis::buildBracketListing(lines_, first, last);
@@ -194,17 +230,17 @@ std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& 
     if (isPseudoRoutine(routine) && routine.kind != RoutineKind::Declarations)
         return links;
     const QString own = dependencyKey(&routine);
-    QHash<QString, QString> hrefs;
+    QHash<QString, QString> keys;
     for (const QString& candidate : analysis::callCandidates(masked)) {
-        auto known = calleeHrefs_.constFind(candidate);
-        if (known == calleeHrefs_.cend()) {
+        auto known = calleeKeys_.constFind(candidate);
+        if (known == calleeKeys_.cend()) {
             const QString key = upperCase(trimBlanks(site_.index->calleeOf(routine.moduleName, candidate)));
-            known = calleeHrefs_.insert(candidate, key.isEmpty() || key == own ? QString() : site_.map->hrefOfKey(key));
+            known = calleeKeys_.insert(candidate, key == own || site_.map->hrefOfKey(key).isEmpty() ? QString() : key);
         }
         if (!known->isEmpty())
-            hrefs.insert(candidate, *known);
+            keys.insert(candidate, *known);
     }
-    if (hrefs.isEmpty())
+    if (keys.isEmpty())
         return links;
     const qsizetype n = shown.size();
     for (qsizetype i = 0; i < n;) {
@@ -215,9 +251,12 @@ std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& 
         qsizetype end = i + 1;
         while (end < n && isIdentifierPart(shown[end]))
             ++end;
-        const auto href = hrefs.constFind(upperCase(QStringView(shown).sliced(i, end - i)));
-        if (href != hrefs.cend())
-            links.push_back({i, end, *href});
+        const auto key = keys.constFind(upperCase(QStringView(shown).sliced(i, end - i)));
+        if (key != keys.cend()) {
+            const std::optional<bool> assigned = assignment(masked, i, end);
+            links.push_back(
+                {i, end, assigned ? site_.map->hrefOfAssignment(*key, *assigned) : site_.map->hrefOfKey(*key)});
+        }
         i = end;
     }
     return links;
@@ -360,6 +399,7 @@ void PageWriter::writeReport(QString& out, const Routine& routine)
 {
     const Listing report = reporter_.buildDependencyReport(routine);
     bool open = false;
+    bool legend = false;
     for (const ListingLine& line : report.lines) {
         const QStringView trimmed = trimBlanks(line.text);
         QString heading;
@@ -380,11 +420,17 @@ void PageWriter::writeReport(QString& out, const Routine& routine)
             out += QStringLiteral("<div class=\"") + cssClass + QStringLiteral("\"><h3>") + heading
                 + QStringLiteral("</h3><pre class=\"report\">");
             open = true;
+            legend = cssClass == QLatin1String("legend");
             continue;
         }
         if (!open || (line.isEmpty() && line.connectors.empty()))
             continue;
-        const QString shown = print::expandTabs(line.text, site_.tabWidth);
+        QString shown = print::expandTabs(line.text, site_.tabWidth);
+        // "File A = PATH|MODULE": the path from the project's folder, as everywhere on the site.
+        if (const qsizetype equals = shown.indexOf(QLatin1String(" = ")), bar = shown.lastIndexOf(QLatin1Char('|'));
+            legend && equals > 0 && bar > equals + 3)
+            shown = shown.first(equals + 3) + shownPath(site_, shown.sliced(equals + 3, bar - equals - 3))
+                + shown.sliced(bar);
         qsizetype at = 0;
         for (const Connector& connector : line.connectors) {
             const qsizetype column = print::expandTabs(
@@ -511,30 +557,24 @@ RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int p
     if (pageIndex == 0)
         rendered.entries.push_back(
             {source.fileName, fileKindName(source), shownPath(site, source.filePath), page.name});
-    // The contents of the page, for a file of many routines.
-    out += QStringLiteral("<nav class=\"contents\"><h2>Contents</h2><ul>\n");
-    for (const RoutinePtr& routine : page.routines) {
-        QString label = routine->kind == RoutineKind::Image ? QStringLiteral("Image")
-            : routine->kind == RoutineKind::Layout          ? QStringLiteral("Layout")
-            : routine->isDeclarations                       ? QStringLiteral("Declarations")
-                                                            : SiteMap::displayName(*routine);
-        if (routine->kind == RoutineKind::Image && (!site.pictures || !site.options))
-            continue;
-        out += QStringLiteral("<li><a href=\"#") + SiteMap::anchorOf(*routine) + QStringLiteral("\">")
-            + escapeHtml(label) + QStringLiteral("</a></li>\n");
-    }
-    out += QStringLiteral("</ul></nav>\n<main>\n");
+    QString records;
+    std::vector<std::pair<QString, QString>> written;
     const Outcome<SourceFile> read = site.project->reader().read(source.filePath);
     if (!read) {
-        out += QStringLiteral("<p class=\"problem\">This file could not be read: ") + escapeHtml(read.failure().message)
-            + QStringLiteral("</p>\n");
+        records += QStringLiteral("<p class=\"problem\">This file could not be read: ")
+            + escapeHtml(read.failure().message) + QStringLiteral("</p>\n");
         rendered.notes << QStringLiteral("cannot read ") + source.filePath + QStringLiteral(": ")
                 + read.failure().message;
     } else {
         PageWriter writer(site, file, page, read.value().lines);
-        writer.writeRecords(out, rendered);
+        written = writer.writeRecords(records, rendered);
     }
-    out += QStringLiteral("</main>\n");
+    // The contents of the page, for a file of many routines: what was written, nothing more.
+    out += QStringLiteral("<nav class=\"contents\"><h2>Contents</h2><ul>\n");
+    for (const auto& [anchor, label] : written)
+        out += QStringLiteral("<li><a href=\"#") + anchor + QStringLiteral("\">") + escapeHtml(label)
+            + QStringLiteral("</a></li>\n");
+    out += QStringLiteral("</ul></nav>\n<main>\n") + records + QStringLiteral("</main>\n");
     out += pageEnd();
     rendered.html = out.toUtf8();
     return rendered;

@@ -80,13 +80,17 @@ class SiteExport : public testing::Test {
 protected:
     void SetUp() override
     {
-        project.load(
-            {{"modMain.bas",
-                 {"Attribute VB_Name = \"modMain\"", "Public Const GREETING As String = \"</script><script>alert(1)</script>\"", "Public gCount As Long",
-                     "Sub Main()", "    ' <b>&amp; in a comment", "    Call Helper(1)", "    If Twice(2) > 3 Then Helper 2", "End Sub"}},
-                {"Odd & Name #1 %.bas",
-                    {"Attribute VB_Name = \"modOdd\"", "Public Sub Helper(ByVal n As Long)", "    gCount = gCount + n", "End Sub",
-                        "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "End Function"}}},
+        project.load({{"modMain.bas",
+                          {"Attribute VB_Name = \"modMain\"", "Public Const GREETING As String = \"</script><script>alert(1)</script>\"",
+                              "Public gCount As Long", "Sub Main()", "    ' <b>&amp; in a comment", "    Call Helper(1)", "    If Twice(2) > 3 Then Helper 2",
+                              "    Box.Size = 3", "    If Box.Size = 3 Then Helper 3", "End Sub"}},
+                         {"clsBox.cls",
+                             {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END", "Attribute VB_Name = \"clsBox\"", "Private mSize As Long",
+                                 "Public Property Get Size() As Long", "    Size = mSize", "End Property", "Public Property Let Size(ByVal value As Long)",
+                                 "    mSize = value", "End Property"}},
+                         {"Odd & Name #1 %.bas",
+                             {"Attribute VB_Name = \"modOdd\"", "Public Sub Helper(ByVal n As Long)", "    gCount = gCount + n", "End Sub",
+                                 "Public Function Twice(ByVal n As Long) As Long", "    Twice = n * 2", "End Function"}}},
             {"Startup=\"Sub Main\""});
         site = project.fx.path("site");
         options.load();
@@ -113,8 +117,8 @@ TEST_F(SiteExport, CallsLinkToTheirRoutinesAndCallersLinkBack)
     ASSERT_TRUE(written.ok()) << written.error().toStdString();
     const QString main = readText(site + "/modMain.bas.html");
     const QString odd = readText(site + "/Odd___Name__1__.bas.html");
-    // Both calls of Helper and the one of Twice, each to its routine's anchor.
-    EXPECT_EQ(main.count("<a class=\"call\" href=\"Odd___Name__1__.bas.html#r-Helper\">"), 2);
+    // The three calls of Helper and the one of Twice, each to its routine's anchor.
+    EXPECT_EQ(main.count("<a class=\"call\" href=\"Odd___Name__1__.bas.html#r-Helper\">"), 3);
     EXPECT_EQ(main.count("<a class=\"call\" href=\"Odd___Name__1__.bas.html#r-Twice\">"), 1);
     EXPECT_TRUE(main.contains("Then <a class=\"call\" href=\"Odd___Name__1__.bas.html#r-Helper\">Helper</a> 2"));
     EXPECT_TRUE(odd.contains("<section class=\"record\" id=\"r-Helper\">"));
@@ -124,6 +128,9 @@ TEST_F(SiteExport, CallsLinkToTheirRoutinesAndCallersLinkBack)
     ASSERT_GE(calledBy, 0);
     EXPECT_TRUE(odd.mid(calledBy, 300).contains("href=\"modMain.bas.html#r-Main\""));
     EXPECT_TRUE(readText(site + "/index.html").contains("href=\"Odd___Name__1__.bas.html\">Odd &amp; Name #1 %.bas</a>"));
+    // Assigned to, a property runs its Let; compared, its Get.
+    EXPECT_TRUE(main.contains("Box.<a class=\"call\" href=\"clsBox.cls.html#r-Size-let\">"));
+    EXPECT_TRUE(main.contains("If Box.<a class=\"call\" href=\"clsBox.cls.html#r-Size-get\">"));
     // A module variable carries its category.
     EXPECT_TRUE(odd.contains("title=\"Global level variable\">gCount</span>"));
 }
@@ -153,7 +160,7 @@ TEST_F(SiteExport, ReplacesAnEarlierSiteWholeAndRefusesAFolderOfOtherFiles)
     const QStringList first = filesIn(site);
     ASSERT_TRUE(exportTo(site).ok());
     const QStringList second = filesIn(site);
-    EXPECT_EQ(first.size() + 1, second.size());
+    EXPECT_EQ(first.size() + 2, second.size());
     // A narrower export leaves no page of the wider one behind.
     ASSERT_TRUE(exportTo(site, onlyMain).ok());
     EXPECT_EQ(filesIn(site), first);
