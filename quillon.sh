@@ -78,11 +78,11 @@ test_all() {
     echo "== again under AddressSanitizer and UndefinedBehaviorSanitizer =="
     # Sanitizers find more at -O1, and line tables are all a report needs; the benchmarks are
     # not built here, and the test code (built without the sanitizers in any case) is linked
-    # from the build above rather than compiled again. The sources are compiled a few to a
-    # unit, which parses the Qt headers far fewer times; the build above compiles them one by
-    # one, so a missing include still shows there.
+    # from the build above rather than compiled again. Each library is compiled as one unit,
+    # which parses the Qt headers once per library; the build above compiles the core source
+    # by source, so a missing include still shows there.
     configure_and_build "$ASAN_BUILD" -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF -DQUILLON_TEST_OBJECTS_FROM="$BUILD" \
-        -DCMAKE_UNITY_BUILD=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
+        -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=0 -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
     LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
