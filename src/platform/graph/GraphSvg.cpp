@@ -500,7 +500,8 @@ private:
         }
     }
 
-    // The normal arrowhead with its tip at TIP, pointing away from FROM (where the line stops).
+    // An arrowhead with its tip at TIP, pointing away from FROM (where the line stops): Graphviz's
+    // "normal" one, whichever the edge asks for (the site asks for no other).
     void drawArrow(pointf tip, pointf from, double size, double width, const QByteArray& paint)
     {
         double ux = from.x - tip.x;
