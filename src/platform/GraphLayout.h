@@ -18,9 +18,9 @@ struct GraphPicture {
 };
 
 // Lays out a graph written in the DOT language and draws it as SVG. Nodes and edges with a URL
-// attribute become links in the picture (with target="_top" they leave a frame). The element
-// ids are "node1", "edge1"...: a page that holds two pictures gives each graph an "id"
-// attribute, which prefixes them. Safe to call from several threads at once.
+// attribute become links in the picture (with target="_top" they leave a frame), their tooltip
+// the link's title. The picture's elements have no ids, so a page may hold several pictures.
+// Safe to call from several threads at once.
 class IGraphLayout {
 public:
     virtual ~IGraphLayout() = default;

@@ -1,12 +1,13 @@
 #include "platform/GraphLayout.h"
 
+#include "GraphSvg.h"
+
 #include <QStringList>
 
 #include <graphviz/gvc.h>
 #include <graphviz/gvplugin.h>
 
 #include <mutex>
-#include <vector>
 
 namespace quillon::platform {
 
@@ -93,122 +94,15 @@ GraphPicture failure(const QString& what)
     return {{}, reported.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reported)};
 }
 
-// The attributes Graphviz writes as xlink:href. It copies their values into the SVG as they are,
-// so a "<" or a quote in a URL would break the picture; written as entities they come out right
-// (later versions of Graphviz leave an entity as it is).
-bool isLinkAttribute(const char* name)
-{
-    static constexpr const char* kLinks[] = {
-        "URL", "href", "edgeURL", "edgehref", "headURL", "headhref", "tailURL", "tailhref", "labelURL", "labelhref"};
-    for (const char* link : kLinks)
-        if (qstrcmp(name, link) == 0)
-            return true;
-    return false;
-}
-
-void escapeLinks(void* object, const std::vector<Agsym_t*>& links)
-{
-    for (Agsym_t* link : links) {
-        const QByteArray value(agxget(object, link));
-        QByteArray escaped = QString::fromUtf8(value).toHtmlEscaped().replace(u'\'', QLatin1String("&#39;")).toUtf8();
-        if (escaped != value)
-            agxset(object, link, escaped.data()); // copied
-    }
-}
-
-std::vector<Agsym_t*> linkAttributes(Agraph_t* graph, int kind)
-{
-    std::vector<Agsym_t*> links;
-    for (Agsym_t* symbol = agnxtattr(graph, kind, nullptr); symbol; symbol = agnxtattr(graph, kind, symbol))
-        if (isLinkAttribute(symbol->name))
-            links.push_back(symbol);
-    return links;
-}
-
-void escapeGraphLinks(Agraph_t* graph, const std::vector<Agsym_t*>& links)
-{
-    escapeLinks(graph, links);
-    for (Agraph_t* sub = agfstsubg(graph); sub; sub = agnxtsubg(sub))
-        escapeGraphLinks(sub, links);
-}
-
-void escapeAllLinks(Agraph_t* root)
-{
-    const std::vector<Agsym_t*> graphLinks = linkAttributes(root, AGRAPH);
-    if (!graphLinks.empty())
-        escapeGraphLinks(root, graphLinks);
-    const std::vector<Agsym_t*> nodeLinks = linkAttributes(root, AGNODE);
-    const std::vector<Agsym_t*> edgeLinks = linkAttributes(root, AGEDGE);
-    if (nodeLinks.empty() && edgeLinks.empty())
-        return;
-    for (Agnode_t* node = agfstnode(root); node; node = agnxtnode(root, node)) {
-        escapeLinks(node, nodeLinks);
-        for (Agedge_t* edge = agfstout(root, node); edge; edge = agnxtout(root, edge))
-            escapeLinks(edge, edgeLinks);
-    }
-}
-
-// The picture as a page holds it: from the <svg> element on, without the comments (they name
-// the graph and Graphviz's version), the stand-ins of dotQuoted turned back. One pass, copying
-// runs of plain text: a module graph has a comment for each of hundreds of nodes and edges.
-QByteArray pictureForPage(const QByteArray& written)
-{
-    const qsizetype start = written.indexOf("<svg");
-    if (start < 0)
-        return {};
-    const QByteArray backslash = QString(QChar(kDotBackslash)).toUtf8();
-    const QByteArray ampersand = QString(QChar(kDotAmpersand)).toUtf8();
-    const QByteArrayView rest = QByteArrayView(written).sliced(start);
-    QByteArray svg;
-    svg.reserve(rest.size());
-    qsizetype copied = 0;
-    for (qsizetype at = 0; at < rest.size(); ++at) {
-        if (rest[at] != '<' && rest[at] != backslash[0])
-            continue;
-        const QByteArrayView here = rest.sliced(at);
-        qsizetype past = at;
-        QByteArrayView instead;
-        if (here.startsWith("<!--")) {
-            const qsizetype end = rest.indexOf("-->", at);
-            past = end < 0 ? rest.size() : end + 3;
-            if (past < rest.size() && rest[past] == '\n')
-                ++past;
-        } else if (here.startsWith(backslash)) {
-            past = at + backslash.size();
-            instead = "\\";
-        } else if (here.startsWith(ampersand)) {
-            past = at + ampersand.size();
-            instead = "&amp;";
-        } else {
-            continue;
-        }
-        svg.append(rest.sliced(copied, at - copied)).append(instead);
-        copied = past;
-        at = past - 1;
-    }
-    return svg.append(rest.sliced(copied));
-}
-
-// Graphviz gives an unnamed graph an internal name ("%3") and writes it as the title of the
-// whole picture, which a browser shows over all of it.
-void removeInternalTitle(QByteArray& svg)
-{
-    const qsizetype title = svg.indexOf("<title>%");
-    const qsizetype end = svg.indexOf("</title>", title);
-    if (title >= 0 && end >= 0)
-        svg.remove(title, end + 8 - title + (end + 8 < svg.size() && svg[end + 8] == '\n' ? 1 : 0));
-}
-
-// The two plugins a picture needs, linked in rather than loaded from the plugin folder: without
-// a text layout plugin Graphviz measures labels by its own tables, which keeps the font library out
-// of every label (a third of the drawing's time) and gives the same sizes on every machine.
+// The one plugin a picture needs, linked in rather than loaded from the plugin folder: the
+// picture is written from the layout here, so no renderer. Without a text layout plugin Graphviz
+// measures labels by its own tables, which keeps the font library out of every label (a third of
+// the drawing's time) and gives the same sizes on every machine.
 extern "C" {
-extern gvplugin_library_t gvplugin_core_LTX_library;
 extern gvplugin_library_t gvplugin_dot_layout_LTX_library;
 }
 
 lt_symlist_t builtinPlugins[] = {
-    {"gvplugin_core_LTX_library", &gvplugin_core_LTX_library},
     {"gvplugin_dot_layout_LTX_library", &gvplugin_dot_layout_LTX_library},
     {nullptr, nullptr},
 };
@@ -248,23 +142,10 @@ public:
         const std::unique_ptr<Agraph_t, GraphCloser> graph(agmemread(dot.constData()));
         if (!graph)
             return failure(QStringLiteral("the DOT text does not parse"));
-        escapeAllLinks(graph.get());
         if (gvLayout(context_, graph.get(), "dot") != 0)
             return failure(QStringLiteral("Graphviz could not lay the graph out"));
-        char* data = nullptr;
-        unsigned int length = 0;
-        // The core SVG renderer by name: it is the one that writes links (the cairo one does not).
-        const int rendered = gvRenderData(context_, graph.get(), "svg:svg:core", &data, &length);
-        const QByteArray written(data, data ? qsizetype(length) : 0);
-        gvFreeRenderData(data);
+        GraphPicture picture {svgOfLayout(graph.get()), {}};
         gvFreeLayout(context_, graph.get());
-        if (rendered != 0)
-            return failure(QStringLiteral("Graphviz could not draw the graph as SVG"));
-        GraphPicture picture {pictureForPage(written), {}};
-        if (picture.svg.isEmpty())
-            return failure(QStringLiteral("Graphviz wrote no SVG picture"));
-        if (QByteArray(agnameof(graph.get())).startsWith('%'))
-            removeInternalTitle(picture.svg);
         return picture;
     }
 
@@ -277,16 +158,16 @@ private:
 std::unique_ptr<IGraphLayout> openGraphvizLayout(QString* error)
 {
     auto layout = std::make_unique<GraphvizLayout>();
-    // Graphviz loads its layouts and renderers from plugins when they are first asked for: a
-    // small graph drawn now tells whether they are there.
+    // Graphviz looks for its layout among the plugins when it is first asked for: a small graph
+    // drawn now tells whether it is there.
     const GraphPicture trial = layout->hasContext() ? layout->drawSvg("digraph { a -> b }")
                                                     : GraphPicture {{}, QStringLiteral("it could not start")};
     if (trial.ok())
         return layout;
     if (error)
-        *error = QStringLiteral("Graphviz cannot draw graphs (%1). Its \"dot\" layout and SVG renderer are plugins "
-                                "in %2 (or the folder GVBINDIR names), listed in its file config6a, which \"dot -c\" "
-                                "run as root writes again.")
+        *error = QStringLiteral("Graphviz cannot draw graphs (%1). Its \"dot\" layout is a plugin in %2 (or the "
+                                "folder GVBINDIR names), listed in its file config6a, which \"dot -c\" run as root "
+                                "writes again.")
                      .arg(trial.error, QStringLiteral(QUILLON_GRAPHVIZ_PLUGINS));
     return nullptr;
 }
