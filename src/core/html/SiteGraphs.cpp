@@ -29,7 +29,7 @@ const char* const kGraphStyle = "  graph [rankdir=LR, fontname=Helvetica, fontsi
 
 } // namespace
 
-QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, const QString& key, const QString& id)
+QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, const QString& key)
 {
     QSet<QString> down;
     QSet<QString> up;
@@ -40,9 +40,7 @@ QByteArray neighbourhoodDot(const DependencyIndex& index, const SiteMap& map, co
     // Two boxes and an arrow say no more than the panel's one line.
     if (nodes.size() <= 2 || nodes.size() > kMaxNeighbourhoodNodes)
         return {};
-    // The id prefixes the ids of the picture's elements, which share the page with other pictures.
-    // Straight edges: a fifth less time for the pictures drawn once per routine.
-    QByteArray dot = "digraph neighbourhood {\n  id=" + platform::dotQuoted(id) + ";\n  splines=line;\n";
+    QByteArray dot = "digraph neighbourhood {\n  splines=line;\n";
     dot += kGraphStyle;
     // Sorted, so the same project gives the same picture.
     QStringList sorted(nodes.cbegin(), nodes.cend());
@@ -100,13 +98,13 @@ QByteArray moduleGraphDot(const DependencyIndex& index, const SiteMap& map, bool
         *tooLarge = true;
         return {};
     }
-    QByteArray dot = "digraph modules {\n  id=\"modules\";\n";
+    QByteArray dot = "digraph modules {\n";
     dot += kGraphStyle;
     for (qsizetype i = 0; i < modules.size(); ++i) {
         dot += "  m" + QByteArray::number(i) + " [label=" + platform::dotQuoted(modules[i]);
         const QString page = map.pageOfModule(modules[i]);
         if (!page.isEmpty())
-            dot += ", URL=" + platform::dotQuoted(page) + ", tooltip=" + platform::dotQuoted(modules[i]);
+            dot += ", URL=" + platform::dotQuoted(page);
         dot += "];\n";
     }
     for (const analysis::CallEdge& edge : edges) {

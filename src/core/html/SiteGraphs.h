@@ -17,10 +17,9 @@ constexpr int kMaxModuleNodes = 150;
 constexpr int kMaxModuleEdges = 600;
 
 // A routine's callers and callees to two calls away, as DOT with every node a link to its
-// routine on the site; empty when it has fewer than two, or more than kMaxNeighbourhoodNodes. The
-// picture's element ids begin with `id`, unique on its page.
-QByteArray neighbourhoodDot(
-    const analysis::DependencyIndex& index, const SiteMap& map, const QString& key, const QString& id);
+// routine on the site (its label the link's title); empty when it has fewer than two, or more than
+// kMaxNeighbourhoodNodes.
+QByteArray neighbourhoodDot(const analysis::DependencyIndex& index, const SiteMap& map, const QString& key);
 
 // The modules and the calls between them (an edge per calling module and called module, its
 // label the number of routine pairs), every module a link to its file's page; empty when there

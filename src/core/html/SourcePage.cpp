@@ -132,7 +132,14 @@ private:
     const FilePage& page_;
     const QStringList& lines_;
     analysis::DependencyReporter reporter_;
-    QHash<QString, QString> calleeKeys_; // per routine: upper-cased candidate -> key on the site
+    // What a routine's call candidates reach (upper-cased candidate -> key and href; none when
+    // the site does not show it or it is the routine itself).
+    struct Callee {
+        QString key;
+        QString href;
+    };
+    QHash<QString, Callee> calleeKeys_;
+    QHash<QString, QString> factsByKey_; // the panel written for each key, by dependency key
 };
 
 std::vector<std::pair<QString, QString>> PageWriter::writeRecords(QString& out, RenderedPage& rendered)
@@ -230,14 +237,17 @@ std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& 
     if (isPseudoRoutine(routine) && routine.kind != RoutineKind::Declarations)
         return links;
     const QString own = dependencyKey(&routine);
-    QHash<QString, QString> keys;
+    QHash<QString, Callee> keys;
     for (const QString& candidate : analysis::callCandidates(masked)) {
         auto known = calleeKeys_.constFind(candidate);
         if (known == calleeKeys_.cend()) {
-            const QString key = upperCase(trimBlanks(site_.index->calleeOf(routine.moduleName, candidate)));
-            known = calleeKeys_.insert(candidate, key == own || site_.map->hrefOfKey(key).isEmpty() ? QString() : key);
+            Callee callee;
+            callee.key = upperCase(trimBlanks(site_.index->calleeOf(routine.moduleName, candidate)));
+            if (callee.key != own)
+                callee.href = site_.map->hrefOfKey(callee.key);
+            known = calleeKeys_.insert(candidate, callee);
         }
-        if (!known->isEmpty())
+        if (!known->href.isEmpty())
             keys.insert(candidate, *known);
     }
     if (keys.isEmpty())
@@ -254,8 +264,7 @@ std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& 
         const auto key = keys.constFind(upperCase(QStringView(shown).sliced(i, end - i)));
         if (key != keys.cend()) {
             const std::optional<bool> assigned = assignment(masked, i, end);
-            links.push_back(
-                {i, end, assigned ? site_.map->hrefOfAssignment(*key, *assigned) : site_.map->hrefOfKey(*key)});
+            links.push_back({i, end, assigned ? site_.map->hrefOfAssignment(key->key, *assigned) : key->href});
         }
         i = end;
     }
@@ -346,6 +355,12 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
     if (isPseudoRoutine(routine))
         return;
     const QString key = dependencyKey(&routine);
+    // A property's Get, Let and Set share their key, and so their report, metrics and picture.
+    if (const auto known = factsByKey_.constFind(key); known != factsByKey_.cend()) {
+        out += *known;
+        return;
+    }
+    const qsizetype start = out.size();
     out += QStringLiteral("<aside class=\"facts\">\n");
     writeReport(out, routine);
     if (const analysis::OrderedKeyList* api = site_.index->apiCalls(key)) {
@@ -375,7 +390,7 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
     }
     if (site_.graphs) {
         const QString id = QStringLiteral("g-") + SiteMap::anchorOf(routine);
-        const QByteArray dot = neighbourhoodDot(*site_.index, *site_.map, key, id);
+        const QByteArray dot = neighbourhoodDot(*site_.index, *site_.map, key);
         if (!dot.isEmpty()) {
             platform::GraphPicture picture = site_.graphs->drawSvg(dot);
             if (picture.ok()) {
@@ -391,6 +406,7 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
         }
     }
     out += QStringLiteral("</aside>\n");
+    factsByKey_.insert(key, out.sliced(start));
 }
 
 // The routine's dependency report as the print gives it, its chains with their connectors and
