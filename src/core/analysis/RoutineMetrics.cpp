@@ -145,32 +145,38 @@ int deepestNesting(const QStringList& fileLines, int firstLine, int lastLine)
     return int(deepest);
 }
 
+RoutineMetrics metricsOf(
+    const DependencyIndex& index, const QString& key, const Routine& routine, const QStringList& fileLines)
+{
+    auto sizeOf = [](const OrderedKeyList* list) { return list ? int(list->size()) : 0; };
+    RoutineMetrics m;
+    m.key = key;
+    m.fileName = fileNameOf(routine.filePath);
+    m.kind = kindTextOf(routine);
+    m.codeLines = routine.codeLines;
+    m.commentLines = routine.commentLines;
+    m.blankLines = routine.blankLines;
+    m.fanIn = sizeOf(index.calledByMap().find(key));
+    m.fanOut = sizeOf(index.callsMap().find(key));
+    m.apiCalls = sizeOf(index.apiCallMap().find(key));
+    const int first = std::max(routine.startLine, 1);
+    const int last = std::min<int>(routine.endLine, int(fileLines.size()));
+    if (first <= last) {
+        m.decisions = decisionPoints(fileLines.mid(first - 1, last - first + 1));
+        m.nesting = deepestNesting(fileLines, first, last);
+    }
+    return m;
+}
+
 std::vector<RoutineMetrics> routineMetrics(const DependencyIndex& index, const SourceReader& reader)
 {
     std::vector<RoutineMetrics> metrics;
     QHash<QString, QStringList> files; // read once each, by path as the routines give it
-    auto sizeOf = [](const OrderedKeyList* list) { return list ? int(list->size()) : 0; };
     for (const auto& [key, routine] : index.routineMap().entries()) {
-        RoutineMetrics m;
-        m.key = key;
-        m.fileName = fileNameOf(routine->filePath);
-        m.kind = kindTextOf(*routine);
-        m.codeLines = routine->codeLines;
-        m.commentLines = routine->commentLines;
-        m.blankLines = routine->blankLines;
-        m.fanIn = sizeOf(index.calledByMap().find(key));
-        m.fanOut = sizeOf(index.callsMap().find(key));
-        m.apiCalls = sizeOf(index.apiCallMap().find(key));
         auto file = files.find(routine->filePath);
         if (file == files.end())
             file = files.insert(routine->filePath, reader.read(routine->filePath).valueOr({}).lines);
-        const int first = std::max(routine->startLine, 1);
-        const int last = std::min<int>(routine->endLine, int(file->size()));
-        if (first <= last) {
-            m.decisions = decisionPoints(file->mid(first - 1, last - first + 1));
-            m.nesting = deepestNesting(*file, first, last);
-        }
-        metrics.push_back(std::move(m));
+        metrics.push_back(metricsOf(index, key, *routine, *file));
     }
     return metrics;
 }

@@ -5,8 +5,9 @@
 #include <vector>
 
 namespace quillon::model {
+struct Routine;
 class SourceReader;
-}
+} // namespace quillon::model
 
 // Size and shape of every indexed routine: its line counts, how it sits in the call index and
 // how much branching its code holds.
@@ -38,6 +39,10 @@ int decisionPoints(const QStringList& lines);
 // The deepest block nesting of lines firstLine..lastLine (1-based) as the loop-bracket
 // listing draws it; 0 for straight code.
 int deepestNesting(const QStringList& fileLines, int firstLine, int lastLine);
+
+// The record of one routine of the index (key as the index has it), from its file's lines.
+RoutineMetrics metricsOf(
+    const DependencyIndex& index, const QString& key, const model::Routine& routine, const QStringList& fileLines);
 
 // One record per routine of the index's routine map, in its order. Files that cannot be read
 // give 0 decisions and 0 nesting.

@@ -12,7 +12,7 @@ class SiteMap;
 
 // Beyond these a neighbourhood or the module graph is too dense for a picture to say anything;
 // the page lists the calls instead.
-constexpr int kMaxNeighbourhoodNodes = 60;
+constexpr int kMaxNeighbourhoodNodes = 30;
 constexpr int kMaxModuleNodes = 150;
 constexpr int kMaxModuleEdges = 600;
 

@@ -35,7 +35,6 @@ struct SiteContext {
     QString projectTitle;
     int tabWidth = 4;
     bool brackets = false; // the loop brackets beside the code, as the print draws them
-    QHash<QString, analysis::RoutineMetrics> metrics; // by dependency key
     const platform::IGraphLayout* graphs = nullptr; // none: no pictures of calls
     platform::SvgSurfaceFactory pictures; // none: no form images
 };

@@ -449,13 +449,16 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     site.brackets = request.brackets;
     site.graphs = request.graphs;
     site.pictures = request.pictures;
-    // Unused code is found by reading every file again: beside the pages, not after them.
-    std::future<analysis::UnusedReport> unused = std::async(std::launch::async,
-        [&] { return analysis::findUnused(analysis.dependencies, project.projectFileList, project.reader()); });
-    const std::vector<analysis::RoutineMetrics> metrics =
-        analysis::routineMetrics(analysis.dependencies, project.reader());
-    for (const analysis::RoutineMetrics& m : metrics)
-        site.metrics.insert(m.key, m);
+    // The insight page reads every file again, for unused code and the metrics of every routine:
+    // beside the pages, not before or after them.
+    struct Insight {
+        analysis::UnusedReport unused;
+        std::vector<analysis::RoutineMetrics> metrics;
+    };
+    std::future<Insight> insight = std::async(std::launch::async, [&] {
+        return Insight {analysis::findUnused(analysis.dependencies, project.projectFileList, project.reader()),
+            analysis::routineMetrics(analysis.dependencies, project.reader())};
+    });
 
     SiteSummary summary;
     QString failure;
@@ -523,7 +526,8 @@ Outcome<SiteSummary> exportSite(const Project& project, const analysis::ProjectA
     }
     write(kIndexPage, indexPage(site, project));
     progress(kIndexPage);
-    write(kInsightPage, insightPage(site, metrics, unused.get()));
+    const Insight found = insight.get();
+    write(kInsightPage, insightPage(site, found.metrics, found.unused));
     progress(kInsightPage);
     std::vector<std::pair<QString, QByteArray>> moduleGraph;
     write(kModulesPage, modulesPage(site, summary.notes, moduleGraph));

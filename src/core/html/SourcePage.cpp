@@ -374,9 +374,9 @@ void PageWriter::writeFacts(QString& out, const Routine& routine, RenderedPage& 
         }
         out += QStringLiteral("</ul></div>\n");
     }
-    const auto metrics = site_.metrics.constFind(key);
-    if (metrics != site_.metrics.cend()) {
-        const analysis::RoutineMetrics& m = *metrics;
+    // The key's routine is of this file: its lines are at hand.
+    if (const RoutinePtr indexed = site_.index->routineFor(key)) {
+        const analysis::RoutineMetrics m = analysis::metricsOf(*site_.index, key, *indexed, lines_);
         out += QStringLiteral("<div class=\"metrics\"><h3>Metrics</h3>\n<table>\n");
         const std::pair<const char*, int> rows[] = {{"Code lines", m.codeLines}, {"Comment lines", m.commentLines},
             {"Blank lines", m.blankLines}, {"Callers", m.fanIn}, {"Callees", m.fanOut}, {"API calls", m.apiCalls},
