@@ -12,11 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <cstddef>
 #include <vector>
 
 // Graphviz's own colour parser (names of its X11 and SVG tables, "#rrggbb[aa]", "H,S,V"): libgvc
 // exports it without declaring it in the headers it installs.
-extern "C" int colorxlate(char* str, gvcolor_t* color, color_type_t target_type);
+extern "C" int colorxlate(char* str, gvcolor_t* color, color_type_t targetType);
 
 namespace quillon::platform {
 
@@ -637,7 +638,7 @@ private:
         // Without a periphery a filled shape is still filled, with no line around it.
         const int outlines = std::max(polygon->peripheries, fill != "none" ? 1 : 0);
         for (int ring = 0; ring < outlines; ++ring) {
-            const pointf* vertex = polygon->vertices + ring * sides;
+            const pointf* vertex = polygon->vertices + static_cast<std::ptrdiff_t>(ring) * sides;
             const QByteArray ringFill = ring == 0 ? fill : QByteArray("none");
             const QByteArray ringStroke = polygon->peripheries == 0 ? QByteArray("none") : stroke;
             double left = vertex[0].x, right = left, bottom = vertex[0].y, top = bottom;
