@@ -166,8 +166,8 @@ MainWindow::MainWindow(config::Session& session, platform::IMessageBox& box, Sur
     spellingDialog = [this](std::vector<aids::SpellFinding> findings, platform::ISpellChecker& checker) {
         const QString folder = optionsFolderOf(session_);
         SpellingDialog dialog(
-            std::move(findings), checker,
-            [folder](const QString& word) { return aids::addPersonalWord(folder, word); }, box_, this);
+            std::move(findings), checker, [folder](const QString& word) { return aids::addPersonalWord(folder, word); },
+            box_, this);
         dialog.exec();
         return dialog.replacements();
     };
@@ -431,8 +431,8 @@ void MainWindow::buildDeveloperAidsMenu()
     QMenu* spell = aids->addMenu(QStringLiteral("Spell Check Literals"));
     connect(menuEntry(spell, QStringLiteral("View/Edit Rules"), QStringLiteral("mnuSpellRules")), &QAction::triggered,
         this, [this] {
-            showRulesWindow(spellRulesWindow(
-                platform::installedDictionaries(), session_.options.text(config::opt::SpellLanguage)));
+            showRulesWindow(
+                spellRulesWindow(platform::installedDictionaries(), session_.options.text(config::opt::SpellLanguage)));
         });
     connect(menuEntry(spell, QStringLiteral("Execute Spell Check"), QStringLiteral("mnuSpellCheck")),
         &QAction::triggered, this, [this] { spellCheckLiterals(); });
@@ -482,15 +482,20 @@ bool MainWindow::refusedWhileBusy()
     return true;
 }
 
+bool MainWindow::refusedWithoutProject()
+{
+    if (!project_.projectFileList.empty())
+        return false;
+    box_.showMessage(MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+    return true;
+}
+
 bool MainWindow::aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface)
 {
     if (refusedWhileBusy())
         return false;
-    if (project_.projectFileList.empty()) {
-        box_.showMessage(
-            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+    if (refusedWithoutProject())
         return false;
-    }
     const QString nothingChanged = kCrLf + kCrLf + QStringLiteral("Nothing was changed.");
     if (const QString problem = editBackups().folderProblem(); !problem.isEmpty()) {
         box_.showMessage(MessageIcon::Critical, QStringLiteral("Backup Folder Unavailable"),
@@ -631,8 +636,8 @@ void MainWindow::spellCheckLiterals()
     if (selection.isEmpty())
         return; // the chooser was cancelled
     const QStringList paths = aids::chosenFilePaths(selection, project_.projectFileList);
-    setStatus(QStringLiteral("Checking the spelling of ") + QString::number(paths.size())
-        + QStringLiteral(" file(s)..."));
+    setStatus(
+        QStringLiteral("Checking the spelling of ") + QString::number(paths.size()) + QStringLiteral(" file(s)..."));
     std::vector<aids::SpellFinding> findings =
         aids::findMisspellings(paths, project_.reader(), *checker, rules.literalsOnly);
     setStatus(QString());
@@ -641,8 +646,9 @@ void MainWindow::spellCheckLiterals()
             QStringLiteral("No misspelt words were found in the chosen files."));
         return;
     }
-    const QHash<QString, std::vector<aids::WordReplacement>> chosen =
-        spellingDialog ? spellingDialog(std::move(findings), *checker) : QHash<QString, std::vector<aids::WordReplacement>>();
+    const QHash<QString, std::vector<aids::WordReplacement>> chosen = spellingDialog
+        ? spellingDialog(std::move(findings), *checker)
+        : QHash<QString, std::vector<aids::WordReplacement>>();
     if (chosen.isEmpty())
         return;
     removeLeftWorkFiles(model::filePaths(project_.projectFileList));
@@ -1108,11 +1114,8 @@ void MainWindow::printProjectInsight()
 {
     if (busy())
         return;
-    if (project_.projectFileList.empty()) {
-        box_.showMessage(
-            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+    if (refusedWithoutProject())
         return;
-    }
     printing_ = true;
     std::optional<model::Listing> listing;
     runLocked(
@@ -1207,11 +1210,8 @@ void MainWindow::exportHtml()
 {
     if (refusedWhileBusy())
         return;
-    if (project_.projectFileList.empty()) {
-        box_.showMessage(
-            MessageIcon::Exclamation, QStringLiteral("Quillon"), QStringLiteral("No project files loaded."));
+    if (refusedWithoutProject())
         return;
-    }
     if (project_.projectChanged(project_.projectPath))
         return;
     const QString folder = chooseSiteFolder();

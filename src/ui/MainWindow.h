@@ -217,6 +217,8 @@ private:
     aids::EditBackups editBackups() const;
     // What a Developer Aids action that cannot start while a load or print runs says; true then.
     bool refusedWhileBusy();
+    // "No project files loaded." when none is; true then.
+    bool refusedWithoutProject();
     // Tells why the aid cannot start before anything is chosen for it; false then. A wrap gets
     // the surface it measures on.
     bool aidCanStart(aids::SourceAid aid, std::unique_ptr<platform::IPrintSurface>& surface);

@@ -86,6 +86,13 @@ public:
         return resolve(model::upperCase(model::trimBlanks(moduleName)), candidateUpper);
     }
 
+    // The lines of a file the index read (by path as its routines give it); null for one it did not.
+    const QStringList* fileLines(const QString& filePath) const
+    {
+        const auto found = fileLines_.constFind(filePath);
+        return found == fileLines_.cend() ? nullptr : &*found;
+    }
+
     // Routines that get an entry in the routine map.
     static bool isIndexedKind(const model::Routine& routine);
 

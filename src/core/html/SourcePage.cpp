@@ -78,6 +78,32 @@ bool isIdentifierPart(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
+// Calls visit(start, end) for each name in the code of a line masked for the call scan (its
+// strings and comment blanked).
+template <typename Visit>
+void forEachIdentifier(QStringView masked, Visit visit)
+{
+    const qsizetype size = masked.size();
+    for (qsizetype i = 0; i < size;) {
+        if (!isIdentifierStart(masked[i]) || (i > 0 && isIdentifierPart(masked[i - 1]))) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < size && isIdentifierPart(masked[end]))
+            ++end;
+        visit(i, end);
+        i = end;
+    }
+}
+
+// Where a connector stands in the line as shown, its tabs expanded.
+qsizetype shownColumn(const ListingLine& line, const Connector& connector, int tabWidth)
+{
+    const qsizetype column = std::clamp<qsizetype>(connector.column, 0, line.text.size());
+    return print::expandTabs(QStringView(line.text).first(column), tabWidth).size();
+}
+
 // Whether the name at start..end of a masked line is assigned to ("obj.Name = 1", "Set Name = x"),
 // and if so whether by Set: a property's Let or Set procedure runs then, not its Get.
 std::optional<bool> assignment(const QString& masked, qsizetype start, qsizetype end)
@@ -122,7 +148,7 @@ private:
     bool writeImage(QString& out, const Routine& routine, RenderedPage& rendered);
     void writeCode(QString& out, const Routine& routine);
     void writeLine(QString& out, int number, const ListingLine& line, const Routine& routine);
-    std::vector<LinkRun> callLinks(const QString& shown, const QString& masked, const Routine& routine);
+    std::vector<LinkRun> callLinks(const QString& masked, const Routine& routine);
     void writeFacts(QString& out, const Routine& routine, RenderedPage& rendered);
     void writeReport(QString& out, const Routine& routine);
     void addSymbolEntries(const Routine& declarations, RenderedPage& rendered);
@@ -231,7 +257,7 @@ void PageWriter::writeCode(QString& out, const Routine& routine)
     out += QStringLiteral("</pre>\n");
 }
 
-std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& masked, const Routine& routine)
+std::vector<LinkRun> PageWriter::callLinks(const QString& masked, const Routine& routine)
 {
     std::vector<LinkRun> links;
     if (isPseudoRoutine(routine) && routine.kind != RoutineKind::Declarations)
@@ -252,22 +278,13 @@ std::vector<LinkRun> PageWriter::callLinks(const QString& shown, const QString& 
     }
     if (keys.isEmpty())
         return links;
-    const qsizetype n = shown.size();
-    for (qsizetype i = 0; i < n;) {
-        if (!isIdentifierStart(shown[i]) || (i > 0 && isIdentifierPart(shown[i - 1])) || masked[i] != shown[i]) {
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 1;
-        while (end < n && isIdentifierPart(shown[end]))
-            ++end;
-        const auto key = keys.constFind(upperCase(QStringView(shown).sliced(i, end - i)));
-        if (key != keys.cend()) {
-            const std::optional<bool> assigned = assignment(masked, i, end);
-            links.push_back({i, end, assigned ? site_.map->hrefOfAssignment(key->key, *assigned) : key->href});
-        }
-        i = end;
-    }
+    forEachIdentifier(masked, [&](qsizetype start, qsizetype end) {
+        const auto key = keys.constFind(upperCase(QStringView(masked).sliced(start, end - start)));
+        if (key == keys.cend())
+            return;
+        const std::optional<bool> assigned = assignment(masked, start, end);
+        links.push_back({start, end, assigned ? site_.map->hrefOfAssignment(key->key, *assigned) : key->href});
+    });
     return links;
 }
 
@@ -283,18 +300,15 @@ void PageWriter::writeLine(QString& out, int number, const ListingLine& line, co
     }
     // Where the brackets are drawn, in the columns of the expanded text.
     std::vector<std::pair<qsizetype, ListingMark>> connectors;
-    for (const Connector& connector : line.connectors) {
-        const qsizetype column = std::clamp<qsizetype>(connector.column, 0, line.text.size());
-        connectors.emplace_back(
-            print::expandTabs(QStringView(line.text).first(column), site_.tabWidth).size(), connector.kind);
-    }
+    for (const Connector& connector : line.connectors)
+        connectors.emplace_back(shownColumn(line, connector, site_.tabWidth), connector.kind);
     print::HighlightContext context;
     context.symbols = site_.symbols;
     context.file = routine.filePath;
     context.routineName = routine.routineName;
     context.isDeclarations = routine.isDeclarations;
     const std::vector<print::Segment> segments = print::buildHighlightSegments(shown, context);
-    const std::vector<LinkRun> links = callLinks(shown, analysis::maskForCallScan(shown), routine);
+    const std::vector<LinkRun> links = callLinks(analysis::maskForCallScan(shown), routine);
 
     const qsizetype size = shown.size();
     size_t segment = 0;
@@ -449,10 +463,7 @@ void PageWriter::writeReport(QString& out, const Routine& routine)
                 + shown.sliced(bar);
         qsizetype at = 0;
         for (const Connector& connector : line.connectors) {
-            const qsizetype column = print::expandTabs(
-                QStringView(line.text).first(std::clamp<qsizetype>(connector.column, 0, line.text.size())),
-                site_.tabWidth)
-                                         .size();
+            const qsizetype column = shownColumn(line, connector, site_.tabWidth);
             if (column < at || column > shown.size())
                 continue;
             appendEscaped(out, QStringView(shown).sliced(at, column - at));
@@ -495,29 +506,20 @@ void PageWriter::addSymbolEntries(const Routine& declarations, RenderedPage& ren
     const int last = std::min(int(declarations.endLine), int(lines_.size()));
     for (int n = std::max(1, int(declarations.startLine)); n <= last; ++n) {
         const QString masked = analysis::maskForCallScan(lines_[n - 1]);
-        const qsizetype size = masked.size();
-        for (qsizetype i = 0; i < size;) {
-            if (!isIdentifierStart(masked[i]) || (i > 0 && isIdentifierPart(masked[i - 1]))) {
-                ++i;
-                continue;
-            }
-            qsizetype end = i + 1;
-            while (end < size && isIdentifierPart(masked[end]))
-                ++end;
-            const QString name = masked.sliced(i, end - i);
+        forEachIdentifier(masked, [&](qsizetype start, qsizetype end) {
+            const QString name = masked.sliced(start, end - start);
             const QString normal = analysis::normalizeName(name);
-            i = end;
             if (seen.contains(normal))
-                continue;
+                return;
             for (int s = 0; s < 3; ++s) {
                 if (sets[s] && sets[s]->contains(normal)) {
                     seen.insert(normal);
                     rendered.entries.push_back(
                         {name, kinds[s], file_.file->fileName, page_.name + QStringLiteral("#L") + QString::number(n)});
-                    break;
+                    return;
                 }
             }
-        }
+        });
     }
 }
 
@@ -575,14 +577,17 @@ RenderedPage renderFilePage(const SiteContext& site, const SiteFile& file, int p
             {source.fileName, fileKindName(source), shownPath(site, source.filePath), page.name});
     QString records;
     std::vector<std::pair<QString, QString>> written;
-    const Outcome<SourceFile> read = site.project->reader().read(source.filePath);
+    // The index keeps every file's lines from the load; a file it lacks is read now.
+    const QStringList* indexed = site.index->fileLines(source.filePath);
+    const Outcome<SourceFile> read =
+        indexed ? Outcome<SourceFile>(SourceFile {}) : site.project->reader().read(source.filePath);
     if (!read) {
         records += QStringLiteral("<p class=\"problem\">This file could not be read: ")
             + escapeHtml(read.failure().message) + QStringLiteral("</p>\n");
         rendered.notes << QStringLiteral("cannot read ") + source.filePath + QStringLiteral(": ")
                 + read.failure().message;
     } else {
-        PageWriter writer(site, file, page, read.value().lines);
+        PageWriter writer(site, file, page, indexed ? *indexed : read.value().lines);
         written = writer.writeRecords(records, rendered);
     }
     // The contents of the page, for a file of many routines: what was written, nothing more.

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
-#include <cstddef>
 #include <vector>
 
 // Graphviz's own colour parser (names of its X11 and SVG tables, "#rrggbb[aa]", "H,S,V"): libgvc
@@ -372,6 +372,12 @@ private:
     {
         attribute("fill", fill);
         attribute("stroke", stroke);
+        appendLineStyle(width, style);
+    }
+
+    // A line's width, when not the default one, and its dashes.
+    void appendLineStyle(double width, const Style& style)
+    {
         if (width != 1)
             attribute("stroke-width", width);
         if (style.dashed)
@@ -558,12 +564,7 @@ private:
             out_ += "<path";
             if (stroke != edgeStroke_)
                 attribute("stroke", stroke);
-            if (width != 1)
-                attribute("stroke-width", width);
-            if (style.dashed)
-                out_ += " stroke-dasharray=\"5,2\"";
-            else if (style.dotted)
-                out_ += " stroke-dasharray=\"1,5\"";
+            appendLineStyle(width, style);
             out_ += " d=\"M";
             appendPoint(curve.list[0]);
             // A spline is its start and three points for each piece; anything else is a line.
